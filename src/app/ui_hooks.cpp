@@ -1,0 +1,59 @@
+#include "app/ui_hooks.h"
+
+#include "app/log.h"
+
+namespace {
+
+UserInterfaceHooks hooks;
+int defaultResponse = kResponseOk;
+
+}  // namespace
+
+void SetUserInterfaceHooks(const UserInterfaceHooks& newHooks) { hooks = newHooks; }
+
+const UserInterfaceHooks& GetUserInterfaceHooks() { return hooks; }
+
+void SetDefaultMessageResponse(int response) { defaultResponse = response; }
+
+int ShowMessage(int kind, int buttons, const char* text) {
+    if (hooks.showMessage) return hooks.showMessage(kind, buttons, text);
+    Log("MESSAGE: %s\n", text ? text : "");
+    return defaultResponse;
+}
+
+int ShowMessageSpecial(int kind, const char* text, const char* extraLabel, int extraResponse) {
+    if (hooks.showMessageSpecial)
+        return hooks.showMessageSpecial(kind, text, extraLabel, extraResponse);
+    Log("MESSAGE: %s\n", text ? text : "");
+    return defaultResponse;
+}
+
+void ProcessPendingEvents() {
+    if (hooks.drainEvents) hooks.drainEvents();
+}
+
+StatusWindow* CreateStatusWindow(const char* title) {
+    auto* window = new StatusWindow;
+    window->title = title ? title : "";
+    window->text = "Converting Pattern";
+    if (hooks.createStatusWindow) hooks.createStatusWindow(window);
+    return window;
+}
+
+void UpdateStatusWindow(StatusWindow* window) {
+    if (!window) return;
+    window->pulses++;
+    if (hooks.updateStatusWindow) hooks.updateStatusWindow(window);
+}
+
+void StatusWindowSetText(StatusWindow* window, const char* text) {
+    if (!window) return;
+    window->text = text ? text : "";
+    if (hooks.statusWindowSetText) hooks.statusWindowSetText(window);
+}
+
+void CloseStatusWindow(StatusWindow* window) {
+    if (!window) return;
+    if (hooks.closeStatusWindow) hooks.closeStatusWindow(window);
+    delete window;
+}

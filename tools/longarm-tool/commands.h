@@ -1,0 +1,12 @@
+// The sub-commands of longarm-tool. Each takes the arguments after its own name
+// and returns the process exit status: 0 when the work ran, 2 for a usage error,
+// 1 when the work failed (a file could not be read or written, for example).
+#pragma once
+
+#include <string>
+#include <vector>
+
+using Arguments = std::vector<std::string>;
+
+// board --serial PATH COMMAND [ARGS]: one operation of the board command set.
+int RunBoardCommand(const Arguments& args);

@@ -1,0 +1,44 @@
+// longarm-tool: the headless companion of the controller program. A quilter
+// prepares patterns and checks layouts with it on a laptop; a service
+// technician checks a board with it.
+#include <cstdio>
+#include <cstring>
+
+#include "commands.h"
+
+namespace {
+
+struct Command {
+    const char* name;
+    int (*run)(const Arguments& args);
+    const char* usage;
+};
+
+const Command kCommands[] = {
+    {"board", RunBoardCommand, "board --serial PATH COMMAND [ARGS]   run one board operation"},
+};
+
+void PrintUsage(FILE* out) {
+    std::fprintf(out, "usage: longarm-tool COMMAND [ARGS]\n\ncommands:\n");
+    for (const Command& c : kCommands) std::fprintf(out, "  %s\n", c.usage);
+    std::fprintf(out, "\nlongarm-tool COMMAND --help shows the details of one command.\n");
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2) {
+        PrintUsage(stderr);
+        return 2;
+    }
+    if (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "help") == 0) {
+        PrintUsage(stdout);
+        return 0;
+    }
+    for (const Command& c : kCommands) {
+        if (std::strcmp(argv[1], c.name) == 0) return c.run(Arguments(argv + 2, argv + argc));
+    }
+    std::fprintf(stderr, "longarm-tool: unknown command \"%s\"\n\n", argv[1]);
+    PrintUsage(stderr);
+    return 2;
+}
