@@ -1,5 +1,7 @@
 #include "app/ui_hooks.h"
 
+#include <cstdlib>
+
 #include "app/log.h"
 
 namespace {
@@ -26,6 +28,18 @@ int ShowMessageSpecial(int kind, const char* text, const char* extraLabel, int e
         return hooks.showMessageSpecial(kind, text, extraLabel, extraResponse);
     Log("MESSAGE: %s\n", text ? text : "");
     return defaultResponse;
+}
+
+int ShowKeyboard(std::string& text, const char* prompt) {
+    if (!prompt) return 0;
+    if (hooks.showKeyboard) return hooks.showKeyboard(text, prompt);
+    Log("KEYBOARD: %s\n", prompt);
+    return 0;
+}
+
+double NumberEntry(const char* text, int decimalAllowed, int angleMode) {
+    if (hooks.numberEntry) return hooks.numberEntry(text, decimalAllowed, angleMode);
+    return text ? std::strtod(text, nullptr) : 0.0;
 }
 
 void ProcessPendingEvents() {

@@ -2,7 +2,9 @@
 // window: they show messages, ask questions, report progress and keep the
 // screen alive through these functions. The GTK user interface installs its
 // implementations at start-up; tests install scripted ones; with none installed
-// messages are printed and answered with a fixed default response.
+// messages are printed and answered with a fixed default response. The GTK
+// interface installs the real modal windows (message boxes, keyboard, number
+// pad); a test replaces them with one scripted responder.
 #pragma once
 
 #include <string>
@@ -44,6 +46,11 @@ struct UserInterfaceHooks {
     void (*updateStatusWindow)(StatusWindow* window) = nullptr;
     void (*statusWindowSetText)(StatusWindow* window) = nullptr;
     void (*closeStatusWindow)(StatusWindow* window) = nullptr;
+    // On-screen keyboard: text holds the initial contents and receives the edited
+    // ones; returns 1 when closed with OK, 0 with Cancel.
+    int (*showKeyboard)(std::string& text, const char* prompt) = nullptr;
+    // Number pad: returns the value entered, or the value of text when cancelled.
+    double (*numberEntry)(const char* text, int decimalAllowed, int angleMode) = nullptr;
 };
 
 // Installs the hooks (a copy is kept); pass {} to go back to the console defaults.
@@ -56,6 +63,13 @@ void SetDefaultMessageResponse(int response);
 // Shows a message box; see the kinds and button sets above.
 int ShowMessage(int kind, int buttons, const char* text);
 int ShowMessageSpecial(int kind, const char* text, const char* extraLabel, int extraResponse);
+
+// On-screen keyboard; without a user interface it answers Cancel (0) and leaves
+// the text as it is. Returns 0 as well when the prompt is missing.
+int ShowKeyboard(std::string& text, const char* prompt);
+
+// Number pad; without a user interface it returns the value of text.
+double NumberEntry(const char* text, int decimalAllowed, int angleMode);
 
 // Drains pending screen events (does nothing without a user interface).
 void ProcessPendingEvents();
