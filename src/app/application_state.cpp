@@ -1,0 +1,45 @@
+#include "app/application_state.h"
+
+#include <cstring>
+
+Interface* interface = nullptr;
+
+char statusBar[kStatusBarSize] = {};
+
+int threaded = 0;
+int xOn = 0;
+int yOn = 0;
+int origin = 0;
+int panX = 0;
+int panY = 0;
+int zoomAll = 1;
+int menuReady = 0;
+int64_t lastUpdateTime = 0;
+int stitching = 1;
+int vHandles = 0;
+volatile int mergePatternsActive = 0;
+StatusWindow* statWindow = nullptr;
+
+int (*recoveryLoader)(const char* path) = nullptr;
+int (*quiltAreaExists)() = nullptr;
+int (*patternBoxCount)() = nullptr;
+int (*placedPatternCount)() = nullptr;
+int (*addPatternToCurrentBox)(const char* path) = nullptr;
+void (*resetQuiltAreaCorners)() = nullptr;
+
+Interface* NewInterfaceStruct() {
+    auto* record = new Interface;
+    // The chosen pattern path is left unset until a pattern is chosen; an empty
+    // string keeps any early reader safe.
+    record->selectedPatternFile[0] = '\0';
+    return record;
+}
+
+void SetStatusBar(const char* text) {
+    if (!text) {
+        statusBar[0] = '\0';
+        return;
+    }
+    std::strncpy(statusBar, text, kStatusBarSize - 1);
+    statusBar[kStatusBarSize - 1] = '\0';
+}
