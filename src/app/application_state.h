@@ -20,7 +20,7 @@ struct FullPattern_t;  // one point of the stitch path
 struct LayoutNode;     // one placement of a pattern in a pattern box
 struct CameraDevice;   // the opened camera
 struct MenuBar;        // menu-bar record; its first field is the menu state mask
-struct Toolbar;        // toolbar record
+struct ToolBar;        // toolbar record
 
 // Size of the chosen pattern path buffer (bytes, including the terminating zero).
 constexpr int kSelectedPatternFileSize = 76;
@@ -62,7 +62,7 @@ struct Interface {
     int boxMode = 0;                        // 0 defining the quilt area, 1 drawing a pattern box
     CameraDevice* camera = nullptr;         // the opened camera; null when none
     MenuBar* menu = nullptr;                // the menu-bar record
-    Toolbar* toolbar = nullptr;             // the toolbar record
+    ToolBar* toolbar = nullptr;             // the toolbar record
     GtkWidget* btnSelectPattern = nullptr;  // "Select Pattern" button of pattern select
     GtkWidget* setupNotebook = nullptr;     // notebook of the setup screen
     FullPattern_t* fullPattern = nullptr;   // stitch path of the current run
