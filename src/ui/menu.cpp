@@ -1,0 +1,385 @@
+// Menu bar, toolbar and the menu state mask. See menu.h.
+#include "ui/menu.h"
+
+#include <gtk/gtk.h>
+
+#include <algorithm>
+#include <memory>
+#include <string>
+
+#include "app/log.h"
+#include "ui/pending_settings.h"
+
+GtkWidget* stitchBar = nullptr;
+
+namespace {
+
+constexpr uint32_t kStartupMask = 0x34000BD;
+constexpr int kNoBit = -1;
+constexpr int kNoAction = -1;
+
+// One row of the menu tree: where the item goes, what it shows and calls.
+struct ItemSpec {
+    MenuItemId id;
+    const char* label;
+    int action;        // MenuAction, or kNoAction
+    const char* data;  // handler data ("1", "0", "2") or null
+    int maskBit;       // kNoBit: not governed by the mask
+    bool advanced;     // shown only with showAdvancedFeatures
+};
+
+const ItemSpec kItems[kMenuItemCount] = {
+    {kItemPatternView, "Pattern View", kActionMainPatternView, nullptr, 0, false},
+    {kItemAddPattern, "Add Pattern", kActionMainAddPattern, nullptr, 1, false},
+    {kItemNewLayout, "New Layout", kActionMainNewLayout, nullptr, 13, true},
+    {kItemOpenLayout, "Open Layout", kActionMainLoadLayout, nullptr, 1, true},
+    {kItemFileManager, "File Manager", kActionMainFileManager, nullptr, 7, false},
+    {kItemFreeMotion, "Free Motion", kActionMainTraceMode, nullptr, 2, false},
+    {kItemSetup, "Setup", kActionMainSetup, nullptr, 4, false},
+    {kItemSetQuiltArea, "Set Quilt Area", kActionMainExtents, nullptr, 5, false},
+    {kItemPatternBox, "Pattern Box", kActionMainPatternbox, nullptr, 6, false},
+    {kItemAddPatternBox, "Add Pattern Box", kActionMainPatternbox, "1", kNoBit, false},
+    {kItemAdjustCurrent, "Adjust Current", kActionMainPatternbox, "0", kNoBit, false},
+    {kItemRemoveCurrent, "Remove Current", kActionMainPatternbox, "2", kNoBit, false},
+    {kItemDemo, "Demo", kActionRunTest, nullptr, 21, false},
+    {kItemSaveLayout, "Save Layout", kActionEditSaveLayout, nullptr, 13, true},
+    {kItemSaveLayoutAs, "Save Layout As", kActionEditSaveLayoutAs, nullptr, 13, true},
+    {kItemMoveAll, "Move All", kActionEditMove, nullptr, 12, false},  // or bit 14
+    {kItemAutoCenter, "AutoCenter", kActionEditAutoCenter, nullptr, 13, false},
+    {kItemNest, "Nest", kActionEditNest, nullptr, 14, false},
+    {kItemCreateSetpoint, "Create Setpoint", kActionEditCreateSetpoint, nullptr, 13, true},
+    {kItemRestoreSetpoint, "Restore Setpoint", kActionEditRestoreSetpoint, nullptr, 13, true},
+    {kItemUndo, "Undo", kActionEditUndo, nullptr, 13, false},
+    {kItemZoomAll, "Zoom All", kActionViewZoomAll, nullptr, 18, false},
+    {kItemPan, "Pan", kActionViewPan, nullptr, 17, false},
+    {kItemStandard, "Standard", kNoAction, nullptr, kNoBit, false},
+};
+
+// Toolbar buttons: action and mask bit.
+struct ToolSpec {
+    ToolButtonId id;
+    int action;
+    int maskBit;
+};
+
+const ToolSpec kTools[kToolButtonCount] = {
+    {kToolStart, kActionStartButton, 21},
+    {kToolStop, kActionStopButton, 23},
+    {kToolStitching, kActionRunStitching, kNoBit},
+    {kToolLockX, kActionRunLockX, 24},
+    {kToolLockY, kActionRunLockY, 25},
+    {kToolStitchOnOff, kActionStitchOnOff, kNoBit},
+    {kToolNeedleUp, kActionNeedleUp, kNoBit},
+    {kToolEdit, kActionViewDropdownMenu, 21},
+};
+
+MenuHandler handlers[kMenuActionCount] = {};
+std::unique_ptr<MenuBar> menuRecord;
+std::unique_ptr<ToolBar> toolbarRecord;
+
+bool BitSet(uint32_t mask, int bit) {
+    return bit >= 0 && bit < 32 && ((mask >> bit) & 1u) != 0;
+}
+
+bool HasHandler(int action) {
+    return action >= 0 && action < kMenuActionCount && handlers[action] != nullptr;
+}
+
+// Image from "./images/", scaled down (aspect kept) when larger than maxSize
+// pixels; a file that cannot be read shows the toolkit's missing-image icon.
+GtkWidget* LoadIcon(const char* name, int maxSize) {
+    std::string path = std::string("./images/") + name;
+    GError* error = nullptr;
+    GdkPixbuf* pixbuf = gdk_pixbuf_new_from_file(path.c_str(), &error);
+    if (pixbuf == nullptr) {
+        Log("Could not load image %s: %s\n", path.c_str(), error ? error->message : "unknown");
+        if (error) g_error_free(error);
+        return gtk_image_new_from_stock(GTK_STOCK_MISSING_IMAGE, GTK_ICON_SIZE_LARGE_TOOLBAR);
+    }
+    int w = gdk_pixbuf_get_width(pixbuf);
+    int h = gdk_pixbuf_get_height(pixbuf);
+    if (maxSize > 0 && (w > maxSize || h > maxSize)) {
+        int nw = w >= h ? maxSize : std::max(1, w * maxSize / h);
+        int nh = h >= w ? maxSize : std::max(1, h * maxSize / w);
+        GdkPixbuf* scaled = gdk_pixbuf_scale_simple(pixbuf, nw, nh, GDK_INTERP_BILINEAR);
+        g_object_unref(pixbuf);
+        pixbuf = scaled;
+    }
+    GtkWidget* image = gtk_image_new_from_pixbuf(pixbuf);
+    g_object_unref(pixbuf);
+    return image;
+}
+
+const char* StyleName(const char* large, const char* small) {
+    return icon_style == 1 ? large : small;
+}
+
+void OnMenuItemActivate(GtkMenuItem* item, gpointer index) {
+    const ItemSpec& spec = kItems[GPOINTER_TO_INT(index)];
+    if (!HasHandler(spec.action)) return;
+    handlers[spec.action](GTK_WIDGET(item), const_cast<char*>(spec.data));
+}
+
+void OnToolButtonSignal(GtkWidget* button, gpointer index) {
+    const ToolSpec& spec = kTools[GPOINTER_TO_INT(index)];
+    if (!HasHandler(spec.action)) return;
+    handlers[spec.action](button, nullptr);
+}
+
+// The bar is destroyed with the main window: forget its widgets so that a late
+// mask change does not touch freed widgets.
+void OnMenuBarDestroy(GtkWidget* widget, gpointer) {
+    if (menuRecord && menuRecord->menuBar == widget) {
+        MenuBar cleared;
+        cleared.mask = menuRecord->mask;
+        *menuRecord = cleared;
+        stitchBar = nullptr;
+    }
+}
+
+void OnToolbarDestroy(GtkWidget* widget, gpointer) {
+    if (toolbarRecord && toolbarRecord->toolbar == widget) *toolbarRecord = ToolBar{};
+}
+
+GtkWidget* AddMenuTitle(MenuBar* record, MenuId id, const char* icon) {
+    GtkWidget* title = gtk_image_menu_item_new_with_label("");
+    int iconSize = menubar_height - 8;
+    gtk_image_menu_item_set_image(GTK_IMAGE_MENU_ITEM(title), LoadIcon(icon, iconSize));
+    gtk_image_menu_item_set_always_show_image(GTK_IMAGE_MENU_ITEM(title), TRUE);
+    GtkWidget* menu = gtk_menu_new();
+    gtk_menu_item_set_submenu(GTK_MENU_ITEM(title), menu);
+    gtk_menu_shell_append(GTK_MENU_SHELL(record->menuBar), title);
+    record->menuTitles[id] = title;
+    record->menus[id] = menu;
+    return menu;
+}
+
+void AddItem(MenuBar* record, GtkWidget* menu, MenuItemId id) {
+    const ItemSpec& spec = kItems[id];
+    GtkWidget* item = gtk_menu_item_new_with_label(spec.label);
+    gtk_menu_shell_append(GTK_MENU_SHELL(menu), item);
+    // "Pattern Box" only opens its sub-menu; its items carry the handler.
+    if (id != kItemPatternBox)
+        g_signal_connect(item, "activate", G_CALLBACK(OnMenuItemActivate), GINT_TO_POINTER(id));
+    record->items[id] = item;
+}
+
+GtkWidget* AddSeparator(GtkWidget* menu) {
+    GtkWidget* separator = gtk_separator_menu_item_new();
+    gtk_menu_shell_append(GTK_MENU_SHELL(menu), separator);
+    return separator;
+}
+
+void BuildMainMenu(MenuBar* record) {
+    GtkWidget* menu =
+        AddMenuTitle(record, kMenuMain, StyleName("home-64x64.png", "home-32x32.png"));
+    AddItem(record, menu, kItemPatternView);
+    AddItem(record, menu, kItemAddPattern);
+    AddSeparator(menu);
+    AddItem(record, menu, kItemNewLayout);
+    AddItem(record, menu, kItemOpenLayout);
+    record->advancedSeparator = AddSeparator(menu);
+    AddItem(record, menu, kItemFileManager);
+    AddItem(record, menu, kItemFreeMotion);
+    AddItem(record, menu, kItemSetup);
+    AddSeparator(menu);
+    AddItem(record, menu, kItemSetQuiltArea);
+    AddItem(record, menu, kItemPatternBox);
+    record->patternBoxMenu = gtk_menu_new();
+    gtk_menu_item_set_submenu(GTK_MENU_ITEM(record->items[kItemPatternBox]),
+                              record->patternBoxMenu);
+    AddItem(record, record->patternBoxMenu, kItemAddPatternBox);
+    AddItem(record, record->patternBoxMenu, kItemAdjustCurrent);
+    AddItem(record, record->patternBoxMenu, kItemRemoveCurrent);
+    AddSeparator(menu);
+    AddItem(record, menu, kItemDemo);
+}
+
+void BuildEditMenu(MenuBar* record) {
+    GtkWidget* menu =
+        AddMenuTitle(record, kMenuEdit, StyleName("app-edit-64x64.png", "app-edit-32x32.png"));
+    for (MenuItemId id : {kItemSaveLayout, kItemSaveLayoutAs, kItemMoveAll, kItemAutoCenter,
+                          kItemNest, kItemCreateSetpoint, kItemRestoreSetpoint, kItemUndo})
+        AddItem(record, menu, id);
+}
+
+void BuildViewAndStitchMenus(MenuBar* record) {
+    GtkWidget* view =
+        AddMenuTitle(record, kMenuView, StyleName("search-64x64.png", "search-32x32.png"));
+    AddItem(record, view, kItemZoomAll);
+    AddItem(record, view, kItemPan);
+    GtkWidget* stitch = AddMenuTitle(record, kMenuStitch, StyleName("ZigZag.png", "ZigZag_5.png"));
+    AddItem(record, stitch, kItemStandard);
+    stitchBar = record->menuTitles[kMenuStitch];
+}
+
+// A tool button showing an image (or, with a null image name, a text label in
+// the given font as its icon) of toolbar_button_size pixels square.
+GtkToolItem* AddToolButton(ToolBar* record, ToolButtonId id, bool toggle, const char* image,
+                           const char* label, const char* font) {
+    GtkToolItem* button =
+        toggle ? gtk_toggle_tool_button_new() : gtk_tool_button_new(nullptr, label);
+    gtk_tool_button_set_label(GTK_TOOL_BUTTON(button), label);
+    GtkWidget* text = nullptr;
+    if (font != nullptr) {
+        text = gtk_label_new(label);
+        gtk_label_set_justify(GTK_LABEL(text), GTK_JUSTIFY_CENTER);
+        PangoFontDescription* description = pango_font_description_from_string(font);
+        gtk_widget_modify_font(text, description);
+        pango_font_description_free(description);
+    }
+    if (image != nullptr) {
+        GtkWidget* icon = LoadIcon(image, toolbar_button_size - 4);
+        gtk_tool_button_set_icon_widget(GTK_TOOL_BUTTON(button), icon);
+        record->images[id] = icon;
+        if (text != nullptr) gtk_tool_button_set_label_widget(GTK_TOOL_BUTTON(button), text);
+    } else if (text != nullptr) {
+        gtk_tool_button_set_icon_widget(GTK_TOOL_BUTTON(button), text);
+    }
+    gtk_widget_set_size_request(GTK_WIDGET(button), toolbar_button_size, toolbar_button_size);
+    gtk_toolbar_insert(GTK_TOOLBAR(record->toolbar), button, -1);
+    g_signal_connect(button, toggle ? "toggled" : "clicked", G_CALLBACK(OnToolButtonSignal),
+                     GINT_TO_POINTER(id));
+    record->buttons[id] = GTK_WIDGET(button);
+    return button;
+}
+
+void SetVisible(GtkWidget* widget, bool visible) {
+    if (widget == nullptr) return;
+    if (visible)
+        gtk_widget_show(widget);
+    else
+        gtk_widget_hide(widget);
+}
+
+}  // namespace
+
+GtkWidget* createMenu() {
+    menuRecord = std::make_unique<MenuBar>();
+    MenuBar* record = menuRecord.get();
+    record->mask = 0xFFFFFFFFu;
+    record->menuBar = gtk_menu_bar_new();
+    gtk_widget_set_size_request(record->menuBar, menubar_width, menubar_height);
+    g_signal_connect(record->menuBar, "destroy", G_CALLBACK(OnMenuBarDestroy), nullptr);
+    BuildMainMenu(record);
+    BuildEditMenu(record);
+    BuildViewAndStitchMenus(record);
+    gtk_widget_show_all(record->menuBar);
+    ApplyMenuVisibility();
+    record->mask = kStartupMask;
+    SetMenusSensitive(record->mask);
+    return record->menuBar;
+}
+
+GtkWidget* createToolbar() {
+    toolbarRecord = std::make_unique<ToolBar>();
+    ToolBar* record = toolbarRecord.get();
+    record->toolbar = gtk_toolbar_new();
+    gtk_toolbar_set_style(GTK_TOOLBAR(record->toolbar), GTK_TOOLBAR_ICONS);
+    gtk_toolbar_set_show_arrow(GTK_TOOLBAR(record->toolbar), FALSE);
+    gtk_widget_set_size_request(record->toolbar, toolbar_width, toolbar_height);
+    g_signal_connect(record->toolbar, "destroy", G_CALLBACK(OnToolbarDestroy), nullptr);
+
+    bool large = icon_style == 1;
+    const char* lockFont = large ? "Sans 24" : "Sans 14";
+    AddToolButton(record, kToolStart, false, StyleName("Start_64x64.png", "Start_32x32.png"),
+                  "Start", nullptr);
+    AddToolButton(record, kToolStop, false, StyleName("Stop_64x64.png", "Stop_32x32.png"), "Stop",
+                  nullptr);
+    AddToolButton(record, kToolStitching, true, StyleName("Stitch_64x64.png", "Stitch_32x32.png"),
+                  "Stitching", nullptr);
+    AddToolButton(record, kToolLockX, true,
+                  StyleName("LockHorizontal.png", "LockHorizontal_32x32.png"), "H", lockFont);
+    AddToolButton(record, kToolLockY, true, StyleName("LockVertical.png", "LockVertical_32x32.png"),
+                  "V", lockFont);
+    if (large) {
+        AddToolButton(record, kToolStitchOnOff, true, nullptr, "Stitch\nOn/Off", "Sans 8");
+        AddToolButton(record, kToolNeedleUp, true, nullptr, "Needle\nUp", "Sans 8");
+        AddToolButton(record, kToolEdit, false, "DropDownMenu_50.png", "Edit", nullptr);
+    }
+    SetToolbarSensitive(kStartupMask);
+    gtk_widget_show_all(record->toolbar);
+    ApplyMenuVisibility();
+    return record->toolbar;
+}
+
+MenuBar* MenuRecord() {
+    return menuRecord.get();
+}
+ToolBar* ToolbarRecord() {
+    return toolbarRecord.get();
+}
+
+int MenuItemMaskBit(MenuItemId item) {
+    if (item < 0 || item >= kMenuItemCount) return kNoBit;
+    return kItems[item].maskBit;
+}
+
+int ToolButtonMaskBit(ToolButtonId button) {
+    if (button < 0 || button >= kToolButtonCount) return kNoBit;
+    return kTools[button].maskBit;
+}
+
+void SetMenusSensitive(uint32_t mask) {
+    MenuBar* record = menuRecord.get();
+    if (record == nullptr || record->menuBar == nullptr) return;
+    for (const ItemSpec& spec : kItems) {
+        GtkWidget* item = record->items[spec.id];
+        if (item == nullptr) continue;
+        bool allowed = spec.maskBit == kNoBit || BitSet(mask, spec.maskBit);
+        if (spec.id == kItemMoveAll) allowed = BitSet(mask, 12) || BitSet(mask, 14);
+        bool usable = spec.action == kNoAction || HasHandler(spec.action);
+        gtk_widget_set_sensitive(item, allowed && usable);
+    }
+}
+
+void SetToolbarSensitive(uint32_t mask) {
+    ToolBar* record = toolbarRecord.get();
+    if (record == nullptr || record->toolbar == nullptr) return;
+    for (const ToolSpec& spec : kTools) {
+        GtkWidget* button = record->buttons[spec.id];
+        if (button == nullptr) continue;
+        bool allowed = spec.maskBit == kNoBit || BitSet(mask, spec.maskBit);
+        gtk_widget_set_sensitive(button, allowed && HasHandler(spec.action));
+    }
+}
+
+void SetMenuStateMask(uint32_t mask) {
+    if (menuRecord) menuRecord->mask = mask;
+    SetMenusSensitive(mask);
+    SetToolbarSensitive(mask);
+}
+
+uint32_t MenuStateMask() {
+    return menuRecord ? menuRecord->mask : 0;
+}
+
+void ApplyMenuVisibility() {
+    bool advanced = showAdvancedFeatures != 0;
+    if (MenuBar* record = menuRecord.get(); record != nullptr && record->menuBar != nullptr) {
+        for (const ItemSpec& spec : kItems)
+            if (spec.advanced) SetVisible(record->items[spec.id], advanced);
+        SetVisible(record->advancedSeparator, advanced);
+        SetVisible(record->menuTitles[kMenuStitch], advanced);
+    }
+    if (ToolBar* record = toolbarRecord.get(); record != nullptr && record->toolbar != nullptr) {
+        bool buttons = stitchButtonsOn != 0 && icon_style == 1 && advanced;
+        SetVisible(record->buttons[kToolStitchOnOff], buttons && needleUpMethod != 12);
+        SetVisible(record->buttons[kToolNeedleUp], buttons);
+    }
+}
+
+int SetMenuHandler(MenuAction action, MenuHandler handler) {
+    if (action < 0 || action >= kMenuActionCount) return -1;
+    handlers[action] = handler;
+    // Without a menu bar the toolbar keeps the mask it was built with.
+    uint32_t mask = menuRecord ? menuRecord->mask : kStartupMask;
+    SetMenusSensitive(mask);
+    SetToolbarSensitive(mask);
+    return 0;
+}
+
+MenuHandler GetMenuHandler(MenuAction action) {
+    if (action < 0 || action >= kMenuActionCount) return nullptr;
+    return handlers[action];
+}

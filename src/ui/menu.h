@@ -1,0 +1,170 @@
+// The first row of the main window: the menu bar of four icon menus and the
+// toolbar of large touch buttons, and the 32-bit menu state mask that decides
+// which of their items can be used on the current screen.
+//
+// Every item calls its handler through one dispatch table. The modules that own
+// a handler (layout, stitching, views, setup, file manager...) install it with
+// SetMenuHandler; an item whose handler is not installed stays insensitive
+// whatever the mask says, so the quilter never meets an item that does nothing.
+#pragma once
+
+#include <cstdint>
+
+typedef struct _GtkWidget GtkWidget;
+
+// Handler of a menu item or toolbar button: (item or button, item data).
+typedef void (*MenuHandler)(GtkWidget* item, void* data);
+
+// The actions of the dispatch table. Items that share a handler share an action
+// and tell themselves apart by their data ("Pattern Box" sub-items pass "1",
+// "0" and "2"; "AutoCenter" passes 0).
+enum MenuAction {
+    kActionMainPatternView,      // menuMainPatternView
+    kActionMainAddPattern,       // menuMainAddPattern
+    kActionMainNewLayout,        // menuMainNewLayout
+    kActionMainLoadLayout,       // menuMainLoadLayout
+    kActionMainFileManager,      // menuMainFileManager
+    kActionMainTraceMode,        // menuMainTraceMode ("Free Motion")
+    kActionMainSetup,            // menuMainSetup
+    kActionMainExtents,          // menuMainExtents ("Set Quilt Area")
+    kActionMainPatternbox,       // menuMainPatternbox with "1", "0" or "2"
+    kActionRunTest,              // menuRunTest ("Demo")
+    kActionEditSaveLayout,       // menuEditSaveLayout
+    kActionEditSaveLayoutAs,     // menuEditSaveLayoutAs
+    kActionEditMove,             // menuEditMove ("Move All")
+    kActionEditAutoCenter,       // menuEditAutoCenter with 0
+    kActionEditNest,             // menuEditNest
+    kActionEditCreateSetpoint,   // menuEditCreateSetpoint
+    kActionEditRestoreSetpoint,  // menuEditRestoreSetpoint
+    kActionEditUndo,             // menuEditUndo
+    kActionViewZoomAll,          // menuViewZoomAll
+    kActionViewPan,              // menuViewPan
+    kActionStartButton,          // startButtonReleased (toolbar Start, "clicked")
+    kActionStopButton,           // stopButtonReleased (toolbar Stop, "clicked")
+    kActionRunStitching,         // menuRunStitching (Stitching toggle, "toggled")
+    kActionRunLockX,             // menuRunLockX (Lock X toggle, "toggled")
+    kActionRunLockY,             // menuRunLockY (Lock Y toggle, "toggled")
+    kActionStitchOnOff,          // testFunction1 (Stitch On/Off toggle, "toggled")
+    kActionNeedleUp,             // testFunction2 (Needle Up toggle, "toggled")
+    kActionViewDropdownMenu,     // viewDropdownMenu (toolbar Edit, "clicked")
+    kMenuActionCount
+};
+
+// The menu items, in the order they are created.
+enum MenuItemId {
+    kItemPatternView,
+    kItemAddPattern,
+    kItemNewLayout,
+    kItemOpenLayout,
+    kItemFileManager,
+    kItemFreeMotion,
+    kItemSetup,
+    kItemSetQuiltArea,
+    kItemPatternBox,  // the sub-menu entry; its three items follow
+    kItemAddPatternBox,
+    kItemAdjustCurrent,
+    kItemRemoveCurrent,
+    kItemDemo,
+    kItemSaveLayout,
+    kItemSaveLayoutAs,
+    kItemMoveAll,
+    kItemAutoCenter,
+    kItemNest,
+    kItemCreateSetpoint,
+    kItemRestoreSetpoint,
+    kItemUndo,
+    kItemZoomAll,
+    kItemPan,
+    kItemStandard,
+    kMenuItemCount
+};
+
+// The four menus of the bar.
+enum MenuId { kMenuMain, kMenuEdit, kMenuView, kMenuStitch, kMenuCount };
+
+// The toolbar buttons, left to right.
+enum ToolButtonId {
+    kToolStart,
+    kToolStop,
+    kToolStitching,
+    kToolLockX,
+    kToolLockY,
+    kToolStitchOnOff,  // only when icon_style is 1
+    kToolNeedleUp,     // only when icon_style is 1
+    kToolEdit,         // only when icon_style is 1
+    kToolButtonCount
+};
+
+// Menu-bar record (the Interface's `menu`). Widgets are null once the bar has
+// been destroyed, and the mask functions then leave it alone.
+struct MenuBar {
+    uint32_t mask = 0xFFFFFFFFu;  // menu state mask; all ones while the bar is built
+    GtkWidget* menuBar = nullptr;
+    GtkWidget* menuTitles[kMenuCount] = {};  // the icon entries of the bar
+    GtkWidget* menus[kMenuCount] = {};       // the drop-down menus
+    GtkWidget* items[kMenuItemCount] = {};
+    GtkWidget* patternBoxMenu = nullptr;     // sub-menu of "Pattern Box"
+    GtkWidget* advancedSeparator = nullptr;  // separator after "Open Layout"
+};
+
+// Toolbar record (the Interface's `toolbar`): the toolbar, then each button with
+// its image (image null for the buttons that show a text label only, or when
+// the button is not built for this icon style).
+struct ToolBar {
+    GtkWidget* toolbar = nullptr;
+    GtkWidget* buttons[kToolButtonCount] = {};
+    GtkWidget* images[kToolButtonCount] = {};
+};
+
+// The menu bar global of the Stitch menu's icon entry (shown or hidden with the
+// advanced features).
+extern GtkWidget* stitchBar;
+
+// Builds the menu bar (menubar_width x menubar_height) with every menu and item,
+// connects the items to the dispatch table, stores the mask 0x34000BD and
+// applies it to the menus. Returns the menu bar; start-up packs it. A second
+// call replaces the record of the first.
+GtkWidget* createMenu();
+
+// Builds the toolbar (toolbar_width x toolbar_height, icons only), applies the
+// mask 0x34000BD to it and shows it, then hides the stitch buttons as the
+// settings ask. Returns the toolbar; start-up packs it beside the menu bar.
+GtkWidget* createToolbar();
+
+// The records filled by createMenu / createToolbar (null before).
+MenuBar* MenuRecord();
+ToolBar* ToolbarRecord();
+
+// Makes every menu item sensitive exactly when its mask bit is set and its
+// handler is installed ("Move All": bit 12 or 14). Does not store the mask.
+void SetMenusSensitive(uint32_t mask);
+
+// The same for the toolbar buttons.
+void SetToolbarSensitive(uint32_t mask);
+
+// Stores the mask in the menu record and applies it to the menus and the
+// toolbar. The screen switch and the run control call it.
+void SetMenuStateMask(uint32_t mask);
+
+// The stored mask (0x34000BD after createMenu; 0 before a menu exists).
+uint32_t MenuStateMask();
+
+// Shows or hides the items that depend on the settings: the advanced items
+// ("New Layout", "Open Layout", the separator after them, "Save Layout",
+// "Save Layout As", "Create Setpoint", "Restore Setpoint", the Stitch menu)
+// from showAdvancedFeatures, and the toolbar's Stitch On/Off and Needle Up
+// toggles from stitchButtonsOn, icon_style and needleUpMethod. createMenu and
+// createToolbar call it; the setup screen calls it after changing a switch.
+void ApplyMenuVisibility();
+
+// Installs (or, with null, removes) the handler of one action and applies the
+// stored mask again so that the item becomes usable at once. Returns 0, or -1
+// for an action outside the table.
+int SetMenuHandler(MenuAction action, MenuHandler handler);
+
+// The installed handler of an action, or null.
+MenuHandler GetMenuHandler(MenuAction action);
+
+// Mask bits of the menu items and toolbar buttons (-1: no bit, always usable).
+int MenuItemMaskBit(MenuItemId item);
+int ToolButtonMaskBit(ToolButtonId button);
