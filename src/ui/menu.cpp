@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 
+#include "app/application_state.h"
 #include "app/log.h"
 #include "ui/pending_settings.h"
 
@@ -268,6 +269,7 @@ GtkWidget* createMenu() {
     ApplyMenuVisibility();
     record->mask = kStartupMask;
     SetMenusSensitive(record->mask);
+    if (interface != nullptr) interface->menu = record;
     return record->menuBar;
 }
 
@@ -300,6 +302,7 @@ GtkWidget* createToolbar() {
     SetToolbarSensitive(kStartupMask);
     gtk_widget_show_all(record->toolbar);
     ApplyMenuVisibility();
+    if (interface != nullptr) interface->toolbar = record;
     return record->toolbar;
 }
 

@@ -1,8 +1,13 @@
 #include "gtk_fixture.h"
 
+#include "app/screen_config.h"
+
 bool EnsureGtk() {
     static int state = -1;
-    if (state < 0) state = gtk_init_check(nullptr, nullptr) ? 1 : 0;
+    if (state < 0) {
+        state = gtk_init_check(nullptr, nullptr) ? 1 : 0;
+        ParseConfigFile("/nonexistent/screen.conf");  // the built-in 320 x 240 sizes
+    }
     return state == 1;
 }
 
