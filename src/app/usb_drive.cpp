@@ -3,10 +3,11 @@
 #include <dirent.h>
 
 #include "app/log.h"
+#include "app/system_paths.h"
 #include "app/ui_hooks.h"
 
 int CheckUSBIsIn() {
-    DIR* dir = opendir(kUsbMountPath);
+    DIR* dir = opendir(SystemPath(kUsbMountPath).c_str());
     if (dir) {
         closedir(dir);
         return 1;

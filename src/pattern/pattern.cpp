@@ -11,8 +11,10 @@
 #include <cstring>
 #include <string_view>
 
+#include "app/application_state.h"
 #include "app/log.h"
 #include "app/safe_write.h"
+#include "app/system_paths.h"
 #include "app/usb_drive.h"
 #include "pattern/pattern_image.h"
 
@@ -272,7 +274,7 @@ int openPattern(Pattern* pattern, const char* path) {
 
     std::string data;
     bool tooLarge = false;
-    if (!ReadBoundedFile(path, kMaxPatternFileBytes, data, tooLarge)) {
+    if (!ReadBoundedFile(SystemPath(path).c_str(), kMaxPatternFileBytes, data, tooLarge)) {
         if (tooLarge) Log("pattern file is too large: %s\n", path);
         return 0;
     }

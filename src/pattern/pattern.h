@@ -105,7 +105,8 @@ struct PatternList {
 extern PatternList patternList;
 
 // What pattern drawing needs from the view and layout code, installed by them.
-// Any hook left empty takes the default given with it.
+// Any hook left empty takes the default given with it; the view scale and the
+// highlighted entity default to those of the `interface` record once it exists.
 struct PatternViewHooks {
     float (*viewScale)() = nullptr;          // inches per pixel of the layout view; 0.001
     int (*selectedPatternSlot)() = nullptr;  // slot of the selected placement's pattern; -1

@@ -181,15 +181,26 @@ int DrawPattern(GdkPixbuf* image, const Pattern* pattern, float offsetX, float o
     return remembered;
 }
 
+// The scale puts the pattern's far edge exactly at pixel w (or h), one past the
+// last column (row). Drawn on a canvas one pixel larger and then cropped, the
+// lines into the pattern's rightmost and lowest points still show instead of
+// being dropped as off the image.
 GdkPixbuf* RenderPatternThumbnail(const Pattern* pattern, int w, int h) {
-    if (!pattern) return nullptr;
+    if (!pattern || w < 1 || h < 1) return nullptr;
     GdkPixbuf* image = NewRgbaImage(w, h);
-    if (!image) return nullptr;
+    GdkPixbuf* canvas = NewPixbuf(w, h);
+    if (!image || !canvas) {
+        if (image) g_object_unref(image);
+        if (canvas) g_object_unref(canvas);
+        return nullptr;
+    }
     float scale = pattern->width / static_cast<float>(w);
     float scaleY = pattern->height / static_cast<float>(h);
     if (scaleY > scale) scale = scaleY;
     // A pattern without extent (a single point) gets any positive scale.
     if (!(scale > 0)) scale = 1.0f;
-    DrawPattern(image, pattern, 0.0f, 0.0f, scale, -1);
+    DrawPattern(canvas, pattern, 0.0f, 0.0f, scale, -1);
+    gdk_pixbuf_copy_area(canvas, 0, 0, w, h, image, 0, 0);
+    g_object_unref(canvas);
     return image;
 }

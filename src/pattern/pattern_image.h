@@ -47,5 +47,6 @@ void DrawPixel(GdkPixbuf* image, int x, int y, int r, int g, int b, int a);
 
 // The thumbnail of a pattern: a cleared w x h image with the path in black,
 // scaled to fit (the larger of width / w and height / h inches per pixel),
-// pixel row 0 at y = 0. None when the size is not positive or too large.
+// pixel row 0 at y = 0. Lines into points on the far edges (pixel w or h) are
+// drawn up to the border. None when the size is not positive or too large.
 GdkPixbuf* RenderPatternThumbnail(const Pattern* pattern, int w, int h);

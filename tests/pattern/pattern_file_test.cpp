@@ -1,9 +1,13 @@
 // Loading and saving pattern files: line order, commands around points, name
-// lines, bounds, and what the reader does with bad input.
+// lines, bounds, file-size limits and what the reader does with bad input.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
+#include <filesystem>
 #include <string>
 
+#include "app/system_paths.h"
+#include "app/ui_hooks.h"
 #include "pattern/pattern.h"
 #include "support/temp_dir.h"
 
@@ -20,6 +24,12 @@ std::string SaveText(const TempDir& dir, const Pattern* pattern) {
     std::string path = dir.File("out.qcc");
     EXPECT_EQ(savePattern(pattern, path.c_str()), 1);
     return ReadFileText(path);
+}
+
+std::string lastMessage;
+int RecordMessage(int, int, const char* text) {
+    lastMessage = text;
+    return kResponseOk;
 }
 
 TEST(PatternFileLoad, MovesThePatternToTheOriginAndMeasuresIt) {
@@ -44,6 +54,15 @@ TEST(PatternFileLoad, MovesThePatternToTheOriginAndMeasuresIt) {
     EXPECT_FLOAT_EQ(p->maxY, 4.0f);
     EXPECT_EQ(p->angle, 0);
     EXPECT_FLOAT_EQ(p->xScalePercent, 100.0f);
+    EXPECT_FLOAT_EQ(p->yScalePercent, 100.0f);
+}
+
+TEST(PatternFileLoad, NameIsTheFileNameWithoutFolderAndExtension) {
+    TempDir dir;
+    std::filesystem::create_directories(dir.File("sub/folder"));
+    auto p = Load(dir, "p X0.0 Y0.0\np X1.0 Y1.0\n", "sub/folder/Feather Border.qcc");
+    ASSERT_TRUE(p);
+    EXPECT_EQ(p->name, "Feather Border");
 }
 
 TEST(PatternFileRoundTrip, NamesFirstCommandsBeforeTheirPointsAndAfterTheLast) {
@@ -63,9 +82,14 @@ TEST(PatternFileRoundTrip, NamesFirstCommandsBeforeTheirPointsAndAfterTheLast) {
     ASSERT_EQ(p->commandCount, 5);
     EXPECT_EQ(p->commandPoint[0], 1);
     EXPECT_EQ(p->commandType[0], PatternCommandType::Stop);
+    EXPECT_EQ(p->commandPoint[1], 2);
+    EXPECT_EQ(p->commandType[1], PatternCommandType::EntityStart);
     EXPECT_EQ(p->commandType[2], PatternCommandType::FMark);
     EXPECT_EQ(p->commandPoint[3], 4);
+    EXPECT_EQ(p->commandType[3], PatternCommandType::EntityEnd);
     EXPECT_EQ(p->commandPoint[4], 4);
+    ASSERT_EQ(p->nameCount, 2);
+    EXPECT_EQ(p->nameLines[0], "second name");
     EXPECT_EQ(SaveText(dir, p.get()),
               "n second name\n"
               "n first\n"
@@ -79,11 +103,22 @@ TEST(PatternFileRoundTrip, NamesFirstCommandsBeforeTheirPointsAndAfterTheLast) {
               "c s\n");
 }
 
-TEST(PatternFileLoad, IgnoresPointLinesWithoutBothFields) {
+TEST(PatternFileRoundTrip, WritesCurrentCoordinatesWithThreeDecimals) {
     TempDir dir;
-    auto p = Load(dir, "p X1.000\np X0.000 Y0.000\np Y4.0\np X1.000 Y1.000\nq X9 Y9\n");
+    auto p = Load(dir, "p X0.0 Y0.0\np X1.2346 Y2.0004\np X3 Y3\n");
+    ASSERT_TRUE(p);
+    p->x[2] = -0.25f;
+    EXPECT_EQ(SaveText(dir, p.get()), "p X0.000 Y0.000\np X1.235 Y2.000\np X-0.250 Y3.000\n");
+}
+
+TEST(PatternFileLoad, IgnoresLinesThatAreNotPointsOrKnownCommands) {
+    TempDir dir;
+    auto p = Load(dir,
+                  "p X1.000\np X0.000 Y0.000\np Y4.0\n# comment X9 Y9\nc x\nc e z\nc\n"
+                  "p X1.000 Y1.000\n\n");
     ASSERT_TRUE(p);
     EXPECT_EQ(p->pointCount, 2);
+    EXPECT_EQ(p->commandCount, 0);
     EXPECT_FLOAT_EQ(p->width, 1.0f);
 }
 
@@ -99,6 +134,96 @@ TEST(PatternFileLoad, SeventeenBytesAreEmptyEighteenAreRead) {
     EXPECT_EQ(p->pointCount, 1);
 }
 
+TEST(PatternFileLoad, ReadsLongLinesInPiecesOf74Characters) {
+    TempDir dir;
+    // A name of 80 characters: the first piece keeps 72 of them, the rest
+    // starts a line of its own ("p..." here, so it is read as a point).
+    std::string name = std::string(72, 'a') + "p X5 Y6";
+    auto p = Load(dir, "n " + name + "\np X0 Y0\n");
+    ASSERT_TRUE(p);
+    ASSERT_EQ(p->nameCount, 1);
+    EXPECT_EQ(p->nameLines[0], std::string(72, 'a'));
+    ASSERT_EQ(p->pointCount, 2);
+    EXPECT_FLOAT_EQ(p->width, 5.0f);
+}
+
+TEST(PatternFileLoad, AcceptsWindowsLineEnds) {
+    TempDir dir;
+    auto p = Load(dir, "n Heart\r\np X0 Y0\r\nc s\r\np X1 Y2\r\n");
+    ASSERT_TRUE(p);
+    EXPECT_EQ(p->nameLines[0], "Heart");
+    EXPECT_EQ(p->pointCount, 2);
+    EXPECT_EQ(p->commandCount, 1);
+}
+
+TEST(PatternFileBadInput, RefusesNonNumbersAndAbsurdCoordinates) {
+    TempDir dir;
+    EXPECT_FALSE(Load(dir, "p X0 Y0\np Xnan Y1.0\np X1 Y1\n"));
+    EXPECT_FALSE(Load(dir, "p X0 Y0\np X1 Yinf\np X1 Y1\n"));
+    EXPECT_FALSE(Load(dir, "p X0 Y0\np X1e300 Y1\np X1 Y1\n"));
+    EXPECT_FALSE(Load(dir, "p X0 Y0\np X-200000 Y1\np X1 Y1\n"));
+    // Text that is no number reads as 0, like the controller always did.
+    auto p = Load(dir, "p Xabc Y2\np X1 Y1\n");
+    ASSERT_TRUE(p);
+    EXPECT_FLOAT_EQ(p->height, 1.0f);
+}
+
+TEST(PatternFileBadInput, FailsCleanlyOnMissingEmptyHugeAndGarbageFiles) {
+    TempDir dir;
+    EXPECT_FALSE(newPattern(dir.File("missing.qcc").c_str(), 0));
+    EXPECT_FALSE(newPattern(dir.path.c_str(), 0));  // a folder
+    EXPECT_FALSE(Load(dir, "n only names here\nn and more\n"));
+
+    std::string garbage;
+    for (int i = 0; i < 200000; i++)
+        garbage += static_cast<char>((i * 7919) % 256);
+    EXPECT_FALSE(Load(dir, garbage));
+
+    // One line of 2 MB without a line end is read piece by piece.
+    std::string longLine = "p X0 Y0\n" + std::string(2 * 1024 * 1024, 'q') + "\np X1 Y1\n";
+    auto p = Load(dir, longLine);
+    ASSERT_TRUE(p);
+    EXPECT_EQ(p->pointCount, 2);
+
+    // A file over the limit is refused from its size alone (a sparse file).
+    std::string big = dir.File("big.qcc");
+    ASSERT_TRUE(WriteFileText(big, "p X0 Y0\np X1 Y1\n"));
+    ASSERT_EQ(truncate(big.c_str(), kMaxPatternFileBytes + 1), 0);
+    EXPECT_FALSE(newPattern(big.c_str(), 0));
+}
+
+TEST(PatternFileBadInput, ZeroBytesEndALine) {
+    TempDir dir;
+    std::string text = "p X1 Y1\nn name";
+    text += '\0';
+    text += "hidden\np X3 Y4\n";
+    auto p = Load(dir, text);
+    ASSERT_TRUE(p);
+    EXPECT_EQ(p->nameLines[0], "name");
+    EXPECT_EQ(p->pointCount, 2);
+}
+
+TEST(PatternFileUsb, NeedsTheDriveForUsbPaths) {
+    TempDir root;
+    ASSERT_EQ(SetSystemRoot(root.path.c_str()), 1);
+    UserInterfaceHooks hooks;
+    hooks.showMessage = RecordMessage;
+    SetUserInterfaceHooks(hooks);
+    lastMessage.clear();
+    EXPECT_FALSE(newPattern("/media/usb/heart.qcc", 0));
+    EXPECT_EQ(lastMessage.rfind("USB DRIVE NOT DETECTED.", 0), 0u);
+
+    std::filesystem::create_directories(root.File("media/usb"));
+    ASSERT_TRUE(WriteFileText(root.File("media/usb/heart.qcc"), "p X0.0 Y0.0\np X1.0 Y2.0\n"));
+    lastMessage.clear();
+    auto p = newPattern("/media/usb/heart.qcc", 0);
+    ASSERT_TRUE(p);
+    EXPECT_EQ(p->name, "heart");
+    EXPECT_TRUE(lastMessage.empty());
+    SetUserInterfaceHooks({});
+    SetSystemRoot(nullptr);
+}
+
 TEST(PatternFileSave, AddsTheExtensionOnlyWhenMissing) {
     TempDir dir;
     auto p = Load(dir, "p X0.000 Y0.000\np X1.000 Y1.000\n");
@@ -107,7 +232,148 @@ TEST(PatternFileSave, AddsTheExtensionOnlyWhenMissing) {
     EXPECT_FALSE(ReadFileText(dir.File("plain.qcc")).empty());
     EXPECT_EQ(savePattern(p.get(), dir.File("kept.qcc.bak").c_str()), 1);
     EXPECT_FALSE(ReadFileText(dir.File("kept.qcc.bak")).empty());
-    EXPECT_TRUE(ReadFileText(dir.File("kept.qcc.bak.qcc")).empty());
+    EXPECT_FALSE(std::filesystem::exists(dir.File("kept.qcc.bak.qcc")));
+}
+
+TEST(PatternFileSave, ReplacesTheOldFileWholeAndLeavesNoTemporaryFiles) {
+    TempDir dir;
+    std::string path = dir.File("a.qcc");
+    ASSERT_TRUE(WriteFileText(path, "n old\np X0 Y0\np X9 Y9\n"));
+    Pattern p;
+    p.name = "unused";
+    addData(&p, "n new", 1);
+    addData(&p, "p X1.5 Y2.5", 1);
+    EXPECT_EQ(savePattern(&p, path.c_str()), 1);
+    EXPECT_EQ(ReadFileText(path), "n new\np X1.500 Y2.500\n");
+    int files = 0;
+    for (auto& entry : std::filesystem::directory_iterator(dir.path)) {
+        (void)entry;
+        files++;
+    }
+    EXPECT_EQ(files, 1);
+    // A folder that does not exist cannot take the file.
+    EXPECT_EQ(savePattern(&p, dir.File("no/such/folder/x.qcc").c_str()), 0);
+}
+
+TEST(PatternFileSave, UsesTheNameWhenNoPathIsGiven) {
+    TempDir dir;
+    Pattern p;
+    p.name = dir.File("named");
+    addData(&p, "p X0 Y0", 1);
+    EXPECT_EQ(savePattern(&p, nullptr), 1);
+    EXPECT_EQ(ReadFileText(dir.File("named.qcc")), "p X0.000 Y0.000\n");
+}
+
+TEST(PatternAddData, AppendsLinesAndAttachesCommandsByTheFlag) {
+    Pattern p;
+    addData(&p, "n Traced", 1);
+    addData(&p, "c s", 1);  // precedes the next point: 1
+    addData(&p, "p X2.0 Y3.0\n", 1);
+    addData(&p, "p X-1.0 Y5.0", 1);
+    addData(&p, "c e s", 0);  // precedes the last point added: 2
+    addData(&p, "c e x", 1);  // anything but "s" ends an entity
+    addData(&p, "c f 10", 1);
+    addData(&p, "p X7.0", 1);  // no Y: ignored
+    addData(&p, "p Xnan Y1", 1);
+    addData(&p, "z whatever", 1);
+    EXPECT_EQ(p.nameCount, 1);
+    EXPECT_EQ(p.nameLines[0], "Traced");
+    ASSERT_EQ(p.pointCount, 2);
+    ASSERT_EQ(p.commandCount, 4);
+    EXPECT_EQ(p.commandType[0], PatternCommandType::Stop);
+    EXPECT_EQ(p.commandPoint[0], 1);
+    EXPECT_EQ(p.commandType[1], PatternCommandType::EntityStart);
+    EXPECT_EQ(p.commandPoint[1], 2);
+    EXPECT_EQ(p.commandType[2], PatternCommandType::EntityEnd);
+    EXPECT_EQ(p.commandPoint[2], 3);
+    EXPECT_EQ(p.commandType[3], PatternCommandType::FMark);
+    EXPECT_FLOAT_EQ(p.minX, -1.0f);
+    EXPECT_FLOAT_EQ(p.maxX, 2.0f);
+    EXPECT_FLOAT_EQ(p.minY, 3.0f);
+    EXPECT_FLOAT_EQ(p.maxY, 5.0f);
+    EXPECT_FLOAT_EQ(p.width, 3.0f);
+    EXPECT_FLOAT_EQ(p.height, 2.0f);
+}
+
+TEST(PatternBounds, UpdatePatternSizeMeasuresWithoutMoving) {
+    Pattern p;
+    EXPECT_FLOAT_EQ(p.minX, 999999.0f);
+    EXPECT_FLOAT_EQ(p.maxY, -99999.0f);
+    addData(&p, "p X2 Y-1", 1);
+    addData(&p, "p X5 Y3", 1);
+    p.x[0] = 12000.0f;  // beyond the old +-9999.9 start values
+    UpdatePatternSize(&p);
+    EXPECT_FLOAT_EQ(p.minX, 5.0f);
+    EXPECT_FLOAT_EQ(p.maxX, 12000.0f);
+    EXPECT_FLOAT_EQ(p.minY, -1.0f);
+    EXPECT_FLOAT_EQ(p.height, 4.0f);
+    EXPECT_FLOAT_EQ(p.x[0], 12000.0f);
+    OffsetPattern(&p, 5.0f, -1.0f);
+    EXPECT_FLOAT_EQ(p.x[1], 0.0f);
+    EXPECT_FLOAT_EQ(p.y[1], 4.0f);
+    EXPECT_FLOAT_EQ(p.minX, 5.0f);  // bounds untouched by the offset
+}
+
+TEST(PatternRecord, ClearReleasesEverythingButKeepsTheRecord) {
+    TempDir dir;
+    auto p = Load(dir, "n a\nc s\np X0 Y0\np X1 Y1\n");
+    ASSERT_TRUE(p);
+    clearPattern(p.get());
+    EXPECT_EQ(p->pointCount, 0);
+    EXPECT_EQ(p->commandCount, 0);
+    EXPECT_EQ(p->nameCount, 0);
+    EXPECT_TRUE(p->x.empty());
+    EXPECT_TRUE(p->nameLines.empty());
+    EXPECT_EQ(p->name, "test");
+    erasePattern(p);
+    EXPECT_FALSE(p);
+}
+
+struct PatternListTest : ::testing::Test {
+    void TearDown() override { ClearPatternList(); }
+};
+
+TEST_F(PatternListTest, SlotsFillFromTheLowestAndRefuseTheFiftyFirst) {
+    EXPECT_EQ(GetNextPattern(), 0);
+    for (int i = 0; i < kPatternSlots; i++) {
+        int slot = GetNextPattern();
+        ASSERT_EQ(slot, i);
+        ASSERT_EQ(AddPatternToList(slot, std::make_unique<Pattern>()), 1);
+    }
+    EXPECT_EQ(patternList.count, 50);
+    EXPECT_EQ(patternList.freeSlots, 0);
+    EXPECT_EQ(GetNextPattern(), -1);
+
+    RemovePatternFromList(7);
+    RemovePatternFromList(3);
+    RemovePatternFromList(3);  // already empty: nothing changes
+    EXPECT_EQ(patternList.count, 48);
+    EXPECT_EQ(patternList.freeSlots, 2);
+    EXPECT_EQ(GetNextPattern(), 3);
+    EXPECT_EQ(GetPattern(3), nullptr);
+    EXPECT_NE(GetPattern(4), nullptr);
+    EXPECT_EQ(AddPatternToList(4, std::make_unique<Pattern>()), 0);  // taken
+    EXPECT_EQ(patternList.count, 48);
+}
+
+TEST_F(PatternListTest, IndexesOutsideTheTableGiveNothing) {
+    EXPECT_EQ(GetPattern(-1), nullptr);
+    EXPECT_EQ(GetPattern(50), nullptr);
+    EXPECT_EQ(AddPatternToList(50, std::make_unique<Pattern>()), 0);
+    EXPECT_EQ(AddPatternToList(0, nullptr), 0);
+    EXPECT_EQ(patternList.count, 0);
+    EXPECT_EQ(patternList.freeSlots, 50);
+}
+
+TEST_F(PatternListTest, TheSameFileTwiceTakesTwoSlots) {
+    TempDir dir;
+    std::string path = dir.File("twice.qcc");
+    ASSERT_TRUE(WriteFileText(path, "p X0.0 Y0.0\np X1.0 Y1.0\n"));
+    ASSERT_EQ(AddPatternToList(GetNextPattern(), newPattern(path.c_str(), 0)), 1);
+    ASSERT_EQ(AddPatternToList(GetNextPattern(), newPattern(path.c_str(), 0)), 1);
+    EXPECT_EQ(patternList.count, 2);
+    EXPECT_NE(GetPattern(0), GetPattern(1));
+    EXPECT_EQ(GetPattern(1)->name, "twice");
 }
 
 }  // namespace

@@ -10,3 +10,9 @@ using Arguments = std::vector<std::string>;
 
 // board --serial PATH COMMAND [ARGS]: one operation of the board command set.
 int RunBoardCommand(const Arguments& args);
+// info FILE.qcc: name lines, points, commands and size of a pattern file.
+int RunInfoCommand(const Arguments& args);
+// thumbnail FILE.qcc OUT.png [W H]: the chooser's thumbnail of a pattern file.
+int RunThumbnailCommand(const Arguments& args);
+// transform FILE.qcc OUT.qcc OPERATION...: rotate, stretch, mirror or reverse a pattern.
+int RunTransformCommand(const Arguments& args);

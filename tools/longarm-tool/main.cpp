@@ -16,6 +16,12 @@ struct Command {
 
 const Command kCommands[] = {
     {"board", RunBoardCommand, "board --serial PATH COMMAND [ARGS]   run one board operation"},
+    {"info", RunInfoCommand,
+     "info FILE.qcc   show the names, points, commands and size of a pattern"},
+    {"thumbnail", RunThumbnailCommand,
+     "thumbnail FILE.qcc OUT.png [W H]   draw a pattern's thumbnail"},
+    {"transform", RunTransformCommand,
+     "transform FILE.qcc OUT.qcc OPERATION...   rotate, stretch, mirror or reverse a pattern"},
 };
 
 void PrintUsage(FILE* out) {
