@@ -1,0 +1,6 @@
+// The operating program of the long-arm quilting machine.
+#include "app/startup_ui.h"
+
+int main(int argc, char** argv) {
+    return initializeUserInterface(argc, argv) != 0 ? 1 : 0;
+}

@@ -1,0 +1,27 @@
+#include "ui/gtk_interface.h"
+
+#include "app/application_state.h"
+#include "app/screen_config.h"
+#include "app/ui_hooks.h"
+#include "pattern/pattern.h"
+#include "ui/message_windows.h"
+#include "ui/widget_helpers.h"
+
+void InstallGtkInterface() {
+    UserInterfaceHooks hooks;
+    hooks.showMessage = GtkShowMessage;
+    hooks.showMessageSpecial = GtkShowMessageSpecial;
+    hooks.drainEvents = DrainEvents;
+    hooks.createStatusWindow = GtkCreateStatusWindow;
+    hooks.updateStatusWindow = GtkUpdateStatusWindow;
+    hooks.statusWindowSetText = GtkStatusWindowSetText;
+    hooks.closeStatusWindow = GtkCloseStatusWindow;
+    SetUserInterfaceHooks(hooks);
+
+    PatternViewHooks view;
+    view.viewScale = [] { return interface ? interface->viewScale : 0.001f; };
+    view.highlightIndex = [] { return interface ? interface->highlightIndex : -1; };
+    view.previewWidth = [] { return pattern_preview_width; };
+    view.previewHeight = [] { return pattern_preview_height; };
+    SetPatternViewHooks(view);
+}

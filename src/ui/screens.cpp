@@ -1,0 +1,204 @@
+#include "ui/screens.h"
+
+#include <cstdint>
+
+#include "app/application_state.h"
+#include "app/log.h"
+#include "app/screen_config.h"
+#include "ui/drawing_area.h"
+#include "ui/widget_helpers.h"
+
+// The advanced-features switch of the settings; the settings module defines it.
+extern int32_t showAdvancedFeatures;
+__attribute__((weak)) int32_t showAdvancedFeatures = 0;
+
+ScreenHandlers screenHandlers;
+
+namespace {
+
+// Connects a button to its handler, or leaves it insensitive when the handler
+// is not part of the program yet.
+void ConnectButton(GtkWidget* button, const char* signal, ButtonHandler handler, gpointer data) {
+    if (handler) {
+        g_signal_connect(button, signal, G_CALLBACK(handler), data);
+    } else {
+        gtk_widget_set_sensitive(button, FALSE);
+    }
+}
+
+void ConnectViewEvents(GtkWidget* area) {
+    if (screenHandlers.onViewButtonPress)
+        g_signal_connect(area, "button-press-event", G_CALLBACK(screenHandlers.onViewButtonPress),
+                         nullptr);
+    if (screenHandlers.onViewButtonRelease)
+        g_signal_connect(area, "button-release-event",
+                         G_CALLBACK(screenHandlers.onViewButtonRelease), nullptr);
+    if (screenHandlers.onViewButtonMotion)
+        g_signal_connect(area, "motion-notify-event", G_CALLBACK(screenHandlers.onViewButtonMotion),
+                         nullptr);
+}
+
+// Every screen is a fixed-position container holding one box.
+GtkWidget* FixedScreen(GtkWidget* box) {
+    GtkWidget* screen = gtk_fixed_new();
+    gtk_fixed_put(GTK_FIXED(screen), box, 0, 0);
+    return screen;
+}
+
+GtkWidget* SizedButton(const char* text, const char* font, int width, int height) {
+    GtkWidget* button = gtk_button_new_with_label("");
+    SetButtonFont(button, text, font);
+    gtk_widget_set_size_request(button, width, height);
+    return button;
+}
+
+GtkWidget* SizedToggle(const char* text, const char* font, int width, int height) {
+    GtkWidget* button = gtk_toggle_button_new_with_label("");
+    SetButtonFont(button, text, font);
+    gtk_widget_set_size_request(button, width, height);
+    return button;
+}
+
+void AddRunViewButtons() {
+    if (isWidget(interface->btnPause)) gtk_widget_destroy(interface->btnPause);
+    if (isWidget(interface->btnThread)) gtk_widget_destroy(interface->btnThread);
+
+    GtkWidget* pause = SizedToggle("PAUSE", "Sans 10", view_area_width - 5, menubar_height + 15);
+    GdkColor red;
+    gdk_color_parse("#FF0000", &red);
+    gtk_widget_modify_bg(pause, GTK_STATE_NORMAL, &red);
+    gtk_widget_modify_bg(pause, GTK_STATE_PRELIGHT, &red);
+    GtkWidget* thread =
+        SizedButton("THREAD BREAK", "Sans 10", view_area_width / 2 - 5, menubar_height + 15);
+
+    GtkWidget* row = gtk_hbox_new(FALSE, 2);
+    gtk_widget_set_size_request(row, 319, menubar_height);
+    gtk_box_pack_start(GTK_BOX(row), thread, FALSE, FALSE, 1);
+    gtk_box_pack_start(GTK_BOX(row), pause, FALSE, FALSE, 1);
+    gtk_box_pack_end(GTK_BOX(interface->viewPanel), row, FALSE, FALSE, 0);
+    ConnectButton(pause, "toggled", screenHandlers.onBtnPauseToggled, nullptr);
+    ConnectButton(thread, "clicked", screenHandlers.onBtnThreadClicked, nullptr);
+    KeepWidget(&interface->btnPause, pause);
+    KeepWidget(&interface->btnThread, thread);
+}
+
+}  // namespace
+
+void clearScreen() {
+    if (!interface || !isWidget(interface->currentScreen)) return;
+    LogLine("destroy current screen");
+    GtkWidget* screen = interface->currentScreen;
+    KeepWidget(&interface->currentScreen, nullptr);
+    gtk_widget_destroy(screen);
+    KeepWidget(&interface->drawingArea, nullptr);
+    KeepWidget(&interface->btnPause, nullptr);
+    KeepWidget(&interface->btnThread, nullptr);
+}
+
+GtkWidget* createPatternViewScreen(int mode, int kind) {
+    if (screenHandlers.resetRunSpeedChanges) screenHandlers.resetRunSpeedChanges();
+    GtkWidget* box = gtk_vbox_new(FALSE, 0);
+    gtk_widget_set_size_request(box, view_area_width, view_area_height);
+    GtkWidget* area = SetDrawingArea(kind);
+    KeepWidget(&interface->viewPanel, gtk_vbox_new(FALSE, 0));
+    gtk_box_pack_start(GTK_BOX(box), interface->viewPanel, TRUE, TRUE, 0);
+    if (area) {
+        gtk_box_pack_start(GTK_BOX(interface->viewPanel), area, TRUE, TRUE, 0);
+        ConnectViewEvents(area);
+    }
+    zoomed = 0;
+    if (mode == 1) {
+        DrainEvents();
+        SetZoomAll();
+        interface->editView = 0;
+        AddRunViewButtons();
+    } else {
+        SetZoomAll();
+        interface->editView = 1;
+    }
+    return FixedScreen(box);
+}
+
+GtkWidget* createTraceScreen() {
+    if (screenHandlers.eraseTemporaryPattern) screenHandlers.eraseTemporaryPattern();
+    GtkWidget* row = gtk_hbox_new(FALSE, 2);
+    gtk_widget_set_size_request(row, view_area_width, view_area_height);
+    KeepWidget(&interface->viewPanel, gtk_hbox_new(FALSE, 0));
+    gtk_widget_set_size_request(interface->viewPanel, view_area_width - trace_button_width - 10,
+                                view_area_height);
+    GtkWidget* area = SetDrawingArea(kAreaTrace);
+    if (area) gtk_box_pack_start(GTK_BOX(interface->viewPanel), area, TRUE, TRUE, 0);
+    gtk_box_pack_start(GTK_BOX(row), interface->viewPanel, FALSE, FALSE, 0);
+
+    GtkWidget* column = gtk_vbox_new(FALSE, 2);
+    GtkWidget* start = SizedToggle("Start", "Sans 10", trace_button_width, trace_button_height);
+    GtkWidget* save = SizedButton("Save", "Sans 10", trace_button_width, trace_button_height);
+    gtk_box_pack_start(GTK_BOX(column), start, FALSE, FALSE, 2);
+    gtk_box_pack_start(GTK_BOX(column), save, FALSE, FALSE, 2);
+    gtk_box_pack_start(GTK_BOX(row), column, FALSE, FALSE, 2);
+    ConnectButton(start, "toggled", screenHandlers.onBtnStartTraceToggled, nullptr);
+    ConnectButton(save, "clicked", screenHandlers.onBtnSaveClicked, nullptr);
+    return FixedScreen(row);
+}
+
+GtkWidget* createDiagScreen() {
+    GtkWidget* column = gtk_vbox_new(FALSE, 2);
+    gtk_widget_set_size_request(column, view_area_width - 10, view_area_height - 40);
+
+    GtkWidget* scrolled = gtk_scrolled_window_new(nullptr, nullptr);
+    gtk_scrolled_window_set_policy(GTK_SCROLLED_WINDOW(scrolled), GTK_POLICY_AUTOMATIC,
+                                   GTK_POLICY_AUTOMATIC);
+    gtk_widget_set_size_request(scrolled, pattern_list_width, pattern_list_height);
+    GtkWidget* text = gtk_text_view_new();
+    gtk_widget_set_size_request(text, 300, 200);
+    gtk_text_view_set_editable(GTK_TEXT_VIEW(text), FALSE);
+    gtk_text_view_set_cursor_visible(GTK_TEXT_VIEW(text), FALSE);
+    gtk_text_view_set_wrap_mode(GTK_TEXT_VIEW(text), GTK_WRAP_WORD);
+    GtkTextBuffer* buffer = gtk_text_view_get_buffer(GTK_TEXT_VIEW(text));
+    gtk_text_buffer_set_text(buffer, kDiagnosticsIntro, -1);
+    gtk_container_add(GTK_CONTAINER(scrolled), text);
+    gtk_box_pack_start(GTK_BOX(column), scrolled, TRUE, TRUE, 0);
+
+    GtkWidget* row = gtk_hbox_new(TRUE, icon_style == 1 ? 2 : 0);
+    struct Test {
+        const char* label;
+        ButtonHandler handler;
+    } tests[] = {{"TEST ALL", screenHandlers.onBtnTestAllClicked},
+                 {"TEST X", screenHandlers.onBtnTestXClicked},
+                 {"TEST Y", screenHandlers.onBtnTestYClicked},
+                 {"PORT D", screenHandlers.onBtnTestPortDClicked}};
+    for (const Test& test : tests) {
+        GtkWidget* button = SizedButton(test.label, "Sans 10", -1, -1);
+        gtk_box_pack_start(GTK_BOX(row), button, TRUE, TRUE, 0);
+        ConnectButton(button, "clicked", test.handler, buffer);
+    }
+    gtk_box_pack_start(GTK_BOX(column), row, FALSE, FALSE, 0);
+    return FixedScreen(column);
+}
+
+GtkWidget* createConfigScreen() {
+    GtkWidget* table = gtk_table_new(5, 8, FALSE);
+    gtk_table_set_row_spacings(GTK_TABLE(table), 5);
+    gtk_table_set_col_spacings(GTK_TABLE(table), 10);
+    gtk_container_set_border_width(GTK_CONTAINER(table), 10);
+    GtkWidget* check = gtk_check_button_new_with_label("");
+    SetButtonFont(check, "Show Advanced Features", "Sans 10");
+    gtk_widget_set_size_request(check, 2 * setup_spinbox_width, setup_spinbox_height);
+    gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(check), showAdvancedFeatures ? TRUE : FALSE);
+    ConnectButton(check, "clicked", screenHandlers.showAdvancedFeatures, nullptr);
+    // Row 5 of the page (the last one), columns 0 to 2.
+    gtk_table_attach(GTK_TABLE(table), check, 0, 3, 4, 5, GTK_FILL, GTK_FILL, 0, 0);
+    return FixedScreen(table);
+}
+
+GtkWidget* createExtentsSetup(int mode) {
+    GtkWidget* column = gtk_vbox_new(FALSE, 0);
+    gtk_widget_set_size_request(column, view_area_width, view_area_height);
+    KeepWidget(&interface->viewPanel, gtk_hbox_new(FALSE, 2));
+    GtkWidget* area = SetDrawingArea(kAreaExtentsSetup);
+    if (area) gtk_box_pack_start(GTK_BOX(interface->viewPanel), area, TRUE, TRUE, 0);
+    gtk_box_pack_start(GTK_BOX(column), interface->viewPanel, TRUE, TRUE, 0);
+    GtkWidget* screen = FixedScreen(column);
+    if (screenHandlers.extentsSetupProcedure) screenHandlers.extentsSetupProcedure(mode, area);
+    return screen;
+}
