@@ -19,6 +19,17 @@ bool* FlagTarget(const std::string& name, ProgramOptions& options) {
     return nullptr;
 }
 
+// Toolkit options that take the next argument as their value.
+bool ToolkitOptionTakesValue(const std::string& name) {
+    static const char* const kNames[] = {"--display",      "--screen",     "--class",
+                                         "--name",         "--gtk-module", "--gdk-debug",
+                                         "--gdk-no-debug", "--gtk-debug",  "--gtk-no-debug",
+                                         "--gxid-host",    "--gxid-port"};
+    for (const char* known : kNames)
+        if (name == known) return true;
+    return false;
+}
+
 }  // namespace
 
 ParseResult ParseProgramOptions(int argc, const char* const* argv, ProgramOptions& options,
@@ -66,8 +77,11 @@ ParseResult ParseProgramOptions(int argc, const char* const* argv, ProgramOption
             continue;
         }
         if (arg.size() > 1 && arg[0] == '-') {
-            // Not ours: the toolkit's (--display, --sync, ...), passed on.
+            // Not ours: the toolkit's (--display, --sync, ...), passed on
+            // with its value.
             rest.push_back(arg);
+            if (!hasInlineValue && ToolkitOptionTakesValue(name) && i + 1 < argc && argv[i + 1])
+                rest.emplace_back(argv[++i]);
             continue;
         }
         if (!havePort) {

@@ -1,0 +1,135 @@
+#include "app/crash_recovery.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "support/temp_dir.h"
+
+namespace {
+
+bool Exists(const std::string& path) {
+    return access(path.c_str(), F_OK) == 0;
+}
+
+// Runs body in a child process with standard output going to outPath and the
+// working directory at dir; returns the child's wait status.
+template <typename Body>
+int RunInChild(const std::string& dir, const std::string& outPath, Body body) {
+    fflush(stdout);
+    pid_t child = fork();
+    if (child == 0) {
+        int fd = open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        dup2(fd, STDOUT_FILENO);
+        close(fd);
+        if (chdir(dir.c_str()) != 0) _exit(90);
+        body();
+        _exit(91);  // the body must not come back
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    return status;
+}
+
+}  // namespace
+
+class CrashRecovery : public ::testing::Test {
+protected:
+    void TearDown() override {
+        ClearCrashRecoveryImage();
+        SetCrashMessageCommand({});
+    }
+    TempDir dir;
+};
+
+TEST_F(CrashRecovery, WritesTheImageWholeWhenNoRecoveryFileExists) {
+    const std::string image = std::string("QLF\0layout bytes\n", 17) + std::string(5000, 'z');
+    SetCrashRecoveryImage(image.data(), image.size());
+    EXPECT_EQ(CrashRecoveryImageSize(), image.size());
+
+    const std::string path = dir.File("recovery.qlf");
+    EXPECT_EQ(FinishCrashRecovery(path.c_str()), 1);
+    EXPECT_EQ(ReadFileText(path), image);
+    EXPECT_FALSE(Exists(path + ".tmp"));
+}
+
+TEST_F(CrashRecovery, AnExistingRecoveryFileIsDeletedInsteadOfOverwritten) {
+    const std::string path = dir.File("recovery.qlf");
+    ASSERT_TRUE(WriteFileText(path, "old recovery"));
+    SetCrashRecoveryImage("new", 3);
+    EXPECT_EQ(FinishCrashRecovery(path.c_str()), 0);
+    EXPECT_FALSE(Exists(path));
+}
+
+TEST_F(CrashRecovery, NothingIsWrittenWithoutAnImage) {
+    const std::string path = dir.File("recovery.qlf");
+    SetCrashRecoveryImage("abc", 3);
+    ClearCrashRecoveryImage();
+    EXPECT_EQ(CrashRecoveryImageSize(), 0u);
+    EXPECT_EQ(FinishCrashRecovery(path.c_str()), 2);
+    EXPECT_FALSE(Exists(path));
+}
+
+TEST_F(CrashRecovery, AFolderThatCannotBeWrittenIsReportedAndLeavesNoTemporaryFile) {
+    const std::string path = dir.File("missing-folder/recovery.qlf");
+    SetCrashRecoveryImage("abc", 3);
+    EXPECT_EQ(FinishCrashRecovery(path.c_str()), -1);
+    EXPECT_FALSE(Exists(path));
+    EXPECT_FALSE(Exists(path + ".tmp"));
+}
+
+TEST_F(CrashRecovery, ReplacingTheImageKeepsOnlyTheLatest) {
+    SetCrashRecoveryImage("first image", 11);
+    SetCrashRecoveryImage("second", 6);
+    const std::string path = dir.File("recovery.qlf");
+    EXPECT_EQ(FinishCrashRecovery(path.c_str()), 1);
+    EXPECT_EQ(ReadFileText(path), "second");
+}
+
+TEST_F(CrashRecovery, ASegmentationFaultShowsTheMessageSavesTheLayoutAndExitsWithZero) {
+    ASSERT_EQ(mkdir(dir.File("Layout").c_str(), 0777), 0);
+    const std::string out = dir.File("out.txt");
+    const std::string marker = dir.File("message-shown");
+    int status = RunInChild(dir.path, out, [&] {
+        SetCrashRecoveryImage("layout image", 12);
+        // Stands in for the message process: it leaves a marker and ends.
+        SetCrashMessageCommand({"/bin/sh", "-c", "echo shown > " + marker});
+        InstallCrashHandlers();
+        raise(SIGSEGV);
+    });
+    ASSERT_TRUE(WIFEXITED(status)) << "status " << status;
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_EQ(ReadFileText(out), "Segmentation Fault\n");
+    EXPECT_EQ(ReadFileText(marker), "shown\n");
+    EXPECT_EQ(ReadFileText(dir.File("Layout/recovery.qlf")), "layout image");
+}
+
+TEST_F(CrashRecovery, ACrashDuringRecoveryDeletesTheRecoveryFile) {
+    ASSERT_EQ(mkdir(dir.File("Layout").c_str(), 0777), 0);
+    ASSERT_TRUE(WriteFileText(dir.File("Layout/recovery.qlf"), "bad layout"));
+    int status = RunInChild(dir.path, dir.File("out.txt"), [&] {
+        SetCrashRecoveryImage("layout image", 12);
+        InstallCrashHandlers();
+        raise(SIGSEGV);
+    });
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_FALSE(Exists(dir.File("Layout/recovery.qlf")));
+}
+
+TEST_F(CrashRecovery, ThePowerFailSignalIsLoggedAndIgnored) {
+    int status = RunInChild(dir.path, dir.File("out.txt"), [] {
+        InstallCrashHandlers();
+        raise(SIGPWR);
+        _exit(7);
+    });
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 7);
+    EXPECT_EQ(ReadFileText(dir.File("out.txt")), "no function\n");
+}
