@@ -8,11 +8,7 @@
 #include "app/screen_config.h"
 #include "app/startup_ui.h"
 #include "app/ui_hooks.h"
-#if __has_include("pattern/pattern_thumbnail.h")
 #include "pattern/pattern_thumbnail.h"
-#else
-static GdkPixbuf* GetPicFromFile(const char*) { return nullptr; }
-#endif
 #include "ui/drawing_area.h"
 #include "ui/pattern_files.h"
 #include "ui/screens.h"
