@@ -1,5 +1,6 @@
 #include "ui/pattern_select.h"
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -46,6 +47,14 @@ bool RowIsFolder(GtkTreeModel* model, GtkTreeIter* iter) {
     gboolean folder = FALSE;
     gtk_tree_model_get(model, iter, kColumnFolder, &folder, -1);
     return folder == TRUE;
+}
+
+// Sizes a button to at least width x height, larger when its text needs it.
+void SizeAtLeast(GtkWidget* button, int width, int height) {
+    GtkRequisition natural;
+    gtk_widget_size_request(button, &natural);
+    gtk_widget_set_size_request(button, std::max(width, natural.width),
+                                std::max(height, natural.height));
 }
 
 GtkWidget* BuildPatternList() {
@@ -113,25 +122,38 @@ GtkWidget* createPatternSelectScreen() {
     if (area) gtk_box_pack_start(GTK_BOX(interface->previewBox), area, TRUE, FALSE, 0);
     gtk_box_pack_start(GTK_BOX(column), interface->previewBox, FALSE, FALSE, 0);
 
+    // On the small screen the words go on two lines to fit the square button.
     GtkWidget* select = gtk_button_new_with_label("");
-    SetButtonFont(select, "Select Pattern", icon_style == 1 ? "Sans 16" : "Sans 10");
-    gtk_widget_set_size_request(select, pattern_select_button_width, pattern_select_button_height);
+    SetButtonFont(select, icon_style == 1 ? "Select Pattern" : "Select\nPattern",
+                  icon_style == 1 ? "Sans 16" : "Sans 10");
+    gtk_label_set_justify(GTK_LABEL(gtk_bin_get_child(GTK_BIN(select))), GTK_JUSTIFY_CENTER);
+    SizeAtLeast(select, pattern_select_button_width, pattern_select_button_height);
     gtk_widget_set_sensitive(select, FALSE);
     g_signal_connect(select, "clicked", G_CALLBACK(patternSelectSelectButtonReleased), list);
     KeepWidget(&interface->btnSelectPattern, select);
-    GtkWidget* selectRow = gtk_alignment_new(0.5, 0.5, 0, 0);
-    gtk_container_add(GTK_CONTAINER(selectRow), select);
-    gtk_box_pack_start(GTK_BOX(column), selectRow, FALSE, FALSE, 20);
 
     GtkWidget* repeat = gtk_button_new_with_label("");
     SetButtonFont(repeat, "Repeat", "Sans 10");
-    gtk_widget_set_size_request(repeat, 50, 30);
+    SizeAtLeast(repeat, 50, 30);
     const bool layoutEmpty = !placedPatternCount || placedPatternCount() <= 0;
     gtk_widget_set_sensitive(repeat, layoutEmpty ? FALSE : TRUE);
     g_signal_connect(repeat, "clicked", G_CALLBACK(OnBtnUseCurrentClicked), nullptr);
-    GtkWidget* repeatRow = gtk_alignment_new(0.5, 0.5, 0, 0);
-    gtk_container_add(GTK_CONTAINER(repeatRow), repeat);
-    gtk_box_pack_start(GTK_BOX(column), repeatRow, FALSE, FALSE, 0);
+
+    // Select and Repeat side by side under the preview, with up to 20 pixels
+    // above and below as far as the column has room, so both fit the column
+    // on the 240-pixel screen.
+    GtkWidget* buttons = gtk_hbox_new(FALSE, 0);
+    GtkWidget* selectCell = gtk_alignment_new(0.5, 0.5, 0, 0);
+    gtk_container_add(GTK_CONTAINER(selectCell), select);
+    GtkWidget* repeatCell = gtk_alignment_new(0.5, 0.5, 0, 0);
+    gtk_container_add(GTK_CONTAINER(repeatCell), repeat);
+    gtk_box_pack_start(GTK_BOX(buttons), selectCell, TRUE, TRUE, 0);
+    gtk_box_pack_start(GTK_BOX(buttons), repeatCell, TRUE, TRUE, 0);
+    GtkRequisition buttonSize;
+    gtk_widget_size_request(buttons, &buttonSize);
+    const int used = 50 + pattern_preview_height + buttonSize.height + 2 * 2;
+    const int padding = std::clamp((pattern_select_height - used) / 2, 0, 20);
+    gtk_box_pack_start(GTK_BOX(column), buttons, FALSE, FALSE, padding);
 
     gtk_box_pack_start(GTK_BOX(row), column, FALSE, FALSE, 0);
     GtkWidget* screen = gtk_fixed_new();
