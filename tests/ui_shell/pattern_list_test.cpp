@@ -1,0 +1,150 @@
+#include <gtest/gtest.h>
+#include <gtk/gtk.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <string>
+#include <vector>
+
+#include "app/application_state.h"
+#include "app/system_paths.h"
+#include "app/ui_hooks.h"
+#include "shell_fixture.h"
+#include "support/temp_dir.h"
+#include "ui/pattern_files.h"
+
+namespace {
+
+// The rows of one level as "name" or "name/" for folders, children indented.
+void Collect(GtkTreeModel* model, GtkTreeIter* parent, const std::string& indent,
+             std::vector<std::string>& rows) {
+    GtkTreeIter child;
+    bool valid = gtk_tree_model_iter_children(model, &child, parent);
+    while (valid) {
+        gchar* name = nullptr;
+        gboolean folder = FALSE;
+        gtk_tree_model_get(model, &child, kColumnName, &name, kColumnFolder, &folder, -1);
+        rows.push_back(indent + name + (folder ? "/" : ""));
+        g_free(name);
+        if (folder) Collect(model, &child, indent + "  ", rows);
+        valid = gtk_tree_model_iter_next(model, &child);
+    }
+}
+
+std::vector<std::string> Rows(GtkTreeStore* store) {
+    std::vector<std::string> rows;
+    Collect(GTK_TREE_MODEL(store), nullptr, "", rows);
+    return rows;
+}
+
+void Touch(const std::string& path) {
+    ASSERT_TRUE(WriteFileText(path, "p X0 Y0\n"));
+}
+void Folder(const std::string& path) {
+    ASSERT_EQ(mkdir(path.c_str(), 0777), 0);
+}
+
+}  // namespace
+
+TEST(PatternList, ExtensionMustBeAWholeWordOfTheFilter) {
+    EXPECT_EQ(ExtensionInFilter("rose.qcc", ".qcc .QCC"), 1);
+    EXPECT_EQ(ExtensionInFilter("ROSE.QCC", ".qcc .QCC"), 1);
+    EXPECT_EQ(ExtensionInFilter("rose.Qcc", ".qcc .QCC"), 0);
+    EXPECT_EQ(ExtensionInFilter("rose.qc", ".qcc .QCC"), 0);    // a shorter part of a word
+    EXPECT_EQ(ExtensionInFilter("rose.qccx", ".qcc .QCC"), 0);  // a longer one
+    EXPECT_EQ(ExtensionInFilter("rose", ".qcc .QCC"), 0);
+    EXPECT_EQ(ExtensionInFilter("a.b.dxf", ".dxf .qcc"), 1);  // from the last "."
+    EXPECT_EQ(ExtensionInFilter("firmware.bi", ".BIN .bin"), 0);
+}
+
+TEST(PatternList, FoldersFirstThenCaseInsensitiveOrderAtEveryLevel) {
+    if (!EnsureGtk()) GTEST_SKIP() << "no display";
+    TempDir dir;
+    Touch(dir.File("zebra.qcc"));
+    Touch(dir.File("Apple.qcc"));
+    Touch(dir.File("banana.QCC"));
+    Touch(dir.File("notes.txt"));
+    Folder(dir.File("flowers"));
+    Touch(dir.File("flowers/Tulip.qcc"));
+    Touch(dir.File("flowers/daisy.qcc"));
+    Folder(dir.File("flowers/Wild"));
+    Touch(dir.File("flowers/Wild/poppy.qcc"));
+    Folder(dir.File("Borders"));
+    Touch(dir.File("Borders/wave.qcc"));
+
+    GtkTreeStore* store = NewPatternStore();
+    EXPECT_EQ(readDir(store, dir.path.c_str(), ".qcc .QCC", nullptr), 1);
+    SortStore(store);
+    EXPECT_EQ(Rows(store),
+              (std::vector<std::string>{"Borders/", "  wave.qcc", "flowers/", "  Wild/",
+                                        "    poppy.qcc", "  daisy.qcc", "  Tulip.qcc", "Apple.qcc",
+                                        "banana.QCC", "zebra.qcc"}));
+    g_object_unref(store);
+}
+
+TEST(PatternList, FoldersWithoutPatternsAndHiddenFoldersAreLeftOut) {
+    if (!EnsureGtk()) GTEST_SKIP() << "no display";
+    TempDir dir;
+    Folder(dir.File("empty"));
+    Folder(dir.File("drawings"));
+    Touch(dir.File("drawings/star.dxf"));
+    Folder(dir.File("deep"));
+    Folder(dir.File("deep/er"));
+    Folder(dir.File("deep/er/still"));
+    Folder(dir.File(".hidden"));
+    Touch(dir.File(".hidden/secret.qcc"));
+    Folder(dir.File("kept"));
+    Folder(dir.File("kept/inner"));
+    Touch(dir.File("kept/inner/one.qcc"));
+
+    GtkTreeStore* store = NewPatternStore();
+    EXPECT_EQ(readDir(store, dir.path.c_str(), ".qcc .QCC", nullptr), 1);
+    SortStore(store);
+    EXPECT_EQ(Rows(store), (std::vector<std::string>{"kept/", "  inner/", "    one.qcc"}));
+    g_object_unref(store);
+
+    GtkTreeStore* none = NewPatternStore();
+    EXPECT_EQ(readDir(none, dir.File("empty").c_str(), ".qcc", nullptr), 0);
+    EXPECT_EQ(readDir(none, dir.File("missing").c_str(), ".qcc", nullptr), 0);
+    EXPECT_TRUE(Rows(none).empty());
+    g_object_unref(none);
+}
+
+TEST(PatternList, AFolderLinkLoopEndsAtTheDepthLimit) {
+    if (!EnsureGtk()) GTEST_SKIP() << "no display";
+    TempDir dir;
+    Folder(dir.File("loop"));
+    Touch(dir.File("loop/a.qcc"));
+    ASSERT_EQ(symlink("..", dir.File("loop/back").c_str()), 0);
+    GtkTreeStore* store = NewPatternStore();
+    EXPECT_EQ(readDir(store, dir.path.c_str(), ".qcc", nullptr), 1);
+    // loop/ and loop/back/loop/... down to the limit, never forever.
+    std::vector<std::string> rows = Rows(store);
+    EXPECT_GT(rows.size(), 2u);
+    EXPECT_LE(rows.size(), static_cast<size_t>(2 * kMaxFolderDepth + 2));
+    g_object_unref(store);
+}
+
+TEST(PatternList, TheUsbPlaceNeedsTheDriveAndSaysSo) {
+    if (!EnsureGtk()) GTEST_SKIP() << "no display";
+    TempDir root;
+    ASSERT_EQ(SetSystemRoot(root.path.c_str()), 1);
+    ScriptedResponder responder;
+    GtkTreeStore* store = NewPatternStore();
+    EXPECT_EQ(GetFiles(kPlaceUsb, store), 0);
+    ASSERT_EQ(responder.shown.size(), 1u);
+    EXPECT_EQ(responder.shown[0].text.rfind("USB DRIVE NOT DETECTED.", 0), 0u);
+    EXPECT_TRUE(Rows(store).empty());
+
+    // With the drive there, its drawings and patterns are listed.
+    Folder(root.File("media"));
+    Folder(root.File("media/usb"));
+    Touch(root.File("media/usb/b.DXF"));
+    Touch(root.File("media/usb/a.qli"));
+    Touch(root.File("media/usb/c.txt"));
+    EXPECT_EQ(GetFiles(kPlaceUsb, store), 1);
+    EXPECT_EQ(Rows(store), (std::vector<std::string>{"a.qli", "b.DXF"}));
+    EXPECT_EQ(responder.shown.size(), 1u);
+    g_object_unref(store);
+    SetSystemRoot(nullptr);
+}

@@ -1,0 +1,342 @@
+#include <gtest/gtest.h>
+#include <gtk/gtk.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <string>
+#include <vector>
+
+#include "app/application_state.h"
+#include "app/screen_config.h"
+#include "app/startup_ui.h"
+#include "shell_fixture.h"
+#include "support/temp_dir.h"
+#include "ui/drawing_area.h"
+#include "ui/menu.h"
+#include "ui/pattern_files.h"
+#include "ui/pattern_select.h"
+#include "ui/screens.h"
+#include "ui/widget_helpers.h"
+
+namespace {
+
+// Every widget below root, depth first.
+void AllWidgets(GtkWidget* root, std::vector<GtkWidget*>& out) {
+    out.push_back(root);
+    if (!GTK_IS_CONTAINER(root)) return;
+    GList* children = gtk_container_get_children(GTK_CONTAINER(root));
+    for (GList* l = children; l; l = l->next)
+        AllWidgets(GTK_WIDGET(l->data), out);
+    g_list_free(children);
+}
+
+GtkWidget* FindButton(GtkWidget* root, const std::string& text) {
+    std::vector<GtkWidget*> widgets;
+    AllWidgets(root, widgets);
+    for (GtkWidget* widget : widgets) {
+        if (!GTK_IS_BUTTON(widget)) continue;
+        GtkWidget* child = gtk_bin_get_child(GTK_BIN(widget));
+        if (child && GTK_IS_LABEL(child) && text == gtk_label_get_text(GTK_LABEL(child)))
+            return widget;
+    }
+    return nullptr;
+}
+
+template <typename Type>
+Type* FindFirst(GtkWidget* root, GType type) {
+    std::vector<GtkWidget*> widgets;
+    AllWidgets(root, widgets);
+    for (GtkWidget* widget : widgets)
+        if (G_TYPE_CHECK_INSTANCE_TYPE(widget, type)) return reinterpret_cast<Type*>(widget);
+    return nullptr;
+}
+
+// Runs a test body inside a program folder with a patterns tree, with the main
+// window, the menu row and the interface record.
+class Screens : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!EnsureGtk()) GTEST_SKIP() << "no display";
+        ASSERT_NE(getcwd(oldDir, sizeof oldDir), nullptr);
+        ASSERT_EQ(chdir(dir.path.c_str()), 0);
+        mkdir("patterns", 0777);
+        mkdir("patterns/Flowers", 0777);
+        mkdir("thumbnails", 0777);
+        WriteFileText("patterns/Flowers/rose.qcc", "n rose\np X0.000 Y0.000\np X2.000 Y1.000\n");
+        WriteFileText("patterns/broken.qcc", "this is no pattern\n");
+        WriteFileText("patterns/Wave.qcc",
+                      "p X0.000 Y0.000\np X1.000 Y1.000\np X2.000 Y0.000\np X3.000 Y1.000\n");
+        MakeMainWindow();
+        GtkWidget* row = gtk_hbox_new(FALSE, 0);
+        gtk_box_pack_start(GTK_BOX(row), createMenu(), FALSE, FALSE, 0);
+        gtk_box_pack_start(GTK_BOX(row), createToolbar(), TRUE, TRUE, 0);
+        gtk_box_pack_start(GTK_BOX(interface->mainBox), row, FALSE, FALSE, 0);
+        gtk_widget_show_all(row);
+    }
+    void TearDown() override {
+        screenHandlers = ScreenHandlers{};
+        placedPatternCount = nullptr;
+        quiltAreaExists = nullptr;
+        addPatternToCurrentBox = nullptr;
+        DropMainWindow();
+        if (oldDir[0]) EXPECT_EQ(chdir(oldDir), 0);
+    }
+
+    void ShowPatternSelect() {
+        ShowScreen(createPatternSelectScreen, 0x30000FF, "pattern select");
+        Drain();
+        list = FindFirst<GtkTreeView>(interface->currentScreen, GTK_TYPE_TREE_VIEW);
+        ASSERT_NE(list, nullptr);
+    }
+
+    // Moves the list's cursor to the row at the path ("0", "0:1", ...).
+    void SelectRow(const char* path) {
+        GtkTreePath* treePath = gtk_tree_path_new_from_string(path);
+        gtk_tree_view_set_cursor(list, treePath, nullptr, FALSE);
+        gtk_tree_path_free(treePath);
+        Drain();
+    }
+
+    bool SelectSensitive() { return gtk_widget_get_sensitive(interface->btnSelectPattern) == TRUE; }
+
+    TempDir dir;
+    char oldDir[4096] = {};
+    GtkTreeView* list = nullptr;
+};
+
+int onePlaced() {
+    return 1;
+}
+int yes() {
+    return 1;
+}
+std::string placedPath;
+int RecordPlacement(const char* path) {
+    placedPath = path;
+    return 1;
+}
+
+}  // namespace
+
+TEST_F(Screens, TheScreenSwitchReplacesTheScreenAndAppliesItsMask) {
+    ShowScreen([] { return createPatternViewScreen(0, kAreaLayoutView); }, kLayoutViewMask,
+               "layout view");
+    GtkWidget* first = interface->currentScreen;
+    ASSERT_TRUE(isWidget(first));
+    EXPECT_EQ(MenuStateMask(), kLayoutViewMask);
+    EXPECT_EQ(interface->editView, 1);
+    EXPECT_EQ(zoomAll, 1);
+    EXPECT_STREQ(CurrentScreenName(), "layout view");
+
+    ShowScreen(createTraceScreen, 0x34000BF, "trace");
+    EXPECT_EQ(MenuStateMask(), 0x34000BFu);
+    EXPECT_NE(interface->currentScreen, first);
+    // The first screen is gone: its kept pointer would have fallen to null.
+    GList* children = gtk_container_get_children(GTK_CONTAINER(interface->mainBox));
+    EXPECT_EQ(g_list_length(children), 2u);  // the menu row and one screen
+    g_list_free(children);
+
+    clearScreen();
+    EXPECT_EQ(interface->currentScreen, nullptr);
+    EXPECT_EQ(interface->drawingArea, nullptr);
+    clearScreen();  // nothing happens without a screen
+}
+
+TEST_F(Screens, RunViewHasPauseAndThreadBreakSizedFromTheSettings) {
+    ShowScreen([] { return createPatternViewScreen(1, kAreaRunView); }, 0x800000, "run view");
+    ASSERT_TRUE(isWidget(interface->btnPause));
+    ASSERT_TRUE(isWidget(interface->btnThread));
+    EXPECT_TRUE(GTK_IS_TOGGLE_BUTTON(interface->btnPause));
+    EXPECT_EQ(interface->editView, 0);
+    int w = 0, h = 0;
+    gtk_widget_get_size_request(interface->btnPause, &w, &h);
+    EXPECT_EQ(w, view_area_width - 5);
+    EXPECT_EQ(h, menubar_height + 15);
+    gtk_widget_get_size_request(interface->btnThread, &w, &h);
+    EXPECT_EQ(w, view_area_width / 2 - 5);
+    gtk_widget_get_size_request(interface->drawingArea, &w, &h);
+    EXPECT_EQ(h, view_area_height - 60);
+    // The run control is not installed: its buttons cannot be pressed.
+    EXPECT_FALSE(gtk_widget_get_sensitive(interface->btnPause));
+
+    // Leaving the run view clears the buttons.
+    ShowScreen([] { return createPatternViewScreen(0, kAreaLayoutView); }, kLayoutViewMask,
+               "layout view");
+    EXPECT_EQ(interface->btnPause, nullptr);
+    EXPECT_EQ(interface->btnThread, nullptr);
+}
+
+namespace {
+int pauseToggles = 0;
+void CountPause(GtkWidget*, gpointer) {
+    pauseToggles++;
+}
+GtkTextBuffer* testedBuffer = nullptr;
+void RecordBuffer(GtkWidget*, gpointer buffer) {
+    testedBuffer = GTK_TEXT_BUFFER(buffer);
+}
+}  // namespace
+
+TEST_F(Screens, InstalledHandlersMakeTheButtonsWork) {
+    screenHandlers.onBtnPauseToggled = CountPause;
+    pauseToggles = 0;
+    ShowScreen([] { return createPatternViewScreen(1, kAreaRunView); }, 0x800000, "run view");
+    EXPECT_TRUE(gtk_widget_get_sensitive(interface->btnPause));
+    gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(interface->btnPause), TRUE);
+    EXPECT_EQ(pauseToggles, 1);
+
+    screenHandlers.onBtnTestXClicked = RecordBuffer;
+    testedBuffer = nullptr;
+    ShowScreen(createDiagScreen, 0x30000FF, "diagnostics");
+    GtkWidget* testX = FindButton(interface->currentScreen, "TEST X");
+    ASSERT_NE(testX, nullptr);
+    EXPECT_FALSE(gtk_widget_get_sensitive(FindButton(interface->currentScreen, "TEST ALL")));
+    gtk_button_clicked(GTK_BUTTON(testX));
+    ASSERT_NE(testedBuffer, nullptr);
+    GtkTextIter start, end;
+    gtk_text_buffer_get_bounds(testedBuffer, &start, &end);
+    gchar* text = gtk_text_buffer_get_text(testedBuffer, &start, &end, FALSE);
+    EXPECT_STREQ(text, kDiagnosticsIntro);
+    g_free(text);
+}
+
+TEST_F(Screens, TraceAndConfigPagesHaveTheirControls) {
+    ShowScreen(createTraceScreen, 0x30000FF, "trace");
+    EXPECT_NE(FindButton(interface->currentScreen, "Start"), nullptr);
+    EXPECT_NE(FindButton(interface->currentScreen, "Save"), nullptr);
+    int w = 0, h = 0;
+    gtk_widget_get_size_request(interface->drawingArea, &w, &h);
+    EXPECT_EQ(w, view_area_width - trace_button_width - 10);
+
+    ShowScreen(createConfigScreen, 0x30000FF, "advanced features");
+    GtkWidget* check = FindButton(interface->currentScreen, "Show Advanced Features");
+    ASSERT_NE(check, nullptr);
+    EXPECT_TRUE(GTK_IS_CHECK_BUTTON(check));
+}
+
+TEST_F(Screens, FolderRowsExpandAndCollapseAndNeverEnableSelect) {
+    ShowPatternSelect();
+    EXPECT_FALSE(SelectSensitive());
+    SelectRow("0");  // "Flowers", the only folder, comes first
+    GtkTreePath* folder = gtk_tree_path_new_from_string("0");
+    EXPECT_TRUE(gtk_tree_view_row_expanded(list, folder));
+    EXPECT_FALSE(SelectSensitive());
+    // Selecting it again (the cursor moves away and back) collapses it.
+    SelectRow("1");
+    SelectRow("0");
+    EXPECT_FALSE(gtk_tree_view_row_expanded(list, folder));
+    EXPECT_FALSE(SelectSensitive());
+    gtk_tree_path_free(folder);
+}
+
+TEST_F(Screens, APatternFileShowsItsPreviewAndABrokenOneDoesNot) {
+    ScriptedResponder responder;
+    ShowPatternSelect();
+    SelectRow("0");    // expand Flowers
+    SelectRow("0:0");  // Flowers/rose.qcc
+    EXPECT_NE(interface->previewPixbuf, nullptr);
+    EXPECT_TRUE(SelectSensitive());
+    EXPECT_EQ(access("thumbnails/rose.png", F_OK), 0);
+
+    SelectRow("1");  // broken.qcc
+    EXPECT_EQ(interface->previewPixbuf, nullptr);
+    EXPECT_FALSE(SelectSensitive());
+    ASSERT_FALSE(responder.shown.empty());
+}
+
+TEST_F(Screens, RepeatIsUsableOnlyWithPlacedPatterns) {
+    ShowPatternSelect();
+    GtkWidget* repeat = FindButton(interface->currentScreen, "Repeat");
+    ASSERT_NE(repeat, nullptr);
+    EXPECT_FALSE(gtk_widget_get_sensitive(repeat));
+
+    placedPatternCount = onePlaced;
+    ShowPatternSelect();
+    repeat = FindButton(interface->currentScreen, "Repeat");
+    EXPECT_TRUE(gtk_widget_get_sensitive(repeat));
+    gtk_button_clicked(GTK_BUTTON(repeat));
+    EXPECT_STREQ(CurrentScreenName(), "layout view");
+    EXPECT_EQ(MenuStateMask(), kLayoutViewMask);
+}
+
+TEST_F(Screens, SelectWithoutPlacementShowsThePatternPath) {
+    ShowPatternSelect();
+    SelectRow("2");  // Wave.qcc
+    ASSERT_TRUE(SelectSensitive());
+    ClickWithXdotool(interface->btnSelectPattern);
+    EXPECT_TRUE(WaitFor([] { return selectedFile == "./patterns/Wave.qcc"; }));
+    EXPECT_STREQ(gtk_label_get_text(GTK_LABEL(interface->patternInfoLabel)), "./patterns/Wave.qcc");
+    EXPECT_STREQ(CurrentScreenName(), "pattern select");
+    EXPECT_NE(interface->previewPixbuf, nullptr);
+}
+
+TEST_F(Screens, SelectWithoutAQuiltAreaStartsTheQuiltAreaSetup) {
+    addPatternToCurrentBox = RecordPlacement;
+    placedPath.clear();
+    ShowPatternSelect();
+    SelectRow("2");
+    interface->boxMode = 1;
+    gtk_button_clicked(GTK_BUTTON(interface->btnSelectPattern));
+    EXPECT_STREQ(CurrentScreenName(), "quilt-area setup");
+    EXPECT_EQ(MenuStateMask(), kQuiltAreaSetupMask);
+    EXPECT_EQ(interface->boxMode, 0);
+    EXPECT_TRUE(placedPath.empty());
+}
+
+TEST_F(Screens, SelectPlacesThePatternAndShowsTheLayoutView) {
+    addPatternToCurrentBox = RecordPlacement;
+    quiltAreaExists = yes;
+    placedPath.clear();
+    ShowPatternSelect();
+    SelectRow("0");
+    SelectRow("0:0");
+    gtk_button_clicked(GTK_BUTTON(interface->btnSelectPattern));
+    EXPECT_EQ(placedPath, "./patterns/Flowers/rose.qcc");
+    EXPECT_STREQ(interface->selectedPatternFile, "./patterns/Flowers/rose.qcc");
+    EXPECT_EQ(selectedFile, "./patterns/Flowers/rose.qcc");
+    EXPECT_EQ(interface->previewPixbuf, nullptr);
+    EXPECT_STREQ(CurrentScreenName(), "layout view");
+    EXPECT_EQ(MenuStateMask(), kLayoutViewMask);
+}
+
+TEST_F(Screens, APathTooLongForThePatternBufferIsRefused) {
+    std::string deep = "patterns";
+    for (int i = 0; i < 5; i++) {
+        deep += "/a_long_folder_name_" + std::to_string(i);
+        mkdir(deep.c_str(), 0777);
+    }
+    WriteFileText(deep + "/p.qcc", "p X0.000 Y0.000\np X1.000 Y1.000\n");
+    addPatternToCurrentBox = RecordPlacement;
+    quiltAreaExists = yes;
+    placedPath.clear();
+    ScriptedResponder responder;
+    ShowPatternSelect();
+    // Folders first: a_long_folder_name_0 is row 0, Flowers row 1.
+    SelectRow("0");
+    SelectRow("0:0");
+    SelectRow("0:0:0");
+    SelectRow("0:0:0:0");
+    SelectRow("0:0:0:0:0");
+    SelectRow("0:0:0:0:0:0");
+    ASSERT_TRUE(SelectSensitive());
+    gtk_button_clicked(GTK_BUTTON(interface->btnSelectPattern));
+    EXPECT_TRUE(placedPath.empty());
+    ASSERT_FALSE(responder.shown.empty());
+    EXPECT_NE(responder.shown.back().text.find("TOO LONG"), std::string::npos);
+    EXPECT_STREQ(CurrentScreenName(), "pattern select");
+}
+
+TEST(PatternRowPath, BuildsFromTheOutermostFolder) {
+    if (!EnsureGtk()) GTEST_SKIP() << "no display";
+    GtkTreeStore* store = NewPatternStore();
+    GtkTreeIter outer, inner, file;
+    gtk_tree_store_append(store, &outer, nullptr);
+    gtk_tree_store_set(store, &outer, kColumnName, "Borders", kColumnFolder, TRUE, -1);
+    gtk_tree_store_append(store, &inner, &outer);
+    gtk_tree_store_set(store, &inner, kColumnName, "Wide", kColumnFolder, TRUE, -1);
+    gtk_tree_store_append(store, &file, &inner);
+    gtk_tree_store_set(store, &file, kColumnName, "wave.qcc", kColumnFolder, FALSE, -1);
+    EXPECT_EQ(PatternRowPath(GTK_TREE_MODEL(store), &file), "./patterns/Borders/Wide/wave.qcc");
+    EXPECT_EQ(PatternRowPath(GTK_TREE_MODEL(store), &outer), "./patterns/Borders");
+    g_object_unref(store);
+}
