@@ -17,6 +17,7 @@
 #include "app/screen_config.h"
 #include "app/system_paths.h"
 #include "app/ui_hooks.h"
+#include "camera/camera_capture.h"
 #include "pattern/pattern.h"
 #include "ui/drawing_area.h"
 #include "ui/gtk_interface.h"
@@ -238,6 +239,7 @@ int initializeUserInterface(int argc, char** argv) {
     Log("done.\nInitialize Camera...");
     gtk_widget_show(interface->mainBox);
     gtk_widget_show(interface->window);
+    interface->camera = InitCamera(&interface->captureImage);
 
     Log("done\nSet initial zoom value...");
     SetZoomAll();

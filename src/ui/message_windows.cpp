@@ -71,6 +71,9 @@ GtkWidget* NewMessageDialog(int kind, GtkButtonsType buttons, const char* text, 
     gtk_message_dialog_set_markup(GTK_MESSAGE_DIALOG(dialog), markup);
     g_free(markup);
 
+    // No border around the content: the content area is the whole window,
+    // so a full-screen message does not reach past the screen's edges.
+    gtk_container_set_border_width(GTK_CONTAINER(dialog), 0);
     gtk_widget_set_size_request(GTK_DIALOG(dialog)->vbox, width, height);
     GtkWidget* label = GTK_MESSAGE_DIALOG(dialog)->label;
     gtk_widget_set_size_request(label, width - 100 > 1 ? width - 100 : 1,
