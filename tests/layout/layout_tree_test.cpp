@@ -1,0 +1,147 @@
+#include "layout/layout_tree.h"
+
+#include "layout_fixture.h"
+
+namespace {
+
+using LayoutTreeTest = LayoutTest;
+
+TEST_F(LayoutTreeTest, SpanOfTheCurrentBox) {
+    float w, h, x, y;
+    GetLayoutDimensions(&w, &h);
+    GetLayoutCenter(&x, &y);
+    EXPECT_FLOAT_EQ(w, -1);
+    EXPECT_FLOAT_EQ(h, -1);
+    EXPECT_FLOAT_EQ(x, 0);
+    EXPECT_FLOAT_EQ(y, 0);
+
+    MakeBox({{0, 20}, {20, 20}, {20, 0}, {0, 0}});
+    MakeBox({{0, 20}, {20, 20}, {20, 0}, {0, 0}});
+    interface->currentPatternBox = 0;
+    int a = LoadRectangle(2, 1);
+    int b = LoadRectangle(1, 3);
+    NewPatternLayoutNode(a, -1, 0, 1, 1);
+    NewPatternLayoutNode(b, -1, 0, 4, 2);
+    interface->currentPatternBox = 1;
+    NewPatternLayoutNode(a, -1, 0, 50, 50);  // another box: not measured
+    interface->currentPatternBox = 0;
+    GetLayoutDimensions(&w, &h);
+    GetLayoutCenter(&x, &y);
+    GetLayoutOrigin(&x, &y);
+    EXPECT_FLOAT_EQ(w, 4);  // 1 … 4 + 1
+    EXPECT_FLOAT_EQ(h, 4);  // 1 … 2 + 3
+    EXPECT_FLOAT_EQ(x, 1);
+    EXPECT_FLOAT_EQ(y, 1);
+    GetLayoutCenter(&x, &y);
+    EXPECT_FLOAT_EQ(x, 3);
+    EXPECT_FLOAT_EQ(y, 3);
+
+    MoveLayoutAll(1, -1);
+    EXPECT_FLOAT_EQ(patternLayout->x, 2);
+    EXPECT_FLOAT_EQ(patternLayout->next->next->x, 50);
+    MoveLayoutPattern(patternLayout, 0.5f, 0);
+    MoveLayoutPattern(nullptr, 1, 1);
+    EXPECT_FLOAT_EQ(patternLayout->x, 2.5f);
+}
+
+TEST_F(LayoutTreeTest, ClosestPatternRanksByScreenDistanceThenListOrder) {
+    MakeBox({{2, 20}, {20, 20}, {20, 2}, {2, 2}});
+    interface->currentPatternBox = 0;
+    interface->viewScale = 0.1f;  // 10 pixels per inch
+    int slot = LoadRectangle(1, 1);
+    LayoutNode* far = NewPatternLayoutNode(slot, -1, 0, 3, 0);    // pixel (50, 20)
+    LayoutNode* left = NewPatternLayoutNode(slot, -1, 0, 0, 0);   // pixel (20, 20)
+    LayoutNode* right = NewPatternLayoutNode(slot, -1, 0, 2, 0);  // pixel (40, 20)
+    EXPECT_EQ(GetClosestPattern(30, 20, 0), left);                // tie at 10 px: list order
+    EXPECT_EQ(GetClosestPattern(30, 20, 1), right);
+    EXPECT_EQ(GetClosestPattern(30, 20, 2), far);
+    EXPECT_EQ(GetClosestPattern(30, 20, 3), nullptr);
+    panX = 10;
+    EXPECT_EQ(GetClosestPattern(30, 20, 0), left);  // left now at 30
+    panX = 0;
+}
+
+TEST_F(LayoutTreeTest, RemovingTheLastPlacementUnloadsItsPattern) {
+    MakeBox({{0, 20}, {20, 20}, {20, 0}, {0, 0}});
+    interface->currentPatternBox = 0;
+    int a = LoadRectangle(1, 1);
+    int b = LoadRectangle(1, 1);
+    LayoutNode* a1 = NewPatternLayoutNode(a, -1, 0, 0, 0);
+    LayoutNode* a2 = NewPatternLayoutNode(a, -1, 0, 1, 0);
+    LayoutNode* b1 = NewPatternLayoutNode(b, -1, 0, 2, 0);
+    interface->selectedNode = a2;
+
+    testing::internal::CaptureStdout();
+    RemoveLayoutNode(a2);
+    std::string log = testing::internal::GetCapturedStdout();
+    EXPECT_EQ(log, "Pattern 1\nPattern will not be removed from list\n");
+    EXPECT_NE(GetPattern(a), nullptr);
+    EXPECT_EQ(interface->selectedNode, nullptr);
+
+    testing::internal::CaptureStdout();
+    RemoveLayoutNode(a1);
+    log = testing::internal::GetCapturedStdout();
+    EXPECT_EQ(log, "Pattern 2\nremove pattern\n");
+    EXPECT_EQ(GetPattern(a), nullptr);
+    EXPECT_EQ(patternList.count, 1);
+    EXPECT_EQ(GetNextPattern(), a);
+    EXPECT_EQ(patternLayout, b1);
+
+    LayoutNode stranger;
+    RemoveLayoutNode(&stranger);  // not in the list: nothing happens
+    EXPECT_EQ(CountLayoutNodes(), 1);
+}
+
+TEST_F(LayoutTreeTest, ArraysAndTheirRotation) {
+    for (int i = 0; i < kArraySlots; i++)
+        ASSERT_EQ(NewArrayNode(1, 1, 1, 1), i);
+    EXPECT_EQ(NewArrayNode(1, 1, 1, 1), -1);
+    RemoveArrayNode(3);
+    EXPECT_EQ(GetArrayNode(3), nullptr);
+    EXPECT_EQ(NewArrayNode(2, 1.5f, 3, 2.5f), 3);
+    SetArrayNode(3, 4, 1, 5, 1);
+    EXPECT_EQ(GetArrayNode(3)->down, 4);
+    EXPECT_EQ(GetArrayNode(3)->across, 5);
+    EXPECT_EQ(GetArrayNode(50), nullptr);
+    EXPECT_EQ(GetArrayNode(-1), nullptr);
+    RemoveArrayNode(77);
+
+    MakeBox({{0, 20}, {20, 20}, {20, 0}, {0, 0}});
+    interface->currentPatternBox = 0;
+    int slot = LoadRectangle(2, 2);
+    LayoutNode* single = NewPatternLayoutNode(slot, -1, 0, 5, 5);
+    LayoutNode* parent = NewPatternLayoutNode(slot, 3, 1, 0, 0);
+    LayoutNode* member = NewPatternLayoutNode(slot, 3, 0, 4, 0);
+    EXPECT_EQ(GetParentNode(member), parent);
+
+    RotateLayout(single, 0, 0, 90);  // outside any array: nothing
+    EXPECT_FLOAT_EQ(single->x, 5);
+
+    // Two members 4 inches apart across, turned a quarter about (3, 1): the
+    // group stands 4 inches apart down and stays centred on (3, 1).
+    RotateLayout(member, 3, 1, 90);
+    EXPECT_NEAR(parent->x, member->x, 1e-4);
+    EXPECT_NEAR(member->y - parent->y, 4, 1e-4);
+    float minX = std::min(parent->x, member->x), maxX = std::max(parent->x, member->x) + 2;
+    float minY = std::min(parent->y, member->y), maxY = std::max(parent->y, member->y) + 2;
+    EXPECT_NEAR((minX + maxX) / 2, 3, 1e-4);
+    EXPECT_NEAR((minY + maxY) / 2, 1, 1e-4);
+    EXPECT_FLOAT_EQ(single->x, 5);
+}
+
+TEST_F(LayoutTreeTest, CopiesAreDetached) {
+    MakeBox({{0, 20}, {20, 20}, {20, 0}, {0, 0}});
+    interface->currentPatternBox = 0;
+    int slot = LoadRectangle(1, 1);
+    LayoutNode* node = NewPatternLayoutNode(slot, 2, 1, 3, 4);
+    EXPECT_EQ(node->source, node);
+    LayoutNode* copy = CopyLayoutNode(node);
+    EXPECT_EQ(copy->source, node);
+    EXPECT_EQ(copy->next, nullptr);
+    EXPECT_FLOAT_EQ(copy->y, 4);
+    EXPECT_EQ(CountLayoutNodes(), 1);
+    FreeDetachedLayoutNode(copy);
+    EXPECT_EQ(CopyLayoutNode(nullptr), nullptr);
+}
+
+}  // namespace

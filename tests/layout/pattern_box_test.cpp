@@ -1,0 +1,144 @@
+#include "layout/pattern_box.h"
+
+#include "layout_fixture.h"
+
+namespace {
+
+using PatternBoxTest = LayoutTest;
+
+TEST_F(PatternBoxTest, CornerCheckRefusesCrossingAndStraightOnEdges) {
+    PatternBox box;
+    // Any third corner is accepted, even a collinear one.
+    EXPECT_EQ(AddPatternBoxPoint(&box, 0, 10, 1, 1), 1);
+    EXPECT_EQ(AddPatternBoxPoint(&box, 10, 10, 0, 1), 1);
+    EXPECT_EQ(AddPatternBoxPoint(&box, 20, 10, 0, 1), 1);
+    EXPECT_EQ(box.count, 3);
+
+    PatternBox square;
+    AddPatternBoxPoint(&square, 0, 10, 1, 1);
+    AddPatternBoxPoint(&square, 10, 10, 0, 1);
+    AddPatternBoxPoint(&square, 10, 0, 0, 1);
+    // From (10,0) across the first edge (0,10)-(10,10): refused, nothing changed.
+    EXPECT_EQ(AddPatternBoxPoint(&square, 5, 15, 0, 1), 0);
+    EXPECT_EQ(square.count, 3);
+    // Straight on from the last edge (10,10)->(10,0): refused.
+    EXPECT_EQ(AddPatternBoxPoint(&square, 10, -5, 0, 1), 0);
+    // A proper fourth corner; the measures follow the corners, the origin stays.
+    EXPECT_EQ(AddPatternBoxPoint(&square, 0, 0, 0, 1), 1);
+    EXPECT_EQ(square.count, 4);
+    EXPECT_FLOAT_EQ(square.width, 10);
+    EXPECT_FLOAT_EQ(square.height, 10);
+    EXPECT_FLOAT_EQ(square.x, 0);
+    EXPECT_FLOAT_EQ(square.y, 10);
+    EXPECT_EQ(square.corners->next->next->next->index, 3);
+    EXPECT_EQ(CheckPatternBox(&square), 1);
+    EXPECT_EQ(AddPatternBoxPoint(nullptr, 1, 1, 0, 1), 1);
+
+    std::unique_ptr<PatternBox> copy = CopyPatternBox(&square);
+    EXPECT_EQ(copy->count, 4);
+    EXPECT_FLOAT_EQ(copy->corners->next->x, 10);
+    ClearPatternBox(&square);
+    EXPECT_EQ(square.count, 0);
+    EXPECT_EQ(square.corners, nullptr);
+    EXPECT_EQ(copy->count, 4);  // the copy owns its own corners
+}
+
+TEST_F(PatternBoxTest, OriginSizeAngleAndCentre) {
+    PatternBox unit;
+    SetPatternBoxCorners(&unit, {{0, 1}, {1, 1}, {1, 0}, {0, 0}});
+    SetPatternBoxOrigin(&unit);
+    EXPECT_FLOAT_EQ(unit.x, 0);
+    EXPECT_FLOAT_EQ(unit.y, 0);
+    EXPECT_FLOAT_EQ(unit.width, 1);
+    EXPECT_FLOAT_EQ(unit.height, 1);
+    EXPECT_FLOAT_EQ(unit.centreX, 0.5f);
+    EXPECT_FLOAT_EQ(unit.centreY, 0.5f);
+    // The box lies on the back side of its first (rightward) edge: no turn.
+    EXPECT_NEAR(unit.angle, 0, 1e-4);
+
+    // Walked the other way the first edge runs left with the box behind it.
+    PatternBox reversed;
+    SetPatternBoxCorners(&reversed, {{1, 1}, {0, 1}, {0, 0}, {1, 0}});
+    SetPatternBoxOrigin(&reversed);
+    EXPECT_NEAR(reversed.angle, 0, 1e-3);
+
+    PatternBox triangle;
+    SetPatternBoxCorners(&triangle, {{0, 0}, {6, 0}, {0, 3}});
+    triangle.centreX = -7;
+    SetPatternBoxOrigin(&triangle);
+    EXPECT_NEAR(triangle.centreX, 2, 1e-5);  // the centroid, in quilt coordinates
+    EXPECT_NEAR(triangle.centreY, 1, 1e-5);
+
+    PatternBox flat;
+    SetPatternBoxCorners(&flat, {{0, 0}, {1, 0}, {2, 0}});
+    flat.centreX = -7;
+    SetPatternBoxOrigin(&flat);
+    EXPECT_FLOAT_EQ(flat.centreX, -7);  // medians parallel: the centre stays
+}
+
+TEST_F(PatternBoxTest, TableFillsUpAndRemovalClosesGapsAndRenumbers) {
+    for (int i = 0; i < kPatternBoxSlots; i++)
+        ASSERT_EQ(CreatePatternBox(), i);
+    EXPECT_EQ(CreatePatternBox(), -1);
+    InitPatternBox();
+    EXPECT_EQ(interface->currentPatternBox, -1);
+
+    int slot = LoadRectangle(1, 1);
+    for (int b = 0; b < 3; b++) {
+        MakeBox({{0, 10}, {10, 10}, {10, 0}, {0, 0}});
+        interface->currentPatternBox = b;
+        NewPatternLayoutNode(slot, -1, 0, static_cast<float>(b), 0);
+    }
+    PatternBox* third = GetPatternBox(2);
+    interface->currentPatternBox = 2;
+    testing::internal::CaptureStdout();
+    RemovePatternBox(1);
+    testing::internal::GetCapturedStdout();
+    EXPECT_EQ(patternBoxList.count, 2);
+    EXPECT_EQ(GetPatternBox(1), third);
+    EXPECT_EQ(GetPatternBox(2), nullptr);
+    EXPECT_EQ(interface->currentPatternBox, 1);
+    ASSERT_EQ(CountLayoutNodes(), 2);
+    EXPECT_EQ(patternLayout->boxIndex, 0);
+    EXPECT_EQ(patternLayout->next->boxIndex, 1);  // was box 2
+    EXPECT_FLOAT_EQ(patternLayout->next->x, 2);
+    EXPECT_NE(GetPattern(slot), nullptr);  // still used by the other boxes
+}
+
+TEST_F(PatternBoxTest, RemovingABoxWithTheFirstPlacementsRemovesThemAll) {
+    int slot = LoadRectangle(1, 1);
+    MakeBox({{0, 10}, {10, 10}, {10, 0}, {0, 0}});
+    MakeBox({{0, 10}, {10, 10}, {10, 0}, {0, 0}});
+    interface->currentPatternBox = 0;
+    NewPatternLayoutNode(slot, -1, 0, 0, 0);
+    NewPatternLayoutNode(slot, -1, 0, 1, 0);
+    interface->currentPatternBox = 1;
+    NewPatternLayoutNode(slot, -1, 0, 2, 0);
+    interface->currentPatternBox = 0;
+    testing::internal::CaptureStdout();
+    RemovePatternBox(0);
+    testing::internal::GetCapturedStdout();
+    ASSERT_EQ(CountLayoutNodes(), 1);
+    EXPECT_FLOAT_EQ(patternLayout->x, 2);
+    EXPECT_EQ(patternLayout->boxIndex, 0);
+    EXPECT_EQ(interface->currentPatternBox, 0);  // not below 0
+    RemovePatternBox(7);                         // an empty slot: nothing
+    EXPECT_EQ(patternBoxList.count, 1);
+}
+
+TEST_F(PatternBoxTest, DefaultExtentsAndBox) {
+    BogusExtents();
+    ASSERT_NE(extents, nullptr);
+    EXPECT_FLOAT_EQ(extents->width, 35);
+    EXPECT_FLOAT_EQ(extents->height, 14);
+    EXPECT_EQ(extents->count, 4);
+    EXPECT_EQ(patternBoxList.count, 1);
+    EXPECT_EQ(interface->currentPatternBox, 0);
+    PatternBox* box = GetPatternBox(0);
+    EXPECT_FLOAT_EQ(box->x, 0);
+    EXPECT_FLOAT_EQ(box->y, 0);
+    EXPECT_FLOAT_EQ(box->width, 8);
+    EXPECT_EQ(CheckPatternBox(box), 1);  // the default diamond is walked in the Left sense
+}
+
+}  // namespace
