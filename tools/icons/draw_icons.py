@@ -264,28 +264,33 @@ def draw_stop(cr):
 
 
 def draw_stitch(cr):
-    # A sewing needle pushing thread through a row of straight stitches.
+    # A sewing needle coming down into a strip of fabric with running stitches.
+    rounded_rect(cr, 1.5, 20, 29, 10, 2.5)
+    cr.set_source_rgb(0.93, 0.90, 0.82)
+    cr.fill_preserve()
+    stroke(cr, INK, 1.2)
     cr.set_line_cap(cairo.LINE_CAP_ROUND)
-    for x in (2.5, 9.5, 16.5, 23.5):
-        cr.move_to(x, 27)
-        cr.line_to(x + 4.5, 27)
-    stroke(cr, BLUE, 2.6)
-    # Thread from the needle's eye to the last stitch.
-    cr.move_to(24.5, 7)
-    cr.curve_to(31, 13, 25, 22, 21.5, 27)
-    stroke(cr, BLUE, 1.6)
+    for x in (4.5, 11):
+        cr.move_to(x, 25)
+        cr.line_to(x + 4, 25)
+    stroke(cr, BLUE, 2.8)
+    # Thread from the needle's eye down to the last stitch.
+    cr.move_to(20.5, 6)
+    cr.curve_to(29, 7, 27, 17, 19.5, 25)
+    stroke(cr, BLUE, 1.8)
     cr.save()
-    cr.translate(17, 15)
-    cr.rotate(math.radians(-60))
-    # Needle along the local x axis, point at x = -13.
-    polygon(cr, [(-13.5, 0), (-6, -1.8), (11, -1.8), (12.5, 0), (11, 1.8), (-6, 1.8)])
-    g = cairo.LinearGradient(0, -2, 0, 2)
-    g.add_color_stop_rgb(0, 0.95, 0.96, 0.98)
-    g.add_color_stop_rgb(1, 0.55, 0.60, 0.66)
+    cr.translate(17.5, 14)
+    cr.rotate(math.radians(-75))
+    # Needle along the local x axis, point at x = -12.5 (in the fabric).
+    polygon(cr, [(-12.5, 0), (-5, -2.4), (11, -2.4), (13, 0), (11, 2.4), (-5, 2.4)])
+    g = cairo.LinearGradient(0, -2.4, 0, 2.4)
+    g.add_color_stop_rgb(0, 0.97, 0.98, 0.99)
+    g.add_color_stop_rgb(1, 0.56, 0.61, 0.67)
     cr.set_source(g)
     cr.fill_preserve()
-    stroke(cr, INK, 1.1)
-    rounded_rect(cr, 6, -0.8, 4.5, 1.6, 0.8)
+    cr.set_line_join(cairo.LINE_JOIN_ROUND)
+    stroke(cr, INK, 1.3)
+    rounded_rect(cr, 5, -0.9, 5.5, 1.8, 0.9)
     cr.set_source_rgb(*INK)
     cr.fill()
     cr.restore()
@@ -483,14 +488,23 @@ def plus_glyph(c):
     c.line_to(16, 22.5)
 
 
-def text_glyph(c):
-    # A capital T with a typing cursor beside it: "type a value".
-    c.move_to(8.5, 9.5)
-    c.line_to(19.5, 9.5)
-    c.move_to(14, 9.5)
-    c.line_to(14, 22.5)
-    c.move_to(23, 14)
-    c.line_to(23, 22.5)
+def keyboard_button(cr):
+    """The on-view "type a value" button: a steel disc with a small keyboard."""
+    cr.arc(16, 16, 14.5, 0, 2 * math.pi)
+    fill_gradient(cr, STEEL, 1.5, 30.5, keep=True)
+    stroke(cr, darker(STEEL, 0.5), 1.2)
+    cr.arc(16, 16, 12.5, math.radians(200), math.radians(340))
+    stroke(cr, lighter(STEEL, 0.5), 1.2)
+
+    def keys(c):
+        rounded_rect(c, 6, 10, 20, 13, 2)
+        c.set_fill_rule(cairo.FILL_RULE_EVEN_ODD)
+        for row, y in enumerate((12, 15.5)):
+            for i in range(5 - row):
+                c.rectangle(8 + row * 1.75 + i * 3.5, y, 2.3, 2.3)
+        c.rectangle(10.5, 19, 11, 2.3)
+    white_glyph(cr, keys)
+    cr.set_fill_rule(cairo.FILL_RULE_WINDING)
 
 
 # ---------------------------------------------------------------- keyboard, cursor, folders
@@ -582,7 +596,7 @@ icon("Forward_32x32.png", 32, circular_arrow(True))
 icon("ReverseArrow_32x32.png", 32, circular_arrow(False))
 icon("Minus.png", 32, round_button(minus_glyph))
 icon("Plus.png", 32, round_button(plus_glyph))
-icon("Text.png", 32, round_button(text_glyph))
+icon("Text.png", 32, keyboard_button)
 icon("shift.png", 24, draw_shift, grid=24)
 icon("thinker_20x20.png", 20, draw_thinker, grid=20)
 icon("Folder.png", 16, folder(GOLD, 1.6))
