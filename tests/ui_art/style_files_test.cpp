@@ -20,10 +20,11 @@ struct StyleExpect {
     int indicatorSize;       // check box, pixels
     const char* iconSuffix;  // icon set of this screen size
     int rowHeight;           // height of the menu and toolbar row the icons must fit, pixels
+    int viewHeight;          // screen height below that row, pixels
 };
 
-const StyleExpect kLarge = {"gtkrc", 12, 16, 9, 34, 26, "64x64.png", 80};
-const StyleExpect kSmall = {"gtkrc_5", 10, 10, 5, 20, 16, "32x32.png", 40};
+const StyleExpect kLarge = {"gtkrc", 12, 14, 7, 34, 26, "64x64.png", 80, 400};
+const StyleExpect kSmall = {"gtkrc_5", 10, 10, 3, 20, 16, "32x32.png", 40, 200};
 
 std::string complaints;
 
@@ -86,9 +87,17 @@ int StyleInt(GtkWidget* w, const char* property) {
     gtk_image_menu_item_set_image(GTK_IMAGE_MENU_ITEM(barItem),
                                   gtk_image_new_from_file(home.c_str()));
     gtk_menu_shell_append(GTK_MENU_SHELL(menubar), barItem);
+    // The main menu as the quilter sees it without the advanced features:
+    // eight rows and three separators.
     GtkWidget* menu = gtk_menu_new();
-    GtkWidget* menuItem = gtk_menu_item_new_with_label("Pattern View");
-    gtk_menu_shell_append(GTK_MENU_SHELL(menu), menuItem);
+    GtkWidget* menuItem = nullptr;
+    for (const char* text : {"Pattern View", "Add Pattern", "-", "File Manager", "Free Motion",
+                             "Setup", "-", "Set Quilt Area", "Pattern Box", "-", "Demo"}) {
+        GtkWidget* item =
+            text[0] == '-' ? gtk_separator_menu_item_new() : gtk_menu_item_new_with_label(text);
+        if (!menuItem) menuItem = item;
+        gtk_menu_shell_append(GTK_MENU_SHELL(menu), item);
+    }
     gtk_menu_item_set_submenu(GTK_MENU_ITEM(barItem), menu);
     gtk_box_pack_start(GTK_BOX(row), menubar, FALSE, FALSE, 0);
 
@@ -153,6 +162,10 @@ int StyleInt(GtkWidget* w, const char* property) {
     gtk_widget_size_request(GTK_WIDGET(toggle), &r);
     Check(r.height <= e.rowHeight && r.width <= e.rowHeight,
           "toolbar toggle " + std::to_string(r.width) + "x" + std::to_string(r.height));
+
+    // The whole main menu drops down below the menu row without scrolling.
+    gtk_widget_size_request(menu, &r);
+    Check(r.height <= e.viewHeight, "main menu " + std::to_string(r.height) + " pixels high");
 
     gtk_widget_destroy(window);
     while (gtk_events_pending())
