@@ -12,6 +12,7 @@
 
 #include "app/system_paths.h"
 #include "camera/camera_frame.h"
+#include "fake_video_device.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -26,158 +27,16 @@ int OpenDescriptorCount() {
     return n;
 }
 
-// ------------------------------------------------------------ scripted device
-
-struct FakeDevice {
-    std::string path = "/fake/video0";
-    int fd = 57;
-    int opens = 0, closes = 0;
-    bool openNow = false;
-    video_capability capability{};
-    int capabilityErrno = 0;  // VIDIOCGCAP fails with this when not 0
-    video_window window{};
-    int adjustWidth = 0, adjustHeight = 0;  // the device's own size for VIDIOCSWIN, when set
-    video_picture picture{};
-    int rgbErrno = 0;  // VIDIOCSPICT with the RGB24 palette fails with this when not 0
-    bool memoryBufferFails = false;
-    std::vector<video_window> windowsWritten;
-    std::vector<video_picture> picturesWritten;
-    int notReadyReads = 0;  // reads answered with EAGAIN before a frame
-    int readErrno = 0;      // every read fails with this when not 0
-    ssize_t shortBy = 0;    // a frame this many bytes short
-    int reads = 0;
-    int frameNumber = 0;  // changes the synthetic picture from frame to frame
-};
-
-FakeDevice* fake = nullptr;
-
-// The synthetic picture in memory order of the device: blue, green, red.
-uint8_t FrameRed(int x, int n) {
-    return static_cast<uint8_t>(x * 3 + n);
-}
-uint8_t FrameGreen(int x, int y) {
-    return static_cast<uint8_t>(y * 5 + x);
-}
-uint8_t FrameBlue(int y) {
-    return static_cast<uint8_t>(200 - y);
-}
-
-int FakeOpen(const char* path, int) {
-    if (fake->path != path) {
-        errno = ENOENT;
-        return -1;
-    }
-    ++fake->opens;
-    fake->openNow = true;
-    return fake->fd;
-}
-
-int FakeClose(int fd) {
-    EXPECT_EQ(fd, fake->fd);
-    EXPECT_TRUE(fake->openNow) << "closed twice";
-    ++fake->closes;
-    fake->openNow = false;
-    return 0;
-}
-
-int FakeIoctl(int fd, unsigned long request, void* arg) {
-    EXPECT_EQ(fd, fake->fd);
-    EXPECT_TRUE(fake->openNow);
-    switch (request) {
-        case VIDIOCGCAP:
-            if (fake->capabilityErrno) {
-                errno = fake->capabilityErrno;
-                return -1;
-            }
-            *static_cast<video_capability*>(arg) = fake->capability;
-            return 0;
-        case VIDIOCGWIN:
-            *static_cast<video_window*>(arg) = fake->window;
-            return 0;
-        case VIDIOCSWIN: {
-            video_window w = *static_cast<video_window*>(arg);
-            fake->windowsWritten.push_back(w);
-            if (fake->adjustWidth) w.width = fake->adjustWidth;
-            if (fake->adjustHeight) w.height = fake->adjustHeight;
-            fake->window = w;
-            return 0;
-        }
-        case VIDIOCGPICT:
-            *static_cast<video_picture*>(arg) = fake->picture;
-            return 0;
-        case VIDIOCSPICT: {
-            const video_picture p = *static_cast<video_picture*>(arg);
-            fake->picturesWritten.push_back(p);
-            if (p.palette == VIDEO_PALETTE_RGB24 && fake->rgbErrno) {
-                errno = fake->rgbErrno;
-                return -1;
-            }
-            fake->picture = p;
-            return 0;
-        }
-        case VIDIOCGMBUF:
-            if (fake->memoryBufferFails) {
-                errno = EINVAL;
-                return -1;
-            }
-            static_cast<video_mbuf*>(arg)->size = 640 * 480 * 3;
-            static_cast<video_mbuf*>(arg)->frames = 2;
-            return 0;
-    }
-    errno = ENOTTY;
-    return -1;
-}
-
-ssize_t FakeRead(int fd, void* buffer, size_t bytes) {
-    EXPECT_EQ(fd, fake->fd);
-    ++fake->reads;
-    if (fake->readErrno) {
-        errno = fake->readErrno;
-        return -1;
-    }
-    if (fake->notReadyReads > 0) {
-        --fake->notReadyReads;
-        errno = EAGAIN;
-        return -1;
-    }
-    const int w = static_cast<int>(fake->window.width), h = static_cast<int>(fake->window.height);
-    EXPECT_EQ(bytes, static_cast<size_t>(w) * h * 3) << "read size differs from the window";
-    auto* out = static_cast<uint8_t*>(buffer);
-    const size_t frame = std::min(bytes, static_cast<size_t>(w) * h * 3);
-    for (size_t i = 0; i + 2 < frame; i += 3) {
-        const int x = static_cast<int>(i / 3 % w), y = static_cast<int>(i / 3 / w);
-        out[i] = FrameBlue(y);
-        out[i + 1] = FrameGreen(x, y);
-        out[i + 2] = FrameRed(x, fake->frameNumber);
-    }
-    ++fake->frameNumber;
-    return static_cast<ssize_t>(frame) - fake->shortBy;
-}
-
 class ScriptedCamera : public testing::Test {
 protected:
     void SetUp() override {
-        fake = &device;
-        device.capability.type = VID_TYPE_CAPTURE;
-        device.capability.maxwidth = 640;
-        device.capability.maxheight = 480;
-        device.capability.minwidth = 32;
-        device.capability.minheight = 24;
-        device.picture.brightness = 32768;
-        device.picture.hue = 1000;
-        device.picture.colour = 2000;
-        device.picture.contrast = 3000;
-        device.picture.whiteness = 4000;
-        device.picture.depth = 16;
-        device.picture.palette = VIDEO_PALETTE_YUV420;
-        const CameraIo io = {FakeOpen, FakeClose, FakeIoctl, FakeRead, 200};
-        SetCameraIo(&io);
+        MakeTypicalDevice(&device);
+        InstallFakeDevice(&device);
     }
     void TearDown() override {
-        SetCameraIo(nullptr);
+        InstallFakeDevice(nullptr);
         if (picture) g_object_unref(picture);
         FreeCamera(camera);
-        fake = nullptr;
     }
 
     // Starts the camera on the scripted device, keeping stdout's log lines.
@@ -192,23 +51,6 @@ protected:
     GdkPixbuf* picture = nullptr;
     std::string log;
 };
-
-// Checks that a picture shows the synthetic frame in red-green-blue order.
-void ExpectSyntheticPicture(GdkPixbuf* p, int frameNumber) {
-    const int w = gdk_pixbuf_get_width(p), h = gdk_pixbuf_get_height(p);
-    const int stride = gdk_pixbuf_get_rowstride(p);
-    const guchar* px = gdk_pixbuf_read_pixels(p);
-    int wrong = 0;
-    for (int y = 0; y < h; ++y) {
-        for (int x = 0; x < w; ++x) {
-            const guchar* q = px + y * stride + x * 3;
-            if (q[0] != FrameRed(x, frameNumber) || q[1] != FrameGreen(x, y) ||
-                q[2] != FrameBlue(y))
-                ++wrong;
-        }
-    }
-    EXPECT_EQ(wrong, 0);
-}
 
 }  // namespace
 

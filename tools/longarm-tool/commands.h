@@ -16,3 +16,5 @@ int RunInfoCommand(const Arguments& args);
 int RunThumbnailCommand(const Arguments& args);
 // transform FILE.qcc OUT.qcc OPERATION...: rotate, stretch, mirror or reverse a pattern.
 int RunTransformCommand(const Arguments& args);
+// camera [--device PATH] OUT.png: save the picture the camera gives at start-up.
+int RunCameraCommand(const Arguments& args);

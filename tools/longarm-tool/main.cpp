@@ -22,6 +22,8 @@ const Command kCommands[] = {
      "thumbnail FILE.qcc OUT.png [W H]   draw a pattern's thumbnail"},
     {"transform", RunTransformCommand,
      "transform FILE.qcc OUT.qcc OPERATION...   rotate, stretch, mirror or reverse a pattern"},
+    {"camera", RunCameraCommand,
+     "camera [--device PATH] OUT.png   save the picture the camera gives at start-up"},
 };
 
 void PrintUsage(FILE* out) {

@@ -1,0 +1,103 @@
+// Saving the camera picture as PNG, in-process on the scripted device and
+// through longarm-tool on paths where there is no camera.
+#include "camera/camera_snapshot.h"
+
+#include <glib.h>
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <string>
+
+#include "fake_video_device.h"
+#include "support/temp_dir.h"
+
+namespace {
+
+struct ToolResult {
+    int status = -1;
+    std::string out, err;
+};
+
+ToolResult RunTool(std::initializer_list<std::string> args) {
+    std::vector<std::string> all = {LONGARM_TOOL_PATH, "camera"};
+    all.insert(all.end(), args);
+    std::vector<char*> argv;
+    for (std::string& a : all)
+        argv.push_back(a.data());
+    argv.push_back(nullptr);
+    ToolResult r;
+    gchar* out = nullptr;
+    gchar* err = nullptr;
+    gint wait = 0;
+    if (g_spawn_sync(nullptr, argv.data(), nullptr, G_SPAWN_DEFAULT, nullptr, nullptr, &out, &err,
+                     &wait, nullptr) &&
+        WIFEXITED(wait))
+        r.status = WEXITSTATUS(wait);
+    r.out = out ? out : "";
+    r.err = err ? err : "";
+    g_free(out);
+    g_free(err);
+    return r;
+}
+
+}  // namespace
+
+TEST(CameraSnapshot, SavesThePictureAsPngWithItsColours) {
+    FakeDevice device;
+    MakeTypicalDevice(&device);
+    InstallFakeDevice(&device);
+    TempDir dir;
+    const std::string path = dir.File("head.png");
+    int w = 0, h = 0;
+    testing::internal::CaptureStdout();
+    const int result = SaveCameraSnapshot(device.path.c_str(), path, &w, &h);
+    testing::internal::GetCapturedStdout();
+    InstallFakeDevice(nullptr);
+    ASSERT_EQ(result, 0);
+    EXPECT_EQ(w, 320);
+    EXPECT_EQ(h, 240);
+    EXPECT_EQ(device.opens, device.closes);
+
+    GdkPixbuf* saved = gdk_pixbuf_new_from_file(path.c_str(), nullptr);
+    ASSERT_NE(saved, nullptr);
+    EXPECT_EQ(gdk_pixbuf_get_width(saved), 320);
+    ExpectSyntheticPicture(saved, 0);
+    g_object_unref(saved);
+}
+
+TEST(CameraSnapshot, NoCameraWritesNothingAndAnUnwritablePlaceIsReported) {
+    TempDir dir;
+    const std::string path = dir.File("head.png");
+    EXPECT_EQ(SaveCameraSnapshot(dir.File("no-video").c_str(), path, nullptr, nullptr), 1);
+    EXPECT_FALSE(g_file_test(path.c_str(), G_FILE_TEST_EXISTS));
+
+    FakeDevice device;
+    MakeTypicalDevice(&device);
+    InstallFakeDevice(&device);
+    testing::internal::CaptureStdout();
+    const int result = SaveCameraSnapshot(device.path.c_str(), dir.File("missing/folder/head.png"),
+                                          nullptr, nullptr);
+    testing::internal::GetCapturedStdout();
+    InstallFakeDevice(nullptr);
+    EXPECT_EQ(result, 2);
+}
+
+TEST(CameraSnapshot, ToolReportsNoCameraAndUsageErrors) {
+    TempDir dir;
+    const std::string out = dir.File("head.png");
+    ToolResult r = RunTool({"--device", dir.File("video0"), out});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("no picture from " + dir.File("video0")), std::string::npos) << r.err;
+    EXPECT_FALSE(g_file_test(out.c_str(), G_FILE_TEST_EXISTS));
+
+    r = RunTool({"--device", "/dev/null", out});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_FALSE(g_file_test(out.c_str(), G_FILE_TEST_EXISTS));
+
+    EXPECT_EQ(RunTool({}).status, 2);
+    EXPECT_EQ(RunTool({"--device"}).status, 2);
+    EXPECT_EQ(RunTool({out, "second.png"}).status, 2);
+    r = RunTool({"--help"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_NE(r.out.find("usage: longarm-tool camera"), std::string::npos);
+}
