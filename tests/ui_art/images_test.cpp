@@ -298,3 +298,46 @@ TEST(Images, GeneratorReproducesTheCommittedFolderExactly) {
             << "differs from the committed file: run tools/icons/draw_icons.py";
     }
 }
+
+TEST(Images, WaitingAnimationEdgesBlendIntoTheStyleFilesWindowColour) {
+    // The animation has one transparent colour; its soft edges are mixed with
+    // the window background of the style files. The faintest edge pixel must
+    // be that background, or the spinner shows a halo.
+    std::string colour;
+    for (const char* file : {"gtkrc", "gtkrc_5"}) {
+        const std::string text = ReadBytes(std::string(LONGARM_SOURCE_DIR) + "/" + file);
+        const size_t at = text.find("bg[NORMAL]");
+        ASSERT_NE(at, std::string::npos) << file;
+        const size_t hash = text.find('#', at);
+        ASSERT_NE(hash, std::string::npos) << file;
+        const std::string c = text.substr(hash, 7);
+        if (colour.empty()) colour = c;
+        EXPECT_EQ(c, colour) << "the two style files use different window colours";
+    }
+    const unsigned long rgb = std::stoul(colour.substr(1), nullptr, 16);
+    const int bg[3] = {static_cast<int>(rgb >> 16), static_cast<int>((rgb >> 8) & 0xFF),
+                       static_cast<int>(rgb & 0xFF)};
+
+    for (const ImageSpec& spec : kAnimations) {
+        SCOPED_TRACE(spec.name);
+        GdkPixbufAnimation* anim =
+            gdk_pixbuf_animation_new_from_file((ImagesDir() + "/" + spec.name).c_str(), nullptr);
+        ASSERT_TRUE(anim);
+        GdkPixbuf* frame = gdk_pixbuf_animation_get_static_image(anim);
+        const int n = gdk_pixbuf_get_width(frame), stride = gdk_pixbuf_get_rowstride(frame);
+        const guchar* px = gdk_pixbuf_read_pixels(frame);
+        int best = -1, sum = -1;
+        for (int i = 0; i < n * n; ++i) {
+            const guchar* p = px + (i / n) * stride + (i % n) * 4;
+            if (p[3] == 255 && p[0] + p[1] + p[2] > sum) {
+                sum = p[0] + p[1] + p[2];
+                best = i;
+            }
+        }
+        ASSERT_GE(best, 0);
+        const guchar* p = px + (best / n) * stride + (best % n) * 4;
+        for (int k = 0; k < 3; ++k)
+            EXPECT_NEAR(p[k], bg[k], 3) << "channel " << k;
+        g_object_unref(anim);
+    }
+}
