@@ -11,11 +11,17 @@ int defaultResponse = kResponseOk;
 
 }  // namespace
 
-void SetUserInterfaceHooks(const UserInterfaceHooks& newHooks) { hooks = newHooks; }
+void SetUserInterfaceHooks(const UserInterfaceHooks& newHooks) {
+    hooks = newHooks;
+}
 
-const UserInterfaceHooks& GetUserInterfaceHooks() { return hooks; }
+const UserInterfaceHooks& GetUserInterfaceHooks() {
+    return hooks;
+}
 
-void SetDefaultMessageResponse(int response) { defaultResponse = response; }
+void SetDefaultMessageResponse(int response) {
+    defaultResponse = response;
+}
 
 int ShowMessage(int kind, int buttons, const char* text) {
     if (hooks.showMessage) return hooks.showMessage(kind, buttons, text);
@@ -28,6 +34,14 @@ int ShowMessageSpecial(int kind, const char* text, const char* extraLabel, int e
         return hooks.showMessageSpecial(kind, text, extraLabel, extraResponse);
     Log("MESSAGE: %s\n", text ? text : "");
     return defaultResponse;
+}
+
+void ShowWaitingWindow(const char* title, int cancellable) {
+    if (hooks.openWaitingWindow) hooks.openWaitingWindow(title, cancellable);
+}
+
+void HideWaitingWindow() {
+    if (hooks.closeWaitingWindow) hooks.closeWaitingWindow();
 }
 
 int ShowKeyboard(std::string& text, const char* prompt) {

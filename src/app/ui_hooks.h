@@ -46,6 +46,10 @@ struct UserInterfaceHooks {
     void (*updateStatusWindow)(StatusWindow* window) = nullptr;
     void (*statusWindowSetText)(StatusWindow* window) = nullptr;
     void (*closeStatusWindow)(StatusWindow* window) = nullptr;
+    // Waiting window with its animation; the core opens it for long loads and
+    // the caller closes it.
+    void (*openWaitingWindow)(const char* title, int cancellable) = nullptr;
+    void (*closeWaitingWindow)() = nullptr;
     // On-screen keyboard: text holds the initial contents and receives the edited
     // ones; returns 1 when closed with OK, 0 with Cancel.
     int (*showKeyboard)(std::string& text, const char* prompt) = nullptr;
@@ -63,6 +67,11 @@ void SetDefaultMessageResponse(int response);
 // Shows a message box; see the kinds and button sets above.
 int ShowMessage(int kind, int buttons, const char* text);
 int ShowMessageSpecial(int kind, const char* text, const char* extraLabel, int extraResponse);
+
+// Opens the waiting window (replacing one that is open); HideWaitingWindow
+// closes it if one is open.
+void ShowWaitingWindow(const char* title, int cancellable);
+void HideWaitingWindow();
 
 // On-screen keyboard; without a user interface it answers Cancel (0) and leaves
 // the text as it is. Returns 0 as well when the prompt is missing.

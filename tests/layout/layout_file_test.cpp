@@ -1,0 +1,240 @@
+#include "layout/layout_file.h"
+
+#include <sys/stat.h>
+
+#include <cstring>
+
+#include "app/system_paths.h"
+#include "app/ui_hooks.h"
+#include "layout_fixture.h"
+#include "support/temp_dir.h"
+
+namespace {
+
+std::vector<std::string> shown;
+int answer = kResponseOk;
+int Responder(int, int, const char* text) {
+    shown.push_back(text);
+    return answer;
+}
+
+struct LayoutFileTest : LayoutTest {
+    void SetUp() override {
+        LayoutTest::SetUp();
+        shown.clear();
+        answer = kResponseOk;
+        UserInterfaceHooks hooks;
+        hooks.showMessage = Responder;
+        SetUserInterfaceHooks(hooks);
+        SetSystemRoot(dir.path.c_str());
+        mkdir(dir.File("tmp").c_str(), 0777);
+    }
+    void TearDown() override {
+        SetUserInterfaceHooks({});
+        SetSystemRoot(nullptr);
+        LayoutTest::TearDown();
+    }
+
+    // A layout of extents, two boxes, two patterns (one in a gap) and an array.
+    void BuildLayout() {
+        BogusExtents();
+        InitPatternBox();
+        MakeBox({{0, 10}, {10, 10}, {10, 0}, {0, 0}});
+        MakeBox({{12, 10}, {20, 10}, {20, 2}});
+        int gap = LoadRectangle(9, 9);
+        int a = LoadRectangle(2, 1);
+        int b = LoadRectangle(1, 3);
+        Pattern* pa = GetPattern(a);
+        pa->name = "star";
+        pa->angle = 45;
+        pa->commandType = {PatternCommandType::Stop, PatternCommandType::EntityEnd};
+        pa->commandPoint = {2, 4};
+        pa->commandCount = 2;
+        RemovePatternFromList(gap);  // slot 0 is now empty
+        NewArrayNode(1, 1, 1, 1);
+        int array = NewArrayNode(2, 1.5f, 3, 2.5f);
+        RemoveArrayNode(0);  // array slot 0 is now empty
+        interface->currentPatternBox = 0;
+        NewPatternLayoutNode(a, array, 1, 1.5f, 2.5f);
+        NewPatternLayoutNode(a, array, 0, 4, 2.5f);
+        interface->currentPatternBox = 1;
+        NewPatternLayoutNode(b, -1, 0, 0.25f, 0.5f);
+    }
+
+    TempDir dir;
+};
+
+TEST_F(LayoutFileTest, SaveAndLoadKeepEveryPlacementOnItsPatternBoxAndArray) {
+    BuildLayout();
+    const std::string path = dir.File("layout");
+    testing::internal::CaptureStdout();
+    ASSERT_EQ(SaveLayout(path.c_str(), 0, 1), 1);
+    FreeLayout();
+    ASSERT_EQ(LoadLayout((path + ".qlf").c_str(), 1, 1), 1);
+    std::string log = testing::internal::GetCapturedStdout();
+    EXPECT_NE(log.find("Layout Filename is: " + path + ".qlf"), std::string::npos);
+
+    ASSERT_NE(extents, nullptr);
+    EXPECT_FLOAT_EQ(extents->width, 35);
+    EXPECT_EQ(extents->count, 4);
+    ASSERT_EQ(patternBoxList.count, 2);
+    EXPECT_EQ(GetPatternBox(1)->count, 3);
+    EXPECT_FLOAT_EQ(GetPatternBox(1)->corners->next->next->y, 2);
+    EXPECT_FLOAT_EQ(GetPatternBox(0)->width, 10);
+    EXPECT_EQ(patternList.count, 2);
+
+    ASSERT_EQ(CountLayoutNodes(), 3);
+    const LayoutNode* first = patternLayout;
+    const LayoutNode* second = first->next;
+    const LayoutNode* third = second->next;
+    const Pattern* star = GetPattern(first->patternIndex);
+    ASSERT_NE(star, nullptr);
+    EXPECT_EQ(star->name, "star");
+    EXPECT_EQ(star->angle, 45);
+    EXPECT_FLOAT_EQ(star->width, 2);
+    EXPECT_EQ(star->commandCount, 2);
+    EXPECT_EQ(star->commandPoint[1], 4);
+    EXPECT_EQ(star->pointCount, 3);
+    EXPECT_EQ(second->patternIndex, first->patternIndex);
+    EXPECT_FLOAT_EQ(GetPattern(third->patternIndex)->height, 3);
+    EXPECT_EQ(third->boxIndex, 1);
+    EXPECT_FLOAT_EQ(third->y, 0.5f);
+
+    const ArrayNode* array = GetArrayNode(first->arrayIndex);
+    ASSERT_NE(array, nullptr);
+    EXPECT_EQ(array->across, 3);
+    EXPECT_FLOAT_EQ(array->spacingAcross, 2.5f);
+    EXPECT_EQ(first->parent, 1);
+    EXPECT_EQ(second->parent, 0);
+    EXPECT_EQ(third->arrayIndex, -1);
+    EXPECT_EQ(first->source, first);
+}
+
+TEST_F(LayoutFileTest, SectionOrderAndNames) {
+    BuildLayout();
+    std::string bytes = SerializeLayout();
+    ASSERT_FALSE(bytes.empty());
+    EXPECT_EQ(bytes[0], kTagExtents);
+    // Extents: 7 floats, count, 4 corners of 12 bytes, end byte.
+    size_t at = 1 + 7 * 4 + 4 + 4 * 12;
+    EXPECT_EQ(bytes[at], kSectionEnd);
+    EXPECT_EQ(bytes[at + 1], kTagPattern);
+    EXPECT_EQ(std::string(bytes.data() + at + 2), "star");  // slot 0 is empty: slot 1 first
+
+    EXPECT_EQ(FilterLayoutName("my layout#1"), "mylayout1");
+    EXPECT_EQ(FilterLayoutName("./recovery"), "recovery");
+    EXPECT_EQ(FilterLayoutName("!@#$ ./\""), "");
+
+    testing::internal::CaptureStdout();
+    std::string longName(124, 'a');
+    EXPECT_EQ(SaveLayout(longName.c_str(), 0, 0), 0);
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0], "FILENAME IS TOO LONG");
+
+    // An existing file is replaced only after OK.
+    const std::string path = dir.File("twice");
+    EXPECT_EQ(SaveLayout(path.c_str(), 1, 1), 1);
+    answer = kResponseCancel;
+    EXPECT_EQ(SaveLayout(path.c_str(), 1, 1), 0);
+    EXPECT_EQ(shown.back(), "FILE EXISTS!\nOVERWRITE FILE?");
+    answer = kResponseOk;
+    EXPECT_EQ(SaveLayout(path.c_str(), 1, 1), 1);
+    EXPECT_EQ(SaveLayout(dir.File("no/such/folder/x").c_str(), 0, 1), 0);
+    testing::internal::GetCapturedStdout();
+}
+
+TEST_F(LayoutFileTest, DamagedFilesAreReadAsFarAsTheyGo) {
+    BuildLayout();
+    std::string bytes = SerializeLayout();
+    const std::string path = dir.File("damaged.qlf");
+    testing::internal::CaptureStdout();
+
+    // A wrong end byte after the extents is logged and reading goes on.
+    std::string wrongEnd = bytes;
+    wrongEnd[1 + 7 * 4 + 4 + 4 * 12] = 17;
+    ASSERT_TRUE(WriteFileText(path, wrongEnd));
+    EXPECT_EQ(LoadLayout(path.c_str(), 1, 1), 1);
+    EXPECT_EQ(patternList.count, 2);
+    EXPECT_EQ(CountLayoutNodes(), 3);
+
+    // Cut in the middle of the first pattern's points.
+    ASSERT_TRUE(WriteFileText(path, bytes.substr(0, 1 + 7 * 4 + 4 + 4 * 12 + 1 + 1 + 768 + 50)));
+    shown.clear();
+    EXPECT_EQ(LoadLayout(path.c_str(), 1, 1), 0);
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0], "ERROR READING LAYOUT FILE.");
+    EXPECT_NE(extents, nullptr);  // what was read so far stays
+
+    // A point count far beyond the file is a short read, not a huge allocation.
+    std::string huge(1, static_cast<char>(kTagPattern));
+    huge += std::string(768 + 8 * 4 + 4 + 8, '\0');
+    huge += std::string("\xff\xff\xff\x7f", 4);
+    ASSERT_TRUE(WriteFileText(path, huge));
+    EXPECT_EQ(LoadLayout(path.c_str(), 1, 1), 0);
+
+    // Tag 3 and stray bytes are skipped; a placement of a missing pattern is dropped.
+    std::string skipped = std::string("\x03junk\x10\x63\x07", 7);
+    skipped += std::string("\x05", 1) + std::string(12, '\0') + std::string(9, '\0') + "\x10";
+    ASSERT_TRUE(WriteFileText(path, skipped));
+    EXPECT_EQ(LoadLayout(path.c_str(), 1, 1), 1);
+    EXPECT_EQ(patternLayout, nullptr);
+
+    shown.clear();
+    EXPECT_EQ(LoadLayout(dir.File("missing.qlf").c_str(), 1, 1), 0);
+    EXPECT_EQ(shown, std::vector<std::string>{"COULD NOT OPEN LAYOUT FILE."});
+    testing::internal::GetCapturedStdout();
+}
+
+TEST_F(LayoutFileTest, LoadingAsksFirstAndNamesTheLayout) {
+    BuildLayout();
+    const std::string path = dir.File("named");
+    testing::internal::CaptureStdout();
+    ASSERT_EQ(SaveLayout(path.c_str(), 0, 1), 1);
+    answer = kResponseCancel;
+    EXPECT_EQ(LoadLayout((path + ".qlf").c_str(), 1, 0), 0);
+    EXPECT_EQ(shown.back(), "THIS WILL ERASE ALL CURRENT LAYOUT INFORMATION.\n\nCONTINUE?");
+    EXPECT_EQ(CountLayoutNodes(), 3);  // nothing was discarded
+    answer = kResponseOk;
+    EXPECT_EQ(LoadLayout((path + ".qlf").c_str(), 1, 0), 1);
+    std::string log = testing::internal::GetCapturedStdout();
+    ASSERT_NE(interface->current_layout, nullptr);
+    EXPECT_EQ(std::string(interface->current_layout->str), path);
+    EXPECT_NE(log.find("interface->current_layout = " + path), std::string::npos);
+}
+
+TEST_F(LayoutFileTest, OneUndoStepAndOneSetpoint) {
+    int availability = -1;
+    static int* seen;
+    seen = &availability;
+    undoAvailabilityChanged = [](int available) { *seen = available; };
+    BuildLayout();
+    testing::internal::CaptureStdout();
+    ASSERT_EQ(CreateUndoFile(), 1);
+    EXPECT_EQ(availability, 1);
+    MoveLayoutAll(5, 5);
+    RemoveLayoutNode(patternLayout);
+    EXPECT_EQ(RestoreUndoFile(), 1);
+    EXPECT_EQ(availability, 0);
+    EXPECT_EQ(CountLayoutNodes(), 3);
+    EXPECT_FLOAT_EQ(patternLayout->x, 1.5f);
+    // The second undo finds no file and changes nothing.
+    MoveLayoutAll(1, 0);
+    EXPECT_EQ(RestoreUndoFile(), 0);
+    std::string log = testing::internal::GetCapturedStdout();
+    EXPECT_NE(log.find("not found"), std::string::npos);
+    EXPECT_FLOAT_EQ(patternLayout->x, 2.5f);
+    undoAvailabilityChanged = nullptr;
+
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(RestoreSetpoint(), 0);
+    ASSERT_EQ(CreateSetpoint(), 1);
+    struct stat st;
+    EXPECT_EQ(stat(dir.File("tmp/setPoint.qlf").c_str(), &st), 0);
+    MoveLayoutAll(1, 0);
+    EXPECT_EQ(RestoreSetpoint(), 1);
+    testing::internal::GetCapturedStdout();
+    EXPECT_FLOAT_EQ(patternLayout->x, 2.5f);
+    EXPECT_EQ(interface->current_layout, nullptr);
+}
+
+}  // namespace
