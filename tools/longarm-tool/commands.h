@@ -18,3 +18,5 @@ int RunThumbnailCommand(const Arguments& args);
 int RunTransformCommand(const Arguments& args);
 // camera [--device PATH] OUT.png: save the picture the camera gives at start-up.
 int RunCameraCommand(const Arguments& args);
+// convert IN OUT: a DXF drawing or QLI file into a pattern file.
+int RunConvertCommand(const Arguments& args);

@@ -24,6 +24,7 @@ const Command kCommands[] = {
      "transform FILE.qcc OUT.qcc OPERATION...   rotate, stretch, mirror or reverse a pattern"},
     {"camera", RunCameraCommand,
      "camera [--device PATH] OUT.png   save the picture the camera gives at start-up"},
+    {"convert", RunConvertCommand, "convert IN OUT   turn a DXF drawing or QLI file into a pattern"},
 };
 
 void PrintUsage(FILE* out) {

@@ -141,11 +141,15 @@ bool ReadRound(DxfGather& g, std::string_view entity) {
     DxfEntityValues v;
     if (GetDxfValues(g.source, v) == 0) return Unreadable(g, entity);
     if (v.radius < 0.0) return Fail(g, "a " + std::string(entity) + " has a negative radius");
+    std::size_t before = g.chains.points.size();
     bool ok = entity == "CIRCLE"
                   ? AddCirclePoints(g.chains, v.x1, v.y1, v.radius)
                   : AddArcPoints(g.chains, v.x1, v.y1, v.radius, v.startAngle, v.endAngle);
     if (!ok) return TooManyPoints(g);
-    return StepImportProgress(g.progress) || Fail(g, "the conversion was stopped");
+    for (std::size_t i = before; i < g.chains.points.size(); i++) {
+        if (!StepImportProgress(g.progress)) return Fail(g, "the conversion was stopped");
+    }
+    return true;
 }
 
 bool IsGeometric(std::string_view name) {
@@ -285,6 +289,7 @@ bool RunDxfConversion(DxfGather& g, FILE* source, FILE* target) {
         !InvertDrawingPoints(g.chains, height, g.progress)) {
         return Fail(g, "the conversion was stopped");
     }
+    if (!FitsPattern(width, height)) return Fail(g, TooWideText(width, height));
     return WriteDxfPattern(g, target);
 }
 

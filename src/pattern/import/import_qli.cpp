@@ -200,6 +200,7 @@ bool RunQliImport(QliGather& g, FILE* source, FILE* target) {
         !InvertDrawingPoints(g.chains, height, g.progress)) {
         return Fail(g, "the conversion was stopped");
     }
+    if (!FitsPattern(width, height)) return Fail(g, TooWideText(width, height));
     return WriteQliPattern(g, target);
 }
 

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "pattern/pattern.h"
+
 void InitChainList(ChainList& list) {
     list.points.clear();
     list.starts.assign(1, 0);
@@ -147,6 +149,18 @@ bool InvertDrawingPoints(ChainList& list, double height, ImportProgress& progres
         if (!StepImportProgress(progress)) return false;
     }
     return true;
+}
+
+bool FitsPattern(double width, double height) {
+    return width < kMaxPatternCoordinate && height < kMaxPatternCoordinate;
+}
+
+std::string TooWideText(double width, double height) {
+    char text[160];
+    std::snprintf(text, sizeof text,
+                  "the drawing measures %.0f by %.0f inches, more than a pattern can hold (%.0f)",
+                  width, height, kMaxPatternCoordinate);
+    return text;
 }
 
 bool WriteChainPoints(FILE* target, const ChainList& list, std::size_t chain, bool reversed,

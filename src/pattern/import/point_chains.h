@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <cstdio>
+#include <string>
 #include <vector>
 
 #include "pattern/import/import_support.h"
@@ -70,6 +71,11 @@ bool AdjustDrawingPoints(ChainList& list, const DrawingBounds& bounds, ImportPro
                          double& width, double& height);
 // Every y becomes height - y.
 bool InvertDrawingPoints(ChainList& list, double height, ImportProgress& progress);
+
+// True when a drawing of this size (inches) can be held by a pattern file;
+// TooWideText is the failure text for one that cannot.
+bool FitsPattern(double width, double height);
+std::string TooWideText(double width, double height);
 
 // Writes the points of one chain as "p X%0.3f Y%0.3f" lines, from its first point
 // forward or from its last point backward. Returns false when STOP was pressed.

@@ -1,0 +1,138 @@
+// Broken and hostile input: every case ends in bounded time and memory with a
+// pattern or a clear failure, never a crash or a hang.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <string>
+
+#include "import/import_test_util.h"
+#include "pattern/import/import_support.h"
+
+namespace {
+
+std::size_t PointCount(const ConvertRun& run) {
+    std::size_t n = 0;
+    for (const OutEntity& e : ParseOutput(run.output).entities)
+        n += e.points.size();
+    return n;
+}
+
+TEST(DxfCut, DrawingCutInsideAnEntityFails) {
+    std::string cutLine = "  0\nSECTION\n  2\nENTITIES\n  0\nLINE\n  8\n0\n 10\n1.0\n 20\n";
+    ConvertRun run = RunConvertDxf(cutLine);
+    EXPECT_EQ(run.result, -1);
+    EXPECT_NE(run.error.find("LINE"), std::string::npos) << run.error;
+
+    std::string cutLw = "  0\nSECTION\n  2\nENTITIES\n  0\nLWPOLYLINE\n  8\n0\n 10\n1.0\n 20\n2\n";
+    EXPECT_EQ(RunConvertDxf(cutLw).result, -1);
+    std::string cutBlock = "  0\nSECTION\n  2\nBLOCKS\n  0\nBLOCK\n  8\n0\n  0\nLINE\n";
+    EXPECT_EQ(RunConvertDxf(cutBlock).result, -1);
+    std::string cutText = "  0\nSECTION\n  2\nENTITIES\n  0\nTEXT\n  8\n0\n  1\nHello\n";
+    EXPECT_EQ(RunConvertDxf(cutText).result, -1);
+}
+
+TEST(DxfCut, EveryCutOfAFullDrawingEndsCleanly) {
+    std::string polyline =
+        "  0\nPOLYLINE\n  8\n0\n 66\n1\n  0\nVERTEX\n  8\n0\n 10\n1.0\n 20\n2.0\n"
+        "  0\nSEQEND\n";
+    std::string drawing = DxfDrawing(DxfLine(0, 0, 1, 0, "DASHED") + DxfText("x") +
+                                     DxfCircle(1, 1, 0.5) + DxfArc(2, 2, 1, 10, 20) + polyline +
+                                     DxfPoint(3, 3) + "  0\nSPLINE\n  8\n0\n 10\n1\n 20\n1\n");
+    int failures = 0;
+    for (std::size_t cut = 0; cut <= drawing.size(); cut++) {
+        if (cut < drawing.size() && drawing[cut] != '\n') continue;
+        ConvertRun run = RunConvertDxf(drawing.substr(0, cut));
+        ASSERT_TRUE(run.result == 0 || run.result == -1);
+        if (run.result == -1) {
+            failures++;
+            EXPECT_FALSE(run.error.empty());
+        }
+    }
+    EXPECT_GT(failures, 10);
+    EXPECT_EQ(RunConvertDxf(drawing).result, 0);
+}
+
+TEST(DxfNumbers, NotANumberInfinityAndAbsurdValuesAreUnreadable) {
+    for (const char* bad : {"nan", "inf", "-inf", "1e999", "2e9", "abc", ""}) {
+        std::string line = "  0\nLINE\n  8\n0\n 10\n" + std::string(bad) + "\n 20\n0\n";
+        ConvertRun run = RunConvertDxf(DxfDrawing(line));
+        EXPECT_EQ(run.result, -1) << bad;
+        EXPECT_NE(run.log.find("Failed on LINE\n"), std::string::npos) << bad;
+    }
+    std::string badFlags = "  0\nPOLYLINE\n  8\n0\n 70\nclosed\n  0\nSEQEND\n";
+    EXPECT_EQ(RunConvertDxf(DxfDrawing(badFlags)).result, -1);
+}
+
+TEST(DxfRadius, TinyRadiusGivesTheCentreOnly) {
+    ConvertRun run = RunConvertDxf(DxfDrawing(DxfCircle(5, 5, 1e-9) + DxfArc(9, 9, 1e-9, 0, 90)));
+    ASSERT_EQ(run.result, 0);
+    EXPECT_LE(PointCount(run), 6u);
+}
+
+TEST(DxfRadius, LargeRadiusIsCappedInPointsAndAbsurdRadiusIsRefused) {
+    ConvertRun big = RunConvertDxf(DxfDrawing(DxfCircle(0, 0, 10000)));
+    ASSERT_EQ(big.result, 0);
+    EXPECT_LE(PointCount(big), kMaxArcPoints + 2);
+    EXPECT_GE(PointCount(big), kMaxArcPoints);
+
+    ConvertRun absurd = RunConvertDxf(DxfDrawing(DxfCircle(0, 0, 1e9)));
+    EXPECT_EQ(absurd.result, -1);
+    EXPECT_NE(absurd.error.find("inches"), std::string::npos) << absurd.error;
+
+    ConvertRun negative = RunConvertDxf(DxfDrawing(DxfCircle(0, 0, -1)));
+    EXPECT_EQ(negative.result, -1);
+    EXPECT_NE(negative.error.find("negative radius"), std::string::npos);
+}
+
+TEST(DxfRadius, ArcAnglesBeyondOneTurnEnd) {
+    ConvertRun run = RunConvertDxf(DxfDrawing(DxfArc(0, 0, 1, 0, 720) + DxfArc(5, 5, 1, -1e8, 1e8) +
+                                              DxfArc(9, 9, 1, 360, 10)));
+    ASSERT_EQ(run.result, 0);
+    EXPECT_LE(PointCount(run), 3 * (2 * kMaxArcPoints + 3));
+}
+
+TEST(DxfLimits, DrawingOverThePointLimitIsRefused) {
+    std::string circles;
+    for (int i = 0; i < 30; i++)
+        circles += DxfCircle(0, 0, 10000);  // 30 x 36001 points
+    ConvertRun run = RunConvertDxf(DxfDrawing(circles));
+    EXPECT_EQ(run.result, -1);
+    EXPECT_NE(run.error.find("more than 1000000 points"), std::string::npos) << run.error;
+}
+
+TEST(DxfLimits, GarbageAndEmptyInputEndCleanly) {
+    EXPECT_EQ(RunConvertDxf("").result, 0);
+    EXPECT_EQ(RunConvertDxf("").output, "c s\n");
+    std::string garbage;
+    std::uint32_t state = 12345;
+    for (int i = 0; i < 200000; i++) {
+        state = state * 1664525u + 1013904223u;
+        const char alphabet[] = "0 1\n\r\t-.e9ABCDEFLINEPOT";
+        garbage += alphabet[(state >> 24) % (sizeof alphabet - 1)];
+    }
+    ConvertRun run = RunConvertDxf(garbage);
+    EXPECT_TRUE(run.result == 0 || run.result == -1);
+}
+
+TEST(ImportLimits, InputLargerThanTheLimitIsRefused) {
+    std::string huge(kMaxImportBytes + 1, ' ');
+    ConvertRun dxf = RunConvertDxf(huge);
+    EXPECT_EQ(dxf.result, -1);
+    EXPECT_NE(dxf.error.find("larger than"), std::string::npos);
+    std::string endless;
+    endless.reserve(huge.size() + 4);
+    while (endless.size() <= kMaxImportBytes) endless += "BGS ";
+    ConvertRun qli = RunImportQli(endless);
+    EXPECT_EQ(qli.result, -1);
+    EXPECT_EQ(qli.output, "");
+}
+
+TEST(QliBad, EmptyFileAndUnreadableNumbersEndCleanly) {
+    EXPECT_EQ(RunImportQli("").result, 1);
+    EXPECT_EQ(RunImportQli("").output, "");
+    ConvertRun run = RunImportQli("VP nan,inf CR 1000,nan,inf CR 1e999 VP 0,0 EN");
+    ASSERT_EQ(run.result, 1);
+    EXPECT_LE(PointCount(run), 3u);
+}
+
+}  // namespace

@@ -1,0 +1,130 @@
+// QLI import, keyword by keyword.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "app/ui_hooks.h"
+#include "import/import_test_util.h"
+
+namespace {
+
+TEST(QliVertex, TwoPointsMakeOneChainTwoInchesWide) {
+    ConvertRun run = RunImportQli("VP 1000,2000 VP 3000,2000 EN");
+    ASSERT_EQ(run.result, 1);
+    EXPECT_EQ(run.output, "c e s\np X0.000 Y0.000\np X2.000 Y0.000\nc e e\nc s\n");
+}
+
+TEST(QliVertex, MissingYCountsAsZeroAndUnreadableArgumentsAddNothing) {
+    ConvertRun run = RunImportQli("VP 0,1000 VP 1000 VP abc VP 99999999999,5 VP ,7 EN");
+    ASSERT_EQ(run.result, 1);
+    OutPattern out = ParseOutput(run.output);
+    ASSERT_EQ(out.entities.size(), 1u);
+    ASSERT_EQ(out.entities[0].points.size(), 2u);
+    EXPECT_TRUE(Near(out.entities[0].points[1].x, 1.0) && Near(out.entities[0].points[1].y, 1.0));
+}
+
+TEST(QliEndOfStretch, NewOriginIsTheLastPointAndTheNextChainJoinsWithoutStop) {
+    ConvertRun run = RunImportQli("VP 1000,1000 VP 2000,1000 VE VP 0,0 VP 0,1000 EN");
+    ASSERT_EQ(run.result, 1);
+    OutPattern out = ParseOutput(run.output);
+    ASSERT_EQ(out.entities.size(), 2u);
+    EXPECT_FALSE(out.startsWithStop);
+    EXPECT_FALSE(out.entities[1].stopBefore);
+    EXPECT_EQ(out.stops, 1);
+    const OutPoint& end = out.entities[0].points.back();
+    const OutPoint& start = out.entities[1].points.front();
+    EXPECT_TRUE(Near(end.x, start.x) && Near(end.y, start.y));
+    // The second chain rises one inch from (2, 1): after the flip it is at y 1 .. 0.
+    EXPECT_TRUE(Near(start.x, 1.0) && Near(start.y, 1.0));
+    EXPECT_TRUE(Near(out.entities[1].points[1].y, 0.0));
+}
+
+TEST(QliEndOfStretch, DistantNextChainGetsAStopAndChainsKeepFileOrder) {
+    ConvertRun run = RunImportQli("VP 5000,0 VP 6000,0 VE VP -6000,0 VP -5000,0 EN");
+    ASSERT_EQ(run.result, 1);
+    OutPattern out = ParseOutput(run.output);
+    ASSERT_EQ(out.entities.size(), 2u);
+    EXPECT_TRUE(out.entities[1].stopBefore);
+    EXPECT_TRUE(Near(out.entities[0].points[0].x, 5.0));  // never reordered or reversed
+    EXPECT_TRUE(Near(out.entities[1].points[0].x, 0.0));
+}
+
+TEST(QliArc, QuarterCircleCounterclockwiseEndsAtZeroOne) {
+    ConvertRun run = RunImportQli("VP 1000,0 CR 1000,0,90 EN");
+    ASSERT_EQ(run.result, 1);
+    OutPattern out = ParseOutput(run.output);
+    ASSERT_EQ(out.entities.size(), 1u);
+    const std::vector<OutPoint>& p = out.entities[0].points;
+    ASSERT_GT(p.size(), 15u);
+    // Drawing (x, y) is output (x, 1 - y): centre (0, 0) becomes (0, 1).
+    EXPECT_TRUE(Near(p.front().x, 1.0) && Near(p.front().y, 1.0));
+    EXPECT_TRUE(Near(p.back().x, 0.0) && Near(p.back().y, 0.0));
+    for (const OutPoint& q : p)
+        EXPECT_NEAR(std::hypot(q.x, q.y - 1.0), 1.0, 0.002);
+    for (std::size_t i = 2; i < p.size(); i++)
+        EXPECT_LT(p[i].x, p[i - 1].x);  // x falls
+}
+
+TEST(QliArc, NegativeSweepRunsClockwise) {
+    ConvertRun run = RunImportQli("VP 0,1000 CR 1000,90,-90 EN");
+    ASSERT_EQ(run.result, 1);
+    OutPattern out = ParseOutput(run.output);
+    const std::vector<OutPoint>& p = out.entities[0].points;
+    // Clockwise from 90 to 0 degrees stays in the first quadrant: output x and
+    // 1 - y both between 0 and 1, ending at drawing (1, 0) = output (1, 1).
+    for (const OutPoint& q : p) {
+        EXPECT_GE(q.x, -0.0005);
+        EXPECT_LE(q.y, 1.0005);
+    }
+    EXPECT_TRUE(Near(p.back().x, 1.0) && Near(p.back().y, 1.0));
+}
+
+TEST(QliArc, HugeSweepAndOddRadiiStayBounded) {
+    ConvertRun run = RunImportQli("VP 0,0 CR 1000,0,100000000 CR -1000,0,90 CR 0,0,90 EN");
+    ASSERT_EQ(run.result, 1);
+    OutPattern out = ParseOutput(run.output);
+    ASSERT_EQ(out.entities.size(), 1u);
+    EXPECT_LE(out.entities[0].points.size(), 36000u + 2 + 100 + 3);
+}
+
+TEST(QliNotes, RemAndNoSkipTheRestOfTheirLine) {
+    ConvertRun run =
+        RunImportQli("VP 0,0 REM VP 5000,5000 VP 6000,6000\nNO VP 7000,0\nVP 1000,0\nEN\n");
+    ASSERT_EQ(run.result, 1);
+    OutPattern out = ParseOutput(run.output);
+    ASSERT_EQ(out.entities.size(), 1u);
+    EXPECT_EQ(out.entities[0].points.size(), 2u);
+}
+
+TEST(QliTokens, UnknownTokensAreIgnoredAndDataEndsAtEN) {
+    ConvertRun run = RunImportQli("BGS AMS FOO VP 0,0 BAR VP 1000,0 EN VP 9000,9000");
+    ASSERT_EQ(run.result, 1);
+    OutPattern out = ParseOutput(run.output);
+    ASSERT_EQ(out.entities.size(), 1u);
+    EXPECT_EQ(out.entities[0].points.size(), 2u);
+}
+
+TEST(QliTokens, OnlyENGivesAnEmptyPatternFile) {
+    ConvertRun run = RunImportQli("EN\n");
+    EXPECT_EQ(run.result, 1);
+    EXPECT_EQ(run.output, "");
+}
+
+TEST(QliTokens, FileCutShortWritesWhatWasGathered) {
+    ConvertRun run = RunImportQli("VP 0,0 VP 1000,0 VP");
+    ASSERT_EQ(run.result, 1);
+    EXPECT_EQ(ParseOutput(run.output).entities.at(0).points.size(), 2u);
+}
+
+TEST(QliProgress, WindowIsTitledConvertingQli) {
+    static std::string title;
+    UserInterfaceHooks hooks;
+    hooks.createStatusWindow = [](StatusWindow* w) { title = w->title; };
+    SetUserInterfaceHooks(hooks);
+    ConvertRun run = RunImportQli("VP 0,0 EN");
+    SetUserInterfaceHooks({});
+    EXPECT_EQ(run.result, 1);
+    EXPECT_EQ(title, "CONVERTING QLI");
+}
+
+}  // namespace
