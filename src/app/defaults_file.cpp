@@ -84,6 +84,43 @@ bool LoadForUpdate(std::vector<uint8_t>* image) {
 
 }  // namespace
 
+const DefaultSlotInfo kDefaultSlotInfo[kDefaultSlotCount] = {
+    {"stitchRep", false},
+    {"TOut", false},
+    {"stitchLen", false},
+    {"speed", false},
+    {"XKp", false},
+    {"XKi", false},
+    {"YKp", false},
+    {"YKi", false},
+    {"XKd", false},
+    {"YKd", false},
+    {"Err", false},
+    {"xMargin", true},
+    {"yMargin", true},
+    {"jumpStitch", true},
+    {"acceleration", true},
+    {"curvature", true},
+    {"leadLineSpeed", false},
+    {"moveIncrement", true},
+    {"needleUpMethod", false},
+    {"needleUpConfirm", false},
+    {"needleUpPress", true},
+    {"needleUpTime", true},
+    {"stitchRegPress", true},
+    {"stitchRegTime", true},
+    {"stitchButtonsOn", false},
+    {"showAdvancedFeatures", false},
+};
+
+int FindDefaultSlot(const char* name) {
+    if (name == nullptr) return -1;
+    for (int slot = 0; slot < kDefaultSlotCount; ++slot) {
+        if (strcmp(kDefaultSlotInfo[slot].name, name) == 0) return slot;
+    }
+    return -1;
+}
+
 void SetDefaultsFilePath(const char* path) {
     filePath = (path == nullptr || path[0] == '\0') ? kDefaultPath : path;
 }

@@ -47,6 +47,16 @@ enum DefaultSlot {
     kSlotShowAdvancedFeatures = 25,
 };
 
+// Name and kind of each slot, for listings and the service tool.
+struct DefaultSlotInfo {
+    const char* name;  // the parameter's name, e.g. "needleUpTime"
+    bool isFloat;      // float slot, else integer slot
+};
+extern const DefaultSlotInfo kDefaultSlotInfo[kDefaultSlotCount];
+
+// The slot of a parameter name (exact, case-sensitive); -1 when there is none.
+int FindDefaultSlot(const char* name);
+
 // Points the module at another file (tests, tools). Null or "" goes back to
 // "./defaults.mrl". The path is copied.
 void SetDefaultsFilePath(const char* path);

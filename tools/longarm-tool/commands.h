@@ -20,3 +20,5 @@ int RunTransformCommand(const Arguments& args);
 int RunCameraCommand(const Arguments& args);
 // convert IN OUT: a DXF drawing or QLI file into a pattern file.
 int RunConvertCommand(const Arguments& args);
+// defaults FILE [NAME=VALUE...]: list or change the slots of a defaults file.
+int RunDefaultsCommand(const Arguments& args);

@@ -16,6 +16,8 @@ struct Command {
 
 const Command kCommands[] = {
     {"board", RunBoardCommand, "board --serial PATH COMMAND [ARGS]   run one board operation"},
+    {"defaults", RunDefaultsCommand,
+     "defaults FILE [NAME=VALUE...]   list or change the machine parameters of a defaults file"},
     {"info", RunInfoCommand,
      "info FILE.qcc   show the names, points, commands and size of a pattern"},
     {"thumbnail", RunThumbnailCommand,
