@@ -22,3 +22,7 @@ int RunCameraCommand(const Arguments& args);
 int RunConvertCommand(const Arguments& args);
 // defaults FILE [NAME=VALUE...]: list or change the slots of a defaults file.
 int RunDefaultsCommand(const Arguments& args);
+// layout FILE.qlf: the extents, boxes, patterns, placements and arrays of a layout.
+int RunLayoutCommand(const Arguments& args);
+// render FILE.qlf OUT.png [W H]: a picture of the table, boxes and placed patterns.
+int RunRenderCommand(const Arguments& args);

@@ -27,11 +27,15 @@ const Command kCommands[] = {
     {"camera", RunCameraCommand,
      "camera [--device PATH] OUT.png   save the picture the camera gives at start-up"},
     {"convert", RunConvertCommand, "convert IN OUT   turn a DXF drawing or QLI file into a pattern"},
+    {"layout", RunLayoutCommand,
+     "layout FILE.qlf   list the extents, boxes, patterns, placements and arrays of a layout"},
+    {"render", RunRenderCommand, "render FILE.qlf OUT.png [W H]   draw a layout as an image"},
 };
 
 void PrintUsage(FILE* out) {
     std::fprintf(out, "usage: longarm-tool COMMAND [ARGS]\n\ncommands:\n");
-    for (const Command& c : kCommands) std::fprintf(out, "  %s\n", c.usage);
+    for (const Command& c : kCommands)
+        std::fprintf(out, "  %s\n", c.usage);
     std::fprintf(out, "\nlongarm-tool COMMAND --help shows the details of one command.\n");
 }
 
