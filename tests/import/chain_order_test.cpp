@@ -35,10 +35,10 @@ void ExpectSameOrder(const std::vector<ChainVisit>& a, const std::vector<ChainVi
 }
 
 TEST(ChainOrder, TiesKeepTheEarlierChainAndItsFirstPoint) {
-    // From (0, 0): chain 1 ends at distance 1 (last point), chain 2 starts at
-    // distance 1, chain 3 starts at distance 1 too. The first candidate seen wins:
-    // chain 1, entered from its last point? No - its first point (5, 5) is seen
-    // first but is farther; its last point (1, 0) is the first at distance 1.
+    // From (0, 0), where chain 0 ends: chain 1's first point (5, 5) is far, its
+    // last point (1, 0) lies 1 inch away, and so do chain 2's first point (0, 1)
+    // and chain 3's only point (-1, 0). The first candidate at that distance wins:
+    // chain 1, entered from its last point.
     ChainList list = Chains({{{-1, 0}, {0, 0}}, {{5, 5}, {1, 0}}, {{0, 1}, {0, 2}}, {{-1, 0}}});
     for (const std::vector<ChainVisit>& order : {Fast(list), OrderChainsPlain(list)}) {
         ASSERT_EQ(order.size(), 4u);
