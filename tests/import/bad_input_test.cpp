@@ -121,7 +121,8 @@ TEST(ImportLimits, InputLargerThanTheLimitIsRefused) {
     EXPECT_NE(dxf.error.find("larger than"), std::string::npos);
     std::string endless;
     endless.reserve(huge.size() + 4);
-    while (endless.size() <= kMaxImportBytes) endless += "BGS ";
+    while (endless.size() <= kMaxImportBytes)
+        endless += "BGS ";
     ConvertRun qli = RunImportQli(endless);
     EXPECT_EQ(qli.result, -1);
     EXPECT_EQ(qli.output, "");

@@ -235,14 +235,20 @@ TEST(DxfProgress, WindowShowsEveryPhaseAndRefreshesEvery500Steps) {
 }
 
 TEST(DxfProgress, StopInTheWindowEndsTheConversionAsAFailure) {
-    record = {};
-    record.abortOnUpdate = 3;
-    SetUserInterfaceHooks(RecordingHooks());
-    ConvertRun run = RunConvertDxf(DxfDrawing(DxfCircle(0, 0, 50)));
-    SetUserInterfaceHooks({});
-    EXPECT_EQ(run.result, -1);
-    EXPECT_NE(run.error.find("stopped"), std::string::npos);
-    EXPECT_EQ(record.updates, 3);
+    // Pressed while points are made, and while the lines of many entities are read.
+    std::string lines;
+    for (int i = 0; i < 400; i++)
+        lines += DxfLine(i, 0, i, 1);
+    for (const std::string& entities : {DxfCircle(0, 0, 50), lines}) {
+        record = {};
+        record.abortOnUpdate = 3;
+        SetUserInterfaceHooks(RecordingHooks());
+        ConvertRun run = RunConvertDxf(DxfDrawing(entities));
+        SetUserInterfaceHooks({});
+        EXPECT_EQ(run.result, -1);
+        EXPECT_EQ(run.error, "the conversion was stopped");
+        EXPECT_EQ(record.updates, 3);
+    }
 }
 
 }  // namespace

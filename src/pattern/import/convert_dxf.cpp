@@ -276,7 +276,10 @@ bool RunDxfConversion(DxfGather& g, FILE* source, FILE* target) {
     InitChainList(g.chains);
     SetImportPhase(g.progress, "Gathering Points");
     bool gathered = GatherDxf(g);
-    if (g.source.stopped || g.progress.aborted) return Fail(g, "the conversion was stopped");
+    if (g.source.stopped || g.progress.aborted) {
+        g.error = "the conversion was stopped";  // whatever the interrupted reader reported
+        return false;
+    }
     if (!gathered) return false;
     g.source = DxfSource{};
     text = std::string();  // the text is no longer needed; free it before ordering
