@@ -117,8 +117,8 @@ ChainList RandomChains(int chains) {
     for (int c = 0; c < chains; c++) {
         if (c > 0) OpenChain(list);
         double x = r.Unit() * 60.0, y = r.Unit() * 40.0;
-        AddChainPoint(list, x, y);
-        AddChainPoint(list, x + r.Unit(), y + r.Unit());
+        newPoint(list, x, y);
+        newPoint(list, x + r.Unit(), y + r.Unit());
     }
     return list;
 }

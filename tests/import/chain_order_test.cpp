@@ -15,7 +15,7 @@ ChainList Chains(const std::vector<std::vector<ChainPoint>>& chains) {
     for (std::size_t c = 0; c < chains.size(); c++) {
         if (c > 0) OpenChain(list);
         for (const ChainPoint& p : chains[c])
-            AddChainPoint(list, p.x, p.y);
+            newPoint(list, p.x, p.y);
     }
     return list;
 }

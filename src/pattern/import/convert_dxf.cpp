@@ -51,7 +51,7 @@ bool TooManyPoints(DxfGather& g) {
 }
 
 bool AddPoint(DxfGather& g, double x, double y) {
-    if (!AddChainPoint(g.chains, x, y)) return TooManyPoints(g);
+    if (!newPoint(g.chains, x, y)) return TooManyPoints(g);
     return StepImportProgress(g.progress) || Fail(g, "the conversion was stopped");
 }
 
@@ -65,7 +65,7 @@ bool Unreadable(DxfGather& g, std::string_view entity) {
 
 bool ReadLine(DxfGather& g) {
     DxfEntityValues v;
-    if (GetDxfValues(g.source, v) == 0) {
+    if (get_values(g.source, v) == 0) {
         WriteLog(g, "Failed on LINE\n");
         return Unreadable(g, "LINE");
     }
@@ -76,7 +76,7 @@ bool ReadLine(DxfGather& g) {
 
 bool ReadPoint(DxfGather& g) {
     DxfEntityValues v;
-    if (GetDxfValues(g.source, v) == 0) return Unreadable(g, "POINT");
+    if (get_values(g.source, v) == 0) return Unreadable(g, "POINT");
     return AddPoint(g, v.x1, v.y1);
 }
 
@@ -86,7 +86,7 @@ bool ReadPoint(DxfGather& g) {
 bool ReadPolyline(DxfGather& g) {
     WriteLog(g, "Found Polyline");
     DxfEntityValues v;
-    if (GetDxfValues(g.source, v) == 0) return Unreadable(g, "POLYLINE");
+    if (get_values(g.source, v) == 0) return Unreadable(g, "POLYLINE");
     WriteLog(g, "...\n");
     for (;;) {
         std::size_t before = g.source.pos;
@@ -100,7 +100,7 @@ bool ReadPolyline(DxfGather& g) {
             g.source.pos = before;
             break;
         }
-        if (GetDxfValues(g.source, v) == 0) return Unreadable(g, "VERTEX");
+        if (get_values(g.source, v) == 0) return Unreadable(g, "VERTEX");
         if (!AddPoint(g, v.x1, v.y1)) return false;
         WriteLog(g, "p X1-%0.3f Y1-%0.3f\tX2-%0.3f Y2-%0.3f\n", v.x1, v.y1, v.x2, v.y2);
     }
@@ -139,7 +139,7 @@ bool ReadCoordinatePairs(DxfGather& g, std::string_view entity) {
 
 bool ReadRound(DxfGather& g, std::string_view entity) {
     DxfEntityValues v;
-    if (GetDxfValues(g.source, v) == 0) return Unreadable(g, entity);
+    if (get_values(g.source, v) == 0) return Unreadable(g, entity);
     if (v.radius < 0.0) return Fail(g, "a " + std::string(entity) + " has a negative radius");
     std::size_t before = g.chains.points.size();
     bool ok = entity == "CIRCLE"
@@ -159,13 +159,13 @@ bool IsGeometric(std::string_view name) {
 
 bool ReadGeometric(DxfGather& g, std::string_view name) {
     std::string layer, linetype;
-    if (GetDxfString(g.source, 8, layer) == 0) return EndedInside(g, name);
+    if (get_string(g.source, 8, layer) == 0) return EndedInside(g, name);
     if (name == "LINE") {
-        if (GetDxfString(g.source, 6, linetype) == 0) return EndedInside(g, name);
+        if (get_string(g.source, 6, linetype) == 0) return EndedInside(g, name);
         if (linetype == "DASHED") g.skipLines++;
         if (g.skipLines > 0) {
             DxfEntityValues v;
-            if (GetDxfValues(g.source, v) == 0) {
+            if (get_values(g.source, v) == 0) {
                 WriteLog(g, "Failed on LINE\n");
                 return Unreadable(g, name);
             }
@@ -185,10 +185,10 @@ bool ReadGeometric(DxfGather& g, std::string_view name) {
 // definition, whose entities are not part of the drawing itself.
 bool SkipBlock(DxfGather& g) {
     std::string_view line;
-    while (ReadDxfLine(g.source, line)) {
+    while (get_line(g.source, line)) {
         if (TrimDxf(line) != "0") continue;
         std::size_t before = g.source.pos;
-        if (!ReadDxfLine(g.source, line)) break;
+        if (!get_line(g.source, line)) break;
         if (TrimDxf(line) == "ENDBLK") return true;
         g.source.pos = before;
     }
@@ -220,7 +220,7 @@ bool GatherDxf(DxfGather& g) {
     for (;;) {
         std::string_view line;
         bool found = false;
-        while (ReadDxfLine(g.source, line)) {
+        while (get_line(g.source, line)) {
             if (TrimDxf(line) == "0") {
                 found = true;
                 break;
@@ -228,7 +228,7 @@ bool GatherDxf(DxfGather& g) {
         }
         if (!found) return true;
         std::size_t afterZero = g.source.pos;
-        if (!ReadDxfLine(g.source, line)) return true;
+        if (!get_line(g.source, line)) return true;
         std::string_view name = TrimDxf(line);
         if (!StepImportProgress(g.progress)) return Fail(g, "the conversion was stopped");
         bool ok = true;

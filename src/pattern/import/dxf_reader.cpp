@@ -4,7 +4,7 @@
 #include <cmath>
 #include <cstdlib>
 
-bool ReadDxfLine(DxfSource& source, std::string_view& line) {
+bool get_line(DxfSource& source, std::string_view& line) {
     if (source.stopped || source.pos >= source.text.size()) return false;
     if (source.progress && !StepImportProgress(*source.progress)) {
         source.stopped = true;
@@ -29,8 +29,8 @@ std::string_view TrimDxf(std::string_view line) {
 
 bool ReadDxfPair(DxfSource& source, int& code, std::string_view& value) {
     std::string_view codeLine;
-    if (!ReadDxfLine(source, codeLine)) return false;
-    if (!ReadDxfLine(source, value)) return false;
+    if (!get_line(source, codeLine)) return false;
+    if (!get_line(source, value)) return false;
     std::string_view c = TrimDxf(codeLine);
     int parsed = 0;
     auto [end, error] = std::from_chars(c.data(), c.data() + c.size(), parsed);
@@ -60,7 +60,7 @@ bool ParseDxfWhole(std::string_view text, long& value) {
 
 }  // namespace
 
-int GetDxfValues(DxfSource& source, DxfEntityValues& values) {
+int get_values(DxfSource& source, DxfEntityValues& values) {
     values = DxfEntityValues{};
     for (;;) {
         std::size_t before = source.pos;
@@ -114,7 +114,7 @@ int GetDxfValues(DxfSource& source, DxfEntityValues& values) {
     }
 }
 
-int GetDxfString(DxfSource& source, int code, std::string& value) {
+int get_string(DxfSource& source, int code, std::string& value) {
     value.clear();
     std::size_t start = source.pos;
     int result = 0;

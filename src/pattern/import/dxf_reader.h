@@ -31,7 +31,7 @@ struct DxfEntityValues {
 
 // Reads the next line without its line feed (and without a carriage return
 // before it). Returns false at the end of the text or when STOP was pressed.
-bool ReadDxfLine(DxfSource& source, std::string_view& line);
+bool get_line(DxfSource& source, std::string_view& line);
 
 // The line with blanks, tabs and line-end characters removed at both ends.
 std::string_view TrimDxf(std::string_view line);
@@ -48,9 +48,9 @@ bool ParseDxfNumber(std::string_view text, double& value);
 // Reads the current entity's pairs into values, stopping before the next code 0
 // (which is read next). Returns 1, or 2 when bit 0 of group 70 was set; 0 when
 // the text ends first or a value of a number group cannot be read.
-int GetDxfValues(DxfSource& source, DxfEntityValues& values);
+int get_values(DxfSource& source, DxfEntityValues& values);
 
 // Looks ahead among the current entity's pairs for the given code without
 // consuming any. Returns 1 with value set when found, 1 with value empty when
 // the entity ends without it, 0 when the text ends first.
-int GetDxfString(DxfSource& source, int code, std::string& value);
+int get_string(DxfSource& source, int code, std::string& value);

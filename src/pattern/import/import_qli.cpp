@@ -82,7 +82,7 @@ bool TakeComma(std::string_view& text) {
 }
 
 bool AddPoint(QliGather& g, double x, double y) {
-    if (!AddChainPoint(g.chains, x, y)) {
+    if (!newPoint(g.chains, x, y)) {
         return Fail(g,
                     "the file holds more than " + std::to_string(g.chains.pointLimit) + " points");
     }

@@ -31,7 +31,7 @@ void OpenChain(ChainList& list) {
     list.starts.push_back(list.points.size());
 }
 
-bool AddChainPoint(ChainList& list, double x, double y) {
+bool newPoint(ChainList& list, double x, double y) {
     if (list.points.size() >= list.pointLimit) {
         list.overflow = true;
         return false;
@@ -61,7 +61,7 @@ double ArcStep(double radius, double sweepRadians) {
 namespace {
 
 bool AddPointAt(ChainList& list, double cx, double cy, double radius, double angle) {
-    return AddChainPoint(list, cx + radius * std::cos(angle), cy + radius * std::sin(angle));
+    return newPoint(list, cx + radius * std::cos(angle), cy + radius * std::sin(angle));
 }
 
 // Brings an angle in degrees into 0..360; values already inside (360 included,

@@ -38,7 +38,7 @@ void OpenChainIfUsed(ChainList& list);
 void OpenChain(ChainList& list);
 // Appends a point to the last chain. Returns false (and sets overflow) when the
 // list already holds pointLimit points.
-bool AddChainPoint(ChainList& list, double x, double y);
+bool newPoint(ChainList& list, double x, double y);
 // Drops every chain without points; the order of the others is kept.
 void DropEmptyChains(ChainList& list);
 
