@@ -1,0 +1,4 @@
+#include "machine/stitching/run_flags.h"
+
+int allStop = 0;
+FullPattern_t* fpTemp = nullptr;
