@@ -1,0 +1,41 @@
+#include "machine/machine_test.h"
+
+std::vector<std::string> shownMessages;
+
+namespace {
+
+int RecordMessage(int, int, const char* text) {
+    shownMessages.push_back(text ? text : "");
+    return kResponseOk;
+}
+
+void ResetMachineState() {
+    ClosePort();
+    SetSerialDevicePath("");
+    spNumber = 1;
+    robotIsStitching = 0;
+    sendMoveActive = 0;
+    runCapture = 0;
+    SetMachineRedrawHook(nullptr);
+    SetFactoryDefaults();
+}
+
+}  // namespace
+
+void MachineTest::SetUp() {
+    shownMessages.clear();
+    UserInterfaceHooks hooks;
+    hooks.showMessage = RecordMessage;
+    SetUserInterfaceHooks(hooks);
+    ResetMachineState();
+}
+
+void MachineTest::TearDown() {
+    ResetMachineState();
+    SetUserInterfaceHooks({});
+}
+
+int MachineTest::Open(const std::string& path) {
+    SetSerialDevicePath(path);
+    return OpenPort();
+}

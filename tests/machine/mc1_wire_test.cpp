@@ -1,0 +1,406 @@
+// Exact wire bytes and result codes of the MC1 command set, with the test
+// playing the board on a plain pseudo-terminal.
+#include "machine/board_errors.h"
+#include "machine/machine_test.h"
+#include "machine/mc1_commands.h"
+#include "machine/pty_line.h"
+
+namespace {
+
+struct WireTest : MachineTest {
+    PtyLine line;
+    void SetUp() override {
+        MachineTest::SetUp();
+        ASSERT_GE(Open(line.slavePath), 0);
+    }
+    // Queues bytes on the host side before the operation runs.
+    void Queue(const std::string& bytes) {
+        line.Send(bytes);
+        ASSERT_GE(WaitForBytes(static_cast<int>(bytes.size()), 1000),
+                  static_cast<int>(bytes.size()));
+    }
+};
+
+TEST_F(WireTest, SettersSendTheirCodeAndALittleEndianValue) {
+    struct {
+        int (*set)(int32_t);
+        int code;
+    } const setters[] = {{SetXKp, 0x01},        {SetXKi, 0x02},   {SetXKd, 0x03},
+                         {SetYKp, 0x04},        {SetYKi, 0x05},   {SetYKd, 0x06},
+                         {SetMaxErr, 0x08},     {SetTOut, 0x09},  {SetStitches, 0x35},
+                         {SetLockStitch, 0x36}, {SetSpeed, 0x37}, {SetMinimumSpeed, 0x39}};
+    for (const auto& s : setters) {
+        EXPECT_EQ(s.set(-2), 1);
+        EXPECT_EQ(line.Received(5), Bytes({s.code, 0xFE, 0xFF, 0xFF, 0xFF})) << s.code;
+    }
+    EXPECT_EQ(SetSpeed(300), 1);
+    EXPECT_EQ(line.Received(5), Bytes({0x37, 0x2C, 0x01, 0, 0}));
+    EXPECT_EQ(SetSlow(5.0f), 1);
+    EXPECT_EQ(line.Received(5), Bytes({0x44}) + LEFloat(5.0f));
+}
+
+TEST_F(WireTest, OneByteCommandsAndAllStop) {
+    struct {
+        int (*send)();
+        int code;
+    } const commands[] = {{DisableX, 0x15},
+                          {EnableX, 0x16},
+                          {DisableY, 0x17},
+                          {EnableY, 0x18},
+                          {Resume, 0x19},
+                          {SetHome, 0x1A},
+                          {Halt, 0x2C},
+                          {ClearMCBuffer, 0x2D},
+                          {SetExtents, 0x2E},
+                          {ClearExtents, 0x2F},
+                          {SendEndOfRunSignal, 0x30},
+                          {SendStartSignal, 0x3F},
+                          {SendSetupScreenSignal, 0x46}};
+    for (const auto& c : commands) {
+        EXPECT_EQ(c.send(), 1);
+        EXPECT_EQ(line.Received(1), Bytes({c.code}));
+    }
+    const int64_t took = ElapsedMs([] { EXPECT_EQ(AllStop(), 1); });
+    EXPECT_GE(took, 30) << "15 ms between the three bytes";
+    EXPECT_EQ(line.Received(3), Bytes({0x13, 0x2D, 0x19}));
+}
+
+TEST_F(WireTest, ConstantsComeInReplyOrderAfterStaleInputIsDropped) {
+    Queue(LE32(999));  // left over from an earlier exchange
+    std::string reply;
+    for (int v : {31, 9, 32, 10, 41, 101, 102, 42})
+        reply += LE32(v);
+    ScriptedBoard board(line, {{8, reply}});
+    int32_t values[kConstantCount] = {};
+    EXPECT_EQ(GetConstants(values), 0);
+    EXPECT_EQ(board.Finish(), Bytes({0x0B, 0x0C, 0x24, 0x25, 0x26, 0x27, 0x28, 0x29}));
+    ApplyConstants(values);
+    EXPECT_EQ(XKp, 31);
+    EXPECT_EQ(XKi, 9);
+    EXPECT_EQ(YKp, 32);
+    EXPECT_EQ(YKi, 10);
+    EXPECT_EQ(YKd, 41);
+    EXPECT_EQ(Err, 101);
+    EXPECT_EQ(TOut, 102);
+    EXPECT_EQ(XKd, 42);
+    EXPECT_TRUE(shownMessages.empty());
+}
+
+TEST_F(WireTest, ConstantsWithoutOrWithAShortAnswer) {
+    int32_t values[kConstantCount] = {};
+    EXPECT_EQ(GetConstants(values), 1);
+    ASSERT_EQ(shownMessages.size(), 1u);
+    EXPECT_EQ(shownMessages[0], "COULD NOT RETRIEVE VALUES.\nCOMMUNICATIONS TIMED OUT.");
+    line.Received(8);
+
+    shownMessages.clear();
+    ScriptedBoard board(line, {{8, LE32(7) + LE32(8) + Bytes({1, 2})}});
+    EXPECT_EQ(GetConstants(values), 1);
+    EXPECT_EQ(values[0], 7);
+    EXPECT_EQ(values[1], 8);
+    EXPECT_EQ(values[2], 0);
+    EXPECT_TRUE(shownMessages.empty());
+    board.Finish();
+}
+
+TEST_F(WireTest, MoveFrameCarriesScaledFieldsAndTheirSum) {
+    ScriptedBoard board(line, {{17, Bytes({0x0B})}});
+    EXPECT_EQ(SendMove(1.5f, 2.25f, 0.5f), 0);
+    EXPECT_EQ(board.Finish(), Bytes({0x21}) + LE32(150) + LE32(225) + LE32(500) + LE32(875));
+    EXPECT_EQ(crc, 875);
+    EXPECT_EQ(sendMoveActive, 0);
+
+    // Negative fields add as two's complement; fields truncate toward zero.
+    unsigned char frame[17];
+    EXPECT_EQ(BuildMoveFrame(-1.009f, 0.0f, 0.0029f, frame), -100 + 0 + 2);
+    EXPECT_EQ(std::string(reinterpret_cast<char*>(frame), 17),
+              Bytes({0x21}) + LE32(-100) + LE32(0) + LE32(2) + LE32(-98));
+    // The checksum wraps around in 32 bits.
+    EXPECT_EQ(BuildMoveFrame(20000000.0f, 20000000.0f, 1.0f, frame),
+              static_cast<int32_t>(uint32_t{2000000000u} * 2u + 1000u));
+    // Values beyond the field range saturate instead of overflowing.
+    BuildMoveFrame(1e30f, -1e30f, 0.0f, frame);
+    EXPECT_EQ(std::string(reinterpret_cast<char*>(frame) + 1, 8),
+              LE32(INT32_MAX) + LE32(INT32_MIN));
+}
+
+TEST_F(WireTest, MoveAnswersGiveTheirResults) {
+    {
+        ScriptedBoard board(line, {{17, Bytes({0x0C})}});
+        EXPECT_EQ(SendMove(1, 2, 3), 1);
+        board.Finish();
+    }
+    {
+        ScriptedBoard board(line, {{17, Bytes({0x42, 0x01, 0x02, 0x03})}});
+        testing::internal::CaptureStdout();
+        EXPECT_EQ(SendMove(1, 2, 3), 2);
+        const std::string log = testing::internal::GetCapturedStdout();
+        EXPECT_NE(log.find("ERROR: CRC Response = 66\n"), std::string::npos) << log;
+        EXPECT_NE(log.find("3 bytes cleared from the buffer\n"), std::string::npos) << log;
+        EXPECT_EQ(BytesQueued(), 0);
+        board.Finish();
+    }
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(SendMove(1, 2, 3), 3);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "ERROR: Could not retrieve CRC Response\n");
+    EXPECT_EQ(sendMoveActive, 0);
+}
+
+TEST_F(WireTest, BufferStatusAndTheErrorWord) {
+    unsigned char status = 0;
+    int32_t word = 123;
+    {
+        ScriptedBoard board(line, {{1, Bytes({57})}});
+        EXPECT_EQ(CheckBuffer(&status, &word), 0);
+        EXPECT_EQ(status, 57);
+        EXPECT_EQ(word, 123);
+        EXPECT_EQ(board.Finish(), Bytes({0x22}));
+    }
+    {
+        // New firmware: the word with the status is final.
+        ScriptedBoard board(line, {{1, Bytes({0xFE}) + LE32(5)}, {1, LEFloat(1.30f)}});
+        EXPECT_EQ(CheckBuffer(&status, &word), 4);
+        EXPECT_EQ(status, 0xFE);
+        EXPECT_EQ(word, 5);
+        EXPECT_EQ(board.Finish(), Bytes({0x22, 0x3C}));
+    }
+    {
+        // Unreadable word, and a version request without answer counts as new.
+        ScriptedBoard board(line, {{1, Bytes({0xFE})}});
+        testing::internal::CaptureStdout();
+        EXPECT_EQ(CheckBuffer(&status, &word), 4);
+        testing::internal::GetCapturedStdout();
+        EXPECT_EQ(word, -1);
+        EXPECT_EQ(board.Finish(), Bytes({0x22, 0x3C}));
+    }
+    {
+        // Firmware 1.26 sends a stale word: it is asked again with 0x34.
+        ScriptedBoard board(line,
+                            {{1, Bytes({0xFE}) + LE32(1)}, {1, LEFloat(1.26f)}, {1, LE32(6)}});
+        testing::internal::CaptureStdout();
+        EXPECT_EQ(CheckBuffer(&status, &word), 4);
+        EXPECT_NE(testing::internal::GetCapturedStdout().find("Get Errors\n"), std::string::npos);
+        EXPECT_EQ(word, 6);
+        EXPECT_EQ(board.Finish(), Bytes({0x22, 0x3C, 0x34}));
+    }
+    {
+        // A short version answer counts as old firmware.
+        ScriptedBoard board(line,
+                            {{1, Bytes({0xFE}) + LE32(2)}, {1, Bytes({0x66, 0x66})}, {1, LE32(4)}});
+        testing::internal::CaptureStdout();
+        EXPECT_EQ(CheckBuffer(&status, &word), 4);
+        testing::internal::GetCapturedStdout();
+        EXPECT_EQ(word, 4);
+        board.Finish();
+    }
+}
+
+TEST_F(WireTest, BufferStatusFailuresAreLogged) {
+    unsigned char status = 42;
+    int32_t word = 0;
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(CheckBuffer(&status, &word), 2);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "ERROR: Get Buffer Length Timed Out\n");
+    EXPECT_EQ(status, 42);
+    line.Received(1);
+
+    ScriptedBoard board(line, {{1, Bytes({0x00, 0x63})}});
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(CheckBuffer(&status, &word), 2);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+              "Buffer[0] == 0x00. Next Byte: 0x63\n"
+              "ERROR: Framing Error Detected While Getting Buffer Length\n");
+    board.Finish();
+}
+
+TEST_F(WireTest, ErrorsRequestDropsStaleInput) {
+    Queue(Bytes({0xAA}));
+    ScriptedBoard board(line, {{1, LE32(7)}});
+    int32_t word = 0;
+    EXPECT_EQ(GetErrors(&word), 0);
+    EXPECT_EQ(word, 7);
+    EXPECT_EQ(board.Finish(), Bytes({0x34}));
+    word = 9;
+    EXPECT_EQ(GetErrors(&word), -1);
+    EXPECT_EQ(word, 0);
+}
+
+TEST_F(WireTest, PositionReadsXThenY) {
+    Queue(Bytes({0x01, 0x02}));
+    {
+        ScriptedBoard board(line, {{1, LE32(-1500) + LE32(2250)}});
+        int32_t x = 0, y = 0;
+        EXPECT_EQ(GetXY(&x, &y), 0);
+        EXPECT_EQ(x, -1500);
+        EXPECT_EQ(y, 2250);
+        EXPECT_EQ(board.Finish(), Bytes({0x0F}));
+    }
+    {
+        ScriptedBoard board(line, {{1, LE32(10)}});
+        int32_t x = 0, y = 5;
+        EXPECT_EQ(GetXY(&x, &y), -1);
+        EXPECT_EQ(y, 0);
+        EXPECT_FALSE(GetCurrentLocation().has_value());
+        board.Finish();
+    }
+}
+
+int redraws = 0;
+void* redrawnArea = nullptr;
+void CountRedraw(void* area) {
+    redraws++;
+    redrawnArea = area;
+}
+
+TEST_F(WireTest, NestingTimerFollowsTheHeadWhileCaptureRuns) {
+    SetMachineRedrawHook(CountRedraw);
+    redraws = 0;
+    int area = 0;
+    runCapture = 1;
+    machineCurrent = {};
+    ScriptedBoard board(line, {{1, LE32(300) + LE32(-40)}});
+    EXPECT_EQ(SetMachineCurrent(&area), 1);
+    board.Finish();
+    EXPECT_EQ(machineCurrent.x, 300);
+    EXPECT_EQ(machineCurrent.y, -40);
+    EXPECT_EQ(redraws, 1);
+    EXPECT_EQ(redrawnArea, &area);
+
+    runCapture = 0;
+    EXPECT_EQ(SetMachineCurrent(&area), 0);
+    EXPECT_EQ(redraws, 1);
+    EXPECT_EQ(line.Received(0), "") << "no reading once capture ended";
+}
+
+TEST_F(WireTest, StitchSettingsAtStartUpAndOnTheSetupScreen) {
+    {
+        ScriptedBoard board(line, {{1, Bytes({7, 45, 0, 250})}});
+        EXPECT_EQ(GetStitchSettingsAtStartUp(), 0);
+        EXPECT_EQ(board.Finish(), Bytes({0x0E}));
+        EXPECT_EQ(stitchLen, 7);
+        EXPECT_EQ(speed, 45);
+        EXPECT_EQ(minimumSpeed, 0) << "a 0 byte is a valid setting";
+        EXPECT_EQ(stitchRep, 250);
+    }
+    const int64_t took = ElapsedMs([] { EXPECT_EQ(GetStitchSettingsAtStartUp(), 1); });
+    EXPECT_LT(took, 200);
+    EXPECT_EQ(stitchLen, 5);
+    EXPECT_EQ(speed, 40);
+    EXPECT_EQ(minimumSpeed, 2);
+    EXPECT_EQ(stitchRep, 4);
+    line.Received(1);
+
+    Queue(Bytes({0x99}));
+    {
+        ScriptedBoard board(line, {{1, Bytes({3, 20, 1, 2})}});
+        testing::internal::CaptureStdout();
+        EXPECT_EQ(GetStitchSettingsForSetup(), 0);
+        EXPECT_EQ(testing::internal::GetCapturedStdout(), "buffcnt: 4\n");
+        EXPECT_EQ(stitchLen, 3);
+        EXPECT_EQ(speed, 20);
+        board.Finish();
+    }
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(GetStitchSettingsForSetup(), 1);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "buffcnt: 0\nData Timed Out\n");
+    EXPECT_EQ(stitchLen, 10);
+    EXPECT_EQ(speed, 50);
+    EXPECT_EQ(minimumSpeed, 3);
+    EXPECT_EQ(stitchRep, 2);
+}
+
+TEST_F(WireTest, SlowSetting) {
+    {
+        ScriptedBoard board(line, {{1, LEFloat(2.5f)}});
+        testing::internal::CaptureStdout();
+        EXPECT_EQ(GetSlowSetting(), 0);
+        EXPECT_EQ(testing::internal::GetCapturedStdout(), "SLOW = 2.500\n");
+        EXPECT_FLOAT_EQ(slow, 2.5f);
+        EXPECT_EQ(board.Finish(), Bytes({0x42}));
+    }
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(GetSlowSetting(), 1);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "SLOW timed out\n");
+    EXPECT_FLOAT_EQ(slow, 3.0f);
+}
+
+TEST_F(WireTest, VersionsAndMotorDirection) {
+    float version = 4.0f;
+    {
+        Queue(Bytes({0x01}));
+        ScriptedBoard board(line, {{1, LEFloat(1.3f)}});
+        EXPECT_EQ(GetMotorVersion(&version), 0);
+        EXPECT_FLOAT_EQ(version, 1.3f);
+        EXPECT_EQ(board.Finish(), Bytes({0x3C}));
+    }
+    version = 4.0f;
+    EXPECT_EQ(GetMotorVersion(&version), -2);
+    EXPECT_FLOAT_EQ(version, 4.0f);
+    line.Received(1);
+    {
+        ScriptedBoard board(line, {{1, Bytes({0x01, 0x02})}});
+        EXPECT_EQ(GetMotorVersion(&version), -3);
+        EXPECT_FLOAT_EQ(version, 0.0f);
+        board.Finish();
+    }
+    {
+        ScriptedBoard board(line, {{1, LEFloat(2.0f)}});
+        EXPECT_EQ(GetStitcherVersion(&version), 0);
+        EXPECT_FLOAT_EQ(version, 2.0f);
+        EXPECT_EQ(board.Finish(), Bytes({0x3D}));
+    }
+    needleUpMethod = 4;
+    version = 3.0f;
+    EXPECT_EQ(GetStitcherVersion(&version), 0);
+    EXPECT_FLOAT_EQ(version, 0.0f);
+    EXPECT_EQ(line.Received(0), "");
+
+    unsigned char direction = 0;
+    {
+        ScriptedBoard board(line, {{1, Bytes({0xC8})}});
+        EXPECT_EQ(ReverseMotorDirection(&direction), 0);
+        EXPECT_EQ(direction, kMotorReversed);
+        EXPECT_EQ(board.Finish(), Bytes({0x41, 0x38}));
+    }
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(GetMotorDirection(&direction), 2);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "ERROR: Get Motor Direction Timed Out\n");
+}
+
+TEST(BoardErrors, EveryErrorWordHasItsMessage) {
+    EXPECT_EQ(ErrorWordMessage(-1), "MOTOR CONTROLLER HAS AN ERROR.\nUNABLE TO RETRIEVE");
+    EXPECT_EQ(ErrorWordMessage(0), "MOTOR CONTROLLER HAD AN ERROR\nBUT IT HAS BEEN CLEARED");
+    EXPECT_EQ(ErrorWordMessage(1), "X MOTOR FAILURE");
+    EXPECT_EQ(ErrorWordMessage(2),
+              "THE STITCH CONTROLLER IS NOT PRESENT, OR IT HAS GENERATED AN ERROR");
+    EXPECT_EQ(ErrorWordMessage(5), "X MOTOR FAILURE\nY MOTOR FAILURE");
+    EXPECT_EQ(ErrorWordMessage(7),
+              "X MOTOR FAILURE\nY MOTOR FAILURE\nSTITCH CONTROLLER GENERATED AN ERROR");
+    EXPECT_EQ(ErrorWordMessage(8), "MOTOR CONTROLLER HAS UNKNOWN ERROR\n8");
+    EXPECT_EQ(ErrorWordMessage(-7), "MOTOR CONTROLLER HAS UNKNOWN ERROR\n-7");
+}
+
+TEST(MachineParameters, FactoryDefaultsAndDerivedSpeeds) {
+    speed = 77;
+    minimumSpeed = 3;
+    ComputeDerivedSpeeds();
+    EXPECT_FLOAT_EQ(maxSpeed, 77.0f);
+    EXPECT_FLOAT_EQ(minSpeed, 5.0f);
+    needleUpMethod = 13;
+    EXPECT_EQ(CurrentStitcherMethod(), 0);
+    SetFactoryDefaults();
+    EXPECT_EQ(XKp, 30);
+    EXPECT_EQ(XKd, 40);
+    EXPECT_EQ(Err, 100);
+    EXPECT_EQ(stitchRep, 4);
+    EXPECT_EQ(leadLineSpeed, 60);
+    EXPECT_FLOAT_EQ(moveIncrement, 0.1f);
+    EXPECT_EQ(needleUpConfirm, 1);
+    EXPECT_FLOAT_EQ(needleUpTime, 0.0f);
+    EXPECT_FLOAT_EQ(slow, 5.0f);
+    EXPECT_FLOAT_EQ(maxSpeed, 40.0f);
+    EXPECT_FLOAT_EQ(minSpeed, 2.0f * 10.0f / 6.0f);
+    EXPECT_STREQ(machineTypeNames[12], "Corvane 18");
+}
+
+}  // namespace

@@ -1,0 +1,285 @@
+// The byte-level operations of the serial link against a plain pseudo-terminal
+// on which the test plays the board.
+#include <sys/resource.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <fcntl.h>
+#include <cstring>
+
+#include "machine/machine_test.h"
+#include "machine/mc1_commands.h"
+#include "machine/pty_line.h"
+#include "machine/stitching/run_flags.h"
+
+namespace {
+
+int64_t CpuMs() {
+    struct rusage usage;
+    getrusage(RUSAGE_SELF, &usage);
+    return (usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1000 +
+           (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1000;
+}
+
+struct SerialLinkTest : MachineTest {
+    PtyLine line;
+    void SetUp() override {
+        MachineTest::SetUp();
+        ASSERT_GE(Open(line.slavePath), 0);
+    }
+};
+
+TEST_F(MachineTest, PortSelectorFollowsTheFirstCharacterOfTheFirstArgument) {
+    SelectSerialPort(nullptr);
+    EXPECT_EQ(spNumber, 1);
+    EXPECT_EQ(SerialDevicePath(), "/dev/ttyUSB0");
+    SelectSerialPort("2");
+    EXPECT_EQ(SerialDevicePath(), "/dev/s3c2410_serial2");
+    SelectSerialPort("0");
+    EXPECT_EQ(SerialDevicePath(), "/dev/s3c2410_serial1");
+    SelectSerialPort("1x");
+    EXPECT_EQ(spNumber, 1);
+    SelectSerialPort("x");
+    EXPECT_EQ(spNumber, 0);
+    EXPECT_EQ(SerialDevicePath(), "/dev/s3c2410_serial1");
+    SelectSerialPort("");
+    EXPECT_EQ(spNumber, 0);
+    SetSerialDevicePath("/tmp/elsewhere");
+    EXPECT_EQ(SerialDevicePath(), "/tmp/elsewhere");
+}
+
+TEST_F(MachineTest, PortTwoLogsItsOpeningAndAMissingDeviceShowsItsPath) {
+    if (access("/dev/s3c2410_serial2", F_OK) == 0) GTEST_SKIP() << "board device present";
+    SelectSerialPort("2");
+    testing::internal::CaptureStdout();
+    const int fd = OpenPort();
+    const std::string log = testing::internal::GetCapturedStdout();
+    EXPECT_LT(fd, 0);
+    EXPECT_LT(sp, 0);
+    EXPECT_NE(log.find("Open Serial 2\n"), std::string::npos);
+    EXPECT_NE(log.find("Could Not Open Port: -1\n"), std::string::npos);
+    ASSERT_EQ(shownMessages.size(), 1u);
+    EXPECT_EQ(shownMessages[0], "UNABLE TO OPEN SERIAL PORT: /dev/s3c2410_serial2");
+}
+
+TEST_F(MachineTest, WithoutADeviceEveryOperationAnswersNotOpenAtOnce) {
+    SetSerialDevicePath("/nonexistent/mc1");
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(InitThreads(), 0);
+    ASSERT_EQ(shownMessages.size(), 1u);
+    EXPECT_EQ(shownMessages[0], "UNABLE TO OPEN SERIAL PORT: /nonexistent/mc1");
+
+    needleUpConfirm = 1;
+    needleUpTime = 2000;
+    const int64_t took = ElapsedMs([] {
+        unsigned char byte = 7;
+        int32_t word = 7, values[8] = {};
+        float version = 9.0f;
+        char text[4];
+        EXPECT_EQ(GetChar(500, &byte, 0), -1);
+        EXPECT_EQ(GetInt(500, &word), -2);
+        EXPECT_EQ(GetFloat(500, &version), -2);
+        EXPECT_EQ(GetString(text, 500, '\n', 4), 0);
+        EXPECT_EQ(WaitForData(2), -1);
+        EXPECT_EQ(DoNothing(2000), -1);
+        EXPECT_EQ(ClearPort(), 0);
+        EXPECT_EQ(SendCommand(0x13), 0);
+        EXPECT_EQ(SetXKp(5), 0);
+        EXPECT_EQ(SetSlow(1.0f), 0);
+        EXPECT_EQ(AllStop(), 0);
+        EXPECT_EQ(Halt(), 0);
+        EXPECT_EQ(GetConstants(values), 2);
+        int32_t x = 5, y = 5;
+        EXPECT_EQ(GetXY(&x, &y), 0);
+        EXPECT_EQ(x, 0);
+        EXPECT_EQ(y, 0);
+        EXPECT_EQ(SendMove(1.0f, 2.0f, 3.0f), 0);
+        EXPECT_EQ(CheckBuffer(&byte, &word), 1);
+        EXPECT_EQ(GetErrors(&word), -2);
+        EXPECT_EQ(word, 0);
+        EXPECT_EQ(GetMotorVersion(&version), -1);
+        EXPECT_EQ(GetStitcherVersion(&version), -1);
+        EXPECT_EQ(GetMotorDirection(&byte), 2);
+        EXPECT_EQ(ReverseMotorDirection(&byte), 2);
+        EXPECT_EQ(StitchOn(), 0);
+        EXPECT_EQ(robotIsStitching, 0);
+        EXPECT_EQ(NeedleUp(), 1);
+        EXPECT_EQ(PauseForNeedle(), -1);
+        EXPECT_EQ(WaitForNeedle(), 0);
+        byte = 9;
+        EXPECT_EQ(GetStitcher(&byte), 255);
+        EXPECT_EQ(byte, 9);
+        EXPECT_EQ(GetStitchSettingsAtStartUp(), 2);
+        EXPECT_EQ(GetSlowSetting(), 2);
+    });
+    testing::internal::GetCapturedStdout();
+    EXPECT_LT(took, 300);
+    EXPECT_EQ(shownMessages.size(), 1u) << "the missing device is reported once";
+    EXPECT_EQ(stitchLen, 5);
+    EXPECT_EQ(speed, 40);
+    EXPECT_FLOAT_EQ(slow, 3.0f);
+}
+
+TEST_F(SerialLinkTest, OpeningSetsTheLineRawAt57600) {
+    struct termios t;
+    ASSERT_EQ(tcgetattr(sp, &t), 0);
+    EXPECT_EQ(cfgetispeed(&t), static_cast<speed_t>(B57600));
+    EXPECT_EQ(cfgetospeed(&t), static_cast<speed_t>(B57600));
+    EXPECT_EQ(t.c_iflag, static_cast<tcflag_t>(IGNPAR));
+    EXPECT_EQ(t.c_oflag, 0u);
+    EXPECT_EQ(t.c_lflag, 0u);
+    EXPECT_TRUE(t.c_cflag & CLOCAL);
+    EXPECT_TRUE(t.c_cflag & CREAD);
+    EXPECT_FALSE(t.c_cflag & (PARENB | PARODD | CSTOPB));
+    EXPECT_EQ(t.c_cc[VMIN], 1);
+    EXPECT_EQ(t.c_cc[VTIME], 5);
+    EXPECT_TRUE(fcntl(sp, F_GETFL) & O_ASYNC);
+    EXPECT_EQ(crc, 0);
+    // Bytes pass both ways untranslated.
+    const std::string raw = Bytes({0x0D, 0x0A, 0x11, 0x13, 0x00, 0xFF, 0x03});
+    line.Send(raw);
+    ASSERT_EQ(WaitForBytes(7, 1000), 7);
+    for (int expected : {0x0D, 0x0A, 0x11, 0x13, 0x00, 0xFF, 0x03}) {
+        unsigned char b = 0;
+        ASSERT_EQ(GetChar(100, &b, 1), 0);
+        EXPECT_EQ(b, expected);
+    }
+    EXPECT_EQ(WriteData(raw.data(), raw.size()), 7);
+    EXPECT_EQ(line.Received(7), raw);
+}
+
+TEST_F(SerialLinkTest, GetCharTellsALoneZeroFromAFramingError) {
+    unsigned char b = 0x55;
+    line.Send(Bytes({0x00}));
+    WaitForBytes(1, 500);
+    EXPECT_EQ(GetChar(200, &b, 0), 0);
+    EXPECT_EQ(b, 0);
+
+    line.Send(Bytes({0x00, 0x41}));
+    WaitForBytes(2, 500);
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(GetChar(200, &b, 0), -3);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "Buffer[0] == 0x00. Next Byte: 0x41\n");
+    EXPECT_EQ(BytesQueued(), 0) << "both bytes consumed";
+
+    line.Send(Bytes({0x00, 0x41}));
+    WaitForBytes(2, 500);
+    EXPECT_EQ(GetChar(200, &b, 1), 0);
+    EXPECT_EQ(b, 0);
+    EXPECT_EQ(GetChar(200, &b, 1), 0);
+    EXPECT_EQ(b, 0x41);
+}
+
+TEST_F(SerialLinkTest, ReadsEndAtTheirTimeOutOnASilentLineWithoutSpinning) {
+    unsigned char b = 0;
+    const int64_t cpuBefore = CpuMs();
+    const int64_t took = ElapsedMs([&] { EXPECT_EQ(GetChar(400, &b, 0), -1); });
+    EXPECT_GE(took, 390);
+    EXPECT_LT(took, 900);
+    // Three bytes of an integer, then silence.
+    line.Send(Bytes({1, 2, 3}));
+    WaitForBytes(3, 500);
+    int32_t value = 77;
+    const int64_t tookInt = ElapsedMs([&] { EXPECT_EQ(GetInt(400, &value), -1); });
+    EXPECT_GE(tookInt, 390);
+    EXPECT_EQ(value, 0);
+    EXPECT_EQ(BytesQueued(), 3) << "a short integer stays queued";
+    float f = 2.5f;
+    EXPECT_EQ(GetFloat(300, &f), -1);
+    EXPECT_FLOAT_EQ(f, 2.5f) << "a float that times out is left as it was";
+    EXPECT_LT(CpuMs() - cpuBefore, 250) << "waiting must sleep, not spin";
+}
+
+TEST_F(SerialLinkTest, IntegersAndFloatsAreLittleEndian) {
+    line.Send(LE32(-123456789) + LEFloat(1.26f) + LE32(0x7FFFFFFF));
+    int32_t value = 0;
+    float f = 0;
+    EXPECT_EQ(GetInt(500, &value), 0);
+    EXPECT_EQ(value, -123456789);
+    EXPECT_EQ(GetFloat(500, &f), 0);
+    EXPECT_FLOAT_EQ(f, 1.26f);
+    EXPECT_EQ(GetInt(500, &value), 0);
+    EXPECT_EQ(value, 0x7FFFFFFF);
+}
+
+TEST_F(SerialLinkTest, GetStringCountsPastItsCapacityButStoresOnlyThat) {
+    char buffer[12];
+    std::memset(buffer, '#', sizeof buffer);
+    line.Send("ABCDEFGHIJ\n");
+    EXPECT_EQ(GetString(buffer, 500, '\n', 8), 10);
+    EXPECT_EQ(std::string(buffer, 8), "ABCDEFGH");
+    EXPECT_EQ(buffer[8], '#') << "nothing stored past the capacity, nothing appended";
+    EXPECT_EQ(BytesQueued(), 0);
+
+    // The time-out runs between bytes: a string sent in slow pieces arrives
+    // whole, and a string that stops returns the count so far.
+    ScriptedBoard board(line, {{0, "AB", 0}, {0, "CD", 150}, {0, "E", 150}});
+    std::memset(buffer, 0, sizeof buffer);
+    const int64_t took = ElapsedMs([&] { EXPECT_EQ(GetString(buffer, 250, '\n', 8), 5); });
+    EXPECT_EQ(std::string(buffer), "ABCDE");
+    EXPECT_GE(took, 500);
+    board.Finish();
+}
+
+TEST_F(SerialLinkTest, WaitForDataAndClearPort) {
+    EXPECT_EQ(WaitForData(1), -2);
+    line.Send("xyz");
+    EXPECT_EQ(WaitForData(1), 0);
+    WaitForBytes(3, 500);
+    EXPECT_EQ(ClearPort(), 3);
+    EXPECT_EQ(BytesQueued(), 0);
+    EXPECT_EQ(ClearBuffer(), 0);
+}
+
+TEST_F(SerialLinkTest, DoNothingWaitsTheGivenTime) {
+    const int64_t took = ElapsedMs([] { EXPECT_EQ(DoNothing(60), 0); });
+    EXPECT_GE(took, 60);
+    EXPECT_LT(took, 200);
+}
+
+TEST_F(SerialLinkTest, InitThreadsStopsTheBoardAndResetsTheCursor) {
+    static int dummy;
+    fpTemp = reinterpret_cast<FullPattern_t*>(&dummy);
+    allStop = 2;
+    EXPECT_EQ(InitThreads(), 0);
+    EXPECT_GE(sp, 0);
+    EXPECT_EQ(fpTemp, nullptr);
+    EXPECT_EQ(line.Received(3), Bytes({0x13, 0x2D, 0x19}));
+    ClearTimers();
+    EXPECT_EQ(allStop, 0);
+}
+
+TEST_F(SerialLinkTest, ClosingTheLineMakesEveryReadNotOpen) {
+    ClosePort();
+    EXPECT_EQ(sp, -1);
+    unsigned char b = 0;
+    int32_t v = 0;
+    EXPECT_EQ(GetChar(100, &b, 0), -1);
+    EXPECT_EQ(GetInt(100, &v), -2);
+    EXPECT_EQ(AllStop(), 0);
+    EXPECT_EQ(line.Received(0), "") << "AllStop with the line closed sends nothing";
+}
+
+TEST(SerialLinkHangUp, AVanishedBoardEndsReadsAtTheirTimeOut) {
+    auto* line = new PtyLine;
+    SetSerialDevicePath(line->slavePath);
+    ASSERT_GE(OpenPort(), 0);
+    close(line->holdSlave);
+    line->holdSlave = -1;
+    close(line->master);  // the board disappears: the line hangs up
+    line->master = -1;
+    unsigned char b = 0;
+    const int64_t cpuBefore = CpuMs();
+    const int64_t took = ElapsedMs([&] { EXPECT_EQ(GetChar(300, &b, 0), -1); });
+    EXPECT_GE(took, 290);
+    EXPECT_LT(took, 800);
+    int32_t v = 1;
+    EXPECT_EQ(GetInt(200, &v), -1);
+    EXPECT_LT(CpuMs() - cpuBefore, 200) << "a hung-up line must not turn waits into a busy loop";
+    EXPECT_EQ(SendMove(1, 2, 3), 3);
+    ClosePort();
+    SetSerialDevicePath("");
+    delete line;
+}
+
+}  // namespace
