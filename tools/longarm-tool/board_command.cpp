@@ -1,8 +1,6 @@
 // longarm-tool board: runs one operation of the MC1 command set through the
 // same code the controller program uses and prints its result code and values,
 // so a service technician can check a board from a laptop.
-#include <unistd.h>
-
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
@@ -11,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "app/log.h"
 #include "commands.h"
 #include "machine/machine_parameters.h"
 #include "machine/mc1_commands.h"
@@ -361,9 +360,7 @@ int RunBoardCommand(const Arguments& args) {
 
     // Log lines of the operation go to standard error; standard output carries
     // only the result lines.
-    std::fflush(stdout);
-    const int savedStdout = dup(STDOUT_FILENO);
-    if (savedStdout >= 0) dup2(STDERR_FILENO, STDOUT_FILENO);
+    SetLogStream(stderr);
 
     if (!options.serial.empty())
         SetSerialDevicePath(options.serial);
@@ -376,11 +373,7 @@ int RunBoardCommand(const Arguments& args) {
     const int result = RunOperation(options.words, &out, &error);
     ClosePort();
 
-    std::fflush(stdout);
-    if (savedStdout >= 0) {
-        dup2(savedStdout, STDOUT_FILENO);
-        close(savedStdout);
-    }
+    SetLogStream(stdout);
     if (!error.empty()) return UsageError(error);
     std::printf("result=%d\n", result);
     for (const std::string& line : out.lines)

@@ -1,0 +1,230 @@
+// The stitcher methods byte for byte: which buttons each machine type presses,
+// in which order and for how long, and the needle checks.
+#include "machine/machine_test.h"
+#include "machine/mc1_commands.h"
+#include "machine/pty_line.h"
+
+namespace {
+
+struct StitcherTest : MachineTest {
+    PtyLine line;
+    void SetUp() override {
+        MachineTest::SetUp();
+        ASSERT_GE(Open(line.slavePath), 0);
+    }
+    std::string Quiet() { return line.Received(0); }
+};
+
+TEST_F(StitcherTest, DefaultMachineUsesBoardCommandsAndSendsEachChangeOnce) {
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(StitchOn(), 1);
+    EXPECT_EQ(StitchOn(), 1);
+    EXPECT_EQ(robotIsStitching, 1);
+    EXPECT_EQ(Quiet(), Bytes({0x1D}));
+    EXPECT_EQ(StitchOff(), 1);
+    EXPECT_EQ(StitchOff(), 1);
+    EXPECT_EQ(robotIsStitching, 0);
+    EXPECT_EQ(Quiet(), Bytes({0x1E}));
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "Stitching Off\n");
+}
+
+TEST_F(StitcherTest, ButtonMachinesPressTheStitchRegulatorForItsTime) {
+    needleUpMethod = 5;
+    stitchRegPress = 40;
+    stitchRegTime = 30;
+    testing::internal::CaptureStdout();
+    const int64_t on = ElapsedMs([] { EXPECT_EQ(StitchOn(), 1); });
+    EXPECT_GE(on, 70) << "press 40 ms, then wait 30 ms";
+    EXPECT_EQ(StitchOn(), 1);  // already on: nothing more
+    EXPECT_EQ(Quiet(), Bytes({0x48, 1, 0x48, 0}));
+    const int64_t off = ElapsedMs([] { EXPECT_EQ(StitchOff(), 1); });
+    EXPECT_GE(off, 40);
+    EXPECT_LT(off, 70) << "no wait after the stitching-off press";
+    EXPECT_EQ(Quiet(), Bytes({0x48, 1, 0x48, 0}));
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "Stitching On\nStitching Off\n");
+}
+
+TEST_F(StitcherTest, TwinHoldsTheCommandButtonAroundEachPress) {
+    needleUpMethod = 1;
+    needleUpConfirm = 0;
+    stitchRegPress = 10;
+    needleUpPress = 10;
+    needleUpTime = 20;
+    testing::internal::CaptureStdout();
+    StitchOn();
+    EXPECT_EQ(Quiet(), Bytes({0x4A, 1, 0x48, 1, 0x48, 0, 0x4A, 0}));
+    StitchOff();
+    EXPECT_EQ(Quiet(), Bytes({0x4A, 1, 0x48, 1, 0x48, 0, 0x4A, 0}));
+    EXPECT_EQ(NeedleUp(), 1);
+    EXPECT_EQ(Quiet(), Bytes({0x4A, 1, 0x49, 1, 0x49, 0, 0x4A, 0}));
+    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+              "Command + Stitching On\nCommand + Stitching Off\nCommand + Needle Up\nPFN\nPFN "
+              "End\n");
+}
+
+TEST_F(StitcherTest, Corvane18HoldsTheButtonWhileStitchingAndHasNoNeedleUp) {
+    needleUpMethod = 12;
+    needleUpTime = 50;
+    testing::internal::CaptureStdout();
+    StitchOn();
+    EXPECT_EQ(Quiet(), Bytes({0x48, 1}));
+    EXPECT_EQ(NeedleUp(), 1);
+    EXPECT_EQ(Quiet(), "");
+    const int64_t took = ElapsedMs([] { StitchOff(); });
+    EXPECT_GE(took, 50) << "waits needleUpTime after the release";
+    EXPECT_EQ(Quiet(), Bytes({0x48, 0}));
+    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+              "Stitching On CV18\nNo needle up on CV18\nWait for waitTime\nStitching Off 18\n");
+}
+
+TEST_F(StitcherTest, ButtonPressAndReleaseTexts) {
+    EXPECT_EQ(PseudoButtonPress(0x49, 1, 0, 0, 0), 1);
+    EXPECT_EQ(Quiet(), Bytes({0x49, 1})) << "an untimed press leaves the button as sent";
+    EXPECT_EQ(PseudoButtonRelease("0x49 0 1"), 0);
+    EXPECT_EQ(Quiet(), Bytes({0x49, 0}));
+    EXPECT_EQ(PseudoButtonRelease("0x4a"), 1);
+    EXPECT_EQ(PseudoButtonRelease("junk"), 1);
+    EXPECT_EQ(PseudoButtonRelease(nullptr), 1);
+    sendMoveActive = 1;
+    EXPECT_EQ(PseudoButtonRelease("0x48 0 1"), 1) << "no release during a move exchange";
+    sendMoveActive = 0;
+    EXPECT_EQ(Quiet(), "");
+}
+
+TEST_F(StitcherTest, NeedleCheckWantsToSeeTheNeedleMoveThenArrive) {
+    needleUpMethod = 3;
+    needleUpConfirm = 1;
+    needleUpTime = 1500;
+    needleUpPress = 20;
+    {
+        ScriptedBoard board(line, {{2, ""},  // the needle-up press
+                                   {2, ""},  // and its release
+                                   {1, Bytes({1})},
+                                   {1, Bytes({0})},
+                                   {1, Bytes({0})},
+                                   {1, Bytes({1})}});
+        testing::internal::CaptureStdout();
+        EXPECT_EQ(NeedleUp(), 1);
+        const std::string log = testing::internal::GetCapturedStdout();
+        EXPECT_NE(log.find("Needle Up\nPFN\nPFN Needle Up Received: 0x1 after "), std::string::npos)
+            << log;
+        EXPECT_EQ(board.Finish(), Bytes({0x49, 1, 0x49, 0, 0x4B, 0x4B, 0x4B, 0x4B}));
+    }
+    // A sensor that reads 1 throughout never confirms.
+    needleUpTime = 300;
+    std::vector<BoardStep> alwaysUp(100, BoardStep{1, Bytes({1})});
+    ScriptedBoard board(line, alwaysUp);
+    testing::internal::CaptureStdout();
+    const int64_t took = ElapsedMs([] { EXPECT_EQ(PauseForNeedle(), 0); });
+    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+              "PFN\nPFN Needle Up: Timeout after 300 msec\n");
+    EXPECT_GE(took, 300);
+    EXPECT_LT(took, 800);
+}
+
+TEST_F(StitcherTest, NeedleCheckWithoutConfirmationOnlyWaits) {
+    needleUpConfirm = 0;
+    needleUpTime = 40;
+    testing::internal::CaptureStdout();
+    const int64_t took = ElapsedMs([] { EXPECT_EQ(PauseForNeedle(), 1); });
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "PFN\nPFN End\n");
+    EXPECT_GE(took, 40);
+    EXPECT_EQ(Quiet(), "");
+}
+
+TEST_F(StitcherTest, NeedleSensorIsLeftAloneDuringAMoveExchange) {
+    needleUpConfirm = 1;
+    needleUpTime = 100;
+    sendMoveActive = 1;
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(PauseForNeedle(), 0);
+    testing::internal::GetCapturedStdout();
+    EXPECT_EQ(Quiet(), "");
+}
+
+int drains = 0;
+void CountDrain() {
+    drains++;
+}
+
+TEST_F(StitcherTest, DefaultNeedleUpWaitsForTheBoardsAnswer) {
+    UserInterfaceHooks hooks = GetUserInterfaceHooks();
+    hooks.drainEvents = CountDrain;
+    SetUserInterfaceHooks(hooks);
+    drains = 0;
+    {
+        ScriptedBoard board(line, {{1, Bytes({0x77})}, {0, Bytes({0xFA}), 600}});
+        testing::internal::CaptureStdout();
+        EXPECT_EQ(NeedleUp(), 1);
+        EXPECT_EQ(testing::internal::GetCapturedStdout(),
+                  "WFN\nWFN returned something weird: 0X77\nWFN: GetChar() timed out\n"
+                  "WFN return true\n");
+        EXPECT_EQ(board.Finish(), Bytes({0x31}));
+    }
+    EXPECT_GE(drains, 3) << "screen events are drained before each read";
+    line.Send(Bytes({0xFB}));
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(WaitForNeedle(), 0);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "WFN\nWFN return false\n");
+}
+
+TEST_F(StitcherTest, StitcherCheckByMachineType) {
+    unsigned char status = 0;
+    {
+        ScriptedBoard board(line, {{1, Bytes({0x21})}});
+        EXPECT_EQ(GetStitcher(&status), 0);
+        EXPECT_EQ(status, kStitcherNotInRobotMode);
+        EXPECT_EQ(board.Finish(), Bytes({0x3E}));
+    }
+    needleUpMethod = 7;
+    status = 0;
+    EXPECT_EQ(GetStitcher(&status), 0);
+    EXPECT_EQ(status, kStitcherReady);
+    EXPECT_EQ(Quiet(), "") << "button machines are not asked";
+
+    needleUpMethod = 1;
+    needleUpConfirm = 0;
+    status = 0x55;
+    EXPECT_EQ(GetStitcher(&status), 0);
+    EXPECT_EQ(status, 0x55) << "the caller's preset stays";
+    EXPECT_EQ(Quiet(), "");
+
+    // Corvane Solo with a needle found down: it is raised before the run.
+    needleUpMethod = 2;
+    needleUpConfirm = 1;
+    needleUpPress = 10;
+    needleUpTime = 400;
+    ScriptedBoard board(line, {{1, Bytes({0})},  // sensor: needle down
+                               {4, ""},          // needle-up press and release
+                               {1, Bytes({0})},
+                               {1, Bytes({1})}});
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(GetStitcher(&status), 0);
+    const std::string log = testing::internal::GetCapturedStdout();
+    EXPECT_EQ(log.rfind("Needle Down!\nNeedle Up\nPFN\nPFN Needle Up Received", 0), 0u) << log;
+    EXPECT_EQ(status, kStitcherReady);
+    EXPECT_EQ(board.Finish(), Bytes({0x4B, 0x49, 1, 0x49, 0, 0x4B, 0x4B}));
+}
+
+TEST_F(StitcherTest, TwinStitcherCheckFindsHandleBarsOutOfRobotMode) {
+    needleUpMethod = 1;
+    needleUpConfirm = 1;
+    needleUpPress = 10;
+    needleUpTime = 200;
+    unsigned char status = 0;
+    // Needle up for the first look, down at the first poll: the needle-up
+    // button is pressed; when the needle then reads up, the buttons worked
+    // without the robot taking them.
+    ScriptedBoard board(line, {{1, Bytes({1})}, {1, Bytes({0})}, {4, ""}, {1, Bytes({1})}});
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(GetStitcher(&status), 0);
+    const std::string log = testing::internal::GetCapturedStdout();
+    EXPECT_NE(log.find("Needle Up sent because the needle was down\n"
+                       "Warning: the stitcher is not in robot mode\n"),
+              std::string::npos)
+        << log;
+    EXPECT_EQ(status, kStitcherNotInRobotMode);
+    board.Finish();
+}
+
+}  // namespace
