@@ -1,0 +1,108 @@
+// Faults injected through the control channel and how the board shows them
+// on the line.
+#include <gtest/gtest.h>
+
+#include "sim_wire.h"
+
+namespace {
+
+const std::vector<std::string> kFast = {"--time-scale", "200"};
+
+TEST(SimFaults, SilenceIgnoresEveryByteUntilSwitchedOff) {
+    SimLine line(kFast);
+    ASSERT_TRUE(line.ok()) << line.sim.error;
+    EXPECT_EQ(SimControl(line.sim, "silence on"), "ok silence on");
+    EXPECT_TRUE(Exchange(line.fd, {0x22}, 1, 300).empty());
+    EXPECT_TRUE(Exchange(line.fd, MoveFrame(100, 100, 100), 1, 300).empty());
+    EXPECT_EQ(StateValue(SimControl(line.sim, "state"), "queue"), "0");
+    EXPECT_EQ(SimControl(line.sim, "silence off"), "ok silence off");
+    EXPECT_EQ(BufferStatus(line.fd), 0xFD);
+}
+
+TEST(SimFaults, RefuseCountsDownThenAcceptsAgain) {
+    SimLine line(kFast);
+    ASSERT_TRUE(line.ok()) << line.sim.error;
+    WriteBytes(line.fd, {0x2C});
+    EXPECT_EQ(SimControl(line.sim, "refuse 2"), "ok refuse 2");
+    EXPECT_EQ(Exchange(line.fd, MoveFrame(100, 0, 100), 1), std::vector<uint8_t>{0x0C});
+    EXPECT_EQ(Exchange(line.fd, MoveFrame(100, 0, 100), 1), std::vector<uint8_t>{0x0C});
+    EXPECT_EQ(Exchange(line.fd, MoveFrame(100, 0, 100), 1), std::vector<uint8_t>{0x0B});
+    std::string state = SimControl(line.sim, "state");
+    EXPECT_EQ(StateValue(state, "refused"), "2");
+    EXPECT_EQ(StateValue(state, "queue"), "1");
+}
+
+TEST(SimFaults, ErrorWordUntilCleared) {
+    SimLine line(kFast);
+    ASSERT_TRUE(line.ok()) << line.sim.error;
+    EXPECT_EQ(SimControl(line.sim, "error 5"), "ok error 5");
+    for (int i = 0; i < 2; ++i) {
+        std::vector<uint8_t> reply = Exchange(line.fd, {0x22}, 5);
+        ASSERT_EQ(reply.size(), 5u);
+        EXPECT_EQ(reply[0], 0xFE);
+        EXPECT_EQ(Int32At(reply, 1), 5);
+    }
+    std::vector<uint8_t> word = Exchange(line.fd, {0x34}, 4);
+    ASSERT_EQ(word.size(), 4u);
+    EXPECT_EQ(Int32At(word, 0), 5);
+
+    EXPECT_EQ(SimControl(line.sim, "error unreadable"), "ok error unreadable");
+    EXPECT_EQ(Exchange(line.fd, {0x22}, 5, 300), std::vector<uint8_t>{0xFE});
+    EXPECT_TRUE(Exchange(line.fd, {0x34}, 4, 300).empty());
+
+    EXPECT_EQ(SimControl(line.sim, "error clear"), "ok error cleared");
+    EXPECT_EQ(BufferStatus(line.fd), 0xFD);
+    word = Exchange(line.fd, {0x34}, 4);
+    ASSERT_EQ(word.size(), 4u);
+    EXPECT_EQ(Int32At(word, 0), 0);
+}
+
+TEST(SimFaults, BusyAnswersTheNextPollsOnly) {
+    SimLine line(kFast);
+    ASSERT_TRUE(line.ok()) << line.sim.error;
+    EXPECT_EQ(SimControl(line.sim, "busy 2"), "ok busy 2");
+    EXPECT_EQ(BufferStatus(line.fd), 0xFF);
+    EXPECT_EQ(BufferStatus(line.fd), 0xFF);
+    EXPECT_EQ(BufferStatus(line.fd), 0xFD);
+}
+
+TEST(SimFaults, StrayZeroPrecedesOnlyTheNextStatus) {
+    SimLine line(kFast);
+    ASSERT_TRUE(line.ok()) << line.sim.error;
+    EXPECT_EQ(SimControl(line.sim, "stray-zero"), "ok stray-zero");
+    EXPECT_EQ(Exchange(line.fd, {0x22}, 2), (std::vector<uint8_t>{0x00, 0xFD}));
+    EXPECT_EQ(Exchange(line.fd, {0x22}, 2, 300), std::vector<uint8_t>{0xFD});
+}
+
+TEST(SimFaults, StallStopsTheHeadAndTheQueue) {
+    SimLine line({"--time-scale", "5"});
+    ASSERT_TRUE(line.ok()) << line.sim.error;
+    EXPECT_EQ(SimControl(line.sim, "stall on"), "ok stall on");
+    ASSERT_EQ(Exchange(line.fd, MoveFrame(1000, 0, 100), 1), std::vector<uint8_t>{0x0B});
+    ASSERT_EQ(Exchange(line.fd, MoveFrame(2000, 0, 100), 1), std::vector<uint8_t>{0x0B});
+    usleep(200000);  // both moves would be done without the stall
+    EXPECT_EQ(HeadPosition(line.fd), (std::vector<int32_t>{0, 0}));
+    EXPECT_EQ(BufferStatus(line.fd), 97);
+    EXPECT_EQ(StateValue(SimControl(line.sim, "state"), "moving"), "0");
+    EXPECT_EQ(SimControl(line.sim, "stall off"), "ok stall off");
+    ASSERT_TRUE(WaitForIdle(line.fd, 3000));
+    EXPECT_EQ(HeadPosition(line.fd), (std::vector<int32_t>{2000, 0}));
+}
+
+TEST(SimFaults, ControlRejectsMalformedCommands) {
+    SimLine line(kFast);
+    ASSERT_TRUE(line.ok()) << line.sim.error;
+    for (const char* bad : {"", "frobnicate", "refuse", "refuse -1", "refuse x", "busy 1 2",
+                            "error", "error 1x", "silence maybe", "machine 13", "machine -1",
+                            "stitcher-status 256", "push 1", "push a b", "state extra"}) {
+        std::string reply = SimControl(line.sim, bad);
+        EXPECT_EQ(reply.rfind("error ", 0), 0u) << "'" << bad << "' -> " << reply;
+    }
+    // None of them changed anything.
+    std::string state = SimControl(line.sim, "state");
+    EXPECT_EQ(StateValue(state, "machine"), "0");
+    EXPECT_EQ(BufferStatus(line.fd), 0xFD);
+    EXPECT_EQ(Exchange(line.fd, MoveFrame(10, 10, 100), 1), std::vector<uint8_t>{0x0B});
+}
+
+}  // namespace

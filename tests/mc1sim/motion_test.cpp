@@ -1,0 +1,210 @@
+// Moves, the queue and its status, halt and resume, home and hand pushes of
+// the simulated board.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <sstream>
+
+#include "sim_wire.h"
+
+namespace {
+
+const std::vector<std::string> kFast = {"--time-scale", "200"};
+
+TEST(SimMotion, MovesReachTheirTargetsAndTheBoardReportsAllDone) {
+    SimLine line(kFast);
+    ASSERT_TRUE(line.ok()) << line.sim.error;
+    EXPECT_EQ(BufferStatus(line.fd), 0xFD);  // nothing queued at start
+    EXPECT_EQ(Exchange(line.fd, MoveFrame(1500, 2250, 50), 1), std::vector<uint8_t>{0x0B});
+    EXPECT_EQ(Exchange(line.fd, MoveFrame(-300, 400.5, 100), 1), std::vector<uint8_t>{0x0B});
+    ASSERT_TRUE(WaitForIdle(line.fd, 3000));
+    EXPECT_EQ(HeadPosition(line.fd), (std::vector<int32_t>{-300, 401}));
+    std::string state = SimControl(line.sim, "state");
+    EXPECT_EQ(StateValue(state, "executed"), "2");
+    EXPECT_EQ(StateValue(state, "moving"), "0");
+    EXPECT_EQ(StateValue(state, "y"), "400.5");
+}
+
+TEST(SimMotion, HaltedQueueCountsFreePlacesAndRefusesWhenFull) {
+    SimLine line(kFast);
+    ASSERT_TRUE(line.ok()) << line.sim.error;
+    WriteBytes(line.fd, {0x2C});
+    for (int i = 0; i < 5; ++i)
+        ASSERT_EQ(Exchange(line.fd, MoveFrame(100 * (i + 1), 0, 100), 1),
+                  std::vector<uint8_t>{0x0B});
+    EXPECT_EQ(BufferStatus(line.fd), 94);
+    EXPECT_EQ(StateValue(SimControl(line.sim, "state"), "queue"), "5");
+    for (int i = 5; i < 98; ++i)
+        ASSERT_EQ(Exchange(line.fd, MoveFrame(100, 100, 100), 1), std::vector<uint8_t>{0x0B});
+    EXPECT_EQ(BufferStatus(line.fd), 1);
+    EXPECT_EQ(Exchange(line.fd, MoveFrame(100, 100, 100), 1), std::vector<uint8_t>{0x0B});
+    EXPECT_EQ(BufferStatus(line.fd), 0);
+    EXPECT_EQ(Exchange(line.fd, MoveFrame(100, 100, 100), 1), std::vector<uint8_t>{0x0C});
+    std::string state = SimControl(line.sim, "state");
+    EXPECT_EQ(StateValue(state, "queue"), "99");
+    EXPECT_EQ(StateValue(state, "refused"), "1");
+    EXPECT_EQ(StateValue(state, "executed"), "0");
+    EXPECT_EQ(StateValue(state, "halted"), "1");
+    // Clearing empties the queue without moving the head.
+    WriteBytes(line.fd, {0x2D});
+    EXPECT_EQ(BufferStatus(line.fd), 0xFD);
+    EXPECT_EQ(HeadPosition(line.fd), (std::vector<int32_t>{0, 0}));
+}
+
+TEST(SimMotion, WrongChecksumIsRefusedAndNotQueued) {
+    SimLine line(kFast);
+    ASSERT_TRUE(line.ok()) << line.sim.error;
+    WriteBytes(line.fd, {0x2C});
+    EXPECT_EQ(Exchange(line.fd, MoveFrame(150, 225, 0.5, 1), 1), std::vector<uint8_t>{0x0C});
+    EXPECT_EQ(BufferStatus(line.fd), 0xFD);
+    // Negative fields add into the checksum as two's complement.
+    EXPECT_EQ(Exchange(line.fd, MoveFrame(-150, -225, 0.5), 1), std::vector<uint8_t>{0x0B});
+    EXPECT_EQ(BufferStatus(line.fd), 98);
+    EXPECT_EQ(StateValue(SimControl(line.sim, "state"), "refused"), "1");
+}
+
+TEST(SimMotion, HaltFreezesTheHeadAndResumeFinishesTheMove) {
+    SimLine line({"--time-scale", "2"});  // 10 inches at 4 in/s: 1.25 s
+    ASSERT_TRUE(line.ok()) << line.sim.error;
+    ASSERT_EQ(Exchange(line.fd, MoveFrame(10000, 0, 100), 1), std::vector<uint8_t>{0x0B});
+    ASSERT_TRUE(WaitForState(line.sim, "moving", "1", 1000));
+    usleep(100000);
+    WriteBytes(line.fd, {0x2C});
+    std::vector<int32_t> halted = HeadPosition(line.fd);
+    EXPECT_GT(halted[0], 0);
+    EXPECT_LT(halted[0], 10000);
+    EXPECT_EQ(BufferStatus(line.fd), 99);  // the move is held, nothing waits
+    usleep(150000);
+    EXPECT_EQ(HeadPosition(line.fd), halted);
+    EXPECT_EQ(StateValue(SimControl(line.sim, "state"), "moving"), "0");
+    WriteBytes(line.fd, {0x19});
+    ASSERT_TRUE(WaitForIdle(line.fd, 3000));
+    EXPECT_EQ(HeadPosition(line.fd), (std::vector<int32_t>{10000, 0}));
+}
+
+TEST(SimMotion, StopDropsTheRunningMoveAndAllStopLeavesTheBoardReady) {
+    SimLine line({"--time-scale", "2"});
+    ASSERT_TRUE(line.ok()) << line.sim.error;
+    ASSERT_EQ(Exchange(line.fd, MoveFrame(10000, 0, 100), 1), std::vector<uint8_t>{0x0B});
+    ASSERT_EQ(Exchange(line.fd, MoveFrame(0, 0, 100), 1), std::vector<uint8_t>{0x0B});
+    ASSERT_TRUE(WaitForState(line.sim, "moving", "1", 1000));
+    WriteBytes(line.fd, {0x13, 0x2D, 0x19});  // the host's all-stop
+    EXPECT_EQ(BufferStatus(line.fd), 0xFD);
+    std::vector<int32_t> stopped = HeadPosition(line.fd);
+    EXPECT_LT(stopped[0], 10000);
+    std::string state = SimControl(line.sim, "state");
+    EXPECT_EQ(StateValue(state, "halted"), "0");
+    EXPECT_EQ(StateValue(state, "executed"), "0");
+    // The board takes new moves at once.
+    ASSERT_EQ(Exchange(line.fd, MoveFrame(0, 500, 100), 1), std::vector<uint8_t>{0x0B});
+    ASSERT_TRUE(WaitForIdle(line.fd, 3000));
+    EXPECT_EQ(HeadPosition(line.fd), (std::vector<int32_t>{0, 500}));
+}
+
+// Completion times of the moves in the record file, in ms since start.
+std::vector<long> RecordTimes(const std::string& path) {
+    std::istringstream in(ReadFileText(path));
+    std::vector<long> times;
+    for (std::string l; std::getline(in, l);)
+        times.push_back(std::atol(l.c_str()));
+    return times;
+}
+
+TEST(SimMotion, SpeedFollowsFeedMinimumAndSpeedSetting) {
+    // Queued while halted and run back to back, the moves' durations come from
+    // the model alone: 1 inch at feed 100 and speed 40 takes 250 ms, at feed 50
+    // 500 ms, and feed 1 is raised to minimumSpeed * 10 / 6 = 3.33: 7.5 s. The
+    // time scale divides them all by 10.
+    SimLine line({"--time-scale", "10"});
+    ASSERT_TRUE(line.ok()) << line.sim.error;
+    WriteBytes(line.fd, {0x2C});
+    ASSERT_EQ(Exchange(line.fd, MoveFrame(1000, 0, 100), 1), std::vector<uint8_t>{0x0B});
+    ASSERT_EQ(Exchange(line.fd, MoveFrame(1000, 1000, 50), 1), std::vector<uint8_t>{0x0B});
+    ASSERT_EQ(Exchange(line.fd, MoveFrame(0, 1000, 1), 1), std::vector<uint8_t>{0x0B});
+    WriteBytes(line.fd, {0x19});
+    ASSERT_TRUE(WaitForIdle(line.fd, 5000));
+    std::vector<long> t = RecordTimes(line.sim.recordPath);
+    ASSERT_EQ(t.size(), 3u);
+    EXPECT_NEAR(t[1] - t[0], 50, 2);
+    EXPECT_NEAR(t[2] - t[1], 750, 2);
+
+    // Doubling the speed setting halves the time.
+    WriteBytes(line.fd, {0x2C});
+    WriteBytes(line.fd, SetterFrame(0x37, 80));
+    ASSERT_EQ(Exchange(line.fd, MoveFrame(1000, 1000, 100), 1), std::vector<uint8_t>{0x0B});
+    ASSERT_EQ(Exchange(line.fd, MoveFrame(1000, 0, 50), 1), std::vector<uint8_t>{0x0B});
+    WriteBytes(line.fd, {0x19});
+    ASSERT_TRUE(WaitForIdle(line.fd, 5000));
+    t = RecordTimes(line.sim.recordPath);
+    ASSERT_EQ(t.size(), 5u);
+    EXPECT_NEAR(t[4] - t[3], 25, 2);
+}
+
+TEST(SimMotion, SetHomeMakesTheCurrentPositionZero) {
+    SimLine line(kFast);
+    ASSERT_TRUE(line.ok()) << line.sim.error;
+    ASSERT_EQ(Exchange(line.fd, MoveFrame(700, 800, 100), 1), std::vector<uint8_t>{0x0B});
+    ASSERT_TRUE(WaitForIdle(line.fd, 3000));
+    WriteBytes(line.fd, {0x1A});
+    EXPECT_EQ(HeadPosition(line.fd), (std::vector<int32_t>{0, 0}));
+    ASSERT_EQ(Exchange(line.fd, MoveFrame(100, -50, 100), 1), std::vector<uint8_t>{0x0B});
+    ASSERT_TRUE(WaitForIdle(line.fd, 3000));
+    EXPECT_EQ(HeadPosition(line.fd), (std::vector<int32_t>{100, -50}));
+}
+
+TEST(SimMotion, PushMovesOnlyDisabledAxesAndDisabledAxesAreNotDriven) {
+    SimLine line(kFast);
+    ASSERT_TRUE(line.ok()) << line.sim.error;
+    std::string reply = SimControl(line.sim, "push 100 200");
+    EXPECT_EQ(StateValue(reply, "moved"), "none");
+    EXPECT_EQ(HeadPosition(line.fd), (std::vector<int32_t>{0, 0}));
+
+    WriteBytes(line.fd, {0x15});  // DisableX
+    reply = SimControl(line.sim, "push 100 200");
+    EXPECT_EQ(reply.rfind("ok", 0), 0u) << reply;
+    EXPECT_EQ(StateValue(reply, "moved"), "x");
+    EXPECT_EQ(HeadPosition(line.fd), (std::vector<int32_t>{100, 0}));
+    EXPECT_EQ(StateValue(SimControl(line.sim, "state"), "xenabled"), "0");
+
+    WriteBytes(line.fd, {0x17});  // DisableY
+    EXPECT_EQ(StateValue(SimControl(line.sim, "push -50 30"), "moved"), "xy");
+    EXPECT_EQ(HeadPosition(line.fd), (std::vector<int32_t>{50, 30}));
+
+    // With Y enabled again a move drives Y only; X stays where it was pushed.
+    WriteBytes(line.fd, {0x18});
+    ASSERT_EQ(Exchange(line.fd, MoveFrame(900, 900, 100), 1), std::vector<uint8_t>{0x0B});
+    ASSERT_TRUE(WaitForIdle(line.fd, 3000));
+    EXPECT_EQ(HeadPosition(line.fd), (std::vector<int32_t>{50, 900}));
+    WriteBytes(line.fd, {0x16});  // EnableX
+    EXPECT_EQ(StateValue(SimControl(line.sim, "push 10 10"), "moved"), "none");
+}
+
+TEST(SimMotion, RecordFileHasOneLinePerExecutedMove) {
+    SimLine line(kFast);
+    ASSERT_TRUE(line.ok()) << line.sim.error;
+    ASSERT_EQ(Exchange(line.fd, MoveFrame(1500, 2250, 0.5), 1), std::vector<uint8_t>{0x0B});
+    ASSERT_TRUE(WaitForIdle(line.fd, 20000));
+    WriteBytes(line.fd, {0x1D});  // stitching on (machine 0)
+    ASSERT_EQ(Exchange(line.fd, MoveFrame(1500.5, 2000, 100), 1), std::vector<uint8_t>{0x0B});
+    ASSERT_TRUE(WaitForIdle(line.fd, 3000));
+    // A move cleared before it finishes is not recorded.
+    WriteBytes(line.fd, {0x2C});
+    ASSERT_EQ(Exchange(line.fd, MoveFrame(0, 0, 100), 1), std::vector<uint8_t>{0x0B});
+    WriteBytes(line.fd, {0x2D});
+    EXPECT_EQ(BufferStatus(line.fd), 0xFD);
+
+    std::istringstream in(ReadFileText(line.sim.recordPath));
+    std::vector<std::string> lines;
+    for (std::string l; std::getline(in, l);)
+        lines.push_back(l);
+    ASSERT_EQ(lines.size(), 2u);
+    long t1 = 0, t2 = 0;
+    char rest1[64] = {}, rest2[64] = {};
+    ASSERT_EQ(std::sscanf(lines[0].c_str(), "%ld,%63s", &t1, rest1), 2);
+    ASSERT_EQ(std::sscanf(lines[1].c_str(), "%ld,%63s", &t2, rest2), 2);
+    EXPECT_STREQ(rest1, "1500,2250,0.5,0");
+    EXPECT_STREQ(rest2, "1500.5,2000,100,1");
+    EXPECT_GE(t2, t1);
+}
+
+}  // namespace

@@ -1,0 +1,215 @@
+#include "support/mc1sim_fixture.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/prctl.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <sys/wait.h>
+#include <termios.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <sstream>
+
+namespace {
+
+int64_t MonotonicMsNow() {
+    timespec ts{};
+    clock_gettime(CLOCK_MONOTONIC, &ts);
+    return static_cast<int64_t>(ts.tv_sec) * 1000 + ts.tv_nsec / 1000000;
+}
+
+// Reads from fd until a newline or the deadline; returns the line without it.
+bool ReadLine(int fd, std::string& line, int64_t deadlineMs) {
+    line.clear();
+    while (true) {
+        int left = static_cast<int>(deadlineMs - MonotonicMsNow());
+        if (left <= 0) return false;
+        pollfd p{fd, POLLIN, 0};
+        if (poll(&p, 1, left) <= 0) continue;
+        char c = 0;
+        ssize_t n = read(fd, &c, 1);
+        if (n == 0) return false;
+        if (n < 0) {
+            if (errno == EINTR || errno == EAGAIN) continue;
+            return false;
+        }
+        if (c == '\n') return true;
+        if (line.size() < 65536) line.push_back(c);
+    }
+}
+
+}  // namespace
+
+Mc1Sim::Mc1Sim(const std::vector<std::string>& extraArgs) {
+    device = dir.File("mc1");
+    controlPath = device + ".ctl";
+    recordPath = dir.File("record.csv");
+    logPath = dir.File("mc1.log");
+    std::vector<std::string> args = {MC1SIM_PATH, "--link", device, "--record",
+                                     recordPath,  "--log",  logPath};
+    args.insert(args.end(), extraArgs.begin(), extraArgs.end());
+    std::vector<char*> argv;
+    for (std::string& a : args)
+        argv.push_back(a.data());
+    argv.push_back(nullptr);
+
+    int out[2];
+    if (pipe2(out, O_CLOEXEC) != 0) {
+        error = std::string("pipe: ") + std::strerror(errno);
+        return;
+    }
+    pid_t parent = getpid();
+    pid = fork();
+    if (pid < 0) {
+        error = std::string("fork: ") + std::strerror(errno);
+        close(out[0]);
+        close(out[1]);
+        return;
+    }
+    if (pid == 0) {
+        // The simulator must not outlive a crashed test program.
+        prctl(PR_SET_PDEATHSIG, SIGTERM);
+        if (getppid() != parent) _exit(127);
+        dup2(out[1], STDOUT_FILENO);
+        execv(argv[0], argv.data());
+        _exit(127);
+    }
+    close(out[1]);
+    std::string line;
+    bool gotLine = ReadLine(out[0], line, MonotonicMsNow() + 5000);
+    close(out[0]);
+    if (!gotLine || line != "ready " + device) {
+        error = gotLine ? "unexpected first line: " + line : "no ready line within 5 s";
+        Stop();
+        return;
+    }
+    running = true;
+}
+
+Mc1Sim::~Mc1Sim() {
+    Stop();
+}
+
+int Mc1Sim::Stop() {
+    if (pid <= 0) return -1;
+    kill(pid, SIGTERM);
+    int status = 0;
+    int64_t deadline = MonotonicMsNow() + 2000;
+    while (true) {
+        pid_t r = waitpid(pid, &status, WNOHANG);
+        if (r == pid || (r < 0 && errno != EINTR)) break;
+        if (MonotonicMsNow() > deadline) {
+            kill(pid, SIGKILL);
+            waitpid(pid, &status, 0);
+            break;
+        }
+        usleep(5000);
+    }
+    pid = -1;
+    running = false;
+    return status;
+}
+
+std::string SimControl(const Mc1Sim& sim, const std::string& command) {
+    int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd < 0) return "";
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    if (sim.controlPath.size() >= sizeof address.sun_path) {
+        close(fd);
+        return "";
+    }
+    std::memcpy(address.sun_path, sim.controlPath.c_str(), sim.controlPath.size() + 1);
+    std::string reply;
+    std::string text = command + "\n";
+    if (connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
+        write(fd, text.data(), text.size()) == static_cast<ssize_t>(text.size())) {
+        ReadLine(fd, reply, MonotonicMsNow() + 2000);
+    }
+    close(fd);
+    return reply;
+}
+
+std::map<std::string, std::string> ParseStateReply(const std::string& reply) {
+    std::map<std::string, std::string> values;
+    std::istringstream in(reply);
+    std::string word;
+    while (in >> word) {
+        size_t eq = word.find('=');
+        if (eq != std::string::npos) values[word.substr(0, eq)] = word.substr(eq + 1);
+    }
+    return values;
+}
+
+std::string StateValue(const std::string& reply, const std::string& key) {
+    std::map<std::string, std::string> values = ParseStateReply(reply);
+    auto it = values.find(key);
+    return it == values.end() ? "" : it->second;
+}
+
+bool WaitForState(const Mc1Sim& sim, const std::string& key, const std::string& value,
+                  int timeoutMs) {
+    int64_t deadline = MonotonicMsNow() + timeoutMs;
+    while (true) {
+        if (StateValue(SimControl(sim, "state"), key) == value) return true;
+        if (MonotonicMsNow() > deadline) return false;
+        usleep(5000);
+    }
+}
+
+int OpenRawDevice(const std::string& path) {
+    int fd = open(path.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) return -1;
+    termios t{};
+    if (tcgetattr(fd, &t) == 0) {
+        cfmakeraw(&t);
+        cfsetispeed(&t, B57600);
+        cfsetospeed(&t, B57600);
+        t.c_cc[VMIN] = 0;
+        t.c_cc[VTIME] = 0;
+        tcsetattr(fd, TCSANOW, &t);
+    }
+    return fd;
+}
+
+bool WriteBytes(int fd, const std::vector<uint8_t>& bytes) {
+    size_t done = 0;
+    while (done < bytes.size()) {
+        ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0) {
+            if (errno == EINTR || errno == EAGAIN) continue;
+            return false;
+        }
+        done += static_cast<size_t>(n);
+    }
+    return true;
+}
+
+std::vector<uint8_t> ReadBytes(int fd, size_t count, int timeoutMs) {
+    std::vector<uint8_t> bytes;
+    int64_t deadline = MonotonicMsNow() + timeoutMs;
+    while (bytes.size() < count) {
+        int left = static_cast<int>(deadline - MonotonicMsNow());
+        if (left <= 0) break;
+        pollfd p{fd, POLLIN, 0};
+        if (poll(&p, 1, left) <= 0) continue;
+        uint8_t buffer[256];
+        size_t want = std::min(sizeof buffer, count - bytes.size());
+        ssize_t n = read(fd, buffer, want);
+        if (n > 0) bytes.insert(bytes.end(), buffer, buffer + n);
+    }
+    return bytes;
+}
+
+void DrainBytes(int fd) {
+    uint8_t buffer[256];
+    pollfd p{fd, POLLIN, 0};
+    while (poll(&p, 1, 0) > 0 && read(fd, buffer, sizeof buffer) > 0) {
+    }
+}

@@ -1,0 +1,103 @@
+// The simulated board's whole state: parameters, head position, move queue,
+// stitcher, and the faults the control channel injects. One record, owned by
+// main, passed to every module of the simulator.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <deque>
+#include <string>
+
+constexpr int kQueuePlaces = 99;  // waiting moves the board can hold
+
+// One move as it arrived in the move frame.
+struct QueuedMove {
+    int32_t x100;      // target X, thousandths of an inch x 100
+    int32_t y100;      // target Y, thousandths of an inch x 100
+    int32_t feed1000;  // feed rate x 1000 (0..100 scale)
+};
+
+// The move being executed.
+struct RunningMove {
+    bool active = false;
+    QueuedMove move{};
+    double startX = 0, startY = 0;    // thousandths of an inch
+    double targetX = 0, targetY = 0;  // thousandths of an inch
+    double length = 0;                // thousandths of an inch
+    double travelled = 0;             // thousandths of an inch along the line
+};
+
+// The board-held machine parameters with their factory defaults.
+struct BoardParameters {
+    int32_t XKp = 30, XKi = 8, XKd = 40;
+    int32_t YKp = 30, YKi = 8, YKd = 40;
+    int32_t Err = 100, TOut = 100;
+    int32_t stitchLen = 5, speed = 40, minimumSpeed = 2, stitchRep = 4;
+    float slow = 5.0f;
+};
+
+// The stitcher behind the board: buttons, needle sensor and stitching.
+struct StitcherState {
+    int machine = 0;           // stitcher method 0..12
+    bool stitching = false;    // the stitcher is sewing (head moves make stitches)
+    bool buttons[3] = {};      // 0x48 stitch regulator, 0x49 needle up, 0x4A command
+    bool commandUsed = false;  // another button was pressed while the command button was held
+    bool needleUp = true;      // where the needle rests once it stops
+    int64_t needleMovingUntilUs = 0;  // the sensor reads 0 until then (needle travelling)
+    uint8_t status = 1;               // method-0 status byte (1 ready, 0x21 handle bars)
+    bool robotMode = true;            // method 1 handle bars in robot mode
+    bool needleFail = false;          // needle-up fails
+    float version = 2.10f;            // stitcher firmware version
+};
+
+// Faults injected from the control channel.
+struct FaultState {
+    bool silent = false;           // read and ignore every byte, answer nothing
+    int refuseMoves = 0;           // refuse this many more move frames
+    bool errorActive = false;      // status answers 0xFE
+    bool errorUnreadable = false;  // ... without the error word
+    int32_t errorWord = 0;
+    int busyPolls = 0;       // this many more status polls answer 0xFF
+    bool strayZero = false;  // the next status reply is preceded by a 0 byte
+    bool stall = false;      // the head stops, the queue does not drain
+};
+
+struct Board {
+    BoardParameters params;
+    StitcherState stitcher;
+    FaultState faults;
+
+    double x = 0, y = 0;           // head position, thousandths of an inch
+    std::deque<QueuedMove> queue;  // waiting moves, at most kQueuePlaces
+    RunningMove running;
+    bool halted = false;
+    bool xEnabled = true, yEnabled = true;
+    bool extentsSet = false;
+    bool reversed = false;  // motor direction reversed (0x41 toggles)
+    float firmware = 1.30f;
+
+    double timeScale = 1.0;     // motion runs this many times faster than real time
+    int64_t motionClockUs = 0;  // real time up to which motion has been advanced
+    int64_t startUs = 0;        // real time the simulator started
+
+    int64_t executed = 0;                // moves finished
+    int64_t refused = 0;                 // move frames refused
+    int64_t accepted = 0;                // move frames accepted
+    int64_t unknownBytes = 0;            // bytes with no known command code
+    int64_t runStarts = 0, runEnds = 0;  // 0x3F and 0x30 received
+
+    FILE* record = nullptr;      // --record file, or none
+    FILE* log = nullptr;         // --log file, or none
+    bool quitRequested = false;  // the control command quit was given
+};
+
+// Real monotonic time in microseconds.
+int64_t SimNowUs();
+
+// Appends one line to the decoded log (when one is open), prefixed with the
+// milliseconds since start. Called by the decoder and the control channel.
+void SimLog(Board& board, const char* format, ...) __attribute__((format(printf, 2, 3)));
+
+// Formats a number without trailing zeros after the decimal point, at most
+// `decimals` of them: 1500 -> "1500", 1500.5 -> "1500.5".
+std::string FormatTrimmed(double value, int decimals);
