@@ -1,0 +1,208 @@
+#include "machine/stitching/stitch_path.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <memory>
+#include <vector>
+
+#include "app/application_state.h"
+#include "layout/layout_tree.h"
+#include "layout/pattern_box.h"
+#include "machine/machine_parameters.h"
+#include "pattern/pattern.h"
+
+namespace {
+
+struct StitchPathTest : ::testing::Test {
+    void SetUp() override {
+        state = std::make_unique<Interface>();
+        interface = state.get();
+        InitPatternBox();
+        ClearLayout();
+        ClearPatternList();
+        SetFactoryDefaults();  // acceleration 40, curvature 40, minimumSpeed 2
+        int box = CreatePatternBox();
+        PatternBox* b = GetPatternBox(box);
+        AddPatternBoxPoint(b, 1, 21, 1, 0);
+        AddPatternBoxPoint(b, 41, 21, 0, 0);
+        AddPatternBoxPoint(b, 41, 1, 0, 0);
+        AddPatternBoxPoint(b, 1, 1, 0, 0);
+        SetPatternBoxOrigin(b);  // origin (1, 1)
+        interface->currentPatternBox = box;
+        testing::internal::CaptureStdout();
+    }
+    void TearDown() override {
+        testing::internal::GetCapturedStdout();
+        FreeFullPattern(interface->fullPattern);
+        ClearLayout();
+        ClearPatternList();
+        InitPatternBox();
+        interface = nullptr;
+    }
+
+    // Loads a pattern from pattern-file lines and places it at (x, y) in the box.
+    int Place(std::vector<const char*> lines, float x, float y) {
+        auto p = std::make_unique<Pattern>();
+        for (const char* line : lines)
+            addData(p.get(), line, 1);
+        UpdatePatternSize(p.get());
+        int slot = GetNextPattern();
+        AddPatternToList(slot, std::move(p));
+        NewPatternLayoutNode(slot, -1, 0, x, y);
+        return slot;
+    }
+
+    std::vector<FullPattern_t*> Path() {
+        std::vector<FullPattern_t*> points;
+        for (FullPattern_t* p = interface->fullPattern; p; p = p->next)
+            points.push_back(p);
+        return points;
+    }
+
+    // What was logged since the test began (or since the last call).
+    std::string TakeLog() {
+        std::string text = testing::internal::GetCapturedStdout();
+        testing::internal::CaptureStdout();
+        return text;
+    }
+
+    std::unique_ptr<Interface> state;
+};
+
+TEST_F(StitchPathTest, PointsAreJoinedInThousandthsAndCloseOnesDropped) {
+    // The second point is 0.04 inch from the first and is dropped with its stop.
+    Place({"p X0.000 Y0.000", "c s", "p X0.040 Y0.000", "p X0.190 Y0.000", "p X0.190 Y0.190"}, 2,
+          3);
+    PackFullPattern();
+    std::vector<FullPattern_t*> path = Path();
+    ASSERT_EQ(path.size(), 3u);         // 0.19-inch moves stay whole
+    EXPECT_FLOAT_EQ(path[0]->x, 3000);  // box origin 1 + placement 2
+    EXPECT_FLOAT_EQ(path[0]->y, 4000);
+    EXPECT_FLOAT_EQ(path[1]->x, 3190);
+    EXPECT_FLOAT_EQ(path[2]->y, 4190);
+    for (FullPattern_t* p : path) {
+        EXPECT_EQ(p->halt, 0);
+        EXPECT_EQ(p->inserted, 0);
+    }
+    EXPECT_EQ(path[1]->prev, path[0]);
+    EXPECT_EQ(path[2]->next, nullptr);
+}
+
+TEST_F(StitchPathTest, StopsAndGapsBetweenPlacementsMakeHalts) {
+    Place({"p X0.000 Y0.000", "p X0.100 Y0.000", "c s", "p X0.200 Y0.000", "p X0.300 Y0.000"}, 0,
+          0);
+    // The next placement starts 0.3 inch to the right of the first one's end.
+    Place({"p X0.000 Y0.000", "p X0.100 Y0.000"}, 0.6f, 0);
+    // And this one touches the second's end: no halt.
+    Place({"p X0.000 Y0.000", "p X0.100 Y0.000"}, 0.8f, 0.1f);
+    PackFullPattern();
+    std::vector<FullPattern_t*> path = Path();
+    ASSERT_EQ(path.size(), 8u);
+    EXPECT_EQ(path[1]->halt, 1);  // the stop before the third point
+    EXPECT_EQ(path[3]->halt, 1);  // the 0.3-inch gap to the next placement
+    EXPECT_EQ(path[5]->halt, 0);
+    EXPECT_NE(TakeLog().find("c s at point 2\n"), std::string::npos);
+}
+
+TEST_F(StitchPathTest, LongMovesAreCutIntoPiecesShorterThanTwoTenths) {
+    FullPattern_t s, e;
+    s.x = 0, e.x = 350;  // 0.35 inch: three pieces
+    s.next = &e;
+    e.prev = &s;
+    EXPECT_EQ(ExplodeLine(&e, &s, 100), 3);
+    ASSERT_NE(s.next, &e);
+    FullPattern_t* a = s.next;
+    FullPattern_t* b = a->next;
+    EXPECT_NEAR(a->x, 116.667, 0.01);
+    EXPECT_NEAR(b->x, 233.333, 0.01);
+    EXPECT_EQ(b->next, &e);
+    EXPECT_EQ(e.prev, b);
+    EXPECT_EQ(a->inserted, 1);
+    EXPECT_FLOAT_EQ(a->feed, 100);
+    delete a;
+    delete b;
+
+    FullPattern_t s2, e2;
+    e2.x = 190;
+    s2.next = &e2;
+    EXPECT_EQ(ExplodeLine(&e2, &s2, 100), 0);
+    e2.x = 200;
+    EXPECT_EQ(ExplodeLine(&e2, &s2, 100), 2);
+    EXPECT_NEAR(s2.next->x, 100, 1e-3);
+    delete s2.next;
+
+    // In a packed path only the jump stays long.
+    Place({"p X0.000 Y0.000", "p X1.000 Y0.000", "c s", "p X3.000 Y0.000", "p X3.500 Y0.000"}, 0,
+          0);
+    PackFullPattern();
+    std::vector<FullPattern_t*> path = Path();
+    for (size_t i = 1; i < path.size(); i++) {
+        float d = std::hypot(path[i]->x - path[i - 1]->x, path[i]->y - path[i - 1]->y);
+        if (path[i - 1]->halt)
+            EXPECT_FLOAT_EQ(d, 2000);
+        else
+            EXPECT_LT(d, 200);
+    }
+    EXPECT_EQ(path.size(), 2u + 10u + 5u);  // 0 … 1 in tenths, the jump, 3 … 3.5 in tenths
+}
+
+TEST_F(StitchPathTest, FeedAtACornerAndOnABend) {
+    float turn = -1;
+    float a[2] = {0, 0}, b[2] = {1, 0}, corner[2] = {1, 1};
+    // The angle limit is 0 at a right angle; the curvature of the tight circle
+    // limits it too; the result is the minimum feed.
+    EXPECT_FLOAT_EQ(GetMaxFeed(a, b, corner, 1, 3.33f, &turn), 3.33f);
+    EXPECT_NEAR(turn, 90, 1e-3);
+    float straight[2] = {2, 0};
+    EXPECT_FLOAT_EQ(GetMaxFeed(a, b, straight, 1, 3.33f, &turn), 100);
+    EXPECT_NEAR(turn, 0, 1e-3);
+    // A 10-degree bend keeps 100 from the angle limit; on a 1-inch chord the
+    // circle is wide enough that curvature does not limit either.
+    float bend[2] = {1 + std::cos(10 * M_PI / 180), std::sin(10 * static_cast<float>(M_PI) / 180)};
+    EXPECT_FLOAT_EQ(GetMaxFeed(a, b, bend, 1, 3.33f, &turn), 100);
+    EXPECT_NEAR(turn, 10, 1e-2);
+    // A reversal is clamped to 90 degrees.
+    float back[2] = {0.5f, 0};
+    GetMaxFeed(a, b, back, 1, 0, &turn);
+    EXPECT_FLOAT_EQ(turn, 90);
+    // 50 degrees: ((1 - 40/80)^2) = 25 from the angle limit on a large circle.
+    float wide[2] = {10 + 10 * std::cos(50 * static_cast<float>(M_PI) / 180),
+                     10 * std::sin(50 * static_cast<float>(M_PI) / 180)};
+    float a10[2] = {0, 0}, b10[2] = {10, 0};
+    EXPECT_NEAR(GetMaxFeed(a10, b10, wide, 1, 0, &turn), 25, 0.01);
+}
+
+TEST_F(StitchPathTest, FeedsAccelerateOutOfTheStartAndBrakeIntoTheEnd) {
+    Place({"p X0.000 Y0.000", "p X2.000 Y0.000"}, 0, 0);
+    PackFullPattern();
+    std::vector<FullPattern_t*> path = Path();
+    ASSERT_EQ(path.size(), 20u);
+    EXPECT_FLOAT_EQ(path.front()->feed, 0);  // the passes keep the end points at 0
+    EXPECT_FLOAT_EQ(path.back()->feed, 0);
+    // Feeds rise to the middle and fall symmetrically, never below the minimum.
+    for (size_t i = 1; i + 1 < path.size(); i++) {
+        EXPECT_GE(path[i]->feed, minSpeed - 1e-4) << i;
+        EXPECT_NEAR(path[i]->feed, path[path.size() - 1 - i]->feed, 1e-3) << i;
+    }
+    EXPECT_LT(path[1]->feed, path[9]->feed);
+    EXPECT_NE(TakeLog().find("Acceleration Value: 1400.0\n"), std::string::npos);
+}
+
+TEST_F(StitchPathTest, ShortAndEmptyPaths) {
+    PackFullPattern();  // an empty box
+    EXPECT_EQ(interface->fullPattern, nullptr);
+    Place({"p X0.000 Y0.000", "p X0.100 Y0.000"}, 0, 0);
+    PackFullPattern();
+    std::vector<FullPattern_t*> path = Path();
+    ASSERT_EQ(path.size(), 2u);
+    EXPECT_FLOAT_EQ(path[0]->feed, 10);
+    EXPECT_FLOAT_EQ(path[1]->feed, 10);
+    SetFeeds(nullptr, 1);
+    std::string log = TakeLog();
+    EXPECT_NE(log.find("SetFeeds: nodeCount is less than 3"), std::string::npos);
+    EXPECT_NE(log.find("SetFeeds: fPattern is NULL"), std::string::npos);
+    EXPECT_NE(log.find("FindPatternAngles: No Data!"), std::string::npos);
+}
+
+}  // namespace
