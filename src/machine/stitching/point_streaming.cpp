@@ -1,0 +1,203 @@
+#include "machine/stitching/point_streaming.h"
+
+#include <cstdlib>
+
+#include "app/application_state.h"
+#include "app/log.h"
+#include "app/timers.h"
+#include "app/ui_hooks.h"
+#include "machine/board_errors.h"
+#include "machine/machine_parameters.h"
+#include "machine/mc1_commands.h"
+#include "machine/mc1_motion.h"
+#include "machine/stitcher.h"
+#include "machine/stitching/run_flags.h"
+#include "machine/stitching/stitch_path.h"
+
+int32_t currentX = 0, currentY = 0;
+
+namespace {
+
+StreamingHooks hooks;
+
+constexpr int kPollPauseUs = 10000;  // between status requests while waiting
+constexpr int kSenderPauseUs = 10;   // between status requests while sending
+constexpr int kMenuSettleUs = 2500;
+
+void StopRun() {
+    if (hooks.stopPattern) hooks.stopPattern();
+}
+
+// Releases the machine after a board error and shows the error word.
+void HandleBoardError(int32_t errorWord) {
+    Resume();
+    AllStop();
+    if (stitching) StitchOff();
+    DisableX();
+    DisableY();
+    ShowErrorWord(errorWord);
+}
+
+}  // namespace
+
+void SetStreamingHooks(const StreamingHooks& newHooks) {
+    hooks = newHooks;
+}
+
+int SendLeadLine(FullPattern_t* target) {
+    LogLine("SLL: Set Menu Items");
+    if (hooks.setMenuMask) hooks.setMenuMask(kRunMenuMask);
+    SleepMicroseconds(kMenuSettleUs);
+
+    if (target) {
+        LogLine("SLL: Set From Alt");
+    } else {
+        LogLine("SLL: Set From Last");
+        target = fpTemp;
+    }
+    if (!target) return 0;
+
+    LogLine("SLL: Set FullPattern_t pointers");
+    FullPattern_t* start = new FullPattern_t;
+    FullPattern_t* end = new FullPattern_t;
+    LogLine("SLL: Get First Point");
+    int32_t x = 0, y = 0;
+    int read = GetXY(&x, &y);
+    LogLine("SLL: Check Response");
+    if (read == 0) {
+        start->x = static_cast<float>(x);
+        start->y = static_cast<float>(y);
+    }
+    end->x = target->x;
+    end->y = target->y;
+    start->feed = end->feed = minSpeed;
+    start->next = end;
+    end->prev = start;
+
+    LogLine("SLL: Explode Line");
+    ExplodeLine(end, start, kLineBreakLength);
+    Log("SLL: Create Tmp Pointers and set fRate to %d\n", leadLineSpeed);
+    start->feed = minSpeed;
+    end->feed = minSpeed;
+    LogLine("SLL: Set Feeds");
+    SetFeeds(start, 0);
+
+    LogLine("SLL: Send Points");
+    int sent = SendPoints(start);
+    FreeFullPattern(start);
+    return sent;
+}
+
+int SendPoints(FullPattern_t* first) {
+    if (!first) {
+        LogLine("points == NULL");
+        return 0;
+    }
+    Halt();
+    SleepMicroseconds(kMenuSettleUs);
+    SetSpeed(leadLineSpeed);
+    int retries = 0;
+    bool resumed = false;
+
+    for (FullPattern_t* point = first; point;) {
+        unsigned char status = 0;
+        int32_t errorWord = 0;
+        int result = CheckBuffer(&status, &errorWord);
+        ProcessPendingEvents();
+        if (allStop == 1) {
+            StopRun();
+            LogLine("LL STOPPED");
+            return 0;
+        }
+        retries++;
+        if (result == 0) {
+            retries = 0;
+            if (status == 1 && !resumed) {
+                Resume();  // the queue is full: let the board start on it
+                resumed = true;
+            }
+            if (status >= 2 && status != kBufferError && status != kBufferBusy) {
+                if (SendMove(point->x, point->y, point->feed) == 0)
+                    point = point->next;
+                else
+                    LogLine("Send Point Failed");
+            }
+            if (status == kBufferBusy) LogLine("Motor is stitching");
+        } else if (result == 4 && status == kBufferError) {
+            HandleBoardError(errorWord);
+            return 0;
+        } else if (retries > kSendRetries) {
+            ShowMessage(kMessageError, kButtonsOk, "UNABLE TO SEND ALL POINTS");
+            Resume();
+            return 0;
+        }
+        SleepMicroseconds(kSenderPauseUs);
+    }
+    if (!resumed) Resume();
+    LogLine("SLL: Send Points Done");
+    return 1;
+}
+
+int WaitForBuffer() {
+    currentX = 0;
+    currentY = 0;
+    int64_t deadline = NowSeconds() + kStallSeconds;
+    int lastStatus = 0;
+    for (;;) {
+        ProcessPendingEvents();
+        if (allStop == 1) {
+            LogLine("WFB STOPPED");
+            return 0;
+        }
+        unsigned char status = 0;
+        int32_t errorWord = 0;
+        int result = CheckBuffer(&status, &errorWord);
+        if (result == 4) {
+            ShowErrorWord(errorWord);
+            return 0;
+        }
+        SleepMicroseconds(kPollPauseUs);
+        if (result == 0 && status == kBufferDone) return 1;
+
+        if (status == lastStatus || status > 98) {
+            // No queue progress: the head must be moving for the wait to go on.
+            int32_t x = 0, y = 0;
+            if (GetXY(&x, &y) != 0) x = y = 0;
+            if (std::abs(x - currentX) > kMovementThreshold ||
+                std::abs(y - currentY) > kMovementThreshold)
+                deadline = NowSeconds() + kStallSeconds;
+            currentX = x;
+            currentY = y;
+        } else {
+            deadline = NowSeconds() + kStallSeconds;
+        }
+        lastStatus = status;
+        if (NowSeconds() > deadline) {
+            StopRun();
+            return 0;
+        }
+    }
+}
+
+void SendFortyNine() {
+    LogLine("Send 49 Started");
+    if (!WaitForBuffer()) return;
+    if (!fpTemp && interface) fpTemp = interface->fullPattern;
+    if (!fpTemp) return;
+    FullPattern_t* lastSent = nullptr;
+    for (int count = 0; count < 98 - stitchRep; count++) {
+        if (!fpTemp->next || fpTemp->next->halt) {
+            // fpTemp is the section's last point: the run loop sends it.
+            if (fpTemp->prev)
+                fpTemp = fpTemp->prev;
+            else
+                SendMove(fpTemp->x, fpTemp->y, fpTemp->feed);
+            return;
+        }
+        SendMove(fpTemp->x, fpTemp->y, fpTemp->feed);
+        lastSent = fpTemp;
+        fpTemp = fpTemp->next;
+    }
+    if (lastSent) fpTemp = lastSent;
+    LogLine("Send 49 Finished");
+}

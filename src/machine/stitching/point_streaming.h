@@ -1,0 +1,52 @@
+// Keeping the board's move queue filled: the lead line from wherever the head
+// stands to a point of the stitch path, the sender that hands a list of points
+// to the board as places free up, the wait until the board has run empty with
+// its stall watchdog, and the pre-fill of a stitched section while the board is
+// halted. Every loop drains the screen's pending events and watches allStop,
+// so the Stop, Pause and Thread Break buttons act while it runs.
+#pragma once
+
+#include <cstdint>
+
+struct FullPattern_t;
+
+// What the streaming needs from the run controller and the user interface.
+struct StreamingHooks {
+    void (*stopPattern)() = nullptr;               // ends the run (StopPattern)
+    void (*setMenuMask)(uint32_t mask) = nullptr;  // stores and applies a menu state mask
+};
+void SetStreamingHooks(const StreamingHooks& hooks);
+
+// The last head position read by the stall watchdog, thousandths of an inch.
+extern int32_t currentX, currentY;
+
+// Menu state mask while the head moves: only the run controls stay usable.
+constexpr uint32_t kRunMenuMask = 0x800000;
+// Free places the sender keeps in the board's queue.
+constexpr int kPlacesKeptFree = 1;
+// Unreadable status replies in a row before the sender gives up.
+constexpr int kSendRetries = 10;
+// Seconds without queue progress or head movement before a wait gives up.
+constexpr int kStallSeconds = 10;
+// Head movement per axis that counts as progress, thousandths of an inch.
+constexpr int32_t kMovementThreshold = 5;
+
+// Leads the head from its position to target (none: to fpTemp) in moves of at
+// most 0.2 inch, accelerating from and braking to minSpeed. Returns 1 when the
+// whole lead line was handed to the board, 0 otherwise.
+int SendLeadLine(FullPattern_t* target);
+
+// Hands the points of a list to the board as places free up, at the lead-line
+// speed. Returns 1 when every point was accepted; 0 on an empty list, on stop,
+// on a board error (axes released, error shown) or after more than 10
+// unreadable status replies ("UNABLE TO SEND ALL POINTS").
+int SendPoints(FullPattern_t* first);
+
+// Waits until the board reports every move done. Returns 1 then; 0 on stop, on
+// a board error (shown), or when for 10 seconds neither the queue count
+// changed nor the head moved (the run is stopped).
+int WaitForBuffer();
+
+// Pre-fills the halted board with the first 98 − stitchRep points of the
+// section at fpTemp; fpTemp rests on the last point handed to the board.
+void SendFortyNine();

@@ -1,0 +1,210 @@
+#include "machine/stitching/point_streaming.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <memory>
+#include <sstream>
+#include <vector>
+
+#include "app/application_state.h"
+#include "app/log.h"
+#include "app/timers.h"
+#include "app/ui_hooks.h"
+#include "machine/machine_parameters.h"
+#include "machine/mc1_commands.h"
+#include "machine/serial_link.h"
+#include "machine/stitching/run_flags.h"
+#include "machine/stitching/stitch_path.h"
+#include "support/mc1sim_fixture.h"
+#include "support/temp_dir.h"
+
+namespace {
+
+std::vector<std::string> messages;
+int stops = 0;
+uint32_t lastMask = 0;
+
+struct Move {
+    double x, y, feed;
+};
+
+// The moves the simulated board executed, from its record file.
+std::vector<Move> Executed(const Mc1Sim& sim) {
+    std::vector<Move> moves;
+    std::istringstream lines(ReadFileText(sim.recordPath));
+    std::string line;
+    while (std::getline(lines, line)) {
+        Move m{};
+        double t = 0;
+        int stitching = 0;
+        if (std::sscanf(line.c_str(), "%lf,%lf,%lf,%lf,%d", &t, &m.x, &m.y, &m.feed, &stitching) ==
+            5)
+            moves.push_back(m);
+    }
+    return moves;
+}
+
+struct StreamingTest : ::testing::Test {
+    void SetUp() override {
+        sim = std::make_unique<Mc1Sim>(std::vector<std::string>{"--time-scale", "50"});
+        ASSERT_TRUE(sim->running) << sim->error;
+        state = std::make_unique<Interface>();
+        interface = state.get();
+        SetFactoryDefaults();
+        messages.clear();
+        stops = 0;
+        lastMask = 0;
+        allStop = 0;
+        fpTemp = nullptr;
+        UserInterfaceHooks ui;
+        ui.showMessage = [](int, int, const char* text) {
+            messages.push_back(text);
+            return kResponseOk;
+        };
+        SetUserInterfaceHooks(ui);
+        StreamingHooks run;
+        run.stopPattern = [] { stops++; };
+        run.setMenuMask = [](uint32_t mask) { lastMask = mask; };
+        SetStreamingHooks(run);
+        SetLogStream(std::tmpfile());
+        SetSerialDevicePath(sim->device);
+        ASSERT_GE(OpenPort(), 0);
+    }
+    void TearDown() override {
+        ClosePort();
+        SetLogStream(stdout);
+        SetStreamingHooks({});
+        SetUserInterfaceHooks({});
+        FreeFullPattern(path);
+        interface = nullptr;
+        fpTemp = nullptr;
+    }
+
+    // A straight path of n points 0.1 inch apart along x from (x0, y0), with
+    // halt set on the point given (−1: none).
+    FullPattern_t* Line(int n, float x0, float y0, int haltAt = -1) {
+        FullPattern_t* first = nullptr;
+        FullPattern_t* last = nullptr;
+        for (int i = 0; i < n; i++) {
+            auto* p = new FullPattern_t;
+            p->x = x0 + 100.0f * i;
+            p->y = y0;
+            p->feed = 50;
+            p->halt = i == haltAt;
+            p->prev = last;
+            if (last) last->next = p;
+            if (!first) first = p;
+            last = p;
+        }
+        return first;
+    }
+
+    std::unique_ptr<Mc1Sim> sim;
+    std::unique_ptr<Interface> state;
+    FullPattern_t* path = nullptr;
+};
+
+TEST_F(StreamingTest, LeadLineReachesTheTargetInShortMoves) {
+    path = Line(1, 1000, 0);
+    fpTemp = path;
+    ASSERT_EQ(SendLeadLine(nullptr), 1);
+    EXPECT_EQ(lastMask, kRunMenuMask);
+    ASSERT_EQ(WaitForBuffer(), 1);
+    std::vector<Move> moves = Executed(*sim);
+    // From the home position: the start point, nine inserted points, the end.
+    ASSERT_EQ(moves.size(), 11u);
+    for (size_t i = 1; i < moves.size(); i++)
+        EXPECT_NEAR(moves[i].x, 100.0 * i, 0.5) << i;
+    EXPECT_NEAR(moves.back().feed, minSpeed, 0.01);
+    EXPECT_NEAR(moves.front().feed, minSpeed, 0.01);
+    EXPECT_EQ(StateValue(SimControl(*sim, "state"), "x"), "1000");
+
+    // A short lead line is its two end points.
+    FullPattern_t* near = Line(1, 1150, 0);
+    EXPECT_EQ(SendLeadLine(near), 1);
+    ASSERT_EQ(WaitForBuffer(), 1);
+    FreeFullPattern(near);
+    EXPECT_EQ(Executed(*sim).size(), 13u);
+}
+
+TEST_F(StreamingTest, AllPointsAreSentInOrderAndTheBoardResumedAfterAShortList) {
+    path = Line(40, 0, 500);
+    ASSERT_EQ(SendPoints(path), 1);
+    ASSERT_EQ(WaitForBuffer(), 1);
+    std::vector<Move> moves = Executed(*sim);
+    ASSERT_EQ(moves.size(), 40u);
+    for (size_t i = 0; i < moves.size(); i++) {
+        EXPECT_NEAR(moves[i].x, 100.0 * i, 0.5);
+        EXPECT_NEAR(moves[i].y, 500, 0.5);
+    }
+    EXPECT_EQ(SendPoints(nullptr), 0);
+}
+
+TEST_F(StreamingTest, RefusedMovesAreSentAgain) {
+    SimControl(*sim, "refuse 3");
+    path = Line(5, 0, 0);
+    ASSERT_EQ(SendPoints(path), 1);
+    ASSERT_EQ(WaitForBuffer(), 1);
+    EXPECT_EQ(Executed(*sim).size(), 5u);
+}
+
+TEST_F(StreamingTest, StopAndBoardErrorEndTheSending) {
+    path = Line(5, 0, 0);
+    allStop = 1;
+    EXPECT_EQ(SendPoints(path), 0);
+    EXPECT_EQ(stops, 1);
+    EXPECT_EQ(WaitForBuffer(), 0);
+    allStop = 0;
+
+    SimControl(*sim, "error 5");
+    EXPECT_EQ(SendPoints(path), 0);
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0], "X MOTOR FAILURE\nY MOTOR FAILURE");
+    std::string reply = SimControl(*sim, "state");
+    EXPECT_EQ(StateValue(reply, "xenabled"), "0");
+    EXPECT_EQ(StateValue(reply, "yenabled"), "0");
+    EXPECT_EQ(WaitForBuffer(), 0);
+    EXPECT_EQ(messages.size(), 2u);
+}
+
+TEST_F(StreamingTest, PrefillStopsBeforeTheEndOfTheSection) {
+    // 20 points; the 20th ends the section. The pre-fill hands over 18 and
+    // leaves the last two to the run loop.
+    path = Line(25, 0, 0, 19);
+    stitchRep = 4;
+    fpTemp = path;
+    Halt();
+    SendFortyNine();
+    ASSERT_NE(fpTemp, nullptr);
+    EXPECT_FLOAT_EQ(fpTemp->x, 1700);  // the 18th point
+    EXPECT_EQ(StateValue(SimControl(*sim, "state"), "queue"), "18");
+
+    // A long section from the start of the path: at most 98 − stitchRep points.
+    FreeFullPattern(path);
+    path = Line(150, 0, 0);
+    fpTemp = nullptr;
+    interface->fullPattern = path;
+    ClearMCBuffer();
+    Resume();
+    ASSERT_EQ(WaitForBuffer(), 1);
+    Halt();
+    SendFortyNine();
+    interface->fullPattern = nullptr;
+    ASSERT_NE(fpTemp, nullptr);
+    EXPECT_FLOAT_EQ(fpTemp->x, 9300);  // the 94th point
+    EXPECT_EQ(StateValue(SimControl(*sim, "state"), "queue"), "94");
+}
+
+TEST_F(StreamingTest, AStalledHeadStopsTheRunAfterTenSeconds) {
+    path = Line(30, 0, 0);
+    SimControl(*sim, "stall on");
+    ASSERT_EQ(SendPoints(path), 1);
+    const int64_t start = MonotonicMs();
+    EXPECT_EQ(WaitForBuffer(), 0);
+    const int64_t waited = MonotonicMs() - start;
+    EXPECT_EQ(stops, 1);
+    EXPECT_GE(waited, 9000);
+}
+
+}  // namespace
