@@ -74,6 +74,18 @@ TEST(SimStitcher, SoloMachineTogglesStitchingAndRaisesTheNeedle) {
     EXPECT_EQ(NeedleSensor(line.fd), 1);
 }
 
+TEST(SimStitcher, NeedleArrivesOnlyAfterALongPressIsLetGo) {
+    // The host checks the needle after it lets the button go; a press longer
+    // than the needle's travel must still leave a 0 for it to see.
+    SimLine line({"--machine", "6"});
+    ASSERT_TRUE(line.ok()) << line.sim.error;
+    WriteBytes(line.fd, {0x49, 1});
+    usleep(450000);
+    EXPECT_EQ(NeedleSensor(line.fd), 0);
+    WriteBytes(line.fd, {0x49, 0});
+    EXPECT_TRUE(NeedleSeenToRise(line.fd, 2000));
+}
+
 TEST(SimStitcher, NeedleFailKeepsTheSensorFromConfirming) {
     SimLine line({"--machine", "3"});
     ASSERT_TRUE(line.ok()) << line.sim.error;

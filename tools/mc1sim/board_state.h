@@ -38,11 +38,12 @@ struct BoardParameters {
 
 // The stitcher behind the board: buttons, needle sensor and stitching.
 struct StitcherState {
-    int machine = 0;           // stitcher method 0..12
-    bool stitching = false;    // the stitcher is sewing (head moves make stitches)
-    bool buttons[3] = {};      // 0x48 stitch regulator, 0x49 needle up, 0x4A command
-    bool commandUsed = false;  // another button was pressed while the command button was held
-    bool needleUp = true;      // where the needle rests once it stops
+    int machine = 0;            // stitcher method 0..12
+    bool stitching = false;     // the stitcher is sewing (head moves make stitches)
+    bool buttons[3] = {};       // 0x48 stitch regulator, 0x49 needle up, 0x4A command
+    bool commandUsed = false;   // another button was pressed while the command button was held
+    bool needleRising = false;  // a needle-up press started the needle; it ends at the release
+    bool needleUp = true;       // where the needle rests once it stops
     int64_t needleMovingUntilUs = 0;  // the sensor reads 0 until then (needle travelling)
     uint8_t status = 1;               // method-0 status byte (1 ready, 0x21 handle bars)
     bool robotMode = true;            // method 1 handle bars in robot mode

@@ -37,6 +37,14 @@ void PutFloat(std::vector<uint8_t>& out, float value) {
     PutInt32(out, static_cast<int32_t>(bits));
 }
 
+// Rounds a position to the nearest whole thousandth, clamped to int32.
+int32_t ToInt32(double v) {
+    v = std::round(v);
+    if (v > 2147483647.0) return INT32_MAX;
+    if (v < -2147483648.0) return INT32_MIN;
+    return static_cast<int32_t>(v);
+}
+
 uint8_t ClampByte(int32_t v) {
     return static_cast<uint8_t>(v < 0 ? 0 : (v > 255 ? 255 : v));
 }
@@ -189,8 +197,8 @@ void Execute(Board& board, const uint8_t* frame, int length, int64_t nowUs,
             return;
         case 0x0F: {
             SimLog(board, "<- 0F GetXY");
-            int32_t x = static_cast<int32_t>(std::lround(board.x));
-            int32_t y = static_cast<int32_t>(std::lround(board.y));
+            int32_t x = ToInt32(board.x);
+            int32_t y = ToInt32(board.y);
             PutInt32(reply.bytes, x);
             PutInt32(reply.bytes, y);
             char text[64];

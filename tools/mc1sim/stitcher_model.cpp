@@ -1,5 +1,7 @@
 #include "stitcher_model.h"
 
+#include <algorithm>
+
 namespace {
 
 constexpr int kStitchRegulator = 0;
@@ -60,11 +62,20 @@ std::string ButtonChange(StitcherState& s, uint8_t button, uint8_t state, int64_
         return s.stitching ? "stitching on" : "stitching off";
     }
 
-    // Needle-up button.
-    if (!pressed || s.machine == 0 || s.machine == 12) return "";
+    // Needle-up button. The needle keeps travelling while the button is held
+    // and arrives a travel time after it is let go.
+    if (!pressed) {
+        if (s.needleRising)
+            s.needleMovingUntilUs = std::min(s.needleMovingUntilUs, nowUs + kNeedleTravelUs);
+        s.needleRising = false;
+        return "";
+    }
+    if (s.machine == 0 || s.machine == 12) return "";
     if (s.machine == 1 && !commandHeld && s.robotMode) return "";
     if (s.stitching) SetStitching(s, false);
     RaiseNeedle(s, nowUs);
+    s.needleRising = !s.needleFail;
+    if (s.needleRising) s.needleMovingUntilUs = nowUs + kNeedleHeldLimitUs;
     return s.needleFail ? "needle up failed" : "needle up";
 }
 
@@ -88,4 +99,5 @@ void SetMachine(StitcherState& s, int machine) {
     for (bool& b : s.buttons)
         b = false;
     s.commandUsed = false;
+    s.needleRising = false;
 }

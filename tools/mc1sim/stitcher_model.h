@@ -14,8 +14,9 @@
 
 #include "board_state.h"
 
-constexpr int64_t kNeedleTravelUs = 150000;  // needle-up press until the needle is up
-constexpr int64_t kNeedleReplyUs = 200000;   // method-0 needle-up command until its answer
+constexpr int64_t kNeedleTravelUs = 300000;          // needle travel, from the press or the release
+constexpr int64_t kNeedleHeldLimitUs = 10000000;     // a needle-up button never let go
+constexpr int64_t kNeedleReplyUs = kNeedleTravelUs;  // method-0 needle-up until its answer
 
 // Reads the needle sensor at real time nowUs: 1 needle up and at rest, 0 otherwise.
 int NeedleSensor(const StitcherState& stitcher, int64_t nowUs);
