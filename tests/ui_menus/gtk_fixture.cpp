@@ -1,5 +1,7 @@
 #include "gtk_fixture.h"
 
+#include <gtest/gtest.h>
+
 #include "app/screen_config.h"
 
 bool EnsureGtk() {
@@ -11,7 +13,7 @@ bool EnsureGtk() {
     return state == 1;
 }
 
-void DrainEvents() {
+void PumpEvents() {
     while (gtk_events_pending())
         gtk_main_iteration_do(FALSE);
 }
@@ -30,4 +32,107 @@ std::vector<std::string> MenuTexts(GtkWidget* menu) {
         texts.push_back(MenuItemText(GTK_WIDGET(l->data)));
     g_list_free(children);
     return texts;
+}
+
+GtkWidget* FindToplevel(const char* name) {
+    GtkWidget* found = nullptr;
+    GList* windows = gtk_window_list_toplevels();
+    for (GList* l = windows; l != nullptr && found == nullptr; l = l->next) {
+        GtkWidget* w = GTK_WIDGET(l->data);
+        if (g_strcmp0(gtk_widget_get_name(w), name) == 0 && gtk_widget_get_visible(w)) found = w;
+    }
+    g_list_free(windows);
+    return found;
+}
+
+namespace {
+
+GtkWidget* FindBelow(GtkWidget* root, const std::function<bool(GtkWidget*)>& match) {
+    if (root == nullptr) return nullptr;
+    if (match(root)) return root;
+    if (!GTK_IS_CONTAINER(root)) return nullptr;
+    GtkWidget* found = nullptr;
+    GList* children = gtk_container_get_children(GTK_CONTAINER(root));
+    for (GList* l = children; l != nullptr && found == nullptr; l = l->next)
+        found = FindBelow(GTK_WIDGET(l->data), match);
+    g_list_free(children);
+    return found;
+}
+
+gboolean ScriptTick(gpointer data) {
+    auto* script = static_cast<Script*>(data);
+    GtkWidget* window = FindToplevel(script->windowName.c_str());
+    if (window == nullptr || !gtk_widget_get_mapped(window)) {
+        if (script->next >= script->steps.size()) {
+            script->source = 0;
+            return FALSE;  // the window closed after the last step
+        }
+        return TRUE;  // not on the screen yet
+    }
+    if (script->next < script->steps.size()) {
+        script->steps[script->next++](window);
+        return TRUE;
+    }
+    if (++script->idleTicks > 100) {
+        ADD_FAILURE() << "window " << script->windowName << " still open after the script";
+        gtk_widget_destroy(window);
+        script->source = 0;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+}  // namespace
+
+GtkWidget* FindNamed(GtkWidget* root, const char* name) {
+    return FindBelow(root,
+                     [name](GtkWidget* w) { return g_strcmp0(gtk_widget_get_name(w), name) == 0; });
+}
+
+GtkWidget* FindButton(GtkWidget* root, const char* label) {
+    return FindBelow(root, [label](GtkWidget* w) {
+        return GTK_IS_BUTTON(w) && g_strcmp0(gtk_button_get_label(GTK_BUTTON(w)), label) == 0;
+    });
+}
+
+void StartScript(Script* script) {
+    script->next = 0;
+    script->idleTicks = 0;
+    script->source = g_timeout_add(30, ScriptTick, script);
+}
+
+void StopScript(Script* script) {
+    if (script->source != 0) g_source_remove(script->source);
+    script->source = 0;
+}
+
+void Click(GtkWidget* widget) {
+    ASSERT_NE(widget, nullptr);
+    ASSERT_TRUE(gtk_test_widget_click(widget, 1, GdkModifierType(0)));
+}
+
+bool XdotoolClick(GtkWidget* widget) {
+    if (widget == nullptr || widget->window == nullptr) return false;
+    int x = 0, y = 0;
+    gdk_window_get_origin(widget->window, &x, &y);
+    if (!gtk_widget_get_has_window(widget)) {
+        x += widget->allocation.x;
+        y += widget->allocation.y;
+    }
+    x += widget->allocation.width / 2;
+    y += widget->allocation.height / 2;
+    std::string xs = std::to_string(x), ys = std::to_string(y);
+    const char* argv[] = {"xdotool", "mousemove", xs.c_str(), ys.c_str(), "click", "1", nullptr};
+    gint status = -1;
+    gboolean ran = g_spawn_sync(nullptr, const_cast<char**>(argv), nullptr, G_SPAWN_SEARCH_PATH,
+                                nullptr, nullptr, nullptr, nullptr, &status, nullptr);
+    return ran && status == 0;
+}
+
+bool SaveScreenshot(const std::string& path) {
+    const char* argv[] = {"import", "-window", "root", path.c_str(), nullptr};
+    gint status = -1;
+    gboolean ran = g_spawn_sync(nullptr, const_cast<char**>(argv), nullptr, G_SPAWN_SEARCH_PATH,
+                                nullptr, nullptr, nullptr, nullptr, &status, nullptr);
+    return ran && status == 0;
 }

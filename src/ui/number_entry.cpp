@@ -1,0 +1,189 @@
+// The number pad. See number_entry.h.
+#include "ui/number_entry.h"
+
+#include <gtk/gtk.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+#include "app/application_state.h"
+#include "app/log.h"
+#include "app/screen_config.h"
+#include "app/ui_hooks.h"
+#include "ui/widget_helpers.h"
+
+namespace {
+
+constexpr int kKeySize = 35;      // pixels
+constexpr int kEntryWidth = 150;  // pixels
+constexpr int kEntryHeight = 25;  // pixels
+constexpr double kFullTurn = 360.0;
+
+int (*boxOriginSource)(int axis, double* origin) = nullptr;
+
+// One open pad; the key handlers get it as their data.
+struct NumberPad {
+    GtkWidget* entry = nullptr;
+    int eraseText = 1;  // 1 until the first key press, which replaces the shown value
+};
+
+// The number at the start of text (as the C library reads it; locale-free),
+// 0 for none, and 0 for anything that is not a finite number.
+double TextNumber(const char* text) {
+    if (text == nullptr) return 0.0;
+    double value = g_ascii_strtod(text, nullptr);
+    return std::isfinite(value) ? value : 0.0;
+}
+
+int DecimalsTyped(const std::string& text) {
+    size_t point = text.find('.');
+    return point == std::string::npos ? 0 : static_cast<int>(text.size() - point - 1);
+}
+
+void OnNumberClicked(GtkWidget* key, gpointer data) {
+    auto* pad = static_cast<NumberPad*>(data);
+    const char* label = gtk_button_get_label(GTK_BUTTON(key));
+    if (label == nullptr) return;
+    std::string text =
+        NumberPadKey(gtk_entry_get_text(GTK_ENTRY(pad->entry)), label, pad->eraseText != 0);
+    pad->eraseText = 0;
+    gtk_entry_set_text(GTK_ENTRY(pad->entry), text.c_str());
+    gtk_editable_set_position(GTK_EDITABLE(pad->entry), -1);
+}
+
+GtkWidget* NewPadKey(const char* label, NumberPad* pad) {
+    GtkWidget* button = gtk_button_new_with_label(label);
+    gtk_widget_set_size_request(button, kKeySize, kKeySize);
+    gtk_button_set_focus_on_click(GTK_BUTTON(button), FALSE);
+    g_signal_connect(button, "clicked", G_CALLBACK(OnNumberClicked), pad);
+    return button;
+}
+
+// Builds the content of the dialog: the entry over the keys, centred, and the
+// "Counterclockwise" box in angle mode (returned, else null).
+GtkWidget* BuildPad(GtkWidget* dialog, NumberPad* pad, const char* text, bool decimals,
+                    bool angle) {
+    GtkWidget* content = gtk_dialog_get_content_area(GTK_DIALOG(dialog));
+    GtkWidget* table = gtk_table_new(5, 3, FALSE);
+    pad->entry = gtk_entry_new();
+    gtk_widget_set_name(pad->entry, "NumberEntryText");
+    gtk_entry_set_max_length(GTK_ENTRY(pad->entry), kNumberEntryMaxLength);
+    gtk_entry_set_text(GTK_ENTRY(pad->entry), text != nullptr ? text : "");
+    gtk_entry_set_alignment(GTK_ENTRY(pad->entry), 1.0f);
+    gtk_editable_set_editable(GTK_EDITABLE(pad->entry), FALSE);  // typed on the keys only
+    gtk_widget_set_size_request(pad->entry, kEntryWidth, kEntryHeight);
+    gtk_table_attach(GTK_TABLE(table), pad->entry, 0, 3, 0, 1, GTK_FILL, GTK_FILL, 0, 2);
+
+    static const char* const kLabels[12] = {"1", "2", "3", "4",  "5", "6",
+                                            "7", "8", "9", "<-", "0", "."};
+    for (int k = 0; k < 12; ++k) {
+        if (k == 11 && !decimals) continue;
+        int column = k % 3, row = k / 3 + 1;
+        gtk_table_attach(GTK_TABLE(table), NewPadKey(kLabels[k], pad), column, column + 1, row,
+                         row + 1, GTK_EXPAND, GTK_EXPAND, 0, 0);
+    }
+    GtkWidget* centred = gtk_hbox_new(FALSE, 0);
+    gtk_box_pack_start(GTK_BOX(centred), table, TRUE, FALSE, 0);
+    gtk_box_pack_start(GTK_BOX(content), centred, TRUE, FALSE, 0);
+
+    if (!angle) return nullptr;
+    GtkWidget* counterclockwise = gtk_check_button_new_with_label("Counterclockwise");
+    GtkWidget* row = gtk_hbox_new(FALSE, 0);
+    gtk_box_pack_start(GTK_BOX(row), counterclockwise, TRUE, FALSE, 0);
+    gtk_box_pack_start(GTK_BOX(content), row, FALSE, FALSE, 0);
+    return counterclockwise;
+}
+
+gboolean OnNumberEntryClicked(GtkWidget* entry, GdkEvent* event, gpointer linked) {
+    return OnEntryClicked(entry, event, static_cast<GtkWidget*>(linked));
+}
+
+}  // namespace
+
+std::string NumberPadKey(const std::string& text, const std::string& key, bool erase) {
+    std::string result = erase ? std::string() : text;
+    if (key == ".") {
+        if (result.find('.') == std::string::npos) result += '.';
+    } else if (key == "<-") {
+        if (!result.empty()) result.pop_back();
+    } else if (key.size() == 1 && key[0] >= '0' && key[0] <= '9') {
+        result += key[0];
+    }
+    // At most three decimals. Counted on the text: the product of the value
+    // and 1000 is not exact in binary (1.001 * 1000 is 1000.999...), so a test
+    // on it would refuse valid entries.
+    if (DecimalsTyped(result) > kNumberEntryDecimals) {
+        Log("Value > 0: %f\n", TextNumber(result.c_str()));
+        result.pop_back();
+    }
+    if (static_cast<int>(result.size()) > kNumberEntryMaxLength)
+        result.resize(kNumberEntryMaxLength);
+    return result;
+}
+
+double GtkNumberEntry(const char* text, int decimalAllowed, int angleMode) {
+    double result = TextNumber(text);
+    NumberPad pad;
+    pad.eraseText = 1;
+
+    GtkWindow* parent = interface != nullptr && interface->window != nullptr
+                            ? GTK_WINDOW(interface->window)
+                            : nullptr;
+    GtkWidget* dialog = gtk_dialog_new_with_buttons(
+        "ENTER NUMBER", parent, GtkDialogFlags(GTK_DIALOG_MODAL | GTK_DIALOG_DESTROY_WITH_PARENT),
+        GTK_STOCK_OK, GTK_RESPONSE_OK, GTK_STOCK_CANCEL, GTK_RESPONSE_CANCEL, nullptr);
+    gtk_widget_set_name(dialog, "NumberEntry");
+    gtk_window_set_decorated(GTK_WINDOW(dialog), FALSE);
+    gtk_widget_set_size_request(dialog, number_entry_width, number_entry_height);
+    gtk_window_move(GTK_WINDOW(dialog), screen_width / 2 - number_entry_width / 2,
+                    screen_height / 2 - number_entry_height / 2);
+    g_signal_connect(dialog, "expose-event", G_CALLBACK(CursorExpose), nullptr);
+    g_signal_connect_after(dialog, "expose-event", G_CALLBACK(DrawFrame), nullptr);
+    GtkWidget* counterclockwise = BuildPad(dialog, &pad, text, decimalAllowed != 0, angleMode != 0);
+    gtk_widget_show_all(dialog);
+
+    int response = gtk_dialog_run(GTK_DIALOG(dialog));
+    if (response == GTK_RESPONSE_OK) {
+        double value = TextNumber(gtk_entry_get_text(GTK_ENTRY(pad.entry)));
+        if (angleMode) {
+            value = std::min(value, kFullTurn);
+            bool ccw = gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(counterclockwise));
+            result = ccw ? kFullTurn - value : value;
+        } else {
+            result = value;
+        }
+    }
+    // A response of "window gone" (GTK_RESPONSE_NONE) means the dialog was
+    // destroyed from outside; anything else still owns it.
+    if (response != GTK_RESPONSE_NONE) gtk_widget_destroy(dialog);
+    if (interface != nullptr && interface->drawingArea != nullptr)
+        gtk_widget_queue_draw(interface->drawingArea);
+    return result;
+}
+
+int OnEntryClicked(GtkWidget* entry, GdkEvent*, GtkWidget* linked) {
+    double value = NumberEntry(gtk_entry_get_text(GTK_ENTRY(entry)), 1, 0);
+    char text[64];
+    g_ascii_formatd(text, sizeof text, "%0.3f", value);
+    Log("NumberEntry returned: %s\n", text);
+    gtk_entry_set_text(GTK_ENTRY(entry), text);
+    if (linked != nullptr) {
+        int axis = GPOINTER_TO_INT(g_object_get_data(G_OBJECT(linked), "linked-axis"));
+        double origin = 0.0;
+        if (boxOriginSource == nullptr || boxOriginSource(axis, &origin) == 0) origin = 0.0;
+        g_ascii_formatd(text, sizeof text, "%0.3f", origin + value);
+        gtk_entry_set_text(GTK_ENTRY(linked), text);
+    }
+    return FALSE;
+}
+
+void LinkNumberEntry(GtkWidget* entry, GtkWidget* linked, int axis) {
+    if (linked != nullptr)
+        g_object_set_data(G_OBJECT(linked), "linked-axis", GINT_TO_POINTER(axis == 1 ? 1 : 0));
+    g_signal_connect(entry, "button-release-event", G_CALLBACK(OnNumberEntryClicked), linked);
+}
+
+void SetBoxOriginSource(int (*source)(int axis, double* origin)) {
+    boxOriginSource = source;
+}

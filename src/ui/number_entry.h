@@ -1,0 +1,45 @@
+// The number pad: a modal dialog "ENTER NUMBER" with the number in an entry,
+// keys 0-9, "<-" and (when decimals are allowed) ".", and in angle mode a
+// "Counterclockwise" box. Every number the quilter types (sizes, positions,
+// angles, machine settings) is entered here.
+#pragma once
+
+#include <string>
+
+typedef struct _GtkWidget GtkWidget;
+typedef union _GdkEvent GdkEvent;
+
+// Most characters the pad's text holds.
+constexpr int kNumberEntryMaxLength = 127;
+// Most digits typed after the decimal point.
+constexpr int kNumberEntryDecimals = 3;
+
+// Shows the pad with text as the value shown (the first key replaces it) and
+// runs it modally. Returns the number entered with OK; in angle mode at most
+// 360, and 360 minus it when "Counterclockwise" is ticked. Returns the number
+// of text (0 when it holds none) with Cancel. Start-up installs it as the
+// user-interface seam's numberEntry.
+double GtkNumberEntry(const char* text, int decimalAllowed, int angleMode);
+
+// The pad's editing rule for one key ("0"-"9", "." or "<-") applied to text:
+// the first key after opening (erase set) starts from an empty text; "." only
+// once; "<-" removes the last character; a fourth decimal or a character past
+// the length limit is refused (and logged). Returns the new text, which
+// the pad's key handler shows.
+std::string NumberPadKey(const std::string& text, const std::string& key, bool erase);
+
+// "button-release-event" handler of a numeric entry (the pattern properties
+// dialog): opens the number pad (through the user-interface seam) on the
+// entry's text and shows the result as "%0.3f". When the entry was linked to
+// another one with LinkNumberEntry, that one shows the current pattern box's
+// origin in the linked axis plus the value. Returns FALSE (event not handled).
+int OnEntryClicked(GtkWidget* entry, GdkEvent* event, GtkWidget* linked);
+
+// Connects OnEntryClicked to entry; linked (or null) follows it in the axis
+// (0 x, 1 y).
+void LinkNumberEntry(GtkWidget* entry, GtkWidget* linked, int axis);
+
+// Where OnEntryClicked reads the origin of the current pattern box: the layout
+// module installs a function that returns 1 and fills origin (inches) for the
+// axis, or 0 when there is no current box. Without one the origin is 0.
+void SetBoxOriginSource(int (*source)(int axis, double* origin));
