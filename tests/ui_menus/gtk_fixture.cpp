@@ -1,12 +1,49 @@
 #include "gtk_fixture.h"
 
 #include <gtest/gtest.h>
+#include <poll.h>
+#include <unistd.h>
+
+#include <cstdlib>
 
 #include "app/screen_config.h"
+
+namespace {
+
+// These tests move the pointer and look at the screen, so windows of other
+// test programs running at the same time on the shared display would take
+// their clicks. Each test process therefore starts its own X server; it ends
+// by itself (-terminate) when this process disconnects. Without Xvfb the
+// display given in DISPLAY is used.
+void StartPrivateDisplay() {
+    int fds[2];
+    if (pipe(fds) != 0) return;
+    std::string fd = std::to_string(fds[1]);
+    const char* argv[] = {"Xvfb",        "-displayfd", fd.c_str(), "-screen",    "0",
+                          "1024x768x24", "-nolisten",  "tcp",      "-terminate", nullptr};
+    gboolean started =
+        g_spawn_async(nullptr, const_cast<char**>(argv), nullptr,
+                      GSpawnFlags(G_SPAWN_SEARCH_PATH | G_SPAWN_LEAVE_DESCRIPTORS_OPEN |
+                                  G_SPAWN_STDOUT_TO_DEV_NULL | G_SPAWN_STDERR_TO_DEV_NULL),
+                      nullptr, nullptr, nullptr, nullptr);
+    close(fds[1]);
+    std::string number;
+    pollfd ready = {fds[0], POLLIN, 0};
+    while (started && poll(&ready, 1, 10000) == 1) {
+        char c = 0;
+        if (read(fds[0], &c, 1) != 1 || c == '\n') break;
+        number += c;
+    }
+    close(fds[0]);
+    if (!number.empty()) setenv("DISPLAY", (":" + number).c_str(), 1);
+}
+
+}  // namespace
 
 bool EnsureGtk() {
     static int state = -1;
     if (state < 0) {
+        StartPrivateDisplay();
         state = gtk_init_check(nullptr, nullptr) ? 1 : 0;
         ParseConfigFile("/nonexistent/screen.conf");  // the built-in 320 x 240 sizes
     }
@@ -109,6 +146,10 @@ void StopScript(Script* script) {
 void Click(GtkWidget* widget) {
     ASSERT_NE(widget, nullptr);
     ASSERT_TRUE(gtk_test_widget_click(widget, 1, GdkModifierType(0)));
+    // The press and release travel through the X server: wait until they are
+    // back in the queue, then handle them, so the next step sees their effect.
+    gdk_display_sync(gdk_display_get_default());
+    PumpEvents();
 }
 
 bool XdotoolClick(GtkWidget* widget) {
@@ -126,13 +167,7 @@ bool XdotoolClick(GtkWidget* widget) {
     gint status = -1;
     gboolean ran = g_spawn_sync(nullptr, const_cast<char**>(argv), nullptr, G_SPAWN_SEARCH_PATH,
                                 nullptr, nullptr, nullptr, nullptr, &status, nullptr);
-    return ran && status == 0;
-}
-
-bool SaveScreenshot(const std::string& path) {
-    const char* argv[] = {"import", "-window", "root", path.c_str(), nullptr};
-    gint status = -1;
-    gboolean ran = g_spawn_sync(nullptr, const_cast<char**>(argv), nullptr, G_SPAWN_SEARCH_PATH,
-                                nullptr, nullptr, nullptr, nullptr, &status, nullptr);
+    gdk_display_sync(gdk_display_get_default());
+    PumpEvents();
     return ran && status == 0;
 }

@@ -51,7 +51,3 @@ void Click(GtkWidget* widget);
 // Clicks at the widget's centre with xdotool (the real pointer), and waits for
 // xdotool to finish. Returns false when xdotool could not run.
 bool XdotoolClick(GtkWidget* widget);
-
-// Saves the whole X screen as a PNG file (ImageMagick "import"); returns false
-// when it could not.
-bool SaveScreenshot(const std::string& path);
