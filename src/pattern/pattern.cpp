@@ -14,6 +14,7 @@
 #include "app/application_state.h"
 #include "app/log.h"
 #include "app/safe_write.h"
+#include "app/screen_config.h"
 #include "app/system_paths.h"
 #include "app/usb_drive.h"
 #include "pattern/pattern_image.h"
@@ -69,19 +70,21 @@ void SetPatternViewHooks(const PatternViewHooks& hooks) {
 }
 
 float PatternViewScale() {
-    return viewHooks.viewScale ? viewHooks.viewScale() : 0.001f;
+    if (viewHooks.viewScale) return viewHooks.viewScale();
+    return interface ? interface->viewScale : 0.001f;
 }
 int PatternSelectedSlot() {
     return viewHooks.selectedPatternSlot ? viewHooks.selectedPatternSlot() : -1;
 }
 int PatternHighlightIndex() {
-    return viewHooks.highlightIndex ? viewHooks.highlightIndex() : -1;
+    if (viewHooks.highlightIndex) return viewHooks.highlightIndex();
+    return interface ? interface->highlightIndex : -1;
 }
 int PatternPreviewWidth() {
-    return viewHooks.previewWidth ? viewHooks.previewWidth() : 140;
+    return pattern_preview_width > 0 ? pattern_preview_width : 140;
 }
 int PatternPreviewHeight() {
-    return viewHooks.previewHeight ? viewHooks.previewHeight() : 80;
+    return pattern_preview_height > 0 ? pattern_preview_height : 80;
 }
 
 // ---------------------------------------------------------------------------

@@ -111,14 +111,13 @@ struct PatternViewHooks {
     float (*viewScale)() = nullptr;          // inches per pixel of the layout view; 0.001
     int (*selectedPatternSlot)() = nullptr;  // slot of the selected placement's pattern; -1
     int (*highlightIndex)() = nullptr;       // entity number drawn in red, from 1; -1 (none)
-    int (*previewWidth)() = nullptr;         // thumbnail width in pixels; 140
-    int (*previewHeight)() = nullptr;        // thumbnail height in pixels; 80
     void (*clearHull)() = nullptr;           // forgets the autoscale outline; nothing
 };
 
 // Installs the hooks (a copy is kept); pass {} to go back to the defaults.
 void SetPatternViewHooks(const PatternViewHooks& hooks);
-// The current values through the hooks (defaults when a hook is empty).
+// The current values through the hooks (defaults when a hook is empty), and the
+// thumbnail size of the screen settings (140 x 80 before they are read).
 float PatternViewScale();
 int PatternSelectedSlot();
 int PatternHighlightIndex();

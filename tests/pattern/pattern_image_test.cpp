@@ -1,0 +1,259 @@
+// Rasterising patterns: the pixel rules of lines and points, pen lifting,
+// near-point skipping, entity highlighting and the images held by patterns.
+#include <gdk-pixbuf/gdk-pixbuf.h>
+#include <gtest/gtest.h>
+
+#include <set>
+#include <string>
+#include <utility>
+
+#include "pattern/pattern.h"
+#include "pattern/pattern_image.h"
+#include "pattern/pattern_transform.h"
+
+namespace {
+
+struct Rgba {
+    int r, g, b, a;
+    bool operator==(const Rgba&) const = default;
+};
+
+Rgba PixelAt(GdkPixbuf* image, int x, int y) {
+    const guchar* p = gdk_pixbuf_get_pixels(image) + y * gdk_pixbuf_get_rowstride(image) + x * 4;
+    return {p[0], p[1], p[2], p[3]};
+}
+
+const Rgba kClear{255, 255, 255, 0};
+const Rgba kBlack{0, 0, 0, 255};
+const Rgba kRed{255, 0, 0, 255};
+
+// The pixels that are not transparent.
+std::set<std::pair<int, int>> Drawn(GdkPixbuf* image) {
+    std::set<std::pair<int, int>> drawn;
+    for (int y = 0; y < gdk_pixbuf_get_height(image); y++)
+        for (int x = 0; x < gdk_pixbuf_get_width(image); x++)
+            if (PixelAt(image, x, y).a != 0) drawn.insert({x, y});
+    return drawn;
+}
+
+struct Image {
+    explicit Image(GdkPixbuf* p) : pixbuf(p) {}
+    ~Image() {
+        if (pixbuf) g_object_unref(pixbuf);
+    }
+    GdkPixbuf* pixbuf;
+};
+
+Pattern FromLines(std::initializer_list<const char*> lines) {
+    Pattern p;
+    for (const char* line : lines)
+        addData(&p, line, 1);
+    UpdatePatternSize(&p);
+    return p;
+}
+
+TEST(PatternImage, NewImagesAreOneLargerAndTransparentWhite) {
+    Image image(NewPixbuf(9, 4));
+    ASSERT_TRUE(image.pixbuf);
+    EXPECT_EQ(gdk_pixbuf_get_width(image.pixbuf), 10);
+    EXPECT_EQ(gdk_pixbuf_get_height(image.pixbuf), 5);
+    EXPECT_EQ(gdk_pixbuf_get_n_channels(image.pixbuf), 4);
+    EXPECT_EQ(PixelAt(image.pixbuf, 0, 0), kClear);
+    EXPECT_EQ(PixelAt(image.pixbuf, 9, 4), kClear);
+    EXPECT_TRUE(Drawn(image.pixbuf).empty());
+    EXPECT_EQ(NewPixbuf(-1, 3), nullptr);
+    EXPECT_EQ(NewPixbuf(100000, 100000), nullptr);  // refused, not attempted
+}
+
+TEST(PatternImage, SizedFromThePatternAndTheScale) {
+    Pattern p = FromLines({"p X0 Y0", "p X2.5 Y1.0"});
+    Image image(CreatePixbufFromPattern(&p, 0.1f));
+    ASSERT_TRUE(image.pixbuf);
+    EXPECT_EQ(gdk_pixbuf_get_width(image.pixbuf), 26);
+    EXPECT_EQ(gdk_pixbuf_get_height(image.pixbuf), 11);
+    EXPECT_EQ(CreatePixbufFromPattern(&p, 0.0f), nullptr);
+    EXPECT_EQ(CreatePixbufFromPattern(&p, 0.00001f), nullptr);  // 250,000 pixels wide
+}
+
+TEST(DrawPixel, WritesInsideRgbaImagesOnly) {
+    Image image(NewPixbuf(3, 3));
+    DrawPixel(image.pixbuf, 1, 2, 10, 20, 30, 40);
+    EXPECT_EQ(PixelAt(image.pixbuf, 1, 2), (Rgba{10, 20, 30, 40}));
+    DrawPixel(image.pixbuf, -1, 0, 0, 0, 0, 255);
+    DrawPixel(image.pixbuf, 4, 0, 0, 0, 0, 255);
+    DrawPixel(image.pixbuf, 0, 4, 0, 0, 0, 255);
+    EXPECT_EQ(Drawn(image.pixbuf).size(), 1u);
+
+    Image rgb(gdk_pixbuf_new(GDK_COLORSPACE_RGB, FALSE, 8, 4, 4));
+    gdk_pixbuf_fill(rgb.pixbuf, 0xFFFFFFFFu);
+    DrawPixel(rgb.pixbuf, 0, 0, 0, 0, 0, 255);
+    EXPECT_EQ(gdk_pixbuf_get_pixels(rgb.pixbuf)[0], 255);
+}
+
+TEST(DrawLine, FlatLinesStepAlongXAndLeaveOutTheLargerEnd) {
+    Image image(NewPixbuf(20, 20));
+    DrawLine(image.pixbuf, 10, 3, 2, 7, 0, 0, 0, 255);
+    // m = -0.5, k = 8: x = 2..9, y = int(8 - x / 2).
+    std::set<std::pair<int, int>> expected;
+    for (int x = 2; x < 10; x++)
+        expected.insert({x, static_cast<int>(8.0f - 0.5f * x)});
+    EXPECT_EQ(Drawn(image.pixbuf), expected);
+}
+
+TEST(DrawLine, SteepAndVerticalLinesStepAlongY) {
+    Image image(NewPixbuf(20, 20));
+    DrawLine(image.pixbuf, 4, 1, 4, 6, 0, 0, 0, 255);
+    std::set<std::pair<int, int>> expected;
+    for (int y = 1; y < 6; y++)
+        expected.insert({4, y});
+    EXPECT_EQ(Drawn(image.pixbuf), expected);
+
+    Image steep(NewPixbuf(20, 20));
+    DrawLine(steep.pixbuf, 0, 0, 3, 9, 0, 0, 0, 255);
+    // m = 3: x = int(y / 3) for y = 0..8.
+    expected.clear();
+    for (int y = 0; y < 9; y++)
+        expected.insert({static_cast<int>(y / 3.0f), y});
+    EXPECT_EQ(Drawn(steep.pixbuf), expected);
+
+    Image dot(NewPixbuf(5, 5));
+    DrawLine(dot.pixbuf, 2, 2, 2, 2, 0, 0, 0, 255);
+    EXPECT_TRUE(Drawn(dot.pixbuf).empty());
+}
+
+TEST(DrawLine, SkipsPixelsOutsideTheImage) {
+    Image image(NewPixbuf(9, 9));
+    DrawLine(image.pixbuf, -5, 2, 1000000, 2, 0, 0, 0, 255);
+    auto drawn = Drawn(image.pixbuf);
+    EXPECT_EQ(drawn.size(), 10u);
+    EXPECT_TRUE(drawn.count({0, 2}));
+    EXPECT_TRUE(drawn.count({9, 2}));
+}
+
+TEST(DrawPattern, StopsLiftThePenAndNearPointsAreSkipped) {
+    Pattern p = FromLines({"p X0 Y0", "p X1 Y0", "p X1.04 Y0.02", "c s", "p X1 Y1", "p X0 Y1"});
+    Image image(NewPixbuf(10, 10));
+    int remembered = DrawPattern(image.pixbuf, &p, 0, 0, 0.1f, -1);
+    // Point 3 lies within 0.05 inch of point 2: neither drawn nor remembered.
+    EXPECT_EQ(remembered, 4);
+    auto drawn = Drawn(image.pixbuf);
+    std::set<std::pair<int, int>> expected;
+    for (int x = 0; x < 10; x++)
+        expected.insert({x, 0});  // (0,0) to (1,0)
+    for (int x = 0; x < 10; x++)
+        expected.insert({x, 10});  // (1,1) to (0,1)
+    EXPECT_EQ(drawn, expected);    // no line down the right side: the pen was lifted
+    EXPECT_EQ(PixelAt(image.pixbuf, 3, 0), kBlack);
+}
+
+TEST(DrawPattern, PointsOutsideTheImageLiftThePen) {
+    Pattern p = FromLines({"p X0 Y0", "p X0.5 Y0", "p X5 Y0", "p X0.5 Y0.5", "p X0 Y0.5"});
+    Image image(NewPixbuf(9, 9));  // 10 x 10 pixels at 0.1: up to x = 0.99
+    int remembered = DrawPattern(image.pixbuf, &p, 0, 0, 0.1f, -1);
+    EXPECT_EQ(remembered, 4);
+    auto drawn = Drawn(image.pixbuf);
+    EXPECT_TRUE(drawn.count({2, 0}));
+    EXPECT_FALSE(drawn.count({5, 2}));  // nothing from (0.5, 0) toward the far point
+    EXPECT_TRUE(drawn.count({2, 5}));   // (0.5, 0.5) started anew, then joined to (0, 0.5)
+}
+
+TEST(DrawPattern, OffsetAndMinimumShiftThePath) {
+    Pattern p = FromLines({"p X2 Y3", "p X2.5 Y3"});
+    Image image(NewPixbuf(20, 20));
+    DrawPattern(image.pixbuf, &p, 0.5f, 0.25f, 0.125f, -1);
+    auto drawn = Drawn(image.pixbuf);
+    ASSERT_FALSE(drawn.empty());
+    EXPECT_EQ(*drawn.begin(), std::make_pair(4, 2));
+}
+
+TEST(DrawPattern, HighlightsTheChosenEntityInRed) {
+    Pattern p = FromLines({"c e s", "p X0 Y0", "p X1 Y0", "c e e", "c s", "c e s", "p X0 Y0.5",
+                           "p X1 Y0.5", "c e e", "p X1 Y1"});
+    Image image(NewPixbuf(10, 10));
+    DrawPattern(image.pixbuf, &p, 0, 0, 0.1f, 2);
+    EXPECT_EQ(PixelAt(image.pixbuf, 4, 0), kBlack);
+    EXPECT_EQ(PixelAt(image.pixbuf, 4, 5), kRed);
+    // After the entity's end the lines are black again.
+    EXPECT_EQ(PixelAt(image.pixbuf, 10, 7), kBlack);
+
+    DrawPattern(image.pixbuf, &p, 0, 0, 0.1f, -1);
+    EXPECT_EQ(PixelAt(image.pixbuf, 4, 5), kBlack);
+}
+
+TEST(DrawPattern, ClearsWhatWasDrawnBefore) {
+    Pattern p = FromLines({"p X0 Y0", "p X0 Y0.5"});
+    Image image(NewPixbuf(10, 10));
+    DrawPixel(image.pixbuf, 8, 8, 0, 0, 0, 255);
+    DrawPattern(image.pixbuf, &p, 0, 0, 0.1f, -1);
+    EXPECT_EQ(PixelAt(image.pixbuf, 8, 8), kClear);
+    EXPECT_EQ(PixelAt(image.pixbuf, 0, 2), kBlack);
+}
+
+TEST(Thumbnail, FitsThePatternAndKeepsTheFarEdges) {
+    // 2 x 1 inches into 40 x 40: 0.05 inch per pixel, the far edge at pixel 40.
+    Pattern p = FromLines({"p X0 Y0", "p X2 Y0", "p X2 Y1", "p X0 Y1", "p X0 Y0"});
+    Image image(RenderPatternThumbnail(&p, 40, 40));
+    ASSERT_TRUE(image.pixbuf);
+    EXPECT_EQ(gdk_pixbuf_get_width(image.pixbuf), 40);
+    EXPECT_EQ(gdk_pixbuf_get_height(image.pixbuf), 40);
+    EXPECT_EQ(PixelAt(image.pixbuf, 20, 0), kBlack);   // top edge
+    EXPECT_EQ(PixelAt(image.pixbuf, 39, 10), kClear);  // right edge lies at pixel 40
+    EXPECT_EQ(PixelAt(image.pixbuf, 20, 20), kBlack);  // bottom edge at y = 1 inch
+    EXPECT_EQ(PixelAt(image.pixbuf, 0, 10), kBlack);   // left edge
+    EXPECT_EQ(PixelAt(image.pixbuf, 20, 30), kClear);
+}
+
+float testScale = 0.1f;
+int testSelected = -1;
+int testHighlight = -1;
+
+struct PatternImageHooks : ::testing::Test {
+    void SetUp() override {
+        PatternViewHooks hooks;
+        hooks.viewScale = [] { return testScale; };
+        hooks.selectedPatternSlot = [] { return testSelected; };
+        hooks.highlightIndex = [] { return testHighlight; };
+        SetPatternViewHooks(hooks);
+    }
+    void TearDown() override {
+        SetPatternViewHooks({});
+        ClearPatternList();
+    }
+};
+
+TEST_F(PatternImageHooks, RefreshRedrawsEveryPatternAtTheViewScale) {
+    for (int i = 0; i < 2; i++) {
+        auto p = std::make_unique<Pattern>(
+            FromLines({"c e s", "p X0 Y0", "p X1 Y0", "c e e", "p X1 Y0.5"}));
+        ASSERT_EQ(AddPatternToList(i * 3, std::move(p)), 1);
+    }
+    testScale = 0.05f;
+    testSelected = 3;
+    testHighlight = 1;
+    RefreshPatternPix();
+    GdkPixbuf* first = GetPattern(0)->pixbuf.get();
+    GdkPixbuf* selected = GetPattern(3)->pixbuf.get();
+    ASSERT_TRUE(first && selected);
+    EXPECT_EQ(gdk_pixbuf_get_width(first), 21);
+    EXPECT_EQ(gdk_pixbuf_get_height(first), 11);
+    EXPECT_EQ(PixelAt(first, 10, 0), kBlack);
+    EXPECT_EQ(PixelAt(selected, 10, 0), kRed);
+}
+
+TEST_F(PatternImageHooks, MirrorRedrawsAnExistingImage) {
+    auto p = std::make_unique<Pattern>(FromLines({"p X0 Y0", "p X1 Y0", "p X1 Y0.5"}));
+    testScale = 0.1f;
+    testHighlight = -1;
+    p->pixbuf.reset(CreatePixbufFromPattern(p.get(), testScale));
+    DrawPattern(p->pixbuf.get(), p.get(), 0, 0, testScale, -1);
+    EXPECT_EQ(PixelAt(p->pixbuf.get(), 10, 2), kBlack);
+    mirrorPattern(p.get(), 1, 0);  // the vertical stroke moves to the left side
+    EXPECT_EQ(PixelAt(p->pixbuf.get(), 0, 2), kBlack);
+    EXPECT_EQ(PixelAt(p->pixbuf.get(), 10, 2), kClear);
+
+    Pattern copy = *p;  // a copy owns its own image
+    EXPECT_NE(copy.pixbuf.get(), p->pixbuf.get());
+    EXPECT_EQ(PixelAt(copy.pixbuf.get(), 0, 2), kBlack);
+}
+
+}  // namespace

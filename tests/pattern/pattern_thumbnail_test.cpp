@@ -1,0 +1,184 @@
+// Thumbnails of pattern files: the cache (hit, stale size, older than the
+// pattern, shared name) and the failure message.
+#include <gdk-pixbuf/gdk-pixbuf.h>
+#include <gtest/gtest.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <string>
+
+#include "app/ui_hooks.h"
+#include "pattern/pattern_image.h"
+#include "pattern/pattern_thumbnail.h"
+#include "support/temp_dir.h"
+
+namespace {
+
+std::string lastMessage;
+int RecordMessage(int, int, const char* text) {
+    lastMessage = text;
+    return kResponseOk;
+}
+
+struct ThumbnailTest : ::testing::Test {
+    void SetUp() override {
+        UserInterfaceHooks hooks;
+        hooks.showMessage = RecordMessage;
+        SetUserInterfaceHooks(hooks);
+        lastMessage.clear();
+        folder = dir.File("thumbnails/");
+    }
+    void TearDown() override { SetUserInterfaceHooks({}); }
+
+    std::string Pattern(const std::string& name, const std::string& text) {
+        std::string path = dir.File(name);
+        std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+        EXPECT_TRUE(WriteFileText(path, text));
+        return path;
+    }
+
+    // Sets a file's modification time, seconds after an arbitrary epoch.
+    static void SetTime(const std::string& path, long seconds) {
+        struct timespec times[2] = {{seconds, 0}, {seconds, 0}};
+        ASSERT_EQ(utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
+    }
+
+    static int Alpha(GdkPixbuf* image, int x, int y) {
+        return gdk_pixbuf_get_pixels(image)[y * gdk_pixbuf_get_rowstride(image) + x * 4 + 3];
+    }
+
+    TempDir dir;
+    std::string folder;
+};
+
+const char* kLine = "p X0.000 Y0.000\np X4.000 Y0.000\n";    // along the top row
+const char* kColumn = "p X0.000 Y0.000\np X0.000 Y4.000\n";  // down the left column
+
+TEST(ThumbnailPathTest, FileNameWithPngInTheThumbnailFolder) {
+    EXPECT_EQ(ThumbnailPath("./thumbnails/", "./patterns/Feathers/swirl.qcc"),
+              "./thumbnails/swirl.png");
+    EXPECT_EQ(ThumbnailPath("./thumbnails/", "/media/usb/a.b.qcc"), "./thumbnails/a.b.png");
+    EXPECT_EQ(ThumbnailPath("t/", "noext"), "t/noext.png");
+}
+
+TEST_F(ThumbnailTest, DrawsTheFileAndCachesIt) {
+    std::string path = Pattern("line.qcc", kLine);
+    GdkPixbuf* image = GetPatternThumbnail(path.c_str(), folder.c_str(), 40, 20);
+    ASSERT_TRUE(image);
+    EXPECT_EQ(gdk_pixbuf_get_width(image), 40);
+    EXPECT_EQ(gdk_pixbuf_get_height(image), 20);
+    EXPECT_EQ(Alpha(image, 20, 0), 255);
+    EXPECT_EQ(Alpha(image, 20, 10), 0);
+    g_object_unref(image);
+    EXPECT_TRUE(std::filesystem::exists(folder + "line.png"));
+}
+
+TEST_F(ThumbnailTest, ACacheHitIsReturnedWithoutDrawing) {
+    std::string path = Pattern("line.qcc", kLine);
+    SetTime(path, 1000);
+    // A cached picture of the right size, newer than the pattern, with a mark
+    // the pattern itself would never draw.
+    std::filesystem::create_directories(folder);
+    GdkPixbuf* marked = NewPixbuf(39, 19);
+    DrawPixel(marked, 30, 15, 1, 2, 3, 255);
+    ASSERT_TRUE(gdk_pixbuf_save(marked, (folder + "line.png").c_str(), "png", nullptr, nullptr));
+    g_object_unref(marked);
+    SetTime(folder + "line.png", 2000);
+
+    GdkPixbuf* image = GetPatternThumbnail(path.c_str(), folder.c_str(), 40, 20);
+    ASSERT_TRUE(image);
+    EXPECT_EQ(Alpha(image, 30, 15), 255);
+    EXPECT_EQ(Alpha(image, 20, 0), 0);  // not drawn from the pattern
+    g_object_unref(image);
+}
+
+TEST_F(ThumbnailTest, AThumbnailOfAnotherSizeIsReplaced) {
+    std::string path = Pattern("line.qcc", kLine);
+    GdkPixbuf* small = GetPatternThumbnail(path.c_str(), folder.c_str(), 20, 10);
+    ASSERT_TRUE(small);
+    g_object_unref(small);
+    GdkPixbuf* image = GetPatternThumbnail(path.c_str(), folder.c_str(), 40, 20);
+    ASSERT_TRUE(image);
+    EXPECT_EQ(gdk_pixbuf_get_width(image), 40);
+    g_object_unref(image);
+    int w = 0, h = 0;
+    ASSERT_TRUE(gdk_pixbuf_get_file_info((folder + "line.png").c_str(), &w, &h));
+    EXPECT_EQ(w, 40);
+    EXPECT_EQ(h, 20);
+}
+
+TEST_F(ThumbnailTest, FilesOfTheSameNameShareOneThumbnail) {
+    std::string a = Pattern("one/shape.qcc", kLine);
+    std::string b = Pattern("two/shape.qcc", kColumn);
+    SetTime(a, 1000);
+    SetTime(b, 1000);
+    GdkPixbuf* first = GetPatternThumbnail(a.c_str(), folder.c_str(), 40, 20);
+    ASSERT_TRUE(first);
+    g_object_unref(first);
+    SetTime(folder + "shape.png", 2000);
+    GdkPixbuf* second = GetPatternThumbnail(b.c_str(), folder.c_str(), 40, 20);
+    ASSERT_TRUE(second);
+    EXPECT_EQ(Alpha(second, 4, 0), 255);  // the first file's picture
+    g_object_unref(second);
+    int files = 0;
+    for (auto& entry : std::filesystem::directory_iterator(folder)) {
+        (void)entry;
+        files++;
+    }
+    EXPECT_EQ(files, 1);
+}
+
+TEST_F(ThumbnailTest, APatternNewerThanItsThumbnailIsDrawnAgain) {
+    std::string path = Pattern("shape.qcc", kLine);
+    GdkPixbuf* first = GetPatternThumbnail(path.c_str(), folder.c_str(), 40, 20);
+    ASSERT_TRUE(first);
+    g_object_unref(first);
+    SetTime(folder + "shape.png", 1000);
+    Pattern("shape.qcc", kColumn);
+    SetTime(path, 2000);
+    GdkPixbuf* second = GetPatternThumbnail(path.c_str(), folder.c_str(), 40, 20);
+    ASSERT_TRUE(second);
+    EXPECT_EQ(Alpha(second, 0, 2), 255);  // the new column
+    EXPECT_EQ(Alpha(second, 4, 0), 0);    // not the old row
+    g_object_unref(second);
+}
+
+TEST_F(ThumbnailTest, InvalidFilesGiveTheMessageAndNoImage) {
+    std::string path = Pattern("empty.qcc", "n x\n");
+    EXPECT_EQ(GetPatternThumbnail(path.c_str(), folder.c_str(), 40, 20), nullptr);
+    EXPECT_EQ(lastMessage, "Pattern File Is Invalid\n");
+    lastMessage.clear();
+    EXPECT_EQ(GetPatternThumbnail(dir.File("missing.qcc").c_str(), folder.c_str(), 40, 20),
+              nullptr);
+    EXPECT_EQ(lastMessage, "Pattern File Is Invalid\n");
+    EXPECT_FALSE(std::filesystem::exists(folder + "missing.png"));
+}
+
+TEST_F(ThumbnailTest, AnUnreadableCachedFileIsReplaced) {
+    std::string path = Pattern("line.qcc", kLine);
+    SetTime(path, 1000);
+    std::filesystem::create_directories(folder);
+    ASSERT_TRUE(WriteFileText(folder + "line.png", "not a picture"));
+    GdkPixbuf* image = GetPatternThumbnail(path.c_str(), folder.c_str(), 40, 20);
+    ASSERT_TRUE(image);
+    EXPECT_EQ(Alpha(image, 20, 0), 255);
+    g_object_unref(image);
+    int w = 0, h = 0;
+    EXPECT_TRUE(gdk_pixbuf_get_file_info((folder + "line.png").c_str(), &w, &h));
+}
+
+TEST_F(ThumbnailTest, UsesThePreviewSizeAndTheProgramFolder) {
+    std::string path = Pattern("line.qcc", kLine);
+    auto old = std::filesystem::current_path();
+    std::filesystem::current_path(dir.path);
+    GdkPixbuf* image = GetPicFromFile(path.c_str());
+    std::filesystem::current_path(old);
+    ASSERT_TRUE(image);
+    EXPECT_EQ(gdk_pixbuf_get_width(image), 140);
+    EXPECT_EQ(gdk_pixbuf_get_height(image), 80);
+    g_object_unref(image);
+    EXPECT_TRUE(std::filesystem::exists(dir.File("thumbnails/line.png")));
+}
+
+}  // namespace

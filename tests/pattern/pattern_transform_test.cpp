@@ -1,0 +1,203 @@
+// Rotating, stretching, mirroring and reversing one pattern: the worked numbers,
+// the identities (four quarter turns, mirror twice, reverse twice) and what
+// happens to the commands.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "app/ui_hooks.h"
+#include "pattern/pattern.h"
+#include "pattern/pattern_transform.h"
+#include "support/temp_dir.h"
+
+namespace {
+
+// A pattern built from "x y" pairs through addData and measured like a loaded one.
+Pattern Build(std::initializer_list<std::pair<float, float>> points) {
+    Pattern p;
+    for (auto [x, y] : points) {
+        std::string line = "p X" + std::to_string(x) + " Y" + std::to_string(y);
+        addData(&p, line.c_str(), 1);
+    }
+    UpdatePatternSize(&p);
+    p.baseWidth = p.width;
+    p.baseHeight = p.height;
+    return p;
+}
+
+void ExpectSamePoints(const Pattern& a, const Pattern& b, float tolerance) {
+    ASSERT_EQ(a.pointCount, b.pointCount);
+    for (int i = 0; i < a.pointCount; i++) {
+        EXPECT_NEAR(a.x[i], b.x[i], tolerance) << "point " << i;
+        EXPECT_NEAR(a.y[i], b.y[i], tolerance) << "point " << i;
+    }
+}
+
+TEST(RotatePattern, QuarterTurnOfATwoByOneRectangle) {
+    Pattern p = Build({{0, 0}, {2, 0}, {2, 1}, {0, 1}});
+    auto shift = RotatePattern(&p, 90);
+    ASSERT_TRUE(shift);
+    EXPECT_NEAR(shift->dx, 0.5f, 1e-5);
+    EXPECT_NEAR(shift->dy, -0.5f, 1e-5);
+    EXPECT_NEAR(p.width, 1.0f, 1e-5);
+    EXPECT_NEAR(p.height, 2.0f, 1e-5);
+    EXPECT_FLOAT_EQ(p.minX, 0.0f);
+    EXPECT_FLOAT_EQ(p.minY, 0.0f);
+    EXPECT_FLOAT_EQ(p.maxX, p.width);
+    // Clockwise on screen (y toward the front): the top-left corner goes to the
+    // top-right, the top-right to the bottom-right.
+    EXPECT_NEAR(p.x[0], 1.0f, 1e-5);
+    EXPECT_NEAR(p.y[0], 0.0f, 1e-5);
+    EXPECT_NEAR(p.x[1], 1.0f, 1e-5);
+    EXPECT_NEAR(p.y[1], 2.0f, 1e-5);
+    EXPECT_FLOAT_EQ(p.baseWidth, 2.0f);  // rotation keeps the base size
+    EXPECT_FLOAT_EQ(p.baseHeight, 1.0f);
+    EXPECT_EQ(p.angle, 0);
+}
+
+TEST(RotatePattern, MinusNinetyEqualsTwoSeventy) {
+    Pattern a = Build({{0, 0}, {3, 0.5f}, {2, 2}, {0.5f, 1}});
+    Pattern b = a;
+    auto sa = RotatePattern(&a, -90);
+    auto sb = RotatePattern(&b, 270);
+    ASSERT_TRUE(sa && sb);
+    ExpectSamePoints(a, b, 0);
+    EXPECT_EQ(sa->dx, sb->dx);
+    EXPECT_EQ(sa->dy, sb->dy);
+}
+
+TEST(RotatePattern, FourQuarterTurnsComeBack) {
+    Pattern p = Build({{0, 0}, {4, 1}, {3.5f, 2.25f}, {1, 3}, {2, 1.5f}});
+    p.angle = 17;
+    Pattern original = p;
+    for (int i = 0; i < 4; i++)
+        ASSERT_TRUE(RotatePattern(&p, 90));
+    // Points on the centre lines are nudged by 0.001 inch on every turn.
+    ExpectSamePoints(p, original, 0.005f);
+    EXPECT_NEAR(p.width, original.width, 0.005f);
+    EXPECT_NEAR(p.height, original.height, 0.005f);
+    EXPECT_EQ(p.angle, 17);
+}
+
+TEST(RotatePattern, NudgesAPointOnTheCentreLine) {
+    // (1, 0) lies on the vertical centre line x = 1 of a 2 x 2 pattern; turned
+    // by 180 degrees without a nudge it would land on x = 1 exactly.
+    Pattern p = Build({{0, 0}, {1, 0}, {2, 2}});
+    ASSERT_TRUE(RotatePattern(&p, 180));
+    EXPECT_NEAR(p.x[1], 0.999f, 1e-5);
+    EXPECT_NEAR(p.y[1], 2.0f, 1e-5);
+}
+
+TEST(RotatePattern, NothingToTurnWithoutAPattern) {
+    EXPECT_FALSE(RotatePattern(nullptr, 90));
+}
+
+TEST(StretchPattern, DoublingTheWidthShiftsTheCentreByHalfTheOldWidth) {
+    Pattern p = Build({{0, 0}, {3, 1}, {1.5f, 2}});
+    float shift = stretchPattern(&p, 'x', 2, nullptr);
+    EXPECT_FLOAT_EQ(shift, 1.5f);
+    EXPECT_FLOAT_EQ(p.width, 6.0f);
+    EXPECT_FLOAT_EQ(p.baseWidth, 6.0f);
+    EXPECT_FLOAT_EQ(p.height, 2.0f);
+    EXPECT_FLOAT_EQ(p.baseHeight, 2.0f);
+    EXPECT_FLOAT_EQ(p.x[2], 3.0f);
+    EXPECT_FLOAT_EQ(p.maxX, 6.0f);
+}
+
+TEST(StretchPattern, AlongYAndAboutCoordinateZero) {
+    Pattern p = Build({{0, 1}, {1, 3}});
+    float shift = stretchPattern(&p, 'y', 0.5f, nullptr);
+    // y from 1..3 becomes 0.5..1.5: the centre moves from 2 to 1.
+    EXPECT_FLOAT_EQ(shift, -1.0f);
+    EXPECT_FLOAT_EQ(p.minY, 0.5f);
+    EXPECT_FLOAT_EQ(p.height, 1.0f);
+    EXPECT_FLOAT_EQ(p.baseHeight, 1.0f);
+    EXPECT_FLOAT_EQ(p.width, 1.0f);
+}
+
+TEST(StretchPattern, OtherAxisCharactersChangeNothing) {
+    Pattern p = Build({{0, 0}, {2, 1}});
+    Pattern before = p;
+    EXPECT_EQ(stretchPattern(&p, 'z', 3, nullptr), 0.0f);
+    ExpectSamePoints(p, before, 0);
+    EXPECT_EQ(p.width, before.width);
+    EXPECT_EQ(p.baseWidth, before.baseWidth);
+}
+
+int refreshes = 0;
+void CountRefresh(StatusWindow*) {
+    refreshes++;
+}
+
+TEST(StretchPattern, RefreshesTheStatusWindowEvery500Points) {
+    Pattern p;
+    for (int i = 0; i < 1200; i++) {
+        std::string line = "p X" + std::to_string(i * 0.01) + " Y0";
+        addData(&p, line.c_str(), 1);
+    }
+    UserInterfaceHooks hooks;
+    hooks.updateStatusWindow = CountRefresh;
+    SetUserInterfaceHooks(hooks);
+    StatusWindow* window = CreateStatusWindow("SCALING");
+    refreshes = 0;
+    stretchPattern(&p, 'x', 1.5f, window);
+    EXPECT_EQ(refreshes, 2);
+    CloseStatusWindow(window);
+    SetUserInterfaceHooks({});
+}
+
+TEST(MirrorPattern, ReflectsWithinTheBoxAndTwiceRestores) {
+    Pattern p = Build({{0, 0}, {3, 1}, {1, 2}});
+    Pattern original = p;
+    mirrorPattern(&p, 1, 0);
+    EXPECT_FLOAT_EQ(p.x[0], 3.0f);
+    EXPECT_FLOAT_EQ(p.x[2], 2.0f);
+    EXPECT_FLOAT_EQ(p.y[2], 2.0f);
+    mirrorPattern(&p, 0, 1);
+    EXPECT_FLOAT_EQ(p.y[2], 0.0f);
+    EXPECT_FLOAT_EQ(p.y[0], 2.0f);
+    mirrorPattern(&p, 1, 1);
+    ExpectSamePoints(p, original, 0);
+}
+
+TEST(ReversePath, ReversesPointsAndKeepsEachCommandBeforeItsPoint) {
+    Pattern p;
+    addData(&p, "c e s", 1);  // before point 1
+    for (int i = 0; i < 10; i++) {
+        if (i == 4) addData(&p, "c s", 1);  // jump into point 5
+        std::string line = "p X" + std::to_string(i) + " Y0";
+        addData(&p, line.c_str(), 1);
+    }
+    addData(&p, "c e e", 1);  // after the last point (11)
+    ReversePatternPath(&p);
+    EXPECT_FLOAT_EQ(p.x[0], 9.0f);
+    EXPECT_FLOAT_EQ(p.x[9], 0.0f);
+    ASSERT_EQ(p.commandCount, 3);
+    // Order reversed, types kept, positions mirrored: c -> 10 - c + 2.
+    EXPECT_EQ(p.commandType[0], PatternCommandType::EntityEnd);
+    EXPECT_EQ(p.commandPoint[0], 1);
+    EXPECT_EQ(p.commandType[1], PatternCommandType::Stop);
+    EXPECT_EQ(p.commandPoint[1], 7);
+    EXPECT_EQ(p.commandType[2], PatternCommandType::EntityStart);
+    EXPECT_EQ(p.commandPoint[2], 11);
+    // The jump still lies between the points x = 3 and x = 4 (now 7th and 6th).
+    EXPECT_FLOAT_EQ(p.x[p.commandPoint[1] - 1], 3.0f);
+    EXPECT_FLOAT_EQ(p.x[p.commandPoint[1] - 2], 4.0f);
+}
+
+TEST(ReversePath, TwiceRestoresPointsAndCommands) {
+    TempDir dir;
+    std::string path = dir.File("r.qcc");
+    ASSERT_TRUE(
+        WriteFileText(path, "c s\np X0 Y0\nc e s\np X1 Y2\np X3 Y1\nc f 10\np X4 Y4\nc e e\n"));
+    auto p = newPattern(path.c_str(), 0);
+    ASSERT_TRUE(p);
+    Pattern original = *p;
+    ReversePatternPath(p.get());
+    ReversePatternPath(p.get());
+    ExpectSamePoints(*p, original, 0);
+    EXPECT_EQ(p->commandPoint, original.commandPoint);
+    EXPECT_EQ(p->commandType, original.commandType);
+}
+
+}  // namespace
