@@ -1,8 +1,8 @@
 // Thumbnails of pattern files: the cache (hit, stale size, older than the
 // pattern, shared name) and the failure message.
+#include <fcntl.h>
 #include <gdk-pixbuf/gdk-pixbuf.h>
 #include <gtest/gtest.h>
-#include <fcntl.h>
 #include <sys/stat.h>
 
 #include <filesystem>
