@@ -81,9 +81,11 @@ int PatternHighlightIndex() {
     return interface ? interface->highlightIndex : -1;
 }
 int PatternPreviewWidth() {
+    if (viewHooks.previewWidth) return viewHooks.previewWidth();
     return pattern_preview_width > 0 ? pattern_preview_width : 140;
 }
 int PatternPreviewHeight() {
+    if (viewHooks.previewHeight) return viewHooks.previewHeight();
     return pattern_preview_height > 0 ? pattern_preview_height : 80;
 }
 

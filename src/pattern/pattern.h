@@ -111,6 +111,8 @@ struct PatternViewHooks {
     float (*viewScale)() = nullptr;          // inches per pixel of the layout view; 0.001
     int (*selectedPatternSlot)() = nullptr;  // slot of the selected placement's pattern; -1
     int (*highlightIndex)() = nullptr;       // entity number drawn in red, from 1; -1 (none)
+    int (*previewWidth)() = nullptr;         // thumbnail width in pixels; pattern_preview_width
+    int (*previewHeight)() = nullptr;        // thumbnail height in pixels; pattern_preview_height
     void (*clearHull)() = nullptr;           // forgets the autoscale outline; nothing
 };
 
