@@ -3,4 +3,3 @@
 
 __attribute__((weak)) int32_t showAdvancedFeatures = 0;
 __attribute__((weak)) int32_t stitchButtonsOn = 0;
-__attribute__((weak)) int32_t needleUpMethod = 0;

@@ -30,11 +30,14 @@ protected:
         savedStyle = icon_style;
         savedMethod = needleUpMethod;
         calls.clear();
+        for (int a = 0; a < kMenuActionCount; ++a)
+            savedHandlers[a] = GetMenuHandler(static_cast<MenuAction>(a));
         InstallAllHandlers(RecordCall);
     }
     void TearDown() override {
         if (window != nullptr) gtk_widget_destroy(window);
-        InstallAllHandlers(nullptr);
+        for (int a = 0; a < kMenuActionCount; ++a)
+            SetMenuHandler(static_cast<MenuAction>(a), savedHandlers[a]);
         showAdvancedFeatures = savedAdvanced;
         stitchButtonsOn = savedButtons;
         icon_style = savedStyle;
@@ -79,6 +82,7 @@ protected:
     }
 
     GtkWidget* window = nullptr;
+    MenuHandler savedHandlers[kMenuActionCount] = {};
     int32_t savedAdvanced = 0, savedButtons = 0, savedMethod = 0;
     int savedStyle = 0;
 };
@@ -294,6 +298,32 @@ TEST_F(MenuTest, ActivationCallsTheHandlerWithItsData) {
     ASSERT_EQ(calls.size(), 2u);
     EXPECT_EQ(calls[0].first, ToolbarRecord()->buttons[kToolStart]);
     EXPECT_EQ(calls[1].first, ToolbarRecord()->buttons[kToolLockX]);
+}
+
+TEST_F(MenuTest, StitcherTogglesSpringBackAndMoveThePointerAway) {
+    icon_style = 1;
+    stitchButtonsOn = 1;
+    showAdvancedFeatures = 1;
+    Build();
+    gtk_window_move(GTK_WINDOW(window), 0, 0);
+    PumpEvents();
+    for (ToolButtonId id : {kToolStitchOnOff, kToolNeedleUp}) {
+        // The module's own handlers, not the recording ones of this fixture.
+        MenuAction action = id == kToolStitchOnOff ? kActionStitchOnOff : kActionNeedleUp;
+        SetMenuHandler(action, savedHandlers[action]);
+        ASSERT_NE(GetMenuHandler(action), nullptr);
+        GdkDisplay* display = gdk_display_get_default();
+        gdk_display_warp_pointer(display, gdk_display_get_default_screen(display), 200, 200);
+        GtkToggleToolButton* toggle = GTK_TOGGLE_TOOL_BUTTON(ToolbarRecord()->buttons[id]);
+        gtk_toggle_tool_button_set_active(toggle, TRUE);
+        EXPECT_FALSE(gtk_toggle_tool_button_get_active(toggle)) << id;
+        gdk_display_sync(display);
+        int x = -1, y = -1;
+        gdk_display_get_pointer(display, nullptr, &x, &y, nullptr);
+        EXPECT_EQ(x, 0);
+        EXPECT_EQ(y, menubar_height + 15);
+    }
+    EXPECT_TRUE(calls.empty());
 }
 
 TEST_F(MenuTest, MaskAfterTheBarIsDestroyedIsHarmless) {
