@@ -1,0 +1,56 @@
+// The machine parameters at start-up and at a factory reset: the merge of what
+// the board MC1 reports with the defaults file "./defaults.mrl", the limits
+// applied to values loaded from the file, and the factory reset that sets,
+// sends and saves the factory values.
+#pragma once
+
+// Which way the start-up merge went.
+enum StartupMergePath {
+    kMergeFromBoard = 0,        // MC1 answered; slots 0 to 10 of the file now follow it
+    kMergeDefaultsCreated = 1,  // MC1 silent, no file: first-start values, file written
+    kMergeFromFile = 2,         // MC1 silent: parameters read from the file
+};
+
+// The start-up merge, run once by start-up after the serial line is opened:
+// sets the start values, prints "done.\nGet Constants From MC1...", asks MC1 for
+// its constants and stitch settings and then, by the path taken, takes them and
+// the program-only slots of the file, or falls back to the file, or creates
+// the file with the first-start values; derives maxSpeed and minSpeed and
+// applies the limits. Returns the path taken.
+int RunStartupMerge();
+
+// The steps of the merge, for tests and tools that bring their own board
+// answer. SetStartValues sets the start values of the merge.
+void SetStartValues();
+// Takes the file into account after the board was asked: boardAnswered 1 when
+// the constants (and stitch settings) were stored in the parameters. Returns
+// the path taken. Writes the file as the path requires.
+int MergeWithDefaultsFile(int boardAnswered);
+// Derives maxSpeed and minSpeed, then clamps the loaded values into their
+// ranges and replaces a float that is not a number by its replacement value.
+// Nothing is written back to the file.
+void DeriveAndValidate();
+
+// Texts of the factory reset.
+constexpr const char* kFactoryResetQuestion =
+    "THIS WILL RESET ALL PARAMETERS TO THE FACTORY DEFAULT SETTINGS.\n\n DO YOU WANT TO "
+    "CONTINUE?\n";
+constexpr const char* kFactoryResetDone =
+    "ALL PARAMETERS HAVE BEEN RESTORED TO THE FACTORY DEFAULT SETTINGS\n";
+constexpr const char* kFactoryResetNotSaved =
+    "COULD NOT SAVE THE FACTORY DEFAULT SETTINGS.\nTHEY ARE LOST AT THE NEXT START.";
+
+// Sets every parameter to its factory value (minimumSpeed 2, slow 5.0), derives
+// the speeds, sends the board-held values to MC1 (SetXKp, SetYKp, SetXKi,
+// SetYKi, SetXKd, SetYKd, SetSpeed, SetMinimumSpeed, SetTOut, SetMaxErr,
+// SetStitches, SetLockStitch, SetSlow; nothing is sent while the line is
+// closed) and replaces the defaults file whole with the factory column.
+// Returns 1 when the file was saved, 0 when it could not be written.
+int ResetToFactoryDefaults();
+
+// The factory-reset action: asks kFactoryResetQuestion (warning, OK/Cancel);
+// on OK resets as above and shows kFactoryResetDone (information), preceded by
+// the error kFactoryResetNotSaved when the file could not be written. Returns
+// 1 when reset, 0 when the quilter cancelled. The setup screen calls it and,
+// on 1, updates the toolbar, menus and its own pages.
+int AskAndResetToFactoryDefaults();
