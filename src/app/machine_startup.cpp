@@ -204,7 +204,6 @@ void DeriveAndValidate() {
 
 int RunStartupMerge() {
     SetStartValues();
-    Log("done.\nGet Constants From MC1...");
     int32_t constants[kConstantCount] = {};
     bool answered = GetConstants(constants) == 0;
     if (answered) {

@@ -11,9 +11,9 @@ enum StartupMergePath {
     kMergeFromFile = 2,         // MC1 silent: parameters read from the file
 };
 
-// The start-up merge, run once by start-up after the serial line is opened:
-// sets the start values, prints "done.\nGet Constants From MC1...", asks MC1 for
-// its constants and stitch settings and then, by the path taken, takes them and
+// The start-up merge, run once by start-up after the serial line is opened and
+// its banner "done.\nGet Constants From MC1..." printed: sets the start values,
+// asks MC1 for its constants and stitch settings and then, by the path taken, takes them and
 // the program-only slots of the file, or falls back to the file, or creates
 // the file with the first-start values; derives maxSpeed and minSpeed and
 // applies the limits. Returns the path taken.
