@@ -283,7 +283,7 @@ TEST_F(WireTest, StitchSettingsAtStartUpAndOnTheSetupScreen) {
         EXPECT_EQ(stitchRep, 250);
     }
     const int64_t took = ElapsedMs([] { EXPECT_EQ(GetStitchSettingsAtStartUp(), 1); });
-    EXPECT_LT(took, 200);
+    EXPECT_LT(took, 500);
     EXPECT_EQ(stitchLen, 5);
     EXPECT_EQ(speed, 40);
     EXPECT_EQ(minimumSpeed, 2);

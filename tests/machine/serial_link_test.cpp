@@ -113,7 +113,7 @@ TEST_F(MachineTest, WithoutADeviceEveryOperationAnswersNotOpenAtOnce) {
         EXPECT_EQ(GetSlowSetting(), 2);
     });
     testing::internal::GetCapturedStdout();
-    EXPECT_LT(took, 300);
+    EXPECT_LT(took, 1000) << "no operation waits for a line that is not open";
     EXPECT_EQ(shownMessages.size(), 1u) << "the missing device is reported once";
     EXPECT_EQ(stitchLen, 5);
     EXPECT_EQ(speed, 40);
@@ -175,7 +175,7 @@ TEST_F(SerialLinkTest, ReadsEndAtTheirTimeOutOnASilentLineWithoutSpinning) {
     const int64_t cpuBefore = CpuMs();
     const int64_t took = ElapsedMs([&] { EXPECT_EQ(GetChar(400, &b, 0), -1); });
     EXPECT_GE(took, 390);
-    EXPECT_LT(took, 900);
+    EXPECT_LT(took, 1200);
     // Three bytes of an integer, then silence.
     line.Send(Bytes({1, 2, 3}));
     WaitForBytes(3, 500);
@@ -234,7 +234,7 @@ TEST_F(SerialLinkTest, WaitForDataAndClearPort) {
 TEST_F(SerialLinkTest, DoNothingWaitsTheGivenTime) {
     const int64_t took = ElapsedMs([] { EXPECT_EQ(DoNothing(60), 0); });
     EXPECT_GE(took, 60);
-    EXPECT_LT(took, 200);
+    EXPECT_LT(took, 400);
 }
 
 TEST_F(SerialLinkTest, InitThreadsStopsTheBoardAndResetsTheCursor) {
@@ -272,7 +272,7 @@ TEST(SerialLinkHangUp, AVanishedBoardEndsReadsAtTheirTimeOut) {
     const int64_t cpuBefore = CpuMs();
     const int64_t took = ElapsedMs([&] { EXPECT_EQ(GetChar(300, &b, 0), -1); });
     EXPECT_GE(took, 290);
-    EXPECT_LT(took, 800);
+    EXPECT_LT(took, 1200);
     int32_t v = 1;
     EXPECT_EQ(GetInt(200, &v), -1);
     EXPECT_LT(CpuMs() - cpuBefore, 200) << "a hung-up line must not turn waits into a busy loop";

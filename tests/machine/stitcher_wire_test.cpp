@@ -31,15 +31,15 @@ TEST_F(StitcherTest, DefaultMachineUsesBoardCommandsAndSendsEachChangeOnce) {
 TEST_F(StitcherTest, ButtonMachinesPressTheStitchRegulatorForItsTime) {
     needleUpMethod = 5;
     stitchRegPress = 40;
-    stitchRegTime = 30;
+    stitchRegTime = 400;
     testing::internal::CaptureStdout();
     const int64_t on = ElapsedMs([] { EXPECT_EQ(StitchOn(), 1); });
-    EXPECT_GE(on, 70) << "press 40 ms, then wait 30 ms";
+    EXPECT_GE(on, 440) << "press 40 ms, then wait 400 ms";
     EXPECT_EQ(StitchOn(), 1);  // already on: nothing more
     EXPECT_EQ(Quiet(), Bytes({0x48, 1, 0x48, 0}));
     const int64_t off = ElapsedMs([] { EXPECT_EQ(StitchOff(), 1); });
     EXPECT_GE(off, 40);
-    EXPECT_LT(off, 70) << "no wait after the stitching-off press";
+    EXPECT_LT(off, 300) << "no wait after the stitching-off press";
     EXPECT_EQ(Quiet(), Bytes({0x48, 1, 0x48, 0}));
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "Stitching On\nStitching Off\n");
 }
@@ -119,7 +119,7 @@ TEST_F(StitcherTest, NeedleCheckWantsToSeeTheNeedleMoveThenArrive) {
     EXPECT_EQ(testing::internal::GetCapturedStdout(),
               "PFN\nPFN Needle Up: Timeout after 300 msec\n");
     EXPECT_GE(took, 300);
-    EXPECT_LT(took, 800);
+    EXPECT_LT(took, 1500);
 }
 
 TEST_F(StitcherTest, NeedleCheckWithoutConfirmationOnlyWaits) {
