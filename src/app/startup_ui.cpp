@@ -21,6 +21,7 @@
 #include "pattern/pattern.h"
 #include "ui/drawing_area.h"
 #include "ui/gtk_interface.h"
+#include "ui/layout_actions.h"
 #include "ui/menu.h"
 #include "ui/message_windows.h"
 #include "ui/pattern_select.h"
@@ -200,6 +201,7 @@ int initializeUserInterface(int argc, char** argv) {
         return 2;
     }
     InstallGtkInterface();
+    InstallLayoutInterface();
 
     Log("done.\nParse gtkrc...");
     gtk_rc_parse(GtkStyleFile());

@@ -16,6 +16,12 @@ void InstallGtkInterface() {
     hooks.updateStatusWindow = GtkUpdateStatusWindow;
     hooks.statusWindowSetText = GtkStatusWindowSetText;
     hooks.closeStatusWindow = GtkCloseStatusWindow;
+    hooks.openWaitingWindow = [](const char* title, int cancellable) {
+        CreateWaitingWindow(title, cancellable);
+    };
+    hooks.closeWaitingWindow = [] {
+        if (waitWindow) CloseWaitingWindow(waitWindow);
+    };
     SetUserInterfaceHooks(hooks);
 
     PatternViewHooks view;

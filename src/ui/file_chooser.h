@@ -1,0 +1,60 @@
+// The touch-friendly file chooser used wherever a file must be picked (layouts,
+// program and firmware updates, the file manager): a list of the visited
+// folders at the top and the current folder's sub-folders and files below,
+// folders first, each group in case-insensitive alphabetical order.
+#pragma once
+
+#include <string>
+#include <vector>
+
+// One row of the folder list.
+struct ChooserRow {
+    std::string name;  // file or folder name, without the folder path
+    bool folder = false;
+};
+
+// Folder used when the chooser is given none.
+constexpr const char* kDefaultChooserFolder = "/media/usb/";
+
+// At most this many rows are listed for one folder (the rest are left out).
+constexpr size_t kMaxChooserRows = 5000;
+
+// 1 when the file name's extension (from its last ".") stands as a whole
+// blank-separated word in filter; every name matches an empty filter. A name
+// without "." never matches a non-empty filter.
+int ExtensionInFilter(const std::string& name, const std::string& filter);
+
+// Orders rows case-insensitively by name, then moves every folder before the
+// first file (the order of the chooser and of the pattern list).
+void SortChooserRows(std::vector<ChooserRow>& rows);
+
+// The rows of a folder: every sub-folder whose name does not begin with ".",
+// and the files that match filter, sorted. Returns false (rows empty) when the
+// folder cannot be opened.
+bool ListChooserFolder(const std::string& folder, const std::string& filter,
+                       std::vector<ChooserRow>& rows);
+
+// The folder path with a final "/" (the form kept in the path list).
+std::string FolderWithSlash(const std::string& folder);
+
+// Opens the modal chooser "Select File" at startFolder (null: "/media/usb/")
+// showing the files that match filter (null: all files). Returns the chosen
+// path: the current folder + the selected row's name, or, with no row
+// selected, the current folder without its final "/" (when it can be opened).
+// Returns "" when cancelled. Called by the layout, update and file-manager
+// actions.
+std::string GetFilename(const char* startFolder, const char* filter);
+
+// Test access to the open chooser: 1 while it waits for the quilter.
+int FileChooserOpen();
+// The current folder of the open chooser ("" when closed).
+std::string FileChooserFolder();
+// The rows shown ("Invalid Path" as a file row when the folder cannot be opened).
+std::vector<ChooserRow> FileChooserRows();
+// Selects the row of that name as a tap does (a folder is entered). Returns 0
+// when there is no such row.
+int FileChooserSelect(const std::string& name);
+// Chooses entry index of the path list, dropping the later ones.
+void FileChooserGoBack(int index);
+// Presses OK (accept 1) or Cancel (0).
+void FileChooserRespond(int accept);

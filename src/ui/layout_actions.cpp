@@ -1,0 +1,254 @@
+#include "ui/layout_actions.h"
+
+#include <gtk/gtk.h>
+#include <sys/stat.h>
+
+#include <memory>
+
+#include "app/application_state.h"
+#include "app/log.h"
+#include "app/startup_ui.h"
+#include "app/system_paths.h"
+#include "app/ui_hooks.h"
+#include "layout/layout_file.h"
+#include "layout/layout_tree.h"
+#include "layout/pattern_box.h"
+#include "pattern/pattern.h"
+#include "pattern/pattern_transform.h"
+#include "ui/drawing_area.h"
+#include "ui/extents_setup.h"
+#include "ui/file_chooser.h"
+#include "ui/menu.h"
+#include "ui/message_windows.h"
+#include "ui/pattern_select.h"
+#include "ui/screens.h"
+#include "ui/widget_helpers.h"
+
+std::string (*chooseLayoutFile)(const char* folder, const char* filter) = GetFilename;
+
+namespace {
+
+constexpr uint32_t kSelectMaskNoBox = 0x34000BF;
+constexpr uint32_t kSelectMaskWithBox = 0x30000FF;
+
+bool FileExists(const std::string& path) {
+    struct stat info;
+    return stat(path.c_str(), &info) == 0;
+}
+
+void DropCurrentLayout() {
+    if (interface && interface->current_layout) {
+        g_string_free(interface->current_layout, TRUE);
+        interface->current_layout = nullptr;
+    }
+}
+
+void RedrawView() {
+    if (interface && isWidget(interface->drawingArea) && interface->drawingArea->window)
+        gdk_window_invalidate_rect(interface->drawingArea->window, nullptr, FALSE);
+}
+
+void UnsetToggle(ToolButtonId id) {
+    ToolBar* toolbar = ToolbarRecord();
+    if (!toolbar || !isWidget(toolbar->buttons[id])) return;
+    if (GTK_IS_TOGGLE_TOOL_BUTTON(toolbar->buttons[id]))
+        gtk_toggle_tool_button_set_active(GTK_TOGGLE_TOOL_BUTTON(toolbar->buttons[id]), FALSE);
+    else if (GTK_IS_TOGGLE_BUTTON(toolbar->buttons[id]))
+        gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(toolbar->buttons[id]), FALSE);
+}
+
+// Undo and Restore Setpoint are usable exactly while their file exists: the
+// handler is installed then and removed otherwise, which the menus follow.
+void UndoAvailable(int available) {
+    SetMenuHandler(kActionEditUndo, available ? menuEditUndo : nullptr);
+}
+
+void SetpointAvailable(int available) {
+    SetMenuHandler(kActionEditRestoreSetpoint, available ? menuEditRestoreSetpoint : nullptr);
+}
+
+int QuiltAreaExists() {
+    return extents != nullptr;
+}
+
+int BoxCount() {
+    return patternBoxList.count;
+}
+
+int PlacedCount() {
+    return CountLayoutNodes();
+}
+
+void ResetQuiltAreaCorners() {
+    pbTemp = std::make_unique<PatternBox>();
+}
+
+void InitLayoutTables() {
+    InitPatternBox();
+    InitArrays();
+}
+
+void InstallProcedureHandlers(int mode, GtkWidget* area) {
+    StartExtentsProcedure(mode, area);
+}
+
+}  // namespace
+
+std::string LayoutNameFromEntry(const std::string& entry) {
+    return FilterLayoutName(entry);
+}
+
+int AddPatternToCurrentBox(const char* path) {
+    if (!interface || !path) return 0;
+    const int slot = GetNextPattern();
+    if (slot < 0) {
+        ShowMessage(kMessageInfo, kButtonsOk,
+                    "MAXIMUM PATTERN COUNT EXCEEDED.\nPLEASE LINK YOUR PATTERNS TO CREATE MORE "
+                    "SPACE.");
+        return 0;
+    }
+    PatternBox* box = GetPatternBox(interface->currentPatternBox);
+    if (!box) {
+        Log("No pattern box to place %s in\n", path);
+        return 0;
+    }
+    std::unique_ptr<Pattern> pattern = newPattern(path, 0);
+    if (!pattern) {
+        ShowMessage(kMessageError, kButtonsOk, "COULD NOT OPEN PATTERN FILE.");
+        return 0;
+    }
+    pattern->angle = static_cast<int>(box->angle);
+    RotatePattern(pattern.get(), static_cast<float>(pattern->angle));
+    if (!AddPatternToList(slot, std::move(pattern))) return 0;
+    NewPatternLayoutNode(slot, -1, 0, 0, 0);
+    RefreshPatternPix();
+    UpdateCrashRecoveryImage();
+    Log("Placed %s in slot %d, box %d\n", path, slot, interface->currentPatternBox);
+    return 1;
+}
+
+int LoadRecoveryLayout(const char* path) {
+    const int loaded = LoadLayout(path, 1, 1);
+    UpdateCrashRecoveryImage();
+    return loaded;
+}
+
+void menuMainAddPattern(GtkWidget*, void*) {
+    if (!interface) return;
+    interface->trackPosition = 0;
+    if (setupMachine.disableX) setupMachine.disableX();
+    if (setupMachine.disableY) setupMachine.disableY();
+    UnsetToggle(kToolLockX);
+    UnsetToggle(kToolLockY);
+    ShowScreen(createPatternSelectScreen,
+               patternBoxList.count == 0 ? kSelectMaskNoBox : kSelectMaskWithBox, "pattern select");
+}
+
+void menuMainNewLayout(GtkWidget*, void*) {
+    if (!interface) return;
+    if (ShowMessage(kMessageQuestion, kButtonsOkCancel,
+                    "IF YOU HAVEN'T SAVED YOUR CURRENT LAYOUT ALL DATA WILL BE "
+                    "LOST.\nCONTINUE?") != kResponseOk)
+        return;
+    FreeLayout();
+    InitPatternBox();
+    DropCurrentLayout();
+    UpdateCrashRecoveryImage();
+    StartQuiltAreaSetup();
+}
+
+void menuMainLoadLayout(GtkWidget*, void*) {
+    if (!interface) return;
+    const std::string path = chooseLayoutFile("./Layout/", ".qlf .QLF");
+    if (path.empty()) return;
+    const int loaded = LoadLayout(path.c_str(), 1, 0);
+    HideWaitingWindow();
+    UpdateCrashRecoveryImage();
+    if (!loaded) {
+        LogLine("Load Layout returned False");
+        RefreshPatternPix();
+        RedrawView();
+        return;
+    }
+    ShowMessage(kMessageInfo, kButtonsOk,
+                "\nMOVE YOUR MACHINE TO THE HOME LOCATION ON YOUR TABLE AND PRESS OK.");
+    if (setupMachine.setHome) setupMachine.setHome();
+    SetZoomAll();
+    RefreshPatternPix();
+    if (!extents) {
+        LogLine("Extents == NULL");
+        StartQuiltAreaSetup();
+        return;
+    }
+    ShowLayoutView();
+}
+
+void menuEditSaveLayout(GtkWidget* item, void* data) {
+    if (!interface) return;
+    if (!interface->current_layout) {
+        menuEditSaveLayoutAs(item, data);
+        return;
+    }
+    const std::string current = interface->current_layout->str;
+    const std::string name = current.size() > 9 ? current.substr(9) : "";
+    const std::string question =
+        "THIS WILL OVERWRITE THE CURRENT LAYOUT:\n" + name + "\nWOULD YOU LIKE TO CONTINUE?";
+    if (ShowMessage(kMessageQuestion, kButtonsOkCancel, question.c_str()) != kResponseOk) return;
+    SaveLayout(name.c_str(), 0, 0);
+}
+
+void menuEditSaveLayoutAs(GtkWidget*, void*) {
+    if (!interface) return;
+    std::string entry;
+    if (!ShowKeyboard(entry, "SAVE AS:")) return;
+    const std::string name = LayoutNameFromEntry(entry);
+    if (name.empty()) return;
+    if (!SaveLayout(name.c_str(), 1, 0)) return;
+    DropCurrentLayout();
+    interface->current_layout = g_string_new(("./Layout/" + name).c_str());
+}
+
+void menuEditCreateSetpoint(GtkWidget*, void*) {
+    CreateSetpoint();
+}
+
+void menuEditRestoreSetpoint(GtkWidget*, void*) {
+    RestoreSetpoint();
+    UpdateCrashRecoveryImage();
+    RedrawView();
+}
+
+void menuEditUndo(GtkWidget*, void*) {
+    RestoreUndoFile();
+    UpdateCrashRecoveryImage();
+    RedrawView();
+}
+
+void InstallLayoutInterface() {
+    recoveryLoader = LoadRecoveryLayout;
+    quiltAreaExists = QuiltAreaExists;
+    patternBoxCount = BoxCount;
+    placedPatternCount = PlacedCount;
+    addPatternToCurrentBox = AddPatternToCurrentBox;
+    resetQuiltAreaCorners = ResetQuiltAreaCorners;
+    initLayoutTables = InitLayoutTables;
+    screenHandlers.extentsSetupProcedure = InstallProcedureHandlers;
+    drawingAreaExpose[kAreaExtentsSetup] = da_ExtentsView;
+    undoAvailabilityChanged = UndoAvailable;
+    waitingWindowRestore = [] {
+        RestoreUndoFile();
+        UpdateCrashRecoveryImage();
+    };
+    setpointAvailabilityChanged = SetpointAvailable;
+
+    SetMenuHandler(kActionMainAddPattern, menuMainAddPattern);
+    SetMenuHandler(kActionMainNewLayout, menuMainNewLayout);
+    SetMenuHandler(kActionMainLoadLayout, menuMainLoadLayout);
+    SetMenuHandler(kActionMainExtents, menuMainExtents);
+    SetMenuHandler(kActionMainPatternbox, menuMainPatternbox);
+    SetMenuHandler(kActionEditSaveLayout, menuEditSaveLayout);
+    SetMenuHandler(kActionEditSaveLayoutAs, menuEditSaveLayoutAs);
+    SetMenuHandler(kActionEditCreateSetpoint, menuEditCreateSetpoint);
+    UndoAvailable(FileExists(SystemPath("/tmp/undo") + ".qlf"));
+    SetpointAvailable(FileExists(SystemPath("/tmp/setPoint") + ".qlf"));
+}

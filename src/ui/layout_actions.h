@@ -1,0 +1,43 @@
+// The layout actions of the menus: new, open, save and save-as of layout files,
+// the set-point and the undo step, adding a pattern to the current pattern box,
+// and the recovery layout loaded at start-up. InstallLayoutInterface connects
+// them (and the guided procedures of the setup screen) to the menus, the
+// screens and the start-up hooks.
+#pragma once
+
+#include <string>
+
+typedef struct _GtkWidget GtkWidget;
+
+// Installs the menu handlers, the setup-screen procedure and expose handler,
+// the start-up hooks (recovery loader, quilt-area and box queries, adding a
+// pattern) and the undo / set-point menu followers. Called by start-up once
+// the interface record exists, before the menus are built or after.
+void InstallLayoutInterface();
+
+// Loads a pattern file into the next free pattern slot, turns it to the
+// current box's angle and places it at the box origin. Returns 1 when placed;
+// 0 when the table is full (with the message), the file cannot be read, or
+// there is no pattern box. The pattern-select screen calls it.
+int AddPatternToCurrentBox(const char* path);
+
+// Start-up's recovery loader: loads the file with discard and quiet set and
+// keeps the crash image current. Returns LoadLayout's result.
+int LoadRecoveryLayout(const char* path);
+
+// The characters that may not appear in a layout name removed (Save As).
+std::string LayoutNameFromEntry(const std::string& entry);
+
+// Menu handlers (item, data).
+void menuMainAddPattern(GtkWidget* item, void* data);
+void menuMainNewLayout(GtkWidget* item, void* data);
+void menuMainLoadLayout(GtkWidget* item, void* data);
+void menuEditSaveLayout(GtkWidget* item, void* data);
+void menuEditSaveLayoutAs(GtkWidget* item, void* data);
+void menuEditCreateSetpoint(GtkWidget* item, void* data);
+void menuEditRestoreSetpoint(GtkWidget* item, void* data);
+void menuEditUndo(GtkWidget* item, void* data);
+
+// The file chooser used by Open Layout; tests replace it. Returns the chosen
+// path or "" (start folder, filter).
+extern std::string (*chooseLayoutFile)(const char* folder, const char* filter);

@@ -1,0 +1,346 @@
+// The guided quilt-area and pattern-box procedures, driven button by button
+// against a scripted machine head and answered through the scripted responder.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "app/application_state.h"
+#include "app/screen_config.h"
+#include "app/startup_ui.h"
+#include "app/ui_hooks.h"
+#include "layout/layout_tree.h"
+#include "layout/pattern_box.h"
+#include "layout_fixture.h"
+#include "ui/extents_setup.h"
+
+namespace {
+
+constexpr const char* kTableText = "TABLE WIDTH = 40.000 IN.\nTABLE HEIGHT = 20.000 IN.";
+
+std::vector<QuiltPoint> Corners(const PatternBox* box) {
+    std::vector<QuiltPoint> points;
+    for (const PatternBoxPoint* c = box ? box->corners : nullptr; c; c = c->next)
+        points.push_back({c->x, c->y});
+    return points;
+}
+
+::testing::AssertionResult SameCorners(const PatternBox* box, const std::vector<QuiltPoint>& want) {
+    const std::vector<QuiltPoint> got = Corners(box);
+    std::string text;
+    for (const QuiltPoint& p : got)
+        text += "(" + std::to_string(p.x) + ", " + std::to_string(p.y) + ") ";
+    if (got.size() != want.size()) return ::testing::AssertionFailure() << "corners " << text;
+    for (size_t i = 0; i < got.size(); i++)
+        if (std::abs(got[i].x - want[i].x) > 1e-4f || std::abs(got[i].y - want[i].y) > 1e-4f)
+            return ::testing::AssertionFailure() << "corners " << text;
+    return ::testing::AssertionSuccess();
+}
+
+class Procedures : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!EnsureGtk()) GTEST_SKIP() << "no display";
+        MakeMainWindow();
+    }
+    void TearDown() override { DropMainWindow(); }
+
+    void At(float x, float y) {
+        head.x = static_cast<int32_t>(x * 1000);
+        head.y = static_cast<int32_t>(y * 1000);
+    }
+    // Measures a 40 x 20 inch table.
+    void MeasureTable() {
+        StartQuiltAreaSetup();
+        At(-0.2f, -0.3f);
+        PressSetupButton(0, 1);
+        At(40, 0);
+        PressSetupButton(0, 1);
+        At(40, 20);
+        PressSetupButton(0, 1);
+        ASSERT_NE(extents, nullptr);
+        responder.shown.clear();
+    }
+    // Draws the current box through the given corners, finishing with CHECK.
+    void DrawBox(const std::vector<QuiltPoint>& corners) {
+        menuMainPatternbox(nullptr, const_cast<char*>("0"));
+        for (size_t i = 0; i < corners.size(); i++) {
+            At(corners[i].x, corners[i].y);
+            PressSetupButton(1, i + 1 < corners.size() ? 1 : 2);
+        }
+    }
+
+    ScriptedResponder responder;
+    ScriptedHead head;
+};
+
+TEST_F(Procedures, QuiltAreaIsMeasuredCornerByCornerAndBecomesTheFirstBox) {
+    StartQuiltAreaSetup();
+    EXPECT_STREQ(CurrentScreenName(), "quilt-area setup");
+    EXPECT_EQ(SetupPromptText(),
+              "MOVE YOUR MACHINE TO THE BACK LEFT\nCORNER OF YOUR QUILTING AREA.\n\nTHEN PRESS "
+              "THE ADD BUTTON.");
+    // The setup screen frees the axes and ends any run.
+    EXPECT_GE(head.disables, 4);
+    EXPECT_EQ(head.commands, std::vector<unsigned char>{kEndOfRunSignal});
+
+    // Cancel leads nowhere before the table is measured.
+    PressSetupButton(0, 2);
+    EXPECT_STREQ(CurrentScreenName(), "quilt-area setup");
+
+    At(3, 4);  // wherever the head is, that is the new home
+    PressSetupButton(0, 1);
+    EXPECT_EQ(head.homes, 1);
+    EXPECT_EQ(SetupPromptText(),
+              "MOVE YOUR MACHINE TO THE BACK\nRIGHT CORNER OF YOUR QUILTING\nAREA.\n\nTHEN PRESS "
+              "THE ADD BUTTON");
+    At(40, -0.01f);  // a slightly negative reading counts as 0
+    PressSetupButton(0, 1);
+    EXPECT_EQ(SetupPromptText(),
+              "MOVE YOUR MACHINE TO THE FRONT\nRIGHT CORNER OF YOUR QUILTING\nAREA.\n\nTHEN PRESS "
+              "THE ADD BUTTON");
+    At(40, 20);
+    PressSetupButton(0, 1);
+
+    ASSERT_NE(extents, nullptr);
+    EXPECT_TRUE(SameCorners(extents.get(), {{0, 0}, {40, 0}, {40, 20}, {0, 20}}));
+    EXPECT_FLOAT_EQ(extents->width, 40);
+    EXPECT_FLOAT_EQ(extents->height, 20);
+    EXPECT_EQ(head.clearExtents, 1);
+    EXPECT_EQ(head.setExtents, 1);
+    ASSERT_EQ(responder.shown.size(), 1u);
+    EXPECT_EQ(responder.shown[0].text, kTableText);
+    EXPECT_EQ(responder.shown[0].kind, kMessageInfo);
+    EXPECT_EQ(pbTemp, nullptr);
+    // The whole table is the one box.
+    ASSERT_EQ(patternBoxList.count, 1);
+    EXPECT_EQ(interface->currentPatternBox, 0);
+    const PatternBox* box = GetPatternBox(0);
+    EXPECT_TRUE(SameCorners(box, {{0, 20}, {40, 20}, {40, 0}, {0, 0}}));
+    EXPECT_FLOAT_EQ(box->width, 40);
+    EXPECT_FLOAT_EQ(box->height, 20);
+    EXPECT_STREQ(CurrentScreenName(), "layout view");
+}
+
+TEST_F(Procedures, MeasuringAgainReplacesOnlyTheCurrentBox) {
+    MeasureTable();
+    menuMainPatternbox(nullptr, const_cast<char*>("1"));  // box 1 with placeholder corners
+    PressSetupButton(1, 3);
+    ASSERT_EQ(patternBoxList.count, 2);
+    ASSERT_EQ(interface->currentPatternBox, 1);
+    EXPECT_TRUE(SameCorners(GetPatternBox(1), {{2, 14}, {15, 14}, {15, 2}, {2, 2}}));
+
+    StartQuiltAreaSetup();
+    At(0, 0);
+    PressSetupButton(0, 1);
+    At(30, 0);
+    PressSetupButton(0, 1);
+    At(30, 10);
+    PressSetupButton(0, 1);
+    EXPECT_EQ(patternBoxList.count, 2);
+    EXPECT_TRUE(SameCorners(GetPatternBox(0), {{0, 20}, {40, 20}, {40, 0}, {0, 0}}));
+    EXPECT_TRUE(SameCorners(GetPatternBox(1), {{0, 10}, {30, 10}, {30, 0}, {0, 0}}));
+    EXPECT_FLOAT_EQ(GetPatternBox(1)->width, 30);
+    EXPECT_FLOAT_EQ(GetPatternBox(1)->angle, 0);
+}
+
+TEST_F(Procedures, AnUnreadableHeadKeepsTheProcedureWhereItWas) {
+    StartQuiltAreaSetup();
+    PressSetupButton(0, 1);
+    head.fail = true;
+    PressSetupButton(0, 1);
+    ASSERT_EQ(responder.Texts(), std::vector<std::string>{"COMMAND FAILED, PLEASE TRY AGAIN."});
+    EXPECT_EQ(pbTemp->count, 1);
+    head.fail = false;
+    PressSetupButton(0, 1);
+    EXPECT_EQ(pbTemp->count, 2);
+}
+
+TEST_F(Procedures, TwoCornersMakeARectangleInEveryDiagonalDirection) {
+    MeasureTable();
+    struct Case {
+        QuiltPoint p0, p1;
+        std::vector<QuiltPoint> want;
+    };
+    const std::vector<Case> cases = {
+        {{10, 10}, {20, 5}, {{10, 10}, {20, 10}, {20, 5}, {10, 5}}},
+        {{10, 5}, {20, 10}, {{10, 5}, {10, 10}, {20, 10}, {20, 5}}},
+        {{20, 10}, {10, 5}, {{20, 10}, {20, 5}, {10, 5}, {10, 10}}},
+        {{20, 5}, {10, 10}, {{20, 5}, {10, 5}, {10, 10}, {20, 10}}},
+    };
+    for (const Case& c : cases) {
+        DrawBox({c.p0, c.p1});
+        const PatternBox* box = GetPatternBox(0);
+        EXPECT_TRUE(SameCorners(box, c.want)) << c.p0.x << "," << c.p0.y;
+        EXPECT_EQ(CheckPatternBox(box), 1) << "walked the wrong way from " << c.p0.x;
+        EXPECT_FLOAT_EQ(box->x, 10);
+        EXPECT_FLOAT_EQ(box->y, 5);
+        EXPECT_FLOAT_EQ(box->width, 10);
+        EXPECT_FLOAT_EQ(box->height, 5);
+        EXPECT_EQ(box->count, 4);
+        EXPECT_EQ(pbTemp, nullptr);
+        EXPECT_FALSE(TrackingTimerRunning());
+        EXPECT_STREQ(CurrentScreenName(), "layout view");
+    }
+    EXPECT_TRUE(responder.shown.empty()) << responder.shown[0].text;
+}
+
+TEST_F(Procedures, ADiagonalAlongAnAxisIsRefusedAndTheBoxStays) {
+    MeasureTable();
+    DrawBox({{5, 5}, {5, 12}});
+    DrawBox({{12, 5}, {3, 5}});
+    EXPECT_EQ(responder.Texts(), std::vector<std::string>(
+                                     2, "CANNOT CREATE PATTERN BOX WITH POINTS GIVEN. ABORTING."));
+    EXPECT_TRUE(SameCorners(GetPatternBox(0), {{0, 20}, {40, 20}, {40, 0}, {0, 0}}));
+    EXPECT_STREQ(CurrentScreenName(), "layout view");
+}
+
+TEST_F(Procedures, CrossingAndStraightOnCornersAreRefusedAndTheLiveCornerStays) {
+    MeasureTable();
+    menuMainPatternbox(nullptr, const_cast<char*>("0"));
+    EXPECT_STREQ(CurrentScreenName(), "pattern-box setup");
+    EXPECT_EQ(SetupPromptText(),
+              "MOVE THE MACHINE TO THE LEFTMOST\nPOINT OF YOUR BASELINE.\nPRESS THE PLUS BUTTON.");
+    for (QuiltPoint p : std::vector<QuiltPoint>{{5, 5}, {15, 5}, {15, 15}}) {
+        At(p.x, p.y);
+        PressSetupButton(1, 1);
+    }
+    EXPECT_EQ(SetupPromptText(),
+              "MOVE MACHINE COUNTERCLOCKWISE\nTO THE NEXT POINT.\nPRESS THE PLUS BUTTON TO ADD "
+              "POINT\nOR THE CHECK BUTTON TO FINISH");
+    EXPECT_EQ(pbTemp->count, 4);  // three confirmed and the live corner
+    At(10, 0);                    // back across the first edge
+    PressSetupButton(1, 1);
+    At(15, 20);  // straight on from the last edge
+    PressSetupButton(1, 2);
+    EXPECT_EQ(responder.Texts(), std::vector<std::string>(2, "PATTERN BOX LINES MAY NOT CROSS"));
+    ASSERT_EQ(pbTemp->count, 4);
+    EXPECT_FLOAT_EQ(pbTemp->cornerStore.back().x, 15);  // the live corner is where the head is
+    EXPECT_FLOAT_EQ(pbTemp->cornerStore.back().y, 20);
+    EXPECT_STREQ(CurrentScreenName(), "pattern-box setup");
+
+    At(5, 15);
+    PressSetupButton(1, 2);
+    const PatternBox* box = GetPatternBox(0);
+    EXPECT_TRUE(SameCorners(box, {{5, 5}, {15, 5}, {15, 15}, {5, 15}}));
+    EXPECT_FLOAT_EQ(box->x, 5);
+    EXPECT_FLOAT_EQ(box->width, 10);
+    EXPECT_STREQ(CurrentScreenName(), "layout view");
+    EXPECT_EQ(responder.shown.size(), 2u);
+}
+
+TEST_F(Procedures, FinishingWithoutCornersAbortsAndLeavingKeepsTheBox) {
+    MeasureTable();
+    menuMainPatternbox(nullptr, const_cast<char*>("0"));
+    At(7, 7);
+    PressSetupButton(1, 2);
+    EXPECT_EQ(responder.Texts(), std::vector<std::string>{"NO POINTS ADDED. ABORTING."});
+    EXPECT_TRUE(SameCorners(GetPatternBox(0), {{0, 20}, {40, 20}, {40, 0}, {0, 0}}));
+    EXPECT_STREQ(CurrentScreenName(), "layout view");
+
+    menuMainPatternbox(nullptr, const_cast<char*>("0"));
+    At(1, 1);
+    PressSetupButton(1, 1);
+    At(9, 1);
+    PressSetupButton(1, 1);
+    PressSetupButton(1, 3);
+    EXPECT_FALSE(TrackingTimerRunning());
+    EXPECT_EQ(interface->trackPosition, 0);
+    EXPECT_TRUE(SameCorners(GetPatternBox(0), {{0, 20}, {40, 20}, {40, 0}, {0, 0}}));
+    EXPECT_STREQ(CurrentScreenName(), "layout view");
+}
+
+TEST_F(Procedures, LiveTrackingFollowsTheHeadAndDropsThePromptOnceItMoves) {
+    MeasureTable();
+    At(4, 4);
+    menuMainPatternbox(nullptr, const_cast<char*>("0"));
+    EXPECT_TRUE(TrackingTimerRunning());
+    EXPECT_EQ(interface->trackPosition, 1);
+    ASSERT_EQ(pbTemp->count, 1);
+    head.x += kPromptMoveThreshold;  // not yet further than the threshold
+    EXPECT_TRUE(getMCCoordinates(nullptr));
+    EXPECT_FALSE(SetupPromptText().empty());
+    EXPECT_NE(interface->promptLayout, nullptr);
+    EXPECT_FLOAT_EQ(pbTemp->x, 4.015f);  // the origin follows the only corner
+    head.y += kPromptMoveThreshold + 1;
+    getMCCoordinates(nullptr);
+    EXPECT_TRUE(SetupPromptText().empty());
+    EXPECT_EQ(interface->promptLayout, nullptr);
+    EXPECT_FLOAT_EQ(pbTemp->cornerStore.back().y, 4.016f);
+    // A failed read leaves everything and keeps the timer.
+    head.fail = true;
+    At(9, 9);
+    EXPECT_TRUE(getMCCoordinates(nullptr));
+    EXPECT_FLOAT_EQ(pbTemp->cornerStore.back().x, 4.015f);
+    head.fail = false;
+    PressSetupButton(1, 1);  // confirms (9, 9); the live corner follows from there
+    At(12, 9.5f);
+    getMCCoordinates(nullptr);
+    EXPECT_FLOAT_EQ(pbTemp->cornerStore.back().x, 12);
+    EXPECT_FLOAT_EQ(pbTemp->x, 9);  // two corners: the origin stays
+    PressSetupButton(1, 3);
+    EXPECT_FALSE(getMCCoordinates(nullptr));  // the timer ends with the procedure
+}
+
+TEST_F(Procedures, TheBoxMenuAddsRedrawsAndDeletesBoxes) {
+    menuMainPatternbox(nullptr, const_cast<char*>("0"));  // no table yet
+    EXPECT_EQ(responder.Texts(),
+              std::vector<std::string>{"YOU MUST SET UP THE TABLE EXTENTS FIRST.\nPROCEEDING TO "
+                                       "THE TABLE EXTENTS SETUP."});
+    EXPECT_STREQ(CurrentScreenName(), "quilt-area setup");
+    responder.shown.clear();
+    MeasureTable();
+
+    menuMainPatternbox(nullptr, const_cast<char*>("2"));
+    EXPECT_EQ(responder.Texts(), std::vector<std::string>{"YOU MAY NOT DELETE THIS PATTERN BOX"});
+    responder.shown.clear();
+
+    menuMainPatternbox(nullptr, const_cast<char*>("1"));
+    EXPECT_STREQ(CurrentScreenName(), "pattern-box setup");
+    EXPECT_FLOAT_EQ(interface->viewScale, 40.0f / view_area_width);
+    DrawBox({{20, 12}, {30, 2}});
+    ASSERT_EQ(patternBoxList.count, 2);
+    ASSERT_NE(AppendLayoutNode(0, -1, 0, 0, 0, 1), nullptr);
+
+    responder.answers = {kResponseCancel};
+    menuMainPatternbox(nullptr, const_cast<char*>("2"));
+    EXPECT_EQ(patternBoxList.count, 2);
+    menuMainPatternbox(nullptr, const_cast<char*>("2"));
+    EXPECT_EQ(responder.Texts(),
+              std::vector<std::string>(2,
+                                       "ALL PATTERNS ATTACHED TO THE PATTERN BOX WILL BE "
+                                       "DELETED AS WELL.\n\nCONTINUE?"));
+    EXPECT_EQ(patternBoxList.count, 1);
+    EXPECT_EQ(interface->currentPatternBox, 0);
+    EXPECT_EQ(CountLayoutNodes(), 0);
+    EXPECT_TRUE(SameCorners(GetPatternBox(0), {{0, 20}, {40, 20}, {40, 0}, {0, 0}}));
+}
+
+TEST_F(Procedures, TapsOnTheButtonRowPressTheButtons) {
+    const int b = confirm_button_size, w = view_area_width;
+    // The middles of the buttons as the two setup views draw them.
+    EXPECT_EQ(SetupButtonAt(w - 3 * b - 16 + b / 2, w, b), 1);
+    EXPECT_EQ(SetupButtonAt(w - 2 * b - 8 + b / 2, w, b), 2);
+    EXPECT_EQ(SetupButtonAt(w - 3 * b - 24 + b / 2, w, b), 1);
+    EXPECT_EQ(SetupButtonAt(w - 2 * b - 16 + b / 2, w, b), 2);
+    EXPECT_EQ(SetupButtonAt(w - b - 8 + b / 2, w, b), 3);
+    EXPECT_EQ(SetupButtonAt(w - 1, w, b), 3);
+    EXPECT_LE(SetupButtonAt(5, w, b), 0);
+
+    StartQuiltAreaSetup();
+    Drain();
+    GtkWidget* area = interface->drawingArea;
+    ASSERT_NE(area, nullptr);
+    GdkEventButton tap = {};
+    tap.type = GDK_BUTTON_RELEASE;
+    tap.x = area->allocation.width - 3 * b - 16 + 2;
+    tap.y = 10;  // above the button row: only a redraw
+    OnScreenTap(area, &tap, const_cast<char*>("0"));
+    EXPECT_EQ(pbTemp->count, 0);
+    tap.y = area->allocation.height - b / 2;
+    OnScreenTap(area, &tap, const_cast<char*>("0"));
+    EXPECT_EQ(pbTemp->count, 1);
+    EXPECT_EQ(head.homes, 1);
+}
+
+}  // namespace

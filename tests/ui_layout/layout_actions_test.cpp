@@ -1,0 +1,244 @@
+// The layout menu actions: adding patterns, new, open, save, save-as, the
+// set-point and undo items, with the scripted responder.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <string>
+#include <vector>
+
+#include "app/application_state.h"
+#include "app/crash_recovery.h"
+#include "app/startup_ui.h"
+#include "app/system_paths.h"
+#include "app/ui_hooks.h"
+#include "layout/layout_file.h"
+#include "layout/layout_tree.h"
+#include "layout/pattern_box.h"
+#include "layout_fixture.h"
+#include "pattern/pattern.h"
+#include "support/temp_dir.h"
+#include "ui/extents_setup.h"
+#include "ui/file_chooser.h"
+#include "ui/layout_actions.h"
+#include "ui/menu.h"
+
+namespace {
+
+std::string chosenLayout;
+std::string chooserFolder, chooserFilter;
+
+std::string ScriptedChooser(const char* folder, const char* filter) {
+    chooserFolder = folder ? folder : "";
+    chooserFilter = filter ? filter : "";
+    return chosenLayout;
+}
+
+// Tests run in a temporary program folder with its Layout folder and a root
+// for "/tmp/undo" and "/tmp/setPoint".
+class LayoutActions : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!EnsureGtk()) GTEST_SKIP() << "no display";
+        ASSERT_EQ(getcwd(saved, sizeof saved), saved);
+        ASSERT_EQ(chdir(dir.path.c_str()), 0);
+        ASSERT_EQ(mkdir("Layout", 0777), 0);
+        ASSERT_EQ(mkdir(root.File("tmp").c_str(), 0777), 0);
+        ASSERT_TRUE(SetSystemRoot(root.path.c_str()));
+        ASSERT_TRUE(WriteFileText(dir.File("square.qcc"),
+                                  "p X0.000 Y0.000\np X2.000 Y0.000\np X2.000 Y1.000\n"));
+        MakeMainWindow();
+        chooseLayoutFile = ScriptedChooser;
+    }
+    void TearDown() override {
+        DropMainWindow();
+        chooseLayoutFile = GetFilename;
+        SetSystemRoot("");
+        ASSERT_EQ(chdir(saved), 0);
+    }
+    // A measured 40 x 20 table with its one box, drawn with the scripted head.
+    void MeasureTable() {
+        StartQuiltAreaSetup();
+        PressSetupButton(0, 1);
+        head.x = 40000;
+        PressSetupButton(0, 1);
+        head.y = 20000;
+        PressSetupButton(0, 1);
+        responder.shown.clear();
+    }
+    bool ItemUsable(MenuItemId item) {
+        GtkWidget* widget = MenuRecord()->items[item];
+        return widget && GTK_WIDGET_SENSITIVE(widget);
+    }
+
+    char saved[4096];
+    TempDir dir, root;
+    ScriptedResponder responder;
+    ScriptedHead head;
+};
+
+TEST_F(LayoutActions, AddedPatternsSitAtTheBoxOriginTurnedToTheBoxAngle) {
+    MeasureTable();
+    ASSERT_TRUE(addPatternToCurrentBox);
+    ASSERT_EQ(addPatternToCurrentBox(dir.File("square.qcc").c_str()), 1);
+    ASSERT_EQ(patternList.count, 1);
+    EXPECT_EQ(patternList.freeSlots, 49);
+    ASSERT_NE(patternLayout, nullptr);
+    EXPECT_EQ(patternLayout->patternIndex, 0);
+    EXPECT_EQ(patternLayout->arrayIndex, -1);
+    EXPECT_EQ(patternLayout->boxIndex, 0);
+    EXPECT_FLOAT_EQ(patternLayout->x, 0);
+    EXPECT_FLOAT_EQ(patternLayout->y, 0);
+    EXPECT_EQ(GetPattern(0)->angle, 0);
+
+    // A box whose first edge runs at 90 degrees turns the pattern a quarter.
+    GetPatternBox(0)->angle = 90.7f;
+    ASSERT_EQ(AddPatternToCurrentBox(dir.File("square.qcc").c_str()), 1);
+    const Pattern* turned = GetPattern(1);
+    ASSERT_NE(turned, nullptr);
+    EXPECT_EQ(turned->angle, 90);
+    EXPECT_NEAR(turned->width, 1.0f, 1e-3);
+    EXPECT_NEAR(turned->height, 2.0f, 1e-3);
+    EXPECT_EQ(CountLayoutNodes(0), 2);
+    // The crash image follows the layout.
+    EXPECT_EQ(CrashRecoveryImageSize(), SerializeLayout().size());
+
+    EXPECT_EQ(AddPatternToCurrentBox(dir.File("missing.qcc").c_str()), 0);
+    EXPECT_EQ(CountLayoutNodes(), 2);
+}
+
+TEST_F(LayoutActions, AFullPatternTableRefusesWithTheMessage) {
+    MeasureTable();
+    for (int i = 0; i < kPatternSlots; i++)
+        ASSERT_EQ(AddPatternToCurrentBox(dir.File("square.qcc").c_str()), 1) << i;
+    EXPECT_EQ(AddPatternToCurrentBox(dir.File("square.qcc").c_str()), 0);
+    ASSERT_EQ(responder.shown.size(), 1u);
+    EXPECT_EQ(responder.shown[0].text,
+              "MAXIMUM PATTERN COUNT EXCEEDED.\nPLEASE LINK YOUR PATTERNS TO CREATE MORE SPACE.");
+    EXPECT_EQ(responder.shown[0].kind, kMessageInfo);
+    EXPECT_EQ(CountLayoutNodes(), kPatternSlots);
+}
+
+TEST_F(LayoutActions, AddPatternOpensPatternSelectWithTheMaskOfTheBoxes) {
+    head.disables = 0;
+    menuMainAddPattern(nullptr, nullptr);
+    EXPECT_STREQ(CurrentScreenName(), "pattern select");
+    EXPECT_EQ(MenuStateMask(), 0x34000BFu);
+    EXPECT_EQ(head.disables, 2);
+    MeasureTable();
+    interface->trackPosition = 1;
+    menuMainAddPattern(nullptr, nullptr);
+    EXPECT_EQ(MenuStateMask(), 0x30000FFu);
+    EXPECT_EQ(interface->trackPosition, 0);
+}
+
+TEST_F(LayoutActions, SaveAsSaveAndOpenKeepTheLayoutAndItsName) {
+    MeasureTable();
+    ASSERT_EQ(AddPatternToCurrentBox(dir.File("square.qcc").c_str()), 1);
+
+    // Cancel and a name of only removed characters save nothing.
+    menuEditSaveLayoutAs(nullptr, nullptr);
+    responder.keyboard = {"#!? ."};
+    menuEditSaveLayoutAs(nullptr, nullptr);
+    EXPECT_EQ(responder.prompts, std::vector<std::string>(2, "SAVE AS:"));
+    EXPECT_EQ(access("Layout/.qlf", F_OK), -1);
+    EXPECT_EQ(interface->current_layout, nullptr);
+
+    responder.keyboard = {"my layout#1"};
+    menuEditSaveLayoutAs(nullptr, nullptr);
+    ASSERT_EQ(access("Layout/mylayout1.qlf", F_OK), 0);
+    ASSERT_NE(interface->current_layout, nullptr);
+    EXPECT_STREQ(interface->current_layout->str, "./Layout/mylayout1");
+    const std::string firstSave = ReadFileText("Layout/mylayout1.qlf");
+
+    // Save asks before overwriting the current layout; Cancel writes nothing.
+    ASSERT_EQ(AddPatternToCurrentBox(dir.File("square.qcc").c_str()), 1);
+    responder.shown.clear();
+    responder.answers = {kResponseCancel};
+    menuEditSaveLayout(nullptr, nullptr);
+    ASSERT_EQ(responder.Texts(), std::vector<std::string>{"THIS WILL OVERWRITE THE CURRENT "
+                                                          "LAYOUT:\nmylayout1\nWOULD YOU LIKE TO "
+                                                          "CONTINUE?"});
+    EXPECT_EQ(ReadFileText("Layout/mylayout1.qlf"), firstSave);
+    menuEditSaveLayout(nullptr, nullptr);
+    EXPECT_EQ(ReadFileText("Layout/mylayout1.qlf"), SerializeLayout());
+    EXPECT_STREQ(interface->current_layout->str, "./Layout/mylayout1");
+
+    // A new layout empties everything and starts the quilt-area procedure.
+    responder.answers = {kResponseCancel};
+    menuMainNewLayout(nullptr, nullptr);
+    EXPECT_EQ(CountLayoutNodes(), 2);
+    menuMainNewLayout(nullptr, nullptr);
+    EXPECT_EQ(extents, nullptr);
+    EXPECT_EQ(patternList.count, 0);
+    EXPECT_EQ(patternBoxList.count, 0);
+    EXPECT_EQ(interface->current_layout, nullptr);
+    EXPECT_STREQ(CurrentScreenName(), "quilt-area setup");
+    EXPECT_EQ(MenuStateMask(), 0x3u);
+
+    // Open: the chooser offers layout files; the machine is homed after OK.
+    chosenLayout = "./Layout/mylayout1.qlf";
+    responder.shown.clear();
+    head.homes = 0;
+    menuMainLoadLayout(nullptr, nullptr);
+    EXPECT_EQ(chooserFolder, "./Layout/");
+    EXPECT_EQ(chooserFilter, ".qlf .QLF");
+    EXPECT_EQ(CountLayoutNodes(0), 2);
+    EXPECT_EQ(patternList.count, 2);
+    ASSERT_NE(extents, nullptr);
+    EXPECT_FLOAT_EQ(extents->width, 40);
+    EXPECT_EQ(head.homes, 1);
+    EXPECT_EQ(responder.Texts(),
+              (std::vector<std::string>{
+                  "THIS WILL ERASE ALL CURRENT LAYOUT INFORMATION.\n\nCONTINUE?",
+                  "\nMOVE YOUR MACHINE TO THE HOME LOCATION ON YOUR TABLE AND PRESS OK."}));
+    EXPECT_STREQ(CurrentScreenName(), "layout view");
+    EXPECT_STREQ(interface->current_layout->str, "./Layout/mylayout1");
+    EXPECT_EQ(CrashRecoveryImageSize(), SerializeLayout().size());
+}
+
+TEST_F(LayoutActions, OpeningALayoutWithoutAQuiltAreaStartsTheMeasurement) {
+    // A layout of one box and no extents.
+    NewPatternBoxAtIndex(0);
+    AddPatternBoxPoint(GetPatternBox(0), 1, 1, 1, 0);
+    patternBoxList.count = 1;
+    ASSERT_EQ(SaveLayout("noextents", 0, 0), 1);
+    chosenLayout = "./Layout/noextents.qlf";
+    menuMainLoadLayout(nullptr, nullptr);
+    EXPECT_EQ(extents, nullptr);
+    EXPECT_STREQ(CurrentScreenName(), "quilt-area setup");
+
+    // A chooser closed without a choice changes nothing.
+    chosenLayout = "";
+    responder.shown.clear();
+    menuMainLoadLayout(nullptr, nullptr);
+    EXPECT_TRUE(responder.shown.empty());
+    EXPECT_EQ(patternBoxList.count, 1);
+}
+
+TEST_F(LayoutActions, UndoAndRestoreSetpointAreUsableExactlyWhileTheirFileExists) {
+    MeasureTable();
+    SetMenuStateMask(0x37FFFFF);
+    EXPECT_FALSE(ItemUsable(kItemUndo));
+    EXPECT_FALSE(ItemUsable(kItemRestoreSetpoint));
+    ASSERT_TRUE(ItemUsable(kItemCreateSetpoint));
+
+    ASSERT_EQ(AddPatternToCurrentBox(dir.File("square.qcc").c_str()), 1);
+    menuEditCreateSetpoint(nullptr, nullptr);
+    EXPECT_TRUE(ItemUsable(kItemRestoreSetpoint));
+    ASSERT_EQ(CreateUndoFile(), 1);
+    EXPECT_TRUE(ItemUsable(kItemUndo));
+    ASSERT_EQ(AddPatternToCurrentBox(dir.File("square.qcc").c_str()), 1);
+
+    menuEditUndo(nullptr, nullptr);
+    EXPECT_EQ(CountLayoutNodes(), 1);
+    EXPECT_FALSE(ItemUsable(kItemUndo));
+    EXPECT_EQ(CrashRecoveryImageSize(), SerializeLayout().size());
+
+    ASSERT_EQ(AddPatternToCurrentBox(dir.File("square.qcc").c_str()), 1);
+    ASSERT_EQ(AddPatternToCurrentBox(dir.File("square.qcc").c_str()), 1);
+    menuEditRestoreSetpoint(nullptr, nullptr);
+    EXPECT_EQ(CountLayoutNodes(), 1);
+    EXPECT_TRUE(ItemUsable(kItemRestoreSetpoint));  // the set-point stays for another restore
+}
+
+}  // namespace
