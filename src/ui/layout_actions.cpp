@@ -120,8 +120,9 @@ int AddPatternToCurrentBox(const char* path) {
     pattern->angle = static_cast<int>(box->angle);
     RotatePattern(pattern.get(), static_cast<float>(pattern->angle));
     if (!AddPatternToList(slot, std::move(pattern))) return 0;
+    // The image is drawn by the view at its scale; redrawing every pattern
+    // here would cost a full refresh per added pattern.
     NewPatternLayoutNode(slot, -1, 0, 0, 0);
-    RefreshPatternPix();
     UpdateCrashRecoveryImage();
     Log("Placed %s in slot %d, box %d\n", path, slot, interface->currentPatternBox);
     return 1;
