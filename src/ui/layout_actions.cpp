@@ -13,6 +13,8 @@
 #include "layout/layout_file.h"
 #include "layout/layout_tree.h"
 #include "layout/pattern_box.h"
+#include "machine/mc1_commands.h"
+#include "machine/mc1_motion.h"
 #include "pattern/pattern.h"
 #include "pattern/pattern_transform.h"
 #include "ui/drawing_area.h"
@@ -226,6 +228,17 @@ void menuEditUndo(GtkWidget*, void*) {
 }
 
 void InstallLayoutInterface() {
+    SetupMachine machine;
+    machine.getXY = GetXY;
+    machine.setHome = SetHome;
+    machine.disableX = DisableX;
+    machine.disableY = DisableY;
+    machine.resume = Resume;
+    machine.sendCommand = SendCommand;
+    machine.setExtents = SetExtents;
+    machine.clearExtents = ClearExtents;
+    setupMachine = machine;
+
     recoveryLoader = LoadRecoveryLayout;
     quiltAreaExists = QuiltAreaExists;
     patternBoxCount = BoxCount;

@@ -64,7 +64,9 @@ void MakeMainWindow() {
     FreeLayout();
     InitPatternBox();
     pbTemp.reset();
+    const SetupMachine scripted = setupMachine;  // keep a scripted head across the install
     InstallLayoutInterface();
+    setupMachine = scripted;
     GtkWidget* window = gtk_window_new(GTK_WINDOW_TOPLEVEL);
     gtk_window_set_decorated(GTK_WINDOW(window), FALSE);
     gtk_widget_set_size_request(window, screen_width, screen_height);
