@@ -26,3 +26,7 @@ int RunDefaultsCommand(const Arguments& args);
 int RunLayoutCommand(const Arguments& args);
 // render FILE.qlf OUT.png [W H]: a picture of the table, boxes and placed patterns.
 int RunRenderCommand(const Arguments& args);
+// pack FILE.qlf [--box N]: the stitch path of a box as CSV x,y,feed,halt,inserted.
+int RunPackCommand(const Arguments& args);
+// estimate FILE.qlf [--box N]: points, sections, jumps, cuts, length and run time of a box.
+int RunEstimateCommand(const Arguments& args);

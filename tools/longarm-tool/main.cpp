@@ -26,10 +26,15 @@ const Command kCommands[] = {
      "transform FILE.qcc OUT.qcc OPERATION...   rotate, stretch, mirror or reverse a pattern"},
     {"camera", RunCameraCommand,
      "camera [--device PATH] OUT.png   save the picture the camera gives at start-up"},
-    {"convert", RunConvertCommand, "convert IN OUT   turn a DXF drawing or QLI file into a pattern"},
+    {"convert", RunConvertCommand,
+     "convert IN OUT   turn a DXF drawing or QLI file into a pattern"},
     {"layout", RunLayoutCommand,
      "layout FILE.qlf   list the extents, boxes, patterns, placements and arrays of a layout"},
     {"render", RunRenderCommand, "render FILE.qlf OUT.png [W H]   draw a layout as an image"},
+    {"pack", RunPackCommand,
+     "pack FILE.qlf [--box N]   print the stitch path of a pattern box as CSV"},
+    {"estimate", RunEstimateCommand,
+     "estimate FILE.qlf [--box N]   points, sections, jumps, length and run time of a box"},
 };
 
 void PrintUsage(FILE* out) {

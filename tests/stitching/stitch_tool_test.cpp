@@ -1,0 +1,93 @@
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <memory>
+#include <sstream>
+#include <vector>
+
+#include "app/application_state.h"
+#include "app/log.h"
+#include "layout/layout_file.h"
+#include "layout/layout_tree.h"
+#include "layout/pattern_box.h"
+#include "pattern/pattern.h"
+#include "support/run_program.h"
+#include "support/temp_dir.h"
+
+namespace {
+
+// A layout with one box holding two placements of a zig-zag, the second one
+// 3 inches further right, so the path has one long jump.
+std::string WriteLayout(const TempDir& dir) {
+    Interface state;
+    interface = &state;
+    SetLogStream(std::tmpfile());
+    InitPatternBox();
+    ClearLayout();
+    ClearPatternList();
+    BogusExtents();
+    auto p = std::make_unique<Pattern>();
+    for (const char* line : {"p X0.000 Y0.000", "p X1.000 Y0.500", "p X2.000 Y0.000"})
+        addData(p.get(), line, 1);
+    UpdatePatternSize(p.get());
+    int slot = GetNextPattern();
+    AddPatternToList(slot, std::move(p));
+    NewPatternLayoutNode(slot, -1, 0, 0, 0);
+    NewPatternLayoutNode(slot, -1, 0, 5, 0);
+    const std::string path = dir.File("job");
+    SaveLayout(path.c_str(), 0, 1);
+    ClearLayout();
+    ClearPatternList();
+    InitPatternBox();
+    extents.reset();
+    SetLogStream(stdout);
+    interface = nullptr;
+    return path + ".qlf";
+}
+
+TEST(StitchTool, PackPrintsThePathAndEstimateSumsItUp) {
+    TempDir dir;
+    const std::string layout = WriteLayout(dir);
+
+    ProgramResult packed = RunProgram({LONGARM_TOOL_PATH, "pack", layout}, dir.path);
+    ASSERT_EQ(packed.exitStatus, 0) << packed.err;
+    std::istringstream lines(packed.out);
+    std::string line;
+    int count = 0, halts = 0, inserted = 0;
+    double lastX = 0;
+    while (std::getline(lines, line)) {
+        double x, y, feed;
+        int halt, ins;
+        ASSERT_EQ(std::sscanf(line.c_str(), "%lf,%lf,%lf,%d,%d", &x, &y, &feed, &halt, &ins), 5)
+            << line;
+        EXPECT_GE(feed, 0);
+        EXPECT_LE(feed, 100);
+        halts += halt;
+        inserted += ins;
+        lastX = x;
+        count++;
+    }
+    // Each zig-zag: 2 legs of about 1.118 inch cut into 11 pieces; one jump.
+    EXPECT_EQ(count, 2 * (1 + 11 + 11));
+    EXPECT_EQ(halts, 1);
+    EXPECT_EQ(inserted, 2 * 20);
+    EXPECT_NEAR(lastX, 7000, 0.5);  // box origin 0 + placement 5 + pattern width 2
+
+    ProgramResult estimate = RunProgram({LONGARM_TOOL_PATH, "estimate", layout}, dir.path);
+    ASSERT_EQ(estimate.exitStatus, 0) << estimate.err;
+    EXPECT_NE(estimate.out.find("points=46\n"), std::string::npos) << estimate.out;
+    EXPECT_NE(estimate.out.find("sections=2\n"), std::string::npos);
+    EXPECT_NE(estimate.out.find("jumps=1\n"), std::string::npos);
+    EXPECT_NE(estimate.out.find("thread_cuts=1\n"), std::string::npos);  // jumpStitch 0
+    EXPECT_NE(estimate.out.find("stitched_length=8.944 in\n"), std::string::npos);
+    EXPECT_NE(estimate.out.find("jump_length=3.000 in\n"), std::string::npos);
+
+    EXPECT_EQ(RunProgram({LONGARM_TOOL_PATH, "pack", layout, "--box", "3"}, dir.path).exitStatus,
+              1);
+    EXPECT_EQ(RunProgram({LONGARM_TOOL_PATH, "pack"}, dir.path).exitStatus, 2);
+    EXPECT_EQ(RunProgram({LONGARM_TOOL_PATH, "estimate", layout, "--box", "x"}).exitStatus, 2);
+    // The tool leaves no defaults file behind in the working directory.
+    EXPECT_EQ(ReadFileText(dir.File("defaults.mrl")), "");
+}
+
+}  // namespace
