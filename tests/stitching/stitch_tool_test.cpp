@@ -79,7 +79,7 @@ TEST(StitchTool, PackPrintsThePathAndEstimateSumsItUp) {
     EXPECT_NE(estimate.out.find("sections=2\n"), std::string::npos);
     EXPECT_NE(estimate.out.find("jumps=1\n"), std::string::npos);
     EXPECT_NE(estimate.out.find("thread_cuts=1\n"), std::string::npos);  // jumpStitch 0
-    EXPECT_NE(estimate.out.find("stitched_length=8.944 in\n"), std::string::npos);
+    EXPECT_NE(estimate.out.find("stitched_length=4.472 in\n"), std::string::npos);
     EXPECT_NE(estimate.out.find("jump_length=3.000 in\n"), std::string::npos);
 
     EXPECT_EQ(RunProgram({LONGARM_TOOL_PATH, "pack", layout, "--box", "3"}, dir.path).exitStatus,
