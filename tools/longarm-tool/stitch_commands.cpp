@@ -12,6 +12,7 @@
 
 #include "app/application_state.h"
 #include "app/log.h"
+#include "app/defaults_file.h"
 #include "app/machine_startup.h"
 #include "app/ui_hooks.h"
 #include "commands.h"
