@@ -35,6 +35,14 @@ Interface* NewInterfaceStruct() {
     return record;
 }
 
+void (*releaseViewEditState)() = nullptr;
+
+void ReleaseAllUI() {
+    if (releaseViewEditState) releaseViewEditState();
+    SetStatusBar(nullptr);
+    if (interface) interface->highlightIndex = -1;
+}
+
 void SetStatusBar(const char* text) {
     if (!text) {
         statusBar[0] = '\0';

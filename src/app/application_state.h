@@ -88,6 +88,15 @@ extern char statusBar[kStatusBarSize];
 // edit modes and ReleaseAllUI.
 void SetStatusBar(const char* text);
 
+// Ends any edit mode of the views: the view code's own state (edit command,
+// measuring line, on-view edit buttons) through releaseViewEditState, then the
+// status text is cleared and no entity is highlighted. Every menu and pop-up
+// action calls it first.
+void ReleaseAllUI();
+
+// The view code's part of ReleaseAllUI; null until the view code installs it.
+extern void (*releaseViewEditState)();
+
 // Process-wide flags that start-up sets.
 extern int threaded;                      // result of InitThreads (always 0)
 extern int xOn, yOn, origin;              // run toggles of the stitching engine; 0 at start

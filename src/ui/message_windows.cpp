@@ -143,6 +143,7 @@ WaitingWindow* CreateWaitingWindow(const char* title, int cancellable) {
 
     KeepWidget(&record->window, NewScreenWindow());
     KeepWidget(&record->box, gtk_vbox_new(FALSE, 0));
+    gtk_container_set_border_width(GTK_CONTAINER(record->box), 5);  // inside the frame
     gtk_container_add(GTK_CONTAINER(record->window), record->box);
 
     KeepWidget(&record->title, gtk_label_new(title ? title : ""));
@@ -225,6 +226,7 @@ void GtkCreateStatusWindow(StatusWindow* record) {
     record->ui = widgets;
     KeepWidget(&widgets->window, NewScreenWindow());
     KeepWidget(&widgets->box, gtk_vbox_new(FALSE, 0));
+    gtk_container_set_border_width(GTK_CONTAINER(widgets->box), 5);  // inside the frame
     gtk_container_add(GTK_CONTAINER(widgets->window), widgets->box);
 
     KeepWidget(&widgets->label, gtk_label_new(record->title.c_str()));
@@ -238,9 +240,11 @@ void GtkCreateStatusWindow(StatusWindow* record) {
     gtk_box_pack_start(GTK_BOX(widgets->box), widgets->progress, FALSE, FALSE, 5);
 
     GtkWidget* stop = gtk_button_new_with_label("STOP");
+    gtk_widget_set_size_request(stop, -1, menubar_height);
     g_signal_connect(stop, "clicked", G_CALLBACK(OnBtnStatusAbort), record);
     gtk_box_pack_start(GTK_BOX(widgets->box), stop, FALSE, FALSE, 20);
     g_signal_connect(widgets->window, "expose-event", G_CALLBACK(CursorExpose), nullptr);
+    g_signal_connect_after(widgets->window, "expose-event", G_CALLBACK(DrawFrame), nullptr);
 
     gtk_widget_show_all(widgets->window);
     DrainEvents();

@@ -1,5 +1,6 @@
 #include "ui/screens.h"
 
+#include <algorithm>
 #include <cstdint>
 
 #include "app/application_state.h"
@@ -76,6 +77,9 @@ void AddRunViewButtons() {
     gtk_box_pack_start(GTK_BOX(row), thread, FALSE, FALSE, 1);
     gtk_box_pack_start(GTK_BOX(row), pause, FALSE, FALSE, 1);
     gtk_box_pack_end(GTK_BOX(interface->viewPanel), row, FALSE, FALSE, 0);
+    // The run starts unpaused: THREAD BREAK shows only while paused, when the
+    // run control halves PAUSE to make room for it.
+    gtk_widget_set_no_show_all(thread, TRUE);
     ConnectButton(pause, "toggled", screenHandlers.onBtnPauseToggled, nullptr);
     ConnectButton(thread, "clicked", screenHandlers.onBtnThreadClicked, nullptr);
     KeepWidget(&interface->btnPause, pause);
@@ -183,7 +187,10 @@ GtkWidget* createConfigScreen() {
     gtk_container_set_border_width(GTK_CONTAINER(table), 10);
     GtkWidget* check = gtk_check_button_new_with_label("");
     SetButtonFont(check, "Show Advanced Features", "Sans 10");
-    gtk_widget_set_size_request(check, 2 * setup_spinbox_width, setup_spinbox_height);
+    GtkRequisition natural;
+    gtk_widget_size_request(check, &natural);
+    gtk_widget_set_size_request(check, std::max(2 * setup_spinbox_width, natural.width),
+                                std::max(setup_spinbox_height, natural.height));
     gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(check), showAdvancedFeatures ? TRUE : FALSE);
     ConnectButton(check, "clicked", screenHandlers.showAdvancedFeatures, nullptr);
     // Row 5 of the page (the last one), columns 0 to 2.

@@ -40,3 +40,28 @@ TEST(ApplicationState, StatusBarCopiesCutsAndClears) {
     SetStatusBar(nullptr);
     EXPECT_STREQ(statusBar, "");
 }
+
+namespace {
+int viewReleases = 0;
+void CountViewRelease() {
+    viewReleases++;
+}
+}  // namespace
+
+TEST(ApplicationState, ReleaseAllUiEndsEveryEditMode) {
+    std::unique_ptr<Interface> record(NewInterfaceStruct());
+    Interface* saved = interface;
+    interface = record.get();
+    interface->highlightIndex = 3;
+    SetStatusBar("Select Pattern Autofill");
+    releaseViewEditState = CountViewRelease;
+    viewReleases = 0;
+    ReleaseAllUI();
+    EXPECT_EQ(viewReleases, 1);
+    EXPECT_STREQ(statusBar, "");
+    EXPECT_EQ(interface->highlightIndex, -1);
+    releaseViewEditState = nullptr;
+    ReleaseAllUI();  // without the view code the rest still happens
+    EXPECT_EQ(viewReleases, 1);
+    interface = saved;
+}
