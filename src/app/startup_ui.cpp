@@ -18,6 +18,9 @@
 #include "app/system_paths.h"
 #include "app/ui_hooks.h"
 #include "camera/camera_capture.h"
+#include "layout/layout_file.h"
+#include "layout/layout_tree.h"
+#include "layout/pattern_box.h"
 #include "pattern/pattern.h"
 #include "ui/drawing_area.h"
 #include "ui/gtk_interface.h"
@@ -29,7 +32,6 @@
 #include "ui/widget_helpers.h"
 
 void (*checkUpdate)() = nullptr;
-void (*initLayoutTables)() = nullptr;
 
 namespace {
 
@@ -116,7 +118,7 @@ GtkWidget* BuildMenuRow() {
 void ChooseFirstScreen() {
     if (!RecoveryLayoutExists()) {
         interface->boxMode = 0;
-        if (resetQuiltAreaCorners) resetQuiltAreaCorners();
+        pbTemp = std::make_unique<PatternBox>();
         PackScreen(createExtentsSetup(0), 0);
         currentScreenName = "quilt-area setup";
         SetMenuStateMask(kQuiltAreaSetupMask);
@@ -129,7 +131,7 @@ void ChooseFirstScreen() {
 void LoadRecoveryLayout() {
     if (!RecoveryLayoutExists()) return;
     LogLine("Recover Layout");
-    if (recoveryLoader) recoveryLoader(kRecoveryLayoutPath);
+    LoadLayout(kRecoveryLayoutPath, 1, 1);
     // Deleted whether it loaded or not, so a layout that crashes the program
     // cannot do so at every start.
     std::remove(kRecoveryLayoutPath);
@@ -177,6 +179,7 @@ int initializeUserInterface(int argc, char** argv) {
     lastUpdateTime = 0;
     ParseConfig();
     ClearPatternList();
+    InitArrays();
     SetStatusBar(nullptr);
     panX = panY = 0;
 
@@ -214,8 +217,7 @@ int initializeUserInterface(int argc, char** argv) {
     interface = NewInterfaceStruct();
 
     Log("done.\nInitiate Pattern Boxes...");
-    interface->currentPatternBox = -1;
-    if (initLayoutTables) initLayoutTables();
+    InitPatternBox();
 
     Log("done.\nInitiate Threads...");
     threaded = 0;
@@ -226,6 +228,7 @@ int initializeUserInterface(int argc, char** argv) {
     vHandles = 0;
 
     Log("done.\nCreate Extents...");
+    extents.reset();
 
     Log("done.\nCreate Main Window...");
     BuildMainWindow();
