@@ -17,6 +17,7 @@ void InstallGtkInterface() {
     hooks.statusWindowSetText = GtkStatusWindowSetText;
     hooks.closeStatusWindow = GtkCloseStatusWindow;
     hooks.openWaitingWindow = [](const char* title, int cancellable) {
+        if (waitWindow) CloseWaitingWindow(waitWindow);
         CreateWaitingWindow(title, cancellable);
     };
     hooks.closeWaitingWindow = [] {

@@ -9,6 +9,7 @@
 #include "app/screen_config.h"
 #include "app/startup_ui.h"
 #include "shell_fixture.h"
+#include "ui/gtk_interface.h"
 #include "ui/widget_helpers.h"
 
 namespace {
@@ -301,4 +302,25 @@ TEST_F(MessageWindows, ButtonFontMarkupEscapesTheText) {
     pango_attr_iterator_destroy(it);
     gtk_widget_destroy(button);
     g_object_unref(button);
+}
+
+TEST_F(MessageWindows, CoreCodeReachesTheRealWaitingWindowThroughTheSeam) {
+    InstallGtkInterface();
+    ShowWaitingWindow("\n\nLOADING LAYOUT", 0);
+    WaitingWindow* first = waitWindow;
+    ASSERT_NE(first, nullptr);
+    EXPECT_EQ(first->open, 1);
+    EXPECT_STREQ(gtk_label_get_text(GTK_LABEL(first->title)), "\n\nLOADING LAYOUT");
+
+    // A second window replaces the first.
+    ShowWaitingWindow("MERGING PATTERN FILES", 1);
+    EXPECT_EQ(first->open, 0);
+    ASSERT_NE(waitWindow, first);
+    EXPECT_TRUE(gtk_widget_get_visible(waitWindow->cancelButton));
+
+    HideWaitingWindow();
+    EXPECT_EQ(waitWindow, nullptr);
+    EXPECT_EQ(keepWaitingWindowOpen, 0);
+    HideWaitingWindow();  // nothing open: nothing happens
+    SetUserInterfaceHooks({});
 }
