@@ -1,6 +1,7 @@
 #include "shell_fixture.h"
 
 #include <fcntl.h>
+#include <poll.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -30,11 +31,60 @@ int ScriptedShowMessageSpecial(int kind, const char* text, const char*, int) {
     return ScriptedShowMessage(kind, 0, text);
 }
 
+// The X server of this test program. Tests here click with xdotool at screen
+// positions, so they get a display of their own: windows of test programs
+// running at the same time cannot take their clicks.
+pid_t privateServer = -1;
+
+void StopPrivateServer() {
+    if (privateServer > 0) {
+        kill(privateServer, SIGTERM);
+        waitpid(privateServer, nullptr, 0);
+        privateServer = -1;
+    }
+}
+
+// Starts Xvfb on a free display number and points DISPLAY at it; false when
+// it cannot be started (the inherited display is used then).
+bool StartPrivateServer() {
+    int fds[2];
+    if (pipe(fds) != 0) return false;
+    pid_t child = fork();
+    if (child < 0) return false;
+    if (child == 0) {
+        close(fds[0]);
+        int devnull = open("/dev/null", O_WRONLY);
+        dup2(devnull, STDOUT_FILENO);
+        dup2(devnull, STDERR_FILENO);
+        std::string fd = std::to_string(fds[1]);
+        execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1024x768x24", "-nolisten",
+               "tcp", static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    close(fds[1]);
+    std::string number;
+    struct pollfd wait = {fds[0], POLLIN, 0};
+    char c = 0;
+    while (poll(&wait, 1, 10000) > 0 && read(fds[0], &c, 1) == 1 && c != '\n')
+        number += c;
+    close(fds[0]);
+    if (number.empty()) {
+        kill(child, SIGTERM);
+        waitpid(child, nullptr, 0);
+        return false;
+    }
+    privateServer = child;
+    atexit(StopPrivateServer);
+    setenv("DISPLAY", (":" + number).c_str(), 1);
+    return true;
+}
+
 }  // namespace
 
 bool EnsureGtk() {
     static int state = -1;
     if (state < 0) {
+        StartPrivateServer();
         state = gtk_init_check(nullptr, nullptr) ? 1 : 0;
         ParseConfigFile("/nonexistent/screen.conf");
     }
