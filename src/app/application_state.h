@@ -112,7 +112,17 @@ struct StatusWindow;
 // The progress window of the operation that is running, or null.
 extern StatusWindow* statWindow;
 
-// Adds the pattern file to the current pattern box (the free slot, loading,
-// rotation to the box's angle, a placement at the box's origin); returns 1 when
-// it was placed. Filled by the placement code; null until then.
+// Hooks that later subsystems fill; each is null until its owner installs it,
+// and the code that calls it behaves sensibly without it.
+// Loads the recovery layout at start-up (ask-nothing mode); returns 1 on success, 0 on failure.
+extern int (*recoveryLoader)(const char* path);
+// 1 when the quilt area (extents) has been measured or loaded.
+extern int (*quiltAreaExists)();
+// Number of pattern boxes in the box table.
+extern int (*patternBoxCount)();
+// Number of placed patterns in the layout.
+extern int (*placedPatternCount)();
+// Adds the pattern file to the current pattern box; returns 1 when it was placed.
 extern int (*addPatternToCurrentBox)(const char* path);
+// Makes the temporary pattern box of the quilt-area procedure new and empty.
+extern void (*resetQuiltAreaCorners)();

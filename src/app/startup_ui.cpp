@@ -18,9 +18,6 @@
 #include "app/system_paths.h"
 #include "app/ui_hooks.h"
 #include "camera/camera_capture.h"
-#include "layout/layout_file.h"
-#include "layout/layout_tree.h"
-#include "layout/pattern_box.h"
 #include "pattern/pattern.h"
 #include "ui/drawing_area.h"
 #include "ui/gtk_interface.h"
@@ -32,6 +29,7 @@
 #include "ui/widget_helpers.h"
 
 void (*checkUpdate)() = nullptr;
+void (*initLayoutTables)() = nullptr;
 
 namespace {
 
@@ -118,7 +116,7 @@ GtkWidget* BuildMenuRow() {
 void ChooseFirstScreen() {
     if (!RecoveryLayoutExists()) {
         interface->boxMode = 0;
-        pbTemp = std::make_unique<PatternBox>();
+        if (resetQuiltAreaCorners) resetQuiltAreaCorners();
         PackScreen(createExtentsSetup(0), 0);
         currentScreenName = "quilt-area setup";
         SetMenuStateMask(kQuiltAreaSetupMask);
@@ -131,7 +129,7 @@ void ChooseFirstScreen() {
 void LoadRecoveryLayout() {
     if (!RecoveryLayoutExists()) return;
     LogLine("Recover Layout");
-    LoadLayout(kRecoveryLayoutPath, 1, 1);
+    if (recoveryLoader) recoveryLoader(kRecoveryLayoutPath);
     // Deleted whether it loaded or not, so a layout that crashes the program
     // cannot do so at every start.
     std::remove(kRecoveryLayoutPath);
@@ -179,7 +177,6 @@ int initializeUserInterface(int argc, char** argv) {
     lastUpdateTime = 0;
     ParseConfig();
     ClearPatternList();
-    InitArrays();
     SetStatusBar(nullptr);
     panX = panY = 0;
 
@@ -217,7 +214,8 @@ int initializeUserInterface(int argc, char** argv) {
     interface = NewInterfaceStruct();
 
     Log("done.\nInitiate Pattern Boxes...");
-    InitPatternBox();
+    interface->currentPatternBox = -1;
+    if (initLayoutTables) initLayoutTables();
 
     Log("done.\nInitiate Threads...");
     threaded = 0;
@@ -228,7 +226,6 @@ int initializeUserInterface(int argc, char** argv) {
     vHandles = 0;
 
     Log("done.\nCreate Extents...");
-    extents.reset();
 
     Log("done.\nCreate Main Window...");
     BuildMainWindow();

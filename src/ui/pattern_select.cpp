@@ -9,8 +9,6 @@
 #include "app/screen_config.h"
 #include "app/startup_ui.h"
 #include "app/ui_hooks.h"
-#include "layout/layout_tree.h"
-#include "layout/pattern_box.h"
 #include "pattern/pattern_thumbnail.h"
 #include "ui/drawing_area.h"
 #include "ui/pattern_files.h"
@@ -137,7 +135,7 @@ GtkWidget* createPatternSelectScreen() {
     GtkWidget* repeat = gtk_button_new_with_label("");
     SetButtonFont(repeat, "Repeat", "Sans 10");
     SizeAtLeast(repeat, 50, 30);
-    const bool layoutEmpty = CountLayoutNodes() == 0;
+    const bool layoutEmpty = !placedPatternCount || placedPatternCount() <= 0;
     gtk_widget_set_sensitive(repeat, layoutEmpty ? FALSE : TRUE);
     g_signal_connect(repeat, "clicked", G_CALLBACK(OnBtnUseCurrentClicked), nullptr);
 
@@ -202,9 +200,9 @@ void SelectPattern(GtkTreeView* view) {
     GtkTreeIter iter;
     if (!interface || !SelectedRow(view, &model, &iter)) return;
     const bool canPlace = addPatternToCurrentBox != nullptr;
-    if (canPlace && !extents) {
+    if (canPlace && (!quiltAreaExists || !quiltAreaExists())) {
         interface->boxMode = 0;
-        pbTemp = std::make_unique<PatternBox>();
+        if (resetQuiltAreaCorners) resetQuiltAreaCorners();
         ShowScreen([] { return createExtentsSetup(0); }, kQuiltAreaSetupMask, "quilt-area setup");
         return;
     }

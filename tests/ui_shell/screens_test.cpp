@@ -9,8 +9,6 @@
 #include "app/application_state.h"
 #include "app/screen_config.h"
 #include "app/startup_ui.h"
-#include "layout/layout_tree.h"
-#include "layout/pattern_box.h"
 #include "shell_fixture.h"
 #include "support/temp_dir.h"
 #include "ui/drawing_area.h"
@@ -77,9 +75,8 @@ protected:
     }
     void TearDown() override {
         screenHandlers = ScreenHandlers{};
-        ClearLayout();
-        extents.reset();
-        pbTemp.reset();
+        placedPatternCount = nullptr;
+        quiltAreaExists = nullptr;
         addPatternToCurrentBox = nullptr;
         DropMainWindow();
         if (oldDir[0]) EXPECT_EQ(chdir(oldDir), 0);
@@ -253,7 +250,7 @@ TEST_F(Screens, RepeatIsUsableOnlyWithPlacedPatterns) {
     ASSERT_NE(repeat, nullptr);
     EXPECT_FALSE(gtk_widget_get_sensitive(repeat));
 
-    AppendLayoutNode(0, -1, 0, 0.0f, 0.0f, 0);
+    placedPatternCount = onePlaced;
     ShowPatternSelect();
     repeat = FindButton(interface->currentScreen, "Repeat");
     EXPECT_TRUE(gtk_widget_get_sensitive(repeat));
@@ -283,14 +280,12 @@ TEST_F(Screens, SelectWithoutAQuiltAreaStartsTheQuiltAreaSetup) {
     EXPECT_STREQ(CurrentScreenName(), "quilt-area setup");
     EXPECT_EQ(MenuStateMask(), kQuiltAreaSetupMask);
     EXPECT_EQ(interface->boxMode, 0);
-    EXPECT_NE(pbTemp, nullptr);  // a new, empty box for the quilt-area corners
-    EXPECT_EQ(pbTemp->count, 0);
     EXPECT_TRUE(placedPath.empty());
 }
 
 TEST_F(Screens, SelectPlacesThePatternAndShowsTheLayoutView) {
     addPatternToCurrentBox = RecordPlacement;
-    extents = std::make_unique<PatternBox>();
+    quiltAreaExists = yes;
     placedPath.clear();
     ShowPatternSelect();
     SelectRow("0");
@@ -312,7 +307,7 @@ TEST_F(Screens, APathTooLongForThePatternBufferIsRefused) {
     }
     WriteFileText(deep + "/p.qcc", "p X0.000 Y0.000\np X1.000 Y1.000\n");
     addPatternToCurrentBox = RecordPlacement;
-    extents = std::make_unique<PatternBox>();
+    quiltAreaExists = yes;
     placedPath.clear();
     ScriptedResponder responder;
     ShowPatternSelect();
