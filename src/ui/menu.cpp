@@ -156,15 +156,15 @@ const char* StyleName(const char* large, const char* small) {
 }
 
 void OnMenuItemActivate(GtkMenuItem* item, gpointer index) {
-    const ItemSpec& spec = kItems[GPOINTER_TO_INT(index)];
-    if (!HasHandler(spec.action)) return;
-    handlers[spec.action](GTK_WIDGET(item), const_cast<char*>(spec.data));
+    const ItemSpec& entry = kItems[GPOINTER_TO_INT(index)];
+    if (!HasHandler(entry.action)) return;
+    handlers[entry.action](GTK_WIDGET(item), const_cast<char*>(entry.data));
 }
 
 void OnToolButtonSignal(GtkWidget* button, gpointer index) {
-    const ToolSpec& spec = kTools[GPOINTER_TO_INT(index)];
-    if (!HasHandler(spec.action)) return;
-    handlers[spec.action](button, nullptr);
+    const ToolSpec& entry = kTools[GPOINTER_TO_INT(index)];
+    if (!HasHandler(entry.action)) return;
+    handlers[entry.action](button, nullptr);
 }
 
 // The bar is destroyed with the main window: forget its widgets so that a late
@@ -196,8 +196,8 @@ GtkWidget* AddMenuTitle(MenuBar* record, MenuId id, const char* icon) {
 }
 
 void AddItem(MenuBar* record, GtkWidget* menu, MenuItemId id) {
-    const ItemSpec& spec = kItems[id];
-    GtkWidget* item = gtk_menu_item_new_with_label(spec.label);
+    const ItemSpec& entry = kItems[id];
+    GtkWidget* item = gtk_menu_item_new_with_label(entry.label);
     gtk_menu_shell_append(GTK_MENU_SHELL(menu), item);
     // "Pattern Box" only opens its sub-menu; its items carry the handler.
     if (id != kItemPatternBox)
@@ -366,12 +366,12 @@ int ToolButtonMaskBit(ToolButtonId button) {
 void SetMenusSensitive(uint32_t mask) {
     MenuBar* record = menuRecord.get();
     if (record == nullptr || record->menuBar == nullptr) return;
-    for (const ItemSpec& spec : kItems) {
-        GtkWidget* item = record->items[spec.id];
+    for (const ItemSpec& entry : kItems) {
+        GtkWidget* item = record->items[entry.id];
         if (item == nullptr) continue;
-        bool allowed = spec.maskBit == kNoBit || BitSet(mask, spec.maskBit);
-        if (spec.id == kItemMoveAll) allowed = BitSet(mask, 12) || BitSet(mask, 14);
-        bool usable = spec.action == kNoAction || HasHandler(spec.action);
+        bool allowed = entry.maskBit == kNoBit || BitSet(mask, entry.maskBit);
+        if (entry.id == kItemMoveAll) allowed = BitSet(mask, 12) || BitSet(mask, 14);
+        bool usable = entry.action == kNoAction || HasHandler(entry.action);
         gtk_widget_set_sensitive(item, allowed && usable);
     }
 }
@@ -379,11 +379,11 @@ void SetMenusSensitive(uint32_t mask) {
 void SetToolbarSensitive(uint32_t mask) {
     ToolBar* record = toolbarRecord.get();
     if (record == nullptr || record->toolbar == nullptr) return;
-    for (const ToolSpec& spec : kTools) {
-        GtkWidget* button = record->buttons[spec.id];
+    for (const ToolSpec& entry : kTools) {
+        GtkWidget* button = record->buttons[entry.id];
         if (button == nullptr) continue;
-        bool allowed = spec.maskBit == kNoBit || BitSet(mask, spec.maskBit);
-        gtk_widget_set_sensitive(button, allowed && HasHandler(spec.action));
+        bool allowed = entry.maskBit == kNoBit || BitSet(mask, entry.maskBit);
+        gtk_widget_set_sensitive(button, allowed && HasHandler(entry.action));
     }
 }
 
@@ -400,8 +400,8 @@ uint32_t MenuStateMask() {
 void ApplyMenuVisibility() {
     bool advanced = showAdvancedFeatures != 0;
     if (MenuBar* record = menuRecord.get(); record != nullptr && record->menuBar != nullptr) {
-        for (const ItemSpec& spec : kItems)
-            if (spec.advanced) SetVisible(record->items[spec.id], advanced);
+        for (const ItemSpec& entry : kItems)
+            if (entry.advanced) SetVisible(record->items[entry.id], advanced);
         SetVisible(record->advancedSeparator, advanced);
         SetVisible(record->menuTitles[kMenuStitch], advanced);
     }

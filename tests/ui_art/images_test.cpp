@@ -140,20 +140,20 @@ std::string ReadBytes(const std::string& path) {
 }  // namespace
 
 TEST(Images, EveryNamedIconLoadsAtItsLayoutSizeAndIsDrawn) {
-    for (const ImageSpec& spec : kImages) {
-        SCOPED_TRACE(spec.name);
+    for (const ImageSpec& entry : kImages) {
+        SCOPED_TRACE(entry.name);
         std::string error;
-        PixbufPtr pb = Load(ImagesDir() + "/" + spec.name, &error);
+        PixbufPtr pb = Load(ImagesDir() + "/" + entry.name, &error);
         ASSERT_TRUE(pb) << error;
-        EXPECT_EQ(gdk_pixbuf_get_width(pb.get()), spec.size);
-        EXPECT_EQ(gdk_pixbuf_get_height(pb.get()), spec.size);
+        EXPECT_EQ(gdk_pixbuf_get_width(pb.get()), entry.size);
+        EXPECT_EQ(gdk_pixbuf_get_height(pb.get()), entry.size);
         // Icons are laid over views and buttons: they need an alpha channel,
         // a transparent surround and a solid body.
         ASSERT_TRUE(gdk_pixbuf_get_has_alpha(pb.get()));
         ASSERT_EQ(gdk_pixbuf_get_n_channels(pb.get()), 4);
         int clear = 0, visible = 0;
         CountAlpha(pb.get(), &clear, &visible);
-        const int area = spec.size * spec.size;
+        const int area = entry.size * entry.size;
         EXPECT_GT(clear, 0) << "no transparent pixel: the icon would show a square";
         EXPECT_GT(visible, area / 8) << "almost nothing drawn";
     }
@@ -227,14 +227,14 @@ TEST(Images, DirectionArrowsPointTheirWay) {
 }
 
 TEST(Images, WaitingAnimationsMoveAndHaveTheirSize) {
-    for (const ImageSpec& spec : kAnimations) {
-        SCOPED_TRACE(spec.name);
-        const std::string path = ImagesDir() + "/" + spec.name;
+    for (const ImageSpec& entry : kAnimations) {
+        SCOPED_TRACE(entry.name);
+        const std::string path = ImagesDir() + "/" + entry.name;
         GError* err = nullptr;
         GdkPixbufAnimation* anim = gdk_pixbuf_animation_new_from_file(path.c_str(), &err);
         ASSERT_TRUE(anim) << (err ? err->message : "");
-        EXPECT_EQ(gdk_pixbuf_animation_get_width(anim), spec.size);
-        EXPECT_EQ(gdk_pixbuf_animation_get_height(anim), spec.size);
+        EXPECT_EQ(gdk_pixbuf_animation_get_width(anim), entry.size);
+        EXPECT_EQ(gdk_pixbuf_animation_get_height(anim), entry.size);
         EXPECT_FALSE(gdk_pixbuf_animation_is_static_image(anim));
 
         // Two frames a step apart differ; the corners stay transparent.
@@ -318,10 +318,10 @@ TEST(Images, WaitingAnimationEdgesBlendIntoTheStyleFilesWindowColour) {
     const int bg[3] = {static_cast<int>(rgb >> 16), static_cast<int>((rgb >> 8) & 0xFF),
                        static_cast<int>(rgb & 0xFF)};
 
-    for (const ImageSpec& spec : kAnimations) {
-        SCOPED_TRACE(spec.name);
+    for (const ImageSpec& entry : kAnimations) {
+        SCOPED_TRACE(entry.name);
         GdkPixbufAnimation* anim =
-            gdk_pixbuf_animation_new_from_file((ImagesDir() + "/" + spec.name).c_str(), nullptr);
+            gdk_pixbuf_animation_new_from_file((ImagesDir() + "/" + entry.name).c_str(), nullptr);
         ASSERT_TRUE(anim);
         GdkPixbuf* frame = gdk_pixbuf_animation_get_static_image(anim);
         const int n = gdk_pixbuf_get_width(frame), stride = gdk_pixbuf_get_rowstride(frame);
