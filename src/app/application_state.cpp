@@ -16,6 +16,7 @@ int zoomAll = 1;
 int menuReady = 0;
 int64_t lastUpdateTime = 0;
 int stitching = 1;
+int command = -1;
 int vHandles = 0;
 volatile int mergePatternsActive = 0;
 StatusWindow* statWindow = nullptr;

@@ -105,6 +105,9 @@ extern int zoomAll;                       // 1: the next drawing fits the whole 
 extern int menuReady;                     // 1 once the view may take touches
 extern int64_t lastUpdateTime;            // time of the last view redraw in milliseconds
 extern int stitching;                     // 1 while the Stitching toggle is on
+// Edit mode of the layout and run views: -1 none, 1 pan, ... 10 while a run is
+// set up or running. The view code sets it; menu actions reset it to -1.
+extern int command;
 extern int vHandles;                      // 1 while the handles are shown on the view
 extern volatile int mergePatternsActive;  // 1 while a pattern merge runs; Cancel clears it
 
