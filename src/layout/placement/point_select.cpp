@@ -1,0 +1,40 @@
+#include "layout/placement/point_select.h"
+
+#include "app/application_state.h"
+#include "app/log.h"
+#include "machine/mc1_motion.h"
+#include "machine/stitching/stitch_path.h"
+
+int runTimer = 0;
+
+FullPattern_t* NearestPathPoint(FullPattern_t* first, int32_t x, int32_t y) {
+    FullPattern_t* nearest = nullptr;
+    double best = 0;
+    for (FullPattern_t* point = first; point != nullptr; point = point->next) {
+        if (point->halt != 0) continue;
+        // Doubles: a quilt of a few hundred inches squared in thousandths
+        // overflows neither the range nor the precision needed to compare.
+        double dx = static_cast<double>(point->x) - x;
+        double dy = static_cast<double>(point->y) - y;
+        double distance = dx * dx + dy * dy;
+        if (nearest == nullptr || distance < best) {
+            nearest = point;
+            best = distance;
+        }
+    }
+    return nearest;
+}
+
+FullPattern_t* PathPointAtHead() {
+    int32_t x = 0, y = 0;
+    if (GetXY(&x, &y) != 0) x = y = 0;
+    FullPattern_t* point =
+        interface != nullptr ? NearestPathPoint(interface->fullPattern, x, y) : nullptr;
+    if (point == nullptr) {
+        LogLine("Return Point is NULL");
+        return nullptr;
+    }
+    Log("Return Point At ( %0.3f, %0.3f )\n", point->x / kPathUnitsPerInch,
+        point->y / kPathUnitsPerInch);
+    return point;
+}

@@ -1,0 +1,229 @@
+#include "ui/point_select_screen.h"
+
+#include <gtk/gtk.h>
+
+#include <algorithm>
+#include <cmath>
+#include <string>
+
+#include "app/application_state.h"
+#include "app/log.h"
+#include "app/screen_config.h"
+#include "app/ui_hooks.h"
+#include "layout/pattern_box.h"
+#include "layout/placement/point_select.h"
+#include "machine/mc1_motion.h"
+#include "machine/stitching/stitch_path.h"
+#include "ui/widget_helpers.h"
+
+namespace {
+
+constexpr int kFollowIntervalMs = 250;
+constexpr const char* kPrompt = "Move the machine to the start point";
+
+// The working record of one showing of the screen.
+struct PointScreen {
+    GtkWidget* dialog = nullptr;
+    GtkWidget* area = nullptr;
+    GdkPixbuf* okImage = nullptr;
+    GdkPixbuf* cancelImage = nullptr;
+    guint timer = 0;  // follow timer; 0 once it has ended
+    ~PointScreen() {
+        if (okImage) g_object_unref(okImage);
+        if (cancelImage) g_object_unref(cancelImage);
+    }
+};
+
+// An image of "./images/" scaled to size x size pixels; none when missing.
+GdkPixbuf* LoadButtonImage(const char* large, const char* small, int size) {
+    std::string path = std::string("./images/") + (icon_style == 1 ? large : small);
+    GdkPixbuf* image = gdk_pixbuf_new_from_file_at_scale(path.c_str(), size, size, TRUE, nullptr);
+    if (image == nullptr) Log("Could not load image %s\n", path.c_str());
+    return image;
+}
+
+void SetColour(cairo_t* cr, const char* spec) {
+    GdkColor colour;
+    gdk_color_parse(spec, &colour);
+    gdk_cairo_set_source_color(cr, &colour);
+}
+
+// Scale that shows the table from its origin (the machine's home) to the far
+// corner of the path and of the quilting area, with an inch to spare.
+float TableScale(int width, int height) {
+    float right = 0, bottom = 0;
+    if (extents) {
+        right = extents->x + extents->width;
+        bottom = extents->y + extents->height;
+    }
+    for (const FullPattern_t* p = interface->fullPattern; p != nullptr; p = p->next) {
+        right = std::max(right, p->x / kPathUnitsPerInch);
+        bottom = std::max(bottom, p->y / kPathUnitsPerInch);
+    }
+    float scale =
+        std::max((right + 1.0f) / std::max(width, 1), (bottom + 1.0f) / std::max(height, 1));
+    return std::max(scale, 0.001f);
+}
+
+// Draws the stitch path on the table, the head cross, the prompt and the two
+// confirm buttons.
+gboolean OnPointScreenExpose(GtkWidget* widget, GdkEventExpose*, gpointer data) {
+    auto* screen = static_cast<PointScreen*>(data);
+    if (!widget->window || interface == nullptr) return TRUE;
+    const int w = widget->allocation.width;
+    const int h = widget->allocation.height;
+    const float scale = interface->viewScale;
+    cairo_t* cr = gdk_cairo_create(widget->window);
+    SetColour(cr, "#CCFFFF");
+    cairo_paint(cr);
+
+    // The quilting area and the path: jumps dashed, stitched sections solid.
+    cairo_set_line_width(cr, 1);
+    SetColour(cr, "#008899");
+    if (extents) {
+        cairo_rectangle(cr, std::floor(extents->x / scale) + 0.5,
+                        std::floor(extents->y / scale) + 0.5, std::floor(extents->width / scale),
+                        std::floor(extents->height / scale));
+        cairo_stroke(cr);
+    }
+    for (const FullPattern_t* p = interface->fullPattern; p && p->next; p = p->next) {
+        const double dash[] = {3.0};
+        cairo_set_dash(cr, dash, p->halt ? 1 : 0, 0);
+        cairo_move_to(cr, p->x / kPathUnitsPerInch / scale, p->y / kPathUnitsPerInch / scale);
+        cairo_line_to(cr, p->next->x / kPathUnitsPerInch / scale,
+                      p->next->y / kPathUnitsPerInch / scale);
+        cairo_stroke(cr);
+    }
+    cairo_set_dash(cr, nullptr, 0, 0);
+
+    // The head: a red cross through the whole area.
+    if (interface->measureLine) {
+        SetColour(cr, "#FF0000");
+        const double cx = interface->measureLine[0] + 0.5;
+        const double cy = interface->measureLine[1] + 0.5;
+        cairo_move_to(cr, cx, 0);
+        cairo_line_to(cr, cx, h);
+        cairo_move_to(cr, 0, cy);
+        cairo_line_to(cr, w, cy);
+        cairo_stroke(cr);
+    }
+
+    PangoLayout* text = gtk_widget_create_pango_layout(widget, kPrompt);
+    int tw = 0, th = 0;
+    pango_layout_get_pixel_size(text, &tw, &th);
+    SetColour(cr, "#FFFFFF");
+    cairo_rectangle(cr, (w - tw) / 2 - 3, 2, tw + 6, th + 2);
+    cairo_fill(cr);
+    SetColour(cr, "#000000");
+    cairo_move_to(cr, (w - tw) / 2, 3);
+    pango_cairo_show_layout(cr, text);
+    g_object_unref(text);
+
+    const int b = confirm_button_size;
+    if (screen->okImage) {
+        gdk_cairo_set_source_pixbuf(cr, screen->okImage, w - 2 * b - 24, h - b);
+        cairo_paint(cr);
+    }
+    if (screen->cancelImage) {
+        gdk_cairo_set_source_pixbuf(cr, screen->cancelImage, w - b - 8, h - b);
+        cairo_paint(cr);
+    }
+    cairo_destroy(cr);
+    return TRUE;
+}
+
+gboolean OnPointScreenRelease(GtkWidget* widget, GdkEventButton* event, gpointer data) {
+    auto* screen = static_cast<PointScreen*>(data);
+    int button = PointScreenTap(static_cast<int>(event->x), static_cast<int>(event->y),
+                                widget->allocation.width, widget->allocation.height);
+    if (button == 1 || button == 2) {
+        runTimer = 0;
+        gtk_dialog_response(GTK_DIALOG(screen->dialog),
+                            button == 1 ? kResponseOk : kResponseCancel);
+    }
+    return TRUE;
+}
+
+gboolean OnCrossTimer(gpointer data) {
+    auto* screen = static_cast<PointScreen*>(data);
+    if (CrossTimer(screen->area)) return TRUE;
+    screen->timer = 0;
+    return FALSE;
+}
+
+}  // namespace
+
+int PointScreenTap(int x, int y, int w, int h) {
+    Log("Tap (%d, %d )\n", x, y);
+    const int b = confirm_button_size;
+    if (y <= h - b) return 0;
+    const int offset = x - (w - 3 * b - 48);
+    if (offset < 0) return 0;  // left of the first button's column
+    const int button = offset / (b + 16);
+    return button == 1 || button == 2 ? button : 0;
+}
+
+int CrossTimer(GtkWidget* area) {
+    if (runTimer != 1 || interface == nullptr) return 0;
+    if (interface->measureLine == nullptr) interface->measureLine = new int[4]{0, 0, 0, 0};
+    int32_t x = 0, y = 0;
+    int px = 0, py = 0;
+    if (GetXY(&x, &y) == 0 && interface->viewScale > 0) {
+        px = static_cast<int>(x / kPathUnitsPerInch / interface->viewScale);
+        py = static_cast<int>(y / kPathUnitsPerInch / interface->viewScale);
+    }
+    interface->measureLine[0] = px;
+    interface->measureLine[1] = py;
+    if (isWidget(area) && area->window) gdk_window_invalidate_rect(area->window, nullptr, FALSE);
+    return runTimer;
+}
+
+FullPattern_t* SelectPoint() {
+    if (interface == nullptr) return nullptr;
+    PointScreen screen;
+    const float savedScale = interface->viewScale;
+    const bool hadMeasureLine = interface->measureLine != nullptr;
+    const int b = confirm_button_size;
+    screen.okImage = LoadButtonImage("OK_64x64.png", "OK.png", b);
+    screen.cancelImage = LoadButtonImage("Cancel_64x64.png", "Cancel.png", b);
+
+    screen.dialog = gtk_dialog_new();
+    gtk_window_set_title(GTK_WINDOW(screen.dialog), "SELECT POINT");
+    gtk_window_set_decorated(GTK_WINDOW(screen.dialog), FALSE);
+    gtk_window_set_modal(GTK_WINDOW(screen.dialog), TRUE);
+    if (isWidget(interface->window))
+        gtk_window_set_transient_for(GTK_WINDOW(screen.dialog), GTK_WINDOW(interface->window));
+    gtk_widget_set_size_request(screen.dialog, screen_width, screen_height);
+    gtk_window_move(GTK_WINDOW(screen.dialog), 0, 0);
+    gtk_dialog_set_has_separator(GTK_DIALOG(screen.dialog), FALSE);
+    gtk_widget_hide(GTK_DIALOG(screen.dialog)->action_area);
+    g_signal_connect(screen.dialog, "expose-event", G_CALLBACK(CursorExpose), nullptr);
+
+    screen.area = gtk_drawing_area_new();
+    gtk_widget_set_name(screen.area, "pointSelectView");
+    gtk_widget_set_size_request(screen.area, view_area_width, view_area_height);
+    gtk_widget_set_events(screen.area,
+                          GDK_EXPOSURE_MASK | GDK_BUTTON_PRESS_MASK | GDK_BUTTON_RELEASE_MASK);
+    gtk_box_pack_start(GTK_BOX(GTK_DIALOG(screen.dialog)->vbox), screen.area, TRUE, TRUE, 0);
+    g_signal_connect(screen.area, "expose-event", G_CALLBACK(OnPointScreenExpose), &screen);
+    g_signal_connect(screen.area, "button-release-event", G_CALLBACK(OnPointScreenRelease),
+                     &screen);
+    interface->viewScale = TableScale(view_area_width, view_area_height);
+    gtk_widget_show(screen.area);
+
+    runTimer = 1;
+    CrossTimer(screen.area);
+    screen.timer = g_timeout_add(kFollowIntervalMs, OnCrossTimer, &screen);
+    int response = gtk_dialog_run(GTK_DIALOG(screen.dialog));
+    runTimer = 0;
+    if (screen.timer) g_source_remove(screen.timer);
+    if (isWidget(screen.dialog)) gtk_widget_destroy(screen.dialog);
+
+    interface->viewScale = savedScale;
+    if (!hadMeasureLine) {
+        delete[] interface->measureLine;
+        interface->measureLine = nullptr;
+    }
+    ProcessPendingEvents();
+    return response == kResponseOk ? PathPointAtHead() : nullptr;
+}
