@@ -33,3 +33,11 @@ int64_t ElapsedMs(F&& call) {
     call();
     return MonotonicMs() - start;
 }
+
+// Runs a call and returns what it printed on standard output (the log).
+template <typename F>
+std::string Logged(F&& call) {
+    testing::internal::CaptureStdout();
+    call();
+    return testing::internal::GetCapturedStdout();
+}

@@ -132,17 +132,14 @@ TEST_F(WireTest, MoveAnswersGiveTheirResults) {
     }
     {
         ScriptedBoard board(line, {{17, Bytes({0x42, 0x01, 0x02, 0x03})}});
-        testing::internal::CaptureStdout();
-        EXPECT_EQ(SendMove(1, 2, 3), 2);
-        const std::string log = testing::internal::GetCapturedStdout();
+        const std::string log = Logged([] { EXPECT_EQ(SendMove(1, 2, 3), 2); });
         EXPECT_NE(log.find("ERROR: CRC Response = 66\n"), std::string::npos) << log;
         EXPECT_NE(log.find("3 bytes cleared from the buffer\n"), std::string::npos) << log;
         EXPECT_EQ(BytesQueued(), 0);
         board.Finish();
     }
-    testing::internal::CaptureStdout();
-    EXPECT_EQ(SendMove(1, 2, 3), 3);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "ERROR: Could not retrieve CRC Response\n");
+    EXPECT_EQ(Logged([] { EXPECT_EQ(SendMove(1, 2, 3), 3); }),
+              "ERROR: Could not retrieve CRC Response\n");
     EXPECT_EQ(sendMoveActive, 0);
 }
 
@@ -156,58 +153,43 @@ TEST_F(WireTest, BufferStatusAndTheErrorWord) {
         EXPECT_EQ(word, 123);
         EXPECT_EQ(board.Finish(), Bytes({0x22}));
     }
-    {
-        // New firmware: the word with the status is final.
-        ScriptedBoard board(line, {{1, Bytes({0xFE}) + LE32(5)}, {1, LEFloat(1.30f)}});
-        EXPECT_EQ(CheckBuffer(&status, &word), 4);
+    // After an error status (0xFE) the word follows; firmware 1.26 sends a
+    // stale one and is asked again with 0x34; a version request without
+    // answer counts as new firmware, a short answer as old.
+    struct Case {
+        std::vector<BoardStep> board;
+        int32_t word;
+        std::string sent;
+    } const cases[] = {
+        {{{1, Bytes({0xFE}) + LE32(5)}, {1, LEFloat(1.30f)}}, 5, Bytes({0x22, 0x3C})},
+        {{{1, Bytes({0xFE})}}, -1, Bytes({0x22, 0x3C})},
+        {{{1, Bytes({0xFE}) + LE32(1)}, {1, LEFloat(1.26f)}, {1, LE32(6)}},
+         6,
+         Bytes({0x22, 0x3C, 0x34})},
+        {{{1, Bytes({0xFE}) + LE32(2)}, {1, Bytes({0x66, 0x66})}, {1, LE32(4)}},
+         4,
+         Bytes({0x22, 0x3C, 0x34})},
+    };
+    for (const Case& c : cases) {
+        ScriptedBoard board(line, c.board);
+        const std::string log = Logged([&] { EXPECT_EQ(CheckBuffer(&status, &word), 4); });
         EXPECT_EQ(status, 0xFE);
-        EXPECT_EQ(word, 5);
-        EXPECT_EQ(board.Finish(), Bytes({0x22, 0x3C}));
-    }
-    {
-        // Unreadable word, and a version request without answer counts as new.
-        ScriptedBoard board(line, {{1, Bytes({0xFE})}});
-        testing::internal::CaptureStdout();
-        EXPECT_EQ(CheckBuffer(&status, &word), 4);
-        testing::internal::GetCapturedStdout();
-        EXPECT_EQ(word, -1);
-        EXPECT_EQ(board.Finish(), Bytes({0x22, 0x3C}));
-    }
-    {
-        // Firmware 1.26 sends a stale word: it is asked again with 0x34.
-        ScriptedBoard board(line,
-                            {{1, Bytes({0xFE}) + LE32(1)}, {1, LEFloat(1.26f)}, {1, LE32(6)}});
-        testing::internal::CaptureStdout();
-        EXPECT_EQ(CheckBuffer(&status, &word), 4);
-        EXPECT_NE(testing::internal::GetCapturedStdout().find("Get Errors\n"), std::string::npos);
-        EXPECT_EQ(word, 6);
-        EXPECT_EQ(board.Finish(), Bytes({0x22, 0x3C, 0x34}));
-    }
-    {
-        // A short version answer counts as old firmware.
-        ScriptedBoard board(line,
-                            {{1, Bytes({0xFE}) + LE32(2)}, {1, Bytes({0x66, 0x66})}, {1, LE32(4)}});
-        testing::internal::CaptureStdout();
-        EXPECT_EQ(CheckBuffer(&status, &word), 4);
-        testing::internal::GetCapturedStdout();
-        EXPECT_EQ(word, 4);
-        board.Finish();
+        EXPECT_EQ(word, c.word);
+        EXPECT_EQ(board.Finish(), c.sent) << c.word;
+        EXPECT_EQ(log.find("Get Errors\n") != std::string::npos, c.sent.size() == 3) << log;
     }
 }
 
 TEST_F(WireTest, BufferStatusFailuresAreLogged) {
     unsigned char status = 42;
     int32_t word = 0;
-    testing::internal::CaptureStdout();
-    EXPECT_EQ(CheckBuffer(&status, &word), 2);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "ERROR: Get Buffer Length Timed Out\n");
+    EXPECT_EQ(Logged([&] { EXPECT_EQ(CheckBuffer(&status, &word), 2); }),
+              "ERROR: Get Buffer Length Timed Out\n");
     EXPECT_EQ(status, 42);
     line.Received(1);
 
     ScriptedBoard board(line, {{1, Bytes({0x00, 0x63})}});
-    testing::internal::CaptureStdout();
-    EXPECT_EQ(CheckBuffer(&status, &word), 2);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+    EXPECT_EQ(Logged([&] { EXPECT_EQ(CheckBuffer(&status, &word), 2); }),
               "Buffer[0] == 0x00. Next Byte: 0x63\n"
               "ERROR: Framing Error Detected While Getting Buffer Length\n");
     board.Finish();
@@ -293,16 +275,13 @@ TEST_F(WireTest, StitchSettingsAtStartUpAndOnTheSetupScreen) {
     Queue(Bytes({0x99}));
     {
         ScriptedBoard board(line, {{1, Bytes({3, 20, 1, 2})}});
-        testing::internal::CaptureStdout();
-        EXPECT_EQ(GetStitchSettingsForSetup(), 0);
-        EXPECT_EQ(testing::internal::GetCapturedStdout(), "buffcnt: 4\n");
+        EXPECT_EQ(Logged([] { EXPECT_EQ(GetStitchSettingsForSetup(), 0); }), "buffcnt: 4\n");
         EXPECT_EQ(stitchLen, 3);
         EXPECT_EQ(speed, 20);
         board.Finish();
     }
-    testing::internal::CaptureStdout();
-    EXPECT_EQ(GetStitchSettingsForSetup(), 1);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "buffcnt: 0\nData Timed Out\n");
+    EXPECT_EQ(Logged([] { EXPECT_EQ(GetStitchSettingsForSetup(), 1); }),
+              "buffcnt: 0\nData Timed Out\n");
     EXPECT_EQ(stitchLen, 10);
     EXPECT_EQ(speed, 50);
     EXPECT_EQ(minimumSpeed, 3);
@@ -312,15 +291,11 @@ TEST_F(WireTest, StitchSettingsAtStartUpAndOnTheSetupScreen) {
 TEST_F(WireTest, SlowSetting) {
     {
         ScriptedBoard board(line, {{1, LEFloat(2.5f)}});
-        testing::internal::CaptureStdout();
-        EXPECT_EQ(GetSlowSetting(), 0);
-        EXPECT_EQ(testing::internal::GetCapturedStdout(), "SLOW = 2.500\n");
+        EXPECT_EQ(Logged([] { EXPECT_EQ(GetSlowSetting(), 0); }), "SLOW = 2.500\n");
         EXPECT_FLOAT_EQ(slow, 2.5f);
         EXPECT_EQ(board.Finish(), Bytes({0x42}));
     }
-    testing::internal::CaptureStdout();
-    EXPECT_EQ(GetSlowSetting(), 1);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "SLOW timed out\n");
+    EXPECT_EQ(Logged([] { EXPECT_EQ(GetSlowSetting(), 1); }), "SLOW timed out\n");
     EXPECT_FLOAT_EQ(slow, 3.0f);
 }
 
@@ -362,9 +337,8 @@ TEST_F(WireTest, VersionsAndMotorDirection) {
         EXPECT_EQ(direction, kMotorReversed);
         EXPECT_EQ(board.Finish(), Bytes({0x41, 0x38}));
     }
-    testing::internal::CaptureStdout();
-    EXPECT_EQ(GetMotorDirection(&direction), 2);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "ERROR: Get Motor Direction Timed Out\n");
+    EXPECT_EQ(Logged([&] { EXPECT_EQ(GetMotorDirection(&direction), 2); }),
+              "ERROR: Get Motor Direction Timed Out\n");
 }
 
 TEST(BoardErrors, EveryErrorWordHasItsMessage) {
@@ -380,7 +354,7 @@ TEST(BoardErrors, EveryErrorWordHasItsMessage) {
     EXPECT_EQ(ErrorWordMessage(-7), "MOTOR CONTROLLER HAS UNKNOWN ERROR\n-7");
 }
 
-TEST(MachineParameters, FactoryDefaultsAndDerivedSpeeds) {
+TEST(MachineParameters, DerivedSpeedsAndUnknownStitcherMethod) {
     speed = 77;
     minimumSpeed = 3;
     ComputeDerivedSpeeds();
@@ -389,18 +363,7 @@ TEST(MachineParameters, FactoryDefaultsAndDerivedSpeeds) {
     needleUpMethod = 13;
     EXPECT_EQ(CurrentStitcherMethod(), 0);
     SetFactoryDefaults();
-    EXPECT_EQ(XKp, 30);
-    EXPECT_EQ(XKd, 40);
-    EXPECT_EQ(Err, 100);
-    EXPECT_EQ(stitchRep, 4);
-    EXPECT_EQ(leadLineSpeed, 60);
-    EXPECT_FLOAT_EQ(moveIncrement, 0.1f);
-    EXPECT_EQ(needleUpConfirm, 1);
-    EXPECT_FLOAT_EQ(needleUpTime, 0.0f);
-    EXPECT_FLOAT_EQ(slow, 5.0f);
-    EXPECT_FLOAT_EQ(maxSpeed, 40.0f);
     EXPECT_FLOAT_EQ(minSpeed, 2.0f * 10.0f / 6.0f);
-    EXPECT_STREQ(machineTypeNames[12], "Corvane 18");
 }
 
 }  // namespace

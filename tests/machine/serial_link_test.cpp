@@ -157,9 +157,8 @@ TEST_F(SerialLinkTest, GetCharTellsALoneZeroFromAFramingError) {
 
     line.Send(Bytes({0x00, 0x41}));
     WaitForBytes(2, 500);
-    testing::internal::CaptureStdout();
-    EXPECT_EQ(GetChar(200, &b, 0), -3);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "Buffer[0] == 0x00. Next Byte: 0x41\n");
+    EXPECT_EQ(Logged([&] { EXPECT_EQ(GetChar(200, &b, 0), -3); }),
+              "Buffer[0] == 0x00. Next Byte: 0x41\n");
     EXPECT_EQ(BytesQueued(), 0) << "both bytes consumed";
 
     line.Send(Bytes({0x00, 0x41}));
@@ -221,7 +220,7 @@ TEST_F(SerialLinkTest, GetStringCountsPastItsCapacityButStoresOnlyThat) {
     board.Finish();
 }
 
-TEST_F(SerialLinkTest, WaitForDataAndClearPort) {
+TEST_F(SerialLinkTest, WaitForDataClearPortAndDoNothing) {
     EXPECT_EQ(WaitForData(1), -2);
     line.Send("xyz");
     EXPECT_EQ(WaitForData(1), 0);
@@ -229,9 +228,6 @@ TEST_F(SerialLinkTest, WaitForDataAndClearPort) {
     EXPECT_EQ(ClearPort(), 3);
     EXPECT_EQ(BytesQueued(), 0);
     EXPECT_EQ(ClearBuffer(), 0);
-}
-
-TEST_F(SerialLinkTest, DoNothingWaitsTheGivenTime) {
     const int64_t took = ElapsedMs([] { EXPECT_EQ(DoNothing(60), 0); });
     EXPECT_GE(took, 60);
     EXPECT_LT(took, 400);
@@ -247,17 +243,6 @@ TEST_F(SerialLinkTest, InitThreadsStopsTheBoardAndResetsTheCursor) {
     EXPECT_EQ(line.Received(3), Bytes({0x13, 0x2D, 0x19}));
     ClearTimers();
     EXPECT_EQ(allStop, 0);
-}
-
-TEST_F(SerialLinkTest, ClosingTheLineMakesEveryReadNotOpen) {
-    ClosePort();
-    EXPECT_EQ(sp, -1);
-    unsigned char b = 0;
-    int32_t v = 0;
-    EXPECT_EQ(GetChar(100, &b, 0), -1);
-    EXPECT_EQ(GetInt(100, &v), -2);
-    EXPECT_EQ(AllStop(), 0);
-    EXPECT_EQ(line.Received(0), "") << "AllStop with the line closed sends nothing";
 }
 
 TEST(SerialLinkHangUp, AVanishedBoardEndsReadsAtTheirTimeOut) {

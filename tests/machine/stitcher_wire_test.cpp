@@ -125,9 +125,9 @@ TEST_F(StitcherTest, NeedleCheckWantsToSeeTheNeedleMoveThenArrive) {
 TEST_F(StitcherTest, NeedleCheckWithoutConfirmationOnlyWaits) {
     needleUpConfirm = 0;
     needleUpTime = 40;
-    testing::internal::CaptureStdout();
-    const int64_t took = ElapsedMs([] { EXPECT_EQ(PauseForNeedle(), 1); });
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "PFN\nPFN End\n");
+    int64_t took = 0;
+    EXPECT_EQ(Logged([&] { took = ElapsedMs([] { EXPECT_EQ(PauseForNeedle(), 1); }); }),
+              "PFN\nPFN End\n");
     EXPECT_GE(took, 40);
     EXPECT_EQ(Quiet(), "");
 }
@@ -136,9 +136,7 @@ TEST_F(StitcherTest, NeedleSensorIsLeftAloneDuringAMoveExchange) {
     needleUpConfirm = 1;
     needleUpTime = 100;
     sendMoveActive = 1;
-    testing::internal::CaptureStdout();
-    EXPECT_EQ(PauseForNeedle(), 0);
-    testing::internal::GetCapturedStdout();
+    Logged([] { EXPECT_EQ(PauseForNeedle(), 0); });
     EXPECT_EQ(Quiet(), "");
 }
 
@@ -163,9 +161,7 @@ TEST_F(StitcherTest, DefaultNeedleUpWaitsForTheBoardsAnswer) {
     }
     EXPECT_GE(drains, 3) << "screen events are drained before each read";
     line.Send(Bytes({0xFB}));
-    testing::internal::CaptureStdout();
-    EXPECT_EQ(WaitForNeedle(), 0);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "WFN\nWFN return false\n");
+    EXPECT_EQ(Logged([] { EXPECT_EQ(WaitForNeedle(), 0); }), "WFN\nWFN return false\n");
 }
 
 TEST_F(StitcherTest, StitcherCheckByMachineType) {

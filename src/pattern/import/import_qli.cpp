@@ -192,15 +192,7 @@ bool RunQliImport(QliGather& g, FILE* source, FILE* target) {
     g.text = {};
     text = std::string();
 
-    DropEmptyChains(g.chains);
-    DrawingBounds bounds;
-    double width = 0.0, height = 0.0;
-    if (!FindDrawingBounds(g.chains, g.progress, bounds) ||
-        !AdjustDrawingPoints(g.chains, bounds, g.progress, width, height) ||
-        !InvertDrawingPoints(g.chains, height, g.progress)) {
-        return Fail(g, "the conversion was stopped");
-    }
-    if (!FitsPattern(width, height)) return Fail(g, TooWideText(width, height));
+    if (!PlaceDrawing(g.chains, g.progress, g.error)) return false;
     return WriteQliPattern(g, target);
 }
 

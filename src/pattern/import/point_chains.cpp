@@ -112,6 +112,16 @@ bool AddArcPoints(ChainList& list, double cx, double cy, double radius, double s
     return AddPointAt(list, cx, cy, radius, end);
 }
 
+namespace {
+
+// Bounds over all points (minimum from 999999.0, maximum from -99999.0).
+struct DrawingBounds {
+    double minX = 999999.0;
+    double minY = 999999.0;
+    double maxX = -99999.0;
+    double maxY = -99999.0;
+};
+
 bool FindDrawingBounds(const ChainList& list, ImportProgress& progress, DrawingBounds& bounds) {
     SetImportPhase(progress, "Find Min and Max");
     bounds = DrawingBounds{};
@@ -151,16 +161,29 @@ bool InvertDrawingPoints(ChainList& list, double height, ImportProgress& progres
     return true;
 }
 
-bool FitsPattern(double width, double height) {
-    return width < kMaxPatternCoordinate && height < kMaxPatternCoordinate;
-}
-
 std::string TooWideText(double width, double height) {
     char text[160];
     std::snprintf(text, sizeof text,
                   "the drawing measures %.0f by %.0f inches, more than a pattern can hold (%.0f)",
                   width, height, kMaxPatternCoordinate);
     return text;
+}
+
+}  // namespace
+
+bool PlaceDrawing(ChainList& list, ImportProgress& progress, std::string& error) {
+    DropEmptyChains(list);
+    DrawingBounds bounds;
+    double width = 0.0, height = 0.0;
+    if (!FindDrawingBounds(list, progress, bounds) ||
+        !AdjustDrawingPoints(list, bounds, progress, width, height) ||
+        !InvertDrawingPoints(list, height, progress)) {
+        if (error.empty()) error = "the conversion was stopped";
+        return false;
+    }
+    if (width < kMaxPatternCoordinate && height < kMaxPatternCoordinate) return true;
+    if (error.empty()) error = TooWideText(width, height);
+    return false;
 }
 
 bool WriteChainPoints(FILE* target, const ChainList& list, std::size_t chain, bool reversed,

@@ -54,28 +54,13 @@ bool AddCirclePoints(ChainList& list, double cx, double cy, double radius);
 bool AddArcPoints(ChainList& list, double cx, double cy, double radius, double startDegrees,
                   double endDegrees);
 
-// Bounds over all points (minimum from 999999.0, maximum from -99999.0; a
-// coordinate equal to 99999.0 is left out of both).
-struct DrawingBounds {
-    double minX = 999999.0;
-    double minY = 999999.0;
-    double maxX = -99999.0;
-    double maxY = -99999.0;
-};
-
-// The three closing phases of every import, each shown in the progress window
-// and advancing it once per point. Each returns false when STOP was pressed.
-bool FindDrawingBounds(const ChainList& list, ImportProgress& progress, DrawingBounds& bounds);
-// Moves every point by the minimum; width and height receive the extent.
-bool AdjustDrawingPoints(ChainList& list, const DrawingBounds& bounds, ImportProgress& progress,
-                         double& width, double& height);
-// Every y becomes height - y.
-bool InvertDrawingPoints(ChainList& list, double height, ImportProgress& progress);
-
-// True when a drawing of this size (inches) can be held by a pattern file;
-// TooWideText is the failure text for one that cannot.
-bool FitsPattern(double width, double height);
-std::string TooWideText(double width, double height);
+// The closing phases of every import: drops empty chains, finds the bounds over
+// all points (a coordinate equal to 99999.0 is left out), moves the drawing to
+// the origin and turns every y into height - y, each phase shown in the progress
+// window and advancing it once per point. Returns true when the drawing is ready
+// to write; false with error set (when it is still empty) when STOP was pressed
+// or the drawing is larger than a pattern can hold. Called by both importers.
+bool PlaceDrawing(ChainList& list, ImportProgress& progress, std::string& error);
 
 // Writes the points of one chain as "p X%0.3f Y%0.3f" lines, from its first point
 // forward or from its last point backward. Returns false when STOP was pressed.
