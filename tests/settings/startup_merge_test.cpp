@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstring>
 #include <vector>
 
 #include "app/defaults_file.h"
@@ -11,41 +10,18 @@
 #include "app/program_settings.h"
 #include "app/ui_hooks.h"
 #include "machine/machine_parameters.h"
+#include "settings/settings_test.h"
 #include "support/temp_dir.h"
 
 namespace {
 
-std::string IntBytes(int32_t v) {
-    std::string s(4, '\0');
-    for (int i = 0; i < 4; ++i)
-        s[i] = static_cast<char>((static_cast<uint32_t>(v) >> (8 * i)) & 0xff);
-    return s;
-}
-
-std::string FloatBytes(float f) {
-    int32_t bits;
-    memcpy(&bits, &f, 4);
-    return IntBytes(bits);
-}
-
-// The file image of a column of the slot table: 11 integer slots, 5 floats,
-// one integer, one float, two integers, four floats, two integers.
-std::string Column(const double (&v)[26]) {
-    std::string s;
-    for (int k = 0; k < 26; ++k) {
-        bool isFloat = (k >= 11 && k <= 15) || k == 17 || (k >= 20 && k <= 23);
-        s += isFloat ? FloatBytes(static_cast<float>(v[k])) : IntBytes(static_cast<int32_t>(v[k]));
-    }
-    return s;
-}
-
 // The three value columns of the slot table, slot by slot.
-const double kFirstStart[26] = {4, 100, 5,  40, 30,  8, 30, 8,  40,   40, 100,  0, 0,
-                                0, 40,  40, 60, 0.1, 0, 1,  50, 1000, 50, 1000, 0, 0};
-const double kUnreadable[26] = {2, 5,  10, 50, 30,     0, 25, 0,  300,  6,  6,    0, 0,
-                                0, 40, 40, 80, 0.0625, 0, 1,  50, 1000, 50, 1000, 0, 0};
-const double kFactory[26] = {4, 100, 5,  40, 30,  8, 30, 8, 40, 40, 100, 0, 0,
-                             0, 40,  40, 60, 0.1, 0, 1,  0, 0,  0,  0,   0, 0};
+const std::vector<double> kFirstStart = {4, 100, 5,  40, 30,  8, 30, 8,  40,   40, 100,  0, 0,
+                                         0, 40,  40, 60, 0.1, 0, 1,  50, 1000, 50, 1000, 0, 0};
+const std::vector<double> kUnreadable = {2, 5,  10, 50, 30,     0, 25, 0,  300,  6,  6,    0, 0,
+                                         0, 40, 40, 80, 0.0625, 0, 1,  50, 1000, 50, 1000, 0, 0};
+const std::vector<double> kFactory = {4, 100, 5,  40, 30,  8, 30, 8, 40, 40, 100, 0, 0,
+                                      0, 40,  40, 60, 0.1, 0, 1,  0, 0,  0,  0,   0, 0};
 
 struct StartupMergeTest : ::testing::Test {
     void SetUp() override {
@@ -57,6 +33,13 @@ struct StartupMergeTest : ::testing::Test {
         SetUserInterfaceHooks({});
     }
     std::string Bytes() { return ReadFileText(path); }
+    // Runs the silent-board merge on a factory-column file with one slot changed.
+    void MergeWithSlot(int slot, const std::string& bytes) {
+        std::string file = Column(kFactory);
+        file.replace(4 * slot, 4, bytes);
+        ASSERT_TRUE(WriteFileText(path, file));
+        ASSERT_EQ(RunStartupMerge(), kMergeFromFile);
+    }
 
     TempDir dir;
     std::string path = dir.File("defaults.mrl");
@@ -67,25 +50,7 @@ TEST_F(StartupMergeTest, SilentBoardWithoutFileWritesAndUsesTheFirstStartValues)
     slow = 1.0f;
     EXPECT_EQ(RunStartupMerge(), kMergeDefaultsCreated);
     EXPECT_EQ(Bytes(), Column(kFirstStart));
-    EXPECT_EQ(stitchRep, 4);
-    EXPECT_EQ(TOut, 100);
-    EXPECT_EQ(stitchLen, 5);
-    EXPECT_EQ(speed, 40);
-    EXPECT_EQ(XKp, 30);
-    EXPECT_EQ(XKi, 8);
-    EXPECT_EQ(YKp, 30);
-    EXPECT_EQ(YKi, 8);
-    EXPECT_EQ(XKd, 40);
-    EXPECT_EQ(YKd, 40);
-    EXPECT_EQ(Err, 100);
-    EXPECT_EQ(acceleration, 40.0f);
-    EXPECT_EQ(leadLineSpeed, 60);
-    EXPECT_FLOAT_EQ(moveIncrement, 0.1f);
-    EXPECT_EQ(needleUpConfirm, 1);
-    EXPECT_EQ(needleUpPress, 50.0f);
-    EXPECT_EQ(needleUpTime, 1000.0f);
-    EXPECT_EQ(stitchRegPress, 50.0f);
-    EXPECT_EQ(stitchRegTime, 1000.0f);
+    EXPECT_EQ(MemorySlots(), Slots(Column(kFirstStart)));
     EXPECT_EQ(minimumSpeed, 2);
     EXPECT_EQ(slow, 5.0f);
     EXPECT_EQ(maxSpeed, 40.0f);
@@ -93,113 +58,60 @@ TEST_F(StartupMergeTest, SilentBoardWithoutFileWritesAndUsesTheFirstStartValues)
 }
 
 TEST_F(StartupMergeTest, SilentBoardReadsEverySlotOfTheFile) {
-    std::string file;
-    const int32_t ints[11] = {3, 150, 7, 55, 31, 9, 32, 10, 41, 42, 120};
-    for (int32_t v : ints)
-        file += IntBytes(v);
-    for (float f : {1.5f, -2.5f, 12.0f, 60.0f, 70.0f})
-        file += FloatBytes(f);
-    file += IntBytes(75);
-    file += FloatBytes(0.25f);
-    file += IntBytes(12) + IntBytes(0);
-    for (float f : {200.0f, 5000.0f, 300.0f, 2500.0f})
-        file += FloatBytes(f);
-    file += IntBytes(1) + IntBytes(1);
+    const std::string file = Column({3,  150, 7,  55, 31,   9,  32, 10,  41,   42,  120,  1.5, -2.5,
+                                     12, 60,  70, 75, 0.25, 12, 0,  200, 5000, 300, 2500, 1,   1});
     ASSERT_TRUE(WriteFileText(path, file));
     minimumSpeed = 3;
-
     EXPECT_EQ(RunStartupMerge(), kMergeFromFile);
     EXPECT_EQ(Bytes(), file);  // nothing was rewritten
-    EXPECT_EQ(stitchRep, 3);
-    EXPECT_EQ(TOut, 150);
-    EXPECT_EQ(stitchLen, 7);
-    EXPECT_EQ(speed, 55);
-    EXPECT_EQ(XKp, 31);
-    EXPECT_EQ(XKi, 9);
-    EXPECT_EQ(YKp, 32);
-    EXPECT_EQ(YKi, 10);
-    EXPECT_EQ(XKd, 41);
-    EXPECT_EQ(YKd, 42);
-    EXPECT_EQ(Err, 120);
-    EXPECT_EQ(xMargin, 1.5f);
-    EXPECT_EQ(yMargin, -2.5f);
-    EXPECT_EQ(jumpStitch, 12.0f);
-    EXPECT_EQ(acceleration, 60.0f);
-    EXPECT_EQ(curvature, 70.0f);
-    EXPECT_EQ(leadLineSpeed, 75);
-    EXPECT_EQ(moveIncrement, 0.25f);
-    EXPECT_EQ(needleUpMethod, 12);
-    EXPECT_EQ(needleUpConfirm, 0);
-    EXPECT_EQ(needleUpPress, 200.0f);
-    EXPECT_EQ(needleUpTime, 5000.0f);
-    EXPECT_EQ(stitchRegPress, 300.0f);
-    EXPECT_EQ(stitchRegTime, 2500.0f);
-    EXPECT_EQ(stitchButtonsOn, 1);
-    EXPECT_EQ(showAdvancedFeatures, 1);
+    EXPECT_EQ(MemorySlots(), Slots(file));
     EXPECT_EQ(maxSpeed, 55.0f);
     EXPECT_FLOAT_EQ(minSpeed, 5.0f);  // minimumSpeed 3 is not in the file
 }
 
-TEST_F(StartupMergeTest, ShortFileIsCompletedWhileMemoryKeepsTheStartValues) {
+TEST_F(StartupMergeTest, ShortAndEmptyFilesAreCompletedWithTheUnreadableColumn) {
     const std::string head = IntBytes(3) + IntBytes(150) + IntBytes(7) + "\x01\x02";
     ASSERT_TRUE(WriteFileText(path, head));
     EXPECT_EQ(RunStartupMerge(), kMergeFromFile);
-
-    std::string bytes = Bytes();
-    ASSERT_EQ(bytes.size(), 104u);
-    EXPECT_EQ(bytes.substr(0, 12), head.substr(0, 12));
-    EXPECT_EQ(bytes.substr(12), Column(kUnreadable).substr(12));
+    const std::string bytes = Bytes();
+    EXPECT_EQ(bytes, head.substr(0, 12) + Column(kUnreadable).substr(12));
     // Read slots are used; the others stay at their start values (then limited).
-    EXPECT_EQ(stitchRep, 3);
-    EXPECT_EQ(stitchLen, 7);
-    EXPECT_EQ(speed, 0);
-    EXPECT_EQ(XKp, 0);
-    EXPECT_EQ(XKd, 0);
-    EXPECT_EQ(Err, 0);
-    EXPECT_FLOAT_EQ(moveIncrement, 0.1f);
-    EXPECT_EQ(leadLineSpeed, 60);
-    EXPECT_EQ(needleUpTime, 100.0f);  // start value 0, limited to 100
-    EXPECT_EQ(needleUpPress, 0.0f);
+    std::vector<double> expected(26, 0.0);
+    expected[kSlotStitchRep] = 3;
+    expected[kSlotTOut] = 150;
+    expected[kSlotStitchLen] = 7;
+    expected[kSlotAcceleration] = expected[kSlotCurvature] = 40;
+    expected[kSlotLeadLineSpeed] = 60;
+    expected[kSlotMoveIncrement] = 0.1f;
+    expected[kSlotNeedleUpConfirm] = 1;
+    expected[kSlotNeedleUpTime] = expected[kSlotStitchRegTime] = 100;  // 0 limited to 100
+    EXPECT_EQ(MemorySlots(), expected);
     EXPECT_EQ(maxSpeed, 0.0f);
 
     // The next start finds a whole file and takes the completed values.
     EXPECT_EQ(RunStartupMerge(), kMergeFromFile);
     EXPECT_EQ(Bytes(), bytes);
-    EXPECT_EQ(speed, 50);
-    EXPECT_EQ(XKd, 300);
-    EXPECT_EQ(leadLineSpeed, 80);
-    EXPECT_EQ(moveIncrement, 0.0625f);
-}
+    EXPECT_EQ(MemorySlots(), Slots(bytes));
 
-TEST_F(StartupMergeTest, EmptyFileIsCompletedWithTheUnreadableColumn) {
     ASSERT_TRUE(WriteFileText(path, ""));
     EXPECT_EQ(RunStartupMerge(), kMergeFromFile);
     EXPECT_EQ(Bytes(), Column(kUnreadable));
 }
 
-// Runs the silent-board merge on a first-start file with one slot changed.
-void MergeWithSlot(const std::string& path, int slot, const std::string& bytes) {
-    std::string file = Column(kFactory);
-    file.replace(4 * slot, 4, bytes);
-    ASSERT_TRUE(WriteFileText(path, file));
-    ASSERT_EQ(RunStartupMerge(), kMergeFromFile);
-}
-
-struct FloatRule {
-    int slot;
-    float stored;
-    float* parameter;
-    float loaded;
-};
-
 TEST_F(StartupMergeTest, LoadedFloatsAreLimitedToTheirRanges) {
-    const FloatRule rules[] = {
+    struct Case {
+        int slot;
+        float stored;
+        float* parameter;
+        float loaded;
+    } const cases[] = {
         {kSlotNeedleUpTime, 20000.0f, &needleUpTime, 100.0f},
         {kSlotNeedleUpTime, -5.0f, &needleUpTime, 100.0f},
         {kSlotNeedleUpTime, 5000.0f, &needleUpTime, 5000.0f},
         {kSlotNeedleUpTime, 0.0f, &needleUpTime, 100.0f},
         {kSlotNeedleUpTime, 10000.0f, &needleUpTime, 10000.0f},
         {kSlotNeedleUpTime, 100.0f, &needleUpTime, 100.0f},
+        {kSlotNeedleUpTime, INFINITY, &needleUpTime, 100.0f},
         {kSlotStitchRegTime, 10001.0f, &stitchRegTime, 100.0f},
         {kSlotStitchRegTime, 99.0f, &stitchRegTime, 100.0f},
         {kSlotStitchRegTime, 750.0f, &stitchRegTime, 750.0f},
@@ -209,11 +121,13 @@ TEST_F(StartupMergeTest, LoadedFloatsAreLimitedToTheirRanges) {
         {kSlotXMargin, -11.0f, &xMargin, -10.0f},
         {kSlotXMargin, 10.5f, &xMargin, 10.0f},
         {kSlotXMargin, -3.0f, &xMargin, -3.0f},
-        {kSlotYMargin, 50.0f, &yMargin, 50.0f},  // not limited
+        {kSlotYMargin, 50.0f, &yMargin, 50.0f},  // yMargin has no limit
+        {kSlotYMargin, -INFINITY, &yMargin, -INFINITY},
         {kSlotJumpStitch, -1.0f, &jumpStitch, 0.0f},
         {kSlotJumpStitch, 250.0f, &jumpStitch, 200.0f},
         {kSlotAcceleration, 4.0f, &acceleration, 5.0f},
         {kSlotAcceleration, 101.0f, &acceleration, 100.0f},
+        {kSlotAcceleration, INFINITY, &acceleration, 100.0f},
         {kSlotCurvature, 2.0f, &curvature, 5.0f},
         {kSlotCurvature, 100.0f, &curvature, 100.0f},
         {kSlotNeedleUpPress, -1.0f, &needleUpPress, 0.0f},
@@ -222,22 +136,19 @@ TEST_F(StartupMergeTest, LoadedFloatsAreLimitedToTheirRanges) {
         {kSlotStitchRegPress, 20000.0f, &stitchRegPress, 0.0f},
         {kSlotStitchRegPress, 80.0f, &stitchRegPress, 80.0f},
     };
-    for (const FloatRule& rule : rules) {
-        MergeWithSlot(path, rule.slot, FloatBytes(rule.stored));
-        EXPECT_EQ(*rule.parameter, rule.loaded)
-            << "slot " << rule.slot << " stored " << rule.stored;
+    for (const Case& c : cases) {
+        MergeWithSlot(c.slot, FloatBytes(c.stored));
+        EXPECT_EQ(*c.parameter, c.loaded) << "slot " << c.slot << " stored " << c.stored;
     }
 }
 
-struct IntRule {
-    int slot;
-    int32_t stored;
-    int32_t* parameter;
-    int32_t loaded;
-};
-
 TEST_F(StartupMergeTest, LoadedIntegersAreLimitedToTheirRanges) {
-    const IntRule rules[] = {
+    struct Case {
+        int slot;
+        int32_t stored;
+        int32_t* parameter;
+        int32_t loaded;
+    } const cases[] = {
         {kSlotLeadLineSpeed, 5, &leadLineSpeed, 10},
         {kSlotLeadLineSpeed, 9, &leadLineSpeed, 10},
         {kSlotLeadLineSpeed, 10, &leadLineSpeed, 10},
@@ -255,41 +166,28 @@ TEST_F(StartupMergeTest, LoadedIntegersAreLimitedToTheirRanges) {
         {kSlotShowAdvancedFeatures, 1, &showAdvancedFeatures, 1},
         {kSlotSpeed, 70, &speed, 70},
     };
-    for (const IntRule& rule : rules) {
-        MergeWithSlot(path, rule.slot, IntBytes(rule.stored));
-        EXPECT_EQ(*rule.parameter, rule.loaded)
-            << "slot " << rule.slot << " stored " << rule.stored;
+    for (const Case& c : cases) {
+        MergeWithSlot(c.slot, IntBytes(c.stored));
+        EXPECT_EQ(*c.parameter, c.loaded) << "slot " << c.slot << " stored " << c.stored;
     }
     EXPECT_EQ(maxSpeed, 70.0f);
 }
 
-TEST_F(StartupMergeTest, NotANumberIsReplacedAndInfinityLimited) {
+TEST_F(StartupMergeTest, NotANumberIsReplacedAndNotWrittenBack) {
     std::string file = Column(kFactory);
-    const std::string nan = FloatBytes(NAN);
     for (int slot : {11, 12, 13, 14, 15, 17, 20, 21, 22, 23})
-        file.replace(4 * slot, 4, nan);
+        file.replace(4 * slot, 4, FloatBytes(NAN));
     ASSERT_TRUE(WriteFileText(path, file));
     slow = NAN;
     EXPECT_EQ(RunStartupMerge(), kMergeFromFile);
     EXPECT_EQ(slow, 5.0f);
-    EXPECT_EQ(xMargin, 0.0f);
-    EXPECT_EQ(yMargin, 0.0f);
-    EXPECT_EQ(jumpStitch, 0.0f);
-    EXPECT_EQ(acceleration, 40.0f);
-    EXPECT_EQ(curvature, 40.0f);
-    EXPECT_EQ(moveIncrement, 0.0625f);
-    EXPECT_EQ(needleUpPress, 10.0f);
-    EXPECT_EQ(needleUpTime, 1000.0f);
-    EXPECT_EQ(stitchRegPress, 10.0f);
-    EXPECT_EQ(stitchRegTime, 1000.0f);
-    EXPECT_EQ(Bytes(), file);  // validated values are not written back
-
-    MergeWithSlot(path, kSlotAcceleration, FloatBytes(INFINITY));
-    EXPECT_EQ(acceleration, 100.0f);
-    MergeWithSlot(path, kSlotYMargin, FloatBytes(-INFINITY));
-    EXPECT_EQ(yMargin, -INFINITY);  // yMargin has no limit
-    MergeWithSlot(path, kSlotNeedleUpTime, FloatBytes(INFINITY));
-    EXPECT_EQ(needleUpTime, 100.0f);
+    std::vector<double> expected = Slots(Column(kFactory));
+    expected[kSlotAcceleration] = expected[kSlotCurvature] = 40;
+    expected[kSlotMoveIncrement] = 0.0625;
+    expected[kSlotNeedleUpPress] = expected[kSlotStitchRegPress] = 10;
+    expected[kSlotNeedleUpTime] = expected[kSlotStitchRegTime] = 1000;
+    EXPECT_EQ(MemorySlots(), expected);
+    EXPECT_EQ(Bytes(), file);
 }
 
 TEST_F(StartupMergeTest, GarbageFileNeverLeavesAProgramSettingOutOfRange) {
@@ -331,27 +229,21 @@ TEST_F(StartupMergeTest, BoardAnswerKeepsProgramSlotsAndRewritesBoardSlots) {
     stitchLen = 6, speed = 45, minimumSpeed = 3, stitchRep = 2;
     EXPECT_EQ(MergeWithDefaultsFile(1), kMergeFromBoard);
     DeriveAndValidate();
-
-    std::string expected = IntBytes(2) + IntBytes(17) + IntBytes(6) + IntBytes(45) + IntBytes(11) +
-                           IntBytes(12) + IntBytes(13) + IntBytes(14) + IntBytes(18) +
-                           IntBytes(15) + IntBytes(16) + file.substr(44);
-    EXPECT_EQ(Bytes(), expected);
-    EXPECT_EQ(xMargin, 2.0f);
-    EXPECT_EQ(showAdvancedFeatures, 1);
-    EXPECT_EQ(leadLineSpeed, 80);
-    EXPECT_EQ(XKp, 11);  // the board wins over slot 4
+    const std::string board = Column({2, 17, 6, 45, 11, 12, 13, 14, 18, 15, 16});
+    EXPECT_EQ(Bytes(), board + file.substr(44));
+    EXPECT_EQ(MemorySlots(), Slots(board + file.substr(44)));  // the board wins over slot 4
     EXPECT_EQ(maxSpeed, 45.0f);
     EXPECT_FLOAT_EQ(minSpeed, 5.0f);
-}
 
-TEST_F(StartupMergeTest, BoardAnswerWithoutFileWritesOnlyTheBoardSlots) {
+    // Without a file only the board slots are written; the program-only
+    // settings keep their start values.
+    ASSERT_EQ(std::remove(path.c_str()), 0);
     SetStartValues();
     XKp = 21;
     EXPECT_EQ(MergeWithDefaultsFile(1), kMergeFromBoard);
-    std::string bytes = Bytes();
+    const std::string bytes = Bytes();
     ASSERT_EQ(bytes.size(), 44u);
     EXPECT_EQ(bytes.substr(16, 4), IntBytes(21));
-    // The program-only settings keep their start values.
     DeriveAndValidate();
     EXPECT_EQ(acceleration, 40.0f);
     EXPECT_EQ(needleUpTime, 100.0f);
@@ -377,20 +269,16 @@ TEST_F(StartupMergeTest, FactoryResetAsksFirstAndSavesTheFactoryColumn) {
     shown.clear();
     questionAnswer = kResponseCancel;
     EXPECT_EQ(AskAndResetToFactoryDefaults(), 0);
-    ASSERT_EQ(shown.size(), 1u);
-    EXPECT_EQ(shown[0], kFactoryResetQuestion);
+    EXPECT_EQ(shown, std::vector<std::string>{kFactoryResetQuestion});
     EXPECT_EQ(speed, 99);
     EXPECT_EQ(Bytes(), std::string(200, '\x7f'));
 
     shown.clear();
     questionAnswer = kResponseOk;
     EXPECT_EQ(AskAndResetToFactoryDefaults(), 1);
-    ASSERT_EQ(shown.size(), 2u);
-    EXPECT_EQ(shown[1], kFactoryResetDone);
+    EXPECT_EQ(shown, (std::vector<std::string>{kFactoryResetQuestion, kFactoryResetDone}));
     EXPECT_EQ(Bytes(), Column(kFactory));
-    EXPECT_EQ(speed, 40);
-    EXPECT_EQ(xMargin, 0.0f);
-    EXPECT_EQ(needleUpTime, 0.0f);
+    EXPECT_EQ(MemorySlots(), Slots(Column(kFactory)));
     EXPECT_EQ(minimumSpeed, 2);
     EXPECT_EQ(slow, 5.0f);
     EXPECT_EQ(maxSpeed, 40.0f);
@@ -398,20 +286,13 @@ TEST_F(StartupMergeTest, FactoryResetAsksFirstAndSavesTheFactoryColumn) {
     // A factory needleUpTime of 0 loads as 100 at the next start.
     EXPECT_EQ(RunStartupMerge(), kMergeFromFile);
     EXPECT_EQ(needleUpTime, 100.0f);
-}
 
-TEST_F(StartupMergeTest, FactoryResetThatCannotSaveSaysSo) {
-    UserInterfaceHooks hooks;
-    hooks.showMessage = ScriptedMessage;
-    SetUserInterfaceHooks(hooks);
+    // A reset that cannot save says so before it reports the reset.
     SetDefaultsFilePath(dir.File("missing/defaults.mrl").c_str());
     shown.clear();
-    questionAnswer = kResponseOk;
     EXPECT_EQ(AskAndResetToFactoryDefaults(), 1);
-    ASSERT_EQ(shown.size(), 3u);
-    EXPECT_EQ(shown[1], kFactoryResetNotSaved);
-    EXPECT_EQ(shown[2], kFactoryResetDone);
-    EXPECT_EQ(speed, 40);
+    EXPECT_EQ(shown, (std::vector<std::string>{kFactoryResetQuestion, kFactoryResetNotSaved,
+                                               kFactoryResetDone}));
 }
 
 }  // namespace

@@ -13,6 +13,7 @@
 #include "machine/machine_parameters.h"
 #include "machine/mc1_commands.h"
 #include "machine/serial_link.h"
+#include "settings/settings_test.h"
 #include "support/mc1sim_fixture.h"
 #include "support/temp_dir.h"
 
@@ -71,55 +72,19 @@ TEST_F(StartupSimTest, AnsweringBoardGivesItsValuesAndTheFileFollows) {
 
     EXPECT_EQ(RunStartupMerge(), kMergeFromBoard);
     EXPECT_TRUE(messages.empty());
-    EXPECT_EQ(XKp, 33);
-    EXPECT_EQ(XKi, 7);
-    EXPECT_EQ(YKp, 30);
-    EXPECT_EQ(YKd, 44);
-    EXPECT_EQ(Err, 150);
-    EXPECT_EQ(TOut, 90);
-    EXPECT_EQ(stitchLen, 6);
-    EXPECT_EQ(speed, 47);
-    EXPECT_EQ(minimumSpeed, 3);
-    EXPECT_EQ(stitchRep, 5);
+    // The board's values and the file's program settings, which are limited in
+    // memory only (slots the file never held read as 0).
+    std::vector<double> file = {5, 90, 6, 47, 33, 7, 30, 8, 40,    44, 150, 1.25, 0,
+                                0, 0,  0, 0,  0,  0, 0,  0, 20000, 0,  0,   1};
+    EXPECT_EQ(Slots(ReadFileText(path)), file);
+    file[kSlotAcceleration] = file[kSlotCurvature] = 5;
+    file[kSlotLeadLineSpeed] = 10;
+    file[kSlotMoveIncrement] = 0.015f;
+    file[kSlotNeedleUpTime] = file[kSlotStitchRegTime] = 100;
+    file.push_back(0);
+    EXPECT_EQ(MemorySlots(), file);
     EXPECT_EQ(maxSpeed, 47.0f);
     EXPECT_FLOAT_EQ(minSpeed, 5.0f);
-    EXPECT_EQ(xMargin, 1.25f);
-    EXPECT_EQ(stitchButtonsOn, 1);
-    EXPECT_EQ(needleUpTime, 100.0f);
-
-    int value = 0;
-    ASSERT_EQ(ReadDefaultInt(kSlotSpeed, &value), 1);
-    EXPECT_EQ(value, 47);
-    ASSERT_EQ(ReadDefaultInt(kSlotXKp, &value), 1);
-    EXPECT_EQ(value, 33);
-    ASSERT_EQ(ReadDefaultInt(kSlotStitchRep, &value), 1);
-    EXPECT_EQ(value, 5);
-    float f = 0;
-    ASSERT_EQ(ReadDefaultFloat(kSlotNeedleUpTime, &f), 1);
-    EXPECT_EQ(f, 20000.0f);  // validated in memory only
-}
-
-TEST_F(StartupSimTest, SilentBoardWithoutFileCreatesTheDefaults) {
-    ASSERT_EQ(SimControl(sim, "silence on"), "ok silence on");
-    EXPECT_EQ(RunStartupMerge(), kMergeDefaultsCreated);
-    ASSERT_EQ(messages.size(), 1u);
-    EXPECT_EQ(messages[0], "COULD NOT RETRIEVE VALUES.\nCOMMUNICATIONS TIMED OUT.");
-    EXPECT_EQ(ReadFileText(path).size(), 104u);
-    EXPECT_EQ(speed, 40);
-    EXPECT_EQ(needleUpTime, 1000.0f);
-}
-
-TEST_F(StartupSimTest, SilentBoardWithFileTakesTheFile) {
-    ASSERT_EQ(WriteDefaultInt(kSlotSpeed, 52), 1);
-    ASSERT_EQ(WriteDefaultInt(kSlotLeadLineSpeed, 5), 1);
-    ASSERT_EQ(SimControl(sim, "silence on"), "ok silence on");
-    EXPECT_EQ(RunStartupMerge(), kMergeFromFile);
-    EXPECT_EQ(speed, 52);
-    EXPECT_EQ(leadLineSpeed, 10);
-    EXPECT_EQ(ReadFileText(path).size(), 104u);  // completed
-    int value = 0;
-    ASSERT_EQ(ReadDefaultInt(kSlotLeadLineSpeed, &value), 1);
-    EXPECT_EQ(value, 5);
 }
 
 TEST_F(StartupSimTest, FactoryResetSendsTheFactoryValuesInOrder) {
@@ -134,17 +99,11 @@ TEST_F(StartupSimTest, FactoryResetSendsTheFactoryValuesInOrder) {
         if (StateValue(params, "slow") == "5") break;
         SleepMicroseconds(20 * 1000);
     }
-    EXPECT_EQ(StateValue(params, "XKp"), "30");
-    EXPECT_EQ(StateValue(params, "XKi"), "8");
-    EXPECT_EQ(StateValue(params, "XKd"), "40");
-    EXPECT_EQ(StateValue(params, "YKd"), "40");
-    EXPECT_EQ(StateValue(params, "Err"), "100");
-    EXPECT_EQ(StateValue(params, "TOut"), "100");
-    EXPECT_EQ(StateValue(params, "speed"), "40");
-    EXPECT_EQ(StateValue(params, "minimumSpeed"), "2");
-    EXPECT_EQ(StateValue(params, "stitchLen"), "5");
-    EXPECT_EQ(StateValue(params, "stitchRep"), "4");
-    EXPECT_EQ(StateValue(params, "slow"), "5");
+    const char* factory =
+        "ok XKp=30 XKi=8 XKd=40 YKd=40 Err=100 TOut=100 speed=40 minimumSpeed=2 stitchLen=5 "
+        "stitchRep=4 slow=5";
+    for (const auto& [key, value] : ParseStateReply(factory))
+        EXPECT_EQ(StateValue(params, key), value) << key;
 
     // The board's log shows the setters in the order the reset sends them,
     // after the three sent above.

@@ -1,0 +1,78 @@
+#include "settings/settings_test.h"
+
+#include <cstring>
+
+#include "app/program_settings.h"
+#include "machine/machine_parameters.h"
+
+namespace {
+
+// The float slots of the file layout: 11 to 15, 17 and 20 to 23.
+bool IsFloatSlot(size_t k) {
+    return (k >= 11 && k <= 15) || k == 17 || (k >= 20 && k <= 23);
+}
+
+}  // namespace
+
+std::string IntBytes(int32_t value) {
+    std::string s(4, '\0');
+    for (int i = 0; i < 4; ++i)
+        s[i] = static_cast<char>((static_cast<uint32_t>(value) >> (8 * i)) & 0xff);
+    return s;
+}
+
+std::string FloatBytes(float value) {
+    int32_t bits;
+    std::memcpy(&bits, &value, 4);
+    return IntBytes(bits);
+}
+
+std::string Column(const std::vector<double>& values) {
+    std::string s;
+    for (size_t k = 0; k < values.size(); ++k)
+        s += IsFloatSlot(k) ? FloatBytes(static_cast<float>(values[k]))
+                            : IntBytes(static_cast<int32_t>(values[k]));
+    return s;
+}
+
+std::vector<double> Slots(const std::string& image) {
+    std::vector<double> values;
+    for (size_t k = 0; 4 * k + 4 <= image.size() && k < 26; ++k) {
+        uint32_t raw = 0;
+        for (int i = 0; i < 4; ++i)
+            raw |= static_cast<uint32_t>(static_cast<uint8_t>(image[4 * k + i])) << (8 * i);
+        float f;
+        std::memcpy(&f, &raw, 4);
+        values.push_back(IsFloatSlot(k) ? double(f) : double(static_cast<int32_t>(raw)));
+    }
+    return values;
+}
+
+std::vector<double> MemorySlots() {
+    return {double(stitchRep),
+            double(TOut),
+            double(stitchLen),
+            double(speed),
+            double(XKp),
+            double(XKi),
+            double(YKp),
+            double(YKi),
+            double(XKd),
+            double(YKd),
+            double(Err),
+            double(xMargin),
+            double(yMargin),
+            double(jumpStitch),
+            double(acceleration),
+            double(curvature),
+            double(leadLineSpeed),
+            double(moveIncrement),
+            double(needleUpMethod),
+            double(needleUpConfirm),
+            double(needleUpPress),
+            double(needleUpTime),
+            double(stitchRegPress),
+            double(stitchRegTime),
+            double(stitchButtonsOn),
+            double(showAdvancedFeatures)};
+}
