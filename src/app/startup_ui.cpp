@@ -24,6 +24,7 @@
 #include "ui/layout_actions.h"
 #include "ui/menu.h"
 #include "ui/message_windows.h"
+#include "ui/pattern_popup.h"
 #include "ui/pattern_select.h"
 #include "ui/screens.h"
 #include "ui/widget_helpers.h"
@@ -202,6 +203,7 @@ int initializeUserInterface(int argc, char** argv) {
     }
     InstallGtkInterface();
     InstallLayoutInterface();
+    InstallPatternPopup();
 
     Log("done.\nParse gtkrc...");
     gtk_rc_parse(GtkStyleFile());

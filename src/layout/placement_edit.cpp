@@ -1,0 +1,238 @@
+// Edits of one placement and its array. See placement_edit.h.
+#include "layout/placement_edit.h"
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+#include "app/application_state.h"
+#include "app/log.h"
+#include "layout/layout_tree.h"
+#include "layout/pattern_box.h"
+#include "pattern/pattern.h"
+#include "pattern/pattern_transform.h"
+
+namespace {
+
+constexpr float kSpanMin = 99999.0f;
+constexpr float kSpanMax = -99999.0f;
+constexpr double kDegreesPerRadian = 57.29577951308232;
+// Entries show three decimals: a typed value within half a thousandth of the
+// shown one is the same value.
+constexpr float kEntryResolution = 0.0005f;
+
+struct ArraySpan {
+    float minX = kSpanMin, minY = kSpanMin, maxX = kSpanMax, maxY = kSpanMax;
+    bool empty() const { return minX > maxX; }
+    float centreX() const { return (maxX + minX) / 2; }
+    float centreY() const { return (maxY + minY) / 2; }
+};
+
+// Span of every member of an array, each widened by the pattern's size.
+ArraySpan SpanOfArray(int array, const Pattern* pattern) {
+    ArraySpan s;
+    for (const LayoutNode* n = patternLayout; n; n = n->next) {
+        if (n->arrayIndex != array) continue;
+        s.minX = std::min(s.minX, n->x);
+        s.minY = std::min(s.minY, n->y);
+        s.maxX = std::max(s.maxX, n->x + pattern->width);
+        s.maxY = std::max(s.maxY, n->y + pattern->height);
+    }
+    return s;
+}
+
+bool Differs(float a, float b) {
+    return std::fabs(a - b) > kEntryResolution;
+}
+
+}  // namespace
+
+int PlacementRotationCentre(const LayoutNode* node, float* cx, float* cy) {
+    if (!node) return 0;
+    const Pattern* p = GetPattern(node->patternIndex);
+    if (!p) return 0;
+    if (node->arrayIndex < 0) {
+        *cx = p->width / 2;
+        *cy = p->height / 2;
+        return 1;
+    }
+    ArraySpan s = SpanOfArray(node->arrayIndex, p);
+    if (s.empty()) return 0;
+    *cx = s.centreX();
+    *cy = s.centreY();
+    return 1;
+}
+
+int RotatePlacement(LayoutNode* node, float angle) {
+    if (!node) return 0;
+    Pattern* p = GetPattern(node->patternIndex);
+    if (!p) return 0;
+    float cx = 0, cy = 0;
+    PlacementRotationCentre(node, &cx, &cy);
+    std::optional<CentreShift> shift = RotatePattern(p, angle);
+    if (!shift) return 0;
+    if (node->arrayIndex < 0) {
+        node->x += shift->dx;
+        node->y += shift->dy;
+    }
+    RotateLayout(node, cx, cy, angle);
+    return 1;
+}
+
+int ApplyRotateAngle(LayoutNode* node, double answer) {
+    if (!(answer > 0)) return 0;
+    if (!node) return 0;
+    Pattern* p = GetPattern(node->patternIndex);
+    if (!p) return 0;
+    p->angle += static_cast<int>(answer);
+    if (p->angle > 360) p->angle -= 360;
+    return RotatePlacement(node, static_cast<float>(answer));
+}
+
+void RotateFullPattern(float alpha) {
+    const int box = interface ? interface->currentPatternBox : -1;
+    const float degrees = static_cast<float>(alpha * kDegreesPerRadian);
+    // Collect first: turning an array moves its members, never the list order.
+    std::vector<LayoutNode*> tops;
+    for (LayoutNode* n = patternLayout; n; n = n->next) {
+        if (n->boxIndex != box) continue;
+        if (n->arrayIndex >= 0 && n->parent != 1) continue;
+        tops.push_back(n);
+    }
+    for (LayoutNode* n : tops)
+        RotatePlacement(n, degrees);
+}
+
+int ScalePlacement(LayoutNode* node, float pw, float ph) {
+    if (!node || !(pw > 0) || !(ph > 0)) return 0;
+    Pattern* p = GetPattern(node->patternIndex);
+    if (!p) return 0;
+    ArraySpan before;
+    if (node->arrayIndex >= 0) before = SpanOfArray(node->arrayIndex, p);
+    float sx = 0, sy = 0;
+    if (pw != 100) sx = stretchPattern(p, 'x', pw / 100, nullptr);
+    if (ph != 100) sy = stretchPattern(p, 'y', ph / 100, nullptr);
+    if (node->arrayIndex < 0) {
+        node->x -= sx;
+        node->y -= sy;
+        return 1;
+    }
+    for (LayoutNode* n = patternLayout; n; n = n->next) {
+        if (n->arrayIndex != node->arrayIndex) continue;
+        n->x = n->x * pw / 100 - sx;
+        n->y = n->y * ph / 100 - sy;
+    }
+    ArraySpan after = SpanOfArray(node->arrayIndex, p);
+    const float dx = before.centreX() - after.centreX();
+    const float dy = before.centreY() - after.centreY();
+    MovePlacementOrArray(node, dx, dy);
+    return 1;
+}
+
+void MovePlacementOrArray(LayoutNode* node, float dx, float dy) {
+    if (!node) return;
+    if (node->arrayIndex < 0) {
+        MoveLayoutPattern(node, dx, dy);
+        return;
+    }
+    for (LayoutNode* n = patternLayout; n; n = n->next)
+        if (n->arrayIndex == node->arrayIndex) MoveLayoutPattern(n, dx, dy);
+}
+
+void RemovePlacementOrArray(LayoutNode* node) {
+    if (!node) return;
+    const int array = node->arrayIndex;
+    if (array >= 0) {
+        LayoutNode* n = patternLayout;
+        while (n) {
+            LayoutNode* next = n->next;
+            if (n != node && n->arrayIndex == array) RemoveLayoutNode(n);
+            n = next;
+        }
+        RemoveArrayNode(array);
+    }
+    RemoveLayoutNode(node);
+}
+
+LayoutNode* NextPlacement(int x, int y, const LayoutNode* current, int* skip) {
+    const int array = current ? current->arrayIndex : -1;
+    Log("Array = %d\n", array);
+    LayoutNode* next = nullptr;
+    if (array < 0) {
+        ++*skip;
+        next = GetClosestPattern(x, y, *skip);
+    } else {
+        do {
+            ++*skip;
+            next = GetClosestPattern(x, y, *skip);
+        } while (next && next->arrayIndex == array);
+    }
+    if (!next) {
+        *skip = 0;
+        next = GetClosestPattern(x, y, 0);
+    }
+    LogLine("Done");
+    return next;
+}
+
+int GetPlacementProperties(const LayoutNode* node, PlacementProperties* out) {
+    *out = PlacementProperties{};
+    if (!node) return 0;
+    const Pattern* p = GetPattern(node->patternIndex);
+    if (!p || p->pointCount < 1) return 0;
+    const PatternBox* box = GetPatternBox(interface ? interface->currentPatternBox : -1);
+    const float bx = box ? box->x : 0, by = box ? box->y : 0;
+    out->startX = node->x + p->x[0];
+    out->startY = node->y + p->y[0];
+    out->actualX = bx + out->startX;
+    out->actualY = by + out->startY;
+    out->width = p->width;
+    out->height = p->height;
+    return 1;
+}
+
+int ApplyPlacementProperties(LayoutNode* node, const PlacementProperties& shown, float newStartX,
+                             float newStartY, float newWidth, float newHeight, int moveAll) {
+    if (!node) return 0;
+    Pattern* p = GetPattern(node->patternIndex);
+    if (!p || p->pointCount < 1) return 0;
+    const bool resize = Differs(newWidth, shown.width) || Differs(newHeight, shown.height);
+    if (resize && !moveAll) {
+        // A pattern without width or height cannot be stretched to a size.
+        if (!(newWidth > 0) || !(newHeight > 0) || !(p->width > 0) || !(p->height > 0)) return 0;
+        const float rx = newWidth / p->width, ry = newHeight / p->height;
+        const float dx0 = stretchPattern(p, 'x', rx, nullptr);
+        const float dy0 = stretchPattern(p, 'y', ry, nullptr);
+        for (LayoutNode* n = patternLayout; n; n = n->next) {
+            if (n != node && (node->arrayIndex < 0 || n->arrayIndex != node->arrayIndex)) continue;
+            n->x = n->x * rx - dx0;
+            n->y = n->y * ry - dy0;
+        }
+    }
+
+    PlacementProperties now;
+    GetPlacementProperties(node, &now);
+    const float dx = newStartX - now.startX, dy = newStartY - now.startY;
+    if (moveAll) {
+        PatternBox* box = GetPatternBox(interface ? interface->currentPatternBox : -1);
+        if (!box) return 1;
+        box->x += dx;
+        box->y += dy;
+        for (PatternBoxPoint* c = box->corners; c; c = c->next) {
+            c->x += dx;
+            c->y += dy;
+        }
+        zoomAll = 1;
+        return 1;
+    }
+    Log("Move pattern from ( %0.3f, %0.3f ) to ( %0.3f, %0.3f ) with initial pattern start ( "
+        "%0.3f, %0.3f )\n",
+        node->x, node->y, node->x + dx, node->y + dy, now.startX, now.startY);
+    const float mx = Differs(newStartX, now.startX) ? dx : 0;
+    const float my = Differs(newStartY, now.startY) ? dy : 0;
+    MovePlacementOrArray(node, mx, my);
+    GetPlacementProperties(node, &now);
+    Log("After move: Location = ( %0.3f, %0.3f ) with pattern start at ( %0.3f, %0.3f )\n", node->x,
+        node->y, now.startX, now.startY);
+    return 1;
+}

@@ -1,0 +1,329 @@
+// The pattern pop-up and its handlers. See pattern_popup.h.
+#include "ui/pattern_popup.h"
+
+#include <gtk/gtk.h>
+
+#include <string>
+
+#include "app/application_state.h"
+#include "app/log.h"
+#include "app/program_settings.h"
+#include "app/screen_config.h"
+#include "app/ui_hooks.h"
+#include "layout/layout_file.h"
+#include "layout/layout_tree.h"
+#include "layout/pattern_box.h"
+#include "layout/placement/auto_center.h"
+#include "layout/placement_edit.h"
+#include "pattern/pattern.h"
+#include "pattern/pattern_save_as.h"
+#include "pattern/pattern_transform.h"
+#include "ui/array_dialog.h"
+#include "ui/edit_dialog.h"
+#include "ui/menu.h"
+#include "ui/number_entry.h"
+#include "ui/properties_dialog.h"
+#include "ui/transform_dialogs.h"
+#include "ui/widget_helpers.h"
+
+int patternSkip = 0;
+
+namespace {
+
+PopupHandler popupHandlers[kPopupActionCount] = {};
+
+// Key under which each pop-up keeps its touch position.
+constexpr const char* kPositionKey = "longarm-popup-position";
+
+void RedrawView() {
+    RedrawLayoutView();
+}
+
+// Origin of the current pattern box along an axis, for the properties
+// dialog's "Actual" entries.
+int CurrentBoxOrigin(int axis, double* origin) {
+    const PatternBox* box = GetPatternBox(interface ? interface->currentPatternBox : -1);
+    if (!box) return 0;
+    *origin = axis == 1 ? box->y : box->x;
+    return 1;
+}
+
+// The touch position a handler was given (0, 0 when none).
+PopupPosition PositionOf(void* data) {
+    const auto* p = static_cast<const PopupPosition*>(data);
+    return p ? *p : PopupPosition{};
+}
+
+LayoutNode* Selected() {
+    return interface ? interface->selectedNode : nullptr;
+}
+
+// After a transform: pattern images drawn again and the view invalidated.
+void RefreshAfterEdit() {
+    RefreshPatternPix();
+    RedrawView();
+}
+
+// A pop-up closes before its item's handler runs to its end (dialogs run
+// nested loops), so it is destroyed from an idle call, never from inside the
+// toolkit's own menu handling.
+gboolean DestroyLater(gpointer menu) {
+    if (isWidget(menu)) gtk_widget_destroy(GTK_WIDGET(menu));
+    g_object_unref(menu);
+    return FALSE;
+}
+
+void OnPopupDeactivate(GtkWidget* menu, gpointer) {
+    g_object_ref(menu);
+    g_idle_add(DestroyLater, menu);
+}
+
+GtkWidget* AddItem(GtkWidget* menu, const char* label, PopupHandler handler, PopupPosition* pos) {
+    GtkWidget* item = gtk_menu_item_new_with_label(label);
+    gtk_menu_shell_append(GTK_MENU_SHELL(menu), item);
+    if (handler)
+        g_signal_connect(item, "activate", G_CALLBACK(handler), pos);
+    else
+        gtk_widget_set_sensitive(item, FALSE);
+    gtk_widget_show(item);
+    return item;
+}
+
+void AddSeparator(GtkWidget* menu) {
+    GtkWidget* item = gtk_separator_menu_item_new();
+    gtk_menu_shell_append(GTK_MENU_SHELL(menu), item);
+    gtk_widget_show(item);
+}
+
+// A sub-menu entry holding the given sub-menu.
+GtkWidget* AddSubmenu(GtkWidget* menu, const char* label, GtkWidget* submenu) {
+    GtkWidget* item = gtk_menu_item_new_with_label(label);
+    gtk_menu_item_set_submenu(GTK_MENU_ITEM(item), submenu);
+    gtk_menu_shell_append(GTK_MENU_SHELL(menu), item);
+    gtk_widget_show(item);
+    g_signal_connect(submenu, "expose-event", G_CALLBACK(CursorExpose), nullptr);
+    return item;
+}
+
+// A new pop-up menu owning a copy of the touch position.
+GtkWidget* NewPopup(int x, int y, PopupPosition** pos) {
+    GtkWidget* menu = gtk_menu_new();
+    *pos = new PopupPosition{x, y};
+    g_object_set_data_full(G_OBJECT(menu), kPositionKey, *pos,
+                           [](gpointer p) { delete static_cast<PopupPosition*>(p); });
+    g_signal_connect(menu, "expose-event", G_CALLBACK(CursorExpose), nullptr);
+    g_signal_connect(menu, "deactivate", G_CALLBACK(OnPopupDeactivate), nullptr);
+    return menu;
+}
+
+void PopUp(GtkWidget* menu, bool atPointer) {
+    gtk_menu_popup(GTK_MENU(menu), nullptr, nullptr,
+                   atPointer ? nullptr : reinterpret_cast<GtkMenuPositionFunc>(placeMenu), nullptr,
+                   0, gtk_get_current_event_time());
+}
+
+void OnAddPatternItem(GtkWidget* item, gpointer) {
+    MenuHandler add = GetMenuHandler(kActionMainAddPattern);
+    if (add) add(item, nullptr);
+}
+
+// Quarter turns of the selected placement.
+void TurnSelected(float angle) {
+    LayoutNode* node = Selected();
+    if (!node) return;
+    CreateUndoFile();
+    RotatePlacement(node, angle);
+    RefreshAfterEdit();
+}
+
+void MirrorSelected(int mirrorX, int mirrorY) {
+    LayoutNode* node = Selected();
+    if (!node) return;
+    mirrorPattern(GetPattern(node->patternIndex), mirrorX, mirrorY);
+    RefreshAfterEdit();
+}
+
+}  // namespace
+
+int SetPopupHandler(PopupAction action, PopupHandler handler) {
+    if (action < 0 || action >= kPopupActionCount) return -1;
+    popupHandlers[action] = handler;
+    return 0;
+}
+
+void placeMenu(GtkMenu*, int* x, int* y, int* pushIn, void*) {
+    *x = pop_menu_x;
+    *y = pop_menu_y;
+    if (pushIn) *pushIn = TRUE;
+}
+
+void ShowPopupMenu(int x, int y) {
+    menuReady = 0;
+    patternSkip = 0;
+    if (!interface) return;
+    interface->selectedNode = GetClosestPattern(x, y, 0);
+    if (!interface->selectedNode) {
+        PopupPosition* pos = nullptr;
+        GtkWidget* menu = NewPopup(x, y, &pos);
+        GtkWidget* item = gtk_menu_item_new_with_label("Add Pattern");
+        gtk_menu_shell_append(GTK_MENU_SHELL(menu), item);
+        if (GetMenuHandler(kActionMainAddPattern))
+            g_signal_connect(item, "activate", G_CALLBACK(OnAddPatternItem), nullptr);
+        else
+            gtk_widget_set_sensitive(item, FALSE);
+        gtk_widget_show(item);
+        gtk_widget_show(menu);
+        PopUp(menu, true);
+        return;
+    }
+    RefreshAfterEdit();  // the selection is drawn (and its highlighted entity)
+    CreatePopupMenu(x, y);
+}
+
+GtkWidget* CreatePopupMenu(int x, int y) {
+    PopupPosition* pos = nullptr;
+    GtkWidget* menu = NewPopup(x, y, &pos);
+
+    AddItem(menu, "Next", popupNext, pos);
+    AddSeparator(menu);
+    AddItem(menu, "Repeat", popupArray, pos);
+    AddItem(menu, "Autofill", popupHandlers[kPopupAutofill], pos);
+    GtkWidget* mirror = gtk_menu_new();
+    AddItem(mirror, "Horizontal", popupMirrorH, pos);
+    AddItem(mirror, "Vertical", popupMirrorV, pos);
+    AddSubmenu(menu, "Mirror", mirror);
+    GtkWidget* merge = AddItem(menu, "Merge", popupHandlers[kPopupMerge], pos);
+    AddItem(menu, "Reverse Path", popupFlipPath, pos);
+    AddSeparator(menu);
+    AddItem(menu, "Remove", popupRemove, pos);
+    AddSeparator(menu);
+    GtkWidget* rotate = gtk_menu_new();
+    AddItem(rotate, "Select", popupRotate, pos);
+    AddItem(rotate, "90 Degrees CW", popupRotateCW, pos);
+    AddItem(rotate, "90 Degrees CCW", popupRotateCCW, pos);
+    AddSubmenu(menu, "Rotate", rotate);
+    AddItem(menu, "Move", popupMove, pos);
+    AddItem(menu, "Save", popupSavePattern, pos);
+    AddItem(menu, "Scale", popupScale, pos);
+    AddSeparator(menu);
+    AddItem(menu, "Properties", popupProperties, pos);
+
+    gtk_widget_show(menu);
+    if (!showAdvancedFeatures) gtk_widget_hide(merge);
+    PopUp(menu, false);
+    return menu;
+}
+
+void viewDropdownMenu(GtkWidget*, void*) {
+    ShowPopupMenu(0, 0);
+}
+
+void popupNext(GtkWidget*, void* data) {
+    const PopupPosition pos = PositionOf(data);
+    ReleaseAllUI();
+    if (!interface) return;
+    interface->selectedNode = NextPlacement(pos.x, pos.y, interface->selectedNode, &patternSkip);
+    if (!interface->selectedNode) return;
+    RefreshAfterEdit();
+    CreatePopupMenu(pos.x, pos.y);
+}
+
+void popupRemove(GtkWidget*, void*) {
+    ReleaseAllUI();
+    int answer =
+        ShowMessage(kMessageQuestion, kButtonsYesNo, "DO YOU REALLY WANT TO REMOVE THIS PATTERN?");
+    if (answer == kResponseNo) return;
+    CreateUndoFile();
+    RemovePlacementOrArray(Selected());
+    if (interface) interface->selectedNode = nullptr;
+    RedrawView();
+}
+
+void popupMove(GtkWidget*, void*) {
+    CreateUndoFile();
+    ReleaseAllUI();  // removes the edit buttons and the measuring line
+    command = 9;
+    SetStatusBar("Drag Pattern or Use Increment Buttons");
+    if (interface) interface->highlightIndex = -1;
+    RedrawView();
+}
+
+void popupRotate(GtkWidget*, void*) {
+    ReleaseAllUI();
+    if (Selected()) RotateDialog(Selected());
+}
+
+void popupRotateCW(GtkWidget*, void*) {
+    ReleaseAllUI();
+    TurnSelected(90);
+}
+
+void popupRotateCCW(GtkWidget*, void*) {
+    ReleaseAllUI();
+    TurnSelected(270);
+}
+
+void popupMirrorH(GtkWidget*, void*) {
+    ReleaseAllUI();
+    MirrorSelected(0, 1);
+}
+
+void popupMirrorV(GtkWidget*, void*) {
+    ReleaseAllUI();
+    MirrorSelected(1, 0);
+}
+
+void popupFlipPath(GtkWidget*, void*) {
+    ReleaseAllUI();
+    LayoutNode* node = Selected();
+    if (!node) return;
+    ReversePatternPath(GetPattern(node->patternIndex));
+    RefreshAfterEdit();
+}
+
+void popupScale(GtkWidget*, void*) {
+    if (!Selected()) return;
+    CreateUndoFile();
+    ReleaseAllUI();
+    ScaleDialog(Selected());
+}
+
+void popupSavePattern(GtkWidget*, void*) {
+    ReleaseAllUI();
+    LayoutNode* node = Selected();
+    if (!node) return;
+    SavePatternAs(GetPattern(node->patternIndex), kPatternFolder);
+}
+
+void popupArray(GtkWidget*, void*) {
+    ReleaseAllUI();
+    if (Selected()) ArrayDialog(Selected());
+}
+
+void popupEcho(GtkWidget*, void*) {
+    ReleaseAllUI();
+    if (Selected()) EchoDialog(Selected());
+}
+
+void popupProperties(GtkWidget*, void*) {
+    ReleaseAllUI();
+    if (Selected()) PatternPropertiesDialog(Selected());
+}
+
+void menuEditAutoCenter(GtkWidget*, void* data) {
+    int choice = 0;
+    if (data) {
+        const char* text = static_cast<const char*>(data);
+        choice = text[0] >= '0' && text[0] <= '2' ? text[0] - '0' : 0;
+    }
+    CreateUndoFile();
+    ReleaseAllUI();
+    AutoCenter(choice != 2 ? 1 : 0, choice != 1 ? 1 : 0);
+    RedrawView();
+}
+
+void InstallPatternPopup() {
+    SetMenuHandler(kActionViewDropdownMenu, viewDropdownMenu);
+    SetMenuHandler(kActionEditAutoCenter, menuEditAutoCenter);
+    SetBoxOriginSource(CurrentBoxOrigin);
+}

@@ -1,0 +1,393 @@
+// Rotate and scale dialogs. See transform_dialogs.h.
+#include "ui/transform_dialogs.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "app/application_state.h"
+#include "app/log.h"
+#include "app/screen_config.h"
+#include "app/ui_hooks.h"
+#include "layout/layout_file.h"
+#include "layout/layout_tree.h"
+#include "layout/pattern_box.h"
+#include "layout/placement_edit.h"
+#include "pattern/pattern.h"
+#include "ui/edit_dialog.h"
+#include "ui/widget_helpers.h"
+
+namespace {
+
+constexpr float kSpanMin = 99999.0f;
+constexpr float kSpanMax = -99999.0f;
+constexpr float kMinViewScale = 0.001f;
+// Preview area before the window has a size.
+constexpr int kDefaultPreviewWidth = 280, kDefaultPreviewHeight = 155;
+// Size of the -1 / +1 buttons and the lock toggle.
+constexpr int kStepButtonWidth = 36, kStepButtonHeight = 28;
+
+struct Span {
+    float minX = kSpanMin, minY = kSpanMin, maxX = kSpanMax, maxY = kSpanMax;
+    bool valid() const { return minX <= maxX && minY <= maxY && (maxX - minX) + (maxY - minY) > 0; }
+};
+
+// The placements the dialog changes: the placement, or every member of its array.
+std::vector<LayoutNode*> PreviewedPlacements(LayoutNode* node) {
+    std::vector<LayoutNode*> nodes;
+    if (node->arrayIndex < 0) {
+        nodes.push_back(node);
+        return nodes;
+    }
+    for (LayoutNode* n = patternLayout; n; n = n->next)
+        if (n->arrayIndex == node->arrayIndex) nodes.push_back(n);
+    return nodes;
+}
+
+Span SpanOf(const std::vector<LayoutNode*>& nodes) {
+    Span s;
+    for (const LayoutNode* n : nodes) {
+        const Pattern* p = GetPattern(n->patternIndex);
+        if (!p) continue;
+        s.minX = std::min(s.minX, n->x);
+        s.minY = std::min(s.minY, n->y);
+        s.maxX = std::max(s.maxX, n->x + p->width);
+        s.maxY = std::max(s.maxY, n->y + p->height);
+    }
+    return s;
+}
+
+ScaleDialogState* StateOf(gpointer data) {
+    return static_cast<ScaleDialogState*>(data);
+}
+
+void RedrawPreview(ScaleDialogState* state) {
+    if (isWidget(state->preview) && state->preview->window)
+        gdk_window_invalidate_rect(state->preview->window, nullptr, FALSE);
+}
+
+bool Locked(const ScaleDialogState* state) {
+    return isWidget(state->btnLock) &&
+           gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(state->btnLock));
+}
+
+// Stores a changed percentage (width or height) and, while locked, moves the
+// other slider to the same value.
+void PercentChanged(ScaleDialogState* state, bool width, double value) {
+    if (state->updating) return;
+    (width ? state->widthPercent : state->heightPercent) = value;
+    if (Locked(state)) {
+        (width ? state->heightPercent : state->widthPercent) = value;
+        GtkWidget* other = width ? state->hSlider : state->wSlider;
+        state->updating = 1;
+        if (isWidget(other)) gtk_range_set_value(GTK_RANGE(other), value);
+        state->updating = 0;
+    }
+    RedrawPreview(state);
+}
+
+void StepSlider(GtkWidget* slider, double step) {
+    if (!isWidget(slider)) return;
+    gtk_range_set_value(GTK_RANGE(slider), gtk_range_get_value(GTK_RANGE(slider)) + step);
+}
+
+// A copy of a pattern image with every visible pixel recoloured to the tint
+// of the patterns the dialog does not change.
+GdkPixbuf* TintedCopy(GdkPixbuf* image) {
+    GdkPixbuf* tinted = gdk_pixbuf_copy(image);
+    if (!tinted || gdk_pixbuf_get_n_channels(tinted) != 4) return tinted;
+    const int w = gdk_pixbuf_get_width(tinted), h = gdk_pixbuf_get_height(tinted);
+    const int stride = gdk_pixbuf_get_rowstride(tinted);
+    guchar* pixels = gdk_pixbuf_get_pixels(tinted);
+    for (int y = 0; y < h; y++) {
+        for (int x = 0; x < w; x++) {
+            guchar* p = pixels + y * stride + x * 4;
+            if (p[3] == 0) continue;
+            p[0] = 0;
+            p[1] = 128;
+            p[2] = 192;
+            p[3] = 128;
+        }
+    }
+    return tinted;
+}
+
+bool IsPreviewed(const ScaleDialogState* state, const LayoutNode* n) {
+    for (const LayoutNode* c : state->copies)
+        if (c->source == n->source) return true;
+    return false;
+}
+
+// One point of a previewed path in preview pixels; start marks a pen lift.
+struct PreviewPoint {
+    double x, y;
+    bool start;
+};
+
+void DrawPercentText(cairo_t* cr, const ScaleDialogState* state) {
+    char text[64];
+    g_snprintf(text, sizeof text, "W %.0f %%   H %.0f %%", state->widthPercent,
+               state->heightPercent);
+    cairo_select_font_face(cr, "Sans", CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_BOLD);
+    cairo_set_font_size(cr, 11);
+    cairo_set_source_rgb(cr, 0, 0, 0);
+    cairo_move_to(cr, 4, 13);
+    cairo_show_text(cr, text);
+}
+
+// Box outline in the preview frame, dashed red.
+void DrawBoxOutline(cairo_t* cr, float scale, int ox, int oy) {
+    const PatternBox* box = GetPatternBox(interface ? interface->currentPatternBox : -1);
+    if (!box || !box->corners) return;
+    const int bx = static_cast<int>(box->x / scale), by = static_cast<int>(box->y / scale);
+    const double dash[] = {4.0, 3.0};
+    cairo_set_dash(cr, dash, 2, 0);
+    cairo_set_line_width(cr, 1);
+    cairo_set_source_rgb(cr, 1, 0, 0);
+    for (const PatternBoxPoint* c = box->corners; c; c = c->next) {
+        const double x = static_cast<int>(c->x / scale) - bx + ox + 0.5;
+        const double y = static_cast<int>(c->y / scale) - by + oy + 0.5;
+        if (c == box->corners)
+            cairo_move_to(cr, x, y);
+        else
+            cairo_line_to(cr, x, y);
+    }
+    cairo_close_path(cr);
+    cairo_stroke(cr);
+    cairo_set_dash(cr, nullptr, 0, 0);
+}
+
+}  // namespace
+
+void OnBtnDecClicked(GtkWidget*, gpointer data) {
+    StepSlider(StateOf(data)->wSlider, -1);
+}
+
+void OnBtnIncClicked(GtkWidget*, gpointer data) {
+    StepSlider(StateOf(data)->wSlider, 1);
+}
+
+void OnBtnDec1Clicked(GtkWidget*, gpointer data) {
+    StepSlider(StateOf(data)->hSlider, -1);
+}
+
+void OnBtnInc1Clicked(GtkWidget*, gpointer data) {
+    StepSlider(StateOf(data)->hSlider, 1);
+}
+
+void OnWSliderChanged(GtkRange* range, gpointer data) {
+    PercentChanged(StateOf(data), true, gtk_range_get_value(range));
+}
+
+void OnHSliderChanged(GtkRange* range, gpointer data) {
+    PercentChanged(StateOf(data), false, gtk_range_get_value(range));
+}
+
+gboolean OnSliderReleased(GtkWidget*, GdkEventButton*, gpointer data) {
+    RedrawPreview(StateOf(data));
+    return FALSE;
+}
+
+gboolean da_ScalePreview(GtkWidget* widget, GdkEventExpose*, gpointer data) {
+    ScaleDialogState* state = StateOf(data);
+    if (!widget->window || !interface) return TRUE;
+    int W = widget->allocation.width, H = widget->allocation.height;
+    if (W <= 1 || H <= 1) {
+        W = kDefaultPreviewWidth;
+        H = kDefaultPreviewHeight;
+    }
+    const float scale = std::max(interface->viewScale, kMinViewScale);
+    // The frame follows the previewed placements, so they are always in view
+    // even in a box much larger than the preview.
+    const int ox = W / 2 - static_cast<int>(state->spanCentreX / scale);
+    const int oy = H / 2 - static_cast<int>(state->spanCentreY / scale);
+
+    cairo_t* cr = gdk_cairo_create(widget->window);
+    cairo_set_source_rgb(cr, 0xCC / 255.0, 1, 1);
+    cairo_paint(cr);
+
+    const int box = interface->currentPatternBox;
+    for (const LayoutNode* n = patternLayout; n; n = n->next) {
+        if (n->boxIndex != box || IsPreviewed(state, n)) continue;
+        const Pattern* p = GetPattern(n->patternIndex);
+        if (!p || !p->pixbuf) continue;
+        GdkPixbuf* tinted = TintedCopy(p->pixbuf.get());
+        if (!tinted) continue;
+        gdk_cairo_set_source_pixbuf(cr, tinted, static_cast<int>(n->x / scale) + ox,
+                                    static_cast<int>(n->y / scale) + oy);
+        cairo_paint(cr);
+        g_object_unref(tinted);
+    }
+
+    // The previewed paths at the chosen percentages, centred where the
+    // unscaled ones are.
+    const double fx = state->widthPercent / 100.0, fy = state->heightPercent / 100.0;
+    std::vector<PreviewPoint> points;
+    double uMinX = 1e9, uMinY = 1e9, uMaxX = -1e9, uMaxY = -1e9;
+    double sMinX = 1e9, sMinY = 1e9, sMaxX = -1e9, sMaxY = -1e9;
+    for (const LayoutNode* c : state->copies) {
+        const Pattern* p = GetPattern(c->patternIndex);
+        if (!p) continue;
+        size_t command = 0;
+        for (int i = 0; i < p->pointCount; i++) {
+            bool lift = i == 0;
+            for (; command < p->commandPoint.size() && p->commandPoint[command] <= i + 1; command++)
+                if (p->commandType[command] == PatternCommandType::Stop) lift = true;
+            const double ux = static_cast<int>((c->x + p->x[i]) / scale) + ox;
+            const double uy = static_cast<int>((c->y + p->y[i]) / scale) + oy;
+            const double sx = static_cast<int>((c->x + p->x[i]) * fx / scale) + ox;
+            const double sy = static_cast<int>((c->y + p->y[i]) * fy / scale) + oy;
+            uMinX = std::min(uMinX, ux), uMaxX = std::max(uMaxX, ux);
+            uMinY = std::min(uMinY, uy), uMaxY = std::max(uMaxY, uy);
+            sMinX = std::min(sMinX, sx), sMaxX = std::max(sMaxX, sx);
+            sMinY = std::min(sMinY, sy), sMaxY = std::max(sMaxY, sy);
+            points.push_back(PreviewPoint{sx, sy, lift});
+        }
+    }
+    if (!points.empty()) {
+        const double shiftX = (uMinX + uMaxX) / 2 - (sMinX + sMaxX) / 2;
+        const double shiftY = (uMinY + uMaxY) / 2 - (sMinY + sMaxY) / 2;
+        // The size before scaling, dotted grey, for comparison.
+        const double dots[] = {2.0, 2.0};
+        cairo_set_dash(cr, dots, 2, 0);
+        cairo_set_source_rgb(cr, 0.45, 0.45, 0.45);
+        cairo_set_line_width(cr, 1);
+        cairo_rectangle(cr, uMinX + 0.5, uMinY + 0.5, uMaxX - uMinX, uMaxY - uMinY);
+        cairo_stroke(cr);
+        cairo_set_dash(cr, nullptr, 0, 0);
+
+        cairo_set_source_rgb(cr, 0, 0, 0);
+        for (const PreviewPoint& p : points) {
+            if (p.start)
+                cairo_move_to(cr, p.x + shiftX + 0.5, p.y + shiftY + 0.5);
+            else
+                cairo_line_to(cr, p.x + shiftX + 0.5, p.y + shiftY + 0.5);
+        }
+        cairo_stroke(cr);
+    }
+    DrawBoxOutline(cr, scale, ox, oy);
+    DrawPercentText(cr, state);
+    cairo_destroy(cr);
+    return TRUE;
+}
+
+void RotateDialog(LayoutNode* node) {
+    if (!node) return;
+    CreateUndoFile();
+    const double answer = NumberEntry("0.0", 0, 1);
+    if (!(answer > 0)) return;
+    ApplyRotateAngle(node, answer);
+    RefreshPatternPix();
+    RedrawLayoutView();
+}
+
+namespace {
+
+GtkWidget* StepButton(const char* label, GCallback handler, ScaleDialogState* state) {
+    GtkWidget* button = gtk_button_new_with_label(label);
+    gtk_widget_set_size_request(button, kStepButtonWidth, kStepButtonHeight);
+    g_signal_connect(button, "clicked", handler, state);
+    return button;
+}
+
+GtkWidget* PercentSlider(bool horizontal, GCallback changed, ScaleDialogState* state) {
+    GtkWidget* slider = horizontal
+                            ? gtk_hscale_new_with_range(kScalePercentMin, kScalePercentMax, 1)
+                            : gtk_vscale_new_with_range(kScalePercentMin, kScalePercentMax, 1);
+    gtk_scale_set_draw_value(GTK_SCALE(slider), FALSE);
+    gtk_scale_set_digits(GTK_SCALE(slider), 0);
+    gtk_range_set_value(GTK_RANGE(slider), 100);
+    // Up the screen means larger, as on the width slider to the right.
+    if (!horizontal) gtk_range_set_inverted(GTK_RANGE(slider), TRUE);
+    g_signal_connect(slider, "value-changed", changed, state);
+    g_signal_connect(slider, "button-release-event", G_CALLBACK(OnSliderReleased), state);
+    return slider;
+}
+
+// The dialog's widgets: preview with the height controls at its right, the
+// width controls and the lock below.
+GtkWidget* BuildScaleDialog(ScaleDialogState* state, int previewWidth, int previewHeight) {
+    GtkWidget* dialog = NewEditDialog(kScaleDialogTitle, scale_dialog_width, scale_dialog_height);
+    GtkWidget* smart = gtk_dialog_add_button(GTK_DIALOG(dialog), "SMARTSCALE", kResponseSmartScale);
+    // Automatic scaling into the box is offered only for a box it can work in;
+    // it is not available in this program yet, so the button cannot be pressed.
+    gtk_widget_set_sensitive(smart, FALSE);
+    gtk_widget_set_no_show_all(smart, TRUE);
+    const PatternBox* box = GetPatternBox(interface ? interface->currentPatternBox : -1);
+    if (box && CheckPatternBox(box)) gtk_widget_show(smart);
+
+    GtkWidget* table = gtk_table_new(2, 2, FALSE);
+    gtk_table_set_row_spacings(GTK_TABLE(table), 2);
+    gtk_table_set_col_spacings(GTK_TABLE(table), 2);
+
+    state->preview = gtk_drawing_area_new();
+    gtk_widget_set_size_request(state->preview, previewWidth, previewHeight);
+    g_signal_connect(state->preview, "expose-event", G_CALLBACK(da_ScalePreview), state);
+    gtk_table_attach(GTK_TABLE(table), state->preview, 0, 1, 0, 1,
+                     GtkAttachOptions(GTK_EXPAND | GTK_FILL),
+                     GtkAttachOptions(GTK_EXPAND | GTK_FILL), 0, 0);
+
+    GtkWidget* column = gtk_vbox_new(FALSE, 1);
+    state->hSlider = PercentSlider(false, G_CALLBACK(OnHSliderChanged), state);
+    gtk_box_pack_start(GTK_BOX(column), StepButton("+1", G_CALLBACK(OnBtnInc1Clicked), state),
+                       FALSE, FALSE, 0);
+    gtk_box_pack_start(GTK_BOX(column), state->hSlider, TRUE, TRUE, 0);
+    gtk_box_pack_start(GTK_BOX(column), StepButton("-1", G_CALLBACK(OnBtnDec1Clicked), state),
+                       FALSE, FALSE, 0);
+    gtk_table_attach(GTK_TABLE(table), column, 1, 2, 0, 1, GTK_FILL, GTK_FILL, 0, 0);
+
+    GtkWidget* row = gtk_hbox_new(FALSE, 1);
+    state->wSlider = PercentSlider(true, G_CALLBACK(OnWSliderChanged), state);
+    gtk_box_pack_start(GTK_BOX(row), StepButton("-1", G_CALLBACK(OnBtnDecClicked), state), FALSE,
+                       FALSE, 0);
+    gtk_box_pack_start(GTK_BOX(row), state->wSlider, TRUE, TRUE, 0);
+    gtk_box_pack_start(GTK_BOX(row), StepButton("+1", G_CALLBACK(OnBtnIncClicked), state), FALSE,
+                       FALSE, 0);
+    gtk_table_attach(GTK_TABLE(table), row, 0, 1, 1, 2, GTK_FILL, GTK_FILL, 0, 0);
+
+    state->btnLock = gtk_toggle_button_new_with_label("1:1");
+    gtk_widget_set_size_request(state->btnLock, kStepButtonWidth, kStepButtonHeight);
+    gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(state->btnLock), TRUE);
+    gtk_table_attach(GTK_TABLE(table), state->btnLock, 1, 2, 1, 2, GTK_FILL, GTK_FILL, 0, 0);
+
+    gtk_box_pack_start(GTK_BOX(GTK_DIALOG(dialog)->vbox), table, TRUE, TRUE, 0);
+    return dialog;
+}
+
+}  // namespace
+
+int ScaleDialog(LayoutNode* node) {
+    if (!node || !interface) return kResponseNothingToScale;
+    const std::vector<LayoutNode*> previewed = PreviewedPlacements(node);
+    const Span span = SpanOf(previewed);
+    if (!span.valid()) return kResponseNothingToScale;
+
+    ScaleDialogState state;
+    state.node = node;
+    for (const LayoutNode* n : previewed)
+        if (LayoutNode* copy = CopyLayoutNode(n)) state.copies.push_back(copy);
+    state.spanCentreX = (span.minX + span.maxX) / 2;
+    state.spanCentreY = (span.minY + span.maxY) / 2;
+
+    // The view scale is borrowed so the span plus an inch fills the preview.
+    const float savedScale = interface->viewScale;
+    const int previewWidth = std::max(40, scale_dialog_width - 45);
+    const int previewHeight = std::max(40, scale_dialog_height - 90);
+    interface->viewScale = std::max({(span.maxX - span.minX + 1) / previewWidth,
+                                     (span.maxY - span.minY + 1) / previewHeight, kMinViewScale});
+    RefreshPatternPix();
+
+    GtkWidget* dialog = BuildScaleDialog(&state, previewWidth, previewHeight);
+    const int response = RunEditDialog(dialog);
+    if (response == GTK_RESPONSE_OK) {
+        Log("Scale pattern to %0.0f %% x %0.0f %%\n", state.widthPercent, state.heightPercent);
+        ScalePlacement(node, static_cast<float>(state.widthPercent),
+                       static_cast<float>(state.heightPercent));
+    }
+
+    interface->viewScale = savedScale;
+    RefreshPatternPix();
+    for (LayoutNode* copy : state.copies)
+        FreeDetachedLayoutNode(copy);
+    RedrawLayoutView();
+    return response;
+}
