@@ -94,13 +94,6 @@ ParseResult ParseProgramOptions(int argc, const char* const* argv, ProgramOption
     return kParseOk;
 }
 
-int PortNumberFromArgument(const std::string& firstArgument) {
-    if (firstArgument.empty()) return 1;
-    if (firstArgument[0] == '1') return 1;
-    if (firstArgument[0] == '2') return 2;
-    return 0;
-}
-
 const char* ProgramUsage() {
     return "usage: longarm [PORT] [--serial PATH] [--root DIR] [--quit-after-start]\n"
            "               [--test-crash] [GTK options]\n"

@@ -28,9 +28,5 @@ enum ParseResult { kParseOk = 0, kParseError = 1 };
 ParseResult ParseProgramOptions(int argc, const char* const* argv, ProgramOptions& options,
                                 std::vector<std::string>& rest, std::string& error);
 
-// The serial-port number selected by the first argument: "1..." gives 1,
-// "2..." gives 2, any other first character gives 0, no argument (empty) gives 1.
-int PortNumberFromArgument(const std::string& firstArgument);
-
 // The usage text printed by --help.
 const char* ProgramUsage();

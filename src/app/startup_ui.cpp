@@ -14,10 +14,13 @@
 #include "app/command_line.h"
 #include "app/crash_recovery.h"
 #include "app/log.h"
+#include "app/machine_startup.h"
 #include "app/screen_config.h"
 #include "app/system_paths.h"
 #include "app/ui_hooks.h"
 #include "camera/camera_capture.h"
+#include "machine/mc1_commands.h"
+#include "machine/serial_link.h"
 #include "pattern/pattern.h"
 #include "ui/drawing_area.h"
 #include "ui/gtk_interface.h"
@@ -209,8 +212,8 @@ int initializeUserInterface(int argc, char** argv) {
     gtk_rc_parse(GtkStyleFile());
 
     Log("done.\nCheck Switching Data...");
-    const int portNumber = PortNumberFromArgument(options.portSelector);
-    (void)portNumber;
+    SelectSerialPort(options.portSelector.empty() ? nullptr : options.portSelector.c_str());
+    SetSerialDevicePath(options.serialPath);
 
     Log("done.\nCreate Interface Structure...");
     interface = NewInterfaceStruct();
@@ -220,9 +223,10 @@ int initializeUserInterface(int argc, char** argv) {
     if (initLayoutTables) initLayoutTables();
 
     Log("done.\nInitiate Threads...");
-    threaded = 0;
+    threaded = InitThreads();
 
     Log("done.\nGet Constants From MC1...");
+    RunStartupMerge();
     statWindow = nullptr;
     stitching = 1;
     vHandles = 0;
@@ -236,6 +240,8 @@ int initializeUserInterface(int argc, char** argv) {
     GtkWidget* menuRow = BuildMenuRow();
 
     Log("done.\nCreate Initial Screen...");
+    unsigned char direction = 0;
+    if (GetMotorDirection(&direction) == 0) interface->motorDirection = direction;
     gtk_box_pack_start(GTK_BOX(interface->mainBox), menuRow, FALSE, FALSE, 0);
     gtk_widget_show(menuRow);
     ChooseFirstScreen();

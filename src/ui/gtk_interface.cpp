@@ -4,7 +4,9 @@
 #include "app/screen_config.h"
 #include "app/ui_hooks.h"
 #include "pattern/pattern.h"
+#include "ui/keyboard.h"
 #include "ui/message_windows.h"
+#include "ui/number_entry.h"
 #include "ui/widget_helpers.h"
 
 void InstallGtkInterface() {
@@ -23,6 +25,8 @@ void InstallGtkInterface() {
     hooks.closeWaitingWindow = [] {
         if (waitWindow) CloseWaitingWindow(waitWindow);
     };
+    hooks.showKeyboard = GtkShowKeyboard;
+    hooks.numberEntry = GtkNumberEntry;
     SetUserInterfaceHooks(hooks);
 
     PatternViewHooks view;

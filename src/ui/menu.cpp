@@ -9,8 +9,10 @@
 
 #include "app/application_state.h"
 #include "app/log.h"
+#include "app/program_settings.h"
+#include "app/screen_config.h"
+#include "machine/machine_parameters.h"
 #include "machine/stitcher.h"
-#include "ui/pending_settings.h"
 
 GtkWidget* stitchBar = nullptr;
 

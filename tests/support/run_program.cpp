@@ -7,6 +7,7 @@
 #include <time.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 
 namespace {
@@ -20,7 +21,7 @@ long long NowMs() {
 }  // namespace
 
 ProgramResult RunProgram(const std::vector<std::string>& argv, const std::string& workDir,
-                         int timeoutMs) {
+                         int timeoutMs, const std::function<void()>& whileRunning) {
     ProgramResult result;
     int outPipe[2], errPipe[2];
     if (argv.empty() || pipe(outPipe) != 0) return result;
@@ -65,7 +66,10 @@ ProgramResult RunProgram(const std::vector<std::string>& argv, const std::string
             kill(pid, SIGKILL);
             break;
         }
-        if (poll(fds, 2, static_cast<int>(left)) < 0) break;
+        const int wait =
+            whileRunning ? static_cast<int>(std::min(left, 50LL)) : static_cast<int>(left);
+        if (poll(fds, 2, wait) < 0) break;
+        if (whileRunning) whileRunning();
         for (int i = 0; i < 2; i++) {
             if (fds[i].fd < 0 || !(fds[i].revents & (POLLIN | POLLHUP | POLLERR))) continue;
             char buffer[4096];

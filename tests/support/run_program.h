@@ -3,6 +3,7 @@
 // tools and the controller program.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -15,6 +16,8 @@ struct ProgramResult {
 };
 
 // Runs argv[0] with the arguments, in workDir when it is not empty, killing it
-// after timeoutMs. Standard input is /dev/null.
+// after timeoutMs. Standard input is /dev/null. whileRunning, when given, is
+// called at least every 50 ms while the child runs (to answer its windows).
 ProgramResult RunProgram(const std::vector<std::string>& argv, const std::string& workDir = "",
-                         int timeoutMs = 60000);
+                         int timeoutMs = 60000,
+                         const std::function<void()>& whileRunning = nullptr);

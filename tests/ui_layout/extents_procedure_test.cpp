@@ -41,9 +41,9 @@ class Procedures : public ::testing::Test {
 protected:
     void SetUp() override {
         if (!EnsureGtk()) GTEST_SKIP() << "no display";
-        MakeMainWindow();
+        MakeLayoutWindow();
     }
-    void TearDown() override { DropMainWindow(); }
+    void TearDown() override { DropLayoutWindow(); }
 
     void At(float x, float y) {
         head.x = static_cast<int32_t>(x * 1000);

@@ -46,11 +46,11 @@ protected:
         ASSERT_TRUE(SetSystemRoot(root.path.c_str()));
         ASSERT_TRUE(WriteFileText(dir.File("square.qcc"),
                                   "p X0.000 Y0.000\np X2.000 Y0.000\np X2.000 Y1.000\n"));
-        MakeMainWindow();
+        MakeLayoutWindow();
         chooseLayoutFile = ScriptedChooser;
     }
     void TearDown() override {
-        DropMainWindow();
+        DropLayoutWindow();
         chooseLayoutFile = GetFilename;
         SetSystemRoot("");
         ASSERT_EQ(chdir(saved), 0);

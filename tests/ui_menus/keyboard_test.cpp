@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "app/screen_config.h"
-#include "gtk_fixture.h"
+#include "support_ui/ui_fixture.h"
 #include "ui/keyboard.h"
 
 namespace {
@@ -74,7 +74,7 @@ protected:
         StartScript(&script);
         int result = GtkShowKeyboard(text, prompt);
         StopScript(&script);
-        PumpEvents();
+        Drain();
         EXPECT_EQ(FindToplevel(kKeyboardWindowName), nullptr) << "keyboard left open";
         return result;
     }

@@ -4,9 +4,11 @@
 
 #include <set>
 
-#include "gtk_fixture.h"
+#include "app/program_settings.h"
+#include "app/screen_config.h"
+#include "machine/machine_parameters.h"
+#include "support_ui/ui_fixture.h"
 #include "ui/menu.h"
-#include "ui/pending_settings.h"
 
 namespace {
 
@@ -306,7 +308,7 @@ TEST_F(MenuTest, StitcherTogglesSpringBackAndMoveThePointerAway) {
     showAdvancedFeatures = 1;
     Build();
     gtk_window_move(GTK_WINDOW(window), 0, 0);
-    PumpEvents();
+    Drain();
     for (ToolButtonId id : {kToolStitchOnOff, kToolNeedleUp}) {
         // The module's own handlers, not the recording ones of this fixture.
         MenuAction action = id == kToolStitchOnOff ? kActionStitchOnOff : kActionNeedleUp;

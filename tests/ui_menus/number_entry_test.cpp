@@ -4,7 +4,7 @@
 
 #include "app/screen_config.h"
 #include "app/ui_hooks.h"
-#include "gtk_fixture.h"
+#include "support_ui/ui_fixture.h"
 #include "ui/number_entry.h"
 
 namespace {
@@ -78,7 +78,7 @@ protected:
         StartScript(&script);
         double result = GtkNumberEntry(text, decimals, angle);
         StopScript(&script);
-        PumpEvents();
+        Drain();
         EXPECT_EQ(FindToplevel("NumberEntry"), nullptr) << "number pad left open";
         return result;
     }

@@ -7,8 +7,8 @@
 #include <unistd.h>
 
 #include "app/screen_config.h"
-#include "gtk_fixture.h"
 #include "support/temp_dir.h"
+#include "support_ui/ui_fixture.h"
 #include "ui/keyboard.h"
 #include "ui/menu.h"
 #include "ui/number_entry.h"
@@ -79,14 +79,14 @@ protected:
         gtk_widget_show_all(window);
         ApplyMenuVisibility();
         for (int i = 0; i < 20; ++i) {
-            PumpEvents();
+            Drain();
             g_usleep(10000);
         }
     }
     void TearDown() override {
         StopScript(&script);
         gtk_widget_destroy(window);
-        PumpEvents();
+        Drain();
         EXPECT_EQ(chdir(oldDir.c_str()), 0);
     }
     Script script;
@@ -99,7 +99,7 @@ protected:
 std::function<void(GtkWidget*)> ShootThen(const std::string& name, bool* shot) {
     return [name, shot](GtkWidget*) {
         for (int i = 0; i < 10; ++i) {
-            PumpEvents();
+            Drain();
             g_usleep(10000);
         }
         *shot = Shoot(name);
@@ -110,7 +110,7 @@ TEST_F(ScreenshotTest, MenuRow) {
     for (int a = 0; a < kMenuActionCount; ++a)
         SetMenuHandler(static_cast<MenuAction>(a), [](GtkWidget*, void*) {});
     SetMenuStateMask(0x37FFFFF);
-    PumpEvents();
+    Drain();
     ASSERT_TRUE(Shoot("menu_row.png"));
     // Every icon came from its image.
     for (int t = 0; t < kToolButtonCount; ++t) {
@@ -121,7 +121,7 @@ TEST_F(ScreenshotTest, MenuRow) {
     // The Main menu opened below its icon.
     Click(MenuRecord()->menuTitles[kMenuMain]);
     for (int i = 0; i < 20; ++i) {
-        PumpEvents();
+        Drain();
         g_usleep(10000);
     }
     EXPECT_TRUE(gtk_widget_get_mapped(MenuRecord()->menus[kMenuMain]));

@@ -24,16 +24,6 @@ Parsed Parse(std::vector<const char*> args) {
 
 }  // namespace
 
-TEST(CommandLine, FirstCharacterOfTheFirstArgumentSelectsThePort) {
-    EXPECT_EQ(PortNumberFromArgument(""), 1);  // no argument
-    EXPECT_EQ(PortNumberFromArgument("1"), 1);
-    EXPECT_EQ(PortNumberFromArgument("2"), 2);
-    EXPECT_EQ(PortNumberFromArgument("2nd"), 2);
-    EXPECT_EQ(PortNumberFromArgument("x"), 0);
-    EXPECT_EQ(PortNumberFromArgument("0"), 0);
-    EXPECT_EQ(PortNumberFromArgument("3"), 0);
-}
-
 TEST(CommandLine, OptionsAnywhereAndThePortSelectorBetweenThem) {
     Parsed parsed = Parse({"--serial", "/dev/pts/7", "2", "--root=/tmp/r", "--quit-after-start"});
     ASSERT_EQ(parsed.result, kParseOk) << parsed.error;
@@ -55,13 +45,6 @@ TEST(CommandLine, ToolkitOptionsArePassedOnInOrderWithTheirValues) {
     EXPECT_EQ(parsed.options.portSelector, "x");
     EXPECT_EQ(parsed.rest,
               (std::vector<std::string>{"longarm", "--display", ":5", "--sync", "--name=abc"}));
-}
-
-TEST(CommandLine, NoArgumentsLeaveThePortEmptyWhichMeansPortOne) {
-    Parsed parsed = Parse({});
-    ASSERT_EQ(parsed.result, kParseOk);
-    EXPECT_EQ(parsed.options.portSelector, "");
-    EXPECT_EQ(PortNumberFromArgument(parsed.options.portSelector), 1);
 }
 
 TEST(CommandLine, BadOptionsAreRefusedWithAReason) {

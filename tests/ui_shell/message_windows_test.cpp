@@ -8,7 +8,7 @@
 #include "app/application_state.h"
 #include "app/screen_config.h"
 #include "app/startup_ui.h"
-#include "shell_fixture.h"
+#include "support_ui/ui_fixture.h"
 #include "ui/gtk_interface.h"
 #include "ui/widget_helpers.h"
 

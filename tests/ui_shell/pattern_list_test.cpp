@@ -9,8 +9,8 @@
 #include "app/application_state.h"
 #include "app/system_paths.h"
 #include "app/ui_hooks.h"
-#include "shell_fixture.h"
 #include "support/temp_dir.h"
+#include "support_ui/ui_fixture.h"
 #include "ui/pattern_files.h"
 
 namespace {

@@ -9,8 +9,8 @@
 #include "app/application_state.h"
 #include "app/screen_config.h"
 #include "app/startup_ui.h"
-#include "shell_fixture.h"
 #include "support/temp_dir.h"
+#include "support_ui/ui_fixture.h"
 #include "ui/drawing_area.h"
 #include "ui/menu.h"
 #include "ui/pattern_files.h"
@@ -28,18 +28,6 @@ void AllWidgets(GtkWidget* root, std::vector<GtkWidget*>& out) {
     for (GList* l = children; l; l = l->next)
         AllWidgets(GTK_WIDGET(l->data), out);
     g_list_free(children);
-}
-
-GtkWidget* FindButton(GtkWidget* root, const std::string& text) {
-    std::vector<GtkWidget*> widgets;
-    AllWidgets(root, widgets);
-    for (GtkWidget* widget : widgets) {
-        if (!GTK_IS_BUTTON(widget)) continue;
-        GtkWidget* child = gtk_bin_get_child(GTK_BIN(widget));
-        if (child && GTK_IS_LABEL(child) && text == gtk_label_get_text(GTK_LABEL(child)))
-            return widget;
-    }
-    return nullptr;
 }
 
 template <typename Type>
@@ -79,7 +67,9 @@ protected:
         quiltAreaExists = nullptr;
         addPatternToCurrentBox = nullptr;
         DropMainWindow();
-        if (oldDir[0]) EXPECT_EQ(chdir(oldDir), 0);
+        if (oldDir[0]) {
+            EXPECT_EQ(chdir(oldDir), 0);
+        }
     }
 
     void ShowPatternSelect() {

@@ -1,7 +1,6 @@
-// Starts the real program as a child process in a prepared program folder and
-// reads what it prints.
+// Starts the real program as a child process in a prepared program folder,
+// against the simulated board or with no board at all, and reads what it prints.
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
@@ -9,8 +8,10 @@
 #include <string>
 #include <vector>
 
-#include "shell_fixture.h"
+#include "support/mc1sim_fixture.h"
+#include "support/run_program.h"
 #include "support/temp_dir.h"
+#include "support_ui/ui_fixture.h"
 
 namespace {
 
@@ -38,6 +39,10 @@ bool Exists(const std::string& path) {
     return access(path.c_str(), F_OK) == 0;
 }
 
+std::string LongarmPath() {
+    return std::string(LONGARM_BINARY_DIR) + "/bin/longarm";
+}
+
 // A program folder: images and style files of the repository, a patterns
 // folder, and a root folder for the fixed system locations.
 class ProgramFolder : public ::testing::Test {
@@ -54,13 +59,24 @@ protected:
         ASSERT_EQ(mkdir(root.File("tmp").c_str(), 0777), 0);
     }
 
-    ChildResult Start(std::vector<std::string> args, void (*whileRunning)() = nullptr) {
+    // Starts the program against the simulated board.
+    ProgramResult Start(std::vector<std::string> args) {
+        EXPECT_TRUE(board.running) << board.error;
+        args.insert(args.begin(), {LongarmPath(), "--root", root.path, "--serial", board.device});
+        return RunProgram(args, dir.path, 30000);
+    }
+
+    // Starts the program with no board: the serial line cannot be opened and
+    // its message window is answered.
+    ProgramResult StartWithoutBoard(std::vector<std::string> args) {
         args.insert(args.begin(), {LongarmPath(), "--root", root.path});
-        return RunProgram(args, dir.path, 30000, whileRunning);
+        ResetMessageWindowsAnswered();
+        return RunProgram(args, dir.path, 30000, AnswerMessageWindows);
     }
 
     TempDir dir;
     TempDir root;
+    Mc1Sim board;
 };
 
 void ExpectBannersInOrder(const std::string& out) {
@@ -75,9 +91,8 @@ void ExpectBannersInOrder(const std::string& out) {
 }  // namespace
 
 TEST_F(ProgramFolder, WithoutARecoveryLayoutTheQuiltAreaSetupComesFirst) {
-    ChildResult run = Start({"--quit-after-start"});
-    ASSERT_TRUE(WIFEXITED(run.status)) << run.out << run.err;
-    EXPECT_EQ(WEXITSTATUS(run.status), 0) << run.err;
+    ProgramResult run = Start({"--quit-after-start"});
+    EXPECT_EQ(run.exitStatus, 0) << run.out << run.err;
     ExpectBannersInOrder(run.out);
     EXPECT_EQ(run.out.find("Initialize User Interface Function"), 0u) << run.out;
     EXPECT_NE(run.out.find("Screen: quilt-area setup, menu mask 0x3\n"), std::string::npos)
@@ -86,14 +101,36 @@ TEST_F(ProgramFolder, WithoutARecoveryLayoutTheQuiltAreaSetupComesFirst) {
     // The program's folders are made at start.
     EXPECT_TRUE(Exists(dir.File("thumbnails")));
     EXPECT_TRUE(Exists(dir.File("Layout")));
+    // The board answered: its constants were taken and the defaults file written.
+    EXPECT_EQ(run.out.find("Communications With MC1 Failed"), std::string::npos) << run.out;
+    EXPECT_TRUE(Exists(dir.File("defaults.mrl")));
+}
+
+TEST_F(ProgramFolder, WithoutABoardTheProgramSaysSoAndStartsFromTheDefaultsFile) {
+    // The first character of the first argument chooses the port: "2" the
+    // second serial port of the controller, which this machine does not have.
+    ProgramResult first = StartWithoutBoard({"2", "--quit-after-start"});
+    EXPECT_EQ(first.exitStatus, 0) << first.out << first.err;
+    ExpectBannersInOrder(first.out);
+    EXPECT_GE(MessageWindowsAnswered(), 1);  // "UNABLE TO OPEN SERIAL PORT: ..."
+    EXPECT_NE(first.out.find("Open Serial 2\n"), std::string::npos) << first.out;
+    EXPECT_NE(first.out.find("/dev/s3c2410_serial2: "), std::string::npos) << first.out;
+    EXPECT_NE(first.out.find("Default File Not Present. Setting Defaults..."), std::string::npos);
+    ASSERT_TRUE(Exists(dir.File("defaults.mrl")));
+
+    ProgramResult second = StartWithoutBoard({"--quit-after-start"});
+    EXPECT_EQ(second.exitStatus, 0) << second.err;
+    EXPECT_NE(second.out.find("/dev/ttyUSB0: "), std::string::npos) << second.out;
+    EXPECT_NE(second.out.find("Communications With MC1 Failed. Retrieve From File..."),
+              std::string::npos);
+    EXPECT_NE(second.out.find("Screen: quilt-area setup"), std::string::npos);
 }
 
 TEST_F(ProgramFolder, ARecoveryLayoutOpensPatternSelectAndIsDeletedAfterLoading) {
     ASSERT_EQ(mkdir(dir.File("Layout").c_str(), 0777), 0);
     ASSERT_TRUE(WriteFileText(dir.File("Layout/recovery.qlf"), "recovery"));
-    ChildResult run = Start({"--quit-after-start"});
-    ASSERT_TRUE(WIFEXITED(run.status));
-    EXPECT_EQ(WEXITSTATUS(run.status), 0) << run.err;
+    ProgramResult run = Start({"--quit-after-start"});
+    EXPECT_EQ(run.exitStatus, 0) << run.err;
     ExpectBannersInOrder(run.out);
     // The layout is recovered after the last banner, before the main loop.
     size_t entering = run.out.find("Entering GTK_MAIN()");
@@ -114,76 +151,43 @@ TEST_F(ProgramFolder, IconStyleOneChoosesGtkrcAndAnyOtherGtkrc5) {
     ASSERT_TRUE(WriteFileText(dir.File("gtkrc_5"), faulty));
 
     ASSERT_TRUE(WriteFileText(dir.File("screen.conf"), "icon_style = 1\n"));
-    ChildResult large = Start({"--quit-after-start"});
+    ProgramResult large = Start({"--quit-after-start"});
     EXPECT_NE(large.err.find("./gtkrc:"), std::string::npos) << large.err;
     EXPECT_EQ(large.err.find("./gtkrc_5:"), std::string::npos) << large.err;
 
     ASSERT_TRUE(WriteFileText(dir.File("screen.conf"), "icon_style = 2\n"));
-    ChildResult small = Start({"--quit-after-start"});
+    ProgramResult small = Start({"--quit-after-start"});
     EXPECT_NE(small.err.find("./gtkrc_5:"), std::string::npos) << small.err;
 
     ASSERT_TRUE(WriteFileText(dir.File("screen.conf"), "screen_width = 320\n"));
-    ChildResult missingKey = Start({"--quit-after-start"});
+    ProgramResult missingKey = Start({"--quit-after-start"});
     EXPECT_NE(missingKey.err.find("./gtkrc_5:"), std::string::npos) << missingKey.err;
 }
 
 TEST_F(ProgramFolder, HelpAndBadOptions) {
-    ChildResult help = Start({"--help"});
-    ASSERT_TRUE(WIFEXITED(help.status));
-    EXPECT_EQ(WEXITSTATUS(help.status), 0);
+    ProgramResult help = Start({"--help"});
+    EXPECT_EQ(help.exitStatus, 0);
     EXPECT_NE(help.out.find("--quit-after-start"), std::string::npos);
     EXPECT_NE(help.out.find("--serial PATH"), std::string::npos);
 
-    ChildResult bad = Start({"--serial"});
-    ASSERT_TRUE(WIFEXITED(bad.status));
-    EXPECT_EQ(WEXITSTATUS(bad.status), 1);
+    ProgramResult bad = RunProgram({LongarmPath(), "--serial"}, dir.path, 30000);
+    EXPECT_EQ(bad.exitStatus, 1);
     EXPECT_NE(bad.err.find("--serial needs a value"), std::string::npos) << bad.err;
     EXPECT_EQ(bad.out.find("Initialize User Interface Function"), std::string::npos);
 
-    ChildResult noRoot = RunProgram(
+    ProgramResult noRoot = RunProgram(
         {LongarmPath(), "--root", dir.File("missing"), "--quit-after-start"}, dir.path, 30000);
-    ASSERT_TRUE(WIFEXITED(noRoot.status));
-    EXPECT_EQ(WEXITSTATUS(noRoot.status), 1);
+    EXPECT_EQ(noRoot.exitStatus, 1);
     EXPECT_NE(noRoot.err.find("--root"), std::string::npos);
 }
 
-namespace {
-
-// Presses Return on the crash message window once it is up.
-int crashAnswers = 0;
-void AnswerCrashMessage() {
-    gchar* out = nullptr;
-    gchar* argv[] = {const_cast<gchar*>("xdotool"), const_cast<gchar*>("search"),
-                     const_cast<gchar*>("--name"), const_cast<gchar*>("^Longarm message$"),
-                     nullptr};
-    if (!g_spawn_sync(nullptr, argv, nullptr,
-                      static_cast<GSpawnFlags>(G_SPAWN_SEARCH_PATH | G_SPAWN_STDERR_TO_DEV_NULL),
-                      nullptr, nullptr, &out, nullptr, nullptr, nullptr))
-        return;
-    std::string id = out ? out : "";
-    g_free(out);
-    if (id.empty()) return;
-    id = id.substr(0, id.find('\n'));
-    gchar* press[] = {const_cast<gchar*>("xdotool"),
-                      const_cast<gchar*>("windowfocus"),
-                      const_cast<gchar*>("--sync"),
-                      const_cast<gchar*>(id.c_str()),
-                      const_cast<gchar*>("key"),
-                      const_cast<gchar*>("Return"),
-                      nullptr};
-    if (g_spawn_sync(nullptr, press, nullptr, G_SPAWN_SEARCH_PATH, nullptr, nullptr, nullptr,
-                     nullptr, nullptr, nullptr))
-        crashAnswers++;
-}
-
-}  // namespace
-
 TEST_F(ProgramFolder, ACrashShowsTheMessageWaitsForOkAndExitsWithZero) {
-    crashAnswers = 0;
-    ChildResult run = Start({"--test-crash"}, AnswerCrashMessage);
-    ASSERT_TRUE(WIFEXITED(run.status)) << run.out;
-    EXPECT_EQ(WEXITSTATUS(run.status), 0);
-    EXPECT_GE(crashAnswers, 1);
+    ResetMessageWindowsAnswered();
+    ProgramResult run =
+        RunProgram({LongarmPath(), "--root", root.path, "--serial", board.device, "--test-crash"},
+                   dir.path, 30000, AnswerMessageWindows);
+    EXPECT_EQ(run.exitStatus, 0) << run.out;
+    EXPECT_GE(MessageWindowsAnswered(), 1);
     size_t screen = run.out.find("Screen: quilt-area setup");
     size_t crash = run.out.find("Segmentation Fault\n");
     ASSERT_NE(crash, std::string::npos) << run.out;

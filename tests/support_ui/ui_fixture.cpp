@@ -1,0 +1,355 @@
+#include "support_ui/ui_fixture.h"
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdlib>
+
+#include "app/application_state.h"
+#include "app/screen_config.h"
+#include "app/ui_hooks.h"
+#include "ui/menu.h"
+#include "ui/screens.h"
+#include "ui/widget_helpers.h"
+
+namespace {
+
+// The X server of this test program. The tests move the pointer and look at
+// the screen, so windows of test programs running at the same time on a shared
+// display would take their clicks.
+pid_t privateServer = -1;
+
+void StopPrivateServer() {
+    if (privateServer > 0) {
+        kill(privateServer, SIGTERM);
+        waitpid(privateServer, nullptr, 0);
+        privateServer = -1;
+    }
+}
+
+// Starts Xvfb on a free display number and points DISPLAY at it; false when it
+// cannot be started (the inherited display is used then).
+bool StartPrivateServer() {
+    int fds[2];
+    if (pipe(fds) != 0) return false;
+    const pid_t child = fork();
+    if (child < 0) {
+        close(fds[0]);
+        close(fds[1]);
+        return false;
+    }
+    if (child == 0) {
+        close(fds[0]);
+        const int devnull = open("/dev/null", O_WRONLY);
+        dup2(devnull, STDOUT_FILENO);
+        dup2(devnull, STDERR_FILENO);
+        const std::string fd = std::to_string(fds[1]);
+        execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1024x768x24", "-nolisten",
+               "tcp", static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    close(fds[1]);
+    std::string number;
+    pollfd ready = {fds[0], POLLIN, 0};
+    char c = 0;
+    while (poll(&ready, 1, 10000) > 0 && read(fds[0], &c, 1) == 1 && c != '\n')
+        number += c;
+    close(fds[0]);
+    if (number.empty()) {
+        kill(child, SIGTERM);
+        waitpid(child, nullptr, 0);
+        return false;
+    }
+    privateServer = child;
+    atexit(StopPrivateServer);
+    setenv("DISPLAY", (":" + number).c_str(), 1);
+    return true;
+}
+
+ScriptedResponder* responder = nullptr;
+
+int ScriptedShowMessage(int kind, int buttons, const char* text) {
+    responder->shown.push_back({kind, buttons, text ? text : ""});
+    if (responder->answers.empty()) return kResponseOk;
+    const int answer = responder->answers.front();
+    responder->answers.pop_front();
+    return answer;
+}
+
+int ScriptedShowMessageSpecial(int kind, const char* text, const char*, int) {
+    return ScriptedShowMessage(kind, 0, text);
+}
+
+int ScriptedKeyboard(std::string& text, const char* prompt) {
+    responder->prompts.push_back(prompt ? prompt : "");
+    if (responder->keyboard.empty()) return 0;
+    text = responder->keyboard.front();
+    responder->keyboard.pop_front();
+    return 1;
+}
+
+double ScriptedNumberEntry(const char* text, int, int) {
+    responder->numberTexts.push_back(text ? text : "");
+    if (responder->numbers.empty()) return text ? g_ascii_strtod(text, nullptr) : 0.0;
+    const double value = responder->numbers.front();
+    responder->numbers.pop_front();
+    return value;
+}
+
+GtkWidget* FindBelow(GtkWidget* root, const std::function<bool(GtkWidget*)>& match) {
+    if (root == nullptr) return nullptr;
+    if (match(root)) return root;
+    if (!GTK_IS_CONTAINER(root)) return nullptr;
+    GtkWidget* found = nullptr;
+    GList* children = gtk_container_get_children(GTK_CONTAINER(root));
+    for (GList* l = children; l != nullptr && found == nullptr; l = l->next)
+        found = FindBelow(GTK_WIDGET(l->data), match);
+    g_list_free(children);
+    return found;
+}
+
+gboolean ScriptTick(gpointer data) {
+    auto* script = static_cast<Script*>(data);
+    GtkWidget* window = FindToplevel(script->windowName.c_str());
+    if (window == nullptr || !gtk_widget_get_mapped(window)) {
+        if (script->next >= script->steps.size()) {
+            script->source = 0;
+            return FALSE;  // the window closed after the last step
+        }
+        return TRUE;  // not on the screen yet
+    }
+    if (script->next < script->steps.size()) {
+        script->steps[script->next++](window);
+        return TRUE;
+    }
+    if (++script->idleTicks > 100) {
+        ADD_FAILURE() << "window " << script->windowName << " still open after the script";
+        gtk_widget_destroy(window);
+        script->source = 0;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// Screen coordinates of the widget's centre.
+bool WidgetCentre(GtkWidget* widget, int* x, int* y) {
+    if (widget == nullptr || widget->window == nullptr) return false;
+    gdk_window_get_origin(widget->window, x, y);
+    if (!gtk_widget_get_has_window(widget)) {
+        *x += widget->allocation.x;
+        *y += widget->allocation.y;
+    }
+    *x += widget->allocation.width / 2;
+    *y += widget->allocation.height / 2;
+    return true;
+}
+
+}  // namespace
+
+bool EnsureGtk() {
+    static int state = -1;
+    if (state < 0) {
+        StartPrivateServer();
+        state = gtk_init_check(nullptr, nullptr) ? 1 : 0;
+        ParseConfigFile("/nonexistent/screen.conf");  // the built-in 320 x 240 sizes
+    }
+    return state == 1;
+}
+
+void Drain() {
+    while (gtk_events_pending())
+        gtk_main_iteration_do(FALSE);
+}
+
+void MakeMainWindow(bool withMenuRow) {
+    if (!interface) interface = NewInterfaceStruct();
+    if (isWidget(interface->window)) return;
+    GtkWidget* window = gtk_window_new(GTK_WINDOW_TOPLEVEL);
+    gtk_window_set_decorated(GTK_WINDOW(window), FALSE);
+    gtk_widget_set_size_request(window, screen_width, screen_height);
+    gtk_window_move(GTK_WINDOW(window), 0, 0);
+    KeepWidget(&interface->window, window);
+    KeepWidget(&interface->mainBox, gtk_vbox_new(FALSE, 0));
+    gtk_container_add(GTK_CONTAINER(window), interface->mainBox);
+    if (withMenuRow) {
+        GtkWidget* row = gtk_hbox_new(FALSE, 0);
+        gtk_box_pack_start(GTK_BOX(row), createMenu(), FALSE, FALSE, 0);
+        gtk_box_pack_start(GTK_BOX(row), createToolbar(), TRUE, TRUE, 0);
+        gtk_box_pack_start(GTK_BOX(interface->mainBox), row, FALSE, FALSE, 0);
+        interface->menu = MenuRecord();
+        interface->toolbar = ToolbarRecord();
+    }
+    gtk_widget_show_all(window);
+    Drain();
+}
+
+void DropMainWindow() {
+    if (!interface) return;
+    clearScreen();
+    if (isWidget(interface->window)) gtk_widget_destroy(interface->window);
+    Drain();
+    if (interface->current_layout) g_string_free(interface->current_layout, TRUE);
+    delete interface;
+    interface = nullptr;
+}
+
+ScriptedResponder::ScriptedResponder() {
+    responder = this;
+    UserInterfaceHooks hooks;
+    hooks.showMessage = ScriptedShowMessage;
+    hooks.showMessageSpecial = ScriptedShowMessageSpecial;
+    hooks.showKeyboard = ScriptedKeyboard;
+    hooks.numberEntry = ScriptedNumberEntry;
+    SetUserInterfaceHooks(hooks);
+}
+
+ScriptedResponder::~ScriptedResponder() {
+    SetUserInterfaceHooks({});
+    responder = nullptr;
+}
+
+std::vector<std::string> ScriptedResponder::Texts() const {
+    std::vector<std::string> texts;
+    for (const ShownMessage& message : shown)
+        texts.push_back(message.text);
+    return texts;
+}
+
+bool ScriptedResponder::Showed(const std::string& text) const {
+    return std::any_of(shown.begin(), shown.end(),
+                       [&text](const ShownMessage& m) { return m.text == text; });
+}
+
+GtkWidget* FindToplevel(const char* name) {
+    GtkWidget* found = nullptr;
+    GList* windows = gtk_window_list_toplevels();
+    for (GList* l = windows; l != nullptr && found == nullptr; l = l->next) {
+        GtkWidget* w = GTK_WIDGET(l->data);
+        if (g_strcmp0(gtk_widget_get_name(w), name) == 0 && gtk_widget_get_visible(w)) found = w;
+    }
+    g_list_free(windows);
+    return found;
+}
+
+GtkWidget* FindNamed(GtkWidget* root, const char* name) {
+    return FindBelow(root,
+                     [name](GtkWidget* w) { return g_strcmp0(gtk_widget_get_name(w), name) == 0; });
+}
+
+GtkWidget* FindButton(GtkWidget* root, const char* label) {
+    return FindBelow(root, [label](GtkWidget* w) {
+        if (!GTK_IS_BUTTON(w)) return false;
+        if (g_strcmp0(gtk_button_get_label(GTK_BUTTON(w)), label) == 0) return true;
+        GtkWidget* child = gtk_bin_get_child(GTK_BIN(w));  // a label packed by hand
+        return child != nullptr && GTK_IS_LABEL(child) &&
+               g_strcmp0(gtk_label_get_text(GTK_LABEL(child)), label) == 0;
+    });
+}
+
+std::string MenuItemText(GtkWidget* item) {
+    if (GTK_IS_SEPARATOR_MENU_ITEM(item)) return "-";
+    GtkWidget* child = gtk_bin_get_child(GTK_BIN(item));
+    if (child != nullptr && GTK_IS_LABEL(child)) return gtk_label_get_text(GTK_LABEL(child));
+    return "";
+}
+
+std::vector<std::string> MenuTexts(GtkWidget* menu) {
+    std::vector<std::string> texts;
+    GList* children = gtk_container_get_children(GTK_CONTAINER(menu));
+    for (GList* l = children; l != nullptr; l = l->next)
+        texts.push_back(MenuItemText(GTK_WIDGET(l->data)));
+    g_list_free(children);
+    return texts;
+}
+
+void StartScript(Script* script) {
+    script->next = 0;
+    script->idleTicks = 0;
+    script->source = g_timeout_add(30, ScriptTick, script);
+}
+
+void StopScript(Script* script) {
+    if (script->source != 0) g_source_remove(script->source);
+    script->source = 0;
+}
+
+void Click(GtkWidget* widget) {
+    ASSERT_NE(widget, nullptr);
+    ASSERT_TRUE(gtk_test_widget_click(widget, 1, GdkModifierType(0)));
+    // The press and release travel through the X server: wait until they are
+    // back in the queue, then handle them, so the next step sees their effect.
+    gdk_display_sync(gdk_display_get_default());
+    Drain();
+}
+
+bool XdotoolClick(GtkWidget* widget) {
+    int x = 0, y = 0;
+    if (!WidgetCentre(widget, &x, &y)) return false;
+    const std::string xs = std::to_string(x), ys = std::to_string(y);
+    const char* argv[] = {"xdotool", "mousemove", xs.c_str(), ys.c_str(), "click", "1", nullptr};
+    gint status = -1;
+    const gboolean ran =
+        g_spawn_sync(nullptr, const_cast<char**>(argv), nullptr, G_SPAWN_SEARCH_PATH, nullptr,
+                     nullptr, nullptr, nullptr, &status, nullptr);
+    gdk_display_sync(gdk_display_get_default());
+    Drain();
+    return ran && status == 0;
+}
+
+void ClickWithXdotool(GtkWidget* widget) {
+    int x = 0, y = 0;
+    if (!WidgetCentre(widget, &x, &y)) return;
+    const std::string xs = std::to_string(x), ys = std::to_string(y);
+    const char* argv[] = {"xdotool", "mousemove", xs.c_str(), ys.c_str(), "click", "1", nullptr};
+    g_spawn_async(nullptr, const_cast<char**>(argv), nullptr, G_SPAWN_SEARCH_PATH, nullptr, nullptr,
+                  nullptr, nullptr);
+}
+
+bool SaveScreenshot(const std::string& path) {
+    gdk_display_sync(gdk_display_get_default());
+    GdkWindow* root = gdk_get_default_root_window();
+    int width = 0, height = 0;
+    gdk_drawable_get_size(root, &width, &height);
+    GdkPixbuf* shot =
+        gdk_pixbuf_get_from_drawable(nullptr, root, nullptr, 0, 0, 0, 0, width, height);
+    if (shot == nullptr) return false;
+    const gboolean saved = gdk_pixbuf_save(shot, path.c_str(), "png", nullptr, nullptr);
+    g_object_unref(shot);
+    return saved;
+}
+
+namespace {
+int windowsAnswered = 0;
+}  // namespace
+
+void AnswerMessageWindows() {
+    gchar* out = nullptr;
+    const char* search[] = {"xdotool", "search", "--name", "^Longarm message$", nullptr};
+    if (!g_spawn_sync(nullptr, const_cast<char**>(search), nullptr,
+                      static_cast<GSpawnFlags>(G_SPAWN_SEARCH_PATH | G_SPAWN_STDERR_TO_DEV_NULL),
+                      nullptr, nullptr, &out, nullptr, nullptr, nullptr))
+        return;
+    std::string id = out ? out : "";
+    g_free(out);
+    if (id.empty()) return;
+    id = id.substr(0, id.find('\n'));
+    const char* press[] = {"xdotool", "windowfocus", "--sync", id.c_str(),
+                           "key",     "Return",      nullptr};
+    if (g_spawn_sync(nullptr, const_cast<char**>(press), nullptr,
+                     static_cast<GSpawnFlags>(G_SPAWN_SEARCH_PATH | G_SPAWN_STDERR_TO_DEV_NULL),
+                     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr))
+        windowsAnswered++;
+}
+
+int MessageWindowsAnswered() {
+    return windowsAnswered;
+}
+
+void ResetMessageWindowsAnswered() {
+    windowsAnswered = 0;
+}

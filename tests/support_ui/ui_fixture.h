@@ -1,0 +1,122 @@
+// Helpers shared by the user-interface test programs: the toolkit started once
+// on an X server of the test program's own, a main window with the interface
+// record, a scripted responder for messages, the keyboard and the number pad,
+// finding widgets, and clicks through the X server or with xdotool.
+#pragma once
+
+#include <gtk/gtk.h>
+
+#include <deque>
+#include <functional>
+#include <string>
+#include <vector>
+
+// Starts a private Xvfb (so windows of test programs running at the same time
+// cannot take this program's clicks), then GTK once, with the built-in
+// 320 x 240 screen sizes. False when no display can be had.
+bool EnsureGtk();
+
+// Runs pending events until none is left.
+void Drain();
+
+// Runs the main loop until predicate is true or timeoutMs passed; returns the
+// predicate's last value.
+template <typename Predicate>
+bool WaitFor(Predicate predicate, int timeoutMs = 5000) {
+    const gint64 end = g_get_monotonic_time() + static_cast<gint64>(timeoutMs) * 1000;
+    while (!predicate()) {
+        if (g_get_monotonic_time() > end) return false;
+        if (gtk_events_pending()) {
+            gtk_main_iteration();
+        } else {
+            g_usleep(2000);
+        }
+    }
+    return true;
+}
+
+// Creates the interface record (when missing) with an undecorated main window
+// of the screen size at (0, 0) and its vertical main box; with withMenuRow the
+// menu bar and toolbar row is packed first and the record's menu and toolbar
+// are set. Shows it.
+void MakeMainWindow(bool withMenuRow = false);
+
+// Destroys the current screen and the main window and drops the record.
+void DropMainWindow();
+
+// One message shown through the seam.
+struct ShownMessage {
+    int kind;
+    int buttons;
+    std::string text;
+};
+
+// While it lives, answers every message box from `answers` (OK when empty),
+// the keyboard from `keyboard` (Cancel when empty) and the number pad from
+// `numbers` (Cancel, i.e. the value of the starting text, when empty),
+// recording each text, prompt and starting number shown.
+struct ScriptedResponder {
+    ScriptedResponder();
+    ~ScriptedResponder();
+    std::deque<int> answers;
+    std::deque<std::string> keyboard;
+    std::deque<double> numbers;
+    std::vector<ShownMessage> shown;
+    std::vector<std::string> prompts;      // keyboard prompts
+    std::vector<std::string> numberTexts;  // starting texts of the number pad
+    // Texts of the messages shown, in order.
+    std::vector<std::string> Texts() const;
+    // True when a message with exactly this text was shown.
+    bool Showed(const std::string& text) const;
+};
+
+// The visible toplevel window with the given widget name, or null.
+GtkWidget* FindToplevel(const char* name);
+
+// The first widget below root (depth first) with the given widget name, or null.
+GtkWidget* FindNamed(GtkWidget* root, const char* name);
+
+// The first button below root whose label (or label child) is exactly label, or null.
+GtkWidget* FindButton(GtkWidget* root, const char* label);
+
+// Text of a menu item's label ("-" for a separator, "" when it has none), and
+// the labels of a menu's children in order.
+std::string MenuItemText(GtkWidget* item);
+std::vector<std::string> MenuTexts(GtkWidget* menu);
+
+// A script of steps played from the main loop while a modal window runs its
+// own loop: step i runs on the i-th tick (every 30 ms) once the window named
+// windowName is on the screen. When the window is still open 3 seconds after
+// the last step, the test fails and the window is destroyed so it cannot hang.
+struct Script {
+    std::string windowName;
+    std::vector<std::function<void(GtkWidget* window)>> steps;
+    size_t next = 0;
+    int idleTicks = 0;
+    guint source = 0;
+};
+void StartScript(Script* script);
+void StopScript(Script* script);
+
+// Clicks the widget with a synthesized press and release through the X
+// server, as a finger on the touch screen would, and handles them.
+void Click(GtkWidget* widget);
+
+// Clicks the widget's centre with the real pointer through xdotool and waits
+// for xdotool; false when it could not run.
+bool XdotoolClick(GtkWidget* widget);
+
+// The same without waiting, so that a modal loop started afterwards (or
+// already running) takes the click.
+void ClickWithXdotool(GtkWidget* widget);
+
+// Saves the whole screen of the test's X server as a PNG file; false on failure.
+bool SaveScreenshot(const std::string& path);
+
+// For tests that run the real program as a child process on this program's X
+// server: presses Return on the program's message window ("Longarm message")
+// when one is up. Meant as RunProgram's whileRunning callback.
+void AnswerMessageWindows();
+// How many message windows AnswerMessageWindows answered since the last reset.
+int MessageWindowsAnswered();
+void ResetMessageWindowsAnswered();
