@@ -1,7 +1,9 @@
 // The guided quilt-area and pattern-box procedures, driven button by button
-// against a scripted machine head and answered through the scripted responder.
+// against the simulated board, whose head the tests push to each corner by
+// hand, and answered through the scripted responder.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <string>
 #include <vector>
 
@@ -12,6 +14,8 @@
 #include "layout/layout_tree.h"
 #include "layout/pattern_box.h"
 #include "layout_fixture.h"
+#include "machine/serial_link.h"
+#include "support/mc1sim_fixture.h"
 #include "ui/extents_setup.h"
 
 namespace {
@@ -41,14 +45,33 @@ class Procedures : public ::testing::Test {
 protected:
     void SetUp() override {
         if (!EnsureGtk()) GTEST_SKIP() << "no display";
+        ASSERT_TRUE(board.running) << board.error;
+        SetSerialDevicePath(board.device);
+        ASSERT_GE(OpenPort(), 0);
         MakeLayoutWindow();
     }
-    void TearDown() override { DropLayoutWindow(); }
-
-    void At(float x, float y) {
-        head.x = static_cast<int32_t>(x * 1000);
-        head.y = static_cast<int32_t>(y * 1000);
+    void TearDown() override {
+        DropLayoutWindow();
+        ClosePort();
+        SetSerialDevicePath("");
     }
+
+    std::string State(const char* key) { return StateValue(SimControl(board, "state"), key); }
+    // Pushes the head by hand by (dx, dy) thousandths of an inch.
+    void Push(int dx, int dy) {
+        const std::string reply =
+            SimControl(board, "push " + std::to_string(dx) + " " + std::to_string(dy));
+        ASSERT_EQ(reply.rfind("ok", 0), 0u) << reply;
+    }
+    // Pushes the head to (x, y) inches of the board's coordinates.
+    void At(float x, float y) {
+        const std::string state = SimControl(board, "state");
+        const long ax = std::lround(std::stod(StateValue(state, "x")));
+        const long ay = std::lround(std::stod(StateValue(state, "y")));
+        Push(static_cast<int>(std::lround(x * 1000) - ax),
+             static_cast<int>(std::lround(y * 1000) - ay));
+    }
+    void Silence(bool on) { SimControl(board, on ? "silence on" : "silence off"); }
     // Measures a 40 x 20 inch table.
     void MeasureTable() {
         StartQuiltAreaSetup();
@@ -70,8 +93,8 @@ protected:
         }
     }
 
+    Mc1Sim board;
     ScriptedResponder responder;
-    ScriptedHead head;
 };
 
 TEST_F(Procedures, QuiltAreaIsMeasuredCornerByCornerAndBecomesTheFirstBox) {
@@ -81,8 +104,9 @@ TEST_F(Procedures, QuiltAreaIsMeasuredCornerByCornerAndBecomesTheFirstBox) {
               "MOVE YOUR MACHINE TO THE BACK LEFT\nCORNER OF YOUR QUILTING AREA.\n\nTHEN PRESS "
               "THE ADD BUTTON.");
     // The setup screen frees the axes and ends any run.
-    EXPECT_GE(head.disables, 4);
-    EXPECT_EQ(head.commands, std::vector<unsigned char>{kEndOfRunSignal});
+    EXPECT_EQ(State("xenabled"), "0");
+    EXPECT_EQ(State("yenabled"), "0");
+    EXPECT_EQ(State("ends"), "1");
 
     // Cancel leads nowhere before the table is measured.
     PressSetupButton(0, 2);
@@ -90,7 +114,8 @@ TEST_F(Procedures, QuiltAreaIsMeasuredCornerByCornerAndBecomesTheFirstBox) {
 
     At(3, 4);  // wherever the head is, that is the new home
     PressSetupButton(0, 1);
-    EXPECT_EQ(head.homes, 1);
+    EXPECT_EQ(State("x"), "0");
+    EXPECT_EQ(State("y"), "0");
     EXPECT_EQ(SetupPromptText(),
               "MOVE YOUR MACHINE TO THE BACK\nRIGHT CORNER OF YOUR QUILTING\nAREA.\n\nTHEN PRESS "
               "THE ADD BUTTON");
@@ -106,8 +131,7 @@ TEST_F(Procedures, QuiltAreaIsMeasuredCornerByCornerAndBecomesTheFirstBox) {
     EXPECT_TRUE(SameCorners(extents.get(), {{0, 0}, {40, 0}, {40, 20}, {0, 20}}));
     EXPECT_FLOAT_EQ(extents->width, 40);
     EXPECT_FLOAT_EQ(extents->height, 20);
-    EXPECT_EQ(head.clearExtents, 1);
-    EXPECT_EQ(head.setExtents, 1);
+    EXPECT_EQ(State("extents"), "1");
     ASSERT_EQ(responder.shown.size(), 1u);
     EXPECT_EQ(responder.shown[0].text, kTableText);
     EXPECT_EQ(responder.shown[0].kind, kMessageInfo);
@@ -147,11 +171,11 @@ TEST_F(Procedures, MeasuringAgainReplacesOnlyTheCurrentBox) {
 TEST_F(Procedures, AnUnreadableHeadKeepsTheProcedureWhereItWas) {
     StartQuiltAreaSetup();
     PressSetupButton(0, 1);
-    head.fail = true;
+    Silence(true);
     PressSetupButton(0, 1);
     ASSERT_EQ(responder.Texts(), std::vector<std::string>{"COMMAND FAILED, PLEASE TRY AGAIN."});
     EXPECT_EQ(pbTemp->count, 1);
-    head.fail = false;
+    Silence(false);
     PressSetupButton(0, 1);
     EXPECT_EQ(pbTemp->count, 2);
 }
@@ -257,22 +281,22 @@ TEST_F(Procedures, LiveTrackingFollowsTheHeadAndDropsThePromptOnceItMoves) {
     EXPECT_TRUE(TrackingTimerRunning());
     EXPECT_EQ(interface->trackPosition, 1);
     ASSERT_EQ(pbTemp->count, 1);
-    head.x += kPromptMoveThreshold;  // not yet further than the threshold
+    Push(kPromptMoveThreshold, 0);  // not yet further than the threshold
     EXPECT_TRUE(getMCCoordinates(nullptr));
     EXPECT_FALSE(SetupPromptText().empty());
     EXPECT_NE(interface->promptLayout, nullptr);
     EXPECT_FLOAT_EQ(pbTemp->x, 4.015f);  // the origin follows the only corner
-    head.y += kPromptMoveThreshold + 1;
+    Push(0, kPromptMoveThreshold + 1);
     getMCCoordinates(nullptr);
     EXPECT_TRUE(SetupPromptText().empty());
     EXPECT_EQ(interface->promptLayout, nullptr);
     EXPECT_FLOAT_EQ(pbTemp->cornerStore.back().y, 4.016f);
     // A failed read leaves everything and keeps the timer.
-    head.fail = true;
     At(9, 9);
+    Silence(true);
     EXPECT_TRUE(getMCCoordinates(nullptr));
     EXPECT_FLOAT_EQ(pbTemp->cornerStore.back().x, 4.015f);
-    head.fail = false;
+    Silence(false);
     PressSetupButton(1, 1);  // confirms (9, 9); the live corner follows from there
     At(12, 9.5f);
     getMCCoordinates(nullptr);
@@ -340,7 +364,6 @@ TEST_F(Procedures, TapsOnTheButtonRowPressTheButtons) {
     tap.y = area->allocation.height - b / 2;
     OnScreenTap(area, &tap, const_cast<char*>("0"));
     EXPECT_EQ(pbTemp->count, 1);
-    EXPECT_EQ(head.homes, 1);
 }
 
 }  // namespace
