@@ -5,13 +5,10 @@
 
 #include "app/application_state.h"
 #include "app/log.h"
+#include "app/program_settings.h"
 #include "app/screen_config.h"
 #include "ui/drawing_area.h"
 #include "ui/widget_helpers.h"
-
-// The advanced-features switch of the settings; the settings module defines it.
-extern int32_t showAdvancedFeatures;
-__attribute__((weak)) int32_t showAdvancedFeatures = 0;
 
 ScreenHandlers screenHandlers;
 
