@@ -9,6 +9,7 @@
 #include "app/system_paths.h"
 #include "app/ui_hooks.h"
 #include "pattern/pattern.h"
+#include "pattern/pattern_test.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -32,26 +33,23 @@ int RecordMessage(int, int, const char* text) {
     return kResponseOk;
 }
 
+// The name lines of a pattern joined by "|".
+std::string NamesText(const Pattern& p) {
+    std::string text;
+    for (const std::string& name : p.nameLines)
+        text += (text.empty() ? "" : "|") + name;
+    return text;
+}
+
 TEST(PatternFileLoad, MovesThePatternToTheOriginAndMeasuresIt) {
     TempDir dir;
     auto p = Load(dir, "p X2.000 Y-1.000\np X5.000 Y3.000\np X3.000 Y0.000\n");
     ASSERT_TRUE(p);
     EXPECT_EQ(p->name, "test");
-    EXPECT_EQ(p->pointCount, 3);
-    EXPECT_FLOAT_EQ(p->x[0], 0.0f);
-    EXPECT_FLOAT_EQ(p->y[0], 0.0f);
-    EXPECT_FLOAT_EQ(p->x[1], 3.0f);
-    EXPECT_FLOAT_EQ(p->y[1], 4.0f);
-    EXPECT_FLOAT_EQ(p->x[2], 1.0f);
-    EXPECT_FLOAT_EQ(p->y[2], 1.0f);
-    EXPECT_FLOAT_EQ(p->width, 3.0f);
-    EXPECT_FLOAT_EQ(p->height, 4.0f);
+    EXPECT_EQ(PointsText(*p), "0,0 3,4 1,1");
+    EXPECT_EQ(BoundsText(*p), "0 0 3 4 / 3 x 4");
     EXPECT_FLOAT_EQ(p->baseWidth, 3.0f);
     EXPECT_FLOAT_EQ(p->baseHeight, 4.0f);
-    EXPECT_FLOAT_EQ(p->minX, 0.0f);
-    EXPECT_FLOAT_EQ(p->minY, 0.0f);
-    EXPECT_FLOAT_EQ(p->maxX, 3.0f);
-    EXPECT_FLOAT_EQ(p->maxY, 4.0f);
     EXPECT_EQ(p->angle, 0);
     EXPECT_FLOAT_EQ(p->xScalePercent, 100.0f);
     EXPECT_FLOAT_EQ(p->yScalePercent, 100.0f);
@@ -79,17 +77,8 @@ TEST(PatternFileRoundTrip, NamesFirstCommandsBeforeTheirPointsAndAfterTheLast) {
                   "c s\n"
                   "n first\n");
     ASSERT_TRUE(p);
-    ASSERT_EQ(p->commandCount, 5);
-    EXPECT_EQ(p->commandPoint[0], 1);
-    EXPECT_EQ(p->commandType[0], PatternCommandType::Stop);
-    EXPECT_EQ(p->commandPoint[1], 2);
-    EXPECT_EQ(p->commandType[1], PatternCommandType::EntityStart);
-    EXPECT_EQ(p->commandType[2], PatternCommandType::FMark);
-    EXPECT_EQ(p->commandPoint[3], 4);
-    EXPECT_EQ(p->commandType[3], PatternCommandType::EntityEnd);
-    EXPECT_EQ(p->commandPoint[4], 4);
-    ASSERT_EQ(p->nameCount, 2);
-    EXPECT_EQ(p->nameLines[0], "second name");
+    EXPECT_EQ(CommandsText(*p), "1s 2es 2f 4ee 4s");
+    EXPECT_EQ(NamesText(*p), "second name|first");
     EXPECT_EQ(SaveText(dir, p.get()),
               "n second name\n"
               "n first\n"
@@ -111,96 +100,62 @@ TEST(PatternFileRoundTrip, WritesCurrentCoordinatesWithThreeDecimals) {
     EXPECT_EQ(SaveText(dir, p.get()), "p X0.000 Y0.000\np X1.235 Y2.000\np X-0.250 Y3.000\n");
 }
 
-TEST(PatternFileLoad, IgnoresLinesThatAreNotPointsOrKnownCommands) {
-    TempDir dir;
-    auto p = Load(dir,
-                  "p X1.000\np X0.000 Y0.000\np Y4.0\n# comment X9 Y9\nc x\nc e z\nc\n"
-                  "p X1.000 Y1.000\n\n");
-    ASSERT_TRUE(p);
-    EXPECT_EQ(p->pointCount, 2);
-    EXPECT_EQ(p->commandCount, 0);
-    EXPECT_FLOAT_EQ(p->width, 1.0f);
-}
-
-TEST(PatternFileLoad, SeventeenBytesAreEmptyEighteenAreRead) {
-    TempDir dir;
-    std::string seventeen = "p X10.000 Y2.000\n";
-    std::string eighteen = "p X10.000 Y20.000\n";
-    ASSERT_EQ(seventeen.size(), 17u);
-    ASSERT_EQ(eighteen.size(), 18u);
-    EXPECT_FALSE(Load(dir, seventeen));
-    auto p = Load(dir, eighteen);
-    ASSERT_TRUE(p);
-    EXPECT_EQ(p->pointCount, 1);
-}
-
-TEST(PatternFileLoad, ReadsLongLinesInPiecesOf74Characters) {
-    TempDir dir;
-    // A name of 80 characters: the first piece keeps 72 of them, the rest
-    // starts a line of its own ("p..." here, so it is read as a point).
-    std::string name = std::string(72, 'a') + "p X5 Y6";
-    auto p = Load(dir, "n " + name + "\np X0 Y0\n");
-    ASSERT_TRUE(p);
-    ASSERT_EQ(p->nameCount, 1);
-    EXPECT_EQ(p->nameLines[0], std::string(72, 'a'));
-    ASSERT_EQ(p->pointCount, 2);
-    EXPECT_FLOAT_EQ(p->width, 5.0f);
-}
-
-TEST(PatternFileLoad, AcceptsWindowsLineEnds) {
-    TempDir dir;
-    auto p = Load(dir, "n Heart\r\np X0 Y0\r\nc s\r\np X1 Y2\r\n");
-    ASSERT_TRUE(p);
-    EXPECT_EQ(p->nameLines[0], "Heart");
-    EXPECT_EQ(p->pointCount, 2);
-    EXPECT_EQ(p->commandCount, 1);
-}
-
-TEST(PatternFileBadInput, RefusesNonNumbersAndAbsurdCoordinates) {
-    TempDir dir;
-    EXPECT_FALSE(Load(dir, "p X0 Y0\np Xnan Y1.0\np X1 Y1\n"));
-    EXPECT_FALSE(Load(dir, "p X0 Y0\np X1 Yinf\np X1 Y1\n"));
-    EXPECT_FALSE(Load(dir, "p X0 Y0\np X1e300 Y1\np X1 Y1\n"));
-    EXPECT_FALSE(Load(dir, "p X0 Y0\np X-200000 Y1\np X1 Y1\n"));
-    // Text that is no number reads as 0, like the controller always did.
-    auto p = Load(dir, "p Xabc Y2\np X1 Y1\n");
-    ASSERT_TRUE(p);
-    EXPECT_FLOAT_EQ(p->height, 1.0f);
-}
-
-TEST(PatternFileBadInput, FailsCleanlyOnMissingEmptyHugeAndGarbageFiles) {
-    TempDir dir;
-    EXPECT_FALSE(newPattern(dir.File("missing.qcc").c_str(), 0));
-    EXPECT_FALSE(newPattern(dir.path.c_str(), 0));  // a folder
-    EXPECT_FALSE(Load(dir, "n only names here\nn and more\n"));
-
+TEST(PatternFileLoad, WhatTheReaderTakesFromEachLine) {
     std::string garbage;
     for (int i = 0; i < 200000; i++)
         garbage += static_cast<char>((i * 7919) % 256);
-    EXPECT_FALSE(Load(dir, garbage));
+    struct Case {
+        std::string text;
+        const char* points;  // null: the file is refused
+        const char* commands;
+        std::string names;
+    } const cases[] = {
+        // Lines that are no point or known command are passed over.
+        {"p X1.000\np X0.000 Y0.000\np Y4.0\n# comment X9 Y9\nc x\nc e z\nc\n"
+         "p X1.000 Y1.000\n\n",
+         "0,0 1,1", "", ""},
+        {"n Heart\r\np X0 Y0\r\nc s\r\np X1 Y2\r\n", "0,0 1,2", "2s", "Heart"},
+        {std::string("p X1 Y1\nn name\0hidden\np X3 Y4\n", 30), "0,0 2,3", "", "name"},
+        // Lines are read in pieces of 74 characters: the rest of a long name
+        // starts a line of its own (here a point).
+        {"n " + std::string(72, 'a') + "p X5 Y6\np X0 Y0\n", "5,6 0,0", "", std::string(72, 'a')},
+        {"p X0 Y0\n" + std::string(2 * 1024 * 1024, 'q') + "\np X1 Y1\n", "0,0 1,1", "", ""},
+        // Text that is no number reads as 0, like the controller always did.
+        {"p Xabc Y2\np X1 Y1\n", "0,1 1,0", "", ""},
+        // Seventeen bytes count as empty, eighteen are read.
+        {"p X10.000 Y20.000\n", "0,0", "", ""},
+        {"p X10.000 Y2.000\n", nullptr, "", ""},
+        {"p X0 Y0\np Xnan Y1.0\np X1 Y1\n", nullptr, "", ""},
+        {"p X0 Y0\np X1 Yinf\np X1 Y1\n", nullptr, "", ""},
+        {"p X0 Y0\np X1e300 Y1\np X1 Y1\n", nullptr, "", ""},
+        {"p X0 Y0\np X-200000 Y1\np X1 Y1\n", nullptr, "", ""},
+        {"n only names here\nn and more\n", nullptr, "", ""},
+        {garbage, nullptr, "", ""},
+    };
+    TempDir dir;
+    for (const Case& c : cases) {
+        auto p = Load(dir, c.text);
+        const std::string head = c.text.substr(0, 40);
+        if (!c.points) {
+            EXPECT_FALSE(p) << head;
+            continue;
+        }
+        ASSERT_TRUE(p) << head;
+        EXPECT_EQ(PointsText(*p), c.points) << head;
+        EXPECT_EQ(CommandsText(*p), c.commands) << head;
+        EXPECT_EQ(NamesText(*p), c.names) << head;
+    }
+}
 
-    // One line of 2 MB without a line end is read piece by piece.
-    std::string longLine = "p X0 Y0\n" + std::string(2 * 1024 * 1024, 'q') + "\np X1 Y1\n";
-    auto p = Load(dir, longLine);
-    ASSERT_TRUE(p);
-    EXPECT_EQ(p->pointCount, 2);
-
+TEST(PatternFileBadInput, MissingFoldersAndOversizedFilesAreRefused) {
+    TempDir dir;
+    EXPECT_FALSE(newPattern(dir.File("missing.qcc").c_str(), 0));
+    EXPECT_FALSE(newPattern(dir.path.c_str(), 0));  // a folder
     // A file over the limit is refused from its size alone (a sparse file).
     std::string big = dir.File("big.qcc");
     ASSERT_TRUE(WriteFileText(big, "p X0 Y0\np X1 Y1\n"));
     ASSERT_EQ(truncate(big.c_str(), kMaxPatternFileBytes + 1), 0);
     EXPECT_FALSE(newPattern(big.c_str(), 0));
-}
-
-TEST(PatternFileBadInput, ZeroBytesEndALine) {
-    TempDir dir;
-    std::string text = "p X1 Y1\nn name";
-    text += '\0';
-    text += "hidden\np X3 Y4\n";
-    auto p = Load(dir, text);
-    ASSERT_TRUE(p);
-    EXPECT_EQ(p->nameLines[0], "name");
-    EXPECT_EQ(p->pointCount, 2);
 }
 
 TEST(PatternFileUsb, NeedsTheDriveForUsbPaths) {
@@ -276,23 +231,10 @@ TEST(PatternAddData, AppendsLinesAndAttachesCommandsByTheFlag) {
     addData(&p, "p X7.0", 1);  // no Y: ignored
     addData(&p, "p Xnan Y1", 1);
     addData(&p, "z whatever", 1);
-    EXPECT_EQ(p.nameCount, 1);
-    EXPECT_EQ(p.nameLines[0], "Traced");
-    ASSERT_EQ(p.pointCount, 2);
-    ASSERT_EQ(p.commandCount, 4);
-    EXPECT_EQ(p.commandType[0], PatternCommandType::Stop);
-    EXPECT_EQ(p.commandPoint[0], 1);
-    EXPECT_EQ(p.commandType[1], PatternCommandType::EntityStart);
-    EXPECT_EQ(p.commandPoint[1], 2);
-    EXPECT_EQ(p.commandType[2], PatternCommandType::EntityEnd);
-    EXPECT_EQ(p.commandPoint[2], 3);
-    EXPECT_EQ(p.commandType[3], PatternCommandType::FMark);
-    EXPECT_FLOAT_EQ(p.minX, -1.0f);
-    EXPECT_FLOAT_EQ(p.maxX, 2.0f);
-    EXPECT_FLOAT_EQ(p.minY, 3.0f);
-    EXPECT_FLOAT_EQ(p.maxY, 5.0f);
-    EXPECT_FLOAT_EQ(p.width, 3.0f);
-    EXPECT_FLOAT_EQ(p.height, 2.0f);
+    EXPECT_EQ(NamesText(p), "Traced");
+    EXPECT_EQ(PointsText(p), "2,3 -1,5");
+    EXPECT_EQ(CommandsText(p), "1s 2es 3ee 3f");
+    EXPECT_EQ(BoundsText(p), "-1 3 2 5 / 3 x 2");
 }
 
 TEST(PatternBounds, UpdatePatternSizeMeasuresWithoutMoving) {
@@ -303,15 +245,10 @@ TEST(PatternBounds, UpdatePatternSizeMeasuresWithoutMoving) {
     addData(&p, "p X5 Y3", 1);
     p.x[0] = 12000.0f;  // beyond the old +-9999.9 start values
     UpdatePatternSize(&p);
-    EXPECT_FLOAT_EQ(p.minX, 5.0f);
-    EXPECT_FLOAT_EQ(p.maxX, 12000.0f);
-    EXPECT_FLOAT_EQ(p.minY, -1.0f);
-    EXPECT_FLOAT_EQ(p.height, 4.0f);
-    EXPECT_FLOAT_EQ(p.x[0], 12000.0f);
+    EXPECT_EQ(BoundsText(p), "5 -1 12000 3 / 11995 x 4");
     OffsetPattern(&p, 5.0f, -1.0f);
-    EXPECT_FLOAT_EQ(p.x[1], 0.0f);
-    EXPECT_FLOAT_EQ(p.y[1], 4.0f);
-    EXPECT_FLOAT_EQ(p.minX, 5.0f);  // bounds untouched by the offset
+    EXPECT_EQ(PointsText(p), "11995,0 0,4");
+    EXPECT_EQ(BoundsText(p), "5 -1 12000 3 / 11995 x 4");  // untouched by the offset
 }
 
 TEST(PatternRecord, ClearReleasesEverythingButKeepsTheRecord) {

@@ -9,6 +9,7 @@
 
 #include "pattern/pattern.h"
 #include "pattern/pattern_image.h"
+#include "pattern/pattern_test.h"
 #include "pattern/pattern_transform.h"
 
 namespace {
@@ -43,14 +44,6 @@ struct Image {
     }
     GdkPixbuf* pixbuf;
 };
-
-Pattern FromLines(std::initializer_list<const char*> lines) {
-    Pattern p;
-    for (const char* line : lines)
-        addData(&p, line, 1);
-    UpdatePatternSize(&p);
-    return p;
-}
 
 TEST(PatternImage, NewImagesAreOneLargerAndTransparentWhite) {
     Image image(NewPixbuf(9, 4));

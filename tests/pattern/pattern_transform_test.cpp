@@ -7,23 +7,11 @@
 
 #include "app/ui_hooks.h"
 #include "pattern/pattern.h"
+#include "pattern/pattern_test.h"
 #include "pattern/pattern_transform.h"
 #include "support/temp_dir.h"
 
 namespace {
-
-// A pattern built from "x y" pairs through addData and measured like a loaded one.
-Pattern Build(std::initializer_list<std::pair<float, float>> points) {
-    Pattern p;
-    for (auto [x, y] : points) {
-        std::string line = "p X" + std::to_string(x) + " Y" + std::to_string(y);
-        addData(&p, line.c_str(), 1);
-    }
-    UpdatePatternSize(&p);
-    p.baseWidth = p.width;
-    p.baseHeight = p.height;
-    return p;
-}
 
 void ExpectSamePoints(const Pattern& a, const Pattern& b, float tolerance) {
     ASSERT_EQ(a.pointCount, b.pointCount);
@@ -39,17 +27,10 @@ TEST(RotatePattern, QuarterTurnOfATwoByOneRectangle) {
     ASSERT_TRUE(shift);
     EXPECT_NEAR(shift->dx, 0.5f, 1e-5);
     EXPECT_NEAR(shift->dy, -0.5f, 1e-5);
-    EXPECT_NEAR(p.width, 1.0f, 1e-5);
-    EXPECT_NEAR(p.height, 2.0f, 1e-5);
-    EXPECT_FLOAT_EQ(p.minX, 0.0f);
-    EXPECT_FLOAT_EQ(p.minY, 0.0f);
-    EXPECT_FLOAT_EQ(p.maxX, p.width);
+    EXPECT_EQ(BoundsText(p), "0 0 1 2 / 1 x 2");
     // Clockwise on screen (y toward the front): the top-left corner goes to the
     // top-right, the top-right to the bottom-right.
-    EXPECT_NEAR(p.x[0], 1.0f, 1e-5);
-    EXPECT_NEAR(p.y[0], 0.0f, 1e-5);
-    EXPECT_NEAR(p.x[1], 1.0f, 1e-5);
-    EXPECT_NEAR(p.y[1], 2.0f, 1e-5);
+    EXPECT_EQ(PointsText(p), "1,0 1,2 0,2 0,0");
     EXPECT_FLOAT_EQ(p.baseWidth, 2.0f);  // rotation keeps the base size
     EXPECT_FLOAT_EQ(p.baseHeight, 1.0f);
     EXPECT_EQ(p.angle, 0);
@@ -84,8 +65,7 @@ TEST(RotatePattern, NudgesAPointOnTheCentreLine) {
     // by 180 degrees without a nudge it would land on x = 1 exactly.
     Pattern p = Build({{0, 0}, {1, 0}, {2, 2}});
     ASSERT_TRUE(RotatePattern(&p, 180));
-    EXPECT_NEAR(p.x[1], 0.999f, 1e-5);
-    EXPECT_NEAR(p.y[1], 2.0f, 1e-5);
+    EXPECT_EQ(PointsText(p), "2,2 0.999,2 0,0");
 }
 
 TEST(RotatePattern, NothingToTurnWithoutAPattern) {
@@ -96,12 +76,10 @@ TEST(StretchPattern, DoublingTheWidthShiftsTheCentreByHalfTheOldWidth) {
     Pattern p = Build({{0, 0}, {3, 1}, {1.5f, 2}});
     float shift = stretchPattern(&p, 'x', 2, nullptr);
     EXPECT_FLOAT_EQ(shift, 1.5f);
-    EXPECT_FLOAT_EQ(p.width, 6.0f);
+    EXPECT_EQ(BoundsText(p), "0 0 6 2 / 6 x 2");
+    EXPECT_EQ(PointsText(p), "0,0 6,1 3,2");
     EXPECT_FLOAT_EQ(p.baseWidth, 6.0f);
-    EXPECT_FLOAT_EQ(p.height, 2.0f);
     EXPECT_FLOAT_EQ(p.baseHeight, 2.0f);
-    EXPECT_FLOAT_EQ(p.x[2], 3.0f);
-    EXPECT_FLOAT_EQ(p.maxX, 6.0f);
 }
 
 TEST(StretchPattern, AlongYAndAboutCoordinateZero) {
@@ -109,10 +87,8 @@ TEST(StretchPattern, AlongYAndAboutCoordinateZero) {
     float shift = stretchPattern(&p, 'y', 0.5f, nullptr);
     // y from 1..3 becomes 0.5..1.5: the centre moves from 2 to 1.
     EXPECT_FLOAT_EQ(shift, -1.0f);
-    EXPECT_FLOAT_EQ(p.minY, 0.5f);
-    EXPECT_FLOAT_EQ(p.height, 1.0f);
+    EXPECT_EQ(BoundsText(p), "0 0.5 1 1.5 / 1 x 1");
     EXPECT_FLOAT_EQ(p.baseHeight, 1.0f);
-    EXPECT_FLOAT_EQ(p.width, 1.0f);
 }
 
 TEST(StretchPattern, OtherAxisCharactersChangeNothing) {
@@ -150,12 +126,9 @@ TEST(MirrorPattern, ReflectsWithinTheBoxAndTwiceRestores) {
     Pattern p = Build({{0, 0}, {3, 1}, {1, 2}});
     Pattern original = p;
     mirrorPattern(&p, 1, 0);
-    EXPECT_FLOAT_EQ(p.x[0], 3.0f);
-    EXPECT_FLOAT_EQ(p.x[2], 2.0f);
-    EXPECT_FLOAT_EQ(p.y[2], 2.0f);
+    EXPECT_EQ(PointsText(p), "3,0 0,1 2,2");
     mirrorPattern(&p, 0, 1);
-    EXPECT_FLOAT_EQ(p.y[2], 0.0f);
-    EXPECT_FLOAT_EQ(p.y[0], 2.0f);
+    EXPECT_EQ(PointsText(p), "3,2 0,1 2,0");
     mirrorPattern(&p, 1, 1);
     ExpectSamePoints(p, original, 0);
 }
@@ -170,16 +143,9 @@ TEST(ReversePath, ReversesPointsAndKeepsEachCommandBeforeItsPoint) {
     }
     addData(&p, "c e e", 1);  // after the last point (11)
     ReversePatternPath(&p);
-    EXPECT_FLOAT_EQ(p.x[0], 9.0f);
-    EXPECT_FLOAT_EQ(p.x[9], 0.0f);
-    ASSERT_EQ(p.commandCount, 3);
+    EXPECT_EQ(PointsText(p), "9,0 8,0 7,0 6,0 5,0 4,0 3,0 2,0 1,0 0,0");
     // Order reversed, types kept, positions mirrored: c -> 10 - c + 2.
-    EXPECT_EQ(p.commandType[0], PatternCommandType::EntityEnd);
-    EXPECT_EQ(p.commandPoint[0], 1);
-    EXPECT_EQ(p.commandType[1], PatternCommandType::Stop);
-    EXPECT_EQ(p.commandPoint[1], 7);
-    EXPECT_EQ(p.commandType[2], PatternCommandType::EntityStart);
-    EXPECT_EQ(p.commandPoint[2], 11);
+    EXPECT_EQ(CommandsText(p), "1ee 7s 11es");
     // The jump still lies between the points x = 3 and x = 4 (now 7th and 6th).
     EXPECT_FLOAT_EQ(p.x[p.commandPoint[1] - 1], 3.0f);
     EXPECT_FLOAT_EQ(p.x[p.commandPoint[1] - 2], 4.0f);
