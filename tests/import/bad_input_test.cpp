@@ -128,12 +128,4 @@ TEST(ImportLimits, InputLargerThanTheLimitIsRefused) {
     EXPECT_EQ(qli.output, "");
 }
 
-TEST(QliBad, EmptyFileAndUnreadableNumbersEndCleanly) {
-    EXPECT_EQ(RunImportQli("").result, 1);
-    EXPECT_EQ(RunImportQli("").output, "");
-    ConvertRun run = RunImportQli("VP nan,inf CR 1000,nan,inf CR 1e999 VP 0,0 EN");
-    ASSERT_EQ(run.result, 1);
-    EXPECT_LE(PointCount(run), 3u);
-}
-
 }  // namespace

@@ -1,9 +1,6 @@
 // longarm-tool convert: exit codes, messages, and the pattern file it leaves.
 #include <gtest/gtest.h>
-#include <spawn.h>
-#include <sys/wait.h>
-
-#include <fcntl.h>
+#include <unistd.h>
 
 #include <memory>
 #include <string>
@@ -11,43 +8,16 @@
 
 #include "import/import_test_util.h"
 #include "pattern/pattern.h"
+#include "support/run_program.h"
 #include "support/temp_dir.h"
-
-extern char** environ;
 
 namespace {
 
-struct ToolRun {
-    int status = -1;
-    std::string out, err;
-};
-
-// Runs longarm-tool convert with the arguments, in folder, capturing its output.
-ToolRun RunTool(const TempDir& folder, const std::vector<std::string>& args) {
-    std::vector<std::string> all = {LONGARM_TOOL_PATH, "convert"};
-    all.insert(all.end(), args.begin(), args.end());
-    std::vector<char*> argv;
-    for (std::string& a : all)
-        argv.push_back(a.data());
-    argv.push_back(nullptr);
-    std::string outPath = folder.File("tool.out"), errPath = folder.File("tool.err");
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addchdir_np(&actions, folder.path.c_str());
-    posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                     0644);
-    posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                     0644);
-    ToolRun run;
-    pid_t pid = 0;
-    if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) == 0) {
-        int status = 0;
-        if (waitpid(pid, &status, 0) == pid && WIFEXITED(status)) run.status = WEXITSTATUS(status);
-    }
-    posix_spawn_file_actions_destroy(&actions);
-    run.out = ReadFileText(outPath);
-    run.err = ReadFileText(errPath);
-    return run;
+// Runs longarm-tool convert with the arguments, in folder.
+ProgramResult RunTool(const TempDir& folder, const std::vector<std::string>& args) {
+    std::vector<std::string> argv = {LONGARM_TOOL_PATH, "convert"};
+    argv.insert(argv.end(), args.begin(), args.end());
+    return RunProgram(argv, folder.path);
 }
 
 bool Exists(const std::string& path) {
@@ -57,8 +27,8 @@ bool Exists(const std::string& path) {
 TEST(ConvertCommand, DrawingBecomesALoadablePatternAndALog) {
     TempDir dir;
     std::string in = std::string(LONGARM_SOURCE_DIR) + "/tests/data/dxf/letter_f.dxf";
-    ToolRun run = RunTool(dir, {in, dir.File("f.qcc")});
-    ASSERT_EQ(run.status, 0) << run.err;
+    ProgramResult run = RunTool(dir, {in, dir.File("f.qcc")});
+    ASSERT_EQ(run.exitStatus, 0) << run.err;
     std::unique_ptr<Pattern> pattern = newPattern(dir.File("f.qcc").c_str(), 0);
     ASSERT_TRUE(pattern);
     EXPECT_EQ(pattern->pointCount, 11);
@@ -71,8 +41,8 @@ TEST(ConvertCommand, DrawingBecomesALoadablePatternAndALog) {
 TEST(ConvertCommand, QliFileBecomesAPattern) {
     TempDir dir;
     ASSERT_TRUE(WriteFileText(dir.File("path.QLI"), "VP 0,0 VP 2000,0 CR 1000,270,180 EN\n"));
-    ToolRun run = RunTool(dir, {dir.File("path.QLI"), dir.File("path.qcc")});
-    ASSERT_EQ(run.status, 0) << run.err;
+    ProgramResult run = RunTool(dir, {dir.File("path.QLI"), dir.File("path.qcc")});
+    ASSERT_EQ(run.exitStatus, 0) << run.err;
     std::unique_ptr<Pattern> pattern = newPattern(dir.File("path.qcc").c_str(), 0);
     ASSERT_TRUE(pattern);
     EXPECT_NEAR(pattern->width, 3.0f, 0.002f);
@@ -81,31 +51,31 @@ TEST(ConvertCommand, QliFileBecomesAPattern) {
 
 TEST(ConvertCommand, UsageErrorsExitWith2) {
     TempDir dir;
-    EXPECT_EQ(RunTool(dir, {}).status, 2);
-    EXPECT_EQ(RunTool(dir, {"a.dxf"}).status, 2);
+    EXPECT_EQ(RunTool(dir, {}).exitStatus, 2);
+    EXPECT_EQ(RunTool(dir, {"a.dxf"}).exitStatus, 2);
     ASSERT_TRUE(WriteFileText(dir.File("a.txt"), "0\nEOF\n"));
-    ToolRun wrongKind = RunTool(dir, {dir.File("a.txt"), dir.File("a.qcc")});
-    EXPECT_EQ(wrongKind.status, 2);
+    ProgramResult wrongKind = RunTool(dir, {dir.File("a.txt"), dir.File("a.qcc")});
+    EXPECT_EQ(wrongKind.exitStatus, 2);
     EXPECT_NE(wrongKind.err.find("neither"), std::string::npos);
-    EXPECT_EQ(RunTool(dir, {"--help"}).status, 0);
+    EXPECT_EQ(RunTool(dir, {"--help"}).exitStatus, 0);
 }
 
 TEST(ConvertCommand, FailuresExitWith1AndLeaveTheOldPatternWhole) {
     TempDir dir;
     ASSERT_TRUE(WriteFileText(dir.File("old.qcc"), "p X1.000 Y1.000\np X2.000 Y2.000\n"));
-    ToolRun missing = RunTool(dir, {dir.File("missing.dxf"), dir.File("old.qcc")});
-    EXPECT_EQ(missing.status, 1);
+    ProgramResult missing = RunTool(dir, {dir.File("missing.dxf"), dir.File("old.qcc")});
+    EXPECT_EQ(missing.exitStatus, 1);
     EXPECT_NE(missing.err.find("cannot open"), std::string::npos);
 
     ASSERT_TRUE(WriteFileText(dir.File("cut.dxf"), "  0\nSECTION\n  2\nENTITIES\n  0\nARC\n 10\n"));
-    ToolRun cut = RunTool(dir, {dir.File("cut.dxf"), dir.File("old.qcc")});
-    EXPECT_EQ(cut.status, 1);
+    ProgramResult cut = RunTool(dir, {dir.File("cut.dxf"), dir.File("old.qcc")});
+    EXPECT_EQ(cut.exitStatus, 1);
     EXPECT_NE(cut.err.find("ends inside a ARC"), std::string::npos) << cut.err;
     EXPECT_EQ(ReadFileText(dir.File("old.qcc")), "p X1.000 Y1.000\np X2.000 Y2.000\n");
 
     ASSERT_TRUE(WriteFileText(dir.File("empty.dxf"), DxfDrawing("")));
-    ToolRun empty = RunTool(dir, {dir.File("empty.dxf"), dir.File("new.qcc")});
-    EXPECT_EQ(empty.status, 1);
+    ProgramResult empty = RunTool(dir, {dir.File("empty.dxf"), dir.File("new.qcc")});
+    EXPECT_EQ(empty.exitStatus, 1);
     EXPECT_NE(empty.err.find("nothing to stitch"), std::string::npos);
     EXPECT_FALSE(Exists(dir.File("new.qcc")));
 }

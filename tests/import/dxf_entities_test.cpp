@@ -15,78 +15,57 @@ double Length(const OutPoint& a, const OutPoint& b) {
     return std::hypot(b.x - a.x, b.y - a.y);
 }
 
-TEST(DxfLines, SharedEndPointsJoinWithoutStopAndTheSecondLineIsReversed) {
-    // The second line is drawn toward the shared point, so it must be stitched backward.
-    ConvertRun run = RunConvertDxf(DxfDrawing(DxfLine(0, 0, 1, 0) + DxfLine(2, 0, 1, 0)));
-    ASSERT_EQ(run.result, 0);
-    OutPattern out = ParseOutput(run.output);
-    EXPECT_EQ(out.strayLines, 0);
-    ASSERT_EQ(out.entities.size(), 2u);
-    EXPECT_FALSE(out.entities[1].stopBefore);
-    ASSERT_EQ(out.entities[1].points.size(), 2u);
-    EXPECT_TRUE(Near(out.entities[1].points[0].x, 1.0));
-    EXPECT_TRUE(Near(out.entities[1].points[1].x, 2.0));
-    EXPECT_TRUE(out.startsWithStop);
-    EXPECT_TRUE(out.endsWithStop);
-    EXPECT_EQ(out.stops, 2);
+// The drawing with DOS line ends.
+std::string Dos(const std::string& text) {
+    std::string dos;
+    for (char c : text)
+        dos += c == '\n' ? std::string("\r\n") : std::string(1, c);
+    return dos;
 }
 
-TEST(DxfLines, NearestChainFollowsAndLongJumpsGetAStop) {
-    // File order A, C, B; B starts 0.2 inch after A ends, C 0.5 inch after B ends.
-    ConvertRun run = RunConvertDxf(
-        DxfDrawing(DxfLine(0, 0, 1, 0) + DxfLine(2.5, 0, 3, 0) + DxfLine(1.2, 0, 2, 0)));
-    ASSERT_EQ(run.result, 0);
-    OutPattern out = ParseOutput(run.output);
-    ASSERT_EQ(out.entities.size(), 3u);
-    EXPECT_TRUE(Near(out.entities[1].points[0].x, 1.2));
-    EXPECT_FALSE(out.entities[1].stopBefore);
-    EXPECT_TRUE(Near(out.entities[2].points[0].x, 2.5));
-    EXPECT_TRUE(out.entities[2].stopBefore);
-    EXPECT_EQ(out.stops, 3);
-}
-
-TEST(DxfLines, LayerAndLinetypeAreFoundWhateverTheGroupOrder) {
-    std::string dashedLast =
-        "  0\nLINE\n 10\n5.0\n 20\n0.0\n 11\n6.0\n 21\n0.0\n  8\nA\n  6\nDASHED\n";
-    std::string plainLast = "  0\nLINE\n 10\n0.0\n 20\n0.0\n 11\n1.0\n 21\n0.5\n  8\nA\n";
-    ConvertRun run = RunConvertDxf(DxfDrawing(dashedLast + plainLast));
-    ASSERT_EQ(run.result, 0);
-    OutPattern out = ParseOutput(run.output);
-    ASSERT_EQ(out.entities.size(), 1u);
-    ASSERT_EQ(out.entities[0].points.size(), 2u);
-    EXPECT_TRUE(Near(out.entities[0].points[1].x, 1.0));
-    EXPECT_NE(run.log.find("Added points of LINE ( 0.000, 0.000 ) ( 1.000, 0.500 )"),
-              std::string::npos);
-}
-
-TEST(DxfSkips, DashedLineAndTheLineAfterAStoppingMacroAreDropped) {
-    for (std::string lineEnd : {std::string("\n"), std::string("\r\n")}) {
-        std::string drawing = DxfDrawing(DxfLine(0, 0, 1, 0) + DxfLine(1, 0, 1, 1, "DASHED") +
-                                         DxfText("STOPPING_MACRO LINETYPE") +
-                                         DxfLine(5, 0, 6, 0, "CONTINUOUS") + DxfLine(10, 0, 11, 0));
-        if (lineEnd == "\r\n") {
-            std::string dos;
-            for (char c : drawing)
-                dos += c == '\n' ? std::string("\r\n") : std::string(1, c);
-            drawing = dos;
-        }
-        ConvertRun run = RunConvertDxf(drawing);
-        ASSERT_EQ(run.result, 0);
-        OutPattern out = ParseOutput(run.output);
-        ASSERT_EQ(out.entities.size(), 2u) << "line end " << lineEnd.size();
-        for (const OutEntity& e : out.entities) {
-            for (const OutPoint& p : e.points) {
-                EXPECT_TRUE(p.x <= 1.0005 || p.x >= 9.9995) << p.x;
-                EXPECT_TRUE(Near(p.y, 0.0));
-            }
-        }
+TEST(DxfLines, OrderDirectionStopsAndSkipsOfLines) {
+    const std::string skips = DxfLine(0, 0, 1, 0) + DxfLine(1, 0, 1, 1, "DASHED") +
+                              DxfText("STOPPING_MACRO LINETYPE") +
+                              DxfLine(5, 0, 6, 0, "CONTINUOUS") + DxfLine(10, 0, 11, 0);
+    struct Case {
+        const char* what;
+        std::string drawing;
+        const char* pattern;
+    } const cases[] = {
+        {"the second line is drawn toward the shared point: it is stitched backward",
+         DxfDrawing(DxfLine(0, 0, 1, 0) + DxfLine(2, 0, 1, 0)),
+         "c s\nc e s\np X0.000 Y0.000\np X1.000 Y0.000\nc e e\nc e s\np X1.000 Y0.000\np X2.000 "
+         "Y0.000\nc e e\nc s\n"},
+        {"file order A, C, B; B starts 0.2 inch after A ends, C 0.5 inch after B ends",
+         DxfDrawing(DxfLine(0, 0, 1, 0) + DxfLine(2.5, 0, 3, 0) + DxfLine(1.2, 0, 2, 0)),
+         "c s\nc e s\np X0.000 Y0.000\np X1.000 Y0.000\nc e e\nc e s\np X1.200 Y0.000\np X2.000 "
+         "Y0.000\nc e e\nc s\nc e s\np X2.500 Y0.000\np X3.000 Y0.000\nc e e\nc s\n"},
+        {"layer and linetype are found whatever the group order",
+         DxfDrawing("  0\nLINE\n 10\n5.0\n 20\n0.0\n 11\n6.0\n 21\n0.0\n  8\nA\n  6\nDASHED\n"
+                    "  0\nLINE\n 10\n0.0\n 20\n0.0\n 11\n1.0\n 21\n0.5\n  8\nA\n"),
+         "c s\nc e s\np X0.000 Y0.500\np X1.000 Y0.000\nc e e\nc s\n"},
+        {"a dashed line and the line after a stopping macro are dropped", DxfDrawing(skips),
+         "c s\nc e s\np X0.000 Y0.000\np X1.000 Y0.000\nc e e\nc s\nc e s\np X10.000 Y0.000\np "
+         "X11.000 Y0.000\nc e e\nc s\n"},
+        {"the same with DOS line ends", Dos(DxfDrawing(skips)),
+         "c s\nc e s\np X0.000 Y0.000\np X1.000 Y0.000\nc e e\nc s\nc e s\np X10.000 Y0.000\np "
+         "X11.000 Y0.000\nc e e\nc s\n"},
+        {"other text does not drop the next line",
+         DxfDrawing(DxfText("STOPPING MACRO") + DxfLine(0, 0, 1, 0)),
+         "c s\nc e s\np X0.000 Y0.000\np X1.000 Y0.000\nc e e\nc s\n"},
+        {"the lowest point of the drawing lands at the full height",
+         DxfDrawing(DxfLine(2, 5, 2, 8)),
+         "c s\nc e s\np X0.000 Y3.000\np X0.000 Y0.000\nc e e\nc s\n"},
+        {"a drawing without entities is only a stop", DxfDrawing(""), "c s\n"},
+    };
+    for (const Case& c : cases) {
+        ConvertRun run = RunConvertDxf(c.drawing);
+        EXPECT_EQ(run.result, 0) << c.what;
+        EXPECT_EQ(run.output, c.pattern) << c.what;
+        if (c.what == cases[2].what)
+            EXPECT_NE(run.log.find("Added points of LINE ( 0.000, 0.000 ) ( 1.000, 0.500 )"),
+                      std::string::npos);
     }
-}
-
-TEST(DxfSkips, OtherTextDoesNotDropTheNextLine) {
-    ConvertRun run = RunConvertDxf(DxfDrawing(DxfText("STOPPING MACRO") + DxfLine(0, 0, 1, 0)));
-    ASSERT_EQ(run.result, 0);
-    EXPECT_EQ(ParseOutput(run.output).entities.size(), 1u);
 }
 
 TEST(DxfRound, CircleOfRadiusOneHas63StepsAndClosesOnItsStart) {
@@ -185,18 +164,6 @@ TEST(DxfEntities, EntitiesInsideABlockNeverAppear) {
     OutPattern out = ParseOutput(run.output);
     ASSERT_EQ(out.entities.size(), 1u);
     EXPECT_EQ(out.entities[0].points.size(), 2u);
-}
-
-TEST(DxfFlip, LowestPointOfTheDrawingLandsAtTheFullHeight) {
-    ConvertRun run = RunConvertDxf(DxfDrawing(DxfLine(2, 5, 2, 8)));
-    ASSERT_EQ(run.result, 0);
-    EXPECT_EQ(run.output, "c s\nc e s\np X0.000 Y3.000\np X0.000 Y0.000\nc e e\nc s\n");
-}
-
-TEST(DxfFlip, DrawingWithoutEntitiesIsOnlyAStop) {
-    ConvertRun run = RunConvertDxf(DxfDrawing(""));
-    ASSERT_EQ(run.result, 0);
-    EXPECT_EQ(run.output, "c s\n");
 }
 
 // Progress: the window, its phase texts, its refresh rate and its STOP button.

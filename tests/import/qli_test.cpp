@@ -8,19 +8,33 @@
 
 namespace {
 
-TEST(QliVertex, TwoPointsMakeOneChainTwoInchesWide) {
-    ConvertRun run = RunImportQli("VP 1000,2000 VP 3000,2000 EN");
-    ASSERT_EQ(run.result, 1);
-    EXPECT_EQ(run.output, "c e s\np X0.000 Y0.000\np X2.000 Y0.000\nc e e\nc s\n");
-}
-
-TEST(QliVertex, MissingYCountsAsZeroAndUnreadableArgumentsAddNothing) {
-    ConvertRun run = RunImportQli("VP 0,1000 VP 1000 VP abc VP 99999999999,5 VP ,7 EN");
-    ASSERT_EQ(run.result, 1);
-    OutPattern out = ParseOutput(run.output);
-    ASSERT_EQ(out.entities.size(), 1u);
-    ASSERT_EQ(out.entities[0].points.size(), 2u);
-    EXPECT_TRUE(Near(out.entities[0].points[1].x, 1.0) && Near(out.entities[0].points[1].y, 1.0));
+TEST(QliTokens, EachInputGivesItsPattern) {
+    struct Case {
+        const char* qli;
+        const char* pattern;
+    } const cases[] = {
+        {"VP 1000,2000 VP 3000,2000 EN", "c e s\np X0.000 Y0.000\np X2.000 Y0.000\nc e e\nc s\n"},
+        // A missing y counts as 0; unreadable arguments add nothing.
+        {"VP 0,1000 VP 1000 VP abc VP 99999999999,5 VP ,7 EN",
+         "c e s\np X0.000 Y0.000\np X1.000 Y1.000\nc e e\nc s\n"},
+        {"VP nan,inf CR 1000,nan,inf CR 1e999 VP 0,0 EN",
+         "c e s\np X0.000 Y0.000\np X0.000 Y0.000\np X0.000 Y0.000\nc e e\nc s\n"},
+        // REM and NO skip the rest of their line.
+        {"VP 0,0 REM VP 5000,5000 VP 6000,6000\nNO VP 7000,0\nVP 1000,0\nEN\n",
+         "c e s\np X0.000 Y0.000\np X1.000 Y0.000\nc e e\nc s\n"},
+        // Unknown tokens are passed over; the data ends at EN.
+        {"BGS AMS FOO VP 0,0 BAR VP 1000,0 EN VP 9000,9000",
+         "c e s\np X0.000 Y0.000\np X1.000 Y0.000\nc e e\nc s\n"},
+        // A file cut short gives what was gathered.
+        {"VP 0,0 VP 1000,0 VP", "c e s\np X0.000 Y0.000\np X1.000 Y0.000\nc e e\nc s\n"},
+        {"EN\n", ""},
+        {"", ""},
+    };
+    for (const Case& c : cases) {
+        ConvertRun run = RunImportQli(c.qli);
+        EXPECT_EQ(run.result, 1) << c.qli;
+        EXPECT_EQ(run.output, c.pattern) << c.qli;
+    }
 }
 
 TEST(QliEndOfStretch, NewOriginIsTheLastPointAndTheNextChainJoinsWithoutStop) {
@@ -85,35 +99,6 @@ TEST(QliArc, HugeSweepAndOddRadiiStayBounded) {
     OutPattern out = ParseOutput(run.output);
     ASSERT_EQ(out.entities.size(), 1u);
     EXPECT_LE(out.entities[0].points.size(), 36000u + 2 + 100 + 3);
-}
-
-TEST(QliNotes, RemAndNoSkipTheRestOfTheirLine) {
-    ConvertRun run =
-        RunImportQli("VP 0,0 REM VP 5000,5000 VP 6000,6000\nNO VP 7000,0\nVP 1000,0\nEN\n");
-    ASSERT_EQ(run.result, 1);
-    OutPattern out = ParseOutput(run.output);
-    ASSERT_EQ(out.entities.size(), 1u);
-    EXPECT_EQ(out.entities[0].points.size(), 2u);
-}
-
-TEST(QliTokens, UnknownTokensAreIgnoredAndDataEndsAtEN) {
-    ConvertRun run = RunImportQli("BGS AMS FOO VP 0,0 BAR VP 1000,0 EN VP 9000,9000");
-    ASSERT_EQ(run.result, 1);
-    OutPattern out = ParseOutput(run.output);
-    ASSERT_EQ(out.entities.size(), 1u);
-    EXPECT_EQ(out.entities[0].points.size(), 2u);
-}
-
-TEST(QliTokens, OnlyENGivesAnEmptyPatternFile) {
-    ConvertRun run = RunImportQli("EN\n");
-    EXPECT_EQ(run.result, 1);
-    EXPECT_EQ(run.output, "");
-}
-
-TEST(QliTokens, FileCutShortWritesWhatWasGathered) {
-    ConvertRun run = RunImportQli("VP 0,0 VP 1000,0 VP");
-    ASSERT_EQ(run.result, 1);
-    EXPECT_EQ(ParseOutput(run.output).entities.at(0).points.size(), 2u);
 }
 
 TEST(QliProgress, WindowIsTitledConvertingQli) {
