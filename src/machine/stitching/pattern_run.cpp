@@ -1,6 +1,7 @@
 #include "machine/stitching/pattern_run.h"
 
 #include <cmath>
+#include <cstdlib>
 #include <limits>
 
 #include "app/application_state.h"
@@ -21,6 +22,7 @@
 #include "machine/stitching/stitch_path.h"
 
 int stopTest = 0;
+RunStatistics runStatistics;
 int speedup = 0, slowdown = 0;
 
 namespace {
@@ -46,6 +48,8 @@ constexpr const char* kStartQuestion =
 // Polls of the streaming loop without any readable status before the run is
 // given up: the board has been silent for about this many seconds.
 constexpr int64_t kSilenceLimitMs = 10000;
+// A queue standing still this long has the head position checked.
+constexpr int64_t kQueueStillMs = 1000;
 
 bool StopRequested() {
     return allStop == 1;
@@ -290,6 +294,112 @@ bool ChangeSection(bool stitchRun) {
     return true;
 }
 
+// State of one pass of the streaming loop between two returns.
+struct LoopState {
+    float boxX = 0, boxY = 0;      // inches: origin of the current box
+    int polls = 0;                 // polls since the marker last moved
+    int lastStatus = -1;           // previous status byte
+    int64_t lastAnswerMs = 0;      // when the board last answered
+    int64_t lastProgressMs = 0;    // when the queue last moved
+    bool headSampled = false;      // head position taken since the queue stood still
+    int64_t headSampleMs = 0;      // when it was taken
+    int32_t headX = 0, headY = 0;  // thousandths of an inch
+};
+
+// Progress of the queue: a changed status or an accepted move.
+void NoteProgress(LoopState& loop) {
+    loop.lastProgressMs = MonotonicMs();
+    loop.headSampled = false;
+}
+
+// True when the run must be given up: the board has not answered for ten
+// seconds, or its queue stood still for a second and the head has not moved
+// more than 5 thousandths in the ten seconds since.
+bool LoopStalled(LoopState& loop) {
+    const int64_t now = MonotonicMs();
+    if (now - loop.lastAnswerMs > kSilenceLimitMs) return true;
+    if (now - loop.lastProgressMs <= kQueueStillMs) return false;
+    if (!loop.headSampled) {
+        if (GetXY(&loop.headX, &loop.headY) != 0) return false;
+        loop.headSampled = true;
+        loop.headSampleMs = now;
+        return false;
+    }
+    if (now - loop.headSampleMs <= kSilenceLimitMs) return false;
+    int32_t x = 0, y = 0;
+    if (GetXY(&x, &y) != 0) return false;  // the silence limit covers a mute board
+    if (std::abs(x - loop.headX) <= kMovementThreshold &&
+        std::abs(y - loop.headY) <= kMovementThreshold)
+        return true;
+    loop.headX = x;  // the head moves slowly: a long move at a low feed
+    loop.headY = y;
+    loop.headSampleMs = now;
+    return false;
+}
+
+// One status poll of the streaming loop and what follows from it: the next
+// move, a section change or the end of the path. Returns false when the run
+// ended (or must end).
+bool StreamStep(LoopState& loop, bool stitchRun) {
+    unsigned char status = 0;
+    int32_t errorWord = 0;
+    const int result = CheckBuffer(&status, &errorWord);
+    if (result == 4) {
+        StopPattern();
+        ShowErrorWord(errorWord);
+        return false;
+    }
+    if (result != 0) {
+        runStatistics.silentPolls++;
+        if (result == 1)
+            LogLine("serial port is not active");
+        else if (result == 2)
+            LogLine("there wasn't a response");
+        else
+            LogLine("we don't know what happened");
+    } else {
+        runStatistics.polls++;
+        loop.lastAnswerMs = MonotonicMs();
+        if (status != loop.lastStatus) NoteProgress(loop);
+        loop.lastStatus = status;
+    }
+    if (status == kBufferBusy) runStatistics.busyPolls++;
+    if (LoopStalled(loop)) {
+        // The run ends as a stalled wait does, and the quilter learns why.
+        StopPattern();
+        ShowMessage(kMessageError, kButtonsOk, "ROBOT NOT RESPONSIVE. ERR: WFB100");
+        return false;
+    }
+    if (result != 0 || status == kBufferBusy) return true;
+
+    if (++loop.polls > kMarkerPolls && status < 100) {
+        loop.polls = 0;
+        MoveRunMarker(status, loop.boxX, loop.boxY);
+    }
+    if (status == 0) return true;
+
+    const bool idle = status == kBufferEmpty || status == kBufferDone;
+    if (!fpTemp->next) {
+        if (idle) {
+            FinishPath(stitchRun);
+            return false;
+        }
+    } else if (!fpTemp->halt) {
+        if (status == kBufferDone) runStatistics.emptyInSection++;
+        fpTemp = fpTemp->next;
+        if (SendMove(fpTemp->x, fpTemp->y, fpTemp->feed) == 0) {
+            runStatistics.movesSent++;
+            NoteProgress(loop);
+        } else {
+            runStatistics.movesRefused++;
+            fpTemp = fpTemp->prev;
+        }
+    } else if (idle) {
+        return ChangeSection(stitchRun);
+    }
+    return true;
+}
+
 // Chooses the two ends of a lock stitch around fpTemp: a, where the stitch
 // ends, and b, the other end of the tie-off. Returns false when the path has no
 // second position to tie against.
@@ -432,11 +542,18 @@ void startButtonReleased() {
 
 void StartPattern(int fromSelectedPoint) {
     runStopped = false;
+    runStatistics = RunStatistics{};
     command = kRunCommand;
     SetMask(kRunMenuMask);
+    // Cleared before the screen runs again, so that a Stop pressed in this
+    // very drain still counts.
+    allStop = 0;
     ProcessPendingEvents();
     SleepMicroseconds(kMenuSettleUs);
-    allStop = 0;
+    if (StopRequested()) {
+        Fail();
+        return;
+    }
     SetBoardSpeed();
     Halt();
     EnableAxes();
@@ -527,7 +644,6 @@ void ProcessPattern() {
     ClearLockToggles();
     SetMask(kRunMenuMask);
     const bool stitchRun = StitchingToggleActive();
-    int polls = 0;
 
     if (!interface || !fpTemp || !OnCurrentPath(fpTemp)) {
         // Nothing to resume (the path ended or was replaced meanwhile).
@@ -539,9 +655,9 @@ void ProcessPattern() {
     // Resuming inside a section (or at the very start of the path).
     if (stitchRun && (!fpTemp->prev || !fpTemp->prev->halt)) StitchOn();
     Resume();
-    float boxX = 0, boxY = 0;
-    CurrentBoxOrigin(&boxX, &boxY);
-    int64_t lastAnswerMs = MonotonicMs();
+    LoopState loop;
+    CurrentBoxOrigin(&loop.boxX, &loop.boxY);
+    loop.lastAnswerMs = loop.lastProgressMs = MonotonicMs();
 
     for (;;) {
         ProcessPendingEvents();
@@ -567,52 +683,8 @@ void ProcessPattern() {
             StopPattern();
             return;
         }
-
         ProcessPendingEvents();
-        unsigned char status = 0;
-        int32_t errorWord = 0;
-        const int result = CheckBuffer(&status, &errorWord);
-        if (result == 4) {
-            StopPattern();
-            ShowErrorWord(errorWord);
-            return;
-        }
-        if (result != 0) {
-            if (result == 1)
-                LogLine("serial port is not active");
-            else if (result == 2)
-                LogLine("there wasn't a response");
-            else
-                LogLine("we don't know what happened");
-            if (MonotonicMs() - lastAnswerMs > kSilenceLimitMs) {
-                // The board has not answered for ten seconds: it cannot be
-                // driven any more, so the run ends as a stall does.
-                StopPattern();
-                ShowMessage(kMessageError, kButtonsOk, "ROBOT NOT RESPONSIVE. ERR: WFB100");
-                return;
-            }
-            continue;
-        }
-        lastAnswerMs = MonotonicMs();
-
-        if (++polls > kMarkerPolls && status < 100) {
-            polls = 0;
-            MoveRunMarker(status, boxX, boxY);
-        }
-        if (status == 0 || status == kBufferBusy) continue;
-
-        const bool idle = status == kBufferEmpty || status == kBufferDone;
-        if (!fpTemp->next) {
-            if (idle) {
-                FinishPath(stitchRun);
-                return;
-            }
-        } else if (!fpTemp->halt) {
-            fpTemp = fpTemp->next;
-            if (SendMove(fpTemp->x, fpTemp->y, fpTemp->feed) != 0) fpTemp = fpTemp->prev;
-        } else if (idle) {
-            if (!ChangeSection(stitchRun)) return;
-        }
+        if (!StreamStep(loop, stitchRun)) return;
     }
 }
 

@@ -36,6 +36,18 @@ extern int stopTest;
 // view is built (resetRunSpeedChanges).
 extern int speedup, slowdown;
 
+// What the streaming loop of the current run saw (reset when a run starts):
+// for the log, the tests and the benchmarks.
+struct RunStatistics {
+    long polls = 0;           // status requests answered
+    long silentPolls = 0;     // status requests without a usable answer
+    long busyPolls = 0;       // answers 0xFF (busy stitching)
+    long movesSent = 0;       // path points the board took from the loop
+    long movesRefused = 0;    // moves refused (sent again on a later poll)
+    long emptyInSection = 0;  // polls that found the board idle inside a section
+};
+extern RunStatistics runStatistics;
+
 // What the run needs from the screen. Every hook may be null; the run then
 // does without (the Stitching toggle falls back to the `stitching` global).
 struct RunControlHooks {
@@ -89,7 +101,9 @@ void StartPattern(int fromSelectedPoint);
 
 // The streaming loop: keeps the board's queue filled from fpTemp on, moves the
 // head marker, changes sections, ends the run at the end of the path. Returns
-// when the run ended, was stopped, or was paused (allStop 2).
+// when the run ended, was stopped, or was paused (allStop 2). A board that for
+// ten seconds neither answers nor makes progress (queue and head both still)
+// ends the run with "ROBOT NOT RESPONSIVE. ERR: WFB100".
 void ProcessPattern();
 
 // Ties a lock stitch around fpTemp: stitchRep / 2 (rounded up) trips to the

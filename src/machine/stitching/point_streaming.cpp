@@ -38,6 +38,18 @@ void HandleBoardError(int32_t errorWord) {
     ShowErrorWord(errorWord);
 }
 
+// Hands one pre-fill point to the board, sending it again while the board
+// refuses it (as every caller of a move does). Returns false when it was never
+// taken or a stop was asked for.
+bool SendPrefillPoint(const FullPattern_t* point) {
+    for (int tries = 0; tries <= kSendRetries; tries++) {
+        if (allStop == 1) return false;
+        if (SendMove(point->x, point->y, point->feed) == 0) return true;
+        LogLine("Send Point Failed");
+    }
+    return false;
+}
+
 }  // namespace
 
 void SetStreamingHooks(const StreamingHooks& newHooks) {
@@ -188,13 +200,20 @@ void SendFortyNine() {
     for (int count = 0; count < 98 - stitchRep; count++) {
         if (!fpTemp->next || fpTemp->next->halt) {
             // fpTemp is the section's last point: the run loop sends it.
-            if (fpTemp->prev)
+            // A cursor on a section's first point stays there: stepping back
+            // onto the previous section's end would make the run loop change
+            // section there again, for ever.
+            if (fpTemp->prev && !fpTemp->prev->halt)
                 fpTemp = fpTemp->prev;
             else
-                SendMove(fpTemp->x, fpTemp->y, fpTemp->feed);
+                SendPrefillPoint(fpTemp);
             return;
         }
-        SendMove(fpTemp->x, fpTemp->y, fpTemp->feed);
+        if (!SendPrefillPoint(fpTemp)) {
+            // Not taken: the run loop sends it (and what follows) later.
+            if (fpTemp->prev && !fpTemp->prev->halt) fpTemp = fpTemp->prev;
+            return;
+        }
         lastSent = fpTemp;
         fpTemp = fpTemp->next;
     }

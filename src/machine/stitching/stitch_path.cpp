@@ -220,8 +220,11 @@ float GetMaxFeed(const float* a, const float* b, const float* c, int /*index*/, 
 int ExplodeLine(FullPattern_t* end, FullPattern_t* start, float length) {
     if (!end || !start || length <= 0) return 0;
     const float d = Distance(start, end);
-    if (!(d > length)) return 0;
-    const int n = static_cast<int>(std::floor(d / length));
+    if (!(d > length) || !std::isfinite(d)) return 0;
+    // A move longer than any table (a broken position) is cut into at most
+    // this many pieces, so it cannot exhaust the memory.
+    constexpr float kMostPieces = 1000000.0f;
+    const int n = static_cast<int>(std::fmin(std::floor(d / length), kMostPieces));
     if (n < 2) return 0;
     const float stepX = (end->x - start->x) / n;
     const float stepY = (end->y - start->y) / n;

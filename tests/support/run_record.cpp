@@ -1,0 +1,63 @@
+#include "support/run_record.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <sstream>
+
+#include "support/temp_dir.h"
+
+std::vector<RecordedMove> ReadRunRecord(const std::string& path) {
+    std::vector<RecordedMove> moves;
+    std::istringstream lines(ReadFileText(path));
+    std::string line;
+    while (std::getline(lines, line)) {
+        RecordedMove m;
+        if (std::sscanf(line.c_str(), "%lf,%lf,%lf,%lf,%d", &m.tMs, &m.x, &m.y, &m.feed,
+                        &m.stitching) == 5)
+            moves.push_back(m);
+    }
+    return moves;
+}
+
+std::vector<RecordedMove> StitchedMoves(const std::vector<RecordedMove>& moves, size_t from) {
+    std::vector<RecordedMove> stitched;
+    for (size_t i = from; i < moves.size(); i++) {
+        const RecordedMove& m = moves[i];
+        if (!m.stitching) continue;
+        if (!stitched.empty() && std::fabs(stitched.back().x - m.x) < 0.5 &&
+            std::fabs(stitched.back().y - m.y) < 0.5)
+            continue;
+        stitched.push_back(m);
+    }
+    return stitched;
+}
+
+double MoveSeconds(double length, double feed, int speedSetting, int minimumSpeedSetting,
+                   double timeScale) {
+    const double minimumFeed = std::max(minimumSpeedSetting * 10.0 / 6.0, 0.1);
+    const double inchesPerSecond =
+        std::max(feed, minimumFeed) / 100.0 * std::max(speedSetting, 1) / 10.0;
+    return length / 1000.0 / inchesPerSecond / timeScale;
+}
+
+int CountQueueGaps(const std::vector<RecordedMove>& moves, int speedSetting,
+                   int minimumSpeedSetting, double timeScale, double toleranceMs,
+                   double* longestMs) {
+    int gaps = 0;
+    double longest = 0;
+    for (size_t i = 1; i < moves.size(); i++) {
+        const RecordedMove& a = moves[i - 1];
+        const RecordedMove& b = moves[i];
+        if (!a.stitching || !b.stitching) continue;
+        const double length = std::hypot(b.x - a.x, b.y - a.y);
+        if (length < 0.5) continue;  // the same point sent again, not a stitch
+        const double modelMs =
+            1000.0 * MoveSeconds(length, b.feed, speedSetting, minimumSpeedSetting, timeScale);
+        const double waitedMs = b.tMs - a.tMs - modelMs;
+        longest = std::max(longest, waitedMs);
+        if (waitedMs > toleranceMs) gaps++;
+    }
+    if (longestMs) *longestMs = longest;
+    return gaps;
+}

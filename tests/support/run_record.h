@@ -1,0 +1,34 @@
+// Reading the simulated board's record of executed moves (mc1sim --record) and
+// comparing it with a stitch path: which moves were stitched, and whether the
+// head ever stood waiting for the next move inside a stitched stretch.
+#pragma once
+
+#include <string>
+#include <vector>
+
+struct RecordedMove {
+    double tMs = 0;       // real milliseconds since the simulator started, at arrival
+    double x = 0, y = 0;  // thousandths of an inch where the head arrived
+    double feed = 0;      // feed as sent, on the 0..100 scale
+    int stitching = 0;    // 1 when the stitcher was stitching at arrival
+};
+
+// Every line of the record that parses; the rest is skipped.
+std::vector<RecordedMove> ReadRunRecord(const std::string& path);
+
+// The stitched moves (stitching 1) from index `from` on, with moves that end
+// where the previous stitched move ended (the same point sent again) dropped.
+std::vector<RecordedMove> StitchedMoves(const std::vector<RecordedMove>& moves, size_t from = 0);
+
+// The board's motion model: seconds a move of `length` thousandths takes at a
+// feed with the board's speed and minimumSpeed settings, at a time scale.
+double MoveSeconds(double length, double feed, int speedSetting, int minimumSpeedSetting,
+                   double timeScale);
+
+// Counts the places inside stitched stretches where the head arrived later than
+// the motion model allows after the previous arrival: the board's queue had
+// run empty and the head stood still for more than toleranceMs. Only pairs of
+// consecutive stitched moves count. longestMs receives the longest wait.
+int CountQueueGaps(const std::vector<RecordedMove>& moves, int speedSetting,
+                   int minimumSpeedSetting, double timeScale, double toleranceMs,
+                   double* longestMs);
