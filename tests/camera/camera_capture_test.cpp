@@ -119,21 +119,14 @@ TEST_F(ScriptedCamera, StartUpConfiguresTheDeviceReadsOnePictureAndClosesIt) {
     EXPECT_EQ(camera->height, 240);
     ASSERT_EQ(device.windowsWritten.size(), 1u);
     const video_window& w = device.windowsWritten[0];
-    EXPECT_EQ(w.x, 0u);
-    EXPECT_EQ(w.y, 0u);
-    EXPECT_EQ(w.width, 320u);
-    EXPECT_EQ(w.height, 240u);
-    EXPECT_EQ(w.chromakey, 0u);
-    EXPECT_EQ(w.flags, 0u);
+    EXPECT_EQ((std::vector<unsigned>{w.x, w.y, w.width, w.height, w.chromakey, w.flags}),
+              (std::vector<unsigned>{0, 0, 320, 240, 0, 0}));
 
     // The device's settings are kept; the block goes back unchanged, then with
     // the start-up contrast and brightness in 24-bit RGB.
-    EXPECT_EQ(camera->contrast, 3000);
-    EXPECT_EQ(camera->brightness, 32768);
-    EXPECT_EQ(camera->colour, 2000);
-    EXPECT_EQ(camera->hue, 1000);
-    EXPECT_EQ(camera->whiteness, 4000);
-    EXPECT_EQ(camera->bytesPerPixel, 2);
+    EXPECT_EQ((std::vector<int>{camera->contrast, camera->brightness, camera->colour, camera->hue,
+                                camera->whiteness, camera->bytesPerPixel}),
+              (std::vector<int>{3000, 32768, 2000, 1000, 4000, 2}));
     ASSERT_EQ(device.picturesWritten.size(), 2u);
     EXPECT_EQ(device.picturesWritten[0].contrast, 3000);
     EXPECT_EQ(device.picturesWritten[0].palette, VIDEO_PALETTE_YUV420);
@@ -148,12 +141,11 @@ TEST_F(ScriptedCamera, StartUpConfiguresTheDeviceReadsOnePictureAndClosesIt) {
     EXPECT_EQ(device.opens, 1);
     EXPECT_EQ(device.closes, 1);
     EXPECT_LT(camera->descriptor, 0);
-    EXPECT_EQ(gdk_pixbuf_get_width(picture), 320);
-    EXPECT_EQ(gdk_pixbuf_get_height(picture), 240);
-    EXPECT_EQ(gdk_pixbuf_get_n_channels(picture), 3);
-    EXPECT_FALSE(gdk_pixbuf_get_has_alpha(picture));
-    EXPECT_EQ(gdk_pixbuf_get_bits_per_sample(picture), 8);
-    EXPECT_EQ(gdk_pixbuf_get_rowstride(picture), 320 * 3);
+    EXPECT_EQ((std::vector<int>{
+                  gdk_pixbuf_get_width(picture), gdk_pixbuf_get_height(picture),
+                  gdk_pixbuf_get_n_channels(picture), gdk_pixbuf_get_has_alpha(picture),
+                  gdk_pixbuf_get_bits_per_sample(picture), gdk_pixbuf_get_rowstride(picture)}),
+              (std::vector<int>{320, 240, 3, 0, 8, 320 * 3}));
     ExpectSyntheticPicture(picture, 0);
     EXPECT_EQ(camera->frame.size(), 320u * 240 * 3);
 }

@@ -19,63 +19,38 @@ video_capability Capability(int minW, int minH, int maxW, int maxH) {
 
 }  // namespace
 
-TEST(CaptureSize, UnsetSizeFollowsTheSizeMode) {
-    const video_capability cap = Capability(48, 32, 640, 480);
+TEST(CaptureSize, ChoiceByModeWithinTheDeviceLimits) {
     struct Case {
-        int mode, width, height;
+        const char* what;
+        video_capability cap;
+        int mode, width, height;  // the size asked (-1: unset)
+        int result, chosenWidth, chosenHeight;
+    } const cases[] = {
+        {"unset: largest", Capability(48, 32, 640, 480), kSizeLargest, -1, -1, 1, 640, 480},
+        {"unset: smallest", Capability(48, 32, 640, 480), kSizeSmallest, -1, -1, 1, 48, 32},
+        {"unset: half", Capability(48, 32, 640, 480), kSizeHalfLargest, -1, -1, 1, 320, 240},
+        {"one side unset is unset", Capability(48, 32, 640, 480), kSizeHalfLargest, 200, 0, 1, 320,
+         240},
+        {"half never below the smallest", Capability(100, 100, 160, 120), kSizeHalfLargest, -1, -1,
+         1, 100, 100},
+        {"given: kept within the limits", Capability(48, 32, 640, 480), kSizeLargest, 800, 10, 1,
+         640, 32},
+        {"given: kept", Capability(48, 32, 640, 480), kSizeSmallest, 352, 288, 1, 352, 288},
+        {"no smallest: one pixel", Capability(0, 0, 640, 480), kSizeSmallest, -1, -1, 1, 1, 1},
+        {"smallest above largest", Capability(900, 900, 640, 480), kSizeSmallest, -1, -1, 1, 640,
+         480},
+        {"no width", Capability(0, 0, 0, 480), kSizeLargest, -1, -1, 0, -1, -1},
+        {"negative height", Capability(0, 0, 640, -1), kSizeLargest, -1, -1, 0, -1, -1},
+        {"too wide", Capability(0, 0, kMaxCaptureSide + 1, 480), kSizeLargest, -1, -1, 0, -1, -1},
+        {"unknown mode", Capability(0, 0, 640, 480), 7, -1, -1, 0, -1, -1},
     };
-    for (const Case& c : {Case{kSizeLargest, 640, 480}, Case{kSizeSmallest, 48, 32},
-                          Case{kSizeHalfLargest, 320, 240}}) {
-        SCOPED_TRACE(c.mode);
-        int w = -1, h = -1;
-        ASSERT_EQ(ChooseCaptureSize(cap, c.mode, &w, &h), 1);
-        EXPECT_EQ(w, c.width);
-        EXPECT_EQ(h, c.height);
+    for (const Case& c : cases) {
+        int w = c.width, h = c.height;
+        EXPECT_EQ(ChooseCaptureSize(c.cap, c.mode, &w, &h), c.result) << c.what;
+        if (c.result)
+            EXPECT_EQ(std::make_pair(w, h), std::make_pair(c.chosenWidth, c.chosenHeight))
+                << c.what;
     }
-    // Only one side unset is still unset.
-    int w = 200, h = 0;
-    ASSERT_EQ(ChooseCaptureSize(cap, kSizeHalfLargest, &w, &h), 1);
-    EXPECT_EQ(w, 320);
-    EXPECT_EQ(h, 240);
-}
-
-TEST(CaptureSize, HalfTheLargestNeverGoesBelowTheSmallest) {
-    const video_capability cap = Capability(100, 100, 160, 120);
-    int w = -1, h = -1;
-    ASSERT_EQ(ChooseCaptureSize(cap, kSizeHalfLargest, &w, &h), 1);
-    EXPECT_EQ(w, 100);
-    EXPECT_EQ(h, 100);
-}
-
-TEST(CaptureSize, AGivenSizeIsKeptWithinTheDeviceLimits) {
-    const video_capability cap = Capability(48, 32, 640, 480);
-    int w = 800, h = 10;
-    ASSERT_EQ(ChooseCaptureSize(cap, kSizeLargest, &w, &h), 1);
-    EXPECT_EQ(w, 640);
-    EXPECT_EQ(h, 32);
-    w = 352;
-    h = 288;
-    ASSERT_EQ(ChooseCaptureSize(cap, kSizeSmallest, &w, &h), 1);
-    EXPECT_EQ(w, 352);
-    EXPECT_EQ(h, 288);
-}
-
-TEST(CaptureSize, UnusableCapabilitiesAreRefused) {
-    int w = -1, h = -1;
-    EXPECT_EQ(ChooseCaptureSize(Capability(0, 0, 0, 480), kSizeLargest, &w, &h), 0);
-    EXPECT_EQ(ChooseCaptureSize(Capability(0, 0, 640, -1), kSizeLargest, &w, &h), 0);
-    EXPECT_EQ(ChooseCaptureSize(Capability(0, 0, kMaxCaptureSide + 1, 480), kSizeLargest, &w, &h),
-              0);
-    EXPECT_EQ(ChooseCaptureSize(Capability(0, 0, 640, 480), 7, &w, &h), 0);
-    // A device without a smallest size: one pixel is the smallest.
-    ASSERT_EQ(ChooseCaptureSize(Capability(0, 0, 640, 480), kSizeSmallest, &w, &h), 1);
-    EXPECT_EQ(w, 1);
-    EXPECT_EQ(h, 1);
-    // A smallest size above the largest is not believed either.
-    w = h = -1;
-    ASSERT_EQ(ChooseCaptureSize(Capability(900, 900, 640, 480), kSizeSmallest, &w, &h), 1);
-    EXPECT_EQ(w, 640);
-    EXPECT_EQ(h, 480);
 }
 
 TEST(FrameConversion, DeviceBlueGreenRedBecomesRedGreenBlue) {
@@ -98,11 +73,10 @@ TEST(FrameConversion, PictureUsesTheTightRowStrideAndOwnsItsPixels) {
         rgb[i] = static_cast<uint8_t>(i * 11);
     GdkPixbuf* p = RgbFramePixbuf(rgb.data(), w, h);
     ASSERT_NE(p, nullptr);
-    EXPECT_EQ(gdk_pixbuf_get_width(p), 3);
-    EXPECT_EQ(gdk_pixbuf_get_height(p), 2);
-    EXPECT_EQ(gdk_pixbuf_get_rowstride(p), 9);
-    EXPECT_EQ(gdk_pixbuf_get_n_channels(p), 3);
-    EXPECT_FALSE(gdk_pixbuf_get_has_alpha(p));
+    EXPECT_EQ((std::vector<int>{gdk_pixbuf_get_width(p), gdk_pixbuf_get_height(p),
+                                gdk_pixbuf_get_rowstride(p), gdk_pixbuf_get_n_channels(p),
+                                gdk_pixbuf_get_has_alpha(p)}),
+              (std::vector<int>{3, 2, 9, 3, 0}));
     const std::vector<uint8_t> expected = rgb;
     std::fill(rgb.begin(), rgb.end(), 0);  // the caller's buffer is reused
     const guchar* px = gdk_pixbuf_read_pixels(p);

@@ -4,40 +4,19 @@
 
 #include <glib.h>
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <string>
 
 #include "fake_video_device.h"
+#include "support/run_program.h"
 #include "support/temp_dir.h"
 
 namespace {
 
-struct ToolResult {
-    int status = -1;
-    std::string out, err;
-};
-
-ToolResult RunTool(std::initializer_list<std::string> args) {
-    std::vector<std::string> all = {LONGARM_TOOL_PATH, "camera"};
-    all.insert(all.end(), args);
-    std::vector<char*> argv;
-    for (std::string& a : all)
-        argv.push_back(a.data());
-    argv.push_back(nullptr);
-    ToolResult r;
-    gchar* out = nullptr;
-    gchar* err = nullptr;
-    gint wait = 0;
-    if (g_spawn_sync(nullptr, argv.data(), nullptr, G_SPAWN_DEFAULT, nullptr, nullptr, &out, &err,
-                     &wait, nullptr) &&
-        WIFEXITED(wait))
-        r.status = WEXITSTATUS(wait);
-    r.out = out ? out : "";
-    r.err = err ? err : "";
-    g_free(out);
-    g_free(err);
-    return r;
+ProgramResult RunTool(std::initializer_list<std::string> args) {
+    std::vector<std::string> argv = {LONGARM_TOOL_PATH, "camera"};
+    argv.insert(argv.end(), args);
+    return RunProgram(argv);
 }
 
 }  // namespace
@@ -85,19 +64,19 @@ TEST(CameraSnapshot, NoCameraWritesNothingAndAnUnwritablePlaceIsReported) {
 TEST(CameraSnapshot, ToolReportsNoCameraAndUsageErrors) {
     TempDir dir;
     const std::string out = dir.File("head.png");
-    ToolResult r = RunTool({"--device", dir.File("video0"), out});
-    EXPECT_EQ(r.status, 1);
+    ProgramResult r = RunTool({"--device", dir.File("video0"), out});
+    EXPECT_EQ(r.exitStatus, 1);
     EXPECT_NE(r.err.find("no picture from " + dir.File("video0")), std::string::npos) << r.err;
     EXPECT_FALSE(g_file_test(out.c_str(), G_FILE_TEST_EXISTS));
 
     r = RunTool({"--device", "/dev/null", out});
-    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.exitStatus, 1);
     EXPECT_FALSE(g_file_test(out.c_str(), G_FILE_TEST_EXISTS));
 
-    EXPECT_EQ(RunTool({}).status, 2);
-    EXPECT_EQ(RunTool({"--device"}).status, 2);
-    EXPECT_EQ(RunTool({out, "second.png"}).status, 2);
+    EXPECT_EQ(RunTool({}).exitStatus, 2);
+    EXPECT_EQ(RunTool({"--device"}).exitStatus, 2);
+    EXPECT_EQ(RunTool({out, "second.png"}).exitStatus, 2);
     r = RunTool({"--help"});
-    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.exitStatus, 0);
     EXPECT_NE(r.out.find("usage: longarm-tool camera"), std::string::npos);
 }
