@@ -4,7 +4,6 @@
 #include <gdk-pixbuf/gdk-pixbuf.h>
 #include <glib.h>
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <algorithm>
 #include <cmath>
@@ -15,6 +14,7 @@
 #include <utility>
 #include <vector>
 
+#include "support/run_program.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -25,61 +25,33 @@ struct ImageSpec {
 };
 
 // Every image loaded by name, with the size the screens lay it out at.
+// clang-format off
 const ImageSpec kImages[] = {
     // Menu bar icons (large set, small set).
-    {"home-64x64.png", 64},
-    {"home-32x32.png", 32},
-    {"app-edit-64x64.png", 64},
-    {"app-edit-32x32.png", 32},
-    {"search-64x64.png", 64},
-    {"search-32x32.png", 32},
-    {"ZigZag.png", 64},
-    {"ZigZag_5.png", 32},
+    {"home-64x64.png", 64}, {"home-32x32.png", 32}, {"app-edit-64x64.png", 64},
+    {"app-edit-32x32.png", 32}, {"search-64x64.png", 64}, {"search-32x32.png", 32},
+    {"ZigZag.png", 64}, {"ZigZag_5.png", 32},
     // Toolbar.
-    {"Start_64x64.png", 64},
-    {"Start_32x32.png", 32},
-    {"Stop_64x64.png", 64},
-    {"Stop_32x32.png", 32},
-    {"Stitch_64x64.png", 64},
-    {"Stitch_32x32.png", 32},
-    {"LockHorizontal.png", 64},
-    {"LockHorizontal_32x32.png", 32},
-    {"LockVertical.png", 64},
-    {"LockVertical_32x32.png", 32},
-    {"DropDownMenu_50.png", 50},
+    {"Start_64x64.png", 64}, {"Start_32x32.png", 32}, {"Stop_64x64.png", 64},
+    {"Stop_32x32.png", 32}, {"Stitch_64x64.png", 64}, {"Stitch_32x32.png", 32},
+    {"LockHorizontal.png", 64}, {"LockHorizontal_32x32.png", 32}, {"LockVertical.png", 64},
+    {"LockVertical_32x32.png", 32}, {"DropDownMenu_50.png", 50},
     // Confirm buttons of the set-up, nesting and point-selection screens.
-    {"OK_64x64.png", 64},
-    {"OK.png", 32},
-    {"Add_64x64.png", 64},
-    {"Add.png", 32},
-    {"Cancel_64x64.png", 64},
-    {"Cancel.png", 32},
+    {"OK_64x64.png", 64}, {"OK.png", 32}, {"Add_64x64.png", 64}, {"Add.png", 32},
+    {"Cancel_64x64.png", 64}, {"Cancel.png", 32},
     // Direction pad and box arrows: 50 pixels large, 32 small.
-    {"Left.png", 50},
-    {"Right.png", 50},
-    {"Up.png", 50},
-    {"Down.png", 50},
-    {"Left_5.png", 32},
-    {"Right_5.png", 32},
-    {"Up_5.png", 32},
-    {"Down_5.png", 32},
+    {"Left.png", 50}, {"Right.png", 50}, {"Up.png", 50}, {"Down.png", 50},
+    {"Left_5.png", 32}, {"Right_5.png", 32}, {"Up_5.png", 32}, {"Down_5.png", 32},
     // Corner prompts of the quilt-area set-up, motor-direction badges.
-    {"TL_Arrow.png", 32},
-    {"TR_Arrow.png", 32},
-    {"BR_Arrow.png", 32},
-    {"Forward_32x32.png", 32},
-    {"ReverseArrow_32x32.png", 32},
+    {"TL_Arrow.png", 32}, {"TR_Arrow.png", 32}, {"BR_Arrow.png", 32},
+    {"Forward_32x32.png", 32}, {"ReverseArrow_32x32.png", 32},
     // On-view edit buttons (hit squares of 32 pixels).
-    {"Minus.png", 32},
-    {"Text.png", 32},
-    {"Plus.png", 32},
+    {"Minus.png", 32}, {"Text.png", 32}, {"Plus.png", 32},
     // Keyboard shift key, busy cursor, folders.
-    {"shift.png", 24},
-    {"thinker_20x20.png", 20},
-    {"Folder.png", 16},
-    {"FolderBlue.png", 48},
-    {"FolderBlue_5.png", 24},
+    {"shift.png", 24}, {"thinker_20x20.png", 20}, {"Folder.png", 16},
+    {"FolderBlue.png", 48}, {"FolderBlue_5.png", 24},
 };
+// clang-format on
 
 const ImageSpec kAnimations[] = {{"waitingIcon200.gif", 200}, {"waitingIcon100.gif", 100}};
 
@@ -126,15 +98,6 @@ std::vector<std::string> ListFolder(const std::string& dir) {
     g_dir_close(d);
     std::sort(names.begin(), names.end());
     return names;
-}
-
-std::string ReadBytes(const std::string& path) {
-    gchar* data = nullptr;
-    gsize len = 0;
-    if (!g_file_get_contents(path.c_str(), &data, &len, nullptr)) return {};
-    std::string s(data, len);
-    g_free(data);
-    return s;
 }
 
 }  // namespace
@@ -265,18 +228,8 @@ TEST(Images, GeneratorReproducesTheCommittedFolderExactly) {
     TempDir tmp;
     const std::string script = std::string(LONGARM_SOURCE_DIR) + "/tools/icons/draw_icons.py";
     const std::string out = tmp.File("images");
-    const char* argv[] = {"/usr/bin/python3", script.c_str(), out.c_str(), nullptr};
-    gchar* so = nullptr;
-    gchar* se = nullptr;
-    gint status = 0;
-    GError* err = nullptr;
-    ASSERT_TRUE(g_spawn_sync(nullptr, const_cast<gchar**>(argv), nullptr, G_SPAWN_DEFAULT, nullptr,
-                             nullptr, &so, &se, &status, &err))
-        << (err ? err->message : "");
-    const std::string errText = se ? se : "";
-    g_free(so);
-    g_free(se);
-    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << errText;
+    const ProgramResult run = RunProgram({"/usr/bin/python3", script, out});
+    ASSERT_EQ(run.exitStatus, 0) << run.err;
 
     const std::vector<std::string> made = ListFolder(out);
     const std::vector<std::string> committed = ListFolder(ImagesDir());
@@ -292,9 +245,9 @@ TEST(Images, GeneratorReproducesTheCommittedFolderExactly) {
 
     for (const std::string& name : made) {
         SCOPED_TRACE(name);
-        const std::string a = ReadBytes(out + "/" + name);
+        const std::string a = ReadFileText(out + "/" + name);
         EXPECT_FALSE(a.empty());
-        EXPECT_TRUE(a == ReadBytes(ImagesDir() + "/" + name))
+        EXPECT_TRUE(a == ReadFileText(ImagesDir() + "/" + name))
             << "differs from the committed file: run tools/icons/draw_icons.py";
     }
 }
@@ -305,7 +258,7 @@ TEST(Images, WaitingAnimationEdgesBlendIntoTheStyleFilesWindowColour) {
     // be that background, or the spinner shows a halo.
     std::string colour;
     for (const char* file : {"gtkrc", "gtkrc_5"}) {
-        const std::string text = ReadBytes(std::string(LONGARM_SOURCE_DIR) + "/" + file);
+        const std::string text = ReadFileText(std::string(LONGARM_SOURCE_DIR) + "/" + file);
         const size_t at = text.find("bg[NORMAL]");
         ASSERT_NE(at, std::string::npos) << file;
         const size_t hash = text.find('#', at);
