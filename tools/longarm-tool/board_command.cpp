@@ -16,6 +16,7 @@
 #include "machine/mc1_motion.h"
 #include "machine/serial_link.h"
 #include "machine/stitcher.h"
+#include "tool_support.h"
 
 namespace {
 
@@ -74,16 +75,6 @@ int UsageError(const std::string& why) {
     return 2;
 }
 
-bool ParseLong(const std::string& text, long low, long high, long* value) {
-    if (text.empty()) return false;
-    errno = 0;
-    char* end = nullptr;
-    const long parsed = std::strtol(text.c_str(), &end, 10);
-    if (errno != 0 || *end != '\0' || parsed < low || parsed > high) return false;
-    *value = parsed;
-    return true;
-}
-
 bool ParseFloat(const std::string& text, float* value) {
     if (text.empty()) return false;
     errno = 0;
@@ -109,19 +100,20 @@ std::string ParseOptions(const Arguments& args, BoardOptions* options) {
         if (a == "--serial") {
             options->serial = v;
         } else if (a == "--port") {
-            if (!ParseLong(v, 0, 2, &number)) return "--port takes 0, 1 or 2";
+            if (!ParseWholeNumber(v, 0, 2, number)) return "--port takes 0, 1 or 2";
             options->port = v;
         } else if (a == "--method") {
-            if (!ParseLong(v, 0, kMachineTypeCount - 1, &number)) return "--method takes 0..12";
+            if (!ParseWholeNumber(v, 0, kMachineTypeCount - 1, number))
+                return "--method takes 0..12";
             options->method = static_cast<int>(number);
         } else if (a == "--press") {
-            if (!ParseLong(v, 0, 10000, &number)) return "--press takes 0..10000 ms";
+            if (!ParseWholeNumber(v, 0, 10000, number)) return "--press takes 0..10000 ms";
             options->pressMs = static_cast<float>(number);
         } else if (a == "--wait") {
-            if (!ParseLong(v, 0, 10000, &number)) return "--wait takes 0..10000 ms";
+            if (!ParseWholeNumber(v, 0, 10000, number)) return "--wait takes 0..10000 ms";
             options->waitMs = static_cast<float>(number);
         } else if (a == "--confirm") {
-            if (!ParseLong(v, 0, 1, &number)) return "--confirm takes 0 or 1";
+            if (!ParseWholeNumber(v, 0, 1, number)) return "--confirm takes 0 or 1";
             options->confirm = static_cast<int>(number);
         } else {
             return "unknown option " + a;
@@ -198,7 +190,8 @@ std::string CheckArity(const std::vector<std::string>& w) {
             known = known || w[1] == s.name;
         if (!known) return "unknown parameter " + w[1];
         long value = 0;
-        if (!ParseLong(w[2], INT32_MIN, INT32_MAX, &value)) return w[1] + " takes a whole number";
+        if (!ParseWholeNumber(w[2], INT32_MIN, INT32_MAX, value))
+            return w[1] + " takes a whole number";
     }
     return "";
 }
@@ -215,7 +208,7 @@ int RunSet(const std::vector<std::string>& w, Output* out, std::string* error) {
     for (const Setter& s : kSetters) {
         if (w[1] != s.name) continue;
         long value = 0;
-        if (!ParseLong(w[2], INT32_MIN, INT32_MAX, &value)) {
+        if (!ParseWholeNumber(w[2], INT32_MIN, INT32_MAX, value)) {
             *error = std::string(s.name) + " takes a whole number";
             return -1;
         }

@@ -21,6 +21,7 @@
 #include "layout/pattern_box.h"
 #include "pattern/pattern.h"
 #include "pattern/pattern_image.h"
+#include "tool_support.h"
 
 namespace {
 
@@ -31,25 +32,10 @@ constexpr const char* kRenderUsage =
     "  WIDTH x HEIGHT pixels (1 to 4096, default 800 x 600); the back of the\n"
     "  table is at the top, as on the controller's screen\n";
 
-int Usage(const char* text) {
-    std::fputs(text, stderr);
-    return 2;
-}
-
-// Messages of the reader go to standard error, so standard output stays a report.
-int PrintMessage(int, int, const char* text) {
-    std::fprintf(stderr, "longarm-tool: %s\n", text);
-    return kResponseOk;
-}
-
 // Loads a layout file into the tables without questions. Returns true when the
 // whole file was read.
 bool LoadForTool(const std::string& path) {
-    static Interface state;
-    interface = &state;
-    UserInterfaceHooks hooks;
-    hooks.showMessage = PrintMessage;
-    SetUserInterfaceHooks(hooks);
+    UseToolInterface();
     InitPatternBox();
     InitArrays();
     // The reader's progress lines go to standard error too.
@@ -60,10 +46,8 @@ bool LoadForTool(const std::string& path) {
 }
 
 bool ParseSize(const std::string& text, int& value) {
-    char* end = nullptr;
-    errno = 0;
-    long v = std::strtol(text.c_str(), &end, 10);
-    if (text.empty() || *end != '\0' || errno != 0 || v < 1 || v > 4096) return false;
+    long v = 0;
+    if (!ParseWholeNumber(text, 1, 4096, v)) return false;
     value = static_cast<int>(v);
     return true;
 }
@@ -146,7 +130,7 @@ void DrawPlacement(const Canvas& c, const Pattern& p, float x, float y, int r, i
 }  // namespace
 
 int RunLayoutCommand(const Arguments& args) {
-    if (args.size() != 1 || args[0] == "--help") return Usage(kLayoutUsage);
+    if (args.size() != 1 || args[0] == "--help") return ToolUsage(kLayoutUsage);
     bool complete = LoadForTool(args[0]);
     if (!complete && !extents && patternBoxList.count == 0) return 1;
 
@@ -198,10 +182,11 @@ int RunLayoutCommand(const Arguments& args) {
 }
 
 int RunRenderCommand(const Arguments& args) {
-    if ((args.size() != 2 && args.size() != 4) || args[0] == "--help") return Usage(kRenderUsage);
+    if ((args.size() != 2 && args.size() != 4) || args[0] == "--help")
+        return ToolUsage(kRenderUsage);
     int width = 800, height = 600;
     if (args.size() == 4 && (!ParseSize(args[2], width) || !ParseSize(args[3], height)))
-        return Usage(kRenderUsage);
+        return ToolUsage(kRenderUsage);
     bool complete = LoadForTool(args[0]);
     Bounds bounds = LayoutBounds();
     if (bounds.Empty()) {

@@ -14,6 +14,7 @@
 #include "pattern/pattern_image.h"
 #include "pattern/pattern_thumbnail.h"
 #include "pattern/pattern_transform.h"
+#include "tool_support.h"
 
 namespace {
 
@@ -30,17 +31,6 @@ constexpr const char* kTransformUsage =
     "  --mirror-x         reflect left to right\n"
     "  --mirror-y         reflect back to front\n"
     "  --reverse          stitch the path in the opposite direction\n";
-
-int Usage(const char* text) {
-    std::fputs(text, stderr);
-    return 2;
-}
-
-bool WantsHelp(const Arguments& args) {
-    for (const std::string& a : args)
-        if (a == "--help" || a == "-h") return true;
-    return false;
-}
 
 // A whole decimal number, finite; false for text that is not one.
 bool ParseNumber(const std::string& text, double& value) {
@@ -88,7 +78,7 @@ int RunInfoCommand(const Arguments& args) {
         std::fputs(kInfoUsage, stdout);
         return 0;
     }
-    if (args.size() != 1) return Usage(kInfoUsage);
+    if (args.size() != 1) return ToolUsage(kInfoUsage);
     std::unique_ptr<Pattern> pattern = LoadOrComplain("info", args[0]);
     if (!pattern) return 1;
     std::printf("name: %s\n", pattern->name.c_str());
@@ -111,10 +101,10 @@ int RunThumbnailCommand(const Arguments& args) {
         std::fputs(kThumbnailUsage, stdout);
         return 0;
     }
-    if (args.size() != 2 && args.size() != 4) return Usage(kThumbnailUsage);
+    if (args.size() != 2 && args.size() != 4) return ToolUsage(kThumbnailUsage);
     int width = 140, height = 80;
     if (args.size() == 4 && (!ParseSize(args[2], width) || !ParseSize(args[3], height)))
-        return Usage(kThumbnailUsage);
+        return ToolUsage(kThumbnailUsage);
     std::unique_ptr<Pattern> pattern = LoadOrComplain("thumbnail", args[0]);
     if (!pattern) return 1;
     GdkPixbuf* image = RenderPatternThumbnail(pattern.get(), width, height);
@@ -137,7 +127,7 @@ int RunTransformCommand(const Arguments& args) {
         std::fputs(kTransformUsage, stdout);
         return 0;
     }
-    if (args.size() < 2) return Usage(kTransformUsage);
+    if (args.size() < 2) return ToolUsage(kTransformUsage);
 
     // Check every operation before touching any file.
     struct Operation {
@@ -153,21 +143,21 @@ int RunTransformCommand(const Arguments& args) {
             double v = 0;
             if (i + 1 >= args.size() || !ParseNumber(args[i + 1], v)) {
                 std::fprintf(stderr, "longarm-tool transform: %s needs a number\n", a.c_str());
-                return Usage(kTransformUsage);
+                return ToolUsage(kTransformUsage);
             }
             if (a != "--rotate" && (v < 0.01 || v > 100)) {
                 std::fprintf(stderr, "longarm-tool transform: %s must be 0.01 to 100\n", a.c_str());
-                return Usage(kTransformUsage);
+                return ToolUsage(kTransformUsage);
             }
             if (a == "--rotate" && std::fabs(v) > 360) {
                 std::fprintf(stderr, "longarm-tool transform: --rotate must be -360 to 360\n");
-                return Usage(kTransformUsage);
+                return ToolUsage(kTransformUsage);
             }
             operations.push_back({a, v});
             i++;
         } else {
             std::fprintf(stderr, "longarm-tool transform: unknown operation \"%s\"\n", a.c_str());
-            return Usage(kTransformUsage);
+            return ToolUsage(kTransformUsage);
         }
     }
 

@@ -11,8 +11,8 @@
 #include <string>
 
 #include "app/application_state.h"
-#include "app/log.h"
 #include "app/defaults_file.h"
+#include "app/log.h"
 #include "app/machine_startup.h"
 #include "app/ui_hooks.h"
 #include "commands.h"
@@ -20,6 +20,7 @@
 #include "layout/pattern_box.h"
 #include "machine/machine_parameters.h"
 #include "machine/stitching/stitch_path.h"
+#include "tool_support.h"
 
 namespace {
 
@@ -38,26 +39,13 @@ constexpr const char* kEstimateUsage =
 // Jumps at least this long (inches) are tied off and on with lock stitches.
 constexpr float kLockedJumpInches = 0.125f;
 
-int Usage(const char* text) {
-    std::fputs(text, stderr);
-    return 2;
-}
-
-int PrintMessage(int, int, const char* text) {
-    std::fprintf(stderr, "longarm-tool: %s\n", text);
-    return kResponseOk;
-}
-
 bool ParseBox(const Arguments& args, std::string* file, int* box) {
     *box = 0;
     file->clear();
     for (size_t i = 0; i < args.size(); i++) {
         if (args[i] == "--box" && i + 1 < args.size()) {
-            char* end = nullptr;
-            errno = 0;
-            long v = std::strtol(args[i + 1].c_str(), &end, 10);
-            if (args[i + 1].empty() || *end || errno || v < 0 || v >= kPatternBoxSlots)
-                return false;
+            long v = 0;
+            if (!ParseWholeNumber(args[i + 1], 0, kPatternBoxSlots - 1, v)) return false;
             *box = static_cast<int>(v);
             i++;
         } else if (file->empty() && args[i].rfind("--", 0) != 0) {
@@ -72,11 +60,7 @@ bool ParseBox(const Arguments& args, std::string* file, int* box) {
 // Loads the layout and packs the path of one box. Log lines go to standard
 // error; returns the exit status (0 when a path was packed).
 int PackBox(const std::string& file, int box) {
-    static Interface state;
-    interface = &state;
-    UserInterfaceHooks hooks;
-    hooks.showMessage = PrintMessage;
-    SetUserInterfaceHooks(hooks);
+    UseToolInterface();
     SetLogStream(stderr);
 
     // The parameters of a start without a board.
@@ -91,7 +75,7 @@ int PackBox(const std::string& file, int box) {
         std::fprintf(stderr, "longarm-tool: %s has no pattern box %d\n", file.c_str(), box);
         return 1;
     }
-    state.currentPatternBox = box;
+    interface->currentPatternBox = box;
     PackFullPattern();
     SetLogStream(stdout);
     return 0;
@@ -106,7 +90,7 @@ float DistanceInches(const FullPattern_t* a, const FullPattern_t* b) {
 int RunPackCommand(const Arguments& args) {
     std::string file;
     int box = 0;
-    if (!ParseBox(args, &file, &box)) return Usage(kPackUsage);
+    if (!ParseBox(args, &file, &box)) return ToolUsage(kPackUsage);
     int status = PackBox(file, box);
     if (status != 0) return status;
     for (const FullPattern_t* p = interface->fullPattern; p; p = p->next)
@@ -117,7 +101,7 @@ int RunPackCommand(const Arguments& args) {
 int RunEstimateCommand(const Arguments& args) {
     std::string file;
     int box = 0;
-    if (!ParseBox(args, &file, &box)) return Usage(kEstimateUsage);
+    if (!ParseBox(args, &file, &box)) return ToolUsage(kEstimateUsage);
     int status = PackBox(file, box);
     if (status != 0) return status;
 

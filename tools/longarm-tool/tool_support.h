@@ -1,0 +1,25 @@
+// Helpers shared by the sub-commands of longarm-tool: usage errors, help
+// requests, whole-number arguments and the message seam of commands that load
+// layouts.
+#pragma once
+
+#include <string>
+
+#include "commands.h"
+
+// Prints a usage text to standard error; returns 2, the exit status of a usage
+// error. Called by every sub-command on arguments it cannot take.
+int ToolUsage(const char* text);
+
+// True when an argument asks for help ("--help" or "-h").
+bool WantsHelp(const Arguments& args);
+
+// Reads a whole decimal number from low to high into value; false (value
+// unchanged) for an empty text, trailing characters, overflow or a number out
+// of range.
+bool ParseWholeNumber(const std::string& text, long low, long high, long& value);
+
+// Points the core at an application record of the tool's own and shows the
+// core's message windows as "longarm-tool: TEXT" lines on standard error, so
+// standard output stays a report. Called before a command loads a layout.
+void UseToolInterface();
