@@ -30,6 +30,7 @@
 #include "ui/pattern_popup.h"
 #include "ui/pattern_select.h"
 #include "ui/screens.h"
+#include "ui/trace_view.h"
 #include "ui/widget_helpers.h"
 
 void (*checkUpdate)() = nullptr;
@@ -207,6 +208,7 @@ int initializeUserInterface(int argc, char** argv) {
     InstallGtkInterface();
     InstallLayoutInterface();
     InstallPatternPopup();
+    InstallTraceInterface();
 
     Log("done.\nParse gtkrc...");
     gtk_rc_parse(GtkStyleFile());

@@ -13,6 +13,7 @@
 #include "layout/pattern_box.h"
 #include "layout/placement/point_select.h"
 #include "machine/mc1_motion.h"
+#include "machine/stitching/pattern_run.h"
 #include "machine/stitching/stitch_path.h"
 #include "ui/widget_helpers.h"
 
@@ -226,4 +227,8 @@ FullPattern_t* SelectPoint() {
     }
     ProcessPendingEvents();
     return response == kResponseOk ? PathPointAtHead() : nullptr;
+}
+
+void InstallPointSelectScreen() {
+    SetSelectPointHook(SelectPoint);
 }

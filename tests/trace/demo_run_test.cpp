@@ -1,0 +1,211 @@
+#include "machine/stitching/demo_run.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "app/application_state.h"
+#include "app/ui_hooks.h"
+#include "layout/layout_tree.h"
+#include "layout/pattern_box.h"
+#include "machine/stitching/pattern_run.h"
+#include "machine/stitching/run_flags.h"
+#include "machine/stitching/stitch_path.h"
+#include "pattern/pattern.h"
+#include "support/temp_dir.h"
+#include "trace_fixture.h"
+
+namespace {
+
+struct Screen {
+    int stitchingToggle = 0;
+    int runViews = 0;
+    int editViews = 0;
+    std::vector<uint32_t> masks;
+};
+Screen screen;
+
+struct Executed {
+    double x, y;
+    int stitching;
+};
+
+struct DemoTest : BoardTest {
+    void SetUp() override {
+        BoardTest::SetUp();
+        screen = Screen{};
+        InitPatternBox();
+        ClearLayout();
+        ClearPatternList();
+        int slot = CreatePatternBox();
+        PatternBox* box = GetPatternBox(slot);
+        AddPatternBoxPoint(box, 1, 4, 1, 0);
+        AddPatternBoxPoint(box, 6, 4, 0, 0);
+        AddPatternBoxPoint(box, 6, 1, 0, 0);
+        AddPatternBoxPoint(box, 1, 1, 0, 0);
+        SetPatternBoxOrigin(box);  // origin (1, 1)
+        interface->currentPatternBox = slot;
+        // Two stitched sections joined by a jump.
+        auto p = std::make_unique<Pattern>();
+        for (const char* line : {"p X0.000 Y0.000", "p X1.000 Y0.000", "p X1.000 Y1.000", "c s",
+                                 "p X2.500 Y1.000", "p X3.000 Y1.500"})
+            addData(p.get(), line, 1);
+        UpdatePatternSize(p.get());
+        int patternSlot = GetNextPattern();
+        AddPatternToList(patternSlot, std::move(p));
+        NewPatternLayoutNode(patternSlot, -1, 0, 0.5f, 0.5f);
+
+        RunControlHooks hooks;
+        hooks.stitchingActive = [] { return screen.stitchingToggle; };
+        hooks.setStitchingActive = [](int active) { screen.stitchingToggle = active; };
+        hooks.showRunView = [] { screen.runViews++; };
+        hooks.showEditView = [] { screen.editViews++; };
+        hooks.setMenuMask = [](uint32_t mask) { screen.masks.push_back(mask); };
+        SetRunControlHooks(hooks);
+        allStop = 0;
+        fpTemp = nullptr;
+    }
+    void TearDown() override {
+        SetRunControlHooks({});
+        FreeFullPattern(interface->fullPattern);
+        interface->fullPattern = nullptr;
+        fpTemp = nullptr;
+        ClearLayout();
+        ClearPatternList();
+        InitPatternBox();
+        BoardTest::TearDown();
+    }
+
+    std::vector<Executed> Record() {
+        std::vector<Executed> moves;
+        std::istringstream lines(ReadFileText(sim->recordPath));
+        std::string line;
+        while (std::getline(lines, line)) {
+            Executed e{};
+            double t = 0, feed = 0;
+            if (std::sscanf(line.c_str(), "%lf,%lf,%lf,%lf,%d", &t, &e.x, &e.y, &feed,
+                            &e.stitching) == 5)
+                moves.push_back(e);
+        }
+        return moves;
+    }
+    // How often the head came to (x, y) thousandths of an inch from elsewhere
+    // (moves sent again to where the head stands do not count).
+    int Visits(double x, double y) {
+        int count = 0;
+        bool there = false;
+        for (const Executed& e : Record()) {
+            bool now = e.x == x && e.y == y;
+            if (now && !there) count++;
+            there = now;
+        }
+        return count;
+    }
+};
+
+TEST_F(DemoTest, AWrongOrCancelledPasswordDoesNothing) {
+    Ui().keyboard = {{1, "tandrell"}, {1, "TANDREL"}, {0, "tandrel"}};
+    EXPECT_EQ(RunDemo(2), kDemoRefused);
+    EXPECT_EQ(RunDemo(2), kDemoRefused);
+    EXPECT_EQ(RunDemo(2), kDemoRefused);
+    ASSERT_EQ(Ui().prompts.size(), 3u);
+    EXPECT_EQ(Ui().prompts[0], "PASSWORD: ");
+    EXPECT_TRUE(Ui().messages.empty());
+    EXPECT_EQ(interface->fullPattern, nullptr);
+    EXPECT_EQ(screen.runViews, 0);
+    EXPECT_TRUE(screen.masks.empty());
+    EXPECT_EQ(SimState("accepted"), "0");
+}
+
+TEST_F(DemoTest, RepeatsThePathThenWaitsAtTheStartOfTheFinalPass) {
+    Ui().keyboard = {{1, "tandrel"}};
+    EXPECT_EQ(RunDemo(2), kDemoFinished);
+    ASSERT_EQ(Ui().messages.size(), 1u) << Ui().messages[0];
+    EXPECT_EQ(Ui().messages[0], "WAITING TO RUN FINAL PATTERN");
+    // The path's first point is the placement at (0.5, 0.5) in the box at (1, 1).
+    EXPECT_EQ(SimState("x"), "1500");
+    EXPECT_EQ(SimState("y"), "1500");
+    EXPECT_EQ(SimState("xenabled"), "0");
+    EXPECT_EQ(SimState("yenabled"), "0");
+    // Each repetition ran the whole path, both sections: the end of the first
+    // section, the start of the second and the path's end once per pass.
+    EXPECT_EQ(Visits(2500, 2500), 2);
+    EXPECT_EQ(Visits(4000, 2500), 2);
+    EXPECT_EQ(Visits(4500, 3000), 2);
+    for (const Executed& e : Record())
+        EXPECT_EQ(e.stitching, 0);  // the Stitching toggle was off
+    EXPECT_EQ(screen.editViews, 0);
+    EXPECT_EQ(screen.runViews, 2);
+}
+
+TEST_F(DemoTest, StopDuringTheThirdRepetitionEndsTheDemo) {
+    screen.stitchingToggle = 1;
+    Ui().keyboard = {{1, "tandrel"}};
+    int drainsInThird = 0;
+    Ui().onDrain = [&] {
+        if (demoRepetition == 3 && allStop == 0 && ++drainsInThird == 40) stopButtonReleased();
+    };
+    EXPECT_EQ(RunDemo(10), kDemoStopped);
+    const std::string log = LogText();
+    EXPECT_NE(log.find("Demo repetition 3\n"), std::string::npos);
+    EXPECT_EQ(log.find("Demo repetition 4\n"), std::string::npos);
+    for (const std::string& text : Ui().messages)
+        EXPECT_NE(text, "WAITING TO RUN FINAL PATTERN");
+    EXPECT_EQ(SimState("xenabled"), "0");
+    EXPECT_EQ(SimState("yenabled"), "0");
+    EXPECT_EQ(SimState("stitching"), "0");
+    EXPECT_EQ(screen.editViews, 1);
+    EXPECT_EQ(stopTest, 1);
+    // The first pass stitched, with the toggle turned off after it; the
+    // repetitions only traced the path.
+    EXPECT_EQ(screen.stitchingToggle, 0);
+    const std::vector<Executed> moves = Record();
+    ASSERT_FALSE(moves.empty());
+    size_t firstPassEnd = 0;
+    while (firstPassEnd < moves.size() &&
+           !(moves[firstPassEnd].x == 4500 && moves[firstPassEnd].y == 3000))
+        firstPassEnd++;
+    ASSERT_LT(firstPassEnd, moves.size());
+    // The last point is sent once more before the closing lock stitch.
+    while (firstPassEnd + 1 < moves.size() && moves[firstPassEnd + 1].x == 4500 &&
+           moves[firstPassEnd + 1].y == 3000)
+        firstPassEnd++;
+    int stitched = 0;
+    for (size_t i = 0; i < moves.size(); i++) {
+        if (i <= firstPassEnd)
+            stitched += moves[i].stitching;
+        else
+            EXPECT_EQ(moves[i].stitching, 0) << "move " << i;
+    }
+    EXPECT_GT(stitched, 5);
+    EXPECT_EQ(moves.back().stitching, 0);
+}
+
+TEST_F(DemoTest, AnEmptyBoxIsReported) {
+    ClearLayout();
+    Ui().keyboard = {{1, "tandrel"}};
+    EXPECT_EQ(RunDemo(2), kDemoFailed);
+    ASSERT_EQ(Ui().messages.size(), 1u);
+    EXPECT_EQ(Ui().messages[0], "PATTERN BOX IS EMPTY");
+    ASSERT_FALSE(screen.masks.empty());
+    EXPECT_EQ(screen.masks.back(), kIdleMenuMask);
+}
+
+TEST_F(DemoTest, ASilentBoardEndsTheDemoAtTheLeadLine) {
+    Sim("silence on");
+    Ui().keyboard = {{1, "tandrel"}};
+    EXPECT_EQ(RunDemo(2), kDemoFailed);
+    ASSERT_FALSE(Ui().messages.empty());
+    const std::string& last = Ui().messages.back();
+    EXPECT_TRUE(last == "COULD NOT MOVE TO START. ERR: 1023" ||
+                last == "ROBOT NOT RESPONSIVE. ERR: WFB100")
+        << last;
+    EXPECT_EQ(screen.runViews, 0);
+    EXPECT_EQ(screen.masks.back(), kIdleMenuMask);
+}
+
+}  // namespace

@@ -1,0 +1,67 @@
+#include "trace_fixture.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "app/log.h"
+#include "app/ui_hooks.h"
+#include "machine/machine_parameters.h"
+#include "machine/serial_link.h"
+
+namespace {
+ScriptedUi scripted;
+}
+
+ScriptedUi& Ui() {
+    return scripted;
+}
+
+void BoardTest::SetUp() {
+    sim = std::make_unique<Mc1Sim>(std::vector<std::string>{"--time-scale", "50"});
+    ASSERT_TRUE(sim->running) << sim->error;
+    state = std::make_unique<Interface>();
+    interface = state.get();
+    interface->currentPatternBox = -1;
+    SetFactoryDefaults();
+    scripted = ScriptedUi{};
+    UserInterfaceHooks ui;
+    ui.showMessage = [](int, int, const char* text) {
+        scripted.messages.push_back(text);
+        if (scripted.answers.empty()) return kResponseOk;
+        int answer = scripted.answers.front();
+        scripted.answers.pop_front();
+        return answer;
+    };
+    ui.showKeyboard = [](std::string& text, const char* prompt) {
+        scripted.prompts.push_back(prompt);
+        if (scripted.keyboard.empty()) return 0;
+        auto [ok, typed] = scripted.keyboard.front();
+        scripted.keyboard.pop_front();
+        if (ok) text = typed;
+        return ok;
+    };
+    ui.drainEvents = [] {
+        scripted.drains++;
+        if (scripted.onDrain) scripted.onDrain();
+    };
+    SetUserInterfaceHooks(ui);
+    logStream = open_memstream(&logBuffer, &logSize);
+    SetLogStream(logStream);
+    SetSerialDevicePath(sim->device);
+    ASSERT_GE(OpenPort(), 0);
+}
+
+void BoardTest::TearDown() {
+    ClosePort();
+    SetUserInterfaceHooks({});
+    SetLogStream(stdout);
+    std::fclose(logStream);
+    std::free(logBuffer);
+    scripted = ScriptedUi{};
+    interface = nullptr;
+}
+
+std::string BoardTest::LogText() {
+    std::fflush(logStream);
+    return std::string(logBuffer, logSize);
+}

@@ -1,0 +1,45 @@
+// Shared set-up of the trace, toggle and demo tests: the simulated board on
+// the serial line, an application record, a scripted responder that records
+// every message and answers from a queue, and the log kept in memory.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/application_state.h"
+#include "support/mc1sim_fixture.h"
+
+struct ScriptedUi {
+    std::vector<std::string> messages;                 // every message box text, in order
+    std::deque<int> answers;                           // responses to give; kResponseOk when empty
+    std::deque<std::pair<int, std::string>> keyboard;  // (1 OK / 0 Cancel, text)
+    std::vector<std::string> prompts;                  // keyboard prompts shown
+    std::function<void()> onDrain;                     // runs at every event drain
+    int drains = 0;
+};
+
+// The responder of the running test.
+ScriptedUi& Ui();
+
+struct BoardTest : ::testing::Test {
+    void SetUp() override;
+    void TearDown() override;
+
+    // Control command to the simulator; the reply line.
+    std::string Sim(const std::string& command) { return SimControl(*sim, command); }
+    // One value of the simulator's state line.
+    std::string SimState(const std::string& key) { return StateValue(Sim("state"), key); }
+    // What was logged since the test began.
+    std::string LogText();
+
+    std::unique_ptr<Mc1Sim> sim;
+    std::unique_ptr<Interface> state;
+    FILE* logStream = nullptr;
+    char* logBuffer = nullptr;
+    size_t logSize = 0;
+};

@@ -1,0 +1,194 @@
+#include "machine/stitching/trace_recording.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <string>
+#include <vector>
+
+#include "app/ui_hooks.h"
+#include "machine/mc1_commands.h"
+#include "pattern/pattern.h"
+#include "support/temp_dir.h"
+#include "trace_fixture.h"
+
+namespace {
+
+// The quilter's hand on the head: a list of pushes, one before each poll of
+// the recording loop; the recording ends after the last one.
+struct Hand {
+    BoardTest* test = nullptr;
+    std::vector<std::string> steps;  // control commands ("push X Y", "silence on", "" nothing)
+    size_t next = 0;
+    int released = 0;
+    std::vector<std::string> positions;
+    int redraws = 0;
+};
+Hand hand;
+
+TraceHooks HandHooks() {
+    TraceHooks hooks;
+    hooks.recording = [] {
+        if (hand.released || hand.next >= hand.steps.size()) return 0;
+        const std::string& step = hand.steps[hand.next++];
+        if (!step.empty()) hand.test->Sim(step);
+        return 1;
+    };
+    hooks.stopRecording = [] { hand.released++; };
+    hooks.showPosition = [](const char* text) { hand.positions.push_back(text); };
+    hooks.redraw = [] { hand.redraws++; };
+    return hooks;
+}
+
+struct TraceTest : BoardTest {
+    void SetUp() override {
+        BoardTest::SetUp();
+        hand = Hand{};
+        hand.test = this;
+        DisableX();  // free axes: the head moves by hand
+        DisableY();
+    }
+    void TearDown() override {
+        EraseTemporaryPattern();
+        BoardTest::TearDown();
+    }
+};
+
+TEST_F(TraceTest, RecordsEveryMovementAndNothingWhileTheHeadStandsStill) {
+    hand.steps = {"", "push 1 0", "", "", "push 0 1", "push 250 500", "", "push -251 -501", ""};
+    EXPECT_EQ(RecordTrace(HandHooks()), kTraceStopped);
+    ASSERT_TRUE(tmpPattern);
+    // The head started at the origin: standing there records nothing.
+    ASSERT_EQ(tmpPattern->pointCount, 4);
+    EXPECT_FLOAT_EQ(tmpPattern->x[0], 0.001f);
+    EXPECT_FLOAT_EQ(tmpPattern->y[0], 0.0f);
+    EXPECT_FLOAT_EQ(tmpPattern->x[1], 0.001f);
+    EXPECT_FLOAT_EQ(tmpPattern->y[1], 0.001f);
+    EXPECT_FLOAT_EQ(tmpPattern->x[2], 0.251f);
+    EXPECT_FLOAT_EQ(tmpPattern->y[2], 0.501f);
+    EXPECT_FLOAT_EQ(tmpPattern->x[3], 0.0f);  // back at the origin is a movement too
+    EXPECT_FLOAT_EQ(tmpPattern->y[3], 0.0f);
+    ASSERT_EQ(hand.positions.size(), 4u);
+    EXPECT_EQ(hand.positions[2], "X: 0.251 Y: 0.501");
+    EXPECT_EQ(hand.redraws, 5);  // the empty pattern, then each point
+    EXPECT_EQ(hand.released, 0);
+    EXPECT_TRUE(Ui().messages.empty());
+}
+
+TEST_F(TraceTest, StartsEmptyAndEndsAtOnceWhenTheToggleIsUp) {
+    tmpPattern = newPattern(nullptr, 0);
+    addData(tmpPattern.get(), "p X1.000 Y1.000\n", 0);
+    hand.steps = {};
+    EXPECT_EQ(RecordTrace(HandHooks()), kTraceStopped);
+    ASSERT_TRUE(tmpPattern);
+    EXPECT_EQ(tmpPattern->pointCount, 0);
+}
+
+TEST_F(TraceTest, EndsWithAMessageWhenThePatternIsFull) {
+    hand.steps = {"push 1 0", "push 1 0", "push 1 0", "push 1 0", "push 1 0"};
+    EXPECT_EQ(RecordTrace(HandHooks(), 3), kTraceFull);
+    EXPECT_EQ(tmpPattern->pointCount, 3);
+    EXPECT_EQ(hand.released, 1);
+    ASSERT_EQ(Ui().messages.size(), 1u);
+    EXPECT_EQ(Ui().messages[0], kTraceFullText);
+}
+
+// Failed reads are counted over the whole recording; the eleventh ends it.
+TEST_F(TraceTest, FailedReadsEndTheRecordingOnlyAtTheEleventh) {
+    hand.steps = {"silence on", "", "", "", "", "silence off", "push 5 5", "silence on"};
+    for (int i = 0; i < 20; i++)
+        hand.steps.push_back("");
+    EXPECT_EQ(RecordTrace(HandHooks()), kTraceNoResponse);
+    // The point read between the silences was kept.
+    ASSERT_EQ(tmpPattern->pointCount, 1);
+    EXPECT_FLOAT_EQ(tmpPattern->x[0], 0.005f);
+    EXPECT_EQ(hand.released, 1);
+    ASSERT_EQ(Ui().messages.size(), 1u);
+    EXPECT_EQ(Ui().messages[0], "NO RESPONSE FROM MOTOR CONTROLLER.\nABORTING RECORD.");
+    // 5 silent polls, 1 good one, then 6 silent ones: the loop asked no more.
+    EXPECT_EQ(hand.next, 13u);
+}
+
+struct SaveTest : BoardTest {
+    void SetUp() override {
+        BoardTest::SetUp();
+        ASSERT_TRUE(getcwd(oldDir, sizeof oldDir));
+        ASSERT_EQ(chdir(dir.path.c_str()), 0);
+        ASSERT_EQ(mkdir("patterns", 0777), 0);
+    }
+    void TearDown() override {
+        EraseTemporaryPattern();
+        EXPECT_EQ(chdir(oldDir), 0);
+        BoardTest::TearDown();
+    }
+    void Record(std::vector<const char*> points) {
+        tmpPattern = newPattern(nullptr, 0);
+        for (const char* line : points)
+            addData(tmpPattern.get(), line, 0);
+    }
+    TempDir dir;
+    char oldDir[4096] = {};
+};
+
+TEST_F(SaveTest, NothingHappensBeforeARecording) {
+    EXPECT_EQ(SaveTracedPattern(), kTraceNothingToSave);
+    EXPECT_TRUE(Ui().prompts.empty());
+    EXPECT_TRUE(Ui().messages.empty());
+    // A recording without points is not written either: it could not be opened.
+    Record({});
+    EXPECT_EQ(SaveTracedPattern(), kTraceNothingToSave);
+    EXPECT_TRUE(Ui().prompts.empty());
+    EXPECT_EQ(Ui().messages.size(), 1u);
+}
+
+TEST_F(SaveTest, WritesANewNameAndAsksBeforeOverwriting) {
+    Record({"p X0.000 Y0.000\n", "p X1.250 Y0.500\n", "p X2.000 Y3.000\n"});
+    Ui().keyboard = {{0, ""}};  // cancelled
+    EXPECT_EQ(SaveTracedPattern(), kTraceSaveCancelled);
+    ASSERT_EQ(Ui().prompts.size(), 1u);
+    EXPECT_EQ(Ui().prompts[0], "SAVE AS:");
+
+    std::string saved;
+    Ui().keyboard = {{1, "./patterns/swirl"}};
+    EXPECT_EQ(SaveTracedPattern(&saved), kTraceSaved);
+    EXPECT_EQ(saved, "./patterns/swirl.qcc");
+    EXPECT_TRUE(Ui().messages.empty());  // a new name is written without asking
+    Pattern loaded;
+    ASSERT_EQ(openPattern(&loaded, "./patterns/swirl.qcc"), 1);
+    ASSERT_EQ(loaded.pointCount, 3);
+    EXPECT_FLOAT_EQ(loaded.x[1], 1.25f);
+    EXPECT_FLOAT_EQ(loaded.y[2], 3.0f);
+
+    // The same name again: No keeps the old file.
+    Record({"p X0.000 Y0.000\n", "p X9.000 Y9.000\n"});
+    Ui().keyboard = {{1, "./patterns/swirl.qcc"}};
+    Ui().answers = {kResponseNo};
+    EXPECT_EQ(SaveTracedPattern(), kTraceSaveCancelled);
+    ASSERT_EQ(Ui().messages.size(), 1u);
+    EXPECT_EQ(Ui().messages[0], "FILE EXIXTS!\nOVERWRITE?");
+    Pattern unchanged;
+    ASSERT_EQ(openPattern(&unchanged, "./patterns/swirl.qcc"), 1);
+    EXPECT_EQ(unchanged.pointCount, 3);
+
+    // Yes replaces it.
+    Ui().keyboard = {{1, "./patterns/swirl"}};
+    Ui().answers = {kResponseYes};
+    EXPECT_EQ(SaveTracedPattern(), kTraceSaved);
+    Pattern replaced;
+    ASSERT_EQ(openPattern(&replaced, "./patterns/swirl.qcc"), 1);
+    EXPECT_EQ(replaced.pointCount, 2);
+}
+
+TEST_F(SaveTest, RefusesANameWithoutFileAndReportsAFailedWrite) {
+    Record({"p X0.000 Y0.000\n", "p X1.000 Y1.000\n"});
+    Ui().keyboard = {{1, "./patterns/"}, {1, "./missing/folder/name"}};
+    EXPECT_EQ(SaveTracedPattern(), kTraceSaveFailed);
+    EXPECT_EQ(SaveTracedPattern(), kTraceSaveFailed);
+    ASSERT_EQ(Ui().messages.size(), 2u);
+    EXPECT_EQ(Ui().messages[0], kTraceNoNameText);
+    EXPECT_EQ(Ui().messages[1], kTraceSaveFailedText);
+    EXPECT_EQ(access("./patterns/.qcc", F_OK), -1);
+}
+
+}  // namespace
