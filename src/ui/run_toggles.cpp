@@ -2,12 +2,11 @@
 
 #include <gtk/gtk.h>
 
-#include <cstdio>
-
 #include "app/screen_config.h"
 #include "machine/stitching/demo_run.h"
 #include "machine/stitching/machine_toggles.h"
 #include "ui/menu.h"
+#include "ui/properties_dialog.h"
 #include "ui/widget_helpers.h"
 
 namespace {
@@ -40,8 +39,8 @@ void SetToggleActive(GtkWidget* button, int active) {
 
 void SetEntryValue(GtkWidget* entry, float value) {
     if (!isWidget(entry) || !GTK_IS_ENTRY(entry)) return;
-    char text[32];
-    std::snprintf(text, sizeof text, "%0.3f", value);
+    char text[G_ASCII_DTOSTR_BUF_SIZE];
+    g_ascii_formatd(text, sizeof text, "%0.3f", value);
     gtk_entry_set_text(GTK_ENTRY(entry), text);
 }
 
@@ -75,13 +74,13 @@ void menuRunTest(GtkWidget*, void*) {
 }
 
 void OnBtnSetStartClicked(GtkWidget*, void* data) {
-    auto* entries = static_cast<StartPointEntries*>(data);
+    auto** entries = static_cast<GtkWidget**>(data);
     StartPointValues values;
     if (!ReadStartPoint(&values) || entries == nullptr) return;
-    SetEntryValue(entries->localX, values.localX);
-    SetEntryValue(entries->localY, values.localY);
-    SetEntryValue(entries->actualX, values.actualX);
-    SetEntryValue(entries->actualY, values.actualY);
+    SetEntryValue(entries[0], values.localX);
+    SetEntryValue(entries[1], values.localY);
+    SetEntryValue(entries[2], values.actualX);
+    SetEntryValue(entries[3], values.actualY);
 }
 
 void InstallRunToggles() {
@@ -89,4 +88,5 @@ void InstallRunToggles() {
     SetMenuHandler(kActionRunLockY, menuRunLockY);
     SetMenuHandler(kActionRunStitching, menuRunStitching);
     SetMenuHandler(kActionRunTest, menuRunTest);
+    retrieveStartPoint = OnBtnSetStartClicked;
 }

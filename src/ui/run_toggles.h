@@ -17,21 +17,15 @@ void menuRunStitching(GtkWidget* button, void* data);
 // Main menu "Demo": the password, then the repeated run of the current box.
 void menuRunTest(GtkWidget* item, void* data);
 
-// The start entries of the pattern properties dialog.
-struct StartPointEntries {
-    GtkWidget* localX = nullptr;   // "Local Start X:"
-    GtkWidget* localY = nullptr;   // "Local Start Y:"
-    GtkWidget* actualX = nullptr;  // "Actual X:"
-    GtkWidget* actualY = nullptr;  // "Actual Y:"
-};
-
-// "Retrieve Start Point" ("clicked", data: a StartPointEntries* that lives as
-// long as the dialog): writes the head position into the four entries as
+// "Retrieve Start Point" of the pattern properties dialog ("clicked"; data:
+// the dialog's entry array, GtkWidget* [4] or longer, in the order local start
+// X, local start Y, actual X, actual Y). Writes the head position into them as
 // "%0.3f" inches, box-relative then absolute; shows "COULD NOT RETRIEVE POINT"
 // when the head position cannot be read. Entries that are null or gone are
 // skipped.
 void OnBtnSetStartClicked(GtkWidget* button, void* entries);
 
-// Installs the toggles and "Demo" in the menu dispatch table. Called once from
-// start-up (through InstallTraceInterface).
+// Installs the toggles and "Demo" in the menu dispatch table and "Retrieve
+// Start Point" in the properties dialog. Called once from start-up (through
+// InstallTraceInterface).
 void InstallRunToggles();
