@@ -63,6 +63,7 @@ TEST_F(MachineToggleTest, StartPointIsTheHeadRelativeToTheCurrentBox) {
     interface->currentPatternBox = slot;
     DisableX();
     DisableY();
+    ASSERT_TRUE(WaitForState(*sim, "yenabled", "0", 1000));
     ASSERT_EQ(StateValue(Sim("push 5250 3125"), "moved"), "xy");
 
     StartPointValues values;

@@ -83,6 +83,7 @@ TEST(PathPointAtHead, UsesTheBoardPositionAndFallsBackToOriginWhenUnreadable) {
     // The head is pushed by hand on free axes.
     DisableX();
     DisableY();
+    ASSERT_TRUE(WaitForState(sim, "yenabled", "0", 1000));
     ASSERT_EQ(StateValue(SimControl(sim, "push 4090 2990"), "moved"), "xy");
     EXPECT_EQ(PathPointAtHead(), Nth(state.fullPattern, 2));
 

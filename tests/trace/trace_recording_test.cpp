@@ -48,6 +48,7 @@ struct TraceTest : BoardTest {
         hand.test = this;
         DisableX();  // free axes: the head moves by hand
         DisableY();
+        ASSERT_TRUE(WaitForState(*sim, "yenabled", "0", 1000));
     }
     void TearDown() override {
         EraseTemporaryPattern();
