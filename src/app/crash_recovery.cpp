@@ -13,6 +13,7 @@
 #include <cstring>
 
 #include "app/log.h"
+#include "app/safe_write.h"
 
 extern char** environ;
 
@@ -44,17 +45,6 @@ void WriteText(const char* text) {
         text += written;
         length -= static_cast<size_t>(written);
     }
-}
-
-bool WriteAll(int fd, const uint8_t* data, size_t size) {
-    while (size > 0) {
-        ssize_t written = write(fd, data, size);
-        if (written < 0 && errno == EINTR) continue;
-        if (written <= 0) return false;
-        data += written;
-        size -= static_cast<size_t>(written);
-    }
-    return true;
 }
 
 // Shows the crash message in a fresh process and waits until it has ended.

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "app/log.h"
+#include "app/safe_write.h"
 
 namespace {
 
@@ -49,28 +50,6 @@ bool ReadBits(int slot, uint32_t* bits) {
     *bits = static_cast<uint32_t>(bytes[0]) | static_cast<uint32_t>(bytes[1]) << 8 |
             static_cast<uint32_t>(bytes[2]) << 16 | static_cast<uint32_t>(bytes[3]) << 24;
     return true;
-}
-
-bool WriteAll(int fd, const uint8_t* data, size_t size) {
-    while (size > 0) {
-        ssize_t written = write(fd, data, size);
-        if (written < 0 && errno == EINTR) continue;
-        if (written <= 0) return false;
-        data += written;
-        size -= static_cast<size_t>(written);
-    }
-    return true;
-}
-
-// Flushes the folder entry of a renamed file, so the rename itself survives a
-// power cut.
-void SyncFolderOf(const std::string& path) {
-    size_t slash = path.rfind('/');
-    std::string folder = slash == std::string::npos ? "." : path.substr(0, slash == 0 ? 1 : slash);
-    int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) return;
-    fsync(fd);
-    close(fd);
 }
 
 // Loads the image for a one-slot change: an absent file is an empty image, a
@@ -198,28 +177,9 @@ void PutSlotFloat(std::vector<uint8_t>* image, int slot, float value) {
 }
 
 int ReplaceDefaultsFile(const std::vector<uint8_t>& image) {
-    std::string temporary = filePath + ".new";
-    int fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0) {
-        Log("ERROR: could not create %s: %s\n", temporary.c_str(), strerror(errno));
-        return 0;
-    }
-    size_t size = std::min(image.size(), static_cast<size_t>(kDefaultsFileBytes));
-    bool ok = WriteAll(fd, image.data(), size) && fsync(fd) == 0;
-    int savedErrno = errno;
-    if (close(fd) != 0 && ok) {
-        ok = false;
-        savedErrno = errno;
-    }
-    if (ok && rename(temporary.c_str(), filePath.c_str()) != 0) {
-        ok = false;
-        savedErrno = errno;
-    }
-    if (!ok) {
-        Log("ERROR: could not write %s: %s\n", filePath.c_str(), strerror(savedErrno));
-        unlink(temporary.c_str());
-        return 0;
-    }
-    SyncFolderOf(filePath);
-    return 1;
+    const size_t size = std::min(image.size(), static_cast<size_t>(kDefaultsFileBytes));
+    const std::string_view bytes(reinterpret_cast<const char*>(image.data()), size);
+    if (SafeWriteFile(filePath, bytes)) return 1;
+    Log("ERROR: could not write %s\n", filePath.c_str());
+    return 0;
 }

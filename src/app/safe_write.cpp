@@ -20,19 +20,6 @@ std::string FolderOf(const std::string& path) {
     return path.substr(0, slash);
 }
 
-bool WriteAll(int fd, std::string_view data) {
-    size_t done = 0;
-    while (done < data.size()) {
-        ssize_t n = write(fd, data.data() + done, data.size() - done);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        done += static_cast<size_t>(n);
-    }
-    return true;
-}
-
 // New files get the usual permissions (0666 less the process umask), not the
 // private 0600 of a temporary file.
 mode_t DefaultFileMode() {
@@ -56,7 +43,7 @@ int SafeWriteFile(const std::string& path, std::string_view data) {
     struct stat old;
     mode_t mode = (stat(path.c_str(), &old) == 0) ? (old.st_mode & 07777) : DefaultFileMode();
     bool ok = fchmod(fd, mode) == 0 || errno == EPERM;  // some USB file systems refuse modes
-    ok = ok && WriteAll(fd, data) && fsync(fd) == 0;
+    ok = ok && WriteAll(fd, data.data(), data.size()) && fsync(fd) == 0;
     int saved = errno;
     if (close(fd) != 0 && ok) {
         ok = false;
@@ -78,4 +65,16 @@ int SafeWriteFile(const std::string& path, std::string_view data) {
         close(dir);
     }
     return 1;
+}
+
+bool WriteAll(int fd, const void* data, size_t size) {
+    const char* bytes = static_cast<const char*>(data);
+    while (size > 0) {
+        const ssize_t n = write(fd, bytes, size);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        bytes += n;
+        size -= static_cast<size_t>(n);
+    }
+    return true;
 }

@@ -98,26 +98,6 @@ int ShowCrashMessageOnly(std::vector<std::string>& rest) {
     return 0;
 }
 
-void BuildMainWindow() {
-    GtkWidget* window = gtk_window_new(GTK_WINDOW_TOPLEVEL);
-    gtk_window_set_title(GTK_WINDOW(window), "Longarm");
-    gtk_window_set_decorated(GTK_WINDOW(window), FALSE);
-    gtk_widget_set_size_request(window, screen_width, screen_height);
-    gtk_window_move(GTK_WINDOW(window), 0, 0);
-    KeepWidget(&interface->window, window);
-    KeepWidget(&interface->mainBox, gtk_vbox_new(FALSE, 0));
-    gtk_container_add(GTK_CONTAINER(window), interface->mainBox);
-}
-
-GtkWidget* BuildMenuRow() {
-    GtkWidget* row = gtk_hbox_new(FALSE, 0);
-    gtk_box_pack_start(GTK_BOX(row), createMenu(), FALSE, FALSE, 0);
-    gtk_box_pack_start(GTK_BOX(row), createToolbar(), TRUE, TRUE, 0);
-    interface->menu = MenuRecord();
-    interface->toolbar = ToolbarRecord();
-    return row;
-}
-
 void ChooseFirstScreen() {
     if (!RecoveryLayoutExists()) {
         interface->boxMode = 0;
@@ -141,6 +121,26 @@ void LoadRecoveryLayout() {
 }
 
 }  // namespace
+
+void BuildMainWindow() {
+    GtkWidget* window = gtk_window_new(GTK_WINDOW_TOPLEVEL);
+    gtk_window_set_title(GTK_WINDOW(window), "Longarm");
+    gtk_window_set_decorated(GTK_WINDOW(window), FALSE);
+    gtk_widget_set_size_request(window, screen_width, screen_height);
+    gtk_window_move(GTK_WINDOW(window), 0, 0);
+    KeepWidget(&interface->window, window);
+    KeepWidget(&interface->mainBox, gtk_vbox_new(FALSE, 0));
+    gtk_container_add(GTK_CONTAINER(window), interface->mainBox);
+}
+
+GtkWidget* BuildMenuRow() {
+    GtkWidget* row = gtk_hbox_new(FALSE, 0);
+    gtk_box_pack_start(GTK_BOX(row), createMenu(), FALSE, FALSE, 0);
+    gtk_box_pack_start(GTK_BOX(row), createToolbar(), TRUE, TRUE, 0);
+    interface->menu = MenuRecord();
+    interface->toolbar = ToolbarRecord();
+    return row;
+}
 
 const char* CurrentScreenName() {
     return currentScreenName.c_str();

@@ -22,6 +22,14 @@ int initializeUserInterface(int argc, char** argv);
 // is logged and kept for CurrentScreenName. Called by every screen change.
 void ShowScreen(const std::function<GtkWidget*()>& builder, uint32_t mask, const char* name);
 
+// Creates the main window (undecorated, the screen size, at (0, 0)) with its
+// vertical main box, kept in the interface record. Start-up and the tests'
+// main window use it.
+void BuildMainWindow();
+
+// Creates the menu bar and toolbar row and fills the record's menu and toolbar.
+GtkWidget* BuildMenuRow();
+
 // Name of the screen shown now ("" before the first screen).
 const char* CurrentScreenName();
 

@@ -121,27 +121,9 @@ TEST_F(DefaultsFileTest, AFileThatCannotBeReadOrReplacedIsLeftAlone) {
     EXPECT_EQ(ReadDefaultsImage(&image), 0);
     rmdir(path.c_str());
 
-    // The temporary file cannot be created: the old contents stay whole.
-    ASSERT_TRUE(WriteFileText(path, std::string(8, '\x09')));
-    ASSERT_EQ(mkdir((path + ".new").c_str(), 0755), 0);
-    EXPECT_EQ(WriteDefaultInt(kSlotStitchRep, 4), 0);
-    EXPECT_EQ(Bytes(), std::string(8, '\x09'));
-    rmdir((path + ".new").c_str());
-
     // A folder that does not exist.
     SetDefaultsFilePath(dir.File("missing/defaults.mrl").c_str());
     EXPECT_EQ(WriteDefaultInt(kSlotStitchRep, 4), 0);
-}
-
-TEST_F(DefaultsFileTest, LeftOverTemporaryFileFromAPowerCutIsHarmless) {
-    ASSERT_EQ(WriteDefaultInt(kSlotStitchRep, 4), 1);
-    ASSERT_TRUE(WriteFileText(path + ".new", "torn"));
-    int value = 0;
-    ASSERT_EQ(ReadDefaultInt(kSlotStitchRep, &value), 1);
-    EXPECT_EQ(value, 4);
-    ASSERT_EQ(WriteDefaultInt(kSlotTOut, 5), 1);
-    EXPECT_EQ(Bytes().size(), 8u);
-    EXPECT_NE(access((path + ".new").c_str(), F_OK), 0);
 }
 
 // A writer killed at arbitrary moments (as by a power cut) must leave either

@@ -12,6 +12,7 @@
 
 #include "app/application_state.h"
 #include "app/screen_config.h"
+#include "app/startup_ui.h"
 #include "app/ui_hooks.h"
 #include "ui/menu.h"
 #include "ui/screens.h"
@@ -169,22 +170,10 @@ void Drain() {
 void MakeMainWindow(bool withMenuRow) {
     if (!interface) interface = NewInterfaceStruct();
     if (isWidget(interface->window)) return;
-    GtkWidget* window = gtk_window_new(GTK_WINDOW_TOPLEVEL);
-    gtk_window_set_decorated(GTK_WINDOW(window), FALSE);
-    gtk_widget_set_size_request(window, screen_width, screen_height);
-    gtk_window_move(GTK_WINDOW(window), 0, 0);
-    KeepWidget(&interface->window, window);
-    KeepWidget(&interface->mainBox, gtk_vbox_new(FALSE, 0));
-    gtk_container_add(GTK_CONTAINER(window), interface->mainBox);
-    if (withMenuRow) {
-        GtkWidget* row = gtk_hbox_new(FALSE, 0);
-        gtk_box_pack_start(GTK_BOX(row), createMenu(), FALSE, FALSE, 0);
-        gtk_box_pack_start(GTK_BOX(row), createToolbar(), TRUE, TRUE, 0);
-        gtk_box_pack_start(GTK_BOX(interface->mainBox), row, FALSE, FALSE, 0);
-        interface->menu = MenuRecord();
-        interface->toolbar = ToolbarRecord();
-    }
-    gtk_widget_show_all(window);
+    BuildMainWindow();
+    if (withMenuRow)
+        gtk_box_pack_start(GTK_BOX(interface->mainBox), BuildMenuRow(), FALSE, FALSE, 0);
+    gtk_widget_show_all(interface->window);
     Drain();
 }
 

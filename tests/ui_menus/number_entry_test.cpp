@@ -85,15 +85,6 @@ protected:
     Script script;
 };
 
-TEST_F(NumberPadTest, FirstKeyReplacesAndOkReturnsTheNumber) {
-    std::string shownAfterKey;
-    auto observe = [&shownAfterKey](GtkWidget* dialog) {
-        shownAfterKey = gtk_entry_get_text(GTK_ENTRY(FindNamed(dialog, "NumberEntryText")));
-    };
-    EXPECT_DOUBLE_EQ(Run("12.500", 1, 0, {Key("3"), observe, Ok()}), 3.0);
-    EXPECT_EQ(shownAfterKey, "3");
-}
-
 TEST_F(NumberPadTest, DecimalLimitOnTheRealKeys) {
     EXPECT_DOUBLE_EQ(
         Run("0", 1, 0,
@@ -131,19 +122,6 @@ TEST_F(NumberPadTest, AngleModeLimitsAndTurnsCounterclockwise) {
     Run("0", 1, 0,
         {[&box](GtkWidget* d) { box = FindButton(d, "Counterclockwise") != nullptr; }, Cancel()});
     EXPECT_FALSE(box);
-}
-
-TEST_F(NumberPadTest, DialogSizeAndPlace) {
-    int w = 0, h = 0, x = -1, y = -1;
-    auto measure = [&](GtkWidget* dialog) {
-        gtk_widget_get_size_request(dialog, &w, &h);
-        gtk_window_get_position(GTK_WINDOW(dialog), &x, &y);
-    };
-    Run("1", 1, 0, {measure, Cancel()});
-    EXPECT_EQ(w, number_entry_width);
-    EXPECT_EQ(h, number_entry_height);
-    EXPECT_EQ(x, screen_width / 2 - number_entry_width / 2);
-    EXPECT_EQ(y, screen_height / 2 - number_entry_height / 2);
 }
 
 TEST_F(NumberPadTest, RealPointerClicks) {

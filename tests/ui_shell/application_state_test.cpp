@@ -2,31 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include <memory>
 #include <string>
-
-TEST(ApplicationState, NewRecordHasTheStartValues) {
-    std::unique_ptr<Interface> record(NewInterfaceStruct());
-    ASSERT_NE(record, nullptr);
-    EXPECT_FLOAT_EQ(record->viewScale, 0.001f);
-    EXPECT_FLOAT_EQ(record->cameraInchPerPixel, 1.0f);
-    EXPECT_EQ(record->highlightIndex, -1);
-    EXPECT_EQ(record->currentPatternBox, 0);
-    EXPECT_EQ(record->window, nullptr);
-    EXPECT_EQ(record->currentScreen, nullptr);
-    EXPECT_EQ(record->current_layout, nullptr);
-    EXPECT_EQ(record->measureLine, nullptr);
-    EXPECT_EQ(record->operationRunning, 0);
-    EXPECT_EQ(record->boxMode, 0);
-    EXPECT_EQ(record->menu, nullptr);
-    EXPECT_EQ(record->fullPattern, nullptr);
-    EXPECT_EQ(record->selectedNode, nullptr);
-    EXPECT_EQ(record->motorDirection, 0);
-    EXPECT_TRUE(record->drawPoints.empty());
-    for (GtkWidget* button : record->editButtons)
-        EXPECT_EQ(button, nullptr);
-    EXPECT_STREQ(record->selectedPatternFile, "");
-}
 
 TEST(ApplicationState, StatusBarCopiesCutsAndClears) {
     SetStatusBar("Select Pattern Autofill");
