@@ -57,8 +57,11 @@ protected:
     }
 
     std::string State(const char* key) { return StateValue(SimControl(board, "state"), key); }
-    // Pushes the head by hand by (dx, dy) thousandths of an inch.
+    // Pushes the head by hand by (dx, dy) thousandths of an inch, once the
+    // board has freed both axes.
     void Push(int dx, int dy) {
+        ASSERT_TRUE(WaitForState(board, "xenabled", "0", 2000));
+        ASSERT_TRUE(WaitForState(board, "yenabled", "0", 2000));
         const std::string reply =
             SimControl(board, "push " + std::to_string(dx) + " " + std::to_string(dy));
         ASSERT_EQ(reply.rfind("ok", 0), 0u) << reply;
