@@ -3,10 +3,12 @@
 #include "app/application_state.h"
 #include "app/screen_config.h"
 #include "app/ui_hooks.h"
+#include "layout/layout_tree.h"
 #include "pattern/pattern.h"
 #include "ui/keyboard.h"
 #include "ui/message_windows.h"
 #include "ui/number_entry.h"
+#include "ui/view_interaction.h"
 #include "ui/widget_helpers.h"
 
 void InstallGtkInterface() {
@@ -32,7 +34,11 @@ void InstallGtkInterface() {
     PatternViewHooks view;
     view.viewScale = [] { return interface ? interface->viewScale : 0.001f; };
     view.highlightIndex = [] { return interface ? interface->highlightIndex : -1; };
+    view.selectedPatternSlot = [] {
+        return interface && interface->selectedNode ? interface->selectedNode->patternIndex : -1;
+    };
     view.previewWidth = [] { return pattern_preview_width; };
     view.previewHeight = [] { return pattern_preview_height; };
     SetPatternViewHooks(view);
+    InstallViewInterface();
 }

@@ -1,0 +1,169 @@
+#include "layout/view_transform.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "app/application_state.h"
+#include "layout/layout_tree.h"
+#include "layout/pattern_box.h"
+#include "pattern/pattern.h"
+
+namespace {
+
+// Integer part of v, held inside the int range so that a wild scale or a
+// corrupt coordinate gives a far-off pixel instead of undefined behaviour.
+int Truncate(double v) {
+    if (std::isnan(v)) return 0;
+    constexpr double kLimit = 1.0e9;
+    return static_cast<int>(std::clamp(v, -kLimit, kLimit));
+}
+
+// Divisions by the scale are made in single precision, as the view scale is
+// kept, so that exact quotients such as 2 / 0.1 stay whole before truncation.
+float SafeScale(float scale) {
+    return scale > 0 ? scale : kMinViewScale;
+}
+
+}  // namespace
+
+ViewFrame CurrentViewFrame() {
+    ViewFrame frame;
+    frame.panX = panX;
+    frame.panY = panY;
+    if (!interface) return frame;
+    frame.scale = interface->viewScale;
+    if (const PatternBox* box = GetPatternBox(interface->currentPatternBox)) {
+        frame.boxX = box->x;
+        frame.boxY = box->y;
+    }
+    return frame;
+}
+
+int InchesToPixels(float inches, float scale) {
+    return Truncate(inches / SafeScale(scale));
+}
+
+ScreenPoint PlacementToScreen(const ViewFrame& frame, float x, float y) {
+    const float s = SafeScale(frame.scale);
+    // The box offset stays fractional; only the placement itself is truncated first.
+    const float bx = frame.boxX / s;
+    const float by = frame.boxY / s;
+    return {Truncate(Truncate(x / s) + bx + frame.panX),
+            Truncate(Truncate(y / s) + by + frame.panY)};
+}
+
+ScreenPoint QuiltToScreen(const ViewFrame& frame, float x, float y) {
+    const float s = SafeScale(frame.scale);
+    return {Truncate(x / s + frame.panX), Truncate(y / s + frame.panY)};
+}
+
+QuiltPoint ScreenToQuilt(const ViewFrame& frame, double px, double py) {
+    return {static_cast<float>((px - frame.panX) * frame.scale - frame.boxX),
+            static_cast<float>((py - frame.panY) * frame.scale - frame.boxY)};
+}
+
+float SetInchPerPixel(float widthIn, float heightIn, int widthPx, int heightPx) {
+    if (widthPx <= 0 || heightPx <= 0) return 0;
+    return std::max(widthIn / widthPx, heightIn / heightPx);
+}
+
+int GridSpacing(float scale) {
+    if (!(scale > 0)) return 0;
+    int spacing = Truncate(0.25f / scale);
+    if (spacing < 10) spacing = Truncate(0.5f / scale);
+    if (spacing < 10) spacing = Truncate(1.0f / scale);
+    return spacing;
+}
+
+ZoomFit ComputeZoomAll(int W, int H, const PatternBox* box, float lw, float lh, float lx,
+                       float ly) {
+    ZoomFit fit;
+    if (W <= 0 || H <= 0) return fit;
+    float sx = 0, sy = 0;
+    if (box) {
+        sx = (box->width + 1) / W;
+        sy = (box->height + 1) / H;
+    }
+    if ((lh + 1) / H > sy) {
+        sy = (lh + 1) / H;
+        fit.layoutExceedsBox = true;
+    }
+    if ((lw + 1) / W > sx) {
+        sx = (lw + 1) / W;
+        fit.layoutExceedsBox = true;
+    }
+    fit.scale = std::max(std::max(sx, sy), kMinViewScale);
+    const float s = fit.scale;
+
+    if (!box || fit.layoutExceedsBox) {
+        fit.panX = W / 2 - Truncate(lw / 2 / s) - Truncate(lx / s);
+        fit.panY = H / 2 - Truncate(lh / 2 / s) - Truncate(ly / s);
+        if (box) {
+            fit.panX -= Truncate(box->x / s);
+            fit.panY -= Truncate(box->y / s);
+        }
+    } else {
+        fit.panX = (W - Truncate(box->width / s)) / 2 - Truncate(box->x / s);
+        fit.panY = (H - Truncate(box->height / s)) / 2 - Truncate(box->y / s);
+    }
+    return fit;
+}
+
+float ComputeZoomExtents(int W, int H, const PatternBox* extentsBox) {
+    float scale = 0;
+    if (extentsBox && W > 0 && H > 0)
+        scale = SetInchPerPixel(extentsBox->width, extentsBox->height, W, H);
+    return std::max(scale, kMinViewScale);
+}
+
+// Markers. Each placement's first and last path points are compared in quilt
+// inches (box origin included, pan left out) with the end of the placement
+// drawn before it and the start of the one after it; joined ends (within
+// 0.125 inch) carry no marker, so a chain of patterns sewn in one go shows one
+// circle at its start and one cross at its end.
+std::vector<PlacementMarks> LayoutMarks(const ViewFrame& frame, int box) {
+    struct Ends {
+        LayoutNode* node;
+        const Pattern* pattern;
+        QuiltPoint start, end;  // inches, absolute
+    };
+    std::vector<Ends> ends;
+    for (LayoutNode* n = patternLayout; n; n = n->next) {
+        if (n->boxIndex != box) continue;
+        const Pattern* p = GetPattern(n->patternIndex);
+        if (!p || p->pointCount <= 0 || p->x.empty() || p->y.empty()) continue;
+        const int last = p->pointCount - 1;
+        const float ox = n->x + frame.boxX, oy = n->y + frame.boxY;
+        ends.push_back({n,
+                        p,
+                        {ox + p->x[0] - p->minX, oy + p->y[0] - p->minY},
+                        {ox + p->x[last] - p->minX, oy + p->y[last] - p->minY}});
+    }
+
+    auto apart = [](QuiltPoint a, QuiltPoint b) {
+        const double dx = a.x - b.x, dy = a.y - b.y;
+        return std::sqrt(dx * dx + dy * dy) > kMarkerJoinDistance;
+    };
+    const float s = SafeScale(frame.scale);
+    std::vector<PlacementMarks> marks;
+    marks.reserve(ends.size());
+    QuiltPoint previousEnd{0, 0};
+    for (size_t i = 0; i < ends.size(); i++) {
+        const Ends& e = ends[i];
+        PlacementMarks m;
+        m.node = e.node;
+        m.position = PlacementToScreen(frame, e.node->x, e.node->y);
+        m.width = Truncate(e.pattern->width / s);
+        m.height = Truncate(e.pattern->height / s);
+        const int last = e.pattern->pointCount - 1;
+        m.start = {m.position.x + Truncate((e.pattern->x[0] - e.pattern->minX) / s),
+                   m.position.y + Truncate((e.pattern->y[0] - e.pattern->minY) / s)};
+        m.end = {m.position.x + Truncate((e.pattern->x[last] - e.pattern->minX) / s),
+                 m.position.y + Truncate((e.pattern->y[last] - e.pattern->minY) / s)};
+        m.startCircle = apart(e.start, previousEnd);
+        m.endCross = i + 1 == ends.size() || apart(ends[i + 1].start, e.end);
+        previousEnd = e.end;
+        marks.push_back(m);
+    }
+    return marks;
+}

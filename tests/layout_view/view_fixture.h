@@ -1,0 +1,68 @@
+// A clean layout for each view test: an application record, empty box,
+// pattern, placement and array tables, and helpers that build patterns from
+// points and boxes from corners.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <initializer_list>
+#include <memory>
+
+#include "app/application_state.h"
+#include "layout/layout_tree.h"
+#include "layout/pattern_box.h"
+#include "pattern/pattern.h"
+
+struct ViewTest : ::testing::Test {
+    void SetUp() override {
+        state = std::make_unique<Interface>();
+        interface = state.get();
+        Reset();
+        panX = panY = 0;
+        command = -1;
+    }
+    void TearDown() override {
+        Reset();
+        interface = nullptr;
+    }
+    static void Reset() {
+        InitPatternBox();
+        ClearLayout();
+        ClearPatternList();
+        InitArrays();
+        extents.reset();
+    }
+
+    // A pattern through the given points (inches), loaded into a free slot.
+    static int LoadPath(std::initializer_list<QuiltPoint> points) {
+        auto p = std::make_unique<Pattern>();
+        for (const QuiltPoint& q : points) {
+            p->x.push_back(q.x);
+            p->y.push_back(q.y);
+        }
+        p->pointCount = static_cast<int>(p->x.size());
+        UpdatePatternSize(p.get());
+        const int slot = GetNextPattern();
+        AddPatternToList(slot, std::move(p));
+        return slot;
+    }
+
+    // A box through the corners in order; returns its slot.
+    static int MakeBox(std::initializer_list<QuiltPoint> corners) {
+        const int slot = CreatePatternBox();
+        bool first = true;
+        for (const QuiltPoint& c : corners) {
+            AddPatternBoxPoint(GetPatternBox(slot), c.x, c.y, first, 0);
+            first = false;
+        }
+        SetPatternBoxOrigin(GetPatternBox(slot));
+        return slot;
+    }
+
+    // An axis-parallel box from (x, y) of w x h inches.
+    static int MakeRectBox(float x, float y, float w, float h) {
+        return MakeBox({{x, y + h}, {x + w, y + h}, {x + w, y}, {x, y}});
+    }
+
+    std::unique_ptr<Interface> state;
+};

@@ -1,0 +1,151 @@
+// The layout view's arithmetic: transform and inverse, grid spacing, zoom to
+// fit, and the start / end markers.
+#include "layout/view_transform.h"
+
+#include <gtest/gtest.h>
+
+#include "view_fixture.h"
+
+namespace {
+
+using Transform = ViewTest;
+
+TEST_F(Transform, PlacementsTruncateBeforeTheBoxOffsetAndTheInverseFindsThemAgain) {
+    ViewFrame frame;
+    frame.scale = 0.03f;
+    frame.panX = 7;
+    frame.panY = -12;
+    frame.boxX = 1.0f;
+    frame.boxY = 2.0f;
+    // x: int(int(2.0 / 0.03) + 1.0 / 0.03 + 7) = int(66 + 33.33 + 7) = 106.
+    // y: int(int(0.5 / 0.03) + 2.0 / 0.03 - 12) = int(16 + 66.67 - 12) = 70.
+    const ScreenPoint p = PlacementToScreen(frame, 2.0f, 0.5f);
+    EXPECT_EQ(p.x, 106);
+    EXPECT_EQ(p.y, 70);
+    // A corner in absolute inches: int(v / scale + pan).
+    const ScreenPoint c = QuiltToScreen(frame, 3.0f, 2.0f);
+    EXPECT_EQ(c.x, 107);
+    EXPECT_EQ(c.y, 54);
+    // Touch to quilt: (pixel - pan) * scale - box origin, box-relative.
+    const QuiltPoint q = ScreenToQuilt(frame, 106, 70);
+    EXPECT_NEAR(q.x, (106 - 7) * 0.03 - 1.0, 1e-5);
+    EXPECT_NEAR(q.y, (70 + 12) * 0.03 - 2.0, 1e-5);
+    // Round trip lands within two pixels (two truncations) of the placement.
+    EXPECT_NEAR(q.x, 2.0, 0.06 + 1e-4);
+    EXPECT_NEAR(q.y, 0.5, 0.06 + 1e-4);
+
+    // The frame of the view reads the current box's origin.
+    MakeRectBox(4, 5, 10, 10);
+    interface->currentPatternBox = 0;
+    interface->viewScale = 0.05f;
+    panX = 3;
+    const ViewFrame now = CurrentViewFrame();
+    EXPECT_FLOAT_EQ(now.boxX, 4);
+    EXPECT_FLOAT_EQ(now.boxY, 5);
+    EXPECT_EQ(now.panX, 3);
+    EXPECT_FLOAT_EQ(now.scale, 0.05f);
+    interface->currentPatternBox = 7;  // empty slot: origin (0, 0)
+    EXPECT_FLOAT_EQ(CurrentViewFrame().boxX, 0);
+}
+
+TEST_F(Transform, GridIsAQuarterHalfOrWholeInch) {
+    EXPECT_EQ(GridSpacing(0.01f), 25);
+    EXPECT_EQ(GridSpacing(0.03f), 16);  // quarter inch is 8: half inch
+    EXPECT_EQ(GridSpacing(0.06f), 16);  // half inch is 8: one inch
+    EXPECT_EQ(GridSpacing(0.2f), 5);    // one inch even below 10 pixels
+    EXPECT_EQ(GridSpacing(0.0f), 0);
+    EXPECT_FLOAT_EQ(SetInchPerPixel(40, 10, 400, 200), 0.1f);
+    EXPECT_FLOAT_EQ(SetInchPerPixel(10, 40, 400, 200), 0.2f);
+    EXPECT_EQ(SetInchPerPixel(10, 10, 0, 200), 0.0f);
+}
+
+TEST_F(Transform, ALayoutInsideItsBoxZoomsToTheBoxAndCentresIt) {
+    MakeRectBox(2, 3, 19, 9);  // 19 x 9 inches, plus one inch: 20 x 10
+    const ZoomFit fit = ComputeZoomAll(160, 80, GetPatternBox(0), 5, 5, 1, 1);
+    EXPECT_FALSE(fit.layoutExceedsBox);
+    EXPECT_FLOAT_EQ(fit.scale, 0.125f);  // 20 / 160 and 10 / 80
+    // (W - int(19 / 0.125)) / 2 - int(2 / 0.125), likewise y.
+    EXPECT_EQ(fit.panX, (160 - 152) / 2 - 16);
+    EXPECT_EQ(fit.panY, (80 - 72) / 2 - 24);
+}
+
+TEST_F(Transform, ALayoutBeyondItsBoxZoomsToTheLayoutAndCentresIt) {
+    MakeRectBox(1, 1, 9, 9);
+    // Placements span 39 x 4 inches from (2, 0.5) box-relative.
+    const ZoomFit fit = ComputeZoomAll(320, 160, GetPatternBox(0), 39, 4, 2, 0.5f);
+    EXPECT_TRUE(fit.layoutExceedsBox);
+    EXPECT_FLOAT_EQ(fit.scale, 0.125f);  // (39 + 1) / 320 against (9 + 1) / 160
+    // W/2 - int(lw / 2 / s) - int(lx / s) - int(Bx / s), likewise y.
+    EXPECT_EQ(fit.panX, 160 - 156 - 16 - 8);
+    EXPECT_EQ(fit.panY, 80 - 16 - 4 - 8);
+
+    // Without a box the layout is centred on its own.
+    const ZoomFit loose = ComputeZoomAll(320, 160, nullptr, 39, 4, 2, 0.5f);
+    EXPECT_TRUE(loose.layoutExceedsBox);
+    EXPECT_EQ(loose.panX, 160 - 156 - 16);
+}
+
+TEST_F(Transform, ZoomNeverGoesBelowTheScaleFloor) {
+    MakeRectBox(0, 0, 0.01f, 0.01f);
+    EXPECT_FLOAT_EQ(ComputeZoomAll(100000, 100000, GetPatternBox(0), -1, -1, 0, 0).scale, 0.001f);
+    EXPECT_FLOAT_EQ(ComputeZoomAll(320, 200, nullptr, -1, -1, 0, 0).scale, 0.001f);
+    EXPECT_FLOAT_EQ(ComputeZoomExtents(320, 200, nullptr), 0.001f);
+    extents = std::make_unique<PatternBox>();
+    extents->width = 32;
+    extents->height = 10;
+    EXPECT_FLOAT_EQ(ComputeZoomExtents(320, 200, extents.get()), 0.1f);
+    // A window without size changes nothing.
+    EXPECT_FLOAT_EQ(ComputeZoomAll(0, 200, GetPatternBox(0), 5, 5, 0, 0).scale, 0.001f);
+}
+
+// Two placements joined within 0.125 inch: a chain with one circle and one cross.
+TEST_F(Transform, JoinedEndsCarryNoMarkers) {
+    MakeRectBox(1, 1, 20, 20);
+    interface->currentPatternBox = 0;
+    interface->viewScale = 0.125f;
+    const int a = LoadPath({{0, 0}, {2, 0}, {2, 1}});
+    const int b = LoadPath({{0, 0}, {0, 3}});
+    NewPatternLayoutNode(a, -1, 0, 1, 1);     // ends at (1 + 1 + 2, 1 + 1 + 1) = (4, 3)
+    NewPatternLayoutNode(b, -1, 0, 3.1f, 2);  // starts at (5.1, 3): 0.1 from the end
+    std::vector<PlacementMarks> marks = LayoutMarks(CurrentViewFrame(), 0);
+    ASSERT_EQ(marks.size(), 2u);
+    EXPECT_TRUE(marks[0].startCircle);  // (2, 2) is far from the quilt origin
+    EXPECT_FALSE(marks[0].endCross);
+    EXPECT_FALSE(marks[1].startCircle);
+    EXPECT_TRUE(marks[1].endCross);  // the last placement always ends with a cross
+    // Screen points: position int(1 / 0.125) + 1 / 0.125, plus the path offset.
+    EXPECT_EQ(marks[0].position.x, 16);
+    EXPECT_EQ(marks[0].end.x, 32);
+    EXPECT_EQ(marks[0].end.y, 24);
+    EXPECT_EQ(marks[0].width, 16);
+    EXPECT_EQ(marks[1].end.y, 24 + 24);
+
+    // 0.15 inch apart: both markers show.
+    patternLayout->next->x = 3.15f;
+    marks = LayoutMarks(CurrentViewFrame(), 0);
+    EXPECT_TRUE(marks[0].endCross);
+    EXPECT_TRUE(marks[1].startCircle);
+
+    // A pan moves the pictures but not the joins.
+    panX = 500;
+    marks = LayoutMarks(CurrentViewFrame(), 0);
+    EXPECT_TRUE(marks[0].startCircle);
+    EXPECT_EQ(marks[0].position.x, 516);
+}
+
+TEST_F(Transform, TheFirstStartIsComparedWithTheQuiltOrigin) {
+    MakeRectBox(0, 0, 20, 20);
+    interface->currentPatternBox = 0;
+    const int a = LoadPath({{0, 0}, {1, 1}});
+    NewPatternLayoutNode(a, -1, 0, 0.1f, 0);
+    EXPECT_FALSE(LayoutMarks(CurrentViewFrame(), 0)[0].startCircle);
+    patternLayout->x = 0.2f;
+    EXPECT_TRUE(LayoutMarks(CurrentViewFrame(), 0)[0].startCircle);
+    // Placements of other boxes, and those whose pattern is gone, are left out.
+    MakeRectBox(0, 0, 5, 5);
+    AppendLayoutNode(a, -1, 0, 0, 0, 1);
+    AppendLayoutNode(33, -1, 0, 0, 0, 0);
+    EXPECT_EQ(LayoutMarks(CurrentViewFrame(), 0).size(), 1u);
+}
+
+}  // namespace
