@@ -260,10 +260,29 @@ void DrawPlacements(cairo_t* cr, const ViewFrame& frame, int W, int H) {
     }
 }
 
-void DrawTexts(cairo_t* cr, GtkWidget* widget, int W, int H) {
+// The status text at (35, H - 35). In the move modes it is wrapped to the room
+// left of the direction pad, its last line where a single line would be.
+void DrawStatus(cairo_t* cr, GtkWidget* widget, int W, int H, const PadGeometry& pad) {
+    PangoLayout* layout = gtk_widget_create_pango_layout(widget, statusBar);
+    int y = H - 35;
+    const int room = W - 3 * pad.s - 4 * pad.g - 35 - 4;
+    if (MoveMode() && room > 40) {
+        int tw = 0, lineHeight = 0, th = 0;
+        pango_layout_get_pixel_size(layout, &tw, &lineHeight);
+        pango_layout_set_width(layout, room * PANGO_SCALE);
+        pango_layout_set_wrap(layout, PANGO_WRAP_WORD);
+        pango_layout_get_pixel_size(layout, &tw, &th);
+        y -= th - lineHeight;
+    }
+    cairo_move_to(cr, 35, y);
+    pango_cairo_show_layout(cr, layout);
+    g_object_unref(layout);
+}
+
+void DrawTexts(cairo_t* cr, GtkWidget* widget, int W, int H, const PadGeometry& pad) {
     SetColour(cr, "black");
     if (interface->statusLayout) DrawLayout(cr, interface->statusLayout, 5, H - 30);
-    if (statusBar[0]) DrawText(cr, widget, statusBar, 35, H - 35, false, W);
+    if (statusBar[0]) DrawStatus(cr, widget, W, H, pad);
     if (interface->measureLayout) {
         int tw = 0, th = 0;
         pango_layout_get_pixel_size(interface->measureLayout, &tw, &th);
@@ -473,7 +492,7 @@ gboolean da_PatternView(GtkWidget* widget, GdkEventExpose*, gpointer) {
     DrawImage(cr, interface->gridPixbuf, 0, 0, W, H);
     DrawBox(cr, widget, frame, W, pad);
     DrawPlacements(cr, frame, W, H);
-    DrawTexts(cr, widget, W, H);
+    DrawTexts(cr, widget, W, H, pad);
     DrawControls(cr, W, H, pad);
     cairo_destroy(cr);
     return TRUE;

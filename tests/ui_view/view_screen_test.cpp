@@ -1,0 +1,119 @@
+// The layout view as the quilter sees it: three fixed layouts compared with
+// reference pictures, the grid image, and the pattern images kept across
+// redraws until the scale changes.
+#include <gtest/gtest.h>
+
+#include "app/application_state.h"
+#include "app/screen_config.h"
+#include "layout/layout_tree.h"
+#include "layout/pattern_box.h"
+#include "layout/view_gestures.h"
+#include "pattern/pattern.h"
+#include "ui/drawing_area.h"
+#include "ui/layout_view.h"
+#include "ui/view_interaction.h"
+#include "view_ui_fixture.h"
+
+namespace {
+
+using LayoutViewScreen = ViewScreen;
+
+// Two boxes; in the first a chain of two meanders (joined, so one circle and
+// one cross), a star on its own and the star selected.
+void BuildChainLayout() {
+    ViewScreen::MakeRectBox(2, 2, 30, 12);
+    ViewScreen::MakeRectBox(2, 14, 30, 5);
+    const int meander = ViewScreen::LoadPath(Meander(8, 3, 4));
+    const int star = ViewScreen::LoadPath(Star(2, 5));
+    NewPatternLayoutNode(meander, -1, 0, 1, 1);
+    NewPatternLayoutNode(meander, -1, 0, 9, 1);
+    interface->selectedNode = NewPatternLayoutNode(star, -1, 0, 20, 5);
+}
+
+TEST_F(LayoutViewScreen, AChainOfPatternsInTheFirstOfTwoBoxes) {
+    BuildChainLayout();
+    ShowLayoutView();
+    SetStatusBar("Drag To Pan");
+    GdkPixbuf* picture = Capture();
+    EXPECT_TRUE(LooksLike(picture, "layout_view_chain"));
+    if (picture) g_object_unref(picture);
+}
+
+TEST_F(LayoutViewScreen, MovingAnArrayInTheSecondBoxWithThePad) {
+    MakeRectBox(2, 2, 30, 12);
+    MakeRectBox(4, 4, 20, 9);
+    interface->currentPatternBox = 1;
+    interface->motorDirection = 0xC8;
+    const int star = LoadPath(Star(1.5f, 6));
+    for (int column = 0; column < 3; column++)
+        NewPatternLayoutNode(star, 0, column == 0, 1 + 4.0f * column, 1);
+    NewArrayNode(1, 0, 3, 4);
+    NewPatternLayoutNode(LoadPath(Meander(6, 2, 3)), -1, 0, 1, 5);
+    interface->selectedNode = patternLayout->next;
+    ShowLayoutView();
+    command = kModeMoveSelected;
+    SetStatusBar("Drag Pattern or Use Increment Buttons");
+    GdkPixbuf* picture = Capture();
+    EXPECT_TRUE(LooksLike(picture, "layout_view_move"));
+    if (picture) g_object_unref(picture);
+}
+
+TEST_F(LayoutViewScreen, ALayoutBeyondItsBoxWithEditButtonsAndThePopupHint) {
+    MakeRectBox(3, 3, 10, 6);
+    const int meander = LoadPath(Meander(12, 4, 5));
+    NewPatternLayoutNode(meander, -1, 0, -1, 1);
+    NewPatternLayoutNode(LoadPath(Star(2.5f, 4)), -1, 0, 12, 0.5f);
+    ShowLayoutView();
+    SetEditButtons(0x1F);
+    HighlightButton(2);
+    menuReady = 1;
+    GdkPixbuf* picture = Capture();
+    EXPECT_TRUE(LooksLike(picture, "layout_view_edit"));
+    if (picture) g_object_unref(picture);
+    menuReady = 0;
+}
+
+TEST_F(LayoutViewScreen, GridLinesAreHalfTransparentCyanAtTheirSpacing) {
+    interface->viewScale = 0.01f;
+    ASSERT_EQ(DrawGrid(), 25);
+    GdkPixbuf* grid = interface->gridPixbuf;
+    ASSERT_TRUE(grid);
+    EXPECT_EQ(gdk_pixbuf_get_width(grid), view_area_width);
+    auto pixel = [&](int x, int y) {
+        const guchar* p = gdk_pixbuf_get_pixels(grid) + y * gdk_pixbuf_get_rowstride(grid) + x * 4;
+        return std::vector<int>{p[0], p[1], p[2], p[3]};
+    };
+    EXPECT_EQ(pixel(13, 50), (std::vector<int>{0, 255, 255, 128}));  // horizontal line
+    EXPECT_EQ(pixel(75, 13), (std::vector<int>{0, 255, 255, 128}));  // vertical line
+    EXPECT_EQ(pixel(13, 13), (std::vector<int>{255, 255, 255, 0}));  // between lines
+    EXPECT_EQ(pixel(13, 51), (std::vector<int>{255, 255, 255, 0}));
+    // Lines stop 4 pixels short of the right and bottom edges.
+    EXPECT_EQ(pixel(view_area_width - 3, 50)[3], 0);
+    interface->viewScale = 0.2f;
+    EXPECT_EQ(DrawGrid(), 5);
+    EXPECT_EQ(pixel(5, 13)[3], 128);
+}
+
+TEST_F(LayoutViewScreen, PatternImagesAreRebuiltOnlyWhenTheScaleChanges) {
+    BuildChainLayout();
+    ShowLayoutView();
+    Pattern* star = GetPattern(1);
+    GdkPixbuf* first = star->pixbuf.get();
+    ASSERT_TRUE(first);
+    // A pixel of the star's image is black where its path runs.
+    Redraw();
+    SetZoomAll();
+    Redraw();
+    EXPECT_EQ(star->pixbuf.get(), first);  // same scale: kept
+    EXPECT_EQ(gdk_pixbuf_get_width(first),
+              static_cast<int>(star->width / interface->viewScale) + 1);
+
+    interface->viewScale *= 0.5f;  // a manual zoom
+    zoomed = 1;
+    Redraw();
+    EXPECT_NE(star->pixbuf.get(), first);
+    EXPECT_EQ(gdk_pixbuf_get_width(star->pixbuf.get()),
+              static_cast<int>(star->width / interface->viewScale) + 1);
+}
+
+}  // namespace
