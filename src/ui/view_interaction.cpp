@@ -17,6 +17,7 @@
 #include "ui/drawing_area.h"
 #include "ui/layout_view.h"
 #include "ui/menu.h"
+#include "ui/pattern_popup.h"
 #include "ui/pattern_select.h"
 #include "ui/screens.h"
 #include "ui/widget_helpers.h"
@@ -345,6 +346,7 @@ void InstallViewInterface() {
     screenHandlers.onViewButtonMotion = OnViewButtonMotion;
     screenHandlers.onViewButtonRelease = OnViewButtonRelease;
     releaseViewEditState = ReleaseViewEditState;
+    showPatternPopup = ShowPopupMenu;
     SetMenuHandler(kActionMainPatternView, menuMainPatternView);
     SetMenuHandler(kActionViewZoomAll, menuViewZoomAll);
     SetMenuHandler(kActionViewPan, menuViewPan);
