@@ -17,6 +17,7 @@
 #include "layout/pattern_box.h"
 #include "pattern/pattern.h"
 #include "support/run_program.h"
+#include "support_ui/ui_fixture.h"
 #include "ui/drawing_area.h"
 #include "ui/gtk_interface.h"
 #include "ui/layout_actions.h"
@@ -27,12 +28,7 @@
 #include "ui/widget_helpers.h"
 
 bool EnsureViewGtk() {
-    static int state = -1;
-    if (state < 0) {
-        state = gtk_init_check(nullptr, nullptr) ? 1 : 0;
-        ParseConfigFile("/nonexistent/screen.conf");
-    }
-    return state == 1;
+    return EnsureGtk();
 }
 
 void Pump(int ms) {

@@ -15,7 +15,9 @@
 #include "layout/geometry.h"
 #include "support/temp_dir.h"
 
-// Starts the toolkit once with the built-in 320 x 240 sizes; false without a display.
+// Starts the toolkit once on an X server of this test program's own (the
+// pointer is not shared with other test programs) with the built-in 320 x 240
+// sizes; false without a display.
 bool EnsureViewGtk();
 
 // Runs pending events until none is left, then for at least `ms` milliseconds more.
