@@ -9,8 +9,7 @@ namespace {
 const std::vector<std::string> kFast = {"--time-scale", "200"};
 
 TEST(SimFaults, SilenceIgnoresEveryByteUntilSwitchedOff) {
-    SimLine line(kFast);
-    ASSERT_TRUE(line.ok()) << line.sim.error;
+    SIM_LINE(line, kFast);
     EXPECT_EQ(SimControl(line.sim, "silence on"), "ok silence on");
     EXPECT_TRUE(Exchange(line.fd, {0x22}, 1, 300).empty());
     EXPECT_TRUE(Exchange(line.fd, MoveFrame(100, 100, 100), 1, 300).empty());
@@ -20,8 +19,7 @@ TEST(SimFaults, SilenceIgnoresEveryByteUntilSwitchedOff) {
 }
 
 TEST(SimFaults, RefuseCountsDownThenAcceptsAgain) {
-    SimLine line(kFast);
-    ASSERT_TRUE(line.ok()) << line.sim.error;
+    SIM_LINE(line, kFast);
     WriteBytes(line.fd, {0x2C});
     EXPECT_EQ(SimControl(line.sim, "refuse 2"), "ok refuse 2");
     EXPECT_EQ(Exchange(line.fd, MoveFrame(100, 0, 100), 1), std::vector<uint8_t>{0x0C});
@@ -33,8 +31,7 @@ TEST(SimFaults, RefuseCountsDownThenAcceptsAgain) {
 }
 
 TEST(SimFaults, ErrorWordUntilCleared) {
-    SimLine line(kFast);
-    ASSERT_TRUE(line.ok()) << line.sim.error;
+    SIM_LINE(line, kFast);
     EXPECT_EQ(SimControl(line.sim, "error 5"), "ok error 5");
     for (int i = 0; i < 2; ++i) {
         std::vector<uint8_t> reply = Exchange(line.fd, {0x22}, 5);
@@ -58,8 +55,7 @@ TEST(SimFaults, ErrorWordUntilCleared) {
 }
 
 TEST(SimFaults, BusyAnswersTheNextPollsOnly) {
-    SimLine line(kFast);
-    ASSERT_TRUE(line.ok()) << line.sim.error;
+    SIM_LINE(line, kFast);
     EXPECT_EQ(SimControl(line.sim, "busy 2"), "ok busy 2");
     EXPECT_EQ(BufferStatus(line.fd), 0xFF);
     EXPECT_EQ(BufferStatus(line.fd), 0xFF);
@@ -67,16 +63,14 @@ TEST(SimFaults, BusyAnswersTheNextPollsOnly) {
 }
 
 TEST(SimFaults, StrayZeroPrecedesOnlyTheNextStatus) {
-    SimLine line(kFast);
-    ASSERT_TRUE(line.ok()) << line.sim.error;
+    SIM_LINE(line, kFast);
     EXPECT_EQ(SimControl(line.sim, "stray-zero"), "ok stray-zero");
     EXPECT_EQ(Exchange(line.fd, {0x22}, 2), (std::vector<uint8_t>{0x00, 0xFD}));
     EXPECT_EQ(Exchange(line.fd, {0x22}, 2, 300), std::vector<uint8_t>{0xFD});
 }
 
 TEST(SimFaults, StallStopsTheHeadAndTheQueue) {
-    SimLine line({"--time-scale", "5"});
-    ASSERT_TRUE(line.ok()) << line.sim.error;
+    SIM_LINE(line, {"--time-scale", "5"});
     EXPECT_EQ(SimControl(line.sim, "stall on"), "ok stall on");
     ASSERT_EQ(Exchange(line.fd, MoveFrame(1000, 0, 100), 1), std::vector<uint8_t>{0x0B});
     ASSERT_EQ(Exchange(line.fd, MoveFrame(2000, 0, 100), 1), std::vector<uint8_t>{0x0B});
@@ -90,8 +84,7 @@ TEST(SimFaults, StallStopsTheHeadAndTheQueue) {
 }
 
 TEST(SimFaults, ControlRejectsMalformedCommands) {
-    SimLine line(kFast);
-    ASSERT_TRUE(line.ok()) << line.sim.error;
+    SIM_LINE(line, kFast);
     for (const char* bad : {"", "frobnicate", "refuse", "refuse -1", "refuse x", "busy 1 2",
                             "error", "error 1x", "silence maybe", "machine 13", "machine -1",
                             "stitcher-status 256", "push 1", "push a b", "state extra"}) {

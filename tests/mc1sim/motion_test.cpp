@@ -12,8 +12,7 @@ namespace {
 const std::vector<std::string> kFast = {"--time-scale", "200"};
 
 TEST(SimMotion, MovesReachTheirTargetsAndTheBoardReportsAllDone) {
-    SimLine line(kFast);
-    ASSERT_TRUE(line.ok()) << line.sim.error;
+    SIM_LINE(line, kFast);
     EXPECT_EQ(BufferStatus(line.fd), 0xFD);  // nothing queued at start
     EXPECT_EQ(Exchange(line.fd, MoveFrame(1500, 2250, 50), 1), std::vector<uint8_t>{0x0B});
     EXPECT_EQ(Exchange(line.fd, MoveFrame(-300, 400.5, 100), 1), std::vector<uint8_t>{0x0B});
@@ -26,8 +25,7 @@ TEST(SimMotion, MovesReachTheirTargetsAndTheBoardReportsAllDone) {
 }
 
 TEST(SimMotion, HaltedQueueCountsFreePlacesAndRefusesWhenFull) {
-    SimLine line(kFast);
-    ASSERT_TRUE(line.ok()) << line.sim.error;
+    SIM_LINE(line, kFast);
     WriteBytes(line.fd, {0x2C});
     for (int i = 0; i < 5; ++i)
         ASSERT_EQ(Exchange(line.fd, MoveFrame(100 * (i + 1), 0, 100), 1),
@@ -52,8 +50,7 @@ TEST(SimMotion, HaltedQueueCountsFreePlacesAndRefusesWhenFull) {
 }
 
 TEST(SimMotion, WrongChecksumIsRefusedAndNotQueued) {
-    SimLine line(kFast);
-    ASSERT_TRUE(line.ok()) << line.sim.error;
+    SIM_LINE(line, kFast);
     WriteBytes(line.fd, {0x2C});
     EXPECT_EQ(Exchange(line.fd, MoveFrame(150, 225, 0.5, 1), 1), std::vector<uint8_t>{0x0C});
     EXPECT_EQ(BufferStatus(line.fd), 0xFD);
@@ -64,8 +61,7 @@ TEST(SimMotion, WrongChecksumIsRefusedAndNotQueued) {
 }
 
 TEST(SimMotion, HaltFreezesTheHeadAndResumeFinishesTheMove) {
-    SimLine line({"--time-scale", "2"});  // 10 inches at 4 in/s: 1.25 s
-    ASSERT_TRUE(line.ok()) << line.sim.error;
+    SIM_LINE(line, {"--time-scale", "2"});  // 10 inches at 4 in/s: 1.25 s
     ASSERT_EQ(Exchange(line.fd, MoveFrame(10000, 0, 100), 1), std::vector<uint8_t>{0x0B});
     ASSERT_TRUE(WaitForState(line.sim, "moving", "1", 1000));
     usleep(100000);
@@ -83,8 +79,7 @@ TEST(SimMotion, HaltFreezesTheHeadAndResumeFinishesTheMove) {
 }
 
 TEST(SimMotion, StopDropsTheRunningMoveAndAllStopLeavesTheBoardReady) {
-    SimLine line({"--time-scale", "2"});
-    ASSERT_TRUE(line.ok()) << line.sim.error;
+    SIM_LINE(line, {"--time-scale", "2"});
     ASSERT_EQ(Exchange(line.fd, MoveFrame(10000, 0, 100), 1), std::vector<uint8_t>{0x0B});
     ASSERT_EQ(Exchange(line.fd, MoveFrame(0, 0, 100), 1), std::vector<uint8_t>{0x0B});
     ASSERT_TRUE(WaitForState(line.sim, "moving", "1", 1000));
@@ -115,8 +110,7 @@ TEST(SimMotion, SpeedFollowsFeedMinimumAndSpeedSetting) {
     // the model alone: 1 inch at feed 100 and speed 40 takes 250 ms, at feed 50
     // 500 ms, and feed 1 is raised to minimumSpeed * 10 / 6 = 3.33: 7.5 s. The
     // time scale divides them all by 10.
-    SimLine line({"--time-scale", "10"});
-    ASSERT_TRUE(line.ok()) << line.sim.error;
+    SIM_LINE(line, {"--time-scale", "10"});
     WriteBytes(line.fd, {0x2C});
     ASSERT_EQ(Exchange(line.fd, MoveFrame(1000, 0, 100), 1), std::vector<uint8_t>{0x0B});
     ASSERT_EQ(Exchange(line.fd, MoveFrame(1000, 1000, 50), 1), std::vector<uint8_t>{0x0B});
@@ -141,8 +135,7 @@ TEST(SimMotion, SpeedFollowsFeedMinimumAndSpeedSetting) {
 }
 
 TEST(SimMotion, SetHomeMakesTheCurrentPositionZero) {
-    SimLine line(kFast);
-    ASSERT_TRUE(line.ok()) << line.sim.error;
+    SIM_LINE(line, kFast);
     ASSERT_EQ(Exchange(line.fd, MoveFrame(700, 800, 100), 1), std::vector<uint8_t>{0x0B});
     ASSERT_TRUE(WaitForIdle(line.fd, 3000));
     WriteBytes(line.fd, {0x1A});
@@ -153,8 +146,7 @@ TEST(SimMotion, SetHomeMakesTheCurrentPositionZero) {
 }
 
 TEST(SimMotion, PushMovesOnlyDisabledAxesAndDisabledAxesAreNotDriven) {
-    SimLine line(kFast);
-    ASSERT_TRUE(line.ok()) << line.sim.error;
+    SIM_LINE(line, kFast);
     std::string reply = SimControl(line.sim, "push 100 200");
     EXPECT_EQ(StateValue(reply, "moved"), "none");
     EXPECT_EQ(HeadPosition(line.fd), (std::vector<int32_t>{0, 0}));
@@ -180,8 +172,7 @@ TEST(SimMotion, PushMovesOnlyDisabledAxesAndDisabledAxesAreNotDriven) {
 }
 
 TEST(SimMotion, RecordFileHasOneLinePerExecutedMove) {
-    SimLine line(kFast);
-    ASSERT_TRUE(line.ok()) << line.sim.error;
+    SIM_LINE(line, kFast);
     ASSERT_EQ(Exchange(line.fd, MoveFrame(1500, 2250, 0.5), 1), std::vector<uint8_t>{0x0B});
     ASSERT_TRUE(WaitForIdle(line.fd, 20000));
     WriteBytes(line.fd, {0x1D});  // stitching on (machine 0)

@@ -17,8 +17,7 @@ std::vector<int32_t> Constants(int fd) {
 }
 
 TEST(SimParameters, StartWithFactoryDefaultsInReplyOrder) {
-    SimLine line;
-    ASSERT_TRUE(line.ok()) << line.sim.error;
+    SIM_LINE(line);
     // XKp, XKi, YKp, YKi, YKd, Err, TOut, XKd
     EXPECT_EQ(Constants(line.fd), (std::vector<int32_t>{30, 8, 30, 8, 40, 100, 100, 40}));
     EXPECT_EQ(Exchange(line.fd, {0x0E}, 4), (std::vector<uint8_t>{5, 40, 2, 4}));
@@ -31,8 +30,7 @@ TEST(SimParameters, StartWithFactoryDefaultsInReplyOrder) {
 }
 
 TEST(SimParameters, EverySetterChangesWhatTheRequestsReturn) {
-    SimLine line;
-    ASSERT_TRUE(line.ok()) << line.sim.error;
+    SIM_LINE(line);
     // Distinct values so a setter wired to the wrong field shows.
     const std::pair<uint8_t, int32_t> setters[] = {{0x01, 11}, {0x02, 12}, {0x03, 13}, {0x04, 14},
                                                    {0x05, 15}, {0x06, 16}, {0x08, 17}, {0x09, 18},
@@ -59,16 +57,14 @@ TEST(SimParameters, EverySetterChangesWhatTheRequestsReturn) {
 }
 
 TEST(SimParameters, StitchSettingsOutsideAByteAreClampedNotWrapped) {
-    SimLine line;
-    ASSERT_TRUE(line.ok()) << line.sim.error;
+    SIM_LINE(line);
     WriteBytes(line.fd, SetterFrame(0x37, 300));
     WriteBytes(line.fd, SetterFrame(0x35, -4));
     EXPECT_EQ(Exchange(line.fd, {0x0E}, 4), (std::vector<uint8_t>{0, 255, 2, 4}));
 }
 
 TEST(SimParameters, VersionsAndMotorDirection) {
-    SimLine line({"--firmware", "1.26"});
-    ASSERT_TRUE(line.ok()) << line.sim.error;
+    SIM_LINE(line, {"--firmware", "1.26"});
     std::vector<uint8_t> version = Exchange(line.fd, {0x3C}, 4);
     ASSERT_EQ(version.size(), 4u);
     EXPECT_FLOAT_EQ(FloatAt(version, 0), 1.26f);

@@ -100,8 +100,7 @@ TEST(SimLife, StaleLinkIsReplaced) {
 }
 
 TEST(SimLine, GarbageAndUnknownCodesAreSkipped) {
-    SimLine line;
-    ASSERT_TRUE(line.ok()) << line.sim.error;
+    SIM_LINE(line);
     // Unknown codes, a broken constants request (0x0B then 0x00), then a status poll.
     WriteBytes(line.fd, {0x00, 0x07, 0x50, 0xEE, 0x0B, 0x00, 0x22});
     EXPECT_EQ(ReadBytes(line.fd, 1, 1000), std::vector<uint8_t>{0xFD});
@@ -112,8 +111,7 @@ TEST(SimLine, GarbageAndUnknownCodesAreSkipped) {
 }
 
 TEST(SimLine, RandomBytesNeverWedgeTheBoard) {
-    SimLine line({"--time-scale", "1000"});
-    ASSERT_TRUE(line.ok()) << line.sim.error;
+    SIM_LINE(line, {"--time-scale", "1000"});
     unsigned seed = 12345;
     std::vector<uint8_t> noise;
     for (int i = 0; i < 20000; ++i) {
@@ -133,8 +131,7 @@ TEST(SimLine, RandomBytesNeverWedgeTheBoard) {
 }
 
 TEST(SimLine, PartialFrameIsDroppedAfterItsTimeLimit) {
-    SimLine line;
-    ASSERT_TRUE(line.ok()) << line.sim.error;
+    SIM_LINE(line);
     std::vector<uint8_t> move = MoveFrame(100, 100, 100);
     WriteBytes(line.fd, std::vector<uint8_t>(move.begin(), move.begin() + 9));
     usleep(700000);
@@ -150,8 +147,7 @@ TEST(SimLine, PartialFrameIsDroppedAfterItsTimeLimit) {
 }
 
 TEST(SimLine, HostMayCloseAndReopenTheDevice) {
-    SimLine line({"--time-scale", "200"});
-    ASSERT_TRUE(line.ok()) << line.sim.error;
+    SIM_LINE(line, {"--time-scale", "200"});
     ASSERT_EQ(Exchange(line.fd, MoveFrame(300, 300, 100), 1), std::vector<uint8_t>{0x0B});
     close(line.fd);
     line.fd = -1;
@@ -171,8 +167,7 @@ TEST(SimLine, HostMayCloseAndReopenTheDevice) {
 }
 
 TEST(SimLine, LogFileDecodesCommandsAndReplies) {
-    SimLine line({"--time-scale", "200"});
-    ASSERT_TRUE(line.ok()) << line.sim.error;
+    SIM_LINE(line, {"--time-scale", "200"});
     Exchange(line.fd, MoveFrame(150, 225, 0.5), 1);
     Exchange(line.fd, MoveFrame(150, 225, 0.5, 3), 1);
     BufferStatus(line.fd);
@@ -189,8 +184,7 @@ TEST(SimLine, LogFileDecodesCommandsAndReplies) {
 TEST(SimLine, LineRatePacesEveryByte) {
     // 32 reply bytes at 10 bits each at 57600 baud take 5.6 ms, the 8-byte
     // request another 1.4 ms; without pacing the reply is immediate.
-    SimLine paced({"--line-rate"});
-    ASSERT_TRUE(paced.ok()) << paced.sim.error;
+    SIM_LINE(paced, {"--line-rate"});
     const std::vector<uint8_t> request = {0x0B, 0x0C, 0x24, 0x25, 0x26, 0x27, 0x28, 0x29};
     std::vector<uint8_t> bigMove;
     for (int i = 0; i < 40; ++i) {
@@ -208,8 +202,7 @@ TEST(SimLine, LineRatePacesEveryByte) {
 }
 
 TEST(SimControlChannel, ServesSeveralClientsAndSurvivesAbruptOnes) {
-    SimLine line;
-    ASSERT_TRUE(line.ok()) << line.sim.error;
+    SIM_LINE(line);
     for (int i = 0; i < 30; ++i)
         ASSERT_EQ(SimControl(line.sim, "state").rfind("ok x=0 y=0", 0), 0u);
     // A client that sends an endless line is told so and the server goes on.

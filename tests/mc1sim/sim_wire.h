@@ -93,3 +93,9 @@ struct SimLine {
     Mc1Sim sim;
     int fd = -1;
 };
+
+// Declares a SimLine called name, started with the given options, and ends the
+// test when the simulator did not start.
+#define SIM_LINE(name, ...)    \
+    SimLine name{__VA_ARGS__}; \
+    ASSERT_TRUE(name.ok()) << name.sim.error

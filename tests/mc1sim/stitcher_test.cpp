@@ -29,8 +29,7 @@ bool NeedleSeenToRise(int fd, int timeoutMs) {
 }
 
 TEST(SimStitcher, MethodZeroStatusStitchingAndNeedle) {
-    SimLine line;
-    ASSERT_TRUE(line.ok()) << line.sim.error;
+    SIM_LINE(line);
     EXPECT_EQ(Exchange(line.fd, {0x3E}, 1), std::vector<uint8_t>{1});
     EXPECT_EQ(SimControl(line.sim, "stitcher-status 0x21"), "ok stitcher-status 33");
     EXPECT_EQ(Exchange(line.fd, {0x3E}, 1), std::vector<uint8_t>{0x21});
@@ -56,8 +55,7 @@ TEST(SimStitcher, MethodZeroStatusStitchingAndNeedle) {
 }
 
 TEST(SimStitcher, SoloMachineTogglesStitchingAndRaisesTheNeedle) {
-    SimLine line({"--machine", "2"});
-    ASSERT_TRUE(line.ok()) << line.sim.error;
+    SIM_LINE(line, {"--machine", "2"});
     WriteBytes(line.fd, {0x48, 1, 0x48, 0});
     EXPECT_TRUE(WaitForState(line.sim, "stitching", "1", 1000));
     EXPECT_EQ(NeedleSensor(line.fd), 0);  // the needle moves while stitching
@@ -74,8 +72,7 @@ TEST(SimStitcher, SoloMachineTogglesStitchingAndRaisesTheNeedle) {
 TEST(SimStitcher, NeedleArrivesOnlyAfterALongPressIsLetGo) {
     // The host checks the needle after it lets the button go; a press longer
     // than the needle's travel must still leave a 0 for it to see.
-    SimLine line({"--machine", "6"});
-    ASSERT_TRUE(line.ok()) << line.sim.error;
+    SIM_LINE(line, {"--machine", "6"});
     WriteBytes(line.fd, {0x49, 1});
     usleep(450000);
     EXPECT_EQ(NeedleSensor(line.fd), 0);
@@ -84,8 +81,7 @@ TEST(SimStitcher, NeedleArrivesOnlyAfterALongPressIsLetGo) {
 }
 
 TEST(SimStitcher, NeedleFailKeepsTheSensorFromConfirming) {
-    SimLine line({"--machine", "3"});
-    ASSERT_TRUE(line.ok()) << line.sim.error;
+    SIM_LINE(line, {"--machine", "3"});
     WriteBytes(line.fd, {0x48, 1, 0x48, 0, 0x48, 1, 0x48, 0});  // stitch on and off: needle down
     ASSERT_TRUE(WaitForState(line.sim, "needle", "0", 1000));
     SimControl(line.sim, "needle-fail on");
@@ -94,8 +90,7 @@ TEST(SimStitcher, NeedleFailKeepsTheSensorFromConfirming) {
 }
 
 TEST(SimStitcher, TwinMachineNeedsTheCommandButtonHeld) {
-    SimLine line({"--machine", "1"});
-    ASSERT_TRUE(line.ok()) << line.sim.error;
+    SIM_LINE(line, {"--machine", "1"});
     // The stitch-regulator button alone does nothing in robot mode.
     WriteBytes(line.fd, {0x48, 1, 0x48, 0});
     usleep(50000);
@@ -117,8 +112,7 @@ TEST(SimStitcher, TwinMachineNeedsTheCommandButtonHeld) {
 }
 
 TEST(SimStitcher, TwinOutOfRobotModeRaisesTheNeedleWithoutCommand) {
-    SimLine line({"--machine", "1"});
-    ASSERT_TRUE(line.ok()) << line.sim.error;
+    SIM_LINE(line, {"--machine", "1"});
     EXPECT_EQ(SimControl(line.sim, "robot off"), "ok robot off");
     WriteBytes(line.fd, {0x4A, 1, 0x48, 1, 0x48, 0, 0x4A, 0, 0x4A, 1, 0x48, 1, 0x48, 0, 0x4A, 0});
     ASSERT_TRUE(WaitForState(line.sim, "needle", "0", 1000));
@@ -127,8 +121,7 @@ TEST(SimStitcher, TwinOutOfRobotModeRaisesTheNeedleWithoutCommand) {
 }
 
 TEST(SimStitcher, Corvane18StitchesWhileTheButtonIsHeld) {
-    SimLine line({"--machine", "12"});
-    ASSERT_TRUE(line.ok()) << line.sim.error;
+    SIM_LINE(line, {"--machine", "12"});
     WriteBytes(line.fd, {0x48, 1});
     EXPECT_TRUE(WaitForState(line.sim, "stitching", "1", 1000));
     WriteBytes(line.fd, {0x48, 1});  // still held: no change
@@ -143,8 +136,7 @@ TEST(SimStitcher, Corvane18StitchesWhileTheButtonIsHeld) {
 }
 
 TEST(SimStitcher, MachineChangeFromControlStopsStitching) {
-    SimLine line({"--machine", "5"});
-    ASSERT_TRUE(line.ok()) << line.sim.error;
+    SIM_LINE(line, {"--machine", "5"});
     WriteBytes(line.fd, {0x48, 1, 0x48, 0});
     ASSERT_TRUE(WaitForState(line.sim, "stitching", "1", 1000));
     EXPECT_EQ(SimControl(line.sim, "machine 0"), "ok machine 0");
@@ -156,8 +148,7 @@ TEST(SimStitcher, MachineChangeFromControlStopsStitching) {
 }
 
 TEST(SimStitcher, StitchingColumnOfTheRecordFollowsTheButtons) {
-    SimLine line({"--machine", "4", "--time-scale", "200"});
-    ASSERT_TRUE(line.ok()) << line.sim.error;
+    SIM_LINE(line, {"--machine", "4", "--time-scale", "200"});
     ASSERT_EQ(Exchange(line.fd, MoveFrame(100, 0, 100), 1), std::vector<uint8_t>{0x0B});
     ASSERT_TRUE(WaitForIdle(line.fd, 2000));
     WriteBytes(line.fd, {0x48, 1, 0x48, 0});
