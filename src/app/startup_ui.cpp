@@ -29,6 +29,7 @@
 #include "ui/message_windows.h"
 #include "ui/pattern_popup.h"
 #include "ui/pattern_select.h"
+#include "ui/run_view.h"
 #include "ui/screens.h"
 #include "ui/trace_view.h"
 #include "ui/widget_helpers.h"
@@ -209,6 +210,7 @@ int initializeUserInterface(int argc, char** argv) {
     InstallLayoutInterface();
     InstallPatternPopup();
     InstallTraceInterface();
+    InstallRunView();
 
     Log("done.\nParse gtkrc...");
     gtk_rc_parse(GtkStyleFile());
