@@ -1,0 +1,135 @@
+#include "layout/placement/array_repeat.h"
+
+#include <cmath>
+
+#include "placement_fixture.h"
+
+namespace {
+
+using ArrayRepeatTest = PlacementTest;
+
+std::vector<QuiltPoint> Positions() {
+    std::vector<QuiltPoint> out;
+    for (const LayoutNode* n = patternLayout; n; n = n->next)
+        out.push_back({n->x, n->y});
+    return out;
+}
+
+TEST_F(ArrayRepeatTest, RepeatsFillTheGridWithSpacingsInRowOrder) {
+    MakeRectBox(0, 0, 40, 40);
+    int slot = LoadPath({{0, 0}, {4, 0}, {4, 2}});
+    LayoutNode* parent = NewPatternLayoutNode(slot, -1, 0, 1, 1);
+    ASSERT_EQ(ApplyRepeat(parent, RepeatSettings{3, 0.5f, 2, 0.25f}), 1);
+    const std::vector<QuiltPoint> want = {{1, 1},        {5.25f, 1}, {1, 3.5f},
+                                          {5.25f, 3.5f}, {1, 6},     {5.25f, 6}};
+    const std::vector<QuiltPoint> got = Positions();
+    ASSERT_EQ(got.size(), want.size());
+    for (size_t i = 0; i < want.size(); i++) {
+        EXPECT_FLOAT_EQ(got[i].x, want[i].x) << i;
+        EXPECT_FLOAT_EQ(got[i].y, want[i].y) << i;
+    }
+    const int array = parent->arrayIndex;
+    ASSERT_GE(array, 0);
+    EXPECT_EQ(parent->parent, 1);
+    for (const LayoutNode* n = parent->next; n; n = n->next) {
+        EXPECT_EQ(n->arrayIndex, array);
+        EXPECT_EQ(n->parent, 0);
+        EXPECT_EQ(n->patternIndex, slot);
+        EXPECT_EQ(n->boxIndex, parent->boxIndex);
+    }
+    const ArrayNode* record = GetArrayNode(array);
+    ASSERT_NE(record, nullptr);
+    EXPECT_EQ(record->down, 3);
+    EXPECT_EQ(record->across, 2);
+    EXPECT_FLOAT_EQ(record->spacingDown, 0.5f);
+    EXPECT_FLOAT_EQ(record->spacingAcross, 0.25f);
+
+    // The dialog opens again on the same values, from any member.
+    EXPECT_EQ(ArrayParentOf(parent->next->next), parent);
+    RepeatSettings again = RepeatStartValues(ArrayParentOf(parent->next));
+    EXPECT_EQ(again.down, 3);
+    EXPECT_EQ(again.across, 2);
+    EXPECT_FLOAT_EQ(again.spacingAcross, 0.25f);
+}
+
+TEST_F(ArrayRepeatTest, ChangingTheCountsReplacesTheRepeatsAndOneByOneDissolves) {
+    MakeRectBox(0, 0, 40, 40);
+    int slot = LoadPath({{0, 0}, {2, 0}, {2, 1}});
+    LayoutNode* parent = NewPatternLayoutNode(slot, -1, 0, 0, 0);
+    LayoutNode* other = NewPatternLayoutNode(slot, -1, 0, 30, 30);
+    ASSERT_EQ(ApplyRepeat(parent, RepeatSettings{2, 0, 3, 0}), 1);
+    EXPECT_EQ(CountLayoutNodes(), 7);
+    const int array = parent->arrayIndex;
+
+    ASSERT_EQ(ApplyRepeat(parent, RepeatSettings{1, 0, 2, 1}), 1);
+    EXPECT_EQ(CountLayoutNodes(), 3);
+    EXPECT_EQ(parent->arrayIndex, array);  // the record is overwritten in place
+    EXPECT_EQ(GetArrayNode(array)->across, 2);
+    EXPECT_FLOAT_EQ(other->next->x, 3);
+
+    ASSERT_EQ(ApplyRepeat(parent, RepeatSettings{1, 0, 1, 0}), 1);
+    EXPECT_EQ(CountLayoutNodes(), 2);
+    EXPECT_EQ(parent->arrayIndex, -1);
+    EXPECT_EQ(parent->parent, 0);
+    EXPECT_EQ(GetArrayNode(array), nullptr);
+    EXPECT_NE(GetPattern(slot), nullptr);
+    EXPECT_EQ(patternLayout, parent);
+    EXPECT_EQ(parent->next, other);
+}
+
+TEST_F(ArrayRepeatTest, CountsAreTruncatedAndKeptInRange) {
+    MakeRectBox(0, 0, 40, 40);
+    int slot = LoadPath({{0, 0}, {1, 0}, {1, 1}});
+    LayoutNode* parent = NewPatternLayoutNode(slot, -1, 0, 0, 0);
+    ASSERT_EQ(ApplyRepeat(parent, RepeatSettings{0, 0, 25, 0}), 1);
+    EXPECT_EQ(CountLayoutNodes(), 20);  // one row of 20
+    EXPECT_EQ(GetArrayNode(parent->arrayIndex)->down, 1);
+}
+
+TEST_F(ArrayRepeatTest, AFullArrayTableIsRefusedWithAMessage) {
+    MakeRectBox(0, 0, 40, 40);
+    for (int i = 0; i < kArraySlots; i++)
+        ASSERT_GE(NewArrayNode(1, 0, 2, 0), 0);
+    int slot = LoadPath({{0, 0}, {1, 0}, {1, 1}});
+    LayoutNode* parent = NewPatternLayoutNode(slot, -1, 0, 0, 0);
+    EXPECT_EQ(ApplyRepeat(parent, RepeatSettings{1, 0, 2, 0}), 0);
+    ASSERT_EQ(script.shown.size(), 1u);
+    EXPECT_EQ(script.shown[0], "COULD NOT ADD ARRAY");
+    EXPECT_EQ(CountLayoutNodes(), 1);
+    EXPECT_EQ(parent->arrayIndex, -1);
+    // Dissolving needs no slot: no message.
+    EXPECT_EQ(ApplyRepeat(parent, RepeatSettings{1, 0, 1, 0}), 1);
+    EXPECT_EQ(script.shown.size(), 1u);
+}
+
+TEST_F(ArrayRepeatTest, AnEmptiedArraySlotStartsFromOneByOne) {
+    MakeRectBox(0, 0, 40, 40);
+    int slot = LoadPath({{0, 0}, {1, 0}, {1, 1}});
+    LayoutNode* parent = NewPatternLayoutNode(slot, 7, 1, 0, 0);  // slot 7 holds nothing
+    RepeatSettings s = RepeatStartValues(parent);
+    EXPECT_EQ(s.down, 1);
+    EXPECT_EQ(s.across, 1);
+    EXPECT_EQ(parent->arrayIndex, -1);
+    EXPECT_EQ(ArrayParentOf(nullptr), nullptr);
+    EXPECT_EQ(ApplyRepeat(nullptr, RepeatSettings{}), 0);
+}
+
+TEST_F(ArrayRepeatTest, ATurnedPatternRepeatsAlongItsTurnedGrid) {
+    MakeRectBox(0, 0, 40, 40);
+    int slot = LoadPath({{0, 0}, {2, 0}, {2, 1}});
+    Pattern* p = GetPattern(slot);
+    p->angle = 90;  // a 2 x 1 pattern turned a quarter: the grid runs down the table
+    LayoutNode* parent = NewPatternLayoutNode(slot, -1, 0, 10, 10);
+    ASSERT_EQ(ApplyRepeat(parent, RepeatSettings{2, 0, 2, 0}), 1);
+    const std::vector<QuiltPoint> got = Positions();
+    ASSERT_EQ(got.size(), 4u);
+    // Column step (base width 2, 0) turns to (0, 2); row step (0, 1) to (-1, 0).
+    EXPECT_NEAR(got[1].x, 10, 2e-3);
+    EXPECT_NEAR(got[1].y, 12, 2e-3);
+    EXPECT_NEAR(got[2].x, 9, 2e-3);
+    EXPECT_NEAR(got[2].y, 10, 2e-3);
+    EXPECT_NEAR(got[3].x, 9, 2e-3);
+    EXPECT_NEAR(got[3].y, 12, 2e-3);
+}
+
+}  // namespace

@@ -1,0 +1,150 @@
+#include "layout/placement/auto_center.h"
+
+#include "app/program_settings.h"
+#include "layout/placement/array_repeat.h"
+#include "layout/placement/box_centre.h"
+#include "layout/placement/echo.h"
+#include "placement_fixture.h"
+
+namespace {
+
+struct AutoCenterTest : PlacementTest {
+    void SetUp() override {
+        PlacementTest::SetUp();
+        savedMargin = xMargin;
+        xMargin = 0;
+    }
+    void TearDown() override {
+        xMargin = savedMargin;
+        PlacementTest::TearDown();
+    }
+    float savedMargin = 0;
+};
+
+TEST_F(AutoCenterTest, RectangleCentresEachAxisOnItsOwn) {
+    MakeRectBox(3, 4, 10, 6);
+    int slot = LoadPath({{0, 0}, {2, 0}, {2, 1}});
+    LayoutNode* a = NewPatternLayoutNode(slot, -1, 0, 1, 0);
+    LayoutNode* b = NewPatternLayoutNode(slot, -1, 0, 3, 2);  // span x 1 … 5, y 0 … 3
+
+    AutoCenter(1, 0);  // horizontal: span centre 3 → box centre 5
+    EXPECT_FLOAT_EQ(a->x, 3);
+    EXPECT_FLOAT_EQ(b->x, 5);
+    EXPECT_FLOAT_EQ(a->y, 0);
+    EXPECT_FLOAT_EQ(b->y, 2);
+
+    AutoCenter(0, 1);  // vertical: span centre 1.5 → 3; x untouched
+    EXPECT_FLOAT_EQ(a->x, 3);
+    EXPECT_FLOAT_EQ(a->y, 1.5f);
+    EXPECT_FLOAT_EQ(b->y, 3.5f);
+
+    // Another box's placements stay where they are.
+    int other = MakeRectBox(30, 30, 10, 10);
+    LayoutNode* c = AppendLayoutNode(slot, -1, 0, 0, 0, other);
+    interface->currentPatternBox = 0;
+    AutoCenter(1, 1);
+    EXPECT_FLOAT_EQ(c->x, 0);
+    EXPECT_FLOAT_EQ(c->y, 0);
+}
+
+TEST_F(AutoCenterTest, MarginKeepsTheCentreOfARectangle) {
+    MakeRectBox(0, 0, 10, 6);
+    int slot = LoadPath({{0, 0}, {2, 0}, {2, 2}});
+    LayoutNode* a = NewPatternLayoutNode(slot, -1, 0, 0, 0);
+    xMargin = 1;
+    AutoCenter(1, 1);
+    EXPECT_NEAR(a->x, 4, 1e-4);
+    EXPECT_NEAR(a->y, 2, 1e-4);
+    xMargin = 12;  // out of range: reset to 0 in the setting itself
+    AutoCenter(1, 1);
+    EXPECT_FLOAT_EQ(xMargin, 0);
+    EXPECT_NEAR(a->x, 4, 1e-4);
+}
+
+TEST_F(AutoCenterTest, TriangleCentresOnTheCentroidNotTheRectangle) {
+    // Right triangle (0,0), (0,9), (6,9): rectangle centre (3, 4.5), centroid (2, 6).
+    int box = MakeBox({{0, 0}, {0, 9}, {6, 9}});
+    interface->currentPatternBox = box;
+    int slot = LoadPath({{0, 0}, {1, 0}, {1, 1}});
+    LayoutNode* a = NewPatternLayoutNode(slot, -1, 0, 0, 0);
+    AutoCenter(1, 1);
+    EXPECT_NEAR(a->x + 0.5f, 2, 1e-3);
+    EXPECT_NEAR(a->y + 0.5f, 6, 1e-3);
+
+    float cx, cy;
+    xMargin = 0.5f;
+    ASSERT_EQ(CurrentBoxTargetCentre(&cx, &cy), 1);
+    // Moving every edge inward by the same amount shrinks the triangle about
+    // its incentre (2.09, 6.91); the target is the smaller triangle's centroid.
+    EXPECT_NEAR(cx, 2.0219f, 2e-3);
+    EXPECT_NEAR(cy, 6.2171f, 2e-3);
+}
+
+TEST_F(AutoCenterTest, MarginMovesEveryEdgeInwardAndStartsOneCornerLater) {
+    MakeRectBox(0, 0, 10, 6);
+    PointArray* polygon = BoxPolygon(GetPatternBox(0));
+    ASSERT_NE(polygon, nullptr);
+    xMargin = 1;
+    AdjustForMargin(polygon);
+    ASSERT_EQ(polygon->len, 4u);
+    const QuiltPoint expected[] = {{1, 1}, {1, 5}, {9, 5}, {9, 1}};  // corner i - 1 moved in
+    for (guint i = 0; i < 4; i++) {
+        const auto& e = g_array_index(polygon, PointArrayElement, i);
+        const QuiltPoint& want = expected[(i + 3) % 4];
+        EXPECT_NEAR(e.x, want.x, 1e-4) << i;
+        EXPECT_NEAR(e.y, want.y, 1e-4) << i;
+    }
+    xMargin = -1;  // the same inward move
+    g_array_free(polygon, TRUE);
+    polygon = BoxPolygon(GetPatternBox(0));
+    AdjustForMargin(polygon);
+    EXPECT_NEAR(g_array_index(polygon, PointArrayElement, 1).x, 1, 1e-4);
+    EXPECT_NEAR(g_array_index(polygon, PointArrayElement, 1).y, 1, 1e-4);
+    g_array_free(polygon, TRUE);
+    AdjustForMargin(nullptr);  // logged, nothing else
+    EXPECT_EQ(BoxPolygon(nullptr), nullptr);
+}
+
+TEST_F(AutoCenterTest, NothingMovesWithoutABoxOrPlacements) {
+    AutoCenter(1, 1);  // empty layout, no box
+    int slot = LoadPath({{0, 0}, {1, 0}, {1, 1}});
+    LayoutNode* a = AppendLayoutNode(slot, -1, 0, 2, 2, 0);
+    interface->currentPatternBox = -1;
+    AutoCenter(1, 1);
+    AutoCenterPattern(a, 1, 1);
+    EXPECT_FLOAT_EQ(a->x, 2);
+    EXPECT_FLOAT_EQ(a->y, 2);
+}
+
+TEST_F(AutoCenterTest, ArrayCentringMovesTheArrayOnly) {
+    MakeRectBox(0, 0, 20, 20);
+    int slot = LoadPath({{0, 0}, {2, 0}, {2, 1}});
+    LayoutNode* single = NewPatternLayoutNode(slot, -1, 0, 0, 0);
+    LayoutNode* parent = NewPatternLayoutNode(slot, -1, 0, 1, 1);
+    ASSERT_EQ(ApplyRepeat(parent, RepeatSettings{2, 0, 2, 0}), 1);  // span 1 … 5, 1 … 3
+    AutoCenterPattern(parent->next, 1, 1);
+    EXPECT_FLOAT_EQ(parent->x, 8);
+    EXPECT_FLOAT_EQ(parent->y, 9);
+    EXPECT_FLOAT_EQ(parent->next->next->next->x, 10);
+    EXPECT_FLOAT_EQ(single->x, 0);
+
+    AutoCenterPattern(single, 0, 1);  // alone: only itself, only y
+    EXPECT_FLOAT_EQ(single->x, 0);
+    EXPECT_FLOAT_EQ(single->y, 9.5f);
+    EXPECT_FLOAT_EQ(parent->y, 9);
+}
+
+TEST_F(AutoCenterTest, EchoRefusesArrayedPlacements) {
+    MakeRectBox(0, 0, 20, 20);
+    int slot = LoadPath({{0, 0}, {2, 0}, {2, 1}});
+    LayoutNode* parent = NewPatternLayoutNode(slot, -1, 0, 1, 1);
+    EXPECT_EQ(CheckEchoPlacement(parent), 1);
+    EXPECT_TRUE(script.shown.empty());
+    ApplyRepeat(parent, RepeatSettings{1, 0, 2, 0});
+    EXPECT_EQ(CheckEchoPlacement(parent->next), 0);
+    ASSERT_EQ(script.shown.size(), 1u);
+    EXPECT_EQ(script.shown[0], "YOU MAY NOT ECHO AN ARRAYED PATTERN");
+    EXPECT_EQ(CheckEchoPlacement(nullptr), 0);
+}
+
+}  // namespace
