@@ -13,6 +13,7 @@ GtkWidget* NewEditDialog(const char* title, int width, int height) {
     GtkWidget* dialog = gtk_dialog_new_with_buttons(
         title, parent, GtkDialogFlags(GTK_DIALOG_MODAL | GTK_DIALOG_DESTROY_WITH_PARENT),
         GTK_STOCK_OK, GTK_RESPONSE_OK, GTK_STOCK_CANCEL, GTK_RESPONSE_CANCEL, nullptr);
+    gtk_widget_set_name(dialog, title);  // lets tools and tests find the window
     gtk_window_set_decorated(GTK_WINDOW(dialog), FALSE);
     gtk_dialog_set_has_separator(GTK_DIALOG(dialog), FALSE);
     gtk_container_set_border_width(GTK_CONTAINER(dialog), 7);  // inside the 5-pixel frame

@@ -32,6 +32,18 @@ namespace {
 
 PopupHandler popupHandlers[kPopupActionCount] = {};
 
+// The pop-up's rows: all fourteen entries and the separators fit a 240-pixel
+// screen below the pop-up's top edge.
+constexpr const char* kPopupStyle =
+    "style \"longarm-pattern-popup\" {\n"
+    "    font_name = \"Sans 9\"\n"
+    "    xthickness = 2\n"
+    "    ythickness = 1\n"
+    "    GtkMenuItem::horizontal-padding = 2\n"
+    "    GtkMenu::vertical-padding = 0\n"
+    "}\n"
+    "widget \"PatternPopup*\" style : highest \"longarm-pattern-popup\"\n";
+
 // Key under which each pop-up keeps its touch position.
 constexpr const char* kPositionKey = "longarm-popup-position";
 
@@ -95,10 +107,18 @@ void AddSeparator(GtkWidget* menu) {
     gtk_widget_show(item);
 }
 
+// A menu without the column kept free for check marks: the pop-up is narrow.
+GtkWidget* NewMenu() {
+    GtkWidget* menu = gtk_menu_new();
+    gtk_menu_set_reserve_toggle_size(GTK_MENU(menu), FALSE);
+    return menu;
+}
+
 // A sub-menu entry holding the given sub-menu.
 GtkWidget* AddSubmenu(GtkWidget* menu, const char* label, GtkWidget* submenu) {
     GtkWidget* item = gtk_menu_item_new_with_label(label);
     gtk_menu_item_set_submenu(GTK_MENU_ITEM(item), submenu);
+    gtk_widget_set_name(gtk_widget_get_toplevel(submenu), "PatternPopupSubmenu");
     gtk_menu_shell_append(GTK_MENU_SHELL(menu), item);
     gtk_widget_show(item);
     g_signal_connect(submenu, "expose-event", G_CALLBACK(CursorExpose), nullptr);
@@ -107,7 +127,7 @@ GtkWidget* AddSubmenu(GtkWidget* menu, const char* label, GtkWidget* submenu) {
 
 // A new pop-up menu owning a copy of the touch position.
 GtkWidget* NewPopup(int x, int y, PopupPosition** pos) {
-    GtkWidget* menu = gtk_menu_new();
+    GtkWidget* menu = NewMenu();
     *pos = new PopupPosition{x, y};
     g_object_set_data_full(G_OBJECT(menu), kPositionKey, *pos,
                            [](gpointer p) { delete static_cast<PopupPosition*>(p); });
@@ -117,6 +137,10 @@ GtkWidget* NewPopup(int x, int y, PopupPosition** pos) {
 }
 
 void PopUp(GtkWidget* menu, bool atPointer) {
+    gtk_widget_set_name(gtk_widget_get_toplevel(menu), kPopupWindowName);
+    // From its place to the right edge of the screen.
+    const int width = screen_width - pop_menu_x;
+    if (!atPointer && width > 40) gtk_widget_set_size_request(menu, width, -1);
     gtk_menu_popup(GTK_MENU(menu), nullptr, nullptr,
                    atPointer ? nullptr : reinterpret_cast<GtkMenuPositionFunc>(placeMenu), nullptr,
                    0, gtk_get_current_event_time());
@@ -188,7 +212,7 @@ GtkWidget* CreatePopupMenu(int x, int y) {
     AddSeparator(menu);
     AddItem(menu, "Repeat", popupArray, pos);
     AddItem(menu, "Autofill", popupHandlers[kPopupAutofill], pos);
-    GtkWidget* mirror = gtk_menu_new();
+    GtkWidget* mirror = NewMenu();
     AddItem(mirror, "Horizontal", popupMirrorH, pos);
     AddItem(mirror, "Vertical", popupMirrorV, pos);
     AddSubmenu(menu, "Mirror", mirror);
@@ -197,7 +221,7 @@ GtkWidget* CreatePopupMenu(int x, int y) {
     AddSeparator(menu);
     AddItem(menu, "Remove", popupRemove, pos);
     AddSeparator(menu);
-    GtkWidget* rotate = gtk_menu_new();
+    GtkWidget* rotate = NewMenu();
     AddItem(rotate, "Select", popupRotate, pos);
     AddItem(rotate, "90 Degrees CW", popupRotateCW, pos);
     AddItem(rotate, "90 Degrees CCW", popupRotateCCW, pos);
@@ -323,6 +347,7 @@ void menuEditAutoCenter(GtkWidget*, void* data) {
 }
 
 void InstallPatternPopup() {
+    gtk_rc_parse_string(kPopupStyle);
     SetMenuHandler(kActionViewDropdownMenu, viewDropdownMenu);
     SetMenuHandler(kActionEditAutoCenter, menuEditAutoCenter);
     SetBoxOriginSource(CurrentBoxOrigin);

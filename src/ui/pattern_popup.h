@@ -12,6 +12,9 @@
 typedef struct _GtkWidget GtkWidget;
 typedef struct _GtkMenu GtkMenu;
 
+// Widget name of the pop-up's window (lets tools and tests find it).
+constexpr const char* kPopupWindowName = "PatternPopup";
+
 // Touch position (pixels in the layout view) that opened the pop-up. Every
 // handler receives it; every handler except popupNext frees it.
 struct PopupPosition {

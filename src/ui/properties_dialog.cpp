@@ -27,8 +27,9 @@ struct PropertiesWidgets {
     int moveAllTicked = 0;
 };
 
-GtkWidget* NumberField(double value) {
+GtkWidget* NumberField(const char* name, double value) {
     GtkWidget* entry = gtk_entry_new();
+    gtk_widget_set_name(entry, name);
     char text[G_ASCII_DTOSTR_BUF_SIZE];
     g_ascii_formatd(text, sizeof text, "%0.3f", value);
     gtk_entry_set_text(GTK_ENTRY(entry), text);
@@ -88,12 +89,12 @@ int PatternPropertiesDialog(LayoutNode* node) {
         NewEditDialog(kPropertiesDialogTitle, scale_dialog_width, scale_dialog_height);
     PropertiesWidgets w;
     GtkWidget** e = w.entries;
-    e[kEntryLocalStartX] = NumberField(shown.startX);
-    e[kEntryLocalStartY] = NumberField(shown.startY);
-    e[kEntryActualX] = NumberField(shown.actualX);
-    e[kEntryActualY] = NumberField(shown.actualY);
-    e[kEntryWidth] = NumberField(shown.width);
-    e[kEntryHeight] = NumberField(shown.height);
+    e[kEntryLocalStartX] = NumberField("LocalStartX", shown.startX);
+    e[kEntryLocalStartY] = NumberField("LocalStartY", shown.startY);
+    e[kEntryActualX] = NumberField("ActualX", shown.actualX);
+    e[kEntryActualY] = NumberField("ActualY", shown.actualY);
+    e[kEntryWidth] = NumberField("Width", shown.width);
+    e[kEntryHeight] = NumberField("Height", shown.height);
     gtk_widget_set_sensitive(e[kEntryActualX], FALSE);
     gtk_widget_set_sensitive(e[kEntryActualY], FALSE);
     LinkNumberEntry(e[kEntryLocalStartX], e[kEntryActualX], 0);
@@ -113,10 +114,12 @@ int PatternPropertiesDialog(LayoutNode* node) {
     Attach(table, e[kEntryActualY], 3, 1);
 
     GtkWidget* retrieve = gtk_button_new_with_label("Retrieve Start Point");
+    gtk_widget_set_name(retrieve, "RetrieveStartPoint");
     g_signal_connect(retrieve, "clicked", G_CALLBACK(OnRetrieveStartClicked), &w);
     gtk_widget_set_sensitive(retrieve, retrieveStartPoint != nullptr);
     Attach(table, retrieve, 0, 2, 2, 5);
     w.moveAll = gtk_check_button_new_with_label("Move All");
+    gtk_widget_set_name(w.moveAll, "MoveAll");
     g_signal_connect(w.moveAll, "toggled", G_CALLBACK(OnMoveAllToggled), &w);
     Attach(table, w.moveAll, 2, 2, 2);
 

@@ -10,7 +10,9 @@ struct LayoutNode;
 // Title of the dialog.
 constexpr const char* kPropertiesDialogTitle = "Properties";
 
-// The entries the "Retrieve Start Point" button fills, in this order.
+// The entries the "Retrieve Start Point" button fills, in this order. Their
+// widget names: "LocalStartX", "LocalStartY", "ActualX", "ActualY", "Width",
+// "Height"; the button is "RetrieveStartPoint", the check button "MoveAll".
 enum PropertiesEntry {
     kEntryLocalStartX,
     kEntryLocalStartY,

@@ -25,6 +25,8 @@ constexpr float kMinViewScale = 0.001f;
 constexpr int kDefaultPreviewWidth = 280, kDefaultPreviewHeight = 155;
 // Size of the -1 / +1 buttons and the lock toggle.
 constexpr int kStepButtonWidth = 36, kStepButtonHeight = 28;
+// Pixels the dialog frame and borders take across.
+constexpr int kDialogBorders = 14;
 
 struct Span {
     float minX = kSpanMin, minY = kSpanMin, maxX = kSpanMax, maxY = kSpanMax;
@@ -282,17 +284,21 @@ void RotateDialog(LayoutNode* node) {
 
 namespace {
 
-GtkWidget* StepButton(const char* label, GCallback handler, ScaleDialogState* state) {
+GtkWidget* StepButton(const char* name, const char* label, GCallback handler,
+                      ScaleDialogState* state) {
     GtkWidget* button = gtk_button_new_with_label(label);
+    gtk_widget_set_name(button, name);
     gtk_widget_set_size_request(button, kStepButtonWidth, kStepButtonHeight);
     g_signal_connect(button, "clicked", handler, state);
     return button;
 }
 
-GtkWidget* PercentSlider(bool horizontal, GCallback changed, ScaleDialogState* state) {
+GtkWidget* PercentSlider(const char* name, bool horizontal, GCallback changed,
+                         ScaleDialogState* state) {
     GtkWidget* slider = horizontal
                             ? gtk_hscale_new_with_range(kScalePercentMin, kScalePercentMax, 1)
                             : gtk_vscale_new_with_range(kScalePercentMin, kScalePercentMax, 1);
+    gtk_widget_set_name(slider, name);
     gtk_scale_set_draw_value(GTK_SCALE(slider), FALSE);
     gtk_scale_set_digits(GTK_SCALE(slider), 0);
     gtk_range_set_value(GTK_RANGE(slider), 100);
@@ -327,24 +333,29 @@ GtkWidget* BuildScaleDialog(ScaleDialogState* state, int previewWidth, int previ
                      GtkAttachOptions(GTK_EXPAND | GTK_FILL), 0, 0);
 
     GtkWidget* column = gtk_vbox_new(FALSE, 1);
-    state->hSlider = PercentSlider(false, G_CALLBACK(OnHSliderChanged), state);
-    gtk_box_pack_start(GTK_BOX(column), StepButton("+1", G_CALLBACK(OnBtnInc1Clicked), state),
-                       FALSE, FALSE, 0);
+    state->hSlider = PercentSlider("HeightPercent", false, G_CALLBACK(OnHSliderChanged), state);
+    gtk_box_pack_start(GTK_BOX(column),
+                       StepButton("HeightPlus", "+1", G_CALLBACK(OnBtnInc1Clicked), state), FALSE,
+                       FALSE, 0);
     gtk_box_pack_start(GTK_BOX(column), state->hSlider, TRUE, TRUE, 0);
-    gtk_box_pack_start(GTK_BOX(column), StepButton("-1", G_CALLBACK(OnBtnDec1Clicked), state),
-                       FALSE, FALSE, 0);
+    gtk_box_pack_start(GTK_BOX(column),
+                       StepButton("HeightMinus", "-1", G_CALLBACK(OnBtnDec1Clicked), state), FALSE,
+                       FALSE, 0);
     gtk_table_attach(GTK_TABLE(table), column, 1, 2, 0, 1, GTK_FILL, GTK_FILL, 0, 0);
 
     GtkWidget* row = gtk_hbox_new(FALSE, 1);
-    state->wSlider = PercentSlider(true, G_CALLBACK(OnWSliderChanged), state);
-    gtk_box_pack_start(GTK_BOX(row), StepButton("-1", G_CALLBACK(OnBtnDecClicked), state), FALSE,
+    state->wSlider = PercentSlider("WidthPercent", true, G_CALLBACK(OnWSliderChanged), state);
+    gtk_box_pack_start(GTK_BOX(row),
+                       StepButton("WidthMinus", "-1", G_CALLBACK(OnBtnDecClicked), state), FALSE,
                        FALSE, 0);
     gtk_box_pack_start(GTK_BOX(row), state->wSlider, TRUE, TRUE, 0);
-    gtk_box_pack_start(GTK_BOX(row), StepButton("+1", G_CALLBACK(OnBtnIncClicked), state), FALSE,
+    gtk_box_pack_start(GTK_BOX(row),
+                       StepButton("WidthPlus", "+1", G_CALLBACK(OnBtnIncClicked), state), FALSE,
                        FALSE, 0);
     gtk_table_attach(GTK_TABLE(table), row, 0, 1, 1, 2, GTK_FILL, GTK_FILL, 0, 0);
 
     state->btnLock = gtk_toggle_button_new_with_label("1:1");
+    gtk_widget_set_name(state->btnLock, "LockPercent");
     gtk_widget_set_size_request(state->btnLock, kStepButtonWidth, kStepButtonHeight);
     gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(state->btnLock), TRUE);
     gtk_table_attach(GTK_TABLE(table), state->btnLock, 1, 2, 1, 2, GTK_FILL, GTK_FILL, 0, 0);
@@ -370,7 +381,10 @@ int ScaleDialog(LayoutNode* node) {
 
     // The view scale is borrowed so the span plus an inch fills the preview.
     const float savedScale = interface->viewScale;
-    const int previewWidth = std::max(40, scale_dialog_width - 45);
+    // The preview takes what the controls leave of the dialog: the height
+    // column at its right, the width row and the buttons below.
+    const int previewWidth =
+        std::max(40, scale_dialog_width - kDialogBorders - kStepButtonWidth - 4);
     const int previewHeight = std::max(40, scale_dialog_height - 90);
     interface->viewScale = std::max({(span.maxX - span.minX + 1) / previewWidth,
                                      (span.maxY - span.minY + 1) / previewHeight, kMinViewScale});

@@ -18,6 +18,10 @@ constexpr const char* kScaleDialogTitle = "Scale";
 constexpr int kResponseSmartScale = -99;      // "SMARTSCALE": automatic scaling into the box
 constexpr int kResponseNothingToScale = -90;  // nothing to preview; no dialog shown
 
+// Widget names of the scale dialog's controls (lets tools and tests find them):
+// "WidthPercent", "HeightPercent" (sliders), "WidthMinus", "WidthPlus",
+// "HeightMinus", "HeightPlus" (buttons), "LockPercent" (toggle).
+
 // Percentages of the scale sliders.
 constexpr double kScalePercentMin = 10, kScalePercentMax = 400;
 

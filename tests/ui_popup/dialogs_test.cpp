@@ -1,0 +1,257 @@
+// The scale, properties, Repeat and echo dialogs driven with clicks through
+// the X server while they run, and pictures of each at 320 x 240.
+#include <cmath>
+
+#include "app/application_state.h"
+#include "app/screen_config.h"
+#include "app/ui_hooks.h"
+#include "layout/layout_tree.h"
+#include "layout/placement/array_repeat.h"
+#include "popup_fixture.h"
+#include "ui/array_dialog.h"
+#include "ui/pattern_popup.h"
+#include "ui/properties_dialog.h"
+#include "ui/transform_dialogs.h"
+
+namespace {
+
+using Step = std::function<void(GtkWidget*)>;
+
+class Dialogs : public PopupTest {
+protected:
+    void TearDown() override {
+        StopScript(&script);
+        PopupTest::TearDown();
+    }
+    // Plays steps inside the modal loop of the window named name.
+    void Play(const char* name, std::vector<Step> steps) {
+        script.windowName = name;
+        script.steps = std::move(steps);
+        StartScript(&script);
+    }
+    void Finish() {
+        StopScript(&script);
+        Drain();
+    }
+    static Step ClickNamed(const char* name) {
+        return [name](GtkWidget* w) { Click(FindNamed(w, name)); };
+    }
+    static Step ClickButton(const char* label) {
+        return [label](GtkWidget* w) { Click(FindButton(w, label)); };
+    }
+    static Step SetSlider(const char* name, double value) {
+        return [name, value](GtkWidget* w) {
+            GtkWidget* slider = FindNamed(w, name);
+            ASSERT_NE(slider, nullptr) << name;
+            gtk_range_set_value(GTK_RANGE(slider), value);
+        };
+    }
+    Step ShotOf(const char* name) {
+        return [this, name](GtkWidget*) { EXPECT_TRUE(Shot(name)); };
+    }
+    static double Slider(GtkWidget* w, const char* name) {
+        return gtk_range_get_value(GTK_RANGE(FindNamed(w, name)));
+    }
+    static std::string Text(GtkWidget* w, const char* name) {
+        return gtk_entry_get_text(GTK_ENTRY(FindNamed(w, name)));
+    }
+    Script script;
+};
+
+TEST_F(Dialogs, ScaleFollowsTheLockedSlidersAndKeepsTheCentre) {
+    MakeRectBox(0, 0, 30, 20);
+    int other = LoadPath({{0, 0}, {3, 0}, {3, 3}, {0, 3}, {1.5f, 0}});
+    NewPatternLayoutNode(other, -1, 0, 1, 1);
+    int slot = LoadPath({{0, 0}, {4, 0}, {4, 2}, {0, 2}, {2, 0}, {1, 1}});
+    LayoutNode* n = NewPatternLayoutNode(slot, -1, 0, 5, 5);
+    interface->selectedNode = n;
+    const float scale = interface->viewScale;
+    double afterPlus = 0, lockedHeight = 0, unlockedWidth = 0;
+    bool smartShown = false, smartSensitive = true;
+
+    Play(kScaleDialogTitle,
+         {ShotOf("scale"),
+          [&](GtkWidget* w) {
+              GtkWidget* smart = FindButton(w, "SMARTSCALE");
+              smartShown = smart && gtk_widget_get_visible(smart);
+              smartSensitive = smart && gtk_widget_is_sensitive(smart);
+          },
+          SetSlider("WidthPercent", 150), ClickNamed("WidthPlus"),
+          [&](GtkWidget* w) {
+              afterPlus = Slider(w, "WidthPercent");
+              lockedHeight = Slider(w, "HeightPercent");
+          },
+          ClickNamed("LockPercent"), ClickNamed("HeightMinus"), ClickNamed("HeightMinus"),
+          [&](GtkWidget* w) { unlockedWidth = Slider(w, "WidthPercent"); }, ShotOf("scale_changed"),
+          ClickButton("gtk-ok")});
+    const int response = ScaleDialog(n);
+    Finish();
+
+    EXPECT_EQ(response, kResponseOk);
+    EXPECT_TRUE(smartShown);  // the box passes the check
+    EXPECT_FALSE(smartSensitive);
+    EXPECT_EQ(afterPlus, 151);
+    EXPECT_EQ(lockedHeight, 151);
+    EXPECT_EQ(unlockedWidth, 151);
+    const Pattern* p = GetPattern(slot);
+    EXPECT_NEAR(p->width, 4 * 1.51, 1e-3);
+    EXPECT_NEAR(p->height, 2 * 1.49, 1e-3);
+    EXPECT_NEAR(n->x + p->width / 2, 7, 1e-3);
+    EXPECT_NEAR(n->y + p->height / 2, 6, 1e-3);
+    EXPECT_EQ(interface->viewScale, scale);  // borrowed and given back
+    EXPECT_EQ(FindToplevel(kScaleDialogTitle), nullptr);
+
+    // Cancel changes nothing; nothing to preview shows nothing.
+    Play(kScaleDialogTitle, {SetSlider("WidthPercent", 300), ClickButton("gtk-cancel")});
+    EXPECT_EQ(ScaleDialog(n), kResponseCancel);
+    Finish();
+    EXPECT_NEAR(p->width, 4 * 1.51, 1e-3);
+    LayoutNode orphan;
+    orphan.patternIndex = 45;
+    EXPECT_EQ(ScaleDialog(&orphan), kResponseNothingToScale);
+}
+
+TEST_F(Dialogs, ScaleFromThePopUpTakesTheUndoPoint) {
+    MakeRectBox(0, 0, 30, 20);
+    int slot = LoadPath({{0, 0}, {4, 0}, {4, 2}});
+    NewPatternLayoutNode(slot, -1, 0, 0, 0);
+    ShowPopupMenu(0, 0);
+    ASSERT_TRUE(WaitFor([&] { return PopupMenu() != nullptr; }));
+    Play(kScaleDialogTitle, {ClickNamed("WidthMinus"), ClickButton("gtk-ok")});
+    Choose("Scale");
+    Finish();
+    EXPECT_TRUE(UndoWritten());
+    EXPECT_NEAR(GetPattern(slot)->width, 4 * 0.99, 1e-3);
+    EXPECT_NEAR(GetPattern(slot)->height, 2 * 0.99, 1e-3);
+}
+
+TEST_F(Dialogs, PropertiesMoveThePatternToTheTypedStart) {
+    MakeRectBox(2, 3, 30, 20);
+    int slot = LoadPath({{0, 0}, {2, 0}, {2, 1}});
+    LayoutNode* n = NewPatternLayoutNode(slot, -1, 0, 4, 5);
+    responder->numbers = {7.5};
+    std::string shownX, actualX, actualY, width;
+    bool actualEditable = true;
+
+    Play(kPropertiesDialogTitle, {[&](GtkWidget* w) {
+                                      shownX = Text(w, "LocalStartX");
+                                      actualY = Text(w, "ActualY");
+                                      width = Text(w, "Width");
+                                      actualEditable =
+                                          gtk_widget_is_sensitive(FindNamed(w, "ActualX"));
+                                  },
+                                  ShotOf("properties"), ClickNamed("LocalStartX"),
+                                  [&](GtkWidget* w) {
+                                      shownX = Text(w, "LocalStartX");
+                                      actualX = Text(w, "ActualX");
+                                  },
+                                  ClickButton("gtk-ok")});
+    EXPECT_EQ(PatternPropertiesDialog(n), kResponseOk);
+    Finish();
+    EXPECT_EQ(actualY, "8.000");
+    EXPECT_EQ(width, "2.000");
+    EXPECT_FALSE(actualEditable);
+    EXPECT_EQ(shownX, "7.500");
+    EXPECT_EQ(actualX, "9.500");  // follows with the box origin
+    EXPECT_FLOAT_EQ(n->x, 7.5f);
+    EXPECT_FLOAT_EQ(n->y, 5);
+}
+
+TEST_F(Dialogs, PropertiesWithMoveAllMoveTheBox) {
+    const int box = MakeRectBox(2, 3, 30, 20);
+    int slot = LoadPath({{0, 0}, {2, 0}, {2, 1}});
+    LayoutNode* n = NewPatternLayoutNode(slot, -1, 0, 4, 5);
+    responder->numbers = {6};
+    bool widthUsable = true;
+    Play(kPropertiesDialogTitle,
+         {ClickNamed("MoveAll"),
+          [&](GtkWidget* w) { widthUsable = gtk_widget_is_sensitive(FindNamed(w, "Width")); },
+          ClickNamed("LocalStartY"), ClickButton("gtk-ok")});
+    EXPECT_EQ(PatternPropertiesDialog(n), kResponseOk);
+    Finish();
+    EXPECT_FALSE(widthUsable);
+    EXPECT_FLOAT_EQ(GetPatternBox(box)->y, 4);
+    EXPECT_FLOAT_EQ(GetPatternBox(box)->x, 2);
+    EXPECT_FLOAT_EQ(n->y, 5);
+}
+
+TEST_F(Dialogs, RetrieveStartPointFillsTheEntriesThroughTheInstalledHandler) {
+    MakeRectBox(2, 3, 30, 20);
+    int slot = LoadPath({{0, 0}, {2, 0}, {2, 1}});
+    LayoutNode* n = NewPatternLayoutNode(slot, -1, 0, 4, 5);
+    bool usable = true;
+    // Without a handler the button cannot be pressed.
+    Play(kPropertiesDialogTitle,
+         {[&](GtkWidget* w) {
+              usable = gtk_widget_is_sensitive(FindNamed(w, "RetrieveStartPoint"));
+          },
+          ClickButton("gtk-cancel")});
+    EXPECT_EQ(PatternPropertiesDialog(n), kResponseCancel);
+    Finish();
+    EXPECT_FALSE(usable);
+
+    retrieveStartPoint = [](GtkWidget*, void* entries) {
+        auto** e = static_cast<GtkWidget**>(entries);
+        gtk_entry_set_text(GTK_ENTRY(e[kEntryLocalStartX]), "10.000");
+        gtk_entry_set_text(GTK_ENTRY(e[kEntryLocalStartY]), "11.000");
+        gtk_entry_set_text(GTK_ENTRY(e[kEntryActualX]), "12.000");
+        gtk_entry_set_text(GTK_ENTRY(e[kEntryActualY]), "14.000");
+    };
+    Play(kPropertiesDialogTitle, {ClickNamed("RetrieveStartPoint"), ClickButton("gtk-ok")});
+    EXPECT_EQ(PatternPropertiesDialog(n), kResponseOk);
+    Finish();
+    retrieveStartPoint = nullptr;
+    EXPECT_FLOAT_EQ(n->x, 10);
+    EXPECT_FLOAT_EQ(n->y, 11);
+}
+
+TEST_F(Dialogs, RepeatMakesTheArrayAndOpensAgainOnItsValues) {
+    MakeRectBox(0, 0, 30, 20);
+    int slot = LoadPath({{0, 0}, {4, 0}, {4, 2}, {0, 2}});
+    LayoutNode* n = NewPatternLayoutNode(slot, -1, 0, 1, 1);
+    Play(kRepeatDialogTitle,
+         {SetSlider("Across", 2), SetSlider("Spacing Across", 0.2), SetSlider("Down", 3),
+          SetSlider("Spacing Down", 0.5), ShotOf("repeat"), ClickButton("gtk-ok")});
+    EXPECT_EQ(ArrayDialog(n), kResponseOk);
+    Finish();
+    EXPECT_TRUE(UndoWritten());
+    ASSERT_EQ(CountLayoutNodes(), 6);
+    EXPECT_FLOAT_EQ(patternLayout->next->x, 5.2f);
+    EXPECT_FLOAT_EQ(patternLayout->next->next->y, 3.5f);
+
+    // From a repeat: the parent's values; Cancel keeps the array.
+    ForgetUndo();
+    double across = 0, down = 0, spacing = 0;
+    Play(kRepeatDialogTitle, {[&](GtkWidget* w) {
+                                  across = Slider(w, "Across");
+                                  down = Slider(w, "Down");
+                                  spacing = Slider(w, "Spacing Down");
+                              },
+                              SetSlider("Down", 1), ClickButton("gtk-cancel")});
+    EXPECT_EQ(ArrayDialog(patternLayout->next->next), kResponseCancel);
+    Finish();
+    EXPECT_EQ(across, 2);
+    EXPECT_EQ(down, 3);
+    EXPECT_NEAR(spacing, 0.5, 1e-9);
+    EXPECT_EQ(CountLayoutNodes(), 6);
+    EXPECT_FALSE(UndoWritten());
+}
+
+TEST_F(Dialogs, EchoAsksButChangesNothingAndRefusesArrays) {
+    MakeRectBox(0, 0, 30, 20);
+    int slot = LoadPath({{0, 0}, {4, 0}, {4, 2}});
+    LayoutNode* n = NewPatternLayoutNode(slot, -1, 0, 1, 1);
+    Play(kEchoDialogTitle, {SetSlider("Repeat: ", 5), SetSlider("Percent: ", -20), ShotOf("echo"),
+                            ClickButton("gtk-ok")});
+    EXPECT_EQ(EchoDialog(n), kResponseOk);
+    Finish();
+    EXPECT_EQ(CountLayoutNodes(), 1);
+    EXPECT_FLOAT_EQ(n->x, 1);
+    EXPECT_FLOAT_EQ(GetPattern(slot)->width, 4);
+
+    ApplyRepeat(n, RepeatSettings{1, 0, 2, 0});
+    EXPECT_EQ(EchoDialog(n->next), -1);
+    EXPECT_TRUE(responder->Showed("YOU MAY NOT ECHO AN ARRAYED PATTERN"));
+}
+
+}  // namespace

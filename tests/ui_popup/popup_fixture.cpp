@@ -1,0 +1,204 @@
+#include "popup_fixture.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "app/startup_ui.h"
+#include "app/system_paths.h"
+#include "layout/layout_file.h"
+#include "ui/drawing_area.h"
+#include "ui/menu.h"
+#include "ui/pattern_popup.h"
+#include "ui/screens.h"
+
+namespace {
+
+// A plain drawing of the layout for the screenshots: the background, the
+// current box dashed red, each placement's pattern image and the selection
+// dashed green, at the view scale with no pan.
+gboolean DrawLayoutForScreenshots(GtkWidget* widget, GdkEventExpose*, gpointer) {
+    if (!widget->window || !interface) return TRUE;
+    cairo_t* cr = gdk_cairo_create(widget->window);
+    cairo_set_source_rgb(cr, 0.8, 1, 1);
+    cairo_paint(cr);
+    const float s = interface->viewScale;
+    const PatternBox* box = GetPatternBox(interface->currentPatternBox);
+    const double dash[] = {4, 3};
+    if (box && box->corners) {
+        cairo_set_dash(cr, dash, 2, 0);
+        cairo_set_source_rgb(cr, 1, 0, 0);
+        for (const PatternBoxPoint* c = box->corners; c; c = c->next)
+            cairo_line_to(cr, static_cast<int>(c->x / s) + 0.5, static_cast<int>(c->y / s) + 0.5);
+        cairo_close_path(cr);
+        cairo_stroke(cr);
+    }
+    for (const LayoutNode* n = patternLayout; n; n = n->next) {
+        const Pattern* p = GetPattern(n->patternIndex);
+        if (!p || !box) continue;
+        const int x = static_cast<int>(n->x / s + box->x / s),
+                  y = static_cast<int>(n->y / s + box->y / s);
+        if (p->pixbuf) {
+            gdk_cairo_set_source_pixbuf(cr, p->pixbuf.get(), x, y);
+            cairo_paint(cr);
+        }
+        if (n == interface->selectedNode) {
+            cairo_set_source_rgb(cr, 0, 1, 0);
+            cairo_set_line_width(cr, 3);
+            cairo_rectangle(cr, x, y, p->width / s, p->height / s);
+            cairo_stroke(cr);
+            cairo_set_line_width(cr, 1);
+        }
+    }
+    cairo_destroy(cr);
+    return TRUE;
+}
+
+}  // namespace
+
+void PopupTest::SetUp() {
+    if (!EnsureGtk()) GTEST_SKIP() << "no display";
+    ASSERT_EQ(getcwd(savedDir, sizeof savedDir), savedDir);
+    ASSERT_EQ(chdir(folder.path.c_str()), 0);
+    ASSERT_EQ(symlink(LONGARM_SOURCE_DIR "/images", "images"), 0);
+    ASSERT_EQ(mkdir("patterns", 0777), 0);
+    ASSERT_EQ(mkdir(root.File("tmp").c_str(), 0777), 0);
+    ASSERT_TRUE(SetSystemRoot(root.path.c_str()));
+    gtk_rc_parse(LONGARM_SOURCE_DIR "/gtkrc_5");
+    gtk_rc_reset_styles(gtk_settings_get_default());
+
+    InitPatternBox();
+    ClearLayout();
+    ClearPatternList();
+    InitArrays();
+    MakeMainWindow(true);
+    InstallPatternPopup();
+    drawingAreaExpose[kAreaLayoutView] = DrawLayoutForScreenshots;
+    ShowScreen([] { return createPatternViewScreen(0, kAreaLayoutView); }, 0x37FFFFF, "layout");
+    interface->viewScale = 0.1f;  // 10 pixels per inch
+    panX = panY = 0;
+    responder = std::make_unique<ScriptedResponder>();
+    Drain();
+}
+
+void PopupTest::TearDown() {
+    if (!interface) return;
+    ClosePopup();
+    responder.reset();
+    ClearLayout();
+    ClearPatternList();
+    InitPatternBox();
+    InitArrays();
+    drawingAreaExpose[kAreaLayoutView] = nullptr;
+    DropMainWindow();
+    SetSystemRoot("");
+    command = -1;
+    ASSERT_EQ(chdir(savedDir), 0);
+}
+
+int PopupTest::LoadPath(std::initializer_list<std::pair<float, float>> points) {
+    auto p = std::make_unique<Pattern>();
+    for (const auto& [x, y] : points) {
+        char line[64];
+        snprintf(line, sizeof line, "p X%.3f Y%.3f", x, y);
+        addData(p.get(), line, 0);
+    }
+    p->name = "test";
+    UpdatePatternSize(p.get());
+    OffsetPattern(p.get(), p->minX, p->minY);
+    UpdatePatternSize(p.get());
+    p->baseWidth = p->width;
+    p->baseHeight = p->height;
+    int slot = GetNextPattern();
+    AddPatternToList(slot, std::move(p));
+    RefreshPatternPix();
+    return slot;
+}
+
+int PopupTest::MakeRectBox(float x, float y, float w, float h) {
+    int slot = CreatePatternBox();
+    PatternBox* box = GetPatternBox(slot);
+    AddPatternBoxPoint(box, x, y, 1, 0);
+    AddPatternBoxPoint(box, x, y + h, 0, 0);
+    AddPatternBoxPoint(box, x + w, y + h, 0, 0);
+    AddPatternBoxPoint(box, x + w, y, 0, 0);
+    SetPatternBoxOrigin(box);
+    interface->currentPatternBox = slot;
+    return slot;
+}
+
+void PopupTest::ScreenOf(const LayoutNode* node, int* x, int* y) {
+    const PatternBox* box = GetPatternBox(interface->currentPatternBox);
+    const float s = interface->viewScale;
+    *x = static_cast<int>(static_cast<int>(node->x / s) + box->x / s + panX);
+    *y = static_cast<int>(static_cast<int>(node->y / s) + box->y / s + panY);
+}
+
+GtkWidget* PopupTest::PopupWindow() {
+    return FindToplevel(kPopupWindowName);
+}
+
+GtkWidget* PopupTest::PopupMenu() {
+    GtkWidget* window = PopupWindow();
+    if (!window) return nullptr;
+    GtkWidget* child = gtk_bin_get_child(GTK_BIN(window));
+    return child && GTK_IS_MENU(child) ? child : nullptr;
+}
+
+GtkWidget* PopupTest::PopupItem(const std::string& label) {
+    GtkWidget* menu = PopupMenu();
+    std::string rest = label;
+    while (menu) {
+        const size_t slash = rest.find('/');
+        const std::string head = rest.substr(0, slash);
+        GtkWidget* found = nullptr;
+        GList* children = gtk_container_get_children(GTK_CONTAINER(menu));
+        for (GList* c = children; c; c = c->next)
+            if (MenuItemText(GTK_WIDGET(c->data)) == head) found = GTK_WIDGET(c->data);
+        g_list_free(children);
+        if (!found || slash == std::string::npos) return found;
+        menu = gtk_menu_item_get_submenu(GTK_MENU_ITEM(found));
+        rest = rest.substr(slash + 1);
+    }
+    return nullptr;
+}
+
+void PopupTest::Choose(const std::string& label) {
+    GtkWidget* item = PopupItem(label);
+    ASSERT_NE(item, nullptr) << label;
+    ASSERT_TRUE(gtk_widget_is_sensitive(item)) << label;
+    // As the toolkit does: the menu closes, then the entry acts.
+    gtk_menu_shell_deactivate(GTK_MENU_SHELL(PopupMenu()));
+    gtk_menu_item_activate(GTK_MENU_ITEM(item));
+    Drain();
+}
+
+void PopupTest::ClosePopup() {
+    if (GtkWidget* menu = PopupMenu()) gtk_menu_shell_deactivate(GTK_MENU_SHELL(menu));
+    Drain();
+}
+
+bool PopupTest::UndoWritten() const {
+    struct stat st;
+    return stat((SystemPath("/tmp/undo") + ".qlf").c_str(), &st) == 0;
+}
+
+void PopupTest::ForgetUndo() const {
+    unlink((SystemPath("/tmp/undo") + ".qlf").c_str());
+}
+
+bool PopupTest::Shot(const std::string& name) {
+    Drain();
+    gdk_display_sync(gdk_display_get_default());
+    g_usleep(50000);
+    Drain();
+    GdkWindow* rootWindow = gdk_get_default_root_window();
+    GdkPixbuf* image =
+        gdk_pixbuf_get_from_drawable(nullptr, rootWindow, nullptr, 0, 0, 0, 0, 320, 240);
+    if (!image) return false;
+    const std::string dir = std::string(LONGARM_BINARY_DIR) + "/screenshots";
+    mkdir(dir.c_str(), 0777);
+    const std::string path = dir + "/popup_" + name + ".png";
+    gboolean ok = gdk_pixbuf_save(image, path.c_str(), "png", nullptr, nullptr);
+    g_object_unref(image);
+    return ok;
+}

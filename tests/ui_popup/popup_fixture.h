@@ -1,0 +1,53 @@
+// The pattern pop-up and its dialogs on a real main window: a temporary
+// program folder (images, patterns), a root for the undo file, a measured box
+// with placements, the scripted responder, and screenshots of the 320 x 240
+// screen for looking at.
+#pragma once
+
+#include <gtest/gtest.h>
+#include <gtk/gtk.h>
+
+#include <memory>
+#include <string>
+
+#include "app/application_state.h"
+#include "layout/layout_tree.h"
+#include "layout/pattern_box.h"
+#include "pattern/pattern.h"
+#include "support/temp_dir.h"
+#include "support_ui/ui_fixture.h"
+
+class PopupTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // A pattern of the given points (inches) in a free slot, at the origin.
+    int LoadPath(std::initializer_list<std::pair<float, float>> points);
+    // A rectangular box from (x, y) of w x h inches, made current.
+    int MakeRectBox(float x, float y, float w, float h);
+    // Screen point (pixels) of a placement's corner in the layout view.
+    void ScreenOf(const LayoutNode* node, int* x, int* y);
+
+    // The pop-up window on the screen, its menu, and one of its entries (a
+    // "Parent/Child" label finds an entry of a sub-menu).
+    GtkWidget* PopupWindow();
+    GtkWidget* PopupMenu();
+    GtkWidget* PopupItem(const std::string& label);
+    // Activates an entry as a touch would and lets the pop-up close.
+    void Choose(const std::string& label);
+    void ClosePopup();
+
+    // Whether the undo point was written.
+    bool UndoWritten() const;
+    void ForgetUndo() const;
+
+    // Saves the top left 320 x 240 pixels of the X screen as
+    // <build>/screenshots/popup_<name>.png; false on failure.
+    bool Shot(const std::string& name);
+
+    TempDir folder;  // program folder
+    TempDir root;    // root of the fixed system paths
+    std::unique_ptr<ScriptedResponder> responder;
+    char savedDir[4096] = {};
+};
