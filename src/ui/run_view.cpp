@@ -10,12 +10,12 @@
 #include "app/startup_ui.h"
 #include "app/timers.h"
 #include "layout/layout_tree.h"
-#include "layout/pattern_box.h"
 #include "machine/machine_parameters.h"
 #include "machine/stitching/pattern_run.h"
 #include "machine/stitching/point_streaming.h"
 #include "pattern/pattern.h"
 #include "ui/drawing_area.h"
+#include "ui/layout_view.h"
 #include "ui/menu.h"
 #include "ui/point_select_screen.h"
 #include "ui/screens.h"
@@ -77,25 +77,6 @@ void PaintPauseColour(GtkWidget* button) {
     gtk_widget_modify_bg(button, GTK_STATE_NORMAL, &red);
     gtk_widget_modify_bg(button, GTK_STATE_PRELIGHT, &red);
     gtk_widget_modify_bg(button, GTK_STATE_ACTIVE, &red);
-}
-
-// Zoom to fit for the run view: the current box with an inch to spare, or the
-// placements when they reach beyond it. The run view draws box-relative, so
-// no pan is needed.
-void FitRunView(int width, int height) {
-    if (zoomed || width <= 0 || height <= 0 || !interface) return;
-    float sx = 0, sy = 0;
-    if (const PatternBox* box = GetPatternBox(interface->currentPatternBox)) {
-        sx = (box->width + 1) / width;
-        sy = (box->height + 1) / height;
-    }
-    float lw = 0, lh = 0;
-    GetLayoutDimensions(&lw, &lh);
-    sx = std::max(sx, (lw + 1) / width);
-    sy = std::max(sy, (lh + 1) / height);
-    const float scale = std::max(sx, sy);
-    interface->viewScale = scale < 0.001f || !(scale == scale) ? 0.001f : scale;
-    RefreshPatternPix();
 }
 
 void DrawPatterns(cairo_t* cr) {
@@ -280,7 +261,7 @@ gboolean da_MotorMove(GtkWidget* widget, GdkEventExpose*, gpointer) {
     }
     if (zoomAll) {
         zoomAll = 0;
-        FitRunView(width, height);
+        ZoomAll(widget->window);  // the run view draws box-relative: the pan is unused
     }
 
     cairo_t* cr = gdk_cairo_create(widget->window);
