@@ -22,6 +22,9 @@ namespace {
 constexpr int kFollowIntervalMs = 250;
 constexpr const char* kPrompt = "Move the machine to the start point";
 
+// The head position of the last follow reading (thousandths of an inch).
+MachinePosition headPosition;
+
 // The working record of one showing of the screen.
 struct PointScreen {
     GtkWidget* dialog = nullptr;
@@ -66,8 +69,50 @@ float TableScale(int width, int height) {
     return std::max(scale, 0.001f);
 }
 
-// Draws the stitch path on the table, the head cross, the prompt and the two
-// confirm buttons.
+// The stitch path on the table: stitched moves solid, jumps dashed, each kind
+// stroked as one path (a path may hold a hundred thousand points).
+void DrawPath(cairo_t* cr, float scale) {
+    for (int jumps = 0; jumps <= 1; jumps++) {
+        for (const FullPattern_t* p = interface->fullPattern; p && p->next; p = p->next) {
+            if ((p->halt != 0) != (jumps == 1)) continue;
+            cairo_move_to(cr, p->x / kPathUnitsPerInch / scale, p->y / kPathUnitsPerInch / scale);
+            cairo_line_to(cr, p->next->x / kPathUnitsPerInch / scale,
+                          p->next->y / kPathUnitsPerInch / scale);
+        }
+        const double dash[] = {3.0};
+        cairo_set_dash(cr, dash, jumps, 0);
+        cairo_stroke(cr);
+    }
+    cairo_set_dash(cr, nullptr, 0, 0);
+}
+
+// One of the confirm buttons: its image, or a drawn button when the image is
+// missing.
+void DrawConfirmButton(cairo_t* cr, GtkWidget* widget, GdkPixbuf* image, const char* label, int x,
+                       int y, int size) {
+    if (image) {
+        gdk_cairo_set_source_pixbuf(cr, image, x, y);
+        cairo_paint(cr);
+        return;
+    }
+    SetColour(cr, "#EEEEEE");
+    cairo_rectangle(cr, x + 2, y + 2, size - 4, size - 4);
+    cairo_fill_preserve(cr);
+    SetColour(cr, "#000000");
+    cairo_stroke(cr);
+    PangoLayout* text = gtk_widget_create_pango_layout(widget, label);
+    PangoFontDescription* font = pango_font_description_from_string("Sans 8");
+    pango_layout_set_font_description(text, font);
+    pango_font_description_free(font);
+    int tw = 0, th = 0;
+    pango_layout_get_pixel_size(text, &tw, &th);
+    cairo_move_to(cr, x + (size - tw) / 2, y + (size - th) / 2);
+    pango_cairo_show_layout(cr, text);
+    g_object_unref(text);
+}
+
+// Draws the table with the path, the head cross, the point the run would start
+// from, the prompt and the two confirm buttons.
 gboolean OnPointScreenExpose(GtkWidget* widget, GdkEventExpose*, gpointer data) {
     auto* screen = static_cast<PointScreen*>(data);
     if (!widget->window || interface == nullptr) return TRUE;
@@ -78,7 +123,6 @@ gboolean OnPointScreenExpose(GtkWidget* widget, GdkEventExpose*, gpointer data) 
     SetColour(cr, "#CCFFFF");
     cairo_paint(cr);
 
-    // The quilting area and the path: jumps dashed, stitched sections solid.
     cairo_set_line_width(cr, 1);
     SetColour(cr, "#008899");
     if (extents) {
@@ -87,17 +131,8 @@ gboolean OnPointScreenExpose(GtkWidget* widget, GdkEventExpose*, gpointer data) 
                         std::floor(extents->height / scale));
         cairo_stroke(cr);
     }
-    for (const FullPattern_t* p = interface->fullPattern; p && p->next; p = p->next) {
-        const double dash[] = {3.0};
-        cairo_set_dash(cr, dash, p->halt ? 1 : 0, 0);
-        cairo_move_to(cr, p->x / kPathUnitsPerInch / scale, p->y / kPathUnitsPerInch / scale);
-        cairo_line_to(cr, p->next->x / kPathUnitsPerInch / scale,
-                      p->next->y / kPathUnitsPerInch / scale);
-        cairo_stroke(cr);
-    }
-    cairo_set_dash(cr, nullptr, 0, 0);
+    DrawPath(cr, scale);
 
-    // The head: a red cross through the whole area.
     if (interface->measureLine) {
         SetColour(cr, "#FF0000");
         const double cx = interface->measureLine[0] + 0.5;
@@ -106,6 +141,14 @@ gboolean OnPointScreenExpose(GtkWidget* widget, GdkEventExpose*, gpointer data) 
         cairo_line_to(cr, cx, h);
         cairo_move_to(cr, 0, cy);
         cairo_line_to(cr, w, cy);
+        cairo_stroke(cr);
+    }
+    if (const FullPattern_t* start =
+            NearestPathPoint(interface->fullPattern, headPosition.x, headPosition.y)) {
+        SetColour(cr, "#00AA00");
+        cairo_set_line_width(cr, 2);
+        cairo_arc(cr, start->x / kPathUnitsPerInch / scale, start->y / kPathUnitsPerInch / scale, 6,
+                  0, 2 * M_PI);
         cairo_stroke(cr);
     }
 
@@ -121,14 +164,8 @@ gboolean OnPointScreenExpose(GtkWidget* widget, GdkEventExpose*, gpointer data) 
     g_object_unref(text);
 
     const int b = confirm_button_size;
-    if (screen->okImage) {
-        gdk_cairo_set_source_pixbuf(cr, screen->okImage, w - 2 * b - 24, h - b);
-        cairo_paint(cr);
-    }
-    if (screen->cancelImage) {
-        gdk_cairo_set_source_pixbuf(cr, screen->cancelImage, w - b - 8, h - b);
-        cairo_paint(cr);
-    }
+    DrawConfirmButton(cr, widget, screen->okImage, "OK", w - 2 * b - 24, h - b, b);
+    DrawConfirmButton(cr, widget, screen->cancelImage, "Cancel", w - b - 8, h - b, b);
     cairo_destroy(cr);
     return TRUE;
 }
@@ -169,7 +206,9 @@ int CrossTimer(GtkWidget* area) {
     if (interface->measureLine == nullptr) interface->measureLine = new int[4]{0, 0, 0, 0};
     int32_t x = 0, y = 0;
     int px = 0, py = 0;
-    if (GetXY(&x, &y) == 0 && interface->viewScale > 0) {
+    if (GetXY(&x, &y) != 0) x = y = 0;
+    headPosition = {x, y};
+    if (interface->viewScale > 0) {
         px = static_cast<int>(x / kPathUnitsPerInch / interface->viewScale);
         py = static_cast<int>(y / kPathUnitsPerInch / interface->viewScale);
     }
@@ -190,6 +229,7 @@ FullPattern_t* SelectPoint() {
 
     screen.dialog = gtk_dialog_new();
     gtk_window_set_title(GTK_WINDOW(screen.dialog), "SELECT POINT");
+    gtk_widget_set_name(screen.dialog, kPointSelectScreenName);
     gtk_window_set_decorated(GTK_WINDOW(screen.dialog), FALSE);
     gtk_window_set_modal(GTK_WINDOW(screen.dialog), TRUE);
     if (isWidget(interface->window))
@@ -201,7 +241,7 @@ FullPattern_t* SelectPoint() {
     g_signal_connect(screen.dialog, "expose-event", G_CALLBACK(CursorExpose), nullptr);
 
     screen.area = gtk_drawing_area_new();
-    gtk_widget_set_name(screen.area, "pointSelectView");
+    gtk_widget_set_name(screen.area, kPointSelectViewName);
     gtk_widget_set_size_request(screen.area, view_area_width, view_area_height);
     gtk_widget_set_events(screen.area,
                           GDK_EXPOSURE_MASK | GDK_BUTTON_PRESS_MASK | GDK_BUTTON_RELEASE_MASK);

@@ -9,6 +9,10 @@
 typedef struct _GtkWidget GtkWidget;
 struct FullPattern_t;
 
+// Widget names of the screen's window and of its view.
+constexpr const char* kPointSelectScreenName = "pointSelectScreen";
+constexpr const char* kPointSelectViewName = "pointSelectView";
+
 // Shows the point-selection screen until the quilter taps OK or Cancel.
 // Returns the path point of interface->fullPattern nearest the head on OK
 // (points with halt set not counted), none on Cancel, when the window was

@@ -126,12 +126,22 @@ gboolean da_Capture(GtkWidget* widget, GdkEventExpose*, gpointer) {
     const float scale = interface->viewScale > 0 ? interface->viewScale : 0.001f;
     const Pattern* pattern = tmpPattern.get();
     if (pattern && pattern->pointCount > 0) {
+        // The points, joined in the order the head passed them so the
+        // recorded path reads as the pattern it becomes.
         cairo_set_source_rgb(cr, 0, 0, 0);
+        cairo_set_line_width(cr, 1);
         for (int i = 0; i < pattern->pointCount; i++) {
-            int px = static_cast<int>(pattern->x[i] / scale);
-            int py = static_cast<int>(pattern->y[i] / scale);
-            cairo_rectangle(cr, px, py, 1, 1);
+            const double px = static_cast<int>(pattern->x[i] / scale) + 0.5;
+            const double py = static_cast<int>(pattern->y[i] / scale) + 0.5;
+            if (i == 0)
+                cairo_move_to(cr, px, py);
+            else
+                cairo_line_to(cr, px, py);
         }
+        cairo_stroke(cr);
+        for (int i = 0; i < pattern->pointCount; i++)
+            cairo_rectangle(cr, static_cast<int>(pattern->x[i] / scale) - 1,
+                            static_cast<int>(pattern->y[i] / scale) - 1, 3, 3);
         cairo_fill(cr);
         const int last = pattern->pointCount - 1;
         const double cx = static_cast<int>(pattern->x[last] / scale) + 0.5;

@@ -1,0 +1,340 @@
+// The trace screen, the toolbar's machine toggles and the "Demo" item, built
+// for real under the test's X server and driven against the simulated board.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <array>
+#include <initializer_list>
+#include <memory>
+#include <string>
+
+#include "app/application_state.h"
+#include "app/log.h"
+#include "app/screen_config.h"
+#include "app/ui_hooks.h"
+#include "layout/layout_tree.h"
+#include "layout/pattern_box.h"
+#include "layout/placement/point_select.h"
+#include "machine/machine_parameters.h"
+#include "machine/mc1_commands.h"
+#include "machine/serial_link.h"
+#include "machine/stitching/demo_run.h"
+#include "machine/stitching/pattern_run.h"
+#include "machine/stitching/stitch_path.h"
+#include "machine/stitching/trace_recording.h"
+#include "pattern/pattern.h"
+#include "support/mc1sim_fixture.h"
+#include "support/temp_dir.h"
+#include "support_ui/ui_fixture.h"
+#include "ui/menu.h"
+#include "ui/point_select_screen.h"
+#include "ui/trace_view.h"
+#include "ui/widget_helpers.h"
+
+namespace {
+
+struct TraceScreenTest : ::testing::Test {
+    void SetUp() override {
+        ASSERT_TRUE(EnsureGtk());
+        sim = std::make_unique<Mc1Sim>(std::vector<std::string>{"--time-scale", "50"});
+        ASSERT_TRUE(sim->running) << sim->error;
+        SetFactoryDefaults();
+        logStream = std::tmpfile();
+        SetLogStream(logStream);
+        SetSerialDevicePath(sim->device);
+        ASSERT_GE(OpenPort(), 0);
+        responder = std::make_unique<ScriptedResponder>();
+        // Long loops (recording, demo) keep the screen alive through the seam.
+        UserInterfaceHooks hooks = GetUserInterfaceHooks();
+        hooks.drainEvents = Drain;
+        SetUserInterfaceHooks(hooks);
+        ASSERT_TRUE(getcwd(oldDir, sizeof oldDir));
+        ASSERT_EQ(chdir(dir.path.c_str()), 0);
+        mkdir("patterns", 0777);
+        ASSERT_EQ(symlink(LONGARM_SOURCE_DIR "/images", "images"), 0);
+        MakeMainWindow(true);
+        InstallTraceInterface();
+    }
+    void TearDown() override {
+        EXPECT_EQ(chdir(oldDir), 0);
+        DropMainWindow();
+        responder.reset();
+        ClosePort();
+        EraseTemporaryPattern();
+        extents.reset();
+        ClearLayout();
+        ClearPatternList();
+        InitPatternBox();
+        SetLogStream(stdout);
+        std::fclose(logStream);
+    }
+    std::string Sim(const std::string& command) { return SimControl(*sim, command); }
+    std::string SimState(const std::string& key) { return StateValue(Sim("state"), key); }
+    GtkWidget* Tool(ToolButtonId id) { return ToolbarRecord()->buttons[id]; }
+
+    std::unique_ptr<Mc1Sim> sim;
+    std::unique_ptr<ScriptedResponder> responder;
+    FILE* logStream = nullptr;
+    TempDir dir;
+    char oldDir[4096] = {};
+};
+
+// Label text of a button made with SetButtonFont.
+std::string LabelOf(GtkWidget* button) {
+    GtkWidget* child = gtk_bin_get_child(GTK_BIN(button));
+    return GTK_IS_LABEL(child) ? gtk_label_get_text(GTK_LABEL(child)) : "";
+}
+
+// The quilter's hand during a recording: pushes the head through three
+// positions, one after the other once the previous one was recorded, then
+// releases the Start toggle. What the screen showed meanwhile is kept.
+struct Recording {
+    TraceScreenTest* test = nullptr;
+    GtkWidget* toggle = nullptr;
+    GtkWidget* save = nullptr;
+    int pushed = 0;
+    uint32_t maskWhileRecording = 1;
+    bool saveUsableWhileRecording = true;
+    std::string toggleLabelWhileRecording;
+    bool screenshot = false;
+};
+
+gboolean RecordingStep(gpointer data) {
+    auto* r = static_cast<Recording*>(data);
+    const int recorded = tmpPattern ? tmpPattern->pointCount : 0;
+    if (recorded < r->pushed) return TRUE;  // wait for the loop to read the head
+    static const char* pushes[] = {"push 1000 500", "push 1500 1000", "push 500 1500"};
+    if (r->pushed == 0) {
+        r->maskWhileRecording = MenuStateMask();
+        r->saveUsableWhileRecording = gtk_widget_is_sensitive(r->save);
+        r->toggleLabelWhileRecording = LabelOf(r->toggle);
+    }
+    if (r->pushed < 3) {
+        r->test->Sim(pushes[r->pushed++]);
+        return TRUE;
+    }
+    gdk_window_process_all_updates();
+    gdk_display_sync(gdk_display_get_default());
+    r->screenshot = SaveScreenshot(std::string(LONGARM_BINARY_DIR) + "/ui_trace_recording.png");
+    Click(r->toggle);  // released: the loop ends
+    return FALSE;
+}
+
+TEST_F(TraceScreenTest, FreeMotionRecordsTheGuidedHeadAndSavesIt) {
+    extents = std::make_unique<PatternBox>();
+    interface->viewScale = 0.015f;
+    DisableX();
+    DisableY();
+    ASSERT_TRUE(WaitForState(*sim, "yenabled", "0", 1000));
+
+    gtk_menu_item_activate(GTK_MENU_ITEM(MenuRecord()->items[kItemFreeMotion]));
+    Drain();
+    ASSERT_TRUE(isWidget(interface->currentScreen));
+    Recording r;
+    r.test = this;
+    r.toggle = FindButton(interface->currentScreen, "Start");
+    r.save = FindButton(interface->currentScreen, "Save");
+    ASSERT_NE(r.toggle, nullptr);
+    ASSERT_NE(r.save, nullptr);
+    EXPECT_EQ(MenuStateMask(), 0x34000BFu);
+
+    // Save before any recording does nothing.
+    Click(r.save);
+    EXPECT_TRUE(responder->prompts.empty());
+
+    guint source = g_timeout_add(20, RecordingStep, &r);
+    Click(r.toggle);  // pressed: records until RecordingStep releases it
+    if (r.pushed < 3) g_source_remove(source);
+    ASSERT_EQ(r.pushed, 3);
+    EXPECT_EQ(r.maskWhileRecording, 0u);
+    EXPECT_FALSE(r.saveUsableWhileRecording);
+    EXPECT_EQ(r.toggleLabelWhileRecording, "Stop");
+    EXPECT_TRUE(r.screenshot);
+    EXPECT_EQ(LabelOf(r.toggle), "Start");
+    EXPECT_TRUE(gtk_widget_is_sensitive(r.save));
+    EXPECT_EQ(MenuStateMask(), 0x34000BFu);
+    ASSERT_TRUE(tmpPattern);
+    ASSERT_EQ(tmpPattern->pointCount, 3);
+    EXPECT_FLOAT_EQ(tmpPattern->x[1], 2.5f);
+    EXPECT_FLOAT_EQ(tmpPattern->y[2], 3.0f);
+
+    responder->keyboard = {"./patterns/handmade"};
+    Click(r.save);
+    ASSERT_EQ(responder->prompts.size(), 1u);
+    EXPECT_EQ(responder->prompts[0], "SAVE AS:");
+    Pattern saved;
+    ASSERT_EQ(openPattern(&saved, "./patterns/handmade.qcc"), 1);
+    EXPECT_EQ(saved.pointCount, 3);
+    EXPECT_TRUE(responder->shown.empty());
+
+    // Building the screen again forgets the recording.
+    gtk_menu_item_activate(GTK_MENU_ITEM(MenuRecord()->items[kItemFreeMotion]));
+    Drain();
+    EXPECT_FALSE(tmpPattern);
+    // The screen freed both axes.
+    EXPECT_EQ(SimState("xenabled"), "0");
+}
+
+TEST_F(TraceScreenTest, ToolbarTogglesHoldTheAxesAndArmStitchingAfterTheCheck) {
+    SetMenuStateMask(0x37FFFFF);
+    DisableX();
+    DisableY();
+    ASSERT_TRUE(WaitForState(*sim, "xenabled", "0", 1000));
+    gtk_toggle_tool_button_set_active(GTK_TOGGLE_TOOL_BUTTON(Tool(kToolLockX)), TRUE);
+    EXPECT_TRUE(WaitForState(*sim, "xenabled", "1", 1000));
+    EXPECT_EQ(SimState("yenabled"), "0");
+    gtk_toggle_tool_button_set_active(GTK_TOGGLE_TOOL_BUTTON(Tool(kToolLockY)), TRUE);
+    EXPECT_TRUE(WaitForState(*sim, "yenabled", "1", 1000));
+    gtk_toggle_tool_button_set_active(GTK_TOGGLE_TOOL_BUTTON(Tool(kToolLockX)), FALSE);
+    EXPECT_TRUE(WaitForState(*sim, "xenabled", "0", 1000));
+
+    auto* stitchingToggle = GTK_TOGGLE_TOOL_BUTTON(Tool(kToolStitching));
+    Sim("stitcher-status 33");
+    gtk_toggle_tool_button_set_active(stitchingToggle, TRUE);
+    EXPECT_FALSE(gtk_toggle_tool_button_get_active(stitchingToggle));
+    EXPECT_EQ(stitching, 0);
+    ASSERT_EQ(responder->Texts().size(), 1u);
+    EXPECT_EQ(responder->Texts()[0], "HANDLE BARS NOT IN ROBOT MODE");
+
+    Sim("stitcher-status 1");
+    gtk_toggle_tool_button_set_active(stitchingToggle, TRUE);
+    EXPECT_TRUE(gtk_toggle_tool_button_get_active(stitchingToggle));
+    EXPECT_EQ(stitching, 1);
+    EXPECT_EQ(responder->Texts().size(), 1u);
+    gtk_toggle_tool_button_set_active(stitchingToggle, FALSE);
+    EXPECT_EQ(stitching, 0);
+}
+
+gboolean StopInSecondRepetition(gpointer) {
+    if (demoRepetition < 2) return TRUE;
+    stopButtonReleased();
+    return FALSE;
+}
+
+TEST_F(TraceScreenTest, DemoAsksForThePasswordAndRunsUntilStopped) {
+    SetMenuStateMask(0x37FFFFF);
+    GtkWidget* demo = MenuRecord()->items[kItemDemo];
+    ASSERT_TRUE(gtk_widget_is_sensitive(demo));
+
+    responder->keyboard = {"demo"};
+    gtk_menu_item_activate(GTK_MENU_ITEM(demo));
+    ASSERT_EQ(responder->prompts.size(), 1u);
+    EXPECT_EQ(responder->prompts[0], "PASSWORD: ");
+    EXPECT_TRUE(responder->shown.empty());
+    EXPECT_EQ(SimState("accepted"), "0");
+
+    InitPatternBox();
+    int slot = CreatePatternBox();
+    PatternBox* box = GetPatternBox(slot);
+    AddPatternBoxPoint(box, 1, 3, 1, 0);
+    AddPatternBoxPoint(box, 3, 3, 0, 0);
+    AddPatternBoxPoint(box, 3, 1, 0, 0);
+    AddPatternBoxPoint(box, 1, 1, 0, 0);
+    SetPatternBoxOrigin(box);
+    interface->currentPatternBox = slot;
+    auto p = std::make_unique<Pattern>();
+    for (const char* line : {"p X0.000 Y0.000", "p X1.000 Y0.000", "p X1.000 Y1.000"})
+        addData(p.get(), line, 1);
+    UpdatePatternSize(p.get());
+    int patternSlot = GetNextPattern();
+    AddPatternToList(patternSlot, std::move(p));
+    NewPatternLayoutNode(patternSlot, -1, 0, 0, 0);
+
+    responder->keyboard = {"tandrel"};
+    g_timeout_add(20, StopInSecondRepetition, nullptr);
+    gtk_menu_item_activate(GTK_MENU_ITEM(demo));
+    EXPECT_EQ(stopTest, 1);
+    EXPECT_GT(std::stoi(SimState("accepted")), 10);
+    EXPECT_EQ(SimState("xenabled"), "0");
+    EXPECT_EQ(SimState("yenabled"), "0");
+    EXPECT_FALSE(responder->Showed(kDemoFinalText));
+    EXPECT_EQ(demoRepetition, 0);
+}
+
+}  // namespace
+
+namespace {
+
+// Taps the point-selection view at (x, y) of the view, as a finger does.
+void TapView(GtkWidget* window, int x, int y) {
+    GtkWidget* view = FindNamed(window, kPointSelectViewName);
+    ASSERT_NE(view, nullptr);
+    gdk_test_simulate_button(view->window, x, y, 1, GdkModifierType(0), GDK_BUTTON_PRESS);
+    gdk_test_simulate_button(view->window, x, y, 1, GdkModifierType(0), GDK_BUTTON_RELEASE);
+}
+
+// Taps the centre of the OK (1) or Cancel (2) button drawn on the view.
+void TapButton(GtkWidget* window, int button) {
+    GtkWidget* view = FindNamed(window, kPointSelectViewName);
+    ASSERT_NE(view, nullptr);
+    const int w = view->allocation.width, h = view->allocation.height, b = confirm_button_size;
+    const int left = button == 1 ? w - 2 * b - 24 : w - b - 8;
+    TapView(window, left + b / 2, h - b / 2);
+}
+
+FullPattern_t* PathOf(std::initializer_list<std::array<float, 3>> points) {
+    FullPattern_t* first = nullptr;
+    FullPattern_t* last = nullptr;
+    for (const auto& p : points) {
+        auto* point = new FullPattern_t;
+        point->x = p[0];
+        point->y = p[1];
+        point->halt = static_cast<int>(p[2]);
+        point->prev = last;
+        (last ? last->next : first) = point;
+        last = point;
+    }
+    return first;
+}
+
+TEST_F(TraceScreenTest, PointSelectionReturnsThePathPointNearestTheHead) {
+    interface->fullPattern = PathOf({{1000, 1000, 0},
+                                     {3000, 1000, 0},
+                                     {3000, 2000, 1},
+                                     {6000, 2000, 0},
+                                     {6000, 4000, 0},
+                                     {1000, 4000, 0}});
+    interface->viewScale = 0.05f;
+    DisableX();
+    DisableY();
+    ASSERT_TRUE(WaitForState(*sim, "yenabled", "0", 1000));
+    // Nearest to the halt point (3000, 2000), which is not counted: (3000, 1000)
+    // lies 900 away, (6000, 2000) 2900.
+    Sim("push 3000 1900");
+
+    int crossX = -1, crossY = -1;
+    bool screenshot = false;
+    Script script{kPointSelectScreenName,
+                  {[](GtkWidget* window) { TapView(window, 20, 20); },  // above the buttons
+                   [&](GtkWidget*) {
+                       crossX = interface->measureLine ? interface->measureLine[0] : -1;
+                       crossY = interface->measureLine ? interface->measureLine[1] : -1;
+                       gdk_window_process_all_updates();
+                       gdk_display_sync(gdk_display_get_default());
+                       screenshot = SaveScreenshot(std::string(LONGARM_BINARY_DIR) +
+                                                   "/ui_trace_point_select.png");
+                   },
+                   [](GtkWidget* window) { TapButton(window, 1); }}};
+    StartScript(&script);
+    FullPattern_t* chosen = SelectPoint();
+    StopScript(&script);
+    EXPECT_EQ(chosen, interface->fullPattern->next);
+    // The cross followed the head: pixels of the table at the screen's scale.
+    EXPECT_GT(crossX, 0);
+    EXPECT_GT(crossY, crossX / 2);
+    EXPECT_TRUE(screenshot);
+    EXPECT_FLOAT_EQ(interface->viewScale, 0.05f);  // restored
+    EXPECT_EQ(interface->measureLine, nullptr);
+    EXPECT_EQ(runTimer, 0);
+
+    Script cancel{kPointSelectScreenName, {[](GtkWidget* window) { TapButton(window, 2); }}};
+    StartScript(&cancel);
+    EXPECT_EQ(SelectPoint(), nullptr);
+    StopScript(&cancel);
+
+    FreeFullPattern(interface->fullPattern);
+    interface->fullPattern = nullptr;
+}
+
+}  // namespace
