@@ -5,8 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <initializer_list>
 #include <memory>
+#include <vector>
 
 #include "app/application_state.h"
 #include "layout/layout_tree.h"
@@ -34,7 +36,7 @@ struct ViewTest : ::testing::Test {
     }
 
     // A pattern through the given points (inches), loaded into a free slot.
-    static int LoadPath(std::initializer_list<QuiltPoint> points) {
+    static int LoadPath(const std::vector<QuiltPoint>& points) {
         auto p = std::make_unique<Pattern>();
         for (const QuiltPoint& q : points) {
             p->x.push_back(q.x);
@@ -62,6 +64,27 @@ struct ViewTest : ::testing::Test {
     // An axis-parallel box from (x, y) of w x h inches.
     static int MakeRectBox(float x, float y, float w, float h) {
         return MakeBox({{x, y + h}, {x + w, y + h}, {x + w, y}, {x, y}});
+    }
+
+    // Sample paths: a meander of `loops` waves over w x h, and a star of
+    // `tips` points of the given radius; both start at their left or top.
+    static std::vector<QuiltPoint> Meander(float w, float h, int loops) {
+        std::vector<QuiltPoint> points;
+        for (int i = 0; i <= 40 * loops; i++) {
+            const double t = static_cast<double>(i) / (40 * loops);
+            points.push_back({static_cast<float>(t * w),
+                              static_cast<float>(h / 2 * (1 - std::cos(t * loops * 2 * M_PI)))});
+        }
+        return points;
+    }
+    static std::vector<QuiltPoint> Star(float radius, int tips) {
+        std::vector<QuiltPoint> points;
+        for (int i = 0; i <= 2 * tips; i++) {
+            const double a = M_PI * i / tips - M_PI / 2, r = i % 2 ? radius * 0.45 : radius;
+            points.push_back({static_cast<float>(radius + r * std::cos(a)),
+                              static_cast<float>(radius + r * std::sin(a))});
+        }
+        return points;
     }
 
     std::unique_ptr<Interface> state;

@@ -5,12 +5,14 @@
 
 #include "app/application_state.h"
 #include "app/screen_config.h"
+#include "app/startup_ui.h"
 #include "layout/layout_tree.h"
 #include "layout/pattern_box.h"
 #include "layout/view_gestures.h"
 #include "pattern/pattern.h"
 #include "ui/drawing_area.h"
 #include "ui/layout_view.h"
+#include "ui/menu.h"
 #include "ui/view_interaction.h"
 #include "view_ui_fixture.h"
 
@@ -21,10 +23,10 @@ using LayoutViewScreen = ViewScreen;
 // Two boxes; in the first a chain of two meanders (joined, so one circle and
 // one cross), a star on its own and the star selected.
 void BuildChainLayout() {
-    ViewScreen::MakeRectBox(2, 2, 30, 12);
-    ViewScreen::MakeRectBox(2, 14, 30, 5);
-    const int meander = ViewScreen::LoadPath(Meander(8, 3, 4));
-    const int star = ViewScreen::LoadPath(Star(2, 5));
+    ViewTest::MakeRectBox(2, 2, 30, 12);
+    ViewTest::MakeRectBox(2, 14, 30, 5);
+    const int meander = ViewTest::LoadPath(ViewTest::Meander(8, 3, 4));
+    const int star = ViewTest::LoadPath(ViewTest::Star(2, 5));
     NewPatternLayoutNode(meander, -1, 0, 1, 1);
     NewPatternLayoutNode(meander, -1, 0, 9, 1);
     interface->selectedNode = NewPatternLayoutNode(star, -1, 0, 20, 5);
@@ -114,6 +116,33 @@ TEST_F(LayoutViewScreen, PatternImagesAreRebuiltOnlyWhenTheScaleChanges) {
     EXPECT_NE(star->pixbuf.get(), first);
     EXPECT_EQ(gdk_pixbuf_get_width(star->pixbuf.get()),
               static_cast<int>(star->width / interface->viewScale) + 1);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(LayoutViewScreen, PatternViewNeedsAQuiltAreaAndZoomAllFitsAgain) {
+    command = kModePan;
+    menuMainPatternView(nullptr, nullptr);
+    EXPECT_STREQ(CurrentScreenName(), "quilt-area setup");
+    EXPECT_EQ(MenuStateMask(), 0x3u);
+    EXPECT_EQ(command, kModeNone);
+    BuildChainLayout();
+    ShowLayoutView();
+    EXPECT_STREQ(CurrentScreenName(), "layout view");
+    EXPECT_EQ(MenuStateMask(), 0x37FFFFFu);
+    const int fittedX = panX;
+    const float fittedScale = interface->viewScale;
+    menuViewPan(nullptr, nullptr);
+    panX += 50;
+    interface->viewScale *= 2;
+    zoomed = 1;
+    menuViewZoomAll(nullptr, nullptr);
+    Redraw();
+    EXPECT_EQ(command, kModeNone);
+    EXPECT_EQ(panX, fittedX);
+    EXPECT_FLOAT_EQ(interface->viewScale, fittedScale);
 }
 
 }  // namespace

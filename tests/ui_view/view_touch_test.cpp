@@ -35,6 +35,7 @@ struct ViewTouch : ViewScreen {
         };
         MakeRectBox(2, 2, 30, 12);
         MakeRectBox(2, 14, 30, 5);
+        interface->currentPatternBox = 0;
         star = LoadPath(Star(2, 5));
         node = NewPatternLayoutNode(star, -1, 0, 10, 4);
         ShowLayoutView();

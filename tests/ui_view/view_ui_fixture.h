@@ -1,65 +1,41 @@
-// Helpers of the view tests: the toolkit started once, the real main window
-// with the menu row and the layout view in a program folder of its own,
-// generated patterns, pointer input through xdotool, and screenshots of the
-// view compared with reference images.
+// The view tests' screen: the real main window with the menu row on an X
+// server of the test program's own, in a program folder of its own (images
+// linked in, system paths below it), with pointer input through xdotool and
+// screenshots of the view compared with reference pictures of tests/data.
 #pragma once
 
-#include <gtest/gtest.h>
 #include <gtk/gtk.h>
 
-#include <initializer_list>
 #include <memory>
 #include <string>
-#include <vector>
 
-#include "layout/geometry.h"
+#include "layout_view/view_fixture.h"
 #include "support/temp_dir.h"
+#include "support_ui/ui_fixture.h"
 
-// Starts the toolkit once on an X server of this test program's own (the
-// pointer is not shared with other test programs) with the built-in 320 x 240
-// sizes; false without a display.
-bool EnsureViewGtk();
-
-// Runs pending events until none is left, then for at least `ms` milliseconds more.
-void Pump(int ms = 0);
-
-// A fresh program folder (images linked in, system paths below it), a main
-// window with menu bar and toolbar, empty layout tables and the view installed.
-struct ViewScreen : ::testing::Test {
+struct ViewScreen : ViewTest {
     void SetUp() override;
     void TearDown() override;
 
-    // Shows the layout view and waits until it is drawn.
+    // Shows the layout view (measuring a 40 x 20 table first when none is).
     void ShowLayoutView();
-    // A pattern along the points (inches) in a free slot; returns the slot.
-    static int LoadPath(const std::vector<QuiltPoint>& points);
-    // A rectangular box from (x, y), w x h inches; returns its slot.
-    static int MakeRectBox(float x, float y, float w, float h);
-    // The drawing area's picture as it is on the screen.
+    // The drawing area's picture as it is on the screen, after a redraw.
     GdkPixbuf* Capture() const;
-    // Root-window position of a view pixel.
-    void ToRoot(int x, int y, int* rx, int* ry) const;
-    // Pointer input through xdotool at view pixels.
+    // Redraws the view now.
+    void Redraw() const;
+    // Pointer input at view pixels; Pump runs the main loop for ms milliseconds.
     void PointerTo(int x, int y) const;
     void Press() const;
     void Release() const;
-    // Redraws the view now.
-    void Redraw() const;
+    static void Pump(int ms);
 
     std::unique_ptr<TempDir> folder;
+    std::unique_ptr<ScriptedResponder> responder;
     std::string oldDir;
 };
 
-// Generated sample patterns (inches, from the origin).
-std::vector<QuiltPoint> Meander(float width, float height, int loops);
-std::vector<QuiltPoint> Star(float radius, int tips);
-
-// Runs xdotool with the arguments; true when it succeeded.
-bool Xdotool(const std::vector<std::string>& args);
-
-// Compares a picture with a reference PNG of tests/data: the share of pixels
-// whose colour differs by more than 48 in a channel. Writes the picture next
-// to the test's folder as NAME.actual.png when the reference is missing or the
-// share exceeds `tolerance`.
+// Compares a picture with tests/data/NAME.png: fails when more than `tolerance`
+// of the pixels differ by more than 48 in a channel, and then (or without a
+// reference) writes the picture to the build's tests folder as NAME.actual.png.
 ::testing::AssertionResult LooksLike(GdkPixbuf* picture, const std::string& name,
                                      double tolerance = 0.0005);
