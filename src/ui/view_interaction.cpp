@@ -32,7 +32,6 @@ double timeOff = 0;
 float offTempX = -1, offTempY = -1;
 GdkPixbuf* editButtonImages[5] = {};
 void (*showPatternPopup)(int x, int y) = nullptr;
-int (*speedButtonRelease)(double x, double y) = nullptr;
 
 namespace {
 
@@ -286,9 +285,7 @@ gboolean OnViewButtonRelease(GtkWidget*, GdkEvent* event, gpointer) {
         case kModeMoveSelected:
             PadRelease(x, y);
             break;
-        case kModeSpeed:
-            if (speedButtonRelease) speedButtonRelease(x, y);
-            break;
+        // The run view handles its own speed buttons after this handler.
         default:
             break;
     }

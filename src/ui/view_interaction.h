@@ -26,10 +26,6 @@ extern GdkPixbuf* editButtonImages[5];
 // long press does nothing more than clear its hint while it is empty.
 extern void (*showPatternPopup)(int x, int y);
 
-// The run view's speed buttons: called with the release point in edit mode 10;
-// installed by the run control. Returns 1 when the release was used.
-extern int (*speedButtonRelease)(double x, double y);
-
 // Drawing-area handlers of the layout and run views ("button-press-event",
 // "motion-notify-event", "button-release-event"). Return TRUE.
 gboolean OnViewButtonPress(GtkWidget* widget, GdkEvent* event, gpointer data);

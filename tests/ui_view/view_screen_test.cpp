@@ -118,10 +118,6 @@ TEST_F(LayoutViewScreen, PatternImagesAreRebuiltOnlyWhenTheScaleChanges) {
               static_cast<int>(star->width / interface->viewScale) + 1);
 }
 
-}  // namespace
-
-namespace {
-
 TEST_F(LayoutViewScreen, PatternViewNeedsAQuiltAreaAndZoomAllFitsAgain) {
     command = kModePan;
     menuMainPatternView(nullptr, nullptr);
@@ -143,6 +139,34 @@ TEST_F(LayoutViewScreen, PatternViewNeedsAQuiltAreaAndZoomAllFitsAgain) {
     EXPECT_EQ(command, kModeNone);
     EXPECT_EQ(panX, fittedX);
     EXPECT_FLOAT_EQ(interface->viewScale, fittedScale);
+}
+
+// Share of the picture's pixels that are (nearly) pure blue.
+double BlueShare(GdkPixbuf* picture) {
+    const int w = gdk_pixbuf_get_width(picture), h = gdk_pixbuf_get_height(picture);
+    const int n = gdk_pixbuf_get_n_channels(picture);
+    long blue = 0;
+    for (int y = 0; y < h; y++)
+        for (int x = 0; x < w; x++) {
+            const guchar* p =
+                gdk_pixbuf_get_pixels(picture) + y * gdk_pixbuf_get_rowstride(picture) + x * n;
+            blue += p[0] < 40 && p[1] < 40 && p[2] > 200;
+        }
+    g_object_unref(picture);
+    return static_cast<double>(blue) / (static_cast<double>(w) * h);
+}
+
+TEST_F(LayoutViewScreen, TheCameraPictureIsTheBackgroundOnlyNearItsOwnScale) {
+    BuildChainLayout();
+    ShowLayoutView();
+    interface->captureImage = gdk_pixbuf_new(GDK_COLORSPACE_RGB, FALSE, 8, 64, 48);
+    gdk_pixbuf_fill(interface->captureImage, 0x0000FFFFu);
+    interface->cameraInchPerPixel = interface->viewScale + 0.2f;
+    EXPECT_GT(BlueShare(Capture()), 0.5);
+    interface->cameraInchPerPixel = interface->viewScale + 0.3f;
+    EXPECT_EQ(BlueShare(Capture()), 0.0);
+    g_object_unref(interface->captureImage);
+    interface->captureImage = nullptr;
 }
 
 }  // namespace
