@@ -176,7 +176,9 @@ gboolean ButtonTimer(gpointer) {
     const double dx = x - xStart, dy = y - yStart;
     const int drift = static_cast<int>(std::sqrt(dx * dx + dy * dy));
     cnt++;
-    switch (LongPressTick(cnt, buttonHold == 1, drift, MenuStateMask())) {
+    // No pop-up during a run: its Move would take the run's speed mode away.
+    const uint32_t mask = command == kModeSpeed ? 0 : MenuStateMask();
+    switch (LongPressTick(cnt, buttonHold == 1, drift, mask)) {
         case kLongPressMatured:
             menuReady = 1;
             RedrawView();

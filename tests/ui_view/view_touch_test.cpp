@@ -96,6 +96,9 @@ TEST_F(ViewTouch, ALongPressOpensThePopupAtThePressUnlessTheFingerDrifts15Pixels
     EXPECT_EQ(menuReady, 0);
     Hold(100, 80, 0, 0, 300);  // a short tap does not
     EXPECT_EQ(popup.count, 2);
+    command = kModeSpeed;  // nor a long press during a run
+    Hold(100, 80, 0, 0, 1200);
+    EXPECT_EQ(popup.count, 2);
 }
 
 TEST_F(ViewTouch, FastHorizontalSwipesStepBetweenBoxesSlowDragsPan) {
