@@ -43,8 +43,9 @@ GtkWidget* SetDrawingArea(int kind) {
     KeepWidget(&interface->drawingArea, nullptr);
 
     GtkWidget* area = gtk_drawing_area_new();
+    // Motion is reported while a button (a finger) is down: drags, not hovering.
     gtk_widget_set_events(area, GDK_EXPOSURE_MASK | GDK_BUTTON_PRESS_MASK |
-                                    GDK_BUTTON_RELEASE_MASK | GDK_POINTER_MOTION_MASK);
+                                    GDK_BUTTON_RELEASE_MASK | GDK_BUTTON_MOTION_MASK);
     int width = view_area_width;
     int height = view_area_height;
     switch (kind) {

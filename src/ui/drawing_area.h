@@ -28,9 +28,9 @@ extern ExposeHandler drawingAreaExpose[kAreaKindCount];
 extern int zoomed;
 
 // Destroys the current drawing area if it is a live widget and makes a new one
-// of the given kind: events exposure, button press and release, pointer motion;
-// the kind's size and expose handler; the run and trace kinds (re)set the
-// status text layout, the layout view releases it. Stores it in drawingArea and
+// of the given kind: events exposure, button press and release, motion while a
+// button is down; the kind's size and expose handler; the run and trace kinds
+// (re)set the status text layout, the layout view releases it. Stores it in drawingArea and
 // returns it; an unknown kind gives null and changes nothing.
 GtkWidget* SetDrawingArea(int kind);
 
