@@ -13,6 +13,7 @@
 #include "app/system_paths.h"
 #include "camera/camera_frame.h"
 #include "fake_video_device.h"
+#include "support/captured_log.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -41,9 +42,7 @@ protected:
 
     // Starts the camera on the scripted device, keeping stdout's log lines.
     void Start() {
-        testing::internal::CaptureStdout();
-        camera = InitCameraAt(device.path.c_str(), &picture);
-        log = testing::internal::GetCapturedStdout();
+        log = Logged([&] { camera = InitCameraAt(device.path.c_str(), &picture); });
     }
 
     FakeDevice device;
@@ -61,9 +60,8 @@ TEST(CameraWithoutDevice, MissingDeviceMeansNoRecordNoPictureAndNoNoise) {
     ASSERT_EQ(SetSystemRoot(root.path.c_str()), 1);
     GdkPixbuf* picture = reinterpret_cast<GdkPixbuf*>(0x1);  // must be overwritten
     const int before = OpenDescriptorCount();
-    testing::internal::CaptureStdout();
-    CameraDevice* camera = InitCamera(&picture);
-    const std::string log = testing::internal::GetCapturedStdout();
+    CameraDevice* camera = nullptr;
+    const std::string log = Logged([&] { camera = InitCamera(&picture); });
     SetSystemRoot(nullptr);
     EXPECT_EQ(camera, nullptr);
     EXPECT_EQ(picture, nullptr);
@@ -79,9 +77,8 @@ TEST(CameraWithoutDevice, FilesThatAreNoVideoDeviceAreRefusedAndClosed) {
         SCOPED_TRACE(path);
         GdkPixbuf* picture = nullptr;
         const int before = OpenDescriptorCount();
-        testing::internal::CaptureStdout();
-        CameraDevice* camera = InitCameraAt(path.c_str(), &picture);
-        const std::string log = testing::internal::GetCapturedStdout();
+        CameraDevice* camera = nullptr;
+        const std::string log = Logged([&] { camera = InitCameraAt(path.c_str(), &picture); });
         EXPECT_EQ(camera, nullptr);
         EXPECT_EQ(picture, nullptr);
         EXPECT_EQ(OpenDescriptorCount(), before) << "device left open";

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "fake_video_device.h"
+#include "support/captured_log.h"
 #include "support/run_program.h"
 #include "support/temp_dir.h"
 
@@ -28,9 +29,8 @@ TEST(CameraSnapshot, SavesThePictureAsPngWithItsColours) {
     TempDir dir;
     const std::string path = dir.File("head.png");
     int w = 0, h = 0;
-    testing::internal::CaptureStdout();
-    const int result = SaveCameraSnapshot(device.path.c_str(), path, &w, &h);
-    testing::internal::GetCapturedStdout();
+    int result = -1;
+    Logged([&] { result = SaveCameraSnapshot(device.path.c_str(), path, &w, &h); });
     InstallFakeDevice(nullptr);
     ASSERT_EQ(result, 0);
     EXPECT_EQ(w, 320);

@@ -6,6 +6,8 @@
 #include <memory>
 #include <vector>
 
+#include "support/captured_log.h"
+
 namespace {
 
 // A corner list built from points, owned by the test.
@@ -157,9 +159,7 @@ TEST(Shapes, OrthogonalityToleranceIsLopsided) {
 
     // A box with an 89.5° edge that still turns left everywhere is convex.
     Corners tilted({{0, 10}, {10, 10}, {10 + 10 * std::tan(0.5 * M_PI / 180), 0}, {0, 0}});
-    testing::internal::CaptureStdout();
-    EXPECT_EQ(GetPolygonType(tilted.first()), kPolygonConvex);
-    testing::internal::GetCapturedStdout();
+    Logged([&] { EXPECT_EQ(GetPolygonType(tilted.first()), kPolygonConvex); });
 
     float a[2] = {0, 0}, b[2] = {0, 1};
     EXPECT_FLOAT_EQ(GetAngle(a, b), static_cast<float>(M_PI / 2));

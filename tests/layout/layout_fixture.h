@@ -10,6 +10,7 @@
 #include "layout/layout_tree.h"
 #include "layout/pattern_box.h"
 #include "pattern/pattern.h"
+#include "support/captured_log.h"
 
 struct LayoutTest : ::testing::Test {
     void SetUp() override {

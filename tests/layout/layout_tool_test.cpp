@@ -2,6 +2,7 @@
 
 #include "layout/layout_file.h"
 #include "layout_fixture.h"
+#include "support/captured_log.h"
 #include "support/run_program.h"
 #include "support/temp_dir.h"
 
@@ -30,9 +31,7 @@ TEST_F(LayoutToolTest, ListsAndDrawsALayoutFile) {
     NewArrayNode(2, 1, 2, 1);
     NewPatternLayoutNode(slot, 0, 1, 1, 1);
     const std::string path = dir.File("quilt");
-    testing::internal::CaptureStdout();
-    ASSERT_EQ(SaveLayout(path.c_str(), 0, 1), 1);
-    testing::internal::GetCapturedStdout();
+    Logged([&] { ASSERT_EQ(SaveLayout(path.c_str(), 0, 1), 1); });
 
     ProgramResult listed = RunProgram({LONGARM_TOOL_PATH, "layout", path + ".qlf"});
     EXPECT_EQ(listed.exitStatus, 0) << listed.err;

@@ -71,16 +71,12 @@ TEST_F(LayoutTreeTest, RemovingTheLastPlacementUnloadsItsPattern) {
     LayoutNode* b1 = NewPatternLayoutNode(b, -1, 0, 2, 0);
     interface->selectedNode = a2;
 
-    testing::internal::CaptureStdout();
-    RemoveLayoutNode(a2);
-    std::string log = testing::internal::GetCapturedStdout();
+    std::string log = Logged([&] { RemoveLayoutNode(a2); });
     EXPECT_EQ(log, "Pattern 1\nPattern will not be removed from list\n");
     EXPECT_NE(GetPattern(a), nullptr);
     EXPECT_EQ(interface->selectedNode, nullptr);
 
-    testing::internal::CaptureStdout();
-    RemoveLayoutNode(a1);
-    log = testing::internal::GetCapturedStdout();
+    log = Logged([&] { RemoveLayoutNode(a1); });
     EXPECT_EQ(log, "Pattern 2\nremove pattern\n");
     EXPECT_EQ(GetPattern(a), nullptr);
     EXPECT_EQ(patternList.count, 1);

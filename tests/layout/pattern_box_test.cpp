@@ -91,9 +91,7 @@ TEST_F(PatternBoxTest, TableFillsUpAndRemovalClosesGapsAndRenumbers) {
     }
     PatternBox* third = GetPatternBox(2);
     interface->currentPatternBox = 2;
-    testing::internal::CaptureStdout();
-    RemovePatternBox(1);
-    testing::internal::GetCapturedStdout();
+    Logged([&] { RemovePatternBox(1); });
     EXPECT_EQ(patternBoxList.count, 2);
     EXPECT_EQ(GetPatternBox(1), third);
     EXPECT_EQ(GetPatternBox(2), nullptr);
@@ -115,9 +113,7 @@ TEST_F(PatternBoxTest, RemovingABoxWithTheFirstPlacementsRemovesThemAll) {
     interface->currentPatternBox = 1;
     NewPatternLayoutNode(slot, -1, 0, 2, 0);
     interface->currentPatternBox = 0;
-    testing::internal::CaptureStdout();
-    RemovePatternBox(0);
-    testing::internal::GetCapturedStdout();
+    Logged([&] { RemovePatternBox(0); });
     ASSERT_EQ(CountLayoutNodes(), 1);
     EXPECT_FLOAT_EQ(patternLayout->x, 2);
     EXPECT_EQ(patternLayout->boxIndex, 0);

@@ -14,6 +14,7 @@
 #include "machine/mc1_motion.h"
 #include "machine/serial_link.h"
 #include "machine/stitcher.h"
+#include "support/captured_log.h"
 
 // Texts of the message windows shown since the test began.
 extern std::vector<std::string> shownMessages;
@@ -32,12 +33,4 @@ int64_t ElapsedMs(F&& call) {
     const int64_t start = MonotonicMs();
     call();
     return MonotonicMs() - start;
-}
-
-// Runs a call and returns what it printed on standard output (the log).
-template <typename F>
-std::string Logged(F&& call) {
-    testing::internal::CaptureStdout();
-    call();
-    return testing::internal::GetCapturedStdout();
 }

@@ -51,9 +51,8 @@ TEST_F(MachineTest, PortSelectorFollowsTheFirstCharacterOfTheFirstArgument) {
 TEST_F(MachineTest, PortTwoLogsItsOpeningAndAMissingDeviceShowsItsPath) {
     if (access("/dev/s3c2410_serial2", F_OK) == 0) GTEST_SKIP() << "board device present";
     SelectSerialPort("2");
-    testing::internal::CaptureStdout();
-    const int fd = OpenPort();
-    const std::string log = testing::internal::GetCapturedStdout();
+    int fd = 0;
+    const std::string log = Logged([&] { fd = OpenPort(); });
     EXPECT_LT(fd, 0);
     EXPECT_LT(sp, 0);
     EXPECT_NE(log.find("Open Serial 2\n"), std::string::npos);

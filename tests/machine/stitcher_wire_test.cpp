@@ -103,9 +103,7 @@ TEST_F(StitcherTest, NeedleCheckWantsToSeeTheNeedleMoveThenArrive) {
                                    {1, Bytes({0})},
                                    {1, Bytes({0})},
                                    {1, Bytes({1})}});
-        testing::internal::CaptureStdout();
-        EXPECT_EQ(NeedleUp(), 1);
-        const std::string log = testing::internal::GetCapturedStdout();
+        const std::string log = Logged([&] { EXPECT_EQ(NeedleUp(), 1); });
         EXPECT_NE(log.find("Needle Up\nPFN\nPFN Needle Up Received: 0x1 after "), std::string::npos)
             << log;
         EXPECT_EQ(board.Finish(), Bytes({0x49, 1, 0x49, 0, 0x4B, 0x4B, 0x4B, 0x4B}));
@@ -194,9 +192,7 @@ TEST_F(StitcherTest, StitcherCheckByMachineType) {
                                {4, ""},          // needle-up press and release
                                {1, Bytes({0})},
                                {1, Bytes({1})}});
-    testing::internal::CaptureStdout();
-    EXPECT_EQ(GetStitcher(&status), 0);
-    const std::string log = testing::internal::GetCapturedStdout();
+    const std::string log = Logged([&] { EXPECT_EQ(GetStitcher(&status), 0); });
     EXPECT_EQ(log.rfind("Needle Down!\nNeedle Up\nPFN\nPFN Needle Up Received", 0), 0u) << log;
     EXPECT_EQ(status, kStitcherReady);
     EXPECT_EQ(board.Finish(), Bytes({0x4B, 0x49, 1, 0x49, 0, 0x4B, 0x4B}));
@@ -212,9 +208,7 @@ TEST_F(StitcherTest, TwinStitcherCheckFindsHandleBarsOutOfRobotMode) {
     // button is pressed; when the needle then reads up, the buttons worked
     // without the robot taking them.
     ScriptedBoard board(line, {{1, Bytes({1})}, {1, Bytes({0})}, {4, ""}, {1, Bytes({1})}});
-    testing::internal::CaptureStdout();
-    EXPECT_EQ(GetStitcher(&status), 0);
-    const std::string log = testing::internal::GetCapturedStdout();
+    const std::string log = Logged([&] { EXPECT_EQ(GetStitcher(&status), 0); });
     EXPECT_NE(log.find("Needle Up sent because the needle was down\n"
                        "Warning: the stitcher is not in robot mode\n"),
               std::string::npos)

@@ -1,0 +1,14 @@
+// Runs a call with standard output captured, for tests of code that logs.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+// Runs a call and returns what it printed on standard output (the log).
+template <typename F>
+std::string Logged(F&& call) {
+    testing::internal::CaptureStdout();
+    call();
+    return testing::internal::GetCapturedStdout();
+}
