@@ -42,8 +42,9 @@ constexpr const char* kEditButtonFiles[5] = {"./images/Minus.png", "./images/Tex
                                              "./images/Plus.png", "./images/Minus.png",
                                              "./images/Plus.png"};
 
-guint pressTimer = 0;    // the long-press timer of the present press; 0 when none
-bool dragMoved = false;  // the present drag moved placements
+guint pressTimer = 0;        // the long-press timer of the present press; 0 when none
+bool dragMoved = false;      // the present drag moved placements
+guint32 pressEventTime = 0;  // X server time of the press (ms); 0 when unknown
 
 GdkWindow* ViewWindow() {
     if (!interface || !isWidget(interface->drawingArea)) return nullptr;
@@ -213,6 +214,7 @@ gboolean OnViewButtonPress(GtkWidget* widget, GdkEvent* event, gpointer) {
     StopPressTimer();
     pressTimer = g_timeout_add(kLongPressIntervalMs, ButtonTimer, nullptr);
     buttonTime = NowMs();
+    pressEventTime = event->button.time;
     dragMoved = false;
     if (command == kModePan) {
         if (!interface->measureLine) interface->measureLine = new int[4]{};
@@ -265,8 +267,12 @@ gboolean OnViewButtonRelease(GtkWidget*, GdkEvent* event, gpointer) {
     if (command == kModeNone) SetStatusBar(nullptr);
     const double dx = x - xStart, dy = y - yStart;
     const int64_t now = NowMs();
-    const int64_t elapsed = now - buttonTime;
     timeOff = static_cast<double>(now);
+    // The gesture's own duration from the server's event times: a busy main
+    // loop that handles press and release late must not turn a drag into a swipe.
+    int64_t elapsed = now - buttonTime;
+    if (pressEventTime != 0 && event->button.time != 0)
+        elapsed = static_cast<guint32>(event->button.time - pressEventTime);
 
     const SwipeResult swipe = ClassifySwipe(dx, dy, elapsed, command);
     if (swipe != kNotASwipe) {

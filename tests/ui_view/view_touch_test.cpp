@@ -102,19 +102,19 @@ TEST_F(ViewTouch, ALongPressOpensThePopupAtThePressUnlessTheFingerDrifts15Pixels
 }
 
 TEST_F(ViewTouch, FastHorizontalSwipesStepBetweenBoxesSlowDragsPan) {
-    Hold(250, 100, -150, 4, 10);  // fast to the left: the next box
+    Gesture(250, 100, -150, 4);  // fast to the left: the next box
     EXPECT_EQ(interface->currentPatternBox, 1);
-    Hold(100, 100, 150, 0, 10);  // past the last box nothing changes
+    Gesture(100, 100, 150, 0);  // past the last box nothing changes
     EXPECT_EQ(interface->currentPatternBox, 0);
-    Hold(100, 100, 150, 0, 10);  // no box before the first
+    Gesture(100, 100, 150, 0);  // no box before the first
     EXPECT_EQ(interface->currentPatternBox, 0);
-    Hold(250, 100, -150, 30, 10);  // too steep
+    Gesture(250, 100, -150, 30);  // too steep
     EXPECT_EQ(interface->currentPatternBox, 0);
 
     // The corner arrow at the top right steps too.
-    Hold(W - 10, 10, 0, 0, 50);
+    Gesture(W - 10, 10, 0, 0);
     EXPECT_EQ(interface->currentPatternBox, 1);
-    Hold(10, 10, 0, 0, 50);
+    Gesture(10, 10, 0, 0);
     EXPECT_EQ(interface->currentPatternBox, 0);
 
     // In pan mode a slow drag pans by the pixels dragged.
@@ -138,11 +138,11 @@ TEST_F(ViewTouch, TheDirectionPadMovesByTheIncrementAndDragsInsideItMoveNothing)
     const PadGeometry pad = PadForIconStyle(0);
     int x = 0, y = 0;
     ASSERT_TRUE(PadImageOrigin(kPadUp, W, H, pad, &x, &y));
-    Hold(x + pad.s / 2, y + pad.s / 2, 0, 0, 50);
+    Gesture(x + pad.s / 2, y + pad.s / 2, 0, 0);
     EXPECT_FLOAT_EQ(node->x, 10);
     EXPECT_FLOAT_EQ(node->y, 3.75f);  // exactly one increment up
     ASSERT_TRUE(PadImageOrigin(kPadRight, W, H, pad, &x, &y));
-    Hold(x + 5, y + 5, 0, 0, 50);
+    Gesture(x + 5, y + 5, 0, 0);
     EXPECT_FLOAT_EQ(node->x, 10.25f);
 
     // A drag between the pad images moves nothing.
@@ -159,7 +159,7 @@ TEST_F(ViewTouch, TheDirectionPadMovesByTheIncrementAndDragsInsideItMoveNothing)
     EXPECT_FLOAT_EQ(node->y, 3.75f);
 
     // OK ends the mode.
-    Hold(ox + 5, oy + 5, 0, 0, 50);
+    Gesture(ox + 5, oy + 5, 0, 0);
     EXPECT_EQ(command, kModeNone);
     EXPECT_STREQ(statusBar, "");
 }
@@ -172,7 +172,7 @@ TEST_F(ViewTouch, MoveSelectedMovesTheSelectionOnly) {
     const PadGeometry pad = PadForIconStyle(0);
     int x = 0, y = 0;
     PadImageOrigin(kPadDown, W, H, pad, &x, &y);
-    Hold(x + 10, y + 10, 0, 0, 50);
+    Gesture(x + 10, y + 10, 0, 0);
     EXPECT_FLOAT_EQ(node->y, 4.5f);
     EXPECT_FLOAT_EQ(other->y, 2);
 }

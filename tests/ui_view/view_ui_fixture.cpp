@@ -87,6 +87,15 @@ void ViewScreen::PointerTo(int x, int y) const {
     Xdotool({"mousemove", std::to_string(ox + x), std::to_string(oy + y)});
 }
 
+void ViewScreen::Gesture(int x, int y, int dx, int dy) const {
+    int ox = 0, oy = 0;
+    gdk_window_get_origin(interface->drawingArea->window, &ox, &oy);
+    Xdotool({"mousemove", std::to_string(ox + x), std::to_string(oy + y), "mousedown", "1",
+             "mousemove", std::to_string(ox + x + dx), std::to_string(oy + y + dy), "mouseup",
+             "1"});
+    Pump(60);
+}
+
 void ViewScreen::Press() const {
     Xdotool({"mousedown", "1"});
 }

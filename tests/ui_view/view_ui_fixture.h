@@ -27,6 +27,9 @@ struct ViewScreen : ViewTest {
     void PointerTo(int x, int y) const;
     void Press() const;
     void Release() const;
+    // A whole gesture in one xdotool run, so its timing does not depend on how
+    // fast programs start: press at (x, y), move by (dx, dy), release.
+    void Gesture(int x, int y, int dx, int dy) const;
     static void Pump(int ms);
 
     std::unique_ptr<TempDir> folder;
