@@ -108,6 +108,10 @@ struct FaultCase {
     bool boardReachable;  // the board obeys the stop afterwards
 };
 
+void PrintTo(const FaultCase& fault, std::ostream* out) {
+    *out << fault.inject;
+}
+
 struct RunFaultTest : RunTest, ::testing::WithParamInterface<FaultCase> {
     void SetUp() override { Begin({"--time-scale", "4"}); }
 };

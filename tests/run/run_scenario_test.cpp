@@ -242,3 +242,27 @@ TEST_F(LineRateRunTest, TheQueueNeverRunsDryInsideASection) {
     EXPECT_EQ(runStatistics.emptyInSection, 0);
     ExpectMachineReleased();
 }
+
+// The head position cannot be read after a thread break: the restart is
+// refused with "OPERATION FAILED: TB100" and the run stops.
+TEST_F(SlowRunTest, AThreadBreakWithoutTheHeadPositionStopsTheRun) {
+    Place(Line(150, 0, 0, 0.1f, 0), 0, 0);
+    stitchRep = 0;
+    script.onDrain = OnceAfter(this, 40, [] { PauseToggled(1); });
+    startButtonReleased();
+    ASSERT_EQ(allStop, 2);
+    script.answer = [this](const std::string& text) {
+        if (text == "MOVE YOUR MACHINE TO THE POINT WHERE THE THREAD BROKE AND PRESS OK.")
+            SimControl(*sim, "silence on");
+        return -5;
+    };
+
+    ThreadBreak();
+
+    EXPECT_EQ(Count("OPERATION FAILED: TB100"), 1);
+    EXPECT_EQ(Count("IS THIS WHERE YOU WANT TO RESTART?"), 0);
+    EXPECT_EQ(allStop, 1);
+    EXPECT_GE(script.editViews, 1);
+    EXPECT_EQ(script.mask, kIdleMenuMask);
+    EXPECT_NE(interface->fullPattern, nullptr);  // kept: the quilter may start again
+}
