@@ -28,7 +28,7 @@ struct RunScript {
     std::function<void()> onDrain;  // runs inside every drain of screen events
     int toggle = 1;                 // the Stitching toggle
     int stitchingSensitive = -1;
-    int runViews = 0, editViews = 0, pauseDestroyed = 0, redraws = 0, lockClears = 0;
+    int runViews = 0, editViews = 0;
     uint32_t mask = 0;
     FullPattern_t* selected = nullptr;  // SET START's choice
     int selectCalls = 0;
@@ -62,7 +62,6 @@ struct RunTest : ::testing::Test {
     // same way, and frees it at the end).
     std::vector<PathPoint> PackedPath();
 
-    std::string LogText();
     std::string State() { return SimControl(*sim, "state"); }
     std::string StateOf(const std::string& key) { return StateValue(State(), key); }
     std::vector<RecordedMove> Record() { return ReadRunRecord(sim->recordPath); }

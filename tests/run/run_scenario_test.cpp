@@ -2,7 +2,6 @@
 // compared with the stitch path.
 #include <cmath>
 
-#include "app/log.h"
 #include "machine/machine_parameters.h"
 #include "machine/stitching/run_flags.h"
 #include "run_fixture.h"
@@ -35,13 +34,6 @@ void ExpectTieOff(const std::vector<RecordedMove>& group, const PathPoint& b, co
         EXPECT_NEAR(group[i].x, want.x, 0.5) << i;
         EXPECT_NEAR(group[i].y, want.y, 0.5) << i;
     }
-}
-
-int Occurrences(const std::string& text, const std::string& what) {
-    int n = 0;
-    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
-        n++;
-    return n;
 }
 
 // Runs `action` once, the first time the board has executed `moves` moves of
@@ -97,7 +89,6 @@ TEST_F(RunTest, AStitchedRunSewsThePathAndTiesOffAtEveryLongJump) {
     ExpectTieOff(groups[2], path[40], path[41], 2);
     ExpectTieOff(groups[3], path[68], path[69], 2);
 
-    EXPECT_EQ(Occurrences(LogText(), "LS DONE"), 4);
     EXPECT_EQ(interface->fullPattern, nullptr);  // freed at the regular end
     EXPECT_EQ(fpTemp, nullptr);
     EXPECT_EQ(script.runViews, 1);

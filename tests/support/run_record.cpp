@@ -33,6 +33,9 @@ std::vector<RecordedMove> StitchedMoves(const std::vector<RecordedMove>& moves, 
     return stitched;
 }
 
+namespace {
+
+// The board's motion model: seconds a move of `length` thousandths takes.
 double MoveSeconds(double length, double feed, int speedSetting, int minimumSpeedSetting,
                    double timeScale) {
     const double minimumFeed = std::max(minimumSpeedSetting * 10.0 / 6.0, 0.1);
@@ -40,6 +43,8 @@ double MoveSeconds(double length, double feed, int speedSetting, int minimumSpee
         std::max(feed, minimumFeed) / 100.0 * std::max(speedSetting, 1) / 10.0;
     return length / 1000.0 / inchesPerSecond / timeScale;
 }
+
+}  // namespace
 
 int CountQueueGaps(const std::vector<RecordedMove>& moves, int speedSetting,
                    int minimumSpeedSetting, double timeScale, double toleranceMs,

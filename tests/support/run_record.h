@@ -20,11 +20,6 @@ std::vector<RecordedMove> ReadRunRecord(const std::string& path);
 // where the previous stitched move ended (the same point sent again) dropped.
 std::vector<RecordedMove> StitchedMoves(const std::vector<RecordedMove>& moves, size_t from = 0);
 
-// The board's motion model: seconds a move of `length` thousandths takes at a
-// feed with the board's speed and minimumSpeed settings, at a time scale.
-double MoveSeconds(double length, double feed, int speedSetting, int minimumSpeedSetting,
-                   double timeScale);
-
 // Counts the places inside stitched stretches where the head arrived later than
 // the motion model allows after the previous arrival: the board's queue had
 // run empty and the head stood still for more than toleranceMs. Only pairs of

@@ -126,7 +126,6 @@ TEST(RunViewScreen, StartPauseSpeedAndResumeOnTheRealScreens) {
         },
         &watch);
 
-    SaveScreenshot(LONGARM_BINARY_DIR "/tests/ui_run_before.png");
     Click(gtk_bin_get_child(GTK_BIN(ToolbarRecord()->buttons[kToolStart])));  // returns paused
     ASSERT_TRUE(WaitFor([] { return allStop == 2; }, 20000));
     EXPECT_TRUE(watch.shot);
