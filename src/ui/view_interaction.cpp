@@ -166,6 +166,10 @@ void ReleaseViewEditState() {
     command = kModeNone;
     DeleteMeasure();
     SetEditButtons(0);
+    // A long press whose release never reached the view (a menu was used
+    // meanwhile) leaves no pop-up hint and no pending pop-up behind.
+    menuReady = 0;
+    showMenu = 0;
 }
 
 gboolean ButtonTimer(gpointer) {

@@ -60,8 +60,8 @@ void MoveMouseLocation(int dx, int dy);
 // one-shot timeout callback, returns FALSE.
 gboolean MoveMouseLocationCallback(gpointer data);
 
-// Ends the views' edit mode: command -1, measuring line and edit buttons gone.
-// ReleaseAllUI calls it.
+// Ends the views' edit mode: command -1, measuring line, edit buttons and the
+// pop-up hint gone. ReleaseAllUI calls it.
 void ReleaseViewEditState();
 
 // Installs the layout view's drawing, the touch handlers of the views, the

@@ -134,9 +134,11 @@ TEST_F(LayoutViewScreen, PatternViewNeedsAQuiltAreaAndZoomAllFitsAgain) {
     panX += 50;
     interface->viewScale *= 2;
     zoomed = 1;
+    menuReady = 1;  // a long press left pending
     menuViewZoomAll(nullptr, nullptr);
     Redraw();
     EXPECT_EQ(command, kModeNone);
+    EXPECT_EQ(menuReady, 0);
     EXPECT_EQ(panX, fittedX);
     EXPECT_FLOAT_EQ(interface->viewScale, fittedScale);
 }
