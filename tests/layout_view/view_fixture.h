@@ -49,21 +49,12 @@ struct ViewTest : ::testing::Test {
         return slot;
     }
 
-    // A box through the corners in order; returns its slot.
-    static int MakeBox(std::initializer_list<QuiltPoint> corners) {
+    // An axis-parallel box from (x, y) of w x h inches, walked counter-clockwise.
+    static int MakeRectBox(float x, float y, float w, float h) {
         const int slot = CreatePatternBox();
-        bool first = true;
-        for (const QuiltPoint& c : corners) {
-            AddPatternBoxPoint(GetPatternBox(slot), c.x, c.y, first, 0);
-            first = false;
-        }
+        SetPatternBoxCorners(GetPatternBox(slot), {{x, y + h}, {x + w, y + h}, {x + w, y}, {x, y}});
         SetPatternBoxOrigin(GetPatternBox(slot));
         return slot;
-    }
-
-    // An axis-parallel box from (x, y) of w x h inches.
-    static int MakeRectBox(float x, float y, float w, float h) {
-        return MakeBox({{x, y + h}, {x + w, y + h}, {x + w, y}, {x, y}});
     }
 
     // Sample paths: a meander of `loops` waves over w x h, and a star of

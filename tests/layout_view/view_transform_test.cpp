@@ -34,17 +34,11 @@ TEST_F(Transform, PlacementsTruncateBeforeTheBoxOffsetAndTheInverseFindsThemAgai
     EXPECT_NEAR(q.x, 2.0, 0.06 + 1e-4);
     EXPECT_NEAR(q.y, 0.5, 0.06 + 1e-4);
 
-    // The frame of the view reads the current box's origin.
+    // The view's frame takes the current box's origin; an empty slot gives (0, 0).
     MakeRectBox(4, 5, 10, 10);
     interface->currentPatternBox = 0;
-    interface->viewScale = 0.05f;
-    panX = 3;
-    const ViewFrame now = CurrentViewFrame();
-    EXPECT_FLOAT_EQ(now.boxX, 4);
-    EXPECT_FLOAT_EQ(now.boxY, 5);
-    EXPECT_EQ(now.panX, 3);
-    EXPECT_FLOAT_EQ(now.scale, 0.05f);
-    interface->currentPatternBox = 7;  // empty slot: origin (0, 0)
+    EXPECT_FLOAT_EQ(CurrentViewFrame().boxY, 5);
+    interface->currentPatternBox = 7;
     EXPECT_FLOAT_EQ(CurrentViewFrame().boxX, 0);
 }
 
@@ -59,43 +53,32 @@ TEST_F(Transform, GridIsAQuarterHalfOrWholeInch) {
     EXPECT_EQ(SetInchPerPixel(10, 10, 0, 200), 0.0f);
 }
 
-TEST_F(Transform, ALayoutInsideItsBoxZoomsToTheBoxAndCentresIt) {
+TEST_F(Transform, ZoomFitsTheBoxOrALargerLayoutAndNeverGoesBelowTheFloor) {
     MakeRectBox(2, 3, 19, 9);  // 19 x 9 inches, plus one inch: 20 x 10
-    const ZoomFit fit = ComputeZoomAll(160, 80, GetPatternBox(0), 5, 5, 1, 1);
+    ZoomFit fit = ComputeZoomAll(160, 80, GetPatternBox(0), 5, 5, 1, 1);
     EXPECT_FALSE(fit.layoutExceedsBox);
     EXPECT_FLOAT_EQ(fit.scale, 0.125f);  // 20 / 160 and 10 / 80
-    // (W - int(19 / 0.125)) / 2 - int(2 / 0.125), likewise y.
+    // The box centred: (W - int(19 / 0.125)) / 2 - int(2 / 0.125), likewise y.
     EXPECT_EQ(fit.panX, (160 - 152) / 2 - 16);
     EXPECT_EQ(fit.panY, (80 - 72) / 2 - 24);
-}
 
-TEST_F(Transform, ALayoutBeyondItsBoxZoomsToTheLayoutAndCentresIt) {
-    MakeRectBox(1, 1, 9, 9);
-    // Placements span 39 x 4 inches from (2, 0.5) box-relative.
-    const ZoomFit fit = ComputeZoomAll(320, 160, GetPatternBox(0), 39, 4, 2, 0.5f);
+    // Placements spanning 39 x 4 inches from (2, 0.5) reach beyond the box:
+    // (39 + 1) / 320 against (19 + 1) / 320, and the layout is centred.
+    fit = ComputeZoomAll(320, 160, GetPatternBox(0), 39, 4, 2, 0.5f);
     EXPECT_TRUE(fit.layoutExceedsBox);
-    EXPECT_FLOAT_EQ(fit.scale, 0.125f);  // (39 + 1) / 320 against (9 + 1) / 160
+    EXPECT_FLOAT_EQ(fit.scale, 0.125f);
     // W/2 - int(lw / 2 / s) - int(lx / s) - int(Bx / s), likewise y.
-    EXPECT_EQ(fit.panX, 160 - 156 - 16 - 8);
-    EXPECT_EQ(fit.panY, 80 - 16 - 4 - 8);
+    EXPECT_EQ(fit.panX, 160 - 156 - 16 - 16);
+    EXPECT_EQ(fit.panY, 80 - 16 - 4 - 24);
+    EXPECT_EQ(ComputeZoomAll(320, 160, nullptr, 39, 4, 2, 0.5f).panX, 160 - 156 - 16);
 
-    // Without a box the layout is centred on its own.
-    const ZoomFit loose = ComputeZoomAll(320, 160, nullptr, 39, 4, 2, 0.5f);
-    EXPECT_TRUE(loose.layoutExceedsBox);
-    EXPECT_EQ(loose.panX, 160 - 156 - 16);
-}
-
-TEST_F(Transform, ZoomNeverGoesBelowTheScaleFloor) {
+    // The floor of 0.001 inch per pixel, also without box, layout or size.
     MakeRectBox(0, 0, 0.01f, 0.01f);
-    EXPECT_FLOAT_EQ(ComputeZoomAll(100000, 100000, GetPatternBox(0), -1, -1, 0, 0).scale, 0.001f);
+    EXPECT_FLOAT_EQ(ComputeZoomAll(100000, 100000, GetPatternBox(1), -1, -1, 0, 0).scale, 0.001f);
     EXPECT_FLOAT_EQ(ComputeZoomAll(320, 200, nullptr, -1, -1, 0, 0).scale, 0.001f);
-    EXPECT_FLOAT_EQ(ComputeZoomExtents(320, 200, nullptr), 0.001f);
-    extents = std::make_unique<PatternBox>();
-    extents->width = 32;
-    extents->height = 10;
-    EXPECT_FLOAT_EQ(ComputeZoomExtents(320, 200, extents.get()), 0.1f);
-    // A window without size changes nothing.
     EXPECT_FLOAT_EQ(ComputeZoomAll(0, 200, GetPatternBox(0), 5, 5, 0, 0).scale, 0.001f);
+    EXPECT_FLOAT_EQ(ComputeZoomExtents(320, 200, nullptr), 0.001f);
+    EXPECT_FLOAT_EQ(ComputeZoomExtents(320, 200, GetPatternBox(0)), 19.0f / 320);
 }
 
 // Two placements joined within 0.125 inch: a chain with one circle and one cross.

@@ -43,20 +43,9 @@ struct ViewTouch : ViewScreen {
         H = interface->drawingArea->allocation.height;
     }
 
-    // Holds a press at (x, y), moving to (x + dx, y + dy), for ms milliseconds.
-    void Hold(int x, int y, int dx, int dy, int ms) {
-        PointerTo(x, y);
-        Pump(20);
-        Press();
-        Pump(30);
-        if (dx || dy) PointerTo(x + dx, y + dy);
-        Pump(ms);
-        Release();
-        Pump(60);
-    }
-
-    // A drag in small steps of about 30 ms each (about 100 pixels per second).
-    void SlowDrag(int x, int y, int dx, int dy, int steps) {
+    // A press at (x, y) that moves by (dx, dy) in `steps` steps of about 30 ms
+    // each (slowly: about 100 pixels per second), then holds for ms milliseconds.
+    void Drag(int x, int y, int dx, int dy, int steps, int ms) {
         PointerTo(x, y);
         Pump(20);
         Press();
@@ -65,7 +54,7 @@ struct ViewTouch : ViewScreen {
             PointerTo(x + dx * i / steps, y + dy * i / steps);
             Pump(30);
         }
-        Pump(100);
+        Pump(ms);
         Release();
         Pump(60);
     }
@@ -89,15 +78,15 @@ TEST_F(ViewTouch, ALongPressOpensThePopupAtThePressUnlessTheFingerDrifts15Pixels
     EXPECT_EQ(popup.x, 100);
     EXPECT_EQ(popup.y, 80);
 
-    Hold(100, 80, 14, 0, 1200);  // 14 pixels of drift still count as still
+    Drag(100, 80, 14, 0, 1, 1200);  // 14 pixels of drift still count as still
     EXPECT_EQ(popup.count, 2);
-    Hold(100, 80, 9, 12, 1200);  // 15 pixels do not
+    Drag(100, 80, 9, 12, 1, 1200);  // 15 pixels do not
     EXPECT_EQ(popup.count, 2);
     EXPECT_EQ(menuReady, 0);
-    Hold(100, 80, 0, 0, 300);  // a short tap does not
+    Drag(100, 80, 0, 0, 1, 300);  // a short tap does not
     EXPECT_EQ(popup.count, 2);
     command = kModeSpeed;  // nor a long press during a run
-    Hold(100, 80, 0, 0, 1200);
+    Drag(100, 80, 0, 0, 1, 1200);
     EXPECT_EQ(popup.count, 2);
 }
 
@@ -121,7 +110,7 @@ TEST_F(ViewTouch, FastHorizontalSwipesStepBetweenBoxesSlowDragsPan) {
     menuViewPan(nullptr, nullptr);
     EXPECT_STREQ(statusBar, "Drag To Pan");
     const int startX = panX, startY = panY;
-    SlowDrag(100, 100, 40, 20, 10);
+    Drag(100, 100, 40, 20, 10, 100);
     EXPECT_EQ(panX - startX, 40);
     EXPECT_EQ(panY - startY, 20);
     EXPECT_EQ(interface->currentPatternBox, 0);
@@ -148,13 +137,13 @@ TEST_F(ViewTouch, TheDirectionPadMovesByTheIncrementAndDragsInsideItMoveNothing)
     // A drag between the pad images moves nothing.
     int ox = 0, oy = 0;
     PadImageOrigin(kPadOk, W, H, pad, &ox, &oy);
-    SlowDrag(ox - 3, oy - 20, 0, 15, 5);
+    Drag(ox - 3, oy - 20, 0, 15, 5, 100);
     EXPECT_FLOAT_EQ(node->x, 10.25f);
     EXPECT_FLOAT_EQ(node->y, 3.75f);
 
     // A drag outside it moves every pattern of the box by the distance dragged.
     const float scale = interface->viewScale;
-    SlowDrag(60, 60, 20, 0, 10);
+    Drag(60, 60, 20, 0, 10, 100);
     EXPECT_NEAR(node->x, 10.25f + 20 * scale, 1e-4);
     EXPECT_FLOAT_EQ(node->y, 3.75f);
 
@@ -162,19 +151,6 @@ TEST_F(ViewTouch, TheDirectionPadMovesByTheIncrementAndDragsInsideItMoveNothing)
     Gesture(ox + 5, oy + 5, 0, 0);
     EXPECT_EQ(command, kModeNone);
     EXPECT_STREQ(statusBar, "");
-}
-
-TEST_F(ViewTouch, MoveSelectedMovesTheSelectionOnly) {
-    LayoutNode* other = NewPatternLayoutNode(star, -1, 0, 2, 2);
-    interface->selectedNode = node;
-    command = kModeMoveSelected;
-    moveIncrement = 0.5f;
-    const PadGeometry pad = PadForIconStyle(0);
-    int x = 0, y = 0;
-    PadImageOrigin(kPadDown, W, H, pad, &x, &y);
-    Gesture(x + 10, y + 10, 0, 0);
-    EXPECT_FLOAT_EQ(node->y, 4.5f);
-    EXPECT_FLOAT_EQ(other->y, 2);
 }
 
 }  // namespace
