@@ -62,50 +62,47 @@ TEST(ThumbnailPathTest, FileNameWithPngInTheThumbnailFolder) {
     EXPECT_EQ(ThumbnailPath("t/", "noext"), "t/noext.png");
 }
 
-TEST_F(ThumbnailTest, DrawsTheFileAndCachesIt) {
-    std::string path = Pattern("line.qcc", kLine);
-    GdkPixbuf* image = GetPatternThumbnail(path.c_str(), folder.c_str(), 40, 20);
-    ASSERT_TRUE(image);
-    EXPECT_EQ(gdk_pixbuf_get_width(image), 40);
-    EXPECT_EQ(gdk_pixbuf_get_height(image), 20);
-    EXPECT_EQ(Alpha(image, 20, 0), 255);
-    EXPECT_EQ(Alpha(image, 20, 10), 0);
-    g_object_unref(image);
-    EXPECT_TRUE(std::filesystem::exists(folder + "line.png"));
-}
-
-TEST_F(ThumbnailTest, ACacheHitIsReturnedWithoutDrawing) {
-    std::string path = Pattern("line.qcc", kLine);
-    SetTime(path, 1000);
-    // A cached picture of the right size, newer than the pattern, with a mark
-    // the pattern itself would never draw.
-    std::filesystem::create_directories(folder);
-    GdkPixbuf* marked = NewPixbuf(39, 19);
-    DrawPixel(marked, 30, 15, 1, 2, 3, 255);
-    ASSERT_TRUE(gdk_pixbuf_save(marked, (folder + "line.png").c_str(), "png", nullptr, nullptr));
+// Writes a cached picture of the given size with a mark the line pattern would
+// never draw, at the given time.
+void WriteMarkedPicture(const std::string& path, int width, int height, long seconds) {
+    std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+    GdkPixbuf* marked = NewPixbuf(width - 1, height - 1);
+    DrawPixel(marked, width - 10, height - 5, 1, 2, 3, 255);
+    ASSERT_TRUE(gdk_pixbuf_save(marked, path.c_str(), "png", nullptr, nullptr));
     g_object_unref(marked);
-    SetTime(folder + "line.png", 2000);
-
-    GdkPixbuf* image = GetPatternThumbnail(path.c_str(), folder.c_str(), 40, 20);
-    ASSERT_TRUE(image);
-    EXPECT_EQ(Alpha(image, 30, 15), 255);
-    EXPECT_EQ(Alpha(image, 20, 0), 0);  // not drawn from the pattern
-    g_object_unref(image);
+    ThumbnailTest::SetTime(path, seconds);
 }
 
-TEST_F(ThumbnailTest, AThumbnailOfAnotherSizeIsReplaced) {
-    std::string path = Pattern("line.qcc", kLine);
-    GdkPixbuf* small = GetPatternThumbnail(path.c_str(), folder.c_str(), 20, 10);
-    ASSERT_TRUE(small);
-    g_object_unref(small);
-    GdkPixbuf* image = GetPatternThumbnail(path.c_str(), folder.c_str(), 40, 20);
-    ASSERT_TRUE(image);
-    EXPECT_EQ(gdk_pixbuf_get_width(image), 40);
-    g_object_unref(image);
-    int w = 0, h = 0;
-    ASSERT_TRUE(gdk_pixbuf_get_file_info((folder + "line.png").c_str(), &w, &h));
-    EXPECT_EQ(w, 40);
-    EXPECT_EQ(h, 20);
+TEST_F(ThumbnailTest, TheCacheIsUsedOnlyWhenItIsNewerReadableAndOfTheSize) {
+    enum Cache { kNone, kNewer, kOlder, kOtherSize, kUnreadable };
+    for (Cache cache : {kNone, kNewer, kOlder, kOtherSize, kUnreadable}) {
+        SCOPED_TRACE(cache);
+        const std::string path = Pattern("line.qcc", kLine);
+        const std::string cached = folder + "line.png";
+        std::filesystem::remove(cached);
+        SetTime(path, 1000);
+        if (cache == kNewer) WriteMarkedPicture(cached, 40, 20, 2000);
+        if (cache == kOlder) WriteMarkedPicture(cached, 40, 20, 500);
+        if (cache == kOtherSize) WriteMarkedPicture(cached, 20, 10, 2000);
+        if (cache == kUnreadable) {
+            std::filesystem::create_directories(folder);
+            ASSERT_TRUE(WriteFileText(cached, "not a picture"));
+            SetTime(cached, 2000);
+        }
+        GdkPixbuf* image = GetPatternThumbnail(path.c_str(), folder.c_str(), 40, 20);
+        ASSERT_TRUE(image);
+        EXPECT_EQ(gdk_pixbuf_get_width(image), 40);
+        EXPECT_EQ(gdk_pixbuf_get_height(image), 20);
+        // Drawn from the pattern (the top row), or the cached picture with its mark.
+        EXPECT_EQ(Alpha(image, 20, 0), cache == kNewer ? 0 : 255);
+        EXPECT_EQ(Alpha(image, 30, 15), cache == kNewer ? 255 : 0);
+        EXPECT_EQ(Alpha(image, 20, 10), 0);
+        g_object_unref(image);
+        int w = 0, h = 0;
+        ASSERT_TRUE(gdk_pixbuf_get_file_info(cached.c_str(), &w, &h));
+        EXPECT_EQ(w, 40);
+        EXPECT_EQ(h, 20);
+    }
 }
 
 TEST_F(ThumbnailTest, FilesOfTheSameNameShareOneThumbnail) {
@@ -129,21 +126,6 @@ TEST_F(ThumbnailTest, FilesOfTheSameNameShareOneThumbnail) {
     EXPECT_EQ(files, 1);
 }
 
-TEST_F(ThumbnailTest, APatternNewerThanItsThumbnailIsDrawnAgain) {
-    std::string path = Pattern("shape.qcc", kLine);
-    GdkPixbuf* first = GetPatternThumbnail(path.c_str(), folder.c_str(), 40, 20);
-    ASSERT_TRUE(first);
-    g_object_unref(first);
-    SetTime(folder + "shape.png", 1000);
-    Pattern("shape.qcc", kColumn);
-    SetTime(path, 2000);
-    GdkPixbuf* second = GetPatternThumbnail(path.c_str(), folder.c_str(), 40, 20);
-    ASSERT_TRUE(second);
-    EXPECT_EQ(Alpha(second, 0, 2), 255);  // the new column
-    EXPECT_EQ(Alpha(second, 4, 0), 0);    // not the old row
-    g_object_unref(second);
-}
-
 TEST_F(ThumbnailTest, InvalidFilesGiveTheMessageAndNoImage) {
     std::string path = Pattern("empty.qcc", "n x\n");
     EXPECT_EQ(GetPatternThumbnail(path.c_str(), folder.c_str(), 40, 20), nullptr);
@@ -153,19 +135,6 @@ TEST_F(ThumbnailTest, InvalidFilesGiveTheMessageAndNoImage) {
               nullptr);
     EXPECT_EQ(lastMessage, "Pattern File Is Invalid\n");
     EXPECT_FALSE(std::filesystem::exists(folder + "missing.png"));
-}
-
-TEST_F(ThumbnailTest, AnUnreadableCachedFileIsReplaced) {
-    std::string path = Pattern("line.qcc", kLine);
-    SetTime(path, 1000);
-    std::filesystem::create_directories(folder);
-    ASSERT_TRUE(WriteFileText(folder + "line.png", "not a picture"));
-    GdkPixbuf* image = GetPatternThumbnail(path.c_str(), folder.c_str(), 40, 20);
-    ASSERT_TRUE(image);
-    EXPECT_EQ(Alpha(image, 20, 0), 255);
-    g_object_unref(image);
-    int w = 0, h = 0;
-    EXPECT_TRUE(gdk_pixbuf_get_file_info((folder + "line.png").c_str(), &w, &h));
 }
 
 TEST_F(ThumbnailTest, UsesThePreviewSizeAndTheProgramFolder) {
