@@ -171,4 +171,22 @@ TEST_F(LayoutViewScreen, TheCameraPictureIsTheBackgroundOnlyNearItsOwnScale) {
     interface->captureImage = nullptr;
 }
 
+TEST(OnViewButton, TextButtonsAreOpaqueWhereDrawnAndClearElsewhere) {
+    GdkPixbuf* button = DrawButton(40, 30, "OK", nullptr, 200);
+    ASSERT_TRUE(button);
+    auto at = [&](int x, int y) {
+        return gdk_pixbuf_get_pixels(button) + y * gdk_pixbuf_get_rowstride(button) + x * 4;
+    };
+    EXPECT_EQ(at(0, 0)[3], 0);  // the red ground outside the ring is transparent
+    EXPECT_EQ(at(20, 4)[3], 200);
+    EXPECT_EQ(at(20, 4)[0], at(20, 4)[2]);  // the grey disc
+    int blue = 0;
+    for (int y = 0; y < 30; y++)
+        for (int x = 0; x < 40; x++)
+            blue += at(x, y)[2] > 200 && at(x, y)[0] < 60 && at(x, y)[3] == 200;
+    EXPECT_GT(blue, 10);  // the text
+    g_object_unref(button);
+    EXPECT_EQ(DrawButton(40, 30, nullptr, "./no/such.png", 200), nullptr);
+}
+
 }  // namespace
