@@ -23,7 +23,7 @@ std::string Dos(const std::string& text) {
     return dos;
 }
 
-TEST(DxfLines, OrderDirectionStopsAndSkipsOfLines) {
+TEST(DxfEntities, SmallDrawingsGiveTheirPatterns) {
     const std::string skips = DxfLine(0, 0, 1, 0) + DxfLine(1, 0, 1, 1, "DASHED") +
                               DxfText("STOPPING_MACRO LINETYPE") +
                               DxfLine(5, 0, 6, 0, "CONTINUOUS") + DxfLine(10, 0, 11, 0);
@@ -31,6 +31,7 @@ TEST(DxfLines, OrderDirectionStopsAndSkipsOfLines) {
         const char* what;
         std::string drawing;
         const char* pattern;
+        std::vector<std::string> logged = {};  // lines of dxf.log
     } const cases[] = {
         {"the second line is drawn toward the shared point: it is stitched backward",
          DxfDrawing(DxfLine(0, 0, 1, 0) + DxfLine(2, 0, 1, 0)),
@@ -43,7 +44,8 @@ TEST(DxfLines, OrderDirectionStopsAndSkipsOfLines) {
         {"layer and linetype are found whatever the group order",
          DxfDrawing("  0\nLINE\n 10\n5.0\n 20\n0.0\n 11\n6.0\n 21\n0.0\n  8\nA\n  6\nDASHED\n"
                     "  0\nLINE\n 10\n0.0\n 20\n0.0\n 11\n1.0\n 21\n0.5\n  8\nA\n"),
-         "c s\nc e s\np X0.000 Y0.500\np X1.000 Y0.000\nc e e\nc s\n"},
+         "c s\nc e s\np X0.000 Y0.500\np X1.000 Y0.000\nc e e\nc s\n",
+         {"Added points of LINE ( 0.000, 0.000 ) ( 1.000, 0.500 )"}},
         {"a dashed line and the line after a stopping macro are dropped", DxfDrawing(skips),
          "c s\nc e s\np X0.000 Y0.000\np X1.000 Y0.000\nc e e\nc s\nc e s\np X10.000 Y0.000\np "
          "X11.000 Y0.000\nc e e\nc s\n"},
@@ -53,6 +55,26 @@ TEST(DxfLines, OrderDirectionStopsAndSkipsOfLines) {
         {"other text does not drop the next line",
          DxfDrawing(DxfText("STOPPING MACRO") + DxfLine(0, 0, 1, 0)),
          "c s\nc e s\np X0.000 Y0.000\np X1.000 Y0.000\nc e e\nc s\n"},
+        {"an arc with equal angles is only its end point", DxfDrawing(DxfArc(0, 0, 3, 45, 45)),
+         "c s\nc e s\np X0.000 Y0.000\nc e e\nc s\n"},
+        {"polyline vertices are its points, not its header; the closed flag adds no point",
+         DxfDrawing("  0\nPOLYLINE\n  8\n0\n 66\n1\n 10\n0.0\n 20\n0.0\n 70\n1\n"
+                    "  0\nVERTEX\n  8\n0\n 10\n1.0\n 20\n2.0\n"
+                    "  0\nVERTEX\n  8\n0\n 10\n3.0\n 20\n4.0\n  0\nSEQEND\n  8\n0\n" +
+                    DxfPoint(3, 4)),
+         "c s\nc e s\np X0.000 Y2.000\np X2.000 Y0.000\nc e e\nc e s\np X2.000 Y0.000\nc e e\nc "
+         "s\n",
+         {"Found Polyline...\np X1-1.000 Y1-2.000\tX2-0.000 Y2-0.000\n", "End Polyline\n"}},
+        {"a light-weight polyline ignores its vertex count",
+         DxfDrawing("  0\nLWPOLYLINE\n  8\n0\n 90\n1000000000\n 70\n1\n 10\n0\n 20\n0\n 42\n0.5\n"
+                    " 10\n1\n 20\n0\n 10\n1\n 20\n1\n"),
+         "c s\nc e s\np X0.000 Y1.000\np X1.000 Y1.000\np X1.000 Y0.000\nc e e\nc s\n"},
+        {"entities inside a block never appear",
+         "  0\nSECTION\n  2\nBLOCKS\n  0\nBLOCK\n  8\n0\n  2\nSTAR\n"
+         "  0\nLINE\n  8\n0\n 10\n50\n 20\n50\n 11\n60\n 21\n60\n"
+         "  0\nCIRCLE\n  8\n0\n 10\n50\n 20\n50\n 40\n5\n  0\nENDBLK\n  8\n0\n  0\nENDSEC\n" +
+             DxfDrawing(DxfLine(0, 0, 1, 1)),
+         "c s\nc e s\np X0.000 Y1.000\np X1.000 Y0.000\nc e e\nc s\n"},
         {"the lowest point of the drawing lands at the full height",
          DxfDrawing(DxfLine(2, 5, 2, 8)),
          "c s\nc e s\np X0.000 Y3.000\np X0.000 Y0.000\nc e e\nc s\n"},
@@ -62,9 +84,8 @@ TEST(DxfLines, OrderDirectionStopsAndSkipsOfLines) {
         ConvertRun run = RunConvertDxf(c.drawing);
         EXPECT_EQ(run.result, 0) << c.what;
         EXPECT_EQ(run.output, c.pattern) << c.what;
-        if (c.what == cases[2].what)
-            EXPECT_NE(run.log.find("Added points of LINE ( 0.000, 0.000 ) ( 1.000, 0.500 )"),
-                      std::string::npos);
+        for (const std::string& line : c.logged)
+            EXPECT_NE(run.log.find(line), std::string::npos) << c.what << ": " << line;
     }
 }
 
@@ -109,61 +130,10 @@ TEST(DxfRound, ArcFrom350To10WrapsThroughZeroAndEndsExactlyAt10) {
     EXPECT_TRUE(passedZero);
 }
 
-TEST(DxfRound, ArcWithEqualAnglesIsOnlyItsEndPoint) {
-    ConvertRun run = RunConvertDxf(DxfDrawing(DxfArc(0, 0, 3, 45, 45)));
-    ASSERT_EQ(run.result, 0);
-    OutPattern out = ParseOutput(run.output);
-    ASSERT_EQ(out.entities.size(), 1u);
-    EXPECT_EQ(out.entities[0].points.size(), 1u);
-}
-
 TEST(DxfRound, ArcFromZeroTo360IsAFullTurn) {
     ConvertRun run = RunConvertDxf(DxfDrawing(DxfArc(0, 0, 1, 0, 360)));
     ASSERT_EQ(run.result, 0);
     EXPECT_EQ(ParseOutput(run.output).entities[0].points.size(), 64u);
-}
-
-TEST(DxfEntities, PolylineVerticesAreItsPointsButNotItsHeader) {
-    std::string polyline =
-        "  0\nPOLYLINE\n  8\n0\n 66\n1\n 10\n0.0\n 20\n0.0\n 70\n1\n"
-        "  0\nVERTEX\n  8\n0\n 10\n1.0\n 20\n2.0\n"
-        "  0\nVERTEX\n  8\n0\n 10\n3.0\n 20\n4.0\n  0\nSEQEND\n  8\n0\n";
-    ConvertRun run = RunConvertDxf(DxfDrawing(polyline + DxfPoint(3, 4)));
-    ASSERT_EQ(run.result, 0);
-    OutPattern out = ParseOutput(run.output);
-    ASSERT_EQ(out.entities.size(), 2u);
-    ASSERT_EQ(out.entities[0].points.size(), 2u);  // closed flag adds no closing point
-    EXPECT_TRUE(Near(out.entities[0].points[0].x, 0) && Near(out.entities[0].points[0].y, 2));
-    EXPECT_TRUE(Near(out.entities[0].points[1].x, 2) && Near(out.entities[0].points[1].y, 0));
-    EXPECT_EQ(out.entities[1].points.size(), 1u);  // the POINT on the last vertex
-    EXPECT_FALSE(out.entities[1].stopBefore);
-    EXPECT_NE(run.log.find("Found Polyline...\np X1-1.000 Y1-2.000\tX2-0.000 Y2-0.000\n"),
-              std::string::npos);
-    EXPECT_NE(run.log.find("End Polyline\n"), std::string::npos);
-}
-
-TEST(DxfEntities, LightweightPolylineIgnoresItsVertexCount) {
-    std::string lw =
-        "  0\nLWPOLYLINE\n  8\n0\n 90\n1000000000\n 70\n1\n 10\n0\n 20\n0\n 42\n0.5\n"
-        " 10\n1\n 20\n0\n 10\n1\n 20\n1\n";
-    ConvertRun run = RunConvertDxf(DxfDrawing(lw));
-    ASSERT_EQ(run.result, 0);
-    OutPattern out = ParseOutput(run.output);
-    ASSERT_EQ(out.entities.size(), 1u);
-    EXPECT_EQ(out.entities[0].points.size(), 3u);
-}
-
-TEST(DxfEntities, EntitiesInsideABlockNeverAppear) {
-    std::string drawing =
-        "  0\nSECTION\n  2\nBLOCKS\n  0\nBLOCK\n  8\n0\n  2\nSTAR\n"
-        "  0\nLINE\n  8\n0\n 10\n50\n 20\n50\n 11\n60\n 21\n60\n"
-        "  0\nCIRCLE\n  8\n0\n 10\n50\n 20\n50\n 40\n5\n  0\nENDBLK\n  8\n0\n  0\nENDSEC\n" +
-        DxfDrawing(DxfLine(0, 0, 1, 1));
-    ConvertRun run = RunConvertDxf(drawing);
-    ASSERT_EQ(run.result, 0);
-    OutPattern out = ParseOutput(run.output);
-    ASSERT_EQ(out.entities.size(), 1u);
-    EXPECT_EQ(out.entities[0].points.size(), 2u);
 }
 
 // Progress: the window, its phase texts, its refresh rate and its STOP button.

@@ -27,6 +27,14 @@ TEST(QliTokens, EachInputGivesItsPattern) {
          "c e s\np X0.000 Y0.000\np X1.000 Y0.000\nc e e\nc s\n"},
         // A file cut short gives what was gathered.
         {"VP 0,0 VP 1000,0 VP", "c e s\np X0.000 Y0.000\np X1.000 Y0.000\nc e e\nc s\n"},
+        // VE makes the last point the new origin; the next chain joins without a stop.
+        {"VP 1000,1000 VP 2000,1000 VE VP 0,0 VP 0,1000 EN",
+         "c e s\np X0.000 Y1.000\np X1.000 Y1.000\nc e e\nc e s\np X1.000 Y1.000\np X1.000 "
+         "Y0.000\nc e e\nc s\n"},
+        // A distant next chain gets a stop; chains keep their file order and direction.
+        {"VP 5000,0 VP 6000,0 VE VP -6000,0 VP -5000,0 EN",
+         "c e s\np X5.000 Y0.000\np X6.000 Y0.000\nc e e\nc s\nc e s\np X0.000 Y0.000\np X1.000 "
+         "Y0.000\nc e e\nc s\n"},
         {"EN\n", ""},
         {"", ""},
     };
@@ -35,32 +43,6 @@ TEST(QliTokens, EachInputGivesItsPattern) {
         EXPECT_EQ(run.result, 1) << c.qli;
         EXPECT_EQ(run.output, c.pattern) << c.qli;
     }
-}
-
-TEST(QliEndOfStretch, NewOriginIsTheLastPointAndTheNextChainJoinsWithoutStop) {
-    ConvertRun run = RunImportQli("VP 1000,1000 VP 2000,1000 VE VP 0,0 VP 0,1000 EN");
-    ASSERT_EQ(run.result, 1);
-    OutPattern out = ParseOutput(run.output);
-    ASSERT_EQ(out.entities.size(), 2u);
-    EXPECT_FALSE(out.startsWithStop);
-    EXPECT_FALSE(out.entities[1].stopBefore);
-    EXPECT_EQ(out.stops, 1);
-    const OutPoint& end = out.entities[0].points.back();
-    const OutPoint& start = out.entities[1].points.front();
-    EXPECT_TRUE(Near(end.x, start.x) && Near(end.y, start.y));
-    // The second chain rises one inch from (2, 1): after the flip it is at y 1 .. 0.
-    EXPECT_TRUE(Near(start.x, 1.0) && Near(start.y, 1.0));
-    EXPECT_TRUE(Near(out.entities[1].points[1].y, 0.0));
-}
-
-TEST(QliEndOfStretch, DistantNextChainGetsAStopAndChainsKeepFileOrder) {
-    ConvertRun run = RunImportQli("VP 5000,0 VP 6000,0 VE VP -6000,0 VP -5000,0 EN");
-    ASSERT_EQ(run.result, 1);
-    OutPattern out = ParseOutput(run.output);
-    ASSERT_EQ(out.entities.size(), 2u);
-    EXPECT_TRUE(out.entities[1].stopBefore);
-    EXPECT_TRUE(Near(out.entities[0].points[0].x, 5.0));  // never reordered or reversed
-    EXPECT_TRUE(Near(out.entities[1].points[0].x, 0.0));
 }
 
 TEST(QliArc, QuarterCircleCounterclockwiseEndsAtZeroOne) {
