@@ -300,35 +300,30 @@ TEST_F(WireTest, SlowSetting) {
 }
 
 TEST_F(WireTest, VersionsAndMotorDirection) {
-    float version = 4.0f;
-    {
-        Queue(Bytes({0x01}));
-        ScriptedBoard board(line, {{1, LEFloat(1.3f)}});
-        EXPECT_EQ(GetMotorVersion(&version), 0);
-        EXPECT_FLOAT_EQ(version, 1.3f);
-        EXPECT_EQ(board.Finish(), Bytes({0x3C}));
+    struct Case {
+        int (*get)(float*);
+        int method;
+        std::vector<BoardStep> board;
+        int result;
+        float version;  // from 4.0
+        std::string sent;
+    } const cases[] = {
+        {GetMotorVersion, 0, {{1, LEFloat(1.3f)}}, 0, 1.3f, Bytes({0x3C})},
+        {GetMotorVersion, 0, {}, -2, 4.0f, Bytes({0x3C})},
+        {GetMotorVersion, 0, {{1, Bytes({0x01, 0x02})}}, -3, 0.0f, Bytes({0x3C})},
+        {GetStitcherVersion, 0, {{1, LEFloat(2.0f)}}, 0, 2.0f, Bytes({0x3D})},
+        {GetStitcherVersion, 4, {}, 0, 0.0f, ""},  // button machines are not asked
+    };
+    for (const Case& c : cases) {
+        needleUpMethod = c.method;
+        Queue(Bytes({0x01}));  // stale input, dropped before asking
+        float version = 4.0f;
+        ScriptedBoard board(line, c.board);
+        EXPECT_EQ(c.get(&version), c.result) << c.sent.size() << c.method;
+        EXPECT_FLOAT_EQ(version, c.version);
+        EXPECT_EQ(board.Finish(), c.sent);
+        ClearPort();
     }
-    version = 4.0f;
-    EXPECT_EQ(GetMotorVersion(&version), -2);
-    EXPECT_FLOAT_EQ(version, 4.0f);
-    line.Received(1);
-    {
-        ScriptedBoard board(line, {{1, Bytes({0x01, 0x02})}});
-        EXPECT_EQ(GetMotorVersion(&version), -3);
-        EXPECT_FLOAT_EQ(version, 0.0f);
-        board.Finish();
-    }
-    {
-        ScriptedBoard board(line, {{1, LEFloat(2.0f)}});
-        EXPECT_EQ(GetStitcherVersion(&version), 0);
-        EXPECT_FLOAT_EQ(version, 2.0f);
-        EXPECT_EQ(board.Finish(), Bytes({0x3D}));
-    }
-    needleUpMethod = 4;
-    version = 3.0f;
-    EXPECT_EQ(GetStitcherVersion(&version), 0);
-    EXPECT_FLOAT_EQ(version, 0.0f);
-    EXPECT_EQ(line.Received(0), "");
 
     unsigned char direction = 0;
     {
