@@ -77,15 +77,6 @@ TEST_F(ArrayRepeatTest, ChangingTheCountsReplacesTheRepeatsAndOneByOneDissolves)
     EXPECT_EQ(parent->next, other);
 }
 
-TEST_F(ArrayRepeatTest, CountsAreTruncatedAndKeptInRange) {
-    MakeRectBox(0, 0, 40, 40);
-    int slot = LoadPath({{0, 0}, {1, 0}, {1, 1}});
-    LayoutNode* parent = NewPatternLayoutNode(slot, -1, 0, 0, 0);
-    ASSERT_EQ(ApplyRepeat(parent, RepeatSettings{0, 0, 25, 0}), 1);
-    EXPECT_EQ(CountLayoutNodes(), 20);  // one row of 20
-    EXPECT_EQ(GetArrayNode(parent->arrayIndex)->down, 1);
-}
-
 TEST_F(ArrayRepeatTest, AFullArrayTableIsRefusedWithAMessage) {
     MakeRectBox(0, 0, 40, 40);
     for (int i = 0; i < kArraySlots; i++)
@@ -100,18 +91,14 @@ TEST_F(ArrayRepeatTest, AFullArrayTableIsRefusedWithAMessage) {
     // Dissolving needs no slot: no message.
     EXPECT_EQ(ApplyRepeat(parent, RepeatSettings{1, 0, 1, 0}), 1);
     EXPECT_EQ(script.shown.size(), 1u);
-}
 
-TEST_F(ArrayRepeatTest, AnEmptiedArraySlotStartsFromOneByOne) {
-    MakeRectBox(0, 0, 40, 40);
-    int slot = LoadPath({{0, 0}, {1, 0}, {1, 1}});
-    LayoutNode* parent = NewPatternLayoutNode(slot, 7, 1, 0, 0);  // slot 7 holds nothing
-    RepeatSettings s = RepeatStartValues(parent);
-    EXPECT_EQ(s.down, 1);
-    EXPECT_EQ(s.across, 1);
+    // Counts are kept to 1 … 20; a parent whose slot went empty starts alone.
+    InitArrays();
+    ASSERT_EQ(ApplyRepeat(parent, RepeatSettings{0, 0, 25, 0}), 1);
+    EXPECT_EQ(CountLayoutNodes(), 20);
+    RemoveArrayNode(parent->arrayIndex);
+    EXPECT_EQ(RepeatStartValues(parent).across, 1);
     EXPECT_EQ(parent->arrayIndex, -1);
-    EXPECT_EQ(ArrayParentOf(nullptr), nullptr);
-    EXPECT_EQ(ApplyRepeat(nullptr, RepeatSettings{}), 0);
 }
 
 TEST_F(ArrayRepeatTest, ATurnedPatternRepeatsAlongItsTurnedGrid) {

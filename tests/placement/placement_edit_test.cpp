@@ -197,31 +197,19 @@ TEST_F(PlacementEditTest, NextSkipsTheWholeArrayAndWrapsToTheNearest) {
     EXPECT_EQ(NextPlacement(0, 0, parent->next, &skip), far);
 }
 
-TEST_F(PlacementEditTest, PropertiesShowTheStartInTheBoxAndOnTheQuilt) {
-    MakeRectBox(5, 7, 20, 20);
-    int slot = LoadPath({{1, 0.5f}, {3, 0.5f}, {3, 2}, {0, 2}});
-    LayoutNode* n = NewPatternLayoutNode(slot, -1, 0, 2, 3);
-    PlacementProperties p;
-    ASSERT_EQ(GetPlacementProperties(n, &p), 1);
-    EXPECT_FLOAT_EQ(p.startX, 3);  // 2 + 1
-    EXPECT_FLOAT_EQ(p.startY, 3);  // 3 + (0.5 - 0.5): the pattern sits at the origin
-    EXPECT_FLOAT_EQ(p.actualX, 8);
-    EXPECT_FLOAT_EQ(p.actualY, 10);
-    EXPECT_FLOAT_EQ(p.width, 3);
-    EXPECT_FLOAT_EQ(p.height, 1.5f);
-    EXPECT_EQ(GetPlacementProperties(nullptr, &p), 0);
-    EXPECT_FLOAT_EQ(p.width, 0);
-}
-
 TEST_F(PlacementEditTest, PropertiesMoveOnlyTheAxisThatChangedAndTheArrayWithIt) {
-    MakeRectBox(0, 0, 40, 40);
-    int slot = LoadPath({{0, 0}, {2, 0}, {2, 1}});
+    MakeRectBox(5, 7, 40, 40);
+    int slot = LoadPath({{1, 0}, {2, 0}, {2, 1}, {0, 1}});
     LayoutNode* n = NewPatternLayoutNode(slot, -1, 0, 2, 3);
     PlacementProperties shown;
-    GetPlacementProperties(n, &shown);
+    ASSERT_EQ(GetPlacementProperties(n, &shown), 1);
+    EXPECT_FLOAT_EQ(shown.startX, 3);   // the first point, in the box
+    EXPECT_FLOAT_EQ(shown.actualX, 8);  // and on the quilt
+    EXPECT_FLOAT_EQ(shown.actualY, 10);
+    EXPECT_FLOAT_EQ(shown.width, 2);
     // The entries show three decimals: an untouched entry reads back rounded.
     ASSERT_EQ(ApplyPlacementProperties(n, shown, 6.5f, 3.0002f, 2, 1, 0), 1);
-    EXPECT_FLOAT_EQ(n->x, 6.5f);
+    EXPECT_FLOAT_EQ(n->x, 5.5f);
     EXPECT_FLOAT_EQ(n->y, 3);
 
     LayoutNode* parent = NewPatternLayoutNode(slot, -1, 0, 10, 10);

@@ -7,53 +7,10 @@
 #include "app/system_paths.h"
 #include "layout/layout_file.h"
 #include "ui/drawing_area.h"
+#include "ui/gtk_interface.h"
 #include "ui/menu.h"
 #include "ui/pattern_popup.h"
 #include "ui/screens.h"
-
-namespace {
-
-// A plain drawing of the layout for the screenshots: the background, the
-// current box dashed red, each placement's pattern image and the selection
-// dashed green, at the view scale with no pan.
-gboolean DrawLayoutForScreenshots(GtkWidget* widget, GdkEventExpose*, gpointer) {
-    if (!widget->window || !interface) return TRUE;
-    cairo_t* cr = gdk_cairo_create(widget->window);
-    cairo_set_source_rgb(cr, 0.8, 1, 1);
-    cairo_paint(cr);
-    const float s = interface->viewScale;
-    const PatternBox* box = GetPatternBox(interface->currentPatternBox);
-    const double dash[] = {4, 3};
-    if (box && box->corners) {
-        cairo_set_dash(cr, dash, 2, 0);
-        cairo_set_source_rgb(cr, 1, 0, 0);
-        for (const PatternBoxPoint* c = box->corners; c; c = c->next)
-            cairo_line_to(cr, static_cast<int>(c->x / s) + 0.5, static_cast<int>(c->y / s) + 0.5);
-        cairo_close_path(cr);
-        cairo_stroke(cr);
-    }
-    for (const LayoutNode* n = patternLayout; n; n = n->next) {
-        const Pattern* p = GetPattern(n->patternIndex);
-        if (!p || !box) continue;
-        const int x = static_cast<int>(n->x / s + box->x / s),
-                  y = static_cast<int>(n->y / s + box->y / s);
-        if (p->pixbuf) {
-            gdk_cairo_set_source_pixbuf(cr, p->pixbuf.get(), x, y);
-            cairo_paint(cr);
-        }
-        if (n == interface->selectedNode) {
-            cairo_set_source_rgb(cr, 0, 1, 0);
-            cairo_set_line_width(cr, 3);
-            cairo_rectangle(cr, x, y, p->width / s, p->height / s);
-            cairo_stroke(cr);
-            cairo_set_line_width(cr, 1);
-        }
-    }
-    cairo_destroy(cr);
-    return TRUE;
-}
-
-}  // namespace
 
 void PopupTest::SetUp() {
     if (!EnsureGtk()) GTEST_SKIP() << "no display";
@@ -71,11 +28,13 @@ void PopupTest::SetUp() {
     ClearPatternList();
     InitArrays();
     MakeMainWindow(true);
+    InstallGtkInterface();  // the layout view among the rest
     InstallPatternPopup();
-    drawingAreaExpose[kAreaLayoutView] = DrawLayoutForScreenshots;
     ShowScreen([] { return createPatternViewScreen(0, kAreaLayoutView); }, 0x37FFFFF, "layout");
-    interface->viewScale = 0.1f;  // 10 pixels per inch
+    interface->viewScale = 0.1f;  // 10 pixels per inch, held: no zoom to fit
     panX = panY = 0;
+    zoomed = 1;
+    zoomAll = 0;
     responder = std::make_unique<ScriptedResponder>();
     Drain();
 }
@@ -88,10 +47,10 @@ void PopupTest::TearDown() {
     ClearPatternList();
     InitPatternBox();
     InitArrays();
-    drawingAreaExpose[kAreaLayoutView] = nullptr;
     DropMainWindow();
     SetSystemRoot("");
     command = -1;
+    zoomed = 0;
     ASSERT_EQ(chdir(savedDir), 0);
 }
 
