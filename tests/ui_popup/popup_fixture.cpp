@@ -20,6 +20,7 @@ void PopupTest::SetUp() {
     ASSERT_EQ(mkdir("patterns", 0777), 0);
     ASSERT_EQ(mkdir(root.File("tmp").c_str(), 0777), 0);
     ASSERT_TRUE(SetSystemRoot(root.path.c_str()));
+    InstallPatternPopup();  // as start-up does: before the style file is read
     gtk_rc_parse(LONGARM_SOURCE_DIR "/gtkrc_5");
     gtk_rc_reset_styles(gtk_settings_get_default());
 
@@ -29,7 +30,6 @@ void PopupTest::SetUp() {
     InitArrays();
     MakeMainWindow(true);
     InstallGtkInterface();  // the layout view among the rest
-    InstallPatternPopup();
     ShowScreen([] { return createPatternViewScreen(0, kAreaLayoutView); }, 0x37FFFFF, "layout");
     interface->viewScale = 0.1f;  // 10 pixels per inch, held: no zoom to fit
     panX = panY = 0;
