@@ -195,17 +195,4 @@ TEST_F(DemoTest, AnEmptyBoxIsReported) {
     EXPECT_EQ(screen.masks.back(), kIdleMenuMask);
 }
 
-TEST_F(DemoTest, ASilentBoardEndsTheDemoAtTheLeadLine) {
-    Sim("silence on");
-    Ui().keyboard = {{1, "tandrel"}};
-    EXPECT_EQ(RunDemo(2), kDemoFailed);
-    ASSERT_FALSE(Ui().messages.empty());
-    const std::string& last = Ui().messages.back();
-    EXPECT_TRUE(last == "COULD NOT MOVE TO START. ERR: 1023" ||
-                last == "ROBOT NOT RESPONSIVE. ERR: WFB100")
-        << last;
-    EXPECT_EQ(screen.runViews, 0);
-    EXPECT_EQ(screen.masks.back(), kIdleMenuMask);
-}
-
 }  // namespace
