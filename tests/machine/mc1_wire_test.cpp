@@ -3,7 +3,7 @@
 #include "machine/board_errors.h"
 #include "machine/machine_test.h"
 #include "machine/mc1_commands.h"
-#include "machine/pty_line.h"
+#include "support/pty_line.h"
 
 namespace {
 

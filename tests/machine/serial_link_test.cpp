@@ -9,7 +9,7 @@
 
 #include "machine/machine_test.h"
 #include "machine/mc1_commands.h"
-#include "machine/pty_line.h"
+#include "support/pty_line.h"
 #include "machine/stitching/run_flags.h"
 
 namespace {

@@ -2,7 +2,7 @@
 // in which order and for how long, and the needle checks.
 #include "machine/machine_test.h"
 #include "machine/mc1_commands.h"
-#include "machine/pty_line.h"
+#include "support/pty_line.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "machine/pty_line.h"
+#include "support/pty_line.h"
 
 #include <fcntl.h>
 #include <poll.h>
