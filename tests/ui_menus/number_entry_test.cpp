@@ -2,7 +2,6 @@
 // clicks, angle mode, and the numeric entries that open it.
 #include <gtest/gtest.h>
 
-#include "app/screen_config.h"
 #include "app/ui_hooks.h"
 #include "support_ui/ui_fixture.h"
 #include "ui/number_entry.h"
@@ -11,38 +10,37 @@ namespace {
 
 using Step = std::function<void(GtkWidget*)>;
 
-// Plays keys on the editing rule as the pad does: erase on the first key.
-std::string Type(const std::string& shown, std::initializer_list<const char*> keys) {
-    std::string text = shown;
-    bool erase = true;
-    for (const char* key : keys) {
-        text = NumberPadKey(text, key, erase);
-        erase = false;
+TEST(NumberPadKey, FirstKeyReplacesAtMostThreeDecimalsOnePointAndALimit) {
+    struct Case {
+        const char* shown;
+        std::vector<const char*> keys;  // the first erases what is shown
+        const char* want;
+    };
+    const Case cases[] = {
+        {"12.500", {"3"}, "3"},
+        {"12.500", {"<-"}, ""},
+        {"12.500", {"."}, "."},
+        {"0", {"1", ".", "2", "3", "4", "5"}, "1.234"},
+        {"0", {"1", ".", "2", ".", "5"}, "1.25"},
+        // Values whose product with 1000 is not exact in binary are still accepted.
+        {"0", {"1", ".", "0", "0", "1"}, "1.001"},
+        {"0", {"2", ".", "0", "0", "9"}, "2.009"},
+        {"0", {"1", "0", "2", "3", ".", "0", "1", "5"}, "1023.015"},
+        {"0", {".", "0", "0", "7", "7"}, ".007"},
+        {"0", {"<-", "<-"}, ""},
+        {"0", {"4", "2", "<-"}, "4"},
+        {"0", {"1", "x", "", "12"}, "1"},
+    };
+    for (const Case& c : cases) {
+        std::string text = c.shown;
+        bool erase = true;
+        for (const char* key : c.keys) {
+            text = NumberPadKey(text, key, erase);
+            erase = false;
+        }
+        EXPECT_EQ(text, c.want) << c.shown << " + " << c.keys.size() << " keys";
     }
-    return text;
-}
-
-TEST(NumberPadKey, FirstKeyReplacesTheShownValue) {
-    EXPECT_EQ(Type("12.500", {"3"}), "3");
-    EXPECT_EQ(Type("12.500", {"<-"}), "");
-    EXPECT_EQ(Type("12.500", {"."}), ".");
     EXPECT_EQ(NumberPadKey("12.5", "3", false), "12.53");
-}
-
-TEST(NumberPadKey, AtMostThreeDecimalsAndOnePoint) {
-    EXPECT_EQ(Type("0", {"1", ".", "2", "3", "4", "5"}), "1.234");
-    EXPECT_EQ(Type("0", {"1", ".", "2", ".", "5"}), "1.25");
-    // Values whose product with 1000 is not exact in binary are still accepted.
-    EXPECT_EQ(Type("0", {"1", ".", "0", "0", "1"}), "1.001");
-    EXPECT_EQ(Type("0", {"2", ".", "0", "0", "9"}), "2.009");
-    EXPECT_EQ(Type("0", {"1", "0", "2", "3", ".", "0", "1", "5"}), "1023.015");
-    EXPECT_EQ(Type("0", {".", "0", "0", "7", "7"}), ".007");
-}
-
-TEST(NumberPadKey, BackspaceAndUnknownKeys) {
-    EXPECT_EQ(Type("0", {"<-", "<-"}), "");
-    EXPECT_EQ(Type("0", {"4", "2", "<-"}), "4");
-    EXPECT_EQ(Type("0", {"1", "x", "", "12"}), "1");
     // The text never grows past its limit.
     std::string text(kNumberEntryMaxLength, '9');
     EXPECT_EQ(NumberPadKey(text, "9", false).size(), static_cast<size_t>(kNumberEntryMaxLength));
@@ -56,15 +54,9 @@ Step Key(const char* label) {
     };
 }
 
-Step Ok() {
-    return [](GtkWidget* dialog) {
-        Click(gtk_dialog_get_widget_for_response(GTK_DIALOG(dialog), GTK_RESPONSE_OK));
-    };
-}
-
-Step Cancel() {
-    return [](GtkWidget* dialog) {
-        Click(gtk_dialog_get_widget_for_response(GTK_DIALOG(dialog), GTK_RESPONSE_CANCEL));
+Step Respond(int response) {
+    return [response](GtkWidget* dialog) {
+        Click(gtk_dialog_get_widget_for_response(GTK_DIALOG(dialog), response));
     };
 }
 
@@ -85,46 +77,7 @@ protected:
     Script script;
 };
 
-TEST_F(NumberPadTest, DecimalLimitOnTheRealKeys) {
-    EXPECT_DOUBLE_EQ(
-        Run("0", 1, 0,
-            {Key("1"), Key("."), Key("2"), Key("3"), Key("4"), Key("5"), Key("."), Ok()}),
-        1.234);
-    EXPECT_DOUBLE_EQ(Run("7", 1, 0, {Key("<-"), Key("<-"), Key("8"), Ok()}), 8.0);
-}
-
-TEST_F(NumberPadTest, CancelReturnsTheNumberItOpenedWith) {
-    EXPECT_DOUBLE_EQ(Run("12.500", 1, 0, {Key("9"), Cancel()}), 12.5);
-    EXPECT_DOUBLE_EQ(Run("", 1, 0, {Cancel()}), 0.0);
-    EXPECT_DOUBLE_EQ(Run("garbage", 1, 0, {Cancel()}), 0.0);
-}
-
-TEST_F(NumberPadTest, WithoutDecimalsThereIsNoPointKey) {
-    bool pointKey = true;
-    int keys = 0;
-    auto look = [&](GtkWidget* dialog) {
-        pointKey = FindButton(dialog, ".") != nullptr;
-        for (const char* label : {"0", "1", "2", "3", "4", "5", "6", "7", "8", "9", "<-"})
-            keys += FindButton(dialog, label) != nullptr;
-    };
-    EXPECT_DOUBLE_EQ(Run("5", 0, 0, {look, Key("4"), Key("2"), Ok()}), 42.0);
-    EXPECT_FALSE(pointKey);
-    EXPECT_EQ(keys, 11);
-}
-
-TEST_F(NumberPadTest, AngleModeLimitsAndTurnsCounterclockwise) {
-    EXPECT_DOUBLE_EQ(Run("0", 1, 1, {Key("4"), Key("0"), Key("0"), Ok()}), 360.0);
-    EXPECT_DOUBLE_EQ(Run("0", 1, 1, {Key("9"), Key("0"), Key("Counterclockwise"), Ok()}), 270.0);
-    EXPECT_DOUBLE_EQ(Run("0", 1, 1, {Key("4"), Key("5"), Ok()}), 45.0);
-    // Cancel in angle mode still returns the number it opened with.
-    EXPECT_DOUBLE_EQ(Run("30", 1, 1, {Key("Counterclockwise"), Cancel()}), 30.0);
-    bool box = true;
-    Run("0", 1, 0,
-        {[&box](GtkWidget* d) { box = FindButton(d, "Counterclockwise") != nullptr; }, Cancel()});
-    EXPECT_FALSE(box);
-}
-
-TEST_F(NumberPadTest, RealPointerClicks) {
+TEST_F(NumberPadTest, RealClicksTypeAndCancelReturnsTheNumberItOpenedWith) {
     bool clicked = true;
     auto press = [&clicked](const char* label) {
         return [&clicked, label](GtkWidget* dialog) {
@@ -139,6 +92,47 @@ TEST_F(NumberPadTest, RealPointerClicks) {
     double result = Run("0", 1, 0, {press("6"), press("."), press("5"), pressOk});
     ASSERT_TRUE(clicked) << "xdotool could not click";
     EXPECT_DOUBLE_EQ(result, 6.5);
+
+    EXPECT_DOUBLE_EQ(Run("12.500", 1, 0, {Key("9"), Respond(GTK_RESPONSE_CANCEL)}), 12.5);
+    EXPECT_DOUBLE_EQ(Run("garbage", 1, 0, {Respond(GTK_RESPONSE_CANCEL)}), 0.0);
+}
+
+TEST_F(NumberPadTest, WithoutDecimalsThereIsNoPointKey) {
+    bool pointKey = true, digitKey = false;
+    auto look = [&](GtkWidget* dialog) {
+        pointKey = FindButton(dialog, ".") != nullptr;
+        digitKey = FindButton(dialog, "9") != nullptr;
+    };
+    EXPECT_DOUBLE_EQ(Run("5", 0, 0, {look, Key("4"), Key("2"), Respond(GTK_RESPONSE_OK)}), 42.0);
+    EXPECT_FALSE(pointKey);
+    EXPECT_TRUE(digitKey);
+}
+
+TEST_F(NumberPadTest, AngleModeLimitsAndTurnsCounterclockwise) {
+    struct Case {
+        const char* shown;
+        int angle;
+        std::vector<const char*> keys;
+        int response;
+        double want;
+    };
+    const Case cases[] = {
+        {"0", 1, {"4", "0", "0"}, GTK_RESPONSE_OK, 360.0},
+        {"0", 1, {"9", "0", "Counterclockwise"}, GTK_RESPONSE_OK, 270.0},
+        {"30", 1, {"Counterclockwise"}, GTK_RESPONSE_CANCEL, 30.0},
+    };
+    for (const Case& c : cases) {
+        std::vector<Step> steps;
+        for (const char* key : c.keys)
+            steps.push_back(Key(key));
+        steps.push_back(Respond(c.response));
+        EXPECT_DOUBLE_EQ(Run(c.shown, 1, c.angle, steps), c.want) << c.keys.size();
+    }
+    bool box = true;
+    Run("0", 1, 0,
+        {[&box](GtkWidget* d) { box = FindButton(d, "Counterclockwise") != nullptr; },
+         Respond(GTK_RESPONSE_CANCEL)});
+    EXPECT_FALSE(box);
 }
 
 // The numeric entries of the properties dialog, answered by a scripted pad.
