@@ -51,6 +51,7 @@ TEST(Recovery, ACrashAfterRecoveringWritesTheRecoveredLayoutBackWhole) {
 
     Mc1Sim board;
     ASSERT_TRUE(board.running) << board.error;
+    ResetMessageWindowsAnswered();
     ProgramResult run = RunProgram({std::string(LONGARM_BINARY_DIR) + "/bin/longarm", "--root",
                                     root.path, "--serial", board.device, "--test-crash"},
                                    dir.path, 60000, AnswerMessageWindows);
@@ -62,7 +63,11 @@ TEST(Recovery, ACrashAfterRecoveringWritesTheRecoveredLayoutBackWhole) {
     ASSERT_NE(recovered, std::string::npos) << run.out;
     ASSERT_NE(crashed, std::string::npos) << run.out;
     EXPECT_LT(recovered, crashed);
-    EXPECT_NE(run.out.find("Screen: pattern select"), std::string::npos) << run.out;
+    EXPECT_GE(MessageWindowsAnswered(), 1);  // the crash message waited for OK
+    // The layout is recovered after the last start-up banner, before the main loop.
+    EXPECT_LT(run.out.find("Entering GTK_MAIN()"), recovered);
+    EXPECT_NE(run.out.find("Screen: pattern select, menu mask 0x34000BD\n"), std::string::npos)
+        << run.out;
     // The file was removed after loading and written again by the crash, with
     // exactly the layout that was recovered.
     EXPECT_EQ(ReadFileText(dir.File("Layout/recovery.qlf")), saved);

@@ -6,7 +6,6 @@
 #include <string>
 
 #include "app/application_state.h"
-#include "app/screen_config.h"
 #include "app/startup_ui.h"
 #include "support_ui/ui_fixture.h"
 #include "ui/gtk_interface.h"
@@ -39,10 +38,7 @@ GtkWidget* ButtonWithResponse(GtkWidget* dialog, int response) {
 struct DialogLook {
     std::string labelText;
     std::string title;
-    int labelWidth = 0;
-    int labelHeight = 0;
     bool wraps = false;
-    int x = -1, y = -1;
 };
 
 // Answers the next message dialog: with a real pointer click through xdotool
@@ -61,9 +57,7 @@ gboolean AnswerDialog(gpointer data) {
     GtkWidget* label = GTK_MESSAGE_DIALOG(dialog)->label;
     answer->look.labelText = gtk_label_get_text(GTK_LABEL(label));
     answer->look.title = gtk_window_get_title(GTK_WINDOW(dialog));
-    gtk_widget_get_size_request(label, &answer->look.labelWidth, &answer->look.labelHeight);
     answer->look.wraps = gtk_label_get_line_wrap(GTK_LABEL(label));
-    gtk_window_get_position(GTK_WINDOW(dialog), &answer->look.x, &answer->look.y);
     GtkWidget* button = ButtonWithResponse(dialog, answer->response);
     if (!button) return TRUE;
     if (answer->click) {
@@ -93,64 +87,43 @@ protected:
 
 }  // namespace
 
-TEST_F(MessageWindows, ARealClickOnOkAndCancelGivesTheirResponses) {
-    Answer ok{kResponseOk, true, {}};
-    int response = ShowAnswered(
-        ok, [] { return GtkShowMessage(kMessageQuestion, kButtonsOkCancel, "CONTINUE?"); });
-    EXPECT_TRUE(ok.answered);
-    EXPECT_EQ(response, kResponseOk);
-
-    Answer cancel{kResponseCancel, true, {}};
-    response = ShowAnswered(
-        cancel, [] { return GtkShowMessage(kMessageQuestion, kButtonsOkCancel, "CONTINUE?"); });
-    EXPECT_EQ(response, kResponseCancel);
+TEST_F(MessageWindows, EachButtonAnswersWithItsResponseAndTheTextIsShownLiterally) {
+    struct Case {
+        int buttons, response;
+        bool click;  // a real pointer click rather than activating the button
+    };
+    const Case cases[] = {
+        {kButtonsOkCancel, kResponseOk, true},  {kButtonsOkCancel, kResponseCancel, true},
+        {kButtonsYesNo, kResponseYes, false},   {kButtonsYesNo, kResponseNo, false},
+        {kButtonsClose, kResponseClose, false},
+    };
+    const char* text = "LINE <b>ONE</b> & \"TWO\"\nSECOND LINE";
+    for (const Case& c : cases) {
+        Answer answer{c.response, c.click, {}};
+        EXPECT_EQ(
+            ShowAnswered(answer, [&] { return GtkShowMessage(kMessageQuestion, c.buttons, text); }),
+            c.response);
+        EXPECT_EQ(answer.look.labelText, text);
+        EXPECT_EQ(answer.look.title, kMessageWindowTitle);
+        EXPECT_TRUE(answer.look.wraps);
+    }
     // The dialog is gone once the call returns.
     Drain();
     EXPECT_EQ(OpenMessageDialog(), nullptr);
+
+    // The special message answers with its extra button, or OK.
+    for (int response : {-99, static_cast<int>(kResponseOk)}) {
+        Answer answer{response, response == -99, {}};
+        EXPECT_EQ(ShowAnswered(answer,
+                               [] {
+                                   return GtkShowMessageSpecial(
+                                       kMessageQuestion, "THE MACHINE WILL MOVE", "SET START", -99);
+                               }),
+                  response);
+    }
 }
 
-TEST_F(MessageWindows, YesNoAndCloseButtonsAnswerWithTheToolkitCodes) {
-    Answer yes{kResponseYes, false, {}};
-    EXPECT_EQ(
-        ShowAnswered(yes, [] { return GtkShowMessage(kMessageQuestion, kButtonsYesNo, "Q"); }),
-        kResponseYes);
-    Answer no{kResponseNo, false, {}};
-    EXPECT_EQ(ShowAnswered(no, [] { return GtkShowMessage(kMessageQuestion, kButtonsYesNo, "Q"); }),
-              kResponseNo);
-    Answer close{kResponseClose, false, {}};
-    EXPECT_EQ(ShowAnswered(close, [] { return GtkShowMessage(kMessageInfo, kButtonsClose, "I"); }),
-              kResponseClose);
-}
-
-TEST_F(MessageWindows, TextIsShownLiterallyWrappedAndSizedFromTheSettings) {
-    Answer ok{kResponseOk, false, {}};
-    const char* text = "LINE <b>ONE</b> & \"TWO\"\nSECOND LINE";
-    ShowAnswered(ok, [&] { return GtkShowMessage(kMessageError, kButtonsOk, text); });
-    EXPECT_EQ(ok.look.labelText, text);
-    EXPECT_EQ(ok.look.title, kMessageWindowTitle);
-    EXPECT_TRUE(ok.look.wraps);
-    EXPECT_EQ(ok.look.labelWidth, message_width - 100);
-    EXPECT_EQ(ok.look.labelHeight, message_height - 50);
-    EXPECT_EQ(ok.look.x, screen_width / 2 - 160);
-    EXPECT_EQ(ok.look.y, screen_height / 2 - 120);
-}
-
-TEST_F(MessageWindows, TheSpecialMessageAnswersWithItsExtraButton) {
-    Answer extra{-99, true, {}};
-    int response = ShowAnswered(extra, [] {
-        return GtkShowMessageSpecial(kMessageQuestion, "THE MACHINE WILL MOVE", "SET START", -99);
-    });
-    EXPECT_EQ(response, -99);
-    EXPECT_EQ(extra.look.labelWidth, special_message_width - 100);
-
-    Answer ok{kResponseOk, false, {}};
-    EXPECT_EQ(
-        ShowAnswered(ok,
-                     [] { return GtkShowMessageSpecial(kMessageQuestion, "Q", "SET START", -99); }),
-        kResponseOk);
-}
-
-TEST_F(MessageWindows, RestartAsksAndCancelKeepsTheProgramRunning) {
+TEST_F(MessageWindows, RestartAsksCancelKeepsTheProgramAndOkEndsItWithZero) {
     ScriptedResponder responder;
     responder.answers = {kResponseCancel};
     RestartProgram();  // returns: Cancel does nothing
@@ -158,9 +131,7 @@ TEST_F(MessageWindows, RestartAsksAndCancelKeepsTheProgramRunning) {
     EXPECT_EQ(responder.shown[0].text, "DO YOU WANT TO RESTART THE PROGRAM?\n");
     EXPECT_EQ(responder.shown[0].kind, kMessageQuestion);
     EXPECT_EQ(responder.shown[0].buttons, kButtonsOkCancel);
-}
 
-TEST_F(MessageWindows, RestartWithOkEndsTheProcessWithStatusZero) {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     EXPECT_EXIT(
         {
@@ -170,27 +141,6 @@ TEST_F(MessageWindows, RestartWithOkEndsTheProcessWithStatusZero) {
             _exit(5);  // not reached when the restart ends the process
         },
         ::testing::ExitedWithCode(0), "");
-}
-
-TEST_F(MessageWindows, WaitingWindowShowsCancelOnlyWhenCancellable) {
-    WaitingWindow* quiet = CreateWaitingWindow("\n\nCOPYING DIRECTORY", 0);
-    ASSERT_NE(quiet, nullptr);
-    EXPECT_EQ(waitWindow, quiet);
-    EXPECT_EQ(keepWaitingWindowOpen, 1);
-    EXPECT_TRUE(isWidget(quiet->window));
-    EXPECT_FALSE(gtk_widget_get_visible(quiet->cancelButton));
-    EXPECT_STREQ(gtk_label_get_text(GTK_LABEL(quiet->title)), "\n\nCOPYING DIRECTORY");
-    CloseWaitingWindow(quiet);
-    EXPECT_EQ(quiet->open, 0);
-    EXPECT_EQ(waitWindow, nullptr);
-    EXPECT_EQ(keepWaitingWindowOpen, 0);
-    EXPECT_EQ(quiet->window, nullptr);  // destroyed and forgotten
-    CloseWaitingWindow(quiet);          // a second close does nothing to the window
-    EXPECT_EQ(quiet->open, 0);
-
-    WaitingWindow* cancellable = CreateWaitingWindow("MERGING PATTERN FILES", 1);
-    EXPECT_TRUE(gtk_widget_get_visible(cancellable->cancelButton));
-    CloseWaitingWindow(cancellable);
 }
 
 namespace {
@@ -223,13 +173,6 @@ TEST_F(MessageWindows, CancelStopsTheRunningOperationAndRestoresWhenAsked) {
     EXPECT_EQ(mergePatternsActive, 0);
     EXPECT_EQ(restoreCalls, 1);
     waitingWindowRestore = nullptr;
-}
-
-TEST_F(MessageWindows, TheRefreshTimerStopsOnceTheWindowIsClosed) {
-    keepWaitingWindowOpen = 1;
-    EXPECT_TRUE(RefreshWaitingWindow(nullptr));
-    keepWaitingWindowOpen = 0;
-    EXPECT_FALSE(RefreshWaitingWindow(nullptr));
 }
 
 TEST_F(MessageWindows, ProgressWindowPulsesRelabelsAndStops) {
@@ -273,7 +216,7 @@ TEST_F(MessageWindows, ProgressWindowPulsesRelabelsAndStops) {
     SetUserInterfaceHooks({});
 }
 
-TEST_F(MessageWindows, KeptWidgetPointersFallToNullWhenTheWidgetGoes) {
+TEST_F(MessageWindows, KeptPointersFallToNullAndButtonFontMarkupEscapesTheText) {
     GtkWidget* kept = nullptr;
     GtkWidget* label = gtk_label_new("x");
     g_object_ref_sink(label);
@@ -284,15 +227,13 @@ TEST_F(MessageWindows, KeptWidgetPointersFallToNullWhenTheWidgetGoes) {
     g_object_unref(label);
     EXPECT_EQ(kept, nullptr);
     EXPECT_EQ(isWidget(kept), 0);
-}
 
-TEST_F(MessageWindows, ButtonFontMarkupEscapesTheText) {
     GtkWidget* button = gtk_button_new_with_label("old");
     g_object_ref_sink(button);
     SetButtonFont(button, "A & <B>", "Sans 16");
-    GtkWidget* label = gtk_bin_get_child(GTK_BIN(button));
-    EXPECT_STREQ(gtk_label_get_text(GTK_LABEL(label)), "A & <B>");
-    PangoAttrList* attributes = pango_layout_get_attributes(gtk_label_get_layout(GTK_LABEL(label)));
+    GtkWidget* text = gtk_bin_get_child(GTK_BIN(button));
+    EXPECT_STREQ(gtk_label_get_text(GTK_LABEL(text)), "A & <B>");
+    PangoAttrList* attributes = pango_layout_get_attributes(gtk_label_get_layout(GTK_LABEL(text)));
     ASSERT_NE(attributes, nullptr);
     PangoAttrIterator* it = pango_attr_list_get_iterator(attributes);
     auto* font =
@@ -310,6 +251,9 @@ TEST_F(MessageWindows, CoreCodeReachesTheRealWaitingWindowThroughTheSeam) {
     WaitingWindow* first = waitWindow;
     ASSERT_NE(first, nullptr);
     EXPECT_EQ(first->open, 1);
+    EXPECT_EQ(keepWaitingWindowOpen, 1);
+    EXPECT_TRUE(RefreshWaitingWindow(nullptr));  // the refresh timer runs while it is open
+    EXPECT_FALSE(gtk_widget_get_visible(first->cancelButton));
     EXPECT_STREQ(gtk_label_get_text(GTK_LABEL(first->title)), "\n\nLOADING LAYOUT");
 
     // A second window replaces the first.
@@ -321,6 +265,7 @@ TEST_F(MessageWindows, CoreCodeReachesTheRealWaitingWindowThroughTheSeam) {
     HideWaitingWindow();
     EXPECT_EQ(waitWindow, nullptr);
     EXPECT_EQ(keepWaitingWindowOpen, 0);
+    EXPECT_FALSE(RefreshWaitingWindow(nullptr));
     HideWaitingWindow();  // nothing open: nothing happens
     SetUserInterfaceHooks({});
 }

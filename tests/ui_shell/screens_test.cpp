@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "app/application_state.h"
-#include "app/screen_config.h"
 #include "app/startup_ui.h"
 #include "support/temp_dir.h"
 #include "support_ui/ui_fixture.h"
@@ -125,35 +124,16 @@ TEST_F(Screens, TheScreenSwitchReplacesTheScreenAndAppliesItsMask) {
     GList* children = gtk_container_get_children(GTK_CONTAINER(interface->mainBox));
     EXPECT_EQ(g_list_length(children), 2u);  // the menu row and one screen
     g_list_free(children);
+    EXPECT_NE(FindButton(interface->currentScreen, "Start"), nullptr);
+
+    ShowScreen(createConfigScreen, 0x30000FF, "advanced features");
+    EXPECT_TRUE(
+        GTK_IS_CHECK_BUTTON(FindButton(interface->currentScreen, "Show Advanced Features")));
 
     clearScreen();
     EXPECT_EQ(interface->currentScreen, nullptr);
     EXPECT_EQ(interface->drawingArea, nullptr);
     clearScreen();  // nothing happens without a screen
-}
-
-TEST_F(Screens, RunViewHasPauseAndThreadBreakSizedFromTheSettings) {
-    ShowScreen([] { return createPatternViewScreen(1, kAreaRunView); }, 0x800000, "run view");
-    ASSERT_TRUE(isWidget(interface->btnPause));
-    ASSERT_TRUE(isWidget(interface->btnThread));
-    EXPECT_TRUE(GTK_IS_TOGGLE_BUTTON(interface->btnPause));
-    EXPECT_EQ(interface->editView, 0);
-    int w = 0, h = 0;
-    gtk_widget_get_size_request(interface->btnPause, &w, &h);
-    EXPECT_EQ(w, view_area_width - 5);
-    EXPECT_EQ(h, menubar_height + 15);
-    gtk_widget_get_size_request(interface->btnThread, &w, &h);
-    EXPECT_EQ(w, view_area_width / 2 - 5);
-    gtk_widget_get_size_request(interface->drawingArea, &w, &h);
-    EXPECT_EQ(h, view_area_height - 60);
-    // The run control is not installed: its buttons cannot be pressed.
-    EXPECT_FALSE(gtk_widget_get_sensitive(interface->btnPause));
-
-    // Leaving the run view clears the buttons.
-    ShowScreen([] { return createPatternViewScreen(0, kAreaLayoutView); }, kLayoutViewMask,
-               "layout view");
-    EXPECT_EQ(interface->btnPause, nullptr);
-    EXPECT_EQ(interface->btnThread, nullptr);
 }
 
 namespace {
@@ -167,7 +147,13 @@ void RecordBuffer(GtkWidget*, gpointer buffer) {
 }
 }  // namespace
 
-TEST_F(Screens, InstalledHandlersMakeTheButtonsWork) {
+TEST_F(Screens, ButtonsWorkOnlyWithTheirHandlerInstalled) {
+    ShowScreen([] { return createPatternViewScreen(1, kAreaRunView); }, 0x800000, "run view");
+    ASSERT_TRUE(isWidget(interface->btnPause));
+    ASSERT_TRUE(isWidget(interface->btnThread));
+    EXPECT_EQ(interface->editView, 0);
+    EXPECT_FALSE(gtk_widget_get_sensitive(interface->btnPause));
+
     screenHandlers.onBtnPauseToggled = CountPause;
     pauseToggles = 0;
     ShowScreen([] { return createPatternViewScreen(1, kAreaRunView); }, 0x800000, "run view");
@@ -178,6 +164,9 @@ TEST_F(Screens, InstalledHandlersMakeTheButtonsWork) {
     screenHandlers.onBtnTestXClicked = RecordBuffer;
     testedBuffer = nullptr;
     ShowScreen(createDiagScreen, 0x30000FF, "diagnostics");
+    // Leaving the run view clears its buttons.
+    EXPECT_EQ(interface->btnPause, nullptr);
+    EXPECT_EQ(interface->btnThread, nullptr);
     GtkWidget* testX = FindButton(interface->currentScreen, "TEST X");
     ASSERT_NE(testX, nullptr);
     EXPECT_FALSE(gtk_widget_get_sensitive(FindButton(interface->currentScreen, "TEST ALL")));
@@ -190,39 +179,14 @@ TEST_F(Screens, InstalledHandlersMakeTheButtonsWork) {
     g_free(text);
 }
 
-TEST_F(Screens, TraceAndConfigPagesHaveTheirControls) {
-    ShowScreen(createTraceScreen, 0x30000FF, "trace");
-    EXPECT_NE(FindButton(interface->currentScreen, "Start"), nullptr);
-    EXPECT_NE(FindButton(interface->currentScreen, "Save"), nullptr);
-    int w = 0, h = 0;
-    gtk_widget_get_size_request(interface->drawingArea, &w, &h);
-    EXPECT_EQ(w, view_area_width - trace_button_width - 10);
-
-    ShowScreen(createConfigScreen, 0x30000FF, "advanced features");
-    GtkWidget* check = FindButton(interface->currentScreen, "Show Advanced Features");
-    ASSERT_NE(check, nullptr);
-    EXPECT_TRUE(GTK_IS_CHECK_BUTTON(check));
-}
-
-TEST_F(Screens, FolderRowsExpandAndCollapseAndNeverEnableSelect) {
+TEST_F(Screens, FolderRowsToggleOpenAndOnlyAGoodPatternFileEnablesSelect) {
+    ScriptedResponder responder;
     ShowPatternSelect();
     EXPECT_FALSE(SelectSensitive());
     SelectRow("0");  // "Flowers", the only folder, comes first
     GtkTreePath* folder = gtk_tree_path_new_from_string("0");
     EXPECT_TRUE(gtk_tree_view_row_expanded(list, folder));
     EXPECT_FALSE(SelectSensitive());
-    // Selecting it again (the cursor moves away and back) collapses it.
-    SelectRow("1");
-    SelectRow("0");
-    EXPECT_FALSE(gtk_tree_view_row_expanded(list, folder));
-    EXPECT_FALSE(SelectSensitive());
-    gtk_tree_path_free(folder);
-}
-
-TEST_F(Screens, APatternFileShowsItsPreviewAndABrokenOneDoesNot) {
-    ScriptedResponder responder;
-    ShowPatternSelect();
-    SelectRow("0");    // expand Flowers
     SelectRow("0:0");  // Flowers/rose.qcc
     EXPECT_NE(interface->previewPixbuf, nullptr);
     EXPECT_TRUE(SelectSensitive());
@@ -232,6 +196,11 @@ TEST_F(Screens, APatternFileShowsItsPreviewAndABrokenOneDoesNot) {
     EXPECT_EQ(interface->previewPixbuf, nullptr);
     EXPECT_FALSE(SelectSensitive());
     ASSERT_FALSE(responder.shown.empty());
+    // Selecting the folder again collapses it.
+    SelectRow("0");
+    EXPECT_FALSE(gtk_tree_view_row_expanded(list, folder));
+    EXPECT_FALSE(SelectSensitive());
+    gtk_tree_path_free(folder);
 }
 
 TEST_F(Screens, RepeatIsUsableOnlyWithPlacedPatterns) {
@@ -260,7 +229,7 @@ TEST_F(Screens, SelectWithoutPlacementShowsThePatternPath) {
     EXPECT_NE(interface->previewPixbuf, nullptr);
 }
 
-TEST_F(Screens, SelectWithoutAQuiltAreaStartsTheQuiltAreaSetup) {
+TEST_F(Screens, SelectStartsTheQuiltAreaSetupOrPlacesThePatternInIt) {
     addPatternToCurrentBox = RecordPlacement;
     placedPath.clear();
     ShowPatternSelect();
@@ -271,12 +240,8 @@ TEST_F(Screens, SelectWithoutAQuiltAreaStartsTheQuiltAreaSetup) {
     EXPECT_EQ(MenuStateMask(), kQuiltAreaSetupMask);
     EXPECT_EQ(interface->boxMode, 0);
     EXPECT_TRUE(placedPath.empty());
-}
 
-TEST_F(Screens, SelectPlacesThePatternAndShowsTheLayoutView) {
-    addPatternToCurrentBox = RecordPlacement;
     quiltAreaExists = yes;
-    placedPath.clear();
     ShowPatternSelect();
     SelectRow("0");
     SelectRow("0:0");

@@ -91,8 +91,14 @@ void ExpectBannersInOrder(const std::string& out) {
 }  // namespace
 
 TEST_F(ProgramFolder, WithoutARecoveryLayoutTheQuiltAreaSetupComesFirst) {
+    // A style file with a fault makes the toolkit name the file it parsed:
+    // icon style 1 in the screen settings chooses "./gtkrc".
+    ASSERT_EQ(unlink(dir.File("gtkrc").c_str()), 0);
+    ASSERT_TRUE(WriteFileText(dir.File("gtkrc"), "style \"x\" {\n  bogus = 3\n}\n"));
+    ASSERT_TRUE(WriteFileText(dir.File("screen.conf"), "icon_style = 1\n"));
     ProgramResult run = Start({"--quit-after-start"});
     EXPECT_EQ(run.exitStatus, 0) << run.out << run.err;
+    EXPECT_NE(run.err.find("./gtkrc:"), std::string::npos) << run.err;
     ExpectBannersInOrder(run.out);
     EXPECT_EQ(run.out.find("Initialize User Interface Function"), 0u) << run.out;
     EXPECT_NE(run.out.find("Screen: quilt-area setup, menu mask 0x3\n"), std::string::npos)
@@ -111,7 +117,6 @@ TEST_F(ProgramFolder, WithoutABoardTheProgramSaysSoAndStartsFromTheDefaultsFile)
     // second serial port of the controller, which this machine does not have.
     ProgramResult first = StartWithoutBoard({"2", "--quit-after-start"});
     EXPECT_EQ(first.exitStatus, 0) << first.out << first.err;
-    ExpectBannersInOrder(first.out);
     EXPECT_GE(MessageWindowsAnswered(), 1);  // "UNABLE TO OPEN SERIAL PORT: ..."
     EXPECT_NE(first.out.find("Open Serial 2\n"), std::string::npos) << first.out;
     EXPECT_NE(first.out.find("/dev/s3c2410_serial2: "), std::string::npos) << first.out;
@@ -126,50 +131,7 @@ TEST_F(ProgramFolder, WithoutABoardTheProgramSaysSoAndStartsFromTheDefaultsFile)
     EXPECT_NE(second.out.find("Screen: quilt-area setup"), std::string::npos);
 }
 
-TEST_F(ProgramFolder, ARecoveryLayoutOpensPatternSelectAndIsDeletedAfterLoading) {
-    ASSERT_EQ(mkdir(dir.File("Layout").c_str(), 0777), 0);
-    ASSERT_TRUE(WriteFileText(dir.File("Layout/recovery.qlf"), "recovery"));
-    ProgramResult run = Start({"--quit-after-start"});
-    EXPECT_EQ(run.exitStatus, 0) << run.err;
-    ExpectBannersInOrder(run.out);
-    // The layout is recovered after the last banner, before the main loop.
-    size_t entering = run.out.find("Entering GTK_MAIN()");
-    size_t recover = run.out.find("Recover Layout\n");
-    ASSERT_NE(recover, std::string::npos) << run.out;
-    EXPECT_GT(recover, entering);
-    EXPECT_NE(run.out.find("Screen: pattern select, menu mask 0x34000BD\n"), std::string::npos)
-        << run.out;
-    EXPECT_FALSE(Exists(dir.File("Layout/recovery.qlf")));
-}
-
-TEST_F(ProgramFolder, IconStyleOneChoosesGtkrcAndAnyOtherGtkrc5) {
-    // Style files with a fault make the toolkit name the file it parsed.
-    ASSERT_EQ(unlink(dir.File("gtkrc").c_str()), 0);
-    ASSERT_EQ(unlink(dir.File("gtkrc_5").c_str()), 0);
-    const std::string faulty = "style \"x\" {\n  bogus = 3\n}\n";
-    ASSERT_TRUE(WriteFileText(dir.File("gtkrc"), faulty));
-    ASSERT_TRUE(WriteFileText(dir.File("gtkrc_5"), faulty));
-
-    ASSERT_TRUE(WriteFileText(dir.File("screen.conf"), "icon_style = 1\n"));
-    ProgramResult large = Start({"--quit-after-start"});
-    EXPECT_NE(large.err.find("./gtkrc:"), std::string::npos) << large.err;
-    EXPECT_EQ(large.err.find("./gtkrc_5:"), std::string::npos) << large.err;
-
-    ASSERT_TRUE(WriteFileText(dir.File("screen.conf"), "icon_style = 2\n"));
-    ProgramResult small = Start({"--quit-after-start"});
-    EXPECT_NE(small.err.find("./gtkrc_5:"), std::string::npos) << small.err;
-
-    ASSERT_TRUE(WriteFileText(dir.File("screen.conf"), "screen_width = 320\n"));
-    ProgramResult missingKey = Start({"--quit-after-start"});
-    EXPECT_NE(missingKey.err.find("./gtkrc_5:"), std::string::npos) << missingKey.err;
-}
-
-TEST_F(ProgramFolder, HelpAndBadOptions) {
-    ProgramResult help = Start({"--help"});
-    EXPECT_EQ(help.exitStatus, 0);
-    EXPECT_NE(help.out.find("--quit-after-start"), std::string::npos);
-    EXPECT_NE(help.out.find("--serial PATH"), std::string::npos);
-
+TEST_F(ProgramFolder, BadOptionsEndTheProgramBeforeItStarts) {
     ProgramResult bad = RunProgram({LongarmPath(), "--serial"}, dir.path, 30000);
     EXPECT_EQ(bad.exitStatus, 1);
     EXPECT_NE(bad.err.find("--serial needs a value"), std::string::npos) << bad.err;
@@ -179,19 +141,4 @@ TEST_F(ProgramFolder, HelpAndBadOptions) {
         {LongarmPath(), "--root", dir.File("missing"), "--quit-after-start"}, dir.path, 30000);
     EXPECT_EQ(noRoot.exitStatus, 1);
     EXPECT_NE(noRoot.err.find("--root"), std::string::npos);
-}
-
-TEST_F(ProgramFolder, ACrashShowsTheMessageWaitsForOkAndExitsWithZero) {
-    ResetMessageWindowsAnswered();
-    ProgramResult run =
-        RunProgram({LongarmPath(), "--root", root.path, "--serial", board.device, "--test-crash"},
-                   dir.path, 30000, AnswerMessageWindows);
-    EXPECT_EQ(run.exitStatus, 0) << run.out;
-    EXPECT_GE(MessageWindowsAnswered(), 1);
-    size_t screen = run.out.find("Screen: quilt-area setup");
-    size_t crash = run.out.find("Segmentation Fault\n");
-    ASSERT_NE(crash, std::string::npos) << run.out;
-    EXPECT_GT(crash, screen);
-    // Nothing was laid out, so there is no recovery layout to write.
-    EXPECT_FALSE(Exists(dir.File("Layout/recovery.qlf")));
 }
