@@ -20,19 +20,19 @@ std::vector<std::string> Names(const std::vector<ChooserRow>& rows) {
     return names;
 }
 
-TEST(FileChooser, TheExtensionMustBeAWholeWordOfTheFilter) {
-    EXPECT_EQ(ExtensionInFilter("a.qlf", ".qlf .QLF"), 1);
-    EXPECT_EQ(ExtensionInFilter("a.QLF", ".qlf .QLF"), 1);
-    EXPECT_EQ(ExtensionInFilter("a.Qlf", ".qlf .QLF"), 0);
-    EXPECT_EQ(ExtensionInFilter("firmware.bi", ".BIN .bin"), 0);  // part of a listed word
-    EXPECT_EQ(ExtensionInFilter("old.qlf.bak", ".qlf"), 0);       // from the last dot
-    EXPECT_EQ(ExtensionInFilter("qlf", ".qlf"), 0);
-    EXPECT_EQ(ExtensionInFilter("noextension", ""), 1);
-    EXPECT_EQ(ExtensionInFilter("any.thing", ""), 1);
-    EXPECT_EQ(ExtensionInFilter("a.qcc", ".ZZZ"), 0);
-}
+TEST(FileChooser, TheExtensionIsAWholeWordOfTheFilterAndFoldersSortFirst) {
+    struct Case {
+        const char *name, *filter;
+        int want;
+    };
+    const Case cases[] = {
+        {"a.qlf", ".qlf .QLF", 1},       {"a.QLF", ".qlf .QLF", 1},  {"a.Qlf", ".qlf .QLF", 0},
+        {"firmware.bi", ".BIN .bin", 0}, {"old.qlf.bak", ".qlf", 0}, {"qlf", ".qlf", 0},
+        {"noextension", "", 1},          {"a.qcc", ".ZZZ", 0},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(ExtensionInFilter(c.name, c.filter), c.want) << c.name << " in " << c.filter;
 
-TEST(FileChooser, FoldersComeFirstAndEachGroupIsInCaseInsensitiveOrder) {
     std::vector<ChooserRow> rows = {
         {"b.qlf", false}, {"Zeta", true}, {"A.qlf", false}, {"alpha", true}, {"C.qlf", false}};
     SortChooserRows(rows);
@@ -105,7 +105,7 @@ TEST_F(ChooserDialog, EnteringAFolderAndChoosingAFileGivesItsPath) {
     EXPECT_FALSE(FileChooserOpen());
 }
 
-TEST_F(ChooserDialog, GoingBackDropsLaterFoldersAndOkWithoutARowGivesTheFolder) {
+TEST_F(ChooserDialog, GoingBackOkWithoutARowCancelAndAnInvalidFolder) {
     const std::string chosen = Choose(base.c_str(), nullptr, [&] {
         FileChooserSelect("deep");
         FileChooserSelect("er");
@@ -116,10 +116,8 @@ TEST_F(ChooserDialog, GoingBackDropsLaterFoldersAndOkWithoutARowGivesTheFolder) 
                   (std::vector<std::string>{"er/", "inner.qlf", "skip.txt"}));
         FileChooserRespond(1);
     });
-    EXPECT_EQ(chosen, base + "deep");
-}
+    EXPECT_EQ(chosen, base + "deep");  // OK without a row gives the folder
 
-TEST_F(ChooserDialog, CancelAndAnInvalidFolderGiveNothing) {
     EXPECT_EQ(Choose(base.c_str(), nullptr,
                      [] {
                          FileChooserSelect("top.qlf");
