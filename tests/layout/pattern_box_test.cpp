@@ -33,6 +33,8 @@ TEST_F(PatternBoxTest, CornerCheckRefusesCrossingAndStraightOnEdges) {
     EXPECT_EQ(square.corners->next->next->next->index, 3);
     EXPECT_EQ(CheckPatternBox(&square), 1);
     EXPECT_EQ(AddPatternBoxPoint(nullptr, 1, 1, 0, 1), 1);
+    BogusExtents();  // the default diamond is walked in the Left sense too
+    EXPECT_EQ(CheckPatternBox(GetPatternBox(0)), 1);
 
     std::unique_ptr<PatternBox> copy = CopyPatternBox(&square);
     EXPECT_EQ(copy->count, 4);
@@ -120,21 +122,6 @@ TEST_F(PatternBoxTest, RemovingABoxWithTheFirstPlacementsRemovesThemAll) {
     EXPECT_EQ(interface->currentPatternBox, 0);  // not below 0
     RemovePatternBox(7);                         // an empty slot: nothing
     EXPECT_EQ(patternBoxList.count, 1);
-}
-
-TEST_F(PatternBoxTest, DefaultExtentsAndBox) {
-    BogusExtents();
-    ASSERT_NE(extents, nullptr);
-    EXPECT_FLOAT_EQ(extents->width, 35);
-    EXPECT_FLOAT_EQ(extents->height, 14);
-    EXPECT_EQ(extents->count, 4);
-    EXPECT_EQ(patternBoxList.count, 1);
-    EXPECT_EQ(interface->currentPatternBox, 0);
-    PatternBox* box = GetPatternBox(0);
-    EXPECT_FLOAT_EQ(box->x, 0);
-    EXPECT_FLOAT_EQ(box->y, 0);
-    EXPECT_FLOAT_EQ(box->width, 8);
-    EXPECT_EQ(CheckPatternBox(box), 1);  // the default diamond is walked in the Left sense
 }
 
 }  // namespace

@@ -128,7 +128,8 @@ TEST_F(StreamingTest, LeadLineReachesTheTargetInShortMoves) {
     EXPECT_EQ(Executed(*sim).size(), 13u);
 }
 
-TEST_F(StreamingTest, AllPointsAreSentInOrderAndTheBoardResumedAfterAShortList) {
+TEST_F(StreamingTest, AllPointsAreSentInOrderRefusedOnesAgainAndTheBoardResumed) {
+    SimControl(*sim, "refuse 3");
     path = Line(40, 0, 500);
     ASSERT_EQ(SendPoints(path), 1);
     ASSERT_EQ(WaitForBuffer(), 1);
@@ -138,15 +139,8 @@ TEST_F(StreamingTest, AllPointsAreSentInOrderAndTheBoardResumedAfterAShortList) 
         EXPECT_NEAR(moves[i].x, 100.0 * i, 0.5);
         EXPECT_NEAR(moves[i].y, 500, 0.5);
     }
+    EXPECT_EQ(StateValue(SimControl(*sim, "state"), "refused"), "3");
     EXPECT_EQ(SendPoints(nullptr), 0);
-}
-
-TEST_F(StreamingTest, RefusedMovesAreSentAgain) {
-    SimControl(*sim, "refuse 3");
-    path = Line(5, 0, 0);
-    ASSERT_EQ(SendPoints(path), 1);
-    ASSERT_EQ(WaitForBuffer(), 1);
-    EXPECT_EQ(Executed(*sim).size(), 5u);
 }
 
 TEST_F(StreamingTest, StopAndBoardErrorEndTheSending) {

@@ -4,7 +4,6 @@
 
 #include <cmath>
 #include <cstdio>
-#include <cstdlib>
 #include <memory>
 #include <vector>
 
@@ -33,13 +32,10 @@ struct StitchPathTest : ::testing::Test {
         AddPatternBoxPoint(b, 1, 1, 0, 0);
         SetPatternBoxOrigin(b);  // origin (1, 1)
         interface->currentPatternBox = box;
-        logStream = open_memstream(&logBuffer, &logSize);
-        SetLogStream(logStream);
+        SetLogStream(std::tmpfile());
     }
     void TearDown() override {
         SetLogStream(stdout);
-        std::fclose(logStream);
-        std::free(logBuffer);
         FreeFullPattern(interface->fullPattern);
         ClearLayout();
         ClearPatternList();
@@ -66,18 +62,7 @@ struct StitchPathTest : ::testing::Test {
         return points;
     }
 
-    // What was logged since the test began (or since the last call).
-    std::string TakeLog() {
-        std::fflush(logStream);
-        std::string text(logBuffer, logSize);
-        std::rewind(logStream);
-        return text;
-    }
-
     std::unique_ptr<Interface> state;
-    FILE* logStream = nullptr;
-    char* logBuffer = nullptr;
-    size_t logSize = 0;
 };
 
 TEST_F(StitchPathTest, PointsAreJoinedInThousandthsAndCloseOnesDropped) {
@@ -112,7 +97,6 @@ TEST_F(StitchPathTest, StopsAndGapsBetweenPlacementsMakeHalts) {
     EXPECT_EQ(path[1]->halt, 1);  // the stop before the third point
     EXPECT_EQ(path[3]->halt, 1);  // the 0.3-inch gap to the next placement
     EXPECT_EQ(path[5]->halt, 0);
-    EXPECT_NE(TakeLog().find("c s at point 2\n"), std::string::npos);
 }
 
 TEST_F(StitchPathTest, LongMovesAreCutIntoPiecesShorterThanTwoTenths) {
@@ -187,7 +171,7 @@ TEST_F(StitchPathTest, FeedsAccelerateOutOfTheStartAndBrakeIntoTheEnd) {
     Place({"p X0.000 Y0.000", "p X2.000 Y0.000"}, 0, 0);
     PackFullPattern();
     std::vector<FullPattern_t*> path = Path();
-    ASSERT_EQ(path.size(), 21u);  // 2 inches in 20 pieces
+    ASSERT_EQ(path.size(), 21u);             // 2 inches in 20 pieces
     EXPECT_FLOAT_EQ(path.front()->feed, 0);  // the passes keep the end points at 0
     EXPECT_FLOAT_EQ(path.back()->feed, 0);
     // The passes limit the middle to what 1 inch of acceleration reaches
@@ -200,7 +184,6 @@ TEST_F(StitchPathTest, FeedsAccelerateOutOfTheStartAndBrakeIntoTheEnd) {
     EXPECT_NEAR(highest, std::sqrt(2800.0f), 1e-3);
     EXPECT_NEAR(lowest, minSpeed, 1e-4);
     EXPECT_LT(path[1]->feed, path[10]->feed);
-    EXPECT_NE(TakeLog().find("Acceleration Value: 1400.0\n"), std::string::npos);
 }
 
 TEST_F(StitchPathTest, ShortAndEmptyPaths) {
@@ -212,11 +195,7 @@ TEST_F(StitchPathTest, ShortAndEmptyPaths) {
     ASSERT_EQ(path.size(), 2u);
     EXPECT_FLOAT_EQ(path[0]->feed, 10);
     EXPECT_FLOAT_EQ(path[1]->feed, 10);
-    SetFeeds(nullptr, 1);
-    std::string log = TakeLog();
-    EXPECT_NE(log.find("SetFeeds: nodeCount is less than 3"), std::string::npos);
-    EXPECT_NE(log.find("SetFeeds: fPattern is NULL"), std::string::npos);
-    EXPECT_NE(log.find("FindPatternAngles: No Data!"), std::string::npos);
+    SetFeeds(nullptr, 1);  // no path: nothing to do, nothing touched
 }
 
 }  // namespace
