@@ -99,8 +99,22 @@ void RotateFullPattern(float alpha) {
         if (n->arrayIndex >= 0 && n->parent != 1) continue;
         tops.push_back(n);
     }
-    for (LayoutNode* n : tops)
+    // A pattern shown by several placements is turned once; the others only
+    // take the same centre shift.
+    std::vector<std::pair<const Pattern*, CentreShift>> turned;
+    for (LayoutNode* n : tops) {
+        const Pattern* p = GetPattern(n->patternIndex);
+        auto done =
+            std::find_if(turned.begin(), turned.end(), [p](const auto& t) { return t.first == p; });
+        if (done != turned.end() && n->arrayIndex < 0) {
+            n->x += done->second.dx;
+            n->y += done->second.dy;
+            continue;
+        }
+        const float w0 = p ? p->width : 0, h0 = p ? p->height : 0;
         RotatePlacement(n, degrees);
+        if (p) turned.push_back({p, CentreShift{w0 / 2 - p->width / 2, h0 / 2 - p->height / 2}});
+    }
 }
 
 int ScalePlacement(LayoutNode* node, float pw, float ph) {

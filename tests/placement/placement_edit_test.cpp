@@ -109,8 +109,12 @@ TEST_F(PlacementEditTest, FullPatternTurnVisitsSinglesAndArrayParentsOfTheCurren
     int other = LoadPath({{0, 0}, {3, 0}, {3, 1}});
     AppendLayoutNode(other, -1, 0, 2, 2, 1);  // box 1: untouched
 
+    LayoutNode* twin = NewPatternLayoutNode(single, -1, 0, 20, 1);  // shares the pattern
+
     RotateFullPattern(static_cast<float>(M_PI / 2));
-    EXPECT_NEAR(GetPattern(single)->width, 1, 1e-4);
+    EXPECT_NEAR(GetPattern(single)->width, 1, 1e-4);  // turned once for both
+    EXPECT_NEAR(CentreOf(twin).x, 21, 1e-3);
+    EXPECT_NEAR(CentreOf(twin).y, 1.5f, 1e-3);
     EXPECT_NEAR(GetPattern(arrayed)->width, 1, 1e-4);  // turned once, not per member
     EXPECT_NEAR(GetPattern(arrayed)->height, 4, 1e-4);
     EXPECT_NEAR(GetPattern(other)->width, 3, 1e-6);
