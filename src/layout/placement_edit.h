@@ -29,7 +29,8 @@ int RotatePlacement(LayoutNode* node, float angle);
 int ApplyRotateAngle(LayoutNode* node, double answer);
 
 // Turns every top-level placement of the current box (singles and array
-// parents, in list order) by alpha radians. Used by nesting.
+// parents, in list order) by alpha radians; a pattern shown by several single
+// placements is turned once and each of them keeps its centre. Used by nesting.
 void RotateFullPattern(float alpha);
 
 // Scales the placement's pattern to pw % of its width and ph % of its height,
