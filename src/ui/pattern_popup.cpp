@@ -47,10 +47,6 @@ constexpr const char* kPopupStyle =
 // Key under which each pop-up keeps its touch position.
 constexpr const char* kPositionKey = "longarm-popup-position";
 
-void RedrawView() {
-    RedrawLayoutView();
-}
-
 // Origin of the current pattern box along an axis, for the properties
 // dialog's "Actual" entries.
 int CurrentBoxOrigin(int axis, double* origin) {
@@ -73,7 +69,7 @@ LayoutNode* Selected() {
 // After a transform: pattern images drawn again and the view invalidated.
 void RefreshAfterEdit() {
     RefreshPatternPix();
-    RedrawView();
+    RedrawLayoutView();
 }
 
 // A pop-up closes before its item's handler runs to its end (dialogs run
@@ -260,7 +256,7 @@ void popupRemove(GtkWidget*, void*) {
     CreateUndoFile();
     RemovePlacementOrArray(Selected());
     if (interface) interface->selectedNode = nullptr;
-    RedrawView();
+    RedrawLayoutView();
 }
 
 void popupMove(GtkWidget*, void*) {
@@ -269,7 +265,7 @@ void popupMove(GtkWidget*, void*) {
     command = 9;
     SetStatusBar("Drag Pattern or Use Increment Buttons");
     if (interface) interface->highlightIndex = -1;
-    RedrawView();
+    RedrawLayoutView();
 }
 
 void popupRotate(GtkWidget*, void*) {
@@ -343,7 +339,7 @@ void menuEditAutoCenter(GtkWidget*, void* data) {
     CreateUndoFile();
     ReleaseAllUI();
     AutoCenter(choice != 2 ? 1 : 0, choice != 1 ? 1 : 0);
-    RedrawView();
+    RedrawLayoutView();
 }
 
 void InstallPatternPopup() {

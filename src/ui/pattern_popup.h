@@ -16,7 +16,8 @@ typedef struct _GtkMenu GtkMenu;
 constexpr const char* kPopupWindowName = "PatternPopup";
 
 // Touch position (pixels in the layout view) that opened the pop-up. Every
-// handler receives it; every handler except popupNext frees it.
+// handler receives it; it belongs to its menu and goes with it (also when the
+// pop-up is closed without a choice), so handlers only read it.
 struct PopupPosition {
     int x = 0;
     int y = 0;
