@@ -29,6 +29,7 @@
 #include "support_ui/ui_fixture.h"
 #include "ui/menu.h"
 #include "ui/point_select_screen.h"
+#include "ui/run_toggles.h"
 #include "ui/trace_view.h"
 #include "ui/widget_helpers.h"
 
@@ -202,6 +203,30 @@ TEST_F(TraceScreenTest, ToolbarTogglesHoldTheAxesAndArmStitchingAfterTheCheck) {
     EXPECT_EQ(responder->Texts().size(), 1u);
     gtk_toggle_tool_button_set_active(stitchingToggle, FALSE);
     EXPECT_EQ(stitching, 0);
+}
+
+TEST_F(TraceScreenTest, RetrieveStartPointFillsTheFourEntriesFromTheHead) {
+    InitPatternBox();
+    PatternBox* box = GetPatternBox(CreatePatternBox());
+    AddPatternBoxPoint(box, 1.5f, 4, 1, 0);
+    AddPatternBoxPoint(box, 6, 4, 0, 0);
+    AddPatternBoxPoint(box, 6, 1.25f, 0, 0);
+    SetPatternBoxOrigin(box);  // origin (1.5, 1.25)
+    interface->currentPatternBox = 0;
+    DisableX();
+    DisableY();
+    ASSERT_TRUE(WaitForState(*sim, "yenabled", "0", 1000));
+    Sim("push 4000 2500");
+    GtkWidget* entries[6] = {};
+    for (GtkWidget*& entry : entries)
+        entry = g_object_ref_sink(gtk_entry_new());
+    OnBtnSetStartClicked(nullptr, entries);
+    const char* expected[] = {"2.500", "1.250", "4.000", "2.500", "", ""};
+    for (int i = 0; i < 6; i++) {
+        EXPECT_STREQ(gtk_entry_get_text(GTK_ENTRY(entries[i])), expected[i]) << i;
+        g_object_unref(entries[i]);
+    }
+    EXPECT_TRUE(responder->shown.empty());
 }
 
 gboolean StopInSecondRepetition(gpointer fired) {
