@@ -26,7 +26,6 @@ TEST_F(LayoutTreeTest, SpanOfTheCurrentBox) {
     NewPatternLayoutNode(a, -1, 0, 50, 50);  // another box: not measured
     interface->currentPatternBox = 0;
     GetLayoutDimensions(&w, &h);
-    GetLayoutCenter(&x, &y);
     GetLayoutOrigin(&x, &y);
     EXPECT_FLOAT_EQ(w, 4);  // 1 … 4 + 1
     EXPECT_FLOAT_EQ(h, 4);  // 1 … 2 + 3
