@@ -1,5 +1,5 @@
-// Menu bar and toolbar: the tree in order, the visibility rules, and the mask
-// bits that make each item and button usable on every screen.
+// Menu bar and toolbar: the visibility rules, the mask bits that make each item
+// and button usable on every screen, and the handlers they call.
 #include <gtest/gtest.h>
 
 #include <set>
