@@ -1,6 +1,8 @@
 // The pattern dialogs' frame. See edit_dialog.h.
 #include "ui/edit_dialog.h"
 
+#include "ui/message_windows.h"
+
 #include <gtk/gtk.h>
 
 #include "app/application_state.h"
@@ -27,16 +29,8 @@ GtkWidget* NewEditDialog(const char* title, int width, int height) {
 }
 
 int RunEditDialog(GtkWidget* dialog) {
-    GtkWidget* kept = nullptr;
-    KeepWidget(&kept, dialog);
     gtk_widget_show_all(dialog);
-    int response = gtk_dialog_run(GTK_DIALOG(dialog));
-    if (isWidget(kept)) {
-        GtkWidget* live = kept;
-        KeepWidget(&kept, nullptr);
-        gtk_widget_destroy(live);
-    }
-    return response;
+    return RunDialog(dialog);
 }
 
 void RedrawLayoutView() {

@@ -85,20 +85,6 @@ GtkWidget* NewMessageDialog(int kind, GtkButtonsType buttons, const char* text, 
     return dialog;
 }
 
-int RunDialog(GtkWidget* dialog) {
-    // Kept weakly: a dialog closed from elsewhere (its parent going) is not
-    // destroyed twice.
-    GtkWidget* kept = nullptr;
-    KeepWidget(&kept, dialog);
-    int response = gtk_dialog_run(GTK_DIALOG(dialog));
-    if (isWidget(kept)) {
-        GtkWidget* live = kept;
-        KeepWidget(&kept, nullptr);
-        gtk_widget_destroy(live);
-    }
-    return response;
-}
-
 gboolean OnWaitingCancelClicked(GtkWidget*, gpointer record) {
     CancelWaitingWindow(static_cast<WaitingWindow*>(record));
     return FALSE;
@@ -115,6 +101,20 @@ GtkWidget* NewScreenWindow() {
 }
 
 }  // namespace
+
+int RunDialog(GtkWidget* dialog) {
+    // Kept weakly: a dialog closed from elsewhere (its parent going) is not
+    // destroyed twice.
+    GtkWidget* kept = nullptr;
+    KeepWidget(&kept, dialog);
+    int response = gtk_dialog_run(GTK_DIALOG(dialog));
+    if (isWidget(kept)) {
+        GtkWidget* live = kept;
+        KeepWidget(&kept, nullptr);
+        gtk_widget_destroy(live);
+    }
+    return response;
+}
 
 int GtkShowMessage(int kind, int buttons, const char* text) {
     GtkWidget* dialog =

@@ -19,6 +19,10 @@ constexpr const char* kMessageWindowTitle = "Longarm message";
 // -6 Cancel, -7 Close, -8 Yes, -9 No, -4 window closed.
 int GtkShowMessage(int kind, int buttons, const char* text);
 
+// Runs a modal dialog to its answer and destroys it, unless something else
+// destroyed it meanwhile. Returns the response.
+int RunDialog(GtkWidget* dialog);
+
 // OK and Cancel plus one extra button answering extraResponse; centred.
 // Returns -5, -6, extraResponse or -4.
 int GtkShowMessageSpecial(int kind, const char* text, const char* extraLabel, int extraResponse);
