@@ -1,9 +1,5 @@
 #include "run_fixture.h"
 
-#include <unistd.h>
-
-#include <cmath>
-
 #include "app/defaults_file.h"
 #include "app/log.h"
 #include "app/ui_hooks.h"
@@ -35,8 +31,10 @@ RunControlHooks ScriptedRunHooks() {
     h.setPauseReleased = [] { PauseToggled(0); };
     h.setMenuMask = [](uint32_t mask) { script.mask = mask; };
     h.selectPoint = []() -> FullPattern_t* {
-        script.selectCalls++;
-        return script.selected;
+        FullPattern_t* p = script.selectAt < 0 ? nullptr : interface->fullPattern;
+        for (int i = 0; i < script.selectAt && p; i++)
+            p = p->next;
+        return p;
     };
     return h;
 }
@@ -73,18 +71,8 @@ void RunTest::Begin(const std::vector<std::string>& simOptions) {
     SetRunControlHooks(ScriptedRunHooks());
     log = std::fopen("/dev/null", "w");
     SetLogStream(log);
-
-    InitPatternBox();
-    ClearLayout();
-    ClearPatternList();
-    box = CreatePatternBox();
-    PatternBox* pb = GetPatternBox(box);
-    ASSERT_NE(pb, nullptr);
-    pb->x = 1.0f;
-    pb->y = 1.0f;
-    pb->width = pb->height = 20.0f;
-    interface->currentPatternBox = box;
-
+    box = MakeRunBox();
+    ASSERT_GE(box, 0);
     SetSerialDevicePath(sim->device);
     ASSERT_GE(OpenPort(), 0);
 }
@@ -107,39 +95,11 @@ void RunTest::TearDown() {
     interface = nullptr;
 }
 
-int RunTest::Place(const std::vector<std::pair<float, float>>& points, float nodeX, float nodeY,
-                   const std::vector<int>& stops) {
-    auto pattern = std::make_unique<Pattern>();
-    pattern->name = "line";
-    for (const auto& [x, y] : points) {
-        pattern->x.push_back(x);
-        pattern->y.push_back(y);
-    }
-    pattern->pointCount = static_cast<int>(points.size());
-    for (int stop : stops) {
-        pattern->commandType.push_back(PatternCommandType::Stop);
-        pattern->commandPoint.push_back(stop);
-    }
-    pattern->commandCount = static_cast<int>(stops.size());
-    UpdatePatternSize(pattern.get());
-    const int slot = GetNextPattern();
-    EXPECT_EQ(AddPatternToList(slot, std::move(pattern)), 1);
-    AppendLayoutNode(slot, -1, 0, nodeX, nodeY, box);
-    return slot;
-}
-
-std::vector<std::pair<float, float>> RunTest::Line(int n, float x0, float y0, float dx, float dy) {
-    std::vector<std::pair<float, float>> points;
-    for (int i = 0; i < n; i++)
-        points.emplace_back(x0 + dx * i, y0 + dy * i);
-    return points;
-}
-
 std::vector<PathPoint> RunTest::PackedPath() {
     PackFullPattern();
     std::vector<PathPoint> path;
     for (const FullPattern_t* p = interface->fullPattern; p; p = p->next)
-        path.push_back({p->x, p->y, p->halt, p->inserted});
+        path.push_back({p->x, p->y, p->halt});
     FreeFullPattern(interface->fullPattern);
     interface->fullPattern = nullptr;
     return path;
@@ -155,12 +115,9 @@ int RunTest::Count(const std::string& text) const {
 void RunTest::ExpectMachineReleased() {
     // The last commands may still be on the (slow) line.
     WaitForState(*sim, "yenabled", "0", 2000);
-    const std::string s = State();
-    EXPECT_EQ(StateValue(s, "moving"), "0") << s;
-    EXPECT_EQ(StateValue(s, "queue"), "0") << s;
-    EXPECT_EQ(StateValue(s, "stitching"), "0") << s;
-    EXPECT_EQ(StateValue(s, "xenabled"), "0") << s;
-    EXPECT_EQ(StateValue(s, "yenabled"), "0") << s;
+    const std::string s = SimControl(*sim, "state");
+    for (const char* key : {"moving", "queue", "stitching", "xenabled", "yenabled"})
+        EXPECT_EQ(StateValue(s, key), "0") << key << ": " << s;
     EXPECT_GE(script.editViews, 1);
     EXPECT_EQ(script.mask, kIdleMenuMask);
     EXPECT_EQ(script.stitchingSensitive, 1);
@@ -168,11 +125,26 @@ void RunTest::ExpectMachineReleased() {
     EXPECT_NE(command, kRunCommand);
 }
 
+std::function<void()> OnceAfter(RunTest* test, int moves, std::function<void()> action) {
+    auto baseline = std::make_shared<int>(-1);
+    auto drains = std::make_shared<int>(0);
+    auto done = std::make_shared<bool>(false);
+    return [=] {
+        if (*done || script.runViews == 0 || ++*drains % 8 != 0) return;
+        const int executed = std::stoi("0" + test->StateOf("executed"));
+        if (*baseline < 0) *baseline = executed;
+        if (executed - *baseline < moves) return;
+        *done = true;
+        action();
+    };
+}
+
 void ExpectStitchedInOrder(const std::vector<RecordedMove>& stitched,
-                           const std::vector<PathPoint>& expected) {
-    ASSERT_EQ(stitched.size(), expected.size());
-    for (size_t i = 0; i < expected.size(); i++) {
-        EXPECT_NEAR(stitched[i].x, expected[i].x, 0.5) << "point " << i;
-        EXPECT_NEAR(stitched[i].y, expected[i].y, 0.5) << "point " << i;
+                           std::vector<PathPoint>::const_iterator begin,
+                           std::vector<PathPoint>::const_iterator end) {
+    ASSERT_EQ(stitched.size(), static_cast<size_t>(end - begin));
+    for (size_t i = 0; begin + i != end; i++) {
+        EXPECT_NEAR(stitched[i].x, begin[i].x, 0.5) << "point " << i;
+        EXPECT_NEAR(stitched[i].y, begin[i].y, 0.5) << "point " << i;
     }
 }

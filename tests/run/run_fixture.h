@@ -16,29 +16,28 @@
 #include "machine/stitching/pattern_run.h"
 #include "machine/stitching/stitch_path.h"
 #include "support/mc1sim_fixture.h"
+#include "support/run_layout.h"
 #include "support/run_record.h"
 
 // What the scripted screen saw and how it answers.
 struct RunScript {
     std::vector<std::string> messages;  // every message text, in order
-    // Answer of ShowMessage for a text; null answers OK (Yes for questions
-    // with Yes and No).
+    // Answer of ShowMessage for a text; null answers OK (Yes to Yes/No).
     std::function<int(const std::string& text)> answer;
-    int startAnswer = -5;           // answer of the start question (OK, or -99 SET START)
+    int startAnswer = -5;           // the start question: OK, or -99 SET START
     std::function<void()> onDrain;  // runs inside every drain of screen events
     int toggle = 1;                 // the Stitching toggle
     int stitchingSensitive = -1;
     int runViews = 0, editViews = 0;
     uint32_t mask = 0;
-    FullPattern_t* selected = nullptr;  // SET START's choice
-    int selectCalls = 0;
+    int selectAt = -1;  // SET START picks this path point (-1: none)
 };
 extern RunScript script;
 
 // One stitch-path point as packed, kept after the run freed the path.
 struct PathPoint {
     float x, y;
-    int halt, inserted;
+    int halt;
 };
 
 struct RunTest : ::testing::Test {
@@ -48,22 +47,16 @@ struct RunTest : ::testing::Test {
     // Starts the simulator with these options, installs the scripted hooks
     // and an empty layout with one pattern box at (1, 1) inch.
     void Begin(const std::vector<std::string>& simOptions);
-
-    // Places a pattern made of the points (inches) at (nodeX, nodeY) of the
-    // current box; stops are the 1-based point numbers that a Stop command
-    // precedes. Returns the pattern's slot.
-    int Place(const std::vector<std::pair<float, float>>& points, float nodeX, float nodeY,
-              const std::vector<int>& stops = {});
-
-    // A straight line of n points `step` inches apart from (x0, y0) along (dx, dy).
-    static std::vector<std::pair<float, float>> Line(int n, float x0, float y0, float dx, float dy);
-
+    int Place(const Points& points, float nodeX, float nodeY, const std::vector<int>& stops = {}) {
+        return PlacePoints(box, points, nodeX, nodeY, stops);
+    }
     // Packs the current box and copies the path (the run packs it again the
     // same way, and frees it at the end).
     std::vector<PathPoint> PackedPath();
 
-    std::string State() { return SimControl(*sim, "state"); }
-    std::string StateOf(const std::string& key) { return StateValue(State(), key); }
+    std::string StateOf(const std::string& key) {
+        return StateValue(SimControl(*sim, "state"), key);
+    }
     std::vector<RecordedMove> Record() { return ReadRunRecord(sim->recordPath); }
     int Count(const std::string& text) const;  // how often a message was shown
 
@@ -77,6 +70,19 @@ struct RunTest : ::testing::Test {
     int box = -1;
 };
 
+struct SlowRunTest : RunTest {
+    void SetUp() override { Begin({"--time-scale", "4"}); }
+};
+
+// Runs `action` once, the first time the board has executed `moves` moves of
+// the streaming loop (counted from the moment the run view appeared).
+std::function<void()> OnceAfter(RunTest* test, int moves, std::function<void()> action);
+
 // The stitched moves must visit these path points in this order, each once.
 void ExpectStitchedInOrder(const std::vector<RecordedMove>& stitched,
-                           const std::vector<PathPoint>& expected);
+                           std::vector<PathPoint>::const_iterator begin,
+                           std::vector<PathPoint>::const_iterator end);
+inline void ExpectStitchedInOrder(const std::vector<RecordedMove>& stitched,
+                                  const std::vector<PathPoint>& expected) {
+    ExpectStitchedInOrder(stitched, expected.begin(), expected.end());
+}

@@ -1,0 +1,49 @@
+#include "support/run_layout.h"
+
+#include <memory>
+
+#include "app/application_state.h"
+#include "layout/layout_tree.h"
+#include "layout/pattern_box.h"
+#include "pattern/pattern.h"
+
+int MakeRunBox() {
+    InitPatternBox();
+    ClearLayout();
+    ClearPatternList();
+    const int box = CreatePatternBox();
+    PatternBox* pb = GetPatternBox(box);
+    if (!pb) return -1;
+    pb->x = pb->y = 1.0f;
+    pb->width = pb->height = 20.0f;
+    interface->currentPatternBox = box;
+    return box;
+}
+
+int PlacePoints(int box, const Points& points, float nodeX, float nodeY,
+                const std::vector<int>& stops) {
+    auto pattern = std::make_unique<Pattern>();
+    pattern->name = "line";
+    for (const auto& [x, y] : points) {
+        pattern->x.push_back(x);
+        pattern->y.push_back(y);
+    }
+    pattern->pointCount = static_cast<int>(points.size());
+    for (int stop : stops) {
+        pattern->commandType.push_back(PatternCommandType::Stop);
+        pattern->commandPoint.push_back(stop);
+    }
+    pattern->commandCount = static_cast<int>(stops.size());
+    UpdatePatternSize(pattern.get());
+    const int slot = GetNextPattern();
+    if (AddPatternToList(slot, std::move(pattern)) != 1) return -1;
+    AppendLayoutNode(slot, -1, 0, nodeX, nodeY, box);
+    return slot;
+}
+
+Points LinePoints(int n, float x0, float y0, float dx, float dy) {
+    Points points;
+    for (int i = 0; i < n; i++)
+        points.emplace_back(x0 + dx * i, y0 + dy * i);
+    return points;
+}

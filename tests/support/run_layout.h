@@ -1,0 +1,20 @@
+// A layout for runs: the current pattern box with patterns made of plain
+// points, for the run tests and the run view's screen test.
+#pragma once
+
+#include <utility>
+#include <vector>
+
+using Points = std::vector<std::pair<float, float>>;  // inches
+
+// Clears the layout and the pattern list and makes a 20 x 20 inch box at
+// (1, 1) inch the current box (interface must exist). Returns the box.
+int MakeRunBox();
+
+// Places a pattern of the points at (nodeX, nodeY) of the box; stops are the
+// 1-based point numbers a Stop command precedes. Returns the pattern's slot.
+int PlacePoints(int box, const Points& points, float nodeX, float nodeY,
+                const std::vector<int>& stops = {});
+
+// n points on a line from (x0, y0), (dx, dy) inches apart.
+Points LinePoints(int n, float x0, float y0, float dx, float dy);
