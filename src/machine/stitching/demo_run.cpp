@@ -56,15 +56,6 @@ void ShowRunView() {
     if (const auto& hooks = GetRunControlHooks(); hooks.showRunView) hooks.showRunView();
 }
 
-// Pre-fills the halted board from fpTemp, unless fpTemp itself ends a section
-// (the loop changes section there; a pre-fill would cross the jump).
-void Prefill() {
-    if (fpTemp && fpTemp->halt)
-        WaitForBuffer();
-    else
-        SendFortyNine();
-}
-
 void SendAgain(const FullPattern_t* point) {
     for (int tries = 0; tries < kResendTries && allStop != 1; tries++) {
         if (SendMove(point->x, point->y, point->feed) == 0) return;
@@ -96,34 +87,6 @@ bool PackAndLead(bool finalPass) {
     DisableAxes();
     SetMask(kIdleMenuMask);
     return false;
-}
-
-// Moves the run view's head marker to the head (or, when the position cannot
-// be read, to the move the board is executing).
-void MoveMarker(unsigned char status, float boxX, float boxY) {
-    if (!interface) return;
-    if (!interface->measureLine) interface->measureLine = new int[4]{};
-    const float scale = interface->viewScale > 0 ? interface->viewScale : 0.001f;
-    auto pixel = [scale](float units, float origin) {
-        const double value = (units / kPathUnitsPerInch - origin) / scale;
-        return std::isfinite(value) ? static_cast<int>(std::fmax(-1e6, std::fmin(1e6, value))) : 0;
-    };
-    int* line = interface->measureLine;
-    int32_t x = 0, y = 0;
-    if (GetXY(&x, &y) == 0) {
-        line[0] = pixel(static_cast<float>(x), boxX);
-        line[1] = pixel(static_cast<float>(y), boxY);
-    } else if (fpTemp) {
-        FullPattern_t* p = fpTemp;
-        for (int queued = kBufferEmpty - status; queued > 0 && p->prev; queued--)
-            p = p->prev;
-        const FullPattern_t* following = p->next ? p->next : p;
-        line[0] = pixel(following->x, boxX);
-        line[1] = pixel(following->y, boxY);
-        line[2] = pixel(p->x, boxX);
-        line[3] = pixel(p->y, boxY);
-    }
-    if (const auto& hooks = GetRunControlHooks(); hooks.redrawRunView) hooks.redrawRunView();
 }
 
 // The end of the path: the last point once more, the closing lock stitch, the
@@ -166,7 +129,7 @@ bool NextSection(bool stitchRun) {
     }
     WaitForBuffer();
     Halt();
-    Prefill();
+    PrefillFromCursor();
     if (Stopped()) return false;
     if (stitchRun) StitchOn();
     Resume();
@@ -237,7 +200,7 @@ int ProcessPattern2() {
         lastAnswerMs = MonotonicMs();
         if (++polls > kDemoMarkerPolls && status < 100) {
             polls = 0;
-            MoveMarker(status, boxX, boxY);
+            MoveRunMarker(status, boxX, boxY);
         }
         if (status == 0 || status == kBufferBusy) continue;
 
@@ -280,7 +243,7 @@ int RunDemo(int repetitions) {
     if (StitchingToggleActive()) {
         LockStitch();
         Halt();
-        if (!Stopped()) Prefill();
+        if (!Stopped()) PrefillFromCursor();
         if (!Stopped()) ProcessPattern2();
         DisableAxes();
         stitching = 0;
@@ -296,7 +259,7 @@ int RunDemo(int repetitions) {
             return Stopped() ? kDemoStopped : kDemoFailed;
         }
         Halt();
-        if (!Stopped()) Prefill();
+        if (!Stopped()) PrefillFromCursor();
         // A stop during the pre-fill must not be lost by clearing the flag.
         if (Stopped()) break;
         ClearTimers();

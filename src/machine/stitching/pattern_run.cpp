@@ -178,40 +178,6 @@ int ToPixel(float pathUnits, float boxOrigin) {
     return static_cast<int>(std::fmax(-kLimit, std::fmin(kLimit, pixel)));
 }
 
-// Moves the run view's head marker: to the head when its position can be read,
-// otherwise to the move the board is executing (99 − status moves are queued
-// behind it).
-void MoveRunMarker(unsigned char status, float boxX, float boxY) {
-    if (!interface) return;
-    if (!interface->measureLine) interface->measureLine = new int[4]{};
-    int* line = interface->measureLine;
-    int32_t x = 0, y = 0;
-    if (GetXY(&x, &y) == 0) {
-        line[0] = ToPixel(static_cast<float>(x), boxX);
-        line[1] = ToPixel(static_cast<float>(y), boxY);
-    } else if (fpTemp) {
-        FullPattern_t* p = fpTemp;
-        for (int queued = kBufferEmpty - status; queued > 0 && p->prev; queued--)
-            p = p->prev;
-        const FullPattern_t* following = p->next ? p->next : p;
-        line[0] = ToPixel(following->x, boxX);
-        line[1] = ToPixel(following->y, boxY);
-        line[2] = ToPixel(p->x, boxX);
-        line[3] = ToPixel(p->y, boxY);
-    }
-    if (hooks.redrawRunView) hooks.redrawRunView();
-}
-
-// Pre-fills the halted board from fpTemp. A cursor that itself ends a section
-// is left alone: the loop changes section there, and a pre-fill would carry
-// the next section's points across the jump.
-void Prefill() {
-    if (fpTemp && fpTemp->halt)
-        WaitForBuffer();
-    else
-        SendFortyNine();
-}
-
 bool Wait() {
     return WaitForBuffer() == 1;
 }
@@ -286,7 +252,7 @@ bool ChangeSection(bool stitchRun) {
 
     ProcessPendingEvents();
     Halt();
-    Prefill();
+    PrefillFromCursor();
     if (Ended()) return Fail();
     if (stitchRun) StitchOn();
     SetBoardSpeed();
@@ -438,6 +404,34 @@ void EndRestart() {
 }
 
 }  // namespace
+
+void MoveRunMarker(unsigned char status, float boxX, float boxY) {
+    if (!interface) return;
+    if (!interface->measureLine) interface->measureLine = new int[4]{};
+    int* line = interface->measureLine;
+    int32_t x = 0, y = 0;
+    if (GetXY(&x, &y) == 0) {
+        line[0] = ToPixel(static_cast<float>(x), boxX);
+        line[1] = ToPixel(static_cast<float>(y), boxY);
+    } else if (fpTemp) {
+        FullPattern_t* p = fpTemp;
+        for (int queued = kBufferEmpty - status; queued > 0 && p->prev; queued--)
+            p = p->prev;
+        const FullPattern_t* following = p->next ? p->next : p;
+        line[0] = ToPixel(following->x, boxX);
+        line[1] = ToPixel(following->y, boxY);
+        line[2] = ToPixel(p->x, boxX);
+        line[3] = ToPixel(p->y, boxY);
+    }
+    if (hooks.redrawRunView) hooks.redrawRunView();
+}
+
+void PrefillFromCursor() {
+    if (fpTemp && fpTemp->halt)
+        WaitForBuffer();
+    else
+        SendFortyNine();
+}
 
 void SetRunControlHooks(const RunControlHooks& newHooks) {
     hooks = newHooks;
@@ -624,7 +618,7 @@ void StartPattern(int fromSelectedPoint) {
     }
 
     Halt();
-    if (!StopRequested()) Prefill();
+    if (!StopRequested()) PrefillFromCursor();
     if (Ended()) {
         // Stopped while the queue was filled: the run must not start.
         Fail();
@@ -882,7 +876,7 @@ void ThreadBreak() {
         return;
     }
     allStop = 0;
-    Prefill();
+    PrefillFromCursor();
     if (Ended()) {
         EndRestart();
         return;

@@ -146,3 +146,14 @@ float RunSpeedDown();
 
 // Frees the head marker of the run view (measureLine and its text).
 void ClearRunMarker();
+
+// Moves the run view's head marker: to the head when its position can be
+// read, otherwise to the move the board is executing (kBufferEmpty − status
+// moves are queued behind it); box origin in inches. The run and demo loops
+// call it every few polls.
+void MoveRunMarker(unsigned char status, float boxX, float boxY);
+
+// Pre-fills the halted board from fpTemp. A cursor that itself ends a section
+// is left alone: the loop changes section there, and a pre-fill would carry
+// the next section's points across the jump.
+void PrefillFromCursor();
