@@ -57,11 +57,6 @@ ScreenPoint QuiltToScreen(const ViewFrame& frame, float x, float y) {
     return {Truncate(x / s + frame.panX), Truncate(y / s + frame.panY)};
 }
 
-QuiltPoint ScreenToQuilt(const ViewFrame& frame, double px, double py) {
-    return {static_cast<float>((px - frame.panX) * frame.scale - frame.boxX),
-            static_cast<float>((py - frame.panY) * frame.scale - frame.boxY)};
-}
-
 float SetInchPerPixel(float widthIn, float heightIn, int widthPx, int heightPx) {
     if (widthPx <= 0 || heightPx <= 0) return 0;
     return std::max(widthIn / widthPx, heightIn / heightPx);

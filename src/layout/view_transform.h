@@ -49,9 +49,6 @@ int InchesToPixels(float inches, float scale);
 // Screen position of an absolute quilt point (a box corner): int(v / scale + pan).
 ScreenPoint QuiltToScreen(const ViewFrame& frame, float x, float y);
 
-// The box-relative quilt point under a screen pixel: (pixel - pan) * scale - box origin.
-QuiltPoint ScreenToQuilt(const ViewFrame& frame, double px, double py);
-
 // The scale that fits a width x height inch area into wPx x hPx pixels: the
 // larger of the two ratios. 0 when a pixel size is not positive.
 float SetInchPerPixel(float widthIn, float heightIn, int widthPx, int heightPx);

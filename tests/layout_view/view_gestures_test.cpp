@@ -8,66 +8,105 @@
 
 namespace {
 
-constexpr uint32_t kLayoutMask = 0x37FFFFF;
+TEST(Gestures, LongPressesSwipesAndCornerArrowsDecideAtTheirLimits) {
+    constexpr uint32_t kMenus = 0x37FFFFF;
+    struct Tick {
+        int ticks;
+        bool held;
+        int drift;
+        uint32_t mask;
+        LongPressStep step;
+    } ticks[] = {
+        {8, true, 0, kMenus, kLongPressWait},
+        {9, true, 14, kMenus, kLongPressMatured},
+        {100, true, 15, kMenus, kLongPressWait},
+        {9, true, 16, kMenus, kLongPressCancelled},
+        {9, false, 0, kMenus, kLongPressCancelled},
+        {101, true, 15, kMenus, kLongPressCancelled},
+        {9, true, 0, 0, kLongPressWait},
+        {2, true, 3, kMenus, kLongPressBusy},
+    };
+    for (const Tick& c : ticks)
+        EXPECT_EQ(LongPressTick(c.ticks, c.held, c.drift, c.mask), c.step)
+            << c.ticks << " " << c.drift;
 
-TEST(LongPress, MaturesAfterNineTicksWithinFourteenPixels) {
-    EXPECT_EQ(LongPressTick(8, true, 0, kLayoutMask), kLongPressWait);
-    EXPECT_EQ(LongPressTick(9, true, 14, kLayoutMask), kLongPressMatured);
-    // 15 pixels keeps waiting without ever maturing; 16 gives up.
-    EXPECT_EQ(LongPressTick(9, true, 15, kLayoutMask), kLongPressWait);
-    EXPECT_EQ(LongPressTick(50, true, 15, kLayoutMask), kLongPressWait);
-    EXPECT_EQ(LongPressTick(9, true, 16, kLayoutMask), kLongPressCancelled);
-    // Released, held past ten seconds, or a screen without menus: no pop-up.
-    EXPECT_EQ(LongPressTick(9, false, 0, kLayoutMask), kLongPressCancelled);
-    EXPECT_EQ(LongPressTick(101, true, 15, kLayoutMask), kLongPressCancelled);
-    EXPECT_EQ(LongPressTick(9, true, 0, 0), kLongPressWait);
-    EXPECT_EQ(LongPressTick(2, true, 3, kLayoutMask), kLongPressBusy);
-}
+    // 160 pixels in 300 ms is 533 pixels per second; 150 is exactly 500. A
+    // press and release in the same millisecond must not divide by zero.
+    struct Release {
+        double dx, dy;
+        int64_t ms;
+        int mode;
+        SwipeResult result;
+    } releases[] = {
+        {-160, 10, 300, kModeNone, kSwipeNextBox},  {160, -24, 300, kModePan, kSwipePrevBox},
+        {-150, 0, 300, kModeNone, kNotASwipe},      {-160, 25, 300, kModeNone, kSwipeNoChange},
+        {160, -25, 300, kModeNone, kSwipeNoChange}, {-600, 0, 100, kModeSpeed, kNotASwipe},
+        {-2, 0, 0, kModeNone, kSwipeNextBox},       {0, 0, 0, kModeNone, kNotASwipe},
+    };
+    for (const Release& c : releases)
+        EXPECT_EQ(ClassifySwipe(c.dx, c.dy, c.ms, c.mode), c.result) << c.dx << " " << c.dy;
 
-TEST(Swipe, FastHorizontalReleasesStepBoxesAndSlowOnesDoNot) {
-    // 160 pixels in 300 ms is 533 pixels per second; 150 is exactly 500.
-    EXPECT_EQ(ClassifySwipe(-160, 10, 300, kModeNone), kSwipeNextBox);
-    EXPECT_EQ(ClassifySwipe(160, -24, 300, kModePan), kSwipePrevBox);
-    EXPECT_EQ(ClassifySwipe(-150, 0, 300, kModeNone), kNotASwipe);
-    EXPECT_EQ(ClassifySwipe(-140, 0, 300, kModePan), kNotASwipe);
-    // Fast but steep: ends the release without a change.
-    EXPECT_EQ(ClassifySwipe(-160, 25, 300, kModeNone), kSwipeNoChange);
-    EXPECT_EQ(ClassifySwipe(160, -25, 300, kModeNone), kSwipeNoChange);
-    // The run view's speed mode has no swipes; a zero-length press cannot divide by zero.
-    EXPECT_EQ(ClassifySwipe(-600, 0, 100, kModeSpeed), kNotASwipe);
-    EXPECT_EQ(ClassifySwipe(-2, 0, 0, kModeNone), kSwipeNextBox);
-    EXPECT_EQ(ClassifySwipe(0, 0, 0, kModeNone), kNotASwipe);
-}
-
-TEST(Controls, CornerArrowsPadAndEditButtonsHitWhereTheyAreDrawn) {
-    const PadGeometry pad = PadForIconStyle(0);  // 32-pixel images, 5 apart
-    EXPECT_EQ(PadForIconStyle(1).s, 50);
     // Top band 32 high; right corner x > 320 - 10 - 32 = 278, left x < 42.
-    EXPECT_EQ(CornerArrowStep(300, 5, 310, 31, 320, pad, kModeNone), 1);
-    EXPECT_EQ(CornerArrowStep(10, 5, 41, 31, 320, pad, kModePan), -1);
-    EXPECT_EQ(CornerArrowStep(300, 5, 310, 32, 320, pad, kModeNone), 0);
-    EXPECT_EQ(CornerArrowStep(300, 5, 200, 5, 320, pad, kModeNone), 0);
-    EXPECT_EQ(CornerArrowStep(300, 5, 310, 5, 320, pad, kModeSpeed), 0);
+    struct Arrow {
+        double pressX, pressY, releaseX, releaseY;
+        int mode, step;
+    } arrows[] = {
+        {300, 5, 310, 31, kModeNone, 1}, {10, 5, 41, 31, kModePan, -1},
+        {300, 5, 310, 32, kModeNone, 0}, {300, 5, 200, 5, kModeNone, 0},
+        {300, 5, 310, 5, kModeSpeed, 0},
+    };
+    for (const Arrow& c : arrows)
+        EXPECT_EQ(CornerArrowStep(c.pressX, c.pressY, c.releaseX, c.releaseY, 320,
+                                  PadForIconStyle(0), c.mode),
+                  c.step)
+            << c.releaseX << " " << c.releaseY;
+}
 
-    // Pad of a 320 x 200 view: centre (262, 142); Up from (246, 89), 32 square.
-    EXPECT_EQ(PadButtonAt(246, 89, 320, 200, pad), kPadUp);
-    EXPECT_EQ(PadButtonAt(277, 120, 320, 200, pad), kPadUp);
-    EXPECT_EQ(PadButtonAt(278, 120, 320, 200, pad), kPadNone);  // the gap
-    EXPECT_EQ(PadButtonAt(262, 142, 320, 200, pad), kPadOk);
-    EXPECT_EQ(PadButtonAt(220, 142, 320, 200, pad), kPadLeft);
-    EXPECT_EQ(PadButtonAt(262, 190, 320, 200, pad), kPadDown);
-    EXPECT_EQ(PadButtonAt(290, 142, 320, 200, pad), kPadRight);
-    // The pad square reaches 1.5 s + g = 53 from the centre, strictly.
-    EXPECT_TRUE(InsidePad(210, 90, 320, 200, pad));
-    EXPECT_FALSE(InsidePad(209, 142, 320, 200, pad));
-
-    // Edit buttons with strict edges: 1 spans 88 < x < 120, 160 < y < 192.
-    EXPECT_EQ(EditButtonAt(89, 161, 320, 200), 1);
-    EXPECT_EQ(EditButtonAt(88, 170, 320, 200), 0);
-    EXPECT_EQ(EditButtonAt(100, 192, 320, 200), 0);
-    EXPECT_EQ(EditButtonAt(300, 120, 320, 200), 4);
-    EXPECT_EQ(EditButtonAt(300, 80, 320, 200), 5);
-    EXPECT_EQ(EditButtonAt(300, 100, 320, 200), 0);
+TEST(Gestures, PadAndEditButtonsAreHitWhereTheyAreDrawn) {
+    // A 320 x 200 view, 32-pixel pad images 5 apart around (262, 142): Up from
+    // (246, 89), Left from (209, 126); the pad square reaches 53 from the centre,
+    // strictly. Edit button 1 spans 88 < x < 120, 160 < y < 192; 4 and 5 sit at
+    // the right edge (4 overlaps the pad, which is never shown with it).
+    const PadGeometry pad = PadForIconStyle(0);
+    struct Point {
+        double x, y;
+        PadButton button;
+        bool insidePad;
+        int edit;
+    } points[] = {
+        {246, 89, kPadUp, false, 0},   {277, 120, kPadUp, true, 0},
+        {278, 120, kPadNone, true, 0}, {262, 142, kPadOk, true, 0},
+        {220, 142, kPadLeft, true, 0}, {209, 142, kPadLeft, false, 0},
+        {262, 190, kPadDown, true, 0}, {290, 142, kPadRight, true, 4},
+        {210, 90, kPadNone, true, 0},  {89, 161, kPadNone, false, 1},
+        {88, 170, kPadNone, false, 0}, {100, 192, kPadNone, false, 0},
+        {300, 80, kPadNone, false, 5}, {300, 100, kPadNone, true, 0},
+    };
+    for (const Point& c : points) {
+        EXPECT_EQ(PadButtonAt(c.x, c.y, 320, 200, pad), c.button) << c.x << " " << c.y;
+        EXPECT_EQ(InsidePad(c.x, c.y, 320, 200, pad), c.insidePad) << c.x << " " << c.y;
+        EXPECT_EQ(EditButtonAt(c.x, c.y, 320, 200), c.edit) << c.x << " " << c.y;
+    }
+    for (int n = 1; n <= 5; n++) {
+        int x = 0, y = 0;
+        ASSERT_TRUE(EditButtonOrigin(n, 320, 200, &x, &y));
+        EXPECT_EQ(EditButtonAt(x + 1, y + 1, 320, 200), n);
+        EXPECT_EQ(EditButtonAt(x + 31, y + 31, 320, 200), n);
+    }
+    struct Step {
+        PadButton button;
+        float dx, dy;
+    } steps[] = {{kPadUp, 0, -0.5f},
+                 {kPadDown, 0, 0.5f},
+                 {kPadLeft, -0.5f, 0},
+                 {kPadRight, 0.5f, 0},
+                 {kPadOk, 0, 0}};
+    for (const Step& c : steps) {
+        float dx = 9, dy = 9;
+        PadMove(c.button, 0.5f, &dx, &dy);
+        EXPECT_EQ(dx, c.dx) << c.button;
+        EXPECT_EQ(dy, c.dy) << c.button;
+    }
 }
 
 using Moves = ViewTest;
@@ -78,7 +117,6 @@ TEST_F(Moves, BoxesStepOnlyToOccupiedSlots) {
     interface->currentPatternBox = 0;
     EXPECT_EQ(StepPatternBox(-1), 0);  // nothing before the first
     EXPECT_EQ(StepPatternBox(1), 1);
-    EXPECT_EQ(interface->currentPatternBox, 1);
     EXPECT_EQ(StepPatternBox(1), 0);  // nothing after the last
     EXPECT_EQ(interface->currentPatternBox, 1);
     EXPECT_EQ(StepPatternBox(-1), 1);

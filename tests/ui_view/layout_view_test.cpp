@@ -1,0 +1,359 @@
+// The layout view as the quilter sees and touches it: three fixed layouts
+// compared with reference pictures of tests/data, the pattern images kept
+// across redraws, the camera background, and real pointer presses through
+// xdotool for the long press, the swipes and the direction pad.
+#include <gtest/gtest.h>
+#include <gtk/gtk.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <functional>
+#include <string>
+
+#include "app/application_state.h"
+#include "app/startup_ui.h"
+#include "app/system_paths.h"
+#include "layout/layout_tree.h"
+#include "layout/pattern_box.h"
+#include "layout/view_gestures.h"
+#include "layout_view/view_fixture.h"
+#include "machine/machine_parameters.h"
+#include "pattern/pattern.h"
+#include "support/run_program.h"
+#include "support/temp_dir.h"
+#include "support_ui/ui_fixture.h"
+#include "ui/drawing_area.h"
+#include "ui/gtk_interface.h"
+#include "ui/layout_actions.h"
+#include "ui/layout_view.h"
+#include "ui/view_interaction.h"
+#include "ui/widget_helpers.h"
+
+namespace {
+
+void Pump(int ms) {
+    const gint64 end = g_get_monotonic_time() + static_cast<gint64>(ms) * 1000;
+    WaitFor([&] { return g_get_monotonic_time() >= end; }, ms + 1000);
+    Drain();
+}
+
+// A real press at view pixel (x, y) that moves by (dx, dy) in `steps` steps
+// 30 ms apart (none: at once, a fast swipe), holds for holdMs and releases; one
+// xdotool run, so its timing does not depend on how fast programs start, while
+// whileHeld keeps the main loop running.
+void Drag(int x, int y, int dx, int dy, int steps = 0, int holdMs = 0,
+          const std::function<void()>& whileHeld = Drain) {
+    int ox = 0, oy = 0;
+    gdk_window_get_origin(interface->drawingArea->window, &ox, &oy);
+    std::vector<std::string> args{"/usr/bin/xdotool",
+                                  "mousemove",
+                                  std::to_string(ox + x),
+                                  std::to_string(oy + y),
+                                  "sleep",
+                                  "0.02",
+                                  "mousedown",
+                                  "1"};
+    for (int i = 1; i <= std::max(steps, 1); i++)
+        args.insert(args.end(), {"sleep", steps ? "0.03" : "0", "mousemove",
+                                 std::to_string(ox + x + dx * i / std::max(steps, 1)),
+                                 std::to_string(oy + y + dy * i / std::max(steps, 1))});
+    args.insert(args.end(), {"sleep", std::to_string(holdMs / 1000.0), "mouseup", "1"});
+    EXPECT_EQ(RunProgram(args, "", 10000, whileHeld).exitStatus, 0);
+    Pump(60);
+}
+
+const guchar* PixelAt(GdkPixbuf* picture, int x, int y) {
+    return gdk_pixbuf_get_pixels(picture) + y * gdk_pixbuf_get_rowstride(picture) +
+           x * gdk_pixbuf_get_n_channels(picture);
+}
+
+// The real main window with the menu row, in a program folder of its own
+// (images linked in, system paths below it), with an empty layout.
+struct ViewScreen : ViewTest {
+    void SetUp() override {
+        if (!EnsureGtk()) GTEST_SKIP() << "no display";
+        ViewTest::SetUp();
+        char cwd[4096];
+        oldDir = getcwd(cwd, sizeof cwd) ? cwd : ".";
+        ASSERT_EQ(symlink(LONGARM_SOURCE_DIR "/images", folder.File("images").c_str()), 0);
+        ASSERT_EQ(chdir(folder.path.c_str()), 0);
+        SetSystemRoot(folder.path.c_str());
+        interface = nullptr;  // the window's own record replaces the plain one
+        MakeMainWindow(true);
+        InstallGtkInterface();
+        InstallLayoutInterface();
+        interface->currentPatternBox = 0;
+    }
+    void TearDown() override {
+        if (!interface) return;
+        ReleaseAllUI();
+        DropMainWindow();
+        interface = state.get();
+        ViewTest::TearDown();
+        if (!oldDir.empty()) {
+            EXPECT_EQ(chdir(oldDir.c_str()), 0);
+        }
+        SetSystemRoot("");
+    }
+
+    // Shows the layout view on a measured 40 x 20 inch table.
+    static void ShowLayoutView() {
+        extents = std::make_unique<PatternBox>();
+        SetPatternBoxCorners(extents.get(), {{0, 0}, {40, 0}, {40, 20}, {0, 20}});
+        SetPatternBoxOrigin(extents.get());
+        menuMainPatternView(nullptr, nullptr);
+        Pump(50);
+    }
+    // The drawing area's picture as it is on the screen, after a redraw.
+    static GdkPixbuf* Capture() {
+        GtkWidget* area = interface->drawingArea;
+        if (!isWidget(area) || !area->window) return nullptr;
+        gdk_window_invalidate_rect(area->window, nullptr, FALSE);
+        gdk_window_process_updates(area->window, TRUE);
+        gdk_flush();
+        Drain();
+        return gdk_pixbuf_get_from_drawable(nullptr, area->window, nullptr, 0, 0, 0, 0,
+                                            area->allocation.width, area->allocation.height);
+    }
+
+    TempDir folder;
+    ScriptedResponder responder;  // answers any message with OK
+    std::string oldDir;
+};
+
+// Compares the view with tests/data/NAME.png: fails when more than 0.05 % of
+// the pixels differ by more than 48 in a channel, and then (or without a
+// reference) writes the picture to the build's tests folder as NAME.actual.png.
+::testing::AssertionResult LooksLike(const std::string& name) {
+    GdkPixbuf* picture = ViewScreen::Capture();
+    if (!picture) return ::testing::AssertionFailure() << "no picture";
+    GdkPixbuf* reference = gdk_pixbuf_new_from_file(
+        (std::string(LONGARM_SOURCE_DIR) + "/tests/data/" + name + ".png").c_str(), nullptr);
+    const int w = gdk_pixbuf_get_width(picture), h = gdk_pixbuf_get_height(picture);
+    long differing = static_cast<long>(w) * h;
+    if (reference && gdk_pixbuf_get_width(reference) == w &&
+        gdk_pixbuf_get_height(reference) == h) {
+        differing = 0;
+        for (int y = 0; y < h; y++)
+            for (int x = 0; x < w; x++) {
+                const guchar *a = PixelAt(picture, x, y), *b = PixelAt(reference, x, y);
+                differing += std::abs(a[0] - b[0]) > 48 || std::abs(a[1] - b[1]) > 48 ||
+                             std::abs(a[2] - b[2]) > 48;
+            }
+    }
+    if (reference) g_object_unref(reference);
+    const bool same = differing <= 0.0005 * w * h;
+    const std::string actual = std::string(LONGARM_BINARY_DIR) + "/tests/" + name + ".actual.png";
+    if (!same) gdk_pixbuf_save(picture, actual.c_str(), "png", nullptr, nullptr);
+    g_object_unref(picture);
+    if (same) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << differing << " pixels differ; wrote " << actual;
+}
+
+using LayoutViewScreen = ViewScreen;
+
+// Two boxes; in the first a chain of two meanders (joined, so one circle and
+// one cross), a star on its own and the star selected.
+TEST_F(LayoutViewScreen, AChainOfPatternsItsImagesZoomAllAndTheCameraBackground) {
+    command = kModePan;
+    menuMainPatternView(nullptr, nullptr);  // no quilt area measured yet
+    EXPECT_STREQ(CurrentScreenName(), "quilt-area setup");
+    EXPECT_EQ(command, kModeNone);
+
+    MakeRectBox(2, 2, 30, 12);
+    MakeRectBox(2, 14, 30, 5);
+    const int meander = LoadPath(Meander(8, 3, 4));
+    NewPatternLayoutNode(meander, -1, 0, 1, 1);
+    NewPatternLayoutNode(meander, -1, 0, 9, 1);
+    interface->selectedNode = NewPatternLayoutNode(LoadPath(Star(2, 5)), -1, 0, 20, 5);
+    ShowLayoutView();
+    SetStatusBar("Drag To Pan");
+    EXPECT_TRUE(LooksLike("layout_view_chain"));
+
+    // The pattern images are kept while the scale stays.
+    const int fittedX = panX;
+    const float fittedScale = interface->viewScale;
+    Pattern* star = GetPattern(1);
+    GdkPixbuf* first = star->pixbuf.get();
+    ASSERT_TRUE(first);
+    SetZoomAll();
+    g_object_unref(Capture());
+    EXPECT_EQ(star->pixbuf.get(), first);
+
+    // A manual zoom and pan with a long press pending: new images at the new
+    // scale; Zoom All ends the mode and the hint and fits again.
+    menuViewPan(nullptr, nullptr);
+    panX += 50;
+    interface->viewScale *= 0.5f;
+    zoomed = 1;
+    menuReady = 1;
+    g_object_unref(Capture());
+    EXPECT_NE(star->pixbuf.get(), first);
+    EXPECT_EQ(gdk_pixbuf_get_width(star->pixbuf.get()),
+              static_cast<int>(star->width / interface->viewScale) + 1);
+    menuViewZoomAll(nullptr, nullptr);
+    g_object_unref(Capture());
+    EXPECT_EQ(command, kModeNone);
+    EXPECT_EQ(menuReady, 0);
+    EXPECT_EQ(panX, fittedX);
+    EXPECT_FLOAT_EQ(interface->viewScale, fittedScale);
+
+    // The camera picture is the background only near its own scale.
+    interface->captureImage = gdk_pixbuf_new(GDK_COLORSPACE_RGB, FALSE, 8, 64, 48);
+    gdk_pixbuf_fill(interface->captureImage, 0x0000FFFFu);
+    auto blueShare = [] {
+        GdkPixbuf* picture = Capture();
+        const int w = gdk_pixbuf_get_width(picture), h = gdk_pixbuf_get_height(picture);
+        double blue = 0;
+        for (int y = 0; y < h; y++)
+            for (int x = 0; x < w; x++) {
+                const guchar* p = PixelAt(picture, x, y);
+                blue += p[0] < 40 && p[1] < 40 && p[2] > 200;
+            }
+        g_object_unref(picture);
+        return blue / (w * h);
+    };
+    interface->cameraInchPerPixel = interface->viewScale + 0.2f;
+    EXPECT_GT(blueShare(), 0.5);
+    interface->cameraInchPerPixel = interface->viewScale + 0.3f;
+    EXPECT_EQ(blueShare(), 0.0);
+    g_object_unref(interface->captureImage);
+    interface->captureImage = nullptr;
+}
+
+TEST_F(LayoutViewScreen, MovingAnArrayInTheSecondBoxWithThePad) {
+    MakeRectBox(2, 2, 30, 12);
+    MakeRectBox(4, 4, 20, 9);
+    interface->currentPatternBox = 1;
+    interface->motorDirection = 0xC8;
+    const int star = LoadPath(Star(1.5f, 6));
+    for (int column = 0; column < 3; column++)
+        NewPatternLayoutNode(star, 0, column == 0, 1 + 4.0f * column, 1);
+    NewArrayNode(1, 0, 3, 4);
+    NewPatternLayoutNode(LoadPath(Meander(6, 2, 3)), -1, 0, 1, 5);
+    interface->selectedNode = patternLayout->next;
+    ShowLayoutView();
+    command = kModeMoveSelected;
+    SetStatusBar("Drag Pattern or Use Increment Buttons");
+    EXPECT_TRUE(LooksLike("layout_view_move"));
+}
+
+TEST_F(LayoutViewScreen, ALayoutBeyondItsBoxWithEditButtonsAndThePopupHint) {
+    MakeRectBox(3, 3, 10, 6);
+    NewPatternLayoutNode(LoadPath(Meander(12, 4, 5)), -1, 0, -1, 1);
+    NewPatternLayoutNode(LoadPath(Star(2.5f, 4)), -1, 0, 12, 0.5f);
+    ShowLayoutView();
+    SetEditButtons(0x1F);
+    HighlightButton(2);
+    menuReady = 1;
+    EXPECT_TRUE(LooksLike("layout_view_edit"));
+    menuReady = 0;
+}
+
+TEST(OnViewButton, TextButtonsAreOpaqueWhereDrawnAndClearElsewhere) {
+    GdkPixbuf* button = DrawButton(40, 30, "OK", nullptr, 200);
+    ASSERT_TRUE(button);
+    EXPECT_EQ(PixelAt(button, 0, 0)[3], 0);  // the red ground outside the ring is transparent
+    EXPECT_EQ(PixelAt(button, 20, 4)[3], 200);
+    EXPECT_EQ(PixelAt(button, 20, 4)[0], PixelAt(button, 20, 4)[2]);  // the grey disc
+    int blue = 0;
+    for (int y = 0; y < 30; y++)
+        for (int x = 0; x < 40; x++) {
+            const guchar* p = PixelAt(button, x, y);
+            blue += p[2] > 200 && p[0] < 60 && p[3] == 200;
+        }
+    EXPECT_GT(blue, 10);  // the text
+    g_object_unref(button);
+    EXPECT_EQ(DrawButton(40, 30, nullptr, "./no/such.png", 200), nullptr);
+}
+
+int popups = 0, popupX = 0, popupY = 0;
+
+// Real presses on the view: a star in the first of two boxes.
+struct ViewTouch : ViewScreen {
+    void SetUp() override {
+        ViewScreen::SetUp();
+        if (IsSkipped()) return;
+        popups = popupX = popupY = 0;
+        showPatternPopup = [](int x, int y) {
+            popups++, popupX = x, popupY = y;
+            menuReady = 0;
+        };
+        MakeRectBox(2, 2, 30, 12);
+        MakeRectBox(2, 14, 30, 5);
+        node = NewPatternLayoutNode(LoadPath(Star(2, 5)), -1, 0, 10, 4);
+        ShowLayoutView();
+    }
+    LayoutNode* node = nullptr;
+};
+
+TEST_F(ViewTouch, ALongPressOpensThePopupAtThePressUnlessTheFingerDrifts15Pixels) {
+    // 14 pixels of drift still count as holding still: the hint shows before
+    // the release, the pop-up after it, where the press began.
+    bool hint = false;
+    Drag(100, 80, 14, 0, 1, 1200, [&] {
+        Drain();
+        hint = hint || (menuReady == 1 && popups == 0);
+    });
+    EXPECT_TRUE(hint);
+    EXPECT_EQ(popups, 1);
+    EXPECT_EQ(popupX, 100);
+    EXPECT_EQ(popupY, 80);
+
+    Drag(100, 80, 9, 12, 1, 1200);  // 15 pixels do not
+    EXPECT_EQ(popups, 1);
+    EXPECT_EQ(menuReady, 0);
+    command = kModeSpeed;  // nor does a long press during a run
+    Drag(100, 80, 0, 0, 1, 1200);
+    EXPECT_EQ(popups, 1);
+}
+
+TEST_F(ViewTouch, FastHorizontalSwipesAndCornerArrowsStepBetweenBoxesSlowDragsPan) {
+    Drag(250, 100, -150, 4);  // fast to the left: the next box
+    EXPECT_EQ(interface->currentPatternBox, 1);
+    Drag(100, 100, 150, 0);  // fast to the right: the previous one
+    EXPECT_EQ(interface->currentPatternBox, 0);
+    Drag(interface->drawingArea->allocation.width - 10, 10, 0, 0);  // the top right corner arrow
+    EXPECT_EQ(interface->currentPatternBox, 1);
+
+    // In pan mode a slow drag pans by the pixels dragged.
+    menuViewPan(nullptr, nullptr);
+    const int startX = panX, startY = panY;
+    Drag(100, 100, 40, 20, 10, 100);
+    EXPECT_EQ(panX - startX, 40);
+    EXPECT_EQ(panY - startY, 20);
+    EXPECT_EQ(interface->currentPatternBox, 1);
+    EXPECT_EQ(interface->measureLine, nullptr);  // released with the drag
+}
+
+TEST_F(ViewTouch, TheDirectionPadMovesByTheIncrementAndDragsInsideItMoveNothing) {
+    moveIncrement = 0.25f;
+    menuEditMove(nullptr, nullptr);
+    EXPECT_EQ(command, kModeMoveAll);
+    struct stat info;
+    EXPECT_EQ(stat((SystemPath("/tmp/undo") + ".qlf").c_str(), &info), 0);  // undo point
+
+    const PadGeometry pad = PadForIconStyle(0);
+    const int W = interface->drawingArea->allocation.width;
+    const int H = interface->drawingArea->allocation.height;
+    int x = 0, y = 0, ox = 0, oy = 0;
+    ASSERT_TRUE(PadImageOrigin(kPadUp, W, H, pad, &x, &y));
+    ASSERT_TRUE(PadImageOrigin(kPadOk, W, H, pad, &ox, &oy));
+    Drag(x + pad.s / 2, y + pad.s / 2, 0, 0);
+    EXPECT_FLOAT_EQ(node->x, 10);
+    EXPECT_FLOAT_EQ(node->y, 3.75f);  // exactly one increment up
+
+    // A drag between the pad images moves nothing; one outside the pad moves
+    // every pattern of the box by the distance dragged.
+    Drag(ox - 3, oy - 20, 0, 15, 5, 100);
+    EXPECT_FLOAT_EQ(node->y, 3.75f);
+    Drag(60, 60, 20, 0, 10, 100);
+    EXPECT_NEAR(node->x, 10 + 20 * interface->viewScale, 1e-4);
+    EXPECT_FLOAT_EQ(node->y, 3.75f);
+
+    Drag(ox + 5, oy + 5, 0, 0);  // OK ends the mode
+    EXPECT_EQ(command, kModeNone);
+}
+
+}  // namespace
