@@ -8,7 +8,6 @@
 #include <sys/un.h>
 #include <sys/wait.h>
 #include <termios.h>
-#include <time.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -16,19 +15,15 @@
 #include <cstring>
 #include <sstream>
 
-namespace {
+#include "app/timers.h"
 
-int64_t MonotonicMsNow() {
-    timespec ts{};
-    clock_gettime(CLOCK_MONOTONIC, &ts);
-    return static_cast<int64_t>(ts.tv_sec) * 1000 + ts.tv_nsec / 1000000;
-}
+namespace {
 
 // Reads from fd until a newline or the deadline; returns the line without it.
 bool ReadLine(int fd, std::string& line, int64_t deadlineMs) {
     line.clear();
     while (true) {
-        int left = static_cast<int>(deadlineMs - MonotonicMsNow());
+        int left = static_cast<int>(deadlineMs - MonotonicMs());
         if (left <= 0) return false;
         pollfd p{fd, POLLIN, 0};
         if (poll(&p, 1, left) <= 0) continue;
@@ -82,7 +77,7 @@ Mc1Sim::Mc1Sim(const std::vector<std::string>& extraArgs) {
     }
     close(out[1]);
     std::string line;
-    bool gotLine = ReadLine(out[0], line, MonotonicMsNow() + 5000);
+    bool gotLine = ReadLine(out[0], line, MonotonicMs() + 5000);
     close(out[0]);
     if (!gotLine || line != "ready " + device) {
         error = gotLine ? "unexpected first line: " + line : "no ready line within 5 s";
@@ -100,11 +95,11 @@ int Mc1Sim::Stop() {
     if (pid <= 0) return -1;
     kill(pid, SIGTERM);
     int status = 0;
-    int64_t deadline = MonotonicMsNow() + 2000;
+    int64_t deadline = MonotonicMs() + 2000;
     while (true) {
         pid_t r = waitpid(pid, &status, WNOHANG);
         if (r == pid || (r < 0 && errno != EINTR)) break;
-        if (MonotonicMsNow() > deadline) {
+        if (MonotonicMs() > deadline) {
             kill(pid, SIGKILL);
             waitpid(pid, &status, 0);
             break;
@@ -130,7 +125,7 @@ std::string SimControl(const Mc1Sim& sim, const std::string& command) {
     std::string text = command + "\n";
     if (connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
         write(fd, text.data(), text.size()) == static_cast<ssize_t>(text.size())) {
-        ReadLine(fd, reply, MonotonicMsNow() + 2000);
+        ReadLine(fd, reply, MonotonicMs() + 2000);
     }
     close(fd);
     return reply;
@@ -155,10 +150,10 @@ std::string StateValue(const std::string& reply, const std::string& key) {
 
 bool WaitForState(const Mc1Sim& sim, const std::string& key, const std::string& value,
                   int timeoutMs) {
-    int64_t deadline = MonotonicMsNow() + timeoutMs;
+    int64_t deadline = MonotonicMs() + timeoutMs;
     while (true) {
         if (StateValue(SimControl(sim, "state"), key) == value) return true;
-        if (MonotonicMsNow() > deadline) return false;
+        if (MonotonicMs() > deadline) return false;
         usleep(5000);
     }
 }
@@ -193,9 +188,9 @@ bool WriteBytes(int fd, const std::vector<uint8_t>& bytes) {
 
 std::vector<uint8_t> ReadBytes(int fd, size_t count, int timeoutMs) {
     std::vector<uint8_t> bytes;
-    int64_t deadline = MonotonicMsNow() + timeoutMs;
+    int64_t deadline = MonotonicMs() + timeoutMs;
     while (bytes.size() < count) {
-        int left = static_cast<int>(deadline - MonotonicMsNow());
+        int left = static_cast<int>(deadline - MonotonicMs());
         if (left <= 0) break;
         pollfd p{fd, POLLIN, 0};
         if (poll(&p, 1, left) <= 0) continue;

@@ -4,21 +4,12 @@
 #include <poll.h>
 #include <signal.h>
 #include <sys/wait.h>
-#include <time.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cstdlib>
 
-namespace {
-
-long long NowMs() {
-    struct timespec ts;
-    clock_gettime(CLOCK_MONOTONIC, &ts);
-    return ts.tv_sec * 1000LL + ts.tv_nsec / 1000000;
-}
-
-}  // namespace
+#include "app/timers.h"
 
 ProgramResult RunProgram(const std::vector<std::string>& argv, const std::string& workDir,
                          int timeoutMs, const std::function<void()>& whileRunning) {
@@ -55,19 +46,19 @@ ProgramResult RunProgram(const std::vector<std::string>& argv, const std::string
         return result;
     }
 
-    const long long deadline = NowMs() + timeoutMs;
+    const int64_t deadline = MonotonicMs() + timeoutMs;
     struct pollfd fds[2] = {{outPipe[0], POLLIN, 0}, {errPipe[0], POLLIN, 0}};
     std::string* sinks[2] = {&result.out, &result.err};
     int open = 2;
     while (open > 0) {
-        long long left = deadline - NowMs();
+        int64_t left = deadline - MonotonicMs();
         if (left <= 0) {
             result.timedOut = true;
             kill(pid, SIGKILL);
             break;
         }
         const int wait =
-            whileRunning ? static_cast<int>(std::min(left, 50LL)) : static_cast<int>(left);
+            whileRunning ? static_cast<int>(std::min<int64_t>(left, 50)) : static_cast<int>(left);
         if (poll(fds, 2, wait) < 0) break;
         if (whileRunning) whileRunning();
         for (int i = 0; i < 2; i++) {

@@ -1,0 +1,508 @@
+// Whole runs of the quilting job against the simulated board, with the screen
+// replaced by scripted hooks: every message is recorded and answered by the
+// test, drained events run the test's own actions (a Pause or Stop press), and
+// the run view's buttons and screens are counters. The board's record of
+// executed moves is compared with the stitch path.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <functional>
+#include <limits>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/application_state.h"
+#include "app/defaults_file.h"
+#include "app/log.h"
+#include "app/ui_hooks.h"
+#include "layout/layout_tree.h"
+#include "machine/machine_parameters.h"
+#include "machine/serial_link.h"
+#include "machine/stitcher.h"
+#include "machine/stitching/pattern_run.h"
+#include "machine/stitching/run_flags.h"
+#include "machine/stitching/stitch_path.h"
+#include "support/mc1sim_fixture.h"
+#include "support/run_layout.h"
+#include "support/run_record.h"
+
+namespace {
+
+// What the scripted screen saw and how it answers.
+struct RunScript {
+    std::vector<std::string> messages;  // every message text, in order
+    // Answer of ShowMessage for a text; null answers OK (Yes to Yes/No).
+    std::function<int(const std::string& text)> answer;
+    int startAnswer = kResponseOk;  // the start question: OK, Cancel or SET START
+    std::function<void()> onDrain;  // runs inside every drain of screen events
+    int toggle = 1;                 // the Stitching toggle
+    int stitchingSensitive = -1;
+    int runViews = 0, editViews = 0;
+    uint32_t mask = 0;
+    int selectAt = -1;  // SET START picks this path point (-1: none)
+} script;
+
+int AnswerMessage(int, int buttons, const char* text) {
+    script.messages.push_back(text);
+    if (script.answer) return script.answer(text);
+    return buttons == kButtonsYesNo ? kResponseYes : kResponseOk;
+}
+
+RunControlHooks ScriptedRunHooks() {
+    RunControlHooks h;
+    h.stitchingActive = [] { return script.toggle; };
+    h.setStitchingActive = [](int active) { script.toggle = active; };
+    h.setStitchingSensitive = [](int sensitive) { script.stitchingSensitive = sensitive; };
+    h.showRunView = [] { script.runViews++; };
+    h.showEditView = [] { script.editViews++; };
+    h.setPauseReleased = [] { PauseToggled(0); };
+    h.setMenuMask = [](uint32_t mask) { script.mask = mask; };
+    h.selectPoint = []() -> FullPattern_t* {
+        FullPattern_t* p = script.selectAt < 0 ? nullptr : interface->fullPattern;
+        for (int i = 0; i < script.selectAt && p; i++)
+            p = p->next;
+        return p;
+    };
+    return h;
+}
+
+// One stitch-path point as packed, kept after the run freed the path.
+struct PathPoint {
+    float x, y;
+    int halt;
+};
+
+struct RunTest : ::testing::Test {
+    void SetUp() override { Begin({"--time-scale", "100"}); }
+
+    // Starts the simulator with these options, installs the scripted hooks
+    // and an empty pattern box at (1, 1) inch.
+    void Begin(const std::vector<std::string>& simOptions) {
+        sim = std::make_unique<Mc1Sim>(simOptions);
+        ASSERT_TRUE(sim->running) << sim->error;
+        SetDefaultsFilePath(folder.File("defaults.mrl").c_str());
+        interface = &state;
+        SetFactoryDefaults();
+        script = RunScript{};
+        allStop = 0;
+        fpTemp = nullptr;
+        stopTest = 0;
+        speedup = slowdown = 0;
+        runStatistics = RunStatistics{};
+        robotIsStitching = 0;
+        command = -1;
+        UserInterfaceHooks ui;
+        ui.showMessage = AnswerMessage;
+        ui.showMessageSpecial = [](int, const char* text, const char*, int) {
+            script.messages.push_back(text);
+            return script.startAnswer;
+        };
+        ui.drainEvents = [] {
+            if (script.onDrain) script.onDrain();
+        };
+        SetUserInterfaceHooks(ui);
+        SetRunControlHooks(ScriptedRunHooks());
+        SetLogStream(log);
+        box = MakeRunBox();
+        SetSerialDevicePath(sim->device);
+        ASSERT_GE(OpenPort(), 0);
+    }
+
+    void TearDown() override {
+        ClosePort();
+        SetLogStream(stdout);
+        std::fclose(log);
+        SetRunControlHooks({});
+        SetUserInterfaceHooks({});
+        SetDefaultsFilePath(nullptr);
+        FreeFullPattern(interface->fullPattern);
+        ClearRunMarker();
+        fpTemp = nullptr;
+        MakeRunBox();
+        interface = nullptr;
+    }
+
+    int Place(const Points& points, float nodeX, float nodeY, const std::vector<int>& stops = {}) {
+        return PlacePoints(box, points, nodeX, nodeY, stops);
+    }
+
+    // Packs the current box and copies the path (the run packs it again the
+    // same way, and frees it at the end).
+    std::vector<PathPoint> PackedPath() {
+        PackFullPattern();
+        std::vector<PathPoint> path;
+        for (const FullPattern_t* p = interface->fullPattern; p; p = p->next)
+            path.push_back({p->x, p->y, p->halt});
+        FreeFullPattern(interface->fullPattern);
+        interface->fullPattern = nullptr;
+        return path;
+    }
+
+    std::string StateOf(const std::string& key) {
+        return StateValue(SimControl(*sim, "state"), key);
+    }
+    std::vector<RecordedMove> Record() { return ReadRunRecord(sim->recordPath); }
+    int Count(const std::string& text) const {  // how often a message was shown
+        int n = 0;
+        for (const std::string& m : script.messages)
+            n += m == text;
+        return n;
+    }
+
+    // Head stopped, stitching off, both axes released; edit view and menus back.
+    void ExpectMachineReleased() {
+        WaitForState(*sim, "yenabled", "0", 2000);  // the last commands may still be on the line
+        const std::string s = SimControl(*sim, "state");
+        for (const char* key : {"moving", "queue", "stitching", "xenabled", "yenabled"})
+            EXPECT_EQ(StateValue(s, key), "0") << key << ": " << s;
+        EXPECT_GE(script.editViews, 1);
+        EXPECT_EQ(script.mask, kIdleMenuMask);
+        EXPECT_EQ(script.stitchingSensitive, 1);
+        EXPECT_EQ(stopTest, 1);
+        EXPECT_NE(command, kRunCommand);
+    }
+
+    // Runs `action` once, the first time the board has executed `moves` moves
+    // of the streaming loop (counted from the first drain with the run view up).
+    std::function<void()> OnceAfter(int moves, std::function<void()> action) {
+        auto baseline = std::make_shared<int>(-1);
+        auto drains = std::make_shared<int>(0);
+        return [=, this] {
+            if (*drains < 0 || script.runViews == 0 || ++*drains % 8 != 0) return;
+            const int executed = std::stoi("0" + StateOf("executed"));
+            if (*baseline < 0) *baseline = executed;
+            if (executed - *baseline < moves) return;
+            *drains = -1;
+            action();
+        };
+    }
+
+    std::unique_ptr<Mc1Sim> sim;
+    Interface state;
+    TempDir folder;
+    FILE* log = std::fopen("/dev/null", "w");
+    int box = -1;
+};
+
+struct SlowRunTest : RunTest {
+    void SetUp() override { Begin({"--time-scale", "4"}); }
+};
+
+// The moves must visit these path points in this order, each once.
+void ExpectVisits(const std::vector<RecordedMove>& moves, const std::vector<PathPoint>& points) {
+    ASSERT_EQ(moves.size(), points.size());
+    for (size_t i = 0; i < points.size(); i++) {
+        EXPECT_NEAR(moves[i].x, points[i].x, 0.5) << "point " << i;
+        EXPECT_NEAR(moves[i].y, points[i].y, 0.5) << "point " << i;
+    }
+}
+
+// The rows of the record in [from, to) that pass the test.
+std::vector<RecordedMove> Rows(const std::vector<RecordedMove>& moves, size_t from, size_t to,
+                               bool (*test)(const RecordedMove&)) {
+    std::vector<RecordedMove> rows;
+    for (size_t i = from; i < to && i < moves.size(); i++)
+        if (test(moves[i])) rows.push_back(moves[i]);
+    return rows;
+}
+bool Stitched(const RecordedMove& m) {
+    return m.stitching;
+}
+bool TieOff(const RecordedMove& m) {  // a lock-stitch trip
+    return !m.stitching && std::fabs(m.feed - kLockStitchFeed) < 0.0005;
+}
+
+}  // namespace
+
+// Three placements: a 0.1-inch jump (a Stop command) stays stitched without a
+// lock stitch; a 0.3-inch jump gets lock stitches at both ends but, shorter
+// than jumpStitch, no thread cut; a 4.3-inch jump asks "CUT THE THREAD" and
+// "PULL UP THE BOBBIN THREAD". Every path point is stitched once in order,
+// except a new section's first point, which the lead line reaches with
+// stitching off. The same layout traced with the Stitching toggle off is
+// never stitched.
+TEST_F(RunTest, AStitchedRunTiesOffAtJumpsAndATraceNeverStitches) {
+    Place(LinePoints(20, 0, 0, 0.1f, 0), 0, 0, {11});
+    Place(LinePoints(20, 0, 0, 0.1f, 0), 1.9f, 0.3f);
+    Place(LinePoints(30, 0, 0, 0.1f, 0), 0, 2.3f);
+    const std::vector<PathPoint> path = PackedPath();
+    ASSERT_EQ(path.size(), 70u);
+    ASSERT_TRUE(path[9].halt && path[19].halt && path[39].halt);
+    stitchRep = 4;
+    jumpStitch = 1.0f;
+
+    startButtonReleased();
+
+    EXPECT_EQ(script.messages,
+              (std::vector<std::string>{
+                  "THE MACHINE WILL MOVE TO THE START OF THE PATTERN BLOCK AND THE PATTERN WILL "
+                  "START.",
+                  "AFTER THE MACHINE ARRIVES AT THE START POSITION PULL UP THE BOBBIN "
+                  "THREAD\nAND PRESS OK",
+                  "CUT THE THREAD", "PULL UP THE BOBBIN THREAD"}));
+    const std::vector<RecordedMove> record = Record();
+    std::vector<PathPoint> sewn;
+    for (size_t i = 0; i < path.size(); i++)
+        if (i != 20 && i != 40) sewn.push_back(path[i]);
+    ExpectVisits(StitchedMoves(record), sewn);
+    // stitchRep 4: two trips to the other end of each tie-off and back.
+    std::vector<PathPoint> ties;
+    for (auto [b, a] : {std::pair{1, 0}, {18, 19}, {20, 21}, {38, 39}, {40, 41}, {68, 69}})
+        for (int trip = 0; trip < 2; trip++)
+            ties.insert(ties.end(), {path[b], path[a]});
+    ExpectVisits(Rows(record, 0, record.size(), TieOff), ties);
+    EXPECT_EQ(interface->fullPattern, nullptr);  // freed at the regular end
+    EXPECT_EQ(fpTemp, nullptr);
+    EXPECT_EQ(script.runViews, 1);
+    EXPECT_EQ(runStatistics.emptyInSection, 0);
+    ExpectMachineReleased();
+
+    script = RunScript{};
+    script.toggle = 0;
+    startButtonReleased();
+    const std::vector<RecordedMove> traced = Record();
+    ASSERT_GT(traced.size(), record.size() + path.size());
+    EXPECT_TRUE(Rows(traced, record.size(), traced.size(), Stitched).empty());
+    EXPECT_TRUE(Rows(traced, record.size(), traced.size(), TieOff).empty());
+    EXPECT_EQ(Count("CUT THE THREAD"), 0);
+    ExpectMachineReleased();
+}
+
+// Pause halts the board with its queue kept; un-pausing goes on from there and
+// sends no point twice. After a second pause a thread break: the quilter
+// declines the first point offered and accepts the second; the run restarts
+// there after the lead line and the lock stitch and sews every point from
+// there once, in order.
+TEST_F(SlowRunTest, PauseKeepsTheQueueAndAThreadBreakRestartsAtTheChosenPoint) {
+    Place(LinePoints(150, 0, 0, 0.1f, 0), 0, 0);
+    const std::vector<PathPoint> path = PackedPath();
+    stitchRep = 2;
+    script.onDrain = OnceAfter(30, [] { PauseToggled(1); });
+    startButtonReleased();  // returns paused
+    const std::string atPause = SimControl(*sim, "state");
+    EXPECT_EQ(allStop, 2);
+    EXPECT_EQ(StateValue(atPause, "halted"), "1") << atPause;
+    EXPECT_NE(StateValue(atPause, "queue"), "0") << atPause;
+    EXPECT_EQ(StateValue(atPause, "stitching"), "0") << atPause;
+    EXPECT_EQ(script.stitchingSensitive, 1);
+    ASSERT_NE(fpTemp, nullptr);
+    script.onDrain = OnceAfter(70, [] { PauseToggled(1); });
+    PauseToggled(0);  // returns paused again
+    ASSERT_EQ(allStop, 2);
+
+    int offered = 0;
+    size_t restartRow = 0;
+    script.answer = [&](const std::string& text) {
+        if (text == "MOVE YOUR MACHINE TO THE POINT WHERE THE THREAD BROKE AND PRESS OK.") {
+            // Push the head by hand close to point 20, then to point 30.
+            const PathPoint& target = path[offered == 0 ? 20 : 30];
+            const std::string s = SimControl(*sim, "state");
+            const double dx = target.x + 3 - std::stod(StateValue(s, "x"));
+            const double dy = target.y - 2 - std::stod(StateValue(s, "y"));
+            SimControl(*sim, "push " + std::to_string(dx) + " " + std::to_string(dy));
+            offered++;
+        }
+        if (text == "IS THIS WHERE YOU WANT TO RESTART?") return offered == 1 ? -9 : -8;
+        if (text == "PULL UP THE BOBBIN THREAD.\nPRESS OK TO CONTINUE THE PATTERN.")
+            restartRow = Record().size();
+        return -5;
+    };
+    ThreadBreak();  // resumes through PAUSE released and runs to the end
+
+    EXPECT_EQ(offered, 2);
+    EXPECT_EQ(Count("IS THIS WHERE YOU WANT TO RESTART?"), 2);
+    const std::vector<RecordedMove> record = Record();
+    ASSERT_GT(restartRow, 0u);
+    // Up to the thread break every stitched row a new point, in order ...
+    const std::vector<RecordedMove> before = Rows(record, 0, restartRow, Stitched);
+    ASSERT_GT(before.size(), 90u);
+    ExpectVisits(before, {path.begin(), path.begin() + before.size()});
+    // ... then from the restart point on, the last point twice; tied on
+    // against the point before it and off at the end.
+    std::vector<PathPoint> after(path.begin() + 30, path.end());
+    after.push_back(path.back());
+    ExpectVisits(Rows(record, restartRow, record.size(), Stitched), after);
+    ExpectVisits(Rows(record, restartRow, record.size(), TieOff),
+                 {path[29], path[30], path[148], path[149]});
+    ExpectMachineReleased();
+}
+
+// The head position cannot be read after a thread break: the restart is
+// refused with "OPERATION FAILED: TB100" and the run stops, keeping the path.
+TEST_F(SlowRunTest, AThreadBreakWithoutTheHeadPositionStopsTheRun) {
+    Place(LinePoints(150, 0, 0, 0.1f, 0), 0, 0);
+    stitchRep = 0;
+    script.onDrain = OnceAfter(40, [] { PauseToggled(1); });
+    startButtonReleased();
+    ASSERT_EQ(allStop, 2);
+    script.answer = [this](const std::string& text) {
+        if (text == "MOVE YOUR MACHINE TO THE POINT WHERE THE THREAD BROKE AND PRESS OK.")
+            SimControl(*sim, "silence on");
+        return -5;
+    };
+    ThreadBreak();
+    EXPECT_EQ(Count("OPERATION FAILED: TB100"), 1);
+    EXPECT_EQ(Count("IS THIS WHERE YOU WANT TO RESTART?"), 0);
+    EXPECT_EQ(allStop, 1);
+    EXPECT_GE(script.editViews, 1);
+    EXPECT_EQ(script.mask, kIdleMenuMask);
+    EXPECT_NE(interface->fullPattern, nullptr);
+}
+
+// With --line-rate every byte takes its time on a 57600-baud line; the loop
+// must still keep the queue from running dry inside a section.
+struct LineRateRunTest : RunTest {
+    void SetUp() override { Begin({"--time-scale", "3", "--line-rate"}); }
+};
+
+TEST_F(LineRateRunTest, TheQueueNeverRunsDryInsideASection) {
+    Place(LinePoints(250, 0, 0, 0.1f, 0), 0, 0);
+    Place(LinePoints(150, 0, 0, 0.1f, 0.05f), 0, 1);
+    const size_t points = PackedPath().size();
+    stitchRep = 0;
+    startButtonReleased();
+
+    const std::vector<RecordedMove> record = Record();
+    EXPECT_EQ(StitchedMoves(record).size(), points - 1);
+    double longest = 0;
+    EXPECT_EQ(CountQueueGaps(record, static_cast<int>(maxSpeed), 2, 3.0, 3.0, &longest), 0)
+        << "longest wait " << longest << " ms";
+    EXPECT_EQ(runStatistics.emptyInSection, 0);
+    ExpectMachineReleased();
+}
+
+// Starts refused or stopped before anything moves: empty box, handle bars not
+// in robot mode, the start question cancelled, "SET START" without a chosen
+// point, a layout whose points cannot be sent, no current box, Stop pressed
+// while the run sets up. Then "SET START" with a chosen point starts there.
+TEST_F(RunTest, StartsThatMustNotRunSendNoMoveAndSetStartStartsAtThePoint) {
+    startButtonReleased();
+    EXPECT_EQ(Count("PATTERN BOX IS EMPTY"), 1);
+
+    Place(LinePoints(30, 0, 0, 0.1f, 0), 0, 0);
+    SimControl(*sim, "stitcher-status 33");
+    startButtonReleased();
+    EXPECT_EQ(Count("HANDLE BARS NOT IN ROBOT MODE"), 1);
+    EXPECT_EQ(script.toggle, 0);
+    SimControl(*sim, "stitcher-status 1");
+    script.toggle = 1;
+
+    script.startAnswer = kResponseCancel;
+    startButtonReleased();
+    script.startAnswer = kResponseSetStart;  // no point chosen
+    startButtonReleased();
+
+    // A placement moved out to an impossible position (a broken layout file).
+    script.startAnswer = kResponseOk;
+    patternLayout->x = std::numeric_limits<float>::infinity();
+    startButtonReleased();
+    EXPECT_EQ(Count("THE PATTERN HAS POINTS THAT CANNOT BE STITCHED"), 1);
+    EXPECT_EQ(interface->fullPattern, nullptr);
+    patternLayout->x = 0;
+
+    interface->currentPatternBox = -1;
+    startButtonReleased();
+    EXPECT_EQ(Count("PATTERN BOX IS EMPTY"), 2);
+    interface->currentPatternBox = box;
+
+    script.onDrain = [] {
+        if (command == kRunCommand && allStop == 0) stopButtonReleased();
+    };
+    startButtonReleased();
+    EXPECT_EQ(allStop, 1);
+    ExpectMachineReleased();
+    EXPECT_EQ(StateOf("executed"), "0");
+    EXPECT_EQ(StateOf("accepted"), "0");
+    EXPECT_EQ(script.runViews, 0);
+    EXPECT_EQ(script.messages.size(), 8u) << "no error message after the last start question";
+
+    const std::vector<PathPoint> path = PackedPath();
+    script = RunScript{};
+    stitchRep = 0;
+    script.startAnswer = kResponseSetStart;
+    script.selectAt = 12;
+    startButtonReleased();
+    ExpectVisits(StitchedMoves(Record()), {path.begin() + 12, path.end()});
+    ExpectMachineReleased();
+}
+
+struct FaultCase {
+    const char* inject;   // control command given during the run
+    const char* message;  // message the run ends with; "" when it must finish
+    bool boardReachable;  // the board obeys the stop afterwards
+    const char* then;     // a second command given later, or null
+};
+
+void PrintTo(const FaultCase& fault, std::ostream* out) {
+    *out << fault.inject;
+}
+
+struct RunFaultTest : SlowRunTest, ::testing::WithParamInterface<FaultCase> {};
+
+// A fault injected while the loop streams: error word, stall and silence end
+// the run with their message; refused moves and then busy answers only delay it.
+TEST_P(RunFaultTest, AFaultDuringTheRunEndsItCleanlyOrIsRidden) {
+    const FaultCase fault = GetParam();
+    Place(LinePoints(200, 0, 0, 0.1f, 0), 0, 0);
+    const std::vector<PathPoint> path = PackedPath();
+    stitchRep = 0;
+    auto drains = std::make_shared<int>(0);
+    script.onDrain = [this, drains, fault] {
+        if (script.runViews == 0) return;
+        if (++*drains == 40) SimControl(*sim, fault.inject);
+        if (*drains == 80 && fault.then) SimControl(*sim, fault.then);
+    };
+
+    startButtonReleased();
+
+    ASSERT_GE(*drains, fault.then ? 80 : 40);
+    if (*fault.message) {
+        EXPECT_EQ(Count(fault.message), 1);
+        EXPECT_NE(interface->fullPattern, nullptr);  // kept for a restart
+    } else {
+        ExpectVisits(StitchedMoves(Record()), path);
+        EXPECT_EQ(interface->fullPattern, nullptr);
+        EXPECT_TRUE(runStatistics.movesRefused > 0 && runStatistics.busyPolls > 0);
+    }
+    if (fault.boardReachable) {
+        ExpectMachineReleased();
+    } else {
+        // The silent board could not be told; the program is back all the same.
+        EXPECT_GE(script.editViews, 1);
+        EXPECT_EQ(script.mask, kIdleMenuMask);
+        EXPECT_EQ(stopTest, 1);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Faults, RunFaultTest,
+    ::testing::Values(FaultCase{"error 4", "Y MOTOR FAILURE", true, nullptr},
+                      FaultCase{"stall on", "ROBOT NOT RESPONSIVE. ERR: WFB100", true, nullptr},
+                      FaultCase{"silence on", "ROBOT NOT RESPONSIVE. ERR: WFB100", false, nullptr},
+                      FaultCase{"refuse 6", "", true, "busy 30"}));
+
+// The run view's speed buttons: steps of 10, 100 at the top, a floor above the
+// minimum speed; each change reaches the board and the defaults file.
+TEST_F(RunTest, SpeedButtonsStepWithinTheirLimits) {
+    struct Case {
+        float maxSpeed, minSpeed;
+        bool up;
+        float want;
+    };
+    const Case cases[] = {{95, 2, true, 100}, {100, 2, true, 100}, {35, 5, false, 25},
+                          {25, 5, false, 20}, {20, 5, false, 20},  {12, 5, false, 20},
+                          {20, 5, true, 30}};
+    for (const Case& c : cases) {
+        maxSpeed = c.maxSpeed;
+        minSpeed = c.minSpeed;
+        EXPECT_FLOAT_EQ(c.up ? RunSpeedUp() : RunSpeedDown(), c.want) << c.maxSpeed;
+    }
+    EXPECT_EQ(StateValue(SimControl(*sim, "params"), "speed"), "30");
+    int stored = 0;
+    ASSERT_EQ(ReadDefaultInt(3, &stored), 1);
+    EXPECT_EQ(stored, 30);
+    EXPECT_EQ(speedup, 3);
+    EXPECT_EQ(slowdown, 4);
+}
