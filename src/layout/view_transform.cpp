@@ -74,6 +74,7 @@ ZoomFit ComputeZoomAll(int W, int H, const PatternBox* box, float lw, float lh, 
                        float ly) {
     ZoomFit fit;
     if (W <= 0 || H <= 0) return fit;
+    bool layoutExceedsBox = false;  // the placements reach beyond the box (or there is no box)
     float sx = 0, sy = 0;
     if (box) {
         sx = (box->width + 1) / W;
@@ -81,16 +82,16 @@ ZoomFit ComputeZoomAll(int W, int H, const PatternBox* box, float lw, float lh, 
     }
     if ((lh + 1) / H > sy) {
         sy = (lh + 1) / H;
-        fit.layoutExceedsBox = true;
+        layoutExceedsBox = true;
     }
     if ((lw + 1) / W > sx) {
         sx = (lw + 1) / W;
-        fit.layoutExceedsBox = true;
+        layoutExceedsBox = true;
     }
     fit.scale = std::max(std::max(sx, sy), kMinViewScale);
     const float s = fit.scale;
 
-    if (!box || fit.layoutExceedsBox) {
+    if (!box || layoutExceedsBox) {
         fit.panX = W / 2 - Truncate(lw / 2 / s) - Truncate(lx / s);
         fit.panY = H / 2 - Truncate(lh / 2 / s) - Truncate(ly / s);
         if (box) {

@@ -63,7 +63,6 @@ struct ZoomFit {
     float scale = kMinViewScale;  // inches per pixel, at least kMinViewScale
     int panX = 0;                 // pixels
     int panY = 0;
-    bool layoutExceedsBox = false;  // the placements reach beyond the box (or there is no box)
 };
 
 // Zoom to fit for a W x H window: the box (plus one inch) or, when the

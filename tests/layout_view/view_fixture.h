@@ -1,12 +1,10 @@
-// A clean layout for each view test: an application record, empty box,
-// pattern, placement and array tables, and helpers that build patterns from
-// points and boxes from corners.
+// A clean layout for each view test (empty box, pattern, placement and array
+// tables, no quilt area), patterns from points and boxes from corners.
 #pragma once
 
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <initializer_list>
 #include <memory>
 #include <vector>
 
@@ -38,10 +36,8 @@ struct ViewTest : ::testing::Test {
     // A pattern through the given points (inches), loaded into a free slot.
     static int LoadPath(const std::vector<QuiltPoint>& points) {
         auto p = std::make_unique<Pattern>();
-        for (const QuiltPoint& q : points) {
-            p->x.push_back(q.x);
-            p->y.push_back(q.y);
-        }
+        for (const QuiltPoint& q : points)
+            p->x.push_back(q.x), p->y.push_back(q.y);
         p->pointCount = static_cast<int>(p->x.size());
         UpdatePatternSize(p.get());
         const int slot = GetNextPattern();

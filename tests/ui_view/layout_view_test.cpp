@@ -11,15 +11,11 @@
 #include <functional>
 #include <string>
 
-#include "app/application_state.h"
 #include "app/startup_ui.h"
 #include "app/system_paths.h"
-#include "layout/layout_tree.h"
-#include "layout/pattern_box.h"
 #include "layout/view_gestures.h"
 #include "layout_view/view_fixture.h"
 #include "machine/machine_parameters.h"
-#include "pattern/pattern.h"
 #include "support/run_program.h"
 #include "support/temp_dir.h"
 #include "support_ui/ui_fixture.h"
@@ -28,15 +24,8 @@
 #include "ui/layout_actions.h"
 #include "ui/layout_view.h"
 #include "ui/view_interaction.h"
-#include "ui/widget_helpers.h"
 
 namespace {
-
-void Pump(int ms) {
-    const gint64 end = g_get_monotonic_time() + static_cast<gint64>(ms) * 1000;
-    WaitFor([&] { return g_get_monotonic_time() >= end; }, ms + 1000);
-    Drain();
-}
 
 // A real press at view pixel (x, y) that moves by (dx, dy) in `steps` steps
 // 30 ms apart (none: at once, a fast swipe), holds for holdMs and releases; one
@@ -46,21 +35,21 @@ void Drag(int x, int y, int dx, int dy, int steps = 0, int holdMs = 0,
           const std::function<void()>& whileHeld = Drain) {
     int ox = 0, oy = 0;
     gdk_window_get_origin(interface->drawingArea->window, &ox, &oy);
-    std::vector<std::string> args{"/usr/bin/xdotool",
-                                  "mousemove",
-                                  std::to_string(ox + x),
-                                  std::to_string(oy + y),
-                                  "sleep",
-                                  "0.02",
-                                  "mousedown",
-                                  "1"};
-    for (int i = 1; i <= std::max(steps, 1); i++)
-        args.insert(args.end(), {"sleep", steps ? "0.03" : "0", "mousemove",
-                                 std::to_string(ox + x + dx * i / std::max(steps, 1)),
-                                 std::to_string(oy + y + dy * i / std::max(steps, 1))});
-    args.insert(args.end(), {"sleep", std::to_string(holdMs / 1000.0), "mouseup", "1"});
+    std::vector<std::string> args{"/usr/bin/xdotool"};
+    auto add = [&](std::initializer_list<std::string> words) { args.insert(args.end(), words); };
+    auto moveTo = [&](int px, int py) {
+        add({"mousemove", std::to_string(ox + px), std::to_string(oy + py)});
+    };
+    const int n = std::max(steps, 1);
+    moveTo(x, y);
+    add({"sleep", "0.02", "mousedown", "1"});
+    for (int i = 1; i <= n; i++) {
+        add({"sleep", steps ? "0.03" : "0"});
+        moveTo(x + dx * i / n, y + dy * i / n);
+    }
+    add({"sleep", std::to_string(holdMs / 1000.0), "mouseup", "1"});
     EXPECT_EQ(RunProgram(args, "", 10000, whileHeld).exitStatus, 0);
-    Pump(60);
+    WaitFor([] { return false; }, 60);
 }
 
 const guchar* PixelAt(GdkPixbuf* picture, int x, int y) {
@@ -83,17 +72,17 @@ struct ViewScreen : ViewTest {
         MakeMainWindow(true);
         InstallGtkInterface();
         InstallLayoutInterface();
+        responder = std::make_unique<ScriptedResponder>();  // answers any message with OK
         interface->currentPatternBox = 0;
     }
     void TearDown() override {
         if (!interface) return;
         ReleaseAllUI();
         DropMainWindow();
+        responder.reset();
         interface = state.get();
         ViewTest::TearDown();
-        if (!oldDir.empty()) {
-            EXPECT_EQ(chdir(oldDir.c_str()), 0);
-        }
+        EXPECT_EQ(chdir(oldDir.c_str()), 0);
         SetSystemRoot("");
     }
 
@@ -103,12 +92,12 @@ struct ViewScreen : ViewTest {
         SetPatternBoxCorners(extents.get(), {{0, 0}, {40, 0}, {40, 20}, {0, 20}});
         SetPatternBoxOrigin(extents.get());
         menuMainPatternView(nullptr, nullptr);
-        Pump(50);
+        WaitFor([] { return false; }, 50);
     }
     // The drawing area's picture as it is on the screen, after a redraw.
     static GdkPixbuf* Capture() {
         GtkWidget* area = interface->drawingArea;
-        if (!isWidget(area) || !area->window) return nullptr;
+        if (!area || !area->window) return nullptr;
         gdk_window_invalidate_rect(area->window, nullptr, FALSE);
         gdk_window_process_updates(area->window, TRUE);
         gdk_flush();
@@ -118,7 +107,7 @@ struct ViewScreen : ViewTest {
     }
 
     TempDir folder;
-    ScriptedResponder responder;  // answers any message with OK
+    std::unique_ptr<ScriptedResponder> responder;
     std::string oldDir;
 };
 
