@@ -47,3 +47,18 @@ Points LinePoints(int n, float x0, float y0, float dx, float dy) {
         points.emplace_back(x0 + dx * i, y0 + dy * i);
     return points;
 }
+
+FullPattern_t* MakePath(const std::vector<PathPointSpec>& points) {
+    FullPattern_t* first = nullptr;
+    FullPattern_t* last = nullptr;
+    for (const PathPointSpec& p : points) {
+        auto* point = new FullPattern_t;
+        point->x = p.x;
+        point->y = p.y;
+        point->halt = p.halt;
+        point->prev = last;
+        (last ? last->next : first) = point;
+        last = point;
+    }
+    return first;
+}

@@ -5,6 +5,8 @@
 #include <utility>
 #include <vector>
 
+#include "machine/stitching/stitch_path.h"
+
 using Points = std::vector<std::pair<float, float>>;  // inches
 
 // Clears the layout and the pattern list and makes a 20 x 20 inch box at
@@ -18,3 +20,11 @@ int PlacePoints(int box, const Points& points, float nodeX, float nodeY,
 
 // n points on a line from (x0, y0), (dx, dy) inches apart.
 Points LinePoints(int n, float x0, float y0, float dx, float dy);
+
+// A linked run path of (x, y, halt) points, thousandths of an inch; free it
+// with FreeFullPattern.
+struct PathPointSpec {
+    float x, y;
+    int halt;
+};
+FullPattern_t* MakePath(const std::vector<PathPointSpec>& points);

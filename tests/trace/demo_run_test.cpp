@@ -2,21 +2,19 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <memory>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "app/application_state.h"
-#include "app/ui_hooks.h"
 #include "layout/layout_tree.h"
 #include "layout/pattern_box.h"
 #include "machine/stitching/pattern_run.h"
 #include "machine/stitching/run_flags.h"
 #include "machine/stitching/stitch_path.h"
 #include "pattern/pattern.h"
-#include "support/temp_dir.h"
+#include "support/run_layout.h"
+#include "support/run_record.h"
 #include "trace_fixture.h"
 
 namespace {
@@ -29,27 +27,12 @@ struct Screen {
 };
 Screen screen;
 
-struct Executed {
-    double x, y;
-    int stitching;
-};
-
 struct DemoTest : BoardTest {
     void SetUp() override {
         BoardTest::SetUp();
         screen = Screen{};
-        InitPatternBox();
-        ClearLayout();
-        ClearPatternList();
-        int slot = CreatePatternBox();
-        PatternBox* box = GetPatternBox(slot);
-        AddPatternBoxPoint(box, 1, 4, 1, 0);
-        AddPatternBoxPoint(box, 6, 4, 0, 0);
-        AddPatternBoxPoint(box, 6, 1, 0, 0);
-        AddPatternBoxPoint(box, 1, 1, 0, 0);
-        SetPatternBoxOrigin(box);  // origin (1, 1)
-        interface->currentPatternBox = slot;
-        // Two stitched sections joined by a jump.
+        const int box = MakeRunBox();  // origin (1, 1)
+        // Two stitched sections joined by a jump, placed at (0.5, 0.5).
         auto p = std::make_unique<Pattern>();
         for (const char* line : {"p X0.000 Y0.000", "p X1.000 Y0.000", "p X1.000 Y1.000", "c s",
                                  "p X2.500 Y1.000", "p X3.000 Y1.500"})
@@ -57,7 +40,7 @@ struct DemoTest : BoardTest {
         UpdatePatternSize(p.get());
         int patternSlot = GetNextPattern();
         AddPatternToList(patternSlot, std::move(p));
-        NewPatternLayoutNode(patternSlot, -1, 0, 0.5f, 0.5f);
+        AppendLayoutNode(patternSlot, -1, 0, 0.5f, 0.5f, box);
 
         RunControlHooks hooks;
         hooks.stitchingActive = [] { return screen.stitchingToggle; };
@@ -80,25 +63,13 @@ struct DemoTest : BoardTest {
         BoardTest::TearDown();
     }
 
-    std::vector<Executed> Record() {
-        std::vector<Executed> moves;
-        std::istringstream lines(ReadFileText(sim->recordPath));
-        std::string line;
-        while (std::getline(lines, line)) {
-            Executed e{};
-            double t = 0, feed = 0;
-            if (std::sscanf(line.c_str(), "%lf,%lf,%lf,%lf,%d", &t, &e.x, &e.y, &feed,
-                            &e.stitching) == 5)
-                moves.push_back(e);
-        }
-        return moves;
-    }
+    std::vector<RecordedMove> Record() { return ReadRunRecord(sim->recordPath); }
     // How often the head came to (x, y) thousandths of an inch from elsewhere
     // (moves sent again to where the head stands do not count).
     int Visits(double x, double y) {
         int count = 0;
         bool there = false;
-        for (const Executed& e : Record()) {
+        for (const RecordedMove& e : Record()) {
             bool now = e.x == x && e.y == y;
             if (now && !there) count++;
             there = now;
@@ -107,25 +78,29 @@ struct DemoTest : BoardTest {
     }
 };
 
-TEST_F(DemoTest, AWrongOrCancelledPasswordDoesNothing) {
+TEST_F(DemoTest, AWrongPasswordOrAnEmptyBoxStartsNothing) {
     Ui().keyboard = {{1, "tandrell"}, {1, "TANDREL"}, {0, "tandrel"}};
-    EXPECT_EQ(RunDemo(2), kDemoRefused);
-    EXPECT_EQ(RunDemo(2), kDemoRefused);
-    EXPECT_EQ(RunDemo(2), kDemoRefused);
-    ASSERT_EQ(Ui().prompts.size(), 3u);
-    EXPECT_EQ(Ui().prompts[0], "PASSWORD: ");
+    for (int i = 0; i < 3; i++)
+        EXPECT_EQ(RunDemo(2), kDemoRefused);
+    EXPECT_EQ(Ui().prompts.size(), 3u);
     EXPECT_TRUE(Ui().messages.empty());
     EXPECT_EQ(interface->fullPattern, nullptr);
     EXPECT_EQ(screen.runViews, 0);
     EXPECT_TRUE(screen.masks.empty());
     EXPECT_EQ(SimState("accepted"), "0");
+
+    ClearLayout();
+    Ui().keyboard = {{1, "tandrel"}};
+    EXPECT_EQ(RunDemo(2), kDemoFailed);
+    EXPECT_EQ(Ui().messages, std::vector<std::string>{"PATTERN BOX IS EMPTY"});
+    ASSERT_FALSE(screen.masks.empty());
+    EXPECT_EQ(screen.masks.back(), kIdleMenuMask);
 }
 
 TEST_F(DemoTest, RepeatsThePathThenWaitsAtTheStartOfTheFinalPass) {
     Ui().keyboard = {{1, "tandrel"}};
     EXPECT_EQ(RunDemo(2), kDemoFinished);
-    ASSERT_EQ(Ui().messages.size(), 1u) << Ui().messages[0];
-    EXPECT_EQ(Ui().messages[0], "WAITING TO RUN FINAL PATTERN");
+    EXPECT_EQ(Ui().messages, std::vector<std::string>{"WAITING TO RUN FINAL PATTERN"});
     // The path's first point is the placement at (0.5, 0.5) in the box at (1, 1).
     EXPECT_EQ(SimState("x"), "1500");
     EXPECT_EQ(SimState("y"), "1500");
@@ -136,7 +111,7 @@ TEST_F(DemoTest, RepeatsThePathThenWaitsAtTheStartOfTheFinalPass) {
     EXPECT_EQ(Visits(2500, 2500), 2);
     EXPECT_EQ(Visits(4000, 2500), 2);
     EXPECT_EQ(Visits(4500, 3000), 2);
-    for (const Executed& e : Record())
+    for (const RecordedMove& e : Record())
         EXPECT_EQ(e.stitching, 0);  // the Stitching toggle was off
     EXPECT_EQ(screen.editViews, 0);
     EXPECT_EQ(screen.runViews, 2);
@@ -153,46 +128,31 @@ TEST_F(DemoTest, StopDuringTheThirdRepetitionEndsTheDemo) {
     const std::string log = LogText();
     EXPECT_NE(log.find("Demo repetition 3\n"), std::string::npos);
     EXPECT_EQ(log.find("Demo repetition 4\n"), std::string::npos);
-    for (const std::string& text : Ui().messages)
-        EXPECT_NE(text, "WAITING TO RUN FINAL PATTERN");
+    EXPECT_TRUE(Ui().messages.empty());
     EXPECT_EQ(SimState("xenabled"), "0");
     EXPECT_EQ(SimState("yenabled"), "0");
     EXPECT_EQ(SimState("stitching"), "0");
     EXPECT_EQ(screen.editViews, 1);
     EXPECT_EQ(stopTest, 1);
     // The first pass stitched, with the toggle turned off after it; the
-    // repetitions only traced the path.
+    // repetitions only traced the path: no stitched move after the first
+    // arrival at the path's end and the closing lock stitch sent there.
     EXPECT_EQ(screen.stitchingToggle, 0);
-    const std::vector<Executed> moves = Record();
-    ASSERT_FALSE(moves.empty());
-    size_t firstPassEnd = 0;
-    while (firstPassEnd < moves.size() &&
-           !(moves[firstPassEnd].x == 4500 && moves[firstPassEnd].y == 3000))
-        firstPassEnd++;
-    ASSERT_LT(firstPassEnd, moves.size());
-    // The last point is sent once more before the closing lock stitch.
-    while (firstPassEnd + 1 < moves.size() && moves[firstPassEnd + 1].x == 4500 &&
-           moves[firstPassEnd + 1].y == 3000)
-        firstPassEnd++;
+    const std::vector<RecordedMove> moves = Record();
+    size_t end = 0;
+    while (end < moves.size() && !(moves[end].x == 4500 && moves[end].y == 3000))
+        end++;
+    while (end + 1 < moves.size() && moves[end + 1].x == 4500 && moves[end + 1].y == 3000)
+        end++;
+    ASSERT_LT(end, moves.size());
     int stitched = 0;
     for (size_t i = 0; i < moves.size(); i++) {
-        if (i <= firstPassEnd)
+        if (i <= end)
             stitched += moves[i].stitching;
         else
             EXPECT_EQ(moves[i].stitching, 0) << "move " << i;
     }
     EXPECT_GT(stitched, 5);
-    EXPECT_EQ(moves.back().stitching, 0);
-}
-
-TEST_F(DemoTest, AnEmptyBoxIsReported) {
-    ClearLayout();
-    Ui().keyboard = {{1, "tandrel"}};
-    EXPECT_EQ(RunDemo(2), kDemoFailed);
-    ASSERT_EQ(Ui().messages.size(), 1u);
-    EXPECT_EQ(Ui().messages[0], "PATTERN BOX IS EMPTY");
-    ASSERT_FALSE(screen.masks.empty());
-    EXPECT_EQ(screen.masks.back(), kIdleMenuMask);
 }
 
 }  // namespace

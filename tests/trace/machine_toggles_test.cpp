@@ -4,7 +4,9 @@
 
 #include "app/application_state.h"
 #include "layout/pattern_box.h"
+#include "layout/placement/point_select.h"
 #include "machine/mc1_commands.h"
+#include "support/run_layout.h"
 #include "trace_fixture.h"
 
 namespace {
@@ -27,21 +29,15 @@ TEST_F(MachineToggleTest, StitchingToggleArmsOnlyAfterAGoodStitcherCheck) {
     EXPECT_EQ(StitchingToggled(1), 0);
     EXPECT_EQ(stitching, 0);
     EXPECT_EQ(command, 10);
-    ASSERT_EQ(Ui().messages.size(), 1u);
-    EXPECT_EQ(Ui().messages[0], "STITCH CONTROLLER NOT PRESENT");
+    EXPECT_EQ(Ui().messages, std::vector<std::string>{"STITCH CONTROLLER NOT PRESENT"});
     EXPECT_EQ(LogText(), "Stitching On\nStitching Off\n");
 }
 
-TEST_F(MachineToggleTest, StartPointIsTheHeadRelativeToTheCurrentBox) {
-    InitPatternBox();
-    int slot = CreatePatternBox();
-    PatternBox* box = GetPatternBox(slot);
-    AddPatternBoxPoint(box, 2, 12, 1, 0);
-    AddPatternBoxPoint(box, 22, 12, 0, 0);
-    AddPatternBoxPoint(box, 22, 2, 0, 0);
-    AddPatternBoxPoint(box, 2, 2, 0, 0);
-    SetPatternBoxOrigin(box);  // origin (2, 2)
-    interface->currentPatternBox = slot;
+// The start point and the chosen path point both come from the head position
+// the board reports; a silent board is reported or counts as the origin.
+TEST_F(MachineToggleTest, StartPointAndPathPointFollowTheHead) {
+    MakeRunBox();  // origin (1, 1)
+    interface->fullPattern = MakePath({{0, 0, 0}, {2000, 0, 0}, {5000, 3000, 0}, {5200, 3100, 1}});
     DisableX();
     DisableY();
     ASSERT_TRUE(WaitForState(*sim, "yenabled", "0", 1000));
@@ -51,8 +47,9 @@ TEST_F(MachineToggleTest, StartPointIsTheHeadRelativeToTheCurrentBox) {
     ASSERT_EQ(ReadStartPoint(&values), 1);
     EXPECT_FLOAT_EQ(values.actualX, 5.25f);
     EXPECT_FLOAT_EQ(values.actualY, 3.125f);
-    EXPECT_FLOAT_EQ(values.localX, 3.25f);
-    EXPECT_FLOAT_EQ(values.localY, 1.125f);
+    EXPECT_FLOAT_EQ(values.localX, 4.25f);
+    EXPECT_FLOAT_EQ(values.localY, 2.125f);
+    EXPECT_EQ(PathPointAtHead(), interface->fullPattern->next->next);  // halt point skipped
 
     // Without a current box the local values are the absolute ones.
     interface->currentPatternBox = -1;
@@ -63,8 +60,12 @@ TEST_F(MachineToggleTest, StartPointIsTheHeadRelativeToTheCurrentBox) {
     values = StartPointValues{};
     EXPECT_EQ(ReadStartPoint(&values), 0);
     EXPECT_FLOAT_EQ(values.actualX, 0.0f);
-    ASSERT_EQ(Ui().messages.size(), 1u);
-    EXPECT_EQ(Ui().messages[0], "COULD NOT RETRIEVE POINT");
+    EXPECT_EQ(Ui().messages, std::vector<std::string>{"COULD NOT RETRIEVE POINT"});
+    EXPECT_EQ(PathPointAtHead(), interface->fullPattern);
+
+    FreeFullPattern(interface->fullPattern);
+    interface->fullPattern = nullptr;
+    EXPECT_EQ(PathPointAtHead(), nullptr);
     InitPatternBox();
 }
 

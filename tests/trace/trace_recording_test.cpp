@@ -57,33 +57,24 @@ struct TraceTest : BoardTest {
 };
 
 TEST_F(TraceTest, RecordsEveryMovementAndNothingWhileTheHeadStandsStill) {
+    tmpPattern = newPattern(nullptr, 0);  // an earlier recording is dropped
+    addData(tmpPattern.get(), "p X1.000 Y1.000\n", 0);
     hand.steps = {"", "push 1 0", "", "", "push 0 1", "push 250 500", "", "push -251 -501", ""};
     EXPECT_EQ(RecordTrace(HandHooks()), kTraceStopped);
     ASSERT_TRUE(tmpPattern);
-    // The head started at the origin: standing there records nothing.
+    // The head started at the origin: standing there records nothing; coming
+    // back to it is a movement.
+    const float want[][2] = {{0.001f, 0}, {0.001f, 0.001f}, {0.251f, 0.501f}, {0, 0}};
     ASSERT_EQ(tmpPattern->pointCount, 4);
-    EXPECT_FLOAT_EQ(tmpPattern->x[0], 0.001f);
-    EXPECT_FLOAT_EQ(tmpPattern->y[0], 0.0f);
-    EXPECT_FLOAT_EQ(tmpPattern->x[1], 0.001f);
-    EXPECT_FLOAT_EQ(tmpPattern->y[1], 0.001f);
-    EXPECT_FLOAT_EQ(tmpPattern->x[2], 0.251f);
-    EXPECT_FLOAT_EQ(tmpPattern->y[2], 0.501f);
-    EXPECT_FLOAT_EQ(tmpPattern->x[3], 0.0f);  // back at the origin is a movement too
-    EXPECT_FLOAT_EQ(tmpPattern->y[3], 0.0f);
+    for (int i = 0; i < 4; i++) {
+        EXPECT_FLOAT_EQ(tmpPattern->x[i], want[i][0]) << i;
+        EXPECT_FLOAT_EQ(tmpPattern->y[i], want[i][1]) << i;
+    }
     ASSERT_EQ(hand.positions.size(), 4u);
     EXPECT_EQ(hand.positions[2], "X: 0.251 Y: 0.501");
     EXPECT_EQ(hand.redraws, 5);  // the empty pattern, then each point
     EXPECT_EQ(hand.released, 0);
     EXPECT_TRUE(Ui().messages.empty());
-}
-
-TEST_F(TraceTest, StartsEmptyAndEndsAtOnceWhenTheToggleIsUp) {
-    tmpPattern = newPattern(nullptr, 0);
-    addData(tmpPattern.get(), "p X1.000 Y1.000\n", 0);
-    hand.steps = {};
-    EXPECT_EQ(RecordTrace(HandHooks()), kTraceStopped);
-    ASSERT_TRUE(tmpPattern);
-    EXPECT_EQ(tmpPattern->pointCount, 0);
 }
 
 TEST_F(TraceTest, EndsWithAMessageWhenThePatternIsFull) {
@@ -132,17 +123,6 @@ struct SaveTest : BoardTest {
     char oldDir[4096] = {};
 };
 
-TEST_F(SaveTest, NothingHappensBeforeARecording) {
-    EXPECT_EQ(SaveTracedPattern(), kTraceNothingToSave);
-    EXPECT_TRUE(Ui().prompts.empty());
-    EXPECT_TRUE(Ui().messages.empty());
-    // A recording without points is not written either: it could not be opened.
-    Record({});
-    EXPECT_EQ(SaveTracedPattern(), kTraceNothingToSave);
-    EXPECT_TRUE(Ui().prompts.empty());
-    EXPECT_EQ(Ui().messages.size(), 1u);
-}
-
 TEST_F(SaveTest, WritesANewNameAndAsksBeforeOverwriting) {
     Record({"p X0.000 Y0.000\n", "p X1.250 Y0.500\n", "p X2.000 Y3.000\n"});
     Ui().keyboard = {{0, ""}};  // cancelled
@@ -181,14 +161,20 @@ TEST_F(SaveTest, WritesANewNameAndAsksBeforeOverwriting) {
     EXPECT_EQ(replaced.pointCount, 2);
 }
 
-TEST_F(SaveTest, RefusesANameWithoutFileAndReportsAFailedWrite) {
+TEST_F(SaveTest, NothingToSaveABadNameAndAFailedWriteAreRefused) {
+    EXPECT_EQ(SaveTracedPattern(), kTraceNothingToSave);
+    EXPECT_TRUE(Ui().messages.empty());
+    Record({});  // a recording without points could not be opened again
+    EXPECT_EQ(SaveTracedPattern(), kTraceNothingToSave);
+    EXPECT_TRUE(Ui().prompts.empty());
+    EXPECT_EQ(Ui().messages.size(), 1u);
+
     Record({"p X0.000 Y0.000\n", "p X1.000 Y1.000\n"});
+    Ui().messages.clear();
     Ui().keyboard = {{1, "./patterns/"}, {1, "./missing/folder/name"}};
     EXPECT_EQ(SaveTracedPattern(), kTraceSaveFailed);
     EXPECT_EQ(SaveTracedPattern(), kTraceSaveFailed);
-    ASSERT_EQ(Ui().messages.size(), 2u);
-    EXPECT_EQ(Ui().messages[0], kTraceNoNameText);
-    EXPECT_EQ(Ui().messages[1], kTraceSaveFailedText);
+    EXPECT_EQ(Ui().messages, (std::vector<std::string>{kTraceNoNameText, kTraceSaveFailedText}));
     EXPECT_EQ(access("./patterns/.qcc", F_OK), -1);
 }
 
