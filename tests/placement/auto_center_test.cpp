@@ -3,7 +3,6 @@
 #include "app/program_settings.h"
 #include "layout/placement/array_repeat.h"
 #include "layout/placement/box_centre.h"
-#include "layout/placement/echo.h"
 #include "placement_fixture.h"
 
 namespace {
@@ -23,7 +22,7 @@ struct AutoCenterTest : PlacementTest {
 
 TEST_F(AutoCenterTest, RectangleCentresEachAxisOnItsOwn) {
     MakeRectBox(3, 4, 10, 6);
-    int slot = LoadPath({{0, 0}, {2, 0}, {2, 1}});
+    int slot = LoadPoints({{0, 0}, {2, 0}, {2, 1}});
     LayoutNode* a = NewPatternLayoutNode(slot, -1, 0, 1, 0);
     LayoutNode* b = NewPatternLayoutNode(slot, -1, 0, 3, 2);  // span x 1 … 5, y 0 … 3
 
@@ -60,7 +59,7 @@ TEST_F(AutoCenterTest, TriangleCentresOnTheCentroidNotTheRectangle) {
     // Right triangle (0,0), (0,9), (6,9): rectangle centre (3, 4.5), centroid (2, 6).
     int box = MakeBox({{0, 0}, {0, 9}, {6, 9}});
     interface->currentPatternBox = box;
-    int slot = LoadPath({{0, 0}, {1, 0}, {1, 1}});
+    int slot = LoadPoints({{0, 0}, {1, 0}, {1, 1}});
     LayoutNode* a = NewPatternLayoutNode(slot, -1, 0, 0, 0);
     AutoCenter(1, 1);
     EXPECT_NEAR(a->x + 0.5f, 2, 1e-3);
@@ -102,7 +101,7 @@ TEST_F(AutoCenterTest, MarginMovesEveryEdgeInwardAndStartsOneCornerLater) {
 
 TEST_F(AutoCenterTest, ArrayCentringMovesTheArrayOnly) {
     MakeRectBox(0, 0, 20, 20);
-    int slot = LoadPath({{0, 0}, {2, 0}, {2, 1}});
+    int slot = LoadPoints({{0, 0}, {2, 0}, {2, 1}});
     LayoutNode* single = NewPatternLayoutNode(slot, -1, 0, 0, 0);
     LayoutNode* parent = NewPatternLayoutNode(slot, -1, 0, 1, 1);
     ASSERT_EQ(ApplyRepeat(parent, RepeatSettings{2, 0, 2, 0}), 1);  // span 1 … 5, 1 … 3
@@ -116,19 +115,6 @@ TEST_F(AutoCenterTest, ArrayCentringMovesTheArrayOnly) {
     EXPECT_FLOAT_EQ(single->x, 0);
     EXPECT_FLOAT_EQ(single->y, 9.5f);
     EXPECT_FLOAT_EQ(parent->y, 9);
-}
-
-TEST_F(AutoCenterTest, EchoRefusesArrayedPlacements) {
-    MakeRectBox(0, 0, 20, 20);
-    int slot = LoadPath({{0, 0}, {2, 0}, {2, 1}});
-    LayoutNode* parent = NewPatternLayoutNode(slot, -1, 0, 1, 1);
-    EXPECT_EQ(CheckEchoPlacement(parent), 1);
-    EXPECT_TRUE(script.shown.empty());
-    ApplyRepeat(parent, RepeatSettings{1, 0, 2, 0});
-    EXPECT_EQ(CheckEchoPlacement(parent->next), 0);
-    ASSERT_EQ(script.shown.size(), 1u);
-    EXPECT_EQ(script.shown[0], "YOU MAY NOT ECHO AN ARRAYED PATTERN");
-    EXPECT_EQ(CheckEchoPlacement(nullptr), 0);
 }
 
 }  // namespace

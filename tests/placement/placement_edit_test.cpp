@@ -18,7 +18,7 @@ QuiltPoint CentreOf(const LayoutNode* n) {
 
 TEST_F(PlacementEditTest, QuarterTurnsKeepASinglePlacementCentredAndComeBackAfterFour) {
     MakeRectBox(0, 0, 20, 20);
-    int slot = LoadPath({{0, 0}, {2, 0}, {2, 1}, {0.5f, 0.25f}});
+    int slot = LoadPoints({{0, 0}, {2, 0}, {2, 1}, {0.5f, 0.25f}});
     GetPattern(slot)->angle = 30;
     LayoutNode* n = NewPatternLayoutNode(slot, -1, 0, 3, 3);
     const std::vector<float> x0 = GetPattern(slot)->x, y0 = GetPattern(slot)->y;
@@ -58,7 +58,7 @@ TEST_F(PlacementEditTest, QuarterTurnsKeepASinglePlacementCentredAndComeBackAfte
 
 TEST_F(PlacementEditTest, RotateAngleAddsWholeDegreesAndWrapsAt360) {
     MakeRectBox(0, 0, 20, 20);
-    int slot = LoadPath({{0, 0}, {2, 0}, {2, 1}});
+    int slot = LoadPoints({{0, 0}, {2, 0}, {2, 1}});
     LayoutNode* n = NewPatternLayoutNode(slot, -1, 0, 0, 0);
     EXPECT_EQ(ApplyRotateAngle(n, 350.7), 1);
     EXPECT_EQ(GetPattern(slot)->angle, 350);
@@ -75,7 +75,7 @@ TEST_F(PlacementEditTest, RotateAngleAddsWholeDegreesAndWrapsAt360) {
 
 TEST_F(PlacementEditTest, TurningAnArrayMemberTurnsTheWholeArrayAboutItsCentre) {
     MakeRectBox(0, 0, 30, 30);
-    int slot = LoadPath({{0, 0}, {2, 0}, {2, 1}});
+    int slot = LoadPoints({{0, 0}, {2, 0}, {2, 1}});
     LayoutNode* parent = NewPatternLayoutNode(slot, -1, 0, 10, 10);
     ASSERT_EQ(ApplyRepeat(parent, RepeatSettings{1, 0, 3, 0}), 1);  // 3 across: 10 … 16
     LayoutNode* member = parent->next->next;
@@ -101,12 +101,12 @@ TEST_F(PlacementEditTest, FullPatternTurnVisitsSinglesAndArrayParentsOfTheCurren
     MakeRectBox(0, 0, 30, 30);
     MakeRectBox(0, 40, 30, 30);
     interface->currentPatternBox = 0;
-    int single = LoadPath({{0, 0}, {2, 0}, {2, 1}});
-    int arrayed = LoadPath({{0, 0}, {4, 0}, {4, 1}});
+    int single = LoadPoints({{0, 0}, {2, 0}, {2, 1}});
+    int arrayed = LoadPoints({{0, 0}, {4, 0}, {4, 1}});
     LayoutNode* s = NewPatternLayoutNode(single, -1, 0, 1, 1);
     LayoutNode* parent = NewPatternLayoutNode(arrayed, -1, 0, 5, 5);
     ASSERT_EQ(ApplyRepeat(parent, RepeatSettings{2, 0, 1, 0}), 1);  // two rows
-    int other = LoadPath({{0, 0}, {3, 0}, {3, 1}});
+    int other = LoadPoints({{0, 0}, {3, 0}, {3, 1}});
     AppendLayoutNode(other, -1, 0, 2, 2, 1);  // box 1: untouched
 
     LayoutNode* twin = NewPatternLayoutNode(single, -1, 0, 20, 1);  // shares the pattern
@@ -124,7 +124,7 @@ TEST_F(PlacementEditTest, FullPatternTurnVisitsSinglesAndArrayParentsOfTheCurren
 
 TEST_F(PlacementEditTest, ScalingKeepsTheCentreOfAPlacementAndOfAnArray) {
     MakeRectBox(0, 0, 40, 40);
-    int slot = LoadPath({{0, 0}, {2, 0}, {2, 1}});
+    int slot = LoadPoints({{0, 0}, {2, 0}, {2, 1}});
     LayoutNode* n = NewPatternLayoutNode(slot, -1, 0, 4, 4);
     const QuiltPoint before = CentreOf(n);
     ASSERT_EQ(ScalePlacement(n, 200, 100), 1);
@@ -136,7 +136,7 @@ TEST_F(PlacementEditTest, ScalingKeepsTheCentreOfAPlacementAndOfAnArray) {
     EXPECT_EQ(ScalePlacement(n, 0, 100), 0);
     EXPECT_EQ(ScalePlacement(nullptr, 100, 100), 0);
 
-    int tile = LoadPath({{0, 0}, {1, 0}, {1, 1}});
+    int tile = LoadPoints({{0, 0}, {1, 0}, {1, 1}});
     LayoutNode* parent = NewPatternLayoutNode(tile, -1, 0, 10, 10);
     ASSERT_EQ(ApplyRepeat(parent, RepeatSettings{1, 0, 2, 1}), 1);  // 10 … 11, 12 … 13
     LayoutNode* member = parent->next;
@@ -152,8 +152,8 @@ TEST_F(PlacementEditTest, ScalingKeepsTheCentreOfAPlacementAndOfAnArray) {
 
 TEST_F(PlacementEditTest, RemovingAMemberRemovesItsWholeArrayAndNothingElse) {
     MakeRectBox(0, 0, 40, 40);
-    int a = LoadPath({{0, 0}, {1, 0}, {1, 1}});
-    int b = LoadPath({{0, 0}, {1, 0}, {1, 1}});
+    int a = LoadPoints({{0, 0}, {1, 0}, {1, 1}});
+    int b = LoadPoints({{0, 0}, {1, 0}, {1, 1}});
     LayoutNode* single = NewPatternLayoutNode(b, -1, 0, 30, 30);
     LayoutNode* parent = NewPatternLayoutNode(a, -1, 0, 0, 0);
     ASSERT_EQ(ApplyRepeat(parent, RepeatSettings{2, 0, 2, 0}), 1);
@@ -179,7 +179,7 @@ TEST_F(PlacementEditTest, RemovingAMemberRemovesItsWholeArrayAndNothingElse) {
 TEST_F(PlacementEditTest, NextSkipsTheWholeArrayAndWrapsToTheNearest) {
     MakeRectBox(0, 0, 100, 100);
     interface->viewScale = 0.1f;  // 10 pixels per inch, no pan
-    int slot = LoadPath({{0, 0}, {1, 0}, {1, 1}});
+    int slot = LoadPoints({{0, 0}, {1, 0}, {1, 1}});
     LayoutNode* nearest = NewPatternLayoutNode(slot, -1, 0, 0, 0);  // pixel (0, 0)
     LayoutNode* parent = NewPatternLayoutNode(slot, -1, 0, 2, 0);   // 20 px
     ASSERT_EQ(ApplyRepeat(parent, RepeatSettings{1, 0, 3, 0}), 1);  // 20, 30, 40 px
@@ -203,7 +203,7 @@ TEST_F(PlacementEditTest, NextSkipsTheWholeArrayAndWrapsToTheNearest) {
 
 TEST_F(PlacementEditTest, PropertiesMoveOnlyTheAxisThatChangedAndTheArrayWithIt) {
     MakeRectBox(5, 7, 40, 40);
-    int slot = LoadPath({{1, 0}, {2, 0}, {2, 1}, {0, 1}});
+    int slot = LoadPoints({{1, 0}, {2, 0}, {2, 1}, {0, 1}});
     LayoutNode* n = NewPatternLayoutNode(slot, -1, 0, 2, 3);
     PlacementProperties shown;
     ASSERT_EQ(GetPlacementProperties(n, &shown), 1);
@@ -227,9 +227,9 @@ TEST_F(PlacementEditTest, PropertiesMoveOnlyTheAxisThatChangedAndTheArrayWithIt)
     EXPECT_FLOAT_EQ(n->y, 3);
 }
 
-TEST_F(PlacementEditTest, PropertiesResizeScalesThePatternAndTheStartFollowsTheEntry) {
-    MakeRectBox(0, 0, 40, 40);
-    int slot = LoadPath({{0, 0}, {2, 0}, {2, 1}});
+TEST_F(PlacementEditTest, PropertiesResizeOrWithMoveAllMoveTheBox) {
+    const int box = MakeRectBox(0, 0, 40, 40);
+    int slot = LoadPoints({{0, 0}, {2, 0}, {2, 1}});
     LayoutNode* n = NewPatternLayoutNode(slot, -1, 0, 2, 3);
     PlacementProperties shown;
     GetPlacementProperties(n, &shown);
@@ -242,32 +242,27 @@ TEST_F(PlacementEditTest, PropertiesResizeScalesThePatternAndTheStartFollowsTheE
     EXPECT_NEAR(now.startY, shown.startY, 1e-4);
 
     // No size to scale from: refused, nothing changes.
-    int flat = LoadPath({{0, 0}, {2, 0}});
+    int flat = LoadPoints({{0, 0}, {2, 0}});
     LayoutNode* line = NewPatternLayoutNode(flat, -1, 0, 1, 1);
     GetPlacementProperties(line, &shown);
     EXPECT_EQ(ApplyPlacementProperties(line, shown, 1, 1, 2, 1, 0), 0);
     EXPECT_FLOAT_EQ(GetPattern(flat)->height, 0);
     EXPECT_EQ(ApplyPlacementProperties(line, shown, 1, 1, -2, 0, 0), 0);
-}
 
-TEST_F(PlacementEditTest, PropertiesWithMoveAllMoveTheBoxNotThePlacements) {
-    int box = MakeRectBox(5, 5, 20, 10);
-    int slot = LoadPath({{0, 0}, {2, 0}, {2, 1}});
-    LayoutNode* n = NewPatternLayoutNode(slot, -1, 0, 2, 3);
-    PlacementProperties shown;
+    // With Move All the box moves, not the placements; sizes are ignored.
+    n = NewPatternLayoutNode(slot, -1, 0, 2, 3);
     GetPlacementProperties(n, &shown);
     zoomAll = 0;
-    // Size entries are ignored while Move All is ticked.
     ASSERT_EQ(ApplyPlacementProperties(n, shown, shown.startX + 1.5f, shown.startY - 1, 9, 9, 1),
               1);
     EXPECT_FLOAT_EQ(n->x, 2);
     EXPECT_FLOAT_EQ(n->y, 3);
-    EXPECT_FLOAT_EQ(GetPattern(slot)->width, 2);
+    EXPECT_FLOAT_EQ(GetPattern(slot)->width, 4);
     const PatternBox* b = GetPatternBox(box);
-    EXPECT_FLOAT_EQ(b->x, 6.5f);
-    EXPECT_FLOAT_EQ(b->y, 4);
-    EXPECT_FLOAT_EQ(b->corners->x, 6.5f);
-    EXPECT_FLOAT_EQ(b->corners->next->next->y, 14);
+    EXPECT_FLOAT_EQ(b->x, 1.5f);
+    EXPECT_FLOAT_EQ(b->y, -1);
+    EXPECT_FLOAT_EQ(b->corners->x, 1.5f);
+    EXPECT_FLOAT_EQ(b->corners->next->next->y, 39);
     EXPECT_EQ(zoomAll, 1);
     zoomAll = 0;
 }

@@ -1,5 +1,6 @@
 #include "support/run_layout.h"
 
+#include <cstdio>
 #include <memory>
 
 #include "app/application_state.h"
@@ -38,6 +39,37 @@ int PlacePoints(int box, const Points& points, float nodeX, float nodeY,
     const int slot = GetNextPattern();
     if (AddPatternToList(slot, std::move(pattern)) != 1) return -1;
     AppendLayoutNode(slot, -1, 0, nodeX, nodeY, box);
+    return slot;
+}
+
+int LoadPoints(const Points& points) {
+    auto p = std::make_unique<Pattern>();
+    p->name = "test";
+    for (const auto& [x, y] : points) {
+        char line[64];
+        snprintf(line, sizeof line, "p X%.3f Y%.3f", x, y);
+        addData(p.get(), line, 0);
+    }
+    UpdatePatternSize(p.get());
+    OffsetPattern(p.get(), p->minX, p->minY);
+    UpdatePatternSize(p.get());
+    p->baseWidth = p->width;
+    p->baseHeight = p->height;
+    const int slot = GetNextPattern();
+    if (AddPatternToList(slot, std::move(p)) != 1) return -1;
+    return slot;
+}
+
+int MakeRectBox(float x, float y, float w, float h) {
+    const int slot = CreatePatternBox();
+    PatternBox* box = GetPatternBox(slot);
+    if (!box) return -1;
+    AddPatternBoxPoint(box, x, y, 1, 0);
+    AddPatternBoxPoint(box, x, y + h, 0, 0);
+    AddPatternBoxPoint(box, x + w, y + h, 0, 0);
+    AddPatternBoxPoint(box, x + w, y, 0, 0);
+    SetPatternBoxOrigin(box);
+    interface->currentPatternBox = slot;
     return slot;
 }
 

@@ -18,6 +18,14 @@ int MakeRunBox();
 int PlacePoints(int box, const Points& points, float nodeX, float nodeY,
                 const std::vector<int>& stops = {});
 
+// A pattern of the points (inches) moved to the origin, its base size set to
+// its size, in a free slot. Returns the slot (-1 when the list is full).
+int LoadPoints(const Points& points);
+
+// A rectangular box from (x, y) of w x h inches, its corners walked as the
+// quilter draws them, made the current box. Returns the box.
+int MakeRectBox(float x, float y, float w, float h);
+
 // n points on a line from (x0, y0), (dx, dy) inches apart.
 Points LinePoints(int n, float x0, float y0, float dx, float dy);
 

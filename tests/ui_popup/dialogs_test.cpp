@@ -114,57 +114,44 @@ TEST_F(Dialogs, ScaleFollowsTheLockedSlidersAndKeepsTheCentre) {
     EXPECT_EQ(ScaleDialog(&orphan), kResponseNothingToScale);
 }
 
-TEST_F(Dialogs, PropertiesMoveThePatternToTheTypedStart) {
-    MakeRectBox(2, 3, 30, 20);
+TEST_F(Dialogs, PropertiesMoveThePatternOrWithMoveAllTheBoxAndRetrieveTheStart) {
+    const int box = MakeRectBox(2, 3, 30, 20);
     int slot = LoadPath({{0, 0}, {2, 0}, {2, 1}});
     LayoutNode* n = NewPatternLayoutNode(slot, -1, 0, 4, 5);
-    responder->numbers = {7.5};
-    std::string shownX, actualX, actualY, width;
-    bool actualEditable = true;
-
-    Play(kPropertiesDialogTitle, {[&](GtkWidget* w) {
-                                      shownX = Text(w, "LocalStartX");
-                                      actualY = Text(w, "ActualY");
-                                      width = Text(w, "Width");
-                                      actualEditable =
-                                          gtk_widget_is_sensitive(FindNamed(w, "ActualX"));
-                                  },
-                                  ShotOf("properties"), ClickNamed("LocalStartX"),
-                                  [&](GtkWidget* w) {
-                                      shownX = Text(w, "LocalStartX");
-                                      actualX = Text(w, "ActualX");
-                                  },
-                                  ClickButton("gtk-ok")});
+    responder->numbers = {7.5, 6};
+    std::string shownX, actualX, actualY;
+    bool actualEditable = true, retrieveUsable = true, widthUsable = true;
+    Play(kPropertiesDialogTitle,
+         {[&](GtkWidget* w) {
+              actualY = Text(w, "ActualY");
+              actualEditable = gtk_widget_is_sensitive(FindNamed(w, "ActualX"));
+              // Without a retrieving handler its button cannot be pressed.
+              retrieveUsable = gtk_widget_is_sensitive(FindNamed(w, "RetrieveStartPoint"));
+          },
+          ShotOf("properties"), ClickNamed("LocalStartX"),
+          [&](GtkWidget* w) {
+              shownX = Text(w, "LocalStartX");
+              actualX = Text(w, "ActualX");
+          },
+          ClickButton("gtk-ok")});
     EXPECT_EQ(PatternPropertiesDialog(n), kResponseOk);
     Finish();
     EXPECT_EQ(actualY, "8.000");
-    EXPECT_EQ(width, "2.000");
     EXPECT_FALSE(actualEditable);
+    EXPECT_FALSE(retrieveUsable);
     EXPECT_EQ(shownX, "7.500");
     EXPECT_EQ(actualX, "9.500");  // follows with the box origin
     EXPECT_FLOAT_EQ(n->x, 7.5f);
     EXPECT_FLOAT_EQ(n->y, 5);
-}
 
-TEST_F(Dialogs, PropertiesMoveAllAndRetrieveStartPoint) {
-    const int box = MakeRectBox(2, 3, 30, 20);
-    int slot = LoadPath({{0, 0}, {2, 0}, {2, 1}});
-    LayoutNode* n = NewPatternLayoutNode(slot, -1, 0, 4, 5);
-    // With Move All the box moves and the size entries cannot be used; without
-    // a retrieving handler its button cannot be pressed.
-    responder->numbers = {6};
-    bool widthUsable = true, retrieveUsable = true;
+    // With Move All the box moves and the size entries cannot be used.
     Play(kPropertiesDialogTitle,
          {ClickNamed("MoveAll"),
-          [&](GtkWidget* w) {
-              widthUsable = gtk_widget_is_sensitive(FindNamed(w, "Width"));
-              retrieveUsable = gtk_widget_is_sensitive(FindNamed(w, "RetrieveStartPoint"));
-          },
+          [&](GtkWidget* w) { widthUsable = gtk_widget_is_sensitive(FindNamed(w, "Width")); },
           ClickNamed("LocalStartY"), ClickButton("gtk-ok")});
     EXPECT_EQ(PatternPropertiesDialog(n), kResponseOk);
     Finish();
     EXPECT_FALSE(widthUsable);
-    EXPECT_FALSE(retrieveUsable);
     EXPECT_FLOAT_EQ(GetPatternBox(box)->y, 4);
     EXPECT_FLOAT_EQ(n->y, 5);
 

@@ -54,34 +54,9 @@ void PopupTest::TearDown() {
     ASSERT_EQ(chdir(savedDir), 0);
 }
 
-int PopupTest::LoadPath(std::initializer_list<std::pair<float, float>> points) {
-    auto p = std::make_unique<Pattern>();
-    for (const auto& [x, y] : points) {
-        char line[64];
-        snprintf(line, sizeof line, "p X%.3f Y%.3f", x, y);
-        addData(p.get(), line, 0);
-    }
-    p->name = "test";
-    UpdatePatternSize(p.get());
-    OffsetPattern(p.get(), p->minX, p->minY);
-    UpdatePatternSize(p.get());
-    p->baseWidth = p->width;
-    p->baseHeight = p->height;
-    int slot = GetNextPattern();
-    AddPatternToList(slot, std::move(p));
-    RefreshPatternPix();
-    return slot;
-}
-
-int PopupTest::MakeRectBox(float x, float y, float w, float h) {
-    int slot = CreatePatternBox();
-    PatternBox* box = GetPatternBox(slot);
-    AddPatternBoxPoint(box, x, y, 1, 0);
-    AddPatternBoxPoint(box, x, y + h, 0, 0);
-    AddPatternBoxPoint(box, x + w, y + h, 0, 0);
-    AddPatternBoxPoint(box, x + w, y, 0, 0);
-    SetPatternBoxOrigin(box);
-    interface->currentPatternBox = slot;
+int PopupTest::LoadPath(const Points& points) {
+    const int slot = LoadPoints(points);
+    RefreshPatternPix();  // the view draws the pattern's picture
     return slot;
 }
 

@@ -14,6 +14,7 @@
 #include "layout/layout_tree.h"
 #include "layout/pattern_box.h"
 #include "pattern/pattern.h"
+#include "support/run_layout.h"
 #include "support/temp_dir.h"
 #include "support_ui/ui_fixture.h"
 
@@ -22,10 +23,9 @@ protected:
     void SetUp() override;
     void TearDown() override;
 
-    // A pattern of the given points (inches) in a free slot, at the origin.
-    int LoadPath(std::initializer_list<std::pair<float, float>> points);
-    // A rectangular box from (x, y) of w x h inches, made current.
-    int MakeRectBox(float x, float y, float w, float h);
+    // A pattern of the given points (inches) in a free slot, at the origin,
+    // with its picture for the view.
+    int LoadPath(const Points& points);
     // Screen point (pixels) of a placement's corner in the layout view.
     void ScreenOf(const LayoutNode* node, int* x, int* y);
 
