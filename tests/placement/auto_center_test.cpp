@@ -72,29 +72,6 @@ TEST_F(AutoCenterTest, TriangleCentresOnTheCentroidNotTheRectangle) {
     // its incentre (2.09, 6.91); the target is the smaller triangle's centroid.
     EXPECT_NEAR(cx, 2.0219f, 2e-3);
     EXPECT_NEAR(cy, 6.2171f, 2e-3);
-}
-
-TEST_F(AutoCenterTest, MarginMovesEveryEdgeInwardAndStartsOneCornerLater) {
-    MakeRectBox(0, 0, 10, 6);
-    PointArray* polygon = BoxPolygon(GetPatternBox(0));
-    ASSERT_NE(polygon, nullptr);
-    xMargin = 1;
-    AdjustForMargin(polygon);
-    ASSERT_EQ(polygon->len, 4u);
-    const QuiltPoint expected[] = {{1, 1}, {1, 5}, {9, 5}, {9, 1}};  // corner i - 1 moved in
-    for (guint i = 0; i < 4; i++) {
-        const auto& e = g_array_index(polygon, PointArrayElement, i);
-        const QuiltPoint& want = expected[(i + 3) % 4];
-        EXPECT_NEAR(e.x, want.x, 1e-4) << i;
-        EXPECT_NEAR(e.y, want.y, 1e-4) << i;
-    }
-    xMargin = -1;  // the same inward move
-    g_array_free(polygon, TRUE);
-    polygon = BoxPolygon(GetPatternBox(0));
-    AdjustForMargin(polygon);
-    EXPECT_NEAR(g_array_index(polygon, PointArrayElement, 1).x, 1, 1e-4);
-    EXPECT_NEAR(g_array_index(polygon, PointArrayElement, 1).y, 1, 1e-4);
-    g_array_free(polygon, TRUE);
     AdjustForMargin(nullptr);  // logged, nothing else
     EXPECT_EQ(BoxPolygon(nullptr), nullptr);
 }

@@ -122,17 +122,7 @@ void PopupTest::ForgetUndo() const {
 
 bool PopupTest::Shot(const std::string& name) {
     Drain();
-    gdk_display_sync(gdk_display_get_default());
-    g_usleep(50000);
-    Drain();
-    GdkWindow* rootWindow = gdk_get_default_root_window();
-    GdkPixbuf* image =
-        gdk_pixbuf_get_from_drawable(nullptr, rootWindow, nullptr, 0, 0, 0, 0, 320, 240);
-    if (!image) return false;
     const std::string dir = std::string(LONGARM_BINARY_DIR) + "/screenshots";
     mkdir(dir.c_str(), 0777);
-    const std::string path = dir + "/popup_" + name + ".png";
-    gboolean ok = gdk_pixbuf_save(image, path.c_str(), "png", nullptr, nullptr);
-    g_object_unref(image);
-    return ok;
+    return SaveScreenshot(dir + "/popup_" + name + ".png");
 }

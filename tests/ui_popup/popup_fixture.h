@@ -1,7 +1,6 @@
 // The pattern pop-up and its dialogs on a real main window: a temporary
 // program folder (images, patterns), a root for the undo file, a measured box
-// with placements, the scripted responder, and screenshots of the 320 x 240
-// screen for looking at.
+// with placements, the scripted responder, and screenshots for looking at.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -42,8 +41,8 @@ protected:
     bool UndoWritten() const;
     void ForgetUndo() const;
 
-    // Saves the top left 320 x 240 pixels of the X screen as
-    // <build>/screenshots/popup_<name>.png; false on failure.
+    // Saves the X screen as <build>/screenshots/popup_<name>.png; false on
+    // failure.
     bool Shot(const std::string& name);
 
     TempDir folder;  // program folder
