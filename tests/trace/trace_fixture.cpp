@@ -41,7 +41,6 @@ void BoardTest::SetUp() {
         return ok;
     };
     ui.drainEvents = [] {
-        scripted.drains++;
         if (scripted.onDrain) scripted.onDrain();
     };
     SetUserInterfaceHooks(ui);

@@ -20,7 +20,6 @@ struct ScriptedUi {
     std::deque<std::pair<int, std::string>> keyboard;  // (1 OK / 0 Cancel, text)
     std::vector<std::string> prompts;                  // keyboard prompts shown
     std::function<void()> onDrain;                     // runs at every event drain
-    int drains = 0;
 };
 
 // The responder of the running test.

@@ -60,13 +60,6 @@ int PopupTest::LoadPath(const Points& points) {
     return slot;
 }
 
-void PopupTest::ScreenOf(const LayoutNode* node, int* x, int* y) {
-    const PatternBox* box = GetPatternBox(interface->currentPatternBox);
-    const float s = interface->viewScale;
-    *x = static_cast<int>(static_cast<int>(node->x / s) + box->x / s + panX);
-    *y = static_cast<int>(static_cast<int>(node->y / s) + box->y / s + panY);
-}
-
 GtkWidget* PopupTest::PopupWindow() {
     return FindToplevel(kPopupWindowName);
 }

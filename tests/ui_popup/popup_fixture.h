@@ -25,8 +25,6 @@ protected:
     // A pattern of the given points (inches) in a free slot, at the origin,
     // with its picture for the view.
     int LoadPath(const Points& points);
-    // Screen point (pixels) of a placement's corner in the layout view.
-    void ScreenOf(const LayoutNode* node, int* x, int* y);
 
     // The pop-up window on the screen, its menu, and one of its entries (a
     // "Parent/Child" label finds an entry of a sub-menu).

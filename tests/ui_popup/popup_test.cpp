@@ -19,8 +19,8 @@ TEST_F(PatternPopup, OpensOnTheNearestPatternWithTheUsableEntries) {
     int slot = LoadPath({{0, 0}, {4, 0}, {4, 3}, {0, 3}, {2, 1.5f}});
     NewPatternLayoutNode(slot, -1, 0, 2, 2);
     LayoutNode* target = NewPatternLayoutNode(slot, -1, 0, 10, 6);
-    int x, y;
-    ScreenOf(target, &x, &y);
+    // Its corner on the screen: box (1, 1) plus (10, 6), 10 pixels per inch.
+    const int x = 110, y = 70;
     menuReady = 1;
     ShowPopupMenu(x + 3, y + 2);
     ASSERT_TRUE(WaitFor([&] { return PopupMenu() != nullptr; }));
