@@ -80,10 +80,10 @@ struct RunTest : ::testing::Test {
     // Starts the simulator with these options, installs the scripted hooks
     // and an empty pattern box at (1, 1) inch.
     void Begin(const std::vector<std::string>& simOptions) {
+        interface = &state;
         sim = std::make_unique<Mc1Sim>(simOptions);
         ASSERT_TRUE(sim->running) << sim->error;
         SetDefaultsFilePath(folder.File("defaults.mrl").c_str());
-        interface = &state;
         SetFactoryDefaults();
         script = RunScript{};
         allStop = 0;
@@ -120,7 +120,7 @@ struct RunTest : ::testing::Test {
         FreeFullPattern(interface->fullPattern);
         ClearRunMarker();
         fpTemp = nullptr;
-        MakeRunBox();
+        MakeRunBox();  // clears the layout and the pattern list
         interface = nullptr;
     }
 
