@@ -149,7 +149,9 @@ TEST_F(Dialogs, PropertiesMoveThePatternOrWithMoveAllTheBoxAndRetrieveTheStart) 
          {ClickNamed("MoveAll"),
           [&](GtkWidget* w) { widthUsable = gtk_widget_is_sensitive(FindNamed(w, "Width")); },
           ClickNamed("LocalStartY"), ClickButton("gtk-ok")});
-    EXPECT_EQ(PatternPropertiesDialog(n), kResponseOk);
+    ShowPopupMenu(100, 82);  // the pop-up's entry opens it
+    ASSERT_TRUE(WaitFor([&] { return PopupMenu() != nullptr; }));
+    Choose("Properties");
     Finish();
     EXPECT_FALSE(widthUsable);
     EXPECT_FLOAT_EQ(GetPatternBox(box)->y, 4);
@@ -175,8 +177,11 @@ TEST_F(Dialogs, RepeatMakesTheArrayAndOpensAgainOnItsValues) {
     Play(kRepeatDialogTitle,
          {SetSlider("Across", 2), SetSlider("Spacing Across", 0.2), SetSlider("Down", 3),
           SetSlider("Spacing Down", 0.5), ShotOf("repeat"), ClickButton("gtk-ok")});
-    EXPECT_EQ(ArrayDialog(n), kResponseOk);
+    ShowPopupMenu(12, 12);  // the pop-up's entry opens it
+    ASSERT_TRUE(WaitFor([&] { return PopupMenu() != nullptr; }));
+    Choose("Repeat");
     Finish();
+    EXPECT_EQ(interface->selectedNode, n);
     EXPECT_TRUE(UndoWritten());
     ASSERT_EQ(CountLayoutNodes(), 6);
     EXPECT_FLOAT_EQ(patternLayout->next->x, 5.2f);
