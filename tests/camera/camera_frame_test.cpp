@@ -47,9 +47,10 @@ TEST(CaptureSize, ChoiceByModeWithinTheDeviceLimits) {
     for (const Case& c : cases) {
         int w = c.width, h = c.height;
         EXPECT_EQ(ChooseCaptureSize(c.cap, c.mode, &w, &h), c.result) << c.what;
-        if (c.result)
+        if (c.result) {
             EXPECT_EQ(std::make_pair(w, h), std::make_pair(c.chosenWidth, c.chosenHeight))
                 << c.what;
+        }
     }
 }
 
