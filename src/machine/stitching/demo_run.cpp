@@ -97,10 +97,7 @@ void FinishPass(bool stitchRun) {
         LockStitch();
         if (!Stopped()) WaitForBuffer();
     }
-    FreeFullPattern(interface->fullPattern);
-    interface->fullPattern = nullptr;
-    fpTemp = nullptr;
-    ClearRunMarker();
+    FreeRunPath();
     ProcessPendingEvents();
 }
 

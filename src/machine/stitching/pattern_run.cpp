@@ -190,10 +190,7 @@ void FinishPath(bool stitchRun) {
         LockStitch();
         if (!Ended()) Wait();
     }
-    FreeFullPattern(interface->fullPattern);
-    interface->fullPattern = nullptr;
-    fpTemp = nullptr;
-    ClearRunMarker();
+    FreeRunPath();
     Fail();
 }
 
@@ -431,6 +428,15 @@ void PrefillFromCursor() {
         WaitForBuffer();
     else
         SendFortyNine();
+}
+
+void FreeRunPath() {
+    if (interface) {
+        FreeFullPattern(interface->fullPattern);
+        interface->fullPattern = nullptr;
+    }
+    fpTemp = nullptr;
+    ClearRunMarker();
 }
 
 void SetRunControlHooks(const RunControlHooks& newHooks) {

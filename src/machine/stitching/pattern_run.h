@@ -147,6 +147,10 @@ float RunSpeedDown();
 // Frees the head marker of the run view (measureLine and its text).
 void ClearRunMarker();
 
+// Frees the stitch path of the run (fullPattern), clears the cursor fpTemp and
+// the head marker. Called at the regular end of the path and of a demo pass.
+void FreeRunPath();
+
 // Moves the run view's head marker: to the head when its position can be
 // read, otherwise to the move the board is executing (kBufferEmpty − status
 // moves are queued behind it); box origin in inches. The run and demo loops
