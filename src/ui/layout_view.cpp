@@ -52,19 +52,13 @@ GdkPixbuf* LoadRgba(const char* path) {
 
 // ---- Drawing helpers -------------------------------------------------------
 
-void SetColour(cairo_t* cr, const char* name) {
-    GdkColor colour;
-    if (!gdk_color_parse(name, &colour)) return;
-    cairo_set_source_rgb(cr, colour.red / 65535.0, colour.green / 65535.0, colour.blue / 65535.0);
-}
-
 // Lines of odd width sit on pixel centres so that they cover whole pixels.
 double Centre(int width) {
     return width % 2 ? 0.5 : 0.0;
 }
 
 void SetPen(cairo_t* cr, const char* colour, int width, bool dashed) {
-    SetColour(cr, colour);
+    SetCairoColour(cr, colour);
     cairo_set_line_width(cr, width);
     static const double kDash[] = {4.0, 4.0};
     cairo_set_dash(cr, kDash, dashed ? 2 : 0, 0);
@@ -152,14 +146,14 @@ void DrawBackground(cairo_t* cr, int W, int H) {
             return;
         }
     }
-    SetColour(cr, "#CCFFFF");
+    SetCairoColour(cr, "#CCFFFF");
     cairo_rectangle(cr, 0, 0, W, H + 30);
     cairo_fill(cr);
 }
 
 void DrawPadBackground(cairo_t* cr, int W, int H, const PadGeometry& pad) {
     const int x = W - 3 * pad.s - 4 * pad.g, y = H - 3 * pad.s - 4 * pad.g;
-    SetColour(cr, "#BBFFFF");
+    SetCairoColour(cr, "#BBFFFF");
     cairo_rectangle(cr, x, y, W - x, H - y);
     cairo_fill(cr);
 }
@@ -184,7 +178,7 @@ void DrawBox(cairo_t* cr, GtkWidget* widget, const ViewFrame& frame, int W,
     cairo_set_dash(cr, nullptr, 0, 0);
 
     char text[40];
-    SetColour(cr, "black");
+    SetCairoColour(cr, "black");
     std::snprintf(text, sizeof text, "PB: %d OF %d", current + 1, patternBoxList.count);
     DrawText(cr, widget, text, 0, 1, true, W);
 
@@ -193,13 +187,13 @@ void DrawBox(cairo_t* cr, GtkWidget* widget, const ViewFrame& frame, int W,
         DrawImage(cr, ViewImage(large ? "Right.png" : "Right_5.png", pad.s), W - pad.s, 0, W,
                   pad.s);
         std::snprintf(text, sizeof text, "%d", current + 2);
-        SetColour(cr, "black");
+        SetCairoColour(cr, "black");
         DrawText(cr, widget, text, static_cast<int>(W - pad.s / 1.5), pad.s / 4, false, W);
     }
     if (current > 0 && GetPatternBox(current - 1)) {
         DrawImage(cr, ViewImage(large ? "Left.png" : "Left_5.png", pad.s), 0, 0, W, pad.s);
         std::snprintf(text, sizeof text, "%d", current);
-        SetColour(cr, "black");
+        SetCairoColour(cr, "black");
         DrawText(cr, widget, text, static_cast<int>(pad.s / 2.75), pad.s / 4, false, W);
     }
 }
@@ -280,7 +274,7 @@ void DrawStatus(cairo_t* cr, GtkWidget* widget, int W, int H, const PadGeometry&
 }
 
 void DrawTexts(cairo_t* cr, GtkWidget* widget, int W, int H, const PadGeometry& pad) {
-    SetColour(cr, "black");
+    SetCairoColour(cr, "black");
     if (interface->statusLayout) DrawLayout(cr, interface->statusLayout, 5, H - 30);
     if (statusBar[0]) DrawStatus(cr, widget, W, H, pad);
     if (interface->measureLayout) {

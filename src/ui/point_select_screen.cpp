@@ -46,12 +46,6 @@ GdkPixbuf* LoadButtonImage(const char* large, const char* small, int size) {
     return image;
 }
 
-void SetColour(cairo_t* cr, const char* spec) {
-    GdkColor colour;
-    gdk_color_parse(spec, &colour);
-    gdk_cairo_set_source_color(cr, &colour);
-}
-
 // Scale that shows the table from its origin (the machine's home) to the far
 // corner of the path and of the quilting area, with an inch to spare.
 float TableScale(int width, int height) {
@@ -95,10 +89,10 @@ void DrawConfirmButton(cairo_t* cr, GtkWidget* widget, GdkPixbuf* image, const c
         cairo_paint(cr);
         return;
     }
-    SetColour(cr, "#EEEEEE");
+    SetCairoColour(cr, "#EEEEEE");
     cairo_rectangle(cr, x + 2, y + 2, size - 4, size - 4);
     cairo_fill_preserve(cr);
-    SetColour(cr, "#000000");
+    SetCairoColour(cr, "#000000");
     cairo_stroke(cr);
     PangoLayout* text = gtk_widget_create_pango_layout(widget, label);
     PangoFontDescription* font = pango_font_description_from_string("Sans 8");
@@ -120,11 +114,11 @@ gboolean OnPointScreenExpose(GtkWidget* widget, GdkEventExpose*, gpointer data) 
     const int h = widget->allocation.height;
     const float scale = interface->viewScale;
     cairo_t* cr = gdk_cairo_create(widget->window);
-    SetColour(cr, "#CCFFFF");
+    SetCairoColour(cr, "#CCFFFF");
     cairo_paint(cr);
 
     cairo_set_line_width(cr, 1);
-    SetColour(cr, "#008899");
+    SetCairoColour(cr, "#008899");
     if (extents) {
         cairo_rectangle(cr, std::floor(extents->x / scale) + 0.5,
                         std::floor(extents->y / scale) + 0.5, std::floor(extents->width / scale),
@@ -134,7 +128,7 @@ gboolean OnPointScreenExpose(GtkWidget* widget, GdkEventExpose*, gpointer data) 
     DrawPath(cr, scale);
 
     if (interface->measureLine) {
-        SetColour(cr, "#FF0000");
+        SetCairoColour(cr, "#FF0000");
         const double cx = interface->measureLine[0] + 0.5;
         const double cy = interface->measureLine[1] + 0.5;
         cairo_move_to(cr, cx, 0);
@@ -145,7 +139,7 @@ gboolean OnPointScreenExpose(GtkWidget* widget, GdkEventExpose*, gpointer data) 
     }
     if (const FullPattern_t* start =
             NearestPathPoint(interface->fullPattern, headPosition.x, headPosition.y)) {
-        SetColour(cr, "#00AA00");
+        SetCairoColour(cr, "#00AA00");
         cairo_set_line_width(cr, 2);
         cairo_arc(cr, start->x / kPathUnitsPerInch / scale, start->y / kPathUnitsPerInch / scale, 6,
                   0, 2 * M_PI);
@@ -155,10 +149,10 @@ gboolean OnPointScreenExpose(GtkWidget* widget, GdkEventExpose*, gpointer data) 
     PangoLayout* text = gtk_widget_create_pango_layout(widget, kPrompt);
     int tw = 0, th = 0;
     pango_layout_get_pixel_size(text, &tw, &th);
-    SetColour(cr, "#FFFFFF");
+    SetCairoColour(cr, "#FFFFFF");
     cairo_rectangle(cr, (w - tw) / 2 - 3, 2, tw + 6, th + 2);
     cairo_fill(cr);
-    SetColour(cr, "#000000");
+    SetCairoColour(cr, "#000000");
     cairo_move_to(cr, (w - tw) / 2, 3);
     pango_cairo_show_layout(cr, text);
     g_object_unref(text);

@@ -65,12 +65,6 @@ GtkToggleToolButton* ToolToggle(ToolButtonId id) {
     return button && GTK_IS_TOGGLE_TOOL_BUTTON(button) ? GTK_TOGGLE_TOOL_BUTTON(button) : nullptr;
 }
 
-void SetColour(cairo_t* cr, const char* spec) {
-    GdkColor colour;
-    gdk_color_parse(spec, &colour);
-    gdk_cairo_set_source_color(cr, &colour);
-}
-
 void PaintPauseColour(GtkWidget* button) {
     GdkColor red;
     gdk_color_parse(kPauseColour, &red);
@@ -102,7 +96,7 @@ void DrawPatterns(cairo_t* cr) {
 void DrawHeadMarker(cairo_t* cr, int width, int height) {
     const int* line = interface->measureLine;
     if (!line) return;
-    SetColour(cr, "#008899");
+    SetCairoColour(cr, "#008899");
     cairo_set_line_width(cr, 1);
     const double dash[] = {4, 4};
     cairo_set_dash(cr, dash, 2, 0);
@@ -124,7 +118,7 @@ void DrawSpeed(cairo_t* cr, GtkWidget* widget, int width, int height) {
     pango_font_description_free(font);
     int textWidth = 0, textHeight = 0;
     pango_layout_get_size(layout, &textWidth, &textHeight);
-    SetColour(cr, "#000000");
+    SetCairoColour(cr, "#000000");
     cairo_move_to(cr, width - (textWidth / 2000 + s / 2 + g), (height - s / 2) / 2);
     pango_cairo_show_layout(cr, layout);
     g_object_unref(layout);
@@ -265,7 +259,7 @@ gboolean da_MotorMove(GtkWidget* widget, GdkEventExpose*, gpointer) {
     }
 
     cairo_t* cr = gdk_cairo_create(widget->window);
-    SetColour(cr, "#CCFFFF");
+    SetCairoColour(cr, "#CCFFFF");
     cairo_paint(cr);
     if (interface->captureImage) {
         GdkPixbuf* picture =
@@ -280,13 +274,13 @@ gboolean da_MotorMove(GtkWidget* widget, GdkEventExpose*, gpointer) {
 
     const int s = ImageSize(), g = ImageGap();
     if (command == kRunCommand && height > 3 * s) {
-        SetColour(cr, "#BBFFFF");
+        SetCairoColour(cr, "#BBFFFF");
         cairo_rectangle(cr, width - s - g + 2, static_cast<int>(1.5 * s), s - 4, height - 3 * s);
         cairo_fill(cr);
     }
     DrawHeadMarker(cr, width, height);
     if (interface->statusLayout) {
-        SetColour(cr, "#000000");
+        SetCairoColour(cr, "#000000");
         cairo_move_to(cr, 5, height - 30);
         pango_cairo_show_layout(cr, interface->statusLayout);
     }

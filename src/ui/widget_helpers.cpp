@@ -87,3 +87,9 @@ GdkWindow* MainDrawable() {
     if (!interface || !isWidget(interface->window)) return nullptr;
     return interface->window->window;
 }
+
+void SetCairoColour(cairo_t* cr, const char* colourName) {
+    GdkColor colour;
+    if (!gdk_color_parse(colourName, &colour)) return;
+    cairo_set_source_rgb(cr, colour.red / 65535.0, colour.green / 65535.0, colour.blue / 65535.0);
+}

@@ -47,3 +47,7 @@ void DrainEvents();
 
 // The window of the main program window, or null before it is realised.
 GdkWindow* MainDrawable();
+
+// Sets the cairo source to a named or "#RRGGBB" colour; an unknown name leaves
+// the source as it was. Used by the views that draw with cairo.
+void SetCairoColour(cairo_t* cr, const char* colourName);

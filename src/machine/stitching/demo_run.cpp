@@ -38,20 +38,6 @@ void SetMask(uint32_t mask) {
     if (const auto& hooks = GetRunControlHooks(); hooks.setMenuMask) hooks.setMenuMask(mask);
 }
 
-void EnableAxes() {
-    EnableX();
-    EnableY();
-}
-
-void DisableAxes() {
-    DisableX();
-    DisableY();
-}
-
-void SetBoardSpeed() {
-    SetSpeed(static_cast<int32_t>(maxSpeed));
-}
-
 void ShowRunView() {
     if (const auto& hooks = GetRunControlHooks(); hooks.showRunView) hooks.showRunView();
 }

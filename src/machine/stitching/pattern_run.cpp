@@ -89,20 +89,6 @@ void SetPauseSensitive(int sensitive) {
     if (hooks.setPauseSensitive) hooks.setPauseSensitive(sensitive);
 }
 
-void EnableAxes() {
-    EnableX();
-    EnableY();
-}
-
-void DisableAxes() {
-    DisableX();
-    DisableY();
-}
-
-void SetBoardSpeed() {
-    SetSpeed(static_cast<int32_t>(maxSpeed));
-}
-
 float Distance(const FullPattern_t* a, const FullPattern_t* b) {
     return std::hypot(b->x - a->x, b->y - a->y);
 }
@@ -428,6 +414,20 @@ void PrefillFromCursor() {
         WaitForBuffer();
     else
         SendFortyNine();
+}
+
+void EnableAxes() {
+    EnableX();
+    EnableY();
+}
+
+void DisableAxes() {
+    DisableX();
+    DisableY();
+}
+
+void SetBoardSpeed() {
+    SetSpeed(static_cast<int32_t>(maxSpeed));
 }
 
 void FreeRunPath() {

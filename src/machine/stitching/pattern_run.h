@@ -147,6 +147,12 @@ float RunSpeedDown();
 // Frees the head marker of the run view (measureLine and its text).
 void ClearRunMarker();
 
+// Drive or free both motor axes; set the board speed to maxSpeed. Shared by
+// the run and the demo run.
+void EnableAxes();
+void DisableAxes();
+void SetBoardSpeed();
+
 // Frees the stitch path of the run (fullPattern), clears the cursor fpTemp and
 // the head marker. Called at the regular end of the path and of a demo pass.
 void FreeRunPath();
