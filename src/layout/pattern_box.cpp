@@ -46,6 +46,13 @@ int NewEdgeIsClear(const PatternBox* box, const float* n) {
     return 1;
 }
 
+// True when a placement still belongs to the array slot.
+bool ArrayInUse(int32_t array) {
+    for (const LayoutNode* n = patternLayout; n; n = n->next)
+        if (n->arrayIndex == array) return true;
+    return false;
+}
+
 }  // namespace
 
 void InitPatternBox() {
@@ -108,6 +115,26 @@ int AddPatternBoxPoint(PatternBox* box, float x, float y, int setOrigin, int che
     }
     box->width = maxX - minX;
     box->height = maxY - minY;
+    return 1;
+}
+
+int ClosingEdgeIsClear(const PatternBox* box) {
+    if (!box || box->cornerStore.size() < 3) return 1;
+    const std::vector<PatternBoxPoint>& c = box->cornerStore;
+    const float* last = &c.back().x;
+    const float* first = &c.front().x;
+    for (size_t i = 0; i + 1 < c.size(); i++) {
+        const float* u = &c[i].x;
+        const float* v = &c[i + 1].x;
+        if (!Intersect(u, v, last, first)) continue;
+        // The edges that meet the closing edge at its own corners touch it
+        // there; they only cross it when they run back along it.
+        if (i != 0 && i + 2 != c.size()) return 0;
+        const float* shared = i == 0 ? u : v;
+        const float* other = i == 0 ? v : u;
+        const float* far = i == 0 ? last : first;
+        if (Between(shared, far, other) || Between(shared, other, far)) return 0;
+    }
     return 1;
 }
 
@@ -205,11 +232,18 @@ void RemovePatternBox(int slot) {
     patternBoxList.slots[slot].reset();
     patternBoxList.count--;
 
+    std::vector<int32_t> arrays;  // of the removed placements
     for (LayoutNode* node = patternLayout; node;) {
         LayoutNode* next = node->next;
-        if (node->boxIndex == slot) RemoveLayoutNode(node);
+        if (node->boxIndex == slot) {
+            if (node->arrayIndex >= 0) arrays.push_back(node->arrayIndex);
+            RemoveLayoutNode(node);
+        }
         node = next;
     }
+    // An array record whose placements are all gone goes with them.
+    for (int32_t array : arrays)
+        if (!ArrayInUse(array)) RemoveArrayNode(array);
 
     for (int s = 0; s < kPatternBoxSlots; s++) {
         if (patternBoxList.slots[s]) continue;
@@ -233,6 +267,8 @@ void BogusExtents() {
     AddPatternBoxPoint(extents.get(), 0, 14, 0, 0);
     SetPatternBoxOrigin(extents.get());
 
+    // Boxes drawn before hold placements: only an empty table gets the default box.
+    if (patternBoxList.count > 0) return;
     auto box = std::make_unique<PatternBox>();
     AddPatternBoxPoint(box.get(), 0, 4, 1, 0);
     AddPatternBoxPoint(box.get(), 3.9f, 8, 0, 0);

@@ -62,6 +62,12 @@ PatternBox* GetPatternBox(int slot);
 // becomes (x, y). Returns 1 otherwise, also for no box (nothing done).
 int AddPatternBoxPoint(PatternBox* box, float x, float y, int setOrigin, int check);
 
+// 1 when the edge that closes the polygon, from the last corner back to the
+// first, crosses no other edge and does not run back along the edges at its
+// ends; 0 otherwise. 1 for none and for fewer than three corners. The box
+// procedure tests the corner that finishes a box with it.
+int ClosingEdgeIsClear(const PatternBox* box);
+
 // Removes the last corner (the live corner of the guided procedure); nothing
 // for a box without corners. Width and height are left as they are.
 void RemoveLastPatternBoxPoint(PatternBox* box);
@@ -79,13 +85,15 @@ int CheckPatternBox(const PatternBox* box);
 // Recomputes origin, size, angle and centre from the corners.
 void SetPatternBoxOrigin(PatternBox* box);
 
-// Deletes the box of a slot with every placement in it, closes the gap
-// (renumbering later boxes' placements) and steps the current box back by one
-// (not below 0). Nothing for an empty slot.
+// Deletes the box of a slot with every placement in it (and the records of
+// the arrays those placements made up), closes the gap (renumbering later
+// boxes' placements) and steps the current box back by one (not below 0).
+// Nothing for an empty slot.
 void RemovePatternBox(int slot);
 
-// Installs the default quilt area (35 × 14 inches) and a default box 0; used
-// when a measurement needs extents and none exist.
+// Installs the default quilt area (35 × 14 inches) and, when the box table is
+// empty, a default box 0 that becomes the current box; boxes that exist stay
+// as they are. Used when a measurement needs extents and none exist.
 void BogusExtents();
 
 // Replaces the corners of a box by the given ones, in order, without checks.

@@ -246,8 +246,10 @@ void PatternBoxButton(int button) {
     }
     const int confirmed = std::max(pbTemp->count - 1, 0);
     RemoveLastPatternBoxPoint(pbTemp.get());
-    if (!AddPatternBoxPoint(pbTemp.get(), x, y, 0, 1)) {
-        AddPatternBoxPoint(pbTemp.get(), x, y, 0, 0);
+    const bool added = AddPatternBoxPoint(pbTemp.get(), x, y, 0, 1);
+    // CHECK finishes the box: its closing edge must not cross it either.
+    if (!added || (button == 2 && !ClosingEdgeIsClear(pbTemp.get()))) {
+        if (!added) AddPatternBoxPoint(pbTemp.get(), x, y, 0, 0);  // back as the live corner
         ShowMessage(kMessageError, kButtonsOk, kLinesMayNotCross);
         Redraw();
         return;

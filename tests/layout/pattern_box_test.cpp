@@ -45,6 +45,48 @@ TEST_F(PatternBoxTest, CornerCheckRefusesCrossingAndStraightOnEdges) {
     EXPECT_EQ(copy->count, 4);  // the copy owns its own corners
 }
 
+// The closing edge of a finished box, from its last corner back to the first.
+TEST_F(PatternBoxTest, ClosingEdgeMayTouchItsNeighboursOnlyAtItsEnds) {
+    const std::pair<std::vector<QuiltPoint>, int> cases[] = {
+        {{{5, 5}, {15, 5}, {15, 15}, {5, 15}}, 1},
+        {{{5, 5}, {15, 5}, {15, 15}, {20, 10}}, 0},  // back across the second edge
+        {{{5, 5}, {15, 5}, {15, 15}, {10, 5}}, 0},   // ends on the first edge
+        {{{5, 5}, {15, 5}, {20, 5}}, 0},             // back along both edges
+    };
+    for (const auto& [corners, clear] : cases) {
+        PatternBox box;
+        SetPatternBoxCorners(&box, corners);
+        EXPECT_EQ(ClosingEdgeIsClear(&box), clear) << corners.back().x;
+    }
+}
+
+// The default quilt area leaves a drawn box alone; removing a box takes the
+// records of the arrays only its placements used along.
+TEST_F(PatternBoxTest, DefaultAreaKeepsTheBoxesAndRemovalTakesItsArrays) {
+    int slot = LoadRectangle(1, 1);
+    int arrays[2];
+    for (int b = 0; b < 2; b++) {
+        MakeBox({{0, 10}, {10, 10}, {10, 0}, {0, 0}});
+        interface->currentPatternBox = b;
+        arrays[b] = NewArrayNode(1, 1, 2, 1.5f);
+        NewPatternLayoutNode(slot, arrays[b], 1, 0, 0);
+        NewPatternLayoutNode(slot, arrays[b], 0, 1.5f, 0);
+        if (b > 0) continue;
+        PatternBox* first = GetPatternBox(0);
+        BogusExtents();
+        ASSERT_NE(extents, nullptr);
+        EXPECT_FLOAT_EQ(extents->width, 35);
+        EXPECT_EQ(patternBoxList.count, 1);
+        EXPECT_EQ(GetPatternBox(0), first);
+    }
+    NewPatternLayoutNode(slot, arrays[0], 0, 3, 0);  // in box 1, of box 0's array
+
+    Logged([&] { RemovePatternBox(1); });
+    EXPECT_EQ(GetArrayNode(arrays[1]), nullptr);
+    EXPECT_NE(GetArrayNode(arrays[0]), nullptr);
+    EXPECT_EQ(CountLayoutNodes(), 2);
+}
+
 TEST_F(PatternBoxTest, OriginSizeAngleAndCentre) {
     PatternBox unit;
     SetPatternBoxCorners(&unit, {{0, 1}, {1, 1}, {1, 0}, {0, 0}});

@@ -201,9 +201,12 @@ TEST_F(Procedures, CrossingAndStraightOnCornersAreRefusedAndTheLiveCornerStays) 
     EXPECT_EQ(pbTemp->count, 4);  // three confirmed and the live corner
     At(10, 0);                    // back across the first edge
     PressSetupButton(1, 1);
+    At(20, 10);  // a fine corner, but the edge that closes the box would cross it
+    PressSetupButton(1, 2);
     At(15, 20);  // straight on from the last edge
     PressSetupButton(1, 2);
-    EXPECT_EQ(responder.Texts(), std::vector<std::string>(2, "PATTERN BOX LINES MAY NOT CROSS"));
+    EXPECT_EQ(responder.Texts(), std::vector<std::string>(3, "PATTERN BOX LINES MAY NOT CROSS"));
+    ASSERT_NE(pbTemp, nullptr);
     ASSERT_EQ(pbTemp->count, 4);
     EXPECT_FLOAT_EQ(pbTemp->cornerStore.back().x, 15);  // the live corner is where the head is
     EXPECT_FLOAT_EQ(pbTemp->cornerStore.back().y, 20);
@@ -214,7 +217,7 @@ TEST_F(Procedures, CrossingAndStraightOnCornersAreRefusedAndTheLiveCornerStays) 
     const PatternBox* box = GetPatternBox(0);
     EXPECT_TRUE(SameCorners(box, {{5, 5}, {15, 5}, {15, 15}, {5, 15}}));
     EXPECT_STREQ(CurrentScreenName(), "layout view");
-    EXPECT_EQ(responder.shown.size(), 2u);
+    EXPECT_EQ(responder.shown.size(), 3u);
 }
 
 TEST_F(Procedures, AnAxisDiagonalOrNoCornersAbortAndLeavingKeepsTheBox) {
