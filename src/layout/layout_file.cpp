@@ -371,6 +371,42 @@ bool IsRecoveryFile(const char* path) {
     return std::strcmp(path, kRecoveryLayoutPath) == 0;
 }
 
+// A whole layout held outside the global tables, freed with the record.
+struct HeldLayout {
+    HeldLayout() = default;
+    HeldLayout(const HeldLayout&) = delete;
+    HeldLayout& operator=(const HeldLayout&) = delete;
+    ~HeldLayout() {
+        while (placements) {
+            LayoutNode* next = placements->next;
+            delete placements;
+            placements = next;
+        }
+    }
+    std::unique_ptr<PatternBox> extents;
+    PatternList patterns;
+    PatternBoxList boxes;
+    LayoutNode* placements = nullptr;
+    std::unique_ptr<ArrayNode> arrays[kArraySlots];
+    int32_t currentBox = -1;
+    LayoutNode* selected = nullptr;
+};
+
+// Exchanges the held layout with the one in the global tables, with the
+// current box and the selected placement that belong to it.
+void Exchange(HeldLayout& held) {
+    std::swap(extents, held.extents);
+    std::swap(patternList, held.patterns);
+    std::swap(patternBoxList, held.boxes);
+    std::swap(patternLayout, held.placements);
+    for (int s = 0; s < kArraySlots; s++)
+        std::swap(Arrays[s], held.arrays[s]);
+    if (interface) {
+        std::swap(interface->currentPatternBox, held.currentBox);
+        std::swap(interface->selectedNode, held.selected);
+    }
+}
+
 }  // namespace
 
 std::string FilterLayoutName(const std::string& name) {
@@ -457,34 +493,35 @@ int LoadLayout(const char* path, int discard, int quiet) {
         ShowMessage(kMessageError, kButtonsOk, "COULD NOT OPEN LAYOUT FILE.");
         return 0;
     }
-    if (!IsRecoveryFile(path)) {
+    const bool recovery = IsRecoveryFile(path);
+    if (!recovery) {
         if (!quiet && ShowMessage(kMessageQuestion, kButtonsOkCancel,
                                   "THIS WILL ERASE ALL CURRENT LAYOUT INFORMATION.\n\nCONTINUE?") !=
                           kResponseOk)
             return 0;
         ShowWaitingWindow("\n\nLOADING LAYOUT FILE", 0);
+    }
+
+    // The file is read into empty tables while the quilter's layout is held
+    // aside; it comes back when the read fails, and is freed when it succeeds.
+    HeldLayout held;
+    if (discard) Exchange(held);
+    Reader reader{bytes};
+    ReadResult result = ReadSections(reader);
+    DropUnresolvedPlacements();
+    if (result != ReadResult::kOk) {
+        if (discard) Exchange(held);
+        if (result == ReadResult::kTimedOut) LogLine("Load Layout timed out");
+        ShowMessage(kMessageError, kButtonsOk, "ERROR READING LAYOUT FILE.");
+        return 0;
+    }
+    if (!recovery) {
         std::string name(path);
         name.resize(name.size() >= 4 ? name.size() - 4 : 0);
         SetCurrentLayoutName(name);
         Log("interface->current_layout = %s\n", name.c_str());
     }
-    if (discard) FreeLayout();
-
-    Reader reader{bytes};
-    ReadResult result = ReadSections(reader);
-    DropUnresolvedPlacements();
-    switch (result) {
-        case ReadResult::kShort:
-            ShowMessage(kMessageError, kButtonsOk, "ERROR READING LAYOUT FILE.");
-            return 0;
-        case ReadResult::kTimedOut:
-            LogLine("Load Layout timed out");
-            return 0;
-        case ReadResult::kOk:
-            break;
-    }
     ProcessPendingEvents();
-    UpdateCrashRecoveryImage();
     return 1;
 }
 

@@ -41,12 +41,16 @@ std::string SerializeLayout();
 // complete. Returns 1 when written, 0 otherwise.
 int SaveLayout(const char* name, int askOverwrite, int fullPath);
 
-// Loads a layout file. discard frees the present layout first; quiet skips the
-// erase question. The recovery file is loaded without questions and leaves
-// current_layout alone; other files open the waiting window (the caller closes
-// it) and set current_layout. Returns 1 when the whole file was read, 0 when it
-// could not be opened, the quilter cancelled, a read came up short or the load
-// took longer than 5 seconds.
+// Loads a layout file. With discard the file is read into empty tables and
+// replaces the present layout only when the whole file was read; a failed read
+// keeps the present layout ("ERROR READING LAYOUT FILE." shown). Without
+// discard the file is read on top of the present layout (no caller does so)
+// and a failed read leaves what was read. quiet skips the erase question. The
+// recovery file is loaded without questions and leaves current_layout alone;
+// other files open the waiting window (the caller closes it) and, once read,
+// set current_layout. Returns 1 when the whole file was read, 0 when it could
+// not be opened ("COULD NOT OPEN LAYOUT FILE." shown), the quilter cancelled,
+// a read came up short or the load took longer than 5 seconds.
 int LoadLayout(const char* path, int discard, int quiet);
 
 // Frees the extents, every pattern, box, placement and array, leaving empty tables.

@@ -157,13 +157,19 @@ TEST_F(LayoutFileTest, DamagedFilesAreReadAsFarAsTheyGo) {
     EXPECT_EQ(patternList.count, 2);
     EXPECT_EQ(CountLayoutNodes(), 3);
 
-    // Cut in the middle of the first pattern's points.
+    // Cut in the middle of the first pattern's points: the layout loaded
+    // before stays whole, with its current box and selection.
+    const std::string before = SerializeLayout();
+    interface->currentPatternBox = 1;
+    interface->selectedNode = patternLayout->next;
     ASSERT_TRUE(WriteFileText(path, bytes.substr(0, 1 + 7 * 4 + 4 + 4 * 12 + 1 + 1 + 768 + 50)));
     shown.clear();
     EXPECT_EQ(LoadLayout(path.c_str(), 1, 1), 0);
     ASSERT_EQ(shown.size(), 1u);
     EXPECT_EQ(shown[0], "ERROR READING LAYOUT FILE.");
-    EXPECT_NE(extents, nullptr);  // what was read so far stays
+    EXPECT_EQ(SerializeLayout(), before);
+    EXPECT_EQ(interface->currentPatternBox, 1);
+    EXPECT_TRUE(patternLayout && interface->selectedNode == patternLayout->next);
 
     // A point count far beyond the file is a short read, not a huge allocation.
     std::string huge(1, static_cast<char>(kTagPattern));
@@ -171,6 +177,7 @@ TEST_F(LayoutFileTest, DamagedFilesAreReadAsFarAsTheyGo) {
     huge += std::string("\xff\xff\xff\x7f", 4);
     ASSERT_TRUE(WriteFileText(path, huge));
     EXPECT_EQ(LoadLayout(path.c_str(), 1, 1), 0);
+    EXPECT_EQ(SerializeLayout(), before);
 
     // Tag 3 and stray bytes are skipped; a placement of a missing pattern is dropped.
     std::string skipped = std::string("\x03junk\x10\x63\x07", 7);
