@@ -529,7 +529,6 @@ int CreateUndoFile() {
     int saved = SaveLayout(SystemPath("/tmp/undo").c_str(), 0, 1);
     if (saved && undoAvailabilityChanged) undoAvailabilityChanged(1);
     DropCurrentLayoutName();
-    UpdateCrashRecoveryImage();
     return saved;
 }
 

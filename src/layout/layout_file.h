@@ -74,7 +74,9 @@ int CreateSetpoint();
 // result, or 0 when there is no set-point.
 int RestoreSetpoint();
 
-// Serialises the layout into the image that the crash handler writes.
+// Serialises the layout into the image that the crash handler writes. The
+// user interface calls it after each quilter's action (ui/recovery_refresh.h)
+// and after the recovery layout is loaded at start-up.
 void UpdateCrashRecoveryImage();
 
 // Called when the undo step or the set-point appears or goes away, so the menus

@@ -151,7 +151,6 @@ void FinishQuiltArea() {
         patternBoxList.count = 1;
         interface->currentPatternBox = 0;
     }
-    UpdateCrashRecoveryImage();
     SetZoomAll();
     ShowLayoutView();
 }
@@ -226,7 +225,6 @@ void FinishBox() {
         patternBoxList.slots[interface->currentPatternBox] = std::move(copy);
     }
     pbTemp.reset();
-    UpdateCrashRecoveryImage();
     SetZoomAll();
     RefreshPatternPix();
     ShowLayoutView();
@@ -428,7 +426,6 @@ void menuMainPatternbox(GtkWidget*, void* data) {
         AddPatternBoxPoint(box, 15, 2, 0, 0);
         AddPatternBoxPoint(box, 2, 2, 0, 0);
         SetPatternBoxOrigin(box);
-        UpdateCrashRecoveryImage();
         StartPatternBoxSetup();
     } else if (action == '2') {
         if (patternBoxList.count <= 1) {
@@ -440,7 +437,6 @@ void menuMainPatternbox(GtkWidget*, void* data) {
                         "WELL.\n\nCONTINUE?") != kResponseOk)
             return;
         RemovePatternBox(interface->currentPatternBox);
-        UpdateCrashRecoveryImage();
         SetZoomAll();
         RefreshPatternPix();
         Redraw();

@@ -8,6 +8,7 @@
 #include "ui/keyboard.h"
 #include "ui/message_windows.h"
 #include "ui/number_entry.h"
+#include "ui/recovery_refresh.h"
 #include "ui/view_interaction.h"
 #include "ui/widget_helpers.h"
 
@@ -41,4 +42,5 @@ void InstallGtkInterface() {
     view.previewHeight = [] { return pattern_preview_height; };
     SetPatternViewHooks(view);
     InstallViewInterface();
+    KeepRecoveryImageCurrent();
 }

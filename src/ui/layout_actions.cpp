@@ -125,13 +125,13 @@ int AddPatternToCurrentBox(const char* path) {
     // The image is drawn by the view at its scale; redrawing every pattern
     // here would cost a full refresh per added pattern.
     NewPatternLayoutNode(slot, -1, 0, 0, 0);
-    UpdateCrashRecoveryImage();
     Log("Placed %s in slot %d, box %d\n", path, slot, interface->currentPatternBox);
     return 1;
 }
 
 int LoadRecoveryLayout(const char* path) {
     const int loaded = LoadLayout(path, 1, 1);
+    // Loaded before the main loop runs, so no event refreshes the image.
     UpdateCrashRecoveryImage();
     return loaded;
 }
@@ -156,7 +156,6 @@ void menuMainNewLayout(GtkWidget*, void*) {
     FreeLayout();
     InitPatternBox();
     DropCurrentLayout();
-    UpdateCrashRecoveryImage();
     StartQuiltAreaSetup();
 }
 
@@ -166,7 +165,6 @@ void menuMainLoadLayout(GtkWidget*, void*) {
     if (path.empty()) return;
     const int loaded = LoadLayout(path.c_str(), 1, 0);
     HideWaitingWindow();
-    UpdateCrashRecoveryImage();
     if (!loaded) {
         LogLine("Load Layout returned False");
         RefreshPatternPix();
@@ -217,13 +215,11 @@ void menuEditCreateSetpoint(GtkWidget*, void*) {
 
 void menuEditRestoreSetpoint(GtkWidget*, void*) {
     RestoreSetpoint();
-    UpdateCrashRecoveryImage();
     RedrawView();
 }
 
 void menuEditUndo(GtkWidget*, void*) {
     RestoreUndoFile();
-    UpdateCrashRecoveryImage();
     RedrawView();
 }
 
@@ -249,10 +245,7 @@ void InstallLayoutInterface() {
     screenHandlers.extentsSetupProcedure = InstallProcedureHandlers;
     drawingAreaExpose[kAreaExtentsSetup] = da_ExtentsView;
     undoAvailabilityChanged = UndoAvailable;
-    waitingWindowRestore = [] {
-        RestoreUndoFile();
-        UpdateCrashRecoveryImage();
-    };
+    waitingWindowRestore = [] { RestoreUndoFile(); };
     setpointAvailabilityChanged = SetpointAvailable;
 
     SetMenuHandler(kActionMainAddPattern, menuMainAddPattern);

@@ -43,7 +43,6 @@ constexpr const char* kEditButtonFiles[5] = {"./images/Minus.png", "./images/Tex
                                              "./images/Plus.png"};
 
 guint pressTimer = 0;        // the long-press timer of the present press; 0 when none
-bool dragMoved = false;      // the present drag moved placements
 guint32 pressEventTime = 0;  // X server time of the press (ms); 0 when unknown
 
 GdkWindow* ViewWindow() {
@@ -95,8 +94,7 @@ void ChangeBox(int direction) {
 
 void MoveByPixels(double dx, double dy) {
     const float scale = interface->viewScale;
-    if (MoveForMode(command, static_cast<float>(dx * scale), static_cast<float>(dy * scale)))
-        dragMoved = true;
+    MoveForMode(command, static_cast<float>(dx * scale), static_cast<float>(dy * scale));
 }
 
 // Release in a move mode: the pad's arrows step by moveIncrement, OK ends the mode.
@@ -113,7 +111,7 @@ void PadRelease(double x, double y) {
     }
     float dx = 0, dy = 0;
     PadMove(button, moveIncrement, &dx, &dy);
-    if (MoveForMode(command, dx, dy)) UpdateCrashRecoveryImage();
+    MoveForMode(command, dx, dy);
 }
 
 }  // namespace
@@ -219,7 +217,6 @@ gboolean OnViewButtonPress(GtkWidget* widget, GdkEvent* event, gpointer) {
     pressTimer = g_timeout_add(kLongPressIntervalMs, ButtonTimer, nullptr);
     buttonTime = NowMs();
     pressEventTime = event->button.time;
-    dragMoved = false;
     if (command == kModePan) {
         if (!interface->measureLine) interface->measureLine = new int[4]{};
         if (!interface->measureLayout)
@@ -255,9 +252,6 @@ gboolean OnViewButtonRelease(GtkWidget*, GdkEvent* event, gpointer) {
     SetArrowCursor();
     buttonHold = 0;
     const double x = event->button.x, y = event->button.y;
-    // A drag in a move mode changed the layout: keep the recovery image current.
-    if (dragMoved) UpdateCrashRecoveryImage();
-    dragMoved = false;
     if (showMenu == 1) {
         showMenu = 0;
         if (showPatternPopup) {

@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "app/application_state.h"
-#include "app/crash_recovery.h"
 #include "app/startup_ui.h"
 #include "app/system_paths.h"
 #include "app/ui_hooks.h"
@@ -98,8 +97,6 @@ TEST_F(LayoutActions, AddedPatternsSitAtTheBoxOriginTurnedToTheBoxAngle) {
     EXPECT_NEAR(turned->width, 1.0f, 1e-3);
     EXPECT_NEAR(turned->height, 2.0f, 1e-3);
     EXPECT_EQ(CountLayoutNodes(0), 2);
-    // The crash image follows the layout.
-    EXPECT_EQ(CrashRecoveryImageSize(), SerializeLayout().size());
 
     EXPECT_EQ(AddPatternToCurrentBox(dir.File("missing.qcc").c_str()), 0);
     EXPECT_EQ(CountLayoutNodes(), 2);
@@ -190,7 +187,6 @@ TEST_F(LayoutActions, SaveAsSaveAndOpenKeepTheLayoutAndItsName) {
                   "\nMOVE YOUR MACHINE TO THE HOME LOCATION ON YOUR TABLE AND PRESS OK."}));
     EXPECT_STREQ(CurrentScreenName(), "layout view");
     EXPECT_STREQ(interface->current_layout->str, "./Layout/mylayout1");
-    EXPECT_EQ(CrashRecoveryImageSize(), SerializeLayout().size());
 }
 
 TEST_F(LayoutActions, OpeningALayoutWithoutAQuiltAreaStartsTheMeasurement) {
@@ -229,7 +225,6 @@ TEST_F(LayoutActions, UndoAndRestoreSetpointAreUsableExactlyWhileTheirFileExists
     menuEditUndo(nullptr, nullptr);
     EXPECT_EQ(CountLayoutNodes(), 1);
     EXPECT_FALSE(ItemUsable(kItemUndo));
-    EXPECT_EQ(CrashRecoveryImageSize(), SerializeLayout().size());
 
     ASSERT_EQ(AddPatternToCurrentBox(dir.File("square.qcc").c_str()), 1);
     ASSERT_EQ(AddPatternToCurrentBox(dir.File("square.qcc").c_str()), 1);

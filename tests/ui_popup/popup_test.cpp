@@ -3,8 +3,10 @@
 #include <sys/stat.h>
 
 #include "app/application_state.h"
+#include "app/crash_recovery.h"
 #include "app/screen_config.h"
 #include "app/ui_hooks.h"
+#include "layout/layout_file.h"
 #include "layout/placement/array_repeat.h"
 #include "popup_fixture.h"
 #include "ui/menu.h"
@@ -124,6 +126,22 @@ TEST_F(PatternPopup, EditEntriesActOnTheSelectedPatternAndTakeTheirUndoPoints) {
     EXPECT_EQ(responder->prompts, std::vector<std::string>{"SAVE AS:"});
     struct stat st;
     EXPECT_EQ(stat("patterns/Corner Swirl.qcc", &st), 0);
+}
+
+// Whatever an entry changes reaches the crash-recovery image once the touch
+// that chose it has been handled, with no call of its own.
+TEST_F(PatternPopup, AnEntryChosenByTouchReachesTheRecoveryImage) {
+    MakeRectBox(0, 0, 30, 20);
+    int slot = LoadPath({{0, 0}, {2, 0}, {2, 1}});
+    NewPatternLayoutNode(slot, -1, 0, 5, 5);
+    const std::string image = folder.File("image.qlf");
+    ClearCrashRecoveryImage();
+    ShowPopupMenu(50, 50);
+    ASSERT_TRUE(WaitFor([&] { return PopupMenu() != nullptr; }));
+    ASSERT_TRUE(XdotoolClick(PopupItem("Reverse Path")));
+    EXPECT_EQ(GetPattern(slot)->x.front(), 2);
+    ASSERT_EQ(FinishCrashRecovery(image.c_str()), 1);
+    EXPECT_EQ(ReadFileText(image), SerializeLayout());
 }
 
 TEST_F(PatternPopup, EditMenuHandlersAreInstalled) {
