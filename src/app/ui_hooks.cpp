@@ -9,6 +9,21 @@ namespace {
 UserInterfaceHooks hooks;
 int defaultResponse = kResponseOk;
 
+// A window closed without an answer (or any response that is not one of its
+// buttons) counts as the refusing button: No, Cancel, or the only button.
+int AnsweredWith(int buttons, int response) {
+    switch (buttons) {
+        case kButtonsYesNo:
+            return response == kResponseYes ? kResponseYes : kResponseNo;
+        case kButtonsOkCancel:
+            return response == kResponseOk ? kResponseOk : kResponseCancel;
+        case kButtonsClose:
+            return kResponseClose;
+        default:
+            return kResponseOk;
+    }
+}
+
 }  // namespace
 
 void SetUserInterfaceHooks(const UserInterfaceHooks& newHooks) {
@@ -24,16 +39,18 @@ void SetDefaultMessageResponse(int response) {
 }
 
 int ShowMessage(int kind, int buttons, const char* text) {
-    if (hooks.showMessage) return hooks.showMessage(kind, buttons, text);
+    if (hooks.showMessage) return AnsweredWith(buttons, hooks.showMessage(kind, buttons, text));
     Log("MESSAGE: %s\n", text ? text : "");
-    return defaultResponse;
+    return AnsweredWith(buttons, defaultResponse);
 }
 
 int ShowMessageSpecial(int kind, const char* text, const char* extraLabel, int extraResponse) {
+    int response = defaultResponse;
     if (hooks.showMessageSpecial)
-        return hooks.showMessageSpecial(kind, text, extraLabel, extraResponse);
-    Log("MESSAGE: %s\n", text ? text : "");
-    return defaultResponse;
+        response = hooks.showMessageSpecial(kind, text, extraLabel, extraResponse);
+    else
+        Log("MESSAGE: %s\n", text ? text : "");
+    return response == kResponseOk || response == extraResponse ? response : kResponseCancel;
 }
 
 void ShowWaitingWindow(const char* title, int cancellable) {

@@ -64,8 +64,12 @@ const UserInterfaceHooks& GetUserInterfaceHooks();
 // Console default answer of message boxes while no interface is installed.
 void SetDefaultMessageResponse(int response);
 
-// Shows a message box; see the kinds and button sets above.
+// Shows a message box; see the kinds and button sets above. Returns the button
+// pressed, always one of the box's own: a window closed without an answer (or
+// any other response) counts as No, Cancel, Close or OK by the button set.
 int ShowMessage(int kind, int buttons, const char* text);
+// OK and Cancel plus one extra button answering extraResponse: returns OK, the
+// extra response, or Cancel for anything else (a window closed included).
 int ShowMessageSpecial(int kind, const char* text, const char* extraLabel, int extraResponse);
 
 // Opens the waiting window (replacing one that is open); HideWaitingWindow

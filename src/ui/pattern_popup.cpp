@@ -252,7 +252,7 @@ void popupRemove(GtkWidget*, void*) {
     ReleaseAllUI();
     int answer =
         ShowMessage(kMessageQuestion, kButtonsYesNo, "DO YOU REALLY WANT TO REMOVE THIS PATTERN?");
-    if (answer == kResponseNo) return;
+    if (answer != kResponseYes) return;
     CreateUndoFile();
     RemovePlacementOrArray(Selected());
     if (interface) interface->selectedNode = nullptr;

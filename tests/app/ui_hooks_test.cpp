@@ -5,9 +5,10 @@
 namespace {
 
 std::string lastText;
+int answer = kResponseCancel;
 int Answer(int, int, const char* text) {
     lastText = text;
-    return kResponseCancel;
+    return answer;
 }
 
 int updates = 0;
@@ -20,16 +21,34 @@ struct UiHooksTest : ::testing::Test {
     }
 };
 
-TEST_F(UiHooksTest, MessagesGoToTheInstalledInterfaceElseGetTheDefaultAnswer) {
+TEST_F(UiHooksTest, MessagesGoToTheInstalledInterfaceAndAClosedWindowRefuses) {
     EXPECT_EQ(ShowMessage(kMessageQuestion, kButtonsOkCancel, "GO?"), kResponseOk);
     SetDefaultMessageResponse(kResponseNo);
     EXPECT_EQ(ShowMessage(kMessageQuestion, kButtonsYesNo, "GO?"), kResponseNo);
 
     UserInterfaceHooks hooks;
     hooks.showMessage = Answer;
+    hooks.showMessageSpecial = [](int, const char*, const char*, int) { return answer; };
     SetUserInterfaceHooks(hooks);
-    EXPECT_EQ(ShowMessage(kMessageError, kButtonsOk, "BAD"), kResponseCancel);
+    answer = kResponseOk;
+    EXPECT_EQ(ShowMessage(kMessageError, kButtonsOk, "BAD"), kResponseOk);
     EXPECT_EQ(lastText, "BAD");
+
+    // A window closed without an answer (or destroyed: -1) refuses, whatever the buttons.
+    const int cases[][3] = {{kButtonsYesNo, kResponseYes, kResponseYes},
+                            {kButtonsYesNo, kResponseWindowClosed, kResponseNo},
+                            {kButtonsYesNo, -1, kResponseNo},
+                            {kButtonsOkCancel, kResponseWindowClosed, kResponseCancel},
+                            {kButtonsClose, kResponseWindowClosed, kResponseClose}};
+    for (const auto& [buttons, answered, want] : cases) {
+        answer = answered;
+        EXPECT_EQ(ShowMessage(kMessageQuestion, buttons, "GO?"), want) << answered;
+    }
+    for (int answered : {-99, kResponseWindowClosed}) {
+        answer = answered;
+        EXPECT_EQ(ShowMessageSpecial(kMessageQuestion, "GO?", "SET START", -99),
+                  answered == -99 ? -99 : kResponseCancel);
+    }
 }
 
 TEST_F(UiHooksTest, StatusWindowKeepsItsTextAndCountsPulses) {

@@ -67,13 +67,15 @@ TEST_F(PatternPopup, NextSkipsTheArrayAndReopensRemoveTakesTheArray) {
     EXPECT_EQ(interface->selectedNode, parent);
     ASSERT_TRUE(WaitFor([&] { return PopupMenu() != nullptr; }));  // open again
 
-    responder->answers = {kResponseNo};
-    ShowPopupMenu(30, 0);  // a repeat
-    ASSERT_TRUE(WaitFor([&] { return PopupMenu() != nullptr; }));
-    Choose("Remove");
-    EXPECT_TRUE(responder->Showed("DO YOU REALLY WANT TO REMOVE THIS PATTERN?"));
-    EXPECT_EQ(CountLayoutNodes(), 5);
-    EXPECT_FALSE(UndoWritten());
+    for (int refusal : {kResponseNo, kResponseWindowClosed}) {  // closing the window refuses too
+        responder->answers = {refusal};
+        ShowPopupMenu(30, 0);  // a repeat
+        ASSERT_TRUE(WaitFor([&] { return PopupMenu() != nullptr; }));
+        Choose("Remove");
+        EXPECT_TRUE(responder->Showed("DO YOU REALLY WANT TO REMOVE THIS PATTERN?"));
+        EXPECT_EQ(CountLayoutNodes(), 5) << refusal;
+        EXPECT_FALSE(UndoWritten());
+    }
     responder->answers = {kResponseYes};
     ShowPopupMenu(30, 0);
     ASSERT_TRUE(WaitFor([&] { return PopupMenu() != nullptr; }));

@@ -825,7 +825,7 @@ int SetNeedle(int stitchingOn) {
         if (stitchingOn) {
             NeedleUp();
             if (ShowMessage(kMessageQuestion, kButtonsYesNo,
-                            "IS THIS WHERE YOU WANT TO RESTART?") == kResponseNo)
+                            "IS THIS WHERE YOU WANT TO RESTART?") != kResponseYes)
                 continue;
         }
         fpTemp = best;
