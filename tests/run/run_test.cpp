@@ -18,6 +18,7 @@
 #include "app/log.h"
 #include "app/ui_hooks.h"
 #include "layout/layout_tree.h"
+#include "layout/pattern_box.h"
 #include "machine/machine_parameters.h"
 #include "machine/serial_link.h"
 #include "machine/stitcher.h"
@@ -121,6 +122,7 @@ struct RunTest : ::testing::Test {
         ClearRunMarker();
         fpTemp = nullptr;
         MakeRunBox();  // clears the layout and the pattern list
+        extents.reset();
         interface = nullptr;
     }
 
@@ -262,6 +264,11 @@ TEST_F(RunTest, AStitchedRunTiesOffAtJumpsAndATraceNeverStitches) {
     script = RunScript{};
     script.toggle = 0;
     startButtonReleased();
+    // The first question says the needle stays out of the quilt.
+    ASSERT_FALSE(script.messages.empty());
+    EXPECT_EQ(script.messages[0],
+              "STITCHING IS OFF: THE HEAD WILL ONLY TRACE THE PATTERN.\n\nTHE MACHINE WILL MOVE "
+              "TO THE START OF THE PATTERN BLOCK AND THE PATTERN WILL START.");
     const std::vector<RecordedMove> traced = Record();
     ASSERT_GT(traced.size(), record.size() + path.size());
     EXPECT_TRUE(Rows(traced, record.size(), traced.size(), Stitched).empty());
@@ -375,8 +382,9 @@ TEST_F(LineRateRunTest, TheQueueNeverRunsDryInsideASection) {
 
 // Starts refused or stopped before anything moves: empty box, handle bars not
 // in robot mode, the start question cancelled, "SET START" without a chosen
-// point, a layout whose points cannot be sent, no current box, Stop pressed
-// while the run sets up. Then "SET START" with a chosen point starts there.
+// point, a layout whose points cannot be sent, a path off the quilt area, no
+// current box, Stop pressed while the run sets up. Then "SET START" with a
+// chosen point starts there (the path stays in the quilt area).
 TEST_F(RunTest, StartsThatMustNotRunSendNoMoveAndSetStartStartsAtThePoint) {
     startButtonReleased();
     EXPECT_EQ(Count("PATTERN BOX IS EMPTY"), 1);
@@ -402,6 +410,17 @@ TEST_F(RunTest, StartsThatMustNotRunSendNoMoveAndSetStartStartsAtThePoint) {
     EXPECT_EQ(interface->fullPattern, nullptr);
     patternLayout->x = 0;
 
+    // A path 3.6 inches beyond the front edge of the measured quilt area.
+    extents = std::make_unique<PatternBox>();
+    SetPatternBoxCorners(extents.get(), {{0, 0}, {30, 0}, {30, 10}, {0, 10}});
+    patternLayout->y = 12.6f;  // the box is at (1, 1)
+    startButtonReleased();
+    EXPECT_EQ(Count("THE PATTERN LEAVES THE QUILT AREA:\n3.600 IN. BEYOND THE FRONT EDGE\n\nMOVE "
+                    "THE PATTERN AND TRY AGAIN."),
+              1);
+    EXPECT_EQ(interface->fullPattern, nullptr);
+    patternLayout->y = 0;
+
     interface->currentPatternBox = -1;
     startButtonReleased();
     EXPECT_EQ(Count("PATTERN BOX IS EMPTY"), 2);
@@ -416,7 +435,7 @@ TEST_F(RunTest, StartsThatMustNotRunSendNoMoveAndSetStartStartsAtThePoint) {
     EXPECT_EQ(StateOf("executed"), "0");
     EXPECT_EQ(StateOf("accepted"), "0");
     EXPECT_EQ(script.runViews, 0);
-    EXPECT_EQ(script.messages.size(), 8u) << "no error message after the last start question";
+    EXPECT_EQ(script.messages.size(), 10u) << "no error message after the last start question";
 
     const std::vector<PathPoint> path = PackedPath();
     script = RunScript{};
@@ -425,6 +444,25 @@ TEST_F(RunTest, StartsThatMustNotRunSendNoMoveAndSetStartStartsAtThePoint) {
     script.selectAt = 12;
     startButtonReleased();
     ExpectVisits(StitchedMoves(Record()), {path.begin() + 12, path.end()});
+    ExpectMachineReleased();
+}
+
+// The head position cannot be read for the lead line: the start stops with the
+// communications message before any move is sent.
+TEST_F(RunTest, AnUnreadableHeadStopsTheStartBeforeAnyMove) {
+    Place(LinePoints(30, 0, 0, 0.1f, 0), 0, 0);
+    script.onDrain = [this] {
+        if (command == kRunCommand) SimControl(*sim, "silence on");
+    };
+    script.answer = [this](const std::string&) {
+        SimControl(*sim, "silence off");
+        script.onDrain = nullptr;
+        return kResponseOk;
+    };
+    startButtonReleased();
+    ASSERT_EQ(script.messages.size(), 2u);
+    EXPECT_EQ(script.messages[1], "COMMUNICATIONS ERROR.\nPLEASE TRY AGAIN.");
+    EXPECT_EQ(StateOf("accepted"), "0");
     ExpectMachineReleased();
 }
 

@@ -16,9 +16,10 @@
 
 namespace {
 
-// A layout with one box holding two placements of a zig-zag, the second one
-// 3 inches further right, so the path has one long jump.
-std::string WriteLayout(const TempDir& dir) {
+// A layout in the default 35 x 14 inch quilt area with one box holding two
+// placements of a zig-zag, the second one at secondX (3 inches right of the
+// first one's end by default), so the path has one long jump.
+std::string WriteLayout(const TempDir& dir, float secondX = 5) {
     Interface state;
     interface = &state;
     SetLogStream(std::tmpfile());
@@ -33,8 +34,8 @@ std::string WriteLayout(const TempDir& dir) {
     int slot = GetNextPattern();
     AddPatternToList(slot, std::move(p));
     NewPatternLayoutNode(slot, -1, 0, 0, 0);
-    NewPatternLayoutNode(slot, -1, 0, 5, 0);
-    const std::string path = dir.File("job");
+    NewPatternLayoutNode(slot, -1, 0, secondX, 0);
+    const std::string path = dir.File(secondX == 5 ? "job" : "wide");
     SaveLayout(path.c_str(), 0, 1);
     ClearLayout();
     ClearPatternList();
@@ -81,6 +82,16 @@ TEST(StitchTool, PackPrintsThePathAndEstimateSumsItUp) {
     EXPECT_NE(estimate.out.find("thread_cuts=1\n"), std::string::npos);  // jumpStitch 0
     EXPECT_NE(estimate.out.find("stitched_length=4.472 in\n"), std::string::npos);
     EXPECT_NE(estimate.out.find("jump_length=3.000 in\n"), std::string::npos);
+    EXPECT_EQ(estimate.out.find("warning="), std::string::npos);
+    // A zig-zag ending an inch beyond the right edge of the quilt area is
+    // estimated all the same, with a warning.
+    ProgramResult wide =
+        RunProgram({LONGARM_TOOL_PATH, "estimate", WriteLayout(dir, 34)}, dir.path);
+    ASSERT_EQ(wide.exitStatus, 0) << wide.err;
+    EXPECT_NE(wide.out.find("warning=THE PATTERN LEAVES THE QUILT AREA: 1.000 IN. BEYOND THE "
+                            "RIGHT EDGE\n"),
+              std::string::npos)
+        << wide.out;
 
     EXPECT_EQ(RunProgram({LONGARM_TOOL_PATH, "pack", layout, "--box", "3"}, dir.path).exitStatus,
               1);

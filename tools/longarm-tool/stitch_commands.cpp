@@ -19,6 +19,7 @@
 #include "layout/layout_file.h"
 #include "layout/pattern_box.h"
 #include "machine/machine_parameters.h"
+#include "machine/stitching/quilt_area_check.h"
 #include "machine/stitching/stitch_path.h"
 #include "tool_support.h"
 
@@ -34,7 +35,10 @@ constexpr const char* kEstimateUsage =
     "  estimate of the run time of pattern box N (default 0). The time assumes\n"
     "  the head moves at feed / 100 x speed / 10 inches per second (feed at\n"
     "  least minSpeed), jumps and lead lines at the lead-line speed, and adds\n"
-    "  nothing for lock stitches, thread cuts or the quilter's own pauses.\n";
+    "  nothing for lock stitches, thread cuts or the quilter's own pauses. A path\n"
+    "  that leaves the quilt area, which the controller refuses to stitch, adds a\n"
+    "  line warning=THE PATTERN LEAVES THE QUILT AREA: ... saying how far beyond\n"
+    "  which edges.\n";
 
 // Jumps at least this long (inches) are tied off and on with lock stitches.
 constexpr float kLockedJumpInches = 0.125f;
@@ -137,5 +141,10 @@ int RunEstimateCommand(const Arguments& args) {
     std::printf("jump_length=%.3f in\n", jumped);
     std::printf("run_time=%.0f s (%d min %02d s)\n", seconds, static_cast<int>(seconds) / 60,
                 static_cast<int>(seconds) % 60);
+    const PathOverrun overrun =
+        extents ? CheckPathInQuiltArea(interface->fullPattern, *extents) : PathOverrun{};
+    if (overrun.Outside())
+        std::printf("warning=THE PATTERN LEAVES THE QUILT AREA: %s\n",
+                    DescribePathOverrun(overrun, ", ").c_str());
     return 0;
 }

@@ -64,7 +64,7 @@ bool PackAndLead(bool finalPass) {
     SetBoardSpeed();
     EnableAxes();
     const char* failure = nullptr;
-    if (!SendLeadLine(nullptr))
+    if (SendLeadLine(nullptr) != kLeadLineSent)
         failure = "COULD NOT MOVE TO START. ERR: 1023";
     else if (!WaitForBuffer())
         failure = "ROBOT NOT RESPONSIVE. ERR: WFB100";
@@ -106,7 +106,7 @@ bool NextSection(bool stitchRun) {
         StopPattern();
         return false;
     }
-    if (!SendLeadLine(nullptr)) {
+    if (SendLeadLine(nullptr) != kLeadLineSent) {
         if (stopTest == 0) StopPattern();
         return false;
     }

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <limits>
+#include <string>
 
 #include "app/application_state.h"
 #include "app/defaults_file.h"
@@ -18,6 +19,7 @@
 #include "machine/serial_link.h"
 #include "machine/stitcher.h"
 #include "machine/stitching/point_streaming.h"
+#include "machine/stitching/quilt_area_check.h"
 #include "machine/stitching/run_flags.h"
 #include "machine/stitching/stitch_path.h"
 
@@ -44,6 +46,7 @@ constexpr int kBoardSpeedTop = 100;
 constexpr float kLargestPosition = 2.0e7f;
 constexpr const char* kStartQuestion =
     "THE MACHINE WILL MOVE TO THE START OF THE PATTERN BLOCK AND THE PATTERN WILL START.";
+constexpr const char* kTracingNote = "STITCHING IS OFF: THE HEAD WILL ONLY TRACE THE PATTERN.\n\n";
 
 // Polls of the streaming loop without any readable status before the run is
 // given up: the board has been silent for about this many seconds.
@@ -168,6 +171,15 @@ bool Wait() {
     return WaitForBuffer() == 1;
 }
 
+// Leads the head to fpTemp at the start of a run; tells the quilter when the
+// head position could not be read (nothing was sent). Returns SendLeadLine's result.
+int LeadToStart() {
+    const int lead = SendLeadLine(nullptr);
+    if (lead == kLeadLineNoPosition)
+        ShowMessage(kMessageError, kButtonsOk, "COMMUNICATIONS ERROR.\nPLEASE TRY AGAIN.");
+    return lead;
+}
+
 // The end of the path: the last point once more, the closing lock stitch, the
 // path freed, the edit view back.
 void FinishPath(bool stitchRun) {
@@ -215,7 +227,7 @@ bool ChangeSection(bool stitchRun) {
     while (fpTemp && fpTemp->inserted)
         fpTemp = fpTemp->next;
     if (!fpTemp) return Fail();
-    if (!SendLeadLine(nullptr) || !Wait()) return Fail();
+    if (SendLeadLine(nullptr) != kLeadLineSent || !Wait()) return Fail();
 
     if (stitchRun && jumped) {
         ProcessPendingEvents();
@@ -228,7 +240,7 @@ bool ChangeSection(bool stitchRun) {
             EnableAxes();
         }
         SetBoardSpeed();
-        if (!SendLeadLine(nullptr) || !Wait()) return Fail();
+        if (SendLeadLine(nullptr) != kLeadLineSent || !Wait()) return Fail();
         LockStitch();
         if (Ended() || !Wait()) return Fail();
     }
@@ -491,6 +503,19 @@ int PackRunPath() {
         }
         if (!std::isfinite(p->feed) || p->feed < 0) p->feed = minSpeed;
     }
+    const PathOverrun overrun =
+        extents ? CheckPathInQuiltArea(interface->fullPattern, *extents) : PathOverrun{};
+    if (overrun.Outside()) {
+        const std::string where = DescribePathOverrun(overrun, "\n");
+        Log("The path leaves the quilt area: %s\n", where.c_str());
+        FreeFullPattern(interface->fullPattern);
+        interface->fullPattern = nullptr;
+        ShowMessage(
+            kMessageError, kButtonsOk,
+            ("THE PATTERN LEAVES THE QUILT AREA:\n" + where + "\n\nMOVE THE PATTERN AND TRY AGAIN.")
+                .c_str());
+        return -1;
+    }
     return count;
 }
 
@@ -514,8 +539,11 @@ void startButtonReleased() {
         return;
     }
 
+    // Tracing without the needle is said first, so it is never taken for stitching.
+    const std::string question =
+        StitchingToggleActive() ? kStartQuestion : std::string(kTracingNote) + kStartQuestion;
     const int answer =
-        ShowMessageSpecial(kMessageQuestion, kStartQuestion, "SET START", kResponseSetStart);
+        ShowMessageSpecial(kMessageQuestion, question.c_str(), "SET START", kResponseSetStart);
     if (answer == kResponseOk) {
         if (PackRunPath() <= 0) {
             StopPattern();
@@ -566,8 +594,9 @@ void StartPattern(int fromSelectedPoint) {
 
     if (!fromSelectedPoint) {
         LogLine("Send The Lead line");
-        if (!SendLeadLine(nullptr)) {
-            if (!StopRequested())
+        const int lead = LeadToStart();
+        if (lead != kLeadLineSent) {
+            if (lead == kLeadLineFailed && !StopRequested())
                 ShowMessage(kMessageError, kButtonsOk, "COULD NOT MOVE TO START. ERR: 1023");
             StopPattern();
             return;
@@ -582,7 +611,7 @@ void StartPattern(int fromSelectedPoint) {
     } else {
         // A failed lead line from a chosen point ends the start without a
         // message, but never leaves the run menus and the held axes behind.
-        if (!SendLeadLine(nullptr) || !Wait()) {
+        if (LeadToStart() != kLeadLineSent || !Wait()) {
             StopPattern();
             return;
         }
@@ -606,7 +635,10 @@ void StartPattern(int fromSelectedPoint) {
 
     SetBoardSpeed();
     EnableAxes();
-    SendLeadLine(nullptr);
+    if (LeadToStart() == kLeadLineNoPosition) {
+        StopPattern();
+        return;
+    }
     if (!Wait()) {
         if (!StopRequested())
             ShowMessage(kMessageError, kButtonsOk,
@@ -817,7 +849,7 @@ int SetNeedle(int stitchingOn) {
 
         SetBoardSpeed();
         EnableAxes();
-        if (!best || !SendLeadLine(best) || (stitchingOn && !Wait())) {
+        if (!best || SendLeadLine(best) != kLeadLineSent || (stitchingOn && !Wait())) {
             SetMask(kIdleMenuMask);
             if (hooks.showEditView) hooks.showEditView();
             return 3;
@@ -863,7 +895,7 @@ void ThreadBreak() {
     EnableAxes();
     if (stitchingOn) StitchOff();
 
-    if (!SendLeadLine(nullptr) || !Wait()) {
+    if (SendLeadLine(nullptr) != kLeadLineSent || !Wait()) {
         EndRestart();
         return;
     }

@@ -83,20 +83,26 @@ void SetSelectPointHook(FullPattern_t* (*selectPoint)());
 int StitchingToggleActive();
 
 // Toolbar Start: start signal, stitcher check, "PATTERN BOX IS EMPTY", the
-// start question with "SET START", packing, then StartPattern. Returns nothing;
-// every failure is shown to the quilter and leaves the edit view.
+// start question with "SET START" (led by "STITCHING IS OFF: THE HEAD WILL
+// ONLY TRACE THE PATTERN." when the Stitching toggle is off), packing, then
+// StartPattern. Returns nothing; every failure is shown to the quilter and
+// leaves the edit view.
 void startButtonReleased();
 
 // Packs the stitch path of the current box inside the progress window
 // "CREATING PATTERN OUTPUT FILE" and puts the streaming cursor (fpTemp) back to
 // none. Returns the number of points, 0 for an empty path, -1 when the path
 // holds a position that cannot be sent to the board ("THE PATTERN HAS POINTS
-// THAT CANNOT BE STITCHED" shown, path freed). Used by Start and the demo.
+// THAT CANNOT BE STITCHED" shown) or leaves the measured quilt area by more
+// than the needle's width ("THE PATTERN LEAVES THE QUILT AREA:" with how far
+// beyond which edges); the path is freed then. Used by Start and the demo.
 int PackRunPath();
 
 // Lead-in: lead line to fpTemp (fromSelectedPoint 0: the path start unless
 // fpTemp is set; 1: the point chosen with "SET START"), bobbin question, lock
-// stitch, pre-fill, run view, then ProcessPattern.
+// stitch, pre-fill, run view, then ProcessPattern. A head position that cannot
+// be read for a lead line stops the start with "COMMUNICATIONS ERROR.\nPLEASE
+// TRY AGAIN." before that lead line sends anything.
 void StartPattern(int fromSelectedPoint);
 
 // The streaming loop: keeps the board's queue filled from fpTemp on, moves the

@@ -67,19 +67,22 @@ int SendLeadLine(FullPattern_t* target) {
         LogLine("SLL: Set From Last");
         target = fpTemp;
     }
-    if (!target) return 0;
+    if (!target) return kLeadLineFailed;
 
-    LogLine("SLL: Set FullPattern_t pointers");
-    FullPattern_t* start = new FullPattern_t;
-    FullPattern_t* end = new FullPattern_t;
     LogLine("SLL: Get First Point");
     int32_t x = 0, y = 0;
     int read = GetXY(&x, &y);
     LogLine("SLL: Check Response");
-    if (read == 0) {
-        start->x = static_cast<float>(x);
-        start->y = static_cast<float>(y);
+    if (read != 0) {
+        // From a made-up start the first move would drive the head anywhere.
+        LogLine("SLL: Head Position Unreadable");
+        return kLeadLineNoPosition;
     }
+    LogLine("SLL: Set FullPattern_t pointers");
+    FullPattern_t* start = new FullPattern_t;
+    FullPattern_t* end = new FullPattern_t;
+    start->x = static_cast<float>(x);
+    start->y = static_cast<float>(y);
     end->x = target->x;
     end->y = target->y;
     start->feed = end->feed = minSpeed;
@@ -97,7 +100,7 @@ int SendLeadLine(FullPattern_t* target) {
     LogLine("SLL: Send Points");
     int sent = SendPoints(start);
     FreeFullPattern(start);
-    return sent;
+    return sent == 1 ? kLeadLineSent : kLeadLineFailed;
 }
 
 int SendPoints(FullPattern_t* first) {

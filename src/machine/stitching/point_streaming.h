@@ -31,9 +31,14 @@ constexpr int kStallSeconds = 10;
 // Head movement per axis that counts as progress, thousandths of an inch.
 constexpr int32_t kMovementThreshold = 5;
 
+// Results of SendLeadLine.
+constexpr int kLeadLineSent = 1;         // the whole lead line was handed to the board
+constexpr int kLeadLineFailed = 0;       // no target, stopped, board error or silence
+constexpr int kLeadLineNoPosition = -1;  // the head position could not be read: nothing sent
+
 // Leads the head from its position to target (none: to fpTemp) in moves of at
-// most 0.2 inch, accelerating from and braking to minSpeed. Returns 1 when the
-// whole lead line was handed to the board, 0 otherwise.
+// most 0.2 inch, accelerating from and braking to minSpeed. Returns one of the
+// results above; a lead line never starts from a position it could not read.
 int SendLeadLine(FullPattern_t* target);
 
 // Hands the points of a list to the board as places free up, at the lead-line
