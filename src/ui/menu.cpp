@@ -4,6 +4,7 @@
 #include <gtk/gtk.h>
 
 #include <algorithm>
+#include <cmath>
 #include <memory>
 #include <string>
 
@@ -72,8 +73,10 @@ const ToolSpec kTools[kToolButtonCount] = {
     {kToolStitching, kActionRunStitching, kNoBit},
     {kToolLockX, kActionRunLockX, 24},
     {kToolLockY, kActionRunLockY, 25},
-    {kToolStitchOnOff, kActionStitchOnOff, kNoBit},
-    {kToolNeedleUp, kActionNeedleUp, kNoBit},
+    // The stitcher buttons act on the machine like the axis locks: never while
+    // moves stream.
+    {kToolStitchOnOff, kActionStitchOnOff, 24},
+    {kToolNeedleUp, kActionNeedleUp, 24},
     {kToolEdit, kActionViewDropdownMenu, 21},
 };
 
@@ -287,6 +290,45 @@ GtkToolItem* AddToolButton(ToolBar* record, ToolButtonId id, bool toggle, const 
     return button;
 }
 
+// The Stitching toggle's picture while it is off: the picture in grey, struck
+// through from corner to corner with a red bar, so that tracing without the
+// needle shows at a glance. The caller owns the new picture.
+GdkPixbuf* StitchingOffPicture(GdkPixbuf* on) {
+    GdkPixbuf* off = gdk_pixbuf_add_alpha(on, FALSE, 0, 0, 0);
+    gdk_pixbuf_saturate_and_pixelate(off, off, 0.0f, FALSE);
+    const int w = gdk_pixbuf_get_width(off), h = gdk_pixbuf_get_height(off);
+    const int stride = gdk_pixbuf_get_rowstride(off);
+    guchar* pixels = gdk_pixbuf_get_pixels(off);
+    // Within the bar: the distance to the diagonal, |x·h − y·w| / √(w² + h²),
+    // is at most a tenth of the picture's size.
+    const double reach = std::max(1, std::min(w, h) / 10) * std::hypot(w, h);
+    for (int y = 0; y < h; y++)
+        for (int x = 0; x < w; x++) {
+            if (std::abs(static_cast<double>(x) * h - static_cast<double>(y) * w) > reach) continue;
+            guchar* p = pixels + y * stride + x * 4;
+            p[0] = 220, p[1] = 0, p[2] = 0, p[3] = 255;
+        }
+    return off;
+}
+
+// "toggled" of the Stitching toggle: the picture follows its state.
+void ShowStitchingState(GtkToggleToolButton* button, gpointer image) {
+    const char* key = gtk_toggle_tool_button_get_active(button) ? "longarm-on" : "longarm-off";
+    if (auto* picture = static_cast<GdkPixbuf*>(g_object_get_data(G_OBJECT(image), key)))
+        gtk_image_set_from_pixbuf(GTK_IMAGE(image), picture);
+}
+
+// Gives the Stitching toggle its two pictures and shows the one of its state.
+void ShowStitchingStateOn(GtkWidget* button, GtkWidget* image) {
+    if (!GTK_IS_IMAGE(image) || gtk_image_get_storage_type(GTK_IMAGE(image)) != GTK_IMAGE_PIXBUF)
+        return;  // the picture file is missing: the stock image stays
+    GdkPixbuf* on = GDK_PIXBUF(g_object_ref(gtk_image_get_pixbuf(GTK_IMAGE(image))));
+    g_object_set_data_full(G_OBJECT(image), "longarm-on", on, g_object_unref);
+    g_object_set_data_full(G_OBJECT(image), "longarm-off", StitchingOffPicture(on), g_object_unref);
+    g_signal_connect(button, "toggled", G_CALLBACK(ShowStitchingState), image);
+    ShowStitchingState(GTK_TOGGLE_TOOL_BUTTON(button), image);
+}
+
 void SetVisible(GtkWidget* widget, bool visible) {
     if (widget == nullptr) return;
     if (visible)
@@ -332,6 +374,7 @@ GtkWidget* createToolbar() {
                   nullptr);
     AddToolButton(record, kToolStitching, true, StyleName("Stitch_64x64.png", "Stitch_32x32.png"),
                   "Stitching", nullptr);
+    ShowStitchingStateOn(record->buttons[kToolStitching], record->images[kToolStitching]);
     AddToolButton(record, kToolLockX, true,
                   StyleName("LockHorizontal.png", "LockHorizontal_32x32.png"), "H", lockFont);
     AddToolButton(record, kToolLockY, true, StyleName("LockVertical.png", "LockVertical_32x32.png"),

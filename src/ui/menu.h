@@ -86,7 +86,7 @@ enum MenuId { kMenuMain, kMenuEdit, kMenuView, kMenuStitch, kMenuCount };
 enum ToolButtonId {
     kToolStart,
     kToolStop,
-    kToolStitching,
+    kToolStitching,  // its picture is grey and struck through in red while it is off
     kToolLockX,
     kToolLockY,
     kToolStitchOnOff,  // only when icon_style is 1

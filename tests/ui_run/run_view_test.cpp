@@ -60,9 +60,20 @@ TEST(RunViewScreen, StartPauseSpeedAndResumeOnTheRealScreens) {
     SetUserInterfaceHooks(hooks);
     ShowScreen([] { return createPatternViewScreen(0, kAreaLayoutView); }, kIdleMenuMask,
                "layout view");
+    // The Stitching toggle's picture shows its state: struck through in red while off.
+    auto struckThrough = [] {
+        GdkPixbuf* picture =
+            gtk_image_get_pixbuf(GTK_IMAGE(ToolbarRecord()->images[kToolStitching]));
+        const int n = gdk_pixbuf_get_n_channels(picture), w = gdk_pixbuf_get_width(picture);
+        const guchar* centre = gdk_pixbuf_get_pixels(picture) +
+                               gdk_pixbuf_get_rowstride(picture) * (w / 2) + n * (w / 2);
+        return centre[0] > 200 && centre[1] < 40 && centre[2] < 40;
+    };
+    EXPECT_TRUE(struckThrough());
     gtk_toggle_tool_button_set_active(
         GTK_TOGGLE_TOOL_BUTTON(ToolbarRecord()->buttons[kToolStitching]), TRUE);
     Drain();
+    EXPECT_FALSE(struckThrough());
 
     // PAUSE, once the run view shows and the head has made 60 moves.
     g_timeout_add(
