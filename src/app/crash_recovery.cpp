@@ -111,6 +111,15 @@ void InstallCrashHandlers() {
     power.sa_handler = noFunction;
     sigemptyset(&power.sa_mask);
     sigaction(SIGPWR, &power, nullptr);
+
+    struct sigaction shutdown {};
+    shutdown.sa_handler = ShutdownCatch;
+    sigemptyset(&shutdown.sa_mask);
+    sigaddset(&shutdown.sa_mask, SIGTERM);
+    sigaddset(&shutdown.sa_mask, SIGHUP);
+    shutdown.sa_flags = SA_ONSTACK;
+    sigaction(SIGTERM, &shutdown, nullptr);
+    sigaction(SIGHUP, &shutdown, nullptr);
 }
 
 void SegFaultCatch(int) {
@@ -124,6 +133,12 @@ void noFunction(int) {
     WriteText("no function\n");
 }
 
+void ShutdownCatch(int) {
+    WriteText("Shutdown: saving the recovery layout\n");
+    WriteRecoveryImage(kRecoveryLayoutPath);
+    _exit(0);
+}
+
 int FinishCrashRecovery(const char* path) {
     struct stat info;
     if (lstat(path, &info) == 0) {
@@ -131,6 +146,10 @@ int FinishCrashRecovery(const char* path) {
         // recovery itself: drop the file so the next start begins clean.
         return unlink(path) == 0 ? 0 : -1;
     }
+    return WriteRecoveryImage(path);
+}
+
+int WriteRecoveryImage(const char* path) {
     RecoveryImage* image = currentImage.load();
     if (!image || image->bytes.empty()) return 2;
 

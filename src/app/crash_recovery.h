@@ -36,7 +36,8 @@ size_t CrashRecoveryImageSize();
 void SetCrashMessageCommand(const std::vector<std::string>& argv);
 
 // Installs SegFaultCatch for the segmentation-fault signal (on its own stack,
-// so a stack overflow is caught too) and noFunction for the power-fail signal.
+// so a stack overflow is caught too), noFunction for the power-fail signal and
+// ShutdownCatch for the end and hang-up signals.
 void InstallCrashHandlers();
 
 // The crash handler (see the top of this file); never returns.
@@ -45,9 +46,20 @@ void SegFaultCatch(int signalNumber);
 // The power-fail handler: prints "no function" and returns.
 void noFunction(int signalNumber);
 
+// The handler of SIGTERM and SIGHUP (the controller shutting down, a power-off
+// script), async-signal-safe: logs "Shutdown: saving the recovery layout",
+// writes the recovery image (WriteRecoveryImage) so that the work since the
+// last save is back at the next start, and exits with status 0.
+void ShutdownCatch(int signalNumber);
+
 // The file part of the crash path, async-signal-safe: when `path` exists it is
 // deleted; otherwise the recovery image, if any, is written to path + ".tmp",
 // synced and renamed over `path`. Returns 0 deleted, 1 written, 2 nothing to
 // write, -1 the file could not be written or deleted. Called by SegFaultCatch
 // and by tests.
 int FinishCrashRecovery(const char* path);
+
+// Writes the recovery image, if any, to path + ".tmp", syncs it and renames it
+// over `path` (an existing file is replaced whole), async-signal-safe. Returns
+// 1 written, 2 nothing to write, -1 the file could not be written.
+int WriteRecoveryImage(const char* path);

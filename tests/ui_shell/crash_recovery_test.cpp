@@ -93,6 +93,29 @@ TEST_F(CrashRecovery, ASegmentationFaultShowsTheMessageSavesTheLayoutAndExitsWit
     EXPECT_EQ(ReadFileText(dir.File("Layout/recovery.qlf")), "layout image");
 }
 
+// The controller shutting down (end or hang-up signal): the layout is written
+// as the recovery file, replacing an older one whole, and the program ends
+// with status 0 without the crash message.
+TEST_F(CrashRecovery, EndAndHangUpSignalsSaveTheLayoutAndExitWithZero) {
+    ASSERT_EQ(mkdir(dir.File("Layout").c_str(), 0777), 0);
+    const std::string recovery = dir.File("Layout/recovery.qlf");
+    const std::string marker = dir.File("message-shown");
+    for (int signal : {SIGTERM, SIGHUP}) {
+        ASSERT_TRUE(WriteFileText(recovery, "an older layout"));
+        int status = RunInChild(dir.path, dir.File("out.txt"), [&] {
+            SetCrashRecoveryImage("layout image", 12);
+            SetCrashMessageCommand({"/bin/sh", "-c", "echo shown > " + marker});
+            InstallCrashHandlers();
+            raise(signal);
+        });
+        ASSERT_TRUE(WIFEXITED(status)) << "signal " << signal << ", status " << status;
+        EXPECT_EQ(WEXITSTATUS(status), 0);
+        EXPECT_EQ(ReadFileText(dir.File("out.txt")), "Shutdown: saving the recovery layout\n");
+        EXPECT_EQ(ReadFileText(recovery), "layout image");
+        EXPECT_FALSE(Exists(marker));
+    }
+}
+
 TEST_F(CrashRecovery, ThePowerFailSignalIsLoggedAndIgnored) {
     int status = RunInChild(dir.path, dir.File("out.txt"), [] {
         InstallCrashHandlers();
