@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -18,11 +19,14 @@
 #include "app/screen_config.h"
 #include "app/system_paths.h"
 #include "app/ui_hooks.h"
+#include "app/usb_drive.h"
 #include "camera/camera_capture.h"
 #include "machine/mc1_commands.h"
 #include "machine/serial_link.h"
+#include "maintenance/program_update.h"
 #include "pattern/pattern.h"
 #include "ui/drawing_area.h"
+#include "ui/file_chooser.h"
 #include "ui/gtk_interface.h"
 #include "ui/layout_actions.h"
 #include "ui/menu.h"
@@ -34,7 +38,6 @@
 #include "ui/trace_view.h"
 #include "ui/widget_helpers.h"
 
-void (*checkUpdate)() = nullptr;
 void (*initLayoutTables)() = nullptr;
 
 namespace {
@@ -97,6 +100,12 @@ int ShowCrashMessageOnly(std::vector<std::string>& rest) {
     InstallGtkInterface();
     ShowMessage(kMessageError, kButtonsOk, kCrashMessageText);
     return 0;
+}
+
+// The chooser at the stick for the program file of an update whose "./update"
+// was lost.
+std::string ChooseProgramFileAgain() {
+    return GetFilename(SystemPath(kUsbMountPath).c_str(), kProgramFileFilter);
 }
 
 void ChooseFirstScreen() {
@@ -261,7 +270,11 @@ int initializeUserInterface(int argc, char** argv) {
     Log("done\nEntering GTK_MAIN()\n");
     xOn = yOn = origin = 0;
     SetCursor(MainDrawable(), kArrowCursor, 0);
-    if (checkUpdate) checkUpdate();
+    if (CheckUpdate(ChooseProgramFileAgain) == kStartEndNow) {
+        // The update is finished; the controller's start-up environment starts
+        // the new program.
+        std::exit(1);
+    }
 
     LoadRecoveryLayout();
     if (waitWindow) CloseWaitingWindow(waitWindow);

@@ -38,10 +38,6 @@ const char* CurrentScreenName();
 // again, Cancel does nothing. Called by the setup screen's restart control.
 void RestartProgram();
 
-// Finishes a pending software update before the main loop starts; filled by the
-// update code, nothing while empty.
-extern void (*checkUpdate)();
-
 // Creates the array table and the empty pattern-box table at start-up; filled by
 // the layout code. Without it the current pattern box is simply none (-1).
 extern void (*initLayoutTables)();

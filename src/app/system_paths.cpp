@@ -15,9 +15,10 @@ constexpr size_t kMaxRootLength = 1024;
 
 // The locations that exist only on the controller. The calibration file lives
 // on the memory card ("/media/mmc0/calibration/pointercal") and is covered by
-// its prefix.
-constexpr const char* kMappedPrefixes[] = {"/media/usb", "/media/mmc0", "/dev/video0", "/tmp/undo",
-                                           "/tmp/setPoint"};
+// its prefix, the installed program ("/media/mmc0/Keswin/keswin") and its
+// backups too. "/tmp/softupdate" is the system update's scratch folder.
+constexpr const char* kMappedPrefixes[] = {"/media/usb", "/media/mmc0",   "/dev/video0",
+                                           "/tmp/undo",  "/tmp/setPoint", "/tmp/softupdate"};
 
 bool IsMapped(const char* path) {
     for (const char* prefix : kMappedPrefixes) {

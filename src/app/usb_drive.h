@@ -2,10 +2,24 @@
 // "/media/usb/".
 #pragma once
 
+#include <string>
+
 // Folder where the USB drive is mounted.
 constexpr const char* kUsbMountPath = "/media/usb/";
 
-// Returns 1 when the USB drive's folder can be opened; otherwise shows the
+// 1 when folder holds a mounted file system: it is a folder on another device
+// than its parent folder ("/" counts as mounted). An empty mount folder left
+// behind without a stick gives 0, as does a missing folder.
+int IsMountedFolder(const std::string& folder);
+
+// 1 when a USB stick is present, without any message. On the controller the
+// mount folder must be a mounted file system (IsMountedFolder). Below a
+// substitute system root (tests, a development machine) nothing can be
+// mounted, so the stand-in folder counts as a stick when it holds at least
+// one entry; an empty stand-in folder is an empty mount folder.
+int UsbStickPresent();
+
+// Returns 1 when a USB stick is present (UsbStickPresent); otherwise shows the
 // "USB DRIVE NOT DETECTED." error, logs "Could not find USB Drive" and returns 0.
 // Called before any file on the drive is read or written.
 int CheckUSBIsIn();

@@ -24,7 +24,7 @@ TEST_F(SystemPathsTest, FixedLocationsMapBelowTheRootAndNothingElse) {
         {"/media/usbstick/a", false}, {"/dev/video1", false},
         {"/tmp/undone", false},       {"/proc/version", false},
         {"./defaults.mrl", false},    {"media/usb/a", false},
-        {"./Layout/a.qlf", false},
+        {"./Layout/a.qlf", false},    {"/tmp/softupdate/qcc_update.sh", true},
     };
     for (const Case& c : cases)
         EXPECT_EQ(SystemPath(c.path), c.path) << "without a root";

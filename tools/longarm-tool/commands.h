@@ -30,3 +30,7 @@ int RunRenderCommand(const Arguments& args);
 int RunPackCommand(const Arguments& args);
 // estimate FILE.qlf [--box N]: points, sections, jumps, cuts, length and run time of a box.
 int RunEstimateCommand(const Arguments& args);
+// crc FILE [--app N --version V --kernel K]: write the checksum file beside FILE.
+int RunCrcCommand(const Arguments& args);
+// firmware --serial PATH FILE.hex: load firmware into the motor-controller board.
+int RunFirmwareCommand(const Arguments& args);

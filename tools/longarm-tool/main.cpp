@@ -35,6 +35,10 @@ const Command kCommands[] = {
      "pack FILE.qlf [--box N]   print the stitch path of a pattern box as CSV"},
     {"estimate", RunEstimateCommand,
      "estimate FILE.qlf [--box N]   points, sections, jumps, length and run time of a box"},
+    {"crc", RunCrcCommand,
+     "crc FILE [--app N --version V --kernel K]   write the checksum file beside FILE"},
+    {"firmware", RunFirmwareCommand,
+     "firmware --serial PATH FILE.hex   load firmware into the motor-controller board"},
 };
 
 void PrintUsage(FILE* out) {

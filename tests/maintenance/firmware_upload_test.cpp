@@ -1,0 +1,216 @@
+// The HEX reader and the upload's exchange with a scripted loader on a
+// pseudo-terminal.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "machine/firmware_upload.h"
+#include "machine/hex_image.h"
+#include "machine/serial_link.h"
+#include "support/captured_log.h"
+#include "support/pty_line.h"
+
+namespace {
+
+// One Intel HEX record with its checksum.
+std::string Record(int type, unsigned address, const std::vector<int>& bytes) {
+    char head[16];
+    std::snprintf(head, sizeof head, ":%02X%04X%02X", static_cast<int>(bytes.size()), address,
+                  type);
+    int sum = static_cast<int>(bytes.size()) + (address >> 8) + (address & 0xFF) + type;
+    std::string line = head;
+    for (int b : bytes) {
+        char hex[3];
+        std::snprintf(hex, sizeof hex, "%02X", b);
+        line += hex;
+        sum += b;
+    }
+    char check[3];
+    std::snprintf(check, sizeof check, "%02X", (-sum) & 0xFF);
+    return line + check + "\n";
+}
+
+std::string Upper(unsigned page) {
+    return Record(4, 0, {static_cast<int>(page >> 8), static_cast<int>(page & 0xFF)});
+}
+
+// Program rows 0 and 5, EEPROM rows 0 and 2, configuration word 0.
+std::string Firmware() {
+    return Upper(0) + Record(0, 0, {0x00, 0x01, 0x04, 0x00, 0x00, 0x00, 0x00, 0x00}) +
+           Record(0, 8, {0x11, 0x22, 0x33, 0x00}) +
+           Record(0, 640, {0xAA, 0xBB, 0xCC, 0x00, 0xDD, 0xEE, 0xFF, 0x00}) + Upper(0xFF) +
+           Record(0, 0xE000, {0x12, 0x34, 0, 0, 0x56, 0x78, 0, 0}) +
+           Record(0, 0xE080, {0x9A, 0xBC, 0, 0}) + Upper(0x1F0) + Record(0, 0, {0xC3, 0xF0, 0, 0}) +
+           Record(1, 0, {});
+}
+
+struct FileFromText {
+    explicit FileFromText(const std::string& t) : text(t) {
+        file = fmemopen(text.data(), text.size(), "r");
+    }
+    ~FileFromText() { std::fclose(file); }
+    std::string text;
+    FILE* file;
+};
+
+std::string Row(const std::string& start, size_t size) {
+    return start + std::string(size - start.size(), '\xFF');
+}
+
+struct UploadTest : ::testing::Test {
+    void SetUp() override {
+        SetSerialDevicePath(line.slavePath);
+        ASSERT_GE(OpenPort(), 0);
+    }
+    void TearDown() override {
+        ClosePort();
+        SetSerialDevicePath("");
+    }
+    int Send(const std::string& text) {
+        FileFromText hex(text);
+        return SendHexFile(hex.file, fast);
+    }
+    PtyLine line;
+    LoaderTiming fast{100, 20, 150, 0};
+};
+
+TEST(HexImage, RefusesBadFilesAndKeepsEveryWordInItsBlock) {
+    const struct {
+        std::string text;
+        int result;
+        int line;
+    } cases[] = {
+        {Firmware(), kHexRead, 10},
+        {"\n" + Record(0, 0, {1, 2, 3, 4}).insert(19, "\r"), kHexRead, 2},
+        {Record(0, 0, {1, 2, 3, 4}).replace(9, 1, "2"), kHexMalformed, 1},  // checksum
+        {":0400000001020304\n", kHexMalformed, 1},                          // short
+        {"0400000001020304F2\n", kHexMalformed, 1},                         // no colon
+        {":04000000010203G4F2\n", kHexMalformed, 1},
+        {Record(0, 0, {1, 2, 3}), kHexMalformed, 1},  // odd count
+        {Record(0, 1, {1, 2}), kHexMalformed, 1},     // odd address
+        {":" + std::string(2050, '0') + "\n", kHexMalformed, 1},
+        {Record(0, 0, {1, 2}) + Record(2, 0, {0x10, 0}), kHexBadRecordType, 2},
+        {Record(3, 0, {0, 0, 0, 0}), kHexBadRecordType, 1},
+        {Upper(0x10) + Record(0, 0, {1, 2}), kHexWordOutside, 2},
+        {Upper(0x1F0) + Record(0, 4, {1, 2}), kHexRead, 2},  // configuration word 1
+        {Upper(0x1F0) + Record(0, 32, {1, 2}), kHexWordOutside, 2},
+    };
+    for (const auto& c : cases) {
+        FileFromText hex(c.text);
+        std::vector<HexBlock> image;
+        int line = 0;
+        Logged([&] { EXPECT_EQ(ReadHexImage(hex.file, image, &line), c.result) << c.text; });
+        EXPECT_EQ(line, c.line) << c.text;
+    }
+    FileFromText hex(Firmware());
+    std::vector<HexBlock> image;
+    ASSERT_EQ(ReadHexImage(hex.file, image), kHexRead);
+    ASSERT_EQ(image.size(), 1672u);
+    int filled = 0;
+    for (const HexBlock& b : image)
+        filled += b.empty == 0;
+    EXPECT_EQ(filled, 5);
+    EXPECT_EQ(image[5].words[0], 0xAABB);
+    EXPECT_EQ(image[5].words[3], 0xFF00);
+    EXPECT_EQ(image[1536 + 2].address, 0x7FF040u);
+    FormatHexData(image[5]);
+    const std::string row5 = Row("\xAA\xBB\xCC\xDD\xEE\xFF", 96);
+    EXPECT_EQ(image[5].data, std::vector<uint8_t>(row5.begin(), row5.end()));
+    FormatHexData(image[1536]);
+    EXPECT_EQ(image[1536].data.size(), 32u);
+    EXPECT_EQ(image[1536].data[2], 0x56) << "the phantom words are not sent";
+    FormatHexData(image[1664]);
+    EXPECT_EQ(image[1664].data, (std::vector<uint8_t>{0xC3, 0xF0, 0x00}));
+    FormatHexData(image[1665]);
+    EXPECT_EQ(image[1665].data, (std::vector<uint8_t>{0xFF, 0xFF}));
+    EXPECT_EQ(HexBlockFor(0x7FF000 + 32 * 128), -1);
+    EXPECT_EQ(InsertHexData(image[0], 64, "1234"), 0);
+    EXPECT_EQ(InsertHexData(image[0], 63, "12x4"), 0);
+}
+
+TEST_F(UploadTest, SendsTheWholeImageKeepingTheVectorAndEepromStart) {
+    std::string vector = "\x10\x20\x30\x40\x50\x60";
+    std::string eeprom;
+    for (int i = 1; i <= 32; ++i)
+        eeprom.push_back(static_cast<char>(i));
+    std::vector<BoardStep> script = {{8, std::string(96, '\x55')},
+                                     {4, vector + std::string(90, '\0')},
+                                     {4, eeprom},
+                                     {4, eeprom},
+                                     {100, "\x01"},
+                                     {100, "\x00"},  // row 5 refused once, then taken
+                                     {100, "\x01"},
+                                     {36, "\x01"},
+                                     {36, "\x01"},
+                                     {4, "\x01"}};
+    for (int i = 0; i < 6; ++i)
+        script.push_back({3, "\x01"});
+    ScriptedBoard board(line, script);
+    EXPECT_EQ(Send(Firmware()), kUploadDone);
+    const std::string sent = board.Finish();
+
+    std::string swapped;
+    for (int i = 0; i < 32; i += 2)
+        swapped += std::string{eeprom[i + 1], eeprom[i]};
+    const std::string row5 =
+        std::string("\x03\x40\x01\x00", 4) + Row("\xAA\xBB\xCC\xDD\xEE\xFF", 96);
+    std::string expected =
+        std::string("\xFF\xFF\xFF\x3B\x01\x01\x01\x01\x02\x00\x00\x00", 12) +
+        std::string("\x04\x00\xF0\x7F\x04\x20\xF0\x7F", 8) + std::string("\x03\x00\x00\x00", 4) +
+        Row(std::string("\x30\x20\x10\x60\x50\x40\x11\x22\x33", 9), 96) + row5 + row5 +
+        std::string("\x05\x00\xF0\x7F", 4) + swapped + std::string("\x05\x40\xF0\x7F", 4) +
+        Row("\x9A\xBC", 32) + std::string("\x07\x00\xC3\xF0", 4);
+    for (int i = 0; i < 6; ++i)
+        expected += "\x01\xFF\xFF";
+    expected += "\x08";
+    EXPECT_EQ(sent, expected);
+}
+
+TEST_F(UploadTest, EveryLoaderFaultEndsInItsResultNumber) {
+    const std::vector<BoardStep> started = {{8, std::string(96, 'x')},
+                                            {4, std::string(96, 'y')},
+                                            {4, std::string(32, 'z')},
+                                            {4, std::string(32, 'z')}};
+    const struct {
+        std::vector<BoardStep> script;
+        int result;
+    } cases[] = {
+        {{}, kUploadNoLoader},
+        {{{8, std::string(96, 'x')}, {4, "abcd"}}, kUploadNoVector},
+        {started, kUploadBlockFailed},  // silent after the start
+    };
+    for (const auto& c : cases) {
+        ScriptedBoard board(line, c.script);
+        EXPECT_EQ(Logged([&] { EXPECT_EQ(Send(Firmware()), c.result); }).empty(),
+                  c.result != kUploadBlockFailed);
+        board.Finish(200);
+        ClearPort();
+    }
+    // A row answered with anything but 0x01 goes out again until its time is up.
+    std::vector<BoardStep> refusing = started;
+    for (int i = 0; i < 200; ++i)
+        refusing.push_back({100, "\x00"});
+    ScriptedBoard board(line, refusing);
+    EXPECT_EQ(Send(Firmware()), kUploadBlockFailed);
+    const std::string sent = board.Finish(200);
+    EXPECT_GT(sent.size(), 20u + 3 * 100) << "row 0 went out again and again";
+    EXPECT_EQ(sent.find('\x08', 20), std::string::npos) << "the loader is not ended";
+}
+
+TEST_F(UploadTest, ABadFileIsRefusedBeforeAnythingIsSent) {
+    for (const std::string& bad :
+         {Firmware() + ":00000001FE\n", Record(2, 0, {0, 0}), Upper(0x10) + Record(0, 0, {1, 2})}) {
+        EXPECT_NE(Logged([&] { EXPECT_NE(Send(bad), kUploadDone); }), "");
+        EXPECT_EQ(line.Received(0), "") << bad;
+    }
+    FileFromText hex(Firmware());
+    ClosePort();
+    EXPECT_EQ(SendHexFile(hex.file, fast), kUploadNoLoader);
+    unsigned char byte = 0;
+    EXPECT_LT(ReadBlock(10, &byte, 1), 0);
+    EXPECT_EQ(WriteBlock(&byte, 1), 0);
+}
+
+}  // namespace
