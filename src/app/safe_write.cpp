@@ -20,51 +20,68 @@ std::string FolderOf(const std::string& path) {
     return path.substr(0, slash);
 }
 
-// New files get the usual permissions (0666 less the process umask), not the
-// private 0600 of a temporary file.
-mode_t DefaultFileMode() {
-    mode_t mask = umask(0);
+}  // namespace
+
+mode_t NewFileMode() {
+    // New files get the usual permissions, not the private 0600 of a temporary file.
+    const mode_t mask = umask(0);
     umask(mask);
     return 0666 & ~mask;
 }
 
-}  // namespace
-
-int SafeWriteFile(const std::string& path, std::string_view data) {
-    if (path.empty()) return 0;
-    std::vector<char> temp(path.begin(), path.end());
+bool WriteFileThrough(const std::string& target, mode_t mode,
+                      const std::function<bool(int fd)>& fill) {
+    if (target.empty()) return false;
+    std::vector<char> temp(target.begin(), target.end());
     const char suffix[] = ".tmpXXXXXX";
     temp.insert(temp.end(), suffix, suffix + sizeof suffix);  // with the terminating zero
-    int fd = mkstemp(temp.data());
+    const int fd = mkstemp(temp.data());
     if (fd < 0) {
-        Log("could not create a temporary file for %s: %s\n", path.c_str(), std::strerror(errno));
-        return 0;
+        Log("could not create a temporary file for %s: %s\n", target.c_str(),
+            std::strerror(errno));
+        return false;
     }
-    struct stat old;
-    mode_t mode = (stat(path.c_str(), &old) == 0) ? (old.st_mode & 07777) : DefaultFileMode();
-    bool ok = fchmod(fd, mode) == 0 || errno == EPERM;  // some USB file systems refuse modes
-    ok = ok && WriteAll(fd, data.data(), data.size()) && fsync(fd) == 0;
+    errno = 0;
+    bool ok = fill(fd);
     int saved = errno;
+    if (ok && fchmod(fd, mode) != 0 && errno != EPERM) {  // some USB file systems refuse modes
+        ok = false;
+        saved = errno;
+    }
+    if (ok && fsync(fd) != 0) {
+        ok = false;
+        saved = errno;
+    }
     if (close(fd) != 0 && ok) {
         ok = false;
         saved = errno;
     }
-    if (ok && rename(temp.data(), path.c_str()) != 0) {
+    if (ok && rename(temp.data(), target.c_str()) != 0) {
         ok = false;
         saved = errno;
     }
     if (!ok) {
         unlink(temp.data());
-        Log("could not write %s: %s\n", path.c_str(), std::strerror(saved));
-        return 0;
+        Log("could not write %s: %s\n", target.c_str(), saved ? std::strerror(saved) : "failed");
+        return false;
     }
     // The rename itself must reach the medium too.
-    int dir = open(FolderOf(path).c_str(), O_RDONLY | O_DIRECTORY);
+    const int dir = open(FolderOf(target).c_str(), O_RDONLY | O_DIRECTORY);
     if (dir >= 0) {
         fsync(dir);
         close(dir);
     }
-    return 1;
+    return true;
+}
+
+int SafeWriteFile(const std::string& path, std::string_view data) {
+    struct stat old;
+    const mode_t mode = (stat(path.c_str(), &old) == 0) ? (old.st_mode & 07777) : NewFileMode();
+    return WriteFileThrough(path, mode, [data](int fd) {
+               return WriteAll(fd, data.data(), data.size());
+           })
+               ? 1
+               : 0;
 }
 
 bool WriteAll(int fd, const void* data, size_t size) {

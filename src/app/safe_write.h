@@ -3,7 +3,10 @@
 // folder, is flushed to the medium, and then replaces the target by a rename.
 #pragma once
 
+#include <sys/types.h>
+
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -11,6 +14,19 @@
 // cannot be created, written or flushed, or the rename fails (the reason is
 // logged; the old file, if any, is untouched and no temporary file remains).
 int SafeWriteFile(const std::string& path, std::string_view data);
+
+// Writes target through a temporary file in its folder: fill writes the content
+// to the given descriptor and returns false on a failure; the file then gets
+// mode (where the file system allows modes), is synced and renamed over target,
+// and the folder is synced. Returns true, or false when the temporary file
+// cannot be made, fill fails, or the sync or rename fails; the reason is
+// logged, the temporary file removed and target left as it was. SafeWriteFile
+// is this with the data as content; copies and conversions stream into it.
+bool WriteFileThrough(const std::string& target, mode_t mode,
+                      const std::function<bool(int fd)>& fill);
+
+// Permission bits for a new file: 0666 less the process's umask.
+mode_t NewFileMode();
 
 // Writes all size bytes to fd, going on after short writes and interruptions.
 // Only uses write(2), so a signal handler may call it. False on an error.

@@ -310,12 +310,12 @@ int DeleteDirectory(const std::string& pathText, int quiet) {
     return ok ? kDeleteDone : kDeleteFailed;
 }
 
-int RemoveFolderTree(const std::string& path) {
-    return RemoveTree(path, false) ? 1 : 0;
+void RemoveFolderTree(const std::string& path) {
+    RemoveTree(path, false);
 }
 
-int DeleteThumbnail(const std::string& patternPath) {
-    return unlink(ThumbnailPath(kThumbnailFolder, patternPath.c_str()).c_str()) == 0 ? 1 : 0;
+void DeleteThumbnail(const std::string& patternPath) {
+    unlink(ThumbnailPath(kThumbnailFolder, patternPath.c_str()).c_str());
 }
 
 int findFile(std::string& folder, const std::string& name, std::string* foundName) {

@@ -56,12 +56,12 @@ int DeleteFile(const std::string& path, int quiet);
 int DeleteDirectory(const std::string& path, int quiet);
 
 // Removes the folder tree at path as DeleteDirectory does, without a question
-// and without touching thumbnails (for scratch folders). Returns 1 when gone.
-int RemoveFolderTree(const std::string& path);
+// and without touching thumbnails (for scratch folders).
+void RemoveFolderTree(const std::string& path);
 
-// Removes "./thumbnails/" + the pattern file's name with its extension (from the
-// last ".") replaced by ".png". Returns 1 when a thumbnail was removed.
-int DeleteThumbnail(const std::string& patternPath);
+// Removes the thumbnail of a pattern file, if there is one: "./thumbnails/" +
+// the file's name with its extension (from the last ".") replaced by ".png".
+void DeleteThumbnail(const std::string& patternPath);
 
 // Searches below folder for an entry whose name contains name: each folder's
 // entries in directory order, a sub-folder whose name does not begin with "."

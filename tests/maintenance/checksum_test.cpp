@@ -9,6 +9,7 @@
 #include "maintenance/crc32.h"
 #include "maintenance_test.h"
 #include "support/captured_log.h"
+#include "support/run_program.h"
 
 namespace {
 
@@ -121,6 +122,26 @@ TEST(ChecksumFile, CheckCrcPassesOnlyTheMatchingFile) {
               std::string::npos);
     EXPECT_EQ(app, -1);
     EXPECT_EQ(CheckCRC(dir.File("none.bin").c_str(), &app, &version, nullptr), 0);
+}
+
+TEST(ChecksumFile, TheToolWritesWhatTheControllerChecks) {
+    TempDir dir;
+    const std::string hex = dir.File("mc1.v2.hex");
+    ASSERT_TRUE(WriteFileText(hex, "123456789"));
+    ProgramResult run = RunProgram({LONGARM_TOOL_PATH, "crc", hex, "--version", "1.31"});
+    EXPECT_EQ(run.exitStatus, 0) << run.err;
+    EXPECT_EQ(run.out, dir.File("mc1.crc") + ": -873187034 2 1.310\n");
+    int app = 0;
+    float version = 0;
+    EXPECT_EQ(Logged([&] { EXPECT_EQ(CheckCRC(hex.c_str(), &app, &version, nullptr), 1); }).empty(),
+              false);
+    EXPECT_EQ(app, kAppCodeFirmware);
+    EXPECT_EQ(RunProgram({LONGARM_TOOL_PATH, "crc", hex, "--app"}).exitStatus, 2);
+    // The firmware command refuses a file its checksum file does not vouch for.
+    ASSERT_TRUE(WriteFileText(hex, "123456780"));
+    run = RunProgram({LONGARM_TOOL_PATH, "firmware", "--serial", "/dev/null", hex});
+    EXPECT_EQ(run.exitStatus, 1);
+    EXPECT_NE(run.err.find("does not match its checksum file"), std::string::npos) << run.err;
 }
 
 }  // namespace

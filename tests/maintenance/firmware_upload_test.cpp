@@ -6,9 +6,13 @@
 #include <string>
 #include <vector>
 
+#include "app/ui_hooks.h"
 #include "machine/firmware_upload.h"
 #include "machine/hex_image.h"
 #include "machine/serial_link.h"
+#include "maintenance/checksum_file.h"
+#include "maintenance/firmware_update.h"
+#include "maintenance_test.h"
 #include "support/captured_log.h"
 #include "support/pty_line.h"
 
@@ -211,6 +215,33 @@ TEST_F(UploadTest, ABadFileIsRefusedBeforeAnythingIsSent) {
     unsigned char byte = 0;
     EXPECT_LT(ReadBlock(10, &byte, 1), 0);
     EXPECT_EQ(WriteBlock(&byte, 1), 0);
+}
+
+TEST_F(UploadTest, TheUpdateChecksTheFileAndNamesTheResultNumber) {
+    TempDir dir;
+    const std::string hex = dir.File("mc1.hex");
+    ASSERT_TRUE(WriteFileText(hex, Firmware()));
+    MessageScript messages;
+    const struct {
+        std::string path;
+        int app;  // of the checksum file; 0 for none
+        int answer;
+        std::string message;
+    } cases[] = {
+        {"", 0, kResponseYes, "NO FILE SELECTED.  ABORTING PROCEDURE."},
+        {hex, 0, kResponseYes, "COULD NOT VALIDATE FILE"},
+        {hex, kAppCodeProgram, kResponseYes, "THE SELECTED FILE IS NOT VALID"},
+        {hex, kAppCodeFirmware, kResponseNo, "UPDATE ROBOT WITH FILE: " + hex + "?"},
+        {hex, kAppCodeFirmware, kResponseYes, "SEND FILE FAILED! \nError:5"},  // no loader
+    };
+    for (const auto& c : cases) {
+        if (c.app) {
+            ASSERT_EQ(WriteChecksumFile(hex, c.app, 1.0f, ""), 1);
+        }
+        messages.answers = {c.answer};
+        Logged([&] { EXPECT_EQ(UpdateMotorFirmware(c.path, fast), kFirmwareNotSent); });
+        EXPECT_EQ(messages.Last(), c.message);
+    }
 }
 
 }  // namespace
