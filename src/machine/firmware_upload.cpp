@@ -152,7 +152,8 @@ int SendHexFile(FILE* file, const LoaderTiming& timing) {
     ProcessPendingEvents();
     if (Exchange({kReadProgram, 0, 0, 0}, answer, kRowAnswer, timing.answerMs) < 6)
         return kUploadNoVector;
-    KeepResetVector(image, answer);
+    // A file without row 0 leaves the board's row 0 untouched altogether.
+    if (!image[0].empty) KeepResetVector(image, answer);
     for (HexBlock& block : image)
         FormatHexData(block);
     ClearPort();

@@ -72,7 +72,8 @@ int SendHexData(const HexBlock& block, const LoaderTiming& timing = LoaderTiming
 // table order (an empty configuration block as 0xFF 0xFF; a block that is not
 // acknowledged ends the upload) and ends the loader with 0x08. An EEPROM block
 // of the kept start whose read-back fails is not sent at all ("EEPROM not
-// read!!"), so the board keeps what it has there. Screen events are drained
+// read!!"), so the board keeps what it has there; likewise row 0 when the file
+// has nothing in it. Screen events are drained
 // between the stages and blocks. Returns a HexUploadResult; a file refused by
 // the reader ends it before anything is sent. With the line not open nothing
 // answers: kUploadNoLoader.
