@@ -24,6 +24,7 @@ struct ProgramUpdateTest : ProgramFolderTest {
         Put(Stick("up/gtkrc"), "style 1");
         Put(Stick("up/screen.conf"), "screen_width = 320\n");
         Put(Stick("up/images/icon.png"), "icon");
+        Put(Stick("up/images/.icon.png"), "hidden");
         Put(dir.File("kernel"), "Linux version 2.6.29.6_dunlow (gcc) #1\n");
         Put("system", "SYSTEM UPDATED\n");
     }
@@ -123,6 +124,7 @@ TEST_F(ProgramUpdateTest, FinishingWithoutStickUpdateFileOrChecksumFile) {
     EXPECT_EQ(ReadFileText("gtkrc"), "style 1") << "the chosen folder's style files";
     EXPECT_EQ(ReadFileText("gtkrc_5"), "style 5");
     EXPECT_EQ(ReadFileText("images/icon.png"), "icon");
+    EXPECT_FALSE(Present("images/.icon.png"));
 
     // Without a stick the update is called off and the program starts.
     unlink("system");
