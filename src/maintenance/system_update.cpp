@@ -180,7 +180,7 @@ int UpdateSystem() {
 
 int ResetScreenCalibration() {
     if (ShowMessage(kMessageQuestion, kButtonsYesNo,
-                    "SYSTEM WILL REBOOT TO RESET CALIBRATION.\nCONTINUE?") == kResponseNo)
+                    "SYSTEM WILL REBOOT TO RESET CALIBRATION.\nCONTINUE?") != kResponseYes)
         return 0;
     const std::string file = SystemPath(kCalibrationFile);
     if (unlink(file.c_str()) != 0 && errno != ENOENT) {

@@ -57,7 +57,7 @@ enum SystemUpdateResult {
 int UpdateSystem();
 
 // "Calibrate Screen": asks "SYSTEM WILL REBOOT TO RESET CALIBRATION.\nCONTINUE?"
-// (Yes and No); unless No, removes the calibration file and restarts the
+// (Yes and No); on Yes removes the calibration file and restarts the
 // controller with "/sbin/reboot" (below a substitute system root only logs
 // "Reboot left out below a substitute system root", so a development machine
 // is never restarted). Returns 1 when the file was removed (or was already
