@@ -85,9 +85,10 @@ TEST(SimFaults, StallStopsTheHeadAndTheQueue) {
 
 TEST(SimFaults, ControlRejectsMalformedCommands) {
     SIM_LINE(line, kFast);
-    for (const char* bad : {"", "frobnicate", "refuse", "refuse -1", "refuse x", "busy 1 2",
-                            "error", "error 1x", "silence maybe", "machine 13", "machine -1",
-                            "stitcher-status 256", "push 1", "push a b", "state extra"}) {
+    for (const char* bad :
+         {"", "frobnicate", "refuse", "refuse -1", "refuse x", "busy 1 2", "error", "error 1x",
+          "silence maybe", "machine 13", "machine -1", "stitcher-status 256", "push 1", "push a b",
+          "state extra", "travel z 0.5", "travel x 1.5", "stitcher-link loose", "buttons now"}) {
         std::string reply = SimControl(line.sim, bad);
         EXPECT_EQ(reply.rfind("error ", 0), 0u) << "'" << bad << "' -> " << reply;
     }

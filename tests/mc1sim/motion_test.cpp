@@ -171,6 +171,36 @@ TEST(SimMotion, PushMovesOnlyDisabledAxesAndDisabledAxesAreNotDriven) {
     EXPECT_EQ(StateValue(SimControl(line.sim, "push 10 10"), "moved"), "none");
 }
 
+TEST(SimMotion, AxesWithoutIntegralGainRestShortAndAWornAxisCoversLess) {
+    SIM_LINE(line, kFast);
+    // The axis test's gains: X proportional 30, Y limp at 5, no I or D terms.
+    for (auto [code, value] : std::vector<std::pair<uint8_t, int32_t>>{
+             {0x01, 30}, {0x02, 0}, {0x03, 0}, {0x04, 5}, {0x05, 0}, {0x06, 0}})
+        WriteBytes(line.fd, SetterFrame(code, value));
+    for (int i = 1; i <= 10; ++i)
+        ASSERT_EQ(Exchange(line.fd, MoveFrame(400 * i, -380 * i, 100), 1),
+                  std::vector<uint8_t>{0x0B});
+    ASSERT_TRUE(WaitForIdle(line.fd, 3000));
+    // Friction 1500 against Kp: 50 short on X, 300 on Y.
+    EXPECT_EQ(HeadPosition(line.fd), (std::vector<int32_t>{3950, -3500}));
+
+    // A worn X drive covers 0.8 of the way back; each axis stops at its band.
+    EXPECT_EQ(SimControl(line.sim, "travel x 0.8"), "ok travel x 0.8");
+    ASSERT_EQ(Exchange(line.fd, MoveFrame(0, 0, 100), 1), std::vector<uint8_t>{0x0B});
+    ASSERT_TRUE(WaitForIdle(line.fd, 3000));
+    EXPECT_EQ(HeadPosition(line.fd), (std::vector<int32_t>{850, -300}));
+    // Integral gain pulls each axis onto what its drive delivered.
+    WriteBytes(line.fd, SetterFrame(0x02, 8));
+    WriteBytes(line.fd, SetterFrame(0x05, 8));
+    EXPECT_EQ(HeadPosition(line.fd), (std::vector<int32_t>{800, 0}));
+    // Without any gain an axis does not follow at all.
+    WriteBytes(line.fd, SetterFrame(0x05, 0));
+    WriteBytes(line.fd, SetterFrame(0x04, 0));
+    ASSERT_EQ(Exchange(line.fd, MoveFrame(1000, 1000, 100), 1), std::vector<uint8_t>{0x0B});
+    ASSERT_TRUE(WaitForIdle(line.fd, 3000));
+    EXPECT_EQ(HeadPosition(line.fd), (std::vector<int32_t>{1600, 0}));
+}
+
 TEST(SimMotion, RecordFileHasOneLinePerExecutedMove) {
     SIM_LINE(line, kFast);
     ASSERT_EQ(Exchange(line.fd, MoveFrame(1500, 2250, 0.5), 1), std::vector<uint8_t>{0x0B});

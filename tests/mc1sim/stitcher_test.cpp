@@ -2,6 +2,9 @@
 // the machine types.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
+
 #include "sim_wire.h"
 
 namespace {
@@ -52,6 +55,43 @@ TEST(SimStitcher, MethodZeroStatusStitchingAndNeedle) {
     WriteBytes(line.fd, {0x48, 1, 0x48, 0});
     EXPECT_EQ(BufferStatus(line.fd), 0xFD);
     EXPECT_EQ(Stitching(line.sim), "0");
+}
+
+TEST(SimStitcher, ANoisyLinkPutsAZeroBeforeEveryAnswerByteAndACutOneLosesThem) {
+    SIM_LINE(line);
+    EXPECT_EQ(SimControl(line.sim, "stitcher-link noisy"), "ok stitcher-link noisy");
+    EXPECT_EQ(Exchange(line.fd, {0x3E}, 2), (std::vector<uint8_t>{0x00, 0x01}));
+    std::vector<uint8_t> version = Exchange(line.fd, {0x3D}, 8);
+    ASSERT_EQ(version.size(), 8u);
+    EXPECT_EQ(version[0] | version[2] | version[4] | version[6], 0);
+    EXPECT_EQ(SimControl(line.sim, "stitcher-link cut"), "ok stitcher-link cut");
+    EXPECT_TRUE(Exchange(line.fd, {0x3E}, 1, 300).empty());
+    EXPECT_EQ(BufferStatus(line.fd), 0xFD);  // the board itself still answers
+    SimControl(line.sim, "stitcher-link sound");
+    EXPECT_EQ(Exchange(line.fd, {0x3E}, 1), std::vector<uint8_t>{0x01});
+}
+
+TEST(SimStitcher, ButtonEventsAreListedInTheOrderReceived) {
+    SIM_LINE(line, {"--machine", "1"});
+    WriteBytes(line.fd, {0x4A, 1, 0x48, 1, 0x48, 0, 0x4A, 0, 0x49, 1});
+    ASSERT_TRUE(WaitForState(line.sim, "stitching", "1", 1000));
+    std::string reply = SimControl(line.sim, "buttons");
+    EXPECT_EQ(StateValue(reply, "count"), "5");
+    std::string events = StateValue(reply, "events");
+    std::vector<std::string> order;
+    double last = 0;
+    for (size_t at = 0; at < events.size();) {
+        size_t end = std::min(events.find(',', at), events.size());
+        std::string event = events.substr(at, end - at);
+        double t = std::atof(event.c_str());
+        EXPECT_GE(t, last) << events;
+        last = t;
+        order.push_back(event.substr(event.find(':') + 1));
+        at = end + 1;
+    }
+    EXPECT_EQ(order, (std::vector<std::string>{"4A:1", "48:1", "48:0", "4A:0", "49:1"}));
+    EXPECT_EQ(SimControl(line.sim, "buttons clear"), "ok buttons cleared");
+    EXPECT_EQ(SimControl(line.sim, "buttons"), "ok count=0 events=");
 }
 
 TEST(SimStitcher, SoloMachineTogglesStitchingAndRaisesTheNeedle) {

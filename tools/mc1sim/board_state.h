@@ -36,6 +36,13 @@ struct BoardParameters {
     float slow = 5.0f;
 };
 
+// The line between the board and the stitcher: sound; noisy (a break before
+// every byte the stitcher sends, which the board passes on as a 0 byte); cut
+// (the stitcher's answers never arrive).
+constexpr int kStitcherLinkSound = 0;
+constexpr int kStitcherLinkNoisy = 1;
+constexpr int kStitcherLinkCut = 2;
+
 // The stitcher behind the board: buttons, needle sensor and stitching.
 struct StitcherState {
     int machine = 0;            // stitcher method 0..12
@@ -49,6 +56,25 @@ struct StitcherState {
     bool robotMode = true;            // method 1 handle bars in robot mode
     bool needleFail = false;          // needle-up fails
     float version = 2.10f;            // stitcher firmware version
+    int link = kStitcherLinkSound;    // the line between the board and the stitcher
+};
+
+// One press or release of a stitcher button as the board operated it.
+struct ButtonEvent {
+    int64_t boardUs;  // board time, microseconds since start
+    uint8_t code;     // 0x48, 0x49 or 0x4A
+    uint8_t state;    // as sent: 0 released, otherwise pressed
+};
+constexpr size_t kButtonEventsKept = 64;  // the latest events the control channel can list
+
+// One servo axis between the board's trajectory and the head. The trajectory
+// sets the commanded position; the drive delivers `travel` of every commanded
+// displacement (1 when sound); the head follows what was delivered within the
+// band the gains allow (see axis_drive.h).
+struct AxisDrive {
+    double commanded = 0;  // trajectory position, thousandths of an inch
+    double driven = 0;     // position the drive delivered, thousandths of an inch
+    double travel = 1.0;   // fraction of each commanded displacement covered
 };
 
 // Faults injected from the control channel.
@@ -69,6 +95,7 @@ struct Board {
     FaultState faults;
 
     double x = 0, y = 0;           // head position, thousandths of an inch
+    AxisDrive axisX, axisY;        // the servo axes that move the head
     std::deque<QueuedMove> queue;  // waiting moves, at most kQueuePlaces
     RunningMove running;
     bool halted = false;
@@ -81,11 +108,13 @@ struct Board {
     int64_t motionClockUs = 0;  // real time up to which motion has been advanced
     int64_t startUs = 0;        // real time the simulator started
 
-    int64_t executed = 0;                // moves finished
-    int64_t refused = 0;                 // move frames refused
-    int64_t accepted = 0;                // move frames accepted
-    int64_t unknownBytes = 0;            // bytes with no known command code
-    int64_t runStarts = 0, runEnds = 0;  // 0x3F and 0x30 received
+    int64_t executed = 0;                  // moves finished
+    int64_t refused = 0;                   // move frames refused
+    int64_t accepted = 0;                  // move frames accepted
+    int64_t unknownBytes = 0;              // bytes with no known command code
+    int64_t runStarts = 0, runEnds = 0;    // 0x3F and 0x30 received
+    std::deque<ButtonEvent> buttonEvents;  // the latest kButtonEventsKept button events
+    int64_t buttonEventCount = 0;          // every button event since start
 
     FILE* record = nullptr;      // --record file, or none
     FILE* log = nullptr;         // --log file, or none

@@ -1,7 +1,7 @@
 // The control channel: a Unix-domain stream socket on which tests and service
 // technicians read the board's state and inject faults, one text command per
-// line, one reply line per command ("ok ..." or "error <why>"). Commands are
-// listed in SimHelpText().
+// line, one reply line per command ("ok ..." or "error <why>"). The commands
+// are carried out by control_commands.h and listed in SimHelpText().
 #pragma once
 
 #include <poll.h>
@@ -15,10 +15,6 @@
 constexpr size_t kControlLineMax = 1024;     // longest command line accepted
 constexpr size_t kControlClientsMax = 16;    // clients served at the same time
 constexpr size_t kControlOutputMax = 65536;  // unread reply bytes before a client is dropped
-
-// Carries out one command line on the board. Returns the reply line without
-// its newline. Called for every line a client sends (and by no one else).
-std::string ExecuteControl(Board& board, const std::string& line, int64_t nowUs);
 
 struct ControlClient {
     int fd = -1;

@@ -3,29 +3,36 @@
 #include <algorithm>
 #include <cmath>
 
+#include "axis_drive.h"
+
 namespace {
 
-// Takes the next waiting move as the running one, starting from where the head
-// stands now.
+// Starts the running move's line again from the axes' present command.
+void RestartFromCommand(Board& board) {
+    RunningMove& r = board.running;
+    r.startX = board.axisX.commanded;
+    r.startY = board.axisY.commanded;
+    r.length = std::hypot(r.targetX - r.startX, r.targetY - r.startY);
+    r.travelled = 0;
+}
+
+// Takes the next waiting move as the running one, starting from where the
+// trajectory stands now.
 void StartNextMove(Board& board) {
     RunningMove& r = board.running;
     r.move = board.queue.front();
     board.queue.pop_front();
     r.active = true;
-    r.startX = board.x;
-    r.startY = board.y;
     r.targetX = r.move.x100 / 100.0;
     r.targetY = r.move.y100 / 100.0;
-    r.length = std::hypot(r.targetX - r.startX, r.targetY - r.startY);
-    r.travelled = 0;
+    RestartFromCommand(board);
 }
 
-// Places the enabled axes on the line at the distance travelled.
+// Commands the point of the line at the distance travelled; the axes follow.
 void PlaceHead(Board& board) {
     const RunningMove& r = board.running;
     double f = r.length > 0 ? std::min(1.0, r.travelled / r.length) : 1.0;
-    if (board.xEnabled) board.x = r.startX + (r.targetX - r.startX) * f;
-    if (board.yEnabled) board.y = r.startY + (r.targetY - r.startY) * f;
+    DriveAxes(board, r.startX + (r.targetX - r.startX) * f, r.startY + (r.targetY - r.startY) * f);
 }
 
 void RecordMove(Board& board, int64_t endUs) {
@@ -122,17 +129,19 @@ void ClearMotionQueue(Board& board) {
 }
 
 void SetHomeHere(Board& board) {
-    board.x = 0;
-    board.y = 0;
+    RehomeAxes(board);
     // A running move keeps its target (the host now speaks in the new
-    // coordinates) and goes on from the head's new position.
-    if (board.running.active) {
-        RunningMove& r = board.running;
-        r.startX = 0;
-        r.startY = 0;
-        r.length = std::hypot(r.targetX, r.targetY);
-        r.travelled = 0;
-    }
+    // coordinates) and goes on from the new position.
+    if (board.running.active) RestartFromCommand(board);
+}
+
+void EnableAxis(Board& board, bool xAxis, bool enable) {
+    bool& enabled = xAxis ? board.xEnabled : board.yEnabled;
+    if (enabled == enable) return;
+    enabled = enable;
+    // The enabled axis holds where it stands; a running move goes on from there.
+    SettleAxes(board);
+    if (board.running.active) RestartFromCommand(board);
 }
 
 int PushHead(Board& board, double dx, double dy) {
@@ -145,13 +154,8 @@ int PushHead(Board& board, double dx, double dy) {
         board.y += dy;
         moved |= 2;
     }
+    SettleAxes(board);  // the commands of the pushed (disabled) axes follow the head
     // A running move continues from where the head was pushed to.
-    if (moved && board.running.active) {
-        RunningMove& r = board.running;
-        r.startX = board.x;
-        r.startY = board.y;
-        r.length = std::hypot(r.targetX - r.startX, r.targetY - r.startY);
-        r.travelled = 0;
-    }
+    if (moved && board.running.active) RestartFromCommand(board);
     return moved;
 }

@@ -40,6 +40,10 @@ void ClearMotionQueue(Board& board);
 // Set home (0x1A): the current position becomes (0, 0).
 void SetHomeHere(Board& board);
 
+// Enable or disable (0x15..0x18) one axis (xAxis false: Y). A disabled axis is
+// not driven; enabling holds it where it stands.
+void EnableAxis(Board& board, bool xAxis, bool enable);
+
 // Moves the head by hand by dx, dy thousandths on the disabled axes only.
 // Returns a mask: 1 X moved, 2 Y moved.
 int PushHead(Board& board, double dx, double dy);

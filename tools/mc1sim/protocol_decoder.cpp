@@ -4,6 +4,7 @@
 #include <cstring>
 #include <string>
 
+#include "axis_drive.h"
 #include "motion_queue.h"
 #include "stitcher_model.h"
 
@@ -158,6 +159,28 @@ void MoveFrame(Board& board, const uint8_t* frame, Reply& reply) {
     reply.Send("accepted");
 }
 
+// The stitcher's answer crosses the board-stitcher line on its way to the
+// host: a noisy line puts a break (read as 0) before every byte, a cut line
+// loses them all.
+void RelayFromStitcher(const StitcherState& st, Reply& reply) {
+    if (st.link == kStitcherLinkCut) {
+        reply.bytes.clear();
+    } else if (st.link == kStitcherLinkNoisy) {
+        std::vector<uint8_t> relayed;
+        for (uint8_t b : reply.bytes) {
+            relayed.push_back(0);
+            relayed.push_back(b);
+        }
+        reply.bytes = relayed;
+    }
+}
+
+void RecordButton(Board& board, uint8_t code, uint8_t state, int64_t nowUs) {
+    board.buttonEvents.push_back(ButtonEvent{nowUs - board.startUs, code, state});
+    if (board.buttonEvents.size() > kButtonEventsKept) board.buttonEvents.pop_front();
+    board.buttonEventCount++;
+}
+
 // Carries out one complete frame.
 void Execute(Board& board, const uint8_t* frame, int length, int64_t nowUs,
              std::vector<ReplyChunk>& replies) {
@@ -167,6 +190,7 @@ void Execute(Board& board, const uint8_t* frame, int length, int64_t nowUs,
         if (s.code != code) continue;
         board.params.*s.field = ReadInt32(frame + 1);
         SimLog(board, "<- %02X %s %d", code, s.name, board.params.*s.field);
+        SettleAxes(board);  // a new gain takes hold at once
         return;
     }
     StitcherState& st = board.stitcher;
@@ -232,11 +256,7 @@ void Execute(Board& board, const uint8_t* frame, int length, int64_t nowUs,
         case 0x18: {
             static const char* names[] = {"DisableX", "EnableX", "DisableY", "EnableY"};
             SimLog(board, "<- %02X %s", code, names[code - 0x15]);
-            bool enable = code == 0x16 || code == 0x18;
-            if (code <= 0x16)
-                board.xEnabled = enable;
-            else
-                board.yEnabled = enable;
+            EnableAxis(board, code <= 0x16, code == 0x16 || code == 0x18);
             return;
         }
         case 0x19:
@@ -305,11 +325,13 @@ void Execute(Board& board, const uint8_t* frame, int length, int64_t nowUs,
         case 0x3D:
             SimLog(board, "<- 3D GetStitcherVersion");
             PutFloat(reply.bytes, st.version);
+            RelayFromStitcher(st, reply);
             reply.Send("stitcher version");
             return;
         case 0x3E:
             SimLog(board, "<- 3E stitcher status");
             reply.bytes.push_back(st.status);
+            RelayFromStitcher(st, reply);
             reply.Send("stitcher status");
             return;
         case 0x4B: {
@@ -323,6 +345,7 @@ void Execute(Board& board, const uint8_t* frame, int length, int64_t nowUs,
         case 0x49:
         case 0x4A: {
             static const char* names[] = {"stitch regulator", "needle up", "command"};
+            RecordButton(board, code, frame[1], nowUs);
             std::string effect = ButtonChange(st, code, frame[1], nowUs);
             SimLog(board, "<- %02X %02X %s button %s%s%s", code, frame[1], names[code - 0x48],
                    frame[1] ? "pressed" : "released", effect.empty() ? "" : ": ", effect.c_str());

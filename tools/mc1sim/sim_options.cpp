@@ -7,67 +7,85 @@
 
 namespace {
 
-const char kHelp[] =
-    "usage: mc1sim --link PATH [options]\n"
-    "\n"
-    "Stands in for the MC1 motor-controller board and the stitcher behind it.\n"
-    "Creates a pseudo-terminal, makes PATH a symbolic link to its device, prints\n"
-    "\"ready PATH\" and serves until SIGTERM, SIGINT or the control command quit;\n"
-    "then it removes the link and the control socket.\n"
-    "\n"
-    "options:\n"
-    "  --link PATH        symbolic link to the simulated serial device (required)\n"
-    "  --control PATH     control socket (default: PATH of --link plus \".ctl\")\n"
-    "  --time-scale N     run motion N times faster than real time (default 1)\n"
-    "  --line-rate        every byte in either direction takes 10 bits at 57600 baud\n"
-    "  --record FILE      one CSV line per executed move: t_ms,x,y,feed,stitching\n"
-    "                     (t_ms real milliseconds since start, x and y where the head\n"
-    "                     arrived in thousandths of an inch, feed as sent / 1000)\n"
-    "  --log FILE         every received command and every reply, decoded, one line each\n"
-    "  --machine N        stitcher method 0..12 (default 0)\n"
-    "  --firmware V       motor firmware version reported (default 1.30)\n"
-    "  --help             this text\n"
-    "\n"
-    "motion model:\n"
-    "  The queue holds 99 waiting moves; the move being executed has left the queue.\n"
-    "  Each move runs along a straight line at a constant speed of\n"
-    "      max(feed, minimumSpeed * 10 / 6) / 100 * speed / 10   inches per second\n"
-    "  (feed as sent / 1000 on its 0..100 scale, speed and minimumSpeed the board's\n"
-    "  settings, so feed 100 at speed 40 moves 4 inches per second). A disabled axis\n"
-    "  is not driven: it stays where it is (or where it is pushed) during moves.\n"
-    "  Buffer status: 0xFD when no move is waiting or running, otherwise the free\n"
-    "  places 0..99 (99: the last move is running). Halt freezes the head mid-move\n"
-    "  and keeps the queue; stop (0x13) drops the running move and halts; 0x2D\n"
-    "  drops the running move and empties the queue. --time-scale speeds motion\n"
-    "  only; stitcher timings stay real: from a needle-up press the sensor reads 0\n"
-    "  while the button is held and until 300 ms after it is let go (10 s after\n"
-    "  the press when it never is); then 1. A method-0 needle-up (0x31) reads 0\n"
-    "  for 300 ms and answers then. Stitching leaves the needle down (sensor 0).\n"
-    "  A frame whose bytes do not all arrive within 500 ms of its first byte is\n"
-    "  dropped; unknown codes are logged and ignored.\n"
-    "\n"
-    "control commands (one line each on the control socket; every command gets one\n"
-    "reply line, \"ok ...\" or \"error <why>\"):\n"
-    "  state                 ok x= y= queue= moving= halted= stitching= xenabled=\n"
-    "                        yenabled= needle= machine= executed= refused= (and more)\n"
-    "  params                ok with every board-held parameter\n"
-    "  push X Y              move the head by hand by X, Y thousandths on the disabled\n"
-    "                        axes; enabled axes hold. Reply: ok moved=x|y|xy|none x= y=\n"
-    "  silence on|off        the board reads and ignores every byte, answers nothing\n"
-    "  refuse N              refuse (0x0C) the next N move frames\n"
-    "  error WORD            status answers 0xFE + WORD, 0x34 answers WORD\n"
-    "  error unreadable      status answers 0xFE without a word, 0x34 answers nothing\n"
-    "  error clear           no board error\n"
-    "  busy N                the next N status polls answer 0xFF\n"
-    "  stray-zero            the next status reply is preceded by a 0 byte\n"
-    "  stall on|off          the head stops moving; the queue does not drain\n"
-    "  stitcher-status B     method-0 stitcher status byte (1 ready, 0x21 handle bars)\n"
-    "  needle-fail on|off    needle-up fails: 0x31 answers 0xFB, the needle never rises\n"
-    "  robot on|off          method 1 handle bars in robot mode (default on): off lets\n"
-    "                        the needle-up button work without the command button\n"
-    "  machine N             stitcher method 0..12 (stitching off, buttons released)\n"
-    "  quit                  answer ok and end the simulator\n"
-    "  help                  list the commands\n";
+const char kHelp[] = R"(usage: mc1sim --link PATH [options]
+
+Stands in for the MC1 motor-controller board and the stitcher behind it.
+Creates a pseudo-terminal, makes PATH a symbolic link to its device, prints
+"ready PATH" and serves until SIGTERM, SIGINT or the control command quit;
+then it removes the link and the control socket.
+
+options:
+  --link PATH        symbolic link to the simulated serial device (required)
+  --control PATH     control socket (default: PATH of --link plus ".ctl")
+  --time-scale N     run motion N times faster than real time (default 1)
+  --line-rate        every byte in either direction takes 10 bits at 57600 baud
+  --record FILE      one CSV line per executed move: t_ms,x,y,feed,stitching
+                     (t_ms real milliseconds since start, x and y where the head
+                     arrived in thousandths of an inch, feed as sent / 1000)
+  --log FILE         every received command and every reply, decoded, one line each
+  --machine N        stitcher method 0..12 (default 0)
+  --firmware V       motor firmware version reported (default 1.30)
+  --help             this text
+
+motion model:
+  The queue holds 99 waiting moves; the move being executed has left the queue.
+  Each move runs along a straight line at a constant speed of
+      max(feed, minimumSpeed * 10 / 6) / 100 * speed / 10   inches per second
+  (feed as sent / 1000 on its 0..100 scale, speed and minimumSpeed the board's
+  settings, so feed 100 at speed 40 moves 4 inches per second). A disabled axis
+  is not driven: it stays where it is (or where it is pushed) during moves.
+  The head follows that line through two servo axes held against friction.
+  With an integral gain (XKi, YKi above 0, as by default) an axis follows
+  exactly. With integral gain 0 only the proportional gain holds it: the axis
+  lags the line by up to 1500 / Kp thousandths of an inch and comes to rest
+  that far short (Kp 30: 0.05 inch; the limp gain 5: 0.3 inch; Kp 0: the axis
+  does not follow). The control command travel makes an axis cover only a
+  fraction of every move; the position the board reports is where the head is.
+  Buffer status: 0xFD when no move is waiting or running, otherwise the free
+  places 0..99 (99: the last move is running). Halt freezes the head mid-move
+  and keeps the queue; stop (0x13) drops the running move and halts; 0x2D
+  drops the running move and empties the queue. --time-scale speeds motion
+  only; stitcher timings stay real: from a needle-up press the sensor reads 0
+  while the button is held and until 300 ms after it is let go (10 s after
+  the press when it never is); then 1. A method-0 needle-up (0x31) reads 0
+  for 300 ms and answers then. Stitching leaves the needle down (sensor 0).
+  A frame whose bytes do not all arrive within 500 ms of its first byte is
+  dropped; unknown codes are logged and ignored.
+
+control commands (one line each on the control socket; every command gets one
+reply line, "ok ..." or "error <why>"):
+  state                 ok x= y= queue= moving= halted= stitching= xenabled=
+                        yenabled= needle= machine= executed= refused= (and more)
+  params                ok with every board-held parameter
+  push X Y              move the head by hand by X, Y thousandths on the disabled
+                        axes; enabled axes hold. Reply: ok moved=x|y|xy|none x= y=
+  travel x|y FRACTION   the axis covers only FRACTION (0..1) of every move from
+                        now on (a worn belt, a weak motor); 1 is a sound axis
+  silence on|off        the board reads and ignores every byte, answers nothing
+  refuse N              refuse (0x0C) the next N move frames
+  error WORD            status answers 0xFE + WORD, 0x34 answers WORD
+  error unreadable      status answers 0xFE without a word, 0x34 answers nothing
+  error clear           no board error
+  busy N                the next N status polls answer 0xFF
+  stray-zero            the next status reply is preceded by a 0 byte
+  stall on|off          the head stops moving; the queue does not drain
+  stitcher-status B     method-0 stitcher status byte (1 ready, 0x21 handle bars)
+  stitcher-link sound|noisy|cut
+                        the line from the stitcher to the board: noisy puts a
+                        break, passed on as a 0 byte, before every byte of the
+                        stitcher's answers (0x3E, 0x3D); cut loses the answers
+  needle-fail on|off    needle-up fails: 0x31 answers 0xFB, the needle never rises
+  robot on|off          method 1 handle bars in robot mode (default on): off lets
+                        the needle-up button work without the command button
+  machine N             stitcher method 0..12 (stitching off, buttons released)
+  buttons               the stitcher button presses and releases (0x48, 0x49,
+                        0x4A) in the order received, the latest 64:
+                        ok count=N events=T:CODE:STATE,... (T milliseconds
+                        since start, CODE in hex, STATE as sent)
+  buttons clear         forget them
+  quit                  answer ok and end the simulator
+  help                  list the commands
+)";
 
 bool ParseInt(const char* text, long low, long high, long& value) {
     errno = 0;
@@ -121,6 +139,7 @@ bool ParseSimOptions(int argc, char** argv, SimOptions& options, std::string& er
         } else if (std::strcmp(arg, "--log") == 0) {
             if (!needValue(value)) return false;
             options.logPath = value;
+
         } else if (std::strcmp(arg, "--time-scale") == 0) {
             double scale = 0;
             if (!needValue(value)) return false;
