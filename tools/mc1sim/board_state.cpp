@@ -1,6 +1,11 @@
 #include "board_state.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdarg>
+#include <cstring>
 #include <ctime>
 
 int64_t SimNowUs() {
@@ -32,4 +37,26 @@ std::string FormatTrimmed(double value, int decimals) {
     }
     if (s == "-0") s = "0";
     return s;
+}
+
+bool SaveFileSafely(const std::string& path, const std::string& data, std::string& error) {
+    std::string temporary = path + ".tmp" + std::to_string(getpid());
+    int fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0) {
+        error = "cannot write " + temporary + ": " + std::strerror(errno);
+        return false;
+    }
+    size_t done = 0;
+    while (done < data.size()) {
+        ssize_t n = write(fd, data.data() + done, data.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break;
+        done += static_cast<size_t>(n);
+    }
+    bool ok = done == data.size() && fsync(fd) == 0;
+    ok = close(fd) == 0 && ok;
+    if (ok && rename(temporary.c_str(), path.c_str()) == 0) return true;
+    error = "cannot write " + path + ": " + std::strerror(errno);
+    unlink(temporary.c_str());
+    return false;
 }

@@ -8,6 +8,8 @@
 #include <deque>
 #include <string>
 
+#include "firmware_image.h"
+
 constexpr int kQueuePlaces = 99;  // waiting moves the board can hold
 
 // One move as it arrived in the move frame.
@@ -89,6 +91,21 @@ struct FaultState {
     bool stall = false;      // the head stops, the queue does not drain
 };
 
+// The loader the board restarts into for a firmware upload, with the faults
+// the control channel injects into it.
+struct LoaderState {
+    bool active = false;    // the board runs its loader
+    int commandPrefix = 0;  // 0xFF commands in a row just received (at most 3)
+    int configNext = -1;    // configuration entry 1..6 expected next without 0x07; -1 none
+    int flashFailures = 0;  // the next N writes fail: answered 0x00, the row left erased
+    int lostAcks = 0;       // the answers to the next N writes are lost on the line
+    int hangAfter = -1;     // loader commands carried out before it hangs; -1 never
+    bool hung = false;      // the loader reads every byte and answers nothing
+    int64_t entries = 0;    // times the loader was entered
+    int64_t writes = 0;     // rows and words written
+    int64_t refused = 0;    // writes answered 0x00
+};
+
 struct Board {
     BoardParameters params;
     StitcherState stitcher;
@@ -103,6 +120,9 @@ struct Board {
     bool extentsSet = false;
     bool reversed = false;  // motor direction reversed (0x41 toggles)
     float firmware = 1.30f;
+    FirmwareImage memory = FactoryImage();  // program memory, EEPROM, configuration
+    LoaderState loader;
+    std::string firmwareOutPath;  // --firmware-out: where the image is written, or empty
 
     double timeScale = 1.0;     // motion runs this many times faster than real time
     int64_t motionClockUs = 0;  // real time up to which motion has been advanced
@@ -131,3 +151,8 @@ void SimLog(Board& board, const char* format, ...) __attribute__((format(printf,
 // Formats a number without trailing zeros after the decimal point, at most
 // `decimals` of them: 1500 -> "1500", 1500.5 -> "1500.5".
 std::string FormatTrimmed(double value, int decimals);
+
+// Replaces the file at path with data so that a crash or power cut leaves the
+// old or the new file whole: a temporary file beside it, synced, renamed over
+// it. Returns true when done; false with the reason in error.
+bool SaveFileSafely(const std::string& path, const std::string& data, std::string& error);

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "axis_drive.h"
+#include "firmware_loader.h"
 #include "motion_queue.h"
 #include "stitcher_model.h"
 
@@ -79,7 +80,7 @@ std::string StateLine(Board& b, int64_t nowUs) {
         << " running=" << b.running.active << " status=" << static_cast<int>(MotionStatus(b))
         << " reversed=" << b.reversed << " extents=" << b.extentsSet << " starts=" << b.runStarts
         << " ends=" << b.runEnds << " unknown=" << b.unknownBytes << " silent=" << b.faults.silent
-        << " stall=" << b.faults.stall;
+        << " stall=" << b.faults.stall << " loader=" << b.loader.active;
     return out.str();
 }
 
@@ -165,6 +166,36 @@ std::string ButtonsCommand(Board& board, const Words& w) {
     return "ok count=" + std::to_string(board.buttonEventCount) + " events=" + events;
 }
 
+std::string LoaderHangCommand(Board& board, const Words& w) {
+    LoaderState& l = board.loader;
+    long n = 0;
+    if (w.size() == 2 && w[1] == "off") {
+        l.hangAfter = -1;
+        l.hung = false;
+        return "ok loader-hang off";
+    }
+    if (w.size() != 2 || !ParseLong(w[1], 0, 1000000, n)) return "error usage: loader-hang N|off";
+    l.hung = n == 0;
+    l.hangAfter = n == 0 ? -1 : static_cast<int>(n);
+    return "ok loader-hang " + std::to_string(n);
+}
+
+std::string LoaderLine(const Board& board) {
+    const LoaderState& l = board.loader;
+    return "ok active=" + std::to_string(l.active) + " hung=" + std::to_string(l.hung) +
+           " entries=" + std::to_string(l.entries) + " writes=" + std::to_string(l.writes) +
+           " refused=" + std::to_string(l.refused);
+}
+
+std::string FirmwareOutCommand(Board& board, const Words& w) {
+    if (w.size() > 2) return "error usage: firmware-out [FILE]";
+    std::string path = w.size() == 2 ? w[1] : board.firmwareOutPath;
+    if (path.empty()) return "error no FILE given and no --firmware-out";
+    std::string error;
+    if (!SaveFirmwareImage(board, path, error)) return "error " + error;
+    return "ok firmware-out " + path;
+}
+
 std::string MachineCommand(Board& board, const Words& w) {
     long n = 0;
     if (w.size() != 2 || !ParseLong(w[1], 0, 12, n)) return "error usage: machine N (0..12)";
@@ -182,7 +213,8 @@ std::string StitcherStatusCommand(Board& board, const Words& w) {
 
 const char kCommandList[] =
     "ok commands: state params push travel silence refuse error busy stray-zero stall "
-    "stitcher-status stitcher-link needle-fail robot machine buttons quit help";
+    "stitcher-status stitcher-link needle-fail robot machine buttons loader flash-fail lose-ack "
+    "loader-hang firmware-out quit help";
 
 }  // namespace
 
@@ -208,6 +240,11 @@ std::string ExecuteControl(Board& board, const std::string& line, int64_t nowUs)
     if (c == "stitcher-link") return StitcherLinkCommand(board, w);
     if (c == "machine") return MachineCommand(board, w);
     if (c == "buttons") return ButtonsCommand(board, w);
+    if (c == "loader" && alone) return LoaderLine(board);
+    if (c == "flash-fail") return CountCommand(w, board.loader.flashFailures);
+    if (c == "lose-ack") return CountCommand(w, board.loader.lostAcks);
+    if (c == "loader-hang") return LoaderHangCommand(board, w);
+    if (c == "firmware-out") return FirmwareOutCommand(board, w);
     if (c == "stray-zero" && alone) {
         f.strayZero = true;
         return "ok stray-zero";

@@ -16,6 +16,7 @@
 
 #include "board_state.h"
 #include "control_channel.h"
+#include "firmware_loader.h"
 #include "motion_queue.h"
 #include "protocol_decoder.h"
 #include "pty_link.h"
@@ -194,6 +195,7 @@ int main(int argc, char** argv) {
     board.motionClockUs = board.startUs;
     board.timeScale = options.timeScale;
     board.firmware = options.firmware;
+    board.firmwareOutPath = options.firmwareOutPath;
     SetMachine(board.stitcher, options.machine);
     if (!options.recordPath.empty() &&
         !(board.record = std::fopen(options.recordPath.c_str(), "w"))) {
@@ -233,6 +235,10 @@ int main(int argc, char** argv) {
         if (!c.output.empty()) (void)!write(c.fd, c.output.data(), c.output.size());
     CloseControlServer(server);
     ClosePtyLink(link);
+    if (!board.firmwareOutPath.empty() && !SaveFirmwareImage(board, board.firmwareOutPath, error)) {
+        std::fprintf(stderr, "mc1sim: %s\n", error.c_str());
+        result = 1;
+    }
     if (board.record) std::fclose(board.record);
     if (board.log) std::fclose(board.log);
     return result;

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "axis_drive.h"
+#include "firmware_loader.h"
 #include "motion_queue.h"
 #include "stitcher_model.h"
 
@@ -353,7 +354,7 @@ void Execute(Board& board, const uint8_t* frame, int length, int64_t nowUs,
         }
         case 0x3B:
         case 0xFF:
-            SimLog(board, "<- %02X firmware upload control (ignored)", code);
+            SimLog(board, "<- %02X firmware upload control", code);
             return;
         default:
             SimLog(board, "<- %02X (length %d) not handled", code, length);
@@ -423,41 +424,61 @@ int FrameLength(uint8_t code) {
     }
 }
 
+namespace {
+
+// Takes one frame off the front of the pending bytes: carries it out, or skips
+// a byte that starts no frame. Returns false when the frame is incomplete.
+bool DecodeFrame(Board& board, Decoder& decoder, int64_t nowUs, std::vector<ReplyChunk>& replies) {
+    std::vector<uint8_t>& p = decoder.pending;
+    int length = FrameLength(p[0]);
+    if (length == 0) {
+        board.unknownBytes++;
+        SimLog(board, "<- %02X unknown code, ignored", p[0]);
+        NoteCommandForLoader(board, p[0]);
+        p.erase(p.begin());
+        decoder.firstByteUs = nowUs;
+        return true;
+    }
+    if (p[0] == 0x0B) {
+        // The constants request is a fixed byte sequence; a byte that
+        // breaks it is taken as the start of the next command.
+        size_t bad = 1;
+        while (bad < p.size() && bad < 8 && p[bad] == kConstantsRequest[bad])
+            ++bad;
+        if (bad < p.size() && bad < 8) {
+            SimLog(board, "<- 0B constants request broken after %zu bytes, ignored", bad);
+            p.erase(p.begin(), p.begin() + static_cast<long>(bad));
+            decoder.firstByteUs = nowUs;
+            return true;
+        }
+    }
+    if (static_cast<int>(p.size()) < length) return false;
+    Execute(board, p.data(), length, nowUs, replies);
+    NoteCommandForLoader(board, p[0]);
+    p.erase(p.begin(), p.begin() + length);
+    decoder.firstByteUs = nowUs;
+    return true;
+}
+
+}  // namespace
+
 void DecodeByte(Board& board, Decoder& decoder, uint8_t byte, int64_t nowUs,
                 std::vector<ReplyChunk>& replies) {
     if (decoder.pending.empty()) decoder.firstByteUs = nowUs;
     decoder.pending.push_back(byte);
-    std::vector<uint8_t>& p = decoder.pending;
-    while (!p.empty()) {
-        int length = FrameLength(p[0]);
-        if (length == 0) {
-            board.unknownBytes++;
-            SimLog(board, "<- %02X unknown code, ignored", p[0]);
-            p.erase(p.begin());
-            decoder.firstByteUs = nowUs;
-            continue;
+    while (!decoder.pending.empty()) {
+        if (board.loader.active) {
+            RunLoader(board, decoder, nowUs, replies);
+            if (board.loader.active) return;  // waiting for the rest of a loader frame
+        } else if (!DecodeFrame(board, decoder, nowUs, replies)) {
+            return;
         }
-        if (p[0] == 0x0B) {
-            // The constants request is a fixed byte sequence; a byte that
-            // breaks it is taken as the start of the next command.
-            size_t bad = 1;
-            while (bad < p.size() && bad < 8 && p[bad] == kConstantsRequest[bad])
-                ++bad;
-            if (bad < p.size() && bad < 8) {
-                SimLog(board, "<- 0B constants request broken after %zu bytes, ignored", bad);
-                p.erase(p.begin(), p.begin() + static_cast<long>(bad));
-                decoder.firstByteUs = nowUs;
-                continue;
-            }
-        }
-        if (static_cast<int>(p.size()) < length) return;
-        Execute(board, p.data(), length, nowUs, replies);
-        p.erase(p.begin(), p.begin() + length);
-        decoder.firstByteUs = nowUs;
     }
 }
 
 void ExpirePartialFrame(Board& board, Decoder& decoder, int64_t nowUs) {
+    if (board.loader.active && nowUs - decoder.firstByteUs >= kFrameTimeoutUs)
+        LoaderFrameExpired(board);
     if (decoder.pending.empty() || nowUs - decoder.firstByteUs < kFrameTimeoutUs) return;
     SimLog(board, "<- %s incomplete frame dropped", HexBytes(decoder.pending).c_str());
     decoder.pending.clear();

@@ -20,7 +20,8 @@ struct ReplyChunk {
 };
 
 struct Decoder {
-    std::vector<uint8_t> pending;  // bytes of an incomplete frame, at most kLongestFrame
+    std::vector<uint8_t> pending;  // bytes of an incomplete frame (at most the longest
+                                   // board or loader frame)
     int64_t firstByteUs = 0;       // when the incomplete frame's first byte arrived
 };
 

@@ -25,6 +25,10 @@ options:
   --log FILE         every received command and every reply, decoded, one line each
   --machine N        stitcher method 0..12 (default 0)
   --firmware V       motor firmware version reported (default 1.30)
+  --firmware-out FILE
+                     the board's memory image as Intel HEX, written when the
+                     loader is reset (0x08) and when the simulator ends (see
+                     "firmware loader" below for the layout)
   --help             this text
 
 motion model:
@@ -51,6 +55,34 @@ motion model:
   for 300 ms and answers then. Stitching leaves the needle down (sensor 0).
   A frame whose bytes do not all arrive within 500 ms of its first byte is
   dropped; unknown codes are logged and ignored.
+
+firmware loader:
+  The commands 0xFF 0xFF 0xFF 0x3B restart the board into its loader (the move
+  queue is lost); from then on every byte belongs to the loader until 0x08.
+  Addresses A are 3 bytes, low byte first, in program-counter units (2 per
+  24-bit instruction, 2 per EEPROM or configuration word).
+    01 x x x          identify: 96 bytes, the loader's name padded with 0xFF
+    02 A              read: 96 bytes, the 32 instructions from A, each upper
+                      byte first
+    03 A + 96 bytes   write the program row at A (a multiple of 64, below
+                      0x18000): 32 instructions, each lowest byte first
+    04 A              read: 32 bytes, the 16 EEPROM words from A (0x7FF000 to
+                      0x7FFFFE), each high byte first
+    05 A + 32 bytes   write the EEPROM row at A (a multiple of 32 from
+                      0x7FF000): 16 words, each low byte first
+    07 F L H          configuration word 0 (address 0xF80000): F not 0 leaves
+                      it as it is, otherwise it becomes H:L. Words 1 to 6
+                      follow as F L H without the 07; a refused entry is
+                      expected again (word 0 with its 07)
+    08                reset: leave the loader
+  Every write is answered 2 ms later with 0x01, or 0x00 when refused (a bad
+  address, or a failed write, which leaves the row or word erased). The board
+  starts with a factory image: instructions 0 and 1 jump to the loader at
+  0x17C00, the first two EEPROM rows hold calibration data, the configuration
+  words are set. --firmware-out writes the image in the HEX layout a compiler
+  writes for it: byte address 2 x A, each instruction as 4 bytes (low, middle,
+  upper, 0), each EEPROM or configuration word as 4 bytes (low, high, 0, 0),
+  records of only blank memory left out.
 
 control commands (one line each on the control socket; every command gets one
 reply line, "ok ..." or "error <why>"):
@@ -83,6 +115,14 @@ reply line, "ok ..." or "error <why>"):
                         ok count=N events=T:CODE:STATE,... (T milliseconds
                         since start, CODE in hex, STATE as sent)
   buttons clear         forget them
+  loader                ok active= hung= entries= writes= refused=
+  flash-fail N          the next N loader writes fail: answered 0x00, the row
+                        (or configuration word) left erased
+  lose-ack N            the answers to the next N loader writes are lost on the
+                        line (the writes are done)
+  loader-hang N|off     the loader stops answering after N more commands (0: at
+                        once, also when entered later); off: it answers again
+  firmware-out [FILE]   write the memory image now (to FILE, else --firmware-out)
   quit                  answer ok and end the simulator
   help                  list the commands
 )";
@@ -139,7 +179,9 @@ bool ParseSimOptions(int argc, char** argv, SimOptions& options, std::string& er
         } else if (std::strcmp(arg, "--log") == 0) {
             if (!needValue(value)) return false;
             options.logPath = value;
-
+        } else if (std::strcmp(arg, "--firmware-out") == 0) {
+            if (!needValue(value)) return false;
+            options.firmwareOutPath = value;
         } else if (std::strcmp(arg, "--time-scale") == 0) {
             double scale = 0;
             if (!needValue(value)) return false;
