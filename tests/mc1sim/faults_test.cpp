@@ -2,6 +2,8 @@
 // on the line.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "sim_wire.h"
 
 namespace {
@@ -83,12 +85,56 @@ TEST(SimFaults, StallStopsTheHeadAndTheQueue) {
     EXPECT_EQ(HeadPosition(line.fd), (std::vector<int32_t>{2000, 0}));
 }
 
+// The replies to 40 status polls sent at once (fewer when bytes are lost).
+std::vector<uint8_t> PollReplies(int fd) {
+    return Exchange(fd, std::vector<uint8_t>(40, 0x22), 40, 300);
+}
+
+TEST(SimFaults, GarbleDamagesRepliesReproduciblyBySeed) {
+    SIM_LINE(line, kFast);
+    EXPECT_EQ(SimControl(line.sim, "garble 1 0 7"), "ok garble flip=1 drop=0 seed=7");
+    std::vector<uint8_t> flipped = PollReplies(line.fd);
+    EXPECT_EQ(flipped.size(), 40u);
+    for (uint8_t reply : flipped)  // one bit off 0xFD each time
+        EXPECT_EQ(__builtin_popcount(reply ^ 0xFDu), 1) << int(reply);
+    SimControl(line.sim, "garble 0.3 0.3 42");
+    std::vector<uint8_t> first = PollReplies(line.fd);
+    std::string counts = SimControl(line.sim, "garble");
+    SimControl(line.sim, "garble 0.3 0.3 42");
+    EXPECT_EQ(PollReplies(line.fd), first);
+    EXPECT_EQ(SimControl(line.sim, "garble"), counts);
+    long damaged = std::count_if(first.begin(), first.end(), [](uint8_t b) { return b != 0xFD; });
+    EXPECT_EQ(StateValue(counts, "dropped"), std::to_string(40 - first.size()));
+    EXPECT_EQ(StateValue(counts, "flipped"), std::to_string(damaged));
+    EXPECT_TRUE(first.size() < 40 && damaged > 0) << counts;
+    SimControl(line.sim, "garble off");
+    EXPECT_EQ(PollReplies(line.fd), std::vector<uint8_t>(40, 0xFD));
+}
+
 TEST(SimFaults, ControlRejectsMalformedCommands) {
     SIM_LINE(line, kFast);
-    for (const char* bad :
-         {"", "frobnicate", "refuse", "refuse -1", "refuse x", "busy 1 2", "error", "error 1x",
-          "silence maybe", "machine 13", "machine -1", "stitcher-status 256", "push 1", "push a b",
-          "state extra", "travel z 0.5", "travel x 1.5", "stitcher-link loose", "buttons now"}) {
+    for (const char* bad : {"",
+                            "frobnicate",
+                            "refuse",
+                            "refuse -1",
+                            "refuse x",
+                            "busy 1 2",
+                            "error",
+                            "error 1x",
+                            "silence maybe",
+                            "machine 13",
+                            "machine -1",
+                            "stitcher-status 256",
+                            "push 1",
+                            "push a b",
+                            "state extra",
+                            "travel z 0.5",
+                            "travel x 1.5",
+                            "stitcher-link loose",
+                            "buttons now",
+                            "garble 2 0",
+                            "garble 0.1",
+                            "garble 0.1 0.1 -3"}) {
         std::string reply = SimControl(line.sim, bad);
         EXPECT_EQ(reply.rfind("error ", 0), 0u) << "'" << bad << "' -> " << reply;
     }

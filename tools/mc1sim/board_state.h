@@ -9,6 +9,7 @@
 #include <string>
 
 #include "firmware_image.h"
+#include "line_noise.h"
 
 constexpr int kQueuePlaces = 99;  // waiting moves the board can hold
 
@@ -89,6 +90,7 @@ struct FaultState {
     int busyPolls = 0;       // this many more status polls answer 0xFF
     bool strayZero = false;  // the next status reply is preceded by a 0 byte
     bool stall = false;      // the head stops, the queue does not drain
+    LineNoise noise;         // damage to the reply bytes on their way to the host
 };
 
 // The loader the board restarts into for a firmware upload, with the faults

@@ -166,6 +166,30 @@ std::string ButtonsCommand(Board& board, const Words& w) {
     return "ok count=" + std::to_string(board.buttonEventCount) + " events=" + events;
 }
 
+// "garble FLIP DROP [SEED]", "garble off", or "garble" for the counts.
+std::string GarbleCommand(Board& board, const Words& w) {
+    LineNoise& noise = board.faults.noise;
+    double flip = 0, drop = 0;
+    long seed = 1;
+    if (w.size() == 2 && w[1] == "off") {
+        StartNoise(noise, 0, 0, 0);
+        return "ok garble off";
+    }
+    if (w.size() == 1) {
+        return "ok flip=" + FormatTrimmed(noise.flipRate, 6) +
+               " drop=" + FormatTrimmed(noise.dropRate, 6) + " seed=" + std::to_string(noise.seed) +
+               " flipped=" + std::to_string(noise.flipped) +
+               " dropped=" + std::to_string(noise.dropped);
+    }
+    if ((w.size() != 3 && w.size() != 4) || !ParseNumber(w[1], flip) || !ParseNumber(w[2], drop) ||
+        flip < 0 || flip > 1 || drop < 0 || drop > 1 ||
+        (w.size() == 4 && !ParseLong(w[3], 0, 2147483647L, seed)))
+        return "error usage: garble FLIP DROP [SEED] (rates 0..1) | garble off";
+    StartNoise(noise, flip, drop, static_cast<uint64_t>(seed));
+    return "ok garble flip=" + FormatTrimmed(flip, 6) + " drop=" + FormatTrimmed(drop, 6) +
+           " seed=" + std::to_string(seed);
+}
+
 std::string LoaderHangCommand(Board& board, const Words& w) {
     LoaderState& l = board.loader;
     long n = 0;
@@ -213,7 +237,8 @@ std::string StitcherStatusCommand(Board& board, const Words& w) {
 
 const char kCommandList[] =
     "ok commands: state params push travel silence refuse error busy stray-zero stall "
-    "stitcher-status stitcher-link needle-fail robot machine buttons loader flash-fail lose-ack "
+    "stitcher-status stitcher-link needle-fail robot machine buttons garble loader flash-fail "
+    "lose-ack "
     "loader-hang firmware-out quit help";
 
 }  // namespace
@@ -240,6 +265,7 @@ std::string ExecuteControl(Board& board, const std::string& line, int64_t nowUs)
     if (c == "stitcher-link") return StitcherLinkCommand(board, w);
     if (c == "machine") return MachineCommand(board, w);
     if (c == "buttons") return ButtonsCommand(board, w);
+    if (c == "garble") return GarbleCommand(board, w);
     if (c == "loader" && alone) return LoaderLine(board);
     if (c == "flash-fail") return CountCommand(w, board.loader.flashFailures);
     if (c == "lose-ack") return CountCommand(w, board.loader.lostAcks);

@@ -63,7 +63,14 @@ struct Line {
 
 void QueueOutput(Line& line, Board& board, const ReplyChunk& chunk, int64_t nowUs) {
     int64_t due = nowUs + chunk.delayUs;
-    for (uint8_t b : chunk.bytes) {
+    LineNoise& noise = board.faults.noise;
+    int64_t damagedBefore = noise.flipped + noise.dropped;
+    std::vector<uint8_t> bytes = ThroughNoise(noise, chunk.bytes);
+    if (noise.flipped + noise.dropped != damagedBefore)
+        SimLog(board, "noise: %zu reply bytes went out as %zu, %lld damaged or lost",
+               chunk.bytes.size(), bytes.size(),
+               static_cast<long long>(noise.flipped + noise.dropped - damagedBefore));
+    for (uint8_t b : bytes) {
         if (line.lineRate)
             due = std::max(due, line.lastOutputDueUs) + kByteTimeUs;
         else

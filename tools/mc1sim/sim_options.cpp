@@ -101,6 +101,13 @@ reply line, "ok ..." or "error <why>"):
   busy N                the next N status polls answer 0xFF
   stray-zero            the next status reply is preceded by a 0 byte
   stall on|off          the head stops moving; the queue does not drain
+  garble FLIP DROP [SEED]
+                        noise on the line to the host: every reply byte has one
+                        bit flipped with chance FLIP and is lost with chance
+                        DROP (0..1 each), from a generator started at SEED
+                        (default 1): the same seed and traffic, the same damage
+  garble off            a clean line again
+  garble                ok flip= drop= seed= flipped= dropped= (bytes so far)
   stitcher-status B     method-0 stitcher status byte (1 ready, 0x21 handle bars)
   stitcher-link sound|noisy|cut
                         the line from the stitcher to the board: noisy puts a
