@@ -201,6 +201,33 @@ TEST(SimMotion, AxesWithoutIntegralGainRestShortAndAWornAxisCoversLess) {
     EXPECT_EQ(HeadPosition(line.fd), (std::vector<int32_t>{1600, 0}));
 }
 
+TEST(SimMotion, AHeldClockChangesNothingUntilItIsStepped) {
+    SIM_LINE(line);  // real speed: 4 inches per second
+    EXPECT_EQ(SimControl(line.sim, "clock hold").rfind("ok held=1 t=", 0), 0u);
+    ASSERT_EQ(Exchange(line.fd, MoveFrame(1000, 0, 100), 1), std::vector<uint8_t>{0x0B});
+    ASSERT_EQ(Exchange(line.fd, MoveFrame(1000, 1000, 100), 1), std::vector<uint8_t>{0x0B});
+    for (int poll = 0; poll < 100; ++poll) {  // what a stall watchdog sees, at once
+        ASSERT_EQ(BufferStatus(line.fd), 98);
+        ASSERT_EQ(HeadPosition(line.fd), (std::vector<int32_t>{0, 0}));
+    }
+    SimControl(line.sim, "clock step 125");
+    EXPECT_EQ(HeadPosition(line.fd), (std::vector<int32_t>{500, 0}));
+    SimControl(line.sim, "clock step 250");
+    EXPECT_EQ(HeadPosition(line.fd), (std::vector<int32_t>{1000, 500}));
+    EXPECT_EQ(BufferStatus(line.fd), 99);
+    SimControl(line.sim, "clock step 1000");
+    EXPECT_EQ(BufferStatus(line.fd), 0xFD);
+    std::vector<long> t = RecordTimes(line.sim.recordPath);
+    ASSERT_EQ(t.size(), 2u);
+    EXPECT_NEAR(t[1] - t[0], 250, 1);
+    // The needle travels by the board's clock too.
+    WriteBytes(line.fd, {0x31});
+    EXPECT_TRUE(ReadBytes(line.fd, 1, 100).empty());
+    SimControl(line.sim, "clock step 300");
+    EXPECT_EQ(ReadBytes(line.fd, 1, 1000), std::vector<uint8_t>{0xFA});
+    EXPECT_EQ(SimControl(line.sim, "clock run").rfind("ok held=0 t=", 0), 0u);
+}
+
 TEST(SimMotion, RecordFileHasOneLinePerExecutedMove) {
     SIM_LINE(line, kFast);
     ASSERT_EQ(Exchange(line.fd, MoveFrame(1500, 2250, 0.5), 1), std::vector<uint8_t>{0x0B});

@@ -14,6 +14,34 @@ int64_t SimNowUs() {
     return static_cast<int64_t>(ts.tv_sec) * 1000000 + ts.tv_nsec / 1000;
 }
 
+int64_t BoardNowUs(const Board& board, int64_t realUs) {
+    return board.clock.held ? board.clock.heldUs : realUs - board.clock.offsetUs;
+}
+
+int64_t RealTimeOf(const Board& board, int64_t boardUs) {
+    if (boardUs < 0 || board.clock.held) return -1;
+    return boardUs + board.clock.offsetUs;
+}
+
+void HoldClock(Board& board, int64_t realUs) {
+    if (board.clock.held) return;
+    board.clock.heldUs = BoardNowUs(board, realUs);
+    board.clock.held = true;
+}
+
+void RunClock(Board& board, int64_t realUs) {
+    if (!board.clock.held) return;
+    board.clock.offsetUs = realUs - board.clock.heldUs;
+    board.clock.held = false;
+}
+
+void StepClock(Board& board, int64_t us) {
+    if (board.clock.held)
+        board.clock.heldUs += us;
+    else
+        board.clock.offsetUs -= us;
+}
+
 void SimLog(Board& board, const char* format, ...) {
     if (!board.log) return;
     char text[512];

@@ -108,6 +108,16 @@ struct LoaderState {
     int64_t refused = 0;    // writes answered 0x00
 };
 
+// The board's own clock, which moves the head, drains the queue, moves the
+// needle and times the loader's writes. It runs with real time; held, it
+// stands still while the board goes on answering every command at once, so
+// each status poll finds nothing changed; a step moves it on at once.
+struct BoardClock {
+    int64_t offsetUs = 0;  // board time = real time - offsetUs while running
+    bool held = false;
+    int64_t heldUs = 0;  // board time while held
+};
+
 struct Board {
     BoardParameters params;
     StitcherState stitcher;
@@ -126,9 +136,10 @@ struct Board {
     LoaderState loader;
     std::string firmwareOutPath;  // --firmware-out: where the image is written, or empty
 
+    BoardClock clock;
     double timeScale = 1.0;     // motion runs this many times faster than real time
-    int64_t motionClockUs = 0;  // real time up to which motion has been advanced
-    int64_t startUs = 0;        // real time the simulator started
+    int64_t motionClockUs = 0;  // board time up to which motion has been advanced
+    int64_t startUs = 0;        // real (and board) time the simulator started
 
     int64_t executed = 0;                  // moves finished
     int64_t refused = 0;                   // move frames refused
@@ -145,6 +156,19 @@ struct Board {
 
 // Real monotonic time in microseconds.
 int64_t SimNowUs();
+
+// The board's time at real time realUs, microseconds.
+int64_t BoardNowUs(const Board& board, int64_t realUs);
+
+// The real time at which the board's clock reads boardUs; -1 when boardUs is
+// negative (no time) or the clock is held (never).
+int64_t RealTimeOf(const Board& board, int64_t boardUs);
+
+// Holds the board's clock at real time realUs; lets it run again from where
+// it stands; steps it on by us microseconds (held or running).
+void HoldClock(Board& board, int64_t realUs);
+void RunClock(Board& board, int64_t realUs);
+void StepClock(Board& board, int64_t us);
 
 // Appends one line to the decoded log (when one is open), prefixed with the
 // milliseconds since start. Called by the decoder and the control channel.

@@ -166,6 +166,23 @@ std::string ButtonsCommand(Board& board, const Words& w) {
     return "ok count=" + std::to_string(board.buttonEventCount) + " events=" + events;
 }
 
+// "clock hold|run|step MS", or "clock": ok held= t= (board milliseconds since start).
+std::string ClockCommand(Board& board, const Words& w, int64_t nowUs) {
+    long ms = 0;
+    if (w.size() == 2 && w[1] == "hold") {
+        HoldClock(board, nowUs);
+    } else if (w.size() == 2 && w[1] == "run") {
+        RunClock(board, nowUs);
+    } else if (w.size() == 3 && w[1] == "step" && ParseLong(w[2], 0, 86400000, ms)) {
+        StepClock(board, static_cast<int64_t>(ms) * 1000);
+        AdvanceMotion(board, BoardNowUs(board, nowUs));
+    } else if (w.size() != 1) {
+        return "error usage: clock [hold|run|step MS]";
+    }
+    double t = static_cast<double>(BoardNowUs(board, nowUs) - board.startUs) / 1000.0;
+    return "ok held=" + std::to_string(board.clock.held) + " t=" + FormatTrimmed(t, 3);
+}
+
 // "garble FLIP DROP [SEED]", "garble off", or "garble" for the counts.
 std::string GarbleCommand(Board& board, const Words& w) {
     LineNoise& noise = board.faults.noise;
@@ -237,7 +254,8 @@ std::string StitcherStatusCommand(Board& board, const Words& w) {
 
 const char kCommandList[] =
     "ok commands: state params push travel silence refuse error busy stray-zero stall "
-    "stitcher-status stitcher-link needle-fail robot machine buttons garble loader flash-fail "
+    "stitcher-status stitcher-link needle-fail robot machine buttons garble clock loader "
+    "flash-fail "
     "lose-ack "
     "loader-hang firmware-out quit help";
 
@@ -249,7 +267,8 @@ std::string ExecuteControl(Board& board, const std::string& line, int64_t nowUs)
     const std::string& c = w[0];
     FaultState& f = board.faults;
     bool alone = w.size() == 1;
-    if (c == "state" && alone) return StateLine(board, nowUs);
+    if (c == "state" && alone) return StateLine(board, BoardNowUs(board, nowUs));
+    if (c == "clock") return ClockCommand(board, w, nowUs);
     if (c == "params" && alone) return ParamsLine(board);
     if (c == "help" && alone) return kCommandList;
     if (c == "push") return PushCommand(board, w);

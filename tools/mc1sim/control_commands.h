@@ -9,7 +9,8 @@
 
 #include "board_state.h"
 
-// Carries out one command line on the board at real time nowUs. Returns the
+// Carries out one command line on the board at real time nowUs (the board's
+// clock may differ). Returns the
 // reply line without its newline. Called by the control channel for every
 // line a client sends.
 std::string ExecuteControl(Board& board, const std::string& line, int64_t nowUs);

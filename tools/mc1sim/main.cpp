@@ -53,23 +53,31 @@ struct TimedByte {
     uint8_t byte;
 };
 
+// A reply that waits for the board's clock (a needle travelling, a flash
+// write) before it goes on the line.
+struct LaterReply {
+    int64_t boardDueUs;
+    std::vector<uint8_t> bytes;
+};
+
 struct Line {
     std::deque<TimedByte> input;   // from the host, waiting for their time
     std::deque<TimedByte> output;  // to the host, waiting for their time
+    std::deque<LaterReply> later;  // replies waiting for the board's clock, in order
     int64_t lastInputDueUs = 0;
     int64_t lastOutputDueUs = 0;
     bool lineRate = false;
 };
 
-void QueueOutput(Line& line, Board& board, const ReplyChunk& chunk, int64_t nowUs) {
-    int64_t due = nowUs + chunk.delayUs;
+// Puts reply bytes on the line at real time nowUs, through the line's noise.
+void QueueOutput(Line& line, Board& board, const std::vector<uint8_t>& reply, int64_t nowUs) {
+    int64_t due = nowUs;
     LineNoise& noise = board.faults.noise;
     int64_t damagedBefore = noise.flipped + noise.dropped;
-    std::vector<uint8_t> bytes = ThroughNoise(noise, chunk.bytes);
+    std::vector<uint8_t> bytes = ThroughNoise(noise, reply);
     if (noise.flipped + noise.dropped != damagedBefore)
-        SimLog(board, "noise: %zu reply bytes went out as %zu, %lld damaged or lost",
-               chunk.bytes.size(), bytes.size(),
-               static_cast<long long>(noise.flipped + noise.dropped - damagedBefore));
+        SimLog(board, "noise: %zu reply bytes went out as %zu, %lld damaged or lost", reply.size(),
+               bytes.size(), static_cast<long long>(noise.flipped + noise.dropped - damagedBefore));
     for (uint8_t b : bytes) {
         if (line.lineRate)
             due = std::max(due, line.lastOutputDueUs) + kByteTimeUs;
@@ -102,16 +110,34 @@ void ReadHost(Line& line, Board& board, int master, int64_t nowUs) {
     }
 }
 
+// Hands the bytes whose time has come to the decoder; replies go on the line
+// at once, or wait for the board's clock behind any reply already waiting.
 void DeliverInput(Line& line, Board& board, Decoder& decoder, int64_t nowUs) {
     std::vector<ReplyChunk> replies;
     while (!line.input.empty() && line.input.front().dueUs <= nowUs) {
         TimedByte b = line.input.front();
         line.input.pop_front();
-        AdvanceMotion(board, std::max(b.dueUs, board.motionClockUs));
+        int64_t boardUs = std::max(BoardNowUs(board, b.dueUs), board.motionClockUs);
+        AdvanceMotion(board, boardUs);
         replies.clear();
-        DecodeByte(board, decoder, b.byte, b.dueUs, replies);
-        for (const ReplyChunk& chunk : replies)
-            QueueOutput(line, board, chunk, b.dueUs);
+        DecodeByte(board, decoder, b.byte, boardUs, replies);
+        for (ReplyChunk& chunk : replies) {
+            if (chunk.delayUs == 0 && line.later.empty()) {
+                QueueOutput(line, board, chunk.bytes, b.dueUs);
+                continue;
+            }
+            int64_t due = boardUs + chunk.delayUs;
+            if (!line.later.empty()) due = std::max(due, line.later.back().boardDueUs);
+            line.later.push_back(LaterReply{due, std::move(chunk.bytes)});
+        }
+    }
+}
+
+// Puts the waiting replies whose board time has come on the line.
+void ReleaseLaterReplies(Line& line, Board& board, int64_t nowUs) {
+    while (!line.later.empty() && line.later.front().boardDueUs <= BoardNowUs(board, nowUs)) {
+        QueueOutput(line, board, line.later.front().bytes, nowUs);
+        line.later.pop_front();
     }
 }
 
@@ -145,16 +171,21 @@ int Serve(const SimOptions& options, Board& board, PtyLink& link, ControlServer&
     bool outputBlocked = false;
     while (!board.quitRequested) {
         int64_t now = SimNowUs();
-        AdvanceMotion(board, now);
+        AdvanceMotion(board, BoardNowUs(board, now));
         DeliverInput(line, board, decoder, now);
-        ExpirePartialFrame(board, decoder, now);
+        ExpirePartialFrame(board, decoder, BoardNowUs(board, now));
+        ReleaseLaterReplies(line, board, now);
         outputBlocked = WriteHost(line, link.master, now);
 
-        int64_t wake = NextMotionEventUs(board);
+        // Everything the board waits for, in real time (-1: nothing while the
+        // board's clock is held).
+        int64_t wake = RealTimeOf(board, NextMotionEventUs(board));
         if (!line.input.empty()) wake = Earliest(wake, line.input.front().dueUs);
         if (!line.output.empty() && !outputBlocked)
             wake = Earliest(wake, line.output.front().dueUs);
-        wake = Earliest(wake, PartialFrameDeadlineUs(decoder));
+        if (!line.later.empty())
+            wake = Earliest(wake, RealTimeOf(board, line.later.front().boardDueUs));
+        wake = Earliest(wake, RealTimeOf(board, PartialFrameDeadlineUs(decoder)));
         int timeoutMs = -1;
         if (wake >= 0)
             timeoutMs = static_cast<int>(std::clamp<int64_t>((wake - now + 999) / 1000, 0, 60000));
@@ -177,7 +208,7 @@ int Serve(const SimOptions& options, Board& board, PtyLink& link, ControlServer&
             SimLog(board, "signal: shutting down");
             break;
         }
-        AdvanceMotion(board, now);
+        AdvanceMotion(board, BoardNowUs(board, now));
         if (fds[0].revents & POLLIN) ReadHost(line, board, link.master, now);
         ServiceControl(server, board, fds, now);
     }

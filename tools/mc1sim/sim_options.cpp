@@ -20,8 +20,9 @@ options:
   --time-scale N     run motion N times faster than real time (default 1)
   --line-rate        every byte in either direction takes 10 bits at 57600 baud
   --record FILE      one CSV line per executed move: t_ms,x,y,feed,stitching
-                     (t_ms real milliseconds since start, x and y where the head
-                     arrived in thousandths of an inch, feed as sent / 1000)
+                     (t_ms milliseconds since start on the board's clock, x
+                     and y where the head arrived in thousandths of an inch,
+                     feed as sent / 1000)
   --log FILE         every received command and every reply, decoded, one line each
   --machine N        stitcher method 0..12 (default 0)
   --firmware V       motor firmware version reported (default 1.30)
@@ -49,7 +50,7 @@ motion model:
   places 0..99 (99: the last move is running). Halt freezes the head mid-move
   and keeps the queue; stop (0x13) drops the running move and halts; 0x2D
   drops the running move and empties the queue. --time-scale speeds motion
-  only; stitcher timings stay real: from a needle-up press the sensor reads 0
+  only; stitcher timings follow the board's clock (real time unless held): from a needle-up press the sensor reads 0
   while the button is held and until 300 ms after it is let go (10 s after
   the press when it never is); then 1. A method-0 needle-up (0x31) reads 0
   for 300 ms and answers then. Stitching leaves the needle down (sensor 0).
@@ -101,6 +102,16 @@ reply line, "ok ..." or "error <why>"):
   busy N                the next N status polls answer 0xFF
   stray-zero            the next status reply is preceded by a 0 byte
   stall on|off          the head stops moving; the queue does not drain
+  clock hold            the board's clock stands still: the head, the queue, the
+                        needle and the loader's writes wait while every command
+                        is still answered at once, so status polls find nothing
+                        changed (a host's stall watchdog on a fake clock meets a
+                        stalled board without real waiting)
+  clock step MS         move the board's clock on by MS milliseconds at once (as
+                        if that much real time had passed; motion by MS times
+                        --time-scale), held or running
+  clock run             the clock runs with real time again from where it stood
+  clock                 ok held=0|1 t=MS (the board's milliseconds since start)
   garble FLIP DROP [SEED]
                         noise on the line to the host: every reply byte has one
                         bit flipped with chance FLIP and is lost with chance
