@@ -59,6 +59,10 @@ TEST(SimLife, BadOptionsAndARegularFileInPlaceOfTheLinkAreRefused) {
                        {{"--link", "x", "--time-scale", "0"}, 2},
                        {{"--link", "x", "--bogus"}, 2},
                        {{"--link", "x", "--firmware", "abc"}, 2},
+                       {{"--link", "x", "--picture-size", "10,10"}, 2},
+                       {{"--link", "x", "--picture-size", "320.5,240"}, 2},
+                       {{"--link", "x", "--picture-area", "0,3"}, 2},
+                       {{"--link", "x", "--picture-area", "4"}, 2},
                        {{"--link", file}, 1}};
     for (const Case& c : cases) {
         std::vector<std::string> argv = {MC1SIM_PATH};

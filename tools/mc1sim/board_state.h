@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <deque>
 #include <string>
+#include <vector>
 
 #include "firmware_image.h"
 #include "line_noise.h"
@@ -28,6 +29,29 @@ struct RunningMove {
     double targetX = 0, targetY = 0;  // thousandths of an inch
     double length = 0;                // thousandths of an inch
     double travelled = 0;             // thousandths of an inch along the line
+    double fromX = 0, fromY = 0;      // where the head stood when the line began, track units
+};
+
+// One executed move as the head went, for the picture of the run.
+struct TrackSegment {
+    double x0, y0, x1, y1;  // thousandths of an inch from the first home position
+    bool stitched;          // stitching was on when the move ended
+};
+constexpr size_t kTrackSegmentsMax = 1000000;  // moves kept for the picture
+
+// Size and quilt area of the picture (head_picture.h).
+struct PictureSettings {
+    int width = 640, height = 480;         // pixels
+    double areaWidth = 0, areaHeight = 0;  // inches from the home position; 0: not given
+};
+
+// The head's path and the quilt area, for the picture (head_picture.h).
+struct HeadTrack {
+    std::vector<TrackSegment> segments;  // executed moves in order, at most kTrackSegmentsMax
+    bool full = false;                   // moves were left out: the limit was reached
+    double homeX = 0, homeY = 0;  // the present home from the first one, thousandths of an inch
+    bool extentsSet = false;      // SetExtents (0x2E) was received
+    double extentsX = 0, extentsY = 0;  // head position then, from the home then, thousandths
 };
 
 // The board-held machine parameters with their factory defaults.
@@ -125,6 +149,7 @@ struct Board {
 
     double x = 0, y = 0;           // head position, thousandths of an inch
     AxisDrive axisX, axisY;        // the servo axes that move the head
+    HeadTrack track;               // where the head went, for the picture
     std::deque<QueuedMove> queue;  // waiting moves, at most kQueuePlaces
     RunningMove running;
     bool halted = false;
@@ -135,6 +160,8 @@ struct Board {
     FirmwareImage memory = FactoryImage();  // program memory, EEPROM, configuration
     LoaderState loader;
     std::string firmwareOutPath;  // --firmware-out: where the image is written, or empty
+    PictureSettings picture;
+    std::string picturePath;  // --picture: where the picture is written at the end, or empty
 
     BoardClock clock;
     double timeScale = 1.0;     // motion runs this many times faster than real time

@@ -8,6 +8,7 @@
 
 #include "axis_drive.h"
 #include "firmware_loader.h"
+#include "head_picture.h"
 #include "motion_queue.h"
 #include "stitcher_model.h"
 
@@ -237,6 +238,18 @@ std::string FirmwareOutCommand(Board& board, const Words& w) {
     return "ok firmware-out " + path;
 }
 
+std::string PictureCommand(Board& board, const Words& w) {
+    if (w.size() > 2) return "error usage: picture [FILE]";
+    std::string path = w.size() == 2 ? w[1] : board.picturePath;
+    if (path.empty()) return "error no FILE given and no --picture";
+    std::string error;
+    if (!SaveHeadPicture(board, path, error)) return "error " + error;
+    QuiltArea a = PictureArea(board);
+    return "ok picture " + path + " area=" + FormatTrimmed(a.x, 3) + "," + FormatTrimmed(a.y, 3) +
+           "," + FormatTrimmed(a.width, 3) + "," + FormatTrimmed(a.height, 3) +
+           " moves=" + std::to_string(board.track.segments.size());
+}
+
 std::string MachineCommand(Board& board, const Words& w) {
     long n = 0;
     if (w.size() != 2 || !ParseLong(w[1], 0, 12, n)) return "error usage: machine N (0..12)";
@@ -257,7 +270,7 @@ const char kCommandList[] =
     "stitcher-status stitcher-link needle-fail robot machine buttons garble clock loader "
     "flash-fail "
     "lose-ack "
-    "loader-hang firmware-out quit help";
+    "loader-hang firmware-out picture quit help";
 
 }  // namespace
 
@@ -290,6 +303,7 @@ std::string ExecuteControl(Board& board, const std::string& line, int64_t nowUs)
     if (c == "lose-ack") return CountCommand(w, board.loader.lostAcks);
     if (c == "loader-hang") return LoaderHangCommand(board, w);
     if (c == "firmware-out") return FirmwareOutCommand(board, w);
+    if (c == "picture") return PictureCommand(board, w);
     if (c == "stray-zero" && alone) {
         f.strayZero = true;
         return "ok stray-zero";

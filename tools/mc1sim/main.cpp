@@ -17,6 +17,7 @@
 #include "board_state.h"
 #include "control_channel.h"
 #include "firmware_loader.h"
+#include "head_picture.h"
 #include "motion_queue.h"
 #include "protocol_decoder.h"
 #include "pty_link.h"
@@ -234,6 +235,9 @@ int main(int argc, char** argv) {
     board.timeScale = options.timeScale;
     board.firmware = options.firmware;
     board.firmwareOutPath = options.firmwareOutPath;
+    board.picturePath = options.picturePath;
+    board.picture = PictureSettings{options.pictureWidth, options.pictureHeight,
+                                    options.pictureAreaWidth, options.pictureAreaHeight};
     SetMachine(board.stitcher, options.machine);
     if (!options.recordPath.empty() &&
         !(board.record = std::fopen(options.recordPath.c_str(), "w"))) {
@@ -274,6 +278,10 @@ int main(int argc, char** argv) {
     CloseControlServer(server);
     ClosePtyLink(link);
     if (!board.firmwareOutPath.empty() && !SaveFirmwareImage(board, board.firmwareOutPath, error)) {
+        std::fprintf(stderr, "mc1sim: %s\n", error.c_str());
+        result = 1;
+    }
+    if (!board.picturePath.empty() && !SaveHeadPicture(board, board.picturePath, error)) {
         std::fprintf(stderr, "mc1sim: %s\n", error.c_str());
         result = 1;
     }

@@ -14,6 +14,8 @@ void RestartFromCommand(Board& board) {
     r.startY = board.axisY.commanded;
     r.length = std::hypot(r.targetX - r.startX, r.targetY - r.startY);
     r.travelled = 0;
+    r.fromX = board.track.homeX + board.x;
+    r.fromY = board.track.homeY + board.y;
 }
 
 // Takes the next waiting move as the running one, starting from where the
@@ -35,7 +37,17 @@ void PlaceHead(Board& board) {
     DriveAxes(board, r.startX + (r.targetX - r.startX) * f, r.startY + (r.targetY - r.startY) * f);
 }
 
+// Adds the finished move to the track and writes its record line.
 void RecordMove(Board& board, int64_t endUs) {
+    HeadTrack& t = board.track;
+    const RunningMove& r = board.running;
+    if (t.segments.size() < kTrackSegmentsMax) {
+        t.segments.push_back(TrackSegment{r.fromX, r.fromY, t.homeX + board.x, t.homeY + board.y,
+                                          board.stitcher.stitching});
+    } else if (!t.full) {
+        t.full = true;
+        SimLog(board, "the picture keeps the first %zu moves only", kTrackSegmentsMax);
+    }
     if (!board.record) return;
     long long ms = static_cast<long long>((endUs - board.startUs) / 1000);
     std::string x = FormatTrimmed(board.x, 2);
@@ -129,6 +141,8 @@ void ClearMotionQueue(Board& board) {
 }
 
 void SetHomeHere(Board& board) {
+    board.track.homeX += board.x;
+    board.track.homeY += board.y;
     RehomeAxes(board);
     // A running move keeps its target (the host now speaks in the new
     // coordinates) and goes on from the new position.

@@ -287,6 +287,11 @@ void Execute(Board& board, const uint8_t* frame, int length, int64_t nowUs,
         case 0x2E:
         case 0x2F:
             board.extentsSet = code == 0x2E;
+            if (code == 0x2E) {
+                board.track.extentsSet = true;
+                board.track.extentsX = board.x;
+                board.track.extentsY = board.y;
+            }
             SimLog(board, "<- %02X %s", code, code == 0x2E ? "SetExtents" : "ClearExtents");
             return;
         case 0x30:

@@ -30,6 +30,10 @@ options:
                      the board's memory image as Intel HEX, written when the
                      loader is reset (0x08) and when the simulator ends (see
                      "firmware loader" below for the layout)
+  --picture FILE     a PNG picture of the head's path, written when the simulator
+                     ends (and by the control command picture): see "picture"
+  --picture-size W,H the picture's size in pixels (default 640,480)
+  --picture-area W,H the quilt area shown, in inches from the home position
   --help             this text
 
 motion model:
@@ -84,6 +88,18 @@ firmware loader:
   writes for it: byte address 2 x A, each instruction as 4 bytes (low, middle,
   upper, 0), each EEPROM or configuration word as 4 bytes (low, high, 0, 0),
   records of only blank memory left out.
+
+picture:
+  The head's path as the moves were executed: moves that ended with stitching
+  on as thread (2 px, #203080), the others dashed (1 px, #A0A0A0, 4 px on and
+  4 px off), over the quilt area outlined 1 px #808080 on white. The quilt area
+  is the --picture-area rectangle from the home position, else the rectangle
+  from the home position to the head's position when SetExtents (0x2E) was
+  last received, else the rectangle holding the home position and the path.
+  With margin m = 10 px and the area w x h inches, the scale is
+  s = min((W - 2m) / w, (H - 2m) / h) pixels per inch and a point (x, y)
+  inches from the area's top-left corner lands on pixel (m + x s, m + y s),
+  the geometry of the host's stitch-out preview.
 
 control commands (one line each on the control socket; every command gets one
 reply line, "ok ..." or "error <why>"):
@@ -141,6 +157,7 @@ reply line, "ok ..." or "error <why>"):
   loader-hang N|off     the loader stops answering after N more commands (0: at
                         once, also when entered later); off: it answers again
   firmware-out [FILE]   write the memory image now (to FILE, else --firmware-out)
+  picture [FILE]        write the picture now (to FILE, else --picture)
   quit                  answer ok and end the simulator
   help                  list the commands
 )";
@@ -161,6 +178,15 @@ bool ParseDouble(const char* text, double& value) {
     if (errno != 0 || end == text || *end != '\0' || !std::isfinite(v)) return false;
     value = v;
     return true;
+}
+
+// "W,H": two numbers above low and at most high.
+bool ParsePair(const char* text, double low, double high, double& w, double& h) {
+    const char* comma = std::strchr(text, ',');
+    if (!comma) return false;
+    std::string first(text, comma);
+    return ParseDouble(first.c_str(), w) && ParseDouble(comma + 1, h) && w > low && h > low &&
+           w <= high && h <= high;
 }
 
 }  // namespace
@@ -200,6 +226,24 @@ bool ParseSimOptions(int argc, char** argv, SimOptions& options, std::string& er
         } else if (std::strcmp(arg, "--firmware-out") == 0) {
             if (!needValue(value)) return false;
             options.firmwareOutPath = value;
+        } else if (std::strcmp(arg, "--picture") == 0) {
+            if (!needValue(value)) return false;
+            options.picturePath = value;
+        } else if (std::strcmp(arg, "--picture-size") == 0) {
+            double w = 0, h = 0;
+            if (!needValue(value)) return false;
+            if (!ParsePair(value, 15, 10000, w, h) || w != std::floor(w) || h != std::floor(h)) {
+                error = "--picture-size needs W,H in whole pixels from 16 to 10000";
+                return false;
+            }
+            options.pictureWidth = static_cast<int>(w);
+            options.pictureHeight = static_cast<int>(h);
+        } else if (std::strcmp(arg, "--picture-area") == 0) {
+            if (!needValue(value)) return false;
+            if (!ParsePair(value, 0, 10000, options.pictureAreaWidth, options.pictureAreaHeight)) {
+                error = "--picture-area needs W,H in inches above 0 and at most 10000";
+                return false;
+            }
         } else if (std::strcmp(arg, "--time-scale") == 0) {
             double scale = 0;
             if (!needValue(value)) return false;
