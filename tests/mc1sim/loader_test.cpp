@@ -53,6 +53,8 @@ TEST(SimLoader, ReadsWritesAndWritesTheImageOut) {
     std::vector<uint8_t> words(32, 0x00);
     words[0] = 0x34, words[1] = 0x12;
     EXPECT_EQ(Exchange(line.fd, At(0x05, 0x7FF040, words), 1), kAck);
+    EXPECT_EQ(Exchange(line.fd, At(0x05, 0x800000, words), 1), kNak);  // beyond the EEPROM
+    EXPECT_EQ(Exchange(line.fd, At(0x04, 0x7FEFFE), 1), kNak);         // before it
     EXPECT_EQ(Exchange(line.fd, {0x07, 0x00, 0xCD, 0xAB}, 1), kAck);
     for (int word = 1; word <= 6; ++word)  // words 1..6: leave 1..5, set 6
         EXPECT_EQ(Exchange(line.fd, {static_cast<uint8_t>(word < 6), 0x11, 0x22}, 1), kAck);
@@ -68,10 +70,11 @@ TEST(SimLoader, ReadsWritesAndWritesTheImageOut) {
     EXPECT_EQ(StateValue(SimControl(line.sim, "state"), "loader"), "0");
     // Reset vector, the written row, the EEPROM row, the configuration words.
     std::string hex = ReadFileText(image);
-    for (const char* record :
-         {":10000000007C040001000000FFFFFF00FFFFFF00", ":1000800000005A0001005A0002005A0003005A00",
-          ":0200000400FFFB", ":10E08000341200000000000000000000", ":0200000401F009",
-          ":10000000CDAB00003F000000B38700000F310000", ":1000100003000000FFFF00001122000000800000"})
+    for (const char* record : {":10000000007C040001000000FFFFFF00FFFFFF0075\n",
+                               ":1000800000005A0001005A0002005A0003005A0002\n", ":0200000400FFFB\n",
+                               ":10E08000341200000000000000000000000000004A\n", ":0200000401F009\n",
+                               ":10000000CDAB00003F000000B38700000F310000BF\n",
+                               ":1000100003000000FFFF000011220000008000002C\n"})
         EXPECT_NE(hex.find(record), std::string::npos) << record << "\n" << hex.substr(0, 300);
     EXPECT_EQ(hex.substr(hex.size() - 12), ":00000001FF\n");
 }
@@ -86,11 +89,14 @@ TEST(SimLoader, FailedWritesLostAnswersAndAHungLoader) {
     EXPECT_EQ(Exchange(line.fd, {0x07, 0x00, 0xCD, 0xAB}, 1), kAck);
     EXPECT_EQ(SimControl(line.sim, "lose-ack 1"), "ok lose-ack 1");
     EXPECT_TRUE(Exchange(line.fd, {0x00, 0x11, 0x22}, 1, 300).empty());
+    // A refused later word is expected again without the 07.
+    SimControl(line.sim, "flash-fail 1");
+    EXPECT_EQ(Exchange(line.fd, {0x01, 0x00, 0x00}, 1), kNak);
     for (int word = 2; word <= 6; ++word)
         EXPECT_EQ(Exchange(line.fd, {0x01, 0x00, 0x00}, 1), kAck) << word;
     std::string loader = SimControl(line.sim, "loader");
     EXPECT_EQ(StateValue(loader, "writes"), "7") << loader;
-    EXPECT_EQ(StateValue(loader, "refused"), "2") << loader;
+    EXPECT_EQ(StateValue(loader, "refused"), "3") << loader;
 
     EXPECT_EQ(SimControl(line.sim, "loader-hang 1"), "ok loader-hang 1");
     EXPECT_EQ(Exchange(line.fd, {0x01, 0x01, 0x01, 0x01}, 96).size(), 96u);

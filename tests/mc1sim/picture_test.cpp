@@ -35,15 +35,19 @@ TEST(SimPicture, StitchedMovesAsThreadOthersDashedOverTheExtents) {
     Move(line, -500, -500);
     WriteBytes(line.fd, {0x1A});  // home at the back-left corner
     Move(line, 4000, 3000);
+    // Before the extents are set the area is the one around home and the path.
+    EXPECT_EQ(SimControl(line.sim, "picture " + now),
+              "ok picture " + now + " area=0,0,4,3 moves=2");
     WriteBytes(line.fd, {0x2E});  // the front-right corner: a 4 x 3 inch area
     Move(line, 1000, 1000);
     WriteBytes(line.fd, {0x1D});
     Move(line, 3000, 1000);
     Move(line, 3000, 2000);
     WriteBytes(line.fd, {0x1E});
-    Move(line, 1000, 2000);
+    for (int x = 2950; x >= 1000; x -= 50)  // dashes run on over short moves
+        Move(line, x, 2000);
     EXPECT_EQ(SimControl(line.sim, "picture " + now),
-              "ok picture " + now + " area=0,0,4,3 moves=6");
+              "ok picture " + now + " area=0,0,4,3 moves=45");
     Picture p(now);
     ASSERT_NE(p.pixbuf, nullptr);
     ASSERT_EQ(gdk_pixbuf_get_width(p.pixbuf), 320);
