@@ -1,6 +1,7 @@
-// The simulated board's whole state: parameters, head position, move queue,
-// stitcher, and the faults the control channel injects. One record, owned by
-// main, passed to every module of the simulator.
+// The simulated board's whole state: parameters, servo axes and head, move
+// queue, stitcher, loader and memory, clock, the head's track for the picture,
+// and the faults the control channel injects. One record, owned by main,
+// passed to every module of the simulator.
 #pragma once
 
 #include <cstdint>
@@ -25,11 +26,11 @@ struct QueuedMove {
 struct RunningMove {
     bool active = false;
     QueuedMove move{};
-    double startX = 0, startY = 0;    // thousandths of an inch
+    double startX = 0, startY = 0;    // commanded position where the line began, thousandths
     double targetX = 0, targetY = 0;  // thousandths of an inch
     double length = 0;                // thousandths of an inch
     double travelled = 0;             // thousandths of an inch along the line
-    double fromX = 0, fromY = 0;      // where the head stood when the line began, track units
+    double fromX = 0, fromY = 0;      // head when the line began, thousandths from the first home
 };
 
 // One executed move as the head went, for the picture of the run.

@@ -81,8 +81,8 @@ void ReadProgram(Board& board, uint32_t a, std::vector<ReplyChunk>& replies) {
 
 void WriteProgram(Board& board, uint32_t a, const uint8_t* d, std::vector<ReplyChunk>& replies) {
     SimLog(board, "<- 03 write program row 0x%06X", a);
-    auto row = board.memory.program.begin() + a / 2;
     bool valid = a % kRowUnits == 0 && a < kProgramEnd;
+    uint32_t* row = valid ? &board.memory.program[a / 2] : nullptr;
     if (!FinishWrite(board, replies, valid, [&] { std::fill(row, row + 32, kBlankInstruction); }))
         return;
     for (int k = 0; k < 32; ++k)
@@ -110,8 +110,8 @@ void ReadEeprom(Board& board, uint32_t a, std::vector<ReplyChunk>& replies) {
 
 void WriteEeprom(Board& board, uint32_t a, const uint8_t* d, std::vector<ReplyChunk>& replies) {
     SimLog(board, "<- 05 write EEPROM row 0x%06X", a);
-    auto row = board.memory.eeprom.begin() + (a - kEepromStart) / 2;
     bool valid = InEeprom(a) && (a - kEepromStart) % kEepromRowUnits == 0;
+    uint16_t* row = valid ? &board.memory.eeprom[(a - kEepromStart) / 2] : nullptr;
     if (!FinishWrite(board, replies, valid, [&] { std::fill(row, row + 16, kBlankWord); })) return;
     for (int k = 0; k < 16; ++k)
         row[k] = static_cast<uint16_t>(d[2 * k] | d[2 * k + 1] << 8);

@@ -1,5 +1,6 @@
 // The board's move queue and the head's motion: moves run one after another
-// along straight lines in (scaled) real time. Every function that changes the
+// along straight lines in (scaled) board time (the board's clock, see
+// board_state.h). Every function that changes the
 // queue expects AdvanceMotion to have been called for the current time first.
 #pragma once
 
@@ -11,12 +12,12 @@
 // its feed (x 1000) and the board's speed settings (see --help). Never 0.
 double MoveSpeedThouPerSecond(const Board& board, int32_t feed1000);
 
-// Moves the head on to real time nowUs: finishes moves (writing their record
+// Moves the head on to board time nowUs: finishes moves (writing their record
 // lines), starts the next waiting ones, interpolates the running one. Called
 // by main before and after every event.
 void AdvanceMotion(Board& board, int64_t nowUs);
 
-// Real time at which the running move ends, or -1 when nothing will happen
+// Board time at which the running move ends, or -1 when nothing will happen
 // without an outside event (idle, halted or stalled). Used for poll time-outs.
 int64_t NextMotionEventUs(const Board& board);
 

@@ -2,7 +2,9 @@
 // board and produces the reply bytes. Frames are recognised by their first
 // byte; a frame whose bytes do not all arrive within kFrameTimeoutUs of its
 // first byte is dropped, and bytes with no known command code are logged and
-// skipped, so no input can wedge the decoder.
+// skipped, so no input can wedge the decoder. While the board runs its
+// loader, the bytes go to the loader instead (firmware_loader.h). All times
+// here are the board's (board_state.h).
 #pragma once
 
 #include <cstdint>
@@ -28,7 +30,7 @@ struct Decoder {
 // Total length of the frame that starts with code, or 0 for an unknown code.
 int FrameLength(uint8_t code);
 
-// Takes one byte from the host at real time nowUs; complete frames are carried
+// Takes one byte from the host at board time nowUs; complete frames are carried
 // out at once and their replies appended to replies. Called by main.
 void DecodeByte(Board& board, Decoder& decoder, uint8_t byte, int64_t nowUs,
                 std::vector<ReplyChunk>& replies);
@@ -36,5 +38,5 @@ void DecodeByte(Board& board, Decoder& decoder, uint8_t byte, int64_t nowUs,
 // Drops an incomplete frame whose time has run out. Called by main on every pass.
 void ExpirePartialFrame(Board& board, Decoder& decoder, int64_t nowUs);
 
-// Real time at which the incomplete frame expires, or -1 when there is none.
+// Board time at which the incomplete frame expires, or -1 when there is none.
 int64_t PartialFrameDeadlineUs(const Decoder& decoder);

@@ -32,7 +32,7 @@ options:
                      "firmware loader" below for the layout)
   --picture FILE     a PNG picture of the head's path, written when the simulator
                      ends (and by the control command picture): see "picture"
-  --picture-size W,H the picture's size in pixels (default 640,480)
+  --picture-size W,H the picture's size in pixels, 16 to 4096 (default 640,480)
   --picture-area W,H the quilt area shown, in inches from the home position
   --help             this text
 
@@ -54,12 +54,12 @@ motion model:
   places 0..99 (99: the last move is running). Halt freezes the head mid-move
   and keeps the queue; stop (0x13) drops the running move and halts; 0x2D
   drops the running move and empties the queue. --time-scale speeds motion
-  only; stitcher timings follow the board's clock (real time unless held): from a needle-up press the sensor reads 0
-  while the button is held and until 300 ms after it is let go (10 s after
-  the press when it never is); then 1. A method-0 needle-up (0x31) reads 0
+  only; the stitcher keeps the board's clock (real time unless held): from a
+  needle-up press the sensor reads 0 while the button is held and until 300 ms
+  after it is let go (10 s after the press when it never is); then 1. A method-0 needle-up (0x31) reads 0
   for 300 ms and answers then. Stitching leaves the needle down (sensor 0).
-  A frame whose bytes do not all arrive within 500 ms of its first byte is
-  dropped; unknown codes are logged and ignored.
+  A frame whose bytes do not all arrive within 500 ms (board time) of its
+  first byte is dropped; unknown codes are logged and ignored.
 
 firmware loader:
   The commands 0xFF 0xFF 0xFF 0x3B restart the board into its loader (the move
@@ -146,8 +146,9 @@ reply line, "ok ..." or "error <why>"):
   machine N             stitcher method 0..12 (stitching off, buttons released)
   buttons               the stitcher button presses and releases (0x48, 0x49,
                         0x4A) in the order received, the latest 64:
-                        ok count=N events=T:CODE:STATE,... (T milliseconds
-                        since start, CODE in hex, STATE as sent)
+                        ok count=N events=T:CODE:STATE,... (T the board's
+                        milliseconds since start, CODE in hex, STATE as sent;
+                        the log has them too)
   buttons clear         forget them
   loader                ok active= hung= entries= writes= refused=
   flash-fail N          the next N loader writes fail: answered 0x00, the row
@@ -232,8 +233,8 @@ bool ParseSimOptions(int argc, char** argv, SimOptions& options, std::string& er
         } else if (std::strcmp(arg, "--picture-size") == 0) {
             double w = 0, h = 0;
             if (!needValue(value)) return false;
-            if (!ParsePair(value, 15, 10000, w, h) || w != std::floor(w) || h != std::floor(h)) {
-                error = "--picture-size needs W,H in whole pixels from 16 to 10000";
+            if (!ParsePair(value, 15, 4096, w, h) || w != std::floor(w) || h != std::floor(h)) {
+                error = "--picture-size needs W,H in whole pixels from 16 to 4096";
                 return false;
             }
             options.pictureWidth = static_cast<int>(w);

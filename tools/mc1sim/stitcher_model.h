@@ -18,7 +18,7 @@ constexpr int64_t kNeedleTravelUs = 300000;          // needle travel, from the 
 constexpr int64_t kNeedleHeldLimitUs = 10000000;     // a needle-up button never let go
 constexpr int64_t kNeedleReplyUs = kNeedleTravelUs;  // method-0 needle-up until its answer
 
-// Reads the needle sensor at real time nowUs: 1 needle up and at rest, 0 otherwise.
+// Reads the needle sensor at board time nowUs: 1 needle up and at rest, 0 otherwise.
 int NeedleSensor(const StitcherState& stitcher, int64_t nowUs);
 
 // A button (0x48, 0x49, 0x4A) goes to the given state (non-zero: pressed).
