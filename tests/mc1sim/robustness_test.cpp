@@ -4,7 +4,9 @@
 
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <sys/wait.h>
 #include <time.h>
 
@@ -203,6 +205,30 @@ TEST(SimLine, LineRatePacesEveryByte) {
     EXPECT_EQ(answers, std::vector<uint8_t>(40, 0x0B));
     EXPECT_GE(took, 118);
     EXPECT_EQ(Exchange(paced.fd, request, 32).size(), 32u);
+}
+
+// A control command that reaches the board together with bytes the host wrote
+// before it sees their effect: both arrive while the simulator is stopped.
+TEST(SimControlChannel, SeesTheBytesTheHostWroteBeforeTheCommand) {
+    SIM_LINE(line);
+    int client = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::snprintf(address.sun_path, sizeof address.sun_path, "%s", line.sim.controlPath.c_str());
+    ASSERT_EQ(connect(client, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    auto ask = [&](const std::string& command, bool stopped) {
+        WriteBytes(client, std::vector<uint8_t>(command.begin(), command.end()));
+        if (stopped) kill(line.sim.pid, SIGCONT);
+        std::string reply;
+        for (std::vector<uint8_t> b; (b = ReadBytes(client, 1, 1000)).size() == 1 && b[0] != '\n';)
+            reply += static_cast<char>(b[0]);
+        return reply;
+    };
+    ASSERT_EQ(ask("help\n", false).rfind("ok", 0), 0u);  // the connection is accepted
+    kill(line.sim.pid, SIGSTOP);
+    WriteBytes(line.fd, {0x15});  // DisableX
+    EXPECT_EQ(StateValue(ask("state\n", true), "xenabled"), "0");
+    close(client);
 }
 
 TEST(SimControlChannel, ServesSeveralClientsAndSurvivesAbruptOnes) {

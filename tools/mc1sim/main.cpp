@@ -211,6 +211,9 @@ int Serve(const SimOptions& options, Board& board, PtyLink& link, ControlServer&
         }
         AdvanceMotion(board, BoardNowUs(board, now));
         if (fds[0].revents & POLLIN) ReadHost(line, board, link.master, now);
+        // Bytes the host wrote before a control command are carried out
+        // before it, so the command sees their effect.
+        DeliverInput(line, board, decoder, now);
         ServiceControl(server, board, fds, now);
     }
     return 0;
