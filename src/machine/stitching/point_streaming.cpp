@@ -19,6 +19,11 @@ int32_t currentX = 0, currentY = 0;
 namespace {
 
 StreamingHooks hooks;
+int64_t (*stallClock)() = nullptr;  // null: the wall clock
+
+int64_t StallClock() {
+    return stallClock ? stallClock() : NowSeconds();
+}
 
 constexpr int kPollPauseUs = 10000;  // between status requests while waiting
 constexpr int kSenderPauseUs = 10;   // between status requests while sending
@@ -153,26 +158,26 @@ int SendPoints(FullPattern_t* first) {
     return 1;
 }
 
-int WaitForBuffer() {
+int WaitForMovesDone() {
     currentX = 0;
     currentY = 0;
-    int64_t deadline = NowSeconds() + kStallSeconds;
+    int64_t deadline = StallClock() + kStallSeconds;
     int lastStatus = 0;
     for (;;) {
         ProcessPendingEvents();
         if (allStop == 1) {
             LogLine("WFB STOPPED");
-            return 0;
+            return kMovesStopped;
         }
         unsigned char status = 0;
         int32_t errorWord = 0;
         int result = CheckBuffer(&status, &errorWord);
         if (result == 4) {
             ShowErrorWord(errorWord);
-            return 0;
+            return kMovesBoardError;
         }
         SleepMicroseconds(kPollPauseUs);
-        if (result == 0 && status == kBufferDone) return 1;
+        if (result == 0 && status == kBufferDone) return kMovesDone;
 
         if (status == lastStatus || status > 98) {
             // No queue progress: the head must be moving for the wait to go on.
@@ -180,18 +185,25 @@ int WaitForBuffer() {
             if (GetXY(&x, &y) != 0) x = y = 0;
             if (std::abs(x - currentX) > kMovementThreshold ||
                 std::abs(y - currentY) > kMovementThreshold)
-                deadline = NowSeconds() + kStallSeconds;
+                deadline = StallClock() + kStallSeconds;
             currentX = x;
             currentY = y;
         } else {
-            deadline = NowSeconds() + kStallSeconds;
+            deadline = StallClock() + kStallSeconds;
         }
         lastStatus = status;
-        if (NowSeconds() > deadline) {
-            StopRun();
-            return 0;
-        }
+        if (StallClock() > deadline) return kMovesStalled;
     }
+}
+
+int WaitForBuffer() {
+    const int result = WaitForMovesDone();
+    if (result == kMovesStalled) StopRun();
+    return result == kMovesDone ? 1 : 0;
+}
+
+void SetStallClock(int64_t (*nowSeconds)()) {
+    stallClock = nowSeconds;
 }
 
 void SendFortyNine() {

@@ -47,10 +47,26 @@ int SendLeadLine(FullPattern_t* target);
 // unreadable status replies ("UNABLE TO SEND ALL POINTS").
 int SendPoints(FullPattern_t* first);
 
-// Waits until the board reports every move done. Returns 1 then; 0 on stop, on
-// a board error (shown), or when for 10 seconds neither the queue count
-// changed nor the head moved (the run is stopped).
+// Results of WaitForMovesDone.
+enum MovesDoneResult {
+    kMovesDone = 0,        // the board reports every move done
+    kMovesStopped = 1,     // a stop was asked for (allStop 1)
+    kMovesBoardError = 2,  // the board reported an error (shown)
+    kMovesStalled = 3,     // for kStallSeconds neither the queue count changed nor the head moved
+};
+
+// Waits until the board reports every move done, draining screen events and
+// watching allStop. Returns one of the results above; it never ends a run
+// itself, so callers that are no run (the motor tests) keep their screen.
+int WaitForMovesDone();
+
+// The run's wait: WaitForMovesDone, and a stall ends the run (StopPattern).
+// Returns 1 when every move is done, else 0.
 int WaitForBuffer();
+
+// The clock of the stall rule in whole seconds; null goes back to the wall
+// clock. Tests install a fake clock so that a stalled board is met at once.
+void SetStallClock(int64_t (*nowSeconds)());
 
 // Pre-fills the halted board with the first 98 − stitchRep points of the
 // section at fpTemp; fpTemp rests on the last point handed to the board.
