@@ -16,6 +16,7 @@
 #include "machine/mc1_motion.h"
 #include "machine/serial_link.h"
 #include "machine/stitcher.h"
+#include "machine/stitching/motor_diagnostics.h"
 #include "tool_support.h"
 
 namespace {
@@ -50,6 +51,17 @@ const char kUsage[] =
     "  version                the board's firmware version\n"
     "  direction              the motor direction byte (200 = reverse)\n"
     "  reverse                reverse the motor direction and read it again\n"
+    "  test-x | test-y        the motor test of one axis (moves the head about 4 inches\n"
+    "                         in x and 3.8 inches toward the back; the head position\n"
+    "                         becomes the board's home)\n"
+    "  test-all               both motor tests, then the stitcher link\n"
+    "  port-d                 presses and releases the stitcher's three buttons\n"
+    "\n"
+    "The four tests print, instead of result= lines, exactly the text the setup\n"
+    "screen's Test page shows, as it is written (a test that starts its text afresh\n"
+    "goes on below). They first read the board's speed and constants, which every\n"
+    "test sends back when it ends; a board that does not answer them ends the tool\n"
+    "with status 1 before anything moves.\n"
     "\n"
     "options:\n"
     "  --serial PATH          the serial device (or the simulated board's link)\n"
@@ -318,7 +330,38 @@ int RunOperation(const std::vector<std::string>& w, Output* out, std::string* er
     return -1;
 }
 
+// The diagnostics' text goes to standard output as the page would show it.
+void PrintText(void*, const char* text) {
+    std::fputs(text, stdout);
+    std::fflush(stdout);
+}
+
+bool IsDiagnostic(const std::string& c) {
+    return c == "test-x" || c == "test-y" || c == "test-all" || c == "port-d";
+}
+
+// Runs one diagnostic; returns the tool's exit status.
+int RunDiagnostic(const std::string& c) {
+    int32_t constants[kConstantCount] = {};
+    if (GetStitchSettingsForSetup() != 0 || GetConstants(constants) != 0) {
+        std::fprintf(stderr, "longarm-tool board: the board does not answer; nothing was tested\n");
+        return 1;
+    }
+    // What the tests send back when they end: the board's own values.
+    ApplyConstants(constants);
+    ComputeDerivedSpeeds();
+    DiagnosticsReport report;
+    report.setText = PrintText;
+    report.appendText = PrintText;
+    if (c == "test-x") TestXMotor(report);
+    if (c == "test-y") TestYMotor(report);
+    if (c == "test-all") TestAllMotors(report);
+    if (c == "port-d") TestStitcherButtons(report);
+    return 0;
+}
+
 bool KnownCommand(const std::string& c) {
+    if (IsDiagnostic(c)) return true;
     static const char* const kNames[] = {"constants", "stitch-settings", "slow",      "position",
                                          "move",      "status",          "errors",    "set",
                                          "stitch-on", "stitch-off",      "needle-up", "stitcher",
@@ -361,6 +404,12 @@ int RunBoardCommand(const Arguments& args) {
         SelectSerialPort(options.port.c_str());
     OpenPort();
     ClearPort();
+    if (IsDiagnostic(options.words[0])) {
+        const int status = RunDiagnostic(options.words[0]);
+        ClosePort();
+        SetLogStream(stdout);
+        return status;
+    }
     Output out;
     std::string error;
     const int result = RunOperation(options.words, &out, &error);
