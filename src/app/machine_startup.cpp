@@ -142,6 +142,19 @@ void ReplaceNotANumber(float* value, float replacement) {
 
 }  // namespace
 
+int SaveParameterSlots(std::initializer_list<int> slots) {
+    std::vector<uint8_t> image;
+    if (!ReadDefaultsImage(&image) && DefaultsFileExists()) {
+        Log("ERROR: could not read %s; the setting is not saved\n", DefaultsFilePath());
+        return 0;
+    }
+    for (size_t k = image.size() / 4; k < static_cast<size_t>(kDefaultSlotCount); ++k)
+        PutCurrent(&image, kSlots[k]);
+    for (int slot : slots)
+        if (slot >= 0 && slot < kDefaultSlotCount) PutCurrent(&image, kSlots[slot]);
+    return ReplaceDefaultsFile(image);
+}
+
 void SetStartValues() {
     XKp = XKi = XKd = YKp = YKi = YKd = 0;
     TOut = Err = speed = stitchLen = 0;
@@ -245,11 +258,13 @@ int ResetToFactoryDefaults() {
     return ReplaceDefaultsFile(image);
 }
 
-int AskAndResetToFactoryDefaults() {
+int AskAndResetToFactoryDefaults(void (*showReset)()) {
     if (ShowMessage(kMessageWarning, kButtonsOkCancel, kFactoryResetQuestion) != kResponseOk) {
         return 0;
     }
-    if (!ResetToFactoryDefaults()) ShowMessage(kMessageError, kButtonsOk, kFactoryResetNotSaved);
+    const bool saved = ResetToFactoryDefaults() == 1;
+    if (showReset) showReset();
+    if (!saved) ShowMessage(kMessageError, kButtonsOk, kFactoryResetNotSaved);
     ShowMessage(kMessageInfo, kButtonsOk, kFactoryResetDone);
     return 1;
 }

@@ -4,6 +4,8 @@
 // sends and saves the factory values.
 #pragma once
 
+#include <initializer_list>
+
 // Which way the start-up merge went.
 enum StartupMergePath {
     kMergeFromBoard = 0,        // MC1 answered; slots 0 to 10 of the file now follow it
@@ -31,6 +33,14 @@ int MergeWithDefaultsFile(int boardAnswered);
 // Nothing is written back to the file.
 void DeriveAndValidate();
 
+// Stores the current values of the given slots' parameters in the defaults
+// file, in one replacement of the whole file. Slots that the file does not
+// reach yet (a file written by start-up holds only the board's slots 0 to 10)
+// get the current values of their parameters too, never zeros. Returns 1 when
+// saved; 0 when the file exists but cannot be read, or cannot be replaced
+// (the old file stays). The setup screens call it after every change.
+int SaveParameterSlots(std::initializer_list<int> slots);
+
 // Texts of the factory reset.
 constexpr const char* kFactoryResetQuestion =
     "THIS WILL RESET ALL PARAMETERS TO THE FACTORY DEFAULT SETTINGS.\n\n DO YOU WANT TO "
@@ -49,8 +59,9 @@ constexpr const char* kFactoryResetNotSaved =
 int ResetToFactoryDefaults();
 
 // The factory-reset action: asks kFactoryResetQuestion (warning, OK/Cancel);
-// on OK resets as above and shows kFactoryResetDone (information), preceded by
-// the error kFactoryResetNotSaved when the file could not be written. Returns
-// 1 when reset, 0 when the quilter cancelled. The setup screen calls it and,
-// on 1, updates the toolbar, menus and its own pages.
-int AskAndResetToFactoryDefaults();
+// on OK resets as above, calls showReset (when given: the setup screen makes
+// its toolbar, menus and pages follow the factory values) and shows
+// kFactoryResetDone (information), preceded by the error kFactoryResetNotSaved
+// when the file could not be written. Returns 1 when reset, 0 when the quilter
+// cancelled. The setup screen's "Factory Defaults" calls it.
+int AskAndResetToFactoryDefaults(void (*showReset)() = nullptr);
