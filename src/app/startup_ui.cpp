@@ -35,6 +35,7 @@
 #include "ui/pattern_select.h"
 #include "ui/run_view.h"
 #include "ui/screens.h"
+#include "ui/setup_screen.h"
 #include "ui/trace_view.h"
 #include "ui/widget_helpers.h"
 
@@ -220,6 +221,7 @@ int initializeUserInterface(int argc, char** argv) {
     InstallPatternPopup();
     InstallTraceInterface();
     InstallRunView();
+    InstallSetupScreen();
 
     Log("done.\nParse gtkrc...");
     gtk_rc_parse(GtkStyleFile());

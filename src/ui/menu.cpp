@@ -452,8 +452,9 @@ void ApplyMenuVisibility() {
     }
     if (ToolBar* record = toolbarRecord.get(); record != nullptr && record->toolbar != nullptr) {
         bool buttons = stitchButtonsOn != 0 && icon_style == 1 && advanced;
-        SetVisible(record->buttons[kToolStitchOnOff], buttons && needleUpMethod != 12);
-        SetVisible(record->buttons[kToolNeedleUp], buttons);
+        // The Corvane 18 (machine type 12) has no needle up.
+        SetVisible(record->buttons[kToolStitchOnOff], buttons);
+        SetVisible(record->buttons[kToolNeedleUp], buttons && needleUpMethod != 12);
     }
 }
 

@@ -153,7 +153,8 @@ uint32_t MenuStateMask();
 // ("New Layout", "Open Layout", the separator after them, "Save Layout",
 // "Save Layout As", "Create Setpoint", "Restore Setpoint", the Stitch menu)
 // from showAdvancedFeatures, and the toolbar's Stitch On/Off and Needle Up
-// toggles from stitchButtonsOn, icon_style and needleUpMethod. createMenu and
+// toggles from stitchButtonsOn, icon_style and needleUpMethod.
+// Needle Up is hidden for machine type 12, which has no needle up. createMenu and
 // createToolbar call it; the setup screen calls it after changing a switch.
 void ApplyMenuVisibility();
 

@@ -1,6 +1,5 @@
 #include "ui/screens.h"
 
-#include <algorithm>
 #include <cstdint>
 
 #include "app/application_state.h"
@@ -140,59 +139,6 @@ GtkWidget* createTraceScreen() {
     ConnectButton(start, "toggled", screenHandlers.onBtnStartTraceToggled, nullptr);
     ConnectButton(save, "clicked", screenHandlers.onBtnSaveClicked, nullptr);
     return FixedScreen(row);
-}
-
-GtkWidget* createDiagScreen() {
-    GtkWidget* column = gtk_vbox_new(FALSE, 2);
-    gtk_widget_set_size_request(column, view_area_width - 10, view_area_height - 40);
-
-    GtkWidget* scrolled = gtk_scrolled_window_new(nullptr, nullptr);
-    gtk_scrolled_window_set_policy(GTK_SCROLLED_WINDOW(scrolled), GTK_POLICY_AUTOMATIC,
-                                   GTK_POLICY_AUTOMATIC);
-    gtk_widget_set_size_request(scrolled, pattern_list_width, pattern_list_height);
-    GtkWidget* text = gtk_text_view_new();
-    gtk_widget_set_size_request(text, 300, 200);
-    gtk_text_view_set_editable(GTK_TEXT_VIEW(text), FALSE);
-    gtk_text_view_set_cursor_visible(GTK_TEXT_VIEW(text), FALSE);
-    gtk_text_view_set_wrap_mode(GTK_TEXT_VIEW(text), GTK_WRAP_WORD);
-    GtkTextBuffer* buffer = gtk_text_view_get_buffer(GTK_TEXT_VIEW(text));
-    gtk_text_buffer_set_text(buffer, kDiagnosticsIntro, -1);
-    gtk_container_add(GTK_CONTAINER(scrolled), text);
-    gtk_box_pack_start(GTK_BOX(column), scrolled, TRUE, TRUE, 0);
-
-    GtkWidget* row = gtk_hbox_new(TRUE, icon_style == 1 ? 2 : 0);
-    struct Test {
-        const char* label;
-        ButtonHandler handler;
-    } tests[] = {{"TEST ALL", screenHandlers.onBtnTestAllClicked},
-                 {"TEST X", screenHandlers.onBtnTestXClicked},
-                 {"TEST Y", screenHandlers.onBtnTestYClicked},
-                 {"PORT D", screenHandlers.onBtnTestPortDClicked}};
-    for (const Test& test : tests) {
-        GtkWidget* button = SizedButton(test.label, "Sans 10", -1, -1);
-        gtk_box_pack_start(GTK_BOX(row), button, TRUE, TRUE, 0);
-        ConnectButton(button, "clicked", test.handler, buffer);
-    }
-    gtk_box_pack_start(GTK_BOX(column), row, FALSE, FALSE, 0);
-    return FixedScreen(column);
-}
-
-GtkWidget* createConfigScreen() {
-    GtkWidget* table = gtk_table_new(5, 8, FALSE);
-    gtk_table_set_row_spacings(GTK_TABLE(table), 5);
-    gtk_table_set_col_spacings(GTK_TABLE(table), 10);
-    gtk_container_set_border_width(GTK_CONTAINER(table), 10);
-    GtkWidget* check = gtk_check_button_new_with_label("");
-    SetButtonFont(check, "Show Advanced Features", "Sans 10");
-    GtkRequisition natural;
-    gtk_widget_size_request(check, &natural);
-    gtk_widget_set_size_request(check, std::max(2 * setup_spinbox_width, natural.width),
-                                std::max(setup_spinbox_height, natural.height));
-    gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(check), showAdvancedFeatures ? TRUE : FALSE);
-    ConnectButton(check, "clicked", screenHandlers.showAdvancedFeatures, nullptr);
-    // Row 5 of the page (the last one), columns 0 to 2.
-    gtk_table_attach(GTK_TABLE(table), check, 0, 3, 4, 5, GTK_FILL, GTK_FILL, 0, 0);
-    return FixedScreen(table);
 }
 
 GtkWidget* createExtentsSetup(int mode) {

@@ -1,6 +1,5 @@
 // The frames of the screens shown under the menu row: the layout and run views,
-// the trace screen, the motor diagnostics and advanced-features pages of the
-// setup screen, and the quilt-area / pattern-box setup. Each builder returns the
+// the trace screen and the quilt-area / pattern-box setup. Each builder returns the
 // new screen; the screen switch (ShowScreen) stores it in currentScreen, packs
 // it and applies the screen's menu mask. The handlers of the buttons and views
 // belong to the subsystems that run them and are installed in screenHandlers;
@@ -23,13 +22,6 @@ struct ScreenHandlers {
     // Trace screen: Start ("toggled") and Save ("clicked").
     ButtonHandler onBtnStartTraceToggled = nullptr;
     ButtonHandler onBtnSaveClicked = nullptr;
-    // Motor diagnostics, each given the text buffer of the report.
-    ButtonHandler onBtnTestAllClicked = nullptr;
-    ButtonHandler onBtnTestXClicked = nullptr;
-    ButtonHandler onBtnTestYClicked = nullptr;
-    ButtonHandler onBtnTestPortDClicked = nullptr;
-    // Advanced-features switch ("clicked").
-    ButtonHandler showAdvancedFeatures = nullptr;
     // Resets the run's speed-up and slow-down requests when a view is built.
     void (*resetRunSpeedChanges)() = nullptr;
     // Erases the temporary pattern of a trace recording, if there is one.
@@ -41,10 +33,6 @@ struct ScreenHandlers {
 
 // Installed by the subsystems at start-up; all empty at first.
 extern ScreenHandlers screenHandlers;
-
-// Text shown when the diagnostics page opens.
-constexpr const char* kDiagnosticsIntro =
-    "MOTOR CONTROLLER DIAGNOSTICS\nPress one of the buttons below to start.";
 
 // Destroys the current screen if it is a live widget (printing "destroy
 // current screen") and clears currentScreen, drawingArea, btnPause and
@@ -58,12 +46,6 @@ GtkWidget* createPatternViewScreen(int mode, int kind);
 
 // Trace screen: camera view with the Start and Save buttons at the right.
 GtkWidget* createTraceScreen();
-
-// Motor diagnostics page: the report text and TEST ALL, TEST X, TEST Y, PORT D.
-GtkWidget* createDiagScreen();
-
-// Advanced-features page: the "Show Advanced Features" check button.
-GtkWidget* createConfigScreen();
 
 // Quilt-area (mode 0) or pattern-box (mode 1) setup: the frame with the setup
 // view, then the guided procedure when it is installed.

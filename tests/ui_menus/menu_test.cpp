@@ -167,11 +167,12 @@ TEST_F(MenuTest, AdvancedSwitchLargeStyleAndMachineTypeDecideWhatIsShown) {
     // While moves stream the stitcher buttons are off, as the axis locks are.
     ExpectToolSensitivity(0x800000, {kToolStop, kToolStitching});
 
-    // Machine type 12 hides Stitch On/Off alone; the stitch-button switch both.
+    // Machine type 12 (no needle up) hides Needle Up alone; the stitch-button
+    // switch both.
     needleUpMethod = 12;
     ApplyMenuVisibility();
-    EXPECT_FALSE(Visible(record->buttons[kToolStitchOnOff]));
-    EXPECT_TRUE(Visible(record->buttons[kToolNeedleUp]));
+    EXPECT_TRUE(Visible(record->buttons[kToolStitchOnOff]));
+    EXPECT_FALSE(Visible(record->buttons[kToolNeedleUp]));
     needleUpMethod = 3;
     stitchButtonsOn = 0;
     ApplyMenuVisibility();

@@ -126,10 +126,6 @@ TEST_F(Screens, TheScreenSwitchReplacesTheScreenAndAppliesItsMask) {
     g_list_free(children);
     EXPECT_NE(FindButton(interface->currentScreen, "Start"), nullptr);
 
-    ShowScreen(createConfigScreen, 0x30000FF, "advanced features");
-    EXPECT_TRUE(
-        GTK_IS_CHECK_BUTTON(FindButton(interface->currentScreen, "Show Advanced Features")));
-
     clearScreen();
     EXPECT_EQ(interface->currentScreen, nullptr);
     EXPECT_EQ(interface->drawingArea, nullptr);
@@ -140,10 +136,6 @@ namespace {
 int pauseToggles = 0;
 void CountPause(GtkWidget*, gpointer) {
     pauseToggles++;
-}
-GtkTextBuffer* testedBuffer = nullptr;
-void RecordBuffer(GtkWidget*, gpointer buffer) {
-    testedBuffer = GTK_TEXT_BUFFER(buffer);
 }
 }  // namespace
 
@@ -161,22 +153,10 @@ TEST_F(Screens, ButtonsWorkOnlyWithTheirHandlerInstalled) {
     gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(interface->btnPause), TRUE);
     EXPECT_EQ(pauseToggles, 1);
 
-    screenHandlers.onBtnTestXClicked = RecordBuffer;
-    testedBuffer = nullptr;
-    ShowScreen(createDiagScreen, 0x30000FF, "diagnostics");
+    ShowScreen(createTraceScreen, 0x30000FF, "trace");
     // Leaving the run view clears its buttons.
     EXPECT_EQ(interface->btnPause, nullptr);
     EXPECT_EQ(interface->btnThread, nullptr);
-    GtkWidget* testX = FindButton(interface->currentScreen, "TEST X");
-    ASSERT_NE(testX, nullptr);
-    EXPECT_FALSE(gtk_widget_get_sensitive(FindButton(interface->currentScreen, "TEST ALL")));
-    gtk_button_clicked(GTK_BUTTON(testX));
-    ASSERT_NE(testedBuffer, nullptr);
-    GtkTextIter start, end;
-    gtk_text_buffer_get_bounds(testedBuffer, &start, &end);
-    gchar* text = gtk_text_buffer_get_text(testedBuffer, &start, &end, FALSE);
-    EXPECT_STREQ(text, kDiagnosticsIntro);
-    g_free(text);
 }
 
 TEST_F(Screens, FolderRowsToggleOpenAndOnlyAGoodPatternFileEnablesSelect) {
