@@ -108,4 +108,29 @@ TEST_F(BoardConsole, UsageErrorsAndAMissingDevice) {
               std::string::npos);
 }
 
+TEST_F(BoardConsole, TheMotorTestsPrintThePagesText) {
+    SimControl(sim, "travel x 0.8");
+    const std::string before = SimControl(sim, "params");
+    ProgramResult r = Board(sim, {"test-all"});
+    EXPECT_EQ(r.exitStatus, 0) << r.err;
+    // The counts vary a little with the simulated servo; the words do not.
+    size_t at = 0;
+    for (const char* line :
+         {"Testing X Motor\nMoving X Motor at 80% \nEncoder counts: \tX: ", "X motor failed!\n",
+          "Testing Y Motor\nMoving Y Motor at 80% \nEncoder counts: \tX: ", "Y motor passed!\n",
+          "Testing All Motors\nTest All Motors Passed!\nStitcher Communication: Passed\n"}) {
+        const size_t found = r.out.find(line, at);
+        ASSERT_NE(found, std::string::npos) << line << " in\n" << r.out;
+        at = found + std::string(line).size();
+    }
+    EXPECT_EQ(at, r.out.size()) << r.out;
+    EXPECT_EQ(SimControl(sim, "params"), before) << "the board's own values are back";
+
+    SimControl(sim, "silence on");
+    r = Board(sim, {"test-x"});
+    EXPECT_EQ(r.exitStatus, 1);
+    EXPECT_EQ(r.out, "");
+    EXPECT_NE(r.err.find("the board does not answer; nothing was tested"), std::string::npos);
+}
+
 }  // namespace

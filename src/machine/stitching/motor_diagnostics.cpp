@@ -164,6 +164,9 @@ int TestMotor(TestAxis axis, const DiagnosticsReport& report) {
     if (!driven) {
         std::snprintf(text, sizeof text, "%s Motor Error.  Test Aborted.\n", name);
         Append(report, text);
+        // The moves the board still holds must not run once it is free again.
+        Halt();
+        ClearMCBuffer();
         SendStartSignal();
         ReleaseAxes();
         return 0;

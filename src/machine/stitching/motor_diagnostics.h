@@ -53,7 +53,8 @@ float EncoderCounts(float thousandths);
 // and "X motor passed!\n" or "X motor failed!\n" (Y alike). Returns 1 when
 // the path was driven to its end (whatever the verdict), 0 when it was
 // aborted ("X Motor Error.  Test Aborted.\n"): the board stalled, reported an
-// error, a stop was asked for, or the head position could not be read.
+// error, a stop was asked for, or the head position could not be read; the
+// board is then halted and its remaining test moves are cleared.
 int TestMotor(TestAxis axis, const DiagnosticsReport& report);
 int TestXMotor(const DiagnosticsReport& report);
 int TestYMotor(const DiagnosticsReport& report);

@@ -1,0 +1,213 @@
+// The motor tests against the simulated board: a sound axis passes, an axis
+// that covers only part of each move fails, a stalled or silent board aborts,
+// and on every path the board gets its speed, following error and gains back.
+#include "machine/stitching/motor_diagnostics.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <memory>
+#include <string>
+
+#include "app/application_state.h"
+#include "app/log.h"
+#include "machine/machine_parameters.h"
+#include "machine/mc1_commands.h"
+#include "machine/serial_link.h"
+#include "machine/stitching/point_streaming.h"
+#include "machine/stitching/run_flags.h"
+#include "machine/stitching/stitch_path.h"
+#include "support/mc1sim_fixture.h"
+
+namespace {
+
+// Each reading of the stall clock is one second later: a board that makes no
+// progress is met after a few polls instead of ten real seconds.
+int64_t fakeSeconds = 0;
+int64_t SteppingClock() {
+    return fakeSeconds++;
+}
+
+std::string reportText;
+int waits = 0;
+void SetReport(void*, const char* text) {
+    reportText = text;
+}
+void AppendReport(void*, const char* text) {
+    reportText += text;
+}
+void CountWait(void*, int) {
+    waits++;
+}
+
+DiagnosticsReport Report() {
+    DiagnosticsReport report;
+    report.setText = SetReport;
+    report.appendText = AppendReport;
+    report.wait = CountWait;
+    return report;
+}
+
+struct MotorDiagnostics : ::testing::Test {
+    void SetUp() override {
+        sim = std::make_unique<Mc1Sim>(std::vector<std::string>{"--time-scale", "50"});
+        ASSERT_TRUE(sim->running) << sim->error;
+        state = std::make_unique<Interface>();
+        interface = state.get();
+        SetFactoryDefaults();
+        // The values the test must give back, unlike the board's own.
+        XKp = 31, XKi = 9, XKd = 41, YKp = 32, YKi = 7, YKd = 39, Err = 120, maxSpeed = 60;
+        allStop = 0;
+        reportText.clear();
+        waits = 0;
+        SetLogStream(std::tmpfile());
+        SetStallClock(SteppingClock);
+        SetSerialDevicePath(sim->device);
+        ASSERT_GE(OpenPort(), 0);
+        // The board holds the program's values before a test starts.
+        SetXKp(XKp), SetXKi(XKi), SetXKd(XKd), SetYKp(YKp), SetYKi(YKi), SetYKd(YKd);
+        SetMaxErr(Err), SetSpeed(static_cast<int32_t>(maxSpeed));
+    }
+    void TearDown() override {
+        ClosePort();
+        SetStallClock(nullptr);
+        SetLogStream(stdout);
+        interface = nullptr;
+    }
+    std::string Sim(const std::string& command) { return SimControl(*sim, command); }
+    // The board's parameters equal what the program had before the test.
+    void ExpectRestored() {
+        const std::string params = Sim("params");
+        EXPECT_EQ(StateValue(params, "XKp"), "31") << params;
+        EXPECT_EQ(StateValue(params, "XKi"), "9");
+        EXPECT_EQ(StateValue(params, "XKd"), "41");
+        EXPECT_EQ(StateValue(params, "YKp"), "32");
+        EXPECT_EQ(StateValue(params, "YKi"), "7");
+        EXPECT_EQ(StateValue(params, "YKd"), "39");
+        EXPECT_EQ(StateValue(params, "Err"), "120");
+        EXPECT_EQ(StateValue(params, "speed"), "60");
+    }
+    std::unique_ptr<Mc1Sim> sim;
+    std::unique_ptr<Interface> state;
+};
+
+TEST(MotorDiagnosticsPath, TheTestPathAndTheVerdictThreshold) {
+    FullPattern_t* path = BuildTestPath();
+    int count = 0;
+    const FullPattern_t* last = nullptr;
+    for (const FullPattern_t* p = path; p; p = p->next) {
+        EXPECT_NEAR(p->y, -0.95f * p->x, 0.01f);
+        if (p == path || !p->next) {
+            EXPECT_EQ(p->feed, 0.0f);
+        }
+        count++;
+        last = p;
+    }
+    EXPECT_EQ(count, 50);
+    ASSERT_NE(last, nullptr);
+    EXPECT_NEAR(EncoderCounts(last->x), 10000.0f, 1.0f);
+    EXPECT_NEAR(EncoderCounts(last->y), 9500.0f, 1.0f);
+    EXPECT_GT(path->next->feed, 0.0f);
+    EXPECT_LT(path->next->feed, 100.0f) << "the start is limited by the acceleration";
+    FreeFullPattern(path);
+
+    // 3.3 inches fail, 3.5 inches pass.
+    EXPECT_LT(EncoderCounts(3300), kPassCounts);
+    EXPECT_GT(EncoderCounts(3500), kPassCounts);
+    EXPECT_NEAR(EncoderCounts(-3300), 8253.3f, 0.1f);
+
+    struct Case {
+        int result;
+        unsigned char byte;
+        const char* text;
+    } cases[] = {
+        {0, 1, "Stitcher Communication: Passed\n"},
+        {0, 0x21, "Stitcher Communication: Failed\n"},
+        {-1, 0, "Stitcher Communication: Failed (Communication Timed Out)\n"},
+        {-3, 0, "Stitcher Communication: Failed (Framing Error)\n"},
+        {-2, 1, "Stitcher Communication: Failed (Unknown Error)\n"},
+    };
+    for (const Case& c : cases)
+        EXPECT_STREQ(StitcherLinkText(c.result, c.byte), c.text);
+}
+
+TEST_F(MotorDiagnostics, ASoundAxisPassesAWornOneFailsAndTheBoardGetsItsValuesBack) {
+    EXPECT_EQ(TestXMotor(Report()), 1);
+    EXPECT_EQ(reportText.rfind("Testing X Motor\nMoving X Motor at 80% \nEncoder counts: \tX: ", 0),
+              0u)
+        << reportText;
+    EXPECT_NE(reportText.find("X motor passed!\n"), std::string::npos) << reportText;
+    ExpectRestored();
+    EXPECT_EQ(StateValue(Sim("state"), "xenabled"), "0") << Sim("state");
+
+    // The limp X axis follows poorly in the Y test, the Y axis well.
+    EXPECT_EQ(TestYMotor(Report()), 1);
+    EXPECT_NE(reportText.find("Y motor passed!\n"), std::string::npos) << reportText;
+    ExpectRestored();
+
+    // A worn X belt: 80 % of each move is about 8000 counts.
+    Sim("travel x 0.8");
+    EXPECT_EQ(TestXMotor(Report()), 1) << "a fail still drives the whole path";
+    EXPECT_NE(reportText.find("X motor failed!\n"), std::string::npos) << reportText;
+    float x = 0, y = 0;
+    ASSERT_EQ(std::sscanf(reportText.c_str() + reportText.find("X: "), "X: %f Y: %f", &x, &y), 2);
+    EXPECT_NEAR(x, 8000, 300);
+    ExpectRestored();
+
+    // Test All judges only that both paths were driven, then the stitcher link.
+    EXPECT_EQ(TestAllMotors(Report()), 1);
+    EXPECT_EQ(reportText,
+              "Testing All Motors\nTest All Motors Passed!\nStitcher Communication: Passed\n");
+    Sim("stitcher-link noisy");
+    TestAllMotors(Report());
+    EXPECT_EQ(reportText,
+              "Testing All Motors\nTest All Motors Passed!\n"
+              "Stitcher Communication: Failed (Framing Error)\n");
+}
+
+TEST_F(MotorDiagnostics, AStallOrASilentBoardAbortsAndTheValuesAreSentBack) {
+    Sim("stall on");
+    EXPECT_EQ(TestYMotor(Report()), 0);
+    EXPECT_EQ(reportText,
+              "Testing Y Motor\nMoving Y Motor at 80% \nY Motor Error.  Test Aborted.\n");
+    EXPECT_EQ(StateValue(Sim("state"), "queue"), "0") << "no test move is left to run";
+    Sim("stall off");
+    ExpectRestored();
+
+    // A silent board: nothing moves, the test ends without a verdict, and the
+    // parameters keep the program's values (no query result replaced them).
+    const std::string before = Sim("state");
+    Sim("silence on");
+    XKp = 33;
+    EXPECT_EQ(TestXMotor(Report()), 0);
+    EXPECT_EQ(reportText,
+              "Testing X Motor\nMoving X Motor at 80% \nX Motor Error.  Test Aborted.\n");
+    EXPECT_EQ(XKp, 33);
+    EXPECT_EQ(Err, 120);
+    Sim("silence off");
+    const std::string after = Sim("state");
+    EXPECT_EQ(StateValue(after, "x"), StateValue(before, "x")) << "the head never moved";
+    EXPECT_EQ(StateValue(after, "executed"), StateValue(before, "executed"));
+    ExpectRestored();
+}
+
+TEST_F(MotorDiagnostics, TheButtonTestPressesAndReleasesEachButtonInTurn) {
+    Sim("buttons clear");
+    TestStitcherButtons(Report());
+    EXPECT_EQ(reportText,
+              "Testing Port D\nCommand Button On\nCommand Button Off\n"
+              "Stitch Regulation Button On\nStitch Regulation Button Off\n"
+              "Needle Up Button On\nNeedle Up Button Off\n");
+    EXPECT_EQ(waits, 6) << "one second before the first press and between the steps";
+    const std::string events = Sim("buttons");
+    EXPECT_EQ(StateValue(events, "count"), "6") << events;
+    // Codes and states in order, without the board times.
+    std::string order;
+    for (size_t at = events.find(':'); at != std::string::npos; at = events.find(':', at + 6)) {
+        order += events.substr(at + 1, 4) + " ";
+    }
+    EXPECT_EQ(order, "4A:1 4A:0 48:1 48:0 49:1 49:0 ") << events;
+}
+
+}  // namespace
