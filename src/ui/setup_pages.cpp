@@ -174,7 +174,8 @@ void createUserSetupScreen(GtkWidget* notebook) {
         gtk_misc_set_alignment(GTK_MISC(label), 0.5f, 1.0f);
         gtk_label_set_justify(GTK_LABEL(label), GTK_JUSTIFY_CENTER);
         gtk_label_set_line_wrap(GTK_LABEL(label), TRUE);
-        gtk_widget_set_size_request(label, setup_slider_width, -1);
+        // Narrower than the slider, so that neighbouring labels never touch.
+        gtk_widget_set_size_request(label, std::max(20, setup_slider_width - 8), -1);
         GtkWidget* slider = NewSlider(kSliders[i]);
         if (kSliders[i].code == kFieldMaxSpeed) KeepWidget(&sldrSpeed, slider);
         gtk_table_attach(GTK_TABLE(table), label, i, i + 1, 0, 1, GTK_FILL, GTK_FILL, 0, 2);

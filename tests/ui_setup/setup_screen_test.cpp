@@ -1,0 +1,487 @@
+// The setup notebook built for real under the test's X server and driven with
+// clicks, the number pad and the keyboard against the simulated board: the
+// board's parameters and the defaults file are the evidence of every change.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/application_state.h"
+#include "app/defaults_file.h"
+#include "app/log.h"
+#include "app/machine_startup.h"
+#include "app/program_settings.h"
+#include "app/screen_config.h"
+#include "app/setup_values.h"
+#include "app/ui_hooks.h"
+#include "machine/machine_parameters.h"
+#include "machine/serial_link.h"
+#include "support/mc1sim_fixture.h"
+#include "support/temp_dir.h"
+#include "support_ui/ui_fixture.h"
+#include "ui/menu.h"
+#include "ui/setup_advanced.h"
+#include "ui/setup_screen.h"
+#include "ui/widget_helpers.h"
+
+namespace {
+
+const char* const kPageNames[] = {"updates", "parameters", "constants",
+                                  "test",    "advanced",   "configuration"};
+
+// Every widget below root of the given type, depth first.
+void Collect(GtkWidget* root, GType type, std::vector<GtkWidget*>* found) {
+    if (G_TYPE_CHECK_INSTANCE_TYPE(root, type)) found->push_back(root);
+    if (!GTK_IS_CONTAINER(root)) return;
+    GList* children = gtk_container_get_children(GTK_CONTAINER(root));
+    for (GList* c = children; c; c = c->next)
+        Collect(GTK_WIDGET(c->data), type, found);
+    g_list_free(children);
+}
+
+GtkWidget* First(GtkWidget* root, GType type) {
+    std::vector<GtkWidget*> found;
+    Collect(root, type, &found);
+    return found.empty() ? nullptr : found[0];
+}
+
+// The entry right of the label with this text (the pages pair them in a table).
+GtkWidget* EntryOf(GtkWidget* page, const char* label) {
+    std::vector<GtkWidget*> labels, entries;
+    Collect(page, GTK_TYPE_LABEL, &labels);
+    Collect(page, GTK_TYPE_ENTRY, &entries);
+    for (GtkWidget* l : labels) {
+        if (std::string(gtk_label_get_text(GTK_LABEL(l))) != label) continue;
+        GtkWidget* table = gtk_widget_get_parent(l);
+        guint left = 0, top = 0;
+        gtk_container_child_get(GTK_CONTAINER(table), l, "left-attach", &left, "top-attach", &top,
+                                nullptr);
+        for (GtkWidget* e : entries) {
+            guint el = 0, et = 0;
+            gtk_container_child_get(GTK_CONTAINER(table), e, "left-attach", &el, "top-attach", &et,
+                                    nullptr);
+            if (el == left + 1 && et == top) return e;
+        }
+    }
+    return nullptr;
+}
+
+// The slider under the label with this text.
+GtkWidget* SliderOf(GtkWidget* page, const char* label) {
+    std::vector<GtkWidget*> labels, sliders;
+    Collect(page, GTK_TYPE_LABEL, &labels);
+    Collect(page, GTK_TYPE_RANGE, &sliders);
+    for (GtkWidget* l : labels) {
+        if (std::string(gtk_label_get_text(GTK_LABEL(l))) != label) continue;
+        GtkWidget* table = gtk_widget_get_parent(l);
+        guint left = 0, sl = 0;
+        gtk_container_child_get(GTK_CONTAINER(table), l, "left-attach", &left, nullptr);
+        for (GtkWidget* r : sliders) {
+            gtk_container_child_get(GTK_CONTAINER(table), r, "left-attach", &sl, nullptr);
+            if (sl == left) return r;
+        }
+    }
+    return nullptr;
+}
+
+double Value(GtkWidget* slider) {
+    return slider ? gtk_range_get_value(GTK_RANGE(slider)) : -1;
+}
+
+// Menu entries and toolbar buttons: shown or hidden by the switches.
+bool Visible(GtkWidget* widget) {
+    return widget && gtk_widget_get_visible(widget);
+}
+
+std::string Text(GtkWidget* entry) {
+    return entry ? gtk_entry_get_text(GTK_ENTRY(entry)) : "(none)";
+}
+
+bool Shown(GtkWidget* widget) {
+    return widget && gtk_widget_get_visible(widget) && gtk_widget_get_mapped(widget);
+}
+
+// Controls of the current page that are cut off by the screen's edge or too
+// small for a finger, as readable lines.
+std::string UnreachableControls(GtkWidget* root) {
+    std::vector<GtkWidget*> controls;
+    for (GType type : {GTK_TYPE_BUTTON, GTK_TYPE_ENTRY, GTK_TYPE_RANGE, GTK_TYPE_COMBO_BOX})
+        Collect(root, type, &controls);
+    std::string problems;
+    int seen = 0;
+    for (GtkWidget* w : controls) {
+        if (!Shown(w) || GTK_IS_BUTTON(gtk_widget_get_parent(w))) continue;
+        if (GTK_IS_COMBO_BOX(gtk_widget_get_parent(w))) continue;  // the list's own button
+        seen++;
+        int x = 0, y = 0;
+        gtk_widget_translate_coordinates(w, interface->window, 0, 0, &x, &y);
+        GtkAllocation a;
+        gtk_widget_get_allocation(w, &a);
+        const bool inside =
+            x >= 0 && y >= 0 && x + a.width <= screen_width && y + a.height <= screen_height;
+        const bool touchable = a.width >= 20 && a.height >= 18;
+        if (!inside || !touchable) {
+            problems += std::string(G_OBJECT_TYPE_NAME(w)) + " at " + std::to_string(x) + "," +
+                        std::to_string(y) + " " + std::to_string(a.width) + "x" +
+                        std::to_string(a.height) + "\n";
+        }
+    }
+    if (seen == 0) problems += "no control shown\n";
+    return problems;
+}
+
+// Compares the top-left screen_width x screen_height of a screenshot with the
+// reference picture tests/data/<name>.png: at most 0.05 % of the pixels may
+// differ by more than a little. Writes <name>.actual.png when they differ.
+::testing::AssertionResult LooksLike(const std::string& screenshot, const std::string& name) {
+    GdkPixbuf* whole = gdk_pixbuf_new_from_file(screenshot.c_str(), nullptr);
+    if (!whole) return ::testing::AssertionFailure() << "no screenshot " << screenshot;
+    GdkPixbuf* picture = gdk_pixbuf_new_subpixbuf(whole, 0, 0, screen_width, screen_height);
+    GdkPixbuf* reference = gdk_pixbuf_new_from_file(
+        (std::string(LONGARM_SOURCE_DIR) + "/tests/data/" + name + ".png").c_str(), nullptr);
+    long differing = static_cast<long>(screen_width) * screen_height;
+    if (reference && gdk_pixbuf_get_width(reference) == screen_width &&
+        gdk_pixbuf_get_height(reference) == screen_height) {
+        differing = 0;
+        const int na = gdk_pixbuf_get_n_channels(picture),
+                  nb = gdk_pixbuf_get_n_channels(reference);
+        for (int y = 0; y < screen_height; y++)
+            for (int x = 0; x < screen_width; x++) {
+                const guchar* a =
+                    gdk_pixbuf_get_pixels(picture) + y * gdk_pixbuf_get_rowstride(picture) + x * na;
+                const guchar* b = gdk_pixbuf_get_pixels(reference) +
+                                  y * gdk_pixbuf_get_rowstride(reference) + x * nb;
+                differing += std::abs(a[0] - b[0]) > 48 || std::abs(a[1] - b[1]) > 48 ||
+                             std::abs(a[2] - b[2]) > 48;
+            }
+    }
+    const bool same = differing <= 0.0005 * screen_width * screen_height;
+    const std::string actual = std::string(LONGARM_BINARY_DIR) + "/tests/" + name + ".actual.png";
+    if (!same) gdk_pixbuf_save(picture, actual.c_str(), "png", nullptr, nullptr);
+    if (reference) g_object_unref(reference);
+    g_object_unref(picture);
+    g_object_unref(whole);
+    if (same) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << differing << " pixels differ; wrote " << actual;
+}
+
+struct SetupScreenTest : ::testing::Test {
+    void SetUp() override {
+        ASSERT_TRUE(EnsureGtk());
+        sim = std::make_unique<Mc1Sim>(std::vector<std::string>{"--time-scale", "50"});
+        ASSERT_TRUE(sim->running) << sim->error;
+        SetFactoryDefaults();
+        logStream = std::tmpfile();
+        SetLogStream(logStream);
+        SetSerialDevicePath(sim->device);
+        ASSERT_GE(OpenPort(), 0);
+        responder = std::make_unique<ScriptedResponder>();
+        UserInterfaceHooks hooks = GetUserInterfaceHooks();
+        hooks.drainEvents = Drain;
+        SetUserInterfaceHooks(hooks);
+        ASSERT_TRUE(getcwd(oldDir, sizeof oldDir));
+        ASSERT_EQ(chdir(dir.path.c_str()), 0);
+        ASSERT_EQ(symlink(LONGARM_SOURCE_DIR "/images", "images"), 0);
+        SetDefaultsFilePath(dir.File("defaults.mrl").c_str());
+    }
+    void TearDown() override {
+        EXPECT_EQ(chdir(oldDir), 0);
+        DropMainWindow();
+        responder.reset();
+        ClosePort();
+        SetDefaultsFilePath(nullptr);
+        SetLogStream(stdout);
+        std::fclose(logStream);
+    }
+    void Open() {
+        MakeMainWindow(true);
+        InstallSetupScreen();
+        menuMainSetup(nullptr, nullptr);
+        Drain();
+        ASSERT_TRUE(isWidget(interface->setupNotebook));
+    }
+    GtkNotebook* Notebook() { return GTK_NOTEBOOK(interface->setupNotebook); }
+    GtkWidget* Page(int index) { return gtk_notebook_get_nth_page(Notebook(), index); }
+    void Turn(int index) {
+        gtk_notebook_set_current_page(Notebook(), index);
+        Drain();
+    }
+    std::string Sim(const std::string& command) { return SimControl(*sim, command); }
+    std::string Param(const char* key) { return StateValue(Sim("params"), key); }
+    int SlotInt(int slot) {
+        int value = -9999;
+        ReadDefaultInt(slot, &value);
+        return value;
+    }
+    float SlotFloat(int slot) {
+        float value = -9999;
+        ReadDefaultFloat(slot, &value);
+        return value;
+    }
+    // Looks at every page: all controls inside the screen and big enough to
+    // touch; saves a picture of each in the build folder and, when asked,
+    // compares it with the page's reference picture.
+    void CheckEveryPage(const std::string& size, bool reference) {
+        responder->keyboard.push_back(kSetupPassword);
+        for (int page = 0; page < 6; page++) {
+            Turn(page);
+            ASSERT_EQ(gtk_notebook_get_current_page(Notebook()), page);
+            gdk_window_process_all_updates();
+            gdk_display_sync(gdk_display_get_default());
+            EXPECT_EQ(UnreachableControls(Page(page)), "") << kPageNames[page] << " at " << size;
+            const std::string picture = std::string(LONGARM_BINARY_DIR) + "/tests/setup_" +
+                                        kPageNames[page] + "_" + size + ".png";
+            EXPECT_TRUE(SaveScreenshot(picture));
+            if (reference) {
+                EXPECT_TRUE(LooksLike(picture, std::string("setup_") + kPageNames[page]));
+            }
+        }
+    }
+
+    std::unique_ptr<Mc1Sim> sim;
+    std::unique_ptr<ScriptedResponder> responder;
+    FILE* logStream = nullptr;
+    TempDir dir;
+    char oldDir[4096] = {};
+};
+
+// A release on a slider, after its value was moved to `value`.
+void ReleaseSlider(GtkWidget* slider, double value) {
+    gtk_range_set_value(GTK_RANGE(slider), value);
+    GdkEventButton release = {};
+    release.type = GDK_BUTTON_RELEASE;
+    release.window = gtk_widget_get_window(slider);
+    release.button = 1;
+    gboolean handled = FALSE;
+    g_signal_emit_by_name(slider, "button-release-event", &release, &handled);
+    Drain();
+}
+
+TEST_F(SetupScreenTest, EveryValueReachesTheBoardAndTheDefaultsFileAsTheBoardHoldsIt) {
+    Open();
+    EXPECT_EQ(gtk_notebook_get_n_pages(Notebook()), 6);
+    EXPECT_EQ(StateValue(Sim("state"), "unknown"), "0");
+
+    // "Max Speed" released at 47: the board and slot 3 hold 50, the slider too.
+    Turn(kPageParameters);
+    GtkWidget* page = Page(kPageParameters);
+    ReleaseSlider(SliderOf(page, "Max Speed"), 47);
+    EXPECT_EQ(Param("speed"), "50");
+    EXPECT_EQ(SlotInt(kSlotSpeed), 50);
+    EXPECT_EQ(Value(SliderOf(page, "Max Speed")), 50);
+    EXPECT_EQ(maxSpeed, 50);
+    ReleaseSlider(SliderOf(page, "Length"), 12);  // slot 2
+    EXPECT_EQ(Param("stitchLen"), "12");
+    EXPECT_EQ(SlotInt(kSlotStitchLen), 12);
+    ReleaseSlider(SliderOf(page, "Needle"), 7);  // the board only
+    EXPECT_EQ(Param("slow"), "7");
+    ReleaseSlider(SliderOf(page, "Min Speed"), 4);
+    EXPECT_EQ(Param("minimumSpeed"), "4");
+    // The rest of the file got the current values, not zeros.
+    EXPECT_EQ(SlotInt(kSlotNeedleUpMethod), needleUpMethod);
+    EXPECT_FLOAT_EQ(SlotFloat(kSlotAcceleration), acceleration);
+
+    // A silent board keeps the slider and the file where the board is.
+    Sim("silence on");
+    ReleaseSlider(SliderOf(page, "Lock"), 9);
+    Sim("silence off");
+    EXPECT_TRUE(responder->Showed(kBoardSilentText));
+    EXPECT_EQ(Value(SliderOf(page, "Lock")), std::stod(Param("stitchRep")));
+    EXPECT_EQ(SlotInt(kSlotStitchRep), std::stoi(Param("stitchRep")));
+    ClearPort();
+
+    // Entries through the number pad: limits, formats, the board's constants.
+    Turn(kPageConstants);
+    GtkWidget* constants = Page(kPageConstants);
+    struct Case {
+        const char* label;
+        double typed;
+        const char* shown;
+    } cases[] = {
+        {"Acceleration", 150, "100"}, {"Increment", 0.001, "0.015"}, {"Margin", -12.5, "-10.000"},
+        {"Lead Line", 55.7, "55"},    {"X Power", 45.9, "45"},       {"E. Stop", 300, "300"},
+    };
+    for (const Case& c : cases) {
+        GtkWidget* entry = EntryOf(constants, c.label);
+        ASSERT_NE(entry, nullptr) << c.label;
+        responder->numbers.push_back(c.typed);
+        Click(entry);
+        EXPECT_TRUE(
+            WaitFor([&] { return responder->numbers.empty() && Text(entry) == c.shown; }, 3000))
+            << c.label << " shows " << Text(entry);
+    }
+    EXPECT_FLOAT_EQ(SlotFloat(kSlotAcceleration), 100.0f);
+    EXPECT_FLOAT_EQ(SlotFloat(kSlotMoveIncrement), 0.015f);
+    EXPECT_FLOAT_EQ(SlotFloat(kSlotXMargin), -10.0f);
+    EXPECT_EQ(SlotInt(kSlotLeadLineSpeed), 55);
+    EXPECT_EQ(Param("XKp"), "45");
+    EXPECT_EQ(Param("Err"), "300");
+    EXPECT_EQ(SlotInt(kSlotXKp), 45);
+
+    // The board does not answer a constant: the entry keeps its former value.
+    GtkWidget* yPower = EntryOf(constants, "Y Power");
+    const std::string former = Text(yPower);
+    Sim("silence on");
+    responder->numbers.push_back(77);
+    Click(yPower);
+    EXPECT_TRUE(WaitFor([&] { return responder->numbers.empty(); }, 3000));
+    Drain();
+    Sim("silence off");
+    EXPECT_EQ(Text(yPower), former);
+    EXPECT_EQ(Param("YKp"), former);
+
+    // Every value is found again when the screen is opened anew.
+    menuMainSetup(nullptr, nullptr);
+    Drain();
+    EXPECT_EQ(Text(EntryOf(Page(kPageConstants), "Acceleration")), "100");
+    EXPECT_EQ(Text(EntryOf(Page(kPageConstants), "X Power")), "45");
+    EXPECT_EQ(Value(SliderOf(Page(kPageParameters), "Max Speed")), 50);
+    EXPECT_EQ(Value(SliderOf(Page(kPageParameters), "Length")), 12);
+}
+
+TEST_F(SetupScreenTest, MachineTypesThePasswordAndTheAdvancedSwitch) {
+    icon_style = 1;  // the toolbar's stitch buttons exist only with large icons
+    showAdvancedFeatures = 0;
+    stitchButtonsOn = 0;
+    needleUpMethod = 3;
+    Open();
+    MenuBar* menu = MenuRecord();
+    ToolBar* tools = ToolbarRecord();
+    GtkWidget* advanced = Page(kPageAdvanced);
+    GtkWidget* list = First(advanced, GTK_TYPE_COMBO_BOX);
+    ASSERT_NE(list, nullptr);
+    Turn(kPageAdvanced);
+    EXPECT_FALSE(Shown(list)) << "the machine type is an advanced feature";
+
+    // The password guard: a wrong word goes back to the first page.
+    responder->keyboard.push_back("tessle");
+    Turn(kPageConfiguration);
+    EXPECT_TRUE(WaitFor([&] { return gtk_notebook_get_current_page(Notebook()) == 0; }, 2000));
+    ASSERT_EQ(responder->prompts.size(), 1u);
+    EXPECT_EQ(responder->prompts[0], "PASSWORD:");
+    responder->keyboard.push_back(kSetupPassword);
+    Turn(kPageConfiguration);
+    Turn(kPageUpdates);
+    Turn(kPageConfiguration);
+    EXPECT_EQ(responder->prompts.size(), 2u) << "asked once per visit";
+    EXPECT_EQ(gtk_notebook_get_current_page(Notebook()), kPageConfiguration);
+
+    // Show Advanced Features: the layout entries, the stitch buttons and the
+    // advanced rows follow it, and so does the file.
+    GtkWidget* box = FindButton(Page(kPageConfiguration), "Show Advanced Features");
+    ASSERT_NE(box, nullptr);
+    Click(box);
+    EXPECT_TRUE(WaitFor([&] { return showAdvancedFeatures == 1; }, 2000));
+    Drain();
+    EXPECT_TRUE(Visible(menu->items[kItemOpenLayout]));
+    EXPECT_TRUE(Visible(menu->items[kItemSaveLayout]));
+    EXPECT_TRUE(Visible(tools->buttons[kToolStitchOnOff]));
+    EXPECT_EQ(SlotInt(kSlotShowAdvancedFeatures), 1);
+    EXPECT_EQ(SlotInt(kSlotStitchButtonsOn), 1);
+    Turn(kPageAdvanced);
+    EXPECT_TRUE(Shown(list));
+    GtkWidget* stitchBtns = FindButton(advanced, "Stitch Btns");
+    EXPECT_TRUE(Shown(stitchBtns));
+    EXPECT_TRUE(gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(stitchBtns)));
+    EXPECT_TRUE(responder->shown.empty()) << "ticking the box asks nothing";
+
+    // Machine type: Cancel puts the list back without a second question.
+    responder->answers.push_back(kResponseCancel);
+    gtk_combo_box_set_active(GTK_COMBO_BOX(list), 12);
+    Drain();
+    EXPECT_EQ(gtk_combo_box_get_active(GTK_COMBO_BOX(list)), 3);
+    ASSERT_EQ(responder->shown.size(), 1u);
+    EXPECT_EQ(responder->shown[0].text, "DO YOU WANT TO SET THE MACHINE TYPE TO:\n\nCorvane 18 ?");
+    EXPECT_EQ(needleUpMethod, 3);
+    EXPECT_EQ(needleUpCallbackOn, 1);
+
+    // OK: the Corvane 18 timings, the needle-up button hidden, slots 18 to 23.
+    responder->answers.push_back(kResponseOk);
+    gtk_combo_box_set_active(GTK_COMBO_BOX(list), 12);
+    Drain();
+    EXPECT_EQ(needleUpMethod, 12);
+    EXPECT_EQ(SlotInt(kSlotNeedleUpMethod), 12);
+    EXPECT_FLOAT_EQ(SlotFloat(kSlotNeedleUpPress), 100.0f);
+    EXPECT_FLOAT_EQ(SlotFloat(kSlotStitchRegTime), 100.0f);
+    EXPECT_EQ(SlotInt(kSlotNeedleUpConfirm), 0);
+    EXPECT_EQ(Text(EntryOf(advanced, "NdlUp Wait")), "100");
+    EXPECT_FALSE(Visible(tools->buttons[kToolNeedleUp]));
+    EXPECT_TRUE(Visible(tools->buttons[kToolStitchOnOff]));
+
+    // Custom keeps the timings and stores them with the new type.
+    responder->numbers.push_back(250);
+    Click(EntryOf(advanced, "SReg Press"));
+    EXPECT_TRUE(WaitFor([&] { return SlotFloat(kSlotStitchRegPress) == 250.0f; }, 3000));
+    responder->answers.push_back(kResponseOk);
+    gtk_combo_box_set_active(GTK_COMBO_BOX(list), 11);
+    Drain();
+    EXPECT_EQ(SlotInt(kSlotNeedleUpMethod), 11);
+    EXPECT_FLOAT_EQ(SlotFloat(kSlotStitchRegPress), 250.0f);
+    EXPECT_FLOAT_EQ(SlotFloat(kSlotNeedleUpPress), 100.0f);
+
+    // "Stitch Btns" cleared and answered No: the box goes back, nothing changes.
+    responder->answers.push_back(kResponseNo);
+    gtk_button_clicked(GTK_BUTTON(stitchBtns));
+    EXPECT_TRUE(WaitFor([&] { return responder->answers.empty(); }, 2000));
+    Drain();
+    EXPECT_TRUE(gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(stitchBtns)));
+    EXPECT_EQ(stitchButtonsOn, 1);
+    responder->answers.push_back(kResponseYes);
+    gtk_button_clicked(GTK_BUTTON(stitchBtns));
+    EXPECT_TRUE(WaitFor([&] { return stitchButtonsOn == 0; }, 2000));
+    EXPECT_EQ(SlotInt(kSlotStitchButtonsOn), 0);
+    EXPECT_FALSE(Visible(tools->buttons[kToolStitchOnOff]));
+
+    // Cleared again: the layout entries and the advanced rows go.
+    Turn(kPageConfiguration);
+    Click(box);
+    EXPECT_TRUE(WaitFor([&] { return showAdvancedFeatures == 0; }, 2000));
+    Drain();
+    EXPECT_FALSE(Visible(menu->items[kItemOpenLayout]));
+    EXPECT_EQ(SlotInt(kSlotShowAdvancedFeatures), 0);
+    Turn(kPageAdvanced);
+    EXPECT_FALSE(Shown(list));
+
+    // Factory Defaults: the factory values everywhere, the pages rebuilt.
+    const size_t before = responder->shown.size();
+    responder->answers.push_back(kResponseOk);
+    gtk_button_clicked(GTK_BUTTON(FindButton(advanced, "Factory Defaults")));
+    EXPECT_TRUE(WaitFor([&] { return responder->shown.size() >= before + 2; }, 5000));
+    Drain();
+    EXPECT_EQ(responder->shown[before].text, kFactoryResetQuestion);
+    EXPECT_EQ(responder->shown.back().text, kFactoryResetDone);
+    EXPECT_EQ(needleUpMethod, 0);
+    EXPECT_EQ(SlotInt(kSlotNeedleUpMethod), 0);
+    EXPECT_EQ(Param("speed"), std::to_string(speed));
+    ASSERT_TRUE(isWidget(interface->setupNotebook));
+    EXPECT_EQ(
+        gtk_combo_box_get_active(GTK_COMBO_BOX(First(Page(kPageAdvanced), GTK_TYPE_COMBO_BOX))), 0);
+    icon_style = 0;
+}
+
+TEST_F(SetupScreenTest, EveryPageFitsTheSmallScreen) {
+    showAdvancedFeatures = 1;  // every row of the Advanced page
+    Open();
+    CheckEveryPage("320x240", true);
+}
+
+TEST_F(SetupScreenTest, EveryPageFitsTheLargeScreen) {
+    ASSERT_TRUE(WriteFileText(dir.File("screen.conf"),
+                              "screen_width = 800\nscreen_height = 480\nmenubar_height = 60\n"
+                              "menubar_width = 400\ntoolbar_button_size = 56\nicon_style = 1\n"
+                              "setup_button_width = 300\nsetup_button_height = 80\n"
+                              "setup_slider_width = 100\nsetup_slider_height = 280\n"
+                              "setup_spinbox_width = 150\nsetup_spinbox_height = 45\n"));
+    ASSERT_EQ(ParseConfigFile(dir.File("screen.conf").c_str()), 1);
+    gtk_rc_parse(LONGARM_SOURCE_DIR "/gtkrc");
+    showAdvancedFeatures = 1;
+    Open();
+    CheckEveryPage("800x480", false);
+    ParseConfigFile("/nonexistent/screen.conf");
+}
+
+}  // namespace
