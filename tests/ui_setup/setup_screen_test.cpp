@@ -17,12 +17,15 @@
 #include "app/program_settings.h"
 #include "app/screen_config.h"
 #include "app/setup_values.h"
+#include "app/system_paths.h"
 #include "app/ui_hooks.h"
 #include "machine/machine_parameters.h"
 #include "machine/serial_link.h"
+#include "machine/stitching/point_streaming.h"
 #include "support/mc1sim_fixture.h"
 #include "support/temp_dir.h"
 #include "support_ui/ui_fixture.h"
+#include "ui/diagnostics_page.h"
 #include "ui/menu.h"
 #include "ui/setup_advanced.h"
 #include "ui/setup_screen.h"
@@ -461,6 +464,113 @@ TEST_F(SetupScreenTest, MachineTypesThePasswordAndTheAdvancedSwitch) {
     EXPECT_EQ(
         gtk_combo_box_get_active(GTK_COMBO_BOX(First(Page(kPageAdvanced), GTK_TYPE_COMBO_BOX))), 0);
     icon_style = 0;
+}
+
+namespace {
+// While a motor test drains events: the menu mask seen, and once, a switch to
+// the first page (the quilter leaving the Test page mid-test).
+uint32_t maskDuringTest = 1;
+bool leavePage = false;
+void DrainDuringTest() {
+    if (DiagnosticsRunning()) {
+        maskDuringTest = MenuStateMask();
+        if (leavePage && interface && isWidget(interface->setupNotebook)) {
+            leavePage = false;
+            gtk_notebook_set_current_page(GTK_NOTEBOOK(interface->setupNotebook), kPageUpdates);
+        }
+    }
+    Drain();
+}
+int64_t stallSeconds = 0;
+int64_t SteppingClock() {
+    return stallSeconds++;
+}
+
+std::string BufferText(GtkWidget* page) {
+    GtkTextBuffer* buffer =
+        gtk_text_view_get_buffer(GTK_TEXT_VIEW(First(page, GTK_TYPE_TEXT_VIEW)));
+    GtkTextIter start, end;
+    gtk_text_buffer_get_bounds(buffer, &start, &end);
+    gchar* text = gtk_text_buffer_get_text(buffer, &start, &end, FALSE);
+    std::string result = text;
+    g_free(text);
+    return result;
+}
+}  // namespace
+
+TEST_F(SetupScreenTest, TheUpdatesButtonsAndTheMotorTestsAreLive) {
+    ASSERT_EQ(mkdir(dir.File("root").c_str(), 0777), 0);
+    ASSERT_EQ(SetSystemRoot(dir.File("root").c_str()), 1);
+    Open();
+    GtkWidget* updates = Page(kPageUpdates);
+    for (const char* label : {"Update System", "Update Program", "Update Robot"}) {
+        responder->shown.clear();
+        gtk_button_clicked(GTK_BUTTON(FindButton(updates, label)));
+        ASSERT_EQ(responder->shown.size(), 1u) << label;
+        EXPECT_EQ(responder->shown[0].text.rfind("USB DRIVE NOT DETECTED.", 0), 0u) << label;
+    }
+    responder->shown.clear();
+    responder->answers.push_back(kResponseNo);
+    gtk_button_clicked(GTK_BUTTON(FindButton(updates, "Calibrate Screen")));
+    ASSERT_EQ(responder->shown.size(), 1u);
+    EXPECT_EQ(responder->shown[0].text.rfind("SYSTEM WILL REBOOT TO RESET CALIBRATION.", 0), 0u);
+
+    responder->shown.clear();
+    gtk_button_clicked(GTK_BUTTON(FindButton(updates, "System Info")));
+    ASSERT_EQ(responder->shown.size(), 1u);
+    const std::string info = responder->shown[0].text;
+    EXPECT_EQ(info.rfind("Software Version: 3.05\nOS: ", 0), 0u) << info;
+    // The board's 1.3 printed "%f" and cut from the fifth character, the
+    // stitcher's 2.1 from the fourth.
+    EXPECT_NE(info.find("\nMC Firmware: 1.30\nSC Firmware: 2.1"), std::string::npos) << info;
+
+    // The motor direction: Cancel leaves it, OK reverses the board's encoders.
+    GtkWidget* direction = FindButton(updates, "Motor Forward");
+    ASSERT_NE(direction, nullptr);
+    responder->answers.push_back(kResponseCancel);
+    gtk_button_clicked(GTK_BUTTON(direction));
+    EXPECT_EQ(StateValue(Sim("state"), "reversed"), "0");
+    responder->answers.push_back(kResponseOk);
+    gtk_button_clicked(GTK_BUTTON(direction));
+    EXPECT_EQ(StateValue(Sim("state"), "reversed"), "1");
+    EXPECT_EQ(FindButton(updates, "Motor Reversed"), direction);
+    EXPECT_TRUE(responder->Showed("MOTOR ENCODERS NOW READING IN REVERSE MODE"));
+    responder->answers.push_back(kResponseOk);
+    gtk_button_clicked(GTK_BUTTON(direction));
+    EXPECT_EQ(FindButton(updates, "Motor Forward"), direction);
+
+    // Restart asks first; Cancel keeps the program.
+    responder->answers.push_back(kResponseCancel);
+    gtk_button_clicked(GTK_BUTTON(FindButton(Page(kPageAdvanced), "Restart")));
+    EXPECT_TRUE(responder->Showed("DO YOU WANT TO RESTART THE PROGRAM?\n"));
+
+    // TEST X on a worn X axis fails; the menus are off while it runs.
+    UserInterfaceHooks hooks = GetUserInterfaceHooks();
+    hooks.drainEvents = DrainDuringTest;
+    SetUserInterfaceHooks(hooks);
+    SetStallClock(SteppingClock);
+    GtkWidget* test = Page(kPageTest);
+    Turn(kPageTest);
+    const uint32_t setupMask = MenuStateMask();
+    Sim("travel x 0.8");
+    gtk_button_clicked(GTK_BUTTON(FindButton(test, "TEST X")));
+    EXPECT_NE(BufferText(test).find("X motor failed!\n"), std::string::npos) << BufferText(test);
+    EXPECT_EQ(maskDuringTest, 0u);
+    EXPECT_EQ(MenuStateMask(), setupMask);
+
+    // A stall while the quilter leaves the page: the page stays and says so.
+    Sim("stall on");
+    leavePage = true;
+    gtk_button_clicked(GTK_BUTTON(FindButton(test, "TEST Y")));
+    Sim("stall off");
+    SetStallClock(nullptr);
+    ASSERT_TRUE(isWidget(interface->setupNotebook));
+    EXPECT_EQ(gtk_notebook_get_current_page(Notebook()), kPageUpdates);
+    EXPECT_EQ(BufferText(test),
+              "Testing Y Motor\nMoving Y Motor at 80% \nY Motor Error.  Test Aborted.\n");
+    EXPECT_EQ(MenuStateMask(), setupMask);
+    EXPECT_FALSE(DiagnosticsRunning());
+    SetSystemRoot(nullptr);
 }
 
 TEST_F(SetupScreenTest, EveryPageFitsTheSmallScreen) {

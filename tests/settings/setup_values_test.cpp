@@ -1,0 +1,111 @@
+// The setup pages' values without a display: rounding, limits and formats,
+// the machine-type presets in the defaults file, and the System Info texts.
+#include "app/setup_values.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+
+#include "app/defaults_file.h"
+#include "app/log.h"
+#include "app/program_settings.h"
+#include "machine/machine_parameters.h"
+#include "support/temp_dir.h"
+
+namespace {
+
+TEST(SetupValues, RoundingLimitsAndFormats) {
+    struct Speed {
+        double released;
+        int stored;
+    } speeds[] = {{47, 50}, {44.9, 40}, {45, 50}, {10, 10}, {100, 100}, {96, 100}};
+    for (const Speed& s : speeds)
+        EXPECT_EQ(RoundSpeed(s.released), s.stored) << s.released;
+
+    struct Entry {
+        char code;
+        double low, high;
+        double value;
+        const char* text;
+    } entries[] = {
+        {kFieldXMargin, -10, 10, 1.23456, "1.235"}, {kFieldAcceleration, 5, 100, 40.4, "40"},
+        {kFieldCurvature, 5, 100, 99.6, "100"},     {kFieldIncrement, 0.015, 120, 0.015, "0.015"},
+        {kFieldNeedleUpPress, 3, 1000, 50, "50"},   {kFieldNeedleUpTime, 0, 10000, 1000, "1000"},
+        {kFieldStitchRegPress, 3, 1000, 3, "3"},    {kFieldStitchRegTime, 0, 10000, 10, "10"},
+    };
+    for (const Entry& e : entries) {
+        double low = -1, high = -1;
+        ASSERT_TRUE(EntryLimits(e.code, &low, &high)) << e.code;
+        EXPECT_EQ(low, e.low) << e.code;
+        EXPECT_EQ(high, e.high) << e.code;
+        EXPECT_EQ(FormatEntryValue(e.code, e.value), e.text) << e.code;
+    }
+    double low = 0, high = 0;
+    EXPECT_FALSE(EntryLimits('0', &low, &high)) << "the board's constants have no limits here";
+    EXPECT_EQ(FormatEntryValue('3', 120.9), "120");
+}
+
+TEST(SetupValues, MachineTypePresetsReachTheDefaultsFile) {
+    TempDir dir;
+    SetDefaultsFilePath(dir.File("defaults.mrl").c_str());
+    SetLogStream(std::tmpfile());
+    SetFactoryDefaults();
+    struct Preset {
+        int type;
+        int confirm;
+        float press, upTime, regTime;
+    } presets[] = {
+        {1, 1, 50, 1000, 10}, {5, 0, 50, 1000, 10}, {12, 0, 100, 100, 100},
+        {0, 1, 0, 0, 0},      {11, 1, 0, 0, 0},  // Custom keeps what it found
+    };
+    for (const Preset& p : presets) {
+        ASSERT_EQ(ApplyMachineType(p.type), kValueStored);
+        int type = -1, confirm = -1;
+        float press = -1, upTime = -1, regPress = -1, regTime = -1;
+        ASSERT_TRUE(ReadDefaultInt(kSlotNeedleUpMethod, &type));
+        ReadDefaultInt(kSlotNeedleUpConfirm, &confirm);
+        ReadDefaultFloat(kSlotNeedleUpPress, &press);
+        ReadDefaultFloat(kSlotNeedleUpTime, &upTime);
+        ReadDefaultFloat(kSlotStitchRegPress, &regPress);
+        ReadDefaultFloat(kSlotStitchRegTime, &regTime);
+        EXPECT_EQ(type, p.type);
+        EXPECT_EQ(confirm, p.confirm) << p.type;
+        EXPECT_EQ(press, p.press) << p.type;
+        EXPECT_EQ(regPress, p.press) << p.type;
+        EXPECT_EQ(upTime, p.upTime) << p.type;
+        EXPECT_EQ(regTime, p.regTime) << p.type;
+    }
+    EXPECT_EQ(ApplyMachineType(13), kValueUnknownField);
+    EXPECT_EQ(needleUpMethod, 11);
+
+    SetAdvancedFeaturesSetting(1);
+    int advanced = 0, buttons = 0;
+    ReadDefaultInt(kSlotShowAdvancedFeatures, &advanced);
+    ReadDefaultInt(kSlotStitchButtonsOn, &buttons);
+    EXPECT_EQ(advanced, 1);
+    EXPECT_EQ(buttons, 1);
+    SetDefaultsFilePath(nullptr);
+    SetLogStream(stdout);
+}
+
+TEST(SetupValues, SystemInfoNamesAndVersions) {
+    EXPECT_EQ(OperatingSystemName("2.6.18.2", "12"), "Keswin-12");
+    EXPECT_EQ(OperatingSystemName("2.6.29.6", "b3"), "Dunlow-b3");
+    EXPECT_EQ(OperatingSystemName("5.10.0", "x"), "5.10.0-x");
+    EXPECT_EQ(FirmwareVersionText(1.3f, 4), "1.30");
+    EXPECT_EQ(FirmwareVersionText(2.1f, 3), "2.1");
+    EXPECT_EQ(FirmwareVersionText(12.25f, 4), "12.25");
+    EXPECT_EQ(FirmwareVersionText(3.0f, 4), "3.00");
+
+    // Without a board and with an unreadable kernel file.
+    SetLogStream(std::tmpfile());
+    needleUpMethod = 12;
+    const std::string info = SystemInfoText("/nonexistent/version");
+    EXPECT_EQ(info.rfind("Software Version: 3.05\nOS: ######\nMC Firmware: N.C.\nSC Firmware: ", 0),
+              0u)
+        << info;
+    EXPECT_EQ(info.substr(info.rfind(": ") + 2), machineTypeNames[12]);
+    SetLogStream(stdout);
+}
+
+}  // namespace
