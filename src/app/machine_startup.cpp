@@ -101,16 +101,24 @@ void MergeBoardAnswer() {
     ReplaceDefaultsFile(image);
 }
 
+ParameterSource parameterSource = kParametersFactory;
+
+// The first-start values of every slot (and of the two board values that have
+// no slot) in memory only.
+void SetFirstStartValues() {
+    for (const SlotEntry& entry : kSlots)
+        SetParameter(entry, entry.firstStart);
+    minimumSpeed = 2;
+    slow = 5.0f;
+}
+
 // MC1 silent and no file: the first-start values everywhere, saved whole.
 void CreateDefaults() {
     LogLine("Communications With MC1 Failed. Default File Not Present. Setting Defaults...");
+    SetFirstStartValues();
     std::vector<uint8_t> image;
-    for (const SlotEntry& entry : kSlots) {
-        SetParameter(entry, entry.firstStart);
+    for (const SlotEntry& entry : kSlots)
         PutValue(&image, entry, entry.firstStart);
-    }
-    minimumSpeed = 2;
-    slow = 5.0f;
     ReplaceDefaultsFile(image);
 }
 
@@ -171,14 +179,62 @@ void SetStartValues() {
 int MergeWithDefaultsFile(int boardAnswered) {
     if (boardAnswered) {
         MergeBoardAnswer();
+        parameterSource = kParametersFromBoard;
         return kMergeFromBoard;
     }
     if (!DefaultsFileExists()) {
         CreateDefaults();
+        parameterSource = kParametersFirstStart;
         return kMergeDefaultsCreated;
     }
     LoadFromFile();
+    parameterSource = kParametersFromFile;
     return kMergeFromFile;
+}
+
+ParameterSource MachineParameterSource() {
+    return parameterSource;
+}
+
+const char* ParameterSourceName(ParameterSource source) {
+    switch (source) {
+        case kParametersFromBoard:
+            return "the board";
+        case kParametersFromFile:
+            return "the defaults file";
+        case kParametersFirstStart:
+            return "the first-start values";
+        case kParametersFactory:
+            break;
+    }
+    return "the factory values";
+}
+
+ParameterSource LoadRunParameters(int askBoard) {
+    SetStartValues();
+    int32_t constants[kConstantCount] = {};
+    const bool answered = askBoard && GetConstants(constants) == 0;
+    const bool file = DefaultsFileExists() == 1;
+    if (answered) {
+        ApplyConstants(constants);
+        GetStitchSettingsAtStartUp();
+        // The program-only slots: from the file, or their first-start values.
+        for (int k = kFirstProgramSlot; k < kDefaultSlotCount; ++k)
+            if (!file || !LoadSlot(kSlots[k])) SetParameter(kSlots[k], kSlots[k].firstStart);
+        parameterSource = kParametersFromBoard;
+    } else if (file) {
+        // As the start-up merge reads the file: a slot it cannot read keeps
+        // its start value.
+        for (const SlotEntry& entry : kSlots)
+            LoadSlot(entry);
+        minimumSpeed = 2;
+        parameterSource = kParametersFromFile;
+    } else {
+        SetFirstStartValues();
+        parameterSource = kParametersFirstStart;
+    }
+    DeriveAndValidate();
+    return parameterSource;
 }
 
 void DeriveAndValidate() {
@@ -229,6 +285,7 @@ int RunStartupMerge() {
 }
 
 int ResetToFactoryDefaults() {
+    parameterSource = kParametersFactory;
     SetFactoryDefaults();  // board parameters, minimumSpeed 2, slow 5.0, derived speeds
     std::vector<uint8_t> image;
     for (const SlotEntry& entry : kSlots) {

@@ -21,6 +21,29 @@ enum StartupMergePath {
 // applies the limits. Returns the path taken.
 int RunStartupMerge();
 
+// Where the machine parameters in use came from. The start-up merge and the
+// loads below set it; the factory reset sets kParametersFactory, which is also
+// what a program that never loaded them runs with (the compiled-in values).
+enum ParameterSource {
+    kParametersFromBoard = 0,
+    kParametersFromFile = 1,
+    kParametersFirstStart = 2,
+    kParametersFactory = 3,
+};
+ParameterSource MachineParameterSource();
+
+// The words for a source: "the board", "the defaults file", "the first-start
+// values", "the factory values".
+const char* ParameterSourceName(ParameterSource source);
+
+// Loads the parameters a run would use, as the start-up merge does but without
+// writing the defaults file: with askBoard the board's constants and stitch
+// settings when it answers, else (or when it is silent) the defaults file when
+// it exists, else the first-start values; the program-only slots come from the
+// file when it exists. Then derives and validates. Returns the source. Used by
+// longarm-tool, which plans and runs jobs without the controller program.
+ParameterSource LoadRunParameters(int askBoard);
+
 // The steps of the merge, for tests and tools that bring their own board
 // answer. SetStartValues sets the start values of the merge.
 void SetStartValues();

@@ -36,6 +36,7 @@
 #include "ui/run_view.h"
 #include "ui/screens.h"
 #include "ui/setup_screen.h"
+#include "ui/stitch_preview_screen.h"
 #include "ui/trace_view.h"
 #include "ui/widget_helpers.h"
 
@@ -222,6 +223,7 @@ int initializeUserInterface(int argc, char** argv) {
     InstallTraceInterface();
     InstallRunView();
     InstallSetupScreen();
+    InstallStitchPreview();
 
     Log("done.\nParse gtkrc...");
     gtk_rc_parse(GtkStyleFile());

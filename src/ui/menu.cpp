@@ -57,6 +57,7 @@ const ItemSpec kItems[kMenuItemCount] = {
     {kItemUndo, "Undo", kActionEditUndo, nullptr, 13, false},
     {kItemZoomAll, "Zoom All", kActionViewZoomAll, nullptr, 18, false},
     {kItemPan, "Pan", kActionViewPan, nullptr, 17, false},
+    {kItemPreview, "Preview", kActionViewPreview, nullptr, 21, false},
     {kItemStandard, "Standard", kNoAction, nullptr, kNoBit, false},
 };
 
@@ -254,6 +255,7 @@ void BuildViewAndStitchMenus(MenuBar* record) {
         AddMenuTitle(record, kMenuView, StyleName("search-64x64.png", "search-32x32.png"));
     AddItem(record, view, kItemZoomAll);
     AddItem(record, view, kItemPan);
+    AddItem(record, view, kItemPreview);
     GtkWidget* stitch = AddMenuTitle(record, kMenuStitch, StyleName("ZigZag.png", "ZigZag_5.png"));
     AddItem(record, stitch, kItemStandard);
     stitchBar = record->menuTitles[kMenuStitch];

@@ -47,6 +47,7 @@ enum MenuAction {
     kActionStitchOnOff,          // testFunction1 (Stitch On/Off toggle, "toggled")
     kActionNeedleUp,             // testFunction2 (Needle Up toggle, "toggled")
     kActionViewDropdownMenu,     // viewDropdownMenu (toolbar Edit, "clicked")
+    kActionViewPreview,          // the stitch-out preview of the current box
     kMenuActionCount
 };
 
@@ -75,6 +76,7 @@ enum MenuItemId {
     kItemUndo,
     kItemZoomAll,
     kItemPan,
+    kItemPreview,  // usable exactly when Start is
     kItemStandard,
     kMenuItemCount
 };

@@ -12,9 +12,11 @@
 #include "app/ui_hooks.h"
 #include "layout/pattern_box.h"
 #include "layout/placement/point_select.h"
+#include "machine/machine_parameters.h"
 #include "machine/mc1_motion.h"
 #include "machine/stitching/pattern_run.h"
 #include "machine/stitching/stitch_path.h"
+#include "machine/stitching/stitch_preview.h"
 #include "ui/widget_helpers.h"
 
 namespace {
@@ -63,23 +65,6 @@ float TableScale(int width, int height) {
     return std::max(scale, 0.001f);
 }
 
-// The stitch path on the table: stitched moves solid, jumps dashed, each kind
-// stroked as one path (a path may hold a hundred thousand points).
-void DrawPath(cairo_t* cr, float scale) {
-    for (int jumps = 0; jumps <= 1; jumps++) {
-        for (const FullPattern_t* p = interface->fullPattern; p && p->next; p = p->next) {
-            if ((p->halt != 0) != (jumps == 1)) continue;
-            cairo_move_to(cr, p->x / kPathUnitsPerInch / scale, p->y / kPathUnitsPerInch / scale);
-            cairo_line_to(cr, p->next->x / kPathUnitsPerInch / scale,
-                          p->next->y / kPathUnitsPerInch / scale);
-        }
-        const double dash[] = {3.0};
-        cairo_set_dash(cr, dash, jumps, 0);
-        cairo_stroke(cr);
-    }
-    cairo_set_dash(cr, nullptr, 0, 0);
-}
-
 // One of the confirm buttons: its image, or a drawn button when the image is
 // missing.
 void DrawConfirmButton(cairo_t* cr, GtkWidget* widget, GdkPixbuf* image, const char* label, int x,
@@ -114,19 +99,18 @@ gboolean OnPointScreenExpose(GtkWidget* widget, GdkEventExpose*, gpointer data) 
     const int h = widget->allocation.height;
     const float scale = interface->viewScale;
     cairo_t* cr = gdk_cairo_create(widget->window);
-    SetCairoColour(cr, "#CCFFFF");
-    cairo_paint(cr);
+    // The path as the preview draws it, on the table from the machine's home.
+    PreviewFrame frame;
+    frame.margin = 0;
+    frame.pixelsPerInch = scale > 0 ? 1.0 / scale : 1.0;
+    if (extents) {
+        frame.areaWidth = extents->x + extents->width;
+        frame.areaHeight = extents->y + extents->height;
+    }
+    DrawStitchPreview(cr, frame, w, h, interface->fullPattern, extents.get(), jumpStitch, true,
+                      true);
 
     cairo_set_line_width(cr, 1);
-    SetCairoColour(cr, "#008899");
-    if (extents) {
-        cairo_rectangle(cr, std::floor(extents->x / scale) + 0.5,
-                        std::floor(extents->y / scale) + 0.5, std::floor(extents->width / scale),
-                        std::floor(extents->height / scale));
-        cairo_stroke(cr);
-    }
-    DrawPath(cr, scale);
-
     if (interface->measureLine) {
         SetCairoColour(cr, "#FF0000");
         const double cx = interface->measureLine[0] + 0.5;
@@ -139,9 +123,10 @@ gboolean OnPointScreenExpose(GtkWidget* widget, GdkEventExpose*, gpointer data) 
     }
     if (const FullPattern_t* start =
             NearestPathPoint(interface->fullPattern, headPosition.x, headPosition.y)) {
-        SetCairoColour(cr, "#00AA00");
+        SetCairoColour(cr, "#0080FF");  // the path's own start is the preview's green ring
         cairo_set_line_width(cr, 2);
-        cairo_arc(cr, start->x / kPathUnitsPerInch / scale, start->y / kPathUnitsPerInch / scale, 6,
+        cairo_new_sub_path(cr);
+        cairo_arc(cr, start->x / kPathUnitsPerInch / scale, start->y / kPathUnitsPerInch / scale, 8,
                   0, 2 * M_PI);
         cairo_stroke(cr);
     }

@@ -1,6 +1,7 @@
 #include "ui/run_view.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <string>
 
@@ -13,6 +14,7 @@
 #include "machine/machine_parameters.h"
 #include "machine/stitching/pattern_run.h"
 #include "machine/stitching/point_streaming.h"
+#include "machine/stitching/stitch_estimate.h"
 #include "pattern/pattern.h"
 #include "ui/drawing_area.h"
 #include "ui/layout_view.h"
@@ -26,6 +28,11 @@ namespace {
 constexpr const char* kButtonFont = "Sans 10";
 constexpr const char* kSpeedFont = "Sans Bold 12";
 constexpr const char* kPauseColour = "#FF0000";
+
+// What the run last reported of its progress; none before the first report of
+// the run view shown now.
+RunProgress shownProgress;
+bool progressShown = false;
 
 // Size s of the speed images and the gap g around them.
 int ImageSize() {
@@ -108,6 +115,26 @@ void DrawHeadMarker(cairo_t* cr, int width, int height) {
     cairo_set_dash(cr, nullptr, 0, 0);
 }
 
+// The progress line at the top left, on white so it reads over the patterns.
+void DrawProgress(cairo_t* cr, GtkWidget* widget) {
+    if (!progressShown) return;
+    PangoLayout* layout =
+        gtk_widget_create_pango_layout(widget, FormatRunProgress(shownProgress).c_str());
+    PangoFontDescription* font =
+        pango_font_description_from_string(icon_style == 1 ? "Sans Bold 14" : "Sans Bold 9");
+    pango_layout_set_font_description(layout, font);
+    pango_font_description_free(font);
+    int w = 0, h = 0;
+    pango_layout_get_pixel_size(layout, &w, &h);
+    SetCairoColour(cr, "#FFFFFF");
+    cairo_rectangle(cr, 2, 2, w + 6, h + 2);
+    cairo_fill(cr);
+    SetCairoColour(cr, "#000000");
+    cairo_move_to(cr, 5, 3);
+    pango_cairo_show_layout(cr, layout);
+    g_object_unref(layout);
+}
+
 void DrawSpeed(cairo_t* cr, GtkWidget* widget, int width, int height) {
     const int s = ImageSize(), g = ImageGap();
     char text[32];
@@ -154,6 +181,7 @@ void MovePointerOutOfView() {
 }
 
 void ShowRunView() {
+    progressShown = false;
     ShowScreen([] { return createPatternViewScreen(1, kAreaRunView); }, kRunMenuMask, "run view");
     if (isWidget(interface->drawingArea))
         g_signal_connect(interface->drawingArea, "event-after", G_CALLBACK(OnRunViewEventAfter),
@@ -231,10 +259,26 @@ RunControlHooks GtkRunHooks() {
     h.movePointerOutOfView = MovePointerOutOfView;
     h.setMenuMask = SetMenuStateMask;
     h.selectPoint = SelectPoint;
+    h.showProgress = [](const RunProgress& progress) {
+        shownProgress = progress;
+        progressShown = true;
+        if (isWidget(interface->drawingArea)) gtk_widget_queue_draw(interface->drawingArea);
+    };
     return h;
 }
 
 }  // namespace
+
+std::string FormatRunProgress(const RunProgress& progress) {
+    char text[80];
+    const int share = static_cast<int>(std::fmin(std::fmax(progress.shareDone, 0.0), 1.0) * 100);
+    if (progress.secondsLeft < 0)
+        std::snprintf(text, sizeof text, "%d%% DONE", share);
+    else
+        std::snprintf(text, sizeof text, "%d%% DONE, %s LEFT", share,
+                      FormatDuration(progress.secondsLeft).c_str());
+    return text;
+}
 
 int RunSpeedButtonAt(int x, int y, int width, int height) {
     const int s = ImageSize(), g = ImageGap();
@@ -285,6 +329,7 @@ gboolean da_MotorMove(GtkWidget* widget, GdkEventExpose*, gpointer) {
         pango_cairo_show_layout(cr, interface->statusLayout);
     }
     DrawSpeed(cr, widget, width, height);
+    DrawProgress(cr, widget);
     cairo_destroy(cr);
     return TRUE;
 }

@@ -76,13 +76,39 @@ TEST(StitchTool, PackPrintsThePathAndEstimateSumsItUp) {
 
     ProgramResult estimate = RunProgram({LONGARM_TOOL_PATH, "estimate", layout}, dir.path);
     ASSERT_EQ(estimate.exitStatus, 0) << estimate.err;
-    EXPECT_NE(estimate.out.find("points=46\n"), std::string::npos) << estimate.out;
-    EXPECT_NE(estimate.out.find("sections=2\n"), std::string::npos);
-    EXPECT_NE(estimate.out.find("jumps=1\n"), std::string::npos);
-    EXPECT_NE(estimate.out.find("thread_cuts=1\n"), std::string::npos);  // jumpStitch 0
-    EXPECT_NE(estimate.out.find("stitched_length=4.472 in\n"), std::string::npos);
-    EXPECT_NE(estimate.out.find("jump_length=3.000 in\n"), std::string::npos);
+    // The first piece of the second zig-zag is tied on, not sewn.
+    for (const char* line : {"points=46\n", "sections=2\n", "stitches=43\n", "jumps=1\n",
+                             "thread_cuts=1\n" /* jumpStitch 0 */, "lock_stitches=4\n",
+                             "stitched_length=4.370 in\n", "jump_length=3.000 in\n"})
+        EXPECT_NE(estimate.out.find(line), std::string::npos) << line << estimate.out;
     EXPECT_EQ(estimate.out.find("warning="), std::string::npos);
+    // The time comes from the speed the run would use, and says where that
+    // speed comes from; a speed of 0 gives no time instead of 0 seconds.
+    const struct {
+        const char* setting;  // written into the defaults file first; null: none
+        const char* speed;
+    } speeds[] = {{nullptr, "speed=40 (from the first-start values)\n"},
+                  {"speed=20", "speed=20 (from the defaults file)\n"},
+                  {"speed=0", "speed=0 (from the defaults file)\nrun_time=unknown"}};
+    double seconds[2] = {};
+    for (size_t i = 0; i < 3; i++) {
+        // Everything else as at the first start.
+        if (speeds[i].setting)
+            ASSERT_EQ(RunProgram({LONGARM_TOOL_PATH, "defaults", "defaults.mrl", speeds[i].setting,
+                                  "leadLineSpeed=60", "acceleration=40", "curvature=40"},
+                                 dir.path)
+                          .exitStatus,
+                      0);
+        const std::string out = RunProgram({LONGARM_TOOL_PATH, "estimate", layout}, dir.path).out;
+        EXPECT_NE(out.find(speeds[i].speed), std::string::npos) << out;
+        if (i < 2)
+            ASSERT_EQ(
+                std::sscanf(out.c_str() + out.find("run_time="), "run_time=%lf s", &seconds[i]), 1)
+                << out;
+    }
+    EXPECT_GT(seconds[0], 1);
+    EXPECT_GT(seconds[1], seconds[0] + 1);  // the sewn moves at half the speed
+    std::remove(dir.File("defaults.mrl").c_str());
     // A zig-zag ending an inch beyond the right edge of the quilt area is
     // estimated all the same, with a warning.
     ProgramResult wide =
@@ -97,7 +123,7 @@ TEST(StitchTool, PackPrintsThePathAndEstimateSumsItUp) {
               1);
     EXPECT_EQ(RunProgram({LONGARM_TOOL_PATH, "pack"}, dir.path).exitStatus, 2);
     EXPECT_EQ(RunProgram({LONGARM_TOOL_PATH, "estimate", layout, "--box", "x"}).exitStatus, 2);
-    // The tool leaves no defaults file behind in the working directory.
+    // Without one the tool leaves no defaults file behind in the working directory.
     EXPECT_EQ(ReadFileText(dir.File("defaults.mrl")), "");
 }
 

@@ -26,11 +26,18 @@ int RunDefaultsCommand(const Arguments& args);
 int RunLayoutCommand(const Arguments& args);
 // render FILE.qlf OUT.png [W H]: a picture of the table, boxes and placed patterns.
 int RunRenderCommand(const Arguments& args);
-// pack FILE.qlf [--box N]: the stitch path of a box as CSV x,y,feed,halt,inserted.
+// pack FILE.qlf [--box N] [--serial PATH]: the stitch path of a box as CSV x,y,feed,halt,inserted.
 int RunPackCommand(const Arguments& args);
-// estimate FILE.qlf [--box N]: points, sections, jumps, cuts, length and run time of a box.
+// estimate FILE.qlf [--box N] [--serial PATH]: points, sections, jumps, cuts, length and run time
+// of a box.
 int RunEstimateCommand(const Arguments& args);
 // crc FILE [--app N --version V --kernel K]: write the checksum file beside FILE.
 int RunCrcCommand(const Arguments& args);
 // firmware --serial PATH FILE.hex: load firmware into the motor-controller board.
 int RunFirmwareCommand(const Arguments& args);
+// preview FILE.qlf OUT.png [--box N] [W H]: a picture of the stitch path of a box.
+int RunPreviewCommand(const Arguments& args);
+// run FILE.qlf --serial PATH [--box N]: quilts a box on a board without the screen.
+int RunRunCommand(const Arguments& args);
+// compose OUT.qlf PATTERN.qcc...: a layout of the patterns side by side in one box.
+int RunComposeCommand(const Arguments& args);

@@ -1,101 +1,57 @@
 // Stitching sub-commands of longarm-tool: the stitch path a run would send for
-// a box of a layout (`pack`), and the figures a quilter plans a job with
-// (`estimate`). Both compute with the machine parameters the controller would
-// use without a board: the defaults file of the working directory, the
-// first-start values where there is none, and the minimum speed 2.
-#include <algorithm>
-#include <cerrno>
-#include <cmath>
+// a box of a layout (`pack`), the figures a quilter plans a job with
+// (`estimate`) and a picture of the path (`preview`). They compute with the
+// machine parameters a run would use: the board's with --serial, otherwise the
+// defaults file of the working directory, otherwise the first-start values.
 #include <cstdio>
-#include <cstdlib>
 #include <string>
 
+#include <gdk-pixbuf/gdk-pixbuf.h>
+
 #include "app/application_state.h"
-#include "app/defaults_file.h"
 #include "app/log.h"
-#include "app/machine_startup.h"
-#include "app/ui_hooks.h"
 #include "commands.h"
-#include "layout/layout_file.h"
+#include "job_support.h"
 #include "layout/pattern_box.h"
 #include "machine/machine_parameters.h"
-#include "machine/stitching/quilt_area_check.h"
 #include "machine/stitching/stitch_path.h"
+#include "machine/stitching/stitch_preview.h"
+#include "pattern/pattern_thumbnail.h"
 #include "tool_support.h"
 
 namespace {
 
 constexpr const char* kPackUsage =
-    "usage: longarm-tool pack FILE.qlf [--box N]\n"
+    "usage: longarm-tool pack FILE.qlf [--box N] [--serial PATH]\n"
     "  writes the stitch path of pattern box N (default 0) as CSV, one line per\n"
     "  point: x,y,feed,halt,inserted (x, y in thousandths of an inch)\n";
 constexpr const char* kEstimateUsage =
-    "usage: longarm-tool estimate FILE.qlf [--box N]\n"
-    "  points, stitched sections, jumps, thread cuts, stitched length and an\n"
-    "  estimate of the run time of pattern box N (default 0). The time assumes\n"
-    "  the head moves at feed / 100 x speed / 10 inches per second (feed at\n"
-    "  least minSpeed), jumps and lead lines at the lead-line speed, and adds\n"
-    "  nothing for lock stitches, thread cuts or the quilter's own pauses. A path\n"
+    "usage: longarm-tool estimate FILE.qlf [--box N] [--serial PATH]\n"
+    "  points, stitched sections, stitches (moves the stitcher sews), jumps, thread\n"
+    "  cuts, lock stitches, stitched length and the run time of pattern box N\n"
+    "  (default 0) at the speed settings the run would use: the board's with\n"
+    "  --serial (when it answers), else those of ./defaults.mrl, else the\n"
+    "  first-start values; the speed line says which. The board moves each move at\n"
+    "  max(feed, minSpeed) / 100 x speed / 10 inches per second, jumps and lead\n"
+    "  lines at the lead-line speed; the time counts the lock-stitch moves but\n"
+    "  nothing for needle-ups, thread cuts or the quilter's own pauses. A path\n"
     "  that leaves the quilt area, which the controller refuses to stitch, adds a\n"
     "  line warning=THE PATTERN LEAVES THE QUILT AREA: ... saying how far beyond\n"
     "  which edges.\n";
-
-// Jumps at least this long (inches) are tied off and on with lock stitches.
-constexpr float kLockedJumpInches = 0.125f;
-
-bool ParseBox(const Arguments& args, std::string* file, int* box) {
-    *box = 0;
-    file->clear();
-    for (size_t i = 0; i < args.size(); i++) {
-        if (args[i] == "--box" && i + 1 < args.size()) {
-            long v = 0;
-            if (!ParseWholeNumber(args[i + 1], 0, kPatternBoxSlots - 1, v)) return false;
-            *box = static_cast<int>(v);
-            i++;
-        } else if (file->empty() && args[i].rfind("--", 0) != 0) {
-            *file = args[i];
-        } else {
-            return false;
-        }
-    }
-    return !file->empty();
-}
-
-// Loads the layout and packs the path of one box. Log lines go to standard
-// error; returns the exit status (0 when a path was packed).
-int PackBox(const std::string& file, int box) {
-    UseToolInterface();
-    SetLogStream(stderr);
-
-    // The parameters of a start without a board.
-    SetStartValues();
-    if (DefaultsFileExists()) MergeWithDefaultsFile(0);
-    minimumSpeed = 2;
-    DeriveAndValidate();
-
-    InitPatternBox();
-    if (LoadLayout(file.c_str(), 1, 1) != 1) return 1;
-    if (!GetPatternBox(box)) {
-        std::fprintf(stderr, "longarm-tool: %s has no pattern box %d\n", file.c_str(), box);
-        return 1;
-    }
-    interface->currentPatternBox = box;
-    PackFullPattern();
-    SetLogStream(stdout);
-    return 0;
-}
-
-float DistanceInches(const FullPattern_t* a, const FullPattern_t* b) {
-    return std::hypot(b->x - a->x, b->y - a->y) / kPathUnitsPerInch;
-}
+constexpr const char* kPreviewUsage =
+    "usage: longarm-tool preview FILE.qlf OUT.png [--box N] [--serial PATH] [W H]\n"
+    "  draws the stitch path of pattern box N (default 0) as the run sends it, on\n"
+    "  the quilt area scaled to W x H pixels (1 to 4096, default 640 x 480): sewn\n"
+    "  moves as thread, jumps dashed, thread cuts as crosses, lock stitches as\n"
+    "  orange dots, the start as a green ring with an arrow, and any part outside\n"
+    "  the quilt area in red\n";
 
 }  // namespace
 
 int RunPackCommand(const Arguments& args) {
-    std::string file;
-    int box = 0;
-    if (!ParseBox(args, &file, &box)) return ToolUsage(kPackUsage);
-    int status = PackBox(file, box);
+    JobArguments job;
+    if (!ParseJobArguments(args, &job) || job.others.size() != 1) return ToolUsage(kPackUsage);
+    const int status = LoadJob(job.others[0], job);
     if (status != 0) return status;
     for (const FullPattern_t* p = interface->fullPattern; p; p = p->next)
         std::printf("%.3f,%.3f,%.3f,%d,%d\n", p->x, p->y, p->feed, p->halt, p->inserted);
@@ -103,48 +59,31 @@ int RunPackCommand(const Arguments& args) {
 }
 
 int RunEstimateCommand(const Arguments& args) {
-    std::string file;
-    int box = 0;
-    if (!ParseBox(args, &file, &box)) return ToolUsage(kEstimateUsage);
-    int status = PackBox(file, box);
+    JobArguments job;
+    if (!ParseJobArguments(args, &job) || job.others.size() != 1) return ToolUsage(kEstimateUsage);
+    const int status = LoadJob(job.others[0], job);
     if (status != 0) return status;
+    PrintJobEstimate();
+    return 0;
+}
 
-    int points = 0, sections = 0, jumps = 0, cuts = 0;
-    double stitched = 0, jumped = 0, seconds = 0;
-    const double leadSpeed = leadLineSpeed / 10.0;  // inches per second at feed 100
-    for (const FullPattern_t* p = interface->fullPattern; p; p = p->next) {
-        points++;
-        if (!p->next) break;
-        const double d = DistanceInches(p, p->next);
-        if (p->halt) {
-            jumped += d;
-            seconds += leadSpeed > 0 ? d / leadSpeed : 0;
-            if (d >= kLockedJumpInches) jumps++;
-            if (d >= kLockedJumpInches && d > jumpStitch) cuts++;
-        } else {
-            stitched += d;
-            double feed = std::max(p->next->feed, minSpeed);
-            double inchesPerSecond = feed / 100.0 * speed / 10.0;
-            if (inchesPerSecond > 0) seconds += d / inchesPerSecond;
-        }
+int RunPreviewCommand(const Arguments& args) {
+    JobArguments job;
+    if (!ParseJobArguments(args, &job) || (job.others.size() != 2 && job.others.size() != 4))
+        return ToolUsage(kPreviewUsage);
+    long width = kPreviewDefaultWidth, height = kPreviewDefaultHeight;
+    if (job.others.size() == 4 && (!ParseWholeNumber(job.others[2], 1, 4096, width) ||
+                                   !ParseWholeNumber(job.others[3], 1, 4096, height)))
+        return ToolUsage(kPreviewUsage);
+    const int status = LoadJob(job.others[0], job);
+    if (status != 0) return status;
+    GdkPixbuf* image = RenderStitchPreview(interface->fullPattern, extents.get(), jumpStitch,
+                                           static_cast<int>(width), static_cast<int>(height));
+    const int saved = SavePixbufAsPng(image, job.others[1]);
+    if (image) g_object_unref(image);
+    if (!saved) {
+        std::fprintf(stderr, "longarm-tool: could not write %s\n", job.others[1].c_str());
+        return 1;
     }
-    if (points > 0) {
-        sections = 1;
-        for (const FullPattern_t* p = interface->fullPattern; p && p->next; p = p->next)
-            if (p->halt) sections++;
-    }
-    std::printf("points=%d\n", points);
-    std::printf("sections=%d\n", sections);
-    std::printf("jumps=%d\n", jumps);
-    std::printf("thread_cuts=%d\n", cuts);
-    std::printf("stitched_length=%.3f in\n", stitched);
-    std::printf("jump_length=%.3f in\n", jumped);
-    std::printf("run_time=%.0f s (%d min %02d s)\n", seconds, static_cast<int>(seconds) / 60,
-                static_cast<int>(seconds) % 60);
-    const PathOverrun overrun =
-        extents ? CheckPathInQuiltArea(interface->fullPattern, *extents) : PathOverrun{};
-    if (overrun.Outside())
-        std::printf("warning=THE PATTERN LEAVES THE QUILT AREA: %s\n",
-                    DescribePathOverrun(overrun, ", ").c_str());
     return 0;
 }

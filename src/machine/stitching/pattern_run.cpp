@@ -1,9 +1,12 @@
 #include "machine/stitching/pattern_run.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <limits>
 #include <string>
+#include <unordered_map>
+#include <vector>
 
 #include "app/application_state.h"
 #include "app/defaults_file.h"
@@ -21,6 +24,7 @@
 #include "machine/stitching/point_streaming.h"
 #include "machine/stitching/quilt_area_check.h"
 #include "machine/stitching/run_flags.h"
+#include "machine/stitching/stitch_estimate.h"
 #include "machine/stitching/stitch_path.h"
 
 int stopTest = 0;
@@ -180,6 +184,10 @@ int LeadToStart() {
     return lead;
 }
 
+void ReportProgress(double shareDone, double secondsLeft) {
+    if (hooks.showProgress) hooks.showProgress(RunProgress{shareDone, secondsLeft});
+}
+
 // The end of the path: the last point once more, the closing lock stitch, the
 // path freed, the edit view back.
 void FinishPath(bool stitchRun) {
@@ -189,6 +197,7 @@ void FinishPath(bool stitchRun) {
         if (!Ended()) Wait();
     }
     FreeRunPath();
+    ReportProgress(1, 0);
     Fail();
 }
 
@@ -265,7 +274,37 @@ struct LoopState {
     bool headSampled = false;      // head position taken since the queue stood still
     int64_t headSampleMs = 0;      // when it was taken
     int32_t headX = 0, headY = 0;  // thousandths of an inch
+    // The time left at each point of the path, when the run view wants it.
+    std::unordered_map<const FullPattern_t*, size_t> pointIndex;
+    std::vector<double> secondsLeft;
+    long lastTaken = -1;  // the point the board last got to, from 0
 };
+
+// Builds the timeline of the progress report for a pass of the loop.
+void StartTimeline(LoopState& loop) {
+    if (!hooks.showProgress) return;
+    size_t i = 0;
+    for (const FullPattern_t* p = FirstPathPoint(); p; p = p->next)
+        loop.pointIndex.emplace(p, i++);
+    loop.secondsLeft = SecondsLeftAtPoints(FirstPathPoint(), CurrentRunSpeeds());
+    if (loop.secondsLeft.empty()) ReportProgress(0, -1);
+}
+
+// Reports the progress when the board has taken another point: the points
+// handed over up to fpTemp, less those still waiting in its queue.
+void NoteTaken(LoopState& loop, unsigned char status) {
+    if (loop.secondsLeft.empty() || !fpTemp) return;
+    if (status > kBufferEmpty && status != kBufferDone) return;
+    const auto at = loop.pointIndex.find(fpTemp);
+    if (at == loop.pointIndex.end()) return;
+    const long queued = status == kBufferDone ? 0 : kBufferEmpty - status;
+    const long taken = std::max(0L, static_cast<long>(at->second) - queued);
+    if (taken <= loop.lastTaken) return;
+    loop.lastTaken = taken;
+    const double total = loop.secondsLeft.front();
+    const double left = loop.secondsLeft[taken];
+    ReportProgress(total > 0 ? 1 - left / total : 1, left);
+}
 
 // Progress of the queue: a changed status or an accepted move.
 void NoteProgress(LoopState& loop) {
@@ -323,6 +362,7 @@ bool StreamStep(LoopState& loop, bool stitchRun) {
         loop.lastAnswerMs = MonotonicMs();
         if (status != loop.lastStatus) NoteProgress(loop);
         loop.lastStatus = status;
+        NoteTaken(loop, status);
     }
     if (status == kBufferBusy) runStatistics.busyPolls++;
     if (LoopStalled(loop)) {
@@ -689,6 +729,7 @@ void ProcessPattern() {
     Resume();
     LoopState loop;
     CurrentBoxOrigin(&loop.boxX, &loop.boxY);
+    StartTimeline(loop);
     loop.lastAnswerMs = loop.lastProgressMs = MonotonicMs();
 
     for (;;) {

@@ -48,6 +48,14 @@ struct RunStatistics {
 };
 extern RunStatistics runStatistics;
 
+// How far the run has come: reported to the run view whenever the board has
+// taken another point of the path (its queue status against the points sent),
+// and once more at the end of the path with everything done.
+struct RunProgress {
+    double shareDone = 0;     // 0 … 1 of the run time
+    double secondsLeft = -1;  // until the end of the path; -1 when the top speed is 0
+};
+
 // What the run needs from the screen. Every hook may be null; the run then
 // does without (the Stitching toggle falls back to the `stitching` global).
 struct RunControlHooks {
@@ -67,6 +75,8 @@ struct RunControlHooks {
     // The point-selection screen of "SET START": the path point nearest the
     // head when the quilter confirms (halt points not counted), or none.
     FullPattern_t* (*selectPoint)() = nullptr;
+    // The share done and the time left, for the run view to show.
+    void (*showProgress)(const RunProgress& progress) = nullptr;
 };
 
 // Installs the hooks (a copy is kept) and connects the point streaming to

@@ -26,8 +26,8 @@ void CountProgress(StatusWindow* status, long* counter) {
     (*counter)++;
 }
 
-void SetStatusText(const char* text) {
-    if (statWindow) StatusWindowSetText(statWindow, text);
+void SetStatusText(StatusWindow* status, const char* text) {
+    if (status) StatusWindowSetText(status, text);
 }
 
 std::vector<FullPattern_t*> PointsOf(FullPattern_t* first) {
@@ -57,7 +57,8 @@ const LayoutNode* NextPlacementInBox(const LayoutNode* after, int box) {
 
 // Appends the kept points of one placement to the path.
 void AppendPlacement(const LayoutNode& node, const Pattern& pattern, float boxX, float boxY,
-                     FullPattern_t** last, StatusWindow* status, long* counter) {
+                     FullPattern_t** first, FullPattern_t** last, StatusWindow* status,
+                     long* counter) {
     // Stop commands by the point (from 0) whose move in they make a jump.
     std::vector<int> stopsBefore(pattern.pointCount, 0);
     for (int k = 0; k < pattern.commandCount; k++) {
@@ -72,8 +73,8 @@ void AppendPlacement(const LayoutNode& node, const Pattern& pattern, float boxX,
         PlacedPoint(pattern, i, boxX, boxY, node, &ix, &iy);
         const float X = ix * kPathUnitsPerInch;
         const float Y = iy * kPathUnitsPerInch;
-        const bool first = prevX == kSentinelX && prevY == kSentinelY;
-        if (!first) {
+        const bool patternStart = prevX == kSentinelX && prevY == kSentinelY;
+        if (!patternStart) {
             float dx = X - prevX, dy = Y - prevY;
             if (std::sqrt(dx * dx + dy * dy) < kLeastPointSpacing) continue;
             for (int k = 0; k < stopsBefore[i]; k++) {
@@ -87,7 +88,7 @@ void AppendPlacement(const LayoutNode& node, const Pattern& pattern, float boxX,
         point->y = Y;
         point->prev = *last;
         if (*last) (*last)->next = point;
-        if (!interface->fullPattern) interface->fullPattern = point;
+        if (!*first) *first = point;
         *last = point;
         prevX = X;
         prevY = Y;
@@ -115,18 +116,21 @@ int PackFullPattern() {
     if (!interface) return 0;
     FreeFullPattern(interface->fullPattern);
     interface->fullPattern = nullptr;
+    interface->fullPattern = PackBoxPath(interface->currentPatternBox, statWindow);
+    return 0;
+}
 
-    const int box = interface->currentPatternBox;
+FullPattern_t* PackBoxPath(int box, StatusWindow* status) {
     const PatternBox* pb = GetPatternBox(box);
     const float boxX = pb ? pb->x : 0;
     const float boxY = pb ? pb->y : 0;
-    StatusWindow* status = statWindow;
     long counter = 0;
 
+    FullPattern_t* first = nullptr;
     FullPattern_t* last = nullptr;
     for (const LayoutNode* node = NextPlacementInBox(nullptr, box); node;) {
         const Pattern* pattern = GetPattern(node->patternIndex);
-        if (pattern) AppendPlacement(*node, *pattern, boxX, boxY, &last, status, &counter);
+        if (pattern) AppendPlacement(*node, *pattern, boxX, boxY, &first, &last, status, &counter);
         const LayoutNode* next = NextPlacementInBox(node, box);
         const Pattern* nextPattern = next ? GetPattern(next->patternIndex) : nullptr;
         if (last && nextPattern && nextPattern->pointCount > 0) {
@@ -142,18 +146,18 @@ int PackFullPattern() {
         node = next;
     }
 
-    SetStatusText("Setting Pattern Angles");
-    FindPatternAngles(interface->fullPattern, status);
+    SetStatusText(status, "Setting Pattern Angles");
+    FindPatternAngles(first, status);
 
-    SetStatusText("Breaking Up Long Lines");
-    for (FullPattern_t* p = interface->fullPattern; p; p = p->next) {
+    SetStatusText(status, "Breaking Up Long Lines");
+    for (FullPattern_t* p = first; p; p = p->next) {
         CountProgress(status, &counter);
         if (p->prev && p->prev->halt == 0) ExplodeLine(p, p->prev, kLineBreakLength);
     }
 
-    SetStatusText("Setting Feeds");
-    SetFeeds(interface->fullPattern, 1);
-    return 0;
+    SetStatusText(status, "Setting Feeds");
+    SetFeeds(first, 1);
+    return first;
 }
 
 void FindPatternAngles(FullPattern_t* first, StatusWindow* status) {

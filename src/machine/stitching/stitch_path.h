@@ -35,6 +35,12 @@ constexpr float kShortPathFeed = 10.0f;
 // open. Returns 0; an empty box gives an empty path.
 int PackFullPattern();
 
+// Builds the path of pattern box `box` as PackFullPattern does and returns it
+// (the caller frees it with FreeFullPattern); progress goes to status when
+// given. None for a box without points. The run packs with it through
+// PackFullPattern; the stitch-out preview packs its own copy with it.
+FullPattern_t* PackBoxPath(int box, StatusWindow* status);
+
 // Frees every point of a path.
 void FreeFullPattern(FullPattern_t* first);
 

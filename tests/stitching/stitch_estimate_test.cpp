@@ -1,0 +1,137 @@
+// The figures of a path (what the stitcher sews, jumps, cuts, lock stitches,
+// time) and the preview's frame and red parts, on hand-made paths.
+#include "machine/stitching/stitch_estimate.h"
+
+#include <gdk-pixbuf/gdk-pixbuf.h>
+#include <gtest/gtest.h>
+
+#include "layout/pattern_box.h"
+#include "machine/stitching/stitch_preview.h"
+#include "support/run_layout.h"
+
+namespace {
+
+// Sewn 1 in, sewn 1 in to a section end, a 0.05 in jump (sewn with stitching
+// on), sewn 1 in to a section end, a 3 in jump, the 0.1 in tie-on move, sewn
+// 1 in. Feeds are all 100.
+FullPattern_t* SectionsPath() {
+    return MakePath({{0, 0, 0},
+                     {1000, 0, 0},
+                     {2000, 0, 1},
+                     {2050, 0, 0},
+                     {3050, 0, 1},
+                     {6050, 0, 0},
+                     {6150, 0, 0},
+                     {7150, 0, 0}});
+}
+
+RunSpeeds Speeds(float jumpStitch, int stitchRep) {
+    RunSpeeds s;
+    s.topSpeed = 40;                // feed 100: 4 inches per second
+    s.minimumFeed = 2 * 10.0f / 6;  // minimumSpeed 2
+    s.leadLineSpeed = 60;           // feed 10: 0.6 inch per second
+    s.acceleration = 40;
+    s.jumpStitch = jumpStitch;
+    s.stitchRep = stitchRep;
+    return s;
+}
+
+TEST(StitchEstimate, CountsWhatTheStitcherSewsAndTimesEveryMove) {
+    FullPattern_t* path = SectionsPath();
+    const MoveKind kinds[] = {kMoveSewn, kMoveSewn,  kMoveSewn, kMoveSewn,
+                              kMoveJump, kMoveTieOn, kMoveSewn, kMoveSewn};
+    int i = 0;
+    for (const FullPattern_t* p = path; p; p = p->next, i++)
+        EXPECT_EQ(ClassifyMove(p), kinds[i]) << "move from point " << i;
+
+    const struct {
+        float jumpStitch;
+        int cuts;
+    } cuts[] = {{2, 1}, {3.5f, 0}};
+    for (const auto& c : cuts) {
+        const StitchEstimate e = EstimateStitchPath(path, Speeds(c.jumpStitch, 0));
+        EXPECT_EQ(e.points, 8);
+        EXPECT_EQ(e.sections, 3);
+        EXPECT_EQ(e.stitches, 5);
+        EXPECT_NEAR(e.stitchedInches, 4.05, 1e-4);
+        EXPECT_EQ(e.jumps, 1);
+        EXPECT_NEAR(e.jumpInches, 3, 1e-4);
+        EXPECT_EQ(e.threadCuts, c.cuts);
+        EXPECT_EQ(e.lockStitches, 4);
+    }
+
+    // Without lock-stitch trips: a sewn inch at feed 100 takes 0.25 s; the
+    // short jump runs as a lead line at feed 10 of the lead-line speed.
+    const std::vector<double> left = SecondsLeftAtPoints(path, Speeds(0, 0));
+    ASSERT_EQ(left.size(), 8u);
+    EXPECT_NEAR(left[0] - left[1], 0.25, 1e-6);
+    EXPECT_NEAR(left[2] - left[3], 0.05 / 0.6, 1e-6);
+    EXPECT_NEAR(left[6] - left[7], 0.25, 1e-6);
+    EXPECT_EQ(left[7], 0);
+    // The 3 in jump accelerates from and brakes to the minimum feed.
+    EXPECT_GT(left[4] - left[5], 3 / 6.0);
+    EXPECT_LT(left[4] - left[5], 3 / 0.6);
+    EXPECT_EQ(EstimateStitchPath(path, Speeds(0, 0)).seconds, left[0]);
+    // Four repetitions tie off twice out and back at feed 30 and speed 40.
+    const std::vector<double> tied = SecondsLeftAtPoints(path, Speeds(0, 4));
+    EXPECT_NEAR(tied[7], 2 * 2 * 1.0 / 1.2, 1e-6);
+    // Start, end and the jump's tie-off over 1 in, the tie-on over 0.1 in.
+    EXPECT_NEAR(tied[0] - left[0], 3 * 2 * 2 * 1.0 / 1.2 + 2 * 2 * 0.1 / 1.2, 1e-6);
+
+    // A top speed of 0 gives no time rather than none at all.
+    RunSpeeds stopped = Speeds(0, 0);
+    stopped.topSpeed = 0;
+    EXPECT_EQ(EstimateStitchPath(path, stopped).seconds, -1);
+    EXPECT_TRUE(SecondsLeftAtPoints(path, stopped).empty());
+    FreeFullPattern(path);
+    EXPECT_EQ(EstimateStitchPath(nullptr, Speeds(0, 0)).seconds, 0);
+
+    const struct {
+        double seconds;
+        const char* text;
+    } durations[] = {{-1, "UNKNOWN"},
+                     {0.4, "0 S"},
+                     {59.6, "1 MIN 00 S"},
+                     {3599, "59 MIN 59 S"},
+                     {7620, "2 H 07 MIN"}};
+    for (const auto& d : durations)
+        EXPECT_EQ(FormatDuration(d.seconds), d.text) << d.seconds;
+}
+
+// The picture's frame fits the quilt area with a 10 pixel margin; a path that
+// leaves the area widens it and is drawn red where it is outside.
+TEST(StitchPreview, FrameFitsTheAreaAndThePartOutsideIsRed) {
+    PatternBox area;
+    SetPatternBoxCorners(&area, {{0, 0}, {20, 0}, {20, 10}, {0, 10}});
+    SetPatternBoxOrigin(&area);
+    FullPattern_t* inside = MakePath({{1000, 1000, 0}, {19000, 9000, 0}});
+    const PreviewFrame fit = FitPreviewFrame(640, 480, &area, inside);
+    EXPECT_DOUBLE_EQ(fit.pixelsPerInch, 31);  // min(620 / 20, 460 / 10)
+    EXPECT_DOUBLE_EQ(fit.originX, 0);
+    EXPECT_DOUBLE_EQ(fit.areaHeight, 10);
+    FullPattern_t* outside = MakePath({{1000, 1000, 0}, {1000, 40000, 0}});
+    const PreviewFrame wide = FitPreviewFrame(640, 480, &area, outside);
+    EXPECT_DOUBLE_EQ(wide.pixelsPerInch, 460 / 40.0);
+    EXPECT_DOUBLE_EQ(wide.areaHeight, 10);
+
+    auto redPixels = [&area](const FullPattern_t* path) {
+        GdkPixbuf* image = RenderStitchPreview(path, &area, 0, 640, 480);
+        int red = 0;
+        const guchar* pixels = gdk_pixbuf_get_pixels(image);
+        const int stride = gdk_pixbuf_get_rowstride(image), n = gdk_pixbuf_get_n_channels(image);
+        for (int y = 0; y < 480; y++)
+            for (int x = 0; x < 640; x++) {
+                const guchar* p = pixels + y * stride + x * n;
+                red += p[0] == 0xE0 && p[1] == 0 && p[2] == 0;
+            }
+        g_object_unref(image);
+        return red;
+    };
+    EXPECT_EQ(redPixels(inside), 0);
+    EXPECT_GT(redPixels(outside), 40);  // 30 in beyond the front edge, 2 px wide
+    EXPECT_EQ(RenderStitchPreview(inside, &area, 0, 0, 480), nullptr);
+    FreeFullPattern(inside);
+    FreeFullPattern(outside);
+}
+
+}  // namespace
