@@ -3,6 +3,8 @@
 
 #include <gtk/gtk.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <memory>
 
@@ -41,21 +43,32 @@ gboolean OnPictureExpose(GtkWidget* widget, GdkEventExpose*, gpointer data) {
     const auto* path = static_cast<const FullPattern_t*>(data);
     const int w = widget->allocation.width, h = widget->allocation.height;
     cairo_t* cr = gdk_cairo_create(widget->window);
-    DrawStitchPreview(cr, FitPreviewFrame(w, h, extents.get(), path), w, h, path, extents.get(),
-                      jumpStitch, true, true);
+    // The fitted area centred in the picture.
+    const PreviewFrame frame = FitPreviewFrame(w, h, extents.get(), path);
+    const double usedW = frame.fitWidth * frame.pixelsPerInch + 2 * frame.margin;
+    const double usedH = frame.fitHeight * frame.pixelsPerInch + 2 * frame.margin;
+    cairo_translate(cr, std::floor(std::max(0.0, (w - usedW) / 2)),
+                    std::floor(std::max(0.0, (h - usedH) / 2)));
+    DrawStitchPreview(cr, frame, w, h, path, extents.get(), jumpStitch, true, true);
     cairo_destroy(cr);
     return TRUE;
 }
 
-GtkWidget* ScreenButton(GtkWidget* dialog, const char* label, int response) {
-    GtkWidget* button = gtk_dialog_add_button(GTK_DIALOG(dialog), label, response);
+void OnScreenButton(GtkWidget* button, gpointer response) {
+    gtk_dialog_response(GTK_DIALOG(gtk_widget_get_toplevel(button)), GPOINTER_TO_INT(response));
+}
+
+GtkWidget* ScreenButton(GtkWidget* row, const char* label, int response) {
+    GtkWidget* button = gtk_button_new_with_label(label);
     SetButtonFont(button, label, icon_style == 1 ? "Sans 16" : "Sans 10");
     const int height = icon_style == 1 ? confirm_button_size : menubar_height;
-    gtk_widget_set_size_request(button, screen_width / 4, height);
+    gtk_widget_set_size_request(button, screen_width / 5, height);
+    g_signal_connect(button, "clicked", G_CALLBACK(OnScreenButton), GINT_TO_POINTER(response));
+    gtk_box_pack_end(GTK_BOX(row), button, FALSE, FALSE, 0);
     return button;
 }
 
-// The full-screen window: the picture above, the text and the two buttons below.
+// The full-screen window: the picture above; the text, START and CLOSE below.
 GtkWidget* BuildScreen(const FullPattern_t* path, const std::string& text, bool startable) {
     GtkWidget* dialog = gtk_dialog_new();
     gtk_window_set_title(GTK_WINDOW(dialog), "PREVIEW");
@@ -68,32 +81,32 @@ GtkWidget* BuildScreen(const FullPattern_t* path, const std::string& text, bool 
     gtk_window_move(GTK_WINDOW(dialog), 0, 0);
     gtk_dialog_set_has_separator(GTK_DIALOG(dialog), FALSE);
     g_signal_connect(dialog, "expose-event", G_CALLBACK(CursorExpose), nullptr);
+    GtkWidget* column = GTK_DIALOG(dialog)->vbox;
 
     GtkWidget* picture = gtk_drawing_area_new();
     gtk_widget_set_name(picture, kPreviewPictureName);
     g_signal_connect(picture, "expose-event", G_CALLBACK(OnPictureExpose),
                      const_cast<FullPattern_t*>(path));
-    gtk_box_pack_start(GTK_BOX(GTK_DIALOG(dialog)->vbox), picture, TRUE, TRUE, 0);
+    gtk_box_pack_start(GTK_BOX(column), picture, TRUE, TRUE, 0);
 
-    // The text shares the action row with the buttons, left of them.
+    GtkWidget* row = gtk_hbox_new(FALSE, 2);
+    gtk_container_set_border_width(GTK_CONTAINER(row), 2);
+    ScreenButton(row, "CLOSE", kResponseClose);  // packed from the right
+    GtkWidget* start = ScreenButton(row, "START", kResponseStart);
+    gtk_widget_set_sensitive(start, startable);
     GtkWidget* label = gtk_label_new(nullptr);
     gtk_widget_set_name(label, kPreviewTextName);
     const std::string markup =
         std::string("<span font_desc=\"") + TextFont() + "\">" + text + "</span>";
     gtk_label_set_markup(GTK_LABEL(label), markup.c_str());
     gtk_label_set_line_wrap(GTK_LABEL(label), TRUE);
-    gtk_widget_set_size_request(label, screen_width / 2 - 8, -1);
+    gtk_widget_set_size_request(label, screen_width - 2 * (screen_width / 5) - 12, -1);
     gtk_misc_set_alignment(GTK_MISC(label), 0, 0.5);
-    GtkWidget* actions = GTK_DIALOG(dialog)->action_area;
-    gtk_box_pack_start(GTK_BOX(actions), label, TRUE, TRUE, 0);
-    gtk_button_box_set_child_secondary(GTK_BUTTON_BOX(actions), label, TRUE);
-    gtk_container_set_border_width(GTK_CONTAINER(actions), 2);
-    gtk_button_box_set_layout(GTK_BUTTON_BOX(actions), GTK_BUTTONBOX_END);
+    gtk_box_pack_start(GTK_BOX(row), label, TRUE, TRUE, 0);
+    gtk_box_pack_end(GTK_BOX(column), row, FALSE, FALSE, 0);
 
-    GtkWidget* start = ScreenButton(dialog, "START", kResponseStart);
-    gtk_widget_set_sensitive(start, startable);
-    ScreenButton(dialog, "CLOSE", kResponseClose);
     gtk_widget_show_all(dialog);
+    gtk_widget_hide(GTK_DIALOG(dialog)->action_area);
     return dialog;
 }
 

@@ -24,6 +24,7 @@
 #include "machine/stitcher.h"
 #include "machine/stitching/pattern_run.h"
 #include "machine/stitching/run_flags.h"
+#include "machine/stitching/stitch_estimate.h"
 #include "machine/stitching/stitch_path.h"
 #include "support/mc1sim_fixture.h"
 #include "support/run_layout.h"
@@ -42,7 +43,8 @@ struct RunScript {
     int stitchingSensitive = -1;
     int runViews = 0, editViews = 0;
     uint32_t mask = 0;
-    int selectAt = -1;  // SET START picks this path point (-1: none)
+    int selectAt = -1;                  // SET START picks this path point (-1: none)
+    std::vector<RunProgress> progress;  // every progress report of the run
 } script;
 
 int AnswerMessage(int, int buttons, const char* text) {
@@ -66,6 +68,7 @@ RunControlHooks ScriptedRunHooks() {
             p = p->next;
         return p;
     };
+    h.showProgress = [](const RunProgress& progress) { script.progress.push_back(progress); };
     return h;
 }
 
@@ -234,6 +237,8 @@ TEST_F(RunTest, AStitchedRunTiesOffAtJumpsAndATraceNeverStitches) {
     ASSERT_TRUE(path[9].halt && path[19].halt && path[39].halt);
     stitchRep = 4;
     jumpStitch = 1.0f;
+    PackFullPattern();
+    const StitchEstimate estimate = EstimateStitchPath(interface->fullPattern, CurrentRunSpeeds());
 
     startButtonReleased();
 
@@ -255,6 +260,22 @@ TEST_F(RunTest, AStitchedRunTiesOffAtJumpsAndATraceNeverStitches) {
         for (int trip = 0; trip < 2; trip++)
             ties.insert(ties.end(), {path[b], path[a]});
     ExpectVisits(Rows(record, 0, record.size(), TieOff), ties);
+    // The estimate counted what the stitcher sewed, jumps and thread cuts.
+    const SewnTotals sewnTotals = SewnTotalsOf(record);
+    EXPECT_EQ(estimate.stitches, sewnTotals.moves);
+    EXPECT_NEAR(estimate.stitchedInches, sewnTotals.inches, 0.001);
+    EXPECT_EQ(estimate.jumps, 2);
+    EXPECT_EQ(estimate.threadCuts, 1);
+    // The time left the run view was given fell step by step to nothing.
+    ASSERT_GT(script.progress.size(), 10u);
+    EXPECT_LE(script.progress.front().secondsLeft, estimate.seconds);
+    EXPECT_GT(script.progress.front().secondsLeft, estimate.seconds / 2);
+    for (size_t i = 1; i < script.progress.size(); i++) {
+        EXPECT_LE(script.progress[i].secondsLeft, script.progress[i - 1].secondsLeft) << i;
+        EXPECT_GE(script.progress[i].shareDone, script.progress[i - 1].shareDone) << i;
+    }
+    EXPECT_EQ(script.progress.back().secondsLeft, 0);
+    EXPECT_EQ(script.progress.back().shareDone, 1);
     EXPECT_EQ(interface->fullPattern, nullptr);  // freed at the regular end
     EXPECT_EQ(fpTemp, nullptr);
     EXPECT_EQ(script.runViews, 1);

@@ -33,6 +33,17 @@ std::vector<RecordedMove> StitchedMoves(const std::vector<RecordedMove>& moves, 
     return stitched;
 }
 
+SewnTotals SewnTotalsOf(const std::vector<RecordedMove>& moves) {
+    SewnTotals totals;
+    for (size_t i = 1; i < moves.size(); i++) {
+        const double length = std::hypot(moves[i].x - moves[i - 1].x, moves[i].y - moves[i - 1].y);
+        if (!moves[i].stitching || length < 0.5) continue;
+        totals.moves++;
+        totals.inches += length / 1000.0;
+    }
+    return totals;
+}
+
 namespace {
 
 // The board's motion model: seconds a move of `length` thousandths takes.

@@ -20,6 +20,14 @@ std::vector<RecordedMove> ReadRunRecord(const std::string& path);
 // where the previous stitched move ended (the same point sent again) dropped.
 std::vector<RecordedMove> StitchedMoves(const std::vector<RecordedMove>& moves, size_t from = 0);
 
+// What the stitcher sewed: the moves made with stitching on (from the row
+// before them), those of non-zero length counted, their length in inches.
+struct SewnTotals {
+    int moves = 0;
+    double inches = 0;
+};
+SewnTotals SewnTotalsOf(const std::vector<RecordedMove>& moves);
+
 // Counts the places inside stitched stretches where the head arrived later than
 // the motion model allows after the previous arrival: the board's queue had
 // run empty and the head stood still for more than toleranceMs. Only pairs of

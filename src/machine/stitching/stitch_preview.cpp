@@ -167,8 +167,10 @@ PreviewFrame FitPreviewFrame(int width, int height, const PatternBox* area,
     f.originY = top;
     f.areaWidth = measured ? area->x + area->width - left : right - left;
     f.areaHeight = measured ? area->y + area->height - top : bottom - top;
-    const double w = std::max(right - left, kLeastArea), h = std::max(bottom - top, kLeastArea);
-    const double s = std::min((width - 2 * f.margin) / w, (height - 2 * f.margin) / h);
+    f.fitWidth = std::max(right - left, kLeastArea);
+    f.fitHeight = std::max(bottom - top, kLeastArea);
+    const double s =
+        std::min((width - 2 * f.margin) / f.fitWidth, (height - 2 * f.margin) / f.fitHeight);
     f.pixelsPerInch = s > 0 ? s : 1e-3;
     return f;
 }

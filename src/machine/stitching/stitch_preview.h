@@ -35,6 +35,7 @@ constexpr double kPreviewMargin = 10.0;
 struct PreviewFrame {
     double originX = 0, originY = 0;       // inches: the quilt point drawn at (margin, margin)
     double areaWidth = 0, areaHeight = 0;  // inches: the outlined area
+    double fitWidth = 0, fitHeight = 0;    // inches: what was fitted (area and path)
     double margin = kPreviewMargin;        // pixels
     double pixelsPerInch = 1;
 };
