@@ -5,6 +5,9 @@
 #include <gdk-pixbuf/gdk-pixbuf.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
+
 #include "layout/pattern_box.h"
 #include "machine/stitching/stitch_preview.h"
 #include "support/run_layout.h"
@@ -47,7 +50,7 @@ TEST(StitchEstimate, CountsWhatTheStitcherSewsAndTimesEveryMove) {
     const struct {
         float jumpStitch;
         int cuts;
-    } cuts[] = {{2, 1}, {3.5f, 0}};
+    } cuts[] = {{2, 1}, {3, 0}};  // cut only when longer than jumpStitch
     for (const auto& c : cuts) {
         const StitchEstimate e = EstimateStitchPath(path, Speeds(c.jumpStitch, 0));
         EXPECT_EQ(e.points, 8);
@@ -68,9 +71,13 @@ TEST(StitchEstimate, CountsWhatTheStitcherSewsAndTimesEveryMove) {
     EXPECT_NEAR(left[2] - left[3], 0.05 / 0.6, 1e-6);
     EXPECT_NEAR(left[6] - left[7], 0.25, 1e-6);
     EXPECT_EQ(left[7], 0);
-    // The 3 in jump accelerates from and brakes to the minimum feed.
-    EXPECT_GT(left[4] - left[5], 3 / 6.0);
-    EXPECT_LT(left[4] - left[5], 3 / 0.6);
+    // The 3 in jump runs as 30 pieces that accelerate from and brake to the
+    // minimum feed: feed² grows by 2 × 1400 × 0.1 per piece from either end.
+    const double least = 2 * 10.0 / 6;
+    double jump = 0;
+    for (int k = 1; k <= 30; k++)
+        jump += 0.1 / (std::sqrt(least * least + 280.0 * std::min(k, 30 - k)) / 100 * 6);
+    EXPECT_NEAR(left[4] - left[5], jump, 1e-4);
     EXPECT_EQ(EstimateStitchPath(path, Speeds(0, 0)).seconds, left[0]);
     // Four repetitions tie off twice out and back at feed 30 and speed 40.
     const std::vector<double> tied = SecondsLeftAtPoints(path, Speeds(0, 4));

@@ -28,8 +28,9 @@ double InchesPerSecond(double feed, double minimumFeed, double boardSpeed) {
 // both its points at the short-path feed.
 double LeadLineSeconds(double inches, const RunSpeeds& s) {
     if (!(inches > 0) || s.leadLineSpeed <= 0) return 0;
-    const double piece = kLineBreakLength / kPathUnitsPerInch;
-    const long n = std::lround(std::fmin(std::floor(inches / piece), 1.0e6));
+    // Counted in path units, as the line breaking counts them.
+    const float units = static_cast<float>(inches * kPathUnitsPerInch);
+    const long n = std::lround(std::fmin(std::floor(units / kLineBreakLength), 1.0e6f));
     if (n < 2) return inches / InchesPerSecond(kShortPathFeed, s.minimumFeed, s.leadLineSpeed);
     const double d = inches / n;
     const double reach = 2.0 * s.acceleration * kAccelerationFactor * d;
