@@ -93,18 +93,20 @@ TEST(StitchTool, PackPrintsThePathAndEstimateSumsItUp) {
     double seconds[2] = {};
     for (size_t i = 0; i < 3; i++) {
         // Everything else as at the first start.
-        if (speeds[i].setting)
+        if (speeds[i].setting) {
             ASSERT_EQ(RunProgram({LONGARM_TOOL_PATH, "defaults", "defaults.mrl", speeds[i].setting,
                                   "leadLineSpeed=60", "acceleration=40", "curvature=40"},
                                  dir.path)
                           .exitStatus,
                       0);
+        }
         const std::string out = RunProgram({LONGARM_TOOL_PATH, "estimate", layout}, dir.path).out;
         EXPECT_NE(out.find(speeds[i].speed), std::string::npos) << out;
-        if (i < 2)
+        if (i < 2) {
             ASSERT_EQ(
                 std::sscanf(out.c_str() + out.find("run_time="), "run_time=%lf s", &seconds[i]), 1)
                 << out;
+        }
     }
     EXPECT_GT(seconds[0], 1);
     EXPECT_GT(seconds[1], seconds[0] + 1);  // the sewn moves at half the speed
