@@ -104,8 +104,10 @@ gboolean OnPointScreenExpose(GtkWidget* widget, GdkEventExpose*, gpointer data) 
     frame.margin = 0;
     frame.pixelsPerInch = scale > 0 ? 1.0 / scale : 1.0;
     if (extents) {
-        frame.areaWidth = extents->x + extents->width;
-        frame.areaHeight = extents->y + extents->height;
+        frame.areaX = extents->x;
+        frame.areaY = extents->y;
+        frame.areaWidth = extents->width;
+        frame.areaHeight = extents->height;
     }
     DrawStitchPreview(cr, frame, w, h, interface->fullPattern, extents.get(), jumpStitch, true,
                       true);

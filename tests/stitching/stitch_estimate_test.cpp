@@ -120,6 +120,13 @@ TEST(StitchPreview, FrameFitsTheAreaAndThePartOutsideIsRed) {
     const PreviewFrame wide = FitPreviewFrame(640, 480, &area, outside);
     EXPECT_DOUBLE_EQ(wide.pixelsPerInch, 460 / 40.0);
     EXPECT_DOUBLE_EQ(wide.areaHeight, 10);
+    // A path beyond the left edge moves the origin; the outline stays the area.
+    FullPattern_t* left = MakePath({{-5000, 1000, 0}, {19000, 9000, 0}});
+    const PreviewFrame leftward = FitPreviewFrame(640, 480, &area, left);
+    EXPECT_DOUBLE_EQ(leftward.originX, -5);
+    EXPECT_DOUBLE_EQ(leftward.areaX, 0);
+    EXPECT_DOUBLE_EQ(leftward.areaWidth, 20);
+    FreeFullPattern(left);
 
     auto redPixels = [&area](const FullPattern_t* path) {
         GdkPixbuf* image = RenderStitchPreview(path, &area, 0, 640, 480);

@@ -42,6 +42,7 @@ int Preview(std::vector<std::function<void(GtkWidget*)>> steps) {
 
 std::function<void(GtkWidget*)> Shot(const char* name) {
     return [name](GtkWidget*) {
+        Drain();
         gdk_window_process_all_updates();
         gdk_display_sync(gdk_display_get_default());
         EXPECT_TRUE(SaveScreenshot(std::string(LONGARM_BINARY_DIR) + "/" + name));

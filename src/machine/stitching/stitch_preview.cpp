@@ -165,8 +165,12 @@ PreviewFrame FitPreviewFrame(int width, int height, const PatternBox* area,
     }
     f.originX = left;
     f.originY = top;
-    f.areaWidth = measured ? area->x + area->width - left : right - left;
-    f.areaHeight = measured ? area->y + area->height - top : bottom - top;
+    // The outline is the area itself, so a part of the path beyond its left
+    // or back edge is drawn outside it.
+    f.areaX = measured ? area->x : left;
+    f.areaY = measured ? area->y : top;
+    f.areaWidth = measured ? area->width : right - left;
+    f.areaHeight = measured ? area->height : bottom - top;
     f.fitWidth = std::max(right - left, kLeastArea);
     f.fitHeight = std::max(bottom - top, kLeastArea);
     const double s =
@@ -185,7 +189,9 @@ void DrawStitchPreview(cairo_t* cr, const PreviewFrame& f, int width, int height
         if (f.areaWidth > 0 && f.areaHeight > 0) {
             SetColour(cr, kOutline);
             cairo_set_line_width(cr, 1);
-            cairo_rectangle(cr, std::floor(f.margin) + 0.5, std::floor(f.margin) + 0.5,
+            const double x = f.margin + (f.areaX - f.originX) * f.pixelsPerInch;
+            const double y = f.margin + (f.areaY - f.originY) * f.pixelsPerInch;
+            cairo_rectangle(cr, std::floor(x) + 0.5, std::floor(y) + 0.5,
                             std::round(f.areaWidth * f.pixelsPerInch),
                             std::round(f.areaHeight * f.pixelsPerInch));
             cairo_stroke(cr);

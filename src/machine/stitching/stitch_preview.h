@@ -34,6 +34,7 @@ constexpr double kPreviewMargin = 10.0;
 // Where the quilt lies in a picture.
 struct PreviewFrame {
     double originX = 0, originY = 0;       // inches: the quilt point drawn at (margin, margin)
+    double areaX = 0, areaY = 0;           // inches: top-left corner of the outlined area
     double areaWidth = 0, areaHeight = 0;  // inches: the outlined area
     double fitWidth = 0, fitHeight = 0;    // inches: what was fitted (area and path)
     double margin = kPreviewMargin;        // pixels
