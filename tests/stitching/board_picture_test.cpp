@@ -114,6 +114,7 @@ TEST(BoardPicture, ThePreviewAndTheEstimateMatchWhatTheBoardDid) {
     const ProgramResult preview =
         RunProgram({LONGARM_TOOL_PATH, "preview", layout, dir.File("preview.png")}, dir.path);
     ASSERT_EQ(preview.exitStatus, 0) << preview.err;
+    EXPECT_NE(preview.out.find("\njumps=1\nthread_cuts=1\n"), std::string::npos) << preview.out;
 
     Mc1Sim sim({"--time-scale", "50", "--picture", dir.File("board.png"), "--picture-area", "8,5"});
     ASSERT_TRUE(sim.running) << sim.error;

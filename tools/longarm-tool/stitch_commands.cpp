@@ -44,7 +44,8 @@ constexpr const char* kPreviewUsage =
     "  the quilt area scaled to W x H pixels (1 to 4096, default 640 x 480): sewn\n"
     "  moves as thread, jumps dashed, thread cuts as crosses, lock stitches as\n"
     "  orange dots, the start as a green ring with an arrow, and any part outside\n"
-    "  the quilt area in red\n";
+    "  the quilt area in red; then prints the figures of estimate for the same\n"
+    "  path\n";
 
 }  // namespace
 
@@ -85,5 +86,6 @@ int RunPreviewCommand(const Arguments& args) {
         std::fprintf(stderr, "longarm-tool: could not write %s\n", job.others[1].c_str());
         return 1;
     }
+    PrintJobEstimate();
     return 0;
 }
