@@ -266,8 +266,10 @@ TEST_F(RunTest, AStitchedRunTiesOffAtJumpsAndATraceNeverStitches) {
     EXPECT_NEAR(estimate.stitchedInches, sewnTotals.inches, 0.001);
     EXPECT_EQ(estimate.jumps, 2);
     EXPECT_EQ(estimate.threadCuts, 1);
-    // The time left the run view was given fell step by step to nothing.
-    ASSERT_GT(script.progress.size(), 10u);
+    // The time left the run view was given fell step by step to nothing (how
+    // many steps depends on how often the queue was polled: at least the
+    // start, one on the way and the end).
+    ASSERT_GE(script.progress.size(), 3u);
     EXPECT_LE(script.progress.front().secondsLeft, estimate.seconds);
     EXPECT_GT(script.progress.front().secondsLeft, estimate.seconds / 2);
     for (size_t i = 1; i < script.progress.size(); i++) {

@@ -131,7 +131,7 @@ TEST(BoardPicture, ThePreviewAndTheEstimateMatchWhatTheBoardDid) {
         int share = 0;
         if (std::sscanf(line.c_str(), "progress=%d%%", &share) == 1) shares.push_back(share);
     }
-    ASSERT_GE(shares.size(), 5u) << run.out;
+    ASSERT_GE(shares.size(), 3u) << run.out;
     for (size_t i = 1; i < shares.size(); i++)
         EXPECT_GT(shares[i], shares[i - 1]);
     EXPECT_NE(run.out.find("progress=100% left=0 S\n"), std::string::npos) << run.out;
