@@ -1,5 +1,7 @@
 // The stitcher methods byte for byte: which buttons each machine type presses,
 // in which order and for how long, and the needle checks.
+#include <algorithm>
+
 #include "machine/machine_test.h"
 #include "machine/mc1_commands.h"
 #include "support/pty_line.h"
@@ -106,7 +108,14 @@ TEST_F(StitcherTest, NeedleCheckWantsToSeeTheNeedleMoveThenArrive) {
         const std::string log = Logged([&] { EXPECT_EQ(NeedleUp(), 1); });
         EXPECT_NE(log.find("Needle Up\nPFN\nPFN Needle Up Received: 0x1 after "), std::string::npos)
             << log;
-        EXPECT_EQ(board.Finish(), Bytes({0x49, 1, 0x49, 0, 0x4B, 0x4B, 0x4B, 0x4B}));
+        // A reply that comes late on a loaded machine is asked for again, so
+        // only the press, the release and at least one poll per reply are fixed.
+        const std::string sent = board.Finish();
+        const std::string pressAndRelease = Bytes({0x49, 1, 0x49, 0});
+        EXPECT_EQ(sent.substr(0, pressAndRelease.size()), pressAndRelease);
+        const std::string polls = sent.substr(std::min(sent.size(), pressAndRelease.size()));
+        EXPECT_GE(polls.size(), 4u);
+        EXPECT_EQ(polls.find_first_not_of('\x4B'), std::string::npos) << "only status polls follow";
     }
     // A sensor that reads 1 throughout never confirms.
     needleUpTime = 300;
