@@ -27,6 +27,7 @@
 #include "pattern/pattern.h"
 #include "ui/drawing_area.h"
 #include "ui/file_chooser.h"
+#include "ui/file_manager_screen.h"
 #include "ui/gtk_interface.h"
 #include "ui/layout_actions.h"
 #include "ui/menu.h"
@@ -224,6 +225,7 @@ int initializeUserInterface(int argc, char** argv) {
     InstallRunView();
     InstallSetupScreen();
     InstallStitchPreview();
+    InstallFileManagerScreen();
 
     Log("done.\nParse gtkrc...");
     gtk_rc_parse(GtkStyleFile());

@@ -152,6 +152,7 @@ bool CopyTree(const std::string& source, const std::string& target, int depth) {
     }
     bool ok = true;
     for (const Entry& entry : ListEntries(dir.get())) {
+        ProcessPendingEvents();  // a long copy keeps the screen and its waiting window alive
         if (entry.name[0] == '.') continue;  // hidden files and folders stay behind
         const std::string from = source + "/" + entry.name;
         const std::string to = target + "/" + entry.name;
