@@ -47,6 +47,10 @@ bool Large() {
 
 // Height of one of the five rows: the view shared out, never below a
 // fingertip.
+int Border() {
+    return Large() ? 8 : 2;
+}
+
 int RowHeight() {
     return std::max(24, view_area_height / 5 - (Large() ? 8 : 2));
 }
@@ -75,10 +79,31 @@ GtkWidget* PathEntry(const char* name, const char* text) {
     return entry;
 }
 
+// The labels of the four rows, from the top.
+enum RowName { kRowSource, kRowFile, kRowDestination, kRowFolder };
+const char* const kRowLabels[] = {"Source: ", "Filename:", "Destination: ", "Copy To: "};
+
+int labelWidth = 0;  // width of the label column of the screen being built
+
+// The label column is a fifth of the view, or wider when a label in the
+// screen's font needs it (the rest of the row then shares what is left).
+int LabelColumnWidth() {
+    int widest = view_area_width / 5;
+    for (const char* text : kRowLabels) {
+        GtkWidget* label = GTK_WIDGET(g_object_ref_sink(gtk_label_new(text)));
+        GtkRequisition size;
+        gtk_widget_size_request(label, &size);
+        widest = std::max(widest, size.width);
+        gtk_widget_destroy(label);
+        g_object_unref(label);
+    }
+    return widest;
+}
+
 GtkWidget* RowLabel(const char* text) {
     GtkWidget* label = gtk_label_new(text);
     gtk_misc_set_alignment(GTK_MISC(label), 0.0f, 0.5f);
-    gtk_widget_set_size_request(label, view_area_width / 5, -1);
+    gtk_widget_set_size_request(label, labelWidth, -1);
     return label;
 }
 
@@ -97,7 +122,7 @@ GtkWidget* PlaceButton(GtkWidget* previous, const char* label, const char* name)
                  : gtk_radio_button_new_with_label(nullptr, label);
     gtk_widget_set_name(radio, name);
     gtk_toggle_button_set_mode(GTK_TOGGLE_BUTTON(radio), FALSE);
-    const int width = (view_area_width - view_area_width / 5) / kSourceCount - 4;
+    const int width = (view_area_width - labelWidth - 2 * Border()) / kSourceCount - 4;
     gtk_widget_set_size_request(radio, width, RowHeight() - 4);
     return radio;
 }
@@ -198,25 +223,26 @@ GtkWidget* CreateFileManager() {
     widgets = FileManagerWidgets{};
     radioSourceCurrentVal = kPlaceInternal;
     radioDestinationCurrentVal = kPlaceInternal;
+    labelWidth = LabelColumnWidth();
 
     GtkWidget* column = gtk_vbox_new(FALSE, Large() ? 4 : 0);
     gtk_widget_set_size_request(column, view_area_width, view_area_height);
-    gtk_container_set_border_width(GTK_CONTAINER(column), Large() ? 8 : 2);
-    gtk_box_pack_start(
-        GTK_BOX(column),
-        PlaceRow("Source: ", "radioSrc_", kSourceCount, widgets.radioSrc, OnRadioSourceChanged),
-        FALSE, FALSE, 0);
+    gtk_container_set_border_width(GTK_CONTAINER(column), Border());
     gtk_box_pack_start(GTK_BOX(column),
-                       PathRow("Filename:", &widgets.txtFilename, "txtFilename", kNoFileSelected,
-                               "btnFileSelect", OnBtnFileSelectClicked),
+                       PlaceRow(kRowLabels[kRowSource], "radioSrc_", kSourceCount, widgets.radioSrc,
+                                OnRadioSourceChanged),
                        FALSE, FALSE, 0);
     gtk_box_pack_start(GTK_BOX(column),
-                       PlaceRow("Destination: ", "radioDst_", kDestinationCount, widgets.radioDst,
-                                OnRadioDestinationChanged),
+                       PathRow(kRowLabels[kRowFile], &widgets.txtFilename, "txtFilename",
+                               kNoFileSelected, "btnFileSelect", OnBtnFileSelectClicked),
                        FALSE, FALSE, 0);
     gtk_box_pack_start(GTK_BOX(column),
-                       PathRow("Copy To: ", &widgets.txtDirName, "txtDirName", kNoDirectorySelected,
-                               "btnDirSelect", OnBtnDirSelectClicked),
+                       PlaceRow(kRowLabels[kRowDestination], "radioDst_", kDestinationCount,
+                                widgets.radioDst, OnRadioDestinationChanged),
+                       FALSE, FALSE, 0);
+    gtk_box_pack_start(GTK_BOX(column),
+                       PathRow(kRowLabels[kRowFolder], &widgets.txtDirName, "txtDirName",
+                               kNoDirectorySelected, "btnDirSelect", OnBtnDirSelectClicked),
                        FALSE, FALSE, 0);
     gtk_box_pack_start(GTK_BOX(column), ActionRow(), FALSE, FALSE, 0);
 
