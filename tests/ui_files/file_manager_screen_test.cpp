@@ -198,9 +198,8 @@ TEST_F(FileManagerScreenTest, BringsDrawingsInFromTheStickAndDeletesAPattern) {
     EXPECT_NE(ReadFileText("patterns/Drawings/loop.qcc").find("p X1.000"), std::string::npos);
     EXPECT_EQ(ReadFileText("patterns/Drawings/ready.qcc"), kPattern);
 
-    // Another source forgets the chosen file; an internal pattern is deleted
-    // with its thumbnail, after the question.
-    Put("thumbnails/star.png", "picture");
+    // Another place forgets the chosen path. A pattern goes out to the stick;
+    // the second time the stick's copy is kept when the quilter says so.
     Click(Named("radioSrc_0"));
     EXPECT_EQ(Entry("txtFilename"), "No File Selected");
     EXPECT_EQ(Entry("txtDirName"), "./patterns") << "the destination stays";
@@ -209,6 +208,23 @@ TEST_F(FileManagerScreenTest, BringsDrawingsInFromTheStickAndDeletesAPattern) {
         FileChooserRespond(1);
     });
     EXPECT_EQ(chooserFolder, "./patterns/");
+    Click(Named("radioDst_1"));
+    EXPECT_EQ(Entry("txtDirName"), "No Directory Selected");
+    EXPECT_EQ(Entry("txtFilename"), "./patterns/star.qcc") << "the source stays";
+    Choose("btnDirSelect", [] { FileChooserRespond(1); });
+    EXPECT_EQ(chooserFolder, Stick(""));
+    EXPECT_EQ(Tap("btnCopy"), std::vector<std::string>{"FILE COPIED"});
+    const std::string converted = ReadFileText("patterns/star.qcc");
+    EXPECT_EQ(ReadFileText(Stick("star.qcc")), converted);
+    Put(Stick("star.qcc"), kPattern);
+    responder->answers = {kResponseCancel};
+    EXPECT_EQ(Tap("btnCopy"), std::vector<std::string>{"FILE EXISTS!\nOVERWRITE FILE?"});
+    EXPECT_EQ(ReadFileText(Stick("star.qcc")), kPattern);
+    EXPECT_EQ(gdk_cursor_get_cursor_type(gdk_window_get_cursor(MainDrawable())), GDK_ARROW)
+        << "the busy cursor goes with the work";
+
+    // The internal pattern is deleted with its thumbnail, after the question.
+    Put("thumbnails/star.png", "picture");
     responder->answers = {kResponseCancel};
     EXPECT_EQ(Tap("btnDelete"),
               (std::vector<std::string>{"DELETE FILE:\nstar.qcc", "OPERATION CANCELED"}));
