@@ -1,6 +1,7 @@
 #include "maintenance/file_manager.h"
 
 #include <dirent.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "app/system_paths.h"
@@ -41,6 +42,14 @@ int CopyFolder(const std::string& source, const std::string& target) {
     const int failed = CopyDirectory(from, target, 0);
     HideWaitingWindow();
     return failed ? 0 : 1;
+}
+
+// The program's own folders come back (empty) when the quilter deleted one
+// of them as a whole: without "./patterns" nothing could be copied in again
+// and the pattern list would stay empty.
+void KeepProgramFolders() {
+    mkdir("./patterns", 0777);
+    mkdir("./thumbnails", 0777);
 }
 
 }  // namespace
@@ -101,6 +110,7 @@ int DeleteChosen(const std::string& chosen, int sourcePlace) {
     const std::string path = SystemPath(chosen.c_str());
     const bool folder = IsFolder(path);
     const int result = folder ? DeleteDirectory(path, 0) : DeleteFile(path, 0);
+    if (folder) KeepProgramFolders();
     if (result == kDeleteDone)
         Say(kMessageInfo, folder ? "DIRECTORY DELETED" : "FILE DELETED");
     else if (result == kDeleteFailed)

@@ -42,6 +42,7 @@ int CopyChosen(const std::string& chosenFile, const std::string& chosenFolder, i
 // the stick for the USB source; a file goes through DeleteFile ("FILE
 // DELETED", error "FILE NOT DELETED", "OPERATION CANCELED"), a folder through
 // DeleteDirectory ("DIRECTORY DELETED", error "DIRECTORY NOT DELETED",
-// "OPERATION CANCELED"). Returns 1 when the path was deleted (the screen then
+// "OPERATION CANCELED"). A deleted "./patterns" or "./thumbnails" folder is
+// made again, empty. Returns 1 when the path was deleted (the screen then
 // shows kNoFileSelected again), 0 otherwise.
 int DeleteChosen(const std::string& chosen, int sourcePlace);

@@ -113,6 +113,13 @@ TEST_F(FileManagerTest, DeletesWithThumbnailsAndNeverFollowsLinksOut) {
     EXPECT_FALSE(Present("thumbnails/a.png"));
     EXPECT_EQ(ReadFileText("outside/precious.qcc"), "keep\n");
 
+    // The whole pattern folder: emptied, and there again for the next copy.
+    Put("patterns/more/b.qcc", "p X0 Y0\n");
+    EXPECT_EQ(DeleteChosen("./patterns", kPlaceInternal), 1);
+    EXPECT_EQ(messages.Last(), "DIRECTORY DELETED");
+    EXPECT_TRUE(IsFolder("patterns"));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator("patterns"), {}), 0);
+
     EXPECT_EQ(DeleteChosen("patterns/none.qcc", kPlaceInternal), 0);
     EXPECT_EQ(messages.Last(), "FILE NOT DELETED");
     EXPECT_EQ(DeleteChosen(kNoFileSelected, kPlaceInternal), 0);
