@@ -45,12 +45,24 @@ bool Large() {
     return icon_style == 1;
 }
 
-// Height of one of the five rows: the view shared out, never below a
-// fingertip.
+// Lets go of the widgets of an earlier screen (their slots are watched until
+// then, so a slot is never left to be cleared by a widget it no longer holds).
+void ForgetWidgets() {
+    KeepWidget(&widgets.txtFilename, nullptr);
+    KeepWidget(&widgets.txtDirName, nullptr);
+    KeepWidget(&widgets.btnCopy, nullptr);
+    for (GtkWidget*& radio : widgets.radioSrc)
+        KeepWidget(&radio, nullptr);
+    for (GtkWidget*& radio : widgets.radioDst)
+        KeepWidget(&radio, nullptr);
+}
+
 int Border() {
     return Large() ? 8 : 2;
 }
 
+// Height of one of the five rows: the view shared out, never below a
+// fingertip.
 int RowHeight() {
     return std::max(24, view_area_height / 5 - (Large() ? 8 : 2));
 }
@@ -220,7 +232,7 @@ void ShowBusy(bool busy) {
 }  // namespace
 
 GtkWidget* CreateFileManager() {
-    widgets = FileManagerWidgets{};
+    ForgetWidgets();
     radioSourceCurrentVal = kPlaceInternal;
     radioDestinationCurrentVal = kPlaceInternal;
     labelWidth = LabelColumnWidth();
