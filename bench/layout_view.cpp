@@ -11,8 +11,8 @@
 #include <cmath>
 #include <memory>
 
-#include "app/application_state.h"
-#include "app/screen_config.h"
+#include "base/application_state.h"
+#include "base/screen_config.h"
 #include "layout/layout_tree.h"
 #include "layout/pattern_box.h"
 #include "pattern/pattern.h"

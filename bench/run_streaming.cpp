@@ -14,9 +14,9 @@
 #include <cstdio>
 #include <string>
 
-#include "app/application_state.h"
-#include "app/log.h"
-#include "app/ui_hooks.h"
+#include "base/application_state.h"
+#include "base/log.h"
+#include "base/ui_hooks.h"
 #include "layout/layout_tree.h"
 #include "layout/pattern_box.h"
 #include "machine/machine_parameters.h"

@@ -13,8 +13,8 @@
 #include <cstdlib>
 #include <new>
 
-#include "app/application_state.h"
-#include "app/log.h"
+#include "base/application_state.h"
+#include "base/log.h"
 #include "layout/layout_tree.h"
 #include "layout/pattern_box.h"
 #include "machine/machine_parameters.h"

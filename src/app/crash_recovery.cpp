@@ -12,8 +12,8 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "app/log.h"
-#include "app/safe_write.h"
+#include "base/log.h"
+#include "base/safe_write.h"
 
 extern char** environ;
 

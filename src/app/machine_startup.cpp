@@ -4,10 +4,10 @@
 #include <cstdint>
 #include <vector>
 
-#include "app/defaults_file.h"
-#include "app/log.h"
-#include "app/program_settings.h"
-#include "app/ui_hooks.h"
+#include "base/defaults_file.h"
+#include "base/log.h"
+#include "base/program_settings.h"
+#include "base/ui_hooks.h"
 #include "machine/machine_parameters.h"
 #include "machine/mc1_commands.h"
 

@@ -1,5 +1,5 @@
 // The operating program of the long-arm quilting machine.
-#include "app/startup_ui.h"
+#include "ui/startup.h"
 
 int main(int argc, char** argv) {
     return initializeUserInterface(argc, argv) != 0 ? 1 : 0;

@@ -7,11 +7,11 @@
 
 #include <glib.h>
 
-#include "app/defaults_file.h"
-#include "app/kernel_version.h"
-#include "app/log.h"
 #include "app/machine_startup.h"
-#include "app/program_settings.h"
+#include "base/defaults_file.h"
+#include "base/kernel_version.h"
+#include "base/log.h"
+#include "base/program_settings.h"
 #include "machine/machine_parameters.h"
 #include "machine/mc1_commands.h"
 #include "machine/serial_link.h"

@@ -16,9 +16,9 @@
 #include <cstring>
 #include <memory>
 
-#include "app/log.h"
-#include "app/system_paths.h"
-#include "app/timers.h"
+#include "base/log.h"
+#include "base/system_paths.h"
+#include "base/timers.h"
 #include "camera/camera_frame.h"
 
 namespace {

@@ -3,7 +3,7 @@
 #include <cmath>
 #include <vector>
 
-#include "app/log.h"
+#include "base/log.h"
 
 namespace {
 

@@ -9,13 +9,13 @@
 #include <memory>
 #include <string_view>
 
-#include "app/application_state.h"
 #include "app/crash_recovery.h"
-#include "app/log.h"
-#include "app/safe_write.h"
-#include "app/system_paths.h"
-#include "app/timers.h"
-#include "app/ui_hooks.h"
+#include "base/application_state.h"
+#include "base/log.h"
+#include "base/safe_write.h"
+#include "base/system_paths.h"
+#include "base/timers.h"
+#include "base/ui_hooks.h"
 #include "layout/layout_tree.h"
 #include "layout/pattern_box.h"
 #include "pattern/pattern.h"

@@ -3,8 +3,8 @@
 #include <cmath>
 #include <vector>
 
-#include "app/application_state.h"
-#include "app/log.h"
+#include "base/application_state.h"
+#include "base/log.h"
 #include "layout/pattern_box.h"
 #include "pattern/pattern.h"
 

@@ -2,8 +2,8 @@
 
 #include <cmath>
 
-#include "app/application_state.h"
-#include "app/log.h"
+#include "base/application_state.h"
+#include "base/log.h"
 #include "layout/layout_tree.h"
 
 PatternBoxList patternBoxList;

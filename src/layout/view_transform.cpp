@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "app/application_state.h"
+#include "base/application_state.h"
 #include "layout/layout_tree.h"
 #include "layout/pattern_box.h"
 #include "pattern/pattern.h"

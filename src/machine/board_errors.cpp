@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "app/ui_hooks.h"
+#include "base/ui_hooks.h"
 
 const char* const errors[8] = {
     "NO ERRORS DETECTED",

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "app/log.h"
+#include "base/log.h"
 
 namespace {
 

@@ -2,9 +2,9 @@
 
 #include <cstring>
 
-#include "app/log.h"
-#include "app/timers.h"
-#include "app/ui_hooks.h"
+#include "base/log.h"
+#include "base/timers.h"
+#include "base/ui_hooks.h"
 #include "machine/machine_parameters.h"
 #include "machine/serial_link.h"
 

@@ -3,8 +3,8 @@
 #include <cmath>
 #include <limits>
 
-#include "app/log.h"
-#include "app/timers.h"
+#include "base/log.h"
+#include "base/timers.h"
 #include "machine/mc1_commands.h"
 #include "machine/serial_link.h"
 

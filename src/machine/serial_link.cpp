@@ -12,9 +12,9 @@
 #include <cstring>
 #include <vector>
 
-#include "app/log.h"
-#include "app/timers.h"
-#include "app/ui_hooks.h"
+#include "base/log.h"
+#include "base/timers.h"
+#include "base/ui_hooks.h"
 #include "machine/mc1_commands.h"
 #include "machine/stitching/run_flags.h"
 

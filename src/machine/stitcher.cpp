@@ -3,9 +3,9 @@
 #include <cmath>
 #include <cstdio>
 
-#include "app/log.h"
-#include "app/timers.h"
-#include "app/ui_hooks.h"
+#include "base/log.h"
+#include "base/timers.h"
+#include "base/ui_hooks.h"
 #include "machine/machine_parameters.h"
 #include "machine/mc1_commands.h"
 #include "machine/mc1_motion.h"

@@ -6,8 +6,8 @@
 #include <cstdlib>
 #include <sstream>
 
-#include "app/log.h"
-#include "app/safe_write.h"
+#include "base/log.h"
+#include "base/safe_write.h"
 #include "maintenance/crc32.h"
 
 namespace {

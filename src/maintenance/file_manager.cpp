@@ -4,9 +4,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "app/system_paths.h"
-#include "app/ui_hooks.h"
-#include "app/usb_drive.h"
+#include "base/system_paths.h"
+#include "base/ui_hooks.h"
+#include "base/usb_drive.h"
 #include "maintenance/file_operations.h"
 
 namespace {

@@ -13,9 +13,9 @@
 #include <memory>
 #include <vector>
 
-#include "app/log.h"
-#include "app/system_paths.h"
-#include "app/ui_hooks.h"
+#include "base/log.h"
+#include "base/system_paths.h"
+#include "base/ui_hooks.h"
 #include "maintenance/safe_copy.h"
 #include "pattern/import/convert_dxf.h"
 #include "pattern/import/import_qli.h"

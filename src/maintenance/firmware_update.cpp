@@ -2,10 +2,10 @@
 
 #include <cstdio>
 
-#include "app/log.h"
-#include "app/system_paths.h"
-#include "app/timers.h"
-#include "app/ui_hooks.h"
+#include "base/log.h"
+#include "base/system_paths.h"
+#include "base/timers.h"
+#include "base/ui_hooks.h"
 #include "maintenance/checksum_file.h"
 #include "maintenance/file_operations.h"
 

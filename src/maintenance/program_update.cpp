@@ -10,13 +10,13 @@
 #include <cstring>
 #include <vector>
 
-#include "app/kernel_version.h"
-#include "app/log.h"
-#include "app/safe_write.h"
-#include "app/screen_config.h"
-#include "app/system_paths.h"
-#include "app/ui_hooks.h"
-#include "app/usb_drive.h"
+#include "base/kernel_version.h"
+#include "base/log.h"
+#include "base/safe_write.h"
+#include "base/screen_config.h"
+#include "base/system_paths.h"
+#include "base/ui_hooks.h"
+#include "base/usb_drive.h"
 #include "maintenance/checksum_file.h"
 #include "maintenance/crc32.h"
 #include "maintenance/file_operations.h"

@@ -7,9 +7,9 @@
 #include <cerrno>
 #include <cstring>
 
-#include "app/log.h"
-#include "app/timers.h"
-#include "app/ui_hooks.h"
+#include "base/log.h"
+#include "base/timers.h"
+#include "base/ui_hooks.h"
 
 namespace {
 

@@ -8,8 +8,8 @@
 #include <cstring>
 #include <vector>
 
-#include "app/log.h"
-#include "app/safe_write.h"
+#include "base/log.h"
+#include "base/safe_write.h"
 
 namespace {
 

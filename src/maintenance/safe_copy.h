@@ -9,7 +9,7 @@
 
 #include <string>
 
-#include "app/safe_write.h"  // WriteFileThrough, NewFileMode
+#include "base/safe_write.h"  // WriteFileThrough, NewFileMode
 
 // Copies the bytes of source to target through WriteFileThrough. The source is
 // opened (and checked to be a regular file) before anything is created, so a

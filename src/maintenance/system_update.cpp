@@ -9,10 +9,10 @@
 #include <cstring>
 #include <memory>
 
-#include "app/log.h"
-#include "app/system_paths.h"
-#include "app/ui_hooks.h"
-#include "app/usb_drive.h"
+#include "base/log.h"
+#include "base/system_paths.h"
+#include "base/ui_hooks.h"
+#include "base/usb_drive.h"
 #include "maintenance/file_operations.h"
 #include "maintenance/run_command.h"
 

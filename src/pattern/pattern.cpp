@@ -11,12 +11,12 @@
 #include <cstring>
 #include <string_view>
 
-#include "app/application_state.h"
-#include "app/log.h"
-#include "app/safe_write.h"
-#include "app/screen_config.h"
-#include "app/system_paths.h"
-#include "app/usb_drive.h"
+#include "base/application_state.h"
+#include "base/log.h"
+#include "base/safe_write.h"
+#include "base/screen_config.h"
+#include "base/system_paths.h"
+#include "base/usb_drive.h"
 #include "pattern/pattern_image.h"
 
 PatternList patternList;

@@ -3,8 +3,8 @@
 
 #include <sys/stat.h>
 
-#include "app/log.h"
-#include "app/ui_hooks.h"
+#include "base/log.h"
+#include "base/ui_hooks.h"
 #include "pattern/pattern.h"
 
 namespace {

@@ -7,10 +7,10 @@
 #include <cerrno>
 #include <string_view>
 
-#include "app/log.h"
-#include "app/safe_write.h"
-#include "app/system_paths.h"
-#include "app/ui_hooks.h"
+#include "base/log.h"
+#include "base/safe_write.h"
+#include "base/system_paths.h"
+#include "base/ui_hooks.h"
 #include "pattern/pattern.h"
 #include "pattern/pattern_image.h"
 

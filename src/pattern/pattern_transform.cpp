@@ -4,7 +4,7 @@
 #include <cmath>
 #include <numbers>
 
-#include "app/ui_hooks.h"
+#include "base/ui_hooks.h"
 #include "pattern/pattern_image.h"
 
 namespace {

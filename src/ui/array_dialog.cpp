@@ -5,9 +5,9 @@
 
 #include <cmath>
 
-#include "app/application_state.h"
-#include "app/log.h"
-#include "app/screen_config.h"
+#include "base/application_state.h"
+#include "base/log.h"
+#include "base/screen_config.h"
 #include "layout/layout_file.h"
 #include "layout/placement/array_repeat.h"
 #include "layout/placement/echo.h"

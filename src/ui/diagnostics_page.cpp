@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cstdint>
 
-#include "app/screen_config.h"
-#include "app/timers.h"
+#include "base/screen_config.h"
+#include "base/timers.h"
 #include "machine/stitching/motor_diagnostics.h"
 #include "ui/menu.h"
 #include "ui/setup_pages.h"

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "app/application_state.h"
-#include "app/screen_config.h"
+#include "base/application_state.h"
+#include "base/screen_config.h"
 #include "ui/widget_helpers.h"
 
 ExposeHandler drawingAreaExpose[kAreaKindCount] = {nullptr, nullptr, nullptr, da_SmallPatternView,

@@ -5,8 +5,8 @@
 
 #include <gtk/gtk.h>
 
-#include "app/application_state.h"
-#include "app/screen_config.h"
+#include "base/application_state.h"
+#include "base/screen_config.h"
 #include "ui/widget_helpers.h"
 
 GtkWidget* NewEditDialog(const char* title, int width, int height) {

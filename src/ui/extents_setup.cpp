@@ -7,11 +7,10 @@
 #include <map>
 #include <vector>
 
-#include "app/application_state.h"
-#include "app/log.h"
-#include "app/screen_config.h"
-#include "app/startup_ui.h"
-#include "app/ui_hooks.h"
+#include "base/application_state.h"
+#include "base/log.h"
+#include "base/screen_config.h"
+#include "base/ui_hooks.h"
 #include "layout/geometry.h"
 #include "layout/layout_file.h"
 #include "layout/pattern_box.h"
@@ -20,6 +19,7 @@
 #include "ui/menu.h"
 #include "ui/pattern_select.h"
 #include "ui/screens.h"
+#include "ui/startup.h"
 #include "ui/widget_helpers.h"
 
 SetupMachine setupMachine;

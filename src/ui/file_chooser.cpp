@@ -8,8 +8,8 @@
 #include <cctype>
 #include <sstream>
 
-#include "app/log.h"
-#include "app/screen_config.h"
+#include "base/log.h"
+#include "base/screen_config.h"
 #include "ui/widget_helpers.h"
 
 namespace {

@@ -4,13 +4,13 @@
 #include <cstdint>
 #include <string>
 
-#include "app/application_state.h"
-#include "app/screen_config.h"
-#include "app/startup_ui.h"
+#include "base/application_state.h"
+#include "base/screen_config.h"
 #include "layout/pattern_box.h"
 #include "maintenance/file_manager.h"
 #include "ui/file_chooser.h"
 #include "ui/menu.h"
+#include "ui/startup.h"
 #include "ui/widget_helpers.h"
 
 namespace {

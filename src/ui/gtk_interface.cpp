@@ -1,8 +1,8 @@
 #include "ui/gtk_interface.h"
 
-#include "app/application_state.h"
-#include "app/screen_config.h"
-#include "app/ui_hooks.h"
+#include "base/application_state.h"
+#include "base/screen_config.h"
+#include "base/ui_hooks.h"
 #include "layout/layout_tree.h"
 #include "pattern/pattern.h"
 #include "ui/keyboard.h"

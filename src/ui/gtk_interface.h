@@ -1,4 +1,4 @@
-// Puts the program's GTK windows behind the seam of app/ui_hooks.h, so core code
+// Puts the program's GTK windows behind the seam of base/ui_hooks.h, so core code
 // that shows a message, asks for text or a number, or runs a progress window
 // reaches the real windows.
 #pragma once

@@ -6,9 +6,9 @@
 #include <algorithm>
 #include <vector>
 
-#include "app/application_state.h"
-#include "app/log.h"
-#include "app/screen_config.h"
+#include "base/application_state.h"
+#include "base/log.h"
+#include "base/screen_config.h"
 #include "ui/widget_helpers.h"
 
 const char lower[41] = "1234567890qwertyuiopasdfghjkl-zxcvbnm,.+";

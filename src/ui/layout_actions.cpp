@@ -5,11 +5,10 @@
 
 #include <memory>
 
-#include "app/application_state.h"
-#include "app/log.h"
-#include "app/startup_ui.h"
-#include "app/system_paths.h"
-#include "app/ui_hooks.h"
+#include "base/application_state.h"
+#include "base/log.h"
+#include "base/system_paths.h"
+#include "base/ui_hooks.h"
 #include "layout/layout_file.h"
 #include "layout/layout_tree.h"
 #include "layout/pattern_box.h"
@@ -24,6 +23,7 @@
 #include "ui/message_windows.h"
 #include "ui/pattern_select.h"
 #include "ui/screens.h"
+#include "ui/startup.h"
 #include "ui/widget_helpers.h"
 
 std::string (*chooseLayoutFile)(const char* folder, const char* filter) = GetFilename;

@@ -8,8 +8,8 @@
 #include <map>
 #include <string>
 
-#include "app/application_state.h"
-#include "app/screen_config.h"
+#include "base/application_state.h"
+#include "base/screen_config.h"
 #include "layout/layout_tree.h"
 #include "layout/pattern_box.h"
 #include "layout/view_gestures.h"

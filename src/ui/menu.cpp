@@ -8,10 +8,10 @@
 #include <memory>
 #include <string>
 
-#include "app/application_state.h"
-#include "app/log.h"
-#include "app/program_settings.h"
-#include "app/screen_config.h"
+#include "base/application_state.h"
+#include "base/log.h"
+#include "base/program_settings.h"
+#include "base/screen_config.h"
 #include "machine/machine_parameters.h"
 #include "machine/stitcher.h"
 

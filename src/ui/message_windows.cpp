@@ -4,9 +4,9 @@
 #include <string>
 #include <vector>
 
-#include "app/application_state.h"
-#include "app/log.h"
-#include "app/screen_config.h"
+#include "base/application_state.h"
+#include "base/log.h"
+#include "base/screen_config.h"
 #include "ui/widget_helpers.h"
 
 WaitingWindow* waitWindow = nullptr;

@@ -1,13 +1,13 @@
 // The small modal windows every part of the program uses: message boxes, the
 // waiting window with its animation and Cancel button, and the progress window
 // with its STOP button. Core code reaches the message boxes and the progress
-// window through the seam of app/ui_hooks.h; InstallGtkInterface puts these
+// window through the seam of base/ui_hooks.h; InstallGtkInterface puts these
 // functions behind it.
 #pragma once
 
 #include <gtk/gtk.h>
 
-#include "app/ui_hooks.h"
+#include "base/ui_hooks.h"
 
 // Title of every message window (not shown on the undecorated screen; it lets
 // tools and tests find the window).

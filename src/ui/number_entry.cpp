@@ -7,10 +7,10 @@
 #include <cmath>
 #include <cstdio>
 
-#include "app/application_state.h"
-#include "app/log.h"
-#include "app/screen_config.h"
-#include "app/ui_hooks.h"
+#include "base/application_state.h"
+#include "base/log.h"
+#include "base/screen_config.h"
+#include "base/ui_hooks.h"
 #include "ui/widget_helpers.h"
 
 namespace {

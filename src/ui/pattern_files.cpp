@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "app/system_paths.h"
-#include "app/usb_drive.h"
+#include "base/system_paths.h"
+#include "base/usb_drive.h"
 
 namespace {
 

@@ -5,11 +5,11 @@
 
 #include <string>
 
-#include "app/application_state.h"
-#include "app/log.h"
-#include "app/program_settings.h"
-#include "app/screen_config.h"
-#include "app/ui_hooks.h"
+#include "base/application_state.h"
+#include "base/log.h"
+#include "base/program_settings.h"
+#include "base/screen_config.h"
+#include "base/ui_hooks.h"
 #include "layout/layout_file.h"
 #include "layout/layout_tree.h"
 #include "layout/pattern_box.h"

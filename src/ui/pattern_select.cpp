@@ -4,15 +4,15 @@
 #include <cstring>
 #include <vector>
 
-#include "app/application_state.h"
-#include "app/log.h"
-#include "app/screen_config.h"
-#include "app/startup_ui.h"
-#include "app/ui_hooks.h"
+#include "base/application_state.h"
+#include "base/log.h"
+#include "base/screen_config.h"
+#include "base/ui_hooks.h"
 #include "pattern/pattern_thumbnail.h"
 #include "ui/drawing_area.h"
 #include "ui/pattern_files.h"
 #include "ui/screens.h"
+#include "ui/startup.h"
 #include "ui/widget_helpers.h"
 
 std::string selectedFile;

@@ -6,10 +6,10 @@
 #include <cmath>
 #include <string>
 
-#include "app/application_state.h"
-#include "app/log.h"
-#include "app/screen_config.h"
-#include "app/ui_hooks.h"
+#include "base/application_state.h"
+#include "base/log.h"
+#include "base/screen_config.h"
+#include "base/ui_hooks.h"
 #include "layout/pattern_box.h"
 #include "layout/placement/point_select.h"
 #include "machine/machine_parameters.h"

@@ -3,9 +3,9 @@
 
 #include <gtk/gtk.h>
 
-#include "app/application_state.h"
-#include "app/log.h"
-#include "app/screen_config.h"
+#include "base/application_state.h"
+#include "base/log.h"
+#include "base/screen_config.h"
 #include "layout/placement_edit.h"
 #include "pattern/pattern.h"
 #include "ui/edit_dialog.h"

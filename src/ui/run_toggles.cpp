@@ -2,7 +2,7 @@
 
 #include <gtk/gtk.h>
 
-#include "app/screen_config.h"
+#include "base/screen_config.h"
 #include "machine/stitching/demo_run.h"
 #include "machine/stitching/machine_toggles.h"
 #include "ui/menu.h"

@@ -5,11 +5,10 @@
 #include <cstdio>
 #include <string>
 
-#include "app/application_state.h"
-#include "app/log.h"
-#include "app/screen_config.h"
-#include "app/startup_ui.h"
-#include "app/timers.h"
+#include "base/application_state.h"
+#include "base/log.h"
+#include "base/screen_config.h"
+#include "base/timers.h"
 #include "layout/layout_tree.h"
 #include "machine/machine_parameters.h"
 #include "machine/stitching/pattern_run.h"
@@ -21,6 +20,7 @@
 #include "ui/menu.h"
 #include "ui/point_select_screen.h"
 #include "ui/screens.h"
+#include "ui/startup.h"
 #include "ui/widget_helpers.h"
 
 namespace {

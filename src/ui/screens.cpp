@@ -2,10 +2,10 @@
 
 #include <cstdint>
 
-#include "app/application_state.h"
-#include "app/log.h"
-#include "app/program_settings.h"
-#include "app/screen_config.h"
+#include "base/application_state.h"
+#include "base/log.h"
+#include "base/program_settings.h"
+#include "base/screen_config.h"
 #include "ui/drawing_area.h"
 #include "ui/widget_helpers.h"
 

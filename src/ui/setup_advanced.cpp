@@ -3,17 +3,17 @@
 #include <algorithm>
 #include <string>
 
-#include "app/application_state.h"
 #include "app/machine_startup.h"
-#include "app/program_settings.h"
-#include "app/screen_config.h"
 #include "app/setup_values.h"
-#include "app/startup_ui.h"
-#include "app/ui_hooks.h"
+#include "base/application_state.h"
+#include "base/program_settings.h"
+#include "base/screen_config.h"
+#include "base/ui_hooks.h"
 #include "machine/machine_parameters.h"
 #include "ui/menu.h"
 #include "ui/setup_pages.h"
 #include "ui/setup_screen.h"
+#include "ui/startup.h"
 #include "ui/widget_helpers.h"
 
 int needleUpCallbackOn = 1;

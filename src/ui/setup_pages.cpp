@@ -4,12 +4,12 @@
 #include <cstdio>
 #include <string>
 
-#include "app/application_state.h"
-#include "app/defaults_file.h"
-#include "app/log.h"
-#include "app/screen_config.h"
 #include "app/setup_values.h"
-#include "app/ui_hooks.h"
+#include "base/application_state.h"
+#include "base/defaults_file.h"
+#include "base/log.h"
+#include "base/screen_config.h"
+#include "base/ui_hooks.h"
 #include "machine/machine_parameters.h"
 #include "machine/mc1_commands.h"
 #include "ui/widget_helpers.h"

@@ -4,14 +4,13 @@
 #include <cstdlib>
 #include <string>
 
-#include "app/application_state.h"
-#include "app/log.h"
-#include "app/screen_config.h"
 #include "app/setup_values.h"
-#include "app/startup_ui.h"
-#include "app/system_paths.h"
-#include "app/ui_hooks.h"
-#include "app/usb_drive.h"
+#include "base/application_state.h"
+#include "base/log.h"
+#include "base/screen_config.h"
+#include "base/system_paths.h"
+#include "base/ui_hooks.h"
+#include "base/usb_drive.h"
 #include "layout/pattern_box.h"
 #include "machine/mc1_commands.h"
 #include "maintenance/firmware_update.h"
@@ -22,6 +21,7 @@
 #include "ui/menu.h"
 #include "ui/setup_advanced.h"
 #include "ui/setup_pages.h"
+#include "ui/startup.h"
 #include "ui/widget_helpers.h"
 
 int passwordGiven = 0;

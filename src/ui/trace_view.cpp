@@ -3,10 +3,9 @@
 #include <cstdint>
 #include <memory>
 
-#include "app/application_state.h"
-#include "app/log.h"
-#include "app/startup_ui.h"
-#include "app/ui_hooks.h"
+#include "base/application_state.h"
+#include "base/log.h"
+#include "base/ui_hooks.h"
 #include "layout/pattern_box.h"
 #include "machine/mc1_commands.h"
 #include "machine/stitching/trace_recording.h"
@@ -16,6 +15,7 @@
 #include "ui/point_select_screen.h"
 #include "ui/run_toggles.h"
 #include "ui/screens.h"
+#include "ui/startup.h"
 #include "ui/widget_helpers.h"
 
 namespace {

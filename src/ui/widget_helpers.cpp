@@ -1,7 +1,7 @@
 #include "ui/widget_helpers.h"
 
-#include "app/application_state.h"
-#include "app/log.h"
+#include "base/application_state.h"
+#include "base/log.h"
 
 int isWidget(const void* pointer) {
     if (!pointer) return 0;

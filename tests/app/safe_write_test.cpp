@@ -1,4 +1,4 @@
-#include "app/safe_write.h"
+#include "base/safe_write.h"
 
 #include <dirent.h>
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "app/ui_hooks.h"
+#include "base/ui_hooks.h"
 
 #include <gtest/gtest.h>
 
@@ -12,7 +12,9 @@ int Answer(int, int, const char* text) {
 }
 
 int updates = 0;
-void CountUpdate(StatusWindow*) { updates++; }
+void CountUpdate(StatusWindow*) {
+    updates++;
+}
 
 struct UiHooksTest : ::testing::Test {
     void TearDown() override {

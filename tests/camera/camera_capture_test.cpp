@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "app/system_paths.h"
+#include "base/system_paths.h"
 #include "camera/camera_frame.h"
 #include "fake_video_device.h"
 #include "support/captured_log.h"

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "app/ui_hooks.h"
+#include "base/ui_hooks.h"
 #include "import/import_test_util.h"
 
 namespace {

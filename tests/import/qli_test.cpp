@@ -3,7 +3,7 @@
 
 #include <cmath>
 
-#include "app/ui_hooks.h"
+#include "base/ui_hooks.h"
 #include "import/import_test_util.h"
 
 namespace {

@@ -4,8 +4,8 @@
 
 #include <cstring>
 
-#include "app/system_paths.h"
-#include "app/ui_hooks.h"
+#include "base/system_paths.h"
+#include "base/ui_hooks.h"
 #include "layout_fixture.h"
 #include "support/temp_dir.h"
 

@@ -8,7 +8,7 @@
 #include <memory>
 #include <vector>
 
-#include "app/application_state.h"
+#include "base/application_state.h"
 #include "layout/layout_tree.h"
 #include "layout/pattern_box.h"
 #include "pattern/pattern.h"

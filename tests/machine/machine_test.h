@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "app/timers.h"
-#include "app/ui_hooks.h"
+#include "base/timers.h"
+#include "base/ui_hooks.h"
 #include "machine/machine_parameters.h"
 #include "machine/mc1_motion.h"
 #include "machine/serial_link.h"

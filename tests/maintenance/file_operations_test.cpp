@@ -6,9 +6,9 @@
 
 #include <filesystem>
 
-#include "app/system_paths.h"
-#include "app/ui_hooks.h"
-#include "app/usb_drive.h"
+#include "base/system_paths.h"
+#include "base/ui_hooks.h"
+#include "base/usb_drive.h"
 #include "maintenance/file_manager.h"
 #include "maintenance/file_operations.h"
 #include "maintenance_test.h"

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "app/ui_hooks.h"
+#include "base/ui_hooks.h"
 #include "machine/firmware_upload.h"
 #include "machine/hex_image.h"
 #include "machine/serial_link.h"
@@ -200,8 +200,9 @@ TEST_F(UploadTest, EveryLoaderFaultEndsInItsResultNumber) {
     EXPECT_EQ(sent.find('\x08', 20), std::string::npos) << "the loader is not ended";
 
     // A bad file is refused before anything is sent; a closed line sends nothing.
-    EXPECT_EQ(Logged([&] { EXPECT_EQ(Send(Firmware() + ":00000001FE\n"), kUploadMalformed); })
-                  .find("HEX line 11"),
+    EXPECT_EQ(Logged([&] {
+                  EXPECT_EQ(Send(Firmware() + ":00000001FE\n"), kUploadMalformed);
+              }).find("HEX line 11"),
               0u);
     EXPECT_EQ(line.Received(0), "");
     ClosePort();

@@ -7,8 +7,8 @@
 #include <climits>
 #include <filesystem>
 
-#include "app/system_paths.h"
-#include "app/ui_hooks.h"
+#include "base/system_paths.h"
+#include "base/ui_hooks.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 
 #include <filesystem>
 
-#include "app/ui_hooks.h"
+#include "base/ui_hooks.h"
 #include "maintenance/checksum_file.h"
 #include "maintenance/program_update.h"
 #include "maintenance_test.h"

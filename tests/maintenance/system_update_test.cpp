@@ -8,7 +8,7 @@
 
 #include <filesystem>
 
-#include "app/ui_hooks.h"
+#include "base/ui_hooks.h"
 #include "maintenance/system_update.h"
 #include "maintenance_test.h"
 #include "support/captured_log.h"

@@ -6,8 +6,8 @@
 #include <filesystem>
 #include <string>
 
-#include "app/system_paths.h"
-#include "app/ui_hooks.h"
+#include "base/system_paths.h"
+#include "base/ui_hooks.h"
 #include "pattern/pattern.h"
 #include "pattern/pattern_test.h"
 #include "support/temp_dir.h"

@@ -8,7 +8,7 @@
 #include <filesystem>
 #include <string>
 
-#include "app/ui_hooks.h"
+#include "base/ui_hooks.h"
 #include "pattern/pattern_image.h"
 #include "pattern/pattern_thumbnail.h"
 #include "support/temp_dir.h"

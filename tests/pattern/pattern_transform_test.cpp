@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "app/ui_hooks.h"
+#include "base/ui_hooks.h"
 #include "pattern/pattern.h"
 #include "pattern/pattern_test.h"
 #include "pattern/pattern_transform.h"

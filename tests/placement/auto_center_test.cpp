@@ -1,6 +1,6 @@
 #include "layout/placement/auto_center.h"
 
-#include "app/program_settings.h"
+#include "base/program_settings.h"
 #include "layout/placement/array_repeat.h"
 #include "layout/placement/box_centre.h"
 #include "placement_fixture.h"

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "app/ui_hooks.h"
+#include "base/ui_hooks.h"
 #include "layout/layout_fixture.h"
 #include "support/run_layout.h"
 

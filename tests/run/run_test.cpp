@@ -13,10 +13,10 @@
 #include <string>
 #include <vector>
 
-#include "app/application_state.h"
-#include "app/defaults_file.h"
-#include "app/log.h"
-#include "app/ui_hooks.h"
+#include "base/application_state.h"
+#include "base/defaults_file.h"
+#include "base/log.h"
+#include "base/ui_hooks.h"
 #include "layout/layout_tree.h"
 #include "layout/pattern_box.h"
 #include "machine/machine_parameters.h"

@@ -1,4 +1,4 @@
-#include "app/defaults_file.h"
+#include "base/defaults_file.h"
 
 #include <gtest/gtest.h>
 #include <signal.h>
@@ -8,7 +8,7 @@
 
 #include <cmath>
 
-#include "app/timers.h"
+#include "base/timers.h"
 #include "support/temp_dir.h"
 
 namespace {

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "app/defaults_file.h"
+#include "base/defaults_file.h"
 #include "support/run_program.h"
 #include "support/temp_dir.h"
 

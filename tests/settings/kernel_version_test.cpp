@@ -1,4 +1,4 @@
-#include "app/kernel_version.h"
+#include "base/kernel_version.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "app/screen_config.h"
+#include "base/screen_config.h"
 
 #include <gtest/gtest.h>
 

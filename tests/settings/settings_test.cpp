@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "app/program_settings.h"
+#include "base/program_settings.h"
 #include "machine/machine_parameters.h"
 
 namespace {

@@ -6,9 +6,9 @@
 
 #include <cstdio>
 
-#include "app/defaults_file.h"
-#include "app/log.h"
-#include "app/program_settings.h"
+#include "base/defaults_file.h"
+#include "base/log.h"
+#include "base/program_settings.h"
 #include "machine/machine_parameters.h"
 #include "support/temp_dir.h"
 

@@ -5,9 +5,9 @@
 
 #include <vector>
 
-#include "app/defaults_file.h"
 #include "app/machine_startup.h"
-#include "app/ui_hooks.h"
+#include "base/defaults_file.h"
+#include "base/ui_hooks.h"
 #include "machine/machine_parameters.h"
 #include "machine/serial_link.h"
 #include "settings/settings_test.h"

@@ -5,10 +5,10 @@
 #include <cmath>
 #include <vector>
 
-#include "app/defaults_file.h"
 #include "app/machine_startup.h"
-#include "app/program_settings.h"
-#include "app/ui_hooks.h"
+#include "base/defaults_file.h"
+#include "base/program_settings.h"
+#include "base/ui_hooks.h"
 #include "machine/machine_parameters.h"
 #include "settings/settings_test.h"
 #include "support/temp_dir.h"

@@ -5,11 +5,11 @@
 #include <string>
 #include <vector>
 
-#include "app/defaults_file.h"
 #include "app/machine_startup.h"
-#include "app/program_settings.h"
-#include "app/timers.h"
-#include "app/ui_hooks.h"
+#include "base/defaults_file.h"
+#include "base/program_settings.h"
+#include "base/timers.h"
+#include "base/ui_hooks.h"
 #include "machine/machine_parameters.h"
 #include "machine/mc1_commands.h"
 #include "machine/serial_link.h"

@@ -1,4 +1,4 @@
-#include "app/system_paths.h"
+#include "base/system_paths.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>

@@ -15,7 +15,7 @@
 #include <cstring>
 #include <sstream>
 
-#include "app/timers.h"
+#include "base/timers.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "app/timers.h"
+#include "base/timers.h"
 
 ProgramResult RunProgram(const std::vector<std::string>& argv, const std::string& workDir,
                          int timeoutMs, const std::function<void()>& whileRunning) {

@@ -10,12 +10,12 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "app/application_state.h"
-#include "app/screen_config.h"
-#include "app/startup_ui.h"
-#include "app/ui_hooks.h"
+#include "base/application_state.h"
+#include "base/screen_config.h"
+#include "base/ui_hooks.h"
 #include "ui/menu.h"
 #include "ui/screens.h"
+#include "ui/startup.h"
 #include "ui/widget_helpers.h"
 
 namespace {

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "app/application_state.h"
+#include "base/application_state.h"
 #include "layout/layout_tree.h"
 #include "layout/pattern_box.h"
 #include "machine/stitching/pattern_run.h"

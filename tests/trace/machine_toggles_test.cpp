@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/application_state.h"
+#include "base/application_state.h"
 #include "layout/pattern_box.h"
 #include "layout/placement/point_select.h"
 #include "machine/mc1_commands.h"

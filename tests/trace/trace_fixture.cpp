@@ -3,8 +3,8 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "app/log.h"
-#include "app/ui_hooks.h"
+#include "base/log.h"
+#include "base/ui_hooks.h"
 #include "machine/machine_parameters.h"
 #include "machine/serial_link.h"
 

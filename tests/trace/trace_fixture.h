@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "app/application_state.h"
+#include "base/application_state.h"
 #include "support/mc1sim_fixture.h"
 
 struct ScriptedUi {

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "app/ui_hooks.h"
+#include "base/ui_hooks.h"
 #include "machine/mc1_commands.h"
 #include "pattern/pattern.h"
 #include "support/temp_dir.h"

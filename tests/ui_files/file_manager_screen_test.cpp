@@ -11,10 +11,9 @@
 #include <string>
 #include <vector>
 
-#include "app/application_state.h"
-#include "app/startup_ui.h"
-#include "app/system_paths.h"
-#include "app/ui_hooks.h"
+#include "base/application_state.h"
+#include "base/system_paths.h"
+#include "base/ui_hooks.h"
 #include "support/temp_dir.h"
 #include "support_ui/ui_fixture.h"
 #include "ui/file_chooser.h"
@@ -22,6 +21,7 @@
 #include "ui/menu.h"
 #include "ui/message_windows.h"
 #include "ui/screens.h"
+#include "ui/startup.h"
 #include "ui/widget_helpers.h"
 
 namespace {

@@ -7,16 +7,16 @@
 #include <string>
 #include <vector>
 
-#include "app/application_state.h"
-#include "app/screen_config.h"
-#include "app/startup_ui.h"
-#include "app/ui_hooks.h"
+#include "base/application_state.h"
+#include "base/screen_config.h"
+#include "base/ui_hooks.h"
 #include "layout/layout_tree.h"
 #include "layout/pattern_box.h"
 #include "layout_fixture.h"
 #include "machine/serial_link.h"
 #include "support/mc1sim_fixture.h"
 #include "ui/extents_setup.h"
+#include "ui/startup.h"
 
 namespace {
 

@@ -6,10 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "app/application_state.h"
-#include "app/startup_ui.h"
-#include "app/system_paths.h"
-#include "app/ui_hooks.h"
+#include "base/application_state.h"
+#include "base/system_paths.h"
+#include "base/ui_hooks.h"
 #include "layout/layout_file.h"
 #include "layout/layout_tree.h"
 #include "layout/pattern_box.h"
@@ -20,6 +19,7 @@
 #include "ui/file_chooser.h"
 #include "ui/layout_actions.h"
 #include "ui/menu.h"
+#include "ui/startup.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include "layout_fixture.h"
 
-#include "app/application_state.h"
+#include "base/application_state.h"
 #include "layout/layout_file.h"
 #include "layout/pattern_box.h"
 #include "ui/extents_setup.h"

@@ -2,7 +2,7 @@
 // it runs its own modal loop.
 #include <gtest/gtest.h>
 
-#include "app/screen_config.h"
+#include "base/screen_config.h"
 #include "support_ui/ui_fixture.h"
 #include "ui/keyboard.h"
 

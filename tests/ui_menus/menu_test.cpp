@@ -4,8 +4,8 @@
 
 #include <set>
 
-#include "app/program_settings.h"
-#include "app/screen_config.h"
+#include "base/program_settings.h"
+#include "base/screen_config.h"
 #include "machine/machine_parameters.h"
 #include "support_ui/ui_fixture.h"
 #include "ui/menu.h"

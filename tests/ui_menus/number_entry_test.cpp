@@ -2,7 +2,7 @@
 // clicks, angle mode, and the numeric entries that open it.
 #include <gtest/gtest.h>
 
-#include "app/ui_hooks.h"
+#include "base/ui_hooks.h"
 #include "support_ui/ui_fixture.h"
 #include "ui/number_entry.h"
 

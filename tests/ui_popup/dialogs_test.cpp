@@ -2,9 +2,9 @@
 // the X server while they run, and a picture of each.
 #include <cmath>
 
-#include "app/application_state.h"
-#include "app/screen_config.h"
-#include "app/ui_hooks.h"
+#include "base/application_state.h"
+#include "base/screen_config.h"
+#include "base/ui_hooks.h"
 #include "layout/layout_tree.h"
 #include "layout/placement/array_repeat.h"
 #include "popup_fixture.h"

@@ -3,14 +3,14 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "app/startup_ui.h"
-#include "app/system_paths.h"
+#include "base/system_paths.h"
 #include "layout/layout_file.h"
 #include "ui/drawing_area.h"
 #include "ui/gtk_interface.h"
 #include "ui/menu.h"
 #include "ui/pattern_popup.h"
 #include "ui/screens.h"
+#include "ui/startup.h"
 
 void PopupTest::SetUp() {
     if (!EnsureGtk()) GTEST_SKIP() << "no display";

@@ -2,10 +2,10 @@
 // the turns, mirrors and path reversal, Save, and the Edit menu handlers.
 #include <sys/stat.h>
 
-#include "app/application_state.h"
 #include "app/crash_recovery.h"
-#include "app/screen_config.h"
-#include "app/ui_hooks.h"
+#include "base/application_state.h"
+#include "base/screen_config.h"
+#include "base/ui_hooks.h"
 #include "layout/layout_file.h"
 #include "layout/placement/array_repeat.h"
 #include "popup_fixture.h"

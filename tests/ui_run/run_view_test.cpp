@@ -6,11 +6,10 @@
 
 #include <string>
 
-#include "app/application_state.h"
-#include "app/defaults_file.h"
-#include "app/screen_config.h"
-#include "app/startup_ui.h"
-#include "app/ui_hooks.h"
+#include "base/application_state.h"
+#include "base/defaults_file.h"
+#include "base/screen_config.h"
+#include "base/ui_hooks.h"
 #include "layout/layout_tree.h"
 #include "layout/pattern_box.h"
 #include "machine/machine_parameters.h"
@@ -27,6 +26,7 @@
 #include "ui/menu.h"
 #include "ui/run_view.h"
 #include "ui/screens.h"
+#include "ui/startup.h"
 #include "ui/widget_helpers.h"
 
 TEST(RunViewScreen, StartPauseSpeedAndResumeOnTheRealScreens) {

@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "app/application_state.h"
-#include "app/screen_config.h"
-#include "app/ui_hooks.h"
+#include "base/application_state.h"
+#include "base/screen_config.h"
+#include "base/ui_hooks.h"
 #include "layout/layout_tree.h"
 #include "layout/pattern_box.h"
 #include "machine/stitching/pattern_run.h"

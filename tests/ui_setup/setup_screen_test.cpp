@@ -10,15 +10,15 @@
 #include <string>
 #include <vector>
 
-#include "app/application_state.h"
-#include "app/defaults_file.h"
-#include "app/log.h"
 #include "app/machine_startup.h"
-#include "app/program_settings.h"
-#include "app/screen_config.h"
 #include "app/setup_values.h"
-#include "app/system_paths.h"
-#include "app/ui_hooks.h"
+#include "base/application_state.h"
+#include "base/defaults_file.h"
+#include "base/log.h"
+#include "base/program_settings.h"
+#include "base/screen_config.h"
+#include "base/system_paths.h"
+#include "base/ui_hooks.h"
 #include "machine/machine_parameters.h"
 #include "machine/serial_link.h"
 #include "machine/stitching/point_streaming.h"

@@ -5,10 +5,10 @@
 #include <functional>
 #include <string>
 
-#include "app/application_state.h"
-#include "app/startup_ui.h"
+#include "base/application_state.h"
 #include "support_ui/ui_fixture.h"
 #include "ui/gtk_interface.h"
+#include "ui/startup.h"
 #include "ui/widget_helpers.h"
 
 namespace {

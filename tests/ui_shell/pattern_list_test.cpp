@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "app/application_state.h"
-#include "app/system_paths.h"
-#include "app/ui_hooks.h"
+#include "base/application_state.h"
+#include "base/system_paths.h"
+#include "base/ui_hooks.h"
 #include "support/temp_dir.h"
 #include "support_ui/ui_fixture.h"
 #include "ui/pattern_files.h"

@@ -11,8 +11,8 @@
 #include <filesystem>
 #include <string>
 
-#include "app/system_paths.h"
-#include "app/ui_hooks.h"
+#include "base/system_paths.h"
+#include "base/ui_hooks.h"
 #include "maintenance/checksum_file.h"
 #include "maintenance/program_update.h"
 #include "support/mc1sim_fixture.h"

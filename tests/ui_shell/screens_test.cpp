@@ -6,8 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "app/application_state.h"
-#include "app/startup_ui.h"
+#include "base/application_state.h"
 #include "support/temp_dir.h"
 #include "support_ui/ui_fixture.h"
 #include "ui/drawing_area.h"
@@ -15,6 +14,7 @@
 #include "ui/pattern_files.h"
 #include "ui/pattern_select.h"
 #include "ui/screens.h"
+#include "ui/startup.h"
 #include "ui/widget_helpers.h"
 
 namespace {

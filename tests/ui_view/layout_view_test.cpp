@@ -11,8 +11,7 @@
 #include <functional>
 #include <string>
 
-#include "app/startup_ui.h"
-#include "app/system_paths.h"
+#include "base/system_paths.h"
 #include "layout/view_gestures.h"
 #include "layout_view/view_fixture.h"
 #include "machine/machine_parameters.h"
@@ -23,6 +22,7 @@
 #include "ui/gtk_interface.h"
 #include "ui/layout_actions.h"
 #include "ui/layout_view.h"
+#include "ui/startup.h"
 #include "ui/view_interaction.h"
 
 namespace {

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "app/log.h"
+#include "base/log.h"
 #include "commands.h"
 #include "machine/machine_parameters.h"
 #include "machine/mc1_commands.h"

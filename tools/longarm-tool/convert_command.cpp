@@ -8,7 +8,7 @@
 #include <memory>
 #include <string>
 
-#include "app/safe_write.h"
+#include "base/safe_write.h"
 #include "commands.h"
 #include "pattern/import/convert_dxf.h"
 #include "pattern/import/import_qli.h"

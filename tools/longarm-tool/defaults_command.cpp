@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "app/defaults_file.h"
+#include "base/defaults_file.h"
 #include "commands.h"
 
 namespace {

@@ -2,9 +2,9 @@
 
 #include <cstdio>
 
-#include "app/application_state.h"
-#include "app/log.h"
 #include "app/machine_startup.h"
+#include "base/application_state.h"
+#include "base/log.h"
 #include "layout/layout_file.h"
 #include "layout/pattern_box.h"
 #include "machine/machine_parameters.h"

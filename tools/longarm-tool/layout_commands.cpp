@@ -12,9 +12,9 @@
 #include <string>
 #include <vector>
 
-#include "app/application_state.h"
-#include "app/log.h"
-#include "app/ui_hooks.h"
+#include "base/application_state.h"
+#include "base/log.h"
+#include "base/ui_hooks.h"
 #include "commands.h"
 #include "layout/layout_file.h"
 #include "layout/layout_tree.h"

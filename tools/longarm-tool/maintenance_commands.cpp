@@ -8,7 +8,7 @@
 #include <cstring>
 #include <string>
 
-#include "app/log.h"
+#include "base/log.h"
 #include "commands.h"
 #include "machine/firmware_upload.h"
 #include "machine/serial_link.h"

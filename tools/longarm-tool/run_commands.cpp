@@ -8,10 +8,10 @@
 #include <memory>
 #include <string>
 
-#include "app/application_state.h"
-#include "app/log.h"
-#include "app/timers.h"
-#include "app/ui_hooks.h"
+#include "base/application_state.h"
+#include "base/log.h"
+#include "base/timers.h"
+#include "base/ui_hooks.h"
 #include "commands.h"
 #include "job_support.h"
 #include "layout/layout_file.h"

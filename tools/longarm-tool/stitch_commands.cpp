@@ -8,8 +8,8 @@
 
 #include <gdk-pixbuf/gdk-pixbuf.h>
 
-#include "app/application_state.h"
-#include "app/log.h"
+#include "base/application_state.h"
+#include "base/log.h"
 #include "commands.h"
 #include "job_support.h"
 #include "layout/pattern_box.h"

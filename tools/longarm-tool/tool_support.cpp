@@ -4,8 +4,8 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "app/application_state.h"
-#include "app/ui_hooks.h"
+#include "base/application_state.h"
+#include "base/ui_hooks.h"
 
 namespace {
 

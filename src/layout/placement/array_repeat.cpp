@@ -4,8 +4,8 @@
 #include <algorithm>
 #include <cmath>
 
-#include "app/log.h"
-#include "app/ui_hooks.h"
+#include "base/log.h"
+#include "base/ui_hooks.h"
 #include "layout/layout_tree.h"
 #include "pattern/pattern.h"
 

@@ -5,9 +5,9 @@
 #include <cmath>
 #include <vector>
 
-#include "app/application_state.h"
-#include "app/log.h"
-#include "app/program_settings.h"
+#include "base/application_state.h"
+#include "base/log.h"
+#include "base/program_settings.h"
 #include "layout/pattern_box.h"
 
 namespace {

@@ -1,7 +1,7 @@
 // The echo check. See echo.h.
 #include "layout/placement/echo.h"
 
-#include "app/ui_hooks.h"
+#include "base/ui_hooks.h"
 #include "layout/layout_tree.h"
 
 int CheckEchoPlacement(const LayoutNode* node) {

@@ -1,7 +1,7 @@
 #include "layout/placement/point_select.h"
 
-#include "app/application_state.h"
-#include "app/log.h"
+#include "base/application_state.h"
+#include "base/log.h"
 #include "machine/mc1_motion.h"
 #include "machine/stitching/stitch_path.h"
 

@@ -2,9 +2,9 @@
 
 #include <cstdint>
 
-#include "app/application_state.h"
-#include "app/log.h"
-#include "app/ui_hooks.h"
+#include "base/application_state.h"
+#include "base/log.h"
+#include "base/ui_hooks.h"
 #include "layout/pattern_box.h"
 #include "machine/mc1_commands.h"
 #include "machine/mc1_motion.h"

@@ -8,11 +8,11 @@
 #include <unordered_map>
 #include <vector>
 
-#include "app/application_state.h"
-#include "app/defaults_file.h"
-#include "app/log.h"
-#include "app/timers.h"
-#include "app/ui_hooks.h"
+#include "base/application_state.h"
+#include "base/defaults_file.h"
+#include "base/log.h"
+#include "base/timers.h"
+#include "base/ui_hooks.h"
 #include "layout/layout_tree.h"
 #include "layout/pattern_box.h"
 #include "machine/board_errors.h"

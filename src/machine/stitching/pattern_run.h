@@ -9,7 +9,7 @@
 // released); the Stop, Pause and Thread Break buttons act from inside the
 // drained screen events through allStop. This is core code: everything it needs
 // from the screen goes through RunControlHooks, which the run view installs
-// and tests script; messages go through app/ui_hooks.h.
+// and tests script; messages go through base/ui_hooks.h.
 #pragma once
 
 #include <cstdint>

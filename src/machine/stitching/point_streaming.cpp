@@ -2,10 +2,10 @@
 
 #include <cstdlib>
 
-#include "app/application_state.h"
-#include "app/log.h"
-#include "app/timers.h"
-#include "app/ui_hooks.h"
+#include "base/application_state.h"
+#include "base/log.h"
+#include "base/timers.h"
+#include "base/ui_hooks.h"
 #include "machine/board_errors.h"
 #include "machine/machine_parameters.h"
 #include "machine/mc1_commands.h"

@@ -5,9 +5,9 @@
 #include <cstdint>
 #include <cstdio>
 
-#include "app/log.h"
-#include "app/timers.h"
-#include "app/ui_hooks.h"
+#include "base/log.h"
+#include "base/timers.h"
+#include "base/ui_hooks.h"
 #include "machine/mc1_motion.h"
 #include "pattern/pattern.h"
 

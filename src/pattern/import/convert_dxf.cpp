@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/log.h"
+#include "base/log.h"
 #include "pattern/import/chain_order.h"
 #include "pattern/import/dxf_reader.h"
 #include "pattern/import/import_support.h"

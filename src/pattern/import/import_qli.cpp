@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/log.h"
+#include "base/log.h"
 #include "pattern/import/import_support.h"
 #include "pattern/import/point_chains.h"
 

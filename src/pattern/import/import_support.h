@@ -17,7 +17,7 @@
 #include <cstdio>
 #include <string>
 
-#include "app/ui_hooks.h"
+#include "base/ui_hooks.h"
 
 constexpr std::size_t kMaxImportBytes = 64u * 1024u * 1024u;  // bytes of source text
 constexpr std::size_t kMaxArcPoints = 36000;                  // points per arc or circle

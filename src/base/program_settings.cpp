@@ -1,4 +1,4 @@
-#include "app/program_settings.h"
+#include "base/program_settings.h"
 
 float xMargin = 0.0f;
 float yMargin = 0.0f;

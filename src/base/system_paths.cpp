@@ -1,11 +1,11 @@
-#include "app/system_paths.h"
+#include "base/system_paths.h"
 
 #include <sys/stat.h>
 
 #include <cerrno>
 #include <cstring>
 
-#include "app/log.h"
+#include "base/log.h"
 
 namespace {
 

@@ -1,9 +1,9 @@
-#include "app/kernel_version.h"
+#include "base/kernel_version.h"
 
 #include <cstdio>
 #include <cstring>
 
-#include "app/log.h"
+#include "base/log.h"
 
 namespace {
 

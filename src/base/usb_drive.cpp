@@ -1,13 +1,13 @@
-#include "app/usb_drive.h"
+#include "base/usb_drive.h"
 
 #include <dirent.h>
 #include <sys/stat.h>
 
 #include <cstring>
 
-#include "app/log.h"
-#include "app/system_paths.h"
-#include "app/ui_hooks.h"
+#include "base/log.h"
+#include "base/system_paths.h"
+#include "base/ui_hooks.h"
 
 namespace {
 

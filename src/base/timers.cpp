@@ -1,4 +1,4 @@
-#include "app/timers.h"
+#include "base/timers.h"
 
 #include <sys/time.h>
 #include <time.h>

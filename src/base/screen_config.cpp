@@ -1,4 +1,4 @@
-#include "app/screen_config.h"
+#include "base/screen_config.h"
 
 #include <cerrno>
 #include <climits>
@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "app/log.h"
+#include "base/log.h"
 
 int screen_width, screen_height;
 int screen_LM, screen_RM, screen_TM, screen_BM;

@@ -1,4 +1,4 @@
-#include "app/defaults_file.h"
+#include "base/defaults_file.h"
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -8,8 +8,8 @@
 #include <cstring>
 #include <string>
 
-#include "app/log.h"
-#include "app/safe_write.h"
+#include "base/log.h"
+#include "base/safe_write.h"
 
 namespace {
 

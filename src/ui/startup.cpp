@@ -1,4 +1,4 @@
-#include "app/startup_ui.h"
+#include "ui/startup.h"
 
 #include <gtk/gtk.h>
 #include <limits.h>
@@ -11,15 +11,15 @@
 #include <string>
 #include <vector>
 
-#include "app/application_state.h"
 #include "app/command_line.h"
 #include "app/crash_recovery.h"
-#include "app/log.h"
 #include "app/machine_startup.h"
-#include "app/screen_config.h"
-#include "app/system_paths.h"
-#include "app/ui_hooks.h"
-#include "app/usb_drive.h"
+#include "base/application_state.h"
+#include "base/log.h"
+#include "base/screen_config.h"
+#include "base/system_paths.h"
+#include "base/ui_hooks.h"
+#include "base/usb_drive.h"
 #include "camera/camera_capture.h"
 #include "machine/mc1_commands.h"
 #include "machine/serial_link.h"

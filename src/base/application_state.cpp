@@ -1,4 +1,4 @@
-#include "app/application_state.h"
+#include "base/application_state.h"
 
 #include <cstring>
 

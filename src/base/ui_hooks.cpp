@@ -1,8 +1,8 @@
-#include "app/ui_hooks.h"
+#include "base/ui_hooks.h"
 
 #include <cstdlib>
 
-#include "app/log.h"
+#include "base/log.h"
 
 namespace {
 

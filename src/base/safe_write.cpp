@@ -1,4 +1,4 @@
-#include "app/safe_write.h"
+#include "base/safe_write.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -9,7 +9,7 @@
 #include <cstring>
 #include <vector>
 
-#include "app/log.h"
+#include "base/log.h"
 
 namespace {
 
