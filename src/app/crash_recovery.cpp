@@ -6,7 +6,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <cerrno>
 #include <cstdint>
 #include <cstdlib>
@@ -18,13 +17,6 @@
 extern char** environ;
 
 namespace {
-
-// The image is replaced whole: a new block is published with one atomic
-// store, so a crash in the middle of an update still finds a whole image.
-struct RecoveryImage {
-    std::vector<uint8_t> bytes;
-};
-std::atomic<RecoveryImage*> currentImage{nullptr};
 
 // The message process command, prepared before any crash.
 constexpr int kMaxArguments = 8;
@@ -62,25 +54,6 @@ void RunMessageProcess() {
 }
 
 }  // namespace
-
-void SetCrashRecoveryImage(const void* data, size_t size) {
-    RecoveryImage* image = nullptr;
-    if (data && size > 0) {
-        image = new RecoveryImage;
-        const auto* bytes = static_cast<const uint8_t*>(data);
-        image->bytes.assign(bytes, bytes + size);
-    }
-    delete currentImage.exchange(image);
-}
-
-void ClearCrashRecoveryImage() {
-    SetCrashRecoveryImage(nullptr, 0);
-}
-
-size_t CrashRecoveryImageSize() {
-    RecoveryImage* image = currentImage.load();
-    return image ? image->bytes.size() : 0;
-}
 
 void SetCrashMessageCommand(const std::vector<std::string>& argv) {
     messageArgc = 0;
@@ -150,8 +123,9 @@ int FinishCrashRecovery(const char* path) {
 }
 
 int WriteRecoveryImage(const char* path) {
-    RecoveryImage* image = currentImage.load();
-    if (!image || image->bytes.empty()) return 2;
+    size_t size = 0;
+    const uint8_t* image = CrashRecoveryImageBytes(&size);
+    if (!image) return 2;
 
     char temporary[kMaxArgumentLength + 8];
     size_t length = std::strlen(path);
@@ -161,7 +135,7 @@ int WriteRecoveryImage(const char* path) {
 
     int fd = open(temporary, O_WRONLY | O_CREAT | O_TRUNC, 0666);
     if (fd < 0) return -1;
-    bool ok = WriteAll(fd, image->bytes.data(), image->bytes.size()) && fsync(fd) == 0;
+    bool ok = WriteAll(fd, image, size) && fsync(fd) == 0;
     ok = (close(fd) == 0) && ok;
     if (!ok || rename(temporary, path) != 0) {
         unlink(temporary);

@@ -2,32 +2,20 @@
 // handler runs only async-signal-safe calls: it says "Segmentation Fault",
 // starts a fresh copy of the program in its message-only mode (which shows the
 // error box and waits for OK), waits for it, then writes the recovery layout
-// from an image that the layout code keeps up to date in memory - or deletes
-// an existing recovery file, so a crash while recovering does not repeat at
-// every start - and exits with status 0.
+// from the copy that the layout code keeps up to date in memory
+// (base/recovery_image) - or deletes an existing recovery file, so a crash
+// while recovering does not repeat at every start - and exits with status 0.
 #pragma once
 
 #include <cstddef>
 #include <string>
 #include <vector>
 
-// The recovery layout written after a crash and loaded at the next start.
-constexpr const char* kRecoveryLayoutPath = "./Layout/recovery.qlf";
+#include "base/recovery_image.h"
 
 // The error text the message-only process shows after a crash.
 constexpr const char* kCrashMessageText =
     "THE SYSTEM HAS REACHED AN ERROR AND CANNOT CONTINUE.  RESTARTING.";
-
-// Keeps a copy of the serialised current layout (the bytes of a layout file)
-// to write when the program crashes. The layout code calls it after every
-// consistent change; an empty image means there is nothing to save.
-void SetCrashRecoveryImage(const void* data, size_t size);
-
-// Forgets the image (nothing is saved after a crash).
-void ClearCrashRecoveryImage();
-
-// Size in bytes of the image that a crash would write (0 when none).
-size_t CrashRecoveryImageSize();
 
 // Sets the program and arguments started after a crash to show the message
 // (argv[0] is the program path; the list is copied into fixed storage now,

@@ -9,9 +9,9 @@
 #include <memory>
 #include <string_view>
 
-#include "app/crash_recovery.h"
 #include "base/application_state.h"
 #include "base/log.h"
+#include "base/recovery_image.h"
 #include "base/safe_write.h"
 #include "base/system_paths.h"
 #include "base/timers.h"

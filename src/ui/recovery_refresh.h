@@ -1,4 +1,4 @@
-// Keeps the crash-recovery image (app/crash_recovery.h) equal to the layout.
+// Keeps the crash-recovery image (base/recovery_image.h) equal to the layout.
 //
 // Every change of the layout is made by the handler of something the quilter
 // did - a touch lifted, a key, a window closed - and each of those reaches the

@@ -4,8 +4,8 @@
 
 #include "base/application_state.h"
 #include "layout/pattern_box.h"
-#include "layout/placement/point_select.h"
 #include "machine/mc1_commands.h"
+#include "machine/stitching/point_select.h"
 #include "support/run_layout.h"
 #include "trace_fixture.h"
 

@@ -1,4 +1,4 @@
-#include "layout/placement/point_select.h"
+#include "machine/stitching/point_select.h"
 
 #include <gtest/gtest.h>
 

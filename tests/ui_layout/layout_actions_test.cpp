@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "base/application_state.h"
+#include "base/recovery_image.h"
 #include "base/system_paths.h"
 #include "base/ui_hooks.h"
 #include "layout/layout_file.h"
