@@ -10,6 +10,8 @@
 #include "base/ui_hooks.h"
 #include "machine/machine_parameters.h"
 #include "machine/mc1_commands.h"
+#include "machine/serial_link.h"
+#include "machine/stitching/run_flags.h"
 
 namespace {
 
@@ -269,6 +271,14 @@ void DeriveAndValidate() {
     ReplaceNotANumber(&needleUpTime, 1000.0f);
     ReplaceNotANumber(&stitchRegPress, 10.0f);
     ReplaceNotANumber(&stitchRegTime, 1000.0f);
+}
+
+int InitThreads() {
+    OpenPort();
+    ClearPort();
+    AllStop();
+    fpTemp = nullptr;
+    return 0;
 }
 
 int RunStartupMerge() {

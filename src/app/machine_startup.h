@@ -1,10 +1,16 @@
-// The machine parameters at start-up and at a factory reset: the merge of what
-// the board MC1 reports with the defaults file "./defaults.mrl", the limits
-// applied to values loaded from the file, and the factory reset that sets,
-// sends and saves the factory values.
+// The machine at start-up and at a factory reset: the serial line opened and
+// the board stopped, the merge of what the board MC1 reports with the defaults
+// file "./defaults.mrl", the limits applied to values loaded from the file,
+// and the factory reset that sets, sends and saves the factory values.
 #pragma once
 
 #include <initializer_list>
+
+// Start-up entry of the serial line: opens it, discards pending input, sends
+// the all-stop command and sets the streaming cursor fpTemp to none. Returns 0
+// (stored by start-up in `threaded`). A line that cannot be opened is reported
+// by OpenPort; every later board operation then answers "not open".
+int InitThreads();
 
 // Which way the start-up merge went.
 enum StartupMergePath {

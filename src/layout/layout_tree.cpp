@@ -5,7 +5,6 @@
 
 #include "base/application_state.h"
 #include "base/log.h"
-#include "layout/pattern_box.h"
 #include "pattern/pattern.h"
 
 LayoutNode* patternLayout = nullptr;
@@ -196,34 +195,6 @@ void GetLayoutOrigin(float* x, float* y) {
     Span s = CurrentBoxSpan();
     *x = s.empty ? 0 : s.minX;
     *y = s.empty ? 0 : s.minY;
-}
-
-LayoutNode* GetClosestPattern(int screenX, int screenY, int rank) {
-    const int box = CurrentBox();
-    const float scale = interface ? interface->viewScale : 0.001f;
-    const PatternBox* pb = GetPatternBox(box);
-    const float boxX = pb ? pb->x : 0;
-    const float boxY = pb ? pb->y : 0;
-
-    struct Ranked {
-        LayoutNode* node;
-        int distance;
-    };
-    std::vector<Ranked> ranked;
-    for (LayoutNode* n = patternLayout; n; n = n->next) {
-        if (n->boxIndex != box) continue;
-        int px = static_cast<int>(static_cast<int>(n->x / scale) + boxX / scale + panX);
-        int py = static_cast<int>(static_cast<int>(n->y / scale) + boxY / scale + panY);
-        long long dx = px - screenX, dy = py - screenY;
-        int distance = static_cast<int>(std::sqrt(static_cast<double>(dx * dx + dy * dy)));
-        // Insertion after every placement at the same or a smaller distance.
-        auto at = ranked.begin();
-        while (at != ranked.end() && at->distance <= distance)
-            ++at;
-        ranked.insert(at, Ranked{n, distance});
-    }
-    if (rank < 0 || rank >= static_cast<int>(ranked.size())) return nullptr;
-    return ranked[rank].node;
 }
 
 void RotateLayout(const LayoutNode* node, float cx, float cy, float angle) {

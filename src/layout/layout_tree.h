@@ -68,11 +68,6 @@ void GetLayoutDimensions(float* width, float* height);
 void GetLayoutCenter(float* x, float* y);
 void GetLayoutOrigin(float* x, float* y);
 
-// The k-th nearest placement (0 = nearest) of the current box to a screen point
-// in pixels, at the view scale and pan of the layout view; none when k is not
-// less than the number of placements in the box.
-LayoutNode* GetClosestPattern(int screenX, int screenY, int rank);
-
 // Turns the positions of every member of the placement's array about (cx, cy)
 // by angle degrees, keeping the turned group centred there. Nothing for a
 // placement outside any array.

@@ -9,6 +9,7 @@
 #include "base/log.h"
 #include "layout/layout_tree.h"
 #include "layout/pattern_box.h"
+#include "layout/view_transform.h"
 #include "pattern/pattern.h"
 #include "pattern/pattern_transform.h"
 

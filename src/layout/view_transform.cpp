@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 #include "base/application_state.h"
 #include "layout/layout_tree.h"
@@ -162,4 +163,32 @@ std::vector<PlacementMarks> LayoutMarks(const ViewFrame& frame, int box) {
         marks.push_back(m);
     }
     return marks;
+}
+
+LayoutNode* GetClosestPattern(int screenX, int screenY, int rank) {
+    const int box = interface ? interface->currentPatternBox : -1;
+    const float scale = interface ? interface->viewScale : 0.001f;
+    const PatternBox* pb = GetPatternBox(box);
+    const float boxX = pb ? pb->x : 0;
+    const float boxY = pb ? pb->y : 0;
+
+    struct Ranked {
+        LayoutNode* node;
+        int distance;
+    };
+    std::vector<Ranked> ranked;
+    for (LayoutNode* n = patternLayout; n; n = n->next) {
+        if (n->boxIndex != box) continue;
+        int px = static_cast<int>(static_cast<int>(n->x / scale) + boxX / scale + panX);
+        int py = static_cast<int>(static_cast<int>(n->y / scale) + boxY / scale + panY);
+        long long dx = px - screenX, dy = py - screenY;
+        int distance = static_cast<int>(std::sqrt(static_cast<double>(dx * dx + dy * dy)));
+        // Insertion after every placement at the same or a smaller distance.
+        auto at = ranked.begin();
+        while (at != ranked.end() && at->distance <= distance)
+            ++at;
+        ranked.insert(at, Ranked{n, distance});
+    }
+    if (rank < 0 || rank >= static_cast<int>(ranked.size())) return nullptr;
+    return ranked[rank].node;
 }

@@ -1,7 +1,8 @@
 // The arithmetic of the layout view: quilt inches to screen pixels and back,
-// zoom to fit, the spacing of the background grid, and the start and end
-// markers of the placed patterns. No toolkit code: the view draws what these
-// functions compute, and tests check them without a display.
+// zoom to fit, the spacing of the background grid, the start and end markers
+// of the placed patterns, and the placements nearest a touch. No toolkit code:
+// the view draws what these functions compute, and tests check them without a
+// display.
 //
 // Pixels count from the top-left of the view; the pan (panX, panY) is the pixel
 // offset of the quilt origin. Placements are measured from their box origin.
@@ -90,3 +91,8 @@ struct PlacementMarks {
 // placement's start is compared with the quilt origin; placements whose pattern
 // is missing or empty are left out.
 std::vector<PlacementMarks> LayoutMarks(const ViewFrame& frame, int box);
+
+// The k-th nearest placement (0 = nearest) of the current box to a screen point
+// in pixels, at the view scale and pan of the layout view; none when k is not
+// less than the number of placements in the box.
+LayoutNode* GetClosestPattern(int screenX, int screenY, int rank);

@@ -15,8 +15,6 @@
 #include "base/log.h"
 #include "base/timers.h"
 #include "base/ui_hooks.h"
-#include "machine/mc1_commands.h"
-#include "machine/stitching/run_flags.h"
 
 int sp = -1;
 int spNumber = 1;
@@ -283,16 +281,4 @@ int DoNothing(int milliseconds) {
         if (remaining < 0) return 0;
         SleepMicroseconds(std::min<int64_t>(remaining + 1, 10) * 1000);
     }
-}
-
-int InitThreads() {
-    OpenPort();
-    ClearPort();
-    AllStop();
-    fpTemp = nullptr;
-    return 0;
-}
-
-void ClearTimers() {
-    allStop = 0;
 }

@@ -28,7 +28,7 @@ extern int32_t crc;
 
 // Sets spNumber from the first command-line argument: first character '0', '1'
 // or '2' selects that port, any other character port 0, no argument (nullptr)
-// port 1. Called by the program's command-line parsing before InitThreads.
+// port 1. Called by the program's command-line parsing before the line opens.
 void SelectSerialPort(const char* firstArgument);
 
 // Makes OpenPort open this device path instead of the device table (for another
@@ -43,7 +43,8 @@ std::string SerialDevicePath();
 // them, no parity, one stop bit, raw). Returns the new sp, negative on failure;
 // a failure logs "Could Not Open Port: %d" and shows one error message
 // "UNABLE TO OPEN SERIAL PORT: <device>". A line already open is closed first.
-// Called once per process by InitThreads (and by the board console).
+// Called once per process by the machine start-up (InitThreads) and by the
+// board console.
 int OpenPort();
 
 // Closes the line; sp becomes -1 and every later operation gets its not-open
@@ -98,11 +99,3 @@ ssize_t WriteData(const void* buffer, size_t length);
 // wait, -1 at once (without waiting) when the line is not open. Used for
 // button timings and needle waits.
 int DoNothing(int milliseconds);
-
-// Start-up entry: opens the line, discards pending input, sends the all-stop
-// command and sets the streaming cursor fpTemp to none. Returns 0 (stored by
-// start-up in `threaded`).
-int InitThreads();
-
-// Clears the run's stop flag allStop; the run controller calls it before a run.
-void ClearTimers();

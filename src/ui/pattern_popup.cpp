@@ -15,6 +15,7 @@
 #include "layout/pattern_box.h"
 #include "layout/placement/auto_center.h"
 #include "layout/placement_edit.h"
+#include "layout/view_transform.h"
 #include "pattern/pattern.h"
 #include "pattern/pattern_save_as.h"
 #include "pattern/pattern_transform.h"

@@ -1,5 +1,6 @@
 #include "layout/layout_tree.h"
 
+#include "layout/view_transform.h"
 #include "layout_fixture.h"
 
 namespace {

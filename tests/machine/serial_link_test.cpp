@@ -7,10 +7,11 @@
 #include <fcntl.h>
 #include <cstring>
 
+#include "app/machine_startup.h"
 #include "machine/machine_test.h"
 #include "machine/mc1_commands.h"
-#include "support/pty_line.h"
 #include "machine/stitching/run_flags.h"
+#include "support/pty_line.h"
 
 namespace {
 

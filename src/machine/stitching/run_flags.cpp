@@ -2,3 +2,7 @@
 
 int allStop = 0;
 FullPattern_t* fpTemp = nullptr;
+
+void ClearTimers() {
+    allStop = 0;
+}

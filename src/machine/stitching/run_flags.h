@@ -11,3 +11,6 @@ extern int allStop;
 // Streaming cursor: the last stitch-path point handed to the board, or none.
 // InitThreads sets it to none at start-up.
 extern FullPattern_t* fpTemp;
+
+// Clears the run's stop flag allStop; the run controller calls it before a run.
+void ClearTimers();
