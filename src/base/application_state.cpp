@@ -23,7 +23,6 @@ StatusWindow* statWindow = nullptr;
 
 int (*recoveryLoader)(const char* path) = nullptr;
 int (*quiltAreaExists)() = nullptr;
-int (*patternBoxCount)() = nullptr;
 int (*placedPatternCount)() = nullptr;
 int (*addPatternToCurrentBox)(const char* path) = nullptr;
 void (*resetQuiltAreaCorners)() = nullptr;

@@ -98,13 +98,13 @@ void ReleaseAllUI();
 extern void (*releaseViewEditState)();
 
 // Process-wide flags that start-up sets.
-extern int threaded;                      // result of InitThreads (always 0)
-extern int xOn, yOn, origin;              // run toggles of the stitching engine; 0 at start
-extern int panX, panY;                    // pan offset of the layout view in pixels
-extern int zoomAll;                       // 1: the next drawing fits the whole layout
-extern int menuReady;                     // 1 once the view may take touches
-extern int64_t lastUpdateTime;            // time of the last view redraw in milliseconds
-extern int stitching;                     // 1 while the Stitching toggle is on
+extern int threaded;            // result of InitThreads (always 0)
+extern int xOn, yOn, origin;    // run toggles of the stitching engine; 0 at start
+extern int panX, panY;          // pan offset of the layout view in pixels
+extern int zoomAll;             // 1: the next drawing fits the whole layout
+extern int menuReady;           // 1 once the view may take touches
+extern int64_t lastUpdateTime;  // time of the last view redraw in milliseconds
+extern int stitching;           // 1 while the Stitching toggle is on
 // Edit mode of the layout and run views: -1 none, 1 pan, ... 10 while a run is
 // set up or running. The view code sets it; menu actions reset it to -1.
 extern int command;
@@ -121,8 +121,6 @@ extern StatusWindow* statWindow;
 extern int (*recoveryLoader)(const char* path);
 // 1 when the quilt area (extents) has been measured or loaded.
 extern int (*quiltAreaExists)();
-// Number of pattern boxes in the box table.
-extern int (*patternBoxCount)();
 // Number of placed patterns in the layout.
 extern int (*placedPatternCount)();
 // Adds the pattern file to the current pattern box; returns 1 when it was placed.

@@ -15,8 +15,6 @@ int runCapture = 0;
 
 namespace {
 
-void (*machineRedraw)(void*) = nullptr;
-
 void SleepMs(int milliseconds) {
     SleepMicroseconds(static_cast<int64_t>(milliseconds) * 1000);
 }
@@ -83,14 +81,9 @@ std::optional<MachinePosition> GetCurrentLocation() {
     return position;
 }
 
-void SetMachineRedrawHook(void (*redraw)(void* drawingArea)) {
-    machineRedraw = redraw;
-}
-
-int SetMachineCurrent(void* drawingArea) {
+int SetMachineCurrent() {
     if (runCapture) {
         if (const auto position = GetCurrentLocation()) machineCurrent = *position;
-        if (machineRedraw) machineRedraw(drawingArea);
     }
     return runCapture;
 }

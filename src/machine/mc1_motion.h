@@ -40,14 +40,11 @@ extern MachinePosition machineOrigin;
 extern MachinePosition machineCurrent;
 extern int runCapture;
 
-// Installs the redraw of the nesting screen's drawing area (called with the
-// pointer given to SetMachineCurrent); nullptr removes it.
-void SetMachineRedrawHook(void (*redraw)(void* drawingArea));
-
 // 250 ms timer body of the nesting screen: while runCapture is set, replaces
-// machineCurrent with a fresh reading (when one is read) and asks for a redraw
-// of drawingArea. Returns runCapture, so the timer ends when it is cleared.
-int SetMachineCurrent(void* drawingArea);
+// machineCurrent with a fresh reading (when one is read). Returns runCapture,
+// so the timer ends when it is cleared; the screen's timer redraws its view
+// while the result is 1.
+int SetMachineCurrent();
 
 // Sends a move frame to (x, y) thousandths of an inch with a feed rate. Returns
 // 0 accepted, 1 refused (0x0C), 2 other answer (pending input discarded), 3 no

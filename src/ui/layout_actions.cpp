@@ -73,10 +73,6 @@ int QuiltAreaExists() {
     return extents != nullptr;
 }
 
-int BoxCount() {
-    return patternBoxList.count;
-}
-
 int PlacedCount() {
     return CountLayoutNodes();
 }
@@ -237,7 +233,6 @@ void InstallLayoutInterface() {
 
     recoveryLoader = LoadRecoveryLayout;
     quiltAreaExists = QuiltAreaExists;
-    patternBoxCount = BoxCount;
     placedPatternCount = PlacedCount;
     addPatternToCurrentBox = AddPatternToCurrentBox;
     resetQuiltAreaCorners = ResetQuiltAreaCorners;

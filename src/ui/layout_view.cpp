@@ -20,8 +20,6 @@
 #include "ui/view_interaction.h"
 #include "ui/widget_helpers.h"
 
-const std::vector<QuiltPoint>* (*hullOutline)() = nullptr;
-
 namespace {
 
 constexpr int kBadgeAlpha = 35;
@@ -239,18 +237,6 @@ void DrawPlacements(cairo_t* cr, const ViewFrame& frame, int W, int H) {
             Line(cr, 2, mark.end.x - 8, mark.end.y + 8, mark.end.x + 8, mark.end.y - 8);
         }
         SetPen(cr, "black", 1, false);
-    }
-    const std::vector<QuiltPoint>* hull = hullOutline ? hullOutline() : nullptr;
-    if (hull && hull->size() > 1) {
-        SetPen(cr, "black", 1, false);
-        for (size_t i = 0; i < hull->size(); i++) {
-            const ScreenPoint p = PlacementToScreen(frame, (*hull)[i].x, (*hull)[i].y);
-            if (i == 0)
-                cairo_move_to(cr, p.x + 0.5, p.y + 0.5);
-            else
-                cairo_line_to(cr, p.x + 0.5, p.y + 0.5);
-        }
-        cairo_stroke(cr);
     }
 }
 

@@ -7,10 +7,6 @@
 
 #include <gtk/gtk.h>
 
-#include <vector>
-
-#include "layout/geometry.h"
-
 // Expose handler of the layout view (kind 2). Returns TRUE.
 gboolean da_PatternView(GtkWidget* widget, GdkEventExpose* event, gpointer data);
 
@@ -39,10 +35,6 @@ void RedrawView();
 // The pattern image of one loaded pattern at the view scale: rebuilt when it is
 // missing or its size does not match the scale. Returns it, or none.
 GdkPixbuf* CurrentPatternImage(int slot);
-
-// The outline of the last autoscale (box-relative inches), drawn in black while
-// it exists; filled by the autoscale code, none until then.
-extern const std::vector<QuiltPoint>* (*hullOutline)();
 
 // An image of "./images/" with every visible pixel at the given alpha
 // (alpha < 0: as loaded); cached for the life of the program. None when the

@@ -31,8 +31,6 @@ int patternSkip = 0;
 
 namespace {
 
-PopupHandler popupHandlers[kPopupActionCount] = {};
-
 // The pop-up's rows: all fourteen entries and the separators fit a 240-pixel
 // screen below the pop-up's top edge.
 constexpr const char* kPopupStyle =
@@ -166,12 +164,6 @@ void MirrorSelected(int mirrorX, int mirrorY) {
 
 }  // namespace
 
-int SetPopupHandler(PopupAction action, PopupHandler handler) {
-    if (action < 0 || action >= kPopupActionCount) return -1;
-    popupHandlers[action] = handler;
-    return 0;
-}
-
 void placeMenu(GtkMenu*, int* x, int* y, int* pushIn, void*) {
     *x = pop_menu_x;
     *y = pop_menu_y;
@@ -208,12 +200,12 @@ GtkWidget* CreatePopupMenu(int x, int y) {
     AddItem(menu, "Next", popupNext, pos);
     AddSeparator(menu);
     AddItem(menu, "Repeat", popupArray, pos);
-    AddItem(menu, "Autofill", popupHandlers[kPopupAutofill], pos);
+    AddItem(menu, "Autofill", nullptr, pos);  // insensitive until autofill lands
     GtkWidget* mirror = NewMenu();
     AddItem(mirror, "Horizontal", popupMirrorH, pos);
     AddItem(mirror, "Vertical", popupMirrorV, pos);
     AddSubmenu(menu, "Mirror", mirror);
-    GtkWidget* merge = AddItem(menu, "Merge", popupHandlers[kPopupMerge], pos);
+    GtkWidget* merge = AddItem(menu, "Merge", nullptr, pos);  // insensitive until merge lands
     AddItem(menu, "Reverse Path", popupFlipPath, pos);
     AddSeparator(menu);
     AddItem(menu, "Remove", popupRemove, pos);

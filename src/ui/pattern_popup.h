@@ -4,9 +4,8 @@
 // stepping to the next pattern, removing, moving, rotating, mirroring,
 // reversing, scaling, saving, repeating and the properties dialog.
 //
-// The menu is built anew each time it opens. Entries whose action belongs to a
-// subsystem that is not installed (autofill, merge) stay insensitive until that
-// subsystem installs its handler with SetPopupHandler.
+// The menu is built anew each time it opens. "Autofill" and "Merge" stay
+// insensitive until their work lands; its handler is then called from here.
 #pragma once
 
 typedef struct _GtkWidget GtkWidget;
@@ -25,17 +24,6 @@ struct PopupPosition {
 
 // Handler of a pop-up entry: (menu item, the PopupPosition of the menu).
 typedef void (*PopupHandler)(GtkWidget* item, void* data);
-
-// Entries whose handlers other subsystems install.
-enum PopupAction {
-    kPopupAutofill,  // "Autofill" (popupAutofill)
-    kPopupMerge,     // "Merge" (popupMergePattern, shown with the advanced features)
-    kPopupActionCount
-};
-
-// Installs (null: removes) the handler of a pop-up entry. Returns 0, or -1 for
-// an action outside the table.
-int SetPopupHandler(PopupAction action, PopupHandler handler);
 
 // Rank of the placement that "Next" selected last (0 = nearest to the touch).
 extern int patternSkip;

@@ -249,7 +249,3 @@ FullPattern_t* SelectPoint() {
     ProcessPendingEvents();
     return response == kResponseOk ? PathPointAtHead() : nullptr;
 }
-
-void InstallPointSelectScreen() {
-    SetSelectPointHook(SelectPoint);
-}

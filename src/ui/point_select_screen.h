@@ -30,7 +30,3 @@ int PointScreenTap(int x, int y, int w, int h);
 // the head position (pixels, (0, 0) when unreadable) into measureLine and
 // redraws area. Returns runTimer (0 ends the timer).
 int CrossTimer(GtkWidget* area);
-
-// Makes SelectPoint the run control's "SET START" choice. Called once by
-// start-up (through InstallTraceInterface).
-void InstallPointSelectScreen();

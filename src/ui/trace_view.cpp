@@ -188,5 +188,4 @@ void InstallTraceInterface() {
     drawingAreaExpose[kAreaTrace] = da_Capture;
     SetMenuHandler(kActionMainTraceMode, menuMainTraceMode);
     InstallRunToggles();
-    InstallPointSelectScreen();
 }

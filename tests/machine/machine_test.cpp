@@ -16,7 +16,6 @@ void ResetMachineState() {
     robotIsStitching = 0;
     sendMoveActive = 0;
     runCapture = 0;
-    SetMachineRedrawHook(nullptr);
     SetFactoryDefaults();
 }
 

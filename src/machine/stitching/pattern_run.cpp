@@ -503,10 +503,6 @@ const RunControlHooks& GetRunControlHooks() {
     return hooks;
 }
 
-void SetSelectPointHook(FullPattern_t* (*selectPoint)()) {
-    hooks.selectPoint = selectPoint;
-}
-
 int StitchingToggleActive() {
     return hooks.stitchingActive ? hooks.stitchingActive() : stitching;
 }

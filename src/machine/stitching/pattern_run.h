@@ -85,10 +85,6 @@ struct RunControlHooks {
 void SetRunControlHooks(const RunControlHooks& hooks);
 const RunControlHooks& GetRunControlHooks();
 
-// Installs only the "SET START" point selection (the point-selection screen
-// calls it when it is installed); null removes it.
-void SetSelectPointHook(FullPattern_t* (*selectPoint)());
-
 // The toolbar's Stitching toggle as the run sees it (1 on, 0 off).
 int StitchingToggleActive();
 
