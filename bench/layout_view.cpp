@@ -60,9 +60,6 @@ bool Setup() {
         NewPatternLayoutNode(i, -1, 0, static_cast<float>(i % 10) * 6,
                              static_cast<float>(i / 10) * 6);
     }
-    PatternViewHooks hooks;
-    hooks.viewScale = [] { return interface->viewScale; };
-    SetPatternViewHooks(hooks);
     drawingAreaExpose[kAreaLayoutView] = da_PatternView;
 
     window = gtk_window_new(GTK_WINDOW_TOPLEVEL);

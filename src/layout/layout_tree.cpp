@@ -257,3 +257,12 @@ void RemoveArrayNode(int slot) {
     if (slot < 0 || slot >= kArraySlots) return;
     Arrays[slot].reset();
 }
+
+void RefreshPatternPix() {
+    if (!interface) {
+        DrawPatternImages(PatternViewScale(), -1, -1);
+        return;
+    }
+    const int selected = interface->selectedNode ? interface->selectedNode->patternIndex : -1;
+    DrawPatternImages(interface->viewScale, selected, interface->highlightIndex);
+}

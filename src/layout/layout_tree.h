@@ -80,3 +80,8 @@ int NewArrayNode(int down, float spacingDown, int across, float spacingAcross);
 ArrayNode* GetArrayNode(int slot);
 void SetArrayNode(int slot, int down, float spacingDown, int across, float spacingAcross);
 void RemoveArrayNode(int slot);
+
+// Redraws the image of every loaded pattern at the view scale, the pattern of
+// the selected placement (the interface record's selectedNode) with its
+// highlighted entity. Called after every scale change and transform.
+void RefreshPatternPix();

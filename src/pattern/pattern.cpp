@@ -58,34 +58,18 @@ void PatternPixbuf::reset(GdkPixbuf* image) {
 
 namespace {
 
-PatternViewHooks viewHooks;
-
 constexpr int kReadChunk = 74;  // characters per line read; a longer line continues
 constexpr long kMinPatternFileBytes = 18;
 
 }  // namespace
 
-void SetPatternViewHooks(const PatternViewHooks& hooks) {
-    viewHooks = hooks;
-}
-
 float PatternViewScale() {
-    if (viewHooks.viewScale) return viewHooks.viewScale();
     return interface ? interface->viewScale : 0.001f;
 }
-int PatternSelectedSlot() {
-    return viewHooks.selectedPatternSlot ? viewHooks.selectedPatternSlot() : -1;
-}
-int PatternHighlightIndex() {
-    if (viewHooks.highlightIndex) return viewHooks.highlightIndex();
-    return interface ? interface->highlightIndex : -1;
-}
 int PatternPreviewWidth() {
-    if (viewHooks.previewWidth) return viewHooks.previewWidth();
     return pattern_preview_width > 0 ? pattern_preview_width : 140;
 }
 int PatternPreviewHeight() {
-    if (viewHooks.previewHeight) return viewHooks.previewHeight();
     return pattern_preview_height > 0 ? pattern_preview_height : 80;
 }
 
@@ -242,7 +226,6 @@ void AppendPointLine(std::string& out, float x, float y) {
 
 std::unique_ptr<Pattern> newPattern(const char* path, int draw) {
     auto pattern = std::make_unique<Pattern>();
-    if (viewHooks.clearHull) viewHooks.clearHull();
     if (path && !openPattern(pattern.get(), path)) return nullptr;
     if (draw == 1) {
         float scale = PatternViewScale();
@@ -510,15 +493,13 @@ void ClearPatternList() {
     patternList.freeSlots = kPatternSlots;
 }
 
-void RefreshPatternPix() {
-    float scale = PatternViewScale();
-    int selected = PatternSelectedSlot();
+void DrawPatternImages(float scale, int selectedSlot, int highlightIndex) {
     for (int i = 0; i < kPatternSlots; i++) {
         Pattern* pattern = patternList.slots[i].get();
         if (!pattern) continue;
         UpdatePatternSize(pattern);
         pattern->pixbuf.reset(CreatePixbufFromPattern(pattern, scale));
         DrawPattern(pattern->pixbuf.get(), pattern, 0.0f, 0.0f, scale,
-                    i == selected ? PatternHighlightIndex() : -1);
+                    i == selectedSlot ? highlightIndex : -1);
     }
 }

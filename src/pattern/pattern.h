@@ -104,31 +104,17 @@ struct PatternList {
 // The loaded patterns of the layout, addressed by slot index.
 extern PatternList patternList;
 
-// What pattern drawing needs from the view and layout code, installed by them.
-// Any hook left empty takes the default given with it; the view scale and the
-// highlighted entity default to those of the `interface` record once it exists.
-struct PatternViewHooks {
-    float (*viewScale)() = nullptr;          // inches per pixel of the layout view; 0.001
-    int (*selectedPatternSlot)() = nullptr;  // slot of the selected placement's pattern; -1
-    int (*highlightIndex)() = nullptr;       // entity number drawn in red, from 1; -1 (none)
-    int (*previewWidth)() = nullptr;         // thumbnail width in pixels; pattern_preview_width
-    int (*previewHeight)() = nullptr;        // thumbnail height in pixels; pattern_preview_height
-    void (*clearHull)() = nullptr;           // forgets the autoscale outline; nothing
-};
-
-// Installs the hooks (a copy is kept); pass {} to go back to the defaults.
-void SetPatternViewHooks(const PatternViewHooks& hooks);
-// The current values through the hooks (defaults when a hook is empty), and the
-// thumbnail size of the screen settings (140 x 80 before they are read).
+// The view scale of the layout view, inches per pixel (the interface record's;
+// 0.001 before it exists), at which pattern images are drawn.
 float PatternViewScale();
-int PatternSelectedSlot();
-int PatternHighlightIndex();
+// The thumbnail size of the screen settings in pixels (140 x 80 before they
+// are read).
 int PatternPreviewWidth();
 int PatternPreviewHeight();
 
 // Makes an empty record; with a path, loads that file and returns none when the
 // load fails; with draw 1, draws the pattern into `pixbuf` at the view scale.
-// Also forgets the autoscale outline. Called when a pattern is chosen or built.
+// Called when a pattern is chosen or built.
 std::unique_ptr<Pattern> newPattern(const char* path, int draw);
 
 // Reads a pattern file into an empty record, moved to the origin. Returns 1, or
@@ -176,7 +162,7 @@ void RemovePatternFromList(int slot);
 // Erases every pattern: the empty table of a new layout.
 void ClearPatternList();
 
-// Redraws the image of every loaded pattern at the current view scale, the
-// selected placement's pattern with its highlighted entity. Called after every
-// scale change and transform.
-void RefreshPatternPix();
+// Redraws the image of every loaded pattern at scale (inches per pixel), the
+// pattern of slot selectedSlot (-1: none) with entity highlightIndex (from 1;
+// -1: none) in red. RefreshPatternPix (layout) calls it with the view's values.
+void DrawPatternImages(float scale, int selectedSlot, int highlightIndex);

@@ -13,6 +13,7 @@
 #include "base/ui_hooks.h"
 #include "layout/geometry.h"
 #include "layout/layout_file.h"
+#include "layout/layout_tree.h"
 #include "layout/pattern_box.h"
 #include "pattern/pattern.h"
 #include "ui/drawing_area.h"

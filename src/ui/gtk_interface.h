@@ -4,8 +4,7 @@
 #pragma once
 
 // Installs the message boxes, the progress window, the event drain, the
-// on-screen keyboard and the number pad, the pattern-drawing hooks (view
-// scale, highlighted entity, preview size) and the event dispatcher that keeps
+// on-screen keyboard and the number pad, and the event dispatcher that keeps
 // the recovery image current. Called by start-up after the toolkit is
 // initialised.
 void InstallGtkInterface();

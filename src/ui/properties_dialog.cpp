@@ -1,5 +1,6 @@
 // The properties dialog. See properties_dialog.h.
 #include "ui/properties_dialog.h"
+#include "layout/layout_tree.h"
 
 #include <gtk/gtk.h>
 

@@ -9,6 +9,7 @@
 #include "base/timers.h"
 #include "base/ui_hooks.h"
 #include "layout/layout_file.h"
+#include "layout/layout_tree.h"
 #include "layout/pattern_box.h"
 #include "layout/view_gestures.h"
 #include "machine/machine_parameters.h"

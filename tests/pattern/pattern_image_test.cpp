@@ -7,6 +7,7 @@
 #include <string>
 #include <utility>
 
+#include "base/application_state.h"
 #include "pattern/pattern.h"
 #include "pattern/pattern_image.h"
 #include "pattern/pattern_test.h"
@@ -196,34 +197,28 @@ TEST(Thumbnail, FitsThePatternAndKeepsTheFarEdges) {
     EXPECT_EQ(PixelAt(image.pixbuf, 20, 30), kClear);
 }
 
-float testScale = 0.1f;
-int testSelected = -1;
-int testHighlight = -1;
-
-struct PatternImageHooks : ::testing::Test {
+// Images are redrawn at the view scale of the interface record: 10 pixels per inch.
+struct PatternImages : ::testing::Test {
     void SetUp() override {
-        PatternViewHooks hooks;
-        hooks.viewScale = [] { return testScale; };
-        hooks.selectedPatternSlot = [] { return testSelected; };
-        hooks.highlightIndex = [] { return testHighlight; };
-        SetPatternViewHooks(hooks);
+        saved = interface;
+        interface = &record;
+        record.viewScale = 0.1f;
     }
     void TearDown() override {
-        SetPatternViewHooks({});
+        interface = saved;
         ClearPatternList();
     }
+    Interface record;
+    Interface* saved = nullptr;
 };
 
-TEST_F(PatternImageHooks, RefreshRedrawsEveryPatternAtTheViewScale) {
+TEST_F(PatternImages, EveryPatternIsRedrawnAtTheScaleTheSelectedOneHighlighted) {
     for (int i = 0; i < 2; i++) {
         auto p = std::make_unique<Pattern>(
             FromLines({"c e s", "p X0 Y0", "p X1 Y0", "c e e", "p X1 Y0.5"}));
         ASSERT_EQ(AddPatternToList(i * 3, std::move(p)), 1);
     }
-    testScale = 0.05f;
-    testSelected = 3;
-    testHighlight = 1;
-    RefreshPatternPix();
+    DrawPatternImages(0.05f, 3, 1);
     GdkPixbuf* first = GetPattern(0)->pixbuf.get();
     GdkPixbuf* selected = GetPattern(3)->pixbuf.get();
     ASSERT_TRUE(first && selected);
@@ -233,12 +228,10 @@ TEST_F(PatternImageHooks, RefreshRedrawsEveryPatternAtTheViewScale) {
     EXPECT_EQ(PixelAt(selected, 10, 0), kRed);
 }
 
-TEST_F(PatternImageHooks, MirrorRedrawsAnExistingImage) {
+TEST_F(PatternImages, MirrorRedrawsAnExistingImage) {
     auto p = std::make_unique<Pattern>(FromLines({"p X0 Y0", "p X1 Y0", "p X1 Y0.5"}));
-    testScale = 0.1f;
-    testHighlight = -1;
-    p->pixbuf.reset(CreatePixbufFromPattern(p.get(), testScale));
-    DrawPattern(p->pixbuf.get(), p.get(), 0, 0, testScale, -1);
+    p->pixbuf.reset(CreatePixbufFromPattern(p.get(), 0.1f));
+    DrawPattern(p->pixbuf.get(), p.get(), 0, 0, 0.1f, -1);
     EXPECT_EQ(PixelAt(p->pixbuf.get(), 10, 2), kBlack);
     mirrorPattern(p.get(), 1, 0);  // the vertical stroke moves to the left side
     EXPECT_EQ(PixelAt(p->pixbuf.get(), 0, 2), kBlack);

@@ -5,6 +5,7 @@
 
 #include "base/system_paths.h"
 #include "layout/layout_file.h"
+#include "layout/layout_tree.h"
 #include "ui/drawing_area.h"
 #include "ui/gtk_interface.h"
 #include "ui/menu.h"
