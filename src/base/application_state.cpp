@@ -21,12 +21,6 @@ int vHandles = 0;
 volatile int mergePatternsActive = 0;
 StatusWindow* statWindow = nullptr;
 
-int (*recoveryLoader)(const char* path) = nullptr;
-int (*quiltAreaExists)() = nullptr;
-int (*placedPatternCount)() = nullptr;
-int (*addPatternToCurrentBox)(const char* path) = nullptr;
-void (*resetQuiltAreaCorners)() = nullptr;
-
 Interface* NewInterfaceStruct() {
     auto* record = new Interface;
     // The chosen pattern path is left unset until a pattern is chosen; an empty

@@ -114,16 +114,3 @@ extern volatile int mergePatternsActive;  // 1 while a pattern merge runs; Cance
 struct StatusWindow;
 // The progress window of the operation that is running, or null.
 extern StatusWindow* statWindow;
-
-// Hooks that later subsystems fill; each is null until its owner installs it,
-// and the code that calls it behaves sensibly without it.
-// Loads the recovery layout at start-up (ask-nothing mode); returns 1 on success, 0 on failure.
-extern int (*recoveryLoader)(const char* path);
-// 1 when the quilt area (extents) has been measured or loaded.
-extern int (*quiltAreaExists)();
-// Number of placed patterns in the layout.
-extern int (*placedPatternCount)();
-// Adds the pattern file to the current pattern box; returns 1 when it was placed.
-extern int (*addPatternToCurrentBox)(const char* path);
-// Makes the temporary pattern box of the quilt-area procedure new and empty.
-extern void (*resetQuiltAreaCorners)();

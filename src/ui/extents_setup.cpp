@@ -15,6 +15,8 @@
 #include "layout/layout_file.h"
 #include "layout/layout_tree.h"
 #include "layout/pattern_box.h"
+#include "machine/mc1_commands.h"
+#include "machine/mc1_motion.h"
 #include "pattern/pattern.h"
 #include "ui/drawing_area.h"
 #include "ui/menu.h"
@@ -22,8 +24,6 @@
 #include "ui/screens.h"
 #include "ui/startup.h"
 #include "ui/widget_helpers.h"
-
-SetupMachine setupMachine;
 
 namespace {
 
@@ -34,15 +34,10 @@ constexpr const char* kLinesMayNotCross = "PATTERN BOX LINES MAY NOT CROSS";
 std::string promptText;
 guint trackingTimer = 0;
 
-// Machine calls through the table; an empty entry is a failed command.
-int Call(int (*command)()) {
-    return command ? command() : -1;
-}
-
 // The head position in inches; negative coordinates become 0 when clampNegative.
 bool ReadHead(float* x, float* y, bool clampNegative) {
     int32_t mx = 0, my = 0;
-    if (!setupMachine.getXY || setupMachine.getXY(&mx, &my) != 0) return false;
+    if (GetXY(&mx, &my) != 0) return false;
     if (clampNegative) {
         mx = std::max<int32_t>(mx, 0);
         my = std::max<int32_t>(my, 0);
@@ -125,8 +120,8 @@ void FinishQuiltArea() {
     if (!extents) BogusExtents();
     AddPatternBoxPoint(pbTemp.get(), x, y, 0, 0);
     AddPatternBoxPoint(pbTemp.get(), pbTemp->x, y, 0, 0);
-    Call(setupMachine.clearExtents);
-    Call(setupMachine.setExtents);
+    ClearExtents();
+    SetExtents();
     extents = CopyPatternBox(pbTemp.get());
     SetPatternBoxOrigin(extents.get());
     char text[128];
@@ -167,7 +162,7 @@ void QuiltAreaButton(int button) {
     switch (pbTemp->count) {
         case 0:
             AddPatternBoxPoint(pbTemp.get(), 0, 0, 1, 0);
-            Call(setupMachine.setHome);
+            SetHome();
             SetPrompt(
                 "MOVE YOUR MACHINE TO THE BACK\nRIGHT CORNER OF YOUR QUILTING\nAREA.\n\nTHEN "
                 "PRESS THE ADD BUTTON");
@@ -283,8 +278,8 @@ void BeginPatternBox() {
 }
 
 void FreeAxes() {
-    Call(setupMachine.disableX);
-    Call(setupMachine.disableY);
+    DisableX();
+    DisableY();
 }
 
 }  // namespace
@@ -299,9 +294,9 @@ int TrackingTimerRunning() {
 
 void StartExtentsProcedure(int mode, GtkWidget* drawingArea) {
     if (!interface) return;
-    Call(setupMachine.resume);
+    Resume();
     FreeAxes();
-    if (setupMachine.sendCommand) setupMachine.sendCommand(kEndOfRunSignal);
+    SendCommand(kEndOfRunSignal);
     FreeAxes();
     if (mode == 0) {
         if (!pbTemp) pbTemp = std::make_unique<PatternBox>();

@@ -3,28 +3,14 @@
 // confirms it on the setup screen. The setup view shows the table, the box
 // being drawn with its live corner, the instruction text and the buttons.
 //
-// The machine is reached through setupMachine, which start-up fills with the
-// motor-controller commands; tests put a scripted machine there.
+// The machine is reached through the motor-controller commands; tests run the
+// procedures against the simulated board.
 #pragma once
 
 #include <gtk/gtk.h>
 
 #include <cstdint>
 #include <string>
-
-// The machine commands the procedures use; each returns 0 on success. An empty
-// entry counts as a failed command.
-struct SetupMachine {
-    int (*getXY)(int32_t* x, int32_t* y) = nullptr;  // head position, thousandths of an inch
-    int (*setHome)() = nullptr;                      // present position becomes (0, 0)
-    int (*disableX)() = nullptr;                     // axes free, so the head can be pushed
-    int (*disableY)() = nullptr;
-    int (*resume)() = nullptr;
-    int (*sendCommand)(unsigned char code) = nullptr;
-    int (*setExtents)() = nullptr;
-    int (*clearExtents)() = nullptr;
-};
-extern SetupMachine setupMachine;
 
 // The end-of-run signal sent when a setup screen opens.
 constexpr unsigned char kEndOfRunSignal = 0x30;

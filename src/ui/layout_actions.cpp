@@ -26,8 +26,6 @@
 #include "ui/startup.h"
 #include "ui/widget_helpers.h"
 
-std::string (*chooseLayoutFile)(const char* folder, const char* filter) = GetFilename;
-
 namespace {
 
 constexpr uint32_t kSelectMaskNoBox = 0x34000BF;
@@ -67,23 +65,6 @@ void UndoAvailable(int available) {
 
 void SetpointAvailable(int available) {
     SetMenuHandler(kActionEditRestoreSetpoint, available ? menuEditRestoreSetpoint : nullptr);
-}
-
-int QuiltAreaExists() {
-    return extents != nullptr;
-}
-
-int PlacedCount() {
-    return CountLayoutNodes();
-}
-
-void ResetQuiltAreaCorners() {
-    pbTemp = std::make_unique<PatternBox>();
-}
-
-void InitLayoutTables() {
-    InitPatternBox();
-    InitArrays();
 }
 
 void InstallProcedureHandlers(int mode, GtkWidget* area) {
@@ -135,8 +116,8 @@ int LoadRecoveryLayout(const char* path) {
 void menuMainAddPattern(GtkWidget*, void*) {
     if (!interface) return;
     interface->trackPosition = 0;
-    if (setupMachine.disableX) setupMachine.disableX();
-    if (setupMachine.disableY) setupMachine.disableY();
+    DisableX();
+    DisableY();
     UnsetToggle(kToolLockX);
     UnsetToggle(kToolLockY);
     ShowScreen(createPatternSelectScreen,
@@ -157,7 +138,7 @@ void menuMainNewLayout(GtkWidget*, void*) {
 
 void menuMainLoadLayout(GtkWidget*, void*) {
     if (!interface) return;
-    const std::string path = chooseLayoutFile("./Layout/", ".qlf .QLF");
+    const std::string path = GetFilename("./Layout/", ".qlf .QLF");
     if (path.empty()) return;
     const int loaded = LoadLayout(path.c_str(), 1, 0);
     HideWaitingWindow();
@@ -169,7 +150,7 @@ void menuMainLoadLayout(GtkWidget*, void*) {
     }
     ShowMessage(kMessageInfo, kButtonsOk,
                 "\nMOVE YOUR MACHINE TO THE HOME LOCATION ON YOUR TABLE AND PRESS OK.");
-    if (setupMachine.setHome) setupMachine.setHome();
+    SetHome();
     SetZoomAll();
     RefreshPatternPix();
     if (!extents) {
@@ -219,28 +200,14 @@ void menuEditUndo(GtkWidget*, void*) {
     RedrawView();
 }
 
-void InstallLayoutInterface() {
-    SetupMachine machine;
-    machine.getXY = GetXY;
-    machine.setHome = SetHome;
-    machine.disableX = DisableX;
-    machine.disableY = DisableY;
-    machine.resume = Resume;
-    machine.sendCommand = SendCommand;
-    machine.setExtents = SetExtents;
-    machine.clearExtents = ClearExtents;
-    setupMachine = machine;
+void ResetQuiltAreaCorners() {
+    pbTemp = std::make_unique<PatternBox>();
+}
 
-    recoveryLoader = LoadRecoveryLayout;
-    quiltAreaExists = QuiltAreaExists;
-    placedPatternCount = PlacedCount;
-    addPatternToCurrentBox = AddPatternToCurrentBox;
-    resetQuiltAreaCorners = ResetQuiltAreaCorners;
-    initLayoutTables = InitLayoutTables;
+void InstallLayoutInterface() {
     screenHandlers.extentsSetupProcedure = InstallProcedureHandlers;
     drawingAreaExpose[kAreaExtentsSetup] = da_ExtentsView;
     undoAvailabilityChanged = UndoAvailable;
-    waitingWindowRestore = [] { RestoreUndoFile(); };
     setpointAvailabilityChanged = SetpointAvailable;
 
     SetMenuHandler(kActionMainAddPattern, menuMainAddPattern);

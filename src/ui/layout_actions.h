@@ -25,6 +25,10 @@ int AddPatternToCurrentBox(const char* path);
 // keeps the crash image current. Returns LoadLayout's result.
 int LoadRecoveryLayout(const char* path);
 
+// Makes the temporary pattern box of the quilt-area procedure new and empty.
+// Start-up and pattern select call it before the quilt-area setup is shown.
+void ResetQuiltAreaCorners();
+
 // The characters that may not appear in a layout name removed (Save As).
 std::string LayoutNameFromEntry(const std::string& entry);
 
@@ -37,7 +41,3 @@ void menuEditSaveLayoutAs(GtkWidget* item, void* data);
 void menuEditCreateSetpoint(GtkWidget* item, void* data);
 void menuEditRestoreSetpoint(GtkWidget* item, void* data);
 void menuEditUndo(GtkWidget* item, void* data);
-
-// The file chooser used by Open Layout; tests replace it. Returns the chosen
-// path or "" (start folder, filter).
-extern std::string (*chooseLayoutFile)(const char* folder, const char* filter);

@@ -7,11 +7,11 @@
 #include "base/application_state.h"
 #include "base/log.h"
 #include "base/screen_config.h"
+#include "layout/layout_file.h"
 #include "ui/widget_helpers.h"
 
 WaitingWindow* waitWindow = nullptr;
 int keepWaitingWindowOpen = 0;
-void (*waitingWindowRestore)() = nullptr;
 
 namespace {
 
@@ -200,7 +200,7 @@ void CancelWaitingWindow(WaitingWindow* window) {
     if (mergePatternsActive == 1) mergePatternsActive = 0;
     if (window) {
         CloseWaitingWindow(window);
-        if (window->restoreOnCancel && waitingWindowRestore) waitingWindowRestore();
+        if (window->restoreOnCancel) RestoreUndoFile();
     }
     if (interface && isWidget(interface->drawingArea)) {
         if (interface->drawingArea->window)

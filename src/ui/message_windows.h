@@ -46,10 +46,6 @@ extern WaitingWindow* waitWindow;
 // 1 while a waiting window is open; keeps its refresh timer alive.
 extern int keepWaitingWindowOpen;
 
-// What Cancel of a waiting window with restoreOnCancel set runs: bring back the
-// undo layout and forget the autoscale outline. Filled by the layout code.
-extern void (*waitingWindowRestore)();
-
 // Opens the waiting window over the whole screen, stores it in waitWindow and
 // starts its 200 ms refresh. Returns the record; it stays valid (inert once
 // closed) until the program ends.

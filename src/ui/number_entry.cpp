@@ -11,6 +11,7 @@
 #include "base/log.h"
 #include "base/screen_config.h"
 #include "base/ui_hooks.h"
+#include "layout/pattern_box.h"
 #include "ui/widget_helpers.h"
 
 namespace {
@@ -19,8 +20,6 @@ constexpr int kKeySize = 35;      // pixels
 constexpr int kEntryWidth = 150;  // pixels
 constexpr int kEntryHeight = 25;  // pixels
 constexpr double kFullTurn = 360.0;
-
-int (*boxOriginSource)(int axis, double* origin) = nullptr;
 
 // One open pad; the key handlers get it as their data.
 struct NumberPad {
@@ -170,8 +169,8 @@ int OnEntryClicked(GtkWidget* entry, GdkEvent*, GtkWidget* linked) {
     gtk_entry_set_text(GTK_ENTRY(entry), text);
     if (linked != nullptr) {
         int axis = GPOINTER_TO_INT(g_object_get_data(G_OBJECT(linked), "linked-axis"));
-        double origin = 0.0;
-        if (boxOriginSource == nullptr || boxOriginSource(axis, &origin) == 0) origin = 0.0;
+        const PatternBox* box = GetPatternBox(interface ? interface->currentPatternBox : -1);
+        const double origin = box == nullptr ? 0.0 : axis == 1 ? box->y : box->x;
         g_ascii_formatd(text, sizeof text, "%0.3f", origin + value);
         gtk_entry_set_text(GTK_ENTRY(linked), text);
     }
@@ -182,8 +181,4 @@ void LinkNumberEntry(GtkWidget* entry, GtkWidget* linked, int axis) {
     if (linked != nullptr)
         g_object_set_data(G_OBJECT(linked), "linked-axis", GINT_TO_POINTER(axis == 1 ? 1 : 0));
     g_signal_connect(entry, "button-release-event", G_CALLBACK(OnNumberEntryClicked), linked);
-}
-
-void SetBoxOriginSource(int (*source)(int axis, double* origin)) {
-    boxOriginSource = source;
 }

@@ -38,8 +38,3 @@ int OnEntryClicked(GtkWidget* entry, GdkEvent* event, GtkWidget* linked);
 // Connects OnEntryClicked to entry; linked (or null) follows it in the axis
 // (0 x, 1 y).
 void LinkNumberEntry(GtkWidget* entry, GtkWidget* linked, int axis);
-
-// Where OnEntryClicked reads the origin of the current pattern box: the layout
-// module installs a function that returns 1 and fills origin (inches) for the
-// axis, or 0 when there is no current box. Without one the origin is 0.
-void SetBoxOriginSource(int (*source)(int axis, double* origin));

@@ -46,15 +46,6 @@ constexpr const char* kPopupStyle =
 // Key under which each pop-up keeps its touch position.
 constexpr const char* kPositionKey = "longarm-popup-position";
 
-// Origin of the current pattern box along an axis, for the properties
-// dialog's "Actual" entries.
-int CurrentBoxOrigin(int axis, double* origin) {
-    const PatternBox* box = GetPatternBox(interface ? interface->currentPatternBox : -1);
-    if (!box) return 0;
-    *origin = axis == 1 ? box->y : box->x;
-    return 1;
-}
-
 // The touch position a handler was given (0, 0 when none).
 PopupPosition PositionOf(void* data) {
     const auto* p = static_cast<const PopupPosition*>(data);
@@ -339,5 +330,4 @@ void InstallPatternPopup() {
     gtk_rc_parse_string(kPopupStyle);
     SetMenuHandler(kActionViewDropdownMenu, viewDropdownMenu);
     SetMenuHandler(kActionEditAutoCenter, menuEditAutoCenter);
-    SetBoxOriginSource(CurrentBoxOrigin);
 }

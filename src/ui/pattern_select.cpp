@@ -8,8 +8,11 @@
 #include "base/log.h"
 #include "base/screen_config.h"
 #include "base/ui_hooks.h"
+#include "layout/layout_tree.h"
+#include "layout/pattern_box.h"
 #include "pattern/pattern_thumbnail.h"
 #include "ui/drawing_area.h"
+#include "ui/layout_actions.h"
 #include "ui/pattern_files.h"
 #include "ui/screens.h"
 #include "ui/startup.h"
@@ -135,7 +138,7 @@ GtkWidget* createPatternSelectScreen() {
     GtkWidget* repeat = gtk_button_new_with_label("");
     SetButtonFont(repeat, "Repeat", "Sans 10");
     SizeAtLeast(repeat, 50, 30);
-    const bool layoutEmpty = !placedPatternCount || placedPatternCount() <= 0;
+    const bool layoutEmpty = CountLayoutNodes() <= 0;
     gtk_widget_set_sensitive(repeat, layoutEmpty ? FALSE : TRUE);
     g_signal_connect(repeat, "clicked", G_CALLBACK(OnBtnUseCurrentClicked), nullptr);
 
@@ -199,25 +202,14 @@ void SelectPattern(GtkTreeView* view) {
     GtkTreeModel* model = nullptr;
     GtkTreeIter iter;
     if (!interface || !SelectedRow(view, &model, &iter)) return;
-    const bool canPlace = addPatternToCurrentBox != nullptr;
-    if (canPlace && (!quiltAreaExists || !quiltAreaExists())) {
+    if (!extents) {
         interface->boxMode = 0;
-        if (resetQuiltAreaCorners) resetQuiltAreaCorners();
+        ResetQuiltAreaCorners();
         ShowScreen([] { return createExtentsSetup(0); }, kQuiltAreaSetupMask, "quilt-area setup");
         return;
     }
     LogLine("Extents is not NULL");
     if (RowIsFolder(model, &iter)) return;
-    if (!addPatternToCurrentBox) {
-        // Placing patterns is not part of the program yet: show what was
-        // chosen, with its thumbnail still in the preview.
-        std::string path = PatternRowPath(model, &iter);
-        selectedFile = path;
-        if (isWidget(interface->patternInfoLabel))
-            gtk_label_set_text(GTK_LABEL(interface->patternInfoLabel), path.c_str());
-        Log("Selected pattern %s\n", path.c_str());
-        return;
-    }
 
     SetCursorFromFile(MainDrawable(), kBusyCursorImage, 1);
     std::string path = PatternRowPath(model, &iter);
@@ -229,7 +221,7 @@ void SelectPattern(GtkTreeView* view) {
     }
     std::memcpy(interface->selectedPatternFile, path.c_str(), path.size() + 1);
     ReleasePreview();
-    if (addPatternToCurrentBox) addPatternToCurrentBox(path.c_str());
+    AddPatternToCurrentBox(path.c_str());
     selectedFile = path;
     ShowScreen([] { return createPatternViewScreen(0, kAreaLayoutView); }, kLayoutViewMask,
                "layout view");

@@ -1,19 +1,18 @@
 // The properties dialog. See properties_dialog.h.
 #include "ui/properties_dialog.h"
-#include "layout/layout_tree.h"
 
 #include <gtk/gtk.h>
 
 #include "base/application_state.h"
 #include "base/log.h"
 #include "base/screen_config.h"
+#include "layout/layout_tree.h"
 #include "layout/placement_edit.h"
 #include "pattern/pattern.h"
 #include "ui/edit_dialog.h"
 #include "ui/number_entry.h"
+#include "ui/run_toggles.h"
 #include "ui/widget_helpers.h"
-
-void (*retrieveStartPoint)(GtkWidget* button, void* entries) = nullptr;
 
 namespace {
 
@@ -61,7 +60,7 @@ void OnMoveAllToggled(GtkToggleButton* check, gpointer data) {
 
 void OnRetrieveStartClicked(GtkWidget* button, gpointer data) {
     auto* w = static_cast<PropertiesWidgets*>(data);
-    if (retrieveStartPoint) retrieveStartPoint(button, w->entries);
+    OnBtnSetStartClicked(button, w->entries);
 }
 
 void OnPropertiesResponse(GtkDialog*, gint response, gpointer data) {
@@ -117,7 +116,6 @@ int PatternPropertiesDialog(LayoutNode* node) {
     GtkWidget* retrieve = gtk_button_new_with_label("Retrieve Start Point");
     gtk_widget_set_name(retrieve, "RetrieveStartPoint");
     g_signal_connect(retrieve, "clicked", G_CALLBACK(OnRetrieveStartClicked), &w);
-    gtk_widget_set_sensitive(retrieve, retrieveStartPoint != nullptr);
     Attach(table, retrieve, 0, 2, 2, 5);
     w.moveAll = gtk_check_button_new_with_label("Move All");
     gtk_widget_set_name(w.moveAll, "MoveAll");

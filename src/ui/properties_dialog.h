@@ -23,12 +23,6 @@ enum PropertiesEntry {
     kPropertiesEntryCount
 };
 
-// Handler of "Retrieve Start Point" ("clicked"): given the button and the
-// dialog's entry array (GtkWidget* [kPropertiesEntryCount]), it writes the head
-// position into the first four entries as "%0.3f" inches. Installed by the
-// machine toggles; while it is empty the button is insensitive.
-extern void (*retrieveStartPoint)(GtkWidget* button, void* entries);
-
 // Runs the dialog for a placement of the current box and applies OK. Returns
 // the response (-5 OK, -6 Cancel, -4 closed), or 0 without a placement or
 // pattern. Called by the pop-up's Properties.

@@ -88,5 +88,4 @@ void InstallRunToggles() {
     SetMenuHandler(kActionRunLockY, menuRunLockY);
     SetMenuHandler(kActionRunStitching, menuRunStitching);
     SetMenuHandler(kActionRunTest, menuRunTest);
-    retrieveStartPoint = OnBtnSetStartClicked;
 }

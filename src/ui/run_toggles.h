@@ -25,7 +25,6 @@ void menuRunTest(GtkWidget* item, void* data);
 // skipped.
 void OnBtnSetStartClicked(GtkWidget* button, void* entries);
 
-// Installs the toggles and "Demo" in the menu dispatch table and "Retrieve
-// Start Point" in the properties dialog. Called once from start-up (through
-// InstallTraceInterface).
+// Installs the toggles and "Demo" in the menu dispatch table. Called once from
+// start-up (through InstallTraceInterface).
 void InstallRunToggles();

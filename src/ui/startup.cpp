@@ -21,6 +21,8 @@
 #include "base/ui_hooks.h"
 #include "base/usb_drive.h"
 #include "camera/camera_capture.h"
+#include "layout/layout_tree.h"
+#include "layout/pattern_box.h"
 #include "machine/mc1_commands.h"
 #include "machine/serial_link.h"
 #include "maintenance/program_update.h"
@@ -40,8 +42,6 @@
 #include "ui/stitch_preview_screen.h"
 #include "ui/trace_view.h"
 #include "ui/widget_helpers.h"
-
-void (*initLayoutTables)() = nullptr;
 
 namespace {
 
@@ -114,7 +114,7 @@ std::string ChooseProgramFileAgain() {
 void ChooseFirstScreen() {
     if (!RecoveryLayoutExists()) {
         interface->boxMode = 0;
-        if (resetQuiltAreaCorners) resetQuiltAreaCorners();
+        ResetQuiltAreaCorners();
         PackScreen(createExtentsSetup(0), 0);
         currentScreenName = "quilt-area setup";
         SetMenuStateMask(kQuiltAreaSetupMask);
@@ -124,10 +124,10 @@ void ChooseFirstScreen() {
     }
 }
 
-void LoadRecoveryLayout() {
+void RecoverLayout() {
     if (!RecoveryLayoutExists()) return;
     LogLine("Recover Layout");
-    if (recoveryLoader) recoveryLoader(kRecoveryLayoutPath);
+    LoadRecoveryLayout(kRecoveryLayoutPath);
     // Deleted whether it loaded or not, so a layout that crashes the program
     // cannot do so at every start.
     std::remove(kRecoveryLayoutPath);
@@ -239,7 +239,8 @@ int initializeUserInterface(int argc, char** argv) {
 
     Log("done.\nInitiate Pattern Boxes...");
     interface->currentPatternBox = -1;
-    if (initLayoutTables) initLayoutTables();
+    InitPatternBox();
+    InitArrays();
 
     Log("done.\nInitiate Threads...");
     threaded = InitThreads();
@@ -282,7 +283,7 @@ int initializeUserInterface(int argc, char** argv) {
         std::exit(1);
     }
 
-    LoadRecoveryLayout();
+    RecoverLayout();
     if (waitWindow) CloseWaitingWindow(waitWindow);
 
     g_idle_add_full(G_PRIORITY_LOW, OnFirstScreenShown, nullptr, nullptr);

@@ -37,7 +37,3 @@ const char* CurrentScreenName();
 // process with status 0 for the controller's start-up environment to start it
 // again, Cancel does nothing. Called by the setup screen's restart control.
 void RestartProgram();
-
-// Creates the array table and the empty pattern-box table at start-up; filled by
-// the layout code. Without it the current pattern box is simply none (-1).
-extern void (*initLayoutTables)();

@@ -32,7 +32,6 @@ int showMenu = 0;
 double timeOff = 0;
 float offTempX = -1, offTempY = -1;
 GdkPixbuf* editButtonImages[5] = {};
-void (*showPatternPopup)(int x, int y) = nullptr;
 
 namespace {
 
@@ -255,12 +254,7 @@ gboolean OnViewButtonRelease(GtkWidget*, GdkEvent* event, gpointer) {
     const double x = event->button.x, y = event->button.y;
     if (showMenu == 1) {
         showMenu = 0;
-        if (showPatternPopup) {
-            showPatternPopup(static_cast<int>(xStart), static_cast<int>(yStart));
-        } else {
-            menuReady = 0;
-            RedrawView();
-        }
+        ShowPopupMenu(static_cast<int>(xStart), static_cast<int>(yStart));
         return TRUE;
     }
     if (command == kModeNone) SetStatusBar(nullptr);
@@ -350,7 +344,6 @@ void InstallViewInterface() {
     screenHandlers.onViewButtonMotion = OnViewButtonMotion;
     screenHandlers.onViewButtonRelease = OnViewButtonRelease;
     releaseViewEditState = ReleaseViewEditState;
-    showPatternPopup = ShowPopupMenu;
     SetMenuHandler(kActionMainPatternView, menuMainPatternView);
     SetMenuHandler(kActionViewZoomAll, menuViewZoomAll);
     SetMenuHandler(kActionViewPan, menuViewPan);

@@ -22,10 +22,6 @@ extern float offTempX, offTempY;  // set to -1 when the pad's OK ends a move
 // The on-view edit buttons 1..5 (minus, text, plus, minus, plus); none when off.
 extern GdkPixbuf* editButtonImages[5];
 
-// Opens the pattern pop-up at a view point; installed by the pop-up code. The
-// long press does nothing more than clear its hint while it is empty.
-extern void (*showPatternPopup)(int x, int y);
-
 // Drawing-area handlers of the layout and run views ("button-press-event",
 // "motion-notify-event", "button-release-event"). Return TRUE.
 gboolean OnViewButtonPress(GtkWidget* widget, GdkEvent* event, gpointer data);

@@ -41,52 +41,10 @@ std::vector<QuiltPoint> Corners(const PatternBox* box) {
     return ::testing::AssertionSuccess();
 }
 
-class Procedures : public ::testing::Test {
+class Procedures : public BoardLayoutTest {
 protected:
-    void SetUp() override {
-        if (!EnsureGtk()) GTEST_SKIP() << "no display";
-        ASSERT_TRUE(board.running) << board.error;
-        SetSerialDevicePath(board.device);
-        ASSERT_GE(OpenPort(), 0);
-        MakeLayoutWindow();
-    }
-    void TearDown() override {
-        DropLayoutWindow();
-        ClosePort();
-        SetSerialDevicePath("");
-    }
-
-    std::string State(const char* key) { return StateValue(SimControl(board, "state"), key); }
-    // Pushes the head by hand by (dx, dy) thousandths of an inch, once the
-    // board has freed both axes.
-    void Push(int dx, int dy) {
-        ASSERT_TRUE(WaitForState(board, "xenabled", "0", 2000));
-        ASSERT_TRUE(WaitForState(board, "yenabled", "0", 2000));
-        const std::string reply =
-            SimControl(board, "push " + std::to_string(dx) + " " + std::to_string(dy));
-        ASSERT_EQ(reply.rfind("ok", 0), 0u) << reply;
-    }
-    // Pushes the head to (x, y) inches of the board's coordinates.
-    void At(float x, float y) {
-        const std::string state = SimControl(board, "state");
-        const long ax = std::lround(std::stod(StateValue(state, "x")));
-        const long ay = std::lround(std::stod(StateValue(state, "y")));
-        Push(static_cast<int>(std::lround(x * 1000) - ax),
-             static_cast<int>(std::lround(y * 1000) - ay));
-    }
     void Silence(bool on) { SimControl(board, on ? "silence on" : "silence off"); }
-    // Measures a 40 x 20 inch table.
-    void MeasureTable() {
-        StartQuiltAreaSetup();
-        At(-0.2f, -0.3f);
-        PressSetupButton(0, 1);
-        At(40, 0);
-        PressSetupButton(0, 1);
-        At(40, 20);
-        PressSetupButton(0, 1);
-        ASSERT_NE(extents, nullptr);
-        responder.shown.clear();
-    }
+    void MeasureTable() { BoardLayoutTest::MeasureTable(responder); }
     // Draws the current box through the given corners, finishing with CHECK.
     void DrawBox(const std::vector<QuiltPoint>& corners) {
         menuMainPatternbox(nullptr, const_cast<char*>("0"));
@@ -96,7 +54,6 @@ protected:
         }
     }
 
-    Mc1Sim board;
     ScriptedResponder responder;
 };
 

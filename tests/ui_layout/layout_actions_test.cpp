@@ -24,21 +24,33 @@
 
 namespace {
 
-std::string chosenLayout;
-std::string chooserFolder, chooserFilter;
+// The next file chooser, answered from inside its modal loop: its folder and
+// rows are kept, then the row named chosenName is taken with OK, or Cancel is
+// pressed when the name is empty.
+std::string chosenName, chooserFolder;
+std::vector<std::string> chooserRows;
 
-std::string ScriptedChooser(const char* folder, const char* filter) {
-    chooserFolder = folder ? folder : "";
-    chooserFilter = filter ? filter : "";
-    return chosenLayout;
+gboolean AnswerChooser(gpointer) {
+    if (!FileChooserOpen()) return TRUE;  // not open yet
+    chooserFolder = FileChooserFolder();
+    chooserRows.clear();
+    for (const ChooserRow& row : FileChooserRows())
+        chooserRows.push_back(row.name);
+    if (!chosenName.empty()) FileChooserSelect(chosenName);
+    FileChooserRespond(chosenName.empty() ? 0 : 1);
+    return FALSE;
+}
+
+void AnswerNextChooser(const std::string& name) {
+    chosenName = name;
+    g_timeout_add(20, AnswerChooser, nullptr);
 }
 
 // Tests run in a temporary program folder with its Layout folder and a root
 // for "/tmp/undo" and "/tmp/setPoint".
-class LayoutActions : public ::testing::Test {
+class LayoutActions : public BoardLayoutTest {
 protected:
     void SetUp() override {
-        if (!EnsureGtk()) GTEST_SKIP() << "no display";
         ASSERT_EQ(getcwd(saved, sizeof saved), saved);
         ASSERT_EQ(chdir(dir.path.c_str()), 0);
         ASSERT_EQ(mkdir("Layout", 0777), 0);
@@ -46,25 +58,14 @@ protected:
         ASSERT_TRUE(SetSystemRoot(root.path.c_str()));
         ASSERT_TRUE(WriteFileText(dir.File("square.qcc"),
                                   "p X0.000 Y0.000\np X2.000 Y0.000\np X2.000 Y1.000\n"));
-        MakeLayoutWindow();
-        chooseLayoutFile = ScriptedChooser;
+        BoardLayoutTest::SetUp();
     }
     void TearDown() override {
-        DropLayoutWindow();
-        chooseLayoutFile = GetFilename;
+        BoardLayoutTest::TearDown();
         SetSystemRoot("");
         ASSERT_EQ(chdir(saved), 0);
     }
-    // A measured 40 x 20 table with its one box, drawn with the scripted head.
-    void MeasureTable() {
-        StartQuiltAreaSetup();
-        PressSetupButton(0, 1);
-        head.x = 40000;
-        PressSetupButton(0, 1);
-        head.y = 20000;
-        PressSetupButton(0, 1);
-        responder.shown.clear();
-    }
+    void MeasureTable() { BoardLayoutTest::MeasureTable(responder); }
     bool ItemUsable(MenuItemId item) {
         GtkWidget* widget = MenuRecord()->items[item];
         return widget && GTK_WIDGET_SENSITIVE(widget);
@@ -73,13 +74,11 @@ protected:
     char saved[4096];
     TempDir dir, root;
     ScriptedResponder responder;
-    ScriptedHead head;
 };
 
 TEST_F(LayoutActions, AddedPatternsSitAtTheBoxOriginTurnedToTheBoxAngle) {
     MeasureTable();
-    ASSERT_TRUE(addPatternToCurrentBox);
-    ASSERT_EQ(addPatternToCurrentBox(dir.File("square.qcc").c_str()), 1);
+    ASSERT_EQ(AddPatternToCurrentBox(dir.File("square.qcc").c_str()), 1);
     ASSERT_EQ(patternList.count, 1);
     ASSERT_NE(patternLayout, nullptr);
     EXPECT_EQ(patternLayout->patternIndex, 0);
@@ -114,11 +113,12 @@ TEST_F(LayoutActions, AddedPatternsSitAtTheBoxOriginTurnedToTheBoxAngle) {
 }
 
 TEST_F(LayoutActions, AddPatternOpensPatternSelectWithTheMaskOfTheBoxes) {
-    head.disables = 0;
+    ASSERT_EQ(State("xenabled"), "1");
     menuMainAddPattern(nullptr, nullptr);
     EXPECT_STREQ(CurrentScreenName(), "pattern select");
     EXPECT_EQ(MenuStateMask(), 0x34000BFu);
-    EXPECT_EQ(head.disables, 2);
+    EXPECT_EQ(State("xenabled"), "0");  // the axes are free
+    EXPECT_EQ(State("yenabled"), "0");
     MeasureTable();
     interface->trackPosition = 1;
     menuMainAddPattern(nullptr, nullptr);
@@ -171,17 +171,19 @@ TEST_F(LayoutActions, SaveAsSaveAndOpenKeepTheLayoutAndItsName) {
     EXPECT_EQ(MenuStateMask(), 0x3u);
 
     // Open: the chooser offers layout files; the machine is homed after OK.
-    chosenLayout = "./Layout/mylayout1.qlf";
+    ASSERT_TRUE(WriteFileText("Layout/notes.txt", "not a layout"));
+    At(3, 4);
+    AnswerNextChooser("mylayout1.qlf");
     responder.shown.clear();
-    head.homes = 0;
     menuMainLoadLayout(nullptr, nullptr);
     EXPECT_EQ(chooserFolder, "./Layout/");
-    EXPECT_EQ(chooserFilter, ".qlf .QLF");
+    EXPECT_EQ(chooserRows, std::vector<std::string>{"mylayout1.qlf"});
     EXPECT_EQ(CountLayoutNodes(0), 2);
     EXPECT_EQ(patternList.count, 2);
     ASSERT_NE(extents, nullptr);
     EXPECT_FLOAT_EQ(extents->width, 40);
-    EXPECT_EQ(head.homes, 1);
+    EXPECT_EQ(State("x"), "0");  // homed where the head stood
+    EXPECT_EQ(State("y"), "0");
     EXPECT_EQ(responder.Texts(),
               (std::vector<std::string>{
                   "THIS WILL ERASE ALL CURRENT LAYOUT INFORMATION.\n\nCONTINUE?",
@@ -196,13 +198,13 @@ TEST_F(LayoutActions, OpeningALayoutWithoutAQuiltAreaStartsTheMeasurement) {
     AddPatternBoxPoint(GetPatternBox(0), 1, 1, 1, 0);
     patternBoxList.count = 1;
     ASSERT_EQ(SaveLayout("noextents", 0, 0), 1);
-    chosenLayout = "./Layout/noextents.qlf";
+    AnswerNextChooser("noextents.qlf");
     menuMainLoadLayout(nullptr, nullptr);
     EXPECT_EQ(extents, nullptr);
     EXPECT_STREQ(CurrentScreenName(), "quilt-area setup");
 
     // A chooser closed without a choice changes nothing.
-    chosenLayout = "";
+    AnswerNextChooser("");
     responder.shown.clear();
     menuMainLoadLayout(nullptr, nullptr);
     EXPECT_TRUE(responder.shown.empty());

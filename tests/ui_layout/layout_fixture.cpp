@@ -1,34 +1,20 @@
 #include "layout_fixture.h"
 
+#include <cmath>
+
 #include "base/application_state.h"
 #include "layout/layout_file.h"
 #include "layout/pattern_box.h"
+#include "machine/serial_link.h"
 #include "ui/extents_setup.h"
 #include "ui/layout_actions.h"
-#include "ui/menu.h"
-#include "ui/screens.h"
-#include "ui/widget_helpers.h"
-
-namespace {
-
-ScriptedHead* head = nullptr;
-
-int HeadGetXY(int32_t* x, int32_t* y) {
-    *x = head->x;
-    *y = head->y;
-    return 0;
-}
-
-}  // namespace
 
 void MakeLayoutWindow() {
     if (!interface) interface = NewInterfaceStruct();
     FreeLayout();
     InitPatternBox();
     pbTemp.reset();
-    const SetupMachine scripted = setupMachine;  // keep a scripted head across the install
     InstallLayoutInterface();
-    if (scripted.getXY != nullptr) setupMachine = scripted;
     MakeMainWindow(true);
 }
 
@@ -40,30 +26,48 @@ void DropLayoutWindow() {
     pbTemp.reset();
 }
 
-ScriptedHead::ScriptedHead() {
-    head = this;
-    SetupMachine machine;
-    machine.getXY = HeadGetXY;
-    machine.setHome = [] {
-        head->homes++;
-        return 0;
-    };
-    machine.disableX = [] {
-        head->disables++;
-        return 0;
-    };
-    machine.disableY = [] {
-        head->disables++;
-        return 0;
-    };
-    machine.resume = [] { return 0; };
-    machine.sendCommand = [](unsigned char) { return 0; };
-    machine.setExtents = [] { return 0; };
-    machine.clearExtents = [] { return 0; };
-    setupMachine = machine;
+void BoardLayoutTest::SetUp() {
+    if (!EnsureGtk()) GTEST_SKIP() << "no display";
+    ASSERT_TRUE(board.running) << board.error;
+    SetSerialDevicePath(board.device);
+    ASSERT_GE(OpenPort(), 0);
+    MakeLayoutWindow();
 }
 
-ScriptedHead::~ScriptedHead() {
-    setupMachine = SetupMachine{};
-    head = nullptr;
+void BoardLayoutTest::TearDown() {
+    DropLayoutWindow();
+    ClosePort();
+    SetSerialDevicePath("");
+}
+
+std::string BoardLayoutTest::State(const char* key) {
+    return StateValue(SimControl(board, "state"), key);
+}
+
+void BoardLayoutTest::Push(int dx, int dy) {
+    ASSERT_TRUE(WaitForState(board, "xenabled", "0", 2000));
+    ASSERT_TRUE(WaitForState(board, "yenabled", "0", 2000));
+    const std::string reply =
+        SimControl(board, "push " + std::to_string(dx) + " " + std::to_string(dy));
+    ASSERT_EQ(reply.rfind("ok", 0), 0u) << reply;
+}
+
+void BoardLayoutTest::At(float x, float y) {
+    const std::string state = SimControl(board, "state");
+    const long ax = std::lround(std::stod(StateValue(state, "x")));
+    const long ay = std::lround(std::stod(StateValue(state, "y")));
+    Push(static_cast<int>(std::lround(x * 1000) - ax),
+         static_cast<int>(std::lround(y * 1000) - ay));
+}
+
+void BoardLayoutTest::MeasureTable(ScriptedResponder& responder) {
+    StartQuiltAreaSetup();
+    At(-0.2f, -0.3f);
+    PressSetupButton(0, 1);
+    At(40, 0);
+    PressSetupButton(0, 1);
+    At(40, 20);
+    PressSetupButton(0, 1);
+    ASSERT_NE(extents, nullptr);
+    responder.shown.clear();
 }

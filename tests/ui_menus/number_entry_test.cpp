@@ -2,7 +2,9 @@
 // clicks, angle mode, and the numeric entries that open it.
 #include <gtest/gtest.h>
 
+#include "base/application_state.h"
 #include "base/ui_hooks.h"
+#include "layout/pattern_box.h"
 #include "support_ui/ui_fixture.h"
 #include "ui/number_entry.h"
 
@@ -146,11 +148,6 @@ double ScriptedPad(const char* text, int decimals, int angle) {
     return padAnswer;
 }
 
-int OriginY(int axis, double* origin) {
-    *origin = axis == 1 ? 10.0 : 5.0;
-    return 1;
-}
-
 TEST(EntryClicked, ShowsTheValueAndMovesTheLinkedEntry) {
     ASSERT_TRUE(EnsureGtk());
     UserInterfaceHooks hooks;
@@ -167,8 +164,14 @@ TEST(EntryClicked, ShowsTheValueAndMovesTheLinkedEntry) {
     EXPECT_EQ(padOpenedWith, "1.500");
     EXPECT_STREQ(gtk_entry_get_text(GTK_ENTRY(local)), "2.250");
 
-    // Linked in y: the box origin in y plus the value.
-    SetBoxOriginSource(OriginY);
+    // Linked in y: the current box's origin in y plus the value.
+    Interface record;
+    Interface* saved = interface;
+    interface = &record;
+    InitPatternBox();
+    record.currentPatternBox = CreatePatternBox();
+    GetPatternBox(record.currentPatternBox)->x = 5;
+    GetPatternBox(record.currentPatternBox)->y = 10;
     LinkNumberEntry(local, actual, 1);
     padAnswer = 3.0;
     GdkEvent* release = gdk_event_new(GDK_BUTTON_RELEASE);
@@ -182,11 +185,13 @@ TEST(EntryClicked, ShowsTheValueAndMovesTheLinkedEntry) {
     EXPECT_STREQ(gtk_entry_get_text(GTK_ENTRY(actual)), "13.000");
 
     // Without a current box the origin is 0.
-    SetBoxOriginSource(nullptr);
+    record.currentPatternBox = -1;
     padAnswer = 0.125;
     OnEntryClicked(local, nullptr, actual);
     EXPECT_STREQ(gtk_entry_get_text(GTK_ENTRY(actual)), "0.125");
 
+    InitPatternBox();
+    interface = saved;
     SetUserInterfaceHooks({});
     g_object_unref(local);
     g_object_unref(actual);

@@ -7,7 +7,10 @@
 #include "base/ui_hooks.h"
 #include "layout/layout_tree.h"
 #include "layout/placement/array_repeat.h"
+#include "machine/mc1_commands.h"
+#include "machine/serial_link.h"
 #include "popup_fixture.h"
+#include "support/mc1sim_fixture.h"
 #include "ui/array_dialog.h"
 #include "ui/pattern_popup.h"
 #include "ui/properties_dialog.h"
@@ -125,7 +128,6 @@ TEST_F(Dialogs, PropertiesMoveThePatternOrWithMoveAllTheBoxAndRetrieveTheStart) 
          {[&](GtkWidget* w) {
               actualY = Text(w, "ActualY");
               actualEditable = gtk_widget_is_sensitive(FindNamed(w, "ActualX"));
-              // Without a retrieving handler its button cannot be pressed.
               retrieveUsable = gtk_widget_is_sensitive(FindNamed(w, "RetrieveStartPoint"));
           },
           ShotOf("properties"), ClickNamed("LocalStartX"),
@@ -138,7 +140,7 @@ TEST_F(Dialogs, PropertiesMoveThePatternOrWithMoveAllTheBoxAndRetrieveTheStart) 
     Finish();
     EXPECT_EQ(actualY, "8.000");
     EXPECT_FALSE(actualEditable);
-    EXPECT_FALSE(retrieveUsable);
+    EXPECT_TRUE(retrieveUsable);
     EXPECT_EQ(shownX, "7.500");
     EXPECT_EQ(actualX, "9.500");  // follows with the box origin
     EXPECT_FLOAT_EQ(n->x, 7.5f);
@@ -157,17 +159,25 @@ TEST_F(Dialogs, PropertiesMoveThePatternOrWithMoveAllTheBoxAndRetrieveTheStart) 
     EXPECT_FLOAT_EQ(GetPatternBox(box)->y, 4);
     EXPECT_FLOAT_EQ(n->y, 5);
 
-    retrieveStartPoint = [](GtkWidget*, void* entries) {
-        auto** e = static_cast<GtkWidget**>(entries);
-        gtk_entry_set_text(GTK_ENTRY(e[kEntryLocalStartX]), "10.000");
-        gtk_entry_set_text(GTK_ENTRY(e[kEntryLocalStartY]), "11.000");
-    };
+    // Retrieve Start Point puts the head's position, less the box origin, into
+    // the start entries.
+    Mc1Sim board;
+    ASSERT_TRUE(board.running) << board.error;
+    SetSerialDevicePath(board.device);
+    ASSERT_GE(OpenPort(), 0);
+    DisableX();  // the head can be pushed by hand
+    DisableY();
+    ASSERT_TRUE(WaitForState(board, "xenabled", "0", 2000));
+    ASSERT_TRUE(WaitForState(board, "yenabled", "0", 2000));
+    ASSERT_EQ(SimControl(board, "push 10000 11000").rfind("ok", 0), 0u);
     Play(kPropertiesDialogTitle, {ClickNamed("RetrieveStartPoint"), ClickButton("gtk-ok")});
     EXPECT_EQ(PatternPropertiesDialog(n), kResponseOk);
     Finish();
-    retrieveStartPoint = nullptr;
-    EXPECT_FLOAT_EQ(n->x, 10);
-    EXPECT_FLOAT_EQ(n->y, 11);
+    ClosePort();
+    SetSerialDevicePath("");
+    EXPECT_FALSE(responder->Showed("COULD NOT RETRIEVE POINT"));
+    EXPECT_NEAR(n->x, 10 - GetPatternBox(box)->x, 0.002f);
+    EXPECT_NEAR(n->y, 11 - GetPatternBox(box)->y, 0.002f);
 }
 
 TEST_F(Dialogs, RepeatMakesTheArrayAndOpensAgainOnItsValues) {

@@ -7,9 +7,14 @@
 #include <vector>
 
 #include "base/application_state.h"
+#include "layout/layout_file.h"
+#include "layout/layout_tree.h"
+#include "layout/pattern_box.h"
+#include "pattern/pattern.h"
 #include "support/temp_dir.h"
 #include "support_ui/ui_fixture.h"
 #include "ui/drawing_area.h"
+#include "ui/layout_actions.h"
 #include "ui/menu.h"
 #include "ui/pattern_files.h"
 #include "ui/pattern_select.h"
@@ -62,10 +67,9 @@ protected:
     }
     void TearDown() override {
         screenHandlers = ScreenHandlers{};
-        placedPatternCount = nullptr;
-        quiltAreaExists = nullptr;
-        addPatternToCurrentBox = nullptr;
         DropMainWindow();
+        FreeLayout();
+        pbTemp.reset();
         if (oldDir[0]) {
             EXPECT_EQ(chdir(oldDir), 0);
         }
@@ -87,23 +91,16 @@ protected:
     }
 
     bool SelectSensitive() { return gtk_widget_get_sensitive(interface->btnSelectPattern) == TRUE; }
+    // The default quilt area with its one box, the current one.
+    void DefaultQuiltArea() {
+        BogusExtents();
+        interface->currentPatternBox = 0;
+    }
 
     TempDir dir;
     char oldDir[4096] = {};
     GtkTreeView* list = nullptr;
 };
-
-int onePlaced() {
-    return 1;
-}
-int yes() {
-    return 1;
-}
-std::string placedPath;
-int RecordPlacement(const char* path) {
-    placedPath = path;
-    return 1;
-}
 
 }  // namespace
 
@@ -189,7 +186,8 @@ TEST_F(Screens, RepeatIsUsableOnlyWithPlacedPatterns) {
     ASSERT_NE(repeat, nullptr);
     EXPECT_FALSE(gtk_widget_get_sensitive(repeat));
 
-    placedPatternCount = onePlaced;
+    DefaultQuiltArea();
+    ASSERT_EQ(AddPatternToCurrentBox("./patterns/Wave.qcc"), 1);
     ShowPatternSelect();
     repeat = FindButton(interface->currentScreen, "Repeat");
     EXPECT_TRUE(gtk_widget_get_sensitive(repeat));
@@ -198,20 +196,7 @@ TEST_F(Screens, RepeatIsUsableOnlyWithPlacedPatterns) {
     EXPECT_EQ(MenuStateMask(), kLayoutViewMask);
 }
 
-TEST_F(Screens, SelectWithoutPlacementShowsThePatternPath) {
-    ShowPatternSelect();
-    SelectRow("2");  // Wave.qcc
-    ASSERT_TRUE(SelectSensitive());
-    ClickWithXdotool(interface->btnSelectPattern);
-    EXPECT_TRUE(WaitFor([] { return selectedFile == "./patterns/Wave.qcc"; }));
-    EXPECT_STREQ(gtk_label_get_text(GTK_LABEL(interface->patternInfoLabel)), "./patterns/Wave.qcc");
-    EXPECT_STREQ(CurrentScreenName(), "pattern select");
-    EXPECT_NE(interface->previewPixbuf, nullptr);
-}
-
 TEST_F(Screens, SelectStartsTheQuiltAreaSetupOrPlacesThePatternInIt) {
-    addPatternToCurrentBox = RecordPlacement;
-    placedPath.clear();
     ShowPatternSelect();
     SelectRow("2");
     interface->boxMode = 1;
@@ -219,14 +204,15 @@ TEST_F(Screens, SelectStartsTheQuiltAreaSetupOrPlacesThePatternInIt) {
     EXPECT_STREQ(CurrentScreenName(), "quilt-area setup");
     EXPECT_EQ(MenuStateMask(), kQuiltAreaSetupMask);
     EXPECT_EQ(interface->boxMode, 0);
-    EXPECT_TRUE(placedPath.empty());
+    EXPECT_EQ(CountLayoutNodes(), 0);
 
-    quiltAreaExists = yes;
+    DefaultQuiltArea();
     ShowPatternSelect();
     SelectRow("0");
     SelectRow("0:0");
     gtk_button_clicked(GTK_BUTTON(interface->btnSelectPattern));
-    EXPECT_EQ(placedPath, "./patterns/Flowers/rose.qcc");
+    ASSERT_EQ(CountLayoutNodes(0), 1);
+    ASSERT_NE(GetPattern(patternLayout->patternIndex), nullptr);
     EXPECT_STREQ(interface->selectedPatternFile, "./patterns/Flowers/rose.qcc");
     EXPECT_EQ(selectedFile, "./patterns/Flowers/rose.qcc");
     EXPECT_EQ(interface->previewPixbuf, nullptr);
@@ -241,9 +227,7 @@ TEST_F(Screens, APathTooLongForThePatternBufferIsRefused) {
         mkdir(deep.c_str(), 0777);
     }
     WriteFileText(deep + "/p.qcc", "p X0.000 Y0.000\np X1.000 Y1.000\n");
-    addPatternToCurrentBox = RecordPlacement;
-    quiltAreaExists = yes;
-    placedPath.clear();
+    DefaultQuiltArea();
     ScriptedResponder responder;
     ShowPatternSelect();
     // Folders first: a_long_folder_name_0 is row 0, Flowers row 1.
@@ -255,7 +239,7 @@ TEST_F(Screens, APathTooLongForThePatternBufferIsRefused) {
     SelectRow("0:0:0:0:0:0");
     ASSERT_TRUE(SelectSensitive());
     gtk_button_clicked(GTK_BUTTON(interface->btnSelectPattern));
-    EXPECT_TRUE(placedPath.empty());
+    EXPECT_EQ(CountLayoutNodes(), 0);
     ASSERT_FALSE(responder.shown.empty());
     EXPECT_NE(responder.shown.back().text.find("TOO LONG"), std::string::npos);
     EXPECT_STREQ(CurrentScreenName(), "pattern select");

@@ -22,6 +22,7 @@
 #include "ui/gtk_interface.h"
 #include "ui/layout_actions.h"
 #include "ui/layout_view.h"
+#include "ui/pattern_popup.h"
 #include "ui/startup.h"
 #include "ui/view_interaction.h"
 
@@ -257,18 +258,18 @@ TEST(OnViewButton, TextButtonsAreOpaqueWhereDrawnAndClearElsewhere) {
     EXPECT_EQ(DrawButton(40, 30, nullptr, "./no/such.png", 200), nullptr);
 }
 
-int popups = 0, popupX = 0, popupY = 0;
+// The pattern pop-up's menu while it is open, or null.
+GtkWidget* OpenPopup() {
+    GtkWidget* window = FindToplevel(kPopupWindowName);
+    GtkWidget* child = window ? gtk_bin_get_child(GTK_BIN(window)) : nullptr;
+    return child && GTK_IS_MENU(child) ? child : nullptr;
+}
 
 // Real presses on the view: a star in the first of two boxes.
 struct ViewTouch : ViewScreen {
     void SetUp() override {
         ViewScreen::SetUp();
         if (IsSkipped()) return;
-        popups = popupX = popupY = 0;
-        showPatternPopup = [](int x, int y) {
-            popups++, popupX = x, popupY = y;
-            menuReady = 0;
-        };
         MakeRectBox(2, 2, 30, 12);
         MakeRectBox(2, 14, 30, 5);
         node = NewPatternLayoutNode(LoadPath(Star(2, 5)), -1, 0, 10, 4);
@@ -283,19 +284,27 @@ TEST_F(ViewTouch, ALongPressOpensThePopupAtThePressUnlessTheFingerDrifts15Pixels
     bool hint = false;
     Drag(100, 80, 14, 0, 1, 1200, [&] {
         Drain();
-        hint = hint || (menuReady == 1 && popups == 0);
+        hint = hint || (menuReady == 1 && OpenPopup() == nullptr);
     });
     EXPECT_TRUE(hint);
-    EXPECT_EQ(popups, 1);
-    EXPECT_EQ(popupX, 100);
-    EXPECT_EQ(popupY, 80);
+    GtkWidget* popup = OpenPopup();
+    ASSERT_NE(popup, nullptr);
+    EXPECT_EQ(interface->selectedNode, node);
+    // The position every entry of the pop-up is given.
+    const auto* at = static_cast<const PopupPosition*>(
+        g_object_get_data(G_OBJECT(popup), "longarm-popup-position"));
+    ASSERT_NE(at, nullptr);
+    EXPECT_EQ(at->x, 100);
+    EXPECT_EQ(at->y, 80);
+    gtk_menu_shell_deactivate(GTK_MENU_SHELL(popup));
+    Drain();
 
     Drag(100, 80, 9, 12, 1, 1200);  // 15 pixels do not
-    EXPECT_EQ(popups, 1);
+    EXPECT_EQ(OpenPopup(), nullptr);
     EXPECT_EQ(menuReady, 0);
     command = kModeSpeed;  // nor does a long press during a run
     Drag(100, 80, 0, 0, 1, 1200);
-    EXPECT_EQ(popups, 1);
+    EXPECT_EQ(OpenPopup(), nullptr);
 }
 
 TEST_F(ViewTouch, FastHorizontalSwipesAndCornerArrowsStepBetweenBoxesSlowDragsPan) {
