@@ -60,7 +60,6 @@ bool Setup() {
         NewPatternLayoutNode(i, -1, 0, static_cast<float>(i % 10) * 6,
                              static_cast<float>(i / 10) * 6);
     }
-    drawingAreaExpose[kAreaLayoutView] = da_PatternView;
 
     window = gtk_window_new(GTK_WINDOW_TOPLEVEL);
     gtk_window_set_decorated(GTK_WINDOW(window), FALSE);

@@ -4,22 +4,43 @@
 
 #include "base/application_state.h"
 #include "base/screen_config.h"
+#include "ui/extents_setup.h"
+#include "ui/layout_view.h"
+#include "ui/run_view.h"
+#include "ui/trace_view.h"
 #include "ui/widget_helpers.h"
 
-ExposeHandler drawingAreaExpose[kAreaKindCount] = {nullptr, nullptr, nullptr, da_SmallPatternView,
-                                                   nullptr};
 int zoomed = 0;
 gulong da_signal = 0;
 
 namespace {
 
-// Paints a view whose drawing code is not part of the program yet in the
-// background colour, so the screen never shows garbage.
+// Paints the exposed part of a view in the background colour.
 gboolean PaintBackground(GtkWidget* widget, GdkEventExpose* event, gpointer) {
     if (!widget->window) return TRUE;
     gdk_draw_rectangle(widget->window, widget->style->white_gc, TRUE, event->area.x, event->area.y,
                        event->area.width, event->area.height);
     return TRUE;
+}
+
+typedef gboolean (*ExposeHandler)(GtkWidget* widget, GdkEventExpose* event, gpointer data);
+
+// The view that draws a drawing area of the kind.
+ExposeHandler ExposeHandlerOf(int kind) {
+    switch (kind) {
+        case kAreaRunView:
+            return da_MotorMove;
+        case kAreaTrace:
+            return da_Capture;
+        case kAreaLayoutView:
+            return da_PatternView;
+        case kAreaPatternPreview:
+            return da_SmallPatternView;
+        case kAreaExtentsSetup:
+            return da_ExtentsView;
+        default:
+            return PaintBackground;
+    }
 }
 
 void SetStatusLayoutText(GtkWidget* area, const char* text) {
@@ -69,8 +90,7 @@ GtkWidget* SetDrawingArea(int kind) {
             break;
     }
     gtk_widget_set_size_request(area, width > 1 ? width : 1, height > 1 ? height : 1);
-    ExposeHandler handler = drawingAreaExpose[kind] ? drawingAreaExpose[kind] : PaintBackground;
-    da_signal = g_signal_connect(area, "expose-event", G_CALLBACK(handler), nullptr);
+    da_signal = g_signal_connect(area, "expose-event", G_CALLBACK(ExposeHandlerOf(kind)), nullptr);
     KeepWidget(&interface->drawingArea, area);
     return area;
 }

@@ -1,8 +1,8 @@
 // The drawing area of the current screen. Every screen that shows the quilt
 // draws into one drawing area (the Interface's drawingArea); its kind decides
-// its size and which expose handler draws it. The view code installs the
-// handlers of the layout, run, trace and setup views; the pattern preview of
-// the pattern-select screen is drawn here.
+// its size and which view draws it: the layout, run and trace views and the
+// quilt-area setup draw their own kinds; the pattern preview of the
+// pattern-select screen is drawn here.
 #pragma once
 
 #include <gtk/gtk.h>
@@ -16,12 +16,6 @@ enum DrawingAreaKind {
     kAreaExtentsSetup = 4,    // view_area_width x view_area_height
     kAreaKindCount
 };
-
-typedef gboolean (*ExposeHandler)(GtkWidget* widget, GdkEventExpose* event, gpointer data);
-
-// Expose handler of each kind, filled by the module that draws that view.
-// A kind without a handler is painted in the view's background colour.
-extern ExposeHandler drawingAreaExpose[kAreaKindCount];
 
 // 1 while a manual zoom is in force (zoom-to-fit then does nothing); the screen
 // builders set it to 0.

@@ -67,10 +67,6 @@ void SetpointAvailable(int available) {
     SetMenuHandler(kActionEditRestoreSetpoint, available ? menuEditRestoreSetpoint : nullptr);
 }
 
-void InstallProcedureHandlers(int mode, GtkWidget* area) {
-    StartExtentsProcedure(mode, area);
-}
-
 }  // namespace
 
 std::string LayoutNameFromEntry(const std::string& entry) {
@@ -205,8 +201,6 @@ void ResetQuiltAreaCorners() {
 }
 
 void InstallLayoutInterface() {
-    screenHandlers.extentsSetupProcedure = InstallProcedureHandlers;
-    drawingAreaExpose[kAreaExtentsSetup] = da_ExtentsView;
     undoAvailabilityChanged = UndoAvailable;
     setpointAvailabilityChanged = SetpointAvailable;
 

@@ -351,8 +351,4 @@ void InstallRunView() {
     SetRunControlHooks(GtkRunHooks());
     SetMenuHandler(kActionStartButton, [](GtkWidget*, void*) { startButtonReleased(); });
     SetMenuHandler(kActionStopButton, [](GtkWidget*, void*) { stopButtonReleased(); });
-    screenHandlers.onBtnPauseToggled = OnBtnPauseToggled;
-    screenHandlers.onBtnThreadClicked = OnBtnThreadClicked;
-    screenHandlers.resetRunSpeedChanges = [] { speedup = slowdown = 0; };
-    drawingAreaExpose[kAreaRunView] = da_MotorMove;
 }

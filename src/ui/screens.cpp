@@ -6,33 +6,21 @@
 #include "base/log.h"
 #include "base/program_settings.h"
 #include "base/screen_config.h"
+#include "machine/stitching/pattern_run.h"
+#include "machine/stitching/trace_recording.h"
 #include "ui/drawing_area.h"
+#include "ui/extents_setup.h"
+#include "ui/run_view.h"
+#include "ui/trace_view.h"
+#include "ui/view_interaction.h"
 #include "ui/widget_helpers.h"
-
-ScreenHandlers screenHandlers;
 
 namespace {
 
-// Connects a button to its handler, or leaves it insensitive when the handler
-// is not part of the program yet.
-void ConnectButton(GtkWidget* button, const char* signal, ButtonHandler handler, gpointer data) {
-    if (handler) {
-        g_signal_connect(button, signal, G_CALLBACK(handler), data);
-    } else {
-        gtk_widget_set_sensitive(button, FALSE);
-    }
-}
-
 void ConnectViewEvents(GtkWidget* area) {
-    if (screenHandlers.onViewButtonPress)
-        g_signal_connect(area, "button-press-event", G_CALLBACK(screenHandlers.onViewButtonPress),
-                         nullptr);
-    if (screenHandlers.onViewButtonRelease)
-        g_signal_connect(area, "button-release-event",
-                         G_CALLBACK(screenHandlers.onViewButtonRelease), nullptr);
-    if (screenHandlers.onViewButtonMotion)
-        g_signal_connect(area, "motion-notify-event", G_CALLBACK(screenHandlers.onViewButtonMotion),
-                         nullptr);
+    g_signal_connect(area, "button-press-event", G_CALLBACK(OnViewButtonPress), nullptr);
+    g_signal_connect(area, "button-release-event", G_CALLBACK(OnViewButtonRelease), nullptr);
+    g_signal_connect(area, "motion-notify-event", G_CALLBACK(OnViewButtonMotion), nullptr);
 }
 
 // Every screen is a fixed-position container holding one box.
@@ -76,8 +64,8 @@ void AddRunViewButtons() {
     // The run starts unpaused: THREAD BREAK shows only while paused, when the
     // run control halves PAUSE to make room for it.
     gtk_widget_set_no_show_all(thread, TRUE);
-    ConnectButton(pause, "toggled", screenHandlers.onBtnPauseToggled, nullptr);
-    ConnectButton(thread, "clicked", screenHandlers.onBtnThreadClicked, nullptr);
+    g_signal_connect(pause, "toggled", G_CALLBACK(OnBtnPauseToggled), nullptr);
+    g_signal_connect(thread, "clicked", G_CALLBACK(OnBtnThreadClicked), nullptr);
     KeepWidget(&interface->btnPause, pause);
     KeepWidget(&interface->btnThread, thread);
 }
@@ -96,7 +84,7 @@ void clearScreen() {
 }
 
 GtkWidget* createPatternViewScreen(int mode, int kind) {
-    if (screenHandlers.resetRunSpeedChanges) screenHandlers.resetRunSpeedChanges();
+    speedup = slowdown = 0;  // a new view starts without speed changes
     GtkWidget* box = gtk_vbox_new(FALSE, 0);
     gtk_widget_set_size_request(box, view_area_width, view_area_height);
     GtkWidget* area = SetDrawingArea(kind);
@@ -120,7 +108,7 @@ GtkWidget* createPatternViewScreen(int mode, int kind) {
 }
 
 GtkWidget* createTraceScreen() {
-    if (screenHandlers.eraseTemporaryPattern) screenHandlers.eraseTemporaryPattern();
+    EraseTemporaryPattern();
     GtkWidget* row = gtk_hbox_new(FALSE, 2);
     gtk_widget_set_size_request(row, view_area_width, view_area_height);
     KeepWidget(&interface->viewPanel, gtk_hbox_new(FALSE, 0));
@@ -136,8 +124,8 @@ GtkWidget* createTraceScreen() {
     gtk_box_pack_start(GTK_BOX(column), start, FALSE, FALSE, 2);
     gtk_box_pack_start(GTK_BOX(column), save, FALSE, FALSE, 2);
     gtk_box_pack_start(GTK_BOX(row), column, FALSE, FALSE, 2);
-    ConnectButton(start, "toggled", screenHandlers.onBtnStartTraceToggled, nullptr);
-    ConnectButton(save, "clicked", screenHandlers.onBtnSaveClicked, nullptr);
+    g_signal_connect(start, "toggled", G_CALLBACK(OnBtnStartTraceToggled), nullptr);
+    g_signal_connect(save, "clicked", G_CALLBACK(OnBtnSaveClicked), nullptr);
     return FixedScreen(row);
 }
 
@@ -149,6 +137,6 @@ GtkWidget* createExtentsSetup(int mode) {
     if (area) gtk_box_pack_start(GTK_BOX(interface->viewPanel), area, TRUE, TRUE, 0);
     gtk_box_pack_start(GTK_BOX(column), interface->viewPanel, TRUE, TRUE, 0);
     GtkWidget* screen = FixedScreen(column);
-    if (screenHandlers.extentsSetupProcedure) screenHandlers.extentsSetupProcedure(mode, area);
+    StartExtentsProcedure(mode, area);
     return screen;
 }

@@ -182,10 +182,6 @@ void menuMainTraceMode(GtkWidget*, void*) {
 }
 
 void InstallTraceInterface() {
-    screenHandlers.onBtnStartTraceToggled = OnBtnStartTraceToggled;
-    screenHandlers.onBtnSaveClicked = OnBtnSaveClicked;
-    screenHandlers.eraseTemporaryPattern = EraseTemporaryPattern;
-    drawingAreaExpose[kAreaTrace] = da_Capture;
     SetMenuHandler(kActionMainTraceMode, menuMainTraceMode);
     InstallRunToggles();
 }

@@ -339,10 +339,6 @@ void menuMainPatternView(GtkWidget*, void*) {
 }
 
 void InstallViewInterface() {
-    drawingAreaExpose[kAreaLayoutView] = da_PatternView;
-    screenHandlers.onViewButtonPress = OnViewButtonPress;
-    screenHandlers.onViewButtonMotion = OnViewButtonMotion;
-    screenHandlers.onViewButtonRelease = OnViewButtonRelease;
     releaseViewEditState = ReleaseViewEditState;
     SetMenuHandler(kActionMainPatternView, menuMainPatternView);
     SetMenuHandler(kActionViewZoomAll, menuViewZoomAll);

@@ -10,6 +10,7 @@
 #include "layout/layout_file.h"
 #include "layout/layout_tree.h"
 #include "layout/pattern_box.h"
+#include "machine/stitching/run_flags.h"
 #include "pattern/pattern.h"
 #include "support/temp_dir.h"
 #include "support_ui/ui_fixture.h"
@@ -66,7 +67,6 @@ protected:
         gtk_widget_show_all(row);
     }
     void TearDown() override {
-        screenHandlers = ScreenHandlers{};
         DropMainWindow();
         FreeLayout();
         pbTemp.reset();
@@ -129,26 +129,19 @@ TEST_F(Screens, TheScreenSwitchReplacesTheScreenAndAppliesItsMask) {
     clearScreen();  // nothing happens without a screen
 }
 
-namespace {
-int pauseToggles = 0;
-void CountPause(GtkWidget*, gpointer) {
-    pauseToggles++;
-}
-}  // namespace
-
-TEST_F(Screens, ButtonsWorkOnlyWithTheirHandlerInstalled) {
+TEST_F(Screens, PauseOfTheRunViewAsksTheRunToPauseAndShowsThreadBreak) {
     ShowScreen([] { return createPatternViewScreen(1, kAreaRunView); }, 0x800000, "run view");
     ASSERT_TRUE(isWidget(interface->btnPause));
     ASSERT_TRUE(isWidget(interface->btnThread));
     EXPECT_EQ(interface->editView, 0);
-    EXPECT_FALSE(gtk_widget_get_sensitive(interface->btnPause));
-
-    screenHandlers.onBtnPauseToggled = CountPause;
-    pauseToggles = 0;
-    ShowScreen([] { return createPatternViewScreen(1, kAreaRunView); }, 0x800000, "run view");
     EXPECT_TRUE(gtk_widget_get_sensitive(interface->btnPause));
+    EXPECT_FALSE(gtk_widget_get_visible(interface->btnThread));
+
+    allStop = 0;
     gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(interface->btnPause), TRUE);
-    EXPECT_EQ(pauseToggles, 1);
+    EXPECT_EQ(allStop, 2);  // the run halts at its next point
+    EXPECT_TRUE(gtk_widget_get_visible(interface->btnThread));
+    allStop = 0;
 
     ShowScreen(createTraceScreen, 0x30000FF, "trace");
     // Leaving the run view clears its buttons.
