@@ -12,6 +12,7 @@
 #include "machine/machine_parameters.h"
 #include "machine/mc1_commands.h"
 #include "machine/serial_link.h"
+#include "machine/stitching/pattern_run.h"
 #include "machine/stitching/run_flags.h"
 #include "machine/stitching/stitch_path.h"
 #include "support/mc1sim_fixture.h"
@@ -19,7 +20,6 @@
 
 namespace {
 
-int stops = 0;
 uint32_t lastMask = 0;
 
 struct Move {
@@ -49,14 +49,13 @@ struct StreamingTest : ::testing::Test {
         state = std::make_unique<Interface>();
         interface = state.get();
         SetFactoryDefaults();
-        stops = 0;
         lastMask = 0;
         allStop = 0;
         fpTemp = nullptr;
-        StreamingHooks run;
-        run.stopPattern = [] { stops++; };
+        stopTest = 0;
+        RunControlHooks run;
         run.setMenuMask = [](uint32_t mask) { lastMask = mask; };
-        SetStreamingHooks(run);
+        SetRunControlHooks(run);
         SetLogStream(std::tmpfile());
         SetSerialDevicePath(sim->device);
         ASSERT_GE(OpenPort(), 0);
@@ -64,7 +63,7 @@ struct StreamingTest : ::testing::Test {
     void TearDown() override {
         ClosePort();
         SetLogStream(stdout);
-        SetStreamingHooks({});
+        SetRunControlHooks({});
         FreeFullPattern(path);
         interface = nullptr;
         fpTemp = nullptr;
@@ -136,7 +135,8 @@ TEST_F(StreamingTest, TheStopFlagEndsTheSending) {
     path = Line(5, 0, 0);
     allStop = 1;
     EXPECT_EQ(SendPoints(path), 0);
-    EXPECT_EQ(stops, 1);
+    EXPECT_EQ(stopTest, 1);  // the run was stopped
+    EXPECT_EQ(lastMask, kIdleMenuMask);
     EXPECT_EQ(WaitForBuffer(), 0);
     EXPECT_EQ(StateValue(SimControl(*sim, "state"), "queue"), "0");
 }

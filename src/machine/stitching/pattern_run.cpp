@@ -493,10 +493,6 @@ void FreeRunPath() {
 
 void SetRunControlHooks(const RunControlHooks& newHooks) {
     hooks = newHooks;
-    StreamingHooks streaming;
-    streaming.stopPattern = StopPattern;
-    streaming.setMenuMask = hooks.setMenuMask;
-    SetStreamingHooks(streaming);
 }
 
 const RunControlHooks& GetRunControlHooks() {

@@ -11,6 +11,7 @@
 #include "machine/mc1_commands.h"
 #include "machine/mc1_motion.h"
 #include "machine/stitcher.h"
+#include "machine/stitching/pattern_run.h"
 #include "machine/stitching/run_flags.h"
 #include "machine/stitching/stitch_path.h"
 
@@ -18,7 +19,6 @@ int32_t currentX = 0, currentY = 0;
 
 namespace {
 
-StreamingHooks hooks;
 int64_t (*stallClock)() = nullptr;  // null: the wall clock
 
 int64_t StallClock() {
@@ -28,10 +28,6 @@ int64_t StallClock() {
 constexpr int kPollPauseUs = 10000;  // between status requests while waiting
 constexpr int kSenderPauseUs = 10;   // between status requests while sending
 constexpr int kMenuSettleUs = 2500;
-
-void StopRun() {
-    if (hooks.stopPattern) hooks.stopPattern();
-}
 
 // Releases the machine after a board error and shows the error word.
 void HandleBoardError(int32_t errorWord) {
@@ -57,13 +53,10 @@ bool SendPrefillPoint(const FullPattern_t* point) {
 
 }  // namespace
 
-void SetStreamingHooks(const StreamingHooks& newHooks) {
-    hooks = newHooks;
-}
-
 int SendLeadLine(FullPattern_t* target) {
     LogLine("SLL: Set Menu Items");
-    if (hooks.setMenuMask) hooks.setMenuMask(kRunMenuMask);
+    if (const RunControlHooks& run = GetRunControlHooks(); run.setMenuMask)
+        run.setMenuMask(kRunMenuMask);
     SleepMicroseconds(kMenuSettleUs);
 
     if (target) {
@@ -125,7 +118,7 @@ int SendPoints(FullPattern_t* first) {
         int result = CheckBuffer(&status, &errorWord);
         ProcessPendingEvents();
         if (allStop == 1) {
-            StopRun();
+            StopPattern();
             LogLine("LL STOPPED");
             return 0;
         }
@@ -198,7 +191,7 @@ int WaitForMovesDone() {
 
 int WaitForBuffer() {
     const int result = WaitForMovesDone();
-    if (result == kMovesStalled) StopRun();
+    if (result == kMovesStalled) StopPattern();
     return result == kMovesDone ? 1 : 0;
 }
 

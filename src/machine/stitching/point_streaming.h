@@ -10,13 +10,6 @@
 
 struct FullPattern_t;
 
-// What the streaming needs from the run controller and the user interface.
-struct StreamingHooks {
-    void (*stopPattern)() = nullptr;               // ends the run (StopPattern)
-    void (*setMenuMask)(uint32_t mask) = nullptr;  // stores and applies a menu state mask
-};
-void SetStreamingHooks(const StreamingHooks& hooks);
-
 // The last head position read by the stall watchdog, thousandths of an inch.
 extern int32_t currentX, currentY;
 
