@@ -2,7 +2,20 @@
 
 #include <cstring>
 
-Interface* interface = nullptr;
+namespace {
+
+// Storage for the program's record that is built at compile time and whose
+// destructor never runs: code that runs during exit still finds it whole.
+union ProgramRecord {
+    Interface record;
+    constexpr ProgramRecord() : record() {}
+    ~ProgramRecord() {}
+};
+constinit ProgramRecord programRecord;
+
+}  // namespace
+
+constinit Interface* interface = &programRecord.record;
 
 char statusBar[kStatusBarSize] = {};
 
@@ -22,11 +35,7 @@ volatile int mergePatternsActive = 0;
 StatusWindow* statWindow = nullptr;
 
 Interface* NewInterfaceStruct() {
-    auto* record = new Interface;
-    // The chosen pattern path is left unset until a pattern is chosen; an empty
-    // string keeps any early reader safe.
-    record->selectedPatternFile[0] = '\0';
-    return record;
+    return new Interface;
 }
 
 void (*releaseViewEditState)() = nullptr;

@@ -41,11 +41,11 @@ struct Interface {
     GtkWidget* viewPanel = nullptr;      // vertical box holding drawingArea in the view screens
     GtkWidget* currentScreen = nullptr;  // the screen in the second row of mainBox
     GString* current_layout = nullptr;   // path of the layout last loaded or saved; null: no file
-    char selectedPatternFile[kSelectedPatternFileSize];  // pattern chosen on pattern select
-    GtkWidget* patternInfoLabel = nullptr;               // info label of pattern select
-    GtkWidget* previewBox = nullptr;                     // row holding the preview drawing area
-    GtkWidget* drawingArea = nullptr;                    // drawing area of the current screen
-    GdkPixbuf* captureImage = nullptr;                   // last camera picture
+    char selectedPatternFile[kSelectedPatternFileSize] = {};  // pattern chosen on pattern select
+    GtkWidget* patternInfoLabel = nullptr;                    // info label of pattern select
+    GtkWidget* previewBox = nullptr;        // row holding the preview drawing area
+    GtkWidget* drawingArea = nullptr;       // drawing area of the current screen
+    GdkPixbuf* captureImage = nullptr;      // last camera picture
     GdkPixbuf* gridPixbuf = nullptr;        // cached background grid of the layout view
     GdkPixbuf* previewPixbuf = nullptr;     // preview of the chosen pattern
     int* measureLine = nullptr;             // four ints x1, y1, x2, y2 in pixels (new int[4]); null
@@ -72,13 +72,15 @@ struct Interface {
     uint8_t motorDirection = 0;             // direction code read from MC1; 0xC8 is reverse
 };
 
-// The application state, created by NewInterfaceStruct during start-up and never
-// freed; null before start-up.
+// The application state. It points at the program's own record, which holds
+// the start values before any code of the program runs and is never destroyed,
+// so no start-up order can reach it before it exists or after it is gone.
+// Tests may point it at a record of their own.
 extern Interface* interface;
 
 // Creates a record with the start values: every pointer, flag and index 0,
 // viewScale 0.001, cameraInchPerPixel 1.0, highlightIndex -1. The caller owns
-// it (start-up stores it in `interface` for the life of the process).
+// it (for a test that wants a fresh record of its own).
 Interface* NewInterfaceStruct();
 
 // Status text drawn by the layout view (at most kStatusBarSize - 1 characters).

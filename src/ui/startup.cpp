@@ -234,8 +234,8 @@ int initializeUserInterface(int argc, char** argv) {
     SelectSerialPort(options.portSelector.empty() ? nullptr : options.portSelector.c_str());
     SetSerialDevicePath(options.serialPath);
 
+    // The record exists from the program's start (see application_state.h).
     Log("done.\nCreate Interface Structure...");
-    interface = NewInterfaceStruct();
 
     Log("done.\nInitiate Pattern Boxes...");
     interface->currentPatternBox = -1;

@@ -183,8 +183,7 @@ void DropMainWindow() {
     if (isWidget(interface->window)) gtk_widget_destroy(interface->window);
     Drain();
     if (interface->current_layout) g_string_free(interface->current_layout, TRUE);
-    delete interface;
-    interface = nullptr;
+    *interface = Interface{};  // the next test starts from a fresh record
 }
 
 ScriptedResponder::ScriptedResponder() {

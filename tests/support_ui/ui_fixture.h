@@ -41,7 +41,7 @@ bool WaitFor(Predicate predicate, int timeoutMs = 5000) {
 // are set. Shows it.
 void MakeMainWindow(bool withMenuRow = false);
 
-// Destroys the current screen and the main window and drops the record.
+// Destroys the current screen and the main window and resets the record.
 void DropMainWindow();
 
 // One message shown through the seam.
