@@ -50,9 +50,11 @@ void SleepOnLine(int64_t milliseconds) {
     p.fd = sp;
     p.events = POLLIN;
     p.revents = 0;
-    const int timeout = static_cast<int>(std::min<int64_t>(milliseconds, 1000));
-    const int ready = poll(&p, 1, timeout);
-    if (ready > 0 && BytesQueued() == 0) {
+    const int64_t wait = std::min<int64_t>(milliseconds, 1000);
+    const int ready = poll(&p, 1, static_cast<int>(RealWaitMs(wait)));
+    if (ready == 0) {
+        AdvanceClock(wait);  // the manual clock: the whole wait passed in silence
+    } else if (ready > 0 && BytesQueued() == 0) {
         SleepMicroseconds(std::min<int64_t>(milliseconds, 10) * 1000);
     }
 }

@@ -74,14 +74,16 @@ TEST(SimFaults, StrayZeroPrecedesOnlyTheNextStatus) {
 TEST(SimFaults, StallStopsTheHeadAndTheQueue) {
     SIM_LINE(line, {"--time-scale", "5"});
     EXPECT_EQ(SimControl(line.sim, "stall on"), "ok stall on");
+    SimControl(line.sim, "clock hold");
     ASSERT_EQ(Exchange(line.fd, MoveFrame(1000, 0, 100), 1), std::vector<uint8_t>{0x0B});
     ASSERT_EQ(Exchange(line.fd, MoveFrame(2000, 0, 100), 1), std::vector<uint8_t>{0x0B});
-    usleep(200000);  // both moves would be done without the stall
+    SimControl(line.sim, "clock step 5000");  // both moves would be done without the stall
     EXPECT_EQ(HeadPosition(line.fd), (std::vector<int32_t>{0, 0}));
     EXPECT_EQ(BufferStatus(line.fd), 97);
     EXPECT_EQ(StateValue(SimControl(line.sim, "state"), "moving"), "0");
     EXPECT_EQ(SimControl(line.sim, "stall off"), "ok stall off");
-    ASSERT_TRUE(WaitForIdle(line.fd, 3000));
+    SimControl(line.sim, "clock step 5000");
+    ASSERT_EQ(BufferStatus(line.fd), 0xFD);
     EXPECT_EQ(HeadPosition(line.fd), (std::vector<int32_t>{2000, 0}));
 }
 

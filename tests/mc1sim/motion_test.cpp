@@ -61,20 +61,21 @@ TEST(SimMotion, WrongChecksumIsRefusedAndNotQueued) {
 }
 
 TEST(SimMotion, HaltFreezesTheHeadAndResumeFinishesTheMove) {
-    SIM_LINE(line, {"--time-scale", "2"});  // 10 inches at 4 in/s: 1.25 s
+    SIM_LINE(line);  // 10 inches at 4 in/s: 2.5 s
+    SimControl(line.sim, "clock hold");
     ASSERT_EQ(Exchange(line.fd, MoveFrame(10000, 0, 100), 1), std::vector<uint8_t>{0x0B});
-    ASSERT_TRUE(WaitForState(line.sim, "moving", "1", 1000));
-    usleep(100000);
+    SimControl(line.sim, "clock step 500");
+    EXPECT_EQ(StateValue(SimControl(line.sim, "state"), "moving"), "1");
     WriteBytes(line.fd, {0x2C});
     std::vector<int32_t> halted = HeadPosition(line.fd);
-    EXPECT_GT(halted[0], 0);
-    EXPECT_LT(halted[0], 10000);
+    EXPECT_EQ(halted, (std::vector<int32_t>{2000, 0}));
     EXPECT_EQ(BufferStatus(line.fd), 99);  // the move is held, nothing waits
-    usleep(150000);
+    SimControl(line.sim, "clock step 5000");
     EXPECT_EQ(HeadPosition(line.fd), halted);
     EXPECT_EQ(StateValue(SimControl(line.sim, "state"), "moving"), "0");
     WriteBytes(line.fd, {0x19});
-    ASSERT_TRUE(WaitForIdle(line.fd, 3000));
+    SimControl(line.sim, "clock step 5000");
+    ASSERT_EQ(BufferStatus(line.fd), 0xFD);
     EXPECT_EQ(HeadPosition(line.fd), (std::vector<int32_t>{10000, 0}));
 }
 

@@ -127,10 +127,11 @@ TEST(SimLine, RandomBytesNeverWedgeTheBoard) {
         noise.push_back(b);
     }
     ASSERT_TRUE(WriteBytes(line.fd, noise));
-    usleep(700000);  // let any partial frame expire
+    StepClock(line.sim, line.fd, 3600000);  // let any partial frame expire, any move end
     SimControl(line.sim, "error clear");
     SimControl(line.sim, "silence off");
-    DrainBytes(line.fd);
+    while (!ReadBytes(line.fd, 4096, 50).empty()) {  // replies still on their way
+    }
     WriteBytes(line.fd, {0x2D, 0x19});
     EXPECT_EQ(BufferStatus(line.fd), 0xFD);
     EXPECT_EQ(StateValue(SimControl(line.sim, "state"), "x").empty(), false);
@@ -138,16 +139,17 @@ TEST(SimLine, RandomBytesNeverWedgeTheBoard) {
 
 TEST(SimLine, PartialFrameIsDroppedAfterItsTimeLimit) {
     SIM_LINE(line);
+    SimControl(line.sim, "clock hold");
     std::vector<uint8_t> move = MoveFrame(100, 100, 100);
     WriteBytes(line.fd, std::vector<uint8_t>(move.begin(), move.begin() + 9));
-    usleep(700000);
+    StepClock(line.sim, line.fd, 600);
     // Had the 9 bytes still been waiting, this poll would complete the frame.
     std::vector<uint8_t> poll = {0x22, 0x22, 0x22, 0x22, 0x22, 0x22, 0x22, 0x22};
     EXPECT_EQ(Exchange(line.fd, poll, 8), std::vector<uint8_t>(8, 0xFD));
     EXPECT_EQ(StateValue(SimControl(line.sim, "state"), "queue"), "0");
     // A frame that arrives in pieces within the limit is taken whole.
     WriteBytes(line.fd, std::vector<uint8_t>(move.begin(), move.begin() + 5));
-    usleep(100000);
+    StepClock(line.sim, line.fd, 400);
     WriteBytes(line.fd, std::vector<uint8_t>(move.begin() + 5, move.end()));
     EXPECT_EQ(ReadBytes(line.fd, 1, 1000), std::vector<uint8_t>{0x0B});
 }
@@ -157,7 +159,7 @@ TEST(SimLine, HostMayCloseAndReopenTheDevice) {
     ASSERT_EQ(Exchange(line.fd, MoveFrame(300, 300, 100), 1), std::vector<uint8_t>{0x0B});
     close(line.fd);
     line.fd = -1;
-    usleep(50000);
+    SimControl(line.sim, "state");  // the board has seen the hang-up
     for (int round = 0; round < 3; ++round) {
         int fd = OpenRawDevice(line.sim.device);
         ASSERT_GE(fd, 0);

@@ -1,6 +1,7 @@
 // Byte-level helpers for talking to the simulated board in tests.
 #pragma once
 
+#include <sys/ioctl.h>
 #include <unistd.h>
 
 #include <cstdint>
@@ -79,6 +80,32 @@ inline std::vector<int32_t> HeadPosition(int fd) {
     std::vector<uint8_t> reply = Exchange(fd, {0x0F}, 8);
     if (reply.size() != 8) return {INT32_MIN, INT32_MIN};
     return {Int32At(reply, 0), Int32At(reply, 4)};
+}
+
+// Waits until the simulator has read every byte written on fd (the line's
+// output queue is empty); false after 3 s.
+inline bool WaitUntilTaken(int fd) {
+    for (int polls = 0; polls < 3000; ++polls) {
+        int pending = 0;
+        if (ioctl(fd, TIOCOUTQ, &pending) != 0) return false;
+        if (pending == 0) return true;
+        usleep(1000);
+    }
+    return false;
+}
+
+// Moves the board's clock on by ms board milliseconds once the bytes written
+// so far have been taken: nothing happens in between, however slow the machine.
+inline void StepClock(const Mc1Sim& sim, int fd, int ms) {
+    WaitUntilTaken(fd);
+    SimControl(sim, "clock step " + std::to_string(ms));
+}
+
+// Lets ms board milliseconds pass at once after the bytes written so far.
+inline void Elapse(const Mc1Sim& sim, int fd, int ms) {
+    SimControl(sim, "clock hold");
+    StepClock(sim, fd, ms);
+    SimControl(sim, "clock run");
 }
 
 // A simulator plus the host's end of its line, for one test.

@@ -114,7 +114,7 @@ TEST(SimStitcher, NeedleArrivesOnlyAfterALongPressIsLetGo) {
     // than the needle's travel must still leave a 0 for it to see.
     SIM_LINE(line, {"--machine", "6"});
     WriteBytes(line.fd, {0x49, 1});
-    usleep(450000);
+    Elapse(line.sim, line.fd, 450);
     EXPECT_EQ(NeedleSensor(line.fd), 0);
     WriteBytes(line.fd, {0x49, 0});
     EXPECT_TRUE(NeedleSeenToRise(line.fd, 2000));
@@ -133,7 +133,7 @@ TEST(SimStitcher, TwinMachineNeedsTheCommandButtonHeld) {
     SIM_LINE(line, {"--machine", "1"});
     // The stitch-regulator button alone does nothing in robot mode.
     WriteBytes(line.fd, {0x48, 1, 0x48, 0});
-    usleep(50000);
+    Elapse(line.sim, line.fd, 50);
     EXPECT_EQ(Stitching(line.sim), "0");
     // Held with the command button it toggles stitching.
     WriteBytes(line.fd, {0x4A, 1, 0x48, 1, 0x48, 0, 0x4A, 0});
@@ -142,7 +142,7 @@ TEST(SimStitcher, TwinMachineNeedsTheCommandButtonHeld) {
     EXPECT_TRUE(WaitForState(line.sim, "stitching", "0", 1000));
     // Needle up alone: nothing; with the command button: the needle rises.
     WriteBytes(line.fd, {0x49, 1, 0x49, 0});
-    usleep(250000);
+    Elapse(line.sim, line.fd, 250);
     EXPECT_EQ(NeedleSensor(line.fd), 0);
     WriteBytes(line.fd, {0x4A, 1, 0x49, 1, 0x49, 0, 0x4A, 0});
     EXPECT_TRUE(NeedleSeenToRise(line.fd, 2000));
@@ -165,13 +165,13 @@ TEST(SimStitcher, Corvane18StitchesWhileTheButtonIsHeld) {
     WriteBytes(line.fd, {0x48, 1});
     EXPECT_TRUE(WaitForState(line.sim, "stitching", "1", 1000));
     WriteBytes(line.fd, {0x48, 1});  // still held: no change
-    usleep(30000);
+    Elapse(line.sim, line.fd, 30);
     EXPECT_EQ(Stitching(line.sim), "1");
     WriteBytes(line.fd, {0x48, 0});
     EXPECT_TRUE(WaitForState(line.sim, "stitching", "0", 1000));
     // No needle-up button on this machine.
     WriteBytes(line.fd, {0x49, 1, 0x49, 0});
-    usleep(250000);
+    Elapse(line.sim, line.fd, 250);
     EXPECT_EQ(NeedleSensor(line.fd), 0);
 }
 

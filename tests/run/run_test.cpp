@@ -16,6 +16,7 @@
 #include "base/application_state.h"
 #include "base/defaults_file.h"
 #include "base/log.h"
+#include "base/timers.h"
 #include "base/ui_hooks.h"
 #include "layout/layout_tree.h"
 #include "layout/pattern_box.h"
@@ -115,6 +116,7 @@ struct RunTest : ::testing::Test {
     }
 
     void TearDown() override {
+        UseRealClock();
         ClosePort();
         SetLogStream(stdout);
         std::fclose(log);
@@ -494,6 +496,7 @@ struct FaultCase {
     const char* message;  // message the run ends with; "" when it must finish
     bool boardReachable;  // the board obeys the stop afterwards
     const char* then;     // a second command given later, or null
+    bool stillBoard;      // nothing moves after the fault: time runs on the manual clock
 };
 
 void PrintTo(const FaultCase& fault, std::ostream* out) {
@@ -512,7 +515,11 @@ TEST_P(RunFaultTest, AFaultDuringTheRunEndsItCleanlyOrIsRidden) {
     auto drains = std::make_shared<int>(0);
     script.onDrain = [this, drains, fault] {
         if (script.runViews == 0) return;
-        if (++*drains == 40) SimControl(*sim, fault.inject);
+        if (++*drains == 40) {
+            SimControl(*sim, fault.inject);
+            if (fault.stillBoard) UseManualClock();
+        }
+        AdvanceClock(100);  // each drain of the screen takes a tenth of a second
         if (*drains == 80 && fault.then) SimControl(*sim, fault.then);
     };
 
@@ -539,10 +546,11 @@ TEST_P(RunFaultTest, AFaultDuringTheRunEndsItCleanlyOrIsRidden) {
 
 INSTANTIATE_TEST_SUITE_P(
     Faults, RunFaultTest,
-    ::testing::Values(FaultCase{"error 4", "Y MOTOR FAILURE", true, nullptr},
-                      FaultCase{"stall on", "ROBOT NOT RESPONSIVE. ERR: WFB100", true, nullptr},
-                      FaultCase{"silence on", "ROBOT NOT RESPONSIVE. ERR: WFB100", false, nullptr},
-                      FaultCase{"refuse 6", "", true, "busy 30"}));
+    ::testing::Values(
+        FaultCase{"error 4", "Y MOTOR FAILURE", true, nullptr, false},
+        FaultCase{"stall on", "ROBOT NOT RESPONSIVE. ERR: WFB100", true, nullptr, true},
+        FaultCase{"silence on", "ROBOT NOT RESPONSIVE. ERR: WFB100", false, nullptr, true},
+        FaultCase{"refuse 6", "", true, "busy 30", false}));
 
 // The run view's speed buttons: steps of 10, 100 at the top, a floor above the
 // minimum speed; each change reaches the board and the defaults file.

@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "base/log.h"
+#include "base/timers.h"
 #include "base/ui_hooks.h"
 #include "machine/machine_parameters.h"
 #include "machine/serial_link.h"
@@ -51,6 +52,7 @@ void BoardTest::SetUp() {
 }
 
 void BoardTest::TearDown() {
+    UseRealClock();
     ClosePort();
     SetUserInterfaceHooks({});
     SetLogStream(stdout);

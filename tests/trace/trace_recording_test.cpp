@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "base/timers.h"
 #include "base/ui_hooks.h"
 #include "machine/mc1_commands.h"
 #include "pattern/pattern.h"
@@ -91,6 +92,7 @@ TEST_F(TraceTest, FailedReadsEndTheRecordingOnlyAtTheEleventh) {
     hand.steps = {"silence on", "", "", "", "", "silence off", "push 5 5", "silence on"};
     for (int i = 0; i < 20; i++)
         hand.steps.push_back("");
+    UseManualClock();  // each silent read times out after a short real moment
     EXPECT_EQ(RecordTrace(HandHooks()), kTraceNoResponse);
     // The point read between the silences was kept.
     ASSERT_EQ(tmpPattern->pointCount, 1);
