@@ -27,7 +27,7 @@ void DropLayoutWindow() {
 }
 
 void BoardLayoutTest::SetUp() {
-    if (!EnsureGtk()) GTEST_SKIP() << "no display";
+    ASSERT_TRUE(EnsureGtk()) << "no X display for the window tests";
     ASSERT_TRUE(board.running) << board.error;
     SetSerialDevicePath(board.device);
     ASSERT_GE(OpenPort(), 0);

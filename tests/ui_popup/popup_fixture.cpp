@@ -14,7 +14,7 @@
 #include "ui/startup.h"
 
 void PopupTest::SetUp() {
-    if (!EnsureGtk()) GTEST_SKIP() << "no display";
+    ASSERT_TRUE(EnsureGtk()) << "no X display for the window tests";
     ASSERT_EQ(getcwd(savedDir, sizeof savedDir), savedDir);
     ASSERT_EQ(chdir(folder.path.c_str()), 0);
     ASSERT_EQ(symlink(LONGARM_SOURCE_DIR "/images", "images"), 0);

@@ -49,7 +49,7 @@ Type* FindFirst(GtkWidget* root, GType type) {
 class Screens : public ::testing::Test {
 protected:
     void SetUp() override {
-        if (!EnsureGtk()) GTEST_SKIP() << "no display";
+        ASSERT_TRUE(EnsureGtk()) << "no X display for the window tests";
         ASSERT_NE(getcwd(oldDir, sizeof oldDir), nullptr);
         ASSERT_EQ(chdir(dir.path.c_str()), 0);
         mkdir("patterns", 0777);
@@ -239,7 +239,7 @@ TEST_F(Screens, APathTooLongForThePatternBufferIsRefused) {
 }
 
 TEST(PatternRowPath, BuildsFromTheOutermostFolder) {
-    if (!EnsureGtk()) GTEST_SKIP() << "no display";
+    ASSERT_TRUE(EnsureGtk()) << "no X display for the window tests";
     GtkTreeStore* store = NewPatternStore();
     GtkTreeIter outer, inner, file;
     gtk_tree_store_append(store, &outer, nullptr);

@@ -28,7 +28,7 @@ std::string LongarmPath() {
 class ProgramFolder : public ::testing::Test {
 protected:
     void SetUp() override {
-        if (!EnsureGtk()) GTEST_SKIP() << "no display";
+        ASSERT_TRUE(EnsureGtk()) << "no X display for the window tests";
         const std::string source = LONGARM_SOURCE_DIR;
         ASSERT_EQ(symlink((source + "/images").c_str(), dir.File("images").c_str()), 0);
         ASSERT_EQ(symlink((source + "/gtkrc").c_str(), dir.File("gtkrc").c_str()), 0);

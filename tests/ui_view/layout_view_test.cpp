@@ -62,7 +62,7 @@ const guchar* PixelAt(GdkPixbuf* picture, int x, int y) {
 // (images linked in, system paths below it), with an empty layout.
 struct ViewScreen : ViewTest {
     void SetUp() override {
-        if (!EnsureGtk()) GTEST_SKIP() << "no display";
+        ASSERT_TRUE(EnsureGtk()) << "no X display for the window tests";
         ViewTest::SetUp();
         char cwd[4096];
         oldDir = getcwd(cwd, sizeof cwd) ? cwd : ".";
