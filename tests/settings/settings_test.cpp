@@ -2,14 +2,16 @@
 
 #include <cstring>
 
+#include "base/defaults_file.h"
 #include "base/program_settings.h"
 #include "machine/machine_parameters.h"
 
 namespace {
 
-// The float slots of the file layout: 11 to 15, 17 and 20 to 23.
+// The float slots of the file layout as the slot table gives them (11 to 15, 17
+// and 20 to 23): a wrong entry there shows as bytes unlike the program's own.
 bool IsFloatSlot(size_t k) {
-    return (k >= 11 && k <= 15) || k == 17 || (k >= 20 && k <= 23);
+    return k < static_cast<size_t>(kDefaultSlotCount) && kDefaultSlotInfo[k].isFloat;
 }
 
 }  // namespace
