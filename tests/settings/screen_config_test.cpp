@@ -143,11 +143,14 @@ TEST(ScreenConfig, UnknownKeysAndUnreadableNumbersDoNotDisturbOtherEntries) {
 TEST(ScreenConfig, OverLongKeysAndLinesAreSkipped) {
     std::string longKey(kMaxConfigKeyLength + 1, 'k');
     std::string longLine = "screen_height = 480" + std::string(300, ' ') + "junk\n";
+    // The longest line that is read (255 characters), with the largest size.
+    std::string edge = "message_width = 8192";
+    edge += std::string(255 - edge.size(), ' ') + "\n";
     ParseText(longKey + " = 5\n" + "screen_width" + std::string(600, 'x') + " = 1\n" + longLine +
-              "message_width = 100\n");
+              edge);
     EXPECT_EQ(screen_width, 320);
     EXPECT_EQ(screen_height, 240);
-    EXPECT_EQ(message_width, 100);
+    EXPECT_EQ(message_width, 8192);
 }
 
 TEST(ScreenConfig, BinaryAndHugeFilesStartWithSaneValues) {
