@@ -17,6 +17,8 @@ int AnsweredWith(int buttons, int response) {
             return response == kResponseYes ? kResponseYes : kResponseNo;
         case kButtonsOkCancel:
             return response == kResponseOk ? kResponseOk : kResponseCancel;
+        case kButtonsYesNoCancel:
+            return response == kResponseYes || response == kResponseNo ? response : kResponseCancel;
         case kButtonsClose:
             return kResponseClose;
         default:
@@ -59,6 +61,10 @@ void ShowWaitingWindow(const char* title, int cancellable) {
 
 void HideWaitingWindow() {
     if (hooks.closeWaitingWindow) hooks.closeWaitingWindow();
+}
+
+void SetWaitingWindowText(const char* text) {
+    if (hooks.setWaitingText) hooks.setWaitingText(text ? text : "");
 }
 
 int ShowKeyboard(std::string& text, const char* prompt) {

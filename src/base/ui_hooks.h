@@ -13,7 +13,13 @@
 enum MessageKind { kMessageInfo = 0, kMessageWarning = 1, kMessageQuestion = 2, kMessageError = 3 };
 
 // Button sets of a message box.
-enum MessageButtons { kButtonsOk = 1, kButtonsClose = 2, kButtonsYesNo = 4, kButtonsOkCancel = 5 };
+enum MessageButtons {
+    kButtonsOk = 1,
+    kButtonsClose = 2,
+    kButtonsYesNo = 4,
+    kButtonsOkCancel = 5,
+    kButtonsYesNoCancel = 6,  // the proportions questions of autoscale and autofill
+};
 
 // Responses of a message box (the toolkit's standard response codes).
 constexpr int kResponseWindowClosed = -4;
@@ -50,6 +56,8 @@ struct UserInterfaceHooks {
     // the caller closes it.
     void (*openWaitingWindow)(const char* title, int cancellable) = nullptr;
     void (*closeWaitingWindow)() = nullptr;
+    // Replaces the progress note of the open waiting window.
+    void (*setWaitingText)(const char* text) = nullptr;
     // On-screen keyboard: text holds the initial contents and receives the edited
     // ones; returns 1 when closed with OK, 0 with Cancel.
     int (*showKeyboard)(std::string& text, const char* prompt) = nullptr;
@@ -76,6 +84,8 @@ int ShowMessageSpecial(int kind, const char* text, const char* extraLabel, int e
 // closes it if one is open.
 void ShowWaitingWindow(const char* title, int cancellable);
 void HideWaitingWindow();
+// Sets the progress note of the open waiting window (nothing without one).
+void SetWaitingWindowText(const char* text);
 
 // On-screen keyboard; without a user interface it answers Cancel (0) and leaves
 // the text as it is. Returns 0 as well when the prompt is missing.

@@ -13,6 +13,7 @@ constexpr int kModePan = 1;
 constexpr int kModeMoveAll = 8;
 constexpr int kModeMoveSelected = 9;
 constexpr int kModeSpeed = 10;
+constexpr int kModeAutofill = 12;  // the next pattern picked is autofilled
 
 // Long press: ticks of the 100 ms timer before the pop-up matures, the drift in
 // pixels that still counts as holding still, the drift that cancels, and the

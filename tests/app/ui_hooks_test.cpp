@@ -41,7 +41,9 @@ TEST_F(UiHooksTest, MessagesGoToTheInstalledInterfaceAndAClosedWindowRefuses) {
                             {kButtonsYesNo, kResponseWindowClosed, kResponseNo},
                             {kButtonsYesNo, -1, kResponseNo},
                             {kButtonsOkCancel, kResponseWindowClosed, kResponseCancel},
-                            {kButtonsClose, kResponseWindowClosed, kResponseClose}};
+                            {kButtonsClose, kResponseWindowClosed, kResponseClose},
+                            {kButtonsYesNoCancel, kResponseNo, kResponseNo},
+                            {kButtonsYesNoCancel, kResponseOk, kResponseCancel}};
     for (const auto& [buttons, answered, want] : cases) {
         answer = answered;
         EXPECT_EQ(ShowMessage(kMessageQuestion, buttons, "GO?"), want) << answered;

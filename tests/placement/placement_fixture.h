@@ -39,6 +39,12 @@ struct PlacementTest : LayoutTest {
         SetUserInterfaceHooks(hooks);
         testing::internal::CaptureStdout();  // keep the log lines out of the report
     }
+    // What was logged since the test began or the last call.
+    static std::string TakeLog() {
+        std::string out = testing::internal::GetCapturedStdout();
+        testing::internal::CaptureStdout();
+        return out;
+    }
     void TearDown() override {
         log = testing::internal::GetCapturedStdout();
         SetUserInterfaceHooks({});

@@ -41,3 +41,9 @@ int RunPreviewCommand(const Arguments& args);
 int RunRunCommand(const Arguments& args);
 // compose OUT.qlf PATTERN.qcc...: a layout of the patterns side by side in one box.
 int RunComposeCommand(const Arguments& args);
+// autoscale FILE.qlf --placement N [--independent]: grow a placement into its box.
+int RunAutoscaleCommand(const Arguments& args);
+// autofill FILE.qlf --placement N [--independent]: fill a box with an array of a placement.
+int RunAutofillCommand(const Arguments& args);
+// merge FILE.qlf --placement N: turn a placement's array into one pattern.
+int RunMergeCommand(const Arguments& args);

@@ -32,19 +32,6 @@ constexpr const char* kRenderUsage =
     "  WIDTH x HEIGHT pixels (1 to 4096, default 800 x 600); the back of the\n"
     "  table is at the top, as on the controller's screen\n";
 
-// Loads a layout file into the tables without questions. Returns true when the
-// whole file was read.
-bool LoadForTool(const std::string& path) {
-    UseToolInterface();
-    InitPatternBox();
-    InitArrays();
-    // The reader's progress lines go to standard error too.
-    SetLogStream(stderr);
-    bool ok = LoadLayout(path.c_str(), 1, 1) == 1;
-    SetLogStream(stdout);
-    return ok;
-}
-
 bool ParseSize(const std::string& text, int& value) {
     long v = 0;
     if (!ParseWholeNumber(text, 1, 4096, v)) return false;
@@ -131,7 +118,7 @@ void DrawPlacement(const Canvas& c, const Pattern& p, float x, float y, int r, i
 
 int RunLayoutCommand(const Arguments& args) {
     if (args.size() != 1 || args[0] == "--help") return ToolUsage(kLayoutUsage);
-    bool complete = LoadForTool(args[0]);
+    bool complete = LoadLayoutForTool(args[0]);
     if (!complete && !extents && patternBoxList.count == 0) return 1;
 
     if (extents) {
@@ -187,7 +174,7 @@ int RunRenderCommand(const Arguments& args) {
     int width = 800, height = 600;
     if (args.size() == 4 && (!ParseSize(args[2], width) || !ParseSize(args[3], height)))
         return ToolUsage(kRenderUsage);
-    bool complete = LoadForTool(args[0]);
+    bool complete = LoadLayoutForTool(args[0]);
     Bounds bounds = LayoutBounds();
     if (bounds.Empty()) {
         std::fprintf(stderr, "longarm-tool: %s holds nothing to draw\n", args[0].c_str());

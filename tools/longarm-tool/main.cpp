@@ -45,6 +45,12 @@ const Command kCommands[] = {
      "crc FILE [--app N --version V --kernel K]   write the checksum file beside FILE"},
     {"firmware", RunFirmwareCommand,
      "firmware --serial PATH FILE.hex   load firmware into the motor-controller board"},
+    {"autoscale", RunAutoscaleCommand,
+     "autoscale FILE.qlf --placement N [--independent]   grow a placement into its box"},
+    {"autofill", RunAutofillCommand,
+     "autofill FILE.qlf --placement N [--independent]   fill a box with an array of a placement"},
+    {"merge", RunMergeCommand,
+     "merge FILE.qlf --placement N   turn a placement's array into one pattern"},
 };
 
 void PrintUsage(FILE* out) {

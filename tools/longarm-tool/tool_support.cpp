@@ -5,7 +5,11 @@
 #include <cstdlib>
 
 #include "base/application_state.h"
+#include "base/log.h"
 #include "base/ui_hooks.h"
+#include "layout/layout_file.h"
+#include "layout/layout_tree.h"
+#include "layout/pattern_box.h"
 
 namespace {
 
@@ -43,4 +47,14 @@ void UseToolInterface() {
     UserInterfaceHooks hooks;
     hooks.showMessage = PrintMessage;
     SetUserInterfaceHooks(hooks);
+}
+
+bool LoadLayoutForTool(const std::string& path) {
+    UseToolInterface();
+    InitPatternBox();
+    InitArrays();
+    SetLogStream(stderr);
+    bool ok = LoadLayout(path.c_str(), 1, 1) == 1;
+    SetLogStream(stdout);
+    return ok;
 }

@@ -23,3 +23,8 @@ bool ParseWholeNumber(const std::string& text, long low, long high, long& value)
 // core's message windows as "longarm-tool: TEXT" lines on standard error, so
 // standard output stays a report. Called before a command loads a layout.
 void UseToolInterface();
+
+// Loads a layout file into the tables without questions (UseToolInterface
+// first; the reader's log goes to standard error). Returns true when the whole
+// file was read.
+bool LoadLayoutForTool(const std::string& path);
