@@ -25,6 +25,10 @@ void InstallGtkInterface() {
     hooks.closeWaitingWindow = [] {
         if (waitWindow) CloseWaitingWindow(waitWindow);
     };
+    hooks.setWaitingText = [](const char* text) {
+        if (waitWindow && waitWindow->open && isWidget(waitWindow->info))
+            gtk_label_set_text(GTK_LABEL(waitWindow->info), text ? text : "");
+    };
     hooks.showKeyboard = GtkShowKeyboard;
     hooks.numberEntry = GtkNumberEntry;
     SetUserInterfaceHooks(hooks);

@@ -12,6 +12,7 @@
 #include "base/screen_config.h"
 #include "layout/layout_tree.h"
 #include "layout/pattern_box.h"
+#include "layout/placement/hull_bounce.h"
 #include "layout/view_gestures.h"
 #include "layout/view_transform.h"
 #include "pattern/pattern.h"
@@ -237,6 +238,18 @@ void DrawPlacements(cairo_t* cr, const ViewFrame& frame, int W, int H) {
             Line(cr, 2, mark.end.x - 8, mark.end.y + 8, mark.end.x + 8, mark.end.y - 8);
         }
         SetPen(cr, "black", 1, false);
+    }
+    const std::vector<QuiltPoint>* hull = HullOutline();
+    if (hull && hull->size() > 1) {
+        SetPen(cr, "black", 1, false);
+        for (size_t i = 0; i < hull->size(); i++) {
+            const ScreenPoint p = PlacementToScreen(frame, (*hull)[i].x, (*hull)[i].y);
+            if (i == 0)
+                cairo_move_to(cr, p.x + 0.5, p.y + 0.5);
+            else
+                cairo_line_to(cr, p.x + 0.5, p.y + 0.5);
+        }
+        cairo_stroke(cr);
     }
 }
 

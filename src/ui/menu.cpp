@@ -51,6 +51,7 @@ const ItemSpec kItems[kMenuItemCount] = {
     {kItemSaveLayoutAs, "Save Layout As", kActionEditSaveLayoutAs, nullptr, 13, true},
     {kItemMoveAll, "Move All", kActionEditMove, nullptr, 12, false},  // or bit 14
     {kItemAutoCenter, "AutoCenter", kActionEditAutoCenter, nullptr, 13, false},
+    {kItemAutofill, "Autofill", kActionEditAutofill, nullptr, 13, false},
     {kItemNest, "Nest", kActionEditNest, nullptr, 14, false},
     {kItemCreateSetpoint, "Create Setpoint", kActionEditCreateSetpoint, nullptr, 13, true},
     {kItemRestoreSetpoint, "Restore Setpoint", kActionEditRestoreSetpoint, nullptr, 13, true},
@@ -242,11 +243,27 @@ void BuildMainMenu(MenuBar* record) {
     AddItem(record, menu, kItemDemo);
 }
 
+// On the small screen the Edit menu's nine rows sit closer together, so that
+// all of them fit below the menu bar.
+constexpr const char* kCompactEditMenuStyle =
+    "style \"longarm-edit-menu\" {\n"
+    "    ythickness = 1\n"
+    "    GtkMenu::vertical-padding = 0\n"
+    "}\n"
+    "widget \"*LongarmEditMenu*\" style : highest \"longarm-edit-menu\"\n";
+
 void BuildEditMenu(MenuBar* record) {
     GtkWidget* menu =
         AddMenuTitle(record, kMenuEdit, StyleName("app-edit-64x64.png", "app-edit-32x32.png"));
-    for (MenuItemId id : {kItemSaveLayout, kItemSaveLayoutAs, kItemMoveAll, kItemAutoCenter,
-                          kItemNest, kItemCreateSetpoint, kItemRestoreSetpoint, kItemUndo})
+    if (icon_style != 1) {
+        static bool styleParsed = false;
+        if (!styleParsed) gtk_rc_parse_string(kCompactEditMenuStyle);
+        styleParsed = true;
+        gtk_widget_set_name(menu, "LongarmEditMenu");
+    }
+    for (MenuItemId id :
+         {kItemSaveLayout, kItemSaveLayoutAs, kItemMoveAll, kItemAutoCenter, kItemAutofill,
+          kItemNest, kItemCreateSetpoint, kItemRestoreSetpoint, kItemUndo})
         AddItem(record, menu, id);
 }
 

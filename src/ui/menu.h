@@ -33,6 +33,7 @@ enum MenuAction {
     kActionEditSaveLayoutAs,     // menuEditSaveLayoutAs
     kActionEditMove,             // menuEditMove ("Move All")
     kActionEditAutoCenter,       // menuEditAutoCenter with 0
+    kActionEditAutofill,         // menuEditAutofill
     kActionEditNest,             // menuEditNest
     kActionEditCreateSetpoint,   // menuEditCreateSetpoint
     kActionEditRestoreSetpoint,  // menuEditRestoreSetpoint
@@ -70,6 +71,7 @@ enum MenuItemId {
     kItemSaveLayoutAs,
     kItemMoveAll,
     kItemAutoCenter,
+    kItemAutofill,
     kItemNest,
     kItemCreateSetpoint,
     kItemRestoreSetpoint,

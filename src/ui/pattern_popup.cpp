@@ -23,6 +23,7 @@
 #include "ui/edit_dialog.h"
 #include "ui/menu.h"
 #include "ui/number_entry.h"
+#include "ui/placement_actions.h"
 #include "ui/properties_dialog.h"
 #include "ui/transform_dialogs.h"
 #include "ui/widget_helpers.h"
@@ -191,12 +192,12 @@ GtkWidget* CreatePopupMenu(int x, int y) {
     AddItem(menu, "Next", popupNext, pos);
     AddSeparator(menu);
     AddItem(menu, "Repeat", popupArray, pos);
-    AddItem(menu, "Autofill", nullptr, pos);  // insensitive until autofill lands
+    AddItem(menu, "Autofill", popupAutofill, pos);
     GtkWidget* mirror = NewMenu();
     AddItem(mirror, "Horizontal", popupMirrorH, pos);
     AddItem(mirror, "Vertical", popupMirrorV, pos);
     AddSubmenu(menu, "Mirror", mirror);
-    GtkWidget* merge = AddItem(menu, "Merge", nullptr, pos);  // insensitive until merge lands
+    GtkWidget* merge = AddItem(menu, "Merge", popupMergePattern, pos);
     AddItem(menu, "Reverse Path", popupFlipPath, pos);
     AddSeparator(menu);
     AddItem(menu, "Remove", popupRemove, pos);

@@ -2,10 +2,10 @@
 // press in the layout view (or from the toolbar's Edit button), and the
 // handlers of its entries that act on the selected placement (`selectedNode`):
 // stepping to the next pattern, removing, moving, rotating, mirroring,
-// reversing, scaling, saving, repeating and the properties dialog.
+// reversing, scaling, saving, repeating and the properties dialog. "Autofill"
+// and "Merge" call the handlers of placement_actions.h.
 //
-// The menu is built anew each time it opens. "Autofill" and "Merge" stay
-// insensitive until their work lands; its handler is then called from here.
+// The menu is built anew each time it opens.
 #pragma once
 
 typedef struct _GtkWidget GtkWidget;

@@ -36,6 +36,7 @@
 #include "ui/message_windows.h"
 #include "ui/pattern_popup.h"
 #include "ui/pattern_select.h"
+#include "ui/placement_actions.h"
 #include "ui/run_view.h"
 #include "ui/screens.h"
 #include "ui/setup_screen.h"
@@ -221,6 +222,7 @@ int initializeUserInterface(int argc, char** argv) {
     InstallGtkInterface();
     InstallLayoutInterface();
     InstallPatternPopup();
+    InstallPlacementActions();
     InstallTraceInterface();
     InstallRunView();
     InstallSetupScreen();

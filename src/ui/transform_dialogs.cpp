@@ -14,6 +14,7 @@
 #include "layout/placement_edit.h"
 #include "pattern/pattern.h"
 #include "ui/edit_dialog.h"
+#include "ui/placement_actions.h"
 #include "ui/widget_helpers.h"
 
 namespace {
@@ -314,9 +315,8 @@ GtkWidget* PercentSlider(const char* name, bool horizontal, GCallback changed,
 GtkWidget* BuildScaleDialog(ScaleDialogState* state, int previewWidth, int previewHeight) {
     GtkWidget* dialog = NewEditDialog(kScaleDialogTitle, scale_dialog_width, scale_dialog_height);
     GtkWidget* smart = gtk_dialog_add_button(GTK_DIALOG(dialog), "SMARTSCALE", kResponseSmartScale);
-    // Automatic scaling into the box is offered only for a box it can work in;
-    // it is not available in this program yet, so the button cannot be pressed.
-    gtk_widget_set_sensitive(smart, FALSE);
+    // Automatic scaling into the box is offered only for a box it can work in.
+    gtk_widget_set_name(smart, "SmartScale");
     gtk_widget_set_no_show_all(smart, TRUE);
     const PatternBox* box = GetPatternBox(interface ? interface->currentPatternBox : -1);
     if (box && CheckPatternBox(box)) gtk_widget_show(smart);
@@ -402,6 +402,7 @@ int ScaleDialog(LayoutNode* node) {
     RefreshPatternPix();
     for (LayoutNode* copy : state.copies)
         FreeDetachedLayoutNode(copy);
+    if (response == kResponseSmartScale) RunSmartScale(node);
     RedrawLayoutView();
     return response;
 }

@@ -35,8 +35,9 @@ void RotateDialog(LayoutNode* node);
 // OK the pattern is stretched to the percentages, keeping the placement's (or
 // its array's) centre. The view scale is restored and pattern images redrawn
 // in every case. Returns the response, or -90 without a dialog when there is
-// nothing to preview. "SMARTSCALE" is offered only when the current box passes
-// the box check, and stays insensitive until automatic scaling is installed.
+// nothing to preview. "SMARTSCALE" (widget name "SmartScale") is offered only
+// when the current box passes the box check; it closes the dialog and runs
+// RunSmartScale (placement_actions.h) on the placement.
 int ScaleDialog(LayoutNode* node);
 
 // What the scale dialog's controls and preview work on.

@@ -19,6 +19,7 @@
 #include "ui/menu.h"
 #include "ui/pattern_popup.h"
 #include "ui/pattern_select.h"
+#include "ui/placement_actions.h"
 #include "ui/screens.h"
 #include "ui/startup.h"
 #include "ui/widget_helpers.h"
@@ -279,6 +280,9 @@ gboolean OnViewButtonRelease(GtkWidget*, GdkEvent* event, gpointer) {
     if (step != 0) ChangeBox(step);
 
     switch (command) {
+        case kModeAutofill:
+            AutofillPicked(static_cast<int>(x), static_cast<int>(y));
+            return TRUE;
         case kModePan:
             DeleteMeasure();
             break;

@@ -29,8 +29,8 @@ TEST_F(PatternPopup, OpensOnTheNearestPatternWithTheUsableEntries) {
     EXPECT_EQ(interface->selectedNode, target);
     EXPECT_EQ(menuReady, 0);
 
-    EXPECT_FALSE(gtk_widget_get_visible(PopupItem("Merge")));      // advanced features off
-    EXPECT_FALSE(gtk_widget_is_sensitive(PopupItem("Autofill")));  // not built yet
+    EXPECT_FALSE(gtk_widget_get_visible(PopupItem("Merge")));  // advanced features off
+    EXPECT_TRUE(gtk_widget_is_sensitive(PopupItem("Autofill")));
     int wy = -1;
     gdk_window_get_origin(PopupWindow()->window, nullptr, &wy);
     EXPECT_LE(wy + PopupWindow()->allocation.height, screen_height);  // no scrolling
