@@ -82,11 +82,13 @@ std::string Bounded(std::string_view text) {
     return std::string(text.substr(0, kPatternTextSize - 1));
 }
 
-// The line without its line end (a line feed, and a carriage return before it
-// from files written on other systems).
+// The line without its line end: a line feed, and the carriage returns before
+// it from files written on other systems (all of them, so that a name line read
+// and written again stays the same).
 std::string_view StripLineEnd(std::string_view line) {
     if (!line.empty() && line.back() == '\n') line.remove_suffix(1);
-    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    while (!line.empty() && line.back() == '\r')
+        line.remove_suffix(1);
     return line;
 }
 
@@ -379,6 +381,12 @@ int savePattern(const Pattern* pattern, const char* path) {
         for (int k = first[i]; k < first[i + 1]; k++)
             text += CommandLineText(pattern->commandType[order[k]]);
         if (i < n) AppendPointLine(text, pattern->x[i], pattern->y[i]);
+    }
+    // The reader takes a file this short for an empty one (a single point and
+    // nothing else): such a file could not be loaded again.
+    if (static_cast<long>(text.size()) < kMinPatternFileBytes) {
+        Log("pattern too small to be read back, not saved: %s\n", target.c_str());
+        return 0;
     }
     return SafeWriteFile(target, text);
 }

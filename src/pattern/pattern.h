@@ -124,7 +124,9 @@ int openPattern(Pattern* pattern, const char* path);
 
 // Writes the record as a pattern file to path (or to its name when path is none),
 // adding ".qcc" when the target lacks it. The old file stays whole until the new
-// one is complete. Returns 1, or 0 when the file cannot be written.
+// one is complete. Returns 1, or 0 when the file cannot be written or would be
+// too short for openPattern to read back (a lone point without names or
+// commands); nothing is written then.
 int savePattern(const Pattern* pattern, const char* path);
 
 // Releases points, commands, name lines and the image; the counts become 0.

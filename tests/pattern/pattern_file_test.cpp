@@ -210,13 +210,45 @@ TEST(PatternFileSave, ReplacesTheOldFileWholeAndLeavesNoTemporaryFiles) {
     EXPECT_EQ(savePattern(&p, dir.File("no/such/folder/x.qcc").c_str()), 0);
 }
 
+// Found by fuzzing: a name line cut by the 74-character reads ends in carriage
+// returns, which lost one at every save and load.
+TEST(PatternFileRoundTrip, NameLinesEndingInCarriageReturnsStayTheSame) {
+    TempDir dir;
+    const std::string cut = "n Scaollp ald cl buon Bor" + std::string(54, '\r') + "der\n";
+    auto p = Load(dir, "n Border\n" + cut + "p X2.123 Y5.234\np X3.424 Y5.244\n");
+    ASSERT_TRUE(p);
+    EXPECT_EQ(NamesText(*p), "Border|Scaollp ald cl buon Bor");
+    auto again = Load(dir, SaveText(dir, p.get()), "again.qcc");
+    ASSERT_TRUE(again);
+    EXPECT_EQ(again->nameLines, p->nameLines);
+}
+
+// Found by fuzzing: of these lines only one is a point, and a pattern of one
+// point alone saves to a file shorter than the reader's smallest.
+TEST(PatternFileSave, ALonePointIsNotSavedAsAFileThatCouldNotBeReadBack) {
+    TempDir dir;
+    auto p = Load(dir,
+                  "oop-/media/usb/de-loop row 25 in\np X0.5 X0.4eroopl -ow 18 in\n"
+                  "p X0.55loop /media/usb/deroopl -ow 18 in\np X0.55loop row 25 in\n"
+                  "p X0.5 X0.450 Y11.328\np c s\n");
+    ASSERT_TRUE(p);
+    ASSERT_EQ(p->pointCount, 1);
+    const std::string path = dir.File("lone.qcc");
+    EXPECT_EQ(savePattern(p.get(), path.c_str()), 0);
+    EXPECT_FALSE(std::filesystem::exists(path));
+    addData(p.get(), "c s", 0);
+    EXPECT_EQ(savePattern(p.get(), path.c_str()), 1);
+    EXPECT_TRUE(newPattern(path.c_str(), 0));
+}
+
 TEST(PatternFileSave, UsesTheNameWhenNoPathIsGiven) {
     TempDir dir;
     Pattern p;
     p.name = dir.File("named");
     addData(&p, "p X0 Y0", 1);
+    addData(&p, "p X1 Y0", 1);
     EXPECT_EQ(savePattern(&p, nullptr), 1);
-    EXPECT_EQ(ReadFileText(dir.File("named.qcc")), "p X0.000 Y0.000\n");
+    EXPECT_EQ(ReadFileText(dir.File("named.qcc")), "p X0.000 Y0.000\np X1.000 Y0.000\n");
 }
 
 TEST(PatternAddData, AppendsLinesAndAttachesCommandsByTheFlag) {

@@ -169,4 +169,20 @@ TEST_F(StreamingTest, PrefillStopsBeforeTheEndOfTheSection) {
     EXPECT_EQ(StateValue(SimControl(*sim, "state"), "queue"), "94");
 }
 
+// Found by fuzzing the board's replies: a garbled position near the int32
+// limits overflowed the movement test of the stall watchdog.
+TEST(HeadMovement, CountsMoreThanFiveThousandthsOnEitherAxisFromAnyReading) {
+    const int32_t low = INT32_MIN, high = INT32_MAX;
+    const struct {
+        int32_t x0, y0, x1, y1;
+        bool moved;
+    } cases[] = {
+        {0, 0, 5, -5, false},     {0, 0, 6, 0, true},      {0, 0, 0, -6, true},
+        {low, 0, high, 0, true},  {0, high, 0, low, true}, {low, low, low + 5, low, false},
+        {-1000, 0, low, 0, true},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(HeadMoved(c.x0, c.y0, c.x1, c.y1), c.moved) << c.x0 << " " << c.x1;
+}
+
 }  // namespace

@@ -9,6 +9,7 @@
 
 #include "base/application_state.h"
 #include "base/log.h"
+#include "layout/layout_file.h"
 #include "layout/layout_tree.h"
 #include "layout/pattern_box.h"
 #include "machine/machine_parameters.h"
@@ -184,6 +185,30 @@ TEST_F(StitchPathTest, FeedsAccelerateOutOfTheStartAndBrakeIntoTheEnd) {
     EXPECT_NEAR(highest, std::sqrt(2800.0f), 1e-3);
     EXPECT_NEAR(lowest, minSpeed, 1e-4);
     EXPECT_LT(path[1]->feed, path[10]->feed);
+}
+
+// Found by fuzzing: a 2 KB layout file whose long moves, broken into tenths of
+// an inch, made millions of points (a gigabyte) when its box was packed. Such
+// a path, and one with a point beyond the board's range, is refused before any
+// move is broken up.
+TEST_F(StitchPathTest, PathsTooLargeForTheBoardOrTheMemoryAreRefused) {
+    Place({"p X0 Y0", "p X19000 Y0", "p X0 Y0", "p X19000 Y0", "p X0 Y0", "p X19000 Y0", "p X0 Y0"},
+          0, 0);
+    EXPECT_EQ(PackFullPattern(), -1);  // six moves of 190,000 pieces each
+    EXPECT_EQ(interface->fullPattern, nullptr);
+    ClearLayout();
+    ClearPatternList();
+    Place({"p X0 Y0", "p X0.1 Y25000"}, 0, 0);
+    EXPECT_EQ(PackFullPattern(), -1);
+
+    LoadLayout(LONGARM_SOURCE_DIR "/tests/data/fuzz/layout_long_moves.qlf", 1, 1);
+    int refused = 0;
+    for (int box = 0; box < patternBoxList.count; box++) {
+        interface->currentPatternBox = box;
+        refused += PackFullPattern() == -1;
+        EXPECT_LE(CountFullPattern(interface->fullPattern), kMostPathPoints);
+    }
+    EXPECT_GE(refused, 1);
 }
 
 TEST_F(StitchPathTest, ShortAndEmptyPaths) {

@@ -54,7 +54,10 @@ int LoadJob(const std::string& layout, const JobArguments& job) {
         return 1;
     }
     interface->currentPatternBox = job.box;
-    PackFullPattern();
+    if (PackFullPattern() < 0) {
+        std::fprintf(stderr, "longarm-tool: the path of box %d cannot be stitched\n", job.box);
+        return 1;
+    }
     return 0;
 }
 

@@ -45,9 +45,6 @@ constexpr float kNoCandidate = 999999;  // path units: farther than any table
 constexpr int kMoveTries = 11;          // a refused tie-off move is sent again this often
 constexpr int kSpeedEntry = 3;          // defaults-file entry of the top speed
 constexpr int kBoardSpeedTop = 100;
-// Largest position the move frame can carry (thousandths of an inch × 100 in
-// a 32-bit field); farther points are garbage from a broken layout.
-constexpr float kLargestPosition = 2.0e7f;
 constexpr const char* kStartQuestion =
     "THE MACHINE WILL MOVE TO THE START OF THE PATTERN BLOCK AND THE PATTERN WILL START.";
 constexpr const char* kTracingNote = "STITCHING IS OFF: THE HEAD WILL ONLY TRACE THE PATTERN.\n\n";
@@ -328,9 +325,7 @@ bool LoopStalled(LoopState& loop) {
     if (now - loop.headSampleMs <= kSilenceLimitMs) return false;
     int32_t x = 0, y = 0;
     if (GetXY(&x, &y) != 0) return false;  // the silence limit covers a mute board
-    if (std::abs(x - loop.headX) <= kMovementThreshold &&
-        std::abs(y - loop.headY) <= kMovementThreshold)
-        return true;
+    if (!HeadMoved(loop.headX, loop.headY, x, y)) return true;
     loop.headX = x;  // the head moves slowly: a long move at a low feed
     loop.headY = y;
     loop.headSampleMs = now;
@@ -516,23 +511,18 @@ void ClearRunMarker() {
 int PackRunPath() {
     if (!interface) return 0;
     statWindow = CreateStatusWindow("CREATING PATTERN OUTPUT FILE");
-    PackFullPattern();
+    const int packed = PackFullPattern();
     CloseStatusWindow(statWindow);
     statWindow = nullptr;
     fpTemp = nullptr;
+    if (packed < 0) {
+        ShowMessage(kMessageError, kButtonsOk, "THE PATTERN HAS POINTS THAT CANNOT BE STITCHED");
+        return -1;
+    }
 
     int count = 0;
     for (FullPattern_t* p = interface->fullPattern; p; p = p->next) {
         count++;
-        if (!std::isfinite(p->x) || !std::isfinite(p->y) || std::fabs(p->x) > kLargestPosition ||
-            std::fabs(p->y) > kLargestPosition) {
-            Log("Point %d of the path at ( %f, %f ) cannot be sent\n", count - 1, p->x, p->y);
-            FreeFullPattern(interface->fullPattern);
-            interface->fullPattern = nullptr;
-            ShowMessage(kMessageError, kButtonsOk,
-                        "THE PATTERN HAS POINTS THAT CANNOT BE STITCHED");
-            return -1;
-        }
         if (!std::isfinite(p->feed) || p->feed < 0) p->feed = minSpeed;
     }
     const PathOverrun overrun =

@@ -97,11 +97,12 @@ void startButtonReleased();
 
 // Packs the stitch path of the current box inside the progress window
 // "CREATING PATTERN OUTPUT FILE" and puts the streaming cursor (fpTemp) back to
-// none. Returns the number of points, 0 for an empty path, -1 when the path
-// holds a position that cannot be sent to the board ("THE PATTERN HAS POINTS
-// THAT CANNOT BE STITCHED" shown) or leaves the measured quilt area by more
-// than the needle's width ("THE PATTERN LEAVES THE QUILT AREA:" with how far
-// beyond which edges); the path is freed then. Used by Start and the demo.
+// none. Returns the number of points, 0 for an empty path, -1 when
+// PackFullPattern refused the path (a position that cannot be sent to the
+// board, or too many points: "THE PATTERN HAS POINTS THAT CANNOT BE STITCHED"
+// shown) or it leaves the measured quilt area by more than the needle's width
+// ("THE PATTERN LEAVES THE QUILT AREA:" with how far beyond which edges); the
+// path is freed then. Used by Start and the demo.
 int PackRunPath();
 
 // Lead-in: lead line to fpTemp (fromSelectedPoint 0: the path start unless

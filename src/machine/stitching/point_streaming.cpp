@@ -53,6 +53,11 @@ bool SendPrefillPoint(const FullPattern_t* point) {
 
 }  // namespace
 
+bool HeadMoved(int32_t fromX, int32_t fromY, int32_t toX, int32_t toY) {
+    return std::abs(int64_t{toX} - fromX) > kMovementThreshold ||
+           std::abs(int64_t{toY} - fromY) > kMovementThreshold;
+}
+
 int SendLeadLine(FullPattern_t* target) {
     LogLine("SLL: Set Menu Items");
     if (const RunControlHooks& run = GetRunControlHooks(); run.setMenuMask)
@@ -176,9 +181,7 @@ int WaitForMovesDone() {
             // No queue progress: the head must be moving for the wait to go on.
             int32_t x = 0, y = 0;
             if (GetXY(&x, &y) != 0) x = y = 0;
-            if (std::abs(x - currentX) > kMovementThreshold ||
-                std::abs(y - currentY) > kMovementThreshold)
-                deadline = StallClock() + kStallSeconds;
+            if (HeadMoved(currentX, currentY, x, y)) deadline = StallClock() + kStallSeconds;
             currentX = x;
             currentY = y;
         } else {

@@ -24,6 +24,11 @@ constexpr int kStallSeconds = 10;
 // Head movement per axis that counts as progress, thousandths of an inch.
 constexpr int32_t kMovementThreshold = 5;
 
+// True when the head moved more than kMovementThreshold on either axis between
+// two readings. Any reading is allowed: a garbled position near the int32
+// limits cannot overflow the difference.
+bool HeadMoved(int32_t fromX, int32_t fromY, int32_t toX, int32_t toY);
+
 // Results of SendLeadLine.
 constexpr int kLeadLineSent = 1;         // the whole lead line was handed to the board
 constexpr int kLeadLineFailed = 0;       // no target, stopped, board error or silence

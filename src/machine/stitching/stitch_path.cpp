@@ -95,6 +95,30 @@ void AppendPlacement(const LayoutNode& node, const Pattern& pattern, float boxX,
     }
 }
 
+// Whether the path can go to the board: every position a number within the
+// frame's range, and no more than kMostPathPoints points once the long moves
+// are broken up (counted before any point is made).
+bool Stitchable(const FullPattern_t* first) {
+    long total = 0;
+    for (const FullPattern_t* p = first; p; p = p->next) {
+        if (!std::isfinite(p->x) || !std::isfinite(p->y) ||
+            std::fabs(p->x) > kLargestPathPosition || std::fabs(p->y) > kLargestPathPosition) {
+            Log("Point at ( %f, %f ) of the path cannot be sent\n", p->x, p->y);
+            return false;
+        }
+        total++;
+        if (p->prev && p->prev->halt == 0) {
+            const double pieces = std::floor(Distance(p->prev, p) / kLineBreakLength);
+            if (pieces >= 2) total += static_cast<long>(std::fmin(pieces, kMostPathPoints)) - 1;
+        }
+        if (total > kMostPathPoints) {
+            Log("The path would hold more than %ld points\n", kMostPathPoints);
+            return false;
+        }
+    }
+    return true;
+}
+
 }  // namespace
 
 void FreeFullPattern(FullPattern_t* first) {
@@ -116,11 +140,13 @@ int PackFullPattern() {
     if (!interface) return 0;
     FreeFullPattern(interface->fullPattern);
     interface->fullPattern = nullptr;
-    interface->fullPattern = PackBoxPath(interface->currentPatternBox, statWindow);
-    return 0;
+    bool unstitchable = false;
+    interface->fullPattern = PackBoxPath(interface->currentPatternBox, statWindow, &unstitchable);
+    return unstitchable ? -1 : 0;
 }
 
-FullPattern_t* PackBoxPath(int box, StatusWindow* status) {
+FullPattern_t* PackBoxPath(int box, StatusWindow* status, bool* unstitchable) {
+    if (unstitchable) *unstitchable = false;
     const PatternBox* pb = GetPatternBox(box);
     const float boxX = pb ? pb->x : 0;
     const float boxY = pb ? pb->y : 0;
@@ -144,6 +170,12 @@ FullPattern_t* PackBoxPath(int box, StatusWindow* status) {
                 last->halt = 1;
         }
         node = next;
+    }
+
+    if (!Stitchable(first)) {
+        FreeFullPattern(first);
+        if (unstitchable) *unstitchable = true;
+        return nullptr;
     }
 
     SetStatusText(status, "Setting Pattern Angles");

@@ -29,17 +29,28 @@ constexpr float kPatternGapInches = 0.25f;
 constexpr float kLineBreakLength = 100.0f;
 // Feed of every point of a path with fewer than three points.
 constexpr float kShortPathFeed = 10.0f;
+// Largest position a move frame can carry (path units × 100 in a 32-bit
+// field); points farther out come from a broken layout.
+constexpr float kLargestPathPosition = 2.0e7f;
+// Most points a path may hold after line breaking: 100,000 inches of stitching
+// at 0.1 inch, far more than any quilt, and about 50 MB of memory.
+constexpr long kMostPathPoints = 1000000;
 
 // Builds the path of the current pattern box into interface->fullPattern (the
 // old path is freed first); progress goes to the global statWindow when one is
-// open. Returns 0; an empty box gives an empty path.
+// open. Returns 0 (an empty box gives an empty path), or -1 when the path
+// cannot be stitched: a position that is not a number or lies beyond
+// kLargestPathPosition, or more than kMostPathPoints points once long moves
+// are broken up (a broken or hostile layout). The path is then freed before
+// any move is broken up, so such a layout never exhausts the memory.
 int PackFullPattern();
 
 // Builds the path of pattern box `box` as PackFullPattern does and returns it
 // (the caller frees it with FreeFullPattern); progress goes to status when
-// given. None for a box without points. The run packs with it through
+// given. None for a box without points, and none (with *unstitchable set, when
+// given) for a path PackFullPattern refuses. The run packs with it through
 // PackFullPattern; the stitch-out preview packs its own copy with it.
-FullPattern_t* PackBoxPath(int box, StatusWindow* status);
+FullPattern_t* PackBoxPath(int box, StatusWindow* status, bool* unstitchable = nullptr);
 
 // Frees every point of a path.
 void FreeFullPattern(FullPattern_t* first);
