@@ -31,6 +31,11 @@ constexpr const char* kDevices[3] = {"/dev/s3c2410_serial1", "/dev/ttyUSB0",
 constexpr int kStringOverrun = 4096;
 
 std::string explicitDevicePath;
+SerialLineCalls lineCalls;
+
+ssize_t LineRead(void* buffer, size_t length) {
+    return lineCalls.read ? lineCalls.read(sp, buffer, length) : read(sp, buffer, length);
+}
 
 // Handler of the line's I/O-possible signal. All input is taken by the polling
 // reads, so it has nothing to do.
@@ -46,6 +51,10 @@ bool LineOpen() {
 // turns a wait into a busy loop.
 void SleepOnLine(int64_t milliseconds) {
     if (milliseconds <= 0) return;
+    if (lineCalls.waitReadable) {
+        lineCalls.waitReadable(sp, static_cast<int>(std::min<int64_t>(milliseconds, 1000)));
+        return;
+    }
     struct pollfd p;
     p.fd = sp;
     p.events = POLLIN;
@@ -80,7 +89,7 @@ int WaitUntilQueued(int count, int64_t deadlineMs) {
 int ReadQueued(unsigned char* buffer, int length) {
     int done = 0;
     while (done < length) {
-        const ssize_t n = read(sp, buffer + done, static_cast<size_t>(length - done));
+        const ssize_t n = LineRead(buffer + done, static_cast<size_t>(length - done));
         if (n < 0 && errno == EINTR) continue;
         if (n <= 0) break;
         done += static_cast<int>(n);
@@ -178,6 +187,7 @@ void ClosePort() {
 
 int BytesQueued() {
     if (!LineOpen()) return 0;
+    if (lineCalls.bytesQueued) return std::max(lineCalls.bytesQueued(sp), 0);
     int queued = 0;
     if (ioctl(sp, FIONREAD, &queued) != 0 || queued < 0) return 0;
     return queued;
@@ -187,7 +197,7 @@ int ClearPort() {
     const int queued = BytesQueued();
     if (queued <= 0) return 0;
     std::vector<unsigned char> scratch(static_cast<size_t>(queued) + 1);
-    return static_cast<int>(read(sp, scratch.data(), static_cast<size_t>(queued)));
+    return static_cast<int>(LineRead(scratch.data(), static_cast<size_t>(queued)));
 }
 
 int ClearBuffer() {
@@ -272,7 +282,7 @@ int GetString(char* buffer, int timeoutMs, char terminator, int capacity) {
 
 ssize_t WriteData(const void* buffer, size_t length) {
     if (!LineOpen()) return -1;
-    return write(sp, buffer, length);
+    return lineCalls.write ? lineCalls.write(sp, buffer, length) : write(sp, buffer, length);
 }
 
 int DoNothing(int milliseconds) {
@@ -283,4 +293,8 @@ int DoNothing(int milliseconds) {
         if (remaining < 0) return 0;
         SleepMicroseconds(std::min<int64_t>(remaining + 1, 10) * 1000);
     }
+}
+
+void SetSerialLineCalls(const SerialLineCalls& calls) {
+    lineCalls = calls;
 }

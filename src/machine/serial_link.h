@@ -99,3 +99,17 @@ ssize_t WriteData(const void* buffer, size_t length);
 // wait, -1 at once (without waiting) when the line is not open. Used for
 // button timings and needle waits.
 int DoNothing(int milliseconds);
+
+// The system calls behind the line. A program that plays the board inside the
+// host's own process (the fuzz harness of the board's replies) replaces them;
+// every call left empty is the real one on sp.
+struct SerialLineCalls {
+    int (*bytesQueued)(int fd) = nullptr;  // bytes readable now (FIONREAD)
+    ssize_t (*read)(int fd, void* buffer, size_t length) = nullptr;
+    ssize_t (*write)(int fd, const void* buffer, size_t length) = nullptr;
+    // Sleeps until the line is readable or `milliseconds` have passed (poll).
+    void (*waitReadable)(int fd, int milliseconds) = nullptr;
+};
+
+// Installs the calls (a copy is kept); pass {} to go back to the real ones.
+void SetSerialLineCalls(const SerialLineCalls& calls);
