@@ -127,11 +127,13 @@ int WriteRecoveryImage(const char* path) {
     const uint8_t* image = CrashRecoveryImageBytes(&size);
     if (!image) return 2;
 
-    char temporary[kMaxArgumentLength + 8];
+    char temporary[kMaxArgumentLength + 16];
     size_t length = std::strlen(path);
-    if (length + 5 > sizeof temporary) return -1;
+    if (length + 11 > sizeof temporary) return -1;
     std::memcpy(temporary, path, length);
-    std::memcpy(temporary + length, ".tmp", 5);
+    // Named like the temporary files of SafeWriteFile, so a start after a
+    // power cut here removes it.
+    std::memcpy(temporary + length, ".tmp000000", 11);
 
     int fd = open(temporary, O_WRONLY | O_CREAT | O_TRUNC, 0666);
     if (fd < 0) return -1;

@@ -41,7 +41,7 @@ void noFunction(int signalNumber);
 void ShutdownCatch(int signalNumber);
 
 // The file part of the crash path, async-signal-safe: when `path` exists it is
-// deleted; otherwise the recovery image, if any, is written to path + ".tmp",
+// deleted; otherwise the recovery image, if any, is written to path + ".tmp000000",
 // synced and renamed over `path`. Returns 0 deleted, 1 written, 2 nothing to
 // write, -1 the file could not be written or deleted. Called by SegFaultCatch
 // and by tests.

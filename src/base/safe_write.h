@@ -28,6 +28,23 @@ bool WriteFileThrough(const std::string& target, mode_t mode,
 // Permission bits for a new file: 0666 less the process's umask.
 mode_t NewFileMode();
 
+// Temporary files are named after their target: the target's path, ".tmp" and
+// six letters or digits ("Layout/job.qlf.tmpa8Zk3Q").
+constexpr const char* kTemporaryMark = ".tmp";
+constexpr size_t kTemporaryTagLength = 6;
+
+// 1 when a file name (without its folder) has the form of a temporary file of
+// SafeWriteFile: a power cut before the rename leaves such a file behind.
+bool IsSafeWriteTemporary(const std::string& name);
+
+// Deletes the temporary files that interrupted saves left in the folders the
+// program writes into: its own folder, "Layout/", "thumbnails/", "patterns/"
+// with its sub-folders, and the controller's /tmp (undo and set-point). The
+// file choosers never list them, but on the controller's small flash they
+// would pile up with every power cut during a save. Called once by start-up,
+// before anything is written. Returns the number of files deleted.
+int RemoveStaleTemporaries();
+
 // Writes all size bytes to fd, going on after short writes and interruptions.
 // Only uses write(2), so a signal handler may call it. False on an error.
 bool WriteAll(int fd, const void* data, size_t size);

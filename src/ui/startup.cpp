@@ -16,6 +16,7 @@
 #include "app/machine_startup.h"
 #include "base/application_state.h"
 #include "base/log.h"
+#include "base/safe_write.h"
 #include "base/screen_config.h"
 #include "base/system_paths.h"
 #include "base/ui_hooks.h"
@@ -207,6 +208,7 @@ int initializeUserInterface(int argc, char** argv) {
     Log("done.\nCreate Directories...");
     mkdir("./thumbnails", 0777);
     mkdir("./Layout", 0777);
+    RemoveStaleTemporaries();
 
     Log("done.\nInitialize GTK...");
     int toolkitArgc = static_cast<int>(rest.size());

@@ -71,7 +71,7 @@ TEST(Recovery, ACrashAfterRecoveringWritesTheRecoveredLayoutBackWhole) {
     // The file was removed after loading and written again by the crash, with
     // exactly the layout that was recovered.
     EXPECT_EQ(ReadFileText(dir.File("Layout/recovery.qlf")), saved);
-    EXPECT_NE(access(dir.File("Layout/recovery.qlf.tmp").c_str(), F_OK), 0);
+    EXPECT_NE(access(dir.File("Layout/recovery.qlf.tmp000000").c_str(), F_OK), 0);
 }
 
 }  // namespace

@@ -64,7 +64,7 @@ TEST_F(CrashRecovery, WritesTheLatestImageWholeOnlyWhenThereIsOneAndNoRecoveryFi
     EXPECT_EQ(CrashRecoveryImageSize(), image.size());
     EXPECT_EQ(FinishCrashRecovery(path.c_str()), 1);
     EXPECT_EQ(ReadFileText(path), image);
-    EXPECT_FALSE(Exists(path + ".tmp"));
+    EXPECT_FALSE(Exists(path + ".tmp000000"));
 
     // An existing recovery file (the crash came while recovering it) is deleted.
     EXPECT_EQ(FinishCrashRecovery(path.c_str()), 0);
@@ -72,7 +72,7 @@ TEST_F(CrashRecovery, WritesTheLatestImageWholeOnlyWhenThereIsOneAndNoRecoveryFi
 
     const std::string unwritable = dir.File("missing-folder/recovery.qlf");
     EXPECT_EQ(FinishCrashRecovery(unwritable.c_str()), -1);
-    EXPECT_FALSE(Exists(unwritable + ".tmp"));
+    EXPECT_FALSE(Exists(unwritable + ".tmp000000"));
 }
 
 TEST_F(CrashRecovery, ASegmentationFaultShowsTheMessageSavesTheLayoutAndExitsWithZero) {
