@@ -3,6 +3,7 @@
 #include <glib.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <map>
@@ -215,7 +216,9 @@ bool ReadPattern(Reader& r, bool* endOk) {
         // Unknown command kinds are kept out of the pattern: nothing acts on them.
         if (type < 0 || type > static_cast<int32_t>(PatternCommandType::EntityEnd)) continue;
         p->commandType.push_back(static_cast<PatternCommandType>(type));
-        p->commandPoint.push_back(point);
+        // A command precedes one of the points or follows the last one; other
+        // numbers (a damaged file) would overflow the arithmetic of its users.
+        p->commandPoint.push_back(std::clamp(point, 1, points + 1));
     }
     p->commandCount = static_cast<int>(p->commandType.size());
     int slot = patternList.count;

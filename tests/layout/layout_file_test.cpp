@@ -2,7 +2,9 @@
 
 #include <sys/stat.h>
 
+#include <cstdint>
 #include <cstring>
+#include <vector>
 
 #include "base/system_paths.h"
 #include "base/ui_hooks.h"
@@ -190,6 +192,30 @@ TEST_F(LayoutFileTest, DamagedFilesAreReadAsFarAsTheyGo) {
     EXPECT_EQ(LoadLayout(dir.File("missing.qlf").c_str(), 1, 1), 0);
     EXPECT_EQ(shown, std::vector<std::string>{"COULD NOT OPEN LAYOUT FILE."});
     testing::internal::GetCapturedStdout();
+}
+
+// Found by fuzzing: a command numbered -2147483648 overflowed the drawing of
+// the pattern. Numbers outside the pattern are read as its first point or the
+// place after its last.
+TEST_F(LayoutFileTest, CommandNumbersOutsideThePatternAreBroughtIntoIt) {
+    BuildLayout();
+    Pattern* star = GetPattern(1);
+    star->commandPoint = {INT32_MIN, INT32_MAX};
+    const std::string path = dir.File("commands.qlf");
+    ASSERT_TRUE(WriteFileText(path, SerializeLayout()));
+    ASSERT_EQ(LoadLayout(path.c_str(), 1, 1), 1);
+    EXPECT_EQ(GetPattern(0)->commandPoint, (std::vector<int>{1, GetPattern(0)->pointCount + 1}));
+
+    LoadLayout(LONGARM_SOURCE_DIR "/tests/data/fuzz/layout_command_point.qlf", 1, 1);
+    for (int slot = 0; slot < kPatternSlots; slot++) {
+        const Pattern* p = GetPattern(slot);
+        for (int c = 0; p && c < p->commandCount; c++) {
+            EXPECT_GE(p->commandPoint[c], 1);
+            EXPECT_LE(p->commandPoint[c], p->pointCount + 1);
+        }
+    }
+    interface->viewScale = 0.1f;
+    RefreshPatternPix();  // draws every pattern with its commands
 }
 
 TEST_F(LayoutFileTest, LoadingAsksFirstAndNamesTheLayout) {
