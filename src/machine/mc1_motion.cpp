@@ -1,6 +1,7 @@
 #include "machine/mc1_motion.h"
 
 #include <cmath>
+#include <cstdlib>
 #include <limits>
 
 #include "base/log.h"
@@ -73,6 +74,25 @@ int GetXY(int32_t* x, int32_t* y) {
     SleepMs(40);
     if (result == 0) result = GetInt(1000, y);
     return result;
+}
+
+int GetSteadyXY(int32_t* x, int32_t* y) {
+    int32_t lastX = 0, lastY = 0;
+    bool haveLast = false;
+    for (int read = 0; read < kSteadyReads; read++) {
+        if (GetXY(x, y) != 0) {
+            haveLast = false;
+            continue;
+        }
+        if (haveLast && std::abs(int64_t{*x} - lastX) <= kSteadyTolerance &&
+            std::abs(int64_t{*y} - lastY) <= kSteadyTolerance)
+            return 0;
+        lastX = *x;
+        lastY = *y;
+        haveLast = true;
+    }
+    *x = *y = 0;
+    return -1;
 }
 
 std::optional<MachinePosition> GetCurrentLocation() {

@@ -32,6 +32,18 @@ struct MachinePosition {
 // 0 unless read.
 int GetXY(int32_t* x, int32_t* y);
 
+// Readings of a standing head that count as the same place, thousandths of an
+// inch, and the most readings GetSteadyXY takes.
+constexpr int32_t kSteadyTolerance = 5;
+constexpr int kSteadyReads = 3;
+
+// Reads the position of a head that stands still until two readings in a row
+// agree within kSteadyTolerance on both axes (at most kSteadyReads readings),
+// so a reply garbled on the line is not taken for the head's place. Returns 0
+// with the second reading (0, 0 when the line is not open), -1 when no two
+// readings agreed (x = y = 0). Used for the start of a lead line.
+int GetSteadyXY(int32_t* x, int32_t* y);
+
 // The head position, or none when it could not be read.
 std::optional<MachinePosition> GetCurrentLocation();
 

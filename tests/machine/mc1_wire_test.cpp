@@ -227,6 +227,30 @@ TEST_F(WireTest, PositionReadsXThenY) {
     }
 }
 
+TEST_F(WireTest, ASteadyPositionIsTwoReadingsInARowThatAgree) {
+    {
+        // A garbled first reading, then two that agree within 5 thousandths.
+        ScriptedBoard board(
+            line,
+            {{1, LE32(7) + LE32(1 << 20)}, {1, LE32(100) + LE32(200)}, {1, LE32(105) + LE32(195)}});
+        int32_t x = 0, y = 0;
+        EXPECT_EQ(GetSteadyXY(&x, &y), 0);
+        EXPECT_EQ(x, 105);
+        EXPECT_EQ(y, 195);
+        board.Finish();
+    }
+    {
+        ScriptedBoard board(
+            line,
+            {{1, LE32(100) + LE32(200)}, {1, LE32(100) + LE32(206)}, {1, LE32(-100) + LE32(206)}});
+        int32_t x = 1, y = 1;
+        EXPECT_EQ(GetSteadyXY(&x, &y), -1);
+        EXPECT_EQ(x, 0);
+        EXPECT_EQ(y, 0);
+        board.Finish();
+    }
+}
+
 TEST_F(WireTest, NestingTimerFollowsTheHeadWhileCaptureRuns) {
     runCapture = 1;
     machineCurrent = {};

@@ -12,6 +12,7 @@
 #include "machine/machine_parameters.h"
 #include "machine/mc1_commands.h"
 #include "machine/serial_link.h"
+#include "machine/stitcher.h"
 #include "machine/stitching/pattern_run.h"
 #include "machine/stitching/run_flags.h"
 #include "machine/stitching/stitch_path.h"
@@ -114,6 +115,32 @@ TEST_F(StreamingTest, LeadLineReachesTheTargetInShortMoves) {
     ASSERT_EQ(WaitForBuffer(), 1);
     FreeFullPattern(near);
     EXPECT_EQ(Executed(*sim).size(), 13u);
+}
+
+// With stitching on every move of a lead line is sewn: it starts at the path
+// point the head was left at, and not at all when the head is elsewhere.
+TEST_F(StreamingTest, AStitchedLeadLineStartsOnlyAtThePathPointTheHeadWasLeftAt) {
+    path = Line(1, 1000, 0);
+    fpTemp = path;
+    ASSERT_EQ(SendLeadLine(nullptr), 1);
+    ASSERT_EQ(WaitForBuffer(), 1);
+    const size_t before = Executed(*sim).size();
+
+    robotIsStitching = 1;
+    FullPattern_t* jump = Line(2, 1000, 0, 0);  // the head's point, the next section's start
+    EXPECT_EQ(SendLeadLine(jump->next), 1);
+    ASSERT_EQ(WaitForBuffer(), 1);
+    std::vector<Move> moves = Executed(*sim);
+    ASSERT_EQ(moves.size(), before + 2);
+    EXPECT_NEAR(moves[before].x, 1000, 0.5);
+    EXPECT_NEAR(moves[before + 1].x, 1100, 0.5);
+
+    FullPattern_t* elsewhere = Line(2, 3000, 0, 0);
+    EXPECT_EQ(SendLeadLine(elsewhere->next), kLeadLineNoPosition);
+    EXPECT_EQ(robotIsStitching, 0);
+    EXPECT_EQ(Executed(*sim).size(), before + 2);
+    FreeFullPattern(jump);
+    FreeFullPattern(elsewhere);
 }
 
 TEST_F(StreamingTest, AllPointsAreSentInOrderAndTheBoardResumedAfterAShortList) {

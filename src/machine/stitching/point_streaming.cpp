@@ -1,5 +1,6 @@
 #include "machine/stitching/point_streaming.h"
 
+#include <cmath>
 #include <cstdlib>
 
 #include "base/application_state.h"
@@ -74,18 +75,36 @@ int SendLeadLine(FullPattern_t* target) {
 
     LogLine("SLL: Get First Point");
     int32_t x = 0, y = 0;
-    int read = GetXY(&x, &y);
+    int read = GetSteadyXY(&x, &y);
     LogLine("SLL: Check Response");
+    float startX = static_cast<float>(x), startY = static_cast<float>(y);
     if (read != 0) {
         // From a made-up start the first move would drive the head anywhere.
         LogLine("SLL: Head Position Unreadable");
+        if (robotIsStitching) StitchOff();
         return kLeadLineNoPosition;
+    }
+    if (robotIsStitching && target->prev) {
+        // Stitching stays on across a short jump, so every move of this lead
+        // line is sewn: it starts at the path point the head was left at, and
+        // only when the head is found there. A head elsewhere (a garbled
+        // reading that happened to repeat) would put a seam where the path has
+        // none.
+        const FullPattern_t* left = target->prev;
+        if (std::fabs(startX - left->x) > kLeadStartTolerance ||
+            std::fabs(startY - left->y) > kLeadStartTolerance) {
+            Log("SLL: the head is not where the path left it (%d, %d)\n", x, y);
+            StitchOff();
+            return kLeadLineNoPosition;
+        }
+        startX = left->x;
+        startY = left->y;
     }
     LogLine("SLL: Set FullPattern_t pointers");
     FullPattern_t* start = new FullPattern_t;
     FullPattern_t* end = new FullPattern_t;
-    start->x = static_cast<float>(x);
-    start->y = static_cast<float>(y);
+    start->x = startX;
+    start->y = startY;
     end->x = target->x;
     end->y = target->y;
     start->feed = end->feed = minSpeed;

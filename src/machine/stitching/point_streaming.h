@@ -34,9 +34,18 @@ constexpr int kLeadLineSent = 1;         // the whole lead line was handed to th
 constexpr int kLeadLineFailed = 0;       // no target, stopped, board error or silence
 constexpr int kLeadLineNoPosition = -1;  // the head position could not be read: nothing sent
 
+// Farthest a standing head may be from the path point it was left at, path
+// units, for a lead line sewn with stitching on to start there.
+constexpr float kLeadStartTolerance = 50.0f;
+
 // Leads the head from its position to target (none: to fpTemp) in moves of at
-// most 0.2 inch, accelerating from and braking to minSpeed. Returns one of the
-// results above; a lead line never starts from a position it could not read.
+// most 0.2 inch, accelerating from and braking to minSpeed. The position is
+// read until two readings agree (GetSteadyXY), so a garbled reply is not taken
+// for it. With stitching on (a short jump sewn without a tie-off) the line
+// starts at the path point before the target, and only when the head is found
+// within kLeadStartTolerance of it. Returns one of the results above; a lead
+// line never starts from a position it could not read or trust (then nothing
+// is sent and stitching is switched off).
 int SendLeadLine(FullPattern_t* target);
 
 // Hands the points of a list to the board as places free up, at the lead-line
