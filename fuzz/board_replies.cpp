@@ -14,6 +14,7 @@
 //              the low bits choosing among its answers (free places, refusal)
 //   0xF0-0xF3  no reply; the quilter presses Stop, Pause, PAUSE again or
 //              Thread Break at the next chance
+//   0xF4-0xFF  no reply
 // When the input is used up the board falls silent.
 //
 // After the run the machine must be safe: stitching off and both axes
