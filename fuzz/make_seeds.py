@@ -10,6 +10,7 @@ the formats' definitions. They are committed; run this again after changing it.
 """
 import math
 import struct
+import zlib
 from pathlib import Path
 
 ROOT = Path(__file__).resolve().parent.parent
@@ -162,6 +163,44 @@ def board_seeds():
     write("board_replies", "pause_thread_break.bin", bytes(paused))
 
 
+def hex_record(address, kind, payload):
+    body = bytes([len(payload), address >> 8, address & 0xFF, kind]) + payload
+    return ":%s%02X\n" % (body.hex().upper(), (-sum(body)) & 0xFF)
+
+
+def hex_seeds():
+    # Program words at 0, EEPROM words at 0x7FF000, configuration at 0xF80000
+    # (byte addresses twice the word addresses), then the end record.
+    text = hex_record(0, 4, bytes([0, 0]))
+    for row in range(4):
+        text += hex_record(row * 16, 0, bytes((row * 16 + i) & 0xFF for i in range(16)))
+    text += hex_record(0, 4, bytes([0x00, 0xFF]))
+    text += hex_record(0xE000, 0, bytes([0x12, 0x34, 0, 0, 0x56, 0x78, 0, 0]))
+    text += hex_record(0, 4, bytes([0x01, 0xF0]))
+    text += hex_record(0, 0, bytes([0xCF, 0x00, 0x00, 0x00]))
+    text += hex_record(0, 1, b"")
+    write("hex_file", "firmware.hex", text)
+    write("hex_file", "bad_checksum.hex", text.replace("CF", "CE", 1))
+
+
+def checksum_seeds():
+    program = b"a program file\n" * 20
+    for name, text in (("matching.bin", "%d 1 3.060 2.6.29.6\n" % zlib.crc32(program)),
+                       ("negative.bin", "-889275714 2 1.270\n"),
+                       ("spaces.bin", "  4294967295\t1   0.5e1  kernel-1.2_x  extra\n")):
+        write("checksum_file", name, bytes([len(text)]) + text.encode() + program)
+
+
+def update_seeds():
+    write("update_file", "update.txt",
+          "/media/usb/keswin.crc\ncp /media/usb/gtkrc_5 ./\ncp /media/usb/screen.conf ./\n"
+          "cp /media/usb/images/* ./images\n")
+    write("update_file", "odd_lines.txt",
+          "/media/usb/keswin.crc \r\nrm -rf ./\ncp /media/usb/images/a.png ./images/\n"
+          "cp /media/usb/keswin.BIN ./\ncp  ./\n\n")
+    write("update_file", "no_checksum.txt", "\ncp /media/usb/gtkrc_5 ./\n")
+
+
 if __name__ == "__main__":
     pattern_seeds()
     dxf_seeds()
@@ -169,4 +208,7 @@ if __name__ == "__main__":
     layout_seeds()
     defaults_seeds()
     screen_seeds()
+    hex_seeds()
+    checksum_seeds()
+    update_seeds()
     board_seeds()
