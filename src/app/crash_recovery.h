@@ -41,13 +41,15 @@ void noFunction(int signalNumber);
 void ShutdownCatch(int signalNumber);
 
 // The file part of the crash path, async-signal-safe: when `path` exists it is
-// deleted; otherwise the recovery image, if any, is written to path + ".tmp000000",
-// synced and renamed over `path`. Returns 0 deleted, 1 written, 2 nothing to
+// deleted; otherwise the recovery image, if any, is written as by
+// WriteRecoveryImage. Returns 0 deleted, 1 written, 2 nothing to
 // write, -1 the file could not be written or deleted. Called by SegFaultCatch
 // and by tests.
 int FinishCrashRecovery(const char* path);
 
-// Writes the recovery image, if any, to path + ".tmp", syncs it and renames it
-// over `path` (an existing file is replaced whole), async-signal-safe. Returns
+// Writes the recovery image, if any, to path + ".tmp000000" (named like the
+// temporary files of SafeWriteFile, which a start removes), syncs it and
+// renames it over `path` (an existing file is replaced whole),
+// async-signal-safe. Returns
 // 1 written, 2 nothing to write, -1 the file could not be written.
 int WriteRecoveryImage(const char* path);

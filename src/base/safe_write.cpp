@@ -27,30 +27,6 @@ std::string FolderOf(const std::string& path) {
 // no deeper ones either).
 constexpr int kMostFolderDepth = 8;
 
-int RemoveTemporariesIn(const std::string& folder, int depth) {
-    DIR* dir = opendir(folder.c_str());
-    if (!dir) return 0;
-    std::vector<std::string> names;
-    while (const dirent* entry = readdir(dir))
-        names.emplace_back(entry->d_name);
-    closedir(dir);
-
-    int removed = 0;
-    for (const std::string& name : names) {
-        if (name == "." || name == "..") continue;
-        const std::string path = folder + "/" + name;
-        struct stat st;
-        if (lstat(path.c_str(), &st) != 0) continue;
-        if (S_ISDIR(st.st_mode)) {
-            if (depth > 0) removed += RemoveTemporariesIn(path, depth - 1);
-        } else if (S_ISREG(st.st_mode) && IsSafeWriteTemporary(name) && unlink(path.c_str()) == 0) {
-            Log("Removed %s, left by an interrupted save\n", path.c_str());
-            removed++;
-        }
-    }
-    return removed;
-}
-
 }  // namespace
 
 mode_t NewFileMode() {
@@ -68,8 +44,7 @@ bool WriteFileThrough(const std::string& target, mode_t mode,
     temp.insert(temp.end(), suffix, suffix + sizeof suffix);  // with the terminating zero
     const int fd = mkstemp(temp.data());
     if (fd < 0) {
-        Log("could not create a temporary file for %s: %s\n", target.c_str(),
-            std::strerror(errno));
+        Log("could not create a temporary file for %s: %s\n", target.c_str(), std::strerror(errno));
         return false;
     }
     errno = 0;
@@ -108,9 +83,8 @@ bool WriteFileThrough(const std::string& target, mode_t mode,
 int SafeWriteFile(const std::string& path, std::string_view data) {
     struct stat old;
     const mode_t mode = (stat(path.c_str(), &old) == 0) ? (old.st_mode & 07777) : NewFileMode();
-    return WriteFileThrough(path, mode, [data](int fd) {
-               return WriteAll(fd, data.data(), data.size());
-           })
+    return WriteFileThrough(path, mode,
+                            [data](int fd) { return WriteAll(fd, data.data(), data.size()); })
                ? 1
                : 0;
 }
@@ -144,5 +118,29 @@ int RemoveStaleTemporaries() {
     removed += RemoveTemporariesIn("./patterns", kMostFolderDepth);
     // The undo step and the set-point live in the controller's /tmp.
     removed += RemoveTemporariesIn(FolderOf(SystemPath("/tmp/undo")), 0);
+    return removed;
+}
+
+int RemoveTemporariesIn(const std::string& folder, int depth) {
+    DIR* dir = opendir(folder.c_str());
+    if (!dir) return 0;
+    std::vector<std::string> names;
+    while (const dirent* entry = readdir(dir))
+        names.emplace_back(entry->d_name);
+    closedir(dir);
+
+    int removed = 0;
+    for (const std::string& name : names) {
+        if (name == "." || name == "..") continue;
+        const std::string path = folder + "/" + name;
+        struct stat st;
+        if (lstat(path.c_str(), &st) != 0) continue;
+        if (S_ISDIR(st.st_mode)) {
+            if (depth > 0) removed += RemoveTemporariesIn(path, depth - 1);
+        } else if (S_ISREG(st.st_mode) && IsSafeWriteTemporary(name) && unlink(path.c_str()) == 0) {
+            Log("Removed %s, left by an interrupted save\n", path.c_str());
+            removed++;
+        }
+    }
     return removed;
 }

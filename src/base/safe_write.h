@@ -37,12 +37,18 @@ constexpr size_t kTemporaryTagLength = 6;
 // SafeWriteFile: a power cut before the rename leaves such a file behind.
 bool IsSafeWriteTemporary(const std::string& name);
 
+// Deletes the temporary files of SafeWriteFile in folder, and in its
+// sub-folders down to `depth` levels (links are not followed). Returns the
+// number of files deleted.
+int RemoveTemporariesIn(const std::string& folder, int depth);
+
 // Deletes the temporary files that interrupted saves left in the folders the
 // program writes into: its own folder, "Layout/", "thumbnails/", "patterns/"
 // with its sub-folders, and the controller's /tmp (undo and set-point). The
 // file choosers never list them, but on the controller's small flash they
 // would pile up with every power cut during a save. Called once by start-up,
-// before anything is written. Returns the number of files deleted.
+// before anything is written (the program update sweeps its own folders).
+// Returns the number of files deleted.
 int RemoveStaleTemporaries();
 
 // Writes all size bytes to fd, going on after short writes and interruptions.

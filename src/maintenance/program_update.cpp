@@ -262,7 +262,13 @@ int UpdateProgram(const std::string& chosenPath, const char* kernelFile) {
     return kProgramUpdated;
 }
 
+int RemoveUpdateTemporaries() {
+    return RemoveTemporariesIn(FolderOf(SystemPath(kInstalledProgramPath)), 0) +
+           RemoveTemporariesIn(SystemPath(kProgramBackupFolder), 0);
+}
+
 int CheckUpdate(const std::function<std::string()>& chooseProgramFile) {
+    RemoveUpdateTemporaries();
     if (access(kSystemMarkerPath, F_OK) == 0) return kStartGoOn;
     LogLine("No System file");
     if (!UsbStickPresent()) {

@@ -58,29 +58,31 @@ enum ProgramUpdateResult {
 // backup), the error "COPY FAILED".
 int UpdateProgram(const std::string& chosenPath, const char* kernelFile = "/proc/version");
 
+// Deletes the temporary files that an update cut short by a power failure left
+// beside the installed program and in the backup folder. Called by CheckUpdate
+// first. Returns the number of files deleted.
+int RemoveUpdateTemporaries();
+
 // Results of CheckUpdate.
 enum StartUpdateResult {
     kStartGoOn = 0,    // nothing pending, or the update was cancelled: start normally
     kStartEndNow = 1,  // the update was finished (or half finished): end with status 1
 };
 
-// Finishes a pending program update at start. "./system" present: kStartGoOn
-// at once. Otherwise logs "No System file"; without a stick logs "No USB",
-// writes "UPDATE CANCELED" into "./system" and goes on. With "./update" its
-// first line names the checksum file and each further line (up to 255
-// characters) is logged as "Process Command: %s\n" and carried out when it is
-// a recognised copy line. Without "./update" the quilter is told "IN ORDER TO
-// CONTINUE THE UPDATE YOU MUST RESELECT THE FILE THAT THE UNIT WAS UPDATED
-// WITH" and chooseProgramFile is called: no choice ("INVALID SELECTION"), a
-// folder ("YOU SELECTED A DIRECTORY.\nABORTING PROCEDURE.") or a file that
-// fails its check ("THE SELECTED FILE IS NOT VALID") end it with nothing
-// written; otherwise the file's folder's "gtkr*" files and "images/*" are
-// copied. Then "./system" is written: no checksum file named: "System Updated
-// With Possible Errors", error "SYSTEM UPDATED WITH POSSIBLE ERRORS",
-// kStartEndNow; the checksum file unreadable: "CRC INVALID", error "INVALID
-// CRC FILE", kStartGoOn; else "SYSTEM UPDATED\nCRC Check: %ld\nVersion:
-// %0.3f\n", "SYSTEM UPDATE SUCCESSFUL", kStartEndNow. Called by start-up
-// before the main loop.
+// Finishes a pending program update at start, after RemoveUpdateTemporaries.
+// "./system" present: kStartGoOn at once. Otherwise logs "No System file"; without a stick logs "No
+// USB", writes "UPDATE CANCELED" into "./system" and goes on. With "./update" its first line names
+// the checksum file and each further line (up to 255 characters) is logged as "Process Command:
+// %s\n" and carried out when it is a recognised copy line. Without "./update" the quilter is told
+// "IN ORDER TO CONTINUE THE UPDATE YOU MUST RESELECT THE FILE THAT THE UNIT WAS UPDATED WITH" and
+// chooseProgramFile is called: no choice ("INVALID SELECTION"), a folder ("YOU SELECTED A
+// DIRECTORY.\nABORTING PROCEDURE.") or a file that fails its check ("THE SELECTED FILE IS NOT
+// VALID") end it with nothing written; otherwise the file's folder's "gtkr*" files and "images/*"
+// are copied. Then "./system" is written: no checksum file named: "System Updated With Possible
+// Errors", error "SYSTEM UPDATED WITH POSSIBLE ERRORS", kStartEndNow; the checksum file unreadable:
+// "CRC INVALID", error "INVALID CRC FILE", kStartGoOn; else "SYSTEM UPDATED\nCRC Check:
+// %ld\nVersion: %0.3f\n", "SYSTEM UPDATE SUCCESSFUL", kStartEndNow. Called by start-up before the
+// main loop.
 int CheckUpdate(const std::function<std::string()>& chooseProgramFile);
 
 // Carries out one follow-up line of "./update" when it is a copy line this

@@ -58,6 +58,11 @@ ProgramResult RunWriter(const std::vector<std::string>& arguments) {
     return RunProgram(argv, "", 60000);
 }
 
+// Puts in place what the writer reads for version v (no cut while it does).
+bool Prepare(const PowerCutWriter& w, const std::string& folder, const char* v) {
+    return RunWriter({"prepare", w.name, folder, v}).exitStatus == 0;
+}
+
 std::string Describe(const PowerCutWriter& w, long k, const std::string& what) {
     return w.name + ", cut after call " + std::to_string(k) + ": " + what;
 }
@@ -69,8 +74,13 @@ std::vector<PowerCutWriter> PowerCutWriters() {
     std::istringstream lines(RunWriter({"list"}).out);
     PowerCutWriter w;
     int old = 0;
-    while (lines >> w.name >> w.target >> old) {
+    std::string others;
+    while (lines >> w.name >> w.target >> old >> others) {
         w.oldExists = old != 0;
+        w.others.clear();
+        std::istringstream list(others == "-" ? "" : others);
+        for (std::string file; std::getline(list, file, ',');)
+            w.others.push_back(file);
         writers.push_back(w);
     }
     return writers;
@@ -81,7 +91,8 @@ PowerCutReport CutPowerDuring(const PowerCutWriter& writer, int most, int writeC
     TempDir scratch;
     const std::string old = scratch.File("old");
     fs::create_directories(old);
-    if (writer.oldExists && RunWriter({writer.name, old, "1"}).exitStatus != 0) {
+    if (!Prepare(writer, old, "1") ||
+        (writer.oldExists && RunWriter({writer.name, old, "1"}).exitStatus != 0)) {
         report.problems.push_back(writer.name + ": the old version was not written");
         return report;
     }
@@ -91,6 +102,10 @@ PowerCutReport CutPowerDuring(const PowerCutWriter& writer, int most, int writeC
     const std::string reference = scratch.File("reference");
     fs::copy(old, reference, fs::copy_options::recursive);
     const std::string countFile = scratch.File("calls");
+    if (!Prepare(writer, reference, "2")) {
+        report.problems.push_back(writer.name + ": the new version's input was not made");
+        return report;
+    }
     {
         ShimEnvironment shim(-1, countFile, writeChunk);
         if (RunWriter({writer.name, reference, "2"}).exitStatus != 0) {
@@ -108,6 +123,7 @@ PowerCutReport CutPowerDuring(const PowerCutWriter& writer, int most, int writeC
         const long k = tries == points ? i : (tries == 1 ? 0 : i * report.calls / (tries - 1));
         const std::string folder = scratch.File("cut" + std::to_string(i));
         fs::copy(old, folder, fs::copy_options::recursive);
+        Prepare(writer, folder, "2");
         ProgramResult cut;
         {
             ShimEnvironment shim(k, "", writeChunk);
@@ -134,6 +150,8 @@ PowerCutReport CutPowerDuring(const PowerCutWriter& writer, int most, int writeC
         bool leftover = false;
         for (const auto& [path, contents] : Take(folder)) {
             if (path == writer.target || before.count(path)) continue;
+            if (std::find(writer.others.begin(), writer.others.end(), path) != writer.others.end())
+                continue;
             leftover = true;
             report.problems.push_back(Describe(writer, k, "left behind: " + path));
         }
@@ -145,6 +163,9 @@ PowerCutReport CutPowerDuring(const PowerCutWriter& writer, int most, int writeC
 
 int WriteChunkFor(const PowerCutWriter& writer, int calls) {
     TempDir scratch;
+    Prepare(writer, scratch.path, "1");
+    if (writer.oldExists) RunWriter({writer.name, scratch.path, "1"});
+    Prepare(writer, scratch.path, "2");
     if (RunWriter({writer.name, scratch.path, "2"}).exitStatus != 0) return 1;
     const long size = static_cast<long>(ReadFileText(scratch.File(writer.target)).size());
     return static_cast<int>(std::max(1L, size / std::max(calls, 1)));

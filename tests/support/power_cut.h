@@ -10,9 +10,10 @@
 #include <vector>
 
 struct PowerCutWriter {
-    std::string name;    // as power_cut_writer knows it, e.g. "layout-save"
-    std::string target;  // the file it writes, relative to the program folder
-    bool oldExists;      // the old version is a file (else: no file before the save)
+    std::string name;                 // as power_cut_writer knows it, e.g. "layout-save"
+    std::string target;               // the file it writes, relative to the program folder
+    bool oldExists;                   // the old version is a file (else: no file before the save)
+    std::vector<std::string> others;  // further files the write may make
 };
 
 // Every writer, in the order power_cut_writer lists them.

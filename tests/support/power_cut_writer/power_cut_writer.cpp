@@ -4,10 +4,15 @@
 //
 //   power_cut_writer WRITER FOLDER VERSION   writes version 1 (the old file) or
 //                                            2 (the new one) of WRITER's file
+//   power_cut_writer prepare WRITER FOLDER VERSION
+//                                            puts in place what that write reads
+//                                            (the files on the USB stick)
 //   power_cut_writer start FOLDER            what a start does with the files
 //                                            an interrupted save left behind
-//   power_cut_writer list                    the writers, one per line, with
-//                                            the file each one writes
+//   power_cut_writer list                    the writers, one per line: name,
+//                                            the file it writes, 1 when an old
+//                                            one exists, and the other files it
+//                                            may make ("-" for none)
 //
 // Exit status 0 when the write reported success, 1 when it did not, 2 on bad
 // arguments. The power-cut shim (LD_PRELOAD) stops it at the chosen call.
@@ -16,6 +21,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <memory>
 #include <string>
 
@@ -30,6 +36,9 @@
 #include "layout/layout_file.h"
 #include "layout/layout_tree.h"
 #include "machine/stitching/trace_recording.h"
+#include "maintenance/checksum_file.h"
+#include "maintenance/file_operations.h"
+#include "maintenance/program_update.h"
 #include "pattern/pattern.h"
 #include "pattern/pattern_save_as.h"
 #include "support/run_layout.h"
@@ -40,19 +49,29 @@ struct Writer {
     const char* name;
     const char* target;  // relative to the folder
     bool oldExists;      // version 1 leaves a file (the recovery layout is only ever new)
+    const char* others;  // further files the write makes, comma-separated, or "-"
 };
 
+constexpr const char* kInstalled = "media/mmc0/Keswin/keswin";
+
 constexpr Writer kWriters[] = {
-    {"pattern-save", "patterns/cut.qcc", true},
-    {"pattern-save-as", "patterns/cut.qcc", true},
-    {"trace-save", "patterns/trace.qcc", true},
-    {"layout-save", "Layout/cut.qlf", true},
-    {"undo", "tmp/undo.qlf", true},
-    {"set-point", "tmp/setPoint.qlf", true},
-    {"recovery", "Layout/recovery.qlf", false},
-    {"defaults-slot", "defaults.mrl", true},
-    {"defaults-reset", "defaults.mrl", true},
+    {"pattern-save", "patterns/cut.qcc", true, "-"},
+    {"pattern-save-as", "patterns/cut.qcc", true, "-"},
+    {"trace-save", "patterns/trace.qcc", true, "-"},
+    {"layout-save", "Layout/cut.qlf", true, "-"},
+    {"undo", "tmp/undo.qlf", true, "-"},
+    {"set-point", "tmp/setPoint.qlf", true, "-"},
+    {"recovery", "Layout/recovery.qlf", false, "-"},
+    {"shutdown", "Layout/recovery.qlf", true, "-"},
+    {"defaults-slot", "defaults.mrl", true, "-"},
+    {"defaults-reset", "defaults.mrl", true, "-"},
+    {"file-copy", "patterns/copied.qcc", true, "-"},
+    {"drawing-copy", "patterns/drawing.qcc", true, "-"},
+    {"program-update", kInstalled, true, "update,media/mmc0/Keswin/backup/version_3_05"},
 };
+
+// The kernel release the controller runs and the program file is made for.
+constexpr const char* kKernelRelease = "2.6.29.6";
 
 int version = 1;
 
@@ -101,7 +120,76 @@ int TypeName(std::string& text, const char*) {
     return 1;
 }
 
+std::string PatternText(int v) {
+    std::string text = v == 1 ? "n old\n" : "n new\n";
+    for (const auto& [x, y] : PatternPoints(v)) {
+        char line[64];
+        std::snprintf(line, sizeof line, "p X%.3f Y%.3f\n", x, y);
+        text += line;
+    }
+    return text;
+}
+
+std::string DrawingText(int v) {
+    std::string text = "  0\nSECTION\n  2\nENTITIES\n";
+    for (int i = 0; i < (v == 1 ? 3 : 40); i++) {
+        char line[160];
+        std::snprintf(line, sizeof line, "  0\nLINE\n  8\n0\n 10\n%d\n 20\n0\n 11\n%d\n 21\n%d\n",
+                      i, i + 1, v);
+        text += line;
+    }
+    return text + "  0\nENDSEC\n  0\nEOF\n";
+}
+
+// A program file of version v (different sizes, so a torn copy is neither).
+std::string ProgramBytes(int v) {
+    std::string bytes =
+        "\x7f"
+        "ELF program version " +
+        std::to_string(v) + "\n";
+    for (int i = 0; i < (v == 1 ? 500 : 3000); i++)
+        bytes += static_cast<char>((i * 37 + v) & 0xFF);
+    return bytes;
+}
+
+bool Put(const std::string& path, const std::string& bytes) {
+    const size_t slash = path.rfind('/');
+    if (slash != std::string::npos) std::filesystem::create_directories(path.substr(0, slash));
+    return SafeWriteFile(path, bytes) == 1;
+}
+
+// What the maintenance writers read: the files on the stick, the installed
+// program, the kernel file.
+bool Prepare(const std::string& writer) {
+    if (writer == "file-copy") return Put("media/usb/copied.qcc", PatternText(version));
+    if (writer == "drawing-copy") return Put("media/usb/drawing.dxf", DrawingText(version));
+    if (writer == "program-update") {
+        if (!Put("kernel", std::string("Linux version ") + kKernelRelease + " (builder) #1\n"))
+            return false;
+        if (version == 1) {
+            // The program installed before any update, and the marker of a
+            // finished update.
+            return Put(kInstalled, ProgramBytes(1)) && Put("system", "SYSTEM UPDATED\n") &&
+                   Put("media/usb/keswin.BIN", ProgramBytes(1)) &&
+                   WriteChecksumFile("media/usb/keswin.BIN", kAppCodeProgram, 1.0f,
+                                     kKernelRelease) == 1;
+        }
+        return Put("media/usb/keswin.BIN", ProgramBytes(2)) &&
+               WriteChecksumFile("media/usb/keswin.BIN", kAppCodeProgram, 2.0f, kKernelRelease) ==
+                   1;
+    }
+    return true;
+}
+
 bool Write(const std::string& writer) {
+    if (writer == "file-copy")
+        return CopyFile("/media/usb/copied.qcc", "patterns/copied.qcc", 1) == kCopyDone;
+    if (writer == "drawing-copy")
+        return CopyFile("/media/usb/drawing.dxf", "patterns/drawing.qcc", 1) == kCopyDone;
+    if (writer == "program-update") {
+        if (version == 1) return true;  // installed by the preparation
+        return UpdateProgram("/media/usb/keswin.BIN", "kernel") == kProgramUpdated;
+    }
     if (writer == "pattern-save")
         return savePattern(MakePattern(version).get(), "patterns/cut.qcc");
     if (writer == "pattern-save-as") {
@@ -126,6 +214,10 @@ bool Write(const std::string& writer) {
         UpdateCrashRecoveryImage();
         return FinishCrashRecovery(kRecoveryLayoutPath) == 1;
     }
+    if (writer == "shutdown") {  // the end and hang-up signals
+        UpdateCrashRecoveryImage();
+        return WriteRecoveryImage(kRecoveryLayoutPath) == 1;
+    }
     return false;
 }
 
@@ -140,13 +232,22 @@ bool KnownWriter(const std::string& name) {
 int main(int argc, char** argv) {
     if (argc == 2 && std::strcmp(argv[1], "list") == 0) {
         for (const Writer& w : kWriters)
-            std::printf("%s %s %d\n", w.name, w.target, w.oldExists ? 1 : 0);
+            std::printf("%s %s %d %s\n", w.name, w.target, w.oldExists ? 1 : 0, w.others);
         return 0;
+    }
+    const bool prepare = argc == 5 && std::strcmp(argv[1], "prepare") == 0;
+    if (prepare) {
+        argv++;
+        argc--;
     }
     if (argc < 3 || chdir(argv[2]) != 0 || !SetSystemRoot(".")) return 2;
     SetLogStream(stderr);
     const std::string command = argv[1];
-    if (command == "start") return RemoveStaleTemporaries() >= 0 ? 0 : 1;
+    if (command == "start") {  // the clean-up parts of a start
+        RemoveStaleTemporaries();
+        RemoveUpdateTemporaries();
+        return 0;
+    }
     if (argc != 4 || !KnownWriter(command)) return 2;
     version = std::atoi(argv[3]) == 2 ? 2 : 1;
 
@@ -158,5 +259,6 @@ int main(int argc, char** argv) {
     ui.showMessage = AnswerYes;
     ui.showKeyboard = TypeName;
     SetUserInterfaceHooks(ui);
+    if (prepare) return Prepare(command) ? 0 : 1;
     return Write(command) ? 0 : 1;
 }
