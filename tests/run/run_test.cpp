@@ -493,6 +493,24 @@ TEST_F(RunTest, AnUnreadableHeadStopsTheStartBeforeAnyMove) {
     ExpectMachineReleased();
 }
 
+// The head position cannot be read for the lead line to the next section (the
+// board falls silent while the quilter cuts the thread): the run stops with
+// the communications message instead of ending without a word.
+TEST_F(RunTest, AnUnreadableHeadAtASectionChangeStopsTheRunWithAMessage) {
+    Place(LinePoints(20, 0, 0, 0.1f, 0), 0, 0);
+    Place(LinePoints(20, 0, 0, 0.1f, 0), 0, 2.3f);
+    jumpStitch = 1.0f;
+    script.answer = [this](const std::string& text) {
+        SimControl(*sim, text == "CUT THE THREAD" ? "silence on" : "silence off");
+        return kResponseOk;
+    };
+    startButtonReleased();
+    ASSERT_EQ(Count("CUT THE THREAD"), 1);
+    EXPECT_EQ(script.messages.back(), "COMMUNICATIONS ERROR.\nPLEASE TRY AGAIN.");
+    EXPECT_NE(interface->fullPattern, nullptr);  // kept for a restart
+    ExpectMachineReleased();
+}
+
 struct FaultCase {
     const char* inject;   // control command given during the run
     const char* message;  // message the run ends with; "" when it must finish

@@ -172,13 +172,18 @@ bool Wait() {
     return WaitForBuffer() == 1;
 }
 
-// Leads the head to fpTemp at the start of a run; tells the quilter when the
-// head position could not be read (nothing was sent). Returns SendLeadLine's result.
-int LeadToStart() {
-    const int lead = SendLeadLine(nullptr);
+// Leads the head to target (fpTemp when null); tells the quilter when the
+// head position could not be read (nothing was sent), so that no run ends
+// there without saying why. Returns SendLeadLine's result.
+int LeadTo(FullPattern_t* target) {
+    const int lead = SendLeadLine(target);
     if (lead == kLeadLineNoPosition)
         ShowMessage(kMessageError, kButtonsOk, "COMMUNICATIONS ERROR.\nPLEASE TRY AGAIN.");
     return lead;
+}
+
+int LeadToStart() {
+    return LeadTo(nullptr);
 }
 
 void ReportProgress(double shareDone, double secondsLeft) {
@@ -233,7 +238,7 @@ bool ChangeSection(bool stitchRun) {
     while (fpTemp && fpTemp->inserted)
         fpTemp = fpTemp->next;
     if (!fpTemp) return Fail();
-    if (SendLeadLine(nullptr) != kLeadLineSent || !Wait()) return Fail();
+    if (LeadToStart() != kLeadLineSent || !Wait()) return Fail();
 
     if (stitchRun && jumped) {
         ProcessPendingEvents();
@@ -246,7 +251,7 @@ bool ChangeSection(bool stitchRun) {
             EnableAxes();
         }
         SetBoardSpeed();
-        if (SendLeadLine(nullptr) != kLeadLineSent || !Wait()) return Fail();
+        if (LeadToStart() != kLeadLineSent || !Wait()) return Fail();
         LockStitch();
         if (Ended() || !Wait()) return Fail();
     }
@@ -872,7 +877,7 @@ int SetNeedle(int stitchingOn) {
 
         SetBoardSpeed();
         EnableAxes();
-        if (!best || SendLeadLine(best) != kLeadLineSent || (stitchingOn && !Wait())) {
+        if (!best || LeadTo(best) != kLeadLineSent || (stitchingOn && !Wait())) {
             SetMask(kIdleMenuMask);
             if (hooks.showEditView) hooks.showEditView();
             return 3;
@@ -918,7 +923,7 @@ void ThreadBreak() {
     EnableAxes();
     if (stitchingOn) StitchOff();
 
-    if (SendLeadLine(nullptr) != kLeadLineSent || !Wait()) {
+    if (LeadToStart() != kLeadLineSent || !Wait()) {
         EndRestart();
         return;
     }
