@@ -1,30 +1,16 @@
 #include "support/garbled_run.h"
 
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
-#include <sstream>
 
-#include "app/application_state.h"
-#include "app/defaults_file.h"
-#include "app/log.h"
-#include "app/timers.h"
 #include "app/ui_hooks.h"
-#include "layout/layout_tree.h"
-#include "machine/machine_parameters.h"
-#include "machine/serial_link.h"
-#include "machine/stitcher.h"
-#include "machine/stitching/pattern_run.h"
-#include "machine/stitching/run_flags.h"
-#include "machine/stitching/stitch_path.h"
 #include "support/mc1sim_fixture.h"
-#include "support/run_layout.h"
+#include "support/run_program.h"
 #include "support/run_record.h"
+#include "support/temp_dir.h"
 
 namespace {
 
@@ -35,68 +21,6 @@ struct PathPoint {
 // Farthest a stitched move may end from the path, thousandths of an inch (the
 // board rounds positions to hundredths of a thousandth).
 constexpr double kOnPath = 2.0;
-
-std::ofstream* messageFile = nullptr;
-int stitchingToggle = 1;
-
-int Answer(int kind, int buttons, const char* text) {
-    std::string line = text ? text : "";
-    std::replace(line.begin(), line.end(), '\n', '|');
-    *messageFile << kind << " " << line << "\n" << std::flush;
-    return buttons == kButtonsYesNo ? kResponseYes : kResponseOk;
-}
-
-int AnswerStart(int kind, const char* text, const char*, int) {
-    return Answer(kind, kButtonsOkCancel, text);
-}
-
-// The child: one run of a job with a 0.1-inch, a 0.3-inch and a 4.3-inch jump,
-// then the path and whether the run reached its end. Never returns.
-[[noreturn]] void RunJob(const Mc1Sim& sim) {
-    std::ofstream messages(sim.dir.File("messages.txt"));
-    messageFile = &messages;
-    FILE* log = std::fopen(sim.dir.File("host.log").c_str(), "w");
-    SetLogStream(log ? log : stderr);
-    Interface state;
-    interface = &state;
-    SetDefaultsFilePath(sim.dir.File("defaults.mrl").c_str());
-    SetFactoryDefaults();
-    stitchRep = 4;
-    jumpStitch = 1.0f;
-    UserInterfaceHooks ui;
-    ui.showMessage = Answer;
-    ui.showMessageSpecial = AnswerStart;
-    SetUserInterfaceHooks(ui);
-    RunControlHooks hooks;
-    hooks.stitchingActive = [] { return stitchingToggle; };
-    hooks.setStitchingActive = [](int active) { stitchingToggle = active; };
-    hooks.setPauseReleased = [] { PauseToggled(0); };
-    SetRunControlHooks(hooks);
-
-    const int box = MakeRunBox();
-    PlacePoints(box, LinePoints(20, 0, 0, 0.1f, 0), 0, 0, {11});
-    PlacePoints(box, LinePoints(20, 0, 0, 0.1f, 0), 1.9f, 0.3f);
-    PlacePoints(box, LinePoints(30, 0, 0, 0.1f, 0), 0, 2.3f);
-    PackFullPattern();
-    {
-        std::ofstream path(sim.dir.File("path.txt"));
-        for (const FullPattern_t* p = interface->fullPattern; p; p = p->next)
-            path << p->x << " " << p->y << "\n";
-    }
-    FreeFullPattern(interface->fullPattern);
-    interface->fullPattern = nullptr;
-
-    SetSerialDevicePath(sim.device);
-    if (OpenPort() < 0) _exit(3);
-    startButtonReleased();
-    {
-        std::ofstream end(sim.dir.File("end.txt"));
-        // The regular end frees the path; every early end keeps it.
-        end << (interface->fullPattern == nullptr ? 1 : 0) << " " << robotIsStitching << "\n";
-    }
-    ClosePort();
-    _exit(0);
-}
 
 double DistanceToPath(const std::vector<PathPoint>& path, double x, double y) {
     double best = 1e300;
@@ -137,19 +61,14 @@ GarbledOutcome RunOnGarbledLine(const GarbledRun& run) {
     }
     out.started = true;
 
-    const pid_t child = fork();
-    if (child == 0) RunJob(sim);
-    int status = 0;
-    const int64_t deadline = MonotonicMs() + run.limitMs;
-    while (waitpid(child, &status, WNOHANG) == 0) {
-        if (MonotonicMs() > deadline) {
-            kill(child, SIGKILL);
-            waitpid(child, &status, 0);
-            out.hung = true;
-            break;
-        }
-        SleepMicroseconds(50000);
+    // The board's clock stands still; the host moves it on as its own runs.
+    if (SimControl(sim, "clock hold").rfind("ok", 0) != 0) {
+        out.why = "the simulator's clock cannot be held";
+        return out;
     }
+    const ProgramResult host =
+        RunProgram({GARBLED_HOST_PATH, sim.device, sim.controlPath, sim.dir.path}, "", run.limitMs);
+    if (host.timedOut || host.exitStatus == 4) out.hung = true;
 
     if (noisy) {
         const std::string noise = SimControl(sim, "garble");
@@ -172,7 +91,9 @@ GarbledOutcome RunOnGarbledLine(const GarbledRun& run) {
 
     out.safe = true;
     if (out.hung) Unsafe(out, "the run did not end");
-    if (!out.hung && !ended) Unsafe(out, "the host ended abnormally");
+    if (!out.hung && (!ended || host.exitStatus != 0))
+        Unsafe(out, "the host ended abnormally: status " + std::to_string(host.exitStatus) +
+                        " signal " + std::to_string(host.signal) + " " + host.err);
     if (ended && stitchingOn) Unsafe(out, "the host left stitching on");
     WaitForState(sim, "yenabled", "0", 2000);  // the last commands may still be on the line
     const std::string state = SimControl(sim, "state");
@@ -190,5 +111,9 @@ GarbledOutcome RunOnGarbledLine(const GarbledRun& run) {
     }
     if (out.offPath > 0) Unsafe(out, std::to_string(out.offPath) + " stitches off the path");
     if (ended && !out.finished && warnings == 0) Unsafe(out, "stopped without a message");
+    if (!out.safe) {
+        const std::string log = ReadFileText(sim.dir.File("host.log"));
+        out.hostLog = log.substr(log.size() > 4000 ? log.size() - 4000 : 0);
+    }
     return out;
 }
