@@ -8,7 +8,9 @@ patterns (data/patterns, made by data/generate_patterns.py) and the test
 drawings (tests/data/dxf, made by tests/data/make_dxf.py), or built here from
 the formats' definitions. They are committed; run this again after changing it.
 """
+import io
 import math
+import tarfile
 import struct
 import zlib
 from pathlib import Path
@@ -201,6 +203,36 @@ def update_seeds():
     write("update_file", "no_checksum.txt", "\ncp /media/usb/gtkrc_5 ./\n")
 
 
+def tar_bytes(entries, mode="w"):
+    """A tar archive of (name, kind, text or link target) entries."""
+    out = io.BytesIO()
+    with tarfile.open(fileobj=out, mode=mode) as tar:
+        for name, kind, value in entries:
+            info = tarfile.TarInfo(name)
+            info.mtime = 1700000000
+            if kind == "file":
+                data = value.encode()
+                info.size = len(data)
+                info.mode = 0o755
+                tar.addfile(info, io.BytesIO(data))
+            else:
+                info.type = tarfile.DIRTYPE if kind == "dir" else tarfile.SYMTYPE
+                info.linkname = value
+                tar.addfile(info)
+    return out.getvalue()
+
+
+def archive_seeds():
+    good = [("qcc_update.sh", "file", "#!/bin/sh\ncp gtkrc_5 /media/mmc0/Keswin/\n"),
+            ("files", "dir", ""), ("files/gtkrc_5", "file", "style \"big\" {}\n"),
+            ("files/latest", "link", "gtkrc_5")]
+    write("update_archive", "update.tar", tar_bytes(good))
+    write("update_archive", "update.tar.gz", tar_bytes(good, "w:gz"))
+    write("update_archive", "outside.tar",
+          tar_bytes([("qcc_update.sh", "file", "#!/bin/sh\n"), ("../escaped", "file", "x\n"),
+                     ("up", "link", "../.."), ("up/x", "file", "y\n")]))
+
+
 if __name__ == "__main__":
     pattern_seeds()
     dxf_seeds()
@@ -211,4 +243,5 @@ if __name__ == "__main__":
     hex_seeds()
     checksum_seeds()
     update_seeds()
+    archive_seeds()
     board_seeds()
