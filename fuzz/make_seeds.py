@@ -8,6 +8,7 @@ patterns (data/patterns, made by data/generate_patterns.py) and the test
 drawings (tests/data/dxf, made by tests/data/make_dxf.py), or built here from
 the formats' definitions. They are committed; run this again after changing it.
 """
+import gzip
 import io
 import math
 import tarfile
@@ -203,10 +204,10 @@ def update_seeds():
     write("update_file", "no_checksum.txt", "\ncp /media/usb/gtkrc_5 ./\n")
 
 
-def tar_bytes(entries, mode="w"):
+def tar_bytes(entries):
     """A tar archive of (name, kind, text or link target) entries."""
     out = io.BytesIO()
-    with tarfile.open(fileobj=out, mode=mode) as tar:
+    with tarfile.open(fileobj=out, mode="w") as tar:
         for name, kind, value in entries:
             info = tarfile.TarInfo(name)
             info.mtime = 1700000000
@@ -227,10 +228,20 @@ def archive_seeds():
             ("files", "dir", ""), ("files/gtkrc_5", "file", "style \"big\" {}\n"),
             ("files/latest", "link", "gtkrc_5")]
     write("update_archive", "update.tar", tar_bytes(good))
-    write("update_archive", "update.tar.gz", tar_bytes(good, "w:gz"))
+    write("update_archive", "update.tar.gz", gzip.compress(tar_bytes(good), mtime=0))
     write("update_archive", "outside.tar",
           tar_bytes([("qcc_update.sh", "file", "#!/bin/sh\n"), ("../escaped", "file", "x\n"),
                      ("up", "link", "../.."), ("up/x", "file", "y\n")]))
+
+
+def loader_seeds():
+    # One chunk per host write: the loader start, 0x01, 0x02 (the reset
+    # vector), 0x04 (the EEPROM start), then the blocks.
+    sound = 0x80
+    write("loader_replies", "sound.bin", bytes([sound] * 12))
+    write("loader_replies", "short_vector.bin", bytes([sound, sound, 5, 1, 2, 3, 4, 5]))
+    write("loader_replies", "other_vector.bin",
+          bytes([sound, sound, 96]) + bytes(range(96)) + bytes([sound, 1, 0, sound, 0xC0, sound]))
 
 
 if __name__ == "__main__":
@@ -244,4 +255,5 @@ if __name__ == "__main__":
     checksum_seeds()
     update_seeds()
     archive_seeds()
+    loader_seeds()
     board_seeds()
