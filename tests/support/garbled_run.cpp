@@ -87,7 +87,6 @@ GarbledOutcome RunOnGarbledLine(const GarbledRun& run) {
     std::ifstream end(sim.dir.File("end.txt"));
     int finished = 0, stitchingOn = 1;
     const bool ended = static_cast<bool>(end >> finished >> stitchingOn);
-    out.finished = ended && finished == 1;
 
     out.safe = true;
     if (out.hung) Unsafe(out, "the run did not end");
@@ -95,11 +94,16 @@ GarbledOutcome RunOnGarbledLine(const GarbledRun& run) {
         Unsafe(out, "the host ended abnormally: status " + std::to_string(host.exitStatus) +
                         " signal " + std::to_string(host.signal) + " " + host.err);
     if (ended && stitchingOn) Unsafe(out, "the host left stitching on");
-    WaitForState(sim, "yenabled", "0", 2000);  // the last commands may still be on the line
+    // The board starts with its axes held; they must be released when the
+    // host took them over (a start refused at once leaves them untouched).
+    const bool axesTaken = ReadFileText(sim.logPath).find(" EnableX") != std::string::npos;
+    if (axesTaken) WaitForState(sim, "yenabled", "0", 2000);  // the last bytes may be on the line
     const std::string state = SimControl(sim, "state");
-    for (const char* key : {"moving", "stitching", "xenabled", "yenabled"})
-        if (StateValue(state, key) != "0")
-            Unsafe(out, std::string("board ") + key + "=" + StateValue(state, key));
+    for (const std::string key : {"moving", "stitching", "xenabled", "yenabled"}) {
+        const bool axis = key == "xenabled" || key == "yenabled";
+        if ((axesTaken || !axis) && StateValue(state, key) != "0")
+            Unsafe(out, "board " + key + "=" + StateValue(state, key));
+    }
 
     std::vector<PathPoint> path;
     std::ifstream pathFile(sim.dir.File("path.txt"));
@@ -110,6 +114,9 @@ GarbledOutcome RunOnGarbledLine(const GarbledRun& run) {
         if (path.empty() || DistanceToPath(path, m.x, m.y) > kOnPath) out.offPath++;
     }
     if (out.offPath > 0) Unsafe(out, std::to_string(out.offPath) + " stitches off the path");
+    // The regular end frees the path without a word of warning; a start that
+    // was refused has never packed it.
+    out.finished = ended && finished == 1 && warnings == 0 && out.stitched > 0;
     if (ended && !out.finished && warnings == 0) Unsafe(out, "stopped without a message");
     if (!out.safe) {
         const std::string log = ReadFileText(sim.dir.File("host.log"));
