@@ -5,6 +5,7 @@
 // time-outs. bench/garbled_line.cpp runs many more seeds by hand.
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 
 #include "support/garbled_run.h"
@@ -20,33 +21,41 @@ std::string Describe(const GarbledOutcome& out) {
     return text + "]";
 }
 
-TEST(GarbledLine, ACleanLineRunsTheWholePathAndANoisyOneEndsSafely) {
+TEST(GarbledLine, ACleanLineRunsTheWholePath) {
     const GarbledOutcome clean = RunOnGarbledLine(GarbledRun{});
     ASSERT_TRUE(clean.started) << clean.why;
-    EXPECT_TRUE(clean.safe) << Describe(clean);
+    EXPECT_TRUE(clean.safe) << Describe(clean) << "\n" << clean.hostLog;
     EXPECT_TRUE(clean.finished) << Describe(clean);
     EXPECT_GT(clean.stitched, 60) << Describe(clean);
-
-    const struct {
-        double flip, drop;
-        unsigned seed;
-    } lines[] = {{0.02, 0, 1}, {0, 0.02, 2}, {0.01, 0.01, 3}, {0.003, 0.003, 4}, {0.1, 0.1, 5}};
-    long damaged = 0;
-    for (const auto& l : lines) {
-        GarbledRun run;
-        run.flip = l.flip;
-        run.drop = l.drop;
-        run.seed = l.seed;
-        const GarbledOutcome out = RunOnGarbledLine(run);
-        ASSERT_TRUE(out.started) << out.why;
-        EXPECT_TRUE(out.safe) << "flip " << l.flip << " drop " << l.drop << ": " << Describe(out)
-                              << "\n"
-                              << out.hostLog;
-        EXPECT_FALSE(out.hung) << Describe(out);
-        EXPECT_EQ(out.offPath, 0) << Describe(out);
-        damaged += out.flipped + out.dropped;
-    }
-    EXPECT_GT(damaged, 0);  // the noise reached the host
 }
+
+struct Noise {
+    double flip, drop;
+    unsigned seed;
+};
+
+void PrintTo(const Noise& n, std::ostream* out) {
+    *out << "flip " << n.flip << " drop " << n.drop << " seed " << n.seed;
+}
+
+struct GarbledLineTest : ::testing::TestWithParam<Noise> {};
+
+TEST_P(GarbledLineTest, ARunFinishesOnThePathOrStopsSafelyWithAMessage) {
+    GarbledRun run;
+    run.flip = GetParam().flip;
+    run.drop = GetParam().drop;
+    run.seed = GetParam().seed;
+    const GarbledOutcome out = RunOnGarbledLine(run);
+    ASSERT_TRUE(out.started) << out.why;
+    EXPECT_GT(out.flipped + out.dropped, 0);  // the noise reached the host
+    EXPECT_TRUE(out.safe) << Describe(out) << "\n" << out.hostLog;
+    EXPECT_FALSE(out.hung) << Describe(out);
+    EXPECT_EQ(out.offPath, 0) << Describe(out);
+}
+
+INSTANTIATE_TEST_SUITE_P(Lines, GarbledLineTest,
+                         ::testing::Values(Noise{0.02, 0, 1}, Noise{0, 0.02, 2},
+                                           Noise{0.01, 0.01, 3}, Noise{0.005, 0.005, 4},
+                                           Noise{0.1, 0.1, 5}));
 
 }  // namespace
