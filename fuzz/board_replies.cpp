@@ -26,9 +26,9 @@
 #include <string>
 #include <vector>
 
-#include "app/application_state.h"
-#include "app/timers.h"
-#include "app/ui_hooks.h"
+#include "base/application_state.h"
+#include "base/timers.h"
+#include "base/ui_hooks.h"
 #include "fuzz_support.h"
 #include "machine/machine_parameters.h"
 #include "machine/mc1_commands.h"
@@ -41,7 +41,7 @@
 
 // ---------------------------------------------------------------------------
 // The simulated clock. These definitions take the place of the program's own
-// (app/timers.cpp is then not linked in): every sleep and every wait on the
+// (base/timers.cpp is then not linked in): every sleep and every wait on the
 // line moves the clock on at once.
 
 namespace {

@@ -7,9 +7,9 @@
 #include <cmath>
 #include <vector>
 
-#include "app/defaults_file.h"
+#include "base/defaults_file.h"
 #include "app/machine_startup.h"
-#include "app/program_settings.h"
+#include "base/program_settings.h"
 #include "fuzz_support.h"
 #include "machine/machine_parameters.h"
 

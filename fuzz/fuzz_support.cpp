@@ -7,9 +7,9 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "app/log.h"
-#include "app/safe_write.h"
-#include "app/ui_hooks.h"
+#include "base/log.h"
+#include "base/safe_write.h"
+#include "base/ui_hooks.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <cmath>
 #include <string>
 
-#include "app/application_state.h"
+#include "base/application_state.h"
 #include "fuzz_support.h"
 #include "layout/layout_file.h"
 #include "layout/layout_tree.h"

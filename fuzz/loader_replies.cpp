@@ -19,8 +19,8 @@
 #include <memory>
 #include <string>
 
-#include "app/timers.h"
-#include "app/ui_hooks.h"
+#include "base/timers.h"
+#include "base/ui_hooks.h"
 #include "fuzz_support.h"
 #include "machine/firmware_upload.h"
 #include "machine/serial_link.h"

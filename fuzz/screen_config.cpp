@@ -1,6 +1,6 @@
 // The screen-layout file "screen.conf" on arbitrary bytes: every setting must
 // end inside its range and the derived values must follow the rules.
-#include "app/screen_config.h"
+#include "base/screen_config.h"
 #include "fuzz_support.h"
 
 namespace {

@@ -17,8 +17,8 @@
 
 #include <string>
 
-#include "app/safe_write.h"
-#include "app/system_paths.h"
+#include "base/safe_write.h"
+#include "base/system_paths.h"
 #include "fuzz_support.h"
 #include "maintenance/checksum_file.h"
 #include "maintenance/file_operations.h"

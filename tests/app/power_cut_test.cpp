@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "app/safe_write.h"
+#include "base/safe_write.h"
 #include "support/power_cut.h"
 
 namespace {

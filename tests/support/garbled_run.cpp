@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <fstream>
 
-#include "app/ui_hooks.h"
+#include "base/ui_hooks.h"
 #include "support/mc1sim_fixture.h"
 #include "support/run_program.h"
 #include "support/run_record.h"

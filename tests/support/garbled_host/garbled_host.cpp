@@ -9,7 +9,7 @@
 // "end.txt" (1 when the run reached its end, then whether stitching was left
 // on) and "host.log".
 //
-// Time: the program's clock functions are defined here (app/timers.cpp is then
+// Time: the program's clock functions are defined here (base/timers.cpp is then
 // not linked in). The simulated board's clock is held by the caller and moved
 // on by exactly the time the host sleeps or waits, over the control socket
 // CONTROL, so host and board keep in step and no time-out is waited out in
@@ -31,11 +31,11 @@
 #include <fstream>
 #include <string>
 
-#include "app/application_state.h"
-#include "app/defaults_file.h"
-#include "app/log.h"
-#include "app/timers.h"
-#include "app/ui_hooks.h"
+#include "base/application_state.h"
+#include "base/defaults_file.h"
+#include "base/log.h"
+#include "base/timers.h"
+#include "base/ui_hooks.h"
 #include "machine/machine_parameters.h"
 #include "machine/serial_link.h"
 #include "machine/stitcher.h"

@@ -25,14 +25,14 @@
 #include <memory>
 #include <string>
 
-#include "app/application_state.h"
+#include "base/application_state.h"
 #include "app/crash_recovery.h"
-#include "app/defaults_file.h"
-#include "app/log.h"
+#include "base/defaults_file.h"
+#include "base/log.h"
 #include "app/machine_startup.h"
-#include "app/safe_write.h"
-#include "app/system_paths.h"
-#include "app/ui_hooks.h"
+#include "base/safe_write.h"
+#include "base/system_paths.h"
+#include "base/ui_hooks.h"
 #include "layout/layout_file.h"
 #include "layout/layout_tree.h"
 #include "machine/stitching/trace_recording.h"
