@@ -55,13 +55,9 @@ struct ParameterRestore {
 void ReadConstants() {
     int32_t values[kConstantCount] = {};
     if (GetConstants(values) != 0) return;
-    XKp = values[kConstXKp];
-    XKi = values[kConstXKi];
-    YKp = values[kConstYKp];
-    YKi = values[kConstYKi];
-    YKd = values[kConstYKd];
-    Err = values[kConstErr];
-    XKd = values[kConstXKd];
+    const int32_t keptTimeOut = TOut;
+    ApplyConstants(values);
+    TOut = keptTimeOut;
 }
 
 // Makes the head's position the origin with both axes driven; false when the
