@@ -226,6 +226,14 @@ void FinishBox() {
     ShowLayoutView();
 }
 
+// Corners closer than this (inches) in both x and y are the same corner.
+constexpr float kSameCornerInches = 0.005f;
+
+bool SameCorner(const PatternBoxPoint& corner, float x, float y) {
+    return std::fabs(corner.x - x) <= kSameCornerInches &&
+           std::fabs(corner.y - y) <= kSameCornerInches;
+}
+
 void PatternBoxButton(int button) {
     if (button == 3) {
         pbTemp.reset();
@@ -238,9 +246,17 @@ void PatternBoxButton(int button) {
         ShowMessage(kMessageError, kButtonsOk, kCommandFailed);
         return;
     }
-    const int confirmed = std::max(pbTemp->count - 1, 0);
+    int confirmed = std::max(pbTemp->count - 1, 0);
     RemoveLastPatternBoxPoint(pbTemp.get());
-    const bool added = AddPatternBoxPoint(pbTemp.get(), x, y, 0, 1);
+    // Finishing where the last corner was pressed closes the box there: the
+    // same corner twice would make a zero-length edge that reads as a crossing.
+    bool added = false;
+    if (button == 2 && confirmed > 0 && SameCorner(pbTemp->cornerStore.back(), x, y)) {
+        added = true;
+        confirmed--;
+    } else {
+        added = AddPatternBoxPoint(pbTemp.get(), x, y, 0, 1);
+    }
     // CHECK finishes the box: its closing edge must not cross it either.
     if (!added || (button == 2 && !ClosingEdgeIsClear(pbTemp.get()))) {
         if (!added) AddPatternBoxPoint(pbTemp.get(), x, y, 0, 0);  // back as the live corner

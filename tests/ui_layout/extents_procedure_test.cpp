@@ -177,6 +177,23 @@ TEST_F(Procedures, CrossingAndStraightOnCornersAreRefusedAndTheLiveCornerStays) 
     EXPECT_EQ(responder.shown.size(), 3u);
 }
 
+TEST_F(Procedures, FinishingOnTheLastCornerClosesTheBoxThere) {
+    MeasureTable();
+    // Every corner pressed with PLUS, then CHECK a hair away from the last one.
+    DrawBox({{5, 5}, {15, 5}, {15, 15}, {5, 15}, {5.002f, 15.003f}});
+    EXPECT_TRUE(responder.shown.empty()) << responder.Texts()[0];
+    EXPECT_TRUE(SameCorners(GetPatternBox(0), {{5, 5}, {15, 5}, {15, 15}, {5, 15}}));
+    // A two-corner box finished on its second corner is still the rectangle.
+    DrawBox({{10, 10}, {20, 5}, {20, 5}});
+    EXPECT_TRUE(SameCorners(GetPatternBox(0), {{10, 10}, {20, 10}, {20, 5}, {10, 5}}));
+    // One corner pressed and finished on it is no box at all.
+    DrawBox({{7, 7}, {7, 7}});
+    EXPECT_EQ(responder.Texts(), std::vector<std::string>{"NO POINTS ADDED. ABORTING."});
+    // Farther than a few thousandths away is a corner of its own.
+    DrawBox({{5, 5}, {15, 5}, {15, 15}, {5, 15}, {5.02f, 15}});
+    EXPECT_EQ(responder.Texts().back(), "PATTERN BOX LINES MAY NOT CROSS");
+}
+
 TEST_F(Procedures, AnAxisDiagonalOrNoCornersAbortAndLeavingKeepsTheBox) {
     MeasureTable();
     DrawBox({{5, 5}, {5, 12}});
