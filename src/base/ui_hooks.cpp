@@ -74,8 +74,8 @@ int ShowKeyboard(std::string& text, const char* prompt) {
     return 0;
 }
 
-double NumberEntry(const char* text, int decimalAllowed, int angleMode) {
-    if (hooks.numberEntry) return hooks.numberEntry(text, decimalAllowed, angleMode);
+double NumberEntry(const char* text, int decimalAllowed, int angleMode, const char* title) {
+    if (hooks.numberEntry) return hooks.numberEntry(text, decimalAllowed, angleMode, title);
     return text ? std::strtod(text, nullptr) : 0.0;
 }
 

@@ -62,7 +62,9 @@ struct UserInterfaceHooks {
     // ones; returns 1 when closed with OK, 0 with Cancel.
     int (*showKeyboard)(std::string& text, const char* prompt) = nullptr;
     // Number pad: returns the value entered, or the value of text when cancelled.
-    double (*numberEntry)(const char* text, int decimalAllowed, int angleMode) = nullptr;
+    // title (or null) names the value being entered, shown above the number.
+    double (*numberEntry)(const char* text, int decimalAllowed, int angleMode,
+                          const char* title) = nullptr;
 };
 
 // Installs the hooks (a copy is kept); pass {} to go back to the console defaults.
@@ -92,7 +94,9 @@ void SetWaitingWindowText(const char* text);
 int ShowKeyboard(std::string& text, const char* prompt);
 
 // Number pad; without a user interface it returns the value of text.
-double NumberEntry(const char* text, int decimalAllowed, int angleMode);
+// title (or null) names the field and its unit, for example "Width (in.)".
+double NumberEntry(const char* text, int decimalAllowed, int angleMode,
+                   const char* title = nullptr);
 
 // Drains pending screen events (does nothing without a user interface).
 void ProcessPendingEvents();

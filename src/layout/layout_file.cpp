@@ -460,14 +460,18 @@ std::string SerializeLayout() {
     return w.bytes;
 }
 
+std::string LayoutSavePath(const char* name, int fullPath) {
+    std::string path = fullPath ? std::string(name) : kLayoutFolder + FilterLayoutName(name);
+    return path + ".qlf";
+}
+
 int SaveLayout(const char* name, int askOverwrite, int fullPath) {
     if (!name) return 0;
     if (std::strlen(name) >= kMaxLayoutNameLength) {
         ShowMessage(kMessageError, kButtonsOk, "FILENAME IS TOO LONG");
         return 0;
     }
-    std::string path = fullPath ? std::string(name) : kLayoutFolder + FilterLayoutName(name);
-    path += ".qlf";
+    const std::string path = LayoutSavePath(name, fullPath);
     Log("Layout Filename is: %s\n", path.c_str());
     if (askOverwrite == 1 && FileExists(path) &&
         ShowMessage(kMessageQuestion, kButtonsOkCancel, "FILE EXISTS!\nOVERWRITE FILE?") !=

@@ -34,6 +34,10 @@ std::string FilterLayoutName(const std::string& name);
 // every placement on its own pattern and array.
 std::string SerializeLayout();
 
+// The file SaveLayout writes for a name: name as given (fullPath 1) or
+// "./Layout/" plus the filtered name, with ".qlf" appended.
+std::string LayoutSavePath(const char* name, int fullPath);
+
 // Saves the layout. The path is name as given (fullPath 1) or "./Layout/" plus
 // the filtered name, with ".qlf" appended. A name of 124 characters or more is
 // refused with a message; with askOverwrite an existing file is replaced only

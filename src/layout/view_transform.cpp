@@ -192,3 +192,30 @@ LayoutNode* GetClosestPattern(int screenX, int screenY, int rank) {
     if (rank < 0 || rank >= static_cast<int>(ranked.size())) return nullptr;
     return ranked[rank].node;
 }
+
+LayoutNode* GetTouchedPattern(int screenX, int screenY) {
+    const int box = interface ? interface->currentPatternBox : -1;
+    const float scale = interface ? interface->viewScale : 0.001f;
+    const PatternBox* pb = GetPatternBox(box);
+    const float boxX = pb ? pb->x : 0;
+    const float boxY = pb ? pb->y : 0;
+    LayoutNode* touched = nullptr;
+    double touchedArea = 0;
+    for (LayoutNode* n = patternLayout; n; n = n->next) {
+        const Pattern* p = n->boxIndex == box ? GetPattern(n->patternIndex) : nullptr;
+        if (!p) continue;
+        // The outline as the view draws it: the placement's corner and the
+        // pattern's size, both in whole pixels.
+        const int left = static_cast<int>(static_cast<int>(n->x / scale) + boxX / scale + panX);
+        const int top = static_cast<int>(static_cast<int>(n->y / scale) + boxY / scale + panY);
+        const int w = static_cast<int>(p->width / scale);
+        const int h = static_cast<int>(p->height / scale);
+        if (screenX < left || screenX > left + w || screenY < top || screenY > top + h) continue;
+        const double area = static_cast<double>(p->width) * p->height;
+        if (!touched || area < touchedArea) {
+            touched = n;
+            touchedArea = area;
+        }
+    }
+    return touched ? touched : GetClosestPattern(screenX, screenY, 0);
+}

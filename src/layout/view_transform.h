@@ -96,3 +96,10 @@ std::vector<PlacementMarks> LayoutMarks(const ViewFrame& frame, int box);
 // in pixels, at the view scale and pan of the layout view; none when k is not
 // less than the number of placements in the box.
 LayoutNode* GetClosestPattern(int screenX, int screenY, int rank);
+
+// The placement a touch at a screen point means: of the current box's
+// placements whose outline (the pattern's bounding rectangle on the screen)
+// holds the point, the one with the smallest outline (the first in the list
+// on a tie); when no outline holds it, the nearest (GetClosestPattern rank 0).
+// None when the box has no placement. The pop-up's first choice.
+LayoutNode* GetTouchedPattern(int screenX, int screenY);

@@ -36,7 +36,7 @@ std::string PatternFileNameFromEntry(const std::string& typed) {
     return name;
 }
 
-int SavePatternAs(const Pattern* pattern, const char* folder) {
+int SavePatternAs(const Pattern* pattern, const char* folder, std::string* savedPath) {
     if (!pattern || !folder) return 0;
     std::string typed;
     if (!ShowKeyboard(typed, "SAVE AS:")) return 0;
@@ -55,5 +55,6 @@ int SavePatternAs(const Pattern* pattern, const char* folder) {
         return -1;
     }
     Log("Pattern saved as %s\n", path.c_str());
+    if (savedPath) *savedPath = path;
     return 1;
 }

@@ -21,4 +21,5 @@ std::string PatternFileNameFromEntry(const std::string& typed);
 // OVERWRITE?" and anything but Yes ends here (0). Saves the pattern there: 1
 // when written; on a failed write the error "COULD NOT SAVE PATTERN FILE." is
 // shown and the result is -1. Nothing (0) for no pattern. folder ends in "/".
-int SavePatternAs(const Pattern* pattern, const char* folder);
+// The path written goes to savedPath when given.
+int SavePatternAs(const Pattern* pattern, const char* folder, std::string* savedPath = nullptr);

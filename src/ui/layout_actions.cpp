@@ -12,6 +12,7 @@
 #include "layout/layout_file.h"
 #include "layout/layout_tree.h"
 #include "layout/pattern_box.h"
+#include "layout/placement_spot.h"
 #include "machine/mc1_commands.h"
 #include "machine/mc1_motion.h"
 #include "pattern/pattern.h"
@@ -94,10 +95,13 @@ int AddPatternToCurrentBox(const char* path) {
     }
     pattern->angle = static_cast<int>(box->angle);
     RotatePattern(pattern.get(), static_cast<float>(pattern->angle));
+    // Beside the patterns already in the box, not on top of them.
+    float x = 0, y = 0;
+    NewPlacementSpot(interface->currentPatternBox, pattern->width, pattern->height, &x, &y);
     if (!AddPatternToList(slot, std::move(pattern))) return 0;
     // The image is drawn by the view at its scale; redrawing every pattern
     // here would cost a full refresh per added pattern.
-    NewPatternLayoutNode(slot, -1, 0, 0, 0);
+    NewPatternLayoutNode(slot, -1, 0, x, y);
     Log("Placed %s in slot %d, box %d\n", path, slot, interface->currentPatternBox);
     return 1;
 }
@@ -168,7 +172,7 @@ void menuEditSaveLayout(GtkWidget* item, void* data) {
     const std::string question =
         "THIS WILL OVERWRITE THE CURRENT LAYOUT:\n" + name + "\nWOULD YOU LIKE TO CONTINUE?";
     if (ShowMessage(kMessageQuestion, kButtonsOkCancel, question.c_str()) != kResponseOk) return;
-    SaveLayout(name.c_str(), 0, 0);
+    if (SaveLayout(name.c_str(), 0, 0)) ShowSavedMessage(LayoutSavePath(name.c_str(), 0));
 }
 
 void menuEditSaveLayoutAs(GtkWidget*, void*) {
@@ -180,6 +184,7 @@ void menuEditSaveLayoutAs(GtkWidget*, void*) {
     if (!SaveLayout(name.c_str(), 1, 0)) return;
     DropCurrentLayout();
     interface->current_layout = g_string_new(("./Layout/" + name).c_str());
+    ShowSavedMessage(LayoutSavePath(name.c_str(), 0));
 }
 
 void menuEditCreateSetpoint(GtkWidget*, void*) {

@@ -102,6 +102,10 @@ GtkWidget* NewScreenWindow() {
 
 }  // namespace
 
+void ShowSavedMessage(const std::string& path) {
+    ShowMessage(kMessageInfo, kButtonsOk, ("FILE SAVED:\n" + path).c_str());
+}
+
 int RunDialog(GtkWidget* dialog) {
     // Kept weakly: a dialog closed from elsewhere (its parent going) is not
     // destroyed twice.

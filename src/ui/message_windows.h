@@ -7,6 +7,8 @@
 
 #include <gtk/gtk.h>
 
+#include <string>
+
 #include "base/ui_hooks.h"
 
 // Title of every message window (not shown on the undecorated screen; it lets
@@ -22,6 +24,11 @@ int GtkShowMessage(int kind, int buttons, const char* text);
 // Runs a modal dialog to its answer and destroys it, unless something else
 // destroyed it meanwhile. Returns the response.
 int RunDialog(GtkWidget* dialog);
+
+// Tells the quilter where a file was just saved: the information message
+// "FILE SAVED:\n" and the path, with OK. Called after every save the quilter
+// asked for (layout, traced pattern, pattern save-as).
+void ShowSavedMessage(const std::string& path);
 
 // OK and Cancel plus one extra button answering extraResponse; centred.
 // Returns -5, -6, extraResponse or -4.

@@ -121,7 +121,7 @@ std::string NumberPadKey(const std::string& text, const std::string& key, bool e
     return result;
 }
 
-double GtkNumberEntry(const char* text, int decimalAllowed, int angleMode) {
+double GtkNumberEntry(const char* text, int decimalAllowed, int angleMode, const char* title) {
     double result = TextNumber(text);
     NumberPad pad;
     pad.eraseText = 1;
@@ -131,7 +131,7 @@ double GtkNumberEntry(const char* text, int decimalAllowed, int angleMode) {
                             : nullptr;
     GtkWidget* dialog = gtk_dialog_new_with_buttons(
         "ENTER NUMBER", parent, GtkDialogFlags(GTK_DIALOG_MODAL | GTK_DIALOG_DESTROY_WITH_PARENT),
-        GTK_STOCK_OK, GTK_RESPONSE_OK, GTK_STOCK_CANCEL, GTK_RESPONSE_CANCEL, nullptr);
+        GTK_STOCK_CANCEL, GTK_RESPONSE_CANCEL, GTK_STOCK_OK, GTK_RESPONSE_OK, nullptr);
     gtk_widget_set_name(dialog, "NumberEntry");
     gtk_window_set_decorated(GTK_WINDOW(dialog), FALSE);
     gtk_widget_set_size_request(dialog, number_entry_width, number_entry_height);
@@ -139,6 +139,12 @@ double GtkNumberEntry(const char* text, int decimalAllowed, int angleMode) {
                     screen_height / 2 - number_entry_height / 2);
     g_signal_connect(dialog, "expose-event", G_CALLBACK(CursorExpose), nullptr);
     g_signal_connect_after(dialog, "expose-event", G_CALLBACK(DrawFrame), nullptr);
+    if (title != nullptr && *title != '\0') {
+        GtkWidget* label = gtk_label_new(title);
+        gtk_widget_set_name(label, "NumberEntryTitle");
+        gtk_box_pack_start(GTK_BOX(gtk_dialog_get_content_area(GTK_DIALOG(dialog))), label, FALSE,
+                           FALSE, 0);
+    }
     GtkWidget* counterclockwise = BuildPad(dialog, &pad, text, decimalAllowed != 0, angleMode != 0);
     gtk_widget_show_all(dialog);
 
@@ -162,7 +168,8 @@ double GtkNumberEntry(const char* text, int decimalAllowed, int angleMode) {
 }
 
 int OnEntryClicked(GtkWidget* entry, GdkEvent*, GtkWidget* linked) {
-    double value = NumberEntry(gtk_entry_get_text(GTK_ENTRY(entry)), 1, 0);
+    const auto* title = static_cast<const char*>(g_object_get_data(G_OBJECT(entry), "pad-title"));
+    double value = NumberEntry(gtk_entry_get_text(GTK_ENTRY(entry)), 1, 0, title);
     char text[64];
     g_ascii_formatd(text, sizeof text, "%0.3f", value);
     Log("NumberEntry returned: %s\n", text);
@@ -177,7 +184,9 @@ int OnEntryClicked(GtkWidget* entry, GdkEvent*, GtkWidget* linked) {
     return FALSE;
 }
 
-void LinkNumberEntry(GtkWidget* entry, GtkWidget* linked, int axis) {
+void LinkNumberEntry(GtkWidget* entry, GtkWidget* linked, int axis, const char* title) {
+    if (title != nullptr)
+        g_object_set_data_full(G_OBJECT(entry), "pad-title", g_strdup(title), g_free);
     if (linked != nullptr)
         g_object_set_data(G_OBJECT(linked), "linked-axis", GINT_TO_POINTER(axis == 1 ? 1 : 0));
     g_signal_connect(entry, "button-release-event", G_CALLBACK(OnNumberEntryClicked), linked);

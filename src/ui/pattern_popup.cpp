@@ -22,6 +22,7 @@
 #include "ui/array_dialog.h"
 #include "ui/edit_dialog.h"
 #include "ui/menu.h"
+#include "ui/message_windows.h"
 #include "ui/number_entry.h"
 #include "ui/placement_actions.h"
 #include "ui/properties_dialog.h"
@@ -166,7 +167,7 @@ void ShowPopupMenu(int x, int y) {
     menuReady = 0;
     patternSkip = 0;
     if (!interface) return;
-    interface->selectedNode = GetClosestPattern(x, y, 0);
+    interface->selectedNode = GetTouchedPattern(x, y);
     if (!interface->selectedNode) {
         PopupPosition* pos = nullptr;
         GtkWidget* menu = NewPopup(x, y, &pos);
@@ -297,7 +298,9 @@ void popupSavePattern(GtkWidget*, void*) {
     ReleaseAllUI();
     LayoutNode* node = Selected();
     if (!node) return;
-    SavePatternAs(GetPattern(node->patternIndex), kPatternFolder);
+    std::string path;
+    if (SavePatternAs(GetPattern(node->patternIndex), kPatternFolder, &path) == 1)
+        ShowSavedMessage(path);
 }
 
 void popupArray(GtkWidget*, void*) {

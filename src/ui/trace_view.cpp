@@ -12,6 +12,7 @@
 #include "pattern/pattern.h"
 #include "ui/drawing_area.h"
 #include "ui/menu.h"
+#include "ui/message_windows.h"
 #include "ui/point_select_screen.h"
 #include "ui/run_toggles.h"
 #include "ui/screens.h"
@@ -102,7 +103,8 @@ void OnBtnStartTraceToggled(GtkWidget* button, gpointer data) {
 }
 
 void OnBtnSaveClicked(GtkWidget*, gpointer) {
-    SaveTracedPattern();
+    std::string path;
+    if (SaveTracedPattern(&path) == kTraceSaved) ShowSavedMessage(path);
 }
 
 gboolean da_Capture(GtkWidget* widget, GdkEventExpose*, gpointer) {

@@ -61,6 +61,31 @@ TEST_F(LayoutTreeTest, ClosestPatternRanksByScreenDistanceThenListOrder) {
     panX = 0;
 }
 
+TEST_F(LayoutTreeTest, ATouchInsideAnOutlinePicksThatPlacementTheSmallestFirst) {
+    MakeBox({{2, 20}, {20, 20}, {20, 2}, {2, 2}});
+    interface->currentPatternBox = 0;
+    interface->viewScale = 0.1f;  // 10 pixels per inch; the box origin is at pixel (20, 20)
+    LayoutNode* big = NewPatternLayoutNode(LoadRectangle(8, 6), -1, 0, 0, 0);    // 20..100, 20..80
+    LayoutNode* small = NewPatternLayoutNode(LoadRectangle(2, 2), -1, 0, 5, 3);  // 70..90, 50..70
+    LayoutNode* near =
+        NewPatternLayoutNode(LoadRectangle(1, 1), -1, 0, 7, 4.5f);  // 90..100, 65..75
+    // Inside big and small, nearest to near's corner: the smaller outline wins.
+    EXPECT_EQ(GetClosestPattern(85, 60, 0), near);
+    EXPECT_EQ(GetTouchedPattern(85, 60), small);
+    // Inside big only, nearest to near's corner.
+    EXPECT_EQ(GetClosestPattern(95, 40, 0), near);
+    EXPECT_EQ(GetTouchedPattern(95, 40), big);
+    EXPECT_EQ(GetTouchedPattern(95, 70), near);   // inside big and near
+    EXPECT_EQ(GetTouchedPattern(20, 80), big);    // the outline's edge counts
+    EXPECT_EQ(GetTouchedPattern(101, 81), near);  // outside every outline: the nearest
+    panX = 100;                                   // the outlines move with the pan
+    EXPECT_EQ(GetTouchedPattern(185, 60), small);
+    EXPECT_EQ(GetTouchedPattern(85, 60), big);  // outside all now, big's corner nearest
+    panX = 0;
+    interface->currentPatternBox = 1;  // no placement in another box
+    EXPECT_EQ(GetTouchedPattern(85, 60), nullptr);
+}
+
 TEST_F(LayoutTreeTest, RemovingTheLastPlacementUnloadsItsPattern) {
     MakeBox({{0, 20}, {20, 20}, {20, 0}, {0, 0}});
     interface->currentPatternBox = 0;

@@ -94,8 +94,9 @@ int ScriptedKeyboard(std::string& text, const char* prompt) {
     return 1;
 }
 
-double ScriptedNumberEntry(const char* text, int, int) {
+double ScriptedNumberEntry(const char* text, int, int, const char* title) {
     responder->numberTexts.push_back(text ? text : "");
+    responder->numberTitles.push_back(title ? title : "");
     if (responder->numbers.empty()) return text ? g_ascii_strtod(text, nullptr) : 0.0;
     const double value = responder->numbers.front();
     responder->numbers.pop_front();

@@ -62,8 +62,9 @@ struct ScriptedResponder {
     std::deque<std::string> keyboard;
     std::deque<double> numbers;
     std::vector<ShownMessage> shown;
-    std::vector<std::string> prompts;      // keyboard prompts
-    std::vector<std::string> numberTexts;  // starting texts of the number pad
+    std::vector<std::string> prompts;       // keyboard prompts
+    std::vector<std::string> numberTexts;   // starting texts of the number pad
+    std::vector<std::string> numberTitles;  // its titles ("" for none)
     // Texts of the messages shown, in order.
     std::vector<std::string> Texts() const;
     // True when a message with exactly this text was shown.

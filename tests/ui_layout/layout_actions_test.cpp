@@ -138,9 +138,11 @@ TEST_F(LayoutActions, SaveAsSaveAndOpenKeepTheLayoutAndItsName) {
     EXPECT_EQ(access("Layout/.qlf", F_OK), -1);
     EXPECT_EQ(interface->current_layout, nullptr);
 
+    EXPECT_TRUE(responder.shown.empty());
     responder.keyboard = {"my layout#1"};
     menuEditSaveLayoutAs(nullptr, nullptr);
     ASSERT_EQ(access("Layout/mylayout1.qlf", F_OK), 0);
+    EXPECT_EQ(responder.Texts(), std::vector<std::string>{"FILE SAVED:\n./Layout/mylayout1.qlf"});
     ASSERT_NE(interface->current_layout, nullptr);
     EXPECT_STREQ(interface->current_layout->str, "./Layout/mylayout1");
     const std::string firstSave = ReadFileText("Layout/mylayout1.qlf");
@@ -154,8 +156,11 @@ TEST_F(LayoutActions, SaveAsSaveAndOpenKeepTheLayoutAndItsName) {
                                                           "LAYOUT:\nmylayout1\nWOULD YOU LIKE TO "
                                                           "CONTINUE?"});
     EXPECT_EQ(ReadFileText("Layout/mylayout1.qlf"), firstSave);
+    responder.shown.clear();
     menuEditSaveLayout(nullptr, nullptr);
     EXPECT_EQ(ReadFileText("Layout/mylayout1.qlf"), SerializeLayout());
+    ASSERT_EQ(responder.Texts().size(), 2u);
+    EXPECT_EQ(responder.Texts()[1], "FILE SAVED:\n./Layout/mylayout1.qlf");
     EXPECT_STREQ(interface->current_layout->str, "./Layout/mylayout1");
 
     // A new layout empties everything and starts the quilt-area procedure.

@@ -66,11 +66,12 @@ class NumberPadTest : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_TRUE(EnsureGtk()); }
     void TearDown() override { StopScript(&script); }
-    double Run(const char* text, int decimals, int angle, std::vector<Step> steps) {
+    double Run(const char* text, int decimals, int angle, std::vector<Step> steps,
+               const char* title = nullptr) {
         script.windowName = "NumberEntry";
         script.steps = std::move(steps);
         StartScript(&script);
-        double result = GtkNumberEntry(text, decimals, angle);
+        double result = GtkNumberEntry(text, decimals, angle, title);
         StopScript(&script);
         Drain();
         EXPECT_EQ(FindToplevel("NumberEntry"), nullptr) << "number pad left open";
@@ -101,13 +102,21 @@ TEST_F(NumberPadTest, RealClicksTypeAndCancelReturnsTheNumberItOpenedWith) {
 
 TEST_F(NumberPadTest, WithoutDecimalsThereIsNoPointKey) {
     bool pointKey = true, digitKey = false;
+    std::string title = "unread";
     auto look = [&](GtkWidget* dialog) {
         pointKey = FindButton(dialog, ".") != nullptr;
         digitKey = FindButton(dialog, "9") != nullptr;
+        GtkWidget* label = FindNamed(dialog, "NumberEntryTitle");
+        title = label ? gtk_label_get_text(GTK_LABEL(label)) : "(none)";
     };
-    EXPECT_DOUBLE_EQ(Run("5", 0, 0, {look, Key("4"), Key("2"), Respond(GTK_RESPONSE_OK)}), 42.0);
+    EXPECT_DOUBLE_EQ(
+        Run("5", 0, 0, {look, Key("4"), Key("2"), Respond(GTK_RESPONSE_OK)}, "Count (repeats)"),
+        42.0);
     EXPECT_FALSE(pointKey);
     EXPECT_TRUE(digitKey);
+    EXPECT_EQ(title, "Count (repeats)");
+    Run("5", 0, 0, {look, Respond(GTK_RESPONSE_CANCEL)});
+    EXPECT_EQ(title, "(none)");
 }
 
 TEST_F(NumberPadTest, AngleModeLimitsAndTurnsCounterclockwise) {
@@ -139,10 +148,12 @@ TEST_F(NumberPadTest, AngleModeLimitsAndTurnsCounterclockwise) {
 
 // The numeric entries of the properties dialog, answered by a scripted pad.
 std::string padOpenedWith;
+std::string padTitle;
 double padAnswer = 0.0;
 
-double ScriptedPad(const char* text, int decimals, int angle) {
+double ScriptedPad(const char* text, int decimals, int angle, const char* title) {
     padOpenedWith = text;
+    padTitle = title ? title : "(none)";
     EXPECT_EQ(decimals, 1);
     EXPECT_EQ(angle, 0);
     return padAnswer;
@@ -162,6 +173,7 @@ TEST(EntryClicked, ShowsTheValueAndMovesTheLinkedEntry) {
     padAnswer = 2.25;
     EXPECT_EQ(OnEntryClicked(local, nullptr, nullptr), FALSE);
     EXPECT_EQ(padOpenedWith, "1.500");
+    EXPECT_EQ(padTitle, "(none)");
     EXPECT_STREQ(gtk_entry_get_text(GTK_ENTRY(local)), "2.250");
 
     // Linked in y: the current box's origin in y plus the value.
@@ -172,7 +184,7 @@ TEST(EntryClicked, ShowsTheValueAndMovesTheLinkedEntry) {
     record.currentPatternBox = CreatePatternBox();
     GetPatternBox(record.currentPatternBox)->x = 5;
     GetPatternBox(record.currentPatternBox)->y = 10;
-    LinkNumberEntry(local, actual, 1);
+    LinkNumberEntry(local, actual, 1, "Height (in.)");
     padAnswer = 3.0;
     GdkEvent* release = gdk_event_new(GDK_BUTTON_RELEASE);
     release->button.button = 1;
@@ -181,6 +193,7 @@ TEST(EntryClicked, ShowsTheValueAndMovesTheLinkedEntry) {
     gdk_event_free(release);
     EXPECT_FALSE(handled);
     EXPECT_EQ(padOpenedWith, "2.250");
+    EXPECT_EQ(padTitle, "Height (in.)");
     EXPECT_STREQ(gtk_entry_get_text(GTK_ENTRY(local)), "3.000");
     EXPECT_STREQ(gtk_entry_get_text(GTK_ENTRY(actual)), "13.000");
 

@@ -120,6 +120,8 @@ TEST_F(PatternPopup, EditEntriesActOnTheSelectedPatternAndTakeTheirUndoPoints) {
     EXPECT_EQ(responder->prompts, std::vector<std::string>{"SAVE AS:"});
     struct stat st;
     EXPECT_EQ(stat("patterns/Corner Swirl.qcc", &st), 0);
+    ASSERT_FALSE(responder->Texts().empty());
+    EXPECT_EQ(responder->Texts().back(), "FILE SAVED:\n./patterns/Corner Swirl.qcc");
 }
 
 // Whatever an entry changes reaches the crash-recovery image once the touch

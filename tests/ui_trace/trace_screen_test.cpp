@@ -165,7 +165,7 @@ TEST_F(TraceScreenTest, FreeMotionRecordsTheGuidedHeadAndSavesIt) {
     Pattern saved;
     ASSERT_EQ(openPattern(&saved, "./patterns/handmade.qcc"), 1);
     EXPECT_EQ(saved.pointCount, 3);
-    EXPECT_TRUE(responder->shown.empty());
+    EXPECT_EQ(responder->Texts(), std::vector<std::string>{"FILE SAVED:\n./patterns/handmade.qcc"});
 
     // Building the screen again forgets the recording.
     gtk_menu_item_activate(GTK_MENU_ITEM(MenuRecord()->items[kItemFreeMotion]));

@@ -1,0 +1,46 @@
+#include "layout/placement_spot.h"
+
+#include "layout_fixture.h"
+
+namespace {
+
+using PlacementSpotTest = LayoutTest;
+
+// Patterns of the given sizes added one after another to a 10 × 6 inch box,
+// each at the spot found for it.
+TEST_F(PlacementSpotTest, PatternsAddedInARowLieSideBySideWhileTheBoxHasRoom) {
+    struct Case {
+        const char* what;
+        float w, h;
+        float x, y;  // the spot expected for this one, given the ones before
+    };
+    const Case cases[] = {
+        {"the first at the origin", 4, 3, 0, 0},
+        {"right of it", 4, 2, 4, 0},
+        {"under the second, beside the first", 3, 3, 4, 2},
+        {"the rest of the top row", 2, 1, 8, 0},
+        {"under that one", 2, 1, 8, 1},
+        {"too wide for what is left up top: below the first", 4, 3, 0, 3},
+        {"no room left: the origin", 5, 5, 0, 0},
+    };
+    const int box = MakeBox({{0, 6}, {10, 6}, {10, 0}, {0, 0}});
+    interface->currentPatternBox = box;
+    for (const Case& c : cases) {
+        float x = -1, y = -1;
+        NewPlacementSpot(box, c.w, c.h, &x, &y);
+        EXPECT_FLOAT_EQ(x, c.x) << c.what;
+        EXPECT_FLOAT_EQ(y, c.y) << c.what;
+        NewPatternLayoutNode(LoadRectangle(c.w, c.h), -1, 0, x, y);
+    }
+    // Placements of another box take no room in this one; no box: the origin.
+    const int other = MakeBox({{0, 6}, {10, 6}, {10, 0}, {0, 0}});
+    float x = -1, y = -1;
+    NewPlacementSpot(other, 4, 3, &x, &y);
+    EXPECT_FLOAT_EQ(x, 0);
+    EXPECT_FLOAT_EQ(y, 0);
+    NewPlacementSpot(7, 1, 1, &x, &y);
+    EXPECT_FLOAT_EQ(x, 0);
+    EXPECT_FLOAT_EQ(y, 0);
+}
+
+}  // namespace
