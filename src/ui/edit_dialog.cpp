@@ -14,7 +14,7 @@ GtkWidget* NewEditDialog(const char* title, int width, int height) {
         interface && isWidget(interface->window) ? GTK_WINDOW(interface->window) : nullptr;
     GtkWidget* dialog = gtk_dialog_new_with_buttons(
         title, parent, GtkDialogFlags(GTK_DIALOG_MODAL | GTK_DIALOG_DESTROY_WITH_PARENT),
-        GTK_STOCK_OK, GTK_RESPONSE_OK, GTK_STOCK_CANCEL, GTK_RESPONSE_CANCEL, nullptr);
+        GTK_STOCK_CANCEL, GTK_RESPONSE_CANCEL, GTK_STOCK_OK, GTK_RESPONSE_OK, nullptr);
     gtk_widget_set_name(dialog, title);  // lets tools and tests find the window
     gtk_window_set_decorated(GTK_WINDOW(dialog), FALSE);
     gtk_dialog_set_has_separator(GTK_DIALOG(dialog), FALSE);

@@ -5,7 +5,8 @@
 
 typedef struct _GtkWidget GtkWidget;
 
-// A new modal dialog titled title with "gtk-ok" (-5) and "gtk-cancel" (-6),
+// A new modal dialog titled title with "gtk-cancel" (-6) and "gtk-ok" (-5) in
+// that order, left to right as in every message window,
 // width x height pixels with its buttons, centred on the configured screen, destroyed
 // with the main window; "expose-event" draws the frame and sets the arrow
 // cursor. The caller fills GTK_DIALOG(dialog)->vbox.

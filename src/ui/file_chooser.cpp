@@ -122,9 +122,10 @@ std::string SelectedName() {
 }
 
 void BuildDialog(Chooser& c) {
-    c.dialog = gtk_dialog_new_with_buttons("Select File", nullptr, GTK_DIALOG_MODAL, "gtk-ok",
-                                           GTK_RESPONSE_ACCEPT, "gtk-cancel", GTK_RESPONSE_CANCEL,
-                                           nullptr);
+    // Cancel on the left and OK on the right, as in every message window.
+    c.dialog =
+        gtk_dialog_new_with_buttons("Select File", nullptr, GTK_DIALOG_MODAL, "gtk-cancel",
+                                    GTK_RESPONSE_CANCEL, "gtk-ok", GTK_RESPONSE_ACCEPT, nullptr);
     gtk_widget_set_size_request(c.dialog, file_selection_width, file_selection_height);
     gtk_window_set_position(GTK_WINDOW(c.dialog), GTK_WIN_POS_CENTER);
     GtkWidget* content = GTK_DIALOG(c.dialog)->vbox;

@@ -244,13 +244,14 @@ void BuildKeyboard(Keyboard* keyboard, const KeyboardSizes& size, const std::str
     g_signal_connect(backspace, "clicked", G_CALLBACK(OnBtnBkspClicked), keyboard);
     gtk_box_pack_start(GTK_BOX(row), backspace, FALSE, FALSE, 0);
 
+    // Cancel on the left and OK on the right, as in every message window.
     row = AddRow(column, 1, 1, margin);
-    GtkWidget* ok = NewKey(gtk_button_new_from_stock(GTK_STOCK_OK), key * 3 / 2, key);
-    g_signal_connect(ok, "clicked", G_CALLBACK(OnBtnOKClicked), keyboard);
-    gtk_box_pack_start(GTK_BOX(row), ok, TRUE, TRUE, 0);
     GtkWidget* cancel = NewKey(gtk_button_new_from_stock(GTK_STOCK_CANCEL), key * 3 / 2, key);
     g_signal_connect(cancel, "clicked", G_CALLBACK(CloseKeyboard), keyboard);
-    gtk_box_pack_start(GTK_BOX(row), cancel, TRUE, TRUE, std::max(0, margin - 2));
+    gtk_box_pack_start(GTK_BOX(row), cancel, TRUE, TRUE, 0);
+    GtkWidget* ok = NewKey(gtk_button_new_from_stock(GTK_STOCK_OK), key * 3 / 2, key);
+    g_signal_connect(ok, "clicked", G_CALLBACK(OnBtnOKClicked), keyboard);
+    gtk_box_pack_start(GTK_BOX(row), ok, TRUE, TRUE, std::max(0, margin - 2));
 }
 
 }  // namespace
