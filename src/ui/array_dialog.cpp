@@ -4,6 +4,7 @@
 #include <gtk/gtk.h>
 
 #include <cmath>
+#include <string>
 
 #include "base/application_state.h"
 #include "base/log.h"
@@ -19,6 +20,17 @@ constexpr int kSliderHeight = 50;
 
 int SliderWidth() {
     return icon_style == 1 ? 150 : 120;
+}
+
+// The Repeat dialog's sliders leave room for the name and two buttons.
+int RowSliderWidth() {
+    return icon_style == 1 ? 150 : 84;
+}
+
+// The step buttons beside the Repeat sliders, and the height of those
+// sliders: a finger's width on either screen.
+int StepButtonSize() {
+    return icon_style == 1 ? 44 : 28;
 }
 
 GtkWidget* Slider(const char* name, double min, double max, double step, int digits, double value,
@@ -37,10 +49,40 @@ void AttachCell(GtkWidget* table, GtkWidget* child, int col, int row) {
                      5);
 }
 
-GtkWidget* CellLabel(const char* text) {
-    GtkWidget* label = gtk_label_new(text);
-    gtk_misc_set_alignment(GTK_MISC(label), 0.5f, 0.0f);
-    return label;
+void OnStepClicked(GtkWidget* button, gpointer slider) {
+    const double* step = static_cast<const double*>(g_object_get_data(G_OBJECT(button), "step"));
+    if (!step) return;
+    GtkRange* range = GTK_RANGE(slider);
+    gtk_range_set_value(range, gtk_range_get_value(range) + *step);
+}
+
+// A button that moves the slider by step (the slider keeps it in its range).
+GtkWidget* StepButton(GtkWidget* slider, const char* name, const char* label, double step) {
+    GtkWidget* button = gtk_button_new_with_label(label);
+    gtk_widget_set_name(button, name);
+    g_object_set_data_full(G_OBJECT(button), "step", new double(step),
+                           [](gpointer p) { delete static_cast<double*>(p); });
+    // Wide enough for "+0.1"; a finger's height.
+    gtk_widget_set_size_request(button, StepButtonSize() * 5 / 4, StepButtonSize());
+    g_signal_connect(button, "clicked", G_CALLBACK(OnStepClicked), slider);
+    return button;
+}
+
+// One row of the Repeat dialog: the name, the minus button, the slider with
+// its value on the left, the plus button.
+void AttachRepeatRow(GtkWidget* table, int row, const char* label, GtkWidget* slider,
+                     const std::string& name, double step, const char* minus, const char* plus) {
+    gtk_scale_set_value_pos(GTK_SCALE(slider), GTK_POS_LEFT);
+    gtk_widget_set_size_request(slider, RowSliderWidth(), StepButtonSize());
+    GtkWidget* text = gtk_label_new(label);
+    gtk_misc_set_alignment(GTK_MISC(text), 0.0f, 0.5f);
+    const GtkAttachOptions fill = GTK_FILL, none = GtkAttachOptions(0);
+    gtk_table_attach(GTK_TABLE(table), text, 0, 1, row, row + 1, fill, none, 2, 2);
+    gtk_table_attach(GTK_TABLE(table), StepButton(slider, (name + "Minus").c_str(), minus, -step),
+                     1, 2, row, row + 1, none, none, 2, 2);
+    gtk_table_attach(GTK_TABLE(table), slider, 2, 3, row, row + 1, fill, none, 2, 2);
+    gtk_table_attach(GTK_TABLE(table), StepButton(slider, (name + "Plus").c_str(), plus, step), 3,
+                     4, row, row + 1, none, none, 2, 2);
 }
 
 struct RepeatWidgets {
@@ -84,16 +126,13 @@ int ArrayDialog(LayoutNode* node) {
     w.spacingDown = Slider("Spacing Down", kRepeatSpacingMin, kRepeatSpacingMax, 0.1, 1,
                            start.spacingDown, width);
 
-    GtkWidget* table = gtk_table_new(4, 2, FALSE);
-    gtk_container_set_border_width(GTK_CONTAINER(table), 10);
-    AttachCell(table, w.across, 0, 0);
-    AttachCell(table, w.spacingAcross, 1, 0);
-    AttachCell(table, CellLabel("Across"), 0, 1);
-    AttachCell(table, CellLabel("Spacing Across"), 1, 1);
-    AttachCell(table, w.down, 0, 2);
-    AttachCell(table, w.spacingDown, 1, 2);
-    AttachCell(table, CellLabel("Down"), 0, 3);
-    AttachCell(table, CellLabel("Spacing Down"), 1, 3);
+    // Each count and spacing: a slider for large changes, buttons for exact ones.
+    GtkWidget* table = gtk_table_new(4, 4, FALSE);
+    AttachRepeatRow(table, 0, "Across", w.across, "Across", 1, "-1", "+1");
+    AttachRepeatRow(table, 1, "Spacing Across", w.spacingAcross, "SpacingAcross", 0.1, "-0.1",
+                    "+0.1");
+    AttachRepeatRow(table, 2, "Down", w.down, "Down", 1, "-1", "+1");
+    AttachRepeatRow(table, 3, "Spacing Down", w.spacingDown, "SpacingDown", 0.1, "-0.1", "+0.1");
     GtkWidget* align = gtk_alignment_new(0.5f, 0.5f, 0, 0);
     gtk_container_add(GTK_CONTAINER(align), table);
     gtk_box_pack_start(GTK_BOX(GTK_DIALOG(dialog)->vbox), align, TRUE, TRUE, 0);

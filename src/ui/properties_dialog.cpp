@@ -97,10 +97,10 @@ int PatternPropertiesDialog(LayoutNode* node) {
     e[kEntryHeight] = NumberField("Height", shown.height);
     gtk_widget_set_sensitive(e[kEntryActualX], FALSE);
     gtk_widget_set_sensitive(e[kEntryActualY], FALSE);
-    LinkNumberEntry(e[kEntryLocalStartX], e[kEntryActualX], 0);
-    LinkNumberEntry(e[kEntryLocalStartY], e[kEntryActualY], 1);
-    LinkNumberEntry(e[kEntryWidth], nullptr, 0);
-    LinkNumberEntry(e[kEntryHeight], nullptr, 0);
+    LinkNumberEntry(e[kEntryLocalStartX], e[kEntryActualX], 0, "Local Start X (in.)");
+    LinkNumberEntry(e[kEntryLocalStartY], e[kEntryActualY], 1, "Local Start Y (in.)");
+    LinkNumberEntry(e[kEntryWidth], nullptr, 0, "Width (in.)");
+    LinkNumberEntry(e[kEntryHeight], nullptr, 0, "Height (in.)");
 
     GtkWidget* table = gtk_table_new(4, 4, FALSE);
     gtk_table_set_row_spacings(GTK_TABLE(table), 4);
@@ -116,9 +116,13 @@ int PatternPropertiesDialog(LayoutNode* node) {
     GtkWidget* retrieve = gtk_button_new_with_label("Retrieve Start Point");
     gtk_widget_set_name(retrieve, "RetrieveStartPoint");
     g_signal_connect(retrieve, "clicked", G_CALLBACK(OnRetrieveStartClicked), &w);
+    // Tall enough for a finger on either screen.
+    const int touch = icon_style == 1 ? 44 : 28;
+    gtk_widget_set_size_request(retrieve, -1, touch);
     Attach(table, retrieve, 0, 2, 2, 5);
     w.moveAll = gtk_check_button_new_with_label("Move All");
     gtk_widget_set_name(w.moveAll, "MoveAll");
+    gtk_widget_set_size_request(w.moveAll, -1, touch);
     g_signal_connect(w.moveAll, "toggled", G_CALLBACK(OnMoveAllToggled), &w);
     Attach(table, w.moveAll, 2, 2, 2);
 

@@ -98,6 +98,7 @@ GtkWidget* CheckBox(const char* text, bool on, const char* font) {
     GtkWidget* box = gtk_check_button_new_with_label("");
     SetButtonFont(box, text, font);
     gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(box), on ? TRUE : FALSE);
+    AtLeastTouchHigh(box);
     return box;
 }
 
@@ -111,7 +112,7 @@ void AttachMachineTypeRow(GtkWidget* table, int row) {
     for (GList* cell = cells; cell; cell = cell->next)
         g_object_set(cell->data, "font", SetupLabelFont(), nullptr);
     g_list_free(cells);
-    gtk_widget_set_size_request(cmbNUp, -1, setup_spinbox_height);
+    gtk_widget_set_size_request(cmbNUp, -1, std::max(setup_spinbox_height, TouchTargetPixels()));
     g_signal_connect(cmbNUp, "changed", G_CALLBACK(OnNeedleUpChanged), nullptr);
     KeepWidget(&cbNUp, CheckBox("Confirm Needle Up", needleUpConfirm != 0, SetupLabelFont()));
     if (icon_style != 1) {
@@ -119,6 +120,7 @@ void AttachMachineTypeRow(GtkWidget* table, int row) {
         GtkWidget* text = gtk_bin_get_child(GTK_BIN(cbNUp));
         gtk_label_set_line_wrap(GTK_LABEL(text), TRUE);
         gtk_widget_set_size_request(text, setup_spinbox_width - 20, -1);
+        AtLeastTouchHigh(cbNUp);
     }
     g_signal_connect(cbNUp, "toggled", G_CALLBACK(SetNeedleUpConfirm), nullptr);
     gtk_table_attach(GTK_TABLE(table), lblMachineName, 0, 1, row, row + 1, GTK_FILL, GTK_SHRINK, 0,

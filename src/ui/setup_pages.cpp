@@ -124,7 +124,8 @@ GtkWidget* SetupEntry(char code, const char* text) {
     gtk_entry_set_text(GTK_ENTRY(entry), text);
     gtk_editable_set_editable(GTK_EDITABLE(entry), FALSE);  // typed on the number pad only
     gtk_widget_set_can_focus(entry, FALSE);                 // so no text cursor blinks in it
-    gtk_widget_set_size_request(entry, setup_spinbox_width, setup_spinbox_height);
+    gtk_widget_set_size_request(entry, setup_spinbox_width,
+                                std::max(setup_spinbox_height, TouchTargetPixels()));
     g_signal_connect(entry, "button-release-event", G_CALLBACK(OnTxtEntryReleased),
                      GINT_TO_POINTER(code));
     return entry;

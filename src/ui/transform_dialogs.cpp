@@ -126,7 +126,14 @@ struct PreviewPoint {
     bool start;
 };
 
-void DrawPercentText(cairo_t* cr, const ScaleDialogState* state) {
+// Height of the band at the top of the preview that holds the percentages;
+// the preview's picture is drawn below it, so the text never covers it.
+constexpr int kPercentBand = 16;
+
+void DrawPercentText(cairo_t* cr, const ScaleDialogState* state, int width) {
+    cairo_set_source_rgb(cr, 1, 1, 1);
+    cairo_rectangle(cr, 0, 0, width, kPercentBand);
+    cairo_fill(cr);
     char text[64];
     g_snprintf(text, sizeof text, "W %.0f %%   H %.0f %%", state->widthPercent,
                state->heightPercent);
@@ -202,7 +209,8 @@ gboolean da_ScalePreview(GtkWidget* widget, GdkEventExpose*, gpointer data) {
     // The frame follows the previewed placements, so they are always in view
     // even in a box much larger than the preview.
     const int ox = W / 2 - static_cast<int>(state->spanCentreX / scale);
-    const int oy = H / 2 - static_cast<int>(state->spanCentreY / scale);
+    const int oy =
+        kPercentBand + (H - kPercentBand) / 2 - static_cast<int>(state->spanCentreY / scale);
 
     cairo_t* cr = gdk_cairo_create(widget->window);
     cairo_set_source_rgb(cr, 0xCC / 255.0, 1, 1);
@@ -268,7 +276,7 @@ gboolean da_ScalePreview(GtkWidget* widget, GdkEventExpose*, gpointer data) {
         cairo_stroke(cr);
     }
     DrawBoxOutline(cr, scale, ox, oy);
-    DrawPercentText(cr, state);
+    DrawPercentText(cr, state, W);
     cairo_destroy(cr);
     return TRUE;
 }
@@ -315,6 +323,9 @@ GtkWidget* PercentSlider(const char* name, bool horizontal, GCallback changed,
 GtkWidget* BuildScaleDialog(ScaleDialogState* state, int previewWidth, int previewHeight) {
     GtkWidget* dialog = NewEditDialog(kScaleDialogTitle, scale_dialog_width, scale_dialog_height);
     GtkWidget* smart = gtk_dialog_add_button(GTK_DIALOG(dialog), "SMARTSCALE", kResponseSmartScale);
+    // The dialog's buttons share one width: a smaller font keeps all three on
+    // the 320-pixel screen.
+    if (icon_style != 1) SetButtonFont(smart, "SMARTSCALE", "Sans 7");
     // Automatic scaling into the box is offered only for a box it can work in.
     gtk_widget_set_name(smart, "SmartScale");
     gtk_widget_set_no_show_all(smart, TRUE);
@@ -386,8 +397,9 @@ int ScaleDialog(LayoutNode* node) {
     const int previewWidth =
         std::max(40, scale_dialog_width - kDialogBorders - kStepButtonWidth - 4);
     const int previewHeight = std::max(40, scale_dialog_height - 90);
-    interface->viewScale = std::max({(span.maxX - span.minX + 1) / previewWidth,
-                                     (span.maxY - span.minY + 1) / previewHeight, kMinViewScale});
+    interface->viewScale =
+        std::max({(span.maxX - span.minX + 1) / previewWidth,
+                  (span.maxY - span.minY + 1) / (previewHeight - kPercentBand), kMinViewScale});
     RefreshPatternPix();
 
     GtkWidget* dialog = BuildScaleDialog(&state, previewWidth, previewHeight);

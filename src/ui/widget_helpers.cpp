@@ -1,7 +1,10 @@
 #include "ui/widget_helpers.h"
 
+#include <algorithm>
+
 #include "base/application_state.h"
 #include "base/log.h"
+#include "base/screen_config.h"
 
 int isWidget(const void* pointer) {
     if (!pointer) return 0;
@@ -92,4 +95,15 @@ void SetCairoColour(cairo_t* cr, const char* colourName) {
     GdkColor colour;
     if (!gdk_color_parse(colourName, &colour)) return;
     cairo_set_source_rgb(cr, colour.red / 65535.0, colour.green / 65535.0, colour.blue / 65535.0);
+}
+
+int TouchTargetPixels() {
+    return icon_style == 1 ? 40 : 24;
+}
+
+void AtLeastTouchHigh(GtkWidget* widget) {
+    gtk_widget_set_size_request(widget, -1, -1);
+    GtkRequisition natural;
+    gtk_widget_size_request(widget, &natural);
+    gtk_widget_set_size_request(widget, -1, std::max(natural.height, TouchTargetPixels()));
 }

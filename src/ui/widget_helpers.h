@@ -42,6 +42,14 @@ gboolean CursorExpose(GtkWidget* widget, GdkEventExpose* event, gpointer data);
 // 5 pixels wide along the edges of the widget's allocation; returns FALSE.
 gboolean DrawFrame(GtkWidget* widget, GdkEventExpose* event, gpointer data);
 
+// The smallest height or width of anything a finger presses: 24 pixels on the
+// 320 x 240 screen, 40 on the large one (icon_style 1).
+int TouchTargetPixels();
+
+// Makes a widget at least TouchTargetPixels high, keeping the height its
+// contents need when that is more. Call once its contents are final.
+void AtLeastTouchHigh(GtkWidget* widget);
+
 // Runs the toolkit's pending events (one main-loop iteration each).
 void DrainEvents();
 

@@ -143,6 +143,8 @@ TEST_F(Dialogs, PropertiesMoveThePatternOrWithMoveAllTheBoxAndRetrieveTheStart) 
     EXPECT_TRUE(retrieveUsable);
     EXPECT_EQ(shownX, "7.500");
     EXPECT_EQ(actualX, "9.500");  // follows with the box origin
+    // The pad says which field it edits, and in which unit.
+    EXPECT_EQ(responder->numberTitles, std::vector<std::string>{"Local Start X (in.)"});
     EXPECT_FLOAT_EQ(n->x, 7.5f);
     EXPECT_FLOAT_EQ(n->y, 5);
 
@@ -185,8 +187,11 @@ TEST_F(Dialogs, RepeatMakesTheArrayAndOpensAgainOnItsValues) {
     int slot = LoadPath({{0, 0}, {4, 0}, {4, 2}, {0, 2}});
     LayoutNode* n = NewPatternLayoutNode(slot, -1, 0, 1, 1);
     Play(kRepeatDialogTitle,
-         {SetSlider("Across", 2), SetSlider("Spacing Across", 0.2), SetSlider("Down", 3),
-          SetSlider("Spacing Down", 0.5), ShotOf("repeat"), ClickButton("gtk-ok")});
+         {SetSlider("Across", 1), ClickNamed("AcrossMinus"), ClickNamed("AcrossPlus"),
+          SetSlider("Spacing Across", 0.4), ClickNamed("SpacingAcrossMinus"),
+          ClickNamed("SpacingAcrossMinus"), SetSlider("Down", 2), ClickNamed("DownPlus"),
+          SetSlider("Spacing Down", 0.4), ClickNamed("SpacingDownPlus"), ShotOf("repeat"),
+          ClickButton("gtk-ok")});
     ShowPopupMenu(12, 12);  // the pop-up's entry opens it
     ASSERT_TRUE(WaitFor([&] { return PopupMenu() != nullptr; }));
     Choose("Repeat");

@@ -24,6 +24,7 @@
 #include "machine/stitching/point_streaming.h"
 #include "support/mc1sim_fixture.h"
 #include "support/temp_dir.h"
+#include "support_ui/touch_targets.h"
 #include "support_ui/ui_fixture.h"
 #include "ui/diagnostics_page.h"
 #include "ui/menu.h"
@@ -108,70 +109,6 @@ bool Shown(GtkWidget* widget) {
     return widget && gtk_widget_get_visible(widget) && gtk_widget_get_mapped(widget);
 }
 
-// Controls of the current page that are cut off by the screen's edge or too
-// small for a finger, as readable lines.
-std::string UnreachableControls(GtkWidget* root) {
-    std::vector<GtkWidget*> controls;
-    for (GType type : {GTK_TYPE_BUTTON, GTK_TYPE_ENTRY, GTK_TYPE_RANGE, GTK_TYPE_COMBO_BOX})
-        Collect(root, type, &controls);
-    std::string problems;
-    int seen = 0;
-    for (GtkWidget* w : controls) {
-        if (!Shown(w) || GTK_IS_BUTTON(gtk_widget_get_parent(w))) continue;
-        if (GTK_IS_COMBO_BOX(gtk_widget_get_parent(w))) continue;  // the list's own button
-        seen++;
-        int x = 0, y = 0;
-        gtk_widget_translate_coordinates(w, interface->window, 0, 0, &x, &y);
-        GtkAllocation a;
-        gtk_widget_get_allocation(w, &a);
-        const bool inside =
-            x >= 0 && y >= 0 && x + a.width <= screen_width && y + a.height <= screen_height;
-        const bool touchable = a.width >= 20 && a.height >= 18;
-        if (!inside || !touchable) {
-            problems += std::string(G_OBJECT_TYPE_NAME(w)) + " at " + std::to_string(x) + "," +
-                        std::to_string(y) + " " + std::to_string(a.width) + "x" +
-                        std::to_string(a.height) + "\n";
-        }
-    }
-    if (seen == 0) problems += "no control shown\n";
-    return problems;
-}
-
-// Compares the top-left screen_width x screen_height of a screenshot with the
-// reference picture tests/data/<name>.png: at most 0.05 % of the pixels may
-// differ by more than a little. Writes <name>.actual.png when they differ.
-::testing::AssertionResult LooksLike(const std::string& screenshot, const std::string& name) {
-    GdkPixbuf* whole = gdk_pixbuf_new_from_file(screenshot.c_str(), nullptr);
-    if (!whole) return ::testing::AssertionFailure() << "no screenshot " << screenshot;
-    GdkPixbuf* picture = gdk_pixbuf_new_subpixbuf(whole, 0, 0, screen_width, screen_height);
-    GdkPixbuf* reference = gdk_pixbuf_new_from_file(
-        (std::string(LONGARM_SOURCE_DIR) + "/tests/data/" + name + ".png").c_str(), nullptr);
-    long differing = static_cast<long>(screen_width) * screen_height;
-    if (reference && gdk_pixbuf_get_width(reference) == screen_width &&
-        gdk_pixbuf_get_height(reference) == screen_height) {
-        differing = 0;
-        const int na = gdk_pixbuf_get_n_channels(picture),
-                  nb = gdk_pixbuf_get_n_channels(reference);
-        for (int y = 0; y < screen_height; y++)
-            for (int x = 0; x < screen_width; x++) {
-                const guchar* a =
-                    gdk_pixbuf_get_pixels(picture) + y * gdk_pixbuf_get_rowstride(picture) + x * na;
-                const guchar* b = gdk_pixbuf_get_pixels(reference) +
-                                  y * gdk_pixbuf_get_rowstride(reference) + x * nb;
-                differing += std::abs(a[0] - b[0]) > 48 || std::abs(a[1] - b[1]) > 48 ||
-                             std::abs(a[2] - b[2]) > 48;
-            }
-    }
-    const bool same = differing <= 0.0005 * screen_width * screen_height;
-    const std::string actual = std::string(LONGARM_BINARY_DIR) + "/tests/" + name + ".actual.png";
-    if (!same) gdk_pixbuf_save(picture, actual.c_str(), "png", nullptr, nullptr);
-    if (reference) g_object_unref(reference);
-    g_object_unref(picture);
-    g_object_unref(whole);
-    if (same) return ::testing::AssertionSuccess();
-    return ::testing::AssertionFailure() << differing << " pixels differ; wrote " << actual;
-}
-
 struct SetupScreenTest : ::testing::Test {
     void SetUp() override {
         ASSERT_TRUE(EnsureGtk());
@@ -235,7 +172,8 @@ struct SetupScreenTest : ::testing::Test {
             ASSERT_EQ(gtk_notebook_get_current_page(Notebook()), page);
             gdk_window_process_all_updates();
             gdk_display_sync(gdk_display_get_default());
-            EXPECT_EQ(UnreachableControls(Page(page)), "") << kPageNames[page] << " at " << size;
+            EXPECT_EQ(SmallTouchTargets(Page(page), TouchTargetMinimum()), "")
+                << kPageNames[page] << " at " << size;
             const std::string picture = std::string(LONGARM_BINARY_DIR) + "/tests/setup_" +
                                         kPageNames[page] + "_" + size + ".png";
             EXPECT_TRUE(SaveScreenshot(picture));

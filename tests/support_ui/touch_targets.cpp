@@ -1,0 +1,174 @@
+#include "support_ui/touch_targets.h"
+
+#include <cstdlib>
+#include <vector>
+
+#include "base/screen_config.h"
+
+namespace {
+
+bool Shown(GtkWidget* widget) {
+    return gtk_widget_get_visible(widget) && gtk_widget_get_mapped(widget);
+}
+
+struct Box {
+    int x, y, w, h;
+};
+
+// Where a widget is on the screen.
+Box ScreenBox(GtkWidget* widget) {
+    GtkAllocation a;
+    gtk_widget_get_allocation(widget, &a);
+    int x = 0, y = 0;
+    gdk_window_get_origin(gtk_widget_get_window(widget), &x, &y);
+    // A widget with a window of its own sits at that window's origin; the
+    // others are placed in their parent's window by their allocation.
+    if (!gtk_widget_get_has_window(widget)) {
+        x += a.x;
+        y += a.y;
+    }
+    return {x, y, a.width, a.height};
+}
+
+// The visible part of the toplevel window the widget is in.
+Box WindowBox(GtkWidget* widget) {
+    GtkWidget* top = gtk_widget_get_toplevel(widget);
+    GdkWindow* window = gtk_widget_get_window(top);
+    int x = 0, y = 0, w = 0, h = 0;
+    gdk_window_get_origin(window, &x, &y);
+    gdk_drawable_get_size(window, &w, &h);
+    return {x, y, w, h};
+}
+
+bool Inside(const Box& inner, const Box& outer) {
+    return inner.x >= outer.x && inner.y >= outer.y && inner.x + inner.w <= outer.x + outer.w &&
+           inner.y + inner.h <= outer.y + outer.h;
+}
+
+std::string Describe(GtkWidget* widget, const char* what, const Box& b) {
+    std::string name = what ? what : G_OBJECT_TYPE_NAME(widget);
+    const char* widgetName = gtk_widget_get_name(widget);
+    if (widgetName && std::string(widgetName) != G_OBJECT_TYPE_NAME(widget))
+        name += " \"" + std::string(widgetName) + "\"";
+    if (GTK_IS_BUTTON(widget) && gtk_button_get_label(GTK_BUTTON(widget)))
+        name += " '" + std::string(gtk_button_get_label(GTK_BUTTON(widget))) + "'";
+    if (GTK_IS_MENU_ITEM(widget)) {
+        GtkWidget* child = gtk_bin_get_child(GTK_BIN(widget));
+        if (child && GTK_IS_LABEL(child))
+            name += " '" + std::string(gtk_label_get_text(GTK_LABEL(child))) + "'";
+    }
+    return name + " at " + std::to_string(b.x) + "," + std::to_string(b.y) + " " +
+           std::to_string(b.w) + "x" + std::to_string(b.h);
+}
+
+void Check(GtkWidget* widget, const Box& b, int minimum, const char* what, std::string* problems) {
+    const Box screen{0, 0, screen_width, screen_height};
+    std::string why;
+    if (!Inside(b, screen))
+        why = "off the screen";
+    else if (!Inside(b, WindowBox(widget)))
+        why = "cut by its window";
+    else if (b.w < minimum || b.h < minimum)
+        why = "smaller than " + std::to_string(minimum);
+    if (!why.empty()) *problems += Describe(widget, what, b) + ": " + why + "\n";
+}
+
+bool IsControl(GtkWidget* w) {
+    if (GTK_IS_SEPARATOR_MENU_ITEM(w) || GTK_IS_TEAROFF_MENU_ITEM(w)) return false;
+    return GTK_IS_BUTTON(w) || GTK_IS_ENTRY(w) || GTK_IS_RANGE(w) || GTK_IS_COMBO_BOX(w) ||
+           GTK_IS_MENU_ITEM(w);
+}
+
+void Walk(GtkWidget* w, int minimum, std::string* problems, int* seen) {
+    if (!Shown(w)) return;
+    if (GTK_IS_TREE_VIEW(w)) {
+        GtkTreeModel* model = gtk_tree_view_get_model(GTK_TREE_VIEW(w));
+        GtkTreeIter iter;
+        if (model && gtk_tree_model_get_iter_first(model, &iter)) {
+            (*seen)++;
+            GtkTreePath* path = gtk_tree_model_get_path(model, &iter);
+            GdkRectangle row;
+            gtk_tree_view_get_background_area(GTK_TREE_VIEW(w), path, nullptr, &row);
+            gtk_tree_path_free(path);
+            Box b = ScreenBox(w);
+            b.h = row.height;
+            if (row.height < minimum)
+                *problems += Describe(w, "GtkTreeView row", b) + ": smaller than " +
+                             std::to_string(minimum) + "\n";
+        }
+        return;
+    }
+    if (IsControl(w)) {
+        GtkWidget* parent = gtk_widget_get_parent(w);
+        // A button inside a button or a combo box is part of that control.
+        if (!(parent && (GTK_IS_BUTTON(parent) || GTK_IS_COMBO_BOX(parent)))) {
+            (*seen)++;
+            Check(w, ScreenBox(w), minimum, nullptr, problems);
+        }
+        if (!GTK_IS_MENU_ITEM(w)) return;
+    }
+    if (!GTK_IS_CONTAINER(w)) return;
+    GList* children = gtk_container_get_children(GTK_CONTAINER(w));
+    for (GList* l = children; l; l = l->next)
+        Walk(GTK_WIDGET(l->data), minimum, problems, seen);
+    g_list_free(children);
+}
+
+}  // namespace
+
+int TouchTargetMinimum() {
+    return screen_width <= 320 || screen_height <= 240 ? 24 : 40;
+}
+
+std::string SmallTouchTargets(GtkWidget* root, int minimum) {
+    std::string problems;
+    int seen = 0;
+    if (root) Walk(root, minimum, &problems, &seen);
+    if (seen == 0) problems += "no control shown\n";
+    return problems;
+}
+
+std::string SmallTouchTargetsOnScreen(int minimum) {
+    std::string problems;
+    GList* tops = gtk_window_list_toplevels();
+    for (GList* l = tops; l; l = l->next) {
+        GtkWidget* top = GTK_WIDGET(l->data);
+        if (!Shown(top)) continue;
+        int seen = 0;
+        Walk(top, minimum, &problems, &seen);
+    }
+    g_list_free(tops);
+    return problems;
+}
+
+::testing::AssertionResult LooksLike(const std::string& screenshot, const std::string& name) {
+    GdkPixbuf* whole = gdk_pixbuf_new_from_file(screenshot.c_str(), nullptr);
+    if (!whole) return ::testing::AssertionFailure() << "no screenshot " << screenshot;
+    GdkPixbuf* picture = gdk_pixbuf_new_subpixbuf(whole, 0, 0, screen_width, screen_height);
+    GdkPixbuf* reference = gdk_pixbuf_new_from_file(
+        (std::string(LONGARM_SOURCE_DIR) + "/tests/data/" + name + ".png").c_str(), nullptr);
+    long differing = static_cast<long>(screen_width) * screen_height;
+    if (reference && gdk_pixbuf_get_width(reference) == screen_width &&
+        gdk_pixbuf_get_height(reference) == screen_height) {
+        differing = 0;
+        const int na = gdk_pixbuf_get_n_channels(picture),
+                  nb = gdk_pixbuf_get_n_channels(reference);
+        for (int y = 0; y < screen_height; y++)
+            for (int x = 0; x < screen_width; x++) {
+                const guchar* a =
+                    gdk_pixbuf_get_pixels(picture) + y * gdk_pixbuf_get_rowstride(picture) + x * na;
+                const guchar* b = gdk_pixbuf_get_pixels(reference) +
+                                  y * gdk_pixbuf_get_rowstride(reference) + x * nb;
+                differing += std::abs(a[0] - b[0]) > 48 || std::abs(a[1] - b[1]) > 48 ||
+                             std::abs(a[2] - b[2]) > 48;
+            }
+    }
+    const bool same = differing <= 0.0005 * screen_width * screen_height;
+    const std::string actual = std::string(LONGARM_BINARY_DIR) + "/tests/" + name + ".actual.png";
+    if (!same) gdk_pixbuf_save(picture, actual.c_str(), "png", nullptr, nullptr);
+    if (reference) g_object_unref(reference);
+    g_object_unref(picture);
+    g_object_unref(whole);
+    if (same) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << differing << " pixels differ; wrote " << actual;
+}

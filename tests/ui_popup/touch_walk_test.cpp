@@ -1,0 +1,102 @@
+// A quilter's walk over the screens: the layout view with its menu bar and
+// toolbar, the pattern dialogs, the number pad and the keyboard are put on the
+// screen one after another, and every control on it must lie wholly on the
+// screen and be big enough for a finger. A picture of each is compared with
+// its reference in tests/data.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "base/screen_config.h"
+#include "layout/layout_tree.h"
+#include "popup_fixture.h"
+#include "support_ui/touch_targets.h"
+#include "ui/array_dialog.h"
+#include "ui/keyboard.h"
+#include "ui/number_entry.h"
+#include "ui/properties_dialog.h"
+#include "ui/transform_dialogs.h"
+
+namespace {
+
+class TouchWalk : public PopupTest {
+protected:
+    void TearDown() override {
+        StopScript(&script);
+        PopupTest::TearDown();
+    }
+
+    // Checks what is on the screen now under the name of the place.
+    void Look(const std::string& place) {
+        Drain();
+        gdk_window_process_all_updates();
+        gdk_display_sync(gdk_display_get_default());
+        problems += Prefixed(place, SmallTouchTargetsOnScreen(TouchTargetMinimum()));
+        const std::string picture =
+            std::string(LONGARM_BINARY_DIR) + "/tests/walk_" + place + ".png";
+        EXPECT_TRUE(SaveScreenshot(picture));
+        if (screen_width == 320) {
+            EXPECT_TRUE(LooksLike(picture, "walk_" + place)) << place;
+        }
+    }
+    static std::string Prefixed(const std::string& place, const std::string& lines) {
+        std::string out;
+        size_t start = 0;
+        while (start < lines.size()) {
+            const size_t end = lines.find('\n', start);
+            out += place + ": " + lines.substr(start, end - start) + "\n";
+            start = end == std::string::npos ? lines.size() : end + 1;
+        }
+        return out;
+    }
+
+    // Runs a modal window and looks at it while it is up: its controls, and
+    // Cancel to the left of OK as in every message window. Then cancels it.
+    void WalkDialog(const char* name, const std::string& place, const std::function<void()>& open) {
+        script.windowName = name;
+        script.steps = {[this, place](GtkWidget* w) {
+                            Look(place);
+                            GtkWidget* cancel = FindButton(w, "gtk-cancel");
+                            GtkWidget* ok = FindButton(w, "gtk-ok");
+                            ASSERT_TRUE(cancel && ok) << place;
+                            int cancelX = 0, okX = 0, y = 0;
+                            gtk_widget_translate_coordinates(cancel, w, 0, 0, &cancelX, &y);
+                            gtk_widget_translate_coordinates(ok, w, 0, 0, &okX, &y);
+                            EXPECT_LT(cancelX, okX) << place << ": OK left of Cancel";
+                        },
+                        [](GtkWidget* w) { Click(FindButton(w, "gtk-cancel")); }};
+        StartScript(&script);
+        open();
+        StopScript(&script);
+        Drain();
+    }
+
+    void WalkEverything() {
+        MakeRectBox(0, 0, 30, 20);
+        const int slot = LoadPath({{0, 0}, {2, 0}, {2, 1}});
+        LayoutNode* node = NewPatternLayoutNode(slot, -1, 0, 5, 5);
+        interface->selectedNode = node;
+        Look("layout");
+        WalkDialog(kScaleDialogTitle, "scale", [&] { ScaleDialog(node); });
+        WalkDialog(kRepeatDialogTitle, "repeat", [&] { ArrayDialog(node); });
+        WalkDialog(kPropertiesDialogTitle, "properties", [&] { PatternPropertiesDialog(node); });
+        WalkDialog("NumberEntry", "number_pad", [] { GtkNumberEntry("2.5", 1, 0, "Width (in.)"); });
+        WalkDialog(kKeyboardWindowName, "keyboard", [] {
+            std::string text = "name";
+            GtkShowKeyboard(text, "SAVE AS:");
+        });
+    }
+
+    Script script;
+    std::string problems;
+};
+
+TEST_F(TouchWalk, EveryControlFitsAndIsBigEnoughOnTheSmallScreen) {
+    ASSERT_EQ(screen_width, 320);
+    WalkEverything();
+    EXPECT_EQ(problems, "");
+}
+
+}  // namespace
