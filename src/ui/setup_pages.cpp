@@ -62,14 +62,14 @@ gboolean ApplyReleasedSlider(gpointer) {
     return FALSE;
 }
 
-GtkWidget* NewSlider(const SliderSpec& spec) {
-    GtkWidget* slider = gtk_vscale_new_with_range(spec.low, spec.high, spec.step);
+GtkWidget* NewSlider(const SliderSpec& def) {
+    GtkWidget* slider = gtk_vscale_new_with_range(def.low, def.high, def.step);
     gtk_range_set_inverted(GTK_RANGE(slider), TRUE);  // the maximum at the top
     gtk_scale_set_digits(GTK_SCALE(slider), 0);
-    gtk_range_set_value(GTK_RANGE(slider), SliderValue(spec.code));
+    gtk_range_set_value(GTK_RANGE(slider), SliderValue(def.code));
     gtk_widget_set_size_request(slider, setup_slider_width, setup_slider_height);
     g_signal_connect(slider, "button-release-event", G_CALLBACK(OnPIDSliderReleased),
-                     GINT_TO_POINTER(spec.code));
+                     GINT_TO_POINTER(def.code));
     return slider;
 }
 
