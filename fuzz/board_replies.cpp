@@ -392,8 +392,10 @@ void Reset(const uint8_t* data, size_t size) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FuzzSetUp();
-    if (!interface) {
-        interface = NewInterfaceStruct();
+    // The program's record always exists; the seams are installed once.
+    static bool installed = false;
+    if (!installed) {
+        installed = true;
         UserInterfaceHooks ui = GetUserInterfaceHooks();
         ui.drainEvents = DrainEvents;
         SetUserInterfaceHooks(ui);
