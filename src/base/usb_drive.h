@@ -13,7 +13,7 @@ constexpr const char* kUsbMountPath = "/media/usb/";
 int IsMountedFolder(const std::string& folder);
 
 // 1 when a USB stick is present, without any message. On the controller the
-// mount folder must be a mounted file system (IsMountedFolder). Below a
+// mount folder must hold a mounted volume, as IsMountedFolder tells. Below a
 // substitute system root (tests, a development machine) nothing can be
 // mounted, so the stand-in folder counts as a stick when it holds at least
 // one entry; an empty stand-in folder is an empty mount folder.
