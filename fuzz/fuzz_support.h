@@ -1,5 +1,5 @@
 // What the fuzz harnesses share: a private scratch folder on a memory-backed
-// filesystem (so the readers' files and the writers' syncs cost no disk time),
+// filesystem, so that the readers' files and the writers' syncs cost no disk time;
 // message boxes that answer at once without printing, a silenced log, and the
 // harnesses' own checks of what a reader produced.
 //
