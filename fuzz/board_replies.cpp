@@ -38,43 +38,22 @@
 #include "machine/stitching/pattern_run.h"
 #include "machine/stitching/run_flags.h"
 #include "machine/stitching/stitch_path.h"
+#include "support/simulated_clock/simulated_clock.h"
 
 // ---------------------------------------------------------------------------
-// The simulated clock. These definitions take the place of the program's own
-// (base/timers.cpp is then not linked in): every sleep and every wait on the
-// line moves the clock on at once.
+// The simulated clock (simulated_clock.h): every sleep and every wait
+// on the line moves it on at once.
 
 namespace {
-int64_t clockUs = 1700000000LL * 1000000;  // a plausible wall-clock start
 // More simulated time than any run of the small path may take: beyond it the
 // host is taken to wait for ever.
 constexpr int64_t kLongestRunUs = 6LL * 3600 * 1000000;
 int64_t runStartUs = 0;
-}  // namespace
 
-int64_t NowMs() {
-    return clockUs / 1000;
+void CheckRunTime(int64_t) {
+    if (SimulatedClockUs() - runStartUs > kLongestRunUs)
+        FuzzFail(__FILE__, __LINE__, "host waits for ever");
 }
-int64_t NowSeconds() {
-    return clockUs / 1000000;
-}
-int64_t MonotonicMs() {
-    return clockUs / 1000;
-}
-void SleepMicroseconds(int64_t microseconds) {
-    clockUs += std::max<int64_t>(microseconds, 1);
-    if (clockUs - runStartUs > kLongestRunUs) FuzzFail(__FILE__, __LINE__, "host waits for ever");
-}
-// The line's own wait for input goes through BoardWait, never through poll:
-// these two are only there for the line code that would otherwise use them.
-void AdvanceClock(int64_t milliseconds) {
-    if (milliseconds > 0) SleepMicroseconds(milliseconds * 1000);
-}
-int64_t RealWaitMs(int64_t milliseconds) {
-    return milliseconds;
-}
-
-namespace {
 
 // ---------------------------------------------------------------------------
 // The board
@@ -371,7 +350,8 @@ void Reset(const uint8_t* data, size_t size) {
     board = Board{};
     board.input = data;
     board.size = size;
-    runStartUs = clockUs;
+    runStartUs = SimulatedClockUs();
+    OnSimulatedClockMoved(CheckRunTime);
     // The first byte sets the machine: type, lock stitches, jump length, the
     // Stitching toggle and whether the command-set exchanges come first.
     const uint8_t setup = size > 0 ? data[0] : 0;

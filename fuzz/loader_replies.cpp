@@ -24,36 +24,18 @@
 #include "fuzz_support.h"
 #include "machine/firmware_upload.h"
 #include "machine/serial_link.h"
+#include "support/simulated_clock/simulated_clock.h"
 
+// The simulated clock (simulated_clock.h): every sleep and every wait
+// on the line moves it on at once.
 namespace {
-int64_t clockUs = 1700000000LL * 1000000;
 int64_t startUs = 0;
 constexpr int64_t kLongestUploadUs = 30LL * 60 * 1000000;  // far beyond the block limits
-}  // namespace
 
-int64_t NowMs() {
-    return clockUs / 1000;
+void CheckUploadTime(int64_t) {
+    if (SimulatedClockUs() - startUs > kLongestUploadUs)
+        FuzzFail(__FILE__, __LINE__, "upload waits for ever");
 }
-int64_t NowSeconds() {
-    return clockUs / 1000000;
-}
-int64_t MonotonicMs() {
-    return clockUs / 1000;
-}
-void SleepMicroseconds(int64_t microseconds) {
-    clockUs += std::max<int64_t>(microseconds, 1);
-    if (clockUs - startUs > kLongestUploadUs) FuzzFail(__FILE__, __LINE__, "upload waits for ever");
-}
-// The line's wait for input goes through the harness's own calls, never
-// through poll: these two are only there for the line code that would use them.
-void AdvanceClock(int64_t milliseconds) {
-    if (milliseconds > 0) SleepMicroseconds(milliseconds * 1000);
-}
-int64_t RealWaitMs(int64_t milliseconds) {
-    return milliseconds;
-}
-
-namespace {
 
 constexpr int kFakeLine = 1000;
 
@@ -151,7 +133,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     loader = Loader{};
     loader.input = data;
     loader.size = size;
-    startUs = clockUs;
+    startUs = SimulatedClockUs();
+    OnSimulatedClockMoved(CheckUploadTime);
     sp = kFakeLine;
 
     std::unique_ptr<FILE, int (*)(FILE*)> file(std::fopen(hexPath.c_str(), "r"), std::fclose);

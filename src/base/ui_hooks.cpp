@@ -59,6 +59,13 @@ void ShowWaitingWindow(const char* title, int cancellable) {
     if (hooks.openWaitingWindow) hooks.openWaitingWindow(title, cancellable);
 }
 
+void ShowWaitingBand(const char* title, int cancellable) {
+    if (hooks.openWaitingBand)
+        hooks.openWaitingBand(title, cancellable);
+    else
+        ShowWaitingWindow(title, cancellable);
+}
+
 void HideWaitingWindow() {
     if (hooks.closeWaitingWindow) hooks.closeWaitingWindow();
 }

@@ -55,6 +55,8 @@ struct UserInterfaceHooks {
     // Waiting window with its animation; the core opens it for long loads and
     // the caller closes it.
     void (*openWaitingWindow)(const char* title, int cancellable) = nullptr;
+    // The same as a band over the menu row, leaving the layout view in sight.
+    void (*openWaitingBand)(const char* title, int cancellable) = nullptr;
     void (*closeWaitingWindow)() = nullptr;
     // Replaces the progress note of the open waiting window.
     void (*setWaitingText)(const char* text) = nullptr;
@@ -85,6 +87,10 @@ int ShowMessageSpecial(int kind, const char* text, const char* extraLabel, int e
 // Opens the waiting window (replacing one that is open); HideWaitingWindow
 // closes it if one is open.
 void ShowWaitingWindow(const char* title, int cancellable);
+// The waiting window as a band over the menu row, for work the layout view
+// shows while it runs (the hull of autoscale); closed by HideWaitingWindow.
+// Falls back to the whole-screen window when no band is installed.
+void ShowWaitingBand(const char* title, int cancellable);
 void HideWaitingWindow();
 // Sets the progress note of the open waiting window (nothing without one).
 void SetWaitingWindowText(const char* text);

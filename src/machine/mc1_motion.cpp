@@ -67,7 +67,7 @@ int ExchangeMove(float x, float y, float feed) {
 int GetXY(int32_t* x, int32_t* y) {
     *x = 0;
     *y = 0;
-    if (sp < 0) return 0;
+    if (sp < 0) return -2;  // no line: nothing was read, whatever the zeros suggest
     ClearPort();
     SendCommand(kCmdGetXY);
     int result = GetInt(1000, x);

@@ -27,10 +27,13 @@ struct MachinePosition {
     int32_t y = 0;
 };
 
-// Reads the head position. Returns 0 read (also 0 with x = y = 0 when the line
-// is not open), else the failing read's result (-1 time-out); both outputs are
-// 0 unless read.
+// Reads the head position. Returns 0 read, -2 when the line is not open, else
+// the failing read's result (-1 time-out); both outputs are 0 unless read.
+// Callers that face the quilter show kHeadUnreadableMessage on a failure.
 int GetXY(int32_t* x, int32_t* y);
+
+// The message shown when the head position could not be read.
+constexpr const char* kHeadUnreadableMessage = "COMMUNICATIONS ERROR.\nPLEASE TRY AGAIN.";
 
 // Readings of a standing head that count as the same place, thousandths of an
 // inch, and the most readings GetSteadyXY takes.

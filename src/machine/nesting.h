@@ -13,7 +13,7 @@
 
 struct PatternBox;
 
-constexpr const char* kNestCommunicationsError = "COMMUNICATIONS ERROR.\nPLEASE TRY AGAIN.";
+constexpr const char* kNestCommunicationsError = kHeadUnreadableMessage;
 constexpr const char* kNestMarkThis = "MARK THIS LOCATION.";
 
 // Results of NestingMarks (and of the nesting dialog).

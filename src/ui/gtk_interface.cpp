@@ -22,6 +22,10 @@ void InstallGtkInterface() {
         if (waitWindow) CloseWaitingWindow(waitWindow);
         CreateWaitingWindow(title, cancellable);
     };
+    hooks.openWaitingBand = [](const char* title, int cancellable) {
+        if (waitWindow) CloseWaitingWindow(waitWindow);
+        CreateWaitingBand(title, cancellable);
+    };
     hooks.closeWaitingWindow = [] {
         if (waitWindow) CloseWaitingWindow(waitWindow);
     };

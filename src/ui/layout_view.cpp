@@ -249,6 +249,7 @@ void DrawPlacements(cairo_t* cr, const ViewFrame& frame, int W, int H) {
             else
                 cairo_line_to(cr, p.x + 0.5, p.y + 0.5);
         }
+        cairo_close_path(cr);  // the hull is a closed polygon: its last edge too
         cairo_stroke(cr);
     }
 }

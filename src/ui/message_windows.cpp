@@ -1,5 +1,6 @@
 #include "ui/message_windows.h"
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
@@ -90,14 +91,59 @@ gboolean OnWaitingCancelClicked(GtkWidget*, gpointer record) {
     return FALSE;
 }
 
-GtkWidget* NewScreenWindow() {
+// An undecorated window at the top left of the screen, as wide as the screen
+// and `height` pixels high (the whole screen by default).
+GtkWidget* NewScreenWindow(int height = screen_height) {
     GtkWidget* window = gtk_window_new(GTK_WINDOW_TOPLEVEL);
     gtk_window_set_decorated(GTK_WINDOW(window), FALSE);
     gtk_window_set_resizable(GTK_WINDOW(window), FALSE);
-    gtk_widget_set_size_request(window, screen_width, screen_height);
+    gtk_widget_set_size_request(window, screen_width, height);
     gtk_window_move(GTK_WINDOW(window), 0, 0);
     if (ParentWindow()) gtk_window_set_transient_for(GTK_WINDOW(window), ParentWindow());
     return window;
+}
+
+// Width of the black frame of the waiting windows, pixels.
+constexpr int kBandFrame = 5;
+
+// A new waiting record with its window of the given height, the box inside
+// its frame, the title label, the blue info label and the Cancel button; the
+// caller packs them.
+WaitingWindow* NewWaitingRecord(const char* title, int height) {
+    waitingRecords.push_back(std::make_unique<WaitingWindow>());
+    WaitingWindow* record = waitingRecords.back().get();
+    record->open = 1;
+    record->restoreOnCancel = 0;
+
+    KeepWidget(&record->window, NewScreenWindow(height));
+    KeepWidget(&record->box, gtk_vbox_new(FALSE, 0));
+    gtk_container_set_border_width(GTK_CONTAINER(record->box), kBandFrame);  // inside the frame
+    gtk_container_add(GTK_CONTAINER(record->window), record->box);
+    g_signal_connect(record->window, "expose-event", G_CALLBACK(CursorExpose), nullptr);
+    g_signal_connect_after(record->window, "expose-event", G_CALLBACK(DrawFrame), nullptr);
+
+    KeepWidget(&record->title, gtk_label_new(title ? title : ""));
+    gtk_label_set_justify(GTK_LABEL(record->title), GTK_JUSTIFY_CENTER);
+    KeepWidget(&record->info, gtk_label_new(""));
+    GdkColor blue;
+    gdk_color_parse("blue", &blue);
+    gtk_widget_modify_fg(record->info, GTK_STATE_NORMAL, &blue);
+    KeepWidget(&record->cancelButton, gtk_button_new_with_label("Cancel"));
+    g_signal_connect(record->cancelButton, "clicked", G_CALLBACK(OnWaitingCancelClicked), record);
+    return record;
+}
+
+// Shows a packed waiting record (its Cancel only when cancellable), makes it
+// the open one and starts its 200 ms refresh.
+WaitingWindow* OpenWaitingRecord(WaitingWindow* record, int cancellable) {
+    gtk_widget_show_all(record->window);
+    if (!cancellable) gtk_widget_hide(record->cancelButton);
+    LogLine("Creating Waiting Window");
+    waitWindow = record;
+    keepWaitingWindowOpen = 1;
+    g_timeout_add(200, RefreshWaitingWindow, nullptr);
+    DrainEvents();
+    return record;
 }
 
 }  // namespace
@@ -140,21 +186,8 @@ int GtkShowMessageSpecial(int kind, const char* text, const char* extraLabel, in
 }
 
 WaitingWindow* CreateWaitingWindow(const char* title, int cancellable) {
-    waitingRecords.push_back(std::make_unique<WaitingWindow>());
-    WaitingWindow* record = waitingRecords.back().get();
-    record->open = 1;
-    record->restoreOnCancel = 0;
-
-    KeepWidget(&record->window, NewScreenWindow());
-    KeepWidget(&record->box, gtk_vbox_new(FALSE, 0));
-    gtk_container_set_border_width(GTK_CONTAINER(record->box), 5);  // inside the frame
-    gtk_container_add(GTK_CONTAINER(record->window), record->box);
-
-    KeepWidget(&record->title, gtk_label_new(title ? title : ""));
-    gtk_label_set_justify(GTK_LABEL(record->title), GTK_JUSTIFY_CENTER);
+    WaitingWindow* record = NewWaitingRecord(title, screen_height);
     gtk_box_pack_start(GTK_BOX(record->box), record->title, FALSE, FALSE, 5);
-    g_signal_connect(record->window, "expose-event", G_CALLBACK(CursorExpose), nullptr);
-    g_signal_connect_after(record->window, "expose-event", G_CALLBACK(DrawFrame), nullptr);
 
     const bool large = icon_style == 1;
     const int side = large ? 200 : 100;
@@ -166,27 +199,31 @@ WaitingWindow* CreateWaitingWindow(const char* title, int cancellable) {
 
     GtkWidget* row = gtk_hbox_new(FALSE, 0);
     GtkWidget* centre = gtk_alignment_new(0.5, 0.5, 0, 0);
-    KeepWidget(&record->cancelButton, gtk_button_new_with_label("Cancel"));
     gtk_widget_set_size_request(record->cancelButton, side, menubar_height);
-    g_signal_connect(record->cancelButton, "clicked", G_CALLBACK(OnWaitingCancelClicked), record);
     gtk_container_add(GTK_CONTAINER(centre), record->cancelButton);
     gtk_box_pack_start(GTK_BOX(row), centre, TRUE, TRUE, 0);
     gtk_box_pack_end(GTK_BOX(record->box), row, FALSE, FALSE, menubar_height);
-
-    KeepWidget(&record->info, gtk_label_new(""));
-    GdkColor blue;
-    gdk_color_parse("blue", &blue);
-    gtk_widget_modify_fg(record->info, GTK_STATE_NORMAL, &blue);
     gtk_box_pack_start(GTK_BOX(record->box), record->info, FALSE, FALSE, 5);
+    return OpenWaitingRecord(record, cancellable);
+}
 
-    gtk_widget_show_all(record->window);
-    if (!cancellable) gtk_widget_hide(record->cancelButton);
-    LogLine("Creating Waiting Window");
-    waitWindow = record;
-    keepWaitingWindowOpen = 1;
-    g_timeout_add(200, RefreshWaitingWindow, nullptr);
-    DrainEvents();
-    return record;
+WaitingWindow* CreateWaitingBand(const char* title, int cancellable) {
+    const bool large = icon_style == 1;
+    const int buttonHeight = std::max(menubar_height - 2 * kBandFrame, large ? 40 : 24);
+    WaitingWindow* record = NewWaitingRecord(title, buttonHeight + 2 * kBandFrame);
+    // The title in one line: the newlines that place it in the whole-screen
+    // window would push it out of the band.
+    gchar* line = g_strstrip(g_strdup(title ? title : ""));
+    gtk_label_set_text(GTK_LABEL(record->title), line);
+    g_free(line);
+
+    GtkWidget* row = gtk_hbox_new(FALSE, 5);
+    gtk_box_pack_start(GTK_BOX(record->box), row, TRUE, TRUE, 0);
+    gtk_box_pack_start(GTK_BOX(row), record->title, TRUE, TRUE, 0);
+    gtk_box_pack_start(GTK_BOX(row), record->info, FALSE, FALSE, 0);
+    gtk_widget_set_size_request(record->cancelButton, large ? 200 : 100, buttonHeight);
+    gtk_box_pack_end(GTK_BOX(row), record->cancelButton, FALSE, FALSE, 0);
+    return OpenWaitingRecord(record, cancellable);
 }
 
 void CloseWaitingWindow(WaitingWindow* window) {

@@ -39,8 +39,8 @@ int GtkShowMessageSpecial(int kind, const char* text, const char* extraLabel, in
 struct WaitingWindow {
     GtkWidget* window = nullptr;
     GtkWidget* title = nullptr;
-    GtkWidget* info = nullptr;  // empty label in blue for progress notes
-    GtkWidget* image = nullptr;
+    GtkWidget* info = nullptr;   // empty label in blue for progress notes
+    GtkWidget* image = nullptr;  // animation; none in the band
     GtkWidget* box = nullptr;
     GtkWidget* cancelButton = nullptr;
     int open = 0;             // 1 while the window exists
@@ -57,6 +57,13 @@ extern int keepWaitingWindowOpen;
 // starts its 200 ms refresh. Returns the record; it stays valid (inert once
 // closed) until the program ends.
 WaitingWindow* CreateWaitingWindow(const char* title, int cancellable);
+
+// The waiting window as a band over the menu row (the screen's width, as high
+// as the menu row and never lower than a 24-pixel Cancel, 40 pixels with the
+// large icons): the title in one line, the info line beside it and Cancel at
+// the right; no animation. The layout view under the menu row stays in
+// sight. Otherwise as CreateWaitingWindow.
+WaitingWindow* CreateWaitingBand(const char* title, int cancellable);
 
 // Destroys the window if it is open and forgets it; a second call does nothing
 // to the window. keepWaitingWindowOpen becomes 0; pending events are drained.

@@ -19,6 +19,7 @@
 #include "pattern/pattern.h"
 #include "ui/drawing_area.h"
 #include "ui/edit_dialog.h"
+#include "ui/head_follow_view.h"
 #include "ui/point_select_screen.h"
 #include "ui/widget_helpers.h"
 
@@ -87,48 +88,6 @@ void DrawLayout(cairo_t* cr, const NestScreen& s, float dx, float dy) {
     }
 }
 
-void DrawCross(cairo_t* cr, double x, double y, int w, int h) {
-    SetCairoColour(cr, "#FF0000");
-    cairo_set_line_width(cr, 1);
-    cairo_move_to(cr, x + 0.5, 0);
-    cairo_line_to(cr, x + 0.5, h);
-    cairo_move_to(cr, 0, y + 0.5);
-    cairo_line_to(cr, w, y + 0.5);
-    cairo_stroke(cr);
-}
-
-// The prompt at the top in a white band, the OK image (or a drawn OK button)
-// in the bottom right corner.
-void DrawPromptAndOk(cairo_t* cr, GtkWidget* widget, const NestScreen& s, int w, int h) {
-    PangoLayout* text = gtk_widget_create_pango_layout(widget, s.prompt);
-    int tw = 0, th = 0;
-    pango_layout_get_pixel_size(text, &tw, &th);
-    SetCairoColour(cr, "#FFFFFF");
-    cairo_rectangle(cr, (w - tw) / 2 - 3, 2, tw + 6, th + 2);
-    cairo_fill(cr);
-    SetCairoColour(cr, "#000000");
-    cairo_move_to(cr, (w - tw) / 2, 3);
-    pango_cairo_show_layout(cr, text);
-    g_object_unref(text);
-
-    const int b = confirm_button_size, x = w - b - 8, y = h - b;
-    if (s.okImage) {
-        gdk_cairo_set_source_pixbuf(cr, s.okImage, x, y);
-        cairo_paint(cr);
-        return;
-    }
-    SetCairoColour(cr, "#EEEEEE");
-    cairo_rectangle(cr, x + 2, y + 2, b - 4, b - 4);
-    cairo_fill_preserve(cr);
-    SetCairoColour(cr, "#000000");
-    cairo_stroke(cr);
-    PangoLayout* ok = gtk_widget_create_pango_layout(widget, "OK");
-    pango_layout_get_pixel_size(ok, &tw, &th);
-    cairo_move_to(cr, x + (b - tw) / 2, y + (b - th) / 2);
-    pango_cairo_show_layout(cr, ok);
-    g_object_unref(ok);
-}
-
 gboolean OnNestExpose(GtkWidget* widget, GdkEventExpose*, gpointer data) {
     const auto* s = static_cast<const NestScreen*>(data);
     if (!widget->window || !interface || interface->viewScale <= 0) return TRUE;
@@ -141,14 +100,16 @@ gboolean OnNestExpose(GtkWidget* widget, GdkEventExpose*, gpointer data) {
         const float dx = (machineCurrent.x - machineOrigin.x) * kInchesPerMachineUnit;
         const float dy = (machineCurrent.y - machineOrigin.y) * kInchesPerMachineUnit;
         DrawLayout(cr, *s, dx, dy);
-        DrawCross(cr, PixelX(*s, machineCurrent.x * kInchesPerMachineUnit),
-                  PixelY(*s, machineCurrent.y * kInchesPerMachineUnit), w, h);
+        DrawHeadCross(cr, PixelX(*s, machineCurrent.x * kInchesPerMachineUnit),
+                      PixelY(*s, machineCurrent.y * kInchesPerMachineUnit), w, h);
     } else {
         DrawLayout(cr, *s, 0, 0);
         if (interface->measureLine)
-            DrawCross(cr, interface->measureLine[0], interface->measureLine[1], w, h);
+            DrawHeadCross(cr, interface->measureLine[0], interface->measureLine[1], w, h);
     }
-    DrawPromptAndOk(cr, widget, *s, w, h);
+    DrawPrompt(cr, widget, s->prompt, w);
+    const int b = confirm_button_size;
+    DrawConfirmButton(cr, widget, s->okImage, "OK", w - b - 8, h - b, b);
     cairo_destroy(cr);
     return TRUE;
 }
@@ -183,30 +144,8 @@ gboolean OnNestingFollow(gpointer data) {
 
 // A full-screen dialog without buttons holding a view of the view size.
 void BuildScreen(NestScreen* s, const char* title, const char* name, const char* viewName) {
-    const int b = confirm_button_size;
-    std::string path = std::string("./images/") + (icon_style == 1 ? "OK_64x64.png" : "OK.png");
-    s->okImage = gdk_pixbuf_new_from_file_at_scale(path.c_str(), b, b, TRUE, nullptr);
-    if (!s->okImage) Log("Could not load image %s\n", path.c_str());
-
-    s->dialog = gtk_dialog_new();
-    gtk_window_set_title(GTK_WINDOW(s->dialog), title);
-    gtk_widget_set_name(s->dialog, name);
-    gtk_window_set_decorated(GTK_WINDOW(s->dialog), FALSE);
-    gtk_window_set_modal(GTK_WINDOW(s->dialog), TRUE);
-    if (isWidget(interface->window))
-        gtk_window_set_transient_for(GTK_WINDOW(s->dialog), GTK_WINDOW(interface->window));
-    gtk_widget_set_size_request(s->dialog, screen_width, screen_height);
-    gtk_window_move(GTK_WINDOW(s->dialog), 0, 0);
-    gtk_dialog_set_has_separator(GTK_DIALOG(s->dialog), FALSE);
-    gtk_widget_hide(GTK_DIALOG(s->dialog)->action_area);
-    g_signal_connect(s->dialog, "expose-event", G_CALLBACK(CursorExpose), nullptr);
-
-    s->area = gtk_drawing_area_new();
-    gtk_widget_set_name(s->area, viewName);
-    gtk_widget_set_size_request(s->area, view_area_width, view_area_height);
-    gtk_widget_set_events(s->area,
-                          GDK_EXPOSURE_MASK | GDK_BUTTON_PRESS_MASK | GDK_BUTTON_RELEASE_MASK);
-    gtk_box_pack_start(GTK_BOX(GTK_DIALOG(s->dialog)->vbox), s->area, TRUE, TRUE, 0);
+    s->okImage = LoadButtonImage("OK_64x64.png", "OK.png", confirm_button_size);
+    s->dialog = NewHeadFollowDialog(title, name, viewName, &s->area);
     g_signal_connect(s->area, "expose-event", G_CALLBACK(OnNestExpose), s);
     g_signal_connect(s->area, "button-release-event", G_CALLBACK(OnNestRelease), s);
     gtk_widget_show(s->area);

@@ -7,6 +7,7 @@
 #include "layout/placement/array_merge.h"
 #include "layout/placement/autofill.h"
 #include "layout/placement/autoscale.h"
+#include "layout/placement/hull_bounce.h"
 #include "layout/view_gestures.h"
 #include "layout/view_transform.h"
 #include "pattern/pattern.h"
@@ -107,6 +108,9 @@ void AutofillPicked(int x, int y) {
 }
 
 void InstallPlacementActions() {
+    AutoScaleHooks hooks;
+    hooks.redrawView = RedrawLayoutView;  // the hull moves in the view while autoscale runs
+    SetAutoScaleHooks(hooks);
     SetMenuHandler(kActionEditAutofill, menuEditAutofill);
     SetMenuHandler(kActionEditNest, menuEditNest);
 }

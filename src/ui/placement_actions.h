@@ -43,6 +43,7 @@ void menuEditAutofill(GtkWidget* item, void* data);
 // mode and autofills the placement nearest the tap (nothing when none is near).
 void AutofillPicked(int x, int y);
 
-// Installs the Edit menu items of this module (Autofill, Nest). Called once by
-// start-up.
+// Installs the Edit menu items of this module (Autofill, Nest) and the
+// layout view's redraw that shows the hull while autoscale runs. Called once
+// by start-up.
 void InstallPlacementActions();

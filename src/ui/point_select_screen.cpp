@@ -17,6 +17,7 @@
 #include "machine/stitching/point_select.h"
 #include "machine/stitching/stitch_path.h"
 #include "machine/stitching/stitch_preview.h"
+#include "ui/head_follow_view.h"
 #include "ui/widget_helpers.h"
 
 namespace {
@@ -40,14 +41,6 @@ struct PointScreen {
     }
 };
 
-// An image of "./images/" scaled to size x size pixels; none when missing.
-GdkPixbuf* LoadButtonImage(const char* large, const char* small, int size) {
-    std::string path = std::string("./images/") + (icon_style == 1 ? large : small);
-    GdkPixbuf* image = gdk_pixbuf_new_from_file_at_scale(path.c_str(), size, size, TRUE, nullptr);
-    if (image == nullptr) Log("Could not load image %s\n", path.c_str());
-    return image;
-}
-
 // Scale that shows the table from its origin (the machine's home) to the far
 // corner of the path and of the quilting area, with an inch to spare.
 float TableScale(int width, int height) {
@@ -63,31 +56,6 @@ float TableScale(int width, int height) {
     float scale =
         std::max((right + 1.0f) / std::max(width, 1), (bottom + 1.0f) / std::max(height, 1));
     return std::max(scale, 0.001f);
-}
-
-// One of the confirm buttons: its image, or a drawn button when the image is
-// missing.
-void DrawConfirmButton(cairo_t* cr, GtkWidget* widget, GdkPixbuf* image, const char* label, int x,
-                       int y, int size) {
-    if (image) {
-        gdk_cairo_set_source_pixbuf(cr, image, x, y);
-        cairo_paint(cr);
-        return;
-    }
-    SetCairoColour(cr, "#EEEEEE");
-    cairo_rectangle(cr, x + 2, y + 2, size - 4, size - 4);
-    cairo_fill_preserve(cr);
-    SetCairoColour(cr, "#000000");
-    cairo_stroke(cr);
-    PangoLayout* text = gtk_widget_create_pango_layout(widget, label);
-    PangoFontDescription* font = pango_font_description_from_string("Sans 8");
-    pango_layout_set_font_description(text, font);
-    pango_font_description_free(font);
-    int tw = 0, th = 0;
-    pango_layout_get_pixel_size(text, &tw, &th);
-    cairo_move_to(cr, x + (size - tw) / 2, y + (size - th) / 2);
-    pango_cairo_show_layout(cr, text);
-    g_object_unref(text);
 }
 
 // Draws the table with the path, the head cross, the point the run would start
@@ -112,17 +80,8 @@ gboolean OnPointScreenExpose(GtkWidget* widget, GdkEventExpose*, gpointer data) 
     DrawStitchPreview(cr, frame, w, h, interface->fullPattern, extents.get(), jumpStitch, true,
                       true);
 
-    cairo_set_line_width(cr, 1);
-    if (interface->measureLine) {
-        SetCairoColour(cr, "#FF0000");
-        const double cx = interface->measureLine[0] + 0.5;
-        const double cy = interface->measureLine[1] + 0.5;
-        cairo_move_to(cr, cx, 0);
-        cairo_line_to(cr, cx, h);
-        cairo_move_to(cr, 0, cy);
-        cairo_line_to(cr, w, cy);
-        cairo_stroke(cr);
-    }
+    if (interface->measureLine)
+        DrawHeadCross(cr, interface->measureLine[0], interface->measureLine[1], w, h);
     if (const FullPattern_t* start =
             NearestPathPoint(interface->fullPattern, headPosition.x, headPosition.y)) {
         SetCairoColour(cr, "#0080FF");  // the path's own start is the preview's green ring
@@ -133,17 +92,7 @@ gboolean OnPointScreenExpose(GtkWidget* widget, GdkEventExpose*, gpointer data) 
         cairo_stroke(cr);
     }
 
-    PangoLayout* text = gtk_widget_create_pango_layout(widget, kPrompt);
-    int tw = 0, th = 0;
-    pango_layout_get_pixel_size(text, &tw, &th);
-    SetCairoColour(cr, "#FFFFFF");
-    cairo_rectangle(cr, (w - tw) / 2 - 3, 2, tw + 6, th + 2);
-    cairo_fill(cr);
-    SetCairoColour(cr, "#000000");
-    cairo_move_to(cr, (w - tw) / 2, 3);
-    pango_cairo_show_layout(cr, text);
-    g_object_unref(text);
-
+    DrawPrompt(cr, widget, kPrompt, w);
     const int b = confirm_button_size;
     DrawConfirmButton(cr, widget, screen->okImage, "OK", w - 2 * b - 24, h - b, b);
     DrawConfirmButton(cr, widget, screen->cancelImage, "Cancel", w - b - 8, h - b, b);
@@ -208,25 +157,8 @@ FullPattern_t* SelectPoint() {
     screen.okImage = LoadButtonImage("OK_64x64.png", "OK.png", b);
     screen.cancelImage = LoadButtonImage("Cancel_64x64.png", "Cancel.png", b);
 
-    screen.dialog = gtk_dialog_new();
-    gtk_window_set_title(GTK_WINDOW(screen.dialog), "SELECT POINT");
-    gtk_widget_set_name(screen.dialog, kPointSelectScreenName);
-    gtk_window_set_decorated(GTK_WINDOW(screen.dialog), FALSE);
-    gtk_window_set_modal(GTK_WINDOW(screen.dialog), TRUE);
-    if (isWidget(interface->window))
-        gtk_window_set_transient_for(GTK_WINDOW(screen.dialog), GTK_WINDOW(interface->window));
-    gtk_widget_set_size_request(screen.dialog, screen_width, screen_height);
-    gtk_window_move(GTK_WINDOW(screen.dialog), 0, 0);
-    gtk_dialog_set_has_separator(GTK_DIALOG(screen.dialog), FALSE);
-    gtk_widget_hide(GTK_DIALOG(screen.dialog)->action_area);
-    g_signal_connect(screen.dialog, "expose-event", G_CALLBACK(CursorExpose), nullptr);
-
-    screen.area = gtk_drawing_area_new();
-    gtk_widget_set_name(screen.area, kPointSelectViewName);
-    gtk_widget_set_size_request(screen.area, view_area_width, view_area_height);
-    gtk_widget_set_events(screen.area,
-                          GDK_EXPOSURE_MASK | GDK_BUTTON_PRESS_MASK | GDK_BUTTON_RELEASE_MASK);
-    gtk_box_pack_start(GTK_BOX(GTK_DIALOG(screen.dialog)->vbox), screen.area, TRUE, TRUE, 0);
+    screen.dialog = NewHeadFollowDialog("SELECT POINT", kPointSelectScreenName,
+                                        kPointSelectViewName, &screen.area);
     g_signal_connect(screen.area, "expose-event", G_CALLBACK(OnPointScreenExpose), &screen);
     g_signal_connect(screen.area, "button-release-event", G_CALLBACK(OnPointScreenRelease),
                      &screen);

@@ -90,7 +90,7 @@ TEST_F(MachineTest, WithoutADeviceEveryOperationAnswersNotOpenAtOnce) {
         EXPECT_EQ(Halt(), 0);
         EXPECT_EQ(GetConstants(values), 2);
         int32_t x = 5, y = 5;
-        EXPECT_EQ(GetXY(&x, &y), 0);
+        EXPECT_EQ(GetXY(&x, &y), -2);
         EXPECT_EQ(x, 0);
         EXPECT_EQ(y, 0);
         EXPECT_EQ(SendMove(1.0f, 2.0f, 3.0f), 0);

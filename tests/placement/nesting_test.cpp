@@ -32,6 +32,10 @@ int answered = 0, cancelAt = -1;
 std::vector<std::string> asked;
 
 TEST_F(NestingTest, EveryStepCanBeCancelledAndTheMarksRunInOrder) {
+    Mc1Sim sim;  // a head that stays where it is
+    ASSERT_TRUE(sim.running) << sim.error;
+    SetSerialDevicePath(sim.device);
+    ASSERT_GE(OpenPort(), 0);
     UserInterfaceHooks hooks = GetUserInterfaceHooks();
     hooks.showMessage = [](int, int, const char* text) {
         asked.push_back(text);
@@ -43,8 +47,8 @@ TEST_F(NestingTest, EveryStepCanBeCancelledAndTheMarksRunInOrder) {
         EXPECT_EQ(NestingMarks(), kNestCancelled) << cancelAt;
         EXPECT_EQ(box->y, 2) << cancelAt;
     }
-    // Without a serial line every reading is (0, 0): no shift, no turn, and
-    // the box moves down by its height.
+    // Every reading is the same: no shift, no turn, and the box moves down by
+    // its height.
     cancelAt = -1;
     asked.clear();
     EXPECT_EQ(NestingMarks(), kNestMoved);
@@ -57,6 +61,14 @@ TEST_F(NestingTest, EveryStepCanBeCancelledAndTheMarksRunInOrder) {
     EXPECT_EQ(asked, steps);
     EXPECT_EQ(std::string(NestingStep(kNestFirstMark).message),
               "MOVE THE MACHINE TO YOUR FIRST MARK.");
+
+    // Without a serial line the first mark cannot be read: reported, the box stays.
+    ClosePort();
+    SetSerialDevicePath("");
+    asked.clear();
+    EXPECT_EQ(NestingMarks(), kNestFailed);
+    EXPECT_FLOAT_EQ(box->y, 12);
+    EXPECT_EQ(asked.back(), kNestCommunicationsError);
 
     // The nesting screen: the head pushed half an inch to the right.
     ASSERT_EQ(ApplyNestingScreenMove({100, 200}, {600, 200}), 1);

@@ -12,6 +12,8 @@
 
 #include "base/application_state.h"
 #include "base/log.h"
+#include "base/timers.h"
+#include "base/ui_hooks.h"
 #include "machine/machine_parameters.h"
 #include "machine/mc1_commands.h"
 #include "machine/serial_link.h"
@@ -22,11 +24,11 @@
 
 namespace {
 
-// Each reading of the stall clock is one second later: a board that makes no
+// On the manual clock (the stalled board's tests) every poll of the board's
+// queue (one drain of events) is a second later: a board that makes no
 // progress is met after a few polls instead of ten real seconds.
-int64_t fakeSeconds = 0;
-int64_t SteppingClock() {
-    return fakeSeconds++;
+void SecondPerDrain() {
+    AdvanceClock(1000);
 }
 
 std::string reportText;
@@ -62,7 +64,9 @@ struct MotorDiagnostics : ::testing::Test {
         reportText.clear();
         waits = 0;
         SetLogStream(std::tmpfile());
-        SetStallClock(SteppingClock);
+        UserInterfaceHooks hooks;
+        hooks.drainEvents = SecondPerDrain;
+        SetUserInterfaceHooks(hooks);
         SetSerialDevicePath(sim->device);
         ASSERT_GE(OpenPort(), 0);
         // The board holds the program's values before a test starts.
@@ -71,7 +75,8 @@ struct MotorDiagnostics : ::testing::Test {
     }
     void TearDown() override {
         ClosePort();
-        SetStallClock(nullptr);
+        SetUserInterfaceHooks({});
+        UseRealClock();
         SetLogStream(stdout);
         interface = nullptr;
     }
@@ -167,6 +172,7 @@ TEST_F(MotorDiagnostics, ASoundAxisPassesAWornOneFailsAndTheBoardGetsItsValuesBa
 }
 
 TEST_F(MotorDiagnostics, AStallOrASilentBoardAbortsAndTheValuesAreSentBack) {
+    UseManualClock();
     Sim("stall on");
     EXPECT_EQ(TestYMotor(Report()), 0);
     EXPECT_EQ(reportText,

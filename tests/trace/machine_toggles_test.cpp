@@ -34,7 +34,7 @@ TEST_F(MachineToggleTest, StitchingToggleArmsOnlyAfterAGoodStitcherCheck) {
 }
 
 // The start point and the chosen path point both come from the head position
-// the board reports; a silent board is reported or counts as the origin.
+// the board reports; a silent board is reported and chooses no point.
 TEST_F(MachineToggleTest, StartPointAndPathPointFollowTheHead) {
     MakeRunBox();  // origin (1, 1)
     interface->fullPattern = MakePath({{0, 0, 0}, {2000, 0, 0}, {5000, 3000, 0}, {5200, 3100, 1}});
@@ -60,8 +60,10 @@ TEST_F(MachineToggleTest, StartPointAndPathPointFollowTheHead) {
     values = StartPointValues{};
     EXPECT_EQ(ReadStartPoint(&values), 0);
     EXPECT_FLOAT_EQ(values.actualX, 0.0f);
-    EXPECT_EQ(Ui().messages, std::vector<std::string>{"COULD NOT RETRIEVE POINT"});
-    EXPECT_EQ(PathPointAtHead(), interface->fullPattern);
+    EXPECT_EQ(PathPointAtHead(), nullptr);
+    EXPECT_EQ(Ui().messages,
+              (std::vector<std::string>{"COULD NOT RETRIEVE POINT",
+                                        "COMMUNICATIONS ERROR.\nPLEASE TRY AGAIN."}));
 
     FreeFullPattern(interface->fullPattern);
     interface->fullPattern = nullptr;

@@ -4,6 +4,7 @@
 // against the simulated board, through both nesting screens.
 #include <gdk/gdk.h>
 
+#include <cmath>
 #include <string>
 
 #include "app/crash_recovery.h"
@@ -18,6 +19,7 @@
 #include "layout/placement/autoscale.h"
 #include "layout/placement/hull_bounce.h"
 #include "layout/view_gestures.h"
+#include "layout/view_transform.h"
 #include "machine/nesting.h"
 #include "machine/serial_link.h"
 #include "popup_fixture.h"
@@ -38,11 +40,62 @@ struct Watch {
     uint32_t maskWhileRunning = 0;
     bool cancelOnHull = false;  // presses the waiting window's Cancel once the hull shows
     std::string cancelOnText;   // presses it when the waiting window shows this text
-    std::string shotOnHull;     // a screenshot while the hull shows
+    std::string shotOnHull;     // a screenshot once the hull has left the pattern
+    int hullEdges = 0;          // edges of that hull, and how many of them the screen shows
+    int hullEdgesSeen = 0;
+    int cancelHeight = 0;  // pixels
     bool cancelled = false;
 };
 Watch watch;
 UserInterfaceHooks scripted;  // the responder's hooks, which the wrappers call on
+
+// Whether the hull has moved more than two inches from the selected
+// placement's middle, so its outline cannot be the pattern's own lines.
+bool HullLeftThePattern(const std::vector<QuiltPoint>& hull) {
+    const LayoutNode* n = interface->selectedNode;
+    const Pattern* p = n ? GetPattern(n->patternIndex) : nullptr;
+    if (!p) return false;
+    float cx = 0, cy = 0;
+    for (const QuiltPoint& q : hull) {
+        cx += q.x / hull.size();
+        cy += q.y / hull.size();
+    }
+    return std::hypot(cx - n->x - p->width / 2, cy - n->y - p->height / 2) > 2;
+}
+
+// Edges of the hull whose middle shows dark on the X screen where the
+// drawing area lies (within a pixel of the line).
+int HullEdgesOnScreen(const std::vector<QuiltPoint>& hull) {
+    GtkWidget* area = interface->drawingArea;
+    gdk_display_sync(gdk_display_get_default());
+    int ox = 0, oy = 0;
+    gdk_window_get_origin(area->window, &ox, &oy);
+    const int w = area->allocation.width, h = area->allocation.height;
+    GdkPixbuf* shot = gdk_pixbuf_get_from_drawable(nullptr, gdk_get_default_root_window(), nullptr,
+                                                   ox, oy, 0, 0, w, h);
+    if (!shot) return -1;
+    const guchar* px = gdk_pixbuf_get_pixels(shot);
+    const int stride = gdk_pixbuf_get_rowstride(shot), n = gdk_pixbuf_get_n_channels(shot);
+    auto dark = [&](int x, int y) {
+        if (x < 0 || y < 0 || x >= w || y >= h) return false;
+        const guchar* c = px + y * stride + x * n;
+        return c[0] < 80 && c[1] < 80 && c[2] < 80;
+    };
+    const ViewFrame frame = CurrentViewFrame();
+    int seen = 0;
+    for (size_t i = 0; i < hull.size(); i++) {
+        const QuiltPoint& a = hull[i];
+        const QuiltPoint& b = hull[(i + 1) % hull.size()];
+        const ScreenPoint m = PlacementToScreen(frame, (a.x + b.x) / 2, (a.y + b.y) / 2);
+        bool hit = false;
+        for (int dy = -1; dy <= 1; dy++)
+            for (int dx = -1; dx <= 1; dx++)
+                hit = hit || dark(m.x + dx, m.y + dy);
+        seen += hit;
+    }
+    g_object_unref(shot);
+    return seen;
+}
 
 void PressCancel() {
     if (watch.cancelled || !waitWindow) return;
@@ -71,17 +124,20 @@ protected:
         scripted.numberEntry = responderHooks.numberEntry;
         UserInterfaceHooks hooks = scripted;
         hooks.drainEvents = [] {
-            if (HullOutline()) {
-                watch.sawHull = true;
-                watch.maskWhileRunning = MenuStateMask();
-                if (!watch.shotOnHull.empty()) {
-                    SaveScreenshot(std::string(LONGARM_BINARY_DIR) + "/screenshots/popup_" +
-                                   watch.shotOnHull + ".png");
-                    watch.shotOnHull.clear();
-                }
-                if (watch.cancelOnHull) PressCancel();
-            }
             if (scripted.drainEvents) scripted.drainEvents();
+            const std::vector<QuiltPoint>* hull = HullOutline();
+            if (!hull) return;
+            watch.sawHull = true;
+            watch.maskWhileRunning = MenuStateMask();
+            if (waitWindow) watch.cancelHeight = waitWindow->cancelButton->allocation.height;
+            if (!watch.shotOnHull.empty() && HullLeftThePattern(*hull)) {
+                watch.hullEdges = static_cast<int>(hull->size());
+                watch.hullEdgesSeen = HullEdgesOnScreen(*hull);
+                SaveScreenshot(std::string(LONGARM_BINARY_DIR) + "/screenshots/popup_" +
+                               watch.shotOnHull + ".png");
+                watch.shotOnHull.clear();
+            }
+            if (watch.cancelOnHull) PressCancel();
         };
         hooks.setWaitingText = [](const char* text) {
             if (scripted.setWaitingText) scripted.setWaitingText(text);
@@ -166,6 +222,11 @@ TEST_F(PlacementFlows, SmartScaleFillsTheBoxWithTheMenusHeldAndCancelKeepsThePat
     StopScript(&script);
     EXPECT_TRUE(watch.sawHull);
     EXPECT_EQ(watch.maskWhileRunning, kPlacementBusyMask);
+    // The waiting band leaves the view and the hull moving in it in sight.
+    EXPECT_TRUE(watch.shotOnHull.empty());
+    EXPECT_GE(watch.hullEdges, 3);
+    EXPECT_EQ(watch.hullEdgesSeen, watch.hullEdges);
+    EXPECT_GE(watch.cancelHeight, 24);
     EXPECT_EQ(MenuStateMask(), 0x37FFFFFu);
     EXPECT_EQ(HullOutline(), nullptr);
     EXPECT_EQ(waitWindow, nullptr);

@@ -18,6 +18,7 @@
 #include "base/program_settings.h"
 #include "base/screen_config.h"
 #include "base/system_paths.h"
+#include "base/timers.h"
 #include "base/ui_hooks.h"
 #include "machine/machine_parameters.h"
 #include "machine/serial_link.h"
@@ -418,10 +419,7 @@ void DrainDuringTest() {
         }
     }
     Drain();
-}
-int64_t stallSeconds = 0;
-int64_t SteppingClock() {
-    return stallSeconds++;
+    AdvanceClock(1000);  // on the manual clock a stalled board is met after a few polls
 }
 
 std::string BufferText(GtkWidget* page) {
@@ -486,7 +484,6 @@ TEST_F(SetupScreenTest, TheUpdatesButtonsAndTheMotorTestsAreLive) {
     UserInterfaceHooks hooks = GetUserInterfaceHooks();
     hooks.drainEvents = DrainDuringTest;
     SetUserInterfaceHooks(hooks);
-    SetStallClock(SteppingClock);
     GtkWidget* test = Page(kPageTest);
     Turn(kPageTest);
     const uint32_t setupMask = MenuStateMask();
@@ -497,11 +494,12 @@ TEST_F(SetupScreenTest, TheUpdatesButtonsAndTheMotorTestsAreLive) {
     EXPECT_EQ(MenuStateMask(), setupMask);
 
     // A stall while the quilter leaves the page: the page stays and says so.
+    UseManualClock();
     Sim("stall on");
     leavePage = true;
     gtk_button_clicked(GTK_BUTTON(FindButton(test, "TEST Y")));
     Sim("stall off");
-    SetStallClock(nullptr);
+    UseRealClock();
     ASSERT_TRUE(isWidget(interface->setupNotebook));
     EXPECT_EQ(gtk_notebook_get_current_page(Notebook()), kPageUpdates);
     EXPECT_EQ(BufferText(test),

@@ -2,12 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <string>
 
 #include <sys/stat.h>
 
 #include "base/application_state.h"
+#include "base/screen_config.h"
 #include "base/system_paths.h"
 #include "layout/layout_file.h"
 #include "layout/pattern_box.h"
@@ -166,6 +168,19 @@ TEST_F(MessageWindows, CancelStopsTheRunningOperationAndRestoresWhenAsked) {
     EXPECT_EQ(mergePatternsActive, 0);
     EXPECT_NE(extents, nullptr);  // the undo step is back
     EXPECT_EQ(waitWindow, nullptr);
+
+    // The band over the menu row: the title in one line, Cancel a touch target
+    // at both icon sizes, the view under the menu row left free.
+    const int savedStyle = icon_style;
+    for (int style : {0, 1}) {
+        icon_style = style;
+        WaitingWindow* band = CreateWaitingBand("\n\nSCALING PATTERN", 1);
+        EXPECT_STREQ(gtk_label_get_text(GTK_LABEL(band->title)), "SCALING PATTERN");
+        EXPECT_GE(band->cancelButton->allocation.height, style ? 40 : 24);
+        EXPECT_LE(band->window->allocation.height, std::max(menubar_height, style ? 50 : 34));
+        CloseWaitingWindow(band);
+    }
+    icon_style = savedStyle;
 
     // Without a record the flags are still cleared.
     interface->operationRunning = 1;

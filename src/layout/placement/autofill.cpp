@@ -68,7 +68,7 @@ int RunAutofill(LayoutNode* node, const AutofillGrid& grid, int mode) {
                                  r * p->height + yMargin, node->boxIndex);
 
     interface->operationRunning = 1;
-    ShowWaitingWindow(kAutofillTitle, 1);
+    ShowWaitingBand(kAutofillTitle, 1);
     ProcessPendingEvents();
     const int result = AutoScaleArray(node, mode);
     if (result == kAutoScaleDone) AutoCenterPattern(node, 1, 1);

@@ -45,7 +45,7 @@ int PlanAutofill(const LayoutNode* node, AutofillGrid* grid);
 
 // Makes the grid an array of the placement (moved to the margin, the repeats
 // appended next to each other in its box), then with `operationRunning` set
-// and the waiting window "\n\nUPDATING PATTERNS" open grows the array into
+// and the waiting band "\n\nUPDATING PATTERNS" open grows the array into
 // the box (AutoScaleArray in the given mode) and centres it
 // (AutoCenterPattern); closes the window, clears the flag and redraws the
 // pattern images. Returns kAutofillDone, kAutofillRefused when no array slot

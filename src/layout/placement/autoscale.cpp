@@ -319,7 +319,7 @@ int AutoScaleArray(LayoutNode* parent, int mode, AutoScaleReport* report) {
 
 int SmartScale(LayoutNode* node, int mode) {
     if (!node || !interface) return kAutoScaleNothingToScale;
-    ShowWaitingWindow(kScalingTitle, 1);
+    ShowWaitingBand(kScalingTitle, 1);
     interface->operationRunning = 1;
     const int result =
         node->arrayIndex >= 0 ? AutoScaleArray(ArrayParentOf(node), mode) : AutoScale(node, mode);

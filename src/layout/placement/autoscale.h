@@ -62,9 +62,10 @@ int AutoScale(LayoutNode* node, int mode, AutoScaleReport* report = nullptr);
 int AutoScaleArray(LayoutNode* parent, int mode, AutoScaleReport* report = nullptr);
 
 // The scale dialog's SMARTSCALE after the proportions question: opens the
-// waiting window "\n\nSCALING PATTERN" with Cancel, sets `operationRunning`,
-// runs AutoScale (AutoScaleArray for the parent of an arrayed placement),
-// clears the flag, closes the window and redraws the pattern images. The caller
+// waiting band "\n\nSCALING PATTERN" with Cancel (the view with the hull stays
+// in sight), sets `operationRunning`, runs AutoScale (AutoScaleArray for the
+// parent of an arrayed placement), clears the flag, closes the band and
+// redraws the pattern images. The caller
 // restricts and restores the menus around it. Returns AutoScale's result.
 int SmartScale(LayoutNode* node, int mode);
 

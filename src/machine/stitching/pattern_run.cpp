@@ -177,8 +177,7 @@ bool Wait() {
 // there without saying why. Returns SendLeadLine's result.
 int LeadTo(FullPattern_t* target) {
     const int lead = SendLeadLine(target);
-    if (lead == kLeadLineNoPosition)
-        ShowMessage(kMessageError, kButtonsOk, "COMMUNICATIONS ERROR.\nPLEASE TRY AGAIN.");
+    if (lead == kLeadLineNoPosition) ShowMessage(kMessageError, kButtonsOk, kHeadUnreadableMessage);
     return lead;
 }
 

@@ -2,6 +2,7 @@
 
 #include "base/application_state.h"
 #include "base/log.h"
+#include "base/ui_hooks.h"
 #include "machine/mc1_motion.h"
 #include "machine/stitching/stitch_path.h"
 
@@ -27,7 +28,11 @@ FullPattern_t* NearestPathPoint(FullPattern_t* first, int32_t x, int32_t y) {
 
 FullPattern_t* PathPointAtHead() {
     int32_t x = 0, y = 0;
-    if (GetXY(&x, &y) != 0) x = y = 0;
+    if (GetXY(&x, &y) != 0) {
+        // Without the head's position any point would be a guess.
+        ShowMessage(kMessageError, kButtonsOk, kHeadUnreadableMessage);
+        return nullptr;
+    }
     FullPattern_t* point =
         interface != nullptr ? NearestPathPoint(interface->fullPattern, x, y) : nullptr;
     if (point == nullptr) {

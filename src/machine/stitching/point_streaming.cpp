@@ -20,10 +20,10 @@ int32_t currentX = 0, currentY = 0;
 
 namespace {
 
-int64_t (*stallClock)() = nullptr;  // null: the wall clock
-
-int64_t StallClock() {
-    return stallClock ? stallClock() : NowSeconds();
+// The end of the stall rule's wait from now, milliseconds of the monotonic
+// clock (the manual one in tests).
+int64_t StallDeadline() {
+    return MonotonicMs() + kStallSeconds * 1000;
 }
 
 constexpr int kPollPauseUs = 10000;  // between status requests while waiting
@@ -178,7 +178,7 @@ int SendPoints(FullPattern_t* first) {
 int WaitForMovesDone() {
     currentX = 0;
     currentY = 0;
-    int64_t deadline = StallClock() + kStallSeconds;
+    int64_t deadline = StallDeadline();
     int lastStatus = 0;
     for (;;) {
         ProcessPendingEvents();
@@ -200,14 +200,14 @@ int WaitForMovesDone() {
             // No queue progress: the head must be moving for the wait to go on.
             int32_t x = 0, y = 0;
             if (GetXY(&x, &y) != 0) x = y = 0;
-            if (HeadMoved(currentX, currentY, x, y)) deadline = StallClock() + kStallSeconds;
+            if (HeadMoved(currentX, currentY, x, y)) deadline = StallDeadline();
             currentX = x;
             currentY = y;
         } else {
-            deadline = StallClock() + kStallSeconds;
+            deadline = StallDeadline();
         }
         lastStatus = status;
-        if (StallClock() > deadline) return kMovesStalled;
+        if (MonotonicMs() > deadline) return kMovesStalled;
     }
 }
 
@@ -215,10 +215,6 @@ int WaitForBuffer() {
     const int result = WaitForMovesDone();
     if (result == kMovesStalled) StopPattern();
     return result == kMovesDone ? 1 : 0;
-}
-
-void SetStallClock(int64_t (*nowSeconds)()) {
-    stallClock = nowSeconds;
 }
 
 void SendFortyNine() {

@@ -71,10 +71,6 @@ int WaitForMovesDone();
 // Returns 1 when every move is done, else 0.
 int WaitForBuffer();
 
-// The clock of the stall rule in whole seconds; null goes back to the wall
-// clock. Tests install a fake clock so that a stalled board is met at once.
-void SetStallClock(int64_t (*nowSeconds)());
-
 // Pre-fills the halted board with the first 98 − stitchRep points of the
 // section at fpTemp; fpTemp rests on the last point handed to the board.
 void SendFortyNine();

@@ -9,12 +9,11 @@
 // "end.txt" (1 when the run reached its end, then whether stitching was left
 // on) and "host.log".
 //
-// Time: the program's clock functions are defined here (base/timers.cpp is then
-// not linked in). The simulated board's clock is held by the caller and moved
-// on by exactly the time the host sleeps or waits, over the control socket
-// CONTROL, so host and board keep in step and no time-out is waited out in
-// real time: a wait on the line that sees nothing (see WaitReadable) counts as
-// the whole wait.
+// Time: the program's clock is the simulated one of simulated_clock.h
+// (base/timers.cpp is then not linked in). The simulated board's clock is held by the caller and
+// moved on by exactly the time the host sleeps or waits, over the control socket CONTROL, so host
+// and board keep in step and no time-out is waited out in real time: a wait on the line that sees
+// nothing (see WaitReadable) counts as the whole wait.
 //
 // Exit status: 0 the run ended (either way), 2 bad arguments, 3 the line did
 // not open, 4 the host was still running after kLongestRunMs of board time
@@ -43,6 +42,7 @@
 #include "machine/stitching/run_flags.h"
 #include "machine/stitching/stitch_path.h"
 #include "support/run_layout.h"
+#include "support/simulated_clock/simulated_clock.h"
 
 namespace {
 
@@ -50,8 +50,7 @@ constexpr int kGraceMs = 20;
 constexpr int64_t kLongestRunMs = 2LL * 3600 * 1000;
 
 std::string controlPath;
-int64_t clockUs = 1700000000LL * 1000000;  // a plausible wall-clock start
-int64_t startUs = clockUs;
+int64_t startUs = SimulatedClockUs();
 int64_t boardOwedUs = 0;  // host time the board has not been moved on by yet
 long steps = 0, graces = 0;
 
@@ -86,11 +85,11 @@ std::string Control(const std::string& command) {
     return reply;
 }
 
-void Advance(int64_t microseconds) {
-    microseconds = std::max<int64_t>(microseconds, 1);
-    clockUs += microseconds;
+// Every move of the host's clock (simulated_clock.h) moves the board
+// on by the same time, in whole milliseconds.
+void MoveBoard(int64_t microseconds) {
     boardOwedUs += microseconds;
-    if (clockUs - startUs > kLongestRunMs * 1000) _exit(4);
+    if (SimulatedClockUs() - startUs > kLongestRunMs * 1000) _exit(4);
     if (boardOwedUs >= 1000) {
         const int64_t ms = boardOwedUs / 1000;
         Control("clock step " + std::to_string(ms));
@@ -110,10 +109,10 @@ bool Readable(int fd, int milliseconds) {
 
 void WaitReadable(int fd, int milliseconds) {
     if (Readable(fd, milliseconds) || (Control("clock"), Readable(fd, milliseconds))) {
-        Advance(1000);
+        SleepMicroseconds(1000);
     } else {
         graces++;
-        Advance(static_cast<int64_t>(milliseconds) * 1000);
+        SleepMicroseconds(static_cast<int64_t>(milliseconds) * 1000);
     }
 }
 
@@ -133,31 +132,11 @@ int AnswerStart(int kind, const char* text, const char*, int) {
 
 }  // namespace
 
-int64_t NowMs() {
-    return clockUs / 1000;
-}
-int64_t NowSeconds() {
-    return clockUs / 1000000;
-}
-int64_t MonotonicMs() {
-    return clockUs / 1000;
-}
-void SleepMicroseconds(int64_t microseconds) {
-    Advance(microseconds);
-}
-// The line's wait for input goes through WaitReadable, never through poll:
-// these two are only there for the line code that would otherwise use them.
-void AdvanceClock(int64_t milliseconds) {
-    if (milliseconds > 0) Advance(milliseconds * 1000);
-}
-int64_t RealWaitMs(int64_t milliseconds) {
-    return milliseconds;
-}
-
 int main(int argc, char** argv) {
     if (argc != 4) return 2;
     const std::string device = argv[1];
     controlPath = argv[2];
+    OnSimulatedClockMoved(MoveBoard);
     const std::string folder = std::string(argv[3]) + "/";
 
     std::ofstream messages(folder + "messages.txt");
@@ -209,7 +188,7 @@ int main(int argc, char** argv) {
     }
     ClosePort();
     std::fprintf(stderr, "board steps %ld, waits that saw nothing %ld, %lld ms of host time\n",
-                 steps, graces, static_cast<long long>((clockUs - startUs) / 1000));
+                 steps, graces, static_cast<long long>((SimulatedClockUs() - startUs) / 1000));
     std::fprintf(stderr, "real %lld ms\n", static_cast<long long>(RealMs() - realStart));
     return 0;
 }
