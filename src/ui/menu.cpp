@@ -7,6 +7,7 @@
 #include <cmath>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "base/application_state.h"
 #include "base/log.h"
@@ -24,42 +25,70 @@ constexpr int kNoBit = -1;
 constexpr int kNoAction = -1;
 
 // One row of the menu tree: where the item goes, what it shows and calls.
+// A group entry (kGroup) only opens the sub-menu of the items that name it as
+// their parent.
 struct ItemSpec {
     MenuItemId id;
     const char* label;
     int action;        // MenuAction, or kNoAction
     const char* data;  // handler data ("1", "0", "2") or null
-    int maskBit;       // kNoBit: not governed by the mask
+    int maskBit;       // kNoBit: not governed by the mask; kGroup: by its items
     bool advanced;     // shown only with showAdvancedFeatures
+    int parent;        // the group entry holding it, or kTopLevel
 };
 
+constexpr int kGroup = -2;
+constexpr int kTopLevel = -1;
+
 const ItemSpec kItems[kMenuItemCount] = {
-    {kItemPatternView, "Pattern View", kActionMainPatternView, nullptr, 0, false},
-    {kItemAddPattern, "Add Pattern", kActionMainAddPattern, nullptr, 1, false},
-    {kItemNewLayout, "New Layout", kActionMainNewLayout, nullptr, 13, true},
-    {kItemOpenLayout, "Open Layout", kActionMainLoadLayout, nullptr, 1, true},
-    {kItemFileManager, "File Manager", kActionMainFileManager, nullptr, 7, false},
-    {kItemFreeMotion, "Free Motion", kActionMainTraceMode, nullptr, 2, false},
-    {kItemSetup, "Setup", kActionMainSetup, nullptr, 4, false},
-    {kItemSetQuiltArea, "Set Quilt Area", kActionMainExtents, nullptr, 5, false},
-    {kItemPatternBox, "Pattern Box", kActionMainPatternbox, nullptr, 6, false},
-    {kItemAddPatternBox, "Add Pattern Box", kActionMainPatternbox, "1", kNoBit, false},
-    {kItemAdjustCurrent, "Adjust Current", kActionMainPatternbox, "0", kNoBit, false},
-    {kItemRemoveCurrent, "Remove Current", kActionMainPatternbox, "2", kNoBit, false},
-    {kItemDemo, "Demo", kActionRunTest, nullptr, 21, false},
-    {kItemSaveLayout, "Save Layout", kActionEditSaveLayout, nullptr, 13, true},
-    {kItemSaveLayoutAs, "Save Layout As", kActionEditSaveLayoutAs, nullptr, 13, true},
-    {kItemMoveAll, "Move All", kActionEditMove, nullptr, 12, false},  // or bit 14
-    {kItemAutoCenter, "AutoCenter", kActionEditAutoCenter, nullptr, 13, false},
-    {kItemAutofill, "Autofill", kActionEditAutofill, nullptr, 13, false},
-    {kItemNest, "Nest", kActionEditNest, nullptr, 14, false},
-    {kItemCreateSetpoint, "Create Setpoint", kActionEditCreateSetpoint, nullptr, 13, true},
-    {kItemRestoreSetpoint, "Restore Setpoint", kActionEditRestoreSetpoint, nullptr, 13, true},
-    {kItemUndo, "Undo", kActionEditUndo, nullptr, 13, false},
-    {kItemZoomAll, "Zoom All", kActionViewZoomAll, nullptr, 18, false},
-    {kItemPan, "Pan", kActionViewPan, nullptr, 17, false},
-    {kItemPreview, "Preview", kActionViewPreview, nullptr, 21, false},
-    {kItemStandard, "Standard", kNoAction, nullptr, kNoBit, false},
+    {kItemPatternView, "Pattern View", kActionMainPatternView, nullptr, 0, false, kTopLevel},
+    {kItemAddPattern, "Add Pattern", kActionMainAddPattern, nullptr, 1, false, kTopLevel},
+    {kItemLayoutGroup, "Layout", kNoAction, nullptr, kGroup, true, kTopLevel},
+    {kItemNewLayout, "New Layout", kActionMainNewLayout, nullptr, 13, true, kItemLayoutGroup},
+    {kItemOpenLayout, "Open Layout", kActionMainLoadLayout, nullptr, 1, true, kItemLayoutGroup},
+    {kItemSetQuiltArea, "Set Quilt Area", kActionMainExtents, nullptr, 5, false, kTopLevel},
+    {kItemPatternBox, "Pattern Box", kNoAction, nullptr, 6, false, kTopLevel},
+    {kItemAddPatternBox, "Add Pattern Box", kActionMainPatternbox, "1", kNoBit, false,
+     kItemPatternBox},
+    {kItemAdjustCurrent, "Adjust Current", kActionMainPatternbox, "0", kNoBit, false,
+     kItemPatternBox},
+    {kItemRemoveCurrent, "Remove Current", kActionMainPatternbox, "2", kNoBit, false,
+     kItemPatternBox},
+    {kItemMachineGroup, "Machine", kNoAction, nullptr, kGroup, false, kTopLevel},
+    {kItemFreeMotion, "Free Motion", kActionMainTraceMode, nullptr, 2, false, kItemMachineGroup},
+    {kItemDemo, "Demo", kActionRunTest, nullptr, 21, false, kItemMachineGroup},
+    {kItemToolsGroup, "Tools", kNoAction, nullptr, kGroup, false, kTopLevel},
+    {kItemFileManager, "File Manager", kActionMainFileManager, nullptr, 7, false, kItemToolsGroup},
+    {kItemSetup, "Setup", kActionMainSetup, nullptr, 4, false, kItemToolsGroup},
+    {kItemSaveGroup, "Save", kNoAction, nullptr, kGroup, true, kTopLevel},
+    {kItemSaveLayout, "Save Layout", kActionEditSaveLayout, nullptr, 13, true, kItemSaveGroup},
+    {kItemSaveLayoutAs, "Save Layout As", kActionEditSaveLayoutAs, nullptr, 13, true,
+     kItemSaveGroup},
+    {kItemMoveAll, "Move All", kActionEditMove, nullptr, 12, false, kTopLevel},  // or bit 14
+    {kItemAutoCenter, "AutoCenter", kActionEditAutoCenter, nullptr, 13, false, kTopLevel},
+    {kItemAutofill, "Autofill", kActionEditAutofill, nullptr, 13, false, kTopLevel},
+    {kItemNest, "Nest", kActionEditNest, nullptr, 14, false, kTopLevel},
+    {kItemSetpointGroup, "Setpoint", kNoAction, nullptr, kGroup, true, kTopLevel},
+    {kItemCreateSetpoint, "Create Setpoint", kActionEditCreateSetpoint, nullptr, 13, true,
+     kItemSetpointGroup},
+    {kItemRestoreSetpoint, "Restore Setpoint", kActionEditRestoreSetpoint, nullptr, 13, true,
+     kItemSetpointGroup},
+    {kItemUndo, "Undo", kActionEditUndo, nullptr, 13, false, kTopLevel},
+    {kItemZoomAll, "Zoom All", kActionViewZoomAll, nullptr, 18, false, kTopLevel},
+    {kItemPan, "Pan", kActionViewPan, nullptr, 17, false, kTopLevel},
+    {kItemPreview, "Preview", kActionViewPreview, nullptr, 21, false, kTopLevel},
+    {kItemStandard, "Standard", kNoAction, nullptr, kNoBit, false, kTopLevel},
+};
+
+// The top rows of each menu, in order; kSeparator draws a line.
+constexpr int kSeparator = -1;
+const std::vector<int> kMenuRows[kMenuCount] = {
+    {kItemPatternView, kItemAddPattern, kItemLayoutGroup, kSeparator, kItemSetQuiltArea,
+     kItemPatternBox, kSeparator, kItemMachineGroup, kItemToolsGroup},
+    {kItemSaveGroup, kItemMoveAll, kItemAutoCenter, kItemAutofill, kItemNest, kItemSetpointGroup,
+     kItemUndo},
+    {kItemZoomAll, kItemPan, kItemPreview},
+    {kItemStandard},
 };
 
 // Toolbar buttons: action and mask bit.
@@ -202,79 +231,41 @@ GtkWidget* AddMenuTitle(MenuBar* record, MenuId id, const char* icon) {
     return menu;
 }
 
+// Appends an item to the menu; a group entry gets the sub-menu of its items.
 void AddItem(MenuBar* record, GtkWidget* menu, MenuItemId id) {
     const ItemSpec& entry = kItems[id];
     GtkWidget* item = gtk_menu_item_new_with_label(entry.label);
     gtk_menu_shell_append(GTK_MENU_SHELL(menu), item);
-    // "Pattern Box" only opens its sub-menu; its items carry the handler.
-    if (id != kItemPatternBox)
-        g_signal_connect(item, "activate", G_CALLBACK(OnMenuItemActivate), GINT_TO_POINTER(id));
     record->items[id] = item;
-}
-
-GtkWidget* AddSeparator(GtkWidget* menu) {
-    GtkWidget* separator = gtk_separator_menu_item_new();
-    gtk_menu_shell_append(GTK_MENU_SHELL(menu), separator);
-    return separator;
-}
-
-void BuildMainMenu(MenuBar* record) {
-    GtkWidget* menu =
-        AddMenuTitle(record, kMenuMain, StyleName("home-64x64.png", "home-32x32.png"));
-    AddItem(record, menu, kItemPatternView);
-    AddItem(record, menu, kItemAddPattern);
-    AddSeparator(menu);
-    AddItem(record, menu, kItemNewLayout);
-    AddItem(record, menu, kItemOpenLayout);
-    record->advancedSeparator = AddSeparator(menu);
-    AddItem(record, menu, kItemFileManager);
-    AddItem(record, menu, kItemFreeMotion);
-    AddItem(record, menu, kItemSetup);
-    AddSeparator(menu);
-    AddItem(record, menu, kItemSetQuiltArea);
-    AddItem(record, menu, kItemPatternBox);
-    record->patternBoxMenu = gtk_menu_new();
-    gtk_menu_item_set_submenu(GTK_MENU_ITEM(record->items[kItemPatternBox]),
-                              record->patternBoxMenu);
-    AddItem(record, record->patternBoxMenu, kItemAddPatternBox);
-    AddItem(record, record->patternBoxMenu, kItemAdjustCurrent);
-    AddItem(record, record->patternBoxMenu, kItemRemoveCurrent);
-    AddSeparator(menu);
-    AddItem(record, menu, kItemDemo);
-}
-
-// On the small screen the Edit menu's nine rows sit closer together, so that
-// all of them fit below the menu bar.
-constexpr const char* kCompactEditMenuStyle =
-    "style \"longarm-edit-menu\" {\n"
-    "    ythickness = 1\n"
-    "    GtkMenu::vertical-padding = 0\n"
-    "}\n"
-    "widget \"*LongarmEditMenu*\" style : highest \"longarm-edit-menu\"\n";
-
-void BuildEditMenu(MenuBar* record) {
-    GtkWidget* menu =
-        AddMenuTitle(record, kMenuEdit, StyleName("app-edit-64x64.png", "app-edit-32x32.png"));
-    if (icon_style != 1) {
-        static bool styleParsed = false;
-        if (!styleParsed) gtk_rc_parse_string(kCompactEditMenuStyle);
-        styleParsed = true;
-        gtk_widget_set_name(menu, "LongarmEditMenu");
+    bool group = false;
+    for (const ItemSpec& child : kItems)
+        group = group || child.parent == id;
+    if (!group) {
+        g_signal_connect(item, "activate", G_CALLBACK(OnMenuItemActivate), GINT_TO_POINTER(id));
+        return;
     }
-    for (MenuItemId id :
-         {kItemSaveLayout, kItemSaveLayoutAs, kItemMoveAll, kItemAutoCenter, kItemAutofill,
-          kItemNest, kItemCreateSetpoint, kItemRestoreSetpoint, kItemUndo})
-        AddItem(record, menu, id);
+    GtkWidget* submenu = gtk_menu_new();
+    gtk_menu_item_set_submenu(GTK_MENU_ITEM(item), submenu);
+    record->submenus[id] = submenu;
+    for (const ItemSpec& child : kItems)
+        if (child.parent == id) AddItem(record, submenu, child.id);
 }
 
-void BuildViewAndStitchMenus(MenuBar* record) {
-    GtkWidget* view =
-        AddMenuTitle(record, kMenuView, StyleName("search-64x64.png", "search-32x32.png"));
-    AddItem(record, view, kItemZoomAll);
-    AddItem(record, view, kItemPan);
-    AddItem(record, view, kItemPreview);
-    GtkWidget* stitch = AddMenuTitle(record, kMenuStitch, StyleName("ZigZag.png", "ZigZag_5.png"));
-    AddItem(record, stitch, kItemStandard);
+void BuildMenus(MenuBar* record) {
+    const char* icons[kMenuCount][2] = {{"home-64x64.png", "home-32x32.png"},
+                                        {"app-edit-64x64.png", "app-edit-32x32.png"},
+                                        {"search-64x64.png", "search-32x32.png"},
+                                        {"ZigZag.png", "ZigZag_5.png"}};
+    for (int m = 0; m < kMenuCount; m++) {
+        GtkWidget* menu =
+            AddMenuTitle(record, static_cast<MenuId>(m), StyleName(icons[m][0], icons[m][1]));
+        for (int row : kMenuRows[m]) {
+            if (row == kSeparator)
+                gtk_menu_shell_append(GTK_MENU_SHELL(menu), gtk_separator_menu_item_new());
+            else
+                AddItem(record, menu, static_cast<MenuItemId>(row));
+        }
+    }
     stitchBar = record->menuTitles[kMenuStitch];
 }
 
@@ -365,9 +356,7 @@ GtkWidget* createMenu() {
     record->menuBar = gtk_menu_bar_new();
     gtk_widget_set_size_request(record->menuBar, menubar_width, menubar_height);
     g_signal_connect(record->menuBar, "destroy", G_CALLBACK(OnMenuBarDestroy), nullptr);
-    BuildMainMenu(record);
-    BuildEditMenu(record);
-    BuildViewAndStitchMenus(record);
+    BuildMenus(record);
     gtk_widget_show_all(record->menuBar);
     ApplyMenuVisibility();
     record->mask = kStartupMask;
@@ -418,7 +407,7 @@ ToolBar* ToolbarRecord() {
 }
 
 int MenuItemMaskBit(MenuItemId item) {
-    if (item < 0 || item >= kMenuItemCount) return kNoBit;
+    if (item < 0 || item >= kMenuItemCount || kItems[item].maskBit == kGroup) return kNoBit;
     return kItems[item].maskBit;
 }
 
@@ -430,14 +419,20 @@ int ToolButtonMaskBit(ToolButtonId button) {
 void SetMenusSensitive(uint32_t mask) {
     MenuBar* record = menuRecord.get();
     if (record == nullptr || record->menuBar == nullptr) return;
+    bool anyChild[kMenuItemCount] = {};
     for (const ItemSpec& entry : kItems) {
-        GtkWidget* item = record->items[entry.id];
-        if (item == nullptr) continue;
+        if (entry.maskBit == kGroup) continue;
         bool allowed = entry.maskBit == kNoBit || BitSet(mask, entry.maskBit);
         if (entry.id == kItemMoveAll) allowed = BitSet(mask, 12) || BitSet(mask, 14);
         bool usable = entry.action == kNoAction || HasHandler(entry.action);
-        gtk_widget_set_sensitive(item, allowed && usable);
+        if (entry.parent != kTopLevel) anyChild[entry.parent] |= allowed && usable;
+        if (record->items[entry.id])
+            gtk_widget_set_sensitive(record->items[entry.id], allowed && usable);
     }
+    // Groups come before their items in the table, so they are set afterwards.
+    for (const ItemSpec& entry : kItems)
+        if (entry.maskBit == kGroup && record->items[entry.id])
+            gtk_widget_set_sensitive(record->items[entry.id], anyChild[entry.id]);
 }
 
 void SetToolbarSensitive(uint32_t mask) {
@@ -466,7 +461,6 @@ void ApplyMenuVisibility() {
     if (MenuBar* record = menuRecord.get(); record != nullptr && record->menuBar != nullptr) {
         for (const ItemSpec& entry : kItems)
             if (entry.advanced) SetVisible(record->items[entry.id], advanced);
-        SetVisible(record->advancedSeparator, advanced);
         SetVisible(record->menuTitles[kMenuStitch], advanced);
     }
     if (ToolBar* record = toolbarRecord.get(); record != nullptr && record->toolbar != nullptr) {

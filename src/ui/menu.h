@@ -52,27 +52,35 @@ enum MenuAction {
     kMenuActionCount
 };
 
-// The menu items, in the order they are created.
+// The menu items, in the order they are created. A menu keeps at most seven
+// rows, so that it fits below the menu bar of the 240-pixel screen with rows
+// tall enough for a finger; the rest sit in sub-menus, each opened by a group
+// entry that is usable while one of its items is.
 enum MenuItemId {
     kItemPatternView,
     kItemAddPattern,
+    kItemLayoutGroup,  // "Layout": New Layout, Open Layout
     kItemNewLayout,
     kItemOpenLayout,
-    kItemFileManager,
-    kItemFreeMotion,
-    kItemSetup,
     kItemSetQuiltArea,
     kItemPatternBox,  // the sub-menu entry; its three items follow
     kItemAddPatternBox,
     kItemAdjustCurrent,
     kItemRemoveCurrent,
+    kItemMachineGroup,  // "Machine": Free Motion, Demo
+    kItemFreeMotion,
     kItemDemo,
+    kItemToolsGroup,  // "Tools": File Manager, Setup
+    kItemFileManager,
+    kItemSetup,
+    kItemSaveGroup,  // "Save": Save Layout, Save Layout As
     kItemSaveLayout,
     kItemSaveLayoutAs,
     kItemMoveAll,
     kItemAutoCenter,
     kItemAutofill,
     kItemNest,
+    kItemSetpointGroup,  // "Setpoint": Create Setpoint, Restore Setpoint
     kItemCreateSetpoint,
     kItemRestoreSetpoint,
     kItemUndo,
@@ -107,8 +115,7 @@ struct MenuBar {
     GtkWidget* menuTitles[kMenuCount] = {};  // the icon entries of the bar
     GtkWidget* menus[kMenuCount] = {};       // the drop-down menus
     GtkWidget* items[kMenuItemCount] = {};
-    GtkWidget* patternBoxMenu = nullptr;     // sub-menu of "Pattern Box"
-    GtkWidget* advancedSeparator = nullptr;  // separator after "Open Layout"
+    GtkWidget* submenus[kMenuItemCount] = {};  // sub-menu of each group entry
 };
 
 // Toolbar record (the Interface's `toolbar`): the toolbar, then each button with
@@ -140,7 +147,8 @@ MenuBar* MenuRecord();
 ToolBar* ToolbarRecord();
 
 // Makes every menu item sensitive exactly when its mask bit is set and its
-// handler is installed ("Move All": bit 12 or 14). Does not store the mask.
+// handler is installed ("Move All": bit 12 or 14), and every group entry when
+// one of its items is. Does not store the mask.
 void SetMenusSensitive(uint32_t mask);
 
 // The same for the toolbar buttons.
@@ -154,8 +162,8 @@ void SetMenuStateMask(uint32_t mask);
 uint32_t MenuStateMask();
 
 // Shows or hides the items that depend on the settings: the advanced items
-// ("New Layout", "Open Layout", the separator after them, "Save Layout",
-// "Save Layout As", "Create Setpoint", "Restore Setpoint", the Stitch menu)
+// ("New Layout", "Open Layout", "Save Layout", "Save Layout As", "Create
+// Setpoint", "Restore Setpoint" with their group entries, the Stitch menu)
 // from showAdvancedFeatures, and the toolbar's Stitch On/Off and Needle Up
 // toggles from stitchButtonsOn, icon_style and needleUpMethod.
 // Needle Up is hidden for machine type 12, which has no needle up. createMenu and

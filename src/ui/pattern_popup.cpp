@@ -33,18 +33,6 @@ int patternSkip = 0;
 
 namespace {
 
-// The pop-up's rows: all fourteen entries and the separators fit a 240-pixel
-// screen below the pop-up's top edge.
-constexpr const char* kPopupStyle =
-    "style \"longarm-pattern-popup\" {\n"
-    "    font_name = \"Sans 9\"\n"
-    "    xthickness = 2\n"
-    "    ythickness = 1\n"
-    "    GtkMenuItem::horizontal-padding = 2\n"
-    "    GtkMenu::vertical-padding = 0\n"
-    "}\n"
-    "widget \"PatternPopup*\" style : highest \"longarm-pattern-popup\"\n";
-
 // Key under which each pop-up keeps its touch position.
 constexpr const char* kPositionKey = "longarm-popup-position";
 
@@ -107,6 +95,9 @@ GtkWidget* AddSubmenu(GtkWidget* menu, const char* label, GtkWidget* submenu) {
     GtkWidget* item = gtk_menu_item_new_with_label(label);
     gtk_menu_item_set_submenu(GTK_MENU_ITEM(item), submenu);
     gtk_widget_set_name(gtk_widget_get_toplevel(submenu), "PatternPopupSubmenu");
+    // The pop-up sits at the screen's right edge: its sub-menus open to the
+    // left, over it, where the screen has room for them.
+    if (pop_menu_x > screen_width / 2) gtk_widget_set_direction(item, GTK_TEXT_DIR_RTL);
     gtk_menu_shell_append(GTK_MENU_SHELL(menu), item);
     gtk_widget_show(item);
     g_signal_connect(submenu, "expose-event", G_CALLBACK(CursorExpose), nullptr);
@@ -190,27 +181,32 @@ GtkWidget* CreatePopupMenu(int x, int y) {
     PopupPosition* pos = nullptr;
     GtkWidget* menu = NewPopup(x, y, &pos);
 
+    // Eight rows at most, so that the pop-up fits the 240-pixel screen with
+    // rows tall enough for a finger; the rest sit in sub-menus.
     AddItem(menu, "Next", popupNext, pos);
     AddSeparator(menu);
-    AddItem(menu, "Repeat", popupArray, pos);
-    AddItem(menu, "Autofill", popupAutofill, pos);
-    GtkWidget* mirror = NewMenu();
-    AddItem(mirror, "Horizontal", popupMirrorH, pos);
-    AddItem(mirror, "Vertical", popupMirrorV, pos);
-    AddSubmenu(menu, "Mirror", mirror);
-    GtkWidget* merge = AddItem(menu, "Merge", popupMergePattern, pos);
-    AddItem(menu, "Reverse Path", popupFlipPath, pos);
-    AddSeparator(menu);
-    AddItem(menu, "Remove", popupRemove, pos);
-    AddSeparator(menu);
+    AddItem(menu, "Move", popupMove, pos);
     GtkWidget* rotate = NewMenu();
     AddItem(rotate, "Select", popupRotate, pos);
     AddItem(rotate, "90 Degrees CW", popupRotateCW, pos);
     AddItem(rotate, "90 Degrees CCW", popupRotateCCW, pos);
     AddSubmenu(menu, "Rotate", rotate);
-    AddItem(menu, "Move", popupMove, pos);
-    AddItem(menu, "Save", popupSavePattern, pos);
+    GtkWidget* mirror = NewMenu();
+    AddItem(mirror, "Horizontal", popupMirrorH, pos);
+    AddItem(mirror, "Vertical", popupMirrorV, pos);
+    AddSubmenu(menu, "Mirror", mirror);
     AddItem(menu, "Scale", popupScale, pos);
+    AddSeparator(menu);
+    GtkWidget* copies = NewMenu();
+    AddItem(copies, "Repeat", popupArray, pos);
+    AddItem(copies, "Autofill", popupAutofill, pos);
+    GtkWidget* merge = AddItem(copies, "Merge", popupMergePattern, pos);
+    AddSubmenu(menu, "Copies", copies);
+    GtkWidget* pattern = NewMenu();
+    AddItem(pattern, "Reverse Path", popupFlipPath, pos);
+    AddItem(pattern, "Save", popupSavePattern, pos);
+    AddItem(pattern, "Remove", popupRemove, pos);
+    AddSubmenu(menu, "Pattern", pattern);
     AddSeparator(menu);
     AddItem(menu, "Properties", popupProperties, pos);
 
@@ -331,7 +327,6 @@ void menuEditAutoCenter(GtkWidget*, void* data) {
 }
 
 void InstallPatternPopup() {
-    gtk_rc_parse_string(kPopupStyle);
     SetMenuHandler(kActionViewDropdownMenu, viewDropdownMenu);
     SetMenuHandler(kActionEditAutoCenter, menuEditAutoCenter);
 }

@@ -187,7 +187,7 @@ TEST_F(PlacementFlows, AutofillFromThePopupAndTheEditToolCancelBringsTheLayoutBa
     watch.cancelOnHull = true;
     responder->answers = {kResponseYes};
     OpenPopupAt(3, 1);
-    Choose("Autofill");
+    Choose("Copies/Autofill");
     EXPECT_TRUE(watch.cancelled);
     ASSERT_EQ(Placements(), 1);
     EXPECT_EQ(patternLayout->arrayIndex, -1);
@@ -200,7 +200,7 @@ TEST_F(PlacementFlows, AutofillFromThePopupAndTheEditToolCancelBringsTheLayoutBa
     responder->answers = {kResponseYes};
     responder->shown.clear();
     OpenPopupAt(3, 1);
-    Choose("Autofill");
+    Choose("Copies/Autofill");
     EXPECT_EQ(responder->Texts(), std::vector<std::string>{kAutofillQuestion});
     EXPECT_EQ(watch.maskWhileRunning, kPlacementBusyMask);
     ASSERT_EQ(Placements(), 2);
@@ -278,7 +278,7 @@ TEST_F(PlacementFlows, MergeFromThePopupMakesOnePatternAndCancelKeepsTheArray) {
     watch.cancelOnText = "Merging Pattern 3 of 3\n";
     responder->answers = {kResponseYes, kResponseOk};
     OpenPopupAt(7, 2);
-    Choose("Merge");
+    Choose("Copies/Merge");
     EXPECT_TRUE(watch.cancelled);
     EXPECT_EQ(responder->Texts(), (std::vector<std::string>{kMergeQuestion, kMergeCancelled}));
     EXPECT_EQ(Placements(), 3);
@@ -290,7 +290,7 @@ TEST_F(PlacementFlows, MergeFromThePopupMakesOnePatternAndCancelKeepsTheArray) {
     responder->answers = {kResponseNo};
     responder->shown.clear();
     OpenPopupAt(7, 2);
-    Choose("Merge");
+    Choose("Copies/Merge");
     EXPECT_EQ(responder->Texts(), std::vector<std::string>{kMergeQuestion});
     EXPECT_EQ(Placements(), 3);
 
@@ -298,7 +298,7 @@ TEST_F(PlacementFlows, MergeFromThePopupMakesOnePatternAndCancelKeepsTheArray) {
     responder->answers = {kResponseYes, kResponseOk};
     responder->shown.clear();
     OpenPopupAt(12, 2);
-    Choose("Merge");
+    Choose("Copies/Merge");
     EXPECT_EQ(responder->Texts(), (std::vector<std::string>{kMergeQuestion, kMergeCompleted}));
     ASSERT_EQ(Placements(), 1);
     EXPECT_EQ(patternLayout->arrayIndex, -1);
@@ -312,7 +312,7 @@ TEST_F(PlacementFlows, MergeFromThePopupMakesOnePatternAndCancelKeepsTheArray) {
     // A single placement is refused with a warning.
     responder->shown.clear();
     OpenPopupAt(2, 2);
-    Choose("Merge");
+    Choose("Copies/Merge");
     EXPECT_EQ(responder->Texts(), std::vector<std::string>{kMergeOnlyArrays});
 }
 

@@ -1,6 +1,7 @@
 // A quilter's walk over the screens: the layout view with its menu bar and
-// toolbar, the pattern dialogs, the number pad and the keyboard are put on the
-// screen one after another, and every control on it must lie wholly on the
+// toolbar, every menu and sub-menu of the bar and of the pattern pop-up, the
+// pattern dialogs, the number pad and the keyboard are put on the screen one
+// after another, and every control on it must lie wholly on the
 // screen and be big enough for a finger. A picture of each is compared with
 // its reference in tests/data.
 #include <gtest/gtest.h>
@@ -9,13 +10,16 @@
 #include <string>
 #include <vector>
 
+#include "base/program_settings.h"
 #include "base/screen_config.h"
 #include "layout/layout_tree.h"
 #include "popup_fixture.h"
 #include "support_ui/touch_targets.h"
 #include "ui/array_dialog.h"
 #include "ui/keyboard.h"
+#include "ui/menu.h"
 #include "ui/number_entry.h"
+#include "ui/pattern_popup.h"
 #include "ui/properties_dialog.h"
 #include "ui/transform_dialogs.h"
 
@@ -78,12 +82,45 @@ protected:
         Drain();
     }
 
+    // Looks at the open menu, then opens each of its sub-menus with a touch
+    // and looks at that, and so on down.
+    void WalkMenu(GtkWidget* menu, const std::string& place) {
+        ASSERT_TRUE(WaitFor([&] { return gtk_widget_get_mapped(menu); }, 2000)) << place;
+        Look(place);
+        GList* items = gtk_container_get_children(GTK_CONTAINER(menu));
+        for (GList* l = items; l; l = l->next) {
+            GtkWidget* item = GTK_WIDGET(l->data);
+            GtkWidget* submenu = gtk_menu_item_get_submenu(GTK_MENU_ITEM(item));
+            if (!submenu || !gtk_widget_get_visible(item)) continue;
+            std::string name = MenuItemText(item);
+            for (char& c : name)
+                c = c == ' ' ? '_' : static_cast<char>(g_ascii_tolower(c));
+            Click(item);
+            WalkMenu(submenu, place + "_" + name);
+        }
+        g_list_free(items);
+    }
+
     void WalkEverything() {
         MakeRectBox(0, 0, 30, 20);
         const int slot = LoadPath({{0, 0}, {2, 0}, {2, 1}});
         LayoutNode* node = NewPatternLayoutNode(slot, -1, 0, 5, 5);
         interface->selectedNode = node;
         Look("layout");
+        showAdvancedFeatures = 1;  // every entry of every menu
+        ApplyMenuVisibility();
+        const char* menus[kMenuCount] = {"menu_main", "menu_edit", "menu_view", "menu_stitch"};
+        for (int m = 0; m < kMenuCount; m++) {
+            Click(MenuRecord()->menuTitles[m]);
+            WalkMenu(MenuRecord()->menus[m], menus[m]);
+            gtk_menu_shell_deactivate(GTK_MENU_SHELL(MenuRecord()->menuBar));
+        }
+        ShowPopupMenu(50, 50);
+        ASSERT_TRUE(WaitFor([&] { return PopupMenu() != nullptr; }));
+        WalkMenu(PopupMenu(), "popup");
+        ClosePopup();
+        showAdvancedFeatures = 0;
+        ApplyMenuVisibility();
         WalkDialog(kScaleDialogTitle, "scale", [&] { ScaleDialog(node); });
         WalkDialog(kRepeatDialogTitle, "repeat", [&] { ArrayDialog(node); });
         WalkDialog(kPropertiesDialogTitle, "properties", [&] { PatternPropertiesDialog(node); });
