@@ -21,6 +21,7 @@
 #include "pattern/pattern_transform.h"
 #include "ui/array_dialog.h"
 #include "ui/edit_dialog.h"
+#include "ui/layout_actions.h"
 #include "ui/menu.h"
 #include "ui/message_windows.h"
 #include "ui/number_entry.h"
@@ -87,6 +88,7 @@ void AddSeparator(GtkWidget* menu) {
 GtkWidget* NewMenu() {
     GtkWidget* menu = gtk_menu_new();
     gtk_menu_set_reserve_toggle_size(GTK_MENU(menu), FALSE);
+    KeepMenuOnScreen(menu);
     return menu;
 }
 
@@ -95,9 +97,6 @@ GtkWidget* AddSubmenu(GtkWidget* menu, const char* label, GtkWidget* submenu) {
     GtkWidget* item = gtk_menu_item_new_with_label(label);
     gtk_menu_item_set_submenu(GTK_MENU_ITEM(item), submenu);
     gtk_widget_set_name(gtk_widget_get_toplevel(submenu), "PatternPopupSubmenu");
-    // The pop-up sits at the screen's right edge: its sub-menus open to the
-    // left, over it, where the screen has room for them.
-    if (pop_menu_x > screen_width / 2) gtk_widget_set_direction(item, GTK_TEXT_DIR_RTL);
     gtk_menu_shell_append(GTK_MENU_SHELL(menu), item);
     gtk_widget_show(item);
     g_signal_connect(submenu, "expose-event", G_CALLBACK(CursorExpose), nullptr);
@@ -123,11 +122,6 @@ void PopUp(GtkWidget* menu, bool atPointer) {
     gtk_menu_popup(GTK_MENU(menu), nullptr, nullptr,
                    atPointer ? nullptr : reinterpret_cast<GtkMenuPositionFunc>(placeMenu), nullptr,
                    0, gtk_get_current_event_time());
-}
-
-void OnAddPatternItem(GtkWidget* item, gpointer) {
-    MenuHandler add = GetMenuHandler(kActionMainAddPattern);
-    if (add) add(item, nullptr);
 }
 
 // Quarter turns of the selected placement.
@@ -164,10 +158,7 @@ void ShowPopupMenu(int x, int y) {
         GtkWidget* menu = NewPopup(x, y, &pos);
         GtkWidget* item = gtk_menu_item_new_with_label("Add Pattern");
         gtk_menu_shell_append(GTK_MENU_SHELL(menu), item);
-        if (GetMenuHandler(kActionMainAddPattern))
-            g_signal_connect(item, "activate", G_CALLBACK(OnAddPatternItem), nullptr);
-        else
-            gtk_widget_set_sensitive(item, FALSE);
+        g_signal_connect(item, "activate", G_CALLBACK(menuMainAddPattern), nullptr);
         gtk_widget_show(item);
         gtk_widget_show(menu);
         PopUp(menu, true);
@@ -324,9 +315,4 @@ void menuEditAutoCenter(GtkWidget*, void* data) {
     ReleaseAllUI();
     AutoCenter(choice != 2 ? 1 : 0, choice != 1 ? 1 : 0);
     RedrawLayoutView();
-}
-
-void InstallPatternPopup() {
-    SetMenuHandler(kActionViewDropdownMenu, viewDropdownMenu);
-    SetMenuHandler(kActionEditAutoCenter, menuEditAutoCenter);
 }

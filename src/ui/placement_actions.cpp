@@ -40,12 +40,6 @@ LayoutNode* Selected() {
     return interface ? interface->selectedNode : nullptr;
 }
 
-void menuEditNest(GtkWidget*, void*) {
-    ReleaseAllUI();
-    NestingDialog();
-    RedrawLayoutView();
-}
-
 }  // namespace
 
 int RunSmartScale(LayoutNode* node) {
@@ -85,6 +79,12 @@ void popupMergePattern(GtkWidget*, void*) {
     RedrawLayoutView();
 }
 
+void menuEditNest(GtkWidget*, void*) {
+    ReleaseAllUI();
+    NestingDialog();
+    RedrawLayoutView();
+}
+
 void menuEditAutofill(GtkWidget*, void*) {
     ReleaseAllUI();
     command = kModeAutofill;
@@ -104,9 +104,4 @@ void AutofillPicked(int x, int y) {
     }
     if (interface) interface->selectedNode = node;
     RunAutofillOf(node);
-}
-
-void InstallPlacementActions() {
-    SetMenuHandler(kActionEditAutofill, menuEditAutofill);
-    SetMenuHandler(kActionEditNest, menuEditNest);
 }

@@ -55,7 +55,6 @@ protected:
     void SetUp() override {
         PopupTest::SetUp();
         if (!interface) return;
-        InstallPlacementActions();
         savedMargins[0] = xMargin;
         savedMargins[1] = yMargin;
         xMargin = yMargin = 0;
@@ -92,8 +91,6 @@ protected:
     void TearDown() override {
         StopScript(&script);
         if (interface) SetUserInterfaceHooks(responderHooks);
-        SetMenuHandler(kActionEditAutofill, nullptr);
-        SetMenuHandler(kActionEditNest, nullptr);
         xMargin = savedMargins[0];
         yMargin = savedMargins[1];
         showAdvancedFeatures = 0;

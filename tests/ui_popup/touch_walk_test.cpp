@@ -106,6 +106,7 @@ protected:
         const int slot = LoadPath({{0, 0}, {2, 0}, {2, 1}});
         LayoutNode* node = NewPatternLayoutNode(slot, -1, 0, 5, 5);
         interface->selectedNode = node;
+        gtk_widget_queue_draw(interface->window);  // the box and the pattern
         Look("layout");
         showAdvancedFeatures = 1;  // every entry of every menu
         ApplyMenuVisibility();

@@ -139,7 +139,6 @@ struct SetupScreenTest : ::testing::Test {
     }
     void Open() {
         MakeMainWindow(true);
-        InstallSetupScreen();
         menuMainSetup(nullptr, nullptr);
         Drain();
         ASSERT_TRUE(isWidget(interface->setupNotebook));
