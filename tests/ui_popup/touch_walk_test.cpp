@@ -13,14 +13,23 @@
 #include "base/program_settings.h"
 #include "base/screen_config.h"
 #include "layout/layout_tree.h"
+#include "layout/view_gestures.h"
 #include "popup_fixture.h"
+#include "support/temp_dir.h"
 #include "support_ui/touch_targets.h"
 #include "ui/array_dialog.h"
+#include "ui/drawing_area.h"
+#include "ui/extents_setup.h"
+#include "ui/file_chooser.h"
 #include "ui/keyboard.h"
 #include "ui/menu.h"
 #include "ui/number_entry.h"
 #include "ui/pattern_popup.h"
+#include "ui/pattern_select.h"
 #include "ui/properties_dialog.h"
+#include "ui/screens.h"
+#include "ui/startup.h"
+#include "ui/trace_view.h"
 #include "ui/transform_dialogs.h"
 
 namespace {
@@ -130,6 +139,44 @@ protected:
             std::string text = "name";
             GtkShowKeyboard(text, "SAVE AS:");
         });
+        WalkDialog(kFileChooserWindowName, "file_chooser", [] { GetFilename("./", nullptr); });
+        WalkScreens();
+    }
+
+    // The screens reached from the main menu, and the pattern list scrolled to
+    // its last entry.
+    void WalkScreens() {
+        extents = std::make_unique<PatternBox>();
+        extents->width = 60;
+        extents->height = 40;
+        StartPatternBoxSetup();
+        Look("pattern_box");
+        menuMainTraceMode(nullptr, nullptr);
+        Look("free_motion");
+        for (int i = 0; i < 30; i++)
+            ASSERT_TRUE(WriteFileText("patterns/feather " + std::to_string(i) + ".qcc", "n f\n"));
+        ShowScreen(createPatternSelectScreen, 0x37FFFFF, "pattern select");
+        GtkWidget* list = FindTreeView(interface->currentScreen);
+        ASSERT_NE(list, nullptr);
+        GtkAdjustment* scroll = gtk_tree_view_get_vadjustment(GTK_TREE_VIEW(list));
+        Drain();
+        gtk_adjustment_set_value(scroll, scroll->upper - scroll->page_size);
+        Look("pattern_select");
+        // Drawn on the views rather than built of widgets: the direction pad
+        // and box arrows, and the confirm buttons of the setup screens.
+        const int minimum = TouchTargetMinimum();
+        if (PadForIconStyle(icon_style).s < minimum) problems += "direction pad: too small\n";
+        if (confirm_button_size < minimum) problems += "confirm buttons: too small\n";
+    }
+    static GtkWidget* FindTreeView(GtkWidget* w) {
+        if (GTK_IS_TREE_VIEW(w)) return w;
+        if (!GTK_IS_CONTAINER(w)) return nullptr;
+        GtkWidget* found = nullptr;
+        GList* children = gtk_container_get_children(GTK_CONTAINER(w));
+        for (GList* l = children; l && !found; l = l->next)
+            found = FindTreeView(GTK_WIDGET(l->data));
+        g_list_free(children);
+        return found;
     }
 
     Script script;
@@ -140,6 +187,21 @@ TEST_F(TouchWalk, EveryControlFitsAndIsBigEnoughOnTheSmallScreen) {
     ASSERT_EQ(screen_width, 320);
     WalkEverything();
     EXPECT_EQ(problems, "");
+}
+
+// The same walk with the large screen's settings and style file.
+TEST_F(TouchWalk, EveryControlFitsAndIsBigEnoughOnTheLargeScreen) {
+    DropMainWindow();
+    ASSERT_EQ(ParseConfigFile(LONGARM_SOURCE_DIR "/tests/data/screen_large.conf"), 1);
+    gtk_rc_parse(LONGARM_SOURCE_DIR "/gtkrc");
+    gtk_rc_reset_styles(gtk_settings_get_default());
+    MakeMainWindow(true);
+    ShowScreen([] { return createPatternViewScreen(0, kAreaLayoutView); }, 0x37FFFFF, "layout");
+    WalkEverything();
+    EXPECT_EQ(problems, "");
+    ParseConfigFile("/nonexistent/screen.conf");
+    gtk_rc_parse(LONGARM_SOURCE_DIR "/gtkrc_5");
+    gtk_rc_reset_styles(gtk_settings_get_default());
 }
 
 }  // namespace
