@@ -366,6 +366,8 @@ GtkToolItem* AddToolButton(ToolBar* record, ToolButtonId id, bool toggle, const 
         gtk_tool_button_set_icon_widget(GTK_TOOL_BUTTON(button), text);
     }
     gtk_widget_set_size_request(GTK_WIDGET(button), toolbar_button_size, toolbar_button_size);
+    // A touch screen has no keyboard: no focus frame stays on a pressed button.
+    gtk_widget_set_can_focus(gtk_bin_get_child(GTK_BIN(button)), FALSE);
     gtk_toolbar_insert(GTK_TOOLBAR(record->toolbar), button, -1);
     g_signal_connect(button, toggle ? "toggled" : "clicked", G_CALLBACK(OnToolButtonSignal),
                      GINT_TO_POINTER(id));
