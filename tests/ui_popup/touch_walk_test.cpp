@@ -156,7 +156,7 @@ protected:
         for (int i = 0; i < 30; i++)
             ASSERT_TRUE(WriteFileText("patterns/feather " + std::to_string(i) + ".qcc", "n f\n"));
         ShowScreen(createPatternSelectScreen, 0x37FFFFF, "pattern select");
-        GtkWidget* list = FindTreeView(interface->currentScreen);
+        GtkWidget* list = FindNamed(interface->currentScreen, "GtkTreeView");
         ASSERT_NE(list, nullptr);
         GtkAdjustment* scroll = gtk_tree_view_get_vadjustment(GTK_TREE_VIEW(list));
         Drain();
@@ -167,16 +167,6 @@ protected:
         const int minimum = TouchTargetMinimum();
         if (PadForIconStyle(icon_style).s < minimum) problems += "direction pad: too small\n";
         if (confirm_button_size < minimum) problems += "confirm buttons: too small\n";
-    }
-    static GtkWidget* FindTreeView(GtkWidget* w) {
-        if (GTK_IS_TREE_VIEW(w)) return w;
-        if (!GTK_IS_CONTAINER(w)) return nullptr;
-        GtkWidget* found = nullptr;
-        GList* children = gtk_container_get_children(GTK_CONTAINER(w));
-        for (GList* l = children; l && !found; l = l->next)
-            found = FindTreeView(GTK_WIDGET(l->data));
-        g_list_free(children);
-        return found;
     }
 
     Script script;
