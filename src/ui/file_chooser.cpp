@@ -126,8 +126,11 @@ void BuildDialog(Chooser& c) {
     c.dialog =
         gtk_dialog_new_with_buttons("Select File", nullptr, GTK_DIALOG_MODAL, "gtk-cancel",
                                     GTK_RESPONSE_CANCEL, "gtk-ok", GTK_RESPONSE_ACCEPT, nullptr);
+    gtk_widget_set_name(c.dialog, kFileChooserWindowName);
     gtk_widget_set_size_request(c.dialog, file_selection_width, file_selection_height);
-    gtk_window_set_position(GTK_WINDOW(c.dialog), GTK_WIN_POS_CENTER);
+    // Centred on the configured screen, as the message windows are.
+    gtk_window_move(GTK_WINDOW(c.dialog), std::max(0, (screen_width - file_selection_width) / 2),
+                    std::max(0, (screen_height - file_selection_height) / 2));
     GtkWidget* content = GTK_DIALOG(c.dialog)->vbox;
 
     c.pathList = gtk_combo_box_new_text();
@@ -144,6 +147,7 @@ void BuildDialog(Chooser& c) {
     gtk_tree_view_column_pack_start(column, icon, FALSE);
     gtk_tree_view_column_add_attribute(column, icon, "pixbuf", kColumnIcon);
     GtkCellRenderer* text = gtk_cell_renderer_text_new();
+    gtk_cell_renderer_set_fixed_size(text, -1, TouchTargetPixels());  // a row for a finger
     gtk_tree_view_column_pack_start(column, text, TRUE);
     gtk_tree_view_column_add_attribute(column, text, "text", kColumnName);
     gtk_tree_view_append_column(GTK_TREE_VIEW(c.list), column);

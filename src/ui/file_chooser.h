@@ -45,6 +45,9 @@ std::string FolderWithSlash(const std::string& folder);
 // actions.
 std::string GetFilename(const char* startFolder, const char* filter);
 
+// Widget name of the chooser's window (lets tools and tests find it).
+constexpr const char* kFileChooserWindowName = "FileChooser";
+
 // Test access to the open chooser: 1 while it waits for the quilter.
 int FileChooserOpen();
 // The current folder of the open chooser ("" when closed).

@@ -321,7 +321,3 @@ void menuMainFileManager(GtkWidget*, void*) {
                "file manager");
     ReleaseAllUI();
 }
-
-void InstallFileManagerScreen() {
-    SetMenuHandler(kActionMainFileManager, menuMainFileManager);
-}

@@ -50,6 +50,3 @@ void OnBtnDeleteClicked(GtkWidget* button, gpointer data);
 // Main menu "File Manager": the file-manager screen with the menu mask
 // 0x34000BF (no pattern box yet) or 0x30000FF.
 void menuMainFileManager(GtkWidget* item, void* data);
-
-// Installs "File Manager" in the menu's handler table. Called once by start-up.
-void InstallFileManagerScreen();

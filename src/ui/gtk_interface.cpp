@@ -5,6 +5,7 @@
 #include "ui/keyboard.h"
 #include "ui/message_windows.h"
 #include "ui/number_entry.h"
+#include "ui/placement_actions.h"
 #include "ui/recovery_refresh.h"
 #include "ui/view_interaction.h"
 #include "ui/widget_helpers.h"
@@ -37,5 +38,6 @@ void InstallGtkInterface() {
     hooks.numberEntry = GtkNumberEntry;
     SetUserInterfaceHooks(hooks);
     InstallViewInterface();
+    InstallPlacementActions();
     KeepRecoveryImageCurrent();
 }

@@ -61,11 +61,11 @@ void UnsetToggle(ToolButtonId id) {
 // Undo and Restore Setpoint are usable exactly while their file exists: the
 // handler is installed then and removed otherwise, which the menus follow.
 void UndoAvailable(int available) {
-    SetMenuHandler(kActionEditUndo, available ? menuEditUndo : nullptr);
+    SetMenuItemAvailable(kItemUndo, available != 0);
 }
 
 void SetpointAvailable(int available) {
-    SetMenuHandler(kActionEditRestoreSetpoint, available ? menuEditRestoreSetpoint : nullptr);
+    SetMenuItemAvailable(kItemRestoreSetpoint, available != 0);
 }
 
 }  // namespace
@@ -209,14 +209,6 @@ void InstallLayoutInterface() {
     undoAvailabilityChanged = UndoAvailable;
     setpointAvailabilityChanged = SetpointAvailable;
 
-    SetMenuHandler(kActionMainAddPattern, menuMainAddPattern);
-    SetMenuHandler(kActionMainNewLayout, menuMainNewLayout);
-    SetMenuHandler(kActionMainLoadLayout, menuMainLoadLayout);
-    SetMenuHandler(kActionMainExtents, menuMainExtents);
-    SetMenuHandler(kActionMainPatternbox, menuMainPatternbox);
-    SetMenuHandler(kActionEditSaveLayout, menuEditSaveLayout);
-    SetMenuHandler(kActionEditSaveLayoutAs, menuEditSaveLayoutAs);
-    SetMenuHandler(kActionEditCreateSetpoint, menuEditCreateSetpoint);
     UndoAvailable(FileExists(SystemPath("/tmp/undo") + ".qlf"));
     SetpointAvailable(FileExists(SystemPath("/tmp/setPoint") + ".qlf"));
 }

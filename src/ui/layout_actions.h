@@ -1,15 +1,15 @@
 // The layout actions of the menus: new, open, save and save-as of layout files,
 // the set-point and the undo step, adding a pattern to the current pattern box,
 // and the recovery layout loaded at start-up. InstallLayoutInterface connects
-// them (and the guided procedures of the setup screen) to the menus, the
-// screens and the start-up hooks.
+// them (and the guided procedures of the setup screen) to the screens and the
+// start-up hooks; the menus call them directly.
 #pragma once
 
 #include <string>
 
 typedef struct _GtkWidget GtkWidget;
 
-// Installs the menu handlers, the setup-screen procedure and expose handler,
+// Installs the setup-screen procedure and expose handler,
 // the start-up hooks (recovery loader, quilt-area and box queries, adding a
 // pattern) and the undo / set-point menu followers. Called by start-up once
 // the interface record exists, before the menus are built or after.

@@ -7,6 +7,7 @@
 #include <cmath>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "base/application_state.h"
 #include "base/log.h"
@@ -14,6 +15,18 @@
 #include "base/screen_config.h"
 #include "machine/machine_parameters.h"
 #include "machine/stitcher.h"
+#include "machine/stitching/pattern_run.h"
+#include "ui/extents_setup.h"
+#include "ui/file_manager_screen.h"
+#include "ui/layout_actions.h"
+#include "ui/pattern_popup.h"
+#include "ui/placement_actions.h"
+#include "ui/run_toggles.h"
+#include "ui/setup_screen.h"
+#include "ui/stitch_preview_screen.h"
+#include "ui/trace_view.h"
+#include "ui/view_interaction.h"
+#include "ui/widget_helpers.h"
 
 GtkWidget* stitchBar = nullptr;
 
@@ -21,65 +34,84 @@ namespace {
 
 constexpr uint32_t kStartupMask = 0x34000BD;
 constexpr int kNoBit = -1;
-constexpr int kNoAction = -1;
 
 // One row of the menu tree: where the item goes, what it shows and calls.
+// A group entry (kGroup) only opens the sub-menu of the items that name it as
+// their parent.
 struct ItemSpec {
     MenuItemId id;
     const char* label;
-    int action;        // MenuAction, or kNoAction
     const char* data;  // handler data ("1", "0", "2") or null
-    int maskBit;       // kNoBit: not governed by the mask
+    int maskBit;       // kNoBit: not governed by the mask; kGroup: by its items
     bool advanced;     // shown only with showAdvancedFeatures
+    int parent;        // the group entry holding it, or kTopLevel
 };
+
+constexpr int kGroup = -2;
+constexpr int kTopLevel = -1;
 
 const ItemSpec kItems[kMenuItemCount] = {
-    {kItemPatternView, "Pattern View", kActionMainPatternView, nullptr, 0, false},
-    {kItemAddPattern, "Add Pattern", kActionMainAddPattern, nullptr, 1, false},
-    {kItemNewLayout, "New Layout", kActionMainNewLayout, nullptr, 13, true},
-    {kItemOpenLayout, "Open Layout", kActionMainLoadLayout, nullptr, 1, true},
-    {kItemFileManager, "File Manager", kActionMainFileManager, nullptr, 7, false},
-    {kItemFreeMotion, "Free Motion", kActionMainTraceMode, nullptr, 2, false},
-    {kItemSetup, "Setup", kActionMainSetup, nullptr, 4, false},
-    {kItemSetQuiltArea, "Set Quilt Area", kActionMainExtents, nullptr, 5, false},
-    {kItemPatternBox, "Pattern Box", kActionMainPatternbox, nullptr, 6, false},
-    {kItemAddPatternBox, "Add Pattern Box", kActionMainPatternbox, "1", kNoBit, false},
-    {kItemAdjustCurrent, "Adjust Current", kActionMainPatternbox, "0", kNoBit, false},
-    {kItemRemoveCurrent, "Remove Current", kActionMainPatternbox, "2", kNoBit, false},
-    {kItemDemo, "Demo", kActionRunTest, nullptr, 21, false},
-    {kItemSaveLayout, "Save Layout", kActionEditSaveLayout, nullptr, 13, true},
-    {kItemSaveLayoutAs, "Save Layout As", kActionEditSaveLayoutAs, nullptr, 13, true},
-    {kItemMoveAll, "Move All", kActionEditMove, nullptr, 12, false},  // or bit 14
-    {kItemAutoCenter, "AutoCenter", kActionEditAutoCenter, nullptr, 13, false},
-    {kItemAutofill, "Autofill", kActionEditAutofill, nullptr, 13, false},
-    {kItemNest, "Nest", kActionEditNest, nullptr, 14, false},
-    {kItemCreateSetpoint, "Create Setpoint", kActionEditCreateSetpoint, nullptr, 13, true},
-    {kItemRestoreSetpoint, "Restore Setpoint", kActionEditRestoreSetpoint, nullptr, 13, true},
-    {kItemUndo, "Undo", kActionEditUndo, nullptr, 13, false},
-    {kItemZoomAll, "Zoom All", kActionViewZoomAll, nullptr, 18, false},
-    {kItemPan, "Pan", kActionViewPan, nullptr, 17, false},
-    {kItemPreview, "Preview", kActionViewPreview, nullptr, 21, false},
-    {kItemStandard, "Standard", kNoAction, nullptr, kNoBit, false},
+    {kItemPatternView, "Pattern View", nullptr, 0, false, kTopLevel},
+    {kItemAddPattern, "Add Pattern", nullptr, 1, false, kTopLevel},
+    {kItemLayoutGroup, "Layout", nullptr, kGroup, true, kTopLevel},
+    {kItemNewLayout, "New Layout", nullptr, 13, true, kItemLayoutGroup},
+    {kItemOpenLayout, "Open Layout", nullptr, 1, true, kItemLayoutGroup},
+    {kItemSetQuiltArea, "Set Quilt Area", nullptr, 5, false, kTopLevel},
+    {kItemPatternBox, "Pattern Box", nullptr, 6, false, kTopLevel},
+    {kItemAddPatternBox, "Add Pattern Box", "1", kNoBit, false, kItemPatternBox},
+    {kItemAdjustCurrent, "Adjust Current", "0", kNoBit, false, kItemPatternBox},
+    {kItemRemoveCurrent, "Remove Current", "2", kNoBit, false, kItemPatternBox},
+    {kItemMachineGroup, "Machine", nullptr, kGroup, false, kTopLevel},
+    {kItemFreeMotion, "Free Motion", nullptr, 2, false, kItemMachineGroup},
+    {kItemDemo, "Demo", nullptr, 21, false, kItemMachineGroup},
+    {kItemToolsGroup, "Tools", nullptr, kGroup, false, kTopLevel},
+    {kItemFileManager, "File Manager", nullptr, 7, false, kItemToolsGroup},
+    {kItemSetup, "Setup", nullptr, 4, false, kItemToolsGroup},
+    {kItemSaveGroup, "Save", nullptr, kGroup, true, kTopLevel},
+    {kItemSaveLayout, "Save Layout", nullptr, 13, true, kItemSaveGroup},
+    {kItemSaveLayoutAs, "Save Layout As", nullptr, 13, true, kItemSaveGroup},
+    {kItemMoveAll, "Move All", nullptr, 12, false, kTopLevel},  // or bit 14
+    {kItemAutoCenter, "AutoCenter", nullptr, 13, false, kTopLevel},
+    {kItemAutofill, "Autofill", nullptr, 13, false, kTopLevel},
+    {kItemNest, "Nest", nullptr, 14, false, kTopLevel},
+    {kItemSetpointGroup, "Setpoint", nullptr, kGroup, true, kTopLevel},
+    {kItemCreateSetpoint, "Create Setpoint", nullptr, 13, true, kItemSetpointGroup},
+    {kItemRestoreSetpoint, "Restore Setpoint", nullptr, 13, true, kItemSetpointGroup},
+    {kItemUndo, "Undo", nullptr, 13, false, kTopLevel},
+    {kItemZoomAll, "Zoom All", nullptr, 18, false, kTopLevel},
+    {kItemPan, "Pan", nullptr, 17, false, kTopLevel},
+    {kItemPreview, "Preview", nullptr, 21, false, kTopLevel},
+    {kItemStandard, "Standard", nullptr, kNoBit, false, kTopLevel},
 };
 
-// Toolbar buttons: action and mask bit.
+// The top rows of each menu, in order; kSeparator draws a line.
+constexpr int kSeparator = -1;
+const std::vector<int> kMenuRows[kMenuCount] = {
+    {kItemPatternView, kItemAddPattern, kItemLayoutGroup, kSeparator, kItemSetQuiltArea,
+     kItemPatternBox, kSeparator, kItemMachineGroup, kItemToolsGroup},
+    {kItemSaveGroup, kItemMoveAll, kItemAutoCenter, kItemAutofill, kItemNest, kItemSetpointGroup,
+     kItemUndo},
+    {kItemZoomAll, kItemPan, kItemPreview},
+    {kItemStandard},
+};
+
+// Toolbar buttons and their mask bits.
 struct ToolSpec {
     ToolButtonId id;
-    int action;
     int maskBit;
 };
 
 const ToolSpec kTools[kToolButtonCount] = {
-    {kToolStart, kActionStartButton, 21},
-    {kToolStop, kActionStopButton, 23},
-    {kToolStitching, kActionRunStitching, kNoBit},
-    {kToolLockX, kActionRunLockX, 24},
-    {kToolLockY, kActionRunLockY, 25},
+    {kToolStart, 21},
+    {kToolStop, 23},
+    {kToolStitching, kNoBit},
+    {kToolLockX, 24},
+    {kToolLockY, 25},
     // The stitcher buttons act on the machine like the axis locks: never while
     // moves stream.
-    {kToolStitchOnOff, kActionStitchOnOff, 24},
-    {kToolNeedleUp, kActionNeedleUp, 24},
-    {kToolEdit, kActionViewDropdownMenu, 21},
+    {kToolStitchOnOff, 24},
+    {kToolNeedleUp, 24},
+    {kToolEdit, 21},
 };
 
 // Moves the pointer off the toolbar so that the button just pressed does not
@@ -114,23 +146,21 @@ void testFunction2(GtkWidget* button, void*) {
     MovePointerOffToolbar();
 }
 
-MenuHandler handlers[kMenuActionCount] = {};
-
-// The toolbar's own two stitcher buttons are usable from the start.
-const bool ownHandlersInstalled = [] {
-    handlers[kActionStitchOnOff] = testFunction1;
-    handlers[kActionNeedleUp] = testFunction2;
+// Whether the file behind "Undo" and "Restore Setpoint" exists; the other
+// items are always available.
+bool available[kMenuItemCount] = {};
+const bool availabilityInitialised = [] {
+    for (bool& a : available)
+        a = true;
+    available[kItemUndo] = available[kItemRestoreSetpoint] = false;
     return true;
 }();
+
 std::unique_ptr<MenuBar> menuRecord;
 std::unique_ptr<ToolBar> toolbarRecord;
 
 bool BitSet(uint32_t mask, int bit) {
     return bit >= 0 && bit < 32 && ((mask >> bit) & 1u) != 0;
-}
-
-bool HasHandler(int action) {
-    return action >= 0 && action < kMenuActionCount && handlers[action] != nullptr;
 }
 
 // Image from "./images/", scaled down (aspect kept) when larger than maxSize
@@ -162,16 +192,86 @@ const char* StyleName(const char* large, const char* small) {
     return icon_style == 1 ? large : small;
 }
 
-void OnMenuItemActivate(GtkMenuItem* item, gpointer index) {
+// "activate" of a menu item: the handler of the module that owns the action.
+void OnMenuItemActivate(GtkMenuItem* menuItem, gpointer index) {
     const ItemSpec& entry = kItems[GPOINTER_TO_INT(index)];
-    if (!HasHandler(entry.action)) return;
-    handlers[entry.action](GTK_WIDGET(item), const_cast<char*>(entry.data));
+    GtkWidget* item = GTK_WIDGET(menuItem);
+    void* data = const_cast<char*>(entry.data);
+    switch (entry.id) {
+        case kItemPatternView:
+            return menuMainPatternView(item, data);
+        case kItemAddPattern:
+            return menuMainAddPattern(item, data);
+        case kItemNewLayout:
+            return menuMainNewLayout(item, data);
+        case kItemOpenLayout:
+            return menuMainLoadLayout(item, data);
+        case kItemSetQuiltArea:
+            return menuMainExtents(item, data);
+        case kItemAddPatternBox:
+        case kItemAdjustCurrent:
+        case kItemRemoveCurrent:
+            return menuMainPatternbox(item, data);
+        case kItemFreeMotion:
+            return menuMainTraceMode(item, data);
+        case kItemDemo:
+            return menuRunTest(item, data);
+        case kItemFileManager:
+            return menuMainFileManager(item, data);
+        case kItemSetup:
+            return menuMainSetup(item, data);
+        case kItemSaveLayout:
+            return menuEditSaveLayout(item, data);
+        case kItemSaveLayoutAs:
+            return menuEditSaveLayoutAs(item, data);
+        case kItemMoveAll:
+            return menuEditMove(item, data);
+        case kItemAutoCenter:
+            return menuEditAutoCenter(item, data);
+        case kItemAutofill:
+            return menuEditAutofill(item, data);
+        case kItemNest:
+            return menuEditNest(item, data);
+        case kItemCreateSetpoint:
+            return menuEditCreateSetpoint(item, data);
+        case kItemRestoreSetpoint:
+            return menuEditRestoreSetpoint(item, data);
+        case kItemUndo:
+            return menuEditUndo(item, data);
+        case kItemZoomAll:
+            return menuViewZoomAll(item, data);
+        case kItemPan:
+            return menuViewPan(item, data);
+        case kItemPreview:
+            ShowStitchPreview();
+            return;
+        default:
+            return;  // group entries open their sub-menu; "Standard" does nothing
+    }
 }
 
+// "clicked" or "toggled" of a toolbar button.
 void OnToolButtonSignal(GtkWidget* button, gpointer index) {
-    const ToolSpec& entry = kTools[GPOINTER_TO_INT(index)];
-    if (!HasHandler(entry.action)) return;
-    handlers[entry.action](button, nullptr);
+    switch (static_cast<ToolButtonId>(GPOINTER_TO_INT(index))) {
+        case kToolStart:
+            return startButtonReleased();
+        case kToolStop:
+            return stopButtonReleased();
+        case kToolStitching:
+            return menuRunStitching(button, nullptr);
+        case kToolLockX:
+            return menuRunLockX(button, nullptr);
+        case kToolLockY:
+            return menuRunLockY(button, nullptr);
+        case kToolStitchOnOff:
+            return testFunction1(button, nullptr);
+        case kToolNeedleUp:
+            return testFunction2(button, nullptr);
+        case kToolEdit:
+            return viewDropdownMenu(button, nullptr);
+        default:
+            return;
+    }
 }
 
 // The bar is destroyed with the main window: forget its widgets so that a late
@@ -195,6 +295,7 @@ GtkWidget* AddMenuTitle(MenuBar* record, MenuId id, const char* icon) {
     gtk_image_menu_item_set_image(GTK_IMAGE_MENU_ITEM(title), LoadIcon(icon, iconSize));
     gtk_image_menu_item_set_always_show_image(GTK_IMAGE_MENU_ITEM(title), TRUE);
     GtkWidget* menu = gtk_menu_new();
+    KeepMenuOnScreen(menu);
     gtk_menu_item_set_submenu(GTK_MENU_ITEM(title), menu);
     gtk_menu_shell_append(GTK_MENU_SHELL(record->menuBar), title);
     record->menuTitles[id] = title;
@@ -202,79 +303,42 @@ GtkWidget* AddMenuTitle(MenuBar* record, MenuId id, const char* icon) {
     return menu;
 }
 
+// Appends an item to the menu; a group entry gets the sub-menu of its items.
 void AddItem(MenuBar* record, GtkWidget* menu, MenuItemId id) {
     const ItemSpec& entry = kItems[id];
     GtkWidget* item = gtk_menu_item_new_with_label(entry.label);
     gtk_menu_shell_append(GTK_MENU_SHELL(menu), item);
-    // "Pattern Box" only opens its sub-menu; its items carry the handler.
-    if (id != kItemPatternBox)
-        g_signal_connect(item, "activate", G_CALLBACK(OnMenuItemActivate), GINT_TO_POINTER(id));
     record->items[id] = item;
-}
-
-GtkWidget* AddSeparator(GtkWidget* menu) {
-    GtkWidget* separator = gtk_separator_menu_item_new();
-    gtk_menu_shell_append(GTK_MENU_SHELL(menu), separator);
-    return separator;
-}
-
-void BuildMainMenu(MenuBar* record) {
-    GtkWidget* menu =
-        AddMenuTitle(record, kMenuMain, StyleName("home-64x64.png", "home-32x32.png"));
-    AddItem(record, menu, kItemPatternView);
-    AddItem(record, menu, kItemAddPattern);
-    AddSeparator(menu);
-    AddItem(record, menu, kItemNewLayout);
-    AddItem(record, menu, kItemOpenLayout);
-    record->advancedSeparator = AddSeparator(menu);
-    AddItem(record, menu, kItemFileManager);
-    AddItem(record, menu, kItemFreeMotion);
-    AddItem(record, menu, kItemSetup);
-    AddSeparator(menu);
-    AddItem(record, menu, kItemSetQuiltArea);
-    AddItem(record, menu, kItemPatternBox);
-    record->patternBoxMenu = gtk_menu_new();
-    gtk_menu_item_set_submenu(GTK_MENU_ITEM(record->items[kItemPatternBox]),
-                              record->patternBoxMenu);
-    AddItem(record, record->patternBoxMenu, kItemAddPatternBox);
-    AddItem(record, record->patternBoxMenu, kItemAdjustCurrent);
-    AddItem(record, record->patternBoxMenu, kItemRemoveCurrent);
-    AddSeparator(menu);
-    AddItem(record, menu, kItemDemo);
-}
-
-// On the small screen the Edit menu's nine rows sit closer together, so that
-// all of them fit below the menu bar.
-constexpr const char* kCompactEditMenuStyle =
-    "style \"longarm-edit-menu\" {\n"
-    "    ythickness = 1\n"
-    "    GtkMenu::vertical-padding = 0\n"
-    "}\n"
-    "widget \"*LongarmEditMenu*\" style : highest \"longarm-edit-menu\"\n";
-
-void BuildEditMenu(MenuBar* record) {
-    GtkWidget* menu =
-        AddMenuTitle(record, kMenuEdit, StyleName("app-edit-64x64.png", "app-edit-32x32.png"));
-    if (icon_style != 1) {
-        static bool styleParsed = false;
-        if (!styleParsed) gtk_rc_parse_string(kCompactEditMenuStyle);
-        styleParsed = true;
-        gtk_widget_set_name(menu, "LongarmEditMenu");
+    bool group = false;
+    for (const ItemSpec& child : kItems)
+        group = group || child.parent == id;
+    if (!group) {
+        g_signal_connect(item, "activate", G_CALLBACK(OnMenuItemActivate), GINT_TO_POINTER(id));
+        return;
     }
-    for (MenuItemId id :
-         {kItemSaveLayout, kItemSaveLayoutAs, kItemMoveAll, kItemAutoCenter, kItemAutofill,
-          kItemNest, kItemCreateSetpoint, kItemRestoreSetpoint, kItemUndo})
-        AddItem(record, menu, id);
+    GtkWidget* submenu = gtk_menu_new();
+    KeepMenuOnScreen(submenu);
+    gtk_menu_item_set_submenu(GTK_MENU_ITEM(item), submenu);
+    record->submenus[id] = submenu;
+    for (const ItemSpec& child : kItems)
+        if (child.parent == id) AddItem(record, submenu, child.id);
 }
 
-void BuildViewAndStitchMenus(MenuBar* record) {
-    GtkWidget* view =
-        AddMenuTitle(record, kMenuView, StyleName("search-64x64.png", "search-32x32.png"));
-    AddItem(record, view, kItemZoomAll);
-    AddItem(record, view, kItemPan);
-    AddItem(record, view, kItemPreview);
-    GtkWidget* stitch = AddMenuTitle(record, kMenuStitch, StyleName("ZigZag.png", "ZigZag_5.png"));
-    AddItem(record, stitch, kItemStandard);
+void BuildMenus(MenuBar* record) {
+    const char* icons[kMenuCount][2] = {{"home-64x64.png", "home-32x32.png"},
+                                        {"app-edit-64x64.png", "app-edit-32x32.png"},
+                                        {"search-64x64.png", "search-32x32.png"},
+                                        {"ZigZag.png", "ZigZag_5.png"}};
+    for (int m = 0; m < kMenuCount; m++) {
+        GtkWidget* menu =
+            AddMenuTitle(record, static_cast<MenuId>(m), StyleName(icons[m][0], icons[m][1]));
+        for (int row : kMenuRows[m]) {
+            if (row == kSeparator)
+                gtk_menu_shell_append(GTK_MENU_SHELL(menu), gtk_separator_menu_item_new());
+            else
+                AddItem(record, menu, static_cast<MenuItemId>(row));
+        }
+    }
     stitchBar = record->menuTitles[kMenuStitch];
 }
 
@@ -302,6 +366,8 @@ GtkToolItem* AddToolButton(ToolBar* record, ToolButtonId id, bool toggle, const 
         gtk_tool_button_set_icon_widget(GTK_TOOL_BUTTON(button), text);
     }
     gtk_widget_set_size_request(GTK_WIDGET(button), toolbar_button_size, toolbar_button_size);
+    // A touch screen has no keyboard: no focus frame stays on a pressed button.
+    gtk_widget_set_can_focus(gtk_bin_get_child(GTK_BIN(button)), FALSE);
     gtk_toolbar_insert(GTK_TOOLBAR(record->toolbar), button, -1);
     g_signal_connect(button, toggle ? "toggled" : "clicked", G_CALLBACK(OnToolButtonSignal),
                      GINT_TO_POINTER(id));
@@ -365,9 +431,7 @@ GtkWidget* createMenu() {
     record->menuBar = gtk_menu_bar_new();
     gtk_widget_set_size_request(record->menuBar, menubar_width, menubar_height);
     g_signal_connect(record->menuBar, "destroy", G_CALLBACK(OnMenuBarDestroy), nullptr);
-    BuildMainMenu(record);
-    BuildEditMenu(record);
-    BuildViewAndStitchMenus(record);
+    BuildMenus(record);
     gtk_widget_show_all(record->menuBar);
     ApplyMenuVisibility();
     record->mask = kStartupMask;
@@ -418,7 +482,7 @@ ToolBar* ToolbarRecord() {
 }
 
 int MenuItemMaskBit(MenuItemId item) {
-    if (item < 0 || item >= kMenuItemCount) return kNoBit;
+    if (item < 0 || item >= kMenuItemCount || kItems[item].maskBit == kGroup) return kNoBit;
     return kItems[item].maskBit;
 }
 
@@ -430,14 +494,20 @@ int ToolButtonMaskBit(ToolButtonId button) {
 void SetMenusSensitive(uint32_t mask) {
     MenuBar* record = menuRecord.get();
     if (record == nullptr || record->menuBar == nullptr) return;
+    bool anyChild[kMenuItemCount] = {};
     for (const ItemSpec& entry : kItems) {
-        GtkWidget* item = record->items[entry.id];
-        if (item == nullptr) continue;
+        if (entry.maskBit == kGroup) continue;
         bool allowed = entry.maskBit == kNoBit || BitSet(mask, entry.maskBit);
         if (entry.id == kItemMoveAll) allowed = BitSet(mask, 12) || BitSet(mask, 14);
-        bool usable = entry.action == kNoAction || HasHandler(entry.action);
-        gtk_widget_set_sensitive(item, allowed && usable);
+        bool usable = available[entry.id];
+        if (entry.parent != kTopLevel) anyChild[entry.parent] |= allowed && usable;
+        if (record->items[entry.id])
+            gtk_widget_set_sensitive(record->items[entry.id], allowed && usable);
     }
+    // Groups come before their items in the table, so they are set afterwards.
+    for (const ItemSpec& entry : kItems)
+        if (entry.maskBit == kGroup && record->items[entry.id])
+            gtk_widget_set_sensitive(record->items[entry.id], anyChild[entry.id]);
 }
 
 void SetToolbarSensitive(uint32_t mask) {
@@ -447,7 +517,7 @@ void SetToolbarSensitive(uint32_t mask) {
         GtkWidget* button = record->buttons[entry.id];
         if (button == nullptr) continue;
         bool allowed = entry.maskBit == kNoBit || BitSet(mask, entry.maskBit);
-        gtk_widget_set_sensitive(button, allowed && HasHandler(entry.action));
+        gtk_widget_set_sensitive(button, allowed);
     }
 }
 
@@ -466,7 +536,6 @@ void ApplyMenuVisibility() {
     if (MenuBar* record = menuRecord.get(); record != nullptr && record->menuBar != nullptr) {
         for (const ItemSpec& entry : kItems)
             if (entry.advanced) SetVisible(record->items[entry.id], advanced);
-        SetVisible(record->advancedSeparator, advanced);
         SetVisible(record->menuTitles[kMenuStitch], advanced);
     }
     if (ToolBar* record = toolbarRecord.get(); record != nullptr && record->toolbar != nullptr) {
@@ -477,17 +546,8 @@ void ApplyMenuVisibility() {
     }
 }
 
-int SetMenuHandler(MenuAction action, MenuHandler handler) {
-    if (action < 0 || action >= kMenuActionCount) return -1;
-    handlers[action] = handler;
-    // Without a menu bar the toolbar keeps the mask it was built with.
-    uint32_t mask = menuRecord ? menuRecord->mask : kStartupMask;
-    SetMenusSensitive(mask);
-    SetToolbarSensitive(mask);
-    return 0;
-}
-
-MenuHandler GetMenuHandler(MenuAction action) {
-    if (action < 0 || action >= kMenuActionCount) return nullptr;
-    return handlers[action];
+void SetMenuItemAvailable(MenuItemId item, bool usable) {
+    if (item < 0 || item >= kMenuItemCount) return;
+    available[item] = usable;
+    SetMenusSensitive(menuRecord ? menuRecord->mask : kStartupMask);
 }

@@ -2,77 +2,43 @@
 // toolbar of large touch buttons, and the 32-bit menu state mask that decides
 // which of their items can be used on the current screen.
 //
-// Every item calls its handler through one dispatch table. The modules that own
-// a handler (layout, stitching, views, setup, file manager...) install it with
-// SetMenuHandler; an item whose handler is not installed stays insensitive
-// whatever the mask says, so the quilter never meets an item that does nothing.
+// Every item calls the handler of the module that owns its action (layout,
+// stitching, views, setup, file manager...) directly.
 #pragma once
 
 #include <cstdint>
 
 typedef struct _GtkWidget GtkWidget;
 
-// Handler of a menu item or toolbar button: (item or button, item data).
-typedef void (*MenuHandler)(GtkWidget* item, void* data);
-
-// The actions of the dispatch table. Items that share a handler share an action
-// and tell themselves apart by their data ("Pattern Box" sub-items pass "1",
-// "0" and "2"; "AutoCenter" passes 0).
-enum MenuAction {
-    kActionMainPatternView,      // menuMainPatternView
-    kActionMainAddPattern,       // menuMainAddPattern
-    kActionMainNewLayout,        // menuMainNewLayout
-    kActionMainLoadLayout,       // menuMainLoadLayout
-    kActionMainFileManager,      // menuMainFileManager
-    kActionMainTraceMode,        // menuMainTraceMode ("Free Motion")
-    kActionMainSetup,            // menuMainSetup
-    kActionMainExtents,          // menuMainExtents ("Set Quilt Area")
-    kActionMainPatternbox,       // menuMainPatternbox with "1", "0" or "2"
-    kActionRunTest,              // menuRunTest ("Demo")
-    kActionEditSaveLayout,       // menuEditSaveLayout
-    kActionEditSaveLayoutAs,     // menuEditSaveLayoutAs
-    kActionEditMove,             // menuEditMove ("Move All")
-    kActionEditAutoCenter,       // menuEditAutoCenter with 0
-    kActionEditAutofill,         // menuEditAutofill
-    kActionEditNest,             // menuEditNest
-    kActionEditCreateSetpoint,   // menuEditCreateSetpoint
-    kActionEditRestoreSetpoint,  // menuEditRestoreSetpoint
-    kActionEditUndo,             // menuEditUndo
-    kActionViewZoomAll,          // menuViewZoomAll
-    kActionViewPan,              // menuViewPan
-    kActionStartButton,          // startButtonReleased (toolbar Start, "clicked")
-    kActionStopButton,           // stopButtonReleased (toolbar Stop, "clicked")
-    kActionRunStitching,         // menuRunStitching (Stitching toggle, "toggled")
-    kActionRunLockX,             // menuRunLockX (Lock X toggle, "toggled")
-    kActionRunLockY,             // menuRunLockY (Lock Y toggle, "toggled")
-    kActionStitchOnOff,          // testFunction1 (Stitch On/Off toggle, "toggled")
-    kActionNeedleUp,             // testFunction2 (Needle Up toggle, "toggled")
-    kActionViewDropdownMenu,     // viewDropdownMenu (toolbar Edit, "clicked")
-    kActionViewPreview,          // the stitch-out preview of the current box
-    kMenuActionCount
-};
-
-// The menu items, in the order they are created.
+// The menu items, in the order they are created. A menu keeps at most seven
+// rows, so that it fits below the menu bar of the 240-pixel screen with rows
+// tall enough for a finger; the rest sit in sub-menus, each opened by a group
+// entry that is usable while one of its items is.
 enum MenuItemId {
     kItemPatternView,
     kItemAddPattern,
+    kItemLayoutGroup,  // "Layout": New Layout, Open Layout
     kItemNewLayout,
     kItemOpenLayout,
-    kItemFileManager,
-    kItemFreeMotion,
-    kItemSetup,
     kItemSetQuiltArea,
     kItemPatternBox,  // the sub-menu entry; its three items follow
     kItemAddPatternBox,
     kItemAdjustCurrent,
     kItemRemoveCurrent,
+    kItemMachineGroup,  // "Machine": Free Motion, Demo
+    kItemFreeMotion,
     kItemDemo,
+    kItemToolsGroup,  // "Tools": File Manager, Setup
+    kItemFileManager,
+    kItemSetup,
+    kItemSaveGroup,  // "Save": Save Layout, Save Layout As
     kItemSaveLayout,
     kItemSaveLayoutAs,
     kItemMoveAll,
     kItemAutoCenter,
     kItemAutofill,
     kItemNest,
+    kItemSetpointGroup,  // "Setpoint": Create Setpoint, Restore Setpoint
     kItemCreateSetpoint,
     kItemRestoreSetpoint,
     kItemUndo,
@@ -107,8 +73,7 @@ struct MenuBar {
     GtkWidget* menuTitles[kMenuCount] = {};  // the icon entries of the bar
     GtkWidget* menus[kMenuCount] = {};       // the drop-down menus
     GtkWidget* items[kMenuItemCount] = {};
-    GtkWidget* patternBoxMenu = nullptr;     // sub-menu of "Pattern Box"
-    GtkWidget* advancedSeparator = nullptr;  // separator after "Open Layout"
+    GtkWidget* submenus[kMenuItemCount] = {};  // sub-menu of each group entry
 };
 
 // Toolbar record (the Interface's `toolbar`): the toolbar, then each button with
@@ -125,7 +90,7 @@ struct ToolBar {
 extern GtkWidget* stitchBar;
 
 // Builds the menu bar (menubar_width x menubar_height) with every menu and item,
-// connects the items to the dispatch table, stores the mask 0x34000BD and
+// connects the items to their handlers, stores the mask 0x34000BD and
 // applies it to the menus. Returns the menu bar; start-up packs it. A second
 // call replaces the record of the first.
 GtkWidget* createMenu();
@@ -139,8 +104,9 @@ GtkWidget* createToolbar();
 MenuBar* MenuRecord();
 ToolBar* ToolbarRecord();
 
-// Makes every menu item sensitive exactly when its mask bit is set and its
-// handler is installed ("Move All": bit 12 or 14). Does not store the mask.
+// Makes every menu item sensitive exactly when its mask bit is set and it is
+// available ("Move All": bit 12 or 14), and every group entry when one of its
+// items is. Does not store the mask.
 void SetMenusSensitive(uint32_t mask);
 
 // The same for the toolbar buttons.
@@ -154,21 +120,18 @@ void SetMenuStateMask(uint32_t mask);
 uint32_t MenuStateMask();
 
 // Shows or hides the items that depend on the settings: the advanced items
-// ("New Layout", "Open Layout", the separator after them, "Save Layout",
-// "Save Layout As", "Create Setpoint", "Restore Setpoint", the Stitch menu)
+// ("New Layout", "Open Layout", "Save Layout", "Save Layout As", "Create
+// Setpoint", "Restore Setpoint" with their group entries, the Stitch menu)
 // from showAdvancedFeatures, and the toolbar's Stitch On/Off and Needle Up
 // toggles from stitchButtonsOn, icon_style and needleUpMethod.
 // Needle Up is hidden for machine type 12, which has no needle up. createMenu and
 // createToolbar call it; the setup screen calls it after changing a switch.
 void ApplyMenuVisibility();
 
-// Installs (or, with null, removes) the handler of one action and applies the
-// stored mask again so that the item becomes usable at once. Returns 0, or -1
-// for an action outside the table.
-int SetMenuHandler(MenuAction action, MenuHandler handler);
-
-// The installed handler of an action, or null.
-MenuHandler GetMenuHandler(MenuAction action);
+// "Undo" and "Restore Setpoint" are usable only while their file exists: the
+// layout actions say so here whenever that changes (both start unusable), and
+// the stored mask is applied again. Other items ignore it.
+void SetMenuItemAvailable(MenuItemId item, bool usable);
 
 // Mask bits of the menu items and toolbar buttons (-1: no bit, always usable).
 int MenuItemMaskBit(MenuItemId item);

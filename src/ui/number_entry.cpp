@@ -53,7 +53,8 @@ void OnNumberClicked(GtkWidget* key, gpointer data) {
 
 GtkWidget* NewPadKey(const char* label, NumberPad* pad) {
     GtkWidget* button = gtk_button_new_with_label(label);
-    gtk_widget_set_size_request(button, kKeySize, kKeySize);
+    const int key = std::max(kKeySize, TouchTargetPixels());
+    gtk_widget_set_size_request(button, key, key);
     gtk_button_set_focus_on_click(GTK_BUTTON(button), FALSE);
     g_signal_connect(button, "clicked", G_CALLBACK(OnNumberClicked), pad);
     return button;
@@ -71,7 +72,8 @@ GtkWidget* BuildPad(GtkWidget* dialog, NumberPad* pad, const char* text, bool de
     gtk_entry_set_text(GTK_ENTRY(pad->entry), text != nullptr ? text : "");
     gtk_entry_set_alignment(GTK_ENTRY(pad->entry), 1.0f);
     gtk_editable_set_editable(GTK_EDITABLE(pad->entry), FALSE);  // typed on the keys only
-    gtk_widget_set_size_request(pad->entry, kEntryWidth, kEntryHeight);
+    gtk_widget_set_size_request(pad->entry, kEntryWidth,
+                                std::max(kEntryHeight, TouchTargetPixels()));
     gtk_table_attach(GTK_TABLE(table), pad->entry, 0, 3, 0, 1, GTK_FILL, GTK_FILL, 0, 2);
 
     static const char* const kLabels[12] = {"1", "2", "3", "4",  "5", "6",

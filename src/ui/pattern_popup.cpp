@@ -21,6 +21,7 @@
 #include "pattern/pattern_transform.h"
 #include "ui/array_dialog.h"
 #include "ui/edit_dialog.h"
+#include "ui/layout_actions.h"
 #include "ui/menu.h"
 #include "ui/message_windows.h"
 #include "ui/number_entry.h"
@@ -32,18 +33,6 @@
 int patternSkip = 0;
 
 namespace {
-
-// The pop-up's rows: all fourteen entries and the separators fit a 240-pixel
-// screen below the pop-up's top edge.
-constexpr const char* kPopupStyle =
-    "style \"longarm-pattern-popup\" {\n"
-    "    font_name = \"Sans 9\"\n"
-    "    xthickness = 2\n"
-    "    ythickness = 1\n"
-    "    GtkMenuItem::horizontal-padding = 2\n"
-    "    GtkMenu::vertical-padding = 0\n"
-    "}\n"
-    "widget \"PatternPopup*\" style : highest \"longarm-pattern-popup\"\n";
 
 // Key under which each pop-up keeps its touch position.
 constexpr const char* kPositionKey = "longarm-popup-position";
@@ -99,6 +88,7 @@ void AddSeparator(GtkWidget* menu) {
 GtkWidget* NewMenu() {
     GtkWidget* menu = gtk_menu_new();
     gtk_menu_set_reserve_toggle_size(GTK_MENU(menu), FALSE);
+    KeepMenuOnScreen(menu);
     return menu;
 }
 
@@ -132,11 +122,6 @@ void PopUp(GtkWidget* menu, bool atPointer) {
     gtk_menu_popup(GTK_MENU(menu), nullptr, nullptr,
                    atPointer ? nullptr : reinterpret_cast<GtkMenuPositionFunc>(placeMenu), nullptr,
                    0, gtk_get_current_event_time());
-}
-
-void OnAddPatternItem(GtkWidget* item, gpointer) {
-    MenuHandler add = GetMenuHandler(kActionMainAddPattern);
-    if (add) add(item, nullptr);
 }
 
 // Quarter turns of the selected placement.
@@ -173,10 +158,7 @@ void ShowPopupMenu(int x, int y) {
         GtkWidget* menu = NewPopup(x, y, &pos);
         GtkWidget* item = gtk_menu_item_new_with_label("Add Pattern");
         gtk_menu_shell_append(GTK_MENU_SHELL(menu), item);
-        if (GetMenuHandler(kActionMainAddPattern))
-            g_signal_connect(item, "activate", G_CALLBACK(OnAddPatternItem), nullptr);
-        else
-            gtk_widget_set_sensitive(item, FALSE);
+        g_signal_connect(item, "activate", G_CALLBACK(menuMainAddPattern), nullptr);
         gtk_widget_show(item);
         gtk_widget_show(menu);
         PopUp(menu, true);
@@ -190,27 +172,32 @@ GtkWidget* CreatePopupMenu(int x, int y) {
     PopupPosition* pos = nullptr;
     GtkWidget* menu = NewPopup(x, y, &pos);
 
+    // Eight rows at most, so that the pop-up fits the 240-pixel screen with
+    // rows tall enough for a finger; the rest sit in sub-menus.
     AddItem(menu, "Next", popupNext, pos);
     AddSeparator(menu);
-    AddItem(menu, "Repeat", popupArray, pos);
-    AddItem(menu, "Autofill", popupAutofill, pos);
-    GtkWidget* mirror = NewMenu();
-    AddItem(mirror, "Horizontal", popupMirrorH, pos);
-    AddItem(mirror, "Vertical", popupMirrorV, pos);
-    AddSubmenu(menu, "Mirror", mirror);
-    GtkWidget* merge = AddItem(menu, "Merge", popupMergePattern, pos);
-    AddItem(menu, "Reverse Path", popupFlipPath, pos);
-    AddSeparator(menu);
-    AddItem(menu, "Remove", popupRemove, pos);
-    AddSeparator(menu);
+    AddItem(menu, "Move", popupMove, pos);
     GtkWidget* rotate = NewMenu();
     AddItem(rotate, "Select", popupRotate, pos);
     AddItem(rotate, "90 Degrees CW", popupRotateCW, pos);
     AddItem(rotate, "90 Degrees CCW", popupRotateCCW, pos);
     AddSubmenu(menu, "Rotate", rotate);
-    AddItem(menu, "Move", popupMove, pos);
-    AddItem(menu, "Save", popupSavePattern, pos);
+    GtkWidget* mirror = NewMenu();
+    AddItem(mirror, "Horizontal", popupMirrorH, pos);
+    AddItem(mirror, "Vertical", popupMirrorV, pos);
+    AddSubmenu(menu, "Mirror", mirror);
     AddItem(menu, "Scale", popupScale, pos);
+    AddSeparator(menu);
+    GtkWidget* copies = NewMenu();
+    AddItem(copies, "Repeat", popupArray, pos);
+    AddItem(copies, "Autofill", popupAutofill, pos);
+    GtkWidget* merge = AddItem(copies, "Merge", popupMergePattern, pos);
+    AddSubmenu(menu, "Copies", copies);
+    GtkWidget* pattern = NewMenu();
+    AddItem(pattern, "Reverse Path", popupFlipPath, pos);
+    AddItem(pattern, "Save", popupSavePattern, pos);
+    AddItem(pattern, "Remove", popupRemove, pos);
+    AddSubmenu(menu, "Pattern", pattern);
     AddSeparator(menu);
     AddItem(menu, "Properties", popupProperties, pos);
 
@@ -328,10 +315,4 @@ void menuEditAutoCenter(GtkWidget*, void* data) {
     ReleaseAllUI();
     AutoCenter(choice != 2 ? 1 : 0, choice != 1 ? 1 : 0);
     RedrawLayoutView();
-}
-
-void InstallPatternPopup() {
-    gtk_rc_parse_string(kPopupStyle);
-    SetMenuHandler(kActionViewDropdownMenu, viewDropdownMenu);
-    SetMenuHandler(kActionEditAutoCenter, menuEditAutoCenter);
 }

@@ -66,7 +66,3 @@ void popupProperties(GtkWidget* item, void* data);
 // takes the undo point, ends any edit mode, centres the current box's
 // placements in the box and redraws.
 void menuEditAutoCenter(GtkWidget* item, void* data);
-
-// Installs the menu handlers of this module (toolbar Edit, Edit "AutoCenter").
-// Called once by start-up after the menus exist.
-void InstallPatternPopup();

@@ -67,6 +67,7 @@ GtkWidget* BuildPatternList() {
     g_object_unref(store);
     GtkCellRenderer* renderer = gtk_cell_renderer_text_new();
     g_object_set(renderer, "ellipsize", PANGO_ELLIPSIZE_END, nullptr);
+    gtk_cell_renderer_set_fixed_size(renderer, -1, TouchTargetPixels());  // a row for a finger
     GtkTreeViewColumn* column = gtk_tree_view_column_new_with_attributes(
         "Patterns", renderer, "text", kColumnName, nullptr);
     gtk_tree_view_append_column(GTK_TREE_VIEW(view), column);
@@ -101,19 +102,25 @@ std::string PatternRowPath(GtkTreeModel* model, GtkTreeIter* iter) {
 
 GtkWidget* createPatternSelectScreen() {
     ReleasePreview();
+    // The screen is packed with 2 pixels around it under the menu row: the
+    // list and the column keep within what is left, so that the list's last
+    // row and the buttons stay whole on the screen.
+    const int height = std::max(view_area_height - 4, 0);
     GtkWidget* row = gtk_hbox_new(FALSE, 0);
-    gtk_widget_set_size_request(row, view_area_width, view_area_height);
+    gtk_widget_set_size_request(row, view_area_width, height);
 
     GtkWidget* scrolled = gtk_scrolled_window_new(nullptr, nullptr);
     gtk_scrolled_window_set_policy(GTK_SCROLLED_WINDOW(scrolled), GTK_POLICY_NEVER,
                                    GTK_POLICY_AUTOMATIC);
-    gtk_widget_set_size_request(scrolled, pattern_list_width, pattern_list_height);
+    gtk_widget_set_size_request(scrolled, pattern_list_width,
+                                std::min(pattern_list_height, height));
     GtkWidget* list = BuildPatternList();
     gtk_container_add(GTK_CONTAINER(scrolled), list);
     gtk_box_pack_start(GTK_BOX(row), scrolled, FALSE, FALSE, 0);
 
     GtkWidget* column = gtk_vbox_new(FALSE, 2);
-    gtk_widget_set_size_request(column, pattern_select_width, pattern_select_height);
+    const int columnHeight = std::min(pattern_select_height, height);
+    gtk_widget_set_size_request(column, pattern_select_width, columnHeight);
     KeepWidget(&interface->patternInfoLabel, gtk_label_new(""));
     gtk_label_set_ellipsize(GTK_LABEL(interface->patternInfoLabel), PANGO_ELLIPSIZE_END);
     gtk_label_set_justify(GTK_LABEL(interface->patternInfoLabel), GTK_JUSTIFY_CENTER);
@@ -137,7 +144,7 @@ GtkWidget* createPatternSelectScreen() {
 
     GtkWidget* repeat = gtk_button_new_with_label("");
     SetButtonFont(repeat, "Repeat", "Sans 10");
-    SizeAtLeast(repeat, 50, 30);
+    SizeAtLeast(repeat, 50, TouchTargetPixels());
     const bool layoutEmpty = CountLayoutNodes() <= 0;
     gtk_widget_set_sensitive(repeat, layoutEmpty ? FALSE : TRUE);
     g_signal_connect(repeat, "clicked", G_CALLBACK(OnBtnUseCurrentClicked), nullptr);
@@ -152,11 +159,16 @@ GtkWidget* createPatternSelectScreen() {
     gtk_container_add(GTK_CONTAINER(repeatCell), repeat);
     gtk_box_pack_start(GTK_BOX(buttons), selectCell, TRUE, TRUE, 0);
     gtk_box_pack_start(GTK_BOX(buttons), repeatCell, TRUE, TRUE, 0);
-    GtkRequisition buttonSize;
-    gtk_widget_size_request(buttons, &buttonSize);
-    const int used = 50 + pattern_preview_height + buttonSize.height + 2 * 2;
-    const int padding = std::clamp((pattern_select_height - used) / 2, 0, 20);
-    gtk_box_pack_start(GTK_BOX(column), buttons, FALSE, FALSE, padding);
+    gtk_box_pack_start(GTK_BOX(column), buttons, FALSE, FALSE, 0);
+    // Measured on the buttons themselves: the box counts only shown children,
+    // and the screen is shown later.
+    GtkRequisition selectSize, repeatSize;
+    gtk_widget_size_request(select, &selectSize);
+    gtk_widget_size_request(repeat, &repeatSize);
+    const int used =
+        50 + pattern_preview_height + std::max(selectSize.height, repeatSize.height) + 2 * 2;
+    const int padding = std::clamp((columnHeight - used) / 2, 0, 20);
+    gtk_box_set_child_packing(GTK_BOX(column), buttons, FALSE, FALSE, padding, GTK_PACK_START);
 
     gtk_box_pack_start(GTK_BOX(row), column, FALSE, FALSE, 0);
     GtkWidget* screen = gtk_fixed_new();

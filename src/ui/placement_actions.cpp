@@ -41,12 +41,6 @@ LayoutNode* Selected() {
     return interface ? interface->selectedNode : nullptr;
 }
 
-void menuEditNest(GtkWidget*, void*) {
-    ReleaseAllUI();
-    NestingDialog();
-    RedrawLayoutView();
-}
-
 }  // namespace
 
 int RunSmartScale(LayoutNode* node) {
@@ -86,6 +80,12 @@ void popupMergePattern(GtkWidget*, void*) {
     RedrawLayoutView();
 }
 
+void menuEditNest(GtkWidget*, void*) {
+    ReleaseAllUI();
+    NestingDialog();
+    RedrawLayoutView();
+}
+
 void menuEditAutofill(GtkWidget*, void*) {
     ReleaseAllUI();
     command = kModeAutofill;
@@ -111,6 +111,4 @@ void InstallPlacementActions() {
     AutoScaleHooks hooks;
     hooks.redrawView = RedrawLayoutView;  // the hull moves in the view while autoscale runs
     SetAutoScaleHooks(hooks);
-    SetMenuHandler(kActionEditAutofill, menuEditAutofill);
-    SetMenuHandler(kActionEditNest, menuEditNest);
 }

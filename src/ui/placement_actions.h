@@ -35,6 +35,9 @@ void popupAutofill(GtkWidget* item, void* data);
 // the question (MergeWithConfirmation) and releases the pop-up.
 void popupMergePattern(GtkWidget* item, void* data);
 
+// Edit "Nest": ends any edit mode, runs the nesting screen and redraws.
+void menuEditNest(GtkWidget* item, void* data);
+
 // Edit "Autofill": arms the autofill tool (edit mode 12, status "Select Pattern
 // Autofill"); the view's next tap on a pattern runs AutofillPicked.
 void menuEditAutofill(GtkWidget* item, void* data);
@@ -43,7 +46,6 @@ void menuEditAutofill(GtkWidget* item, void* data);
 // mode and autofills the placement nearest the tap (nothing when none is near).
 void AutofillPicked(int x, int y);
 
-// Installs the Edit menu items of this module (Autofill, Nest) and the
-// layout view's redraw that shows the hull while autoscale runs. Called once
-// by start-up.
+// Installs the layout view's redraw that shows the hull while autoscale runs.
+// Part of InstallGtkInterface.
 void InstallPlacementActions();

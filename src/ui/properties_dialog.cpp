@@ -3,6 +3,8 @@
 
 #include <gtk/gtk.h>
 
+#include <algorithm>
+
 #include "base/application_state.h"
 #include "base/log.h"
 #include "base/screen_config.h"
@@ -36,7 +38,7 @@ GtkWidget* NumberField(const char* name, double value) {
     // Typed on the number pad only: the touch opens it.
     gtk_editable_set_editable(GTK_EDITABLE(entry), FALSE);
     gtk_entry_set_width_chars(GTK_ENTRY(entry), 6);
-    gtk_widget_set_size_request(entry, kFieldWidth, kFieldHeight);
+    gtk_widget_set_size_request(entry, kFieldWidth, std::max(kFieldHeight, TouchTargetPixels()));
     return entry;
 }
 

@@ -82,10 +82,3 @@ void OnBtnSetStartClicked(GtkWidget*, void* data) {
     SetEntryValue(entries[2], values.actualX);
     SetEntryValue(entries[3], values.actualY);
 }
-
-void InstallRunToggles() {
-    SetMenuHandler(kActionRunLockX, menuRunLockX);
-    SetMenuHandler(kActionRunLockY, menuRunLockY);
-    SetMenuHandler(kActionRunStitching, menuRunStitching);
-    SetMenuHandler(kActionRunTest, menuRunTest);
-}

@@ -24,7 +24,3 @@ void menuRunTest(GtkWidget* item, void* data);
 // when the head position cannot be read. Entries that are null or gone are
 // skipped.
 void OnBtnSetStartClicked(GtkWidget* button, void* entries);
-
-// Installs the toggles and "Demo" in the menu dispatch table. Called once from
-// start-up (through InstallTraceInterface).
-void InstallRunToggles();

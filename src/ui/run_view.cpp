@@ -349,6 +349,4 @@ void OnBtnThreadClicked(GtkWidget*, gpointer) {
 
 void InstallRunView() {
     SetRunControlHooks(GtkRunHooks());
-    SetMenuHandler(kActionStartButton, [](GtkWidget*, void*) { startButtonReleased(); });
-    SetMenuHandler(kActionStopButton, [](GtkWidget*, void*) { stopButtonReleased(); });
 }

@@ -182,7 +182,3 @@ void OnBtnReverseClicked(GtkWidget* button, gpointer) {
 void OnBtnResetCalClicked(GtkWidget*, gpointer) {
     ResetScreenCalibration();
 }
-
-void InstallSetupScreen() {
-    SetMenuHandler(kActionMainSetup, menuMainSetup);
-}

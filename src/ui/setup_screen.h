@@ -54,6 +54,3 @@ void OnBtnResetCalClicked(GtkWidget* button, gpointer data);       // "Calibrate
 
 // The motor-direction button's label for a direction byte.
 const char* MotorDirectionLabel(unsigned char direction);
-
-// Installs the main menu's "Setup". Called once at start-up.
-void InstallSetupScreen();

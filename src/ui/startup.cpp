@@ -223,13 +223,7 @@ int initializeUserInterface(int argc, char** argv) {
     }
     InstallGtkInterface();
     InstallLayoutInterface();
-    InstallPatternPopup();
-    InstallPlacementActions();
-    InstallTraceInterface();
     InstallRunView();
-    InstallSetupScreen();
-    InstallStitchPreview();
-    InstallFileManagerScreen();
 
     Log("done.\nParse gtkrc...");
     gtk_rc_parse(GtkStyleFile());

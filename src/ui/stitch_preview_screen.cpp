@@ -168,7 +168,3 @@ int ShowStitchPreview() {
     startButtonReleased();
     return 1;
 }
-
-void InstallStitchPreview() {
-    SetMenuHandler(kActionViewPreview, [](GtkWidget*, void*) { ShowStitchPreview(); });
-}

@@ -28,6 +28,3 @@ std::string PreviewText(const StitchEstimate& estimate, float speed, ParameterSo
 // instead. START is usable only for a path inside the quilt area; it starts
 // the run once the screen is gone. Returns 1 when START was tapped, else 0.
 int ShowStitchPreview();
-
-// Installs "Preview" in the menu dispatch table. Called once by start-up.
-void InstallStitchPreview();

@@ -182,8 +182,3 @@ void menuMainTraceMode(GtkWidget*, void*) {
     }
     ReleaseAllUI();
 }
-
-void InstallTraceInterface() {
-    SetMenuHandler(kActionMainTraceMode, menuMainTraceMode);
-    InstallRunToggles();
-}

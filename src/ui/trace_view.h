@@ -20,7 +20,3 @@ gboolean da_Capture(GtkWidget* widget, GdkEventExpose* event, gpointer data);
 // Main menu "Free Motion": frees both axes, then the trace screen (or the
 // quilt-area setup when no quilting area exists yet).
 void menuMainTraceMode(GtkWidget* item, void* data);
-
-// Installs the trace screen, the run toggles, "Demo" and the point-selection
-// screen in the program's handler tables. Called once by start-up.
-void InstallTraceInterface();

@@ -297,7 +297,8 @@ GtkWidget* StepButton(const char* name, const char* label, GCallback handler,
                       ScaleDialogState* state) {
     GtkWidget* button = gtk_button_new_with_label(label);
     gtk_widget_set_name(button, name);
-    gtk_widget_set_size_request(button, kStepButtonWidth, kStepButtonHeight);
+    gtk_widget_set_size_request(button, std::max(kStepButtonWidth, TouchTargetPixels()),
+                                std::max(kStepButtonHeight, TouchTargetPixels()));
     g_signal_connect(button, "clicked", handler, state);
     return button;
 }
@@ -313,6 +314,11 @@ GtkWidget* PercentSlider(const char* name, bool horizontal, GCallback changed,
     gtk_range_set_value(GTK_RANGE(slider), 100);
     // Up the screen means larger, as on the width slider to the right.
     if (!horizontal) gtk_range_set_inverted(GTK_RANGE(slider), TRUE);
+    // Across its track at least a finger wide.
+    GtkRequisition natural;
+    gtk_widget_size_request(slider, &natural);
+    const int across = std::max(horizontal ? natural.height : natural.width, TouchTargetPixels());
+    gtk_widget_set_size_request(slider, horizontal ? -1 : across, horizontal ? across : -1);
     g_signal_connect(slider, "value-changed", changed, state);
     g_signal_connect(slider, "button-release-event", G_CALLBACK(OnSliderReleased), state);
     return slider;
@@ -367,7 +373,8 @@ GtkWidget* BuildScaleDialog(ScaleDialogState* state, int previewWidth, int previ
 
     state->btnLock = gtk_toggle_button_new_with_label("1:1");
     gtk_widget_set_name(state->btnLock, "LockPercent");
-    gtk_widget_set_size_request(state->btnLock, kStepButtonWidth, kStepButtonHeight);
+    gtk_widget_set_size_request(state->btnLock, std::max(kStepButtonWidth, TouchTargetPixels()),
+                                std::max(kStepButtonHeight, TouchTargetPixels()));
     gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(state->btnLock), TRUE);
     gtk_table_attach(GTK_TABLE(table), state->btnLock, 1, 2, 1, 2, GTK_FILL, GTK_FILL, 0, 0);
 

@@ -344,8 +344,4 @@ void menuMainPatternView(GtkWidget*, void*) {
 
 void InstallViewInterface() {
     releaseViewEditState = ReleaseViewEditState;
-    SetMenuHandler(kActionMainPatternView, menuMainPatternView);
-    SetMenuHandler(kActionViewZoomAll, menuViewZoomAll);
-    SetMenuHandler(kActionViewPan, menuViewPan);
-    SetMenuHandler(kActionEditMove, menuEditMove);
 }

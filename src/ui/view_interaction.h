@@ -60,6 +60,6 @@ gboolean MoveMouseLocationCallback(gpointer data);
 // pop-up hint gone. ReleaseAllUI calls it.
 void ReleaseViewEditState();
 
-// Installs the layout view's drawing, the touch handlers of the views, the
-// menu handlers of this module and the edit-state release. Called at start-up.
+// Installs the layout view's drawing, the touch handlers of the views and the
+// edit-state release. Called at start-up.
 void InstallViewInterface();

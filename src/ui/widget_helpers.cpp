@@ -101,6 +101,39 @@ int TouchTargetPixels() {
     return icon_style == 1 ? 40 : 24;
 }
 
+namespace {
+
+void PlaceMenuWindow(GtkWidget* window, gpointer menu) {
+    int x = 0, y = 0;
+    gtk_window_get_position(GTK_WINDOW(window), &x, &y);
+    GtkRequisition size;
+    gtk_widget_size_request(window, &size);
+    if (x + size.width > screen_width) {
+        int left = -1;
+        GtkWidget* entry = gtk_menu_get_attach_widget(GTK_MENU(menu));
+        GtkWidget* holder = entry ? gtk_widget_get_parent(entry) : nullptr;
+        if (holder && GTK_IS_MENU(holder) && gtk_widget_get_window(holder)) {
+            int hy = 0;
+            gdk_window_get_origin(gtk_widget_get_window(gtk_widget_get_toplevel(holder)), &left,
+                                  &hy);
+            left -= size.width;
+        }
+        x = left >= 0 ? left : std::max(0, screen_width - size.width);
+    }
+    if (y + size.height > screen_height) y = std::max(0, screen_height - size.height);
+    gtk_window_move(GTK_WINDOW(window), x, y);
+    // The toolkit showed it at its first place for a moment: what it covered
+    // of the holding menu is drawn again.
+    GtkWidget* entry = gtk_menu_get_attach_widget(GTK_MENU(menu));
+    if (entry) gtk_widget_queue_draw(gtk_widget_get_toplevel(entry));
+}
+
+}  // namespace
+
+void KeepMenuOnScreen(GtkWidget* menu) {
+    g_signal_connect(gtk_widget_get_toplevel(menu), "show", G_CALLBACK(PlaceMenuWindow), menu);
+}
+
 void AtLeastTouchHigh(GtkWidget* widget) {
     gtk_widget_set_size_request(widget, -1, -1);
     GtkRequisition natural;

@@ -50,6 +50,13 @@ int TouchTargetPixels();
 // contents need when that is more. Call once its contents are final.
 void AtLeastTouchHigh(GtkWidget* widget);
 
+// Keeps a drop-down, sub- or pop-up menu inside the configured screen
+// (screen_width x screen_height) each time it opens, as the toolkit does with
+// the display it sees: a sub-menu that would run off the right edge opens to
+// the left of the menu holding its entry, a menu that would run off the bottom
+// moves up. Call once after creating the menu.
+void KeepMenuOnScreen(GtkWidget* menu);
+
 // Runs the toolkit's pending events (one main-loop iteration each).
 void DrainEvents();
 

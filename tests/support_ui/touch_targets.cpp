@@ -91,6 +91,11 @@ void Walk(GtkWidget* w, int minimum, std::string* problems, int* seen) {
             gtk_tree_view_get_background_area(GTK_TREE_VIEW(w), path, nullptr, &row);
             gtk_tree_path_free(path);
             Box b = ScreenBox(w);
+            // The list's visible part lies wholly on the screen, so that its
+            // last row, scrolled into view, is not cut.
+            GtkWidget* shown = gtk_widget_get_parent(w);
+            if (!GTK_IS_SCROLLED_WINDOW(shown)) shown = w;
+            Check(shown, ScreenBox(shown), 0, "GtkTreeView list", problems);
             b.h = row.height;
             if (row.height < minimum)
                 *problems += Describe(w, "GtkTreeView row", b) + ": smaller than " +

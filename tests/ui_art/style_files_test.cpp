@@ -23,8 +23,8 @@ struct StyleExpect {
     int viewHeight;          // screen height below that row, pixels
 };
 
-const StyleExpect kLarge = {"gtkrc", 12, 14, 7, 34, 26, "64x64.png", 80, 400};
-const StyleExpect kSmall = {"gtkrc_5", 10, 10, 3, 20, 16, "32x32.png", 40, 200};
+const StyleExpect kLarge = {"gtkrc", 12, 14, 8, 34, 26, "64x64.png", 80, 400};
+const StyleExpect kSmall = {"gtkrc_5", 10, 10, 4, 20, 16, "32x32.png", 40, 200};
 
 std::string complaints;
 
@@ -88,11 +88,11 @@ int StyleInt(GtkWidget* w, const char* property) {
                                   gtk_image_new_from_file(home.c_str()));
     gtk_menu_shell_append(GTK_MENU_SHELL(menubar), barItem);
     // The main menu as the quilter sees it without the advanced features:
-    // eight rows and three separators.
+    // six rows and two separators.
     GtkWidget* menu = gtk_menu_new();
     GtkWidget* menuItem = nullptr;
-    for (const char* text : {"Pattern View", "Add Pattern", "-", "File Manager", "Free Motion",
-                             "Setup", "-", "Set Quilt Area", "Pattern Box", "-", "Demo"}) {
+    for (const char* text : {"Pattern View", "Add Pattern", "-", "Set Quilt Area", "Pattern Box",
+                             "-", "Machine", "Tools"}) {
         GtkWidget* item =
             text[0] == '-' ? gtk_separator_menu_item_new() : gtk_menu_item_new_with_label(text);
         if (!menuItem) menuItem = item;

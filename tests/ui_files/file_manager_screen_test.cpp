@@ -89,7 +89,6 @@ struct FileManagerScreenTest : ::testing::Test {
         SetUserInterfaceHooks(hooks);
         waiting = Waiting{};
         MakeMainWindow(true);
-        InstallFileManagerScreen();
     }
     void TearDown() override {
         DropMainWindow();

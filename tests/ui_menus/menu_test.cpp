@@ -12,17 +12,6 @@
 
 namespace {
 
-std::vector<std::pair<GtkWidget*, void*>> calls;
-
-void RecordCall(GtkWidget* item, void* data) {
-    calls.emplace_back(item, data);
-}
-
-void InstallAllHandlers(MenuHandler handler) {
-    for (int a = 0; a < kMenuActionCount; ++a)
-        SetMenuHandler(static_cast<MenuAction>(a), handler);
-}
-
 class MenuTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -31,15 +20,11 @@ protected:
         savedButtons = stitchButtonsOn;
         savedStyle = icon_style;
         savedMethod = needleUpMethod;
-        calls.clear();
-        for (int a = 0; a < kMenuActionCount; ++a)
-            savedHandlers[a] = GetMenuHandler(static_cast<MenuAction>(a));
-        InstallAllHandlers(RecordCall);
     }
     void TearDown() override {
         if (window != nullptr) gtk_widget_destroy(window);
-        for (int a = 0; a < kMenuActionCount; ++a)
-            SetMenuHandler(static_cast<MenuAction>(a), savedHandlers[a]);
+        SetMenuItemAvailable(kItemUndo, false);
+        SetMenuItemAvailable(kItemRestoreSetpoint, false);
         showAdvancedFeatures = savedAdvanced;
         stitchButtonsOn = savedButtons;
         icon_style = savedStyle;
@@ -83,8 +68,21 @@ protected:
         }
     }
 
+    // The pointer after a toolbar press moved it off the toolbar.
+    void ExpectPointerOffToolbar(int id) {
+        GdkDisplay* display = gdk_display_get_default();
+        gdk_display_sync(display);
+        int x = -1, y = -1;
+        gdk_display_get_pointer(display, nullptr, &x, &y, nullptr);
+        EXPECT_EQ(x, 0) << id;
+        EXPECT_EQ(y, menubar_height + 15) << id;
+    }
+    static void WarpPointer(int x, int y) {
+        GdkDisplay* display = gdk_display_get_default();
+        gdk_display_warp_pointer(display, gdk_display_get_default_screen(display), x, y);
+    }
+
     GtkWidget* window = nullptr;
-    MenuHandler savedHandlers[kMenuActionCount] = {};
     int32_t savedAdvanced = 0, savedButtons = 0, savedMethod = 0;
     int savedStyle = 0;
 };
@@ -101,15 +99,21 @@ std::set<MenuItemId> With(std::set<MenuItemId> items) {
 
 TEST_F(MenuTest, ScreenMasksMakeTheRightItemsAndButtonsUsable) {
     Build();
+    SetMenuItemAvailable(kItemUndo, true);
+    SetMenuItemAvailable(kItemRestoreSetpoint, true);
     // Start-up mask, stored by createMenu.
     EXPECT_EQ(MenuStateMask(), 0x34000BDu);
-    ExpectMenuSensitivity(0x34000BD, With({kItemPatternView, kItemFileManager, kItemFreeMotion,
-                                           kItemSetup, kItemSetQuiltArea}));
-    ExpectMenuSensitivity(0x3, With({kItemPatternView, kItemAddPattern, kItemOpenLayout}));
+    // A group entry opens while one of its items is usable.
+    ExpectMenuSensitivity(0x34000BD,
+                          With({kItemPatternView, kItemFileManager, kItemFreeMotion, kItemSetup,
+                                kItemSetQuiltArea, kItemMachineGroup, kItemToolsGroup}));
+    ExpectMenuSensitivity(
+        0x3, With({kItemPatternView, kItemAddPattern, kItemOpenLayout, kItemLayoutGroup}));
     ExpectMenuSensitivity(0x800000, With({}));
     ExpectMenuSensitivity(0x30000FF,
                           With({kItemPatternView, kItemAddPattern, kItemOpenLayout, kItemFreeMotion,
-                                kItemSetup, kItemSetQuiltArea, kItemPatternBox, kItemFileManager}));
+                                kItemSetup, kItemSetQuiltArea, kItemPatternBox, kItemFileManager,
+                                kItemLayoutGroup, kItemMachineGroup, kItemToolsGroup}));
     std::set<MenuItemId> all;
     for (int i = 0; i < kMenuItemCount; ++i)
         all.insert(static_cast<MenuItemId>(i));
@@ -145,7 +149,7 @@ TEST_F(MenuTest, AdvancedSwitchLargeStyleAndMachineTypeDecideWhatIsShown) {
                                    kItemSaveLayoutAs, kItemCreateSetpoint, kItemRestoreSetpoint};
     for (MenuItemId id : advanced)
         EXPECT_FALSE(Visible(menu->items[id])) << id;
-    EXPECT_FALSE(Visible(menu->advancedSeparator));
+    EXPECT_FALSE(Visible(menu->items[kItemLayoutGroup]));
     EXPECT_FALSE(Visible(menu->menuTitles[kMenuStitch]));
     EXPECT_TRUE(Visible(menu->items[kItemUndo]));
     EXPECT_TRUE(Visible(menu->menuTitles[kMenuEdit]));
@@ -158,7 +162,7 @@ TEST_F(MenuTest, AdvancedSwitchLargeStyleAndMachineTypeDecideWhatIsShown) {
     ApplyMenuVisibility();
     for (MenuItemId id : advanced)
         EXPECT_TRUE(Visible(menu->items[id])) << id;
-    EXPECT_TRUE(Visible(menu->advancedSeparator));
+    EXPECT_TRUE(Visible(menu->items[kItemLayoutGroup]));
     EXPECT_TRUE(Visible(menu->menuTitles[kMenuStitch]));
     EXPECT_TRUE(Visible(record->buttons[kToolStitchOnOff]));
     EXPECT_TRUE(Visible(record->buttons[kToolNeedleUp]));
@@ -180,56 +184,26 @@ TEST_F(MenuTest, AdvancedSwitchLargeStyleAndMachineTypeDecideWhatIsShown) {
     EXPECT_FALSE(Visible(record->buttons[kToolNeedleUp]));
 }
 
-TEST_F(MenuTest, ItemsWithoutHandlerStayInsensitive) {
-    InstallAllHandlers(nullptr);
+TEST_F(MenuTest, UndoAndRestoreSetpointFollowTheirFilesAndTogglesReachTheirHandlers) {
     Build();
     SetMenuStateMask(0xFFFFFFFF);
-    for (int i = 0; i < kMenuItemCount; ++i) {
-        auto id = static_cast<MenuItemId>(i);
-        // "Standard" has no handler by design and stays usable.
-        EXPECT_EQ(Sensitive(id), id == kItemStandard) << i;
+    EXPECT_FALSE(Sensitive(kItemUndo));  // no undo file at start
+    EXPECT_FALSE(Sensitive(kItemRestoreSetpoint));
+    SetMenuItemAvailable(kItemRestoreSetpoint, true);
+    EXPECT_TRUE(Sensitive(kItemRestoreSetpoint));
+    EXPECT_FALSE(Sensitive(kItemUndo));
+    SetMenuItemAvailable(kItemRestoreSetpoint, false);
+    EXPECT_FALSE(Sensitive(kItemRestoreSetpoint));
+    EXPECT_TRUE(Sensitive(kItemSetpointGroup));  // Create Setpoint still is
+
+    // The axis locks act and move the pointer off the toolbar.
+    gtk_window_move(GTK_WINDOW(window), 0, 0);
+    for (ToolButtonId id : {kToolLockX, kToolLockY}) {
+        WarpPointer(200, 200);
+        gtk_toggle_tool_button_set_active(GTK_TOGGLE_TOOL_BUTTON(ToolbarRecord()->buttons[id]),
+                                          TRUE);
+        ExpectPointerOffToolbar(id);
     }
-    for (int i = 0; i < kToolButtonCount; ++i) {
-        if (ToolbarRecord()->buttons[i] == nullptr) continue;
-        EXPECT_FALSE(ToolSensitive(static_cast<ToolButtonId>(i))) << i;
-    }
-
-    // Installing a handler makes its item usable under the stored mask at once.
-    EXPECT_EQ(SetMenuHandler(kActionMainSetup, RecordCall), 0);
-    EXPECT_TRUE(Sensitive(kItemSetup));
-    EXPECT_FALSE(Sensitive(kItemFreeMotion));
-    EXPECT_EQ(SetMenuHandler(kActionStopButton, RecordCall), 0);
-    EXPECT_TRUE(ToolSensitive(kToolStop));
-    EXPECT_EQ(GetMenuHandler(kActionStopButton), &RecordCall);
-    EXPECT_EQ(SetMenuHandler(kMenuActionCount, RecordCall), -1);
-    EXPECT_EQ(SetMenuHandler(static_cast<MenuAction>(-1), RecordCall), -1);
-    EXPECT_EQ(GetMenuHandler(kMenuActionCount), nullptr);
-}
-
-TEST_F(MenuTest, ActivationCallsTheHandlerWithItsData) {
-    Build();
-    SetMenuStateMask(0x37FFFFF);
-    MenuBar* record = MenuRecord();
-    gtk_menu_item_activate(GTK_MENU_ITEM(record->items[kItemAddPatternBox]));
-    gtk_menu_item_activate(GTK_MENU_ITEM(record->items[kItemAdjustCurrent]));
-    gtk_menu_item_activate(GTK_MENU_ITEM(record->items[kItemRemoveCurrent]));
-    gtk_menu_item_activate(GTK_MENU_ITEM(record->items[kItemAutoCenter]));
-    ASSERT_EQ(calls.size(), 4u);
-    EXPECT_STREQ(static_cast<const char*>(calls[0].second), "1");
-    EXPECT_STREQ(static_cast<const char*>(calls[1].second), "0");
-    EXPECT_STREQ(static_cast<const char*>(calls[2].second), "2");
-    EXPECT_EQ(calls[3].second, nullptr);
-    EXPECT_EQ(calls[3].first, record->items[kItemAutoCenter]);
-
-    // Toolbar: "clicked" for Start, "toggled" for the locks.
-    calls.clear();
-    gtk_button_clicked(
-        GTK_BUTTON(gtk_bin_get_child(GTK_BIN(ToolbarRecord()->buttons[kToolStart]))));
-    gtk_toggle_tool_button_set_active(GTK_TOGGLE_TOOL_BUTTON(ToolbarRecord()->buttons[kToolLockX]),
-                                      TRUE);
-    ASSERT_EQ(calls.size(), 2u);
-    EXPECT_EQ(calls[0].first, ToolbarRecord()->buttons[kToolStart]);
-    EXPECT_EQ(calls[1].first, ToolbarRecord()->buttons[kToolLockX]);
 
     // A mask set after the bar is gone must not touch the destroyed widgets.
     gtk_widget_destroy(window);
@@ -249,22 +223,12 @@ TEST_F(MenuTest, StitcherTogglesSpringBackAndMoveThePointerAway) {
     gtk_window_move(GTK_WINDOW(window), 0, 0);
     Drain();
     for (ToolButtonId id : {kToolStitchOnOff, kToolNeedleUp}) {
-        // The module's own handlers, not the recording ones of this fixture.
-        MenuAction action = id == kToolStitchOnOff ? kActionStitchOnOff : kActionNeedleUp;
-        SetMenuHandler(action, savedHandlers[action]);
-        ASSERT_NE(GetMenuHandler(action), nullptr);
-        GdkDisplay* display = gdk_display_get_default();
-        gdk_display_warp_pointer(display, gdk_display_get_default_screen(display), 200, 200);
+        WarpPointer(200, 200);
         GtkToggleToolButton* toggle = GTK_TOGGLE_TOOL_BUTTON(ToolbarRecord()->buttons[id]);
         gtk_toggle_tool_button_set_active(toggle, TRUE);
         EXPECT_FALSE(gtk_toggle_tool_button_get_active(toggle)) << id;
-        gdk_display_sync(display);
-        int x = -1, y = -1;
-        gdk_display_get_pointer(display, nullptr, &x, &y, nullptr);
-        EXPECT_EQ(x, 0);
-        EXPECT_EQ(y, menubar_height + 15);
+        ExpectPointerOffToolbar(id);
     }
-    EXPECT_TRUE(calls.empty());
 }
 
 }  // namespace

@@ -194,7 +194,7 @@ TEST_F(Dialogs, RepeatMakesTheArrayAndOpensAgainOnItsValues) {
           ClickButton("gtk-ok")});
     ShowPopupMenu(12, 12);  // the pop-up's entry opens it
     ASSERT_TRUE(WaitFor([&] { return PopupMenu() != nullptr; }));
-    Choose("Repeat");
+    Choose("Copies/Repeat");
     Finish();
     EXPECT_EQ(interface->selectedNode, n);
     EXPECT_TRUE(UndoWritten());

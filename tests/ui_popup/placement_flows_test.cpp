@@ -108,7 +108,6 @@ protected:
     void SetUp() override {
         PopupTest::SetUp();
         if (!interface) return;
-        InstallPlacementActions();
         savedMargins[0] = xMargin;
         savedMargins[1] = yMargin;
         xMargin = yMargin = 0;
@@ -148,8 +147,6 @@ protected:
     void TearDown() override {
         StopScript(&script);
         if (interface) SetUserInterfaceHooks(responderHooks);
-        SetMenuHandler(kActionEditAutofill, nullptr);
-        SetMenuHandler(kActionEditNest, nullptr);
         xMargin = savedMargins[0];
         yMargin = savedMargins[1];
         showAdvancedFeatures = 0;
@@ -248,7 +245,7 @@ TEST_F(PlacementFlows, AutofillFromThePopupAndTheEditToolCancelBringsTheLayoutBa
     watch.cancelOnHull = true;
     responder->answers = {kResponseYes};
     OpenPopupAt(3, 1);
-    Choose("Autofill");
+    Choose("Copies/Autofill");
     EXPECT_TRUE(watch.cancelled);
     ASSERT_EQ(Placements(), 1);
     EXPECT_EQ(patternLayout->arrayIndex, -1);
@@ -261,7 +258,7 @@ TEST_F(PlacementFlows, AutofillFromThePopupAndTheEditToolCancelBringsTheLayoutBa
     responder->answers = {kResponseYes};
     responder->shown.clear();
     OpenPopupAt(3, 1);
-    Choose("Autofill");
+    Choose("Copies/Autofill");
     EXPECT_EQ(responder->Texts(), std::vector<std::string>{kAutofillQuestion});
     EXPECT_EQ(watch.maskWhileRunning, kPlacementBusyMask);
     ASSERT_EQ(Placements(), 2);
@@ -339,7 +336,7 @@ TEST_F(PlacementFlows, MergeFromThePopupMakesOnePatternAndCancelKeepsTheArray) {
     watch.cancelOnText = "Merging Pattern 3 of 3\n";
     responder->answers = {kResponseYes, kResponseOk};
     OpenPopupAt(7, 2);
-    Choose("Merge");
+    Choose("Copies/Merge");
     EXPECT_TRUE(watch.cancelled);
     EXPECT_EQ(responder->Texts(), (std::vector<std::string>{kMergeQuestion, kMergeCancelled}));
     EXPECT_EQ(Placements(), 3);
@@ -351,7 +348,7 @@ TEST_F(PlacementFlows, MergeFromThePopupMakesOnePatternAndCancelKeepsTheArray) {
     responder->answers = {kResponseNo};
     responder->shown.clear();
     OpenPopupAt(7, 2);
-    Choose("Merge");
+    Choose("Copies/Merge");
     EXPECT_EQ(responder->Texts(), std::vector<std::string>{kMergeQuestion});
     EXPECT_EQ(Placements(), 3);
 
@@ -359,7 +356,7 @@ TEST_F(PlacementFlows, MergeFromThePopupMakesOnePatternAndCancelKeepsTheArray) {
     responder->answers = {kResponseYes, kResponseOk};
     responder->shown.clear();
     OpenPopupAt(12, 2);
-    Choose("Merge");
+    Choose("Copies/Merge");
     EXPECT_EQ(responder->Texts(), (std::vector<std::string>{kMergeQuestion, kMergeCompleted}));
     ASSERT_EQ(Placements(), 1);
     EXPECT_EQ(patternLayout->arrayIndex, -1);
@@ -373,7 +370,7 @@ TEST_F(PlacementFlows, MergeFromThePopupMakesOnePatternAndCancelKeepsTheArray) {
     // A single placement is refused with a warning.
     responder->shown.clear();
     OpenPopupAt(2, 2);
-    Choose("Merge");
+    Choose("Copies/Merge");
     EXPECT_EQ(responder->Texts(), std::vector<std::string>{kMergeOnlyArrays});
 }
 

@@ -21,7 +21,6 @@ void PopupTest::SetUp() {
     ASSERT_EQ(mkdir("patterns", 0777), 0);
     ASSERT_EQ(mkdir(root.File("tmp").c_str(), 0777), 0);
     ASSERT_TRUE(SetSystemRoot(root.path.c_str()));
-    InstallPatternPopup();  // as start-up does: before the style file is read
     gtk_rc_parse(LONGARM_SOURCE_DIR "/gtkrc_5");
     gtk_rc_reset_styles(gtk_settings_get_default());
 

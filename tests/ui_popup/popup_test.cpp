@@ -29,8 +29,8 @@ TEST_F(PatternPopup, OpensOnTheNearestPatternWithTheUsableEntries) {
     EXPECT_EQ(interface->selectedNode, target);
     EXPECT_EQ(menuReady, 0);
 
-    EXPECT_FALSE(gtk_widget_get_visible(PopupItem("Merge")));  // advanced features off
-    EXPECT_TRUE(gtk_widget_is_sensitive(PopupItem("Autofill")));
+    EXPECT_FALSE(gtk_widget_get_visible(PopupItem("Copies/Merge")));  // advanced features off
+    EXPECT_TRUE(gtk_widget_is_sensitive(PopupItem("Copies/Autofill")));
     int wy = -1;
     gdk_window_get_origin(PopupWindow()->window, nullptr, &wy);
     EXPECT_LE(wy + PopupWindow()->allocation.height, screen_height);  // no scrolling
@@ -63,7 +63,7 @@ TEST_F(PatternPopup, NextSkipsTheArrayAndReopensRemoveTakesTheArray) {
         responder->answers = {refusal};
         ShowPopupMenu(30, 0);  // a repeat
         ASSERT_TRUE(WaitFor([&] { return PopupMenu() != nullptr; }));
-        Choose("Remove");
+        Choose("Pattern/Remove");
         EXPECT_TRUE(responder->Showed("DO YOU REALLY WANT TO REMOVE THIS PATTERN?"));
         EXPECT_EQ(CountLayoutNodes(), 5) << refusal;
         EXPECT_FALSE(UndoWritten());
@@ -71,7 +71,7 @@ TEST_F(PatternPopup, NextSkipsTheArrayAndReopensRemoveTakesTheArray) {
     responder->answers = {kResponseYes};
     ShowPopupMenu(30, 0);
     ASSERT_TRUE(WaitFor([&] { return PopupMenu() != nullptr; }));
-    Choose("Remove");
+    Choose("Pattern/Remove");
     EXPECT_EQ(CountLayoutNodes(), 2);
     EXPECT_EQ(interface->selectedNode, nullptr);
     EXPECT_TRUE(UndoWritten());
@@ -106,7 +106,7 @@ TEST_F(PatternPopup, EditEntriesActOnTheSelectedPatternAndTakeTheirUndoPoints) {
     choose("Mirror/Vertical", false);
     EXPECT_NEAR(p->x[0], p->width - x0[0], 1e-5);
     const std::vector<float> before = p->x;
-    choose("Reverse Path", false);
+    choose("Pattern/Reverse Path", false);
     EXPECT_EQ(p->x.front(), before.back());
 
     interface->highlightIndex = 2;
@@ -116,7 +116,7 @@ TEST_F(PatternPopup, EditEntriesActOnTheSelectedPatternAndTakeTheirUndoPoints) {
     EXPECT_EQ(interface->highlightIndex, -1);
 
     responder->keyboard = {"Corner Swirl"};
-    choose("Save", false);
+    choose("Pattern/Save", false);
     EXPECT_EQ(responder->prompts, std::vector<std::string>{"SAVE AS:"});
     struct stat st;
     EXPECT_EQ(stat("patterns/Corner Swirl.qcc", &st), 0);
@@ -134,7 +134,8 @@ TEST_F(PatternPopup, AnEntryChosenByTouchReachesTheRecoveryImage) {
     ClearCrashRecoveryImage();
     ShowPopupMenu(50, 50);
     ASSERT_TRUE(WaitFor([&] { return PopupMenu() != nullptr; }));
-    ASSERT_TRUE(XdotoolClick(PopupItem("Reverse Path")));
+    ASSERT_TRUE(XdotoolClick(PopupItem("Pattern")));
+    ASSERT_TRUE(XdotoolClick(PopupItem("Pattern/Reverse Path")));
     EXPECT_EQ(GetPattern(slot)->x.front(), 2);
     ASSERT_EQ(FinishCrashRecovery(image.c_str()), 1);
     EXPECT_EQ(ReadFileText(image), SerializeLayout());
@@ -153,7 +154,6 @@ TEST_F(PatternPopup, EditMenuHandlersAreInstalled) {
     EXPECT_TRUE(UndoWritten());
 
     // The toolbar's Edit button opens the pop-up for the pattern nearest (0, 0).
-    ASSERT_EQ(GetMenuHandler(kActionViewDropdownMenu), &viewDropdownMenu);
     interface->selectedNode = nullptr;
     viewDropdownMenu(nullptr, nullptr);
     ASSERT_TRUE(WaitFor([&] { return PopupMenu() != nullptr; }));

@@ -50,9 +50,6 @@ TEST(RunViewScreen, StartPauseSpeedAndResumeOnTheRealScreens) {
 
     MakeMainWindow(true);
     InstallRunView();
-    // Stands in for the Stitching toggle's own handler (installed by the
-    // toggles' module in the program), without which the toggle stays off.
-    SetMenuHandler(kActionRunStitching, [](GtkWidget*, void*) {});
     PlacePoints(MakeRunBox(), LinePoints(160, 0, 0, 0.05f, 0.01f), 0.5f, 0.5f);
     ScriptedResponder responder;
     UserInterfaceHooks hooks = GetUserInterfaceHooks();

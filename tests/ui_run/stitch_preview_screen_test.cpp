@@ -60,7 +60,6 @@ std::function<void(GtkWidget*)> Press(const char* button) {
 TEST(StitchPreviewScreen, ShowsTheEstimateAndStartsOnlyAPathInsideTheArea) {
     ASSERT_TRUE(EnsureGtk());
     MakeMainWindow(true);
-    InstallStitchPreview();
     ScriptedResponder responder;
     SetMenuStateMask(kIdleMenuMask);
     EXPECT_TRUE(GTK_WIDGET_SENSITIVE(MenuRecord()->items[kItemPreview]));

@@ -140,7 +140,6 @@ struct SetupScreenTest : ::testing::Test {
     }
     void Open() {
         MakeMainWindow(true);
-        InstallSetupScreen();
         menuMainSetup(nullptr, nullptr);
         Drain();
         ASSERT_TRUE(isWidget(interface->setupNotebook));
@@ -516,13 +515,7 @@ TEST_F(SetupScreenTest, EveryPageFitsTheSmallScreen) {
 }
 
 TEST_F(SetupScreenTest, EveryPageFitsTheLargeScreen) {
-    ASSERT_TRUE(WriteFileText(dir.File("screen.conf"),
-                              "screen_width = 800\nscreen_height = 480\nmenubar_height = 60\n"
-                              "menubar_width = 400\ntoolbar_button_size = 56\nicon_style = 1\n"
-                              "setup_button_width = 300\nsetup_button_height = 80\n"
-                              "setup_slider_width = 100\nsetup_slider_height = 280\n"
-                              "setup_spinbox_width = 150\nsetup_spinbox_height = 45\n"));
-    ASSERT_EQ(ParseConfigFile(dir.File("screen.conf").c_str()), 1);
+    ASSERT_EQ(ParseConfigFile(LONGARM_SOURCE_DIR "/tests/data/screen_large.conf"), 1);
     gtk_rc_parse(LONGARM_SOURCE_DIR "/gtkrc");
     showAdvancedFeatures = 1;
     Open();

@@ -55,7 +55,6 @@ struct TraceScreenTest : ::testing::Test {
         mkdir("patterns", 0777);
         ASSERT_EQ(symlink(LONGARM_SOURCE_DIR "/images", "images"), 0);
         MakeMainWindow(true);
-        InstallTraceInterface();
     }
     void TearDown() override {
         EXPECT_EQ(chdir(oldDir), 0);
