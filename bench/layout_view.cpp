@@ -74,6 +74,15 @@ bool Setup() {
     return true;
 }
 
+double ImageMB() {
+    double bytes = 0;
+    for (int i = 0; i < kPatterns; i++) {
+        GdkPixbuf* im = GetPattern(i)->pixbuf.get();
+        if (im) bytes += double(gdk_pixbuf_get_rowstride(im)) * gdk_pixbuf_get_height(im);
+    }
+    return bytes / 1e6;
+}
+
 void Redraw() {
     GdkWindow* w = interface->drawingArea->window;
     gdk_window_invalidate_rect(w, nullptr, FALSE);
@@ -118,6 +127,7 @@ void BM_ZoomAllAndRedraw(benchmark::State& state) {
         SetZoomAll();
         Redraw();
     }
+    state.counters["image_MB"] = ImageMB();
 }
 BENCHMARK(BM_ZoomAllAndRedraw)->Unit(benchmark::kMillisecond);
 
@@ -127,8 +137,30 @@ void BM_Redraw(benchmark::State& state) {
     Redraw();
     for (auto _ : state)
         Redraw();
+    state.counters["image_MB"] = ImageMB();
 }
 BENCHMARK(BM_Redraw)->Unit(benchmark::kMillisecond);
+
+// Zooming in close up and the redraw that follows: the images are made again
+// at the new scale (alternating 0.010 and 0.011 inch per pixel).
+void BM_ZoomCloseUpAndRedraw(benchmark::State& state) {
+    if (!Setup()) return state.SkipWithError("no display");
+    const float saved = interface->viewScale;
+    zoomed = 1;
+    panX = -100;
+    panY = -100;
+    int n = 0;
+    for (auto _ : state) {
+        interface->viewScale = n++ % 2 ? 0.011f : 0.010f;
+        RefreshPatternPix();
+        Redraw();
+    }
+    state.counters["image_MB"] = ImageMB();
+    interface->viewScale = saved;
+    zoomed = 0;
+    RefreshPatternPix();
+}
+BENCHMARK(BM_ZoomCloseUpAndRedraw)->Unit(benchmark::kMillisecond);
 
 // A redraw close up (0.01 inch per pixel), where most of each large image lies
 // outside the view.
@@ -143,6 +175,7 @@ void BM_RedrawCloseUp(benchmark::State& state) {
     Redraw();
     for (auto _ : state)
         Redraw();
+    state.counters["image_MB"] = ImageMB();
     interface->viewScale = saved;
     zoomed = 0;
     RefreshPatternPix();

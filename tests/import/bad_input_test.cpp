@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstdio>
 #include <string>
+#include <vector>
 
 #include "import/import_test_util.h"
 #include "pattern/import/import_support.h"
@@ -61,6 +63,28 @@ TEST(DxfNumbers, NotANumberInfinityAndAbsurdValuesAreUnreadable) {
     }
     std::string badFlags = "  0\nPOLYLINE\n  8\n0\n 70\nclosed\n  0\nSEQEND\n";
     EXPECT_EQ(RunConvertDxf(DxfDrawing(badFlags)).result, -1);
+}
+
+// Pattern lines and log numbers are written without printf but must read the same:
+// ties (exact halves of a thousandth), near-ties, signs and huge values included.
+TEST(ImportNumbers, ThreeDecimalsAreWrittenAsPrintfWritesThem) {
+    std::vector<double> values{0.0,    -0.0,    0.0005,      0.0625,   -0.0625,  0.0015,
+                               2.0005, -0.0004, 999999.9995, 1.0e12,   -3.0e15,  1.0e300,
+                               1e-300, 63.2195, 4.0,         0.000499, 0.123456, -1.0e9};
+    std::uint64_t state = 99;
+    for (int i = 0; i < 20000; i++) {
+        state = state * 6364136223846793005ull + 1442695040888963407ull;
+        const double unit = double(state >> 11) / 9007199254740992.0;
+        values.push_back((unit - 0.3) * (i % 2 ? 100.0 : 1.0e7));
+        values.push_back(double(state % 2000001) / 2000.0);  // many exact halves
+    }
+    for (double v : values) {
+        char expected[400];
+        std::snprintf(expected, sizeof expected, "%0.3f", v);
+        std::string written;
+        AppendFixed3(written, v);
+        ASSERT_EQ(written, expected) << v;
+    }
 }
 
 TEST(DxfRadius, TinyRadiusGivesTheCentreOnly) {
