@@ -18,6 +18,7 @@
 #include "pattern/pattern.h"
 #include "pattern/pattern_image.h"
 #include "ui/drawing_area.h"
+#include "ui/layout_view_images.h"
 #include "ui/view_interaction.h"
 #include "ui/widget_helpers.h"
 
@@ -221,8 +222,7 @@ void DrawPlacements(cairo_t* cr, const ViewFrame& frame, int W, int H) {
     const std::vector<PlacementMarks> marks = LayoutMarks(frame, interface->currentPatternBox);
     for (const PlacementMarks& mark : marks) {
         if (mark.node == interface->selectedNode) DrawSelection(cr, frame, mark);
-        DrawImage(cr, CurrentPatternImage(mark.node->patternIndex), mark.position.x,
-                  mark.position.y, W, H);
+        PaintPatternImage(cr, mark.node->patternIndex, mark.position.x, mark.position.y, W, H);
         SetPen(cr, "black", 1, false);
         Line(cr, 1, mark.position.x - 4, mark.position.y, mark.position.x + 4, mark.position.y);
         Line(cr, 1, mark.position.x, mark.position.y - 4, mark.position.x, mark.position.y + 4);
@@ -326,23 +326,6 @@ GdkPixbuf* ViewImage(const char* name, int alpha) {
 void RedrawView() {
     if (interface && isWidget(interface->drawingArea) && interface->drawingArea->window)
         gdk_window_invalidate_rect(interface->drawingArea->window, nullptr, FALSE);
-}
-
-GdkPixbuf* CurrentPatternImage(int slot) {
-    Pattern* pattern = GetPattern(slot);
-    if (!pattern || !interface) return nullptr;
-    const float scale = interface->viewScale;
-    GdkPixbuf* image = pattern->pixbuf.get();
-    if (image && gdk_pixbuf_get_width(image) == InchesToPixels(pattern->width, scale) + 1 &&
-        gdk_pixbuf_get_height(image) == InchesToPixels(pattern->height, scale) + 1)
-        return image;
-    UpdatePatternSize(pattern);
-    pattern->pixbuf.reset(CreatePixbufFromPattern(pattern, scale));
-    const LayoutNode* selected = interface->selectedNode;
-    const int highlight =
-        selected && selected->patternIndex == slot ? interface->highlightIndex : -1;
-    DrawPattern(pattern->pixbuf.get(), pattern, 0, 0, scale, highlight);
-    return pattern->pixbuf.get();
 }
 
 int DrawGrid() {
