@@ -307,6 +307,37 @@ void DrawControls(cairo_t* cr, int W, int H, const PadGeometry& pad) {
     if (menuReady == 1) DrawImage(cr, ViewImage("Start_32x32.png"), W - 32, 25, W, H);
 }
 
+// The grid converted once for cairo, so a redraw does not convert it again:
+// made again when DrawGrid has changed gridPixbuf (another version) or replaced it.
+unsigned long gridVersion = 0;
+struct GridSurface {
+    cairo_surface_t* surface = nullptr;
+    const GdkPixbuf* from = nullptr;
+    unsigned long version = 0;
+} gridSurface;
+
+void DrawGridImage(cairo_t* cr, int W, int H) {
+    GdkPixbuf* grid = interface->gridPixbuf;
+    if (!grid) return;
+    GridSurface& g = gridSurface;
+    if (!g.surface || g.from != grid || g.version != gridVersion) {
+        if (g.surface) cairo_surface_destroy(g.surface);
+        g.surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, gdk_pixbuf_get_width(grid),
+                                               gdk_pixbuf_get_height(grid));
+        cairo_t* to = cairo_create(g.surface);
+        gdk_cairo_set_source_pixbuf(to, grid, 0, 0);
+        cairo_set_operator(to, CAIRO_OPERATOR_SOURCE);
+        cairo_paint(to);
+        cairo_destroy(to);
+        g.from = grid;
+        g.version = gridVersion;
+    }
+    cairo_set_source_surface(cr, g.surface, 0, 0);
+    cairo_rectangle(cr, 0, 0, std::min(W, gdk_pixbuf_get_width(grid)),
+                    std::min(H, gdk_pixbuf_get_height(grid)));
+    cairo_fill(cr);
+}
+
 // Images are cached by name and alpha for the life of the program.
 std::map<std::pair<std::string, int>, GdkPixbuf*> imageCache;
 
@@ -340,6 +371,7 @@ int DrawGrid() {
     if (!grid) grid = gdk_pixbuf_new(GDK_COLORSPACE_RGB, TRUE, 8, W, H);
     if (!grid) return 0;
     ClearPixbuf(grid);
+    gridVersion++;
     if (spacing <= 0) return spacing;
     const int w = view_area_width - 4, h = view_area_height - 4;
     for (int i = 0; i <= h / spacing; i++)
@@ -465,7 +497,7 @@ gboolean da_PatternView(GtkWidget* widget, GdkEventExpose*, gpointer) {
                         kBadgeAlpha),
               0, H - 32, W, H);
     if (MoveMode()) DrawPadBackground(cr, W, H, pad);
-    DrawImage(cr, interface->gridPixbuf, 0, 0, W, H);
+    DrawGridImage(cr, W, H);
     DrawBox(cr, widget, frame, W, pad);
     DrawPlacements(cr, frame, W, H);
     DrawTexts(cr, widget, W, H, pad);
