@@ -1,6 +1,8 @@
 // Broken and hostile input: every case ends in bounded time and memory with a
 // pattern or a clear failure, never a crash or a hang.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cstdint>
 #include <cstdio>
@@ -150,6 +152,33 @@ TEST(ImportLimits, InputLargerThanTheLimitIsRefused) {
     ConvertRun qli = RunImportQli(endless);
     EXPECT_EQ(qli.result, -1);
     EXPECT_EQ(qli.output, "");
+}
+
+// A file is read from where its stream stands; a pipe (read in pieces) is held
+// to the same limit.
+TEST(ImportLimits, WholeStreamIsReadFromItsPositionAndWithinTheLimit) {
+    std::FILE* file = std::tmpfile();
+    ASSERT_TRUE(file);
+    std::fputs("0\nSECTION\n", file);
+    std::fseek(file, 2, SEEK_SET);
+    std::string text;
+    EXPECT_EQ(ReadWholeStream(file, 100, text), 1);
+    EXPECT_EQ(text, "SECTION\n");
+    std::fseek(file, 0, SEEK_SET);
+    EXPECT_EQ(ReadWholeStream(file, 9, text), 0);
+    std::fclose(file);
+    for (std::size_t limit : {70000u, 69999u}) {
+        int ends[2];
+        ASSERT_EQ(pipe(ends), 0);
+        ASSERT_GE(fcntl(ends[1], F_SETPIPE_SZ, 1 << 20), 70000);  // holds it all unread
+        const std::string sent(70000, 'x');                       // more than one piece
+        ASSERT_EQ(write(ends[1], sent.data(), sent.size()), ssize_t(sent.size()));
+        close(ends[1]);
+        std::FILE* pipe = fdopen(ends[0], "r");
+        EXPECT_EQ(ReadWholeStream(pipe, limit, text), limit == 70000u ? 1 : 0);
+        EXPECT_EQ(text.size(), limit == 70000u ? sent.size() : 0u);
+        std::fclose(pipe);
+    }
 }
 
 }  // namespace
