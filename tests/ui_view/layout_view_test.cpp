@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <functional>
 #include <string>
@@ -353,6 +354,39 @@ TEST_F(ViewTouch, TheDirectionPadMovesByTheIncrementAndDragsInsideItMoveNothing)
 
     Drag(ox + 5, oy + 5, 0, 0);  // OK ends the mode
     EXPECT_EQ(command, kModeNone);
+}
+
+// Close up, overlapping patterns that each fill the view need more windows than
+// the budget holds: the oldest are dropped and drawn again when needed, and the
+// picture stays the same.
+TEST_F(ViewTest, PatternImagesStayWithinTheBudgetAndPaintTheSamePicture) {
+    for (int i = 0; i < 12; i++)
+        LoadPath({{0, 0}, {2, 2}, {0.2f * i, 2}, {2, 0.1f * i}});
+    interface->viewScale = 0.001f;  // 2001 x 2001 pixel images
+    auto paint = [] {
+        cairo_surface_t* view = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 800, 600);
+        cairo_t* cr = cairo_create(view);
+        for (int slot = 0; slot < 12; slot++)
+            PaintPatternImage(cr, slot, -600, -700, 800, 600);
+        cairo_destroy(cr);
+        cairo_surface_flush(view);
+        const unsigned char* data = cairo_image_surface_get_data(view);
+        std::string pixels(reinterpret_cast<const char*>(data),
+                           static_cast<std::size_t>(cairo_image_surface_get_stride(view)) * 600);
+        cairo_surface_destroy(view);
+        return pixels;
+    };
+    DropPatternImages();
+    const long drawnBefore = PatternImagesInUse().drawn;
+    const std::string first = paint();
+    const PatternImageUse use = PatternImagesInUse();
+    EXPECT_EQ(use.drawn - drawnBefore, 12);
+    EXPECT_LE(use.bytes, kPatternImageBudget);
+    EXPECT_LT(use.windows, 12);
+    EXPECT_GT(std::count(first.begin(), first.end(), char(0xFF)), 1000);  // opaque black
+    EXPECT_EQ(paint(), first);
+    EXPECT_EQ(PatternImagesInUse().drawn - drawnBefore, 24);  // dropped ones drawn again
+    DropPatternImages();
 }
 
 }  // namespace
