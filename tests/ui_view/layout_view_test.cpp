@@ -386,6 +386,19 @@ TEST_F(ViewTest, PatternImagesStayWithinTheBudgetAndPaintTheSamePicture) {
     EXPECT_GT(std::count(first.begin(), first.end(), char(0xFF)), 1000);  // opaque black
     EXPECT_EQ(paint(), first);
     EXPECT_EQ(PatternImagesInUse().drawn - drawnBefore, 24);  // dropped ones drawn again
+
+    // The highlighted entity of the selected pattern is painted red.
+    Pattern* selected = GetPattern(0);
+    selected->commandType = {PatternCommandType::EntityStart};
+    selected->commandPoint = {1};
+    selected->commandCount = 1;
+    interface->selectedNode = NewPatternLayoutNode(0, -1, 0, 0, 0);
+    interface->highlightIndex = 1;
+    const std::string highlighted = paint();
+    bool red = false;
+    for (std::size_t i = 0; i + 4 <= highlighted.size() && !red; i += 4)
+        red = highlighted.compare(i, 4, std::string("\0\0\xFF\xFF", 4)) == 0;
+    EXPECT_TRUE(red);
     DropPatternImages();
 }
 
