@@ -259,10 +259,5 @@ void RemoveArrayNode(int slot) {
 }
 
 void RefreshPatternPix() {
-    if (!interface) {
-        DrawPatternImages(PatternViewScale(), -1, -1);
-        return;
-    }
-    const int selected = interface->selectedNode ? interface->selectedNode->patternIndex : -1;
-    DrawPatternImages(interface->viewScale, selected, interface->highlightIndex);
+    InvalidatePatternImages();
 }

@@ -81,7 +81,8 @@ ArrayNode* GetArrayNode(int slot);
 void SetArrayNode(int slot, int down, float spacingDown, int across, float spacingAcross);
 void RemoveArrayNode(int slot);
 
-// Redraws the image of every loaded pattern at the view scale, the pattern of
-// the selected placement (the interface record's selectedNode) with its
-// highlighted entity. Called after every scale change and transform.
+// Declares the images of all loaded patterns out of date; the views draw them
+// again at the view scale when they next show them, the pattern of the selected
+// placement (the interface record's selectedNode) with its highlighted entity.
+// Called after every scale change and transform.
 void RefreshPatternPix();

@@ -1,7 +1,6 @@
 #include "pattern/pattern.h"
 
 #include <fcntl.h>
-#include <gdk-pixbuf/gdk-pixbuf.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -20,38 +19,6 @@
 #include "pattern/pattern_image.h"
 
 PatternList patternList;
-
-// ---------------------------------------------------------------------------
-// The image held by a pattern
-
-PatternPixbuf::~PatternPixbuf() {
-    reset();
-}
-
-PatternPixbuf::PatternPixbuf(const PatternPixbuf& other)
-    : image_(other.image_ ? gdk_pixbuf_copy(other.image_) : nullptr) {}
-
-PatternPixbuf& PatternPixbuf::operator=(const PatternPixbuf& other) {
-    if (this != &other) reset(other.image_ ? gdk_pixbuf_copy(other.image_) : nullptr);
-    return *this;
-}
-
-PatternPixbuf::PatternPixbuf(PatternPixbuf&& other) noexcept : image_(other.image_) {
-    other.image_ = nullptr;
-}
-
-PatternPixbuf& PatternPixbuf::operator=(PatternPixbuf&& other) noexcept {
-    if (this != &other) {
-        reset(other.image_);
-        other.image_ = nullptr;
-    }
-    return *this;
-}
-
-void PatternPixbuf::reset(GdkPixbuf* image) {
-    if (image_ && image_ != image) g_object_unref(image_);
-    image_ = image;
-}
 
 // ---------------------------------------------------------------------------
 // What drawing needs from the view
@@ -229,11 +196,7 @@ void AppendPointLine(std::string& out, float x, float y) {
 std::unique_ptr<Pattern> newPattern(const char* path, int draw) {
     auto pattern = std::make_unique<Pattern>();
     if (path && !openPattern(pattern.get(), path)) return nullptr;
-    if (draw == 1) {
-        float scale = PatternViewScale();
-        pattern->pixbuf.reset(CreatePixbufFromPattern(pattern.get(), scale));
-        DrawPattern(pattern->pixbuf.get(), pattern.get(), 0.0f, 0.0f, scale, -1);
-    }
+    if (draw == 1) InvalidatePatternImages();
     return pattern;
 }
 
@@ -244,7 +207,6 @@ void clearPattern(Pattern* pattern) {
     pattern->commandType = {};
     pattern->commandPoint = {};
     pattern->nameLines = {};
-    pattern->pixbuf.reset();
     pattern->pointCount = 0;
     pattern->commandCount = 0;
     pattern->nameCount = 0;
@@ -501,13 +463,16 @@ void ClearPatternList() {
     patternList.freeSlots = kPatternSlots;
 }
 
-void DrawPatternImages(float scale, int selectedSlot, int highlightIndex) {
-    for (int i = 0; i < kPatternSlots; i++) {
-        Pattern* pattern = patternList.slots[i].get();
-        if (!pattern) continue;
-        UpdatePatternSize(pattern);
-        pattern->pixbuf.reset(CreatePixbufFromPattern(pattern, scale));
-        DrawPattern(pattern->pixbuf.get(), pattern, 0.0f, 0.0f, scale,
-                    i == selectedSlot ? highlightIndex : -1);
-    }
+namespace {
+
+unsigned long imageGeneration = 0;
+
+}  // namespace
+
+void InvalidatePatternImages() {
+    imageGeneration++;
+}
+
+unsigned long PatternImageGeneration() {
+    return imageGeneration;
 }

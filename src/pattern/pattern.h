@@ -17,34 +17,12 @@
 #include <string>
 #include <vector>
 
-typedef struct _GdkPixbuf GdkPixbuf;
-
 // Kind of a pattern command (stored as this integer in files and layouts).
 enum class PatternCommandType : int {
     Stop = 0,         // "c s": the move into the following point is a jump (pen lifted)
     FMark = 1,        // "c f 10": carried through load and save, nothing acts on it
     EntityStart = 2,  // "c e s": the following points begin one entity of a drawing
     EntityEnd = 3,    // "c e e": ends the current entity
-};
-
-// An RGBA image owned by one pattern: released with the pattern, deep-copied
-// when the pattern is copied.
-class PatternPixbuf {
-public:
-    PatternPixbuf() = default;
-    ~PatternPixbuf();
-    PatternPixbuf(const PatternPixbuf& other);
-    PatternPixbuf& operator=(const PatternPixbuf& other);
-    PatternPixbuf(PatternPixbuf&& other) noexcept;
-    PatternPixbuf& operator=(PatternPixbuf&& other) noexcept;
-
-    GdkPixbuf* get() const { return image_; }
-    // Takes ownership of image (none allowed), releasing the image held before.
-    void reset(GdkPixbuf* image = nullptr);
-    explicit operator bool() const { return image_ != nullptr; }
-
-private:
-    GdkPixbuf* image_ = nullptr;
 };
 
 constexpr int kPatternTextSize = 256;  // name and reserved texts hold at most 255 characters
@@ -69,7 +47,6 @@ struct Pattern {
     std::string name;           // file name without folder and extension
     std::string reservedText1;  // kept for the layout file; nothing sets it
     std::string reservedText2;
-    PatternPixbuf pixbuf;         // the pattern drawn at the current view scale
     float width = 0;              // inches, maxX - minX
     float height = 0;             // inches, maxY - minY
     float baseWidth = 0;          // inches, width as loaded times every stretch along x
@@ -113,8 +90,9 @@ int PatternPreviewWidth();
 int PatternPreviewHeight();
 
 // Makes an empty record; with a path, loads that file and returns none when the
-// load fails; with draw 1, draws the pattern into `pixbuf` at the view scale.
-// Called when a pattern is chosen or built.
+// load fails. draw is kept for the callers: the views draw the images of
+// patterns themselves when they need them. Called when a pattern is chosen or
+// built.
 std::unique_ptr<Pattern> newPattern(const char* path, int draw);
 
 // Reads a pattern file into an empty record, moved to the origin. Returns 1, or
@@ -164,7 +142,10 @@ void RemovePatternFromList(int slot);
 // Erases every pattern: the empty table of a new layout.
 void ClearPatternList();
 
-// Redraws the image of every loaded pattern at scale (inches per pixel), the
-// pattern of slot selectedSlot (-1: none) with entity highlightIndex (from 1;
-// -1: none) in red. RefreshPatternPix (layout) calls it with the view's values.
-void DrawPatternImages(float scale, int selectedSlot, int highlightIndex);
+// The views draw pattern images on demand and keep them while nothing changes.
+// InvalidatePatternImages declares every image drawn so far out of date (after
+// a transform, a load or a change of highlight; RefreshPatternPix calls it);
+// PatternImageGeneration counts those calls, so a kept image is current while
+// the count it was drawn at is.
+void InvalidatePatternImages();
+unsigned long PatternImageGeneration();

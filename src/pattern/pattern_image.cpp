@@ -2,6 +2,8 @@
 
 #include <gdk-pixbuf/gdk-pixbuf.h>
 
+#include <algorithm>
+#include <climits>
 #include <cmath>
 #include <cstdlib>
 #include <vector>
@@ -74,11 +76,9 @@ void ClearPixbuf(GdkPixbuf* image) {
 }
 
 GdkPixbuf* CreatePixbufFromPattern(const Pattern* pattern, float scale) {
-    if (!pattern || !(scale > 0)) return nullptr;
     int w = 0, h = 0;
-    if (!ToPixel(pattern->width / scale, w) || !ToPixel(pattern->height / scale, h)) return nullptr;
-    if (w < 0 || h < 0) return nullptr;
-    return NewRgbaImage(static_cast<long>(w) + 1, static_cast<long>(h) + 1);
+    if (!PatternImageSize(pattern, scale, &w, &h)) return nullptr;
+    return NewRgbaImage(w, h);
 }
 
 void DrawPixel(GdkPixbuf* image, int x, int y, int r, int g, int b, int a) {
@@ -94,42 +94,46 @@ void DrawPixel(GdkPixbuf* image, int x, int y, int r, int g, int b, int a) {
     p[3] = static_cast<guchar>(a);
 }
 
+namespace {
+
+// The pixels of a window [x0, x1) x [y0, y1) of a larger image.
+struct Window {
+    int x0, y0, x1, y1;
+};
+
 // The line is y = m x + k in single precision. Along x (the flatter case) each
 // column gets one pixel; along y each row gets one, its x found by inverting the
-// line (x0 itself for a vertical line, where m is taken as 0).
-void DrawLine(GdkPixbuf* image, int x0, int y0, int x1, int y1, int r, int g, int b, int a) {
-    if (!IsRgba8(image)) return;
-    int width = gdk_pixbuf_get_width(image);
-    int height = gdk_pixbuf_get_height(image);
+// line (x0 itself for a vertical line, where m is taken as 0). Only the pixels
+// inside the window are handed to plot, in image coordinates; which pixels they
+// are does not depend on the window.
+template <typename Plot>
+void RasterLine(int x0, int y0, int x1, int y1, const Window& w, Plot plot) {
     float m = (x1 == x0) ? 0.0f : static_cast<float>(y1 - y0) / static_cast<float>(x1 - x0);
     float k = static_cast<float>(y0) - static_cast<float>(x0) * m;
     if (std::abs(x1 - x0) > std::abs(y1 - y0)) {
-        int from = std::max(std::min(x0, x1), -1);
-        int to = std::min(std::max(x0, x1), width);
+        int from = std::max(std::min(x0, x1), w.x0);
+        int to = std::min(std::max(x0, x1), w.x1);
         for (int x = from; x < to; x++) {
             int y = 0;
-            if (ToPixel(static_cast<float>(x) * m + k, y) && y >= 0 && y < height)
-                DrawPixel(image, x, y, r, g, b, a);
+            if (ToPixel(static_cast<float>(x) * m + k, y) && y >= w.y0 && y < w.y1) plot(x, y);
         }
     } else {
-        int from = std::max(std::min(y0, y1), -1);
-        int to = std::min(std::max(y0, y1), height);
+        int from = std::max(std::min(y0, y1), w.y0);
+        int to = std::min(std::max(y0, y1), w.y1);
         for (int y = from; y < to; y++) {
             int x = x0;
             if (m != 0.0f && !ToPixel((static_cast<float>(y) - k) / m, x)) continue;
-            DrawPixel(image, x, y, r, g, b, a);
+            if (x >= w.x0 && x < w.x1) plot(x, y);
         }
     }
 }
 
-int DrawPattern(GdkPixbuf* image, const Pattern* pattern, float offsetX, float offsetY, float scale,
-                int highlightEntity) {
-    if (!IsRgba8(image) || !pattern || !(scale > 0)) return 0;
-    ClearPixbuf(image);
-    int width = gdk_pixbuf_get_width(image);
-    int height = gdk_pixbuf_get_height(image);
+// The walk of DrawPattern over an image of width x height pixels: line(x0, y0,
+// x1, y1, red) for every line drawn. Returns the number of points remembered.
+template <typename Line>
+int WalkPattern(const Pattern* pattern, float offsetX, float offsetY, float scale,
+                int highlightEntity, int width, int height, Line line) {
     CommandIndex commands = IndexCommands(pattern);
-
     bool penDown = false;
     bool highlighted = false;
     int entity = 0;
@@ -166,10 +170,7 @@ int DrawPattern(GdkPixbuf* image, const Pattern* pattern, float offsetX, float o
             double dx = static_cast<double>(x) - lastX;
             double dy = static_cast<double>(y) - lastY;
             if (std::sqrt(dx * dx + dy * dy) <= kMinDrawDistance) continue;
-            if (highlighted)
-                DrawLine(image, lastPx, lastPy, px, py, 255, 0, 0, 255);
-            else
-                DrawLine(image, lastPx, lastPy, px, py, 0, 0, 0, 255);
+            line(lastPx, lastPy, px, py, highlighted);
         }
         penDown = true;
         lastX = x;
@@ -179,6 +180,70 @@ int DrawPattern(GdkPixbuf* image, const Pattern* pattern, float offsetX, float o
         remembered++;
     }
     return remembered;
+}
+
+}  // namespace
+
+void DrawLine(GdkPixbuf* image, int x0, int y0, int x1, int y1, int r, int g, int b, int a) {
+    if (!IsRgba8(image)) return;
+    const Window whole{0, 0, gdk_pixbuf_get_width(image), gdk_pixbuf_get_height(image)};
+    RasterLine(x0, y0, x1, y1, whole, [&](int x, int y) { DrawPixel(image, x, y, r, g, b, a); });
+}
+
+int DrawPattern(GdkPixbuf* image, const Pattern* pattern, float offsetX, float offsetY, float scale,
+                int highlightEntity) {
+    if (!IsRgba8(image) || !pattern || !(scale > 0)) return 0;
+    ClearPixbuf(image);
+    const int width = gdk_pixbuf_get_width(image);
+    const int height = gdk_pixbuf_get_height(image);
+    const Window whole{0, 0, width, height};
+    return WalkPattern(pattern, offsetX, offsetY, scale, highlightEntity, width, height,
+                       [&](int x0, int y0, int x1, int y1, bool red) {
+                           const int r = red ? 255 : 0;
+                           RasterLine(x0, y0, x1, y1, whole,
+                                      [&](int x, int y) { DrawPixel(image, x, y, r, 0, 0, 255); });
+                       });
+}
+
+bool PatternImageSize(const Pattern* pattern, float scale, int* width, int* height) {
+    int w = 0, h = 0;
+    if (!pattern || !(scale > 0) || !ToPixel(pattern->width / scale, w) ||
+        !ToPixel(pattern->height / scale, h) || w < 0 || h < 0 || w >= INT_MAX - 1 ||
+        h >= INT_MAX - 1)
+        return false;
+    *width = w + 1;
+    *height = h + 1;
+    return true;
+}
+
+bool DrawPatternMask(const Pattern* pattern, float scale, int highlightEntity,
+                     PatternImageMask& mask) {
+    int fullWidth = 0, fullHeight = 0;
+    if (!PatternImageSize(pattern, scale, &fullWidth, &fullHeight) || mask.width < 1 ||
+        mask.height < 1 || mask.left < 0 || mask.top < 0 || mask.width > kMaxImageSide ||
+        mask.height > kMaxImageSide ||
+        static_cast<long>(mask.width) * mask.height > kMaxImagePixels)
+        return false;
+    mask.stride = (mask.width + 3) / 4 * 4;
+    const std::size_t bytes = static_cast<std::size_t>(mask.stride) * mask.height;
+    mask.ink.assign(bytes, 0);
+    mask.red.clear();
+    const Window window{mask.left, mask.top, mask.left + mask.width, mask.top + mask.height};
+    if (window.x0 >= fullWidth || window.y0 >= fullHeight) return true;
+    WalkPattern(pattern, 0.0f, 0.0f, scale, highlightEntity, fullWidth, fullHeight,
+                [&](int x0, int y0, int x1, int y1, bool red) {
+                    if (red && mask.red.empty()) mask.red.assign(bytes, 0);
+                    unsigned char* on = red ? mask.red.data() : mask.ink.data();
+                    unsigned char* off = red ? mask.ink.data() : mask.red.data();
+                    const bool clearOff = !red && !mask.red.empty();
+                    RasterLine(x0, y0, x1, y1, window, [&](int x, int y) {
+                        const std::size_t at =
+                            static_cast<std::size_t>(y - mask.top) * mask.stride + (x - mask.left);
+                        on[at] = 255;
+                        if (red || clearOff) off[at] = 0;
+                    });
+                });
+    return true;
 }
 
 // The scale puts the pattern's far edge exactly at pixel w (or h), one past the

@@ -6,6 +6,8 @@
 // pixel is transparent white (255, 255, 255, alpha 0).
 #pragma once
 
+#include <vector>
+
 #include "pattern/pattern.h"
 
 typedef struct _GdkPixbuf GdkPixbuf;
@@ -35,6 +37,32 @@ GdkPixbuf* CreatePixbufFromPattern(const Pattern* pattern, float scale);
 // remembered (drawn or starting a line), 0 when image or pattern is none.
 int DrawPattern(GdkPixbuf* image, const Pattern* pattern, float offsetX, float offsetY, float scale,
                 int highlightEntity);
+
+// The size in pixels of a pattern's full image at scale inches per pixel:
+// (integer part of width / scale) + 1 by (integer part of height / scale) + 1.
+// False when the scale is not positive or the size is beyond any image.
+bool PatternImageSize(const Pattern* pattern, float scale, int* width, int* height);
+
+// A window onto a pattern's full image, as two coverage masks of one byte per
+// pixel: ink is 255 where the path is drawn black, red 255 where it is drawn
+// red (empty when nothing is). Painting black through ink and red through red
+// over a picture gives what drawing the RGBA image of DrawPattern over it gives.
+struct PatternImageMask {
+    int left = 0, top = 0;      // where the window starts in the full image
+    int width = 0, height = 0;  // window size in pixels
+    int stride = 0;             // bytes per mask row, a multiple of 4
+    std::vector<unsigned char> ink;
+    std::vector<unsigned char> red;
+};
+
+// Draws the window set in mask (left, top, width, height) of the image that
+// DrawPattern draws for the pattern at offset 0 into an image of
+// PatternImageSize: the same pixels, the rest of the image never drawn. So
+// close up only what is seen costs memory, however large the whole image would
+// be. False (masks left empty) when the window exceeds the image limits above
+// or the scale is not positive.
+bool DrawPatternMask(const Pattern* pattern, float scale, int highlightEntity,
+                     PatternImageMask& mask);
 
 // Draws a line from (x0, y0) to (x1, y1) stepping along the longer axis from the
 // smaller to the larger coordinate, the last one excluded. Pixels outside the

@@ -81,11 +81,7 @@ void mirrorPattern(Pattern* pattern, int mirrorX, int mirrorY) {
     if (mirrorY)
         for (float& v : pattern->y)
             v = pattern->height - v;
-    if (pattern->pixbuf) {
-        float scale = PatternViewScale();
-        pattern->pixbuf.reset(CreatePixbufFromPattern(pattern, scale));
-        DrawPattern(pattern->pixbuf.get(), pattern, 0.0f, 0.0f, scale, -1);
-    }
+    InvalidatePatternImages();
 }
 
 void ReversePatternPath(Pattern* pattern) {

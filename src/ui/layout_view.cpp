@@ -18,6 +18,7 @@
 #include "pattern/pattern.h"
 #include "pattern/pattern_image.h"
 #include "ui/drawing_area.h"
+#include "ui/layout_view_images.h"
 #include "ui/view_interaction.h"
 #include "ui/widget_helpers.h"
 
@@ -221,8 +222,7 @@ void DrawPlacements(cairo_t* cr, const ViewFrame& frame, int W, int H) {
     const std::vector<PlacementMarks> marks = LayoutMarks(frame, interface->currentPatternBox);
     for (const PlacementMarks& mark : marks) {
         if (mark.node == interface->selectedNode) DrawSelection(cr, frame, mark);
-        DrawImage(cr, CurrentPatternImage(mark.node->patternIndex), mark.position.x,
-                  mark.position.y, W, H);
+        PaintPatternImage(cr, mark.node->patternIndex, mark.position.x, mark.position.y, W, H);
         SetPen(cr, "black", 1, false);
         Line(cr, 1, mark.position.x - 4, mark.position.y, mark.position.x + 4, mark.position.y);
         Line(cr, 1, mark.position.x, mark.position.y - 4, mark.position.x, mark.position.y + 4);
@@ -308,6 +308,37 @@ void DrawControls(cairo_t* cr, int W, int H, const PadGeometry& pad) {
     if (menuReady == 1) DrawImage(cr, ViewImage("Start_32x32.png"), W - 32, 25, W, H);
 }
 
+// The grid converted once for cairo, so a redraw does not convert it again:
+// made again when DrawGrid has changed gridPixbuf (another version) or replaced it.
+unsigned long gridVersion = 0;
+struct GridSurface {
+    cairo_surface_t* surface = nullptr;
+    const GdkPixbuf* from = nullptr;
+    unsigned long version = 0;
+} gridSurface;
+
+void DrawGridImage(cairo_t* cr, int W, int H) {
+    GdkPixbuf* grid = interface->gridPixbuf;
+    if (!grid) return;
+    GridSurface& g = gridSurface;
+    if (!g.surface || g.from != grid || g.version != gridVersion) {
+        if (g.surface) cairo_surface_destroy(g.surface);
+        g.surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, gdk_pixbuf_get_width(grid),
+                                               gdk_pixbuf_get_height(grid));
+        cairo_t* to = cairo_create(g.surface);
+        gdk_cairo_set_source_pixbuf(to, grid, 0, 0);
+        cairo_set_operator(to, CAIRO_OPERATOR_SOURCE);
+        cairo_paint(to);
+        cairo_destroy(to);
+        g.from = grid;
+        g.version = gridVersion;
+    }
+    cairo_set_source_surface(cr, g.surface, 0, 0);
+    cairo_rectangle(cr, 0, 0, std::min(W, gdk_pixbuf_get_width(grid)),
+                    std::min(H, gdk_pixbuf_get_height(grid)));
+    cairo_fill(cr);
+}
+
 // Images are cached by name and alpha for the life of the program.
 std::map<std::pair<std::string, int>, GdkPixbuf*> imageCache;
 
@@ -329,23 +360,6 @@ void RedrawView() {
         gdk_window_invalidate_rect(interface->drawingArea->window, nullptr, FALSE);
 }
 
-GdkPixbuf* CurrentPatternImage(int slot) {
-    Pattern* pattern = GetPattern(slot);
-    if (!pattern || !interface) return nullptr;
-    const float scale = interface->viewScale;
-    GdkPixbuf* image = pattern->pixbuf.get();
-    if (image && gdk_pixbuf_get_width(image) == InchesToPixels(pattern->width, scale) + 1 &&
-        gdk_pixbuf_get_height(image) == InchesToPixels(pattern->height, scale) + 1)
-        return image;
-    UpdatePatternSize(pattern);
-    pattern->pixbuf.reset(CreatePixbufFromPattern(pattern, scale));
-    const LayoutNode* selected = interface->selectedNode;
-    const int highlight =
-        selected && selected->patternIndex == slot ? interface->highlightIndex : -1;
-    DrawPattern(pattern->pixbuf.get(), pattern, 0, 0, scale, highlight);
-    return pattern->pixbuf.get();
-}
-
 int DrawGrid() {
     if (!interface) return 0;
     const int W = std::max(1, view_area_width), H = std::max(1, view_area_height);
@@ -358,6 +372,7 @@ int DrawGrid() {
     if (!grid) grid = gdk_pixbuf_new(GDK_COLORSPACE_RGB, TRUE, 8, W, H);
     if (!grid) return 0;
     ClearPixbuf(grid);
+    gridVersion++;
     if (spacing <= 0) return spacing;
     const int w = view_area_width - 4, h = view_area_height - 4;
     for (int i = 0; i <= h / spacing; i++)
@@ -483,7 +498,7 @@ gboolean da_PatternView(GtkWidget* widget, GdkEventExpose*, gpointer) {
                         kBadgeAlpha),
               0, H - 32, W, H);
     if (MoveMode()) DrawPadBackground(cr, W, H, pad);
-    DrawImage(cr, interface->gridPixbuf, 0, 0, W, H);
+    DrawGridImage(cr, W, H);
     DrawBox(cr, widget, frame, W, pad);
     DrawPlacements(cr, frame, W, H);
     DrawTexts(cr, widget, W, H, pad);

@@ -12,8 +12,8 @@ gboolean da_PatternView(GtkWidget* widget, GdkEventExpose* event, gpointer data)
 
 // Zoom to fit for a window (its size): nothing while a manual zoom is in force
 // (zoomed 1) or the window has no size yet. Sets viewScale and the pan, rebuilds
-// the grid, and redraws the pattern images when the scale changed or an image
-// is missing. Called by the view on zoomAll and by menu actions.
+// the grid, and declares the pattern images out of date when the scale changed.
+// Called by the view on zoomAll and by menu actions.
 void ZoomAll(GdkWindow* window);
 
 // Zoom of the setup view: the whole quilt area fits the window. Sets viewScale.
@@ -31,10 +31,6 @@ GdkPixbuf* DrawButton(int w, int h, const char* text, const char* imagePath, int
 
 // Asks for a redraw of the current drawing area (nothing when there is none).
 void RedrawView();
-
-// The pattern image of one loaded pattern at the view scale: rebuilt when it is
-// missing or its size does not match the scale. Returns it, or none.
-GdkPixbuf* CurrentPatternImage(int slot);
 
 // An image of "./images/" with every visible pixel at the given alpha
 // (alpha < 0: as loaded); cached for the life of the program. None when the

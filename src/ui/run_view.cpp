@@ -17,6 +17,7 @@
 #include "pattern/pattern.h"
 #include "ui/drawing_area.h"
 #include "ui/layout_view.h"
+#include "ui/layout_view_images.h"
 #include "ui/menu.h"
 #include "ui/point_select_screen.h"
 #include "ui/screens.h"
@@ -80,23 +81,13 @@ void PaintPauseColour(GtkWidget* button) {
     gtk_widget_modify_bg(button, GTK_STATE_ACTIVE, &red);
 }
 
-void DrawPatterns(cairo_t* cr) {
+void DrawPatterns(cairo_t* cr, int width, int height) {
     const float scale = interface->viewScale > 0 ? interface->viewScale : 0.001f;
     for (const LayoutNode* node = patternLayout; node; node = node->next) {
         if (node->boxIndex != interface->currentPatternBox) continue;
-        const Pattern* pattern = GetPattern(node->patternIndex);
-        GdkPixbuf* image = pattern ? pattern->pixbuf.get() : nullptr;
-        if (!image) continue;  // a placement whose pattern went away draws nothing
-        const int x = static_cast<int>(node->x / scale);
-        const int y = static_cast<int>(node->y / scale);
-        const int w = static_cast<int>(pattern->width / scale) + 1;
-        const int h = static_cast<int>(pattern->height / scale) + 1;
-        cairo_save(cr);
-        cairo_rectangle(cr, x, y, w, h);
-        cairo_clip(cr);
-        gdk_cairo_set_source_pixbuf(cr, image, x, y);
-        cairo_paint(cr);
-        cairo_restore(cr);
+        // A placement whose pattern went away draws nothing.
+        PaintPatternImage(cr, node->patternIndex, static_cast<int>(node->x / scale),
+                          static_cast<int>(node->y / scale), width, height);
     }
 }
 
@@ -314,7 +305,7 @@ gboolean da_MotorMove(GtkWidget* widget, GdkEventExpose*, gpointer) {
             g_object_unref(picture);
         }
     }
-    DrawPatterns(cr);
+    DrawPatterns(cr, width, height);
 
     const int s = ImageSize(), g = ImageGap();
     if (command == kRunCommand && height > 3 * s) {

@@ -14,6 +14,7 @@
 #include "layout/placement_edit.h"
 #include "pattern/pattern.h"
 #include "ui/edit_dialog.h"
+#include "ui/layout_view_images.h"
 #include "ui/placement_actions.h"
 #include "ui/widget_helpers.h"
 
@@ -91,27 +92,6 @@ void PercentChanged(ScaleDialogState* state, bool width, double value) {
 void StepSlider(GtkWidget* slider, double step) {
     if (!isWidget(slider)) return;
     gtk_range_set_value(GTK_RANGE(slider), gtk_range_get_value(GTK_RANGE(slider)) + step);
-}
-
-// A copy of a pattern image with every visible pixel recoloured to the tint
-// of the patterns the dialog does not change.
-GdkPixbuf* TintedCopy(GdkPixbuf* image) {
-    GdkPixbuf* tinted = gdk_pixbuf_copy(image);
-    if (!tinted || gdk_pixbuf_get_n_channels(tinted) != 4) return tinted;
-    const int w = gdk_pixbuf_get_width(tinted), h = gdk_pixbuf_get_height(tinted);
-    const int stride = gdk_pixbuf_get_rowstride(tinted);
-    guchar* pixels = gdk_pixbuf_get_pixels(tinted);
-    for (int y = 0; y < h; y++) {
-        for (int x = 0; x < w; x++) {
-            guchar* p = pixels + y * stride + x * 4;
-            if (p[3] == 0) continue;
-            p[0] = 0;
-            p[1] = 128;
-            p[2] = 192;
-            p[3] = 128;
-        }
-    }
-    return tinted;
 }
 
 bool IsPreviewed(const ScaleDialogState* state, const LayoutNode* n) {
@@ -219,14 +199,10 @@ gboolean da_ScalePreview(GtkWidget* widget, GdkEventExpose*, gpointer data) {
     const int box = interface->currentPatternBox;
     for (const LayoutNode* n = patternLayout; n; n = n->next) {
         if (n->boxIndex != box || IsPreviewed(state, n)) continue;
-        const Pattern* p = GetPattern(n->patternIndex);
-        if (!p || !p->pixbuf) continue;
-        GdkPixbuf* tinted = TintedCopy(p->pixbuf.get());
-        if (!tinted) continue;
-        gdk_cairo_set_source_pixbuf(cr, tinted, static_cast<int>(n->x / scale) + ox,
-                                    static_cast<int>(n->y / scale) + oy);
-        cairo_paint(cr);
-        g_object_unref(tinted);
+        // The tint of the patterns the dialog does not change: (0, 128, 192), alpha 128.
+        PaintPatternImageTinted(cr, n->patternIndex, static_cast<int>(n->x / scale) + ox,
+                                static_cast<int>(n->y / scale) + oy, W, H, 0, 128 / 255.0,
+                                192 / 255.0, 128 / 255.0);
     }
 
     // The previewed paths at the chosen percentages, centred where the

@@ -1,9 +1,13 @@
 // Broken and hostile input: every case ends in bounded time and memory with a
 // pattern or a clear failure, never a crash or a hang.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cstdint>
+#include <cstdio>
 #include <string>
+#include <vector>
 
 #include "import/import_test_util.h"
 #include "pattern/import/import_support.h"
@@ -61,6 +65,28 @@ TEST(DxfNumbers, NotANumberInfinityAndAbsurdValuesAreUnreadable) {
     }
     std::string badFlags = "  0\nPOLYLINE\n  8\n0\n 70\nclosed\n  0\nSEQEND\n";
     EXPECT_EQ(RunConvertDxf(DxfDrawing(badFlags)).result, -1);
+}
+
+// Pattern lines and log numbers are written without printf but must read the same:
+// ties (exact halves of a thousandth), near-ties, signs and huge values included.
+TEST(ImportNumbers, ThreeDecimalsAreWrittenAsPrintfWritesThem) {
+    std::vector<double> values{0.0,    -0.0,    0.0005,      0.0625,   -0.0625,  0.0015,
+                               2.0005, -0.0004, 999999.9995, 1.0e12,   -3.0e15,  1.0e300,
+                               1e-300, 63.2195, 4.0,         0.000499, 0.123456, -1.0e9};
+    std::uint64_t state = 99;
+    for (int i = 0; i < 20000; i++) {
+        state = state * 6364136223846793005ull + 1442695040888963407ull;
+        const double unit = double(state >> 11) / 9007199254740992.0;
+        values.push_back((unit - 0.3) * (i % 2 ? 100.0 : 1.0e7));
+        values.push_back(double(state % 2000001) / 2000.0);  // many exact halves
+    }
+    for (double v : values) {
+        char expected[400];
+        std::snprintf(expected, sizeof expected, "%0.3f", v);
+        std::string written;
+        AppendFixed3(written, v);
+        ASSERT_EQ(written, expected) << v;
+    }
 }
 
 TEST(DxfRadius, TinyRadiusGivesTheCentreOnly) {
@@ -126,6 +152,33 @@ TEST(ImportLimits, InputLargerThanTheLimitIsRefused) {
     ConvertRun qli = RunImportQli(endless);
     EXPECT_EQ(qli.result, -1);
     EXPECT_EQ(qli.output, "");
+}
+
+// A file is read from where its stream stands; a pipe (read in pieces) is held
+// to the same limit.
+TEST(ImportLimits, WholeStreamIsReadFromItsPositionAndWithinTheLimit) {
+    std::FILE* file = std::tmpfile();
+    ASSERT_TRUE(file);
+    std::fputs("0\nSECTION\n", file);
+    std::fseek(file, 2, SEEK_SET);
+    std::string text;
+    EXPECT_EQ(ReadWholeStream(file, 100, text), 1);
+    EXPECT_EQ(text, "SECTION\n");
+    std::fseek(file, 0, SEEK_SET);
+    EXPECT_EQ(ReadWholeStream(file, 9, text), 0);
+    std::fclose(file);
+    for (std::size_t limit : {70000u, 69999u}) {
+        int ends[2];
+        ASSERT_EQ(pipe(ends), 0);
+        ASSERT_GE(fcntl(ends[1], F_SETPIPE_SZ, 1 << 20), 70000);  // holds it all unread
+        const std::string sent(70000, 'x');                       // more than one piece
+        ASSERT_EQ(write(ends[1], sent.data(), sent.size()), ssize_t(sent.size()));
+        close(ends[1]);
+        std::FILE* pipe = fdopen(ends[0], "r");
+        EXPECT_EQ(ReadWholeStream(pipe, limit, text), limit == 70000u ? 1 : 0);
+        EXPECT_EQ(text.size(), limit == 70000u ? sent.size() : 0u);
+        std::fclose(pipe);
+    }
 }
 
 }  // namespace

@@ -1,17 +1,16 @@
 // Rasterising patterns: the pixel rules of lines and points, pen lifting,
-// near-point skipping, entity highlighting and the images held by patterns.
+// near-point skipping, entity highlighting and windows of the view images.
 #include <gdk-pixbuf/gdk-pixbuf.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <set>
 #include <string>
 #include <utility>
 
-#include "base/application_state.h"
 #include "pattern/pattern.h"
 #include "pattern/pattern_image.h"
 #include "pattern/pattern_test.h"
-#include "pattern/pattern_transform.h"
 
 namespace {
 
@@ -197,49 +196,47 @@ TEST(Thumbnail, FitsThePatternAndKeepsTheFarEdges) {
     EXPECT_EQ(PixelAt(image.pixbuf, 20, 30), kClear);
 }
 
-// Images are redrawn at the view scale of the interface record: 10 pixels per inch.
-struct PatternImages : ::testing::Test {
-    void SetUp() override {
-        saved = interface;
-        interface = &record;
-        record.viewScale = 0.1f;
+// A window of the coverage masks holds exactly the pixels of the same part of
+// the whole RGBA image: black in ink, red in red, whatever the window (inside,
+// across an edge, one pixel, the whole image, beyond it).
+TEST(PatternMask, WindowsHoldThePixelsOfTheWholeImage) {
+    Pattern p = FromLines({"c e s", "p X0 Y0", "p X3 Y1.3", "p X0.2 Y2.9", "c e e", "c s", "c e s",
+                           "p X2.9 Y0.1", "p X0.1 Y2.5", "c e e", "p X3 Y3"});
+    const float scale = 0.05f;
+    int w = 0, h = 0;
+    ASSERT_TRUE(PatternImageSize(&p, scale, &w, &h));
+    EXPECT_EQ(w, 61);
+    Image whole(CreatePixbufFromPattern(&p, scale));
+    DrawPattern(whole.pixbuf, &p, 0, 0, scale, 2);
+    const int windows[][4] = {
+        {0, 0, w, h}, {10, 20, 17, 9}, {55, 50, 30, 30}, {30, 13, 1, 1}, {70, 0, 5, 5}};
+    for (const auto& win : windows) {
+        PatternImageMask mask;
+        mask.left = win[0], mask.top = win[1], mask.width = win[2], mask.height = win[3];
+        ASSERT_TRUE(DrawPatternMask(&p, scale, 2, mask));
+        mask.red.resize(mask.ink.size());  // no red drawn: none
+        EXPECT_EQ(mask.stride % 4, 0);
+        int inked = 0;
+        for (int y = 0; y < mask.height; y++) {
+            for (int x = 0; x < mask.width; x++) {
+                const int fx = mask.left + x, fy = mask.top + y;
+                const Rgba expected = fx < w && fy < h ? PixelAt(whole.pixbuf, fx, fy) : kClear;
+                const std::size_t at = static_cast<std::size_t>(y) * mask.stride + x;
+                const Rgba got = mask.red[at] ? kRed : mask.ink[at] ? kBlack : kClear;
+                ASSERT_EQ(got, expected)
+                    << "window " << win[0] << "," << win[1] << " pixel " << fx << "," << fy;
+                inked += mask.ink[at] != 0;
+            }
+        }
+        if (win[2] == w) {
+            EXPECT_GT(inked, 100);
+            EXPECT_TRUE(std::count(mask.red.begin(), mask.red.end(), 255) > 20);
+        }
     }
-    void TearDown() override {
-        interface = saved;
-        ClearPatternList();
-    }
-    Interface record;
-    Interface* saved = nullptr;
-};
-
-TEST_F(PatternImages, EveryPatternIsRedrawnAtTheScaleTheSelectedOneHighlighted) {
-    for (int i = 0; i < 2; i++) {
-        auto p = std::make_unique<Pattern>(
-            FromLines({"c e s", "p X0 Y0", "p X1 Y0", "c e e", "p X1 Y0.5"}));
-        ASSERT_EQ(AddPatternToList(i * 3, std::move(p)), 1);
-    }
-    DrawPatternImages(0.05f, 3, 1);
-    GdkPixbuf* first = GetPattern(0)->pixbuf.get();
-    GdkPixbuf* selected = GetPattern(3)->pixbuf.get();
-    ASSERT_TRUE(first && selected);
-    EXPECT_EQ(gdk_pixbuf_get_width(first), 21);
-    EXPECT_EQ(gdk_pixbuf_get_height(first), 11);
-    EXPECT_EQ(PixelAt(first, 10, 0), kBlack);
-    EXPECT_EQ(PixelAt(selected, 10, 0), kRed);
-}
-
-TEST_F(PatternImages, MirrorRedrawsAnExistingImage) {
-    auto p = std::make_unique<Pattern>(FromLines({"p X0 Y0", "p X1 Y0", "p X1 Y0.5"}));
-    p->pixbuf.reset(CreatePixbufFromPattern(p.get(), 0.1f));
-    DrawPattern(p->pixbuf.get(), p.get(), 0, 0, 0.1f, -1);
-    EXPECT_EQ(PixelAt(p->pixbuf.get(), 10, 2), kBlack);
-    mirrorPattern(p.get(), 1, 0);  // the vertical stroke moves to the left side
-    EXPECT_EQ(PixelAt(p->pixbuf.get(), 0, 2), kBlack);
-    EXPECT_EQ(PixelAt(p->pixbuf.get(), 10, 2), kClear);
-
-    Pattern copy = *p;  // a copy owns its own image
-    EXPECT_NE(copy.pixbuf.get(), p->pixbuf.get());
-    EXPECT_EQ(PixelAt(copy.pixbuf.get(), 0, 2), kBlack);
+    PatternImageMask tooLarge;
+    tooLarge.width = kMaxImageSide + 1;
+    tooLarge.height = 1;
+    EXPECT_FALSE(DrawPatternMask(&p, scale, -1, tooLarge));
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <functional>
 #include <string>
@@ -22,6 +23,7 @@
 #include "ui/gtk_interface.h"
 #include "ui/layout_actions.h"
 #include "ui/layout_view.h"
+#include "ui/layout_view_images.h"
 #include "ui/pattern_popup.h"
 #include "ui/startup.h"
 #include "ui/view_interaction.h"
@@ -164,24 +166,24 @@ TEST_F(LayoutViewScreen, AChainOfPatternsItsImagesZoomAllAndTheCameraBackground)
     // The pattern images are kept while the scale stays.
     const int fittedX = panX;
     const float fittedScale = interface->viewScale;
-    Pattern* star = GetPattern(1);
-    GdkPixbuf* first = star->pixbuf.get();
-    ASSERT_TRUE(first);
+    const PatternImageUse fitted = PatternImagesInUse();
+    EXPECT_GT(fitted.windows, 0);
     SetZoomAll();
     g_object_unref(Capture());
-    EXPECT_EQ(star->pixbuf.get(), first);
+    EXPECT_EQ(PatternImagesInUse().drawn, fitted.drawn);
 
     // A manual zoom and pan with a long press pending: new images at the new
-    // scale; Zoom All ends the mode and the hint and fits again.
+    // scale, within the budget; Zoom All ends the mode and the hint and fits again.
     menuViewPan(nullptr, nullptr);
     panX += 50;
     interface->viewScale *= 0.5f;
     zoomed = 1;
     menuReady = 1;
     g_object_unref(Capture());
-    EXPECT_NE(star->pixbuf.get(), first);
-    EXPECT_EQ(gdk_pixbuf_get_width(star->pixbuf.get()),
-              static_cast<int>(star->width / interface->viewScale) + 1);
+    EXPECT_GT(PatternImagesInUse().drawn, fitted.drawn);
+    interface->viewScale = 0.001f;  // close up: the images would be 30000 pixels wide
+    g_object_unref(Capture());
+    EXPECT_LE(PatternImagesInUse().bytes, kPatternImageBudget);
     menuViewZoomAll(nullptr, nullptr);
     g_object_unref(Capture());
     EXPECT_EQ(command, kModeNone);
@@ -352,6 +354,52 @@ TEST_F(ViewTouch, TheDirectionPadMovesByTheIncrementAndDragsInsideItMoveNothing)
 
     Drag(ox + 5, oy + 5, 0, 0);  // OK ends the mode
     EXPECT_EQ(command, kModeNone);
+}
+
+// Close up, overlapping patterns that each fill the view need more windows than
+// the budget holds: the oldest are dropped and drawn again when needed, and the
+// picture stays the same.
+TEST_F(ViewTest, PatternImagesStayWithinTheBudgetAndPaintTheSamePicture) {
+    for (int i = 0; i < 12; i++)
+        LoadPath({{0, 0}, {2, 2}, {0.2f * i, 2}, {2, 0.1f * i}});
+    interface->viewScale = 0.001f;  // 2001 x 2001 pixel images
+    auto paint = [] {
+        cairo_surface_t* view = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 800, 600);
+        cairo_t* cr = cairo_create(view);
+        for (int slot = 0; slot < 12; slot++)
+            PaintPatternImage(cr, slot, -600, -700, 800, 600);
+        cairo_destroy(cr);
+        cairo_surface_flush(view);
+        const unsigned char* data = cairo_image_surface_get_data(view);
+        std::string pixels(reinterpret_cast<const char*>(data),
+                           static_cast<std::size_t>(cairo_image_surface_get_stride(view)) * 600);
+        cairo_surface_destroy(view);
+        return pixels;
+    };
+    DropPatternImages();
+    const long drawnBefore = PatternImagesInUse().drawn;
+    const std::string first = paint();
+    const PatternImageUse use = PatternImagesInUse();
+    EXPECT_EQ(use.drawn - drawnBefore, 12);
+    EXPECT_LE(use.bytes, kPatternImageBudget);
+    EXPECT_LT(use.windows, 12);
+    EXPECT_GT(std::count(first.begin(), first.end(), char(0xFF)), 1000);  // opaque black
+    EXPECT_EQ(paint(), first);
+    EXPECT_EQ(PatternImagesInUse().drawn - drawnBefore, 24);  // dropped ones drawn again
+
+    // The highlighted entity of the selected pattern is painted red.
+    Pattern* selected = GetPattern(0);
+    selected->commandType = {PatternCommandType::EntityStart};
+    selected->commandPoint = {1};
+    selected->commandCount = 1;
+    interface->selectedNode = NewPatternLayoutNode(0, -1, 0, 0, 0);
+    interface->highlightIndex = 1;
+    const std::string highlighted = paint();
+    bool red = false;
+    for (std::size_t i = 0; i + 4 <= highlighted.size() && !red; i += 4)
+        red = highlighted.compare(i, 4, std::string("\0\0\xFF\xFF", 4)) == 0;
+    EXPECT_TRUE(red);
+    DropPatternImages();
 }
 
 }  // namespace

@@ -28,6 +28,7 @@ struct DxfGather {
     FILE* log = nullptr;
     int skipLines = 0;  // LINE entities still to be dropped
     std::string error;  // why gathering failed
+    std::string logLine;
 };
 
 void WriteLog(DxfGather& g, const char* format, ...) __attribute__((format(printf, 2, 3)));
@@ -38,6 +39,21 @@ void WriteLog(DxfGather& g, const char* format, ...) {
     va_start(args, format);
     std::vfprintf(g.log, format, args);
     va_end(args);
+}
+
+// A log line of four numbers: the texts in order, each but the last followed by
+// the next number. Put together without printf, as a large drawing logs every
+// LINE and VERTEX.
+void LogFour(DxfGather& g, const char* const (&texts)[5], double a, double b, double c, double d) {
+    if (!g.log) return;
+    std::string& line = g.logLine;
+    line.assign(texts[0]);
+    const double values[4] = {a, b, c, d};
+    for (int i = 0; i < 4; i++) {
+        AppendFixed3(line, values[i]);
+        line += texts[i + 1];
+    }
+    std::fwrite(line.data(), 1, line.size(), g.log);
 }
 
 bool Fail(DxfGather& g, const std::string& why) {
@@ -70,7 +86,7 @@ bool ReadLine(DxfGather& g) {
         return Unreadable(g, "LINE");
     }
     if (!AddPoint(g, v.x1, v.y1) || !AddPoint(g, v.x2, v.y2)) return false;
-    WriteLog(g, "Added points of LINE ( %0.3f, %0.3f ) ( %0.3f, %0.3f )\n", v.x1, v.y1, v.x2, v.y2);
+    LogFour(g, {"Added points of LINE ( ", ", ", " ) ( ", ", ", " )\n"}, v.x1, v.y1, v.x2, v.y2);
     return true;
 }
 
@@ -102,7 +118,7 @@ bool ReadPolyline(DxfGather& g) {
         }
         if (get_values(g.source, v) == 0) return Unreadable(g, "VERTEX");
         if (!AddPoint(g, v.x1, v.y1)) return false;
-        WriteLog(g, "p X1-%0.3f Y1-%0.3f\tX2-%0.3f Y2-%0.3f\n", v.x1, v.y1, v.x2, v.y2);
+        LogFour(g, {"p X1-", " Y1-", "\tX2-", " Y2-", "\n"}, v.x1, v.y1, v.x2, v.y2);
     }
     WriteLog(g, "End Polyline\n");
     return true;

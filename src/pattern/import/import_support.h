@@ -48,7 +48,12 @@ bool StepImportProgress(ImportProgress& progress);
 
 // Reads everything left in the stream into text. Returns 1 on success, 0 when the
 // stream cannot be read or holds more than limitBytes (text is then cleared).
+// A regular file is read straight into a string of its size.
 int ReadWholeStream(FILE* source, std::size_t limitBytes, std::string& text);
+
+// Appends v as printf's "%0.3f" writes it, character for character, without
+// going through printf for the values that are not a rounding tie.
+void AppendFixed3(std::string& out, double v);
 
 // The reason the last conversion failed, in plain words for a log or a command
 // line ("" after a success). Set by ConvertDXF and ImportQLI.

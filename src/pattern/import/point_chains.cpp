@@ -190,10 +190,27 @@ bool WriteChainPoints(FILE* target, const ChainList& list, std::size_t chain, bo
                       ImportProgress& progress) {
     std::size_t begin = ChainBegin(list, chain);
     std::size_t end = ChainEnd(list, chain);
+    // The lines are gathered and handed to the stream in blocks of about 64 KiB.
+    constexpr std::size_t kBlock = 64 * 1024;
+    std::string lines;
+    lines.reserve(std::min(kBlock, (end - begin) * 24) + 64);
+    bool ok = true;
     for (std::size_t k = 0; k < end - begin; k++) {
         const ChainPoint& p = list.points[reversed ? end - 1 - k : begin + k];
-        std::fprintf(target, "p X%0.3f Y%0.3f\n", p.x, p.y);
-        if (!StepImportProgress(progress)) return false;
+        lines += "p X";
+        AppendFixed3(lines, p.x);
+        lines += " Y";
+        AppendFixed3(lines, p.y);
+        lines += '\n';
+        if (lines.size() >= kBlock) {
+            std::fwrite(lines.data(), 1, lines.size(), target);
+            lines.clear();
+        }
+        if (!StepImportProgress(progress)) {
+            ok = false;
+            break;
+        }
     }
-    return true;
+    std::fwrite(lines.data(), 1, lines.size(), target);
+    return ok;
 }
