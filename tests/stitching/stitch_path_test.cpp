@@ -58,7 +58,7 @@ struct StitchPathTest : ::testing::Test {
 
     std::vector<FullPattern_t*> Path() {
         std::vector<FullPattern_t*> points;
-        for (FullPattern_t* p = interface->fullPattern; p; p = p->next)
+        for (FullPattern_t* p = interface->fullPattern; p; p = p->next())
             points.push_back(p);
         return points;
     }
@@ -81,8 +81,8 @@ TEST_F(StitchPathTest, PointsAreJoinedInThousandthsAndCloseOnesDropped) {
         EXPECT_EQ(p->halt, 0);
         EXPECT_EQ(p->inserted, 0);
     }
-    EXPECT_EQ(path[1]->prev, path[0]);
-    EXPECT_EQ(path[2]->next, nullptr);
+    EXPECT_EQ(path[1]->prev(), path[0]);
+    EXPECT_EQ(path[2]->next(), nullptr);
 }
 
 TEST_F(StitchPathTest, StopsAndGapsBetweenPlacementsMakeHalts) {
@@ -101,31 +101,21 @@ TEST_F(StitchPathTest, StopsAndGapsBetweenPlacementsMakeHalts) {
 }
 
 TEST_F(StitchPathTest, LongMovesAreCutIntoPiecesShorterThanTwoTenths) {
-    FullPattern_t s, e;
+    FullPattern_t s, e, pieces[3];
     s.x = 0, e.x = 350;  // 0.35 inch: three pieces
-    s.next = &e;
-    e.prev = &s;
+    pieces[2].x = -1;
     EXPECT_EQ(ExplodeLine(&e, &s, 100), 3);
-    ASSERT_NE(s.next, &e);
-    FullPattern_t* a = s.next;
-    FullPattern_t* b = a->next;
-    EXPECT_NEAR(a->x, 116.667, 0.01);
-    EXPECT_NEAR(b->x, 233.333, 0.01);
-    EXPECT_EQ(b->next, &e);
-    EXPECT_EQ(e.prev, b);
-    EXPECT_EQ(a->inserted, 1);
-    EXPECT_FLOAT_EQ(a->feed, 100);
-    delete a;
-    delete b;
-
-    FullPattern_t s2, e2;
-    e2.x = 190;
-    s2.next = &e2;
-    EXPECT_EQ(ExplodeLine(&e2, &s2, 100), 0);
-    e2.x = 200;
-    EXPECT_EQ(ExplodeLine(&e2, &s2, 100), 2);
-    EXPECT_NEAR(s2.next->x, 100, 1e-3);
-    delete s2.next;
+    EXPECT_EQ(ExplodeLine(&e, &s, 100, pieces), 3);
+    EXPECT_NEAR(pieces[0].x, 116.667, 0.01);
+    EXPECT_NEAR(pieces[1].x, 233.333, 0.01);
+    EXPECT_FLOAT_EQ(pieces[2].x, -1);  // two points between three pieces
+    EXPECT_EQ(pieces[0].inserted, 1);
+    EXPECT_FLOAT_EQ(pieces[0].feed, 100);
+    e.x = 190;
+    EXPECT_EQ(ExplodeLine(&e, &s, 100, pieces), 0);
+    e.x = 200;
+    EXPECT_EQ(ExplodeLine(&e, &s, 100, pieces), 2);
+    EXPECT_NEAR(pieces[0].x, 100, 1e-3);
 
     // In a packed path only the jump stays long.
     Place({"p X0.000 Y0.000", "p X1.000 Y0.000", "c s", "p X3.000 Y0.000", "p X3.500 Y0.000"}, 0,

@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <functional>
 #include <limits>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
 #include "base/application_state.h"
@@ -108,7 +108,7 @@ FullPattern_t* FirstPathPoint() {
 // True when point is one of the points of the current path (a stale pointer
 // from an older path is not).
 bool OnCurrentPath(const FullPattern_t* point) {
-    for (const FullPattern_t* p = FirstPathPoint(); p; p = p->next)
+    for (const FullPattern_t* p = FirstPathPoint(); p; p = p->next())
         if (p == point) return true;
     return false;
 }
@@ -210,9 +210,9 @@ bool ChangeSection(bool stitchRun) {
     if (!Wait()) return Fail();
     bool jumped = false;
     if (stitchRun) {
-        const FullPattern_t* next = fpTemp->next;
+        const FullPattern_t* next = fpTemp->next();
         while (next && next->inserted)
-            next = next->next;
+            next = next->next();
         if (!next) {
             LockStitch();
             if (Ended() || !Wait()) return Fail();
@@ -233,17 +233,17 @@ bool ChangeSection(bool stitchRun) {
     }
 
     ProcessPendingEvents();
-    fpTemp = fpTemp->next;
-    if (!fpTemp->next) return true;  // the loop ends the run at the last point
+    fpTemp = fpTemp->next();
+    if (!fpTemp->next()) return true;  // the loop ends the run at the last point
     while (fpTemp && fpTemp->inserted)
-        fpTemp = fpTemp->next;
+        fpTemp = fpTemp->next();
     if (!fpTemp) return Fail();
     if (LeadToStart() != kLeadLineSent || !Wait()) return Fail();
 
     if (stitchRun && jumped) {
         ProcessPendingEvents();
-        const FullPattern_t* oldEnd = fpTemp->prev;
-        if (fpTemp->next) fpTemp = fpTemp->next;
+        const FullPattern_t* oldEnd = fpTemp->prev();
+        if (fpTemp->next()) fpTemp = fpTemp->next();
         NeedleUp();
         if (oldEnd && Distance(oldEnd, fpTemp) > jumpStitch * kPathUnitsPerInch) {
             DisableAxes();
@@ -277,17 +277,13 @@ struct LoopState {
     int64_t headSampleMs = 0;      // when it was taken
     int32_t headX = 0, headY = 0;  // thousandths of an inch
     // The time left at each point of the path, when the run view wants it.
-    std::unordered_map<const FullPattern_t*, size_t> pointIndex;
-    std::vector<double> secondsLeft;
-    long lastTaken = -1;  // the point the board last got to, from 0
+    std::vector<double> secondsLeft;  // by the point's place in the path
+    long lastTaken = -1;              // the point the board last got to, from 0
 };
 
 // Builds the timeline of the progress report for a pass of the loop.
 void StartTimeline(LoopState& loop) {
     if (!hooks.showProgress) return;
-    size_t i = 0;
-    for (const FullPattern_t* p = FirstPathPoint(); p; p = p->next)
-        loop.pointIndex.emplace(p, i++);
     loop.secondsLeft = SecondsLeftAtPoints(FirstPathPoint(), CurrentRunSpeeds());
     if (loop.secondsLeft.empty()) ReportProgress(0, -1);
 }
@@ -297,10 +293,13 @@ void StartTimeline(LoopState& loop) {
 void NoteTaken(LoopState& loop, unsigned char status) {
     if (loop.secondsLeft.empty() || !fpTemp) return;
     if (status > kBufferEmpty && status != kBufferDone) return;
-    const auto at = loop.pointIndex.find(fpTemp);
-    if (at == loop.pointIndex.end()) return;
+    // The path is one block, so the cursor's place is its distance from the
+    // first point; a cursor outside the block (a stale one) has none.
+    const std::less<const FullPattern_t*> before;
+    const FullPattern_t* first = FirstPathPoint();
+    if (!first || before(fpTemp, first) || !before(fpTemp, first + loop.secondsLeft.size())) return;
     const long queued = status == kBufferDone ? 0 : kBufferEmpty - status;
-    const long taken = std::max(0L, static_cast<long>(at->second) - queued);
+    const long taken = std::max(0L, static_cast<long>(fpTemp - first) - queued);
     if (taken <= loop.lastTaken) return;
     loop.lastTaken = taken;
     const double total = loop.secondsLeft.front();
@@ -380,20 +379,20 @@ bool StreamStep(LoopState& loop, bool stitchRun) {
     if (status == 0) return true;
 
     const bool idle = status == kBufferEmpty || status == kBufferDone;
-    if (!fpTemp->next) {
+    if (!fpTemp->next()) {
         if (idle) {
             FinishPath(stitchRun);
             return false;
         }
     } else if (!fpTemp->halt) {
         if (status == kBufferDone) runStatistics.emptyInSection++;
-        fpTemp = fpTemp->next;
+        fpTemp = fpTemp->next();
         if (SendMove(fpTemp->x, fpTemp->y, fpTemp->feed) == 0) {
             runStatistics.movesSent++;
             NoteProgress(loop);
         } else {
             runStatistics.movesRefused++;
-            fpTemp = fpTemp->prev;
+            fpTemp = fpTemp->prev();
         }
     } else if (idle) {
         return ChangeSection(stitchRun);
@@ -408,15 +407,15 @@ bool LockStitchEnds(FullPattern_t** a, FullPattern_t** b) {
     FullPattern_t* first = FirstPathPoint();
     if (!first || !fpTemp) return false;
     auto earlierDifferent = [](FullPattern_t* from) {
-        FullPattern_t* p = from->prev;
+        FullPattern_t* p = from->prev();
         while (p && SamePosition(p, from))
-            p = p->prev;
+            p = p->prev();
         return p;
     };
     if (fpTemp == first) {
-        FullPattern_t* p = fpTemp->next;
+        FullPattern_t* p = fpTemp->next();
         while (p && SamePosition(p, fpTemp))
-            p = p->next;
+            p = p->next();
         *a = fpTemp;
         *b = p;
     } else if (Distance(fpTemp, first) >= kLineBreakLength) {
@@ -450,9 +449,9 @@ void MoveRunMarker(unsigned char status, float boxX, float boxY) {
         line[1] = ToPixel(static_cast<float>(y), boxY);
     } else if (fpTemp) {
         FullPattern_t* p = fpTemp;
-        for (int queued = kBufferEmpty - status; queued > 0 && p->prev; queued--)
-            p = p->prev;
-        const FullPattern_t* following = p->next ? p->next : p;
+        for (int queued = kBufferEmpty - status; queued > 0 && p->prev(); queued--)
+            p = p->prev();
+        const FullPattern_t* following = p->next() ? p->next() : p;
         line[0] = ToPixel(following->x, boxX);
         line[1] = ToPixel(following->y, boxY);
         line[2] = ToPixel(p->x, boxX);
@@ -526,7 +525,7 @@ int PackRunPath() {
     }
 
     int count = 0;
-    for (FullPattern_t* p = interface->fullPattern; p; p = p->next) {
+    for (FullPattern_t* p = interface->fullPattern; p; p = p->next()) {
         count++;
         if (!std::isfinite(p->feed) || p->feed < 0) p->feed = minSpeed;
     }
@@ -712,7 +711,7 @@ void ProcessPattern() {
     }
 
     // Resuming inside a section (or at the very start of the path).
-    if (stitchRun && (!fpTemp->prev || !fpTemp->prev->halt)) StitchOn();
+    if (stitchRun && (!fpTemp->prev() || !fpTemp->prev()->halt)) StitchOn();
     Resume();
     LoopState loop;
     CurrentBoxOrigin(&loop.boxX, &loop.boxY);
@@ -721,7 +720,8 @@ void ProcessPattern() {
 
     for (;;) {
         ProcessPendingEvents();
-        if (stitchRun && fpTemp && fpTemp->prev && fpTemp->prev->prev && fpTemp->prev->prev->halt)
+        if (stitchRun && fpTemp && fpTemp->prev() && fpTemp->prev()->prev() &&
+            fpTemp->prev()->prev()->halt)
             StitchOn();  // one point into a new section
 
         if (allStop == 1) {
@@ -866,7 +866,7 @@ int SetNeedle(int stitchingOn) {
         // The latest point wins a tie: only a strictly nearer one replaces it.
         FullPattern_t* best = nullptr;
         float bestDistance = kNoCandidate;
-        for (FullPattern_t* p = OnCurrentPath(fpTemp) ? fpTemp : nullptr; p; p = p->prev) {
+        for (FullPattern_t* p = OnCurrentPath(fpTemp) ? fpTemp : nullptr; p; p = p->prev()) {
             const float d = std::hypot(p->x - hx, p->y - hy);
             if (d < bestDistance) {
                 best = p;
