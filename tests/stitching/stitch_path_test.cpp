@@ -9,6 +9,7 @@
 
 #include "base/application_state.h"
 #include "base/log.h"
+#include "base/ui_hooks.h"
 #include "layout/layout_file.h"
 #include "layout/layout_tree.h"
 #include "layout/pattern_box.h"
@@ -199,6 +200,24 @@ TEST_F(StitchPathTest, PathsTooLargeForTheBoardOrTheMemoryAreRefused) {
         EXPECT_LE(CountFullPattern(interface->fullPattern), kMostPathPoints);
     }
     EXPECT_GE(refused, 1);
+
+    // A placement added under an event drained by the progress window between
+    // counting the points and writing them: refused, nothing written past the path.
+    ClearLayout();
+    ClearPatternList();
+    Place({"p X0 Y0", "p X0.1 Y0", "p X0.2 Y0"}, 0, 0);
+    for (int i = 0; i < 200; i++)
+        NewPatternLayoutNode(0, -1, 0, 0, 0.1f * static_cast<float>(i));
+    UserInterfaceHooks hooks;
+    hooks.updateStatusWindow = [](StatusWindow* w) {
+        if (w->pulses == 3) NewPatternLayoutNode(0, -1, 0, 5, 5);  // the second walk's first
+    };
+    SetUserInterfaceHooks(hooks);
+    StatusWindow status;
+    bool unstitchable = false;
+    EXPECT_EQ(PackBoxPath(interface->currentPatternBox, &status, &unstitchable), nullptr);
+    EXPECT_TRUE(unstitchable);
+    SetUserInterfaceHooks({});
 }
 
 TEST_F(StitchPathTest, ShortAndEmptyPaths) {

@@ -175,10 +175,15 @@ struct PathCounter {
 
 // Second walk: writes the points into the path made for them, leaving room
 // after each point whose move on is broken up; the room is marked inserted
-// and filled once the angles are set.
+// and filled once the angles are set. The walk finds what the first one
+// counted unless the layout changed under an event drained by the progress
+// window; then the points beyond the path's size are not written and
+// `overrun` is set.
 struct PathWriter {
     FullPattern_t* path;
+    long size;
     long count = 0;
+    bool overrun = false;
 
     bool HasLast() const { return count > 0; }
     const FullPattern_t& Last() const { return path[count - 1]; }
@@ -193,8 +198,16 @@ struct PathWriter {
             const FullPattern_t& last = path[count - 1];
             const int pieces =
                 MayBreak(point, last) ? ExplodeLine(&point, &last, kLineBreakLength) : 0;
+            if (pieces > size - count) {
+                overrun = true;
+                return;
+            }
             for (int k = 1; k < pieces; k++)
                 path[count++].inserted = 1;
+        }
+        if (count == size) {
+            overrun = true;
+            return;
         }
         FullPattern_t& kept = path[count++];
         kept.feed = kInitialFeed;
@@ -267,8 +280,14 @@ FullPattern_t* PackBoxPath(int box, StatusWindow* status, bool* unstitchable) {
 
     FullPattern_t* first = NewFullPattern(counted.total);
     if (first) {
-        PathWriter written{first};
+        PathWriter written{first, counted.total};
         WalkPlacements(box, boxX, boxY, false, written, status, &counter);
+        if (written.overrun || written.count != counted.total) {
+            LogLine("The layout changed while its path was packed");
+            FreeFullPattern(first);
+            if (unstitchable) *unstitchable = true;
+            return nullptr;
+        }
     }
 
     SetStatusText(status, "Setting Pattern Angles");
