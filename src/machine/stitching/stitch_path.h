@@ -7,9 +7,8 @@
 // A path is one block of points sized when it is made (NewFullPattern), held
 // by its first point and freed with FreeFullPattern. A point's neighbours are
 // the points beside it in the block; the two ends are marked so that next()
-// and prev() stop there. A million-point path thus costs 16 bytes a point and
-// one allocation, where a list of separately allocated points cost four times
-// that and a trip to the allocator per point.
+// and prev() stop there. A point is 16 bytes, so a million-point path is one
+// allocation of 16 MB.
 #pragma once
 
 #include <cstdint>
@@ -57,8 +56,10 @@ constexpr long kMostPathPoints = 1000000;
 // open. Returns 0 (an empty box gives an empty path), or -1 when the path
 // cannot be stitched: a position that is not a number or lies beyond
 // kLargestPathPosition, or more than kMostPathPoints points once long moves
-// are broken up (a broken or hostile layout). The path is then freed before
-// any move is broken up, so such a layout never exhausts the memory.
+// are broken up (a broken or hostile layout). The points are counted before
+// the path is made, so such a layout never exhausts the memory; a layout
+// changed between counting and writing (under an event drained by the
+// progress window) is refused the same way.
 int PackFullPattern();
 
 // Builds the path of pattern box `box` as PackFullPattern does and returns it
@@ -69,8 +70,8 @@ int PackFullPattern();
 FullPattern_t* PackBoxPath(int box, StatusWindow* status, bool* unstitchable = nullptr);
 
 // A path of count points (as a point is made: feed 100 at (0, 0)) in one
-// block, its ends marked; none when count is below 1.
-// Free it with FreeFullPattern.
+// block, its ends marked; none when count is below 1. Free it with
+// FreeFullPattern.
 FullPattern_t* NewFullPattern(long count);
 
 // Frees a path made by NewFullPattern, given its first point (none: nothing).
