@@ -68,9 +68,11 @@ struct StitchPathTest : ::testing::Test {
 };
 
 TEST_F(StitchPathTest, PointsAreJoinedInThousandthsAndCloseOnesDropped) {
-    // The second point is 0.04 inch from the first and is dropped with its stop.
-    Place({"p X0.000 Y0.000", "c s", "p X0.040 Y0.000", "p X0.190 Y0.000", "p X0.190 Y0.190"}, 2,
-          3);
+    // The second point is 0.04 inch from the first and is dropped with its
+    // stop; the stop before the last point makes a halt.
+    Place(
+        {"p X0.000 Y0.000", "c s", "p X0.040 Y0.000", "p X0.190 Y0.000", "c s", "p X0.190 Y0.190"},
+        2, 3);
     PackFullPattern();
     std::vector<FullPattern_t*> path = Path();
     ASSERT_EQ(path.size(), 3u);         // 0.19-inch moves stay whole
@@ -78,9 +80,9 @@ TEST_F(StitchPathTest, PointsAreJoinedInThousandthsAndCloseOnesDropped) {
     EXPECT_FLOAT_EQ(path[0]->y, 4000);
     EXPECT_FLOAT_EQ(path[1]->x, 3190);
     EXPECT_FLOAT_EQ(path[2]->y, 4190);
-    for (FullPattern_t* p : path) {
-        EXPECT_EQ(p->halt, 0);
-        EXPECT_EQ(p->inserted, 0);
+    for (size_t i = 0; i < path.size(); i++) {
+        EXPECT_EQ(path[i]->halt, i == 1 ? 1 : 0);
+        EXPECT_EQ(path[i]->inserted, 0);
     }
     EXPECT_EQ(path[1]->prev(), path[0]);
     EXPECT_EQ(path[2]->next(), nullptr);
