@@ -281,18 +281,13 @@ FullPattern_t* MakeRunPath() {
         points.push_back({2100.0f, 2100.0f + 100.0f * i});
         halts.push_back(0);
     }
-    FullPattern_t* first = nullptr;
-    FullPattern_t* last = nullptr;
+    FullPattern_t* first = NewFullPattern(static_cast<long>(points.size()));
     for (size_t i = 0; i < points.size(); i++) {
-        auto* p = new FullPattern_t;
-        p->x = points[i].first;
-        p->y = points[i].second;
-        p->feed = 40.0f;
-        p->halt = halts[i];
-        p->prev = last;
-        if (last) last->next = p;
-        if (!first) first = p;
-        last = p;
+        FullPattern_t& p = first[i];
+        p.x = points[i].first;
+        p.y = points[i].second;
+        p.feed = 40.0f;
+        p.halt = static_cast<uint8_t>(halts[i]);
     }
     board.path = points;
     return first;

@@ -44,7 +44,7 @@ void PackEveryBox() {
         interface->currentPatternBox = box;
         const int points = PackRunPath();
         FUZZ_CHECK(points >= -1);
-        for (const FullPattern_t* p = interface->fullPattern; p; p = p->next) {
+        for (const FullPattern_t* p = interface->fullPattern; p; p = p->next()) {
             FUZZ_CHECK(std::isfinite(p->x) && std::isfinite(p->y));
             FUZZ_CHECK(std::isfinite(p->feed) && p->feed >= 0);
         }

@@ -49,7 +49,7 @@ float TableScale(int width, int height) {
         right = extents->x + extents->width;
         bottom = extents->y + extents->height;
     }
-    for (const FullPattern_t* p = interface->fullPattern; p != nullptr; p = p->next) {
+    for (const FullPattern_t* p = interface->fullPattern; p != nullptr; p = p->next()) {
         right = std::max(right, p->x / kPathUnitsPerInch);
         bottom = std::max(bottom, p->y / kPathUnitsPerInch);
     }

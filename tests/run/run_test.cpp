@@ -66,7 +66,7 @@ RunControlHooks ScriptedRunHooks() {
     h.selectPoint = []() -> FullPattern_t* {
         FullPattern_t* p = script.selectAt < 0 ? nullptr : interface->fullPattern;
         for (int i = 0; i < script.selectAt && p; i++)
-            p = p->next;
+            p = p->next();
         return p;
     };
     h.showProgress = [](const RunProgress& progress) { script.progress.push_back(progress); };
@@ -140,7 +140,7 @@ struct RunTest : ::testing::Test {
     std::vector<PathPoint> PackedPath() {
         PackFullPattern();
         std::vector<PathPoint> path;
-        for (const FullPattern_t* p = interface->fullPattern; p; p = p->next)
+        for (const FullPattern_t* p = interface->fullPattern; p; p = p->next())
             path.push_back({p->x, p->y, p->halt});
         FreeFullPattern(interface->fullPattern);
         interface->fullPattern = nullptr;

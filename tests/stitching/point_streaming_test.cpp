@@ -73,18 +73,12 @@ struct StreamingTest : ::testing::Test {
     // A straight path of n points 0.1 inch apart along x from (x0, y0), with
     // halt set on the point given (−1: none).
     FullPattern_t* Line(int n, float x0, float y0, int haltAt = -1) {
-        FullPattern_t* first = nullptr;
-        FullPattern_t* last = nullptr;
+        FullPattern_t* first = NewFullPattern(n);
         for (int i = 0; i < n; i++) {
-            auto* p = new FullPattern_t;
-            p->x = x0 + 100.0f * i;
-            p->y = y0;
-            p->feed = 50;
-            p->halt = i == haltAt;
-            p->prev = last;
-            if (last) last->next = p;
-            if (!first) first = p;
-            last = p;
+            first[i].x = x0 + 100.0f * i;
+            first[i].y = y0;
+            first[i].feed = 50;
+            first[i].halt = i == haltAt;
         }
         return first;
     }
@@ -128,7 +122,7 @@ TEST_F(StreamingTest, AStitchedLeadLineStartsOnlyAtThePathPointTheHeadWasLeftAt)
 
     robotIsStitching = 1;
     FullPattern_t* jump = Line(2, 1000, 0, 0);  // the head's point, the next section's start
-    EXPECT_EQ(SendLeadLine(jump->next), 1);
+    EXPECT_EQ(SendLeadLine(jump->next()), 1);
     ASSERT_EQ(WaitForBuffer(), 1);
     std::vector<Move> moves = Executed(*sim);
     ASSERT_EQ(moves.size(), before + 2);
@@ -136,7 +130,7 @@ TEST_F(StreamingTest, AStitchedLeadLineStartsOnlyAtThePathPointTheHeadWasLeftAt)
     EXPECT_NEAR(moves[before + 1].x, 1100, 0.5);
 
     FullPattern_t* elsewhere = Line(2, 3000, 0, 0);
-    EXPECT_EQ(SendLeadLine(elsewhere->next), kLeadLineNoPosition);
+    EXPECT_EQ(SendLeadLine(elsewhere->next()), kLeadLineNoPosition);
     EXPECT_EQ(robotIsStitching, 0);
     EXPECT_EQ(Executed(*sim).size(), before + 2);
     FreeFullPattern(jump);

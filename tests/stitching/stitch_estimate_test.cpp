@@ -44,7 +44,7 @@ TEST(StitchEstimate, CountsWhatTheStitcherSewsAndTimesEveryMove) {
     const MoveKind kinds[] = {kMoveSewn, kMoveSewn,  kMoveSewn, kMoveSewn,
                               kMoveJump, kMoveTieOn, kMoveSewn, kMoveSewn};
     int i = 0;
-    for (const FullPattern_t* p = path; p; p = p->next, i++)
+    for (const FullPattern_t* p = path; p; p = p->next(), i++)
         EXPECT_EQ(ClassifyMove(p), kinds[i]) << "move from point " << i;
 
     const struct {

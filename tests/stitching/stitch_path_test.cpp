@@ -9,6 +9,7 @@
 
 #include "base/application_state.h"
 #include "base/log.h"
+#include "base/ui_hooks.h"
 #include "layout/layout_file.h"
 #include "layout/layout_tree.h"
 #include "layout/pattern_box.h"
@@ -58,7 +59,7 @@ struct StitchPathTest : ::testing::Test {
 
     std::vector<FullPattern_t*> Path() {
         std::vector<FullPattern_t*> points;
-        for (FullPattern_t* p = interface->fullPattern; p; p = p->next)
+        for (FullPattern_t* p = interface->fullPattern; p; p = p->next())
             points.push_back(p);
         return points;
     }
@@ -67,9 +68,11 @@ struct StitchPathTest : ::testing::Test {
 };
 
 TEST_F(StitchPathTest, PointsAreJoinedInThousandthsAndCloseOnesDropped) {
-    // The second point is 0.04 inch from the first and is dropped with its stop.
-    Place({"p X0.000 Y0.000", "c s", "p X0.040 Y0.000", "p X0.190 Y0.000", "p X0.190 Y0.190"}, 2,
-          3);
+    // The second point is 0.04 inch from the first and is dropped with its
+    // stop; the stop before the last point makes a halt.
+    Place(
+        {"p X0.000 Y0.000", "c s", "p X0.040 Y0.000", "p X0.190 Y0.000", "c s", "p X0.190 Y0.190"},
+        2, 3);
     PackFullPattern();
     std::vector<FullPattern_t*> path = Path();
     ASSERT_EQ(path.size(), 3u);         // 0.19-inch moves stay whole
@@ -77,12 +80,12 @@ TEST_F(StitchPathTest, PointsAreJoinedInThousandthsAndCloseOnesDropped) {
     EXPECT_FLOAT_EQ(path[0]->y, 4000);
     EXPECT_FLOAT_EQ(path[1]->x, 3190);
     EXPECT_FLOAT_EQ(path[2]->y, 4190);
-    for (FullPattern_t* p : path) {
-        EXPECT_EQ(p->halt, 0);
-        EXPECT_EQ(p->inserted, 0);
+    for (size_t i = 0; i < path.size(); i++) {
+        EXPECT_EQ(path[i]->halt, i == 1 ? 1 : 0);
+        EXPECT_EQ(path[i]->inserted, 0);
     }
-    EXPECT_EQ(path[1]->prev, path[0]);
-    EXPECT_EQ(path[2]->next, nullptr);
+    EXPECT_EQ(path[1]->prev(), path[0]);
+    EXPECT_EQ(path[2]->next(), nullptr);
 }
 
 TEST_F(StitchPathTest, StopsAndGapsBetweenPlacementsMakeHalts) {
@@ -101,31 +104,21 @@ TEST_F(StitchPathTest, StopsAndGapsBetweenPlacementsMakeHalts) {
 }
 
 TEST_F(StitchPathTest, LongMovesAreCutIntoPiecesShorterThanTwoTenths) {
-    FullPattern_t s, e;
+    FullPattern_t s, e, pieces[3];
     s.x = 0, e.x = 350;  // 0.35 inch: three pieces
-    s.next = &e;
-    e.prev = &s;
+    pieces[2].x = -1;
     EXPECT_EQ(ExplodeLine(&e, &s, 100), 3);
-    ASSERT_NE(s.next, &e);
-    FullPattern_t* a = s.next;
-    FullPattern_t* b = a->next;
-    EXPECT_NEAR(a->x, 116.667, 0.01);
-    EXPECT_NEAR(b->x, 233.333, 0.01);
-    EXPECT_EQ(b->next, &e);
-    EXPECT_EQ(e.prev, b);
-    EXPECT_EQ(a->inserted, 1);
-    EXPECT_FLOAT_EQ(a->feed, 100);
-    delete a;
-    delete b;
-
-    FullPattern_t s2, e2;
-    e2.x = 190;
-    s2.next = &e2;
-    EXPECT_EQ(ExplodeLine(&e2, &s2, 100), 0);
-    e2.x = 200;
-    EXPECT_EQ(ExplodeLine(&e2, &s2, 100), 2);
-    EXPECT_NEAR(s2.next->x, 100, 1e-3);
-    delete s2.next;
+    EXPECT_EQ(ExplodeLine(&e, &s, 100, pieces), 3);
+    EXPECT_NEAR(pieces[0].x, 116.667, 0.01);
+    EXPECT_NEAR(pieces[1].x, 233.333, 0.01);
+    EXPECT_FLOAT_EQ(pieces[2].x, -1);  // two points between three pieces
+    EXPECT_EQ(pieces[0].inserted, 1);
+    EXPECT_FLOAT_EQ(pieces[0].feed, 100);
+    e.x = 190;
+    EXPECT_EQ(ExplodeLine(&e, &s, 100, pieces), 0);
+    e.x = 200;
+    EXPECT_EQ(ExplodeLine(&e, &s, 100, pieces), 2);
+    EXPECT_NEAR(pieces[0].x, 100, 1e-3);
 
     // In a packed path only the jump stays long.
     Place({"p X0.000 Y0.000", "p X1.000 Y0.000", "c s", "p X3.000 Y0.000", "p X3.500 Y0.000"}, 0,
@@ -209,6 +202,24 @@ TEST_F(StitchPathTest, PathsTooLargeForTheBoardOrTheMemoryAreRefused) {
         EXPECT_LE(CountFullPattern(interface->fullPattern), kMostPathPoints);
     }
     EXPECT_GE(refused, 1);
+
+    // A placement added under an event drained by the progress window between
+    // counting the points and writing them: refused, nothing written past the path.
+    ClearLayout();
+    ClearPatternList();
+    Place({"p X0 Y0", "p X0.1 Y0", "p X0.2 Y0"}, 0, 0);
+    for (int i = 0; i < 200; i++)
+        NewPatternLayoutNode(0, -1, 0, 0, 0.1f * static_cast<float>(i));
+    UserInterfaceHooks hooks;
+    hooks.updateStatusWindow = [](StatusWindow* w) {
+        if (w->pulses == 3) NewPatternLayoutNode(0, -1, 0, 5, 5);  // the second walk's first
+    };
+    SetUserInterfaceHooks(hooks);
+    StatusWindow status;
+    bool unstitchable = false;
+    EXPECT_EQ(PackBoxPath(interface->currentPatternBox, &status, &unstitchable), nullptr);
+    EXPECT_TRUE(unstitchable);
+    SetUserInterfaceHooks({});
 }
 
 TEST_F(StitchPathTest, ShortAndEmptyPaths) {

@@ -81,16 +81,11 @@ Points LinePoints(int n, float x0, float y0, float dx, float dy) {
 }
 
 FullPattern_t* MakePath(const std::vector<PathPointSpec>& points) {
-    FullPattern_t* first = nullptr;
-    FullPattern_t* last = nullptr;
-    for (const PathPointSpec& p : points) {
-        auto* point = new FullPattern_t;
-        point->x = p.x;
-        point->y = p.y;
-        point->halt = p.halt;
-        point->prev = last;
-        (last ? last->next : first) = point;
-        last = point;
+    FullPattern_t* first = NewFullPattern(static_cast<long>(points.size()));
+    for (size_t i = 0; i < points.size(); i++) {
+        first[i].x = points[i].x;
+        first[i].y = points[i].y;
+        first[i].halt = static_cast<uint8_t>(points[i].halt);
     }
     return first;
 }

@@ -29,7 +29,7 @@ int MakeRectBox(float x, float y, float w, float h);
 // n points on a line from (x0, y0), (dx, dy) inches apart.
 Points LinePoints(int n, float x0, float y0, float dx, float dy);
 
-// A linked run path of (x, y, halt) points, thousandths of an inch; free it
+// A run path of (x, y, halt) points, thousandths of an inch; free it
 // with FreeFullPattern.
 struct PathPointSpec {
     float x, y;

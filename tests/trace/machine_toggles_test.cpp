@@ -49,7 +49,7 @@ TEST_F(MachineToggleTest, StartPointAndPathPointFollowTheHead) {
     EXPECT_FLOAT_EQ(values.actualY, 3.125f);
     EXPECT_FLOAT_EQ(values.localX, 4.25f);
     EXPECT_FLOAT_EQ(values.localY, 2.125f);
-    EXPECT_EQ(PathPointAtHead(), interface->fullPattern->next->next);  // halt point skipped
+    EXPECT_EQ(PathPointAtHead(), interface->fullPattern->next()->next());  // halt point skipped
 
     // Without a current box the local values are the absolute ones.
     interface->currentPatternBox = -1;

@@ -9,7 +9,7 @@ namespace {
 
 FullPattern_t* Nth(FullPattern_t* first, int n) {
     while (n-- > 0 && first)
-        first = first->next;
+        first = first->next();
     return first;
 }
 

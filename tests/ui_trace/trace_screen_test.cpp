@@ -285,7 +285,7 @@ TEST_F(TraceScreenTest, PointSelectionReturnsThePathPointNearestTheHead) {
     StartScript(&script);
     FullPattern_t* chosen = SelectPoint();
     StopScript(&script);
-    EXPECT_EQ(chosen, interface->fullPattern->next);
+    EXPECT_EQ(chosen, interface->fullPattern->next());
     // The cross followed the head: pixels of the table at the screen's scale.
     EXPECT_GT(crossX, 0);
     EXPECT_GT(crossY, crossX / 2);

@@ -54,7 +54,7 @@ int RunPackCommand(const Arguments& args) {
     if (!ParseJobArguments(args, &job) || job.others.size() != 1) return ToolUsage(kPackUsage);
     const int status = LoadJob(job.others[0], job);
     if (status != 0) return status;
-    for (const FullPattern_t* p = interface->fullPattern; p; p = p->next)
+    for (const FullPattern_t* p = interface->fullPattern; p; p = p->next())
         std::printf("%.3f,%.3f,%.3f,%d,%d\n", p->x, p->y, p->feed, p->halt, p->inserted);
     return 0;
 }

@@ -98,10 +98,10 @@ bool NextSection(bool stitchRun) {
         StitchOff();
     }
     SendAgain(fpTemp);
-    fpTemp = fpTemp->next;
-    if (!fpTemp->next) return true;  // the loop ends the pass at the last point
+    fpTemp = fpTemp->next();
+    if (!fpTemp->next()) return true;  // the loop ends the pass at the last point
     while (fpTemp && fpTemp->inserted)
-        fpTemp = fpTemp->next;
+        fpTemp = fpTemp->next();
     if (!fpTemp) {
         StopPattern();
         return false;
@@ -129,7 +129,7 @@ int ProcessPattern2() {
     SetMask(kRunMenuMask);
     const bool stitchRun = StitchingToggleActive() != 0;
     int polls = 0;
-    if (stitchRun && (!fpTemp->prev || !fpTemp->prev->halt)) StitchOn();
+    if (stitchRun && (!fpTemp->prev() || !fpTemp->prev()->halt)) StitchOn();
     Resume();
     ProcessPendingEvents();
     SetBoardSpeed();
@@ -142,7 +142,8 @@ int ProcessPattern2() {
 
     for (;;) {
         ProcessPendingEvents();
-        if (stitchRun && fpTemp && fpTemp->prev && fpTemp->prev->prev && fpTemp->prev->prev->halt)
+        if (stitchRun && fpTemp && fpTemp->prev() && fpTemp->prev()->prev() &&
+            fpTemp->prev()->prev()->halt)
             StitchOn();
         if (allStop == 1) {
             // allStop stays set: the repetitions see it and end.
@@ -188,14 +189,14 @@ int ProcessPattern2() {
         if (status == 0 || status == kBufferBusy) continue;
 
         const bool idle = status == kBufferEmpty || status == kBufferDone;
-        if (!fpTemp->next) {
+        if (!fpTemp->next()) {
             if (idle) {
                 FinishPass(stitchRun);
                 return 1;
             }
         } else if (!fpTemp->halt) {
-            fpTemp = fpTemp->next;
-            if (SendMove(fpTemp->x, fpTemp->y, fpTemp->feed) != 0) fpTemp = fpTemp->prev;
+            fpTemp = fpTemp->next();
+            if (SendMove(fpTemp->x, fpTemp->y, fpTemp->feed) != 0) fpTemp = fpTemp->prev();
         } else if (idle) {
             if (!NextSection(stitchRun)) return 0;
         }

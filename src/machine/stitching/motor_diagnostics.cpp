@@ -94,7 +94,7 @@ void SetTestGains(TestAxis axis) {
 // Hands the whole path to the board without asking for room (it fits the
 // queue) and waits for it. False when a move went unanswered or the wait failed.
 bool DrivePath(const FullPattern_t* path) {
-    for (const FullPattern_t* p = path; p; p = p->next)
+    for (const FullPattern_t* p = path; p; p = p->next())
         if (SendMove(p->x, p->y, p->feed) == 3) return false;
     return WaitForMovesDone() == kMovesDone;
 }
@@ -114,19 +114,12 @@ const char* AxisName(TestAxis axis) {
 FullPattern_t* BuildTestPath() {
     const float step = (kTestPathXCounts / kCountsPerInch) * kPathUnitsPerInch /
                        static_cast<float>(kTestPathPoints - 1);
-    FullPattern_t* first = nullptr;
-    FullPattern_t* last = nullptr;
+    FullPattern_t* first = NewFullPattern(kTestPathPoints);
     for (int i = 0; i < kTestPathPoints; i++) {
-        auto* point = new FullPattern_t;
-        point->x = static_cast<float>(i) * step;
-        point->y = kTestPathYRatio * static_cast<float>(i) * step;
-        point->feed = (i == 0 || i == kTestPathPoints - 1) ? 0.0f : 100.0f;
-        point->prev = last;
-        if (last)
-            last->next = point;
-        else
-            first = point;
-        last = point;
+        FullPattern_t& point = first[i];
+        point.x = static_cast<float>(i) * step;
+        point.y = kTestPathYRatio * static_cast<float>(i) * step;
+        point.feed = (i == 0 || i == kTestPathPoints - 1) ? 0.0f : 100.0f;
     }
     SetFeeds(first, 0);
     return first;

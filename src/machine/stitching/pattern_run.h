@@ -10,6 +10,10 @@
 // drained screen events through allStop. This is core code: everything it needs
 // from the screen goes through RunControlHooks, which the run view installs
 // and tests script; messages go through base/ui_hooks.h.
+//
+// One module per job: pattern_run.cpp starts and ends a run, run_packing.cpp
+// makes its path, run_streaming.cpp runs the streaming loop, and
+// run_support.cpp holds what they share (run_support.h).
 #pragma once
 
 #include <cstdint>

@@ -11,7 +11,7 @@ int runTimer = 0;
 FullPattern_t* NearestPathPoint(FullPattern_t* first, int32_t x, int32_t y) {
     FullPattern_t* nearest = nullptr;
     double best = 0;
-    for (FullPattern_t* point = first; point != nullptr; point = point->next) {
+    for (FullPattern_t* point = first; point != nullptr; point = point->next()) {
         if (point->halt != 0) continue;
         // Doubles: a quilt of a few hundred inches squared in thousandths
         // overflows neither the range nor the precision needed to compare.

@@ -84,13 +84,13 @@ int SendLeadLine(FullPattern_t* target) {
         if (robotIsStitching) StitchOff();
         return kLeadLineNoPosition;
     }
-    if (robotIsStitching && target->prev) {
+    if (robotIsStitching && target->prev()) {
         // Stitching stays on across a short jump, so every move of this lead
         // line is sewn: it starts at the path point the head was left at, and
         // only when the head is found there. A head elsewhere (a garbled
         // reading that happened to repeat) would put a seam where the path has
         // none.
-        const FullPattern_t* left = target->prev;
+        const FullPattern_t* left = target->prev();
         if (std::fabs(startX - left->x) > kLeadStartTolerance ||
             std::fabs(startY - left->y) > kLeadStartTolerance) {
             Log("SLL: the head is not where the path left it (%d, %d)\n", x, y);
@@ -101,21 +101,9 @@ int SendLeadLine(FullPattern_t* target) {
         startY = left->y;
     }
     LogLine("SLL: Set FullPattern_t pointers");
-    FullPattern_t* start = new FullPattern_t;
-    FullPattern_t* end = new FullPattern_t;
-    start->x = startX;
-    start->y = startY;
-    end->x = target->x;
-    end->y = target->y;
-    start->feed = end->feed = minSpeed;
-    start->next = end;
-    end->prev = start;
-
     LogLine("SLL: Explode Line");
-    ExplodeLine(end, start, kLineBreakLength);
+    FullPattern_t* start = LinePath(startX, startY, target->x, target->y, minSpeed);
     Log("SLL: Create Tmp Pointers and set fRate to %d\n", leadLineSpeed);
-    start->feed = minSpeed;
-    end->feed = minSpeed;
     LogLine("SLL: Set Feeds");
     SetFeeds(start, 0);
 
@@ -155,7 +143,7 @@ int SendPoints(FullPattern_t* first) {
             }
             if (status >= 2 && status != kBufferError && status != kBufferBusy) {
                 if (SendMove(point->x, point->y, point->feed) == 0)
-                    point = point->next;
+                    point = point->next();
                 else
                     LogLine("Send Point Failed");
             }
@@ -224,24 +212,24 @@ void SendFortyNine() {
     if (!fpTemp) return;
     FullPattern_t* lastSent = nullptr;
     for (int count = 0; count < 98 - stitchRep; count++) {
-        if (!fpTemp->next || fpTemp->next->halt) {
+        if (!fpTemp->next() || fpTemp->next()->halt) {
             // fpTemp is the section's last point: the run loop sends it.
             // A cursor on a section's first point stays there: stepping back
             // onto the previous section's end would make the run loop change
             // section there again, for ever.
-            if (fpTemp->prev && !fpTemp->prev->halt)
-                fpTemp = fpTemp->prev;
+            if (fpTemp->prev() && !fpTemp->prev()->halt)
+                fpTemp = fpTemp->prev();
             else
                 SendPrefillPoint(fpTemp);
             return;
         }
         if (!SendPrefillPoint(fpTemp)) {
             // Not taken: the run loop sends it (and what follows) later.
-            if (fpTemp->prev && !fpTemp->prev->halt) fpTemp = fpTemp->prev;
+            if (fpTemp->prev() && !fpTemp->prev()->halt) fpTemp = fpTemp->prev();
             return;
         }
         lastSent = fpTemp;
-        fpTemp = fpTemp->next;
+        fpTemp = fpTemp->next();
     }
     if (lastSent) fpTemp = lastSent;
     LogLine("Send 49 Finished");

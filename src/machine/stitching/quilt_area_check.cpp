@@ -75,7 +75,7 @@ PathOverrun CheckPathInQuiltArea(const FullPattern_t* first, const PatternBox& a
                                  float tolerance) {
     PathOverrun overrun;
     const std::vector<Edge> edges = EdgesOf(area);
-    for (const FullPattern_t* p = first; p && !edges.empty(); p = p->next) {
+    for (const FullPattern_t* p = first; p && !edges.empty(); p = p->next()) {
         for (const Edge& e : edges) {
             const float beyond = Beyond(e, p->x, p->y);
             if (beyond > tolerance && beyond > overrun.inches[e.side])

@@ -56,14 +56,14 @@ double LockStitchSeconds(double inches, const RunSpeeds& s) {
 
 // The length of the tie-off of a lock stitch at a point: to its neighbour.
 double TieOffInches(const FullPattern_t* p) {
-    const FullPattern_t* other = p->prev ? p->prev : p->next;
+    const FullPattern_t* other = p->prev() ? p->prev() : p->next();
     return other ? DistanceInches(p, other) : 0;
 }
 
-// Seconds of the move from p to p->next with what the run does around it (the
+// Seconds of the move from p to p->next() with what the run does around it (the
 // lock stitches of a jump).
 double MoveSeconds(const FullPattern_t* p, const RunSpeeds& s) {
-    const double inches = DistanceInches(p, p->next);
+    const double inches = DistanceInches(p, p->next());
     switch (ClassifyMove(p)) {
         case kMoveJump:
             return LockStitchSeconds(TieOffInches(p), s) + LeadLineSeconds(inches, s);
@@ -71,7 +71,7 @@ double MoveSeconds(const FullPattern_t* p, const RunSpeeds& s) {
             return LeadLineSeconds(inches, s) + LockStitchSeconds(inches, s);
         case kMoveSewn:
             if (p->halt) return LeadLineSeconds(inches, s);  // a short jump, sewn
-            return inches / InchesPerSecond(p->next->feed, s.minimumFeed, s.topSpeed);
+            return inches / InchesPerSecond(p->next()->feed, s.minimumFeed, s.topSpeed);
     }
     return 0;
 }
@@ -79,9 +79,9 @@ double MoveSeconds(const FullPattern_t* p, const RunSpeeds& s) {
 }  // namespace
 
 MoveKind ClassifyMove(const FullPattern_t* p) {
-    if (!p || !p->next) return kMoveSewn;
-    if (p->halt) return DistanceInches(p, p->next) < kLockJumpInches ? kMoveSewn : kMoveJump;
-    if (p->prev && p->prev->halt && DistanceInches(p->prev, p) >= kLockJumpInches)
+    if (!p || !p->next()) return kMoveSewn;
+    if (p->halt) return DistanceInches(p, p->next()) < kLockJumpInches ? kMoveSewn : kMoveJump;
+    if (p->prev() && p->prev()->halt && DistanceInches(p->prev(), p) >= kLockJumpInches)
         return kMoveTieOn;
     return kMoveSewn;
 }
@@ -99,10 +99,10 @@ RunSpeeds CurrentRunSpeeds() {
 
 StitchEstimate EstimateStitchPath(const FullPattern_t* first, const RunSpeeds& speeds) {
     StitchEstimate e;
-    for (const FullPattern_t* p = first; p; p = p->next) {
+    for (const FullPattern_t* p = first; p; p = p->next()) {
         e.points++;
-        if (!p->next) break;
-        const double inches = DistanceInches(p, p->next);
+        if (!p->next()) break;
+        const double inches = DistanceInches(p, p->next());
         if (p->halt) e.sections++;
         switch (ClassifyMove(p)) {
             case kMoveSewn:
@@ -130,19 +130,18 @@ StitchEstimate EstimateStitchPath(const FullPattern_t* first, const RunSpeeds& s
 std::vector<double> SecondsLeftAtPoints(const FullPattern_t* first, const RunSpeeds& speeds) {
     std::vector<double> left;
     if (!(speeds.topSpeed > 0)) return left;
-    std::vector<const FullPattern_t*> points;
-    for (const FullPattern_t* p = first; p; p = p->next)
-        points.push_back(p);
-    if (points.empty()) return left;
-    left.assign(points.size(), 0.0);
+    const size_t count = static_cast<size_t>(CountFullPattern(first));
+    if (count == 0) return left;
+    const FullPattern_t* points = first;  // the path is one block
+    left.assign(count, 0.0);
     // The closing lock stitch follows the last point.
-    double after = points.size() > 1 ? LockStitchSeconds(TieOffInches(points.back()), speeds) : 0;
+    double after = count > 1 ? LockStitchSeconds(TieOffInches(&points[count - 1]), speeds) : 0;
     left.back() = after;
-    for (size_t i = points.size() - 1; i-- > 0;) {
-        after += MoveSeconds(points[i], speeds);
+    for (size_t i = count - 1; i-- > 0;) {
+        after += MoveSeconds(&points[i], speeds);
         left[i] = after;
     }
-    if (points.size() > 1) left[0] += LockStitchSeconds(TieOffInches(points[0]), speeds);
+    if (count > 1) left[0] += LockStitchSeconds(TieOffInches(&points[0]), speeds);
     return left;
 }
 

@@ -1,22 +1,37 @@
 // The stitch path: the placements of the current pattern box joined into one
-// doubly linked list of points in thousandths of an inch, each with the feed at
-// which the head arrives there. Packing drops points that lie too close,
-// marks the jumps between sections, cuts long moves into short ones and
-// computes the feeds from the turning angle, the curvature and the
-// acceleration setting.
+// run of points in thousandths of an inch, each with the feed at which the
+// head arrives there. Packing drops points that lie too close, marks the jumps
+// between sections, cuts long moves into short ones and computes the feeds
+// from the turning angle, the curvature and the acceleration setting.
+//
+// A path is one block of points sized when it is made (NewFullPattern), held
+// by its first point and freed with FreeFullPattern. A point's neighbours are
+// the points beside it in the block; the two ends are marked so that next()
+// and prev() stop there. A point is 16 bytes, so a million-point path is one
+// allocation of 16 MB.
 #pragma once
 
 #include <cstdint>
 
 struct StatusWindow;
 
+// Bits of FullPattern_t::ends.
+constexpr uint8_t kPathFirstPoint = 1;
+constexpr uint8_t kPathLastPoint = 2;
+
 struct FullPattern_t {
-    float feed = 100.0f;  // feed into this point, on a scale whose top is 100
-    float x = 0, y = 0;   // thousandths of an inch, quilt coordinates
-    FullPattern_t* next = nullptr;
-    FullPattern_t* prev = nullptr;
-    int32_t halt = 0;      // 1: a stitched section ends here; the move on is a jump
-    int32_t inserted = 0;  // 1: added by line breaking
+    float feed = 100.0f;   // feed into this point, on a scale whose top is 100
+    float x = 0, y = 0;    // thousandths of an inch, quilt coordinates
+    uint8_t halt = 0;      // 1: a stitched section ends here; the move on is a jump
+    uint8_t inserted = 0;  // 1: added by line breaking
+    // Which ends of its path this point is; a point on its own is both.
+    uint8_t ends = kPathFirstPoint | kPathLastPoint;
+
+    // The following and the preceding point of the path, none at its ends.
+    FullPattern_t* next() { return ends & kPathLastPoint ? nullptr : this + 1; }
+    const FullPattern_t* next() const { return ends & kPathLastPoint ? nullptr : this + 1; }
+    FullPattern_t* prev() { return ends & kPathFirstPoint ? nullptr : this - 1; }
+    const FullPattern_t* prev() const { return ends & kPathFirstPoint ? nullptr : this - 1; }
 };
 
 // Path units per inch.
@@ -33,7 +48,7 @@ constexpr float kShortPathFeed = 10.0f;
 // field); points farther out come from a broken layout.
 constexpr float kLargestPathPosition = 2.0e7f;
 // Most points a path may hold after line breaking: 100,000 inches of stitching
-// at 0.1 inch, far more than any quilt, and about 50 MB of memory.
+// at 0.1 inch, far more than any quilt, and 16 MB of memory.
 constexpr long kMostPathPoints = 1000000;
 
 // Builds the path of the current pattern box into interface->fullPattern (the
@@ -41,8 +56,10 @@ constexpr long kMostPathPoints = 1000000;
 // open. Returns 0 (an empty box gives an empty path), or -1 when the path
 // cannot be stitched: a position that is not a number or lies beyond
 // kLargestPathPosition, or more than kMostPathPoints points once long moves
-// are broken up (a broken or hostile layout). The path is then freed before
-// any move is broken up, so such a layout never exhausts the memory.
+// are broken up (a broken or hostile layout). The points are counted before
+// the path is made, so such a layout never exhausts the memory; a layout
+// changed between counting and writing (under an event drained by the
+// progress window) is refused the same way.
 int PackFullPattern();
 
 // Builds the path of pattern box `box` as PackFullPattern does and returns it
@@ -52,25 +69,42 @@ int PackFullPattern();
 // PackFullPattern; the stitch-out preview packs its own copy with it.
 FullPattern_t* PackBoxPath(int box, StatusWindow* status, bool* unstitchable = nullptr);
 
-// Frees every point of a path.
+// A path of count points (as a point is made: feed 100 at (0, 0)) in one
+// block, its ends marked; none when count is below 1. Free it with
+// FreeFullPattern.
+FullPattern_t* NewFullPattern(long count);
+
+// Frees a path made by NewFullPattern, given its first point (none: nothing).
 void FreeFullPattern(FullPattern_t* first);
 
 // Number of points of a path.
 int CountFullPattern(const FullPattern_t* first);
 
 // Sets every feed from the path's turning angles and curvature (the first and
-// the last point get 0). Shows a message when there is no path.
+// the last point get 0). The angles are taken between the points that come
+// from patterns: a point inserted by line breaking keeps feed 100 and is
+// stepped over, so the feeds are those of the path before its long moves were
+// cut. Shows a message when there is no path.
 void FindPatternAngles(FullPattern_t* first, StatusWindow* status);
 
 // The feed allowed at b, between a and c (inches), never below minimumFeed;
-// the turn at b in degrees (0 straight on, at most 90) goes to turnOut.
+// the turn at b in degrees (0 straight on, at most 90) goes to turnOut when
+// given.
 float GetMaxFeed(const float* a, const float* b, const float* c, int index, float minimumFeed,
                  float* turnOut);
 
 // Cuts the move from start to end into equal pieces of at least length when it
-// is 2 × length or longer, inserting the new points after start. Returns the
-// number of pieces, or 0 when the move was left whole.
-int ExplodeLine(FullPattern_t* end, FullPattern_t* start, float length);
+// is 2 × length or longer (at most a million pieces). Returns the number of
+// pieces n, or 0 when the move is left whole; with out given, writes the n − 1
+// points between start and end there (inserted, feed 100; out has room for
+// them and their ends marks are kept).
+int ExplodeLine(const FullPattern_t* end, const FullPattern_t* start, float length,
+                FullPattern_t* out = nullptr);
+
+// A path from (fromX, fromY) to (toX, toY) with the move cut by ExplodeLine
+// at kLineBreakLength, every feed minimumFeed before the inserted ones (100).
+// Free it with FreeFullPattern.
+FullPattern_t* LinePath(float fromX, float fromY, float toX, float toY, float minimumFeed);
 
 // Limits the feeds by the acceleration setting (forward and backward) and,
 // with smoothing, averages them over five points and stretches them between

@@ -56,12 +56,12 @@ bool Outside(const PatternBox* area, const FullPattern_t* p) {
 template <typename Filter>
 void StrokeMoves(cairo_t* cr, const PreviewFrame& f, const FullPattern_t* path, Filter accept) {
     bool open = false;
-    for (const FullPattern_t* p = path; p && p->next; p = p->next) {
+    for (const FullPattern_t* p = path; p && p->next(); p = p->next()) {
         if (!accept(p)) {
             open = false;
             continue;
         }
-        const Pixel a = ToPixel(f, p), b = ToPixel(f, p->next);
+        const Pixel a = ToPixel(f, p), b = ToPixel(f, p->next());
         if (!open) cairo_move_to(cr, a.x, a.y);
         cairo_line_to(cr, b.x, b.y);
         open = true;
@@ -97,8 +97,8 @@ void DrawStart(cairo_t* cr, const PreviewFrame& f, const FullPattern_t* path, do
     cairo_new_sub_path(cr);
     cairo_arc(cr, s.x, s.y, 5 * k, 0, 2 * M_PI);
     cairo_stroke(cr);
-    const FullPattern_t* towards = path->next;
-    for (int n = 0; towards && n < 1000; towards = towards->next, n++) {
+    const FullPattern_t* towards = path->next();
+    for (int n = 0; towards && n < 1000; towards = towards->next(), n++) {
         const Pixel t = ToPixel(f, towards);
         if (std::hypot(t.x - s.x, t.y - s.y) >= 8 * k) break;
     }
@@ -123,14 +123,14 @@ void DrawMarks(cairo_t* cr, const PreviewFrame& f, int width, int height, const 
                float jumpStitch) {
     const double k = std::max(1.0, std::min(width, height) / 320.0);
     const FullPattern_t* last = path;
-    for (const FullPattern_t* p = path; p && p->next; p = p->next) {
-        last = p->next;
+    for (const FullPattern_t* p = path; p && p->next(); p = p->next()) {
+        last = p->next();
         if (ClassifyMove(p) != kMoveJump) continue;
-        const Pixel a = ToPixel(f, p), b = ToPixel(f, p->next);
-        if (std::hypot(p->next->x - p->x, p->next->y - p->y) / kPathUnitsPerInch > jumpStitch)
+        const Pixel a = ToPixel(f, p), b = ToPixel(f, p->next());
+        if (std::hypot(p->next()->x - p->x, p->next()->y - p->y) / kPathUnitsPerInch > jumpStitch)
             DrawCut(cr, a, b, 4 * k);
         DrawDot(cr, a, 3 * k, kLock);
-        const FullPattern_t* tie = p->next->next ? p->next->next : p->next;
+        const FullPattern_t* tie = p->next()->next() ? p->next()->next() : p->next();
         DrawDot(cr, ToPixel(f, tie), 3 * k, kLock);
     }
     if (last != path) {
@@ -155,7 +155,7 @@ PreviewFrame FitPreviewFrame(int width, int height, const PatternBox* area,
         bottom = area->y + area->height;
     }
     // A path beyond the area widens the frame, so its red parts show.
-    for (const FullPattern_t* p = path; p; p = p->next) {
+    for (const FullPattern_t* p = path; p; p = p->next()) {
         const double x = p->x / kPathUnitsPerInch, y = p->y / kPathUnitsPerInch;
         if (!std::isfinite(x) || !std::isfinite(y)) continue;
         left = std::min(left, x);
@@ -213,7 +213,7 @@ void DrawStitchPreview(cairo_t* cr, const PreviewFrame& f, int width, int height
     if (area) {
         SetColour(cr, kOutside);
         StrokeMoves(cr, f, path, [area](const FullPattern_t* p) {
-            return Outside(area, p) || Outside(area, p->next);
+            return Outside(area, p) || Outside(area, p->next());
         });
     }
     if (marks && path) DrawMarks(cr, f, width, height, path, jumpStitch);

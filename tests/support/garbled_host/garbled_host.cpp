@@ -171,7 +171,7 @@ int main(int argc, char** argv) {
     PackFullPattern();
     {
         std::ofstream path(folder + "path.txt");
-        for (const FullPattern_t* p = interface->fullPattern; p; p = p->next)
+        for (const FullPattern_t* p = interface->fullPattern; p; p = p->next())
             path << p->x << " " << p->y << "\n";
     }
     FreeFullPattern(interface->fullPattern);
