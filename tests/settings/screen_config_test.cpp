@@ -44,7 +44,7 @@ void ExpectDefaults() {
     EXPECT_STREQ(GtkStyleFile(), "./gtkrc_5");
 }
 
-TEST(ScreenConfig, MissingOrEmptyFileGivesExactlyTheDefaults) {
+TEST(ScreenConfig, MissingEmptyOrPackagedFileGivesExactlyTheDefaults) {
     TempDir dir;
     screen_width = 1;
     message_height = 7;
@@ -53,6 +53,11 @@ TEST(ScreenConfig, MissingOrEmptyFileGivesExactlyTheDefaults) {
 
     screen_width = 1;
     ParseText("");
+    ExpectDefaults();
+
+    // The package installs a screen.conf that spells the defaults out.
+    screen_width = 1;
+    EXPECT_EQ(ParseConfigFile(LONGARM_SOURCE_DIR "/packaging/screen.conf"), 1);
     ExpectDefaults();
 }
 

@@ -12,6 +12,12 @@
 
 namespace fs = std::filesystem;
 
+// The variable that preloads the shim into the writer (a different one when
+// the writer runs under emulation, see tests/CMakeLists.txt).
+#ifndef LONGARM_PRELOAD_VARIABLE
+#define LONGARM_PRELOAD_VARIABLE "LD_PRELOAD"
+#endif
+
 namespace {
 
 using Snapshot = std::map<std::string, std::string>;  // relative path -> contents
@@ -28,7 +34,7 @@ Snapshot Take(const std::string& folder) {
 // Environment of the one child run under the shim; removed again afterwards.
 struct ShimEnvironment {
     ShimEnvironment(long cutAfter, const std::string& countFile, int writeChunk) {
-        setenv("LD_PRELOAD", POWER_CUT_SHIM_PATH, 1);
+        setenv(LONGARM_PRELOAD_VARIABLE, POWER_CUT_SHIM_PATH, 1);
         if (cutAfter >= 0) setenv("POWER_CUT_AFTER", std::to_string(cutAfter).c_str(), 1);
         if (!countFile.empty()) setenv("POWER_CUT_COUNT_FILE", countFile.c_str(), 1);
         if (writeChunk > 0) setenv("POWER_CUT_WRITE_CHUNK", std::to_string(writeChunk).c_str(), 1);
@@ -39,7 +45,7 @@ struct ShimEnvironment {
         setenv("ASAN_OPTIONS", (savedAsan + ":verify_asan_link_order=0").c_str(), 1);
     }
     ~ShimEnvironment() {
-        unsetenv("LD_PRELOAD");
+        unsetenv(LONGARM_PRELOAD_VARIABLE);
         unsetenv("POWER_CUT_AFTER");
         unsetenv("POWER_CUT_COUNT_FILE");
         unsetenv("POWER_CUT_WRITE_CHUNK");

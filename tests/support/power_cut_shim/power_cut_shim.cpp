@@ -21,6 +21,7 @@
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
+#include <sys/sendfile.h>
 #include <sys/stat.h>
 #include <sys/types.h>
 #include <sys/uio.h>
@@ -207,6 +208,24 @@ ssize_t sendfile(int out, int in, off_t* offset, size_t count) {
     ssize_t n = REAL(sendfile)(out, in, offset, count);
     After();
     return n;
+}
+
+// Programs built with 64-bit file offsets on a 32-bit system call these.
+ssize_t sendfile64(int out, int in, off64_t* offset, size_t count) {
+    if (!CountsFor(out)) return REAL(sendfile64)(out, in, offset, count);
+    Before();
+    WillWrite(out);
+    ssize_t n = REAL(sendfile64)(out, in, offset, count);
+    After();
+    return n;
+}
+
+int ftruncate64(int fd, off64_t length) {
+    Before();
+    WillWrite(fd);
+    int r = REAL(ftruncate64)(fd, length);
+    After();
+    return r;
 }
 
 size_t fwrite(const void* data, size_t size, size_t count, FILE* stream) {
