@@ -385,28 +385,6 @@ TEST_F(SlowRunTest, AThreadBreakWithoutTheHeadPositionStopsTheRun) {
     EXPECT_NE(interface->fullPattern, nullptr);
 }
 
-// With --line-rate every byte takes its time on a 57600-baud line; the loop
-// must still keep the queue from running dry inside a section.
-struct LineRateRunTest : RunTest {
-    void SetUp() override { Begin({"--time-scale", "3", "--line-rate"}); }
-};
-
-TEST_F(LineRateRunTest, TheQueueNeverRunsDryInsideASection) {
-    Place(LinePoints(250, 0, 0, 0.1f, 0), 0, 0);
-    Place(LinePoints(150, 0, 0, 0.1f, 0.05f), 0, 1);
-    const size_t points = PackedPath().size();
-    stitchRep = 0;
-    startButtonReleased();
-
-    const std::vector<RecordedMove> record = Record();
-    EXPECT_EQ(StitchedMoves(record).size(), points - 1);
-    double longest = 0;
-    EXPECT_EQ(CountQueueGaps(record, static_cast<int>(maxSpeed), 2, 3.0, 3.0, &longest), 0)
-        << "longest wait " << longest << " ms";
-    EXPECT_EQ(runStatistics.emptyInSection, 0);
-    ExpectMachineReleased();
-}
-
 // Starts refused or stopped before anything moves: empty box, handle bars not
 // in robot mode, the start question cancelled, "SET START" without a chosen
 // point, a layout whose points cannot be sent, a path off the quilt area, no

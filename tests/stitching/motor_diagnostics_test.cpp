@@ -18,7 +18,7 @@
 #include "machine/stitching/point_streaming.h"
 #include "machine/stitching/run_flags.h"
 #include "machine/stitching/stitch_path.h"
-#include "support/mc1sim_fixture.h"
+#include "support/board_test.h"
 
 namespace {
 
@@ -49,47 +49,36 @@ DiagnosticsReport Report() {
     return report;
 }
 
-struct MotorDiagnostics : ::testing::Test {
+struct MotorDiagnostics : BoardTest {
     void SetUp() override {
-        sim = std::make_unique<Mc1Sim>(std::vector<std::string>{"--time-scale", "50"});
-        ASSERT_TRUE(sim->running) << sim->error;
-        state = std::make_unique<Interface>();
-        interface = state.get();
-        SetFactoryDefaults();
+        BoardTest::SetUp();
         // The values the test must give back, unlike the board's own.
         XKp = 31, XKi = 9, XKd = 41, YKp = 32, YKi = 7, YKd = 39, Err = 120, maxSpeed = 60;
         allStop = 0;
         reportText.clear();
         waits = 0;
-        SetLogStream(std::tmpfile());
         SetStallClock(SteppingClock);
-        SetSerialDevicePath(sim->device);
-        ASSERT_GE(OpenPort(), 0);
         // The board holds the program's values before a test starts.
         SetXKp(XKp), SetXKi(XKi), SetXKd(XKd), SetYKp(YKp), SetYKi(YKi), SetYKd(YKd);
         SetMaxErr(Err), SetSpeed(static_cast<int32_t>(maxSpeed));
     }
     void TearDown() override {
-        ClosePort();
         SetStallClock(nullptr);
-        SetLogStream(stdout);
-        interface = nullptr;
+        BoardTest::TearDown();
     }
-    std::string Sim(const std::string& command) { return SimControl(*sim, command); }
     // The board's parameters equal what the program had before the test.
     void ExpectRestored() {
         const std::string params = Sim("params");
-        EXPECT_EQ(StateValue(params, "XKp"), "31") << params;
-        EXPECT_EQ(StateValue(params, "XKi"), "9");
-        EXPECT_EQ(StateValue(params, "XKd"), "41");
-        EXPECT_EQ(StateValue(params, "YKp"), "32");
-        EXPECT_EQ(StateValue(params, "YKi"), "7");
-        EXPECT_EQ(StateValue(params, "YKd"), "39");
-        EXPECT_EQ(StateValue(params, "Err"), "120");
-        EXPECT_EQ(StateValue(params, "speed"), "60");
+        for (auto [key, want] : {std::pair{"XKp", "31"},
+                                 {"XKi", "9"},
+                                 {"XKd", "41"},
+                                 {"YKp", "32"},
+                                 {"YKi", "7"},
+                                 {"YKd", "39"},
+                                 {"Err", "120"},
+                                 {"speed", "60"}})
+            EXPECT_EQ(StateValue(params, key), want) << params;
     }
-    std::unique_ptr<Mc1Sim> sim;
-    std::unique_ptr<Interface> state;
 };
 
 TEST(MotorDiagnosticsPath, TheTestPathAndTheVerdictThreshold) {

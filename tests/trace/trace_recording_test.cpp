@@ -11,8 +11,8 @@
 #include "base/ui_hooks.h"
 #include "machine/mc1_commands.h"
 #include "pattern/pattern.h"
+#include "support/board_test.h"
 #include "support/temp_dir.h"
-#include "trace_fixture.h"
 
 namespace {
 

@@ -22,8 +22,7 @@
 #include "machine/machine_parameters.h"
 #include "machine/serial_link.h"
 #include "machine/stitching/point_streaming.h"
-#include "support/mc1sim_fixture.h"
-#include "support/temp_dir.h"
+#include "support_ui/board_window.h"
 #include "support_ui/touch_targets.h"
 #include "support_ui/ui_fixture.h"
 #include "ui/diagnostics_page.h"
@@ -109,34 +108,7 @@ bool Shown(GtkWidget* widget) {
     return widget && gtk_widget_get_visible(widget) && gtk_widget_get_mapped(widget);
 }
 
-struct SetupScreenTest : ::testing::Test {
-    void SetUp() override {
-        ASSERT_TRUE(EnsureGtk());
-        sim = std::make_unique<Mc1Sim>(std::vector<std::string>{"--time-scale", "50"});
-        ASSERT_TRUE(sim->running) << sim->error;
-        SetFactoryDefaults();
-        logStream = std::tmpfile();
-        SetLogStream(logStream);
-        SetSerialDevicePath(sim->device);
-        ASSERT_GE(OpenPort(), 0);
-        responder = std::make_unique<ScriptedResponder>();
-        UserInterfaceHooks hooks = GetUserInterfaceHooks();
-        hooks.drainEvents = Drain;
-        SetUserInterfaceHooks(hooks);
-        ASSERT_TRUE(getcwd(oldDir, sizeof oldDir));
-        ASSERT_EQ(chdir(dir.path.c_str()), 0);
-        ASSERT_EQ(symlink(LONGARM_SOURCE_DIR "/images", "images"), 0);
-        SetDefaultsFilePath(dir.File("defaults.mrl").c_str());
-    }
-    void TearDown() override {
-        EXPECT_EQ(chdir(oldDir), 0);
-        DropMainWindow();
-        responder.reset();
-        ClosePort();
-        SetDefaultsFilePath(nullptr);
-        SetLogStream(stdout);
-        std::fclose(logStream);
-    }
+struct SetupScreenTest : BoardWindowTest {
     void Open() {
         MakeMainWindow(true);
         InstallSetupScreen();
@@ -150,7 +122,6 @@ struct SetupScreenTest : ::testing::Test {
         gtk_notebook_set_current_page(Notebook(), index);
         Drain();
     }
-    std::string Sim(const std::string& command) { return SimControl(*sim, command); }
     std::string Param(const char* key) { return StateValue(Sim("params"), key); }
     int SlotInt(int slot) {
         int value = -9999;
@@ -182,12 +153,6 @@ struct SetupScreenTest : ::testing::Test {
             }
         }
     }
-
-    std::unique_ptr<Mc1Sim> sim;
-    std::unique_ptr<ScriptedResponder> responder;
-    FILE* logStream = nullptr;
-    TempDir dir;
-    char oldDir[4096] = {};
 };
 
 // A release on a slider, after its value was moved to `value`.

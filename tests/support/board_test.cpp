@@ -1,4 +1,4 @@
-#include "trace_fixture.h"
+#include "support/board_test.h"
 
 #include <cstdio>
 #include <cstdlib>
