@@ -113,10 +113,11 @@ struct RunTest : ::testing::Test {
         box = MakeRunBox();
         SetSerialDevicePath(sim->device);
         ASSERT_GE(OpenPort(), 0);
+        LinkClocks(*sim);
     }
 
     void TearDown() override {
-        UseRealClock();
+        UnlinkClocks();
         ClosePort();
         SetLogStream(stdout);
         std::fclose(log);
@@ -372,7 +373,6 @@ TEST_F(SlowRunTest, AThreadBreakWithoutTheHeadPositionStopsTheRun) {
     script.answer = [this](const std::string& text) {
         if (text == "MOVE YOUR MACHINE TO THE POINT WHERE THE THREAD BROKE AND PRESS OK.") {
             SimControl(*sim, "silence on");
-            UseManualClock();  // the silent board costs no real seconds
         }
         return -5;
     };
@@ -494,7 +494,6 @@ struct FaultCase {
     const char* message;  // message the run ends with; "" when it must finish
     bool boardReachable;  // the board obeys the stop afterwards
     const char* then;     // a second command given later, or null
-    bool stillBoard;      // nothing moves after the fault: time runs on the manual clock
 };
 
 void PrintTo(const FaultCase& fault, std::ostream* out) {
@@ -513,10 +512,7 @@ TEST_P(RunFaultTest, AFaultDuringTheRunEndsItCleanlyOrIsRidden) {
     auto drains = std::make_shared<int>(0);
     script.onDrain = [this, drains, fault] {
         if (script.runViews == 0) return;
-        if (++*drains == 40) {
-            SimControl(*sim, fault.inject);
-            if (fault.stillBoard) UseManualClock();
-        }
+        if (++*drains == 40) SimControl(*sim, fault.inject);
         AdvanceClock(100);  // each drain of the screen takes a tenth of a second
         if (*drains == 80 && fault.then) SimControl(*sim, fault.then);
     };
@@ -544,11 +540,10 @@ TEST_P(RunFaultTest, AFaultDuringTheRunEndsItCleanlyOrIsRidden) {
 
 INSTANTIATE_TEST_SUITE_P(
     Faults, RunFaultTest,
-    ::testing::Values(
-        FaultCase{"error 4", "Y MOTOR FAILURE", true, nullptr, false},
-        FaultCase{"stall on", "ROBOT NOT RESPONSIVE. ERR: WFB100", true, nullptr, true},
-        FaultCase{"silence on", "ROBOT NOT RESPONSIVE. ERR: WFB100", false, nullptr, true},
-        FaultCase{"refuse 6", "", true, "busy 30", false}));
+    ::testing::Values(FaultCase{"error 4", "Y MOTOR FAILURE", true, nullptr},
+                      FaultCase{"stall on", "ROBOT NOT RESPONSIVE. ERR: WFB100", true, nullptr},
+                      FaultCase{"silence on", "ROBOT NOT RESPONSIVE. ERR: WFB100", false, nullptr},
+                      FaultCase{"refuse 6", "", true, "busy 30"}));
 
 // The run view's speed buttons: steps of 10, 100 at the top, a floor above the
 // minimum speed; each change reaches the board and the defaults file.

@@ -1,7 +1,7 @@
 // A test on the simulated board: the simulator (time scale 50) on the serial
-// line, an application record with the factory settings, a scripted responder
-// that records every message and answers from a queue, and the log kept in
-// memory.
+// line with its clock linked to the program's (LinkClocks), an application record with the factory
+// settings, a scripted responder that records every message and answers from a queue, and the log
+// kept in memory.
 #pragma once
 
 #include <gtest/gtest.h>
