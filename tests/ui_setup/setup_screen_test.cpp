@@ -36,27 +36,15 @@ namespace {
 const char* const kPageNames[] = {"updates", "parameters", "constants",
                                   "test",    "advanced",   "configuration"};
 
-// Every widget below root of the given type, depth first.
-void Collect(GtkWidget* root, GType type, std::vector<GtkWidget*>* found) {
-    if (G_TYPE_CHECK_INSTANCE_TYPE(root, type)) found->push_back(root);
-    if (!GTK_IS_CONTAINER(root)) return;
-    GList* children = gtk_container_get_children(GTK_CONTAINER(root));
-    for (GList* c = children; c; c = c->next)
-        Collect(GTK_WIDGET(c->data), type, found);
-    g_list_free(children);
-}
-
 GtkWidget* First(GtkWidget* root, GType type) {
-    std::vector<GtkWidget*> found;
-    Collect(root, type, &found);
+    const std::vector<GtkWidget*> found = WidgetsOfType(root, type);
     return found.empty() ? nullptr : found[0];
 }
 
 // The entry right of the label with this text (the pages pair them in a table).
 GtkWidget* EntryOf(GtkWidget* page, const char* label) {
-    std::vector<GtkWidget*> labels, entries;
-    Collect(page, GTK_TYPE_LABEL, &labels);
-    Collect(page, GTK_TYPE_ENTRY, &entries);
+    const std::vector<GtkWidget*> labels = WidgetsOfType(page, GTK_TYPE_LABEL);
+    const std::vector<GtkWidget*> entries = WidgetsOfType(page, GTK_TYPE_ENTRY);
     for (GtkWidget* l : labels) {
         if (std::string(gtk_label_get_text(GTK_LABEL(l))) != label) continue;
         GtkWidget* table = gtk_widget_get_parent(l);
@@ -75,9 +63,8 @@ GtkWidget* EntryOf(GtkWidget* page, const char* label) {
 
 // The slider under the label with this text.
 GtkWidget* SliderOf(GtkWidget* page, const char* label) {
-    std::vector<GtkWidget*> labels, sliders;
-    Collect(page, GTK_TYPE_LABEL, &labels);
-    Collect(page, GTK_TYPE_RANGE, &sliders);
+    const std::vector<GtkWidget*> labels = WidgetsOfType(page, GTK_TYPE_LABEL);
+    const std::vector<GtkWidget*> sliders = WidgetsOfType(page, GTK_TYPE_RANGE);
     for (GtkWidget* l : labels) {
         if (std::string(gtk_label_get_text(GTK_LABEL(l))) != label) continue;
         GtkWidget* table = gtk_widget_get_parent(l);
