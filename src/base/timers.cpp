@@ -18,6 +18,8 @@ struct ManualClock {
     int64_t monotonicMs = 0;  // reading of MonotonicMs
 } manual;
 
+void (*clockListener)(int64_t milliseconds) = nullptr;
+
 int64_t RealNowMs() {
     struct timeval tv;
     gettimeofday(&tv, nullptr);
@@ -76,6 +78,11 @@ void AdvanceClock(int64_t milliseconds) {
     if (!manual.inUse || milliseconds <= 0) return;
     manual.wallMs += milliseconds;
     manual.monotonicMs += milliseconds;
+    if (clockListener) clockListener(milliseconds);
+}
+
+void SetManualClockListener(void (*listener)(int64_t milliseconds)) {
+    clockListener = listener;
 }
 
 int64_t RealWaitMs(int64_t milliseconds) {

@@ -35,6 +35,10 @@ bool ManualClockInUse();
 // Moves the manual clock on by `milliseconds` (nothing on the real clock).
 void AdvanceClock(int64_t milliseconds);
 
+// Calls `listener` with every move of the manual clock (null: none), so a
+// test can keep a simulated board's clock in step with the program's.
+void SetManualClockListener(void (*listener)(int64_t milliseconds));
+
 // How long, in real milliseconds, a wait for input of `milliseconds` may block
 // in poll(): the whole wait on the real clock; on the manual clock a short
 // real moment, after which the caller reports the wait through AdvanceClock.

@@ -12,51 +12,30 @@
 #include "layout/layout_tree.h"
 #include "layout/pattern_box.h"
 #include "pattern/pattern.h"
+#include "support/run_layout.h"
 
 struct ViewTest : ::testing::Test {
     void SetUp() override {
         state = std::make_unique<Interface>();
         interface = state.get();
-        Reset();
+        ResetLayout();
         panX = panY = 0;
         command = -1;
     }
     void TearDown() override {
-        Reset();
+        ResetLayout();
         interface = nullptr;
-    }
-    static void Reset() {
-        InitPatternBox();
-        ClearLayout();
-        ClearPatternList();
-        InitArrays();
-        extents.reset();
-    }
-
-    // A pattern through the given points (inches), loaded into a free slot.
-    static int LoadPath(const std::vector<QuiltPoint>& points) {
-        auto p = std::make_unique<Pattern>();
-        for (const QuiltPoint& q : points)
-            p->x.push_back(q.x), p->y.push_back(q.y);
-        p->pointCount = static_cast<int>(p->x.size());
-        UpdatePatternSize(p.get());
-        const int slot = GetNextPattern();
-        AddPatternToList(slot, std::move(p));
-        return slot;
     }
 
     // An axis-parallel box from (x, y) of w x h inches, walked counter-clockwise.
     static int MakeRectBox(float x, float y, float w, float h) {
-        const int slot = CreatePatternBox();
-        SetPatternBoxCorners(GetPatternBox(slot), {{x, y + h}, {x + w, y + h}, {x + w, y}, {x, y}});
-        SetPatternBoxOrigin(GetPatternBox(slot));
-        return slot;
+        return MakeBox({{x, y + h}, {x + w, y + h}, {x + w, y}, {x, y}});
     }
 
     // Sample paths: a meander of `loops` waves over w x h, and a star of
     // `tips` points of the given radius; both start at their left or top.
-    static std::vector<QuiltPoint> Meander(float w, float h, int loops) {
-        std::vector<QuiltPoint> points;
+    static Points Meander(float w, float h, int loops) {
+        Points points;
         for (int i = 0; i <= 40 * loops; i++) {
             const double t = static_cast<double>(i) / (40 * loops);
             points.push_back({static_cast<float>(t * w),
@@ -64,8 +43,8 @@ struct ViewTest : ::testing::Test {
         }
         return points;
     }
-    static std::vector<QuiltPoint> Star(float radius, int tips) {
-        std::vector<QuiltPoint> points;
+    static Points Star(float radius, int tips) {
+        Points points;
         for (int i = 0; i <= 2 * tips; i++) {
             const double a = M_PI * i / tips - M_PI / 2, r = i % 2 ? radius * 0.45 : radius;
             points.push_back({static_cast<float>(radius + r * std::cos(a)),

@@ -104,7 +104,7 @@ TEST_F(Moves, MoveModesMoveTheBoxTheSelectionOrItsArray) {
     MakeRectBox(0, 0, 20, 20);
     MakeRectBox(20, 0, 20, 20);
     interface->currentPatternBox = 0;
-    const int a = LoadPath({{0, 0}, {1, 1}});
+    const int a = LoadPattern({{0, 0}, {1, 1}});
     LayoutNode* single = NewPatternLayoutNode(a, -1, 0, 1, 1);
     LayoutNode* member1 = NewPatternLayoutNode(a, 3, 1, 5, 5);
     LayoutNode* member2 = NewPatternLayoutNode(a, 3, 0, 7, 5);

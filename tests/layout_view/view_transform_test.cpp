@@ -59,11 +59,11 @@ TEST_F(Transform, MarkersShowWhereEndsAreMoreThanAnEighthInchApart) {
     interface->currentPatternBox = 0;
     interface->viewScale = 0.125f;
     panX = 3;  // pixels: they must not count as inches
-    const int a = LoadPath({{0, 0}, {2, 0}, {2, 1}});
-    NewPatternLayoutNode(a, -1, 0, -0.95f, -1);                         // (0.05, 0) to (2.05, 1)
-    NewPatternLayoutNode(LoadPath({{0, 0}, {0, 3}}), -1, 0, 1.15f, 0);  // from (2.15, 1)
-    AppendLayoutNode(a, -1, 0, 0, 0, 1);                                // another box
-    AppendLayoutNode(33, -1, 0, 0, 0, 0);                               // no pattern
+    const int a = LoadPattern({{0, 0}, {2, 0}, {2, 1}});
+    NewPatternLayoutNode(a, -1, 0, -0.95f, -1);                            // (0.05, 0) to (2.05, 1)
+    NewPatternLayoutNode(LoadPattern({{0, 0}, {0, 3}}), -1, 0, 1.15f, 0);  // from (2.15, 1)
+    AppendLayoutNode(a, -1, 0, 0, 0, 1);                                   // another box
+    AppendLayoutNode(33, -1, 0, 0, 0, 0);                                  // no pattern
     std::vector<PlacementMarks> marks = LayoutMarks(CurrentViewFrame(), 0);
     ASSERT_EQ(marks.size(), 2u);
     EXPECT_FALSE(marks[0].startCircle);

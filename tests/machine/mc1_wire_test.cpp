@@ -1,5 +1,8 @@
 // Exact wire bytes and result codes of the MC1 command set, with the test
-// playing the board on a plain pseudo-terminal.
+// playing the board on a plain pseudo-terminal. The program runs on the
+// manual clock, so a read that waits for an answer that never comes times out
+// after a short real moment.
+#include "base/timers.h"
 #include "machine/board_errors.h"
 #include "machine/machine_test.h"
 #include "machine/mc1_commands.h"
@@ -12,6 +15,11 @@ struct WireTest : MachineTest {
     void SetUp() override {
         MachineTest::SetUp();
         ASSERT_GE(Open(line.slavePath), 0);
+        UseManualClock();
+    }
+    void TearDown() override {
+        UseRealClock();
+        MachineTest::TearDown();
     }
     // Queues bytes on the host side before the operation runs.
     void Queue(const std::string& bytes) {

@@ -1,7 +1,6 @@
 // Firmware upload against the simulated board's loader: the image the board
 // holds afterwards equals the HEX file except what the loader keeps (its reset
-// vector and the start of its EEPROM), and each injected loader fault ends in
-// its result number.
+// vector and the start of its EEPROM), through a lost answer and a failed write.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -12,54 +11,10 @@
 #include "machine/hex_image.h"
 #include "machine/serial_link.h"
 #include "support/captured_log.h"
+#include "support/hex_records.h"
 #include "support/mc1sim_fixture.h"
 
 namespace {
-
-std::string Record(int type, unsigned address, const std::vector<int>& bytes) {
-    char text[16];
-    std::snprintf(text, sizeof text, ":%02X%04X%02X", static_cast<int>(bytes.size()), address,
-                  type);
-    std::string line = text;
-    int sum = static_cast<int>(bytes.size()) + (address >> 8) + (address & 0xFF) + type;
-    for (int b : bytes) {
-        std::snprintf(text, sizeof text, "%02X", b);
-        line += text;
-        sum += b;
-    }
-    std::snprintf(text, sizeof text, "%02X\n", (-sum) & 0xFF);
-    return line + text;
-}
-
-// Program rows spread over the memory, EEPROM rows 0 to 3 and configuration
-// words 0 to 2, 16 bytes (4 instructions or 4 EEPROM words) a record.
-std::string Firmware() {
-    std::string hex;
-    unsigned page = 0xFFFF;
-    for (unsigned row = 0; row < 1500; row += 37) {
-        for (unsigned part = 0; part < 8; ++part) {
-            const unsigned address = row * 128 + part * 16;
-            if (address >> 16 != page) {
-                page = address >> 16;
-                hex += Record(4, 0, {static_cast<int>(page >> 8), static_cast<int>(page & 0xFF)});
-            }
-            std::vector<int> bytes;
-            for (int i = 0; i < 16; ++i)
-                bytes.push_back(i % 4 == 3 ? 0
-                                           : static_cast<int>((row * 7 + part * 16 + i) & 0xFF));
-            hex += Record(0, address & 0xFFFF, bytes);
-        }
-    }
-    hex += Record(4, 0, {0, 0xFF});
-    for (unsigned word = 0; word < 64; word += 4)
-        hex += Record(
-            0, 0xE000 + word * 4,
-            {static_cast<int>(word), 0x5A, 0, 0, static_cast<int>(word) + 1, 0xA5, 0, 0,
-             static_cast<int>(word) + 2, 0x5A, 0, 0, static_cast<int>(word) + 3, 0xA5, 0, 0});
-    hex += Record(4, 0, {0x01, 0xF0});
-    hex += Record(0, 0, {0x11, 0xC3, 0, 0, 0x22, 0x3F, 0, 0, 0x33, 0x87, 0, 0});
-    return hex + Record(1, 0, {});
-}
 
 std::vector<HexBlock> ReadImage(const std::string& path) {
     FILE* file = std::fopen(path.c_str(), "r");
@@ -77,7 +32,7 @@ struct LoaderTest : ::testing::Test {
         ASSERT_TRUE(board.running) << board.error;
         SetSerialDevicePath(board.device);
         ASSERT_GE(OpenPort(), 0);
-        ASSERT_TRUE(WriteFileText(board.dir.File("mc1.hex"), Firmware()));
+        ASSERT_TRUE(WriteFileText(board.dir.File("mc1.hex"), FirmwareHex(37)));
     }
     void TearDown() override {
         ClosePort();
@@ -121,33 +76,6 @@ TEST_F(LoaderTest, TheBoardHoldsTheFileExceptWhatItsLoaderKeeps) {
     }
     EXPECT_GT(compared, 41 * 64) << "every row of the file was compared";
     EXPECT_NE(now[0].words[0], file[0].words[0]) << "the file's own vector was replaced";
-}
-
-TEST(LoaderFaults, EachLoaderFaultEndsInItsResultNumber) {
-    const struct {
-        const char* fault;
-        int result;
-    } cases[] = {
-        {"loader-hang 0", kUploadNoLoader},
-        {"loader-hang 1", kUploadNoVector},
-        {"loader-hang 6", kUploadBlockFailed},
-        {"flash-fail 100000", kUploadBlockFailed},
-    };
-    for (const auto& c : cases) {
-        Mc1Sim board;
-        ASSERT_TRUE(board.running) << board.error;
-        ASSERT_EQ(SimControl(board, c.fault).rfind("ok", 0), 0u) << c.fault;
-        ASSERT_TRUE(WriteFileText(board.dir.File("mc1.hex"), Firmware()));
-        SetSerialDevicePath(board.device);
-        ASSERT_GE(OpenPort(), 0);
-        FILE* file = std::fopen(board.dir.File("mc1.hex").c_str(), "r");
-        Logged([&] {
-            EXPECT_EQ(SendHexFile(file, LoaderTiming{300, 50, 400, 0}), c.result) << c.fault;
-        });
-        std::fclose(file);
-        ClosePort();
-    }
-    SetSerialDevicePath("");
 }
 
 }  // namespace

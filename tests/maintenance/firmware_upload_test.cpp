@@ -14,40 +14,19 @@
 #include "maintenance/firmware_update.h"
 #include "maintenance_test.h"
 #include "support/captured_log.h"
+#include "support/hex_records.h"
 #include "support/pty_line.h"
 
 namespace {
 
-// One Intel HEX record with its checksum.
-std::string Record(int type, unsigned address, const std::vector<int>& bytes) {
-    char head[16];
-    std::snprintf(head, sizeof head, ":%02X%04X%02X", static_cast<int>(bytes.size()), address,
-                  type);
-    int sum = static_cast<int>(bytes.size()) + (address >> 8) + (address & 0xFF) + type;
-    std::string line = head;
-    for (int b : bytes) {
-        char hex[3];
-        std::snprintf(hex, sizeof hex, "%02X", b);
-        line += hex;
-        sum += b;
-    }
-    char check[3];
-    std::snprintf(check, sizeof check, "%02X", (-sum) & 0xFF);
-    return line + check + "\n";
-}
-
-std::string Upper(unsigned page) {
-    return Record(4, 0, {static_cast<int>(page >> 8), static_cast<int>(page & 0xFF)});
-}
-
 // Program rows 0 and 5, EEPROM rows 0 and 2, configuration word 0.
 std::string Firmware() {
-    return Upper(0) + Record(0, 0, {0x00, 0x01, 0x04, 0x00, 0x00, 0x00, 0x00, 0x00}) +
-           Record(0, 8, {0x11, 0x22, 0x33, 0x00}) +
-           Record(0, 640, {0xAA, 0xBB, 0xCC, 0x00, 0xDD, 0xEE, 0xFF, 0x00}) + Upper(0xFF) +
-           Record(0, 0xE000, {0x12, 0x34, 0, 0, 0x56, 0x78, 0, 0}) +
-           Record(0, 0xE080, {0x9A, 0xBC, 0, 0}) + Upper(0x1F0) + Record(0, 0, {0xC3, 0xF0, 0, 0}) +
-           Record(1, 0, {});
+    return HexUpper(0) + HexRecord(0, 0, {0x00, 0x01, 0x04, 0x00, 0x00, 0x00, 0x00, 0x00}) +
+           HexRecord(0, 8, {0x11, 0x22, 0x33, 0x00}) +
+           HexRecord(0, 640, {0xAA, 0xBB, 0xCC, 0x00, 0xDD, 0xEE, 0xFF, 0x00}) + HexUpper(0xFF) +
+           HexRecord(0, 0xE000, {0x12, 0x34, 0, 0, 0x56, 0x78, 0, 0}) +
+           HexRecord(0, 0xE080, {0x9A, 0xBC, 0, 0}) + HexUpper(0x1F0) +
+           HexRecord(0, 0, {0xC3, 0xF0, 0, 0}) + HexRecord(1, 0, {});
 }
 
 struct FileFromText {
@@ -87,19 +66,19 @@ TEST(HexImage, RefusesBadFilesAndKeepsEveryWordInItsBlock) {
         int line;
     } cases[] = {
         {Firmware(), kHexRead, 10},
-        {"\n" + Record(0, 0, {1, 2, 3, 4}).insert(19, "\r"), kHexRead, 2},
-        {Record(0, 0, {1, 2, 3, 4}).replace(9, 1, "2"), kHexMalformed, 1},  // checksum
-        {":0400000001020304\n", kHexMalformed, 1},                          // short
-        {"0400000001020304F2\n", kHexMalformed, 1},                         // no colon
+        {"\n" + HexRecord(0, 0, {1, 2, 3, 4}).insert(19, "\r"), kHexRead, 2},
+        {HexRecord(0, 0, {1, 2, 3, 4}).replace(9, 1, "2"), kHexMalformed, 1},  // checksum
+        {":0400000001020304\n", kHexMalformed, 1},                             // short
+        {"0400000001020304F2\n", kHexMalformed, 1},                            // no colon
         {":04000000010203G4F2\n", kHexMalformed, 1},
-        {Record(0, 0, {1, 2, 3}), kHexMalformed, 1},  // odd count
-        {Record(0, 1, {1, 2}), kHexMalformed, 1},     // odd address
+        {HexRecord(0, 0, {1, 2, 3}), kHexMalformed, 1},  // odd count
+        {HexRecord(0, 1, {1, 2}), kHexMalformed, 1},     // odd address
         {":" + std::string(2050, '0') + "\n", kHexMalformed, 1},
-        {Record(0, 0, {1, 2}) + Record(2, 0, {0x10, 0}), kHexBadRecordType, 2},
-        {Record(3, 0, {0, 0, 0, 0}), kHexBadRecordType, 1},
-        {Upper(0x10) + Record(0, 0, {1, 2}), kHexWordOutside, 2},
-        {Upper(0x1F0) + Record(0, 4, {1, 2}), kHexRead, 2},  // configuration word 1
-        {Upper(0x1F0) + Record(0, 32, {1, 2}), kHexWordOutside, 2},
+        {HexRecord(0, 0, {1, 2}) + HexRecord(2, 0, {0x10, 0}), kHexBadRecordType, 2},
+        {HexRecord(3, 0, {0, 0, 0, 0}), kHexBadRecordType, 1},
+        {HexUpper(0x10) + HexRecord(0, 0, {1, 2}), kHexWordOutside, 2},
+        {HexUpper(0x1F0) + HexRecord(0, 4, {1, 2}), kHexRead, 2},  // configuration word 1
+        {HexUpper(0x1F0) + HexRecord(0, 32, {1, 2}), kHexWordOutside, 2},
     };
     for (const auto& c : cases) {
         FileFromText hex(c.text);

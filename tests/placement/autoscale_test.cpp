@@ -205,7 +205,7 @@ TEST_F(BounceTest, GrowthOfATurnedHullKeepsItsShape) {
 TEST_F(AutoScaleTest, FillsBoxesOfEveryShapeInBothModes) {
     const struct {
         const char* name;
-        std::initializer_list<QuiltPoint> box;
+        Points box;
         Points pattern;
         int mode;
         float minWidth, minHeight;  // at least this large afterwards

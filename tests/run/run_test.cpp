@@ -113,10 +113,11 @@ struct RunTest : ::testing::Test {
         box = MakeRunBox();
         SetSerialDevicePath(sim->device);
         ASSERT_GE(OpenPort(), 0);
+        LinkClocks(*sim);
     }
 
     void TearDown() override {
-        UseRealClock();
+        UnlinkClocks();
         ClosePort();
         SetLogStream(stdout);
         std::fclose(log);
@@ -372,7 +373,6 @@ TEST_F(SlowRunTest, AThreadBreakWithoutTheHeadPositionStopsTheRun) {
     script.answer = [this](const std::string& text) {
         if (text == "MOVE YOUR MACHINE TO THE POINT WHERE THE THREAD BROKE AND PRESS OK.") {
             SimControl(*sim, "silence on");
-            UseManualClock();  // the silent board costs no real seconds
         }
         return -5;
     };
@@ -383,28 +383,6 @@ TEST_F(SlowRunTest, AThreadBreakWithoutTheHeadPositionStopsTheRun) {
     EXPECT_GE(script.editViews, 1);
     EXPECT_EQ(script.mask, kIdleMenuMask);
     EXPECT_NE(interface->fullPattern, nullptr);
-}
-
-// With --line-rate every byte takes its time on a 57600-baud line; the loop
-// must still keep the queue from running dry inside a section.
-struct LineRateRunTest : RunTest {
-    void SetUp() override { Begin({"--time-scale", "3", "--line-rate"}); }
-};
-
-TEST_F(LineRateRunTest, TheQueueNeverRunsDryInsideASection) {
-    Place(LinePoints(250, 0, 0, 0.1f, 0), 0, 0);
-    Place(LinePoints(150, 0, 0, 0.1f, 0.05f), 0, 1);
-    const size_t points = PackedPath().size();
-    stitchRep = 0;
-    startButtonReleased();
-
-    const std::vector<RecordedMove> record = Record();
-    EXPECT_EQ(StitchedMoves(record).size(), points - 1);
-    double longest = 0;
-    EXPECT_EQ(CountQueueGaps(record, static_cast<int>(maxSpeed), 2, 3.0, 3.0, &longest), 0)
-        << "longest wait " << longest << " ms";
-    EXPECT_EQ(runStatistics.emptyInSection, 0);
-    ExpectMachineReleased();
 }
 
 // Starts refused or stopped before anything moves: empty box, handle bars not
@@ -516,7 +494,6 @@ struct FaultCase {
     const char* message;  // message the run ends with; "" when it must finish
     bool boardReachable;  // the board obeys the stop afterwards
     const char* then;     // a second command given later, or null
-    bool stillBoard;      // nothing moves after the fault: time runs on the manual clock
 };
 
 void PrintTo(const FaultCase& fault, std::ostream* out) {
@@ -535,10 +512,7 @@ TEST_P(RunFaultTest, AFaultDuringTheRunEndsItCleanlyOrIsRidden) {
     auto drains = std::make_shared<int>(0);
     script.onDrain = [this, drains, fault] {
         if (script.runViews == 0) return;
-        if (++*drains == 40) {
-            SimControl(*sim, fault.inject);
-            if (fault.stillBoard) UseManualClock();
-        }
+        if (++*drains == 40) SimControl(*sim, fault.inject);
         AdvanceClock(100);  // each drain of the screen takes a tenth of a second
         if (*drains == 80 && fault.then) SimControl(*sim, fault.then);
     };
@@ -566,11 +540,10 @@ TEST_P(RunFaultTest, AFaultDuringTheRunEndsItCleanlyOrIsRidden) {
 
 INSTANTIATE_TEST_SUITE_P(
     Faults, RunFaultTest,
-    ::testing::Values(
-        FaultCase{"error 4", "Y MOTOR FAILURE", true, nullptr, false},
-        FaultCase{"stall on", "ROBOT NOT RESPONSIVE. ERR: WFB100", true, nullptr, true},
-        FaultCase{"silence on", "ROBOT NOT RESPONSIVE. ERR: WFB100", false, nullptr, true},
-        FaultCase{"refuse 6", "", true, "busy 30", false}));
+    ::testing::Values(FaultCase{"error 4", "Y MOTOR FAILURE", true, nullptr},
+                      FaultCase{"stall on", "ROBOT NOT RESPONSIVE. ERR: WFB100", true, nullptr},
+                      FaultCase{"silence on", "ROBOT NOT RESPONSIVE. ERR: WFB100", false, nullptr},
+                      FaultCase{"refuse 6", "", true, "busy 30"}));
 
 // The run view's speed buttons: steps of 10, 100 at the top, a floor above the
 // minimum speed; each change reaches the board and the defaults file.

@@ -13,23 +13,15 @@
 #include "base/application_state.h"
 #include "base/log.h"
 #include "base/timers.h"
-#include "base/ui_hooks.h"
 #include "machine/machine_parameters.h"
 #include "machine/mc1_commands.h"
 #include "machine/serial_link.h"
 #include "machine/stitching/point_streaming.h"
 #include "machine/stitching/run_flags.h"
 #include "machine/stitching/stitch_path.h"
-#include "support/mc1sim_fixture.h"
+#include "support/board_test.h"
 
 namespace {
-
-// On the manual clock (the stalled board's tests) every poll of the board's
-// queue (one drain of events) is a second later: a board that makes no
-// progress is met after a few polls instead of ten real seconds.
-void SecondPerDrain() {
-    AdvanceClock(1000);
-}
 
 std::string reportText;
 int waits = 0;
@@ -51,59 +43,40 @@ DiagnosticsReport Report() {
     return report;
 }
 
-struct MotorDiagnostics : ::testing::Test {
+struct MotorDiagnostics : BoardTest {
     void SetUp() override {
-        sim = std::make_unique<Mc1Sim>(std::vector<std::string>{"--time-scale", "50"});
-        ASSERT_TRUE(sim->running) << sim->error;
-        state = std::make_unique<Interface>();
-        interface = state.get();
-        SetFactoryDefaults();
+        BoardTest::SetUp();
         // The values the test must give back, unlike the board's own.
         XKp = 31, XKi = 9, XKd = 41, YKp = 32, YKi = 7, YKd = 39, Err = 120, maxSpeed = 60;
         allStop = 0;
         reportText.clear();
         waits = 0;
-        SetLogStream(std::tmpfile());
-        UserInterfaceHooks hooks;
-        hooks.drainEvents = SecondPerDrain;
-        SetUserInterfaceHooks(hooks);
-        SetSerialDevicePath(sim->device);
-        ASSERT_GE(OpenPort(), 0);
         // The board holds the program's values before a test starts.
         SetXKp(XKp), SetXKi(XKi), SetXKd(XKd), SetYKp(YKp), SetYKi(YKi), SetYKd(YKd);
         SetMaxErr(Err), SetSpeed(static_cast<int32_t>(maxSpeed));
     }
-    void TearDown() override {
-        ClosePort();
-        SetUserInterfaceHooks({});
-        UseRealClock();
-        SetLogStream(stdout);
-        interface = nullptr;
-    }
-    std::string Sim(const std::string& command) { return SimControl(*sim, command); }
     // The board's parameters equal what the program had before the test.
     void ExpectRestored() {
         const std::string params = Sim("params");
-        EXPECT_EQ(StateValue(params, "XKp"), "31") << params;
-        EXPECT_EQ(StateValue(params, "XKi"), "9");
-        EXPECT_EQ(StateValue(params, "XKd"), "41");
-        EXPECT_EQ(StateValue(params, "YKp"), "32");
-        EXPECT_EQ(StateValue(params, "YKi"), "7");
-        EXPECT_EQ(StateValue(params, "YKd"), "39");
-        EXPECT_EQ(StateValue(params, "Err"), "120");
-        EXPECT_EQ(StateValue(params, "speed"), "60");
+        for (auto [key, want] : {std::pair{"XKp", "31"},
+                                 {"XKi", "9"},
+                                 {"XKd", "41"},
+                                 {"YKp", "32"},
+                                 {"YKi", "7"},
+                                 {"YKd", "39"},
+                                 {"Err", "120"},
+                                 {"speed", "60"}})
+            EXPECT_EQ(StateValue(params, key), want) << params;
     }
-    std::unique_ptr<Mc1Sim> sim;
-    std::unique_ptr<Interface> state;
 };
 
 TEST(MotorDiagnosticsPath, TheTestPathAndTheVerdictThreshold) {
     FullPattern_t* path = BuildTestPath();
     int count = 0;
     const FullPattern_t* last = nullptr;
-    for (const FullPattern_t* p = path; p; p = p->next()) {
+    for (const FullPattern_t* p = path; p; p = p->next) {
         EXPECT_NEAR(p->y, -0.95f * p->x, 0.01f);
-        if (p == path || !p->next()) {
+        if (p == path || !p->next) {
             EXPECT_EQ(p->feed, 0.0f);
         }
         count++;
@@ -113,8 +86,8 @@ TEST(MotorDiagnosticsPath, TheTestPathAndTheVerdictThreshold) {
     ASSERT_NE(last, nullptr);
     EXPECT_NEAR(EncoderCounts(last->x), 10000.0f, 1.0f);
     EXPECT_NEAR(EncoderCounts(last->y), 9500.0f, 1.0f);
-    EXPECT_GT(path->next()->feed, 0.0f);
-    EXPECT_LT(path->next()->feed, 100.0f) << "the start is limited by the acceleration";
+    EXPECT_GT(path->next->feed, 0.0f);
+    EXPECT_LT(path->next->feed, 100.0f) << "the start is limited by the acceleration";
     FreeFullPattern(path);
 
     // 3.3 inches fail, 3.5 inches pass.
@@ -172,7 +145,10 @@ TEST_F(MotorDiagnostics, ASoundAxisPassesAWornOneFailsAndTheBoardGetsItsValuesBa
 }
 
 TEST_F(MotorDiagnostics, AStallOrASilentBoardAbortsAndTheValuesAreSentBack) {
-    UseManualClock();
+    // Every poll of the board's queue (one drain of events) is a second later:
+    // a board that makes no progress is met after a few polls instead of ten
+    // seconds.
+    Ui().onDrain = [] { AdvanceClock(1000); };
     Sim("stall on");
     EXPECT_EQ(TestYMotor(Report()), 0);
     EXPECT_EQ(reportText,

@@ -4,7 +4,6 @@
 
 #include <cstdio>
 #include <memory>
-#include <sstream>
 #include <vector>
 
 #include "base/application_state.h"
@@ -16,40 +15,17 @@
 #include "machine/stitching/pattern_run.h"
 #include "machine/stitching/run_flags.h"
 #include "machine/stitching/stitch_path.h"
-#include "support/mc1sim_fixture.h"
-#include "support/temp_dir.h"
+#include "support/board_test.h"
+#include "support/run_layout.h"
+#include "support/run_record.h"
 
 namespace {
 
 uint32_t lastMask = 0;
 
-struct Move {
-    double x, y, feed;
-};
-
-// The moves the simulated board executed, from its record file.
-std::vector<Move> Executed(const Mc1Sim& sim) {
-    std::vector<Move> moves;
-    std::istringstream lines(ReadFileText(sim.recordPath));
-    std::string line;
-    while (std::getline(lines, line)) {
-        Move m{};
-        double t = 0;
-        int stitching = 0;
-        if (std::sscanf(line.c_str(), "%lf,%lf,%lf,%lf,%d", &t, &m.x, &m.y, &m.feed, &stitching) ==
-            5)
-            moves.push_back(m);
-    }
-    return moves;
-}
-
-struct StreamingTest : ::testing::Test {
+struct StreamingTest : BoardTest {
     void SetUp() override {
-        sim = std::make_unique<Mc1Sim>(std::vector<std::string>{"--time-scale", "50"});
-        ASSERT_TRUE(sim->running) << sim->error;
-        state = std::make_unique<Interface>();
-        interface = state.get();
-        SetFactoryDefaults();
+        BoardTest::SetUp();
         lastMask = 0;
         allStop = 0;
         fpTemp = nullptr;
@@ -57,34 +33,28 @@ struct StreamingTest : ::testing::Test {
         RunControlHooks run;
         run.setMenuMask = [](uint32_t mask) { lastMask = mask; };
         SetRunControlHooks(run);
-        SetLogStream(std::tmpfile());
-        SetSerialDevicePath(sim->device);
-        ASSERT_GE(OpenPort(), 0);
     }
     void TearDown() override {
-        ClosePort();
-        SetLogStream(stdout);
         SetRunControlHooks({});
         FreeFullPattern(path);
-        interface = nullptr;
         fpTemp = nullptr;
+        BoardTest::TearDown();
     }
+    // The moves the simulated board executed.
+    std::vector<RecordedMove> Executed() { return ReadRunRecord(sim->recordPath); }
 
     // A straight path of n points 0.1 inch apart along x from (x0, y0), with
     // halt set on the point given (−1: none).
-    FullPattern_t* Line(int n, float x0, float y0, int haltAt = -1) {
-        FullPattern_t* first = NewFullPattern(n);
-        for (int i = 0; i < n; i++) {
-            first[i].x = x0 + 100.0f * i;
-            first[i].y = y0;
-            first[i].feed = 50;
-            first[i].halt = i == haltAt;
-        }
+    static FullPattern_t* Line(int n, float x0, float y0, int haltAt = -1) {
+        std::vector<PathPointSpec> points;
+        for (int i = 0; i < n; i++)
+            points.push_back({x0 + 100.0f * i, y0, i == haltAt});
+        FullPattern_t* first = MakePath(points);
+        for (FullPattern_t* p = first; p; p = p->next())
+            p->feed = 50;
         return first;
     }
 
-    std::unique_ptr<Mc1Sim> sim;
-    std::unique_ptr<Interface> state;
     FullPattern_t* path = nullptr;
 };
 
@@ -94,21 +64,21 @@ TEST_F(StreamingTest, LeadLineReachesTheTargetInShortMoves) {
     ASSERT_EQ(SendLeadLine(nullptr), 1);
     EXPECT_EQ(lastMask, kRunMenuMask);
     ASSERT_EQ(WaitForBuffer(), 1);
-    std::vector<Move> moves = Executed(*sim);
+    std::vector<RecordedMove> moves = Executed();
     // From the home position: the start point, nine inserted points, the end.
     ASSERT_EQ(moves.size(), 11u);
     for (size_t i = 1; i < moves.size(); i++)
         EXPECT_NEAR(moves[i].x, 100.0 * i, 0.5) << i;
     EXPECT_NEAR(moves.back().feed, minSpeed, 0.01);
     EXPECT_NEAR(moves.front().feed, minSpeed, 0.01);
-    EXPECT_EQ(StateValue(SimControl(*sim, "state"), "x"), "1000");
+    EXPECT_EQ(StateValue(Sim("state"), "x"), "1000");
 
     // A short lead line is its two end points.
     FullPattern_t* near = Line(1, 1150, 0);
     EXPECT_EQ(SendLeadLine(near), 1);
     ASSERT_EQ(WaitForBuffer(), 1);
     FreeFullPattern(near);
-    EXPECT_EQ(Executed(*sim).size(), 13u);
+    EXPECT_EQ(Executed().size(), 13u);
 }
 
 // With stitching on every move of a lead line is sewn: it starts at the path
@@ -118,13 +88,13 @@ TEST_F(StreamingTest, AStitchedLeadLineStartsOnlyAtThePathPointTheHeadWasLeftAt)
     fpTemp = path;
     ASSERT_EQ(SendLeadLine(nullptr), 1);
     ASSERT_EQ(WaitForBuffer(), 1);
-    const size_t before = Executed(*sim).size();
+    const size_t before = Executed().size();
 
     robotIsStitching = 1;
     FullPattern_t* jump = Line(2, 1000, 0, 0);  // the head's point, the next section's start
     EXPECT_EQ(SendLeadLine(jump->next()), 1);
     ASSERT_EQ(WaitForBuffer(), 1);
-    std::vector<Move> moves = Executed(*sim);
+    std::vector<RecordedMove> moves = Executed();
     ASSERT_EQ(moves.size(), before + 2);
     EXPECT_NEAR(moves[before].x, 1000, 0.5);
     EXPECT_NEAR(moves[before + 1].x, 1100, 0.5);
@@ -132,7 +102,7 @@ TEST_F(StreamingTest, AStitchedLeadLineStartsOnlyAtThePathPointTheHeadWasLeftAt)
     FullPattern_t* elsewhere = Line(2, 3000, 0, 0);
     EXPECT_EQ(SendLeadLine(elsewhere->next()), kLeadLineNoPosition);
     EXPECT_EQ(robotIsStitching, 0);
-    EXPECT_EQ(Executed(*sim).size(), before + 2);
+    EXPECT_EQ(Executed().size(), before + 2);
     FreeFullPattern(jump);
     FreeFullPattern(elsewhere);
 }
@@ -141,7 +111,7 @@ TEST_F(StreamingTest, AllPointsAreSentInOrderAndTheBoardResumedAfterAShortList) 
     path = Line(40, 0, 500);
     ASSERT_EQ(SendPoints(path), 1);
     ASSERT_EQ(WaitForBuffer(), 1);
-    std::vector<Move> moves = Executed(*sim);
+    std::vector<RecordedMove> moves = Executed();
     ASSERT_EQ(moves.size(), 40u);
     for (size_t i = 0; i < moves.size(); i++) {
         EXPECT_NEAR(moves[i].x, 100.0 * i, 0.5);
@@ -159,7 +129,7 @@ TEST_F(StreamingTest, TheStopFlagEndsTheSending) {
     EXPECT_EQ(stopTest, 1);  // the run was stopped
     EXPECT_EQ(lastMask, kIdleMenuMask);
     EXPECT_EQ(WaitForBuffer(), 0);
-    EXPECT_EQ(StateValue(SimControl(*sim, "state"), "queue"), "0");
+    EXPECT_EQ(StateValue(Sim("state"), "queue"), "0");
 }
 
 TEST_F(StreamingTest, PrefillStopsBeforeTheEndOfTheSection) {
@@ -172,7 +142,7 @@ TEST_F(StreamingTest, PrefillStopsBeforeTheEndOfTheSection) {
     SendFortyNine();
     ASSERT_NE(fpTemp, nullptr);
     EXPECT_FLOAT_EQ(fpTemp->x, 1700);  // the 18th point
-    EXPECT_EQ(StateValue(SimControl(*sim, "state"), "queue"), "18");
+    EXPECT_EQ(StateValue(Sim("state"), "queue"), "18");
 
     // A long section from the start of the path: at most 98 − stitchRep points.
     FreeFullPattern(path);
@@ -187,7 +157,7 @@ TEST_F(StreamingTest, PrefillStopsBeforeTheEndOfTheSection) {
     interface->fullPattern = nullptr;
     ASSERT_NE(fpTemp, nullptr);
     EXPECT_FLOAT_EQ(fpTemp->x, 9300);  // the 94th point
-    EXPECT_EQ(StateValue(SimControl(*sim, "state"), "queue"), "94");
+    EXPECT_EQ(StateValue(Sim("state"), "queue"), "94");
 }
 
 // Found by fuzzing the board's replies: a garbled position near the int32

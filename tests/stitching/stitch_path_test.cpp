@@ -15,6 +15,7 @@
 #include "layout/pattern_box.h"
 #include "machine/machine_parameters.h"
 #include "pattern/pattern.h"
+#include "support/run_layout.h"
 
 namespace {
 
@@ -22,37 +23,22 @@ struct StitchPathTest : ::testing::Test {
     void SetUp() override {
         state = std::make_unique<Interface>();
         interface = state.get();
-        InitPatternBox();
-        ClearLayout();
-        ClearPatternList();
+        ResetLayout();
         SetFactoryDefaults();  // acceleration 40, curvature 40, minimumSpeed 2
-        int box = CreatePatternBox();
-        PatternBox* b = GetPatternBox(box);
-        AddPatternBoxPoint(b, 1, 21, 1, 0);
-        AddPatternBoxPoint(b, 41, 21, 0, 0);
-        AddPatternBoxPoint(b, 41, 1, 0, 0);
-        AddPatternBoxPoint(b, 1, 1, 0, 0);
-        SetPatternBoxOrigin(b);  // origin (1, 1)
-        interface->currentPatternBox = box;
+        interface->currentPatternBox =
+            MakeBox({{1, 21}, {41, 21}, {41, 1}, {1, 1}});  // origin (1, 1)
         SetLogStream(std::tmpfile());
     }
     void TearDown() override {
         SetLogStream(stdout);
         FreeFullPattern(interface->fullPattern);
-        ClearLayout();
-        ClearPatternList();
-        InitPatternBox();
+        ResetLayout();
         interface = nullptr;
     }
 
     // Loads a pattern from pattern-file lines and places it at (x, y) in the box.
     int Place(std::vector<const char*> lines, float x, float y) {
-        auto p = std::make_unique<Pattern>();
-        for (const char* line : lines)
-            addData(p.get(), line, 1);
-        UpdatePatternSize(p.get());
-        int slot = GetNextPattern();
-        AddPatternToList(slot, std::move(p));
+        const int slot = LoadPatternLines(lines);
         NewPatternLayoutNode(slot, -1, 0, x, y);
         return slot;
     }

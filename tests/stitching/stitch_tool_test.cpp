@@ -11,6 +11,7 @@
 #include "layout/layout_tree.h"
 #include "layout/pattern_box.h"
 #include "pattern/pattern.h"
+#include "support/run_layout.h"
 #include "support/run_program.h"
 #include "support/temp_dir.h"
 
@@ -23,24 +24,14 @@ std::string WriteLayout(const TempDir& dir, float secondX = 5) {
     Interface state;
     interface = &state;
     SetLogStream(std::tmpfile());
-    InitPatternBox();
-    ClearLayout();
-    ClearPatternList();
+    ResetLayout();
     BogusExtents();
-    auto p = std::make_unique<Pattern>();
-    for (const char* line : {"p X0.000 Y0.000", "p X1.000 Y0.500", "p X2.000 Y0.000"})
-        addData(p.get(), line, 1);
-    UpdatePatternSize(p.get());
-    int slot = GetNextPattern();
-    AddPatternToList(slot, std::move(p));
+    const int slot = LoadPatternLines({"p X0.000 Y0.000", "p X1.000 Y0.500", "p X2.000 Y0.000"});
     NewPatternLayoutNode(slot, -1, 0, 0, 0);
     NewPatternLayoutNode(slot, -1, 0, secondX, 0);
     const std::string path = dir.File(secondX == 5 ? "job" : "wide");
     SaveLayout(path.c_str(), 0, 1);
-    ClearLayout();
-    ClearPatternList();
-    InitPatternBox();
-    extents.reset();
+    ResetLayout();
     SetLogStream(stdout);
     interface = nullptr;
     return path + ".qlf";

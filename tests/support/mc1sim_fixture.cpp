@@ -16,6 +16,7 @@
 #include <sstream>
 
 #include "base/timers.h"
+#include "machine/serial_link.h"
 
 namespace {
 
@@ -154,8 +155,59 @@ bool WaitForState(const Mc1Sim& sim, const std::string& key, const std::string& 
     while (true) {
         if (StateValue(SimControl(sim, "state"), key) == value) return true;
         if (MonotonicMs() > deadline) return false;
-        usleep(5000);
+        SleepMicroseconds(5000);
     }
+}
+
+namespace {
+
+const Mc1Sim* linkedSim = nullptr;
+int64_t owedMs = 0;  // program time the simulator has not been moved on by yet
+
+void PayOwed() {
+    if (!linkedSim || owedMs <= 0) return;
+    SimControl(*linkedSim, "clock step " + std::to_string(owedMs));
+    owedMs = 0;
+}
+
+void ClockMoved(int64_t milliseconds) {
+    owedMs += milliseconds;
+    if (owedMs >= 5) PayOwed();
+}
+
+// A reply the board has sent is on the line within a few milliseconds: when
+// nothing came, one control command makes sure the simulator has taken what
+// the program wrote (it handles the line first), and a second look decides
+// whether the whole wait passed in silence.
+void WaitReadable(int fd, int milliseconds) {
+    PayOwed();
+    pollfd p{fd, POLLIN, 0};
+    const int grace = std::min(milliseconds, 20);
+    if (poll(&p, 1, grace) > 0 || (SimControl(*linkedSim, "clock"), poll(&p, 1, grace) > 0)) {
+        AdvanceClock(1);
+        return;
+    }
+    AdvanceClock(milliseconds);
+}
+
+}  // namespace
+
+void LinkClocks(const Mc1Sim& sim) {
+    linkedSim = &sim;
+    owedMs = 0;
+    SimControl(sim, "clock hold");
+    UseManualClock();
+    SetManualClockListener(ClockMoved);
+    SerialLineCalls calls;
+    calls.waitReadable = WaitReadable;
+    SetSerialLineCalls(calls);
+}
+
+void UnlinkClocks() {
+    SetSerialLineCalls({});
+    SetManualClockListener(nullptr);
+    UseRealClock();
+    linkedSim = nullptr;
 }
 
 int OpenRawDevice(const std::string& path) {

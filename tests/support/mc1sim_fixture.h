@@ -53,6 +53,14 @@ std::map<std::string, std::string> ParseStateReply(const std::string& reply);
 // The value of one key of a reply line, "" when the key is missing.
 std::string StateValue(const std::string& reply, const std::string& key);
 
+// Puts the program on the manual clock (base/timers) with the simulator's
+// clock held and moved on with it: every sleep of the program and every wait
+// on the serial line that sees nothing moves both at once, so no motion of
+// the board and no time-out is waited out in real time. UnlinkClocks goes
+// back to the real clocks.
+void LinkClocks(const Mc1Sim& sim);
+void UnlinkClocks();
+
 // Polls "state" until key has the value (true) or timeoutMs passes (false).
 bool WaitForState(const Mc1Sim& sim, const std::string& key, const std::string& value,
                   int timeoutMs);

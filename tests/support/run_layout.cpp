@@ -8,6 +8,47 @@
 #include "layout/pattern_box.h"
 #include "pattern/pattern.h"
 
+void ResetLayout() {
+    InitPatternBox();
+    ClearLayout();
+    ClearPatternList();
+    InitArrays();
+    extents.reset();
+}
+
+int LoadPattern(const Points& points) {
+    auto p = std::make_unique<Pattern>();
+    for (const auto& [x, y] : points) {
+        p->x.push_back(x);
+        p->y.push_back(y);
+    }
+    p->pointCount = static_cast<int>(p->x.size());
+    UpdatePatternSize(p.get());
+    const int slot = GetNextPattern();
+    if (AddPatternToList(slot, std::move(p)) != 1) return -1;
+    return slot;
+}
+
+int LoadPatternLines(const std::vector<const char*>& lines) {
+    auto p = std::make_unique<Pattern>();
+    for (const char* line : lines)
+        addData(p.get(), line, 1);
+    UpdatePatternSize(p.get());
+    const int slot = GetNextPattern();
+    if (AddPatternToList(slot, std::move(p)) != 1) return -1;
+    return slot;
+}
+
+int MakeBox(const Points& corners) {
+    const int slot = CreatePatternBox();
+    std::vector<QuiltPoint> points;
+    for (const auto& [x, y] : corners)
+        points.push_back({x, y});
+    SetPatternBoxCorners(GetPatternBox(slot), points);
+    SetPatternBoxOrigin(GetPatternBox(slot));
+    return slot;
+}
+
 int MakeRunBox() {
     InitPatternBox();
     ClearLayout();

@@ -1,5 +1,5 @@
-// A layout for runs: the current pattern box with patterns made of plain
-// points, for the run tests and the run view's screen test.
+// The one layout builder of the tests: boxes from corners, patterns from
+// points, placements, and whole layouts for runs.
 #pragma once
 
 #include <utility>
@@ -8,6 +8,21 @@
 #include "machine/stitching/stitch_path.h"
 
 using Points = std::vector<std::pair<float, float>>;  // inches
+
+// Empties the box, pattern, placement and array tables and forgets the quilt
+// area (interface must exist).
+void ResetLayout();
+
+// A pattern through the points (inches) as given, in a free slot. Returns the slot.
+int LoadPattern(const Points& points);
+
+// A pattern from pattern-file lines ("p X1.000 Y0.500", "c s", ...), in a
+// free slot. Returns the slot.
+int LoadPatternLines(const std::vector<const char*>& lines);
+
+// A box from corners in the order the quilter walks them (not made the
+// current box). Returns the box.
+int MakeBox(const Points& corners);
 
 // Clears the layout and the pattern list and makes a 20 x 20 inch box at
 // (1, 1) inch the current box (interface must exist). Returns the box.

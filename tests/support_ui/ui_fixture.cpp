@@ -240,6 +240,15 @@ GtkWidget* FindButton(GtkWidget* root, const char* label) {
     });
 }
 
+std::vector<GtkWidget*> WidgetsOfType(GtkWidget* root, GType type) {
+    std::vector<GtkWidget*> found;
+    FindBelow(root, [&found, type](GtkWidget* w) {
+        if (G_TYPE_CHECK_INSTANCE_TYPE(w, type)) found.push_back(w);
+        return false;
+    });
+    return found;
+}
+
 std::string MenuItemText(GtkWidget* item) {
     if (GTK_IS_SEPARATOR_MENU_ITEM(item)) return "-";
     GtkWidget* child = gtk_bin_get_child(GTK_BIN(item));

@@ -77,6 +77,9 @@ GtkWidget* FindToplevel(const char* name);
 // The first widget below root (depth first) with the given widget name, or null.
 GtkWidget* FindNamed(GtkWidget* root, const char* name);
 
+// Every widget below root (depth first, root included) of the given type.
+std::vector<GtkWidget*> WidgetsOfType(GtkWidget* root, GType type);
+
 // The first button below root whose label (or label child) is exactly label, or null.
 GtkWidget* FindButton(GtkWidget* root, const char* label);
 

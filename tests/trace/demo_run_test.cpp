@@ -13,9 +13,9 @@
 #include "machine/stitching/run_flags.h"
 #include "machine/stitching/stitch_path.h"
 #include "pattern/pattern.h"
+#include "support/board_test.h"
 #include "support/run_layout.h"
 #include "support/run_record.h"
-#include "trace_fixture.h"
 
 namespace {
 
@@ -33,14 +33,9 @@ struct DemoTest : BoardTest {
         screen = Screen{};
         const int box = MakeRunBox();  // origin (1, 1)
         // Two stitched sections joined by a jump, placed at (0.5, 0.5).
-        auto p = std::make_unique<Pattern>();
-        for (const char* line : {"p X0.000 Y0.000", "p X1.000 Y0.000", "p X1.000 Y1.000", "c s",
-                                 "p X2.500 Y1.000", "p X3.000 Y1.500"})
-            addData(p.get(), line, 1);
-        UpdatePatternSize(p.get());
-        int patternSlot = GetNextPattern();
-        AddPatternToList(patternSlot, std::move(p));
-        AppendLayoutNode(patternSlot, -1, 0, 0.5f, 0.5f, box);
+        const int slot = LoadPatternLines({"p X0.000 Y0.000", "p X1.000 Y0.000", "p X1.000 Y1.000",
+                                           "c s", "p X2.500 Y1.000", "p X3.000 Y1.500"});
+        AppendLayoutNode(slot, -1, 0, 0.5f, 0.5f, box);
 
         RunControlHooks hooks;
         hooks.stitchingActive = [] { return screen.stitchingToggle; };
@@ -57,9 +52,7 @@ struct DemoTest : BoardTest {
         FreeFullPattern(interface->fullPattern);
         interface->fullPattern = nullptr;
         fpTemp = nullptr;
-        ClearLayout();
-        ClearPatternList();
-        InitPatternBox();
+        ResetLayout();
         BoardTest::TearDown();
     }
 

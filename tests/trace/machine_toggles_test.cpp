@@ -6,8 +6,8 @@
 #include "layout/pattern_box.h"
 #include "machine/mc1_commands.h"
 #include "machine/stitching/point_select.h"
+#include "support/board_test.h"
 #include "support/run_layout.h"
-#include "trace_fixture.h"
 
 namespace {
 

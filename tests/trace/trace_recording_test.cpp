@@ -11,8 +11,8 @@
 #include "base/ui_hooks.h"
 #include "machine/mc1_commands.h"
 #include "pattern/pattern.h"
+#include "support/board_test.h"
 #include "support/temp_dir.h"
-#include "trace_fixture.h"
 
 namespace {
 
@@ -92,7 +92,6 @@ TEST_F(TraceTest, FailedReadsEndTheRecordingOnlyAtTheEleventh) {
     hand.steps = {"silence on", "", "", "", "", "silence off", "push 5 5", "silence on"};
     for (int i = 0; i < 20; i++)
         hand.steps.push_back("");
-    UseManualClock();  // each silent read times out after a short real moment
     EXPECT_EQ(RecordTrace(HandHooks()), kTraceNoResponse);
     // The point read between the silences was kept.
     ASSERT_EQ(tmpPattern->pointCount, 1);

@@ -24,10 +24,7 @@ void PopupTest::SetUp() {
     gtk_rc_parse(LONGARM_SOURCE_DIR "/gtkrc_5");
     gtk_rc_reset_styles(gtk_settings_get_default());
 
-    InitPatternBox();
-    ClearLayout();
-    ClearPatternList();
-    InitArrays();
+    ResetLayout();
     MakeMainWindow(true);
     InstallGtkInterface();  // the layout view among the rest
     ShowScreen([] { return createPatternViewScreen(0, kAreaLayoutView); }, 0x37FFFFF, "layout");
@@ -43,10 +40,7 @@ void PopupTest::TearDown() {
     if (!interface) return;
     ClosePopup();
     responder.reset();
-    ClearLayout();
-    ClearPatternList();
-    InitPatternBox();
-    InitArrays();
+    ResetLayout();
     DropMainWindow();
     SetSystemRoot("");
     command = -1;

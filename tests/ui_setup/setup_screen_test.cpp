@@ -23,8 +23,7 @@
 #include "machine/machine_parameters.h"
 #include "machine/serial_link.h"
 #include "machine/stitching/point_streaming.h"
-#include "support/mc1sim_fixture.h"
-#include "support/temp_dir.h"
+#include "support_ui/board_window.h"
 #include "support_ui/touch_targets.h"
 #include "support_ui/ui_fixture.h"
 #include "ui/diagnostics_page.h"
@@ -38,27 +37,15 @@ namespace {
 const char* const kPageNames[] = {"updates", "parameters", "constants",
                                   "test",    "advanced",   "configuration"};
 
-// Every widget below root of the given type, depth first.
-void Collect(GtkWidget* root, GType type, std::vector<GtkWidget*>* found) {
-    if (G_TYPE_CHECK_INSTANCE_TYPE(root, type)) found->push_back(root);
-    if (!GTK_IS_CONTAINER(root)) return;
-    GList* children = gtk_container_get_children(GTK_CONTAINER(root));
-    for (GList* c = children; c; c = c->next)
-        Collect(GTK_WIDGET(c->data), type, found);
-    g_list_free(children);
-}
-
 GtkWidget* First(GtkWidget* root, GType type) {
-    std::vector<GtkWidget*> found;
-    Collect(root, type, &found);
+    const std::vector<GtkWidget*> found = WidgetsOfType(root, type);
     return found.empty() ? nullptr : found[0];
 }
 
 // The entry right of the label with this text (the pages pair them in a table).
 GtkWidget* EntryOf(GtkWidget* page, const char* label) {
-    std::vector<GtkWidget*> labels, entries;
-    Collect(page, GTK_TYPE_LABEL, &labels);
-    Collect(page, GTK_TYPE_ENTRY, &entries);
+    const std::vector<GtkWidget*> labels = WidgetsOfType(page, GTK_TYPE_LABEL);
+    const std::vector<GtkWidget*> entries = WidgetsOfType(page, GTK_TYPE_ENTRY);
     for (GtkWidget* l : labels) {
         if (std::string(gtk_label_get_text(GTK_LABEL(l))) != label) continue;
         GtkWidget* table = gtk_widget_get_parent(l);
@@ -77,9 +64,8 @@ GtkWidget* EntryOf(GtkWidget* page, const char* label) {
 
 // The slider under the label with this text.
 GtkWidget* SliderOf(GtkWidget* page, const char* label) {
-    std::vector<GtkWidget*> labels, sliders;
-    Collect(page, GTK_TYPE_LABEL, &labels);
-    Collect(page, GTK_TYPE_RANGE, &sliders);
+    const std::vector<GtkWidget*> labels = WidgetsOfType(page, GTK_TYPE_LABEL);
+    const std::vector<GtkWidget*> sliders = WidgetsOfType(page, GTK_TYPE_RANGE);
     for (GtkWidget* l : labels) {
         if (std::string(gtk_label_get_text(GTK_LABEL(l))) != label) continue;
         GtkWidget* table = gtk_widget_get_parent(l);
@@ -110,34 +96,7 @@ bool Shown(GtkWidget* widget) {
     return widget && gtk_widget_get_visible(widget) && gtk_widget_get_mapped(widget);
 }
 
-struct SetupScreenTest : ::testing::Test {
-    void SetUp() override {
-        ASSERT_TRUE(EnsureGtk());
-        sim = std::make_unique<Mc1Sim>(std::vector<std::string>{"--time-scale", "50"});
-        ASSERT_TRUE(sim->running) << sim->error;
-        SetFactoryDefaults();
-        logStream = std::tmpfile();
-        SetLogStream(logStream);
-        SetSerialDevicePath(sim->device);
-        ASSERT_GE(OpenPort(), 0);
-        responder = std::make_unique<ScriptedResponder>();
-        UserInterfaceHooks hooks = GetUserInterfaceHooks();
-        hooks.drainEvents = Drain;
-        SetUserInterfaceHooks(hooks);
-        ASSERT_TRUE(getcwd(oldDir, sizeof oldDir));
-        ASSERT_EQ(chdir(dir.path.c_str()), 0);
-        ASSERT_EQ(symlink(LONGARM_SOURCE_DIR "/images", "images"), 0);
-        SetDefaultsFilePath(dir.File("defaults.mrl").c_str());
-    }
-    void TearDown() override {
-        EXPECT_EQ(chdir(oldDir), 0);
-        DropMainWindow();
-        responder.reset();
-        ClosePort();
-        SetDefaultsFilePath(nullptr);
-        SetLogStream(stdout);
-        std::fclose(logStream);
-    }
+struct SetupScreenTest : BoardWindowTest {
     void Open() {
         MakeMainWindow(true);
         menuMainSetup(nullptr, nullptr);
@@ -150,7 +109,6 @@ struct SetupScreenTest : ::testing::Test {
         gtk_notebook_set_current_page(Notebook(), index);
         Drain();
     }
-    std::string Sim(const std::string& command) { return SimControl(*sim, command); }
     std::string Param(const char* key) { return StateValue(Sim("params"), key); }
     int SlotInt(int slot) {
         int value = -9999;
@@ -182,12 +140,6 @@ struct SetupScreenTest : ::testing::Test {
             }
         }
     }
-
-    std::unique_ptr<Mc1Sim> sim;
-    std::unique_ptr<ScriptedResponder> responder;
-    FILE* logStream = nullptr;
-    TempDir dir;
-    char oldDir[4096] = {};
 };
 
 // A release on a slider, after its value was moved to `value`.

@@ -25,25 +25,6 @@
 
 namespace {
 
-// Every widget below root, depth first.
-void AllWidgets(GtkWidget* root, std::vector<GtkWidget*>& out) {
-    out.push_back(root);
-    if (!GTK_IS_CONTAINER(root)) return;
-    GList* children = gtk_container_get_children(GTK_CONTAINER(root));
-    for (GList* l = children; l; l = l->next)
-        AllWidgets(GTK_WIDGET(l->data), out);
-    g_list_free(children);
-}
-
-template <typename Type>
-Type* FindFirst(GtkWidget* root, GType type) {
-    std::vector<GtkWidget*> widgets;
-    AllWidgets(root, widgets);
-    for (GtkWidget* widget : widgets)
-        if (G_TYPE_CHECK_INSTANCE_TYPE(widget, type)) return reinterpret_cast<Type*>(widget);
-    return nullptr;
-}
-
 // Runs a test body inside a program folder with a patterns tree, with the main
 // window, the menu row and the interface record.
 class Screens : public ::testing::Test {
@@ -78,8 +59,10 @@ protected:
     void ShowPatternSelect() {
         ShowScreen(createPatternSelectScreen, 0x30000FF, "pattern select");
         Drain();
-        list = FindFirst<GtkTreeView>(interface->currentScreen, GTK_TYPE_TREE_VIEW);
-        ASSERT_NE(list, nullptr);
+        const std::vector<GtkWidget*> lists =
+            WidgetsOfType(interface->currentScreen, GTK_TYPE_TREE_VIEW);
+        ASSERT_FALSE(lists.empty());
+        list = GTK_TREE_VIEW(lists[0]);
     }
 
     // Moves the list's cursor to the row at the path ("0", "0:1", ...).

@@ -23,10 +23,8 @@
 #include "machine/stitching/stitch_path.h"
 #include "machine/stitching/trace_recording.h"
 #include "pattern/pattern.h"
-#include "support/mc1sim_fixture.h"
 #include "support/run_layout.h"
-#include "support/temp_dir.h"
-#include "support_ui/ui_fixture.h"
+#include "support_ui/board_window.h"
 #include "ui/menu.h"
 #include "ui/point_select_screen.h"
 #include "ui/run_toggles.h"
@@ -35,49 +33,16 @@
 
 namespace {
 
-struct TraceScreenTest : ::testing::Test {
+struct TraceScreenTest : BoardWindowTest {
     void SetUp() override {
-        ASSERT_TRUE(EnsureGtk());
-        sim = std::make_unique<Mc1Sim>(std::vector<std::string>{"--time-scale", "50"});
-        ASSERT_TRUE(sim->running) << sim->error;
-        SetFactoryDefaults();
-        logStream = std::tmpfile();
-        SetLogStream(logStream);
-        SetSerialDevicePath(sim->device);
-        ASSERT_GE(OpenPort(), 0);
-        responder = std::make_unique<ScriptedResponder>();
-        // Long loops (recording, demo) keep the screen alive through the seam.
-        UserInterfaceHooks hooks = GetUserInterfaceHooks();
-        hooks.drainEvents = Drain;
-        SetUserInterfaceHooks(hooks);
-        ASSERT_TRUE(getcwd(oldDir, sizeof oldDir));
-        ASSERT_EQ(chdir(dir.path.c_str()), 0);
-        mkdir("patterns", 0777);
-        ASSERT_EQ(symlink(LONGARM_SOURCE_DIR "/images", "images"), 0);
+        BoardWindowTest::SetUp();
         MakeMainWindow(true);
     }
     void TearDown() override {
-        EXPECT_EQ(chdir(oldDir), 0);
-        DropMainWindow();
-        responder.reset();
-        ClosePort();
+        BoardWindowTest::TearDown();
         EraseTemporaryPattern();
-        extents.reset();
-        ClearLayout();
-        ClearPatternList();
-        InitPatternBox();
-        SetLogStream(stdout);
-        std::fclose(logStream);
     }
-    std::string Sim(const std::string& command) { return SimControl(*sim, command); }
-    std::string SimState(const std::string& key) { return StateValue(Sim("state"), key); }
     GtkWidget* Tool(ToolButtonId id) { return ToolbarRecord()->buttons[id]; }
-
-    std::unique_ptr<Mc1Sim> sim;
-    std::unique_ptr<ScriptedResponder> responder;
-    FILE* logStream = nullptr;
-    TempDir dir;
-    char oldDir[4096] = {};
 };
 
 // Label text of a button made with SetButtonFont.

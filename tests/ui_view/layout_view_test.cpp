@@ -155,10 +155,10 @@ TEST_F(LayoutViewScreen, AChainOfPatternsItsImagesZoomAllAndTheCameraBackground)
 
     MakeRectBox(2, 2, 30, 12);
     MakeRectBox(2, 14, 30, 5);
-    const int meander = LoadPath(Meander(8, 3, 4));
+    const int meander = LoadPattern(Meander(8, 3, 4));
     NewPatternLayoutNode(meander, -1, 0, 1, 1);
     NewPatternLayoutNode(meander, -1, 0, 9, 1);
-    interface->selectedNode = NewPatternLayoutNode(LoadPath(Star(2, 5)), -1, 0, 20, 5);
+    interface->selectedNode = NewPatternLayoutNode(LoadPattern(Star(2, 5)), -1, 0, 20, 5);
     ShowLayoutView();
     SetStatusBar("Drag To Pan");
     EXPECT_TRUE(LooksLike("layout_view_chain"));
@@ -219,11 +219,11 @@ TEST_F(LayoutViewScreen, MovingAnArrayInTheSecondBoxWithThePad) {
     MakeRectBox(4, 4, 20, 9);
     interface->currentPatternBox = 1;
     interface->motorDirection = 0xC8;
-    const int star = LoadPath(Star(1.5f, 6));
+    const int star = LoadPattern(Star(1.5f, 6));
     for (int column = 0; column < 3; column++)
         NewPatternLayoutNode(star, 0, column == 0, 1 + 4.0f * column, 1);
     NewArrayNode(1, 0, 3, 4);
-    NewPatternLayoutNode(LoadPath(Meander(6, 2, 3)), -1, 0, 1, 5);
+    NewPatternLayoutNode(LoadPattern(Meander(6, 2, 3)), -1, 0, 1, 5);
     interface->selectedNode = patternLayout->next;
     ShowLayoutView();
     command = kModeMoveSelected;
@@ -233,8 +233,8 @@ TEST_F(LayoutViewScreen, MovingAnArrayInTheSecondBoxWithThePad) {
 
 TEST_F(LayoutViewScreen, ALayoutBeyondItsBoxWithEditButtonsAndThePopupHint) {
     MakeRectBox(3, 3, 10, 6);
-    NewPatternLayoutNode(LoadPath(Meander(12, 4, 5)), -1, 0, -1, 1);
-    NewPatternLayoutNode(LoadPath(Star(2.5f, 4)), -1, 0, 12, 0.5f);
+    NewPatternLayoutNode(LoadPattern(Meander(12, 4, 5)), -1, 0, -1, 1);
+    NewPatternLayoutNode(LoadPattern(Star(2.5f, 4)), -1, 0, 12, 0.5f);
     ShowLayoutView();
     SetEditButtons(0x1F);
     HighlightButton(2);
@@ -274,7 +274,7 @@ struct ViewTouch : ViewScreen {
         if (IsSkipped()) return;
         MakeRectBox(2, 2, 30, 12);
         MakeRectBox(2, 14, 30, 5);
-        node = NewPatternLayoutNode(LoadPath(Star(2, 5)), -1, 0, 10, 4);
+        node = NewPatternLayoutNode(LoadPattern(Star(2, 5)), -1, 0, 10, 4);
         ShowLayoutView();
     }
     LayoutNode* node = nullptr;

@@ -1,6 +1,7 @@
-// Shared set-up of the trace, toggle and demo tests: the simulated board on
-// the serial line, an application record, a scripted responder that records
-// every message and answers from a queue, and the log kept in memory.
+// A test on the simulated board: the simulator (time scale 50) on the serial
+// line with its clock linked to the program's (LinkClocks), an application record with the factory
+// settings, a scripted responder that records every message and answers from a queue, and the log
+// kept in memory.
 #pragma once
 
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "trace_fixture.h"
+#include "support/board_test.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -49,10 +49,11 @@ void BoardTest::SetUp() {
     SetLogStream(logStream);
     SetSerialDevicePath(sim->device);
     ASSERT_GE(OpenPort(), 0);
+    LinkClocks(*sim);
 }
 
 void BoardTest::TearDown() {
-    UseRealClock();
+    UnlinkClocks();
     ClosePort();
     SetUserInterfaceHooks({});
     SetLogStream(stdout);
