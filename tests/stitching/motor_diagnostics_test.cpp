@@ -74,9 +74,9 @@ TEST(MotorDiagnosticsPath, TheTestPathAndTheVerdictThreshold) {
     FullPattern_t* path = BuildTestPath();
     int count = 0;
     const FullPattern_t* last = nullptr;
-    for (const FullPattern_t* p = path; p; p = p->next) {
+    for (const FullPattern_t* p = path; p; p = p->next()) {
         EXPECT_NEAR(p->y, -0.95f * p->x, 0.01f);
-        if (p == path || !p->next) {
+        if (p == path || !p->next()) {
             EXPECT_EQ(p->feed, 0.0f);
         }
         count++;
@@ -86,8 +86,8 @@ TEST(MotorDiagnosticsPath, TheTestPathAndTheVerdictThreshold) {
     ASSERT_NE(last, nullptr);
     EXPECT_NEAR(EncoderCounts(last->x), 10000.0f, 1.0f);
     EXPECT_NEAR(EncoderCounts(last->y), 9500.0f, 1.0f);
-    EXPECT_GT(path->next->feed, 0.0f);
-    EXPECT_LT(path->next->feed, 100.0f) << "the start is limited by the acceleration";
+    EXPECT_GT(path->next()->feed, 0.0f);
+    EXPECT_LT(path->next()->feed, 100.0f) << "the start is limited by the acceleration";
     FreeFullPattern(path);
 
     // 3.3 inches fail, 3.5 inches pass.
