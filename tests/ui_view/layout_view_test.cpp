@@ -83,6 +83,7 @@ struct ViewScreen : ViewTest {
         ReleaseAllUI();
         DropMainWindow();
         responder.reset();
+        delete interface;  // the window's own record, made by MakeMainWindow
         interface = state.get();
         ViewTest::TearDown();
         EXPECT_EQ(chdir(oldDir.c_str()), 0);

@@ -187,6 +187,10 @@ int main(int argc, char** argv) {
         end << (interface->fullPattern == nullptr ? 1 : 0) << " " << robotIsStitching << "\n";
     }
     ClosePort();
+    // The program's record outlives the program; this one ends with main.
+    ClearRunMarker();
+    FreeFullPattern(interface->fullPattern);
+    interface->fullPattern = nullptr;
     std::fprintf(stderr, "board steps %ld, waits that saw nothing %ld, %lld ms of host time\n",
                  steps, graces, static_cast<long long>((SimulatedClockUs() - startUs) / 1000));
     std::fprintf(stderr, "real %lld ms\n", static_cast<long long>(RealMs() - realStart));
