@@ -362,7 +362,7 @@ TEST_F(ViewTouch, TheDirectionPadMovesByTheIncrementAndDragsInsideItMoveNothing)
 // picture stays the same.
 TEST_F(ViewTest, PatternImagesStayWithinTheBudgetAndPaintTheSamePicture) {
     for (int i = 0; i < 12; i++)
-        LoadPath({{0, 0}, {2, 2}, {0.2f * i, 2}, {2, 0.1f * i}});
+        LoadPattern({{0, 0}, {2, 2}, {0.2f * i, 2}, {2, 0.1f * i}});
     interface->viewScale = 0.001f;  // 2001 x 2001 pixel images
     auto paint = [] {
         cairo_surface_t* view = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 800, 600);
