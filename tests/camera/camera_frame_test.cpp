@@ -82,8 +82,6 @@ TEST(FrameConversion, PictureUsesTheTightRowStrideAndOwnsItsPixels) {
     std::fill(rgb.begin(), rgb.end(), 0);  // the caller's buffer is reused
     const guchar* px = gdk_pixbuf_read_pixels(p);
     EXPECT_EQ(std::vector<uint8_t>(px, px + expected.size()), expected);
-    // Pixel (2, 1) is red 165 at byte 9 + 6.
-    EXPECT_EQ(px[9 + 6], 165);
     g_object_unref(p);
 
     EXPECT_EQ(RgbFramePixbuf(nullptr, 3, 2), nullptr);

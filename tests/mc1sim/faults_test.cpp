@@ -10,7 +10,7 @@ namespace {
 
 const std::vector<std::string> kFast = {"--time-scale", "200"};
 
-TEST(SimFaults, SilenceIgnoresEveryByteUntilSwitchedOff) {
+TEST(SimFaults, SilenceBusyAndStrayZeroLastUntilSwitchedOffOrUsedUp) {
     SIM_LINE(line, kFast);
     EXPECT_EQ(SimControl(line.sim, "silence on"), "ok silence on");
     EXPECT_TRUE(Exchange(line.fd, {0x22}, 1, 300).empty());
@@ -18,6 +18,15 @@ TEST(SimFaults, SilenceIgnoresEveryByteUntilSwitchedOff) {
     EXPECT_EQ(StateValue(SimControl(line.sim, "state"), "queue"), "0");
     EXPECT_EQ(SimControl(line.sim, "silence off"), "ok silence off");
     EXPECT_EQ(BufferStatus(line.fd), 0xFD);
+
+    EXPECT_EQ(SimControl(line.sim, "busy 2"), "ok busy 2");
+    EXPECT_EQ(BufferStatus(line.fd), 0xFF);
+    EXPECT_EQ(BufferStatus(line.fd), 0xFF);
+    EXPECT_EQ(BufferStatus(line.fd), 0xFD);
+
+    EXPECT_EQ(SimControl(line.sim, "stray-zero"), "ok stray-zero");
+    EXPECT_EQ(Exchange(line.fd, {0x22}, 2), (std::vector<uint8_t>{0x00, 0xFD}));
+    EXPECT_EQ(Exchange(line.fd, {0x22}, 2, 300), std::vector<uint8_t>{0xFD});
 }
 
 TEST(SimFaults, RefuseCountsDownThenAcceptsAgain) {
@@ -54,21 +63,6 @@ TEST(SimFaults, ErrorWordUntilCleared) {
     word = Exchange(line.fd, {0x34}, 4);
     ASSERT_EQ(word.size(), 4u);
     EXPECT_EQ(Int32At(word, 0), 0);
-}
-
-TEST(SimFaults, BusyAnswersTheNextPollsOnly) {
-    SIM_LINE(line, kFast);
-    EXPECT_EQ(SimControl(line.sim, "busy 2"), "ok busy 2");
-    EXPECT_EQ(BufferStatus(line.fd), 0xFF);
-    EXPECT_EQ(BufferStatus(line.fd), 0xFF);
-    EXPECT_EQ(BufferStatus(line.fd), 0xFD);
-}
-
-TEST(SimFaults, StrayZeroPrecedesOnlyTheNextStatus) {
-    SIM_LINE(line, kFast);
-    EXPECT_EQ(SimControl(line.sim, "stray-zero"), "ok stray-zero");
-    EXPECT_EQ(Exchange(line.fd, {0x22}, 2), (std::vector<uint8_t>{0x00, 0xFD}));
-    EXPECT_EQ(Exchange(line.fd, {0x22}, 2, 300), std::vector<uint8_t>{0xFD});
 }
 
 TEST(SimFaults, StallStopsTheHeadAndTheQueue) {

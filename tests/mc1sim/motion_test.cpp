@@ -11,7 +11,7 @@ namespace {
 
 const std::vector<std::string> kFast = {"--time-scale", "200"};
 
-TEST(SimMotion, MovesReachTheirTargetsAndTheBoardReportsAllDone) {
+TEST(SimMotion, MovesReachTheirTargetsAndSetHomeMakesThePositionZero) {
     SIM_LINE(line, kFast);
     EXPECT_EQ(BufferStatus(line.fd), 0xFD);  // nothing queued at start
     EXPECT_EQ(Exchange(line.fd, MoveFrame(1500, 2250, 50), 1), std::vector<uint8_t>{0x0B});
@@ -22,6 +22,11 @@ TEST(SimMotion, MovesReachTheirTargetsAndTheBoardReportsAllDone) {
     EXPECT_EQ(StateValue(state, "executed"), "2");
     EXPECT_EQ(StateValue(state, "moving"), "0");
     EXPECT_EQ(StateValue(state, "y"), "400.5");
+    WriteBytes(line.fd, {0x1A});
+    EXPECT_EQ(HeadPosition(line.fd), (std::vector<int32_t>{0, 0}));
+    ASSERT_EQ(Exchange(line.fd, MoveFrame(100, -50, 100), 1), std::vector<uint8_t>{0x0B});
+    ASSERT_TRUE(WaitForIdle(line.fd, 3000));
+    EXPECT_EQ(HeadPosition(line.fd), (std::vector<int32_t>{100, -50}));
 }
 
 TEST(SimMotion, HaltedQueueCountsFreePlacesAndRefusesWhenFull) {
@@ -135,17 +140,6 @@ TEST(SimMotion, SpeedFollowsFeedMinimumAndSpeedSetting) {
     EXPECT_NEAR(t[4] - t[3], 25, 2);
 }
 
-TEST(SimMotion, SetHomeMakesTheCurrentPositionZero) {
-    SIM_LINE(line, kFast);
-    ASSERT_EQ(Exchange(line.fd, MoveFrame(700, 800, 100), 1), std::vector<uint8_t>{0x0B});
-    ASSERT_TRUE(WaitForIdle(line.fd, 3000));
-    WriteBytes(line.fd, {0x1A});
-    EXPECT_EQ(HeadPosition(line.fd), (std::vector<int32_t>{0, 0}));
-    ASSERT_EQ(Exchange(line.fd, MoveFrame(100, -50, 100), 1), std::vector<uint8_t>{0x0B});
-    ASSERT_TRUE(WaitForIdle(line.fd, 3000));
-    EXPECT_EQ(HeadPosition(line.fd), (std::vector<int32_t>{100, -50}));
-}
-
 TEST(SimMotion, PushMovesOnlyDisabledAxesAndDisabledAxesAreNotDriven) {
     SIM_LINE(line, kFast);
     std::string reply = SimControl(line.sim, "push 100 200");
@@ -242,18 +236,13 @@ TEST(SimMotion, RecordFileHasOneLinePerExecutedMove) {
     WriteBytes(line.fd, {0x2D});
     EXPECT_EQ(BufferStatus(line.fd), 0xFD);
 
-    std::istringstream in(ReadFileText(line.sim.recordPath));
-    std::vector<std::string> lines;
-    for (std::string l; std::getline(in, l);)
-        lines.push_back(l);
-    ASSERT_EQ(lines.size(), 2u);
-    long t1 = 0, t2 = 0;
-    char rest1[64] = {}, rest2[64] = {};
-    ASSERT_EQ(std::sscanf(lines[0].c_str(), "%ld,%63s", &t1, rest1), 2);
-    ASSERT_EQ(std::sscanf(lines[1].c_str(), "%ld,%63s", &t2, rest2), 2);
-    EXPECT_STREQ(rest1, "1500,2250,0.5,0");
-    EXPECT_STREQ(rest2, "1500.5,2000,100,1");
-    EXPECT_GE(t2, t1);
+    // One "time,x,y,feed,stitching" line per move, in order.
+    const std::string record = ReadFileText(line.sim.recordPath);
+    const std::vector<long> t = RecordTimes(line.sim.recordPath);
+    ASSERT_EQ(t.size(), 2u) << record;
+    EXPECT_GE(t[1], t[0]);
+    EXPECT_EQ(record, std::to_string(t[0]) + ",1500,2250,0.5,0\n" + std::to_string(t[1]) +
+                          ",1500.5,2000,100,1\n");
 }
 
 }  // namespace

@@ -54,13 +54,10 @@ TEST(SimParameters, EverySetterChangesWhatTheRequestsReturn) {
     std::string params = SimControl(line.sim, "params");
     EXPECT_EQ(StateValue(params, "speed"), "55");
     EXPECT_EQ(StateValue(params, "slow"), "2.5");
-}
-
-TEST(SimParameters, StitchSettingsOutsideAByteAreClampedNotWrapped) {
-    SIM_LINE(line);
+    // Stitch settings outside a byte are clamped, not wrapped.
     WriteBytes(line.fd, SetterFrame(0x37, 300));
     WriteBytes(line.fd, SetterFrame(0x35, -4));
-    EXPECT_EQ(Exchange(line.fd, {0x0E}, 4), (std::vector<uint8_t>{0, 255, 2, 4}));
+    EXPECT_EQ(Exchange(line.fd, {0x0E}, 4), (std::vector<uint8_t>{0, 255, 3, 6}));
 }
 
 TEST(SimParameters, VersionsAndMotorDirection) {

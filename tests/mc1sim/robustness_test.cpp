@@ -240,10 +240,6 @@ TEST(SimControlChannel, ServesSeveralClientsAndSurvivesAbruptOnes) {
     // A client that sends an endless line is told so and the server goes on.
     std::string longLine(5000, 'a');
     EXPECT_EQ(SimControl(line.sim, longLine), "error line too long");
-    EXPECT_EQ(SimControl(line.sim, "busy 1"), "ok busy 1");
-    EXPECT_EQ(BufferStatus(line.fd), 0xFF);
-    std::string help = SimControl(line.sim, "help");
-    EXPECT_NE(help.find("stray-zero"), std::string::npos);
 }
 
 }  // namespace

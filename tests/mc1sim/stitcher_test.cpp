@@ -129,7 +129,7 @@ TEST(SimStitcher, NeedleFailKeepsTheSensorFromConfirming) {
     EXPECT_FALSE(NeedleSeenToRise(line.fd, 500));
 }
 
-TEST(SimStitcher, TwinMachineNeedsTheCommandButtonHeld) {
+TEST(SimStitcher, TwinMachineNeedsTheCommandButtonHeldInRobotModeOnly) {
     SIM_LINE(line, {"--machine", "1"});
     // The stitch-regulator button alone does nothing in robot mode.
     WriteBytes(line.fd, {0x48, 1, 0x48, 0});
@@ -148,14 +148,9 @@ TEST(SimStitcher, TwinMachineNeedsTheCommandButtonHeld) {
     EXPECT_TRUE(NeedleSeenToRise(line.fd, 2000));
     // A command press on its own jogs the needle down.
     WriteBytes(line.fd, {0x4A, 1, 0x4A, 0});
-    EXPECT_TRUE(WaitForState(line.sim, "needle", "0", 1000));
-}
-
-TEST(SimStitcher, TwinOutOfRobotModeRaisesTheNeedleWithoutCommand) {
-    SIM_LINE(line, {"--machine", "1"});
-    EXPECT_EQ(SimControl(line.sim, "robot off"), "ok robot off");
-    WriteBytes(line.fd, {0x4A, 1, 0x48, 1, 0x48, 0, 0x4A, 0, 0x4A, 1, 0x48, 1, 0x48, 0, 0x4A, 0});
     ASSERT_TRUE(WaitForState(line.sim, "needle", "0", 1000));
+    // Out of robot mode needle up alone raises the needle.
+    EXPECT_EQ(SimControl(line.sim, "robot off"), "ok robot off");
     WriteBytes(line.fd, {0x49, 1, 0x49, 0});
     EXPECT_TRUE(NeedleSeenToRise(line.fd, 2000));
 }

@@ -45,19 +45,13 @@ TEST(DefaultsTool, BadAssignmentsChangeNothing) {
     TempDir dir;
     std::string file = dir.File("defaults.mrl");
     ASSERT_TRUE(WriteFileText(file, std::string(104, '\0')));
-    for (const char* bad : {"speed=fast", "speed=1.5", "speed=99999999999", "colour=3",
+    for (const char* bad : {"speed=fast", "speed=1.5", "speed=99999999999", "colour=3", "err=3",
                             "xMargin=nan", "xMargin=", "speed"}) {
         EXPECT_EQ(RunTool({"defaults", file, "XKp=7", bad}).exitStatus, 2) << bad;
     }
     EXPECT_EQ(ReadFileText(file), std::string(104, '\0'));
     EXPECT_EQ(RunTool({"defaults", dir.File("absent.mrl")}).exitStatus, 1);
     EXPECT_EQ(RunTool({"defaults"}).exitStatus, 2);
-}
-
-TEST(DefaultsTool, SlotNamesAreExact) {
-    EXPECT_EQ(FindDefaultSlot("Err"), 10);
-    EXPECT_EQ(FindDefaultSlot("err"), -1);
-    EXPECT_EQ(FindDefaultSlot(nullptr), -1);
 }
 
 }  // namespace

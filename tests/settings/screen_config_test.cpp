@@ -44,7 +44,7 @@ void ExpectDefaults() {
     EXPECT_STREQ(GtkStyleFile(), "./gtkrc_5");
 }
 
-TEST(ScreenConfig, MissingEmptyOrPackagedFileGivesExactlyTheDefaults) {
+TEST(ScreenConfig, MissingEmptyPackagedOrFolderFileGivesExactlyTheDefaults) {
     TempDir dir;
     screen_width = 1;
     message_height = 7;
@@ -58,6 +58,10 @@ TEST(ScreenConfig, MissingEmptyOrPackagedFileGivesExactlyTheDefaults) {
     // The package installs a screen.conf that spells the defaults out.
     screen_width = 1;
     EXPECT_EQ(ParseConfigFile(LONGARM_SOURCE_DIR "/packaging/screen.conf"), 1);
+    ExpectDefaults();
+
+    screen_width = 5;  // a folder in place of the file
+    ParseConfigFile(dir.path.c_str());
     ExpectDefaults();
 }
 
@@ -174,13 +178,6 @@ TEST(ScreenConfig, BinaryAndHugeFilesStartWithSaneValues) {
     EXPECT_EQ(screen_width, 320);
     ParseText(std::string(4095, '\n') + "screen_width = 1024\n");
     EXPECT_EQ(screen_width, 1024);
-}
-
-TEST(ScreenConfig, FolderInPlaceOfTheFileGivesDefaults) {
-    TempDir dir;
-    screen_width = 5;
-    ParseConfigFile(dir.path.c_str());
-    ExpectDefaults();
 }
 
 }  // namespace
