@@ -45,22 +45,19 @@ struct Image {
     GdkPixbuf* pixbuf;
 };
 
-TEST(PatternImage, NewImagesAreOneLargerAndTransparentWhite) {
-    Image image(NewPixbuf(9, 4));
-    ASSERT_TRUE(image.pixbuf);
-    EXPECT_EQ(gdk_pixbuf_get_width(image.pixbuf), 10);
-    EXPECT_EQ(gdk_pixbuf_get_height(image.pixbuf), 5);
-    EXPECT_EQ(PixelAt(image.pixbuf, 9, 4), kClear);
-    EXPECT_EQ(NewPixbuf(-1, 3), nullptr);
-    EXPECT_EQ(NewPixbuf(100000, 100000), nullptr);  // refused, not attempted
-}
-
-TEST(PatternImage, SizedFromThePatternAndTheScale) {
+// A pattern's image is sized from the pattern and the scale; new images are one
+// pixel larger than asked and transparent white.
+TEST(PatternImage, SizedOneLargerAndTransparentWhite) {
     Pattern p = FromLines({"p X0 Y0", "p X2.5 Y1.0"});
     Image image(CreatePixbufFromPattern(&p, 0.1f));
     ASSERT_TRUE(image.pixbuf);
     EXPECT_EQ(gdk_pixbuf_get_width(image.pixbuf), 26);
     EXPECT_EQ(gdk_pixbuf_get_height(image.pixbuf), 11);
+    Image blank(NewPixbuf(9, 4));
+    EXPECT_EQ(gdk_pixbuf_get_width(blank.pixbuf), 10);
+    EXPECT_EQ(PixelAt(blank.pixbuf, 9, 4), kClear);
+    EXPECT_EQ(NewPixbuf(-1, 3), nullptr);
+    EXPECT_EQ(NewPixbuf(100000, 100000), nullptr);  // refused, not attempted
     EXPECT_EQ(CreatePixbufFromPattern(&p, 0.0f), nullptr);
     EXPECT_EQ(CreatePixbufFromPattern(&p, 0.00001f), nullptr);  // 250,000 pixels wide
 }
