@@ -36,21 +36,18 @@ TEST(RotatePattern, QuarterTurnOfATwoByOneRectangle) {
     EXPECT_FALSE(RotatePattern(nullptr, 90));
 }
 
-TEST(RotatePattern, MinusNinetyEqualsTwoSeventy) {
-    Pattern a = Build({{0, 0}, {3, 0.5f}, {2, 2}, {0.5f, 1}});
-    Pattern b = a;
+// Four quarter turns come back; minus ninety degrees equals two hundred seventy.
+TEST(RotatePattern, FourQuarterTurnsComeBack) {
+    Pattern p = Build({{0, 0}, {4, 1}, {3.5f, 2.25f}, {1, 3}, {2, 1.5f}});
+    p.angle = 17;
+    Pattern original = p;
+    Pattern a = p, b = p;
     auto sa = RotatePattern(&a, -90);
     auto sb = RotatePattern(&b, 270);
     ASSERT_TRUE(sa && sb);
     ExpectSamePoints(a, b, 0);
     EXPECT_EQ(sa->dx, sb->dx);
     EXPECT_EQ(sa->dy, sb->dy);
-}
-
-TEST(RotatePattern, FourQuarterTurnsComeBack) {
-    Pattern p = Build({{0, 0}, {4, 1}, {3.5f, 2.25f}, {1, 3}, {2, 1.5f}});
-    p.angle = 17;
-    Pattern original = p;
     for (int i = 0; i < 4; i++)
         ASSERT_TRUE(RotatePattern(&p, 90));
     // Points on the centre lines are nudged by 0.001 inch on every turn.
