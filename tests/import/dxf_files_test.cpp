@@ -21,13 +21,6 @@ bool HasSegment(const OutPattern& out, OutPoint a, OutPoint b) {
     return false;
 }
 
-std::size_t PointCount(const OutPattern& out) {
-    std::size_t n = 0;
-    for (const OutEntity& e : out.entities)
-        n += e.points.size();
-    return n;
-}
-
 TEST(DxfFiles, LetterFAndArrowComeOutUpright) {
     ConvertRun run = RunConvertDxf(SourceFile("tests/data/dxf/letter_f.dxf"));
     ASSERT_EQ(run.result, 0) << run.error;

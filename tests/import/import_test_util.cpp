@@ -70,23 +70,13 @@ OutPattern ParseOutput(const std::string& text) {
     std::istringstream in(text);
     std::string line;
     bool inside = false;
-    bool stopPending = false;
-    bool first = true;
-    bool lastWasStop = false;
     while (std::getline(in, line)) {
-        lastWasStop = false;
         if (line == "c s") {
-            out.stops++;
-            if (first) out.startsWithStop = true;
             if (inside) out.strayLines++;
-            stopPending = true;
-            lastWasStop = true;
         } else if (line == "c e s") {
             if (inside) out.strayLines++;
             inside = true;
             out.entities.push_back({});
-            out.entities.back().stopBefore = stopPending && out.entities.size() > 1;
-            stopPending = false;
         } else if (line == "c e e") {
             if (!inside) out.strayLines++;
             inside = false;
@@ -97,10 +87,15 @@ OutPattern ParseOutput(const std::string& text) {
         } else {
             out.strayLines++;
         }
-        first = false;
     }
-    out.endsWithStop = lastWasStop;
     return out;
+}
+
+std::size_t PointCount(const OutPattern& out) {
+    std::size_t n = 0;
+    for (const OutEntity& e : out.entities)
+        n += e.points.size();
+    return n;
 }
 
 std::string DxfDrawing(const std::string& entities) {
@@ -128,9 +123,8 @@ std::string DxfPoint(double x, double y) {
     return "  0\nPOINT\n  8\n0\n 10\n" + Number(x) + "\n 20\n" + Number(y) + "\n";
 }
 
-std::string DxfText(const std::string& text, const std::string& lineEnd) {
-    return "  0" + lineEnd + "TEXT" + lineEnd + "  8" + lineEnd + "0" + lineEnd + " 10" + lineEnd +
-           "1.0" + lineEnd + " 20" + lineEnd + "1.0" + lineEnd + "  1" + lineEnd + text + lineEnd;
+std::string DxfText(const std::string& text) {
+    return "  0\nTEXT\n  8\n0\n 10\n1.0\n 20\n1.0\n  1\n" + text + "\n";
 }
 
 std::string SourceFile(const std::string& relative) {

@@ -23,18 +23,16 @@ struct OutPoint {
 // One "c e s" ... "c e e" block of the output.
 struct OutEntity {
     std::vector<OutPoint> points;
-    bool stopBefore = false;  // a "c s" stands between this block and the one before
 };
 
 struct OutPattern {
-    bool startsWithStop = false;
-    bool endsWithStop = false;
-    int stops = 0;
     int strayLines = 0;  // lines outside every block other than "c s", or unknown lines
     std::vector<OutEntity> entities;
 };
 
 OutPattern ParseOutput(const std::string& text);
+// The number of points in all blocks of the output.
+std::size_t PointCount(const OutPattern& out);
 
 // A DXF text with an ENTITIES section holding the given entity texts.
 std::string DxfDrawing(const std::string& entities);
@@ -43,7 +41,7 @@ std::string DxfLine(double x1, double y1, double x2, double y2, const std::strin
 std::string DxfCircle(double x, double y, double r);
 std::string DxfArc(double x, double y, double r, double startDegrees, double endDegrees);
 std::string DxfPoint(double x, double y);
-std::string DxfText(const std::string& text, const std::string& lineEnd = "\n");
+std::string DxfText(const std::string& text);
 
 // Reads a file of the source tree (tests/data/...).
 std::string SourceFile(const std::string& relative);

@@ -45,12 +45,12 @@ TEST(QliTokens, EachInputGivesItsPattern) {
     }
 }
 
-TEST(QliArc, QuarterCircleCounterclockwiseEndsAtZeroOne) {
+TEST(QliArc, QuarterCirclesRunByTheSignOfTheSweep) {
     ConvertRun run = RunImportQli("VP 1000,0 CR 1000,0,90 EN");
     ASSERT_EQ(run.result, 1);
     OutPattern out = ParseOutput(run.output);
     ASSERT_EQ(out.entities.size(), 1u);
-    const std::vector<OutPoint>& p = out.entities[0].points;
+    std::vector<OutPoint> p = out.entities[0].points;
     ASSERT_GT(p.size(), 15u);
     // Drawing (x, y) is output (x, 1 - y): centre (0, 0) becomes (0, 1).
     EXPECT_TRUE(Near(p.front().x, 1.0) && Near(p.front().y, 1.0));
@@ -59,15 +59,12 @@ TEST(QliArc, QuarterCircleCounterclockwiseEndsAtZeroOne) {
         EXPECT_NEAR(std::hypot(q.x, q.y - 1.0), 1.0, 0.002);
     for (std::size_t i = 2; i < p.size(); i++)
         EXPECT_LT(p[i].x, p[i - 1].x);  // x falls
-}
 
-TEST(QliArc, NegativeSweepRunsClockwise) {
-    ConvertRun run = RunImportQli("VP 0,1000 CR 1000,90,-90 EN");
+    // A negative sweep runs clockwise: from 90 to 0 degrees it stays in the first
+    // quadrant, output x and 1 - y between 0 and 1, ending at output (1, 1).
+    run = RunImportQli("VP 0,1000 CR 1000,90,-90 EN");
     ASSERT_EQ(run.result, 1);
-    OutPattern out = ParseOutput(run.output);
-    const std::vector<OutPoint>& p = out.entities[0].points;
-    // Clockwise from 90 to 0 degrees stays in the first quadrant: output x and
-    // 1 - y both between 0 and 1, ending at drawing (1, 0) = output (1, 1).
+    p = ParseOutput(run.output).entities[0].points;
     for (const OutPoint& q : p) {
         EXPECT_GE(q.x, -0.0005);
         EXPECT_LE(q.y, 1.0005);

@@ -45,25 +45,19 @@ struct Image {
     GdkPixbuf* pixbuf;
 };
 
-TEST(PatternImage, NewImagesAreOneLargerAndTransparentWhite) {
-    Image image(NewPixbuf(9, 4));
-    ASSERT_TRUE(image.pixbuf);
-    EXPECT_EQ(gdk_pixbuf_get_width(image.pixbuf), 10);
-    EXPECT_EQ(gdk_pixbuf_get_height(image.pixbuf), 5);
-    EXPECT_EQ(gdk_pixbuf_get_n_channels(image.pixbuf), 4);
-    EXPECT_EQ(PixelAt(image.pixbuf, 0, 0), kClear);
-    EXPECT_EQ(PixelAt(image.pixbuf, 9, 4), kClear);
-    EXPECT_TRUE(Drawn(image.pixbuf).empty());
-    EXPECT_EQ(NewPixbuf(-1, 3), nullptr);
-    EXPECT_EQ(NewPixbuf(100000, 100000), nullptr);  // refused, not attempted
-}
-
-TEST(PatternImage, SizedFromThePatternAndTheScale) {
+// A pattern's image is sized from the pattern and the scale; new images are one
+// pixel larger than asked and transparent white.
+TEST(PatternImage, SizedOneLargerAndTransparentWhite) {
     Pattern p = FromLines({"p X0 Y0", "p X2.5 Y1.0"});
     Image image(CreatePixbufFromPattern(&p, 0.1f));
     ASSERT_TRUE(image.pixbuf);
     EXPECT_EQ(gdk_pixbuf_get_width(image.pixbuf), 26);
     EXPECT_EQ(gdk_pixbuf_get_height(image.pixbuf), 11);
+    Image blank(NewPixbuf(9, 4));
+    EXPECT_EQ(gdk_pixbuf_get_width(blank.pixbuf), 10);
+    EXPECT_EQ(PixelAt(blank.pixbuf, 9, 4), kClear);
+    EXPECT_EQ(NewPixbuf(-1, 3), nullptr);
+    EXPECT_EQ(NewPixbuf(100000, 100000), nullptr);  // refused, not attempted
     EXPECT_EQ(CreatePixbufFromPattern(&p, 0.0f), nullptr);
     EXPECT_EQ(CreatePixbufFromPattern(&p, 0.00001f), nullptr);  // 250,000 pixels wide
 }
@@ -109,18 +103,15 @@ TEST(DrawLine, SteepAndVerticalLinesStepAlongY) {
         expected.insert({static_cast<int>(y / 3.0f), y});
     EXPECT_EQ(Drawn(steep.pixbuf), expected);
 
-    Image dot(NewPixbuf(5, 5));
+    Image dot(NewPixbuf(9, 9));
     DrawLine(dot.pixbuf, 2, 2, 2, 2, 0, 0, 0, 255);
     EXPECT_TRUE(Drawn(dot.pixbuf).empty());
-}
-
-TEST(DrawLine, SkipsPixelsOutsideTheImage) {
-    Image image(NewPixbuf(9, 9));
-    DrawLine(image.pixbuf, -5, 2, 1000000, 2, 0, 0, 0, 255);
-    auto drawn = Drawn(image.pixbuf);
-    EXPECT_EQ(drawn.size(), 10u);
-    EXPECT_TRUE(drawn.count({0, 2}));
-    EXPECT_TRUE(drawn.count({9, 2}));
+    // Pixels outside the image are skipped.
+    DrawLine(dot.pixbuf, -5, 2, 1000000, 2, 0, 0, 0, 255);
+    expected.clear();
+    for (int x = 0; x < 10; x++)
+        expected.insert({x, 2});
+    EXPECT_EQ(Drawn(dot.pixbuf), expected);
 }
 
 TEST(DrawPattern, StopsLiftThePenAndNearPointsAreSkipped) {
@@ -150,13 +141,15 @@ TEST(DrawPattern, PointsOutsideTheImageLiftThePen) {
     EXPECT_TRUE(drawn.count({2, 5}));   // (0.5, 0.5) started anew, then joined to (0, 0.5)
 }
 
-TEST(DrawPattern, OffsetAndMinimumShiftThePath) {
+TEST(DrawPattern, OffsetAndMinimumShiftThePathAndOldPixelsAreCleared) {
     Pattern p = FromLines({"p X2 Y3", "p X2.5 Y3"});
     Image image(NewPixbuf(20, 20));
+    DrawPixel(image.pixbuf, 18, 18, 0, 0, 0, 255);
     DrawPattern(image.pixbuf, &p, 0.5f, 0.25f, 0.125f, -1);
     auto drawn = Drawn(image.pixbuf);
     ASSERT_FALSE(drawn.empty());
     EXPECT_EQ(*drawn.begin(), std::make_pair(4, 2));
+    EXPECT_EQ(PixelAt(image.pixbuf, 18, 18), kClear);
 }
 
 TEST(DrawPattern, HighlightsTheChosenEntityInRed) {
@@ -171,15 +164,6 @@ TEST(DrawPattern, HighlightsTheChosenEntityInRed) {
 
     DrawPattern(image.pixbuf, &p, 0, 0, 0.1f, -1);
     EXPECT_EQ(PixelAt(image.pixbuf, 4, 5), kBlack);
-}
-
-TEST(DrawPattern, ClearsWhatWasDrawnBefore) {
-    Pattern p = FromLines({"p X0 Y0", "p X0 Y0.5"});
-    Image image(NewPixbuf(10, 10));
-    DrawPixel(image.pixbuf, 8, 8, 0, 0, 0, 255);
-    DrawPattern(image.pixbuf, &p, 0, 0, 0.1f, -1);
-    EXPECT_EQ(PixelAt(image.pixbuf, 8, 8), kClear);
-    EXPECT_EQ(PixelAt(image.pixbuf, 0, 2), kBlack);
 }
 
 TEST(Thumbnail, FitsThePatternAndKeepsTheFarEdges) {

@@ -127,13 +127,11 @@ TEST_F(ThumbnailTest, FilesOfTheSameNameShareOneThumbnail) {
 }
 
 TEST_F(ThumbnailTest, InvalidFilesGiveTheMessageAndNoImage) {
-    std::string path = Pattern("empty.qcc", "n x\n");
-    EXPECT_EQ(GetPatternThumbnail(path.c_str(), folder.c_str(), 40, 20), nullptr);
-    EXPECT_EQ(lastMessage, "Pattern File Is Invalid\n");
-    lastMessage.clear();
-    EXPECT_EQ(GetPatternThumbnail(dir.File("missing.qcc").c_str(), folder.c_str(), 40, 20),
-              nullptr);
-    EXPECT_EQ(lastMessage, "Pattern File Is Invalid\n");
+    for (const std::string& path : {Pattern("empty.qcc", "n x\n"), dir.File("missing.qcc")}) {
+        lastMessage.clear();
+        EXPECT_EQ(GetPatternThumbnail(path.c_str(), folder.c_str(), 40, 20), nullptr);
+        EXPECT_EQ(lastMessage, "Pattern File Is Invalid\n");
+    }
     EXPECT_FALSE(std::filesystem::exists(folder + "missing.png"));
 }
 

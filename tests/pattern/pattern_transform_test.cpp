@@ -9,7 +9,6 @@
 #include "pattern/pattern.h"
 #include "pattern/pattern_test.h"
 #include "pattern/pattern_transform.h"
-#include "support/temp_dir.h"
 
 namespace {
 
@@ -34,23 +33,21 @@ TEST(RotatePattern, QuarterTurnOfATwoByOneRectangle) {
     EXPECT_FLOAT_EQ(p.baseWidth, 2.0f);  // rotation keeps the base size
     EXPECT_FLOAT_EQ(p.baseHeight, 1.0f);
     EXPECT_EQ(p.angle, 0);
+    EXPECT_FALSE(RotatePattern(nullptr, 90));
 }
 
-TEST(RotatePattern, MinusNinetyEqualsTwoSeventy) {
-    Pattern a = Build({{0, 0}, {3, 0.5f}, {2, 2}, {0.5f, 1}});
-    Pattern b = a;
+// Four quarter turns come back; minus ninety degrees equals two hundred seventy.
+TEST(RotatePattern, FourQuarterTurnsComeBack) {
+    Pattern p = Build({{0, 0}, {4, 1}, {3.5f, 2.25f}, {1, 3}, {2, 1.5f}});
+    p.angle = 17;
+    Pattern original = p;
+    Pattern a = p, b = p;
     auto sa = RotatePattern(&a, -90);
     auto sb = RotatePattern(&b, 270);
     ASSERT_TRUE(sa && sb);
     ExpectSamePoints(a, b, 0);
     EXPECT_EQ(sa->dx, sb->dx);
     EXPECT_EQ(sa->dy, sb->dy);
-}
-
-TEST(RotatePattern, FourQuarterTurnsComeBack) {
-    Pattern p = Build({{0, 0}, {4, 1}, {3.5f, 2.25f}, {1, 3}, {2, 1.5f}});
-    p.angle = 17;
-    Pattern original = p;
     for (int i = 0; i < 4; i++)
         ASSERT_TRUE(RotatePattern(&p, 90));
     // Points on the centre lines are nudged by 0.001 inch on every turn.
@@ -66,10 +63,6 @@ TEST(RotatePattern, NudgesAPointOnTheCentreLine) {
     Pattern p = Build({{0, 0}, {1, 0}, {2, 2}});
     ASSERT_TRUE(RotatePattern(&p, 180));
     EXPECT_EQ(PointsText(p), "2,2 0.999,2 0,0");
-}
-
-TEST(RotatePattern, NothingToTurnWithoutAPattern) {
-    EXPECT_FALSE(RotatePattern(nullptr, 90));
 }
 
 TEST(StretchPattern, DoublingTheWidthShiftsTheCentreByHalfTheOldWidth) {
@@ -89,14 +82,10 @@ TEST(StretchPattern, AlongYAndAboutCoordinateZero) {
     EXPECT_FLOAT_EQ(shift, -1.0f);
     EXPECT_EQ(BoundsText(p), "0 0.5 1 1.5 / 1 x 1");
     EXPECT_FLOAT_EQ(p.baseHeight, 1.0f);
-}
-
-TEST(StretchPattern, OtherAxisCharactersChangeNothing) {
-    Pattern p = Build({{0, 0}, {2, 1}});
+    // Other axis characters change nothing.
     Pattern before = p;
     EXPECT_EQ(stretchPattern(&p, 'z', 3, nullptr), 0.0f);
     ExpectSamePoints(p, before, 0);
-    EXPECT_EQ(p.width, before.width);
     EXPECT_EQ(p.baseWidth, before.baseWidth);
 }
 
@@ -152,18 +141,14 @@ TEST(ReversePath, ReversesPointsAndKeepsEachCommandBeforeItsPoint) {
 }
 
 TEST(ReversePath, TwiceRestoresPointsAndCommands) {
-    TempDir dir;
-    std::string path = dir.File("r.qcc");
-    ASSERT_TRUE(
-        WriteFileText(path, "c s\np X0 Y0\nc e s\np X1 Y2\np X3 Y1\nc f 10\np X4 Y4\nc e e\n"));
-    auto p = newPattern(path.c_str(), 0);
-    ASSERT_TRUE(p);
-    Pattern original = *p;
-    ReversePatternPath(p.get());
-    ReversePatternPath(p.get());
-    ExpectSamePoints(*p, original, 0);
-    EXPECT_EQ(p->commandPoint, original.commandPoint);
-    EXPECT_EQ(p->commandType, original.commandType);
+    Pattern p =
+        FromLines({"c s", "p X0 Y0", "c e s", "p X1 Y2", "p X3 Y1", "c f 10", "p X4 Y4", "c e e"});
+    Pattern original = p;
+    ReversePatternPath(&p);
+    ReversePatternPath(&p);
+    ExpectSamePoints(p, original, 0);
+    EXPECT_EQ(p.commandPoint, original.commandPoint);
+    EXPECT_EQ(p.commandType, original.commandType);
 }
 
 }  // namespace

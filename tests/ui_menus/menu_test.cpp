@@ -184,7 +184,7 @@ TEST_F(MenuTest, AdvancedSwitchLargeStyleAndMachineTypeDecideWhatIsShown) {
     EXPECT_FALSE(Visible(record->buttons[kToolNeedleUp]));
 }
 
-TEST_F(MenuTest, UndoAndRestoreSetpointFollowTheirFilesAndTogglesReachTheirHandlers) {
+TEST_F(MenuTest, UndoAndRestoreSetpointFollowTheirFiles) {
     Build();
     SetMenuStateMask(0xFFFFFFFF);
     EXPECT_FALSE(Sensitive(kItemUndo));  // no undo file at start
@@ -196,15 +196,6 @@ TEST_F(MenuTest, UndoAndRestoreSetpointFollowTheirFilesAndTogglesReachTheirHandl
     EXPECT_FALSE(Sensitive(kItemRestoreSetpoint));
     EXPECT_TRUE(Sensitive(kItemSetpointGroup));  // Create Setpoint still is
 
-    // The axis locks act and move the pointer off the toolbar.
-    gtk_window_move(GTK_WINDOW(window), 0, 0);
-    for (ToolButtonId id : {kToolLockX, kToolLockY}) {
-        WarpPointer(200, 200);
-        gtk_toggle_tool_button_set_active(GTK_TOGGLE_TOOL_BUTTON(ToolbarRecord()->buttons[id]),
-                                          TRUE);
-        ExpectPointerOffToolbar(id);
-    }
-
     // A mask set after the bar is gone must not touch the destroyed widgets.
     gtk_widget_destroy(window);
     window = nullptr;
@@ -215,18 +206,21 @@ TEST_F(MenuTest, UndoAndRestoreSetpointFollowTheirFilesAndTogglesReachTheirHandl
     EXPECT_EQ(stitchBar, nullptr);
 }
 
-TEST_F(MenuTest, StitcherTogglesSpringBackAndMoveThePointerAway) {
+// The axis locks stay pressed, the stitcher toggles spring back; each moves the
+// pointer off the toolbar.
+TEST_F(MenuTest, TogglesMoveThePointerAwayAndStitcherTogglesSpringBack) {
     icon_style = 1;
     stitchButtonsOn = 1;
     showAdvancedFeatures = 1;
     Build();
     gtk_window_move(GTK_WINDOW(window), 0, 0);
     Drain();
-    for (ToolButtonId id : {kToolStitchOnOff, kToolNeedleUp}) {
+    for (ToolButtonId id : {kToolLockX, kToolLockY, kToolStitchOnOff, kToolNeedleUp}) {
         WarpPointer(200, 200);
         GtkToggleToolButton* toggle = GTK_TOGGLE_TOOL_BUTTON(ToolbarRecord()->buttons[id]);
         gtk_toggle_tool_button_set_active(toggle, TRUE);
-        EXPECT_FALSE(gtk_toggle_tool_button_get_active(toggle)) << id;
+        const bool lock = id == kToolLockX || id == kToolLockY;
+        EXPECT_EQ(gtk_toggle_tool_button_get_active(toggle) != FALSE, lock) << id;
         ExpectPointerOffToolbar(id);
     }
 }

@@ -156,24 +156,10 @@ TEST_F(Screens, FolderRowsToggleOpenAndOnlyAGoodPatternFileEnablesSelect) {
     gtk_tree_path_free(folder);
 }
 
-TEST_F(Screens, RepeatIsUsableOnlyWithPlacedPatterns) {
-    ShowPatternSelect();
-    GtkWidget* repeat = FindButton(interface->currentScreen, "Repeat");
-    ASSERT_NE(repeat, nullptr);
-    EXPECT_FALSE(gtk_widget_get_sensitive(repeat));
-
-    DefaultQuiltArea();
-    ASSERT_EQ(AddPatternToCurrentBox("./patterns/Wave.qcc"), 1);
-    ShowPatternSelect();
-    repeat = FindButton(interface->currentScreen, "Repeat");
-    EXPECT_TRUE(gtk_widget_get_sensitive(repeat));
-    gtk_button_clicked(GTK_BUTTON(repeat));
-    EXPECT_STREQ(CurrentScreenName(), "layout view");
-    EXPECT_EQ(MenuStateMask(), kLayoutViewMask);
-}
-
+// Select, and Repeat once a pattern is placed.
 TEST_F(Screens, SelectStartsTheQuiltAreaSetupOrPlacesThePatternInIt) {
     ShowPatternSelect();
+    EXPECT_FALSE(gtk_widget_get_sensitive(FindButton(interface->currentScreen, "Repeat")));
     SelectRow("2");
     interface->boxMode = 1;
     gtk_button_clicked(GTK_BUTTON(interface->btnSelectPattern));
@@ -194,6 +180,12 @@ TEST_F(Screens, SelectStartsTheQuiltAreaSetupOrPlacesThePatternInIt) {
     EXPECT_EQ(interface->previewPixbuf, nullptr);
     EXPECT_STREQ(CurrentScreenName(), "layout view");
     EXPECT_EQ(MenuStateMask(), kLayoutViewMask);
+
+    ShowPatternSelect();
+    GtkWidget* repeat = FindButton(interface->currentScreen, "Repeat");
+    ASSERT_TRUE(gtk_widget_get_sensitive(repeat));
+    gtk_button_clicked(GTK_BUTTON(repeat));
+    EXPECT_STREQ(CurrentScreenName(), "layout view");
 }
 
 TEST_F(Screens, APathTooLongForThePatternBufferIsRefused) {
@@ -219,19 +211,4 @@ TEST_F(Screens, APathTooLongForThePatternBufferIsRefused) {
     ASSERT_FALSE(responder.shown.empty());
     EXPECT_NE(responder.shown.back().text.find("TOO LONG"), std::string::npos);
     EXPECT_STREQ(CurrentScreenName(), "pattern select");
-}
-
-TEST(PatternRowPath, BuildsFromTheOutermostFolder) {
-    ASSERT_TRUE(EnsureGtk()) << "no X display for the window tests";
-    GtkTreeStore* store = NewPatternStore();
-    GtkTreeIter outer, inner, file;
-    gtk_tree_store_append(store, &outer, nullptr);
-    gtk_tree_store_set(store, &outer, kColumnName, "Borders", kColumnFolder, TRUE, -1);
-    gtk_tree_store_append(store, &inner, &outer);
-    gtk_tree_store_set(store, &inner, kColumnName, "Wide", kColumnFolder, TRUE, -1);
-    gtk_tree_store_append(store, &file, &inner);
-    gtk_tree_store_set(store, &file, kColumnName, "wave.qcc", kColumnFolder, FALSE, -1);
-    EXPECT_EQ(PatternRowPath(GTK_TREE_MODEL(store), &file), "./patterns/Borders/Wide/wave.qcc");
-    EXPECT_EQ(PatternRowPath(GTK_TREE_MODEL(store), &outer), "./patterns/Borders");
-    g_object_unref(store);
 }
