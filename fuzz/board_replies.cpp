@@ -363,25 +363,24 @@ void Reset(const uint8_t* data, size_t size) {
     allStop = 0;
 }
 
+// The harness's seams: the drained events, the run's hooks and the serial line.
+void InstallSeams() {
+    UserInterfaceHooks ui = GetUserInterfaceHooks();
+    ui.drainEvents = DrainEvents;
+    SetUserInterfaceHooks(ui);
+    SetRunControlHooks(RunHooks());
+    SerialLineCalls calls;
+    calls.bytesQueued = BoardQueued;
+    calls.read = BoardRead;
+    calls.write = BoardWrite;
+    calls.waitReadable = BoardWait;
+    SetSerialLineCalls(calls);
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    FuzzSetUp();
-    // The program's record always exists; the seams are installed once.
-    static bool installed = false;
-    if (!installed) {
-        installed = true;
-        UserInterfaceHooks ui = GetUserInterfaceHooks();
-        ui.drainEvents = DrainEvents;
-        SetUserInterfaceHooks(ui);
-        SetRunControlHooks(RunHooks());
-        SerialLineCalls calls;
-        calls.bytesQueued = BoardQueued;
-        calls.read = BoardRead;
-        calls.write = BoardWrite;
-        calls.waitReadable = BoardWait;
-        SetSerialLineCalls(calls);
-    }
+    FuzzSetUp(InstallSeams);
     Reset(data, size);
     sp = kFakeLine;
 

@@ -16,9 +16,6 @@ namespace {
 // 10 ms, a hundred times the conversion itself), so the log in the working folder
 // is made a link into the memory-backed scratch folder.
 void KeepLogInScratch() {
-    static bool linked = false;
-    if (linked) return;
-    linked = true;
     const std::string log = ScratchPath("dxf.log");
     unlink("./dxf.log");
     if (symlink(log.c_str(), "./dxf.log") != 0) FuzzFail(__FILE__, __LINE__, "cannot link dxf.log");
@@ -27,8 +24,7 @@ void KeepLogInScratch() {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    FuzzSetUp();
-    KeepLogInScratch();
+    FuzzSetUp(KeepLogInScratch);
     RunImporter(ConvertDXF, 0, data, size);
     return 0;
 }

@@ -30,7 +30,7 @@ int AnswerSpecialAtOnce(int, const char*, const char*, int) {
 
 }  // namespace
 
-void FuzzSetUp() {
+void FuzzSetUp(void (*installOnce)()) {
     if (!scratchFolder.empty()) return;
     const char* base = access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp";
     std::string pattern = std::string(base) + "/longarm-fuzz-XXXXXX";
@@ -44,6 +44,7 @@ void FuzzSetUp() {
     SetUserInterfaceHooks(ui);
     static FILE* silence = std::fopen("/dev/null", "w");
     SetLogStream(silence);
+    if (installOnce) installOnce();
 }
 
 std::string ScratchPath(const char* name) {

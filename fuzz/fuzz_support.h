@@ -16,7 +16,8 @@
 // installs the silent message boxes and sends the log to /dev/null. (Readers
 // that write a file of their own, like the DXF converter's "./dxf.log", write
 // it to the working folder; scripts/fuzz runs the harnesses in build-fuzz/run.)
-void FuzzSetUp();
+// installOnce, when given, runs once after that: the harness's own seams.
+void FuzzSetUp(void (*installOnce)() = nullptr);
 
 // The path of a file in the scratch folder.
 std::string ScratchPath(const char* name);

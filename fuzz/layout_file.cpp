@@ -56,14 +56,10 @@ void PackEveryBox() {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    FuzzSetUp();
-    // The program's record always exists; the seams are installed once.
-    static bool installed = false;
-    if (!installed) {
-        installed = true;
+    FuzzSetUp([] {
         interface->viewScale = 0.1f;
         InitPatternBox();
-    }
+    });
     static const std::string input = ScratchPath("input.qlf");
     static const std::string again = ScratchPath("again.qlf");
     WriteScratch(input, data, size);
