@@ -72,7 +72,7 @@ void StreamRun(benchmark::State& state) {
         SetSerialDevicePath(sim.device);
         OpenPort();
         SetFactoryDefaults();
-        stitchRep = 0;
+        Machine().stitchRep = 0;
         stitching = 1;
         MakeLayout();
         state.ResumeTiming();
@@ -84,8 +84,8 @@ void StreamRun(benchmark::State& state) {
         const std::vector<RecordedMove> moves = StitchedMoves(ReadRunRecord(sim.recordPath));
         if (moves.size() > 2)
             rate = (moves.size() - 1) * 1000.0 / (moves.back().tMs - moves.front().tMs);
-        gaps = CountQueueGaps(ReadRunRecord(sim.recordPath), static_cast<int>(maxSpeed), 2,
-                              timeScale, 3.0, &longest);
+        gaps = CountQueueGaps(ReadRunRecord(sim.recordPath), static_cast<int>(Machine().maxSpeed),
+                              2, timeScale, 3.0, &longest);
         emptyPolls = static_cast<double>(runStatistics.emptyInSection);
         state.ResumeTiming();
     }

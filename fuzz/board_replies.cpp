@@ -352,11 +352,11 @@ void Reset(const uint8_t* data, size_t size) {
     const uint8_t setup = size > 0 ? data[0] : 0;
     board.at = size > 0 ? 1 : 0;
     SetFactoryDefaults();
-    needleUpMethod = setup % 13;
-    needleUpConfirm = (setup >> 4) & 1;
-    needleUpTime = 200.0f;
-    stitchRep = (setup >> 5) & 3 ? 4 : 0;
-    jumpStitch = (setup & 0x40) ? 0.0f : 5.0f;
+    Machine().needleUpMethod = setup % 13;
+    Machine().needleUpConfirm = (setup >> 4) & 1;
+    Machine().needleUpTime = 200.0f;
+    Machine().stitchRep = (setup >> 5) & 3 ? 4 : 0;
+    Machine().jumpStitch = (setup & 0x40) ? 0.0f : 5.0f;
     stitchingToggle = (setup & 0x80) ? 0 : 1;
     robotIsStitching = 0;
     sendMoveActive = 0;

@@ -7,8 +7,8 @@
 #include <cmath>
 #include <vector>
 
-#include "base/defaults_file.h"
 #include "app/machine_startup.h"
+#include "base/defaults_file.h"
 #include "base/program_settings.h"
 #include "fuzz_support.h"
 #include "machine/machine_parameters.h"
@@ -16,22 +16,24 @@
 namespace {
 
 void CheckLimits() {
-    FUZZ_CHECK(xMargin >= -10.0f && xMargin <= 10.0f);
-    FUZZ_CHECK(!std::isnan(yMargin));
-    FUZZ_CHECK(jumpStitch >= 0.0f && jumpStitch <= 200.0f);
-    FUZZ_CHECK(acceleration >= 5.0f && acceleration <= 100.0f);
-    FUZZ_CHECK(curvature >= 5.0f && curvature <= 100.0f);
-    FUZZ_CHECK(leadLineSpeed >= 10 && leadLineSpeed <= 100);
-    FUZZ_CHECK(moveIncrement >= 0.015f && moveIncrement <= 120.0f);
-    FUZZ_CHECK(needleUpMethod >= 0 && needleUpMethod <= 12);
-    FUZZ_CHECK(needleUpConfirm == 0 || needleUpConfirm == 1);
-    FUZZ_CHECK(needleUpPress >= 0.0f && needleUpPress <= 10000.0f);
-    FUZZ_CHECK(stitchRegPress >= 0.0f && stitchRegPress <= 10000.0f);
-    FUZZ_CHECK(needleUpTime >= 100.0f && needleUpTime <= 10000.0f);
-    FUZZ_CHECK(stitchRegTime >= 100.0f && stitchRegTime <= 10000.0f);
-    FUZZ_CHECK(stitchButtonsOn == 0 || stitchButtonsOn == 1);
-    FUZZ_CHECK(showAdvancedFeatures == 0 || showAdvancedFeatures == 1);
-    FUZZ_CHECK(!std::isnan(slow) && !std::isnan(maxSpeed) && !std::isnan(minSpeed));
+    const MachineParameters& m = Machine();
+    const ProgramSettings& p = Settings();
+    FUZZ_CHECK(p.xMargin >= -10.0f && p.xMargin <= 10.0f);
+    FUZZ_CHECK(!std::isnan(p.yMargin));
+    FUZZ_CHECK(m.jumpStitch >= 0.0f && m.jumpStitch <= 200.0f);
+    FUZZ_CHECK(m.acceleration >= 5.0f && m.acceleration <= 100.0f);
+    FUZZ_CHECK(m.curvature >= 5.0f && m.curvature <= 100.0f);
+    FUZZ_CHECK(m.leadLineSpeed >= 10 && m.leadLineSpeed <= 100);
+    FUZZ_CHECK(m.moveIncrement >= 0.015f && m.moveIncrement <= 120.0f);
+    FUZZ_CHECK(m.needleUpMethod >= 0 && m.needleUpMethod <= 12);
+    FUZZ_CHECK(m.needleUpConfirm == 0 || m.needleUpConfirm == 1);
+    FUZZ_CHECK(m.needleUpPress >= 0.0f && m.needleUpPress <= 10000.0f);
+    FUZZ_CHECK(m.stitchRegPress >= 0.0f && m.stitchRegPress <= 10000.0f);
+    FUZZ_CHECK(m.needleUpTime >= 100.0f && m.needleUpTime <= 10000.0f);
+    FUZZ_CHECK(m.stitchRegTime >= 100.0f && m.stitchRegTime <= 10000.0f);
+    FUZZ_CHECK(p.stitchButtonsOn == 0 || p.stitchButtonsOn == 1);
+    FUZZ_CHECK(p.showAdvancedFeatures == 0 || p.showAdvancedFeatures == 1);
+    FUZZ_CHECK(!std::isnan(m.slow) && !std::isnan(m.maxSpeed) && !std::isnan(m.minSpeed));
 }
 
 }  // namespace
@@ -51,8 +53,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     SetStartValues();
     const bool boardAnswered = choice & 1;
     if (boardAnswered) {
-        XKp = XKi = YKp = YKi = 7;
-        stitchLen = 5, speed = 40, minimumSpeed = 2, stitchRep = 4;
+        MachineParameters& m = Machine();
+        m.XKp = m.XKi = m.YKp = m.YKi = 7;
+        m.stitchLen = 5, m.speed = 40, m.minimumSpeed = 2, m.stitchRep = 4;
     }
     MergeWithDefaultsFile(boardAnswered);
     DeriveAndValidate();

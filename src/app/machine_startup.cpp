@@ -28,32 +28,32 @@ struct SlotEntry {
 };
 
 const SlotEntry kSlots[kDefaultSlotCount] = {
-    {kSlotStitchRep, &stitchRep, nullptr, 4, 2, 4},
-    {kSlotTOut, &TOut, nullptr, 100, 5, 100},
-    {kSlotStitchLen, &stitchLen, nullptr, 5, 10, 5},
-    {kSlotSpeed, &speed, nullptr, 40, 50, 40},
-    {kSlotXKp, &XKp, nullptr, 30, 30, 30},
-    {kSlotXKi, &XKi, nullptr, 8, 0, 8},
-    {kSlotYKp, &YKp, nullptr, 30, 25, 30},
-    {kSlotYKi, &YKi, nullptr, 8, 0, 8},
-    {kSlotXKd, &XKd, nullptr, 40, 300, 40},
-    {kSlotYKd, &YKd, nullptr, 40, 6, 40},
-    {kSlotErr, &Err, nullptr, 100, 6, 100},
-    {kSlotXMargin, nullptr, &xMargin, 0.0, 0.0, 0.0},
-    {kSlotYMargin, nullptr, &yMargin, 0.0, 0.0, 0.0},
-    {kSlotJumpStitch, nullptr, &jumpStitch, 0.0, 0.0, 0.0},
-    {kSlotAcceleration, nullptr, &acceleration, 40.0, 40.0, 40.0},
-    {kSlotCurvature, nullptr, &curvature, 40.0, 40.0, 40.0},
-    {kSlotLeadLineSpeed, &leadLineSpeed, nullptr, 60, 80, 60},
-    {kSlotMoveIncrement, nullptr, &moveIncrement, 0.1, 0.0625, 0.1},
-    {kSlotNeedleUpMethod, &needleUpMethod, nullptr, 0, 0, 0},
-    {kSlotNeedleUpConfirm, &needleUpConfirm, nullptr, 1, 1, 1},
-    {kSlotNeedleUpPress, nullptr, &needleUpPress, 50.0, 50.0, 0.0},
-    {kSlotNeedleUpTime, nullptr, &needleUpTime, 1000.0, 1000.0, 0.0},
-    {kSlotStitchRegPress, nullptr, &stitchRegPress, 50.0, 50.0, 0.0},
-    {kSlotStitchRegTime, nullptr, &stitchRegTime, 1000.0, 1000.0, 0.0},
-    {kSlotStitchButtonsOn, &stitchButtonsOn, nullptr, 0, 0, 0},
-    {kSlotShowAdvancedFeatures, &showAdvancedFeatures, nullptr, 0, 0, 0},
+    {kSlotStitchRep, &Machine().stitchRep, nullptr, 4, 2, 4},
+    {kSlotTOut, &Machine().TOut, nullptr, 100, 5, 100},
+    {kSlotStitchLen, &Machine().stitchLen, nullptr, 5, 10, 5},
+    {kSlotSpeed, &Machine().speed, nullptr, 40, 50, 40},
+    {kSlotXKp, &Machine().XKp, nullptr, 30, 30, 30},
+    {kSlotXKi, &Machine().XKi, nullptr, 8, 0, 8},
+    {kSlotYKp, &Machine().YKp, nullptr, 30, 25, 30},
+    {kSlotYKi, &Machine().YKi, nullptr, 8, 0, 8},
+    {kSlotXKd, &Machine().XKd, nullptr, 40, 300, 40},
+    {kSlotYKd, &Machine().YKd, nullptr, 40, 6, 40},
+    {kSlotErr, &Machine().Err, nullptr, 100, 6, 100},
+    {kSlotXMargin, nullptr, &Settings().xMargin, 0.0, 0.0, 0.0},
+    {kSlotYMargin, nullptr, &Settings().yMargin, 0.0, 0.0, 0.0},
+    {kSlotJumpStitch, nullptr, &Machine().jumpStitch, 0.0, 0.0, 0.0},
+    {kSlotAcceleration, nullptr, &Machine().acceleration, 40.0, 40.0, 40.0},
+    {kSlotCurvature, nullptr, &Machine().curvature, 40.0, 40.0, 40.0},
+    {kSlotLeadLineSpeed, &Machine().leadLineSpeed, nullptr, 60, 80, 60},
+    {kSlotMoveIncrement, nullptr, &Machine().moveIncrement, 0.1, 0.0625, 0.1},
+    {kSlotNeedleUpMethod, &Machine().needleUpMethod, nullptr, 0, 0, 0},
+    {kSlotNeedleUpConfirm, &Machine().needleUpConfirm, nullptr, 1, 1, 1},
+    {kSlotNeedleUpPress, nullptr, &Machine().needleUpPress, 50.0, 50.0, 0.0},
+    {kSlotNeedleUpTime, nullptr, &Machine().needleUpTime, 1000.0, 1000.0, 0.0},
+    {kSlotStitchRegPress, nullptr, &Machine().stitchRegPress, 50.0, 50.0, 0.0},
+    {kSlotStitchRegTime, nullptr, &Machine().stitchRegTime, 1000.0, 1000.0, 0.0},
+    {kSlotStitchButtonsOn, &Settings().stitchButtonsOn, nullptr, 0, 0, 0},
+    {kSlotShowAdvancedFeatures, &Settings().showAdvancedFeatures, nullptr, 0, 0, 0},
 };
 
 // The slots that exist only in the file (not held by MC1).
@@ -110,8 +110,8 @@ ParameterSource parameterSource = kParametersFactory;
 void SetFirstStartValues() {
     for (const SlotEntry& entry : kSlots)
         SetParameter(entry, entry.firstStart);
-    minimumSpeed = 2;
-    slow = 5.0f;
+    Machine().minimumSpeed = 2;
+    Machine().slow = 5.0f;
 }
 
 // MC1 silent and no file: the first-start values everywhere, saved whole.
@@ -166,16 +166,17 @@ int SaveParameterSlots(std::initializer_list<int> slots) {
 }
 
 void SetStartValues() {
-    XKp = XKi = XKd = YKp = YKi = YKd = 0;
-    TOut = Err = speed = stitchLen = 0;
-    xMargin = yMargin = jumpStitch = 0.0f;
-    acceleration = curvature = 40.0f;
-    leadLineSpeed = 60;
-    moveIncrement = 0.1f;
-    needleUpMethod = 0;
-    needleUpConfirm = 1;
-    needleUpPress = needleUpTime = stitchRegPress = stitchRegTime = 0.0f;
-    stitchButtonsOn = showAdvancedFeatures = 0;
+    ResetProgramSettings();
+    MachineParameters& m = Machine();
+    m.XKp = m.XKi = m.XKd = m.YKp = m.YKi = m.YKd = 0;
+    m.TOut = m.Err = m.speed = m.stitchLen = 0;
+    m.jumpStitch = 0.0f;
+    m.acceleration = m.curvature = 40.0f;
+    m.leadLineSpeed = 60;
+    m.moveIncrement = 0.1f;
+    m.needleUpMethod = 0;
+    m.needleUpConfirm = 1;
+    m.needleUpPress = m.needleUpTime = m.stitchRegPress = m.stitchRegTime = 0.0f;
 }
 
 int MergeWithDefaultsFile(int boardAnswered) {
@@ -229,7 +230,7 @@ ParameterSource LoadRunParameters(int askBoard) {
         // its start value.
         for (const SlotEntry& entry : kSlots)
             LoadSlot(entry);
-        minimumSpeed = 2;
+        Machine().minimumSpeed = 2;
         parameterSource = kParametersFromFile;
     } else {
         SetFirstStartValues();
@@ -240,37 +241,40 @@ ParameterSource LoadRunParameters(int askBoard) {
 }
 
 void DeriveAndValidate() {
+    MachineParameters& m = Machine();
     ComputeDerivedSpeeds();
 
     // Limits, each bound inclusive. A not-a-number passes every comparison
     // and is replaced at the end.
-    xMargin = Clamp(xMargin, -10.0f, 10.0f);  // yMargin has no limit
-    jumpStitch = Clamp(jumpStitch, 0.0f, 200.0f);
-    acceleration = Clamp(acceleration, 5.0f, 100.0f);
-    curvature = Clamp(curvature, 5.0f, 100.0f);
-    if (leadLineSpeed <= 9) leadLineSpeed = 10;
-    if (leadLineSpeed > 100) leadLineSpeed = 100;
-    moveIncrement = Clamp(moveIncrement, 0.015f, 120.0f);
-    if (needleUpMethod < 0 || needleUpMethod > 12) needleUpMethod = 0;
-    if (needleUpConfirm < 0 || needleUpConfirm > 1) needleUpConfirm = 1;
-    if (needleUpPress < 0.0f || needleUpPress > 10000.0f) needleUpPress = 0.0f;
-    if (stitchRegPress < 0.0f || stitchRegPress > 10000.0f) stitchRegPress = 0.0f;
-    if (needleUpTime > 10000.0f || needleUpTime < 100.0f) needleUpTime = 100.0f;
-    if (stitchRegTime > 10000.0f || stitchRegTime < 100.0f) stitchRegTime = 100.0f;
-    if (stitchButtonsOn < 0 || stitchButtonsOn > 1) stitchButtonsOn = 0;
-    if (showAdvancedFeatures < 0 || showAdvancedFeatures > 1) showAdvancedFeatures = 0;
+    Settings().xMargin = Clamp(Settings().xMargin, -10.0f, 10.0f);  // yMargin has no limit
+    m.jumpStitch = Clamp(m.jumpStitch, 0.0f, 200.0f);
+    m.acceleration = Clamp(m.acceleration, 5.0f, 100.0f);
+    m.curvature = Clamp(m.curvature, 5.0f, 100.0f);
+    if (m.leadLineSpeed <= 9) m.leadLineSpeed = 10;
+    if (m.leadLineSpeed > 100) m.leadLineSpeed = 100;
+    m.moveIncrement = Clamp(m.moveIncrement, 0.015f, 120.0f);
+    if (m.needleUpMethod < 0 || m.needleUpMethod > 12) m.needleUpMethod = 0;
+    if (m.needleUpConfirm < 0 || m.needleUpConfirm > 1) m.needleUpConfirm = 1;
+    if (m.needleUpPress < 0.0f || m.needleUpPress > 10000.0f) m.needleUpPress = 0.0f;
+    if (m.stitchRegPress < 0.0f || m.stitchRegPress > 10000.0f) m.stitchRegPress = 0.0f;
+    if (m.needleUpTime > 10000.0f || m.needleUpTime < 100.0f) m.needleUpTime = 100.0f;
+    if (m.stitchRegTime > 10000.0f || m.stitchRegTime < 100.0f) m.stitchRegTime = 100.0f;
+    if (Settings().stitchButtonsOn < 0 || Settings().stitchButtonsOn > 1)
+        Settings().stitchButtonsOn = 0;
+    if (Settings().showAdvancedFeatures < 0 || Settings().showAdvancedFeatures > 1)
+        Settings().showAdvancedFeatures = 0;
 
-    ReplaceNotANumber(&slow, 5.0f);
-    ReplaceNotANumber(&xMargin, 0.0f);
-    ReplaceNotANumber(&yMargin, 0.0f);
-    ReplaceNotANumber(&jumpStitch, 0.0f);
-    ReplaceNotANumber(&acceleration, 40.0f);
-    ReplaceNotANumber(&curvature, 40.0f);
-    ReplaceNotANumber(&moveIncrement, 0.0625f);
-    ReplaceNotANumber(&needleUpPress, 10.0f);
-    ReplaceNotANumber(&needleUpTime, 1000.0f);
-    ReplaceNotANumber(&stitchRegPress, 10.0f);
-    ReplaceNotANumber(&stitchRegTime, 1000.0f);
+    ReplaceNotANumber(&m.slow, 5.0f);
+    ReplaceNotANumber(&Settings().xMargin, 0.0f);
+    ReplaceNotANumber(&Settings().yMargin, 0.0f);
+    ReplaceNotANumber(&m.jumpStitch, 0.0f);
+    ReplaceNotANumber(&m.acceleration, 40.0f);
+    ReplaceNotANumber(&m.curvature, 40.0f);
+    ReplaceNotANumber(&m.moveIncrement, 0.0625f);
+    ReplaceNotANumber(&m.needleUpPress, 10.0f);
+    ReplaceNotANumber(&m.needleUpTime, 1000.0f);
+    ReplaceNotANumber(&m.stitchRegPress, 10.0f);
+    ReplaceNotANumber(&m.stitchRegTime, 1000.0f);
 }
 
 int InitThreads() {
@@ -295,6 +299,7 @@ int RunStartupMerge() {
 }
 
 int ResetToFactoryDefaults() {
+    MachineParameters& m = Machine();
     parameterSource = kParametersFactory;
     SetFactoryDefaults();  // board parameters, minimumSpeed 2, slow 5.0, derived speeds
     std::vector<uint8_t> image;
@@ -302,23 +307,23 @@ int ResetToFactoryDefaults() {
         SetParameter(entry, entry.factory);
         PutValue(&image, entry, entry.factory);
     }
-    minimumSpeed = 2;
-    slow = 5.0f;
+    m.minimumSpeed = 2;
+    m.slow = 5.0f;
     ComputeDerivedSpeeds();
 
-    SetXKp(XKp);
-    SetYKp(YKp);
-    SetXKi(XKi);
-    SetYKi(YKi);
-    SetXKd(XKd);
-    SetYKd(YKd);
-    SetSpeed(speed);
-    SetMinimumSpeed(minimumSpeed);
-    SetTOut(TOut);
-    SetMaxErr(Err);
-    SetStitches(stitchLen);
-    SetLockStitch(stitchRep);
-    SetSlow(slow);
+    SetXKp(m.XKp);
+    SetYKp(m.YKp);
+    SetXKi(m.XKi);
+    SetYKi(m.YKi);
+    SetXKd(m.XKd);
+    SetYKd(m.YKd);
+    SetSpeed(m.speed);
+    SetMinimumSpeed(m.minimumSpeed);
+    SetTOut(m.TOut);
+    SetMaxErr(m.Err);
+    SetStitches(m.stitchLen);
+    SetLockStitch(m.stitchRep);
+    SetSlow(m.slow);
 
     // The whole file is replaced at once: a power cut leaves the old or the
     // factory file, never an empty one.

@@ -33,17 +33,18 @@ struct EntryField {
 };
 
 const EntryField kEntryFields[] = {
-    {kFieldXMargin, &xMargin, nullptr, -10, 10, kSlotXMargin, "%0.3f"},
+    {kFieldXMargin, &Settings().xMargin, nullptr, -10, 10, kSlotXMargin, "%0.3f"},
     // Start-up limits the jump to 0-200 too; the entry keeps the two in step.
-    {kFieldJumpStitch, &jumpStitch, nullptr, 0, 200, kSlotJumpStitch, "%0.3f"},
-    {kFieldAcceleration, &acceleration, nullptr, 5, 100, kSlotAcceleration, "%0.0f"},
-    {kFieldCurvature, &curvature, nullptr, 5, 100, kSlotCurvature, "%0.0f"},
-    {kFieldLeadLine, nullptr, &leadLineSpeed, 10, 100, kSlotLeadLineSpeed, "%0.0f"},
-    {kFieldIncrement, &moveIncrement, nullptr, 0.015, 120, kSlotMoveIncrement, "%0.3f"},
-    {kFieldNeedleUpPress, &needleUpPress, nullptr, 3, 1000, kSlotNeedleUpPress, "%0.0f"},
-    {kFieldNeedleUpTime, &needleUpTime, nullptr, 0, 10000, kSlotNeedleUpTime, "%0.0f"},
-    {kFieldStitchRegPress, &stitchRegPress, nullptr, 3, 1000, kSlotStitchRegPress, "%0.0f"},
-    {kFieldStitchRegTime, &stitchRegTime, nullptr, 0, 10000, kSlotStitchRegTime, "%0.0f"},
+    {kFieldJumpStitch, &Machine().jumpStitch, nullptr, 0, 200, kSlotJumpStitch, "%0.3f"},
+    {kFieldAcceleration, &Machine().acceleration, nullptr, 5, 100, kSlotAcceleration, "%0.0f"},
+    {kFieldCurvature, &Machine().curvature, nullptr, 5, 100, kSlotCurvature, "%0.0f"},
+    {kFieldLeadLine, nullptr, &Machine().leadLineSpeed, 10, 100, kSlotLeadLineSpeed, "%0.0f"},
+    {kFieldIncrement, &Machine().moveIncrement, nullptr, 0.015, 120, kSlotMoveIncrement, "%0.3f"},
+    {kFieldNeedleUpPress, &Machine().needleUpPress, nullptr, 3, 1000, kSlotNeedleUpPress, "%0.0f"},
+    {kFieldNeedleUpTime, &Machine().needleUpTime, nullptr, 0, 10000, kSlotNeedleUpTime, "%0.0f"},
+    {kFieldStitchRegPress, &Machine().stitchRegPress, nullptr, 3, 1000, kSlotStitchRegPress,
+     "%0.0f"},
+    {kFieldStitchRegTime, &Machine().stitchRegTime, nullptr, 0, 10000, kSlotStitchRegTime, "%0.0f"},
 };
 
 // The board's constants in entry-code order '0'-'7'.
@@ -55,10 +56,14 @@ struct ConstantField {
 };
 
 const ConstantField kConstantFields[8] = {
-    {&XKp, SetXKp, kConstXKp, kSlotXKp},     {&YKp, SetYKp, kConstYKp, kSlotYKp},
-    {&TOut, SetTOut, kConstTOut, kSlotTOut}, {&Err, SetMaxErr, kConstErr, kSlotErr},
-    {&XKi, SetXKi, kConstXKi, kSlotXKi},     {&YKi, SetYKi, kConstYKi, kSlotYKi},
-    {&XKd, SetXKd, kConstXKd, kSlotXKd},     {&YKd, SetYKd, kConstYKd, kSlotYKd},
+    {&Machine().XKp, SetXKp, kConstXKp, kSlotXKp},
+    {&Machine().YKp, SetYKp, kConstYKp, kSlotYKp},
+    {&Machine().TOut, SetTOut, kConstTOut, kSlotTOut},
+    {&Machine().Err, SetMaxErr, kConstErr, kSlotErr},
+    {&Machine().XKi, SetXKi, kConstXKi, kSlotXKi},
+    {&Machine().YKi, SetYKi, kConstYKi, kSlotYKi},
+    {&Machine().XKd, SetXKd, kConstXKd, kSlotXKd},
+    {&Machine().YKd, SetYKd, kConstYKd, kSlotYKd},
 };
 
 const EntryField* FindEntry(char code) {
@@ -81,20 +86,23 @@ std::string Format(const char* format, double value) {
 // The four stitch settings the board reports, read without touching the
 // parameters (the setup query stores its fallback values on silence).
 bool ReadStitchSettings(int32_t out[4]) {
-    const int32_t saved[4] = {stitchLen, speed, minimumSpeed, stitchRep};
+    const int32_t saved[4] = {Machine().stitchLen, Machine().speed, Machine().minimumSpeed,
+                              Machine().stitchRep};
     const bool read = GetStitchSettingsForSetup() == 0;
     if (read) {
-        out[0] = stitchLen, out[1] = speed, out[2] = minimumSpeed, out[3] = stitchRep;
+        out[0] = Machine().stitchLen, out[1] = Machine().speed, out[2] = Machine().minimumSpeed,
+        out[3] = Machine().stitchRep;
     }
-    stitchLen = saved[0], speed = saved[1], minimumSpeed = saved[2], stitchRep = saved[3];
+    Machine().stitchLen = saved[0], Machine().speed = saved[1], Machine().minimumSpeed = saved[2],
+    Machine().stitchRep = saved[3];
     return read;
 }
 
 bool ReadSlow(float* out) {
-    const float saved = slow;
+    const float saved = Machine().slow;
     const bool read = GetSlowSetting() == 0;
-    if (read) *out = slow;
-    slow = saved;
+    if (read) *out = Machine().slow;
+    Machine().slow = saved;
     return read;
 }
 
@@ -109,10 +117,10 @@ struct SliderField {
 };
 
 const SliderField kSliderFields[] = {
-    {kFieldLength, &stitchLen, SetStitches, 0, kSlotStitchLen},
-    {kFieldMaxSpeed, &speed, SetSpeed, 1, kSlotSpeed},
-    {kFieldMinSpeed, &minimumSpeed, SetMinimumSpeed, 2, kNoSlot},
-    {kFieldLock, &stitchRep, SetLockStitch, 3, kSlotStitchRep},
+    {kFieldLength, &Machine().stitchLen, SetStitches, 0, kSlotStitchLen},
+    {kFieldMaxSpeed, &Machine().speed, SetSpeed, 1, kSlotSpeed},
+    {kFieldMinSpeed, &Machine().minimumSpeed, SetMinimumSpeed, 2, kNoSlot},
+    {kFieldLock, &Machine().stitchRep, SetLockStitch, 3, kSlotStitchRep},
 };
 
 int ApplyStitchSetting(const SliderField& field, int32_t value, double* shown) {
@@ -135,7 +143,7 @@ int ApplyStitchSetting(const SliderField& field, int32_t value, double* shown) {
 }
 
 int ApplySlow(float value, double* shown) {
-    const float former = slow;
+    const float former = Machine().slow;
     SetSlow(value);
     float board = 0;
     int result = kValueStored;
@@ -146,7 +154,7 @@ int ApplySlow(float value, double* shown) {
         value = board;
         result = kValueBoardOther;
     }
-    slow = value;
+    Machine().slow = value;
     *shown = value;
     return result;
 }
@@ -210,7 +218,7 @@ int ApplySliderValue(char code, double value, double* shown) {
 }
 
 double SliderValue(char code) {
-    if (code == kFieldNeedle) return slow;
+    if (code == kFieldNeedle) return Machine().slow;
     for (const SliderField& field : kSliderFields)
         if (field.code == code) return *field.global;
     return 0;
@@ -257,15 +265,15 @@ double EntryValue(char code) {
 
 int ApplyMachineType(int index) {
     if (index < 0 || index >= kMachineTypeCount) return kValueUnknownField;
-    needleUpMethod = index;
+    Machine().needleUpMethod = index;
     if (index == kCustomType) {
         LogLine("Machine Selected: Custom");
     } else {
         const MachinePreset& preset = PresetOf(index);
-        needleUpConfirm = preset.confirm;
-        needleUpPress = stitchRegPress = preset.press;
-        needleUpTime = preset.upTime;
-        stitchRegTime = preset.regTime;
+        Machine().needleUpConfirm = preset.confirm;
+        Machine().needleUpPress = Machine().stitchRegPress = preset.press;
+        Machine().needleUpTime = preset.upTime;
+        Machine().stitchRegTime = preset.regTime;
         LogLine(preset.line);
     }
     SaveParameterSlots({kSlotNeedleUpMethod, kSlotNeedleUpConfirm, kSlotNeedleUpPress,
@@ -274,17 +282,17 @@ int ApplyMachineType(int index) {
 }
 
 void SetNeedleUpConfirmSetting(int on) {
-    needleUpConfirm = on ? 1 : 0;
+    Machine().needleUpConfirm = on ? 1 : 0;
     SaveParameterSlots({kSlotNeedleUpConfirm});
 }
 
 void SetStitchButtonsSetting(int on) {
-    stitchButtonsOn = on ? 1 : 0;
+    Settings().stitchButtonsOn = on ? 1 : 0;
     SaveParameterSlots({kSlotStitchButtonsOn});
 }
 
 void SetAdvancedFeaturesSetting(int on) {
-    showAdvancedFeatures = stitchButtonsOn = on ? 1 : 0;
+    Settings().showAdvancedFeatures = Settings().stitchButtonsOn = on ? 1 : 0;
     SaveParameterSlots({kSlotShowAdvancedFeatures, kSlotStitchButtonsOn});
 }
 

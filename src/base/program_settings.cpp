@@ -1,6 +1,14 @@
 #include "base/program_settings.h"
 
-float xMargin = 0.0f;
-float yMargin = 0.0f;
-int32_t stitchButtonsOn = 0;
-int32_t showAdvancedFeatures = 0;
+namespace {
+// Constant-initialized: it holds the start values before any code runs.
+ProgramSettings settings;
+}  // namespace
+
+ProgramSettings& Settings() {
+    return settings;
+}
+
+void ResetProgramSettings() {
+    settings = ProgramSettings{};
+}

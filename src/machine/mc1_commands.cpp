@@ -35,7 +35,8 @@ void SleepMs(int milliseconds) {
 
 // Reads the four single-byte stitch settings once they are queued.
 int ReadStitchSettingBytes() {
-    int32_t* const targets[4] = {&stitchLen, &speed, &minimumSpeed, &stitchRep};
+    int32_t* const targets[4] = {&Machine().stitchLen, &Machine().speed, &Machine().minimumSpeed,
+                                 &Machine().stitchRep};
     unsigned char bytes[4] = {0, 0, 0, 0};
     for (int i = 0; i < 4; i++) {
         if (GetChar(1000, &bytes[i], 1) != 0) return 1;
@@ -46,10 +47,10 @@ int ReadStitchSettingBytes() {
 }
 
 void StoreStitchSettings(int32_t len, int32_t top, int32_t minimum, int32_t rep) {
-    stitchLen = len;
-    speed = top;
-    minimumSpeed = minimum;
-    stitchRep = rep;
+    Machine().stitchLen = len;
+    Machine().speed = top;
+    Machine().minimumSpeed = minimum;
+    Machine().stitchRep = rep;
 }
 
 // Version request shared by the board and the stitcher.
@@ -184,14 +185,14 @@ int GetConstants(int32_t values[kConstantCount]) {
 }
 
 void ApplyConstants(const int32_t values[kConstantCount]) {
-    XKp = values[kConstXKp];
-    XKi = values[kConstXKi];
-    YKp = values[kConstYKp];
-    YKi = values[kConstYKi];
-    YKd = values[kConstYKd];
-    Err = values[kConstErr];
-    TOut = values[kConstTOut];
-    XKd = values[kConstXKd];
+    Machine().XKp = values[kConstXKp];
+    Machine().XKi = values[kConstXKi];
+    Machine().YKp = values[kConstYKp];
+    Machine().YKi = values[kConstYKi];
+    Machine().YKd = values[kConstYKd];
+    Machine().Err = values[kConstErr];
+    Machine().TOut = values[kConstTOut];
+    Machine().XKd = values[kConstXKd];
 }
 
 int GetStitchSettingsAtStartUp() {
@@ -224,19 +225,19 @@ int GetStitchSettingsForSetup() {
 
 int GetSlowSetting() {
     if (!LineOpen()) {
-        slow = 3.0f;
+        Machine().slow = 3.0f;
         return 2;
     }
     SendCommand(kCmdGetSlow);
     // Up to 100 polls 10 ms apart.
     float value = 0.0f;
     if (WaitForBytes(4, 1000) >= 4 && GetFloat(1000, &value) == 0) {
-        slow = value;
-        Log("SLOW = %0.3f\n", slow);
+        Machine().slow = value;
+        Log("SLOW = %0.3f\n", Machine().slow);
         return 0;
     }
     LogLine("SLOW timed out");
-    slow = 3.0f;
+    Machine().slow = 3.0f;
     return 1;
 }
 

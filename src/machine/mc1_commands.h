@@ -117,7 +117,7 @@ enum ConstantIndex {
 // screens.
 int GetConstants(int32_t values[kConstantCount]);
 
-// Copies a constants reply into the parameter globals.
+// Copies a constants reply into the machine parameters.
 void ApplyConstants(const int32_t values[kConstantCount]);
 
 // Start-up stitch-settings request: sends 0x0E, waits up to 11 x 2.5 ms for the

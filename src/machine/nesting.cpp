@@ -36,7 +36,7 @@ bool Confirmed(const char* text) {
 struct HeldHead {
     bool held = false;
     void Hold() {
-        SetSpeed(static_cast<int32_t>(maxSpeed));
+        SetSpeed(static_cast<int32_t>(Machine().maxSpeed));
         EnableX();
         EnableY();
         held = true;

@@ -47,7 +47,7 @@ void PressCommandButton(int state) {
 // needle the way a stitcher in robot mode does.
 void TestCorvaneTwin(unsigned char* status) {
     const int64_t start = MonotonicMs();
-    const double limit = 1.5 * Ms(needleUpTime);
+    const double limit = 1.5 * Ms(Machine().needleUpTime);
     bool firstPoll = true;
     bool needleUpSent = false;
     bool movedSeen = false;
@@ -56,14 +56,14 @@ void TestCorvaneTwin(unsigned char* status) {
             if (firstPoll) {
                 firstPoll = false;
                 if (ReadNeedleSensor() == 1) {
-                    PseudoButtonPress(kButtonCommand, 1, 0, needleUpPress, 0);
+                    PseudoButtonPress(kButtonCommand, 1, 0, Machine().needleUpPress, 0);
                     LogLine("Test Command Button sent");
                 } else {
-                    PseudoButtonPress(kButtonNeedleUp, 1, 0, needleUpPress, 0);
+                    PseudoButtonPress(kButtonNeedleUp, 1, 0, Machine().needleUpPress, 0);
                     LogLine("Needle Up sent because the needle was down");
                     needleUpSent = true;
                 }
-                DoNothing(Ms(needleUpTime) / 2);
+                DoNothing(Ms(Machine().needleUpTime) / 2);
             }
             const int needle = ReadNeedleSensor();
             if (needle == 1 && needleUpSent) {
@@ -74,10 +74,10 @@ void TestCorvaneTwin(unsigned char* status) {
             if (needle == 0 && !movedSeen) {
                 movedSeen = true;
                 LogLine("Test Needle moved");
-                PseudoButtonPress(kButtonNeedleUp, 1, 0, needleUpPress, 0);
+                PseudoButtonPress(kButtonNeedleUp, 1, 0, Machine().needleUpPress, 0);
                 LogLine("Test Needle Up sent");
                 needleUpSent = true;
-                DoNothing(Ms(needleUpTime) / 2);
+                DoNothing(Ms(Machine().needleUpTime) / 2);
             }
         }
         SleepMicroseconds(10000);
@@ -118,14 +118,16 @@ int StitchOn() {
     const int method = CurrentStitcherMethod();
     if (method == 1) {
         PressCommandButton(1);
-        PseudoButtonPress(kButtonStitchRegulator, 1, 0, stitchRegPress, stitchRegTime);
+        PseudoButtonPress(kButtonStitchRegulator, 1, 0, Machine().stitchRegPress,
+                          Machine().stitchRegTime);
         PressCommandButton(0);
         LogLine("Command + Stitching On");
     } else if (method == 12) {
         PseudoButtonPress(kButtonStitchRegulator, 1, 0, 0, 0);
         LogLine("Stitching On CV18");
     } else if (method >= 2) {
-        PseudoButtonPress(kButtonStitchRegulator, 1, 0, stitchRegPress, stitchRegTime);
+        PseudoButtonPress(kButtonStitchRegulator, 1, 0, Machine().stitchRegPress,
+                          Machine().stitchRegTime);
         LogLine("Stitching On");
     } else {
         SendCommand(kCmdStitchingOn);
@@ -140,16 +142,16 @@ int StitchOff() {
     const int method = CurrentStitcherMethod();
     if (method == 1) {
         PressCommandButton(1);
-        PseudoButtonPress(kButtonStitchRegulator, 1, 0, stitchRegPress, 0);
+        PseudoButtonPress(kButtonStitchRegulator, 1, 0, Machine().stitchRegPress, 0);
         PressCommandButton(0);
         LogLine("Command + Stitching Off");
     } else if (method == 12) {
         PseudoButtonPress(kButtonStitchRegulator, 0, 0, 0, 0);
         LogLine("Wait for waitTime");
-        DoNothing(Ms(needleUpTime));
+        DoNothing(Ms(Machine().needleUpTime));
         LogLine("Stitching Off 18");
     } else if (method >= 2) {
-        PseudoButtonPress(kButtonStitchRegulator, 1, 0, stitchRegPress, 0);
+        PseudoButtonPress(kButtonStitchRegulator, 1, 0, Machine().stitchRegPress, 0);
         LogLine("Stitching Off");
     } else {
         SendCommand(kCmdStitchingOff);
@@ -163,14 +165,14 @@ int NeedleUp() {
     const int method = CurrentStitcherMethod();
     if (method == 1) {
         PressCommandButton(1);
-        PseudoButtonPress(kButtonNeedleUp, 1, 0, needleUpPress, 0);
+        PseudoButtonPress(kButtonNeedleUp, 1, 0, Machine().needleUpPress, 0);
         PressCommandButton(0);
         LogLine("Command + Needle Up");
         PauseForNeedle();
     } else if (method == 12) {
         LogLine("No needle up on CV18");
     } else if (method >= 2) {
-        PseudoButtonPress(kButtonNeedleUp, 1, 0, needleUpPress, 0);
+        PseudoButtonPress(kButtonNeedleUp, 1, 0, Machine().needleUpPress, 0);
         LogLine("Needle Up");
         PauseForNeedle();
     } else {
@@ -184,14 +186,14 @@ int NeedleUp() {
 int PauseForNeedle() {
     LogLine("PFN");
     if (!LineOpen()) return -1;
-    if (needleUpConfirm == 0) {
-        DoNothing(Ms(needleUpTime));
+    if (Machine().needleUpConfirm == 0) {
+        DoNothing(Ms(Machine().needleUpTime));
         LogLine("PFN End");
         return 1;
     }
     const int64_t start = MonotonicMs();
     bool downSeen = false;
-    while (MonotonicMs() - start < Ms(needleUpTime)) {
+    while (MonotonicMs() - start < Ms(Machine().needleUpTime)) {
         if (!sendMoveActive) {
             const int needle = ReadNeedleSensor();
             if (needle == 0) {
@@ -204,7 +206,8 @@ int PauseForNeedle() {
         }
         SleepMicroseconds(10000);
     }
-    Log("PFN Needle Up: Timeout after %0.0f msec\n", static_cast<double>(Ms(needleUpTime)));
+    Log("PFN Needle Up: Timeout after %0.0f msec\n",
+        static_cast<double>(Ms(Machine().needleUpTime)));
     return 0;
 }
 
@@ -236,11 +239,11 @@ int WaitForNeedle() {
 int GetStitcher(unsigned char* status) {
     if (!LineOpen()) return 255;
     const int method = CurrentStitcherMethod();
-    if ((method == 1 || method == 2) && needleUpConfirm) {
+    if ((method == 1 || method == 2) && Machine().needleUpConfirm) {
         if (ReadNeedleSensor() == 0) {
             LogLine("Needle Down!");
             NeedleUp();
-            DoNothing(Ms(needleUpTime));
+            DoNothing(Ms(Machine().needleUpTime));
         }
     }
     if (method == 0) {
@@ -255,7 +258,7 @@ int GetStitcher(unsigned char* status) {
         return 2;
     }
     if (method == 1) {
-        if (needleUpConfirm) TestCorvaneTwin(status);
+        if (Machine().needleUpConfirm) TestCorvaneTwin(status);
         return 0;
     }
     *status = kStitcherReady;

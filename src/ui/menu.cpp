@@ -532,17 +532,17 @@ uint32_t MenuStateMask() {
 }
 
 void ApplyMenuVisibility() {
-    bool advanced = showAdvancedFeatures != 0;
+    bool advanced = Settings().showAdvancedFeatures != 0;
     if (MenuBar* record = menuRecord.get(); record != nullptr && record->menuBar != nullptr) {
         for (const ItemSpec& entry : kItems)
             if (entry.advanced) SetVisible(record->items[entry.id], advanced);
         SetVisible(record->menuTitles[kMenuStitch], advanced);
     }
     if (ToolBar* record = toolbarRecord.get(); record != nullptr && record->toolbar != nullptr) {
-        bool buttons = stitchButtonsOn != 0 && icon_style == 1 && advanced;
+        bool buttons = Settings().stitchButtonsOn != 0 && icon_style == 1 && advanced;
         // The Corvane 18 (machine type 12) has no needle up.
         SetVisible(record->buttons[kToolStitchOnOff], buttons);
-        SetVisible(record->buttons[kToolNeedleUp], buttons && needleUpMethod != 12);
+        SetVisible(record->buttons[kToolNeedleUp], buttons && Machine().needleUpMethod != 12);
     }
 }
 

@@ -202,7 +202,7 @@ GtkWidget* CreatePopupMenu(int x, int y) {
     AddItem(menu, "Properties", popupProperties, pos);
 
     gtk_widget_show(menu);
-    if (!showAdvancedFeatures) gtk_widget_hide(merge);
+    if (!Settings().showAdvancedFeatures) gtk_widget_hide(merge);
     PopUp(menu, false);
     return menu;
 }

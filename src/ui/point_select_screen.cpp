@@ -77,8 +77,8 @@ gboolean OnPointScreenExpose(GtkWidget* widget, GdkEventExpose*, gpointer data) 
         frame.areaWidth = extents->width;
         frame.areaHeight = extents->height;
     }
-    DrawStitchPreview(cr, frame, w, h, interface->fullPattern, extents.get(), jumpStitch, true,
-                      true);
+    DrawStitchPreview(cr, frame, w, h, interface->fullPattern, extents.get(), Machine().jumpStitch,
+                      true, true);
 
     if (interface->measureLine)
         DrawHeadCross(cr, interface->measureLine[0], interface->measureLine[1], w, h);

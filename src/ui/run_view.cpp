@@ -129,7 +129,7 @@ void DrawProgress(cairo_t* cr, GtkWidget* widget) {
 void DrawSpeed(cairo_t* cr, GtkWidget* widget, int width, int height) {
     const int s = ImageSize(), g = ImageGap();
     char text[32];
-    std::snprintf(text, sizeof text, "%0.0f", maxSpeed);
+    std::snprintf(text, sizeof text, "%0.0f", Machine().maxSpeed);
     PangoLayout* layout = gtk_widget_create_pango_layout(widget, text);
     PangoFontDescription* font = pango_font_description_from_string(kSpeedFont);
     pango_layout_set_font_description(layout, font);

@@ -114,7 +114,8 @@ void AttachMachineTypeRow(GtkWidget* table, int row) {
     g_list_free(cells);
     gtk_widget_set_size_request(cmbNUp, -1, std::max(setup_spinbox_height, TouchTargetPixels()));
     g_signal_connect(cmbNUp, "changed", G_CALLBACK(OnNeedleUpChanged), nullptr);
-    KeepWidget(&cbNUp, CheckBox("Confirm Needle Up", needleUpConfirm != 0, SetupLabelFont()));
+    KeepWidget(&cbNUp,
+               CheckBox("Confirm Needle Up", Machine().needleUpConfirm != 0, SetupLabelFont()));
     if (icon_style != 1) {
         // As wide as an entry: the text goes on two lines on the small screen.
         GtkWidget* text = gtk_bin_get_child(GTK_BIN(cbNUp));
@@ -132,7 +133,8 @@ void AttachMachineTypeRow(GtkWidget* table, int row) {
 void AttachButtonRow(GtkWidget* table, int row) {
     GtkWidget* restart = AdvancedButton("Restart", [](GtkWidget*, gpointer) { RestartProgram(); });
     GtkWidget* reset = AdvancedButton("Factory Defaults", OnBtnResetDefaultsClicked);
-    KeepWidget(&cbDebug, CheckBox("Stitch Btns", stitchButtonsOn != 0, SetupLabelFont()));
+    KeepWidget(&cbDebug,
+               CheckBox("Stitch Btns", Settings().stitchButtonsOn != 0, SetupLabelFont()));
     g_signal_connect(cbDebug, "toggled", G_CALLBACK(SetDebugBtnsOn), nullptr);
     gtk_table_attach(GTK_TABLE(table), restart, 0, 1, row, row + 1, GTK_FILL, GTK_FILL, 0, 0);
     gtk_table_attach(GTK_TABLE(table), reset, 1, 3, row, row + 1, GTK_FILL, GTK_FILL, 0, 0);
@@ -175,7 +177,7 @@ void createAdvancedScreen(GtkWidget* notebook) {
         gtk_widget_set_no_show_all(lblTimings[i], TRUE);
         gtk_widget_set_no_show_all(txtTimings[i], TRUE);
     }
-    ShowAdvancedRows(showAdvancedFeatures != 0);
+    ShowAdvancedRows(Settings().showAdvancedFeatures != 0);
     AppendSetupPage(notebook, table, "Advanced");
 }
 
@@ -184,7 +186,8 @@ GtkWidget* createConfigScreen() {
     gtk_table_set_row_spacings(GTK_TABLE(table), 5);
     gtk_table_set_col_spacings(GTK_TABLE(table), 10);
     gtk_container_set_border_width(GTK_CONTAINER(table), 10);
-    GtkWidget* box = CheckBox("Show Advanced Features", showAdvancedFeatures != 0, SetupFont());
+    GtkWidget* box =
+        CheckBox("Show Advanced Features", Settings().showAdvancedFeatures != 0, SetupFont());
     GtkRequisition natural;
     gtk_widget_size_request(box, &natural);
     gtk_widget_set_size_request(box, std::max(2 * setup_spinbox_width, natural.width),
@@ -209,12 +212,13 @@ void OnNeedleUpChanged(GtkComboBox* list, gpointer) {
     const std::string question = std::string(kMachineTypeQuestion) + (name ? name : "") + " ?";
     g_free(name);
     if (ShowMessage(kMessageWarning, kButtonsOkCancel, question.c_str()) != kResponseOk) {
-        SetListQuietly(GTK_WIDGET(list), needleUpMethod);
+        SetListQuietly(GTK_WIDGET(list), Machine().needleUpMethod);
         return;
     }
     ApplyMachineType(index);
     if (isWidget(cbNUp))
-        gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(cbNUp), needleUpConfirm ? TRUE : FALSE);
+        gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(cbNUp),
+                                     Machine().needleUpConfirm ? TRUE : FALSE);
     RefillTimings();
     ApplyMenuVisibility();  // Corvane 18 has no needle-up button
 }

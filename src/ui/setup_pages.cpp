@@ -57,7 +57,7 @@ gboolean ApplyReleasedSlider(gpointer) {
     const int result =
         ApplySliderValue(releasedCode, gtk_range_get_value(GTK_RANGE(slider)), &shown);
     ShowSliderValue(slider, shown);
-    ShowSliderValue(sldrSpeed, speed);
+    ShowSliderValue(sldrSpeed, Machine().speed);
     if (result == kValueBoardSilent) ShowMessage(kMessageWarning, kButtonsOk, kBoardSilentText);
     return FALSE;
 }
@@ -138,7 +138,7 @@ void SetupEntryText(char code, char* text, int size) {
     }
     double value = EntryValue(code);
     if (code == kFieldJumpStitch) {
-        float stored = jumpStitch;  // the page shows what the file holds
+        float stored = Machine().jumpStitch;  // the page shows what the file holds
         if (ReadDefaultFloat(kSlotJumpStitch, &stored)) value = std::clamp(stored, 0.0f, 200.0f);
     }
     std::snprintf(text, size, "%s", FormatEntryValue(code, value).c_str());
@@ -163,8 +163,8 @@ void AttachEntryPairs(GtkWidget* table, int row, const EntryCell* cells, int cou
 void createUserSetupScreen(GtkWidget* notebook) {
     GetStitchSettingsForSetup();
     GetSlowSetting();
-    Log(" stitchLen = %d\nspeed = %d\nminSpeed = %d\nstitchRep = %d\n", stitchLen, speed,
-        minimumSpeed, stitchRep);
+    Log(" stitchLen = %d\nspeed = %d\nminSpeed = %d\nstitchRep = %d\n", Machine().stitchLen,
+        Machine().speed, Machine().minimumSpeed, Machine().stitchRep);
 
     const int count = static_cast<int>(sizeof kSliders / sizeof kSliders[0]);
     GtkWidget* table = gtk_table_new(2, count, FALSE);

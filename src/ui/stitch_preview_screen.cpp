@@ -49,7 +49,7 @@ gboolean OnPictureExpose(GtkWidget* widget, GdkEventExpose*, gpointer data) {
     const double usedH = frame.fitHeight * frame.pixelsPerInch + 2 * frame.margin;
     cairo_translate(cr, std::floor(std::max(0.0, (w - usedW) / 2)),
                     std::floor(std::max(0.0, (h - usedH) / 2)));
-    DrawStitchPreview(cr, frame, w, h, path, extents.get(), jumpStitch, true, true);
+    DrawStitchPreview(cr, frame, w, h, path, extents.get(), Machine().jumpStitch, true, true);
     cairo_destroy(cr);
     return TRUE;
 }
@@ -158,9 +158,9 @@ int ShowStitchPreview() {
     Log("Preview: %d stitches, %.3f in., %d jumps, %d cuts, %.0f s\n", estimate.stitches,
         estimate.stitchedInches, estimate.jumps, estimate.threadCuts, estimate.seconds);
 
-    GtkWidget* dialog =
-        BuildScreen(path.get(), PreviewText(estimate, maxSpeed, MachineParameterSource(), overrun),
-                    path && !overrun.Outside());
+    GtkWidget* dialog = BuildScreen(
+        path.get(), PreviewText(estimate, Machine().maxSpeed, MachineParameterSource(), overrun),
+        path && !overrun.Outside());
     const int response = gtk_dialog_run(GTK_DIALOG(dialog));
     if (isWidget(dialog)) gtk_widget_destroy(dialog);
     ProcessPendingEvents();

@@ -111,7 +111,7 @@ void PadRelease(double x, double y) {
         return;
     }
     float dx = 0, dy = 0;
-    PadMove(button, moveIncrement, &dx, &dy);
+    PadMove(button, Machine().moveIncrement, &dx, &dy);
     MoveForMode(command, dx, dy);
 }
 

@@ -83,14 +83,14 @@ TEST_F(WireTest, ConstantsComeInReplyOrderAfterStaleInputIsDropped) {
     EXPECT_EQ(GetConstants(values), 0);
     EXPECT_EQ(board.Finish(), Bytes({0x0B, 0x0C, 0x24, 0x25, 0x26, 0x27, 0x28, 0x29}));
     ApplyConstants(values);
-    EXPECT_EQ(XKp, 31);
-    EXPECT_EQ(XKi, 9);
-    EXPECT_EQ(YKp, 32);
-    EXPECT_EQ(YKi, 10);
-    EXPECT_EQ(YKd, 41);
-    EXPECT_EQ(Err, 101);
-    EXPECT_EQ(TOut, 102);
-    EXPECT_EQ(XKd, 42);
+    EXPECT_EQ(Machine().XKp, 31);
+    EXPECT_EQ(Machine().XKi, 9);
+    EXPECT_EQ(Machine().YKp, 32);
+    EXPECT_EQ(Machine().YKi, 10);
+    EXPECT_EQ(Machine().YKd, 41);
+    EXPECT_EQ(Machine().Err, 101);
+    EXPECT_EQ(Machine().TOut, 102);
+    EXPECT_EQ(Machine().XKd, 42);
     EXPECT_TRUE(shownMessages.empty());
 }
 
@@ -278,44 +278,44 @@ TEST_F(WireTest, StitchSettingsAtStartUpAndOnTheSetupScreen) {
         ScriptedBoard board(line, {{1, Bytes({7, 45, 0, 250})}});
         EXPECT_EQ(GetStitchSettingsAtStartUp(), 0);
         EXPECT_EQ(board.Finish(), Bytes({0x0E}));
-        EXPECT_EQ(stitchLen, 7);
-        EXPECT_EQ(speed, 45);
-        EXPECT_EQ(minimumSpeed, 0) << "a 0 byte is a valid setting";
-        EXPECT_EQ(stitchRep, 250);
+        EXPECT_EQ(Machine().stitchLen, 7);
+        EXPECT_EQ(Machine().speed, 45);
+        EXPECT_EQ(Machine().minimumSpeed, 0) << "a 0 byte is a valid setting";
+        EXPECT_EQ(Machine().stitchRep, 250);
     }
     const int64_t took = ElapsedMs([] { EXPECT_EQ(GetStitchSettingsAtStartUp(), 1); });
     EXPECT_LT(took, 500);
-    EXPECT_EQ(stitchLen, 5);
-    EXPECT_EQ(speed, 40);
-    EXPECT_EQ(minimumSpeed, 2);
-    EXPECT_EQ(stitchRep, 4);
+    EXPECT_EQ(Machine().stitchLen, 5);
+    EXPECT_EQ(Machine().speed, 40);
+    EXPECT_EQ(Machine().minimumSpeed, 2);
+    EXPECT_EQ(Machine().stitchRep, 4);
     line.Received(1);
 
     Queue(Bytes({0x99}));
     {
         ScriptedBoard board(line, {{1, Bytes({3, 20, 1, 2})}});
         EXPECT_EQ(Logged([] { EXPECT_EQ(GetStitchSettingsForSetup(), 0); }), "buffcnt: 4\n");
-        EXPECT_EQ(stitchLen, 3);
-        EXPECT_EQ(speed, 20);
+        EXPECT_EQ(Machine().stitchLen, 3);
+        EXPECT_EQ(Machine().speed, 20);
         board.Finish();
     }
     EXPECT_EQ(Logged([] { EXPECT_EQ(GetStitchSettingsForSetup(), 1); }),
               "buffcnt: 0\nData Timed Out\n");
-    EXPECT_EQ(stitchLen, 10);
-    EXPECT_EQ(speed, 50);
-    EXPECT_EQ(minimumSpeed, 3);
-    EXPECT_EQ(stitchRep, 2);
+    EXPECT_EQ(Machine().stitchLen, 10);
+    EXPECT_EQ(Machine().speed, 50);
+    EXPECT_EQ(Machine().minimumSpeed, 3);
+    EXPECT_EQ(Machine().stitchRep, 2);
 }
 
 TEST_F(WireTest, SlowSetting) {
     {
         ScriptedBoard board(line, {{1, LEFloat(2.5f)}});
         EXPECT_EQ(Logged([] { EXPECT_EQ(GetSlowSetting(), 0); }), "SLOW = 2.500\n");
-        EXPECT_FLOAT_EQ(slow, 2.5f);
+        EXPECT_FLOAT_EQ(Machine().slow, 2.5f);
         EXPECT_EQ(board.Finish(), Bytes({0x42}));
     }
     EXPECT_EQ(Logged([] { EXPECT_EQ(GetSlowSetting(), 1); }), "SLOW timed out\n");
-    EXPECT_FLOAT_EQ(slow, 3.0f);
+    EXPECT_FLOAT_EQ(Machine().slow, 3.0f);
 }
 
 TEST_F(WireTest, VersionsAndMotorDirection) {
@@ -334,7 +334,7 @@ TEST_F(WireTest, VersionsAndMotorDirection) {
         {GetStitcherVersion, 4, {}, 0, 0.0f, ""},  // button machines are not asked
     };
     for (const Case& c : cases) {
-        needleUpMethod = c.method;
+        Machine().needleUpMethod = c.method;
         Queue(Bytes({0x01}));  // stale input, dropped before asking
         float version = 4.0f;
         ScriptedBoard board(line, c.board);
@@ -369,15 +369,15 @@ TEST(BoardErrors, EveryErrorWordHasItsMessage) {
 }
 
 TEST(MachineParameters, DerivedSpeedsAndUnknownStitcherMethod) {
-    speed = 77;
-    minimumSpeed = 3;
+    Machine().speed = 77;
+    Machine().minimumSpeed = 3;
     ComputeDerivedSpeeds();
-    EXPECT_FLOAT_EQ(maxSpeed, 77.0f);
-    EXPECT_FLOAT_EQ(minSpeed, 5.0f);
-    needleUpMethod = 13;
+    EXPECT_FLOAT_EQ(Machine().maxSpeed, 77.0f);
+    EXPECT_FLOAT_EQ(Machine().minSpeed, 5.0f);
+    Machine().needleUpMethod = 13;
     EXPECT_EQ(CurrentStitcherMethod(), 0);
     SetFactoryDefaults();
-    EXPECT_FLOAT_EQ(minSpeed, 2.0f * 10.0f / 6.0f);
+    EXPECT_FLOAT_EQ(Machine().minSpeed, 2.0f * 10.0f / 6.0f);
 }
 
 }  // namespace

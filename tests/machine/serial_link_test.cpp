@@ -69,8 +69,8 @@ TEST_F(MachineTest, WithoutADeviceEveryOperationAnswersNotOpenAtOnce) {
     ASSERT_EQ(shownMessages.size(), 1u);
     EXPECT_EQ(shownMessages[0], "UNABLE TO OPEN SERIAL PORT: /nonexistent/mc1");
 
-    needleUpConfirm = 1;
-    needleUpTime = 2000;
+    Machine().needleUpConfirm = 1;
+    Machine().needleUpTime = 2000;
     const int64_t took = ElapsedMs([] {
         unsigned char byte = 7;
         int32_t word = 7, values[8] = {};
@@ -115,9 +115,9 @@ TEST_F(MachineTest, WithoutADeviceEveryOperationAnswersNotOpenAtOnce) {
     testing::internal::GetCapturedStdout();
     EXPECT_LT(took, 1000) << "no operation waits for a line that is not open";
     EXPECT_EQ(shownMessages.size(), 1u) << "the missing device is reported once";
-    EXPECT_EQ(stitchLen, 5);
-    EXPECT_EQ(speed, 40);
-    EXPECT_FLOAT_EQ(slow, 3.0f);
+    EXPECT_EQ(Machine().stitchLen, 5);
+    EXPECT_EQ(Machine().speed, 40);
+    EXPECT_FLOAT_EQ(Machine().slow, 3.0f);
 }
 
 TEST_F(SerialLinkTest, OpeningSetsTheLineRawAt57600) {

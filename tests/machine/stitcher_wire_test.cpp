@@ -31,9 +31,9 @@ TEST_F(StitcherTest, DefaultMachineUsesBoardCommandsAndSendsEachChangeOnce) {
 }
 
 TEST_F(StitcherTest, ButtonMachinesPressTheStitchRegulatorForItsTime) {
-    needleUpMethod = 5;
-    stitchRegPress = 40;
-    stitchRegTime = 400;
+    Machine().needleUpMethod = 5;
+    Machine().stitchRegPress = 40;
+    Machine().stitchRegTime = 400;
     testing::internal::CaptureStdout();
     const int64_t on = ElapsedMs([] { EXPECT_EQ(StitchOn(), 1); });
     EXPECT_GE(on, 440) << "press 40 ms, then wait 400 ms";
@@ -47,11 +47,11 @@ TEST_F(StitcherTest, ButtonMachinesPressTheStitchRegulatorForItsTime) {
 }
 
 TEST_F(StitcherTest, TwinHoldsTheCommandButtonAroundEachPress) {
-    needleUpMethod = 1;
-    needleUpConfirm = 0;
-    stitchRegPress = 10;
-    needleUpPress = 10;
-    needleUpTime = 20;
+    Machine().needleUpMethod = 1;
+    Machine().needleUpConfirm = 0;
+    Machine().stitchRegPress = 10;
+    Machine().needleUpPress = 10;
+    Machine().needleUpTime = 20;
     testing::internal::CaptureStdout();
     StitchOn();
     EXPECT_EQ(Quiet(), Bytes({0x4A, 1, 0x48, 1, 0x48, 0, 0x4A, 0}));
@@ -65,8 +65,8 @@ TEST_F(StitcherTest, TwinHoldsTheCommandButtonAroundEachPress) {
 }
 
 TEST_F(StitcherTest, Corvane18HoldsTheButtonWhileStitchingAndHasNoNeedleUp) {
-    needleUpMethod = 12;
-    needleUpTime = 50;
+    Machine().needleUpMethod = 12;
+    Machine().needleUpTime = 50;
     testing::internal::CaptureStdout();
     StitchOn();
     EXPECT_EQ(Quiet(), Bytes({0x48, 1}));
@@ -94,10 +94,10 @@ TEST_F(StitcherTest, ButtonPressAndReleaseTexts) {
 }
 
 TEST_F(StitcherTest, NeedleCheckWantsToSeeTheNeedleMoveThenArrive) {
-    needleUpMethod = 3;
-    needleUpConfirm = 1;
-    needleUpTime = 1500;
-    needleUpPress = 20;
+    Machine().needleUpMethod = 3;
+    Machine().needleUpConfirm = 1;
+    Machine().needleUpTime = 1500;
+    Machine().needleUpPress = 20;
     {
         ScriptedBoard board(line, {{2, ""},  // the needle-up press
                                    {2, ""},  // and its release
@@ -118,7 +118,7 @@ TEST_F(StitcherTest, NeedleCheckWantsToSeeTheNeedleMoveThenArrive) {
         EXPECT_EQ(polls.find_first_not_of('\x4B'), std::string::npos) << "only status polls follow";
     }
     // A sensor that reads 1 throughout never confirms.
-    needleUpTime = 300;
+    Machine().needleUpTime = 300;
     std::vector<BoardStep> alwaysUp(100, BoardStep{1, Bytes({1})});
     ScriptedBoard board(line, alwaysUp);
     testing::internal::CaptureStdout();
@@ -130,8 +130,8 @@ TEST_F(StitcherTest, NeedleCheckWantsToSeeTheNeedleMoveThenArrive) {
 }
 
 TEST_F(StitcherTest, NeedleCheckWithoutConfirmationOnlyWaits) {
-    needleUpConfirm = 0;
-    needleUpTime = 40;
+    Machine().needleUpConfirm = 0;
+    Machine().needleUpTime = 40;
     int64_t took = 0;
     EXPECT_EQ(Logged([&] { took = ElapsedMs([] { EXPECT_EQ(PauseForNeedle(), 1); }); }),
               "PFN\nPFN End\n");
@@ -140,8 +140,8 @@ TEST_F(StitcherTest, NeedleCheckWithoutConfirmationOnlyWaits) {
 }
 
 TEST_F(StitcherTest, NeedleSensorIsLeftAloneDuringAMoveExchange) {
-    needleUpConfirm = 1;
-    needleUpTime = 100;
+    Machine().needleUpConfirm = 1;
+    Machine().needleUpTime = 100;
     sendMoveActive = 1;
     Logged([] { EXPECT_EQ(PauseForNeedle(), 0); });
     EXPECT_EQ(Quiet(), "");
@@ -179,24 +179,24 @@ TEST_F(StitcherTest, StitcherCheckByMachineType) {
         EXPECT_EQ(status, kStitcherNotInRobotMode);
         EXPECT_EQ(board.Finish(), Bytes({0x3E}));
     }
-    needleUpMethod = 7;
+    Machine().needleUpMethod = 7;
     status = 0;
     EXPECT_EQ(GetStitcher(&status), 0);
     EXPECT_EQ(status, kStitcherReady);
     EXPECT_EQ(Quiet(), "") << "button machines are not asked";
 
-    needleUpMethod = 1;
-    needleUpConfirm = 0;
+    Machine().needleUpMethod = 1;
+    Machine().needleUpConfirm = 0;
     status = 0x55;
     EXPECT_EQ(GetStitcher(&status), 0);
     EXPECT_EQ(status, 0x55) << "the caller's preset stays";
     EXPECT_EQ(Quiet(), "");
 
     // Corvane Solo with a needle found down: it is raised before the run.
-    needleUpMethod = 2;
-    needleUpConfirm = 1;
-    needleUpPress = 10;
-    needleUpTime = 400;
+    Machine().needleUpMethod = 2;
+    Machine().needleUpConfirm = 1;
+    Machine().needleUpPress = 10;
+    Machine().needleUpTime = 400;
     ScriptedBoard board(line, {{1, Bytes({0})},  // sensor: needle down
                                {4, ""},          // needle-up press and release
                                {1, Bytes({0})},
@@ -208,10 +208,10 @@ TEST_F(StitcherTest, StitcherCheckByMachineType) {
 }
 
 TEST_F(StitcherTest, TwinStitcherCheckFindsHandleBarsOutOfRobotMode) {
-    needleUpMethod = 1;
-    needleUpConfirm = 1;
-    needleUpPress = 10;
-    needleUpTime = 200;
+    Machine().needleUpMethod = 1;
+    Machine().needleUpConfirm = 1;
+    Machine().needleUpPress = 10;
+    Machine().needleUpTime = 200;
     unsigned char status = 0;
     // Needle up for the first look, down at the first poll: the needle-up
     // button is pressed; when the needle then reads up, the buttons worked

@@ -7,18 +7,7 @@
 
 namespace {
 
-struct AutoCenterTest : PlacementTest {
-    void SetUp() override {
-        PlacementTest::SetUp();
-        savedMargin = xMargin;
-        xMargin = 0;
-    }
-    void TearDown() override {
-        xMargin = savedMargin;
-        PlacementTest::TearDown();
-    }
-    float savedMargin = 0;
-};
+using AutoCenterTest = PlacementTest;
 
 TEST_F(AutoCenterTest, RectangleCentresEachAxisOnItsOwn) {
     MakeRectBox(3, 4, 10, 6);
@@ -46,13 +35,13 @@ TEST_F(AutoCenterTest, RectangleCentresEachAxisOnItsOwn) {
     EXPECT_FLOAT_EQ(c->y, 0);
 
     // A margin moves every edge in alike: the centre of a rectangle stays.
-    xMargin = 1;
+    Settings().xMargin = 1;
     AutoCenter(1, 1);
     EXPECT_NEAR(a->x, 3, 1e-4);
     EXPECT_NEAR(a->y, 1.5f, 1e-4);
-    xMargin = 12;  // out of range: reset to 0 in the setting itself
+    Settings().xMargin = 12;  // out of range: reset to 0 in the setting itself
     AutoCenter(1, 1);
-    EXPECT_FLOAT_EQ(xMargin, 0);
+    EXPECT_FLOAT_EQ(Settings().xMargin, 0);
 }
 
 TEST_F(AutoCenterTest, TriangleCentresOnTheCentroidNotTheRectangle) {
@@ -66,7 +55,7 @@ TEST_F(AutoCenterTest, TriangleCentresOnTheCentroidNotTheRectangle) {
     EXPECT_NEAR(a->y + 0.5f, 6, 1e-3);
 
     float cx, cy;
-    xMargin = 0.5f;
+    Settings().xMargin = 0.5f;
     ASSERT_EQ(CurrentBoxTargetCentre(&cx, &cy), 1);
     // Moving every edge inward by the same amount shrinks the triangle about
     // its incentre (2.09, 6.91); the target is the smaller triangle's centroid.

@@ -43,7 +43,7 @@ TEST_F(AutofillTest, GridCountsAndRefusals) {
         ClearLayout();
         ClearPatternList();
         MakeRectBox(0, 0, c.boxW, c.boxH);
-        xMargin = yMargin = c.margin;
+        Settings().xMargin = Settings().yMargin = c.margin;
         LayoutNode* n = NewPatternLayoutNode(
             LoadPoints({{0, 0}, {c.patternW, 0}, {c.patternW, c.patternH}}), -1, 0, 0, 0);
         script.shown.clear();
@@ -56,7 +56,7 @@ TEST_F(AutofillTest, GridCountsAndRefusals) {
                   c.shown ? std::vector<std::string>{c.shown} : std::vector<std::string>{})
             << c.name;
     }
-    xMargin = yMargin = 0;
+    Settings().xMargin = Settings().yMargin = 0;
     LayoutNode* n = patternLayout;
     ApplyRepeat(n, RepeatSettings{2, 0, 1, 0});
     script.shown.clear();

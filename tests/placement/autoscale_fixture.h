@@ -13,9 +13,6 @@
 struct AutoScaleTest : PlacementTest {
     void SetUp() override {
         PlacementTest::SetUp();
-        savedMargins[0] = xMargin;
-        savedMargins[1] = yMargin;
-        xMargin = yMargin = 0;
         cancelAfterDrains = -1;
         drains = 0;
         UserInterfaceHooks hooks = GetUserInterfaceHooks();
@@ -35,8 +32,6 @@ struct AutoScaleTest : PlacementTest {
     }
     void TearDown() override {
         SetAutoScaleHooks({});
-        xMargin = savedMargins[0];
-        yMargin = savedMargins[1];
         PlacementTest::TearDown();
     }
 
@@ -61,7 +56,6 @@ struct AutoScaleTest : PlacementTest {
         return inside;
     }
 
-    float savedMargins[2] = {0, 0};
     static inline std::vector<std::string> waitingWindows;  // titles, "(Cancel)" when cancellable
     static inline int drains = 0;
     static inline int cancelAfterDrains = -1;  // the drain that presses Cancel

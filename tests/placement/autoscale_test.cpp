@@ -272,22 +272,22 @@ TEST_F(AutoScaleTest, FillsBoxesOfEveryShapeInBothModes) {
 TEST_F(AutoScaleTest, MarginsTurnsAndRefusedBoxes) {
     MakeRectBox(0, 0, 12, 8);
     LayoutNode* n = NewPatternLayoutNode(LoadPoints({{0, 0}, {2, 0}, {2, 2}}), -1, 0, 1, 1);
-    xMargin = 0.5f;
+    Settings().xMargin = 0.5f;
     ASSERT_EQ(AutoScale(n, kKeepProportions), kAutoScaleDone);
     EXPECT_TRUE(Inside(n, -0.45f));
     EXPECT_GT(GetPattern(n->patternIndex)->height, 6.5f);
     EXPECT_NEAR(n->y + GetPattern(n->patternIndex)->height / 2, 4, 0.05);
 
-    xMargin = 12;  // out of range: reset, then the whole box is used
+    Settings().xMargin = 12;  // out of range: reset, then the whole box is used
     ASSERT_EQ(AutoScale(n, kKeepProportions), kAutoScaleDone);
-    EXPECT_EQ(xMargin, 0);
+    EXPECT_EQ(Settings().xMargin, 0);
     EXPECT_GT(GetPattern(n->patternIndex)->height, 7.6f);
 
-    xMargin = 4.5f;  // a margin that leaves no box
+    Settings().xMargin = 4.5f;  // a margin that leaves no box
     const float w = GetPattern(n->patternIndex)->width;
     EXPECT_EQ(AutoScale(n, kKeepProportions), kAutoScaleBoxNotConvex);
     EXPECT_EQ(GetPattern(n->patternIndex)->width, w);
-    xMargin = 0;
+    Settings().xMargin = 0;
 
     GetPattern(n->patternIndex)->angle = 30;  // measured in its own unturned frame
     RotatePattern(GetPattern(n->patternIndex), 30);

@@ -1,5 +1,5 @@
-// A clean layout for each placement test (application record, empty tables) and a scripted user
-// interface that answers message boxes and the keyboard and records every text shown.
+// A clean layout for each placement test (application record, empty tables, no margins) and
+// a scripted interface that answers message boxes and the keyboard and records every text shown.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "base/program_settings.h"
 #include "base/ui_hooks.h"
 #include "layout/layout_fixture.h"
 #include "support/run_layout.h"
@@ -25,6 +26,7 @@ inline ScriptedAnswers script;
 struct PlacementTest : LayoutTest {
     void SetUp() override {
         LayoutTest::SetUp();
+        ResetProgramSettings();
         script = ScriptedAnswers{};
         UserInterfaceHooks hooks;
         hooks.showMessage = [](int, int, const char* text) {

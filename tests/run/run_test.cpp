@@ -238,8 +238,8 @@ TEST_F(RunTest, AStitchedRunTiesOffAtJumpsAndATraceNeverStitches) {
     const std::vector<PathPoint> path = PackedPath();
     ASSERT_EQ(path.size(), 70u);
     ASSERT_TRUE(path[9].halt && path[19].halt && path[39].halt);
-    stitchRep = 4;
-    jumpStitch = 1.0f;
+    Machine().stitchRep = 4;
+    Machine().jumpStitch = 1.0f;
     PackFullPattern();
     const StitchEstimate estimate = EstimateStitchPath(interface->fullPattern, CurrentRunSpeeds());
 
@@ -311,7 +311,7 @@ TEST_F(RunTest, AStitchedRunTiesOffAtJumpsAndATraceNeverStitches) {
 TEST_F(SlowRunTest, PauseKeepsTheQueueAndAThreadBreakRestartsAtTheChosenPoint) {
     Place(LinePoints(150, 0, 0, 0.1f, 0), 0, 0);
     const std::vector<PathPoint> path = PackedPath();
-    stitchRep = 2;
+    Machine().stitchRep = 2;
     script.onDrain = OnceAfter(30, [] { PauseToggled(1); });
     startButtonReleased();  // returns paused
     const std::string atPause = SimControl(*sim, "state");
@@ -366,7 +366,7 @@ TEST_F(SlowRunTest, PauseKeepsTheQueueAndAThreadBreakRestartsAtTheChosenPoint) {
 // refused with "OPERATION FAILED: TB100" and the run stops, keeping the path.
 TEST_F(SlowRunTest, AThreadBreakWithoutTheHeadPositionStopsTheRun) {
     Place(LinePoints(150, 0, 0, 0.1f, 0), 0, 0);
-    stitchRep = 0;
+    Machine().stitchRep = 0;
     script.onDrain = OnceAfter(40, [] { PauseToggled(1); });
     startButtonReleased();
     ASSERT_EQ(allStop, 2);
@@ -444,7 +444,7 @@ TEST_F(RunTest, StartsThatMustNotRunSendNoMoveAndSetStartStartsAtThePoint) {
 
     const std::vector<PathPoint> path = PackedPath();
     script = RunScript{};
-    stitchRep = 0;
+    Machine().stitchRep = 0;
     script.startAnswer = kResponseSetStart;
     script.selectAt = 12;
     startButtonReleased();
@@ -477,7 +477,7 @@ TEST_F(RunTest, AnUnreadableHeadStopsTheStartBeforeAnyMove) {
 TEST_F(RunTest, AnUnreadableHeadAtASectionChangeStopsTheRunWithAMessage) {
     Place(LinePoints(20, 0, 0, 0.1f, 0), 0, 0);
     Place(LinePoints(20, 0, 0, 0.1f, 0), 0, 2.3f);
-    jumpStitch = 1.0f;
+    Machine().jumpStitch = 1.0f;
     script.answer = [this](const std::string& text) {
         SimControl(*sim, text == "CUT THE THREAD" ? "silence on" : "silence off");
         return kResponseOk;
@@ -508,7 +508,7 @@ TEST_P(RunFaultTest, AFaultDuringTheRunEndsItCleanlyOrIsRidden) {
     const FaultCase fault = GetParam();
     Place(LinePoints(200, 0, 0, 0.1f, 0), 0, 0);
     const std::vector<PathPoint> path = PackedPath();
-    stitchRep = 0;
+    Machine().stitchRep = 0;
     auto drains = std::make_shared<int>(0);
     script.onDrain = [this, drains, fault] {
         if (script.runViews == 0) return;
@@ -557,8 +557,8 @@ TEST_F(RunTest, SpeedButtonsStepWithinTheirLimits) {
                           {25, 5, false, 20}, {20, 5, false, 20},  {12, 5, false, 20},
                           {20, 5, true, 30}};
     for (const Case& c : cases) {
-        maxSpeed = c.maxSpeed;
-        minSpeed = c.minSpeed;
+        Machine().maxSpeed = c.maxSpeed;
+        Machine().minSpeed = c.minSpeed;
         EXPECT_FLOAT_EQ(c.up ? RunSpeedUp() : RunSpeedDown(), c.want) << c.maxSpeed;
     }
     EXPECT_EQ(StateValue(SimControl(*sim, "params"), "speed"), "30");

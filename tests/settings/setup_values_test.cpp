@@ -76,7 +76,7 @@ TEST(SetupValues, MachineTypePresetsReachTheDefaultsFile) {
         EXPECT_EQ(regTime, p.regTime) << p.type;
     }
     EXPECT_EQ(ApplyMachineType(13), kValueUnknownField);
-    EXPECT_EQ(needleUpMethod, 11);
+    EXPECT_EQ(Machine().needleUpMethod, 11);
 
     SetAdvancedFeaturesSetting(1);
     int advanced = 0, buttons = 0;
@@ -99,7 +99,7 @@ TEST(SetupValues, SystemInfoNamesAndVersions) {
 
     // Without a board and with an unreadable kernel file.
     SetLogStream(std::tmpfile());
-    needleUpMethod = 12;
+    Machine().needleUpMethod = 12;
     const std::string info = SystemInfoText("/nonexistent/version");
     EXPECT_EQ(info.rfind("Software Version: 3.05\nOS: ######\nMC Firmware: N.C.\nSC Firmware: ", 0),
               0u)

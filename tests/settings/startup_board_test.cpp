@@ -33,8 +33,8 @@ TEST(StartupBoardTest, StitchSettingsTooLateGiveTheStartUpValues) {
     const std::vector<double> constants = {4, 150, 5, 40, 31, 9, 32, 10, 41, 42, 120};
     const std::vector<double> memory = MemorySlots();
     EXPECT_EQ(std::vector<double>(memory.begin(), memory.begin() + 11), constants);
-    EXPECT_EQ(minimumSpeed, 2);
-    EXPECT_EQ(maxSpeed, 40.0f);
+    EXPECT_EQ(Machine().minimumSpeed, 2);
+    EXPECT_EQ(Machine().maxSpeed, 40.0f);
     EXPECT_EQ(Slots(ReadFileText(path)), constants);
     board.Finish();
     ClosePort();

@@ -46,27 +46,27 @@ struct StartupMergeTest : ::testing::Test {
 };
 
 TEST_F(StartupMergeTest, SilentBoardWithoutFileWritesAndUsesTheFirstStartValues) {
-    minimumSpeed = 9;
-    slow = 1.0f;
+    Machine().minimumSpeed = 9;
+    Machine().slow = 1.0f;
     EXPECT_EQ(RunStartupMerge(), kMergeDefaultsCreated);
     EXPECT_EQ(Bytes(), Column(kFirstStart));
     EXPECT_EQ(MemorySlots(), Slots(Column(kFirstStart)));
-    EXPECT_EQ(minimumSpeed, 2);
-    EXPECT_EQ(slow, 5.0f);
-    EXPECT_EQ(maxSpeed, 40.0f);
-    EXPECT_FLOAT_EQ(minSpeed, 2.0f * 10.0f / 6.0f);
+    EXPECT_EQ(Machine().minimumSpeed, 2);
+    EXPECT_EQ(Machine().slow, 5.0f);
+    EXPECT_EQ(Machine().maxSpeed, 40.0f);
+    EXPECT_FLOAT_EQ(Machine().minSpeed, 2.0f * 10.0f / 6.0f);
 }
 
 TEST_F(StartupMergeTest, SilentBoardReadsEverySlotOfTheFile) {
     const std::string file = Column({3,  150, 7,  55, 31,   9,  32, 10,  41,   42,  120,  1.5, -2.5,
                                      12, 60,  70, 75, 0.25, 12, 0,  200, 5000, 300, 2500, 1,   1});
     ASSERT_TRUE(WriteFileText(path, file));
-    minimumSpeed = 3;
+    Machine().minimumSpeed = 3;
     EXPECT_EQ(RunStartupMerge(), kMergeFromFile);
     EXPECT_EQ(Bytes(), file);  // nothing was rewritten
     EXPECT_EQ(MemorySlots(), Slots(file));
-    EXPECT_EQ(maxSpeed, 55.0f);
-    EXPECT_FLOAT_EQ(minSpeed, 5.0f);  // minimumSpeed 3 is not in the file
+    EXPECT_EQ(Machine().maxSpeed, 55.0f);
+    EXPECT_FLOAT_EQ(Machine().minSpeed, 5.0f);  // minimumSpeed 3 is not in the file
 }
 
 TEST_F(StartupMergeTest, ShortAndEmptyFilesAreCompletedWithTheUnreadableColumn) {
@@ -86,7 +86,7 @@ TEST_F(StartupMergeTest, ShortAndEmptyFilesAreCompletedWithTheUnreadableColumn) 
     expected[kSlotNeedleUpConfirm] = 1;
     expected[kSlotNeedleUpTime] = expected[kSlotStitchRegTime] = 100;  // 0 limited to 100
     EXPECT_EQ(MemorySlots(), expected);
-    EXPECT_EQ(maxSpeed, 0.0f);
+    EXPECT_EQ(Machine().maxSpeed, 0.0f);
 
     // The next start finds a whole file and takes the completed values.
     EXPECT_EQ(RunStartupMerge(), kMergeFromFile);
@@ -105,33 +105,33 @@ TEST_F(StartupMergeTest, LoadedFloatsAreLimitedToTheirRanges) {
         float* parameter;
         float loaded;
     } const cases[] = {
-        {kSlotNeedleUpTime, 20000.0f, &needleUpTime, 100.0f},
-        {kSlotNeedleUpTime, 0.0f, &needleUpTime, 100.0f},
-        {kSlotNeedleUpTime, 10000.0f, &needleUpTime, 10000.0f},
-        {kSlotNeedleUpTime, INFINITY, &needleUpTime, 100.0f},
-        {kSlotStitchRegTime, 10001.0f, &stitchRegTime, 100.0f},
-        {kSlotStitchRegTime, 99.0f, &stitchRegTime, 100.0f},
-        {kSlotStitchRegTime, 750.0f, &stitchRegTime, 750.0f},
-        {kSlotMoveIncrement, 0.01f, &moveIncrement, 0.015f},
-        {kSlotMoveIncrement, 121.0f, &moveIncrement, 120.0f},
-        {kSlotMoveIncrement, 0.5f, &moveIncrement, 0.5f},
-        {kSlotXMargin, -11.0f, &xMargin, -10.0f},
-        {kSlotXMargin, 10.5f, &xMargin, 10.0f},
-        {kSlotXMargin, -3.0f, &xMargin, -3.0f},
-        {kSlotYMargin, 50.0f, &yMargin, 50.0f},  // yMargin has no limit
-        {kSlotYMargin, -INFINITY, &yMargin, -INFINITY},
-        {kSlotJumpStitch, -1.0f, &jumpStitch, 0.0f},
-        {kSlotJumpStitch, 250.0f, &jumpStitch, 200.0f},
-        {kSlotAcceleration, 4.0f, &acceleration, 5.0f},
-        {kSlotAcceleration, 101.0f, &acceleration, 100.0f},
-        {kSlotAcceleration, INFINITY, &acceleration, 100.0f},
-        {kSlotCurvature, 2.0f, &curvature, 5.0f},
-        {kSlotCurvature, 100.0f, &curvature, 100.0f},
-        {kSlotNeedleUpPress, -1.0f, &needleUpPress, 0.0f},
-        {kSlotNeedleUpPress, 10001.0f, &needleUpPress, 0.0f},
-        {kSlotNeedleUpPress, 10000.0f, &needleUpPress, 10000.0f},
-        {kSlotStitchRegPress, 20000.0f, &stitchRegPress, 0.0f},
-        {kSlotStitchRegPress, 80.0f, &stitchRegPress, 80.0f},
+        {kSlotNeedleUpTime, 20000.0f, &Machine().needleUpTime, 100.0f},
+        {kSlotNeedleUpTime, 0.0f, &Machine().needleUpTime, 100.0f},
+        {kSlotNeedleUpTime, 10000.0f, &Machine().needleUpTime, 10000.0f},
+        {kSlotNeedleUpTime, INFINITY, &Machine().needleUpTime, 100.0f},
+        {kSlotStitchRegTime, 10001.0f, &Machine().stitchRegTime, 100.0f},
+        {kSlotStitchRegTime, 99.0f, &Machine().stitchRegTime, 100.0f},
+        {kSlotStitchRegTime, 750.0f, &Machine().stitchRegTime, 750.0f},
+        {kSlotMoveIncrement, 0.01f, &Machine().moveIncrement, 0.015f},
+        {kSlotMoveIncrement, 121.0f, &Machine().moveIncrement, 120.0f},
+        {kSlotMoveIncrement, 0.5f, &Machine().moveIncrement, 0.5f},
+        {kSlotXMargin, -11.0f, &Settings().xMargin, -10.0f},
+        {kSlotXMargin, 10.5f, &Settings().xMargin, 10.0f},
+        {kSlotXMargin, -3.0f, &Settings().xMargin, -3.0f},
+        {kSlotYMargin, 50.0f, &Settings().yMargin, 50.0f},  // yMargin has no limit
+        {kSlotYMargin, -INFINITY, &Settings().yMargin, -INFINITY},
+        {kSlotJumpStitch, -1.0f, &Machine().jumpStitch, 0.0f},
+        {kSlotJumpStitch, 250.0f, &Machine().jumpStitch, 200.0f},
+        {kSlotAcceleration, 4.0f, &Machine().acceleration, 5.0f},
+        {kSlotAcceleration, 101.0f, &Machine().acceleration, 100.0f},
+        {kSlotAcceleration, INFINITY, &Machine().acceleration, 100.0f},
+        {kSlotCurvature, 2.0f, &Machine().curvature, 5.0f},
+        {kSlotCurvature, 100.0f, &Machine().curvature, 100.0f},
+        {kSlotNeedleUpPress, -1.0f, &Machine().needleUpPress, 0.0f},
+        {kSlotNeedleUpPress, 10001.0f, &Machine().needleUpPress, 0.0f},
+        {kSlotNeedleUpPress, 10000.0f, &Machine().needleUpPress, 10000.0f},
+        {kSlotStitchRegPress, 20000.0f, &Machine().stitchRegPress, 0.0f},
+        {kSlotStitchRegPress, 80.0f, &Machine().stitchRegPress, 80.0f},
     };
     for (const Case& c : cases) {
         MergeWithSlot(c.slot, FloatBytes(c.stored));
@@ -146,27 +146,27 @@ TEST_F(StartupMergeTest, LoadedIntegersAreLimitedToTheirRanges) {
         int32_t* parameter;
         int32_t loaded;
     } const cases[] = {
-        {kSlotLeadLineSpeed, 9, &leadLineSpeed, 10},
-        {kSlotLeadLineSpeed, 10, &leadLineSpeed, 10},
-        {kSlotLeadLineSpeed, 101, &leadLineSpeed, 100},
-        {kSlotLeadLineSpeed, 100, &leadLineSpeed, 100},
-        {kSlotNeedleUpMethod, 13, &needleUpMethod, 0},
-        {kSlotNeedleUpMethod, -1, &needleUpMethod, 0},
-        {kSlotNeedleUpMethod, 12, &needleUpMethod, 12},
-        {kSlotNeedleUpConfirm, 2, &needleUpConfirm, 1},
-        {kSlotNeedleUpConfirm, -1, &needleUpConfirm, 1},
-        {kSlotNeedleUpConfirm, 0, &needleUpConfirm, 0},
-        {kSlotStitchButtonsOn, 2, &stitchButtonsOn, 0},
-        {kSlotStitchButtonsOn, 1, &stitchButtonsOn, 1},
-        {kSlotShowAdvancedFeatures, -7, &showAdvancedFeatures, 0},
-        {kSlotShowAdvancedFeatures, 1, &showAdvancedFeatures, 1},
-        {kSlotSpeed, 70, &speed, 70},
+        {kSlotLeadLineSpeed, 9, &Machine().leadLineSpeed, 10},
+        {kSlotLeadLineSpeed, 10, &Machine().leadLineSpeed, 10},
+        {kSlotLeadLineSpeed, 101, &Machine().leadLineSpeed, 100},
+        {kSlotLeadLineSpeed, 100, &Machine().leadLineSpeed, 100},
+        {kSlotNeedleUpMethod, 13, &Machine().needleUpMethod, 0},
+        {kSlotNeedleUpMethod, -1, &Machine().needleUpMethod, 0},
+        {kSlotNeedleUpMethod, 12, &Machine().needleUpMethod, 12},
+        {kSlotNeedleUpConfirm, 2, &Machine().needleUpConfirm, 1},
+        {kSlotNeedleUpConfirm, -1, &Machine().needleUpConfirm, 1},
+        {kSlotNeedleUpConfirm, 0, &Machine().needleUpConfirm, 0},
+        {kSlotStitchButtonsOn, 2, &Settings().stitchButtonsOn, 0},
+        {kSlotStitchButtonsOn, 1, &Settings().stitchButtonsOn, 1},
+        {kSlotShowAdvancedFeatures, -7, &Settings().showAdvancedFeatures, 0},
+        {kSlotShowAdvancedFeatures, 1, &Settings().showAdvancedFeatures, 1},
+        {kSlotSpeed, 70, &Machine().speed, 70},
     };
     for (const Case& c : cases) {
         MergeWithSlot(c.slot, IntBytes(c.stored));
         EXPECT_EQ(*c.parameter, c.loaded) << "slot " << c.slot << " stored " << c.stored;
     }
-    EXPECT_EQ(maxSpeed, 70.0f);
+    EXPECT_EQ(Machine().maxSpeed, 70.0f);
 }
 
 TEST_F(StartupMergeTest, NotANumberIsReplacedAndNotWrittenBack) {
@@ -174,9 +174,9 @@ TEST_F(StartupMergeTest, NotANumberIsReplacedAndNotWrittenBack) {
     for (int slot : {11, 12, 13, 14, 15, 17, 20, 21, 22, 23})
         file.replace(4 * slot, 4, FloatBytes(NAN));
     ASSERT_TRUE(WriteFileText(path, file));
-    slow = NAN;
+    Machine().slow = NAN;
     EXPECT_EQ(RunStartupMerge(), kMergeFromFile);
-    EXPECT_EQ(slow, 5.0f);
+    EXPECT_EQ(Machine().slow, 5.0f);
     std::vector<double> expected = Slots(Column(kFactory));
     expected[kSlotAcceleration] = expected[kSlotCurvature] = 40;
     expected[kSlotMoveIncrement] = 0.0625;
@@ -193,28 +193,29 @@ TEST_F(StartupMergeTest, BoardAnswerKeepsProgramSlotsAndRewritesBoardSlots) {
     ASSERT_TRUE(WriteFileText(path, file));
 
     SetStartValues();
-    XKp = 11, XKi = 12, YKp = 13, YKi = 14, YKd = 15, Err = 16, TOut = 17, XKd = 18;
-    stitchLen = 6, speed = 45, minimumSpeed = 3, stitchRep = 2;
+    MachineParameters& m = Machine();
+    m.XKp = 11, m.XKi = 12, m.YKp = 13, m.YKi = 14, m.YKd = 15, m.Err = 16, m.TOut = 17, m.XKd = 18;
+    m.stitchLen = 6, m.speed = 45, m.minimumSpeed = 3, m.stitchRep = 2;
     EXPECT_EQ(MergeWithDefaultsFile(1), kMergeFromBoard);
     DeriveAndValidate();
     const std::string board = Column({2, 17, 6, 45, 11, 12, 13, 14, 18, 15, 16});
     EXPECT_EQ(Bytes(), board + file.substr(44));
     EXPECT_EQ(MemorySlots(), Slots(board + file.substr(44)));  // the board wins over slot 4
-    EXPECT_EQ(maxSpeed, 45.0f);
-    EXPECT_FLOAT_EQ(minSpeed, 5.0f);
+    EXPECT_EQ(m.maxSpeed, 45.0f);
+    EXPECT_FLOAT_EQ(m.minSpeed, 5.0f);
 
     // Without a file only the board slots are written; the program-only
     // settings keep their start values.
     ASSERT_EQ(std::remove(path.c_str()), 0);
     SetStartValues();
-    XKp = 21;
+    m.XKp = 21;
     EXPECT_EQ(MergeWithDefaultsFile(1), kMergeFromBoard);
     const std::string bytes = Bytes();
     ASSERT_EQ(bytes.size(), 44u);
     EXPECT_EQ(bytes.substr(16, 4), IntBytes(21));
     DeriveAndValidate();
-    EXPECT_EQ(acceleration, 40.0f);
-    EXPECT_EQ(needleUpTime, 100.0f);
+    EXPECT_EQ(m.acceleration, 40.0f);
+    EXPECT_EQ(m.needleUpTime, 100.0f);
 }
 
 // Scripted answers to the factory-reset question, recording every text shown.
@@ -231,14 +232,14 @@ TEST_F(StartupMergeTest, FactoryResetAsksFirstAndSavesTheFactoryColumn) {
     hooks.showMessage = ScriptedMessage;
     SetUserInterfaceHooks(hooks);
     ASSERT_TRUE(WriteFileText(path, std::string(200, '\x7f')));
-    speed = 99;
-    xMargin = 3.0f;
+    Machine().speed = 99;
+    Settings().xMargin = 3.0f;
 
     shown.clear();
     questionAnswer = kResponseCancel;
     EXPECT_EQ(AskAndResetToFactoryDefaults(), 0);
     EXPECT_EQ(shown, std::vector<std::string>{kFactoryResetQuestion});
-    EXPECT_EQ(speed, 99);
+    EXPECT_EQ(Machine().speed, 99);
     EXPECT_EQ(Bytes(), std::string(200, '\x7f'));
 
     shown.clear();
@@ -247,13 +248,13 @@ TEST_F(StartupMergeTest, FactoryResetAsksFirstAndSavesTheFactoryColumn) {
     EXPECT_EQ(shown, (std::vector<std::string>{kFactoryResetQuestion, kFactoryResetDone}));
     EXPECT_EQ(Bytes(), Column(kFactory));
     EXPECT_EQ(MemorySlots(), Slots(Column(kFactory)));
-    EXPECT_EQ(minimumSpeed, 2);
-    EXPECT_EQ(slow, 5.0f);
-    EXPECT_EQ(maxSpeed, 40.0f);
+    EXPECT_EQ(Machine().minimumSpeed, 2);
+    EXPECT_EQ(Machine().slow, 5.0f);
+    EXPECT_EQ(Machine().maxSpeed, 40.0f);
 
     // A factory needleUpTime of 0 loads as 100 at the next start.
     EXPECT_EQ(RunStartupMerge(), kMergeFromFile);
-    EXPECT_EQ(needleUpTime, 100.0f);
+    EXPECT_EQ(Machine().needleUpTime, 100.0f);
 
     // A reset that cannot save says so before it reports the reset.
     SetDefaultsFilePath(dir.File("missing/defaults.mrl").c_str());

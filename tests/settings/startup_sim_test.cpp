@@ -84,8 +84,8 @@ TEST_F(StartupSimTest, AnsweringBoardGivesItsValuesAndTheFileFollows) {
     file[kSlotNeedleUpTime] = file[kSlotStitchRegTime] = 100;
     file.push_back(0);
     EXPECT_EQ(MemorySlots(), file);
-    EXPECT_EQ(maxSpeed, 47.0f);
-    EXPECT_FLOAT_EQ(minSpeed, 5.0f);
+    EXPECT_EQ(Machine().maxSpeed, 47.0f);
+    EXPECT_FLOAT_EQ(Machine().minSpeed, 5.0f);
 }
 
 TEST_F(StartupSimTest, FactoryResetSendsTheFactoryValuesInOrder) {

@@ -47,13 +47,15 @@ struct MotorDiagnostics : BoardTest {
     void SetUp() override {
         BoardTest::SetUp();
         // The values the test must give back, unlike the board's own.
-        XKp = 31, XKi = 9, XKd = 41, YKp = 32, YKi = 7, YKd = 39, Err = 120, maxSpeed = 60;
+        MachineParameters& m = Machine();
+        m.XKp = 31, m.XKi = 9, m.XKd = 41, m.YKp = 32, m.YKi = 7, m.YKd = 39, m.Err = 120;
+        m.maxSpeed = 60;
         allStop = 0;
         reportText.clear();
         waits = 0;
         // The board holds the program's values before a test starts.
-        SetXKp(XKp), SetXKi(XKi), SetXKd(XKd), SetYKp(YKp), SetYKi(YKi), SetYKd(YKd);
-        SetMaxErr(Err), SetSpeed(static_cast<int32_t>(maxSpeed));
+        SetXKp(m.XKp), SetXKi(m.XKi), SetXKd(m.XKd), SetYKp(m.YKp), SetYKi(m.YKi), SetYKd(m.YKd);
+        SetMaxErr(m.Err), SetSpeed(static_cast<int32_t>(m.maxSpeed));
     }
     // The board's parameters equal what the program had before the test.
     void ExpectRestored() {
@@ -161,12 +163,12 @@ TEST_F(MotorDiagnostics, AStallOrASilentBoardAbortsAndTheValuesAreSentBack) {
     // parameters keep the program's values (no query result replaced them).
     const std::string before = Sim("state");
     Sim("silence on");
-    XKp = 33;
+    Machine().XKp = 33;
     EXPECT_EQ(TestXMotor(Report()), 0);
     EXPECT_EQ(reportText,
               "Testing X Motor\nMoving X Motor at 80% \nX Motor Error.  Test Aborted.\n");
-    EXPECT_EQ(XKp, 33);
-    EXPECT_EQ(Err, 120);
+    EXPECT_EQ(Machine().XKp, 33);
+    EXPECT_EQ(Machine().Err, 120);
     Sim("silence off");
     const std::string after = Sim("state");
     EXPECT_EQ(StateValue(after, "x"), StateValue(before, "x")) << "the head never moved";

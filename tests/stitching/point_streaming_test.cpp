@@ -69,8 +69,8 @@ TEST_F(StreamingTest, LeadLineReachesTheTargetInShortMoves) {
     ASSERT_EQ(moves.size(), 11u);
     for (size_t i = 1; i < moves.size(); i++)
         EXPECT_NEAR(moves[i].x, 100.0 * i, 0.5) << i;
-    EXPECT_NEAR(moves.back().feed, minSpeed, 0.01);
-    EXPECT_NEAR(moves.front().feed, minSpeed, 0.01);
+    EXPECT_NEAR(moves.back().feed, Machine().minSpeed, 0.01);
+    EXPECT_NEAR(moves.front().feed, Machine().minSpeed, 0.01);
     EXPECT_EQ(StateValue(Sim("state"), "x"), "1000");
 
     // A short lead line is its two end points.
@@ -136,7 +136,7 @@ TEST_F(StreamingTest, PrefillStopsBeforeTheEndOfTheSection) {
     // 20 points; the 20th ends the section. The pre-fill hands over 18 and
     // leaves the last two to the run loop.
     path = Line(25, 0, 0, 19);
-    stitchRep = 4;
+    Machine().stitchRep = 4;
     fpTemp = path;
     Halt();
     SendFortyNine();

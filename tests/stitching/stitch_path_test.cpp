@@ -162,7 +162,7 @@ TEST_F(StitchPathTest, FeedsAccelerateOutOfTheStartAndBrakeIntoTheEnd) {
         lowest = std::min(lowest, path[i]->feed);
     }
     EXPECT_NEAR(highest, std::sqrt(2800.0f), 1e-3);
-    EXPECT_NEAR(lowest, minSpeed, 1e-4);
+    EXPECT_NEAR(lowest, Machine().minSpeed, 1e-4);
     EXPECT_LT(path[1]->feed, path[10]->feed);
 }
 

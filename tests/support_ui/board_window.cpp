@@ -6,6 +6,7 @@
 #include "base/application_state.h"
 #include "base/defaults_file.h"
 #include "base/log.h"
+#include "base/program_settings.h"
 #include "base/ui_hooks.h"
 #include "layout/layout_tree.h"
 #include "layout/pattern_box.h"
@@ -18,6 +19,7 @@ void BoardWindowTest::SetUp() {
     sim = std::make_unique<Mc1Sim>(std::vector<std::string>{"--time-scale", "50"});
     ASSERT_TRUE(sim->running) << sim->error;
     SetFactoryDefaults();
+    ResetProgramSettings();
     logStream = std::tmpfile();
     SetLogStream(logStream);
     SetSerialDevicePath(sim->device);

@@ -16,19 +16,15 @@ class MenuTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(EnsureGtk());
-        savedAdvanced = showAdvancedFeatures;
-        savedButtons = stitchButtonsOn;
         savedStyle = icon_style;
-        savedMethod = needleUpMethod;
     }
     void TearDown() override {
         if (window != nullptr) gtk_widget_destroy(window);
         SetMenuItemAvailable(kItemUndo, false);
         SetMenuItemAvailable(kItemRestoreSetpoint, false);
-        showAdvancedFeatures = savedAdvanced;
-        stitchButtonsOn = savedButtons;
+        ResetProgramSettings();
+        SetFactoryDefaults();
         icon_style = savedStyle;
-        needleUpMethod = savedMethod;
     }
     // Builds both rows inside a window, as start-up does.
     void Build() {
@@ -83,7 +79,6 @@ protected:
     }
 
     GtkWidget* window = nullptr;
-    int32_t savedAdvanced = 0, savedButtons = 0, savedMethod = 0;
     int savedStyle = 0;
 };
 
@@ -139,9 +134,9 @@ TEST_F(MenuTest, ScreenMasksMakeTheRightItemsAndButtonsUsable) {
 
 TEST_F(MenuTest, AdvancedSwitchLargeStyleAndMachineTypeDecideWhatIsShown) {
     icon_style = 1;
-    stitchButtonsOn = 1;
-    showAdvancedFeatures = 0;
-    needleUpMethod = 3;
+    Settings().stitchButtonsOn = 1;
+    Settings().showAdvancedFeatures = 0;
+    Machine().needleUpMethod = 3;
     Build();
     MenuBar* menu = MenuRecord();
     ToolBar* record = ToolbarRecord();
@@ -158,7 +153,7 @@ TEST_F(MenuTest, AdvancedSwitchLargeStyleAndMachineTypeDecideWhatIsShown) {
     EXPECT_FALSE(Visible(record->buttons[kToolNeedleUp]));
     EXPECT_TRUE(Visible(record->buttons[kToolEdit]));
 
-    showAdvancedFeatures = 1;
+    Settings().showAdvancedFeatures = 1;
     ApplyMenuVisibility();
     for (MenuItemId id : advanced)
         EXPECT_TRUE(Visible(menu->items[id])) << id;
@@ -173,12 +168,12 @@ TEST_F(MenuTest, AdvancedSwitchLargeStyleAndMachineTypeDecideWhatIsShown) {
 
     // Machine type 12 (no needle up) hides Needle Up alone; the stitch-button
     // switch both.
-    needleUpMethod = 12;
+    Machine().needleUpMethod = 12;
     ApplyMenuVisibility();
     EXPECT_TRUE(Visible(record->buttons[kToolStitchOnOff]));
     EXPECT_FALSE(Visible(record->buttons[kToolNeedleUp]));
-    needleUpMethod = 3;
-    stitchButtonsOn = 0;
+    Machine().needleUpMethod = 3;
+    Settings().stitchButtonsOn = 0;
     ApplyMenuVisibility();
     EXPECT_FALSE(Visible(record->buttons[kToolStitchOnOff]));
     EXPECT_FALSE(Visible(record->buttons[kToolNeedleUp]));
@@ -210,8 +205,8 @@ TEST_F(MenuTest, UndoAndRestoreSetpointFollowTheirFiles) {
 // pointer off the toolbar.
 TEST_F(MenuTest, TogglesMoveThePointerAwayAndStitcherTogglesSpringBack) {
     icon_style = 1;
-    stitchButtonsOn = 1;
-    showAdvancedFeatures = 1;
+    Settings().stitchButtonsOn = 1;
+    Settings().showAdvancedFeatures = 1;
     Build();
     gtk_window_move(GTK_WINDOW(window), 0, 0);
     Drain();

@@ -108,9 +108,6 @@ protected:
     void SetUp() override {
         PopupTest::SetUp();
         if (!interface) return;
-        savedMargins[0] = xMargin;
-        savedMargins[1] = yMargin;
-        xMargin = yMargin = 0;
         watch = Watch{};
         // The responder answers the messages; the waiting window and the
         // event draining are the program's own.
@@ -147,9 +144,7 @@ protected:
     void TearDown() override {
         StopScript(&script);
         if (interface) SetUserInterfaceHooks(responderHooks);
-        xMargin = savedMargins[0];
-        yMargin = savedMargins[1];
-        showAdvancedFeatures = 0;
+        ResetProgramSettings();
         PopupTest::TearDown();
     }
     // Opens the pop-up on a placement whose corner lies at (x, y) inches of a
@@ -174,7 +169,6 @@ protected:
             n++;
         return n;
     }
-    float savedMargins[2] = {};
     UserInterfaceHooks responderHooks;
     Script script;
 };
@@ -284,7 +278,7 @@ TEST_F(PlacementFlows, AutofillFromThePopupAndTheEditToolCancelBringsTheLayoutBa
     ASSERT_TRUE(menus && menus->items[kItemAutofill]);
     ASSERT_TRUE(gtk_widget_is_sensitive(menus->items[kItemAutofill]));
     // The Edit menu with every entry still fits the screen below the bar.
-    showAdvancedFeatures = 1;
+    Settings().showAdvancedFeatures = 1;
     ApplyMenuVisibility();
     Click(menus->menuTitles[kMenuEdit]);
     GtkWidget* editWindow = gtk_widget_get_toplevel(menus->menus[kMenuEdit]);
@@ -294,7 +288,7 @@ TEST_F(PlacementFlows, AutofillFromThePopupAndTheEditToolCancelBringsTheLayoutBa
     EXPECT_LE(top + editWindow->allocation.height, screen_height);
     EXPECT_TRUE(Shot("edit_menu"));
     gtk_menu_shell_deactivate(GTK_MENU_SHELL(menus->menuBar));
-    showAdvancedFeatures = 0;
+    Settings().showAdvancedFeatures = 0;
     ApplyMenuVisibility();
     Drain();
     gtk_menu_item_activate(GTK_MENU_ITEM(menus->items[kItemAutofill]));
@@ -322,7 +316,7 @@ TEST_F(PlacementFlows, AutofillFromThePopupAndTheEditToolCancelBringsTheLayoutBa
 }
 
 TEST_F(PlacementFlows, MergeFromThePopupMakesOnePatternAndCancelKeepsTheArray) {
-    showAdvancedFeatures = 1;
+    Settings().showAdvancedFeatures = 1;
     MakeRectBox(0, 0, 30, 20);
     const int slot = LoadPath({{0, 0}, {4, 0}, {4, 2}});
     LayoutNode* parent = NewPatternLayoutNode(slot, -1, 0, 2, 2);

@@ -117,7 +117,7 @@ protected:
         interface->selectedNode = node;
         gtk_widget_queue_draw(interface->window);  // the box and the pattern
         Look("layout");
-        showAdvancedFeatures = 1;  // every entry of every menu
+        Settings().showAdvancedFeatures = 1;  // every entry of every menu
         ApplyMenuVisibility();
         const char* menus[kMenuCount] = {"menu_main", "menu_edit", "menu_view", "menu_stitch"};
         for (int m = 0; m < kMenuCount; m++) {
@@ -129,7 +129,7 @@ protected:
         ASSERT_TRUE(WaitFor([&] { return PopupMenu() != nullptr; }));
         WalkMenu(PopupMenu(), "popup");
         ClosePopup();
-        showAdvancedFeatures = 0;
+        Settings().showAdvancedFeatures = 0;
         ApplyMenuVisibility();
         WalkDialog(kScaleDialogTitle, "scale", [&] { ScaleDialog(node); });
         WalkDialog(kRepeatDialogTitle, "repeat", [&] { ArrayDialog(node); });

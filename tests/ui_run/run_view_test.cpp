@@ -44,7 +44,7 @@ TEST(RunViewScreen, StartPauseSpeedAndResumeOnTheRealScreens) {
     SetSerialDevicePath(sim->device);
     ASSERT_GE(OpenPort(), 0);
     SetFactoryDefaults();
-    stitchRep = 0;
+    Machine().stitchRep = 0;
     fpTemp = nullptr;
     allStop = 0;
 
@@ -110,7 +110,7 @@ TEST(RunViewScreen, StartPauseSpeedAndResumeOnTheRealScreens) {
         gdk_test_simulate_button(area->window, tap.x, tap.y, 1, GdkModifierType(0),
                                  GDK_BUTTON_RELEASE);
         Drain();
-        EXPECT_FLOAT_EQ(maxSpeed, tap.speed) << tap.x << "," << tap.y;
+        EXPECT_FLOAT_EQ(Machine().maxSpeed, tap.speed) << tap.x << "," << tap.y;
     }
     EXPECT_TRUE(SaveScreenshot(LONGARM_BINARY_DIR "/tests/ui_run_paused.png"));
 

@@ -166,7 +166,7 @@ TEST_F(SetupScreenTest, EveryValueReachesTheBoardAndTheDefaultsFileAsTheBoardHol
     EXPECT_EQ(Param("speed"), "50");
     EXPECT_EQ(SlotInt(kSlotSpeed), 50);
     EXPECT_EQ(Value(SliderOf(page, "Max Speed")), 50);
-    EXPECT_EQ(maxSpeed, 50);
+    EXPECT_EQ(Machine().maxSpeed, 50);
     ReleaseSlider(SliderOf(page, "Length"), 12);  // slot 2
     EXPECT_EQ(Param("stitchLen"), "12");
     EXPECT_EQ(SlotInt(kSlotStitchLen), 12);
@@ -175,8 +175,8 @@ TEST_F(SetupScreenTest, EveryValueReachesTheBoardAndTheDefaultsFileAsTheBoardHol
     ReleaseSlider(SliderOf(page, "Min Speed"), 4);
     EXPECT_EQ(Param("minimumSpeed"), "4");
     // The rest of the file got the current values, not zeros.
-    EXPECT_EQ(SlotInt(kSlotNeedleUpMethod), needleUpMethod);
-    EXPECT_FLOAT_EQ(SlotFloat(kSlotAcceleration), acceleration);
+    EXPECT_EQ(SlotInt(kSlotNeedleUpMethod), Machine().needleUpMethod);
+    EXPECT_FLOAT_EQ(SlotFloat(kSlotAcceleration), Machine().acceleration);
 
     // A silent board keeps the slider and the file where the board is.
     Sim("silence on");
@@ -238,9 +238,7 @@ TEST_F(SetupScreenTest, EveryValueReachesTheBoardAndTheDefaultsFileAsTheBoardHol
 
 TEST_F(SetupScreenTest, MachineTypesThePasswordAndTheAdvancedSwitch) {
     icon_style = 1;  // the toolbar's stitch buttons exist only with large icons
-    showAdvancedFeatures = 0;
-    stitchButtonsOn = 0;
-    needleUpMethod = 3;
+    Machine().needleUpMethod = 3;
     Open();
     MenuBar* menu = MenuRecord();
     ToolBar* tools = ToolbarRecord();
@@ -268,7 +266,7 @@ TEST_F(SetupScreenTest, MachineTypesThePasswordAndTheAdvancedSwitch) {
     GtkWidget* box = FindButton(Page(kPageConfiguration), "Show Advanced Features");
     ASSERT_NE(box, nullptr);
     Click(box);
-    EXPECT_TRUE(WaitFor([&] { return showAdvancedFeatures == 1; }, 2000));
+    EXPECT_TRUE(WaitFor([&] { return Settings().showAdvancedFeatures == 1; }, 2000));
     Drain();
     EXPECT_TRUE(Visible(menu->items[kItemOpenLayout]));
     EXPECT_TRUE(Visible(menu->items[kItemSaveLayout]));
@@ -289,14 +287,14 @@ TEST_F(SetupScreenTest, MachineTypesThePasswordAndTheAdvancedSwitch) {
     EXPECT_EQ(gtk_combo_box_get_active(GTK_COMBO_BOX(list)), 3);
     ASSERT_EQ(responder->shown.size(), 1u);
     EXPECT_EQ(responder->shown[0].text, "DO YOU WANT TO SET THE MACHINE TYPE TO:\n\nCorvane 18 ?");
-    EXPECT_EQ(needleUpMethod, 3);
+    EXPECT_EQ(Machine().needleUpMethod, 3);
     EXPECT_EQ(needleUpCallbackOn, 1);
 
     // OK: the Corvane 18 timings, the needle-up button hidden, slots 18 to 23.
     responder->answers.push_back(kResponseOk);
     gtk_combo_box_set_active(GTK_COMBO_BOX(list), 12);
     Drain();
-    EXPECT_EQ(needleUpMethod, 12);
+    EXPECT_EQ(Machine().needleUpMethod, 12);
     EXPECT_EQ(SlotInt(kSlotNeedleUpMethod), 12);
     EXPECT_FLOAT_EQ(SlotFloat(kSlotNeedleUpPress), 100.0f);
     EXPECT_FLOAT_EQ(SlotFloat(kSlotStitchRegTime), 100.0f);
@@ -322,17 +320,17 @@ TEST_F(SetupScreenTest, MachineTypesThePasswordAndTheAdvancedSwitch) {
     EXPECT_TRUE(WaitFor([&] { return responder->answers.empty(); }, 2000));
     Drain();
     EXPECT_TRUE(gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(stitchBtns)));
-    EXPECT_EQ(stitchButtonsOn, 1);
+    EXPECT_EQ(Settings().stitchButtonsOn, 1);
     responder->answers.push_back(kResponseYes);
     gtk_button_clicked(GTK_BUTTON(stitchBtns));
-    EXPECT_TRUE(WaitFor([&] { return stitchButtonsOn == 0; }, 2000));
+    EXPECT_TRUE(WaitFor([&] { return Settings().stitchButtonsOn == 0; }, 2000));
     EXPECT_EQ(SlotInt(kSlotStitchButtonsOn), 0);
     EXPECT_FALSE(Visible(tools->buttons[kToolStitchOnOff]));
 
     // Cleared again: the layout entries and the advanced rows go.
     Turn(kPageConfiguration);
     Click(box);
-    EXPECT_TRUE(WaitFor([&] { return showAdvancedFeatures == 0; }, 2000));
+    EXPECT_TRUE(WaitFor([&] { return Settings().showAdvancedFeatures == 0; }, 2000));
     Drain();
     EXPECT_FALSE(Visible(menu->items[kItemOpenLayout]));
     EXPECT_EQ(SlotInt(kSlotShowAdvancedFeatures), 0);
@@ -347,9 +345,9 @@ TEST_F(SetupScreenTest, MachineTypesThePasswordAndTheAdvancedSwitch) {
     Drain();
     EXPECT_EQ(responder->shown[before].text, kFactoryResetQuestion);
     EXPECT_EQ(responder->shown.back().text, kFactoryResetDone);
-    EXPECT_EQ(needleUpMethod, 0);
+    EXPECT_EQ(Machine().needleUpMethod, 0);
     EXPECT_EQ(SlotInt(kSlotNeedleUpMethod), 0);
-    EXPECT_EQ(Param("speed"), std::to_string(speed));
+    EXPECT_EQ(Param("speed"), std::to_string(Machine().speed));
     ASSERT_TRUE(isWidget(interface->setupNotebook));
     EXPECT_EQ(
         gtk_combo_box_get_active(GTK_COMBO_BOX(First(Page(kPageAdvanced), GTK_TYPE_COMBO_BOX))), 0);
@@ -461,7 +459,7 @@ TEST_F(SetupScreenTest, TheUpdatesButtonsAndTheMotorTestsAreLive) {
 }
 
 TEST_F(SetupScreenTest, EveryPageFitsTheSmallScreen) {
-    showAdvancedFeatures = 1;  // every row of the Advanced page
+    Settings().showAdvancedFeatures = 1;  // every row of the Advanced page
     Open();
     CheckEveryPage("320x240", true);
 }
@@ -469,7 +467,7 @@ TEST_F(SetupScreenTest, EveryPageFitsTheSmallScreen) {
 TEST_F(SetupScreenTest, EveryPageFitsTheLargeScreen) {
     ASSERT_EQ(ParseConfigFile(LONGARM_SOURCE_DIR "/tests/data/screen_large.conf"), 1);
     gtk_rc_parse(LONGARM_SOURCE_DIR "/gtkrc");
-    showAdvancedFeatures = 1;
+    Settings().showAdvancedFeatures = 1;
     Open();
     CheckEveryPage("800x480", false);
     ParseConfigFile("/nonexistent/screen.conf");

@@ -329,7 +329,7 @@ TEST_F(ViewTouch, FastHorizontalSwipesAndCornerArrowsStepBetweenBoxesSlowDragsPa
 }
 
 TEST_F(ViewTouch, TheDirectionPadMovesByTheIncrementAndDragsInsideItMoveNothing) {
-    moveIncrement = 0.25f;
+    Machine().moveIncrement = 0.25f;
     menuEditMove(nullptr, nullptr);
     EXPECT_EQ(command, kModeMoveAll);
     struct stat info;

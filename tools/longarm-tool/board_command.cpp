@@ -252,16 +252,16 @@ int RunOperation(const std::vector<std::string>& w, Output* out, std::string* er
     if (c == "stitch-settings") {
         const int r = GetStitchSettingsForSetup();
         if (r == 0) {
-            out->Add("stitchLen", stitchLen);
-            out->Add("speed", speed);
-            out->Add("minimumSpeed", minimumSpeed);
-            out->Add("stitchRep", stitchRep);
+            out->Add("stitchLen", Machine().stitchLen);
+            out->Add("speed", Machine().speed);
+            out->Add("minimumSpeed", Machine().minimumSpeed);
+            out->Add("stitchRep", Machine().stitchRep);
         }
         return r;
     }
     if (c == "slow") {
         const int r = GetSlowSetting();
-        if (r == 0) out->AddFloat("slow", slow);
+        if (r == 0) out->AddFloat("slow", Machine().slow);
         return r;
     }
     if (c == "position") {
@@ -389,10 +389,10 @@ int RunBoardCommand(const Arguments& args) {
     const std::string arityError = CheckArity(options.words);
     if (!arityError.empty()) return UsageError(arityError);
 
-    needleUpMethod = options.method;
-    needleUpConfirm = options.confirm;
-    needleUpPress = stitchRegPress = options.pressMs;
-    needleUpTime = stitchRegTime = options.waitMs;
+    Machine().needleUpMethod = options.method;
+    Machine().needleUpConfirm = options.confirm;
+    Machine().needleUpPress = Machine().stitchRegPress = options.pressMs;
+    Machine().needleUpTime = Machine().stitchRegTime = options.waitMs;
 
     // Log lines of the operation go to standard error; standard output carries
     // only the result lines.

@@ -71,9 +71,10 @@ void PrintJobEstimate() {
     std::printf("lock_stitches=%d\n", e.lockStitches);
     std::printf("stitched_length=%.3f in\n", e.stitchedInches);
     std::printf("jump_length=%.3f in\n", e.jumpInches);
-    std::printf("speed=%.0f (from %s)\n", maxSpeed, ParameterSourceName(MachineParameterSource()));
+    std::printf("speed=%.0f (from %s)\n", Machine().maxSpeed,
+                ParameterSourceName(MachineParameterSource()));
     if (e.seconds < 0)
-        std::printf("run_time=unknown (the speed setting is %.0f)\n", maxSpeed);
+        std::printf("run_time=unknown (the speed setting is %.0f)\n", Machine().maxSpeed);
     else
         std::printf("run_time=%.0f s (%s)\n", e.seconds, FormatDuration(e.seconds).c_str());
     const PathOverrun overrun =

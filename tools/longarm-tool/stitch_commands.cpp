@@ -78,8 +78,9 @@ int RunPreviewCommand(const Arguments& args) {
         return ToolUsage(kPreviewUsage);
     const int status = LoadJob(job.others[0], job);
     if (status != 0) return status;
-    GdkPixbuf* image = RenderStitchPreview(interface->fullPattern, extents.get(), jumpStitch,
-                                           static_cast<int>(width), static_cast<int>(height));
+    GdkPixbuf* image =
+        RenderStitchPreview(interface->fullPattern, extents.get(), Machine().jumpStitch,
+                            static_cast<int>(width), static_cast<int>(height));
     const int saved = SavePixbufAsPng(image, job.others[1]);
     if (image) g_object_unref(image);
     if (!saved) {

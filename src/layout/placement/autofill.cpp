@@ -35,7 +35,7 @@ int PlanAutofill(const LayoutNode* node, AutofillGrid* grid) {
         ShowMessage(kMessageError, kButtonsOk, kArrayedRefusal);
         return 0;
     }
-    const float roomX = box->width - xMargin, roomY = box->height - yMargin;
+    const float roomX = box->width - Settings().xMargin, roomY = box->height - Settings().yMargin;
     if (p->width > roomX || p->height > roomY) {
         ShowMessage(kMessageInfo, kButtonsOk, kNoRoomMessage);
         return 0;
@@ -57,15 +57,15 @@ int RunAutofill(LayoutNode* node, const AutofillGrid& grid, int mode) {
         ShowMessage(kMessageError, kButtonsOk, kNoArraySlotMessage);
         return kAutofillRefused;
     }
-    node->x = xMargin;
-    node->y = yMargin;
+    node->x = Settings().xMargin;
+    node->y = Settings().yMargin;
     node->arrayIndex = slot;
     node->parent = 1;
     for (int r = 0; r < grid.down; r++)
         for (int k = 0; k < grid.across; k++)
             if (r != 0 || k != 0)
-                AppendLayoutNode(node->patternIndex, slot, 0, k * p->width + xMargin,
-                                 r * p->height + yMargin, node->boxIndex);
+                AppendLayoutNode(node->patternIndex, slot, 0, k * p->width + Settings().xMargin,
+                                 r * p->height + Settings().yMargin, node->boxIndex);
 
     interface->operationRunning = 1;
     ShowWaitingBand(kAutofillTitle, 1);

@@ -169,7 +169,7 @@ int FitHull(Fit& fit, int mode, int firstRotation, int passRotation) {
     if (!OperationRunning()) return kAutoScaleCancelled;
     float rectX = 0, rectY = 0, cx = 0, cy = 0;
     PolygonBoundsCentre(fit.box.get(), &rectX, &rectY);
-    if (xMargin != 0) AdjustForMargin(fit.box.get());
+    if (Settings().xMargin != 0) AdjustForMargin(fit.box.get());
     if (type < kPolygonTriangle || type > kPolygonReflex) return kAutoScaleBoxInvalid;
     if (!LeftEverywhere(fit.box.get())) {  // the margin left no box
         ShowMessage(kMessageError, kButtonsOk, kNotConvexMessage);

@@ -89,7 +89,7 @@ int TriangleCentroid(const PointArray* polygon, float* cx, float* cy) {
 }
 
 void AdjustForMargin(PointArray* polygon) {
-    if (xMargin < -10 || xMargin > 10) xMargin = 0;
+    if (Settings().xMargin < -10 || Settings().xMargin > 10) Settings().xMargin = 0;
     if (!polygon) {
         LogLine("Box is NULL");
         return;
@@ -102,12 +102,13 @@ void AdjustForMargin(PointArray* polygon) {
     for (guint i = 0; i < n; i++) {
         const PointArrayElement& from = At(polygon, i == 0 ? n - 1 : i - 1);
         const PointArrayElement& to = At(polygon, i);
-        double direction = GetAngle(&from.x, &to.x) + (xMargin > 0 ? -kPi / 2 : kPi / 2);
+        double direction = GetAngle(&from.x, &to.x) + (Settings().xMargin > 0 ? -kPi / 2 : kPi / 2);
         while (direction < 0)
             direction += 2 * kPi;
         while (direction >= 2 * kPi)
             direction -= 2 * kPi;
-        const double ox = xMargin * std::cos(direction), oy = xMargin * std::sin(direction);
+        const double ox = Settings().xMargin * std::cos(direction),
+                     oy = Settings().xMargin * std::sin(direction);
         edges[i] = LineThrough(from.x + ox, from.y + oy, to.x + ox, to.y + oy);
         moved[i] = PointArrayElement{static_cast<float>(from.x + ox),
                                      static_cast<float>(from.y + oy), from.extra1, from.extra2};
@@ -132,7 +133,7 @@ int CurrentBoxTargetCentre(float* cx, float* cy) {
     PointArray* polygon = BoxPolygon(box);
     if (!polygon) return 0;
     PolygonBoundsCentre(polygon, cx, cy);
-    if (xMargin != 0) AdjustForMargin(polygon);
+    if (Settings().xMargin != 0) AdjustForMargin(polygon);
     if (GetPolygonType(box->corners) == kPolygonTriangle) TriangleCentroid(polygon, cx, cy);
     g_array_free(polygon, TRUE);
     return 1;

@@ -36,17 +36,17 @@ void Wait(const DiagnosticsReport& report, int milliseconds) {
 }
 
 // Sends the speed, the maximum following error and the six gains of the
-// parameter globals back to the board when the test ends, on every path.
+// machine parameters back to the board when the test ends, on every path.
 struct ParameterRestore {
     ~ParameterRestore() {
-        SetSpeed(static_cast<int32_t>(maxSpeed));
-        SetMaxErr(Err);
-        SetXKp(XKp);
-        SetXKi(XKi);
-        SetXKd(XKd);
-        SetYKp(YKp);
-        SetYKi(YKi);
-        SetYKd(YKd);
+        SetSpeed(static_cast<int32_t>(Machine().maxSpeed));
+        SetMaxErr(Machine().Err);
+        SetXKp(Machine().XKp);
+        SetXKi(Machine().XKi);
+        SetXKd(Machine().XKd);
+        SetYKp(Machine().YKp);
+        SetYKi(Machine().YKi);
+        SetYKd(Machine().YKd);
     }
 };
 
@@ -55,9 +55,9 @@ struct ParameterRestore {
 void ReadConstants() {
     int32_t values[kConstantCount] = {};
     if (GetConstants(values) != 0) return;
-    const int32_t keptTimeOut = TOut;
+    const int32_t keptTimeOut = Machine().TOut;
     ApplyConstants(values);
-    TOut = keptTimeOut;
+    Machine().TOut = keptTimeOut;
 }
 
 // Makes the head's position the origin with both axes driven; false when the
@@ -79,11 +79,11 @@ bool StartAtHome(MachinePosition* start) {
 void SetTestGains(TestAxis axis) {
     SetMaxErr(kTestMaxError);
     if (axis == kTestAxisX) {
-        SetXKp(XKp);
+        SetXKp(Machine().XKp);
         SetYKp(kLimpGain);
     } else {
         SetXKp(kLimpGain);
-        SetYKp(YKp);
+        SetYKp(Machine().YKp);
     }
     SetXKi(0);
     SetYKi(0);

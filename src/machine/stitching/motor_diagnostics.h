@@ -7,7 +7,7 @@
 //
 // The axis tests change the board's speed, maximum following error and gains;
 // every path out of a test (a pass, a fail, a stall, a board error, a silent
-// board) sends the values of the parameter globals back.
+// board) sends the values of the machine parameters back.
 #pragma once
 
 #include <string>

@@ -154,11 +154,12 @@ void startButtonReleased() {
 
     if (StitchingToggleActive()) {
         if (!StitcherReady()) return;
-    } else if ((needleUpMethod == 1 || needleUpMethod == 2) && needleUpConfirm) {
+    } else if ((Machine().needleUpMethod == 1 || Machine().needleUpMethod == 2) &&
+               Machine().needleUpConfirm) {
         if (ReadNeedle() == 0) {
             LogLine("Needle Down!");
             NeedleUp();
-            DoNothing(static_cast<int>(needleUpTime));
+            DoNothing(static_cast<int>(Machine().needleUpTime));
         }
     }
 

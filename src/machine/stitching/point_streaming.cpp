@@ -102,8 +102,8 @@ int SendLeadLine(FullPattern_t* target) {
     }
     LogLine("SLL: Set FullPattern_t pointers");
     LogLine("SLL: Explode Line");
-    FullPattern_t* start = LinePath(startX, startY, target->x, target->y, minSpeed);
-    Log("SLL: Create Tmp Pointers and set fRate to %d\n", leadLineSpeed);
+    FullPattern_t* start = LinePath(startX, startY, target->x, target->y, Machine().minSpeed);
+    Log("SLL: Create Tmp Pointers and set fRate to %d\n", Machine().leadLineSpeed);
     LogLine("SLL: Set Feeds");
     SetFeeds(start, 0);
 
@@ -120,7 +120,7 @@ int SendPoints(FullPattern_t* first) {
     }
     Halt();
     SleepMicroseconds(kMenuSettleUs);
-    SetSpeed(leadLineSpeed);
+    SetSpeed(Machine().leadLineSpeed);
     int retries = 0;
     bool resumed = false;
 
@@ -211,7 +211,7 @@ void SendFortyNine() {
     if (!fpTemp && interface) fpTemp = interface->fullPattern;
     if (!fpTemp) return;
     FullPattern_t* lastSent = nullptr;
-    for (int count = 0; count < 98 - stitchRep; count++) {
+    for (int count = 0; count < 98 - Machine().stitchRep; count++) {
         if (!fpTemp->next() || fpTemp->next()->halt) {
             // fpTemp is the section's last point: the run loop sends it.
             // A cursor on a section's first point stays there: stepping back

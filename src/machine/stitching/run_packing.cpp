@@ -47,7 +47,7 @@ int PackRunPath() {
     int count = 0;
     for (FullPattern_t* p = interface->fullPattern; p; p = p->next()) {
         count++;
-        if (!std::isfinite(p->feed) || p->feed < 0) p->feed = minSpeed;
+        if (!std::isfinite(p->feed) || p->feed < 0) p->feed = Machine().minSpeed;
     }
     const PathOverrun overrun =
         extents ? CheckPathInQuiltArea(interface->fullPattern, *extents) : PathOverrun{};

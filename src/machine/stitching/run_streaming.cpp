@@ -92,7 +92,7 @@ bool ChangeSection(bool stitchRun) {
                 jumped = true;
                 LockStitch();
                 if (Ended() || !Wait()) return Fail();
-                if (jump > jumpStitch) {
+                if (jump > Machine().jumpStitch) {
                     DisableAxes();
                     ShowMessage(kMessageInfo, kButtonsOk, "CUT THE THREAD");
                     SetBoardSpeed();
@@ -115,7 +115,7 @@ bool ChangeSection(bool stitchRun) {
         const FullPattern_t* oldEnd = fpTemp->prev();
         if (fpTemp->next()) fpTemp = fpTemp->next();
         NeedleUp();
-        if (oldEnd && Distance(oldEnd, fpTemp) > jumpStitch * kPathUnitsPerInch) {
+        if (oldEnd && Distance(oldEnd, fpTemp) > Machine().jumpStitch * kPathUnitsPerInch) {
             DisableAxes();
             ShowMessage(kMessageInfo, kButtonsOk, "PULL UP THE BOBBIN THREAD");
             EnableAxes();
@@ -355,20 +355,22 @@ void ProcessPattern() {
 }
 
 float RunSpeedUp() {
-    maxSpeed = maxSpeed > 90 ? kBoardSpeedTop : maxSpeed + 10;
+    Machine().maxSpeed = Machine().maxSpeed > 90 ? kBoardSpeedTop : Machine().maxSpeed + 10;
     speedup++;
-    speed = static_cast<int32_t>(maxSpeed);
+    Machine().speed = static_cast<int32_t>(Machine().maxSpeed);
     SetBoardSpeed();
-    WriteDefaultInt(kSpeedEntry, speed);
-    return maxSpeed;
+    WriteDefaultInt(kSpeedEntry, Machine().speed);
+    return Machine().maxSpeed;
 }
 
 float RunSpeedDown() {
-    const float lowest = static_cast<float>(static_cast<int>(minSpeed + 5) / 10 * 10 + 10);
-    maxSpeed = maxSpeed <= lowest ? lowest : std::fmax(lowest, maxSpeed - 10);
+    const float lowest =
+        static_cast<float>(static_cast<int>(Machine().minSpeed + 5) / 10 * 10 + 10);
+    Machine().maxSpeed =
+        Machine().maxSpeed <= lowest ? lowest : std::fmax(lowest, Machine().maxSpeed - 10);
     slowdown++;
-    speed = static_cast<int32_t>(maxSpeed);
+    Machine().speed = static_cast<int32_t>(Machine().maxSpeed);
     SetBoardSpeed();
-    WriteDefaultInt(kSpeedEntry, speed);
-    return maxSpeed;
+    WriteDefaultInt(kSpeedEntry, Machine().speed);
+    return Machine().maxSpeed;
 }

@@ -184,14 +184,14 @@ void LockStitch() {
 
     Resume();
     SetSpeed(kLockStitchSpeed);
-    if (stitchRep == 0) {
+    if (Machine().stitchRep == 0) {
         if (!Wait()) {
             StopPattern();
             return;
         }
         if (!StopRequested()) NeedleUp();
     } else {
-        for (int i = 0; i < stitchRep; i += 2) {
+        for (int i = 0; i < Machine().stitchRep; i += 2) {
             if (StopRequested()) {
                 StopPattern();
                 LogLine("LS STOPPED");
@@ -201,7 +201,7 @@ void LockStitch() {
                 StopPattern();
                 return;
             }
-            if (needleUpMethod == 12)
+            if (Machine().needleUpMethod == 12)
                 StitchOn();
             else
                 NeedleUp();
@@ -214,9 +214,9 @@ void LockStitch() {
                 StopPattern();
                 return;
             }
-            if (needleUpMethod != 12) NeedleUp();
+            if (Machine().needleUpMethod != 12) NeedleUp();
         }
-        if (needleUpMethod == 12) StitchOff();
+        if (Machine().needleUpMethod == 12) StitchOff();
     }
     Halt();
     LogLine("LS DONE");
@@ -234,7 +234,7 @@ void DisableAxes() {
 }
 
 void SetBoardSpeed() {
-    SetSpeed(static_cast<int32_t>(maxSpeed));
+    SetSpeed(static_cast<int32_t>(Machine().maxSpeed));
 }
 
 void SetRunControlHooks(const RunControlHooks& newHooks) {

@@ -88,12 +88,12 @@ MoveKind ClassifyMove(const FullPattern_t* p) {
 
 RunSpeeds CurrentRunSpeeds() {
     RunSpeeds s;
-    s.topSpeed = maxSpeed;
-    s.minimumFeed = minSpeed;
-    s.leadLineSpeed = leadLineSpeed;
-    s.acceleration = acceleration;
-    s.jumpStitch = jumpStitch;
-    s.stitchRep = stitchRep;
+    s.topSpeed = Machine().maxSpeed;
+    s.minimumFeed = Machine().minSpeed;
+    s.leadLineSpeed = Machine().leadLineSpeed;
+    s.acceleration = Machine().acceleration;
+    s.jumpStitch = Machine().jumpStitch;
+    s.stitchRep = Machine().stitchRep;
     return s;
 }
 

@@ -43,7 +43,7 @@ struct RunSpeeds {
     int32_t stitchRep = 0;      // lock-stitch repetitions
 };
 
-// The settings of the machine parameter globals now.
+// The settings of the machine parameters now.
 RunSpeeds CurrentRunSpeeds();
 
 // The figures of a path.

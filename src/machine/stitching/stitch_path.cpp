@@ -321,7 +321,7 @@ void FindPatternAngles(FullPattern_t* first, StatusWindow* status) {
         const float pc[2] = {c->x / kPathUnitsPerInch, c->y / kPathUnitsPerInch};
         if (index >= 2) {
             CountProgress(status, &counter);
-            b->feed = GetMaxFeed(pa, pb, pc, index - 1, minSpeed, nullptr);
+            b->feed = GetMaxFeed(pa, pb, pc, index - 1, Machine().minSpeed, nullptr);
         }
         pa[0] = pb[0], pa[1] = pb[1];
         pb[0] = pc[0], pb[1] = pc[1];
@@ -367,7 +367,7 @@ float GetMaxFeed(const float* a, const float* b, const float* c, int /*index*/, 
             (ma * mb * (a[1] - c[1]) + mb * (a[0] + b[0]) - ma * (b[0] + c[0])) / (2.0 * (mb - ma));
         double cy = -(cx - (a[0] + b[0]) / 2.0) / ma + (a[1] + b[1]) / 2.0;
         double r = std::hypot(cx - a[0], cy - a[1]);
-        curvatureLimit = r * (curvature * 3.2 / 100.0) * 100.0;
+        curvatureLimit = r * (Machine().curvature * 3.2 / 100.0) * 100.0;
         if (!(curvatureLimit <= 100.0)) curvatureLimit = 100.0;  // NaN: a degenerate circle
         if (curvatureLimit < minimumFeed) curvatureLimit = minimumFeed;
     }
@@ -441,7 +441,7 @@ void SetFeeds(FullPattern_t* first, int smoothing) {
             p[i].feed = kShortPathFeed;
         return;
     }
-    const float acc = acceleration * 35;
+    const float acc = Machine().acceleration * 35;
     Log("Acceleration Value: %.1f\n", acc);
 
     for (int i = 0; i <= n - 2; i++) {
@@ -466,8 +466,9 @@ void SetFeeds(FullPattern_t* first, int smoothing) {
     }
     for (int i = 1; i <= n - 2; i++) {
         if (p[i].feed <= lo || hi <= lo)
-            p[i].feed = minSpeed;
+            p[i].feed = Machine().minSpeed;
         else
-            p[i].feed = minSpeed + (top - minSpeed) * (p[i].feed - lo) / (hi - lo);
+            p[i].feed =
+                Machine().minSpeed + (top - Machine().minSpeed) * (p[i].feed - lo) / (hi - lo);
     }
 }

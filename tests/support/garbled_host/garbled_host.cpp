@@ -147,8 +147,8 @@ int main(int argc, char** argv) {
     interface = &state;
     SetDefaultsFilePath((folder + "defaults.mrl").c_str());
     SetFactoryDefaults();
-    stitchRep = 4;
-    jumpStitch = 1.0f;
+    Machine().stitchRep = 4;
+    Machine().jumpStitch = 1.0f;
     UserInterfaceHooks ui;
     ui.showMessage = Answer;
     ui.showMessageSpecial = AnswerStart;
