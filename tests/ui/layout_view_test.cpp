@@ -14,7 +14,7 @@
 
 #include "base/system_paths.h"
 #include "layout/view_gestures.h"
-#include "layout_view/view_fixture.h"
+#include "layout/view_fixture.h"
 #include "machine/machine_parameters.h"
 #include "support/run_program.h"
 #include "support/temp_dir.h"

@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "import/import_test_util.h"
+#include "pattern/import/import_test_util.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "import/import_test_util.h"
+#include "pattern/import/import_test_util.h"
 #include "pattern/pattern.h"
 #include "support/run_program.h"
 #include "support/temp_dir.h"

@@ -4,7 +4,7 @@
 #include <cmath>
 
 #include "base/ui_hooks.h"
-#include "import/import_test_util.h"
+#include "pattern/import/import_test_util.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "import/import_test_util.h"
+#include "pattern/import/import_test_util.h"
 
 #include <unistd.h>
 

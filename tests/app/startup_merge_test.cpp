@@ -10,7 +10,7 @@
 #include "base/program_settings.h"
 #include "base/ui_hooks.h"
 #include "machine/machine_parameters.h"
-#include "settings/settings_test.h"
+#include "app/settings_test.h"
 #include "support/temp_dir.h"
 
 namespace {

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "base/ui_hooks.h"
-#include "import/import_test_util.h"
+#include "pattern/import/import_test_util.h"
 
 namespace {
 

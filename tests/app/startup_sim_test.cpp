@@ -13,7 +13,7 @@
 #include "machine/machine_parameters.h"
 #include "machine/mc1_commands.h"
 #include "machine/serial_link.h"
-#include "settings/settings_test.h"
+#include "app/settings_test.h"
 #include "support/mc1sim_fixture.h"
 #include "support/temp_dir.h"
 

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "import/import_test_util.h"
+#include "pattern/import/import_test_util.h"
 #include "pattern/import/import_support.h"
 
 namespace {

@@ -10,7 +10,7 @@
 #include "base/ui_hooks.h"
 #include "machine/machine_parameters.h"
 #include "machine/serial_link.h"
-#include "settings/settings_test.h"
+#include "app/settings_test.h"
 #include "support/pty_line.h"
 #include "support/temp_dir.h"
 

@@ -1,4 +1,4 @@
-#include "settings/settings_test.h"
+#include "app/settings_test.h"
 
 #include <cstring>
 
