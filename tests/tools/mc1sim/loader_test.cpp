@@ -39,8 +39,8 @@ TEST(SimLoader, ReadsWritesAndWritesTheImageOut) {
     ASSERT_EQ(identity.size(), 96u);
     EXPECT_EQ(std::string(identity.begin(), identity.begin() + 10), "MC1 loader");
     // The factory reset vector, upper byte first: a jump to 0x17C00.
-    std::vector<uint8_t> vector = Exchange(line.fd, At(0x02, 0), 96);
-    ASSERT_EQ(vector.size(), 96u);
+    std::vector<uint8_t> vector = Exchange(line.fd, At(0x02, 0), 97, 300);
+    ASSERT_EQ(vector.size(), 96u) << "32 instructions of 3 bytes, nothing more";
     EXPECT_EQ(std::vector<uint8_t>(vector.begin(), vector.begin() + 7),
               (std::vector<uint8_t>{0x04, 0x7C, 0x00, 0x00, 0x00, 0x01, 0xFF}));
     std::vector<uint8_t> eeprom = Exchange(line.fd, At(0x04, 0x7FF020), 32);

@@ -69,21 +69,4 @@ TEST(SimPicture, StitchedMovesAsThreadOthersDashedOverTheExtents) {
     EXPECT_EQ(ReadFileText(atEnd), ReadFileText(now));
 }
 
-TEST(SimPicture, AGivenAreaSetsTheScale) {
-    TempDir out;
-    {
-        SIM_LINE(line,
-                 {"--time-scale", "200", "--picture", out.File("p.png"), "--picture-area", "8,6"});
-        Move(line, 0, 1000);
-        WriteBytes(line.fd, {0x1D});
-        Move(line, 3000, 1000);
-    }
-    // Scale min(620 / 8, 460 / 6) = 76.67.
-    Picture p(out.File("p.png"));
-    ASSERT_NE(p.pixbuf, nullptr);
-    EXPECT_EQ(p.At(163, 86), 0x203080u);   // thread at (2, 1)
-    EXPECT_NE(p.At(623, 200), 0xFFFFFFu);  // the area's right edge
-    EXPECT_EQ(p.At(628, 200), 0xFFFFFFu);
-}
-
 }  // namespace

@@ -60,6 +60,11 @@ inline std::vector<uint8_t> Exchange(int fd, const std::vector<uint8_t>& frame, 
     return ReadBytes(fd, count, timeoutMs);
 }
 
+// Sends a move frame; true when the board accepted it (0x0B).
+inline bool Accepted(int fd, double x, double y, double feed = 100) {
+    return Exchange(fd, MoveFrame(x, y, feed), 1) == std::vector<uint8_t>{0x0B};
+}
+
 // The buffer status byte (-1 when none came).
 inline int BufferStatus(int fd) {
     std::vector<uint8_t> reply = Exchange(fd, {0x22}, 1);

@@ -2,9 +2,6 @@
 // the machine types.
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <cstdlib>
-
 #include "sim_wire.h"
 
 namespace {
@@ -31,32 +28,6 @@ bool NeedleSeenToRise(int fd, int timeoutMs) {
     return false;
 }
 
-TEST(SimStitcher, MethodZeroStatusStitchingAndNeedle) {
-    SIM_LINE(line);
-    EXPECT_EQ(Exchange(line.fd, {0x3E}, 1), std::vector<uint8_t>{1});
-    EXPECT_EQ(SimControl(line.sim, "stitcher-status 0x21"), "ok stitcher-status 33");
-    EXPECT_EQ(Exchange(line.fd, {0x3E}, 1), std::vector<uint8_t>{0x21});
-
-    WriteBytes(line.fd, {0x1D});
-    EXPECT_TRUE(WaitForState(line.sim, "stitching", "1", 1000));
-    WriteBytes(line.fd, {0x1E});
-    EXPECT_TRUE(WaitForState(line.sim, "stitching", "0", 1000));
-
-    // The needle-up answer comes after a short delay, not at once.
-    DrainBytes(line.fd);
-    WriteBytes(line.fd, {0x31});
-    EXPECT_TRUE(ReadBytes(line.fd, 1, 50).empty());
-    EXPECT_EQ(ReadBytes(line.fd, 1, 2000), std::vector<uint8_t>{0xFA});
-
-    EXPECT_EQ(SimControl(line.sim, "needle-fail on"), "ok needle-fail on");
-    EXPECT_EQ(Exchange(line.fd, {0x31}, 1, 2000), std::vector<uint8_t>{0xFB});
-
-    // This machine ignores the buttons; their frames are consumed in step.
-    WriteBytes(line.fd, {0x48, 1, 0x48, 0});
-    EXPECT_EQ(BufferStatus(line.fd), 0xFD);
-    EXPECT_EQ(Stitching(line.sim), "0");
-}
-
 TEST(SimStitcher, ANoisyLinkPutsAZeroBeforeEveryAnswerByteAndACutOneLosesThem) {
     SIM_LINE(line);
     EXPECT_EQ(SimControl(line.sim, "stitcher-link noisy"), "ok stitcher-link noisy");
@@ -71,30 +42,7 @@ TEST(SimStitcher, ANoisyLinkPutsAZeroBeforeEveryAnswerByteAndACutOneLosesThem) {
     EXPECT_EQ(Exchange(line.fd, {0x3E}, 1), std::vector<uint8_t>{0x01});
 }
 
-TEST(SimStitcher, ButtonEventsAreListedInTheOrderReceived) {
-    SIM_LINE(line, {"--machine", "1"});
-    WriteBytes(line.fd, {0x4A, 1, 0x48, 1, 0x48, 0, 0x4A, 0, 0x49, 1});
-    ASSERT_TRUE(WaitForState(line.sim, "stitching", "1", 1000));
-    std::string reply = SimControl(line.sim, "buttons");
-    EXPECT_EQ(StateValue(reply, "count"), "5");
-    std::string events = StateValue(reply, "events");
-    std::vector<std::string> order;
-    double last = 0;
-    for (size_t at = 0; at < events.size();) {
-        size_t end = std::min(events.find(',', at), events.size());
-        std::string event = events.substr(at, end - at);
-        double t = std::atof(event.c_str());
-        EXPECT_GE(t, last) << events;
-        last = t;
-        order.push_back(event.substr(event.find(':') + 1));
-        at = end + 1;
-    }
-    EXPECT_EQ(order, (std::vector<std::string>{"4A:1", "48:1", "48:0", "4A:0", "49:1"}));
-    EXPECT_EQ(SimControl(line.sim, "buttons clear"), "ok buttons cleared");
-    EXPECT_EQ(SimControl(line.sim, "buttons"), "ok count=0 events=");
-}
-
-TEST(SimStitcher, SoloMachineTogglesStitchingAndRaisesTheNeedle) {
+TEST(SimStitcher, SoloMachineTogglesStitchingAndRaisesTheNeedleUnlessItFails) {
     SIM_LINE(line, {"--machine", "2"});
     WriteBytes(line.fd, {0x48, 1, 0x48, 0});
     EXPECT_TRUE(WaitForState(line.sim, "stitching", "1", 1000));
@@ -103,6 +51,11 @@ TEST(SimStitcher, SoloMachineTogglesStitchingAndRaisesTheNeedle) {
     EXPECT_TRUE(WaitForState(line.sim, "stitching", "0", 1000));
     EXPECT_EQ(NeedleSensor(line.fd), 0);  // stopped with the needle down
 
+    SimControl(line.sim, "needle-fail on");
+    EXPECT_EQ(Exchange(line.fd, {0x31}, 1, 2000), std::vector<uint8_t>{0xFB});
+    WriteBytes(line.fd, {0x49, 1, 0x49, 0});
+    EXPECT_FALSE(NeedleSeenToRise(line.fd, 500));
+    SimControl(line.sim, "needle-fail off");
     WriteBytes(line.fd, {0x49, 1});
     WriteBytes(line.fd, {0x49, 0});
     EXPECT_TRUE(NeedleSeenToRise(line.fd, 2000));
@@ -118,15 +71,6 @@ TEST(SimStitcher, NeedleArrivesOnlyAfterALongPressIsLetGo) {
     EXPECT_EQ(NeedleSensor(line.fd), 0);
     WriteBytes(line.fd, {0x49, 0});
     EXPECT_TRUE(NeedleSeenToRise(line.fd, 2000));
-}
-
-TEST(SimStitcher, NeedleFailKeepsTheSensorFromConfirming) {
-    SIM_LINE(line, {"--machine", "3"});
-    WriteBytes(line.fd, {0x48, 1, 0x48, 0, 0x48, 1, 0x48, 0});  // stitch on and off: needle down
-    ASSERT_TRUE(WaitForState(line.sim, "needle", "0", 1000));
-    SimControl(line.sim, "needle-fail on");
-    WriteBytes(line.fd, {0x49, 1, 0x49, 0});
-    EXPECT_FALSE(NeedleSeenToRise(line.fd, 500));
 }
 
 TEST(SimStitcher, TwinMachineNeedsTheCommandButtonHeldInRobotModeOnly) {
@@ -180,18 +124,6 @@ TEST(SimStitcher, MachineChangeFromControlStopsStitching) {
     EXPECT_EQ(StateValue(state, "stitching"), "0");
     WriteBytes(line.fd, {0x1D});
     EXPECT_TRUE(WaitForState(line.sim, "stitching", "1", 1000));
-}
-
-TEST(SimStitcher, StitchingColumnOfTheRecordFollowsTheButtons) {
-    SIM_LINE(line, {"--machine", "4", "--time-scale", "200"});
-    ASSERT_EQ(Exchange(line.fd, MoveFrame(100, 0, 100), 1), std::vector<uint8_t>{0x0B});
-    ASSERT_TRUE(WaitForIdle(line.fd, 2000));
-    WriteBytes(line.fd, {0x48, 1, 0x48, 0});
-    ASSERT_EQ(Exchange(line.fd, MoveFrame(200, 0, 100), 1), std::vector<uint8_t>{0x0B});
-    ASSERT_TRUE(WaitForIdle(line.fd, 2000));
-    std::string record = ReadFileText(line.sim.recordPath);
-    EXPECT_NE(record.find(",100,0,100,0\n"), std::string::npos) << record;
-    EXPECT_NE(record.find(",200,0,100,1\n"), std::string::npos) << record;
 }
 
 }  // namespace
