@@ -219,6 +219,9 @@ TEST(PatternAddData, AppendsLinesAndAttachesCommandsByTheFlag) {
     EXPECT_EQ(PointsText(p), "2,3 -1,5");
     EXPECT_EQ(CommandsText(p), "1s 2es 3ee 3f");
     EXPECT_EQ(BoundsText(p), "-1 3 2 5 / 3 x 2");
+    clearPattern(&p);  // everything but the record goes
+    EXPECT_EQ(p.pointCount + p.commandCount + p.nameCount, 0);
+    EXPECT_TRUE(p.x.empty() && p.commandPoint.empty() && p.nameLines.empty());
 }
 
 TEST(PatternBounds, UpdatePatternSizeMeasuresWithoutMoving) {
