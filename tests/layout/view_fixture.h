@@ -2,29 +2,15 @@
 // tables, no quilt area), patterns from points and boxes from corners.
 #pragma once
 
-#include <gtest/gtest.h>
-
 #include <cmath>
-#include <memory>
-#include <vector>
 
-#include "base/application_state.h"
-#include "layout/layout_tree.h"
-#include "layout/pattern_box.h"
-#include "pattern/pattern.h"
-#include "support/run_layout.h"
+#include "layout/layout_fixture.h"
 
-struct ViewTest : ::testing::Test {
+struct ViewTest : LayoutTest {
     void SetUp() override {
-        state = std::make_unique<Interface>();
-        interface = state.get();
-        ResetLayout();
+        LayoutTest::SetUp();
         panX = panY = 0;
         command = -1;
-    }
-    void TearDown() override {
-        ResetLayout();
-        interface = nullptr;
     }
 
     // An axis-parallel box from (x, y) of w x h inches, walked counter-clockwise.
@@ -52,6 +38,4 @@ struct ViewTest : ::testing::Test {
         }
         return points;
     }
-
-    std::unique_ptr<Interface> state;
 };

@@ -128,6 +128,7 @@ TEST_F(Moves, MoveModesMoveTheBoxTheSelectionOrItsArray) {
     // Pan mode, no selection, or a selection no longer in the layout: nothing moves.
     EXPECT_EQ(MoveForMode(kModePan, 1, 1), 0);
     LayoutNode* detached = CopyLayoutNode(single);
+    EXPECT_TRUE(detached->source == single && !detached->next && !CopyLayoutNode(nullptr));
     interface->selectedNode = detached;
     EXPECT_EQ(MoveForMode(kModeMoveSelected, 1, 1), 0);
     EXPECT_FLOAT_EQ(detached->x, 1.5f);

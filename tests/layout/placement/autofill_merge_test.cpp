@@ -63,6 +63,7 @@ TEST_F(AutofillTest, GridCountsAndRefusals) {
     AutofillGrid grid;
     EXPECT_EQ(PlanAutofill(n->next, &grid), 0);
     EXPECT_EQ(script.shown, std::vector<std::string>{kArrayedRefusal});
+    EXPECT_EQ(Autofill(nullptr), kAutofillNothing);
 }
 
 TEST_F(AutofillTest, FillsTheBoxAndCancelBringsTheLayoutBack) {

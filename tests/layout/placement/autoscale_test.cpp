@@ -203,67 +203,42 @@ TEST_F(BounceTest, GrowthOfATurnedHullKeepsItsShape) {
 }
 
 TEST_F(AutoScaleTest, FillsBoxesOfEveryShapeInBothModes) {
+    const Points square = {{3, 4}, {3, 14}, {13, 14}, {13, 4}},
+                 tall = {{0, 0}, {0, 20}, {6, 20}, {6, 0}}, triangle = {{0, 0}, {0, 9}, {6, 9}},
+                 pentagon = {{0, 2}, {3, 10}, {9, 10}, {12, 2}, {6, 0}};
     const struct {
-        const char* name;
-        Points box;
-        Points pattern;
+        const Points& box;
+        float w, h;  // of the rectangular pattern
         int mode;
         float minWidth, minHeight;  // at least this large afterwards
         float centreX, centreY;     // where it ends, box frame; -1: not checked
     } cases[] = {
-        {"square in square",
-         {{3, 4}, {3, 14}, {13, 14}, {13, 4}},
-         {{0, 0}, {2, 0}, {2, 2}, {0, 2}},
-         kKeepProportions,
-         9.5f,
-         9.5f,
-         5,
-         5},
-        {"wide in tall, independent",
-         {{0, 0}, {0, 20}, {6, 20}, {6, 0}},
-         {{0, 0}, {4, 0}, {4, 1}, {0, 1}},
-         kScaleIndependently,
-         5.5f,
-         19,
-         3,
-         10},
-        {"triangle",
-         {{0, 0}, {0, 9}, {6, 9}},
-         {{0, 0}, {1, 0}, {1, 1}, {0, 1}},
-         kKeepProportions,
-         3.2f,
-         3.2f,
-         -1,
-         -1},
-        {"pentagon",
-         {{0, 2}, {3, 10}, {9, 10}, {12, 2}, {6, 0}},
-         {{0, 0}, {3, 0}, {3, 1}, {0, 1}},
-         kScaleIndependently,
-         7.5f,
-         5.5f,
-         -1,
-         -1},
+        {square, 2, 2, kKeepProportions, 9.5f, 9.5f, 5, 5},
+        {tall, 4, 1, kScaleIndependently, 5.5f, 19, 3, 10},
+        {triangle, 1, 1, kKeepProportions, 3.2f, 3.2f, -1, -1},
+        {pentagon, 3, 1, kScaleIndependently, 7.5f, 5.5f, -1, -1},
     };
     for (const auto& c : cases) {
+        SCOPED_TRACE(c.box.size());
         InitPatternBox();
         ClearLayout();
         MakeBox(c.box);
         interface->currentPatternBox = 0;
-        LayoutNode* n = NewPatternLayoutNode(LoadPoints(c.pattern), -1, 0, 0.5f, 0.5f);
+        LayoutNode* n = NewPatternLayoutNode(LoadPoints({{0, 0}, {c.w, 0}, {c.w, c.h}, {0, c.h}}),
+                                             -1, 0, 0.5f, 0.5f);
         AutoScaleReport report;
-        ASSERT_EQ(AutoScale(n, c.mode, &report), kAutoScaleDone) << c.name;
+        ASSERT_EQ(AutoScale(n, c.mode, &report), kAutoScaleDone);
         const Pattern* p = GetPattern(n->patternIndex);
-        EXPECT_GE(p->width, c.minWidth) << c.name;
-        EXPECT_GE(p->height, c.minHeight) << c.name;
-        EXPECT_TRUE(Inside(n)) << c.name;
-        EXPECT_GT(report.passes, 0) << c.name;
+        EXPECT_GE(p->width, c.minWidth);
+        EXPECT_GE(p->height, c.minHeight);
+        EXPECT_TRUE(Inside(n));
+        EXPECT_GT(report.passes, 0);
         if (c.mode == kKeepProportions) {
-            EXPECT_NEAR(p->width / p->height, c.pattern[1].first / c.pattern[2].second, 0.01)
-                << c.name;
+            EXPECT_NEAR(p->width / p->height, c.w / c.h, 0.01);
         }
         if (c.centreX >= 0) {
-            EXPECT_NEAR(n->x + p->width / 2, c.centreX, 0.1) << c.name;
-            EXPECT_NEAR(n->y + p->height / 2, c.centreY, 0.1) << c.name;
+            EXPECT_NEAR(n->x + p->width / 2, c.centreX, 0.1);
+            EXPECT_NEAR(n->y + p->height / 2, c.centreY, 0.1);
         }
         EXPECT_EQ(HullOutline(), nullptr);
     }
