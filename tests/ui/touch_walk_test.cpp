@@ -50,13 +50,13 @@ protected:
         const std::string picture =
             std::string(LONGARM_BINARY_DIR) + "/tests/walk_" + place + ".png";
         // The X server may still be painting a window that just came up (on a
-        // loaded machine for seconds): the picture is taken again while the
-        // main loop runs, until it matches.
+        // loaded machine for many seconds): the picture is taken again while
+        // the main loop runs, until it matches. A match ends the wait at once.
         if (screen_width != 320) {
             EXPECT_TRUE(SaveScreenshot(picture));
             return;
         }
-        WaitFor([&] { return SaveScreenshot(picture) && LooksLike(picture, "walk_" + place); });
+        WaitFor([&] { return SaveScreenshot(picture) && LooksLike(picture, "walk_" + place); }, 20000);
         EXPECT_TRUE(SaveScreenshot(picture) && LooksLike(picture, "walk_" + place)) << place;
     }
     static std::string Prefixed(const std::string& place, const std::string& lines) {
