@@ -101,50 +101,46 @@ TEST_F(Procedures, QuiltAreaIsMeasuredCornerByCornerAndBecomesTheFirstBox) {
     EXPECT_STREQ(CurrentScreenName(), "layout view");
 }
 
-TEST_F(Procedures, MeasuringAgainReplacesOnlyTheCurrentBox) {
+// Corners pressed with PLUS, the last with CHECK: a rectangle from the two
+// ends of a diagonal (walked so every corner passes the Left test), a box
+// closed on its last corner, or a refusal.
+TEST_F(Procedures, DrawnCornersMakeTheBoxOrAreRefusedWithAReason) {
     MeasureTable();
-    menuMainPatternbox(nullptr, const_cast<char*>("1"));  // box 1 with placeholder corners
-    PressSetupButton(1, 3);
-    ASSERT_EQ(patternBoxList.count, 2);
-    ASSERT_EQ(interface->currentPatternBox, 1);
-    EXPECT_TRUE(SameCorners(GetPatternBox(1), {{2, 14}, {15, 14}, {15, 2}, {2, 2}}));
-
-    StartQuiltAreaSetup();
-    At(0, 0);
-    PressSetupButton(0, 1);
-    At(30, 0);
-    PressSetupButton(0, 1);
-    At(30, 10);
-    PressSetupButton(0, 1);
-    EXPECT_EQ(patternBoxList.count, 2);
-    EXPECT_TRUE(SameCorners(GetPatternBox(0), {{0, 20}, {40, 20}, {40, 0}, {0, 0}}));
-    EXPECT_TRUE(SameCorners(GetPatternBox(1), {{0, 10}, {30, 10}, {30, 0}, {0, 0}}));
-    EXPECT_FLOAT_EQ(GetPatternBox(1)->width, 30);
-}
-
-TEST_F(Procedures, TwoCornersMakeARectangleInEveryDiagonalDirection) {
-    MeasureTable();
-    struct Case {
-        QuiltPoint p0, p1;
-        std::vector<QuiltPoint> want;
+    const struct {
+        std::vector<QuiltPoint> pressed;
+        std::vector<QuiltPoint> corners;  // none: refused with the message
+        const char* message;
+    } cases[] = {
+        {{{10, 10}, {20, 5}}, {{10, 10}, {20, 10}, {20, 5}, {10, 5}}, ""},
+        {{{10, 5}, {20, 10}}, {{10, 5}, {10, 10}, {20, 10}, {20, 5}}, ""},
+        {{{20, 10}, {10, 5}}, {{20, 10}, {20, 5}, {10, 5}, {10, 10}}, ""},
+        {{{20, 5}, {10, 10}}, {{20, 5}, {10, 5}, {10, 10}, {20, 10}}, ""},
+        {{{10, 10}, {20, 5}, {20, 5}}, {{10, 10}, {20, 10}, {20, 5}, {10, 5}}, ""},
+        // CHECK a hair away from the last corner closes the box there.
+        {{{5, 5}, {15, 5}, {15, 15}, {5, 15}, {5.002f, 15.003f}},
+         {{5, 5}, {15, 5}, {15, 15}, {5, 15}},
+         ""},
+        {{{7, 7}, {7, 7}}, {}, "NO POINTS ADDED. ABORTING."},
+        {{{5, 5}, {5, 12}}, {}, "CANNOT CREATE PATTERN BOX WITH POINTS GIVEN. ABORTING."},
+        {{{12, 5}, {3, 5}}, {}, "CANNOT CREATE PATTERN BOX WITH POINTS GIVEN. ABORTING."},
+        // Farther than a few thousandths away is a corner of its own.
+        {{{5, 5}, {15, 5}, {15, 15}, {5, 15}, {5.02f, 15}}, {}, "PATTERN BOX LINES MAY NOT CROSS"},
     };
-    const std::vector<Case> cases = {
-        {{10, 10}, {20, 5}, {{10, 10}, {20, 10}, {20, 5}, {10, 5}}},
-        {{10, 5}, {20, 10}, {{10, 5}, {10, 10}, {20, 10}, {20, 5}}},
-        {{20, 10}, {10, 5}, {{20, 10}, {20, 5}, {10, 5}, {10, 10}}},
-        {{20, 5}, {10, 10}, {{20, 5}, {10, 5}, {10, 10}, {20, 10}}},
-    };
-    for (const Case& c : cases) {
-        DrawBox({c.p0, c.p1});
-        const PatternBox* box = GetPatternBox(0);
-        EXPECT_TRUE(SameCorners(box, c.want)) << c.p0.x << "," << c.p0.y;
-        EXPECT_EQ(CheckPatternBox(box), 1) << "walked the wrong way from " << c.p0.x;
-        EXPECT_FLOAT_EQ(box->y, 5);
+    for (const auto& c : cases) {
+        responder.shown.clear();
+        DrawBox(c.pressed);
+        EXPECT_EQ(responder.Texts(), c.corners.empty() ? std::vector<std::string>{c.message}
+                                                       : std::vector<std::string>{})
+            << c.pressed[0].x << "," << c.pressed[0].y;
+        if (c.corners.empty()) continue;
+        EXPECT_TRUE(SameCorners(GetPatternBox(0), c.corners)) << c.pressed[0].x;
+        if (c.pressed.size() <= 3) {  // a rectangle: walked so every corner passes the Left test
+            EXPECT_EQ(CheckPatternBox(GetPatternBox(0)), 1) << c.pressed[0].x;
+        }
         EXPECT_EQ(pbTemp, nullptr);
         EXPECT_FALSE(TrackingTimerRunning());
         EXPECT_STREQ(CurrentScreenName(), "layout view");
     }
-    EXPECT_TRUE(responder.shown.empty()) << responder.shown[0].text;
 }
 
 TEST_F(Procedures, CrossingAndStraightOnCornersAreRefusedAndTheLiveCornerStays) {
@@ -175,49 +171,6 @@ TEST_F(Procedures, CrossingAndStraightOnCornersAreRefusedAndTheLiveCornerStays) 
     EXPECT_TRUE(SameCorners(box, {{5, 5}, {15, 5}, {15, 15}, {5, 15}}));
     EXPECT_STREQ(CurrentScreenName(), "layout view");
     EXPECT_EQ(responder.shown.size(), 3u);
-}
-
-TEST_F(Procedures, FinishingOnTheLastCornerClosesTheBoxThere) {
-    MeasureTable();
-    // Every corner pressed with PLUS, then CHECK a hair away from the last one.
-    DrawBox({{5, 5}, {15, 5}, {15, 15}, {5, 15}, {5.002f, 15.003f}});
-    EXPECT_TRUE(responder.shown.empty()) << responder.Texts()[0];
-    EXPECT_TRUE(SameCorners(GetPatternBox(0), {{5, 5}, {15, 5}, {15, 15}, {5, 15}}));
-    // A two-corner box finished on its second corner is still the rectangle.
-    DrawBox({{10, 10}, {20, 5}, {20, 5}});
-    EXPECT_TRUE(SameCorners(GetPatternBox(0), {{10, 10}, {20, 10}, {20, 5}, {10, 5}}));
-    // One corner pressed and finished on it is no box at all.
-    DrawBox({{7, 7}, {7, 7}});
-    EXPECT_EQ(responder.Texts(), std::vector<std::string>{"NO POINTS ADDED. ABORTING."});
-    // Farther than a few thousandths away is a corner of its own.
-    DrawBox({{5, 5}, {15, 5}, {15, 15}, {5, 15}, {5.02f, 15}});
-    EXPECT_EQ(responder.Texts().back(), "PATTERN BOX LINES MAY NOT CROSS");
-}
-
-TEST_F(Procedures, AnAxisDiagonalOrNoCornersAbortAndLeavingKeepsTheBox) {
-    MeasureTable();
-    DrawBox({{5, 5}, {5, 12}});
-    DrawBox({{12, 5}, {3, 5}});
-    EXPECT_EQ(responder.Texts(), std::vector<std::string>(
-                                     2, "CANNOT CREATE PATTERN BOX WITH POINTS GIVEN. ABORTING."));
-    responder.shown.clear();
-    menuMainPatternbox(nullptr, const_cast<char*>("0"));
-    At(7, 7);
-    PressSetupButton(1, 2);
-    EXPECT_EQ(responder.Texts(), std::vector<std::string>{"NO POINTS ADDED. ABORTING."});
-    EXPECT_TRUE(SameCorners(GetPatternBox(0), {{0, 20}, {40, 20}, {40, 0}, {0, 0}}));
-    EXPECT_STREQ(CurrentScreenName(), "layout view");
-
-    menuMainPatternbox(nullptr, const_cast<char*>("0"));
-    At(1, 1);
-    PressSetupButton(1, 1);
-    At(9, 1);
-    PressSetupButton(1, 1);
-    PressSetupButton(1, 3);
-    EXPECT_FALSE(TrackingTimerRunning());
-    EXPECT_EQ(interface->trackPosition, 0);
-    EXPECT_TRUE(SameCorners(GetPatternBox(0), {{0, 20}, {40, 20}, {40, 0}, {0, 0}}));
-    EXPECT_STREQ(CurrentScreenName(), "layout view");
 }
 
 TEST_F(Procedures, LiveTrackingFollowsTheHeadAndDropsThePromptOnceItMoves) {

@@ -112,20 +112,6 @@ TEST_F(LayoutActions, AddedPatternsSitAtTheBoxOriginTurnedToTheBoxAngle) {
     EXPECT_EQ(CountLayoutNodes(), kPatternSlots);
 }
 
-TEST_F(LayoutActions, AddPatternOpensPatternSelectWithTheMaskOfTheBoxes) {
-    ASSERT_EQ(State("xenabled"), "1");
-    menuMainAddPattern(nullptr, nullptr);
-    EXPECT_STREQ(CurrentScreenName(), "pattern select");
-    EXPECT_EQ(MenuStateMask(), 0x34000BFu);
-    EXPECT_EQ(State("xenabled"), "0");  // the axes are free
-    EXPECT_EQ(State("yenabled"), "0");
-    MeasureTable();
-    interface->trackPosition = 1;
-    menuMainAddPattern(nullptr, nullptr);
-    EXPECT_EQ(MenuStateMask(), 0x30000FFu);
-    EXPECT_EQ(interface->trackPosition, 0);
-}
-
 TEST_F(LayoutActions, SaveAsSaveAndOpenKeepTheLayoutAndItsName) {
     MeasureTable();
     ASSERT_EQ(AddPatternToCurrentBox(dir.File("square.qcc").c_str()), 1);
@@ -173,7 +159,7 @@ TEST_F(LayoutActions, SaveAsSaveAndOpenKeepTheLayoutAndItsName) {
     EXPECT_EQ(patternBoxList.count, 0);
     EXPECT_EQ(interface->current_layout, nullptr);
     EXPECT_STREQ(CurrentScreenName(), "quilt-area setup");
-    EXPECT_EQ(MenuStateMask(), 0x3u);
+    EXPECT_EQ(MenuStateMask(), kQuiltAreaMenuMask);
 
     // Open: the chooser offers layout files; the machine is homed after OK.
     ASSERT_TRUE(WriteFileText("Layout/notes.txt", "not a layout"));
@@ -197,28 +183,9 @@ TEST_F(LayoutActions, SaveAsSaveAndOpenKeepTheLayoutAndItsName) {
     EXPECT_STREQ(interface->current_layout->str, "./Layout/mylayout1");
 }
 
-TEST_F(LayoutActions, OpeningALayoutWithoutAQuiltAreaStartsTheMeasurement) {
-    // A layout of one box and no extents.
-    NewPatternBoxAtIndex(0);
-    AddPatternBoxPoint(GetPatternBox(0), 1, 1, 1, 0);
-    patternBoxList.count = 1;
-    ASSERT_EQ(SaveLayout("noextents", 0, 0), 1);
-    AnswerNextChooser("noextents.qlf");
-    menuMainLoadLayout(nullptr, nullptr);
-    EXPECT_EQ(extents, nullptr);
-    EXPECT_STREQ(CurrentScreenName(), "quilt-area setup");
-
-    // A chooser closed without a choice changes nothing.
-    AnswerNextChooser("");
-    responder.shown.clear();
-    menuMainLoadLayout(nullptr, nullptr);
-    EXPECT_TRUE(responder.shown.empty());
-    EXPECT_EQ(patternBoxList.count, 1);
-}
-
 TEST_F(LayoutActions, UndoAndRestoreSetpointAreUsableExactlyWhileTheirFileExists) {
     MeasureTable();
-    SetMenuStateMask(0x37FFFFF);
+    SetMenuStateMask(kLayoutViewMenuMask);
     EXPECT_FALSE(ItemUsable(kItemUndo));
     EXPECT_FALSE(ItemUsable(kItemRestoreSetpoint));
     ASSERT_TRUE(ItemUsable(kItemCreateSetpoint));

@@ -15,9 +15,7 @@
 #include "layout/pattern_box.h"
 #include "support/temp_dir.h"
 #include "support_ui/ui_fixture.h"
-#include "ui/gtk_interface.h"
 #include "ui/startup.h"
-#include "ui/widget_helpers.h"
 
 namespace {
 
@@ -231,59 +229,5 @@ TEST_F(MessageWindows, ProgressWindowPulsesRelabelsAndStops) {
     ClickWithXdotool(stop);
     EXPECT_TRUE(WaitFor([&] { return status->abortRequested == 1; }));
     CloseStatusWindow(status);
-    SetUserInterfaceHooks({});
-}
-
-TEST_F(MessageWindows, KeptPointersFallToNullAndButtonFontMarkupEscapesTheText) {
-    GtkWidget* kept = nullptr;
-    GtkWidget* label = gtk_label_new("x");
-    g_object_ref_sink(label);
-    KeepWidget(&kept, label);
-    EXPECT_EQ(isWidget(kept), 1);
-    EXPECT_EQ(isWidget(nullptr), 0);
-    gtk_widget_destroy(label);
-    g_object_unref(label);
-    EXPECT_EQ(kept, nullptr);
-    EXPECT_EQ(isWidget(kept), 0);
-
-    GtkWidget* button = gtk_button_new_with_label("old");
-    g_object_ref_sink(button);
-    SetButtonFont(button, "A & <B>", "Sans 16");
-    GtkWidget* text = gtk_bin_get_child(GTK_BIN(button));
-    EXPECT_STREQ(gtk_label_get_text(GTK_LABEL(text)), "A & <B>");
-    PangoAttrList* attributes = pango_layout_get_attributes(gtk_label_get_layout(GTK_LABEL(text)));
-    ASSERT_NE(attributes, nullptr);
-    PangoAttrIterator* it = pango_attr_list_get_iterator(attributes);
-    auto* font =
-        reinterpret_cast<PangoAttrFontDesc*>(pango_attr_iterator_get(it, PANGO_ATTR_FONT_DESC));
-    ASSERT_NE(font, nullptr);
-    EXPECT_EQ(pango_font_description_get_size(font->desc), 16 * PANGO_SCALE);
-    pango_attr_iterator_destroy(it);
-    gtk_widget_destroy(button);
-    g_object_unref(button);
-}
-
-TEST_F(MessageWindows, CoreCodeReachesTheRealWaitingWindowThroughTheSeam) {
-    InstallGtkInterface();
-    ShowWaitingWindow("\n\nLOADING LAYOUT", 0);
-    WaitingWindow* first = waitWindow;
-    ASSERT_NE(first, nullptr);
-    EXPECT_EQ(first->open, 1);
-    EXPECT_EQ(keepWaitingWindowOpen, 1);
-    EXPECT_TRUE(RefreshWaitingWindow(nullptr));  // the refresh timer runs while it is open
-    EXPECT_FALSE(gtk_widget_get_visible(first->cancelButton));
-    EXPECT_STREQ(gtk_label_get_text(GTK_LABEL(first->title)), "\n\nLOADING LAYOUT");
-
-    // A second window replaces the first.
-    ShowWaitingWindow("MERGING PATTERN FILES", 1);
-    EXPECT_EQ(first->open, 0);
-    ASSERT_NE(waitWindow, first);
-    EXPECT_TRUE(gtk_widget_get_visible(waitWindow->cancelButton));
-
-    HideWaitingWindow();
-    EXPECT_EQ(waitWindow, nullptr);
-    EXPECT_EQ(keepWaitingWindowOpen, 0);
-    EXPECT_FALSE(RefreshWaitingWindow(nullptr));
-    HideWaitingWindow();  // nothing open: nothing happens
     SetUserInterfaceHooks({});
 }

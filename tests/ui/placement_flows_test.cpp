@@ -1,25 +1,20 @@
 // Automatic placement driven as the quilter drives it: SMARTSCALE from the
-// scale dialog, Autofill from the pop-up and from the Edit menu's tool, Merge
-// from the pop-up, each also cancelled in its waiting window; and Edit > Nest
-// against the simulated board, through both nesting screens.
+// scale dialog cancelled in its waiting band, Autofill from the pop-up and from
+// the Edit menu's tool; and Edit > Nest against the simulated board, through
+// both nesting screens.
 #include <gdk/gdk.h>
 
-#include <cmath>
 #include <string>
 
 #include "app/crash_recovery.h"
 #include "base/application_state.h"
 #include "base/program_settings.h"
-#include "base/screen_config.h"
 #include "base/ui_hooks.h"
 #include "layout/layout_file.h"
 #include "layout/layout_tree.h"
-#include "layout/placement/array_merge.h"
 #include "layout/placement/autofill.h"
-#include "layout/placement/autoscale.h"
 #include "layout/placement/hull_bounce.h"
 #include "layout/view_gestures.h"
-#include "layout/view_transform.h"
 #include "machine/nesting.h"
 #include "machine/serial_link.h"
 #include "popup_fixture.h"
@@ -39,63 +34,10 @@ struct Watch {
     bool sawHull = false;
     uint32_t maskWhileRunning = 0;
     bool cancelOnHull = false;  // presses the waiting window's Cancel once the hull shows
-    std::string cancelOnText;   // presses it when the waiting window shows this text
-    std::string shotOnHull;     // a screenshot once the hull has left the pattern
-    int hullEdges = 0;          // edges of that hull, and how many of them the screen shows
-    int hullEdgesSeen = 0;
-    int cancelHeight = 0;  // pixels
     bool cancelled = false;
 };
 Watch watch;
 UserInterfaceHooks scripted;  // the responder's hooks, which the wrappers call on
-
-// Whether the hull has moved more than two inches from the selected
-// placement's middle, so its outline cannot be the pattern's own lines.
-bool HullLeftThePattern(const std::vector<QuiltPoint>& hull) {
-    const LayoutNode* n = interface->selectedNode;
-    const Pattern* p = n ? GetPattern(n->patternIndex) : nullptr;
-    if (!p) return false;
-    float cx = 0, cy = 0;
-    for (const QuiltPoint& q : hull) {
-        cx += q.x / hull.size();
-        cy += q.y / hull.size();
-    }
-    return std::hypot(cx - n->x - p->width / 2, cy - n->y - p->height / 2) > 2;
-}
-
-// Edges of the hull whose middle shows dark on the X screen where the
-// drawing area lies (within a pixel of the line).
-int HullEdgesOnScreen(const std::vector<QuiltPoint>& hull) {
-    GtkWidget* area = interface->drawingArea;
-    gdk_display_sync(gdk_display_get_default());
-    int ox = 0, oy = 0;
-    gdk_window_get_origin(area->window, &ox, &oy);
-    const int w = area->allocation.width, h = area->allocation.height;
-    GdkPixbuf* shot = gdk_pixbuf_get_from_drawable(nullptr, gdk_get_default_root_window(), nullptr,
-                                                   ox, oy, 0, 0, w, h);
-    if (!shot) return -1;
-    const guchar* px = gdk_pixbuf_get_pixels(shot);
-    const int stride = gdk_pixbuf_get_rowstride(shot), n = gdk_pixbuf_get_n_channels(shot);
-    auto dark = [&](int x, int y) {
-        if (x < 0 || y < 0 || x >= w || y >= h) return false;
-        const guchar* c = px + y * stride + x * n;
-        return c[0] < 80 && c[1] < 80 && c[2] < 80;
-    };
-    const ViewFrame frame = CurrentViewFrame();
-    int seen = 0;
-    for (size_t i = 0; i < hull.size(); i++) {
-        const QuiltPoint& a = hull[i];
-        const QuiltPoint& b = hull[(i + 1) % hull.size()];
-        const ScreenPoint m = PlacementToScreen(frame, (a.x + b.x) / 2, (a.y + b.y) / 2);
-        bool hit = false;
-        for (int dy = -1; dy <= 1; dy++)
-            for (int dx = -1; dx <= 1; dx++)
-                hit = hit || dark(m.x + dx, m.y + dy);
-        seen += hit;
-    }
-    g_object_unref(shot);
-    return seen;
-}
 
 void PressCancel() {
     if (watch.cancelled || !waitWindow) return;
@@ -128,19 +70,7 @@ protected:
             if (!hull) return;
             watch.sawHull = true;
             watch.maskWhileRunning = MenuStateMask();
-            if (waitWindow) watch.cancelHeight = waitWindow->cancelButton->allocation.height;
-            if (!watch.shotOnHull.empty() && HullLeftThePattern(*hull)) {
-                watch.hullEdges = static_cast<int>(hull->size());
-                watch.hullEdgesSeen = HullEdgesOnScreen(*hull);
-                SaveScreenshot(std::string(LONGARM_BINARY_DIR) + "/screenshots/popup_" +
-                               watch.shotOnHull + ".png");
-                watch.shotOnHull.clear();
-            }
             if (watch.cancelOnHull) PressCancel();
-        };
-        hooks.setWaitingText = [](const char* text) {
-            if (scripted.setWaitingText) scripted.setWaitingText(text);
-            if (!watch.cancelOnText.empty() && text && watch.cancelOnText == text) PressCancel();
         };
         SetUserInterfaceHooks(hooks);
     }
@@ -149,7 +79,6 @@ protected:
         if (interface) SetUserInterfaceHooks(responderHooks);
         xMargin = savedMargins[0];
         yMargin = savedMargins[1];
-        showAdvancedFeatures = 0;
         PopupTest::TearDown();
     }
     // Opens the pop-up on a placement whose corner lies at (x, y) inches of a
@@ -179,13 +108,13 @@ protected:
     Script script;
 };
 
-TEST_F(PlacementFlows, SmartScaleFillsTheBoxWithTheMenusHeldAndCancelKeepsThePattern) {
+TEST_F(PlacementFlows, SmartScaleFromTheScaleDialogCancelledWhileItRunsKeepsThePattern) {
     MakeRectBox(0, 0, 30, 20);
     const int slot = LoadPath({{0, 0}, {4, 0}, {4, 2}, {0, 2}});
     LayoutNode* n = NewPatternLayoutNode(slot, -1, 0, 5, 5);
     const Pattern* p = GetPattern(slot);
 
-    // Cancelled while the hull is bounced: nothing changes.
+    // Cancelled while the hull is bounced: nothing changes, the menus come back.
     watch.cancelOnHull = true;
     responder->answers = {kResponseYes};
     OpenPopupAt(5, 5);
@@ -198,42 +127,8 @@ TEST_F(PlacementFlows, SmartScaleFillsTheBoxWithTheMenusHeldAndCancelKeepsThePat
     EXPECT_EQ(responder->Texts(), std::vector<std::string>{"KEEP PATTERN PROPORTIONS?"});
     EXPECT_FLOAT_EQ(p->width, 4);
     EXPECT_FLOAT_EQ(n->x, 5);
-    EXPECT_EQ(MenuStateMask(), 0x37FFFFFu);
+    EXPECT_EQ(MenuStateMask(), kLayoutViewMenuMask);
     EXPECT_EQ(waitWindow, nullptr);
-
-    // Cancelled at the question: no waiting window, nothing changes.
-    responder->answers = {kResponseCancel};
-    EXPECT_EQ(RunSmartScale(n), -1);
-    EXPECT_FLOAT_EQ(p->width, 4);
-
-    // Run to the end with proportions kept: the 2:1 pattern fills the box's width.
-    watch = Watch{};
-    watch.shotOnHull = "smartscale_running";
-    responder->answers = {kResponseYes};
-    OpenPopupAt(5, 5);
-    script = Script{};
-    script.windowName = kScaleDialogTitle;
-    script.steps = {[](GtkWidget* w) { Click(FindNamed(w, "SmartScale")); }};
-    StartScript(&script);
-    Choose("Scale");
-    StopScript(&script);
-    EXPECT_TRUE(watch.sawHull);
-    EXPECT_EQ(watch.maskWhileRunning, kPlacementBusyMask);
-    // The waiting band leaves the view and the hull moving in it in sight.
-    EXPECT_TRUE(watch.shotOnHull.empty());
-    EXPECT_GE(watch.hullEdges, 3);
-    EXPECT_EQ(watch.hullEdgesSeen, watch.hullEdges);
-    EXPECT_GE(watch.cancelHeight, 24);
-    EXPECT_EQ(MenuStateMask(), 0x37FFFFFu);
-    EXPECT_EQ(HullOutline(), nullptr);
-    EXPECT_EQ(waitWindow, nullptr);
-    EXPECT_GT(p->width, 28);
-    EXPECT_LE(p->width, 30.001);
-    EXPECT_NEAR(p->height, p->width / 2, 0.01);
-    EXPECT_NEAR(n->x + p->width / 2, 15, 0.1);
-    EXPECT_NEAR(n->y + p->height / 2, 10, 0.1);
-    EXPECT_TRUE(UndoWritten());
-    EXPECT_TRUE(Shot("smartscale_done"));
 }
 
 TEST_F(PlacementFlows, AutofillFromThePopupAndTheEditToolCancelBringsTheLayoutBack) {
@@ -251,7 +146,7 @@ TEST_F(PlacementFlows, AutofillFromThePopupAndTheEditToolCancelBringsTheLayoutBa
     EXPECT_EQ(patternLayout->arrayIndex, -1);
     EXPECT_FLOAT_EQ(patternLayout->x, 3);
     EXPECT_FLOAT_EQ(GetPattern(patternLayout->patternIndex)->width, 10);
-    EXPECT_EQ(MenuStateMask(), 0x37FFFFFu);
+    EXPECT_EQ(MenuStateMask(), kLayoutViewMenuMask);
 
     // From the pop-up to the end: two across, grown into the box and centred.
     watch = Watch{};
@@ -283,20 +178,6 @@ TEST_F(PlacementFlows, AutofillFromThePopupAndTheEditToolCancelBringsTheLayoutBa
     MenuBar* menus = MenuRecord();
     ASSERT_TRUE(menus && menus->items[kItemAutofill]);
     ASSERT_TRUE(gtk_widget_is_sensitive(menus->items[kItemAutofill]));
-    // The Edit menu with every entry still fits the screen below the bar.
-    showAdvancedFeatures = 1;
-    ApplyMenuVisibility();
-    Click(menus->menuTitles[kMenuEdit]);
-    GtkWidget* editWindow = gtk_widget_get_toplevel(menus->menus[kMenuEdit]);
-    ASSERT_TRUE(WaitFor([&] { return gtk_widget_get_mapped(editWindow); }));
-    int top = 0;
-    gdk_window_get_origin(editWindow->window, nullptr, &top);
-    EXPECT_LE(top + editWindow->allocation.height, screen_height);
-    EXPECT_TRUE(Shot("edit_menu"));
-    gtk_menu_shell_deactivate(GTK_MENU_SHELL(menus->menuBar));
-    showAdvancedFeatures = 0;
-    ApplyMenuVisibility();
-    Drain();
     gtk_menu_item_activate(GTK_MENU_ITEM(menus->items[kItemAutofill]));
     Drain();
     EXPECT_EQ(command, kModeAutofill);
@@ -319,59 +200,6 @@ TEST_F(PlacementFlows, AutofillFromThePopupAndTheEditToolCancelBringsTheLayoutBa
     TapAt(interface->drawingArea, 60, 120);
     EXPECT_EQ(responder->Texts(), std::vector<std::string>{kArrayedRefusal});
     EXPECT_EQ(Placements(), 6);
-}
-
-TEST_F(PlacementFlows, MergeFromThePopupMakesOnePatternAndCancelKeepsTheArray) {
-    showAdvancedFeatures = 1;
-    MakeRectBox(0, 0, 30, 20);
-    const int slot = LoadPath({{0, 0}, {4, 0}, {4, 2}});
-    LayoutNode* parent = NewPatternLayoutNode(slot, -1, 0, 2, 2);
-    parent->parent = 1;
-    parent->arrayIndex = NewArrayNode(1, 0, 3, 1);
-    for (int k = 1; k < 3; k++)
-        AppendLayoutNode(slot, parent->arrayIndex, 0, 2 + 5 * k, 2, 0);
-    RefreshPatternPix();
-
-    // Cancel in the waiting window before the last copy: all as it was.
-    watch.cancelOnText = "Merging Pattern 3 of 3\n";
-    responder->answers = {kResponseYes, kResponseOk};
-    OpenPopupAt(7, 2);
-    Choose("Copies/Merge");
-    EXPECT_TRUE(watch.cancelled);
-    EXPECT_EQ(responder->Texts(), (std::vector<std::string>{kMergeQuestion, kMergeCancelled}));
-    EXPECT_EQ(Placements(), 3);
-    EXPECT_EQ(GetPattern(slot)->name.find("_merged"), std::string::npos);
-    EXPECT_TRUE(UndoWritten());
-
-    // Declined at the question: nothing.
-    watch = Watch{};
-    responder->answers = {kResponseNo};
-    responder->shown.clear();
-    OpenPopupAt(7, 2);
-    Choose("Copies/Merge");
-    EXPECT_EQ(responder->Texts(), std::vector<std::string>{kMergeQuestion});
-    EXPECT_EQ(Placements(), 3);
-
-    // To the end: one placement showing the merged path of three copies.
-    responder->answers = {kResponseYes, kResponseOk};
-    responder->shown.clear();
-    OpenPopupAt(12, 2);
-    Choose("Copies/Merge");
-    EXPECT_EQ(responder->Texts(), (std::vector<std::string>{kMergeQuestion, kMergeCompleted}));
-    ASSERT_EQ(Placements(), 1);
-    EXPECT_EQ(patternLayout->arrayIndex, -1);
-    const Pattern* merged = GetPattern(patternLayout->patternIndex);
-    ASSERT_NE(merged, nullptr);
-    EXPECT_EQ(merged->pointCount, 9);
-    EXPECT_NE(merged->name.find("_merged"), std::string::npos);
-    EXPECT_NEAR(merged->width, 14, 1e-3);
-    EXPECT_TRUE(Shot("merge_done"));
-
-    // A single placement is refused with a warning.
-    responder->shown.clear();
-    OpenPopupAt(2, 2);
-    Choose("Copies/Merge");
-    EXPECT_EQ(responder->Texts(), std::vector<std::string>{kMergeOnlyArrays});
 }
 
 // The quilter at the simulated board: the head pushed to each mark when its

@@ -25,6 +25,9 @@ void PopupTest::SetUp() {
     gtk_rc_reset_styles(gtk_settings_get_default());
 
     ResetLayout();
+    // No undo or set-point file yet: a test before may have left either usable.
+    SetMenuItemAvailable(kItemUndo, false);
+    SetMenuItemAvailable(kItemRestoreSetpoint, false);
     MakeMainWindow(true);
     InstallGtkInterface();  // the layout view among the rest
     ShowScreen([] { return createPatternViewScreen(0, kAreaLayoutView); }, 0x37FFFFF, "layout");

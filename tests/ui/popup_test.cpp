@@ -1,5 +1,5 @@
-// The pattern pop-up on a real layout screen: its entries, Next, Remove, Move,
-// the turns, mirrors and path reversal, Save, and the Edit menu handlers.
+// The pattern pop-up on a real layout screen: its entries, Move,
+// the turns, mirrors and path reversal, and Save.
 #include <sys/stat.h>
 
 #include "app/crash_recovery.h"
@@ -7,7 +7,6 @@
 #include "base/screen_config.h"
 #include "base/ui_hooks.h"
 #include "layout/layout_file.h"
-#include "layout/placement/array_repeat.h"
 #include "popup_fixture.h"
 #include "ui/menu.h"
 #include "ui/pattern_popup.h"
@@ -43,38 +42,6 @@ TEST_F(PatternPopup, OpensOnTheNearestPatternWithTheUsableEntries) {
     ASSERT_TRUE(WaitFor([&] { return PopupMenu() != nullptr; }));
     EXPECT_EQ(MenuTexts(PopupMenu()), std::vector<std::string>{"Add Pattern"});
     EXPECT_EQ(interface->selectedNode, nullptr);
-}
-
-TEST_F(PatternPopup, NextSkipsTheArrayAndReopensRemoveTakesTheArray) {
-    MakeRectBox(0, 0, 30, 20);
-    int slot = LoadPath({{0, 0}, {1, 0}, {1, 1}});
-    NewPatternLayoutNode(slot, -1, 0, 0, 0);
-    LayoutNode* parent = NewPatternLayoutNode(slot, -1, 0, 2, 0);
-    ASSERT_EQ(ApplyRepeat(parent, RepeatSettings{1, 0, 3, 0}), 1);
-    NewPatternLayoutNode(slot, -1, 0, 9, 0);
-
-    ShowPopupMenu(0, 0);
-    ASSERT_TRUE(WaitFor([&] { return PopupMenu() != nullptr; }));
-    Choose("Next");
-    EXPECT_EQ(interface->selectedNode, parent);
-    ASSERT_TRUE(WaitFor([&] { return PopupMenu() != nullptr; }));  // open again
-
-    for (int refusal : {kResponseNo, kResponseWindowClosed}) {  // closing the window refuses too
-        responder->answers = {refusal};
-        ShowPopupMenu(30, 0);  // a repeat
-        ASSERT_TRUE(WaitFor([&] { return PopupMenu() != nullptr; }));
-        Choose("Pattern/Remove");
-        EXPECT_TRUE(responder->Showed("DO YOU REALLY WANT TO REMOVE THIS PATTERN?"));
-        EXPECT_EQ(CountLayoutNodes(), 5) << refusal;
-        EXPECT_FALSE(UndoWritten());
-    }
-    responder->answers = {kResponseYes};
-    ShowPopupMenu(30, 0);
-    ASSERT_TRUE(WaitFor([&] { return PopupMenu() != nullptr; }));
-    Choose("Pattern/Remove");
-    EXPECT_EQ(CountLayoutNodes(), 2);
-    EXPECT_EQ(interface->selectedNode, nullptr);
-    EXPECT_TRUE(UndoWritten());
 }
 
 TEST_F(PatternPopup, EditEntriesActOnTheSelectedPatternAndTakeTheirUndoPoints) {
@@ -139,25 +106,6 @@ TEST_F(PatternPopup, AnEntryChosenByTouchReachesTheRecoveryImage) {
     EXPECT_EQ(GetPattern(slot)->x.front(), 2);
     ASSERT_EQ(FinishCrashRecovery(image.c_str()), 1);
     EXPECT_EQ(ReadFileText(image), SerializeLayout());
-}
-
-TEST_F(PatternPopup, EditMenuHandlersAreInstalled) {
-    SetMenuStateMask(0x37FFFFF);  // the layout view's mask
-    EXPECT_TRUE(gtk_widget_is_sensitive(MenuRecord()->items[kItemAutoCenter]));
-    MakeRectBox(0, 0, 10, 6);
-    int slot = LoadPath({{0, 0}, {2, 0}, {2, 2}});
-    LayoutNode* n = NewPatternLayoutNode(slot, -1, 0, 0, 0);
-    gtk_menu_item_activate(GTK_MENU_ITEM(MenuRecord()->items[kItemAutoCenter]));
-    Drain();
-    EXPECT_FLOAT_EQ(n->x, 4);
-    EXPECT_FLOAT_EQ(n->y, 2);
-    EXPECT_TRUE(UndoWritten());
-
-    // The toolbar's Edit button opens the pop-up for the pattern nearest (0, 0).
-    interface->selectedNode = nullptr;
-    viewDropdownMenu(nullptr, nullptr);
-    ASSERT_TRUE(WaitFor([&] { return PopupMenu() != nullptr; }));
-    EXPECT_EQ(interface->selectedNode, n);
 }
 
 }  // namespace

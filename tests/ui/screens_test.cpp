@@ -10,11 +10,9 @@
 #include "layout/layout_file.h"
 #include "layout/layout_tree.h"
 #include "layout/pattern_box.h"
-#include "machine/stitching/run_flags.h"
 #include "pattern/pattern.h"
 #include "support/temp_dir.h"
 #include "support_ui/ui_fixture.h"
-#include "ui/drawing_area.h"
 #include "ui/layout_actions.h"
 #include "ui/menu.h"
 #include "ui/pattern_files.h"
@@ -57,7 +55,7 @@ protected:
     }
 
     void ShowPatternSelect() {
-        ShowScreen(createPatternSelectScreen, 0x30000FF, "pattern select");
+        ShowScreen(createPatternSelectScreen, kScreenMaskWithBox, "pattern select");
         Drain();
         const std::vector<GtkWidget*> lists =
             WidgetsOfType(interface->currentScreen, GTK_TYPE_TREE_VIEW);
@@ -86,51 +84,6 @@ protected:
 };
 
 }  // namespace
-
-TEST_F(Screens, TheScreenSwitchReplacesTheScreenAndAppliesItsMask) {
-    ShowScreen([] { return createPatternViewScreen(0, kAreaLayoutView); }, kLayoutViewMask,
-               "layout view");
-    GtkWidget* first = interface->currentScreen;
-    ASSERT_TRUE(isWidget(first));
-    EXPECT_EQ(MenuStateMask(), kLayoutViewMask);
-    EXPECT_EQ(interface->editView, 1);
-    EXPECT_EQ(zoomAll, 1);
-    EXPECT_STREQ(CurrentScreenName(), "layout view");
-
-    ShowScreen(createTraceScreen, 0x34000BF, "trace");
-    EXPECT_EQ(MenuStateMask(), 0x34000BFu);
-    EXPECT_NE(interface->currentScreen, first);
-    // The first screen is gone: its kept pointer would have fallen to null.
-    GList* children = gtk_container_get_children(GTK_CONTAINER(interface->mainBox));
-    EXPECT_EQ(g_list_length(children), 2u);  // the menu row and one screen
-    g_list_free(children);
-    EXPECT_NE(FindButton(interface->currentScreen, "Start"), nullptr);
-
-    clearScreen();
-    EXPECT_EQ(interface->currentScreen, nullptr);
-    EXPECT_EQ(interface->drawingArea, nullptr);
-    clearScreen();  // nothing happens without a screen
-}
-
-TEST_F(Screens, PauseOfTheRunViewAsksTheRunToPauseAndShowsThreadBreak) {
-    ShowScreen([] { return createPatternViewScreen(1, kAreaRunView); }, 0x800000, "run view");
-    ASSERT_TRUE(isWidget(interface->btnPause));
-    ASSERT_TRUE(isWidget(interface->btnThread));
-    EXPECT_EQ(interface->editView, 0);
-    EXPECT_TRUE(gtk_widget_get_sensitive(interface->btnPause));
-    EXPECT_FALSE(gtk_widget_get_visible(interface->btnThread));
-
-    allStop = 0;
-    gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(interface->btnPause), TRUE);
-    EXPECT_EQ(allStop, 2);  // the run halts at its next point
-    EXPECT_TRUE(gtk_widget_get_visible(interface->btnThread));
-    allStop = 0;
-
-    ShowScreen(createTraceScreen, 0x30000FF, "trace");
-    // Leaving the run view clears its buttons.
-    EXPECT_EQ(interface->btnPause, nullptr);
-    EXPECT_EQ(interface->btnThread, nullptr);
-}
 
 TEST_F(Screens, FolderRowsToggleOpenAndOnlyAGoodPatternFileEnablesSelect) {
     ScriptedResponder responder;

@@ -1,5 +1,5 @@
-// The trace screen, the toolbar's machine toggles, the start point button, the
-// "Demo" item and the point selection, built for real under the test's X
+// The trace screen, the toolbar's machine toggles, the start point button and
+// the point selection, built for real under the test's X
 // server and driven against the simulated board.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -17,7 +17,6 @@
 #include "machine/machine_parameters.h"
 #include "machine/mc1_commands.h"
 #include "machine/serial_link.h"
-#include "machine/stitching/demo_run.h"
 #include "machine/stitching/pattern_run.h"
 #include "machine/stitching/point_select.h"
 #include "machine/stitching/stitch_path.h"
@@ -140,7 +139,7 @@ TEST_F(TraceScreenTest, FreeMotionRecordsTheGuidedHeadAndSavesIt) {
 }
 
 TEST_F(TraceScreenTest, ToolbarTogglesAndTheStartPointButtonWorkOnTheBoard) {
-    SetMenuStateMask(0x37FFFFF);
+    SetMenuStateMask(kLayoutViewMenuMask);
     DisableX();
     DisableY();
     ASSERT_TRUE(WaitForState(*sim, "xenabled", "0", 1000));
@@ -184,23 +183,6 @@ TEST_F(TraceScreenTest, ToolbarTogglesAndTheStartPointButtonWorkOnTheBoard) {
     }
     EXPECT_EQ(responder->Texts().size(), 1u);
 }
-
-// The menu item reaches the demo: it asks for the password, and a wrong one
-// starts nothing. The runs themselves are proven on the board in the core tests.
-TEST_F(TraceScreenTest, DemoItemAsksForThePassword) {
-    SetMenuStateMask(0x37FFFFF);
-    GtkWidget* demo = MenuRecord()->items[kItemDemo];
-    ASSERT_TRUE(gtk_widget_is_sensitive(demo));
-    responder->keyboard = {"demo"};
-    gtk_menu_item_activate(GTK_MENU_ITEM(demo));
-    EXPECT_EQ(responder->prompts, std::vector<std::string>{kDemoPasswordPrompt});
-    EXPECT_TRUE(responder->shown.empty());
-    EXPECT_EQ(SimState("accepted"), "0");
-}
-
-}  // namespace
-
-namespace {
 
 // Taps the point-selection view at (x, y) of the view, as a finger does.
 void TapView(GtkWidget* window, int x, int y) {
