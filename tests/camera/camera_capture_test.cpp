@@ -133,16 +133,22 @@ TEST_F(ScriptedCamera, StartUpConfiguresTheDeviceReadsOnePictureAndClosesIt) {
 }
 
 TEST_F(ScriptedCamera, TheSizeTheDeviceReadsBackIsReadAndAFrameNotReadyYetIsWaitedFor) {
-    device.adjustWidth = 176;
-    device.adjustHeight = 144;
-    device.notReadyReads = 3;
-    Start();
-    ASSERT_NE(camera, nullptr) << log;
-    EXPECT_EQ(camera->width, 176);
-    EXPECT_EQ(camera->height, 144);
-    EXPECT_EQ(gdk_pixbuf_get_width(picture), 176);
-    EXPECT_EQ(device.reads, 4);
-    ExpectSyntheticPicture(picture, 0);
+    for (const auto& [w, h] : {std::pair{176, 144}, std::pair{1, kMaxCaptureSide}}) {
+        device.adjustWidth = w;
+        device.adjustHeight = h;
+        device.notReadyReads = 3;
+        device.reads = device.frameNumber = 0;
+        Start();
+        ASSERT_NE(camera, nullptr) << log;
+        EXPECT_EQ(std::pair(camera->width, camera->height), std::pair(w, h));
+        EXPECT_EQ(gdk_pixbuf_get_width(picture), w);
+        EXPECT_EQ(device.reads, 4);
+        ExpectSyntheticPicture(picture, 0);
+        g_object_unref(picture);
+        FreeCamera(camera);
+        picture = nullptr;
+        camera = nullptr;
+    }
 }
 
 TEST_F(ScriptedCamera, ADeviceThatGivesNoPictureLeavesNoRecord) {
