@@ -63,7 +63,7 @@ TEST_F(StartupMergeTest, SilentBoardReadsEverySlotOfTheFile) {
 }
 
 TEST_F(StartupMergeTest, ShortAndEmptyFilesAreCompletedWithTheUnreadableColumn) {
-    const std::string head = IntBytes(3) + IntBytes(150) + IntBytes(7) + "\x01\x02";
+    const std::string head = LE32(3) + LE32(150) + LE32(7) + "\x01\x02";
     ASSERT_TRUE(WriteFileText(path, head));
     EXPECT_EQ(RunStartupMerge(), kMergeFromFile);
     const std::string bytes = Bytes();
@@ -130,7 +130,7 @@ TEST_F(StartupMergeTest, LoadedValuesAreLimitedToTheirRanges) {
 TEST_F(StartupMergeTest, NotANumberIsReplacedAndNotWrittenBack) {
     std::string file = Column(kFactory);
     for (int slot : {11, 12, 13, 14, 15, 17, 20, 21, 22, 23})
-        file.replace(4 * slot, 4, FloatBytes(NAN));
+        file.replace(4 * slot, 4, LEFloat(NAN));
     ASSERT_TRUE(WriteFileText(path, file));
     slow = NAN;
     EXPECT_EQ(RunStartupMerge(), kMergeFromFile);
@@ -146,8 +146,8 @@ TEST_F(StartupMergeTest, NotANumberIsReplacedAndNotWrittenBack) {
 
 TEST_F(StartupMergeTest, BoardAnswerKeepsProgramSlotsAndRewritesBoardSlots) {
     std::string file = Column(kUnreadable);
-    file.replace(4 * kSlotXMargin, 4, FloatBytes(2.0f));
-    file.replace(4 * kSlotShowAdvancedFeatures, 4, IntBytes(1));
+    file.replace(4 * kSlotXMargin, 4, LEFloat(2.0f));
+    file.replace(4 * kSlotShowAdvancedFeatures, 4, LE32(1));
     ASSERT_TRUE(WriteFileText(path, file));
 
     SetStartValues();
@@ -169,7 +169,7 @@ TEST_F(StartupMergeTest, BoardAnswerKeepsProgramSlotsAndRewritesBoardSlots) {
     EXPECT_EQ(MergeWithDefaultsFile(1), kMergeFromBoard);
     const std::string bytes = Bytes();
     ASSERT_EQ(bytes.size(), 44u);
-    EXPECT_EQ(bytes.substr(16, 4), IntBytes(21));
+    EXPECT_EQ(bytes.substr(16, 4), LE32(21));
     DeriveAndValidate();
     EXPECT_EQ(acceleration, 40.0f);
     EXPECT_EQ(needleUpTime, 100.0f);
