@@ -16,24 +16,11 @@ bool IsFloatSlot(size_t k) {
 
 }  // namespace
 
-std::string IntBytes(int32_t value) {
-    std::string s(4, '\0');
-    for (int i = 0; i < 4; ++i)
-        s[i] = static_cast<char>((static_cast<uint32_t>(value) >> (8 * i)) & 0xff);
-    return s;
-}
-
-std::string FloatBytes(float value) {
-    int32_t bits;
-    std::memcpy(&bits, &value, 4);
-    return IntBytes(bits);
-}
-
 std::string Column(const std::vector<double>& values) {
     std::string s;
     for (size_t k = 0; k < values.size(); ++k)
-        s += IsFloatSlot(k) ? FloatBytes(static_cast<float>(values[k]))
-                            : IntBytes(static_cast<int32_t>(values[k]));
+        s += IsFloatSlot(k) ? LEFloat(static_cast<float>(values[k]))
+                            : LE32(static_cast<int32_t>(values[k]));
     return s;
 }
 

@@ -6,9 +6,7 @@
 #include <string>
 #include <vector>
 
-// Little-endian bytes of an integer and of a float, as the file keeps them.
-std::string IntBytes(int32_t value);
-std::string FloatBytes(float value);
+#include "support/pty_line.h"  // LE32, LEFloat: the bytes of a slot
 
 // The file image of a column of 26 slot values (integer or float by slot).
 std::string Column(const std::vector<double>& values);

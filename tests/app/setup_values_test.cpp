@@ -6,6 +6,7 @@
 
 #include <cstdio>
 
+#include "app/settings_test.h"
 #include "base/defaults_file.h"
 #include "base/log.h"
 #include "base/program_settings.h"
@@ -50,40 +51,28 @@ TEST(SetupValues, MachineTypePresetsReachTheDefaultsFile) {
     SetDefaultsFilePath(dir.File("defaults.mrl").c_str());
     SetLogStream(std::tmpfile());
     SetFactoryDefaults();
-    struct Preset {
-        int type;
-        int confirm;
-        float press, upTime, regTime;
-    } presets[] = {
-        {1, 1, 50, 1000, 10}, {5, 0, 50, 1000, 10}, {12, 0, 100, 100, 100},
-        {0, 1, 0, 0, 0},      {11, 1, 0, 0, 0},  // Custom keeps what it found
-    };
-    for (const Preset& p : presets) {
-        ASSERT_EQ(ApplyMachineType(p.type), kValueStored);
-        int type = -1, confirm = -1;
-        float press = -1, upTime = -1, regPress = -1, regTime = -1;
-        ASSERT_TRUE(ReadDefaultInt(kSlotNeedleUpMethod, &type));
-        ReadDefaultInt(kSlotNeedleUpConfirm, &confirm);
-        ReadDefaultFloat(kSlotNeedleUpPress, &press);
-        ReadDefaultFloat(kSlotNeedleUpTime, &upTime);
-        ReadDefaultFloat(kSlotStitchRegPress, &regPress);
-        ReadDefaultFloat(kSlotStitchRegTime, &regTime);
-        EXPECT_EQ(type, p.type);
-        EXPECT_EQ(confirm, p.confirm) << p.type;
-        EXPECT_EQ(press, p.press) << p.type;
-        EXPECT_EQ(regPress, p.press) << p.type;
-        EXPECT_EQ(upTime, p.upTime) << p.type;
-        EXPECT_EQ(regTime, p.regTime) << p.type;
+    // Type, confirm, press, up time and registration time; Custom (0, 11) keeps
+    // what it found.
+    const std::vector<double> presets[] = {{1, 1, 50, 1000, 10},
+                                           {5, 0, 50, 1000, 10},
+                                           {12, 0, 100, 100, 100},
+                                           {0, 1, 0, 0, 0},
+                                           {11, 1, 0, 0, 0}};
+    for (const std::vector<double>& p : presets) {
+        ASSERT_EQ(ApplyMachineType(static_cast<int>(p[0])), kValueStored);
+        const std::vector<double> slots = Slots(ReadFileText(dir.File("defaults.mrl")));
+        EXPECT_EQ((std::vector<double>{slots[kSlotNeedleUpMethod], slots[kSlotNeedleUpConfirm],
+                                       slots[kSlotNeedleUpPress], slots[kSlotNeedleUpTime],
+                                       slots[kSlotStitchRegTime], slots[kSlotStitchRegPress]}),
+                  (std::vector<double>{p[0], p[1], p[2], p[3], p[4], p[2]}));
     }
     EXPECT_EQ(ApplyMachineType(13), kValueUnknownField);
     EXPECT_EQ(needleUpMethod, 11);
 
     SetAdvancedFeaturesSetting(1);
-    int advanced = 0, buttons = 0;
-    ReadDefaultInt(kSlotShowAdvancedFeatures, &advanced);
-    ReadDefaultInt(kSlotStitchButtonsOn, &buttons);
-    EXPECT_EQ(advanced, 1);
-    EXPECT_EQ(buttons, 1);
+    const std::vector<double> slots = Slots(ReadFileText(dir.File("defaults.mrl")));
+    EXPECT_EQ(slots[kSlotShowAdvancedFeatures], 1);
+    EXPECT_EQ(slots[kSlotStitchButtonsOn], 1);
     SetDefaultsFilePath(nullptr);
     SetLogStream(stdout);
 }

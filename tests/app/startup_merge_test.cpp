@@ -33,13 +33,6 @@ struct StartupMergeTest : ::testing::Test {
         SetUserInterfaceHooks({});
     }
     std::string Bytes() { return ReadFileText(path); }
-    // Runs the silent-board merge on a factory-column file with one slot changed.
-    void MergeWithSlot(int slot, const std::string& bytes) {
-        std::string file = Column(kFactory);
-        file.replace(4 * slot, 4, bytes);
-        ASSERT_TRUE(WriteFileText(path, file));
-        ASSERT_EQ(RunStartupMerge(), kMergeFromFile);
-    }
 
     TempDir dir;
     std::string path = dir.File("defaults.mrl");
@@ -70,7 +63,7 @@ TEST_F(StartupMergeTest, SilentBoardReadsEverySlotOfTheFile) {
 }
 
 TEST_F(StartupMergeTest, ShortAndEmptyFilesAreCompletedWithTheUnreadableColumn) {
-    const std::string head = IntBytes(3) + IntBytes(150) + IntBytes(7) + "\x01\x02";
+    const std::string head = LE32(3) + LE32(150) + LE32(7) + "\x01\x02";
     ASSERT_TRUE(WriteFileText(path, head));
     EXPECT_EQ(RunStartupMerge(), kMergeFromFile);
     const std::string bytes = Bytes();
@@ -98,73 +91,38 @@ TEST_F(StartupMergeTest, ShortAndEmptyFilesAreCompletedWithTheUnreadableColumn) 
     EXPECT_EQ(Bytes(), Column(kUnreadable));
 }
 
-TEST_F(StartupMergeTest, LoadedFloatsAreLimitedToTheirRanges) {
-    struct Case {
+// Each slot's stored values and what they load as (yMargin has no limit).
+TEST_F(StartupMergeTest, LoadedValuesAreLimitedToTheirRanges) {
+    const struct {
         int slot;
-        float stored;
-        float* parameter;
-        float loaded;
-    } const cases[] = {
-        {kSlotNeedleUpTime, 20000.0f, &needleUpTime, 100.0f},
-        {kSlotNeedleUpTime, 0.0f, &needleUpTime, 100.0f},
-        {kSlotNeedleUpTime, 10000.0f, &needleUpTime, 10000.0f},
-        {kSlotNeedleUpTime, INFINITY, &needleUpTime, 100.0f},
-        {kSlotStitchRegTime, 10001.0f, &stitchRegTime, 100.0f},
-        {kSlotStitchRegTime, 99.0f, &stitchRegTime, 100.0f},
-        {kSlotStitchRegTime, 750.0f, &stitchRegTime, 750.0f},
-        {kSlotMoveIncrement, 0.01f, &moveIncrement, 0.015f},
-        {kSlotMoveIncrement, 121.0f, &moveIncrement, 120.0f},
-        {kSlotMoveIncrement, 0.5f, &moveIncrement, 0.5f},
-        {kSlotXMargin, -11.0f, &xMargin, -10.0f},
-        {kSlotXMargin, 10.5f, &xMargin, 10.0f},
-        {kSlotXMargin, -3.0f, &xMargin, -3.0f},
-        {kSlotYMargin, 50.0f, &yMargin, 50.0f},  // yMargin has no limit
-        {kSlotYMargin, -INFINITY, &yMargin, -INFINITY},
-        {kSlotJumpStitch, -1.0f, &jumpStitch, 0.0f},
-        {kSlotJumpStitch, 250.0f, &jumpStitch, 200.0f},
-        {kSlotAcceleration, 4.0f, &acceleration, 5.0f},
-        {kSlotAcceleration, 101.0f, &acceleration, 100.0f},
-        {kSlotAcceleration, INFINITY, &acceleration, 100.0f},
-        {kSlotCurvature, 2.0f, &curvature, 5.0f},
-        {kSlotCurvature, 100.0f, &curvature, 100.0f},
-        {kSlotNeedleUpPress, -1.0f, &needleUpPress, 0.0f},
-        {kSlotNeedleUpPress, 10001.0f, &needleUpPress, 0.0f},
-        {kSlotNeedleUpPress, 10000.0f, &needleUpPress, 10000.0f},
-        {kSlotStitchRegPress, 20000.0f, &stitchRegPress, 0.0f},
-        {kSlotStitchRegPress, 80.0f, &stitchRegPress, 80.0f},
+        std::vector<double> stored, loaded;
+    } cases[] = {
+        {kSlotNeedleUpTime, {20000, 0, 10000, INFINITY}, {100, 100, 10000, 100}},
+        {kSlotStitchRegTime, {10001, 99, 750}, {100, 100, 750}},
+        {kSlotMoveIncrement, {0.01, 121, 0.5}, {0.015f, 120, 0.5}},
+        {kSlotXMargin, {-11, 10.5, -3}, {-10, 10, -3}},
+        {kSlotYMargin, {50, -INFINITY}, {50, -INFINITY}},
+        {kSlotJumpStitch, {-1, 250}, {0, 200}},
+        {kSlotAcceleration, {4, 101, INFINITY}, {5, 100, 100}},
+        {kSlotCurvature, {2, 100}, {5, 100}},
+        {kSlotNeedleUpPress, {-1, 10001, 10000}, {0, 0, 10000}},
+        {kSlotStitchRegPress, {20000, 80}, {0, 80}},
+        {kSlotLeadLineSpeed, {9, 10, 101, 100}, {10, 10, 100, 100}},
+        {kSlotNeedleUpMethod, {13, -1, 12}, {0, 0, 12}},
+        {kSlotNeedleUpConfirm, {2, -1, 0}, {1, 1, 0}},
+        {kSlotStitchButtonsOn, {2, 1}, {0, 1}},
+        {kSlotShowAdvancedFeatures, {-7, 1}, {0, 1}},
+        {kSlotSpeed, {70}, {70}},
     };
-    for (const Case& c : cases) {
-        MergeWithSlot(c.slot, FloatBytes(c.stored));
-        EXPECT_EQ(*c.parameter, c.loaded) << "slot " << c.slot << " stored " << c.stored;
-    }
-}
-
-TEST_F(StartupMergeTest, LoadedIntegersAreLimitedToTheirRanges) {
-    struct Case {
-        int slot;
-        int32_t stored;
-        int32_t* parameter;
-        int32_t loaded;
-    } const cases[] = {
-        {kSlotLeadLineSpeed, 9, &leadLineSpeed, 10},
-        {kSlotLeadLineSpeed, 10, &leadLineSpeed, 10},
-        {kSlotLeadLineSpeed, 101, &leadLineSpeed, 100},
-        {kSlotLeadLineSpeed, 100, &leadLineSpeed, 100},
-        {kSlotNeedleUpMethod, 13, &needleUpMethod, 0},
-        {kSlotNeedleUpMethod, -1, &needleUpMethod, 0},
-        {kSlotNeedleUpMethod, 12, &needleUpMethod, 12},
-        {kSlotNeedleUpConfirm, 2, &needleUpConfirm, 1},
-        {kSlotNeedleUpConfirm, -1, &needleUpConfirm, 1},
-        {kSlotNeedleUpConfirm, 0, &needleUpConfirm, 0},
-        {kSlotStitchButtonsOn, 2, &stitchButtonsOn, 0},
-        {kSlotStitchButtonsOn, 1, &stitchButtonsOn, 1},
-        {kSlotShowAdvancedFeatures, -7, &showAdvancedFeatures, 0},
-        {kSlotShowAdvancedFeatures, 1, &showAdvancedFeatures, 1},
-        {kSlotSpeed, 70, &speed, 70},
-    };
-    for (const Case& c : cases) {
-        MergeWithSlot(c.slot, IntBytes(c.stored));
-        EXPECT_EQ(*c.parameter, c.loaded) << "slot " << c.slot << " stored " << c.stored;
+    for (const auto& c : cases) {
+        for (size_t i = 0; i < c.stored.size(); ++i) {
+            std::vector<double> file = kFactory;
+            file[c.slot] = c.stored[i];
+            ASSERT_TRUE(WriteFileText(path, Column(file)));
+            ASSERT_EQ(RunStartupMerge(), kMergeFromFile);
+            EXPECT_EQ(MemorySlots()[c.slot], c.loaded[i])
+                << "slot " << c.slot << " " << c.stored[i];
+        }
     }
     EXPECT_EQ(maxSpeed, 70.0f);
 }
@@ -172,7 +130,7 @@ TEST_F(StartupMergeTest, LoadedIntegersAreLimitedToTheirRanges) {
 TEST_F(StartupMergeTest, NotANumberIsReplacedAndNotWrittenBack) {
     std::string file = Column(kFactory);
     for (int slot : {11, 12, 13, 14, 15, 17, 20, 21, 22, 23})
-        file.replace(4 * slot, 4, FloatBytes(NAN));
+        file.replace(4 * slot, 4, LEFloat(NAN));
     ASSERT_TRUE(WriteFileText(path, file));
     slow = NAN;
     EXPECT_EQ(RunStartupMerge(), kMergeFromFile);
@@ -188,8 +146,8 @@ TEST_F(StartupMergeTest, NotANumberIsReplacedAndNotWrittenBack) {
 
 TEST_F(StartupMergeTest, BoardAnswerKeepsProgramSlotsAndRewritesBoardSlots) {
     std::string file = Column(kUnreadable);
-    file.replace(4 * kSlotXMargin, 4, FloatBytes(2.0f));
-    file.replace(4 * kSlotShowAdvancedFeatures, 4, IntBytes(1));
+    file.replace(4 * kSlotXMargin, 4, LEFloat(2.0f));
+    file.replace(4 * kSlotShowAdvancedFeatures, 4, LE32(1));
     ASSERT_TRUE(WriteFileText(path, file));
 
     SetStartValues();
@@ -211,7 +169,7 @@ TEST_F(StartupMergeTest, BoardAnswerKeepsProgramSlotsAndRewritesBoardSlots) {
     EXPECT_EQ(MergeWithDefaultsFile(1), kMergeFromBoard);
     const std::string bytes = Bytes();
     ASSERT_EQ(bytes.size(), 44u);
-    EXPECT_EQ(bytes.substr(16, 4), IntBytes(21));
+    EXPECT_EQ(bytes.substr(16, 4), LE32(21));
     DeriveAndValidate();
     EXPECT_EQ(acceleration, 40.0f);
     EXPECT_EQ(needleUpTime, 100.0f);

@@ -8,7 +8,6 @@
 #include "app/machine_startup.h"
 #include "base/defaults_file.h"
 #include "base/program_settings.h"
-#include "base/timers.h"
 #include "base/ui_hooks.h"
 #include "machine/machine_parameters.h"
 #include "machine/mc1_commands.h"
@@ -61,9 +60,7 @@ TEST_F(StartupSimTest, AnsweringBoardGivesItsValuesAndTheFileFollows) {
     SetMinimumSpeed(3);
     SetLockStitch(5);
     // The setters have no answer: wait until the board has taken the last one.
-    for (int i = 0; i < 200 && StateValue(SimControl(sim, "params"), "speed") != "47"; ++i)
-        SleepMicroseconds(10 * 1000);
-    ASSERT_EQ(StateValue(SimControl(sim, "params"), "speed"), "47");
+    ASSERT_TRUE(WaitForState(sim, "speed", "47", 2000, "params"));
 
     // The file holds program settings and stale board values.
     ASSERT_EQ(WriteDefaultInt(kSlotSpeed, 12), 1);
@@ -94,12 +91,8 @@ TEST_F(StartupSimTest, FactoryResetSendsTheFactoryValuesInOrder) {
     SetSlow(1.5f);
     EXPECT_EQ(ResetToFactoryDefaults(), 1);
 
-    std::string params;
-    for (int i = 0; i < 100; ++i) {
-        params = SimControl(sim, "params");
-        if (StateValue(params, "slow") == "5") break;
-        SleepMicroseconds(20 * 1000);
-    }
+    ASSERT_TRUE(WaitForState(sim, "slow", "5", 2000, "params"));
+    const std::string params = SimControl(sim, "params");
     const char* factory =
         "ok XKp=30 XKi=8 XKd=40 YKd=40 Err=100 TOut=100 speed=40 minimumSpeed=2 stitchLen=5 "
         "stitchRep=4 slow=5";

@@ -1,14 +1,10 @@
 #include "base/defaults_file.h"
 
 #include <gtest/gtest.h>
-#include <signal.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <cmath>
 
-#include "base/timers.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -121,34 +117,6 @@ TEST_F(DefaultsFileTest, AFileThatCannotBeReadOrReplacedIsLeftAlone) {
     // A folder that does not exist.
     SetDefaultsFilePath(dir.File("missing/defaults.mrl").c_str());
     EXPECT_EQ(WriteDefaultInt(kSlotStitchRep, 4), 0);
-}
-
-// A writer killed at arbitrary moments (as by a power cut) must leave either
-// the old or the new contents whole, never a short or mixed file.
-TEST_F(DefaultsFileTest, KilledWriterLeavesTheOldOrTheNewFile) {
-    std::vector<uint8_t> first, second;
-    for (int slot = 0; slot < kDefaultSlotCount; ++slot) {
-        PutSlotInt(&first, slot, 0x11111111);
-        PutSlotInt(&second, slot, 0x22222222);
-    }
-    ASSERT_EQ(ReplaceDefaultsFile(first), 1);
-    const std::string a(first.begin(), first.end()), b(second.begin(), second.end());
-    for (int round = 0; round < 20; ++round) {
-        pid_t child = fork();
-        ASSERT_GE(child, 0);
-        if (child == 0) {
-            for (;;) {
-                ReplaceDefaultsFile(second);
-                ReplaceDefaultsFile(first);
-            }
-        }
-        SleepMicroseconds(500 + 700 * round);
-        kill(child, SIGKILL);
-        waitpid(child, nullptr, 0);
-        std::string bytes = Bytes();
-        ASSERT_TRUE(bytes == a || bytes == b)
-            << "round " << round << ": " << bytes.size() << " bytes";
-    }
 }
 
 }  // namespace

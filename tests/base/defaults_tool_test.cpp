@@ -10,17 +10,11 @@
 
 namespace {
 
-// Runs longarm-tool with the arguments (no shell).
-ProgramResult RunTool(const std::vector<std::string>& args) {
-    std::vector<std::string> argv = {LONGARM_TOOL_PATH};
-    argv.insert(argv.end(), args.begin(), args.end());
-    return RunProgram(argv);
-}
-
 TEST(DefaultsTool, SetsSlotsByNameAndListsThem) {
     TempDir dir;
     std::string file = dir.File("defaults.mrl");
-    ProgramResult set = RunTool({"defaults", file, "speed=55", "needleUpTime=1250.5"});
+    ProgramResult set =
+        RunProgram({LONGARM_TOOL_PATH, "defaults", file, "speed=55", "needleUpTime=1250.5"});
     ASSERT_EQ(set.exitStatus, 0);
 
     SetDefaultsFilePath(file.c_str());
@@ -33,7 +27,7 @@ TEST(DefaultsTool, SetsSlotsByNameAndListsThem) {
     EXPECT_EQ(ReadFileText(file).size(), 88u);
     SetDefaultsFilePath(nullptr);
 
-    ProgramResult list = RunTool({"defaults", file});
+    ProgramResult list = RunProgram({LONGARM_TOOL_PATH, "defaults", file});
     ASSERT_EQ(list.exitStatus, 0);
     EXPECT_NE(list.out.find(" 3 speed                 55\n"), std::string::npos) << list.out;
     EXPECT_NE(list.out.find("21 needleUpTime          1250.5\n"), std::string::npos);
@@ -47,11 +41,12 @@ TEST(DefaultsTool, BadAssignmentsChangeNothing) {
     ASSERT_TRUE(WriteFileText(file, std::string(104, '\0')));
     for (const char* bad : {"speed=fast", "speed=1.5", "speed=99999999999", "colour=3", "err=3",
                             "xMargin=nan", "xMargin=", "speed"}) {
-        EXPECT_EQ(RunTool({"defaults", file, "XKp=7", bad}).exitStatus, 2) << bad;
+        EXPECT_EQ(RunProgram({LONGARM_TOOL_PATH, "defaults", file, "XKp=7", bad}).exitStatus, 2)
+            << bad;
     }
     EXPECT_EQ(ReadFileText(file), std::string(104, '\0'));
-    EXPECT_EQ(RunTool({"defaults", dir.File("absent.mrl")}).exitStatus, 1);
-    EXPECT_EQ(RunTool({"defaults"}).exitStatus, 2);
+    EXPECT_EQ(RunProgram({LONGARM_TOOL_PATH, "defaults", dir.File("absent.mrl")}).exitStatus, 1);
+    EXPECT_EQ(RunProgram({LONGARM_TOOL_PATH, "defaults"}).exitStatus, 2);
 }
 
 }  // namespace

@@ -1,9 +1,9 @@
 #include "base/safe_write.h"
 
-#include <dirent.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -13,11 +13,8 @@ namespace {
 
 std::vector<std::string> Names(const std::string& folder) {
     std::vector<std::string> names;
-    DIR* dir = opendir(folder.c_str());
-    if (dir == nullptr) return names;
-    while (dirent* entry = readdir(dir))
-        if (entry->d_name[0] != '.') names.push_back(entry->d_name);
-    closedir(dir);
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        names.push_back(entry.path().filename().string());
     return names;
 }
 

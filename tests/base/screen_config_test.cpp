@@ -16,22 +16,42 @@ void ParseText(const std::string& text) {
     ASSERT_EQ(ParseConfigFile(path.c_str()), 1);
 }
 
-// Every size of the file in its table order, then the four derived ones.
+// Every size of the file with its key, in its table order.
+// clang-format off
+#define SIZE(name) {#name, &name}
+const std::pair<const char*, int*> kKeys[] = {
+    SIZE(screen_width), SIZE(screen_height), SIZE(screen_LM), SIZE(screen_RM), SIZE(screen_TM),
+    SIZE(screen_BM), SIZE(menubar_width), SIZE(menubar_height), SIZE(pop_menu_x), SIZE(pop_menu_y),
+    SIZE(pattern_list_width), SIZE(pattern_list_height), SIZE(pattern_preview_width),
+    SIZE(pattern_preview_height), SIZE(pattern_select_width), SIZE(pattern_select_height),
+    SIZE(pattern_select_button_width), SIZE(pattern_select_button_height),
+    SIZE(trace_button_width), SIZE(trace_button_height), SIZE(toolbar_button_size),
+    SIZE(confirm_button_size), SIZE(icon_style), SIZE(setup_button_width),
+    SIZE(setup_button_height), SIZE(setup_slider_width), SIZE(setup_slider_height),
+    SIZE(setup_spinbox_width), SIZE(setup_spinbox_height), SIZE(scale_dialog_width),
+    SIZE(scale_dialog_height), SIZE(number_entry_width), SIZE(number_entry_height),
+    SIZE(special_message_width), SIZE(special_message_height), SIZE(message_width),
+    SIZE(message_height), SIZE(file_selection_width), SIZE(file_selection_height),
+    SIZE(array_dialog_width), SIZE(array_dialog_height),
+    // Derived, never read from the file.
+    SIZE(view_area_width), SIZE(view_area_height), SIZE(toolbar_width), SIZE(toolbar_height)};
+// clang-format on
+#undef SIZE
+
+constexpr size_t kFileKeys = 41;
+
 std::vector<int> Sizes() {
-    // clang-format off
-    return {screen_width, screen_height, screen_LM, screen_RM, screen_TM, screen_BM,
-            menubar_width, menubar_height, pop_menu_x, pop_menu_y, pattern_list_width,
-            pattern_list_height, pattern_preview_width, pattern_preview_height,
-            pattern_select_width, pattern_select_height, pattern_select_button_width,
-            pattern_select_button_height, trace_button_width, trace_button_height,
-            toolbar_button_size, confirm_button_size, icon_style, setup_button_width,
-            setup_button_height, setup_slider_width, setup_slider_height, setup_spinbox_width,
-            setup_spinbox_height, scale_dialog_width, scale_dialog_height, number_entry_width,
-            number_entry_height, special_message_width, special_message_height, message_width,
-            message_height, file_selection_width, file_selection_height, array_dialog_width,
-            array_dialog_height,
-            view_area_width, view_area_height, toolbar_width, toolbar_height};
-    // clang-format on
+    std::vector<int> sizes;
+    for (const auto& key : kKeys)
+        sizes.push_back(*key.second);
+    return sizes;
+}
+
+int Size(const std::string& name) {
+    for (const auto& key : kKeys)
+        if (name == key.first) return *key.second;
+    ADD_FAILURE() << name;
+    return -1;
 }
 
 void ExpectDefaults() {
@@ -65,52 +85,62 @@ TEST(ScreenConfig, MissingEmptyPackagedOrFolderFileGivesExactlyTheDefaults) {
     ExpectDefaults();
 }
 
-TEST(ScreenConfig, WidthAloneDerivesPopUpViewAndToolbar) {
-    ParseText("screen_width = 800\n");
-    EXPECT_EQ(screen_width, 800);
-    EXPECT_EQ(pop_menu_x, 705);
-    EXPECT_EQ(view_area_width, 800);
-    EXPECT_EQ(toolbar_width, 640);
-    EXPECT_EQ(view_area_height, 200);
-}
-
-TEST(ScreenConfig, GivenPopUpPositionIsKeptWhereverItStands) {
-    ParseText("pop_menu_x = 17\nscreen_width = 800\nscreen_height = 480\nmenubar_height = 60\n");
-    EXPECT_EQ(pop_menu_x, 17);
-    EXPECT_EQ(view_area_height, 420);
-    EXPECT_EQ(toolbar_height, 60);
-
-    // A second parse starts again from the defaults: the position follows the width.
-    ParseText("screen_width = 800\n");
-    EXPECT_EQ(pop_menu_x, 705);
-}
-
 TEST(ScreenConfig, EveryKeyOfTheTableIsRead) {
-    ParseText(
-        "screen_width = 1\nscreen_height = 2\nscreen_LM = 3\nscreen_RM = 4\nscreen_TM = 5\n"
-        "screen_BM = 6\nmenubar_width = 7\nmenubar_height = 8\npop_menu_x = 9\npop_menu_y = 10\n"
-        "pattern_list_width = 11\npattern_list_height = 12\npattern_preview_width = 13\n"
-        "pattern_preview_height = 14\npattern_select_width = 15\npattern_select_height = 16\n"
-        "pattern_select_button_width = 17\npattern_select_button_height = 18\n"
-        "trace_button_width = 19\ntrace_button_height = 20\ntoolbar_button_size = 21\n"
-        "confirm_button_size = 22\nicon_style = 1\nsetup_button_width = 24\n"
-        "setup_button_height = 25\nsetup_slider_width = 26\nsetup_slider_height = 27\n"
-        "setup_spinbox_width = 28\nsetup_spinbox_height = 29\nscale_dialog_width = 30\n"
-        "scale_dialog_height = 31\nnumber_entry_width = 32\nnumber_entry_height = 33\n"
-        "special_message_width = 34\nspecial_message_height = 35\nmessage_width = 36\n"
-        "message_height = 37\nfile_selection_width = 38\nfile_selection_height = 39\n"
-        "array_dialog_width = 40\narray_dialog_height = 41\n");
-    std::vector<int> expected(41);
-    for (int i = 0; i < 41; ++i)
-        expected[i] = i + 1;
-    expected[22] = 1;  // icon_style
+    std::string text;
+    std::vector<int> expected;
+    for (size_t i = 0; i < kFileKeys; ++i) {
+        expected.push_back(i == 22 ? 1 : static_cast<int>(i) + 1);  // icon_style 1
+        text += std::string(kKeys[i].first) + " = " + std::to_string(expected.back()) + "\n";
+    }
+    ParseText(text);
     // A screen shorter than the menu row leaves no view area rather than a negative one.
     expected.insert(expected.end(), {1, 0, 0, 8});
     EXPECT_EQ(Sizes(), expected);
     EXPECT_STREQ(GtkStyleFile(), "./gtkrc");
 }
 
-TEST(ScreenConfig, IconStyleOtherThanOneSelectsTheSmallStyle) {
+// Each parse starts again from the defaults; the pop-up position follows the
+// width unless the file gives it. Unknown keys, unreadable or insane numbers and
+// over-long keys and lines do not disturb the other entries.
+TEST(ScreenConfig, EachTextGivesItsSizes) {
+    std::string edge = "message_width = 8192";  // the longest line read, the largest size
+    edge += std::string(255 - edge.size(), ' ') + "\n";
+    const struct {
+        std::string text;
+        std::vector<std::pair<const char*, int>> sizes;
+    } cases[] = {
+        {"screen_width = 800\n",
+         {{"screen_width", 800},
+          {"pop_menu_x", 705},
+          {"view_area_width", 800},
+          {"toolbar_width", 640},
+          {"view_area_height", 200}}},
+        {"pop_menu_x = 17\nscreen_width = 800\nscreen_height = 480\nmenubar_height = 60\n",
+         {{"pop_menu_x", 17}, {"view_area_height", 420}, {"toolbar_height", 60}}},
+        {"colour = 7\nscreen_height = tall\nSCREEN_WIDTH = 1\nmessage_width = 12x\n"
+         "message_height = 99999999999999999999\nmenubar_width = -3\nscreen_LM = 9000\n= 5\n"
+         "pattern_list_width\npattern_list_height 70\ngarbage \x01\x02\xff = = 3\n"
+         "   setup_button_width\t=\t99   # wider buttons\r\npop_menu_y = -12\nscreen_width = 640\n",
+         {{"screen_height", 240},
+          {"message_width", 320},
+          {"message_height", 240},
+          {"menubar_width", 160},
+          {"screen_LM", 2},
+          {"pattern_list_width", 170},
+          {"pattern_list_height", 195},
+          {"setup_button_width", 99},
+          {"pop_menu_y", -12},
+          {"screen_width", 640},
+          {"pop_menu_x", 545}}},
+        {std::string(kMaxConfigKeyLength + 1, 'k') + " = 5\nscreen_width" + std::string(600, 'x') +
+             " = 1\nscreen_height = 480" + std::string(300, ' ') + "junk\n" + edge,
+         {{"screen_width", 320}, {"screen_height", 240}, {"message_width", 8192}}},
+    };
+    for (const auto& c : cases) {
+        ParseText(c.text);
+        for (const auto& [name, size] : c.sizes)
+            EXPECT_EQ(Size(name), size) << name << " after " << c.text;
+    }
     for (const char* text : {"icon_style = 0\n", "icon_style = 2\n", "icon_style = -1\n",
                              "icon_style = x\n", "Icon_style = 1\n"}) {
         ParseText(text);
@@ -118,48 +148,6 @@ TEST(ScreenConfig, IconStyleOtherThanOneSelectsTheSmallStyle) {
     }
     ParseText("icon_style=1");
     EXPECT_STREQ(GtkStyleFile(), "./gtkrc");
-}
-
-TEST(ScreenConfig, UnknownKeysAndUnreadableNumbersDoNotDisturbOtherEntries) {
-    ParseText(
-        "colour = 7\n"
-        "screen_height = tall\n"
-        "SCREEN_WIDTH = 1\n"
-        "message_width = 12x\n"
-        "message_height = 99999999999999999999\n"
-        "menubar_width = -3\n"
-        "screen_LM = 9000\n"
-        "= 5\n"
-        "pattern_list_width\n"
-        "pattern_list_height 70\n"
-        "garbage \x01\x02\xff = = 3\n"
-        "   setup_button_width\t=\t99   # wider buttons\r\n"
-        "pop_menu_y = -12\n"
-        "screen_width = 640\n");
-    EXPECT_EQ(screen_height, 240);
-    EXPECT_EQ(message_width, 320);
-    EXPECT_EQ(message_height, 240);
-    EXPECT_EQ(menubar_width, 160);
-    EXPECT_EQ(screen_LM, 2);
-    EXPECT_EQ(pattern_list_width, 170);
-    EXPECT_EQ(pattern_list_height, 195);
-    EXPECT_EQ(setup_button_width, 99);
-    EXPECT_EQ(pop_menu_y, -12);
-    EXPECT_EQ(screen_width, 640);
-    EXPECT_EQ(pop_menu_x, 545);
-}
-
-TEST(ScreenConfig, OverLongKeysAndLinesAreSkipped) {
-    std::string longKey(kMaxConfigKeyLength + 1, 'k');
-    std::string longLine = "screen_height = 480" + std::string(300, ' ') + "junk\n";
-    // The longest line that is read (255 characters), with the largest size.
-    std::string edge = "message_width = 8192";
-    edge += std::string(255 - edge.size(), ' ') + "\n";
-    ParseText(longKey + " = 5\n" + "screen_width" + std::string(600, 'x') + " = 1\n" + longLine +
-              edge);
-    EXPECT_EQ(screen_width, 320);
-    EXPECT_EQ(screen_height, 240);
-    EXPECT_EQ(message_width, 8192);
 }
 
 TEST(ScreenConfig, BinaryAndHugeFilesStartWithSaneValues) {

@@ -18,20 +18,6 @@ std::size_t PointCount(const ConvertRun& run) {
     return PointCount(ParseOutput(run.output));
 }
 
-TEST(DxfCut, DrawingCutInsideAnEntityFails) {
-    std::string cutLine = "  0\nSECTION\n  2\nENTITIES\n  0\nLINE\n  8\n0\n 10\n1.0\n 20\n";
-    ConvertRun run = RunConvertDxf(cutLine);
-    EXPECT_EQ(run.result, -1);
-    EXPECT_NE(run.error.find("LINE"), std::string::npos) << run.error;
-
-    std::string cutLw = "  0\nSECTION\n  2\nENTITIES\n  0\nLWPOLYLINE\n  8\n0\n 10\n1.0\n 20\n2\n";
-    EXPECT_EQ(RunConvertDxf(cutLw).result, -1);
-    std::string cutBlock = "  0\nSECTION\n  2\nBLOCKS\n  0\nBLOCK\n  8\n0\n  0\nLINE\n";
-    EXPECT_EQ(RunConvertDxf(cutBlock).result, -1);
-    std::string cutText = "  0\nSECTION\n  2\nENTITIES\n  0\nTEXT\n  8\n0\n  1\nHello\n";
-    EXPECT_EQ(RunConvertDxf(cutText).result, -1);
-}
-
 TEST(DxfCut, EveryCutOfAFullDrawingEndsCleanly) {
     std::string polyline =
         "  0\nPOLYLINE\n  8\n0\n 66\n1\n  0\nVERTEX\n  8\n0\n 10\n1.0\n 20\n2.0\n"

@@ -34,32 +34,29 @@ void ExpectSameOrder(const std::vector<ChainVisit>& a, const std::vector<ChainVi
     }
 }
 
-TEST(ChainOrder, TiesKeepTheEarlierChainAndItsFirstPoint) {
-    // From (0, 0), where chain 0 ends: chain 1's first point (5, 5) is far, its
-    // last point (1, 0) lies 1 inch away, and so do chain 2's first point (0, 1)
-    // and chain 3's only point (-1, 0). The first candidate at that distance wins:
-    // chain 1, entered from its last point.
-    ChainList list = Chains({{{-1, 0}, {0, 0}}, {{5, 5}, {1, 0}}, {{0, 1}, {0, 2}}, {{-1, 0}}});
-    for (const std::vector<ChainVisit>& order : {Fast(list), OrderChainsPlain(list)}) {
-        ASSERT_EQ(order.size(), 4u);
-        EXPECT_EQ(order[0].chain, 0u);
-        EXPECT_FALSE(order[0].reversed);
-        EXPECT_EQ(order[1].chain, 1u);
-        EXPECT_TRUE(order[1].reversed);
-        EXPECT_TRUE(order[0].stopAfter);  // 1 inch jump
-        EXPECT_TRUE(order[3].stopAfter);  // always after the last chain
-    }
-}
-
-TEST(ChainOrder, FarChainsAreStillVisitedInListOrder) {
-    // Nothing lies within the search limit of the first chain: the earliest
-    // remaining chain follows, forward, after a stop.
-    ChainList list = Chains({{{0, 0}}, {{300000, 0}, {300001, 0}}, {{200000, 0}}});
-    for (const std::vector<ChainVisit>& order : {Fast(list), OrderChainsPlain(list)}) {
-        ASSERT_EQ(order.size(), 3u);
-        EXPECT_EQ(order[1].chain, 1u);
-        EXPECT_FALSE(order[1].reversed);
-        EXPECT_TRUE(order[0].stopAfter);
+// Small drawings, each visit as (chain, reversed, stop after it); the fast
+// order and the plain one agree on them.
+TEST(ChainOrder, SmallDrawingsAreVisitedByTheRules) {
+    const struct {
+        const char* what;
+        std::vector<std::vector<ChainPoint>> chains;
+        std::vector<ChainVisit> order;
+    } cases[] = {
+        // From (0, 0), where chain 0 ends, chain 1's last point, chain 2's first
+        // and chain 3's only point lie 1 inch away: the first candidate wins.
+        // From (5, 5) chain 2's last point is the nearest.
+        {"ties keep the earlier chain and its first point",
+         {{{-1, 0}, {0, 0}}, {{5, 5}, {1, 0}}, {{0, 1}, {0, 2}}, {{-1, 0}}},
+         {{0, false, true}, {1, true, true}, {2, true, true}, {3, false, true}}},
+        {"far chains are still visited in list order, forward, after a stop",
+         {{{0, 0}}, {{300000, 0}, {300001, 0}}, {{200000, 0}}},
+         {{0, false, true}, {1, false, true}, {2, false, true}}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        ChainList list = Chains(c.chains);
+        ExpectSameOrder(Fast(list), c.order);
+        ExpectSameOrder(OrderChainsPlain(list), c.order);
     }
 }
 

@@ -21,22 +21,6 @@ bool HasSegment(const OutPattern& out, OutPoint a, OutPoint b) {
     return false;
 }
 
-TEST(DxfFiles, LetterFAndArrowComeOutUpright) {
-    ConvertRun run = RunConvertDxf(SourceFile("tests/data/dxf/letter_f.dxf"));
-    ASSERT_EQ(run.result, 0) << run.error;
-    OutPattern out = ParseOutput(run.output);
-    EXPECT_EQ(out.strayLines, 0);
-    // The drawing is 4 inches high; its top (CAD y = 4) is quilt y = 0, the back
-    // of the table, drawn at the top of the screen.
-    EXPECT_TRUE(HasSegment(out, {0, 0}, {2.5, 0}));  // top bar at the top
-    EXPECT_TRUE(HasSegment(out, {0, 2}, {1.8, 2}));  // middle bar half way
-    EXPECT_TRUE(HasSegment(out, {0, 4}, {0, 0}));    // stem
-    // Arrow head: the tip (5, 3) lies above (smaller quilt y than) its two ends.
-    EXPECT_TRUE(HasSegment(out, {4.5, 1.5}, {5, 1}));
-    EXPECT_TRUE(HasSegment(out, {5, 1}, {5.5, 1.5}));
-    EXPECT_EQ(PointCount(out), 11u);
-}
-
 TEST(DxfFiles, R12DrawingWithEveryEntityKind) {
     ConvertRun run = RunConvertDxf(SourceFile("tests/data/dxf/r12_entities.dxf"));
     ASSERT_EQ(run.result, 0) << run.error;

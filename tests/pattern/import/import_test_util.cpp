@@ -14,12 +14,6 @@
 
 namespace {
 
-struct FileCloser {
-    void operator()(FILE* f) const {
-        if (f) std::fclose(f);
-    }
-};
-
 std::string ReadAll(FILE* f) {
     std::string text;
     std::rewind(f);
@@ -35,8 +29,8 @@ ConvertRun Run(const std::string& input, bool drawing) {
     char previous[4096];
     if (!getcwd(previous, sizeof previous)) previous[0] = 0;
     if (chdir(dir.path.c_str()) != 0) return {};
-    std::unique_ptr<FILE, FileCloser> source(std::tmpfile());
-    std::unique_ptr<FILE, FileCloser> target(std::tmpfile());
+    std::unique_ptr<FILE, int (*)(FILE*)> source(std::tmpfile(), std::fclose);
+    std::unique_ptr<FILE, int (*)(FILE*)> target(std::tmpfile(), std::fclose);
     std::fwrite(input.data(), 1, input.size(), source.get());
     std::rewind(source.get());
     ConvertRun run;
@@ -45,7 +39,7 @@ ConvertRun Run(const std::string& input, bool drawing) {
     run.output = ReadAll(target.get());
     run.log = ReadFileText(dir.File("dxf.log"));
     run.error = ImportErrorText();
-    if (previous[0] && chdir(previous) != 0) return run;
+    if (previous[0] && chdir(previous) != 0) run.error += " (working folder lost)";
     return run;
 }
 
@@ -60,7 +54,6 @@ std::string Number(double v) {
 ConvertRun RunConvertDxf(const std::string& dxf) {
     return Run(dxf, true);
 }
-
 ConvertRun RunImportQli(const std::string& qli) {
     return Run(qli, false);
 }
