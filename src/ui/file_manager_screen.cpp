@@ -16,8 +16,8 @@
 namespace {
 
 // Menu masks of the screen, without and with pattern boxes.
-constexpr uint32_t kFileManagerMaskNoBox = 0x34000BF;
-constexpr uint32_t kFileManagerMaskWithBox = 0x30000FF;
+constexpr uint32_t kFileManagerMaskNoBox = kScreenMaskNoBox;
+constexpr uint32_t kFileManagerMaskWithBox = kScreenMaskWithBox;
 
 // The chooser's filter for the destination: no file has this extension, so
 // only folders are offered.

@@ -29,8 +29,8 @@
 
 namespace {
 
-constexpr uint32_t kSelectMaskNoBox = 0x34000BF;
-constexpr uint32_t kSelectMaskWithBox = 0x30000FF;
+constexpr uint32_t kSelectMaskNoBox = kScreenMaskNoBox;
+constexpr uint32_t kSelectMaskWithBox = kScreenMaskWithBox;
 
 bool FileExists(const std::string& path) {
     struct stat info;

@@ -32,58 +32,6 @@ GtkWidget* stitchBar = nullptr;
 
 namespace {
 
-constexpr uint32_t kStartupMask = 0x34000BD;
-constexpr int kNoBit = -1;
-
-// One row of the menu tree: where the item goes, what it shows and calls.
-// A group entry (kGroup) only opens the sub-menu of the items that name it as
-// their parent.
-struct ItemSpec {
-    MenuItemId id;
-    const char* label;
-    const char* data;  // handler data ("1", "0", "2") or null
-    int maskBit;       // kNoBit: not governed by the mask; kGroup: by its items
-    bool advanced;     // shown only with showAdvancedFeatures
-    int parent;        // the group entry holding it, or kTopLevel
-};
-
-constexpr int kGroup = -2;
-constexpr int kTopLevel = -1;
-
-const ItemSpec kItems[kMenuItemCount] = {
-    {kItemPatternView, "Pattern View", nullptr, 0, false, kTopLevel},
-    {kItemAddPattern, "Add Pattern", nullptr, 1, false, kTopLevel},
-    {kItemLayoutGroup, "Layout", nullptr, kGroup, true, kTopLevel},
-    {kItemNewLayout, "New Layout", nullptr, 13, true, kItemLayoutGroup},
-    {kItemOpenLayout, "Open Layout", nullptr, 1, true, kItemLayoutGroup},
-    {kItemSetQuiltArea, "Set Quilt Area", nullptr, 5, false, kTopLevel},
-    {kItemPatternBox, "Pattern Box", nullptr, 6, false, kTopLevel},
-    {kItemAddPatternBox, "Add Pattern Box", "1", kNoBit, false, kItemPatternBox},
-    {kItemAdjustCurrent, "Adjust Current", "0", kNoBit, false, kItemPatternBox},
-    {kItemRemoveCurrent, "Remove Current", "2", kNoBit, false, kItemPatternBox},
-    {kItemMachineGroup, "Machine", nullptr, kGroup, false, kTopLevel},
-    {kItemFreeMotion, "Free Motion", nullptr, 2, false, kItemMachineGroup},
-    {kItemDemo, "Demo", nullptr, 21, false, kItemMachineGroup},
-    {kItemToolsGroup, "Tools", nullptr, kGroup, false, kTopLevel},
-    {kItemFileManager, "File Manager", nullptr, 7, false, kItemToolsGroup},
-    {kItemSetup, "Setup", nullptr, 4, false, kItemToolsGroup},
-    {kItemSaveGroup, "Save", nullptr, kGroup, true, kTopLevel},
-    {kItemSaveLayout, "Save Layout", nullptr, 13, true, kItemSaveGroup},
-    {kItemSaveLayoutAs, "Save Layout As", nullptr, 13, true, kItemSaveGroup},
-    {kItemMoveAll, "Move All", nullptr, 12, false, kTopLevel},  // or bit 14
-    {kItemAutoCenter, "AutoCenter", nullptr, 13, false, kTopLevel},
-    {kItemAutofill, "Autofill", nullptr, 13, false, kTopLevel},
-    {kItemNest, "Nest", nullptr, 14, false, kTopLevel},
-    {kItemSetpointGroup, "Setpoint", nullptr, kGroup, true, kTopLevel},
-    {kItemCreateSetpoint, "Create Setpoint", nullptr, 13, true, kItemSetpointGroup},
-    {kItemRestoreSetpoint, "Restore Setpoint", nullptr, 13, true, kItemSetpointGroup},
-    {kItemUndo, "Undo", nullptr, 13, false, kTopLevel},
-    {kItemZoomAll, "Zoom All", nullptr, 18, false, kTopLevel},
-    {kItemPan, "Pan", nullptr, 17, false, kTopLevel},
-    {kItemPreview, "Preview", nullptr, 21, false, kTopLevel},
-    {kItemStandard, "Standard", nullptr, kNoBit, false, kTopLevel},
-};
-
 // The top rows of each menu, in order; kSeparator draws a line.
 constexpr int kSeparator = -1;
 const std::vector<int> kMenuRows[kMenuCount] = {
@@ -93,25 +41,6 @@ const std::vector<int> kMenuRows[kMenuCount] = {
      kItemUndo},
     {kItemZoomAll, kItemPan, kItemPreview},
     {kItemStandard},
-};
-
-// Toolbar buttons and their mask bits.
-struct ToolSpec {
-    ToolButtonId id;
-    int maskBit;
-};
-
-const ToolSpec kTools[kToolButtonCount] = {
-    {kToolStart, 21},
-    {kToolStop, 23},
-    {kToolStitching, kNoBit},
-    {kToolLockX, 24},
-    {kToolLockY, 25},
-    // The stitcher buttons act on the machine like the axis locks: never while
-    // moves stream.
-    {kToolStitchOnOff, 24},
-    {kToolNeedleUp, 24},
-    {kToolEdit, 21},
 };
 
 // Moves the pointer off the toolbar so that the button just pressed does not
@@ -146,22 +75,11 @@ void testFunction2(GtkWidget* button, void*) {
     MovePointerOffToolbar();
 }
 
-// Whether the file behind "Undo" and "Restore Setpoint" exists; the other
-// items are always available.
-bool available[kMenuItemCount] = {};
-const bool availabilityInitialised = [] {
-    for (bool& a : available)
-        a = true;
-    available[kItemUndo] = available[kItemRestoreSetpoint] = false;
-    return true;
-}();
+// Whether the file behind "Undo" and "Restore Setpoint" exists.
+MenuAvailability available = InitialMenuAvailability();
 
 std::unique_ptr<MenuBar> menuRecord;
 std::unique_ptr<ToolBar> toolbarRecord;
-
-bool BitSet(uint32_t mask, int bit) {
-    return bit >= 0 && bit < 32 && ((mask >> bit) & 1u) != 0;
-}
 
 // Image from "./images/", scaled down (aspect kept) when larger than maxSize
 // pixels; a file that cannot be read shows the toolkit's missing-image icon.
@@ -194,7 +112,7 @@ const char* StyleName(const char* large, const char* small) {
 
 // "activate" of a menu item: the handler of the module that owns the action.
 void OnMenuItemActivate(GtkMenuItem* menuItem, gpointer index) {
-    const ItemSpec& entry = kItems[GPOINTER_TO_INT(index)];
+    const MenuItemSpec& entry = MenuItemSpecOf(static_cast<MenuItemId>(GPOINTER_TO_INT(index)));
     GtkWidget* item = GTK_WIDGET(menuItem);
     void* data = const_cast<char*>(entry.data);
     switch (entry.id) {
@@ -305,14 +223,11 @@ GtkWidget* AddMenuTitle(MenuBar* record, MenuId id, const char* icon) {
 
 // Appends an item to the menu; a group entry gets the sub-menu of its items.
 void AddItem(MenuBar* record, GtkWidget* menu, MenuItemId id) {
-    const ItemSpec& entry = kItems[id];
+    const MenuItemSpec& entry = MenuItemSpecOf(id);
     GtkWidget* item = gtk_menu_item_new_with_label(entry.label);
     gtk_menu_shell_append(GTK_MENU_SHELL(menu), item);
     record->items[id] = item;
-    bool group = false;
-    for (const ItemSpec& child : kItems)
-        group = group || child.parent == id;
-    if (!group) {
+    if (!HasSubmenu(id)) {
         g_signal_connect(item, "activate", G_CALLBACK(OnMenuItemActivate), GINT_TO_POINTER(id));
         return;
     }
@@ -320,8 +235,9 @@ void AddItem(MenuBar* record, GtkWidget* menu, MenuItemId id) {
     KeepMenuOnScreen(submenu);
     gtk_menu_item_set_submenu(GTK_MENU_ITEM(item), submenu);
     record->submenus[id] = submenu;
-    for (const ItemSpec& child : kItems)
-        if (child.parent == id) AddItem(record, submenu, child.id);
+    for (int child = 0; child < kMenuItemCount; child++)
+        if (MenuItemSpecOf(static_cast<MenuItemId>(child)).parent == id)
+            AddItem(record, submenu, static_cast<MenuItemId>(child));
 }
 
 void BuildMenus(MenuBar* record) {
@@ -434,7 +350,7 @@ GtkWidget* createMenu() {
     BuildMenus(record);
     gtk_widget_show_all(record->menuBar);
     ApplyMenuVisibility();
-    record->mask = kStartupMask;
+    record->mask = kStartupMenuMask;
     SetMenusSensitive(record->mask);
     if (interface != nullptr) interface->menu = record;
     return record->menuBar;
@@ -467,7 +383,7 @@ GtkWidget* createToolbar() {
         AddToolButton(record, kToolNeedleUp, true, nullptr, "Needle\nUp", "Sans 8");
         AddToolButton(record, kToolEdit, false, "DropDownMenu_50.png", "Edit", nullptr);
     }
-    SetToolbarSensitive(kStartupMask);
+    SetToolbarSensitive(kStartupMenuMask);
     gtk_widget_show_all(record->toolbar);
     ApplyMenuVisibility();
     if (interface != nullptr) interface->toolbar = record;
@@ -481,43 +397,23 @@ ToolBar* ToolbarRecord() {
     return toolbarRecord.get();
 }
 
-int MenuItemMaskBit(MenuItemId item) {
-    if (item < 0 || item >= kMenuItemCount || kItems[item].maskBit == kGroup) return kNoBit;
-    return kItems[item].maskBit;
-}
-
-int ToolButtonMaskBit(ToolButtonId button) {
-    if (button < 0 || button >= kToolButtonCount) return kNoBit;
-    return kTools[button].maskBit;
-}
-
 void SetMenusSensitive(uint32_t mask) {
     MenuBar* record = menuRecord.get();
     if (record == nullptr || record->menuBar == nullptr) return;
-    bool anyChild[kMenuItemCount] = {};
-    for (const ItemSpec& entry : kItems) {
-        if (entry.maskBit == kGroup) continue;
-        bool allowed = entry.maskBit == kNoBit || BitSet(mask, entry.maskBit);
-        if (entry.id == kItemMoveAll) allowed = BitSet(mask, 12) || BitSet(mask, 14);
-        bool usable = available[entry.id];
-        if (entry.parent != kTopLevel) anyChild[entry.parent] |= allowed && usable;
-        if (record->items[entry.id])
-            gtk_widget_set_sensitive(record->items[entry.id], allowed && usable);
+    for (int i = 0; i < kMenuItemCount; i++) {
+        const auto id = static_cast<MenuItemId>(i);
+        if (record->items[id])
+            gtk_widget_set_sensitive(record->items[id], MenuItemUsable(mask, id, available));
     }
-    // Groups come before their items in the table, so they are set afterwards.
-    for (const ItemSpec& entry : kItems)
-        if (entry.maskBit == kGroup && record->items[entry.id])
-            gtk_widget_set_sensitive(record->items[entry.id], anyChild[entry.id]);
 }
 
 void SetToolbarSensitive(uint32_t mask) {
     ToolBar* record = toolbarRecord.get();
     if (record == nullptr || record->toolbar == nullptr) return;
-    for (const ToolSpec& entry : kTools) {
-        GtkWidget* button = record->buttons[entry.id];
-        if (button == nullptr) continue;
-        bool allowed = entry.maskBit == kNoBit || BitSet(mask, entry.maskBit);
-        gtk_widget_set_sensitive(button, allowed);
+    for (int i = 0; i < kToolButtonCount; i++) {
+        const auto id = static_cast<ToolButtonId>(i);
+        if (record->buttons[id])
+            gtk_widget_set_sensitive(record->buttons[id], ToolButtonUsable(mask, id));
     }
 }
 
@@ -532,22 +428,27 @@ uint32_t MenuStateMask() {
 }
 
 void ApplyMenuVisibility() {
-    bool advanced = Settings().showAdvancedFeatures != 0;
+    MenuSettings settings;
+    settings.advanced = Settings().showAdvancedFeatures != 0;
+    settings.stitchButtons = Settings().stitchButtonsOn != 0;
+    settings.iconStyle = icon_style;
+    settings.needleUpMethod = Machine().needleUpMethod;
     if (MenuBar* record = menuRecord.get(); record != nullptr && record->menuBar != nullptr) {
-        for (const ItemSpec& entry : kItems)
-            if (entry.advanced) SetVisible(record->items[entry.id], advanced);
-        SetVisible(record->menuTitles[kMenuStitch], advanced);
+        for (int i = 0; i < kMenuItemCount; i++) {
+            const auto id = static_cast<MenuItemId>(i);
+            if (MenuItemSpecOf(id).advanced)
+                SetVisible(record->items[id], MenuItemShown(id, settings));
+        }
+        SetVisible(record->menuTitles[kMenuStitch], MenuShown(kMenuStitch, settings));
     }
     if (ToolBar* record = toolbarRecord.get(); record != nullptr && record->toolbar != nullptr) {
-        bool buttons = Settings().stitchButtonsOn != 0 && icon_style == 1 && advanced;
-        // The Corvane 18 (machine type 12) has no needle up.
-        SetVisible(record->buttons[kToolStitchOnOff], buttons);
-        SetVisible(record->buttons[kToolNeedleUp], buttons && Machine().needleUpMethod != 12);
+        for (ToolButtonId id : {kToolStitchOnOff, kToolNeedleUp})
+            SetVisible(record->buttons[id], ToolButtonShown(id, settings));
     }
 }
 
 void SetMenuItemAvailable(MenuItemId item, bool usable) {
     if (item < 0 || item >= kMenuItemCount) return;
     available[item] = usable;
-    SetMenusSensitive(menuRecord ? menuRecord->mask : kStartupMask);
+    SetMenusSensitive(menuRecord ? menuRecord->mask : kStartupMenuMask);
 }

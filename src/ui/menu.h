@@ -8,62 +8,9 @@
 
 #include <cstdint>
 
+#include "base/menu_state.h"
+
 typedef struct _GtkWidget GtkWidget;
-
-// The menu items, in the order they are created. A menu keeps at most seven
-// rows, so that it fits below the menu bar of the 240-pixel screen with rows
-// tall enough for a finger; the rest sit in sub-menus, each opened by a group
-// entry that is usable while one of its items is.
-enum MenuItemId {
-    kItemPatternView,
-    kItemAddPattern,
-    kItemLayoutGroup,  // "Layout": New Layout, Open Layout
-    kItemNewLayout,
-    kItemOpenLayout,
-    kItemSetQuiltArea,
-    kItemPatternBox,  // the sub-menu entry; its three items follow
-    kItemAddPatternBox,
-    kItemAdjustCurrent,
-    kItemRemoveCurrent,
-    kItemMachineGroup,  // "Machine": Free Motion, Demo
-    kItemFreeMotion,
-    kItemDemo,
-    kItemToolsGroup,  // "Tools": File Manager, Setup
-    kItemFileManager,
-    kItemSetup,
-    kItemSaveGroup,  // "Save": Save Layout, Save Layout As
-    kItemSaveLayout,
-    kItemSaveLayoutAs,
-    kItemMoveAll,
-    kItemAutoCenter,
-    kItemAutofill,
-    kItemNest,
-    kItemSetpointGroup,  // "Setpoint": Create Setpoint, Restore Setpoint
-    kItemCreateSetpoint,
-    kItemRestoreSetpoint,
-    kItemUndo,
-    kItemZoomAll,
-    kItemPan,
-    kItemPreview,  // usable exactly when Start is
-    kItemStandard,
-    kMenuItemCount
-};
-
-// The four menus of the bar.
-enum MenuId { kMenuMain, kMenuEdit, kMenuView, kMenuStitch, kMenuCount };
-
-// The toolbar buttons, left to right.
-enum ToolButtonId {
-    kToolStart,
-    kToolStop,
-    kToolStitching,  // its picture is grey and struck through in red while it is off
-    kToolLockX,
-    kToolLockY,
-    kToolStitchOnOff,  // only when icon_style is 1
-    kToolNeedleUp,     // only when icon_style is 1
-    kToolEdit,         // only when icon_style is 1
-    kToolButtonCount
-};
 
 // Menu-bar record (the Interface's `menu`). Widgets are null once the bar has
 // been destroyed, and the mask functions then leave it alone.
@@ -132,7 +79,3 @@ void ApplyMenuVisibility();
 // layout actions say so here whenever that changes (both start unusable), and
 // the stored mask is applied again. Other items ignore it.
 void SetMenuItemAvailable(MenuItemId item, bool usable);
-
-// Mask bits of the menu items and toolbar buttons (-1: no bit, always usable).
-int MenuItemMaskBit(MenuItemId item);
-int ToolButtonMaskBit(ToolButtonId button);

@@ -4,8 +4,8 @@
 #include <gtk/gtk.h>
 
 #include <algorithm>
-#include <cmath>
 #include <cstdio>
+#include <string>
 
 #include "base/application_state.h"
 #include "base/log.h"
@@ -19,26 +19,12 @@ namespace {
 constexpr int kKeySize = 35;      // pixels
 constexpr int kEntryWidth = 150;  // pixels
 constexpr int kEntryHeight = 25;  // pixels
-constexpr double kFullTurn = 360.0;
 
 // One open pad; the key handlers get it as their data.
 struct NumberPad {
     GtkWidget* entry = nullptr;
     int eraseText = 1;  // 1 until the first key press, which replaces the shown value
 };
-
-// The number at the start of text (as the C library reads it; locale-free),
-// 0 for none, and 0 for anything that is not a finite number.
-double TextNumber(const char* text) {
-    if (text == nullptr) return 0.0;
-    double value = g_ascii_strtod(text, nullptr);
-    return std::isfinite(value) ? value : 0.0;
-}
-
-int DecimalsTyped(const std::string& text) {
-    size_t point = text.find('.');
-    return point == std::string::npos ? 0 : static_cast<int>(text.size() - point - 1);
-}
 
 void OnNumberClicked(GtkWidget* key, gpointer data) {
     auto* pad = static_cast<NumberPad*>(data);
@@ -102,29 +88,8 @@ gboolean OnNumberEntryClicked(GtkWidget* entry, GdkEvent* event, gpointer linked
 
 }  // namespace
 
-std::string NumberPadKey(const std::string& text, const std::string& key, bool erase) {
-    std::string result = erase ? std::string() : text;
-    if (key == ".") {
-        if (result.find('.') == std::string::npos) result += '.';
-    } else if (key == "<-") {
-        if (!result.empty()) result.pop_back();
-    } else if (key.size() == 1 && key[0] >= '0' && key[0] <= '9') {
-        result += key[0];
-    }
-    // At most three decimals. Counted on the text: the product of the value
-    // and 1000 is not exact in binary (1.001 * 1000 is 1000.999...), so a test
-    // on it would refuse valid entries.
-    if (DecimalsTyped(result) > kNumberEntryDecimals) {
-        Log("Value > 0: %f\n", TextNumber(result.c_str()));
-        result.pop_back();
-    }
-    if (static_cast<int>(result.size()) > kNumberEntryMaxLength)
-        result.resize(kNumberEntryMaxLength);
-    return result;
-}
-
 double GtkNumberEntry(const char* text, int decimalAllowed, int angleMode, const char* title) {
-    double result = TextNumber(text);
+    double result = NumberPadValue(text);
     NumberPad pad;
     pad.eraseText = 1;
 
@@ -152,14 +117,11 @@ double GtkNumberEntry(const char* text, int decimalAllowed, int angleMode, const
 
     int response = gtk_dialog_run(GTK_DIALOG(dialog));
     if (response == GTK_RESPONSE_OK) {
-        double value = TextNumber(gtk_entry_get_text(GTK_ENTRY(pad.entry)));
-        if (angleMode) {
-            value = std::min(value, kFullTurn);
-            bool ccw = gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(counterclockwise));
-            result = ccw ? kFullTurn - value : value;
-        } else {
-            result = value;
-        }
+        double value = NumberPadValue(gtk_entry_get_text(GTK_ENTRY(pad.entry)));
+        result = angleMode
+                     ? NumberPadAngle(
+                           value, gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(counterclockwise)))
+                     : value;
     }
     // A response of "window gone" (GTK_RESPONSE_NONE) means the dialog was
     // destroyed from outside; anything else still owns it.

@@ -4,15 +4,10 @@
 // angles, machine settings) is entered here.
 #pragma once
 
-#include <string>
+#include "base/number_pad_rules.h"
 
 typedef struct _GtkWidget GtkWidget;
 typedef union _GdkEvent GdkEvent;
-
-// Most characters the pad's text holds.
-constexpr int kNumberEntryMaxLength = 127;
-// Most digits typed after the decimal point.
-constexpr int kNumberEntryDecimals = 3;
 
 // Shows the pad with text as the value shown (the first key replaces it) and
 // runs it modally. Returns the number entered with OK; in angle mode at most
@@ -22,13 +17,6 @@ constexpr int kNumberEntryDecimals = 3;
 // as the user-interface seam's numberEntry.
 double GtkNumberEntry(const char* text, int decimalAllowed, int angleMode,
                       const char* title = nullptr);
-
-// The pad's editing rule for one key ("0"-"9", "." or "<-") applied to text:
-// the first key after opening (erase set) starts from an empty text; "." only
-// once; "<-" removes the last character; a fourth decimal or a character past
-// the length limit is refused (and logged). Returns the new text, which
-// the pad's key handler shows.
-std::string NumberPadKey(const std::string& text, const std::string& key, bool erase);
 
 // "button-release-event" handler of a numeric entry (the pattern properties
 // dialog): opens the number pad (through the user-interface seam) on the

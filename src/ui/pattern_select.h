@@ -7,10 +7,12 @@
 
 #include <string>
 
+#include "base/menu_state.h"
+
 // Menu state mask of the layout view.
-constexpr unsigned kLayoutViewMask = 0x37FFFFF;
+constexpr unsigned kLayoutViewMask = kLayoutViewMenuMask;
 // Menu state mask of the quilt-area setup.
-constexpr unsigned kQuiltAreaSetupMask = 0x3;
+constexpr unsigned kQuiltAreaSetupMask = kQuiltAreaMenuMask;
 
 // Path of the pattern last chosen with "Select Pattern" ("" before).
 extern std::string selectedFile;

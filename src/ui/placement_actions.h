@@ -10,12 +10,14 @@
 
 #include <cstdint>
 
+#include "base/menu_state.h"
+
 typedef struct _GtkWidget GtkWidget;
 struct LayoutNode;
 
 // Menu state mask while a placement operation runs: nothing but the run
 // controls can be used.
-constexpr uint32_t kPlacementBusyMask = 0x800000;
+constexpr uint32_t kPlacementBusyMask = kBusyMenuMask;
 
 // The scale dialog's SMARTSCALE for a placement (the caller has taken the undo
 // point): asks "KEEP PATTERN PROPORTIONS?" (Yes, No, Cancel) and runs

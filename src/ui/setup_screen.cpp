@@ -29,8 +29,8 @@ int passwordGiven = 0;
 namespace {
 
 // Menu masks of the setup screen, without and with pattern boxes.
-constexpr uint32_t kSetupMaskNoBox = 0x34000BF;
-constexpr uint32_t kSetupMaskWithBox = 0x30000FF;
+constexpr uint32_t kSetupMaskNoBox = kScreenMaskNoBox;
+constexpr uint32_t kSetupMaskWithBox = kScreenMaskWithBox;
 constexpr unsigned char kDirectionUnread = 100;  // shown as "Motor Forward"
 constexpr const char* kDirectionUnknown =
     "THE MOTOR CONTROLLER DID NOT ANSWER.\nTHE MOTOR DIRECTION IS NOT KNOWN.";

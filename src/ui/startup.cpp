@@ -48,7 +48,7 @@
 namespace {
 
 // Mask that the menu row starts with, kept by the pattern-select first screen.
-constexpr uint32_t kStartMask = 0x34000BD;
+constexpr uint32_t kStartMask = kStartupMenuMask;
 
 std::string currentScreenName;
 ProgramOptions options;

@@ -24,10 +24,10 @@ namespace {
 // Menu masks: while recording nothing is usable; after it, what the trace
 // screen offers.
 constexpr uint32_t kRecordingMask = 0;
-constexpr uint32_t kAfterRecordingMask = 0x34000BF;
+constexpr uint32_t kAfterRecordingMask = kScreenMaskNoBox;
 // Masks of the trace screen, without and with pattern boxes.
-constexpr uint32_t kTraceMaskNoBox = 0x34000BF;
-constexpr uint32_t kTraceMaskWithBox = 0x30000FF;
+constexpr uint32_t kTraceMaskNoBox = kScreenMaskNoBox;
+constexpr uint32_t kTraceMaskWithBox = kScreenMaskWithBox;
 
 GtkWidget* startToggle = nullptr;  // the Start toggle of the running recording
 int recordingNow = 0;              // 1 while the recording loop runs

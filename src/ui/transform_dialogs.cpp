@@ -20,45 +20,8 @@
 
 namespace {
 
-constexpr float kSpanMin = 99999.0f;
-constexpr float kSpanMax = -99999.0f;
-constexpr float kMinViewScale = 0.001f;
 // Preview area before the window has a size.
 constexpr int kDefaultPreviewWidth = 280, kDefaultPreviewHeight = 155;
-// Size of the -1 / +1 buttons and the lock toggle.
-constexpr int kStepButtonWidth = 36, kStepButtonHeight = 28;
-// Pixels the dialog frame and borders take across.
-constexpr int kDialogBorders = 14;
-
-struct Span {
-    float minX = kSpanMin, minY = kSpanMin, maxX = kSpanMax, maxY = kSpanMax;
-    bool valid() const { return minX <= maxX && minY <= maxY && (maxX - minX) + (maxY - minY) > 0; }
-};
-
-// The placements the dialog changes: the placement, or every member of its array.
-std::vector<LayoutNode*> PreviewedPlacements(LayoutNode* node) {
-    std::vector<LayoutNode*> nodes;
-    if (node->arrayIndex < 0) {
-        nodes.push_back(node);
-        return nodes;
-    }
-    for (LayoutNode* n = patternLayout; n; n = n->next)
-        if (n->arrayIndex == node->arrayIndex) nodes.push_back(n);
-    return nodes;
-}
-
-Span SpanOf(const std::vector<LayoutNode*>& nodes) {
-    Span s;
-    for (const LayoutNode* n : nodes) {
-        const Pattern* p = GetPattern(n->patternIndex);
-        if (!p) continue;
-        s.minX = std::min(s.minX, n->x);
-        s.minY = std::min(s.minY, n->y);
-        s.maxX = std::max(s.maxX, n->x + p->width);
-        s.maxY = std::max(s.maxY, n->y + p->height);
-    }
-    return s;
-}
 
 ScaleDialogState* StateOf(gpointer data) {
     return static_cast<ScaleDialogState*>(data);
@@ -78,9 +41,8 @@ bool Locked(const ScaleDialogState* state) {
 // other slider to the same value.
 void PercentChanged(ScaleDialogState* state, bool width, double value) {
     if (state->updating) return;
-    (width ? state->widthPercent : state->heightPercent) = value;
+    state->percents.Set(width, value, Locked(state));
     if (Locked(state)) {
-        (width ? state->heightPercent : state->widthPercent) = value;
         GtkWidget* other = width ? state->hSlider : state->wSlider;
         state->updating = 1;
         if (isWidget(other)) gtk_range_set_value(GTK_RANGE(other), value);
@@ -100,46 +62,31 @@ bool IsPreviewed(const ScaleDialogState* state, const LayoutNode* n) {
     return false;
 }
 
-// One point of a previewed path in preview pixels; start marks a pen lift.
-struct PreviewPoint {
-    double x, y;
-    bool start;
-};
-
-// Height of the band at the top of the preview that holds the percentages;
-// the preview's picture is drawn below it, so the text never covers it.
-constexpr int kPercentBand = 16;
-
 void DrawPercentText(cairo_t* cr, const ScaleDialogState* state, int width) {
     cairo_set_source_rgb(cr, 1, 1, 1);
-    cairo_rectangle(cr, 0, 0, width, kPercentBand);
+    cairo_rectangle(cr, 0, 0, width, kScalePercentBand);
     cairo_fill(cr);
-    char text[64];
-    g_snprintf(text, sizeof text, "W %.0f %%   H %.0f %%", state->widthPercent,
-               state->heightPercent);
+    const std::string text = ScalePercentText(state->percents);
     cairo_select_font_face(cr, "Sans", CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_BOLD);
     cairo_set_font_size(cr, 11);
     cairo_set_source_rgb(cr, 0, 0, 0);
     cairo_move_to(cr, 4, 13);
-    cairo_show_text(cr, text);
+    cairo_show_text(cr, text.c_str());
 }
 
 // Box outline in the preview frame, dashed red.
-void DrawBoxOutline(cairo_t* cr, float scale, int ox, int oy) {
+void DrawBoxOutline(cairo_t* cr, const PreviewFrame& frame) {
     const PatternBox* box = GetPatternBox(interface ? interface->currentPatternBox : -1);
     if (!box || !box->corners) return;
-    const int bx = static_cast<int>(box->x / scale), by = static_cast<int>(box->y / scale);
     const double dash[] = {4.0, 3.0};
     cairo_set_dash(cr, dash, 2, 0);
     cairo_set_line_width(cr, 1);
     cairo_set_source_rgb(cr, 1, 0, 0);
-    for (const PatternBoxPoint* c = box->corners; c; c = c->next) {
-        const double x = static_cast<int>(c->x / scale) - bx + ox + 0.5;
-        const double y = static_cast<int>(c->y / scale) - by + oy + 0.5;
-        if (c == box->corners)
-            cairo_move_to(cr, x, y);
+    for (const ScalePreviewPoint& c : ScalePreviewBoxOutline(*box, frame)) {
+        if (c.start)
+            cairo_move_to(cr, c.x + 0.5, c.y + 0.5);
         else
-            cairo_line_to(cr, x, y);
+            cairo_line_to(cr, c.x + 0.5, c.y + 0.5);
     }
     cairo_close_path(cr);
     cairo_stroke(cr);
@@ -185,12 +132,7 @@ gboolean da_ScalePreview(GtkWidget* widget, GdkEventExpose*, gpointer data) {
         W = kDefaultPreviewWidth;
         H = kDefaultPreviewHeight;
     }
-    const float scale = std::max(interface->viewScale, kMinViewScale);
-    // The frame follows the previewed placements, so they are always in view
-    // even in a box much larger than the preview.
-    const int ox = W / 2 - static_cast<int>(state->spanCentreX / scale);
-    const int oy =
-        kPercentBand + (H - kPercentBand) / 2 - static_cast<int>(state->spanCentreY / scale);
+    const PreviewFrame frame = ScalePreviewFrame(state->span, interface->viewScale, W, H);
 
     cairo_t* cr = gdk_cairo_create(widget->window);
     cairo_set_source_rgb(cr, 0xCC / 255.0, 1, 1);
@@ -200,58 +142,35 @@ gboolean da_ScalePreview(GtkWidget* widget, GdkEventExpose*, gpointer data) {
     for (const LayoutNode* n = patternLayout; n; n = n->next) {
         if (n->boxIndex != box || IsPreviewed(state, n)) continue;
         // The tint of the patterns the dialog does not change: (0, 128, 192), alpha 128.
-        PaintPatternImageTinted(cr, n->patternIndex, static_cast<int>(n->x / scale) + ox,
-                                static_cast<int>(n->y / scale) + oy, W, H, 0, 128 / 255.0,
-                                192 / 255.0, 128 / 255.0);
+        PaintPatternImageTinted(cr, n->patternIndex, frame.PixelX(n->x), frame.PixelY(n->y), W, H,
+                                0, 128 / 255.0, 192 / 255.0, 128 / 255.0);
     }
 
     // The previewed paths at the chosen percentages, centred where the
     // unscaled ones are.
-    const double fx = state->widthPercent / 100.0, fy = state->heightPercent / 100.0;
-    std::vector<PreviewPoint> points;
-    double uMinX = 1e9, uMinY = 1e9, uMaxX = -1e9, uMaxY = -1e9;
-    double sMinX = 1e9, sMinY = 1e9, sMaxX = -1e9, sMaxY = -1e9;
-    for (const LayoutNode* c : state->copies) {
-        const Pattern* p = GetPattern(c->patternIndex);
-        if (!p) continue;
-        size_t command = 0;
-        for (int i = 0; i < p->pointCount; i++) {
-            bool lift = i == 0;
-            for (; command < p->commandPoint.size() && p->commandPoint[command] <= i + 1; command++)
-                if (p->commandType[command] == PatternCommandType::Stop) lift = true;
-            const double ux = static_cast<int>((c->x + p->x[i]) / scale) + ox;
-            const double uy = static_cast<int>((c->y + p->y[i]) / scale) + oy;
-            const double sx = static_cast<int>((c->x + p->x[i]) * fx / scale) + ox;
-            const double sy = static_cast<int>((c->y + p->y[i]) * fy / scale) + oy;
-            uMinX = std::min(uMinX, ux), uMaxX = std::max(uMaxX, ux);
-            uMinY = std::min(uMinY, uy), uMaxY = std::max(uMaxY, uy);
-            sMinX = std::min(sMinX, sx), sMaxX = std::max(sMaxX, sx);
-            sMinY = std::min(sMinY, sy), sMaxY = std::max(sMaxY, sy);
-            points.push_back(PreviewPoint{sx, sy, lift});
-        }
-    }
-    if (!points.empty()) {
-        const double shiftX = (uMinX + uMaxX) / 2 - (sMinX + sMaxX) / 2;
-        const double shiftY = (uMinY + uMaxY) / 2 - (sMinY + sMaxY) / 2;
+    const ScalePreviewPaths paths =
+        ScaledPreviewPaths(state->copies, state->percents.width, state->percents.height, frame);
+    if (!paths.points.empty()) {
         // The size before scaling, dotted grey, for comparison.
         const double dots[] = {2.0, 2.0};
         cairo_set_dash(cr, dots, 2, 0);
         cairo_set_source_rgb(cr, 0.45, 0.45, 0.45);
         cairo_set_line_width(cr, 1);
-        cairo_rectangle(cr, uMinX + 0.5, uMinY + 0.5, uMaxX - uMinX, uMaxY - uMinY);
+        cairo_rectangle(cr, paths.minX + 0.5, paths.minY + 0.5, paths.maxX - paths.minX,
+                        paths.maxY - paths.minY);
         cairo_stroke(cr);
         cairo_set_dash(cr, nullptr, 0, 0);
 
         cairo_set_source_rgb(cr, 0, 0, 0);
-        for (const PreviewPoint& p : points) {
+        for (const ScalePreviewPoint& p : paths.points) {
             if (p.start)
-                cairo_move_to(cr, p.x + shiftX + 0.5, p.y + shiftY + 0.5);
+                cairo_move_to(cr, p.x + 0.5, p.y + 0.5);
             else
-                cairo_line_to(cr, p.x + shiftX + 0.5, p.y + shiftY + 0.5);
+                cairo_line_to(cr, p.x + 0.5, p.y + 0.5);
         }
         cairo_stroke(cr);
     }
-    DrawBoxOutline(cr, scale, ox, oy);
+    DrawBoxOutline(cr, frame);
     DrawPercentText(cr, state, W);
     cairo_destroy(cr);
     return TRUE;
@@ -273,8 +192,8 @@ GtkWidget* StepButton(const char* name, const char* label, GCallback handler,
                       ScaleDialogState* state) {
     GtkWidget* button = gtk_button_new_with_label(label);
     gtk_widget_set_name(button, name);
-    gtk_widget_set_size_request(button, std::max(kStepButtonWidth, TouchTargetPixels()),
-                                std::max(kStepButtonHeight, TouchTargetPixels()));
+    gtk_widget_set_size_request(button, std::max(kScaleStepButtonWidth, TouchTargetPixels()),
+                                std::max(kScaleStepButtonHeight, TouchTargetPixels()));
     g_signal_connect(button, "clicked", handler, state);
     return button;
 }
@@ -349,8 +268,9 @@ GtkWidget* BuildScaleDialog(ScaleDialogState* state, int previewWidth, int previ
 
     state->btnLock = gtk_toggle_button_new_with_label("1:1");
     gtk_widget_set_name(state->btnLock, "LockPercent");
-    gtk_widget_set_size_request(state->btnLock, std::max(kStepButtonWidth, TouchTargetPixels()),
-                                std::max(kStepButtonHeight, TouchTargetPixels()));
+    gtk_widget_set_size_request(state->btnLock,
+                                std::max(kScaleStepButtonWidth, TouchTargetPixels()),
+                                std::max(kScaleStepButtonHeight, TouchTargetPixels()));
     gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(state->btnLock), TRUE);
     gtk_table_attach(GTK_TABLE(table), state->btnLock, 1, 2, 1, 2, GTK_FILL, GTK_FILL, 0, 0);
 
@@ -363,34 +283,27 @@ GtkWidget* BuildScaleDialog(ScaleDialogState* state, int previewWidth, int previ
 int ScaleDialog(LayoutNode* node) {
     if (!node || !interface) return kResponseNothingToScale;
     const std::vector<LayoutNode*> previewed = PreviewedPlacements(node);
-    const Span span = SpanOf(previewed);
-    if (!span.valid()) return kResponseNothingToScale;
+    const PlacementSpan span = SpanOfPlacements(previewed);
+    if (!span.Valid()) return kResponseNothingToScale;
 
     ScaleDialogState state;
     state.node = node;
     for (const LayoutNode* n : previewed)
         if (LayoutNode* copy = CopyLayoutNode(n)) state.copies.push_back(copy);
-    state.spanCentreX = (span.minX + span.maxX) / 2;
-    state.spanCentreY = (span.minY + span.maxY) / 2;
+    state.span = span;
 
     // The view scale is borrowed so the span plus an inch fills the preview.
     const float savedScale = interface->viewScale;
-    // The preview takes what the controls leave of the dialog: the height
-    // column at its right, the width row and the buttons below.
-    const int previewWidth =
-        std::max(40, scale_dialog_width - kDialogBorders - kStepButtonWidth - 4);
-    const int previewHeight = std::max(40, scale_dialog_height - 90);
-    interface->viewScale =
-        std::max({(span.maxX - span.minX + 1) / previewWidth,
-                  (span.maxY - span.minY + 1) / (previewHeight - kPercentBand), kMinViewScale});
+    const PreviewSize preview = ScalePreviewSize(scale_dialog_width, scale_dialog_height);
+    interface->viewScale = ScalePreviewViewScale(span, preview);
     RefreshPatternPix();
 
-    GtkWidget* dialog = BuildScaleDialog(&state, previewWidth, previewHeight);
+    GtkWidget* dialog = BuildScaleDialog(&state, preview.width, preview.height);
     const int response = RunEditDialog(dialog);
     if (response == GTK_RESPONSE_OK) {
-        Log("Scale pattern to %0.0f %% x %0.0f %%\n", state.widthPercent, state.heightPercent);
-        ScalePlacement(node, static_cast<float>(state.widthPercent),
-                       static_cast<float>(state.heightPercent));
+        Log("Scale pattern to %0.0f %% x %0.0f %%\n", state.percents.width, state.percents.height);
+        ScalePlacement(node, static_cast<float>(state.percents.width),
+                       static_cast<float>(state.percents.height));
     }
 
     interface->viewScale = savedScale;

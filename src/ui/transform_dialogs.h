@@ -9,6 +9,8 @@
 
 #include <gtk/gtk.h>
 
+#include "layout/scale_preview.h"
+
 struct LayoutNode;
 
 // Title of the scale dialog (lets tools and tests find the window).
@@ -21,9 +23,6 @@ constexpr int kResponseNothingToScale = -90;  // nothing to preview; no dialog s
 // Widget names of the scale dialog's controls (lets tools and tests find them):
 // "WidthPercent", "HeightPercent" (sliders), "WidthMinus", "WidthPlus",
 // "HeightMinus", "HeightPlus" (buttons), "LockPercent" (toggle).
-
-// Percentages of the scale sliders.
-constexpr double kScalePercentMin = 10, kScalePercentMax = 400;
 
 // Takes the undo point, asks for the angle (number pad with "0.0", no decimal
 // point, rotation mode with "Counterclockwise") and turns the placement's
@@ -44,9 +43,8 @@ int ScaleDialog(LayoutNode* node);
 struct ScaleDialogState {
     LayoutNode* node = nullptr;
     std::vector<LayoutNode*> copies;  // detached copies of the previewed placements
-    double widthPercent = 100;
-    double heightPercent = 100;
-    float spanCentreX = 0, spanCentreY = 0;  // centre of the copies' span (inches, box frame)
+    ScalePercents percents;
+    PlacementSpan span;  // of the copies (inches, box frame)
     GtkWidget* preview = nullptr;
     GtkWidget* wSlider = nullptr;  // width percentage (horizontal)
     GtkWidget* hSlider = nullptr;  // height percentage (vertical)

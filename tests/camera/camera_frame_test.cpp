@@ -54,18 +54,6 @@ TEST(CaptureSize, ChoiceByModeWithinTheDeviceLimits) {
     }
 }
 
-TEST(FrameConversion, DeviceBlueGreenRedBecomesRedGreenBlue) {
-    // Three pixels: pure red, pure green, pure blue as the device stores them.
-    const std::vector<uint8_t> bgr = {0, 0, 255, 0, 255, 0, 255, 0, 0};
-    std::vector<uint8_t> rgb(bgr.size(), 0x55);
-    BgrToRgb(bgr.data(), rgb.data(), 3);
-    EXPECT_EQ(rgb, (std::vector<uint8_t>{255, 0, 0, 0, 255, 0, 0, 0, 255}));
-    // Zero pixels touch nothing.
-    std::vector<uint8_t> untouched(3, 7);
-    BgrToRgb(bgr.data(), untouched.data(), 0);
-    EXPECT_EQ(untouched, (std::vector<uint8_t>{7, 7, 7}));
-}
-
 TEST(FrameConversion, PictureUsesTheTightRowStrideAndOwnsItsPixels) {
     // Width 3: a row of 9 bytes, which a padded image would round up to 12.
     const int w = 3, h = 2;

@@ -12,6 +12,17 @@ namespace {
 
 FakeDevice* fake = nullptr;
 
+// The synthetic picture: the colour of pixel (x, y) in frame number n.
+uint8_t FrameRed(int x, int n) {
+    return static_cast<uint8_t>(x * 3 + n);
+}
+uint8_t FrameGreen(int x, int y) {
+    return static_cast<uint8_t>(y * 5 + x);
+}
+uint8_t FrameBlue(int y) {
+    return static_cast<uint8_t>(200 - y);
+}
+
 int FakeOpen(const char* path, int) {
     if (fake->path != path) {
         errno = ENOENT;
@@ -129,16 +140,6 @@ void InstallFakeDevice(FakeDevice* device) {
     }
     const CameraIo io = {FakeOpen, FakeClose, FakeIoctl, FakeRead, 200};
     SetCameraIo(&io);
-}
-
-uint8_t FrameRed(int x, int n) {
-    return static_cast<uint8_t>(x * 3 + n);
-}
-uint8_t FrameGreen(int x, int y) {
-    return static_cast<uint8_t>(y * 5 + x);
-}
-uint8_t FrameBlue(int y) {
-    return static_cast<uint8_t>(200 - y);
 }
 
 void ExpectSyntheticPicture(GdkPixbuf* p, int frameNumber) {

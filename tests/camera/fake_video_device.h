@@ -43,10 +43,5 @@ void MakeTypicalDevice(FakeDevice* device);
 // ms); null restores the real libv4l1.
 void InstallFakeDevice(FakeDevice* device);
 
-// The synthetic picture: colour of pixel (x, y) in frame number n.
-uint8_t FrameRed(int x, int n);
-uint8_t FrameGreen(int x, int y);
-uint8_t FrameBlue(int y);
-
 // Checks (gtest) that a picture shows synthetic frame n in red-green-blue order.
 void ExpectSyntheticPicture(GdkPixbuf* picture, int frameNumber);

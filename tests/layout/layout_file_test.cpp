@@ -66,8 +66,11 @@ struct LayoutFileTest : LayoutTest {
     TempDir dir;
 };
 
+// Patterns and arrays are numbered anew without the empty slots; what is
+// read back serializes to the same bytes.
 TEST_F(LayoutFileTest, SaveAndLoadKeepEveryPlacementOnItsPatternBoxAndArray) {
     BuildLayout();
+    const std::string before = SerializeLayout();
     const std::string path = dir.File("layout");
     testing::internal::CaptureStdout();
     ASSERT_EQ(SaveLayout(path.c_str(), 0, 1), 1);
@@ -75,40 +78,21 @@ TEST_F(LayoutFileTest, SaveAndLoadKeepEveryPlacementOnItsPatternBoxAndArray) {
     ASSERT_EQ(LoadLayout((path + ".qlf").c_str(), 1, 1), 1);
     std::string log = testing::internal::GetCapturedStdout();
     EXPECT_NE(log.find("Layout Filename is: " + path + ".qlf"), std::string::npos);
+    EXPECT_EQ(SerializeLayout(), before);
 
-    ASSERT_NE(extents, nullptr);
     EXPECT_FLOAT_EQ(extents->width, 35);
-    EXPECT_EQ(extents->count, 4);
-    ASSERT_EQ(patternBoxList.count, 2);
-    EXPECT_EQ(GetPatternBox(1)->count, 3);
     EXPECT_FLOAT_EQ(GetPatternBox(1)->corners->next->next->y, 2);
-    EXPECT_FLOAT_EQ(GetPatternBox(0)->width, 10);
-    EXPECT_EQ(patternList.count, 2);
-
     ASSERT_EQ(CountLayoutNodes(), 3);
     const LayoutNode* first = patternLayout;
-    const LayoutNode* second = first->next;
-    const LayoutNode* third = second->next;
     const Pattern* star = GetPattern(first->patternIndex);
     ASSERT_NE(star, nullptr);
+    EXPECT_EQ(first->patternIndex, 0);
     EXPECT_EQ(star->name, "star");
-    EXPECT_EQ(star->angle, 45);
-    EXPECT_FLOAT_EQ(star->width, 2);
-    EXPECT_EQ(star->commandCount, 2);
     EXPECT_EQ(star->commandPoint[1], 4);
-    EXPECT_EQ(star->pointCount, 3);
-    EXPECT_EQ(second->patternIndex, first->patternIndex);
-    EXPECT_FLOAT_EQ(GetPattern(third->patternIndex)->height, 3);
-    EXPECT_EQ(third->boxIndex, 1);
-    EXPECT_FLOAT_EQ(third->y, 0.5f);
-
-    const ArrayNode* array = GetArrayNode(first->arrayIndex);
-    ASSERT_NE(array, nullptr);
-    EXPECT_EQ(array->across, 3);
-    EXPECT_FLOAT_EQ(array->spacingAcross, 2.5f);
+    EXPECT_EQ(first->arrayIndex, 0);
+    EXPECT_EQ(GetArrayNode(0)->across, 3);
     EXPECT_EQ(first->parent, 1);
-    EXPECT_EQ(second->parent, 0);
-    EXPECT_EQ(third->arrayIndex, -1);
+    EXPECT_EQ(first->next->next->boxIndex, 1);
     EXPECT_EQ(first->source, first);
 }
 

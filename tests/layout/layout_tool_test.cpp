@@ -35,18 +35,11 @@ TEST_F(LayoutToolTest, ListsAndDrawsALayoutFile) {
 
     ProgramResult listed = RunProgram({LONGARM_TOOL_PATH, "layout", path + ".qlf"});
     EXPECT_EQ(listed.exitStatus, 0) << listed.err;
-    EXPECT_NE(listed.out.find("extents: origin 0.000, 0.000  size 35.000 x 14.000 in"),
-              std::string::npos)
-        << listed.out;
-    EXPECT_NE(listed.out.find("boxes: 1\n"), std::string::npos);
-    EXPECT_NE(listed.out.find("pattern 0: \"leaf\"  3 points  0 commands  3.000 x 2.000 in"),
-              std::string::npos)
-        << listed.out;
-    EXPECT_NE(listed.out.find("placement 0: pattern 0 in box 0 at 1.000, 1.000  array 0 (parent)"),
-              std::string::npos)
-        << listed.out;
-    EXPECT_NE(listed.out.find("array 0: 2 down every 1.000 in, 2 across every 1.000 in"),
-              std::string::npos);
+    for (const char* line : {"extents: origin 0.000, 0.000  size 35.000 x 14.000 in", "boxes: 1\n",
+                             "pattern 0: \"leaf\"  3 points  0 commands  3.000 x 2.000 in",
+                             "placement 0: pattern 0 in box 0 at 1.000, 1.000  array 0 (parent)",
+                             "array 0: 2 down every 1.000 in, 2 across every 1.000 in"})
+        EXPECT_NE(listed.out.find(line), std::string::npos) << listed.out;
 
     const std::string png = dir.File("quilt.png");
     ProgramResult drawn =

@@ -150,19 +150,4 @@ TEST_F(LayoutTreeTest, ArraysAndTheirRotation) {
     EXPECT_FLOAT_EQ(single->x, 5);
 }
 
-TEST_F(LayoutTreeTest, CopiesAreDetached) {
-    MakeBox({{0, 20}, {20, 20}, {20, 0}, {0, 0}});
-    interface->currentPatternBox = 0;
-    int slot = LoadRectangle(1, 1);
-    LayoutNode* node = NewPatternLayoutNode(slot, 2, 1, 3, 4);
-    EXPECT_EQ(node->source, node);
-    LayoutNode* copy = CopyLayoutNode(node);
-    EXPECT_EQ(copy->source, node);
-    EXPECT_EQ(copy->next, nullptr);
-    EXPECT_FLOAT_EQ(copy->y, 4);
-    EXPECT_EQ(CountLayoutNodes(), 1);
-    FreeDetachedLayoutNode(copy);
-    EXPECT_EQ(CopyLayoutNode(nullptr), nullptr);
-}
-
 }  // namespace

@@ -10,6 +10,10 @@
 
 namespace {
 
+std::vector<int> StitchSettings() {
+    return {Machine().stitchLen, Machine().speed, Machine().minimumSpeed, Machine().stitchRep};
+}
+
 struct WireTest : MachineTest {
     PtyLine line;
     void SetUp() override {
@@ -78,24 +82,19 @@ TEST_F(WireTest, ConstantsComeInReplyOrderAfterStaleInputIsDropped) {
     std::string reply;
     for (int v : {31, 9, 32, 10, 41, 101, 102, 42})
         reply += LE32(v);
-    ScriptedBoard board(line, {{8, reply}});
     int32_t values[kConstantCount] = {};
-    EXPECT_EQ(GetConstants(values), 0);
-    EXPECT_EQ(board.Finish(), Bytes({0x0B, 0x0C, 0x24, 0x25, 0x26, 0x27, 0x28, 0x29}));
+    {
+        ScriptedBoard board(line, {{8, reply}});
+        EXPECT_EQ(GetConstants(values), 0);
+        EXPECT_EQ(board.Finish(), Bytes({0x0B, 0x0C, 0x24, 0x25, 0x26, 0x27, 0x28, 0x29}));
+    }
     ApplyConstants(values);
-    EXPECT_EQ(Machine().XKp, 31);
-    EXPECT_EQ(Machine().XKi, 9);
-    EXPECT_EQ(Machine().YKp, 32);
-    EXPECT_EQ(Machine().YKi, 10);
-    EXPECT_EQ(Machine().YKd, 41);
-    EXPECT_EQ(Machine().Err, 101);
-    EXPECT_EQ(Machine().TOut, 102);
-    EXPECT_EQ(Machine().XKd, 42);
+    EXPECT_EQ((std::vector<int32_t>{Machine().XKp, Machine().XKi, Machine().YKp, Machine().YKi,
+                                    Machine().YKd, Machine().Err, Machine().TOut, Machine().XKd}),
+              (std::vector<int32_t>{31, 9, 32, 10, 41, 101, 102, 42}));
     EXPECT_TRUE(shownMessages.empty());
-}
 
-TEST_F(WireTest, ConstantsWithoutOrWithAShortAnswer) {
-    int32_t values[kConstantCount] = {};
+    // Without an answer, then with a short one.
     EXPECT_EQ(GetConstants(values), 1);
     ASSERT_EQ(shownMessages.size(), 1u);
     EXPECT_EQ(shownMessages[0], "COULD NOT RETRIEVE VALUES.\nCOMMUNICATIONS TIMED OUT.");
@@ -278,33 +277,23 @@ TEST_F(WireTest, StitchSettingsAtStartUpAndOnTheSetupScreen) {
         ScriptedBoard board(line, {{1, Bytes({7, 45, 0, 250})}});
         EXPECT_EQ(GetStitchSettingsAtStartUp(), 0);
         EXPECT_EQ(board.Finish(), Bytes({0x0E}));
-        EXPECT_EQ(Machine().stitchLen, 7);
-        EXPECT_EQ(Machine().speed, 45);
-        EXPECT_EQ(Machine().minimumSpeed, 0) << "a 0 byte is a valid setting";
-        EXPECT_EQ(Machine().stitchRep, 250);
+        EXPECT_EQ(StitchSettings(), (std::vector<int>{7, 45, 0, 250})) << "0 is a valid setting";
     }
     const int64_t took = ElapsedMs([] { EXPECT_EQ(GetStitchSettingsAtStartUp(), 1); });
     EXPECT_LT(took, 500);
-    EXPECT_EQ(Machine().stitchLen, 5);
-    EXPECT_EQ(Machine().speed, 40);
-    EXPECT_EQ(Machine().minimumSpeed, 2);
-    EXPECT_EQ(Machine().stitchRep, 4);
+    EXPECT_EQ(StitchSettings(), (std::vector<int>{5, 40, 2, 4}));
     line.Received(1);
 
     Queue(Bytes({0x99}));
     {
         ScriptedBoard board(line, {{1, Bytes({3, 20, 1, 2})}});
         EXPECT_EQ(Logged([] { EXPECT_EQ(GetStitchSettingsForSetup(), 0); }), "buffcnt: 4\n");
-        EXPECT_EQ(Machine().stitchLen, 3);
-        EXPECT_EQ(Machine().speed, 20);
+        EXPECT_EQ(StitchSettings(), (std::vector<int>{3, 20, 1, 2}));
         board.Finish();
     }
     EXPECT_EQ(Logged([] { EXPECT_EQ(GetStitchSettingsForSetup(), 1); }),
               "buffcnt: 0\nData Timed Out\n");
-    EXPECT_EQ(Machine().stitchLen, 10);
-    EXPECT_EQ(Machine().speed, 50);
-    EXPECT_EQ(Machine().minimumSpeed, 3);
-    EXPECT_EQ(Machine().stitchRep, 2);
+    EXPECT_EQ(StitchSettings(), (std::vector<int>{10, 50, 3, 2}));
 }
 
 TEST_F(WireTest, SlowSetting) {

@@ -189,18 +189,6 @@ TEST_F(SerialLinkTest, ReadsEndAtTheirTimeOutOnASilentLineWithoutSpinning) {
     EXPECT_LT(CpuMs() - cpuBefore, 250) << "waiting must sleep, not spin";
 }
 
-TEST_F(SerialLinkTest, IntegersAndFloatsAreLittleEndian) {
-    line.Send(LE32(-123456789) + LEFloat(1.26f) + LE32(0x7FFFFFFF));
-    int32_t value = 0;
-    float f = 0;
-    EXPECT_EQ(GetInt(500, &value), 0);
-    EXPECT_EQ(value, -123456789);
-    EXPECT_EQ(GetFloat(500, &f), 0);
-    EXPECT_FLOAT_EQ(f, 1.26f);
-    EXPECT_EQ(GetInt(500, &value), 0);
-    EXPECT_EQ(value, 0x7FFFFFFF);
-}
-
 TEST_F(SerialLinkTest, GetStringCountsPastItsCapacityButStoresOnlyThat) {
     char buffer[12];
     std::memset(buffer, '#', sizeof buffer);

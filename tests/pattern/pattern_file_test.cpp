@@ -42,52 +42,30 @@ std::string NamesText(const Pattern& p) {
     return text;
 }
 
-TEST(PatternFileLoad, MovesThePatternToTheOriginAndMeasuresIt) {
+TEST(PatternFileLoad, MovesThePatternToTheOriginAndSavesWithThreeDecimals) {
     TempDir dir;
-    auto p = Load(dir, "p X2.000 Y-1.000\np X5.000 Y3.000\np X3.000 Y0.000\n");
+    auto p = Load(dir, "p X2.000 Y-1.000\np X5.2346 Y3.0004\np X3.000 Y0.000\n");
     ASSERT_TRUE(p);
     EXPECT_EQ(p->name, "test");
-    EXPECT_EQ(PointsText(*p), "0,0 3,4 1,1");
-    EXPECT_EQ(BoundsText(*p), "0 0 3 4 / 3 x 4");
-    EXPECT_FLOAT_EQ(p->baseWidth, 3.0f);
-    EXPECT_FLOAT_EQ(p->baseHeight, 4.0f);
+    EXPECT_EQ(PointsText(*p), "0,0 3.235,4 1,1");
+    EXPECT_EQ(BoundsText(*p), "0 0 3.235 4 / 3.235 x 4");
+    EXPECT_NEAR(p->baseHeight, 4.0f, 1e-3);
+    p->x[2] = -0.25f;
+    EXPECT_EQ(SaveText(dir, p.get()), "p X0.000 Y0.000\np X3.235 Y4.000\np X-0.250 Y1.000\n");
 }
 
+// Names first; each command before its point, those after the last point last.
 TEST(PatternFileRoundTrip, NamesFirstCommandsBeforeTheirPointsAndAfterTheLast) {
     TempDir dir;
     auto p = Load(dir,
-                  "c s\n"
-                  "p X0.000 Y0.000\n"
-                  "c e s\n"
-                  "c F\n"
-                  "p X1.000 Y0.500\n"
-                  "n second name\n"
-                  "p X2.000 Y1.000\n"
-                  "c e e\n"
-                  "c s\n"
-                  "n first\n");
+                  "c s\np X0.000 Y0.000\nc e s\nc F\np X1.000 Y0.500\nn second name\n"
+                  "p X2.000 Y1.000\nc e e\nc s\nn first\n");
     ASSERT_TRUE(p);
     EXPECT_EQ(CommandsText(*p), "1s 2es 2f 4ee 4s");
     EXPECT_EQ(NamesText(*p), "second name|first");
     EXPECT_EQ(SaveText(dir, p.get()),
-              "n second name\n"
-              "n first\n"
-              "c s\n"
-              "p X0.000 Y0.000\n"
-              "c e s\n"
-              "c f 10\n"
-              "p X1.000 Y0.500\n"
-              "p X2.000 Y1.000\n"
-              "c e e\n"
-              "c s\n");
-}
-
-TEST(PatternFileRoundTrip, WritesCurrentCoordinatesWithThreeDecimals) {
-    TempDir dir;
-    auto p = Load(dir, "p X0.0 Y0.0\np X1.2346 Y2.0004\np X3 Y3\n");
-    ASSERT_TRUE(p);
-    p->x[2] = -0.25f;
-    EXPECT_EQ(SaveText(dir, p.get()), "p X0.000 Y0.000\np X1.235 Y2.000\np X-0.250 Y3.000\n");
+              "n second name\nn first\nc s\np X0.000 Y0.000\nc e s\nc f 10\np X1.000 Y0.500\n"
+              "p X2.000 Y1.000\nc e e\nc s\n");
 }
 
 TEST(PatternFileLoad, WhatTheReaderTakesFromEachLine) {
@@ -241,6 +219,9 @@ TEST(PatternAddData, AppendsLinesAndAttachesCommandsByTheFlag) {
     EXPECT_EQ(PointsText(p), "2,3 -1,5");
     EXPECT_EQ(CommandsText(p), "1s 2es 3ee 3f");
     EXPECT_EQ(BoundsText(p), "-1 3 2 5 / 3 x 2");
+    clearPattern(&p);  // everything but the record goes
+    EXPECT_EQ(p.pointCount + p.commandCount + p.nameCount, 0);
+    EXPECT_TRUE(p.x.empty() && p.commandPoint.empty() && p.nameLines.empty());
 }
 
 TEST(PatternBounds, UpdatePatternSizeMeasuresWithoutMoving) {
@@ -255,19 +236,6 @@ TEST(PatternBounds, UpdatePatternSizeMeasuresWithoutMoving) {
     OffsetPattern(&p, 5.0f, -1.0f);
     EXPECT_EQ(PointsText(p), "11995,0 0,4");
     EXPECT_EQ(BoundsText(p), "5 -1 12000 3 / 11995 x 4");  // untouched by the offset
-}
-
-TEST(PatternRecord, ClearReleasesEverythingButKeepsTheRecord) {
-    TempDir dir;
-    auto p = Load(dir, "n a\nc s\np X0 Y0\np X1 Y1\n");
-    ASSERT_TRUE(p);
-    clearPattern(p.get());
-    EXPECT_EQ(p->pointCount, 0);
-    EXPECT_EQ(p->commandCount + p->nameCount, 0);
-    EXPECT_TRUE(p->x.empty() && p->nameLines.empty());
-    EXPECT_EQ(p->name, "test");
-    erasePattern(p);
-    EXPECT_FALSE(p);
 }
 
 struct PatternListTest : ::testing::Test {

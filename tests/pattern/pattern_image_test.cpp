@@ -77,41 +77,32 @@ TEST(DrawPixel, WritesInsideRgbaImagesOnly) {
     EXPECT_EQ(gdk_pixbuf_get_pixels(rgb.pixbuf)[0], 255);
 }
 
-TEST(DrawLine, FlatLinesStepAlongXAndLeaveOutTheLargerEnd) {
-    Image image(NewPixbuf(20, 20));
-    DrawLine(image.pixbuf, 10, 3, 2, 7, 0, 0, 0, 255);
-    // m = -0.5, k = 8: x = 2..9, y = int(8 - x / 2).
-    std::set<std::pair<int, int>> expected;
-    for (int x = 2; x < 10; x++)
-        expected.insert({x, static_cast<int>(8.0f - 0.5f * x)});
-    EXPECT_EQ(Drawn(image.pixbuf), expected);
+// The pixels drawn, as "x,y" ordered by x, then y.
+std::string DrawnText(GdkPixbuf* image) {
+    std::string text;
+    for (const auto& [x, y] : Drawn(image))
+        text += (text.empty() ? "" : " ") + std::to_string(x) + "," + std::to_string(y);
+    return text;
 }
 
-TEST(DrawLine, SteepAndVerticalLinesStepAlongY) {
-    Image image(NewPixbuf(20, 20));
-    DrawLine(image.pixbuf, 4, 1, 4, 6, 0, 0, 0, 255);
-    std::set<std::pair<int, int>> expected;
-    for (int y = 1; y < 6; y++)
-        expected.insert({4, y});
-    EXPECT_EQ(Drawn(image.pixbuf), expected);
-
-    Image steep(NewPixbuf(20, 20));
-    DrawLine(steep.pixbuf, 0, 0, 3, 9, 0, 0, 0, 255);
-    // m = 3: x = int(y / 3) for y = 0..8.
-    expected.clear();
-    for (int y = 0; y < 9; y++)
-        expected.insert({static_cast<int>(y / 3.0f), y});
-    EXPECT_EQ(Drawn(steep.pixbuf), expected);
-
-    Image dot(NewPixbuf(9, 9));
-    DrawLine(dot.pixbuf, 2, 2, 2, 2, 0, 0, 0, 255);
-    EXPECT_TRUE(Drawn(dot.pixbuf).empty());
-    // Pixels outside the image are skipped.
-    DrawLine(dot.pixbuf, -5, 2, 1000000, 2, 0, 0, 0, 255);
-    expected.clear();
-    for (int x = 0; x < 10; x++)
-        expected.insert({x, 2});
-    EXPECT_EQ(Drawn(dot.pixbuf), expected);
+// Lines step along their longer axis and leave out the larger end; pixels
+// outside the image are skipped.
+TEST(DrawLine, StepsAlongTheLongerAxisAndLeavesOutTheLargerEnd) {
+    const struct {
+        int x0, y0, x1, y1;
+        const char* pixels;
+    } cases[] = {
+        {10, 3, 2, 7, "2,7 3,6 4,6 5,5 6,5 7,4 8,4 9,3"},  // y = int(8 - x / 2)
+        {4, 1, 4, 6, "4,1 4,2 4,3 4,4 4,5"},
+        {0, 0, 3, 9, "0,0 0,1 0,2 1,3 1,4 1,5 2,6 2,7 2,8"},  // x = int(y / 3)
+        {2, 2, 2, 2, ""},
+        {-5, 2, 1000000, 2, "0,2 1,2 2,2 3,2 4,2 5,2 6,2 7,2 8,2 9,2"},
+    };
+    for (const auto& c : cases) {
+        Image image(NewPixbuf(9, 9));
+        DrawLine(image.pixbuf, c.x0, c.y0, c.x1, c.y1, 0, 0, 0, 255);
+        EXPECT_EQ(DrawnText(image.pixbuf), c.pixels) << c.x0 << "," << c.y0;
+    }
 }
 
 TEST(DrawPattern, StopsLiftThePenAndNearPointsAreSkipped) {

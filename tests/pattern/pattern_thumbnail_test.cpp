@@ -52,8 +52,7 @@ struct ThumbnailTest : ::testing::Test {
     std::string folder;
 };
 
-const char* kLine = "p X0.000 Y0.000\np X4.000 Y0.000\n";    // along the top row
-const char* kColumn = "p X0.000 Y0.000\np X0.000 Y4.000\n";  // down the left column
+const char* kLine = "p X0.000 Y0.000\np X4.000 Y0.000\n";  // along the top row
 
 TEST(ThumbnailPathTest, FileNameWithPngInTheThumbnailFolder) {
     EXPECT_EQ(ThumbnailPath("./thumbnails/", "./patterns/Feathers/swirl.qcc"),
@@ -103,27 +102,6 @@ TEST_F(ThumbnailTest, TheCacheIsUsedOnlyWhenItIsNewerReadableAndOfTheSize) {
         EXPECT_EQ(w, 40);
         EXPECT_EQ(h, 20);
     }
-}
-
-TEST_F(ThumbnailTest, FilesOfTheSameNameShareOneThumbnail) {
-    std::string a = Pattern("one/shape.qcc", kLine);
-    std::string b = Pattern("two/shape.qcc", kColumn);
-    SetTime(a, 1000);
-    SetTime(b, 1000);
-    GdkPixbuf* first = GetPatternThumbnail(a.c_str(), folder.c_str(), 40, 20);
-    ASSERT_TRUE(first);
-    g_object_unref(first);
-    SetTime(folder + "shape.png", 2000);
-    GdkPixbuf* second = GetPatternThumbnail(b.c_str(), folder.c_str(), 40, 20);
-    ASSERT_TRUE(second);
-    EXPECT_EQ(Alpha(second, 4, 0), 255);  // the first file's picture
-    g_object_unref(second);
-    int files = 0;
-    for (auto& entry : std::filesystem::directory_iterator(folder)) {
-        (void)entry;
-        files++;
-    }
-    EXPECT_EQ(files, 1);
 }
 
 TEST_F(ThumbnailTest, InvalidFilesGiveTheMessageAndNoImage) {

@@ -150,10 +150,10 @@ std::string StateValue(const std::string& reply, const std::string& key) {
 }
 
 bool WaitForState(const Mc1Sim& sim, const std::string& key, const std::string& value,
-                  int timeoutMs) {
+                  int timeoutMs, const std::string& command) {
     int64_t deadline = MonotonicMs() + timeoutMs;
     while (true) {
-        if (StateValue(SimControl(sim, "state"), key) == value) return true;
+        if (StateValue(SimControl(sim, command), key) == value) return true;
         if (MonotonicMs() > deadline) return false;
         SleepMicroseconds(5000);
     }

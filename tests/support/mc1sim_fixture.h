@@ -61,9 +61,10 @@ std::string StateValue(const std::string& reply, const std::string& key);
 void LinkClocks(const Mc1Sim& sim);
 void UnlinkClocks();
 
-// Polls "state" until key has the value (true) or timeoutMs passes (false).
+// Polls "state" (or another control command) until key has the value (true)
+// or timeoutMs passes (false).
 bool WaitForState(const Mc1Sim& sim, const std::string& key, const std::string& value,
-                  int timeoutMs);
+                  int timeoutMs, const std::string& command = "state");
 
 // Opens a serial device the way the host does (read-write, no controlling
 // terminal) and puts it in raw mode. Returns the descriptor or -1.

@@ -8,6 +8,27 @@
 #include "layout/pattern_box.h"
 #include "pattern/pattern.h"
 
+namespace {
+
+std::unique_ptr<Pattern> PatternThrough(const Points& points) {
+    auto p = std::make_unique<Pattern>();
+    for (const auto& [x, y] : points) {
+        p->x.push_back(x);
+        p->y.push_back(y);
+    }
+    p->pointCount = static_cast<int>(points.size());
+    return p;
+}
+
+// The pattern, its size brought up to date, in a free slot (-1: the list is full).
+int AddPattern(std::unique_ptr<Pattern> p) {
+    UpdatePatternSize(p.get());
+    const int slot = GetNextPattern();
+    return AddPatternToList(slot, std::move(p)) == 1 ? slot : -1;
+}
+
+}  // namespace
+
 void ResetLayout() {
     InitPatternBox();
     ClearLayout();
@@ -17,26 +38,14 @@ void ResetLayout() {
 }
 
 int LoadPattern(const Points& points) {
-    auto p = std::make_unique<Pattern>();
-    for (const auto& [x, y] : points) {
-        p->x.push_back(x);
-        p->y.push_back(y);
-    }
-    p->pointCount = static_cast<int>(p->x.size());
-    UpdatePatternSize(p.get());
-    const int slot = GetNextPattern();
-    if (AddPatternToList(slot, std::move(p)) != 1) return -1;
-    return slot;
+    return AddPattern(PatternThrough(points));
 }
 
 int LoadPatternLines(const std::vector<const char*>& lines) {
     auto p = std::make_unique<Pattern>();
     for (const char* line : lines)
         addData(p.get(), line, 1);
-    UpdatePatternSize(p.get());
-    const int slot = GetNextPattern();
-    if (AddPatternToList(slot, std::move(p)) != 1) return -1;
-    return slot;
+    return AddPattern(std::move(p));
 }
 
 int MakeBox(const Points& corners) {
@@ -64,22 +73,15 @@ int MakeRunBox() {
 
 int PlacePoints(int box, const Points& points, float nodeX, float nodeY,
                 const std::vector<int>& stops) {
-    auto pattern = std::make_unique<Pattern>();
+    auto pattern = PatternThrough(points);
     pattern->name = "line";
-    for (const auto& [x, y] : points) {
-        pattern->x.push_back(x);
-        pattern->y.push_back(y);
-    }
-    pattern->pointCount = static_cast<int>(points.size());
     for (int stop : stops) {
         pattern->commandType.push_back(PatternCommandType::Stop);
         pattern->commandPoint.push_back(stop);
     }
     pattern->commandCount = static_cast<int>(stops.size());
-    UpdatePatternSize(pattern.get());
-    const int slot = GetNextPattern();
-    if (AddPatternToList(slot, std::move(pattern)) != 1) return -1;
-    AppendLayoutNode(slot, -1, 0, nodeX, nodeY, box);
+    const int slot = AddPattern(std::move(pattern));
+    if (slot >= 0) AppendLayoutNode(slot, -1, 0, nodeX, nodeY, box);
     return slot;
 }
 
@@ -96,9 +98,7 @@ int LoadPoints(const Points& points) {
     UpdatePatternSize(p.get());
     p->baseWidth = p->width;
     p->baseHeight = p->height;
-    const int slot = GetNextPattern();
-    if (AddPatternToList(slot, std::move(p)) != 1) return -1;
-    return slot;
+    return AddPattern(std::move(p));
 }
 
 int MakeRectBox(float x, float y, float w, float h) {

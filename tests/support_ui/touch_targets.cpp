@@ -146,20 +146,19 @@ std::string SmallTouchTargetsOnScreen(int minimum) {
     return problems;
 }
 
-::testing::AssertionResult LooksLike(const std::string& screenshot, const std::string& name) {
-    GdkPixbuf* whole = gdk_pixbuf_new_from_file(screenshot.c_str(), nullptr);
-    if (!whole) return ::testing::AssertionFailure() << "no screenshot " << screenshot;
-    GdkPixbuf* picture = gdk_pixbuf_new_subpixbuf(whole, 0, 0, screen_width, screen_height);
+::testing::AssertionResult PictureLooksLike(GdkPixbuf* picture, const std::string& name) {
+    if (!picture) return ::testing::AssertionFailure() << "no picture";
     GdkPixbuf* reference = gdk_pixbuf_new_from_file(
         (std::string(LONGARM_SOURCE_DIR) + "/tests/data/" + name + ".png").c_str(), nullptr);
-    long differing = static_cast<long>(screen_width) * screen_height;
-    if (reference && gdk_pixbuf_get_width(reference) == screen_width &&
-        gdk_pixbuf_get_height(reference) == screen_height) {
+    const int w = gdk_pixbuf_get_width(picture), h = gdk_pixbuf_get_height(picture);
+    long differing = static_cast<long>(w) * h;
+    if (reference && gdk_pixbuf_get_width(reference) == w &&
+        gdk_pixbuf_get_height(reference) == h) {
         differing = 0;
         const int na = gdk_pixbuf_get_n_channels(picture),
                   nb = gdk_pixbuf_get_n_channels(reference);
-        for (int y = 0; y < screen_height; y++)
-            for (int x = 0; x < screen_width; x++) {
+        for (int y = 0; y < h; y++)
+            for (int x = 0; x < w; x++) {
                 const guchar* a =
                     gdk_pixbuf_get_pixels(picture) + y * gdk_pixbuf_get_rowstride(picture) + x * na;
                 const guchar* b = gdk_pixbuf_get_pixels(reference) +
@@ -168,12 +167,20 @@ std::string SmallTouchTargetsOnScreen(int minimum) {
                              std::abs(a[2] - b[2]) > 48;
             }
     }
-    const bool same = differing <= 0.0005 * screen_width * screen_height;
+    if (reference) g_object_unref(reference);
+    const bool same = differing <= 0.0005 * w * h;
     const std::string actual = std::string(LONGARM_BINARY_DIR) + "/tests/" + name + ".actual.png";
     if (!same) gdk_pixbuf_save(picture, actual.c_str(), "png", nullptr, nullptr);
-    if (reference) g_object_unref(reference);
-    g_object_unref(picture);
-    g_object_unref(whole);
     if (same) return ::testing::AssertionSuccess();
     return ::testing::AssertionFailure() << differing << " pixels differ; wrote " << actual;
+}
+
+::testing::AssertionResult LooksLike(const std::string& screenshot, const std::string& name) {
+    GdkPixbuf* whole = gdk_pixbuf_new_from_file(screenshot.c_str(), nullptr);
+    if (!whole) return ::testing::AssertionFailure() << "no screenshot " << screenshot;
+    GdkPixbuf* picture = gdk_pixbuf_new_subpixbuf(whole, 0, 0, screen_width, screen_height);
+    ::testing::AssertionResult result = PictureLooksLike(picture, name);
+    g_object_unref(picture);
+    g_object_unref(whole);
+    return result;
 }

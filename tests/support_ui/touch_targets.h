@@ -28,3 +28,5 @@ std::string SmallTouchTargetsOnScreen(int minimum);
 // differ by more than a little. Writes <name>.actual.png into the build's
 // tests folder when they differ (or there is no reference yet).
 ::testing::AssertionResult LooksLike(const std::string& screenshot, const std::string& name);
+// The same for a whole picture (not taken over).
+::testing::AssertionResult PictureLooksLike(GdkPixbuf* picture, const std::string& name);

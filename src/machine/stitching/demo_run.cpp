@@ -1,52 +1,34 @@
 #include "machine/stitching/demo_run.h"
 
-#include <cmath>
-#include <cstdint>
 #include <string>
 
 #include "base/application_state.h"
 #include "base/log.h"
-#include "base/timers.h"
 #include "base/ui_hooks.h"
 #include "layout/layout_tree.h"
-#include "layout/pattern_box.h"
-#include "machine/board_errors.h"
-#include "machine/machine_parameters.h"
 #include "machine/mc1_commands.h"
-#include "machine/mc1_motion.h"
-#include "machine/serial_link.h"
 #include "machine/stitcher.h"
 #include "machine/stitching/pattern_run.h"
 #include "machine/stitching/point_streaming.h"
 #include "machine/stitching/run_flags.h"
+#include "machine/stitching/run_support.h"
 #include "machine/stitching/stitch_path.h"
 
 int demoRepetition = 0;
 
+using namespace run;
+
 namespace {
 
-constexpr int kDemoMarkerPolls = 2;         // polls between two moves of the head marker
-constexpr int64_t kSilenceLimitMs = 10000;  // a board silent this long ends the pass
-constexpr int kResendTries = 11;
+constexpr int kDemoMarkerPolls = 2;  // polls between two moves of the head marker
 
 // A stop was asked for (Stop button) or the run was ended by StopPattern.
 bool Stopped() {
     return allStop == 1 || stopTest == 1;
 }
 
-void SetMask(uint32_t mask) {
-    if (const auto& hooks = GetRunControlHooks(); hooks.setMenuMask) hooks.setMenuMask(mask);
-}
-
 void ShowRunView() {
-    if (const auto& hooks = GetRunControlHooks(); hooks.showRunView) hooks.showRunView();
-}
-
-void SendAgain(const FullPattern_t* point) {
-    for (int tries = 0; tries < kResendTries && allStop != 1; tries++) {
-        if (SendMove(point->x, point->y, point->feed) == 0) return;
-        ProcessPendingEvents();
-    }
+    if (hooks.showRunView) hooks.showRunView();
 }
 
 // Packs the path and leads the head to its first point. Returns true when the
@@ -75,20 +57,10 @@ bool PackAndLead(bool finalPass) {
     return false;
 }
 
-// The end of the path: the last point once more, the closing lock stitch, the
-// path freed. The demo goes on with its next pass.
-void FinishPass(bool stitchRun) {
-    SendAgain(fpTemp);
-    if (WaitForBuffer() && stitchRun) {
-        LockStitch();
-        if (!Stopped()) WaitForBuffer();
-    }
-    FreeRunPath();
-    ProcessPendingEvents();
-}
-
 // The board stands idle at the end of a section (fpTemp, halt set): tie off,
-// lead to the next section and pre-fill it. Returns false when the pass ended.
+// lead to the next section and pre-fill it, without the run's jump
+// measurement, thread messages and speed change. Returns false when the pass
+// ended.
 bool NextSection(bool stitchRun) {
     WaitForBuffer();
     if (stitchRun) {
@@ -97,7 +69,7 @@ bool NextSection(bool stitchRun) {
         WaitForBuffer();
         StitchOff();
     }
-    SendAgain(fpTemp);
+    SendMoveTo(fpTemp, fpTemp->feed);
     fpTemp = fpTemp->next();
     if (!fpTemp->next()) return true;  // the loop ends the pass at the last point
     while (fpTemp && fpTemp->inserted)
@@ -119,89 +91,50 @@ bool NextSection(bool stitchRun) {
     return true;
 }
 
-}  // namespace
+// A demo pass goes through the run's streaming loop, moving the head marker
+// more often and changing sections its own way.
+constexpr StreamPolicy kDemoStream = {.markerPolls = kDemoMarkerPolls,
+                                      .busyPollsCount = true,
+                                      .watchHead = false,
+                                      .reportProgress = false,
+                                      .changeSection = NextSection};
 
-int ProcessPattern2() {
-    if (!interface || !fpTemp) return 0;
+// One pass of the demo from fpTemp to the end of the path, which frees the
+// path and returns to the repetitions instead of ending the run. A Stop ends
+// the run once and leaves allStop set, so that the repetitions end; a pause
+// halts the board and returns.
+void StreamPass() {
+    if (!interface || !fpTemp) return;
     SetBoardSpeed();
-    if (const auto& hooks = GetRunControlHooks(); hooks.clearLockToggles) hooks.clearLockToggles();
-    xOn = yOn = 0;
+    ClearLockToggles();
     SetMask(kRunMenuMask);
     const bool stitchRun = StitchingToggleActive() != 0;
-    int polls = 0;
     if (stitchRun && (!fpTemp->prev() || !fpTemp->prev()->halt)) StitchOn();
     Resume();
     ProcessPendingEvents();
     SetBoardSpeed();
-    float boxX = 0, boxY = 0;
-    if (const PatternBox* box = GetPatternBox(interface->currentPatternBox)) {
-        boxX = box->x;
-        boxY = box->y;
-    }
-    int64_t lastAnswerMs = MonotonicMs();
-
-    for (;;) {
-        ProcessPendingEvents();
-        if (stitchRun && fpTemp && fpTemp->prev() && fpTemp->prev()->prev() &&
-            fpTemp->prev()->prev()->halt)
-            StitchOn();
-        if (allStop == 1) {
-            // allStop stays set: the repetitions see it and end.
-            if (stopTest == 0) StopPattern();
-            return 0;
-        }
-        if (allStop == 2) {
+    switch (StreamPath(kDemoStream, stitchRun)) {
+        case StreamEnd::kStop:
+            Fail();  // unless Stop has ended the run already; allStop stays set
+            break;
+        case StreamEnd::kPause:
             Halt();
             if (stitchRun) {
                 StitchOff();
                 NeedleUp();
             }
             ProcessPendingEvents();
-            return 0;
-        }
-        if (!fpTemp || stopTest == 1) return 0;  // the run ended under a drained event
-
-        ProcessPendingEvents();
-        unsigned char status = 0;
-        int32_t errorWord = 0;
-        const int result = CheckBuffer(&status, &errorWord);
-        if (result == 4) {
-            StopPattern();
-            ShowErrorWord(errorWord);
-            return 0;
-        }
-        if (result != 0) {
-            LogLine(result == 1   ? "serial port is not active"
-                    : result == 2 ? "there wasn't a response"
-                                  : "we don't know what happened");
-            if (MonotonicMs() - lastAnswerMs > kSilenceLimitMs) {
-                StopPattern();
-                ShowMessage(kMessageError, kButtonsOk, "ROBOT NOT RESPONSIVE. ERR: WFB100");
-                return 0;
-            }
-            continue;
-        }
-        lastAnswerMs = MonotonicMs();
-        if (++polls > kDemoMarkerPolls && status < 100) {
-            polls = 0;
-            MoveRunMarker(status, boxX, boxY);
-        }
-        if (status == 0 || status == kBufferBusy) continue;
-
-        const bool idle = status == kBufferEmpty || status == kBufferDone;
-        if (!fpTemp->next()) {
-            if (idle) {
-                FinishPass(stitchRun);
-                return 1;
-            }
-        } else if (!fpTemp->halt) {
-            fpTemp = fpTemp->next();
-            if (SendMove(fpTemp->x, fpTemp->y, fpTemp->feed) != 0) fpTemp = fpTemp->prev();
-        } else if (idle) {
-            if (!NextSection(stitchRun)) return 0;
-        }
+            break;
+        case StreamEnd::kPathDone:
+            ProcessPendingEvents();
+            break;
+        case StreamEnd::kLost:
+        case StreamEnd::kEnded:
+            break;
     }
 }
+
+}  // namespace
 
 int RunDemo(int repetitions) {
     ReleaseAllUI();
@@ -211,6 +144,7 @@ int RunDemo(int repetitions) {
     LogLine("Demo run");
     if (!interface) return kDemoFailed;
     demoRepetition = 0;
+    runStopped = false;  // the streaming loop tells by it that a pass was ended
     // Any StopPattern from here on (Stop, a board error) ends the demo.
     stopTest = 0;
     if (CountLayoutNodes(interface->currentPatternBox) == 0) {
@@ -223,15 +157,13 @@ int RunDemo(int repetitions) {
     ClearTimers();
     ProcessPendingEvents();
 
-    const auto& hooks = GetRunControlHooks();
     if (StitchingToggleActive()) {
         LockStitch();
         Halt();
         if (!Stopped()) PrefillFromCursor();
-        if (!Stopped()) ProcessPattern2();
+        if (!Stopped()) StreamPass();
         DisableAxes();
-        stitching = 0;
-        if (hooks.setStitchingActive) hooks.setStitchingActive(0);
+        SetStitchingToggle(0);
         ProcessPendingEvents();
     }
 
@@ -248,7 +180,7 @@ int RunDemo(int repetitions) {
         if (Stopped()) break;
         ClearTimers();
         ProcessPendingEvents();
-        ProcessPattern2();
+        StreamPass();
     }
     demoRepetition = 0;
 

@@ -4,7 +4,8 @@
 // then the head is led to the start of a final pass and waits there.
 //
 // Builds on the run control (pattern_run): its lock stitch, its StopPattern
-// (which sets stopTest and so ends the repetitions) and its screen hooks.
+// (which sets stopTest and so ends the repetitions), its screen hooks and its
+// streaming loop, which each pass goes through.
 #pragma once
 
 // The demo password, kept whole in the program.
@@ -34,9 +35,3 @@ enum DemoEnd {
 // TO RUN FINAL PATTERN"). repetitions bounds the repeated passes (tests give
 // a small number). Returns a DemoEnd. Called by menuRunTest.
 int RunDemo(int repetitions = kDemoRepetitions);
-
-// The demo's streaming loop: the run's streaming loop from fpTemp to the end
-// of the path, which at the end frees the path and returns instead of ending
-// the run. Returns 1 at the end of the path, 0 when stopped, paused, or on a
-// board error (the run then ended through StopPattern, except for a pause).
-int ProcessPattern2();

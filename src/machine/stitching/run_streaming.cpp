@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <functional>
 #include <limits>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -61,7 +62,7 @@ int ToPixel(float pathUnits, float boxOrigin) {
 }
 
 // The end of the path: the last point once more, the closing lock stitch, the
-// path freed, the edit view back.
+// path freed.
 void FinishPath(bool stitchRun) {
     SendMoveTo(fpTemp, fpTemp->feed);
     if (Wait() && stitchRun) {
@@ -69,8 +70,6 @@ void FinishPath(bool stitchRun) {
         if (!Ended()) Wait();
     }
     FreeRunPath();
-    ReportProgress(1, 0);
-    Fail();
 }
 
 // The board stands idle at the end of a stitched section (fpTemp, halt set):
@@ -136,6 +135,13 @@ bool ChangeSection(bool stitchRun) {
     return true;
 }
 
+// The run's own way through the streaming loop.
+constexpr StreamPolicy kRunStream = {.markerPolls = kMarkerPolls,
+                                     .busyPollsCount = false,
+                                     .watchHead = true,
+                                     .reportProgress = true,
+                                     .changeSection = ChangeSection};
+
 // State of one pass of the streaming loop between two returns.
 struct LoopState {
     float boxX = 0, boxY = 0;      // inches: origin of the current box
@@ -184,12 +190,12 @@ void NoteProgress(LoopState& loop) {
 }
 
 // True when the run must be given up: the board has not answered for ten
-// seconds, or its queue stood still for a second and the head has not moved
-// more than 5 thousandths in the ten seconds since.
-bool LoopStalled(LoopState& loop) {
+// seconds, or (when the head is watched) its queue stood still for a second
+// and the head has not moved more than 5 thousandths in the ten seconds since.
+bool LoopStalled(LoopState& loop, const StreamPolicy& policy) {
     const int64_t now = MonotonicMs();
     if (now - loop.lastAnswerMs > kSilenceLimitMs) return true;
-    if (now - loop.lastProgressMs <= kQueueStillMs) return false;
+    if (!policy.watchHead || now - loop.lastProgressMs <= kQueueStillMs) return false;
     if (!loop.headSampled) {
         if (GetXY(&loop.headX, &loop.headY) != 0) return false;
         loop.headSampled = true;
@@ -207,16 +213,16 @@ bool LoopStalled(LoopState& loop) {
 }
 
 // One status poll of the streaming loop and what follows from it: the next
-// move, a section change or the end of the path. Returns false when the run
-// ended (or must end).
-bool StreamStep(LoopState& loop, bool stitchRun) {
+// move, a section change or the end of the path. Returns how the loop ends,
+// or nothing while it goes on.
+std::optional<StreamEnd> StreamStep(LoopState& loop, const StreamPolicy& policy, bool stitchRun) {
     unsigned char status = 0;
     int32_t errorWord = 0;
     const int result = CheckBuffer(&status, &errorWord);
     if (result == 4) {
         StopPattern();
         ShowErrorWord(errorWord);
-        return false;
+        return StreamEnd::kEnded;
     }
     if (result != 0) {
         runStatistics.silentPolls++;
@@ -233,26 +239,27 @@ bool StreamStep(LoopState& loop, bool stitchRun) {
         loop.lastStatus = status;
         NoteTaken(loop, status);
     }
-    if (status == kBufferBusy) runStatistics.busyPolls++;
-    if (LoopStalled(loop)) {
+    const bool busy = status == kBufferBusy;
+    if (busy) runStatistics.busyPolls++;
+    if (LoopStalled(loop, policy)) {
         // The run ends as a stalled wait does, and the quilter learns why.
         StopPattern();
         ShowMessage(kMessageError, kButtonsOk, "ROBOT NOT RESPONSIVE. ERR: WFB100");
-        return false;
+        return StreamEnd::kEnded;
     }
-    if (result != 0 || status == kBufferBusy) return true;
+    if (result != 0 || (busy && !policy.busyPollsCount)) return std::nullopt;
 
-    if (++loop.polls > kMarkerPolls && status < 100) {
+    if (++loop.polls > policy.markerPolls && status < 100) {
         loop.polls = 0;
         MoveRunMarker(status, loop.boxX, loop.boxY);
     }
-    if (status == 0) return true;
+    if (status == 0 || busy) return std::nullopt;
 
     const bool idle = status == kBufferEmpty || status == kBufferDone;
     if (!fpTemp->next()) {
         if (idle) {
             FinishPath(stitchRun);
-            return false;
+            return StreamEnd::kPathDone;
         }
     } else if (!fpTemp->halt) {
         if (status == kBufferDone) runStatistics.emptyInSection++;
@@ -264,10 +271,10 @@ bool StreamStep(LoopState& loop, bool stitchRun) {
             runStatistics.movesRefused++;
             fpTemp = fpTemp->prev();
         }
-    } else if (idle) {
-        return ChangeSection(stitchRun);
+    } else if (idle && !policy.changeSection(stitchRun)) {
+        return StreamEnd::kEnded;
     }
-    return true;
+    return std::nullopt;
 }
 
 }  // namespace
@@ -300,6 +307,30 @@ void PrefillFromCursor() {
         SendFortyNine();
 }
 
+namespace run {
+
+StreamEnd StreamPath(const StreamPolicy& policy, bool stitchRun) {
+    LoopState loop;
+    CurrentBoxOrigin(&loop.boxX, &loop.boxY);
+    if (policy.reportProgress) StartTimeline(loop);
+    loop.lastAnswerMs = loop.lastProgressMs = MonotonicMs();
+    for (;;) {
+        ProcessPendingEvents();
+        if (stitchRun && fpTemp && fpTemp->prev() && fpTemp->prev()->prev() &&
+            fpTemp->prev()->prev()->halt)
+            StitchOn();  // one point into a new section
+
+        if (allStop == 1) return StreamEnd::kStop;
+        if (allStop == 2) return StreamEnd::kPause;
+        if (!fpTemp) return StreamEnd::kLost;
+        if (runStopped) return StreamEnd::kEnded;  // under a drained event
+        ProcessPendingEvents();
+        if (const auto end = StreamStep(loop, policy, stitchRun)) return *end;
+    }
+}
+
+}  // namespace run
+
 void ProcessPattern() {
     runStopped = false;
     command = kRunCommand;
@@ -319,23 +350,12 @@ void ProcessPattern() {
     // Resuming inside a section (or at the very start of the path).
     if (stitchRun && (!fpTemp->prev() || !fpTemp->prev()->halt)) StitchOn();
     Resume();
-    LoopState loop;
-    CurrentBoxOrigin(&loop.boxX, &loop.boxY);
-    StartTimeline(loop);
-    loop.lastAnswerMs = loop.lastProgressMs = MonotonicMs();
-
-    for (;;) {
-        ProcessPendingEvents();
-        if (stitchRun && fpTemp && fpTemp->prev() && fpTemp->prev()->prev() &&
-            fpTemp->prev()->prev()->halt)
-            StitchOn();  // one point into a new section
-
-        if (allStop == 1) {
+    switch (StreamPath(kRunStream, stitchRun)) {
+        case StreamEnd::kStop:
             allStop = 0;
             StopPattern();
-            return;
-        }
-        if (allStop == 2) {
+            break;
+        case StreamEnd::kPause:
             LogLine("AllStop = 2");
             ProcessPendingEvents();
             Halt();
@@ -343,14 +363,16 @@ void ProcessPattern() {
                 StitchOff();
                 NeedleUp();
             }
-            return;
-        }
-        if (!fpTemp) {  // the path went away under a drained event
+            break;
+        case StreamEnd::kLost:  // the path went away under a drained event
             StopPattern();
-            return;
-        }
-        ProcessPendingEvents();
-        if (!StreamStep(loop, stitchRun)) return;
+            break;
+        case StreamEnd::kPathDone:
+            ReportProgress(1, 0);
+            Fail();  // back to the edit view
+            break;
+        case StreamEnd::kEnded:
+            break;
     }
 }
 

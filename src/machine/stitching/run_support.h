@@ -1,7 +1,8 @@
 // What the modules of a pattern run share: the packing of the run's path
-// (run_packing.cpp), the streaming loop (run_streaming.cpp) and the start,
-// stop and restart of a run (pattern_run.cpp). The screen's hooks, whether the
-// run has ended, and the board steps every one of them takes. Not for other
+// (run_packing.cpp), the streaming loop (run_streaming.cpp), the start, stop
+// and restart of a run (pattern_run.cpp) and the demo run's passes
+// (demo_run.cpp). The screen's hooks, whether the run has ended, the board
+// steps every one of them takes and the streaming loop itself. Not for other
 // callers: they use pattern_run.h.
 #pragma once
 
@@ -61,5 +62,36 @@ int LeadTo(FullPattern_t* target);
 int LeadToStart();
 // Hands the progress of the run to the run view.
 void ReportProgress(double shareDone, double secondsLeft);
+
+// What the streaming loop does its own way in a run and in a pass of the demo.
+struct StreamPolicy {
+    int markerPolls;      // answered polls between two moves of the head marker
+    bool busyPollsCount;  // busy answers (0xFF) count among those polls
+    // A queue standing still has the head watched: a head that does not move
+    // for ten seconds ends the run ("ROBOT NOT RESPONSIVE. ERR: WFB100").
+    bool watchHead;
+    bool reportProgress;  // the run view is told the share done and the time left
+    // The board stands idle at a section's end (fpTemp, halt set): on to the
+    // next section. Returns false when the run ended.
+    bool (*changeSection)(bool stitchRun);
+};
+
+// How the streaming loop returned.
+enum class StreamEnd {
+    kStop,      // Stop was pressed (allStop 1)
+    kPause,     // PAUSE was pressed (allStop 2); the board still runs its queue
+    kLost,      // the cursor went away under a drained event
+    kPathDone,  // the last point was sent again, the closing lock stitch tied
+                // in a stitching run, and the path freed
+    kEnded,     // the run ended (StopPattern)
+};
+
+// The streaming loop from fpTemp on, with the board resumed: drains the
+// screen's events, keeps the board's queue filled, moves the head marker,
+// changes sections and finishes the path. A board error, or a board that does
+// not answer for ten seconds, ends the run with its message. stitchRun: the
+// Stitching toggle was on when the loop was entered. Called by ProcessPattern
+// and by the demo's passes.
+StreamEnd StreamPath(const StreamPolicy& policy, bool stitchRun);
 
 }  // namespace run

@@ -132,6 +132,17 @@ size_t Chunk(size_t length) {
     return writeChunk > 0 && length > writeChunk ? writeChunk : length;
 }
 
+// One file-changing call: a cut due before it, the file it writes to (fd, -1
+// for none) remembered, the call, and a cut due after it.
+template <typename Call>
+auto Counted(int fd, Call call) {
+    Before();
+    if (fd >= 0) WillWrite(fd);
+    auto result = call();
+    After();
+    return result;
+}
+
 __attribute__((constructor)) void Start() {
     const char* after = getenv("POWER_CUT_AFTER");
     if (after && *after) cutAfter = strtol(after, nullptr, 10);
@@ -158,164 +169,109 @@ extern "C" {
 
 ssize_t write(int fd, const void* buffer, size_t length) {
     if (!CountsFor(fd)) return REAL(write)(fd, buffer, length);
-    Before();
-    WillWrite(fd);
-    ssize_t n = REAL(write)(fd, buffer, Chunk(length));
-    After();
-    return n;
+    return Counted(fd, [&] { return REAL(write)(fd, buffer, Chunk(length)); });
 }
 
 ssize_t pwrite(int fd, const void* buffer, size_t length, off_t offset) {
     if (!CountsFor(fd)) return REAL(pwrite)(fd, buffer, length, offset);
-    Before();
-    WillWrite(fd);
-    ssize_t n = REAL(pwrite)(fd, buffer, Chunk(length), offset);
-    After();
-    return n;
+    return Counted(fd, [&] { return REAL(pwrite)(fd, buffer, Chunk(length), offset); });
 }
 
 ssize_t pwrite64(int fd, const void* buffer, size_t length, off64_t offset) {
     if (!CountsFor(fd)) return REAL(pwrite64)(fd, buffer, length, offset);
-    Before();
-    WillWrite(fd);
-    ssize_t n = REAL(pwrite64)(fd, buffer, Chunk(length), offset);
-    After();
-    return n;
+    return Counted(fd, [&] { return REAL(pwrite64)(fd, buffer, Chunk(length), offset); });
 }
 
 ssize_t writev(int fd, const struct iovec* parts, int count) {
     if (!CountsFor(fd)) return REAL(writev)(fd, parts, count);
-    Before();
-    WillWrite(fd);
-    ssize_t n = REAL(writev)(fd, parts, count);
-    After();
-    return n;
+    return Counted(fd, [&] { return REAL(writev)(fd, parts, count); });
 }
 
 ssize_t copy_file_range(int in, off64_t* inOffset, int out, off64_t* outOffset, size_t length,
                         unsigned int flags) {
-    Before();
-    WillWrite(out);
-    ssize_t n = REAL(copy_file_range)(in, inOffset, out, outOffset, length, flags);
-    After();
-    return n;
+    return Counted(
+        out, [&] { return REAL(copy_file_range)(in, inOffset, out, outOffset, length, flags); });
 }
 
 ssize_t sendfile(int out, int in, off_t* offset, size_t count) {
     if (!CountsFor(out)) return REAL(sendfile)(out, in, offset, count);
-    Before();
-    WillWrite(out);
-    ssize_t n = REAL(sendfile)(out, in, offset, count);
-    After();
-    return n;
+    return Counted(out, [&] { return REAL(sendfile)(out, in, offset, count); });
 }
 
 // Programs built with 64-bit file offsets on a 32-bit system call these.
 ssize_t sendfile64(int out, int in, off64_t* offset, size_t count) {
     if (!CountsFor(out)) return REAL(sendfile64)(out, in, offset, count);
-    Before();
-    WillWrite(out);
-    ssize_t n = REAL(sendfile64)(out, in, offset, count);
-    After();
-    return n;
+    return Counted(out, [&] { return REAL(sendfile64)(out, in, offset, count); });
 }
 
 int ftruncate64(int fd, off64_t length) {
-    Before();
-    WillWrite(fd);
-    int r = REAL(ftruncate64)(fd, length);
-    After();
-    return r;
+    return Counted(fd, [&] { return REAL(ftruncate64)(fd, length); });
 }
 
 size_t fwrite(const void* data, size_t size, size_t count, FILE* stream) {
-    if (!CountsFor(fileno(stream))) return REAL(fwrite)(data, size, count, stream);
-    Before();
-    WillWrite(fileno(stream));
-    size_t n = REAL(fwrite)(data, size, count, stream);
-    After();
-    return n;
+    const int fd = fileno(stream);
+    if (!CountsFor(fd)) return REAL(fwrite)(data, size, count, stream);
+    return Counted(fd, [&] { return REAL(fwrite)(data, size, count, stream); });
 }
 
 int ftruncate(int fd, off_t length) {
-    Before();
-    WillWrite(fd);
-    int r = REAL(ftruncate)(fd, length);
-    After();
-    return r;
+    return Counted(fd, [&] { return REAL(ftruncate)(fd, length); });
 }
 
 int fsync(int fd) {
-    Before();
-    int r = REAL(fsync)(fd);
-    if (r == 0) Synced(fd);
-    After();
-    return r;
+    return Counted(-1, [&] {
+        const int r = REAL(fsync)(fd);
+        if (r == 0) Synced(fd);
+        return r;
+    });
 }
 
 int fdatasync(int fd) {
-    Before();
-    int r = REAL(fdatasync)(fd);
-    if (r == 0) Synced(fd);
-    After();
-    return r;
+    return Counted(-1, [&] {
+        const int r = REAL(fdatasync)(fd);
+        if (r == 0) Synced(fd);
+        return r;
+    });
 }
 
 void sync() {
-    Before();
-    REAL(sync)();
-    SyncedAll();
-    After();
+    Counted(-1, [] {
+        REAL(sync)();
+        SyncedAll();
+        return 0;
+    });
 }
 
 int syncfs(int fd) {
-    Before();
-    int r = REAL(syncfs)(fd);
-    SyncedAll();
-    After();
-    return r;
+    return Counted(-1, [&] {
+        const int r = REAL(syncfs)(fd);
+        SyncedAll();
+        return r;
+    });
 }
 
 int rename(const char* from, const char* to) {
-    Before();
-    int r = REAL(rename)(from, to);
-    After();
-    return r;
+    return Counted(-1, [&] { return REAL(rename)(from, to); });
 }
 
 int renameat(int fromDir, const char* from, int toDir, const char* to) {
-    Before();
-    int r = REAL(renameat)(fromDir, from, toDir, to);
-    After();
-    return r;
+    return Counted(-1, [&] { return REAL(renameat)(fromDir, from, toDir, to); });
 }
 
 int renameat2(int fromDir, const char* from, int toDir, const char* to, unsigned int flags) {
-    Before();
-    int r = REAL(renameat2)(fromDir, from, toDir, to, flags);
-    After();
-    return r;
+    return Counted(-1, [&] { return REAL(renameat2)(fromDir, from, toDir, to, flags); });
 }
 
 int unlink(const char* path) {
-    Before();
-    int r = REAL(unlink)(path);
-    After();
-    return r;
+    return Counted(-1, [&] { return REAL(unlink)(path); });
 }
 
 int unlinkat(int dir, const char* path, int flags) {
-    Before();
-    int r = REAL(unlinkat)(dir, path, flags);
-    After();
-    return r;
+    return Counted(-1, [&] { return REAL(unlinkat)(dir, path, flags); });
 }
 
 int remove(const char* path) {
-    Before();
-    int r = REAL(remove)(path);
-    After();
-    return r;
+    return Counted(-1, [&] { return REAL(remove)(path); });
 }
 
 }  // extern "C"

@@ -1,0 +1,49 @@
+#include "base/safe_write.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "support/temp_dir.h"
+
+namespace {
+
+std::vector<std::string> Names(const std::string& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        names.push_back(entry.path().filename().string());
+    return names;
+}
+
+}  // namespace
+
+TEST(SafeWrite, ReplacesTheFileWholeKeepsItsModeAndLeavesNoTemporaryFile) {
+    TempDir dir;
+    const std::string path = dir.File("layout.qlf");
+    ASSERT_EQ(SafeWriteFile(path, std::string("old contents, longer than the new")), 1);
+    ASSERT_EQ(chmod(path.c_str(), 0640), 0);
+    // Binary data with zero bytes is written as it is.
+    const std::string data("new\0data", 8);
+    ASSERT_EQ(SafeWriteFile(path, data), 1);
+    EXPECT_EQ(ReadFileText(path), data);
+    struct stat info;
+    ASSERT_EQ(stat(path.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 07777, 0640u);
+    EXPECT_EQ(Names(dir.path), std::vector<std::string>{"layout.qlf"});
+}
+
+TEST(SafeWrite, AFailedWriteReportsZeroAndKeepsTheOldFile) {
+    TempDir dir;
+    EXPECT_EQ(SafeWriteFile(dir.File("missing/file"), "x"), 0);
+    EXPECT_EQ(SafeWriteFile("", "x"), 0);
+    // A folder where the file should be: the rename fails, the folder stays.
+    const std::string path = dir.File("taken");
+    ASSERT_EQ(mkdir(path.c_str(), 0755), 0);
+    ASSERT_TRUE(WriteFileText(path + "/inside", "kept"));
+    EXPECT_EQ(SafeWriteFile(path, "x"), 0);
+    EXPECT_EQ(ReadFileText(path + "/inside"), "kept");
+    EXPECT_EQ(Names(dir.path), std::vector<std::string>{"taken"});
+}

@@ -1,0 +1,264 @@
+// The guided quilt-area and pattern-box procedures, driven button by button
+// against the simulated board, whose head the tests push to each corner by
+// hand, and answered through the scripted responder.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "base/application_state.h"
+#include "base/screen_config.h"
+#include "base/ui_hooks.h"
+#include "layout/layout_tree.h"
+#include "layout/pattern_box.h"
+#include "layout_fixture.h"
+#include "machine/serial_link.h"
+#include "support/mc1sim_fixture.h"
+#include "ui/extents_setup.h"
+#include "ui/startup.h"
+
+namespace {
+
+constexpr const char* kTableText = "TABLE WIDTH = 40.000 IN.\nTABLE HEIGHT = 20.000 IN.";
+
+std::vector<QuiltPoint> Corners(const PatternBox* box) {
+    std::vector<QuiltPoint> points;
+    for (const PatternBoxPoint* c = box ? box->corners : nullptr; c; c = c->next)
+        points.push_back({c->x, c->y});
+    return points;
+}
+
+::testing::AssertionResult SameCorners(const PatternBox* box, const std::vector<QuiltPoint>& want) {
+    const std::vector<QuiltPoint> got = Corners(box);
+    std::string text;
+    for (const QuiltPoint& p : got)
+        text += "(" + std::to_string(p.x) + ", " + std::to_string(p.y) + ") ";
+    if (got.size() != want.size()) return ::testing::AssertionFailure() << "corners " << text;
+    for (size_t i = 0; i < got.size(); i++)
+        if (std::abs(got[i].x - want[i].x) > 1e-4f || std::abs(got[i].y - want[i].y) > 1e-4f)
+            return ::testing::AssertionFailure() << "corners " << text;
+    return ::testing::AssertionSuccess();
+}
+
+class Procedures : public BoardLayoutTest {
+protected:
+    void Silence(bool on) { SimControl(board, on ? "silence on" : "silence off"); }
+    void MeasureTable() { BoardLayoutTest::MeasureTable(responder); }
+    // Draws the current box through the given corners, finishing with CHECK.
+    void DrawBox(const std::vector<QuiltPoint>& corners) {
+        menuMainPatternbox(nullptr, const_cast<char*>("0"));
+        for (size_t i = 0; i < corners.size(); i++) {
+            At(corners[i].x, corners[i].y);
+            PressSetupButton(1, i + 1 < corners.size() ? 1 : 2);
+        }
+    }
+
+    ScriptedResponder responder;
+};
+
+TEST_F(Procedures, QuiltAreaIsMeasuredCornerByCornerAndBecomesTheFirstBox) {
+    StartQuiltAreaSetup();
+    EXPECT_STREQ(CurrentScreenName(), "quilt-area setup");
+    // The setup screen frees the axes and ends any run.
+    EXPECT_EQ(State("xenabled"), "0");
+    EXPECT_EQ(State("yenabled"), "0");
+    EXPECT_EQ(State("ends"), "1");
+
+    // Cancel leads nowhere before the table is measured.
+    PressSetupButton(0, 2);
+    EXPECT_STREQ(CurrentScreenName(), "quilt-area setup");
+
+    At(3, 4);  // wherever the head is, that is the new home
+    PressSetupButton(0, 1);
+    EXPECT_EQ(State("x"), "0");
+    EXPECT_EQ(State("y"), "0");
+    // An unreadable head keeps the procedure where it was.
+    Silence(true);
+    PressSetupButton(0, 1);
+    EXPECT_EQ(responder.Texts(), std::vector<std::string>{"COMMAND FAILED, PLEASE TRY AGAIN."});
+    EXPECT_EQ(pbTemp->count, 1);
+    Silence(false);
+    responder.shown.clear();
+    At(40, -0.01f);  // a slightly negative reading counts as 0
+    PressSetupButton(0, 1);
+    At(40, 20);
+    PressSetupButton(0, 1);
+
+    ASSERT_NE(extents, nullptr);
+    EXPECT_TRUE(SameCorners(extents.get(), {{0, 0}, {40, 0}, {40, 20}, {0, 20}}));
+    EXPECT_EQ(State("extents"), "1");
+    ASSERT_EQ(responder.shown.size(), 1u);
+    EXPECT_EQ(responder.shown[0].text, kTableText);
+    EXPECT_EQ(responder.shown[0].kind, kMessageInfo);
+    EXPECT_EQ(pbTemp, nullptr);
+    // The whole table is the one box.
+    ASSERT_EQ(patternBoxList.count, 1);
+    EXPECT_EQ(interface->currentPatternBox, 0);
+    const PatternBox* box = GetPatternBox(0);
+    EXPECT_TRUE(SameCorners(box, {{0, 20}, {40, 20}, {40, 0}, {0, 0}}));
+    EXPECT_FLOAT_EQ(box->width, 40);  // its measures are set
+    EXPECT_STREQ(CurrentScreenName(), "layout view");
+}
+
+// Corners pressed with PLUS, the last with CHECK: a rectangle from the two
+// ends of a diagonal (walked so every corner passes the Left test), a box
+// closed on its last corner, or a refusal.
+TEST_F(Procedures, DrawnCornersMakeTheBoxOrAreRefusedWithAReason) {
+    MeasureTable();
+    const struct {
+        std::vector<QuiltPoint> pressed;
+        std::vector<QuiltPoint> corners;  // none: refused with the message
+        const char* message;
+    } cases[] = {
+        {{{10, 10}, {20, 5}}, {{10, 10}, {20, 10}, {20, 5}, {10, 5}}, ""},
+        {{{10, 5}, {20, 10}}, {{10, 5}, {10, 10}, {20, 10}, {20, 5}}, ""},
+        {{{20, 10}, {10, 5}}, {{20, 10}, {20, 5}, {10, 5}, {10, 10}}, ""},
+        {{{20, 5}, {10, 10}}, {{20, 5}, {10, 5}, {10, 10}, {20, 10}}, ""},
+        {{{10, 10}, {20, 5}, {20, 5}}, {{10, 10}, {20, 10}, {20, 5}, {10, 5}}, ""},
+        // CHECK a hair away from the last corner closes the box there.
+        {{{5, 5}, {15, 5}, {15, 15}, {5, 15}, {5.002f, 15.003f}},
+         {{5, 5}, {15, 5}, {15, 15}, {5, 15}},
+         ""},
+        {{{7, 7}, {7, 7}}, {}, "NO POINTS ADDED. ABORTING."},
+        {{{5, 5}, {5, 12}}, {}, "CANNOT CREATE PATTERN BOX WITH POINTS GIVEN. ABORTING."},
+        {{{12, 5}, {3, 5}}, {}, "CANNOT CREATE PATTERN BOX WITH POINTS GIVEN. ABORTING."},
+        // Farther than a few thousandths away is a corner of its own.
+        {{{5, 5}, {15, 5}, {15, 15}, {5, 15}, {5.02f, 15}}, {}, "PATTERN BOX LINES MAY NOT CROSS"},
+    };
+    for (const auto& c : cases) {
+        responder.shown.clear();
+        DrawBox(c.pressed);
+        EXPECT_EQ(responder.Texts(), c.corners.empty() ? std::vector<std::string>{c.message}
+                                                       : std::vector<std::string>{})
+            << c.pressed[0].x << "," << c.pressed[0].y;
+        if (c.corners.empty()) continue;
+        EXPECT_TRUE(SameCorners(GetPatternBox(0), c.corners)) << c.pressed[0].x;
+        if (c.pressed.size() <= 3) {  // a rectangle: walked so every corner passes the Left test
+            EXPECT_EQ(CheckPatternBox(GetPatternBox(0)), 1) << c.pressed[0].x;
+        }
+        EXPECT_EQ(pbTemp, nullptr);
+        EXPECT_FALSE(TrackingTimerRunning());
+        EXPECT_STREQ(CurrentScreenName(), "layout view");
+    }
+}
+
+TEST_F(Procedures, CrossingAndStraightOnCornersAreRefusedAndTheLiveCornerStays) {
+    MeasureTable();
+    menuMainPatternbox(nullptr, const_cast<char*>("0"));
+    EXPECT_STREQ(CurrentScreenName(), "pattern-box setup");
+    for (QuiltPoint p : std::vector<QuiltPoint>{{5, 5}, {15, 5}, {15, 15}}) {
+        At(p.x, p.y);
+        PressSetupButton(1, 1);
+    }
+    EXPECT_EQ(pbTemp->count, 4);  // three confirmed and the live corner
+    At(10, 0);                    // back across the first edge
+    PressSetupButton(1, 1);
+    At(20, 10);  // a fine corner, but the edge that closes the box would cross it
+    PressSetupButton(1, 2);
+    At(15, 20);  // straight on from the last edge
+    PressSetupButton(1, 2);
+    EXPECT_EQ(responder.Texts(), std::vector<std::string>(3, "PATTERN BOX LINES MAY NOT CROSS"));
+    ASSERT_NE(pbTemp, nullptr);
+    ASSERT_EQ(pbTemp->count, 4);
+    EXPECT_FLOAT_EQ(pbTemp->cornerStore.back().x, 15);  // the live corner is where the head is
+    EXPECT_FLOAT_EQ(pbTemp->cornerStore.back().y, 20);
+    EXPECT_STREQ(CurrentScreenName(), "pattern-box setup");
+
+    At(5, 15);
+    PressSetupButton(1, 2);
+    const PatternBox* box = GetPatternBox(0);
+    EXPECT_TRUE(SameCorners(box, {{5, 5}, {15, 5}, {15, 15}, {5, 15}}));
+    EXPECT_STREQ(CurrentScreenName(), "layout view");
+    EXPECT_EQ(responder.shown.size(), 3u);
+}
+
+TEST_F(Procedures, LiveTrackingFollowsTheHeadAndDropsThePromptOnceItMoves) {
+    MeasureTable();
+    At(4, 4);
+    menuMainPatternbox(nullptr, const_cast<char*>("0"));
+    EXPECT_TRUE(TrackingTimerRunning());
+    EXPECT_EQ(interface->trackPosition, 1);
+    ASSERT_EQ(pbTemp->count, 1);
+    Push(kPromptMoveThreshold, 0);  // not yet further than the threshold
+    EXPECT_TRUE(getMCCoordinates(nullptr));
+    EXPECT_FALSE(SetupPromptText().empty());
+    EXPECT_NE(interface->promptLayout, nullptr);
+    EXPECT_FLOAT_EQ(pbTemp->x, 4.015f);  // the origin follows the only corner
+    Push(0, kPromptMoveThreshold + 1);
+    getMCCoordinates(nullptr);
+    EXPECT_TRUE(SetupPromptText().empty());
+    EXPECT_EQ(interface->promptLayout, nullptr);
+    EXPECT_FLOAT_EQ(pbTemp->cornerStore.back().y, 4.016f);
+    // A failed read leaves everything and keeps the timer.
+    At(9, 9);
+    Silence(true);
+    EXPECT_TRUE(getMCCoordinates(nullptr));
+    EXPECT_FLOAT_EQ(pbTemp->cornerStore.back().x, 4.015f);
+    Silence(false);
+    PressSetupButton(1, 1);  // confirms (9, 9); the live corner follows from there
+    At(12, 9.5f);
+    getMCCoordinates(nullptr);
+    EXPECT_FLOAT_EQ(pbTemp->cornerStore.back().x, 12);
+    EXPECT_FLOAT_EQ(pbTemp->x, 9);  // two corners: the origin stays
+    PressSetupButton(1, 3);
+    EXPECT_FALSE(getMCCoordinates(nullptr));  // the timer ends with the procedure
+}
+
+TEST_F(Procedures, TheBoxMenuAddsRedrawsAndDeletesBoxes) {
+    menuMainPatternbox(nullptr, const_cast<char*>("0"));  // no table yet
+    EXPECT_EQ(responder.Texts(),
+              std::vector<std::string>{"YOU MUST SET UP THE TABLE EXTENTS FIRST.\nPROCEEDING TO "
+                                       "THE TABLE EXTENTS SETUP."});
+    EXPECT_STREQ(CurrentScreenName(), "quilt-area setup");
+    responder.shown.clear();
+    MeasureTable();
+
+    menuMainPatternbox(nullptr, const_cast<char*>("2"));
+    EXPECT_EQ(responder.Texts(), std::vector<std::string>{"YOU MAY NOT DELETE THIS PATTERN BOX"});
+    responder.shown.clear();
+
+    menuMainPatternbox(nullptr, const_cast<char*>("1"));
+    EXPECT_STREQ(CurrentScreenName(), "pattern-box setup");
+    EXPECT_FLOAT_EQ(interface->viewScale, 40.0f / view_area_width);
+    DrawBox({{20, 12}, {30, 2}});
+    ASSERT_EQ(patternBoxList.count, 2);
+    ASSERT_NE(AppendLayoutNode(0, -1, 0, 0, 0, 1), nullptr);
+
+    responder.answers = {kResponseCancel};
+    menuMainPatternbox(nullptr, const_cast<char*>("2"));
+    EXPECT_EQ(patternBoxList.count, 2);
+    menuMainPatternbox(nullptr, const_cast<char*>("2"));
+    EXPECT_EQ(responder.Texts(),
+              std::vector<std::string>(2,
+                                       "ALL PATTERNS ATTACHED TO THE PATTERN BOX WILL BE "
+                                       "DELETED AS WELL.\n\nCONTINUE?"));
+    EXPECT_EQ(patternBoxList.count, 1);
+    EXPECT_EQ(interface->currentPatternBox, 0);
+    EXPECT_EQ(CountLayoutNodes(), 0);
+    EXPECT_TRUE(SameCorners(GetPatternBox(0), {{0, 20}, {40, 20}, {40, 0}, {0, 0}}));
+}
+
+TEST_F(Procedures, TapsOnTheButtonRowPressTheButtons) {
+    const int b = confirm_button_size, w = view_area_width;
+    // Left to right the buttons are 1, 2, 3; left of them is none.
+    EXPECT_EQ(SetupButtonAt(w - 2 * b - 8 + b / 2, w, b), 2);
+    EXPECT_EQ(SetupButtonAt(w - 1, w, b), 3);
+    EXPECT_LE(SetupButtonAt(5, w, b), 0);
+
+    StartQuiltAreaSetup();
+    Drain();
+    GtkWidget* area = interface->drawingArea;
+    ASSERT_NE(area, nullptr);
+    GdkEventButton tap = {};
+    tap.type = GDK_BUTTON_RELEASE;
+    tap.x = area->allocation.width - 3 * b - 16 + 2;
+    tap.y = 10;  // above the button row: only a redraw
+    OnScreenTap(area, &tap, const_cast<char*>("0"));
+    EXPECT_EQ(pbTemp->count, 0);
+    tap.y = area->allocation.height - b / 2;
+    OnScreenTap(area, &tap, const_cast<char*>("0"));
+    EXPECT_EQ(pbTemp->count, 1);
+}
+
+}  // namespace

@@ -1,0 +1,167 @@
+#include <gtest/gtest.h>
+#include <gtk/gtk.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <string>
+#include <vector>
+
+#include "base/application_state.h"
+#include "layout/layout_file.h"
+#include "layout/layout_tree.h"
+#include "layout/pattern_box.h"
+#include "pattern/pattern.h"
+#include "support/temp_dir.h"
+#include "support_ui/ui_fixture.h"
+#include "ui/layout_actions.h"
+#include "ui/menu.h"
+#include "ui/pattern_files.h"
+#include "ui/pattern_select.h"
+#include "ui/screens.h"
+#include "ui/startup.h"
+#include "ui/widget_helpers.h"
+
+namespace {
+
+// Runs a test body inside a program folder with a patterns tree, with the main
+// window, the menu row and the interface record.
+class Screens : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(EnsureGtk()) << "no X display for the window tests";
+        ASSERT_NE(getcwd(oldDir, sizeof oldDir), nullptr);
+        ASSERT_EQ(chdir(dir.path.c_str()), 0);
+        mkdir("patterns", 0777);
+        mkdir("patterns/Flowers", 0777);
+        mkdir("thumbnails", 0777);
+        WriteFileText("patterns/Flowers/rose.qcc", "n rose\np X0.000 Y0.000\np X2.000 Y1.000\n");
+        WriteFileText("patterns/broken.qcc", "this is no pattern\n");
+        WriteFileText("patterns/Wave.qcc",
+                      "p X0.000 Y0.000\np X1.000 Y1.000\np X2.000 Y0.000\np X3.000 Y1.000\n");
+        MakeMainWindow();
+        GtkWidget* row = gtk_hbox_new(FALSE, 0);
+        gtk_box_pack_start(GTK_BOX(row), createMenu(), FALSE, FALSE, 0);
+        gtk_box_pack_start(GTK_BOX(row), createToolbar(), TRUE, TRUE, 0);
+        gtk_box_pack_start(GTK_BOX(interface->mainBox), row, FALSE, FALSE, 0);
+        gtk_widget_show_all(row);
+    }
+    void TearDown() override {
+        DropMainWindow();
+        FreeLayout();
+        pbTemp.reset();
+        if (oldDir[0]) {
+            EXPECT_EQ(chdir(oldDir), 0);
+        }
+    }
+
+    void ShowPatternSelect() {
+        ShowScreen(createPatternSelectScreen, kScreenMaskWithBox, "pattern select");
+        Drain();
+        const std::vector<GtkWidget*> lists =
+            WidgetsOfType(interface->currentScreen, GTK_TYPE_TREE_VIEW);
+        ASSERT_FALSE(lists.empty());
+        list = GTK_TREE_VIEW(lists[0]);
+    }
+
+    // Moves the list's cursor to the row at the path ("0", "0:1", ...).
+    void SelectRow(const char* path) {
+        GtkTreePath* treePath = gtk_tree_path_new_from_string(path);
+        gtk_tree_view_set_cursor(list, treePath, nullptr, FALSE);
+        gtk_tree_path_free(treePath);
+        Drain();
+    }
+
+    bool SelectSensitive() { return gtk_widget_get_sensitive(interface->btnSelectPattern) == TRUE; }
+    // The default quilt area with its one box, the current one.
+    void DefaultQuiltArea() {
+        BogusExtents();
+        interface->currentPatternBox = 0;
+    }
+
+    TempDir dir;
+    char oldDir[4096] = {};
+    GtkTreeView* list = nullptr;
+};
+
+}  // namespace
+
+TEST_F(Screens, FolderRowsToggleOpenAndOnlyAGoodPatternFileEnablesSelect) {
+    ScriptedResponder responder;
+    ShowPatternSelect();
+    EXPECT_FALSE(SelectSensitive());
+    SelectRow("0");  // "Flowers", the only folder, comes first
+    GtkTreePath* folder = gtk_tree_path_new_from_string("0");
+    EXPECT_TRUE(gtk_tree_view_row_expanded(list, folder));
+    EXPECT_FALSE(SelectSensitive());
+    SelectRow("0:0");  // Flowers/rose.qcc
+    EXPECT_NE(interface->previewPixbuf, nullptr);
+    EXPECT_TRUE(SelectSensitive());
+    EXPECT_EQ(access("thumbnails/rose.png", F_OK), 0);
+
+    SelectRow("1");  // broken.qcc
+    EXPECT_EQ(interface->previewPixbuf, nullptr);
+    EXPECT_FALSE(SelectSensitive());
+    ASSERT_FALSE(responder.shown.empty());
+    // Selecting the folder again collapses it.
+    SelectRow("0");
+    EXPECT_FALSE(gtk_tree_view_row_expanded(list, folder));
+    EXPECT_FALSE(SelectSensitive());
+    gtk_tree_path_free(folder);
+}
+
+// Select, and Repeat once a pattern is placed.
+TEST_F(Screens, SelectStartsTheQuiltAreaSetupOrPlacesThePatternInIt) {
+    ShowPatternSelect();
+    EXPECT_FALSE(gtk_widget_get_sensitive(FindButton(interface->currentScreen, "Repeat")));
+    SelectRow("2");
+    interface->boxMode = 1;
+    gtk_button_clicked(GTK_BUTTON(interface->btnSelectPattern));
+    EXPECT_STREQ(CurrentScreenName(), "quilt-area setup");
+    EXPECT_EQ(MenuStateMask(), kQuiltAreaSetupMask);
+    EXPECT_EQ(interface->boxMode, 0);
+    EXPECT_EQ(CountLayoutNodes(), 0);
+
+    DefaultQuiltArea();
+    ShowPatternSelect();
+    SelectRow("0");
+    SelectRow("0:0");
+    gtk_button_clicked(GTK_BUTTON(interface->btnSelectPattern));
+    ASSERT_EQ(CountLayoutNodes(0), 1);
+    ASSERT_NE(GetPattern(patternLayout->patternIndex), nullptr);
+    EXPECT_STREQ(interface->selectedPatternFile, "./patterns/Flowers/rose.qcc");
+    EXPECT_EQ(selectedFile, "./patterns/Flowers/rose.qcc");
+    EXPECT_EQ(interface->previewPixbuf, nullptr);
+    EXPECT_STREQ(CurrentScreenName(), "layout view");
+    EXPECT_EQ(MenuStateMask(), kLayoutViewMask);
+
+    ShowPatternSelect();
+    GtkWidget* repeat = FindButton(interface->currentScreen, "Repeat");
+    ASSERT_TRUE(gtk_widget_get_sensitive(repeat));
+    gtk_button_clicked(GTK_BUTTON(repeat));
+    EXPECT_STREQ(CurrentScreenName(), "layout view");
+}
+
+TEST_F(Screens, APathTooLongForThePatternBufferIsRefused) {
+    std::string deep = "patterns";
+    for (int i = 0; i < 5; i++) {
+        deep += "/a_long_folder_name_" + std::to_string(i);
+        mkdir(deep.c_str(), 0777);
+    }
+    WriteFileText(deep + "/p.qcc", "p X0.000 Y0.000\np X1.000 Y1.000\n");
+    DefaultQuiltArea();
+    ScriptedResponder responder;
+    ShowPatternSelect();
+    // Folders first: a_long_folder_name_0 is row 0, Flowers row 1.
+    SelectRow("0");
+    SelectRow("0:0");
+    SelectRow("0:0:0");
+    SelectRow("0:0:0:0");
+    SelectRow("0:0:0:0:0");
+    SelectRow("0:0:0:0:0:0");
+    ASSERT_TRUE(SelectSensitive());
+    gtk_button_clicked(GTK_BUTTON(interface->btnSelectPattern));
+    EXPECT_EQ(CountLayoutNodes(), 0);
+    ASSERT_FALSE(responder.shown.empty());
+    EXPECT_NE(responder.shown.back().text.find("TOO LONG"), std::string::npos);
+    EXPECT_STREQ(CurrentScreenName(), "pattern select");
+}
