@@ -4,6 +4,7 @@
 
 #include "base/application_state.h"
 #include "base/ui_hooks.h"
+#include "layout/layout_selection.h"
 #include "layout/pattern_box.h"
 #include "support_ui/ui_fixture.h"
 #include "ui/number_entry.h"
@@ -178,9 +179,9 @@ TEST(EntryClicked, ShowsTheValueAndMovesTheLinkedEntry) {
     Interface* saved = interface;
     interface = &record;
     InitPatternBox();
-    record.currentPatternBox = CreatePatternBox();
-    GetPatternBox(record.currentPatternBox)->x = 5;
-    GetPatternBox(record.currentPatternBox)->y = 10;
+    SetCurrentPatternBox(CreatePatternBox());
+    GetPatternBox(CurrentPatternBox())->x = 5;
+    GetPatternBox(CurrentPatternBox())->y = 10;
     LinkNumberEntry(local, actual, 1, "Height (in.)");
     padAnswer = 3.0;
     GdkEvent* release = gdk_event_new(GDK_BUTTON_RELEASE);
@@ -195,7 +196,7 @@ TEST(EntryClicked, ShowsTheValueAndMovesTheLinkedEntry) {
     EXPECT_STREQ(gtk_entry_get_text(GTK_ENTRY(actual)), "13.000");
 
     // Without a current box the origin is 0.
-    record.currentPatternBox = -1;
+    SetCurrentPatternBox(-1);
     padAnswer = 0.125;
     OnEntryClicked(local, nullptr, actual);
     EXPECT_STREQ(gtk_entry_get_text(GTK_ENTRY(actual)), "0.125");

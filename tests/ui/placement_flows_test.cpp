@@ -13,6 +13,7 @@
 #include "base/screen_config.h"
 #include "base/ui_hooks.h"
 #include "layout/layout_file.h"
+#include "layout/layout_selection.h"
 #include "layout/layout_tree.h"
 #include "layout/placement/array_merge.h"
 #include "layout/placement/autofill.h"
@@ -52,7 +53,7 @@ UserInterfaceHooks scripted;  // the responder's hooks, which the wrappers call 
 // Whether the hull has moved more than two inches from the selected
 // placement's middle, so its outline cannot be the pattern's own lines.
 bool HullLeftThePattern(const std::vector<QuiltPoint>& hull) {
-    const LayoutNode* n = interface->selectedNode;
+    const LayoutNode* n = SelectedNode();
     const Pattern* p = n ? GetPattern(n->patternIndex) : nullptr;
     if (!p) return false;
     float cx = 0, cy = 0;

@@ -7,6 +7,7 @@
 #include "base/screen_config.h"
 #include "base/ui_hooks.h"
 #include "layout/layout_file.h"
+#include "layout/layout_selection.h"
 #include "layout/placement/array_repeat.h"
 #include "popup_fixture.h"
 #include "ui/menu.h"
@@ -26,7 +27,7 @@ TEST_F(PatternPopup, OpensOnTheNearestPatternWithTheUsableEntries) {
     menuReady = 1;
     ShowPopupMenu(x + 3, y + 2);
     ASSERT_TRUE(WaitFor([&] { return PopupMenu() != nullptr; }));
-    EXPECT_EQ(interface->selectedNode, target);
+    EXPECT_EQ(SelectedNode(), target);
     EXPECT_EQ(menuReady, 0);
 
     EXPECT_FALSE(gtk_widget_get_visible(PopupItem("Copies/Merge")));  // advanced features off
@@ -42,7 +43,7 @@ TEST_F(PatternPopup, OpensOnTheNearestPatternWithTheUsableEntries) {
     ShowPopupMenu(x, y);
     ASSERT_TRUE(WaitFor([&] { return PopupMenu() != nullptr; }));
     EXPECT_EQ(MenuTexts(PopupMenu()), std::vector<std::string>{"Add Pattern"});
-    EXPECT_EQ(interface->selectedNode, nullptr);
+    EXPECT_EQ(SelectedNode(), nullptr);
 }
 
 TEST_F(PatternPopup, NextSkipsTheArrayAndReopensRemoveTakesTheArray) {
@@ -56,7 +57,7 @@ TEST_F(PatternPopup, NextSkipsTheArrayAndReopensRemoveTakesTheArray) {
     ShowPopupMenu(0, 0);
     ASSERT_TRUE(WaitFor([&] { return PopupMenu() != nullptr; }));
     Choose("Next");
-    EXPECT_EQ(interface->selectedNode, parent);
+    EXPECT_EQ(SelectedNode(), parent);
     ASSERT_TRUE(WaitFor([&] { return PopupMenu() != nullptr; }));  // open again
 
     for (int refusal : {kResponseNo, kResponseWindowClosed}) {  // closing the window refuses too
@@ -73,7 +74,7 @@ TEST_F(PatternPopup, NextSkipsTheArrayAndReopensRemoveTakesTheArray) {
     ASSERT_TRUE(WaitFor([&] { return PopupMenu() != nullptr; }));
     Choose("Pattern/Remove");
     EXPECT_EQ(CountLayoutNodes(), 2);
-    EXPECT_EQ(interface->selectedNode, nullptr);
+    EXPECT_EQ(SelectedNode(), nullptr);
     EXPECT_TRUE(UndoWritten());
 }
 
@@ -109,11 +110,11 @@ TEST_F(PatternPopup, EditEntriesActOnTheSelectedPatternAndTakeTheirUndoPoints) {
     choose("Pattern/Reverse Path", false);
     EXPECT_EQ(p->x.front(), before.back());
 
-    interface->highlightIndex = 2;
+    SetHighlightIndex(2);
     choose("Move", true);
     EXPECT_EQ(command, 9);
     EXPECT_STREQ(statusBar, "Drag Pattern or Use Increment Buttons");
-    EXPECT_EQ(interface->highlightIndex, -1);
+    EXPECT_EQ(HighlightIndex(), -1);
 
     responder->keyboard = {"Corner Swirl"};
     choose("Pattern/Save", false);
@@ -154,10 +155,10 @@ TEST_F(PatternPopup, EditMenuHandlersAreInstalled) {
     EXPECT_TRUE(UndoWritten());
 
     // The toolbar's Edit button opens the pop-up for the pattern nearest (0, 0).
-    interface->selectedNode = nullptr;
+    SetSelectedNode(nullptr);
     viewDropdownMenu(nullptr, nullptr);
     ASSERT_TRUE(WaitFor([&] { return PopupMenu() != nullptr; }));
-    EXPECT_EQ(interface->selectedNode, n);
+    EXPECT_EQ(SelectedNode(), n);
 }
 
 }  // namespace

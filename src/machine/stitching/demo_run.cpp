@@ -8,6 +8,7 @@
 #include "base/log.h"
 #include "base/timers.h"
 #include "base/ui_hooks.h"
+#include "layout/layout_selection.h"
 #include "layout/layout_tree.h"
 #include "layout/pattern_box.h"
 #include "machine/board_errors.h"
@@ -134,7 +135,7 @@ int ProcessPattern2() {
     ProcessPendingEvents();
     SetBoardSpeed();
     float boxX = 0, boxY = 0;
-    if (const PatternBox* box = GetPatternBox(interface->currentPatternBox)) {
+    if (const PatternBox* box = GetPatternBox(CurrentPatternBox())) {
         boxX = box->x;
         boxY = box->y;
     }
@@ -213,7 +214,7 @@ int RunDemo(int repetitions) {
     demoRepetition = 0;
     // Any StopPattern from here on (Stop, a board error) ends the demo.
     stopTest = 0;
-    if (CountLayoutNodes(interface->currentPatternBox) == 0) {
+    if (CountLayoutNodes(CurrentPatternBox()) == 0) {
         ShowMessage(kMessageError, kButtonsOk, "PATTERN BOX IS EMPTY");
         SetMask(kIdleMenuMask);
         return kDemoFailed;
