@@ -18,6 +18,7 @@
 
 #include "base/application_state.h"
 #include "base/log.h"
+#include "layout/layout_selection.h"
 #include "layout/layout_tree.h"
 #include "layout/pattern_box.h"
 #include "layout/placement/autoscale.h"
@@ -118,7 +119,7 @@ void AutoScaleInto(benchmark::State& state, const std::string& pattern, const Bo
             first = false;
         }
         SetPatternBoxOrigin(GetPatternBox(box));
-        app.currentPatternBox = box;
+        SetCurrentPatternBox(box);
         AddPatternToList(0, std::make_unique<Pattern>(*source));
         node = NewPatternLayoutNode(0, -1, 0, 1, 1);
         app.operationRunning = 1;

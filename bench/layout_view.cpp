@@ -14,6 +14,7 @@
 
 #include "base/application_state.h"
 #include "base/screen_config.h"
+#include "layout/layout_selection.h"
 #include "layout/layout_tree.h"
 #include "layout/pattern_box.h"
 #include "pattern/pattern.h"
@@ -57,7 +58,7 @@ bool Setup() {
     PatternBox* box = GetPatternBox(CreatePatternBox());
     SetPatternBoxCorners(box, {{0, 30}, {60, 30}, {60, 0}, {0, 0}});
     SetPatternBoxOrigin(box);
-    interface->currentPatternBox = 0;
+    SetCurrentPatternBox(0);
     for (int i = 0; i < kPatterns; i++) {
         AddPatternToList(i, Spiral(i));
         NewPatternLayoutNode(i, -1, 0, static_cast<float>(i % 10) * 6,

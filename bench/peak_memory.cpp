@@ -22,6 +22,7 @@
 
 #include "base/application_state.h"
 #include "base/log.h"
+#include "layout/layout_selection.h"
 #include "layout/layout_tree.h"
 #include "layout/pattern_box.h"
 #include "layout/view_transform.h"
@@ -115,7 +116,7 @@ void ComputeView(float scale, int shiftX, int shiftY) {
     frame.scale = scale;
     frame.panX = shiftX;
     frame.panY = shiftY;
-    const std::vector<PlacementMarks> marks = LayoutMarks(frame, interface->currentPatternBox);
+    const std::vector<PlacementMarks> marks = LayoutMarks(frame, CurrentPatternBox());
     std::printf("view at %.4f in/px: %zu placements marked\n", scale, marks.size());
     panX = shiftX;
     panY = shiftY;
@@ -141,7 +142,7 @@ int main() {
     PatternBox* box = GetPatternBox(CreatePatternBox());
     SetPatternBoxCorners(box, {{0, 55}, {110, 55}, {110, 0}, {0, 0}});
     SetPatternBoxOrigin(box);
-    interface->currentPatternBox = 0;
+    SetCurrentPatternBox(0);
     for (int i = 0; i < kPatterns; i++)
         AddPatternToList(i, Meander());
     for (int copy = 0; copy < 2; copy++)

@@ -17,6 +17,7 @@
 #include "base/application_state.h"
 #include "base/log.h"
 #include "base/ui_hooks.h"
+#include "layout/layout_selection.h"
 #include "layout/layout_tree.h"
 #include "layout/pattern_box.h"
 #include "machine/machine_parameters.h"
@@ -39,7 +40,7 @@ void MakeLayout() {
     ClearPatternList();
     const int box = CreatePatternBox();
     GetPatternBox(box)->x = GetPatternBox(box)->y = 1.0f;
-    interface->currentPatternBox = box;
+    SetCurrentPatternBox(box);
     auto pattern = std::make_unique<Pattern>();
     for (int i = 0; i < kPoints; i++) {
         pattern->x.push_back(0.1f * i);

@@ -15,6 +15,7 @@
 
 #include "base/application_state.h"
 #include "base/log.h"
+#include "layout/layout_selection.h"
 #include "layout/layout_tree.h"
 #include "layout/pattern_box.h"
 #include "machine/machine_parameters.h"
@@ -96,7 +97,7 @@ bool MakeLayout(int kind, int copies) {
     const float width = pattern->width;
     AddPatternToList(0, std::move(pattern));
     const int box = CreatePatternBox();
-    state.currentPatternBox = box;
+    SetCurrentPatternBox(box);
     for (int i = 0; i < copies; i++)
         AppendLayoutNode(0, -1, 0, i * (width + 1.0f), 0, box);
     return true;

@@ -10,6 +10,7 @@
 #include "base/application_state.h"
 #include "fuzz_support.h"
 #include "layout/layout_file.h"
+#include "layout/layout_selection.h"
 #include "layout/layout_tree.h"
 #include "layout/pattern_box.h"
 #include "machine/stitching/pattern_run.h"
@@ -41,7 +42,7 @@ void CheckConsistent() {
 
 void PackEveryBox() {
     for (int box = 0; box < patternBoxList.count; box++) {
-        interface->currentPatternBox = box;
+        SetCurrentPatternBox(box);
         const int points = PackRunPath();
         FUZZ_CHECK(points >= -1);
         for (const FullPattern_t* p = interface->fullPattern; p; p = p->next()) {

@@ -38,14 +38,6 @@ Interface* NewInterfaceStruct() {
     return new Interface;
 }
 
-void (*releaseViewEditState)() = nullptr;
-
-void ReleaseAllUI() {
-    if (releaseViewEditState) releaseViewEditState();
-    SetStatusBar(nullptr);
-    if (interface) interface->highlightIndex = -1;
-}
-
 void SetStatusBar(const char* text) {
     if (!text) {
         statusBar[0] = '\0';

@@ -1,8 +1,8 @@
 // The one application-state record of the program (`Interface`, global
 // `interface`) and the process-wide start-up globals that no other module owns.
 // This is core code: toolkit types are only declared here, so layout and
-// stitching code can read the view scale, the current pattern box and the
-// selected placement without including GTK.
+// stitching code can read the view scale and the run's stitch path without
+// including GTK. The layout selection lives in layout/layout_selection.
 #pragma once
 
 #include <cstdint>
@@ -17,7 +17,6 @@ typedef struct _PangoLayout PangoLayout;
 
 // Records of later subsystems, held by pointer only.
 struct FullPattern_t;  // one point of the stitch path
-struct LayoutNode;     // one placement of a pattern in a pattern box
 struct CameraDevice;   // the opened camera
 struct MenuBar;        // menu-bar record; its first field is the menu state mask
 struct ToolBar;        // toolbar record
@@ -40,7 +39,6 @@ struct Interface {
     GtkWidget* btnThread = nullptr;      // "THREAD BREAK" button of the run view
     GtkWidget* viewPanel = nullptr;      // vertical box holding drawingArea in the view screens
     GtkWidget* currentScreen = nullptr;  // the screen in the second row of mainBox
-    GString* current_layout = nullptr;   // path of the layout last loaded or saved; null: no file
     char selectedPatternFile[kSelectedPatternFileSize] = {};  // pattern chosen on pattern select
     GtkWidget* patternInfoLabel = nullptr;                    // info label of pattern select
     GtkWidget* previewBox = nullptr;        // row holding the preview drawing area
@@ -55,11 +53,9 @@ struct Interface {
     PangoLayout* statusLayout = nullptr;    // coordinate line of the run, trace and camera views
     PangoLayout* measureLayout = nullptr;   // length text beside the measuring line
     PangoLayout* promptLayout = nullptr;    // instruction text of the quilt-area/box setup
-    int currentPatternBox = 0;              // index in the pattern-box table; -1 when none
     std::vector<PixelPoint> drawPoints;     // green polyline of the layout view; empty: none
     float viewScale = 0.001f;               // inches of quilt per screen pixel
     float cameraInchPerPixel = 1.0f;        // inches of quilt per camera pixel
-    int boxMode = 0;                        // 0 defining the quilt area, 1 drawing a pattern box
     CameraDevice* camera = nullptr;         // the opened camera; null when none
     MenuBar* menu = nullptr;                // the menu-bar record
     ToolBar* toolbar = nullptr;             // the toolbar record
@@ -67,8 +63,6 @@ struct Interface {
     GtkWidget* setupNotebook = nullptr;     // notebook of the setup screen
     FullPattern_t* fullPattern = nullptr;   // stitch path of the current run
     GtkWidget* editButtons[5] = {};         // on-view edit buttons: minus, text, plus, minus, plus
-    int highlightIndex = -1;                // entity (from 1) drawn in red; -1 for none
-    LayoutNode* selectedNode = nullptr;     // placement the pattern pop-up acts on
     uint8_t motorDirection = 0;             // direction code read from MC1; 0xC8 is reverse
 };
 
@@ -79,25 +73,16 @@ struct Interface {
 extern Interface* interface;
 
 // Creates a record with the start values: every pointer, flag and index 0,
-// viewScale 0.001, cameraInchPerPixel 1.0, highlightIndex -1. The caller owns
-// it (for a test that wants a fresh record of its own).
+// viewScale 0.001, cameraInchPerPixel 1.0. The caller owns it (for a test
+// that wants a fresh record of its own).
 Interface* NewInterfaceStruct();
 
 // Status text drawn by the layout view (at most kStatusBarSize - 1 characters).
 extern char statusBar[kStatusBarSize];
 
 // Copies text into statusBar, cut to fit; null clears it. Called by start-up,
-// edit modes and ReleaseAllUI.
+// edit modes and ReleaseAllUI (layout/layout_selection).
 void SetStatusBar(const char* text);
-
-// Ends any edit mode of the views: the view code's own state (edit command,
-// measuring line, on-view edit buttons) through releaseViewEditState, then the
-// status text is cleared and no entity is highlighted. Every menu and pop-up
-// action calls it first.
-void ReleaseAllUI();
-
-// The view code's part of ReleaseAllUI; null until the view code installs it.
-extern void (*releaseViewEditState)();
 
 // Process-wide flags that start-up sets.
 extern int threaded;            // result of InitThreads (always 0)

@@ -17,6 +17,7 @@
 #include "base/system_paths.h"
 #include "base/timers.h"
 #include "base/ui_hooks.h"
+#include "layout/layout_selection.h"
 #include "layout/layout_tree.h"
 #include "layout/pattern_box.h"
 #include "pattern/pattern.h"
@@ -25,6 +26,9 @@ void (*undoAvailabilityChanged)(int available) = nullptr;
 void (*setpointAvailabilityChanged)(int available) = nullptr;
 
 namespace {
+
+// Path of the layout last loaded or saved, without ".qlf"; empty: no file.
+std::string currentLayoutName;
 
 constexpr const char* kLayoutFolder = "./Layout/";
 constexpr const char* kRemovedNameCharacters = "!@#$%^&*()+={}[]|\\?.,<>:;'~`/ \"";
@@ -241,7 +245,7 @@ bool ReadBox(Reader& r, bool* endOk) {
     float x = b->x, y = b->y, w = b->width, h = b->height;
     if (!ReadCorners(r, b.get(), count)) return false;
     b->x = x, b->y = y, b->width = w, b->height = h;
-    if (interface) interface->currentPatternBox = 0;
+    SetCurrentPatternBox(0);
     int slot = patternBoxList.count;
     if (slot >= kPatternBoxSlots) {
         LogLine("Pattern box table full: box not loaded");
@@ -357,19 +361,6 @@ bool ReadWholeFile(const char* path, std::string* bytes) {
     return true;
 }
 
-void DropCurrentLayoutName() {
-    if (interface && interface->current_layout) {
-        g_string_free(interface->current_layout, TRUE);
-        interface->current_layout = nullptr;
-    }
-}
-
-void SetCurrentLayoutName(const std::string& name) {
-    if (!interface) return;
-    DropCurrentLayoutName();
-    interface->current_layout = g_string_new(name.c_str());
-}
-
 bool IsRecoveryFile(const char* path) {
     return std::strcmp(path, kRecoveryLayoutPath) == 0;
 }
@@ -404,10 +395,12 @@ void Exchange(HeldLayout& held) {
     std::swap(patternLayout, held.placements);
     for (int s = 0; s < kArraySlots; s++)
         std::swap(Arrays[s], held.arrays[s]);
-    if (interface) {
-        std::swap(interface->currentPatternBox, held.currentBox);
-        std::swap(interface->selectedNode, held.selected);
-    }
+    const int box = CurrentPatternBox();
+    SetCurrentPatternBox(held.currentBox);
+    held.currentBox = box;
+    LayoutNode* selected = SelectedNode();
+    SetSelectedNode(held.selected);
+    held.selected = selected;
 }
 
 }  // namespace
@@ -535,7 +528,7 @@ int LoadLayout(const char* path, int discard, int quiet) {
 int CreateUndoFile() {
     int saved = SaveLayout(SystemPath("/tmp/undo").c_str(), 0, 1);
     if (saved && undoAvailabilityChanged) undoAvailabilityChanged(1);
-    DropCurrentLayoutName();
+    SetCurrentLayoutName("");
     return saved;
 }
 
@@ -554,7 +547,7 @@ int RestoreUndoFile() {
             if (undoAvailabilityChanged) undoAvailabilityChanged(0);
         }
     }
-    DropCurrentLayoutName();
+    SetCurrentLayoutName("");
     zoomAll = 1;
     RefreshPatternPix();
     HideWaitingWindow();
@@ -564,7 +557,7 @@ int RestoreUndoFile() {
 int CreateSetpoint() {
     int saved = SaveLayout(SystemPath("/tmp/setPoint").c_str(), 0, 1);
     if (saved) {
-        DropCurrentLayoutName();
+        SetCurrentLayoutName("");
         if (setpointAvailabilityChanged) setpointAvailabilityChanged(1);
     }
     return saved;
@@ -577,7 +570,7 @@ int RestoreSetpoint() {
         LogLine("Load Restore Setpoint Layout");
         restored = LoadLayout(path.c_str(), 1, 0);
     }
-    DropCurrentLayoutName();
+    SetCurrentLayoutName("");
     zoomAll = 1;
     RefreshPatternPix();
     HideWaitingWindow();
@@ -587,4 +580,12 @@ int RestoreSetpoint() {
 void UpdateCrashRecoveryImage() {
     std::string image = SerializeLayout();
     SetCrashRecoveryImage(image.data(), image.size());
+}
+
+const std::string& CurrentLayoutName() {
+    return currentLayoutName;
+}
+
+void SetCurrentLayoutName(std::string name) {
+    currentLayoutName = std::move(name);
 }

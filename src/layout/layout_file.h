@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <string>
 
+#include "layout/layout_file.h"
+
 // Section tags and the end byte.
 constexpr uint8_t kTagExtents = 1;
 constexpr uint8_t kTagPattern = 2;
@@ -24,6 +26,13 @@ constexpr size_t kMaxLayoutNameLength = 124;
 constexpr long kMaxLayoutFileBytes = 256L * 1024 * 1024;
 // A load must finish within this many milliseconds.
 constexpr int64_t kLayoutLoadTimeLimitMs = 5000;
+
+// The path of the layout last loaded or saved, without ".qlf" (for example
+// "./Layout/mylayout1"); empty when the layout in memory has no file. Save
+// Layout writes to it; a new layout, an undo and the set-point drop it.
+const std::string& CurrentLayoutName();
+// Sets the path of the current layout; an empty name drops it.
+void SetCurrentLayoutName(std::string name);
 
 // The name with every character that may not appear in a layout name removed.
 std::string FilterLayoutName(const std::string& name);
@@ -50,9 +59,9 @@ int SaveLayout(const char* name, int askOverwrite, int fullPath);
 // keeps the present layout ("ERROR READING LAYOUT FILE." shown). Without
 // discard the file is read on top of the present layout (no caller does so)
 // and a failed read leaves what was read. quiet skips the erase question. The
-// recovery file is loaded without questions and leaves current_layout alone;
+// recovery file is loaded without questions and leaves the current layout name alone;
 // other files open the waiting window (the caller closes it) and, once read,
-// set current_layout. Returns 1 when the whole file was read, 0 when it could
+// set the current layout name. Returns 1 when the whole file was read, 0 when it could
 // not be opened ("COULD NOT OPEN LAYOUT FILE." shown), the quilter cancelled,
 // a read came up short or the load took longer than 5 seconds.
 int LoadLayout(const char* path, int discard, int quiet);
@@ -61,20 +70,20 @@ int LoadLayout(const char* path, int discard, int quiet);
 void FreeLayout();
 
 // Writes the undo step before an edit ("/tmp/undo.qlf"), enabling Undo, and drops
-// current_layout. Returns SaveLayout's result.
+// the current layout name. Returns SaveLayout's result.
 int CreateUndoFile();
 
 // Brings back the undo step when there is one (then the file is removed and
-// Undo disabled); drops current_layout and asks the view to fit the table.
+// Undo disabled); drops the current layout name and asks the view to fit the table.
 // Returns 1 when a layout was restored.
 int RestoreUndoFile();
 
-// Writes the set-point ("/tmp/setPoint.qlf"); on success drops current_layout
+// Writes the set-point ("/tmp/setPoint.qlf"); on success drops the current layout name
 // and enables Restore Setpoint. Returns SaveLayout's result.
 int CreateSetpoint();
 
 // Loads the set-point with discard (the erase question is asked) when it exists;
-// drops current_layout and asks the view to fit the table. Returns LoadLayout's
+// drops the current layout name and asks the view to fit the table. Returns LoadLayout's
 // result, or 0 when there is no set-point.
 int RestoreSetpoint();
 

@@ -5,6 +5,7 @@
 
 #include "base/application_state.h"
 #include "base/log.h"
+#include "layout/layout_selection.h"
 #include "pattern/pattern.h"
 
 LayoutNode* patternLayout = nullptr;
@@ -16,10 +17,6 @@ constexpr float kRunningMin = 99999.0f;
 constexpr float kRunningMax = -99999.0f;
 constexpr double kRadiansPerDegree = 0.017453292519944444;
 
-int CurrentBox() {
-    return interface ? interface->currentPatternBox : -1;
-}
-
 struct Span {
     float minX = kRunningMin, minY = kRunningMin, maxX = kRunningMax, maxY = kRunningMax;
     bool empty = true;
@@ -27,7 +24,7 @@ struct Span {
 
 Span CurrentBoxSpan() {
     Span span;
-    const int box = CurrentBox();
+    const int box = CurrentPatternBox();
     for (const LayoutNode* n = patternLayout; n; n = n->next) {
         if (n->boxIndex != box) continue;
         const Pattern* p = GetPattern(n->patternIndex);
@@ -84,7 +81,7 @@ LayoutNode* AppendLayoutNode(int patternIndex, int arrayIndex, int parent, float
 }
 
 LayoutNode* NewPatternLayoutNode(int patternIndex, int arrayIndex, int parent, float x, float y) {
-    return AppendLayoutNode(patternIndex, arrayIndex, parent, x, y, CurrentBox());
+    return AppendLayoutNode(patternIndex, arrayIndex, parent, x, y, CurrentPatternBox());
 }
 
 LayoutNode* CopyLayoutNode(const LayoutNode* node) {
@@ -124,7 +121,7 @@ void RemoveLayoutNode(LayoutNode* node) {
     bool stillUsed = false;
     for (const LayoutNode* other = patternLayout; other; other = other->next)
         if (GetPattern(other->patternIndex) == pattern) stillUsed = true;
-    if (interface && interface->selectedNode == node) interface->selectedNode = nullptr;
+    if (SelectedNode() == node) SetSelectedNode(nullptr);
     delete node;
 
     if (first) {
@@ -147,7 +144,7 @@ void ClearLayout() {
         delete patternLayout;
         patternLayout = next;
     }
-    if (interface) interface->selectedNode = nullptr;
+    SetSelectedNode(nullptr);
 }
 
 int CountLayoutNodes(int box) {
@@ -165,7 +162,7 @@ LayoutNode* GetParentNode(const LayoutNode* node) {
 }
 
 void MoveLayoutAll(float dx, float dy) {
-    const int box = CurrentBox();
+    const int box = CurrentPatternBox();
     for (LayoutNode* n = patternLayout; n; n = n->next) {
         if (n->boxIndex != box) continue;
         n->x += dx;

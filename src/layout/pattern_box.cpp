@@ -4,6 +4,7 @@
 
 #include "base/application_state.h"
 #include "base/log.h"
+#include "layout/layout_selection.h"
 #include "layout/layout_tree.h"
 
 PatternBoxList patternBoxList;
@@ -22,14 +23,6 @@ void Relink(PatternBox* box) {
         store[i].next = i + 1 < store.size() ? &store[i + 1] : nullptr;
     box->corners = store.empty() ? nullptr : &store[0];
     box->count = static_cast<int32_t>(store.size());
-}
-
-void SetCurrentPatternBox(int index) {
-    if (interface) interface->currentPatternBox = index;
-}
-
-int CurrentPatternBox() {
-    return interface ? interface->currentPatternBox : -1;
 }
 
 // 1 when the edge from the last corner to n may be added to the open chain.

@@ -7,6 +7,7 @@
 
 #include "base/application_state.h"
 #include "base/log.h"
+#include "layout/layout_selection.h"
 #include "layout/layout_tree.h"
 #include "layout/pattern_box.h"
 #include "layout/view_transform.h"
@@ -91,7 +92,7 @@ int ApplyRotateAngle(LayoutNode* node, double answer) {
 }
 
 void RotateFullPattern(float alpha) {
-    const int box = interface ? interface->currentPatternBox : -1;
+    const int box = CurrentPatternBox();
     const float degrees = static_cast<float>(alpha * kDegreesPerRadian);
     // Collect first: turning an array moves its members, never the list order.
     std::vector<LayoutNode*> tops;
@@ -195,7 +196,7 @@ int GetPlacementProperties(const LayoutNode* node, PlacementProperties* out) {
     if (!node) return 0;
     const Pattern* p = GetPattern(node->patternIndex);
     if (!p || p->pointCount < 1) return 0;
-    const PatternBox* box = GetPatternBox(interface ? interface->currentPatternBox : -1);
+    const PatternBox* box = GetPatternBox(CurrentPatternBox());
     const float bx = box ? box->x : 0, by = box ? box->y : 0;
     out->startX = node->x + p->x[0];
     out->startY = node->y + p->y[0];
@@ -229,7 +230,7 @@ int ApplyPlacementProperties(LayoutNode* node, const PlacementProperties& shown,
     GetPlacementProperties(node, &now);
     const float dx = newStartX - now.startX, dy = newStartY - now.startY;
     if (moveAll) {
-        PatternBox* box = GetPatternBox(interface ? interface->currentPatternBox : -1);
+        PatternBox* box = GetPatternBox(CurrentPatternBox());
         if (!box) return 1;
         box->x += dx;
         box->y += dy;

@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "base/application_state.h"
+#include "layout/layout_selection.h"
 #include "layout/layout_tree.h"
 #include "layout/pattern_box.h"
 
@@ -127,15 +128,15 @@ int CornerArrowStep(double pressX, double pressY, double releaseX, double releas
 
 int StepPatternBox(int direction) {
     if (!interface) return 0;
-    const int current = interface->currentPatternBox;
+    const int current = CurrentPatternBox();
     if (direction > 0) {
         if (current > kPatternBoxSlots - 2 || !GetPatternBox(current + 1)) return 0;
-        interface->currentPatternBox = current + 1;
+        SetCurrentPatternBox(current + 1);
         return 1;
     }
     if (direction < 0) {
         if (current <= 0 || !GetPatternBox(current - 1)) return 0;
-        interface->currentPatternBox = current - 1;
+        SetCurrentPatternBox(current - 1);
         return 1;
     }
     return 0;
@@ -147,8 +148,8 @@ int MoveForMode(int mode, float dx, float dy) {
         MoveLayoutAll(dx, dy);
         return 1;
     }
-    if (mode != kModeMoveSelected || !interface || !interface->selectedNode) return 0;
-    LayoutNode* selected = interface->selectedNode;
+    if (mode != kModeMoveSelected || !SelectedNode()) return 0;
+    LayoutNode* selected = SelectedNode();
     // A selection whose placement has been removed meanwhile moves nothing.
     LayoutNode* found = patternLayout;
     while (found && found != selected)

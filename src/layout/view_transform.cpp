@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "base/application_state.h"
+#include "layout/layout_selection.h"
 #include "layout/layout_tree.h"
 #include "layout/pattern_box.h"
 #include "pattern/pattern.h"
@@ -33,7 +34,7 @@ ViewFrame CurrentViewFrame() {
     frame.panY = panY;
     if (!interface) return frame;
     frame.scale = interface->viewScale;
-    if (const PatternBox* box = GetPatternBox(interface->currentPatternBox)) {
+    if (const PatternBox* box = GetPatternBox(CurrentPatternBox())) {
         frame.boxX = box->x;
         frame.boxY = box->y;
     }
@@ -166,7 +167,7 @@ std::vector<PlacementMarks> LayoutMarks(const ViewFrame& frame, int box) {
 }
 
 LayoutNode* GetClosestPattern(int screenX, int screenY, int rank) {
-    const int box = interface ? interface->currentPatternBox : -1;
+    const int box = CurrentPatternBox();
     const float scale = interface ? interface->viewScale : 0.001f;
     const PatternBox* pb = GetPatternBox(box);
     const float boxX = pb ? pb->x : 0;
@@ -194,7 +195,7 @@ LayoutNode* GetClosestPattern(int screenX, int screenY, int rank) {
 }
 
 LayoutNode* GetTouchedPattern(int screenX, int screenY) {
-    const int box = interface ? interface->currentPatternBox : -1;
+    const int box = CurrentPatternBox();
     const float scale = interface ? interface->viewScale : 0.001f;
     const PatternBox* pb = GetPatternBox(box);
     const float boxX = pb ? pb->x : 0;

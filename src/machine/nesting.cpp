@@ -7,6 +7,7 @@
 #include "base/log.h"
 #include "base/ui_hooks.h"
 #include "layout/layout_file.h"
+#include "layout/layout_selection.h"
 #include "layout/pattern_box.h"
 #include "layout/placement_edit.h"
 #include "machine/machine_parameters.h"
@@ -25,7 +26,7 @@ const NestStepInfo kSteps[kNestStepCount] = {
 };
 
 PatternBox* CurrentBox() {
-    return GetPatternBox(interface ? interface->currentPatternBox : -1);
+    return GetPatternBox(CurrentPatternBox());
 }
 
 bool Confirmed(const char* text) {

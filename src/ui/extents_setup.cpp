@@ -13,6 +13,7 @@
 #include "base/ui_hooks.h"
 #include "layout/geometry.h"
 #include "layout/layout_file.h"
+#include "layout/layout_selection.h"
 #include "layout/layout_tree.h"
 #include "layout/pattern_box.h"
 #include "machine/mc1_commands.h"
@@ -89,11 +90,11 @@ PatternBox* CurrentBox() {
     if (patternBoxList.count == 0) {
         const int slot = CreatePatternBox();
         if (slot < 0) return nullptr;
-        interface->currentPatternBox = slot;
+        SetCurrentPatternBox(slot);
     }
-    if (interface->currentPatternBox < 0 || interface->currentPatternBox >= patternBoxList.count)
-        interface->currentPatternBox = 0;
-    return GetPatternBox(interface->currentPatternBox);
+    if (CurrentPatternBox() < 0 || CurrentPatternBox() >= patternBoxList.count)
+        SetCurrentPatternBox(0);
+    return GetPatternBox(CurrentPatternBox());
 }
 
 // Replaces a box's corners by the rectangle's four corners, in the walking
@@ -138,14 +139,14 @@ void FinishQuiltArea() {
     const std::vector<QuiltPoint> table{frontLeft, frontRight, backRight, backLeft};
     if (patternBoxList.count > 0) {
         LogLine("Remove Current Pattern Box");
-        if (interface->currentPatternBox < 0) interface->currentPatternBox = 0;
-        SetRectangle(GetPatternBox(interface->currentPatternBox), table, frontLeft, backRight);
+        if (CurrentPatternBox() < 0) SetCurrentPatternBox(0);
+        SetRectangle(GetPatternBox(CurrentPatternBox()), table, frontLeft, backRight);
     } else {
         PatternBox* box = NewPatternBoxAtIndex(0);
         SetPatternBoxCorners(box, table);
         SetPatternBoxOrigin(box);
         patternBoxList.count = 1;
-        interface->currentPatternBox = 0;
+        SetCurrentPatternBox(0);
     }
     SetZoomAll();
     ShowLayoutView();
@@ -218,7 +219,7 @@ void FinishBox() {
         LogLine("Copy Pattern Box");
         std::unique_ptr<PatternBox> copy = CopyPatternBox(pbTemp.get());
         SetPatternBoxOrigin(copy.get());
-        patternBoxList.slots[interface->currentPatternBox] = std::move(copy);
+        patternBoxList.slots[CurrentPatternBox()] = std::move(copy);
     }
     pbTemp.reset();
     SetZoomAll();
@@ -390,9 +391,9 @@ void ShowLayoutView() {
 void StartQuiltAreaSetup() {
     if (!interface) return;
     StopTracking();
-    interface->boxMode = 0;
+    SetBoxMode(0);
     SetStatusBar(nullptr);
-    interface->highlightIndex = -1;
+    SetHighlightIndex(-1);
     pbTemp = std::make_unique<PatternBox>();
     HidePauseButton();
     ShowScreen([] { return createExtentsSetup(0); }, kQuiltAreaSetupMask, "quilt-area setup");
@@ -407,7 +408,7 @@ void StartPatternBoxSetup() {
         StartQuiltAreaSetup();
         return;
     }
-    interface->boxMode = 1;
+    SetBoxMode(1);
     interface->viewScale =
         std::max(extents->width / view_area_width, extents->height / view_area_height);
     if (interface->viewScale < 0.001f) interface->viewScale = 0.001f;
@@ -421,7 +422,7 @@ void menuMainExtents(GtkWidget*, void*) {
 void menuMainPatternbox(GtkWidget*, void* data) {
     if (!interface) return;
     const char action = data ? static_cast<const char*>(data)[0] : '0';
-    interface->boxMode = 1;
+    SetBoxMode(1);
     StopTracking();
     HidePauseButton();
     if (action == '1') {
@@ -431,7 +432,7 @@ void menuMainPatternbox(GtkWidget*, void* data) {
                         "NO MORE PATTERN BOXES CAN BE ADDED.\nDELETE A PATTERN BOX FIRST.");
             return;
         }
-        interface->currentPatternBox = slot;
+        SetCurrentPatternBox(slot);
         PatternBox* box = GetPatternBox(slot);
         AddPatternBoxPoint(box, 2, 14, 1, 0);
         AddPatternBoxPoint(box, 15, 14, 0, 0);
@@ -448,7 +449,7 @@ void menuMainPatternbox(GtkWidget*, void* data) {
                         "ALL PATTERNS ATTACHED TO THE PATTERN BOX WILL BE DELETED AS "
                         "WELL.\n\nCONTINUE?") != kResponseOk)
             return;
-        RemovePatternBox(interface->currentPatternBox);
+        RemovePatternBox(CurrentPatternBox());
         SetZoomAll();
         RefreshPatternPix();
         Redraw();
@@ -544,7 +545,7 @@ gboolean da_ExtentsView(GtkWidget* widget, GdkEventExpose*, gpointer) {
     GdkGCValues saved;
     gdk_gc_get_values(gc, &saved);
 
-    if (interface->boxMode == 0) {
+    if (BoxMode() == 0) {
         DrawImage(drawable, gc, Badge(interface->motorDirection == 0xC8), 0, h - 32);
         const int taken = pbTemp ? pbTemp->count : 0;
         if (taken == 0) DrawImage(drawable, gc, Image("TL_Arrow.png"), 10, 10);

@@ -6,6 +6,7 @@
 
 #include "base/application_state.h"
 #include "base/screen_config.h"
+#include "layout/layout_selection.h"
 #include "layout/pattern_box.h"
 #include "maintenance/file_manager.h"
 #include "ui/file_chooser.h"

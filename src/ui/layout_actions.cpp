@@ -10,6 +10,7 @@
 #include "base/system_paths.h"
 #include "base/ui_hooks.h"
 #include "layout/layout_file.h"
+#include "layout/layout_selection.h"
 #include "layout/layout_tree.h"
 #include "layout/pattern_box.h"
 #include "layout/placement_spot.h"
@@ -35,13 +36,6 @@ constexpr uint32_t kSelectMaskWithBox = kScreenMaskWithBox;
 bool FileExists(const std::string& path) {
     struct stat info;
     return stat(path.c_str(), &info) == 0;
-}
-
-void DropCurrentLayout() {
-    if (interface && interface->current_layout) {
-        g_string_free(interface->current_layout, TRUE);
-        interface->current_layout = nullptr;
-    }
 }
 
 void RedrawView() {
@@ -83,7 +77,7 @@ int AddPatternToCurrentBox(const char* path) {
                     "SPACE.");
         return 0;
     }
-    PatternBox* box = GetPatternBox(interface->currentPatternBox);
+    PatternBox* box = GetPatternBox(CurrentPatternBox());
     if (!box) {
         Log("No pattern box to place %s in\n", path);
         return 0;
@@ -97,12 +91,12 @@ int AddPatternToCurrentBox(const char* path) {
     RotatePattern(pattern.get(), static_cast<float>(pattern->angle));
     // Beside the patterns already in the box, not on top of them.
     float x = 0, y = 0;
-    NewPlacementSpot(interface->currentPatternBox, pattern->width, pattern->height, &x, &y);
+    NewPlacementSpot(CurrentPatternBox(), pattern->width, pattern->height, &x, &y);
     if (!AddPatternToList(slot, std::move(pattern))) return 0;
     // The image is drawn by the view at its scale; redrawing every pattern
     // here would cost a full refresh per added pattern.
     NewPatternLayoutNode(slot, -1, 0, x, y);
-    Log("Placed %s in slot %d, box %d\n", path, slot, interface->currentPatternBox);
+    Log("Placed %s in slot %d, box %d\n", path, slot, CurrentPatternBox());
     return 1;
 }
 
@@ -132,7 +126,7 @@ void menuMainNewLayout(GtkWidget*, void*) {
         return;
     FreeLayout();
     InitPatternBox();
-    DropCurrentLayout();
+    SetCurrentLayoutName("");
     StartQuiltAreaSetup();
 }
 
@@ -163,11 +157,11 @@ void menuMainLoadLayout(GtkWidget*, void*) {
 
 void menuEditSaveLayout(GtkWidget* item, void* data) {
     if (!interface) return;
-    if (!interface->current_layout) {
+    if (CurrentLayoutName().empty()) {
         menuEditSaveLayoutAs(item, data);
         return;
     }
-    const std::string current = interface->current_layout->str;
+    const std::string& current = CurrentLayoutName();
     const std::string name = current.size() > 9 ? current.substr(9) : "";
     const std::string question =
         "THIS WILL OVERWRITE THE CURRENT LAYOUT:\n" + name + "\nWOULD YOU LIKE TO CONTINUE?";
@@ -182,8 +176,7 @@ void menuEditSaveLayoutAs(GtkWidget*, void*) {
     const std::string name = LayoutNameFromEntry(entry);
     if (name.empty()) return;
     if (!SaveLayout(name.c_str(), 1, 0)) return;
-    DropCurrentLayout();
-    interface->current_layout = g_string_new(("./Layout/" + name).c_str());
+    SetCurrentLayoutName("./Layout/" + name);
     ShowSavedMessage(LayoutSavePath(name.c_str(), 0));
 }
 

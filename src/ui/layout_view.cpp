@@ -10,6 +10,7 @@
 
 #include "base/application_state.h"
 #include "base/screen_config.h"
+#include "layout/layout_selection.h"
 #include "layout/layout_tree.h"
 #include "layout/pattern_box.h"
 #include "layout/placement/hull_bounce.h"
@@ -160,7 +161,7 @@ void DrawPadBackground(cairo_t* cr, int W, int H, const PadGeometry& pad) {
 
 void DrawBox(cairo_t* cr, GtkWidget* widget, const ViewFrame& frame, int W,
              const PadGeometry& pad) {
-    const int current = interface->currentPatternBox;
+    const int current = CurrentPatternBox();
     const PatternBox* box = GetPatternBox(current);
     if (!box || !box->corners) return;
     SetPen(cr, "#FF0000", 1, true);
@@ -219,9 +220,9 @@ void DrawSelection(cairo_t* cr, const ViewFrame& frame, const PlacementMarks& ma
 
 void DrawPlacements(cairo_t* cr, const ViewFrame& frame, int W, int H) {
     SetPen(cr, "black", 1, false);
-    const std::vector<PlacementMarks> marks = LayoutMarks(frame, interface->currentPatternBox);
+    const std::vector<PlacementMarks> marks = LayoutMarks(frame, CurrentPatternBox());
     for (const PlacementMarks& mark : marks) {
-        if (mark.node == interface->selectedNode) DrawSelection(cr, frame, mark);
+        if (mark.node == SelectedNode()) DrawSelection(cr, frame, mark);
         PaintPatternImage(cr, mark.node->patternIndex, mark.position.x, mark.position.y, W, H);
         SetPen(cr, "black", 1, false);
         Line(cr, 1, mark.position.x - 4, mark.position.y, mark.position.x + 4, mark.position.y);
@@ -390,8 +391,7 @@ void ZoomAll(GdkWindow* window) {
     float lw = 0, lh = 0, lx = 0, ly = 0;
     GetLayoutDimensions(&lw, &lh);
     GetLayoutOrigin(&lx, &ly);
-    const ZoomFit fit =
-        ComputeZoomAll(W, H, GetPatternBox(interface->currentPatternBox), lw, lh, lx, ly);
+    const ZoomFit fit = ComputeZoomAll(W, H, GetPatternBox(CurrentPatternBox()), lw, lh, lx, ly);
     const bool rescaled = fit.scale != interface->viewScale;
     interface->viewScale = fit.scale;
     panX = fit.panX;

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "base/application_state.h"
+#include "layout/layout_selection.h"
 #include "layout/layout_tree.h"
 #include "pattern/pattern.h"
 #include "pattern/pattern_image.h"
@@ -58,7 +59,7 @@ long windowsDrawn = 0;
 bool KeyFor(int slot, ImageKey& key) {
     const Pattern* pattern = GetPattern(slot);
     if (!pattern || !interface || !(interface->viewScale > 0)) return false;
-    const LayoutNode* selected = interface->selectedNode;
+    const LayoutNode* selected = SelectedNode();
     key.pattern = pattern;
     key.slot = slot;
     key.scale = interface->viewScale;
@@ -67,7 +68,7 @@ bool KeyFor(int slot, ImageKey& key) {
     key.minX = pattern->minX;
     key.minY = pattern->minY;
     key.pointCount = pattern->pointCount;
-    key.highlight = selected && selected->patternIndex == slot ? interface->highlightIndex : -1;
+    key.highlight = selected && selected->patternIndex == slot ? HighlightIndex() : -1;
     key.generation = PatternImageGeneration();
     return true;
 }

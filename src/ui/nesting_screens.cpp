@@ -10,6 +10,7 @@
 #include "base/log.h"
 #include "base/screen_config.h"
 #include "base/ui_hooks.h"
+#include "layout/layout_selection.h"
 #include "layout/layout_tree.h"
 #include "layout/pattern_box.h"
 #include "layout/view_transform.h"
@@ -45,7 +46,7 @@ struct NestScreen {
 };
 
 PatternBox* Current() {
-    return GetPatternBox(interface ? interface->currentPatternBox : -1);
+    return GetPatternBox(CurrentPatternBox());
 }
 
 // Table inches to view pixels.
@@ -73,7 +74,7 @@ void DrawLayout(cairo_t* cr, const NestScreen& s, float dx, float dy) {
     cairo_stroke(cr);
     SetCairoColour(cr, "#000000");
     for (const LayoutNode* n = patternLayout; n; n = n->next) {
-        if (n->boxIndex != interface->currentPatternBox) continue;
+        if (n->boxIndex != CurrentPatternBox()) continue;
         const Pattern* p = GetPattern(n->patternIndex);
         if (!p || p->pointCount < 1) continue;
         const float ox = box->x + n->x - p->minX + dx, oy = box->y + n->y - p->minY + dy;
@@ -172,7 +173,7 @@ int NestingScreen() {
     float minX = 999999.0f, minY = 999999.0f, maxX = -99999.0f, maxY = -99999.0f;
     for (const LayoutNode* n = patternLayout; n; n = n->next) {
         const Pattern* p = GetPattern(n->patternIndex);
-        if (n->boxIndex != interface->currentPatternBox || !p) continue;
+        if (n->boxIndex != CurrentPatternBox() || !p) continue;
         minX = std::min(minX, n->x);
         minY = std::min(minY, n->y);
         maxX = std::max(maxX, n->x + p->width);

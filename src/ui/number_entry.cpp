@@ -11,6 +11,7 @@
 #include "base/log.h"
 #include "base/screen_config.h"
 #include "base/ui_hooks.h"
+#include "layout/layout_selection.h"
 #include "layout/pattern_box.h"
 #include "ui/widget_helpers.h"
 
@@ -140,7 +141,7 @@ int OnEntryClicked(GtkWidget* entry, GdkEvent*, GtkWidget* linked) {
     gtk_entry_set_text(GTK_ENTRY(entry), text);
     if (linked != nullptr) {
         int axis = GPOINTER_TO_INT(g_object_get_data(G_OBJECT(linked), "linked-axis"));
-        const PatternBox* box = GetPatternBox(interface ? interface->currentPatternBox : -1);
+        const PatternBox* box = GetPatternBox(CurrentPatternBox());
         const double origin = box == nullptr ? 0.0 : axis == 1 ? box->y : box->x;
         g_ascii_formatd(text, sizeof text, "%0.3f", origin + value);
         gtk_entry_set_text(GTK_ENTRY(linked), text);

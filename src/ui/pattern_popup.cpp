@@ -11,6 +11,7 @@
 #include "base/screen_config.h"
 #include "base/ui_hooks.h"
 #include "layout/layout_file.h"
+#include "layout/layout_selection.h"
 #include "layout/layout_tree.h"
 #include "layout/pattern_box.h"
 #include "layout/placement/auto_center.h"
@@ -41,10 +42,6 @@ constexpr const char* kPositionKey = "longarm-popup-position";
 PopupPosition PositionOf(void* data) {
     const auto* p = static_cast<const PopupPosition*>(data);
     return p ? *p : PopupPosition{};
-}
-
-LayoutNode* Selected() {
-    return interface ? interface->selectedNode : nullptr;
 }
 
 // After a transform: pattern images drawn again and the view invalidated.
@@ -126,7 +123,7 @@ void PopUp(GtkWidget* menu, bool atPointer) {
 
 // Quarter turns of the selected placement.
 void TurnSelected(float angle) {
-    LayoutNode* node = Selected();
+    LayoutNode* node = SelectedNode();
     if (!node) return;
     CreateUndoFile();
     RotatePlacement(node, angle);
@@ -134,7 +131,7 @@ void TurnSelected(float angle) {
 }
 
 void MirrorSelected(int mirrorX, int mirrorY) {
-    LayoutNode* node = Selected();
+    LayoutNode* node = SelectedNode();
     if (!node) return;
     mirrorPattern(GetPattern(node->patternIndex), mirrorX, mirrorY);
     RefreshAfterEdit();
@@ -152,8 +149,8 @@ void ShowPopupMenu(int x, int y) {
     menuReady = 0;
     patternSkip = 0;
     if (!interface) return;
-    interface->selectedNode = GetTouchedPattern(x, y);
-    if (!interface->selectedNode) {
+    SetSelectedNode(GetTouchedPattern(x, y));
+    if (!SelectedNode()) {
         PopupPosition* pos = nullptr;
         GtkWidget* menu = NewPopup(x, y, &pos);
         GtkWidget* item = gtk_menu_item_new_with_label("Add Pattern");
@@ -215,8 +212,8 @@ void popupNext(GtkWidget*, void* data) {
     const PopupPosition pos = PositionOf(data);
     ReleaseAllUI();
     if (!interface) return;
-    interface->selectedNode = NextPlacement(pos.x, pos.y, interface->selectedNode, &patternSkip);
-    if (!interface->selectedNode) return;
+    SetSelectedNode(NextPlacement(pos.x, pos.y, SelectedNode(), &patternSkip));
+    if (!SelectedNode()) return;
     RefreshAfterEdit();
     CreatePopupMenu(pos.x, pos.y);
 }
@@ -227,8 +224,8 @@ void popupRemove(GtkWidget*, void*) {
         ShowMessage(kMessageQuestion, kButtonsYesNo, "DO YOU REALLY WANT TO REMOVE THIS PATTERN?");
     if (answer != kResponseYes) return;
     CreateUndoFile();
-    RemovePlacementOrArray(Selected());
-    if (interface) interface->selectedNode = nullptr;
+    RemovePlacementOrArray(SelectedNode());
+    SetSelectedNode(nullptr);
     RedrawLayoutView();
 }
 
@@ -237,13 +234,13 @@ void popupMove(GtkWidget*, void*) {
     ReleaseAllUI();  // removes the edit buttons and the measuring line
     command = 9;
     SetStatusBar("Drag Pattern or Use Increment Buttons");
-    if (interface) interface->highlightIndex = -1;
+    SetHighlightIndex(-1);
     RedrawLayoutView();
 }
 
 void popupRotate(GtkWidget*, void*) {
     ReleaseAllUI();
-    if (Selected()) RotateDialog(Selected());
+    if (SelectedNode()) RotateDialog(SelectedNode());
 }
 
 void popupRotateCW(GtkWidget*, void*) {
@@ -268,22 +265,22 @@ void popupMirrorV(GtkWidget*, void*) {
 
 void popupFlipPath(GtkWidget*, void*) {
     ReleaseAllUI();
-    LayoutNode* node = Selected();
+    LayoutNode* node = SelectedNode();
     if (!node) return;
     ReversePatternPath(GetPattern(node->patternIndex));
     RefreshAfterEdit();
 }
 
 void popupScale(GtkWidget*, void*) {
-    if (!Selected()) return;
+    if (!SelectedNode()) return;
     CreateUndoFile();
     ReleaseAllUI();
-    ScaleDialog(Selected());
+    ScaleDialog(SelectedNode());
 }
 
 void popupSavePattern(GtkWidget*, void*) {
     ReleaseAllUI();
-    LayoutNode* node = Selected();
+    LayoutNode* node = SelectedNode();
     if (!node) return;
     std::string path;
     if (SavePatternAs(GetPattern(node->patternIndex), kPatternFolder, &path) == 1)
@@ -292,17 +289,17 @@ void popupSavePattern(GtkWidget*, void*) {
 
 void popupArray(GtkWidget*, void*) {
     ReleaseAllUI();
-    if (Selected()) ArrayDialog(Selected());
+    if (SelectedNode()) ArrayDialog(SelectedNode());
 }
 
 void popupEcho(GtkWidget*, void*) {
     ReleaseAllUI();
-    if (Selected()) EchoDialog(Selected());
+    if (SelectedNode()) EchoDialog(SelectedNode());
 }
 
 void popupProperties(GtkWidget*, void*) {
     ReleaseAllUI();
-    if (Selected()) PatternPropertiesDialog(Selected());
+    if (SelectedNode()) PatternPropertiesDialog(SelectedNode());
 }
 
 void menuEditAutoCenter(GtkWidget*, void* data) {

@@ -8,6 +8,7 @@
 #include "base/log.h"
 #include "base/screen_config.h"
 #include "base/ui_hooks.h"
+#include "layout/layout_selection.h"
 #include "layout/layout_tree.h"
 #include "layout/pattern_box.h"
 #include "pattern/pattern_thumbnail.h"
@@ -215,7 +216,7 @@ void SelectPattern(GtkTreeView* view) {
     GtkTreeIter iter;
     if (!interface || !SelectedRow(view, &model, &iter)) return;
     if (!extents) {
-        interface->boxMode = 0;
+        SetBoxMode(0);
         ResetQuiltAreaCorners();
         ShowScreen([] { return createExtentsSetup(0); }, kQuiltAreaSetupMask, "quilt-area setup");
         return;

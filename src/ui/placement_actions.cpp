@@ -3,6 +3,7 @@
 
 #include "base/application_state.h"
 #include "base/ui_hooks.h"
+#include "layout/layout_selection.h"
 #include "layout/layout_tree.h"
 #include "layout/placement/array_merge.h"
 #include "layout/placement/autofill.h"
@@ -37,10 +38,6 @@ private:
     uint32_t saved_;
 };
 
-LayoutNode* Selected() {
-    return interface ? interface->selectedNode : nullptr;
-}
-
 }  // namespace
 
 int RunSmartScale(LayoutNode* node) {
@@ -70,12 +67,12 @@ int RunAutofillOf(LayoutNode* node) {
 
 void popupAutofill(GtkWidget*, void*) {
     ReleaseAllUI();
-    RunAutofillOf(Selected());
+    RunAutofillOf(SelectedNode());
 }
 
 void popupMergePattern(GtkWidget*, void*) {
     ReleaseAllUI();
-    if (LayoutNode* node = Selected()) MergeWithConfirmation(node);
+    if (LayoutNode* node = SelectedNode()) MergeWithConfirmation(node);
     ReleaseAllUI();
     RedrawLayoutView();
 }
@@ -89,7 +86,7 @@ void menuEditNest(GtkWidget*, void*) {
 void menuEditAutofill(GtkWidget*, void*) {
     ReleaseAllUI();
     command = kModeAutofill;
-    if (interface) interface->highlightIndex = -1;
+    SetHighlightIndex(-1);
     DeleteMeasure();
     SetStatusBar("Select Pattern Autofill");
     RedrawLayoutView();
@@ -103,7 +100,7 @@ void AutofillPicked(int x, int y) {
         RedrawLayoutView();
         return;
     }
-    if (interface) interface->selectedNode = node;
+    SetSelectedNode(node);
     RunAutofillOf(node);
 }
 

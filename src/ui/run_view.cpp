@@ -9,6 +9,7 @@
 #include "base/log.h"
 #include "base/screen_config.h"
 #include "base/timers.h"
+#include "layout/layout_selection.h"
 #include "layout/layout_tree.h"
 #include "machine/machine_parameters.h"
 #include "machine/stitching/pattern_run.h"
@@ -84,7 +85,7 @@ void PaintPauseColour(GtkWidget* button) {
 void DrawPatterns(cairo_t* cr, int width, int height) {
     const float scale = interface->viewScale > 0 ? interface->viewScale : 0.001f;
     for (const LayoutNode* node = patternLayout; node; node = node->next) {
-        if (node->boxIndex != interface->currentPatternBox) continue;
+        if (node->boxIndex != CurrentPatternBox()) continue;
         // A placement whose pattern went away draws nothing.
         PaintPatternImage(cr, node->patternIndex, static_cast<int>(node->x / scale),
                           static_cast<int>(node->y / scale), width, height);

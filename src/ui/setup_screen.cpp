@@ -11,6 +11,7 @@
 #include "base/system_paths.h"
 #include "base/ui_hooks.h"
 #include "base/usb_drive.h"
+#include "layout/layout_selection.h"
 #include "layout/pattern_box.h"
 #include "machine/mc1_commands.h"
 #include "maintenance/firmware_update.h"

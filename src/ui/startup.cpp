@@ -22,6 +22,7 @@
 #include "base/ui_hooks.h"
 #include "base/usb_drive.h"
 #include "camera/camera_capture.h"
+#include "layout/layout_selection.h"
 #include "layout/layout_tree.h"
 #include "layout/pattern_box.h"
 #include "machine/mc1_commands.h"
@@ -115,7 +116,7 @@ std::string ChooseProgramFileAgain() {
 
 void ChooseFirstScreen() {
     if (!RecoveryLayoutExists()) {
-        interface->boxMode = 0;
+        SetBoxMode(0);
         ResetQuiltAreaCorners();
         PackScreen(createExtentsSetup(0), 0);
         currentScreenName = "quilt-area setup";
@@ -236,7 +237,7 @@ int initializeUserInterface(int argc, char** argv) {
     Log("done.\nCreate Interface Structure...");
 
     Log("done.\nInitiate Pattern Boxes...");
-    interface->currentPatternBox = -1;
+    SetCurrentPatternBox(-1);
     InitPatternBox();
     InitArrays();
 

@@ -12,6 +12,7 @@
 #include "base/log.h"
 #include "base/screen_config.h"
 #include "base/ui_hooks.h"
+#include "layout/layout_selection.h"
 #include "layout/layout_tree.h"
 #include "layout/pattern_box.h"
 #include "machine/machine_parameters.h"
@@ -112,7 +113,7 @@ GtkWidget* BuildScreen(const FullPattern_t* path, const std::string& text, bool 
 
 bool CurrentBoxHasPlacements() {
     for (const LayoutNode* n = patternLayout; n; n = n->next)
-        if (n->boxIndex == interface->currentPatternBox) return true;
+        if (n->boxIndex == CurrentPatternBox()) return true;
     return false;
 }
 
@@ -151,7 +152,7 @@ int ShowStitchPreview() {
         ShowMessage(kMessageError, kButtonsOk, "PATTERN BOX IS EMPTY");
         return 0;
     }
-    OwnedPath path(PackBoxPath(interface->currentPatternBox, nullptr));
+    OwnedPath path(PackBoxPath(CurrentPatternBox(), nullptr));
     const StitchEstimate estimate = EstimateStitchPath(path.get(), CurrentRunSpeeds());
     const PathOverrun overrun =
         extents ? CheckPathInQuiltArea(path.get(), *extents) : PathOverrun{};

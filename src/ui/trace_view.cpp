@@ -6,6 +6,7 @@
 #include "base/application_state.h"
 #include "base/log.h"
 #include "base/ui_hooks.h"
+#include "layout/layout_selection.h"
 #include "layout/pattern_box.h"
 #include "machine/mc1_commands.h"
 #include "machine/stitching/trace_recording.h"
@@ -173,7 +174,7 @@ void menuMainTraceMode(GtkWidget*, void*) {
     if (isWidget(interface->btnPause)) gtk_widget_destroy(interface->btnPause);
     if (!extents) {
         LogLine("Extents == NULL");
-        interface->boxMode = 0;
+        SetBoxMode(0);
         pbTemp = std::make_unique<PatternBox>();
         ShowScreen([] { return createExtentsSetup(0); }, MenuStateMask(), "quilt-area setup");
     } else {

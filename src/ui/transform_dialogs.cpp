@@ -9,6 +9,7 @@
 #include "base/screen_config.h"
 #include "base/ui_hooks.h"
 #include "layout/layout_file.h"
+#include "layout/layout_selection.h"
 #include "layout/layout_tree.h"
 #include "layout/pattern_box.h"
 #include "layout/placement_edit.h"
@@ -76,7 +77,7 @@ void DrawPercentText(cairo_t* cr, const ScaleDialogState* state, int width) {
 
 // Box outline in the preview frame, dashed red.
 void DrawBoxOutline(cairo_t* cr, const PreviewFrame& frame) {
-    const PatternBox* box = GetPatternBox(interface ? interface->currentPatternBox : -1);
+    const PatternBox* box = GetPatternBoxCurrentPatternBox();
     if (!box || !box->corners) return;
     const double dash[] = {4.0, 3.0};
     cairo_set_dash(cr, dash, 2, 0);
@@ -138,7 +139,7 @@ gboolean da_ScalePreview(GtkWidget* widget, GdkEventExpose*, gpointer data) {
     cairo_set_source_rgb(cr, 0xCC / 255.0, 1, 1);
     cairo_paint(cr);
 
-    const int box = interface->currentPatternBox;
+    const int box = CurrentPatternBox();
     for (const LayoutNode* n = patternLayout; n; n = n->next) {
         if (n->boxIndex != box || IsPreviewed(state, n)) continue;
         // The tint of the patterns the dialog does not change: (0, 128, 192), alpha 128.
@@ -230,7 +231,7 @@ GtkWidget* BuildScaleDialog(ScaleDialogState* state, int previewWidth, int previ
     // Automatic scaling into the box is offered only for a box it can work in.
     gtk_widget_set_name(smart, "SmartScale");
     gtk_widget_set_no_show_all(smart, TRUE);
-    const PatternBox* box = GetPatternBox(interface ? interface->currentPatternBox : -1);
+    const PatternBox* box = GetPatternBox(CurrentPatternBox());
     if (box && CheckPatternBox(box)) gtk_widget_show(smart);
 
     GtkWidget* table = gtk_table_new(2, 2, FALSE);

@@ -9,6 +9,7 @@
 #include "base/timers.h"
 #include "base/ui_hooks.h"
 #include "layout/layout_file.h"
+#include "layout/layout_selection.h"
 #include "layout/layout_tree.h"
 #include "layout/pattern_box.h"
 #include "layout/view_gestures.h"
@@ -302,7 +303,7 @@ void menuViewPan(GtkWidget*, void*) {
     if (!interface) return;
     command = kModePan;
     SetStatusBar(nullptr);
-    interface->highlightIndex = -1;
+    SetHighlightIndex(-1);
     DeleteMeasure();
     SetEditButtons(0);
     SetStatusBar("Drag To Pan");
@@ -315,7 +316,7 @@ void menuEditMove(GtkWidget*, void*) {
     SetEditButtons(0);
     command = kModeMoveAll;
     SetStatusBar("Drag To Move Patterns or Use Increment Buttons");
-    interface->highlightIndex = -1;
+    SetHighlightIndex(-1);
     DeleteMeasure();
     RedrawView();
 }
@@ -333,7 +334,7 @@ void menuMainPatternView(GtkWidget*, void*) {
     command = kModeNone;
     if (!extents) {
         LogLine("Extents == NULL");
-        interface->boxMode = 0;
+        SetBoxMode(0);
         pbTemp = std::make_unique<PatternBox>();
         ShowScreen([] { return createExtentsSetup(0); }, kQuiltAreaSetupMask, "quilt-area setup");
         return;

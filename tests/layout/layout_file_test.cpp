@@ -8,6 +8,7 @@
 
 #include "base/system_paths.h"
 #include "base/ui_hooks.h"
+#include "layout/layout_selection.h"
 #include "layout_fixture.h"
 #include "support/temp_dir.h"
 
@@ -56,10 +57,10 @@ struct LayoutFileTest : LayoutTest {
         NewArrayNode(1, 1, 1, 1);
         int array = NewArrayNode(2, 1.5f, 3, 2.5f);
         RemoveArrayNode(0);  // array slot 0 is now empty
-        interface->currentPatternBox = 0;
+        SetCurrentPatternBox(0);
         NewPatternLayoutNode(a, array, 1, 1.5f, 2.5f);
         NewPatternLayoutNode(a, array, 0, 4, 2.5f);
-        interface->currentPatternBox = 1;
+        SetCurrentPatternBox(1);
         NewPatternLayoutNode(b, -1, 0, 0.25f, 0.5f);
     }
 
@@ -146,16 +147,16 @@ TEST_F(LayoutFileTest, DamagedFilesAreReadAsFarAsTheyGo) {
     // Cut in the middle of the first pattern's points: the layout loaded
     // before stays whole, with its current box and selection.
     const std::string before = SerializeLayout();
-    interface->currentPatternBox = 1;
-    interface->selectedNode = patternLayout->next;
+    SetCurrentPatternBox(1);
+    SetSelectedNode(patternLayout->next);
     ASSERT_TRUE(WriteFileText(path, bytes.substr(0, 1 + 7 * 4 + 4 + 4 * 12 + 1 + 1 + 768 + 50)));
     shown.clear();
     EXPECT_EQ(LoadLayout(path.c_str(), 1, 1), 0);
     ASSERT_EQ(shown.size(), 1u);
     EXPECT_EQ(shown[0], "ERROR READING LAYOUT FILE.");
     EXPECT_EQ(SerializeLayout(), before);
-    EXPECT_EQ(interface->currentPatternBox, 1);
-    EXPECT_TRUE(patternLayout && interface->selectedNode == patternLayout->next);
+    EXPECT_EQ(CurrentPatternBox(), 1);
+    EXPECT_TRUE(patternLayout && SelectedNode() == patternLayout->next);
 
     // A point count far beyond the file is a short read, not a huge allocation.
     std::string huge(1, static_cast<char>(kTagPattern));
@@ -214,8 +215,7 @@ TEST_F(LayoutFileTest, LoadingAsksFirstAndNamesTheLayout) {
     answer = kResponseOk;
     EXPECT_EQ(LoadLayout((path + ".qlf").c_str(), 1, 0), 1);
     std::string log = testing::internal::GetCapturedStdout();
-    ASSERT_NE(interface->current_layout, nullptr);
-    EXPECT_EQ(std::string(interface->current_layout->str), path);
+    EXPECT_EQ(CurrentLayoutName(), path);
     EXPECT_NE(log.find("interface->current_layout = " + path), std::string::npos);
 }
 
@@ -251,7 +251,7 @@ TEST_F(LayoutFileTest, OneUndoStepAndOneSetpoint) {
     EXPECT_EQ(RestoreSetpoint(), 1);
     testing::internal::GetCapturedStdout();
     EXPECT_FLOAT_EQ(patternLayout->x, 2.5f);
-    EXPECT_EQ(interface->current_layout, nullptr);
+    EXPECT_EQ(CurrentLayoutName(), "");
 }
 
 }  // namespace

@@ -1,4 +1,5 @@
 #include "layout/layout_tree.h"
+#include "layout/layout_selection.h"
 
 #include "layout/view_transform.h"
 #include "layout_fixture.h"
@@ -18,14 +19,14 @@ TEST_F(LayoutTreeTest, SpanOfTheCurrentBox) {
 
     MakeBox({{0, 20}, {20, 20}, {20, 0}, {0, 0}});
     MakeBox({{0, 20}, {20, 20}, {20, 0}, {0, 0}});
-    interface->currentPatternBox = 0;
+    SetCurrentPatternBox(0);
     int a = LoadRectangle(2, 1);
     int b = LoadRectangle(1, 3);
     NewPatternLayoutNode(a, -1, 0, 1, 1);
     NewPatternLayoutNode(b, -1, 0, 4, 2);
-    interface->currentPatternBox = 1;
+    SetCurrentPatternBox(1);
     NewPatternLayoutNode(a, -1, 0, 50, 50);  // another box: not measured
-    interface->currentPatternBox = 0;
+    SetCurrentPatternBox(0);
     GetLayoutDimensions(&w, &h);
     GetLayoutOrigin(&x, &y);
     EXPECT_FLOAT_EQ(w, 4);  // 1 … 4 + 1
@@ -46,7 +47,7 @@ TEST_F(LayoutTreeTest, SpanOfTheCurrentBox) {
 
 TEST_F(LayoutTreeTest, ClosestPatternRanksByScreenDistanceThenListOrder) {
     MakeBox({{2, 20}, {20, 20}, {20, 2}, {2, 2}});
-    interface->currentPatternBox = 0;
+    SetCurrentPatternBox(0);
     interface->viewScale = 0.1f;  // 10 pixels per inch
     int slot = LoadRectangle(1, 1);
     LayoutNode* far = NewPatternLayoutNode(slot, -1, 0, 3, 0);    // pixel (50, 20)
@@ -63,7 +64,7 @@ TEST_F(LayoutTreeTest, ClosestPatternRanksByScreenDistanceThenListOrder) {
 
 TEST_F(LayoutTreeTest, ATouchInsideAnOutlinePicksThatPlacementTheSmallestFirst) {
     MakeBox({{2, 20}, {20, 20}, {20, 2}, {2, 2}});
-    interface->currentPatternBox = 0;
+    SetCurrentPatternBox(0);
     interface->viewScale = 0.1f;  // 10 pixels per inch; the box origin is at pixel (20, 20)
     LayoutNode* big = NewPatternLayoutNode(LoadRectangle(8, 6), -1, 0, 0, 0);    // 20..100, 20..80
     LayoutNode* small = NewPatternLayoutNode(LoadRectangle(2, 2), -1, 0, 5, 3);  // 70..90, 50..70
@@ -82,24 +83,24 @@ TEST_F(LayoutTreeTest, ATouchInsideAnOutlinePicksThatPlacementTheSmallestFirst) 
     EXPECT_EQ(GetTouchedPattern(185, 60), small);
     EXPECT_EQ(GetTouchedPattern(85, 60), big);  // outside all now, big's corner nearest
     panX = 0;
-    interface->currentPatternBox = 1;  // no placement in another box
+    SetCurrentPatternBox(1);  // no placement in another box
     EXPECT_EQ(GetTouchedPattern(85, 60), nullptr);
 }
 
 TEST_F(LayoutTreeTest, RemovingTheLastPlacementUnloadsItsPattern) {
     MakeBox({{0, 20}, {20, 20}, {20, 0}, {0, 0}});
-    interface->currentPatternBox = 0;
+    SetCurrentPatternBox(0);
     int a = LoadRectangle(1, 1);
     int b = LoadRectangle(1, 1);
     LayoutNode* a1 = NewPatternLayoutNode(a, -1, 0, 0, 0);
     LayoutNode* a2 = NewPatternLayoutNode(a, -1, 0, 1, 0);
     LayoutNode* b1 = NewPatternLayoutNode(b, -1, 0, 2, 0);
-    interface->selectedNode = a2;
+    SetSelectedNode(a2);
 
     std::string log = Logged([&] { RemoveLayoutNode(a2); });
     EXPECT_EQ(log, "Pattern 1\nPattern will not be removed from list\n");
     EXPECT_NE(GetPattern(a), nullptr);
-    EXPECT_EQ(interface->selectedNode, nullptr);
+    EXPECT_EQ(SelectedNode(), nullptr);
 
     log = Logged([&] { RemoveLayoutNode(a1); });
     EXPECT_EQ(log, "Pattern 2\nremove pattern\n");
@@ -128,7 +129,7 @@ TEST_F(LayoutTreeTest, ArraysAndTheirRotation) {
     RemoveArrayNode(77);
 
     MakeBox({{0, 20}, {20, 20}, {20, 0}, {0, 0}});
-    interface->currentPatternBox = 0;
+    SetCurrentPatternBox(0);
     int slot = LoadRectangle(2, 2);
     LayoutNode* single = NewPatternLayoutNode(slot, -1, 0, 5, 5);
     LayoutNode* parent = NewPatternLayoutNode(slot, 3, 1, 0, 0);

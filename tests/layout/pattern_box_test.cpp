@@ -1,4 +1,5 @@
 #include "layout/pattern_box.h"
+#include "layout/layout_selection.h"
 
 #include "layout_fixture.h"
 
@@ -67,7 +68,7 @@ TEST_F(PatternBoxTest, DefaultAreaKeepsTheBoxesAndRemovalTakesItsArrays) {
     int arrays[2];
     for (int b = 0; b < 2; b++) {
         MakeBox({{0, 10}, {10, 10}, {10, 0}, {0, 0}});
-        interface->currentPatternBox = b;
+        SetCurrentPatternBox(b);
         arrays[b] = NewArrayNode(1, 1, 2, 1.5f);
         NewPatternLayoutNode(slot, arrays[b], 1, 0, 0);
         NewPatternLayoutNode(slot, arrays[b], 0, 1.5f, 0);
@@ -125,21 +126,21 @@ TEST_F(PatternBoxTest, TableFillsUpAndRemovalClosesGapsAndRenumbers) {
         ASSERT_EQ(CreatePatternBox(), i);
     EXPECT_EQ(CreatePatternBox(), -1);
     InitPatternBox();
-    EXPECT_EQ(interface->currentPatternBox, -1);
+    EXPECT_EQ(CurrentPatternBox(), -1);
 
     int slot = LoadRectangle(1, 1);
     for (int b = 0; b < 3; b++) {
         MakeBox({{0, 10}, {10, 10}, {10, 0}, {0, 0}});
-        interface->currentPatternBox = b;
+        SetCurrentPatternBox(b);
         NewPatternLayoutNode(slot, -1, 0, static_cast<float>(b), 0);
     }
     PatternBox* third = GetPatternBox(2);
-    interface->currentPatternBox = 2;
+    SetCurrentPatternBox(2);
     Logged([&] { RemovePatternBox(1); });
     EXPECT_EQ(patternBoxList.count, 2);
     EXPECT_EQ(GetPatternBox(1), third);
     EXPECT_EQ(GetPatternBox(2), nullptr);
-    EXPECT_EQ(interface->currentPatternBox, 1);
+    EXPECT_EQ(CurrentPatternBox(), 1);
     ASSERT_EQ(CountLayoutNodes(), 2);
     EXPECT_EQ(patternLayout->boxIndex, 0);
     EXPECT_EQ(patternLayout->next->boxIndex, 1);  // was box 2
@@ -147,13 +148,13 @@ TEST_F(PatternBoxTest, TableFillsUpAndRemovalClosesGapsAndRenumbers) {
     EXPECT_NE(GetPattern(slot), nullptr);  // still used by the other boxes
 
     // The box of the first placements: the list starts at the next one left.
-    interface->currentPatternBox = 0;
+    SetCurrentPatternBox(0);
     Logged([&] { RemovePatternBox(0); });
     ASSERT_EQ(CountLayoutNodes(), 1);
     EXPECT_FLOAT_EQ(patternLayout->x, 2);
     EXPECT_EQ(patternLayout->boxIndex, 0);
-    EXPECT_EQ(interface->currentPatternBox, 0);  // not below 0
-    RemovePatternBox(7);                         // an empty slot: nothing
+    EXPECT_EQ(CurrentPatternBox(), 0);  // not below 0
+    RemovePatternBox(7);                // an empty slot: nothing
     EXPECT_EQ(patternBoxList.count, 1);
 }
 

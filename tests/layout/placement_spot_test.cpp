@@ -1,4 +1,5 @@
 #include "layout/placement_spot.h"
+#include "layout/layout_selection.h"
 
 #include "layout_fixture.h"
 
@@ -24,7 +25,7 @@ TEST_F(PlacementSpotTest, PatternsAddedInARowLieSideBySideWhileTheBoxHasRoom) {
         {"no room left: the origin", 5, 5, 0, 0},
     };
     const int box = MakeBox({{0, 6}, {10, 6}, {10, 0}, {0, 0}});
-    interface->currentPatternBox = box;
+    SetCurrentPatternBox(box);
     for (const Case& c : cases) {
         float x = -1, y = -1;
         NewPlacementSpot(box, c.w, c.h, &x, &y);

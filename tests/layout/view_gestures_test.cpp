@@ -1,6 +1,7 @@
 // The touch arithmetic: long press, swipes, corner arrows, the direction pad,
 // the edit buttons and the moves of the two move modes.
 #include "layout/view_gestures.h"
+#include "layout/layout_selection.h"
 
 #include <gtest/gtest.h>
 
@@ -94,16 +95,16 @@ TEST_F(Moves, BoxesStepOnlyToOccupiedSlots) {
     MakeRectBox(0, 0, 5, 5);
     MakeRectBox(5, 0, 5, 5);
     for (int current : {0, 1, 49}) {
-        interface->currentPatternBox = current;
+        SetCurrentPatternBox(current);
         EXPECT_EQ(StepPatternBox(current == 0 ? -1 : 1), 0) << current;
-        EXPECT_EQ(interface->currentPatternBox, current);
+        EXPECT_EQ(CurrentPatternBox(), current);
     }
 }
 
 TEST_F(Moves, MoveModesMoveTheBoxTheSelectionOrItsArray) {
     MakeRectBox(0, 0, 20, 20);
     MakeRectBox(20, 0, 20, 20);
-    interface->currentPatternBox = 0;
+    SetCurrentPatternBox(0);
     const int a = LoadPattern({{0, 0}, {1, 1}});
     LayoutNode* single = NewPatternLayoutNode(a, -1, 0, 1, 1);
     LayoutNode* member1 = NewPatternLayoutNode(a, 3, 1, 5, 5);
@@ -116,11 +117,11 @@ TEST_F(Moves, MoveModesMoveTheBoxTheSelectionOrItsArray) {
     EXPECT_FLOAT_EQ(other->x, 2);
 
     // Move selected: one placement, or its whole array.
-    interface->selectedNode = single;
+    SetSelectedNode(single);
     EXPECT_EQ(MoveForMode(kModeMoveSelected, 0, 1), 1);
     EXPECT_FLOAT_EQ(single->y, 1.75f);
     EXPECT_FLOAT_EQ(member1->y, 4.75f);
-    interface->selectedNode = member2;
+    SetSelectedNode(member2);
     EXPECT_EQ(MoveForMode(kModeMoveSelected, 1, 0), 1);
     EXPECT_FLOAT_EQ(member1->x, 6.5f);
     EXPECT_FLOAT_EQ(single->x, 1.5f);
@@ -129,10 +130,10 @@ TEST_F(Moves, MoveModesMoveTheBoxTheSelectionOrItsArray) {
     EXPECT_EQ(MoveForMode(kModePan, 1, 1), 0);
     LayoutNode* detached = CopyLayoutNode(single);
     EXPECT_TRUE(detached->source == single && !detached->next && !CopyLayoutNode(nullptr));
-    interface->selectedNode = detached;
+    SetSelectedNode(detached);
     EXPECT_EQ(MoveForMode(kModeMoveSelected, 1, 1), 0);
     EXPECT_FLOAT_EQ(detached->x, 1.5f);
-    interface->selectedNode = nullptr;
+    SetSelectedNode(nullptr);
     FreeDetachedLayoutNode(detached);
     EXPECT_EQ(MoveForMode(kModeMoveSelected, 1, 1), 0);
     ClearLayout();

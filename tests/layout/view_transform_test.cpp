@@ -3,6 +3,7 @@
 // the limit at which markers join. (The fitted zoom and the marker positions
 // are checked by those pictures.)
 #include "layout/view_transform.h"
+#include "layout/layout_selection.h"
 
 #include <gtest/gtest.h>
 
@@ -26,7 +27,7 @@ TEST_F(Transform, PlacementsTruncateBeforeTheBoxOffsetAndWildValuesStayInRange) 
     EXPECT_EQ(QuiltToScreen(unit, 1e12f, -1e12f).y, -1000000000);
 
     // An empty current slot gives the frame no box origin.
-    interface->currentPatternBox = 7;
+    SetCurrentPatternBox(7);
     MakeRectBox(4, 5, 10, 10);
     EXPECT_FLOAT_EQ(CurrentViewFrame().boxX, 0);
 
@@ -56,7 +57,7 @@ TEST_F(Transform, ZoomWithoutBoxLayoutOrSizeKeepsTheFloorAndTheSetupFitsTheLarge
 TEST_F(Transform, MarkersShowWhereEndsAreMoreThanAnEighthInchApart) {
     MakeRectBox(1, 1, 20, 20);
     MakeRectBox(0, 0, 5, 5);
-    interface->currentPatternBox = 0;
+    SetCurrentPatternBox(0);
     interface->viewScale = 0.125f;
     panX = 3;  // pixels: they must not count as inches
     const int a = LoadPattern({{0, 0}, {2, 0}, {2, 1}});

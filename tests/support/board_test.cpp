@@ -6,6 +6,7 @@
 #include "base/log.h"
 #include "base/timers.h"
 #include "base/ui_hooks.h"
+#include "layout/layout_selection.h"
 #include "machine/machine_parameters.h"
 #include "machine/serial_link.h"
 
@@ -22,7 +23,8 @@ void BoardTest::SetUp() {
     ASSERT_TRUE(sim->running) << sim->error;
     state = std::make_unique<Interface>();
     interface = state.get();
-    interface->currentPatternBox = -1;
+    ResetLayoutSelection();
+    SetCurrentPatternBox(-1);
     SetFactoryDefaults();
     scripted = ScriptedUi{};
     UserInterfaceHooks ui;

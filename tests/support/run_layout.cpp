@@ -3,7 +3,8 @@
 #include <cstdio>
 #include <memory>
 
-#include "base/application_state.h"
+#include "layout/layout_file.h"
+#include "layout/layout_selection.h"
 #include "layout/layout_tree.h"
 #include "layout/pattern_box.h"
 #include "pattern/pattern.h"
@@ -30,6 +31,8 @@ int AddPattern(std::unique_ptr<Pattern> p) {
 }  // namespace
 
 void ResetLayout() {
+    ResetLayoutSelection();
+    SetCurrentLayoutName("");
     InitPatternBox();
     ClearLayout();
     ClearPatternList();
@@ -67,7 +70,7 @@ int MakeRunBox() {
     if (!pb) return -1;
     pb->x = pb->y = 1.0f;
     pb->width = pb->height = 20.0f;
-    interface->currentPatternBox = box;
+    SetCurrentPatternBox(box);
     return box;
 }
 
@@ -110,7 +113,7 @@ int MakeRectBox(float x, float y, float w, float h) {
     AddPatternBoxPoint(box, x + w, y + h, 0, 0);
     AddPatternBoxPoint(box, x + w, y, 0, 0);
     SetPatternBoxOrigin(box);
-    interface->currentPatternBox = slot;
+    SetCurrentPatternBox(slot);
     return slot;
 }
 

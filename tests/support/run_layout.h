@@ -9,8 +9,8 @@
 
 using Points = std::vector<std::pair<float, float>>;  // inches
 
-// Empties the box, pattern, placement and array tables and forgets the quilt
-// area (interface must exist).
+// Empties the box, pattern, placement and array tables, forgets the quilt area
+// and the layout's file name, and starts a fresh selection.
 void ResetLayout();
 
 // A pattern through the points (inches) as given, in a free slot. Returns the slot.

@@ -3,7 +3,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "base/application_state.h"
 #include "base/defaults_file.h"
 #include "base/log.h"
 #include "base/program_settings.h"

@@ -13,6 +13,8 @@
 #include "base/application_state.h"
 #include "base/screen_config.h"
 #include "base/ui_hooks.h"
+#include "layout/layout_file.h"
+#include "layout/layout_selection.h"
 #include "ui/menu.h"
 #include "ui/screens.h"
 #include "ui/startup.h"
@@ -183,8 +185,9 @@ void DropMainWindow() {
     clearScreen();
     if (isWidget(interface->window)) gtk_widget_destroy(interface->window);
     Drain();
-    if (interface->current_layout) g_string_free(interface->current_layout, TRUE);
+    SetCurrentLayoutName("");
     *interface = Interface{};  // the next test starts from a fresh record
+    ResetLayoutSelection();
 }
 
 ScriptedResponder::ScriptedResponder() {

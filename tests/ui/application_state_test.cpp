@@ -1,4 +1,5 @@
 #include "base/application_state.h"
+#include "layout/layout_selection.h"
 
 #include <gtest/gtest.h>
 
@@ -25,19 +26,15 @@ void CountViewRelease() {
 }  // namespace
 
 TEST(ApplicationState, ReleaseAllUiEndsEveryEditMode) {
-    std::unique_ptr<Interface> record(NewInterfaceStruct());
-    Interface* saved = interface;
-    interface = record.get();
-    interface->highlightIndex = 3;
+    SetHighlightIndex(3);
     SetStatusBar("Select Pattern Autofill");
     releaseViewEditState = CountViewRelease;
     viewReleases = 0;
     ReleaseAllUI();
     EXPECT_EQ(viewReleases, 1);
     EXPECT_STREQ(statusBar, "");
-    EXPECT_EQ(interface->highlightIndex, -1);
+    EXPECT_EQ(HighlightIndex(), -1);
     releaseViewEditState = nullptr;
     ReleaseAllUI();  // without the view code the rest still happens
     EXPECT_EQ(viewReleases, 1);
-    interface = saved;
 }

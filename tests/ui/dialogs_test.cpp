@@ -5,6 +5,7 @@
 #include "base/application_state.h"
 #include "base/screen_config.h"
 #include "base/ui_hooks.h"
+#include "layout/layout_selection.h"
 #include "layout/layout_tree.h"
 #include "layout/placement/array_repeat.h"
 #include "machine/mc1_commands.h"
@@ -67,7 +68,7 @@ TEST_F(Dialogs, ScaleFollowsTheLockedSlidersAndKeepsTheCentre) {
     NewPatternLayoutNode(other, -1, 0, 1, 1);
     int slot = LoadPath({{0, 0}, {4, 0}, {4, 2}, {0, 2}, {2, 0}, {1, 1}});
     LayoutNode* n = NewPatternLayoutNode(slot, -1, 0, 5, 5);
-    interface->selectedNode = n;
+    SetSelectedNode(n);
     const float scale = interface->viewScale;
     double afterPlus = 0, lockedHeight = 0, unlockedWidth = 0;
     bool smartShown = false, smartSensitive = false;
@@ -196,7 +197,7 @@ TEST_F(Dialogs, RepeatMakesTheArrayAndOpensAgainOnItsValues) {
     ASSERT_TRUE(WaitFor([&] { return PopupMenu() != nullptr; }));
     Choose("Copies/Repeat");
     Finish();
-    EXPECT_EQ(interface->selectedNode, n);
+    EXPECT_EQ(SelectedNode(), n);
     EXPECT_TRUE(UndoWritten());
     ASSERT_EQ(CountLayoutNodes(), 6);
     EXPECT_FLOAT_EQ(patternLayout->next->x, 5.2f);

@@ -10,6 +10,7 @@
 #include "base/application_state.h"
 #include "base/screen_config.h"
 #include "base/ui_hooks.h"
+#include "layout/layout_selection.h"
 #include "layout/layout_tree.h"
 #include "layout/pattern_box.h"
 #include "layout_fixture.h"
@@ -94,7 +95,7 @@ TEST_F(Procedures, QuiltAreaIsMeasuredCornerByCornerAndBecomesTheFirstBox) {
     EXPECT_EQ(pbTemp, nullptr);
     // The whole table is the one box.
     ASSERT_EQ(patternBoxList.count, 1);
-    EXPECT_EQ(interface->currentPatternBox, 0);
+    EXPECT_EQ(CurrentPatternBox(), 0);
     const PatternBox* box = GetPatternBox(0);
     EXPECT_TRUE(SameCorners(box, {{0, 20}, {40, 20}, {40, 0}, {0, 0}}));
     EXPECT_FLOAT_EQ(box->width, 40);  // its measures are set
@@ -234,7 +235,7 @@ TEST_F(Procedures, TheBoxMenuAddsRedrawsAndDeletesBoxes) {
                                        "ALL PATTERNS ATTACHED TO THE PATTERN BOX WILL BE "
                                        "DELETED AS WELL.\n\nCONTINUE?"));
     EXPECT_EQ(patternBoxList.count, 1);
-    EXPECT_EQ(interface->currentPatternBox, 0);
+    EXPECT_EQ(CurrentPatternBox(), 0);
     EXPECT_EQ(CountLayoutNodes(), 0);
     EXPECT_TRUE(SameCorners(GetPatternBox(0), {{0, 20}, {40, 20}, {40, 0}, {0, 0}}));
 }

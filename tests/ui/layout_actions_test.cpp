@@ -122,15 +122,14 @@ TEST_F(LayoutActions, SaveAsSaveAndOpenKeepTheLayoutAndItsName) {
     menuEditSaveLayoutAs(nullptr, nullptr);
     EXPECT_EQ(responder.prompts, std::vector<std::string>(2, "SAVE AS:"));
     EXPECT_EQ(access("Layout/.qlf", F_OK), -1);
-    EXPECT_EQ(interface->current_layout, nullptr);
+    EXPECT_EQ(CurrentLayoutName(), "");
 
     EXPECT_TRUE(responder.shown.empty());
     responder.keyboard = {"my layout#1"};
     menuEditSaveLayoutAs(nullptr, nullptr);
     ASSERT_EQ(access("Layout/mylayout1.qlf", F_OK), 0);
     EXPECT_EQ(responder.Texts(), std::vector<std::string>{"FILE SAVED:\n./Layout/mylayout1.qlf"});
-    ASSERT_NE(interface->current_layout, nullptr);
-    EXPECT_STREQ(interface->current_layout->str, "./Layout/mylayout1");
+    EXPECT_EQ(CurrentLayoutName(), "./Layout/mylayout1");
     const std::string firstSave = ReadFileText("Layout/mylayout1.qlf");
 
     // Save asks before overwriting the current layout; Cancel writes nothing.
@@ -147,7 +146,7 @@ TEST_F(LayoutActions, SaveAsSaveAndOpenKeepTheLayoutAndItsName) {
     EXPECT_EQ(ReadFileText("Layout/mylayout1.qlf"), SerializeLayout());
     ASSERT_EQ(responder.Texts().size(), 2u);
     EXPECT_EQ(responder.Texts()[1], "FILE SAVED:\n./Layout/mylayout1.qlf");
-    EXPECT_STREQ(interface->current_layout->str, "./Layout/mylayout1");
+    EXPECT_EQ(CurrentLayoutName(), "./Layout/mylayout1");
 
     // A new layout empties everything and starts the quilt-area procedure.
     responder.answers = {kResponseCancel};
@@ -157,7 +156,7 @@ TEST_F(LayoutActions, SaveAsSaveAndOpenKeepTheLayoutAndItsName) {
     EXPECT_EQ(extents, nullptr);
     EXPECT_EQ(patternList.count, 0);
     EXPECT_EQ(patternBoxList.count, 0);
-    EXPECT_EQ(interface->current_layout, nullptr);
+    EXPECT_EQ(CurrentLayoutName(), "");
     EXPECT_STREQ(CurrentScreenName(), "quilt-area setup");
     EXPECT_EQ(MenuStateMask(), kQuiltAreaMenuMask);
 
@@ -180,7 +179,7 @@ TEST_F(LayoutActions, SaveAsSaveAndOpenKeepTheLayoutAndItsName) {
                   "THIS WILL ERASE ALL CURRENT LAYOUT INFORMATION.\n\nCONTINUE?",
                   "\nMOVE YOUR MACHINE TO THE HOME LOCATION ON YOUR TABLE AND PRESS OK."}));
     EXPECT_STREQ(CurrentScreenName(), "layout view");
-    EXPECT_STREQ(interface->current_layout->str, "./Layout/mylayout1");
+    EXPECT_EQ(CurrentLayoutName(), "./Layout/mylayout1");
 }
 
 TEST_F(LayoutActions, UndoAndRestoreSetpointAreUsableExactlyWhileTheirFileExists) {

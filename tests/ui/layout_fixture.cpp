@@ -4,6 +4,7 @@
 
 #include "base/application_state.h"
 #include "layout/layout_file.h"
+#include "layout/layout_selection.h"
 #include "layout/pattern_box.h"
 #include "machine/serial_link.h"
 #include "ui/extents_setup.h"
@@ -11,6 +12,7 @@
 
 void MakeLayoutWindow() {
     if (!interface) interface = NewInterfaceStruct();
+    ResetLayoutSelection();
     FreeLayout();
     InitPatternBox();
     pbTemp.reset();

@@ -14,6 +14,7 @@
 #include <string>
 
 #include "base/system_paths.h"
+#include "layout/layout_selection.h"
 #include "layout/view_gestures.h"
 #include "layout/view_fixture.h"
 #include "machine/machine_parameters.h"
@@ -78,7 +79,7 @@ struct ViewScreen : ViewTest {
         InstallGtkInterface();
         InstallLayoutInterface();
         responder = std::make_unique<ScriptedResponder>();  // answers any message with OK
-        interface->currentPatternBox = 0;
+        SetCurrentPatternBox(0);
     }
     void TearDown() override {
         if (!interface) return;
@@ -87,6 +88,7 @@ struct ViewScreen : ViewTest {
         responder.reset();
         delete interface;  // the window's own record, made by MakeMainWindow
         interface = state.get();
+        ResetLayoutSelection();
         ViewTest::TearDown();
         EXPECT_EQ(chdir(oldDir.c_str()), 0);
         SetSystemRoot("");
@@ -140,7 +142,7 @@ TEST_F(LayoutViewScreen, AChainOfPatternsItsImagesZoomAllAndTheCameraBackground)
     const int meander = LoadPattern(Meander(8, 3, 4));
     NewPatternLayoutNode(meander, -1, 0, 1, 1);
     NewPatternLayoutNode(meander, -1, 0, 9, 1);
-    interface->selectedNode = NewPatternLayoutNode(LoadPattern(Star(2, 5)), -1, 0, 20, 5);
+    SetSelectedNode(NewPatternLayoutNode(LoadPattern(Star(2, 5)), -1, 0, 20, 5));
     ShowLayoutView();
     SetStatusBar("Drag To Pan");
     EXPECT_TRUE(LooksLike("layout_view_chain"));
@@ -199,14 +201,14 @@ TEST_F(LayoutViewScreen, AChainOfPatternsItsImagesZoomAllAndTheCameraBackground)
 TEST_F(LayoutViewScreen, MovingAnArrayInTheSecondBoxWithThePad) {
     MakeRectBox(2, 2, 30, 12);
     MakeRectBox(4, 4, 20, 9);
-    interface->currentPatternBox = 1;
+    SetCurrentPatternBox(1);
     interface->motorDirection = 0xC8;
     const int star = LoadPattern(Star(1.5f, 6));
     for (int column = 0; column < 3; column++)
         NewPatternLayoutNode(star, 0, column == 0, 1 + 4.0f * column, 1);
     NewArrayNode(1, 0, 3, 4);
     NewPatternLayoutNode(LoadPattern(Meander(6, 2, 3)), -1, 0, 1, 5);
-    interface->selectedNode = patternLayout->next;
+    SetSelectedNode(patternLayout->next);
     ShowLayoutView();
     command = kModeMoveSelected;
     SetStatusBar("Drag Pattern or Use Increment Buttons");
@@ -256,7 +258,7 @@ TEST_F(ViewTouch, ALongPressOpensThePopupAtThePressButNotDuringARun) {
     EXPECT_TRUE(hint);
     GtkWidget* popup = OpenPopup();
     ASSERT_NE(popup, nullptr);
-    EXPECT_EQ(interface->selectedNode, node);
+    EXPECT_EQ(SelectedNode(), node);
     // The position every entry of the pop-up is given.
     const auto* at = static_cast<const PopupPosition*>(
         g_object_get_data(G_OBJECT(popup), "longarm-popup-position"));
@@ -335,8 +337,8 @@ TEST_F(ViewTest, PatternImagesStayWithinTheBudgetAndPaintTheSamePicture) {
     selected->commandType = {PatternCommandType::EntityStart};
     selected->commandPoint = {1};
     selected->commandCount = 1;
-    interface->selectedNode = NewPatternLayoutNode(0, -1, 0, 0, 0);
-    interface->highlightIndex = 1;
+    SetSelectedNode(NewPatternLayoutNode(0, -1, 0, 0, 0));
+    SetHighlightIndex(1);
     const std::string highlighted = paint();
     bool red = false;
     for (std::size_t i = 0; i + 4 <= highlighted.size() && !red; i += 4)

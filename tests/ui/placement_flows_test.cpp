@@ -11,6 +11,7 @@
 #include "base/program_settings.h"
 #include "base/ui_hooks.h"
 #include "layout/layout_file.h"
+#include "layout/layout_selection.h"
 #include "layout/layout_tree.h"
 #include "layout/placement/autofill.h"
 #include "layout/placement/hull_bounce.h"

@@ -25,7 +25,7 @@ TEST_F(PatternPopup, OpensOnTheNearestPatternWithTheUsableEntries) {
     menuReady = 1;
     ShowPopupMenu(x + 3, y + 2);
     ASSERT_TRUE(WaitFor([&] { return PopupMenu() != nullptr; }));
-    EXPECT_EQ(interface->selectedNode, target);
+    EXPECT_EQ(SelectedNode(), target);
     EXPECT_EQ(menuReady, 0);
 
     EXPECT_FALSE(gtk_widget_get_visible(PopupItem("Copies/Merge")));  // advanced features off
@@ -41,7 +41,7 @@ TEST_F(PatternPopup, OpensOnTheNearestPatternWithTheUsableEntries) {
     ShowPopupMenu(x, y);
     ASSERT_TRUE(WaitFor([&] { return PopupMenu() != nullptr; }));
     EXPECT_EQ(MenuTexts(PopupMenu()), std::vector<std::string>{"Add Pattern"});
-    EXPECT_EQ(interface->selectedNode, nullptr);
+    EXPECT_EQ(SelectedNode(), nullptr);
 }
 
 TEST_F(PatternPopup, EditEntriesActOnTheSelectedPatternAndTakeTheirUndoPoints) {
@@ -76,11 +76,11 @@ TEST_F(PatternPopup, EditEntriesActOnTheSelectedPatternAndTakeTheirUndoPoints) {
     choose("Pattern/Reverse Path", false);
     EXPECT_EQ(p->x.front(), before.back());
 
-    interface->highlightIndex = 2;
+    SetHighlightIndex(2);
     choose("Move", true);
     EXPECT_EQ(command, 9);
     EXPECT_STREQ(statusBar, "Drag Pattern or Use Increment Buttons");
-    EXPECT_EQ(interface->highlightIndex, -1);
+    EXPECT_EQ(HighlightIndex(), -1);
 
     responder->keyboard = {"Corner Swirl"};
     choose("Pattern/Save", false);

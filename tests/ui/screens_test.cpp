@@ -8,6 +8,7 @@
 
 #include "base/application_state.h"
 #include "layout/layout_file.h"
+#include "layout/layout_selection.h"
 #include "layout/layout_tree.h"
 #include "layout/pattern_box.h"
 #include "pattern/pattern.h"
@@ -75,7 +76,7 @@ protected:
     // The default quilt area with its one box, the current one.
     void DefaultQuiltArea() {
         BogusExtents();
-        interface->currentPatternBox = 0;
+        SetCurrentPatternBox(0);
     }
 
     TempDir dir;
@@ -114,11 +115,11 @@ TEST_F(Screens, SelectStartsTheQuiltAreaSetupOrPlacesThePatternInIt) {
     ShowPatternSelect();
     EXPECT_FALSE(gtk_widget_get_sensitive(FindButton(interface->currentScreen, "Repeat")));
     SelectRow("2");
-    interface->boxMode = 1;
+    SetBoxMode(1);
     gtk_button_clicked(GTK_BUTTON(interface->btnSelectPattern));
     EXPECT_STREQ(CurrentScreenName(), "quilt-area setup");
     EXPECT_EQ(MenuStateMask(), kQuiltAreaSetupMask);
-    EXPECT_EQ(interface->boxMode, 0);
+    EXPECT_EQ(BoxMode(), 0);
     EXPECT_EQ(CountLayoutNodes(), 0);
 
     DefaultQuiltArea();

@@ -10,7 +10,6 @@
 #include <string>
 #include <vector>
 
-#include "base/application_state.h"
 #include "base/screen_config.h"
 #include "base/ui_hooks.h"
 #include "layout/layout_tree.h"

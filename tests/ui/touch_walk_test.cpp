@@ -12,6 +12,7 @@
 
 #include "base/program_settings.h"
 #include "base/screen_config.h"
+#include "layout/layout_selection.h"
 #include "layout/layout_tree.h"
 #include "layout/view_gestures.h"
 #include "popup_fixture.h"
@@ -114,7 +115,7 @@ protected:
         MakeRectBox(0, 0, 30, 20);
         const int slot = LoadPath({{0, 0}, {2, 0}, {2, 1}});
         LayoutNode* node = NewPatternLayoutNode(slot, -1, 0, 5, 5);
-        interface->selectedNode = node;
+        SetSelectedNode(node);
         gtk_widget_queue_draw(interface->window);  // the box and the pattern
         Look("layout");
         Settings().showAdvancedFeatures = 1;  // every entry of every menu

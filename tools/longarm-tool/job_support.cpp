@@ -6,6 +6,7 @@
 #include "base/application_state.h"
 #include "base/log.h"
 #include "layout/layout_file.h"
+#include "layout/layout_selection.h"
 #include "layout/pattern_box.h"
 #include "machine/machine_parameters.h"
 #include "machine/serial_link.h"
@@ -53,7 +54,7 @@ int LoadJob(const std::string& layout, const JobArguments& job) {
         std::fprintf(stderr, "longarm-tool: %s has no pattern box %d\n", layout.c_str(), job.box);
         return 1;
     }
-    interface->currentPatternBox = job.box;
+    SetCurrentPatternBox(job.box);
     if (PackFullPattern() < 0) {
         std::fprintf(stderr, "longarm-tool: the path of box %d cannot be stitched\n", job.box);
         return 1;

@@ -12,6 +12,7 @@
 #include "base/safe_write.h"
 #include "commands.h"
 #include "layout/layout_file.h"
+#include "layout/layout_selection.h"
 #include "layout/layout_tree.h"
 #include "layout/placement/array_merge.h"
 #include "layout/placement/array_repeat.h"
@@ -82,7 +83,7 @@ LayoutNode* Open(const Job& job) {
                      job.placement);
         return nullptr;
     }
-    interface->currentPatternBox = node->boxIndex;
+    SetCurrentPatternBox(node->boxIndex);
     interface->viewScale = kToolViewScale;
     SetLogStream(stderr);  // standard output is the report
     return node;

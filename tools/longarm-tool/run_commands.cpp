@@ -15,6 +15,7 @@
 #include "commands.h"
 #include "job_support.h"
 #include "layout/layout_file.h"
+#include "layout/layout_selection.h"
 #include "layout/layout_tree.h"
 #include "layout/pattern_box.h"
 #include "machine/serial_link.h"
@@ -143,7 +144,7 @@ int RunComposeCommand(const Arguments& args) {
     extents = std::make_unique<PatternBox>();
     SetRectangle(extents.get(), 0, 0, boxWidth + 2 * kComposeMargin,
                  boxHeight + 2 * kComposeMargin);
-    interface->currentPatternBox = box;
+    SetCurrentPatternBox(box);
     std::string name = args[0];  // SaveLayout adds the extension
     if (name.size() > 4 && name.compare(name.size() - 4, 4, ".qlf") == 0)
         name.resize(name.size() - 4);

@@ -9,6 +9,7 @@
 #include "base/program_settings.h"
 #include "base/ui_hooks.h"
 #include "layout/layout_file.h"
+#include "layout/layout_selection.h"
 #include "layout/layout_tree.h"
 #include "layout/pattern_box.h"
 #include "layout/placement/auto_center.h"
@@ -29,7 +30,7 @@ int CountAlong(float room, float size) {
 
 int PlanAutofill(const LayoutNode* node, AutofillGrid* grid) {
     const Pattern* p = node ? GetPattern(node->patternIndex) : nullptr;
-    const PatternBox* box = GetPatternBox(interface ? interface->currentPatternBox : -1);
+    const PatternBox* box = GetPatternBox(CurrentPatternBox());
     if (!p || !box) return 0;
     if (node->arrayIndex >= 0) {
         ShowMessage(kMessageError, kButtonsOk, kArrayedRefusal);

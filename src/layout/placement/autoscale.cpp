@@ -8,6 +8,7 @@
 #include "base/log.h"
 #include "base/program_settings.h"
 #include "base/ui_hooks.h"
+#include "layout/layout_selection.h"
 #include "layout/layout_tree.h"
 #include "layout/pattern_box.h"
 #include "layout/placement/array_repeat.h"
@@ -159,7 +160,7 @@ void TargetCentre(const PointArray* polygon, bool triangle, float rectX, float r
 // box, the four measuring bounces and the passes. Returns an AutoScaleResult;
 // on kAutoScaleDone fit.hull holds the grown hull.
 int FitHull(Fit& fit, int mode, int firstRotation, int passRotation) {
-    const PatternBox* box = GetPatternBox(interface ? interface->currentPatternBox : -1);
+    const PatternBox* box = GetPatternBox(CurrentPatternBox());
     if (!box || !CheckPatternBox(box)) {
         ShowMessage(kMessageError, kButtonsOk, kNotConvexMessage);
         return kAutoScaleBoxNotConvex;

@@ -8,6 +8,7 @@
 #include "base/application_state.h"
 #include "base/log.h"
 #include "base/program_settings.h"
+#include "layout/layout_selection.h"
 #include "layout/pattern_box.h"
 
 namespace {
@@ -129,7 +130,7 @@ void AdjustForMargin(PointArray* polygon) {
 }
 
 int CurrentBoxTargetCentre(float* cx, float* cy) {
-    const PatternBox* box = GetPatternBox(interface ? interface->currentPatternBox : -1);
+    const PatternBox* box = GetPatternBox(CurrentPatternBox());
     PointArray* polygon = BoxPolygon(box);
     if (!polygon) return 0;
     PolygonBoundsCentre(polygon, cx, cy);

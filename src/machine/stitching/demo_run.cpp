@@ -5,6 +5,7 @@
 #include "base/application_state.h"
 #include "base/log.h"
 #include "base/ui_hooks.h"
+#include "layout/layout_selection.h"
 #include "layout/layout_tree.h"
 #include "machine/mc1_commands.h"
 #include "machine/stitcher.h"
@@ -147,7 +148,7 @@ int RunDemo(int repetitions) {
     runStopped = false;  // the streaming loop tells by it that a pass was ended
     // Any StopPattern from here on (Stop, a board error) ends the demo.
     stopTest = 0;
-    if (CountLayoutNodes(interface->currentPatternBox) == 0) {
+    if (CountLayoutNodes(CurrentPatternBox()) == 0) {
         ShowMessage(kMessageError, kButtonsOk, "PATTERN BOX IS EMPTY");
         SetMask(kIdleMenuMask);
         return kDemoFailed;

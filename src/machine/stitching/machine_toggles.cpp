@@ -5,6 +5,7 @@
 #include "base/application_state.h"
 #include "base/log.h"
 #include "base/ui_hooks.h"
+#include "layout/layout_selection.h"
 #include "layout/pattern_box.h"
 #include "machine/mc1_commands.h"
 #include "machine/mc1_motion.h"
@@ -56,7 +57,7 @@ int ReadStartPoint(StartPointValues* values) {
     }
     float boxX = 0, boxY = 0;
     if (interface != nullptr) {
-        if (const PatternBox* box = GetPatternBox(interface->currentPatternBox)) {
+        if (const PatternBox* box = GetPatternBox(CurrentPatternBox())) {
             boxX = box->x;
             boxY = box->y;
         }

@@ -16,6 +16,7 @@
 #include "base/log.h"
 #include "base/timers.h"
 #include "base/ui_hooks.h"
+#include "layout/layout_selection.h"
 #include "layout/layout_tree.h"
 #include "layout/pattern_box.h"
 #include "machine/board_errors.h"
@@ -44,7 +45,7 @@ constexpr const char* kTracingNote = "STITCHING IS OFF: THE HEAD WILL ONLY TRACE
 bool CurrentBoxHasPlacements() {
     if (!interface) return false;
     for (const LayoutNode* n = patternLayout; n; n = n->next)
-        if (n->boxIndex == interface->currentPatternBox) return true;
+        if (n->boxIndex == CurrentPatternBox()) return true;
     return false;
 }
 

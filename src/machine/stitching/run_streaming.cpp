@@ -1,6 +1,7 @@
 // The streaming loop of a run: keeps the board's queue filled from fpTemp,
 // moves the run view's marker, changes sections at the jumps, finishes the
 // path, and changes the top speed while the run goes on.
+#include "layout/layout_selection.h"
 #include "machine/stitching/run_support.h"
 
 #include <algorithm>
@@ -46,7 +47,7 @@ constexpr int64_t kSilenceLimitMs = 10000;
 constexpr int64_t kQueueStillMs = 1000;
 
 void CurrentBoxOrigin(float* x, float* y) {
-    const PatternBox* box = interface ? GetPatternBox(interface->currentPatternBox) : nullptr;
+    const PatternBox* box = GetPatternBox(CurrentPatternBox());
     *x = box && std::isfinite(box->x) ? box->x : 0;
     *y = box && std::isfinite(box->y) ? box->y : 0;
 }

@@ -8,6 +8,7 @@
 #include "base/application_state.h"
 #include "base/log.h"
 #include "base/ui_hooks.h"
+#include "layout/layout_selection.h"
 #include "layout/layout_tree.h"
 #include "layout/pattern_box.h"
 #include "machine/machine_parameters.h"
@@ -255,7 +256,7 @@ int PackFullPattern() {
     FreeFullPattern(interface->fullPattern);
     interface->fullPattern = nullptr;
     bool unstitchable = false;
-    interface->fullPattern = PackBoxPath(interface->currentPatternBox, statWindow, &unstitchable);
+    interface->fullPattern = PackBoxPath(CurrentPatternBox(), statWindow, &unstitchable);
     return unstitchable ? -1 : 0;
 }
 

@@ -1,4 +1,5 @@
 #include "layout/placement/auto_center.h"
+#include "layout/layout_selection.h"
 
 #include "base/program_settings.h"
 #include "layout/placement/array_repeat.h"
@@ -29,7 +30,7 @@ TEST_F(AutoCenterTest, RectangleCentresEachAxisOnItsOwn) {
     // Another box's placements stay where they are.
     int other = MakeRectBox(30, 30, 10, 10);
     LayoutNode* c = AppendLayoutNode(slot, -1, 0, 0, 0, other);
-    interface->currentPatternBox = 0;
+    SetCurrentPatternBox(0);
     AutoCenter(1, 1);
     EXPECT_FLOAT_EQ(c->x, 0);
     EXPECT_FLOAT_EQ(c->y, 0);
@@ -47,7 +48,7 @@ TEST_F(AutoCenterTest, RectangleCentresEachAxisOnItsOwn) {
 TEST_F(AutoCenterTest, TriangleCentresOnTheCentroidNotTheRectangle) {
     // Right triangle (0,0), (0,9), (6,9): rectangle centre (3, 4.5), centroid (2, 6).
     int box = MakeBox({{0, 0}, {0, 9}, {6, 9}});
-    interface->currentPatternBox = box;
+    SetCurrentPatternBox(box);
     int slot = LoadPoints({{0, 0}, {1, 0}, {1, 1}});
     LayoutNode* a = NewPatternLayoutNode(slot, -1, 0, 0, 0);
     AutoCenter(1, 1);

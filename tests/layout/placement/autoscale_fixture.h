@@ -6,6 +6,7 @@
 #include <cmath>
 
 #include "base/program_settings.h"
+#include "layout/layout_selection.h"
 #include "layout/placement/box_centre.h"
 #include "layout/placement/hull_bounce.h"
 #include "placement_fixture.h"
@@ -39,7 +40,7 @@ struct AutoScaleTest : PlacementTest {
     // outside the current box at most (a negative slack: that far inside).
     static bool Inside(const LayoutNode* node, float slack = 0.01f) {
         const Pattern* p = GetPattern(node->patternIndex);
-        PointArray* box = BoxPolygon(GetPatternBox(interface->currentPatternBox));
+        PointArray* box = BoxPolygon(GetPatternBox(CurrentPatternBox()));
         bool inside = true;
         for (int i = 0; i < p->pointCount && inside; i++) {
             const float x = node->x + p->x[i] - p->minX, y = node->y + p->y[i] - p->minY;

@@ -1,4 +1,5 @@
 #include "layout/placement/autoscale.h"
+#include "layout/layout_selection.h"
 
 #include <algorithm>
 #include <random>
@@ -223,7 +224,7 @@ TEST_F(AutoScaleTest, FillsBoxesOfEveryShapeInBothModes) {
         InitPatternBox();
         ClearLayout();
         MakeBox(c.box);
-        interface->currentPatternBox = 0;
+        SetCurrentPatternBox(0);
         LayoutNode* n = NewPatternLayoutNode(LoadPoints({{0, 0}, {c.w, 0}, {c.w, c.h}, {0, c.h}}),
                                              -1, 0, 0.5f, 0.5f);
         AutoScaleReport report;
@@ -272,7 +273,7 @@ TEST_F(AutoScaleTest, MarginsTurnsAndRefusedBoxes) {
 
     // A box walked the wrong way round is refused with the message.
     int wrong = MakeBox({{0, 0}, {10, 0}, {10, 10}, {0, 10}});
-    interface->currentPatternBox = wrong;
+    SetCurrentPatternBox(wrong);
     script.shown.clear();
     EXPECT_EQ(AutoScale(n, kKeepProportions), kAutoScaleBoxNotConvex);
     EXPECT_EQ(script.shown, std::vector<std::string>{kNotConvexMessage});

@@ -1,4 +1,5 @@
 #include "machine/nesting.h"
+#include "layout/layout_selection.h"
 
 #include <string>
 #include <vector>
@@ -74,7 +75,7 @@ TEST_F(NestingTest, EveryStepCanBeCancelledAndTheMarksRunInOrder) {
     ASSERT_EQ(ApplyNestingScreenMove({100, 200}, {600, 200}), 1);
     EXPECT_NEAR(box->x, 1.5f, 1e-5);
     EXPECT_NEAR(box->corners->x, 1.5f, 1e-5);
-    interface->currentPatternBox = -1;
+    SetCurrentPatternBox(-1);
     EXPECT_EQ(ApplyNestingScreenMove({0, 0}, {600, 200}), 0);
 }
 

@@ -1,4 +1,5 @@
 #include "layout/placement_edit.h"
+#include "layout/layout_selection.h"
 
 #include <cmath>
 
@@ -95,7 +96,7 @@ TEST_F(PlacementEditTest, TurningAnArrayMemberTurnsTheWholeArrayAboutItsCentre) 
 TEST_F(PlacementEditTest, FullPatternTurnVisitsSinglesAndArrayParentsOfTheCurrentBoxOnly) {
     MakeRectBox(0, 0, 30, 30);
     MakeRectBox(0, 40, 30, 30);
-    interface->currentPatternBox = 0;
+    SetCurrentPatternBox(0);
     int single = LoadPoints({{0, 0}, {2, 0}, {2, 1}});
     int arrayed = LoadPoints({{0, 0}, {4, 0}, {4, 1}});
     LayoutNode* s = NewPatternLayoutNode(single, -1, 0, 1, 1);

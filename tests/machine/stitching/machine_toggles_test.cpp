@@ -1,4 +1,5 @@
 #include "machine/stitching/machine_toggles.h"
+#include "layout/layout_selection.h"
 
 #include <gtest/gtest.h>
 
@@ -52,7 +53,7 @@ TEST_F(MachineToggleTest, StartPointAndPathPointFollowTheHead) {
     EXPECT_EQ(PathPointAtHead(), interface->fullPattern->next()->next());  // halt point skipped
 
     // Without a current box the local values are the absolute ones.
-    interface->currentPatternBox = -1;
+    SetCurrentPatternBox(-1);
     ASSERT_EQ(ReadStartPoint(&values), 1);
     EXPECT_FLOAT_EQ(values.localX, 5.25f);
 

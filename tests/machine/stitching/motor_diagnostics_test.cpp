@@ -10,7 +10,6 @@
 #include <memory>
 #include <string>
 
-#include "base/application_state.h"
 #include "base/log.h"
 #include "base/timers.h"
 #include "machine/machine_parameters.h"

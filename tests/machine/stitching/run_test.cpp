@@ -18,6 +18,7 @@
 #include "base/log.h"
 #include "base/timers.h"
 #include "base/ui_hooks.h"
+#include "layout/layout_selection.h"
 #include "layout/layout_tree.h"
 #include "layout/pattern_box.h"
 #include "machine/machine_parameters.h"
@@ -86,6 +87,7 @@ struct RunTest : ::testing::Test {
     // and an empty pattern box at (1, 1) inch.
     void Begin(const std::vector<std::string>& simOptions) {
         interface = &state;
+        ResetLayoutSelection();
         sim = std::make_unique<Mc1Sim>(simOptions);
         ASSERT_TRUE(sim->running) << sim->error;
         SetDefaultsFilePath(folder.File("defaults.mrl").c_str());
@@ -426,10 +428,10 @@ TEST_F(RunTest, StartsThatMustNotRunSendNoMoveAndSetStartStartsAtThePoint) {
     EXPECT_EQ(interface->fullPattern, nullptr);
     patternLayout->y = 0;
 
-    interface->currentPatternBox = -1;
+    SetCurrentPatternBox(-1);
     startButtonReleased();
     EXPECT_EQ(Count("PATTERN BOX IS EMPTY"), 2);
-    interface->currentPatternBox = box;
+    SetCurrentPatternBox(box);
 
     script.onDrain = [] {
         if (command == kRunCommand && allStop == 0) stopButtonReleased();

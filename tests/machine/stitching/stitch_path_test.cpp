@@ -1,4 +1,5 @@
 #include "machine/stitching/stitch_path.h"
+#include "layout/layout_selection.h"
 
 #include <gtest/gtest.h>
 
@@ -25,8 +26,7 @@ struct StitchPathTest : ::testing::Test {
         interface = state.get();
         ResetLayout();
         SetFactoryDefaults();  // acceleration 40, curvature 40, minimumSpeed 2
-        interface->currentPatternBox =
-            MakeBox({{1, 21}, {41, 21}, {41, 1}, {1, 1}});  // origin (1, 1)
+        SetCurrentPatternBox(MakeBox({{1, 21}, {41, 21}, {41, 1}, {1, 1}}));  // origin (1, 1)
         SetLogStream(std::tmpfile());
     }
     void TearDown() override {
@@ -183,7 +183,7 @@ TEST_F(StitchPathTest, PathsTooLargeForTheBoardOrTheMemoryAreRefused) {
     LoadLayout(LONGARM_SOURCE_DIR "/tests/data/fuzz/layout_long_moves.qlf", 1, 1);
     int refused = 0;
     for (int box = 0; box < patternBoxList.count; box++) {
-        interface->currentPatternBox = box;
+        SetCurrentPatternBox(box);
         refused += PackFullPattern() == -1;
         EXPECT_LE(CountFullPattern(interface->fullPattern), kMostPathPoints);
     }
@@ -203,7 +203,7 @@ TEST_F(StitchPathTest, PathsTooLargeForTheBoardOrTheMemoryAreRefused) {
     SetUserInterfaceHooks(hooks);
     StatusWindow status;
     bool unstitchable = false;
-    EXPECT_EQ(PackBoxPath(interface->currentPatternBox, &status, &unstitchable), nullptr);
+    EXPECT_EQ(PackBoxPath(CurrentPatternBox(), &status, &unstitchable), nullptr);
     EXPECT_TRUE(unstitchable);
     SetUserInterfaceHooks({});
 }
