@@ -77,7 +77,7 @@ void DrawPercentText(cairo_t* cr, const ScaleDialogState* state, int width) {
 
 // Box outline in the preview frame, dashed red.
 void DrawBoxOutline(cairo_t* cr, const PreviewFrame& frame) {
-    const PatternBox* box = GetPatternBoxCurrentPatternBox();
+    const PatternBox* box = GetPatternBox(CurrentPatternBox());
     if (!box || !box->corners) return;
     const double dash[] = {4.0, 3.0};
     cairo_set_dash(cr, dash, 2, 0);

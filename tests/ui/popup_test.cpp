@@ -7,6 +7,7 @@
 #include "base/screen_config.h"
 #include "base/ui_hooks.h"
 #include "layout/layout_file.h"
+#include "layout/layout_selection.h"
 #include "popup_fixture.h"
 #include "ui/menu.h"
 #include "ui/pattern_popup.h"
