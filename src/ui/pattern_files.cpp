@@ -4,10 +4,10 @@
 #include <sys/stat.h>
 
 #include <algorithm>
-#include <cstring>
 #include <string>
 #include <vector>
 
+#include "base/folder_listing.h"
 #include "base/system_paths.h"
 #include "base/usb_drive.h"
 
@@ -59,7 +59,7 @@ int ScanFolder(GtkTreeStore* store, const std::string& folder, const char* filte
             } else {
                 gtk_tree_store_remove(store, &row);
             }
-        } else if (S_ISREG(info.st_mode) && ExtensionInFilter(name.c_str(), filter)) {
+        } else if (S_ISREG(info.st_mode) && ExtensionInFilter(name, filter)) {
             GtkTreeIter row;
             gtk_tree_store_append(store, &row, parent);
             gtk_tree_store_set(store, &row, kColumnName, name.c_str(), kColumnFolder, FALSE, -1);
@@ -104,24 +104,6 @@ void SortLevel(GtkTreeStore* store, GtkTreeIter* parent) {
 }
 
 }  // namespace
-
-int ExtensionInFilter(const char* name, const char* filter) {
-    if (!name || !filter) return 0;
-    const char* dot = std::strrchr(name, '.');
-    if (!dot) return 0;
-    const size_t length = std::strlen(dot);
-    for (const char* word = filter; *word;) {
-        while (*word == ' ')
-            word++;
-        const char* end = word;
-        while (*end && *end != ' ')
-            end++;
-        if (static_cast<size_t>(end - word) == length && std::strncmp(word, dot, length) == 0)
-            return 1;
-        word = end;
-    }
-    return 0;
-}
 
 GtkTreeStore* NewPatternStore() {
     return gtk_tree_store_new(kPatternStoreColumns, G_TYPE_STRING, G_TYPE_BOOLEAN);

@@ -41,7 +41,3 @@ int readDir(GtkTreeStore* store, const char* folder, const char* filter, GtkTree
 // Orders every level of the store: case-insensitive alphabetical, then every
 // folder before the first file.
 void SortStore(GtkTreeStore* store);
-
-// 1 when the extension of name (from its last ".") is one of the blank-separated
-// words of filter; 0 otherwise, and for a name without ".".
-int ExtensionInFilter(const char* name, const char* filter);

@@ -24,7 +24,8 @@ TEST(FileChooser, TheExtensionIsAWholeWordOfTheFilterAndFoldersSortFirst) {
     const Case cases[] = {
         {"a.qlf", ".qlf .QLF", 1},       {"a.QLF", ".qlf .QLF", 1},  {"a.Qlf", ".qlf .QLF", 0},
         {"firmware.bi", ".BIN .bin", 0}, {"old.qlf.bak", ".qlf", 0}, {"qlf", ".qlf", 0},
-        {"noextension", "", 1},          {"a.qcc", ".ZZZ", 0},
+        {"noextension", "", 1},          {"a.qcc", ".ZZZ", 0},       {"a.b.dxf", ".dxf .qcc", 1},
+        {"rose.qccx", ".qcc", 0},
     };
     for (const Case& c : cases)
         EXPECT_EQ(ExtensionInFilter(c.name, c.filter), c.want) << c.name << " in " << c.filter;

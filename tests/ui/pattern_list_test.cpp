@@ -46,20 +46,6 @@ void Folder(const std::string& path) {
 
 }  // namespace
 
-TEST(PatternList, ExtensionMustBeAWholeWordOfTheFilter) {
-    struct Case {
-        const char *name, *filter;
-        int want;
-    };
-    const Case cases[] = {
-        {"rose.qcc", ".qcc .QCC", 1}, {"ROSE.QCC", ".qcc .QCC", 1},    {"rose.Qcc", ".qcc .QCC", 0},
-        {"rose.qc", ".qcc .QCC", 0},  {"rose.qccx", ".qcc .QCC", 0},   {"rose", ".qcc .QCC", 0},
-        {"a.b.dxf", ".dxf .qcc", 1},  {"firmware.bi", ".BIN .bin", 0},
-    };
-    for (const Case& c : cases)
-        EXPECT_EQ(ExtensionInFilter(c.name, c.filter), c.want) << c.name << " in " << c.filter;
-}
-
 TEST(PatternList, FoldersFirstInCaseInsensitiveOrderWithoutEmptyOrHiddenFolders) {
     ASSERT_TRUE(EnsureGtk()) << "no X display for the window tests";
     TempDir dir;
