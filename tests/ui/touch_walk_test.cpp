@@ -57,8 +57,17 @@ protected:
             EXPECT_TRUE(SaveScreenshot(picture));
             return;
         }
-        WaitFor([&] { return SaveScreenshot(picture) && LooksLike(picture, "walk_" + place); }, 20000);
-        EXPECT_TRUE(SaveScreenshot(picture) && LooksLike(picture, "walk_" + place)) << place;
+        // The verdict is the last picture taken, so a match is not undone by a
+        // second shot racing a repaint.
+        ::testing::AssertionResult last = ::testing::AssertionFailure() << "no screenshot";
+        WaitFor(
+            [&] {
+                last = SaveScreenshot(picture) ? LooksLike(picture, "walk_" + place)
+                                               : ::testing::AssertionFailure() << "no screenshot";
+                return static_cast<bool>(last);
+            },
+            20000);
+        EXPECT_TRUE(last) << place;
     }
     static std::string Prefixed(const std::string& place, const std::string& lines) {
         std::string out;
