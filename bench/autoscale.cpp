@@ -96,8 +96,6 @@ Filled Measure(const LayoutNode* node) {
 
 void AutoScaleInto(benchmark::State& state, const std::string& pattern, const Box& shape,
                    int mode) {
-    static Interface app;
-    interface = &app;
     static FILE* devNull = std::fopen("/dev/null", "w");
     SetLogStream(devNull);
     const std::unique_ptr<Pattern> source = Sample(pattern);
@@ -122,7 +120,7 @@ void AutoScaleInto(benchmark::State& state, const std::string& pattern, const Bo
         SetCurrentPatternBox(box);
         AddPatternToList(0, std::make_unique<Pattern>(*source));
         node = NewPatternLayoutNode(0, -1, 0, 1, 1);
-        app.operationRunning = 1;
+        operationRunning = 1;
         state.ResumeTiming();
         if (AutoScale(node, mode, &report) != kAutoScaleDone) {
             state.SkipWithError("autoscale failed");

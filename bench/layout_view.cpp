@@ -17,9 +17,11 @@
 #include "layout/layout_selection.h"
 #include "layout/layout_tree.h"
 #include "layout/pattern_box.h"
+#include "layout/view_transform.h"
 #include "pattern/pattern.h"
 #include "pattern/pattern_image.h"
 #include "ui/drawing_area.h"
+#include "ui/interface.h"
 #include "ui/layout_view.h"
 #include "ui/layout_view_images.h"
 #include "ui/widget_helpers.h"
@@ -94,7 +96,7 @@ void Redraw() {
 // pixel), as the view draws them when it first shows them.
 void BM_RasterisePatternImages(benchmark::State& state) {
     if (!Setup()) return state.SkipWithError("no display");
-    const float scale = interface->viewScale;
+    const float scale = ViewScale();
     for (auto _ : state) {
         for (int i = 0; i < kPatterns; i++) {
             PatternImageMask mask;
@@ -115,7 +117,7 @@ BENCHMARK(BM_RasterisePatternImages)->Unit(benchmark::kMillisecond);
 void BM_ZoomAllAndRedraw(benchmark::State& state) {
     if (!Setup()) return state.SkipWithError("no display");
     for (auto _ : state) {
-        interface->viewScale = 0.5f;  // so that zoom to fit changes the scale
+        SetViewScale(0.5f);  // so that zoom to fit changes the scale
         zoomed = 0;
         SetZoomAll();
         Redraw();
@@ -138,18 +140,18 @@ BENCHMARK(BM_Redraw)->Unit(benchmark::kMillisecond);
 // at the new scale (alternating 0.010 and 0.011 inch per pixel).
 void BM_ZoomCloseUpAndRedraw(benchmark::State& state) {
     if (!Setup()) return state.SkipWithError("no display");
-    const float saved = interface->viewScale;
+    const float saved = ViewScale();
     zoomed = 1;
     panX = -100;
     panY = -100;
     int n = 0;
     for (auto _ : state) {
-        interface->viewScale = n++ % 2 ? 0.011f : 0.010f;
+        SetViewScale(n++ % 2 ? 0.011f : 0.010f);
         RefreshPatternPix();
         Redraw();
     }
     state.counters["image_MB"] = ImageMB();
-    interface->viewScale = saved;
+    SetViewScale(saved);
     zoomed = 0;
     RefreshPatternPix();
 }
@@ -159,8 +161,8 @@ BENCHMARK(BM_ZoomCloseUpAndRedraw)->Unit(benchmark::kMillisecond);
 // outside the view.
 void BM_RedrawCloseUp(benchmark::State& state) {
     if (!Setup()) return state.SkipWithError("no display");
-    const float saved = interface->viewScale;
-    interface->viewScale = 0.01f;
+    const float saved = ViewScale();
+    SetViewScale(0.01f);
     zoomed = 1;
     RefreshPatternPix();
     panX = -100;
@@ -169,7 +171,7 @@ void BM_RedrawCloseUp(benchmark::State& state) {
     for (auto _ : state)
         Redraw();
     state.counters["image_MB"] = ImageMB();
-    interface->viewScale = saved;
+    SetViewScale(saved);
     zoomed = 0;
     RefreshPatternPix();
 }

@@ -35,7 +35,9 @@
 #include <unistd.h>
 
 #include "base/screen_config.h"
+#include "machine/stitching/run_state.h"
 #include "ui/drawing_area.h"
+#include "ui/interface.h"
 #include "ui/layout_view_images.h"
 #endif
 
@@ -111,7 +113,7 @@ std::unique_ptr<Pattern> Meander() {
 // The view state at one scale: the frame and the marks of every placement, as
 // the layout view computes them for a redraw; then the images through the hook.
 void ComputeView(float scale, int shiftX, int shiftY) {
-    interface->viewScale = scale;
+    SetViewScale(scale);
     ViewFrame frame = CurrentViewFrame();
     frame.scale = scale;
     frame.panX = shiftX;
@@ -170,13 +172,13 @@ int main() {
         std::puts("the path was refused");
         return 1;
     }
-    const int points = CountFullPattern(interface->fullPattern);
+    const int points = CountFullPattern(CurrentRun().fullPattern);
     std::printf("path: %d points\n", points);
     const long peak = Report("path packed");
 
     const bool within = peak > 0 && peak < kLimitKiB;
     std::printf("%s: peak %.1f MiB, limit 64 MiB\n", within ? "PASS" : "FAIL", peak / 1024.0);
-    FreeFullPattern(interface->fullPattern);
-    interface->fullPattern = nullptr;
+    FreeFullPattern(CurrentRun().fullPattern);
+    CurrentRun().fullPattern = nullptr;
     return within && points >= 1000000 ? 0 : 1;
 }

@@ -54,8 +54,6 @@ void MakeLayout() {
 
 void StreamRun(benchmark::State& state) {
     const int timeScale = static_cast<int>(state.range(0));
-    static Interface record;
-    interface = &record;
     SetLogStream(std::fopen("/dev/null", "w"));
     UserInterfaceHooks ui;
     ui.showMessage = [](int, int, const char*) { return kResponseOk; };

@@ -19,6 +19,7 @@
 #include "layout/layout_tree.h"
 #include "layout/pattern_box.h"
 #include "machine/machine_parameters.h"
+#include "machine/stitching/run_state.h"
 #include "machine/stitching/stitch_path.h"
 #include "pattern/pattern.h"
 
@@ -84,8 +85,6 @@ std::unique_ptr<Pattern> Meander() {
 // The sample pattern (kind 0) or the meander (kind 1) placed `copies` times
 // side by side in one box.
 bool MakeLayout(int kind, int copies) {
-    static Interface state;
-    interface = &state;
     SetLogStream(std::fopen("/dev/null", "w"));
     SetFactoryDefaults();
     InitPatternBox();
@@ -111,13 +110,13 @@ void PackLayout(benchmark::State& state) {
     long points = 0;
     long peakPerPack = 0;
     for (auto _ : state) {
-        FreeFullPattern(interface->fullPattern);
-        interface->fullPattern = nullptr;
+        FreeFullPattern(CurrentRun().fullPattern);
+        CurrentRun().fullPattern = nullptr;
         const long before = heldBytes.load();
         peakBytes = before;
         PackFullPattern();
         peakPerPack = std::max(peakPerPack, peakBytes.load() - before);
-        points = CountFullPattern(interface->fullPattern);
+        points = CountFullPattern(CurrentRun().fullPattern);
     }
     const double patternPoints =
         static_cast<double>(state.range(0) == 0 ? 100000 : kGeneratedPoints) * state.range(1);
@@ -130,8 +129,8 @@ void PackLayout(benchmark::State& state) {
         static_cast<double>(points) * state.iterations(),
         benchmark::Counter::kIsRate | benchmark::Counter::kInvert, benchmark::Counter::kIs1000);
     state.counters["peak_bytes_per_point"] = points ? static_cast<double>(peakPerPack) / points : 0;
-    FreeFullPattern(interface->fullPattern);
-    interface->fullPattern = nullptr;
+    FreeFullPattern(CurrentRun().fullPattern);
+    CurrentRun().fullPattern = nullptr;
     ClearLayout();
     ClearPatternList();
 }

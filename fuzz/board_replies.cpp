@@ -37,6 +37,7 @@
 #include "machine/stitcher.h"
 #include "machine/stitching/pattern_run.h"
 #include "machine/stitching/run_flags.h"
+#include "machine/stitching/run_state.h"
 #include "machine/stitching/stitch_path.h"
 #include "support/simulated_clock/simulated_clock.h"
 
@@ -322,7 +323,7 @@ void CommandSetExchanges() {
 }
 
 void Run() {
-    interface->fullPattern = MakeRunPath();
+    CurrentRun().fullPattern = MakeRunPath();
     fpTemp = nullptr;
     allStop = 0;
     runViewShown = false;
@@ -391,8 +392,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FUZZ_CHECK(board.axisX == -1 && board.axisY == -1);
     FUZZ_CHECK(board.movesOffPathStitching == 0);
 
-    FreeFullPattern(interface->fullPattern);
-    interface->fullPattern = nullptr;
+    FreeFullPattern(CurrentRun().fullPattern);
+    CurrentRun().fullPattern = nullptr;
     ClearRunMarker();
     fpTemp = nullptr;
     sp = -1;

@@ -13,7 +13,9 @@
 #include "layout/layout_selection.h"
 #include "layout/layout_tree.h"
 #include "layout/pattern_box.h"
+#include "layout/view_transform.h"
 #include "machine/stitching/pattern_run.h"
+#include "machine/stitching/run_state.h"
 #include "machine/stitching/stitch_path.h"
 #include "pattern/pattern.h"
 
@@ -45,12 +47,12 @@ void PackEveryBox() {
         SetCurrentPatternBox(box);
         const int points = PackRunPath();
         FUZZ_CHECK(points >= -1);
-        for (const FullPattern_t* p = interface->fullPattern; p; p = p->next()) {
+        for (const FullPattern_t* p = CurrentRun().fullPattern; p; p = p->next()) {
             FUZZ_CHECK(std::isfinite(p->x) && std::isfinite(p->y));
             FUZZ_CHECK(std::isfinite(p->feed) && p->feed >= 0);
         }
-        FreeFullPattern(interface->fullPattern);
-        interface->fullPattern = nullptr;
+        FreeFullPattern(CurrentRun().fullPattern);
+        CurrentRun().fullPattern = nullptr;
     }
 }
 
@@ -58,7 +60,7 @@ void PackEveryBox() {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FuzzSetUp([] {
-        interface->viewScale = 0.1f;
+        SetViewScale(0.1f);
         InitPatternBox();
     });
     static const std::string input = ScratchPath("input.qlf");

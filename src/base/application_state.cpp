@@ -2,21 +2,6 @@
 
 #include <cstring>
 
-namespace {
-
-// Storage for the program's record that is built at compile time and whose
-// destructor never runs: code that runs during exit still finds it whole.
-union ProgramRecord {
-    Interface record;
-    constexpr ProgramRecord() : record() {}
-    ~ProgramRecord() {}
-};
-constinit ProgramRecord programRecord;
-
-}  // namespace
-
-constinit Interface* interface = &programRecord.record;
-
 char statusBar[kStatusBarSize] = {};
 
 int threaded = 0;
@@ -32,11 +17,8 @@ int stitching = 1;
 int command = -1;
 int vHandles = 0;
 volatile int mergePatternsActive = 0;
+volatile int operationRunning = 0;
 StatusWindow* statWindow = nullptr;
-
-Interface* NewInterfaceStruct() {
-    return new Interface;
-}
 
 void SetStatusBar(const char* text) {
     if (!text) {

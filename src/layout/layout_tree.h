@@ -83,6 +83,6 @@ void RemoveArrayNode(int slot);
 
 // Declares the images of all loaded patterns out of date; the views draw them
 // again at the view scale when they next show them, the pattern of the selected
-// placement (the interface record's selectedNode) with its highlighted entity.
+// placement (SelectedNode()) with its highlighted entity.
 // Called after every scale change and transform.
 void RefreshPatternPix();

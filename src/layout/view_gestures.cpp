@@ -127,7 +127,6 @@ int CornerArrowStep(double pressX, double pressY, double releaseX, double releas
 }
 
 int StepPatternBox(int direction) {
-    if (!interface) return 0;
     const int current = CurrentPatternBox();
     if (direction > 0) {
         if (current > kPatternBoxSlots - 2 || !GetPatternBox(current + 1)) return 0;

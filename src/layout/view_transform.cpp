@@ -26,14 +26,23 @@ float SafeScale(float scale) {
     return scale > 0 ? scale : kMinViewScale;
 }
 
+float viewScale = kMinViewScale;
+
 }  // namespace
+
+float ViewScale() {
+    return viewScale;
+}
+
+void SetViewScale(float inchesPerPixel) {
+    viewScale = inchesPerPixel;
+}
 
 ViewFrame CurrentViewFrame() {
     ViewFrame frame;
     frame.panX = panX;
     frame.panY = panY;
-    if (!interface) return frame;
-    frame.scale = interface->viewScale;
+    frame.scale = ViewScale();
     if (const PatternBox* box = GetPatternBox(CurrentPatternBox())) {
         frame.boxX = box->x;
         frame.boxY = box->y;
@@ -168,7 +177,7 @@ std::vector<PlacementMarks> LayoutMarks(const ViewFrame& frame, int box) {
 
 LayoutNode* GetClosestPattern(int screenX, int screenY, int rank) {
     const int box = CurrentPatternBox();
-    const float scale = interface ? interface->viewScale : 0.001f;
+    const float scale = ViewScale();
     const PatternBox* pb = GetPatternBox(box);
     const float boxX = pb ? pb->x : 0;
     const float boxY = pb ? pb->y : 0;
@@ -196,7 +205,7 @@ LayoutNode* GetClosestPattern(int screenX, int screenY, int rank) {
 
 LayoutNode* GetTouchedPattern(int screenX, int screenY) {
     const int box = CurrentPatternBox();
-    const float scale = interface ? interface->viewScale : 0.001f;
+    const float scale = ViewScale();
     const PatternBox* pb = GetPatternBox(box);
     const float boxX = pb ? pb->x : 0;
     const float boxY = pb ? pb->y : 0;

@@ -35,7 +35,13 @@ struct ScreenPoint {
     int y = 0;
 };
 
-// The frame of the layout view now: the interface's view scale, the pan
+// The zoom of the layout and run views, inches of quilt per screen pixel
+// (kMinViewScale at start). The views and zoom to fit set it; placement,
+// layout pictures and the touch search read it.
+float ViewScale();
+void SetViewScale(float inchesPerPixel);
+
+// The frame of the layout view now: the view scale, the pan
 // globals and the origin of the current pattern box. Called by the view and
 // the touch handlers.
 ViewFrame CurrentViewFrame();

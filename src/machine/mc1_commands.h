@@ -145,7 +145,7 @@ int GetStitcherVersion(float* version);
 
 // Motor direction byte (0x38): kMotorReversed when the encoders read in
 // reverse. Returns 0 read, 2 failed or not open. Start-up stores it in the
-// interface record.
+// current run's record (CurrentRun().motorDirection).
 int GetMotorDirection(unsigned char* direction);
 
 // Reverse-direction action of the setup screen: sends 0x41, waits 100 ms and

@@ -10,7 +10,7 @@
 #include <cstring>
 #include <string_view>
 
-#include "base/application_state.h"
+#include <glib.h>
 #include "base/log.h"
 #include "base/safe_write.h"
 #include "base/screen_config.h"
@@ -30,9 +30,6 @@ constexpr long kMinPatternFileBytes = 18;
 
 }  // namespace
 
-float PatternViewScale() {
-    return interface ? interface->viewScale : 0.001f;
-}
 int PatternPreviewWidth() {
     return pattern_preview_width > 0 ? pattern_preview_width : 140;
 }

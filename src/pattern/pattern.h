@@ -81,9 +81,6 @@ struct PatternList {
 // The loaded patterns of the layout, addressed by slot index.
 extern PatternList patternList;
 
-// The view scale of the layout view, inches per pixel (the interface record's;
-// 0.001 before it exists), at which pattern images are drawn.
-float PatternViewScale();
 // The thumbnail size of the screen settings in pixels (140 x 80 before they
 // are read).
 int PatternPreviewWidth();

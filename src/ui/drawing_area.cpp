@@ -5,6 +5,7 @@
 #include "base/application_state.h"
 #include "base/screen_config.h"
 #include "ui/extents_setup.h"
+#include "ui/interface.h"
 #include "ui/layout_view.h"
 #include "ui/run_view.h"
 #include "ui/trace_view.h"

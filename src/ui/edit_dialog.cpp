@@ -7,6 +7,7 @@
 
 #include "base/application_state.h"
 #include "base/screen_config.h"
+#include "ui/interface.h"
 #include "ui/widget_helpers.h"
 
 GtkWidget* NewEditDialog(const char* title, int width, int height) {

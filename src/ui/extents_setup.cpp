@@ -16,10 +16,13 @@
 #include "layout/layout_selection.h"
 #include "layout/layout_tree.h"
 #include "layout/pattern_box.h"
+#include "layout/view_transform.h"
 #include "machine/mc1_commands.h"
 #include "machine/mc1_motion.h"
+#include "machine/stitching/run_state.h"
 #include "pattern/pattern.h"
 #include "ui/drawing_area.h"
+#include "ui/interface.h"
 #include "ui/menu.h"
 #include "ui/pattern_select.h"
 #include "ui/screens.h"
@@ -409,9 +412,8 @@ void StartPatternBoxSetup() {
         return;
     }
     SetBoxMode(1);
-    interface->viewScale =
-        std::max(extents->width / view_area_width, extents->height / view_area_height);
-    if (interface->viewScale < 0.001f) interface->viewScale = 0.001f;
+    SetViewScale(std::max(extents->width / view_area_width, extents->height / view_area_height));
+    if (ViewScale() < 0.001f) SetViewScale(0.001f);
     ShowScreen([] { return createExtentsSetup(1); }, kBoxSetupMask, "pattern-box setup");
 }
 
@@ -506,7 +508,7 @@ void SetColour(GdkGC* gc, const char* name) {
 }
 
 int Px(float inches) {
-    return static_cast<int>(inches / interface->viewScale);
+    return static_cast<int>(inches / ViewScale());
 }
 
 void DrawPolygon(GdkDrawable* drawable, GdkGC* gc, const PatternBox* box) {
@@ -546,7 +548,7 @@ gboolean da_ExtentsView(GtkWidget* widget, GdkEventExpose*, gpointer) {
     gdk_gc_get_values(gc, &saved);
 
     if (BoxMode() == 0) {
-        DrawImage(drawable, gc, Badge(interface->motorDirection == 0xC8), 0, h - 32);
+        DrawImage(drawable, gc, Badge(CurrentRun().motorDirection == 0xC8), 0, h - 32);
         const int taken = pbTemp ? pbTemp->count : 0;
         if (taken == 0) DrawImage(drawable, gc, Image("TL_Arrow.png"), 10, 10);
         if (taken == 1) DrawImage(drawable, gc, Image("TR_Arrow.png"), w - 32, 10);
@@ -556,7 +558,7 @@ gboolean da_ExtentsView(GtkWidget* widget, GdkEventExpose*, gpointer) {
                   h - b);
     } else {
         if (zoomAll && extents) {
-            interface->viewScale = std::max({extents->width / w, extents->height / h, 0.001f});
+            SetViewScale(std::max({extents->width / w, extents->height / h, 0.001f}));
             zoomAll = 0;
         }
         gdk_gc_set_line_attributes(gc, 1, GDK_LINE_SOLID, GDK_CAP_BUTT, GDK_JOIN_MITER);

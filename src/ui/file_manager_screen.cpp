@@ -10,6 +10,7 @@
 #include "layout/pattern_box.h"
 #include "maintenance/file_manager.h"
 #include "ui/file_chooser.h"
+#include "ui/interface.h"
 #include "ui/menu.h"
 #include "ui/startup.h"
 #include "ui/widget_helpers.h"

@@ -6,6 +6,7 @@
 #include "base/application_state.h"
 #include "base/log.h"
 #include "base/screen_config.h"
+#include "ui/interface.h"
 #include "ui/widget_helpers.h"
 
 GtkWidget* NewHeadFollowDialog(const char* title, const char* name, const char* viewName,

@@ -9,6 +9,7 @@
 #include "base/application_state.h"
 #include "base/log.h"
 #include "base/screen_config.h"
+#include "ui/interface.h"
 #include "ui/widget_helpers.h"
 
 const char lower[41] = "1234567890qwertyuiopasdfghjkl-zxcvbnm,.+";

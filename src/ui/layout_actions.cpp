@@ -21,6 +21,7 @@
 #include "ui/drawing_area.h"
 #include "ui/extents_setup.h"
 #include "ui/file_chooser.h"
+#include "ui/interface.h"
 #include "ui/menu.h"
 #include "ui/message_windows.h"
 #include "ui/pattern_select.h"

@@ -16,9 +16,11 @@
 #include "layout/placement/hull_bounce.h"
 #include "layout/view_gestures.h"
 #include "layout/view_transform.h"
+#include "machine/stitching/run_state.h"
 #include "pattern/pattern.h"
 #include "pattern/pattern_image.h"
 #include "ui/drawing_area.h"
+#include "ui/interface.h"
 #include "ui/layout_view_images.h"
 #include "ui/view_interaction.h"
 #include "ui/widget_helpers.h"
@@ -136,7 +138,7 @@ bool MoveMode() {
 
 void DrawBackground(cairo_t* cr, int W, int H) {
     GdkPixbuf* camera = interface->captureImage;
-    if (camera && std::abs(interface->viewScale - interface->cameraInchPerPixel) < 0.25f) {
+    if (camera && std::abs(ViewScale() - interface->cameraInchPerPixel) < 0.25f) {
         const int cw = gdk_pixbuf_get_width(camera), ch = gdk_pixbuf_get_height(camera);
         if (cw > 0 && ch > 0) {
             cairo_save(cr);
@@ -364,7 +366,7 @@ void RedrawView() {
 int DrawGrid() {
     if (!interface) return 0;
     const int W = std::max(1, view_area_width), H = std::max(1, view_area_height);
-    const int spacing = GridSpacing(interface->viewScale);
+    const int spacing = GridSpacing(ViewScale());
     GdkPixbuf*& grid = interface->gridPixbuf;
     if (grid && (gdk_pixbuf_get_width(grid) != W || gdk_pixbuf_get_height(grid) != H)) {
         g_object_unref(grid);
@@ -392,8 +394,8 @@ void ZoomAll(GdkWindow* window) {
     GetLayoutDimensions(&lw, &lh);
     GetLayoutOrigin(&lx, &ly);
     const ZoomFit fit = ComputeZoomAll(W, H, GetPatternBox(CurrentPatternBox()), lw, lh, lx, ly);
-    const bool rescaled = fit.scale != interface->viewScale;
-    interface->viewScale = fit.scale;
+    const bool rescaled = fit.scale != ViewScale();
+    SetViewScale(fit.scale);
     panX = fit.panX;
     panY = fit.panY;
     DrawGrid();
@@ -404,7 +406,7 @@ void ZoomExtents(GdkWindow* window) {
     if (!window || !interface) return;
     int W = 0, H = 0;
     gdk_drawable_get_size(window, &W, &H);
-    interface->viewScale = ComputeZoomExtents(W, H, extents.get());
+    SetViewScale(ComputeZoomExtents(W, H, extents.get()));
 }
 
 GdkPixbuf* DrawButton(int w, int h, const char* text, const char* imagePath, int alpha) {
@@ -493,8 +495,8 @@ gboolean da_PatternView(GtkWidget* widget, GdkEventExpose*, gpointer) {
     cairo_t* cr = gdk_cairo_create(widget->window);
     DrawBackground(cr, W, H);
     DrawImage(cr,
-              ViewImage(interface->motorDirection == 0xC8 ? "ReverseArrow_32x32.png"
-                                                          : "Forward_32x32.png",
+              ViewImage(CurrentRun().motorDirection == 0xC8 ? "ReverseArrow_32x32.png"
+                                                            : "Forward_32x32.png",
                         kBadgeAlpha),
               0, H - 32, W, H);
     if (MoveMode()) DrawPadBackground(cr, W, H, pad);

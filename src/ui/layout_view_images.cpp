@@ -7,8 +7,10 @@
 #include "base/application_state.h"
 #include "layout/layout_selection.h"
 #include "layout/layout_tree.h"
+#include "layout/view_transform.h"
 #include "pattern/pattern.h"
 #include "pattern/pattern_image.h"
+#include "ui/interface.h"
 
 namespace {
 
@@ -58,11 +60,11 @@ long windowsDrawn = 0;
 
 bool KeyFor(int slot, ImageKey& key) {
     const Pattern* pattern = GetPattern(slot);
-    if (!pattern || !interface || !(interface->viewScale > 0)) return false;
+    if (!pattern || !interface || !(ViewScale() > 0)) return false;
     const LayoutNode* selected = SelectedNode();
     key.pattern = pattern;
     key.slot = slot;
-    key.scale = interface->viewScale;
+    key.scale = ViewScale();
     key.width = pattern->width;
     key.height = pattern->height;
     key.minX = pattern->minX;
@@ -95,7 +97,7 @@ std::size_t BytesHeld() {
 // and then, the oldest first, as many as the budget needs; never keep.
 void Trim(const Window* keep) {
     const unsigned long generation = PatternImageGeneration();
-    const float scale = interface ? interface->viewScale : 0;
+    const float scale = interface ? ViewScale() : 0;
     windows.erase(std::remove_if(windows.begin(), windows.end(),
                                  [&](const std::unique_ptr<Window>& w) {
                                      return w.get() != keep && (w->key.generation != generation ||

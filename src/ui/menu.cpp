@@ -18,6 +18,7 @@
 #include "machine/stitching/pattern_run.h"
 #include "ui/extents_setup.h"
 #include "ui/file_manager_screen.h"
+#include "ui/interface.h"
 #include "ui/layout_actions.h"
 #include "ui/pattern_popup.h"
 #include "ui/placement_actions.h"

@@ -9,6 +9,7 @@
 #include "base/log.h"
 #include "base/screen_config.h"
 #include "layout/layout_file.h"
+#include "ui/interface.h"
 #include "ui/widget_helpers.h"
 
 WaitingWindow* waitWindow = nullptr;
@@ -237,7 +238,7 @@ void CloseWaitingWindow(WaitingWindow* window) {
 }
 
 void CancelWaitingWindow(WaitingWindow* window) {
-    if (interface && interface->operationRunning == 1) interface->operationRunning = 0;
+    if (operationRunning == 1) operationRunning = 0;
     if (mergePatternsActive == 1) mergePatternsActive = 0;
     if (window) {
         CloseWaitingWindow(window);

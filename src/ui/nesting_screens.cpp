@@ -21,6 +21,7 @@
 #include "ui/drawing_area.h"
 #include "ui/edit_dialog.h"
 #include "ui/head_follow_view.h"
+#include "ui/interface.h"
 #include "ui/point_select_screen.h"
 #include "ui/widget_helpers.h"
 
@@ -51,10 +52,10 @@ PatternBox* Current() {
 
 // Table inches to view pixels.
 double PixelX(const NestScreen& s, float x) {
-    return (x - s.left) / interface->viewScale;
+    return (x - s.left) / ViewScale();
 }
 double PixelY(const NestScreen& s, float y) {
-    return (y - s.top) / interface->viewScale;
+    return (y - s.top) / ViewScale();
 }
 
 // The current box and its placements, shifted by (dx, dy) inches.
@@ -91,7 +92,7 @@ void DrawLayout(cairo_t* cr, const NestScreen& s, float dx, float dy) {
 
 gboolean OnNestExpose(GtkWidget* widget, GdkEventExpose*, gpointer data) {
     const auto* s = static_cast<const NestScreen*>(data);
-    if (!widget->window || !interface || interface->viewScale <= 0) return TRUE;
+    if (!widget->window || !interface || ViewScale() <= 0) return TRUE;
     const int w = widget->allocation.width, h = widget->allocation.height;
     cairo_t* cr = gdk_cairo_create(widget->window);
     SetCairoColour(cr, "#CCFFFF");
@@ -191,10 +192,10 @@ int NestingScreen() {
     NestScreen s;
     s.prompt = kNestingPrompt;
     s.nesting = true;
-    const float savedScale = interface->viewScale;
-    interface->viewScale = std::max(
+    const float savedScale = ViewScale();
+    SetViewScale(std::max(
         SetInchPerPixel(box->width + 1, box->height + 1, view_area_width, view_area_height),
-        0.001f);
+        0.001f));
     s.left = box->x - 0.5f;
     s.top = box->y - 0.5f;
     RefreshPatternPix();
@@ -210,7 +211,7 @@ int NestingScreen() {
     s.timer = 0;
     ResponseEmit(s.dialog, response);
 
-    interface->viewScale = savedScale;
+    SetViewScale(savedScale);
     RefreshPatternPix();
     SetZoomAll();
     RedrawLayoutView();
@@ -244,12 +245,12 @@ void SelectPoint2() {
     SetZoomAll();
     NestScreen s;
     s.prompt = kPointPrompt;
-    const float savedScale = interface->viewScale;
+    const float savedScale = ViewScale();
     const bool hadMeasureLine = interface->measureLine != nullptr;
     float right = 0, bottom = 0;
     TableCorner(&right, &bottom);
-    interface->viewScale =
-        std::max(SetInchPerPixel(right + 1, bottom + 1, view_area_width, view_area_height), 0.001f);
+    SetViewScale(std::max(SetInchPerPixel(right + 1, bottom + 1, view_area_width, view_area_height),
+                          0.001f));
     BuildScreen(&s, "SELECT POINT", kNestPointScreenName, kNestPointViewName);
 
     runTimer = 1;
@@ -261,7 +262,7 @@ void SelectPoint2() {
     s.timer = 0;
     if (isWidget(s.dialog)) gtk_widget_destroy(s.dialog);
 
-    interface->viewScale = savedScale;
+    SetViewScale(savedScale);
     if (!hadMeasureLine) {
         delete[] interface->measureLine;
         interface->measureLine = nullptr;

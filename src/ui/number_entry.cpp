@@ -13,6 +13,7 @@
 #include "base/ui_hooks.h"
 #include "layout/layout_selection.h"
 #include "layout/pattern_box.h"
+#include "ui/interface.h"
 #include "ui/widget_helpers.h"
 
 namespace {

@@ -22,6 +22,7 @@
 #include "pattern/pattern_transform.h"
 #include "ui/array_dialog.h"
 #include "ui/edit_dialog.h"
+#include "ui/interface.h"
 #include "ui/layout_actions.h"
 #include "ui/menu.h"
 #include "ui/message_windows.h"

@@ -13,6 +13,7 @@
 #include "layout/pattern_box.h"
 #include "pattern/pattern_thumbnail.h"
 #include "ui/drawing_area.h"
+#include "ui/interface.h"
 #include "ui/layout_actions.h"
 #include "ui/pattern_files.h"
 #include "ui/screens.h"

@@ -13,6 +13,7 @@
 #include "layout/view_transform.h"
 #include "pattern/pattern.h"
 #include "ui/edit_dialog.h"
+#include "ui/interface.h"
 #include "ui/menu.h"
 #include "ui/nesting_screens.h"
 #include "ui/pattern_popup.h"

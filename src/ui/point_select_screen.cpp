@@ -11,13 +11,16 @@
 #include "base/screen_config.h"
 #include "base/ui_hooks.h"
 #include "layout/pattern_box.h"
+#include "layout/view_transform.h"
 #include "machine/machine_parameters.h"
 #include "machine/mc1_motion.h"
 #include "machine/stitching/pattern_run.h"
 #include "machine/stitching/point_select.h"
+#include "machine/stitching/run_state.h"
 #include "machine/stitching/stitch_path.h"
 #include "machine/stitching/stitch_preview.h"
 #include "ui/head_follow_view.h"
+#include "ui/interface.h"
 #include "ui/widget_helpers.h"
 
 namespace {
@@ -49,7 +52,7 @@ float TableScale(int width, int height) {
         right = extents->x + extents->width;
         bottom = extents->y + extents->height;
     }
-    for (const FullPattern_t* p = interface->fullPattern; p != nullptr; p = p->next()) {
+    for (const FullPattern_t* p = CurrentRun().fullPattern; p != nullptr; p = p->next()) {
         right = std::max(right, p->x / kPathUnitsPerInch);
         bottom = std::max(bottom, p->y / kPathUnitsPerInch);
     }
@@ -65,7 +68,7 @@ gboolean OnPointScreenExpose(GtkWidget* widget, GdkEventExpose*, gpointer data) 
     if (!widget->window || interface == nullptr) return TRUE;
     const int w = widget->allocation.width;
     const int h = widget->allocation.height;
-    const float scale = interface->viewScale;
+    const float scale = ViewScale();
     cairo_t* cr = gdk_cairo_create(widget->window);
     // The path as the preview draws it, on the table from the machine's home.
     PreviewFrame frame;
@@ -77,13 +80,13 @@ gboolean OnPointScreenExpose(GtkWidget* widget, GdkEventExpose*, gpointer data) 
         frame.areaWidth = extents->width;
         frame.areaHeight = extents->height;
     }
-    DrawStitchPreview(cr, frame, w, h, interface->fullPattern, extents.get(), Machine().jumpStitch,
-                      true, true);
+    DrawStitchPreview(cr, frame, w, h, CurrentRun().fullPattern, extents.get(),
+                      Machine().jumpStitch, true, true);
 
     if (interface->measureLine)
         DrawHeadCross(cr, interface->measureLine[0], interface->measureLine[1], w, h);
     if (const FullPattern_t* start =
-            NearestPathPoint(interface->fullPattern, headPosition.x, headPosition.y)) {
+            NearestPathPoint(CurrentRun().fullPattern, headPosition.x, headPosition.y)) {
         SetCairoColour(cr, "#0080FF");  // the path's own start is the preview's green ring
         cairo_set_line_width(cr, 2);
         cairo_new_sub_path(cr);
@@ -138,9 +141,9 @@ int CrossTimer(GtkWidget* area) {
     int px = 0, py = 0;
     if (GetXY(&x, &y) != 0) x = y = 0;
     headPosition = {x, y};
-    if (interface->viewScale > 0) {
-        px = static_cast<int>(x / kPathUnitsPerInch / interface->viewScale);
-        py = static_cast<int>(y / kPathUnitsPerInch / interface->viewScale);
+    if (ViewScale() > 0) {
+        px = static_cast<int>(x / kPathUnitsPerInch / ViewScale());
+        py = static_cast<int>(y / kPathUnitsPerInch / ViewScale());
     }
     interface->measureLine[0] = px;
     interface->measureLine[1] = py;
@@ -151,7 +154,7 @@ int CrossTimer(GtkWidget* area) {
 FullPattern_t* SelectPoint() {
     if (interface == nullptr) return nullptr;
     PointScreen screen;
-    const float savedScale = interface->viewScale;
+    const float savedScale = ViewScale();
     const bool hadMeasureLine = interface->measureLine != nullptr;
     const int b = confirm_button_size;
     screen.okImage = LoadButtonImage("OK_64x64.png", "OK.png", b);
@@ -162,7 +165,7 @@ FullPattern_t* SelectPoint() {
     g_signal_connect(screen.area, "expose-event", G_CALLBACK(OnPointScreenExpose), &screen);
     g_signal_connect(screen.area, "button-release-event", G_CALLBACK(OnPointScreenRelease),
                      &screen);
-    interface->viewScale = TableScale(view_area_width, view_area_height);
+    SetViewScale(TableScale(view_area_width, view_area_height));
     gtk_widget_show(screen.area);
 
     runTimer = 1;
@@ -173,7 +176,7 @@ FullPattern_t* SelectPoint() {
     if (screen.timer) g_source_remove(screen.timer);
     if (isWidget(screen.dialog)) gtk_widget_destroy(screen.dialog);
 
-    interface->viewScale = savedScale;
+    SetViewScale(savedScale);
     if (!hadMeasureLine) {
         delete[] interface->measureLine;
         interface->measureLine = nullptr;

@@ -14,7 +14,7 @@ constexpr const char* kPointSelectScreenName = "pointSelectScreen";
 constexpr const char* kPointSelectViewName = "pointSelectView";
 
 // Shows the point-selection screen until the quilter taps OK or Cancel.
-// Returns the path point of interface->fullPattern nearest the head on OK
+// Returns the path point of CurrentRun().fullPattern nearest the head on OK
 // (points with halt set not counted), none on Cancel, when the window was
 // closed, or when there is no path. The view scale is restored afterwards.
 // Called by the run start (startButtonReleased's "SET START").

@@ -11,12 +11,15 @@
 #include "base/timers.h"
 #include "layout/layout_selection.h"
 #include "layout/layout_tree.h"
+#include "layout/view_transform.h"
 #include "machine/machine_parameters.h"
 #include "machine/stitching/pattern_run.h"
 #include "machine/stitching/point_streaming.h"
+#include "machine/stitching/run_state.h"
 #include "machine/stitching/stitch_estimate.h"
 #include "pattern/pattern.h"
 #include "ui/drawing_area.h"
+#include "ui/interface.h"
 #include "ui/layout_view.h"
 #include "ui/layout_view_images.h"
 #include "ui/menu.h"
@@ -83,7 +86,7 @@ void PaintPauseColour(GtkWidget* button) {
 }
 
 void DrawPatterns(cairo_t* cr, int width, int height) {
-    const float scale = interface->viewScale > 0 ? interface->viewScale : 0.001f;
+    const float scale = ViewScale() > 0 ? ViewScale() : 0.001f;
     for (const LayoutNode* node = patternLayout; node; node = node->next) {
         if (node->boxIndex != CurrentPatternBox()) continue;
         // A placement whose pattern went away draws nothing.
@@ -92,17 +95,20 @@ void DrawPatterns(cairo_t* cr, int width, int height) {
     }
 }
 
+// Dashed cross lines through the head, the run's marker at the view scale.
 void DrawHeadMarker(cairo_t* cr, int width, int height) {
-    const int* line = interface->measureLine;
-    if (!line) return;
+    const RunMarker& marker = CurrentRun().marker;
+    if (!marker.shown) return;
+    const int x = InchesToPixels(marker.x, ViewScale());
+    const int y = InchesToPixels(marker.y, ViewScale());
     SetCairoColour(cr, "#008899");
     cairo_set_line_width(cr, 1);
     const double dash[] = {4, 4};
     cairo_set_dash(cr, dash, 2, 0);
-    cairo_move_to(cr, line[0] + 0.5, 0);
-    cairo_line_to(cr, line[0] + 0.5, height);
-    cairo_move_to(cr, 0, line[1] + 0.5);
-    cairo_line_to(cr, width, line[1] + 0.5);
+    cairo_move_to(cr, x + 0.5, 0);
+    cairo_line_to(cr, x + 0.5, height);
+    cairo_move_to(cr, 0, y + 0.5);
+    cairo_line_to(cr, width, y + 0.5);
     cairo_stroke(cr);
     cairo_set_dash(cr, nullptr, 0, 0);
 }

@@ -10,6 +10,7 @@
 #include "machine/stitching/trace_recording.h"
 #include "ui/drawing_area.h"
 #include "ui/extents_setup.h"
+#include "ui/interface.h"
 #include "ui/run_view.h"
 #include "ui/trace_view.h"
 #include "ui/view_interaction.h"

@@ -14,11 +14,13 @@
 #include "layout/layout_selection.h"
 #include "layout/pattern_box.h"
 #include "machine/mc1_commands.h"
+#include "machine/stitching/run_state.h"
 #include "maintenance/firmware_update.h"
 #include "maintenance/program_update.h"
 #include "maintenance/system_update.h"
 #include "ui/diagnostics_page.h"
 #include "ui/file_chooser.h"
+#include "ui/interface.h"
 #include "ui/menu.h"
 #include "ui/setup_advanced.h"
 #include "ui/setup_pages.h"
@@ -172,8 +174,8 @@ void OnBtnReverseClicked(GtkWidget* button, gpointer) {
         return;
     }
     Log("dir = 0x%2.2X\n", direction);
-    interface->motorDirection = direction;
-    Log("interface->motorDirection = 0x%2.2X\n", interface->motorDirection);
+    CurrentRun().motorDirection = direction;
+    Log("CurrentRun().motorDirection = 0x%2.2X\n", CurrentRun().motorDirection);
     SetButtonFont(button, MotorDirectionLabel(direction), SetupFont());
     ShowMessage(kMessageInfo, kButtonsOk,
                 direction == kMotorReversed ? "MOTOR ENCODERS NOW READING IN REVERSE MODE"

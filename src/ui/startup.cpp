@@ -27,12 +27,14 @@
 #include "layout/pattern_box.h"
 #include "machine/mc1_commands.h"
 #include "machine/serial_link.h"
+#include "machine/stitching/run_state.h"
 #include "maintenance/program_update.h"
 #include "pattern/pattern.h"
 #include "ui/drawing_area.h"
 #include "ui/file_chooser.h"
 #include "ui/file_manager_screen.h"
 #include "ui/gtk_interface.h"
+#include "ui/interface.h"
 #include "ui/layout_actions.h"
 #include "ui/menu.h"
 #include "ui/message_windows.h"
@@ -260,7 +262,7 @@ int initializeUserInterface(int argc, char** argv) {
 
     Log("done.\nCreate Initial Screen...");
     unsigned char direction = 0;
-    if (GetMotorDirection(&direction) == 0) interface->motorDirection = direction;
+    if (GetMotorDirection(&direction) == 0) CurrentRun().motorDirection = direction;
     gtk_box_pack_start(GTK_BOX(interface->mainBox), menuRow, FALSE, FALSE, 0);
     gtk_widget_show(menuRow);
     ChooseFirstScreen();

@@ -19,6 +19,7 @@
 #include "machine/stitching/pattern_run.h"
 #include "machine/stitching/stitch_path.h"
 #include "machine/stitching/stitch_preview.h"
+#include "ui/interface.h"
 #include "ui/menu.h"
 #include "ui/widget_helpers.h"
 

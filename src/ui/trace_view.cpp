@@ -8,10 +8,12 @@
 #include "base/ui_hooks.h"
 #include "layout/layout_selection.h"
 #include "layout/pattern_box.h"
+#include "layout/view_transform.h"
 #include "machine/mc1_commands.h"
 #include "machine/stitching/trace_recording.h"
 #include "pattern/pattern.h"
 #include "ui/drawing_area.h"
+#include "ui/interface.h"
 #include "ui/menu.h"
 #include "ui/message_windows.h"
 #include "ui/point_select_screen.h"
@@ -126,7 +128,7 @@ gboolean da_Capture(GtkWidget* widget, GdkEventExpose*, gpointer) {
         cairo_paint(cr);
     }
 
-    const float scale = interface->viewScale > 0 ? interface->viewScale : 0.001f;
+    const float scale = ViewScale() > 0 ? ViewScale() : 0.001f;
     const Pattern* pattern = tmpPattern.get();
     if (pattern && pattern->pointCount > 0) {
         // The points, joined in the order the head passed them so the

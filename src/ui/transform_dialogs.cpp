@@ -13,8 +13,10 @@
 #include "layout/layout_tree.h"
 #include "layout/pattern_box.h"
 #include "layout/placement_edit.h"
+#include "layout/view_transform.h"
 #include "pattern/pattern.h"
 #include "ui/edit_dialog.h"
+#include "ui/interface.h"
 #include "ui/layout_view_images.h"
 #include "ui/placement_actions.h"
 #include "ui/widget_helpers.h"
@@ -133,7 +135,7 @@ gboolean da_ScalePreview(GtkWidget* widget, GdkEventExpose*, gpointer data) {
         W = kDefaultPreviewWidth;
         H = kDefaultPreviewHeight;
     }
-    const PreviewFrame frame = ScalePreviewFrame(state->span, interface->viewScale, W, H);
+    const PreviewFrame frame = ScalePreviewFrame(state->span, ViewScale(), W, H);
 
     cairo_t* cr = gdk_cairo_create(widget->window);
     cairo_set_source_rgb(cr, 0xCC / 255.0, 1, 1);
@@ -294,9 +296,9 @@ int ScaleDialog(LayoutNode* node) {
     state.span = span;
 
     // The view scale is borrowed so the span plus an inch fills the preview.
-    const float savedScale = interface->viewScale;
+    const float savedScale = ViewScale();
     const PreviewSize preview = ScalePreviewSize(scale_dialog_width, scale_dialog_height);
-    interface->viewScale = ScalePreviewViewScale(span, preview);
+    SetViewScale(ScalePreviewViewScale(span, preview));
     RefreshPatternPix();
 
     GtkWidget* dialog = BuildScaleDialog(&state, preview.width, preview.height);
@@ -307,7 +309,7 @@ int ScaleDialog(LayoutNode* node) {
                        static_cast<float>(state.percents.height));
     }
 
-    interface->viewScale = savedScale;
+    SetViewScale(savedScale);
     RefreshPatternPix();
     for (LayoutNode* copy : state.copies)
         FreeDetachedLayoutNode(copy);

@@ -13,9 +13,11 @@
 #include "layout/layout_tree.h"
 #include "layout/pattern_box.h"
 #include "layout/view_gestures.h"
+#include "layout/view_transform.h"
 #include "machine/machine_parameters.h"
 #include "pattern/pattern.h"
 #include "ui/drawing_area.h"
+#include "ui/interface.h"
 #include "ui/layout_view.h"
 #include "ui/menu.h"
 #include "ui/pattern_popup.h"
@@ -95,7 +97,7 @@ void ChangeBox(int direction) {
 }
 
 void MoveByPixels(double dx, double dy) {
-    const float scale = interface->viewScale;
+    const float scale = ViewScale();
     MoveForMode(command, static_cast<float>(dx * scale), static_cast<float>(dy * scale));
 }
 

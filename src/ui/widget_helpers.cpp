@@ -5,6 +5,7 @@
 #include "base/application_state.h"
 #include "base/log.h"
 #include "base/screen_config.h"
+#include "ui/interface.h"
 
 int isWidget(const void* pointer) {
     if (!pointer) return 0;

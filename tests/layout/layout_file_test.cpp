@@ -9,6 +9,7 @@
 #include "base/system_paths.h"
 #include "base/ui_hooks.h"
 #include "layout/layout_selection.h"
+#include "layout/view_transform.h"
 #include "layout_fixture.h"
 #include "support/temp_dir.h"
 
@@ -199,7 +200,7 @@ TEST_F(LayoutFileTest, CommandNumbersOutsideThePatternAreBroughtIntoIt) {
             EXPECT_LE(p->commandPoint[c], p->pointCount + 1);
         }
     }
-    interface->viewScale = 0.1f;
+    SetViewScale(0.1f);
     RefreshPatternPix();  // draws every pattern with its commands
 }
 

@@ -48,7 +48,7 @@ TEST_F(LayoutTreeTest, SpanOfTheCurrentBox) {
 TEST_F(LayoutTreeTest, ClosestPatternRanksByScreenDistanceThenListOrder) {
     MakeBox({{2, 20}, {20, 20}, {20, 2}, {2, 2}});
     SetCurrentPatternBox(0);
-    interface->viewScale = 0.1f;  // 10 pixels per inch
+    SetViewScale(0.1f);  // 10 pixels per inch
     int slot = LoadRectangle(1, 1);
     LayoutNode* far = NewPatternLayoutNode(slot, -1, 0, 3, 0);    // pixel (50, 20)
     LayoutNode* left = NewPatternLayoutNode(slot, -1, 0, 0, 0);   // pixel (20, 20)
@@ -65,7 +65,7 @@ TEST_F(LayoutTreeTest, ClosestPatternRanksByScreenDistanceThenListOrder) {
 TEST_F(LayoutTreeTest, ATouchInsideAnOutlinePicksThatPlacementTheSmallestFirst) {
     MakeBox({{2, 20}, {20, 20}, {20, 2}, {2, 2}});
     SetCurrentPatternBox(0);
-    interface->viewScale = 0.1f;  // 10 pixels per inch; the box origin is at pixel (20, 20)
+    SetViewScale(0.1f);  // 10 pixels per inch; the box origin is at pixel (20, 20)
     LayoutNode* big = NewPatternLayoutNode(LoadRectangle(8, 6), -1, 0, 0, 0);    // 20..100, 20..80
     LayoutNode* small = NewPatternLayoutNode(LoadRectangle(2, 2), -1, 0, 5, 3);  // 70..90, 50..70
     LayoutNode* near =

@@ -58,7 +58,7 @@ TEST_F(Transform, MarkersShowWhereEndsAreMoreThanAnEighthInchApart) {
     MakeRectBox(1, 1, 20, 20);
     MakeRectBox(0, 0, 5, 5);
     SetCurrentPatternBox(0);
-    interface->viewScale = 0.125f;
+    SetViewScale(0.125f);
     panX = 3;  // pixels: they must not count as inches
     const int a = LoadPattern({{0, 0}, {2, 0}, {2, 1}});
     NewPatternLayoutNode(a, -1, 0, -0.95f, -1);                            // (0.05, 0) to (2.05, 1)

@@ -9,6 +9,7 @@
 #include "layout/layout_selection.h"
 #include "machine/machine_parameters.h"
 #include "machine/serial_link.h"
+#include "machine/stitching/pattern_run.h"
 
 namespace {
 ScriptedUi scripted;
@@ -21,8 +22,6 @@ ScriptedUi& Ui() {
 void BoardTest::SetUp() {
     sim = std::make_unique<Mc1Sim>(std::vector<std::string>{"--time-scale", "50"});
     ASSERT_TRUE(sim->running) << sim->error;
-    state = std::make_unique<Interface>();
-    interface = state.get();
     ResetLayoutSelection();
     SetCurrentPatternBox(-1);
     SetFactoryDefaults();
@@ -62,7 +61,7 @@ void BoardTest::TearDown() {
     std::fclose(logStream);
     std::free(logBuffer);
     scripted = ScriptedUi{};
-    interface = nullptr;
+    FreeRunPath();
 }
 
 std::string BoardTest::LogText() {

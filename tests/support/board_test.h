@@ -1,5 +1,5 @@
 // A test on the simulated board: the simulator (time scale 50) on the serial
-// line with its clock linked to the program's (LinkClocks), an application record with the factory
+// line with its clock linked to the program's (LinkClocks), the factory
 // settings, a scripted responder that records every message and answers from a queue, and the log
 // kept in memory.
 #pragma once
@@ -38,7 +38,6 @@ struct BoardTest : ::testing::Test {
     std::string LogText();
 
     std::unique_ptr<Mc1Sim> sim;
-    std::unique_ptr<Interface> state;
     FILE* logStream = nullptr;
     char* logBuffer = nullptr;
     size_t logSize = 0;

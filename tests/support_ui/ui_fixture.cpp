@@ -15,6 +15,9 @@
 #include "base/ui_hooks.h"
 #include "layout/layout_file.h"
 #include "layout/layout_selection.h"
+#include "layout/view_transform.h"
+#include "machine/stitching/pattern_run.h"
+#include "ui/interface.h"
 #include "ui/menu.h"
 #include "ui/screens.h"
 #include "ui/startup.h"
@@ -188,6 +191,8 @@ void DropMainWindow() {
     SetCurrentLayoutName("");
     *interface = Interface{};  // the next test starts from a fresh record
     ResetLayoutSelection();
+    SetViewScale(kMinViewScale);
+    FreeRunPath();
 }
 
 ScriptedResponder::ScriptedResponder() {

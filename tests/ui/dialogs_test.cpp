@@ -8,6 +8,7 @@
 #include "layout/layout_selection.h"
 #include "layout/layout_tree.h"
 #include "layout/placement/array_repeat.h"
+#include "layout/view_transform.h"
 #include "machine/mc1_commands.h"
 #include "machine/serial_link.h"
 #include "popup_fixture.h"
@@ -69,7 +70,7 @@ TEST_F(Dialogs, ScaleFollowsTheLockedSlidersAndKeepsTheCentre) {
     int slot = LoadPath({{0, 0}, {4, 0}, {4, 2}, {0, 2}, {2, 0}, {1, 1}});
     LayoutNode* n = NewPatternLayoutNode(slot, -1, 0, 5, 5);
     SetSelectedNode(n);
-    const float scale = interface->viewScale;
+    const float scale = ViewScale();
     double afterPlus = 0, lockedHeight = 0, unlockedWidth = 0;
     bool smartShown = false, smartSensitive = false;
 
@@ -102,7 +103,7 @@ TEST_F(Dialogs, ScaleFollowsTheLockedSlidersAndKeepsTheCentre) {
     EXPECT_NEAR(p->height, 2 * 1.49, 1e-3);
     EXPECT_NEAR(n->x + p->width / 2, 7, 1e-3);
     EXPECT_NEAR(n->y + p->height / 2, 6, 1e-3);
-    EXPECT_EQ(interface->viewScale, scale);  // borrowed and given back
+    EXPECT_EQ(ViewScale(), scale);  // borrowed and given back
     EXPECT_EQ(FindToplevel(kScaleDialogTitle), nullptr);
 
     // From the pop-up with the undo point; Cancel changes nothing.

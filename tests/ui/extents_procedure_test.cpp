@@ -13,10 +13,12 @@
 #include "layout/layout_selection.h"
 #include "layout/layout_tree.h"
 #include "layout/pattern_box.h"
+#include "layout/view_transform.h"
 #include "layout_fixture.h"
 #include "machine/serial_link.h"
 #include "support/mc1sim_fixture.h"
 #include "ui/extents_setup.h"
+#include "ui/interface.h"
 #include "ui/startup.h"
 
 namespace {
@@ -221,7 +223,7 @@ TEST_F(Procedures, TheBoxMenuAddsRedrawsAndDeletesBoxes) {
 
     menuMainPatternbox(nullptr, const_cast<char*>("1"));
     EXPECT_STREQ(CurrentScreenName(), "pattern-box setup");
-    EXPECT_FLOAT_EQ(interface->viewScale, 40.0f / view_area_width);
+    EXPECT_FLOAT_EQ(ViewScale(), 40.0f / view_area_width);
     DrawBox({{20, 12}, {30, 2}});
     ASSERT_EQ(patternBoxList.count, 2);
     ASSERT_NE(AppendLayoutNode(0, -1, 0, 0, 0, 1), nullptr);

@@ -18,6 +18,7 @@
 #include "support_ui/ui_fixture.h"
 #include "ui/file_chooser.h"
 #include "ui/file_manager_screen.h"
+#include "ui/interface.h"
 #include "ui/menu.h"
 #include "ui/message_windows.h"
 #include "ui/screens.h"

@@ -8,6 +8,7 @@
 #include "layout/pattern_box.h"
 #include "machine/serial_link.h"
 #include "ui/extents_setup.h"
+#include "ui/interface.h"
 #include "ui/layout_actions.h"
 
 void MakeLayoutWindow() {

@@ -15,15 +15,18 @@
 
 #include "base/system_paths.h"
 #include "layout/layout_selection.h"
-#include "layout/view_gestures.h"
 #include "layout/view_fixture.h"
+#include "layout/view_gestures.h"
+#include "layout/view_transform.h"
 #include "machine/machine_parameters.h"
+#include "machine/stitching/run_state.h"
 #include "support/run_program.h"
 #include "support/temp_dir.h"
 #include "support_ui/touch_targets.h"
 #include "support_ui/ui_fixture.h"
 #include "ui/drawing_area.h"
 #include "ui/gtk_interface.h"
+#include "ui/interface.h"
 #include "ui/layout_actions.h"
 #include "ui/layout_view.h"
 #include "ui/layout_view_images.h"
@@ -74,7 +77,8 @@ struct ViewScreen : ViewTest {
         ASSERT_EQ(symlink(LONGARM_SOURCE_DIR "/images", folder.File("images").c_str()), 0);
         ASSERT_EQ(chdir(folder.path.c_str()), 0);
         SetSystemRoot(folder.path.c_str());
-        interface = nullptr;  // the window's own record replaces the plain one
+        previous = interface;
+        interface = nullptr;  // the window's own record replaces the program's
         MakeMainWindow(true);
         InstallGtkInterface();
         InstallLayoutInterface();
@@ -87,7 +91,7 @@ struct ViewScreen : ViewTest {
         DropMainWindow();
         responder.reset();
         delete interface;  // the window's own record, made by MakeMainWindow
-        interface = state.get();
+        interface = previous;
         ResetLayoutSelection();
         ViewTest::TearDown();
         EXPECT_EQ(chdir(oldDir.c_str()), 0);
@@ -117,6 +121,7 @@ struct ViewScreen : ViewTest {
     TempDir folder;
     std::unique_ptr<ScriptedResponder> responder;
     std::string oldDir;
+    Interface* previous = nullptr;
 };
 
 // Compares the view, redrawn, with tests/data/NAME.png.
@@ -149,7 +154,7 @@ TEST_F(LayoutViewScreen, AChainOfPatternsItsImagesZoomAllAndTheCameraBackground)
 
     // The pattern images are kept while the scale stays.
     const int fittedX = panX;
-    const float fittedScale = interface->viewScale;
+    const float fittedScale = ViewScale();
     const PatternImageUse fitted = PatternImagesInUse();
     EXPECT_GT(fitted.windows, 0);
     SetZoomAll();
@@ -160,12 +165,12 @@ TEST_F(LayoutViewScreen, AChainOfPatternsItsImagesZoomAllAndTheCameraBackground)
     // scale, within the budget; Zoom All ends the mode and the hint and fits again.
     menuViewPan(nullptr, nullptr);
     panX += 50;
-    interface->viewScale *= 0.5f;
+    SetViewScale(ViewScale() * 0.5f);
     zoomed = 1;
     menuReady = 1;
     g_object_unref(Capture());
     EXPECT_GT(PatternImagesInUse().drawn, fitted.drawn);
-    interface->viewScale = 0.001f;  // close up: the images would be 30000 pixels wide
+    SetViewScale(0.001f);  // close up: the images would be 30000 pixels wide
     g_object_unref(Capture());
     EXPECT_LE(PatternImagesInUse().bytes, kPatternImageBudget);
     menuViewZoomAll(nullptr, nullptr);
@@ -173,7 +178,7 @@ TEST_F(LayoutViewScreen, AChainOfPatternsItsImagesZoomAllAndTheCameraBackground)
     EXPECT_EQ(command, kModeNone);
     EXPECT_EQ(menuReady, 0);
     EXPECT_EQ(panX, fittedX);
-    EXPECT_FLOAT_EQ(interface->viewScale, fittedScale);
+    EXPECT_FLOAT_EQ(ViewScale(), fittedScale);
 
     // The camera picture is the background only near its own scale.
     interface->captureImage = gdk_pixbuf_new(GDK_COLORSPACE_RGB, FALSE, 8, 64, 48);
@@ -190,9 +195,9 @@ TEST_F(LayoutViewScreen, AChainOfPatternsItsImagesZoomAllAndTheCameraBackground)
         g_object_unref(picture);
         return blue / (w * h);
     };
-    interface->cameraInchPerPixel = interface->viewScale + 0.2f;
+    interface->cameraInchPerPixel = ViewScale() + 0.2f;
     EXPECT_GT(blueShare(), 0.5);
-    interface->cameraInchPerPixel = interface->viewScale + 0.3f;
+    interface->cameraInchPerPixel = ViewScale() + 0.3f;
     EXPECT_EQ(blueShare(), 0.0);
     g_object_unref(interface->captureImage);
     interface->captureImage = nullptr;
@@ -202,7 +207,7 @@ TEST_F(LayoutViewScreen, MovingAnArrayInTheSecondBoxWithThePad) {
     MakeRectBox(2, 2, 30, 12);
     MakeRectBox(4, 4, 20, 9);
     SetCurrentPatternBox(1);
-    interface->motorDirection = 0xC8;
+    CurrentRun().motorDirection = 0xC8;
     const int star = LoadPattern(Star(1.5f, 6));
     for (int column = 0; column < 3; column++)
         NewPatternLayoutNode(star, 0, column == 0, 1 + 4.0f * column, 1);
@@ -294,7 +299,7 @@ TEST_F(ViewTouch, TheDirectionPadMovesByTheIncrementAndDragsInsideItMoveNothing)
     Drag(ox - 3, oy - 20, 0, 15, 5, 100);
     EXPECT_FLOAT_EQ(node->y, 3.75f);
     Drag(60, 60, 20, 0, 10, 100);
-    EXPECT_NEAR(node->x, 10 + 20 * interface->viewScale, 1e-4);
+    EXPECT_NEAR(node->x, 10 + 20 * ViewScale(), 1e-4);
     EXPECT_FLOAT_EQ(node->y, 3.75f);
 
     Drag(ox + 5, oy + 5, 0, 0);  // OK ends the mode
@@ -307,7 +312,7 @@ TEST_F(ViewTouch, TheDirectionPadMovesByTheIncrementAndDragsInsideItMoveNothing)
 TEST_F(ViewTest, PatternImagesStayWithinTheBudgetAndPaintTheSamePicture) {
     for (int i = 0; i < 12; i++)
         LoadPattern({{0, 0}, {2, 2}, {0.2f * i, 2}, {2, 0.1f * i}});
-    interface->viewScale = 0.001f;  // 2001 x 2001 pixel images
+    SetViewScale(0.001f);  // 2001 x 2001 pixel images
     auto paint = [] {
         cairo_surface_t* view = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 800, 600);
         cairo_t* cr = cairo_create(view);

@@ -157,12 +157,12 @@ TEST_F(MessageWindows, CancelStopsTheRunningOperationAndRestoresWhenAsked) {
 
     WaitingWindow* window = CreateWaitingWindow("AUTOFILL", 1);
     window->restoreOnCancel = 1;
-    interface->operationRunning = 1;
+    operationRunning = 1;
     mergePatternsActive = 1;
 
     ClickWithXdotool(window->cancelButton);
     EXPECT_TRUE(WaitFor([&] { return window->open == 0; }));
-    EXPECT_EQ(interface->operationRunning, 0);
+    EXPECT_EQ(operationRunning, 0);
     EXPECT_EQ(mergePatternsActive, 0);
     EXPECT_NE(extents, nullptr);  // the undo step is back
     EXPECT_EQ(waitWindow, nullptr);
@@ -181,11 +181,11 @@ TEST_F(MessageWindows, CancelStopsTheRunningOperationAndRestoresWhenAsked) {
     icon_style = savedStyle;
 
     // Without a record the flags are still cleared.
-    interface->operationRunning = 1;
+    operationRunning = 1;
     mergePatternsActive = 1;
     FreeLayout();
     CancelWaitingWindow(nullptr);
-    EXPECT_EQ(interface->operationRunning, 0);
+    EXPECT_EQ(operationRunning, 0);
     EXPECT_EQ(mergePatternsActive, 0);
     EXPECT_EQ(extents, nullptr);
     SetSystemRoot("");

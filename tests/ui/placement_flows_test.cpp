@@ -16,11 +16,13 @@
 #include "layout/placement/autofill.h"
 #include "layout/placement/hull_bounce.h"
 #include "layout/view_gestures.h"
+#include "layout/view_transform.h"
 #include "machine/nesting.h"
 #include "machine/serial_link.h"
 #include "popup_fixture.h"
 #include "support/mc1sim_fixture.h"
 #include "ui/gtk_interface.h"
+#include "ui/interface.h"
 #include "ui/menu.h"
 #include "ui/message_windows.h"
 #include "ui/nesting_screens.h"
@@ -281,7 +283,7 @@ TEST_F(PlacementFlows, NestFollowsTheMarksAndTheHeadOnTheSimulatedBoard) {
                        EXPECT_TRUE(Shot("nest_point"));
                        GtkWidget* view = FindNamed(w, kNestPointViewName);
                        // The pattern's first edge on the table, not beside it.
-                       const float scale = interface->viewScale;
+                       const float scale = ViewScale();
                        const float edgeX = box->x + node->x + 1, edgeY = box->y + node->y;
                        EXPECT_TRUE(DarkNear(view, edgeX / scale, edgeY / scale));
                        EXPECT_FALSE(DarkNear(view, edgeX / scale, (edgeY + 0.5f) / scale));
@@ -297,7 +299,7 @@ TEST_F(PlacementFlows, NestFollowsTheMarksAndTheHeadOnTheSimulatedBoard) {
                         nestingScreenShown = true;
                         // The box fills the view with half an inch around it.
                         GtkWidget* view = FindNamed(w, kNestingViewName);
-                        const float scale = interface->viewScale;
+                        const float scale = ViewScale();
                         EXPECT_NEAR(scale, 21.0f / view->allocation.width, 1e-3);
                         const float edgeX = node->x + 1.5f, edgeY = node->y + 0.5f;
                         EXPECT_TRUE(DarkNear(view, edgeX / scale, edgeY / scale));

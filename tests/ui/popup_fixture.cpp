@@ -6,8 +6,10 @@
 #include "base/system_paths.h"
 #include "layout/layout_file.h"
 #include "layout/layout_tree.h"
+#include "layout/view_transform.h"
 #include "ui/drawing_area.h"
 #include "ui/gtk_interface.h"
+#include "ui/interface.h"
 #include "ui/menu.h"
 #include "ui/pattern_popup.h"
 #include "ui/screens.h"
@@ -31,7 +33,7 @@ void PopupTest::SetUp() {
     MakeMainWindow(true);
     InstallGtkInterface();  // the layout view among the rest
     ShowScreen([] { return createPatternViewScreen(0, kAreaLayoutView); }, 0x37FFFFF, "layout");
-    interface->viewScale = 0.1f;  // 10 pixels per inch, held: no zoom to fit
+    SetViewScale(0.1f);  // 10 pixels per inch, held: no zoom to fit
     panX = panY = 0;
     zoomed = 1;
     zoomAll = 0;

@@ -17,12 +17,14 @@
 #include "machine/stitching/pattern_run.h"
 #include "machine/stitching/point_streaming.h"
 #include "machine/stitching/run_flags.h"
+#include "machine/stitching/run_state.h"
 #include "pattern/pattern.h"
 #include "support/mc1sim_fixture.h"
 #include "support/run_layout.h"
 #include "support/run_record.h"
 #include "support_ui/ui_fixture.h"
 #include "ui/drawing_area.h"
+#include "ui/interface.h"
 #include "ui/menu.h"
 #include "ui/run_view.h"
 #include "ui/screens.h"
@@ -93,7 +95,7 @@ TEST(RunViewScreen, StartPauseSpeedAndResumeOnTheRealScreens) {
     EXPECT_EQ(FindButton(interface->window, "START"), interface->btnPause);
     EXPECT_TRUE(GTK_WIDGET_VISIBLE(interface->btnThread));
     EXPECT_TRUE(GTK_WIDGET_SENSITIVE(interface->btnThread));
-    EXPECT_NE(interface->measureLine, nullptr);  // the head marker was drawn meanwhile
+    EXPECT_TRUE(CurrentRun().marker.shown);  // the head marker was drawn meanwhile
     EXPECT_EQ(StateValue(SimControl(*sim, "state"), "halted"), "1");
 
     // Taps on the speed buttons (Up at the top, Down at the bottom of the
@@ -118,7 +120,7 @@ TEST(RunViewScreen, StartPauseSpeedAndResumeOnTheRealScreens) {
     ASSERT_TRUE(WaitFor([] { return std::string(CurrentScreenName()) == "layout view"; }, 30000));
     EXPECT_EQ(MenuStateMask(), kIdleMenuMask);
     EXPECT_EQ(interface->btnPause, nullptr);
-    EXPECT_EQ(interface->fullPattern, nullptr);
+    EXPECT_EQ(CurrentRun().fullPattern, nullptr);
     EXPECT_TRUE(GTK_WIDGET_SENSITIVE(ToolbarRecord()->buttons[kToolStitching]));
     const std::string state = SimControl(*sim, "state");
     EXPECT_EQ(StateValue(state, "xenabled"), "0") << state;

@@ -14,6 +14,7 @@
 #include "pattern/pattern.h"
 #include "support/temp_dir.h"
 #include "support_ui/ui_fixture.h"
+#include "ui/interface.h"
 #include "ui/layout_actions.h"
 #include "ui/menu.h"
 #include "ui/pattern_files.h"

@@ -27,6 +27,7 @@
 #include "support_ui/touch_targets.h"
 #include "support_ui/ui_fixture.h"
 #include "ui/diagnostics_page.h"
+#include "ui/interface.h"
 #include "ui/menu.h"
 #include "ui/setup_advanced.h"
 #include "ui/setup_screen.h"

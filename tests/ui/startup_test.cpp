@@ -12,6 +12,7 @@
 #include "support/run_program.h"
 #include "support/temp_dir.h"
 #include "support_ui/ui_fixture.h"
+#include "ui/interface.h"
 
 namespace {
 

@@ -22,6 +22,7 @@
 #include "ui/drawing_area.h"
 #include "ui/extents_setup.h"
 #include "ui/file_chooser.h"
+#include "ui/interface.h"
 #include "ui/keyboard.h"
 #include "ui/menu.h"
 #include "ui/number_entry.h"

@@ -14,16 +14,19 @@
 #include "base/ui_hooks.h"
 #include "layout/layout_tree.h"
 #include "layout/pattern_box.h"
+#include "layout/view_transform.h"
 #include "machine/machine_parameters.h"
 #include "machine/mc1_commands.h"
 #include "machine/serial_link.h"
 #include "machine/stitching/pattern_run.h"
 #include "machine/stitching/point_select.h"
+#include "machine/stitching/run_state.h"
 #include "machine/stitching/stitch_path.h"
 #include "machine/stitching/trace_recording.h"
 #include "pattern/pattern.h"
 #include "support/run_layout.h"
 #include "support_ui/board_window.h"
+#include "ui/interface.h"
 #include "ui/menu.h"
 #include "ui/point_select_screen.h"
 #include "ui/run_toggles.h"
@@ -89,7 +92,7 @@ gboolean RecordingStep(gpointer data) {
 
 TEST_F(TraceScreenTest, FreeMotionRecordsTheGuidedHeadAndSavesIt) {
     extents = std::make_unique<PatternBox>();
-    interface->viewScale = 0.015f;
+    SetViewScale(0.015f);
     DisableX();
     DisableY();
     ASSERT_TRUE(WaitForState(*sim, "yenabled", "0", 1000));
@@ -202,13 +205,13 @@ void TapButton(GtkWidget* window, int button) {
 }
 
 TEST_F(TraceScreenTest, PointSelectionReturnsThePathPointNearestTheHead) {
-    interface->fullPattern = MakePath({{1000, 1000, 0},
-                                       {3000, 1000, 0},
-                                       {3000, 2000, 1},
-                                       {6000, 2000, 0},
-                                       {6000, 4000, 0},
-                                       {1000, 4000, 0}});
-    interface->viewScale = 0.05f;
+    CurrentRun().fullPattern = MakePath({{1000, 1000, 0},
+                                         {3000, 1000, 0},
+                                         {3000, 2000, 1},
+                                         {6000, 2000, 0},
+                                         {6000, 4000, 0},
+                                         {1000, 4000, 0}});
+    SetViewScale(0.05f);
     DisableX();
     DisableY();
     ASSERT_TRUE(WaitForState(*sim, "yenabled", "0", 1000));
@@ -232,12 +235,12 @@ TEST_F(TraceScreenTest, PointSelectionReturnsThePathPointNearestTheHead) {
     StartScript(&script);
     FullPattern_t* chosen = SelectPoint();
     StopScript(&script);
-    EXPECT_EQ(chosen, interface->fullPattern->next());
+    EXPECT_EQ(chosen, CurrentRun().fullPattern->next());
     // The cross followed the head: pixels of the table at the screen's scale.
     EXPECT_GT(crossX, 0);
     EXPECT_GT(crossY, crossX / 2);
     EXPECT_TRUE(screenshot);
-    EXPECT_FLOAT_EQ(interface->viewScale, 0.05f);  // restored
+    EXPECT_FLOAT_EQ(ViewScale(), 0.05f);  // restored
     EXPECT_EQ(interface->measureLine, nullptr);
     EXPECT_EQ(runTimer, 0);
 
@@ -246,8 +249,8 @@ TEST_F(TraceScreenTest, PointSelectionReturnsThePathPointNearestTheHead) {
     EXPECT_EQ(SelectPoint(), nullptr);
     StopScript(&cancel);
 
-    FreeFullPattern(interface->fullPattern);
-    interface->fullPattern = nullptr;
+    FreeFullPattern(CurrentRun().fullPattern);
+    CurrentRun().fullPattern = nullptr;
 }
 
 }  // namespace

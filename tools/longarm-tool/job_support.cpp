@@ -11,6 +11,7 @@
 #include "machine/machine_parameters.h"
 #include "machine/serial_link.h"
 #include "machine/stitching/quilt_area_check.h"
+#include "machine/stitching/run_state.h"
 #include "machine/stitching/stitch_estimate.h"
 #include "machine/stitching/stitch_path.h"
 #include "tool_support.h"
@@ -63,7 +64,7 @@ int LoadJob(const std::string& layout, const JobArguments& job) {
 }
 
 void PrintJobEstimate() {
-    const StitchEstimate e = EstimateStitchPath(interface->fullPattern, CurrentRunSpeeds());
+    const StitchEstimate e = EstimateStitchPath(CurrentRun().fullPattern, CurrentRunSpeeds());
     std::printf("points=%d\n", e.points);
     std::printf("sections=%d\n", e.sections);
     std::printf("stitches=%d\n", e.stitches);
@@ -79,7 +80,7 @@ void PrintJobEstimate() {
     else
         std::printf("run_time=%.0f s (%s)\n", e.seconds, FormatDuration(e.seconds).c_str());
     const PathOverrun overrun =
-        extents ? CheckPathInQuiltArea(interface->fullPattern, *extents) : PathOverrun{};
+        extents ? CheckPathInQuiltArea(CurrentRun().fullPattern, *extents) : PathOverrun{};
     if (overrun.Outside())
         std::printf("warning=THE PATTERN LEAVES THE QUILT AREA: %s\n",
                     DescribePathOverrun(overrun, ", ").c_str());

@@ -1,7 +1,7 @@
 // What the stitching sub-commands of longarm-tool share: their arguments (a
 // layout, a box, optionally the board's serial line) and loading a job — the
 // machine parameters the run would use, the layout, and the packed stitch path
-// of the box in interface->fullPattern.
+// of the box in CurrentRun().fullPattern.
 #pragma once
 
 #include <string>

@@ -18,6 +18,7 @@
 #include "layout/placement/array_repeat.h"
 #include "layout/placement/autofill.h"
 #include "layout/placement/autoscale.h"
+#include "layout/view_transform.h"
 #include "pattern/pattern.h"
 #include "tool_support.h"
 
@@ -84,7 +85,7 @@ LayoutNode* Open(const Job& job) {
         return nullptr;
     }
     SetCurrentPatternBox(node->boxIndex);
-    interface->viewScale = kToolViewScale;
+    SetViewScale(kToolViewScale);
     SetLogStream(stderr);  // standard output is the report
     return node;
 }
@@ -117,10 +118,10 @@ int RunAutoscaleCommand(const Arguments& args) {
     const bool arrayed = node->arrayIndex >= 0;
     if (arrayed) node = ArrayParentOf(node);
     AutoScaleReport report;
-    interface->operationRunning = 1;
+    operationRunning = 1;
     const int result =
         arrayed ? AutoScaleArray(node, mode, &report) : AutoScale(node, mode, &report);
-    interface->operationRunning = 0;
+    operationRunning = 0;
     if (result != kAutoScaleDone) return Failed("autoscale", result);
     std::printf(
         "autoscaled %s %ld in box %d: %.3f x %.3f in -> %.3f x %.3f in at %.3f, %.3f "

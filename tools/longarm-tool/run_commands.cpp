@@ -21,6 +21,7 @@
 #include "machine/serial_link.h"
 #include "machine/stitching/pattern_run.h"
 #include "machine/stitching/run_flags.h"
+#include "machine/stitching/run_state.h"
 #include "machine/stitching/stitch_estimate.h"
 #include "pattern/pattern.h"
 #include "tool_support.h"
@@ -109,7 +110,7 @@ int RunRunCommand(const Arguments& args) {
     const double took = (MonotonicMs() - started) / 1000.0;
     // The run frees its path at the regular end of the path, and only there.
     const bool quilted =
-        progressReports > 0 && lastProgress.shareDone == 1 && !interface->fullPattern;
+        progressReports > 0 && lastProgress.shareDone == 1 && !CurrentRun().fullPattern;
     std::printf("quilted=%s\n", quilted ? "yes" : "no");
     std::printf("took=%.1f s (%s)\n", took, FormatDuration(took).c_str());
     ClosePort();

@@ -14,6 +14,7 @@
 #include "job_support.h"
 #include "layout/pattern_box.h"
 #include "machine/machine_parameters.h"
+#include "machine/stitching/run_state.h"
 #include "machine/stitching/stitch_path.h"
 #include "machine/stitching/stitch_preview.h"
 #include "pattern/pattern_thumbnail.h"
@@ -54,7 +55,7 @@ int RunPackCommand(const Arguments& args) {
     if (!ParseJobArguments(args, &job) || job.others.size() != 1) return ToolUsage(kPackUsage);
     const int status = LoadJob(job.others[0], job);
     if (status != 0) return status;
-    for (const FullPattern_t* p = interface->fullPattern; p; p = p->next())
+    for (const FullPattern_t* p = CurrentRun().fullPattern; p; p = p->next())
         std::printf("%.3f,%.3f,%.3f,%d,%d\n", p->x, p->y, p->feed, p->halt, p->inserted);
     return 0;
 }
@@ -79,7 +80,7 @@ int RunPreviewCommand(const Arguments& args) {
     const int status = LoadJob(job.others[0], job);
     if (status != 0) return status;
     GdkPixbuf* image =
-        RenderStitchPreview(interface->fullPattern, extents.get(), Machine().jumpStitch,
+        RenderStitchPreview(CurrentRun().fullPattern, extents.get(), Machine().jumpStitch,
                             static_cast<int>(width), static_cast<int>(height));
     const int saved = SavePixbufAsPng(image, job.others[1]);
     if (image) g_object_unref(image);

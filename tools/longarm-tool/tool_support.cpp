@@ -42,8 +42,6 @@ bool ParseWholeNumber(const std::string& text, long low, long high, long& value)
 }
 
 void UseToolInterface() {
-    static Interface state;
-    interface = &state;
     UserInterfaceHooks hooks;
     hooks.showMessage = PrintMessage;
     SetUserInterfaceHooks(hooks);

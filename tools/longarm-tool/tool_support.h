@@ -19,8 +19,7 @@ bool WantsHelp(const Arguments& args);
 // of range.
 bool ParseWholeNumber(const std::string& text, long low, long high, long& value);
 
-// Points the core at an application record of the tool's own and shows the
-// core's message windows as "longarm-tool: TEXT" lines on standard error, so
+// Shows the core's message windows as "longarm-tool: TEXT" lines on standard error, so
 // standard output stays a report. Called before a command loads a layout.
 void UseToolInterface();
 

@@ -52,7 +52,7 @@ int PlanAutofill(const LayoutNode* node, AutofillGrid* grid) {
 
 int RunAutofill(LayoutNode* node, const AutofillGrid& grid, int mode) {
     const Pattern* p = node ? GetPattern(node->patternIndex) : nullptr;
-    if (!p || !interface) return kAutofillNothing;
+    if (!p) return kAutofillNothing;
     const int slot = NewArrayNode(grid.down, 0, grid.across, 0);
     if (slot < 0) {
         ShowMessage(kMessageError, kButtonsOk, kNoArraySlotMessage);
@@ -68,13 +68,13 @@ int RunAutofill(LayoutNode* node, const AutofillGrid& grid, int mode) {
                 AppendLayoutNode(node->patternIndex, slot, 0, k * p->width + Settings().xMargin,
                                  r * p->height + Settings().yMargin, node->boxIndex);
 
-    interface->operationRunning = 1;
+    operationRunning = 1;
     ShowWaitingBand(kAutofillTitle, 1);
     ProcessPendingEvents();
     const int result = AutoScaleArray(node, mode);
     if (result == kAutoScaleDone) AutoCenterPattern(node, 1, 1);
     HideWaitingWindow();
-    interface->operationRunning = 0;
+    operationRunning = 0;
     RefreshPatternPix();
     ShowHull(nullptr);  // the view redraws the filled box
     return result;

@@ -319,12 +319,12 @@ int AutoScaleArray(LayoutNode* parent, int mode, AutoScaleReport* report) {
 }
 
 int SmartScale(LayoutNode* node, int mode) {
-    if (!node || !interface) return kAutoScaleNothingToScale;
+    if (!node) return kAutoScaleNothingToScale;
     ShowWaitingBand(kScalingTitle, 1);
-    interface->operationRunning = 1;
+    operationRunning = 1;
     const int result =
         node->arrayIndex >= 0 ? AutoScaleArray(ArrayParentOf(node), mode) : AutoScale(node, mode);
-    interface->operationRunning = 0;
+    operationRunning = 0;
     HideWaitingWindow();
     RefreshPatternPix();
     return result;

@@ -112,7 +112,7 @@ int64_t AutoScaleNowMs() {
 }
 
 bool OperationRunning() {
-    return interface && interface->operationRunning == 1;
+    return operationRunning == 1;
 }
 
 const std::vector<QuiltPoint>* HullOutline() {

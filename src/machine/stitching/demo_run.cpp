@@ -12,6 +12,7 @@
 #include "machine/stitching/pattern_run.h"
 #include "machine/stitching/point_streaming.h"
 #include "machine/stitching/run_flags.h"
+#include "machine/stitching/run_state.h"
 #include "machine/stitching/run_support.h"
 #include "machine/stitching/stitch_path.h"
 
@@ -43,7 +44,7 @@ bool PackAndLead(bool finalPass) {
         return false;
     }
     if (finalPass) ShowMessage(kMessageInfo, kButtonsOk, kDemoFinalText);
-    fpTemp = interface->fullPattern;
+    fpTemp = CurrentRun().fullPattern;
     SetBoardSpeed();
     EnableAxes();
     const char* failure = nullptr;
@@ -105,7 +106,7 @@ constexpr StreamPolicy kDemoStream = {.markerPolls = kDemoMarkerPolls,
 // the run once and leaves allStop set, so that the repetitions end; a pause
 // halts the board and returns.
 void StreamPass() {
-    if (!interface || !fpTemp) return;
+    if (!fpTemp) return;
     SetBoardSpeed();
     ClearLockToggles();
     SetMask(kRunMenuMask);
@@ -143,7 +144,6 @@ int RunDemo(int repetitions) {
     if (ShowKeyboard(password, kDemoPasswordPrompt) != 1 || password != kDemoPassword)
         return kDemoRefused;
     LogLine("Demo run");
-    if (!interface) return kDemoFailed;
     demoRepetition = 0;
     runStopped = false;  // the streaming loop tells by it that a pass was ended
     // Any StopPattern from here on (Stop, a board error) ends the demo.

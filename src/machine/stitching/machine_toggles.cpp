@@ -56,11 +56,9 @@ int ReadStartPoint(StartPointValues* values) {
         return 0;
     }
     float boxX = 0, boxY = 0;
-    if (interface != nullptr) {
-        if (const PatternBox* box = GetPatternBox(CurrentPatternBox())) {
-            boxX = box->x;
-            boxY = box->y;
-        }
+    if (const PatternBox* box = GetPatternBox(CurrentPatternBox())) {
+        boxX = box->x;
+        boxY = box->y;
     }
     StartPointValues read;
     read.actualX = x / kUnitsPerInch;

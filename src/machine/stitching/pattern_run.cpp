@@ -43,7 +43,6 @@ constexpr const char* kStartQuestion =
 constexpr const char* kTracingNote = "STITCHING IS OFF: THE HEAD WILL ONLY TRACE THE PATTERN.\n\n";
 
 bool CurrentBoxHasPlacements() {
-    if (!interface) return false;
     for (const LayoutNode* n = patternLayout; n; n = n->next)
         if (n->boxIndex == CurrentPatternBox()) return true;
     return false;
@@ -250,8 +249,8 @@ void StopPattern() {
 
 void stopButtonReleased() {
     LogLine("Stop button Released");
-    if (interface && interface->operationRunning) {
-        interface->operationRunning = 0;
+    if (operationRunning) {
+        operationRunning = 0;
         return;
     }
     ReleaseAllUI();

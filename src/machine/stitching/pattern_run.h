@@ -161,7 +161,7 @@ int SetNeedle(int stitchingOn);
 float RunSpeedUp();
 float RunSpeedDown();
 
-// Frees the head marker of the run view (measureLine and its text).
+// Hides the head marker of the run view (CurrentRun().marker).
 void ClearRunMarker();
 
 // Drive or free both motor axes; set the board speed to maxSpeed. Shared by
@@ -174,9 +174,10 @@ void SetBoardSpeed();
 // the head marker. Called at the regular end of the path and of a demo pass.
 void FreeRunPath();
 
-// Moves the run view's head marker: to the head when its position can be
-// read, otherwise to the move the board is executing (kBufferEmpty − status
-// moves are queued behind it); box origin in inches. The run and demo loops
+// Moves the run view's head marker (CurrentRun().marker, inches from the box
+// origin boxX, boxY): to the head when its position can be read, otherwise to
+// the end of the move the board is executing (kBufferEmpty − status moves are
+// queued behind it), and asks the run view to redraw. The run and demo loops
 // call it every few polls.
 void MoveRunMarker(unsigned char status, float boxX, float boxY);
 

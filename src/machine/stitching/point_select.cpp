@@ -4,6 +4,7 @@
 #include "base/log.h"
 #include "base/ui_hooks.h"
 #include "machine/mc1_motion.h"
+#include "machine/stitching/run_state.h"
 #include "machine/stitching/stitch_path.h"
 
 int runTimer = 0;
@@ -33,8 +34,7 @@ FullPattern_t* PathPointAtHead() {
         ShowMessage(kMessageError, kButtonsOk, kHeadUnreadableMessage);
         return nullptr;
     }
-    FullPattern_t* point =
-        interface != nullptr ? NearestPathPoint(interface->fullPattern, x, y) : nullptr;
+    FullPattern_t* point = NearestPathPoint(CurrentRun().fullPattern, x, y);
     if (point == nullptr) {
         LogLine("Return Point is NULL");
         return nullptr;

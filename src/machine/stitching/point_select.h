@@ -22,7 +22,7 @@ FullPattern_t* NearestPathPoint(FullPattern_t* first, int32_t x, int32_t y);
 
 // The point the run starts from after the quilter confirmed the point-selection
 // screen: reads the head position and returns NearestPathPoint of
-// interface->fullPattern, or none when there is no path or no usable point, or
+// CurrentRun().fullPattern, or none when there is no path or no usable point, or
 // when the head cannot be read (kHeadUnreadableMessage shown). Logs "Return Point At ( %0.3f, %0.3f
 // )\n" (inches) or "Return Point is NULL". Called by SelectPoint on OK.
 FullPattern_t* PathPointAtHead();

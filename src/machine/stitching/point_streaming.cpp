@@ -14,6 +14,7 @@
 #include "machine/stitcher.h"
 #include "machine/stitching/pattern_run.h"
 #include "machine/stitching/run_flags.h"
+#include "machine/stitching/run_state.h"
 #include "machine/stitching/stitch_path.h"
 
 int32_t currentX = 0, currentY = 0;
@@ -208,7 +209,7 @@ int WaitForBuffer() {
 void SendFortyNine() {
     LogLine("Send 49 Started");
     if (!WaitForBuffer()) return;
-    if (!fpTemp && interface) fpTemp = interface->fullPattern;
+    if (!fpTemp) fpTemp = CurrentRun().fullPattern;
     if (!fpTemp) return;
     FullPattern_t* lastSent = nullptr;
     for (int count = 0; count < 98 - Machine().stitchRep; count++) {

@@ -26,6 +26,7 @@
 #include "machine/stitching/point_streaming.h"
 #include "machine/stitching/quilt_area_check.h"
 #include "machine/stitching/run_flags.h"
+#include "machine/stitching/run_state.h"
 #include "machine/stitching/run_support.h"
 #include "machine/stitching/stitch_estimate.h"
 #include "machine/stitching/stitch_path.h"
@@ -33,7 +34,6 @@
 using namespace run;
 
 int PackRunPath() {
-    if (!interface) return 0;
     statWindow = CreateStatusWindow("CREATING PATTERN OUTPUT FILE");
     const int packed = PackFullPattern();
     CloseStatusWindow(statWindow);
@@ -45,17 +45,17 @@ int PackRunPath() {
     }
 
     int count = 0;
-    for (FullPattern_t* p = interface->fullPattern; p; p = p->next()) {
+    for (FullPattern_t* p = CurrentRun().fullPattern; p; p = p->next()) {
         count++;
         if (!std::isfinite(p->feed) || p->feed < 0) p->feed = Machine().minSpeed;
     }
     const PathOverrun overrun =
-        extents ? CheckPathInQuiltArea(interface->fullPattern, *extents) : PathOverrun{};
+        extents ? CheckPathInQuiltArea(CurrentRun().fullPattern, *extents) : PathOverrun{};
     if (overrun.Outside()) {
         const std::string where = DescribePathOverrun(overrun, "\n");
         Log("The path leaves the quilt area: %s\n", where.c_str());
-        FreeFullPattern(interface->fullPattern);
-        interface->fullPattern = nullptr;
+        FreeFullPattern(CurrentRun().fullPattern);
+        CurrentRun().fullPattern = nullptr;
         ShowMessage(
             kMessageError, kButtonsOk,
             ("THE PATTERN LEAVES THE QUILT AREA:\n" + where + "\n\nMOVE THE PATTERN AND TRY AGAIN.")
@@ -66,20 +66,12 @@ int PackRunPath() {
 }
 
 void FreeRunPath() {
-    if (interface) {
-        FreeFullPattern(interface->fullPattern);
-        interface->fullPattern = nullptr;
-    }
+    FreeFullPattern(CurrentRun().fullPattern);
+    CurrentRun().fullPattern = nullptr;
     fpTemp = nullptr;
     ClearRunMarker();
 }
 
 void ClearRunMarker() {
-    if (!interface) return;
-    delete[] interface->measureLine;
-    interface->measureLine = nullptr;
-    if (interface->measureLayout) {
-        g_object_unref(interface->measureLayout);
-        interface->measureLayout = nullptr;
-    }
+    CurrentRun().marker = RunMarker{};
 }

@@ -29,6 +29,7 @@
 #include "machine/stitching/point_streaming.h"
 #include "machine/stitching/quilt_area_check.h"
 #include "machine/stitching/run_flags.h"
+#include "machine/stitching/run_state.h"
 #include "machine/stitching/run_support.h"
 #include "machine/stitching/stitch_estimate.h"
 #include "machine/stitching/stitch_path.h"
@@ -52,14 +53,9 @@ void CurrentBoxOrigin(float* x, float* y) {
     *y = box && std::isfinite(box->y) ? box->y : 0;
 }
 
-// A pixel position of the run view from a path position (thousandths of an
-// inch), kept inside the int range whatever the scale.
-int ToPixel(float pathUnits, float boxOrigin) {
-    const float scale = interface && interface->viewScale > 0 ? interface->viewScale : 0.001f;
-    const double pixel = (pathUnits / kPathUnitsPerInch - boxOrigin) / scale;
-    if (!std::isfinite(pixel)) return 0;
-    constexpr double kLimit = 1.0e6;
-    return static_cast<int>(std::fmax(-kLimit, std::fmin(kLimit, pixel)));
+// Inches from the box origin of a path position (thousandths of an inch).
+float FromBoxOrigin(float pathUnits, float boxOrigin) {
+    return pathUnits / kPathUnitsPerInch - boxOrigin;
 }
 
 // The end of the path: the last point once more, the closing lock stitch, the
@@ -281,22 +277,19 @@ std::optional<StreamEnd> StreamStep(LoopState& loop, const StreamPolicy& policy,
 }  // namespace
 
 void MoveRunMarker(unsigned char status, float boxX, float boxY) {
-    if (!interface) return;
-    if (!interface->measureLine) interface->measureLine = new int[4]{};
-    int* line = interface->measureLine;
+    RunMarker& marker = CurrentRun().marker;
     int32_t x = 0, y = 0;
     if (GetXY(&x, &y) == 0) {
-        line[0] = ToPixel(static_cast<float>(x), boxX);
-        line[1] = ToPixel(static_cast<float>(y), boxY);
+        marker = {true, FromBoxOrigin(static_cast<float>(x), boxX),
+                  FromBoxOrigin(static_cast<float>(y), boxY)};
     } else if (fpTemp) {
-        FullPattern_t* p = fpTemp;
+        // The board is busy: the marker goes to the end of the move it is
+        // executing, kBufferEmpty - status moves behind the cursor.
+        const FullPattern_t* p = fpTemp;
         for (int queued = kBufferEmpty - status; queued > 0 && p->prev(); queued--)
             p = p->prev();
         const FullPattern_t* following = p->next() ? p->next() : p;
-        line[0] = ToPixel(following->x, boxX);
-        line[1] = ToPixel(following->y, boxY);
-        line[2] = ToPixel(p->x, boxX);
-        line[3] = ToPixel(p->y, boxY);
+        marker = {true, FromBoxOrigin(following->x, boxX), FromBoxOrigin(following->y, boxY)};
     }
     if (hooks.redrawRunView) hooks.redrawRunView();
 }
@@ -341,7 +334,7 @@ void ProcessPattern() {
     SetMask(kRunMenuMask);
     const bool stitchRun = StitchingToggleActive();
 
-    if (!interface || !fpTemp || !OnCurrentPath(fpTemp)) {
+    if (!fpTemp || !OnCurrentPath(fpTemp)) {
         // Nothing to resume (the path ended or was replaced meanwhile).
         fpTemp = nullptr;
         StopPattern();

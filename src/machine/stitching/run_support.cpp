@@ -26,6 +26,7 @@
 #include "machine/stitching/point_streaming.h"
 #include "machine/stitching/quilt_area_check.h"
 #include "machine/stitching/run_flags.h"
+#include "machine/stitching/run_state.h"
 #include "machine/stitching/run_support.h"
 #include "machine/stitching/stitch_estimate.h"
 #include "machine/stitching/stitch_path.h"
@@ -89,7 +90,7 @@ bool SamePosition(const FullPattern_t* a, const FullPattern_t* b) {
 }
 
 FullPattern_t* FirstPathPoint() {
-    return interface ? interface->fullPattern : nullptr;
+    return CurrentRun().fullPattern;
 }
 
 bool OnCurrentPath(const FullPattern_t* point) {

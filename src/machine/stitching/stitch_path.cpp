@@ -12,6 +12,7 @@
 #include "layout/layout_tree.h"
 #include "layout/pattern_box.h"
 #include "machine/machine_parameters.h"
+#include "machine/stitching/run_state.h"
 #include "pattern/pattern.h"
 
 namespace {
@@ -252,11 +253,10 @@ int CountFullPattern(const FullPattern_t* first) {
 }
 
 int PackFullPattern() {
-    if (!interface) return 0;
-    FreeFullPattern(interface->fullPattern);
-    interface->fullPattern = nullptr;
+    FreeFullPattern(CurrentRun().fullPattern);
+    CurrentRun().fullPattern = nullptr;
     bool unstitchable = false;
-    interface->fullPattern = PackBoxPath(CurrentPatternBox(), statWindow, &unstitchable);
+    CurrentRun().fullPattern = PackBoxPath(CurrentPatternBox(), statWindow, &unstitchable);
     return unstitchable ? -1 : 0;
 }
 

@@ -51,7 +51,7 @@ constexpr float kLargestPathPosition = 2.0e7f;
 // at 0.1 inch, far more than any quilt, and 16 MB of memory.
 constexpr long kMostPathPoints = 1000000;
 
-// Builds the path of the current pattern box into interface->fullPattern (the
+// Builds the path of the current pattern box into CurrentRun().fullPattern (the
 // old path is freed first); progress goes to the global statWindow when one is
 // open. Returns 0 (an empty box gives an empty path), or -1 when the path
 // cannot be stitched: a position that is not a number or lies beyond

@@ -2,6 +2,7 @@
 #include <vector>
 
 #include "autoscale_fixture.h"
+#include "base/application_state.h"
 #include "base/system_paths.h"
 #include "layout/placement/array_merge.h"
 #include "layout/placement/array_repeat.h"
@@ -89,7 +90,7 @@ TEST_F(AutofillTest, FillsTheBoxAndCancelBringsTheLayoutBack) {
     EXPECT_EQ(HullOutline(), nullptr);
     // SMARTSCALE of a member scales the whole array.
     EXPECT_EQ(SmartScale(n->next, kScaleIndependently), kAutoScaleDone);
-    EXPECT_EQ(interface->operationRunning, 0);
+    EXPECT_EQ(operationRunning, 0);
     EXPECT_GT(GetPattern(n->patternIndex)->width, 2.15f);
     EXPECT_EQ(waitingWindows, (std::vector<std::string>{std::string(kAutofillTitle) + " (Cancel)",
                                                         std::string(kScalingTitle) + " (Cancel)"}));

@@ -5,10 +5,12 @@
 
 #include <cmath>
 
+#include "base/application_state.h"
 #include "base/program_settings.h"
 #include "layout/layout_selection.h"
 #include "layout/placement/box_centre.h"
 #include "layout/placement/hull_bounce.h"
+#include "layout/view_transform.h"
 #include "placement_fixture.h"
 
 struct AutoScaleTest : PlacementTest {
@@ -19,7 +21,7 @@ struct AutoScaleTest : PlacementTest {
         UserInterfaceHooks hooks = GetUserInterfaceHooks();
         hooks.drainEvents = [] {
             if (++drains == cancelAfterDrains) {
-                interface->operationRunning = 0;
+                operationRunning = 0;
                 mergePatternsActive = 0;
             }
         };
@@ -28,8 +30,8 @@ struct AutoScaleTest : PlacementTest {
         };
         SetUserInterfaceHooks(hooks);
         waitingWindows.clear();
-        interface->operationRunning = 1;
-        interface->viewScale = 0.05f;  // small pattern images
+        operationRunning = 1;
+        SetViewScale(0.05f);  // small pattern images
     }
     void TearDown() override {
         SetAutoScaleHooks({});

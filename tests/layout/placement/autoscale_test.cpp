@@ -5,6 +5,7 @@
 #include <random>
 
 #include "autoscale_fixture.h"
+#include "base/application_state.h"
 #include "layout/placement/convex_hull.h"
 #include "layout/placement/hull_bounce.h"
 #include "pattern/pattern_transform.h"
@@ -132,7 +133,7 @@ TEST_F(BounceTest, MeasuresFreePlayGrowsAndGivesUp) {
     EXPECT_EQ(Run(kBounceReverse, 0, 1, 1, 1, 0), -1);
     EXPECT_NE(TakeLog().find("HullBounce while loop Timeout"), std::string::npos);
     EXPECT_LE(clockMs, kBounceTimeLimitMs + 3000);
-    interface->operationRunning = 0;
+    operationRunning = 0;
     EXPECT_EQ(Run(kBounceAlongX, 0), -1);
 }
 
@@ -314,7 +315,7 @@ TEST_F(AutoScaleTest, DegeneratePatternsCancelAndTheTimeLimit) {
     EXPECT_EQ(HullOutline(), nullptr);
 
     // Every reading of the clock a second later: the passes stop at 30 s.
-    interface->operationRunning = 1;
+    operationRunning = 1;
     cancelAfterDrains = -1;
     UseSteppingClock(1000);
     AutoScaleReport report;

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "layout/placement/array_repeat.h"
+#include "layout/view_transform.h"
 #include "pattern/pattern_transform.h"
 #include "placement_fixture.h"
 
@@ -174,7 +175,7 @@ TEST_F(PlacementEditTest, RemovingAMemberRemovesItsWholeArrayAndNothingElse) {
 
 TEST_F(PlacementEditTest, NextSkipsTheWholeArrayAndWrapsToTheNearest) {
     MakeRectBox(0, 0, 100, 100);
-    interface->viewScale = 0.1f;  // 10 pixels per inch, no pan
+    SetViewScale(0.1f);  // 10 pixels per inch, no pan
     int slot = LoadPoints({{0, 0}, {1, 0}, {1, 1}});
     LayoutNode* nearest = NewPatternLayoutNode(slot, -1, 0, 0, 0);  // pixel (0, 0)
     LayoutNode* parent = NewPatternLayoutNode(slot, -1, 0, 2, 0);   // 20 px

@@ -1,4 +1,4 @@
-// A clean layout for each placement test (application record, empty tables, no margins) and
+// A clean layout for each placement test (empty tables, no margins) and
 // a scripted interface that answers message boxes and the keyboard and records every text shown.
 #pragma once
 

@@ -32,8 +32,6 @@ constexpr int kWidth = 640, kHeight = 480;
 // An 8 x 5 inch quilt area with a zig-zag and a ring 1.5 inches apart in one
 // box: two sections, one jump, tied off and on, with a thread cut.
 std::string WriteLayout(const TempDir& dir) {
-    Interface state;
-    interface = &state;
     SetLogStream(std::tmpfile());
     const int box = MakeRunBox();
     extents = std::make_unique<PatternBox>();
@@ -49,7 +47,6 @@ std::string WriteLayout(const TempDir& dir) {
     MakeRunBox();
     extents.reset();
     SetLogStream(stdout);
-    interface = nullptr;
     return path + ".qlf";
 }
 

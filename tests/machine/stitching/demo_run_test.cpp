@@ -11,6 +11,7 @@
 #include "layout/pattern_box.h"
 #include "machine/stitching/pattern_run.h"
 #include "machine/stitching/run_flags.h"
+#include "machine/stitching/run_state.h"
 #include "machine/stitching/stitch_path.h"
 #include "pattern/pattern.h"
 #include "support/board_test.h"
@@ -49,8 +50,8 @@ struct DemoTest : BoardTest {
     }
     void TearDown() override {
         SetRunControlHooks({});
-        FreeFullPattern(interface->fullPattern);
-        interface->fullPattern = nullptr;
+        FreeFullPattern(CurrentRun().fullPattern);
+        CurrentRun().fullPattern = nullptr;
         fpTemp = nullptr;
         ResetLayout();
         BoardTest::TearDown();
@@ -77,7 +78,7 @@ TEST_F(DemoTest, AWrongPasswordOrAnEmptyBoxStartsNothing) {
         EXPECT_EQ(RunDemo(2), kDemoRefused);
     EXPECT_EQ(Ui().prompts.size(), 3u);
     EXPECT_TRUE(Ui().messages.empty());
-    EXPECT_EQ(interface->fullPattern, nullptr);
+    EXPECT_EQ(CurrentRun().fullPattern, nullptr);
     EXPECT_EQ(screen.runViews, 0);
     EXPECT_TRUE(screen.masks.empty());
     EXPECT_EQ(SimState("accepted"), "0");

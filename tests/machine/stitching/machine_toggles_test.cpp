@@ -7,6 +7,7 @@
 #include "layout/pattern_box.h"
 #include "machine/mc1_commands.h"
 #include "machine/stitching/point_select.h"
+#include "machine/stitching/run_state.h"
 #include "support/board_test.h"
 #include "support/run_layout.h"
 
@@ -38,7 +39,8 @@ TEST_F(MachineToggleTest, StitchingToggleArmsOnlyAfterAGoodStitcherCheck) {
 // the board reports; a silent board is reported and chooses no point.
 TEST_F(MachineToggleTest, StartPointAndPathPointFollowTheHead) {
     MakeRunBox();  // origin (1, 1)
-    interface->fullPattern = MakePath({{0, 0, 0}, {2000, 0, 0}, {5000, 3000, 0}, {5200, 3100, 1}});
+    CurrentRun().fullPattern =
+        MakePath({{0, 0, 0}, {2000, 0, 0}, {5000, 3000, 0}, {5200, 3100, 1}});
     DisableX();
     DisableY();
     ASSERT_TRUE(WaitForState(*sim, "yenabled", "0", 1000));
@@ -50,7 +52,7 @@ TEST_F(MachineToggleTest, StartPointAndPathPointFollowTheHead) {
     EXPECT_FLOAT_EQ(values.actualY, 3.125f);
     EXPECT_FLOAT_EQ(values.localX, 4.25f);
     EXPECT_FLOAT_EQ(values.localY, 2.125f);
-    EXPECT_EQ(PathPointAtHead(), interface->fullPattern->next()->next());  // halt point skipped
+    EXPECT_EQ(PathPointAtHead(), CurrentRun().fullPattern->next()->next());  // halt point skipped
 
     // Without a current box the local values are the absolute ones.
     SetCurrentPatternBox(-1);
@@ -66,8 +68,8 @@ TEST_F(MachineToggleTest, StartPointAndPathPointFollowTheHead) {
               (std::vector<std::string>{"COULD NOT RETRIEVE POINT",
                                         "COMMUNICATIONS ERROR.\nPLEASE TRY AGAIN."}));
 
-    FreeFullPattern(interface->fullPattern);
-    interface->fullPattern = nullptr;
+    FreeFullPattern(CurrentRun().fullPattern);
+    CurrentRun().fullPattern = nullptr;
     EXPECT_EQ(PathPointAtHead(), nullptr);
     InitPatternBox();
 }

@@ -14,6 +14,7 @@
 #include "machine/stitcher.h"
 #include "machine/stitching/pattern_run.h"
 #include "machine/stitching/run_flags.h"
+#include "machine/stitching/run_state.h"
 #include "machine/stitching/stitch_path.h"
 #include "support/board_test.h"
 #include "support/run_layout.h"
@@ -148,13 +149,13 @@ TEST_F(StreamingTest, PrefillStopsBeforeTheEndOfTheSection) {
     FreeFullPattern(path);
     path = Line(150, 0, 0);
     fpTemp = nullptr;
-    interface->fullPattern = path;
+    CurrentRun().fullPattern = path;
     ClearMCBuffer();
     Resume();
     ASSERT_EQ(WaitForBuffer(), 1);
     Halt();
     SendFortyNine();
-    interface->fullPattern = nullptr;
+    CurrentRun().fullPattern = nullptr;
     ASSERT_NE(fpTemp, nullptr);
     EXPECT_FLOAT_EQ(fpTemp->x, 9300);  // the 94th point
     EXPECT_EQ(StateValue(Sim("state"), "queue"), "94");

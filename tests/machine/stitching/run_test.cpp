@@ -26,6 +26,7 @@
 #include "machine/stitcher.h"
 #include "machine/stitching/pattern_run.h"
 #include "machine/stitching/run_flags.h"
+#include "machine/stitching/run_state.h"
 #include "machine/stitching/stitch_estimate.h"
 #include "machine/stitching/stitch_path.h"
 #include "support/mc1sim_fixture.h"
@@ -65,7 +66,7 @@ RunControlHooks ScriptedRunHooks() {
     h.setPauseReleased = [] { PauseToggled(0); };
     h.setMenuMask = [](uint32_t mask) { script.mask = mask; };
     h.selectPoint = []() -> FullPattern_t* {
-        FullPattern_t* p = script.selectAt < 0 ? nullptr : interface->fullPattern;
+        FullPattern_t* p = script.selectAt < 0 ? nullptr : CurrentRun().fullPattern;
         for (int i = 0; i < script.selectAt && p; i++)
             p = p->next();
         return p;
@@ -86,7 +87,6 @@ struct RunTest : ::testing::Test {
     // Starts the simulator with these options, installs the scripted hooks
     // and an empty pattern box at (1, 1) inch.
     void Begin(const std::vector<std::string>& simOptions) {
-        interface = &state;
         ResetLayoutSelection();
         sim = std::make_unique<Mc1Sim>(simOptions);
         ASSERT_TRUE(sim->running) << sim->error;
@@ -126,12 +126,9 @@ struct RunTest : ::testing::Test {
         SetRunControlHooks({});
         SetUserInterfaceHooks({});
         SetDefaultsFilePath(nullptr);
-        FreeFullPattern(interface->fullPattern);
-        ClearRunMarker();
-        fpTemp = nullptr;
+        FreeRunPath();
         MakeRunBox();  // clears the layout and the pattern list
         extents.reset();
-        interface = nullptr;
     }
 
     int Place(const Points& points, float nodeX, float nodeY, const std::vector<int>& stops = {}) {
@@ -143,10 +140,10 @@ struct RunTest : ::testing::Test {
     std::vector<PathPoint> PackedPath() {
         PackFullPattern();
         std::vector<PathPoint> path;
-        for (const FullPattern_t* p = interface->fullPattern; p; p = p->next())
+        for (const FullPattern_t* p = CurrentRun().fullPattern; p; p = p->next())
             path.push_back({p->x, p->y, p->halt});
-        FreeFullPattern(interface->fullPattern);
-        interface->fullPattern = nullptr;
+        FreeFullPattern(CurrentRun().fullPattern);
+        CurrentRun().fullPattern = nullptr;
         return path;
     }
 
@@ -190,7 +187,6 @@ struct RunTest : ::testing::Test {
     }
 
     std::unique_ptr<Mc1Sim> sim;
-    Interface state;
     TempDir folder;
     FILE* log = std::fopen("/dev/null", "w");
     int box = -1;
@@ -243,7 +239,8 @@ TEST_F(RunTest, AStitchedRunTiesOffAtJumpsAndATraceNeverStitches) {
     Machine().stitchRep = 4;
     Machine().jumpStitch = 1.0f;
     PackFullPattern();
-    const StitchEstimate estimate = EstimateStitchPath(interface->fullPattern, CurrentRunSpeeds());
+    const StitchEstimate estimate =
+        EstimateStitchPath(CurrentRun().fullPattern, CurrentRunSpeeds());
 
     startButtonReleased();
 
@@ -283,7 +280,7 @@ TEST_F(RunTest, AStitchedRunTiesOffAtJumpsAndATraceNeverStitches) {
     }
     EXPECT_EQ(script.progress.back().secondsLeft, 0);
     EXPECT_EQ(script.progress.back().shareDone, 1);
-    EXPECT_EQ(interface->fullPattern, nullptr);  // freed at the regular end
+    EXPECT_EQ(CurrentRun().fullPattern, nullptr);  // freed at the regular end
     EXPECT_EQ(fpTemp, nullptr);
     EXPECT_EQ(script.runViews, 1);
     EXPECT_EQ(runStatistics.emptyInSection, 0);
@@ -384,7 +381,7 @@ TEST_F(SlowRunTest, AThreadBreakWithoutTheHeadPositionStopsTheRun) {
     EXPECT_EQ(allStop, 1);
     EXPECT_GE(script.editViews, 1);
     EXPECT_EQ(script.mask, kIdleMenuMask);
-    EXPECT_NE(interface->fullPattern, nullptr);
+    EXPECT_NE(CurrentRun().fullPattern, nullptr);
 }
 
 // Starts refused or stopped before anything moves: empty box, handle bars not
@@ -414,7 +411,7 @@ TEST_F(RunTest, StartsThatMustNotRunSendNoMoveAndSetStartStartsAtThePoint) {
     patternLayout->x = std::numeric_limits<float>::infinity();
     startButtonReleased();
     EXPECT_EQ(Count("THE PATTERN HAS POINTS THAT CANNOT BE STITCHED"), 1);
-    EXPECT_EQ(interface->fullPattern, nullptr);
+    EXPECT_EQ(CurrentRun().fullPattern, nullptr);
     patternLayout->x = 0;
 
     // A path 3.6 inches beyond the front edge of the measured quilt area.
@@ -425,7 +422,7 @@ TEST_F(RunTest, StartsThatMustNotRunSendNoMoveAndSetStartStartsAtThePoint) {
     EXPECT_EQ(Count("THE PATTERN LEAVES THE QUILT AREA:\n3.600 IN. BEYOND THE FRONT EDGE\n\nMOVE "
                     "THE PATTERN AND TRY AGAIN."),
               1);
-    EXPECT_EQ(interface->fullPattern, nullptr);
+    EXPECT_EQ(CurrentRun().fullPattern, nullptr);
     patternLayout->y = 0;
 
     SetCurrentPatternBox(-1);
@@ -487,7 +484,7 @@ TEST_F(RunTest, AnUnreadableHeadAtASectionChangeStopsTheRunWithAMessage) {
     startButtonReleased();
     ASSERT_EQ(Count("CUT THE THREAD"), 1);
     EXPECT_EQ(script.messages.back(), "COMMUNICATIONS ERROR.\nPLEASE TRY AGAIN.");
-    EXPECT_NE(interface->fullPattern, nullptr);  // kept for a restart
+    EXPECT_NE(CurrentRun().fullPattern, nullptr);  // kept for a restart
     ExpectMachineReleased();
 }
 
@@ -524,10 +521,10 @@ TEST_P(RunFaultTest, AFaultDuringTheRunEndsItCleanlyOrIsRidden) {
     ASSERT_GE(*drains, fault.then ? 80 : 40);
     if (*fault.message) {
         EXPECT_EQ(Count(fault.message), 1);
-        EXPECT_NE(interface->fullPattern, nullptr);  // kept for a restart
+        EXPECT_NE(CurrentRun().fullPattern, nullptr);  // kept for a restart
     } else {
         ExpectVisits(StitchedMoves(Record()), path);
-        EXPECT_EQ(interface->fullPattern, nullptr);
+        EXPECT_EQ(CurrentRun().fullPattern, nullptr);
         EXPECT_TRUE(runStatistics.movesRefused > 0 && runStatistics.busyPolls > 0);
     }
     if (fault.boardReachable) {

@@ -15,6 +15,7 @@
 #include "layout/layout_tree.h"
 #include "layout/pattern_box.h"
 #include "machine/machine_parameters.h"
+#include "machine/stitching/run_state.h"
 #include "pattern/pattern.h"
 #include "support/run_layout.h"
 
@@ -22,8 +23,6 @@ namespace {
 
 struct StitchPathTest : ::testing::Test {
     void SetUp() override {
-        state = std::make_unique<Interface>();
-        interface = state.get();
         ResetLayout();
         SetFactoryDefaults();  // acceleration 40, curvature 40, minimumSpeed 2
         SetCurrentPatternBox(MakeBox({{1, 21}, {41, 21}, {41, 1}, {1, 1}}));  // origin (1, 1)
@@ -31,9 +30,9 @@ struct StitchPathTest : ::testing::Test {
     }
     void TearDown() override {
         SetLogStream(stdout);
-        FreeFullPattern(interface->fullPattern);
+        FreeFullPattern(CurrentRun().fullPattern);
+        CurrentRun().fullPattern = nullptr;
         ResetLayout();
-        interface = nullptr;
     }
 
     // Loads a pattern from pattern-file lines and places it at (x, y) in the box.
@@ -45,12 +44,10 @@ struct StitchPathTest : ::testing::Test {
 
     std::vector<FullPattern_t*> Path() {
         std::vector<FullPattern_t*> points;
-        for (FullPattern_t* p = interface->fullPattern; p; p = p->next())
+        for (FullPattern_t* p = CurrentRun().fullPattern; p; p = p->next())
             points.push_back(p);
         return points;
     }
-
-    std::unique_ptr<Interface> state;
 };
 
 TEST_F(StitchPathTest, PointsAreJoinedInThousandthsAndCloseOnesDropped) {
@@ -174,7 +171,7 @@ TEST_F(StitchPathTest, PathsTooLargeForTheBoardOrTheMemoryAreRefused) {
     Place({"p X0 Y0", "p X19000 Y0", "p X0 Y0", "p X19000 Y0", "p X0 Y0", "p X19000 Y0", "p X0 Y0"},
           0, 0);
     EXPECT_EQ(PackFullPattern(), -1);  // six moves of 190,000 pieces each
-    EXPECT_EQ(interface->fullPattern, nullptr);
+    EXPECT_EQ(CurrentRun().fullPattern, nullptr);
     ClearLayout();
     ClearPatternList();
     Place({"p X0 Y0", "p X0.1 Y25000"}, 0, 0);
@@ -185,7 +182,7 @@ TEST_F(StitchPathTest, PathsTooLargeForTheBoardOrTheMemoryAreRefused) {
     for (int box = 0; box < patternBoxList.count; box++) {
         SetCurrentPatternBox(box);
         refused += PackFullPattern() == -1;
-        EXPECT_LE(CountFullPattern(interface->fullPattern), kMostPathPoints);
+        EXPECT_LE(CountFullPattern(CurrentRun().fullPattern), kMostPathPoints);
     }
     EXPECT_GE(refused, 1);
 
@@ -210,7 +207,7 @@ TEST_F(StitchPathTest, PathsTooLargeForTheBoardOrTheMemoryAreRefused) {
 
 TEST_F(StitchPathTest, ShortAndEmptyPaths) {
     PackFullPattern();  // an empty box
-    EXPECT_EQ(interface->fullPattern, nullptr);
+    EXPECT_EQ(CurrentRun().fullPattern, nullptr);
     Place({"p X0.000 Y0.000", "p X0.100 Y0.000"}, 0, 0);
     PackFullPattern();
     std::vector<FullPattern_t*> path = Path();

@@ -21,8 +21,6 @@ namespace {
 // placements of a zig-zag, the second one at secondX (3 inches right of the
 // first one's end by default), so the path has one long jump.
 std::string WriteLayout(const TempDir& dir, float secondX = 5) {
-    Interface state;
-    interface = &state;
     SetLogStream(std::tmpfile());
     ResetLayout();
     BogusExtents();
@@ -33,7 +31,6 @@ std::string WriteLayout(const TempDir& dir, float secondX = 5) {
     SaveLayout(path.c_str(), 0, 1);
     ResetLayout();
     SetLogStream(stdout);
-    interface = nullptr;
     return path + ".qlf";
 }
 

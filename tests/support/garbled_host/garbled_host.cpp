@@ -40,6 +40,7 @@
 #include "machine/stitcher.h"
 #include "machine/stitching/pattern_run.h"
 #include "machine/stitching/run_flags.h"
+#include "machine/stitching/run_state.h"
 #include "machine/stitching/stitch_path.h"
 #include "support/run_layout.h"
 #include "support/simulated_clock/simulated_clock.h"
@@ -143,8 +144,6 @@ int main(int argc, char** argv) {
     messageFile = &messages;
     FILE* log = std::fopen((folder + "host.log").c_str(), "w");
     SetLogStream(log ? log : stderr);
-    Interface state;
-    interface = &state;
     SetDefaultsFilePath((folder + "defaults.mrl").c_str());
     SetFactoryDefaults();
     Machine().stitchRep = 4;
@@ -171,11 +170,11 @@ int main(int argc, char** argv) {
     PackFullPattern();
     {
         std::ofstream path(folder + "path.txt");
-        for (const FullPattern_t* p = interface->fullPattern; p; p = p->next())
+        for (const FullPattern_t* p = CurrentRun().fullPattern; p; p = p->next())
             path << p->x << " " << p->y << "\n";
     }
-    FreeFullPattern(interface->fullPattern);
-    interface->fullPattern = nullptr;
+    FreeFullPattern(CurrentRun().fullPattern);
+    CurrentRun().fullPattern = nullptr;
 
     SetSerialDevicePath(device);
     if (OpenPort() < 0) return 3;
@@ -184,13 +183,13 @@ int main(int argc, char** argv) {
     {
         std::ofstream end(folder + "end.txt");
         // The regular end frees the path; every early end keeps it.
-        end << (interface->fullPattern == nullptr ? 1 : 0) << " " << robotIsStitching << "\n";
+        end << (CurrentRun().fullPattern == nullptr ? 1 : 0) << " " << robotIsStitching << "\n";
     }
     ClosePort();
     // The program's record outlives the program; this one ends with main.
     ClearRunMarker();
-    FreeFullPattern(interface->fullPattern);
-    interface->fullPattern = nullptr;
+    FreeFullPattern(CurrentRun().fullPattern);
+    CurrentRun().fullPattern = nullptr;
     std::fprintf(stderr, "board steps %ld, waits that saw nothing %ld, %lld ms of host time\n",
                  steps, graces, static_cast<long long>((SimulatedClockUs() - startUs) / 1000));
     std::fprintf(stderr, "real %lld ms\n", static_cast<long long>(RealMs() - realStart));

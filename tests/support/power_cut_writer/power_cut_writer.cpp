@@ -25,11 +25,11 @@
 #include <memory>
 #include <string>
 
-#include "base/application_state.h"
 #include "app/crash_recovery.h"
+#include "app/machine_startup.h"
+#include "base/application_state.h"
 #include "base/defaults_file.h"
 #include "base/log.h"
-#include "app/machine_startup.h"
 #include "base/safe_write.h"
 #include "base/system_paths.h"
 #include "base/ui_hooks.h"
@@ -253,8 +253,6 @@ int main(int argc, char** argv) {
 
     mkdir("patterns", 0777);
     mkdir("Layout", 0777);
-    Interface state;
-    interface = &state;
     UserInterfaceHooks ui;
     ui.showMessage = AnswerYes;
     ui.showKeyboard = TypeName;
