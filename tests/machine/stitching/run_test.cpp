@@ -398,11 +398,22 @@ TEST_F(RunTest, StartsThatMustNotRunSendNoMoveAndSetStartStartsAtThePoint) {
     ExpectMachineReleased();
 }
 
-// The head position cannot be read for a lead line: at the start the run
-// stops before any move is sent; at a section change (the board falls silent
-// while the thread is cut) it stops with the message instead of without a word.
-TEST_F(RunTest, AnUnreadableHeadForALeadLineStopsTheRunWithAMessage) {
+// A lead line that cannot run stops the run with a message: the head stalls on
+// the way to the start; its position cannot be read at the start (before any
+// move is sent) or at a section change (the board falls silent while the
+// thread is cut).
+TEST_F(RunTest, ALeadLineThatCannotRunStopsTheRunWithAMessage) {
     Place(LinePoints(20, 0, 0, 0.1f, 0), 0, 0);
+    Ui().onDrain = [this] {
+        if (command == kRunCommand) Sim("stall on");
+    };
+    startButtonReleased();
+    EXPECT_EQ(Ui().messages.back(), "ROBOT NOT RESPONSIVE. ERR: WFB100");
+    Sim("stall off");
+    ExpectMachineReleased();
+
+    Restart();
+    const std::string accepted = SimState("accepted");
     Ui().onDrain = [this] {
         if (command == kRunCommand) Sim("silence on");
     };
@@ -414,7 +425,7 @@ TEST_F(RunTest, AnUnreadableHeadForALeadLineStopsTheRunWithAMessage) {
     startButtonReleased();
     ASSERT_EQ(Ui().messages.size(), 2u);
     EXPECT_EQ(Ui().messages[1], "COMMUNICATIONS ERROR.\nPLEASE TRY AGAIN.");
-    EXPECT_EQ(SimState("accepted"), "0");
+    EXPECT_EQ(SimState("accepted"), accepted);
     ExpectMachineReleased();
 
     Place(LinePoints(20, 0, 0, 0.1f, 0), 0, 2.3f);
