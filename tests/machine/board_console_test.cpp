@@ -17,7 +17,7 @@ struct BoardConsole : ::testing::Test {
     void SetUp() override { ASSERT_TRUE(sim.running) << sim.error; }
 };
 
-TEST_F(BoardConsole, QueriesPrintTheirResultAndValues) {
+TEST_F(BoardConsole, QueriesAndStitcherCommandsPrintTheirResultAndValues) {
     ProgramResult r = Board(sim, {"constants"});
     EXPECT_EQ(r.exitStatus, 0) << r.err;
     EXPECT_EQ(r.out, "result=0\nXKp=30\nXKi=8\nYKp=30\nYKi=8\nYKd=40\nErr=100\nTOut=100\nXKd=40\n");
@@ -39,6 +39,23 @@ TEST_F(BoardConsole, QueriesPrintTheirResultAndValues) {
     r = Board(sim, {"reverse"});
     EXPECT_EQ(r.out, "result=0\ndirection=200\n");
     EXPECT_EQ(StateValue(SimControl(sim, "state"), "halted"), "0");
+
+    // The stitcher commands take a machine type.
+    r = Board(sim, {"stitch-on"});
+    EXPECT_EQ(r.out, "result=1\n");
+    EXPECT_TRUE(WaitForState(sim, "stitching", "1", 1000));
+    r = Board(sim, {"stitch-off"});
+    EXPECT_EQ(r.out, "result=1\n") << "a new process still sends stitching off";
+    EXPECT_TRUE(WaitForState(sim, "stitching", "0", 1000));
+    SimControl(sim, "stitcher-status 33");
+    EXPECT_EQ(Board(sim, {"stitcher"}).out, "result=0\nstatus=33\n");
+    SimControl(sim, "machine 12");
+    EXPECT_EQ(Board(sim, {"stitch-on", "--method", "12"}).out, "result=1\n");
+    EXPECT_TRUE(WaitForState(sim, "stitching", "1", 1000));
+    EXPECT_EQ(Board(sim, {"--method", "12", "stitcher"}).out, "result=0\nstatus=1\n");
+    r = Board(sim, {"needle-up", "--method", "12"});
+    EXPECT_EQ(r.out, "result=1\n");
+    EXPECT_NE(r.err.find("No needle up on CV18"), std::string::npos);
 }
 
 TEST_F(BoardConsole, MovesAndStatus) {
@@ -61,24 +78,6 @@ TEST_F(BoardConsole, MovesAndStatus) {
     r = Board(sim, {"constants"});
     EXPECT_EQ(r.out, "result=1\n");
     EXPECT_NE(r.err.find("COULD NOT RETRIEVE VALUES."), std::string::npos);
-}
-
-TEST_F(BoardConsole, StitcherCommandsTakeAMachineType) {
-    ProgramResult r = Board(sim, {"stitch-on"});
-    EXPECT_EQ(r.out, "result=1\n");
-    EXPECT_TRUE(WaitForState(sim, "stitching", "1", 1000));
-    r = Board(sim, {"stitch-off"});
-    EXPECT_EQ(r.out, "result=1\n") << "a new process still sends stitching off";
-    EXPECT_TRUE(WaitForState(sim, "stitching", "0", 1000));
-    SimControl(sim, "stitcher-status 33");
-    EXPECT_EQ(Board(sim, {"stitcher"}).out, "result=0\nstatus=33\n");
-    SimControl(sim, "machine 12");
-    EXPECT_EQ(Board(sim, {"stitch-on", "--method", "12"}).out, "result=1\n");
-    EXPECT_TRUE(WaitForState(sim, "stitching", "1", 1000));
-    EXPECT_EQ(Board(sim, {"--method", "12", "stitcher"}).out, "result=0\nstatus=1\n");
-    r = Board(sim, {"needle-up", "--method", "12"});
-    EXPECT_EQ(r.out, "result=1\n");
-    EXPECT_NE(r.err.find("No needle up on CV18"), std::string::npos);
 }
 
 TEST_F(BoardConsole, UsageErrorsAndAMissingDevice) {

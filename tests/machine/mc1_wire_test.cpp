@@ -187,7 +187,7 @@ TEST_F(WireTest, BufferStatusAndTheErrorWord) {
     }
 }
 
-TEST_F(WireTest, BufferStatusFailuresAreLogged) {
+TEST_F(WireTest, BufferStatusFailuresAreLoggedAndTheErrorRequestDropsStaleInput) {
     unsigned char status = 42;
     int32_t word = 0;
     EXPECT_EQ(Logged([&] { EXPECT_EQ(CheckBuffer(&status, &word), 2); }),
@@ -200,15 +200,13 @@ TEST_F(WireTest, BufferStatusFailuresAreLogged) {
               "Buffer[0] == 0x00. Next Byte: 0x63\n"
               "ERROR: Framing Error Detected While Getting Buffer Length\n");
     board.Finish();
-}
 
-TEST_F(WireTest, ErrorsRequestDropsStaleInput) {
+    // The error request drops stale input first.
     Queue(Bytes({0xAA}));
-    ScriptedBoard board(line, {{1, LE32(7)}});
-    int32_t word = 0;
+    ScriptedBoard errors(line, {{1, LE32(7)}});
     EXPECT_EQ(GetErrors(&word), 0);
     EXPECT_EQ(word, 7);
-    EXPECT_EQ(board.Finish(), Bytes({0x34}));
+    EXPECT_EQ(errors.Finish(), Bytes({0x34}));
     word = 9;
     EXPECT_EQ(GetErrors(&word), -1);
     EXPECT_EQ(word, 0);
@@ -256,9 +254,7 @@ TEST_F(WireTest, ASteadyPositionIsTwoReadingsInARowThatAgree) {
         EXPECT_EQ(y, 0);
         board.Finish();
     }
-}
-
-TEST_F(WireTest, NestingTimerFollowsTheHeadWhileCaptureRuns) {
+    // The nesting timer reads the head only while capture runs.
     runCapture = 1;
     machineCurrent = {};
     ScriptedBoard board(line, {{1, LE32(300) + LE32(-40)}});
@@ -266,13 +262,12 @@ TEST_F(WireTest, NestingTimerFollowsTheHeadWhileCaptureRuns) {
     board.Finish();
     EXPECT_EQ(machineCurrent.x, 300);
     EXPECT_EQ(machineCurrent.y, -40);
-
     runCapture = 0;
     EXPECT_EQ(SetMachineCurrent(), 0);
-    EXPECT_EQ(line.Received(0), "") << "no reading once capture ended";
+    EXPECT_EQ(line.Received(0), "");
 }
 
-TEST_F(WireTest, StitchSettingsAtStartUpAndOnTheSetupScreen) {
+TEST_F(WireTest, StitchAndSlowSettings) {
     {
         ScriptedBoard board(line, {{1, Bytes({7, 45, 0, 250})}});
         EXPECT_EQ(GetStitchSettingsAtStartUp(), 0);
@@ -294,9 +289,8 @@ TEST_F(WireTest, StitchSettingsAtStartUpAndOnTheSetupScreen) {
     EXPECT_EQ(Logged([] { EXPECT_EQ(GetStitchSettingsForSetup(), 1); }),
               "buffcnt: 0\nData Timed Out\n");
     EXPECT_EQ(StitchSettings(), (std::vector<int>{10, 50, 3, 2}));
-}
+    line.Received(1);
 
-TEST_F(WireTest, SlowSetting) {
     {
         ScriptedBoard board(line, {{1, LEFloat(2.5f)}});
         EXPECT_EQ(Logged([] { EXPECT_EQ(GetSlowSetting(), 0); }), "SLOW = 2.500\n");

@@ -31,20 +31,18 @@ struct SerialLinkTest : MachineTest {
 };
 
 TEST_F(MachineTest, PortSelectorFollowsTheFirstCharacterOfTheFirstArgument) {
-    SelectSerialPort(nullptr);
-    EXPECT_EQ(spNumber, 1);
-    EXPECT_EQ(SerialDevicePath(), "/dev/ttyUSB0");
-    SelectSerialPort("2");
-    EXPECT_EQ(SerialDevicePath(), "/dev/s3c2410_serial2");
-    SelectSerialPort("0");
-    EXPECT_EQ(SerialDevicePath(), "/dev/s3c2410_serial1");
-    SelectSerialPort("1x");
-    EXPECT_EQ(spNumber, 1);
-    SelectSerialPort("x");
-    EXPECT_EQ(spNumber, 0);
-    EXPECT_EQ(SerialDevicePath(), "/dev/s3c2410_serial1");
-    SelectSerialPort("");
-    EXPECT_EQ(spNumber, 0);
+    const struct {
+        const char* argument;
+        int number;
+        const char* path;
+    } cases[] = {{nullptr, 1, "/dev/ttyUSB0"},     {"2", 2, "/dev/s3c2410_serial2"},
+                 {"0", 0, "/dev/s3c2410_serial1"}, {"1x", 1, "/dev/ttyUSB0"},
+                 {"x", 0, "/dev/s3c2410_serial1"}, {"", 0, "/dev/s3c2410_serial1"}};
+    for (const auto& c : cases) {
+        SelectSerialPort(c.argument);
+        EXPECT_EQ(spNumber, c.number) << (c.argument ? c.argument : "null");
+        EXPECT_EQ(SerialDevicePath(), c.path) << (c.argument ? c.argument : "null");
+    }
     SetSerialDevicePath("/tmp/elsewhere");
     EXPECT_EQ(SerialDevicePath(), "/tmp/elsewhere");
 }

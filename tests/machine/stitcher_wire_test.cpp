@@ -8,11 +8,17 @@
 
 namespace {
 
+// On the manual clock: the presses and waits pass at once, as measured.
 struct StitcherTest : MachineTest {
     PtyLine line;
     void SetUp() override {
         MachineTest::SetUp();
         ASSERT_GE(Open(line.slavePath), 0);
+        UseManualClock();
+    }
+    void TearDown() override {
+        UseRealClock();
+        MachineTest::TearDown();
     }
     std::string Quiet() { return line.Received(0); }
 };
@@ -127,17 +133,15 @@ TEST_F(StitcherTest, NeedleCheckWantsToSeeTheNeedleMoveThenArrive) {
               "PFN\nPFN Needle Up: Timeout after 300 msec\n");
     EXPECT_GE(took, 300);
     EXPECT_LT(took, 1500);
-}
 
-// Without confirmation the check only waits; during a move exchange it leaves
-// the sensor alone.
-TEST_F(StitcherTest, NeedleCheckWithoutConfirmationOrDuringAMoveOnlyWaits) {
+    // Without confirmation the check only waits; during a move exchange it
+    // leaves the sensor alone.
     Machine().needleUpConfirm = 0;
     Machine().needleUpTime = 40;
-    int64_t took = 0;
-    EXPECT_EQ(Logged([&] { took = ElapsedMs([] { EXPECT_EQ(PauseForNeedle(), 1); }); }),
+    int64_t waited = 0;
+    EXPECT_EQ(Logged([&] { waited = ElapsedMs([] { EXPECT_EQ(PauseForNeedle(), 1); }); }),
               "PFN\nPFN End\n");
-    EXPECT_GE(took, 40);
+    EXPECT_GE(waited, 40);
     Machine().needleUpConfirm = 1;
     sendMoveActive = 1;
     Logged([] { EXPECT_EQ(PauseForNeedle(), 0); });
@@ -150,6 +154,7 @@ void CountDrain() {
 }
 
 TEST_F(StitcherTest, DefaultNeedleUpWaitsForTheBoardsAnswer) {
+    UseRealClock();  // one read times out while the board takes 600 ms to answer
     UserInterfaceHooks hooks = GetUserInterfaceHooks();
     hooks.drainEvents = CountDrain;
     SetUserInterfaceHooks(hooks);
@@ -202,25 +207,30 @@ TEST_F(StitcherTest, StitcherCheckByMachineType) {
     EXPECT_EQ(log.rfind("Needle Down!\nNeedle Up\nPFN\nPFN Needle Up Received", 0), 0u) << log;
     EXPECT_EQ(status, kStitcherReady);
     EXPECT_EQ(board.Finish(), Bytes({0x4B, 0x49, 1, 0x49, 0, 0x4B, 0x4B}));
-}
 
-TEST_F(StitcherTest, TwinStitcherCheckFindsHandleBarsOutOfRobotMode) {
+    // A Twin in robot mode: the needle stays up whatever is pressed.
     Machine().needleUpMethod = 1;
-    Machine().needleUpConfirm = 1;
-    Machine().needleUpPress = 10;
     Machine().needleUpTime = 200;
-    unsigned char status = 0;
-    // Needle up for the first look, down at the first poll: the needle-up
-    // button is pressed; when the needle then reads up, the buttons worked
-    // without the robot taking them.
-    ScriptedBoard board(line, {{1, Bytes({1})}, {1, Bytes({0})}, {4, ""}, {1, Bytes({1})}});
-    const std::string log = Logged([&] { EXPECT_EQ(GetStitcher(&status), 0); });
-    EXPECT_NE(log.find("Needle Up sent because the needle was down\n"
-                       "Warning: the stitcher is not in robot mode\n"),
+    {
+        ScriptedBoard robot(line, std::vector<BoardStep>(100, BoardStep{1, Bytes({1})}));
+        const std::string robotLog = Logged([&] { EXPECT_EQ(GetStitcher(&status), 0); });
+        EXPECT_NE(robotLog.find("Test Needle Up passed timeout"), std::string::npos) << robotLog;
+        EXPECT_EQ(status, kStitcherReady);
+    }
+    line.Received(0);
+    ClearPort();
+
+    // A Twin found with the needle up, then down at the first poll: the
+    // needle-up button is pressed; when the needle then reads up, the buttons
+    // worked without the robot taking them.
+    ScriptedBoard twin(line, {{1, Bytes({1})}, {1, Bytes({0})}, {4, ""}, {1, Bytes({1})}});
+    const std::string twinLog = Logged([&] { EXPECT_EQ(GetStitcher(&status), 0); });
+    EXPECT_NE(twinLog.find("Needle Up sent because the needle was down\n"
+                           "Warning: the stitcher is not in robot mode\n"),
               std::string::npos)
-        << log;
+        << twinLog;
     EXPECT_EQ(status, kStitcherNotInRobotMode);
-    board.Finish();
+    twin.Finish();
 }
 
 }  // namespace

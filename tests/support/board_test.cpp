@@ -20,19 +20,24 @@ ScriptedUi& Ui() {
 }
 
 void BoardTest::SetUp() {
-    sim = std::make_unique<Mc1Sim>(std::vector<std::string>{"--time-scale", "50"});
+    sim = std::make_unique<Mc1Sim>(std::vector<std::string>{"--time-scale", timeScale});
     ASSERT_TRUE(sim->running) << sim->error;
     ResetLayoutSelection();
     SetCurrentPatternBox(-1);
     SetFactoryDefaults();
     scripted = ScriptedUi{};
     UserInterfaceHooks ui;
-    ui.showMessage = [](int, int, const char* text) {
+    ui.showMessage = [](int, int buttons, const char* text) {
         scripted.messages.push_back(text);
+        if (scripted.answer) return scripted.answer(buttons, text);
         if (scripted.answers.empty()) return kResponseOk;
         int answer = scripted.answers.front();
         scripted.answers.pop_front();
         return answer;
+    };
+    ui.showMessageSpecial = [](int, const char* text, const char*, int) {
+        scripted.messages.push_back(text);
+        return scripted.specialAnswer;
     };
     ui.showKeyboard = [](std::string& text, const char* prompt) {
         scripted.prompts.push_back(prompt);

@@ -1,5 +1,5 @@
-// A test on the simulated board: the simulator (time scale 50) on the serial
-// line with its clock linked to the program's (LinkClocks), the factory
+// A test on the simulated board: the simulator (time scale 50 by default) on the serial
+// line with its clock linked to the program's (LinkClocks), an application record with the factory
 // settings, a scripted responder that records every message and answers from a queue, and the log
 // kept in memory.
 #pragma once
@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "base/application_state.h"
+#include "base/ui_hooks.h"
 #include "support/mc1sim_fixture.h"
 
 struct ScriptedUi {
@@ -21,12 +22,16 @@ struct ScriptedUi {
     std::deque<std::pair<int, std::string>> keyboard;  // (1 OK / 0 Cancel, text)
     std::vector<std::string> prompts;                  // keyboard prompts shown
     std::function<void()> onDrain;                     // runs at every event drain
+    // When set, answers every message box instead of the queue.
+    std::function<int(int buttons, const std::string& text)> answer;
+    int specialAnswer = kResponseOk;  // of the message with an extra button (the start question)
 };
 
 // The responder of the running test.
 ScriptedUi& Ui();
 
 struct BoardTest : ::testing::Test {
+    explicit BoardTest(const char* timeScale = "50") : timeScale(timeScale) {}
     void SetUp() override;
     void TearDown() override;
 
@@ -37,6 +42,7 @@ struct BoardTest : ::testing::Test {
     // What was logged since the test began.
     std::string LogText();
 
+    const char* timeScale;  // of the simulator's motion
     std::unique_ptr<Mc1Sim> sim;
     FILE* logStream = nullptr;
     char* logBuffer = nullptr;

@@ -2,18 +2,10 @@
 
 #include <gtest/gtest.h>
 
-#include <memory>
-#include <string>
-#include <vector>
-
-#include "base/application_state.h"
 #include "layout/layout_tree.h"
-#include "layout/pattern_box.h"
 #include "machine/stitching/pattern_run.h"
 #include "machine/stitching/run_flags.h"
 #include "machine/stitching/run_state.h"
-#include "machine/stitching/stitch_path.h"
-#include "pattern/pattern.h"
 #include "support/board_test.h"
 #include "support/run_layout.h"
 #include "support/run_record.h"
@@ -21,12 +13,9 @@
 namespace {
 
 struct Screen {
-    int stitchingToggle = 0;
-    int runViews = 0;
-    int editViews = 0;
+    int stitchingToggle = 0, runViews = 0, editViews = 0;
     std::vector<uint32_t> masks;
-};
-Screen screen;
+} screen;
 
 struct DemoTest : BoardTest {
     void SetUp() override {
@@ -37,7 +26,6 @@ struct DemoTest : BoardTest {
         const int slot = LoadPatternLines({"p X0.000 Y0.000", "p X1.000 Y0.000", "p X1.000 Y1.000",
                                            "c s", "p X2.500 Y1.000", "p X3.000 Y1.500"});
         AppendLayoutNode(slot, -1, 0, 0.5f, 0.5f, box);
-
         RunControlHooks hooks;
         hooks.stitchingActive = [] { return screen.stitchingToggle; };
         hooks.setStitchingActive = [](int active) { screen.stitchingToggle = active; };
@@ -47,92 +35,78 @@ struct DemoTest : BoardTest {
         SetRunControlHooks(hooks);
         allStop = 0;
         fpTemp = nullptr;
+        Ui().keyboard = {{1, "tandrel"}};
     }
     void TearDown() override {
         SetRunControlHooks({});
-        FreeFullPattern(CurrentRun().fullPattern);
-        CurrentRun().fullPattern = nullptr;
-        fpTemp = nullptr;
         ResetLayout();
-        BoardTest::TearDown();
+        BoardTest::TearDown();  // frees the run path
     }
 
-    std::vector<RecordedMove> Record() { return ReadRunRecord(sim->recordPath); }
-    // How often the head came to (x, y) thousandths of an inch from elsewhere
-    // (moves sent again to where the head stands do not count).
+    // How often the head came to (x, y) thousandths of an inch from elsewhere.
     int Visits(double x, double y) {
         int count = 0;
         bool there = false;
-        for (const RecordedMove& e : Record()) {
-            bool now = e.x == x && e.y == y;
-            if (now && !there) count++;
-            there = now;
+        for (const RecordedMove& e : ReadRunRecord(sim->recordPath)) {
+            if (e.x == x && e.y == y && !there) count++;
+            there = e.x == x && e.y == y;
         }
         return count;
     }
 };
 
 TEST_F(DemoTest, AWrongPasswordOrAnEmptyBoxStartsNothing) {
-    Ui().keyboard = {{1, "tandrell"}, {1, "TANDREL"}, {0, "tandrel"}};
+    Ui().keyboard = {{1, "tandrell"}, {1, "TANDREL"}, {0, "tandrel"}, {1, "tandrel"}};
     for (int i = 0; i < 3; i++)
         EXPECT_EQ(RunDemo(2), kDemoRefused);
-    EXPECT_EQ(Ui().prompts.size(), 3u);
     EXPECT_TRUE(Ui().messages.empty());
     EXPECT_EQ(CurrentRun().fullPattern, nullptr);
-    EXPECT_EQ(screen.runViews, 0);
     EXPECT_TRUE(screen.masks.empty());
     EXPECT_EQ(SimState("accepted"), "0");
 
     ClearLayout();
-    Ui().keyboard = {{1, "tandrel"}};
     EXPECT_EQ(RunDemo(2), kDemoFailed);
+    EXPECT_EQ(Ui().prompts.size(), 4u);
     EXPECT_EQ(Ui().messages, std::vector<std::string>{"PATTERN BOX IS EMPTY"});
     ASSERT_FALSE(screen.masks.empty());
     EXPECT_EQ(screen.masks.back(), kIdleMenuMask);
 }
 
 TEST_F(DemoTest, RepeatsThePathThenWaitsAtTheStartOfTheFinalPass) {
-    Ui().keyboard = {{1, "tandrel"}};
     EXPECT_EQ(RunDemo(2), kDemoFinished);
     EXPECT_EQ(Ui().messages, std::vector<std::string>{"WAITING TO RUN FINAL PATTERN"});
-    // The path's first point is the placement at (0.5, 0.5) in the box at (1, 1).
-    EXPECT_EQ(SimState("x"), "1500");
-    EXPECT_EQ(SimState("y"), "1500");
-    EXPECT_EQ(SimState("xenabled"), "0");
-    EXPECT_EQ(SimState("yenabled"), "0");
-    // Each repetition ran the whole path, both sections: the end of the first
-    // section, the start of the second and the path's end once per pass.
+    // At the path's first point, the placement at (0.5, 0.5) in the box at (1, 1).
+    EXPECT_EQ(SimState("x") + "," + SimState("y"), "1500,1500");
+    EXPECT_EQ(SimState("xenabled") + SimState("yenabled"), "00");
+    // Each pass ran both sections: the end of the first, the start of the
+    // second and the path's end once per pass, never stitched (toggle off).
     EXPECT_EQ(Visits(2500, 2500), 2);
     EXPECT_EQ(Visits(4000, 2500), 2);
     EXPECT_EQ(Visits(4500, 3000), 2);
-    for (const RecordedMove& e : Record())
-        EXPECT_EQ(e.stitching, 0);  // the Stitching toggle was off
+    for (const RecordedMove& e : ReadRunRecord(sim->recordPath))
+        EXPECT_EQ(e.stitching, 0);
     EXPECT_EQ(screen.editViews, 0);
     EXPECT_EQ(screen.runViews, 2);
 }
 
+// The first pass stitches and turns the toggle off; the repetitions only
+// trace: no stitched move after the first arrival at the path's end and its
+// closing lock stitch.
 TEST_F(DemoTest, StopDuringTheThirdRepetitionEndsTheDemo) {
     screen.stitchingToggle = 1;
-    Ui().keyboard = {{1, "tandrel"}};
     int drainsInThird = 0;
     Ui().onDrain = [&] {
         if (demoRepetition == 3 && allStop == 0 && ++drainsInThird == 40) stopButtonReleased();
     };
     EXPECT_EQ(RunDemo(10), kDemoStopped);
-    const std::string log = LogText();
-    EXPECT_NE(log.find("Demo repetition 3\n"), std::string::npos);
-    EXPECT_EQ(log.find("Demo repetition 4\n"), std::string::npos);
+    EXPECT_NE(LogText().find("Demo repetition 3\n"), std::string::npos);
+    EXPECT_EQ(LogText().find("Demo repetition 4\n"), std::string::npos);
     EXPECT_TRUE(Ui().messages.empty());
-    EXPECT_EQ(SimState("xenabled"), "0");
-    EXPECT_EQ(SimState("yenabled"), "0");
-    EXPECT_EQ(SimState("stitching"), "0");
+    EXPECT_EQ(SimState("xenabled") + SimState("yenabled") + SimState("stitching"), "000");
     EXPECT_EQ(screen.editViews, 1);
     EXPECT_EQ(stopTest, 1);
-    // The first pass stitched, with the toggle turned off after it; the
-    // repetitions only traced the path: no stitched move after the first
-    // arrival at the path's end and the closing lock stitch sent there.
     EXPECT_EQ(screen.stitchingToggle, 0);
-    const std::vector<RecordedMove> moves = Record();
+    const std::vector<RecordedMove> moves = ReadRunRecord(sim->recordPath);
     size_t end = 0;
     while (end < moves.size() && !(moves[end].x == 4500 && moves[end].y == 3000))
         end++;

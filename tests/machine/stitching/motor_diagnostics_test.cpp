@@ -1,21 +1,14 @@
-// The motor tests against the simulated board: a sound axis passes, an axis
-// that covers only part of each move fails, a stalled or silent board aborts,
-// and on every path the board gets its speed, following error and gains back.
+// The motor tests against the simulated board; on every path the board gets
+// its speed, following error and gains back.
 #include "machine/stitching/motor_diagnostics.h"
 
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <cstdio>
-#include <memory>
-#include <string>
 
-#include "base/log.h"
 #include "base/timers.h"
 #include "machine/machine_parameters.h"
 #include "machine/mc1_commands.h"
-#include "machine/serial_link.h"
-#include "machine/stitching/point_streaming.h"
 #include "machine/stitching/run_flags.h"
 #include "machine/stitching/stitch_path.h"
 #include "support/board_test.h"
@@ -35,11 +28,7 @@ void CountWait(void*, int) {
 }
 
 DiagnosticsReport Report() {
-    DiagnosticsReport report;
-    report.setText = SetReport;
-    report.appendText = AppendReport;
-    report.wait = CountWait;
-    return report;
+    return DiagnosticsReport{SetReport, AppendReport, CountWait, nullptr};
 }
 
 struct MotorDiagnostics : BoardTest {
@@ -58,16 +47,10 @@ struct MotorDiagnostics : BoardTest {
     }
     // The board's parameters equal what the program had before the test.
     void ExpectRestored() {
-        const std::string params = Sim("params");
-        for (auto [key, want] : {std::pair{"XKp", "31"},
-                                 {"XKi", "9"},
-                                 {"XKd", "41"},
-                                 {"YKp", "32"},
-                                 {"YKi", "7"},
-                                 {"YKd", "39"},
-                                 {"Err", "120"},
-                                 {"speed", "60"}})
-            EXPECT_EQ(StateValue(params, key), want) << params;
+        std::string values;
+        for (const char* key : {"XKp", "XKi", "XKd", "YKp", "YKi", "YKd", "Err", "speed"})
+            values += StateValue(Sim("params"), key) + " ";
+        EXPECT_EQ(values, "31 9 41 32 7 39 120 60 ");
     }
 };
 
@@ -146,9 +129,7 @@ TEST_F(MotorDiagnostics, ASoundAxisPassesAWornOneFailsAndTheBoardGetsItsValuesBa
 }
 
 TEST_F(MotorDiagnostics, AStallOrASilentBoardAbortsAndTheValuesAreSentBack) {
-    // Every poll of the board's queue (one drain of events) is a second later:
-    // a board that makes no progress is met after a few polls instead of ten
-    // seconds.
+    // Each poll of the board's queue is a second later: no real ten seconds.
     Ui().onDrain = [] { AdvanceClock(1000); };
     Sim("stall on");
     EXPECT_EQ(TestYMotor(Report()), 0);
@@ -158,8 +139,7 @@ TEST_F(MotorDiagnostics, AStallOrASilentBoardAbortsAndTheValuesAreSentBack) {
     Sim("stall off");
     ExpectRestored();
 
-    // A silent board: nothing moves, the test ends without a verdict, and the
-    // parameters keep the program's values (no query result replaced them).
+    // Silent: nothing moves, and no query result replaced the program's values.
     const std::string before = Sim("state");
     Sim("silence on");
     Machine().XKp = 33;
@@ -185,11 +165,9 @@ TEST_F(MotorDiagnostics, TheButtonTestPressesAndReleasesEachButtonInTurn) {
     EXPECT_EQ(waits, 6) << "one second before the first press and between the steps";
     const std::string events = Sim("buttons");
     EXPECT_EQ(StateValue(events, "count"), "6") << events;
-    // Codes and states in order, without the board times.
-    std::string order;
-    for (size_t at = events.find(':'); at != std::string::npos; at = events.find(':', at + 6)) {
+    std::string order;  // codes and states without the board times
+    for (size_t at = events.find(':'); at != std::string::npos; at = events.find(':', at + 6))
         order += events.substr(at + 1, 4) + " ";
-    }
     EXPECT_EQ(order, "4A:1 4A:0 48:1 48:0 49:1 49:0 ") << events;
 }
 

@@ -2,20 +2,12 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <memory>
-#include <vector>
-
-#include "base/application_state.h"
-#include "base/log.h"
 #include "machine/machine_parameters.h"
 #include "machine/mc1_commands.h"
-#include "machine/serial_link.h"
 #include "machine/stitcher.h"
 #include "machine/stitching/pattern_run.h"
 #include "machine/stitching/run_flags.h"
 #include "machine/stitching/run_state.h"
-#include "machine/stitching/stitch_path.h"
 #include "support/board_test.h"
 #include "support/run_layout.h"
 #include "support/run_record.h"
@@ -41,7 +33,6 @@ struct StreamingTest : BoardTest {
         fpTemp = nullptr;
         BoardTest::TearDown();
     }
-    // The moves the simulated board executed.
     std::vector<RecordedMove> Executed() { return ReadRunRecord(sim->recordPath); }
 
     // A straight path of n points 0.1 inch apart along x from (x0, y0), with
@@ -59,7 +50,9 @@ struct StreamingTest : BoardTest {
     FullPattern_t* path = nullptr;
 };
 
-TEST_F(StreamingTest, LeadLineReachesTheTargetInShortMoves) {
+// A lead line goes in short moves; with stitching on every move of it is
+// sewn, so it starts at the path point the head was left at, or not at all.
+TEST_F(StreamingTest, LeadLinesGoInShortMovesAndAStitchedOneOnlyFromThePath) {
     path = Line(1, 1000, 0);
     fpTemp = path;
     ASSERT_EQ(SendLeadLine(nullptr), 1);
@@ -80,35 +73,26 @@ TEST_F(StreamingTest, LeadLineReachesTheTargetInShortMoves) {
     ASSERT_EQ(WaitForBuffer(), 1);
     FreeFullPattern(near);
     EXPECT_EQ(Executed().size(), 13u);
-}
-
-// With stitching on every move of a lead line is sewn: it starts at the path
-// point the head was left at, and not at all when the head is elsewhere.
-TEST_F(StreamingTest, AStitchedLeadLineStartsOnlyAtThePathPointTheHeadWasLeftAt) {
-    path = Line(1, 1000, 0);
-    fpTemp = path;
-    ASSERT_EQ(SendLeadLine(nullptr), 1);
-    ASSERT_EQ(WaitForBuffer(), 1);
-    const size_t before = Executed().size();
 
     robotIsStitching = 1;
-    FullPattern_t* jump = Line(2, 1000, 0, 0);  // the head's point, the next section's start
+    FullPattern_t* jump = Line(2, 1150, 0, 0);  // the head's point, the next section's start
     EXPECT_EQ(SendLeadLine(jump->next()), 1);
     ASSERT_EQ(WaitForBuffer(), 1);
-    std::vector<RecordedMove> moves = Executed();
-    ASSERT_EQ(moves.size(), before + 2);
-    EXPECT_NEAR(moves[before].x, 1000, 0.5);
-    EXPECT_NEAR(moves[before + 1].x, 1100, 0.5);
-
+    moves = Executed();
+    ASSERT_EQ(moves.size(), 15u);
+    EXPECT_NEAR(moves[13].x, 1150, 0.5);
+    EXPECT_NEAR(moves[14].x, 1250, 0.5);
     FullPattern_t* elsewhere = Line(2, 3000, 0, 0);
     EXPECT_EQ(SendLeadLine(elsewhere->next()), kLeadLineNoPosition);
     EXPECT_EQ(robotIsStitching, 0);
-    EXPECT_EQ(Executed().size(), before + 2);
+    EXPECT_EQ(Executed().size(), 15u);
     FreeFullPattern(jump);
     FreeFullPattern(elsewhere);
 }
 
-TEST_F(StreamingTest, AllPointsAreSentInOrderAndTheBoardResumedAfterAShortList) {
+// Board errors, refused moves and a stalled head while streaming are run
+// through the whole run loop in the run tests; here a short list and the stop flag.
+TEST_F(StreamingTest, AllPointsAreSentInOrderUnlessTheStopFlagIsSet) {
     path = Line(40, 0, 500);
     ASSERT_EQ(SendPoints(path), 1);
     ASSERT_EQ(WaitForBuffer(), 1);
@@ -119,12 +103,6 @@ TEST_F(StreamingTest, AllPointsAreSentInOrderAndTheBoardResumedAfterAShortList) 
         EXPECT_NEAR(moves[i].y, 500, 0.5);
     }
     EXPECT_EQ(SendPoints(nullptr), 0);
-}
-
-// Board errors, refused moves and a stalled head while streaming are run
-// through the whole run loop in the run tests; here the stop flag.
-TEST_F(StreamingTest, TheStopFlagEndsTheSending) {
-    path = Line(5, 0, 0);
     allStop = 1;
     EXPECT_EQ(SendPoints(path), 0);
     EXPECT_EQ(stopTest, 1);  // the run was stopped

@@ -1,17 +1,12 @@
-// Whole runs of the quilting job against the simulated board, with the screen
-// replaced by scripted hooks: every message is recorded and answered by the
-// test, drained events run the test's own actions (a Pause or Stop press), and
-// the run view's buttons and screens are counters. The board's record of
-// executed moves is compared with the stitch path.
+// Whole runs against the simulated board with the screen replaced by scripted
+// hooks; the board's record of executed moves is compared with the stitch path.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <functional>
 #include <limits>
 #include <memory>
-#include <string>
-#include <vector>
 
 #include "base/application_state.h"
 #include "base/defaults_file.h"
@@ -28,33 +23,23 @@
 #include "machine/stitching/run_flags.h"
 #include "machine/stitching/run_state.h"
 #include "machine/stitching/stitch_estimate.h"
-#include "machine/stitching/stitch_path.h"
-#include "support/mc1sim_fixture.h"
+#include "support/board_test.h"
 #include "support/run_layout.h"
 #include "support/run_record.h"
 
 namespace {
 
-// What the scripted screen saw and how it answers.
+// The run view's side of the scripted screen; messages and drains go
+// through the board test's responder.
 struct RunScript {
-    std::vector<std::string> messages;  // every message text, in order
-    // Answer of ShowMessage for a text; null answers OK (Yes to Yes/No).
-    std::function<int(const std::string& text)> answer;
-    int startAnswer = kResponseOk;  // the start question: OK, Cancel or SET START
-    std::function<void()> onDrain;  // runs inside every drain of screen events
-    int toggle = 1;                 // the Stitching toggle
+    std::function<int(const std::string& text)> answer;  // null: OK, Yes to Yes/No
+    int toggle = 1;                                      // the Stitching toggle
     int stitchingSensitive = -1;
     int runViews = 0, editViews = 0;
     uint32_t mask = 0;
-    int selectAt = -1;                  // SET START picks this path point (-1: none)
-    std::vector<RunProgress> progress;  // every progress report of the run
+    int selectAt = -1;  // the path point SET START picks (-1: none)
+    std::vector<RunProgress> progress;
 } script;
-
-int AnswerMessage(int, int buttons, const char* text) {
-    script.messages.push_back(text);
-    if (script.answer) return script.answer(text);
-    return buttons == kButtonsYesNo ? kResponseYes : kResponseOk;
-}
 
 RunControlHooks ScriptedRunHooks() {
     RunControlHooks h;
@@ -75,68 +60,46 @@ RunControlHooks ScriptedRunHooks() {
     return h;
 }
 
-// One stitch-path point as packed, kept after the run freed the path.
 struct PathPoint {
     float x, y;
     int halt;
 };
 
-struct RunTest : ::testing::Test {
-    void SetUp() override { Begin({"--time-scale", "100"}); }
-
-    // Starts the simulator with these options, installs the scripted hooks
-    // and an empty pattern box at (1, 1) inch.
-    void Begin(const std::vector<std::string>& simOptions) {
-        ResetLayoutSelection();
-        sim = std::make_unique<Mc1Sim>(simOptions);
-        ASSERT_TRUE(sim->running) << sim->error;
+struct RunTest : BoardTest {
+    explicit RunTest(const char* timeScale = "100") : BoardTest(timeScale) {}
+    void SetUp() override {
+        BoardTest::SetUp();
         SetDefaultsFilePath(folder.File("defaults.mrl").c_str());
-        SetFactoryDefaults();
-        script = RunScript{};
-        allStop = 0;
+        Restart();
+        allStop = stopTest = speedup = slowdown = robotIsStitching = 0;
         fpTemp = nullptr;
-        stopTest = 0;
-        speedup = slowdown = 0;
         runStatistics = RunStatistics{};
-        robotIsStitching = 0;
         command = -1;
-        UserInterfaceHooks ui;
-        ui.showMessage = AnswerMessage;
-        ui.showMessageSpecial = [](int, const char* text, const char*, int) {
-            script.messages.push_back(text);
-            return script.startAnswer;
-        };
-        ui.drainEvents = [] {
-            if (script.onDrain) script.onDrain();
-        };
-        SetUserInterfaceHooks(ui);
         SetRunControlHooks(ScriptedRunHooks());
-        SetLogStream(log);
         box = MakeRunBox();
-        SetSerialDevicePath(sim->device);
-        ASSERT_GE(OpenPort(), 0);
-        LinkClocks(*sim);
     }
-
     void TearDown() override {
-        UnlinkClocks();
-        ClosePort();
-        SetLogStream(stdout);
-        std::fclose(log);
         SetRunControlHooks({});
-        SetUserInterfaceHooks({});
         SetDefaultsFilePath(nullptr);
-        FreeRunPath();
         MakeRunBox();  // clears the layout and the pattern list
         extents.reset();
+        BoardTest::TearDown();
+    }
+    // A fresh script and responder for the next start.
+    void Restart() {
+        script = RunScript{};
+        Ui() = ScriptedUi{};
+        Ui().answer = [](int buttons, const std::string& text) {
+            if (script.answer) return script.answer(text);
+            return buttons == kButtonsYesNo ? kResponseYes : kResponseOk;
+        };
     }
 
-    int Place(const Points& points, float nodeX, float nodeY, const std::vector<int>& stops = {}) {
-        return PlacePoints(box, points, nodeX, nodeY, stops);
+    void Place(const Points& points, float x, float y, const std::vector<int>& stops = {}) {
+        PlacePoints(box, points, x, y, stops);
     }
 
-    // Packs the current box and copies the path (the run packs it again the
-    // same way, and frees it at the end).
+    // A copy of the box's packed path (the run packs it again and frees it).
     std::vector<PathPoint> PackedPath() {
         PackFullPattern();
         std::vector<PathPoint> path;
@@ -147,21 +110,15 @@ struct RunTest : ::testing::Test {
         return path;
     }
 
-    std::string StateOf(const std::string& key) {
-        return StateValue(SimControl(*sim, "state"), key);
-    }
     std::vector<RecordedMove> Record() { return ReadRunRecord(sim->recordPath); }
-    int Count(const std::string& text) const {  // how often a message was shown
-        int n = 0;
-        for (const std::string& m : script.messages)
-            n += m == text;
-        return n;
+    int Count(const std::string& text) const {
+        return static_cast<int>(std::count(Ui().messages.begin(), Ui().messages.end(), text));
     }
 
     // Head stopped, stitching off, both axes released; edit view and menus back.
     void ExpectMachineReleased() {
         WaitForState(*sim, "yenabled", "0", 2000);  // the last commands may still be on the line
-        const std::string s = SimControl(*sim, "state");
+        const std::string s = Sim("state");
         for (const char* key : {"moving", "queue", "stitching", "xenabled", "yenabled"})
             EXPECT_EQ(StateValue(s, key), "0") << key << ": " << s;
         EXPECT_GE(script.editViews, 1);
@@ -171,14 +128,14 @@ struct RunTest : ::testing::Test {
         EXPECT_NE(command, kRunCommand);
     }
 
-    // Runs `action` once, the first time the board has executed `moves` moves
-    // of the streaming loop (counted from the first drain with the run view up).
+    // Runs `action` once, when the board has executed `moves` moves of the
+    // streaming loop (counted from the first drain with the run view up).
     std::function<void()> OnceAfter(int moves, std::function<void()> action) {
         auto baseline = std::make_shared<int>(-1);
         auto drains = std::make_shared<int>(0);
         return [=, this] {
             if (*drains < 0 || script.runViews == 0 || ++*drains % 8 != 0) return;
-            const int executed = std::stoi("0" + StateOf("executed"));
+            const int executed = std::stoi("0" + SimState("executed"));
             if (*baseline < 0) *baseline = executed;
             if (executed - *baseline < moves) return;
             *drains = -1;
@@ -186,17 +143,15 @@ struct RunTest : ::testing::Test {
         };
     }
 
-    std::unique_ptr<Mc1Sim> sim;
     TempDir folder;
-    FILE* log = std::fopen("/dev/null", "w");
     int box = -1;
 };
 
 struct SlowRunTest : RunTest {
-    void SetUp() override { Begin({"--time-scale", "4"}); }
+    SlowRunTest() : RunTest("4") {}
 };
 
-// The moves must visit these path points in this order, each once.
+// The moves visit these path points in this order, each once.
 void ExpectVisits(const std::vector<RecordedMove>& moves, const std::vector<PathPoint>& points) {
     ASSERT_EQ(moves.size(), points.size());
     for (size_t i = 0; i < points.size(); i++) {
@@ -222,13 +177,10 @@ bool TieOff(const RecordedMove& m) {  // a lock-stitch trip
 
 }  // namespace
 
-// Three placements: a 0.1-inch jump (a Stop command) stays stitched without a
-// lock stitch; a 0.3-inch jump gets lock stitches at both ends but, shorter
-// than jumpStitch, no thread cut; a 4.3-inch jump asks "CUT THE THREAD" and
-// "PULL UP THE BOBBIN THREAD". Every path point is stitched once in order,
-// except a new section's first point, which the lead line reaches with
-// stitching off. The same layout traced with the Stitching toggle off is
-// never stitched.
+// A 0.1-inch jump (a Stop command) stays stitched; a 0.3-inch one is tied off
+// and on without a thread cut; a 4.3-inch one asks to cut the thread. Every
+// point is sewn once in order but a section's first, reached by the lead line.
+// Traced with the Stitching toggle off, nothing is sewn.
 TEST_F(RunTest, AStitchedRunTiesOffAtJumpsAndATraceNeverStitches) {
     Place(LinePoints(20, 0, 0, 0.1f, 0), 0, 0, {11});
     Place(LinePoints(20, 0, 0, 0.1f, 0), 1.9f, 0.3f);
@@ -244,7 +196,7 @@ TEST_F(RunTest, AStitchedRunTiesOffAtJumpsAndATraceNeverStitches) {
 
     startButtonReleased();
 
-    EXPECT_EQ(script.messages,
+    EXPECT_EQ(Ui().messages,
               (std::vector<std::string>{
                   "THE MACHINE WILL MOVE TO THE START OF THE PATTERN BLOCK AND THE PATTERN WILL "
                   "START.",
@@ -262,15 +214,12 @@ TEST_F(RunTest, AStitchedRunTiesOffAtJumpsAndATraceNeverStitches) {
         for (int trip = 0; trip < 2; trip++)
             ties.insert(ties.end(), {path[b], path[a]});
     ExpectVisits(Rows(record, 0, record.size(), TieOff), ties);
-    // The estimate counted what the stitcher sewed, jumps and thread cuts.
     const SewnTotals sewnTotals = SewnTotalsOf(record);
     EXPECT_EQ(estimate.stitches, sewnTotals.moves);
     EXPECT_NEAR(estimate.stitchedInches, sewnTotals.inches, 0.001);
     EXPECT_EQ(estimate.jumps, 2);
     EXPECT_EQ(estimate.threadCuts, 1);
-    // The time left the run view was given fell step by step to nothing (how
-    // many steps depends on how often the queue was polled: at least the
-    // start, one on the way and the end).
+    // The time left fell step by step to nothing.
     ASSERT_GE(script.progress.size(), 3u);
     EXPECT_LE(script.progress.front().secondsLeft, estimate.seconds);
     EXPECT_GT(script.progress.front().secondsLeft, estimate.seconds / 2);
@@ -286,12 +235,11 @@ TEST_F(RunTest, AStitchedRunTiesOffAtJumpsAndATraceNeverStitches) {
     EXPECT_EQ(runStatistics.emptyInSection, 0);
     ExpectMachineReleased();
 
-    script = RunScript{};
+    Restart();
     script.toggle = 0;
     startButtonReleased();
-    // The first question says the needle stays out of the quilt.
-    ASSERT_FALSE(script.messages.empty());
-    EXPECT_EQ(script.messages[0],
+    ASSERT_FALSE(Ui().messages.empty());
+    EXPECT_EQ(Ui().messages[0],
               "STITCHING IS OFF: THE HEAD WILL ONLY TRACE THE PATTERN.\n\nTHE MACHINE WILL MOVE "
               "TO THE START OF THE PATTERN BLOCK AND THE PATTERN WILL START.");
     const std::vector<RecordedMove> traced = Record();
@@ -302,25 +250,23 @@ TEST_F(RunTest, AStitchedRunTiesOffAtJumpsAndATraceNeverStitches) {
     ExpectMachineReleased();
 }
 
-// Pause halts the board with its queue kept; un-pausing goes on from there and
-// sends no point twice. After a second pause a thread break: the quilter
-// declines the first point offered and accepts the second; the run restarts
-// there after the lead line and the lock stitch and sews every point from
-// there once, in order.
+// Pause halts the board with its queue kept and un-pausing sends no point
+// twice. At a thread break the quilter declines the first point offered and
+// takes the second: the run restarts there, tied on, and sews on in order.
 TEST_F(SlowRunTest, PauseKeepsTheQueueAndAThreadBreakRestartsAtTheChosenPoint) {
     Place(LinePoints(150, 0, 0, 0.1f, 0), 0, 0);
     const std::vector<PathPoint> path = PackedPath();
     Machine().stitchRep = 2;
-    script.onDrain = OnceAfter(30, [] { PauseToggled(1); });
+    Ui().onDrain = OnceAfter(30, [] { PauseToggled(1); });
     startButtonReleased();  // returns paused
-    const std::string atPause = SimControl(*sim, "state");
+    const std::string atPause = Sim("state");
     EXPECT_EQ(allStop, 2);
     EXPECT_EQ(StateValue(atPause, "halted"), "1") << atPause;
     EXPECT_NE(StateValue(atPause, "queue"), "0") << atPause;
     EXPECT_EQ(StateValue(atPause, "stitching"), "0") << atPause;
     EXPECT_EQ(script.stitchingSensitive, 1);
     ASSERT_NE(fpTemp, nullptr);
-    script.onDrain = OnceAfter(70, [] { PauseToggled(1); });
+    Ui().onDrain = OnceAfter(70, [] { PauseToggled(1); });
     PauseToggled(0);  // returns paused again
     ASSERT_EQ(allStop, 2);
 
@@ -330,10 +276,10 @@ TEST_F(SlowRunTest, PauseKeepsTheQueueAndAThreadBreakRestartsAtTheChosenPoint) {
         if (text == "MOVE YOUR MACHINE TO THE POINT WHERE THE THREAD BROKE AND PRESS OK.") {
             // Push the head by hand close to point 20, then to point 30.
             const PathPoint& target = path[offered == 0 ? 20 : 30];
-            const std::string s = SimControl(*sim, "state");
+            const std::string s = Sim("state");
             const double dx = target.x + 3 - std::stod(StateValue(s, "x"));
             const double dy = target.y - 2 - std::stod(StateValue(s, "y"));
-            SimControl(*sim, "push " + std::to_string(dx) + " " + std::to_string(dy));
+            Sim("push " + std::to_string(dx) + " " + std::to_string(dy));
             offered++;
         }
         if (text == "IS THIS WHERE YOU WANT TO RESTART?") return offered == 1 ? -9 : -8;
@@ -366,12 +312,12 @@ TEST_F(SlowRunTest, PauseKeepsTheQueueAndAThreadBreakRestartsAtTheChosenPoint) {
 TEST_F(SlowRunTest, AThreadBreakWithoutTheHeadPositionStopsTheRun) {
     Place(LinePoints(150, 0, 0, 0.1f, 0), 0, 0);
     Machine().stitchRep = 0;
-    script.onDrain = OnceAfter(40, [] { PauseToggled(1); });
+    Ui().onDrain = OnceAfter(40, [] { PauseToggled(1); });
     startButtonReleased();
     ASSERT_EQ(allStop, 2);
     script.answer = [this](const std::string& text) {
         if (text == "MOVE YOUR MACHINE TO THE POINT WHERE THE THREAD BROKE AND PRESS OK.") {
-            SimControl(*sim, "silence on");
+            Sim("silence on");
         }
         return -5;
     };
@@ -394,20 +340,20 @@ TEST_F(RunTest, StartsThatMustNotRunSendNoMoveAndSetStartStartsAtThePoint) {
     EXPECT_EQ(Count("PATTERN BOX IS EMPTY"), 1);
 
     Place(LinePoints(30, 0, 0, 0.1f, 0), 0, 0);
-    SimControl(*sim, "stitcher-status 33");
+    Sim("stitcher-status 33");
     startButtonReleased();
     EXPECT_EQ(Count("HANDLE BARS NOT IN ROBOT MODE"), 1);
     EXPECT_EQ(script.toggle, 0);
-    SimControl(*sim, "stitcher-status 1");
+    Sim("stitcher-status 1");
     script.toggle = 1;
 
-    script.startAnswer = kResponseCancel;
+    Ui().specialAnswer = kResponseCancel;
     startButtonReleased();
-    script.startAnswer = kResponseSetStart;  // no point chosen
+    Ui().specialAnswer = kResponseSetStart;  // no point chosen
     startButtonReleased();
 
     // A placement moved out to an impossible position (a broken layout file).
-    script.startAnswer = kResponseOk;
+    Ui().specialAnswer = kResponseOk;
     patternLayout->x = std::numeric_limits<float>::infinity();
     startButtonReleased();
     EXPECT_EQ(Count("THE PATTERN HAS POINTS THAT CANNOT BE STITCHED"), 1);
@@ -430,60 +376,67 @@ TEST_F(RunTest, StartsThatMustNotRunSendNoMoveAndSetStartStartsAtThePoint) {
     EXPECT_EQ(Count("PATTERN BOX IS EMPTY"), 2);
     SetCurrentPatternBox(box);
 
-    script.onDrain = [] {
+    Ui().onDrain = [] {
         if (command == kRunCommand && allStop == 0) stopButtonReleased();
     };
     startButtonReleased();
     EXPECT_EQ(allStop, 1);
     ExpectMachineReleased();
-    EXPECT_EQ(StateOf("executed"), "0");
-    EXPECT_EQ(StateOf("accepted"), "0");
+    EXPECT_EQ(SimState("executed"), "0");
+    EXPECT_EQ(SimState("accepted"), "0");
     EXPECT_EQ(script.runViews, 0);
-    EXPECT_EQ(script.messages.size(), 10u) << "no error message after the last start question";
+    EXPECT_EQ(Ui().messages.size(), 10u) << "no error message after the last start question";
 
     const std::vector<PathPoint> path = PackedPath();
-    script = RunScript{};
+    Restart();
     Machine().stitchRep = 0;
-    script.startAnswer = kResponseSetStart;
+    Ui().specialAnswer = kResponseSetStart;
     script.selectAt = 12;
     startButtonReleased();
     ExpectVisits(StitchedMoves(Record()), {path.begin() + 12, path.end()});
     ExpectMachineReleased();
 }
 
-// The head position cannot be read for the lead line: the start stops with the
-// communications message before any move is sent.
-TEST_F(RunTest, AnUnreadableHeadStopsTheStartBeforeAnyMove) {
-    Place(LinePoints(30, 0, 0, 0.1f, 0), 0, 0);
-    script.onDrain = [this] {
-        if (command == kRunCommand) SimControl(*sim, "silence on");
+// A lead line that cannot run stops the run with a message: the head stalls on
+// the way to the start; its position cannot be read at the start (before any
+// move is sent) or at a section change (the board falls silent while the
+// thread is cut).
+TEST_F(RunTest, ALeadLineThatCannotRunStopsTheRunWithAMessage) {
+    Place(LinePoints(20, 0, 0, 0.1f, 0), 0, 0);
+    Ui().onDrain = [this] {
+        if (command == kRunCommand) Sim("stall on");
+    };
+    startButtonReleased();
+    EXPECT_EQ(Ui().messages.back(), "ROBOT NOT RESPONSIVE. ERR: WFB100");
+    Sim("stall off");
+    ExpectMachineReleased();
+
+    Restart();
+    const std::string accepted = SimState("accepted");
+    Ui().onDrain = [this] {
+        if (command == kRunCommand) Sim("silence on");
     };
     script.answer = [this](const std::string&) {
-        SimControl(*sim, "silence off");
-        script.onDrain = nullptr;
+        Sim("silence off");
+        Ui().onDrain = nullptr;
         return kResponseOk;
     };
     startButtonReleased();
-    ASSERT_EQ(script.messages.size(), 2u);
-    EXPECT_EQ(script.messages[1], "COMMUNICATIONS ERROR.\nPLEASE TRY AGAIN.");
-    EXPECT_EQ(StateOf("accepted"), "0");
+    ASSERT_EQ(Ui().messages.size(), 2u);
+    EXPECT_EQ(Ui().messages[1], "COMMUNICATIONS ERROR.\nPLEASE TRY AGAIN.");
+    EXPECT_EQ(SimState("accepted"), accepted);
     ExpectMachineReleased();
-}
 
-// The head position cannot be read for the lead line to the next section (the
-// board falls silent while the quilter cuts the thread): the run stops with
-// the communications message instead of ending without a word.
-TEST_F(RunTest, AnUnreadableHeadAtASectionChangeStopsTheRunWithAMessage) {
-    Place(LinePoints(20, 0, 0, 0.1f, 0), 0, 0);
     Place(LinePoints(20, 0, 0, 0.1f, 0), 0, 2.3f);
     Machine().jumpStitch = 1.0f;
+    Restart();
     script.answer = [this](const std::string& text) {
-        SimControl(*sim, text == "CUT THE THREAD" ? "silence on" : "silence off");
+        Sim(text == "CUT THE THREAD" ? "silence on" : "silence off");
         return kResponseOk;
     };
     startButtonReleased();
     ASSERT_EQ(Count("CUT THE THREAD"), 1);
-    EXPECT_EQ(script.messages.back(), "COMMUNICATIONS ERROR.\nPLEASE TRY AGAIN.");
+    EXPECT_EQ(Ui().messages.back(), "COMMUNICATIONS ERROR.\nPLEASE TRY AGAIN.");
     EXPECT_NE(CurrentRun().fullPattern, nullptr);  // kept for a restart
     ExpectMachineReleased();
 }
@@ -509,11 +462,11 @@ TEST_P(RunFaultTest, AFaultDuringTheRunEndsItCleanlyOrIsRidden) {
     const std::vector<PathPoint> path = PackedPath();
     Machine().stitchRep = 0;
     auto drains = std::make_shared<int>(0);
-    script.onDrain = [this, drains, fault] {
+    Ui().onDrain = [this, drains, fault] {
         if (script.runViews == 0) return;
-        if (++*drains == 40) SimControl(*sim, fault.inject);
+        if (++*drains == 40) Sim(fault.inject);
         AdvanceClock(100);  // each drain of the screen takes a tenth of a second
-        if (*drains == 80 && fault.then) SimControl(*sim, fault.then);
+        if (*drains == 80 && fault.then) Sim(fault.then);
     };
 
     startButtonReleased();
@@ -560,7 +513,7 @@ TEST_F(RunTest, SpeedButtonsStepWithinTheirLimits) {
         Machine().minSpeed = c.minSpeed;
         EXPECT_FLOAT_EQ(c.up ? RunSpeedUp() : RunSpeedDown(), c.want) << c.maxSpeed;
     }
-    EXPECT_EQ(StateValue(SimControl(*sim, "params"), "speed"), "30");
+    EXPECT_EQ(StateValue(Sim("params"), "speed"), "30");
     int stored = 0;
     ASSERT_EQ(ReadDefaultInt(3, &stored), 1);
     EXPECT_EQ(stored, 30);

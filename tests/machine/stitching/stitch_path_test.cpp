@@ -50,40 +50,29 @@ struct StitchPathTest : ::testing::Test {
     }
 };
 
-TEST_F(StitchPathTest, PointsAreJoinedInThousandthsAndCloseOnesDropped) {
+TEST_F(StitchPathTest, PointsAreJoinedInThousandthsAndStopsAndGapsMakeHalts) {
     // The second point is 0.04 inch from the first and is dropped with its
-    // stop; the stop before the last point makes a halt.
-    Place(
-        {"p X0.000 Y0.000", "c s", "p X0.040 Y0.000", "p X0.190 Y0.000", "c s", "p X0.190 Y0.190"},
-        2, 3);
+    // stop; the stop before the fourth point makes a halt.
+    Place({"p X0.000 Y0.000", "c s", "p X0.040 Y0.000", "p X0.190 Y0.000", "c s", "p X0.190 Y0.190",
+           "p X0.290 Y0.190"},
+          2, 3);
+    // The next placement starts 0.3 inch to the right of the first one's end,
+    // the one after it touches the second's end: no halt.
+    Place({"p X0.000 Y0.000", "p X0.100 Y0.000"}, 2.59f, 3.19f);
+    Place({"p X0.000 Y0.000", "p X0.100 Y0.000"}, 2.79f, 3.29f);
     PackFullPattern();
     std::vector<FullPattern_t*> path = Path();
-    ASSERT_EQ(path.size(), 3u);         // 0.19-inch moves stay whole
+    ASSERT_EQ(path.size(), 8u);         // 0.19-inch moves stay whole
     EXPECT_FLOAT_EQ(path[0]->x, 3000);  // box origin 1 + placement 2
     EXPECT_FLOAT_EQ(path[0]->y, 4000);
     EXPECT_FLOAT_EQ(path[1]->x, 3190);
     EXPECT_FLOAT_EQ(path[2]->y, 4190);
     for (size_t i = 0; i < path.size(); i++) {
-        EXPECT_EQ(path[i]->halt, i == 1 ? 1 : 0);
+        EXPECT_EQ(path[i]->halt, i == 1 || i == 3 ? 1 : 0) << i;
         EXPECT_EQ(path[i]->inserted, 0);
     }
     EXPECT_EQ(path[1]->prev(), path[0]);
-    EXPECT_EQ(path[2]->next(), nullptr);
-}
-
-TEST_F(StitchPathTest, StopsAndGapsBetweenPlacementsMakeHalts) {
-    Place({"p X0.000 Y0.000", "p X0.100 Y0.000", "c s", "p X0.200 Y0.000", "p X0.300 Y0.000"}, 0,
-          0);
-    // The next placement starts 0.3 inch to the right of the first one's end.
-    Place({"p X0.000 Y0.000", "p X0.100 Y0.000"}, 0.6f, 0);
-    // And this one touches the second's end: no halt.
-    Place({"p X0.000 Y0.000", "p X0.100 Y0.000"}, 0.8f, 0.1f);
-    PackFullPattern();
-    std::vector<FullPattern_t*> path = Path();
-    ASSERT_EQ(path.size(), 8u);
-    EXPECT_EQ(path[1]->halt, 1);  // the stop before the third point
-    EXPECT_EQ(path[3]->halt, 1);  // the 0.3-inch gap to the next placement
-    EXPECT_EQ(path[5]->halt, 0);
+    EXPECT_EQ(path[7]->next(), nullptr);
 }
 
 TEST_F(StitchPathTest, LongMovesAreCutIntoPiecesShorterThanTwoTenths) {

@@ -4,11 +4,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <string>
-#include <vector>
-
-#include "base/timers.h"
-#include "base/ui_hooks.h"
 #include "machine/mc1_commands.h"
 #include "pattern/pattern.h"
 #include "support/board_test.h"
@@ -16,11 +11,11 @@
 
 namespace {
 
-// The quilter's hand on the head: a list of pushes, one before each poll of
-// the recording loop; the recording ends after the last one.
+// The quilter's hand on the head: one control command ("push X Y", "silence
+// on", "" nothing) before each poll of the recording loop, which ends after the last.
 struct Hand {
     BoardTest* test = nullptr;
-    std::vector<std::string> steps;  // control commands ("push X Y", "silence on", "" nothing)
+    std::vector<std::string> steps;
     size_t next = 0;
     int released = 0;
     std::vector<std::string> positions;
@@ -63,8 +58,7 @@ TEST_F(TraceTest, RecordsEveryMovementAndNothingWhileTheHeadStandsStill) {
     hand.steps = {"", "push 1 0", "", "", "push 0 1", "push 250 500", "", "push -251 -501", ""};
     EXPECT_EQ(RecordTrace(HandHooks()), kTraceStopped);
     ASSERT_TRUE(tmpPattern);
-    // The head started at the origin: standing there records nothing; coming
-    // back to it is a movement.
+    // Standing at the origin records nothing; coming back to it is a movement.
     const float want[][2] = {{0.001f, 0}, {0.001f, 0.001f}, {0.251f, 0.501f}, {0, 0}};
     ASSERT_EQ(tmpPattern->pointCount, 4);
     for (int i = 0; i < 4; i++) {
@@ -93,14 +87,12 @@ TEST_F(TraceTest, FailedReadsEndTheRecordingOnlyAtTheEleventh) {
     for (int i = 0; i < 20; i++)
         hand.steps.push_back("");
     EXPECT_EQ(RecordTrace(HandHooks()), kTraceNoResponse);
-    // The point read between the silences was kept.
     ASSERT_EQ(tmpPattern->pointCount, 1);
     EXPECT_FLOAT_EQ(tmpPattern->x[0], 0.005f);
     EXPECT_EQ(hand.released, 1);
     ASSERT_EQ(Ui().messages.size(), 1u);
     EXPECT_EQ(Ui().messages[0], "NO RESPONSE FROM MOTOR CONTROLLER.\nABORTING RECORD.");
-    // 5 silent polls, 1 good one, then 6 silent ones: the loop asked no more.
-    EXPECT_EQ(hand.next, 13u);
+    EXPECT_EQ(hand.next, 13u);  // 5 silent polls, 1 good one, 6 silent ones
 }
 
 struct SaveTest : BoardTest {
@@ -139,7 +131,7 @@ TEST_F(SaveTest, WritesANewNameAndAsksBeforeOverwriting) {
     ASSERT_EQ(openPattern(&loaded, "./patterns/swirl.qcc"), 1);
     EXPECT_FLOAT_EQ(loaded.x[1], 1.25f);
 
-    // The same name again: No keeps the old file.
+    // The same name again: No keeps the old file, Yes replaces it.
     Record({"p X0.000 Y0.000\n", "p X9.000 Y9.000\n"});
     Ui().keyboard = {{1, "./patterns/swirl.qcc"}};
     Ui().answers = {kResponseNo};
@@ -149,8 +141,6 @@ TEST_F(SaveTest, WritesANewNameAndAsksBeforeOverwriting) {
     Pattern unchanged;
     ASSERT_EQ(openPattern(&unchanged, "./patterns/swirl.qcc"), 1);
     EXPECT_EQ(unchanged.pointCount, 3);
-
-    // Yes replaces it.
     Ui().keyboard = {{1, "./patterns/swirl"}};
     Ui().answers = {kResponseYes};
     EXPECT_EQ(SaveTracedPattern(), kTraceSaved);
