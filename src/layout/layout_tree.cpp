@@ -161,6 +161,13 @@ LayoutNode* GetParentNode(const LayoutNode* node) {
     return nullptr;
 }
 
+std::vector<LayoutNode*> ArrayMembers(int array) {
+    std::vector<LayoutNode*> members;
+    for (LayoutNode* n = patternLayout; n; n = n->next)
+        if (n->arrayIndex == array) members.push_back(n);
+    return members;
+}
+
 void MoveLayoutAll(float dx, float dy) {
     const int box = CurrentPatternBox();
     for (LayoutNode* n = patternLayout; n; n = n->next) {

@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 struct LayoutNode {
     int32_t patternIndex = 0;      // slot in patternList
@@ -57,6 +58,9 @@ int CountLayoutNodes(int box = -1);
 
 // The placement of the same array whose parent flag is 1, or none.
 LayoutNode* GetParentNode(const LayoutNode* node);
+
+// Every placement of the array, in layout order.
+std::vector<LayoutNode*> ArrayMembers(int array);
 
 // Moves every placement of the current box, or one placement (none: nothing).
 void MoveLayoutAll(float dx, float dy);

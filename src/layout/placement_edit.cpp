@@ -10,38 +10,17 @@
 #include "layout/layout_selection.h"
 #include "layout/layout_tree.h"
 #include "layout/pattern_box.h"
+#include "layout/scale_preview.h"
 #include "layout/view_transform.h"
 #include "pattern/pattern.h"
 #include "pattern/pattern_transform.h"
 
 namespace {
 
-constexpr float kSpanMin = 99999.0f;
-constexpr float kSpanMax = -99999.0f;
 constexpr double kDegreesPerRadian = 57.29577951308232;
 // Entries show three decimals: a typed value within half a thousandth of the
 // shown one is the same value.
 constexpr float kEntryResolution = 0.0005f;
-
-struct ArraySpan {
-    float minX = kSpanMin, minY = kSpanMin, maxX = kSpanMax, maxY = kSpanMax;
-    bool empty() const { return minX > maxX; }
-    float centreX() const { return (maxX + minX) / 2; }
-    float centreY() const { return (maxY + minY) / 2; }
-};
-
-// Span of every member of an array, each widened by the pattern's size.
-ArraySpan SpanOfArray(int array, const Pattern* pattern) {
-    ArraySpan s;
-    for (const LayoutNode* n = patternLayout; n; n = n->next) {
-        if (n->arrayIndex != array) continue;
-        s.minX = std::min(s.minX, n->x);
-        s.minY = std::min(s.minY, n->y);
-        s.maxX = std::max(s.maxX, n->x + pattern->width);
-        s.maxY = std::max(s.maxY, n->y + pattern->height);
-    }
-    return s;
-}
 
 bool Differs(float a, float b) {
     return std::fabs(a - b) > kEntryResolution;
@@ -58,10 +37,10 @@ int PlacementRotationCentre(const LayoutNode* node, float* cx, float* cy) {
         *cy = p->height / 2;
         return 1;
     }
-    ArraySpan s = SpanOfArray(node->arrayIndex, p);
-    if (s.empty()) return 0;
-    *cx = s.centreX();
-    *cy = s.centreY();
+    // The placement is a member itself: the span is never empty.
+    const PlacementSpan s = SpanOfPlacements(ArrayMembers(node->arrayIndex));
+    *cx = s.CentreX();
+    *cy = s.CentreY();
     return 1;
 }
 
@@ -123,8 +102,8 @@ int ScalePlacement(LayoutNode* node, float pw, float ph) {
     if (!node || !(pw > 0) || !(ph > 0)) return 0;
     Pattern* p = GetPattern(node->patternIndex);
     if (!p) return 0;
-    ArraySpan before;
-    if (node->arrayIndex >= 0) before = SpanOfArray(node->arrayIndex, p);
+    PlacementSpan before;
+    if (node->arrayIndex >= 0) before = SpanOfPlacements(ArrayMembers(node->arrayIndex));
     float sx = 0, sy = 0;
     if (pw != 100) sx = stretchPattern(p, 'x', pw / 100, nullptr);
     if (ph != 100) sy = stretchPattern(p, 'y', ph / 100, nullptr);
@@ -138,9 +117,9 @@ int ScalePlacement(LayoutNode* node, float pw, float ph) {
         n->x = n->x * pw / 100 - sx;
         n->y = n->y * ph / 100 - sy;
     }
-    ArraySpan after = SpanOfArray(node->arrayIndex, p);
-    const float dx = before.centreX() - after.centreX();
-    const float dy = before.centreY() - after.centreY();
+    const PlacementSpan after = SpanOfPlacements(ArrayMembers(node->arrayIndex));
+    const float dx = before.CentreX() - after.CentreX();
+    const float dy = before.CentreY() - after.CentreY();
     MovePlacementOrArray(node, dx, dy);
     return 1;
 }

@@ -19,14 +19,8 @@ constexpr int kSmallestPreview = 40;
 }  // namespace
 
 std::vector<LayoutNode*> PreviewedPlacements(LayoutNode* node) {
-    std::vector<LayoutNode*> nodes;
-    if (node->arrayIndex < 0) {
-        nodes.push_back(node);
-        return nodes;
-    }
-    for (LayoutNode* n = patternLayout; n; n = n->next)
-        if (n->arrayIndex == node->arrayIndex) nodes.push_back(n);
-    return nodes;
+    if (node->arrayIndex < 0) return {node};
+    return ArrayMembers(node->arrayIndex);
 }
 
 PlacementSpan SpanOfPlacements(const std::vector<LayoutNode*>& nodes) {

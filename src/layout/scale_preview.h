@@ -21,8 +21,8 @@ constexpr int kScaleStepButtonWidth = 36, kScaleStepButtonHeight = 28;
 // Smallest view scale the preview uses, in inches per pixel.
 constexpr float kScalePreviewMinViewScale = 0.001f;
 
-// The rectangle the previewed placements cover with their patterns, in inches
-// of the box frame.
+// The rectangle placements cover with their patterns, in inches of the box
+// frame (the previewed ones here, an array's members for its edits).
 struct PlacementSpan {
     float minX = 99999.0f, minY = 99999.0f, maxX = -99999.0f, maxY = -99999.0f;
     // False when no pattern was found or the span has no size.

@@ -6,30 +6,21 @@
 #include <memory>
 #include <vector>
 
+#include "layout/pattern_box.h"
+#include "layout/placement/convex_hull.h"
 #include "support/captured_log.h"
 
 namespace {
 
-// A corner list built from points, owned by the test.
-struct Corners {
-    explicit Corners(std::vector<QuiltPoint> points) {
-        nodes.resize(points.size());
-        for (size_t i = 0; i < points.size(); i++) {
-            nodes[i] = PatternBoxPoint{static_cast<int32_t>(i), points[i].x, points[i].y,
-                                       i + 1 < points.size() ? &nodes[i + 1] : nullptr};
-        }
-    }
-    const PatternBoxPoint* first() const { return nodes.empty() ? nullptr : &nodes[0]; }
-    std::vector<PatternBoxPoint> nodes;
-};
+// A box through the corners as given, unchecked.
+std::unique_ptr<PatternBox> Box(const std::vector<QuiltPoint>& corners) {
+    auto box = std::make_unique<PatternBox>();
+    SetPatternBoxCorners(box.get(), corners);
+    return box;
+}
 
-struct ArrayDeleter {
-    void operator()(PointArray* a) const { g_array_free(a, TRUE); }
-};
-using ArrayPtr = std::unique_ptr<PointArray, ArrayDeleter>;
-
-ArrayPtr MakeArray(std::vector<QuiltPoint> points) {
-    ArrayPtr array(NewPointArray());
+PointArrayPtr MakeArray(const std::vector<QuiltPoint>& points) {
+    PointArrayPtr array(NewPointArray());
     for (const QuiltPoint& p : points) {
         PointArrayElement e{p.x, p.y, 0, 0};
         g_array_append_val(array.get(), e);
@@ -37,33 +28,30 @@ ArrayPtr MakeArray(std::vector<QuiltPoint> points) {
     return array;
 }
 
-// An edge of the given direction in degrees, starting at the origin.
-QuiltPoint Direction(double degrees) {
-    double r = degrees * M_PI / 180.0;
-    return {static_cast<float>(10 * std::cos(r)), static_cast<float>(10 * std::sin(r))};
-}
-
 // A square walked in the Left sense: front-left, front-right, back-right, back-left.
 const std::vector<QuiltPoint> kSquare = {{0, 10}, {10, 10}, {10, 0}, {0, 0}};
 
 TEST(Orientation, ThousandthGridDecidesTurns) {
     float a[2] = {0, 0}, b[2] = {1, 0};
-    float nearlyLeft[2] = {0, -0.0009f};  // cross = -0.0009
-    float nearlyRight[2] = {0, 0.0009f};  // cross = 0.0009
+    const struct {
+        float y;  // of p = (0, y)
+        int collinear, left, left2, leftOn;
+    } cases[] = {
+        {0.0009f, 1, 0, 0, 1},
+        {-0.0009f, 1, 0, 0, 1},
+        {-0.001f, 0, 1, 0, 1},
+        {0.5f, 0, 0, 1, 0},
+    };
+    for (const auto& c : cases) {
+        float p[2] = {0, c.y};
+        EXPECT_EQ(!!Collinear(a, b, p), c.collinear) << c.y;
+        EXPECT_EQ(!!Left(a, b, p), c.left) << c.y;
+        EXPECT_EQ(!!Left2(a, b, p), c.left2) << c.y;
+        EXPECT_EQ(!!LeftOn(a, b, p), c.leftOn) << c.y;
+    }
     float left[2] = {0, -0.001f};
-    EXPECT_TRUE(Collinear(a, b, nearlyRight));
-    EXPECT_FALSE(Left(a, b, nearlyRight));
-    EXPECT_FALSE(Left2(a, b, nearlyRight));
-    EXPECT_TRUE(LeftOn(a, b, nearlyRight));
-    EXPECT_TRUE(Collinear(a, b, nearlyLeft));
-    EXPECT_TRUE(LeftOn(a, b, nearlyLeft));
-    EXPECT_FALSE(Left(a, b, nearlyLeft));
-    EXPECT_TRUE(Left(a, b, left));
     EXPECT_EQ(Area(a, b, left), -1);
     EXPECT_EQ(Area2(a, b, left), 1);
-    float right[2] = {0, 0.5f};
-    EXPECT_TRUE(Left2(a, b, right));
-    EXPECT_FALSE(LeftOn(a, b, right));
 }
 
 TEST(Segments, BetweenAndIntersection) {
@@ -90,71 +78,61 @@ TEST(Segments, BetweenAndIntersection) {
 }
 
 TEST(Containment, ConvexPolygonTestsAndFailedEdge) {
-    ArrayPtr square = MakeArray(kSquare);
+    PointArrayPtr square = MakeArray(kSquare);
     float centre[2] = {5, 5}, onEdge[2] = {5, 10}, outside[2] = {12, 5};
     EXPECT_EQ(PIP(square.get(), centre, nullptr, 1), 1);
     EXPECT_EQ(PIP(square.get(), onEdge, nullptr, 0), 1);
     EdgeSegment edge{-1, -1, -1, -1};
     EXPECT_EQ(PIP(square.get(), onEdge, &edge, 1), 0);
-    EXPECT_FLOAT_EQ(edge.x1, 0);  // the front edge (0,10)→(10,10)
-    EXPECT_FLOAT_EQ(edge.x2, 10);
-    EXPECT_FLOAT_EQ(edge.y1, 10);
-    EXPECT_FLOAT_EQ(edge.y2, 10);
+    EXPECT_EQ(std::vector<float>({edge.x1, edge.x2, edge.y1, edge.y2}),
+              std::vector<float>({0, 10, 10, 10}));  // the front edge
     EXPECT_EQ(PIP(square.get(), outside, &edge, 0), 0);
-    EXPECT_FLOAT_EQ(edge.x1, 10);  // the right edge (10,10)→(10,0)
-    EXPECT_FLOAT_EQ(edge.y2, 0);
+    EXPECT_EQ(std::vector<float>({edge.x1, edge.x2, edge.y1, edge.y2}),
+              std::vector<float>({10, 10, 10, 0}));  // the right edge
 
-    ArrayPtr inner = MakeArray({{1, 1}, {2, 2}, {3, 1}});
-    EXPECT_EQ(PolygonsOverlap(square.get(), inner.get(), nullptr, 0), -1);
-    ArrayPtr firstOut = MakeArray({{20, 1}, {2, 2}, {3, 1}});
-    EXPECT_EQ(PolygonsOverlap(square.get(), firstOut.get(), nullptr, 0), 0);
-    ArrayPtr thirdOut = MakeArray({{1, 1}, {2, 2}, {3, -1}});
-    EXPECT_EQ(PolygonsOverlap(square.get(), thirdOut.get(), nullptr, 0), 2);
+    EXPECT_EQ(PolygonsOverlap(square.get(), MakeArray({{1, 1}, {2, 2}, {3, 1}}).get(), nullptr, 0),
+              -1);
+    EXPECT_EQ(PolygonsOverlap(square.get(), MakeArray({{20, 1}, {2, 2}, {3, 1}}).get(), nullptr, 0),
+              0);
+    EXPECT_EQ(PolygonsOverlap(square.get(), MakeArray({{1, 1}, {2, 2}, {3, -1}}).get(), nullptr, 0),
+              2);
 
-    Corners rectangle(kSquare);
     float right[2] = {15, 5};
-    EXPECT_EQ(PointInPolygon(rectangle.first(), centre), 1);
-    EXPECT_EQ(PointInPolygon(rectangle.first(), right), 0);
+    EXPECT_EQ(PointInPolygon(Box(kSquare)->corners, centre), 1);
+    EXPECT_EQ(PointInPolygon(Box(kSquare)->corners, right), 0);
     // An L shape: the notch is outside by the even-odd rule.
-    Corners ell({{0, 0}, {10, 0}, {10, 4}, {4, 4}, {4, 10}, {0, 10}});
+    auto ell = Box({{0, 0}, {10, 0}, {10, 4}, {4, 4}, {4, 10}, {0, 10}});
     float notch[2] = {7, 7}, arm[2] = {2, 7};
-    EXPECT_EQ(PointInPolygon(ell.first(), notch), 0);
-    EXPECT_EQ(PointInPolygon(ell.first(), arm), 1);
+    EXPECT_EQ(PointInPolygon(ell->corners, notch), 0);
+    EXPECT_EQ(PointInPolygon(ell->corners, arm), 1);
 }
 
 TEST(Shapes, ClassificationOfBoxes) {
-    testing::internal::CaptureStdout();
-    EXPECT_EQ(GetPolygonType(Corners(kSquare).first()), kPolygonOrthogonal);
-    EXPECT_EQ(GetPolygonType(Corners({{0, 10}, {12, 11}, {10, 0}, {1, 1}}).first()),
-              kPolygonConvex);
-    // An L-shaped hexagon walked in the Left sense.
-    EXPECT_EQ(GetPolygonType(Corners({{0, 10}, {10, 10}, {10, 6}, {4, 6}, {4, 0}, {0, 0}}).first()),
-              kPolygonReflex);
-    EXPECT_EQ(GetPolygonType(Corners({{0, 0}, {5, 0}, {0, 5}}).first()), kPolygonTriangle);
-    EXPECT_EQ(GetPolygonType(Corners({{0, 0}, {0, 5}, {5, 0}}).first()), kPolygonTriangle);
-    EXPECT_EQ(GetPolygonType(Corners({{0, 0}, {5, 0}}).first()), kPolygonInvalid);
-    // The same convex quadrilateral walked the other way is reflex.
-    EXPECT_EQ(GetPolygonType(Corners({{1, 1}, {10, 0}, {12, 11}, {0, 10}}).first()),
-              kPolygonReflex);
-    testing::internal::GetCapturedStdout();
-}
+    const std::pair<std::vector<QuiltPoint>, int32_t> cases[] = {
+        {kSquare, kPolygonOrthogonal},
+        {{{0, 10}, {12, 11}, {10, 0}, {1, 1}}, kPolygonConvex},
+        {{{0, 10}, {10, 10}, {10, 6}, {4, 6}, {4, 0}, {0, 0}}, kPolygonReflex},  // an L
+        {{{0, 0}, {5, 0}, {0, 5}}, kPolygonTriangle},
+        {{{0, 0}, {0, 5}, {5, 0}}, kPolygonTriangle},
+        {{{0, 0}, {5, 0}}, kPolygonInvalid},
+        {{{1, 1}, {10, 0}, {12, 11}, {0, 10}}, kPolygonReflex},  // convex, walked the other way
+        // An 89.5° edge that still turns left everywhere.
+        {{{0, 10}, {10, 10}, {static_cast<float>(10 + 10 * std::tan(0.5 * M_PI / 180)), 0}, {0, 0}},
+         kPolygonConvex},
+    };
+    for (const auto& [corners, type] : cases)
+        Logged([&] { EXPECT_EQ(GetPolygonType(Box(corners)->corners), type) << corners[1].x; });
 
-TEST(Shapes, OrthogonalityToleranceIsLopsided) {
     // A 4-corner path whose first edge has the given direction and whose other
     // three edges are axis-parallel by construction, so only the first decides.
-    auto firstEdgePasses = [](double degrees) {
-        QuiltPoint d = Direction(degrees);
-        Corners quad({{0, 0}, d, {d.x, 20}, {0, 20}});
-        return IsOrthogonal(quad.first());
-    };
-    for (double ok : {0.5, -0.5, 90.5, -90.5})
-        EXPECT_TRUE(firstEdgePasses(ok)) << ok;
-    for (double bad : {89.5, -89.5, 179.5})
-        EXPECT_FALSE(firstEdgePasses(bad)) << bad;
-
-    // A box with an 89.5° edge that still turns left everywhere is convex.
-    Corners tilted({{0, 10}, {10, 10}, {10 + 10 * std::tan(0.5 * M_PI / 180), 0}, {0, 0}});
-    Logged([&] { EXPECT_EQ(GetPolygonType(tilted.first()), kPolygonConvex); });
+    for (double degrees : {0.5, -0.5, 90.5, -90.5, 89.5, -89.5, 179.5}) {
+        const double r = degrees * M_PI / 180.0;
+        const QuiltPoint d{static_cast<float>(10 * std::cos(r)),
+                           static_cast<float>(10 * std::sin(r))};
+        EXPECT_EQ(!!IsOrthogonal(Box({{0, 0}, d, {d.x, 20}, {0, 20}})->corners),
+                  std::fabs(std::fmod(degrees, 90)) < 1)
+            << degrees;
+    }
 
     float a[2] = {0, 0}, b[2] = {0, 1};
     EXPECT_FLOAT_EQ(GetAngle(a, b), static_cast<float>(M_PI / 2));

@@ -21,6 +21,7 @@
 #include "machine/serial_link.h"
 #include "popup_fixture.h"
 #include "support/mc1sim_fixture.h"
+#include "support/nesting_quilter.h"
 #include "ui/gtk_interface.h"
 #include "ui/interface.h"
 #include "ui/menu.h"
@@ -201,28 +202,17 @@ TEST_F(PlacementFlows, AutofillFromThePopupAndTheEditToolCancelBringsTheLayoutBa
     EXPECT_EQ(Placements(), 6);
 }
 
-// The quilter at the simulated board: the head pushed to each mark when its
-// message shows.
-const Mc1Sim* board = nullptr;
+// The quilter at the simulated board; the message answered Cancel at
+// cancelAtMessage, else OK.
+const NestingQuilter* quilter = nullptr;
 int cancelAtMessage = -1, messagesSeen = 0;
 
 std::vector<std::string> marksShown;
 
 int PushToMarks(int, int, const char* text) {
     marksShown.push_back(text);
-    const struct {
-        const char* message;
-        const char* push;  // thousandths of an inch
-    } pushes[] = {
-        {NestingStep(kNestLowerLeft).message, "push 1000 12000"},
-        {NestingStep(kNestLowerRight).message, "push 20000 0"},
-        // Rolled 8 inches back and 0.25 to the right, and turned by 0.01 rad.
-        {NestingStep(kNestFirstMark).message, "push -19750 -8000"},
-        {NestingStep(kNestSecondMark).message, "push 19999 200"},
-    };
     if (messagesSeen++ == cancelAtMessage) return kResponseCancel;
-    for (const auto& p : pushes)
-        if (std::string(text) == p.message) SimControl(*board, p.push);
+    quilter->Push(text);
     return kResponseOk;
 }
 
@@ -248,15 +238,13 @@ bool DarkNear(GtkWidget* view, double x, double y) {
 }
 
 TEST_F(PlacementFlows, NestFollowsTheMarksAndTheHeadOnTheSimulatedBoard) {
-    Mc1Sim sim;
-    ASSERT_TRUE(sim.running) << sim.error;
-    board = &sim;
-    SetSerialDevicePath(sim.device);
-    ASSERT_GE(OpenPort(), 0);
-    const int boxSlot = MakeRectBox(1, 2, 20, 10);
-    PatternBox* box = GetPatternBox(boxSlot);
-    const int slot = LoadPath({{0, 0}, {2, 0}, {2, 1}, {0, 1}});
-    LayoutNode* node = NewPatternLayoutNode(slot, -1, 0, 3, 4);
+    NestingQuilter at;
+    ASSERT_TRUE(at.sim.running);
+    quilter = &at;
+    const Mc1Sim& sim = at.sim;
+    PatternBox* box = at.box;
+    LayoutNode* node = at.node;
+    RefreshPatternPix();  // the view draws the pattern's picture
     UserInterfaceHooks hooks = GetUserInterfaceHooks();
     hooks.showMessage = PushToMarks;
     SetUserInterfaceHooks(hooks);
@@ -365,8 +353,6 @@ TEST_F(PlacementFlows, NestFollowsTheMarksAndTheHeadOnTheSimulatedBoard) {
                                                kNestCommunicationsError}));
     EXPECT_FLOAT_EQ(box->x, nestedX);
     EXPECT_FLOAT_EQ(box->y, nestedY);
-    ClosePort();
-    SetSerialDevicePath("");
 }
 
 }  // namespace

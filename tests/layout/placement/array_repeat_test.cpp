@@ -44,6 +44,15 @@ TEST_F(ArrayRepeatTest, RepeatsFillTheGridWithSpacingsInRowOrder) {
     EXPECT_EQ(again.across, 2);
     EXPECT_FLOAT_EQ(again.spacingDown, 0.5f);
     EXPECT_FLOAT_EQ(again.spacingAcross, 0.25f);
+
+    // A 2 x 1 pattern turned a quarter: the grid runs down the table. Column
+    // step (base width 2 + 0.5, 0) turns to (0, 2.5); row step (0, 1 + 0.25)
+    // to (-1.25, 0).
+    ClearLayout();
+    GetPattern(slot = LoadPoints({{0, 0}, {2, 0}, {2, 1}}))->angle = 90;
+    parent = NewPatternLayoutNode(slot, -1, 0, 10, 10);
+    ASSERT_EQ(ApplyRepeat(parent, RepeatSettings{2, 0.25f, 2, 0.5f}), 1);
+    EXPECT_EQ(Positions(), "10,10 10,12.5 8.75,10 8.75,12.5");
 }
 
 TEST_F(ArrayRepeatTest, ChangingTheCountsReplacesTheRepeatsAndOneByOneDissolves) {
@@ -93,17 +102,6 @@ TEST_F(ArrayRepeatTest, AFullArrayTableIsRefusedWithAMessage) {
     RemoveArrayNode(parent->arrayIndex);
     EXPECT_EQ(RepeatStartValues(parent).across, 1);
     EXPECT_EQ(parent->arrayIndex, -1);
-}
-
-TEST_F(ArrayRepeatTest, ATurnedPatternRepeatsAlongItsTurnedGrid) {
-    MakeRectBox(0, 0, 40, 40);
-    int slot = LoadPoints({{0, 0}, {2, 0}, {2, 1}});
-    Pattern* p = GetPattern(slot);
-    p->angle = 90;  // a 2 x 1 pattern turned a quarter: the grid runs down the table
-    LayoutNode* parent = NewPatternLayoutNode(slot, -1, 0, 10, 10);
-    ASSERT_EQ(ApplyRepeat(parent, RepeatSettings{2, 0, 2, 0}), 1);
-    // Column step (base width 2, 0) turns to (0, 2); row step (0, 1) to (-1, 0).
-    EXPECT_EQ(Positions(), "10,10 10,12 9,10 9,12");
 }
 
 }  // namespace

@@ -7,48 +7,54 @@
 #include "base/system_paths.h"
 #include "machine/serial_link.h"
 #include "placement_fixture.h"
-#include "support/mc1sim_fixture.h"
+#include "support/nesting_quilter.h"
 #include "support/temp_dir.h"
 
 namespace {
+
+// The quilter at the board; the message answered Cancel at `cancelAt`, else OK.
+const NestingQuilter* quilter = nullptr;
+bool pushing = false;
+int answered = 0, cancelAt = -1;
+std::vector<std::string> asked;
+
+int Answer(int, int, const char* text) {
+    asked.push_back(text);
+    if (pushing) quilter->Push(text);
+    return answered++ == cancelAt ? kResponseCancel : kResponseOk;
+}
 
 struct NestingTest : PlacementTest {
     void SetUp() override {
         PlacementTest::SetUp();
         ASSERT_EQ(SetSystemRoot(root.path.c_str()), 1);  // the undo step goes there
-        box = GetPatternBox(MakeRectBox(1, 2, 20, 10));
-        node = NewPatternLayoutNode(LoadPoints({{0, 0}, {2, 0}, {2, 1}, {0, 1}}), -1, 0, 3, 4);
+        at = std::make_unique<NestingQuilter>();
+        quilter = at.get();
+        UserInterfaceHooks hooks = GetUserInterfaceHooks();
+        hooks.showMessage = Answer;
+        SetUserInterfaceHooks(hooks);
+        asked.clear();
+        pushing = false;
+        cancelAt = -1;
+        answered = 0;
     }
     void TearDown() override {
+        at.reset();
         SetSystemRoot(nullptr);
         PlacementTest::TearDown();
     }
     TempDir root;
-    PatternBox* box = nullptr;
-    LayoutNode* node = nullptr;
+    std::unique_ptr<NestingQuilter> at;
 };
 
-// The steps answered OK until the one that is cancelled.
-int answered = 0, cancelAt = -1;
-std::vector<std::string> asked;
-
 TEST_F(NestingTest, EveryStepCanBeCancelledAndTheMarksRunInOrder) {
-    Mc1Sim sim;  // a head that stays where it is
-    ASSERT_TRUE(sim.running) << sim.error;
-    SetSerialDevicePath(sim.device);
-    ASSERT_GE(OpenPort(), 0);
-    UserInterfaceHooks hooks = GetUserInterfaceHooks();
-    hooks.showMessage = [](int, int, const char* text) {
-        asked.push_back(text);
-        return answered++ == cancelAt ? kResponseCancel : kResponseOk;
-    };
-    SetUserInterfaceHooks(hooks);
+    PatternBox* box = at->box;
     for (cancelAt = 0; cancelAt < 7; cancelAt++) {
         answered = 0;
         EXPECT_EQ(NestingMarks(), kNestCancelled) << cancelAt;
         EXPECT_EQ(box->y, 2) << cancelAt;
     }
-    // Every reading is the same: no shift, no turn, and the box moves down by
+    // The head stays where it is: no shift, no turn, and the box moves down by
     // its height.
     cancelAt = -1;
     asked.clear();
@@ -65,7 +71,6 @@ TEST_F(NestingTest, EveryStepCanBeCancelledAndTheMarksRunInOrder) {
 
     // Without a serial line the first mark cannot be read: reported, the box stays.
     ClosePort();
-    SetSerialDevicePath("");
     asked.clear();
     EXPECT_EQ(NestingMarks(), kNestFailed);
     EXPECT_FLOAT_EQ(box->y, 12);
@@ -79,48 +84,16 @@ TEST_F(NestingTest, EveryStepCanBeCancelledAndTheMarksRunInOrder) {
     EXPECT_EQ(ApplyNestingScreenMove({0, 0}, {600, 200}), 0);
 }
 
-// The quilter against the simulated board: the head pushed to each mark when
-// its message shows, and pushed once more (in vain: it is held) while the
-// quilter marks the place.
-const Mc1Sim* board = nullptr;
-
-int PushToMarks(int, int, const char* text) {
-    const struct {
-        const char* message;
-        const char* push;  // thousandths of an inch
-    } pushes[] = {
-        {NestingStep(kNestLowerLeft).message, "push 1000 12000"},
-        {kNestMarkThis, "push 500 500"},
-        {NestingStep(kNestLowerRight).message, "push 20000 0"},
-        // Rolled 8 inches back and 0.25 to the right, and turned by 0.01 rad.
-        {NestingStep(kNestFirstMark).message, "push -19750 -8000"},
-        {NestingStep(kNestSecondMark).message, "push 19999 200"},
-    };
-    for (const auto& p : pushes)
-        if (std::string(text) == p.message) SimControl(*board, p.push);
-    return kResponseOk;
-}
-
 TEST_F(NestingTest, MarksFoundAgainOnTheSimulatedBoard) {
-    Mc1Sim sim;
-    ASSERT_TRUE(sim.running) << sim.error;
-    board = &sim;
-    SetSerialDevicePath(sim.device);
-    ASSERT_GE(OpenPort(), 0);
-    UserInterfaceHooks hooks = GetUserInterfaceHooks();
-    hooks.showMessage = PushToMarks;
-    SetUserInterfaceHooks(hooks);
-
+    pushing = true;
     EXPECT_EQ(NestingMarks(), kNestMoved);
-    ClosePort();
-    SetSerialDevicePath("");
-    EXPECT_NEAR(box->x, 1.25f, 1e-4);
-    EXPECT_NEAR(box->y, 4, 1e-4);
-    EXPECT_NEAR(GetPattern(node->patternIndex)->width, 2.0099f, 2e-4);  // turned back by 0.01
+    EXPECT_NEAR(at->box->x, 1.25f, 1e-4);
+    EXPECT_NEAR(at->box->y, 4, 1e-4);
+    EXPECT_NEAR(GetPattern(at->node->patternIndex)->width, 2.0099f, 2e-4);  // turned back by 0.01
     EXPECT_NE(TakeLog().find(
                   "The quilt has been rolled -8.000 inches and has an x offset of 0.250 inches"),
               std::string::npos);
-    const std::string state = SimControl(sim, "state");
+    const std::string state = SimControl(at->sim, "state");
     EXPECT_EQ(StateValue(state, "xenabled") + StateValue(state, "yenabled"), "00");
 }
 

@@ -4,9 +4,9 @@
 #include <cmath>
 
 #include "layout/placement/array_repeat.h"
+#include "layout/placement/placement_fixture.h"
 #include "layout/view_transform.h"
 #include "pattern/pattern_transform.h"
-#include "placement_fixture.h"
 
 namespace {
 
@@ -54,20 +54,16 @@ TEST_F(PlacementEditTest, QuarterTurnsKeepASinglePlacementCentredAndComeBackAfte
     LayoutNode orphan;
     orphan.patternIndex = 40;  // empty slot
     EXPECT_EQ(RotatePlacement(&orphan, 90), 0);
-}
 
-TEST_F(PlacementEditTest, RotateAngleAddsWholeDegreesAndWrapsAt360) {
-    MakeRectBox(0, 0, 20, 20);
-    int slot = LoadPoints({{0, 0}, {2, 0}, {2, 1}});
-    LayoutNode* n = NewPatternLayoutNode(slot, -1, 0, 0, 0);
+    // The rotate dialog adds whole degrees and wraps at 360.
     EXPECT_EQ(ApplyRotateAngle(n, 350.7), 1);
     EXPECT_EQ(ApplyRotateAngle(n, 20), 1);
-    EXPECT_EQ(GetPattern(slot)->angle, 10);
-    const std::vector<float> x = GetPattern(slot)->x;
+    EXPECT_EQ(p->angle, 40);
+    const std::vector<float> x = p->x;
     for (double refused : {0.0, -5.0, std::nan("")})
         EXPECT_EQ(ApplyRotateAngle(n, refused), 0) << refused;
-    EXPECT_EQ(GetPattern(slot)->x, x);
-    EXPECT_EQ(GetPattern(slot)->angle, 10);
+    EXPECT_EQ(p->x, x);
+    EXPECT_EQ(p->angle, 40);
 }
 
 TEST_F(PlacementEditTest, TurningAnArrayMemberTurnsTheWholeArrayAboutItsCentre) {
@@ -198,7 +194,7 @@ TEST_F(PlacementEditTest, NextSkipsTheWholeArrayAndWrapsToTheNearest) {
     EXPECT_EQ(NextPlacement(0, 0, parent->next, &skip), far);
 }
 
-TEST_F(PlacementEditTest, PropertiesMoveOnlyTheAxisThatChangedAndTheArrayWithIt) {
+TEST_F(PlacementEditTest, PropertiesMoveOnlyTheAxisThatChangedResizeOrMoveTheBox) {
     MakeRectBox(5, 7, 40, 40);
     int slot = LoadPoints({{1, 0}, {2, 0}, {2, 1}, {0, 1}});
     LayoutNode* n = NewPatternLayoutNode(slot, -1, 0, 2, 3);
@@ -222,13 +218,9 @@ TEST_F(PlacementEditTest, PropertiesMoveOnlyTheAxisThatChangedAndTheArrayWithIt)
     EXPECT_FLOAT_EQ(member->y, 11);
     EXPECT_FLOAT_EQ(member->x, 12);
     EXPECT_FLOAT_EQ(n->y, 3);
-}
 
-TEST_F(PlacementEditTest, PropertiesResizeOrWithMoveAllMoveTheBox) {
-    const int box = MakeRectBox(0, 0, 40, 40);
-    int slot = LoadPoints({{0, 0}, {2, 0}, {2, 1}});
-    LayoutNode* n = NewPatternLayoutNode(slot, -1, 0, 2, 3);
-    PlacementProperties shown;
+    // A new size.
+    n = NewPatternLayoutNode(slot = LoadPoints({{0, 0}, {2, 0}, {2, 1}}), -1, 0, 2, 3);
     GetPlacementProperties(n, &shown);
     ASSERT_EQ(ApplyPlacementProperties(n, shown, shown.startX, shown.startY, 4, 3, 0), 1);
     EXPECT_FLOAT_EQ(GetPattern(slot)->width, 4);
@@ -237,6 +229,8 @@ TEST_F(PlacementEditTest, PropertiesResizeOrWithMoveAllMoveTheBox) {
     GetPlacementProperties(n, &now);
     EXPECT_NEAR(now.startX, shown.startX, 1e-4);  // the start stays where the entry says
     EXPECT_NEAR(now.startY, shown.startY, 1e-4);
+    EXPECT_EQ(ApplyPlacementProperties(n, now, now.startX, now.startY, 0, 3, 0), 0);
+    EXPECT_EQ(ApplyPlacementProperties(n, now, now.startX, now.startY, 4, 0, 0), 0);
 
     // No size to scale from: refused, nothing changes.
     int flat = LoadPoints({{0, 0}, {2, 0}});
@@ -255,11 +249,11 @@ TEST_F(PlacementEditTest, PropertiesResizeOrWithMoveAllMoveTheBox) {
     EXPECT_FLOAT_EQ(n->x, 2);
     EXPECT_FLOAT_EQ(n->y, 3);
     EXPECT_FLOAT_EQ(GetPattern(slot)->width, 4);
-    const PatternBox* b = GetPatternBox(box);
-    EXPECT_FLOAT_EQ(b->x, 1.5f);
-    EXPECT_FLOAT_EQ(b->y, -1);
-    EXPECT_FLOAT_EQ(b->corners->x, 1.5f);
-    EXPECT_FLOAT_EQ(b->corners->next->next->y, 39);
+    const PatternBox* b = GetPatternBox(0);
+    EXPECT_FLOAT_EQ(b->x, 6.5f);
+    EXPECT_FLOAT_EQ(b->y, 6);
+    EXPECT_FLOAT_EQ(b->corners->x, 6.5f);
+    EXPECT_FLOAT_EQ(b->corners->next->next->y, 46);
     EXPECT_EQ(zoomAll, 1);
     zoomAll = 0;
 }
