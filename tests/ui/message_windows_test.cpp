@@ -65,7 +65,7 @@ gboolean AnswerDialog(gpointer data) {
     GtkWidget* button = ButtonWithResponse(dialog, answer->response);
     if (!button) return TRUE;
     if (answer->click) {
-        ClickWithXdotool(button);
+        XdotoolClick(button, false);
     } else {
         gtk_button_clicked(GTK_BUTTON(button));
     }
@@ -160,7 +160,7 @@ TEST_F(MessageWindows, CancelStopsTheRunningOperationAndRestoresWhenAsked) {
     interface->operationRunning = 1;
     mergePatternsActive = 1;
 
-    ClickWithXdotool(window->cancelButton);
+    XdotoolClick(window->cancelButton, false);
     EXPECT_TRUE(WaitFor([&] { return window->open == 0; }));
     EXPECT_EQ(interface->operationRunning, 0);
     EXPECT_EQ(mergePatternsActive, 0);
@@ -201,32 +201,25 @@ TEST_F(MessageWindows, ProgressWindowPulsesRelabelsAndStops) {
 
     StatusWindow* status = CreateStatusWindow("CREATING PATTERN OUTPUT FILE");
     ASSERT_NE(status->ui, nullptr);
-    // Find the progress bar and the STOP button of the new window.
-    GtkWidget* bar = nullptr;
-    GtkWidget* stop = nullptr;
+    GtkWidget *bar = nullptr, *stop = nullptr;
     GList* windows = gtk_window_list_toplevels();
     for (GList* w = windows; w; w = w->next) {
-        GtkWidget* child = gtk_bin_get_child(GTK_BIN(w->data));
-        if (!child || !GTK_IS_VBOX(child)) continue;
-        GList* items = gtk_container_get_children(GTK_CONTAINER(child));
-        for (GList* i = items; i; i = i->next) {
-            if (GTK_IS_PROGRESS_BAR(i->data)) bar = GTK_WIDGET(i->data);
-            if (GTK_IS_BUTTON(i->data)) stop = GTK_WIDGET(i->data);
-        }
-        g_list_free(items);
+        if (!stop) stop = FindButton(GTK_WIDGET(w->data), "STOP");
+        const std::vector<GtkWidget*> bars =
+            WidgetsOfType(GTK_WIDGET(w->data), GTK_TYPE_PROGRESS_BAR);
+        if (!bars.empty()) bar = bars[0];
     }
     g_list_free(windows);
     ASSERT_NE(bar, nullptr);
     ASSERT_NE(stop, nullptr);
     EXPECT_STREQ(gtk_progress_bar_get_text(GTK_PROGRESS_BAR(bar)), "Converting Pattern");
-    EXPECT_STREQ(gtk_button_get_label(GTK_BUTTON(stop)), "STOP");
 
     StatusWindowSetText(status, "Breaking lines");
     EXPECT_STREQ(gtk_progress_bar_get_text(GTK_PROGRESS_BAR(bar)), "Breaking lines");
     UpdateStatusWindow(status);
     EXPECT_EQ(status->abortRequested, 0);
 
-    ClickWithXdotool(stop);
+    XdotoolClick(stop, false);
     EXPECT_TRUE(WaitFor([&] { return status->abortRequested == 1; }));
     CloseStatusWindow(status);
     SetUserInterfaceHooks({});

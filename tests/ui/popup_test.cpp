@@ -34,7 +34,6 @@ TEST_F(PatternPopup, OpensOnTheNearestPatternWithTheUsableEntries) {
     int wy = -1;
     gdk_window_get_origin(PopupWindow()->window, nullptr, &wy);
     EXPECT_LE(wy + PopupWindow()->allocation.height, screen_height);  // no scrolling
-    EXPECT_TRUE(Shot("menu"));
 
     // In a box where nothing is placed only "Add Pattern" is offered.
     ClosePopup();

@@ -48,15 +48,12 @@ protected:
         gdk_window_process_all_updates();
         gdk_display_sync(gdk_display_get_default());
         problems += Prefixed(place, SmallTouchTargetsOnScreen(TouchTargetMinimum()));
+        if (screen_width != 320) return;  // the reference pictures are of the small screen
         const std::string picture =
             std::string(LONGARM_BINARY_DIR) + "/tests/walk_" + place + ".png";
         // The X server may still be painting a window that just came up (on a
         // loaded machine for many seconds): the picture is taken again while
         // the main loop runs, until it matches. A match ends the wait at once.
-        if (screen_width != 320) {
-            EXPECT_TRUE(SaveScreenshot(picture));
-            return;
-        }
         // The verdict is the last picture taken, so a match is not undone by a
         // second shot racing a repaint.
         ::testing::AssertionResult last = ::testing::AssertionFailure() << "no screenshot";
