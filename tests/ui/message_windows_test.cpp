@@ -91,7 +91,7 @@ protected:
 
 }  // namespace
 
-TEST_F(MessageWindows, EachButtonAnswersWithItsResponseAndTheTextIsShownLiterally) {
+TEST_F(MessageWindows, EachButtonAnswersWithItsResponseTheTextIsLiteralAndProgressCanStop) {
     struct Case {
         int buttons, response;
         bool click;  // a real pointer click rather than activating the button
@@ -124,6 +124,39 @@ TEST_F(MessageWindows, EachButtonAnswersWithItsResponseAndTheTextIsShownLiterall
                                }),
                   response);
     }
+
+    // The progress window pulses, takes a new text and asks to stop.
+    UserInterfaceHooks hooks;
+    hooks.createStatusWindow = GtkCreateStatusWindow;
+    hooks.updateStatusWindow = GtkUpdateStatusWindow;
+    hooks.statusWindowSetText = GtkStatusWindowSetText;
+    hooks.closeStatusWindow = GtkCloseStatusWindow;
+    SetUserInterfaceHooks(hooks);
+
+    StatusWindow* status = CreateStatusWindow("CREATING PATTERN OUTPUT FILE");
+    ASSERT_NE(status->ui, nullptr);
+    GtkWidget *bar = nullptr, *stop = nullptr;
+    GList* windows = gtk_window_list_toplevels();
+    for (GList* w = windows; w; w = w->next) {
+        if (!stop) stop = FindButton(GTK_WIDGET(w->data), "STOP");
+        const std::vector<GtkWidget*> bars =
+            WidgetsOfType(GTK_WIDGET(w->data), GTK_TYPE_PROGRESS_BAR);
+        if (!bars.empty()) bar = bars[0];
+    }
+    g_list_free(windows);
+    ASSERT_NE(bar, nullptr);
+    ASSERT_NE(stop, nullptr);
+    EXPECT_STREQ(gtk_progress_bar_get_text(GTK_PROGRESS_BAR(bar)), "Converting Pattern");
+
+    StatusWindowSetText(status, "Breaking lines");
+    EXPECT_STREQ(gtk_progress_bar_get_text(GTK_PROGRESS_BAR(bar)), "Breaking lines");
+    UpdateStatusWindow(status);
+    EXPECT_EQ(status->abortRequested, 0);
+
+    XdotoolClick(stop, false);
+    EXPECT_TRUE(WaitFor([&] { return status->abortRequested == 1; }));
+    CloseStatusWindow(status);
+    SetUserInterfaceHooks({});
 }
 
 TEST_F(MessageWindows, RestartAsksCancelKeepsTheProgramAndOkEndsItWithZero) {
@@ -189,38 +222,4 @@ TEST_F(MessageWindows, CancelStopsTheRunningOperationAndRestoresWhenAsked) {
     EXPECT_EQ(mergePatternsActive, 0);
     EXPECT_EQ(extents, nullptr);
     SetSystemRoot("");
-}
-
-TEST_F(MessageWindows, ProgressWindowPulsesRelabelsAndStops) {
-    UserInterfaceHooks hooks;
-    hooks.createStatusWindow = GtkCreateStatusWindow;
-    hooks.updateStatusWindow = GtkUpdateStatusWindow;
-    hooks.statusWindowSetText = GtkStatusWindowSetText;
-    hooks.closeStatusWindow = GtkCloseStatusWindow;
-    SetUserInterfaceHooks(hooks);
-
-    StatusWindow* status = CreateStatusWindow("CREATING PATTERN OUTPUT FILE");
-    ASSERT_NE(status->ui, nullptr);
-    GtkWidget *bar = nullptr, *stop = nullptr;
-    GList* windows = gtk_window_list_toplevels();
-    for (GList* w = windows; w; w = w->next) {
-        if (!stop) stop = FindButton(GTK_WIDGET(w->data), "STOP");
-        const std::vector<GtkWidget*> bars =
-            WidgetsOfType(GTK_WIDGET(w->data), GTK_TYPE_PROGRESS_BAR);
-        if (!bars.empty()) bar = bars[0];
-    }
-    g_list_free(windows);
-    ASSERT_NE(bar, nullptr);
-    ASSERT_NE(stop, nullptr);
-    EXPECT_STREQ(gtk_progress_bar_get_text(GTK_PROGRESS_BAR(bar)), "Converting Pattern");
-
-    StatusWindowSetText(status, "Breaking lines");
-    EXPECT_STREQ(gtk_progress_bar_get_text(GTK_PROGRESS_BAR(bar)), "Breaking lines");
-    UpdateStatusWindow(status);
-    EXPECT_EQ(status->abortRequested, 0);
-
-    XdotoolClick(stop, false);
-    EXPECT_TRUE(WaitFor([&] { return status->abortRequested == 1; }));
-    CloseStatusWindow(status);
-    SetUserInterfaceHooks({});
 }

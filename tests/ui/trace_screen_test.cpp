@@ -83,7 +83,7 @@ gboolean RecordingStep(gpointer data) {
     return FALSE;
 }
 
-TEST_F(TraceScreenTest, FreeMotionRecordsTheGuidedHeadAndSavesIt) {
+TEST_F(TraceScreenTest, FreeMotionRecordsAndSavesAndTheToolbarTogglesReachTheBoard) {
     extents = std::make_unique<PatternBox>();
     interface->viewScale = 0.015f;
     DisableX();
@@ -131,13 +131,10 @@ TEST_F(TraceScreenTest, FreeMotionRecordsTheGuidedHeadAndSavesIt) {
     EXPECT_FALSE(tmpPattern);
     // The screen freed both axes.
     EXPECT_EQ(SimState("xenabled"), "0");
-}
 
-TEST_F(TraceScreenTest, ToolbarTogglesAndTheStartPointButtonWorkOnTheBoard) {
+    // The toolbar's machine toggles and the start point button on the board.
     SetMenuStateMask(kLayoutViewMenuMask);
-    DisableX();
-    DisableY();
-    ASSERT_TRUE(WaitForState(*sim, "xenabled", "0", 1000));
+    responder->shown.clear();
     gtk_toggle_tool_button_set_active(GTK_TOGGLE_TOOL_BUTTON(Tool(kToolLockX)), TRUE);
     EXPECT_TRUE(WaitForState(*sim, "xenabled", "1", 1000));
     EXPECT_EQ(SimState("yenabled"), "0");
@@ -166,7 +163,7 @@ TEST_F(TraceScreenTest, ToolbarTogglesAndTheStartPointButtonWorkOnTheBoard) {
     MakeRunBox();  // origin (1, 1)
     gtk_toggle_tool_button_set_active(GTK_TOGGLE_TOOL_BUTTON(Tool(kToolLockY)), FALSE);
     ASSERT_TRUE(WaitForState(*sim, "yenabled", "0", 1000));
-    Sim("push 4000 2500");
+    Sim("push 1000 -500");  // from (3, 3), where the recording left the head, to (4, 2.5)
     GtkWidget* entries[6] = {};
     for (GtkWidget*& entry : entries)
         entry = g_object_ref_sink(gtk_entry_new());
