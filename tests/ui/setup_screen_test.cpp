@@ -294,15 +294,12 @@ TEST_F(SetupScreenTest, MachineTypesThePasswordAndTheAdvancedSwitch) {
     EXPECT_EQ(Machine().needleUpMethod, 3);
     EXPECT_EQ(needleUpCallbackOn, 1);
 
-    // OK: the Corvane 18 timings, the needle-up button hidden, slots 18 to 23.
+    // OK: the type stored (its timings are the core's table), the needle-up button hidden.
     responder->answers.push_back(kResponseOk);
     gtk_combo_box_set_active(GTK_COMBO_BOX(list), 12);
     Drain();
     EXPECT_EQ(Machine().needleUpMethod, 12);
     EXPECT_EQ(SlotInt(kSlotNeedleUpMethod), 12);
-    EXPECT_FLOAT_EQ(SlotFloat(kSlotNeedleUpPress), 100.0f);
-    EXPECT_FLOAT_EQ(SlotFloat(kSlotStitchRegTime), 100.0f);
-    EXPECT_EQ(SlotInt(kSlotNeedleUpConfirm), 0);
     EXPECT_EQ(Text(EntryOf(advanced, "NdlUp Wait")), "100");
     EXPECT_FALSE(Visible(tools->buttons[kToolNeedleUp]));
     EXPECT_TRUE(Visible(tools->buttons[kToolStitchOnOff]));
