@@ -42,8 +42,9 @@ protected:
         PopupTest::TearDown();
     }
 
-    // Checks what is on the screen now under the name of the place.
-    void Look(const std::string& place) {
+    // Checks what is on the screen now under the name of the place; a dialog
+    // is kept on top (a window left over from the walk could cover it).
+    void Look(const std::string& place, GtkWidget* dialog = nullptr) {
         Drain();
         gdk_window_process_all_updates();
         gdk_display_sync(gdk_display_get_default());
@@ -59,6 +60,7 @@ protected:
         ::testing::AssertionResult last = ::testing::AssertionFailure() << "no screenshot";
         WaitFor(
             [&] {
+                if (dialog && dialog->window) gdk_window_raise(dialog->window);
                 last = SaveScreenshot(picture) ? LooksLike(picture, "walk_" + place)
                                                : ::testing::AssertionFailure() << "no screenshot";
                 return static_cast<bool>(last);
@@ -82,7 +84,7 @@ protected:
     void WalkDialog(const char* name, const std::string& place, const std::function<void()>& open) {
         script.windowName = name;
         script.steps = {[this, place](GtkWidget* w) {
-                            Look(place);
+                            Look(place, w);
                             GtkWidget* cancel = FindButton(w, "gtk-cancel");
                             GtkWidget* ok = FindButton(w, "gtk-ok");
                             ASSERT_TRUE(cancel && ok) << place;
