@@ -293,11 +293,14 @@ void Click(GtkWidget* widget) {
     Drain();
 }
 
-bool XdotoolClick(GtkWidget* widget) {
+bool XdotoolClick(GtkWidget* widget, bool wait) {
     int x = 0, y = 0;
     if (!WidgetCentre(widget, &x, &y)) return false;
     const std::string xs = std::to_string(x), ys = std::to_string(y);
     const char* argv[] = {"xdotool", "mousemove", xs.c_str(), ys.c_str(), "click", "1", nullptr};
+    if (!wait)
+        return g_spawn_async(nullptr, const_cast<char**>(argv), nullptr, G_SPAWN_SEARCH_PATH,
+                             nullptr, nullptr, nullptr, nullptr);
     gint status = -1;
     const gboolean ran =
         g_spawn_sync(nullptr, const_cast<char**>(argv), nullptr, G_SPAWN_SEARCH_PATH, nullptr,
@@ -305,15 +308,6 @@ bool XdotoolClick(GtkWidget* widget) {
     gdk_display_sync(gdk_display_get_default());
     Drain();
     return ran && status == 0;
-}
-
-void ClickWithXdotool(GtkWidget* widget) {
-    int x = 0, y = 0;
-    if (!WidgetCentre(widget, &x, &y)) return;
-    const std::string xs = std::to_string(x), ys = std::to_string(y);
-    const char* argv[] = {"xdotool", "mousemove", xs.c_str(), ys.c_str(), "click", "1", nullptr};
-    g_spawn_async(nullptr, const_cast<char**>(argv), nullptr, G_SPAWN_SEARCH_PATH, nullptr, nullptr,
-                  nullptr, nullptr);
 }
 
 bool SaveScreenshot(const std::string& path) {

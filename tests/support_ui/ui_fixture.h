@@ -107,12 +107,9 @@ void StopScript(Script* script);
 void Click(GtkWidget* widget);
 
 // Clicks the widget's centre with the real pointer through xdotool and waits
-// for xdotool; false when it could not run.
-bool XdotoolClick(GtkWidget* widget);
-
-// The same without waiting, so that a modal loop started afterwards (or
-// already running) takes the click.
-void ClickWithXdotool(GtkWidget* widget);
+// for xdotool (without waiting, a modal loop started afterwards or already
+// running takes the click); false when it could not run.
+bool XdotoolClick(GtkWidget* widget, bool wait = true);
 
 // Saves the whole screen of the test's X server as a PNG file; false on failure.
 bool SaveScreenshot(const std::string& path);

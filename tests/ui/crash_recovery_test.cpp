@@ -75,23 +75,8 @@ TEST_F(CrashRecovery, WritesTheLatestImageWholeOnlyWhenThereIsOneAndNoRecoveryFi
     EXPECT_FALSE(Exists(unwritable + ".tmp000000"));
 }
 
-TEST_F(CrashRecovery, ASegmentationFaultShowsTheMessageSavesTheLayoutAndExitsWithZero) {
-    ASSERT_EQ(mkdir(dir.File("Layout").c_str(), 0777), 0);
-    const std::string out = dir.File("out.txt");
-    const std::string marker = dir.File("message-shown");
-    int status = RunInChild(dir.path, out, [&] {
-        SetCrashRecoveryImage("layout image", 12);
-        // Stands in for the message process: it leaves a marker and ends.
-        SetCrashMessageCommand({"/bin/sh", "-c", "echo shown > " + marker});
-        InstallCrashHandlers();
-        raise(SIGSEGV);
-    });
-    ASSERT_TRUE(WIFEXITED(status)) << "status " << status;
-    EXPECT_EQ(WEXITSTATUS(status), 0);
-    EXPECT_EQ(ReadFileText(out), "Segmentation Fault\n");
-    EXPECT_EQ(ReadFileText(marker), "shown\n");
-    EXPECT_EQ(ReadFileText(dir.File("Layout/recovery.qlf")), "layout image");
-}
+// A segmentation fault (the message, the layout saved) is the program test's,
+// tests/ui/recovery_test.cpp.
 
 // The controller shutting down (end or hang-up signal): the layout is written
 // as the recovery file, replacing an older one whole, and the program ends

@@ -51,9 +51,6 @@ protected:
             gtk_range_set_value(GTK_RANGE(slider), value);
         };
     }
-    Step ShotOf(const char* name) {
-        return [this, name](GtkWidget*) { EXPECT_TRUE(Shot(name)); };
-    }
     static double Slider(GtkWidget* w, const char* name) {
         return gtk_range_get_value(GTK_RANGE(FindNamed(w, name)));
     }
@@ -75,8 +72,7 @@ TEST_F(Dialogs, ScaleFollowsTheLockedSlidersAndKeepsTheCentre) {
     bool smartShown = false, smartSensitive = false;
 
     Play(kScaleDialogTitle,
-         {ShotOf("scale"),
-          [&](GtkWidget* w) {
+         {[&](GtkWidget* w) {
               GtkWidget* smart = FindButton(w, "SMARTSCALE");
               smartShown = smart && gtk_widget_get_visible(smart);
               smartSensitive = smart && gtk_widget_is_sensitive(smart);
@@ -87,8 +83,7 @@ TEST_F(Dialogs, ScaleFollowsTheLockedSlidersAndKeepsTheCentre) {
               lockedHeight = Slider(w, "HeightPercent");
           },
           ClickNamed("LockPercent"), ClickNamed("HeightMinus"), ClickNamed("HeightMinus"),
-          [&](GtkWidget* w) { unlockedWidth = Slider(w, "WidthPercent"); }, ShotOf("scale_changed"),
-          ClickButton("gtk-ok")});
+          [&](GtkWidget* w) { unlockedWidth = Slider(w, "WidthPercent"); }, ClickButton("gtk-ok")});
     const int response = ScaleDialog(n);
     Finish();
 
@@ -132,7 +127,7 @@ TEST_F(Dialogs, PropertiesMoveThePatternOrWithMoveAllTheBoxAndRetrieveTheStart) 
               actualEditable = gtk_widget_is_sensitive(FindNamed(w, "ActualX"));
               retrieveUsable = gtk_widget_is_sensitive(FindNamed(w, "RetrieveStartPoint"));
           },
-          ShotOf("properties"), ClickNamed("LocalStartX"),
+          ClickNamed("LocalStartX"),
           [&](GtkWidget* w) {
               shownX = Text(w, "LocalStartX");
               actualX = Text(w, "ActualX");
@@ -192,8 +187,7 @@ TEST_F(Dialogs, RepeatMakesTheArrayAndOpensAgainOnItsValues) {
          {SetSlider("Across", 1), ClickNamed("AcrossMinus"), ClickNamed("AcrossPlus"),
           SetSlider("Spacing Across", 0.4), ClickNamed("SpacingAcrossMinus"),
           ClickNamed("SpacingAcrossMinus"), SetSlider("Down", 2), ClickNamed("DownPlus"),
-          SetSlider("Spacing Down", 0.4), ClickNamed("SpacingDownPlus"), ShotOf("repeat"),
-          ClickButton("gtk-ok")});
+          SetSlider("Spacing Down", 0.4), ClickNamed("SpacingDownPlus"), ClickButton("gtk-ok")});
     ShowPopupMenu(12, 12);  // the pop-up's entry opens it
     ASSERT_TRUE(WaitFor([&] { return PopupMenu() != nullptr; }));
     Choose("Copies/Repeat");
@@ -226,8 +220,8 @@ TEST_F(Dialogs, EchoAsksButChangesNothingAndRefusesArrays) {
     MakeRectBox(0, 0, 30, 20);
     int slot = LoadPath({{0, 0}, {4, 0}, {4, 2}});
     LayoutNode* n = NewPatternLayoutNode(slot, -1, 0, 1, 1);
-    Play(kEchoDialogTitle, {SetSlider("Repeat: ", 5), SetSlider("Percent: ", -20), ShotOf("echo"),
-                            ClickButton("gtk-ok")});
+    Play(kEchoDialogTitle,
+         {SetSlider("Repeat: ", 5), SetSlider("Percent: ", -20), ClickButton("gtk-ok")});
     EXPECT_EQ(EchoDialog(n), kResponseOk);
     Finish();
     EXPECT_EQ(CountLayoutNodes(), 1);

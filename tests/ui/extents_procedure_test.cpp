@@ -25,23 +25,18 @@ namespace {
 
 constexpr const char* kTableText = "TABLE WIDTH = 40.000 IN.\nTABLE HEIGHT = 20.000 IN.";
 
-std::vector<QuiltPoint> Corners(const PatternBox* box) {
-    std::vector<QuiltPoint> points;
-    for (const PatternBoxPoint* c = box ? box->corners : nullptr; c; c = c->next)
-        points.push_back({c->x, c->y});
-    return points;
-}
-
+// The box's corners are these, in this order, within a ten-thousandth.
 ::testing::AssertionResult SameCorners(const PatternBox* box, const std::vector<QuiltPoint>& want) {
-    const std::vector<QuiltPoint> got = Corners(box);
     std::string text;
-    for (const QuiltPoint& p : got)
-        text += "(" + std::to_string(p.x) + ", " + std::to_string(p.y) + ") ";
-    if (got.size() != want.size()) return ::testing::AssertionFailure() << "corners " << text;
-    for (size_t i = 0; i < got.size(); i++)
-        if (std::abs(got[i].x - want[i].x) > 1e-4f || std::abs(got[i].y - want[i].y) > 1e-4f)
-            return ::testing::AssertionFailure() << "corners " << text;
-    return ::testing::AssertionSuccess();
+    size_t i = 0;
+    bool same = true;
+    for (const PatternBoxPoint* c = box ? box->corners : nullptr; c; c = c->next, i++) {
+        text += "(" + std::to_string(c->x) + ", " + std::to_string(c->y) + ") ";
+        same = same && i < want.size() && std::abs(c->x - want[i].x) <= 1e-4f &&
+               std::abs(c->y - want[i].y) <= 1e-4f;
+    }
+    if (same && i == want.size()) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "corners " << text;
 }
 
 class Procedures : public BoardLayoutTest {
@@ -60,8 +55,14 @@ protected:
     ScriptedResponder responder;
 };
 
-TEST_F(Procedures, QuiltAreaIsMeasuredCornerByCornerAndBecomesTheFirstBox) {
-    StartQuiltAreaSetup();
+// The quilt area from the box menu (no table yet), measured corner by corner;
+// then boxes added, refused and deleted through the box menu.
+TEST_F(Procedures, QuiltAreaIsMeasuredCornerByCornerAndTheBoxMenuAddsAndDeletesBoxes) {
+    menuMainPatternbox(nullptr, const_cast<char*>("0"));
+    EXPECT_EQ(responder.Texts(),
+              std::vector<std::string>{"YOU MUST SET UP THE TABLE EXTENTS FIRST.\nPROCEEDING TO "
+                                       "THE TABLE EXTENTS SETUP."});
+    responder.shown.clear();
     EXPECT_STREQ(CurrentScreenName(), "quilt-area setup");
     // The setup screen frees the axes and ends any run.
     EXPECT_EQ(State("xenabled"), "0");
@@ -72,8 +73,25 @@ TEST_F(Procedures, QuiltAreaIsMeasuredCornerByCornerAndBecomesTheFirstBox) {
     PressSetupButton(0, 2);
     EXPECT_STREQ(CurrentScreenName(), "quilt-area setup");
 
+    // The buttons are tapped on the view: left to right 1, 2, 3, none left of them.
+    const int b = confirm_button_size, w = view_area_width;
+    EXPECT_EQ(SetupButtonAt(w - 2 * b - 8 + b / 2, w, b), 2);
+    EXPECT_EQ(SetupButtonAt(w - 1, w, b), 3);
+    EXPECT_LE(SetupButtonAt(5, w, b), 0);
+    Drain();
+    GtkWidget* area = interface->drawingArea;
+    ASSERT_NE(area, nullptr);
+    GdkEventButton tap = {};
+    tap.type = GDK_BUTTON_RELEASE;
+    tap.x = area->allocation.width - 3 * b - 16 + 2;
+    tap.y = 10;  // above the button row: only a redraw
+    OnScreenTap(area, &tap, const_cast<char*>("0"));
+    EXPECT_EQ(pbTemp->count, 0);
+
     At(3, 4);  // wherever the head is, that is the new home
-    PressSetupButton(0, 1);
+    tap.y = area->allocation.height - b / 2;
+    OnScreenTap(area, &tap, const_cast<char*>("0"));
+    EXPECT_EQ(pbTemp->count, 1);
     EXPECT_EQ(State("x"), "0");
     EXPECT_EQ(State("y"), "0");
     // An unreadable head keeps the procedure where it was.
@@ -98,16 +116,40 @@ TEST_F(Procedures, QuiltAreaIsMeasuredCornerByCornerAndBecomesTheFirstBox) {
     // The whole table is the one box.
     ASSERT_EQ(patternBoxList.count, 1);
     EXPECT_EQ(CurrentPatternBox(), 0);
-    const PatternBox* box = GetPatternBox(0);
-    EXPECT_TRUE(SameCorners(box, {{0, 20}, {40, 20}, {40, 0}, {0, 0}}));
-    EXPECT_FLOAT_EQ(box->width, 40);  // its measures are set
+    EXPECT_TRUE(SameCorners(GetPatternBox(0), {{0, 20}, {40, 20}, {40, 0}, {0, 0}}));
+    EXPECT_FLOAT_EQ(GetPatternBox(0)->width, 40);  // its measures are set
     EXPECT_STREQ(CurrentScreenName(), "layout view");
+    responder.shown.clear();
+
+    menuMainPatternbox(nullptr, const_cast<char*>("2"));
+    EXPECT_EQ(responder.Texts(), std::vector<std::string>{"YOU MAY NOT DELETE THIS PATTERN BOX"});
+    responder.shown.clear();
+
+    menuMainPatternbox(nullptr, const_cast<char*>("1"));
+    EXPECT_STREQ(CurrentScreenName(), "pattern-box setup");
+    EXPECT_FLOAT_EQ(ViewScale(), 40.0f / view_area_width);
+    DrawBox({{20, 12}, {30, 2}});
+    ASSERT_EQ(patternBoxList.count, 2);
+    ASSERT_NE(AppendLayoutNode(0, -1, 0, 0, 0, 1), nullptr);
+
+    responder.answers = {kResponseCancel};
+    menuMainPatternbox(nullptr, const_cast<char*>("2"));
+    EXPECT_EQ(patternBoxList.count, 2);
+    menuMainPatternbox(nullptr, const_cast<char*>("2"));
+    EXPECT_EQ(responder.Texts(),
+              std::vector<std::string>(2,
+                                       "ALL PATTERNS ATTACHED TO THE PATTERN BOX WILL BE "
+                                       "DELETED AS WELL.\n\nCONTINUE?"));
+    EXPECT_EQ(patternBoxList.count, 1);
+    EXPECT_EQ(CurrentPatternBox(), 0);
+    EXPECT_EQ(CountLayoutNodes(), 0);
+    EXPECT_TRUE(SameCorners(GetPatternBox(0), {{0, 20}, {40, 20}, {40, 0}, {0, 0}}));
 }
 
 // Corners pressed with PLUS, the last with CHECK: a rectangle from the two
 // ends of a diagonal (walked so every corner passes the Left test), a box
 // closed on its last corner, or a refusal.
-TEST_F(Procedures, DrawnCornersMakeTheBoxOrAreRefusedWithAReason) {
+TEST_F(Procedures, DrawnCornersMakeTheBoxOrAreRefusedAndTheLiveCornerFollowsTheHead) {
     MeasureTable();
     const struct {
         std::vector<QuiltPoint> pressed;
@@ -144,10 +186,9 @@ TEST_F(Procedures, DrawnCornersMakeTheBoxOrAreRefusedWithAReason) {
         EXPECT_FALSE(TrackingTimerRunning());
         EXPECT_STREQ(CurrentScreenName(), "layout view");
     }
-}
 
-TEST_F(Procedures, CrossingAndStraightOnCornersAreRefusedAndTheLiveCornerStays) {
-    MeasureTable();
+    // Crossing and straight-on corners are refused; the live corner stays.
+    responder.shown.clear();
     menuMainPatternbox(nullptr, const_cast<char*>("0"));
     EXPECT_STREQ(CurrentScreenName(), "pattern-box setup");
     for (QuiltPoint p : std::vector<QuiltPoint>{{5, 5}, {15, 5}, {15, 15}}) {
@@ -174,10 +215,8 @@ TEST_F(Procedures, CrossingAndStraightOnCornersAreRefusedAndTheLiveCornerStays) 
     EXPECT_TRUE(SameCorners(box, {{5, 5}, {15, 5}, {15, 15}, {5, 15}}));
     EXPECT_STREQ(CurrentScreenName(), "layout view");
     EXPECT_EQ(responder.shown.size(), 3u);
-}
 
-TEST_F(Procedures, LiveTrackingFollowsTheHeadAndDropsThePromptOnceItMoves) {
-    MeasureTable();
+    // Live tracking: the prompt goes once the head has moved.
     At(4, 4);
     menuMainPatternbox(nullptr, const_cast<char*>("0"));
     EXPECT_TRUE(TrackingTimerRunning());
@@ -206,62 +245,6 @@ TEST_F(Procedures, LiveTrackingFollowsTheHeadAndDropsThePromptOnceItMoves) {
     EXPECT_FLOAT_EQ(pbTemp->x, 9);  // two corners: the origin stays
     PressSetupButton(1, 3);
     EXPECT_FALSE(getMCCoordinates(nullptr));  // the timer ends with the procedure
-}
-
-TEST_F(Procedures, TheBoxMenuAddsRedrawsAndDeletesBoxes) {
-    menuMainPatternbox(nullptr, const_cast<char*>("0"));  // no table yet
-    EXPECT_EQ(responder.Texts(),
-              std::vector<std::string>{"YOU MUST SET UP THE TABLE EXTENTS FIRST.\nPROCEEDING TO "
-                                       "THE TABLE EXTENTS SETUP."});
-    EXPECT_STREQ(CurrentScreenName(), "quilt-area setup");
-    responder.shown.clear();
-    MeasureTable();
-
-    menuMainPatternbox(nullptr, const_cast<char*>("2"));
-    EXPECT_EQ(responder.Texts(), std::vector<std::string>{"YOU MAY NOT DELETE THIS PATTERN BOX"});
-    responder.shown.clear();
-
-    menuMainPatternbox(nullptr, const_cast<char*>("1"));
-    EXPECT_STREQ(CurrentScreenName(), "pattern-box setup");
-    EXPECT_FLOAT_EQ(ViewScale(), 40.0f / view_area_width);
-    DrawBox({{20, 12}, {30, 2}});
-    ASSERT_EQ(patternBoxList.count, 2);
-    ASSERT_NE(AppendLayoutNode(0, -1, 0, 0, 0, 1), nullptr);
-
-    responder.answers = {kResponseCancel};
-    menuMainPatternbox(nullptr, const_cast<char*>("2"));
-    EXPECT_EQ(patternBoxList.count, 2);
-    menuMainPatternbox(nullptr, const_cast<char*>("2"));
-    EXPECT_EQ(responder.Texts(),
-              std::vector<std::string>(2,
-                                       "ALL PATTERNS ATTACHED TO THE PATTERN BOX WILL BE "
-                                       "DELETED AS WELL.\n\nCONTINUE?"));
-    EXPECT_EQ(patternBoxList.count, 1);
-    EXPECT_EQ(CurrentPatternBox(), 0);
-    EXPECT_EQ(CountLayoutNodes(), 0);
-    EXPECT_TRUE(SameCorners(GetPatternBox(0), {{0, 20}, {40, 20}, {40, 0}, {0, 0}}));
-}
-
-TEST_F(Procedures, TapsOnTheButtonRowPressTheButtons) {
-    const int b = confirm_button_size, w = view_area_width;
-    // Left to right the buttons are 1, 2, 3; left of them is none.
-    EXPECT_EQ(SetupButtonAt(w - 2 * b - 8 + b / 2, w, b), 2);
-    EXPECT_EQ(SetupButtonAt(w - 1, w, b), 3);
-    EXPECT_LE(SetupButtonAt(5, w, b), 0);
-
-    StartQuiltAreaSetup();
-    Drain();
-    GtkWidget* area = interface->drawingArea;
-    ASSERT_NE(area, nullptr);
-    GdkEventButton tap = {};
-    tap.type = GDK_BUTTON_RELEASE;
-    tap.x = area->allocation.width - 3 * b - 16 + 2;
-    tap.y = 10;  // above the button row: only a redraw
-    OnScreenTap(area, &tap, const_cast<char*>("0"));
-    EXPECT_EQ(pbTemp->count, 0);
-    tap.y = area->allocation.height - b / 2;
-    OnScreenTap(area, &tap, const_cast<char*>("0"));
-    EXPECT_EQ(pbTemp->count, 1);
 }
 
 }  // namespace

@@ -177,7 +177,6 @@ TEST_F(FileManagerScreenTest, BringsDrawingsInFromTheStickAndDeletesAPattern) {
     EXPECT_EQ(Tap("btnCopy"), std::vector<std::string>{"FILE COPIED"});
     EXPECT_NE(ReadFileText("patterns/star.qcc").find("p X2.000 Y0.000"), std::string::npos);
     EXPECT_FALSE(Exists("patterns/star.dxf"));
-    EXPECT_TRUE(SaveScreenshot(LONGARM_BINARY_DIR "/tests/ui_file_manager.png"));
 
     // The whole folder, under the waiting window that keeps the screen alive.
     Choose("btnFileSelect", [] {

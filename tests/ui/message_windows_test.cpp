@@ -65,7 +65,7 @@ gboolean AnswerDialog(gpointer data) {
     GtkWidget* button = ButtonWithResponse(dialog, answer->response);
     if (!button) return TRUE;
     if (answer->click) {
-        ClickWithXdotool(button);
+        XdotoolClick(button, false);
     } else {
         gtk_button_clicked(GTK_BUTTON(button));
     }
@@ -91,7 +91,7 @@ protected:
 
 }  // namespace
 
-TEST_F(MessageWindows, EachButtonAnswersWithItsResponseAndTheTextIsShownLiterally) {
+TEST_F(MessageWindows, EachButtonAnswersWithItsResponseTheTextIsLiteralAndProgressCanStop) {
     struct Case {
         int buttons, response;
         bool click;  // a real pointer click rather than activating the button
@@ -124,6 +124,39 @@ TEST_F(MessageWindows, EachButtonAnswersWithItsResponseAndTheTextIsShownLiterall
                                }),
                   response);
     }
+
+    // The progress window pulses, takes a new text and asks to stop.
+    UserInterfaceHooks hooks;
+    hooks.createStatusWindow = GtkCreateStatusWindow;
+    hooks.updateStatusWindow = GtkUpdateStatusWindow;
+    hooks.statusWindowSetText = GtkStatusWindowSetText;
+    hooks.closeStatusWindow = GtkCloseStatusWindow;
+    SetUserInterfaceHooks(hooks);
+
+    StatusWindow* status = CreateStatusWindow("CREATING PATTERN OUTPUT FILE");
+    ASSERT_NE(status->ui, nullptr);
+    GtkWidget *bar = nullptr, *stop = nullptr;
+    GList* windows = gtk_window_list_toplevels();
+    for (GList* w = windows; w; w = w->next) {
+        if (!stop) stop = FindButton(GTK_WIDGET(w->data), "STOP");
+        const std::vector<GtkWidget*> bars =
+            WidgetsOfType(GTK_WIDGET(w->data), GTK_TYPE_PROGRESS_BAR);
+        if (!bars.empty()) bar = bars[0];
+    }
+    g_list_free(windows);
+    ASSERT_NE(bar, nullptr);
+    ASSERT_NE(stop, nullptr);
+    EXPECT_STREQ(gtk_progress_bar_get_text(GTK_PROGRESS_BAR(bar)), "Converting Pattern");
+
+    StatusWindowSetText(status, "Breaking lines");
+    EXPECT_STREQ(gtk_progress_bar_get_text(GTK_PROGRESS_BAR(bar)), "Breaking lines");
+    UpdateStatusWindow(status);
+    EXPECT_EQ(status->abortRequested, 0);
+
+    XdotoolClick(stop, false);
+    EXPECT_TRUE(WaitFor([&] { return status->abortRequested == 1; }));
+    CloseStatusWindow(status);
+    SetUserInterfaceHooks({});
 }
 
 TEST_F(MessageWindows, RestartAsksCancelKeepsTheProgramAndOkEndsItWithZero) {
@@ -160,7 +193,7 @@ TEST_F(MessageWindows, CancelStopsTheRunningOperationAndRestoresWhenAsked) {
     operationRunning = 1;
     mergePatternsActive = 1;
 
-    ClickWithXdotool(window->cancelButton);
+    XdotoolClick(window->cancelButton, false);
     EXPECT_TRUE(WaitFor([&] { return window->open == 0; }));
     EXPECT_EQ(operationRunning, 0);
     EXPECT_EQ(mergePatternsActive, 0);
@@ -189,45 +222,4 @@ TEST_F(MessageWindows, CancelStopsTheRunningOperationAndRestoresWhenAsked) {
     EXPECT_EQ(mergePatternsActive, 0);
     EXPECT_EQ(extents, nullptr);
     SetSystemRoot("");
-}
-
-TEST_F(MessageWindows, ProgressWindowPulsesRelabelsAndStops) {
-    UserInterfaceHooks hooks;
-    hooks.createStatusWindow = GtkCreateStatusWindow;
-    hooks.updateStatusWindow = GtkUpdateStatusWindow;
-    hooks.statusWindowSetText = GtkStatusWindowSetText;
-    hooks.closeStatusWindow = GtkCloseStatusWindow;
-    SetUserInterfaceHooks(hooks);
-
-    StatusWindow* status = CreateStatusWindow("CREATING PATTERN OUTPUT FILE");
-    ASSERT_NE(status->ui, nullptr);
-    // Find the progress bar and the STOP button of the new window.
-    GtkWidget* bar = nullptr;
-    GtkWidget* stop = nullptr;
-    GList* windows = gtk_window_list_toplevels();
-    for (GList* w = windows; w; w = w->next) {
-        GtkWidget* child = gtk_bin_get_child(GTK_BIN(w->data));
-        if (!child || !GTK_IS_VBOX(child)) continue;
-        GList* items = gtk_container_get_children(GTK_CONTAINER(child));
-        for (GList* i = items; i; i = i->next) {
-            if (GTK_IS_PROGRESS_BAR(i->data)) bar = GTK_WIDGET(i->data);
-            if (GTK_IS_BUTTON(i->data)) stop = GTK_WIDGET(i->data);
-        }
-        g_list_free(items);
-    }
-    g_list_free(windows);
-    ASSERT_NE(bar, nullptr);
-    ASSERT_NE(stop, nullptr);
-    EXPECT_STREQ(gtk_progress_bar_get_text(GTK_PROGRESS_BAR(bar)), "Converting Pattern");
-    EXPECT_STREQ(gtk_button_get_label(GTK_BUTTON(stop)), "STOP");
-
-    StatusWindowSetText(status, "Breaking lines");
-    EXPECT_STREQ(gtk_progress_bar_get_text(GTK_PROGRESS_BAR(bar)), "Breaking lines");
-    UpdateStatusWindow(status);
-    EXPECT_EQ(status->abortRequested, 0);
-
-    ClickWithXdotool(stop);
-    EXPECT_TRUE(WaitFor([&] { return status->abortRequested == 1; }));
-    CloseStatusWindow(status);
-    SetUserInterfaceHooks({});
 }

@@ -46,7 +46,7 @@ void Folder(const std::string& path) {
 
 }  // namespace
 
-TEST(PatternList, FoldersFirstInCaseInsensitiveOrderWithoutEmptyOrHiddenFolders) {
+TEST(PatternList, FoldersFirstCaseInsensitiveWithoutEmptyHiddenOrLoopingFoldersAndTheUsbDrive) {
     ASSERT_TRUE(EnsureGtk()) << "no X display for the window tests";
     TempDir dir;
     for (const char* folder : {"flowers", "flowers/Wild", "Borders", "Borders/Wide", "empty",
@@ -71,29 +71,24 @@ TEST(PatternList, FoldersFirstInCaseInsensitiveOrderWithoutEmptyOrHiddenFolders)
     EXPECT_EQ(readDir(none, dir.File("missing").c_str(), ".qcc", nullptr), 0);
     EXPECT_TRUE(Rows(none).empty());
     g_object_unref(none);
-}
 
-TEST(PatternList, AFolderLinkLoopEndsAtTheDepthLimit) {
-    ASSERT_TRUE(EnsureGtk()) << "no X display for the window tests";
-    TempDir dir;
-    Folder(dir.File("loop"));
-    Touch(dir.File("loop/a.qcc"));
-    ASSERT_EQ(symlink("..", dir.File("loop/back").c_str()), 0);
-    GtkTreeStore* store = NewPatternStore();
-    EXPECT_EQ(readDir(store, dir.path.c_str(), ".qcc", nullptr), 1);
-    // loop/ and loop/back/loop/... down to the limit, never forever.
-    std::vector<std::string> rows = Rows(store);
+    // A folder link loop: loop/ and loop/back/loop/... down to the limit, never forever.
+    TempDir looped;
+    Folder(looped.File("loop"));
+    Touch(looped.File("loop/a.qcc"));
+    ASSERT_EQ(symlink("..", looped.File("loop/back").c_str()), 0);
+    GtkTreeStore* deep = NewPatternStore();
+    EXPECT_EQ(readDir(deep, looped.path.c_str(), ".qcc", nullptr), 1);
+    const std::vector<std::string> rows = Rows(deep);
     EXPECT_GT(rows.size(), 2u);
     EXPECT_LE(rows.size(), static_cast<size_t>(2 * kMaxFolderDepth + 2));
-    g_object_unref(store);
-}
+    g_object_unref(deep);
 
-TEST(PatternList, TheUsbPlaceNeedsTheDriveAndSaysSo) {
-    ASSERT_TRUE(EnsureGtk()) << "no X display for the window tests";
+    // The USB place needs the drive and says so.
     TempDir root;
     ASSERT_EQ(SetSystemRoot(root.path.c_str()), 1);
     ScriptedResponder responder;
-    GtkTreeStore* store = NewPatternStore();
+    store = NewPatternStore();
     EXPECT_EQ(GetFiles(kPlaceUsb, store), 0);
     ASSERT_EQ(responder.shown.size(), 1u);
     EXPECT_EQ(responder.shown[0].text.rfind("USB DRIVE NOT DETECTED.", 0), 0u);

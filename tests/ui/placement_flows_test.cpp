@@ -21,7 +21,6 @@
 #include "machine/serial_link.h"
 #include "popup_fixture.h"
 #include "support/mc1sim_fixture.h"
-#include "support/nesting_quilter.h"
 #include "ui/gtk_interface.h"
 #include "ui/interface.h"
 #include "ui/menu.h"
@@ -166,7 +165,6 @@ TEST_F(PlacementFlows, AutofillFromThePopupAndTheEditToolCancelBringsTheLayoutBa
     EXPECT_LE(p->height, 12.001);
     EXPECT_NEAR(patternLayout->next->x - patternLayout->x, p->width, 1e-3);
     EXPECT_NEAR((patternLayout->x + patternLayout->next->x + p->width) / 2, 12.5, 0.05);
-    EXPECT_TRUE(Shot("autofill_done"));
 
     // The Edit menu's tool: armed, then a tap on a pattern autofills it; an
     // arrayed one is refused.
@@ -202,17 +200,25 @@ TEST_F(PlacementFlows, AutofillFromThePopupAndTheEditToolCancelBringsTheLayoutBa
     EXPECT_EQ(Placements(), 6);
 }
 
-// The quilter at the simulated board; the message answered Cancel at
-// cancelAtMessage, else OK.
-const NestingQuilter* quilter = nullptr;
-int cancelAtMessage = -1, messagesSeen = 0;
-
+// The quilter at the simulated board: the head pushed to each mark when its
+// message shows.
+const Mc1Sim* board = nullptr;
 std::vector<std::string> marksShown;
 
 int PushToMarks(int, int, const char* text) {
     marksShown.push_back(text);
-    if (messagesSeen++ == cancelAtMessage) return kResponseCancel;
-    quilter->Push(text);
+    const struct {
+        const char* message;
+        const char* push;  // thousandths of an inch
+    } pushes[] = {
+        {NestingStep(kNestLowerLeft).message, "push 1000 12000"},
+        {NestingStep(kNestLowerRight).message, "push 20000 0"},
+        // Rolled 8 inches back and 0.25 to the right, and turned by 0.01 rad.
+        {NestingStep(kNestFirstMark).message, "push -19750 -8000"},
+        {NestingStep(kNestSecondMark).message, "push 19999 200"},
+    };
+    for (const auto& p : pushes)
+        if (std::string(text) == p.message) SimControl(*board, p.push);
     return kResponseOk;
 }
 
@@ -238,13 +244,15 @@ bool DarkNear(GtkWidget* view, double x, double y) {
 }
 
 TEST_F(PlacementFlows, NestFollowsTheMarksAndTheHeadOnTheSimulatedBoard) {
-    NestingQuilter at;
-    ASSERT_TRUE(at.sim.running);
-    quilter = &at;
-    const Mc1Sim& sim = at.sim;
-    PatternBox* box = at.box;
-    LayoutNode* node = at.node;
-    RefreshPatternPix();  // the view draws the pattern's picture
+    Mc1Sim sim;
+    ASSERT_TRUE(sim.running) << sim.error;
+    board = &sim;
+    SetSerialDevicePath(sim.device);
+    ASSERT_GE(OpenPort(), 0);
+    const int boxSlot = MakeRectBox(1, 2, 20, 10);
+    PatternBox* box = GetPatternBox(boxSlot);
+    const int slot = LoadPath({{0, 0}, {2, 0}, {2, 1}, {0, 1}});
+    LayoutNode* node = NewPatternLayoutNode(slot, -1, 0, 3, 4);
     UserInterfaceHooks hooks = GetUserInterfaceHooks();
     hooks.showMessage = PushToMarks;
     SetUserInterfaceHooks(hooks);
@@ -252,23 +260,13 @@ TEST_F(PlacementFlows, NestFollowsTheMarksAndTheHeadOnTheSimulatedBoard) {
     ASSERT_TRUE(menus && menus->items[kItemNest]);
     ASSERT_TRUE(gtk_widget_is_sensitive(menus->items[kItemNest]));
 
-    // Cancel at the roll message (the fifth): the box stays.
-    cancelAtMessage = 4;
-    gtk_menu_item_activate(GTK_MENU_ITEM(menus->items[kItemNest]));
-    Drain();
-    EXPECT_FLOAT_EQ(box->x, 1);
-    EXPECT_FLOAT_EQ(box->y, 2);
-
     // Through the marks, the nesting-point screen, and the nesting screen where
     // the head is pushed half an inch to the right before OK.
-    cancelAtMessage = -1;
-    messagesSeen = 0;
     bool pointScreenShown = false, nestingScreenShown = false;
     Script point;
     point.windowName = kNestPointScreenName;
     point.steps = {[&](GtkWidget* w) {
                        pointScreenShown = true;
-                       EXPECT_TRUE(Shot("nest_point"));
                        GtkWidget* view = FindNamed(w, kNestPointViewName);
                        // The pattern's first edge on the table, not beside it.
                        const float scale = ViewScale();
@@ -293,7 +291,6 @@ TEST_F(PlacementFlows, NestFollowsTheMarksAndTheHeadOnTheSimulatedBoard) {
                         EXPECT_TRUE(DarkNear(view, edgeX / scale, edgeY / scale));
                         EXPECT_FALSE(DarkNear(view, edgeX / scale, (edgeY + 0.5f) / scale));
                         SimControl(sim, "push 500 0");
-                        EXPECT_TRUE(Shot("nesting"));
                     },
                     [&](GtkWidget* w) {
                         GtkWidget* view = FindNamed(w, kNestingViewName);
@@ -337,22 +334,8 @@ TEST_F(PlacementFlows, NestFollowsTheMarksAndTheHeadOnTheSimulatedBoard) {
     EXPECT_NEAR(box->x, 2, 1e-3);
     EXPECT_NEAR(box->y, 6, 1e-3);
 
-    // A board that no longer answers at the first mark: the error, and the box stays.
-    const float nestedX = box->x, nestedY = box->y;
-    std::vector<std::string> shown;
-    static std::vector<std::string>* record = nullptr;
-    record = &shown;
-    hooks.showMessage = [](int, int, const char* text) {
-        record->push_back(text);
-        return kResponseOk;
-    };
-    SetUserInterfaceHooks(hooks);
-    gtk_menu_item_activate(GTK_MENU_ITEM(menus->items[kItemNest]));
-    Drain();
-    EXPECT_EQ(shown, (std::vector<std::string>{NestingStep(kNestLowerLeft).message,
-                                               kNestCommunicationsError}));
-    EXPECT_FLOAT_EQ(box->x, nestedX);
-    EXPECT_FLOAT_EQ(box->y, nestedY);
+    ClosePort();
+    SetSerialDevicePath("");
 }
 
 }  // namespace

@@ -111,10 +111,3 @@ bool PopupTest::UndoWritten() const {
 void PopupTest::ForgetUndo() const {
     unlink((SystemPath("/tmp/undo") + ".qlf").c_str());
 }
-
-bool PopupTest::Shot(const std::string& name) {
-    Drain();
-    const std::string dir = std::string(LONGARM_BINARY_DIR) + "/screenshots";
-    mkdir(dir.c_str(), 0777);
-    return SaveScreenshot(dir + "/popup_" + name + ".png");
-}

@@ -1,6 +1,6 @@
 // The pattern pop-up and its dialogs on a real main window: a temporary
 // program folder (images, patterns), a root for the undo file, a measured box
-// with placements, the scripted responder, and screenshots for looking at.
+// with placements and the scripted responder.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -38,10 +38,6 @@ protected:
     // Whether the undo point was written.
     bool UndoWritten() const;
     void ForgetUndo() const;
-
-    // Saves the X screen as <build>/screenshots/popup_<name>.png; false on
-    // failure.
-    bool Shot(const std::string& name);
 
     TempDir folder;  // program folder
     TempDir root;    // root of the fixed system paths

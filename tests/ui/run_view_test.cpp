@@ -114,7 +114,6 @@ TEST(RunViewScreen, StartPauseSpeedAndResumeOnTheRealScreens) {
         Drain();
         EXPECT_FLOAT_EQ(Machine().maxSpeed, tap.speed) << tap.x << "," << tap.y;
     }
-    EXPECT_TRUE(SaveScreenshot(LONGARM_BINARY_DIR "/tests/ui_run_paused.png"));
 
     Click(interface->btnPause);  // START: resumes and runs to the end
     ASSERT_TRUE(WaitFor([] { return std::string(CurrentScreenName()) == "layout view"; }, 30000));

@@ -87,10 +87,14 @@ protected:
 
 }  // namespace
 
-TEST_F(Screens, FolderRowsToggleOpenAndOnlyAGoodPatternFileEnablesSelect) {
+// The pattern list: folder rows open and close, only a good pattern file
+// enables Select, which starts the quilt-area setup first or places the
+// pattern; Repeat places it again; a path too long for the buffer is refused.
+TEST_F(Screens, PatternSelectOpensFoldersAndPlacesOnlyGoodPatterns) {
     ScriptedResponder responder;
     ShowPatternSelect();
     EXPECT_FALSE(SelectSensitive());
+    EXPECT_FALSE(gtk_widget_get_sensitive(FindButton(interface->currentScreen, "Repeat")));
     SelectRow("0");  // "Flowers", the only folder, comes first
     GtkTreePath* folder = gtk_tree_path_new_from_string("0");
     EXPECT_TRUE(gtk_tree_view_row_expanded(list, folder));
@@ -99,7 +103,6 @@ TEST_F(Screens, FolderRowsToggleOpenAndOnlyAGoodPatternFileEnablesSelect) {
     EXPECT_NE(interface->previewPixbuf, nullptr);
     EXPECT_TRUE(SelectSensitive());
     EXPECT_EQ(access("thumbnails/rose.png", F_OK), 0);
-
     SelectRow("1");  // broken.qcc
     EXPECT_EQ(interface->previewPixbuf, nullptr);
     EXPECT_FALSE(SelectSensitive());
@@ -109,12 +112,7 @@ TEST_F(Screens, FolderRowsToggleOpenAndOnlyAGoodPatternFileEnablesSelect) {
     EXPECT_FALSE(gtk_tree_view_row_expanded(list, folder));
     EXPECT_FALSE(SelectSensitive());
     gtk_tree_path_free(folder);
-}
 
-// Select, and Repeat once a pattern is placed.
-TEST_F(Screens, SelectStartsTheQuiltAreaSetupOrPlacesThePatternInIt) {
-    ShowPatternSelect();
-    EXPECT_FALSE(gtk_widget_get_sensitive(FindButton(interface->currentScreen, "Repeat")));
     SelectRow("2");
     SetBoxMode(1);
     gtk_button_clicked(GTK_BUTTON(interface->btnSelectPattern));
@@ -141,28 +139,22 @@ TEST_F(Screens, SelectStartsTheQuiltAreaSetupOrPlacesThePatternInIt) {
     ASSERT_TRUE(gtk_widget_get_sensitive(repeat));
     gtk_button_clicked(GTK_BUTTON(repeat));
     EXPECT_STREQ(CurrentScreenName(), "layout view");
-}
+    const int placed = CountLayoutNodes();
 
-TEST_F(Screens, APathTooLongForThePatternBufferIsRefused) {
     std::string deep = "patterns";
     for (int i = 0; i < 5; i++) {
         deep += "/a_long_folder_name_" + std::to_string(i);
         mkdir(deep.c_str(), 0777);
     }
     WriteFileText(deep + "/p.qcc", "p X0.000 Y0.000\np X1.000 Y1.000\n");
-    DefaultQuiltArea();
-    ScriptedResponder responder;
     ShowPatternSelect();
     // Folders first: a_long_folder_name_0 is row 0, Flowers row 1.
-    SelectRow("0");
-    SelectRow("0:0");
-    SelectRow("0:0:0");
-    SelectRow("0:0:0:0");
-    SelectRow("0:0:0:0:0");
-    SelectRow("0:0:0:0:0:0");
+    for (const char* row : {"0", "0:0", "0:0:0", "0:0:0:0", "0:0:0:0:0", "0:0:0:0:0:0"})
+        SelectRow(row);
     ASSERT_TRUE(SelectSensitive());
+    responder.shown.clear();
     gtk_button_clicked(GTK_BUTTON(interface->btnSelectPattern));
-    EXPECT_EQ(CountLayoutNodes(), 0);
+    EXPECT_EQ(CountLayoutNodes(), placed);
     ASSERT_FALSE(responder.shown.empty());
     EXPECT_NE(responder.shown.back().text.find("TOO LONG"), std::string::npos);
     EXPECT_STREQ(CurrentScreenName(), "pattern select");

@@ -83,6 +83,14 @@ TEST_F(ProgramFolder, WithoutARecoveryLayoutTheQuiltAreaSetupComesFirst) {
     // The board answered: its constants were taken and the defaults file written.
     EXPECT_EQ(run.out.find("Communications With MC1 Failed"), std::string::npos) << run.out;
     EXPECT_TRUE(Exists(dir.File("defaults.mrl")));
+
+    // A missing root folder ends the program before it starts (the options
+    // themselves are the command line's table).
+    ProgramResult noRoot = RunProgram(
+        {LongarmPath(), "--root", dir.File("missing"), "--quit-after-start"}, dir.path, 30000);
+    EXPECT_EQ(noRoot.exitStatus, 1);
+    EXPECT_NE(noRoot.err.find("--root"), std::string::npos);
+    EXPECT_EQ(noRoot.out.find("Initialize User Interface Function"), std::string::npos);
 }
 
 TEST_F(ProgramFolder, WithoutABoardTheProgramSaysSoAndStartsFromTheDefaultsFile) {
@@ -102,16 +110,4 @@ TEST_F(ProgramFolder, WithoutABoardTheProgramSaysSoAndStartsFromTheDefaultsFile)
     EXPECT_NE(second.out.find("Communications With MC1 Failed. Retrieve From File..."),
               std::string::npos);
     EXPECT_NE(second.out.find("Screen: quilt-area setup"), std::string::npos);
-}
-
-TEST_F(ProgramFolder, BadOptionsEndTheProgramBeforeItStarts) {
-    ProgramResult bad = RunProgram({LongarmPath(), "--serial"}, dir.path, 30000);
-    EXPECT_EQ(bad.exitStatus, 1);
-    EXPECT_NE(bad.err.find("--serial needs a value"), std::string::npos) << bad.err;
-    EXPECT_EQ(bad.out.find("Initialize User Interface Function"), std::string::npos);
-
-    ProgramResult noRoot = RunProgram(
-        {LongarmPath(), "--root", dir.File("missing"), "--quit-after-start"}, dir.path, 30000);
-    EXPECT_EQ(noRoot.exitStatus, 1);
-    EXPECT_NE(noRoot.err.find("--root"), std::string::npos);
 }
