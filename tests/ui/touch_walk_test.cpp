@@ -44,7 +44,8 @@ protected:
     }
 
     // Checks what is on the screen now under the name of the place; a dialog
-    // is kept on top (a window left over from the walk could cover it).
+    // is kept on top and asked to repaint before each picture (a dialog
+    // opened from a menu could stay unpainted on the test display).
     void Look(const std::string& place, GtkWidget* dialog = nullptr) {
         Drain();
         gdk_window_process_all_updates();
@@ -61,7 +62,12 @@ protected:
         ::testing::AssertionResult last = ::testing::AssertionFailure() << "no screenshot";
         WaitFor(
             [&] {
-                if (dialog && dialog->window) gdk_window_raise(dialog->window);
+                if (dialog && dialog->window) {
+                    gdk_window_raise(dialog->window);
+                    gtk_widget_queue_draw(dialog);
+                    gdk_window_process_all_updates();
+                    gdk_display_sync(gdk_display_get_default());
+                }
                 last = SaveScreenshot(picture) ? LooksLike(picture, "walk_" + place)
                                                : ::testing::AssertionFailure() << "no screenshot";
                 return static_cast<bool>(last);
