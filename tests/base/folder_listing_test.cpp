@@ -5,16 +5,10 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include "support/chooser_rows.h"
 #include "support/temp_dir.h"
 
 namespace {
-
-std::vector<std::string> Names(const std::vector<ChooserRow>& rows) {
-    std::vector<std::string> names;
-    for (const ChooserRow& row : rows)
-        names.push_back(row.name + (row.folder ? "/" : ""));
-    return names;
-}
 
 TEST(FileChooser, TheExtensionIsAWholeWordOfTheFilterAndFoldersSortFirst) {
     struct Case {
@@ -33,7 +27,7 @@ TEST(FileChooser, TheExtensionIsAWholeWordOfTheFilterAndFoldersSortFirst) {
     std::vector<ChooserRow> rows = {
         {"b.qlf", false}, {"Zeta", true}, {"A.qlf", false}, {"alpha", true}, {"C.qlf", false}};
     SortChooserRows(rows);
-    EXPECT_EQ(Names(rows),
+    EXPECT_EQ(RowNames(rows),
               (std::vector<std::string>{"alpha/", "Zeta/", "A.qlf", "b.qlf", "C.qlf"}));
 }
 
@@ -45,9 +39,9 @@ TEST(FileChooser, AFolderListsVisibleFoldersAndMatchingFilesOnly) {
         ASSERT_TRUE(WriteFileText(dir.File(name), "x"));
     std::vector<ChooserRow> rows;
     ASSERT_TRUE(ListChooserFolder(dir.path, ".qlf .QLF", rows));
-    EXPECT_EQ(Names(rows), (std::vector<std::string>{"sub/", "one.qlf", "two.QLF"}));
+    EXPECT_EQ(RowNames(rows), (std::vector<std::string>{"sub/", "one.qlf", "two.QLF"}));
     ASSERT_TRUE(ListChooserFolder(dir.path, ".ZZZ", rows));  // folders only
-    EXPECT_EQ(Names(rows), std::vector<std::string>{"sub/"});
+    EXPECT_EQ(RowNames(rows), std::vector<std::string>{"sub/"});
     ASSERT_TRUE(ListChooserFolder(dir.path + "/", "", rows));
     EXPECT_EQ(rows.size(), 4u);
     EXPECT_FALSE(ListChooserFolder(dir.File("missing"), "", rows));

@@ -8,17 +8,11 @@
 #include <vector>
 
 #include "layout_fixture.h"
+#include "support/chooser_rows.h"
 #include "support/temp_dir.h"
 #include "ui/file_chooser.h"
 
 namespace {
-
-std::vector<std::string> Names(const std::vector<ChooserRow>& rows) {
-    std::vector<std::string> names;
-    for (const ChooserRow& row : rows)
-        names.push_back(row.name + (row.folder ? "/" : ""));
-    return names;
-}
 
 // Runs steps inside the chooser's modal loop.
 std::function<void()> insideChooser;
@@ -53,13 +47,13 @@ protected:
 TEST_F(ChooserDialog, FoldersInAndBackAFileItsFolderCancelAndAnInvalidFolder) {
     std::vector<std::string> seen;
     const std::string chosen = Choose(base.c_str(), ".qlf", [&] {
-        seen = Names(FileChooserRows());
+        seen = RowNames(FileChooserRows());
         EXPECT_EQ(FileChooserSelect("deep"), 1);
         EXPECT_EQ(FileChooserSelect("er"), 1);
         EXPECT_EQ(FileChooserFolder(), base + "deep/er/");
         FileChooserGoBack(1);
         EXPECT_EQ(FileChooserFolder(), base + "deep/");
-        EXPECT_EQ(Names(FileChooserRows()), (std::vector<std::string>{"er/", "inner.qlf"}));
+        EXPECT_EQ(RowNames(FileChooserRows()), (std::vector<std::string>{"er/", "inner.qlf"}));
         EXPECT_EQ(FileChooserSelect("inner.qlf"), 1);
         FileChooserRespond(1);
     });
@@ -78,7 +72,7 @@ TEST_F(ChooserDialog, FoldersInAndBackAFileItsFolderCancelAndAnInvalidFolder) {
     const std::string missing = dir.File("missing");
     EXPECT_EQ(Choose(missing.c_str(), nullptr,
                      [&] {
-                         rows = Names(FileChooserRows());
+                         rows = RowNames(FileChooserRows());
                          FileChooserRespond(1);
                      }),
               "");
