@@ -74,10 +74,12 @@ int StoreData(const std::string& line, long count, uint32_t byteAddress,
 
 }  // namespace
 
-std::vector<HexBlock> NewHexImage() {
-    std::vector<HexBlock> image(kHexBlockCount);
+void NewHexImage(std::vector<HexBlock>& image) {
+    image.resize(kHexBlockCount);
     for (int b = 0; b < kHexBlockCount; ++b) {
         HexBlock& block = image[b];
+        block.data.clear();
+        block.empty = 1;
         std::fill(std::begin(block.words), std::end(block.words), 0xFFFF);
         if (b < kProgramBlocks) {
             block.kind = kHexProgram;
@@ -96,7 +98,6 @@ std::vector<HexBlock> NewHexImage() {
             block.size = 16;
         }
     }
-    return image;
 }
 
 int InsertHexData(HexBlock& block, uint32_t address, const char* text) {
@@ -137,7 +138,7 @@ void FormatHexData(HexBlock& block) {
 }
 
 int ReadHexImage(FILE* file, std::vector<HexBlock>& image, int* lineNumber) {
-    image = NewHexImage();
+    NewHexImage(image);
     uint32_t extended = 0;
     std::string line;
     int number = 0;

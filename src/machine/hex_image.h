@@ -55,8 +55,10 @@ enum HexReadResult {
     kHexMalformed = 6,      // a malformed line or a record checksum that does not add up
 };
 
-// The empty table: every block in the order above, all words 0xFFFF, empty.
-std::vector<HexBlock> NewHexImage();
+// Makes image the empty table: every block in the order above, all words
+// 0xFFFF, empty. The blocks are reset in place, so a table read before keeps
+// its memory (a reader called again and again does not reallocate 300 KB).
+void NewHexImage(std::vector<HexBlock>& image);
 
 // Stores one word given as 4 hex characters at word address `address` when it
 // lies in the block (program and EEPROM: address - start below 2 x size,

@@ -1,6 +1,7 @@
 #include "maintenance/crc32.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -83,6 +84,11 @@ int FileCRC(const char* path, uint32_t* crc, size_t bufferSize) {
     if (path == nullptr || bufferSize == 0) return 0;
     const int fd = open(path, O_RDONLY | O_CLOEXEC);
     if (fd < 0) return 0;
+    // A small file (a checksum file, a settings file) needs no 1 MiB buffer:
+    // the buffer is no larger than the file, plus one byte to see its end.
+    struct stat st {};
+    if (fstat(fd, &st) == 0 && st.st_size >= 0 && static_cast<uint64_t>(st.st_size) < bufferSize)
+        bufferSize = static_cast<size_t>(st.st_size) + 1;
     std::vector<unsigned char> buffer(bufferSize);
     uint32_t running = 0xFFFFFFFFu;
     bool ok = true;
