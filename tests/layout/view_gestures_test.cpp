@@ -90,21 +90,14 @@ TEST(Gestures, PadAndEditButtonsAreHitWhereTheyAreDrawn) {
 
 using Moves = ViewTest;
 
-// (The real swipes step between two occupied slots.)
-TEST_F(Moves, BoxesStepOnlyToOccupiedSlots) {
-    MakeRectBox(0, 0, 5, 5);
-    MakeRectBox(5, 0, 5, 5);
-    for (int current : {0, 1, 49}) {
+TEST_F(Moves, BoxesStepOnlyToOccupiedSlotsAndMoveModesMoveTheBoxTheSelectionOrItsArray) {
+    MakeRectBox(0, 0, 20, 20);
+    MakeRectBox(20, 0, 20, 20);
+    for (int current : {1, 49, 0}) {  // the real swipes step between the two
         SetCurrentPatternBox(current);
         EXPECT_EQ(StepPatternBox(current == 0 ? -1 : 1), 0) << current;
         EXPECT_EQ(CurrentPatternBox(), current);
     }
-}
-
-TEST_F(Moves, MoveModesMoveTheBoxTheSelectionOrItsArray) {
-    MakeRectBox(0, 0, 20, 20);
-    MakeRectBox(20, 0, 20, 20);
-    SetCurrentPatternBox(0);
     const int a = LoadPattern({{0, 0}, {1, 1}});
     LayoutNode* single = NewPatternLayoutNode(a, -1, 0, 1, 1);
     LayoutNode* member1 = NewPatternLayoutNode(a, 3, 1, 5, 5);
@@ -113,18 +106,15 @@ TEST_F(Moves, MoveModesMoveTheBoxTheSelectionOrItsArray) {
 
     // Move all: every placement of the current box, none of another box.
     EXPECT_EQ(MoveForMode(kModeMoveAll, 0.5f, -0.25f), 1);
-    EXPECT_FLOAT_EQ(member2->y, 4.75f);
-    EXPECT_FLOAT_EQ(other->x, 2);
+    ExpectFloats({member2->y, other->x}, {4.75f, 2});
 
     // Move selected: one placement, or its whole array.
     SetSelectedNode(single);
     EXPECT_EQ(MoveForMode(kModeMoveSelected, 0, 1), 1);
-    EXPECT_FLOAT_EQ(single->y, 1.75f);
-    EXPECT_FLOAT_EQ(member1->y, 4.75f);
+    ExpectFloats({single->y, member1->y}, {1.75f, 4.75f});
     SetSelectedNode(member2);
     EXPECT_EQ(MoveForMode(kModeMoveSelected, 1, 0), 1);
-    EXPECT_FLOAT_EQ(member1->x, 6.5f);
-    EXPECT_FLOAT_EQ(single->x, 1.5f);
+    ExpectFloats({member1->x, single->x}, {6.5f, 1.5f});
 
     // Pan mode, no selection, or a selection no longer in the layout: nothing moves.
     EXPECT_EQ(MoveForMode(kModePan, 1, 1), 0);

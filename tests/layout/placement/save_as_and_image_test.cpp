@@ -12,19 +12,18 @@ namespace {
 
 using SavePatternAsTest = PlacementTest;
 
-TEST(PatternFileName, TypedNamesCannotLeaveTheFolder) {
-    EXPECT_EQ(PatternFileNameFromEntry("Feather"), "Feather.qcc");
-    EXPECT_EQ(PatternFileNameFromEntry("  Loops 2  "), "Loops 2.qcc");
-    EXPECT_EQ(PatternFileNameFromEntry("swirl.qcc"), "swirl.qcc");
-    EXPECT_EQ(PatternFileNameFromEntry("../../etc/passwd"), "etcpasswd.qcc");
-    EXPECT_EQ(PatternFileNameFromEntry("a\\b\n"), "ab.qcc");
-    EXPECT_EQ(PatternFileNameFromEntry(".hidden"), "hidden.qcc");
-    EXPECT_EQ(PatternFileNameFromEntry(""), "");
-    EXPECT_EQ(PatternFileNameFromEntry(" ./ "), "");
-    EXPECT_EQ(PatternFileNameFromEntry(std::string(300, 'x')).size(), 124u);
-}
-
 TEST_F(SavePatternAsTest, SavesUnderTheTypedNameAndAsksBeforeReplacing) {
+    const std::pair<const char*, const char*> names[] = {{"Feather", "Feather.qcc"},
+                                                         {"  Loops 2  ", "Loops 2.qcc"},
+                                                         {"swirl.qcc", "swirl.qcc"},
+                                                         {"../../etc/passwd", "etcpasswd.qcc"},
+                                                         {"a\\b\n", "ab.qcc"},
+                                                         {".hidden", "hidden.qcc"},
+                                                         {"", ""},
+                                                         {" ./ ", ""}};
+    for (const auto& [typed, name] : names)
+        EXPECT_EQ(PatternFileNameFromEntry(typed), name);
+    EXPECT_EQ(PatternFileNameFromEntry(std::string(300, 'x')).size(), 124u);
     TempDir dir;
     const std::string folder = dir.path + "/";
     int slot = LoadPoints({{0, 0}, {2, 0}, {2, 1}});
@@ -32,18 +31,15 @@ TEST_F(SavePatternAsTest, SavesUnderTheTypedNameAndAsksBeforeReplacing) {
 
     script.typed = "Star";
     EXPECT_EQ(SavePatternAs(p, folder.c_str()), 1);
-    ASSERT_EQ(script.prompts.size(), 1u);
-    EXPECT_EQ(script.prompts[0], "SAVE AS:");
-    const std::string saved = ReadFileText(dir.File("Star.qcc"));
-    EXPECT_NE(saved.find("p X2.000 Y1.000"), std::string::npos);
+    EXPECT_EQ(script.prompts, std::vector<std::string>{"SAVE AS:"});
+    EXPECT_NE(ReadFileText(dir.File("Star.qcc")).find("p X2.000 Y1.000"), std::string::npos);
     EXPECT_TRUE(script.shown.empty());
 
     // The name exists: No keeps the old file untouched.
     WriteFileText(dir.File("Star.qcc"), "old");
     script.messageResponse = kResponseNo;
     EXPECT_EQ(SavePatternAs(p, folder.c_str()), 0);
-    ASSERT_EQ(script.shown.size(), 1u);
-    EXPECT_EQ(script.shown[0], "FILE EXIXTS!\n\nOVERWRITE?");
+    EXPECT_EQ(script.shown, std::vector<std::string>{"FILE EXIXTS!\n\nOVERWRITE?"});
     EXPECT_EQ(ReadFileText(dir.File("Star.qcc")), "old");
     script.messageResponse = kResponseYes;
     EXPECT_EQ(SavePatternAs(p, folder.c_str()), 1);
@@ -92,16 +88,15 @@ TEST(RotatePixbuf, TurnsClockwiseCropsToTheOpaquePixelsAndLeavesNoHoles) {
     gdk_pixbuf_fill(image, 0);  // nothing opaque: the result stays whole
     GdkPixbuf* turned = RotatePixbuf(image, 1.0);
     ASSERT_NE(turned, nullptr);
-    EXPECT_GE(gdk_pixbuf_get_width(turned), 2);
-    EXPECT_GE(gdk_pixbuf_get_height(turned), 2);
+    EXPECT_GE(std::min(gdk_pixbuf_get_width(turned), gdk_pixbuf_get_height(turned)), 2);
     g_object_unref(turned);
     g_object_unref(image);
 
     image = ImageWithBlock(40, 20, 0, 0, 40, 20);
     turned = RotatePixbuf(image, M_PI / 2);
-    EXPECT_EQ(gdk_pixbuf_get_width(turned), 20);
-    EXPECT_EQ(gdk_pixbuf_get_height(turned), 40);
-    EXPECT_EQ(OpaqueCount(turned), 800);
+    EXPECT_EQ((std::vector<int>{gdk_pixbuf_get_width(turned), gdk_pixbuf_get_height(turned),
+                                OpaqueCount(turned)}),
+              (std::vector<int>{20, 40, 800}));
     g_object_unref(turned);
     // An odd angle keeps the area within a few percent, with no hole inside.
     turned = RotatePixbuf(image, 0.5);
