@@ -106,7 +106,6 @@ TEST_F(ScriptedCamera, StartUpConfiguresTheDeviceReadsOnePictureAndClosesIt) {
     EXPECT_EQ(gdk_pixbuf_get_width(picture), 320);
     ExpectSyntheticPicture(picture, 0);
     EXPECT_EQ(camera->frame.size(), 320u * 240 * 3);
-
     // Opened again: the settings the device forgot are restored; a new picture
     // leaves the old one intact and outlives the record.
     device.window = video_window{};

@@ -47,7 +47,6 @@ TEST(Geometry, TurnsOnTheThousandthGridAndSegments) {
     float left[2] = {0, -0.001f};
     EXPECT_EQ(Area(a, b, left), -1);
     EXPECT_EQ(Area2(a, b, left), 1);
-
     // Between on a vertical segment compares y; on a horizontal one a point
     // in the x range but off the line is not between.
     float v0[2] = {1, 0}, v1[2] = {1, 5}, h1[2] = {4, 0};
@@ -113,7 +112,6 @@ TEST(Geometry, ClassificationOfBoxes) {
     };
     for (const auto& [corners, type] : cases)
         Logged([&] { EXPECT_EQ(GetPolygonType(Box(corners)->corners), type) << corners[1].x; });
-
     // A 4-corner path whose first edge has the given direction and whose other
     // three edges are axis-parallel by construction, so only the first decides.
     for (double degrees : {0.5, -0.5, 90.5, -90.5, 89.5, -89.5, 179.5}) {

@@ -115,7 +115,6 @@ TEST_F(LayoutFileTest, DamagedFilesAreReadAsFarAsTheyGo) {
     EXPECT_EQ(LoadLayout(path.c_str(), 1, 1), 1);
     EXPECT_EQ(patternList.count, 2);
     EXPECT_EQ(CountLayoutNodes(), 3);
-
     // Refused: cut in the middle of the first pattern's points, or a point
     // count far beyond the file (a short read, not a huge allocation); the
     // layout loaded before stays whole, with its current box and selection.

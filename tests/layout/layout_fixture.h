@@ -17,7 +17,6 @@ struct LayoutTest : ::testing::Test {
         ResetLayout();
     }
     void TearDown() override { ResetLayout(); }
-
     // EXPECT_FLOAT_EQ of each value with the wanted one.
     static void ExpectFloats(const std::vector<float>& got, const std::vector<float>& want) {
         ASSERT_EQ(got.size(), want.size());

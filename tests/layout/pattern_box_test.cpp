@@ -128,7 +128,6 @@ TEST_F(PatternBoxTest, TableFillsUpAndRemovalClosesGapsAndRenumbers) {
               (std::vector<int>{2, 1, 0, 1}));
     EXPECT_FLOAT_EQ(patternLayout->next->x, 2);
     EXPECT_NE(GetPattern(slot), nullptr);  // still used by the other boxes
-
     // The box of the first placements: the list starts at the next one left.
     SetCurrentPatternBox(0);
     Logged([&] { RemovePatternBox(0); });

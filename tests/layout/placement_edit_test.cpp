@@ -52,7 +52,6 @@ TEST_F(PlacementEditTest, QuarterTurnsKeepASinglePlacementCentredAndComeBackAfte
     LayoutNode orphan;
     orphan.patternIndex = 40;  // empty slot
     EXPECT_EQ(RotatePlacement(&orphan, 90), 0);
-
     // The rotate dialog adds whole degrees and wraps at 360.
     EXPECT_EQ(ApplyRotateAngle(n, 350.7), 1);
     EXPECT_EQ(ApplyRotateAngle(n, 20), 1);
@@ -178,7 +177,6 @@ TEST_F(PlacementEditTest, PropertiesMoveOnlyTheAxisThatChangedResizeOrMoveTheBox
     GetPlacementProperties(member, &shown);
     ASSERT_EQ(ApplyPlacementProperties(member, shown, shown.startX, shown.startY + 1, 2, 1, 0), 1);
     ExpectNear({parent->y, member->y, member->x, n->y}, {11, 11, 12, 3}, 1e-6);
-
     // A new size; the start stays where the entry says.
     n = NewPatternLayoutNode(slot = LoadPoints({{0, 0}, {2, 0}, {2, 1}}), -1, 0, 2, 3);
     GetPlacementProperties(n, &shown);
@@ -189,7 +187,6 @@ TEST_F(PlacementEditTest, PropertiesMoveOnlyTheAxisThatChangedResizeOrMoveTheBox
                {4, 3, shown.startX, shown.startY}, 1e-4);
     EXPECT_EQ(ApplyPlacementProperties(n, now, now.startX, now.startY, 0, 3, 0), 0);
     EXPECT_EQ(ApplyPlacementProperties(n, now, now.startX, now.startY, 4, 0, 0), 0);
-
     // No size to scale from: refused, nothing changes.
     int flat = LoadPoints({{0, 0}, {2, 0}});
     LayoutNode* line = NewPatternLayoutNode(flat, -1, 0, 1, 1);
@@ -197,7 +194,6 @@ TEST_F(PlacementEditTest, PropertiesMoveOnlyTheAxisThatChangedResizeOrMoveTheBox
     EXPECT_EQ(ApplyPlacementProperties(line, shown, 1, 1, 2, 1, 0), 0);
     EXPECT_EQ(ApplyPlacementProperties(line, shown, 1, 1, -2, 0, 0), 0);
     EXPECT_FLOAT_EQ(GetPattern(flat)->height, 0);
-
     // With Move All the box moves, not the placements; sizes are ignored.
     n = NewPatternLayoutNode(slot, -1, 0, 2, 3);
     GetPlacementProperties(n, &shown);

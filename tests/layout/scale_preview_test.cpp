@@ -19,7 +19,6 @@ TEST_F(ScalePreviewTest, ScaledPathsStayCentredOnTheUnscaledOnesInTheFrame) {
     ASSERT_TRUE(span.Valid());
     EXPECT_EQ(span.CentreX(), 7);
     EXPECT_EQ(span.CentreY(), 6);
-
     // The span's centre lands in the middle of the area below the band.
     const PreviewFrame frame = ScalePreviewFrame(span, 0.5f, 200, 116);
     EXPECT_EQ(frame.PixelX(7.0f), 100);
@@ -37,7 +36,6 @@ TEST_F(ScalePreviewTest, ScaledPathsStayCentredOnTheUnscaledOnesInTheFrame) {
     }
     EXPECT_EQ(got, (std::vector<double>{92, 65, 1, 108, 65, 0, 108, 67, 1, 92, 67, 0}));
     EXPECT_EQ(unscaled, (std::vector<double>{96, 104, 104, 96}));
-
     // The box outline: its origin at the frame's origin.
     const std::vector<ScalePreviewPoint> outline =
         ScalePreviewBoxOutline(*GetPatternBox(box), frame);
@@ -60,7 +58,6 @@ TEST_F(ScalePreviewTest, AnArrayIsPreviewedWholeAndFillsThePreview) {
     const PlacementSpan span = SpanOfPlacements({first, second});
     EXPECT_EQ(std::vector<float>({span.minX, span.minY, span.maxX, span.maxY}),
               std::vector<float>({2, 1, 14, 3}));
-
     // 320 x 240: the height column and the borders take 54 pixels across, the
     // controls below 90; a tiny dialog still gets 40 x 40.
     const PreviewSize preview = ScalePreviewSize(320, 240), tiny = ScalePreviewSize(60, 100);

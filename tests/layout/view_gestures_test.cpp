@@ -26,7 +26,6 @@ TEST(Gestures, LongPressesSwipesAndCornerArrowsDecideAtTheirLimits) {
     };
     for (const auto& [count, held, drift, mask, step] : ticks)
         EXPECT_EQ(LongPressTick(count, held, drift, mask), step) << count << " " << drift;
-
     // 160 pixels in 300 ms is 533 pixels per second; 150 is exactly 500. A
     // press and release in the same millisecond must not divide by zero.
     const std::tuple<double, double, int64_t, int, SwipeResult> releases[] = {
@@ -37,7 +36,6 @@ TEST(Gestures, LongPressesSwipesAndCornerArrowsDecideAtTheirLimits) {
     };
     for (const auto& [dx, dy, ms, mode, result] : releases)
         EXPECT_EQ(ClassifySwipe(dx, dy, ms, mode), result) << dx << " " << dy;
-
     // Press and release in the top band (y < 32): right corner x > 320 - 10 - 32, left x < 42.
     const std::tuple<double, double, double, double, int, int> arrows[] = {
         {300, 5, 310, 31, kModeNone, 1}, {10, 5, 41, 31, kModePan, -1},
@@ -103,11 +101,9 @@ TEST_F(Moves, BoxesStepOnlyToOccupiedSlotsAndMoveModesMoveTheBoxTheSelectionOrIt
     LayoutNode* member1 = NewPatternLayoutNode(a, 3, 1, 5, 5);
     LayoutNode* member2 = NewPatternLayoutNode(a, 3, 0, 7, 5);
     LayoutNode* other = AppendLayoutNode(a, -1, 0, 2, 2, 1);
-
     // Move all: every placement of the current box, none of another box.
     EXPECT_EQ(MoveForMode(kModeMoveAll, 0.5f, -0.25f), 1);
     ExpectFloats({member2->y, other->x}, {4.75f, 2});
-
     // Move selected: one placement, or its whole array.
     SetSelectedNode(single);
     EXPECT_EQ(MoveForMode(kModeMoveSelected, 0, 1), 1);
@@ -115,7 +111,6 @@ TEST_F(Moves, BoxesStepOnlyToOccupiedSlotsAndMoveModesMoveTheBoxTheSelectionOrIt
     SetSelectedNode(member2);
     EXPECT_EQ(MoveForMode(kModeMoveSelected, 1, 0), 1);
     ExpectFloats({member1->x, single->x}, {6.5f, 1.5f});
-
     // Pan mode, no selection, or a selection no longer in the layout: nothing moves.
     EXPECT_EQ(MoveForMode(kModePan, 1, 1), 0);
     LayoutNode* detached = CopyLayoutNode(single);

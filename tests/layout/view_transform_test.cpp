@@ -25,12 +25,10 @@ TEST_F(Transform, PlacementsTruncateBeforeTheBoxOffsetAndWildValuesStayInRange) 
     const ViewFrame unit{1.0f, 0, 0, 0, 0};
     EXPECT_EQ(PlacementToScreen(unit, 1e12f, -1e12f).x, 1000000000);
     EXPECT_EQ(QuiltToScreen(unit, 1e12f, -1e12f).y, -1000000000);
-
     // An empty current slot gives the frame no box origin.
     SetCurrentPatternBox(7);
     MakeRectBox(4, 5, 10, 10);
     EXPECT_FLOAT_EQ(CurrentViewFrame().boxX, 0);
-
     // A quarter inch, else half an inch when that is under 10 pixels, else one inch.
     const std::tuple<float, int> grids[] = {
         {0.01f, 25}, {0.03f, 16}, {0.06f, 16}, {0.2f, 5}, {0.0f, 0}};

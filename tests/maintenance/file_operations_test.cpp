@@ -34,7 +34,6 @@ TEST_F(FileManagerTest, CopiesAFolderOfDrawingsFromTheStickConvertingThem) {
     EXPECT_FALSE(Present("thumbnails/feather.png")) << "the old thumbnail goes";
     // Neither the hidden folder nor the link came along.
     EXPECT_EQ(Entries("patterns/quilts"), 3u);
-
     // A folder cannot go into itself.
     EXPECT_EQ(CopyChosen(Stick("quilts"), Stick("quilts/loops"), kPlaceUsb, kPlaceUsb), 0);
     EXPECT_EQ(CopyDirectory(Stick("quilts"), Stick("quilts/loops/quilts"), 1), 1);

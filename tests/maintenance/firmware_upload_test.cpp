@@ -148,7 +148,6 @@ TEST_F(UploadTest, EveryLoaderFaultEndsInItsResultNumber) {
     const std::string sent = board.Finish(200);
     EXPECT_GT(sent.size(), 20u + 3 * 100) << "row 0 went out again and again";
     EXPECT_EQ(sent.find('\x08', 20), std::string::npos) << "the loader is not ended";
-
     // A bad file is refused before anything is sent; a closed line sends nothing.
     EXPECT_EQ(Logged([&] {
                   EXPECT_EQ(Send(Firmware() + ":00000001FE\n"), kUploadMalformed);

@@ -39,7 +39,6 @@ TEST_F(ProgramUpdateTest, SavesTheBackupWritesTheFollowUpsAndInstalls) {
                                           " ./\ncp " + Stick("up/screen.conf") + " ./\ncp " +
                                           Stick("up/images") + "/* ./images\n");
     EXPECT_FALSE(Present("system"));
-
     // The next start finishing it is proven with the real program (ui_shell).
     EXPECT_EQ(CheckUpdate(nullptr), kStartEndNow);
     EXPECT_FALSE(Present("gtkrc")) << "the style file of the other screen size stays out";
@@ -114,7 +113,6 @@ TEST_F(ProgramUpdateTest, FinishingWithoutStickUpdateFileOrChecksumFile) {
     EXPECT_EQ(ReadFileText("gtkrc_5"), "gtkrc_5");
     EXPECT_EQ(ReadFileText("images/icon.png"), "images/icon.png");
     EXPECT_FALSE(Present("images/.icon.png"));
-
     // Without a stick the update is called off and the program starts.
     unlink("system");
     std::filesystem::remove_all(root.File("media/usb"));

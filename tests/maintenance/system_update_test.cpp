@@ -58,7 +58,6 @@ TEST_F(SystemUpdateTest, UnpacksTheArchiveAndRunsItsScript) {
     struct stat st {};
     ASSERT_EQ(stat(root.File("tmp/softupdate/qcc_update.sh").c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 07000, 0u) << "no set-user bit survives";
-
     // A script that fails is reported.
     WriteArchive(Stick("pkg/qcc_update.tar.gz"), {{"qcc_update.sh", "#!/bin/sh\nexit 3\n"}});
     EXPECT_EQ(UpdateSystem(), kSystemUpdateFailed);

@@ -39,7 +39,6 @@ TEST_F(ArrayRepeatTest, RepeatsFillTheGridWithSpacingsInRowOrder) {
     RepeatSettings again = RepeatStartValues(ArrayParentOf(parent->next));
     ExpectFloats({1.0f * again.down, 1.0f * again.across, again.spacingDown, again.spacingAcross},
                  {3, 2, 0.5f, 0.25f});
-
     // A 2 x 1 pattern turned a quarter: the grid runs down the table. Column
     // step (base width 2 + 0.5, 0) turns to (0, 2.5); row step (0, 1 + 0.25)
     // to (-1.25, 0).
@@ -58,7 +57,6 @@ TEST_F(ArrayRepeatTest, ChangingTheCountsReplacesTheRepeatsAndOneByOneDissolves)
     ASSERT_EQ(ApplyRepeat(parent, RepeatSettings{2, 0, 3, 0}), 1);
     EXPECT_EQ(CountLayoutNodes(), 7);
     const int array = parent->arrayIndex;
-
     // The record is overwritten in place.
     ASSERT_EQ(ApplyRepeat(parent, RepeatSettings{1, 0, 2, 1}), 1);
     EXPECT_EQ(
@@ -83,7 +81,6 @@ TEST_F(ArrayRepeatTest, AFullArrayTableIsRefusedWithAMessage) {
     // Dissolving needs no slot: no message.
     EXPECT_EQ(ApplyRepeat(parent, RepeatSettings{1, 0, 1, 0}), 1);
     EXPECT_EQ(script.shown, std::vector<std::string>{"COULD NOT ADD ARRAY"});
-
     // Counts are kept to 1 … 20.
     InitArrays();
     ASSERT_EQ(ApplyRepeat(parent, RepeatSettings{0, 0, 25, 0}), 1);

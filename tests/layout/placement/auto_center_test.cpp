@@ -21,14 +21,12 @@ TEST_F(AutoCenterTest, RectangleCentresEachAxisOnItsOwn) {
 
     AutoCenter(0, 1);  // vertical: span centre 1.5 → 3; x untouched
     ExpectFloats({a->x, a->y, b->y}, {3, 1.5f, 3.5f});
-
     // Another box's placements stay where they are.
     int other = MakeRectBox(30, 30, 10, 10);
     LayoutNode* c = AppendLayoutNode(slot, -1, 0, 0, 0, other);
     SetCurrentPatternBox(0);
     AutoCenter(1, 1);
     ExpectFloats({c->x, c->y}, {0, 0});
-
     // A margin moves every edge in alike: the centre of a rectangle stays.
     Settings().xMargin = 1;
     AutoCenter(1, 1);

@@ -73,7 +73,6 @@ TEST_F(AutofillTest, FillsTheBoxAndCancelBringsTheLayoutBack) {
     EXPECT_GT(GetPattern(n->patternIndex)->width, 2.15f);
     EXPECT_EQ(waitingWindows, (std::vector<std::string>{std::string(kAutofillTitle) + " (Cancel)",
                                                         std::string(kScalingTitle) + " (Cancel)"}));
-
     // The question cancelled: nothing changes.
     ClearLayout();
     n = NewPatternLayoutNode(LoadPoints({{0, 0}, {2, 0}, {2, 1}}), -1, 0, 1, 1);
@@ -81,7 +80,6 @@ TEST_F(AutofillTest, FillsTheBoxAndCancelBringsTheLayoutBack) {
     EXPECT_EQ(Autofill(n), kAutofillNotAsked);
     EXPECT_EQ(CountLayoutNodes(), 1);
     EXPECT_NE(TakeLog().find("Autofill cancelled"), std::string::npos);
-
     // Cancel while the array grows: the layout before the autofill returns.
     script.messageResponse = kResponseNo;
     drains = 0;

@@ -45,7 +45,6 @@ TEST(ConvexHull, DegenerateAndOrdinaryPointSets) {
     };
     for (const auto& [points, hull] : cases)
         EXPECT_EQ(Corners(Hull(Hull(Candidates(points))).get()), hull) << points.size();
-
     // Nearer first on a ray from the anchor, the anchor's own place before all.
     const HullElement o{0, 0, 0, 0}, near{1, 1, 0, 1}, far{2, 2, 0, 2}, steep{0.5f, 1, 0, 3};
     EXPECT_EQ(
@@ -75,7 +74,6 @@ TEST(ConvexHull, EnclosesEveryPointAndFollowsThePlacement) {
         wrong += PIP(box.get(), p, nullptr, 0) ? 0 : 1;
     }
     EXPECT_EQ(wrong, 0);
-
     // A pattern whose points do not start at 0 is measured from its corner.
     Pattern p;
     for (const char* line : {"p X5 Y5", "p X7 Y5", "p X6 Y6"})
@@ -116,7 +114,6 @@ TEST_F(BounceTest, MeasuresFreePlayGrowsAndGivesUp) {
     Run(kBounceAlongX, 3.1415927f, 1.1f, 1.1f, 3);  // three growths after the first wall
     EXPECT_NEAR(MeasureHull(hull.get()).Width(), 2 * 1.331f, 1e-3);
     EXPECT_EQ(PolygonsOverlap(box.get(), hull.get(), nullptr, 0), -1);
-
     // A bounce that cannot move ends at its time limit.
     UseSteppingClock(1000);
     TakeLog();
@@ -252,7 +249,6 @@ TEST_F(AutoScaleTest, MarginsTurnsAndRefusedBoxes) {
     ASSERT_EQ(AutoScale(n, kScaleIndependently), kAutoScaleDone);
     EXPECT_EQ(GetPattern(n->patternIndex)->angle, 30);
     EXPECT_TRUE(Inside(n));
-
     // A box walked the wrong way round is refused with the message.
     int wrong = MakeBox({{0, 0}, {10, 0}, {10, 10}, {0, 10}});
     SetCurrentPatternBox(wrong);
@@ -278,7 +274,6 @@ TEST_F(AutoScaleTest, DegeneratePatternsCancelAndTheTimeLimit) {
     const int empty = GetNextPattern();
     AddPatternToList(empty, std::make_unique<Pattern>());
     EXPECT_EQ(AutoScale(NewPatternLayoutNode(empty, -1, 0, 0, 0), 0), kAutoScaleNothingToScale);
-
     // Cancel from the waiting window, seen in the drained events.
     ClearLayout();
     LayoutNode* n = NewPatternLayoutNode(LoadPoints({{0, 0}, {1, 0}, {1, 1}}), -1, 0, 1, 1);
@@ -292,7 +287,6 @@ TEST_F(AutoScaleTest, DegeneratePatternsCancelAndTheTimeLimit) {
     EXPECT_EQ(AutoScale(n, kKeepProportions), kAutoScaleCancelled);
     EXPECT_EQ(GetPattern(n->patternIndex)->width, 1);
     EXPECT_TRUE(outlineShown > 0 && !HullOutline());
-
     // Every reading of the clock a second later: the passes stop at 30 s.
     operationRunning = 1;
     cancelAfterDrains = -1;

@@ -76,13 +76,11 @@ TEST_F(NestingTest, EveryStepCanBeCancelledAndTheMarksRunInOrder) {
                                                NestingStep(kNestRoll).message,
                                                "MOVE THE MACHINE TO YOUR FIRST MARK.",
                                                NestingStep(kNestSecondMark).message}));
-
     // Without a serial line the first mark cannot be read: reported, the box stays.
     ClosePort();
     EXPECT_EQ(NestingMarks(), kNestFailed);
     EXPECT_FLOAT_EQ(box->y, 12);
     EXPECT_EQ(asked.back(), kNestCommunicationsError);
-
     // The nesting screen: the head pushed half an inch to the right.
     ASSERT_EQ(ApplyNestingScreenMove({100, 200}, {600, 200}), 1);
     ExpectNear({box->x, box->corners->x}, {1.5f, 1.5f}, 1e-5);

@@ -34,7 +34,6 @@ TEST_F(SavePatternAsTest, SavesUnderTheTypedNameAndAsksBeforeReplacing) {
     EXPECT_EQ(script.prompts, std::vector<std::string>{"SAVE AS:"});
     EXPECT_NE(ReadFileText(dir.File("Star.qcc")).find("p X2.000 Y1.000"), std::string::npos);
     EXPECT_TRUE(script.shown.empty());
-
     // The name exists: No keeps the old file untouched.
     WriteFileText(dir.File("Star.qcc"), "old");
     script.messageResponse = kResponseNo;
@@ -44,7 +43,6 @@ TEST_F(SavePatternAsTest, SavesUnderTheTypedNameAndAsksBeforeReplacing) {
     script.messageResponse = kResponseYes;
     EXPECT_EQ(SavePatternAs(p, folder.c_str()), 1);
     EXPECT_NE(ReadFileText(dir.File("Star.qcc")), "old");
-
     // Cancel on the keyboard, or nothing usable typed: nothing written, nothing asked.
     script.shown.clear();
     script.keyboardResult = 0;
@@ -106,7 +104,6 @@ TEST(RotatePixbuf, TurnsClockwiseCropsToTheOpaquePixelsAndLeavesNoHoles) {
     EXPECT_EQ(px[(h / 2) * gdk_pixbuf_get_rowstride(turned) + (w / 2) * 4 + 3], 255);
     g_object_unref(turned);
     g_object_unref(image);
-
     // A 5 x 5 block at the top left and a 3 x 3 one at the centre of 41 x 41:
     // cropped to both, the first lands at the top right.
     image = ImageWithBlock(41, 41, 0, 0, 5, 5);
