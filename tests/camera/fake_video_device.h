@@ -22,23 +22,15 @@ inline uint8_t FramePixel(int x, int y, int n, int c) {
 // picture settings brightness 32768, hue 1000, colour 2000, contrast 3000,
 // whiteness 4000, depth 16.
 struct FakeDevice {
-    FakeDevice() {
-        capability.type = VID_TYPE_CAPTURE;
-        capability.maxwidth = 640;
-        capability.maxheight = 480;
-        capability.minwidth = 32;
-        capability.minheight = 24;
-        picture = {32768, 1000, 2000, 3000, 4000, 16, VIDEO_PALETTE_YUV420};
-    }
     std::string path = "/fake/video0";
     static constexpr int fd = 57;
     int opens = 0, closes = 0, reads = 0;
     bool openNow = false;
-    video_capability capability{};
+    video_capability capability{{}, VID_TYPE_CAPTURE, 0, 0, 640, 480, 32, 24};
     int capabilityErrno = 0;  // VIDIOCGCAP fails with this when not 0
     video_window window{};
     int adjustWidth = 0, adjustHeight = 0;  // the device's own size for VIDIOCSWIN, when set
-    video_picture picture{};
+    video_picture picture{32768, 1000, 2000, 3000, 4000, 16, VIDEO_PALETTE_YUV420};
     int rgbErrno = 0;  // VIDIOCSPICT with the RGB24 palette fails with this when not 0
     bool memoryBufferFails = false;
     std::vector<video_window> windowsWritten;
