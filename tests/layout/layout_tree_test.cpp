@@ -109,7 +109,7 @@ TEST_F(LayoutTreeTest, ArrayTableFillsUpAndReusesFreedSlots) {
     EXPECT_TRUE(!GetArrayNode(3) && !GetArrayNode(50) && !GetArrayNode(-1));
     EXPECT_EQ(NewArrayNode(2, 1.5f, 3, 2.5f), 3);
     SetArrayNode(3, 4, 1, 5, 1);
-    EXPECT_EQ(GetArrayNode(3)->down * 10 + GetArrayNode(3)->across, 45);
+    EXPECT_EQ(std::pair(GetArrayNode(3)->down, GetArrayNode(3)->across), std::pair(4, 5));
 }
 
 }  // namespace

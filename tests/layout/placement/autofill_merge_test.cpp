@@ -34,7 +34,9 @@ TEST_F(AutofillTest, GridCountsAndRefusals) {
         script.shown.clear();
         AutofillGrid grid;
         EXPECT_EQ(PlanAutofill(n, &grid), c.down ? 1 : 0) << c.name;
-        EXPECT_EQ(c.down ? grid.down * 100 + grid.across : 0, c.down * 100 + c.across) << c.name;
+        EXPECT_EQ(c.down ? std::pair(grid.down, grid.across) : std::pair(0, 0),
+                  std::pair(c.down, c.across))
+            << c.name;
         EXPECT_EQ(script.shown,
                   c.shown ? std::vector<std::string>{c.shown} : std::vector<std::string>{})
             << c.name;

@@ -1,6 +1,7 @@
 #include <gdk-pixbuf/gdk-pixbuf.h>
 #include <sys/stat.h>
 
+#include <array>
 #include <cmath>
 
 #include "pattern/pattern_save_as.h"
@@ -58,23 +59,27 @@ TEST_F(SavePatternAsTest, SavesUnderTheTypedNameAndAsksBeforeReplacing) {
     EXPECT_EQ(script.shown, std::vector<std::string>{"COULD NOT SAVE PATTERN FILE."});
 }
 
-// An RGBA image of w x h with an opaque black rectangle (rx, ry, rw, rh).
-GdkPixbuf* ImageWithBlock(int w, int h, int rx, int ry, int rw, int rh) {
+// An RGBA image of w x h, transparent but for opaque black blocks (x, y, w, h).
+GdkPixbuf* Image(int w, int h, std::initializer_list<std::array<int, 4>> blocks) {
     GdkPixbuf* image = gdk_pixbuf_new(GDK_COLORSPACE_RGB, TRUE, 8, w, h);
     gdk_pixbuf_fill(image, 0xFFFFFF00u);
-    GdkPixbuf* block = gdk_pixbuf_new_subpixbuf(image, rx, ry, rw, rh);
-    gdk_pixbuf_fill(block, 0x000000FFu);
-    g_object_unref(block);
+    for (const auto& [x, y, bw, bh] : blocks) {
+        GdkPixbuf* block = gdk_pixbuf_new_subpixbuf(image, x, y, bw, bh);
+        gdk_pixbuf_fill(block, 0x000000FFu);
+        g_object_unref(block);
+    }
     return image;
+}
+
+int Alpha(GdkPixbuf* p, int x, int y) {
+    return gdk_pixbuf_get_pixels(p)[y * gdk_pixbuf_get_rowstride(p) + x * 4 + 3];
 }
 
 int OpaqueCount(GdkPixbuf* image) {
     int count = 0;
-    const int stride = gdk_pixbuf_get_rowstride(image);
-    const guchar* px = gdk_pixbuf_get_pixels(image);
     for (int y = 0; y < gdk_pixbuf_get_height(image); y++)
         for (int x = 0; x < gdk_pixbuf_get_width(image); x++)
-            if (px[y * stride + x * 4 + 3] == 255) count++;
+            count += Alpha(image, x, y) == 255;
     return count;
 }
 
@@ -82,15 +87,14 @@ int OpaqueCount(GdkPixbuf* image) {
 // is cropped to the opaque pixels; bad input is refused.
 TEST(RotatePixbuf, TurnsClockwiseCropsToTheOpaquePixelsAndLeavesNoHoles) {
     EXPECT_EQ(RotatePixbuf(nullptr, 1.0), nullptr);
-    GdkPixbuf* image = ImageWithBlock(1, 1, 0, 0, 1, 1);
-    gdk_pixbuf_fill(image, 0);  // nothing opaque: the result stays whole
-    GdkPixbuf* turned = RotatePixbuf(image, 1.0);
+    GdkPixbuf* image = Image(1, 1, {});
+    GdkPixbuf* turned = RotatePixbuf(image, 1.0);  // nothing opaque: the result stays whole
     ASSERT_NE(turned, nullptr);
     EXPECT_GE(std::min(gdk_pixbuf_get_width(turned), gdk_pixbuf_get_height(turned)), 2);
     g_object_unref(turned);
     g_object_unref(image);
 
-    image = ImageWithBlock(40, 20, 0, 0, 40, 20);
+    image = Image(40, 20, {{0, 0, 40, 20}});
     turned = RotatePixbuf(image, M_PI / 2);
     EXPECT_EQ((std::vector<int>{gdk_pixbuf_get_width(turned), gdk_pixbuf_get_height(turned),
                                 OpaqueCount(turned)}),
@@ -99,23 +103,17 @@ TEST(RotatePixbuf, TurnsClockwiseCropsToTheOpaquePixelsAndLeavesNoHoles) {
     // An odd angle keeps the area within a few percent, with no hole inside.
     turned = RotatePixbuf(image, 0.5);
     EXPECT_NEAR(OpaqueCount(turned), 800, 40);
-    int w = gdk_pixbuf_get_width(turned), h = gdk_pixbuf_get_height(turned);
-    const guchar* px = gdk_pixbuf_get_pixels(turned);
-    EXPECT_EQ(px[(h / 2) * gdk_pixbuf_get_rowstride(turned) + (w / 2) * 4 + 3], 255);
+    EXPECT_EQ(Alpha(turned, gdk_pixbuf_get_width(turned) / 2, gdk_pixbuf_get_height(turned) / 2),
+              255);
     g_object_unref(turned);
     g_object_unref(image);
     // A 5 x 5 block at the top left and a 3 x 3 one at the centre of 41 x 41:
-    // cropped to both, the first lands at the top right.
-    image = ImageWithBlock(41, 41, 0, 0, 5, 5);
-    GdkPixbuf* centre = gdk_pixbuf_new_subpixbuf(image, 19, 19, 3, 3);
-    gdk_pixbuf_fill(centre, 0x000000FFu);
-    g_object_unref(centre);
+    // cropped to both (columns 19 … 40), the first lands at the top right.
+    image = Image(41, 41, {{0, 0, 5, 5}, {19, 19, 3, 3}});
     turned = RotatePixbuf(image, M_PI / 2);
-    w = gdk_pixbuf_get_width(turned);
-    EXPECT_EQ(w, 22);  // columns 19 … 40: nothing beyond the two blocks
-    px = gdk_pixbuf_get_pixels(turned);
-    EXPECT_EQ(px[(w - 1) * 4 + 3], 255);  // top right corner filled
-    EXPECT_EQ(px[0 * 4 + 3], 0);          // top left now empty
+    EXPECT_EQ(gdk_pixbuf_get_width(turned), 22);
+    // The top right corner filled, the top left empty.
+    EXPECT_EQ(std::pair(Alpha(turned, 21, 0), Alpha(turned, 0, 0)), std::pair(255, 0));
     g_object_unref(turned);
     g_object_unref(image);
 }
