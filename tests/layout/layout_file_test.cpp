@@ -56,6 +56,12 @@ struct LayoutFileTest : PlacementTest {
 TEST_F(LayoutFileTest, SaveAndLoadKeepEveryPlacementOnItsPatternBoxAndArray) {
     BuildLayout();
     const std::string before = SerializeLayout();
+    // Extents: tag, 7 floats, count, 4 corners of 12 bytes, end byte; then
+    // slot 1 (slot 0 is empty).
+    const size_t at = 1 + 7 * 4 + 4 + 4 * 12;
+    EXPECT_EQ((std::vector<int>{before[0], before[at], before[at + 1]}),
+              (std::vector<int>{kTagExtents, kSectionEnd, kTagPattern}));
+    EXPECT_EQ(std::string(before.data() + at + 2), "star");
     const std::string path = dir.File("layout");
     ASSERT_EQ(SaveLayout(path.c_str(), 0, 1), 1);
     // Loading asks first; Cancel discards nothing.
@@ -71,46 +77,25 @@ TEST_F(LayoutFileTest, SaveAndLoadKeepEveryPlacementOnItsPatternBoxAndArray) {
     EXPECT_NE(log.find("interface->current_layout = " + path), std::string::npos);
     EXPECT_EQ(CurrentLayoutName(), path);
     EXPECT_EQ(SerializeLayout(), before);
-
-    EXPECT_FLOAT_EQ(extents->width, 35);
-    EXPECT_FLOAT_EQ(GetPatternBox(1)->corners->next->next->y, 2);
+    ExpectFloats({extents->width, GetPatternBox(1)->corners->next->next->y}, {35, 2});
     ASSERT_EQ(CountLayoutNodes(), 3);
     const LayoutNode* first = patternLayout;
+    ASSERT_EQ(first->source, first);
     const Pattern* star = GetPattern(first->patternIndex);
     ASSERT_NE(star, nullptr);
-    EXPECT_EQ(first->patternIndex, 0);
     EXPECT_EQ(star->name, "star");
-    EXPECT_EQ(star->commandPoint[1], 4);
-    EXPECT_EQ(first->arrayIndex, 0);
-    EXPECT_EQ(GetArrayNode(0)->across, 3);
-    EXPECT_EQ(first->parent, 1);
-    EXPECT_EQ(first->next->next->boxIndex, 1);
-    EXPECT_EQ(first->source, first);
-}
-
-TEST_F(LayoutFileTest, SectionOrderAndNames) {
-    BuildLayout();
-    std::string bytes = SerializeLayout();
-    ASSERT_FALSE(bytes.empty());
-    EXPECT_EQ(bytes[0], kTagExtents);
-    // Extents: 7 floats, count, 4 corners of 12 bytes, end byte.
-    size_t at = 1 + 7 * 4 + 4 + 4 * 12;
-    EXPECT_EQ(bytes[at], kSectionEnd);
-    EXPECT_EQ(bytes[at + 1], kTagPattern);
-    EXPECT_EQ(std::string(bytes.data() + at + 2), "star");  // slot 0 is empty: slot 1 first
+    EXPECT_EQ(
+        (std::vector<int>{first->patternIndex, star->commandPoint[1], first->arrayIndex,
+                          GetArrayNode(0)->across, first->parent, first->next->next->boxIndex}),
+        (std::vector<int>{0, 4, 0, 3, 1, 1}));
 
     EXPECT_EQ(FilterLayoutName("my layout#1"), "mylayout1");
     EXPECT_EQ(FilterLayoutName("./recovery"), "recovery");
     EXPECT_EQ(FilterLayoutName("!@#$ ./\""), "");
-
-    std::string longName(124, 'a');
-    EXPECT_EQ(SaveLayout(longName.c_str(), 0, 0), 0);
-    ASSERT_EQ(script.shown.size(), 1u);
-    EXPECT_EQ(script.shown[0], "FILENAME IS TOO LONG");
-
+    script.shown.clear();
+    EXPECT_EQ(SaveLayout(std::string(124, 'a').c_str(), 0, 0), 0);
+    EXPECT_EQ(script.shown, std::vector<std::string>{"FILENAME IS TOO LONG"});
     // An existing file is replaced only after OK.
-    const std::string path = dir.File("twice");
-    EXPECT_EQ(SaveLayout(path.c_str(), 1, 1), 1);
     script.messageResponse = kResponseCancel;
     EXPECT_EQ(SaveLayout(path.c_str(), 1, 1), 0);
     EXPECT_EQ(script.shown.back(), "FILE EXISTS!\nOVERWRITE FILE?");
@@ -123,7 +108,6 @@ TEST_F(LayoutFileTest, DamagedFilesAreReadAsFarAsTheyGo) {
     BuildLayout();
     std::string bytes = SerializeLayout();
     const std::string path = dir.File("damaged.qlf");
-
     // A wrong end byte after the extents is logged and reading goes on.
     std::string wrongEnd = bytes;
     wrongEnd[1 + 7 * 4 + 4 + 4 * 12] = 17;
@@ -131,36 +115,29 @@ TEST_F(LayoutFileTest, DamagedFilesAreReadAsFarAsTheyGo) {
     EXPECT_EQ(LoadLayout(path.c_str(), 1, 1), 1);
     EXPECT_EQ(patternList.count, 2);
     EXPECT_EQ(CountLayoutNodes(), 3);
-
-    // Cut in the middle of the first pattern's points: the layout loaded
-    // before stays whole, with its current box and selection.
+    // Refused: cut in the middle of the first pattern's points, or a point
+    // count far beyond the file (a short read, not a huge allocation); the
+    // layout loaded before stays whole, with its current box and selection.
     const std::string before = SerializeLayout();
     SetCurrentPatternBox(1);
     SetSelectedNode(patternLayout->next);
-    ASSERT_TRUE(WriteFileText(path, bytes.substr(0, 1 + 7 * 4 + 4 + 4 * 12 + 1 + 1 + 768 + 50)));
-    script.shown.clear();
-    EXPECT_EQ(LoadLayout(path.c_str(), 1, 1), 0);
-    ASSERT_EQ(script.shown.size(), 1u);
-    EXPECT_EQ(script.shown[0], "ERROR READING LAYOUT FILE.");
-    EXPECT_EQ(SerializeLayout(), before);
-    EXPECT_EQ(CurrentPatternBox(), 1);
-    EXPECT_TRUE(patternLayout && SelectedNode() == patternLayout->next);
-
-    // A point count far beyond the file is a short read, not a huge allocation.
-    std::string huge(1, static_cast<char>(kTagPattern));
-    huge += std::string(768 + 8 * 4 + 4 + 8, '\0');
-    huge += std::string("\xff\xff\xff\x7f", 4);
-    ASSERT_TRUE(WriteFileText(path, huge));
-    EXPECT_EQ(LoadLayout(path.c_str(), 1, 1), 0);
-    EXPECT_EQ(SerializeLayout(), before);
-
+    const std::string refused[] = {
+        bytes.substr(0, 1 + 7 * 4 + 4 + 4 * 12 + 1 + 1 + 768 + 50),
+        std::string(1, kTagPattern) + std::string(768 + 8 * 4 + 4 + 8, '\0') + "\xff\xff\xff\x7f"};
+    for (const std::string& damaged : refused) {
+        ASSERT_TRUE(WriteFileText(path, damaged));
+        script.shown.clear();
+        EXPECT_EQ(LoadLayout(path.c_str(), 1, 1), 0);
+        EXPECT_EQ(script.shown, std::vector<std::string>{"ERROR READING LAYOUT FILE."});
+        EXPECT_EQ(SerializeLayout(), before);
+        EXPECT_EQ(CurrentPatternBox(), 1);
+        EXPECT_TRUE(patternLayout && SelectedNode() == patternLayout->next);
+    }
     // Tag 3 and stray bytes are skipped; a placement of a missing pattern is dropped.
-    std::string skipped = std::string("\x03junk\x10\x63\x07", 7);
-    skipped += std::string("\x05", 1) + std::string(12, '\0') + std::string(9, '\0') + "\x10";
-    ASSERT_TRUE(WriteFileText(path, skipped));
+    ASSERT_TRUE(WriteFileText(
+        path, std::string("\x03junk\x10\x63\x07\x05", 8) + std::string(21, '\0') + "\x10"));
     EXPECT_EQ(LoadLayout(path.c_str(), 1, 1), 1);
     EXPECT_EQ(patternLayout, nullptr);
-
     script.shown.clear();
     EXPECT_EQ(LoadLayout(dir.File("missing.qlf").c_str(), 1, 1), 0);
     EXPECT_EQ(script.shown, std::vector<std::string>{"COULD NOT OPEN LAYOUT FILE."});
@@ -213,7 +190,7 @@ TEST_F(LayoutFileTest, OneUndoStepAndOneSetpoint) {
 
     EXPECT_EQ(RestoreSetpoint(), 0);
     ASSERT_EQ(CreateSetpoint(), 1);
-    EXPECT_TRUE(ReadFileText(dir.File("tmp/setPoint.qlf")).size() > 0);
+    EXPECT_FALSE(ReadFileText(dir.File("tmp/setPoint.qlf")).empty());
     MoveLayoutAll(1, 0);
     EXPECT_EQ(RestoreSetpoint(), 1);
     EXPECT_FLOAT_EQ(patternLayout->x, 2.5f);

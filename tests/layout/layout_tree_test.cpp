@@ -12,10 +12,7 @@ TEST_F(LayoutTreeTest, SpanOfTheCurrentBox) {
     float w, h, x, y;
     GetLayoutDimensions(&w, &h);
     GetLayoutCenter(&x, &y);
-    EXPECT_FLOAT_EQ(w, -1);
-    EXPECT_FLOAT_EQ(h, -1);
-    EXPECT_FLOAT_EQ(x, 0);
-    EXPECT_FLOAT_EQ(y, 0);
+    ExpectFloats({w, h, x, y}, {-1, -1, 0, 0});
 
     MakeBox({{0, 20}, {20, 20}, {20, 0}, {0, 0}});
     MakeBox({{0, 20}, {20, 20}, {20, 0}, {0, 0}});
@@ -29,43 +26,36 @@ TEST_F(LayoutTreeTest, SpanOfTheCurrentBox) {
     SetCurrentPatternBox(0);
     GetLayoutDimensions(&w, &h);
     GetLayoutOrigin(&x, &y);
-    EXPECT_FLOAT_EQ(w, 4);  // 1 … 4 + 1
-    EXPECT_FLOAT_EQ(h, 4);  // 1 … 2 + 3
-    EXPECT_FLOAT_EQ(x, 1);
-    EXPECT_FLOAT_EQ(y, 1);
-    GetLayoutCenter(&x, &y);
-    EXPECT_FLOAT_EQ(x, 3);
-    EXPECT_FLOAT_EQ(y, 3);
+    float cx, cy;
+    GetLayoutCenter(&cx, &cy);
+    ExpectFloats({w, h, x, y, cx, cy}, {4, 4, 1, 1, 3, 3});  // 1 … 4 + 1 by 1 … 2 + 3
 
     MoveLayoutAll(1, -1);
-    EXPECT_FLOAT_EQ(patternLayout->x, 2);
-    EXPECT_FLOAT_EQ(patternLayout->next->next->x, 50);
+    ExpectFloats({patternLayout->x, patternLayout->next->next->x}, {2, 50});
     MoveLayoutPattern(patternLayout, 0.5f, 0);
     MoveLayoutPattern(nullptr, 1, 1);
     EXPECT_FLOAT_EQ(patternLayout->x, 2.5f);
 }
 
-TEST_F(LayoutTreeTest, ClosestPatternRanksByScreenDistanceThenListOrder) {
+// 10 pixels per inch, the box origin at pixel (20, 20).
+TEST_F(LayoutTreeTest, ClosestPatternByScreenDistanceAndATouchInsideAnOutlineSmallestFirst) {
     MakeBox({{2, 20}, {20, 20}, {20, 2}, {2, 2}});
     SetCurrentPatternBox(0);
-    SetViewScale(0.1f);  // 10 pixels per inch
+    SetViewScale(0.1f);
     int slot = LoadRectangle(1, 1);
     LayoutNode* far = NewPatternLayoutNode(slot, -1, 0, 3, 0);    // pixel (50, 20)
     LayoutNode* left = NewPatternLayoutNode(slot, -1, 0, 0, 0);   // pixel (20, 20)
     LayoutNode* right = NewPatternLayoutNode(slot, -1, 0, 2, 0);  // pixel (40, 20)
-    EXPECT_EQ(GetClosestPattern(30, 20, 0), left);                // tie at 10 px: list order
-    EXPECT_EQ(GetClosestPattern(30, 20, 1), right);
-    EXPECT_EQ(GetClosestPattern(30, 20, 2), far);
-    EXPECT_EQ(GetClosestPattern(30, 20, 3), nullptr);
+    // A tie at 10 px goes by list order.
+    EXPECT_EQ(
+        (std::vector<LayoutNode*>{GetClosestPattern(30, 20, 0), GetClosestPattern(30, 20, 1),
+                                  GetClosestPattern(30, 20, 2), GetClosestPattern(30, 20, 3)}),
+        (std::vector<LayoutNode*>{left, right, far, nullptr}));
     panX = 10;
     EXPECT_EQ(GetClosestPattern(30, 20, 0), left);  // left now at 30
     panX = 0;
-}
+    ClearLayout();
 
-TEST_F(LayoutTreeTest, ATouchInsideAnOutlinePicksThatPlacementTheSmallestFirst) {
-    MakeBox({{2, 20}, {20, 20}, {20, 2}, {2, 2}});
-    SetCurrentPatternBox(0);
-    SetViewScale(0.1f);  // 10 pixels per inch; the box origin is at pixel (20, 20)
     LayoutNode* big = NewPatternLayoutNode(LoadRectangle(8, 6), -1, 0, 0, 0);    // 20..100, 20..80
     LayoutNode* small = NewPatternLayoutNode(LoadRectangle(2, 2), -1, 0, 5, 3);  // 70..90, 50..70
     LayoutNode* near =
@@ -97,16 +87,11 @@ TEST_F(LayoutTreeTest, RemovingTheLastPlacementUnloadsItsPattern) {
     LayoutNode* b1 = NewPatternLayoutNode(b, -1, 0, 2, 0);
     SetSelectedNode(a2);
 
-    std::string log = Logged([&] { RemoveLayoutNode(a2); });
-    EXPECT_EQ(log, "Pattern 1\nPattern will not be removed from list\n");
-    EXPECT_NE(GetPattern(a), nullptr);
-    EXPECT_EQ(SelectedNode(), nullptr);
-
-    log = Logged([&] { RemoveLayoutNode(a1); });
-    EXPECT_EQ(log, "Pattern 2\nremove pattern\n");
-    EXPECT_EQ(GetPattern(a), nullptr);
-    EXPECT_EQ(patternList.count, 1);
-    EXPECT_EQ(GetNextPattern(), a);
+    EXPECT_EQ(Logged([&] { RemoveLayoutNode(a2); }),
+              "Pattern 1\nPattern will not be removed from list\n");
+    EXPECT_TRUE(GetPattern(a) && !SelectedNode());
+    EXPECT_EQ(Logged([&] { RemoveLayoutNode(a1); }), "Pattern 2\nremove pattern\n");
+    EXPECT_TRUE(!GetPattern(a) && patternList.count == 1 && GetNextPattern() == a);
     EXPECT_EQ(patternLayout, b1);
 
     LayoutNode stranger;
@@ -114,41 +99,17 @@ TEST_F(LayoutTreeTest, RemovingTheLastPlacementUnloadsItsPattern) {
     EXPECT_EQ(CountLayoutNodes(), 1);
 }
 
-TEST_F(LayoutTreeTest, ArraysAndTheirRotation) {
+// (Turning an array is checked with the placement edits.)
+TEST_F(LayoutTreeTest, ArrayTableFillsUpAndReusesFreedSlots) {
     for (int i = 0; i < kArraySlots; i++)
         ASSERT_EQ(NewArrayNode(1, 1, 1, 1), i);
     EXPECT_EQ(NewArrayNode(1, 1, 1, 1), -1);
     RemoveArrayNode(3);
-    EXPECT_EQ(GetArrayNode(3), nullptr);
+    RemoveArrayNode(77);
+    EXPECT_TRUE(!GetArrayNode(3) && !GetArrayNode(50) && !GetArrayNode(-1));
     EXPECT_EQ(NewArrayNode(2, 1.5f, 3, 2.5f), 3);
     SetArrayNode(3, 4, 1, 5, 1);
-    EXPECT_EQ(GetArrayNode(3)->down, 4);
-    EXPECT_EQ(GetArrayNode(3)->across, 5);
-    EXPECT_EQ(GetArrayNode(50), nullptr);
-    EXPECT_EQ(GetArrayNode(-1), nullptr);
-    RemoveArrayNode(77);
-
-    MakeBox({{0, 20}, {20, 20}, {20, 0}, {0, 0}});
-    SetCurrentPatternBox(0);
-    int slot = LoadRectangle(2, 2);
-    LayoutNode* single = NewPatternLayoutNode(slot, -1, 0, 5, 5);
-    LayoutNode* parent = NewPatternLayoutNode(slot, 3, 1, 0, 0);
-    LayoutNode* member = NewPatternLayoutNode(slot, 3, 0, 4, 0);
-    EXPECT_EQ(GetParentNode(member), parent);
-
-    RotateLayout(single, 0, 0, 90);  // outside any array: nothing
-    EXPECT_FLOAT_EQ(single->x, 5);
-
-    // Two members 4 inches apart across, turned a quarter about (3, 1): the
-    // group stands 4 inches apart down and stays centred on (3, 1).
-    RotateLayout(member, 3, 1, 90);
-    EXPECT_NEAR(parent->x, member->x, 1e-4);
-    EXPECT_NEAR(member->y - parent->y, 4, 1e-4);
-    float minX = std::min(parent->x, member->x), maxX = std::max(parent->x, member->x) + 2;
-    float minY = std::min(parent->y, member->y), maxY = std::max(parent->y, member->y) + 2;
-    EXPECT_NEAR((minX + maxX) / 2, 3, 1e-4);
-    EXPECT_NEAR((minY + maxY) / 2, 1, 1e-4);
-    EXPECT_FLOAT_EQ(single->x, 5);
+    EXPECT_EQ(std::pair(GetArrayNode(3)->down, GetArrayNode(3)->across), std::pair(4, 5));
 }
 
 }  // namespace

@@ -10,27 +10,21 @@ using PatternBoxTest = LayoutTest;
 TEST_F(PatternBoxTest, CornerCheckRefusesCrossingAndStraightOnEdges) {
     PatternBox box;
     // Any third corner is accepted, even a collinear one.
-    EXPECT_EQ(AddPatternBoxPoint(&box, 0, 10, 1, 1), 1);
-    EXPECT_EQ(AddPatternBoxPoint(&box, 10, 10, 0, 1), 1);
-    EXPECT_EQ(AddPatternBoxPoint(&box, 20, 10, 0, 1), 1);
+    for (float x : {0, 10, 20})
+        EXPECT_EQ(AddPatternBoxPoint(&box, x, 10, x == 0, 1), 1);
     EXPECT_EQ(box.count, 3);
 
     PatternBox square;
-    AddPatternBoxPoint(&square, 0, 10, 1, 1);
-    AddPatternBoxPoint(&square, 10, 10, 0, 1);
-    AddPatternBoxPoint(&square, 10, 0, 0, 1);
-    // From (10,0) across the first edge (0,10)-(10,10): refused, nothing changed.
+    for (const auto& [x, y] : Points{{0, 10}, {10, 10}, {10, 0}})
+        AddPatternBoxPoint(&square, x, y, x == 0, 1);
+    // Across the first edge, or straight on from the last: refused, nothing changed.
     EXPECT_EQ(AddPatternBoxPoint(&square, 5, 15, 0, 1), 0);
-    EXPECT_EQ(square.count, 3);
-    // Straight on from the last edge (10,10)->(10,0): refused.
     EXPECT_EQ(AddPatternBoxPoint(&square, 10, -5, 0, 1), 0);
+    EXPECT_EQ(square.count, 3);
     // A proper fourth corner; the measures follow the corners, the origin stays.
     EXPECT_EQ(AddPatternBoxPoint(&square, 0, 0, 0, 1), 1);
     EXPECT_EQ(square.count, 4);
-    EXPECT_FLOAT_EQ(square.width, 10);
-    EXPECT_FLOAT_EQ(square.height, 10);
-    EXPECT_FLOAT_EQ(square.x, 0);
-    EXPECT_FLOAT_EQ(square.y, 10);
+    ExpectFloats({square.width, square.height, square.x, square.y}, {10, 10, 0, 10});
     EXPECT_EQ(square.corners->next->next->next->index, 3);
     EXPECT_EQ(CheckPatternBox(&square), 1);
     EXPECT_EQ(AddPatternBoxPoint(nullptr, 1, 1, 0, 1), 1);
@@ -38,12 +32,10 @@ TEST_F(PatternBoxTest, CornerCheckRefusesCrossingAndStraightOnEdges) {
     EXPECT_EQ(CheckPatternBox(GetPatternBox(0)), 1);
 
     std::unique_ptr<PatternBox> copy = CopyPatternBox(&square);
-    EXPECT_EQ(copy->count, 4);
-    EXPECT_FLOAT_EQ(copy->corners->next->x, 10);
     ClearPatternBox(&square);
-    EXPECT_EQ(square.count, 0);
-    EXPECT_EQ(square.corners, nullptr);
+    EXPECT_TRUE(square.count == 0 && square.corners == nullptr);
     EXPECT_EQ(copy->count, 4);  // the copy owns its own corners
+    EXPECT_FLOAT_EQ(copy->corners->next->x, 10);
 }
 
 // The closing edge of a finished box, from its last corner back to the first.
@@ -88,37 +80,28 @@ TEST_F(PatternBoxTest, DefaultAreaKeepsTheBoxesAndRemovalTakesItsArrays) {
     EXPECT_EQ(CountLayoutNodes(), 2);
 }
 
+// Origin, size, angle and centre of boxes set up from corners, the centre
+// -7 before.
 TEST_F(PatternBoxTest, OriginSizeAngleAndCentre) {
-    PatternBox unit;
-    SetPatternBoxCorners(&unit, {{0, 1}, {1, 1}, {1, 0}, {0, 0}});
-    SetPatternBoxOrigin(&unit);
-    EXPECT_FLOAT_EQ(unit.x, 0);
-    EXPECT_FLOAT_EQ(unit.y, 0);
-    EXPECT_FLOAT_EQ(unit.width, 1);
-    EXPECT_FLOAT_EQ(unit.height, 1);
-    EXPECT_FLOAT_EQ(unit.centreX, 0.5f);
-    EXPECT_FLOAT_EQ(unit.centreY, 0.5f);
-    // The box lies on the back side of its first (rightward) edge: no turn.
+    auto boxOf = [](const std::vector<QuiltPoint>& corners) {
+        auto box = std::make_unique<PatternBox>();
+        SetPatternBoxCorners(box.get(), corners);
+        box->centreX = -7;
+        SetPatternBoxOrigin(box.get());
+        return box;
+    };
+    const auto owner = boxOf({{0, 1}, {1, 1}, {1, 0}, {0, 0}});
+    const PatternBox& unit = *owner;
+    ExpectFloats({unit.x, unit.y, unit.width, unit.height, unit.centreX, unit.centreY},
+                 {0, 0, 1, 1, 0.5f, 0.5f});
+    // The box lies on the back side of its first (rightward) edge: no turn;
+    // walked the other way the first edge runs left with the box behind it.
     EXPECT_NEAR(unit.angle, 0, 1e-4);
-
-    // Walked the other way the first edge runs left with the box behind it.
-    PatternBox reversed;
-    SetPatternBoxCorners(&reversed, {{1, 1}, {0, 1}, {0, 0}, {1, 0}});
-    SetPatternBoxOrigin(&reversed);
-    EXPECT_NEAR(reversed.angle, 0, 1e-3);
-
-    PatternBox triangle;
-    SetPatternBoxCorners(&triangle, {{0, 0}, {6, 0}, {0, 3}});
-    triangle.centreX = -7;
-    SetPatternBoxOrigin(&triangle);
-    EXPECT_NEAR(triangle.centreX, 2, 1e-5);  // the centroid, in quilt coordinates
-    EXPECT_NEAR(triangle.centreY, 1, 1e-5);
-
-    PatternBox flat;
-    SetPatternBoxCorners(&flat, {{0, 0}, {1, 0}, {2, 0}});
-    flat.centreX = -7;
-    SetPatternBoxOrigin(&flat);
-    EXPECT_FLOAT_EQ(flat.centreX, -7);  // medians parallel: the centre stays
+    EXPECT_NEAR(boxOf({{1, 1}, {0, 1}, {0, 0}, {1, 0}})->angle, 0, 1e-3);
+    const auto triangle = boxOf({{0, 0}, {6, 0}, {0, 3}});
+    // the centroid, in quilt coordinates
+    ExpectNear({triangle->centreX, triangle->centreY}, {2, 1}, 1e-5);
+    EXPECT_FLOAT_EQ(boxOf({{0, 0}, {1, 0}, {2, 0}})->centreX, -7);  // medians parallel
 }
 
 TEST_F(PatternBoxTest, TableFillsUpAndRemovalClosesGapsAndRenumbers) {
@@ -137,25 +120,24 @@ TEST_F(PatternBoxTest, TableFillsUpAndRemovalClosesGapsAndRenumbers) {
     PatternBox* third = GetPatternBox(2);
     SetCurrentPatternBox(2);
     Logged([&] { RemovePatternBox(1); });
-    EXPECT_EQ(patternBoxList.count, 2);
-    EXPECT_EQ(GetPatternBox(1), third);
-    EXPECT_EQ(GetPatternBox(2), nullptr);
-    EXPECT_EQ(CurrentPatternBox(), 1);
+    EXPECT_TRUE(GetPatternBox(1) == third && GetPatternBox(2) == nullptr);
     ASSERT_EQ(CountLayoutNodes(), 2);
-    EXPECT_EQ(patternLayout->boxIndex, 0);
-    EXPECT_EQ(patternLayout->next->boxIndex, 1);  // was box 2
+    // Box 2 is box 1 now.
+    EXPECT_EQ((std::vector<int>{patternBoxList.count, CurrentPatternBox(), patternLayout->boxIndex,
+                                patternLayout->next->boxIndex}),
+              (std::vector<int>{2, 1, 0, 1}));
     EXPECT_FLOAT_EQ(patternLayout->next->x, 2);
     EXPECT_NE(GetPattern(slot), nullptr);  // still used by the other boxes
-
     // The box of the first placements: the list starts at the next one left.
     SetCurrentPatternBox(0);
     Logged([&] { RemovePatternBox(0); });
+    RemovePatternBox(7);  // an empty slot: nothing
     ASSERT_EQ(CountLayoutNodes(), 1);
     EXPECT_FLOAT_EQ(patternLayout->x, 2);
-    EXPECT_EQ(patternLayout->boxIndex, 0);
-    EXPECT_EQ(CurrentPatternBox(), 0);  // not below 0
-    RemovePatternBox(7);                // an empty slot: nothing
-    EXPECT_EQ(patternBoxList.count, 1);
+    // The current box does not go below 0.
+    EXPECT_EQ(
+        (std::vector<int>{patternLayout->boxIndex, CurrentPatternBox(), patternBoxList.count}),
+        (std::vector<int>{0, 0, 1}));
 }
 
 }  // namespace

@@ -1,12 +1,11 @@
 #include "layout/placement_edit.h"
-#include "layout/layout_selection.h"
 
 #include <cmath>
 
+#include "layout/layout_selection.h"
 #include "layout/placement/array_repeat.h"
 #include "layout/placement/placement_fixture.h"
 #include "layout/view_transform.h"
-#include "pattern/pattern_transform.h"
 
 namespace {
 
@@ -18,43 +17,41 @@ QuiltPoint CentreOf(const LayoutNode* n) {
     return {n->x + p->width / 2, n->y + p->height / 2};
 }
 
+// The span of all placements whose patterns are w x h: its centre and size.
+std::vector<float> Span(float w, float h) {
+    float minX = 1e9, maxX = -1e9, minY = 1e9, maxY = -1e9;
+    for (LayoutNode* n = patternLayout; n; n = n->next) {
+        minX = std::min(minX, n->x), maxX = std::max(maxX, n->x + w);
+        minY = std::min(minY, n->y), maxY = std::max(maxY, n->y + h);
+    }
+    return {(minX + maxX) / 2, (minY + maxY) / 2, maxX - minX, maxY - minY};
+}
+
 TEST_F(PlacementEditTest, QuarterTurnsKeepASinglePlacementCentredAndComeBackAfterFour) {
     MakeRectBox(0, 0, 20, 20);
     int slot = LoadPoints({{0, 0}, {2, 0}, {2, 1}, {0.5f, 0.25f}});
     GetPattern(slot)->angle = 30;
     LayoutNode* n = NewPatternLayoutNode(slot, -1, 0, 3, 3);
     const std::vector<float> x0 = GetPattern(slot)->x, y0 = GetPattern(slot)->y;
-
     float cx, cy;
     ASSERT_EQ(PlacementRotationCentre(n, &cx, &cy), 1);
-    EXPECT_FLOAT_EQ(cx, 1);
-    EXPECT_FLOAT_EQ(cy, 0.5f);
-
+    ExpectNear({cx, cy}, {1, 0.5f}, 1e-6);
     ASSERT_EQ(RotatePlacement(n, 90), 1);
     const Pattern* p = GetPattern(slot);
-    EXPECT_NEAR(p->width, 1, 1e-4);
-    EXPECT_NEAR(p->height, 2, 1e-4);
-    EXPECT_NEAR(n->x, 3.5f, 1e-4);  // shift (0.5, -0.5): the centre stays at (4, 3.5)
-    EXPECT_NEAR(n->y, 2.5f, 1e-4);
-    // Clockwise on screen: the first point (top left) goes to the top right.
-    EXPECT_NEAR(p->x[0], 1, 2e-3);
-    EXPECT_NEAR(p->y[0], 0, 2e-3);
-
+    // The centre stays at (4, 3.5); clockwise on screen: the first point (top
+    // left) goes to the top right.
+    ExpectNear({p->width, p->height, n->x, n->y, p->x[0], p->y[0]}, {1, 2, 3.5f, 2.5f, 1, 0}, 2e-3);
     for (int i = 0; i < 3; i++)
         RotatePlacement(n, 90);
-    for (size_t i = 0; i < x0.size(); i++) {
-        EXPECT_NEAR(p->x[i], x0[i], 5e-3) << i;
-        EXPECT_NEAR(p->y[i], y0[i], 5e-3) << i;
-    }
-    EXPECT_NEAR(n->x, 3, 1e-3);
-    EXPECT_NEAR(n->y, 3, 1e-3);
+    ExpectNear(p->x, x0, 5e-3);
+    ExpectNear(p->y, y0, 5e-3);
+    ExpectNear({n->x, n->y}, {3, 3}, 1e-3);
     EXPECT_EQ(p->angle, 30);  // quarter turns leave the angle
 
     EXPECT_EQ(RotatePlacement(nullptr, 90), 0);
     LayoutNode orphan;
     orphan.patternIndex = 40;  // empty slot
     EXPECT_EQ(RotatePlacement(&orphan, 90), 0);
-
     // The rotate dialog adds whole degrees and wraps at 360.
     EXPECT_EQ(ApplyRotateAngle(n, 350.7), 1);
     EXPECT_EQ(ApplyRotateAngle(n, 20), 1);
@@ -68,26 +65,15 @@ TEST_F(PlacementEditTest, QuarterTurnsKeepASinglePlacementCentredAndComeBackAfte
 
 TEST_F(PlacementEditTest, TurningAnArrayMemberTurnsTheWholeArrayAboutItsCentre) {
     MakeRectBox(0, 0, 30, 30);
-    int slot = LoadPoints({{0, 0}, {2, 0}, {2, 1}});
-    LayoutNode* parent = NewPatternLayoutNode(slot, -1, 0, 10, 10);
+    LayoutNode* parent = NewPatternLayoutNode(LoadPoints({{0, 0}, {2, 0}, {2, 1}}), -1, 0, 10, 10);
     ASSERT_EQ(ApplyRepeat(parent, RepeatSettings{1, 0, 3, 0}), 1);  // 3 across: 10 … 16
     LayoutNode* member = parent->next->next;
     float cx, cy;
     ASSERT_EQ(PlacementRotationCentre(member, &cx, &cy), 1);
-    EXPECT_FLOAT_EQ(cx, 13);
-    EXPECT_FLOAT_EQ(cy, 10.5f);
-
+    ExpectNear({cx, cy}, {13, 10.5f}, 1e-6);
     ASSERT_EQ(RotatePlacement(member, 90), 1);
     // Now a column of three 1 x 2 patterns centred on (13, 10.5).
-    float minX = 1e9, maxX = -1e9, minY = 1e9, maxY = -1e9;
-    for (LayoutNode* n = patternLayout; n; n = n->next) {
-        minX = std::min(minX, n->x), maxX = std::max(maxX, n->x + 1);
-        minY = std::min(minY, n->y), maxY = std::max(maxY, n->y + 2);
-        EXPECT_NEAR(n->x, 12.5f, 1e-3);  // one column
-    }
-    EXPECT_NEAR((minX + maxX) / 2, 13, 1e-3);
-    EXPECT_NEAR((minY + maxY) / 2, 10.5f, 1e-3);
-    EXPECT_NEAR(maxY - minY, 6, 1e-3);
+    ExpectNear(Span(1, 2), {13, 10.5f, 1, 6}, 1e-3);
 }
 
 TEST_F(PlacementEditTest, FullPatternTurnVisitsSinglesAndArrayParentsOfTheCurrentBoxOnly) {
@@ -100,19 +86,14 @@ TEST_F(PlacementEditTest, FullPatternTurnVisitsSinglesAndArrayParentsOfTheCurren
     LayoutNode* parent = NewPatternLayoutNode(arrayed, -1, 0, 5, 5);
     ASSERT_EQ(ApplyRepeat(parent, RepeatSettings{2, 0, 1, 0}), 1);  // two rows
     int other = LoadPoints({{0, 0}, {3, 0}, {3, 1}});
-    AppendLayoutNode(other, -1, 0, 2, 2, 1);  // box 1: untouched
-
+    AppendLayoutNode(other, -1, 0, 2, 2, 1);                        // box 1: untouched
     LayoutNode* twin = NewPatternLayoutNode(single, -1, 0, 20, 1);  // shares the pattern
-
     RotateFullPattern(static_cast<float>(M_PI / 2));
-    EXPECT_NEAR(GetPattern(single)->width, 1, 1e-4);  // turned once for both
-    EXPECT_NEAR(CentreOf(twin).x, 21, 1e-3);
-    EXPECT_NEAR(CentreOf(twin).y, 1.5f, 1e-3);
-    EXPECT_NEAR(GetPattern(arrayed)->width, 1, 1e-4);  // turned once, not per member
-    EXPECT_NEAR(GetPattern(arrayed)->height, 4, 1e-4);
-    EXPECT_NEAR(GetPattern(other)->width, 3, 1e-6);
-    EXPECT_NEAR(CentreOf(s).x, 2, 1e-3);
-    EXPECT_NEAR(CentreOf(s).y, 1.5f, 1e-3);
+    // Each pattern turned once, not per placement or member.
+    ExpectNear(
+        {GetPattern(single)->width, CentreOf(twin).x, CentreOf(twin).y, GetPattern(arrayed)->width,
+         GetPattern(arrayed)->height, GetPattern(other)->width, CentreOf(s).x, CentreOf(s).y},
+        {1, 21, 1.5f, 1, 4, 3, 2, 1.5f}, 1e-3);
 }
 
 TEST_F(PlacementEditTest, ScalingKeepsTheCentreOfAPlacementAndOfAnArray) {
@@ -121,26 +102,20 @@ TEST_F(PlacementEditTest, ScalingKeepsTheCentreOfAPlacementAndOfAnArray) {
     LayoutNode* n = NewPatternLayoutNode(slot, -1, 0, 4, 4);
     const QuiltPoint before = CentreOf(n);
     ASSERT_EQ(ScalePlacement(n, 200, 100), 1);
-    EXPECT_FLOAT_EQ(GetPattern(slot)->width, 4);
-    EXPECT_FLOAT_EQ(GetPattern(slot)->height, 1);
-    EXPECT_FLOAT_EQ(GetPattern(slot)->baseWidth, 4);
-    EXPECT_NEAR(CentreOf(n).x, before.x, 1e-4);
-    EXPECT_NEAR(CentreOf(n).y, before.y, 1e-4);
+    const Pattern* p = GetPattern(slot);
+    ExpectNear({p->width, p->height, p->baseWidth, CentreOf(n).x, CentreOf(n).y},
+               {4, 1, 4, before.x, before.y}, 1e-4);
     EXPECT_EQ(ScalePlacement(n, 0, 100), 0);
     EXPECT_EQ(ScalePlacement(nullptr, 100, 100), 0);
 
-    int tile = LoadPoints({{0, 0}, {1, 0}, {1, 1}});
-    LayoutNode* parent = NewPatternLayoutNode(tile, -1, 0, 10, 10);
+    LayoutNode* parent = NewPatternLayoutNode(LoadPoints({{0, 0}, {1, 0}, {1, 1}}), -1, 0, 10, 10);
     ASSERT_EQ(ApplyRepeat(parent, RepeatSettings{1, 0, 2, 1}), 1);  // 10 … 11, 12 … 13
     LayoutNode* member = parent->next;
     ASSERT_EQ(ScalePlacement(member, 50, 300), 1);
     // Both copies shrink to 0.5 wide and their gap scales with them, the
-    // array's centre (11.5, 10.5) stays.
-    EXPECT_NEAR(member->x - parent->x, 1, 1e-4);
-    const float minX = parent->x, maxX = member->x + 0.5f;
-    EXPECT_NEAR((minX + maxX) / 2, 11.5f, 1e-4);
-    EXPECT_NEAR(parent->y + 1.5f, 10.5f, 1e-4);
-    EXPECT_FLOAT_EQ(n->x, before.x - 2);  // the other placement did not move
+    // array's centre (11.5, 10.5) stays; the other placement did not move.
+    ExpectNear({member->x - parent->x, (parent->x + member->x + 0.5f) / 2, parent->y + 1.5f, n->x},
+               {1, 11.5f, 10.5f, before.x - 2}, 1e-4);
 }
 
 TEST_F(PlacementEditTest, RemovingAMemberRemovesItsWholeArrayAndNothingElse) {
@@ -152,21 +127,15 @@ TEST_F(PlacementEditTest, RemovingAMemberRemovesItsWholeArrayAndNothingElse) {
     ASSERT_EQ(ApplyRepeat(parent, RepeatSettings{2, 0, 2, 0}), 1);
     LayoutNode* other = NewPatternLayoutNode(b, -1, 0, 20, 20);
     const int array = parent->arrayIndex;
-    ASSERT_EQ(CountLayoutNodes(), 6);
-
     RemovePlacementOrArray(parent->next->next);  // a repeat, not the parent
     EXPECT_EQ(CountLayoutNodes(), 2);
-    EXPECT_EQ(patternLayout, single);
-    EXPECT_EQ(single->next, other);
+    EXPECT_TRUE(patternLayout == single && single->next == other);
     EXPECT_EQ(GetArrayNode(array), nullptr);
     EXPECT_EQ(GetPattern(a), nullptr);  // nothing shows it any more
-    EXPECT_NE(GetPattern(b), nullptr);
-
     RemovePlacementOrArray(other);
-    EXPECT_EQ(CountLayoutNodes(), 1);
-    EXPECT_NE(GetPattern(b), nullptr);  // still shown by the single placement
     RemovePlacementOrArray(nullptr);
     EXPECT_EQ(CountLayoutNodes(), 1);
+    EXPECT_NE(GetPattern(b), nullptr);  // still shown by the single placement
 }
 
 TEST_F(PlacementEditTest, NextSkipsTheWholeArrayAndWrapsToTheNearest) {
@@ -177,20 +146,16 @@ TEST_F(PlacementEditTest, NextSkipsTheWholeArrayAndWrapsToTheNearest) {
     LayoutNode* parent = NewPatternLayoutNode(slot, -1, 0, 2, 0);   // 20 px
     ASSERT_EQ(ApplyRepeat(parent, RepeatSettings{1, 0, 3, 0}), 1);  // 20, 30, 40 px
     LayoutNode* far = NewPatternLayoutNode(slot, -1, 0, 9, 0);      // 90 px
-
+    // From the array all three are skipped; past the farthest back to the nearest.
+    const std::pair<LayoutNode*, int> steps[] = {{parent, 1}, {far, 4}, {nearest, 0}};
+    LayoutNode* at = nearest;
     int skip = 0;
-    LayoutNode* at = NextPlacement(0, 0, nearest, &skip);
-    EXPECT_EQ(at, parent);
-    EXPECT_EQ(skip, 1);
-    at = NextPlacement(0, 0, at, &skip);  // from the array: all three skipped
-    EXPECT_EQ(at, far);
-    EXPECT_EQ(skip, 4);
-    at = NextPlacement(0, 0, at, &skip);  // past the farthest: back to the nearest
-    EXPECT_EQ(at, nearest);
-    EXPECT_EQ(skip, 0);
-
-    // Selecting a member in the middle of the array skips the rest of it too.
-    skip = 2;
+    for (const auto& [next, skipped] : steps) {
+        at = NextPlacement(0, 0, at, &skip);
+        EXPECT_EQ(at, next);
+        EXPECT_EQ(skip, skipped);
+    }
+    skip = 2;  // a member in the middle of the array selected
     EXPECT_EQ(NextPlacement(0, 0, parent->next, &skip), far);
 }
 
@@ -200,60 +165,45 @@ TEST_F(PlacementEditTest, PropertiesMoveOnlyTheAxisThatChangedResizeOrMoveTheBox
     LayoutNode* n = NewPatternLayoutNode(slot, -1, 0, 2, 3);
     PlacementProperties shown;
     ASSERT_EQ(GetPlacementProperties(n, &shown), 1);
-    EXPECT_FLOAT_EQ(shown.startX, 3);   // the first point, in the box
-    EXPECT_FLOAT_EQ(shown.actualX, 8);  // and on the quilt
-    EXPECT_FLOAT_EQ(shown.actualY, 10);
-    EXPECT_FLOAT_EQ(shown.width, 2);
+    // The first point in the box and on the quilt.
+    ExpectNear({shown.startX, shown.actualX, shown.actualY, shown.width}, {3, 8, 10, 2}, 1e-6);
     // The entries show three decimals: an untouched entry reads back rounded.
     ASSERT_EQ(ApplyPlacementProperties(n, shown, 6.5f, 3.0002f, 2, 1, 0), 1);
-    EXPECT_FLOAT_EQ(n->x, 5.5f);
-    EXPECT_FLOAT_EQ(n->y, 3);
+    ExpectNear({n->x, n->y}, {5.5f, 3}, 1e-6);
 
     LayoutNode* parent = NewPatternLayoutNode(slot, -1, 0, 10, 10);
     ASSERT_EQ(ApplyRepeat(parent, RepeatSettings{1, 0, 2, 0}), 1);
     LayoutNode* member = parent->next;
     GetPlacementProperties(member, &shown);
     ASSERT_EQ(ApplyPlacementProperties(member, shown, shown.startX, shown.startY + 1, 2, 1, 0), 1);
-    EXPECT_FLOAT_EQ(parent->y, 11);
-    EXPECT_FLOAT_EQ(member->y, 11);
-    EXPECT_FLOAT_EQ(member->x, 12);
-    EXPECT_FLOAT_EQ(n->y, 3);
-
-    // A new size.
+    ExpectNear({parent->y, member->y, member->x, n->y}, {11, 11, 12, 3}, 1e-6);
+    // A new size; the start stays where the entry says.
     n = NewPatternLayoutNode(slot = LoadPoints({{0, 0}, {2, 0}, {2, 1}}), -1, 0, 2, 3);
     GetPlacementProperties(n, &shown);
     ASSERT_EQ(ApplyPlacementProperties(n, shown, shown.startX, shown.startY, 4, 3, 0), 1);
-    EXPECT_FLOAT_EQ(GetPattern(slot)->width, 4);
-    EXPECT_FLOAT_EQ(GetPattern(slot)->height, 3);
     PlacementProperties now;
     GetPlacementProperties(n, &now);
-    EXPECT_NEAR(now.startX, shown.startX, 1e-4);  // the start stays where the entry says
-    EXPECT_NEAR(now.startY, shown.startY, 1e-4);
+    ExpectNear({GetPattern(slot)->width, GetPattern(slot)->height, now.startX, now.startY},
+               {4, 3, shown.startX, shown.startY}, 1e-4);
     EXPECT_EQ(ApplyPlacementProperties(n, now, now.startX, now.startY, 0, 3, 0), 0);
     EXPECT_EQ(ApplyPlacementProperties(n, now, now.startX, now.startY, 4, 0, 0), 0);
-
     // No size to scale from: refused, nothing changes.
     int flat = LoadPoints({{0, 0}, {2, 0}});
     LayoutNode* line = NewPatternLayoutNode(flat, -1, 0, 1, 1);
     GetPlacementProperties(line, &shown);
     EXPECT_EQ(ApplyPlacementProperties(line, shown, 1, 1, 2, 1, 0), 0);
-    EXPECT_FLOAT_EQ(GetPattern(flat)->height, 0);
     EXPECT_EQ(ApplyPlacementProperties(line, shown, 1, 1, -2, 0, 0), 0);
-
+    EXPECT_FLOAT_EQ(GetPattern(flat)->height, 0);
     // With Move All the box moves, not the placements; sizes are ignored.
     n = NewPatternLayoutNode(slot, -1, 0, 2, 3);
     GetPlacementProperties(n, &shown);
     zoomAll = 0;
     ASSERT_EQ(ApplyPlacementProperties(n, shown, shown.startX + 1.5f, shown.startY - 1, 9, 9, 1),
               1);
-    EXPECT_FLOAT_EQ(n->x, 2);
-    EXPECT_FLOAT_EQ(n->y, 3);
-    EXPECT_FLOAT_EQ(GetPattern(slot)->width, 4);
     const PatternBox* b = GetPatternBox(0);
-    EXPECT_FLOAT_EQ(b->x, 6.5f);
-    EXPECT_FLOAT_EQ(b->y, 6);
-    EXPECT_FLOAT_EQ(b->corners->x, 6.5f);
-    EXPECT_FLOAT_EQ(b->corners->next->next->y, 46);
+    ExpectNear(
+        {n->x, n->y, GetPattern(slot)->width, b->x, b->y, b->corners->x, b->corners->next->next->y},
+        {2, 3, 4, 6.5f, 6, 6.5f, 46}, 1e-6);
     EXPECT_EQ(zoomAll, 1);
     zoomAll = 0;
 }

@@ -37,11 +37,9 @@ TEST_F(PlacementSpotTest, PatternsAddedInARowLieSideBySideWhileTheBoxHasRoom) {
     const int other = MakeBox({{0, 6}, {10, 6}, {10, 0}, {0, 0}});
     float x = -1, y = -1;
     NewPlacementSpot(other, 4, 3, &x, &y);
-    EXPECT_FLOAT_EQ(x, 0);
-    EXPECT_FLOAT_EQ(y, 0);
+    ExpectFloats({x, y}, {0, 0});
     NewPlacementSpot(7, 1, 1, &x, &y);
-    EXPECT_FLOAT_EQ(x, 0);
-    EXPECT_FLOAT_EQ(y, 0);
+    ExpectFloats({x, y}, {0, 0});
 }
 
 }  // namespace

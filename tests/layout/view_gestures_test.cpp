@@ -26,7 +26,6 @@ TEST(Gestures, LongPressesSwipesAndCornerArrowsDecideAtTheirLimits) {
     };
     for (const auto& [count, held, drift, mask, step] : ticks)
         EXPECT_EQ(LongPressTick(count, held, drift, mask), step) << count << " " << drift;
-
     // 160 pixels in 300 ms is 533 pixels per second; 150 is exactly 500. A
     // press and release in the same millisecond must not divide by zero.
     const std::tuple<double, double, int64_t, int, SwipeResult> releases[] = {
@@ -37,7 +36,6 @@ TEST(Gestures, LongPressesSwipesAndCornerArrowsDecideAtTheirLimits) {
     };
     for (const auto& [dx, dy, ms, mode, result] : releases)
         EXPECT_EQ(ClassifySwipe(dx, dy, ms, mode), result) << dx << " " << dy;
-
     // Press and release in the top band (y < 32): right corner x > 320 - 10 - 32, left x < 42.
     const std::tuple<double, double, double, double, int, int> arrows[] = {
         {300, 5, 310, 31, kModeNone, 1}, {10, 5, 41, 31, kModePan, -1},
@@ -90,42 +88,29 @@ TEST(Gestures, PadAndEditButtonsAreHitWhereTheyAreDrawn) {
 
 using Moves = ViewTest;
 
-// (The real swipes step between two occupied slots.)
-TEST_F(Moves, BoxesStepOnlyToOccupiedSlots) {
-    MakeRectBox(0, 0, 5, 5);
-    MakeRectBox(5, 0, 5, 5);
-    for (int current : {0, 1, 49}) {
+TEST_F(Moves, BoxesStepOnlyToOccupiedSlotsAndMoveModesMoveTheBoxTheSelectionOrItsArray) {
+    MakeRectBox(0, 0, 20, 20);
+    MakeRectBox(20, 0, 20, 20);
+    for (int current : {1, 49, 0}) {  // the real swipes step between the two
         SetCurrentPatternBox(current);
         EXPECT_EQ(StepPatternBox(current == 0 ? -1 : 1), 0) << current;
         EXPECT_EQ(CurrentPatternBox(), current);
     }
-}
-
-TEST_F(Moves, MoveModesMoveTheBoxTheSelectionOrItsArray) {
-    MakeRectBox(0, 0, 20, 20);
-    MakeRectBox(20, 0, 20, 20);
-    SetCurrentPatternBox(0);
     const int a = LoadPattern({{0, 0}, {1, 1}});
     LayoutNode* single = NewPatternLayoutNode(a, -1, 0, 1, 1);
     LayoutNode* member1 = NewPatternLayoutNode(a, 3, 1, 5, 5);
     LayoutNode* member2 = NewPatternLayoutNode(a, 3, 0, 7, 5);
     LayoutNode* other = AppendLayoutNode(a, -1, 0, 2, 2, 1);
-
     // Move all: every placement of the current box, none of another box.
     EXPECT_EQ(MoveForMode(kModeMoveAll, 0.5f, -0.25f), 1);
-    EXPECT_FLOAT_EQ(member2->y, 4.75f);
-    EXPECT_FLOAT_EQ(other->x, 2);
-
+    ExpectFloats({member2->y, other->x}, {4.75f, 2});
     // Move selected: one placement, or its whole array.
     SetSelectedNode(single);
     EXPECT_EQ(MoveForMode(kModeMoveSelected, 0, 1), 1);
-    EXPECT_FLOAT_EQ(single->y, 1.75f);
-    EXPECT_FLOAT_EQ(member1->y, 4.75f);
+    ExpectFloats({single->y, member1->y}, {1.75f, 4.75f});
     SetSelectedNode(member2);
     EXPECT_EQ(MoveForMode(kModeMoveSelected, 1, 0), 1);
-    EXPECT_FLOAT_EQ(member1->x, 6.5f);
-    EXPECT_FLOAT_EQ(single->x, 1.5f);
-
+    ExpectFloats({member1->x, single->x}, {6.5f, 1.5f});
     // Pan mode, no selection, or a selection no longer in the layout: nothing moves.
     EXPECT_EQ(MoveForMode(kModePan, 1, 1), 0);
     LayoutNode* detached = CopyLayoutNode(single);

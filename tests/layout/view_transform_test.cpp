@@ -25,12 +25,10 @@ TEST_F(Transform, PlacementsTruncateBeforeTheBoxOffsetAndWildValuesStayInRange) 
     const ViewFrame unit{1.0f, 0, 0, 0, 0};
     EXPECT_EQ(PlacementToScreen(unit, 1e12f, -1e12f).x, 1000000000);
     EXPECT_EQ(QuiltToScreen(unit, 1e12f, -1e12f).y, -1000000000);
-
     // An empty current slot gives the frame no box origin.
     SetCurrentPatternBox(7);
     MakeRectBox(4, 5, 10, 10);
     EXPECT_FLOAT_EQ(CurrentViewFrame().boxX, 0);
-
     // A quarter inch, else half an inch when that is under 10 pixels, else one inch.
     const std::tuple<float, int> grids[] = {
         {0.01f, 25}, {0.03f, 16}, {0.06f, 16}, {0.2f, 5}, {0.0f, 0}};
@@ -44,12 +42,13 @@ TEST_F(Transform, ZoomWithoutBoxLayoutOrSizeKeepsTheFloorAndTheSetupFitsTheLarge
     // Without a box the placements (39 x 4 inches from (2, 0.5)) are centred
     // at 0.125 inch per pixel: 160 - int(19.5 / 0.125) - int(2 / 0.125).
     EXPECT_EQ(ComputeZoomAll(320, 160, nullptr, 39, 4, 2, 0.5f).panX, 160 - 156 - 16);
-    EXPECT_FLOAT_EQ(ComputeZoomAll(100000, 100000, GetPatternBox(1), -1, -1, 0, 0).scale, 0.001f);
-    EXPECT_FLOAT_EQ(ComputeZoomAll(320, 200, nullptr, -1, -1, 0, 0).scale, 0.001f);
-    EXPECT_FLOAT_EQ(ComputeZoomAll(0, 200, GetPatternBox(0), 5, 5, 0, 0).scale, 0.001f);
-    EXPECT_FLOAT_EQ(ComputeZoomExtents(320, 200, nullptr), 0.001f);
-    EXPECT_FLOAT_EQ(ComputeZoomExtents(320, 200, GetPatternBox(0)), 19.0f / 320);
-    EXPECT_FLOAT_EQ(ComputeZoomExtents(320, 20, GetPatternBox(0)), 9.0f / 20);
+    ExpectFloats(
+        {ComputeZoomAll(100000, 100000, GetPatternBox(1), -1, -1, 0, 0).scale,
+         ComputeZoomAll(320, 200, nullptr, -1, -1, 0, 0).scale,
+         ComputeZoomAll(0, 200, GetPatternBox(0), 5, 5, 0, 0).scale,
+         ComputeZoomExtents(320, 200, nullptr), ComputeZoomExtents(320, 200, GetPatternBox(0)),
+         ComputeZoomExtents(320, 20, GetPatternBox(0))},
+        {0.001f, 0.001f, 0.001f, 0.001f, 19.0f / 320, 9.0f / 20});
 }
 
 // The first start is compared with the quilt origin, each later start with the
@@ -65,19 +64,17 @@ TEST_F(Transform, MarkersShowWhereEndsAreMoreThanAnEighthInchApart) {
     NewPatternLayoutNode(LoadPattern({{0, 0}, {0, 3}}), -1, 0, 1.15f, 0);  // from (2.15, 1)
     AppendLayoutNode(a, -1, 0, 0, 0, 1);                                   // another box
     AppendLayoutNode(33, -1, 0, 0, 0, 0);                                  // no pattern
-    std::vector<PlacementMarks> marks = LayoutMarks(CurrentViewFrame(), 0);
-    ASSERT_EQ(marks.size(), 2u);
-    EXPECT_FALSE(marks[0].startCircle);
-    EXPECT_FALSE(marks[0].endCross);
-    EXPECT_FALSE(marks[1].startCircle);
-    EXPECT_TRUE(marks[1].endCross);
-
+    // Each placement as its start ("o": a circle) and end ("x": a cross).
+    auto marks = [] {
+        std::string shown;
+        for (const PlacementMarks& m : LayoutMarks(CurrentViewFrame(), 0))
+            shown += std::string(m.startCircle ? "o" : "-") + (m.endCross ? "x" : "-");
+        return shown;
+    };
+    EXPECT_EQ(marks(), "---x");
     patternLayout->x = -0.8f;        // 0.2 from the origin
     patternLayout->next->x = 1.35f;  // 0.15 from the end before, now (2.2, 1)
-    marks = LayoutMarks(CurrentViewFrame(), 0);
-    EXPECT_TRUE(marks[0].startCircle);
-    EXPECT_TRUE(marks[0].endCross);
-    EXPECT_TRUE(marks[1].startCircle);
+    EXPECT_EQ(marks(), "oxox");
 }
 
 }  // namespace

@@ -1,15 +1,6 @@
-// The program update's first run and its finishing at the next start, in a
-// program folder with a stand-in stick and memory card.
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <gtest/gtest.h>
-
-#include <filesystem>
-
-#include "base/ui_hooks.h"
-#include "maintenance/checksum_file.h"
+// The program update's first run and its finishing at the next start.
 #include "maintenance/program_update.h"
+#include "maintenance/checksum_file.h"
 #include "maintenance_test.h"
 #include "support/captured_log.h"
 
@@ -19,12 +10,10 @@ struct ProgramUpdateTest : ProgramFolderTest {
     void SetUp() override {
         ProgramFolderTest::SetUp();
         Put(root.File("media/mmc0/Keswin/keswin"), "old program");
-        Put(Stick("up/prog.new.BIN"), "new program");
-        Put(Stick("up/gtkrc_5"), "style 5");
-        Put(Stick("up/gtkrc"), "style 1");
-        Put(Stick("up/screen.conf"), "screen_width = 320\n");
-        Put(Stick("up/images/icon.png"), "icon");
-        Put(Stick("up/images/.icon.png"), "hidden");
+        Put(Program(), "new program");
+        for (const char* name :
+             {"gtkrc_5", "gtkrc", "screen.conf", "images/icon.png", "images/.icon.png"})
+            Put(Stick("up/") + name, name);
         Put(dir.File("kernel"), "Linux version 2.6.29.6_dunlow (gcc) #1\n");
         Put("system", "SYSTEM UPDATED\n");
     }
@@ -50,7 +39,6 @@ TEST_F(ProgramUpdateTest, SavesTheBackupWritesTheFollowUpsAndInstalls) {
                                           " ./\ncp " + Stick("up/screen.conf") + " ./\ncp " +
                                           Stick("up/images") + "/* ./images\n");
     EXPECT_FALSE(Present("system"));
-
     // The next start finishing it is proven with the real program (ui_shell).
     EXPECT_EQ(CheckUpdate(nullptr), kStartEndNow);
     EXPECT_FALSE(Present("gtkrc")) << "the style file of the other screen size stays out";
@@ -121,11 +109,10 @@ TEST_F(ProgramUpdateTest, FinishingWithoutStickUpdateFileOrChecksumFile) {
         EXPECT_EQ(messages.Last(), c.message);
         EXPECT_EQ(ReadFileText("system"), c.marker) << c.message;
     }
-    EXPECT_EQ(ReadFileText("gtkrc"), "style 1") << "the chosen folder's style files";
-    EXPECT_EQ(ReadFileText("gtkrc_5"), "style 5");
-    EXPECT_EQ(ReadFileText("images/icon.png"), "icon");
+    EXPECT_EQ(ReadFileText("gtkrc"), "gtkrc") << "the chosen folder's style files";
+    EXPECT_EQ(ReadFileText("gtkrc_5"), "gtkrc_5");
+    EXPECT_EQ(ReadFileText("images/icon.png"), "images/icon.png");
     EXPECT_FALSE(Present("images/.icon.png"));
-
     // Without a stick the update is called off and the program starts.
     unlink("system");
     std::filesystem::remove_all(root.File("media/usb"));
@@ -156,8 +143,8 @@ TEST_F(ProgramUpdateTest, OnlyRecognisedCopyLinesAreCarriedOut) {
     for (const auto& c : cases)
         EXPECT_EQ(RunUpdateLine(c.line), c.done) << c.line;
     EXPECT_EQ(ReadFileText("gtkrc"), "spaced");
-    EXPECT_EQ(ReadFileText("images/icon.png"), "icon");
-    EXPECT_EQ(ReadFileText("images/screen.conf"), "screen_width = 320\n");
+    EXPECT_EQ(ReadFileText("images/icon.png"), "images/icon.png");
+    EXPECT_EQ(ReadFileText("images/screen.conf"), "screen.conf");
     EXPECT_FALSE(Present("passwd"));
     EXPECT_FALSE(Present("hacked"));
 }

@@ -2,13 +2,7 @@
 // and the script started from its argument vector.
 #include <archive.h>
 #include <archive_entry.h>
-#include <sys/stat.h>
 
-#include <gtest/gtest.h>
-
-#include <filesystem>
-
-#include "base/ui_hooks.h"
 #include "maintenance/system_update.h"
 #include "maintenance_test.h"
 #include "support/captured_log.h"
@@ -33,11 +27,8 @@ void WriteArchive(const std::string& path, const std::vector<Member>& members) {
         archive_entry_set_pathname(e, m.name.c_str());
         archive_entry_set_filetype(e, m.type);
         archive_entry_set_perm(e, m.perm);
-        if (m.type == AE_IFLNK) {
-            archive_entry_set_symlink(e, m.content.c_str());
-        } else if (m.type == AE_IFREG) {
-            archive_entry_set_size(e, static_cast<la_int64_t>(m.content.size()));
-        }
+        if (m.type == AE_IFLNK) archive_entry_set_symlink(e, m.content.c_str());
+        if (m.type == AE_IFREG) archive_entry_set_size(e, la_int64_t(m.content.size()));
         archive_write_header(a, e);
         if (m.type == AE_IFREG) archive_write_data(a, m.content.data(), m.content.size());
         archive_entry_free(e);
@@ -67,7 +58,6 @@ TEST_F(SystemUpdateTest, UnpacksTheArchiveAndRunsItsScript) {
     struct stat st {};
     ASSERT_EQ(stat(root.File("tmp/softupdate/qcc_update.sh").c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 07000, 0u) << "no set-user bit survives";
-
     // A script that fails is reported.
     WriteArchive(Stick("pkg/qcc_update.tar.gz"), {{"qcc_update.sh", "#!/bin/sh\nexit 3\n"}});
     EXPECT_EQ(UpdateSystem(), kSystemUpdateFailed);
@@ -100,11 +90,10 @@ TEST_F(SystemUpdateTest, AHostileArchiveIsRefusedWholeAndItsScriptNeverRuns) {
         EXPECT_EQ(UpdateSystem(), kSystemUpdateFailed) << members[0].name;
         EXPECT_EQ(messages.Last(), "UPDATE FILE IS NOT VALID");
     }
-    EXPECT_FALSE(Present(marker));
-    EXPECT_FALSE(Present(root.File("escaped")));
-    EXPECT_FALSE(Present(root.File("tmp/escaped")));
-    EXPECT_FALSE(Present("/tmp/absolute-" + std::to_string(getpid())));
-    EXPECT_FALSE(Present(root.File("tmp/softupdate"))) << "nothing of it is left";
+    for (const std::string& left :
+         {marker, root.File("escaped"), root.File("tmp/escaped"),
+          "/tmp/absolute-" + std::to_string(getpid()), root.File("tmp/softupdate")})
+        EXPECT_FALSE(Present(left)) << left;
 
     Put(Stick("qcc_update.tar.gz"), "not an archive");
     EXPECT_EQ(UnpackUpdateArchive(Stick("qcc_update.tar.gz"), dir.path), kUnpackUnreadable);

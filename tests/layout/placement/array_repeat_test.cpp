@@ -31,20 +31,14 @@ TEST_F(ArrayRepeatTest, RepeatsFillTheGridWithSpacingsInRowOrder) {
     const int array = parent->arrayIndex;
     ASSERT_GE(array, 0);
     EXPECT_EQ(parent->parent, 1);
-    for (const LayoutNode* n = parent->next; n; n = n->next) {
-        EXPECT_EQ(n->arrayIndex, array);
-        EXPECT_EQ(n->parent, 0);
-        EXPECT_EQ(n->patternIndex, slot);
-        EXPECT_EQ(n->boxIndex, parent->boxIndex);
-    }
+    for (const LayoutNode* n = parent->next; n; n = n->next)
+        EXPECT_TRUE(n->arrayIndex == array && n->parent == 0 && n->patternIndex == slot &&
+                    n->boxIndex == parent->boxIndex);
     // The dialog opens again on the same values, from any member.
     EXPECT_EQ(ArrayParentOf(parent->next->next), parent);
     RepeatSettings again = RepeatStartValues(ArrayParentOf(parent->next));
-    EXPECT_EQ(again.down, 3);
-    EXPECT_EQ(again.across, 2);
-    EXPECT_FLOAT_EQ(again.spacingDown, 0.5f);
-    EXPECT_FLOAT_EQ(again.spacingAcross, 0.25f);
-
+    ExpectFloats({1.0f * again.down, 1.0f * again.across, again.spacingDown, again.spacingAcross},
+                 {3, 2, 0.5f, 0.25f});
     // A 2 x 1 pattern turned a quarter: the grid runs down the table. Column
     // step (base width 2 + 0.5, 0) turns to (0, 2.5); row step (0, 1 + 0.25)
     // to (-1.25, 0).
@@ -63,21 +57,17 @@ TEST_F(ArrayRepeatTest, ChangingTheCountsReplacesTheRepeatsAndOneByOneDissolves)
     ASSERT_EQ(ApplyRepeat(parent, RepeatSettings{2, 0, 3, 0}), 1);
     EXPECT_EQ(CountLayoutNodes(), 7);
     const int array = parent->arrayIndex;
-
+    // The record is overwritten in place.
     ASSERT_EQ(ApplyRepeat(parent, RepeatSettings{1, 0, 2, 1}), 1);
-    EXPECT_EQ(CountLayoutNodes(), 3);
-    EXPECT_EQ(parent->arrayIndex, array);  // the record is overwritten in place
-    EXPECT_EQ(GetArrayNode(array)->across, 2);
+    EXPECT_EQ(
+        (std::vector<int>{CountLayoutNodes(), parent->arrayIndex, GetArrayNode(array)->across}),
+        (std::vector<int>{3, array, 2}));
     EXPECT_FLOAT_EQ(other->next->x, 3);
-
     ASSERT_EQ(ApplyRepeat(parent, RepeatSettings{1, 0, 1, 0}), 1);
-    EXPECT_EQ(CountLayoutNodes(), 2);
-    EXPECT_EQ(parent->arrayIndex, -1);
-    EXPECT_EQ(parent->parent, 0);
-    EXPECT_EQ(GetArrayNode(array), nullptr);
-    EXPECT_NE(GetPattern(slot), nullptr);
-    EXPECT_EQ(patternLayout, parent);
-    EXPECT_EQ(parent->next, other);
+    EXPECT_EQ((std::vector<int>{CountLayoutNodes(), parent->arrayIndex, parent->parent}),
+              (std::vector<int>{2, -1, 0}));
+    EXPECT_TRUE(!GetArrayNode(array) && GetPattern(slot));
+    EXPECT_TRUE(patternLayout == parent && parent->next == other);
 }
 
 TEST_F(ArrayRepeatTest, AFullArrayTableIsRefusedWithAMessage) {
@@ -87,21 +77,17 @@ TEST_F(ArrayRepeatTest, AFullArrayTableIsRefusedWithAMessage) {
     int slot = LoadPoints({{0, 0}, {1, 0}, {1, 1}});
     LayoutNode* parent = NewPatternLayoutNode(slot, -1, 0, 0, 0);
     EXPECT_EQ(ApplyRepeat(parent, RepeatSettings{1, 0, 2, 0}), 0);
-    ASSERT_EQ(script.shown.size(), 1u);
-    EXPECT_EQ(script.shown[0], "COULD NOT ADD ARRAY");
-    EXPECT_EQ(CountLayoutNodes(), 1);
-    EXPECT_EQ(parent->arrayIndex, -1);
+    EXPECT_TRUE(CountLayoutNodes() == 1 && parent->arrayIndex == -1);
     // Dissolving needs no slot: no message.
     EXPECT_EQ(ApplyRepeat(parent, RepeatSettings{1, 0, 1, 0}), 1);
-    EXPECT_EQ(script.shown.size(), 1u);
-
-    // Counts are kept to 1 … 20; a parent whose slot went empty starts alone.
+    EXPECT_EQ(script.shown, std::vector<std::string>{"COULD NOT ADD ARRAY"});
+    // Counts are kept to 1 … 20.
     InitArrays();
     ASSERT_EQ(ApplyRepeat(parent, RepeatSettings{0, 0, 25, 0}), 1);
     EXPECT_EQ(CountLayoutNodes(), 20);
     RemoveArrayNode(parent->arrayIndex);
     EXPECT_EQ(RepeatStartValues(parent).across, 1);
-    EXPECT_EQ(parent->arrayIndex, -1);
+    EXPECT_EQ(parent->arrayIndex, -1) << "a parent whose slot went empty starts alone";
 }
 
 }  // namespace

@@ -17,29 +17,20 @@ TEST_F(AutoCenterTest, RectangleCentresEachAxisOnItsOwn) {
     LayoutNode* b = NewPatternLayoutNode(slot, -1, 0, 3, 2);  // span x 1 … 5, y 0 … 3
 
     AutoCenter(1, 0);  // horizontal: span centre 3 → box centre 5
-    EXPECT_FLOAT_EQ(a->x, 3);
-    EXPECT_FLOAT_EQ(b->x, 5);
-    EXPECT_FLOAT_EQ(a->y, 0);
-    EXPECT_FLOAT_EQ(b->y, 2);
+    ExpectFloats({a->x, b->x, a->y, b->y}, {3, 5, 0, 2});
 
     AutoCenter(0, 1);  // vertical: span centre 1.5 → 3; x untouched
-    EXPECT_FLOAT_EQ(a->x, 3);
-    EXPECT_FLOAT_EQ(a->y, 1.5f);
-    EXPECT_FLOAT_EQ(b->y, 3.5f);
-
+    ExpectFloats({a->x, a->y, b->y}, {3, 1.5f, 3.5f});
     // Another box's placements stay where they are.
     int other = MakeRectBox(30, 30, 10, 10);
     LayoutNode* c = AppendLayoutNode(slot, -1, 0, 0, 0, other);
     SetCurrentPatternBox(0);
     AutoCenter(1, 1);
-    EXPECT_FLOAT_EQ(c->x, 0);
-    EXPECT_FLOAT_EQ(c->y, 0);
-
+    ExpectFloats({c->x, c->y}, {0, 0});
     // A margin moves every edge in alike: the centre of a rectangle stays.
     Settings().xMargin = 1;
     AutoCenter(1, 1);
-    EXPECT_NEAR(a->x, 3, 1e-4);
-    EXPECT_NEAR(a->y, 1.5f, 1e-4);
+    ExpectNear({a->x, a->y}, {3, 1.5f}, 1e-4);
     Settings().xMargin = 12;  // out of range: reset to 0 in the setting itself
     AutoCenter(1, 1);
     EXPECT_FLOAT_EQ(Settings().xMargin, 0);
@@ -52,16 +43,14 @@ TEST_F(AutoCenterTest, TriangleCentresOnTheCentroidNotTheRectangle) {
     int slot = LoadPoints({{0, 0}, {1, 0}, {1, 1}});
     LayoutNode* a = NewPatternLayoutNode(slot, -1, 0, 0, 0);
     AutoCenter(1, 1);
-    EXPECT_NEAR(a->x + 0.5f, 2, 1e-3);
-    EXPECT_NEAR(a->y + 0.5f, 6, 1e-3);
+    ExpectNear({a->x + 0.5f, a->y + 0.5f}, {2, 6}, 1e-3);
 
     float cx, cy;
     Settings().xMargin = 0.5f;
     ASSERT_EQ(CurrentBoxTargetCentre(&cx, &cy), 1);
     // Moving every edge inward by the same amount shrinks the triangle about
     // its incentre (2.09, 6.91); the target is the smaller triangle's centroid.
-    EXPECT_NEAR(cx, 2.0219f, 2e-3);
-    EXPECT_NEAR(cy, 6.2171f, 2e-3);
+    ExpectNear({cx, cy}, {2.0219f, 6.2171f}, 2e-3);
     AdjustForMargin(nullptr);  // logged, nothing else
     EXPECT_EQ(BoxPolygon(nullptr), nullptr);
 }
@@ -73,15 +62,10 @@ TEST_F(AutoCenterTest, ArrayCentringMovesTheArrayOnly) {
     LayoutNode* parent = NewPatternLayoutNode(slot, -1, 0, 1, 1);
     ASSERT_EQ(ApplyRepeat(parent, RepeatSettings{2, 0, 2, 0}), 1);  // span 1 … 5, 1 … 3
     AutoCenterPattern(parent->next, 1, 1);
-    EXPECT_FLOAT_EQ(parent->x, 8);
-    EXPECT_FLOAT_EQ(parent->y, 9);
-    EXPECT_FLOAT_EQ(parent->next->next->next->x, 10);
-    EXPECT_FLOAT_EQ(single->x, 0);
+    ExpectFloats({parent->x, parent->y, parent->next->next->next->x, single->x}, {8, 9, 10, 0});
 
     AutoCenterPattern(single, 0, 1);  // alone: only itself, only y
-    EXPECT_FLOAT_EQ(single->x, 0);
-    EXPECT_FLOAT_EQ(single->y, 9.5f);
-    EXPECT_FLOAT_EQ(parent->y, 9);
+    ExpectFloats({single->x, single->y, parent->y}, {0, 9.5f, 9});
 }
 
 }  // namespace

@@ -1,29 +1,13 @@
-#include <string>
-#include <vector>
-
 #include "autoscale_fixture.h"
-#include "base/application_state.h"
-#include "base/system_paths.h"
 #include "layout/placement/array_merge.h"
 #include "layout/placement/array_repeat.h"
 #include "layout/placement/autofill.h"
 #include "layout/placement/autoscale.h"
 #include "pattern/pattern_merge.h"
-#include "support/temp_dir.h"
 
 namespace {
 
-struct AutofillTest : AutoScaleTest {
-    void SetUp() override {
-        AutoScaleTest::SetUp();
-        ASSERT_EQ(SetSystemRoot(root.path.c_str()), 1);  // the undo step goes there
-    }
-    void TearDown() override {
-        SetSystemRoot(nullptr);
-        AutoScaleTest::TearDown();
-    }
-    TempDir root;
-};
+using AutofillTest = AutoScaleTest;
 
 TEST_F(AutofillTest, GridCountsAndRefusals) {
     const struct {
@@ -50,9 +34,9 @@ TEST_F(AutofillTest, GridCountsAndRefusals) {
         script.shown.clear();
         AutofillGrid grid;
         EXPECT_EQ(PlanAutofill(n, &grid), c.down ? 1 : 0) << c.name;
-        if (c.down) {
-            EXPECT_EQ(grid.down * 100 + grid.across, c.down * 100 + c.across) << c.name;
-        }
+        EXPECT_EQ(c.down ? std::pair(grid.down, grid.across) : std::pair(0, 0),
+                  std::pair(c.down, c.across))
+            << c.name;
         EXPECT_EQ(script.shown,
                   c.shown ? std::vector<std::string>{c.shown} : std::vector<std::string>{})
             << c.name;
@@ -80,13 +64,10 @@ TEST_F(AutofillTest, FillsTheBoxAndCancelBringsTheLayoutBack) {
     float minX = 99, minY = 99, maxX = -99, maxY = -99;
     for (const LayoutNode* m = patternLayout; m; m = m->next) {
         EXPECT_TRUE(Inside(m));
-        minX = std::min(minX, m->x);
-        minY = std::min(minY, m->y);
-        maxX = std::max(maxX, m->x + p->width);
-        maxY = std::max(maxY, m->y + p->height);
+        minX = std::min(minX, m->x), maxX = std::max(maxX, m->x + p->width);
+        minY = std::min(minY, m->y), maxY = std::max(maxY, m->y + p->height);
     }
-    EXPECT_NEAR((minX + maxX) / 2, 6.5f, 0.02);  // centred in the box
-    EXPECT_NEAR((minY + maxY) / 2, 4.75f, 0.02);
+    ExpectNear({(minX + maxX) / 2, (minY + maxY) / 2}, {6.5f, 4.75f}, 0.02);  // centred in the box
     EXPECT_EQ(HullOutline(), nullptr);
     // SMARTSCALE of a member scales the whole array.
     EXPECT_EQ(SmartScale(n->next, kScaleIndependently), kAutoScaleDone);
@@ -94,7 +75,6 @@ TEST_F(AutofillTest, FillsTheBoxAndCancelBringsTheLayoutBack) {
     EXPECT_GT(GetPattern(n->patternIndex)->width, 2.15f);
     EXPECT_EQ(waitingWindows, (std::vector<std::string>{std::string(kAutofillTitle) + " (Cancel)",
                                                         std::string(kScalingTitle) + " (Cancel)"}));
-
     // The question cancelled: nothing changes.
     ClearLayout();
     n = NewPatternLayoutNode(LoadPoints({{0, 0}, {2, 0}, {2, 1}}), -1, 0, 1, 1);
@@ -102,7 +82,6 @@ TEST_F(AutofillTest, FillsTheBoxAndCancelBringsTheLayoutBack) {
     EXPECT_EQ(Autofill(n), kAutofillNotAsked);
     EXPECT_EQ(CountLayoutNodes(), 1);
     EXPECT_NE(TakeLog().find("Autofill cancelled"), std::string::npos);
-
     // Cancel while the array grows: the layout before the autofill returns.
     script.messageResponse = kResponseNo;
     drains = 0;
@@ -110,8 +89,7 @@ TEST_F(AutofillTest, FillsTheBoxAndCancelBringsTheLayoutBack) {
     EXPECT_EQ(Autofill(n), kAutofillCancelled);
     ASSERT_EQ(CountLayoutNodes(), 1);
     EXPECT_EQ(patternLayout->arrayIndex, -1);
-    EXPECT_FLOAT_EQ(patternLayout->x, 1);
-    EXPECT_FLOAT_EQ(GetPattern(patternLayout->patternIndex)->width, 2);
+    ExpectFloats({patternLayout->x, GetPattern(patternLayout->patternIndex)->width}, {1, 2});
 }
 
 // Types and 1-based points of the commands of a pattern, as "s@2 es@1 ...".
@@ -141,8 +119,7 @@ TEST_F(AutoScaleTest, MergedPathJoinsTouchingCopiesAndStopsElsewhere) {
         std::unique_ptr<Pattern> m = BuildMergedPattern(line, c.grid, nullptr);
         ASSERT_TRUE(m);
         EXPECT_EQ(Commands(*m), c.commands);
-        EXPECT_EQ(m->name, "line_merged");
-        EXPECT_EQ(m->pointCount, 6);
+        EXPECT_EQ(m->name + " " + std::to_string(m->pointCount), "line_merged 6");
         EXPECT_FLOAT_EQ(m->minX, 1);  // where the array was
     }
     std::unique_ptr<Pattern> m = BuildMergedPattern(line, {2, 2, 0.5f, 1, 0, 0}, nullptr);
@@ -162,9 +139,8 @@ TEST_F(AutofillTest, MergeKeepsTheLayoutWhenCancelledOrShared) {
     drains = 0;
     cancelAfterDrains = 3;  // Cancel during the second copy
     EXPECT_EQ(MergePatterns(parent->next), 0);
+    EXPECT_TRUE(GetPattern(slot) == source && GetArrayNode(parent->arrayIndex));
     EXPECT_EQ(CountLayoutNodes(), 7);
-    EXPECT_EQ(GetPattern(slot), source);
-    EXPECT_TRUE(GetArrayNode(parent->arrayIndex));
 
     cancelAfterDrains = -1;
     script.messageResponse = kResponseNo;
@@ -175,13 +151,12 @@ TEST_F(AutofillTest, MergeKeepsTheLayoutWhenCancelledOrShared) {
     EXPECT_EQ(MergeWithConfirmation(parent->next), 1);
     EXPECT_EQ(script.shown.back(), kMergeCompleted);
     ASSERT_EQ(CountLayoutNodes(), 2);
-    EXPECT_EQ(parent->arrayIndex, -1);
-    EXPECT_EQ(parent->parent, 0);
-    EXPECT_FALSE(GetArrayNode(0));
+    EXPECT_TRUE(parent->arrayIndex == -1 && parent->parent == 0 && !GetArrayNode(0));
     // The single placement still shows the source; the parent the merged path.
     EXPECT_EQ(GetPattern(single->patternIndex), source);
-    EXPECT_EQ(GetPattern(parent->patternIndex)->pointCount, 18);
-    EXPECT_EQ(GetPattern(parent->patternIndex)->name, "test_merged");
+    EXPECT_EQ(GetPattern(parent->patternIndex)->name + " " +
+                  std::to_string(GetPattern(parent->patternIndex)->pointCount),
+              "test_merged 18");
 
     script.shown.clear();
     EXPECT_EQ(MergeWithConfirmation(single), 0);

@@ -7,15 +7,18 @@
 
 #include "base/application_state.h"
 #include "base/program_settings.h"
+#include "base/system_paths.h"
 #include "layout/layout_selection.h"
 #include "layout/placement/box_centre.h"
 #include "layout/placement/hull_bounce.h"
 #include "layout/view_transform.h"
 #include "placement_fixture.h"
+#include "support/temp_dir.h"
 
 struct AutoScaleTest : PlacementTest {
     void SetUp() override {
         PlacementTest::SetUp();
+        ASSERT_EQ(SetSystemRoot(root.path.c_str()), 1);  // the undo step goes there
         cancelAfterDrains = -1;
         drains = 0;
         UserInterfaceHooks hooks = GetUserInterfaceHooks();
@@ -35,6 +38,7 @@ struct AutoScaleTest : PlacementTest {
     }
     void TearDown() override {
         SetAutoScaleHooks({});
+        SetSystemRoot(nullptr);
         PlacementTest::TearDown();
     }
 
@@ -59,6 +63,7 @@ struct AutoScaleTest : PlacementTest {
         return inside;
     }
 
+    TempDir root;
     static inline std::vector<std::string> waitingWindows;  // titles, "(Cancel)" when cancellable
     static inline int drains = 0;
     static inline int cancelAfterDrains = -1;  // the drain that presses Cancel

@@ -30,35 +30,27 @@ Points Corners(const PointArray* hull) {
 }
 
 TEST(ConvexHull, DegenerateAndOrdinaryPointSets) {
-    struct Case {
-        const char* name;
-        Points points;
-        Points hull;  // in order, from the anchor
-    } cases[] = {
-        {"none", {}, {}},
-        {"one", {{1, 1}}, {{1, 1}}},
-        {"all equal", {{2, 3}, {2, 3}, {2, 3}}, {{2, 3}}},
-        {"two", {{3, 4}, {0, 0}}, {{0, 0}, {3, 4}}},
-        {"diagonal with repeats",
-         {{1, 1}, {0, 0}, {2, 2}, {1, 1}, {3, 3}, {3, 3}},
-         {{0, 0}, {3, 3}}},
-        {"horizontal", {{0, 5}, {4, 5}, {2, 5}, {4, 5}}, {{4, 5}, {0, 5}}},
-        {"square with inner, edge and repeated points",
-         {{0, 0}, {2, 2}, {4, 0}, {2, 0}, {4, 4}, {4, 2}, {0, 4}, {0, 0}, {1, 3}},
+    // Points and their hull in order from the anchor: none, one, all equal,
+    // two, a diagonal with repeats, a horizontal line, a square with inner,
+    // edge and repeated points.
+    const std::pair<Points, Points> cases[] = {
+        {{}, {}},
+        {{{1, 1}}, {{1, 1}}},
+        {{{2, 3}, {2, 3}, {2, 3}}, {{2, 3}}},
+        {{{3, 4}, {0, 0}}, {{0, 0}, {3, 4}}},
+        {{{1, 1}, {0, 0}, {2, 2}, {1, 1}, {3, 3}, {3, 3}}, {{0, 0}, {3, 3}}},
+        {{{0, 5}, {4, 5}, {2, 5}, {4, 5}}, {{4, 5}, {0, 5}}},
+        {{{0, 0}, {2, 2}, {4, 0}, {2, 0}, {4, 4}, {4, 2}, {0, 4}, {0, 0}, {1, 3}},
          {{4, 0}, {4, 4}, {0, 4}, {0, 0}}},
     };
-    for (const Case& c : cases) {
-        PointArrayPtr hull = Hull(Hull(Candidates(c.points)));
-        EXPECT_EQ(Corners(hull.get()), c.hull) << c.name;
-    }
-
+    for (const auto& [points, hull] : cases)
+        EXPECT_EQ(Corners(Hull(Hull(Candidates(points))).get()), hull) << points.size();
     // Nearer first on a ray from the anchor, the anchor's own place before all.
     const HullElement o{0, 0, 0, 0}, near{1, 1, 0, 1}, far{2, 2, 0, 2}, steep{0.5f, 1, 0, 3};
-    EXPECT_EQ(Compare(o, near, far), -1);
-    EXPECT_EQ(Compare(o, far, near), 1);
-    EXPECT_EQ(Compare(o, near, steep), -1);  // the smaller direction first
-    EXPECT_EQ(Compare(o, o, near), -1);
-    EXPECT_EQ(Compare(o, near, near), 0);
+    EXPECT_EQ(
+        (std::vector<int>{Compare(o, near, far), Compare(o, far, near), Compare(o, near, steep),
+                          Compare(o, o, near), Compare(o, near, near)}),
+        (std::vector<int>{-1, 1, -1, -1, 0}));
 }
 
 TEST(ConvexHull, EnclosesEveryPointAndFollowsThePlacement) {
@@ -73,18 +65,15 @@ TEST(ConvexHull, EnclosesEveryPointAndFollowsThePlacement) {
     PointArrayPtr box(NewPointArray());
     for (guint i = hull->len; i-- > 0;)
         g_array_append_val(box.get(), HullAt(hull.get(), i));
-    int reflex = 0;  // the reversed hull turns the Left way (or runs straight) at every corner
+    int wrong = 0;  // the reversed hull turns the Left way (or runs straight) at every corner
     for (guint i = 0; i < box->len; i++)
-        reflex += 1 - LeftOn(&HullAt(box.get(), i).x, &HullAt(box.get(), (i + 1) % box->len).x,
-                             &HullAt(box.get(), (i + 2) % box->len).x);
-    EXPECT_EQ(reflex, 0);
-    int outside = 0;
+        wrong += 1 - LeftOn(&HullAt(box.get(), i).x, &HullAt(box.get(), (i + 1) % box->len).x,
+                            &HullAt(box.get(), (i + 2) % box->len).x);
     for (const auto& [x, y] : cloud) {
         const float p[2] = {x, y};
-        outside += PIP(box.get(), p, nullptr, 0) ? 0 : 1;
+        wrong += PIP(box.get(), p, nullptr, 0) ? 0 : 1;
     }
-    EXPECT_EQ(outside, 0);
-
+    EXPECT_EQ(wrong, 0);
     // A pattern whose points do not start at 0 is measured from its corner.
     Pattern p;
     for (const char* line : {"p X5 Y5", "p X7 Y5", "p X6 Y6"})
@@ -118,15 +107,13 @@ struct BounceTest : AutoScaleTest {
 
 TEST_F(BounceTest, MeasuresFreePlayGrowsAndGivesUp) {
     // The travel between the contacts: the free play and a step beyond each wall.
-    EXPECT_NEAR(Run(kBounceAlongX, 3.1415927f), 8.1, 0.06);
-    EXPECT_NEAR(MeasureHull(hull.get()).CentreX(), 5, 0.06);
-    EXPECT_NEAR(Run(kBounceAlongY, 3 * 3.1415927f / 2), 2.1, 0.06);
-    EXPECT_NEAR(MeasureHull(hull.get()).CentreY(), 2, 0.06);
+    ExpectNear({Run(kBounceAlongX, 3.1415927f), MeasureHull(hull.get()).CentreX(),
+                Run(kBounceAlongY, 3 * 3.1415927f / 2), MeasureHull(hull.get()).CentreY()},
+               {8.1, 5, 2.1, 2}, 0.06);
 
     Run(kBounceAlongX, 3.1415927f, 1.1f, 1.1f, 3);  // three growths after the first wall
     EXPECT_NEAR(MeasureHull(hull.get()).Width(), 2 * 1.331f, 1e-3);
     EXPECT_EQ(PolygonsOverlap(box.get(), hull.get(), nullptr, 0), -1);
-
     // A bounce that cannot move ends at its time limit.
     UseSteppingClock(1000);
     TakeLog();
@@ -178,8 +165,7 @@ TEST_F(BounceTest, PullsInShrinksAndMeasuresOverlap) {
     for (const auto& c : centres) {
         float x, y;
         ASSERT_EQ(BoxTargetCentre(Candidates(c.corners).get(), c.fourCorners, &x, &y), 1);
-        EXPECT_NEAR(x, c.x, 1e-4);
-        EXPECT_NEAR(y, c.y, 1e-4);
+        EXPECT_LT(std::hypot(x - c.x, y - c.y), 1e-4);
     }
 }
 
@@ -200,8 +186,7 @@ TEST_F(BounceTest, GrowthOfATurnedHullKeepsItsShape) {
         const HullElement &a = HullAt(hull.get(), i), &c = HullAt(hull.get(), i + 1);
         return std::hypot(c.x - a.x, c.y - a.y);
     };
-    EXPECT_NEAR(side(0), 4.4f, 1e-3);
-    EXPECT_NEAR(side(1), 1, 1e-3);
+    ExpectNear({side(0), side(1)}, {4.4f, 1}, 1e-3);
 }
 
 TEST_F(AutoScaleTest, FillsBoxesOfEveryShapeInBothModes) {
@@ -231,18 +216,11 @@ TEST_F(AutoScaleTest, FillsBoxesOfEveryShapeInBothModes) {
         AutoScaleReport report;
         ASSERT_EQ(AutoScale(n, c.mode, &report), kAutoScaleDone);
         const Pattern* p = GetPattern(n->patternIndex);
-        EXPECT_GE(p->width, c.minWidth);
-        EXPECT_GE(p->height, c.minHeight);
-        EXPECT_TRUE(Inside(n));
-        EXPECT_GT(report.passes, 0);
-        if (c.mode == kKeepProportions) {
-            EXPECT_NEAR(p->width / p->height, c.w / c.h, 0.01);
-        }
-        if (c.centreX >= 0) {
-            EXPECT_NEAR(n->x + p->width / 2, c.centreX, 0.1);
-            EXPECT_NEAR(n->y + p->height / 2, c.centreY, 0.1);
-        }
-        EXPECT_EQ(HullOutline(), nullptr);
+        EXPECT_TRUE(p->width >= c.minWidth && p->height >= c.minHeight) << p->width << p->height;
+        EXPECT_TRUE(Inside(n) && report.passes > 0 && !HullOutline());
+        EXPECT_NEAR(c.mode == kKeepProportions ? p->width / p->height : c.w / c.h, c.w / c.h, 0.01);
+        if (c.centreX >= 0)
+            ExpectNear({n->x + p->width / 2, n->y + p->height / 2}, {c.centreX, c.centreY}, 0.1);
     }
 }
 
@@ -271,7 +249,6 @@ TEST_F(AutoScaleTest, MarginsTurnsAndRefusedBoxes) {
     ASSERT_EQ(AutoScale(n, kScaleIndependently), kAutoScaleDone);
     EXPECT_EQ(GetPattern(n->patternIndex)->angle, 30);
     EXPECT_TRUE(Inside(n));
-
     // A box walked the wrong way round is refused with the message.
     int wrong = MakeBox({{0, 0}, {10, 0}, {10, 10}, {0, 10}});
     SetCurrentPatternBox(wrong);
@@ -290,15 +267,13 @@ TEST_F(AutoScaleTest, DegeneratePatternsCancelAndTheTimeLimit) {
             ASSERT_EQ(AutoScale(n, mode), kAutoScaleDone);
             const Pattern* p = GetPattern(n->patternIndex);
             EXPECT_TRUE(std::isfinite(n->x) && std::isfinite(n->y) && std::isfinite(p->width));
-            EXPECT_TRUE(Inside(n));
-            EXPECT_TRUE(p->width == 0 || p->width > 9.5f);
-            EXPECT_TRUE(p->height == 0 || p->height > 5.5f);
+            EXPECT_TRUE(Inside(n) && (p->width == 0 || p->width > 9.5f) &&
+                        (p->height == 0 || p->height > 5.5f));
         }
     }
     const int empty = GetNextPattern();
     AddPatternToList(empty, std::make_unique<Pattern>());
     EXPECT_EQ(AutoScale(NewPatternLayoutNode(empty, -1, 0, 0, 0), 0), kAutoScaleNothingToScale);
-
     // Cancel from the waiting window, seen in the drained events.
     ClearLayout();
     LayoutNode* n = NewPatternLayoutNode(LoadPoints({{0, 0}, {1, 0}, {1, 1}}), -1, 0, 1, 1);
@@ -311,9 +286,7 @@ TEST_F(AutoScaleTest, DegeneratePatternsCancelAndTheTimeLimit) {
     cancelAfterDrains = 5;
     EXPECT_EQ(AutoScale(n, kKeepProportions), kAutoScaleCancelled);
     EXPECT_EQ(GetPattern(n->patternIndex)->width, 1);
-    EXPECT_GT(outlineShown, 0);
-    EXPECT_EQ(HullOutline(), nullptr);
-
+    EXPECT_TRUE(outlineShown > 0 && !HullOutline());
     // Every reading of the clock a second later: the passes stop at 30 s.
     operationRunning = 1;
     cancelAfterDrains = -1;
