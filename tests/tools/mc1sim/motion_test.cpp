@@ -1,5 +1,5 @@
-// Moves, the queue and its status, halt and resume, home, hand pushes and the
-// parameter store of the simulated board, on its held clock.
+// Moves, the queue and its status, halt and resume, home, hand pushes of the
+// simulated board, on its held clock.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -158,46 +158,6 @@ TEST(SimMotion, AxesWithoutIntegralGainRestShortAndAWornAxisCoversLess) {
     ASSERT_TRUE(Accepted(line.fd, 1000, 1000));
     line.Step(5000);
     EXPECT_EQ(HeadPosition(line.fd), (Head{1600, 0}));
-}
-
-TEST(SimParameters, EverySetterChangesItsOwnFieldAndTheDirectionToggles) {
-    SIM_LINE(line, {"--firmware", "1.26"});
-    // Distinct values so a setter wired to the wrong field shows.
-    const std::pair<uint8_t, int32_t> setters[] = {{0x01, 11},
-                                                   {0x02, 12},
-                                                   {0x03, 13},
-                                                   {0x04, 14},
-                                                   {0x05, 15},
-                                                   {0x06, 16},
-                                                   {0x08, 17},
-                                                   {0x09, 18},
-                                                   {0x35, 7},
-                                                   {0x37, 55},
-                                                   {0x39, 3},
-                                                   {0x36, 6},
-                                                   {0x44, 0x40200000 /* slow speed 2.5f */}};
-    for (auto [code, value] : setters)
-        ASSERT_TRUE(WriteBytes(line.fd, SetterFrame(code, value)));
-    const ByteList constants =
-        Exchange(line.fd, {0x0B, 0x0C, 0x24, 0x25, 0x26, 0x27, 0x28, 0x29}, 32);
-    ASSERT_EQ(constants.size(), 32u);
-    const int32_t want[] = {11, 12, 14, 15, 16, 17, 18, 13};
-    for (int i = 0; i < 8; i++)
-        EXPECT_EQ(Int32At(constants, 4 * i), want[i]) << i;
-    EXPECT_EQ(Exchange(line.fd, {0x0E}, 4), (ByteList{7, 55, 3, 6}));
-    EXPECT_EQ(Exchange(line.fd, {0x42}, 4), (ByteList{0, 0, 0x20, 0x40}));
-    EXPECT_EQ(Exchange(line.fd, {0x3C}, 4), (ByteList{0xAE, 0x47, 0xA1, 0x3F}));  // 1.26f
-    // Stitch settings outside a byte are clamped, not wrapped.
-    WriteBytes(line.fd, SetterFrame(0x37, 300));
-    WriteBytes(line.fd, SetterFrame(0x35, -4));
-    EXPECT_EQ(Exchange(line.fd, {0x0E}, 4), (ByteList{0, 255, 3, 6}));
-
-    const ByteList direction = Exchange(line.fd, {0x38}, 1);
-    EXPECT_TRUE(direction.size() == 1 && direction[0] != 0 && direction[0] != 0xC8);
-    WriteBytes(line.fd, {0x41});
-    EXPECT_EQ(Exchange(line.fd, {0x38}, 1), ByteList{0xC8});
-    WriteBytes(line.fd, {0x41});
-    EXPECT_EQ(Exchange(line.fd, {0x38}, 1), direction);
 }
 
 }  // namespace
