@@ -386,11 +386,21 @@ TEST_F(RunTest, StartsThatMustNotRunSendNoMoveAndSetStartStartsAtThePoint) {
     ExpectMachineReleased();
 }
 
-// A lead line that cannot run stops the run with a message: the head position
-// cannot be read at the start (before any move is sent) or at a section change
-// (the board falls silent while the thread is cut).
+// A lead line that cannot run stops the run with a message: the head stalls on
+// the way to the start; its position cannot be read at the start (before any
+// move is sent) or at a section change (the board falls silent while the
+// thread is cut).
 TEST_F(RunTest, ALeadLineThatCannotRunStopsTheRunWithAMessage) {
     PlacePoints(box, LinePoints(20, 0, 0, 0.1f, 0), 0, 0);
+    Ui().onDrain = [this] {
+        if (command == kRunCommand) Sim("stall on");
+    };
+    startButtonReleased();
+    EXPECT_EQ(Ui().messages.back(), "ROBOT NOT RESPONSIVE. ERR: WFB100");
+    Sim("stall off");
+    ExpectMachineReleased();
+
+    Restart();
     const std::string accepted = SimState("accepted");
     Ui().onDrain = [this] {
         if (command == kRunCommand) Sim("silence on");
