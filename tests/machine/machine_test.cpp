@@ -38,3 +38,25 @@ int MachineTest::Open(const std::string& path) {
     SetSerialDevicePath(path);
     return OpenPort();
 }
+
+void LineTest::SetUp() {
+    MachineTest::SetUp();
+    ASSERT_GE(Open(line.slavePath), 0);
+    UseManualClock();
+}
+
+void LineTest::TearDown() {
+    UseRealClock();
+    MachineTest::TearDown();
+}
+
+void LineTest::Queue(const std::string& bytes) {
+    line.Send(bytes);
+    ASSERT_GE(WaitForBytes(static_cast<int>(bytes.size()), 1000), static_cast<int>(bytes.size()));
+}
+
+std::string LineTest::Played(std::vector<BoardStep> steps, const std::function<void()>& call) {
+    ScriptedBoard board(line, std::move(steps));
+    call();
+    return board.Finish();
+}

@@ -1,88 +1,55 @@
 // The stitcher methods byte for byte: which buttons each machine type presses,
 // in which order and for how long, and the needle checks.
-#include <algorithm>
-
 #include "machine/machine_test.h"
 #include "machine/mc1_commands.h"
-#include "support/pty_line.h"
 
 namespace {
 
 // On the manual clock: the presses and waits pass at once, as measured.
-struct StitcherTest : MachineTest {
-    PtyLine line;
-    void SetUp() override {
-        MachineTest::SetUp();
-        ASSERT_GE(Open(line.slavePath), 0);
-        UseManualClock();
+using StitcherTest = LineTest;
+
+// Per machine type: the bytes and texts of stitching on (twice), off (twice)
+// and needle up, and the least time each takes (presses and waits).
+TEST_F(StitcherTest, EachMachineTypeSendsItsButtonsOnceForEachChange) {
+    const std::string kRegulator = Bytes({0x48, 1, 0x48, 0}),
+                      kCommand = Bytes({0x4A, 1, 0x48, 1, 0x48, 0, 0x4A, 0});
+    const struct Case {
+        int method;
+        std::string on, off, needle, texts;
+        int onMs, offMs;
+    } cases[] = {
+        {0, Bytes({0x1D}), Bytes({0x1E}), Bytes({0x31}), "Stitching Off\nWFN\n", 0, 0},
+        {5, kRegulator, kRegulator, Bytes({0x49, 1, 0x49, 0}),
+         "Stitching On\nStitching Off\nNeedle Up\nPFN\nPFN End\n", 440, 40},
+        {1, kCommand, kCommand, Bytes({0x4A, 1, 0x49, 1, 0x49, 0, 0x4A, 0}),
+         "Command + Stitching On\nCommand + Stitching Off\nCommand + Needle Up\nPFN\nPFN End\n", 80,
+         20},
+        {12, Bytes({0x48, 1}), Bytes({0x48, 0}), "",
+         "Stitching On CV18\nWait for waitTime\nStitching Off 18\nNo needle up on CV18\n", 0, 50},
+    };
+    for (const Case& c : cases) {
+        Machine().needleUpMethod = c.method;
+        Machine().needleUpConfirm = 0;
+        Machine().stitchRegPress = 40;
+        Machine().stitchRegTime = 400;
+        Machine().needleUpPress = 10;
+        Machine().needleUpTime = 50;
+        testing::internal::CaptureStdout();
+        EXPECT_GE(ElapsedMs([] { EXPECT_EQ(StitchOn(), 1); }), c.onMs) << c.method;
+        EXPECT_EQ(StitchOn(), 1);  // already on: nothing more
+        EXPECT_EQ(robotIsStitching, 1);
+        EXPECT_EQ(Quiet(), c.on) << c.method;
+        const int64_t off = ElapsedMs([] { EXPECT_EQ(StitchOff(), 1); });
+        EXPECT_GE(off, c.offMs) << c.method;
+        EXPECT_LT(off, 300) << "no wait after the stitching-off press";
+        EXPECT_EQ(StitchOff(), 1);
+        EXPECT_EQ(robotIsStitching, 0);
+        EXPECT_EQ(Quiet(), c.off) << c.method;
+        if (c.method == 0) line.Send(Bytes({0xFA}));
+        EXPECT_EQ(NeedleUp(), 1);
+        EXPECT_EQ(Quiet(), c.needle) << c.method;
+        EXPECT_EQ(testing::internal::GetCapturedStdout().substr(0, c.texts.size()), c.texts);
     }
-    void TearDown() override {
-        UseRealClock();
-        MachineTest::TearDown();
-    }
-    std::string Quiet() { return line.Received(0); }
-};
-
-TEST_F(StitcherTest, DefaultMachineUsesBoardCommandsAndSendsEachChangeOnce) {
-    testing::internal::CaptureStdout();
-    EXPECT_EQ(StitchOn(), 1);
-    EXPECT_EQ(StitchOn(), 1);
-    EXPECT_EQ(robotIsStitching, 1);
-    EXPECT_EQ(Quiet(), Bytes({0x1D}));
-    EXPECT_EQ(StitchOff(), 1);
-    EXPECT_EQ(StitchOff(), 1);
-    EXPECT_EQ(robotIsStitching, 0);
-    EXPECT_EQ(Quiet(), Bytes({0x1E}));
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "Stitching Off\n");
-}
-
-TEST_F(StitcherTest, ButtonMachinesPressTheStitchRegulatorForItsTime) {
-    Machine().needleUpMethod = 5;
-    Machine().stitchRegPress = 40;
-    Machine().stitchRegTime = 400;
-    testing::internal::CaptureStdout();
-    const int64_t on = ElapsedMs([] { EXPECT_EQ(StitchOn(), 1); });
-    EXPECT_GE(on, 440) << "press 40 ms, then wait 400 ms";
-    EXPECT_EQ(StitchOn(), 1);  // already on: nothing more
-    EXPECT_EQ(Quiet(), Bytes({0x48, 1, 0x48, 0}));
-    const int64_t off = ElapsedMs([] { EXPECT_EQ(StitchOff(), 1); });
-    EXPECT_GE(off, 40);
-    EXPECT_LT(off, 300) << "no wait after the stitching-off press";
-    EXPECT_EQ(Quiet(), Bytes({0x48, 1, 0x48, 0}));
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "Stitching On\nStitching Off\n");
-}
-
-TEST_F(StitcherTest, TwinHoldsTheCommandButtonAroundEachPress) {
-    Machine().needleUpMethod = 1;
-    Machine().needleUpConfirm = 0;
-    Machine().stitchRegPress = 10;
-    Machine().needleUpPress = 10;
-    Machine().needleUpTime = 20;
-    testing::internal::CaptureStdout();
-    StitchOn();
-    EXPECT_EQ(Quiet(), Bytes({0x4A, 1, 0x48, 1, 0x48, 0, 0x4A, 0}));
-    StitchOff();
-    EXPECT_EQ(Quiet(), Bytes({0x4A, 1, 0x48, 1, 0x48, 0, 0x4A, 0}));
-    EXPECT_EQ(NeedleUp(), 1);
-    EXPECT_EQ(Quiet(), Bytes({0x4A, 1, 0x49, 1, 0x49, 0, 0x4A, 0}));
-    EXPECT_EQ(testing::internal::GetCapturedStdout(),
-              "Command + Stitching On\nCommand + Stitching Off\nCommand + Needle Up\nPFN\nPFN "
-              "End\n");
-}
-
-TEST_F(StitcherTest, Corvane18HoldsTheButtonWhileStitchingAndHasNoNeedleUp) {
-    Machine().needleUpMethod = 12;
-    Machine().needleUpTime = 50;
-    testing::internal::CaptureStdout();
-    StitchOn();
-    EXPECT_EQ(Quiet(), Bytes({0x48, 1}));
-    EXPECT_EQ(NeedleUp(), 1);
-    EXPECT_EQ(Quiet(), "");
-    const int64_t took = ElapsedMs([] { StitchOff(); });
-    EXPECT_GE(took, 50) << "waits needleUpTime after the release";
-    EXPECT_EQ(Quiet(), Bytes({0x48, 0}));
-    EXPECT_EQ(testing::internal::GetCapturedStdout(),
-              "Stitching On CV18\nNo needle up on CV18\nWait for waitTime\nStitching Off 18\n");
 }
 
 TEST_F(StitcherTest, ButtonPressAndReleaseTexts) {
@@ -104,25 +71,18 @@ TEST_F(StitcherTest, NeedleCheckWantsToSeeTheNeedleMoveThenArrive) {
     Machine().needleUpConfirm = 1;
     Machine().needleUpTime = 1500;
     Machine().needleUpPress = 20;
-    {
-        ScriptedBoard board(line, {{2, ""},  // the needle-up press
-                                   {2, ""},  // and its release
-                                   {1, Bytes({1})},
-                                   {1, Bytes({0})},
-                                   {1, Bytes({0})},
-                                   {1, Bytes({1})}});
-        const std::string log = Logged([&] { EXPECT_EQ(NeedleUp(), 1); });
-        EXPECT_NE(log.find("Needle Up\nPFN\nPFN Needle Up Received: 0x1 after "), std::string::npos)
-            << log;
-        // A reply that comes late on a loaded machine is asked for again, so
-        // only the press, the release and at least one poll per reply are fixed.
-        const std::string sent = board.Finish();
-        const std::string pressAndRelease = Bytes({0x49, 1, 0x49, 0});
-        EXPECT_EQ(sent.substr(0, pressAndRelease.size()), pressAndRelease);
-        const std::string polls = sent.substr(std::min(sent.size(), pressAndRelease.size()));
-        EXPECT_GE(polls.size(), 4u);
-        EXPECT_EQ(polls.find_first_not_of('\x4B'), std::string::npos) << "only status polls follow";
-    }
+    std::string log;
+    // The needle-up press and its release, then the sensor's readings.
+    const std::string sent = Played(
+        {{2, ""}, {2, ""}, {1, Bytes({1})}, {1, Bytes({0})}, {1, Bytes({0})}, {1, Bytes({1})}},
+        [&] { log = Logged([&] { EXPECT_EQ(NeedleUp(), 1); }); });
+    EXPECT_NE(log.find("Needle Up\nPFN\nPFN Needle Up Received: 0x1 after "), std::string::npos)
+        << log;
+    // A reply that comes late on a loaded machine is asked for again, so only
+    // the press, the release and at least one poll per reply are fixed.
+    EXPECT_EQ(sent.substr(0, 4), Bytes({0x49, 1, 0x49, 0}));
+    EXPECT_GE(sent.size(), 8u);
+    EXPECT_EQ(sent.find_first_not_of('\x4B', 4), std::string::npos) << "only status polls follow";
     // A sensor that reads 1 throughout never confirms.
     Machine().needleUpTime = 300;
     std::vector<BoardStep> alwaysUp(100, BoardStep{1, Bytes({1})});
@@ -159,15 +119,13 @@ TEST_F(StitcherTest, DefaultNeedleUpWaitsForTheBoardsAnswer) {
     hooks.drainEvents = CountDrain;
     SetUserInterfaceHooks(hooks);
     drains = 0;
-    {
-        ScriptedBoard board(line, {{1, Bytes({0x77})}, {0, Bytes({0xFA}), 600}});
-        testing::internal::CaptureStdout();
-        EXPECT_EQ(NeedleUp(), 1);
-        EXPECT_EQ(testing::internal::GetCapturedStdout(),
-                  "WFN\nWFN returned something weird: 0X77\nWFN: GetChar() timed out\n"
-                  "WFN return true\n");
-        EXPECT_EQ(board.Finish(), Bytes({0x31}));
-    }
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(
+        Played({{1, Bytes({0x77})}, {0, Bytes({0xFA}), 600}}, [] { EXPECT_EQ(NeedleUp(), 1); }),
+        Bytes({0x31}));
+    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+              "WFN\nWFN returned something weird: 0X77\nWFN: GetChar() timed out\n"
+              "WFN return true\n");
     EXPECT_GE(drains, 3) << "screen events are drained before each read";
     line.Send(Bytes({0xFB}));
     EXPECT_EQ(Logged([] { EXPECT_EQ(WaitForNeedle(), 0); }), "WFN\nWFN return false\n");
@@ -175,12 +133,9 @@ TEST_F(StitcherTest, DefaultNeedleUpWaitsForTheBoardsAnswer) {
 
 TEST_F(StitcherTest, StitcherCheckByMachineType) {
     unsigned char status = 0;
-    {
-        ScriptedBoard board(line, {{1, Bytes({0x21})}});
-        EXPECT_EQ(GetStitcher(&status), 0);
-        EXPECT_EQ(status, kStitcherNotInRobotMode);
-        EXPECT_EQ(board.Finish(), Bytes({0x3E}));
-    }
+    EXPECT_EQ(Played({{1, Bytes({0x21})}}, [&] { EXPECT_EQ(GetStitcher(&status), 0); }),
+              Bytes({0x3E}));
+    EXPECT_EQ(status, kStitcherNotInRobotMode);
     Machine().needleUpMethod = 7;
     status = 0;
     EXPECT_EQ(GetStitcher(&status), 0);
@@ -199,38 +154,33 @@ TEST_F(StitcherTest, StitcherCheckByMachineType) {
     Machine().needleUpConfirm = 1;
     Machine().needleUpPress = 10;
     Machine().needleUpTime = 400;
-    ScriptedBoard board(line, {{1, Bytes({0})},  // sensor: needle down
-                               {4, ""},          // needle-up press and release
-                               {1, Bytes({0})},
-                               {1, Bytes({1})}});
-    const std::string log = Logged([&] { EXPECT_EQ(GetStitcher(&status), 0); });
+    std::string log;
+    EXPECT_EQ(Played({{1, Bytes({0})}, {4, ""}, {1, Bytes({0})}, {1, Bytes({1})}},
+                     [&] { log = Logged([&] { EXPECT_EQ(GetStitcher(&status), 0); }); }),
+              Bytes({0x4B, 0x49, 1, 0x49, 0, 0x4B, 0x4B}));
     EXPECT_EQ(log.rfind("Needle Down!\nNeedle Up\nPFN\nPFN Needle Up Received", 0), 0u) << log;
     EXPECT_EQ(status, kStitcherReady);
-    EXPECT_EQ(board.Finish(), Bytes({0x4B, 0x49, 1, 0x49, 0, 0x4B, 0x4B}));
 
     // A Twin in robot mode: the needle stays up whatever is pressed.
     Machine().needleUpMethod = 1;
     Machine().needleUpTime = 200;
-    {
-        ScriptedBoard robot(line, std::vector<BoardStep>(100, BoardStep{1, Bytes({1})}));
-        const std::string robotLog = Logged([&] { EXPECT_EQ(GetStitcher(&status), 0); });
-        EXPECT_NE(robotLog.find("Test Needle Up passed timeout"), std::string::npos) << robotLog;
-        EXPECT_EQ(status, kStitcherReady);
-    }
+    Played(std::vector<BoardStep>(100, BoardStep{1, Bytes({1})}),
+           [&] { log = Logged([&] { EXPECT_EQ(GetStitcher(&status), 0); }); });
+    EXPECT_NE(log.find("Test Needle Up passed timeout"), std::string::npos) << log;
+    EXPECT_EQ(status, kStitcherReady);
     line.Received(0);
     ClearPort();
 
     // A Twin found with the needle up, then down at the first poll: the
     // needle-up button is pressed; when the needle then reads up, the buttons
     // worked without the robot taking them.
-    ScriptedBoard twin(line, {{1, Bytes({1})}, {1, Bytes({0})}, {4, ""}, {1, Bytes({1})}});
-    const std::string twinLog = Logged([&] { EXPECT_EQ(GetStitcher(&status), 0); });
-    EXPECT_NE(twinLog.find("Needle Up sent because the needle was down\n"
-                           "Warning: the stitcher is not in robot mode\n"),
+    Played({{1, Bytes({1})}, {1, Bytes({0})}, {4, ""}, {1, Bytes({1})}},
+           [&] { log = Logged([&] { EXPECT_EQ(GetStitcher(&status), 0); }); });
+    EXPECT_NE(log.find("Needle Up sent because the needle was down\n"
+                       "Warning: the stitcher is not in robot mode\n"),
               std::string::npos)
-        << twinLog;
+        << log;
     EXPECT_EQ(status, kStitcherNotInRobotMode);
-    twin.Finish();
 }
 
 }  // namespace

@@ -17,7 +17,7 @@ using MachineToggleTest = BoardTest;
 
 // The axis locks and the handle-bars warning are proven through the real
 // toolbar in the user-interface tests.
-TEST_F(MachineToggleTest, StitchingToggleArmsOnlyAfterAGoodStitcherCheck) {
+TEST_F(MachineToggleTest, StitchingToggleStartPointAndPathPointAtTheHead) {
     command = 3;
     EXPECT_EQ(StitchingToggled(1), 1);
     EXPECT_EQ(stitching, 1);
@@ -33,11 +33,10 @@ TEST_F(MachineToggleTest, StitchingToggleArmsOnlyAfterAGoodStitcherCheck) {
     EXPECT_EQ(command, 10);
     EXPECT_EQ(Ui().messages, std::vector<std::string>{"STITCH CONTROLLER NOT PRESENT"});
     EXPECT_EQ(LogText(), "Stitching On\nStitching Off\n");
-}
 
-// The start point and the chosen path point both come from the head position
-// the board reports; a silent board is reported and chooses no point.
-TEST_F(MachineToggleTest, StartPointAndPathPointFollowTheHead) {
+    // The start point and the chosen path point both come from the head
+    // position the board reports; a silent board is reported and chooses no point.
+    Ui().messages.clear();
     MakeRunBox();  // origin (1, 1)
     CurrentRun().fullPattern =
         MakePath({{0, 0, 0}, {2000, 0, 0}, {5000, 3000, 0}, {5200, 3100, 1}});

@@ -95,10 +95,6 @@ struct RunTest : BoardTest {
         };
     }
 
-    void Place(const Points& points, float x, float y, const std::vector<int>& stops = {}) {
-        PlacePoints(box, points, x, y, stops);
-    }
-
     // A copy of the box's packed path (the run packs it again and frees it).
     std::vector<PathPoint> PackedPath() {
         PackFullPattern();
@@ -182,9 +178,9 @@ bool TieOff(const RecordedMove& m) {  // a lock-stitch trip
 // point is sewn once in order but a section's first, reached by the lead line.
 // Traced with the Stitching toggle off, nothing is sewn.
 TEST_F(RunTest, AStitchedRunTiesOffAtJumpsAndATraceNeverStitches) {
-    Place(LinePoints(20, 0, 0, 0.1f, 0), 0, 0, {11});
-    Place(LinePoints(20, 0, 0, 0.1f, 0), 1.9f, 0.3f);
-    Place(LinePoints(30, 0, 0, 0.1f, 0), 0, 2.3f);
+    PlacePoints(box, LinePoints(20, 0, 0, 0.1f, 0), 0, 0, {11});
+    PlacePoints(box, LinePoints(20, 0, 0, 0.1f, 0), 1.9f, 0.3f);
+    PlacePoints(box, LinePoints(30, 0, 0, 0.1f, 0), 0, 2.3f);
     const std::vector<PathPoint> path = PackedPath();
     ASSERT_EQ(path.size(), 70u);
     ASSERT_TRUE(path[9].halt && path[19].halt && path[39].halt);
@@ -253,8 +249,8 @@ TEST_F(RunTest, AStitchedRunTiesOffAtJumpsAndATraceNeverStitches) {
 // Pause halts the board with its queue kept and un-pausing sends no point
 // twice. At a thread break the quilter declines the first point offered and
 // takes the second: the run restarts there, tied on, and sews on in order.
-TEST_F(SlowRunTest, PauseKeepsTheQueueAndAThreadBreakRestartsAtTheChosenPoint) {
-    Place(LinePoints(150, 0, 0, 0.1f, 0), 0, 0);
+TEST_F(SlowRunTest, PauseKeepsTheQueueAndAThreadBreakRestartsAtTheChosenPointOrStops) {
+    PlacePoints(box, LinePoints(150, 0, 0, 0.1f, 0), 0, 0);
     const std::vector<PathPoint> path = PackedPath();
     Machine().stitchRep = 2;
     Ui().onDrain = OnceAfter(30, [] { PauseToggled(1); });
@@ -305,12 +301,10 @@ TEST_F(SlowRunTest, PauseKeepsTheQueueAndAThreadBreakRestartsAtTheChosenPoint) {
     ExpectVisits(Rows(record, restartRow, record.size(), TieOff),
                  {path[29], path[30], path[148], path[149]});
     ExpectMachineReleased();
-}
 
-// The head position cannot be read after a thread break: the restart is
-// refused with "OPERATION FAILED: TB100" and the run stops, keeping the path.
-TEST_F(SlowRunTest, AThreadBreakWithoutTheHeadPositionStopsTheRun) {
-    Place(LinePoints(150, 0, 0, 0.1f, 0), 0, 0);
+    // Without the head position after a thread break the restart is refused
+    // and the run stops, keeping the path.
+    Restart();
     Machine().stitchRep = 0;
     Ui().onDrain = OnceAfter(40, [] { PauseToggled(1); });
     startButtonReleased();
@@ -332,14 +326,14 @@ TEST_F(SlowRunTest, AThreadBreakWithoutTheHeadPositionStopsTheRun) {
 
 // Starts refused or stopped before anything moves: empty box, handle bars not
 // in robot mode, the start question cancelled, "SET START" without a chosen
-// point, a layout whose points cannot be sent, a path off the quilt area, no
-// current box, Stop pressed while the run sets up. Then "SET START" with a
+// point, a layout whose points cannot be sent, a path off the quilt area,
+// Stop pressed while the run sets up. Then "SET START" with a
 // chosen point starts there (the path stays in the quilt area).
 TEST_F(RunTest, StartsThatMustNotRunSendNoMoveAndSetStartStartsAtThePoint) {
     startButtonReleased();
     EXPECT_EQ(Count("PATTERN BOX IS EMPTY"), 1);
 
-    Place(LinePoints(30, 0, 0, 0.1f, 0), 0, 0);
+    PlacePoints(box, LinePoints(30, 0, 0, 0.1f, 0), 0, 0);
     Sim("stitcher-status 33");
     startButtonReleased();
     EXPECT_EQ(Count("HANDLE BARS NOT IN ROBOT MODE"), 1);
@@ -371,11 +365,6 @@ TEST_F(RunTest, StartsThatMustNotRunSendNoMoveAndSetStartStartsAtThePoint) {
     EXPECT_EQ(CurrentRun().fullPattern, nullptr);
     patternLayout->y = 0;
 
-    SetCurrentPatternBox(-1);
-    startButtonReleased();
-    EXPECT_EQ(Count("PATTERN BOX IS EMPTY"), 2);
-    SetCurrentPatternBox(box);
-
     Ui().onDrain = [] {
         if (command == kRunCommand && allStop == 0) stopButtonReleased();
     };
@@ -385,7 +374,7 @@ TEST_F(RunTest, StartsThatMustNotRunSendNoMoveAndSetStartStartsAtThePoint) {
     EXPECT_EQ(SimState("executed"), "0");
     EXPECT_EQ(SimState("accepted"), "0");
     EXPECT_EQ(script.runViews, 0);
-    EXPECT_EQ(Ui().messages.size(), 10u) << "no error message after the last start question";
+    EXPECT_EQ(Ui().messages.size(), 9u) << "no error message after the last start question";
 
     const std::vector<PathPoint> path = PackedPath();
     Restart();
@@ -402,7 +391,7 @@ TEST_F(RunTest, StartsThatMustNotRunSendNoMoveAndSetStartStartsAtThePoint) {
 // move is sent) or at a section change (the board falls silent while the
 // thread is cut).
 TEST_F(RunTest, ALeadLineThatCannotRunStopsTheRunWithAMessage) {
-    Place(LinePoints(20, 0, 0, 0.1f, 0), 0, 0);
+    PlacePoints(box, LinePoints(20, 0, 0, 0.1f, 0), 0, 0);
     Ui().onDrain = [this] {
         if (command == kRunCommand) Sim("stall on");
     };
@@ -427,7 +416,7 @@ TEST_F(RunTest, ALeadLineThatCannotRunStopsTheRunWithAMessage) {
     EXPECT_EQ(SimState("accepted"), accepted);
     ExpectMachineReleased();
 
-    Place(LinePoints(20, 0, 0, 0.1f, 0), 0, 2.3f);
+    PlacePoints(box, LinePoints(20, 0, 0, 0.1f, 0), 0, 2.3f);
     Machine().jumpStitch = 1.0f;
     Restart();
     script.answer = [this](const std::string& text) {
@@ -448,17 +437,13 @@ struct FaultCase {
     const char* then;     // a second command given later, or null
 };
 
-void PrintTo(const FaultCase& fault, std::ostream* out) {
-    *out << fault.inject;
-}
-
 struct RunFaultTest : SlowRunTest, ::testing::WithParamInterface<FaultCase> {};
 
 // A fault injected while the loop streams: error word, stall and silence end
 // the run with their message; refused moves and then busy answers only delay it.
 TEST_P(RunFaultTest, AFaultDuringTheRunEndsItCleanlyOrIsRidden) {
     const FaultCase fault = GetParam();
-    Place(LinePoints(200, 0, 0, 0.1f, 0), 0, 0);
+    PlacePoints(box, LinePoints(200, 0, 0, 0.1f, 0), 0, 0);
     const std::vector<PathPoint> path = PackedPath();
     Machine().stitchRep = 0;
     auto drains = std::make_shared<int>(0);

@@ -128,21 +128,30 @@ TEST(StitchPreview, FrameFitsTheAreaAndThePartOutsideIsRed) {
     EXPECT_DOUBLE_EQ(leftward.areaWidth, 20);
     FreeFullPattern(left);
 
-    auto redPixels = [&area](const FullPattern_t* path) {
+    // The pixels of one colour, and the colour at (x, y), on the picture of a path.
+    auto picture = [&area](const FullPattern_t* path, unsigned rgb, int x, int y, unsigned* at) {
         GdkPixbuf* image = RenderStitchPreview(path, &area, 0, 640, 480);
-        int red = 0;
         const guchar* pixels = gdk_pixbuf_get_pixels(image);
         const int stride = gdk_pixbuf_get_rowstride(image), n = gdk_pixbuf_get_n_channels(image);
-        for (int y = 0; y < 480; y++)
-            for (int x = 0; x < 640; x++) {
-                const guchar* p = pixels + y * stride + x * n;
-                red += p[0] == 0xE0 && p[1] == 0 && p[2] == 0;
+        int count = 0;
+        for (int v = 0; v < 480; v++)
+            for (int u = 0; u < 640; u++) {
+                const guchar* p = pixels + v * stride + u * n;
+                const unsigned colour = p[0] << 16 | p[1] << 8 | p[2];
+                count += colour == rgb;
+                if (u == x && v == y) *at = colour;
             }
         g_object_unref(image);
-        return red;
+        return count;
     };
-    EXPECT_EQ(redPixels(inside), 0);
-    EXPECT_GT(redPixels(outside), 40);  // 30 in beyond the front edge, 2 px wide
+    unsigned at = 0;
+    EXPECT_EQ(picture(inside, 0xE00000, 0, 0, &at), 0);
+    // The thread runs from (41, 41) to (599, 289); the start arrow points along it.
+    EXPECT_GT(picture(inside, 0x203080, 320, 165, &at), 400);
+    EXPECT_EQ(at, 0x203080u);
+    picture(inside, 0, 57, 48, &at);
+    EXPECT_EQ(at, 0x00A000u);
+    EXPECT_GT(picture(outside, 0xE00000, 0, 0, &at), 40);  // 30 in beyond the front edge, 2 px wide
     EXPECT_EQ(RenderStitchPreview(inside, &area, 0, 0, 480), nullptr);
     FreeFullPattern(inside);
     FreeFullPattern(outside);

@@ -52,13 +52,14 @@ struct TraceTest : BoardTest {
     }
 };
 
-TEST_F(TraceTest, RecordsEveryMovementAndNothingWhileTheHeadStandsStill) {
+// Standing still records nothing, coming back to the origin is a movement; a
+// full pattern ends the recording with a message, and so does the eleventh
+// failed read counted over the whole recording.
+TEST_F(TraceTest, RecordsEveryMovementUntilReleasedFullOrTheBoardFallsSilent) {
     tmpPattern = newPattern(nullptr, 0);  // an earlier recording is dropped
     addData(tmpPattern.get(), "p X1.000 Y1.000\n", 0);
     hand.steps = {"", "push 1 0", "", "", "push 0 1", "push 250 500", "", "push -251 -501", ""};
     EXPECT_EQ(RecordTrace(HandHooks()), kTraceStopped);
-    ASSERT_TRUE(tmpPattern);
-    // Standing at the origin records nothing; coming back to it is a movement.
     const float want[][2] = {{0.001f, 0}, {0.001f, 0.001f}, {0.251f, 0.501f}, {0, 0}};
     ASSERT_EQ(tmpPattern->pointCount, 4);
     for (int i = 0; i < 4; i++) {
@@ -70,29 +71,27 @@ TEST_F(TraceTest, RecordsEveryMovementAndNothingWhileTheHeadStandsStill) {
     EXPECT_EQ(hand.redraws, 5);  // the empty pattern, then each point
     EXPECT_EQ(hand.released, 0);
     EXPECT_TRUE(Ui().messages.empty());
-}
 
-TEST_F(TraceTest, EndsWithAMessageWhenThePatternIsFull) {
-    hand.steps = {"push 1 0", "push 1 0", "push 1 0", "push 1 0", "push 1 0"};
-    EXPECT_EQ(RecordTrace(HandHooks(), 3), kTraceFull);
-    EXPECT_EQ(tmpPattern->pointCount, 3);
-    EXPECT_EQ(hand.released, 1);
-    ASSERT_EQ(Ui().messages.size(), 1u);
-    EXPECT_EQ(Ui().messages[0], kTraceFullText);
-}
-
-// Failed reads are counted over the whole recording; the eleventh ends it.
-TEST_F(TraceTest, FailedReadsEndTheRecordingOnlyAtTheEleventh) {
+    hand = Hand{};
+    hand.test = this;
     hand.steps = {"silence on", "", "", "", "", "silence off", "push 5 5", "silence on"};
-    for (int i = 0; i < 20; i++)
-        hand.steps.push_back("");
+    hand.steps.resize(30);
     EXPECT_EQ(RecordTrace(HandHooks()), kTraceNoResponse);
     ASSERT_EQ(tmpPattern->pointCount, 1);
     EXPECT_FLOAT_EQ(tmpPattern->x[0], 0.005f);
     EXPECT_EQ(hand.released, 1);
-    ASSERT_EQ(Ui().messages.size(), 1u);
-    EXPECT_EQ(Ui().messages[0], "NO RESPONSE FROM MOTOR CONTROLLER.\nABORTING RECORD.");
+    EXPECT_EQ(Ui().messages,
+              std::vector<std::string>{"NO RESPONSE FROM MOTOR CONTROLLER.\nABORTING RECORD."});
     EXPECT_EQ(hand.next, 13u);  // 5 silent polls, 1 good one, 6 silent ones
+
+    Sim("silence off");
+    hand = Hand{};
+    hand.test = this;
+    hand.steps = {"push 1 0", "push 1 0", "push 1 0", "push 1 0", "push 1 0"};
+    EXPECT_EQ(RecordTrace(HandHooks(), 3), kTraceFull);
+    EXPECT_EQ(tmpPattern->pointCount, 3);
+    EXPECT_EQ(hand.released, 1);
+    EXPECT_EQ(Ui().messages.back(), kTraceFullText);
 }
 
 struct SaveTest : BoardTest {
@@ -116,11 +115,23 @@ struct SaveTest : BoardTest {
     char oldDir[4096] = {};
 };
 
-TEST_F(SaveTest, WritesANewNameAndAsksBeforeOverwriting) {
+TEST_F(SaveTest, WritesANewNameAsksBeforeOverwritingAndRefusesWhatCannotBeSaved) {
+    EXPECT_EQ(SaveTracedPattern(), kTraceNothingToSave);
+    EXPECT_TRUE(Ui().messages.empty());
+    Record({});  // a recording without points could not be opened again
+    EXPECT_EQ(SaveTracedPattern(), kTraceNothingToSave);
+    EXPECT_TRUE(Ui().prompts.empty());
+    EXPECT_EQ(Ui().messages.size(), 1u);
+    Ui().messages.clear();
+
     Record({"p X0.000 Y0.000\n", "p X1.250 Y0.500\n", "p X2.000 Y3.000\n"});
-    Ui().keyboard = {{0, ""}};  // cancelled
+    Ui().keyboard = {{0, ""}, {1, "./patterns/"}, {1, "./missing/folder/name"}};
     EXPECT_EQ(SaveTracedPattern(), kTraceSaveCancelled);
-    EXPECT_EQ(Ui().prompts.size(), 1u);
+    EXPECT_EQ(SaveTracedPattern(), kTraceSaveFailed);
+    EXPECT_EQ(SaveTracedPattern(), kTraceSaveFailed);
+    EXPECT_EQ(Ui().messages, (std::vector<std::string>{kTraceNoNameText, kTraceSaveFailedText}));
+    EXPECT_EQ(access("./patterns/.qcc", F_OK), -1);
+    Ui().messages.clear();
 
     std::string saved;
     Ui().keyboard = {{1, "./patterns/swirl"}};
@@ -133,37 +144,16 @@ TEST_F(SaveTest, WritesANewNameAndAsksBeforeOverwriting) {
 
     // The same name again: No keeps the old file, Yes replaces it.
     Record({"p X0.000 Y0.000\n", "p X9.000 Y9.000\n"});
-    Ui().keyboard = {{1, "./patterns/swirl.qcc"}};
-    Ui().answers = {kResponseNo};
+    Ui().keyboard = {{1, "./patterns/swirl.qcc"}, {1, "./patterns/swirl"}};
+    Ui().answers = {kResponseNo, kResponseYes};
     EXPECT_EQ(SaveTracedPattern(), kTraceSaveCancelled);
-    ASSERT_EQ(Ui().messages.size(), 1u);
-    EXPECT_EQ(Ui().messages[0], "FILE EXIXTS!\nOVERWRITE?");
-    Pattern unchanged;
+    EXPECT_EQ(Ui().messages, std::vector<std::string>{"FILE EXIXTS!\nOVERWRITE?"});
+    Pattern unchanged, replaced;
     ASSERT_EQ(openPattern(&unchanged, "./patterns/swirl.qcc"), 1);
     EXPECT_EQ(unchanged.pointCount, 3);
-    Ui().keyboard = {{1, "./patterns/swirl"}};
-    Ui().answers = {kResponseYes};
     EXPECT_EQ(SaveTracedPattern(), kTraceSaved);
-    Pattern replaced;
     ASSERT_EQ(openPattern(&replaced, "./patterns/swirl.qcc"), 1);
     EXPECT_EQ(replaced.pointCount, 2);
-}
-
-TEST_F(SaveTest, NothingToSaveABadNameAndAFailedWriteAreRefused) {
-    EXPECT_EQ(SaveTracedPattern(), kTraceNothingToSave);
-    EXPECT_TRUE(Ui().messages.empty());
-    Record({});  // a recording without points could not be opened again
-    EXPECT_EQ(SaveTracedPattern(), kTraceNothingToSave);
-    EXPECT_TRUE(Ui().prompts.empty());
-    EXPECT_EQ(Ui().messages.size(), 1u);
-
-    Record({"p X0.000 Y0.000\n", "p X1.000 Y1.000\n"});
-    Ui().messages.clear();
-    Ui().keyboard = {{1, "./patterns/"}, {1, "./missing/folder/name"}};
-    EXPECT_EQ(SaveTracedPattern(), kTraceSaveFailed);
-    EXPECT_EQ(SaveTracedPattern(), kTraceSaveFailed);
-    EXPECT_EQ(Ui().messages, (std::vector<std::string>{kTraceNoNameText, kTraceSaveFailedText}));
-    EXPECT_EQ(access("./patterns/.qcc", F_OK), -1);
 }
 
 }  // namespace

@@ -6,51 +6,49 @@
 
 namespace {
 
-const std::vector<uint8_t> kEnterLoader = {0xFF, 0xFF, 0xFF, 0x3B};
+const ByteList kEnterLoader = {0xFF, 0xFF, 0xFF, 0x3B};
 
 // A loader command with a 3-byte address, low byte first, and its data.
-std::vector<uint8_t> At(uint8_t code, uint32_t address, const std::vector<uint8_t>& data = {}) {
-    std::vector<uint8_t> frame = {code, static_cast<uint8_t>(address),
-                                  static_cast<uint8_t>(address >> 8),
-                                  static_cast<uint8_t>(address >> 16)};
+ByteList At(uint8_t code, uint32_t address, const ByteList& data = {}) {
+    ByteList frame = {code, uint8_t(address), uint8_t(address >> 8), uint8_t(address >> 16)};
     for (uint8_t b : data)
         frame.push_back(b);
     return frame;
 }
 
 // 32 instructions 0x5A0000 + k, each lowest byte first.
-std::vector<uint8_t> ProgramRow() {
-    std::vector<uint8_t> row;
+ByteList ProgramRow() {
+    ByteList row;
     for (uint8_t k = 0; k < 32; ++k)
         row.insert(row.end(), {k, 0x00, 0x5A});
     return row;
 }
 
-const std::vector<uint8_t> kAck = {0x01}, kNak = {0x00};
+const ByteList kAck = {0x01}, kNak = {0x00};
 
 TEST(SimLoader, ReadsWritesAndWritesTheImageOut) {
     TempDir out;
     const std::string image = out.File("image.hex");
     SIM_LINE(line, {"--firmware-out", image});
     WriteBytes(line.fd, {0x2C});
-    ASSERT_EQ(Exchange(line.fd, MoveFrame(500, 500, 100), 1), std::vector<uint8_t>{0x0B});
+    ASSERT_EQ(Exchange(line.fd, MoveFrame(500, 500, 100), 1), ByteList{0x0B});
     WriteBytes(line.fd, kEnterLoader);
-    std::vector<uint8_t> identity = Exchange(line.fd, {0x01, 0x01, 0x01, 0x01}, 96);
+    ByteList identity = Exchange(line.fd, {0x01, 0x01, 0x01, 0x01}, 96);
     ASSERT_EQ(identity.size(), 96u);
     EXPECT_EQ(std::string(identity.begin(), identity.begin() + 10), "MC1 loader");
     // The factory reset vector, upper byte first: a jump to 0x17C00.
-    std::vector<uint8_t> vector = Exchange(line.fd, At(0x02, 0), 97, 300);
+    ByteList vector = Exchange(line.fd, At(0x02, 0), 97, 300);
     ASSERT_EQ(vector.size(), 96u) << "32 instructions of 3 bytes, nothing more";
-    EXPECT_EQ(std::vector<uint8_t>(vector.begin(), vector.begin() + 7),
-              (std::vector<uint8_t>{0x04, 0x7C, 0x00, 0x00, 0x00, 0x01, 0xFF}));
-    std::vector<uint8_t> eeprom = Exchange(line.fd, At(0x04, 0x7FF020), 32);
+    EXPECT_EQ(ByteList(vector.begin(), vector.begin() + 7),
+              (ByteList{0x04, 0x7C, 0x00, 0x00, 0x00, 0x01, 0xFF}));
+    ByteList eeprom = Exchange(line.fd, At(0x04, 0x7FF020), 32);
     ASSERT_EQ(eeprom.size(), 32u);
-    EXPECT_EQ(std::vector<uint8_t>(eeprom.begin(), eeprom.begin() + 2),
-              (std::vector<uint8_t>{0x4D, 0x30}));  // word 16 of the calibration data
+    EXPECT_EQ(ByteList(eeprom.begin(), eeprom.begin() + 2),
+              (ByteList{0x4D, 0x30}));  // word 16 of the calibration data
 
     EXPECT_EQ(Exchange(line.fd, At(0x03, 0x40, ProgramRow()), 1), kAck);
     EXPECT_EQ(Exchange(line.fd, At(0x03, 0x41, ProgramRow()), 1), kNak);  // not a row start
-    std::vector<uint8_t> words(32, 0x00);
+    ByteList words(32, 0x00);
     words[0] = 0x34, words[1] = 0x12;
     EXPECT_EQ(Exchange(line.fd, At(0x05, 0x7FF040, words), 1), kAck);
     EXPECT_EQ(Exchange(line.fd, At(0x05, 0x800000, words), 1), kNak);  // beyond the EEPROM
@@ -58,10 +56,9 @@ TEST(SimLoader, ReadsWritesAndWritesTheImageOut) {
     EXPECT_EQ(Exchange(line.fd, {0x07, 0x00, 0xCD, 0xAB}, 1), kAck);
     for (int word = 1; word <= 6; ++word)  // words 1..6: leave 1..5, set 6
         EXPECT_EQ(Exchange(line.fd, {static_cast<uint8_t>(word < 6), 0x11, 0x22}, 1), kAck);
-    std::vector<uint8_t> back = Exchange(line.fd, At(0x02, 0x40), 96);
+    ByteList back = Exchange(line.fd, At(0x02, 0x40), 96);
     ASSERT_EQ(back.size(), 96u);
-    EXPECT_EQ(std::vector<uint8_t>(back.begin() + 3, back.begin() + 6),
-              (std::vector<uint8_t>{0x5A, 0x00, 0x01}));
+    EXPECT_EQ(ByteList(back.begin() + 3, back.begin() + 6), (ByteList{0x5A, 0x00, 0x01}));
     EXPECT_EQ(StateValue(SimControl(line.sim, "loader"), "writes"), "9");
     EXPECT_TRUE(Exchange(line.fd, {0x22}, 1, 300).empty());  // the loader does not know it
 

@@ -24,14 +24,15 @@ struct Picture {
 };
 
 void Move(SimLine& line, double x, double y) {
-    ASSERT_EQ(Exchange(line.fd, MoveFrame(x, y, 100), 1), std::vector<uint8_t>{0x0B});
-    ASSERT_TRUE(WaitForIdle(line.fd, 3000));
+    ASSERT_TRUE(Accepted(line.fd, x, y));
+    StepClock(line.sim, line.fd, 3000);
 }
 
 TEST(SimPicture, StitchedMovesAsThreadOthersDashedOverTheExtents) {
     TempDir out;
     const std::string atEnd = out.File("end.png"), now = out.File("now.png");
-    SIM_LINE(line, {"--time-scale", "200", "--picture", atEnd, "--picture-size", "320,240"});
+    SIM_LINE(line, {"--picture", atEnd, "--picture-size", "320,240"});
+    SimControl(line.sim, "clock hold");
     Move(line, -500, -500);
     WriteBytes(line.fd, {0x1A});  // home at the back-left corner
     Move(line, 4000, 3000);

@@ -10,51 +10,44 @@
 
 #include "support/mc1sim_fixture.h"
 
-inline void AppendInt32(std::vector<uint8_t>& out, int32_t value) {
-    uint32_t v = static_cast<uint32_t>(value);
+using ByteList = std::vector<uint8_t>;
+
+inline void AppendInt32(ByteList& out, int32_t value) {
     for (int i = 0; i < 4; ++i)
-        out.push_back(static_cast<uint8_t>(v >> (8 * i)));
+        out.push_back(static_cast<uint8_t>(static_cast<uint32_t>(value) >> (8 * i)));
 }
 
-inline int32_t Int32At(const std::vector<uint8_t>& bytes, size_t offset) {
+inline int32_t Int32At(const ByteList& bytes, size_t offset) {
     uint32_t v = 0;
     for (int i = 0; i < 4; ++i)
         v |= static_cast<uint32_t>(bytes.at(offset + i)) << (8 * i);
     return static_cast<int32_t>(v);
 }
 
-inline float FloatAt(const std::vector<uint8_t>& bytes, size_t offset) {
-    uint32_t bits = static_cast<uint32_t>(Int32At(bytes, offset));
-    float f = 0;
-    std::memcpy(&f, &bits, sizeof f);
-    return f;
-}
-
 // A 5-byte parameter frame.
-inline std::vector<uint8_t> SetterFrame(uint8_t code, int32_t value) {
-    std::vector<uint8_t> frame = {code};
+inline ByteList SetterFrame(uint8_t code, int32_t value) {
+    ByteList frame = {code};
     AppendInt32(frame, value);
     return frame;
 }
 
 // The 17-byte move frame: x, y in thousandths of an inch, feed on the 0..100
 // scale; checksumDelta spoils the checksum when not 0.
-inline std::vector<uint8_t> MoveFrame(double x, double y, double feed, int32_t checksumDelta = 0) {
-    int32_t fx = static_cast<int32_t>(x * 100), fy = static_cast<int32_t>(y * 100),
-            ff = static_cast<int32_t>(feed * 1000);
-    uint32_t sum = static_cast<uint32_t>(fx) + static_cast<uint32_t>(fy) +
-                   static_cast<uint32_t>(ff) + static_cast<uint32_t>(checksumDelta);
-    std::vector<uint8_t> frame = {0x21};
-    AppendInt32(frame, fx);
-    AppendInt32(frame, fy);
-    AppendInt32(frame, ff);
+inline ByteList MoveFrame(double x, double y, double feed, int32_t checksumDelta = 0) {
+    const int32_t f[] = {static_cast<int32_t>(x * 100), static_cast<int32_t>(y * 100),
+                         static_cast<int32_t>(feed * 1000)};
+    uint32_t sum = static_cast<uint32_t>(checksumDelta);
+    ByteList frame = {0x21};
+    for (int32_t v : f) {
+        AppendInt32(frame, v);
+        sum += static_cast<uint32_t>(v);
+    }
     AppendInt32(frame, static_cast<int32_t>(sum));
     return frame;
 }
 
-// Sends a frame and reads count reply bytes (fewer after 1 s).
-inline std::vector<uint8_t> Exchange(int fd, const std::vector<uint8_t>& frame, size_t count,
-                                     int timeoutMs = 1000) {
+// Sends a frame and reads count reply bytes (fewer after timeoutMs).
+inline ByteList Exchange(int fd, const ByteList& frame, size_t count, int timeoutMs = 1000) {
     DrainBytes(fd);
     WriteBytes(fd, frame);
     return ReadBytes(fd, count, timeoutMs);
@@ -62,47 +55,29 @@ inline std::vector<uint8_t> Exchange(int fd, const std::vector<uint8_t>& frame, 
 
 // Sends a move frame; true when the board accepted it (0x0B).
 inline bool Accepted(int fd, double x, double y, double feed = 100) {
-    return Exchange(fd, MoveFrame(x, y, feed), 1) == std::vector<uint8_t>{0x0B};
+    return Exchange(fd, MoveFrame(x, y, feed), 1) == ByteList{0x0B};
 }
 
 // The buffer status byte (-1 when none came).
 inline int BufferStatus(int fd) {
-    std::vector<uint8_t> reply = Exchange(fd, {0x22}, 1);
+    ByteList reply = Exchange(fd, {0x22}, 1);
     return reply.empty() ? -1 : reply[0];
-}
-
-// Polls the buffer status until it reads 0xFD or timeoutMs passes.
-inline bool WaitForIdle(int fd, int timeoutMs) {
-    for (int waited = 0; waited < timeoutMs; waited += 5) {
-        if (BufferStatus(fd) == 0xFD) return true;
-        usleep(5000);
-    }
-    return false;
 }
 
 // The head position from 0x0F, as {x, y}; {INT32_MIN, INT32_MIN} without answer.
 inline std::vector<int32_t> HeadPosition(int fd) {
-    std::vector<uint8_t> reply = Exchange(fd, {0x0F}, 8);
+    ByteList reply = Exchange(fd, {0x0F}, 8);
     if (reply.size() != 8) return {INT32_MIN, INT32_MIN};
     return {Int32At(reply, 0), Int32At(reply, 4)};
 }
 
-// Waits until the simulator has read every byte written on fd (the line's
-// output queue is empty); false after 3 s.
-inline bool WaitUntilTaken(int fd) {
-    for (int polls = 0; polls < 3000; ++polls) {
-        int pending = 0;
-        if (ioctl(fd, TIOCOUTQ, &pending) != 0) return false;
-        if (pending == 0) return true;
-        usleep(1000);
-    }
-    return false;
-}
-
-// Moves the board's clock on by ms board milliseconds once the bytes written
-// so far have been taken: nothing happens in between, however slow the machine.
+// Moves the board's clock on by ms board milliseconds once the simulator has
+// taken every byte written so far: nothing happens in between.
 inline void StepClock(const Mc1Sim& sim, int fd, int ms) {
-    WaitUntilTaken(fd);
+    for (int polls = 0, pending = 1; pending && polls < 3000; ++polls) {
+        if (ioctl(fd, TIOCOUTQ, &pending) != 0) break;
+        if (pending) usleep(1000);
+    }
     SimControl(sim, "clock step " + std::to_string(ms));
 }
 
@@ -121,7 +96,6 @@ struct SimLine {
     ~SimLine() {
         if (fd >= 0) close(fd);
     }
-    bool ok() const { return sim.running && fd >= 0; }
     Mc1Sim sim;
     int fd = -1;
 };
@@ -130,4 +104,4 @@ struct SimLine {
 // test when the simulator did not start.
 #define SIM_LINE(name, ...)    \
     SimLine name{__VA_ARGS__}; \
-    ASSERT_TRUE(name.ok()) << name.sim.error
+    ASSERT_TRUE(name.sim.running&& name.fd >= 0) << name.sim.error

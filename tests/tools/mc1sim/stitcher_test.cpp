@@ -1,129 +1,81 @@
 // The stitcher behind the simulated board: status, needle and stitching for
-// the machine types.
+// the machine types, on the board's held clock.
 #include <gtest/gtest.h>
 
 #include "sim_wire.h"
 
 namespace {
 
-int NeedleSensor(int fd) {
-    std::vector<uint8_t> reply = Exchange(fd, {0x4B}, 1, 500);
-    return reply.empty() ? -1 : reply[0];
-}
-
-std::string Stitching(const Mc1Sim& sim) {
-    return StateValue(SimControl(sim, "state"), "stitching");
-}
-
-// Polls the needle sensor like the host's needle check: true when it reads 0
-// and then 1 within timeoutMs.
-bool NeedleSeenToRise(int fd, int timeoutMs) {
-    bool sawDown = false;
-    for (int waited = 0; waited < timeoutMs; waited += 10) {
-        int value = NeedleSensor(fd);
-        if (value == 0) sawDown = true;
-        if (value == 1 && sawDown) return true;
-        usleep(10000);
-    }
-    return false;
-}
-
 TEST(SimStitcher, ANoisyLinkPutsAZeroBeforeEveryAnswerByteAndACutOneLosesThem) {
     SIM_LINE(line);
     EXPECT_EQ(SimControl(line.sim, "stitcher-link noisy"), "ok stitcher-link noisy");
-    EXPECT_EQ(Exchange(line.fd, {0x3E}, 2), (std::vector<uint8_t>{0x00, 0x01}));
-    std::vector<uint8_t> version = Exchange(line.fd, {0x3D}, 8);
+    EXPECT_EQ(Exchange(line.fd, {0x3E}, 2), (ByteList{0x00, 0x01}));
+    const ByteList version = Exchange(line.fd, {0x3D}, 8);
     ASSERT_EQ(version.size(), 8u);
     EXPECT_EQ(version[0] | version[2] | version[4] | version[6], 0);
     EXPECT_EQ(SimControl(line.sim, "stitcher-link cut"), "ok stitcher-link cut");
     EXPECT_TRUE(Exchange(line.fd, {0x3E}, 1, 300).empty());
     EXPECT_EQ(BufferStatus(line.fd), 0xFD);  // the board itself still answers
     SimControl(line.sim, "stitcher-link sound");
-    EXPECT_EQ(Exchange(line.fd, {0x3E}, 1), std::vector<uint8_t>{0x01});
+    EXPECT_EQ(Exchange(line.fd, {0x3E}, 1), ByteList{0x01});
 }
 
-TEST(SimStitcher, SoloMachineTogglesStitchingAndRaisesTheNeedleUnlessItFails) {
-    SIM_LINE(line, {"--machine", "2"});
-    WriteBytes(line.fd, {0x48, 1, 0x48, 0});
-    EXPECT_TRUE(WaitForState(line.sim, "stitching", "1", 1000));
-    EXPECT_EQ(NeedleSensor(line.fd), 0);  // the needle moves while stitching
-    WriteBytes(line.fd, {0x48, 1, 0x48, 0});
-    EXPECT_TRUE(WaitForState(line.sim, "stitching", "0", 1000));
-    EXPECT_EQ(NeedleSensor(line.fd), 0);  // stopped with the needle down
-
+// Button bytes (0x48 stitch regulator, 0x49 needle up, 0x4A command; then 1
+// pressed, 0 let go) for each machine type, and what follows: stitching, and
+// the needle sensor after `ms` of board time. A needle travels 300 ms after
+// its button is let go.
+TEST(SimStitcher, EachMachineTypeAnswersItsButtons) {
+    SIM_LINE(line);
+    SimControl(line.sim, "clock hold");
+    const ByteList kRegulator = {0x48, 1, 0x48, 0}, kNeedle = {0x49, 1, 0x49, 0},
+                   kCommandRegulator = {0x4A, 1, 0x48, 1, 0x48, 0, 0x4A, 0},
+                   kCommandNeedle = {0x4A, 1, 0x49, 1, 0x49, 0, 0x4A, 0};
+    const struct Step {
+        const char* control;  // given first, or null
+        ByteList buttons;
+        int ms;
+        const char* want;  // stitching, then the needle sensor
+    } steps[] = {
+        {"machine 2", kRegulator, 0, "10"},  // Solo: the needle moves while stitching
+        {nullptr, kRegulator, 0, "00"},      // and stops down
+        {"needle-fail on", kNeedle, 500, "00"},
+        {"needle-fail off", {0x49, 1}, 0, "00"},
+        {nullptr, {0x49, 0}, 299, "00"},
+        {nullptr, {}, 1, "01"},
+        {"machine 6", {0x49, 1}, 450, "00"},  // a press longer than the travel
+        {nullptr, {0x49, 0}, 0, "00"},
+        {nullptr, {}, 300, "01"},
+        {"machine 1", kRegulator, 50, "01"},  // Twin in robot mode: alone, nothing
+        {nullptr, kCommandRegulator, 0, "10"},
+        {nullptr, kCommandRegulator, 0, "00"},
+        {nullptr, kNeedle, 300, "00"},
+        {nullptr, kCommandNeedle, 300, "01"},
+        {nullptr, {0x4A, 1, 0x4A, 0}, 300, "00"},  // a command press alone jogs it down
+        {"robot off", kNeedle, 300, "01"},
+        {"machine 12", {0x48, 1}, 0, "10"},  // Corvane 18: stitches while held
+        {nullptr, {0x48, 1}, 30, "10"},
+        {nullptr, {0x48, 0}, 0, "00"},
+        {nullptr, kNeedle, 300, "00"},  // no needle-up button
+        {"machine 5", kRegulator, 0, "10"},
+        {"machine 0", {}, 0, "01"},  // a machine change stops stitching
+        {nullptr, {0x1D}, 0, "10"},
+    };
+    for (const Step& s : steps) {
+        if (s.control) {
+            EXPECT_EQ(SimControl(line.sim, s.control).rfind("ok", 0), 0u) << s.control;
+        }
+        WriteBytes(line.fd, s.buttons);
+        StepClock(line.sim, line.fd, s.ms);
+        const ByteList sensor = Exchange(line.fd, {0x4B}, 1, 500);
+        EXPECT_EQ(StateValue(SimControl(line.sim, "state"), "stitching") +
+                      (sensor.size() == 1 ? std::to_string(sensor[0]) : "-"),
+                  s.want)
+            << (&s - steps);
+    }
     SimControl(line.sim, "needle-fail on");
-    EXPECT_EQ(Exchange(line.fd, {0x31}, 1, 2000), std::vector<uint8_t>{0xFB});
-    WriteBytes(line.fd, {0x49, 1, 0x49, 0});
-    EXPECT_FALSE(NeedleSeenToRise(line.fd, 500));
-    SimControl(line.sim, "needle-fail off");
-    WriteBytes(line.fd, {0x49, 1});
-    WriteBytes(line.fd, {0x49, 0});
-    EXPECT_TRUE(NeedleSeenToRise(line.fd, 2000));
-    EXPECT_EQ(NeedleSensor(line.fd), 1);
-}
-
-TEST(SimStitcher, NeedleArrivesOnlyAfterALongPressIsLetGo) {
-    // The host checks the needle after it lets the button go; a press longer
-    // than the needle's travel must still leave a 0 for it to see.
-    SIM_LINE(line, {"--machine", "6"});
-    WriteBytes(line.fd, {0x49, 1});
-    Elapse(line.sim, line.fd, 450);
-    EXPECT_EQ(NeedleSensor(line.fd), 0);
-    WriteBytes(line.fd, {0x49, 0});
-    EXPECT_TRUE(NeedleSeenToRise(line.fd, 2000));
-}
-
-TEST(SimStitcher, TwinMachineNeedsTheCommandButtonHeldInRobotModeOnly) {
-    SIM_LINE(line, {"--machine", "1"});
-    // The stitch-regulator button alone does nothing in robot mode.
-    WriteBytes(line.fd, {0x48, 1, 0x48, 0});
-    Elapse(line.sim, line.fd, 50);
-    EXPECT_EQ(Stitching(line.sim), "0");
-    // Held with the command button it toggles stitching.
-    WriteBytes(line.fd, {0x4A, 1, 0x48, 1, 0x48, 0, 0x4A, 0});
-    EXPECT_TRUE(WaitForState(line.sim, "stitching", "1", 1000));
-    WriteBytes(line.fd, {0x4A, 1, 0x48, 1, 0x48, 0, 0x4A, 0});
-    EXPECT_TRUE(WaitForState(line.sim, "stitching", "0", 1000));
-    // Needle up alone: nothing; with the command button: the needle rises.
-    WriteBytes(line.fd, {0x49, 1, 0x49, 0});
-    Elapse(line.sim, line.fd, 250);
-    EXPECT_EQ(NeedleSensor(line.fd), 0);
-    WriteBytes(line.fd, {0x4A, 1, 0x49, 1, 0x49, 0, 0x4A, 0});
-    EXPECT_TRUE(NeedleSeenToRise(line.fd, 2000));
-    // A command press on its own jogs the needle down.
-    WriteBytes(line.fd, {0x4A, 1, 0x4A, 0});
-    ASSERT_TRUE(WaitForState(line.sim, "needle", "0", 1000));
-    // Out of robot mode needle up alone raises the needle.
-    EXPECT_EQ(SimControl(line.sim, "robot off"), "ok robot off");
-    WriteBytes(line.fd, {0x49, 1, 0x49, 0});
-    EXPECT_TRUE(NeedleSeenToRise(line.fd, 2000));
-}
-
-TEST(SimStitcher, Corvane18StitchesWhileTheButtonIsHeld) {
-    SIM_LINE(line, {"--machine", "12"});
-    WriteBytes(line.fd, {0x48, 1});
-    EXPECT_TRUE(WaitForState(line.sim, "stitching", "1", 1000));
-    WriteBytes(line.fd, {0x48, 1});  // still held: no change
-    Elapse(line.sim, line.fd, 30);
-    EXPECT_EQ(Stitching(line.sim), "1");
-    WriteBytes(line.fd, {0x48, 0});
-    EXPECT_TRUE(WaitForState(line.sim, "stitching", "0", 1000));
-    // No needle-up button on this machine.
-    WriteBytes(line.fd, {0x49, 1, 0x49, 0});
-    Elapse(line.sim, line.fd, 250);
-    EXPECT_EQ(NeedleSensor(line.fd), 0);
-}
-
-TEST(SimStitcher, MachineChangeFromControlStopsStitching) {
-    SIM_LINE(line, {"--machine", "5"});
-    WriteBytes(line.fd, {0x48, 1, 0x48, 0});
-    ASSERT_TRUE(WaitForState(line.sim, "stitching", "1", 1000));
-    EXPECT_EQ(SimControl(line.sim, "machine 0"), "ok machine 0");
-    std::string state = SimControl(line.sim, "state");
-    EXPECT_EQ(StateValue(state, "machine"), "0");
-    EXPECT_EQ(StateValue(state, "stitching"), "0");
-    WriteBytes(line.fd, {0x1D});
-    EXPECT_TRUE(WaitForState(line.sim, "stitching", "1", 1000));
+    WriteBytes(line.fd, {0x31});
+    StepClock(line.sim, line.fd, 300);
+    EXPECT_EQ(ReadBytes(line.fd, 1, 1000), ByteList{0xFB});
 }
 
 }  // namespace
