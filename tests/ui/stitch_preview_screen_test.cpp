@@ -1,7 +1,6 @@
 // The stitch-out preview screen from the View menu: the estimate beside the
 // picture, START only for a path inside the quilt area and leading into the
-// toolbar's Start, at 320 x 240 and at the large size; and the run view's
-// progress line.
+// toolbar's Start, at 320 x 240 and at the large size.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -19,16 +18,10 @@
 #include "support/run_layout.h"
 #include "support_ui/ui_fixture.h"
 #include "ui/menu.h"
-#include "ui/run_view.h"
 #include "ui/stitch_preview_screen.h"
 #include "ui/widget_helpers.h"
 
 namespace {
-
-std::string LabelText(GtkWidget* window) {
-    GtkWidget* label = FindNamed(window, kPreviewTextName);
-    return label ? gtk_label_get_text(GTK_LABEL(label)) : "";
-}
 
 // Shows the preview with the steps run on its window; returns the result.
 int Preview(std::vector<std::function<void(GtkWidget*)>> steps) {
@@ -70,7 +63,8 @@ TEST(StitchPreviewScreen, ShowsTheEstimateAndStartsOnlyAPathInsideTheArea) {
     std::string text;
     bool startable = false;
     auto look = [&](GtkWidget* window) {
-        text = LabelText(window);
+        GtkWidget* label = FindNamed(window, kPreviewTextName);
+        text = label ? gtk_label_get_text(GTK_LABEL(label)) : "";
         startable = GTK_WIDGET_SENSITIVE(FindButton(window, "START"));
     };
     EXPECT_EQ(Preview({look, Press("CLOSE")}), 0);
@@ -109,18 +103,6 @@ TEST(StitchPreviewScreen, ShowsTheEstimateAndStartsOnlyAPathInsideTheArea) {
     extents.reset();
     MakeRunBox();
     DropMainWindow();
-}
-
-TEST(StitchPreviewScreen, RunViewProgressLine) {
-    const struct {
-        RunProgress progress;
-        const char* text;
-    } lines[] = {{{0, 212.4}, "0% DONE, 3 MIN 32 S LEFT"},
-                 {{0.426, 61}, "42% DONE, 1 MIN 01 S LEFT"},
-                 {{1, 0}, "100% DONE, 0 S LEFT"},
-                 {{0.5, -1}, "50% DONE"}};
-    for (const auto& line : lines)
-        EXPECT_EQ(FormatRunProgress(line.progress), line.text);
 }
 
 }  // namespace
