@@ -61,15 +61,7 @@ void CountingDrain() {
     Drain();
 }
 
-std::function<void()> insideChooser;
 std::string chooserFolder;
-
-gboolean RunInsideChooser(gpointer) {
-    if (!FileChooserOpen()) return TRUE;  // not open yet
-    chooserFolder = FileChooserFolder();
-    insideChooser();
-    return FALSE;
-}
 
 struct FileManagerScreenTest : ::testing::Test {
     void SetUp() override {
@@ -105,9 +97,11 @@ struct FileManagerScreenTest : ::testing::Test {
     }
     // Taps the folder button; once the chooser is up, runs steps in it.
     void Choose(const char* button, std::function<void()> steps) {
-        insideChooser = std::move(steps);
         chooserFolder.clear();
-        g_timeout_add(20, RunInsideChooser, nullptr);
+        InsideNextChooser([steps] {
+            chooserFolder = FileChooserFolder();
+            steps();
+        });
         Click(Named(button));
         ASSERT_FALSE(FileChooserOpen());
     }

@@ -1,0 +1,920 @@
+// The layout screen on a real main window with a measured box and placements:
+// the pattern pop-up and its entries, the scale, properties, Repeat and echo
+// dialogs clicked through while they run, automatic placement and nesting
+// driven as the quilter drives them, and the touch walk over every menu,
+// dialog and screen at both screen sizes.
+#include <gdk/gdk.h>
+#include <gtest/gtest.h>
+#include <gtk/gtk.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cmath>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/crash_recovery.h"
+#include "base/application_state.h"
+#include "base/program_settings.h"
+#include "base/screen_config.h"
+#include "base/system_paths.h"
+#include "base/ui_hooks.h"
+#include "layout/layout_file.h"
+#include "layout/layout_selection.h"
+#include "layout/layout_tree.h"
+#include "layout/pattern_box.h"
+#include "layout/placement/array_repeat.h"
+#include "layout/placement/autofill.h"
+#include "layout/placement/hull_bounce.h"
+#include "layout/view_gestures.h"
+#include "layout/view_transform.h"
+#include "machine/mc1_commands.h"
+#include "machine/nesting.h"
+#include "machine/serial_link.h"
+#include "pattern/pattern.h"
+#include "support/mc1sim_fixture.h"
+#include "support/run_layout.h"
+#include "support/temp_dir.h"
+#include "support_ui/touch_targets.h"
+#include "support_ui/ui_fixture.h"
+#include "ui/array_dialog.h"
+#include "ui/drawing_area.h"
+#include "ui/extents_setup.h"
+#include "ui/file_chooser.h"
+#include "ui/gtk_interface.h"
+#include "ui/interface.h"
+#include "ui/keyboard.h"
+#include "ui/menu.h"
+#include "ui/message_windows.h"
+#include "ui/nesting_screens.h"
+#include "ui/number_entry.h"
+#include "ui/pattern_popup.h"
+#include "ui/pattern_select.h"
+#include "ui/placement_actions.h"
+#include "ui/properties_dialog.h"
+#include "ui/screens.h"
+#include "ui/startup.h"
+#include "ui/trace_view.h"
+#include "ui/transform_dialogs.h"
+
+namespace {
+
+// The layout screen in a program folder of its own (images, patterns), with
+// a root for the undo file, 10 pixels per inch, and the scripted responder.
+class PopupTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(EnsureGtk()) << "no X display for the window tests";
+        ASSERT_EQ(getcwd(savedDir, sizeof savedDir), savedDir);
+        ASSERT_EQ(chdir(folder.path.c_str()), 0);
+        ASSERT_EQ(symlink(LONGARM_SOURCE_DIR "/images", "images"), 0);
+        ASSERT_EQ(mkdir("patterns", 0777), 0);
+        ASSERT_EQ(mkdir(root.File("tmp").c_str(), 0777), 0);
+        ASSERT_TRUE(SetSystemRoot(root.path.c_str()));
+        EXPECT_EQ(ParseStyleFile(LONGARM_SOURCE_DIR "/gtkrc_5"), "");
+        ResetLayout();
+        // No undo or set-point file yet: a test before may have left either usable.
+        SetMenuItemAvailable(kItemUndo, false);
+        SetMenuItemAvailable(kItemRestoreSetpoint, false);
+        MakeMainWindow(true);
+        InstallGtkInterface();  // the layout view among the rest
+        ShowScreen([] { return createPatternViewScreen(0, kAreaLayoutView); }, 0x37FFFFF, "layout");
+        SetViewScale(0.1f);  // held: no zoom to fit
+        panX = panY = 0;
+        zoomed = 1;
+        zoomAll = 0;
+        responder = std::make_unique<ScriptedResponder>();
+        Drain();
+    }
+    void TearDown() override {
+        StopScript(&script);
+        if (!interface) return;
+        ClosePopup();
+        responder.reset();
+        ResetLayout();
+        DropMainWindow();
+        SetSystemRoot("");
+        command = -1;
+        zoomed = 0;
+        ASSERT_EQ(chdir(savedDir), 0);
+    }
+
+    // A pattern of the given points (inches) in a free slot, with its picture.
+    int LoadPath(const Points& points) {
+        const int slot = LoadPoints(points);
+        RefreshPatternPix();
+        return slot;
+    }
+    // The pop-up's menu, opened at (x, y) pixels of the view, and one of its
+    // entries (a "Parent/Child" label finds an entry of a sub-menu).
+    static GtkWidget* PopupMenu() {
+        GtkWidget* window = FindToplevel(kPopupWindowName);
+        GtkWidget* child = window ? gtk_bin_get_child(GTK_BIN(window)) : nullptr;
+        return child && GTK_IS_MENU(child) ? child : nullptr;
+    }
+    static void OpenPopup(int x, int y) {
+        ShowPopupMenu(x, y);
+        ASSERT_TRUE(WaitFor([&] { return PopupMenu() != nullptr; }));
+    }
+    static GtkWidget* PopupItem(const std::string& label) {
+        GtkWidget* menu = PopupMenu();
+        std::string rest = label;
+        while (menu) {
+            const size_t slash = rest.find('/');
+            const std::string head = rest.substr(0, slash);
+            GtkWidget* found = nullptr;
+            GList* children = gtk_container_get_children(GTK_CONTAINER(menu));
+            for (GList* c = children; c; c = c->next)
+                if (MenuItemText(GTK_WIDGET(c->data)) == head) found = GTK_WIDGET(c->data);
+            g_list_free(children);
+            if (!found || slash == std::string::npos) return found;
+            menu = gtk_menu_item_get_submenu(GTK_MENU_ITEM(found));
+            rest = rest.substr(slash + 1);
+        }
+        return nullptr;
+    }
+    // Activates an entry as a touch would: the menu closes, then the entry acts.
+    static void Choose(const std::string& label) {
+        GtkWidget* item = PopupItem(label);
+        ASSERT_NE(item, nullptr) << label;
+        ASSERT_TRUE(gtk_widget_is_sensitive(item)) << label;
+        gtk_menu_shell_deactivate(GTK_MENU_SHELL(PopupMenu()));
+        gtk_menu_item_activate(GTK_MENU_ITEM(item));
+        Drain();
+    }
+    static void ClosePopup() {
+        if (GtkWidget* menu = PopupMenu()) gtk_menu_shell_deactivate(GTK_MENU_SHELL(menu));
+        Drain();
+    }
+    static bool UndoWritten() {
+        return access((SystemPath("/tmp/undo") + ".qlf").c_str(), F_OK) == 0;
+    }
+    static void ForgetUndo() { unlink((SystemPath("/tmp/undo") + ".qlf").c_str()); }
+    // Plays steps inside the modal loop of the window named name; Finish
+    // stops them once the window has closed.
+    void Play(const char* name, std::vector<std::function<void(GtkWidget*)>> steps) {
+        script.windowName = name;
+        script.steps = std::move(steps);
+        StartScript(&script);
+    }
+    void Finish() {
+        StopScript(&script);
+        Drain();
+    }
+
+    TempDir folder;  // program folder
+    TempDir root;    // root of the fixed system paths
+    std::unique_ptr<ScriptedResponder> responder;
+    char savedDir[4096] = {};
+    Script script;
+};
+
+using PatternPopup = PopupTest;
+
+TEST_F(PatternPopup, OpensOnTheNearestPatternWithTheUsableEntries) {
+    MakeRectBox(1, 1, 28, 16);
+    int slot = LoadPath({{0, 0}, {4, 0}, {4, 3}, {0, 3}, {2, 1.5f}});
+    NewPatternLayoutNode(slot, -1, 0, 2, 2);
+    LayoutNode* target = NewPatternLayoutNode(slot, -1, 0, 10, 6);
+    // Its corner on the screen: box (1, 1) plus (10, 6), 10 pixels per inch.
+    const int x = 110, y = 70;
+    menuReady = 1;
+    OpenPopup(x + 3, y + 2);
+    EXPECT_EQ(SelectedNode(), target);
+    EXPECT_EQ(menuReady, 0);
+
+    EXPECT_FALSE(gtk_widget_get_visible(PopupItem("Copies/Merge")));  // advanced features off
+    EXPECT_TRUE(gtk_widget_is_sensitive(PopupItem("Copies/Autofill")));
+    int wy = -1;
+    gdk_window_get_origin(FindToplevel(kPopupWindowName)->window, nullptr, &wy);
+    EXPECT_LE(wy + FindToplevel(kPopupWindowName)->allocation.height,
+              screen_height);  // no scrolling
+
+    // In a box where nothing is placed only "Add Pattern" is offered.
+    ClosePopup();
+    MakeRectBox(40, 1, 10, 10);
+    OpenPopup(x, y);
+    EXPECT_EQ(MenuTexts(PopupMenu()), std::vector<std::string>{"Add Pattern"});
+    EXPECT_EQ(SelectedNode(), nullptr);
+}
+
+// Each entry acts on the selected pattern and takes its undo point; whatever an
+// entry changes reaches the crash-recovery image once the touch that chose it
+// has been handled, with no call of its own.
+TEST_F(PatternPopup, EditEntriesActOnTheSelectedPatternAndReachTheRecoveryImage) {
+    MakeRectBox(0, 0, 30, 20);
+    int slot = LoadPath({{0, 0}, {2, 0}, {2, 1}});
+    LayoutNode* n = NewPatternLayoutNode(slot, -1, 0, 5, 5);
+    Pattern* p = GetPattern(slot);
+    // Each entry with whether it takes an undo point.
+    auto choose = [&](const std::string& entry, bool undo) {
+        ForgetUndo();
+        OpenPopup(50, 50);
+        Choose(entry);
+        EXPECT_EQ(UndoWritten(), undo) << entry;
+    };
+
+    choose("Rotate/90 Degrees CW", true);
+    EXPECT_NEAR(n->x, 5.5f, 1e-4);
+    choose("Rotate/90 Degrees CCW", true);
+    EXPECT_NEAR(n->x, 5, 1e-4);
+    responder->numbers = {90};  // the number pad in rotation mode
+    choose("Rotate/Select", true);
+    EXPECT_EQ(responder->numberTexts, std::vector<std::string>{"0.0"});
+    EXPECT_EQ(p->angle, 90);
+
+    const std::vector<float> x0 = p->x, y0 = p->y;
+    choose("Mirror/Horizontal", false);
+    EXPECT_NEAR(p->y[0], p->height - y0[0], 1e-5);
+    choose("Mirror/Vertical", false);
+    EXPECT_NEAR(p->x[0], p->width - x0[0], 1e-5);
+    const std::vector<float> before = p->x;
+    choose("Pattern/Reverse Path", false);
+    EXPECT_EQ(p->x.front(), before.back());
+
+    SetHighlightIndex(2);
+    choose("Move", true);
+    EXPECT_EQ(command, 9);
+    EXPECT_STREQ(statusBar, "Drag Pattern or Use Increment Buttons");
+    EXPECT_EQ(HighlightIndex(), -1);
+
+    responder->keyboard = {"Corner Swirl"};
+    choose("Pattern/Save", false);
+    EXPECT_EQ(responder->prompts, std::vector<std::string>{"SAVE AS:"});
+    struct stat st;
+    EXPECT_EQ(stat("patterns/Corner Swirl.qcc", &st), 0);
+    ASSERT_FALSE(responder->Texts().empty());
+    EXPECT_EQ(responder->Texts().back(), "FILE SAVED:\n./patterns/Corner Swirl.qcc");
+
+    const float last = p->x.back();
+    const std::string image = folder.File("image.qlf");
+    ClearCrashRecoveryImage();
+    OpenPopup(50, 50);
+    ASSERT_TRUE(XdotoolClick(PopupItem("Pattern")));
+    ASSERT_TRUE(XdotoolClick(PopupItem("Pattern/Reverse Path")));
+    EXPECT_EQ(p->x.front(), last);
+    ASSERT_EQ(FinishCrashRecovery(image.c_str()), 1);
+    EXPECT_EQ(ReadFileText(image), SerializeLayout());
+}
+
+using Step = std::function<void(GtkWidget*)>;
+
+Step ClickNamed(const char* name) {
+    return [name](GtkWidget* w) { Click(FindNamed(w, name)); };
+}
+Step ClickButton(const char* label) {
+    return [label](GtkWidget* w) { Click(FindButton(w, label)); };
+}
+Step SetSlider(const char* name, double value) {
+    return [name, value](GtkWidget* w) {
+        GtkWidget* slider = FindNamed(w, name);
+        ASSERT_NE(slider, nullptr) << name;
+        gtk_range_set_value(GTK_RANGE(slider), value);
+    };
+}
+double Slider(GtkWidget* w, const char* name) {
+    return gtk_range_get_value(GTK_RANGE(FindNamed(w, name)));
+}
+std::string Text(GtkWidget* w, const char* name) {
+    return gtk_entry_get_text(GTK_ENTRY(FindNamed(w, name)));
+}
+
+using Dialogs = PopupTest;
+
+TEST_F(Dialogs, ScaleFollowsTheLockedSlidersAndKeepsTheCentre) {
+    MakeRectBox(0, 0, 30, 20);
+    int other = LoadPath({{0, 0}, {3, 0}, {3, 3}, {0, 3}, {1.5f, 0}});
+    NewPatternLayoutNode(other, -1, 0, 1, 1);
+    int slot = LoadPath({{0, 0}, {4, 0}, {4, 2}, {0, 2}, {2, 0}, {1, 1}});
+    LayoutNode* n = NewPatternLayoutNode(slot, -1, 0, 5, 5);
+    SetSelectedNode(n);
+    const float scale = ViewScale();
+    double afterPlus = 0, lockedHeight = 0, unlockedWidth = 0;
+    bool smartShown = false, smartSensitive = false;
+
+    Play(kScaleDialogTitle,
+         {[&](GtkWidget* w) {
+              GtkWidget* smart = FindButton(w, "SMARTSCALE");
+              smartShown = smart && gtk_widget_get_visible(smart);
+              smartSensitive = smart && gtk_widget_is_sensitive(smart);
+          },
+          SetSlider("WidthPercent", 150), ClickNamed("WidthPlus"),
+          [&](GtkWidget* w) {
+              afterPlus = Slider(w, "WidthPercent");
+              lockedHeight = Slider(w, "HeightPercent");
+          },
+          ClickNamed("LockPercent"), ClickNamed("HeightMinus"), ClickNamed("HeightMinus"),
+          [&](GtkWidget* w) { unlockedWidth = Slider(w, "WidthPercent"); }, ClickButton("gtk-ok")});
+    const int response = ScaleDialog(n);
+    Finish();
+
+    EXPECT_EQ(response, kResponseOk);
+    EXPECT_TRUE(smartShown);  // the box passes the check
+    EXPECT_TRUE(smartSensitive);
+    EXPECT_EQ(afterPlus, 151);
+    EXPECT_EQ(lockedHeight, 151);
+    EXPECT_EQ(unlockedWidth, 151);
+    const Pattern* p = GetPattern(slot);
+    EXPECT_NEAR(p->width, 4 * 1.51, 1e-3);
+    EXPECT_NEAR(p->height, 2 * 1.49, 1e-3);
+    EXPECT_NEAR(n->x + p->width / 2, 7, 1e-3);
+    EXPECT_NEAR(n->y + p->height / 2, 6, 1e-3);
+    EXPECT_EQ(ViewScale(), scale);  // borrowed and given back
+    EXPECT_EQ(FindToplevel(kScaleDialogTitle), nullptr);
+
+    // From the pop-up with the undo point; Cancel changes nothing.
+    OpenPopup(70, 60);
+    Play(kScaleDialogTitle, {SetSlider("WidthPercent", 300), ClickButton("gtk-cancel")});
+    Choose("Scale");
+    Finish();
+    EXPECT_TRUE(UndoWritten());
+    EXPECT_NEAR(p->width, 4 * 1.51, 1e-3);
+    LayoutNode orphan;
+    orphan.patternIndex = 45;
+    EXPECT_EQ(ScaleDialog(&orphan), kResponseNothingToScale);
+}
+
+TEST_F(Dialogs, PropertiesMoveThePatternOrWithMoveAllTheBoxAndRetrieveTheStart) {
+    const int box = MakeRectBox(2, 3, 30, 20);
+    int slot = LoadPath({{0, 0}, {2, 0}, {2, 1}});
+    LayoutNode* n = NewPatternLayoutNode(slot, -1, 0, 4, 5);
+    responder->numbers = {7.5, 6};
+    std::string shownX, actualX, actualY;
+    bool actualEditable = true, retrieveUsable = true, widthUsable = true;
+    Play(kPropertiesDialogTitle,
+         {[&](GtkWidget* w) {
+              actualY = Text(w, "ActualY");
+              actualEditable = gtk_widget_is_sensitive(FindNamed(w, "ActualX"));
+              retrieveUsable = gtk_widget_is_sensitive(FindNamed(w, "RetrieveStartPoint"));
+          },
+          ClickNamed("LocalStartX"),
+          [&](GtkWidget* w) {
+              shownX = Text(w, "LocalStartX");
+              actualX = Text(w, "ActualX");
+          },
+          ClickButton("gtk-ok")});
+    EXPECT_EQ(PatternPropertiesDialog(n), kResponseOk);
+    Finish();
+    EXPECT_EQ(actualY, "8.000");
+    EXPECT_FALSE(actualEditable);
+    EXPECT_TRUE(retrieveUsable);
+    EXPECT_EQ(shownX, "7.500");
+    EXPECT_EQ(actualX, "9.500");  // follows with the box origin
+    // The pad says which field it edits, and in which unit.
+    EXPECT_EQ(responder->numberTitles, std::vector<std::string>{"Local Start X (in.)"});
+    EXPECT_FLOAT_EQ(n->x, 7.5f);
+    EXPECT_FLOAT_EQ(n->y, 5);
+
+    // With Move All the box moves and the size entries cannot be used.
+    Play(kPropertiesDialogTitle,
+         {ClickNamed("MoveAll"),
+          [&](GtkWidget* w) { widthUsable = gtk_widget_is_sensitive(FindNamed(w, "Width")); },
+          ClickNamed("LocalStartY"), ClickButton("gtk-ok")});
+    OpenPopup(100, 82);  // the pop-up's entry opens it
+    Choose("Properties");
+    Finish();
+    EXPECT_FALSE(widthUsable);
+    EXPECT_FLOAT_EQ(GetPatternBox(box)->y, 4);
+    EXPECT_FLOAT_EQ(n->y, 5);
+
+    // Retrieve Start Point puts the head's position, less the box origin, into
+    // the start entries.
+    Mc1Sim board;
+    ASSERT_TRUE(board.running) << board.error;
+    SetSerialDevicePath(board.device);
+    ASSERT_GE(OpenPort(), 0);
+    DisableX();  // the head can be pushed by hand
+    DisableY();
+    ASSERT_TRUE(WaitForState(board, "xenabled", "0", 2000));
+    ASSERT_TRUE(WaitForState(board, "yenabled", "0", 2000));
+    ASSERT_EQ(SimControl(board, "push 10000 11000").rfind("ok", 0), 0u);
+    Play(kPropertiesDialogTitle, {ClickNamed("RetrieveStartPoint"), ClickButton("gtk-ok")});
+    EXPECT_EQ(PatternPropertiesDialog(n), kResponseOk);
+    Finish();
+    ClosePort();
+    SetSerialDevicePath("");
+    EXPECT_FALSE(responder->Showed("COULD NOT RETRIEVE POINT"));
+    EXPECT_NEAR(n->x, 10 - GetPatternBox(box)->x, 0.002f);
+    EXPECT_NEAR(n->y, 11 - GetPatternBox(box)->y, 0.002f);
+}
+
+// Echo asks but changes nothing; Repeat makes the array, opens again on its
+// values, and an arrayed pattern cannot be echoed.
+TEST_F(Dialogs, EchoChangesNothingRepeatMakesTheArrayAndOpensAgainOnItsValues) {
+    MakeRectBox(0, 0, 30, 20);
+    int slot = LoadPath({{0, 0}, {4, 0}, {4, 2}, {0, 2}});
+    LayoutNode* n = NewPatternLayoutNode(slot, -1, 0, 1, 1);
+    Play(kEchoDialogTitle,
+         {SetSlider("Repeat: ", 5), SetSlider("Percent: ", -20), ClickButton("gtk-ok")});
+    EXPECT_EQ(EchoDialog(n), kResponseOk);
+    Finish();
+    EXPECT_EQ(CountLayoutNodes(), 1);
+    EXPECT_FLOAT_EQ(GetPattern(slot)->width, 4);
+
+    Play(kRepeatDialogTitle,
+         {SetSlider("Across", 1), ClickNamed("AcrossMinus"), ClickNamed("AcrossPlus"),
+          SetSlider("Spacing Across", 0.4), ClickNamed("SpacingAcrossMinus"),
+          ClickNamed("SpacingAcrossMinus"), SetSlider("Down", 2), ClickNamed("DownPlus"),
+          SetSlider("Spacing Down", 0.4), ClickNamed("SpacingDownPlus"), ClickButton("gtk-ok")});
+    OpenPopup(12, 12);
+    Choose("Copies/Repeat");
+    Finish();
+    EXPECT_EQ(SelectedNode(), n);
+    EXPECT_TRUE(UndoWritten());
+    ASSERT_EQ(CountLayoutNodes(), 6);
+    EXPECT_FLOAT_EQ(n->next->x, 5.2f);
+    EXPECT_FLOAT_EQ(n->next->next->y, 3.5f);
+
+    ForgetUndo();
+    double across = 0, down = 0, spacing = 0;
+    Play(kRepeatDialogTitle, {[&](GtkWidget* w) {
+                                  across = Slider(w, "Across");
+                                  down = Slider(w, "Down");
+                                  spacing = Slider(w, "Spacing Down");
+                              },
+                              SetSlider("Down", 1), ClickButton("gtk-cancel")});
+    EXPECT_EQ(ArrayDialog(n->next->next), kResponseCancel);
+    Finish();
+    EXPECT_EQ(across, 2);
+    EXPECT_EQ(down, 3);
+    EXPECT_NEAR(spacing, 0.5, 1e-9);
+    EXPECT_EQ(CountLayoutNodes(), 6);
+    EXPECT_FALSE(UndoWritten());
+
+    Play(kEchoDialogTitle, {ClickButton("gtk-cancel")});  // only if it wrongly opens
+    EXPECT_EQ(EchoDialog(n->next), -1);
+    Finish();
+    EXPECT_TRUE(responder->Showed("YOU MAY NOT ECHO AN ARRAYED PATTERN"));
+}
+
+// What the wrapped drain saw while an operation ran, and what it does there.
+struct Watch {
+    uint32_t maskWhileRunning = 0;
+    bool cancelOnHull = false;  // presses the waiting window's Cancel once the hull shows
+    bool cancelled = false;
+};
+Watch watch;
+UserInterfaceHooks scripted;  // the responder's hooks, which the wrappers call on
+
+void PressCancel() {
+    if (watch.cancelled || !waitWindow) return;
+    watch.cancelled = true;
+    Click(waitWindow->cancelButton);
+}
+
+class PlacementFlows : public PopupTest {
+protected:
+    void SetUp() override {
+        PopupTest::SetUp();
+        if (!interface) return;
+        Settings().xMargin = Settings().yMargin = 0;
+        watch = Watch{};
+        // The responder answers the messages; the waiting window and the
+        // event draining are the program's own.
+        responderHooks = GetUserInterfaceHooks();
+        InstallGtkInterface();
+        scripted = GetUserInterfaceHooks();
+        scripted.showMessage = responderHooks.showMessage;
+        scripted.showMessageSpecial = responderHooks.showMessageSpecial;
+        scripted.showKeyboard = responderHooks.showKeyboard;
+        scripted.numberEntry = responderHooks.numberEntry;
+        UserInterfaceHooks hooks = scripted;
+        hooks.drainEvents = [] {
+            if (scripted.drainEvents) scripted.drainEvents();
+            const std::vector<QuiltPoint>* hull = HullOutline();
+            if (!hull) return;
+            watch.maskWhileRunning = MenuStateMask();
+            if (watch.cancelOnHull) PressCancel();
+        };
+        SetUserInterfaceHooks(hooks);
+    }
+    void TearDown() override {
+        if (interface) SetUserInterfaceHooks(responderHooks);
+        ResetProgramSettings();
+        PopupTest::TearDown();
+    }
+    // Opens the pop-up on a placement whose corner lies at (x, y) inches of a
+    // box at the origin (10 pixels per inch).
+    void OpenPopupAt(float x, float y) {
+        OpenPopup(static_cast<int>(x * 10) + 2, static_cast<int>(y * 10) + 2);
+    }
+
+public:
+    // A tap (press and release through the X server) at (x, y) pixels of a widget.
+    static void TapAt(GtkWidget* widget, int x, int y) {
+        ASSERT_TRUE(widget && widget->window);
+        ASSERT_TRUE(gdk_test_simulate_button(widget->window, x, y, 1, GdkModifierType(0),
+                                             GDK_BUTTON_PRESS));
+        ASSERT_TRUE(gdk_test_simulate_button(widget->window, x, y, 1, GdkModifierType(0),
+                                             GDK_BUTTON_RELEASE));
+        gdk_display_sync(gdk_display_get_default());
+        Drain();
+    }
+    int Placements() const {
+        int n = 0;
+        for (const LayoutNode* p = patternLayout; p; p = p->next)
+            n++;
+        return n;
+    }
+    UserInterfaceHooks responderHooks;
+};
+
+TEST_F(PlacementFlows, SmartScaleFromTheScaleDialogCancelledWhileItRunsKeepsThePattern) {
+    MakeRectBox(0, 0, 30, 20);
+    const int slot = LoadPath({{0, 0}, {4, 0}, {4, 2}, {0, 2}});
+    LayoutNode* n = NewPatternLayoutNode(slot, -1, 0, 5, 5);
+    const Pattern* p = GetPattern(slot);
+
+    // Cancelled while the hull is bounced: nothing changes, the menus come back.
+    watch.cancelOnHull = true;
+    responder->answers = {kResponseYes};
+    OpenPopupAt(5, 5);
+    Play(kScaleDialogTitle, {ClickNamed("SmartScale")});
+    Choose("Scale");
+    Finish();
+    EXPECT_TRUE(watch.cancelled);
+    EXPECT_EQ(responder->Texts(), std::vector<std::string>{"KEEP PATTERN PROPORTIONS?"});
+    EXPECT_FLOAT_EQ(p->width, 4);
+    EXPECT_FLOAT_EQ(n->x, 5);
+    EXPECT_EQ(MenuStateMask(), kLayoutViewMenuMask);
+    EXPECT_EQ(waitWindow, nullptr);
+}
+
+TEST_F(PlacementFlows, AutofillFromThePopupAndTheEditToolCancelBringsTheLayoutBack) {
+    MakeRectBox(0, 0, 25, 12);
+    const int slot = LoadPath({{0, 0}, {10, 0}, {10, 10}, {0, 10}});
+    NewPatternLayoutNode(slot, -1, 0, 3, 1);
+
+    // Cancelled in the waiting window: the undo layout is back.
+    watch.cancelOnHull = true;
+    responder->answers = {kResponseYes};
+    OpenPopupAt(3, 1);
+    Choose("Copies/Autofill");
+    EXPECT_TRUE(watch.cancelled);
+    ASSERT_EQ(Placements(), 1);
+    EXPECT_EQ(patternLayout->arrayIndex, -1);
+    EXPECT_FLOAT_EQ(patternLayout->x, 3);
+    EXPECT_FLOAT_EQ(GetPattern(patternLayout->patternIndex)->width, 10);
+    EXPECT_EQ(MenuStateMask(), kLayoutViewMenuMask);
+
+    // From the pop-up to the end: two across, grown into the box and centred.
+    watch = Watch{};
+    responder->answers = {kResponseYes};
+    responder->shown.clear();
+    OpenPopupAt(3, 1);
+    Choose("Copies/Autofill");
+    EXPECT_EQ(responder->Texts(), std::vector<std::string>{kAutofillQuestion});
+    EXPECT_EQ(watch.maskWhileRunning, kPlacementBusyMask);
+    ASSERT_EQ(Placements(), 2);
+    const ArrayNode* array = GetArrayNode(patternLayout->arrayIndex);
+    ASSERT_NE(array, nullptr);
+    EXPECT_EQ(array->across, 2);
+    EXPECT_EQ(array->down, 1);
+    const Pattern* p = GetPattern(patternLayout->patternIndex);
+    EXPECT_GT(p->height, 11);  // 10 x 10 grown toward the box height of 12
+    EXPECT_LE(p->height, 12.001);
+    EXPECT_NEAR(patternLayout->next->x - patternLayout->x, p->width, 1e-3);
+    EXPECT_NEAR((patternLayout->x + patternLayout->next->x + p->width) / 2, 12.5, 0.05);
+
+    // The Edit menu's tool: armed, then a tap on a pattern autofills it; an
+    // arrayed one is refused.
+    ClearLayout();
+    InitArrays();
+    MakeRectBox(0, 0, 30, 20);
+    const int small = LoadPath({{0, 0}, {10, 0}, {10, 10}, {0, 10}});
+    NewPatternLayoutNode(small, -1, 0, 11, 4);
+    MenuBar* menus = MenuRecord();
+    ASSERT_TRUE(menus && menus->items[kItemAutofill]);
+    ASSERT_TRUE(gtk_widget_is_sensitive(menus->items[kItemAutofill]));
+    gtk_menu_item_activate(GTK_MENU_ITEM(menus->items[kItemAutofill]));
+    Drain();
+    EXPECT_EQ(command, kModeAutofill);
+    EXPECT_STREQ(statusBar, "Select Pattern Autofill");
+    responder->answers = {kResponseNo};
+    responder->shown.clear();
+    ClearCrashRecoveryImage();
+    TapAt(interface->drawingArea, 160, 90);  // inside the pattern at (11 … 21, 4 … 14)
+    EXPECT_EQ(command, kModeNone);
+    // The tap's handling ended with the array in the recovery image.
+    const std::string image = folder.File("image.qlf");
+    ASSERT_EQ(FinishCrashRecovery(image.c_str()), 1);
+    EXPECT_EQ(ReadFileText(image), SerializeLayout());
+    EXPECT_EQ(responder->Texts(), std::vector<std::string>{kAutofillQuestion});
+    ASSERT_EQ(Placements(), 6);  // 30 x 20 takes three across, two down
+    EXPECT_GE(patternLayout->arrayIndex, 0);
+    gtk_menu_item_activate(GTK_MENU_ITEM(menus->items[kItemAutofill]));
+    Drain();
+    responder->shown.clear();
+    TapAt(interface->drawingArea, 60, 120);
+    EXPECT_EQ(responder->Texts(), std::vector<std::string>{kArrayedRefusal});
+    EXPECT_EQ(Placements(), 6);
+}
+
+// The quilter at the simulated board: the head pushed to each mark when its
+// message shows.
+const Mc1Sim* board = nullptr;
+std::vector<std::string> marksShown;
+
+int PushToMarks(int, int, const char* text) {
+    marksShown.push_back(text);
+    const struct {
+        const char* message;
+        const char* push;  // thousandths of an inch
+    } pushes[] = {
+        {NestingStep(kNestLowerLeft).message, "push 1000 12000"},
+        {NestingStep(kNestLowerRight).message, "push 20000 0"},
+        // Rolled 8 inches back and 0.25 to the right, and turned by 0.01 rad.
+        {NestingStep(kNestFirstMark).message, "push -19750 -8000"},
+        {NestingStep(kNestSecondMark).message, "push 19999 200"},
+    };
+    for (const auto& p : pushes)
+        if (std::string(text) == p.message) SimControl(*board, p.push);
+    return kResponseOk;
+}
+
+// A tap on OK at the bottom right of the named view.
+Step TapOk(const char* view) {
+    return [view](GtkWidget* w) {
+        GtkWidget* v = FindNamed(w, view);
+        PlacementFlows::TapAt(v, v->allocation.width - 20, v->allocation.height - 5);
+    };
+}
+
+// Whether a view shows a dark (pattern) pixel within two pixels of (x, y).
+bool DarkNear(GtkWidget* view, double x, double y) {
+    Drain();
+    GdkPixbuf* shot = gdk_pixbuf_get_from_drawable(nullptr, view->window, nullptr, 0, 0, 0, 0,
+                                                   view->allocation.width, view->allocation.height);
+    if (!shot) return false;
+    const int n = gdk_pixbuf_get_n_channels(shot), stride = gdk_pixbuf_get_rowstride(shot);
+    const guchar* pixels = gdk_pixbuf_get_pixels(shot);
+    bool dark = false;
+    for (int dy = -2; dy <= 2; dy++)
+        for (int dx = -2; dx <= 2; dx++) {
+            const int px = static_cast<int>(x) + dx, py = static_cast<int>(y) + dy;
+            if (px < 0 || py < 0 || px >= view->allocation.width || py >= view->allocation.height)
+                continue;
+            const guchar* p = pixels + py * stride + px * n;
+            if (p[0] < 80 && p[1] < 80 && p[2] < 80) dark = true;
+        }
+    g_object_unref(shot);
+    return dark;
+}
+
+TEST_F(PlacementFlows, NestFollowsTheMarksAndTheHeadOnTheSimulatedBoard) {
+    Mc1Sim sim;
+    ASSERT_TRUE(sim.running) << sim.error;
+    board = &sim;
+    SetSerialDevicePath(sim.device);
+    ASSERT_GE(OpenPort(), 0);
+    const int boxSlot = MakeRectBox(1, 2, 20, 10);
+    PatternBox* box = GetPatternBox(boxSlot);
+    const int slot = LoadPath({{0, 0}, {2, 0}, {2, 1}, {0, 1}});
+    LayoutNode* node = NewPatternLayoutNode(slot, -1, 0, 3, 4);
+    UserInterfaceHooks hooks = GetUserInterfaceHooks();
+    hooks.showMessage = PushToMarks;
+    SetUserInterfaceHooks(hooks);
+    MenuBar* menus = MenuRecord();
+    ASSERT_TRUE(menus && menus->items[kItemNest]);
+    ASSERT_TRUE(gtk_widget_is_sensitive(menus->items[kItemNest]));
+
+    // Through the marks, the nesting-point screen, and the nesting screen where
+    // the head is pushed half an inch to the right before OK.
+    bool pointScreenShown = false, nestingScreenShown = false;
+    Script point;
+    point.windowName = kNestPointScreenName;
+    point.steps = {[&](GtkWidget* w) {
+                       pointScreenShown = true;
+                       GtkWidget* view = FindNamed(w, kNestPointViewName);
+                       // The pattern's first edge on the table, not beside it.
+                       const float scale = ViewScale();
+                       const float edgeX = box->x + node->x + 1, edgeY = box->y + node->y;
+                       EXPECT_TRUE(DarkNear(view, edgeX / scale, edgeY / scale));
+                       EXPECT_FALSE(DarkNear(view, edgeX / scale, (edgeY + 0.5f) / scale));
+                       TapAt(view, 10, 10);  // above the strip: nothing
+                   },
+                   TapOk(kNestPointViewName)};
+    StartScript(&point);
+    script.windowName = kNestingScreenName;
+    script.steps = {[&](GtkWidget* w) {
+                        nestingScreenShown = true;
+                        // The box fills the view with half an inch around it.
+                        GtkWidget* view = FindNamed(w, kNestingViewName);
+                        const float scale = ViewScale();
+                        EXPECT_NEAR(scale, 21.0f / view->allocation.width, 1e-3);
+                        const float edgeX = node->x + 1.5f, edgeY = node->y + 0.5f;
+                        EXPECT_TRUE(DarkNear(view, edgeX / scale, edgeY / scale));
+                        EXPECT_FALSE(DarkNear(view, edgeX / scale, (edgeY + 0.5f) / scale));
+                        SimControl(sim, "push 500 0");
+                    },
+                    TapOk(kNestingViewName)};
+    StartScript(&script);
+    gtk_menu_item_activate(GTK_MENU_ITEM(menus->items[kItemNest]));
+    Drain();
+    StopScript(&point);
+    StopScript(&script);
+    EXPECT_TRUE(pointScreenShown);
+    EXPECT_TRUE(nestingScreenShown);
+    // Marks: 0.25 right and the height less 8 inches down; the screen: 0.5 right.
+    EXPECT_NEAR(box->x, 1.75f, 1e-3);
+    EXPECT_NEAR(box->y, 4, 1e-3);
+    EXPECT_NEAR(GetPattern(node->patternIndex)->width, 2.0099f, 2e-4);  // turned by 0.01
+    EXPECT_EQ(runCapture, 0);
+    EXPECT_EQ(FindToplevel(kNestingScreenName), nullptr);
+
+    // The board stops answering while the nesting-point screen shows: the
+    // nesting screen cannot know where the head starts from, so it does not
+    // open; the box stays where the marks put it.
+    marksShown.clear();
+    nestingScreenShown = false;
+    Script silenced;
+    silenced.windowName = kNestPointScreenName;
+    silenced.steps = {[&](GtkWidget* w) {
+        SimControl(sim, "silence on");
+        GtkWidget* view = FindNamed(w, kNestPointViewName);
+        TapAt(view, 5, view->allocation.height - 5);
+    }};
+    StartScript(&silenced);
+    StartScript(&script);
+    gtk_menu_item_activate(GTK_MENU_ITEM(menus->items[kItemNest]));
+    Drain();
+    StopScript(&silenced);
+    StopScript(&script);
+    EXPECT_FALSE(nestingScreenShown);
+    ASSERT_EQ(marksShown.size(), 8u);
+    EXPECT_EQ(marksShown.back(), kNestCommunicationsError);
+    EXPECT_NEAR(box->x, 2, 1e-3);
+    EXPECT_NEAR(box->y, 6, 1e-3);
+
+    ClosePort();
+    SetSerialDevicePath("");
+}
+
+class TouchWalk : public PopupTest {
+protected:
+    // Checks what is on the screen now under the name of the place; a dialog
+    // is kept on top and asked to repaint before each picture (a dialog
+    // opened from a menu could stay unpainted on the test display).
+    void Look(const std::string& place, GtkWidget* dialog = nullptr) {
+        Drain();
+        gdk_window_process_all_updates();
+        gdk_display_sync(gdk_display_get_default());
+        problems += Prefixed(place, SmallTouchTargetsOnScreen(TouchTargetMinimum()));
+        if (screen_width != 320) return;  // the reference pictures are of the small screen
+        const std::string picture =
+            std::string(LONGARM_BINARY_DIR) + "/tests/walk_" + place + ".png";
+        // The X server may still be painting a window that just came up (on a
+        // loaded machine for many seconds): the picture is taken again while
+        // the main loop runs, until it matches. A match ends the wait at once.
+        // The verdict is the last picture taken, so a match is not undone by a
+        // second shot racing a repaint.
+        ::testing::AssertionResult last = ::testing::AssertionFailure() << "no screenshot";
+        WaitFor(
+            [&] {
+                if (dialog && dialog->window) {
+                    gdk_window_raise(dialog->window);
+                    gtk_widget_queue_draw(dialog);
+                    gdk_window_process_all_updates();
+                    gdk_display_sync(gdk_display_get_default());
+                }
+                last = SaveScreenshot(picture) ? LooksLike(picture, "walk_" + place)
+                                               : ::testing::AssertionFailure() << "no screenshot";
+                return static_cast<bool>(last);
+            },
+            20000);
+        EXPECT_TRUE(last) << place;
+    }
+    static std::string Prefixed(const std::string& place, const std::string& lines) {
+        std::string out;
+        size_t start = 0;
+        while (start < lines.size()) {
+            const size_t end = lines.find('\n', start);
+            out += place + ": " + lines.substr(start, end - start) + "\n";
+            start = end == std::string::npos ? lines.size() : end + 1;
+        }
+        return out;
+    }
+
+    // Runs a modal window and looks at it while it is up: its controls, and
+    // Cancel to the left of OK as in every message window. Then cancels it.
+    void WalkDialog(const char* name, const std::string& place, const std::function<void()>& open) {
+        script.windowName = name;
+        script.steps = {[this, place](GtkWidget* w) {
+                            Look(place, w);
+                            GtkWidget* cancel = FindButton(w, "gtk-cancel");
+                            GtkWidget* ok = FindButton(w, "gtk-ok");
+                            ASSERT_TRUE(cancel && ok) << place;
+                            int cancelX = 0, okX = 0, y = 0;
+                            gtk_widget_translate_coordinates(cancel, w, 0, 0, &cancelX, &y);
+                            gtk_widget_translate_coordinates(ok, w, 0, 0, &okX, &y);
+                            EXPECT_LT(cancelX, okX) << place << ": OK left of Cancel";
+                        },
+                        [](GtkWidget* w) { Click(FindButton(w, "gtk-cancel")); }};
+        StartScript(&script);
+        open();
+        StopScript(&script);
+        Drain();
+    }
+
+    // Looks at the open menu, then opens each of its sub-menus with a touch
+    // and looks at that, and so on down.
+    void WalkMenu(GtkWidget* menu, const std::string& place) {
+        ASSERT_TRUE(WaitFor([&] { return gtk_widget_get_mapped(menu); }, 2000)) << place;
+        Look(place);
+        GList* items = gtk_container_get_children(GTK_CONTAINER(menu));
+        for (GList* l = items; l; l = l->next) {
+            GtkWidget* item = GTK_WIDGET(l->data);
+            GtkWidget* submenu = gtk_menu_item_get_submenu(GTK_MENU_ITEM(item));
+            if (!submenu || !gtk_widget_get_visible(item)) continue;
+            std::string name = MenuItemText(item);
+            for (char& c : name)
+                c = c == ' ' ? '_' : static_cast<char>(g_ascii_tolower(c));
+            Click(item);
+            WalkMenu(submenu, place + "_" + name);
+        }
+        g_list_free(items);
+    }
+
+    void WalkEverything() {
+        MakeRectBox(0, 0, 30, 20);
+        const int slot = LoadPath({{0, 0}, {2, 0}, {2, 1}});
+        LayoutNode* node = NewPatternLayoutNode(slot, -1, 0, 5, 5);
+        SetSelectedNode(node);
+        gtk_widget_queue_draw(interface->window);  // the box and the pattern
+        Look("layout");
+        Settings().showAdvancedFeatures = 1;  // every entry of every menu
+        ApplyMenuVisibility();
+        const char* menus[kMenuCount] = {"menu_main", "menu_edit", "menu_view", "menu_stitch"};
+        for (int m = 0; m < kMenuCount; m++) {
+            Click(MenuRecord()->menuTitles[m]);
+            WalkMenu(MenuRecord()->menus[m], menus[m]);
+            gtk_menu_shell_deactivate(GTK_MENU_SHELL(MenuRecord()->menuBar));
+        }
+        OpenPopup(50, 50);
+        WalkMenu(PopupMenu(), "popup");
+        ClosePopup();
+        Settings().showAdvancedFeatures = 0;
+        ApplyMenuVisibility();
+        WalkDialog(kScaleDialogTitle, "scale", [&] { ScaleDialog(node); });
+        WalkDialog(kRepeatDialogTitle, "repeat", [&] { ArrayDialog(node); });
+        WalkDialog(kPropertiesDialogTitle, "properties", [&] { PatternPropertiesDialog(node); });
+        WalkDialog("NumberEntry", "number_pad", [] { GtkNumberEntry("2.5", 1, 0, "Width (in.)"); });
+        WalkDialog(kKeyboardWindowName, "keyboard", [] {
+            std::string text = "name";
+            GtkShowKeyboard(text, "SAVE AS:");
+        });
+        WalkDialog(kFileChooserWindowName, "file_chooser", [] { GetFilename("./", nullptr); });
+        WalkScreens();
+    }
+
+    // The screens reached from the main menu, and the pattern list scrolled to
+    // its last entry.
+    void WalkScreens() {
+        extents = std::make_unique<PatternBox>();
+        extents->width = 60;
+        extents->height = 40;
+        StartPatternBoxSetup();
+        Look("pattern_box");
+        menuMainTraceMode(nullptr, nullptr);
+        Look("free_motion");
+        for (int i = 0; i < 30; i++)
+            ASSERT_TRUE(WriteFileText("patterns/feather " + std::to_string(i) + ".qcc", "n f\n"));
+        ShowScreen(createPatternSelectScreen, 0x37FFFFF, "pattern select");
+        GtkWidget* list = FindNamed(interface->currentScreen, "GtkTreeView");
+        ASSERT_NE(list, nullptr);
+        GtkAdjustment* scroll = gtk_tree_view_get_vadjustment(GTK_TREE_VIEW(list));
+        Drain();
+        gtk_adjustment_set_value(scroll, scroll->upper - scroll->page_size);
+        Look("pattern_select");
+        // Drawn on the views rather than built of widgets: the direction pad
+        // and box arrows, and the confirm buttons of the setup screens.
+        const int minimum = TouchTargetMinimum();
+        if (PadForIconStyle(icon_style).s < minimum) problems += "direction pad: too small\n";
+        if (confirm_button_size < minimum) problems += "confirm buttons: too small\n";
+    }
+
+    std::string problems;
+};
+
+TEST_F(TouchWalk, EveryControlFitsAndIsBigEnoughOnTheSmallScreen) {
+    ASSERT_EQ(screen_width, 320);
+    WalkEverything();
+    EXPECT_EQ(problems, "");
+}
+
+// The same walk with the large screen's settings and style file.
+TEST_F(TouchWalk, EveryControlFitsAndIsBigEnoughOnTheLargeScreen) {
+    DropMainWindow();
+    ASSERT_EQ(ParseConfigFile(LONGARM_SOURCE_DIR "/tests/data/screen_large.conf"), 1);
+    EXPECT_EQ(ParseStyleFile(LONGARM_SOURCE_DIR "/gtkrc"), "");
+    MakeMainWindow(true);
+    ShowScreen([] { return createPatternViewScreen(0, kAreaLayoutView); }, 0x37FFFFF, "layout");
+    WalkEverything();
+    EXPECT_EQ(problems, "");
+    ParseConfigFile("/nonexistent/screen.conf");
+    ParseStyleFile(LONGARM_SOURCE_DIR "/gtkrc_5");
+}
+
+}  // namespace
