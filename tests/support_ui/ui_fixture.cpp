@@ -4,7 +4,6 @@
 
 #include <algorithm>
 
-#include "base/application_state.h"
 #include "base/screen_config.h"
 #include "base/ui_hooks.h"
 #include "layout/layout_file.h"
@@ -13,7 +12,6 @@
 #include "machine/stitching/pattern_run.h"
 #include "ui/file_chooser.h"
 #include "ui/interface.h"
-#include "ui/menu.h"
 #include "ui/screens.h"
 #include "ui/startup.h"
 #include "ui/widget_helpers.h"

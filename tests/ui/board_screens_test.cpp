@@ -47,7 +47,6 @@
 #include "ui/run_toggles.h"
 #include "ui/setup_advanced.h"
 #include "ui/setup_screen.h"
-#include "ui/trace_view.h"
 #include "ui/widget_helpers.h"
 
 namespace {

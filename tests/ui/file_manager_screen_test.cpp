@@ -11,7 +11,6 @@
 #include <string>
 #include <vector>
 
-#include "base/application_state.h"
 #include "base/system_paths.h"
 #include "base/ui_hooks.h"
 #include "support/temp_dir.h"

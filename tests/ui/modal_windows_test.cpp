@@ -164,16 +164,6 @@ GtkWidget* OpenMessageDialog() {
     return found;
 }
 
-GtkWidget* ButtonWithResponse(GtkWidget* dialog, int response) {
-    GtkWidget* found = nullptr;
-    GList* buttons = gtk_container_get_children(GTK_CONTAINER(GTK_DIALOG(dialog)->action_area));
-    for (GList* l = buttons; l; l = l->next)
-        if (gtk_dialog_get_response_for_widget(GTK_DIALOG(dialog), GTK_WIDGET(l->data)) == response)
-            found = GTK_WIDGET(l->data);
-    g_list_free(buttons);
-    return found;
-}
-
 // Answers the next message dialog with this response (a real pointer click
 // through xdotool when `click` is set, else activating the button), keeping
 // its text and whether it wraps.
@@ -192,7 +182,7 @@ gboolean AnswerDialog(gpointer data) {
     GtkWidget* label = GTK_MESSAGE_DIALOG(dialog)->label;
     answer->text = gtk_label_get_text(GTK_LABEL(label));
     answer->wraps = gtk_label_get_line_wrap(GTK_LABEL(label));
-    GtkWidget* button = ButtonWithResponse(dialog, answer->response);
+    GtkWidget* button = gtk_dialog_get_widget_for_response(GTK_DIALOG(dialog), answer->response);
     if (!button) return TRUE;
     if (answer->click) {
         XdotoolClick(button, false);

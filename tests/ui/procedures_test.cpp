@@ -11,7 +11,6 @@
 #include <vector>
 
 #include "base/application_state.h"
-#include "base/recovery_image.h"
 #include "base/screen_config.h"
 #include "base/system_paths.h"
 #include "base/ui_hooks.h"

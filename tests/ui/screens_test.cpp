@@ -6,7 +6,6 @@
 #include <string>
 #include <vector>
 
-#include "base/application_state.h"
 #include "layout/layout_file.h"
 #include "layout/layout_selection.h"
 #include "layout/layout_tree.h"
@@ -15,82 +14,41 @@
 #include "support/temp_dir.h"
 #include "support_ui/ui_fixture.h"
 #include "ui/interface.h"
-#include "ui/layout_actions.h"
 #include "ui/menu.h"
-#include "ui/pattern_files.h"
 #include "ui/pattern_select.h"
 #include "ui/screens.h"
 #include "ui/startup.h"
-#include "ui/widget_helpers.h"
-
-namespace {
-
-// Runs a test body inside a program folder with a patterns tree, with the main
-// window, the menu row and the interface record.
-class Screens : public ::testing::Test {
-protected:
-    void SetUp() override {
-        ASSERT_TRUE(EnsureGtk()) << "no X display for the window tests";
-        ASSERT_NE(getcwd(oldDir, sizeof oldDir), nullptr);
-        ASSERT_EQ(chdir(dir.path.c_str()), 0);
-        mkdir("patterns", 0777);
-        mkdir("patterns/Flowers", 0777);
-        mkdir("thumbnails", 0777);
-        WriteFileText("patterns/Flowers/rose.qcc", "n rose\np X0.000 Y0.000\np X2.000 Y1.000\n");
-        WriteFileText("patterns/broken.qcc", "this is no pattern\n");
-        WriteFileText("patterns/Wave.qcc",
-                      "p X0.000 Y0.000\np X1.000 Y1.000\np X2.000 Y0.000\np X3.000 Y1.000\n");
-        MakeMainWindow();
-        GtkWidget* row = gtk_hbox_new(FALSE, 0);
-        gtk_box_pack_start(GTK_BOX(row), createMenu(), FALSE, FALSE, 0);
-        gtk_box_pack_start(GTK_BOX(row), createToolbar(), TRUE, TRUE, 0);
-        gtk_box_pack_start(GTK_BOX(interface->mainBox), row, FALSE, FALSE, 0);
-        gtk_widget_show_all(row);
-    }
-    void TearDown() override {
-        DropMainWindow();
-        FreeLayout();
-        pbTemp.reset();
-        if (oldDir[0]) {
-            EXPECT_EQ(chdir(oldDir), 0);
-        }
-    }
-
-    void ShowPatternSelect() {
-        ShowScreen(createPatternSelectScreen, kScreenMaskWithBox, "pattern select");
-        Drain();
-        const std::vector<GtkWidget*> lists =
-            WidgetsOfType(interface->currentScreen, GTK_TYPE_TREE_VIEW);
-        ASSERT_FALSE(lists.empty());
-        list = GTK_TREE_VIEW(lists[0]);
-    }
-
-    // Moves the list's cursor to the row at the path ("0", "0:1", ...).
-    void SelectRow(const char* path) {
-        GtkTreePath* treePath = gtk_tree_path_new_from_string(path);
-        gtk_tree_view_set_cursor(list, treePath, nullptr, FALSE);
-        gtk_tree_path_free(treePath);
-        Drain();
-    }
-
-    bool SelectSensitive() { return gtk_widget_get_sensitive(interface->btnSelectPattern) == TRUE; }
-    // The default quilt area with its one box, the current one.
-    void DefaultQuiltArea() {
-        BogusExtents();
-        SetCurrentPatternBox(0);
-    }
-
-    TempDir dir;
-    char oldDir[4096] = {};
-    GtkTreeView* list = nullptr;
-};
-
-}  // namespace
 
 // The pattern list: folder rows open and close, only a good pattern file
 // enables Select, which starts the quilt-area setup first or places the
 // pattern; Repeat places it again; a path too long for the buffer is refused.
-TEST_F(Screens, PatternSelectOpensFoldersAndPlacesOnlyGoodPatterns) {
+TEST(Screens, PatternSelectOpensFoldersAndPlacesOnlyGoodPatterns) {
+    ASSERT_TRUE(EnsureGtk());
+    TempDir dir;
+    char oldDir[4096] = {};
+    ASSERT_NE(getcwd(oldDir, sizeof oldDir), nullptr);
+    ASSERT_EQ(chdir(dir.path.c_str()), 0);
+    for (const char* folder : {"patterns", "patterns/Flowers", "thumbnails"})
+        ASSERT_EQ(mkdir(folder, 0777), 0);
+    WriteFileText("patterns/Flowers/rose.qcc", "n rose\np X0.000 Y0.000\np X2.000 Y1.000\n");
+    WriteFileText("patterns/broken.qcc", "this is no pattern\n");
+    WriteFileText("patterns/Wave.qcc", "p X0.000 Y0.000\np X1.000 Y1.000\np X2.000 Y0.000\n");
+    MakeMainWindow(true);
+    GtkTreeView* list = nullptr;
+    auto ShowPatternSelect = [&] {
+        ShowScreen(createPatternSelectScreen, kScreenMaskWithBox, "pattern select");
+        Drain();
+        list = GTK_TREE_VIEW(WidgetsOfType(interface->currentScreen, GTK_TYPE_TREE_VIEW).at(0));
+    };
+    // Moves the list's cursor to the row at the path ("0", "0:1", ...).
+    auto SelectRow = [&](const char* path) {
+        GtkTreePath* treePath = gtk_tree_path_new_from_string(path);
+        gtk_tree_view_set_cursor(list, treePath, nullptr, FALSE);
+        gtk_tree_path_free(treePath);
+        Drain();
+    };
+    auto SelectSensitive = [] { return gtk_widget_get_sensitive(interface->btnSelectPattern); };
+
     ScriptedResponder responder;
     ShowPatternSelect();
     EXPECT_FALSE(SelectSensitive());
@@ -121,7 +79,8 @@ TEST_F(Screens, PatternSelectOpensFoldersAndPlacesOnlyGoodPatterns) {
     EXPECT_EQ(BoxMode(), 0);
     EXPECT_EQ(CountLayoutNodes(), 0);
 
-    DefaultQuiltArea();
+    BogusExtents();  // the default quilt area with its one box, the current one
+    SetCurrentPatternBox(0);
     ShowPatternSelect();
     SelectRow("0");
     SelectRow("0:0");
@@ -158,4 +117,7 @@ TEST_F(Screens, PatternSelectOpensFoldersAndPlacesOnlyGoodPatterns) {
     ASSERT_FALSE(responder.shown.empty());
     EXPECT_NE(responder.shown.back().text.find("TOO LONG"), std::string::npos);
     EXPECT_STREQ(CurrentScreenName(), "pattern select");
+    DropMainWindow();
+    FreeLayout();
+    EXPECT_EQ(chdir(oldDir), 0);
 }

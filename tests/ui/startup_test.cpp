@@ -12,7 +12,6 @@
 #include <string>
 #include <vector>
 
-#include "base/application_state.h"
 #include "base/system_paths.h"
 #include "base/ui_hooks.h"
 #include "layout/layout_file.h"
@@ -20,8 +19,8 @@
 #include "layout/pattern_box.h"
 #include "maintenance/checksum_file.h"
 #include "maintenance/program_update.h"
-#include "pattern/pattern.h"
 #include "support/mc1sim_fixture.h"
+#include "support/run_layout.h"
 #include "support/run_program.h"
 #include "support/temp_dir.h"
 #include "support_ui/ui_fixture.h"
@@ -149,26 +148,17 @@ TEST_F(ProgramFolder, WithoutABoardTheProgramSaysSoAndStartsFromTheDefaultsFile)
 TEST_F(ProgramFolder, ACrashAfterRecoveringWritesTheRecoveredLayoutBackWhole) {
     ASSERT_EQ(mkdir(dir.File("Layout").c_str(), 0777), 0);
     // A layout of a measured table, one box and one placed pattern.
-    FreeLayout();
-    InitPatternBox();
+    ResetLayout();
     extents = std::make_unique<PatternBox>();
     SetPatternBoxCorners(extents.get(), {{0, 0}, {40, 0}, {40, 20}, {0, 20}});
     SetPatternBoxOrigin(extents.get());
-    PatternBox* box = GetPatternBox(CreatePatternBox());
-    SetPatternBoxCorners(box, {{0, 20}, {40, 20}, {40, 0}, {0, 0}});
-    SetPatternBoxOrigin(box);
-    auto pattern = std::make_unique<Pattern>();
-    pattern->name = "zigzag";
-    pattern->x = {0, 1, 2, 3};
-    pattern->y = {0, 1, 0, 1};
-    pattern->pointCount = 4;
-    UpdatePatternSize(pattern.get());
-    ASSERT_EQ(AddPatternToList(0, std::move(pattern)), 1);
-    ASSERT_NE(AppendLayoutNode(0, -1, 0, 2.5f, 3.5f, 0), nullptr);
+    const int box = MakeRectBox(0, 0, 40, 20);
+    const int slot = LoadPoints({{0, 0}, {1, 1}, {2, 0}, {3, 1}});
+    ASSERT_NE(AppendLayoutNode(slot, -1, 0, 2.5f, 3.5f, box), nullptr);
     const std::string recovery = dir.File("Layout/recovery");
     ASSERT_EQ(SaveLayout(recovery.c_str(), 0, 1), 1);
     const std::string saved = ReadFileText(recovery + ".qlf");
-    FreeLayout();
+    ResetLayout();
 
     ProgramResult run = Start({"--test-crash"});
     ASSERT_FALSE(run.timedOut) << run.out;

@@ -14,12 +14,10 @@
 #include "layout/layout_tree.h"
 #include "layout/pattern_box.h"
 #include "machine/stitching/pattern_run.h"
-#include "pattern/pattern.h"
 #include "support/run_layout.h"
 #include "support_ui/ui_fixture.h"
 #include "ui/menu.h"
 #include "ui/stitch_preview_screen.h"
-#include "ui/widget_helpers.h"
 
 namespace {
 
