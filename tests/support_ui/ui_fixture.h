@@ -1,7 +1,6 @@
-// Helpers shared by the user-interface test programs: the toolkit started once
-// on an X server of the test program's own, a main window with the interface
-// record, a scripted responder for messages, the keyboard and the number pad,
-// finding widgets, and clicks through the X server or with xdotool.
+// Helpers of the window tests: the toolkit, the main window, a scripted
+// responder for messages, the keyboard and the number pad, finding widgets,
+// and clicks through the X server or with xdotool.
 #pragma once
 
 #include <gtk/gtk.h>
@@ -39,10 +38,8 @@ bool WaitFor(Predicate predicate, int timeoutMs = 5000) {
     return true;
 }
 
-// Creates the interface record (when missing) with an undecorated main window
-// of the screen size at (0, 0) and its vertical main box; with withMenuRow the
-// menu bar and toolbar row is packed first and the record's menu and toolbar
-// are set. Shows it.
+// Creates the interface record (when missing) and shows the main window of
+// the screen size at (0, 0), with the menu bar and toolbar row when asked.
 void MakeMainWindow(bool withMenuRow = false);
 
 // Destroys the current screen and the main window and resets the record.

@@ -1,7 +1,7 @@
 // Screens built for real under the test's X server and driven against the
 // simulated board: the setup notebook (clicks, the number pad and the keyboard;
 // the board's parameters are the evidence of every change), the trace screen
-// with the toolbar's machine toggles, and the point selection.
+// with the toolbar's machine toggles, the point selection, and a run.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -31,38 +31,46 @@
 #include "machine/stitching/pattern_run.h"
 #include "machine/stitching/point_select.h"
 #include "machine/stitching/point_streaming.h"
+#include "machine/stitching/run_flags.h"
 #include "machine/stitching/run_state.h"
 #include "machine/stitching/stitch_path.h"
 #include "machine/stitching/trace_recording.h"
 #include "pattern/pattern.h"
 #include "support/mc1sim_fixture.h"
 #include "support/run_layout.h"
+#include "support/run_record.h"
 #include "support/temp_dir.h"
 #include "support_ui/touch_targets.h"
 #include "support_ui/ui_fixture.h"
 #include "ui/diagnostics_page.h"
+#include "ui/drawing_area.h"
 #include "ui/interface.h"
 #include "ui/menu.h"
 #include "ui/point_select_screen.h"
 #include "ui/run_toggles.h"
+#include "ui/run_view.h"
+#include "ui/screens.h"
 #include "ui/setup_advanced.h"
 #include "ui/setup_screen.h"
+#include "ui/startup.h"
 #include "ui/widget_helpers.h"
 
 namespace {
 
-// The main window's record on the simulated board (time scale 50), the
+// The main window's record on the simulated board (time scale 50 unless a
+// test sets another before SetUp), the
 // factory settings, the log in a temporary file, the scripted responder, and
 // a temporary program folder (patterns/, images/, defaults file) as the
 // working directory.
 struct BoardWindowTest : ::testing::Test {
     void SetUp() override {
         ASSERT_TRUE(EnsureGtk());
-        ASSERT_TRUE(sim.running) << sim.error;
+        sim = std::make_unique<Mc1Sim>(std::vector<std::string>{"--time-scale", timeScale});
+        ASSERT_TRUE(sim->running) << sim->error;
         SetFactoryDefaults();
         ResetProgramSettings();
         SetLogStream(logStream);
-        SetSerialDevicePath(sim.device);
+        SetSerialDevicePath(sim->device);
         ASSERT_GE(OpenPort(), 0);
         responder = std::make_unique<ScriptedResponder>();
         // Long loops (recording, motor tests) keep the screen alive through the seam.
@@ -89,9 +97,10 @@ struct BoardWindowTest : ::testing::Test {
         std::fclose(logStream);
         EraseTemporaryPattern();
     }
-    std::string Sim(const std::string& command) { return SimControl(sim, command); }
+    std::string Sim(const std::string& command) { return SimControl(*sim, command); }
 
-    Mc1Sim sim{std::vector<std::string>{"--time-scale", "50"}};
+    std::string timeScale = "50";
+    std::unique_ptr<Mc1Sim> sim;
     std::unique_ptr<ScriptedResponder> responder;
     FILE* logStream = std::tmpfile();
     TempDir dir;
@@ -266,7 +275,6 @@ TEST_F(SetupScreenTest, MachineTypesThePasswordAndTheAdvancedSwitch) {
     ASSERT_NE(list, nullptr);
     Turn(kPageAdvanced);
     EXPECT_FALSE(Shown(list, true)) << "the machine type is an advanced feature";
-
     // The password guard: a wrong word goes back to the first page.
     responder->keyboard.push_back("tessle");
     Turn(kPageConfiguration);
@@ -279,7 +287,6 @@ TEST_F(SetupScreenTest, MachineTypesThePasswordAndTheAdvancedSwitch) {
     Turn(kPageConfiguration);
     EXPECT_EQ(responder->prompts.size(), 2u) << "asked once per visit";
     EXPECT_EQ(gtk_notebook_get_current_page(Notebook()), kPageConfiguration);
-
     // Show Advanced Features: the layout entries, the stitch buttons and the
     // advanced rows follow it.
     GtkWidget* box = FindButton(Page(kPageConfiguration), "Show Advanced Features");
@@ -295,7 +302,6 @@ TEST_F(SetupScreenTest, MachineTypesThePasswordAndTheAdvancedSwitch) {
     EXPECT_TRUE(Shown(stitchBtns, true));
     EXPECT_TRUE(gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(stitchBtns)));
     EXPECT_TRUE(responder->shown.empty()) << "ticking the box asks nothing";
-
     // Machine type: Cancel puts the list back without a second question.
     responder->answers.push_back(kResponseCancel);
     gtk_combo_box_set_active(GTK_COMBO_BOX(list), 12);
@@ -305,7 +311,6 @@ TEST_F(SetupScreenTest, MachineTypesThePasswordAndTheAdvancedSwitch) {
     EXPECT_EQ(responder->shown[0].text, "DO YOU WANT TO SET THE MACHINE TYPE TO:\n\nCorvane 18 ?");
     EXPECT_EQ(Machine().needleUpMethod, 3);
     EXPECT_EQ(needleUpCallbackOn, 1);
-
     // OK: the type stored (its timings are the core's table), the needle-up button hidden.
     responder->answers.push_back(kResponseOk);
     gtk_combo_box_set_active(GTK_COMBO_BOX(list), 12);
@@ -314,7 +319,6 @@ TEST_F(SetupScreenTest, MachineTypesThePasswordAndTheAdvancedSwitch) {
     EXPECT_EQ(Text(EntryOf(advanced, "NdlUp Wait")), "100");
     EXPECT_FALSE(Shown(tools->buttons[kToolNeedleUp]));
     EXPECT_TRUE(Shown(tools->buttons[kToolStitchOnOff]));
-
     // "Stitch Btns" cleared and answered No: the box goes back, nothing changes.
     responder->answers.push_back(kResponseNo);
     gtk_button_clicked(GTK_BUTTON(stitchBtns));
@@ -326,7 +330,6 @@ TEST_F(SetupScreenTest, MachineTypesThePasswordAndTheAdvancedSwitch) {
     gtk_button_clicked(GTK_BUTTON(stitchBtns));
     EXPECT_TRUE(WaitFor([&] { return Settings().stitchButtonsOn == 0; }, 2000));
     EXPECT_FALSE(Shown(tools->buttons[kToolStitchOnOff]));
-
     // Cleared again: the layout entries and the advanced rows go.
     Turn(kPageConfiguration);
     Click(box);
@@ -335,7 +338,6 @@ TEST_F(SetupScreenTest, MachineTypesThePasswordAndTheAdvancedSwitch) {
     EXPECT_FALSE(Shown(menu->items[kItemOpenLayout]));
     Turn(kPageAdvanced);
     EXPECT_FALSE(Shown(list, true));
-
     // Factory Defaults: the factory values (the core's), the pages rebuilt.
     const size_t before = responder->shown.size();
     responder->answers.push_back(kResponseOk);
@@ -402,7 +404,6 @@ TEST_F(SetupScreenTest, TheUpdatesButtonsAndTheMotorTestsAreLive) {
     // The versions read from the board and the stitcher.
     EXPECT_NE(responder->shown[0].text.find("\nMC Firmware: 1.30\nSC Firmware: 2.1"),
               std::string::npos);
-
     // The motor direction: Cancel leaves it, OK reverses the board's encoders.
     GtkWidget* direction = FindButton(updates, "Motor Forward");
     ASSERT_NE(direction, nullptr);
@@ -417,7 +418,6 @@ TEST_F(SetupScreenTest, TheUpdatesButtonsAndTheMotorTestsAreLive) {
     responder->answers.push_back(kResponseOk);
     gtk_button_clicked(GTK_BUTTON(direction));
     EXPECT_EQ(FindButton(updates, "Motor Forward"), direction);
-
     // TEST X on a worn X axis fails; the menus are off while it runs.
     UserInterfaceHooks hooks = GetUserInterfaceHooks();
     hooks.drainEvents = DrainDuringTest;
@@ -430,7 +430,6 @@ TEST_F(SetupScreenTest, TheUpdatesButtonsAndTheMotorTestsAreLive) {
     EXPECT_NE(BufferText(test).find("X motor failed!\n"), std::string::npos) << BufferText(test);
     EXPECT_EQ(maskDuringTest, 0u);
     EXPECT_EQ(MenuStateMask(), setupMask);
-
     // A stall while the quilter leaves the page: the page stays and says so.
     UseManualClock();
     Sim("stall on");
@@ -511,7 +510,7 @@ TEST_F(TraceScreenTest, FreeMotionRecordsAndSavesAndTheToolbarTogglesReachTheBoa
     SetViewScale(0.015f);
     DisableX();
     DisableY();
-    ASSERT_TRUE(WaitForState(sim, "yenabled", "0", 1000));
+    ASSERT_TRUE(WaitForState(*sim, "yenabled", "0", 1000));
 
     gtk_menu_item_activate(GTK_MENU_ITEM(MenuRecord()->items[kItemFreeMotion]));
     Drain();
@@ -547,24 +546,22 @@ TEST_F(TraceScreenTest, FreeMotionRecordsAndSavesAndTheToolbarTogglesReachTheBoa
     ASSERT_EQ(openPattern(&saved, "./patterns/handmade.qcc"), 1);
     EXPECT_EQ(saved.pointCount, 3);
     EXPECT_EQ(responder->Texts(), std::vector<std::string>{"FILE SAVED:\n./patterns/handmade.qcc"});
-
     // Building the screen again forgets the recording.
     gtk_menu_item_activate(GTK_MENU_ITEM(MenuRecord()->items[kItemFreeMotion]));
     Drain();
     EXPECT_FALSE(tmpPattern);
     // The screen freed both axes.
     EXPECT_EQ(StateValue(Sim("state"), "xenabled"), "0");
-
     // The toolbar's machine toggles and the start point button on the board.
     SetMenuStateMask(kLayoutViewMenuMask);
     responder->shown.clear();
     gtk_toggle_tool_button_set_active(GTK_TOGGLE_TOOL_BUTTON(Tool(kToolLockX)), TRUE);
-    EXPECT_TRUE(WaitForState(sim, "xenabled", "1", 1000));
+    EXPECT_TRUE(WaitForState(*sim, "xenabled", "1", 1000));
     EXPECT_EQ(StateValue(Sim("state"), "yenabled"), "0");
     gtk_toggle_tool_button_set_active(GTK_TOGGLE_TOOL_BUTTON(Tool(kToolLockY)), TRUE);
-    EXPECT_TRUE(WaitForState(sim, "yenabled", "1", 1000));
+    EXPECT_TRUE(WaitForState(*sim, "yenabled", "1", 1000));
     gtk_toggle_tool_button_set_active(GTK_TOGGLE_TOOL_BUTTON(Tool(kToolLockX)), FALSE);
-    EXPECT_TRUE(WaitForState(sim, "xenabled", "0", 1000));
+    EXPECT_TRUE(WaitForState(*sim, "xenabled", "0", 1000));
 
     auto* stitchingToggle = GTK_TOGGLE_TOOL_BUTTON(Tool(kToolStitching));
     Sim("stitcher-status 33");
@@ -581,11 +578,10 @@ TEST_F(TraceScreenTest, FreeMotionRecordsAndSavesAndTheToolbarTogglesReachTheBoa
     EXPECT_EQ(responder->Texts().size(), 1u);
     gtk_toggle_tool_button_set_active(stitchingToggle, FALSE);
     EXPECT_EQ(stitching, 0);
-
     // Retrieve Start Point fills the box and quilt entries from the head.
     MakeRunBox();  // origin (1, 1)
     gtk_toggle_tool_button_set_active(GTK_TOGGLE_TOOL_BUTTON(Tool(kToolLockY)), FALSE);
-    ASSERT_TRUE(WaitForState(sim, "yenabled", "0", 1000));
+    ASSERT_TRUE(WaitForState(*sim, "yenabled", "0", 1000));
     Sim("push 1000 -500");  // from (3, 3), where the recording left the head, to (4, 2.5)
     GtkWidget* entries[6] = {};
     for (GtkWidget*& entry : entries)
@@ -626,7 +622,7 @@ TEST_F(TraceScreenTest, PointSelectionReturnsThePathPointNearestTheHead) {
     SetViewScale(0.05f);
     DisableX();
     DisableY();
-    ASSERT_TRUE(WaitForState(sim, "yenabled", "0", 1000));
+    ASSERT_TRUE(WaitForState(*sim, "yenabled", "0", 1000));
     // Nearest to the halt point (3000, 2000), which is not counted: (3000, 1000)
     // lies 900 away, (6000, 2000) 2900.
     Sim("push 3000 1900");
@@ -657,6 +653,98 @@ TEST_F(TraceScreenTest, PointSelectionReturnsThePathPointNearestTheHead) {
 
     FreeFullPattern(CurrentRun().fullPattern);
     CurrentRun().fullPattern = nullptr;
+}
+
+// The run on the real screens: Start on the toolbar, the run view with its
+// marker and speed buttons, PAUSE / START with THREAD BREAK, and the way back
+// to the layout view.
+struct RunViewScreen : BoardWindowTest {
+    RunViewScreen() { timeScale = "6"; }
+    void TearDown() override {
+        SetRunControlHooks({});
+        BoardWindowTest::TearDown();
+    }
+};
+Mc1Sim* runSim = nullptr;
+
+TEST_F(RunViewScreen, StartPauseSpeedAndResumeOnTheRealScreens) {
+    runSim = sim.get();
+    Machine().stitchRep = 0;
+    fpTemp = nullptr;
+    allStop = 0;
+
+    MakeMainWindow(true);
+    InstallRunView();
+    PlacePoints(MakeRunBox(), LinePoints(160, 0, 0, 0.05f, 0.01f), 0.5f, 0.5f);
+    UserInterfaceHooks hooks = GetUserInterfaceHooks();
+    hooks.drainEvents = DrainEvents;  // the run keeps the real screen alive
+    SetUserInterfaceHooks(hooks);
+    ShowScreen([] { return createPatternViewScreen(0, kAreaLayoutView); }, kIdleMenuMask,
+               "layout view");
+    // The Stitching toggle's picture shows its state: struck through in red while off.
+    auto struckThrough = [] {
+        GdkPixbuf* picture =
+            gtk_image_get_pixbuf(GTK_IMAGE(ToolbarRecord()->images[kToolStitching]));
+        const int n = gdk_pixbuf_get_n_channels(picture), w = gdk_pixbuf_get_width(picture);
+        const guchar* centre = gdk_pixbuf_get_pixels(picture) +
+                               gdk_pixbuf_get_rowstride(picture) * (w / 2) + n * (w / 2);
+        return centre[0] > 200 && centre[1] < 40 && centre[2] < 40;
+    };
+    EXPECT_TRUE(struckThrough());
+    gtk_toggle_tool_button_set_active(
+        GTK_TOGGLE_TOOL_BUTTON(ToolbarRecord()->buttons[kToolStitching]), TRUE);
+    Drain();
+    EXPECT_FALSE(struckThrough());
+    // PAUSE, once the run view shows and the head has made 60 moves.
+    g_timeout_add(
+        20,
+        [](gpointer) -> gboolean {
+            if (!isWidget(interface->btnPause) ||
+                std::stoi("0" + StateValue(SimControl(*runSim, "state"), "executed")) < 60)
+                return TRUE;
+            gtk_test_widget_click(interface->btnPause, 1, GdkModifierType(0));
+            return FALSE;
+        },
+        nullptr);
+    Click(gtk_bin_get_child(GTK_BIN(ToolbarRecord()->buttons[kToolStart])));  // returns paused
+    ASSERT_TRUE(WaitFor([] { return allStop == 2; }, 20000));
+    EXPECT_TRUE(responder->Showed(
+        "AFTER THE MACHINE ARRIVES AT THE START POSITION PULL UP THE BOBBIN THREAD\nAND PRESS OK"));
+    EXPECT_STREQ(CurrentScreenName(), "run view");
+    EXPECT_EQ(MenuStateMask(), kRunMenuMask);
+    ASSERT_TRUE(isWidget(interface->btnPause));
+    EXPECT_EQ(FindButton(interface->window, "START"), interface->btnPause);
+    EXPECT_TRUE(GTK_WIDGET_VISIBLE(interface->btnThread));
+    EXPECT_TRUE(GTK_WIDGET_SENSITIVE(interface->btnThread));
+    EXPECT_TRUE(CurrentRun().marker.shown);  // the head marker was drawn meanwhile
+    EXPECT_EQ(StateValue(SimControl(*runSim, "state"), "halted"), "1");
+    // Taps on the speed buttons (Up at the top, Down at the bottom of the
+    // right-hand column) and one beside them.
+    GtkWidget* area = interface->drawingArea;
+    ASSERT_TRUE(isWidget(area));
+    const int w = area->allocation.width, h = area->allocation.height;
+    const int s = icon_style == 1 ? 50 : 32, x = w - s - (icon_style == 1 ? 10 : 5) + s / 2;
+    const struct {
+        int x, y;
+        float speed;
+    } taps[] = {{x, s + s / 2, 50}, {x, h - 2 * s + s / 2, 40}, {w / 2, h / 2, 40}};
+    for (const auto& tap : taps) {
+        gdk_test_simulate_button(area->window, tap.x, tap.y, 1, GdkModifierType(0),
+                                 GDK_BUTTON_RELEASE);
+        Drain();
+        EXPECT_FLOAT_EQ(Machine().maxSpeed, tap.speed) << tap.x << "," << tap.y;
+    }
+
+    Click(interface->btnPause);  // START: resumes and runs to the end
+    ASSERT_TRUE(WaitFor([] { return std::string(CurrentScreenName()) == "layout view"; }, 30000));
+    EXPECT_EQ(MenuStateMask(), kIdleMenuMask);
+    EXPECT_EQ(interface->btnPause, nullptr);
+    EXPECT_EQ(CurrentRun().fullPattern, nullptr);
+    EXPECT_TRUE(GTK_WIDGET_SENSITIVE(ToolbarRecord()->buttons[kToolStitching]));
+    const std::string state = SimControl(*runSim, "state");
+    EXPECT_EQ(StateValue(state, "xenabled"), "0") << state;
+    EXPECT_EQ(StateValue(state, "stitching"), "0") << state;
+    EXPECT_EQ(StitchedMoves(ReadRunRecord(sim->recordPath)).size(), 160u);
 }
 
 }  // namespace

@@ -133,7 +133,6 @@ TEST_F(FileManagerScreenTest, BringsDrawingsInFromTheStickAndDeletesAPattern) {
     EXPECT_EQ(MenuStateMask(), 0x34000BFu);
     EXPECT_EQ(Entry("txtFilename"), "No File Selected");
     EXPECT_EQ(Entry("txtDirName"), "No Directory Selected");
-
     // Without a stick "USB" falls back to "Internal"; "Previews" cannot be copied.
     EXPECT_EQ(Tap("radioSrc_1"),
               std::vector<std::string>{"USB DRIVE NOT DETECTED.\n\nIF INSERTED, TRY WAITING A FEW "
@@ -145,7 +144,6 @@ TEST_F(FileManagerScreenTest, BringsDrawingsInFromTheStickAndDeletesAPattern) {
     Click(Named("radioSrc_0"));
     EXPECT_TRUE(GTK_WIDGET_SENSITIVE(Named("btnCopy")));
     EXPECT_EQ(Tap("btnCopy"), std::vector<std::string>{"NO FILE SELECTED"});
-
     // The stick goes in: one drawing from it into the pattern folder.
     Put(Stick("star.dxf"), kLine);
     ASSERT_EQ(mkdir(Stick("Drawings").c_str(), 0777), 0);
@@ -170,7 +168,6 @@ TEST_F(FileManagerScreenTest, BringsDrawingsInFromTheStickAndDeletesAPattern) {
     EXPECT_EQ(Tap("btnCopy"), std::vector<std::string>{"FILE COPIED"});
     EXPECT_NE(ReadFileText("patterns/star.qcc").find("p X2.000 Y0.000"), std::string::npos);
     EXPECT_FALSE(Exists("patterns/star.dxf"));
-
     // The whole folder, under the waiting window that keeps the screen alive.
     Choose("btnFileSelect", [] {
         EXPECT_EQ(FileChooserSelect("Drawings"), 1);
@@ -189,7 +186,6 @@ TEST_F(FileManagerScreenTest, BringsDrawingsInFromTheStickAndDeletesAPattern) {
               std::string::npos);
     EXPECT_NE(ReadFileText("patterns/Drawings/loop.qcc").find("p X1.000"), std::string::npos);
     EXPECT_EQ(ReadFileText("patterns/Drawings/ready.qcc"), kPattern);
-
     // Another place forgets the chosen path. A pattern goes out to the stick;
     // the second time the stick's copy is kept when the quilter says so.
     Click(Named("radioSrc_0"));
@@ -214,7 +210,6 @@ TEST_F(FileManagerScreenTest, BringsDrawingsInFromTheStickAndDeletesAPattern) {
     EXPECT_EQ(ReadFileText(Stick("star.qcc")), kPattern);
     EXPECT_EQ(gdk_cursor_get_cursor_type(gdk_window_get_cursor(MainDrawable())), GDK_ARROW)
         << "the busy cursor goes with the work";
-
     // The internal pattern is deleted with its thumbnail, after the question.
     Put("thumbnails/star.png", "picture");
     responder->answers = {kResponseCancel};
@@ -227,7 +222,6 @@ TEST_F(FileManagerScreenTest, BringsDrawingsInFromTheStickAndDeletesAPattern) {
     EXPECT_FALSE(Exists("thumbnails/star.png"));
     EXPECT_TRUE(Exists("patterns/Drawings/feather.qcc"));
     EXPECT_EQ(Entry("txtFilename"), "No File Selected");
-
     // Leaving the screen takes its widgets along; opening it again starts afresh.
     GtkWidget* oldEntry = nullptr;
     KeepWidget(&oldEntry, Named("txtDirName"));

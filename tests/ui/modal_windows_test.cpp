@@ -234,7 +234,6 @@ TEST(ModalWindows, MessageButtonsAnswerTheTextIsLiteralProgressAndWaitingCanStop
                                }),
                   response);
     }
-
     // The progress window pulses, takes a new text and asks to stop.
     UserInterfaceHooks hooks;
     hooks.createStatusWindow = GtkCreateStatusWindow;
@@ -283,7 +282,6 @@ TEST(ModalWindows, MessageButtonsAnswerTheTextIsLiteralProgressAndWaitingCanStop
     EXPECT_EQ(mergePatternsActive, 0);
     EXPECT_NE(extents, nullptr);  // the undo step is back
     EXPECT_EQ(waitWindow, nullptr);
-
     // The band over the menu row: the title in one line, Cancel a touch target
     // at both icon sizes, the view under the menu row left free.
     const int savedStyle = icon_style;
@@ -296,7 +294,6 @@ TEST(ModalWindows, MessageButtonsAnswerTheTextIsLiteralProgressAndWaitingCanStop
         CloseWaitingWindow(band);
     }
     icon_style = savedStyle;
-
     // Without a record the flags are still cleared.
     operationRunning = 1;
     mergePatternsActive = 1;

@@ -144,11 +144,9 @@ TEST_F(Procedures, QuiltAreaIsMeasuredCornerByCornerAndTheBoxMenuAddsAndDeletesB
     EXPECT_EQ(State("xenabled"), "0");
     EXPECT_EQ(State("yenabled"), "0");
     EXPECT_EQ(State("ends"), "1");
-
     // Cancel leads nowhere before the table is measured.
     PressSetupButton(0, 2);
     EXPECT_STREQ(CurrentScreenName(), "quilt-area setup");
-
     // The buttons are tapped on the view: left to right 1, 2, 3, none left of them.
     const int b = confirm_button_size, w = view_area_width;
     EXPECT_EQ(SetupButtonAt(w - 2 * b - 8 + b / 2, w, b), 2);
@@ -262,7 +260,6 @@ TEST_F(Procedures, DrawnCornersMakeTheBoxOrAreRefusedAndTheLiveCornerFollowsTheH
         EXPECT_FALSE(TrackingTimerRunning());
         EXPECT_STREQ(CurrentScreenName(), "layout view");
     }
-
     // Crossing and straight-on corners are refused; the live corner stays.
     responder.shown.clear();
     menuMainPatternbox(nullptr, const_cast<char*>("0"));
@@ -291,7 +288,6 @@ TEST_F(Procedures, DrawnCornersMakeTheBoxOrAreRefusedAndTheLiveCornerFollowsTheH
     EXPECT_TRUE(SameCorners(box, {{5, 5}, {15, 5}, {15, 15}, {5, 15}}));
     EXPECT_STREQ(CurrentScreenName(), "layout view");
     EXPECT_EQ(responder.shown.size(), 3u);
-
     // Live tracking: the prompt goes once the head has moved.
     At(4, 4);
     menuMainPatternbox(nullptr, const_cast<char*>("0"));
@@ -334,7 +330,6 @@ TEST_F(Procedures, AddedPatternsSitAtTheBoxOriginTurnedToTheBoxAngle) {
     EXPECT_FLOAT_EQ(patternLayout->x, 0);
     EXPECT_FLOAT_EQ(patternLayout->y, 0);
     EXPECT_EQ(GetPattern(0)->angle, 0);
-
     // A box whose first edge runs at 90 degrees turns the pattern a quarter.
     GetPatternBox(0)->angle = 90.7f;
     ASSERT_EQ(AddPatternToCurrentBox("square.qcc"), 1);
@@ -347,7 +342,6 @@ TEST_F(Procedures, AddedPatternsSitAtTheBoxOriginTurnedToTheBoxAngle) {
 
     EXPECT_EQ(AddPatternToCurrentBox("missing.qcc"), 0);
     EXPECT_EQ(CountLayoutNodes(), 2);
-
     // A full pattern table refuses with the message.
     while (patternList.count < kPatternSlots)
         ASSERT_EQ(AddPatternToCurrentBox("square.qcc"), 1);
@@ -362,7 +356,6 @@ TEST_F(Procedures, AddedPatternsSitAtTheBoxOriginTurnedToTheBoxAngle) {
 TEST_F(Procedures, SaveAsSaveAndOpenKeepTheLayoutAndItsName) {
     MeasureTable();
     ASSERT_EQ(AddPatternToCurrentBox("square.qcc"), 1);
-
     // Cancel and a name of only removed characters save nothing.
     menuEditSaveLayoutAs(nullptr, nullptr);
     responder.keyboard = {"#!? ."};
@@ -378,7 +371,6 @@ TEST_F(Procedures, SaveAsSaveAndOpenKeepTheLayoutAndItsName) {
     EXPECT_EQ(responder.Texts(), std::vector<std::string>{"FILE SAVED:\n./Layout/mylayout1.qlf"});
     EXPECT_EQ(CurrentLayoutName(), "./Layout/mylayout1");
     const std::string firstSave = ReadFileText("Layout/mylayout1.qlf");
-
     // Save asks before overwriting the current layout; Cancel writes nothing.
     ASSERT_EQ(AddPatternToCurrentBox("square.qcc"), 1);
     responder.shown.clear();
@@ -394,7 +386,6 @@ TEST_F(Procedures, SaveAsSaveAndOpenKeepTheLayoutAndItsName) {
     ASSERT_EQ(responder.Texts().size(), 2u);
     EXPECT_EQ(responder.Texts()[1], "FILE SAVED:\n./Layout/mylayout1.qlf");
     EXPECT_EQ(CurrentLayoutName(), "./Layout/mylayout1");
-
     // A new layout empties everything and starts the quilt-area procedure.
     responder.answers = {kResponseCancel};
     menuMainNewLayout(nullptr, nullptr);
@@ -406,7 +397,6 @@ TEST_F(Procedures, SaveAsSaveAndOpenKeepTheLayoutAndItsName) {
     EXPECT_EQ(CurrentLayoutName(), "");
     EXPECT_STREQ(CurrentScreenName(), "quilt-area setup");
     EXPECT_EQ(MenuStateMask(), kQuiltAreaMenuMask);
-
     // Open: the chooser offers layout files; the machine is homed after OK.
     ASSERT_TRUE(WriteFileText("Layout/notes.txt", "not a layout"));
     At(3, 4);

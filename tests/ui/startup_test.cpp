@@ -77,7 +77,6 @@ protected:
         Put(dir.File("patterns/a.qcc"), "p X0.000 Y0.000\np X1.000 Y1.000\n");
         ASSERT_EQ(mkdir(root.File("tmp").c_str(), 0777), 0);
     }
-
     // Starts the program with these arguments, against the simulated board
     // unless withBoard is false; its message windows are answered with Return.
     ProgramResult Start(std::vector<std::string> args, bool withBoard = true) {
@@ -116,7 +115,6 @@ TEST_F(ProgramFolder, WithoutARecoveryLayoutTheQuiltAreaSetupComesFirst) {
     // The board answered: its constants were taken and the defaults file written.
     EXPECT_EQ(run.out.find("Communications With MC1 Failed"), std::string::npos) << run.out;
     EXPECT_TRUE(Exists(dir.File("defaults.mrl")));
-
     // A missing root folder ends the program before it starts (the options
     // themselves are the command line's table).
     ProgramResult noRoot =
@@ -188,7 +186,6 @@ TEST_F(ProgramFolder, TheNextStartFinishesAnUpdateAndTheOneAfterStartsNormally) 
     Put(root.File("media/usb/release/images/extra.png"), "png");
     Put(dir.File("kernel"), "Linux version 2.6.29.6_dunlow (gcc) #1\n");
     ASSERT_EQ(WriteChecksumFile(program, kAppCodeProgram, 3.10f, "2.6.29.6"), 1);
-
     // The first run: "Update Program" with the stick's file.
     char here[PATH_MAX];
     ASSERT_NE(getcwd(here, sizeof here), nullptr);
@@ -205,7 +202,6 @@ TEST_F(ProgramFolder, TheNextStartFinishesAnUpdateAndTheOneAfterStartsNormally) 
     ASSERT_EQ(chdir(here), 0);
     ASSERT_EQ(updated, kProgramUpdated);
     ASSERT_FALSE(std::filesystem::exists(dir.File("system")));
-
     // The next start finishes it and ends with status 1.
     ProgramResult second = Start({});
     ASSERT_FALSE(second.timedOut) << second.out;
@@ -217,7 +213,6 @@ TEST_F(ProgramFolder, TheNextStartFinishesAnUpdateAndTheOneAfterStartsNormally) 
               "SYSTEM UPDATED\nCRC Check: 1021224790\nVersion: 3.100\n");
     EXPECT_EQ(ReadFileText(dir.File("gtkrc_5")), ReadFileText(kSource + "/gtkrc_5") + "# new\n");
     EXPECT_EQ(ReadFileText(dir.File("images/extra.png")), "png");
-
     // With "./system" back, the start after that is a normal one.
     ProgramResult third = Start({"--quit-after-start"});
     EXPECT_EQ(third.exitStatus, 0) << third.out << third.err;
