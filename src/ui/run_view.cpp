@@ -267,17 +267,6 @@ RunControlHooks GtkRunHooks() {
 
 }  // namespace
 
-std::string FormatRunProgress(const RunProgress& progress) {
-    char text[80];
-    const int share = static_cast<int>(std::fmin(std::fmax(progress.shareDone, 0.0), 1.0) * 100);
-    if (progress.secondsLeft < 0)
-        std::snprintf(text, sizeof text, "%d%% DONE", share);
-    else
-        std::snprintf(text, sizeof text, "%d%% DONE, %s LEFT", share,
-                      FormatDuration(progress.secondsLeft).c_str());
-    return text;
-}
-
 int RunSpeedButtonAt(int x, int y, int width, int height) {
     const int s = ImageSize(), g = ImageGap();
     const int left = width - s - g;

@@ -7,10 +7,6 @@
 
 #include <gtk/gtk.h>
 
-#include <string>
-
-struct RunProgress;
-
 // Installs everything above. Called once by start-up after the toolkit is
 // initialised (before or after the menu row is built).
 void InstallRunView();
@@ -32,7 +28,3 @@ void OnBtnThreadClicked(GtkWidget* button, gpointer data);
 // (x, y): 1 Up, -1 Down, 0 none. The images are s x s pixels (50, or 32 for
 // the small icon style) at (W - s - g, s) and (W - s - g, H - 2s).
 int RunSpeedButtonAt(int x, int y, int width, int height);
-
-// The run view's progress line for what the run reported: "42% DONE, 3 MIN
-// 05 S LEFT" ("42% DONE" when the time is unknown).
-std::string FormatRunProgress(const RunProgress& progress);

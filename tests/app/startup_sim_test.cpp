@@ -6,13 +6,14 @@
 #include <vector>
 
 #include "app/machine_startup.h"
+#include "app/settings_test.h"
+#include "app/setup_values.h"
 #include "base/defaults_file.h"
 #include "base/program_settings.h"
 #include "base/ui_hooks.h"
 #include "machine/machine_parameters.h"
 #include "machine/mc1_commands.h"
 #include "machine/serial_link.h"
-#include "app/settings_test.h"
 #include "support/mc1sim_fixture.h"
 #include "support/temp_dir.h"
 
@@ -111,6 +112,68 @@ TEST_F(StartupSimTest, FactoryResetSendsTheFactoryValuesInOrder) {
         ASSERT_NE(next, std::string::npos) << name << " missing or out of order";
         at = next;
     }
+}
+
+// The setup pages' values: the board, the parameter and the file hold what
+// the board holds; a silent board leaves the former value.
+TEST_F(StartupSimTest, SetupValuesEndAsTheBoardHoldsThem) {
+    SetFactoryDefaults();
+    const struct {
+        char code;
+        double released;
+        const char* param;
+        int slot;  // -1: the board only
+        int held;
+    } sliders[] = {{kFieldMaxSpeed, 47, "speed", kSlotSpeed, 50},
+                   {kFieldLength, 12, "stitchLen", kSlotStitchLen, 12},
+                   {kFieldNeedle, 7, "slow", -1, 7},
+                   {kFieldMinSpeed, 4, "minimumSpeed", -1, 4},
+                   {kFieldLock, 3, "stitchRep", kSlotStitchRep, 3}};
+    for (const auto& s : sliders) {
+        double shown = -1;
+        EXPECT_EQ(ApplySliderValue(s.code, s.released, &shown), kValueStored) << s.param;
+        EXPECT_EQ(StateValue(SimControl(sim, "params"), s.param), std::to_string(s.held));
+        EXPECT_EQ(shown, s.held) << s.param;
+        EXPECT_EQ(SliderValue(s.code), s.held) << s.param;
+        if (s.slot >= 0) {
+            EXPECT_EQ(Slots(ReadFileText(path))[s.slot], s.held) << s.param;
+        }
+    }
+    EXPECT_EQ(Machine().maxSpeed, 50);
+    // The rest of the file got the current values, not zeros.
+    EXPECT_FLOAT_EQ(Slots(ReadFileText(path))[kSlotAcceleration], Machine().acceleration);
+
+    const struct {
+        char code;
+        double typed;
+        const char* shown;
+        int slot;
+        double stored;
+    } entries[] = {{kFieldAcceleration, 150, "100", kSlotAcceleration, 100},
+                   {kFieldIncrement, 0.001, "0.015", kSlotMoveIncrement, 0.015f},
+                   {kFieldXMargin, -12.5, "-10.000", kSlotXMargin, -10},
+                   {kFieldLeadLine, 55.7, "55", kSlotLeadLineSpeed, 55},
+                   {'0', 45.9, "45", kSlotXKp, 45}};
+    for (const auto& e : entries) {
+        std::string shown;
+        EXPECT_EQ(ApplyEntryValue(e.code, e.typed, 1, &shown), kValueStored) << e.code;
+        EXPECT_EQ(shown, e.shown);
+        EXPECT_FLOAT_EQ(Slots(ReadFileText(path))[e.slot], e.stored) << e.code;
+    }
+    std::string shown;
+    EXPECT_EQ(ApplyEntryValue('3', 300, 1, &shown), kValueStored);
+    EXPECT_EQ(StateValue(SimControl(sim, "params"), "Err"), "300");
+    EXPECT_EQ(StateValue(SimControl(sim, "params"), "XKp"), "45");
+
+    SimControl(sim, "silence on");
+    double slider = -1;
+    EXPECT_EQ(ApplySliderValue(kFieldLock, 9, &slider), kValueBoardSilent);
+    EXPECT_EQ(slider, 3);
+    EXPECT_EQ(Slots(ReadFileText(path))[kSlotStitchRep], 3);
+    EXPECT_EQ(ApplyEntryValue('1', 77, 12, &shown), kValueBoardSilent);
+    EXPECT_EQ(shown, "12");
+    SimControl(sim, "silence off");
+    EXPECT_NE(StateValue(SimControl(sim, "params"), "YKp"), "77");
 }
 
 }  // namespace

@@ -1,9 +1,14 @@
-// The file chooser's folder listing: the filter, the order, and what a real
-// folder lists.
+// The file chooser's folder listing and the pattern list's folder tree: the
+// filter, the order, and what a real folder lists.
 #include "base/folder_listing.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
+
+#include "base/pattern_listing.h"
+#include "base/system_paths.h"
+#include "base/ui_hooks.h"
 
 #include "support/chooser_rows.h"
 #include "support/temp_dir.h"
@@ -48,6 +53,68 @@ TEST(FileChooser, AFolderListsVisibleFoldersAndMatchingFilesOnly) {
     EXPECT_TRUE(rows.empty());
     EXPECT_EQ(FolderWithSlash("a"), "a/");
     EXPECT_EQ(FolderWithSlash("a/"), "a/");
+}
+
+// The rows as names, folders with a final "/", children indented.
+void Flatten(const std::vector<PatternListRow>& rows, const std::string& indent,
+             std::vector<std::string>& out) {
+    for (const PatternListRow& row : rows) {
+        out.push_back(indent + row.name + (row.folder ? "/" : ""));
+        Flatten(row.children, indent + "  ", out);
+    }
+}
+std::vector<std::string> Tree(const std::vector<PatternListRow>& rows) {
+    std::vector<std::string> out;
+    Flatten(rows, "", out);
+    return out;
+}
+
+TEST(PatternList, FoldersFirstCaseInsensitiveWithoutEmptyHiddenOrLoopingFoldersAndTheUsbDrive) {
+    TempDir dir;
+    for (const char* folder :
+         {"flowers", "flowers/Wild", "Borders", "Borders/Wide", "empty", "drawings", ".hidden"})
+        ASSERT_EQ(mkdir(dir.File(folder).c_str(), 0777), 0);
+    for (const char* file : {"zebra.qcc", "Apple.qcc", "banana.QCC", "notes.txt", ".dot.qcc",
+                             "flowers/Tulip.qcc", "flowers/daisy.qcc", "flowers/Wild/poppy.qcc",
+                             "Borders/Wide/wave.qcc", "drawings/star.dxf", ".hidden/secret.qcc"})
+        ASSERT_TRUE(WriteFileText(dir.File(file), "p X0 Y0\n"));
+    EXPECT_EQ(Tree(ListPatternFolder(dir.path, ".qcc .QCC")),
+              (std::vector<std::string>{"Borders/", "  Wide/", "    wave.qcc", "flowers/",
+                                        "  Wild/", "    poppy.qcc", "  daisy.qcc", "  Tulip.qcc",
+                                        ".dot.qcc", "Apple.qcc", "banana.QCC", "zebra.qcc"}));
+    EXPECT_TRUE(ListPatternFolder(dir.File("empty"), ".qcc").empty());
+    EXPECT_TRUE(ListPatternFolder(dir.File("missing"), ".qcc").empty());
+
+    // A folder link loop: loop/ and loop/back/loop/... down to the limit, never forever.
+    TempDir looped;
+    ASSERT_EQ(mkdir(looped.File("loop").c_str(), 0777), 0);
+    ASSERT_TRUE(WriteFileText(looped.File("loop/a.qcc"), "p X0 Y0\n"));
+    ASSERT_EQ(symlink("..", looped.File("loop/back").c_str()), 0);
+    const size_t rows = Tree(ListPatternFolder(looped.path, ".qcc")).size();
+    EXPECT_GT(rows, 2u);
+    EXPECT_LE(rows, static_cast<size_t>(2 * kMaxFolderDepth + 2));
+
+    // The USB place needs the drive and says so; with it, its drawings and patterns.
+    TempDir root;
+    ASSERT_EQ(SetSystemRoot(root.path.c_str()), 1);
+    static std::vector<std::string> shown;
+    UserInterfaceHooks hooks;
+    hooks.showMessage = [](int, int, const char* text) {
+        shown.push_back(text);
+        return 0;
+    };
+    SetUserInterfaceHooks(hooks);
+    EXPECT_TRUE(ListPatternPlace(kPlaceUsb).empty());
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].rfind("USB DRIVE NOT DETECTED.", 0), 0u);
+    ASSERT_EQ(mkdir(root.File("media").c_str(), 0777), 0);
+    ASSERT_EQ(mkdir(root.File("media/usb").c_str(), 0777), 0);
+    for (const char* file : {"b.DXF", "a.qli", "c.txt"})
+        ASSERT_TRUE(WriteFileText(root.File("media/usb/") + file, "x"));
+    EXPECT_EQ(Tree(ListPatternPlace(kPlaceUsb)), (std::vector<std::string>{"a.qli", "b.DXF"}));
+    EXPECT_EQ(shown.size(), 1u);
+    SetUserInterfaceHooks({});
+    SetSystemRoot(nullptr);
 }
 
 }  // namespace

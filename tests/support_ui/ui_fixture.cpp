@@ -1,81 +1,22 @@
 #include "support_ui/ui_fixture.h"
 
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <poll.h>
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <algorithm>
-#include <cstdlib>
 
-#include "base/application_state.h"
 #include "base/screen_config.h"
 #include "base/ui_hooks.h"
 #include "layout/layout_file.h"
 #include "layout/layout_selection.h"
 #include "layout/view_transform.h"
 #include "machine/stitching/pattern_run.h"
+#include "ui/file_chooser.h"
 #include "ui/interface.h"
-#include "ui/menu.h"
 #include "ui/screens.h"
 #include "ui/startup.h"
 #include "ui/widget_helpers.h"
 
 namespace {
-
-// The X server of this test program. The tests move the pointer and look at
-// the screen, so windows of test programs running at the same time on a shared
-// display would take their clicks.
-pid_t privateServer = -1;
-
-void StopPrivateServer() {
-    if (privateServer > 0) {
-        kill(privateServer, SIGTERM);
-        waitpid(privateServer, nullptr, 0);
-        privateServer = -1;
-    }
-}
-
-// Starts Xvfb on a free display number and points DISPLAY at it; false when it
-// cannot be started (the inherited display is used then).
-bool StartPrivateServer() {
-    int fds[2];
-    if (pipe(fds) != 0) return false;
-    const pid_t child = fork();
-    if (child < 0) {
-        close(fds[0]);
-        close(fds[1]);
-        return false;
-    }
-    if (child == 0) {
-        close(fds[0]);
-        const int devnull = open("/dev/null", O_WRONLY);
-        dup2(devnull, STDOUT_FILENO);
-        dup2(devnull, STDERR_FILENO);
-        const std::string fd = std::to_string(fds[1]);
-        execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1024x768x24", "-nolisten",
-               "tcp", static_cast<char*>(nullptr));
-        _exit(127);
-    }
-    close(fds[1]);
-    std::string number;
-    pollfd ready = {fds[0], POLLIN, 0};
-    char c = 0;
-    while (poll(&ready, 1, 10000) > 0 && read(fds[0], &c, 1) == 1 && c != '\n')
-        number += c;
-    close(fds[0]);
-    if (number.empty()) {
-        kill(child, SIGTERM);
-        waitpid(child, nullptr, 0);
-        return false;
-    }
-    privateServer = child;
-    atexit(StopPrivateServer);
-    setenv("DISPLAY", (":" + number).c_str(), 1);
-    return true;
-}
 
 ScriptedResponder* responder = nullptr;
 
@@ -161,11 +102,35 @@ bool WidgetCentre(GtkWidget* widget, int* x, int* y) {
 bool EnsureGtk() {
     static int state = -1;
     if (state < 0) {
-        StartPrivateServer();
         state = gtk_init_check(nullptr, nullptr) ? 1 : 0;
         ParseConfigFile("/nonexistent/screen.conf");  // the built-in 320 x 240 sizes
+        // The pointer away from the 320 x 240 screen: a test before may have
+        // left it over a control, which would then be drawn lit.
+        if (state == 1)
+            gdk_display_warp_pointer(gdk_display_get_default(), gdk_screen_get_default(), 1000,
+                                     700);
     }
     return state == 1;
+}
+
+namespace {
+std::string styleComplaints;
+}  // namespace
+
+std::string ParseStyleFile(const std::string& path) {
+    styleComplaints = g_file_test(path.c_str(), G_FILE_TEST_IS_REGULAR) ? "" : "missing " + path;
+    const GPrintFunc print =
+        g_set_printerr_handler([](const gchar* text) { styleComplaints += text; });
+    const GLogFunc log = g_log_set_default_handler(
+        [](const gchar* domain, GLogLevelFlags, const gchar* message, gpointer) {
+            styleComplaints += std::string(domain ? domain : "") + ": " + message + "\n";
+        },
+        nullptr);
+    gtk_rc_parse(path.c_str());
+    gtk_rc_reset_styles(gtk_settings_get_default());
+    g_set_printerr_handler(print);
+    g_log_set_default_handler(log, nullptr);
+    return styleComplaints;
 }
 
 void Drain() {
@@ -284,6 +249,19 @@ void StopScript(Script* script) {
     script->source = 0;
 }
 
+void InsideNextChooser(std::function<void()> steps) {
+    static std::function<void()> inside;
+    inside = std::move(steps);
+    g_timeout_add(
+        20,
+        [](gpointer) -> gboolean {
+            if (!FileChooserOpen()) return TRUE;  // not open yet
+            inside();
+            return FALSE;
+        },
+        nullptr);
+}
+
 void Click(GtkWidget* widget) {
     ASSERT_NE(widget, nullptr);
     ASSERT_TRUE(gtk_test_widget_click(widget, 1, GdkModifierType(0)));
@@ -321,35 +299,4 @@ bool SaveScreenshot(const std::string& path) {
     const gboolean saved = gdk_pixbuf_save(shot, path.c_str(), "png", nullptr, nullptr);
     g_object_unref(shot);
     return saved;
-}
-
-namespace {
-int windowsAnswered = 0;
-}  // namespace
-
-void AnswerMessageWindows() {
-    gchar* out = nullptr;
-    const char* search[] = {"xdotool", "search", "--name", "^Longarm message$", nullptr};
-    if (!g_spawn_sync(nullptr, const_cast<char**>(search), nullptr,
-                      static_cast<GSpawnFlags>(G_SPAWN_SEARCH_PATH | G_SPAWN_STDERR_TO_DEV_NULL),
-                      nullptr, nullptr, &out, nullptr, nullptr, nullptr))
-        return;
-    std::string id = out ? out : "";
-    g_free(out);
-    if (id.empty()) return;
-    id = id.substr(0, id.find('\n'));
-    const char* press[] = {"xdotool", "windowfocus", "--sync", id.c_str(),
-                           "key",     "Return",      nullptr};
-    if (g_spawn_sync(nullptr, const_cast<char**>(press), nullptr,
-                     static_cast<GSpawnFlags>(G_SPAWN_SEARCH_PATH | G_SPAWN_STDERR_TO_DEV_NULL),
-                     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr))
-        windowsAnswered++;
-}
-
-int MessageWindowsAnswered() {
-    return windowsAnswered;
-}
-
-void ResetMessageWindowsAnswered() {
-    windowsAnswered = 0;
 }

@@ -1,7 +1,6 @@
-// Helpers shared by the user-interface test programs: the toolkit started once
-// on an X server of the test program's own, a main window with the interface
-// record, a scripted responder for messages, the keyboard and the number pad,
-// finding widgets, and clicks through the X server or with xdotool.
+// Helpers of the window tests: the toolkit, the main window, a scripted
+// responder for messages, the keyboard and the number pad, finding widgets,
+// and clicks through the X server or with xdotool.
 #pragma once
 
 #include <gtk/gtk.h>
@@ -11,10 +10,14 @@
 #include <string>
 #include <vector>
 
-// Starts a private Xvfb (so windows of test programs running at the same time
-// cannot take this program's clicks), then GTK once, with the built-in
-// 320 x 240 screen sizes. False when no display can be had.
+// Starts GTK once on the display the tests are given (the window tests take
+// turns with it), with the built-in 320 x 240 screen sizes and the pointer
+// off that screen. False when there is no display.
 bool EnsureGtk();
+
+// Parses a GTK style file and restyles the widgets; returns what GTK
+// complained about meanwhile ("" when the file is there and clean).
+std::string ParseStyleFile(const std::string& path);
 
 // Runs pending events until none is left.
 void Drain();
@@ -35,10 +38,8 @@ bool WaitFor(Predicate predicate, int timeoutMs = 5000) {
     return true;
 }
 
-// Creates the interface record (when missing) with an undecorated main window
-// of the screen size at (0, 0) and its vertical main box; with withMenuRow the
-// menu bar and toolbar row is packed first and the record's menu and toolbar
-// are set. Shows it.
+// Creates the interface record (when missing) and shows the main window of
+// the screen size at (0, 0), with the menu bar and toolbar row when asked.
 void MakeMainWindow(bool withMenuRow = false);
 
 // Destroys the current screen and the main window and resets the record.
@@ -102,6 +103,10 @@ struct Script {
 void StartScript(Script* script);
 void StopScript(Script* script);
 
+// Runs steps from the main loop once the file chooser is open, inside its
+// modal loop.
+void InsideNextChooser(std::function<void()> steps);
+
 // Clicks the widget with a synthesized press and release through the X
 // server, as a finger on the touch screen would, and handles them.
 void Click(GtkWidget* widget);
@@ -113,11 +118,3 @@ bool XdotoolClick(GtkWidget* widget, bool wait = true);
 
 // Saves the whole screen of the test's X server as a PNG file; false on failure.
 bool SaveScreenshot(const std::string& path);
-
-// For tests that run the real program as a child process on this program's X
-// server: presses Return on the program's message window ("Longarm message")
-// when one is up. Meant as RunProgram's whileRunning callback.
-void AnswerMessageWindows();
-// How many message windows AnswerMessageWindows answered since the last reset.
-int MessageWindowsAnswered();
-void ResetMessageWindowsAnswered();

@@ -1,12 +1,19 @@
+// Screens opened from the main menu and driven with taps: the pattern list of
+// the pattern-select screen, and the file manager bringing drawings in from a
+// stand-in USB stick (one file and a whole folder, converted on the way),
+// deleting a pattern file with its thumbnail, and leaving again.
 #include <gtest/gtest.h>
 #include <gtk/gtk.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
-#include "base/application_state.h"
+#include "base/system_paths.h"
+#include "base/ui_hooks.h"
 #include "layout/layout_file.h"
 #include "layout/layout_selection.h"
 #include "layout/layout_tree.h"
@@ -14,83 +21,46 @@
 #include "pattern/pattern.h"
 #include "support/temp_dir.h"
 #include "support_ui/ui_fixture.h"
+#include "ui/file_chooser.h"
+#include "ui/file_manager_screen.h"
 #include "ui/interface.h"
-#include "ui/layout_actions.h"
 #include "ui/menu.h"
-#include "ui/pattern_files.h"
+#include "ui/message_windows.h"
 #include "ui/pattern_select.h"
 #include "ui/screens.h"
 #include "ui/startup.h"
 #include "ui/widget_helpers.h"
 
-namespace {
-
-// Runs a test body inside a program folder with a patterns tree, with the main
-// window, the menu row and the interface record.
-class Screens : public ::testing::Test {
-protected:
-    void SetUp() override {
-        ASSERT_TRUE(EnsureGtk()) << "no X display for the window tests";
-        ASSERT_NE(getcwd(oldDir, sizeof oldDir), nullptr);
-        ASSERT_EQ(chdir(dir.path.c_str()), 0);
-        mkdir("patterns", 0777);
-        mkdir("patterns/Flowers", 0777);
-        mkdir("thumbnails", 0777);
-        WriteFileText("patterns/Flowers/rose.qcc", "n rose\np X0.000 Y0.000\np X2.000 Y1.000\n");
-        WriteFileText("patterns/broken.qcc", "this is no pattern\n");
-        WriteFileText("patterns/Wave.qcc",
-                      "p X0.000 Y0.000\np X1.000 Y1.000\np X2.000 Y0.000\np X3.000 Y1.000\n");
-        MakeMainWindow();
-        GtkWidget* row = gtk_hbox_new(FALSE, 0);
-        gtk_box_pack_start(GTK_BOX(row), createMenu(), FALSE, FALSE, 0);
-        gtk_box_pack_start(GTK_BOX(row), createToolbar(), TRUE, TRUE, 0);
-        gtk_box_pack_start(GTK_BOX(interface->mainBox), row, FALSE, FALSE, 0);
-        gtk_widget_show_all(row);
-    }
-    void TearDown() override {
-        DropMainWindow();
-        FreeLayout();
-        pbTemp.reset();
-        if (oldDir[0]) {
-            EXPECT_EQ(chdir(oldDir), 0);
-        }
-    }
-
-    void ShowPatternSelect() {
+// The pattern list: folder rows open and close, only a good pattern file
+// enables Select, which starts the quilt-area setup first or places the
+// pattern; Repeat places it again; a path too long for the buffer is refused.
+TEST(Screens, PatternSelectOpensFoldersAndPlacesOnlyGoodPatterns) {
+    ASSERT_TRUE(EnsureGtk());
+    TempDir dir;
+    char oldDir[4096] = {};
+    ASSERT_NE(getcwd(oldDir, sizeof oldDir), nullptr);
+    ASSERT_EQ(chdir(dir.path.c_str()), 0);
+    for (const char* folder : {"patterns", "patterns/Flowers", "thumbnails"})
+        ASSERT_EQ(mkdir(folder, 0777), 0);
+    WriteFileText("patterns/Flowers/rose.qcc", "n rose\np X0.000 Y0.000\np X2.000 Y1.000\n");
+    WriteFileText("patterns/broken.qcc", "this is no pattern\n");
+    WriteFileText("patterns/Wave.qcc", "p X0.000 Y0.000\np X1.000 Y1.000\np X2.000 Y0.000\n");
+    MakeMainWindow(true);
+    GtkTreeView* list = nullptr;
+    auto ShowPatternSelect = [&] {
         ShowScreen(createPatternSelectScreen, kScreenMaskWithBox, "pattern select");
         Drain();
-        const std::vector<GtkWidget*> lists =
-            WidgetsOfType(interface->currentScreen, GTK_TYPE_TREE_VIEW);
-        ASSERT_FALSE(lists.empty());
-        list = GTK_TREE_VIEW(lists[0]);
-    }
-
+        list = GTK_TREE_VIEW(WidgetsOfType(interface->currentScreen, GTK_TYPE_TREE_VIEW).at(0));
+    };
     // Moves the list's cursor to the row at the path ("0", "0:1", ...).
-    void SelectRow(const char* path) {
+    auto SelectRow = [&](const char* path) {
         GtkTreePath* treePath = gtk_tree_path_new_from_string(path);
         gtk_tree_view_set_cursor(list, treePath, nullptr, FALSE);
         gtk_tree_path_free(treePath);
         Drain();
-    }
+    };
+    auto SelectSensitive = [] { return gtk_widget_get_sensitive(interface->btnSelectPattern); };
 
-    bool SelectSensitive() { return gtk_widget_get_sensitive(interface->btnSelectPattern) == TRUE; }
-    // The default quilt area with its one box, the current one.
-    void DefaultQuiltArea() {
-        BogusExtents();
-        SetCurrentPatternBox(0);
-    }
-
-    TempDir dir;
-    char oldDir[4096] = {};
-    GtkTreeView* list = nullptr;
-};
-
-}  // namespace
-
-// The pattern list: folder rows open and close, only a good pattern file
-// enables Select, which starts the quilt-area setup first or places the
-// pattern; Repeat places it again; a path too long for the buffer is refused.
-TEST_F(Screens, PatternSelectOpensFoldersAndPlacesOnlyGoodPatterns) {
     ScriptedResponder responder;
     ShowPatternSelect();
     EXPECT_FALSE(SelectSensitive());
@@ -121,7 +91,8 @@ TEST_F(Screens, PatternSelectOpensFoldersAndPlacesOnlyGoodPatterns) {
     EXPECT_EQ(BoxMode(), 0);
     EXPECT_EQ(CountLayoutNodes(), 0);
 
-    DefaultQuiltArea();
+    BogusExtents();  // the default quilt area with its one box, the current one
+    SetCurrentPatternBox(0);
     ShowPatternSelect();
     SelectRow("0");
     SelectRow("0:0");
@@ -158,4 +129,219 @@ TEST_F(Screens, PatternSelectOpensFoldersAndPlacesOnlyGoodPatterns) {
     ASSERT_FALSE(responder.shown.empty());
     EXPECT_NE(responder.shown.back().text.find("TOO LONG"), std::string::npos);
     EXPECT_STREQ(CurrentScreenName(), "pattern select");
+    DropMainWindow();
+    FreeLayout();
+    EXPECT_EQ(chdir(oldDir), 0);
 }
+
+namespace {
+
+const char kLine[] =
+    "0\nSECTION\n2\nENTITIES\n0\nLINE\n8\n0\n10\n0.0\n20\n0.0\n30\n0.0\n11\n2.0\n21\n1.0\n31\n0.0\n"
+    "0\nENDSEC\n0\nEOF\n";
+const char kQli[] = "VP 0,0\nVP 1000,0\nVP 1000,1000\nEN\n";
+const char kPattern[] = "p X0.000 Y0.000\np X1.000 Y1.000\n";
+
+// What the waiting window showed while the work ran inside a handler.
+struct Waiting {
+    std::vector<std::string> titles;
+    bool open = false;
+    int drainsWhileOpen = 0;  // the screen was kept alive this often
+    bool visibleWhileWorking = false;
+} waiting;
+
+void OpenWaiting(const char* title, int cancellable) {
+    waiting.titles.push_back(title);
+    CreateWaitingWindow(title, cancellable);
+    waiting.open = true;
+}
+
+void CloseWaiting() {
+    CloseWaitingWindow(waitWindow);
+    waiting.open = false;
+}
+
+void CountingDrain() {
+    if (waiting.open) {
+        waiting.drainsWhileOpen++;
+        waiting.visibleWhileWorking = waitWindow && isWidget(waitWindow->window) &&
+                                      gtk_widget_get_visible(waitWindow->window);
+    }
+    Drain();
+}
+
+std::string chooserFolder;
+
+struct FileManagerScreenTest : ::testing::Test {
+    void SetUp() override {
+        ASSERT_TRUE(EnsureGtk());
+        ASSERT_TRUE(getcwd(oldDir, sizeof oldDir));
+        ASSERT_EQ(chdir(dir.path.c_str()), 0);
+        mkdir("patterns", 0777);
+        mkdir("thumbnails", 0777);
+        ASSERT_EQ(symlink(LONGARM_SOURCE_DIR "/images", "images"), 0);
+        ASSERT_EQ(SetSystemRoot(root.path.c_str()), 1);
+        ASSERT_EQ(mkdir(root.File("media").c_str(), 0777), 0);
+        ASSERT_EQ(mkdir(Stick("").c_str(), 0777), 0);  // empty: no stick in
+        responder = std::make_unique<ScriptedResponder>();
+        UserInterfaceHooks hooks = GetUserInterfaceHooks();
+        hooks.openWaitingWindow = OpenWaiting;
+        hooks.closeWaitingWindow = CloseWaiting;
+        hooks.drainEvents = CountingDrain;
+        SetUserInterfaceHooks(hooks);
+        waiting = Waiting{};
+        MakeMainWindow(true);
+    }
+    void TearDown() override {
+        DropMainWindow();
+        responder.reset();
+        SetSystemRoot(nullptr);
+        EXPECT_EQ(chdir(oldDir), 0);
+    }
+    std::string Stick(const std::string& name) const { return root.File("media/usb/" + name); }
+    GtkWidget* Named(const char* name) { return FindNamed(interface->currentScreen, name); }
+    std::string Entry(const char* name) { return gtk_entry_get_text(GTK_ENTRY(Named(name))); }
+    bool Active(const char* name) {
+        return gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(Named(name)));
+    }
+    // Taps the folder button; once the chooser is up, runs steps in it.
+    void Choose(const char* button, std::function<void()> steps) {
+        chooserFolder.clear();
+        InsideNextChooser([steps] {
+            chooserFolder = FileChooserFolder();
+            steps();
+        });
+        Click(Named(button));
+        ASSERT_FALSE(FileChooserOpen());
+    }
+    // Taps a button and returns the messages shown meanwhile.
+    std::vector<std::string> Tap(const char* button) {
+        responder->shown.clear();
+        Click(Named(button));
+        return responder->Texts();
+    }
+
+    TempDir dir;
+    TempDir root;
+    std::unique_ptr<ScriptedResponder> responder;
+    char oldDir[4096] = {};
+};
+
+void Put(const std::string& path, const std::string& text) {
+    ASSERT_TRUE(WriteFileText(path, text)) << path;
+}
+
+bool Exists(const std::string& path) {
+    struct stat st {};
+    return lstat(path.c_str(), &st) == 0;
+}
+
+TEST_F(FileManagerScreenTest, BringsDrawingsInFromTheStickAndDeletesAPattern) {
+    gtk_menu_item_activate(GTK_MENU_ITEM(MenuRecord()->items[kItemFileManager]));
+    Drain();
+    ASSERT_STREQ(CurrentScreenName(), "file manager");
+    EXPECT_EQ(MenuStateMask(), 0x34000BFu);
+    EXPECT_EQ(Entry("txtFilename"), "No File Selected");
+    EXPECT_EQ(Entry("txtDirName"), "No Directory Selected");
+    // Without a stick "USB" falls back to "Internal"; "Previews" cannot be copied.
+    EXPECT_EQ(Tap("radioSrc_1"),
+              std::vector<std::string>{"USB DRIVE NOT DETECTED.\n\nIF INSERTED, TRY WAITING A FEW "
+                                       "MORE SECONDS FOR THE DRIVE TO BE FOUND OR REMOVE AND "
+                                       "REINSERT THE USB DRIVE\n"});
+    EXPECT_TRUE(Active("radioSrc_0"));
+    Click(Named("radioSrc_2"));
+    EXPECT_FALSE(GTK_WIDGET_SENSITIVE(Named("btnCopy")));
+    Click(Named("radioSrc_0"));
+    EXPECT_TRUE(GTK_WIDGET_SENSITIVE(Named("btnCopy")));
+    EXPECT_EQ(Tap("btnCopy"), std::vector<std::string>{"NO FILE SELECTED"});
+    // The stick goes in: one drawing from it into the pattern folder.
+    Put(Stick("star.dxf"), kLine);
+    ASSERT_EQ(mkdir(Stick("Drawings").c_str(), 0777), 0);
+    Put(Stick("Drawings/feather.DXF"), kLine);
+    Put(Stick("Drawings/loop.qli"), kQli);
+    Put(Stick("Drawings/ready.qcc"), kPattern);
+    EXPECT_TRUE(Tap("radioSrc_1").empty());
+    EXPECT_TRUE(Active("radioSrc_1"));
+    Choose("btnFileSelect", [] {
+        EXPECT_EQ(FileChooserSelect("star.dxf"), 1);
+        FileChooserRespond(1);
+    });
+    EXPECT_EQ(chooserFolder, Stick(""));
+    EXPECT_EQ(Entry("txtFilename"), Stick("star.dxf"));
+    EXPECT_EQ(Tap("btnCopy"), std::vector<std::string>{"NO DIRECTORY SELECTED"});
+    Choose("btnDirSelect", [] {
+        EXPECT_EQ(FileChooserRows().size(), 0u) << "only folders are offered";
+        FileChooserRespond(1);
+    });
+    EXPECT_EQ(chooserFolder, "./patterns/");
+    EXPECT_EQ(Entry("txtDirName"), "./patterns");
+    EXPECT_EQ(Tap("btnCopy"), std::vector<std::string>{"FILE COPIED"});
+    EXPECT_NE(ReadFileText("patterns/star.qcc").find("p X2.000 Y0.000"), std::string::npos);
+    EXPECT_FALSE(Exists("patterns/star.dxf"));
+    // The whole folder, under the waiting window that keeps the screen alive.
+    Choose("btnFileSelect", [] {
+        EXPECT_EQ(FileChooserSelect("Drawings"), 1);
+        FileChooserRespond(1);  // OK inside the folder chooses the folder
+    });
+    EXPECT_EQ(Entry("txtFilename"), Stick("Drawings"));
+    EXPECT_EQ(Tap("btnCopy"),
+              (std::vector<std::string>{"COPY THE ENTIRE DIRECTORY:\n" + Stick("Drawings") +
+                                            " \n TO: \n./patterns/Drawings ?",
+                                        "DIRECTORY COPIED"}));
+    EXPECT_EQ(waiting.titles, std::vector<std::string>{"\n\nCOPYING DIRECTORY"});
+    EXPECT_FALSE(waiting.open);
+    EXPECT_GE(waiting.drainsWhileOpen, 3) << "once per file at least";
+    EXPECT_TRUE(waiting.visibleWhileWorking);
+    EXPECT_NE(ReadFileText("patterns/Drawings/feather.qcc").find("p X2.000 Y0.000"),
+              std::string::npos);
+    EXPECT_NE(ReadFileText("patterns/Drawings/loop.qcc").find("p X1.000"), std::string::npos);
+    EXPECT_EQ(ReadFileText("patterns/Drawings/ready.qcc"), kPattern);
+    // Another place forgets the chosen path. A pattern goes out to the stick;
+    // the second time the stick's copy is kept when the quilter says so.
+    Click(Named("radioSrc_0"));
+    EXPECT_EQ(Entry("txtFilename"), "No File Selected");
+    EXPECT_EQ(Entry("txtDirName"), "./patterns") << "the destination stays";
+    Choose("btnFileSelect", [] {
+        EXPECT_EQ(FileChooserSelect("star.qcc"), 1);
+        FileChooserRespond(1);
+    });
+    EXPECT_EQ(chooserFolder, "./patterns/");
+    Click(Named("radioDst_1"));
+    EXPECT_EQ(Entry("txtDirName"), "No Directory Selected");
+    EXPECT_EQ(Entry("txtFilename"), "./patterns/star.qcc") << "the source stays";
+    Choose("btnDirSelect", [] { FileChooserRespond(1); });
+    EXPECT_EQ(chooserFolder, Stick(""));
+    EXPECT_EQ(Tap("btnCopy"), std::vector<std::string>{"FILE COPIED"});
+    const std::string converted = ReadFileText("patterns/star.qcc");
+    EXPECT_EQ(ReadFileText(Stick("star.qcc")), converted);
+    Put(Stick("star.qcc"), kPattern);
+    responder->answers = {kResponseCancel};
+    EXPECT_EQ(Tap("btnCopy"), std::vector<std::string>{"FILE EXISTS!\nOVERWRITE FILE?"});
+    EXPECT_EQ(ReadFileText(Stick("star.qcc")), kPattern);
+    EXPECT_EQ(gdk_cursor_get_cursor_type(gdk_window_get_cursor(MainDrawable())), GDK_ARROW)
+        << "the busy cursor goes with the work";
+    // The internal pattern is deleted with its thumbnail, after the question.
+    Put("thumbnails/star.png", "picture");
+    responder->answers = {kResponseCancel};
+    EXPECT_EQ(Tap("btnDelete"),
+              (std::vector<std::string>{"DELETE FILE:\nstar.qcc", "OPERATION CANCELED"}));
+    EXPECT_TRUE(Exists("patterns/star.qcc"));
+    EXPECT_EQ(Tap("btnDelete"),
+              (std::vector<std::string>{"DELETE FILE:\nstar.qcc", "FILE DELETED"}));
+    EXPECT_FALSE(Exists("patterns/star.qcc"));
+    EXPECT_FALSE(Exists("thumbnails/star.png"));
+    EXPECT_TRUE(Exists("patterns/Drawings/feather.qcc"));
+    EXPECT_EQ(Entry("txtFilename"), "No File Selected");
+    // Leaving the screen takes its widgets along; opening it again starts afresh.
+    GtkWidget* oldEntry = nullptr;
+    KeepWidget(&oldEntry, Named("txtDirName"));
+    gtk_menu_item_activate(GTK_MENU_ITEM(MenuRecord()->items[kItemFileManager]));
+    Drain();
+    EXPECT_EQ(oldEntry, nullptr);
+    EXPECT_EQ(Entry("txtDirName"), "No Directory Selected");
+    EXPECT_TRUE(Active("radioSrc_0"));
+    clearScreen();
+    EXPECT_EQ(FindNamed(interface->window, "txtFilename"), nullptr);
+}
+
+}  // namespace

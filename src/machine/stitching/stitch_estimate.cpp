@@ -157,3 +157,14 @@ std::string FormatDuration(double seconds) {
         std::snprintf(text, sizeof text, "%ld H %02ld MIN", total / 3600, total % 3600 / 60);
     return text;
 }
+
+std::string FormatRunProgress(const RunProgress& progress) {
+    char text[80];
+    const int share = static_cast<int>(std::fmin(std::fmax(progress.shareDone, 0.0), 1.0) * 100);
+    if (progress.secondsLeft < 0)
+        std::snprintf(text, sizeof text, "%d%% DONE", share);
+    else
+        std::snprintf(text, sizeof text, "%d%% DONE, %s LEFT", share,
+                      FormatDuration(progress.secondsLeft).c_str());
+    return text;
+}

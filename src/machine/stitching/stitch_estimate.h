@@ -72,3 +72,8 @@ std::vector<double> SecondsLeftAtPoints(const FullPattern_t* first, const RunSpe
 // "12 S", "3 MIN 05 S", "2 H 07 MIN" for a number of seconds (rounded to
 // whole seconds; negative: "UNKNOWN").
 std::string FormatDuration(double seconds);
+
+// The run view's progress line for what the run reported: "42% DONE, 3 MIN
+// 05 S LEFT" ("42% DONE" when the time is unknown).
+struct RunProgress;
+std::string FormatRunProgress(const RunProgress& progress);

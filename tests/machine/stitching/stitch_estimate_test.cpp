@@ -9,6 +9,7 @@
 #include <cmath>
 
 #include "layout/pattern_box.h"
+#include "machine/stitching/pattern_run.h"
 #include "machine/stitching/stitch_preview.h"
 #include "support/run_layout.h"
 
@@ -103,6 +104,15 @@ TEST(StitchEstimate, CountsWhatTheStitcherSewsAndTimesEveryMove) {
                      {7620, "2 H 07 MIN"}};
     for (const auto& d : durations)
         EXPECT_EQ(FormatDuration(d.seconds), d.text) << d.seconds;
+    const struct {
+        RunProgress progress;
+        const char* text;
+    } lines[] = {{{0, 212.4}, "0% DONE, 3 MIN 32 S LEFT"},
+                 {{0.426, 61}, "42% DONE, 1 MIN 01 S LEFT"},
+                 {{1, 0}, "100% DONE, 0 S LEFT"},
+                 {{0.5, -1}, "50% DONE"}};
+    for (const auto& line : lines)
+        EXPECT_EQ(FormatRunProgress(line.progress), line.text);
 }
 
 // The picture's frame fits the quilt area with a 10 pixel margin; a path that

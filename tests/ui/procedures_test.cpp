@@ -1,7 +1,10 @@
-// The guided quilt-area and pattern-box procedures, driven button by button
-// against the simulated board, whose head the tests push to each corner by
-// hand, and answered through the scripted responder.
+// The guided quilt-area and pattern-box procedures and the layout menu actions
+// (add, new, open, save, save-as, set-point, undo), driven against the
+// simulated board, whose head the tests push by hand, and answered through the
+// scripted responder.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <cmath>
 #include <string>
@@ -9,16 +12,24 @@
 
 #include "base/application_state.h"
 #include "base/screen_config.h"
+#include "base/system_paths.h"
 #include "base/ui_hooks.h"
+#include "layout/layout_file.h"
 #include "layout/layout_selection.h"
 #include "layout/layout_tree.h"
 #include "layout/pattern_box.h"
 #include "layout/view_transform.h"
-#include "layout_fixture.h"
 #include "machine/serial_link.h"
+#include "pattern/pattern.h"
+#include "support/chooser_rows.h"
 #include "support/mc1sim_fixture.h"
+#include "support/temp_dir.h"
+#include "support_ui/ui_fixture.h"
 #include "ui/extents_setup.h"
+#include "ui/file_chooser.h"
 #include "ui/interface.h"
+#include "ui/layout_actions.h"
+#include "ui/menu.h"
 #include "ui/startup.h"
 
 namespace {
@@ -39,10 +50,68 @@ constexpr const char* kTableText = "TABLE WIDTH = 40.000 IN.\nTABLE HEIGHT = 20.
     return ::testing::AssertionFailure() << "corners " << text;
 }
 
-class Procedures : public BoardLayoutTest {
+// The layout window with an empty layout on the serial line of a simulated
+// board, in a program folder of its own with a root for the fixed paths.
+class Procedures : public ::testing::Test {
 protected:
+    void SetUp() override {
+        ASSERT_TRUE(EnsureGtk()) << "no X display for the window tests";
+        ASSERT_TRUE(board.running) << board.error;
+        ASSERT_EQ(getcwd(saved, sizeof saved), saved);
+        ASSERT_EQ(chdir(dir.path.c_str()), 0);
+        ASSERT_EQ(mkdir("Layout", 0777), 0);
+        ASSERT_EQ(mkdir(root.File("tmp").c_str(), 0777), 0);
+        ASSERT_TRUE(SetSystemRoot(root.path.c_str()));
+        ASSERT_TRUE(
+            WriteFileText("square.qcc", "p X0.000 Y0.000\np X2.000 Y0.000\np X2.000 Y1.000\n"));
+        SetSerialDevicePath(board.device);
+        ASSERT_GE(OpenPort(), 0);
+        if (!interface) interface = NewInterfaceStruct();
+        ResetLayoutSelection();
+        FreeLayout();
+        InitPatternBox();
+        pbTemp.reset();
+        InstallLayoutInterface();
+        MakeMainWindow(true);
+    }
+    void TearDown() override {
+        PressSetupButton(1, 3);  // ends live tracking if a procedure was left running
+        DropMainWindow();
+        FreeLayout();
+        pbTemp.reset();
+        ClosePort();
+        SetSerialDevicePath("");
+        SetSystemRoot("");
+        ASSERT_EQ(chdir(saved), 0);
+    }
+    std::string State(const char* key) { return StateValue(SimControl(board, "state"), key); }
     void Silence(bool on) { SimControl(board, on ? "silence on" : "silence off"); }
-    void MeasureTable() { BoardLayoutTest::MeasureTable(responder); }
+    // Pushes the head by hand by (dx, dy) thousandths of an inch, once the
+    // board has freed both axes; or to (x, y) inches of the board's coordinates.
+    void Push(int dx, int dy) {
+        ASSERT_TRUE(WaitForState(board, "xenabled", "0", 2000));
+        ASSERT_TRUE(WaitForState(board, "yenabled", "0", 2000));
+        const std::string reply =
+            SimControl(board, "push " + std::to_string(dx) + " " + std::to_string(dy));
+        ASSERT_EQ(reply.rfind("ok", 0), 0u) << reply;
+    }
+    void At(float x, float y) {
+        const std::string state = SimControl(board, "state");
+        Push(static_cast<int>(std::lround(x * 1000) -
+                              std::lround(std::stod(StateValue(state, "x")))),
+             static_cast<int>(std::lround(y * 1000) -
+                              std::lround(std::stod(StateValue(state, "y")))));
+    }
+    // Measures a 40 x 20 inch table (its one box with it); messages cleared.
+    void MeasureTable() {
+        StartQuiltAreaSetup();
+        for (QuiltPoint p : std::vector<QuiltPoint>{{-0.2f, -0.3f}, {40, 0}, {40, 20}}) {
+            At(p.x, p.y);
+            PressSetupButton(0, 1);
+        }
+        ASSERT_NE(extents, nullptr);
+        responder.shown.clear();
+    }
     // Draws the current box through the given corners, finishing with CHECK.
     void DrawBox(const std::vector<QuiltPoint>& corners) {
         menuMainPatternbox(nullptr, const_cast<char*>("0"));
@@ -51,7 +120,14 @@ protected:
             PressSetupButton(1, i + 1 < corners.size() ? 1 : 2);
         }
     }
+    bool ItemUsable(MenuItemId item) {
+        GtkWidget* widget = MenuRecord()->items[item];
+        return widget && GTK_WIDGET_SENSITIVE(widget);
+    }
 
+    Mc1Sim board;
+    TempDir dir, root;
+    char saved[4096] = {};
     ScriptedResponder responder;
 };
 
@@ -68,11 +144,9 @@ TEST_F(Procedures, QuiltAreaIsMeasuredCornerByCornerAndTheBoxMenuAddsAndDeletesB
     EXPECT_EQ(State("xenabled"), "0");
     EXPECT_EQ(State("yenabled"), "0");
     EXPECT_EQ(State("ends"), "1");
-
     // Cancel leads nowhere before the table is measured.
     PressSetupButton(0, 2);
     EXPECT_STREQ(CurrentScreenName(), "quilt-area setup");
-
     // The buttons are tapped on the view: left to right 1, 2, 3, none left of them.
     const int b = confirm_button_size, w = view_area_width;
     EXPECT_EQ(SetupButtonAt(w - 2 * b - 8 + b / 2, w, b), 2);
@@ -186,7 +260,6 @@ TEST_F(Procedures, DrawnCornersMakeTheBoxOrAreRefusedAndTheLiveCornerFollowsTheH
         EXPECT_FALSE(TrackingTimerRunning());
         EXPECT_STREQ(CurrentScreenName(), "layout view");
     }
-
     // Crossing and straight-on corners are refused; the live corner stays.
     responder.shown.clear();
     menuMainPatternbox(nullptr, const_cast<char*>("0"));
@@ -215,7 +288,6 @@ TEST_F(Procedures, DrawnCornersMakeTheBoxOrAreRefusedAndTheLiveCornerFollowsTheH
     EXPECT_TRUE(SameCorners(box, {{5, 5}, {15, 5}, {15, 15}, {5, 15}}));
     EXPECT_STREQ(CurrentScreenName(), "layout view");
     EXPECT_EQ(responder.shown.size(), 3u);
-
     // Live tracking: the prompt goes once the head has moved.
     At(4, 4);
     menuMainPatternbox(nullptr, const_cast<char*>("0"));
@@ -245,6 +317,138 @@ TEST_F(Procedures, DrawnCornersMakeTheBoxOrAreRefusedAndTheLiveCornerFollowsTheH
     EXPECT_FLOAT_EQ(pbTemp->x, 9);  // two corners: the origin stays
     PressSetupButton(1, 3);
     EXPECT_FALSE(getMCCoordinates(nullptr));  // the timer ends with the procedure
+}
+
+TEST_F(Procedures, AddedPatternsSitAtTheBoxOriginTurnedToTheBoxAngle) {
+    MeasureTable();
+    ASSERT_EQ(AddPatternToCurrentBox("square.qcc"), 1);
+    ASSERT_EQ(patternList.count, 1);
+    ASSERT_NE(patternLayout, nullptr);
+    EXPECT_EQ(patternLayout->patternIndex, 0);
+    EXPECT_EQ(patternLayout->arrayIndex, -1);
+    EXPECT_EQ(patternLayout->boxIndex, 0);
+    EXPECT_FLOAT_EQ(patternLayout->x, 0);
+    EXPECT_FLOAT_EQ(patternLayout->y, 0);
+    EXPECT_EQ(GetPattern(0)->angle, 0);
+    // A box whose first edge runs at 90 degrees turns the pattern a quarter.
+    GetPatternBox(0)->angle = 90.7f;
+    ASSERT_EQ(AddPatternToCurrentBox("square.qcc"), 1);
+    const Pattern* turned = GetPattern(1);
+    ASSERT_NE(turned, nullptr);
+    EXPECT_EQ(turned->angle, 90);
+    EXPECT_NEAR(turned->width, 1.0f, 1e-3);
+    EXPECT_NEAR(turned->height, 2.0f, 1e-3);
+    EXPECT_EQ(CountLayoutNodes(0), 2);
+
+    EXPECT_EQ(AddPatternToCurrentBox("missing.qcc"), 0);
+    EXPECT_EQ(CountLayoutNodes(), 2);
+    // A full pattern table refuses with the message.
+    while (patternList.count < kPatternSlots)
+        ASSERT_EQ(AddPatternToCurrentBox("square.qcc"), 1);
+    responder.shown.clear();
+    EXPECT_EQ(AddPatternToCurrentBox("square.qcc"), 0);
+    EXPECT_EQ(responder.Texts(),
+              std::vector<std::string>{"MAXIMUM PATTERN COUNT EXCEEDED.\nPLEASE LINK YOUR "
+                                       "PATTERNS TO CREATE MORE SPACE."});
+    EXPECT_EQ(CountLayoutNodes(), kPatternSlots);
+}
+
+TEST_F(Procedures, SaveAsSaveAndOpenKeepTheLayoutAndItsName) {
+    MeasureTable();
+    ASSERT_EQ(AddPatternToCurrentBox("square.qcc"), 1);
+    // Cancel and a name of only removed characters save nothing.
+    menuEditSaveLayoutAs(nullptr, nullptr);
+    responder.keyboard = {"#!? ."};
+    menuEditSaveLayoutAs(nullptr, nullptr);
+    EXPECT_EQ(responder.prompts, std::vector<std::string>(2, "SAVE AS:"));
+    EXPECT_EQ(access("Layout/.qlf", F_OK), -1);
+    EXPECT_EQ(CurrentLayoutName(), "");
+
+    EXPECT_TRUE(responder.shown.empty());
+    responder.keyboard = {"my layout#1"};
+    menuEditSaveLayoutAs(nullptr, nullptr);
+    ASSERT_EQ(access("Layout/mylayout1.qlf", F_OK), 0);
+    EXPECT_EQ(responder.Texts(), std::vector<std::string>{"FILE SAVED:\n./Layout/mylayout1.qlf"});
+    EXPECT_EQ(CurrentLayoutName(), "./Layout/mylayout1");
+    const std::string firstSave = ReadFileText("Layout/mylayout1.qlf");
+    // Save asks before overwriting the current layout; Cancel writes nothing.
+    ASSERT_EQ(AddPatternToCurrentBox("square.qcc"), 1);
+    responder.shown.clear();
+    responder.answers = {kResponseCancel};
+    menuEditSaveLayout(nullptr, nullptr);
+    ASSERT_EQ(responder.Texts(), std::vector<std::string>{"THIS WILL OVERWRITE THE CURRENT "
+                                                          "LAYOUT:\nmylayout1\nWOULD YOU LIKE TO "
+                                                          "CONTINUE?"});
+    EXPECT_EQ(ReadFileText("Layout/mylayout1.qlf"), firstSave);
+    responder.shown.clear();
+    menuEditSaveLayout(nullptr, nullptr);
+    EXPECT_EQ(ReadFileText("Layout/mylayout1.qlf"), SerializeLayout());
+    ASSERT_EQ(responder.Texts().size(), 2u);
+    EXPECT_EQ(responder.Texts()[1], "FILE SAVED:\n./Layout/mylayout1.qlf");
+    EXPECT_EQ(CurrentLayoutName(), "./Layout/mylayout1");
+    // A new layout empties everything and starts the quilt-area procedure.
+    responder.answers = {kResponseCancel};
+    menuMainNewLayout(nullptr, nullptr);
+    EXPECT_EQ(CountLayoutNodes(), 2);
+    menuMainNewLayout(nullptr, nullptr);
+    EXPECT_EQ(extents, nullptr);
+    EXPECT_EQ(patternList.count, 0);
+    EXPECT_EQ(patternBoxList.count, 0);
+    EXPECT_EQ(CurrentLayoutName(), "");
+    EXPECT_STREQ(CurrentScreenName(), "quilt-area setup");
+    EXPECT_EQ(MenuStateMask(), kQuiltAreaMenuMask);
+    // Open: the chooser offers layout files; the machine is homed after OK.
+    ASSERT_TRUE(WriteFileText("Layout/notes.txt", "not a layout"));
+    At(3, 4);
+    std::string chooserFolder;
+    std::vector<std::string> chooserRows;
+    InsideNextChooser([&] {
+        chooserFolder = FileChooserFolder();
+        chooserRows = RowNames(FileChooserRows());
+        FileChooserSelect("mylayout1.qlf");
+        FileChooserRespond(1);
+    });
+    responder.shown.clear();
+    menuMainLoadLayout(nullptr, nullptr);
+    EXPECT_EQ(chooserFolder, "./Layout/");
+    EXPECT_EQ(chooserRows, std::vector<std::string>{"mylayout1.qlf"});
+    EXPECT_EQ(CountLayoutNodes(0), 2);
+    EXPECT_EQ(patternList.count, 2);
+    ASSERT_NE(extents, nullptr);
+    EXPECT_FLOAT_EQ(extents->width, 40);
+    EXPECT_EQ(State("x"), "0");  // homed where the head stood
+    EXPECT_EQ(State("y"), "0");
+    EXPECT_EQ(responder.Texts(),
+              (std::vector<std::string>{
+                  "THIS WILL ERASE ALL CURRENT LAYOUT INFORMATION.\n\nCONTINUE?",
+                  "\nMOVE YOUR MACHINE TO THE HOME LOCATION ON YOUR TABLE AND PRESS OK."}));
+    EXPECT_STREQ(CurrentScreenName(), "layout view");
+    EXPECT_EQ(CurrentLayoutName(), "./Layout/mylayout1");
+}
+
+TEST_F(Procedures, UndoAndRestoreSetpointAreUsableExactlyWhileTheirFileExists) {
+    MeasureTable();
+    SetMenuStateMask(kLayoutViewMenuMask);
+    EXPECT_FALSE(ItemUsable(kItemUndo));
+    EXPECT_FALSE(ItemUsable(kItemRestoreSetpoint));
+    ASSERT_TRUE(ItemUsable(kItemCreateSetpoint));
+
+    ASSERT_EQ(AddPatternToCurrentBox("square.qcc"), 1);
+    menuEditCreateSetpoint(nullptr, nullptr);
+    EXPECT_TRUE(ItemUsable(kItemRestoreSetpoint));
+    ASSERT_EQ(CreateUndoFile(), 1);
+    EXPECT_TRUE(ItemUsable(kItemUndo));
+    ASSERT_EQ(AddPatternToCurrentBox("square.qcc"), 1);
+
+    menuEditUndo(nullptr, nullptr);
+    EXPECT_EQ(CountLayoutNodes(), 1);
+    EXPECT_FALSE(ItemUsable(kItemUndo));
+
+    ASSERT_EQ(AddPatternToCurrentBox("square.qcc"), 1);
+    ASSERT_EQ(AddPatternToCurrentBox("square.qcc"), 1);
+    menuEditRestoreSetpoint(nullptr, nullptr);
+    EXPECT_EQ(CountLayoutNodes(), 1);
+    EXPECT_TRUE(ItemUsable(kItemRestoreSetpoint));  // the set-point stays for another restore
 }
 
 }  // namespace

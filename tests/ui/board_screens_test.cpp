@@ -1,0 +1,750 @@
+// Screens built for real under the test's X server and driven against the
+// simulated board: the setup notebook (clicks, the number pad and the keyboard;
+// the board's parameters are the evidence of every change), the trace screen
+// with the toolbar's machine toggles, the point selection, and a run.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/machine_startup.h"
+#include "app/setup_values.h"
+#include "base/application_state.h"
+#include "base/defaults_file.h"
+#include "base/log.h"
+#include "base/program_settings.h"
+#include "base/screen_config.h"
+#include "base/system_paths.h"
+#include "base/timers.h"
+#include "base/ui_hooks.h"
+#include "layout/layout_tree.h"
+#include "layout/pattern_box.h"
+#include "layout/view_transform.h"
+#include "machine/machine_parameters.h"
+#include "machine/mc1_commands.h"
+#include "machine/serial_link.h"
+#include "machine/stitching/pattern_run.h"
+#include "machine/stitching/point_select.h"
+#include "machine/stitching/point_streaming.h"
+#include "machine/stitching/run_flags.h"
+#include "machine/stitching/run_state.h"
+#include "machine/stitching/stitch_path.h"
+#include "machine/stitching/trace_recording.h"
+#include "pattern/pattern.h"
+#include "support/mc1sim_fixture.h"
+#include "support/run_layout.h"
+#include "support/run_record.h"
+#include "support/temp_dir.h"
+#include "support_ui/touch_targets.h"
+#include "support_ui/ui_fixture.h"
+#include "ui/diagnostics_page.h"
+#include "ui/drawing_area.h"
+#include "ui/interface.h"
+#include "ui/menu.h"
+#include "ui/point_select_screen.h"
+#include "ui/run_toggles.h"
+#include "ui/run_view.h"
+#include "ui/screens.h"
+#include "ui/setup_advanced.h"
+#include "ui/setup_screen.h"
+#include "ui/startup.h"
+#include "ui/widget_helpers.h"
+
+namespace {
+
+// The main window's record on the simulated board (time scale 50 unless a
+// test sets another before SetUp), the
+// factory settings, the log in a temporary file, the scripted responder, and
+// a temporary program folder (patterns/, images/, defaults file) as the
+// working directory.
+struct BoardWindowTest : ::testing::Test {
+    void SetUp() override {
+        ASSERT_TRUE(EnsureGtk());
+        sim = std::make_unique<Mc1Sim>(std::vector<std::string>{"--time-scale", timeScale});
+        ASSERT_TRUE(sim->running) << sim->error;
+        SetFactoryDefaults();
+        ResetProgramSettings();
+        SetLogStream(logStream);
+        SetSerialDevicePath(sim->device);
+        ASSERT_GE(OpenPort(), 0);
+        responder = std::make_unique<ScriptedResponder>();
+        // Long loops (recording, motor tests) keep the screen alive through the seam.
+        UserInterfaceHooks hooks = GetUserInterfaceHooks();
+        hooks.drainEvents = Drain;
+        SetUserInterfaceHooks(hooks);
+        ASSERT_TRUE(getcwd(oldDir, sizeof oldDir));
+        ASSERT_EQ(chdir(dir.path.c_str()), 0);
+        mkdir("patterns", 0777);
+        ASSERT_EQ(symlink(LONGARM_SOURCE_DIR "/images", "images"), 0);
+        SetDefaultsFilePath(dir.File("defaults.mrl").c_str());
+    }
+    void TearDown() override {
+        EXPECT_EQ(chdir(oldDir), 0);
+        DropMainWindow();
+        responder.reset();
+        ClosePort();
+        SetDefaultsFilePath(nullptr);
+        extents.reset();
+        ClearLayout();
+        ClearPatternList();
+        InitPatternBox();
+        SetLogStream(stdout);
+        std::fclose(logStream);
+        EraseTemporaryPattern();
+    }
+    std::string Sim(const std::string& command) { return SimControl(*sim, command); }
+
+    std::string timeScale = "50";
+    std::unique_ptr<Mc1Sim> sim;
+    std::unique_ptr<ScriptedResponder> responder;
+    FILE* logStream = std::tmpfile();
+    TempDir dir;
+    char oldDir[4096] = {};
+};
+
+const char* const kPageNames[] = {"updates", "parameters", "constants",
+                                  "test",    "advanced",   "configuration"};
+
+GtkWidget* First(GtkWidget* root, GType type) {
+    const std::vector<GtkWidget*> found = WidgetsOfType(root, type);
+    return found.empty() ? nullptr : found[0];
+}
+
+// The control of a page's table next to the label with this text: the entry
+// right of it, or (entry false) the slider under it.
+GtkWidget* ControlOf(GtkWidget* page, const char* label, bool entry = true) {
+    for (GtkWidget* l : WidgetsOfType(page, GTK_TYPE_LABEL)) {
+        if (std::string(gtk_label_get_text(GTK_LABEL(l))) != label) continue;
+        GtkWidget* table = gtk_widget_get_parent(l);
+        guint left = 0, top = 0, cl = 0, ct = 0;
+        gtk_container_child_get(GTK_CONTAINER(table), l, "left-attach", &left, "top-attach", &top,
+                                nullptr);
+        for (GtkWidget* c : WidgetsOfType(page, entry ? GTK_TYPE_ENTRY : GTK_TYPE_RANGE)) {
+            gtk_container_child_get(GTK_CONTAINER(table), c, "left-attach", &cl, "top-attach", &ct,
+                                    nullptr);
+            if (entry ? cl == left + 1 && ct == top : cl == left) return c;
+        }
+    }
+    return nullptr;
+}
+GtkWidget* EntryOf(GtkWidget* page, const char* label) {
+    return ControlOf(page, label);
+}
+GtkWidget* SliderOf(GtkWidget* page, const char* label) {
+    return ControlOf(page, label, false);
+}
+
+double Value(GtkWidget* slider) {
+    return slider ? gtk_range_get_value(GTK_RANGE(slider)) : -1;
+}
+
+std::string Text(GtkWidget* entry) {
+    return entry ? gtk_entry_get_text(GTK_ENTRY(entry)) : "(none)";
+}
+
+// Shown by the switches: menu entries, toolbar buttons, and rows on the page turned to.
+bool Shown(GtkWidget* widget, bool onPage = false) {
+    return widget && gtk_widget_get_visible(widget) && (!onPage || gtk_widget_get_mapped(widget));
+}
+
+struct SetupScreenTest : BoardWindowTest {
+    void Open() {
+        MakeMainWindow(true);
+        menuMainSetup(nullptr, nullptr);
+        Drain();
+        ASSERT_TRUE(isWidget(interface->setupNotebook));
+    }
+    GtkNotebook* Notebook() { return GTK_NOTEBOOK(interface->setupNotebook); }
+    GtkWidget* Page(int index) { return gtk_notebook_get_nth_page(Notebook(), index); }
+    void Turn(int index) {
+        gtk_notebook_set_current_page(Notebook(), index);
+        Drain();
+    }
+    std::string Param(const char* key) { return StateValue(Sim("params"), key); }
+    // Every page: all controls inside the screen and big enough to touch;
+    // and, when asked, a picture of each like the page's reference.
+    void CheckEveryPage(const std::string& size, bool reference) {
+        responder->keyboard.push_back(kSetupPassword);
+        for (int page = 0; page < 6; page++) {
+            Turn(page);
+            ASSERT_EQ(gtk_notebook_get_current_page(Notebook()), page);
+            gdk_window_process_all_updates();
+            gdk_display_sync(gdk_display_get_default());
+            EXPECT_EQ(SmallTouchTargets(Page(page), TouchTargetMinimum()), "")
+                << kPageNames[page] << " at " << size;
+            if (!reference) continue;
+            const std::string name = std::string("setup_") + kPageNames[page];
+            const std::string picture = std::string(LONGARM_BINARY_DIR) + "/tests/" + name + ".png";
+            EXPECT_TRUE(SaveScreenshot(picture));
+            EXPECT_TRUE(LooksLike(picture, name));
+        }
+    }
+};
+
+// A release on a slider, after its value was moved to `value`.
+void ReleaseSlider(GtkWidget* slider, double value) {
+    gtk_range_set_value(GTK_RANGE(slider), value);
+    GdkEventButton release = {};
+    release.type = GDK_BUTTON_RELEASE;
+    release.window = gtk_widget_get_window(slider);
+    release.button = 1;
+    gboolean handled = FALSE;
+    g_signal_emit_by_name(slider, "button-release-event", &release, &handled);
+    Drain();
+}
+
+// Each slider and entry reaches its own value (what becomes of it is the
+// core's table); a silent board leaves them as they were.
+TEST_F(SetupScreenTest, EveryValueReachesTheBoardAndIsFoundAgainWhenTheScreenOpens) {
+    Open();
+    EXPECT_EQ(gtk_notebook_get_n_pages(Notebook()), 6);
+    Turn(kPageParameters);
+    GtkWidget* page = Page(kPageParameters);
+    const struct {
+        const char* label;
+        double released;
+        const char* param;
+        int held;
+    } sliders[] = {{"Max Speed", 47, "speed", 50},
+                   {"Length", 12, "stitchLen", 12},
+                   {"Needle", 7, "slow", 7},
+                   {"Min Speed", 4, "minimumSpeed", 4}};
+    for (const auto& s : sliders) {
+        ReleaseSlider(SliderOf(page, s.label), s.released);
+        EXPECT_EQ(Param(s.param), std::to_string(s.held)) << s.label;
+        EXPECT_EQ(Value(SliderOf(page, s.label)), s.held) << s.label;
+    }
+    Sim("silence on");
+    ReleaseSlider(SliderOf(page, "Lock"), 9);
+    Sim("silence off");
+    EXPECT_TRUE(responder->Showed(kBoardSilentText));
+    EXPECT_EQ(Value(SliderOf(page, "Lock")), std::stod(Param("stitchRep")));
+    ClearPort();
+
+    Turn(kPageConstants);
+    GtkWidget* constants = Page(kPageConstants);
+    const struct {
+        const char* label;
+        double typed;
+        const char* shown;
+    } cases[] = {
+        {"Acceleration", 150, "100"}, {"Increment", 0.001, "0.015"}, {"Margin", -12.5, "-10.000"},
+        {"Lead Line", 55.7, "55"},    {"X Power", 45.9, "45"},       {"E. Stop", 300, "300"},
+    };
+    for (const auto& c : cases) {
+        GtkWidget* entry = EntryOf(constants, c.label);
+        ASSERT_NE(entry, nullptr) << c.label;
+        responder->numbers.push_back(c.typed);
+        Click(entry);
+        EXPECT_TRUE(
+            WaitFor([&] { return responder->numbers.empty() && Text(entry) == c.shown; }, 3000))
+            << c.label << " shows " << Text(entry);
+    }
+    EXPECT_EQ(Param("XKp"), "45");
+    EXPECT_EQ(Param("Err"), "300");
+    GtkWidget* yPower = EntryOf(constants, "Y Power");
+    const std::string former = Text(yPower);
+    Sim("silence on");
+    responder->numbers.push_back(77);
+    Click(yPower);
+    EXPECT_TRUE(WaitFor([&] { return responder->numbers.empty(); }, 3000));
+    Drain();
+    Sim("silence off");
+    EXPECT_EQ(Text(yPower), former);
+
+    menuMainSetup(nullptr, nullptr);
+    Drain();
+    EXPECT_EQ(Text(EntryOf(Page(kPageConstants), "Acceleration")), "100");
+    EXPECT_EQ(Text(EntryOf(Page(kPageConstants), "X Power")), "45");
+    EXPECT_EQ(Value(SliderOf(Page(kPageParameters), "Max Speed")), 50);
+}
+
+TEST_F(SetupScreenTest, MachineTypesThePasswordAndTheAdvancedSwitch) {
+    icon_style = 1;  // the toolbar's stitch buttons exist only with large icons
+    Machine().needleUpMethod = 3;
+    Open();
+    MenuBar* menu = MenuRecord();
+    ToolBar* tools = ToolbarRecord();
+    GtkWidget* advanced = Page(kPageAdvanced);
+    GtkWidget* list = First(advanced, GTK_TYPE_COMBO_BOX);
+    ASSERT_NE(list, nullptr);
+    Turn(kPageAdvanced);
+    EXPECT_FALSE(Shown(list, true)) << "the machine type is an advanced feature";
+    // The password guard: a wrong word goes back to the first page.
+    responder->keyboard.push_back("tessle");
+    Turn(kPageConfiguration);
+    EXPECT_TRUE(WaitFor([&] { return gtk_notebook_get_current_page(Notebook()) == 0; }, 2000));
+    ASSERT_EQ(responder->prompts.size(), 1u);
+    EXPECT_EQ(responder->prompts[0], "PASSWORD:");
+    responder->keyboard.push_back(kSetupPassword);
+    Turn(kPageConfiguration);
+    Turn(kPageUpdates);
+    Turn(kPageConfiguration);
+    EXPECT_EQ(responder->prompts.size(), 2u) << "asked once per visit";
+    EXPECT_EQ(gtk_notebook_get_current_page(Notebook()), kPageConfiguration);
+    // Show Advanced Features: the layout entries, the stitch buttons and the
+    // advanced rows follow it.
+    GtkWidget* box = FindButton(Page(kPageConfiguration), "Show Advanced Features");
+    ASSERT_NE(box, nullptr);
+    Click(box);
+    EXPECT_TRUE(WaitFor([&] { return Settings().showAdvancedFeatures == 1; }, 2000));
+    Drain();
+    EXPECT_TRUE(Shown(menu->items[kItemOpenLayout]));
+    EXPECT_TRUE(Shown(tools->buttons[kToolStitchOnOff]));
+    Turn(kPageAdvanced);
+    EXPECT_TRUE(Shown(list, true));
+    GtkWidget* stitchBtns = FindButton(advanced, "Stitch Btns");
+    EXPECT_TRUE(Shown(stitchBtns, true));
+    EXPECT_TRUE(gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(stitchBtns)));
+    EXPECT_TRUE(responder->shown.empty()) << "ticking the box asks nothing";
+    // Machine type: Cancel puts the list back without a second question.
+    responder->answers.push_back(kResponseCancel);
+    gtk_combo_box_set_active(GTK_COMBO_BOX(list), 12);
+    Drain();
+    EXPECT_EQ(gtk_combo_box_get_active(GTK_COMBO_BOX(list)), 3);
+    ASSERT_EQ(responder->shown.size(), 1u);
+    EXPECT_EQ(responder->shown[0].text, "DO YOU WANT TO SET THE MACHINE TYPE TO:\n\nCorvane 18 ?");
+    EXPECT_EQ(Machine().needleUpMethod, 3);
+    EXPECT_EQ(needleUpCallbackOn, 1);
+    // OK: the type stored (its timings are the core's table), the needle-up button hidden.
+    responder->answers.push_back(kResponseOk);
+    gtk_combo_box_set_active(GTK_COMBO_BOX(list), 12);
+    Drain();
+    EXPECT_EQ(Machine().needleUpMethod, 12);
+    EXPECT_EQ(Text(EntryOf(advanced, "NdlUp Wait")), "100");
+    EXPECT_FALSE(Shown(tools->buttons[kToolNeedleUp]));
+    EXPECT_TRUE(Shown(tools->buttons[kToolStitchOnOff]));
+    // "Stitch Btns" cleared and answered No: the box goes back, nothing changes.
+    responder->answers.push_back(kResponseNo);
+    gtk_button_clicked(GTK_BUTTON(stitchBtns));
+    EXPECT_TRUE(WaitFor([&] { return responder->answers.empty(); }, 2000));
+    Drain();
+    EXPECT_TRUE(gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(stitchBtns)));
+    EXPECT_EQ(Settings().stitchButtonsOn, 1);
+    responder->answers.push_back(kResponseYes);
+    gtk_button_clicked(GTK_BUTTON(stitchBtns));
+    EXPECT_TRUE(WaitFor([&] { return Settings().stitchButtonsOn == 0; }, 2000));
+    EXPECT_FALSE(Shown(tools->buttons[kToolStitchOnOff]));
+    // Cleared again: the layout entries and the advanced rows go.
+    Turn(kPageConfiguration);
+    Click(box);
+    EXPECT_TRUE(WaitFor([&] { return Settings().showAdvancedFeatures == 0; }, 2000));
+    Drain();
+    EXPECT_FALSE(Shown(menu->items[kItemOpenLayout]));
+    Turn(kPageAdvanced);
+    EXPECT_FALSE(Shown(list, true));
+    // Factory Defaults: the factory values (the core's), the pages rebuilt.
+    const size_t before = responder->shown.size();
+    responder->answers.push_back(kResponseOk);
+    gtk_button_clicked(GTK_BUTTON(FindButton(advanced, "Factory Defaults")));
+    EXPECT_TRUE(WaitFor([&] { return responder->shown.size() >= before + 2; }, 5000));
+    Drain();
+    EXPECT_EQ(responder->shown[before].text, kFactoryResetQuestion);
+    EXPECT_EQ(responder->shown.back().text, kFactoryResetDone);
+    EXPECT_EQ(Machine().needleUpMethod, 0);
+    ASSERT_TRUE(isWidget(interface->setupNotebook));
+    EXPECT_EQ(
+        gtk_combo_box_get_active(GTK_COMBO_BOX(First(Page(kPageAdvanced), GTK_TYPE_COMBO_BOX))), 0);
+    icon_style = 0;
+}
+
+namespace {
+// While a motor test drains events: the menu mask seen, and once, a switch to
+// the first page (the quilter leaving the Test page mid-test).
+uint32_t maskDuringTest = 1;
+bool leavePage = false;
+void DrainDuringTest() {
+    if (DiagnosticsRunning()) {
+        maskDuringTest = MenuStateMask();
+        if (leavePage && interface && isWidget(interface->setupNotebook)) {
+            leavePage = false;
+            gtk_notebook_set_current_page(GTK_NOTEBOOK(interface->setupNotebook), kPageUpdates);
+        }
+    }
+    Drain();
+    AdvanceClock(1000);  // on the manual clock a stalled board is met after a few polls
+}
+
+std::string BufferText(GtkWidget* page) {
+    GtkTextBuffer* buffer =
+        gtk_text_view_get_buffer(GTK_TEXT_VIEW(First(page, GTK_TYPE_TEXT_VIEW)));
+    GtkTextIter start, end;
+    gtk_text_buffer_get_bounds(buffer, &start, &end);
+    gchar* text = gtk_text_buffer_get_text(buffer, &start, &end, FALSE);
+    std::string result = text;
+    g_free(text);
+    return result;
+}
+}  // namespace
+
+TEST_F(SetupScreenTest, TheUpdatesButtonsAndTheMotorTestsAreLive) {
+    ASSERT_EQ(mkdir(dir.File("root").c_str(), 0777), 0);
+    ASSERT_EQ(SetSystemRoot(dir.File("root").c_str()), 1);
+    Open();
+    GtkWidget* updates = Page(kPageUpdates);
+    const struct {
+        const char *label, *starts;
+    } buttons[] = {{"Update System", "USB DRIVE NOT DETECTED."},
+                   {"Update Program", "USB DRIVE NOT DETECTED."},
+                   {"Update Robot", "USB DRIVE NOT DETECTED."},
+                   {"Calibrate Screen", "SYSTEM WILL REBOOT TO RESET CALIBRATION."},
+                   {"System Info", "Software Version: 3.05\nOS: "}};
+    for (const auto& b : buttons) {
+        responder->shown.clear();
+        responder->answers = {kResponseNo};  // no reboot
+        gtk_button_clicked(GTK_BUTTON(FindButton(updates, b.label)));
+        ASSERT_EQ(responder->shown.size(), 1u) << b.label;
+        EXPECT_EQ(responder->shown[0].text.rfind(b.starts, 0), 0u) << b.label;
+    }
+    // The versions read from the board and the stitcher.
+    EXPECT_NE(responder->shown[0].text.find("\nMC Firmware: 1.30\nSC Firmware: 2.1"),
+              std::string::npos);
+    // The motor direction: Cancel leaves it, OK reverses the board's encoders.
+    GtkWidget* direction = FindButton(updates, "Motor Forward");
+    ASSERT_NE(direction, nullptr);
+    responder->answers.push_back(kResponseCancel);
+    gtk_button_clicked(GTK_BUTTON(direction));
+    EXPECT_EQ(StateValue(Sim("state"), "reversed"), "0");
+    responder->answers.push_back(kResponseOk);
+    gtk_button_clicked(GTK_BUTTON(direction));
+    EXPECT_EQ(StateValue(Sim("state"), "reversed"), "1");
+    EXPECT_EQ(FindButton(updates, "Motor Reversed"), direction);
+    EXPECT_TRUE(responder->Showed("MOTOR ENCODERS NOW READING IN REVERSE MODE"));
+    responder->answers.push_back(kResponseOk);
+    gtk_button_clicked(GTK_BUTTON(direction));
+    EXPECT_EQ(FindButton(updates, "Motor Forward"), direction);
+    // TEST X on a worn X axis fails; the menus are off while it runs.
+    UserInterfaceHooks hooks = GetUserInterfaceHooks();
+    hooks.drainEvents = DrainDuringTest;
+    SetUserInterfaceHooks(hooks);
+    GtkWidget* test = Page(kPageTest);
+    Turn(kPageTest);
+    const uint32_t setupMask = MenuStateMask();
+    Sim("travel x 0.8");
+    gtk_button_clicked(GTK_BUTTON(FindButton(test, "TEST X")));
+    EXPECT_NE(BufferText(test).find("X motor failed!\n"), std::string::npos) << BufferText(test);
+    EXPECT_EQ(maskDuringTest, 0u);
+    EXPECT_EQ(MenuStateMask(), setupMask);
+    // A stall while the quilter leaves the page: the page stays and says so.
+    UseManualClock();
+    Sim("stall on");
+    leavePage = true;
+    gtk_button_clicked(GTK_BUTTON(FindButton(test, "TEST Y")));
+    Sim("stall off");
+    UseRealClock();
+    ASSERT_TRUE(isWidget(interface->setupNotebook));
+    EXPECT_EQ(gtk_notebook_get_current_page(Notebook()), kPageUpdates);
+    EXPECT_EQ(BufferText(test),
+              "Testing Y Motor\nMoving Y Motor at 80% \nY Motor Error.  Test Aborted.\n");
+    EXPECT_EQ(MenuStateMask(), setupMask);
+    EXPECT_FALSE(DiagnosticsRunning());
+    SetSystemRoot(nullptr);
+}
+
+TEST_F(SetupScreenTest, EveryPageFitsTheSmallAndTheLargeScreen) {
+    Settings().showAdvancedFeatures = 1;  // every row of the Advanced page
+    Open();
+    CheckEveryPage("320x240", true);
+    DropMainWindow();
+    ASSERT_EQ(ParseConfigFile(LONGARM_SOURCE_DIR "/tests/data/screen_large.conf"), 1);
+    EXPECT_EQ(ParseStyleFile(LONGARM_SOURCE_DIR "/gtkrc"), "");
+    Open();
+    CheckEveryPage("800x480", false);
+    ParseConfigFile("/nonexistent/screen.conf");
+}
+
+struct TraceScreenTest : BoardWindowTest {
+    void SetUp() override {
+        BoardWindowTest::SetUp();
+        MakeMainWindow(true);
+    }
+    GtkWidget* Tool(ToolButtonId id) { return ToolbarRecord()->buttons[id]; }
+};
+
+// Label text of a button made with SetButtonFont.
+std::string LabelOf(GtkWidget* button) {
+    GtkWidget* child = gtk_bin_get_child(GTK_BIN(button));
+    return GTK_IS_LABEL(child) ? gtk_label_get_text(GTK_LABEL(child)) : "";
+}
+
+// The quilter's hand during a recording: pushes the head through three
+// positions, one after the other once the previous one was recorded, then
+// releases the Start toggle. What the screen showed meanwhile is kept.
+struct Recording {
+    TraceScreenTest* test = nullptr;
+    GtkWidget* toggle = nullptr;
+    GtkWidget* save = nullptr;
+    int pushed = 0;
+    uint32_t maskWhileRecording = 1;
+    bool saveUsableWhileRecording = true;
+    std::string toggleLabelWhileRecording;
+};
+
+gboolean RecordingStep(gpointer data) {
+    auto* r = static_cast<Recording*>(data);
+    // The press may still be on its way through the X server.
+    if (!tmpPattern || !gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(r->toggle))) return TRUE;
+    const int recorded = tmpPattern ? tmpPattern->pointCount : 0;
+    if (recorded < r->pushed) return TRUE;  // wait for the loop to read the head
+    static const char* pushes[] = {"push 1000 500", "push 1500 1000", "push 500 1500"};
+    if (r->pushed == 0) {
+        r->maskWhileRecording = MenuStateMask();
+        r->saveUsableWhileRecording = gtk_widget_is_sensitive(r->save);
+        r->toggleLabelWhileRecording = LabelOf(r->toggle);
+    }
+    if (r->pushed < 3) {
+        r->test->Sim(pushes[r->pushed++]);
+        return TRUE;
+    }
+    Click(r->toggle);  // released: the loop ends
+    return FALSE;
+}
+
+TEST_F(TraceScreenTest, FreeMotionRecordsAndSavesAndTheToolbarTogglesReachTheBoard) {
+    extents = std::make_unique<PatternBox>();
+    SetViewScale(0.015f);
+    DisableX();
+    DisableY();
+    ASSERT_TRUE(WaitForState(*sim, "yenabled", "0", 1000));
+
+    gtk_menu_item_activate(GTK_MENU_ITEM(MenuRecord()->items[kItemFreeMotion]));
+    Drain();
+    ASSERT_TRUE(isWidget(interface->currentScreen));
+    Recording r;
+    r.test = this;
+    r.toggle = FindButton(interface->currentScreen, "Start");
+    r.save = FindButton(interface->currentScreen, "Save");
+    ASSERT_NE(r.toggle, nullptr);
+    ASSERT_NE(r.save, nullptr);
+
+    const uint32_t maskBefore = MenuStateMask();
+    guint source = g_timeout_add(20, RecordingStep, &r);
+    Click(r.toggle);  // pressed: records until RecordingStep releases it
+    if (r.pushed < 3) g_source_remove(source);
+    ASSERT_EQ(r.pushed, 3);
+    EXPECT_EQ(r.maskWhileRecording, 0u);
+    EXPECT_FALSE(r.saveUsableWhileRecording);
+    EXPECT_EQ(r.toggleLabelWhileRecording, "Stop");
+    EXPECT_EQ(LabelOf(r.toggle), "Start");
+    EXPECT_TRUE(gtk_widget_is_sensitive(r.save));
+    EXPECT_EQ(MenuStateMask(), maskBefore);
+    ASSERT_TRUE(tmpPattern);
+    ASSERT_EQ(tmpPattern->pointCount, 3);
+    EXPECT_FLOAT_EQ(tmpPattern->x[1], 2.5f);
+    EXPECT_FLOAT_EQ(tmpPattern->y[2], 3.0f);
+
+    responder->keyboard = {"./patterns/handmade"};
+    Click(r.save);
+    ASSERT_EQ(responder->prompts.size(), 1u);
+    EXPECT_EQ(responder->prompts[0], "SAVE AS:");
+    Pattern saved;
+    ASSERT_EQ(openPattern(&saved, "./patterns/handmade.qcc"), 1);
+    EXPECT_EQ(saved.pointCount, 3);
+    EXPECT_EQ(responder->Texts(), std::vector<std::string>{"FILE SAVED:\n./patterns/handmade.qcc"});
+    // Building the screen again forgets the recording.
+    gtk_menu_item_activate(GTK_MENU_ITEM(MenuRecord()->items[kItemFreeMotion]));
+    Drain();
+    EXPECT_FALSE(tmpPattern);
+    // The screen freed both axes.
+    EXPECT_EQ(StateValue(Sim("state"), "xenabled"), "0");
+    // The toolbar's machine toggles and the start point button on the board.
+    SetMenuStateMask(kLayoutViewMenuMask);
+    responder->shown.clear();
+    gtk_toggle_tool_button_set_active(GTK_TOGGLE_TOOL_BUTTON(Tool(kToolLockX)), TRUE);
+    EXPECT_TRUE(WaitForState(*sim, "xenabled", "1", 1000));
+    EXPECT_EQ(StateValue(Sim("state"), "yenabled"), "0");
+    gtk_toggle_tool_button_set_active(GTK_TOGGLE_TOOL_BUTTON(Tool(kToolLockY)), TRUE);
+    EXPECT_TRUE(WaitForState(*sim, "yenabled", "1", 1000));
+    gtk_toggle_tool_button_set_active(GTK_TOGGLE_TOOL_BUTTON(Tool(kToolLockX)), FALSE);
+    EXPECT_TRUE(WaitForState(*sim, "xenabled", "0", 1000));
+
+    auto* stitchingToggle = GTK_TOGGLE_TOOL_BUTTON(Tool(kToolStitching));
+    Sim("stitcher-status 33");
+    gtk_toggle_tool_button_set_active(stitchingToggle, TRUE);
+    EXPECT_FALSE(gtk_toggle_tool_button_get_active(stitchingToggle));
+    EXPECT_EQ(stitching, 0);
+    ASSERT_EQ(responder->Texts().size(), 1u);
+    EXPECT_EQ(responder->Texts()[0], "HANDLE BARS NOT IN ROBOT MODE");
+
+    Sim("stitcher-status 1");
+    gtk_toggle_tool_button_set_active(stitchingToggle, TRUE);
+    EXPECT_TRUE(gtk_toggle_tool_button_get_active(stitchingToggle));
+    EXPECT_EQ(stitching, 1);
+    EXPECT_EQ(responder->Texts().size(), 1u);
+    gtk_toggle_tool_button_set_active(stitchingToggle, FALSE);
+    EXPECT_EQ(stitching, 0);
+    // Retrieve Start Point fills the box and quilt entries from the head.
+    MakeRunBox();  // origin (1, 1)
+    gtk_toggle_tool_button_set_active(GTK_TOGGLE_TOOL_BUTTON(Tool(kToolLockY)), FALSE);
+    ASSERT_TRUE(WaitForState(*sim, "yenabled", "0", 1000));
+    Sim("push 1000 -500");  // from (3, 3), where the recording left the head, to (4, 2.5)
+    GtkWidget* entries[6] = {};
+    for (GtkWidget*& entry : entries)
+        entry = g_object_ref_sink(gtk_entry_new());
+    OnBtnSetStartClicked(nullptr, entries);
+    const char* expected[] = {"3.000", "1.500", "4.000", "2.500", "", ""};
+    for (int i = 0; i < 6; i++) {
+        EXPECT_STREQ(gtk_entry_get_text(GTK_ENTRY(entries[i])), expected[i]) << i;
+        g_object_unref(entries[i]);
+    }
+    EXPECT_EQ(responder->Texts().size(), 1u);
+}
+
+// Taps the point-selection view at (x, y) of the view, as a finger does.
+void TapView(GtkWidget* window, int x, int y) {
+    GtkWidget* view = FindNamed(window, kPointSelectViewName);
+    ASSERT_NE(view, nullptr);
+    gdk_test_simulate_button(view->window, x, y, 1, GdkModifierType(0), GDK_BUTTON_PRESS);
+    gdk_test_simulate_button(view->window, x, y, 1, GdkModifierType(0), GDK_BUTTON_RELEASE);
+}
+
+// Taps the centre of the OK (1) or Cancel (2) button drawn on the view.
+void TapButton(GtkWidget* window, int button) {
+    GtkWidget* view = FindNamed(window, kPointSelectViewName);
+    ASSERT_NE(view, nullptr);
+    const int w = view->allocation.width, h = view->allocation.height, b = confirm_button_size;
+    const int left = button == 1 ? w - 2 * b - 24 : w - b - 8;
+    TapView(window, left + b / 2, h - b / 2);
+}
+
+TEST_F(TraceScreenTest, PointSelectionReturnsThePathPointNearestTheHead) {
+    CurrentRun().fullPattern = MakePath({{1000, 1000, 0},
+                                         {3000, 1000, 0},
+                                         {3000, 2000, 1},
+                                         {6000, 2000, 0},
+                                         {6000, 4000, 0},
+                                         {1000, 4000, 0}});
+    SetViewScale(0.05f);
+    DisableX();
+    DisableY();
+    ASSERT_TRUE(WaitForState(*sim, "yenabled", "0", 1000));
+    // Nearest to the halt point (3000, 2000), which is not counted: (3000, 1000)
+    // lies 900 away, (6000, 2000) 2900.
+    Sim("push 3000 1900");
+
+    int crossX = -1, crossY = -1;
+    Script script{kPointSelectScreenName,
+                  {[](GtkWidget* window) { TapView(window, 20, 20); },  // above the buttons
+                   [&](GtkWidget*) {
+                       crossX = interface->measureLine ? interface->measureLine[0] : -1;
+                       crossY = interface->measureLine ? interface->measureLine[1] : -1;
+                   },
+                   [](GtkWidget* window) { TapButton(window, 1); }}};
+    StartScript(&script);
+    FullPattern_t* chosen = SelectPoint();
+    StopScript(&script);
+    EXPECT_EQ(chosen, CurrentRun().fullPattern->next());
+    // The cross followed the head: pixels of the table at the screen's scale.
+    EXPECT_GT(crossX, 0);
+    EXPECT_GT(crossY, crossX / 2);
+    EXPECT_FLOAT_EQ(ViewScale(), 0.05f);  // restored
+    EXPECT_EQ(interface->measureLine, nullptr);
+    EXPECT_EQ(runTimer, 0);
+
+    Script cancel{kPointSelectScreenName, {[](GtkWidget* window) { TapButton(window, 2); }}};
+    StartScript(&cancel);
+    EXPECT_EQ(SelectPoint(), nullptr);
+    StopScript(&cancel);
+
+    FreeFullPattern(CurrentRun().fullPattern);
+    CurrentRun().fullPattern = nullptr;
+}
+
+// The run on the real screens: Start on the toolbar, the run view with its
+// marker and speed buttons, PAUSE / START with THREAD BREAK, and the way back
+// to the layout view.
+struct RunViewScreen : BoardWindowTest {
+    RunViewScreen() { timeScale = "6"; }
+    void TearDown() override {
+        SetRunControlHooks({});
+        BoardWindowTest::TearDown();
+    }
+};
+Mc1Sim* runSim = nullptr;
+
+TEST_F(RunViewScreen, StartPauseSpeedAndResumeOnTheRealScreens) {
+    runSim = sim.get();
+    Machine().stitchRep = 0;
+    fpTemp = nullptr;
+    allStop = 0;
+
+    MakeMainWindow(true);
+    InstallRunView();
+    PlacePoints(MakeRunBox(), LinePoints(160, 0, 0, 0.05f, 0.01f), 0.5f, 0.5f);
+    UserInterfaceHooks hooks = GetUserInterfaceHooks();
+    hooks.drainEvents = DrainEvents;  // the run keeps the real screen alive
+    SetUserInterfaceHooks(hooks);
+    ShowScreen([] { return createPatternViewScreen(0, kAreaLayoutView); }, kIdleMenuMask,
+               "layout view");
+    // The Stitching toggle's picture shows its state: struck through in red while off.
+    auto struckThrough = [] {
+        GdkPixbuf* picture =
+            gtk_image_get_pixbuf(GTK_IMAGE(ToolbarRecord()->images[kToolStitching]));
+        const int n = gdk_pixbuf_get_n_channels(picture), w = gdk_pixbuf_get_width(picture);
+        const guchar* centre = gdk_pixbuf_get_pixels(picture) +
+                               gdk_pixbuf_get_rowstride(picture) * (w / 2) + n * (w / 2);
+        return centre[0] > 200 && centre[1] < 40 && centre[2] < 40;
+    };
+    EXPECT_TRUE(struckThrough());
+    gtk_toggle_tool_button_set_active(
+        GTK_TOGGLE_TOOL_BUTTON(ToolbarRecord()->buttons[kToolStitching]), TRUE);
+    Drain();
+    EXPECT_FALSE(struckThrough());
+    // PAUSE, once the run view shows and the head has made 60 moves.
+    g_timeout_add(
+        20,
+        [](gpointer) -> gboolean {
+            if (!isWidget(interface->btnPause) ||
+                std::stoi("0" + StateValue(SimControl(*runSim, "state"), "executed")) < 60)
+                return TRUE;
+            gtk_test_widget_click(interface->btnPause, 1, GdkModifierType(0));
+            return FALSE;
+        },
+        nullptr);
+    Click(gtk_bin_get_child(GTK_BIN(ToolbarRecord()->buttons[kToolStart])));  // returns paused
+    ASSERT_TRUE(WaitFor([] { return allStop == 2; }, 20000));
+    EXPECT_TRUE(responder->Showed(
+        "AFTER THE MACHINE ARRIVES AT THE START POSITION PULL UP THE BOBBIN THREAD\nAND PRESS OK"));
+    EXPECT_STREQ(CurrentScreenName(), "run view");
+    EXPECT_EQ(MenuStateMask(), kRunMenuMask);
+    ASSERT_TRUE(isWidget(interface->btnPause));
+    EXPECT_EQ(FindButton(interface->window, "START"), interface->btnPause);
+    EXPECT_TRUE(GTK_WIDGET_VISIBLE(interface->btnThread));
+    EXPECT_TRUE(GTK_WIDGET_SENSITIVE(interface->btnThread));
+    EXPECT_TRUE(CurrentRun().marker.shown);  // the head marker was drawn meanwhile
+    EXPECT_EQ(StateValue(SimControl(*runSim, "state"), "halted"), "1");
+    // Taps on the speed buttons (Up at the top, Down at the bottom of the
+    // right-hand column) and one beside them.
+    GtkWidget* area = interface->drawingArea;
+    ASSERT_TRUE(isWidget(area));
+    const int w = area->allocation.width, h = area->allocation.height;
+    const int s = icon_style == 1 ? 50 : 32, x = w - s - (icon_style == 1 ? 10 : 5) + s / 2;
+    const struct {
+        int x, y;
+        float speed;
+    } taps[] = {{x, s + s / 2, 50}, {x, h - 2 * s + s / 2, 40}, {w / 2, h / 2, 40}};
+    for (const auto& tap : taps) {
+        gdk_test_simulate_button(area->window, tap.x, tap.y, 1, GdkModifierType(0),
+                                 GDK_BUTTON_RELEASE);
+        Drain();
+        EXPECT_FLOAT_EQ(Machine().maxSpeed, tap.speed) << tap.x << "," << tap.y;
+    }
+
+    Click(interface->btnPause);  // START: resumes and runs to the end
+    ASSERT_TRUE(WaitFor([] { return std::string(CurrentScreenName()) == "layout view"; }, 30000));
+    EXPECT_EQ(MenuStateMask(), kIdleMenuMask);
+    EXPECT_EQ(interface->btnPause, nullptr);
+    EXPECT_EQ(CurrentRun().fullPattern, nullptr);
+    EXPECT_TRUE(GTK_WIDGET_SENSITIVE(ToolbarRecord()->buttons[kToolStitching]));
+    const std::string state = SimControl(*runSim, "state");
+    EXPECT_EQ(StateValue(state, "xenabled"), "0") << state;
+    EXPECT_EQ(StateValue(state, "stitching"), "0") << state;
+    EXPECT_EQ(StitchedMoves(ReadRunRecord(sim->recordPath)).size(), 160u);
+}
+
+}  // namespace

@@ -1,0 +1,1290 @@
+// The layout screen on a real main window: the view as the quilter sees and
+// touches it (fixed layouts compared with reference pictures, the pattern
+// images, the camera background, the long press and the direction pad through
+// xdotool), the pattern pop-up and its entries, the scale, properties, Repeat
+// and echo dialogs clicked through while they run, automatic placement and
+// nesting, the stitch-out preview, and the touch walk over every menu, dialog
+// and screen at both screen sizes.
+#include <gdk/gdk.h>
+#include <gtest/gtest.h>
+#include <gtk/gtk.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/crash_recovery.h"
+#include "base/application_state.h"
+#include "base/program_settings.h"
+#include "base/screen_config.h"
+#include "base/system_paths.h"
+#include "base/ui_hooks.h"
+#include "layout/layout_file.h"
+#include "layout/layout_selection.h"
+#include "layout/layout_tree.h"
+#include "layout/pattern_box.h"
+#include "layout/placement/array_repeat.h"
+#include "layout/placement/autofill.h"
+#include "layout/placement/hull_bounce.h"
+#include "layout/view_fixture.h"
+#include "layout/view_gestures.h"
+#include "layout/view_transform.h"
+#include "machine/machine_parameters.h"
+#include "machine/mc1_commands.h"
+#include "machine/nesting.h"
+#include "machine/serial_link.h"
+#include "machine/stitching/pattern_run.h"
+#include "machine/stitching/run_state.h"
+#include "pattern/pattern.h"
+#include "support/mc1sim_fixture.h"
+#include "support/run_layout.h"
+#include "support/run_program.h"
+#include "support/temp_dir.h"
+#include "support_ui/touch_targets.h"
+#include "support_ui/ui_fixture.h"
+#include "ui/array_dialog.h"
+#include "ui/drawing_area.h"
+#include "ui/extents_setup.h"
+#include "ui/file_chooser.h"
+#include "ui/gtk_interface.h"
+#include "ui/interface.h"
+#include "ui/keyboard.h"
+#include "ui/layout_actions.h"
+#include "ui/layout_view.h"
+#include "ui/layout_view_images.h"
+#include "ui/menu.h"
+#include "ui/message_windows.h"
+#include "ui/nesting_screens.h"
+#include "ui/number_entry.h"
+#include "ui/pattern_popup.h"
+#include "ui/pattern_select.h"
+#include "ui/placement_actions.h"
+#include "ui/properties_dialog.h"
+#include "ui/screens.h"
+#include "ui/startup.h"
+#include "ui/stitch_preview_screen.h"
+#include "ui/trace_view.h"
+#include "ui/transform_dialogs.h"
+#include "ui/view_interaction.h"
+
+namespace {
+
+// A real press at view pixel (x, y) that moves by (dx, dy) in `steps` steps
+// 30 ms apart (none: at once, a fast swipe), holds for holdMs and releases; one
+// xdotool run, so its timing does not depend on how fast programs start, while
+// whileHeld keeps the main loop running.
+void Drag(int x, int y, int dx, int dy, int steps = 0, int holdMs = 0,
+          const std::function<void()>& whileHeld = Drain) {
+    int ox = 0, oy = 0;
+    gdk_window_get_origin(interface->drawingArea->window, &ox, &oy);
+    std::vector<std::string> args{"/usr/bin/xdotool"};
+    auto add = [&](std::initializer_list<std::string> words) { args.insert(args.end(), words); };
+    auto moveTo = [&](int px, int py) {
+        add({"mousemove", std::to_string(ox + px), std::to_string(oy + py)});
+    };
+    const int n = std::max(steps, 1);
+    moveTo(x, y);
+    add({"sleep", "0.02", "mousedown", "1"});
+    for (int i = 1; i <= n; i++) {
+        add({"sleep", steps ? "0.03" : "0"});
+        moveTo(x + dx * i / n, y + dy * i / n);
+    }
+    add({"sleep", std::to_string(holdMs / 1000.0), "mouseup", "1"});
+    EXPECT_EQ(RunProgram(args, "", 10000, whileHeld).exitStatus, 0);
+    gdk_display_sync(gdk_display_get_default());
+    Drain();
+}
+
+const guchar* PixelAt(GdkPixbuf* picture, int x, int y) {
+    return gdk_pixbuf_get_pixels(picture) + y * gdk_pixbuf_get_rowstride(picture) +
+           x * gdk_pixbuf_get_n_channels(picture);
+}
+
+// The real main window with the menu row, in a program folder of its own
+// (images linked in, system paths below it), with an empty layout.
+struct ViewScreen : ViewTest {
+    void SetUp() override {
+        ASSERT_TRUE(EnsureGtk()) << "no X display for the window tests";
+        ViewTest::SetUp();
+        char cwd[4096];
+        oldDir = getcwd(cwd, sizeof cwd) ? cwd : ".";
+        ASSERT_EQ(symlink(LONGARM_SOURCE_DIR "/images", folder.File("images").c_str()), 0);
+        ASSERT_EQ(chdir(folder.path.c_str()), 0);
+        SetSystemRoot(folder.path.c_str());
+        previous = interface;
+        interface = nullptr;  // the window's own record replaces the program's
+        MakeMainWindow(true);
+        InstallGtkInterface();
+        InstallLayoutInterface();
+        responder = std::make_unique<ScriptedResponder>();  // answers any message with OK
+        SetCurrentPatternBox(0);
+    }
+    void TearDown() override {
+        if (!interface) return;
+        ReleaseAllUI();
+        DropMainWindow();
+        responder.reset();
+        delete interface;  // the window's own record, made by MakeMainWindow
+        interface = previous;
+        ResetLayoutSelection();
+        ViewTest::TearDown();
+        EXPECT_EQ(chdir(oldDir.c_str()), 0);
+        SetSystemRoot("");
+    }
+    // Shows the layout view on a measured 40 x 20 inch table.
+    static void ShowLayoutView() {
+        extents = std::make_unique<PatternBox>();
+        SetPatternBoxCorners(extents.get(), {{0, 0}, {40, 0}, {40, 20}, {0, 20}});
+        SetPatternBoxOrigin(extents.get());
+        menuMainPatternView(nullptr, nullptr);
+        Drain();
+    }
+    // The drawing area's picture as it is on the screen, after a redraw.
+    static GdkPixbuf* Capture() {
+        GtkWidget* area = interface->drawingArea;
+        if (!area || !area->window) return nullptr;
+        gdk_window_invalidate_rect(area->window, nullptr, FALSE);
+        gdk_window_process_updates(area->window, TRUE);
+        gdk_flush();
+        Drain();
+        return gdk_pixbuf_get_from_drawable(nullptr, area->window, nullptr, 0, 0, 0, 0,
+                                            area->allocation.width, area->allocation.height);
+    }
+
+    TempDir folder;
+    std::unique_ptr<ScriptedResponder> responder;
+    std::string oldDir;
+    Interface* previous = nullptr;
+};
+
+// Compares the view, redrawn, with tests/data/NAME.png.
+::testing::AssertionResult ViewLooksLike(const std::string& name) {
+    GdkPixbuf* picture = ViewScreen::Capture();
+    ::testing::AssertionResult result = PictureLooksLike(picture, name);
+    if (picture) g_object_unref(picture);
+    return result;
+}
+
+using LayoutViewScreen = ViewScreen;
+
+// Two boxes; in the first a chain of two meanders (joined, so one circle and
+// one cross), a star on its own and the star selected.
+TEST_F(LayoutViewScreen, AChainOfPatternsItsImagesZoomAllAndTheCameraBackground) {
+    command = kModePan;
+    menuMainPatternView(nullptr, nullptr);  // no quilt area measured yet
+    EXPECT_STREQ(CurrentScreenName(), "quilt-area setup");
+    EXPECT_EQ(command, kModeNone);
+
+    MakeRectBox(2, 2, 30, 12);
+    MakeRectBox(2, 14, 30, 5);
+    const int meander = LoadPattern(Meander(8, 3, 4));
+    NewPatternLayoutNode(meander, -1, 0, 1, 1);
+    NewPatternLayoutNode(meander, -1, 0, 9, 1);
+    SetSelectedNode(NewPatternLayoutNode(LoadPattern(Star(2, 5)), -1, 0, 20, 5));
+    ShowLayoutView();
+    SetStatusBar("Drag To Pan");
+    EXPECT_TRUE(ViewLooksLike("layout_view_chain"));
+    // The pattern images are kept while the scale stays.
+    const int fittedX = panX;
+    const float fittedScale = ViewScale();
+    const PatternImageUse fitted = PatternImagesInUse();
+    EXPECT_GT(fitted.windows, 0);
+    SetZoomAll();
+    g_object_unref(Capture());
+    EXPECT_EQ(PatternImagesInUse().drawn, fitted.drawn);
+    // A manual zoom and pan with a long press pending: new images at the new
+    // scale, within the budget; Zoom All ends the mode and the hint and fits again.
+    menuViewPan(nullptr, nullptr);
+    panX += 50;
+    SetViewScale(ViewScale() * 0.5f);
+    zoomed = 1;
+    menuReady = 1;
+    g_object_unref(Capture());
+    EXPECT_GT(PatternImagesInUse().drawn, fitted.drawn);
+    SetViewScale(0.001f);  // close up: the images would be 30000 pixels wide
+    g_object_unref(Capture());
+    EXPECT_LE(PatternImagesInUse().bytes, kPatternImageBudget);
+    menuViewZoomAll(nullptr, nullptr);
+    g_object_unref(Capture());
+    EXPECT_EQ(command, kModeNone);
+    EXPECT_EQ(menuReady, 0);
+    EXPECT_EQ(panX, fittedX);
+    EXPECT_FLOAT_EQ(ViewScale(), fittedScale);
+    // The camera picture is the background only near its own scale.
+    interface->captureImage = gdk_pixbuf_new(GDK_COLORSPACE_RGB, FALSE, 8, 64, 48);
+    gdk_pixbuf_fill(interface->captureImage, 0x0000FFFFu);
+    auto blueShare = [] {
+        GdkPixbuf* picture = Capture();
+        const int w = gdk_pixbuf_get_width(picture), h = gdk_pixbuf_get_height(picture);
+        double blue = 0;
+        for (int y = 0; y < h; y++)
+            for (int x = 0; x < w; x++) {
+                const guchar* p = PixelAt(picture, x, y);
+                blue += p[0] < 40 && p[1] < 40 && p[2] > 200;
+            }
+        g_object_unref(picture);
+        return blue / (w * h);
+    };
+    interface->cameraInchPerPixel = ViewScale() + 0.2f;
+    EXPECT_GT(blueShare(), 0.5);
+    interface->cameraInchPerPixel = ViewScale() + 0.3f;
+    EXPECT_EQ(blueShare(), 0.0);
+    g_object_unref(interface->captureImage);
+    interface->captureImage = nullptr;
+}
+
+TEST_F(LayoutViewScreen, MovingAnArrayInTheSecondBoxWithThePad) {
+    MakeRectBox(2, 2, 30, 12);
+    MakeRectBox(4, 4, 20, 9);
+    SetCurrentPatternBox(1);
+    CurrentRun().motorDirection = 0xC8;
+    const int star = LoadPattern(Star(1.5f, 6));
+    for (int column = 0; column < 3; column++)
+        NewPatternLayoutNode(star, 0, column == 0, 1 + 4.0f * column, 1);
+    NewArrayNode(1, 0, 3, 4);
+    NewPatternLayoutNode(LoadPattern(Meander(6, 2, 3)), -1, 0, 1, 5);
+    SetSelectedNode(patternLayout->next);
+    ShowLayoutView();
+    command = kModeMoveSelected;
+    SetStatusBar("Drag Pattern or Use Increment Buttons");
+    EXPECT_TRUE(ViewLooksLike("layout_view_move"));
+}
+
+TEST_F(LayoutViewScreen, ALayoutBeyondItsBoxWithEditButtonsAndThePopupHint) {
+    MakeRectBox(3, 3, 10, 6);
+    NewPatternLayoutNode(LoadPattern(Meander(12, 4, 5)), -1, 0, -1, 1);
+    NewPatternLayoutNode(LoadPattern(Star(2.5f, 4)), -1, 0, 12, 0.5f);
+    ShowLayoutView();
+    SetEditButtons(0x1F);
+    HighlightButton(2);
+    menuReady = 1;
+    EXPECT_TRUE(ViewLooksLike("layout_view_edit"));
+    menuReady = 0;
+}
+
+// The pattern pop-up's menu while it is open, or null.
+GtkWidget* OpenPopup() {
+    GtkWidget* window = FindToplevel(kPopupWindowName);
+    GtkWidget* child = window ? gtk_bin_get_child(GTK_BIN(window)) : nullptr;
+    return child && GTK_IS_MENU(child) ? child : nullptr;
+}
+
+// Real presses on the view: a star in the first of two boxes.
+struct ViewTouch : ViewScreen {
+    void SetUp() override {
+        ViewScreen::SetUp();
+        if (IsSkipped()) return;
+        MakeRectBox(2, 2, 30, 12);
+        MakeRectBox(2, 14, 30, 5);
+        node = NewPatternLayoutNode(LoadPattern(Star(2, 5)), -1, 0, 10, 4);
+        ShowLayoutView();
+    }
+    LayoutNode* node = nullptr;
+};
+
+TEST_F(ViewTouch, ALongPressOpensThePopupButNotDuringARunAndThePadMovesByTheIncrement) {
+    // A little drift still counts as holding still: the hint shows before the
+    // release, the pop-up after it, where the press began.
+    bool hint = false;
+    Drag(100, 80, 14, 0, 1, 1200, [&] {
+        Drain();
+        hint = hint || (menuReady == 1 && OpenPopup() == nullptr);
+    });
+    EXPECT_TRUE(hint);
+    GtkWidget* popup = OpenPopup();
+    ASSERT_NE(popup, nullptr);
+    EXPECT_EQ(SelectedNode(), node);
+    // The position every entry of the pop-up is given.
+    const auto* at = static_cast<const PopupPosition*>(
+        g_object_get_data(G_OBJECT(popup), "longarm-popup-position"));
+    ASSERT_NE(at, nullptr);
+    EXPECT_EQ(at->x, 100);
+    EXPECT_EQ(at->y, 80);
+    gtk_menu_shell_deactivate(GTK_MENU_SHELL(popup));
+    Drain();
+    command = kModeSpeed;  // not during a run
+    Drag(100, 80, 0, 0, 1, 1200);
+    EXPECT_EQ(OpenPopup(), nullptr);
+    command = kModeNone;
+    // The direction pad moves by the increment; drags inside it move nothing.
+    Machine().moveIncrement = 0.25f;
+    menuEditMove(nullptr, nullptr);
+    EXPECT_EQ(command, kModeMoveAll);
+    struct stat info;
+    EXPECT_EQ(stat((SystemPath("/tmp/undo") + ".qlf").c_str(), &info), 0);  // undo point
+
+    const PadGeometry pad = PadForIconStyle(0);
+    const int W = interface->drawingArea->allocation.width;
+    const int H = interface->drawingArea->allocation.height;
+    int x = 0, y = 0, ox = 0, oy = 0;
+    ASSERT_TRUE(PadImageOrigin(kPadUp, W, H, pad, &x, &y));
+    ASSERT_TRUE(PadImageOrigin(kPadOk, W, H, pad, &ox, &oy));
+    Drag(x + pad.s / 2, y + pad.s / 2, 0, 0);
+    EXPECT_FLOAT_EQ(node->x, 10);
+    EXPECT_FLOAT_EQ(node->y, 3.75f);  // exactly one increment up
+    // A drag between the pad images moves nothing; one outside the pad moves
+    // every pattern of the box by the distance dragged.
+    Drag(ox - 3, oy - 20, 0, 15, 5, 100);
+    EXPECT_FLOAT_EQ(node->y, 3.75f);
+    Drag(60, 60, 20, 0, 10, 100);
+    EXPECT_NEAR(node->x, 10 + 20 * ViewScale(), 1e-4);
+    EXPECT_FLOAT_EQ(node->y, 3.75f);
+
+    Drag(ox + 5, oy + 5, 0, 0);  // OK ends the mode
+    EXPECT_EQ(command, kModeNone);
+}
+
+// Close up, overlapping patterns that each fill the view need more windows than
+// the budget holds: the oldest are dropped and drawn again when needed, and the
+// picture stays the same.
+TEST_F(ViewTest, PatternImagesStayWithinTheBudgetAndPaintTheSamePicture) {
+    for (int i = 0; i < 12; i++)
+        LoadPattern({{0, 0}, {2, 2}, {0.2f * i, 2}, {2, 0.1f * i}});
+    SetViewScale(0.001f);  // 2001 x 2001 pixel images
+    auto paint = [] {
+        cairo_surface_t* view = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 800, 600);
+        cairo_t* cr = cairo_create(view);
+        for (int slot = 0; slot < 12; slot++)
+            PaintPatternImage(cr, slot, -600, -700, 800, 600);
+        cairo_destroy(cr);
+        cairo_surface_flush(view);
+        const unsigned char* data = cairo_image_surface_get_data(view);
+        std::string pixels(reinterpret_cast<const char*>(data),
+                           static_cast<std::size_t>(cairo_image_surface_get_stride(view)) * 600);
+        cairo_surface_destroy(view);
+        return pixels;
+    };
+    DropPatternImages();
+    const long drawnBefore = PatternImagesInUse().drawn;
+    const std::string first = paint();
+    const PatternImageUse use = PatternImagesInUse();
+    EXPECT_EQ(use.drawn - drawnBefore, 12);
+    EXPECT_LE(use.bytes, kPatternImageBudget);
+    EXPECT_LT(use.windows, 12);
+    EXPECT_GT(std::count(first.begin(), first.end(), char(0xFF)), 1000);  // opaque black
+    EXPECT_EQ(paint(), first);
+    EXPECT_EQ(PatternImagesInUse().drawn - drawnBefore, 24);  // dropped ones drawn again
+    // The highlighted entity of the selected pattern is painted red.
+    Pattern* selected = GetPattern(0);
+    selected->commandType = {PatternCommandType::EntityStart};
+    selected->commandPoint = {1};
+    selected->commandCount = 1;
+    SetSelectedNode(NewPatternLayoutNode(0, -1, 0, 0, 0));
+    SetHighlightIndex(1);
+    const std::string highlighted = paint();
+    bool red = false;
+    for (std::size_t i = 0; i + 4 <= highlighted.size() && !red; i += 4)
+        red = highlighted.compare(i, 4, std::string("\0\0\xFF\xFF", 4)) == 0;
+    EXPECT_TRUE(red);
+    DropPatternImages();
+}
+
+}  // namespace
+
+namespace {
+
+// The layout screen in a program folder of its own (images, patterns), with
+// a root for the undo file, 10 pixels per inch, and the scripted responder.
+class PopupTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(EnsureGtk()) << "no X display for the window tests";
+        ASSERT_EQ(getcwd(savedDir, sizeof savedDir), savedDir);
+        ASSERT_EQ(chdir(folder.path.c_str()), 0);
+        ASSERT_EQ(symlink(LONGARM_SOURCE_DIR "/images", "images"), 0);
+        ASSERT_EQ(mkdir("patterns", 0777), 0);
+        ASSERT_EQ(mkdir(root.File("tmp").c_str(), 0777), 0);
+        ASSERT_TRUE(SetSystemRoot(root.path.c_str()));
+        EXPECT_EQ(ParseStyleFile(LONGARM_SOURCE_DIR "/gtkrc_5"), "");
+        ResetLayout();
+        // No undo or set-point file yet: a test before may have left either usable.
+        SetMenuItemAvailable(kItemUndo, false);
+        SetMenuItemAvailable(kItemRestoreSetpoint, false);
+        MakeMainWindow(true);
+        InstallGtkInterface();  // the layout view among the rest
+        ShowScreen([] { return createPatternViewScreen(0, kAreaLayoutView); }, 0x37FFFFF, "layout");
+        SetViewScale(0.1f);  // held: no zoom to fit
+        panX = panY = 0;
+        zoomed = 1;
+        zoomAll = 0;
+        responder = std::make_unique<ScriptedResponder>();
+        Drain();
+    }
+    void TearDown() override {
+        StopScript(&script);
+        if (!interface) return;
+        ClosePopup();
+        responder.reset();
+        ResetLayout();
+        DropMainWindow();
+        SetSystemRoot("");
+        command = -1;
+        zoomed = 0;
+        ASSERT_EQ(chdir(savedDir), 0);
+    }
+    // A pattern of the given points (inches) in a free slot, with its picture.
+    int LoadPath(const Points& points) {
+        const int slot = LoadPoints(points);
+        RefreshPatternPix();
+        return slot;
+    }
+    // The pop-up's menu, opened at (x, y) pixels, and an entry ("Parent/Child").
+    static GtkWidget* PopupMenu() {
+        GtkWidget* window = FindToplevel(kPopupWindowName);
+        GtkWidget* child = window ? gtk_bin_get_child(GTK_BIN(window)) : nullptr;
+        return child && GTK_IS_MENU(child) ? child : nullptr;
+    }
+    static void OpenPopup(int x, int y) {
+        ShowPopupMenu(x, y);
+        ASSERT_TRUE(WaitFor([&] { return PopupMenu() != nullptr; }));
+    }
+    static GtkWidget* PopupItem(const std::string& label) {
+        GtkWidget* menu = PopupMenu();
+        std::string rest = label;
+        while (menu) {
+            const size_t slash = rest.find('/');
+            const std::string head = rest.substr(0, slash);
+            GtkWidget* found = nullptr;
+            GList* children = gtk_container_get_children(GTK_CONTAINER(menu));
+            for (GList* c = children; c; c = c->next)
+                if (MenuItemText(GTK_WIDGET(c->data)) == head) found = GTK_WIDGET(c->data);
+            g_list_free(children);
+            if (!found || slash == std::string::npos) return found;
+            menu = gtk_menu_item_get_submenu(GTK_MENU_ITEM(found));
+            rest = rest.substr(slash + 1);
+        }
+        return nullptr;
+    }
+    // Activates an entry as a touch would: the menu closes, then the entry acts.
+    static void Choose(const std::string& label) {
+        GtkWidget* item = PopupItem(label);
+        ASSERT_NE(item, nullptr) << label;
+        ASSERT_TRUE(gtk_widget_is_sensitive(item)) << label;
+        gtk_menu_shell_deactivate(GTK_MENU_SHELL(PopupMenu()));
+        gtk_menu_item_activate(GTK_MENU_ITEM(item));
+        Drain();
+    }
+    static void ClosePopup() {
+        if (GtkWidget* menu = PopupMenu()) gtk_menu_shell_deactivate(GTK_MENU_SHELL(menu));
+        Drain();
+    }
+    static bool UndoWritten() {
+        return access((SystemPath("/tmp/undo") + ".qlf").c_str(), F_OK) == 0;
+    }
+    static void ForgetUndo() { unlink((SystemPath("/tmp/undo") + ".qlf").c_str()); }
+    // Plays steps inside the modal loop of the named window; Finish stops them.
+    void Play(const char* name, std::vector<std::function<void(GtkWidget*)>> steps) {
+        script.windowName = name;
+        script.steps = std::move(steps);
+        StartScript(&script);
+    }
+    void Finish() {
+        StopScript(&script);
+        Drain();
+    }
+
+    TempDir folder;  // program folder
+    TempDir root;    // root of the fixed system paths
+    std::unique_ptr<ScriptedResponder> responder;
+    char savedDir[4096] = {};
+    Script script;
+};
+
+using PatternPopup = PopupTest;
+
+TEST_F(PatternPopup, OpensOnTheNearestPatternWithTheUsableEntries) {
+    MakeRectBox(1, 1, 28, 16);
+    int slot = LoadPath({{0, 0}, {4, 0}, {4, 3}, {0, 3}, {2, 1.5f}});
+    NewPatternLayoutNode(slot, -1, 0, 2, 2);
+    LayoutNode* target = NewPatternLayoutNode(slot, -1, 0, 10, 6);
+    // Its corner on the screen: box (1, 1) plus (10, 6), 10 pixels per inch.
+    const int x = 110, y = 70;
+    menuReady = 1;
+    OpenPopup(x + 3, y + 2);
+    EXPECT_EQ(SelectedNode(), target);
+    EXPECT_EQ(menuReady, 0);
+
+    EXPECT_FALSE(gtk_widget_get_visible(PopupItem("Copies/Merge")));  // advanced features off
+    EXPECT_TRUE(gtk_widget_is_sensitive(PopupItem("Copies/Autofill")));
+    int wy = -1;
+    gdk_window_get_origin(FindToplevel(kPopupWindowName)->window, nullptr, &wy);
+    EXPECT_LE(wy + FindToplevel(kPopupWindowName)->allocation.height,
+              screen_height);  // no scrolling
+    // In a box where nothing is placed only "Add Pattern" is offered.
+    ClosePopup();
+    MakeRectBox(40, 1, 10, 10);
+    OpenPopup(x, y);
+    EXPECT_EQ(MenuTexts(PopupMenu()), std::vector<std::string>{"Add Pattern"});
+    EXPECT_EQ(SelectedNode(), nullptr);
+}
+
+// Each entry acts on the selected pattern and takes its undo point (or not);
+// its change reaches the crash-recovery image once the touch is handled.
+TEST_F(PatternPopup, EditEntriesActOnTheSelectedPatternAndReachTheRecoveryImage) {
+    MakeRectBox(0, 0, 30, 20);
+    int slot = LoadPath({{0, 0}, {2, 0}, {2, 1}});
+    LayoutNode* n = NewPatternLayoutNode(slot, -1, 0, 5, 5);
+    Pattern* p = GetPattern(slot);
+    auto choose = [&](const std::string& entry, bool undo) {
+        ForgetUndo();
+        OpenPopup(50, 50);
+        Choose(entry);
+        EXPECT_EQ(UndoWritten(), undo) << entry;
+    };
+
+    choose("Rotate/90 Degrees CW", true);
+    EXPECT_NEAR(n->x, 5.5f, 1e-4);
+    choose("Rotate/90 Degrees CCW", true);
+    EXPECT_NEAR(n->x, 5, 1e-4);
+    responder->numbers = {90};  // the number pad in rotation mode
+    choose("Rotate/Select", true);
+    EXPECT_EQ(responder->numberTexts, std::vector<std::string>{"0.0"});
+    EXPECT_EQ(p->angle, 90);
+
+    const std::vector<float> x0 = p->x, y0 = p->y;
+    choose("Mirror/Horizontal", false);
+    EXPECT_NEAR(p->y[0], p->height - y0[0], 1e-5);
+    choose("Mirror/Vertical", false);
+    EXPECT_NEAR(p->x[0], p->width - x0[0], 1e-5);
+    const std::vector<float> before = p->x;
+    choose("Pattern/Reverse Path", false);
+    EXPECT_EQ(p->x.front(), before.back());
+
+    SetHighlightIndex(2);
+    choose("Move", true);
+    EXPECT_EQ(command, 9);
+    EXPECT_STREQ(statusBar, "Drag Pattern or Use Increment Buttons");
+    EXPECT_EQ(HighlightIndex(), -1);
+
+    responder->keyboard = {"Corner Swirl"};
+    choose("Pattern/Save", false);
+    EXPECT_EQ(responder->prompts, std::vector<std::string>{"SAVE AS:"});
+    struct stat st;
+    EXPECT_EQ(stat("patterns/Corner Swirl.qcc", &st), 0);
+    ASSERT_FALSE(responder->Texts().empty());
+    EXPECT_EQ(responder->Texts().back(), "FILE SAVED:\n./patterns/Corner Swirl.qcc");
+
+    const float last = p->x.back();
+    const std::string image = folder.File("image.qlf");
+    ClearCrashRecoveryImage();
+    OpenPopup(50, 50);
+    ASSERT_TRUE(XdotoolClick(PopupItem("Pattern")));
+    ASSERT_TRUE(XdotoolClick(PopupItem("Pattern/Reverse Path")));
+    EXPECT_EQ(p->x.front(), last);
+    ASSERT_EQ(FinishCrashRecovery(image.c_str()), 1);
+    EXPECT_EQ(ReadFileText(image), SerializeLayout());
+}
+
+using Step = std::function<void(GtkWidget*)>;
+
+Step ClickNamed(const char* name) {
+    return [name](GtkWidget* w) { Click(FindNamed(w, name)); };
+}
+Step ClickButton(const char* label) {
+    return [label](GtkWidget* w) { Click(FindButton(w, label)); };
+}
+Step SetSlider(const char* name, double value) {
+    return [name, value](GtkWidget* w) {
+        GtkWidget* slider = FindNamed(w, name);
+        ASSERT_NE(slider, nullptr) << name;
+        gtk_range_set_value(GTK_RANGE(slider), value);
+    };
+}
+double Slider(GtkWidget* w, const char* name) {
+    return gtk_range_get_value(GTK_RANGE(FindNamed(w, name)));
+}
+std::string Text(GtkWidget* w, const char* name) {
+    return gtk_entry_get_text(GTK_ENTRY(FindNamed(w, name)));
+}
+
+using Dialogs = PopupTest;
+
+TEST_F(Dialogs, ScaleFollowsTheLockedSlidersAndKeepsTheCentre) {
+    MakeRectBox(0, 0, 30, 20);
+    int other = LoadPath({{0, 0}, {3, 0}, {3, 3}, {0, 3}, {1.5f, 0}});
+    NewPatternLayoutNode(other, -1, 0, 1, 1);
+    int slot = LoadPath({{0, 0}, {4, 0}, {4, 2}, {0, 2}, {2, 0}, {1, 1}});
+    LayoutNode* n = NewPatternLayoutNode(slot, -1, 0, 5, 5);
+    SetSelectedNode(n);
+    const float scale = ViewScale();
+    double afterPlus = 0, lockedHeight = 0, unlockedWidth = 0;
+    bool smartShown = false, smartSensitive = false;
+
+    Play(kScaleDialogTitle,
+         {[&](GtkWidget* w) {
+              GtkWidget* smart = FindButton(w, "SMARTSCALE");
+              smartShown = smart && gtk_widget_get_visible(smart);
+              smartSensitive = smart && gtk_widget_is_sensitive(smart);
+          },
+          SetSlider("WidthPercent", 150), ClickNamed("WidthPlus"),
+          [&](GtkWidget* w) {
+              afterPlus = Slider(w, "WidthPercent");
+              lockedHeight = Slider(w, "HeightPercent");
+          },
+          ClickNamed("LockPercent"), ClickNamed("HeightMinus"), ClickNamed("HeightMinus"),
+          [&](GtkWidget* w) { unlockedWidth = Slider(w, "WidthPercent"); }, ClickButton("gtk-ok")});
+    const int response = ScaleDialog(n);
+    Finish();
+
+    EXPECT_EQ(response, kResponseOk);
+    EXPECT_TRUE(smartShown);  // the box passes the check
+    EXPECT_TRUE(smartSensitive);
+    EXPECT_EQ(afterPlus, 151);
+    EXPECT_EQ(lockedHeight, 151);
+    EXPECT_EQ(unlockedWidth, 151);
+    const Pattern* p = GetPattern(slot);
+    EXPECT_NEAR(p->width, 4 * 1.51, 1e-3);
+    EXPECT_NEAR(p->height, 2 * 1.49, 1e-3);
+    EXPECT_NEAR(n->x + p->width / 2, 7, 1e-3);
+    EXPECT_NEAR(n->y + p->height / 2, 6, 1e-3);
+    EXPECT_EQ(ViewScale(), scale);  // borrowed and given back
+    EXPECT_EQ(FindToplevel(kScaleDialogTitle), nullptr);
+    // From the pop-up with the undo point; Cancel changes nothing.
+    OpenPopup(70, 60);
+    Play(kScaleDialogTitle, {SetSlider("WidthPercent", 300), ClickButton("gtk-cancel")});
+    Choose("Scale");
+    Finish();
+    EXPECT_TRUE(UndoWritten());
+    EXPECT_NEAR(p->width, 4 * 1.51, 1e-3);
+    LayoutNode orphan;
+    orphan.patternIndex = 45;
+    EXPECT_EQ(ScaleDialog(&orphan), kResponseNothingToScale);
+}
+
+TEST_F(Dialogs, PropertiesMoveThePatternOrWithMoveAllTheBoxAndRetrieveTheStart) {
+    const int box = MakeRectBox(2, 3, 30, 20);
+    int slot = LoadPath({{0, 0}, {2, 0}, {2, 1}});
+    LayoutNode* n = NewPatternLayoutNode(slot, -1, 0, 4, 5);
+    responder->numbers = {7.5, 6};
+    std::string shownX, actualX, actualY;
+    bool actualEditable = true, retrieveUsable = true, widthUsable = true;
+    Play(kPropertiesDialogTitle,
+         {[&](GtkWidget* w) {
+              actualY = Text(w, "ActualY");
+              actualEditable = gtk_widget_is_sensitive(FindNamed(w, "ActualX"));
+              retrieveUsable = gtk_widget_is_sensitive(FindNamed(w, "RetrieveStartPoint"));
+          },
+          ClickNamed("LocalStartX"),
+          [&](GtkWidget* w) {
+              shownX = Text(w, "LocalStartX");
+              actualX = Text(w, "ActualX");
+          },
+          ClickButton("gtk-ok")});
+    EXPECT_EQ(PatternPropertiesDialog(n), kResponseOk);
+    Finish();
+    EXPECT_EQ(actualY, "8.000");
+    EXPECT_FALSE(actualEditable);
+    EXPECT_TRUE(retrieveUsable);
+    EXPECT_EQ(shownX, "7.500");
+    EXPECT_EQ(actualX, "9.500");  // follows with the box origin
+    // The pad says which field it edits, and in which unit.
+    EXPECT_EQ(responder->numberTitles, std::vector<std::string>{"Local Start X (in.)"});
+    EXPECT_FLOAT_EQ(n->x, 7.5f);
+    EXPECT_FLOAT_EQ(n->y, 5);
+    // With Move All the box moves and the size entries cannot be used.
+    Play(kPropertiesDialogTitle,
+         {ClickNamed("MoveAll"),
+          [&](GtkWidget* w) { widthUsable = gtk_widget_is_sensitive(FindNamed(w, "Width")); },
+          ClickNamed("LocalStartY"), ClickButton("gtk-ok")});
+    OpenPopup(100, 82);  // the pop-up's entry opens it
+    Choose("Properties");
+    Finish();
+    EXPECT_FALSE(widthUsable);
+    EXPECT_FLOAT_EQ(GetPatternBox(box)->y, 4);
+    EXPECT_FLOAT_EQ(n->y, 5);
+    // Retrieve Start Point: the head's position less the box origin.
+    Mc1Sim board;
+    ASSERT_TRUE(board.running) << board.error;
+    SetSerialDevicePath(board.device);
+    ASSERT_GE(OpenPort(), 0);
+    DisableX();  // the head can be pushed by hand
+    DisableY();
+    ASSERT_TRUE(WaitForState(board, "xenabled", "0", 2000));
+    ASSERT_TRUE(WaitForState(board, "yenabled", "0", 2000));
+    ASSERT_EQ(SimControl(board, "push 10000 11000").rfind("ok", 0), 0u);
+    Play(kPropertiesDialogTitle, {ClickNamed("RetrieveStartPoint"), ClickButton("gtk-ok")});
+    EXPECT_EQ(PatternPropertiesDialog(n), kResponseOk);
+    Finish();
+    ClosePort();
+    SetSerialDevicePath("");
+    EXPECT_FALSE(responder->Showed("COULD NOT RETRIEVE POINT"));
+    EXPECT_NEAR(n->x, 10 - GetPatternBox(box)->x, 0.002f);
+    EXPECT_NEAR(n->y, 11 - GetPatternBox(box)->y, 0.002f);
+}
+
+// Echo asks but changes nothing; Repeat makes the array, opens again on its
+// values, and an arrayed pattern cannot be echoed.
+TEST_F(Dialogs, EchoChangesNothingRepeatMakesTheArrayAndOpensAgainOnItsValues) {
+    MakeRectBox(0, 0, 30, 20);
+    int slot = LoadPath({{0, 0}, {4, 0}, {4, 2}, {0, 2}});
+    LayoutNode* n = NewPatternLayoutNode(slot, -1, 0, 1, 1);
+    Play(kEchoDialogTitle,
+         {SetSlider("Repeat: ", 5), SetSlider("Percent: ", -20), ClickButton("gtk-ok")});
+    EXPECT_EQ(EchoDialog(n), kResponseOk);
+    Finish();
+    EXPECT_EQ(CountLayoutNodes(), 1);
+    EXPECT_FLOAT_EQ(GetPattern(slot)->width, 4);
+
+    Play(kRepeatDialogTitle,
+         {SetSlider("Across", 1), ClickNamed("AcrossMinus"), ClickNamed("AcrossPlus"),
+          SetSlider("Spacing Across", 0.4), ClickNamed("SpacingAcrossMinus"),
+          ClickNamed("SpacingAcrossMinus"), SetSlider("Down", 2), ClickNamed("DownPlus"),
+          SetSlider("Spacing Down", 0.4), ClickNamed("SpacingDownPlus"), ClickButton("gtk-ok")});
+    OpenPopup(12, 12);
+    Choose("Copies/Repeat");
+    Finish();
+    EXPECT_EQ(SelectedNode(), n);
+    EXPECT_TRUE(UndoWritten());
+    ASSERT_EQ(CountLayoutNodes(), 6);
+    EXPECT_FLOAT_EQ(n->next->x, 5.2f);
+    EXPECT_FLOAT_EQ(n->next->next->y, 3.5f);
+
+    ForgetUndo();
+    double across = 0, down = 0, spacing = 0;
+    Play(kRepeatDialogTitle, {[&](GtkWidget* w) {
+                                  across = Slider(w, "Across");
+                                  down = Slider(w, "Down");
+                                  spacing = Slider(w, "Spacing Down");
+                              },
+                              SetSlider("Down", 1), ClickButton("gtk-cancel")});
+    EXPECT_EQ(ArrayDialog(n->next->next), kResponseCancel);
+    Finish();
+    EXPECT_EQ(across, 2);
+    EXPECT_EQ(down, 3);
+    EXPECT_NEAR(spacing, 0.5, 1e-9);
+    EXPECT_EQ(CountLayoutNodes(), 6);
+    EXPECT_FALSE(UndoWritten());
+
+    Play(kEchoDialogTitle, {ClickButton("gtk-cancel")});  // only if it wrongly opens
+    EXPECT_EQ(EchoDialog(n->next), -1);
+    Finish();
+    EXPECT_TRUE(responder->Showed("YOU MAY NOT ECHO AN ARRAYED PATTERN"));
+}
+
+// What the wrapped drain saw while an operation ran, and what it does there.
+struct Watch {
+    uint32_t maskWhileRunning = 0;
+    bool cancelOnHull = false;  // presses the waiting window's Cancel once the hull shows
+    bool cancelled = false;
+};
+Watch watch;
+UserInterfaceHooks scripted;  // the responder's hooks, which the wrappers call on
+
+void PressCancel() {
+    if (watch.cancelled || !waitWindow) return;
+    watch.cancelled = true;
+    Click(waitWindow->cancelButton);
+}
+
+class PlacementFlows : public PopupTest {
+protected:
+    void SetUp() override {
+        PopupTest::SetUp();
+        if (!interface) return;
+        Settings().xMargin = Settings().yMargin = 0;
+        watch = Watch{};
+        // The responder answers messages; the waiting window and draining are the program's.
+        responderHooks = GetUserInterfaceHooks();
+        InstallGtkInterface();
+        scripted = GetUserInterfaceHooks();
+        scripted.showMessage = responderHooks.showMessage;
+        scripted.showMessageSpecial = responderHooks.showMessageSpecial;
+        scripted.showKeyboard = responderHooks.showKeyboard;
+        scripted.numberEntry = responderHooks.numberEntry;
+        UserInterfaceHooks hooks = scripted;
+        hooks.drainEvents = [] {
+            if (scripted.drainEvents) scripted.drainEvents();
+            const std::vector<QuiltPoint>* hull = HullOutline();
+            if (!hull) return;
+            watch.maskWhileRunning = MenuStateMask();
+            if (watch.cancelOnHull) PressCancel();
+        };
+        SetUserInterfaceHooks(hooks);
+    }
+    void TearDown() override {
+        if (interface) SetUserInterfaceHooks(responderHooks);
+        ResetProgramSettings();
+        PopupTest::TearDown();
+    }
+    // The pop-up on a placement whose corner lies at (x, y) inches of a box at the origin.
+    void OpenPopupAt(float x, float y) {
+        OpenPopup(static_cast<int>(x * 10) + 2, static_cast<int>(y * 10) + 2);
+    }
+
+public:
+    // A tap (press and release through the X server) at (x, y) pixels of a widget.
+    static void TapAt(GtkWidget* widget, int x, int y) {
+        ASSERT_TRUE(widget && widget->window);
+        ASSERT_TRUE(gdk_test_simulate_button(widget->window, x, y, 1, GdkModifierType(0),
+                                             GDK_BUTTON_PRESS));
+        ASSERT_TRUE(gdk_test_simulate_button(widget->window, x, y, 1, GdkModifierType(0),
+                                             GDK_BUTTON_RELEASE));
+        gdk_display_sync(gdk_display_get_default());
+        Drain();
+    }
+    UserInterfaceHooks responderHooks;
+};
+
+// SMARTSCALE cancelled while the hull is bounced: nothing changes, the menus come back.
+TEST_F(PlacementFlows, SmartScaleCancelledWhileItRunsKeepsThePattern) {
+    MakeRectBox(0, 0, 30, 20);
+    LayoutNode* n = NewPatternLayoutNode(LoadPath({{0, 0}, {4, 0}, {4, 2}, {0, 2}}), -1, 0, 5, 5);
+    watch.cancelOnHull = true;
+    responder->answers = {kResponseYes};
+    OpenPopupAt(5, 5);
+    Play(kScaleDialogTitle, {ClickNamed("SmartScale")});
+    Choose("Scale");
+    Finish();
+    EXPECT_TRUE(watch.cancelled);
+    EXPECT_EQ(responder->Texts(), std::vector<std::string>{"KEEP PATTERN PROPORTIONS?"});
+    EXPECT_FLOAT_EQ(GetPattern(n->patternIndex)->width, 4);
+    EXPECT_FLOAT_EQ(n->x, 5);
+    EXPECT_EQ(MenuStateMask(), kLayoutViewMenuMask);
+    EXPECT_EQ(waitWindow, nullptr);
+}
+
+// Autofill cancelled brings the layout back; from the pop-up and the Edit menu's tool.
+TEST_F(PlacementFlows, AutofillFromThePopupAndTheEditToolCancelBringsTheLayoutBack) {
+    MakeRectBox(0, 0, 25, 12);
+    const int slot = LoadPath({{0, 0}, {10, 0}, {10, 10}, {0, 10}});
+    NewPatternLayoutNode(slot, -1, 0, 3, 1);
+    // Cancelled in the waiting window: the undo layout is back.
+    watch.cancelOnHull = true;
+    responder->answers = {kResponseYes};
+    OpenPopupAt(3, 1);
+    Choose("Copies/Autofill");
+    EXPECT_TRUE(watch.cancelled);
+    ASSERT_EQ(CountLayoutNodes(), 1);
+    EXPECT_EQ(patternLayout->arrayIndex, -1);
+    EXPECT_FLOAT_EQ(patternLayout->x, 3);
+    EXPECT_FLOAT_EQ(GetPattern(patternLayout->patternIndex)->width, 10);
+    EXPECT_EQ(MenuStateMask(), kLayoutViewMenuMask);
+    // From the pop-up to the end: two across, grown into the box and centred.
+    watch = Watch{};
+    responder->answers = {kResponseYes};
+    responder->shown.clear();
+    OpenPopupAt(3, 1);
+    Choose("Copies/Autofill");
+    EXPECT_EQ(responder->Texts(), std::vector<std::string>{kAutofillQuestion});
+    EXPECT_EQ(watch.maskWhileRunning, kPlacementBusyMask);
+    ASSERT_EQ(CountLayoutNodes(), 2);
+    EXPECT_EQ(GetArrayNode(patternLayout->arrayIndex)->across, 2);  // grown and centred: the core's
+    // The Edit menu's tool: armed, then a tap on a pattern autofills it; an
+    // arrayed one is refused.
+    ClearLayout();
+    InitArrays();
+    MakeRectBox(0, 0, 30, 20);
+    const int small = LoadPath({{0, 0}, {10, 0}, {10, 10}, {0, 10}});
+    NewPatternLayoutNode(small, -1, 0, 11, 4);
+    MenuBar* menus = MenuRecord();
+    ASSERT_TRUE(menus && menus->items[kItemAutofill]);
+    ASSERT_TRUE(gtk_widget_is_sensitive(menus->items[kItemAutofill]));
+    gtk_menu_item_activate(GTK_MENU_ITEM(menus->items[kItemAutofill]));
+    Drain();
+    EXPECT_EQ(command, kModeAutofill);
+    EXPECT_STREQ(statusBar, "Select Pattern Autofill");
+    responder->answers = {kResponseNo};
+    responder->shown.clear();
+    ClearCrashRecoveryImage();
+    TapAt(interface->drawingArea, 160, 90);  // inside the pattern at (11 … 21, 4 … 14)
+    EXPECT_EQ(command, kModeNone);
+    // The tap's handling ended with the array in the recovery image.
+    const std::string image = folder.File("image.qlf");
+    ASSERT_EQ(FinishCrashRecovery(image.c_str()), 1);
+    EXPECT_EQ(ReadFileText(image), SerializeLayout());
+    EXPECT_EQ(responder->Texts(), std::vector<std::string>{kAutofillQuestion});
+    ASSERT_EQ(CountLayoutNodes(), 6);  // 30 x 20 takes three across, two down
+    EXPECT_GE(patternLayout->arrayIndex, 0);
+    gtk_menu_item_activate(GTK_MENU_ITEM(menus->items[kItemAutofill]));
+    Drain();
+    responder->shown.clear();
+    TapAt(interface->drawingArea, 60, 120);
+    EXPECT_EQ(responder->Texts(), std::vector<std::string>{kArrayedRefusal});
+    EXPECT_EQ(CountLayoutNodes(), 6);
+}
+
+// The head is pushed to each mark when its message shows.
+const Mc1Sim* board = nullptr;
+std::vector<std::string> marksShown;
+
+int PushToMarks(int, int, const char* text) {
+    marksShown.push_back(text);
+    const struct {
+        const char* message;
+        const char* push;  // thousandths of an inch
+    } pushes[] = {
+        {NestingStep(kNestLowerLeft).message, "push 1000 12000"},
+        {NestingStep(kNestLowerRight).message, "push 20000 0"},
+        // Rolled 8 inches back and 0.25 to the right, and turned by 0.01 rad.
+        {NestingStep(kNestFirstMark).message, "push -19750 -8000"},
+        {NestingStep(kNestSecondMark).message, "push 19999 200"},
+    };
+    for (const auto& p : pushes)
+        if (std::string(text) == p.message) SimControl(*board, p.push);
+    return kResponseOk;
+}
+
+// A tap on OK at the bottom right of the named view.
+Step TapOk(const char* view) {
+    return [view](GtkWidget* w) {
+        GtkWidget* v = FindNamed(w, view);
+        PlacementFlows::TapAt(v, v->allocation.width - 20, v->allocation.height - 5);
+    };
+}
+
+// Whether a view shows a dark (pattern) pixel within two pixels of (x, y).
+bool DarkNear(GtkWidget* view, double x, double y) {
+    Drain();
+    GdkPixbuf* shot = gdk_pixbuf_get_from_drawable(nullptr, view->window, nullptr, 0, 0, 0, 0,
+                                                   view->allocation.width, view->allocation.height);
+    if (!shot) return false;
+    const int n = gdk_pixbuf_get_n_channels(shot), stride = gdk_pixbuf_get_rowstride(shot);
+    const guchar* pixels = gdk_pixbuf_get_pixels(shot);
+    bool dark = false;
+    for (int dy = -2; dy <= 2; dy++)
+        for (int dx = -2; dx <= 2; dx++) {
+            const int px = static_cast<int>(x) + dx, py = static_cast<int>(y) + dy;
+            if (px < 0 || py < 0 || px >= view->allocation.width || py >= view->allocation.height)
+                continue;
+            const guchar* p = pixels + py * stride + px * n;
+            if (p[0] < 80 && p[1] < 80 && p[2] < 80) dark = true;
+        }
+    g_object_unref(shot);
+    return dark;
+}
+
+TEST_F(PlacementFlows, NestFollowsTheMarksAndTheHeadOnTheSimulatedBoard) {
+    Mc1Sim sim;
+    ASSERT_TRUE(sim.running) << sim.error;
+    board = &sim;
+    SetSerialDevicePath(sim.device);
+    ASSERT_GE(OpenPort(), 0);
+    const int boxSlot = MakeRectBox(1, 2, 20, 10);
+    PatternBox* box = GetPatternBox(boxSlot);
+    const int slot = LoadPath({{0, 0}, {2, 0}, {2, 1}, {0, 1}});
+    LayoutNode* node = NewPatternLayoutNode(slot, -1, 0, 3, 4);
+    UserInterfaceHooks hooks = GetUserInterfaceHooks();
+    hooks.showMessage = PushToMarks;
+    SetUserInterfaceHooks(hooks);
+    MenuBar* menus = MenuRecord();
+    ASSERT_TRUE(menus && menus->items[kItemNest]);
+    ASSERT_TRUE(gtk_widget_is_sensitive(menus->items[kItemNest]));
+    // The marks, the nesting-point screen, and the nesting screen, where the
+    // head is pushed half an inch to the right before OK.
+    bool pointScreenShown = false, nestingScreenShown = false;
+    Script point;
+    point.windowName = kNestPointScreenName;
+    point.steps = {[&](GtkWidget* w) {
+                       pointScreenShown = true;
+                       GtkWidget* view = FindNamed(w, kNestPointViewName);
+                       // The pattern's first edge on the table, not beside it.
+                       const float scale = ViewScale();
+                       const float edgeX = box->x + node->x + 1, edgeY = box->y + node->y;
+                       EXPECT_TRUE(DarkNear(view, edgeX / scale, edgeY / scale));
+                       EXPECT_FALSE(DarkNear(view, edgeX / scale, (edgeY + 0.5f) / scale));
+                       TapAt(view, 10, 10);  // above the strip: nothing
+                   },
+                   TapOk(kNestPointViewName)};
+    StartScript(&point);
+    script.windowName = kNestingScreenName;
+    script.steps = {[&](GtkWidget* w) {
+                        nestingScreenShown = true;
+                        // The box fills the view with half an inch around it.
+                        GtkWidget* view = FindNamed(w, kNestingViewName);
+                        const float scale = ViewScale();
+                        EXPECT_NEAR(scale, 21.0f / view->allocation.width, 1e-3);
+                        const float edgeX = node->x + 1.5f, edgeY = node->y + 0.5f;
+                        EXPECT_TRUE(DarkNear(view, edgeX / scale, edgeY / scale));
+                        EXPECT_FALSE(DarkNear(view, edgeX / scale, (edgeY + 0.5f) / scale));
+                        SimControl(sim, "push 500 0");
+                    },
+                    TapOk(kNestingViewName)};
+    StartScript(&script);
+    gtk_menu_item_activate(GTK_MENU_ITEM(menus->items[kItemNest]));
+    Drain();
+    StopScript(&point);
+    StopScript(&script);
+    EXPECT_TRUE(pointScreenShown);
+    EXPECT_TRUE(nestingScreenShown);
+    // Marks: 0.25 right and the height less 8 inches down; the screen: 0.5 right.
+    EXPECT_NEAR(box->x, 1.75f, 1e-3);
+    EXPECT_NEAR(box->y, 4, 1e-3);
+    EXPECT_NEAR(GetPattern(node->patternIndex)->width, 2.0099f, 2e-4);  // turned by 0.01
+    EXPECT_EQ(runCapture, 0);
+    EXPECT_EQ(FindToplevel(kNestingScreenName), nullptr);
+    // The board stops answering while the nesting-point screen shows: the
+    // nesting screen cannot know where the head starts from, so it does not
+    // open; the box stays where the marks put it.
+    marksShown.clear();
+    nestingScreenShown = false;
+    Script silenced;
+    silenced.windowName = kNestPointScreenName;
+    silenced.steps = {[&](GtkWidget* w) {
+        SimControl(sim, "silence on");
+        GtkWidget* view = FindNamed(w, kNestPointViewName);
+        TapAt(view, 5, view->allocation.height - 5);
+    }};
+    StartScript(&silenced);
+    StartScript(&script);
+    gtk_menu_item_activate(GTK_MENU_ITEM(menus->items[kItemNest]));
+    Drain();
+    StopScript(&silenced);
+    StopScript(&script);
+    EXPECT_FALSE(nestingScreenShown);
+    ASSERT_EQ(marksShown.size(), 8u);
+    EXPECT_EQ(marksShown.back(), kNestCommunicationsError);
+    EXPECT_NEAR(box->x, 2, 1e-3);
+    EXPECT_NEAR(box->y, 6, 1e-3);
+
+    ClosePort();
+    SetSerialDevicePath("");
+}
+
+class TouchWalk : public PopupTest {
+protected:
+    // Checks what is on the screen now under the name of the place; a dialog
+    // is kept on top and asked to repaint before each picture (a dialog
+    // opened from a menu could stay unpainted on the test display).
+    void Look(const std::string& place, GtkWidget* dialog = nullptr) {
+        Drain();
+        gdk_window_process_all_updates();
+        gdk_display_sync(gdk_display_get_default());
+        problems += Prefixed(place, SmallTouchTargetsOnScreen(TouchTargetMinimum()));
+        if (screen_width != 320) return;  // the reference pictures are of the small screen
+        const std::string picture =
+            std::string(LONGARM_BINARY_DIR) + "/tests/walk_" + place + ".png";
+        // The X server may still be painting a window that just came up: the
+        // picture is taken again until it matches; the last one is the verdict.
+        ::testing::AssertionResult last = ::testing::AssertionFailure() << "no screenshot";
+        WaitFor(
+            [&] {
+                if (dialog && dialog->window) {
+                    gdk_window_raise(dialog->window);
+                    gtk_widget_queue_draw(dialog);
+                    gdk_window_process_all_updates();
+                    gdk_display_sync(gdk_display_get_default());
+                }
+                last = SaveScreenshot(picture) ? LooksLike(picture, "walk_" + place)
+                                               : ::testing::AssertionFailure() << "no screenshot";
+                return static_cast<bool>(last);
+            },
+            20000);
+        EXPECT_TRUE(last) << place;
+    }
+    static std::string Prefixed(const std::string& place, const std::string& lines) {
+        std::string out;
+        size_t start = 0;
+        while (start < lines.size()) {
+            const size_t end = lines.find('\n', start);
+            out += place + ": " + lines.substr(start, end - start) + "\n";
+            start = end == std::string::npos ? lines.size() : end + 1;
+        }
+        return out;
+    }
+    // Runs a modal window and looks at it while it is up: its controls, and
+    // Cancel to the left of OK as in every message window. Then cancels it.
+    void WalkDialog(const char* name, const std::string& place, const std::function<void()>& open) {
+        script.windowName = name;
+        script.steps = {[this, place](GtkWidget* w) {
+                            Look(place, w);
+                            GtkWidget* cancel = FindButton(w, "gtk-cancel");
+                            GtkWidget* ok = FindButton(w, "gtk-ok");
+                            ASSERT_TRUE(cancel && ok) << place;
+                            int cancelX = 0, okX = 0, y = 0;
+                            gtk_widget_translate_coordinates(cancel, w, 0, 0, &cancelX, &y);
+                            gtk_widget_translate_coordinates(ok, w, 0, 0, &okX, &y);
+                            EXPECT_LT(cancelX, okX) << place << ": OK left of Cancel";
+                        },
+                        [](GtkWidget* w) { Click(FindButton(w, "gtk-cancel")); }};
+        StartScript(&script);
+        open();
+        StopScript(&script);
+        Drain();
+    }
+    // Looks at the open menu, then opens each of its sub-menus with a touch
+    // and looks at that, and so on down.
+    void WalkMenu(GtkWidget* menu, const std::string& place) {
+        ASSERT_TRUE(WaitFor([&] { return gtk_widget_get_mapped(menu); }, 2000)) << place;
+        Look(place);
+        GList* items = gtk_container_get_children(GTK_CONTAINER(menu));
+        for (GList* l = items; l; l = l->next) {
+            GtkWidget* item = GTK_WIDGET(l->data);
+            GtkWidget* submenu = gtk_menu_item_get_submenu(GTK_MENU_ITEM(item));
+            if (!submenu || !gtk_widget_get_visible(item)) continue;
+            std::string name = MenuItemText(item);
+            for (char& c : name)
+                c = c == ' ' ? '_' : static_cast<char>(g_ascii_tolower(c));
+            Click(item);
+            WalkMenu(submenu, place + "_" + name);
+        }
+        g_list_free(items);
+    }
+
+    void WalkEverything() {
+        MakeRectBox(0, 0, 30, 20);
+        const int slot = LoadPath({{0, 0}, {2, 0}, {2, 1}});
+        LayoutNode* node = NewPatternLayoutNode(slot, -1, 0, 5, 5);
+        SetSelectedNode(node);
+        gtk_widget_queue_draw(interface->window);  // the box and the pattern
+        Look("layout");
+        Settings().showAdvancedFeatures = 1;  // every entry of every menu
+        ApplyMenuVisibility();
+        const char* menus[kMenuCount] = {"menu_main", "menu_edit", "menu_view", "menu_stitch"};
+        for (int m = 0; m < kMenuCount; m++) {
+            Click(MenuRecord()->menuTitles[m]);
+            WalkMenu(MenuRecord()->menus[m], menus[m]);
+            gtk_menu_shell_deactivate(GTK_MENU_SHELL(MenuRecord()->menuBar));
+        }
+        OpenPopup(50, 50);
+        WalkMenu(PopupMenu(), "popup");
+        ClosePopup();
+        Settings().showAdvancedFeatures = 0;
+        ApplyMenuVisibility();
+        WalkDialog(kScaleDialogTitle, "scale", [&] { ScaleDialog(node); });
+        WalkDialog(kRepeatDialogTitle, "repeat", [&] { ArrayDialog(node); });
+        WalkDialog(kPropertiesDialogTitle, "properties", [&] { PatternPropertiesDialog(node); });
+        WalkDialog("NumberEntry", "number_pad", [] { GtkNumberEntry("2.5", 1, 0, "Width (in.)"); });
+        WalkDialog(kKeyboardWindowName, "keyboard", [] {
+            std::string text = "name";
+            GtkShowKeyboard(text, "SAVE AS:");
+        });
+        WalkDialog(kFileChooserWindowName, "file_chooser", [] { GetFilename("./", nullptr); });
+        WalkScreens();
+    }
+    // The screens reached from the main menu, and the pattern list scrolled to
+    // its last entry.
+    void WalkScreens() {
+        extents = std::make_unique<PatternBox>();
+        extents->width = 60;
+        extents->height = 40;
+        StartPatternBoxSetup();
+        Look("pattern_box");
+        menuMainTraceMode(nullptr, nullptr);
+        Look("free_motion");
+        for (int i = 0; i < 30; i++)
+            ASSERT_TRUE(WriteFileText("patterns/feather " + std::to_string(i) + ".qcc", "n f\n"));
+        ShowScreen(createPatternSelectScreen, 0x37FFFFF, "pattern select");
+        GtkWidget* list = FindNamed(interface->currentScreen, "GtkTreeView");
+        ASSERT_NE(list, nullptr);
+        GtkAdjustment* scroll = gtk_tree_view_get_vadjustment(GTK_TREE_VIEW(list));
+        Drain();
+        gtk_adjustment_set_value(scroll, scroll->upper - scroll->page_size);
+        Look("pattern_select");
+        // Drawn on the views rather than built of widgets: the direction pad
+        // and box arrows, and the confirm buttons of the setup screens.
+        const int minimum = TouchTargetMinimum();
+        if (PadForIconStyle(icon_style).s < minimum) problems += "direction pad: too small\n";
+        if (confirm_button_size < minimum) problems += "confirm buttons: too small\n";
+    }
+
+    std::string problems;
+};
+
+TEST_F(TouchWalk, EveryControlFitsAndIsBigEnoughOnTheSmallScreen) {
+    ASSERT_EQ(screen_width, 320);
+    WalkEverything();
+    EXPECT_EQ(problems, "");
+}
+
+// The same walk with the large screen's settings and style file.
+TEST_F(TouchWalk, EveryControlFitsAndIsBigEnoughOnTheLargeScreen) {
+    DropMainWindow();
+    ASSERT_EQ(ParseConfigFile(LONGARM_SOURCE_DIR "/tests/data/screen_large.conf"), 1);
+    EXPECT_EQ(ParseStyleFile(LONGARM_SOURCE_DIR "/gtkrc"), "");
+    MakeMainWindow(true);
+    ShowScreen([] { return createPatternViewScreen(0, kAreaLayoutView); }, 0x37FFFFF, "layout");
+    WalkEverything();
+    EXPECT_EQ(problems, "");
+    ParseConfigFile("/nonexistent/screen.conf");
+    ParseStyleFile(LONGARM_SOURCE_DIR "/gtkrc_5");
+}
+
+}  // namespace
+
+namespace {
+
+// Shows the preview with the steps run on its window; returns the result.
+int Preview(std::vector<std::function<void(GtkWidget*)>> steps) {
+    Script script{kPreviewScreenName, std::move(steps)};
+    StartScript(&script);
+    const int result = ShowStitchPreview();
+    StopScript(&script);
+    return result;
+}
+
+std::function<void(GtkWidget*)> Press(const char* button) {
+    return [button](GtkWidget* window) {
+        GtkWidget* b = FindButton(window, button);
+        ASSERT_NE(b, nullptr) << button;
+        gtk_button_clicked(GTK_BUTTON(b));
+    };
+}
+
+TEST(StitchPreviewScreen, ShowsTheEstimateAndStartsOnlyAPathInsideTheArea) {
+    ASSERT_TRUE(EnsureGtk());
+    MakeMainWindow(true);
+    ScriptedResponder responder;
+    SetMenuStateMask(kIdleMenuMask);
+    EXPECT_TRUE(GTK_WIDGET_SENSITIVE(MenuRecord()->items[kItemPreview]));
+    // Two rows of loops 3 inches apart in a 24 x 12 inch quilt area.
+    const int box = MakeRunBox();
+    extents = std::make_unique<PatternBox>();
+    SetPatternBoxCorners(extents.get(), {{0, 0}, {24, 0}, {24, 12}, {0, 12}});
+    SetPatternBoxOrigin(extents.get());
+    Points loops;
+    for (int i = 0; i <= 200; i++) {
+        const float t = i * 0.1f;
+        loops.emplace_back(t * 0.5f + 0.6f * std::sin(t), 0.6f - 0.6f * std::cos(t));
+    }
+    PlacePoints(box, loops, 1, 1);
+    PlacePoints(box, loops, 1, 5);
+
+    std::string text;
+    bool startable = false;
+    auto look = [&](GtkWidget* window) {
+        GtkWidget* label = FindNamed(window, kPreviewTextName);
+        text = label ? gtk_label_get_text(GTK_LABEL(label)) : "";
+        startable = GTK_WIDGET_SENSITIVE(FindButton(window, "START"));
+    };
+    EXPECT_EQ(Preview({look, Press("CLOSE")}), 0);
+    EXPECT_NE(text.find("STITCHES"), std::string::npos) << text;
+    EXPECT_NE(text.find("1 JUMP, 1 CUT, "), std::string::npos) << text;
+    EXPECT_NE(text.find("SPEED 40 FROM THE FACTORY VALUES"), std::string::npos) << text;
+    EXPECT_TRUE(startable);
+    // START goes on to the toolbar's Start, whose question is cancelled here.
+    responder.answers = {kResponseCancel};
+    EXPECT_EQ(Preview({Press("START")}), 1);
+    ASSERT_FALSE(responder.shown.empty());
+    EXPECT_EQ(responder.shown[0].text,
+              "THE MACHINE WILL MOVE TO THE START OF THE PATTERN BLOCK AND THE PATTERN WILL "
+              "START.");
+    // A row that runs off the front of the quilt area: red words, no START.
+    PlacePoints(box, loops, 1, 11);
+    const int savedWidth = screen_width, savedHeight = screen_height, savedStyle = icon_style;
+    screen_width = 800;
+    screen_height = 600;
+    icon_style = 1;
+    EXPECT_EQ(Preview({look, Press("CLOSE")}), 0);
+    screen_width = savedWidth;
+    screen_height = savedHeight;
+    icon_style = savedStyle;
+    EXPECT_NE(text.find("OFF THE QUILT AREA: "), std::string::npos) << text;
+    EXPECT_NE(text.find("BEYOND THE FRONT EDGE"), std::string::npos) << text;
+    EXPECT_FALSE(startable);
+    // An empty box says so and shows no picture.
+    ClearLayout();
+    EXPECT_EQ(ShowStitchPreview(), 0);
+    EXPECT_EQ(responder.shown.back().text, "PATTERN BOX IS EMPTY");
+
+    extents.reset();
+    MakeRunBox();
+    DropMainWindow();
+}
+
+}  // namespace
