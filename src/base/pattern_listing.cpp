@@ -26,9 +26,13 @@ std::vector<PatternListRow> Scan(const std::string& folder, const std::string& f
     DIR* dir = opendir(folder.c_str());
     if (!dir) return rows;
     // Read the names first, so the folder is closed before going deeper.
+    // A folder on a stranger's stick may hold any number of entries: at most
+    // as many are read as the file chooser lists.
     std::vector<std::string> names;
-    while (const dirent* entry = readdir(dir))
+    while (const dirent* entry = readdir(dir)) {
+        if (names.size() >= kMaxChooserRows) break;
         names.emplace_back(entry->d_name);
+    }
     closedir(dir);
 
     const std::string base = FolderWithSlash(folder);
