@@ -54,7 +54,6 @@ Mc1Sim::Mc1Sim(const std::vector<std::string>& extraArgs) {
     for (std::string& a : args)
         argv.push_back(a.data());
     argv.push_back(nullptr);
-
     int out[2];
     if (pipe2(out, O_CLOEXEC) != 0) {
         error = std::string("pipe: ") + std::strerror(errno);
@@ -132,21 +131,11 @@ std::string SimControl(const Mc1Sim& sim, const std::string& command) {
     return reply;
 }
 
-std::map<std::string, std::string> ParseStateReply(const std::string& reply) {
-    std::map<std::string, std::string> values;
-    std::istringstream in(reply);
-    std::string word;
-    while (in >> word) {
-        size_t eq = word.find('=');
-        if (eq != std::string::npos) values[word.substr(0, eq)] = word.substr(eq + 1);
-    }
-    return values;
-}
-
 std::string StateValue(const std::string& reply, const std::string& key) {
-    std::map<std::string, std::string> values = ParseStateReply(reply);
-    auto it = values.find(key);
-    return it == values.end() ? "" : it->second;
+    std::istringstream in(reply);
+    for (std::string word; in >> word;)
+        if (word.rfind(key + "=", 0) == 0) return word.substr(key.size() + 1);
+    return "";
 }
 
 bool WaitForState(const Mc1Sim& sim, const std::string& key, const std::string& value,
