@@ -19,27 +19,7 @@ bool Exists(const std::string& path) {
 }
 
 struct CrashRecovery : ::testing::Test {
-    void TearDown() override {
-        ClearCrashRecoveryImage();
-        SetCrashMessageCommand({});
-    }
-    // Runs body in a child with standard output to out.txt and the working
-    // directory in the temporary folder; returns the child's wait status.
-    template <typename Body>
-    int RunInChild(Body body) {
-        fflush(stdout);
-        const pid_t child = fork();
-        if (child == 0) {
-            const int fd = open(dir.File("out.txt").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-            dup2(fd, STDOUT_FILENO);
-            if (chdir(dir.path.c_str()) != 0) _exit(90);
-            body();
-            _exit(91);  // the body must not come back
-        }
-        int status = 0;
-        waitpid(child, &status, 0);
-        return status;
-    }
+    void TearDown() override { ClearCrashRecoveryImage(); }
     TempDir dir;
 };
 
@@ -75,13 +55,20 @@ TEST_F(CrashRecovery, EndAndHangUpSaveTheLayoutAndExitWithZeroPowerFailIsIgnored
     const std::string marker = dir.File("message-shown");
     for (int signal : {SIGTERM, SIGHUP, SIGPWR}) {
         ASSERT_TRUE(WriteFileText(recovery, "an older layout"));
-        const int status = RunInChild([&] {
+        fflush(stdout);
+        const pid_t child = fork();
+        if (child == 0) {  // standard output to out.txt, working in the temporary folder
+            const int fd = open(dir.File("out.txt").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+            dup2(fd, STDOUT_FILENO);
+            if (chdir(dir.path.c_str()) != 0) _exit(90);
             SetCrashRecoveryImage("layout image", 12);
             SetCrashMessageCommand({"/bin/sh", "-c", "echo shown > " + marker});
             InstallCrashHandlers();
             raise(signal);
             _exit(7);
-        });
+        }
+        int status = 0;
+        waitpid(child, &status, 0);
         const bool ignored = signal == SIGPWR;
         ASSERT_TRUE(WIFEXITED(status)) << "signal " << signal << ", status " << status;
         EXPECT_EQ(WEXITSTATUS(status), ignored ? 7 : 0);

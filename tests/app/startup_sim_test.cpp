@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "app/machine_startup.h"
@@ -75,7 +76,8 @@ TEST_F(StartupSimTest, AnsweringBoardGivesItsValuesAndTheFileFollowsThenAFactory
                                    0, 5,  5, 10, 0.015f, 0, 0,  0, 100, 0,  100, 1,    0}));
     EXPECT_EQ(Machine().maxSpeed, 47.0f);
     EXPECT_FLOAT_EQ(Machine().minSpeed, 5.0f);
-    // Without a file only the board slots are written; the program's keep their start values.
+    // Without a file only the board slots are written; the program's keep their
+    // start values.
     ASSERT_EQ(std::remove(path.c_str()), 0);
     EXPECT_EQ(RunStartupMerge(), kMergeFromBoard);
     EXPECT_EQ(Slots(ReadFileText(path)), board);
@@ -105,46 +107,36 @@ TEST_F(StartupSimTest, AnsweringBoardGivesItsValuesAndTheFileFollowsThenAFactory
 // board leaves the former value.
 TEST_F(StartupSimTest, SetupValuesEndAsTheBoardHoldsThem) {
     SetFactoryDefaults();
-    const struct {
-        char code;
-        double released;
-        const char* param;
-        int slot;  // -1: the board only
-        int held;
-    } sliders[] = {{kFieldMaxSpeed, 47, "speed", kSlotSpeed, 50},
-                   {kFieldLength, 12, "stitchLen", kSlotStitchLen, 12},
-                   {kFieldNeedle, 7, "slow", -1, 7},
-                   {kFieldMinSpeed, 4, "minimumSpeed", -1, 4},
-                   {kFieldLock, 3, "stitchRep", kSlotStitchRep, 3}};
-    for (const auto& s : sliders) {
+    // Field, released at, parameter, slot (-1: the board only), held.
+    const std::tuple<char, double, const char*, int, int> sliders[] = {
+        {kFieldMaxSpeed, 47, "speed", kSlotSpeed, 50},
+        {kFieldLength, 12, "stitchLen", kSlotStitchLen, 12},
+        {kFieldNeedle, 7, "slow", -1, 7},
+        {kFieldMinSpeed, 4, "minimumSpeed", -1, 4},
+        {kFieldLock, 3, "stitchRep", kSlotStitchRep, 3}};
+    for (const auto& [code, released, param, slot, held] : sliders) {
         double shown = -1;
-        EXPECT_EQ(ApplySliderValue(s.code, s.released, &shown), kValueStored) << s.param;
-        EXPECT_EQ(StateValue(SimControl(sim, "params"), s.param), std::to_string(s.held));
-        EXPECT_EQ(shown, s.held) << s.param;
-        EXPECT_EQ(SliderValue(s.code), s.held) << s.param;
-        if (s.slot >= 0) {
-            EXPECT_EQ(Slots(ReadFileText(path))[s.slot], s.held) << s.param;
-        }
+        EXPECT_EQ(ApplySliderValue(code, released, &shown), kValueStored) << param;
+        EXPECT_EQ(StateValue(SimControl(sim, "params"), param), std::to_string(held));
+        EXPECT_EQ(shown, held) << param;
+        EXPECT_EQ(SliderValue(code), held) << param;
+        EXPECT_TRUE(slot < 0 || Slots(ReadFileText(path))[slot] == held) << param;
     }
     EXPECT_EQ(Machine().maxSpeed, 50);
     // The rest of the file got the current values, not zeros.
     EXPECT_FLOAT_EQ(Slots(ReadFileText(path))[kSlotAcceleration], Machine().acceleration);
-    const struct {
-        char code;
-        double typed;
-        const char* shown;
-        int slot;
-        double stored;
-    } entries[] = {{kFieldAcceleration, 150, "100", kSlotAcceleration, 100},
-                   {kFieldIncrement, 0.001, "0.015", kSlotMoveIncrement, 0.015f},
-                   {kFieldXMargin, -12.5, "-10.000", kSlotXMargin, -10},
-                   {kFieldLeadLine, 55.7, "55", kSlotLeadLineSpeed, 55},
-                   {'0', 45.9, "45", kSlotXKp, 45}};
-    for (const auto& e : entries) {
+    // Field, typed, shown, slot, stored.
+    const std::tuple<char, double, const char*, int, double> entries[] = {
+        {kFieldAcceleration, 150, "100", kSlotAcceleration, 100},
+        {kFieldIncrement, 0.001, "0.015", kSlotMoveIncrement, 0.015f},
+        {kFieldXMargin, -12.5, "-10.000", kSlotXMargin, -10},
+        {kFieldLeadLine, 55.7, "55", kSlotLeadLineSpeed, 55},
+        {'0', 45.9, "45", kSlotXKp, 45}};
+    for (const auto& [code, typed, text, slot, stored] : entries) {
         std::string shown;
-        EXPECT_EQ(ApplyEntryValue(e.code, e.typed, 1, &shown), kValueStored) << e.code;
-        EXPECT_EQ(shown, e.shown);
-        EXPECT_FLOAT_EQ(Slots(ReadFileText(path))[e.slot], e.stored) << e.code;
+        EXPECT_EQ(ApplyEntryValue(code, typed, 1, &shown), kValueStored) << code;
+        EXPECT_EQ(shown, text);
+        EXPECT_FLOAT_EQ(Slots(ReadFileText(path))[slot], stored) << code;
     }
     std::string shown;
     EXPECT_EQ(ApplyEntryValue('3', 300, 1, &shown), kValueStored);

@@ -83,20 +83,17 @@ TEST_F(DefaultsFileTest, AReadNeedsAllFourBytesAndAnOversizedFileLosesItsTail) {
 }
 
 // The "defaults" sub-command of longarm-tool, run as a separate program.
-TEST(DefaultsTool, SetsSlotsByNameListsThemAndBadAssignmentsChangeNothing) {
-    TempDir dir;
-    const std::string file = dir.File("defaults.mrl");
+TEST_F(DefaultsFileTest, TheToolSetsSlotsByNameListsThemAndBadAssignmentsChangeNothing) {
+    const std::string& file = path;
     ASSERT_EQ(RunProgram({LONGARM_TOOL_PATH, "defaults", file, "speed=55", "needleUpTime=1250.5"})
                   .exitStatus,
               0);
-    SetDefaultsFilePath(file.c_str());
     int speed = 0;
     float time = 0;
     EXPECT_EQ(ReadDefaultInt(kSlotSpeed, &speed), 1);
     EXPECT_EQ(speed, 55);
     EXPECT_EQ(ReadDefaultFloat(kSlotNeedleUpTime, &time), 1);
     EXPECT_EQ(time, 1250.5f);
-    SetDefaultsFilePath(nullptr);
     const std::string before = ReadFileText(file);
     EXPECT_EQ(before.size(), 88u);
     ProgramResult list = RunProgram({LONGARM_TOOL_PATH, "defaults", file});
