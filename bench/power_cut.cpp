@@ -12,6 +12,28 @@
 #include <cstdlib>
 
 #include "support/power_cut.h"
+#include "support/run_program.h"
+#include "support/temp_dir.h"
+
+namespace {
+
+// The write size that makes the writer's save take about `calls` writes (the
+// new file's size divided by calls, at least 1).
+int WriteChunkFor(const PowerCutWriter& writer, int calls) {
+    TempDir scratch;
+    const auto run = [&](std::vector<std::string> arguments) {
+        arguments.insert(arguments.begin(), POWER_CUT_WRITER_PATH);
+        return RunProgram(arguments).exitStatus;
+    };
+    run({"prepare", writer.name, scratch.path, "1"});
+    if (writer.oldExists) run({writer.name, scratch.path, "1"});
+    run({"prepare", writer.name, scratch.path, "2"});
+    if (run({writer.name, scratch.path, "2"}) != 0) return 1;
+    const long size = static_cast<long>(ReadFileText(scratch.File(writer.target)).size());
+    return static_cast<int>(std::max(1L, size / std::max(calls, 1)));
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
     const int wanted = argc > 1 ? std::atoi(argv[1]) : 1000;

@@ -11,6 +11,8 @@
 //   build/bin/bench_run_streaming
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <string>
 
@@ -29,6 +31,40 @@
 #include "support/run_record.h"
 
 namespace {
+
+// The board's motion model: seconds a move of `length` thousandths takes.
+double MoveSeconds(double length, double feed, int speedSetting, int minimumSpeedSetting,
+                   double timeScale) {
+    const double minimumFeed = std::max(minimumSpeedSetting * 10.0 / 6.0, 0.1);
+    const double inchesPerSecond =
+        std::max(feed, minimumFeed) / 100.0 * std::max(speedSetting, 1) / 10.0;
+    return length / 1000.0 / inchesPerSecond / timeScale;
+}
+
+// Counts the places inside stitched stretches where the head arrived later than
+// the motion model allows after the previous arrival: the board's queue had
+// run empty and the head stood still for more than toleranceMs. Only pairs of
+// consecutive stitched moves count. longestMs receives the longest wait.
+int CountQueueGaps(const std::vector<RecordedMove>& moves, int speedSetting,
+                   int minimumSpeedSetting, double timeScale, double toleranceMs,
+                   double* longestMs) {
+    int gaps = 0;
+    double longest = 0;
+    for (size_t i = 1; i < moves.size(); i++) {
+        const RecordedMove& a = moves[i - 1];
+        const RecordedMove& b = moves[i];
+        if (!a.stitching || !b.stitching) continue;
+        const double length = std::hypot(b.x - a.x, b.y - a.y);
+        if (length < 0.5) continue;  // the same point sent again, not a stitch
+        const double modelMs =
+            1000.0 * MoveSeconds(length, b.feed, speedSetting, minimumSpeedSetting, timeScale);
+        const double waitedMs = b.tMs - a.tMs - modelMs;
+        longest = std::max(longest, waitedMs);
+        if (waitedMs > toleranceMs) gaps++;
+    }
+    if (longestMs) *longestMs = longest;
+    return gaps;
+}
 
 constexpr int kPoints = 400;
 constexpr double kLineMovesPerSecond = 57600.0 / 10.0 / 20.0;

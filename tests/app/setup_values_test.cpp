@@ -7,26 +7,19 @@
 #include <cstdio>
 
 #include "app/settings_test.h"
-#include "base/defaults_file.h"
 #include "base/log.h"
-#include "base/program_settings.h"
-#include "machine/machine_parameters.h"
 #include "support/temp_dir.h"
 
 namespace {
 
 TEST(SetupValues, RoundingLimitsAndFormats) {
-    struct Speed {
-        double released;
-        int stored;
-    } speeds[] = {{47, 50}, {44.9, 40}, {45, 50}, {10, 10}, {100, 100}, {96, 100}};
-    for (const Speed& s : speeds)
-        EXPECT_EQ(RoundSpeed(s.released), s.stored) << s.released;
-
-    struct Entry {
+    const std::pair<double, int> speeds[] = {{47, 50}, {44.9, 40}, {45, 50},
+                                             {10, 10}, {100, 100}, {96, 100}};
+    for (const auto& [released, stored] : speeds)
+        EXPECT_EQ(RoundSpeed(released), stored) << released;
+    const struct {
         char code;
-        double low, high;
-        double value;
+        double low, high, value;
         const char* text;
     } entries[] = {
         {kFieldXMargin, -10, 10, 1.23456, "1.235"}, {kFieldAcceleration, 5, 100, 40.4, "40"},
@@ -34,7 +27,7 @@ TEST(SetupValues, RoundingLimitsAndFormats) {
         {kFieldNeedleUpPress, 3, 1000, 50, "50"},   {kFieldNeedleUpTime, 0, 10000, 1000, "1000"},
         {kFieldStitchRegPress, 3, 1000, 3, "3"},    {kFieldStitchRegTime, 0, 10000, 10, "10"},
     };
-    for (const Entry& e : entries) {
+    for (const auto& e : entries) {
         double low = -1, high = -1;
         ASSERT_TRUE(EntryLimits(e.code, &low, &high)) << e.code;
         EXPECT_EQ(low, e.low) << e.code;
@@ -51,8 +44,7 @@ TEST(SetupValues, MachineTypePresetsReachTheDefaultsFile) {
     SetDefaultsFilePath(dir.File("defaults.mrl").c_str());
     SetLogStream(std::tmpfile());
     SetFactoryDefaults();
-    // Type, confirm, press, up time and registration time; Custom (0, 11) keeps
-    // what it found.
+    // Type, confirm, press, up time, registration time; Custom (0, 11) keeps what it found.
     const std::vector<double> presets[] = {{1, 1, 50, 1000, 10},
                                            {5, 0, 50, 1000, 10},
                                            {12, 0, 100, 100, 100},
@@ -68,7 +60,6 @@ TEST(SetupValues, MachineTypePresetsReachTheDefaultsFile) {
     }
     EXPECT_EQ(ApplyMachineType(13), kValueUnknownField);
     EXPECT_EQ(Machine().needleUpMethod, 11);
-
     SetAdvancedFeaturesSetting(1);
     const std::vector<double> slots = Slots(ReadFileText(dir.File("defaults.mrl")));
     EXPECT_EQ(slots[kSlotShowAdvancedFeatures], 1);
@@ -78,16 +69,13 @@ TEST(SetupValues, MachineTypePresetsReachTheDefaultsFile) {
 }
 
 TEST(SetupValues, SystemInfoNamesAndVersions) {
-    EXPECT_EQ(OperatingSystemName("2.6.18.2", "12"), "Keswin-12");
-    EXPECT_EQ(OperatingSystemName("2.6.29.6", "b3"), "Dunlow-b3");
-    EXPECT_EQ(OperatingSystemName("5.10.0", "x"), "5.10.0-x");
-    EXPECT_EQ(FirmwareVersionText(1.3f, 4), "1.30");
-    EXPECT_EQ(FirmwareVersionText(2.1f, 3), "2.1");
-    EXPECT_EQ(FirmwareVersionText(12.25f, 4), "12.25");
-    EXPECT_EQ(FirmwareVersionText(3.0f, 4), "3.00");
-
-    // Without a board and with an unreadable kernel file.
-    SetLogStream(std::tmpfile());
+    EXPECT_EQ(OperatingSystemName("2.6.18.2", "12") + OperatingSystemName("2.6.29.6", "b3") +
+                  OperatingSystemName("5.10.0", "x"),
+              "Keswin-12Dunlow-b35.10.0-x");
+    EXPECT_EQ(FirmwareVersionText(1.3f, 4) + " " + FirmwareVersionText(2.1f, 3) + " " +
+                  FirmwareVersionText(12.25f, 4) + " " + FirmwareVersionText(3.0f, 4),
+              "1.30 2.1 12.25 3.00");
+    SetLogStream(std::tmpfile());  // without a board and with an unreadable kernel file
     Machine().needleUpMethod = 12;
     const std::string info = SystemInfoText("/nonexistent/version");
     EXPECT_EQ(info.rfind("Software Version: 3.05\nOS: ######\nMC Firmware: N.C.\nSC Firmware: ", 0),

@@ -8,8 +8,8 @@
 
 namespace {
 
-// The items usable under a mask with both files present: every item not
-// listed is checked to be unusable.
+// The items usable under a mask with both files present (every item not listed
+// is checked to be unusable), then the items whose file must exist.
 TEST(MenuState, EachScreenMaskAllowsItsItemsAndButtons) {
     const std::set<MenuItemId> free = {kItemAddPatternBox, kItemAdjustCurrent, kItemRemoveCurrent,
                                        kItemStandard};
@@ -61,10 +61,9 @@ TEST(MenuState, EachScreenMaskAllowsItsItemsAndButtons) {
     EXPECT_EQ(MenuItemMaskBit(kItemSetpointGroup), kNoMaskBit);
     EXPECT_EQ(MenuItemMaskBit(kItemNest), 14);
     EXPECT_EQ(ToolButtonMaskBit(kToolButtonCount), kNoMaskBit);
-}
 
-TEST(MenuState, UndoAndRestoreSetpointNeedTheirFilesAndGroupsFollowTheirItems) {
-    MenuAvailability files = InitialMenuAvailability();
+    // Undo and Restore Setpoint need their files; groups follow their items.
+    files = InitialMenuAvailability();
     EXPECT_FALSE(MenuItemUsable(~0u, kItemUndo, files));
     EXPECT_FALSE(MenuItemUsable(~0u, kItemRestoreSetpoint, files));
     EXPECT_TRUE(MenuItemUsable(~0u, kItemSetpointGroup, files));  // Create Setpoint is

@@ -9,13 +9,12 @@
 
 namespace {
 
-TEST(NumberPadRules, FirstKeyReplacesAtMostThreeDecimalsOnePointAndALimit) {
-    struct Case {
+TEST(NumberPadRules, KeysOnTheTextShownTheTextAsANumberAndAngles) {
+    const struct {
         const char* shown;
         std::vector<const char*> keys;  // the first erases what is shown
         const char* want;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {"12.500", {"3"}, "3"},
         {"12.500", {"<-"}, ""},
         {"12.500", {"."}, "."},
@@ -30,7 +29,7 @@ TEST(NumberPadRules, FirstKeyReplacesAtMostThreeDecimalsOnePointAndALimit) {
         {"0", {"4", "2", "<-"}, "4"},
         {"0", {"1", "x", "", "12", "/", ":"}, "1"},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         std::string text = c.shown;
         bool erase = true;
         for (const char* key : c.keys) {
@@ -43,9 +42,8 @@ TEST(NumberPadRules, FirstKeyReplacesAtMostThreeDecimalsOnePointAndALimit) {
     // The text never grows past its limit.
     std::string text(kNumberEntryMaxLength, '9');
     EXPECT_EQ(NumberPadKey(text, "9", false).size(), static_cast<size_t>(kNumberEntryMaxLength));
-}
 
-TEST(NumberPadRules, TextIsReadAsANumberAndAnglesTurnCounterclockwise) {
+    // Read as a number; angles turn counterclockwise.
     const std::pair<const char*, double> texts[] = {
         {"12.500", 12.5}, {"-3", -3}, {".25x", 0.25}, {"garbage", 0},
         {"", 0},          {"inf", 0}, {"nan", 0},     {"1e999", 0},
@@ -53,7 +51,6 @@ TEST(NumberPadRules, TextIsReadAsANumberAndAnglesTurnCounterclockwise) {
     for (const auto& [text, want] : texts)
         EXPECT_DOUBLE_EQ(NumberPadValue(text), want) << text;
     EXPECT_DOUBLE_EQ(NumberPadValue(nullptr), 0);
-
     const struct {
         double typed;
         bool counterclockwise;

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <sstream>
 #include <vector>
 
 #include "support/temp_dir.h"
@@ -11,12 +13,11 @@ namespace {
 // Parses text written to a fresh screen.conf.
 void ParseText(const std::string& text) {
     TempDir dir;
-    std::string path = dir.File("screen.conf");
-    ASSERT_TRUE(WriteFileText(path, text));
-    ASSERT_EQ(ParseConfigFile(path.c_str()), 1);
+    ASSERT_TRUE(WriteFileText(dir.File("screen.conf"), text));
+    ASSERT_EQ(ParseConfigFile(dir.File("screen.conf").c_str()), 1);
 }
 
-// Every size of the file with its key, in its table order.
+// Every size of the file with its key, in its table order, then the derived ones.
 // clang-format off
 #define SIZE(name) {#name, &name}
 const std::pair<const char*, int*> kKeys[] = {
@@ -33,11 +34,9 @@ const std::pair<const char*, int*> kKeys[] = {
     SIZE(special_message_width), SIZE(special_message_height), SIZE(message_width),
     SIZE(message_height), SIZE(file_selection_width), SIZE(file_selection_height),
     SIZE(array_dialog_width), SIZE(array_dialog_height),
-    // Derived, never read from the file.
     SIZE(view_area_width), SIZE(view_area_height), SIZE(toolbar_width), SIZE(toolbar_height)};
 // clang-format on
 #undef SIZE
-
 constexpr size_t kFileKeys = 41;
 
 std::vector<int> Sizes() {
@@ -47,45 +46,29 @@ std::vector<int> Sizes() {
     return sizes;
 }
 
-int Size(const std::string& name) {
-    for (const auto& key : kKeys)
-        if (name == key.first) return *key.second;
-    ADD_FAILURE() << name;
-    return -1;
+void ExpectDefaults(const char* what) {
+    EXPECT_EQ(Sizes(), std::vector<int>({320, 240, 2,   2,   2,   2,   160, 40,  225, 0,   170, 195,
+                                         140, 80,  140, 195, 50,  50,  60,  30,  30,  32,  0,   155,
+                                         50,  60,  115, 80,  22,  320, 240, 320, 240, 320, 240, 320,
+                                         240, 320, 240, 300, 240, 320, 200, 160, 40}))
+        << what;
+    EXPECT_STREQ(GtkStyleFile(), "./gtkrc_5") << what;
 }
 
-void ExpectDefaults() {
-    // clang-format off
-    EXPECT_EQ(Sizes(), std::vector<int>({320, 240, 2, 2, 2, 2, 160, 40, 225, 0, 170, 195, 140, 80,
-                                         140, 195, 50, 50, 60, 30, 30, 32, 0, 155, 50, 60, 115, 80,
-                                         22, 320, 240, 320, 240, 320, 240, 320, 240, 320, 240, 300,
-                                         240, 320, 200, 160, 40}));
-    // clang-format on
-    EXPECT_STREQ(GtkStyleFile(), "./gtkrc_5");
-}
-
-TEST(ScreenConfig, MissingEmptyPackagedOrFolderFileGivesExactlyTheDefaults) {
+TEST(ScreenConfig, MissingEmptyPackagedOrFolderFileGivesTheDefaultsAndEveryKeyIsRead) {
     TempDir dir;
-    screen_width = 1;
-    message_height = 7;
+    screen_width = message_height = 7;
     EXPECT_EQ(ParseConfigFile(dir.File("absent.conf").c_str()), 0);
-    ExpectDefaults();
-
+    ExpectDefaults("absent");
     screen_width = 1;
     ParseText("");
-    ExpectDefaults();
-
-    // The package installs a screen.conf that spells the defaults out.
-    screen_width = 1;
+    ExpectDefaults("empty");
+    screen_width = 1;  // the package installs a screen.conf that spells the defaults out
     EXPECT_EQ(ParseConfigFile(LONGARM_SOURCE_DIR "/packaging/screen.conf"), 1);
-    ExpectDefaults();
-
-    screen_width = 5;  // a folder in place of the file
+    ExpectDefaults("packaged");
+    screen_width = 5;
     ParseConfigFile(dir.path.c_str());
-    ExpectDefaults();
-}
-
-TEST(ScreenConfig, EveryKeyOfTheTableIsRead) {
+    ExpectDefaults("folder");
     std::string text;
     std::vector<int> expected;
     for (size_t i = 0; i < kFileKeys; ++i) {
@@ -102,67 +85,48 @@ TEST(ScreenConfig, EveryKeyOfTheTableIsRead) {
 // Each parse starts again from the defaults; the pop-up position follows the
 // width unless the file gives it. Unknown keys, unreadable or insane numbers and
 // over-long keys and lines do not disturb the other entries.
-TEST(ScreenConfig, EachTextGivesItsSizes) {
+TEST(ScreenConfig, EachTextGivesItsSizesAndBinaryOrHugeFilesSaneOnes) {
     std::string edge = "message_width = 8192";  // the longest line read, the largest size
     edge += std::string(255 - edge.size(), ' ') + "\n";
-    const struct {
-        std::string text;
-        std::vector<std::pair<const char*, int>> sizes;
-    } cases[] = {
+    const std::pair<std::string, const char*> cases[] = {
         {"screen_width = 800\n",
-         {{"screen_width", 800},
-          {"pop_menu_x", 705},
-          {"view_area_width", 800},
-          {"toolbar_width", 640},
-          {"view_area_height", 200}}},
+         "screen_width=800 pop_menu_x=705 view_area_width=800 toolbar_width=640 "
+         "view_area_height=200"},
         {"pop_menu_x = 17\nscreen_width = 800\nscreen_height = 480\nmenubar_height = 60\n",
-         {{"pop_menu_x", 17}, {"view_area_height", 420}, {"toolbar_height", 60}}},
+         "pop_menu_x=17 view_area_height=420 toolbar_height=60"},
         {"colour = 7\nscreen_height = tall\nSCREEN_WIDTH = 1\nmessage_width = 12x\n"
          "message_height = 99999999999999999999\nmenubar_width = -3\nscreen_LM = 9000\n= 5\n"
          "pattern_list_width\npattern_list_height 70\ngarbage \x01\x02\xff = = 3\n"
          "   setup_button_width\t=\t99   # wider buttons\r\npop_menu_y = -12\nscreen_width = 640\n",
-         {{"screen_height", 240},
-          {"message_width", 320},
-          {"message_height", 240},
-          {"menubar_width", 160},
-          {"screen_LM", 2},
-          {"pattern_list_width", 170},
-          {"pattern_list_height", 195},
-          {"setup_button_width", 99},
-          {"pop_menu_y", -12},
-          {"screen_width", 640},
-          {"pop_menu_x", 545}}},
+         "screen_height=240 message_width=320 message_height=240 menubar_width=160 screen_LM=2 "
+         "pattern_list_width=170 pattern_list_height=195 setup_button_width=99 pop_menu_y=-12 "
+         "screen_width=640 pop_menu_x=545"},
         {std::string(kMaxConfigKeyLength + 1, 'k') + " = 5\nscreen_width" + std::string(600, 'x') +
              " = 1\nscreen_height = 480" + std::string(300, ' ') + "junk\n" + edge,
-         {{"screen_width", 320}, {"screen_height", 240}, {"message_width", 8192}}},
+         "screen_width=320 screen_height=240 message_width=8192"},
+        {"Icon_style = 1\nicon_style = x\n", "icon_style=0"},
+        {"icon_style=1", "icon_style=1"},
     };
-    for (const auto& c : cases) {
-        ParseText(c.text);
-        for (const auto& [name, size] : c.sizes)
-            EXPECT_EQ(Size(name), size) << name << " after " << c.text;
-    }
-    for (const char* text : {"icon_style = 0\n", "icon_style = 2\n", "icon_style = -1\n",
-                             "icon_style = x\n", "Icon_style = 1\n"}) {
+    for (const auto& [text, sizes] : cases) {
         ParseText(text);
-        EXPECT_STREQ(GtkStyleFile(), "./gtkrc_5") << text;
+        std::istringstream words(sizes);
+        for (std::string word; words >> word;) {
+            const std::string name = word.substr(0, word.find('='));
+            const auto key = std::find_if(std::begin(kKeys), std::end(kKeys),
+                                          [&](const auto& k) { return name == k.first; });
+            ASSERT_NE(key, std::end(kKeys)) << name;
+            EXPECT_EQ(std::to_string(*key->second), word.substr(name.size() + 1)) << text;
+        }
     }
-    ParseText("icon_style=1");
-    EXPECT_STREQ(GtkStyleFile(), "./gtkrc");
-}
 
-TEST(ScreenConfig, BinaryAndHugeFilesStartWithSaneValues) {
+    // Binary and huge files start with sane values.
     std::string binary;
     for (int i = 0; i < 70000; ++i)
         binary.push_back(static_cast<char>((i * 7919) % 256));
     ParseText(binary);
     EXPECT_GE(screen_width, 0);
     EXPECT_LE(screen_width, 8192);
-
-    // Only the first 4096 lines are read.
-    std::string many;
-    for (int i = 0; i < 5000; ++i)
-        many += "x = 1\n";
-    ParseText(many + "screen_width = 1024\n");
+    ParseText(std::string(5000, '\n') + "screen_width = 1024\n");  // only 4096 lines are read
     EXPECT_EQ(screen_width, 320);
     ParseText(std::string(4095, '\n') + "screen_width = 1024\n");
     EXPECT_EQ(screen_width, 1024);

@@ -5,37 +5,23 @@
 namespace {
 
 std::string lastText;
-int answer = kResponseCancel;
-int Answer(int, int, const char* text) {
-    lastText = text;
-    return answer;
-}
+int answer = kResponseCancel, updates = 0;
 
-int updates = 0;
-void CountUpdate(StatusWindow*) {
-    updates++;
-}
-
-struct UiHooksTest : ::testing::Test {
-    void TearDown() override {
-        SetUserInterfaceHooks({});
-        SetDefaultMessageResponse(kResponseOk);
-    }
-};
-
-TEST_F(UiHooksTest, MessagesGoToTheInstalledInterfaceAndAClosedWindowRefuses) {
+TEST(UiHooks, MessagesGoToTheInstalledInterfaceAndAClosedWindowRefuses) {
     EXPECT_EQ(ShowMessage(kMessageQuestion, kButtonsOkCancel, "GO?"), kResponseOk);
     SetDefaultMessageResponse(kResponseNo);
     EXPECT_EQ(ShowMessage(kMessageQuestion, kButtonsYesNo, "GO?"), kResponseNo);
-
+    SetDefaultMessageResponse(kResponseOk);
     UserInterfaceHooks hooks;
-    hooks.showMessage = Answer;
+    hooks.showMessage = [](int, int, const char* text) {
+        lastText = text;
+        return answer;
+    };
     hooks.showMessageSpecial = [](int, const char*, const char*, int) { return answer; };
     SetUserInterfaceHooks(hooks);
     answer = kResponseOk;
     EXPECT_EQ(ShowMessage(kMessageError, kButtonsOk, "BAD"), kResponseOk);
     EXPECT_EQ(lastText, "BAD");
-
     // A window closed without an answer (or destroyed: -1) refuses, whatever the buttons.
     const int cases[][3] = {{kButtonsYesNo, kResponseYes, kResponseYes},
                             {kButtonsYesNo, kResponseWindowClosed, kResponseNo},
@@ -53,13 +39,8 @@ TEST_F(UiHooksTest, MessagesGoToTheInstalledInterfaceAndAClosedWindowRefuses) {
         EXPECT_EQ(ShowMessageSpecial(kMessageQuestion, "GO?", "SET START", -99),
                   answered == -99 ? -99 : kResponseCancel);
     }
-}
-
-TEST_F(UiHooksTest, StatusWindowKeepsItsTextAndCountsPulses) {
-    UserInterfaceHooks hooks;
-    hooks.updateStatusWindow = CountUpdate;
+    hooks.updateStatusWindow = [](StatusWindow*) { updates++; };
     SetUserInterfaceHooks(hooks);
-    updates = 0;
     StatusWindow* w = CreateStatusWindow("CONVERTING");
     EXPECT_EQ(w->text, "Converting Pattern");
     UpdateStatusWindow(w);
@@ -71,6 +52,7 @@ TEST_F(UiHooksTest, StatusWindowKeepsItsTextAndCountsPulses) {
     EXPECT_EQ(w->abortRequested, 0);
     CloseStatusWindow(w);
     UpdateStatusWindow(nullptr);  // a closed or missing window is ignored
+    SetUserInterfaceHooks({});
 }
 
 }  // namespace

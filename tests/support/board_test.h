@@ -34,14 +34,12 @@ struct BoardTest : ::testing::Test {
     explicit BoardTest(const char* timeScale = "50") : timeScale(timeScale) {}
     void SetUp() override;
     void TearDown() override;
-
     // Control command to the simulator; the reply line.
     std::string Sim(const std::string& command) { return SimControl(*sim, command); }
     // One value of the simulator's state line.
     std::string SimState(const std::string& key) { return StateValue(Sim("state"), key); }
     // What was logged since the test began.
     std::string LogText();
-
     const char* timeScale;  // of the simulator's motion
     std::unique_ptr<Mc1Sim> sim;
     FILE* logStream = nullptr;

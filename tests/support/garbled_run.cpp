@@ -60,7 +60,6 @@ GarbledOutcome RunOnGarbledLine(const GarbledRun& run) {
         return out;
     }
     out.started = true;
-
     // The board's clock stands still; the host moves it on as its own runs.
     if (SimControl(sim, "clock hold").rfind("ok", 0) != 0) {
         out.why = "the simulator's clock cannot be held";
@@ -69,14 +68,12 @@ GarbledOutcome RunOnGarbledLine(const GarbledRun& run) {
     const ProgramResult host =
         RunProgram({GARBLED_HOST_PATH, sim.device, sim.controlPath, sim.dir.path}, "", run.limitMs);
     if (host.timedOut || host.exitStatus == 4) out.hung = true;
-
     if (noisy) {
         const std::string noise = SimControl(sim, "garble");
         out.flipped = std::atol(StateValue(noise, "flipped").c_str());
         out.dropped = std::atol(StateValue(noise, "dropped").c_str());
         SimControl(sim, "garble off");
     }
-
     std::ifstream messages(sim.dir.File("messages.txt"));
     int warnings = 0;  // errors and warnings: why a run ended early
     for (std::string line; std::getline(messages, line);) {
@@ -87,7 +84,6 @@ GarbledOutcome RunOnGarbledLine(const GarbledRun& run) {
     std::ifstream end(sim.dir.File("end.txt"));
     int finished = 0, stitchingOn = 1;
     const bool ended = static_cast<bool>(end >> finished >> stitchingOn);
-
     out.safe = true;
     if (out.hung) Unsafe(out, "the run did not end");
     if (!out.hung && (!ended || host.exitStatus != 0))
@@ -104,7 +100,6 @@ GarbledOutcome RunOnGarbledLine(const GarbledRun& run) {
         if ((axesTaken || !axis) && StateValue(state, key) != "0")
             Unsafe(out, "board " + key + "=" + StateValue(state, key));
     }
-
     std::vector<PathPoint> path;
     std::ifstream pathFile(sim.dir.File("path.txt"));
     for (PathPoint p; pathFile >> p.x >> p.y;)

@@ -23,21 +23,17 @@ namespace {
 // Reads from fd until a newline or the deadline; returns the line without it.
 bool ReadLine(int fd, std::string& line, int64_t deadlineMs) {
     line.clear();
-    while (true) {
-        int left = static_cast<int>(deadlineMs - MonotonicMs());
-        if (left <= 0) return false;
+    for (int left; (left = static_cast<int>(deadlineMs - MonotonicMs())) > 0;) {
         pollfd p{fd, POLLIN, 0};
-        if (poll(&p, 1, left) <= 0) continue;
         char c = 0;
-        ssize_t n = read(fd, &c, 1);
-        if (n == 0) return false;
-        if (n < 0) {
-            if (errno == EINTR || errno == EAGAIN) continue;
-            return false;
-        }
+        if (poll(&p, 1, left) <= 0) continue;
+        const ssize_t n = read(fd, &c, 1);
+        if (n < 0 && (errno == EINTR || errno == EAGAIN)) continue;
+        if (n <= 0) return false;
         if (c == '\n') return true;
         if (line.size() < 65536) line.push_back(c);
     }
+    return false;
 }
 
 }  // namespace
@@ -54,15 +50,13 @@ Mc1Sim::Mc1Sim(const std::vector<std::string>& extraArgs) {
     for (std::string& a : args)
         argv.push_back(a.data());
     argv.push_back(nullptr);
-
     int out[2];
     if (pipe2(out, O_CLOEXEC) != 0) {
         error = std::string("pipe: ") + std::strerror(errno);
         return;
     }
-    pid_t parent = getpid();
-    pid = fork();
-    if (pid < 0) {
+    const pid_t parent = getpid();
+    if ((pid = fork()) < 0) {
         error = std::string("fork: ") + std::strerror(errno);
         close(out[0]);
         close(out[1]);
@@ -113,40 +107,27 @@ int Mc1Sim::Stop() {
 }
 
 std::string SimControl(const Mc1Sim& sim, const std::string& command) {
-    int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
     if (fd < 0) return "";
     sockaddr_un address{};
     address.sun_family = AF_UNIX;
-    if (sim.controlPath.size() >= sizeof address.sun_path) {
-        close(fd);
-        return "";
-    }
-    std::memcpy(address.sun_path, sim.controlPath.c_str(), sim.controlPath.size() + 1);
     std::string reply;
-    std::string text = command + "\n";
-    if (connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
-        write(fd, text.data(), text.size()) == static_cast<ssize_t>(text.size())) {
-        ReadLine(fd, reply, MonotonicMs() + 2000);
+    const std::string text = command + "\n";
+    if (sim.controlPath.size() < sizeof address.sun_path) {
+        std::memcpy(address.sun_path, sim.controlPath.c_str(), sim.controlPath.size() + 1);
+        if (connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
+            write(fd, text.data(), text.size()) == static_cast<ssize_t>(text.size()))
+            ReadLine(fd, reply, MonotonicMs() + 2000);
     }
     close(fd);
     return reply;
 }
 
-std::map<std::string, std::string> ParseStateReply(const std::string& reply) {
-    std::map<std::string, std::string> values;
-    std::istringstream in(reply);
-    std::string word;
-    while (in >> word) {
-        size_t eq = word.find('=');
-        if (eq != std::string::npos) values[word.substr(0, eq)] = word.substr(eq + 1);
-    }
-    return values;
-}
-
 std::string StateValue(const std::string& reply, const std::string& key) {
-    std::map<std::string, std::string> values = ParseStateReply(reply);
-    auto it = values.find(key);
-    return it == values.end() ? "" : it->second;
+    std::istringstream in(reply);
+    for (std::string word; in >> word;)
+        if (word.rfind(key + "=", 0) == 0) return word.substr(key.size() + 1);
+    return "";
 }
 
 bool WaitForState(const Mc1Sim& sim, const std::string& key, const std::string& value,

@@ -40,19 +40,15 @@ struct ShimEnvironment {
         if (writeChunk > 0) setenv("POWER_CUT_WRITE_CHUNK", std::to_string(writeChunk).c_str(), 1);
         // A sanitizer build would refuse a library loaded before its runtime.
         const char* asan = getenv("ASAN_OPTIONS");
-        savedAsan = asan ? asan : "";
         hadAsan = asan != nullptr;
+        savedAsan = asan ? asan : "";
         setenv("ASAN_OPTIONS", (savedAsan + ":verify_asan_link_order=0").c_str(), 1);
     }
     ~ShimEnvironment() {
-        unsetenv(LONGARM_PRELOAD_VARIABLE);
-        unsetenv("POWER_CUT_AFTER");
-        unsetenv("POWER_CUT_COUNT_FILE");
-        unsetenv("POWER_CUT_WRITE_CHUNK");
-        if (hadAsan)
-            setenv("ASAN_OPTIONS", savedAsan.c_str(), 1);
-        else
-            unsetenv("ASAN_OPTIONS");
+        for (const char* name : {LONGARM_PRELOAD_VARIABLE, "POWER_CUT_AFTER",
+                                 "POWER_CUT_COUNT_FILE", "POWER_CUT_WRITE_CHUNK"})
+            unsetenv(name);
+        hadAsan ? setenv("ASAN_OPTIONS", savedAsan.c_str(), 1) : unsetenv("ASAN_OPTIONS");
     }
     std::string savedAsan;
     bool hadAsan = false;
@@ -103,7 +99,6 @@ PowerCutReport CutPowerDuring(const PowerCutWriter& writer, int most, int writeC
         return report;
     }
     const Snapshot before = Take(old);
-
     // One save without a cut: its calls and the new file.
     const std::string reference = scratch.File("reference");
     fs::copy(old, reference, fs::copy_options::recursive);
@@ -122,7 +117,6 @@ PowerCutReport CutPowerDuring(const PowerCutWriter& writer, int most, int writeC
     report.calls = std::atoi(ReadFileText(countFile).c_str());
     const std::string newContents = ReadFileText(reference + "/" + writer.target);
     const auto oldFile = before.find(writer.target);
-
     const long points = report.calls + 1;
     const long tries = most >= points ? points : std::max(most, 1);
     for (long i = 0; i < tries; i++) {
@@ -137,7 +131,6 @@ PowerCutReport CutPowerDuring(const PowerCutWriter& writer, int most, int writeC
         }
         report.cuts++;
         if (cut.signal != SIGKILL) report.problems.push_back(Describe(writer, k, "not cut"));
-
         const std::string target = folder + "/" + writer.target;
         const bool exists = fs::exists(target);
         const std::string now = exists ? ReadFileText(target) : "";
@@ -149,7 +142,6 @@ PowerCutReport CutPowerDuring(const PowerCutWriter& writer, int most, int writeC
                 writer, k,
                 exists ? "target torn (" + std::to_string(now.size()) + " bytes)" : "target gone"));
         }
-
         // The next start: nothing but the old files and the target may remain.
         if (RunWriter({"start", folder}).exitStatus != 0)
             report.problems.push_back(Describe(writer, k, "start failed"));
@@ -165,14 +157,4 @@ PowerCutReport CutPowerDuring(const PowerCutWriter& writer, int most, int writeC
         fs::remove_all(folder);
     }
     return report;
-}
-
-int WriteChunkFor(const PowerCutWriter& writer, int calls) {
-    TempDir scratch;
-    Prepare(writer, scratch.path, "1");
-    if (writer.oldExists) RunWriter({writer.name, scratch.path, "1"});
-    Prepare(writer, scratch.path, "2");
-    if (RunWriter({writer.name, scratch.path, "2"}).exitStatus != 0) return 1;
-    const long size = static_cast<long>(ReadFileText(scratch.File(writer.target)).size());
-    return static_cast<int>(std::max(1L, size / std::max(calls, 1)));
 }

@@ -32,7 +32,3 @@ struct PowerCutReport {
 // `calls` (after the last). With writeChunk > 0 every write to a file takes at
 // most that many bytes, so a save is cut in the middle of its data too.
 PowerCutReport CutPowerDuring(const PowerCutWriter& writer, int most, int writeChunk = 0);
-
-// The write size that makes the writer's save take about `calls` writes (the
-// new file's size divided by calls, at least 1).
-int WriteChunkFor(const PowerCutWriter& writer, int calls);

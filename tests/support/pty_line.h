@@ -1,6 +1,6 @@
-// A plain pseudo-terminal pair for byte-level tests of the serial link: the
-// code under test opens the slave side as its serial device, the test plays
-// the board on the master side. A scripted board can answer from a thread.
+// A pseudo-terminal pair for byte-level tests of the serial link: the code
+// under test opens the slave side as its serial device, the test plays the
+// board on the master side, or a scripted board answers from a thread.
 #pragma once
 
 #include <atomic>
@@ -13,13 +13,10 @@ struct PtyLine {
     ~PtyLine();
     PtyLine(const PtyLine&) = delete;
     PtyLine& operator=(const PtyLine&) = delete;
-
-    // Writes bytes as the board would send them.
-    void Send(const std::string& bytes);
-    // Reads what the host wrote, waiting up to timeoutMs for `count` bytes (or
-    // for the line to stay quiet 50 ms when count is 0).
+    void Send(const std::string& bytes);  // as the board sends them
+    // What the host wrote, waiting up to timeoutMs for `count` bytes (or for
+    // the line to stay quiet 50 ms when count is 0).
     std::string Received(size_t count, int timeoutMs = 1000);
-
     int master = -1;
     int holdSlave = -1;  // our own slave descriptor, so the master never sees a hang-up
     std::string slavePath;
@@ -33,14 +30,12 @@ struct BoardStep {
     int delayMs = 0;
 };
 
-// Plays a script on a PtyLine from a thread; everything the host sent is kept.
+// Plays a script on a PtyLine from a thread, keeping everything the host sent.
 struct ScriptedBoard {
     ScriptedBoard(PtyLine& line, std::vector<BoardStep> steps);
     ~ScriptedBoard();
-    // Waits for the script to end (at most timeoutMs) and returns all bytes the
-    // host sent during it.
+    // Waits for the script to end (at most timeoutMs); all bytes the host sent.
     std::string Finish(int timeoutMs = 3000);
-
     PtyLine& line;
     std::vector<BoardStep> steps;
     std::string received;
@@ -49,8 +44,8 @@ struct ScriptedBoard {
     std::thread worker;
 };
 
-// Little-endian bytes of an int32 / a float, as the board sends them.
+// Little-endian bytes of an int32 / a float, as the board sends them; a byte
+// string from byte values.
 std::string LE32(int32_t value);
 std::string LEFloat(float value);
-// Builds a byte string from a list of byte values.
 std::string Bytes(std::initializer_list<int> values);

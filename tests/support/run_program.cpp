@@ -25,7 +25,6 @@ ProgramResult RunProgram(const std::vector<std::string>& argv, const std::string
     for (const std::string& a : argv)
         args.push_back(const_cast<char*>(a.c_str()));
     args.push_back(nullptr);
-
     pid_t pid = fork();
     if (pid == 0) {
         int devNull = open("/dev/null", O_RDONLY);
@@ -45,7 +44,6 @@ ProgramResult RunProgram(const std::vector<std::string>& argv, const std::string
         close(errPipe[0]);
         return result;
     }
-
     const int64_t deadline = MonotonicMs() + timeoutMs;
     struct pollfd fds[2] = {{outPipe[0], POLLIN, 0}, {errPipe[0], POLLIN, 0}};
     std::string* sinks[2] = {&result.out, &result.err};

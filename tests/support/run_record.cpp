@@ -1,6 +1,5 @@
 #include "support/run_record.h"
 
-#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <sstream>
@@ -42,38 +41,4 @@ SewnTotals SewnTotalsOf(const std::vector<RecordedMove>& moves) {
         totals.inches += length / 1000.0;
     }
     return totals;
-}
-
-namespace {
-
-// The board's motion model: seconds a move of `length` thousandths takes.
-double MoveSeconds(double length, double feed, int speedSetting, int minimumSpeedSetting,
-                   double timeScale) {
-    const double minimumFeed = std::max(minimumSpeedSetting * 10.0 / 6.0, 0.1);
-    const double inchesPerSecond =
-        std::max(feed, minimumFeed) / 100.0 * std::max(speedSetting, 1) / 10.0;
-    return length / 1000.0 / inchesPerSecond / timeScale;
-}
-
-}  // namespace
-
-int CountQueueGaps(const std::vector<RecordedMove>& moves, int speedSetting,
-                   int minimumSpeedSetting, double timeScale, double toleranceMs,
-                   double* longestMs) {
-    int gaps = 0;
-    double longest = 0;
-    for (size_t i = 1; i < moves.size(); i++) {
-        const RecordedMove& a = moves[i - 1];
-        const RecordedMove& b = moves[i];
-        if (!a.stitching || !b.stitching) continue;
-        const double length = std::hypot(b.x - a.x, b.y - a.y);
-        if (length < 0.5) continue;  // the same point sent again, not a stitch
-        const double modelMs =
-            1000.0 * MoveSeconds(length, b.feed, speedSetting, minimumSpeedSetting, timeScale);
-        const double waitedMs = b.tMs - a.tMs - modelMs;
-        longest = std::max(longest, waitedMs);
-        if (waitedMs > toleranceMs) gaps++;
-    }
-    if (longestMs) *longestMs = longest;
-    return gaps;
 }

@@ -1,6 +1,5 @@
-// Reading the simulated board's record of executed moves (mc1sim --record) and
-// comparing it with a stitch path: which moves were stitched, and whether the
-// head ever stood waiting for the next move inside a stitched stretch.
+// The simulated board's record of executed moves (mc1sim --record): which
+// moves were stitched and what they sewed.
 #pragma once
 
 #include <string>
@@ -27,11 +26,3 @@ struct SewnTotals {
     double inches = 0;
 };
 SewnTotals SewnTotalsOf(const std::vector<RecordedMove>& moves);
-
-// Counts the places inside stitched stretches where the head arrived later than
-// the motion model allows after the previous arrival: the board's queue had
-// run empty and the head stood still for more than toleranceMs. Only pairs of
-// consecutive stitched moves count. longestMs receives the longest wait.
-int CountQueueGaps(const std::vector<RecordedMove>& moves, int speedSetting,
-                   int minimumSpeedSetting, double timeScale, double toleranceMs,
-                   double* longestMs);

@@ -9,10 +9,8 @@ struct TempDir {
     ~TempDir();
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;
-
     // Path of a file or folder inside the temporary folder.
     std::string File(const std::string& name) const { return path + "/" + name; }
-
     std::string path;
 };
 

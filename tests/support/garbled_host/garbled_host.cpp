@@ -1,23 +1,18 @@
-// The host's side of a run on a garbled serial line (see support/garbled_run.h),
-// a program of its own because it brings its own clock:
+// The host's side of a run on a garbled serial line (see support/garbled_run.h):
 //
 //   garbled_host DEVICE CONTROL FOLDER
 //
 // runs a job of three sections against the simulated board on DEVICE, every
-// question answered OK, and writes into FOLDER: "path.txt" (the packed path,
-// thousandths of an inch), "messages.txt" (one line per message: kind, text),
+// question answered OK, and writes into FOLDER "path.txt" (the packed path,
+// thousandths of an inch), "messages.txt" (kind and text per message),
 // "end.txt" (1 when the run reached its end, then whether stitching was left
-// on) and "host.log".
-//
-// Time: the program's clock is the simulated one of simulated_clock.h
-// (base/timers.cpp is then not linked in). The simulated board's clock is held by the caller and
-// moved on by exactly the time the host sleeps or waits, over the control socket CONTROL, so host
-// and board keep in step and no time-out is waited out in real time: a wait on the line that sees
-// nothing (see WaitReadable) counts as the whole wait.
+// on) and "host.log". Its clock is simulated_clock.h; every move of it moves
+// the board's held clock on by the same time over the control socket CONTROL,
+// and a wait on the line that sees nothing counts as the whole wait, so no
+// time-out is waited out in real time.
 //
 // Exit status: 0 the run ended (either way), 2 bad arguments, 3 the line did
-// not open, 4 the host was still running after kLongestRunMs of board time
-// (it would have waited for ever).
+// not open, 4 still running after kLongestRunMs of board time (hung).
 #include <poll.h>
 #include <sys/socket.h>
 #include <sys/un.h>
@@ -86,8 +81,7 @@ std::string Control(const std::string& command) {
     return reply;
 }
 
-// Every move of the host's clock (simulated_clock.h) moves the board
-// on by the same time, in whole milliseconds.
+// Moves the board on with the host's clock, in whole milliseconds.
 void MoveBoard(int64_t microseconds) {
     boardOwedUs += microseconds;
     if (SimulatedClockUs() - startUs > kLongestRunMs * 1000) _exit(4);
@@ -99,10 +93,9 @@ void MoveBoard(int64_t microseconds) {
     }
 }
 
-// A reply the board has sent is on the line within a few milliseconds: when
-// nothing has come in kGraceMs, one control command makes sure the simulator
-// has carried out what the host wrote (it does the line's bytes first), and a
-// second look decides.
+// A reply is on the line within a few milliseconds: when nothing came in
+// kGraceMs, one control command makes sure the simulator has handled what the
+// host wrote (it does the line's bytes first), and a second look decides.
 bool Readable(int fd, int milliseconds) {
     pollfd p{fd, POLLIN, 0};
     return poll(&p, 1, std::min(milliseconds, kGraceMs)) > 0;
@@ -139,7 +132,6 @@ int main(int argc, char** argv) {
     controlPath = argv[2];
     OnSimulatedClockMoved(MoveBoard);
     const std::string folder = std::string(argv[3]) + "/";
-
     std::ofstream messages(folder + "messages.txt");
     messageFile = &messages;
     FILE* log = std::fopen((folder + "host.log").c_str(), "w");
@@ -160,7 +152,6 @@ int main(int argc, char** argv) {
     SerialLineCalls line;
     line.waitReadable = WaitReadable;
     SetSerialLineCalls(line);
-
     // A 0.1-inch, a 0.3-inch and a 4.3-inch jump between the sections, and a
     // Stop command in the first.
     const int box = MakeRunBox();
@@ -175,7 +166,6 @@ int main(int argc, char** argv) {
     }
     FreeFullPattern(CurrentRun().fullPattern);
     CurrentRun().fullPattern = nullptr;
-
     SetSerialDevicePath(device);
     if (OpenPort() < 0) return 3;
     const int64_t realStart = RealMs();

@@ -8,19 +8,16 @@
 //                            writes, which POSIX allows), so a large write is
 //                            many calls and can be cut in the middle
 //
-// A cut is what the medium sees when the power fails: data written to a file
-// since its last sync (fsync, fdatasync, sync) is lost, so every such file is
-// cut back to the size it had at its last sync (or when it was first written
-// to), and then the process is killed at once (SIGKILL). Renames and deletions
-// are taken as done; whether they reach the medium or not, a correct writer
-// leaves either the old or the new file.
+// A cut is what the medium sees when the power fails: every file written since
+// its last sync (fsync, fdatasync, sync) is cut back to the size it had then
+// (or when it was first written to), and the process is killed at once
+// (SIGKILL). Renames and deletions are taken as done; whether they reach the
+// medium or not, a correct writer leaves either the old or the new file.
 #include <dlfcn.h>
 #include <fcntl.h>
 #include <signal.h>
-#include <stdarg.h>
 #include <stdio.h>
 #include <stdlib.h>
-#include <string.h>
 #include <sys/sendfile.h>
 #include <sys/stat.h>
 #include <sys/types.h>
@@ -29,9 +26,8 @@
 
 namespace {
 
-// One file written to since the start: our own descriptor of it (so it can be
-// cut back even after it was closed, renamed or deleted), its identity, and the
-// size that is safe on the medium.
+// A file written to since the start: our own descriptor of it (so it can be cut
+// back after it was closed, renamed or deleted), its identity, its safe size.
 struct Tracked {
     int fd;
     dev_t dev;
@@ -40,8 +36,7 @@ struct Tracked {
     bool dirty;
 };
 
-constexpr int kMostTracked = 256;
-Tracked tracked[kMostTracked];
+Tracked tracked[256];
 int trackedCount = 0;
 long events = 0;
 long cutAfter = -1;     // no cut
@@ -64,32 +59,26 @@ bool RegularFile(int fd, struct stat* st) {
     return fd >= 0 && fstat(fd, st) == 0 && S_ISREG(st->st_mode);
 }
 
-Tracked* Find(const struct stat& st) {
-    for (int i = 0; i < trackedCount; i++)
-        if (tracked[i].dev == st.st_dev && tracked[i].ino == st.st_ino) return &tracked[i];
-    return nullptr;
+bool CountsFor(int fd) {
+    struct stat st;
+    return RegularFile(fd, &st);
 }
 
-// Called before data goes to fd: remembers the file and its safe size.
-void WillWrite(int fd) {
+Tracked* Find(int fd, bool add) {
     struct stat st;
-    if (!RegularFile(fd, &st)) return;
-    Tracked* t = Find(st);
-    if (!t && trackedCount < kMostTracked) {
-        t = &tracked[trackedCount++];
-        t->fd = fcntl(fd, F_DUPFD_CLOEXEC, 100);
-        t->dev = st.st_dev;
-        t->ino = st.st_ino;
-        t->syncedSize = st.st_size;
-        t->dirty = false;
-    }
-    if (t) t->dirty = true;
+    if (!RegularFile(fd, &st)) return nullptr;
+    for (int i = 0; i < trackedCount; i++)
+        if (tracked[i].dev == st.st_dev && tracked[i].ino == st.st_ino) return &tracked[i];
+    if (!add || trackedCount == static_cast<int>(sizeof tracked / sizeof tracked[0]))
+        return nullptr;
+    tracked[trackedCount] = {fcntl(fd, F_DUPFD_CLOEXEC, 100), st.st_dev, st.st_ino, st.st_size,
+                             false};
+    return &tracked[trackedCount++];
 }
 
 void Synced(int fd) {
     struct stat st;
-    if (!RegularFile(fd, &st)) return;
-    if (Tracked* t = Find(st)) {
+    if (Tracked* t = Find(fd, false); t && fstat(fd, &st) == 0) {
         t->dirty = false;
         t->syncedSize = st.st_size;
     }
@@ -105,27 +94,11 @@ void SyncedAll() {
 }
 
 [[noreturn]] void Cut() {
-    auto realFtruncate = REAL(ftruncate);
     for (int i = 0; i < trackedCount; i++)
         if (tracked[i].dirty && tracked[i].fd >= 0)
-            realFtruncate(tracked[i].fd, tracked[i].syncedSize);
+            REAL(ftruncate)(tracked[i].fd, tracked[i].syncedSize);
     kill(getpid(), SIGKILL);
     _exit(137);
-}
-
-// Counts one call; cuts before it when the cut is due before the first call.
-void Before() {
-    if (cutAfter == 0 && events == 0) Cut();
-}
-
-void After() {
-    events++;
-    if (events == cutAfter) Cut();
-}
-
-bool CountsFor(int fd) {
-    struct stat st;
-    return RegularFile(fd, &st);
 }
 
 size_t Chunk(size_t length) {
@@ -133,15 +106,21 @@ size_t Chunk(size_t length) {
 }
 
 // One file-changing call: a cut due before it, the file it writes to (fd, -1
-// for none) remembered, the call, and a cut due after it.
+// for none) marked unsynced, the call, and a cut due after it.
 template <typename Call>
 auto Counted(int fd, Call call) {
-    Before();
-    if (fd >= 0) WillWrite(fd);
+    if (cutAfter == 0 && events == 0) Cut();
+    if (Tracked* t = Find(fd, true)) t->dirty = true;
     auto result = call();
-    After();
+    if (++events == cutAfter) Cut();
     return result;
 }
+
+// A call that writes to fd: counted, with its length chunked, when fd is a
+// regular file.
+#define WRITE_CALL(fd, name, arguments, chunked)     \
+    if (!CountsFor(fd)) return REAL(name) arguments; \
+    return Counted(fd, [&] { return REAL(name) chunked; })
 
 __attribute__((constructor)) void Start() {
     const char* after = getenv("POWER_CUT_AFTER");
@@ -149,16 +128,15 @@ __attribute__((constructor)) void Start() {
     countFile = getenv("POWER_CUT_COUNT_FILE");
     const char* chunk = getenv("POWER_CUT_WRITE_CHUNK");
     if (chunk && *chunk) writeChunk = strtoul(chunk, nullptr, 10);
-    // Programs this process starts are not cut.
-    unsetenv("LD_PRELOAD");
+    unsetenv("LD_PRELOAD");  // programs this process starts are not cut
 }
 
 __attribute__((destructor)) void Finish() {
     if (!countFile) return;
-    int fd = open(countFile, O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    const int fd = open(countFile, O_WRONLY | O_CREAT | O_TRUNC, 0644);
     if (fd < 0) return;
     char text[32];
-    int n = snprintf(text, sizeof text, "%ld\n", events);
+    const int n = snprintf(text, sizeof text, "%ld\n", events);
     if (REAL(write)(fd, text, static_cast<size_t>(n)) != n) events = -1;
     close(fd);
 }
@@ -168,56 +146,40 @@ __attribute__((destructor)) void Finish() {
 extern "C" {
 
 ssize_t write(int fd, const void* buffer, size_t length) {
-    if (!CountsFor(fd)) return REAL(write)(fd, buffer, length);
-    return Counted(fd, [&] { return REAL(write)(fd, buffer, Chunk(length)); });
+    WRITE_CALL(fd, write, (fd, buffer, length), (fd, buffer, Chunk(length)));
 }
-
 ssize_t pwrite(int fd, const void* buffer, size_t length, off_t offset) {
-    if (!CountsFor(fd)) return REAL(pwrite)(fd, buffer, length, offset);
-    return Counted(fd, [&] { return REAL(pwrite)(fd, buffer, Chunk(length), offset); });
+    WRITE_CALL(fd, pwrite, (fd, buffer, length, offset), (fd, buffer, Chunk(length), offset));
 }
-
 ssize_t pwrite64(int fd, const void* buffer, size_t length, off64_t offset) {
-    if (!CountsFor(fd)) return REAL(pwrite64)(fd, buffer, length, offset);
-    return Counted(fd, [&] { return REAL(pwrite64)(fd, buffer, Chunk(length), offset); });
+    WRITE_CALL(fd, pwrite64, (fd, buffer, length, offset), (fd, buffer, Chunk(length), offset));
 }
-
 ssize_t writev(int fd, const struct iovec* parts, int count) {
-    if (!CountsFor(fd)) return REAL(writev)(fd, parts, count);
-    return Counted(fd, [&] { return REAL(writev)(fd, parts, count); });
+    WRITE_CALL(fd, writev, (fd, parts, count), (fd, parts, count));
 }
-
 ssize_t copy_file_range(int in, off64_t* inOffset, int out, off64_t* outOffset, size_t length,
                         unsigned int flags) {
     return Counted(
         out, [&] { return REAL(copy_file_range)(in, inOffset, out, outOffset, length, flags); });
 }
-
 ssize_t sendfile(int out, int in, off_t* offset, size_t count) {
-    if (!CountsFor(out)) return REAL(sendfile)(out, in, offset, count);
-    return Counted(out, [&] { return REAL(sendfile)(out, in, offset, count); });
+    WRITE_CALL(out, sendfile, (out, in, offset, count), (out, in, offset, count));
 }
 
 // Programs built with 64-bit file offsets on a 32-bit system call these.
 ssize_t sendfile64(int out, int in, off64_t* offset, size_t count) {
-    if (!CountsFor(out)) return REAL(sendfile64)(out, in, offset, count);
-    return Counted(out, [&] { return REAL(sendfile64)(out, in, offset, count); });
+    WRITE_CALL(out, sendfile64, (out, in, offset, count), (out, in, offset, count));
 }
-
 int ftruncate64(int fd, off64_t length) {
     return Counted(fd, [&] { return REAL(ftruncate64)(fd, length); });
 }
-
 size_t fwrite(const void* data, size_t size, size_t count, FILE* stream) {
     const int fd = fileno(stream);
-    if (!CountsFor(fd)) return REAL(fwrite)(data, size, count, stream);
-    return Counted(fd, [&] { return REAL(fwrite)(data, size, count, stream); });
+    WRITE_CALL(fd, fwrite, (data, size, count, stream), (data, size, count, stream));
 }
-
 int ftruncate(int fd, off_t length) {
     return Counted(fd, [&] { return REAL(ftruncate)(fd, length); });
 }
-
 int fsync(int fd) {
     return Counted(-1, [&] {
         const int r = REAL(fsync)(fd);
@@ -225,7 +187,6 @@ int fsync(int fd) {
         return r;
     });
 }
-
 int fdatasync(int fd) {
     return Counted(-1, [&] {
         const int r = REAL(fdatasync)(fd);
@@ -233,7 +194,6 @@ int fdatasync(int fd) {
         return r;
     });
 }
-
 void sync() {
     Counted(-1, [] {
         REAL(sync)();
@@ -241,7 +201,6 @@ void sync() {
         return 0;
     });
 }
-
 int syncfs(int fd) {
     return Counted(-1, [&] {
         const int r = REAL(syncfs)(fd);
@@ -249,27 +208,21 @@ int syncfs(int fd) {
         return r;
     });
 }
-
 int rename(const char* from, const char* to) {
     return Counted(-1, [&] { return REAL(rename)(from, to); });
 }
-
 int renameat(int fromDir, const char* from, int toDir, const char* to) {
     return Counted(-1, [&] { return REAL(renameat)(fromDir, from, toDir, to); });
 }
-
 int renameat2(int fromDir, const char* from, int toDir, const char* to, unsigned int flags) {
     return Counted(-1, [&] { return REAL(renameat2)(fromDir, from, toDir, to, flags); });
 }
-
 int unlink(const char* path) {
     return Counted(-1, [&] { return REAL(unlink)(path); });
 }
-
 int unlinkat(int dir, const char* path, int flags) {
     return Counted(-1, [&] { return REAL(unlinkat)(dir, path, flags); });
 }
-
 int remove(const char* path) {
     return Counted(-1, [&] { return REAL(remove)(path); });
 }

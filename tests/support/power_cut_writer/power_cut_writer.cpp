@@ -1,28 +1,22 @@
 // The writes that the power-cut tests interrupt, each through the program's own
-// code, in a folder that stands for the program folder (and, below it, for the
-// controller's /tmp):
+// code, in a folder that stands for the program folder (and for / below it):
 //
-//   power_cut_writer WRITER FOLDER VERSION   writes version 1 (the old file) or
-//                                            2 (the new one) of WRITER's file
-//   power_cut_writer prepare WRITER FOLDER VERSION
-//                                            puts in place what that write reads
-//                                            (the files on the USB stick)
-//   power_cut_writer start FOLDER            what a start does with the files
-//                                            an interrupted save left behind
-//   power_cut_writer list                    the writers, one per line: name,
-//                                            the file it writes, 1 when an old
-//                                            one exists, and the other files it
-//                                            may make ("-" for none)
+//   power_cut_writer WRITER FOLDER VERSION   writes version 1 (old) or 2 (new)
+//   power_cut_writer prepare WRITER FOLDER VERSION   what that write reads (the USB stick)
+//   power_cut_writer start FOLDER            a start's clean-up of interrupted saves
+//   power_cut_writer list                    per writer: name, target, 1 when an
+//                                            old one exists, other files it may make
 //
-// Exit status 0 when the write reported success, 1 when it did not, 2 on bad
-// arguments. The power-cut shim (LD_PRELOAD) stops it at the chosen call.
+// Exit status 0 when the write succeeded, 1 when not, 2 on bad arguments.
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <memory>
+#include <sstream>
 #include <string>
 
 #include "app/crash_recovery.h"
@@ -84,19 +78,6 @@ Points PatternPoints(int v) {
     return points;
 }
 
-std::unique_ptr<Pattern> MakePattern(int v) {
-    auto p = std::make_unique<Pattern>();
-    p->name = "cut";
-    addData(p.get(), v == 1 ? "n old" : "n new", 0);
-    for (const auto& [x, y] : PatternPoints(v)) {
-        char line[64];
-        std::snprintf(line, sizeof line, "p X%.3f Y%.3f", x, y);
-        addData(p.get(), line, 0);
-    }
-    addData(p.get(), "c s", 0);
-    return p;
-}
-
 // A layout of one box (version 1) or two boxes with an array (version 2).
 void MakeLayout(int v) {
     MakeRunBox();
@@ -110,15 +91,7 @@ void MakeLayout(int v) {
     }
 }
 
-int AnswerYes(int, int buttons, const char*) {
-    return buttons == kButtonsYesNo ? kResponseYes : kResponseOk;
-}
-
-std::string typedName;
-int TypeName(std::string& text, const char*) {
-    text = typedName;
-    return 1;
-}
+std::string typedName;  // what the keyboard types
 
 std::string PatternText(int v) {
     std::string text = v == 1 ? "n old\n" : "n new\n";
@@ -128,6 +101,15 @@ std::string PatternText(int v) {
         text += line;
     }
     return text;
+}
+
+std::unique_ptr<Pattern> MakePattern(int v) {
+    auto p = std::make_unique<Pattern>();
+    p->name = "cut";
+    std::istringstream lines(PatternText(v) + "c s\n");
+    for (std::string line; std::getline(lines, line);)
+        addData(p.get(), line.c_str(), 0);
+    return p;
 }
 
 std::string DrawingText(int v) {
@@ -143,10 +125,7 @@ std::string DrawingText(int v) {
 
 // A program file of version v (different sizes, so a torn copy is neither).
 std::string ProgramBytes(int v) {
-    std::string bytes =
-        "\x7f"
-        "ELF program version " +
-        std::to_string(v) + "\n";
+    std::string bytes = "\x7f" + ("ELF program version " + std::to_string(v)) + "\n";
     for (int i = 0; i < (v == 1 ? 500 : 3000); i++)
         bytes += static_cast<char>((i * 37 + v) & 0xFF);
     return bytes;
@@ -158,27 +137,19 @@ bool Put(const std::string& path, const std::string& bytes) {
     return SafeWriteFile(path, bytes) == 1;
 }
 
-// What the maintenance writers read: the files on the stick, the installed
-// program, the kernel file.
+// What the maintenance writers read: the stick's files, the installed program, the kernel file.
 bool Prepare(const std::string& writer) {
     if (writer == "file-copy") return Put("media/usb/copied.qcc", PatternText(version));
     if (writer == "drawing-copy") return Put("media/usb/drawing.dxf", DrawingText(version));
-    if (writer == "program-update") {
-        if (!Put("kernel", std::string("Linux version ") + kKernelRelease + " (builder) #1\n"))
-            return false;
-        if (version == 1) {
-            // The program installed before any update, and the marker of a
-            // finished update.
-            return Put(kInstalled, ProgramBytes(1)) && Put("system", "SYSTEM UPDATED\n") &&
-                   Put("media/usb/keswin.BIN", ProgramBytes(1)) &&
-                   WriteChecksumFile("media/usb/keswin.BIN", kAppCodeProgram, 1.0f,
-                                     kKernelRelease) == 1;
-        }
-        return Put("media/usb/keswin.BIN", ProgramBytes(2)) &&
-               WriteChecksumFile("media/usb/keswin.BIN", kAppCodeProgram, 2.0f, kKernelRelease) ==
-                   1;
-    }
-    return true;
+    // Version 1 also installs the program of before any update, and the marker
+    // of a finished update.
+    return writer != "program-update" ||
+           (Put("kernel", std::string("Linux version ") + kKernelRelease + " (builder) #1\n") &&
+            (version == 2 ||
+             (Put(kInstalled, ProgramBytes(1)) && Put("system", "SYSTEM UPDATED\n"))) &&
+            Put("media/usb/keswin.BIN", ProgramBytes(version)) &&
+            WriteChecksumFile("media/usb/keswin.BIN", kAppCodeProgram, static_cast<float>(version),
+                              kKernelRelease) == 1);
 }
 
 bool Write(const std::string& writer) {
@@ -221,12 +192,6 @@ bool Write(const std::string& writer) {
     return false;
 }
 
-bool KnownWriter(const std::string& name) {
-    for (const Writer& w : kWriters)
-        if (name == w.name) return true;
-    return false;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -248,14 +213,20 @@ int main(int argc, char** argv) {
         RemoveUpdateTemporaries();
         return 0;
     }
-    if (argc != 4 || !KnownWriter(command)) return 2;
+    if (argc != 4 || std::none_of(std::begin(kWriters), std::end(kWriters),
+                                  [&](const Writer& w) { return command == w.name; }))
+        return 2;
     version = std::atoi(argv[3]) == 2 ? 2 : 1;
-
     mkdir("patterns", 0777);
     mkdir("Layout", 0777);
     UserInterfaceHooks ui;
-    ui.showMessage = AnswerYes;
-    ui.showKeyboard = TypeName;
+    ui.showMessage = [](int, int buttons, const char*) {
+        return buttons == kButtonsYesNo ? kResponseYes : kResponseOk;
+    };
+    ui.showKeyboard = [](std::string& text, const char*) {
+        text = typedName;
+        return 1;
+    };
     SetUserInterfaceHooks(ui);
     if (prepare) return Prepare(command) ? 0 : 1;
     return Write(command) ? 0 : 1;

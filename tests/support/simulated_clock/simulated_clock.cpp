@@ -1,5 +1,4 @@
-// The simulated clock. See simulated_clock.h. These definitions take the place
-// of the program's own clock (base/timers.cpp is then not linked in).
+// The definitions of base/timers.h on the simulated clock (see simulated_clock.h).
 #include "support/simulated_clock/simulated_clock.h"
 
 #include <algorithm>
@@ -14,11 +13,9 @@ void (*movedHook)(int64_t) = nullptr;
 int64_t SimulatedClockUs() {
     return clockUs;
 }
-
 void OnSimulatedClockMoved(void (*moved)(int64_t)) {
     movedHook = moved;
 }
-
 int64_t NowMs() {
     return clockUs / 1000;
 }
@@ -33,8 +30,8 @@ void SleepMicroseconds(int64_t microseconds) {
     clockUs += microseconds;
     if (movedHook) movedHook(microseconds);
 }
-// The programs wait for the line's input with their own calls, never through
-// poll: these two are only there for the line code that would otherwise use them.
+// The programs wait for the line with their own calls, never through poll: these
+// two only serve the line code that would otherwise use them.
 void AdvanceClock(int64_t milliseconds) {
     if (milliseconds > 0) SleepMicroseconds(milliseconds * 1000);
 }
