@@ -108,15 +108,10 @@ const guchar* PixelAt(GdkPixbuf* picture, int x, int y) {
 
 // The real main window with the menu row, in a program folder of its own
 // (images linked in, system paths below it), with an empty layout.
-struct ViewScreen : ViewTest {
+struct ViewScreen : ViewTest, TestFolder {
     void SetUp() override {
         ASSERT_TRUE(EnsureGtk()) << "no X display for the window tests";
         ViewTest::SetUp();
-        char cwd[4096];
-        oldDir = getcwd(cwd, sizeof cwd) ? cwd : ".";
-        ASSERT_EQ(symlink(LONGARM_SOURCE_DIR "/images", folder.File("images").c_str()), 0);
-        ASSERT_EQ(chdir(folder.path.c_str()), 0);
-        SetSystemRoot(folder.path.c_str());
         previous = interface;
         interface = nullptr;  // the window's own record replaces the program's
         MakeMainWindow(true);
@@ -134,8 +129,6 @@ struct ViewScreen : ViewTest {
         interface = previous;
         ResetLayoutSelection();
         ViewTest::TearDown();
-        EXPECT_EQ(chdir(oldDir.c_str()), 0);
-        SetSystemRoot("");
     }
     // Shows the layout view on a measured 40 x 20 inch table.
     static void ShowLayoutView() {
@@ -157,9 +150,7 @@ struct ViewScreen : ViewTest {
                                             area->allocation.width, area->allocation.height);
     }
 
-    TempDir folder;
     std::unique_ptr<ScriptedResponder> responder;
-    std::string oldDir;
     Interface* previous = nullptr;
 };
 
@@ -346,16 +337,10 @@ namespace {
 
 // The layout screen in a program folder of its own (images, patterns), with
 // a root for the undo file, 10 pixels per inch, and the scripted responder.
-class PopupTest : public ::testing::Test {
+class PopupTest : public ::testing::Test, public TestFolder {
 protected:
     void SetUp() override {
         ASSERT_TRUE(EnsureGtk()) << "no X display for the window tests";
-        ASSERT_EQ(getcwd(savedDir, sizeof savedDir), savedDir);
-        ASSERT_EQ(chdir(folder.path.c_str()), 0);
-        ASSERT_EQ(symlink(LONGARM_SOURCE_DIR "/images", "images"), 0);
-        ASSERT_EQ(mkdir("patterns", 0777), 0);
-        ASSERT_EQ(mkdir(root.File("tmp").c_str(), 0777), 0);
-        ASSERT_TRUE(SetSystemRoot(root.path.c_str()));
         EXPECT_EQ(ParseStyleFile(LONGARM_SOURCE_DIR "/gtkrc_5"), "");
         ResetLayout();
         // No undo or set-point file yet: a test before may have left either usable.
@@ -378,10 +363,8 @@ protected:
         responder.reset();
         ResetLayout();
         DropMainWindow();
-        SetSystemRoot("");
         command = -1;
         zoomed = 0;
-        ASSERT_EQ(chdir(savedDir), 0);
     }
     // A pattern of the given points (inches) in a free slot, with its picture.
     int LoadPath(const Points& points) {
@@ -444,10 +427,7 @@ protected:
         Drain();
     }
 
-    TempDir folder;  // program folder
-    TempDir root;    // root of the fixed system paths
     std::unique_ptr<ScriptedResponder> responder;
-    char savedDir[4096] = {};
     Script script;
 };
 

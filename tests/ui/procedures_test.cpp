@@ -24,7 +24,6 @@
 #include "pattern/pattern.h"
 #include "support/chooser_rows.h"
 #include "support/mc1sim_fixture.h"
-#include "support/temp_dir.h"
 #include "support_ui/ui_fixture.h"
 #include "ui/extents_setup.h"
 #include "ui/file_chooser.h"
@@ -52,17 +51,13 @@ constexpr const char* kTableText = "TABLE WIDTH = 40.000 IN.\nTABLE HEIGHT = 20.
 }
 
 // The layout window with an empty layout on the serial line of a simulated
-// board, in a program folder of its own with a root for the fixed paths.
-class Procedures : public ::testing::Test {
+// board, in a program folder of its own.
+class Procedures : public ::testing::Test, public TestFolder {
 protected:
     void SetUp() override {
         ASSERT_TRUE(EnsureGtk()) << "no X display for the window tests";
         ASSERT_TRUE(board.running) << board.error;
-        ASSERT_EQ(getcwd(saved, sizeof saved), saved);
-        ASSERT_EQ(chdir(dir.path.c_str()), 0);
         ASSERT_EQ(mkdir("Layout", 0777), 0);
-        ASSERT_EQ(mkdir(root.File("tmp").c_str(), 0777), 0);
-        ASSERT_TRUE(SetSystemRoot(root.path.c_str()));
         ASSERT_TRUE(
             WriteFileText("square.qcc", "p X0.000 Y0.000\np X2.000 Y0.000\np X2.000 Y1.000\n"));
         SetSerialDevicePath(board.device);
@@ -82,8 +77,6 @@ protected:
         pbTemp.reset();
         ClosePort();
         SetSerialDevicePath("");
-        SetSystemRoot("");
-        ASSERT_EQ(chdir(saved), 0);
     }
     std::string State(const char* key) { return StateValue(SimControl(board, "state"), key); }
     void Silence(bool on) { SimControl(board, on ? "silence on" : "silence off"); }
@@ -127,8 +120,6 @@ protected:
     }
 
     Mc1Sim board;
-    TempDir dir, root;
-    char saved[4096] = {};
     ScriptedResponder responder;
 };
 

@@ -19,7 +19,6 @@
 #include "layout/layout_tree.h"
 #include "layout/pattern_box.h"
 #include "pattern/pattern.h"
-#include "support/temp_dir.h"
 #include "support_ui/ui_fixture.h"
 #include "ui/file_chooser.h"
 #include "ui/file_manager_screen.h"
@@ -36,11 +35,8 @@
 // pattern; Repeat places it again; a path too long for the buffer is refused.
 TEST(Screens, PatternSelectOpensFoldersAndPlacesOnlyGoodPatterns) {
     ASSERT_TRUE(EnsureGtk());
-    TempDir dir;
-    char oldDir[4096] = {};
-    ASSERT_NE(getcwd(oldDir, sizeof oldDir), nullptr);
-    ASSERT_EQ(chdir(dir.path.c_str()), 0);
-    for (const char* folder : {"patterns", "patterns/Flowers", "thumbnails"})
+    TestFolder here;
+    for (const char* folder : {"patterns/Flowers", "thumbnails"})
         ASSERT_EQ(mkdir(folder, 0777), 0);
     WriteFileText("patterns/Flowers/rose.qcc", "n rose\np X0.000 Y0.000\np X2.000 Y1.000\n");
     WriteFileText("patterns/broken.qcc", "this is no pattern\n");
@@ -131,7 +127,6 @@ TEST(Screens, PatternSelectOpensFoldersAndPlacesOnlyGoodPatterns) {
     EXPECT_STREQ(CurrentScreenName(), "pattern select");
     DropMainWindow();
     FreeLayout();
-    EXPECT_EQ(chdir(oldDir), 0);
 }
 
 namespace {
@@ -172,15 +167,10 @@ void CountingDrain() {
 
 std::string chooserFolder;
 
-struct FileManagerScreenTest : ::testing::Test {
+struct FileManagerScreenTest : ::testing::Test, TestFolder {
     void SetUp() override {
         ASSERT_TRUE(EnsureGtk());
-        ASSERT_TRUE(getcwd(oldDir, sizeof oldDir));
-        ASSERT_EQ(chdir(dir.path.c_str()), 0);
-        mkdir("patterns", 0777);
         mkdir("thumbnails", 0777);
-        ASSERT_EQ(symlink(LONGARM_SOURCE_DIR "/images", "images"), 0);
-        ASSERT_EQ(SetSystemRoot(root.path.c_str()), 1);
         ASSERT_EQ(mkdir(root.File("media").c_str(), 0777), 0);
         ASSERT_EQ(mkdir(Stick("").c_str(), 0777), 0);  // empty: no stick in
         responder = std::make_unique<ScriptedResponder>();
@@ -195,8 +185,6 @@ struct FileManagerScreenTest : ::testing::Test {
     void TearDown() override {
         DropMainWindow();
         responder.reset();
-        SetSystemRoot(nullptr);
-        EXPECT_EQ(chdir(oldDir), 0);
     }
     std::string Stick(const std::string& name) const { return root.File("media/usb/" + name); }
     GtkWidget* Named(const char* name) { return FindNamed(interface->currentScreen, name); }
@@ -221,10 +209,7 @@ struct FileManagerScreenTest : ::testing::Test {
         return responder->Texts();
     }
 
-    TempDir dir;
-    TempDir root;
     std::unique_ptr<ScriptedResponder> responder;
-    char oldDir[4096] = {};
 };
 
 void Put(const std::string& path, const std::string& text) {
