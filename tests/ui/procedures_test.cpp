@@ -19,6 +19,7 @@
 #include "layout/layout_selection.h"
 #include "layout/layout_tree.h"
 #include "layout/pattern_box.h"
+#include "layout/placement_spot.h"
 #include "layout/view_transform.h"
 #include "machine/serial_link.h"
 #include "pattern/pattern.h"
@@ -258,40 +259,6 @@ TEST_F(Procedures, DrawnCornersMakeTheBoxOrAreRefusedAndTheLiveCornerFollowsTheH
     EXPECT_TRUE(SameCorners(GetPatternBox(0), {{5, 5}, {15, 5}, {15, 15}, {5, 15}}));
     EXPECT_EQ(responder.shown.size(), 1u);
     EXPECT_FALSE(getMCCoordinates(nullptr));  // the timer ends with the procedure
-}
-
-TEST_F(Procedures, AddedPatternsSitAtTheBoxOriginTurnedToTheBoxAngle) {
-    MeasureTable();
-    ASSERT_EQ(AddPatternToCurrentBox("square.qcc"), 1);
-    ASSERT_EQ(patternList.count, 1);
-    ASSERT_NE(patternLayout, nullptr);
-    EXPECT_EQ(patternLayout->patternIndex, 0);
-    EXPECT_EQ(patternLayout->arrayIndex, -1);
-    EXPECT_EQ(patternLayout->boxIndex, 0);
-    EXPECT_FLOAT_EQ(patternLayout->x, 0);
-    EXPECT_FLOAT_EQ(patternLayout->y, 0);
-    EXPECT_EQ(GetPattern(0)->angle, 0);
-    // A box whose first edge runs at 90 degrees turns the pattern a quarter.
-    GetPatternBox(0)->angle = 90.7f;
-    ASSERT_EQ(AddPatternToCurrentBox("square.qcc"), 1);
-    const Pattern* turned = GetPattern(1);
-    ASSERT_NE(turned, nullptr);
-    EXPECT_EQ(turned->angle, 90);
-    EXPECT_NEAR(turned->width, 1.0f, 1e-3);
-    EXPECT_NEAR(turned->height, 2.0f, 1e-3);
-    EXPECT_EQ(CountLayoutNodes(0), 2);
-
-    EXPECT_EQ(AddPatternToCurrentBox("missing.qcc"), 0);
-    EXPECT_EQ(CountLayoutNodes(), 2);
-    // A full pattern table refuses with the message.
-    while (patternList.count < kPatternSlots)
-        ASSERT_EQ(AddPatternToCurrentBox("square.qcc"), 1);
-    responder.shown.clear();
-    EXPECT_EQ(AddPatternToCurrentBox("square.qcc"), 0);
-    EXPECT_EQ(responder.Texts(),
-              std::vector<std::string>{"MAXIMUM PATTERN COUNT EXCEEDED.\nPLEASE LINK YOUR "
-                                       "PATTERNS TO CREATE MORE SPACE."});
-    EXPECT_EQ(CountLayoutNodes(), kPatternSlots);
 }
 
 TEST_F(Procedures, SaveAsSaveAndOpenKeepTheLayoutAndItsName) {
