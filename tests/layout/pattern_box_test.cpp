@@ -162,9 +162,9 @@ TEST_F(PatternBoxTest, DrawnCornersMakeARectangleAClosedBoxOrARefusal) {
         {{{20, 10}, {10, 5}}, {20, 10, 20, 5, 10, 5, 10, 10}, nullptr},
         {{{20, 5}, {10, 10}}, {20, 5, 10, 5, 10, 10, 20, 10}, nullptr},
         {{{10, 10}, {20, 5}, {20, 5}}, {10, 10, 20, 10, 20, 5, 10, 5}, nullptr},
-        // CHECK a hair away from the last corner closes the box there.
-        {{{5, 5}, {15, 5}, {15, 15}, {5, 15}, {5.002f, 15.003f}},
-         {5, 5, 15, 5, 15, 15, 5, 15},
+        // CHECK up to 0.005 away from the last corner closes the box there.
+        {{{0, 0}, {10, 0}, {10, 10}, {0, 10}, {0.005f, 10.003f}},
+         {0, 0, 10, 0, 10, 10, 0, 10},
          nullptr},
         {{{7, 7}, {7, 7}}, {}, kNoBoxCorners},
         {{{7, 7}}, {}, kNoBoxCorners},
@@ -191,7 +191,7 @@ TEST_F(PatternBoxTest, DrawnCornersMakeARectangleAClosedBoxOrARefusal) {
         const bool rectangle = c.pressed.size() <= 3;
         ExpectFloats(
             {box->x, box->y, box->width, box->height, box->centreX},
-            rectangle ? std::vector<float>{10, 5, 10, 5, 7} : std::vector<float>{5, 5, 10, 10, 5});
+            rectangle ? std::vector<float>{10, 5, 10, 5, 7} : std::vector<float>{0, 0, 10, 10, 5});
         if (rectangle) {
             EXPECT_EQ(box->angle, 0);
             EXPECT_EQ(CheckPatternBox(box.get()), 1);
