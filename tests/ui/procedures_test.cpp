@@ -133,6 +133,7 @@ TEST_F(Procedures, QuiltAreaIsMeasuredCornerByCornerAndTheBoxMenuAddsAndDeletesB
                                        "THE TABLE EXTENTS SETUP."});
     responder.shown.clear();
     EXPECT_STREQ(CurrentScreenName(), "quilt-area setup");
+    EXPECT_EQ(BoxMode(), 0);
     // The setup screen frees the axes and ends any run.
     EXPECT_EQ(State("xenabled"), "0");
     EXPECT_EQ(State("yenabled"), "0");
@@ -254,10 +255,15 @@ TEST_F(Procedures, DrawnCornersMakeTheBoxOrAreRefusedAndTheLiveCornerFollowsTheH
     ASSERT_EQ(pbTemp->count, 4);
     EXPECT_FLOAT_EQ(pbTemp->cornerStore.back().x, 10);
     EXPECT_STREQ(CurrentScreenName(), "pattern-box setup");
-    At(5, 15);
-    PressSetupButton(1, 2);
-    EXPECT_TRUE(SameCorners(GetPatternBox(0), {{5, 5}, {15, 5}, {15, 15}, {5, 15}}));
-    EXPECT_EQ(responder.shown.size(), 1u);
+    // Cancel, tapped on the view, leaves the box as it was.
+    Drain();
+    GdkEventButton tap = {};
+    tap.type = GDK_BUTTON_RELEASE;
+    tap.x = interface->drawingArea->allocation.width - 2;
+    tap.y = interface->drawingArea->allocation.height - confirm_button_size / 2;
+    OnScreenTap(interface->drawingArea, &tap, const_cast<char*>("1"));
+    EXPECT_STREQ(CurrentScreenName(), "layout view");
+    EXPECT_TRUE(SameCorners(GetPatternBox(0), {{10, 10}, {20, 10}, {20, 5}, {10, 5}}));
     EXPECT_FALSE(getMCCoordinates(nullptr));  // the timer ends with the procedure
 }
 
