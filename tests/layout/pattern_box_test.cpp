@@ -163,8 +163,8 @@ TEST_F(PatternBoxTest, DrawnCornersMakeARectangleAClosedBoxOrARefusal) {
         {{{20, 5}, {10, 10}}, {20, 5, 10, 5, 10, 10, 20, 10}, nullptr},
         {{{10, 10}, {20, 5}, {20, 5}}, {10, 10, 20, 10, 20, 5, 10, 5}, nullptr},
         // CHECK up to 0.005 away from the last corner closes the box there.
-        {{{0, 0}, {10, 0}, {10, 10}, {0, 10}, {0.005f, 10.003f}},
-         {0, 0, 10, 0, 10, 10, 0, 10},
+        {{{0, 10}, {10, 10}, {10, 0}, {0, 0}, {0.005f, 0.005f}},
+         {0, 10, 10, 10, 10, 0, 0, 0},
          nullptr},
         {{{7, 7}, {7, 7}}, {}, kNoBoxCorners},
         {{{7, 7}}, {}, kNoBoxCorners},
