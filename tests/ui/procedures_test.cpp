@@ -265,6 +265,7 @@ TEST_F(Procedures, DrawnCornersMakeTheBoxOrAreRefusedAndTheLiveCornerFollowsTheH
     EXPECT_STREQ(CurrentScreenName(), "layout view");
     EXPECT_TRUE(SameCorners(GetPatternBox(0), {{10, 10}, {20, 10}, {20, 5}, {10, 5}}));
     EXPECT_FALSE(getMCCoordinates(nullptr));  // the timer ends with the procedure
+    EXPECT_FALSE(TrackingTimerRunning());
 }
 
 TEST_F(Procedures, SaveAsSaveAndOpenKeepTheLayoutAndItsName) {
