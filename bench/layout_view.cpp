@@ -17,13 +17,13 @@
 #include "layout/layout_selection.h"
 #include "layout/layout_tree.h"
 #include "layout/pattern_box.h"
+#include "layout/view_images.h"
 #include "layout/view_transform.h"
 #include "pattern/pattern.h"
 #include "pattern/pattern_image.h"
 #include "ui/drawing_area.h"
 #include "ui/interface.h"
 #include "ui/layout_view.h"
-#include "ui/layout_view_images.h"
 #include "ui/widget_helpers.h"
 
 namespace {

@@ -35,10 +35,10 @@
 #include <unistd.h>
 
 #include "base/screen_config.h"
+#include "layout/view_images.h"
 #include "machine/stitching/run_state.h"
 #include "ui/drawing_area.h"
 #include "ui/interface.h"
-#include "ui/layout_view_images.h"
 #endif
 
 namespace {

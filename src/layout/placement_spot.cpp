@@ -1,11 +1,16 @@
 #include "layout/placement_spot.h"
 
 #include <algorithm>
+#include <memory>
 #include <vector>
 
+#include "base/log.h"
+#include "base/ui_hooks.h"
+#include "layout/layout_selection.h"
 #include "layout/layout_tree.h"
 #include "layout/pattern_box.h"
 #include "pattern/pattern.h"
+#include "pattern/pattern_transform.h"
 
 namespace {
 
@@ -52,4 +57,36 @@ void NewPlacementSpot(int box, float width, float height, float* x, float* y) {
         *y = s.y;
         return;
     }
+}
+
+int AddPatternToCurrentBox(const char* path) {
+    if (!path) return 0;
+    const int slot = GetNextPattern();
+    if (slot < 0) {
+        ShowMessage(kMessageInfo, kButtonsOk,
+                    "MAXIMUM PATTERN COUNT EXCEEDED.\nPLEASE LINK YOUR PATTERNS TO CREATE MORE "
+                    "SPACE.");
+        return 0;
+    }
+    PatternBox* box = GetPatternBox(CurrentPatternBox());
+    if (!box) {
+        Log("No pattern box to place %s in\n", path);
+        return 0;
+    }
+    std::unique_ptr<Pattern> pattern = newPattern(path, 0);
+    if (!pattern) {
+        ShowMessage(kMessageError, kButtonsOk, "COULD NOT OPEN PATTERN FILE.");
+        return 0;
+    }
+    pattern->angle = static_cast<int>(box->angle);
+    RotatePattern(pattern.get(), static_cast<float>(pattern->angle));
+    // Beside the patterns already in the box, not on top of them.
+    float x = 0, y = 0;
+    NewPlacementSpot(CurrentPatternBox(), pattern->width, pattern->height, &x, &y);
+    if (!AddPatternToList(slot, std::move(pattern))) return 0;
+    // The image is drawn by the view at its scale; redrawing every pattern
+    // here would cost a full refresh per added pattern.
+    NewPatternLayoutNode(slot, -1, 0, x, y);
+    Log("Placed %s in slot %d, box %d\n", path, slot, CurrentPatternBox());
+    return 1;
 }

@@ -10,3 +10,10 @@
 // rectangle and stays inside the box's bounding rectangle. (0, 0) when there
 // is no box or no such spot. Called when a pattern is added to the layout.
 void NewPlacementSpot(int box, float width, float height, float* x, float* y);
+
+// Loads a pattern file into the next free pattern slot, turns it to the
+// current box's angle and places it at NewPlacementSpot in that box. Returns
+// 1 when placed; 0 when the table is full (with the message), the file cannot
+// be read (with the message), or there is no pattern box. The pattern-select
+// screen calls it.
+int AddPatternToCurrentBox(const char* path);

@@ -1,7 +1,6 @@
 #include "ui/extents_setup.h"
 
 #include <algorithm>
-#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <map>
@@ -11,6 +10,7 @@
 #include "base/log.h"
 #include "base/screen_config.h"
 #include "base/ui_hooks.h"
+#include "layout/box_drawing.h"
 #include "layout/geometry.h"
 #include "layout/layout_file.h"
 #include "layout/layout_selection.h"
@@ -100,19 +100,6 @@ PatternBox* CurrentBox() {
     return GetPatternBox(CurrentPatternBox());
 }
 
-// Replaces a box's corners by the rectangle's four corners, in the walking
-// order given, with the measures of an axis-parallel rectangle.
-void SetRectangle(PatternBox* box, const std::vector<QuiltPoint>& corners, QuiltPoint a,
-                  QuiltPoint b) {
-    SetPatternBoxCorners(box, corners);
-    box->x = std::min(a.x, b.x);
-    box->y = std::min(a.y, b.y);
-    box->width = std::fabs(a.x - b.x);
-    box->height = std::fabs(a.y - b.y);
-    box->count = 4;
-    box->angle = 0;
-}
-
 // ---- Quilt-area procedure --------------------------------------------------
 
 void FinishQuiltArea() {
@@ -143,7 +130,7 @@ void FinishQuiltArea() {
     if (patternBoxList.count > 0) {
         LogLine("Remove Current Pattern Box");
         if (CurrentPatternBox() < 0) SetCurrentPatternBox(0);
-        SetRectangle(GetPatternBox(CurrentPatternBox()), table, frontLeft, backRight);
+        SetRectangleBox(GetPatternBox(CurrentPatternBox()), table, frontLeft, backRight);
     } else {
         PatternBox* box = NewPatternBoxAtIndex(0);
         SetPatternBoxCorners(box, table);
@@ -189,53 +176,16 @@ void QuiltAreaButton(int button) {
 
 // ---- Pattern-box procedure -------------------------------------------------
 
-// Two corners are the ends of a diagonal of an axis-parallel rectangle; the
-// rectangle is walked so that every corner passes the Left test.
-void FinishTwoCornerBox(PatternBox* box) {
-    const PatternBoxPoint& first = pbTemp->cornerStore[0];
-    const PatternBoxPoint& second = pbTemp->cornerStore[1];
-    const int angle = static_cast<int>(GetAngle(&first.x, &second.x) * 1000.0f);
-    Log("the line has an angle of %d\n", angle);
-    if (angle == 0 || angle == 1570 || angle == -1570 || angle == 3141 || angle == -3141) {
-        ShowMessage(kMessageError, kButtonsOk,
-                    "CANNOT CREATE PATTERN BOX WITH POINTS GIVEN. ABORTING.");
-        return;
-    }
-    const QuiltPoint p0{first.x, first.y}, p1{second.x, second.y};
-    QuiltPoint a{p1.x, p0.y}, b{p0.x, p1.y};
-    if ((p0.y < p1.y && p0.x < p1.x) || (p0.y > p1.y && p0.x > p1.x)) {
-        a = {p0.x, p1.y};
-        b = {p1.x, p0.y};
-    }
-    if (box) SetRectangle(box, {p0, a, p1, b}, p0, p1);
-}
-
 void FinishBox() {
-    const int corners = pbTemp->count;
     PatternBox* box = CurrentBox();
-    if (corners <= 1) {
-        ShowMessage(kMessageError, kButtonsOk, "NO POINTS ADDED. ABORTING.");
-    } else if (corners == 2) {
-        FinishTwoCornerBox(box);
-    } else if (box) {
-        LogLine("Remove Current Pattern Box");
-        LogLine("Copy Pattern Box");
-        std::unique_ptr<PatternBox> copy = CopyPatternBox(pbTemp.get());
-        SetPatternBoxOrigin(copy.get());
-        patternBoxList.slots[CurrentPatternBox()] = std::move(copy);
-    }
+    std::unique_ptr<PatternBox> none;
+    if (const char* refusal =
+            FinishDrawnBox(*pbTemp, box ? patternBoxList.slots[CurrentPatternBox()] : none))
+        ShowMessage(kMessageError, kButtonsOk, refusal);
     pbTemp.reset();
     SetZoomAll();
     RefreshPatternPix();
     ShowLayoutView();
-}
-
-// Corners closer than this (inches) in both x and y are the same corner.
-constexpr float kSameCornerInches = 0.005f;
-
-bool SameCorner(const PatternBoxPoint& corner, float x, float y) {
-    return std::fabs(corner.x - x) <= kSameCornerInches &&
-           std::fabs(corner.y - y) <= kSameCornerInches;
 }
 
 void PatternBoxButton(int button) {
@@ -250,34 +200,20 @@ void PatternBoxButton(int button) {
         ShowMessage(kMessageError, kButtonsOk, kCommandFailed);
         return;
     }
-    int confirmed = std::max(pbTemp->count - 1, 0);
-    RemoveLastPatternBoxPoint(pbTemp.get());
-    // Finishing where the last corner was pressed closes the box there: the
-    // same corner twice would make a zero-length edge that reads as a crossing.
-    bool added = false;
-    if (button == 2 && confirmed > 0 && SameCorner(pbTemp->cornerStore.back(), x, y)) {
-        added = true;
-        confirmed--;
-    } else {
-        added = AddPatternBoxPoint(pbTemp.get(), x, y, 0, 1);
-    }
-    // CHECK finishes the box: its closing edge must not cross it either.
-    if (!added || (button == 2 && !ClosingEdgeIsClear(pbTemp.get()))) {
-        if (!added) AddPatternBoxPoint(pbTemp.get(), x, y, 0, 0);  // back as the live corner
+    if (!PressBoxCorner(*pbTemp, {x, y}, button == 2)) {
         ShowMessage(kMessageError, kButtonsOk, kLinesMayNotCross);
         Redraw();
         return;
     }
     if (button == 1) {
-        AddPatternBoxPoint(pbTemp.get(), x, y, 0, 0);
         SetPrompt(
             "MOVE MACHINE COUNTERCLOCKWISE\nTO THE NEXT POINT.\nPRESS THE PLUS BUTTON TO ADD "
             "POINT\nOR THE CHECK BUTTON TO FINISH");
         return;
     }
     StopTracking();
-    if (confirmed == 0) {
-        ShowMessage(kMessageError, kButtonsOk, "NO POINTS ADDED. ABORTING.");
+    if (pbTemp->count <= 1) {
+        ShowMessage(kMessageError, kButtonsOk, kNoBoxCorners);
         pbTemp.reset();
         ShowLayoutView();
         return;
@@ -369,17 +305,8 @@ gboolean getMCCoordinates(gpointer) {
     }
     float x = 0, y = 0;
     if (!ReadHead(&x, &y, pbTemp->count <= 1)) return TRUE;
-    PatternBoxPoint* live = LastCorner(pbTemp.get());
-    if (live) {
-        const float moved = std::max(std::fabs(live->x - x), std::fabs(live->y - y));
-        if (moved * 1000.0f > kPromptMoveThreshold && !promptText.empty()) ReleasePrompt();
-        live->x = x;
-        live->y = y;
-        if (pbTemp->count < 2) {
-            pbTemp->x = x;
-            pbTemp->y = y;
-        }
-    }
+    if (MoveLiveCorner(*pbTemp, {x, y}) * 1000.0f > kPromptMoveThreshold && !promptText.empty())
+        ReleasePrompt();
     Redraw();
     return TRUE;
 }

@@ -13,11 +13,9 @@
 #include "layout/layout_selection.h"
 #include "layout/layout_tree.h"
 #include "layout/pattern_box.h"
-#include "layout/placement_spot.h"
 #include "machine/mc1_commands.h"
 #include "machine/mc1_motion.h"
 #include "pattern/pattern.h"
-#include "pattern/pattern_transform.h"
 #include "ui/drawing_area.h"
 #include "ui/extents_setup.h"
 #include "ui/file_chooser.h"
@@ -67,38 +65,6 @@ void SetpointAvailable(int available) {
 
 std::string LayoutNameFromEntry(const std::string& entry) {
     return FilterLayoutName(entry);
-}
-
-int AddPatternToCurrentBox(const char* path) {
-    if (!interface || !path) return 0;
-    const int slot = GetNextPattern();
-    if (slot < 0) {
-        ShowMessage(kMessageInfo, kButtonsOk,
-                    "MAXIMUM PATTERN COUNT EXCEEDED.\nPLEASE LINK YOUR PATTERNS TO CREATE MORE "
-                    "SPACE.");
-        return 0;
-    }
-    PatternBox* box = GetPatternBox(CurrentPatternBox());
-    if (!box) {
-        Log("No pattern box to place %s in\n", path);
-        return 0;
-    }
-    std::unique_ptr<Pattern> pattern = newPattern(path, 0);
-    if (!pattern) {
-        ShowMessage(kMessageError, kButtonsOk, "COULD NOT OPEN PATTERN FILE.");
-        return 0;
-    }
-    pattern->angle = static_cast<int>(box->angle);
-    RotatePattern(pattern.get(), static_cast<float>(pattern->angle));
-    // Beside the patterns already in the box, not on top of them.
-    float x = 0, y = 0;
-    NewPlacementSpot(CurrentPatternBox(), pattern->width, pattern->height, &x, &y);
-    if (!AddPatternToList(slot, std::move(pattern))) return 0;
-    // The image is drawn by the view at its scale; redrawing every pattern
-    // here would cost a full refresh per added pattern.
-    NewPatternLayoutNode(slot, -1, 0, x, y);
-    Log("Placed %s in slot %d, box %d\n", path, slot, CurrentPatternBox());
-    return 1;
 }
 
 int LoadRecoveryLayout(const char* path) {

@@ -15,12 +15,6 @@ typedef struct _GtkWidget GtkWidget;
 // the interface record exists, before the menus are built or after.
 void InstallLayoutInterface();
 
-// Loads a pattern file into the next free pattern slot, turns it to the
-// current box's angle and places it at the box origin. Returns 1 when placed;
-// 0 when the table is full (with the message), the file cannot be read, or
-// there is no pattern box. The pattern-select screen calls it.
-int AddPatternToCurrentBox(const char* path);
-
 // Start-up's recovery loader: loads the file with discard and quiet set and
 // keeps the crash image current. Returns LoadLayout's result.
 int LoadRecoveryLayout(const char* path);

@@ -11,6 +11,7 @@
 #include "layout/layout_selection.h"
 #include "layout/layout_tree.h"
 #include "layout/pattern_box.h"
+#include "layout/placement_spot.h"
 #include "pattern/pattern_thumbnail.h"
 #include "ui/drawing_area.h"
 #include "ui/interface.h"

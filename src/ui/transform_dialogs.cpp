@@ -13,11 +13,11 @@
 #include "layout/layout_tree.h"
 #include "layout/pattern_box.h"
 #include "layout/placement_edit.h"
+#include "layout/view_images.h"
 #include "layout/view_transform.h"
 #include "pattern/pattern.h"
 #include "ui/edit_dialog.h"
 #include "ui/interface.h"
-#include "ui/layout_view_images.h"
 #include "ui/placement_actions.h"
 #include "ui/widget_helpers.h"
 

@@ -1,4 +1,5 @@
 #include "layout/pattern_box.h"
+#include "layout/box_drawing.h"
 #include "layout/layout_selection.h"
 
 #include "layout_fixture.h"
@@ -138,6 +139,78 @@ TEST_F(PatternBoxTest, TableFillsUpAndRemovalClosesGapsAndRenumbers) {
     EXPECT_EQ(
         (std::vector<int>{patternLayout->boxIndex, CurrentPatternBox(), patternBoxList.count}),
         (std::vector<int>{0, 0, 1}));
+}
+
+std::vector<float> Corners(const PatternBox& box) {
+    std::vector<float> xy;
+    for (const PatternBoxPoint& c : box.cornerStore)
+        xy.insert(xy.end(), {c.x, c.y});
+    return xy;
+}
+
+// Drawn corner by corner: PLUS at every point but the last, CHECK there (the
+// live corner starting at the first), then finished into a box with centre 7.
+TEST_F(PatternBoxTest, DrawnCornersMakeARectangleAClosedBoxOrARefusal) {
+    const struct {
+        std::vector<QuiltPoint> pressed;
+        std::vector<float> corners;
+        const char* refusal;  // "cross": the last press was not taken
+    } cases[] = {
+        // Two corners: the rectangle walked so every corner passes the Left test.
+        {{{10, 10}, {20, 5}}, {10, 10, 20, 10, 20, 5, 10, 5}, nullptr},
+        {{{10, 5}, {20, 10}}, {10, 5, 10, 10, 20, 10, 20, 5}, nullptr},
+        {{{20, 10}, {10, 5}}, {20, 10, 20, 5, 10, 5, 10, 10}, nullptr},
+        {{{20, 5}, {10, 10}}, {20, 5, 10, 5, 10, 10, 20, 10}, nullptr},
+        {{{10, 10}, {20, 5}, {20, 5}}, {10, 10, 20, 10, 20, 5, 10, 5}, nullptr},
+        // CHECK up to 0.005 away from the last corner closes the box there.
+        {{{0, 10}, {10, 10}, {10, 0}, {0, 0}, {0.005f, 0.005f}},
+         {0, 10, 10, 10, 10, 0, 0, 0},
+         nullptr},
+        {{{7, 7}, {7, 7}}, {}, kNoBoxCorners},
+        {{{7, 7}}, {}, kNoBoxCorners},
+        {{{5, 5}, {5, 12}}, {}, kNoBoxFromCorners},
+        {{{12, 5}, {3, 5}}, {}, kNoBoxFromCorners},
+        // Farther away is a corner of its own, here back along the last edge.
+        {{{5, 5}, {15, 5}, {15, 15}, {5, 15}, {5.02f, 15}}, {}, "cross"},
+        {{{5, 5}, {15, 5}, {15, 15}, {20, 10}}, {}, "cross"},  // the closing edge crosses
+    };
+    for (const auto& c : cases) {
+        PatternBox drawing;
+        AddPatternBoxPoint(&drawing, c.pressed[0].x, c.pressed[0].y, 1, 0);
+        const char* refusal = nullptr;
+        for (size_t i = 0; i < c.pressed.size() && !refusal; i++)
+            if (!PressBoxCorner(drawing, c.pressed[i], i + 1 == c.pressed.size()))
+                refusal = "cross";
+        auto box = std::make_unique<PatternBox>();
+        box->centreX = 7;
+        box->angle = 33;
+        if (!refusal) refusal = FinishDrawnBox(drawing, box);
+        EXPECT_STREQ(refusal, c.refusal) << c.pressed.back().x;
+        EXPECT_EQ(Corners(*box), c.corners) << c.pressed.back().x;
+        if (refusal) continue;
+        const bool rectangle = c.pressed.size() <= 3;
+        ExpectFloats(
+            {box->x, box->y, box->width, box->height, box->centreX},
+            rectangle ? std::vector<float>{10, 5, 10, 5, 7} : std::vector<float>{0, 0, 10, 10, 5});
+        if (rectangle) {
+            EXPECT_EQ(box->angle, 0);
+            EXPECT_EQ(CheckPatternBox(box.get()), 1);
+        }
+    }
+    // Refused presses keep the corners, the live corner at the head.
+    PatternBox drawing;
+    AddPatternBoxPoint(&drawing, 4, 4, 1, 0);
+    EXPECT_NEAR(MoveLiveCorner(drawing, {4.015f, 3.99f}), 0.015f, 1e-6);
+    ExpectFloats({drawing.x, drawing.y}, {4.015f, 3.99f});  // the origin follows the only corner
+    for (QuiltPoint p : std::vector<QuiltPoint>{{5, 5}, {15, 5}, {15, 15}})
+        ASSERT_TRUE(PressBoxCorner(drawing, p, false));
+    EXPECT_FALSE(PressBoxCorner(drawing, {10, 0}, false));  // back across the first edge
+    EXPECT_FALSE(PressBoxCorner(drawing, {15, 20}, true));  // straight on from the last edge
+    EXPECT_EQ(Corners(drawing), (std::vector<float>{5, 5, 15, 5, 15, 15, 15, 20}));
+    EXPECT_FLOAT_EQ(MoveLiveCorner(drawing, {12, 9.5f}), 10.5f);
+    ExpectFloats({drawing.cornerStore.back().y, drawing.x}, {9.5f, 5});
+    std::unique_ptr<PatternBox> none;
+    EXPECT_EQ(FinishDrawnBox(drawing, none), nullptr);
 }
 
 }  // namespace

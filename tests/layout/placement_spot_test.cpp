@@ -1,7 +1,8 @@
 #include "layout/placement_spot.h"
 #include "layout/layout_selection.h"
 
-#include "layout_fixture.h"
+#include "layout/placement/placement_fixture.h"
+#include "support/temp_dir.h"
 
 namespace {
 
@@ -40,6 +41,32 @@ TEST_F(PlacementSpotTest, PatternsAddedInARowLieSideBySideWhileTheBoxHasRoom) {
     ExpectFloats({x, y}, {0, 0});
     NewPlacementSpot(7, 1, 1, &x, &y);
     ExpectFloats({x, y}, {0, 0});
+}
+
+// A pattern file added to the current box, turned to the box's angle; refused
+// without a box, with an unreadable file or with a full table.
+TEST_F(PlacementTest, PatternFilesAreAddedTurnedToTheBoxAngleWhileThereIsRoom) {
+    TempDir dir;
+    const std::string square = dir.File("square.qcc");
+    ASSERT_TRUE(WriteFileText(square, "p X0.000 Y0.000\np X2.000 Y0.000\np X2.000 Y1.000\n"));
+    EXPECT_EQ(AddPatternToCurrentBox(square.c_str()), 0);
+    SetCurrentPatternBox(MakeBox({{0, 20}, {40, 20}, {40, 0}, {0, 0}}));
+    ASSERT_EQ(AddPatternToCurrentBox(square.c_str()), 1);
+    EXPECT_EQ(GetPattern(0)->angle, 0);
+    GetPatternBox(0)->angle = 90.7f;  // a quarter turn
+    ASSERT_EQ(AddPatternToCurrentBox(square.c_str()), 1);
+    ExpectNear({GetPattern(1)->width, GetPattern(1)->height}, {1, 2}, 1e-3);
+    EXPECT_EQ(GetPattern(1)->angle, 90);
+    EXPECT_EQ(CountLayoutNodes(0), 2);
+    EXPECT_EQ(AddPatternToCurrentBox(dir.File("missing.qcc").c_str()), 0);
+    while (patternList.count < kPatternSlots)
+        ASSERT_EQ(AddPatternToCurrentBox(square.c_str()), 1);
+    EXPECT_EQ(AddPatternToCurrentBox(square.c_str()), 0);
+    EXPECT_EQ(script.shown,
+              (std::vector<std::string>{"COULD NOT OPEN PATTERN FILE.",
+                                        "MAXIMUM PATTERN COUNT EXCEEDED.\nPLEASE LINK "
+                                        "YOUR PATTERNS TO CREATE MORE SPACE."}));
+    EXPECT_EQ(CountLayoutNodes(), kPatternSlots);
 }
 
 }  // namespace

@@ -2,9 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
 
 #include "base/screen_config.h"
+#include "base/system_paths.h"
 #include "base/ui_hooks.h"
 #include "layout/layout_file.h"
 #include "layout/layout_selection.h"
@@ -131,6 +135,21 @@ std::string ParseStyleFile(const std::string& path) {
     g_set_printerr_handler(print);
     g_log_set_default_handler(log, nullptr);
     return styleComplaints;
+}
+
+TestFolder::TestFolder() {
+    char cwd[4096];
+    oldDir = getcwd(cwd, sizeof cwd) ? cwd : ".";
+    EXPECT_EQ(chdir(folder.path.c_str()), 0);
+    EXPECT_EQ(symlink(LONGARM_SOURCE_DIR "/images", "images"), 0);
+    EXPECT_EQ(mkdir("patterns", 0777), 0);
+    EXPECT_EQ(mkdir(root.File("tmp").c_str(), 0777), 0);
+    EXPECT_TRUE(SetSystemRoot(root.path.c_str()));
+}
+
+TestFolder::~TestFolder() {
+    SetSystemRoot("");
+    EXPECT_EQ(chdir(oldDir.c_str()), 0);
 }
 
 void Drain() {

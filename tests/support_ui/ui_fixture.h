@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "support/temp_dir.h"
+
 // Starts GTK once on the display the tests are given (the window tests take
 // turns with it), with the built-in 320 x 240 screen sizes and the pointer
 // off that screen. False when there is no display.
@@ -18,6 +20,16 @@ bool EnsureGtk();
 // Parses a GTK style file and restyles the widgets; returns what GTK
 // complained about meanwhile ("" when the file is there and clean).
 std::string ParseStyleFile(const std::string& path);
+
+// While it lives the working directory is a program folder of its own, with
+// the images linked in and patterns/, and the fixed system paths lie below a
+// root folder of its own, with tmp/.
+struct TestFolder {
+    TestFolder();
+    ~TestFolder();
+    TempDir folder, root;
+    std::string oldDir;
+};
 
 // Runs pending events until none is left.
 void Drain();

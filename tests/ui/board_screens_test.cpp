@@ -39,7 +39,6 @@
 #include "support/mc1sim_fixture.h"
 #include "support/run_layout.h"
 #include "support/run_record.h"
-#include "support/temp_dir.h"
 #include "support_ui/touch_targets.h"
 #include "support_ui/ui_fixture.h"
 #include "ui/diagnostics_page.h"
@@ -62,7 +61,7 @@ namespace {
 // factory settings, the log in a temporary file, the scripted responder, and
 // a temporary program folder (patterns/, images/, defaults file) as the
 // working directory.
-struct BoardWindowTest : ::testing::Test {
+struct BoardWindowTest : ::testing::Test, TestFolder {
     void SetUp() override {
         ASSERT_TRUE(EnsureGtk());
         sim = std::make_unique<Mc1Sim>(std::vector<std::string>{"--time-scale", timeScale});
@@ -77,14 +76,9 @@ struct BoardWindowTest : ::testing::Test {
         UserInterfaceHooks hooks = GetUserInterfaceHooks();
         hooks.drainEvents = Drain;
         SetUserInterfaceHooks(hooks);
-        ASSERT_TRUE(getcwd(oldDir, sizeof oldDir));
-        ASSERT_EQ(chdir(dir.path.c_str()), 0);
-        mkdir("patterns", 0777);
-        ASSERT_EQ(symlink(LONGARM_SOURCE_DIR "/images", "images"), 0);
-        SetDefaultsFilePath(dir.File("defaults.mrl").c_str());
+        SetDefaultsFilePath(folder.File("defaults.mrl").c_str());
     }
     void TearDown() override {
-        EXPECT_EQ(chdir(oldDir), 0);
         DropMainWindow();
         responder.reset();
         ClosePort();
@@ -103,8 +97,6 @@ struct BoardWindowTest : ::testing::Test {
     std::unique_ptr<Mc1Sim> sim;
     std::unique_ptr<ScriptedResponder> responder;
     FILE* logStream = std::tmpfile();
-    TempDir dir;
-    char oldDir[4096] = {};
 };
 
 const char* const kPageNames[] = {"updates", "parameters", "constants",
@@ -383,8 +375,6 @@ std::string BufferText(GtkWidget* page) {
 }  // namespace
 
 TEST_F(SetupScreenTest, TheUpdatesButtonsAndTheMotorTestsAreLive) {
-    ASSERT_EQ(mkdir(dir.File("root").c_str(), 0777), 0);
-    ASSERT_EQ(SetSystemRoot(dir.File("root").c_str()), 1);
     Open();
     GtkWidget* updates = Page(kPageUpdates);
     const struct {
@@ -443,7 +433,6 @@ TEST_F(SetupScreenTest, TheUpdatesButtonsAndTheMotorTestsAreLive) {
               "Testing Y Motor\nMoving Y Motor at 80% \nY Motor Error.  Test Aborted.\n");
     EXPECT_EQ(MenuStateMask(), setupMask);
     EXPECT_FALSE(DiagnosticsRunning());
-    SetSystemRoot(nullptr);
 }
 
 TEST_F(SetupScreenTest, EveryPageFitsTheSmallAndTheLargeScreen) {

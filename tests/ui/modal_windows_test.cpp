@@ -264,9 +264,7 @@ TEST(ModalWindows, MessageButtonsAnswerTheTextIsLiteralProgressAndWaitingCanStop
     CloseStatusWindow(status);
     SetUserInterfaceHooks({});
     // The undo step holds the default quilt area; the layout then loses it.
-    TempDir root;
-    ASSERT_EQ(mkdir(root.File("tmp").c_str(), 0777), 0);
-    ASSERT_TRUE(SetSystemRoot(root.path.c_str()));
+    TestFolder here;
     BogusExtents();
     ASSERT_EQ(CreateUndoFile(), 1);
     FreeLayout();
@@ -302,7 +300,6 @@ TEST(ModalWindows, MessageButtonsAnswerTheTextIsLiteralProgressAndWaitingCanStop
     EXPECT_EQ(operationRunning, 0);
     EXPECT_EQ(mergePatternsActive, 0);
     EXPECT_EQ(extents, nullptr);
-    SetSystemRoot("");
     DropMainWindow();
 }
 

@@ -14,16 +14,17 @@
 #include "base/screen_config.h"
 #include "base/system_paths.h"
 #include "base/ui_hooks.h"
+#include "layout/box_drawing.h"
 #include "layout/layout_file.h"
 #include "layout/layout_selection.h"
 #include "layout/layout_tree.h"
 #include "layout/pattern_box.h"
+#include "layout/placement_spot.h"
 #include "layout/view_transform.h"
 #include "machine/serial_link.h"
 #include "pattern/pattern.h"
 #include "support/chooser_rows.h"
 #include "support/mc1sim_fixture.h"
-#include "support/temp_dir.h"
 #include "support_ui/ui_fixture.h"
 #include "ui/extents_setup.h"
 #include "ui/file_chooser.h"
@@ -51,17 +52,13 @@ constexpr const char* kTableText = "TABLE WIDTH = 40.000 IN.\nTABLE HEIGHT = 20.
 }
 
 // The layout window with an empty layout on the serial line of a simulated
-// board, in a program folder of its own with a root for the fixed paths.
-class Procedures : public ::testing::Test {
+// board, in a program folder of its own.
+class Procedures : public ::testing::Test, public TestFolder {
 protected:
     void SetUp() override {
         ASSERT_TRUE(EnsureGtk()) << "no X display for the window tests";
         ASSERT_TRUE(board.running) << board.error;
-        ASSERT_EQ(getcwd(saved, sizeof saved), saved);
-        ASSERT_EQ(chdir(dir.path.c_str()), 0);
         ASSERT_EQ(mkdir("Layout", 0777), 0);
-        ASSERT_EQ(mkdir(root.File("tmp").c_str(), 0777), 0);
-        ASSERT_TRUE(SetSystemRoot(root.path.c_str()));
         ASSERT_TRUE(
             WriteFileText("square.qcc", "p X0.000 Y0.000\np X2.000 Y0.000\np X2.000 Y1.000\n"));
         SetSerialDevicePath(board.device);
@@ -81,8 +78,6 @@ protected:
         pbTemp.reset();
         ClosePort();
         SetSerialDevicePath("");
-        SetSystemRoot("");
-        ASSERT_EQ(chdir(saved), 0);
     }
     std::string State(const char* key) { return StateValue(SimControl(board, "state"), key); }
     void Silence(bool on) { SimControl(board, on ? "silence on" : "silence off"); }
@@ -126,8 +121,6 @@ protected:
     }
 
     Mc1Sim board;
-    TempDir dir, root;
-    char saved[4096] = {};
     ScriptedResponder responder;
 };
 
@@ -140,6 +133,7 @@ TEST_F(Procedures, QuiltAreaIsMeasuredCornerByCornerAndTheBoxMenuAddsAndDeletesB
                                        "THE TABLE EXTENTS SETUP."});
     responder.shown.clear();
     EXPECT_STREQ(CurrentScreenName(), "quilt-area setup");
+    EXPECT_EQ(BoxMode(), 0);
     // The setup screen frees the axes and ends any run.
     EXPECT_EQ(State("xenabled"), "0");
     EXPECT_EQ(State("yenabled"), "0");
@@ -220,137 +214,58 @@ TEST_F(Procedures, QuiltAreaIsMeasuredCornerByCornerAndTheBoxMenuAddsAndDeletesB
     EXPECT_TRUE(SameCorners(GetPatternBox(0), {{0, 20}, {40, 20}, {40, 0}, {0, 0}}));
 }
 
-// Corners pressed with PLUS, the last with CHECK: a rectangle from the two
-// ends of a diagonal (walked so every corner passes the Left test), a box
-// closed on its last corner, or a refusal.
+// Corners pressed with PLUS, the last with CHECK (the rules are the core's
+// table): a rectangle, the refusals' messages, and the live corner.
 TEST_F(Procedures, DrawnCornersMakeTheBoxOrAreRefusedAndTheLiveCornerFollowsTheHead) {
     MeasureTable();
-    const struct {
-        std::vector<QuiltPoint> pressed;
-        std::vector<QuiltPoint> corners;  // none: refused with the message
-        const char* message;
-    } cases[] = {
-        {{{10, 10}, {20, 5}}, {{10, 10}, {20, 10}, {20, 5}, {10, 5}}, ""},
-        {{{10, 5}, {20, 10}}, {{10, 5}, {10, 10}, {20, 10}, {20, 5}}, ""},
-        {{{20, 10}, {10, 5}}, {{20, 10}, {20, 5}, {10, 5}, {10, 10}}, ""},
-        {{{20, 5}, {10, 10}}, {{20, 5}, {10, 5}, {10, 10}, {20, 10}}, ""},
-        {{{10, 10}, {20, 5}, {20, 5}}, {{10, 10}, {20, 10}, {20, 5}, {10, 5}}, ""},
-        // CHECK a hair away from the last corner closes the box there.
-        {{{5, 5}, {15, 5}, {15, 15}, {5, 15}, {5.002f, 15.003f}},
-         {{5, 5}, {15, 5}, {15, 15}, {5, 15}},
-         ""},
-        {{{7, 7}, {7, 7}}, {}, "NO POINTS ADDED. ABORTING."},
-        {{{5, 5}, {5, 12}}, {}, "CANNOT CREATE PATTERN BOX WITH POINTS GIVEN. ABORTING."},
-        {{{12, 5}, {3, 5}}, {}, "CANNOT CREATE PATTERN BOX WITH POINTS GIVEN. ABORTING."},
-        // Farther than a few thousandths away is a corner of its own.
-        {{{5, 5}, {15, 5}, {15, 15}, {5, 15}, {5.02f, 15}}, {}, "PATTERN BOX LINES MAY NOT CROSS"},
-    };
-    for (const auto& c : cases) {
-        responder.shown.clear();
-        DrawBox(c.pressed);
-        EXPECT_EQ(responder.Texts(), c.corners.empty() ? std::vector<std::string>{c.message}
-                                                       : std::vector<std::string>{})
-            << c.pressed[0].x << "," << c.pressed[0].y;
-        if (c.corners.empty()) continue;
-        EXPECT_TRUE(SameCorners(GetPatternBox(0), c.corners)) << c.pressed[0].x;
-        if (c.pressed.size() <= 3) {  // a rectangle: walked so every corner passes the Left test
-            EXPECT_EQ(CheckPatternBox(GetPatternBox(0)), 1) << c.pressed[0].x;
-        }
-        EXPECT_EQ(pbTemp, nullptr);
-        EXPECT_FALSE(TrackingTimerRunning());
-        EXPECT_STREQ(CurrentScreenName(), "layout view");
-    }
-    // Crossing and straight-on corners are refused; the live corner stays.
-    responder.shown.clear();
-    menuMainPatternbox(nullptr, const_cast<char*>("0"));
-    EXPECT_STREQ(CurrentScreenName(), "pattern-box setup");
-    for (QuiltPoint p : std::vector<QuiltPoint>{{5, 5}, {15, 5}, {15, 15}}) {
-        At(p.x, p.y);
-        PressSetupButton(1, 1);
-    }
-    EXPECT_EQ(pbTemp->count, 4);  // three confirmed and the live corner
-    At(10, 0);                    // back across the first edge
-    PressSetupButton(1, 1);
-    At(20, 10);  // a fine corner, but the edge that closes the box would cross it
-    PressSetupButton(1, 2);
-    At(15, 20);  // straight on from the last edge
-    PressSetupButton(1, 2);
-    EXPECT_EQ(responder.Texts(), std::vector<std::string>(3, "PATTERN BOX LINES MAY NOT CROSS"));
-    ASSERT_NE(pbTemp, nullptr);
-    ASSERT_EQ(pbTemp->count, 4);
-    EXPECT_FLOAT_EQ(pbTemp->cornerStore.back().x, 15);  // the live corner is where the head is
-    EXPECT_FLOAT_EQ(pbTemp->cornerStore.back().y, 20);
-    EXPECT_STREQ(CurrentScreenName(), "pattern-box setup");
-
-    At(5, 15);
-    PressSetupButton(1, 2);
-    const PatternBox* box = GetPatternBox(0);
-    EXPECT_TRUE(SameCorners(box, {{5, 5}, {15, 5}, {15, 15}, {5, 15}}));
+    DrawBox({{10, 10}, {20, 5}});
+    EXPECT_TRUE(SameCorners(GetPatternBox(0), {{10, 10}, {20, 10}, {20, 5}, {10, 5}}));
+    EXPECT_EQ(pbTemp, nullptr);
+    EXPECT_FALSE(TrackingTimerRunning());
     EXPECT_STREQ(CurrentScreenName(), "layout view");
-    EXPECT_EQ(responder.shown.size(), 3u);
+    DrawBox({{7, 7}, {7, 7}});
+    DrawBox({{5, 5}, {5, 12}});
+    EXPECT_EQ(responder.Texts(), (std::vector<std::string>{kNoBoxCorners, kNoBoxFromCorners}));
+    EXPECT_STREQ(CurrentScreenName(), "layout view");
+    responder.shown.clear();
     // Live tracking: the prompt goes once the head has moved.
     At(4, 4);
     menuMainPatternbox(nullptr, const_cast<char*>("0"));
     EXPECT_TRUE(TrackingTimerRunning());
-    EXPECT_EQ(interface->trackPosition, 1);
-    ASSERT_EQ(pbTemp->count, 1);
     Push(kPromptMoveThreshold, 0);  // not yet further than the threshold
     EXPECT_TRUE(getMCCoordinates(nullptr));
     EXPECT_FALSE(SetupPromptText().empty());
-    EXPECT_NE(interface->promptLayout, nullptr);
-    EXPECT_FLOAT_EQ(pbTemp->x, 4.015f);  // the origin follows the only corner
+    EXPECT_FLOAT_EQ(pbTemp->cornerStore.back().x, 4.015f);
     Push(0, kPromptMoveThreshold + 1);
     getMCCoordinates(nullptr);
     EXPECT_TRUE(SetupPromptText().empty());
     EXPECT_EQ(interface->promptLayout, nullptr);
-    EXPECT_FLOAT_EQ(pbTemp->cornerStore.back().y, 4.016f);
     // A failed read leaves everything and keeps the timer.
     At(9, 9);
     Silence(true);
     EXPECT_TRUE(getMCCoordinates(nullptr));
-    EXPECT_FLOAT_EQ(pbTemp->cornerStore.back().x, 4.015f);
+    EXPECT_FLOAT_EQ(pbTemp->cornerStore.back().y, 4.016f);
     Silence(false);
-    PressSetupButton(1, 1);  // confirms (9, 9); the live corner follows from there
-    At(12, 9.5f);
-    getMCCoordinates(nullptr);
-    EXPECT_FLOAT_EQ(pbTemp->cornerStore.back().x, 12);
-    EXPECT_FLOAT_EQ(pbTemp->x, 9);  // two corners: the origin stays
-    PressSetupButton(1, 3);
+    // A refused corner: the live corner stays at the head.
+    for (QuiltPoint p : std::vector<QuiltPoint>{{5, 5}, {15, 5}, {15, 15}, {10, 0}}) {
+        At(p.x, p.y);
+        PressSetupButton(1, 1);
+    }
+    EXPECT_EQ(responder.Texts(), std::vector<std::string>{"PATTERN BOX LINES MAY NOT CROSS"});
+    ASSERT_EQ(pbTemp->count, 4);
+    EXPECT_FLOAT_EQ(pbTemp->cornerStore.back().x, 10);
+    EXPECT_STREQ(CurrentScreenName(), "pattern-box setup");
+    // Cancel, tapped on the view, leaves the box as it was.
+    Drain();
+    GdkEventButton tap = {};
+    tap.type = GDK_BUTTON_RELEASE;
+    tap.x = interface->drawingArea->allocation.width - 2;
+    tap.y = interface->drawingArea->allocation.height - confirm_button_size / 2;
+    OnScreenTap(interface->drawingArea, &tap, const_cast<char*>("1"));
+    EXPECT_STREQ(CurrentScreenName(), "layout view");
+    EXPECT_TRUE(SameCorners(GetPatternBox(0), {{10, 10}, {20, 10}, {20, 5}, {10, 5}}));
     EXPECT_FALSE(getMCCoordinates(nullptr));  // the timer ends with the procedure
-}
-
-TEST_F(Procedures, AddedPatternsSitAtTheBoxOriginTurnedToTheBoxAngle) {
-    MeasureTable();
-    ASSERT_EQ(AddPatternToCurrentBox("square.qcc"), 1);
-    ASSERT_EQ(patternList.count, 1);
-    ASSERT_NE(patternLayout, nullptr);
-    EXPECT_EQ(patternLayout->patternIndex, 0);
-    EXPECT_EQ(patternLayout->arrayIndex, -1);
-    EXPECT_EQ(patternLayout->boxIndex, 0);
-    EXPECT_FLOAT_EQ(patternLayout->x, 0);
-    EXPECT_FLOAT_EQ(patternLayout->y, 0);
-    EXPECT_EQ(GetPattern(0)->angle, 0);
-    // A box whose first edge runs at 90 degrees turns the pattern a quarter.
-    GetPatternBox(0)->angle = 90.7f;
-    ASSERT_EQ(AddPatternToCurrentBox("square.qcc"), 1);
-    const Pattern* turned = GetPattern(1);
-    ASSERT_NE(turned, nullptr);
-    EXPECT_EQ(turned->angle, 90);
-    EXPECT_NEAR(turned->width, 1.0f, 1e-3);
-    EXPECT_NEAR(turned->height, 2.0f, 1e-3);
-    EXPECT_EQ(CountLayoutNodes(0), 2);
-
-    EXPECT_EQ(AddPatternToCurrentBox("missing.qcc"), 0);
-    EXPECT_EQ(CountLayoutNodes(), 2);
-    // A full pattern table refuses with the message.
-    while (patternList.count < kPatternSlots)
-        ASSERT_EQ(AddPatternToCurrentBox("square.qcc"), 1);
-    responder.shown.clear();
-    EXPECT_EQ(AddPatternToCurrentBox("square.qcc"), 0);
-    EXPECT_EQ(responder.Texts(),
-              std::vector<std::string>{"MAXIMUM PATTERN COUNT EXCEEDED.\nPLEASE LINK YOUR "
-                                       "PATTERNS TO CREATE MORE SPACE."});
-    EXPECT_EQ(CountLayoutNodes(), kPatternSlots);
+    EXPECT_FALSE(TrackingTimerRunning());
 }
 
 TEST_F(Procedures, SaveAsSaveAndOpenKeepTheLayoutAndItsName) {

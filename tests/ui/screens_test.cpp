@@ -19,7 +19,6 @@
 #include "layout/layout_tree.h"
 #include "layout/pattern_box.h"
 #include "pattern/pattern.h"
-#include "support/temp_dir.h"
 #include "support_ui/ui_fixture.h"
 #include "ui/file_chooser.h"
 #include "ui/file_manager_screen.h"
@@ -36,11 +35,8 @@
 // pattern; Repeat places it again; a path too long for the buffer is refused.
 TEST(Screens, PatternSelectOpensFoldersAndPlacesOnlyGoodPatterns) {
     ASSERT_TRUE(EnsureGtk());
-    TempDir dir;
-    char oldDir[4096] = {};
-    ASSERT_NE(getcwd(oldDir, sizeof oldDir), nullptr);
-    ASSERT_EQ(chdir(dir.path.c_str()), 0);
-    for (const char* folder : {"patterns", "patterns/Flowers", "thumbnails"})
+    TestFolder here;
+    for (const char* folder : {"patterns/Flowers", "thumbnails"})
         ASSERT_EQ(mkdir(folder, 0777), 0);
     WriteFileText("patterns/Flowers/rose.qcc", "n rose\np X0.000 Y0.000\np X2.000 Y1.000\n");
     WriteFileText("patterns/broken.qcc", "this is no pattern\n");
@@ -131,7 +127,6 @@ TEST(Screens, PatternSelectOpensFoldersAndPlacesOnlyGoodPatterns) {
     EXPECT_STREQ(CurrentScreenName(), "pattern select");
     DropMainWindow();
     FreeLayout();
-    EXPECT_EQ(chdir(oldDir), 0);
 }
 
 namespace {
@@ -139,7 +134,6 @@ namespace {
 const char kLine[] =
     "0\nSECTION\n2\nENTITIES\n0\nLINE\n8\n0\n10\n0.0\n20\n0.0\n30\n0.0\n11\n2.0\n21\n1.0\n31\n0.0\n"
     "0\nENDSEC\n0\nEOF\n";
-const char kQli[] = "VP 0,0\nVP 1000,0\nVP 1000,1000\nEN\n";
 const char kPattern[] = "p X0.000 Y0.000\np X1.000 Y1.000\n";
 
 // What the waiting window showed while the work ran inside a handler.
@@ -172,15 +166,10 @@ void CountingDrain() {
 
 std::string chooserFolder;
 
-struct FileManagerScreenTest : ::testing::Test {
+struct FileManagerScreenTest : ::testing::Test, TestFolder {
     void SetUp() override {
         ASSERT_TRUE(EnsureGtk());
-        ASSERT_TRUE(getcwd(oldDir, sizeof oldDir));
-        ASSERT_EQ(chdir(dir.path.c_str()), 0);
-        mkdir("patterns", 0777);
         mkdir("thumbnails", 0777);
-        ASSERT_EQ(symlink(LONGARM_SOURCE_DIR "/images", "images"), 0);
-        ASSERT_EQ(SetSystemRoot(root.path.c_str()), 1);
         ASSERT_EQ(mkdir(root.File("media").c_str(), 0777), 0);
         ASSERT_EQ(mkdir(Stick("").c_str(), 0777), 0);  // empty: no stick in
         responder = std::make_unique<ScriptedResponder>();
@@ -195,8 +184,6 @@ struct FileManagerScreenTest : ::testing::Test {
     void TearDown() override {
         DropMainWindow();
         responder.reset();
-        SetSystemRoot(nullptr);
-        EXPECT_EQ(chdir(oldDir), 0);
     }
     std::string Stick(const std::string& name) const { return root.File("media/usb/" + name); }
     GtkWidget* Named(const char* name) { return FindNamed(interface->currentScreen, name); }
@@ -221,10 +208,7 @@ struct FileManagerScreenTest : ::testing::Test {
         return responder->Texts();
     }
 
-    TempDir dir;
-    TempDir root;
     std::unique_ptr<ScriptedResponder> responder;
-    char oldDir[4096] = {};
 };
 
 void Put(const std::string& path, const std::string& text) {
@@ -236,6 +220,8 @@ bool Exists(const std::string& path) {
     return lstat(path.c_str(), &st) == 0;
 }
 
+// The copy and delete rules and their messages are the core's; here the
+// screen's places, entries, chooser folders, waiting window and cursor.
 TEST_F(FileManagerScreenTest, BringsDrawingsInFromTheStickAndDeletesAPattern) {
     gtk_menu_item_activate(GTK_MENU_ITEM(MenuRecord()->items[kItemFileManager]));
     Drain();
@@ -244,31 +230,26 @@ TEST_F(FileManagerScreenTest, BringsDrawingsInFromTheStickAndDeletesAPattern) {
     EXPECT_EQ(Entry("txtFilename"), "No File Selected");
     EXPECT_EQ(Entry("txtDirName"), "No Directory Selected");
     // Without a stick "USB" falls back to "Internal"; "Previews" cannot be copied.
-    EXPECT_EQ(Tap("radioSrc_1"),
-              std::vector<std::string>{"USB DRIVE NOT DETECTED.\n\nIF INSERTED, TRY WAITING A FEW "
-                                       "MORE SECONDS FOR THE DRIVE TO BE FOUND OR REMOVE AND "
-                                       "REINSERT THE USB DRIVE\n"});
+    EXPECT_EQ(Tap("radioSrc_1").size(), 1u);
     EXPECT_TRUE(Active("radioSrc_0"));
     Click(Named("radioSrc_2"));
     EXPECT_FALSE(GTK_WIDGET_SENSITIVE(Named("btnCopy")));
     Click(Named("radioSrc_0"));
     EXPECT_TRUE(GTK_WIDGET_SENSITIVE(Named("btnCopy")));
     EXPECT_EQ(Tap("btnCopy"), std::vector<std::string>{"NO FILE SELECTED"});
-    // The stick goes in: one drawing from it into the pattern folder.
+    // The stick goes in: one drawing from it, then a whole folder under the
+    // waiting window that keeps the screen alive.
     Put(Stick("star.dxf"), kLine);
     ASSERT_EQ(mkdir(Stick("Drawings").c_str(), 0777), 0);
     Put(Stick("Drawings/feather.DXF"), kLine);
-    Put(Stick("Drawings/loop.qli"), kQli);
     Put(Stick("Drawings/ready.qcc"), kPattern);
     EXPECT_TRUE(Tap("radioSrc_1").empty());
-    EXPECT_TRUE(Active("radioSrc_1"));
     Choose("btnFileSelect", [] {
         EXPECT_EQ(FileChooserSelect("star.dxf"), 1);
         FileChooserRespond(1);
     });
     EXPECT_EQ(chooserFolder, Stick(""));
     EXPECT_EQ(Entry("txtFilename"), Stick("star.dxf"));
-    EXPECT_EQ(Tap("btnCopy"), std::vector<std::string>{"NO DIRECTORY SELECTED"});
     Choose("btnDirSelect", [] {
         EXPECT_EQ(FileChooserRows().size(), 0u) << "only folders are offered";
         FileChooserRespond(1);
@@ -277,27 +258,17 @@ TEST_F(FileManagerScreenTest, BringsDrawingsInFromTheStickAndDeletesAPattern) {
     EXPECT_EQ(Entry("txtDirName"), "./patterns");
     EXPECT_EQ(Tap("btnCopy"), std::vector<std::string>{"FILE COPIED"});
     EXPECT_NE(ReadFileText("patterns/star.qcc").find("p X2.000 Y0.000"), std::string::npos);
-    EXPECT_FALSE(Exists("patterns/star.dxf"));
-    // The whole folder, under the waiting window that keeps the screen alive.
     Choose("btnFileSelect", [] {
         EXPECT_EQ(FileChooserSelect("Drawings"), 1);
         FileChooserRespond(1);  // OK inside the folder chooses the folder
     });
-    EXPECT_EQ(Entry("txtFilename"), Stick("Drawings"));
-    EXPECT_EQ(Tap("btnCopy"),
-              (std::vector<std::string>{"COPY THE ENTIRE DIRECTORY:\n" + Stick("Drawings") +
-                                            " \n TO: \n./patterns/Drawings ?",
-                                        "DIRECTORY COPIED"}));
+    EXPECT_EQ(Tap("btnCopy").back(), "DIRECTORY COPIED");
     EXPECT_EQ(waiting.titles, std::vector<std::string>{"\n\nCOPYING DIRECTORY"});
     EXPECT_FALSE(waiting.open);
-    EXPECT_GE(waiting.drainsWhileOpen, 3) << "once per file at least";
+    EXPECT_GE(waiting.drainsWhileOpen, 2) << "once per file at least";
     EXPECT_TRUE(waiting.visibleWhileWorking);
-    EXPECT_NE(ReadFileText("patterns/Drawings/feather.qcc").find("p X2.000 Y0.000"),
-              std::string::npos);
-    EXPECT_NE(ReadFileText("patterns/Drawings/loop.qcc").find("p X1.000"), std::string::npos);
     EXPECT_EQ(ReadFileText("patterns/Drawings/ready.qcc"), kPattern);
-    // Another place forgets the chosen path. A pattern goes out to the stick;
-    // the second time the stick's copy is kept when the quilter says so.
+    // Another place forgets the chosen path; a pattern goes out to the stick.
     Click(Named("radioSrc_0"));
     EXPECT_EQ(Entry("txtFilename"), "No File Selected");
     EXPECT_EQ(Entry("txtDirName"), "./patterns") << "the destination stays";
@@ -312,25 +283,12 @@ TEST_F(FileManagerScreenTest, BringsDrawingsInFromTheStickAndDeletesAPattern) {
     Choose("btnDirSelect", [] { FileChooserRespond(1); });
     EXPECT_EQ(chooserFolder, Stick(""));
     EXPECT_EQ(Tap("btnCopy"), std::vector<std::string>{"FILE COPIED"});
-    const std::string converted = ReadFileText("patterns/star.qcc");
-    EXPECT_EQ(ReadFileText(Stick("star.qcc")), converted);
-    Put(Stick("star.qcc"), kPattern);
-    responder->answers = {kResponseCancel};
-    EXPECT_EQ(Tap("btnCopy"), std::vector<std::string>{"FILE EXISTS!\nOVERWRITE FILE?"});
-    EXPECT_EQ(ReadFileText(Stick("star.qcc")), kPattern);
+    EXPECT_EQ(ReadFileText(Stick("star.qcc")), ReadFileText("patterns/star.qcc"));
     EXPECT_EQ(gdk_cursor_get_cursor_type(gdk_window_get_cursor(MainDrawable())), GDK_ARROW)
         << "the busy cursor goes with the work";
-    // The internal pattern is deleted with its thumbnail, after the question.
-    Put("thumbnails/star.png", "picture");
-    responder->answers = {kResponseCancel};
-    EXPECT_EQ(Tap("btnDelete"),
-              (std::vector<std::string>{"DELETE FILE:\nstar.qcc", "OPERATION CANCELED"}));
-    EXPECT_TRUE(Exists("patterns/star.qcc"));
     EXPECT_EQ(Tap("btnDelete"),
               (std::vector<std::string>{"DELETE FILE:\nstar.qcc", "FILE DELETED"}));
     EXPECT_FALSE(Exists("patterns/star.qcc"));
-    EXPECT_FALSE(Exists("thumbnails/star.png"));
-    EXPECT_TRUE(Exists("patterns/Drawings/feather.qcc"));
     EXPECT_EQ(Entry("txtFilename"), "No File Selected");
     // Leaving the screen takes its widgets along; opening it again starts afresh.
     GtkWidget* oldEntry = nullptr;

@@ -1,4 +1,4 @@
-#include "ui/layout_view_images.h"
+#include "layout/view_images.h"
 
 #include <algorithm>
 #include <memory>
@@ -10,7 +10,6 @@
 #include "layout/view_transform.h"
 #include "pattern/pattern.h"
 #include "pattern/pattern_image.h"
-#include "ui/interface.h"
 
 namespace {
 
@@ -60,7 +59,7 @@ long windowsDrawn = 0;
 
 bool KeyFor(int slot, ImageKey& key) {
     const Pattern* pattern = GetPattern(slot);
-    if (!pattern || !interface || !(ViewScale() > 0)) return false;
+    if (!pattern || !(ViewScale() > 0)) return false;
     const LayoutNode* selected = SelectedNode();
     key.pattern = pattern;
     key.slot = slot;
@@ -97,7 +96,7 @@ std::size_t BytesHeld() {
 // and then, the oldest first, as many as the budget needs; never keep.
 void Trim(const Window* keep) {
     const unsigned long generation = PatternImageGeneration();
-    const float scale = interface ? ViewScale() : 0;
+    const float scale = ViewScale();
     windows.erase(std::remove_if(windows.begin(), windows.end(),
                                  [&](const std::unique_ptr<Window>& w) {
                                      return w.get() != keep && (w->key.generation != generation ||
