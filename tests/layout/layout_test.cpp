@@ -365,12 +365,10 @@ TEST_F(LayoutTest, ScaledPathsStayCentredOnTheUnscaledOnesInTheFrame) {
     ASSERT_EQ(nodes, std::vector<LayoutNode*>{patternLayout});
     const PlacementSpan span = SpanOfPlacements(nodes);
     ASSERT_TRUE(span.Valid());
-    EXPECT_EQ(span.CentreX(), 7);
-    EXPECT_EQ(span.CentreY(), 6);
+    EXPECT_EQ(std::pair(span.CentreX(), span.CentreY()), std::pair(7.0f, 6.0f));
     // The span's centre lands in the middle of the area below the band.
     const PreviewFrame frame = ScalePreviewFrame(span, 0.5f, 200, 116);
-    EXPECT_EQ(frame.PixelX(7.0f), 100);
-    EXPECT_EQ(frame.PixelY(6.0f), 16 + 50);
+    EXPECT_EQ(std::pair(frame.PixelX(7.0f), frame.PixelY(6.0f)), std::pair(100, 16 + 50));
     const ScalePreviewPaths same = ScaledPreviewPaths(nodes, 100, 100, frame);
     const ScalePreviewPaths paths = ScaledPreviewPaths(nodes, 200, 50, frame);
     EXPECT_EQ(std::vector<double>({paths.minX, paths.minY, paths.maxX, paths.maxY}),
@@ -390,8 +388,8 @@ TEST_F(LayoutTest, ScaledPathsStayCentredOnTheUnscaledOnesInTheFrame) {
     EXPECT_TRUE(outline[0].start && !outline[3].start);
     auto [left, right] = std::minmax_element(
         outline.begin(), outline.end(), [](auto& a, auto& b) { return a.x + a.y < b.x + b.y; });
-    EXPECT_EQ(std::make_pair(left->x, left->y), std::make_pair(86.0, 54.0));
-    EXPECT_EQ(std::make_pair(right->x, right->y), std::make_pair(146.0, 94.0));
+    EXPECT_EQ((std::vector<double>{left->x, left->y, right->x, right->y}),
+              (std::vector<double>{86, 54, 146, 94}));
     EXPECT_TRUE(ScalePreviewBoxOutline(PatternBox{}, frame).empty());
 }
 
@@ -462,13 +460,12 @@ TEST_F(PlacementTest, QuarterTurnsKeepASinglePlacementOrAWholeArrayCentred) {
     ExpectNear(p->y, y0, 5e-3);
     ExpectNear({n->x, n->y}, {3, 3}, 1e-3);
     EXPECT_EQ(p->angle, 30);  // quarter turns leave the angle
-    EXPECT_EQ(RotatePlacement(nullptr, 90), 0);
     LayoutNode orphan;
     orphan.patternIndex = 40;  // empty slot
-    EXPECT_EQ(RotatePlacement(&orphan, 90), 0);
+    EXPECT_EQ(std::pair(RotatePlacement(nullptr, 90), RotatePlacement(&orphan, 90)),
+              std::pair(0, 0));
     // The rotate dialog adds whole degrees and wraps at 360.
-    EXPECT_EQ(ApplyRotateAngle(n, 350.7), 1);
-    EXPECT_EQ(ApplyRotateAngle(n, 20), 1);
+    EXPECT_EQ((std::pair{ApplyRotateAngle(n, 350.7), ApplyRotateAngle(n, 20)}), std::pair(1, 1));
     EXPECT_EQ(p->angle, 40);
     const std::vector<float> x = p->x;
     for (double refused : {0.0, -5.0, std::nan("")})
@@ -515,8 +512,8 @@ TEST_F(PlacementTest, ScalingKeepsTheCentreOfAPlacementAndOfAnArray) {
     const Pattern* p = GetPattern(slot);
     ExpectNear({p->width, p->height, p->baseWidth, CentreOf(n).x, CentreOf(n).y},
                {4, 1, 4, before.x, before.y}, 1e-4);
-    EXPECT_EQ(ScalePlacement(n, 0, 100), 0);
-    EXPECT_EQ(ScalePlacement(nullptr, 100, 100), 0);
+    EXPECT_EQ((std::pair{ScalePlacement(n, 0, 100), ScalePlacement(nullptr, 100, 100)}),
+              std::pair(0, 0));
     LayoutNode* parent = NewPatternLayoutNode(LoadPoints({{0, 0}, {1, 0}, {1, 1}}), -1, 0, 10, 10);
     ASSERT_EQ(ApplyRepeat(parent, RepeatSettings{1, 0, 2, 1}), 1);  // 10 … 11, 12 … 13
     LayoutNode* member = parent->next;
@@ -537,8 +534,7 @@ TEST_F(PlacementTest, RemovingAMemberRemovesItsWholeArrayAndNothingElse) {
     LayoutNode* other = NewPatternLayoutNode(b, -1, 0, 20, 20);
     const int array = parent->arrayIndex;
     RemovePlacementOrArray(parent->next->next);  // a repeat, not the parent
-    EXPECT_EQ(CountLayoutNodes(), 2);
-    EXPECT_TRUE(patternLayout == single && single->next == other);
+    EXPECT_TRUE(CountLayoutNodes() == 2 && patternLayout == single && single->next == other);
     EXPECT_EQ(GetArrayNode(array), nullptr);
     EXPECT_EQ(GetPattern(a), nullptr);  // nothing shows it any more
     RemovePlacementOrArray(other);
@@ -741,11 +737,10 @@ TEST(Gestures, PressesSwipesArrowsPadAndEditButtonsDecideAtTheirLimits) {
         EXPECT_EQ(EditButtonAt(x + 1, y + 1, 320, 200), n);
         EXPECT_EQ(EditButtonAt(x + 31, y + 31, 320, 200), n);
     }
-    const std::tuple<PadButton, float, float> steps[] = {{kPadUp, 0, -0.5f},
-                                                         {kPadDown, 0, 0.5f},
-                                                         {kPadLeft, -0.5f, 0},
-                                                         {kPadRight, 0.5f, 0},
-                                                         {kPadOk, 0, 0}};
+    const std::tuple<PadButton, float, float> steps[] = {
+        {kPadUp, 0, -0.5f},   {kPadDown, 0, 0.5f}, {kPadLeft, -0.5f, 0},
+        {kPadRight, 0.5f, 0}, {kPadOk, 0, 0},
+    };
     for (const auto& [button, stepX, stepY] : steps) {
         float dx = 9, dy = 9;
         PadMove(button, 0.5f, &dx, &dy);

@@ -127,9 +127,8 @@ TEST_F(PlacementTest, TheToolScalesFillsAndMergesInTheFile) {
     EXPECT_EQ(tool("autoscale").exitStatus, 2);
     EXPECT_EQ(tool("autoscale", {"--placement", "3"}).exitStatus, 1);
     EXPECT_EQ(tool("merge", {"--placement", "0"}).exitStatus, 1);  // not an array
-    EXPECT_EQ(RunProgram({LONGARM_TOOL_PATH, "autoscale", dir.File("none.qlf"), "--placement", "0"})
-                  .exitStatus,
-              1);
+    const std::string none = dir.File("none.qlf");
+    EXPECT_EQ(RunProgram({LONGARM_TOOL_PATH, "autoscale", none, "--placement", "0"}).exitStatus, 1);
     EXPECT_EQ(ReadFileText(file), saved);
     ProgramResult r = tool("autoscale", {"--placement", "0"});
     ASSERT_EQ(r.exitStatus, 0) << r.err;
@@ -163,14 +162,14 @@ TEST_F(PlacementTest, TheToolScalesFillsAndMergesInTheFile) {
 }
 
 TEST_F(PlacementTest, SavesUnderTheTypedNameAndAsksBeforeReplacing) {
-    const std::pair<const char*, const char*> names[] = {{"Feather", "Feather.qcc"},
-                                                         {"  Loops 2  ", "Loops 2.qcc"},
-                                                         {"swirl.qcc", "swirl.qcc"},
-                                                         {"../../etc/passwd", "etcpasswd.qcc"},
-                                                         {"a\\b\n", "ab.qcc"},
-                                                         {".hidden", "hidden.qcc"},
-                                                         {"", ""},
-                                                         {" ./ ", ""}};
+    const char* names[][2] = {{"Feather", "Feather.qcc"},
+                              {"  Loops 2  ", "Loops 2.qcc"},
+                              {"swirl.qcc", "swirl.qcc"},
+                              {"../../etc/passwd", "etcpasswd.qcc"},
+                              {"a\\b\n", "ab.qcc"},
+                              {".hidden", "hidden.qcc"},
+                              {"", ""},
+                              {" ./ ", ""}};
     for (const auto& [typed, name] : names)
         EXPECT_EQ(PatternFileNameFromEntry(typed), name);
     EXPECT_EQ(PatternFileNameFromEntry(std::string(300, 'x')).size(), 124u);

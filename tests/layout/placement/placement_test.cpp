@@ -296,8 +296,9 @@ TEST_F(AutoScaleTest, FillsTheBoxAndCancelBringsTheLayoutBack) {
     cancelAfterDrains = 3;
     EXPECT_EQ(Autofill(n), kAutofillCancelled);
     ASSERT_EQ(CountLayoutNodes(), 1);
-    EXPECT_EQ(patternLayout->arrayIndex, -1);
-    ExpectFloats({patternLayout->x, GetPattern(patternLayout->patternIndex)->width}, {1, 2});
+    ExpectFloats({1.0f * patternLayout->arrayIndex, patternLayout->x,
+                  GetPattern(patternLayout->patternIndex)->width},
+                 {-1, 1, 2});
 }
 
 // Types and 1-based points of the commands of a pattern, as "s@2 es@1 ...".
@@ -346,12 +347,11 @@ TEST_F(AutoScaleTest, MergeKeepsTheLayoutWhenCancelledOrShared) {
     drains = 0;
     cancelAfterDrains = 3;  // Cancel during the second copy
     EXPECT_EQ(MergePatterns(parent->next), 0);
-    EXPECT_TRUE(GetPattern(slot) == source && GetArrayNode(parent->arrayIndex));
-    EXPECT_EQ(CountLayoutNodes(), 7);
+    EXPECT_TRUE(GetPattern(slot) == source && GetArrayNode(parent->arrayIndex) &&
+                CountLayoutNodes() == 7);
     cancelAfterDrains = -1;
     script.messageResponse = kResponseNo;
-    EXPECT_EQ(MergeWithConfirmation(parent), 0);
-    EXPECT_EQ(CountLayoutNodes(), 7);
+    EXPECT_EQ((std::pair{MergeWithConfirmation(parent), CountLayoutNodes()}), std::pair(0, 7));
     script.messageResponse = kResponseYes;
     script.shown.clear();
     EXPECT_EQ(MergeWithConfirmation(parent->next), 1);
@@ -635,10 +635,9 @@ TEST_F(AutoScaleTest, DegeneratePatternsCancelAndTheTimeLimit) {
     AutoScaleReport report;
     TakeLog();
     EXPECT_EQ(AutoScale(n, 0, &report), kAutoScaleDone);
-    EXPECT_TRUE(report.timedOut);
+    EXPECT_TRUE(report.timedOut && Inside(n));
     EXPECT_NE(TakeLog().find("Bounce Timeout after"), std::string::npos);
     EXPECT_LE(clockMs, kAutoScaleTimeLimitMs + 15000);  // a second per reading
-    EXPECT_TRUE(Inside(n));
 }
 
 }  // namespace
