@@ -1,11 +1,12 @@
 #include "layout/layout_file.h"
 
+#include <gdk-pixbuf/gdk-pixbuf.h>
 #include <sys/stat.h>
 
 #include "base/system_paths.h"
 #include "layout/layout_selection.h"
 #include "layout/placement/placement_fixture.h"
-#include "layout/view_transform.h"
+#include "support/run_program.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -21,7 +22,6 @@ struct LayoutFileTest : PlacementTest {
         SetSystemRoot(nullptr);
         PlacementTest::TearDown();
     }
-
     // A layout of extents, two boxes, two patterns (one in a gap) and an array.
     void BuildLayout() {
         BogusExtents();
@@ -47,7 +47,6 @@ struct LayoutFileTest : PlacementTest {
         SetCurrentPatternBox(1);
         NewPatternLayoutNode(b, -1, 0, 0.25f, 0.5f);
     }
-
     TempDir dir;
 };
 
@@ -88,7 +87,6 @@ TEST_F(LayoutFileTest, SaveAndLoadKeepEveryPlacementOnItsPatternBoxAndArray) {
         (std::vector<int>{first->patternIndex, star->commandPoint[1], first->arrayIndex,
                           GetArrayNode(0)->across, first->parent, first->next->next->boxIndex}),
         (std::vector<int>{0, 4, 0, 3, 1, 1}));
-
     EXPECT_EQ(FilterLayoutName("my layout#1"), "mylayout1");
     EXPECT_EQ(FilterLayoutName("./recovery"), "recovery");
     EXPECT_EQ(FilterLayoutName("!@#$ ./\""), "");
@@ -154,32 +152,27 @@ TEST_F(LayoutFileTest, CommandNumbersOutsideThePatternAreBroughtIntoIt) {
     ASSERT_TRUE(WriteFileText(path, SerializeLayout()));
     ASSERT_EQ(LoadLayout(path.c_str(), 1, 1), 1);
     EXPECT_EQ(GetPattern(0)->commandPoint, (std::vector<int>{1, GetPattern(0)->pointCount + 1}));
-
     LoadLayout(LONGARM_SOURCE_DIR "/tests/data/fuzz/layout_command_point.qlf", 1, 1);
     for (int slot = 0; slot < kPatternSlots; slot++) {
         const Pattern* p = GetPattern(slot);
-        for (int c = 0; p && c < p->commandCount; c++) {
-            EXPECT_GE(p->commandPoint[c], 1);
-            EXPECT_LE(p->commandPoint[c], p->pointCount + 1);
-        }
+        for (int c = 0; p && c < p->commandCount; c++)
+            EXPECT_TRUE(p->commandPoint[c] >= 1 && p->commandPoint[c] <= p->pointCount + 1) << slot;
     }
     SetViewScale(0.1f);
     RefreshPatternPix();  // draws every pattern with its commands
 }
 
 TEST_F(LayoutFileTest, OneUndoStepAndOneSetpoint) {
-    int availability = -1;
-    static int* seen;
-    seen = &availability;
-    undoAvailabilityChanged = [](int available) { *seen = available; };
+    static int availability;
+    availability = -1;
+    undoAvailabilityChanged = [](int available) { availability = available; };
     BuildLayout();
     ASSERT_EQ(CreateUndoFile(), 1);
     EXPECT_EQ(availability, 1);
     MoveLayoutAll(5, 5);
     RemoveLayoutNode(patternLayout);
-    EXPECT_EQ(RestoreUndoFile(), 1);
-    EXPECT_EQ(availability, 0);
-    EXPECT_EQ(CountLayoutNodes(), 3);
+    EXPECT_EQ((std::vector<int>{RestoreUndoFile(), availability, CountLayoutNodes()}),
+              (std::vector<int>{1, 0, 3}));
     EXPECT_FLOAT_EQ(patternLayout->x, 1.5f);
     // The second undo finds no file and changes nothing.
     MoveLayoutAll(1, 0);
@@ -187,7 +180,6 @@ TEST_F(LayoutFileTest, OneUndoStepAndOneSetpoint) {
     EXPECT_NE(TakeLog().find("not found"), std::string::npos);
     EXPECT_FLOAT_EQ(patternLayout->x, 2.5f);
     undoAvailabilityChanged = nullptr;
-
     EXPECT_EQ(RestoreSetpoint(), 0);
     ASSERT_EQ(CreateSetpoint(), 1);
     EXPECT_FALSE(ReadFileText(dir.File("tmp/setPoint.qlf")).empty());
@@ -195,6 +187,43 @@ TEST_F(LayoutFileTest, OneUndoStepAndOneSetpoint) {
     EXPECT_EQ(RestoreSetpoint(), 1);
     EXPECT_FLOAT_EQ(patternLayout->x, 2.5f);
     EXPECT_EQ(CurrentLayoutName(), "");
+}
+
+// longarm-tool lists and draws a layout file.
+TEST_F(LayoutFileTest, TheToolListsAndDrawsALayoutFile) {
+    BogusExtents();
+    int slot = LoadRectangle(3, 2);
+    GetPattern(slot)->name = "leaf";
+    NewArrayNode(2, 1, 2, 1);
+    NewPatternLayoutNode(slot, 0, 1, 1, 1);
+    const std::string path = dir.File("quilt"), file = path + ".qlf", png = path + ".png";
+    ASSERT_EQ(SaveLayout(path.c_str(), 0, 1), 1);
+    ProgramResult listed = RunProgram({LONGARM_TOOL_PATH, "layout", file});
+    EXPECT_EQ(listed.exitStatus, 0) << listed.err;
+    for (const char* line : {"extents: origin 0.000, 0.000  size 35.000 x 14.000 in", "boxes: 1\n",
+                             "pattern 0: \"leaf\"  3 points  0 commands  3.000 x 2.000 in",
+                             "placement 0: pattern 0 in box 0 at 1.000, 1.000  array 0 (parent)",
+                             "array 0: 2 down every 1.000 in, 2 across every 1.000 in"})
+        EXPECT_NE(listed.out.find(line), std::string::npos) << listed.out;
+    ProgramResult drawn = RunProgram({LONGARM_TOOL_PATH, "render", file, png, "400", "200"});
+    EXPECT_EQ(drawn.exitStatus, 0) << drawn.err;
+    GdkPixbuf* image = gdk_pixbuf_new_from_file(png.c_str(), nullptr);
+    ASSERT_NE(image, nullptr);
+    const int n = gdk_pixbuf_get_n_channels(image), stride = gdk_pixbuf_get_rowstride(image);
+    EXPECT_EQ(std::pair(gdk_pixbuf_get_width(image), gdk_pixbuf_get_height(image)),
+              std::pair(400, 200));
+    int inked = 0;  // the table outline alone is longer than 400 pixels
+    for (int y = 0; y < 200; y++)
+        for (const guchar* p = gdk_pixbuf_get_pixels(image) + y * stride;
+             p < gdk_pixbuf_get_pixels(image) + y * stride + 400 * n; p += n)
+            inked += p[0] != 255 || p[1] != 255 || p[2] != 255;
+    EXPECT_GT(inked, 400);
+    g_object_unref(image);
+    EXPECT_EQ(RunProgram({LONGARM_TOOL_PATH, "render", file}).exitStatus, 2);
+    EXPECT_EQ(RunProgram({LONGARM_TOOL_PATH, "render", file, png, "0", "5"}).exitStatus, 2);
+    ProgramResult missing = RunProgram({LONGARM_TOOL_PATH, "layout", dir.File("none.qlf")});
+    EXPECT_EQ(missing.exitStatus, 1);
+    EXPECT_NE(missing.err.find("COULD NOT OPEN LAYOUT FILE."), std::string::npos);
 }
 
 }  // namespace

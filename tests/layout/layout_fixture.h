@@ -17,14 +17,12 @@ struct LayoutTest : ::testing::Test {
         ResetLayout();
     }
     void TearDown() override { ResetLayout(); }
-    // EXPECT_FLOAT_EQ of each value with the wanted one.
+    // EXPECT_FLOAT_EQ, or EXPECT_NEAR, of each value with the wanted one.
     static void ExpectFloats(const std::vector<float>& got, const std::vector<float>& want) {
         ASSERT_EQ(got.size(), want.size());
         for (size_t i = 0; i < got.size(); i++)
             EXPECT_FLOAT_EQ(got[i], want[i]) << "value " << i;
     }
-
-    // EXPECT_NEAR of each value with the wanted one.
     static void ExpectNear(const std::vector<float>& got, const std::vector<float>& want,
                            float tolerance) {
         ASSERT_EQ(got.size(), want.size());

@@ -1,8 +1,7 @@
-// A clean layout for each placement test (empty tables, no margins) and
-// a scripted interface that answers message boxes and the keyboard and records every text shown.
+// A clean layout for each placement test (empty tables, no margins) and a
+// scripted interface that answers message boxes and the keyboard and records
+// every text shown.
 #pragma once
-
-#include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
@@ -10,7 +9,6 @@
 #include "base/program_settings.h"
 #include "base/ui_hooks.h"
 #include "layout/layout_fixture.h"
-#include "support/run_layout.h"
 
 // Answers of the scripted interface; reset by each test.
 struct ScriptedAnswers {
@@ -48,10 +46,8 @@ struct PlacementTest : LayoutTest {
         return out;
     }
     void TearDown() override {
-        log = testing::internal::GetCapturedStdout();
+        testing::internal::GetCapturedStdout();
         SetUserInterfaceHooks({});
         LayoutTest::TearDown();
     }
-
-    std::string log;
 };
