@@ -83,23 +83,6 @@ inline std::vector<int32_t> HeadPosition(int fd) {
     return {Int32At(reply, 0), Int32At(reply, 4)};
 }
 
-// Moves the board's clock on by ms board milliseconds once the simulator has
-// taken every byte written so far: nothing happens in between.
-inline void StepClock(const Mc1Sim& sim, int fd, int ms) {
-    for (int polls = 0, pending = 1; pending && polls < 3000; ++polls) {
-        if (ioctl(fd, TIOCOUTQ, &pending) != 0) break;
-        if (pending) usleep(1000);
-    }
-    SimControl(sim, "clock step " + std::to_string(ms));
-}
-
-// Lets ms board milliseconds pass at once after the bytes written so far.
-inline void Elapse(const Mc1Sim& sim, int fd, int ms) {
-    SimControl(sim, "clock hold");
-    StepClock(sim, fd, ms);
-    SimControl(sim, "clock run");
-}
-
 // A simulator plus the host's end of its line, for one test.
 struct SimLine {
     explicit SimLine(const std::vector<std::string>& args = {}) : sim(args) {
@@ -108,6 +91,16 @@ struct SimLine {
     ~SimLine() {
         if (fd >= 0) close(fd);
     }
+    // Moves the board's clock on by ms board milliseconds once the simulator has
+    // taken every byte written so far: nothing happens in between.
+    void Step(int ms) {
+        for (int polls = 0, pending = 1; pending && polls < 3000; ++polls) {
+            if (ioctl(fd, TIOCOUTQ, &pending) != 0) break;
+            if (pending) usleep(1000);
+        }
+        SimControl(sim, "clock step " + std::to_string(ms));
+    }
+    std::string State(const std::string& key) { return StateValue(SimControl(sim, "state"), key); }
     Mc1Sim sim;
     int fd = -1;
 };
@@ -130,13 +123,6 @@ std::vector<long> RecordTimes(const std::string& path) {
         times.push_back(std::atol(l.c_str()));
     return times;
 }
-
-// A simulator at real speed whose clock moves only when stepped.
-struct HeldLine : SimLine {
-    HeldLine() { SimControl(sim, "clock hold"); }
-    void Step(int ms) { StepClock(sim, fd, ms); }
-    std::string State(const std::string& key) { return StateValue(SimControl(sim, "state"), key); }
-};
 
 TEST(SimMotion, HaltedQueueCountsFreePlacesAndRefusesWhenFullOrOnABadChecksum) {
     SIM_LINE(line);
@@ -163,8 +149,8 @@ TEST(SimMotion, HaltedQueueCountsFreePlacesAndRefusesWhenFullOrOnABadChecksum) {
 // raised to minimumSpeed * 10 / 6 = 3.33: 7.5 s. The record has one
 // "time,x,y,feed,stitching" line per executed move.
 TEST(SimMotion, TheHeldClockTimesEveryMoveHaltFreezesTheHeadAndStopsDropMoves) {
-    HeldLine line;
-    ASSERT_GE(line.fd, 0) << line.sim.error;
+    SIM_LINE(line);
+    SimControl(line.sim, "clock hold");
     ASSERT_TRUE(Accepted(line.fd, 1000, 0));
     ASSERT_TRUE(Accepted(line.fd, 1000, 1000.5));
     for (int poll = 0; poll < 20; ++poll) {  // what a stall watchdog sees, at once
@@ -223,8 +209,8 @@ TEST(SimMotion, TheHeldClockTimesEveryMoveHaltFreezesTheHeadAndStopsDropMoves) {
 }
 
 TEST(SimMotion, PushMovesOnlyDisabledAxesAndDisabledAxesAreNotDriven) {
-    HeldLine line;
-    ASSERT_GE(line.fd, 0) << line.sim.error;
+    SIM_LINE(line);
+    SimControl(line.sim, "clock hold");
     EXPECT_EQ(StateValue(SimControl(line.sim, "push 100 200"), "moved"), "none");
     WriteBytes(line.fd, {0x15});  // DisableX
     EXPECT_EQ(SimControl(line.sim, "push 100 200").rfind("ok moved=x", 0), 0u);
@@ -243,8 +229,8 @@ TEST(SimMotion, PushMovesOnlyDisabledAxesAndDisabledAxesAreNotDriven) {
 }
 
 TEST(SimMotion, AxesWithoutIntegralGainRestShortAndAWornAxisCoversLess) {
-    HeldLine line;
-    ASSERT_GE(line.fd, 0) << line.sim.error;
+    SIM_LINE(line);
+    SimControl(line.sim, "clock hold");
     // The axis test's gains: X proportional 30, Y limp at 5, no I or D terms.
     for (auto [code, value] : std::vector<std::pair<uint8_t, int32_t>>{
              {0x01, 30}, {0x02, 0}, {0x03, 0}, {0x04, 5}, {0x05, 0}, {0x06, 0}})
@@ -276,7 +262,7 @@ TEST(SimFaults, SilenceBusyStrayZeroRefusalsErrorWordAndStallLastUntilOffOrUsedU
     EXPECT_EQ(SimControl(line.sim, "silence on"), "ok silence on");
     EXPECT_TRUE(Exchange(line.fd, {0x22}, 1, 300).empty());
     EXPECT_TRUE(Exchange(line.fd, MoveFrame(100, 100, 100), 1, 300).empty());
-    EXPECT_EQ(StateValue(SimControl(line.sim, "state"), "queue"), "0");
+    EXPECT_EQ(line.State("queue"), "0");
     EXPECT_EQ(SimControl(line.sim, "silence off"), "ok silence off");
 
     EXPECT_EQ(SimControl(line.sim, "busy 2"), "ok busy 2");
@@ -309,11 +295,11 @@ TEST(SimFaults, SilenceBusyStrayZeroRefusalsErrorWordAndStallLastUntilOffOrUsedU
     SimControl(line.sim, "clock hold");
     ASSERT_TRUE(Accepted(line.fd, 1000, 0));
     ASSERT_TRUE(Accepted(line.fd, 2000, 0));
-    StepClock(line.sim, line.fd, 5000);  // both moves would be done without the stall
+    line.Step(5000);  // both moves would be done without the stall
     EXPECT_EQ(HeadPosition(line.fd), (std::vector<int32_t>{0, 0}));
     EXPECT_EQ(BufferStatus(line.fd), 97);
     EXPECT_EQ(SimControl(line.sim, "stall off"), "ok stall off");
-    StepClock(line.sim, line.fd, 5000);
+    line.Step(5000);
     EXPECT_EQ(HeadPosition(line.fd), (std::vector<int32_t>{2000, 0}));
 }
 
@@ -370,7 +356,7 @@ TEST(SimFaults, ControlRejectsMalformedCommands) {
         EXPECT_EQ(reply.rfind("error ", 0), 0u) << "'" << bad << "' -> " << reply;
     }
     // None of them changed anything.
-    EXPECT_EQ(StateValue(SimControl(line.sim, "state"), "machine"), "0");
+    EXPECT_EQ(line.State("machine"), "0");
     EXPECT_TRUE(Accepted(line.fd, 10, 10));
 }
 
@@ -432,7 +418,7 @@ TEST(SimLoader, ReadsWritesAndWritesTheImageOut) {
 
     WriteBytes(line.fd, {0x08});
     EXPECT_EQ(BufferStatus(line.fd), 0xFD);  // the board again, its queue lost
-    EXPECT_EQ(StateValue(SimControl(line.sim, "state"), "loader"), "0");
+    EXPECT_EQ(line.State("loader"), "0");
     // Reset vector, the written row, the EEPROM row, the configuration words.
     std::string hex = ReadFileText(image);
     for (const char* record : {":10000000007C040001000000FFFFFF00FFFFFF0075\n",
@@ -530,16 +516,15 @@ TEST(SimStitcher, EachMachineTypeAnswersItsButtons) {
             EXPECT_EQ(SimControl(line.sim, s.control).rfind("ok", 0), 0u) << s.control;
         }
         WriteBytes(line.fd, s.buttons);
-        StepClock(line.sim, line.fd, s.ms);
+        line.Step(s.ms);
         const ByteList sensor = Exchange(line.fd, {0x4B}, 1, 500);
-        EXPECT_EQ(StateValue(SimControl(line.sim, "state"), "stitching") +
-                      (sensor.size() == 1 ? std::to_string(sensor[0]) : "-"),
+        EXPECT_EQ(line.State("stitching") + (sensor.size() == 1 ? std::to_string(sensor[0]) : "-"),
                   s.want)
             << (&s - steps);
     }
     SimControl(line.sim, "needle-fail on");
     WriteBytes(line.fd, {0x31});
-    StepClock(line.sim, line.fd, 300);
+    line.Step(300);
     EXPECT_EQ(ReadBytes(line.fd, 1, 1000), ByteList{0xFB});
 }
 
@@ -560,7 +545,7 @@ struct Picture {
 
 void Move(SimLine& line, double x, double y) {
     ASSERT_TRUE(Accepted(line.fd, x, y));
-    StepClock(line.sim, line.fd, 3000);
+    line.Step(3000);
 }
 
 TEST(SimPicture, StitchedMovesAsThreadOthersDashedOverTheExtents) {
@@ -689,18 +674,18 @@ TEST(SimLine, GarbageRandomBytesAndPartialFramesAreSkipped) {
     // Unknown codes, a broken constants request (0x0B then 0x00), then a status poll.
     WriteBytes(line.fd, {0x00, 0x07, 0x50, 0xEE, 0x0B, 0x00, 0x22});
     EXPECT_EQ(ReadBytes(line.fd, 1, 1000), ByteList{0xFD});
-    EXPECT_EQ(StateValue(SimControl(line.sim, "state"), "unknown"), "5");
+    EXPECT_EQ(line.State("unknown"), "5");
     // A constants request whose second byte starts a real command runs that command.
     EXPECT_EQ(Exchange(line.fd, {0x0B, 0x22}, 1), ByteList{0xFD});
 
     const ByteList move = MoveFrame(150, 225, 0.5);
     WriteBytes(line.fd, ByteList(move.begin(), move.begin() + 9));
-    StepClock(line.sim, line.fd, 600);
+    line.Step(600);
     // Had the 9 bytes still been waiting, this poll would complete the frame.
     EXPECT_EQ(Exchange(line.fd, ByteList(8, 0x22), 8), ByteList(8, 0xFD));
     // A frame that arrives in pieces within the limit is taken whole.
     WriteBytes(line.fd, ByteList(move.begin(), move.begin() + 5));
-    StepClock(line.sim, line.fd, 400);
+    line.Step(400);
     WriteBytes(line.fd, ByteList(move.begin() + 5, move.end()));
     EXPECT_EQ(ReadBytes(line.fd, 1, 1000), ByteList{0x0B});
     EXPECT_EQ(Exchange(line.fd, MoveFrame(150, 225, 0.5, 3), 1), ByteList{0x0C});
@@ -720,7 +705,7 @@ TEST(SimLine, GarbageRandomBytesAndPartialFramesAreSkipped) {
         noise.push_back(b == 0x13 || b == 0x31 ? 0 : b);  // nothing that stops the board
     }
     ASSERT_TRUE(WriteBytes(line.fd, noise));
-    StepClock(line.sim, line.fd, 3600000);  // let any partial frame expire, any move end
+    line.Step(3600000);  // let any partial frame expire, any move end
     SimControl(line.sim, "error clear");
     SimControl(line.sim, "silence off");
     while (!ReadBytes(line.fd, 4096, 50).empty()) {  // replies still on their way
