@@ -257,7 +257,7 @@ TEST(SimMotion, AxesWithoutIntegralGainRestShortAndAWornAxisCoversLess) {
     EXPECT_EQ(HeadPosition(line.fd), (Head{1600, 0}));
 }
 
-TEST(SimFaults, SilenceBusyStrayZeroRefusalsErrorWordAndStallLastUntilOffOrUsedUp) {
+TEST(SimFaults, EachFaultLastsUntilOffOrUsedUpAndMalformedCommandsChangeNothing) {
     SIM_LINE(line);
     EXPECT_EQ(SimControl(line.sim, "silence on"), "ok silence on");
     EXPECT_TRUE(Exchange(line.fd, {0x22}, 1, 300).empty());
@@ -301,10 +301,7 @@ TEST(SimFaults, SilenceBusyStrayZeroRefusalsErrorWordAndStallLastUntilOffOrUsedU
     EXPECT_EQ(SimControl(line.sim, "stall off"), "ok stall off");
     line.Step(5000);
     EXPECT_EQ(HeadPosition(line.fd), (std::vector<int32_t>{2000, 0}));
-}
 
-TEST(SimFaults, GarbleDamagesRepliesReproduciblyBySeed) {
-    SIM_LINE(line);
     const ByteList polls(40, 0x22);
     EXPECT_EQ(SimControl(line.sim, "garble 1 0 7"), "ok garble flip=1 drop=0 seed=7");
     const ByteList flipped = Exchange(line.fd, polls, 40, 300);
@@ -324,10 +321,7 @@ TEST(SimFaults, GarbleDamagesRepliesReproduciblyBySeed) {
     EXPECT_TRUE(first.size() < 40 && damaged > 0) << counts;
     SimControl(line.sim, "garble off");
     EXPECT_EQ(Exchange(line.fd, polls, 40, 300), ByteList(40, 0xFD));
-}
 
-TEST(SimFaults, ControlRejectsMalformedCommands) {
-    SIM_LINE(line);
     for (const std::string& bad : std::vector<std::string>{"",
                                                            "frobnicate",
                                                            "refuse",
@@ -457,7 +451,7 @@ TEST(SimLoader, FailedWritesLostAnswersAndAHungLoader) {
     EXPECT_EQ(Exchange(line.fd, At(0x02, 0), 96).size(), 96u);
 }
 
-TEST(SimStitcher, ANoisyLinkPutsAZeroBeforeEveryAnswerByteAndACutOneLosesThem) {
+TEST(SimStitcher, LinkFaultsAndEachMachineTypeAnsweringItsButtons) {
     SIM_LINE(line);
     EXPECT_EQ(SimControl(line.sim, "stitcher-link noisy"), "ok stitcher-link noisy");
     EXPECT_EQ(Exchange(line.fd, {0x3E}, 2), (ByteList{0x00, 0x01}));
@@ -469,14 +463,11 @@ TEST(SimStitcher, ANoisyLinkPutsAZeroBeforeEveryAnswerByteAndACutOneLosesThem) {
     EXPECT_EQ(BufferStatus(line.fd), 0xFD);  // the board itself still answers
     SimControl(line.sim, "stitcher-link sound");
     EXPECT_EQ(Exchange(line.fd, {0x3E}, 1), ByteList{0x01});
-}
 
-// Button bytes (0x48 stitch regulator, 0x49 needle up, 0x4A command; then 1
-// pressed, 0 let go) for each machine type, and what follows: stitching, and
-// the needle sensor after `ms` of board time. A needle travels 300 ms after
-// its button is let go.
-TEST(SimStitcher, EachMachineTypeAnswersItsButtons) {
-    SIM_LINE(line);
+    // Button bytes (0x48 stitch regulator, 0x49 needle up, 0x4A command; then 1
+    // pressed, 0 let go) for each machine type, and what follows: stitching, and
+    // the needle sensor after `ms` of board time. A needle travels 300 ms after
+    // its button is let go.
     SimControl(line.sim, "clock hold");
     const ByteList kRegulator = {0x48, 1, 0x48, 0}, kNeedle = {0x49, 1, 0x49, 0},
                    kCommandRegulator = {0x4A, 1, 0x48, 1, 0x48, 0, 0x4A, 0},
