@@ -138,7 +138,7 @@ inline void ExpectSyntheticPicture(GdkPixbuf* p, int n) {
 
 namespace {
 
-TEST(CaptureSize, ChoiceByModeWithinTheDeviceLimits) {
+TEST(CaptureSizeAndFrame, ChoiceByModeWithinTheLimitsAndAPictureWithATightRowStride) {
     const struct {
         const char* what;
         int minW, minH, maxW, maxH;
@@ -168,10 +168,8 @@ TEST(CaptureSize, ChoiceByModeWithinTheDeviceLimits) {
                   std::pair(c.chosenWidth, c.chosenHeight))
             << c.what;
     }
-}
 
-TEST(FrameConversion, PictureUsesTheTightRowStrideAndOwnsItsPixels) {
-    // Width 3: a row of 9 bytes, which a padded image would round up to 12.
+    // A picture 3 wide: rows of 9 bytes, which a padded image would round up to 12.
     std::vector<uint8_t> rgb(3 * 2 * 3);
     for (size_t i = 0; i < rgb.size(); ++i)
         rgb[i] = static_cast<uint8_t>(i * 11);

@@ -139,7 +139,7 @@ TEST(Crc32, KnownValuesEitherFoldAndFilesInAnyChunkSize) {
     EXPECT_EQ(FileCRC(dir.File("data").c_str(), &crc, 0), 0);
 }
 
-TEST(ChecksumFile, NameFieldsAndNegativeDecimals) {
+TEST(ChecksumFile, NameFieldsNegativeDecimalsAndOnlyTheMatchingFilePasses) {
     EXPECT_EQ(ChecksumFilePath("/media/usb/up/prog.new.BIN"), "/media/usb/up/prog.crc");
     EXPECT_EQ(ChecksumFilePath("./a.b/firmware.hex"), "./a.b/firmware.crc");
     EXPECT_EQ(ChecksumFilePath("plain"), "plain.crc");
@@ -159,11 +159,9 @@ TEST(ChecksumFile, NameFieldsAndNegativeDecimals) {
         EXPECT_EQ(ParseChecksumText(bad, kept), 0) << bad;
         EXPECT_EQ(kept.crc, record.crc) << "untouched on a refusal";
     }
-}
 
-// The tool's checksum file for a firmware file passes the controller's check;
-// a changed file fails it in the controller and in the tool's firmware command.
-TEST(ChecksumFile, OnlyTheMatchingFilePasses) {
+    // The tool's checksum file for a firmware file passes the controller's check;
+    // a changed file fails it in the controller and in the tool's firmware command.
     TempDir dir;
     const std::string path = dir.File("prog.new.BIN"), hex = dir.File("mc1.v2.hex");
     ASSERT_TRUE(WriteFileText(path, "123456789"));

@@ -124,7 +124,7 @@ std::vector<long> RecordTimes(const std::string& path) {
     return times;
 }
 
-TEST(SimMotion, HaltedQueueCountsFreePlacesAndRefusesWhenFullOrOnABadChecksum) {
+TEST(SimMotion, TheQueueRefusesWhenFullOrOnABadChecksumAndTheHeldClockTimesEveryMove) {
     SIM_LINE(line);
     WriteBytes(line.fd, {0x2C});
     EXPECT_EQ(Exchange(line.fd, MoveFrame(150, 225, 0.5, 1), 1), ByteList{0x0C});
@@ -143,14 +143,11 @@ TEST(SimMotion, HaltedQueueCountsFreePlacesAndRefusesWhenFullOrOnABadChecksum) {
     WriteBytes(line.fd, {0x2D});
     EXPECT_EQ(BufferStatus(line.fd), 0xFD);
     EXPECT_EQ(HeadPosition(line.fd), (Head{0, 0}));
-}
-
-// 1 inch at feed 100 and speed 40 takes 250 ms, at feed 50 500 ms; feed 1 is
-// raised to minimumSpeed * 10 / 6 = 3.33: 7.5 s. The record has one
-// "time,x,y,feed,stitching" line per executed move.
-TEST(SimMotion, TheHeldClockTimesEveryMoveHaltFreezesTheHeadAndStopsDropMoves) {
-    SIM_LINE(line);
+    WriteBytes(line.fd, {0x19});
     SimControl(line.sim, "clock hold");
+    // 1 inch at feed 100 and speed 40 takes 250 ms, at feed 50 500 ms; feed 1 is
+    // raised to minimumSpeed * 10 / 6 = 3.33: 7.5 s. The record has one
+    // "time,x,y,feed,stitching" line per executed move.
     ASSERT_TRUE(Accepted(line.fd, 1000, 0));
     ASSERT_TRUE(Accepted(line.fd, 1000, 1000.5));
     for (int poll = 0; poll < 20; ++poll) {  // what a stall watchdog sees, at once
@@ -208,7 +205,7 @@ TEST(SimMotion, TheHeldClockTimesEveryMoveHaltFreezesTheHeadAndStopsDropMoves) {
     EXPECT_EQ(SimControl(line.sim, "clock run").rfind("ok held=0 t=", 0), 0u);
 }
 
-TEST(SimMotion, PushMovesOnlyDisabledAxesAndDisabledAxesAreNotDriven) {
+TEST(SimMotion, PushMovesOnlyDisabledAxesAndAxesWithoutIntegralGainRestShort) {
     SIM_LINE(line);
     SimControl(line.sim, "clock hold");
     EXPECT_EQ(StateValue(SimControl(line.sim, "push 100 200"), "moved"), "none");
@@ -226,11 +223,7 @@ TEST(SimMotion, PushMovesOnlyDisabledAxesAndDisabledAxesAreNotDriven) {
     EXPECT_EQ(HeadPosition(line.fd), (Head{50, 900}));
     WriteBytes(line.fd, {0x16});  // EnableX
     EXPECT_EQ(StateValue(SimControl(line.sim, "push 10 10"), "moved"), "none");
-}
-
-TEST(SimMotion, AxesWithoutIntegralGainRestShortAndAWornAxisCoversLess) {
-    SIM_LINE(line);
-    SimControl(line.sim, "clock hold");
+    WriteBytes(line.fd, {0x1A});  // set home
     // The axis test's gains: X proportional 30, Y limp at 5, no I or D terms.
     for (auto [code, value] : std::vector<std::pair<uint8_t, int32_t>>{
              {0x01, 30}, {0x02, 0}, {0x03, 0}, {0x04, 5}, {0x05, 0}, {0x06, 0}})
