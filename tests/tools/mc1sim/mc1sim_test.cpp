@@ -29,13 +29,6 @@ inline void AppendInt32(ByteList& out, int32_t value) {
         out.push_back(static_cast<uint8_t>(static_cast<uint32_t>(value) >> (8 * i)));
 }
 
-inline int32_t Int32At(const ByteList& bytes, size_t offset) {
-    uint32_t v = 0;
-    for (int i = 0; i < 4; ++i)
-        v |= static_cast<uint32_t>(bytes.at(offset + i)) << (8 * i);
-    return static_cast<int32_t>(v);
-}
-
 // A 5-byte parameter frame.
 inline ByteList SetterFrame(uint8_t code, int32_t value) {
     ByteList frame = {code};
@@ -80,7 +73,10 @@ inline int BufferStatus(int fd) {
 inline std::vector<int32_t> HeadPosition(int fd) {
     ByteList reply = Exchange(fd, {0x0F}, 8);
     if (reply.size() != 8) return {INT32_MIN, INT32_MIN};
-    return {Int32At(reply, 0), Int32At(reply, 4)};
+    std::vector<int32_t> xy = {0, 0};
+    for (int i = 0; i < 8; ++i)
+        xy[i / 4] = int32_t(uint32_t(xy[i / 4]) | uint32_t(reply[i]) << (8 * (i % 4)));
+    return xy;
 }
 
 // A simulator plus the host's end of its line, for one test.
@@ -105,8 +101,7 @@ struct SimLine {
     int fd = -1;
 };
 
-// Declares a SimLine called name, started with the given options, and ends the
-// test when the simulator did not start.
+// A SimLine called name with the given options; the test ends if it did not start.
 #define SIM_LINE(name, ...)    \
     SimLine name{__VA_ARGS__}; \
     ASSERT_TRUE(name.sim.running&& name.fd >= 0) << name.sim.error
@@ -114,15 +109,6 @@ struct SimLine {
 namespace {
 
 using Head = std::vector<int32_t>;
-
-// Completion times of the moves in the record file, in board ms since start.
-std::vector<long> RecordTimes(const std::string& path) {
-    std::istringstream in(ReadFileText(path));
-    std::vector<long> times;
-    for (std::string l; std::getline(in, l);)
-        times.push_back(std::atol(l.c_str()));
-    return times;
-}
 
 TEST(SimMotion, TheQueueRefusesWhenFullOrOnABadChecksumAndTheHeldClockTimesEveryMove) {
     SIM_LINE(line);
@@ -173,7 +159,10 @@ TEST(SimMotion, TheQueueRefusesWhenFullOrOnABadChecksumAndTheHeldClockTimesEvery
     WriteBytes(line.fd, {0x19});
     line.Step(20000);
     ASSERT_EQ(BufferStatus(line.fd), 0xFD);
-    const std::vector<long> t = RecordTimes(line.sim.recordPath);
+    std::istringstream record(ReadFileText(line.sim.recordPath));
+    std::vector<long> t;  // completion times in board ms since start
+    for (std::string l; std::getline(record, l);)
+        t.push_back(std::atol(l.c_str()));
     ASSERT_EQ(t.size(), 4u);
     const std::string rows =
         std::to_string(t[0]) + ",1000,0,100,0\n" + std::to_string(t[1]) + ",1000,1000.5,100,1\n";
