@@ -295,7 +295,7 @@ TEST_F(ScriptedCamera, StartUpConfiguresTheDeviceReadsOnePictureAndClosesIt) {
     g_object_unref(second);
 }
 
-TEST_F(ScriptedCamera, TheSizeTheDeviceReadsBackIsUsedAndAFrameNotReadyYetIsWaitedFor) {
+TEST_F(ScriptedCamera, TheSizeReadBackIsUsedAFrameNotReadyIsWaitedForNoRgbGivesNoRecord) {
     for (const auto& [w, h] : {std::pair{176, 144}, std::pair{1, kMaxCaptureSide}}) {
         device.adjustWidth = w;
         device.adjustHeight = h;
@@ -315,11 +315,10 @@ TEST_F(ScriptedCamera, TheSizeTheDeviceReadsBackIsUsedAndAFrameNotReadyYetIsWait
     ASSERT_NE(camera, nullptr);
     EXPECT_EQ(log, "Could not connect to video device (/fake/video0).\nPlease check connection.\n");
     EXPECT_EQ(camera->noCapture, 1);
-}
+    Drop();
 
-// A device that gives no RGB picture leaves no record, is closed again and
-// says why in the log.
-TEST_F(ScriptedCamera, ADeviceThatGivesNoRgbPictureLeavesNoRecord) {
+    // A device that gives no RGB picture leaves no record, is closed again and
+    // says why in the log.
     const struct {
         void (*spoil)(FakeDevice&);
         const char* logged;

@@ -268,7 +268,7 @@ TEST_F(ProgramFolderTest, AFailedOrRefusedCopyLeavesTheTargetWhole) {
     EXPECT_EQ(CopyAllowedFrom(kPlacePreviews), 0);
 }
 
-TEST_F(ProgramFolderTest, DeletesWithThumbnailsAndNeverFollowsLinksOut) {
+TEST_F(ProgramFolderTest, DeletesNeverFollowLinksOutAndTheStickMustBeMounted) {
     for (const char* p : {"patterns/heart.qcc", "patterns/set/a.qcc", "patterns/set/deep/.b.qcc",
                           "thumbnails/heart.png", "thumbnails/a.png", "outside/precious.qcc"})
         Put(p, "keep\n");
@@ -300,9 +300,8 @@ TEST_F(ProgramFolderTest, DeletesWithThumbnailsAndNeverFollowsLinksOut) {
     EXPECT_EQ(ReadFileText("outside/precious.qcc"), "keep\n");
     EXPECT_TRUE(IsFolder("patterns"));
     EXPECT_EQ(Entries("patterns"), 0u);
-}
 
-TEST_F(ProgramFolderTest, TheStickMustBeMountedAndFilesAreFoundInSubFoldersFirst) {
+    // The stick must be mounted; files are found in sub-folders first.
     Put(Stick("a/b/qcc_update.tar.gz"), "x");
     Put(Stick(".hidden/qcc_update.tar.gz"), "x");
     std::filesystem::create_directories(Stick("qcc_update.tar.gz.d"));
@@ -510,7 +509,7 @@ struct ProgramUpdateTest : ProgramFolderTest {
     int Update() { return UpdateProgram(Program(), dir.File("kernel").c_str()); }
 };
 
-TEST_F(ProgramUpdateTest, SavesTheBackupWritesTheFollowUpsAndInstalls) {
+TEST_F(ProgramUpdateTest, SavesTheBackupInstallsAndCarriesOutOnlyRecognisedCopyLines) {
     ASSERT_EQ(WriteChecksumFile(Program(), kAppCodeProgram, 3.06f, "2.6.29.6"), 1);
     const std::string log = Logged([&] { EXPECT_EQ(Update(), kProgramUpdated); });
     EXPECT_NE(log.find("Get Kernel Version\nkernel version: 2.6.29.6\n"), std::string::npos) << log;
@@ -530,6 +529,32 @@ TEST_F(ProgramUpdateTest, SavesTheBackupWritesTheFollowUpsAndInstalls) {
     // The next start finishing it is proven with the real program (ui_shell).
     EXPECT_EQ(CheckUpdate(nullptr), kStartEndNow);
     EXPECT_FALSE(Present("gtkrc")) << "the style file of the other screen size stays out";
+
+    // Only recognised copy lines are carried out.
+    std::filesystem::remove_all("images");
+    Put(Stick("up/my file/gtkrc"), "spaced");
+    Put(Stick("up/passwd"), "x");
+    const struct {
+        std::string line;
+        int done;
+    } cases[] = {
+        {"cp " + Stick("up/my file/gtkrc") + " ./", 1},
+        {"cp " + Stick("up/images") + "/* ./images/", 1},
+        {"cp " + Stick("up/screen.conf") + " ./images", 1},
+        {"cp " + Stick("up/passwd") + " ./", 0},
+        {"rm -rf ./patterns", 0},
+        {"cp " + Stick("up/gtkrc") + " /etc", 0},
+        {"cp " + Stick("up/gtkrc") + " ./; touch hacked ./", 0},
+        {"cp " + Stick("up/missing") + "/gtkrc ./", 0},
+        {"cp", 0},
+        {"cp ./", 0},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(RunUpdateLine(c.line), c.done) << c.line;
+    EXPECT_EQ(ReadFileText("gtkrc"), "spaced");
+    EXPECT_EQ(ReadFileText("images/icon.png"), "images/icon.png");
+    EXPECT_EQ(ReadFileText("images/screen.conf"), "screen.conf");
+    EXPECT_FALSE(Present("passwd") || Present("hacked"));
 }
 
 TEST_F(ProgramUpdateTest, RefusedFilesChangeNothing) {
@@ -610,32 +635,6 @@ TEST_F(ProgramUpdateTest, FinishingWithoutStickUpdateFileOrChecksumFile) {
     EXPECT_EQ(ReadFileText("system"), "UPDATE CANCELED");
 }
 
-TEST_F(ProgramUpdateTest, OnlyRecognisedCopyLinesAreCarriedOut) {
-    Put(Stick("up/my file/gtkrc"), "spaced");
-    Put(Stick("up/passwd"), "x");
-    const struct {
-        std::string line;
-        int done;
-    } cases[] = {
-        {"cp " + Stick("up/my file/gtkrc") + " ./", 1},
-        {"cp " + Stick("up/images") + "/* ./images/", 1},
-        {"cp " + Stick("up/screen.conf") + " ./images", 1},
-        {"cp " + Stick("up/passwd") + " ./", 0},
-        {"rm -rf ./patterns", 0},
-        {"cp " + Stick("up/gtkrc") + " /etc", 0},
-        {"cp " + Stick("up/gtkrc") + " ./; touch hacked ./", 0},
-        {"cp " + Stick("up/missing") + "/gtkrc ./", 0},
-        {"cp", 0},
-        {"cp ./", 0},
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(RunUpdateLine(c.line), c.done) << c.line;
-    EXPECT_EQ(ReadFileText("gtkrc"), "spaced");
-    EXPECT_EQ(ReadFileText("images/icon.png"), "images/icon.png");
-    EXPECT_EQ(ReadFileText("images/screen.conf"), "screen.conf");
-    EXPECT_FALSE(Present("passwd") || Present("hacked"));
-}
-
 struct Member {
     std::string name;
     std::string content;  // a file's bytes, or a link's target
@@ -664,7 +663,7 @@ void WriteArchive(const std::string& path, const std::vector<Member>& members) {
     archive_write_free(a);
 }
 
-TEST_F(ProgramFolderTest, UnpacksTheArchiveAndRunsItsScript) {
+TEST_F(ProgramFolderTest, SystemUpdateRunsTheScriptOfASoundArchiveOnly) {
     // The script proves it ran, where, and with which arguments.
     const std::string script = "#!/bin/sh\necho \"$# $(pwd)\" > ran.txt\n";
     WriteArchive(Stick("pkg/qcc_update.tar.gz"), {{"qcc_update.sh", script, AE_IFREG, 04700},
@@ -689,9 +688,9 @@ TEST_F(ProgramFolderTest, UnpacksTheArchiveAndRunsItsScript) {
     EXPECT_EQ(messages.Last(), "SYSTEM UPDATE FAILED");
     messages.answers = {kResponseCancel};
     EXPECT_EQ(UpdateSystem(), kSystemUpdateStopped);
-}
+    std::filesystem::remove_all(root.File("tmp/softupdate"));
+    std::filesystem::remove_all(Stick("pkg"));
 
-TEST_F(ProgramFolderTest, AHostileArchiveIsRefusedWholeAndItsScriptNeverRuns) {
     const std::string marker = dir.File("hostile-ran");
     const std::vector<Member> hostile[] = {
         {{"../escaped", "x"}},       {{"/tmp/absolute-" + std::to_string(getpid()), "x"}},
@@ -725,9 +724,7 @@ TEST_F(ProgramFolderTest, AHostileArchiveIsRefusedWholeAndItsScriptNeverRuns) {
     std::filesystem::remove(Stick("qcc_update.tar.gz"));
     EXPECT_EQ(UpdateSystem(), kSystemUpdateStopped);
     EXPECT_EQ(messages.Last(), "UPDATE FILE NOT FOUND ON USB DRIVE\n");
-}
 
-TEST_F(ProgramFolderTest, CalibrationResetRemovesTheFileUnlessDeclined) {
     Put(root.File("media/mmc0/calibration/pointercal"), "1 2 3");
     messages.answers = {kResponseNo};
     EXPECT_EQ(ResetScreenCalibration(), 0);
