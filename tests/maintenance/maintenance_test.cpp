@@ -99,7 +99,7 @@ uint32_t Crc(const std::string& text) {
     return FullCRC(reinterpret_cast<const unsigned char*>(text.data()), text.size());
 }
 
-TEST(Crc32, KnownValuesEitherFoldAndFilesInAnyChunkSize) {
+TEST(Crc32, KnownValuesFoldsFilesAndChecksumFilesOnlyTheMatchingFilePasses) {
     const std::pair<std::string, uint32_t> cases[] = {
         {"", 0x00000000},
         {"a", 0xE8B7BE43},
@@ -137,9 +137,7 @@ TEST(Crc32, KnownValuesEitherFoldAndFilesInAnyChunkSize) {
     EXPECT_EQ(FileCRC(dir.File("missing").c_str(), &crc, 64), 0);
     EXPECT_EQ(crc, 0xFFFFFFFFu);
     EXPECT_EQ(FileCRC(dir.File("data").c_str(), &crc, 0), 0);
-}
 
-TEST(ChecksumFile, NameFieldsNegativeDecimalsAndOnlyTheMatchingFilePasses) {
     EXPECT_EQ(ChecksumFilePath("/media/usb/up/prog.new.BIN"), "/media/usb/up/prog.crc");
     EXPECT_EQ(ChecksumFilePath("./a.b/firmware.hex"), "./a.b/firmware.crc");
     EXPECT_EQ(ChecksumFilePath("plain"), "plain.crc");
@@ -162,7 +160,6 @@ TEST(ChecksumFile, NameFieldsNegativeDecimalsAndOnlyTheMatchingFilePasses) {
 
     // The tool's checksum file for a firmware file passes the controller's check;
     // a changed file fails it in the controller and in the tool's firmware command.
-    TempDir dir;
     const std::string path = dir.File("prog.new.BIN"), hex = dir.File("mc1.v2.hex");
     ASSERT_TRUE(WriteFileText(path, "123456789"));
     ASSERT_EQ(WriteChecksumFile(path, 1, 3.06f, "2.6.29.6"), 1);
@@ -557,7 +554,7 @@ TEST_F(ProgramUpdateTest, SavesTheBackupInstallsAndCarriesOutOnlyRecognisedCopyL
     EXPECT_FALSE(Present("passwd") || Present("hacked"));
 }
 
-TEST_F(ProgramUpdateTest, RefusedFilesChangeNothing) {
+TEST_F(ProgramUpdateTest, RefusedFilesChangeNothingAndFinishingWithoutStickOrFiles) {
     const struct {
         int app;
         std::string kernel;
@@ -593,9 +590,7 @@ TEST_F(ProgramUpdateTest, RefusedFilesChangeNothing) {
         Logged([&] { EXPECT_EQ(UpdateProgram(Program(), "/none"), kProgramUpdated); });
     EXPECT_NE(log.find("Version File Not Available"), std::string::npos);
     EXPECT_EQ(Installed(), "new program");
-}
 
-TEST_F(ProgramUpdateTest, FinishingWithoutStickUpdateFileOrChecksumFile) {
     ASSERT_EQ(WriteChecksumFile(Program(), 1, 3.06f, "2.6.29.6"), 1);
     const struct {
         std::string update;  // "./update", "" for none
@@ -603,7 +598,7 @@ TEST_F(ProgramUpdateTest, FinishingWithoutStickUpdateFileOrChecksumFile) {
         int result;
         std::string marker;  // "./system" afterwards, "" for none
         std::string message;
-    } cases[] = {
+    } finishing[] = {
         {"/nowhere/prog.crc\ncp x ./\n", "", kStartGoOn, "CRC INVALID", "INVALID CRC FILE"},
         {"\n", "", kStartEndNow, "System Updated With Possible Errors",
          "SYSTEM UPDATED WITH POSSIBLE ERRORS"},
@@ -613,7 +608,7 @@ TEST_F(ProgramUpdateTest, FinishingWithoutStickUpdateFileOrChecksumFile) {
         {"", Program(), kStartEndNow, "SYSTEM UPDATED\nCRC Check: 1021224790\nVersion: 3.060\n",
          "SYSTEM UPDATE SUCCESSFUL"},
     };
-    for (const auto& c : cases) {
+    for (const auto& c : finishing) {
         unlink("system");
         unlink("update");
         if (!c.update.empty()) Put("update", c.update);
