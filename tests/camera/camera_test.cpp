@@ -220,7 +220,7 @@ struct ScriptedCamera : testing::Test {
 
 // No camera is the normal case and logs nothing; a file that is no video
 // device is refused, closed and left untouched.
-TEST(CameraWithoutDevice, NoDeviceGivesNoRecordAndOperationsAnswerTheirCodes) {
+TEST(CameraWithoutDevice, NoDeviceGivesNoRecordOperationsAnswerTheirCodesAndToolRefuses) {
     TempDir dir;
     const std::string regular = dir.File("video0");
     ASSERT_TRUE(WriteFileText(regular, std::string(100000, 'x')));
@@ -248,6 +248,19 @@ TEST(CameraWithoutDevice, NoDeviceGivesNoRecordAndOperationsAnswerTheirCodes) {
                                 CloseCamera(&closed), OpenCamera(&closed)}),
               (std::vector<int>{2, 2, 0, 1, 1}));
     EXPECT_LT(closed.descriptor, 0);
+
+    const std::string out = dir.File("head.png");
+    ProgramResult r =
+        RunProgram({LONGARM_TOOL_PATH, "camera", "--device", dir.File("video1"), out});
+    EXPECT_EQ(r.exitStatus, 1);
+    EXPECT_NE(r.err.find("no picture from " + dir.File("video1")), std::string::npos) << r.err;
+    EXPECT_FALSE(ReadFileText(out).size());
+    EXPECT_EQ(RunProgram({LONGARM_TOOL_PATH, "camera"}).exitStatus, 2);
+    EXPECT_EQ(RunProgram({LONGARM_TOOL_PATH, "camera", "--device"}).exitStatus, 2);
+    EXPECT_EQ(RunProgram({LONGARM_TOOL_PATH, "camera", out, "second.png"}).exitStatus, 2);
+    r = RunProgram({LONGARM_TOOL_PATH, "camera", "--help"});
+    EXPECT_EQ(r.exitStatus, 0);
+    EXPECT_NE(r.out.find("usage: longarm-tool camera"), std::string::npos);
 }
 
 TEST_F(ScriptedCamera, StartUpConfiguresTheDeviceReadsOnePictureAndClosesIt) {
@@ -360,22 +373,6 @@ TEST_F(ScriptedCamera, SnapshotSavesThePictureAsPngWithItsColours) {
     GdkPixbuf* saved = gdk_pixbuf_new_from_file(path.c_str(), nullptr);
     ExpectSyntheticPicture(saved, 0);
     if (saved) g_object_unref(saved);
-}
-
-TEST(CameraSnapshot, ToolReportsNoCameraAndUsageErrors) {
-    TempDir dir;
-    const std::string out = dir.File("head.png");
-    ProgramResult r =
-        RunProgram({LONGARM_TOOL_PATH, "camera", "--device", dir.File("video0"), out});
-    EXPECT_EQ(r.exitStatus, 1);
-    EXPECT_NE(r.err.find("no picture from " + dir.File("video0")), std::string::npos) << r.err;
-    EXPECT_FALSE(ReadFileText(out).size());
-    EXPECT_EQ(RunProgram({LONGARM_TOOL_PATH, "camera"}).exitStatus, 2);
-    EXPECT_EQ(RunProgram({LONGARM_TOOL_PATH, "camera", "--device"}).exitStatus, 2);
-    EXPECT_EQ(RunProgram({LONGARM_TOOL_PATH, "camera", out, "second.png"}).exitStatus, 2);
-    r = RunProgram({LONGARM_TOOL_PATH, "camera", "--help"});
-    EXPECT_EQ(r.exitStatus, 0);
-    EXPECT_NE(r.out.find("usage: longarm-tool camera"), std::string::npos);
 }
 
 }  // namespace
