@@ -197,35 +197,7 @@ size_t Entries(const char* folder) {
     return std::distance(std::filesystem::directory_iterator(folder), {});
 }
 
-TEST_F(ProgramFolderTest, CopiesAFolderOfDrawingsFromTheStickConvertingThem) {
-    Put(Stick("quilts/feather.dxf"),
-        "0\nSECTION\n2\nENTITIES\n0\nLINE\n10\n0\n20\n0\n11\n2\n21\n1\n0\nENDSEC\n0\nEOF\n");
-    Put(Stick("quilts/loops/loop.QLI"), "VP 0,0\nVP 1000,0\nVP 1000,1000\nEN\n");
-    Put(Stick("quilts/star.qcc"), "p X0.000 Y0.000\np X1.000 Y1.000\n");
-    Put(Stick("quilts/.hidden/x.qcc"), "p X0 Y0\n");
-    ASSERT_EQ(symlink("/etc", Stick("quilts/etc").c_str()), 0);
-    Put("patterns/quilts/star.qcc", "old star\n");
-    Put("thumbnails/feather.png", "old picture");
-    messages.answers = {kResponseOk, kResponseCancel};  // copy the folder; keep the old star
-    EXPECT_EQ(CopyChosen(Stick("quilts"), "./patterns", kPlaceUsb, kPlaceInternal), 1);
-    EXPECT_EQ(messages.shown,
-              (std::vector<std::string>{"COPY THE ENTIRE DIRECTORY:\n" + Stick("quilts") +
-                                            " \n TO: \n./patterns/quilts ?",
-                                        "FILE EXISTS!\nOVERWRITE FILE?", "DIRECTORY COPIED"}));
-    EXPECT_NE(ReadFileText("patterns/quilts/feather.qcc").find("p X2.000 Y0.000"),
-              std::string::npos);
-    EXPECT_NE(ReadFileText("patterns/quilts/loops/loop.qcc").find("p X1.000"), std::string::npos);
-    EXPECT_EQ(ReadFileText("patterns/quilts/star.qcc"), "old star\n");
-    EXPECT_FALSE(Present("thumbnails/feather.png")) << "the old thumbnail goes";
-    // Neither the hidden folder nor the link came along.
-    EXPECT_EQ(Entries("patterns/quilts"), 3u);
-    // A folder cannot go into itself.
-    EXPECT_EQ(CopyChosen(Stick("quilts"), Stick("quilts/loops"), kPlaceUsb, kPlaceUsb), 0);
-    EXPECT_EQ(CopyDirectory(Stick("quilts"), Stick("quilts/loops/quilts"), 1), 1);
-    EXPECT_FALSE(Present(Stick("quilts/loops/quilts")));
-}
-
-TEST_F(ProgramFolderTest, AFailedOrRefusedCopyLeavesTheTargetWhole) {
+TEST_F(ProgramFolderTest, AFailedCopyLeavesTheTargetWholeAFolderIsCopiedConverted) {
     Put("patterns/a.qcc", "keep me\n");
     Put(Stick("bad.dxf"), "0\nSECTION\n2\nENTITIES\n0\nCIRCLE\n10\n1\n20\n1\n40\n-5\n0\nENDSEC\n");
     Put(Stick("a.qcc"), "new\n");
@@ -263,6 +235,32 @@ TEST_F(ProgramFolderTest, AFailedOrRefusedCopyLeavesTheTargetWhole) {
     EXPECT_EQ(CopyChosen("patterns/a.qcc", "nowhere", kPlaceInternal, kPlaceInternal), 0);
     EXPECT_EQ(messages.Last(), "DIRECTORY NOT FOUND");
     EXPECT_EQ(CopyAllowedFrom(kPlacePreviews), 0);
+    messages.shown.clear();
+    Put(Stick("quilts/feather.dxf"),
+        "0\nSECTION\n2\nENTITIES\n0\nLINE\n10\n0\n20\n0\n11\n2\n21\n1\n0\nENDSEC\n0\nEOF\n");
+    Put(Stick("quilts/loops/loop.QLI"), "VP 0,0\nVP 1000,0\nVP 1000,1000\nEN\n");
+    Put(Stick("quilts/star.qcc"), "p X0.000 Y0.000\np X1.000 Y1.000\n");
+    Put(Stick("quilts/.hidden/x.qcc"), "p X0 Y0\n");
+    ASSERT_EQ(symlink("/etc", Stick("quilts/etc").c_str()), 0);
+    Put("patterns/quilts/star.qcc", "old star\n");
+    Put("thumbnails/feather.png", "old picture");
+    messages.answers = {kResponseOk, kResponseCancel};  // copy the folder; keep the old star
+    EXPECT_EQ(CopyChosen(Stick("quilts"), "./patterns", kPlaceUsb, kPlaceInternal), 1);
+    EXPECT_EQ(messages.shown,
+              (std::vector<std::string>{"COPY THE ENTIRE DIRECTORY:\n" + Stick("quilts") +
+                                            " \n TO: \n./patterns/quilts ?",
+                                        "FILE EXISTS!\nOVERWRITE FILE?", "DIRECTORY COPIED"}));
+    EXPECT_NE(ReadFileText("patterns/quilts/feather.qcc").find("p X2.000 Y0.000"),
+              std::string::npos);
+    EXPECT_NE(ReadFileText("patterns/quilts/loops/loop.qcc").find("p X1.000"), std::string::npos);
+    EXPECT_EQ(ReadFileText("patterns/quilts/star.qcc"), "old star\n");
+    EXPECT_FALSE(Present("thumbnails/feather.png")) << "the old thumbnail goes";
+    // Neither the hidden folder nor the link came along.
+    EXPECT_EQ(Entries("patterns/quilts"), 3u);
+    // A folder cannot go into itself.
+    EXPECT_EQ(CopyChosen(Stick("quilts"), Stick("quilts/loops"), kPlaceUsb, kPlaceUsb), 0);
+    EXPECT_EQ(CopyDirectory(Stick("quilts"), Stick("quilts/loops/quilts"), 1), 1);
+    EXPECT_FALSE(Present(Stick("quilts/loops/quilts")));
 }
 
 TEST_F(ProgramFolderTest, DeletesNeverFollowLinksOutAndTheStickMustBeMounted) {

@@ -538,8 +538,7 @@ TEST(SimPicture, StitchedMovesAsThreadOthersDashedOverTheExtents) {
     EXPECT_EQ(SimControl(line.sim, "picture " + now),
               "ok picture " + now + " area=0,0,4,3 moves=45");
     Picture p(now);
-    ASSERT_NE(p.pixbuf, nullptr);
-    ASSERT_EQ(gdk_pixbuf_get_width(p.pixbuf), 320);
+    ASSERT_TRUE(p.pixbuf && gdk_pixbuf_get_width(p.pixbuf) == 320);
     // Scale min(300 / 4, 220 / 3) = 73.33 pixels per inch from (10, 10).
     EXPECT_EQ(p.At(156, 83), 0x203080u);   // thread at (2, 1)
     EXPECT_EQ(p.At(229, 120), 0x203080u);  // thread at (3, 1.5)
@@ -651,7 +650,6 @@ TEST(SimLine, LineRatePacesEveryByte) {
 TEST(SimLine, GarbageAndPartialFramesAreSkippedAndControlSeesTheBytesBeforeIt) {
     SIM_LINE(line);
     SimControl(line.sim, "clock hold");
-    // Unknown codes, a broken constants request (0x0B then 0x00), then a status poll.
     WriteBytes(line.fd, {0x00, 0x07, 0x50, 0xEE, 0x0B, 0x00, 0x22});
     EXPECT_EQ(ReadBytes(line.fd, 1, 1000), ByteList{0xFD});
     EXPECT_EQ(line.State("unknown"), "5");
