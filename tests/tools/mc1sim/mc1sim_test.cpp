@@ -1,0 +1,712 @@
+// The simulated board on its line and control channel: moves and the queue,
+// faults, the firmware loader, the stitcher, the path picture, its own life.
+#include <gdk-pixbuf/gdk-pixbuf.h>
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/ioctl.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <sstream>
+#include <vector>
+
+#include "base/timers.h"
+#include "support/mc1sim_fixture.h"
+#include "support/run_program.h"
+
+using ByteList = std::vector<uint8_t>;
+
+inline void AppendInt32(ByteList& out, int32_t value) {
+    for (int i = 0; i < 4; ++i)
+        out.push_back(static_cast<uint8_t>(static_cast<uint32_t>(value) >> (8 * i)));
+}
+
+// A 5-byte parameter frame.
+inline ByteList SetterFrame(uint8_t code, int32_t value) {
+    ByteList frame = {code};
+    AppendInt32(frame, value);
+    return frame;
+}
+
+// The 17-byte move frame: x, y in thousandths of an inch, feed on the 0..100
+// scale; checksumDelta spoils the checksum when not 0.
+inline ByteList MoveFrame(double x, double y, double feed, int32_t checksumDelta = 0) {
+    const int32_t f[] = {static_cast<int32_t>(x * 100), static_cast<int32_t>(y * 100),
+                         static_cast<int32_t>(feed * 1000)};
+    uint32_t sum = static_cast<uint32_t>(checksumDelta);
+    ByteList frame = {0x21};
+    for (int32_t v : f) {
+        AppendInt32(frame, v);
+        sum += static_cast<uint32_t>(v);
+    }
+    AppendInt32(frame, static_cast<int32_t>(sum));
+    return frame;
+}
+
+// Sends a frame and reads count reply bytes (fewer after timeoutMs).
+inline ByteList Exchange(int fd, const ByteList& frame, size_t count, int timeoutMs = 1000) {
+    DrainBytes(fd);
+    WriteBytes(fd, frame);
+    return ReadBytes(fd, count, timeoutMs);
+}
+
+// Sends a move frame; true when the board accepted it (0x0B).
+inline bool Accepted(int fd, double x, double y, double feed = 100) {
+    return Exchange(fd, MoveFrame(x, y, feed), 1) == ByteList{0x0B};
+}
+
+// The buffer status byte (-1 when none came).
+inline int BufferStatus(int fd) {
+    ByteList reply = Exchange(fd, {0x22}, 1);
+    return reply.empty() ? -1 : reply[0];
+}
+
+// The head position from 0x0F, as {x, y}; {INT32_MIN, INT32_MIN} without answer.
+inline std::vector<int32_t> HeadPosition(int fd) {
+    ByteList reply = Exchange(fd, {0x0F}, 8);
+    if (reply.size() != 8) return {INT32_MIN, INT32_MIN};
+    std::vector<int32_t> xy = {0, 0};
+    for (int i = 0; i < 8; ++i)
+        xy[i / 4] = int32_t(uint32_t(xy[i / 4]) | uint32_t(reply[i]) << (8 * (i % 4)));
+    return xy;
+}
+
+// A simulator plus the host's end of its line, for one test.
+struct SimLine {
+    explicit SimLine(const std::vector<std::string>& args = {}) : sim(args) {
+        if (sim.running) fd = OpenRawDevice(sim.device);
+    }
+    ~SimLine() {
+        if (fd >= 0) close(fd);
+    }
+    // Moves the board's clock on by ms board milliseconds once the simulator has
+    // taken every byte written so far: nothing happens in between.
+    void Step(int ms) {
+        for (int polls = 0, pending = 1; pending && polls < 3000; ++polls) {
+            if (ioctl(fd, TIOCOUTQ, &pending) != 0) break;
+            if (pending) usleep(1000);
+        }
+        SimControl(sim, "clock step " + std::to_string(ms));
+    }
+    std::string State(const std::string& key) { return StateValue(SimControl(sim, "state"), key); }
+    Mc1Sim sim;
+    int fd = -1;
+};
+
+// A SimLine called name with the given options; the test ends if it did not start.
+#define SIM_LINE(name, ...)    \
+    SimLine name{__VA_ARGS__}; \
+    ASSERT_TRUE(name.sim.running&& name.fd >= 0) << name.sim.error
+
+namespace {
+
+using Head = std::vector<int32_t>;
+
+TEST(SimMotion, TheQueueRefusesWhenFullOrOnABadChecksumAndTheHeldClockTimesEveryMove) {
+    SIM_LINE(line);
+    WriteBytes(line.fd, {0x2C});
+    EXPECT_EQ(Exchange(line.fd, MoveFrame(150, 225, 0.5, 1), 1), ByteList{0x0C});
+    ASSERT_TRUE(Accepted(line.fd, -150, -225, 0.5));  // negative fields sum as two's complement
+    for (int i = 1; i < 5; ++i)
+        ASSERT_TRUE(Accepted(line.fd, 100 * i, 0));
+    EXPECT_EQ(BufferStatus(line.fd), 94);
+    for (int i = 5; i < 99; ++i)
+        ASSERT_TRUE(Accepted(line.fd, 100, 100));
+    EXPECT_EQ(BufferStatus(line.fd), 0);
+    EXPECT_EQ(Exchange(line.fd, MoveFrame(100, 100, 100), 1), ByteList{0x0C});
+    const std::string state = SimControl(line.sim, "state");
+    for (auto [key, value] : {std::pair{"queue", "99"}, {"refused", "2"}, {"executed", "0"}})
+        EXPECT_EQ(StateValue(state, key), value) << key;
+    // Clearing empties the queue without moving the head.
+    WriteBytes(line.fd, {0x2D});
+    EXPECT_EQ(BufferStatus(line.fd), 0xFD);
+    EXPECT_EQ(HeadPosition(line.fd), (Head{0, 0}));
+    WriteBytes(line.fd, {0x19});
+    SimControl(line.sim, "clock hold");
+    // 1 inch at feed 100 and speed 40 takes 250 ms, at feed 50 500 ms; feed 1 is
+    // raised to minimumSpeed * 10 / 6 = 3.33: 7.5 s. The record has one
+    // "time,x,y,feed,stitching" line per executed move.
+    ASSERT_TRUE(Accepted(line.fd, 1000, 0));
+    ASSERT_TRUE(Accepted(line.fd, 1000, 1000.5));
+    for (int poll = 0; poll < 20; ++poll) {  // what a stall watchdog sees, at once
+        ASSERT_EQ(BufferStatus(line.fd), 98);
+        ASSERT_EQ(HeadPosition(line.fd), (Head{0, 0}));
+    }
+    line.Step(125);
+    EXPECT_EQ(HeadPosition(line.fd), (Head{500, 0}));
+    line.Step(250);
+    EXPECT_EQ(HeadPosition(line.fd), (Head{1000, 500}));
+    EXPECT_EQ(BufferStatus(line.fd), 99);
+    WriteBytes(line.fd, {0x1D});  // stitching on (machine 0)
+    ASSERT_TRUE(Accepted(line.fd, 0, 1000, 50));
+    ASSERT_TRUE(Accepted(line.fd, 0, 0, 1));
+    line.Step(1000);
+    EXPECT_EQ(line.State("moving"), "1");
+    WriteBytes(line.fd, {0x2C});
+    const Head halted = HeadPosition(line.fd);
+    EXPECT_EQ(halted, (Head{0, 950}));  // 375 ms at 0.1333 in/s
+    line.Step(20000);
+    EXPECT_EQ(HeadPosition(line.fd), halted);
+    EXPECT_EQ(line.State("moving"), "0");
+    WriteBytes(line.fd, {0x19});
+    line.Step(20000);
+    ASSERT_EQ(BufferStatus(line.fd), 0xFD);
+    std::istringstream record(ReadFileText(line.sim.recordPath));
+    std::vector<long> t;  // completion times in board ms since start
+    for (std::string l; std::getline(record, l);)
+        t.push_back(std::atol(l.c_str()));
+    ASSERT_EQ(t.size(), 4u);
+    const std::string rows =
+        std::to_string(t[0]) + ",1000,0,100,0\n" + std::to_string(t[1]) + ",1000,1000.5,100,1\n";
+    EXPECT_EQ(ReadFileText(line.sim.recordPath).substr(0, rows.size()), rows);
+    EXPECT_NEAR(t[1] - t[0], 250, 1);
+    EXPECT_NEAR(t[2] - t[1], 500, 1);
+    EXPECT_NEAR(t[3] - t[2], 7500 + 20000, 1);  // halted for 20 s on the way
+
+    // Doubling the speed setting halves the time; a stop drops the running
+    // move, a clear the queue: neither is recorded.
+    WriteBytes(line.fd, SetterFrame(0x37, 80));
+    ASSERT_TRUE(Accepted(line.fd, 10000, 0));
+    ASSERT_TRUE(Accepted(line.fd, 0, 0));
+    line.Step(250);
+    EXPECT_EQ(HeadPosition(line.fd), (Head{2000, 0}));
+    WriteBytes(line.fd, {0x13, 0x2D, 0x19});  // the host's all-stop
+    EXPECT_EQ(BufferStatus(line.fd), 0xFD);
+    EXPECT_EQ(line.State("halted") + line.State("executed"), "04");
+    WriteBytes(line.fd, {0x1A});  // set home
+    EXPECT_EQ(HeadPosition(line.fd), (Head{0, 0}));
+    ASSERT_TRUE(Accepted(line.fd, 100, -50));
+    line.Step(100);
+    EXPECT_EQ(HeadPosition(line.fd), (Head{100, -50}));
+    // The needle travels by the board's clock too.
+    WriteBytes(line.fd, {0x31});
+    EXPECT_TRUE(ReadBytes(line.fd, 1, 100).empty());
+    line.Step(300);
+    EXPECT_EQ(ReadBytes(line.fd, 1, 1000), ByteList{0xFA});
+    EXPECT_EQ(SimControl(line.sim, "clock run").rfind("ok held=0 t=", 0), 0u);
+}
+
+TEST(SimMotion, PushMovesOnlyDisabledAxesAndAxesWithoutIntegralGainRestShort) {
+    SIM_LINE(line);
+    SimControl(line.sim, "clock hold");
+    EXPECT_EQ(StateValue(SimControl(line.sim, "push 100 200"), "moved"), "none");
+    WriteBytes(line.fd, {0x15});  // DisableX
+    EXPECT_EQ(SimControl(line.sim, "push 100 200").rfind("ok moved=x", 0), 0u);
+    EXPECT_EQ(HeadPosition(line.fd), (Head{100, 0}));
+    EXPECT_EQ(line.State("xenabled"), "0");
+    WriteBytes(line.fd, {0x17});  // DisableY
+    EXPECT_EQ(StateValue(SimControl(line.sim, "push -50 30"), "moved"), "xy");
+    EXPECT_EQ(HeadPosition(line.fd), (Head{50, 30}));
+    // With Y enabled again a move drives Y only; X stays where it was pushed.
+    WriteBytes(line.fd, {0x18});
+    ASSERT_TRUE(Accepted(line.fd, 900, 900));
+    line.Step(1000);
+    EXPECT_EQ(HeadPosition(line.fd), (Head{50, 900}));
+    WriteBytes(line.fd, {0x16});  // EnableX
+    EXPECT_EQ(StateValue(SimControl(line.sim, "push 10 10"), "moved"), "none");
+    WriteBytes(line.fd, {0x1A});  // set home
+    // The axis test's gains: X proportional 30, Y limp at 5, no I or D terms.
+    for (auto [code, value] : std::vector<std::pair<uint8_t, int32_t>>{
+             {0x01, 30}, {0x02, 0}, {0x03, 0}, {0x04, 5}, {0x05, 0}, {0x06, 0}})
+        WriteBytes(line.fd, SetterFrame(code, value));
+    for (int i = 1; i <= 10; ++i)
+        ASSERT_TRUE(Accepted(line.fd, 400 * i, -380 * i));
+    line.Step(5000);
+    // Friction 1500 against Kp: 50 short on X, 300 on Y.
+    EXPECT_EQ(HeadPosition(line.fd), (Head{3950, -3500}));
+    // A worn X drive covers 0.8 of the way back; each axis stops at its band.
+    EXPECT_EQ(SimControl(line.sim, "travel x 0.8"), "ok travel x 0.8");
+    ASSERT_TRUE(Accepted(line.fd, 0, 0));
+    line.Step(5000);
+    EXPECT_EQ(HeadPosition(line.fd), (Head{850, -300}));
+    // Integral gain pulls each axis onto what its drive delivered.
+    WriteBytes(line.fd, SetterFrame(0x02, 8));
+    WriteBytes(line.fd, SetterFrame(0x05, 8));
+    EXPECT_EQ(HeadPosition(line.fd), (Head{800, 0}));
+    // Without any gain an axis does not follow at all.
+    WriteBytes(line.fd, SetterFrame(0x05, 0));
+    WriteBytes(line.fd, SetterFrame(0x04, 0));
+    ASSERT_TRUE(Accepted(line.fd, 1000, 1000));
+    line.Step(5000);
+    EXPECT_EQ(HeadPosition(line.fd), (Head{1600, 0}));
+}
+
+TEST(SimFaults, FaultsLastUntilOffOrUsedUpBadCommandsChangeNothingStitcherFollowsButtons) {
+    SIM_LINE(line);
+    EXPECT_EQ(SimControl(line.sim, "silence on"), "ok silence on");
+    EXPECT_TRUE(Exchange(line.fd, {0x22}, 1, 300).empty());
+    EXPECT_TRUE(Exchange(line.fd, MoveFrame(100, 100, 100), 1, 300).empty());
+    EXPECT_EQ(line.State("queue"), "0");
+    EXPECT_EQ(SimControl(line.sim, "silence off"), "ok silence off");
+
+    EXPECT_EQ(SimControl(line.sim, "busy 2"), "ok busy 2");
+    for (int status : {0xFF, 0xFF, 0xFD})
+        EXPECT_EQ(BufferStatus(line.fd), status);
+    EXPECT_EQ(SimControl(line.sim, "stray-zero"), "ok stray-zero");
+    EXPECT_EQ(Exchange(line.fd, {0x22}, 2), (ByteList{0x00, 0xFD}));
+    EXPECT_EQ(Exchange(line.fd, {0x22}, 2, 300), ByteList{0xFD});
+
+    WriteBytes(line.fd, {0x2C});
+    EXPECT_EQ(SimControl(line.sim, "refuse 2"), "ok refuse 2");
+    for (int reply : {0x0C, 0x0C, 0x0B})
+        EXPECT_EQ(Exchange(line.fd, MoveFrame(100, 0, 100), 1), ByteList{uint8_t(reply)});
+    const std::string state = SimControl(line.sim, "state");
+    EXPECT_EQ(StateValue(state, "refused") + StateValue(state, "queue"), "21");
+
+    EXPECT_EQ(SimControl(line.sim, "error 5"), "ok error 5");
+    for (int i = 0; i < 2; ++i)
+        EXPECT_EQ(Exchange(line.fd, {0x22}, 5), (ByteList{0xFE, 5, 0, 0, 0}));
+    EXPECT_EQ(Exchange(line.fd, {0x34}, 4), (ByteList{5, 0, 0, 0}));
+    EXPECT_EQ(SimControl(line.sim, "error unreadable"), "ok error unreadable");
+    EXPECT_EQ(Exchange(line.fd, {0x22}, 5, 300), ByteList{0xFE});
+    EXPECT_TRUE(Exchange(line.fd, {0x34}, 4, 300).empty());
+    EXPECT_EQ(SimControl(line.sim, "error clear"), "ok error cleared");
+    EXPECT_EQ(Exchange(line.fd, {0x34}, 4), (ByteList{0, 0, 0, 0}));
+
+    // A stall keeps the head where it is and the queue as it is.
+    WriteBytes(line.fd, {0x2D, 0x19});
+    EXPECT_EQ(SimControl(line.sim, "stall on"), "ok stall on");
+    SimControl(line.sim, "clock hold");
+    ASSERT_TRUE(Accepted(line.fd, 1000, 0));
+    ASSERT_TRUE(Accepted(line.fd, 2000, 0));
+    line.Step(5000);  // both moves would be done without the stall
+    EXPECT_EQ(HeadPosition(line.fd), (std::vector<int32_t>{0, 0}));
+    EXPECT_EQ(BufferStatus(line.fd), 97);
+    EXPECT_EQ(SimControl(line.sim, "stall off"), "ok stall off");
+    line.Step(5000);
+    EXPECT_EQ(HeadPosition(line.fd), (std::vector<int32_t>{2000, 0}));
+
+    const ByteList polls(40, 0x22);
+    EXPECT_EQ(SimControl(line.sim, "garble 1 0 7"), "ok garble flip=1 drop=0 seed=7");
+    const ByteList flipped = Exchange(line.fd, polls, 40, 300);
+    EXPECT_EQ(flipped.size(), 40u);
+    for (uint8_t reply : flipped)  // one bit off 0xFD each time
+        EXPECT_EQ(__builtin_popcount(reply ^ 0xFDu), 1) << int(reply);
+    SimControl(line.sim, "garble 0.3 0.3 42");
+    const ByteList first = Exchange(line.fd, polls, 40, 300);
+    const std::string counts = SimControl(line.sim, "garble");
+    SimControl(line.sim, "garble 0.3 0.3 42");
+    EXPECT_EQ(Exchange(line.fd, polls, 40, 300), first);
+    EXPECT_EQ(SimControl(line.sim, "garble"), counts);
+    const long damaged =
+        std::count_if(first.begin(), first.end(), [](uint8_t b) { return b != 0xFD; });
+    EXPECT_EQ(StateValue(counts, "dropped"), std::to_string(40 - first.size()));
+    EXPECT_EQ(StateValue(counts, "flipped"), std::to_string(damaged));
+    EXPECT_TRUE(first.size() < 40 && damaged > 0) << counts;
+    SimControl(line.sim, "garble off");
+    EXPECT_EQ(Exchange(line.fd, polls, 40, 300), ByteList(40, 0xFD));
+
+    for (const std::string& bad : std::vector<std::string>{"",
+                                                           "frobnicate",
+                                                           "refuse",
+                                                           "refuse -1",
+                                                           "refuse x",
+                                                           "busy 1 2",
+                                                           "error",
+                                                           "error 1x",
+                                                           "silence maybe",
+                                                           "machine 13",
+                                                           "machine -1",
+                                                           "stitcher-status 256",
+                                                           "push 1",
+                                                           "push a b",
+                                                           "state extra",
+                                                           "travel z 0.5",
+                                                           "travel x 1.5",
+                                                           "stitcher-link loose",
+                                                           "buttons now",
+                                                           "garble 2 0",
+                                                           "garble 0.1",
+                                                           "garble 0.1 0.1 -3",
+                                                           "clock step x",
+                                                           std::string(5000, 'a')}) {
+        const std::string reply = SimControl(line.sim, bad);
+        EXPECT_EQ(reply.rfind("error ", 0), 0u) << "'" << bad << "' -> " << reply;
+    }
+    // None of them changed anything.
+    EXPECT_EQ(line.State("machine"), "0");
+    EXPECT_TRUE(Accepted(line.fd, 10, 10));
+
+    WriteBytes(line.fd, {0x2D});
+    EXPECT_EQ(SimControl(line.sim, "stitcher-link noisy"), "ok stitcher-link noisy");
+    EXPECT_EQ(Exchange(line.fd, {0x3E}, 2), (ByteList{0x00, 0x01}));
+    const ByteList version = Exchange(line.fd, {0x3D}, 8);
+    ASSERT_EQ(version.size(), 8u);
+    EXPECT_EQ(version[0] | version[2] | version[4] | version[6], 0);
+    EXPECT_EQ(SimControl(line.sim, "stitcher-link cut"), "ok stitcher-link cut");
+    EXPECT_TRUE(Exchange(line.fd, {0x3E}, 1, 300).empty());
+    EXPECT_EQ(BufferStatus(line.fd), 0xFD);  // the board itself still answers
+    SimControl(line.sim, "stitcher-link sound");
+    EXPECT_EQ(Exchange(line.fd, {0x3E}, 1), ByteList{0x01});
+
+    // Button bytes (0x48 stitch regulator, 0x49 needle up, 0x4A command; then 1
+    // pressed, 0 let go) for each machine type, and what follows: stitching, and
+    // the needle sensor after `ms` of board time. A needle travels 300 ms after
+    // its button is let go.
+    SimControl(line.sim, "clock hold");
+    const ByteList kRegulator = {0x48, 1, 0x48, 0}, kNeedle = {0x49, 1, 0x49, 0},
+                   kCommandRegulator = {0x4A, 1, 0x48, 1, 0x48, 0, 0x4A, 0},
+                   kCommandNeedle = {0x4A, 1, 0x49, 1, 0x49, 0, 0x4A, 0};
+    const struct Step {
+        const char* control;  // given first, or null
+        ByteList buttons;
+        int ms;
+        const char* want;  // stitching, then the needle sensor
+    } steps[] = {
+        {"machine 2", kRegulator, 0, "10"},  // Solo: the needle moves while stitching
+        {nullptr, kRegulator, 0, "00"},      // and stops down
+        {"needle-fail on", kNeedle, 500, "00"},
+        {"needle-fail off", {0x49, 1}, 0, "00"},
+        {nullptr, {0x49, 0}, 299, "00"},
+        {nullptr, {}, 1, "01"},
+        {"machine 6", {0x49, 1}, 450, "00"},  // a press longer than the travel
+        {nullptr, {0x49, 0}, 0, "00"},
+        {nullptr, {}, 300, "01"},
+        {"machine 1", kRegulator, 50, "01"},  // Twin in robot mode: alone, nothing
+        {nullptr, kCommandRegulator, 0, "10"},
+        {nullptr, kCommandRegulator, 0, "00"},
+        {nullptr, kNeedle, 300, "00"},
+        {nullptr, kCommandNeedle, 300, "01"},
+        {nullptr, {0x4A, 1, 0x4A, 0}, 300, "00"},  // a command press alone jogs it down
+        {"robot off", kNeedle, 300, "01"},
+        {"machine 12", {0x48, 1}, 0, "10"},  // Corvane 18: stitches while held
+        {nullptr, {0x48, 1}, 30, "10"},
+        {nullptr, {0x48, 0}, 0, "00"},
+        {nullptr, kNeedle, 300, "00"},  // no needle-up button
+        {"machine 5", kRegulator, 0, "10"},
+        {"machine 0", {}, 0, "01"},  // a machine change stops stitching
+        {nullptr, {0x1D}, 0, "10"},
+    };
+    for (const Step& s : steps) {
+        if (s.control) {
+            EXPECT_EQ(SimControl(line.sim, s.control).rfind("ok", 0), 0u) << s.control;
+        }
+        WriteBytes(line.fd, s.buttons);
+        line.Step(s.ms);
+        const ByteList sensor = Exchange(line.fd, {0x4B}, 1, 500);
+        EXPECT_EQ(line.State("stitching") + (sensor.size() == 1 ? std::to_string(sensor[0]) : "-"),
+                  s.want)
+            << (&s - steps);
+    }
+    SimControl(line.sim, "needle-fail on");
+    WriteBytes(line.fd, {0x31});
+    line.Step(300);
+    EXPECT_EQ(ReadBytes(line.fd, 1, 1000), ByteList{0xFB});
+}
+
+const ByteList kEnterLoader = {0xFF, 0xFF, 0xFF, 0x3B};
+
+// A loader command with a 3-byte address, low byte first, and its data.
+ByteList At(uint8_t code, uint32_t address, const ByteList& data = {}) {
+    ByteList frame = {code, uint8_t(address), uint8_t(address >> 8), uint8_t(address >> 16)};
+    for (uint8_t b : data)
+        frame.push_back(b);
+    return frame;
+}
+
+// 32 instructions 0x5A0000 + k, each lowest byte first.
+ByteList ProgramRow() {
+    ByteList row;
+    for (uint8_t k = 0; k < 32; ++k)
+        row.insert(row.end(), {k, 0x00, 0x5A});
+    return row;
+}
+
+const ByteList kAck = {0x01}, kNak = {0x00};
+
+TEST(SimLoader, ReadsWritesWritesTheImageOutFailedWritesLostAnswersAndAHang) {
+    TempDir out;
+    const std::string image = out.File("image.hex");
+    SIM_LINE(line, {"--firmware-out", image});
+    WriteBytes(line.fd, {0x2C});
+    ASSERT_EQ(Exchange(line.fd, MoveFrame(500, 500, 100), 1), ByteList{0x0B});
+    WriteBytes(line.fd, kEnterLoader);
+    ByteList identity = Exchange(line.fd, {0x01, 0x01, 0x01, 0x01}, 96);
+    ASSERT_EQ(identity.size(), 96u);
+    EXPECT_EQ(std::string(identity.begin(), identity.begin() + 10), "MC1 loader");
+    // The factory reset vector, upper byte first: a jump to 0x17C00.
+    ByteList vector = Exchange(line.fd, At(0x02, 0), 97, 300);
+    ASSERT_EQ(vector.size(), 96u) << "32 instructions of 3 bytes, nothing more";
+    EXPECT_EQ(ByteList(vector.begin(), vector.begin() + 7),
+              (ByteList{0x04, 0x7C, 0x00, 0x00, 0x00, 0x01, 0xFF}));
+    ByteList eeprom = Exchange(line.fd, At(0x04, 0x7FF020), 32);
+    ASSERT_EQ(eeprom.size(), 32u);
+    EXPECT_EQ(ByteList(eeprom.begin(), eeprom.begin() + 2),
+              (ByteList{0x4D, 0x30}));  // word 16 of the calibration data
+
+    EXPECT_EQ(Exchange(line.fd, At(0x03, 0x40, ProgramRow()), 1), kAck);
+    EXPECT_EQ(Exchange(line.fd, At(0x03, 0x41, ProgramRow()), 1), kNak);  // not a row start
+    ByteList words(32, 0x00);
+    words[0] = 0x34, words[1] = 0x12;
+    EXPECT_EQ(Exchange(line.fd, At(0x05, 0x7FF040, words), 1), kAck);
+    EXPECT_EQ(Exchange(line.fd, At(0x05, 0x800000, words), 1), kNak);  // beyond the EEPROM
+    EXPECT_EQ(Exchange(line.fd, At(0x04, 0x7FEFFE), 1), kNak);         // before it
+    EXPECT_EQ(Exchange(line.fd, {0x07, 0x00, 0xCD, 0xAB}, 1), kAck);
+    for (int word = 1; word <= 6; ++word)  // words 1..6: leave 1..5, set 6
+        EXPECT_EQ(Exchange(line.fd, {static_cast<uint8_t>(word < 6), 0x11, 0x22}, 1), kAck);
+    ByteList back = Exchange(line.fd, At(0x02, 0x40), 96);
+    ASSERT_EQ(back.size(), 96u);
+    EXPECT_EQ(ByteList(back.begin() + 3, back.begin() + 6), (ByteList{0x5A, 0x00, 0x01}));
+    EXPECT_EQ(StateValue(SimControl(line.sim, "loader"), "writes"), "9");
+    EXPECT_TRUE(Exchange(line.fd, {0x22}, 1, 300).empty());  // the loader does not know it
+
+    WriteBytes(line.fd, {0x08});
+    EXPECT_EQ(BufferStatus(line.fd), 0xFD);  // the board again, its queue lost
+    EXPECT_EQ(line.State("loader"), "0");
+    // Reset vector, the written row, the EEPROM row, the configuration words.
+    std::string hex = ReadFileText(image);
+    for (const char* record : {":10000000007C040001000000FFFFFF00FFFFFF0075\n",
+                               ":1000800000005A0001005A0002005A0003005A0002\n", ":0200000400FFFB\n",
+                               ":10E08000341200000000000000000000000000004A\n", ":0200000401F009\n",
+                               ":10000000CDAB00003F000000B38700000F310000BF\n",
+                               ":1000100003000000FFFF000011220000008000002C\n"})
+        EXPECT_NE(hex.find(record), std::string::npos) << record << "\n" << hex.substr(0, 300);
+    EXPECT_EQ(hex.substr(hex.size() - 12), ":00000001FF\n");
+
+    WriteBytes(line.fd, kEnterLoader);
+    EXPECT_EQ(SimControl(line.sim, "flash-fail 2"), "ok flash-fail 2");
+    EXPECT_EQ(Exchange(line.fd, At(0x03, 0x80, ProgramRow()), 1), kNak);
+    // A refused configuration word 0 is expected again with its 07.
+    EXPECT_EQ(Exchange(line.fd, {0x07, 0x00, 0xCD, 0xAB}, 1), kNak);
+    EXPECT_EQ(Exchange(line.fd, {0x07, 0x00, 0xCD, 0xAB}, 1), kAck);
+    EXPECT_EQ(SimControl(line.sim, "lose-ack 1"), "ok lose-ack 1");
+    EXPECT_TRUE(Exchange(line.fd, {0x00, 0x11, 0x22}, 1, 300).empty());
+    // A refused later word is expected again without the 07.
+    SimControl(line.sim, "flash-fail 1");
+    EXPECT_EQ(Exchange(line.fd, {0x01, 0x00, 0x00}, 1), kNak);
+    for (int word = 2; word <= 6; ++word)
+        EXPECT_EQ(Exchange(line.fd, {0x01, 0x00, 0x00}, 1), kAck) << word;
+    std::string loader = SimControl(line.sim, "loader");
+    // Counted on from the 9 writes and 2 refusals above: the counts are never reset.
+    EXPECT_EQ(StateValue(loader, "writes") + StateValue(loader, "refused"), "165") << loader;
+
+    EXPECT_EQ(SimControl(line.sim, "loader-hang 1"), "ok loader-hang 1");
+    EXPECT_EQ(Exchange(line.fd, {0x01, 0x01, 0x01, 0x01}, 96).size(), 96u);
+    EXPECT_TRUE(Exchange(line.fd, At(0x02, 0), 96, 300).empty());
+    EXPECT_EQ(StateValue(SimControl(line.sim, "loader"), "hung"), "1");
+    SimControl(line.sim, "loader-hang off");
+    EXPECT_EQ(Exchange(line.fd, At(0x02, 0), 96).size(), 96u);
+}
+
+struct Picture {
+    explicit Picture(const std::string& path)
+        : pixbuf(gdk_pixbuf_new_from_file(path.c_str(), nullptr)) {}
+    ~Picture() {
+        if (pixbuf) g_object_unref(pixbuf);
+    }
+    // The pixel at (x, y) as 0xRRGGBB.
+    unsigned At(int x, int y) const {
+        const guchar* p = gdk_pixbuf_get_pixels(pixbuf) + y * gdk_pixbuf_get_rowstride(pixbuf) +
+                          x * gdk_pixbuf_get_n_channels(pixbuf);
+        return static_cast<unsigned>(p[0]) << 16 | p[1] << 8 | p[2];
+    }
+    GdkPixbuf* pixbuf;
+};
+
+void Move(SimLine& line, double x, double y) {
+    ASSERT_TRUE(Accepted(line.fd, x, y));
+    line.Step(3000);
+}
+
+TEST(SimPicture, StitchedMovesAsThreadOthersDashedOverTheExtents) {
+    TempDir out;
+    const std::string atEnd = out.File("end.png"), now = out.File("now.png");
+    SIM_LINE(line, {"--picture", atEnd, "--picture-size", "320,240"});
+    SimControl(line.sim, "clock hold");
+    Move(line, -500, -500);
+    WriteBytes(line.fd, {0x1A});  // home at the back-left corner
+    Move(line, 4000, 3000);
+    // Before the extents are set the area is the one around home and the path.
+    EXPECT_EQ(SimControl(line.sim, "picture " + now),
+              "ok picture " + now + " area=0,0,4,3 moves=2");
+    WriteBytes(line.fd, {0x2E});  // the front-right corner: a 4 x 3 inch area
+    Move(line, 1000, 1000);
+    WriteBytes(line.fd, {0x1D});
+    Move(line, 3000, 1000);
+    Move(line, 3000, 2000);
+    WriteBytes(line.fd, {0x1E});
+    for (int x = 2950; x >= 1000; x -= 50)  // dashes run on over short moves
+        Move(line, x, 2000);
+    EXPECT_EQ(SimControl(line.sim, "picture " + now),
+              "ok picture " + now + " area=0,0,4,3 moves=45");
+    Picture p(now);
+    ASSERT_TRUE(p.pixbuf && gdk_pixbuf_get_width(p.pixbuf) == 320);
+    // Scale min(300 / 4, 220 / 3) = 73.33 pixels per inch from (10, 10).
+    EXPECT_EQ(p.At(156, 83), 0x203080u);   // thread at (2, 1)
+    EXPECT_EQ(p.At(229, 120), 0x203080u);  // thread at (3, 1.5)
+    EXPECT_EQ(p.At(230, 120), 0x203080u);
+    EXPECT_EQ(p.At(312, 120), 0xFFFFFFu);  // beyond the area
+    unsigned edge = p.At(10, 120);         // the area's left edge, grey
+    EXPECT_TRUE(edge != 0xFFFFFFu && edge >> 16 == (edge & 0xFF)) << std::hex << edge;
+    // The unstitched move back along y = 2: dashes 4 on, 4 off.
+    int inked = 0;
+    for (int x = 90; x < 220; ++x) {
+        inked += (p.At(x, 156) & p.At(x, 157)) != 0xFFFFFFu;
+        EXPECT_NE(p.At(x, 156), 0x203080u);
+    }
+    EXPECT_NEAR(inked, 65, 6);
+    line.sim.Stop();  // the same picture again at the end
+    EXPECT_EQ(ReadFileText(atEnd), ReadFileText(now));
+}
+
+bool Exists(const std::string& path) {
+    struct stat st {};
+    return lstat(path.c_str(), &st) == 0;
+}
+
+// A connection to a control socket, or -1.
+int ControlClient(const std::string& path) {
+    const int client = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::snprintf(address.sun_path, sizeof address.sun_path, "%s", path.c_str());
+    if (connect(client, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0) return client;
+    close(client);
+    return -1;
+}
+
+// A stale link is replaced by one to a pseudo-terminal; TERM and quit both
+// remove the link and the control socket and end the simulator cleanly.
+TEST(SimLife, AStaleLinkIsReplacedBothWaysOutCleanUpAndBadOptionsAreRefused) {
+    TempDir dir;
+    const std::string link = dir.File("mc1");
+    ASSERT_EQ(symlink("/nonexistent/device", link.c_str()), 0);
+    std::string target;
+    const ProgramResult r = RunProgram({MC1SIM_PATH, "--link", link}, "", 10000, [&] {
+        char buffer[256] = {};
+        if (!target.empty() || readlink(link.c_str(), buffer, sizeof buffer - 1) <= 0 ||
+            std::string(buffer).rfind("/dev/pts/", 0) != 0)
+            return;
+        target = buffer;
+        const int fd = OpenRawDevice(link);
+        EXPECT_EQ(BufferStatus(fd), 0xFD);
+        close(fd);
+        const int client = ControlClient(link + ".ctl");
+        EXPECT_TRUE(WriteBytes(client, {'q', 'u', 'i', 't', '\n'}));
+        EXPECT_EQ(ReadBytes(client, 7, 1000), (ByteList{'o', 'k', ' ', 'b', 'y', 'e', '\n'}));
+        close(client);
+    });
+    EXPECT_FALSE(target.empty());
+    EXPECT_EQ(r.exitStatus, 0);
+    EXPECT_EQ(r.out, "ready " + link + "\n");
+    EXPECT_FALSE(Exists(link) || Exists(link + ".ctl"));
+
+    Mc1Sim sim;
+    ASSERT_TRUE(Exists(sim.device) && Exists(sim.controlPath)) << sim.error;
+    const int status = sim.Stop();
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    EXPECT_FALSE(Exists(sim.device) || Exists(sim.controlPath));
+
+    const std::string file = dir.File("plain-file");
+    ASSERT_TRUE(WriteFileText(file, "keep me"));
+    const std::vector<std::string> cases[] = {{},
+                                              {"--link"},
+                                              {"--machine", "13"},
+                                              {"--time-scale", "0"},
+                                              {"--bogus"},
+                                              {"--firmware", "abc"},
+                                              {"--picture-size", "10,10"},
+                                              {"--picture-size", "320.5,240"},
+                                              {"--picture-area", "0,3"},
+                                              {"--picture-area", "4"}};
+    for (const std::vector<std::string>& args : cases) {
+        std::vector<std::string> argv = {MC1SIM_PATH};
+        if (!args.empty()) argv.insert(argv.end(), {"--link", dir.File("x")});
+        argv.insert(argv.end(), args.begin(), args.end());
+        EXPECT_EQ(RunProgram(argv, "", 10000).exitStatus, 2) << (args.empty() ? "" : args[0]);
+    }
+    EXPECT_EQ(RunProgram({MC1SIM_PATH, "--link", file}, "", 10000).exitStatus, 1);
+    EXPECT_EQ(ReadFileText(file), "keep me");
+    const ProgramResult help = RunProgram({MC1SIM_PATH, "--help"}, "", 10000);
+    EXPECT_EQ(help.exitStatus, 0);
+    EXPECT_EQ(help.out.rfind("usage: mc1sim --link PATH", 0), 0u);
+}
+
+// 40 move frames (680 bytes in, 40 out) at 10 bits a byte and 57600 baud take
+// at least 118 ms; without pacing the answers are immediate.
+TEST(SimLine, LineRatePacesEveryByte) {
+    SIM_LINE(paced, {"--line-rate"});
+    ByteList moves;
+    for (int i = 0; i < 40; ++i) {
+        const ByteList m = MoveFrame(0, 0, 100);
+        moves.insert(moves.end(), m.begin(), m.end());
+    }
+    const int64_t start = MonotonicMs();
+    WriteBytes(paced.fd, moves);
+    EXPECT_EQ(ReadBytes(paced.fd, 40, 3000), ByteList(40, 0x0B));
+    EXPECT_GE(MonotonicMs() - start, 118);
+}
+
+// Garbage, unknown codes, a broken constants request, random bytes and a
+// partial frame never wedge the board; the log decodes what it got.
+TEST(SimLine, GarbageAndPartialFramesAreSkippedAndControlSeesTheBytesBeforeIt) {
+    SIM_LINE(line);
+    SimControl(line.sim, "clock hold");
+    WriteBytes(line.fd, {0x00, 0x07, 0x50, 0xEE, 0x0B, 0x00, 0x22});
+    EXPECT_EQ(ReadBytes(line.fd, 1, 1000), ByteList{0xFD});
+    EXPECT_EQ(line.State("unknown"), "5");
+    // A constants request whose second byte starts a real command runs that command.
+    EXPECT_EQ(Exchange(line.fd, {0x0B, 0x22}, 1), ByteList{0xFD});
+
+    const ByteList move = MoveFrame(150, 225, 0.5);
+    WriteBytes(line.fd, ByteList(move.begin(), move.begin() + 9));
+    line.Step(600);
+    // Had the 9 bytes still been waiting, this poll would complete the frame.
+    EXPECT_EQ(Exchange(line.fd, ByteList(8, 0x22), 8), ByteList(8, 0xFD));
+    // A frame that arrives in pieces within the limit is taken whole.
+    WriteBytes(line.fd, ByteList(move.begin(), move.begin() + 5));
+    line.Step(400);
+    WriteBytes(line.fd, ByteList(move.begin() + 5, move.end()));
+    EXPECT_EQ(ReadBytes(line.fd, 1, 1000), ByteList{0x0B});
+    EXPECT_EQ(Exchange(line.fd, MoveFrame(150, 225, 0.5, 3), 1), ByteList{0x0C});
+    WriteBytes(line.fd, {0x46});
+    SimControl(line.sim, "state");
+    const std::string log = ReadFileText(line.sim.logPath);
+    for (const char* entry :
+         {"SendMove x=150 y=225 feed=0.5", "0B accepted", "0C refused: wrong checksum",
+          "<- 22 CheckBuffer", "<- 46 setup screen"})
+        EXPECT_NE(log.find(entry), std::string::npos) << entry << "\n" << log;
+
+    unsigned seed = 12345;
+    ByteList noise;
+    for (int i = 0; i < 20000; ++i) {
+        seed = seed * 1103515245u + 12345u;
+        const uint8_t b = static_cast<uint8_t>(seed >> 16);
+        noise.push_back(b == 0x13 || b == 0x31 ? 0 : b);  // nothing that stops the board
+    }
+    ASSERT_TRUE(WriteBytes(line.fd, noise));
+    line.Step(3600000);  // let any partial frame expire, any move end
+    SimControl(line.sim, "error clear");
+    SimControl(line.sim, "silence off");
+    while (!ReadBytes(line.fd, 4096, 50).empty()) {  // replies still on their way
+    }
+    WriteBytes(line.fd, {0x2D, 0x19});
+    EXPECT_EQ(BufferStatus(line.fd), 0xFD);
+
+    // A control command that reaches the board together with bytes the host wrote
+    // before it sees their effect: both arrive while the simulator is stopped.
+    const int client = ControlClient(line.sim.controlPath);
+    auto ask = [&](const std::string& command, bool stopped) {
+        WriteBytes(client, ByteList(command.begin(), command.end()));
+        if (stopped) kill(line.sim.pid, SIGCONT);
+        std::string reply;
+        for (ByteList b; (b = ReadBytes(client, 1, 1000)).size() == 1 && b[0] != '\n';)
+            reply += static_cast<char>(b[0]);
+        return reply;
+    };
+    ASSERT_EQ(ask("help\n", false).rfind("ok", 0), 0u);  // the connection is accepted
+    kill(line.sim.pid, SIGSTOP);
+    WriteBytes(line.fd, {0x15});  // DisableX
+    EXPECT_EQ(StateValue(ask("state\n", true), "xenabled"), "0");
+    close(client);
+}
+
+}  // namespace
