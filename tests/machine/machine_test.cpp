@@ -99,6 +99,10 @@ int64_t ElapsedMs(F&& call) {
     return MonotonicMs() - start;
 }
 
+std::vector<int> StitchSettings() {
+    return {Machine().stitchLen, Machine().speed, Machine().minimumSpeed, Machine().stitchRep};
+}
+
 int64_t CpuMs() {
     struct rusage usage;
     getrusage(RUSAGE_SELF, &usage);
@@ -166,8 +170,7 @@ TEST_F(MachineTest, WithoutADeviceEveryOperationAnswersNotOpenAtOnce) {
         EXPECT_EQ(GetConstants(values), 2);
         int32_t x = 5, y = 5;
         EXPECT_EQ(GetXY(&x, &y), -2);
-        EXPECT_EQ(x, 0);
-        EXPECT_EQ(y, 0);
+        EXPECT_EQ(std::vector<int32_t>({x, y}), std::vector<int32_t>({0, 0}));
         EXPECT_EQ(SendMove(1.0f, 2.0f, 3.0f), 0);
         EXPECT_EQ(CheckBuffer(&byte, &word), 1);
         EXPECT_EQ(GetErrors(&word), -2);
@@ -190,26 +193,18 @@ TEST_F(MachineTest, WithoutADeviceEveryOperationAnswersNotOpenAtOnce) {
     testing::internal::GetCapturedStdout();
     EXPECT_LT(took, 1000) << "no operation waits for a line that is not open";
     EXPECT_EQ(shownMessages.size(), 2u) << "the missing device is reported once";
-    EXPECT_EQ(Machine().stitchLen, 5);
-    EXPECT_EQ(Machine().speed, 40);
+    EXPECT_EQ(StitchSettings(), (std::vector<int>{5, 40, 2, 4}));
     EXPECT_FLOAT_EQ(Machine().slow, 3.0f);
 }
 
 TEST_F(SerialLinkTest, OpeningSetsTheLineRawAt57600) {
     struct termios t;
     ASSERT_EQ(tcgetattr(sp, &t), 0);
-    EXPECT_EQ(cfgetispeed(&t), static_cast<speed_t>(B57600));
-    EXPECT_EQ(cfgetospeed(&t), static_cast<speed_t>(B57600));
-    EXPECT_EQ(t.c_iflag, static_cast<tcflag_t>(IGNPAR));
-    EXPECT_EQ(t.c_oflag, 0u);
-    EXPECT_EQ(t.c_lflag, 0u);
-    EXPECT_TRUE(t.c_cflag & CLOCAL);
-    EXPECT_TRUE(t.c_cflag & CREAD);
-    EXPECT_FALSE(t.c_cflag & (PARENB | PARODD | CSTOPB));
-    EXPECT_EQ(t.c_cc[VMIN], 1);
-    EXPECT_EQ(t.c_cc[VTIME], 5);
-    EXPECT_TRUE(fcntl(sp, F_GETFL) & O_ASYNC);
-    EXPECT_EQ(crc, 0);
+    // Speeds, input, output and local modes, control flags, VMIN, VTIME, O_ASYNC, checksum.
+    EXPECT_EQ((std::vector<long>{cfgetispeed(&t), cfgetospeed(&t), t.c_iflag, t.c_oflag, t.c_lflag,
+                                 t.c_cflag & (CLOCAL | CREAD | PARENB | PARODD | CSTOPB),
+                                 t.c_cc[VMIN], t.c_cc[VTIME], fcntl(sp, F_GETFL) & O_ASYNC, crc}),
+              (std::vector<long>{B57600, B57600, IGNPAR, 0, 0, CLOCAL | CREAD, 1, 5, O_ASYNC, 0}));
     // Bytes pass both ways untranslated.
     const std::string raw = Bytes({0x0D, 0x0A, 0x11, 0x13, 0x00, 0xFF, 0x03});
     line.Send(raw);
@@ -238,10 +233,9 @@ TEST_F(SerialLinkTest, GetCharTellsALoneZeroFromAFramingError) {
 
     line.Send(Bytes({0x00, 0x41}));
     WaitForBytes(2, 500);
-    EXPECT_EQ(GetChar(200, &b, 1), 0);
-    EXPECT_EQ(b, 0);
-    EXPECT_EQ(GetChar(200, &b, 1), 0);
-    EXPECT_EQ(b, 0x41);
+    unsigned char c = 0x55;
+    EXPECT_EQ(std::vector<int>({GetChar(200, &b, 1), b, GetChar(200, &c, 1), c}),
+              std::vector<int>({0, 0, 0, 0x41}));
 }
 
 TEST_F(SerialLinkTest, ReadsEndAtTheirTimeOutOnASilentOrHungUpLineWithoutSpinning) {
@@ -316,10 +310,6 @@ TEST_F(SerialLinkTest, InitThreadsStopsTheBoardAndResetsTheCursor) {
 }
 
 using WireTest = LineTest;
-
-std::vector<int> StitchSettings() {
-    return {Machine().stitchLen, Machine().speed, Machine().minimumSpeed, Machine().stitchRep};
-}
 
 TEST_F(WireTest, SettersAndOneByteCommandsSendTheirCodesAndAllStopThree) {
     int (*const setters[])(int32_t) = {SetXKp,      SetXKi,        SetXKd,    SetYKp,
@@ -413,8 +403,7 @@ TEST_F(WireTest, BufferStatusAndTheErrorWord) {
     int32_t word = 123;
     EXPECT_EQ(Played({{1, Bytes({57})}}, [&] { EXPECT_EQ(CheckBuffer(&status, &word), 0); }),
               Bytes({0x22}));
-    EXPECT_EQ(status, 57);
-    EXPECT_EQ(word, 123);
+    EXPECT_EQ((std::pair<int, int>(status, word)), std::pair(57, 123));
     // After an error status (0xFE) the word follows; firmware 1.26 sends a
     // stale one and is asked again with 0x34; a version request without
     // answer counts as new firmware, a short answer as old.
@@ -438,8 +427,7 @@ TEST_F(WireTest, BufferStatusAndTheErrorWord) {
                          [&] { log = Logged([&] { EXPECT_EQ(CheckBuffer(&status, &word), 4); }); }),
                   c.sent)
             << c.word;
-        EXPECT_EQ(status, 0xFE);
-        EXPECT_EQ(word, c.word);
+        EXPECT_EQ((std::pair<int, int>(status, word)), std::pair(0xFE, c.word));
         EXPECT_EQ(log.find("Get Errors\n") != std::string::npos, c.sent.size() == 3) << log;
     }
 
@@ -484,8 +472,7 @@ TEST_F(WireTest, PositionsAndSteadyPositions) {
     runCapture = 1;
     machineCurrent = {};
     Played({{1, LE32(300) + LE32(-40)}}, [] { EXPECT_EQ(SetMachineCurrent(), 1); });
-    EXPECT_EQ(machineCurrent.x, 300);
-    EXPECT_EQ(machineCurrent.y, -40);
+    EXPECT_EQ(std::pair(machineCurrent.x, machineCurrent.y), std::pair(300, -40));
     runCapture = 0;
     EXPECT_EQ(SetMachineCurrent(), 0);
     EXPECT_EQ(Quiet(), "");
@@ -564,8 +551,7 @@ TEST(MachineParameters, ErrorWordsDerivedSpeedsAndAnUnknownStitcherMethod) {
     Machine().speed = 77;
     Machine().minimumSpeed = 3;
     ComputeDerivedSpeeds();
-    EXPECT_FLOAT_EQ(Machine().maxSpeed, 77.0f);
-    EXPECT_FLOAT_EQ(Machine().minSpeed, 5.0f);
+    EXPECT_EQ(std::pair(Machine().maxSpeed, Machine().minSpeed), std::pair(77.0f, 5.0f));
     Machine().needleUpMethod = 13;
     EXPECT_EQ(CurrentStitcherMethod(), 0);
     SetFactoryDefaults();
@@ -595,12 +581,9 @@ TEST_F(StitcherTest, EachMachineTypeSendsItsButtonsOnceForEachChange) {
          "Stitching On CV18\nWait for waitTime\nStitching Off 18\nNo needle up on CV18\n", 0, 50},
     };
     for (const Case& c : cases) {
-        Machine().needleUpMethod = c.method;
-        Machine().needleUpConfirm = 0;
-        Machine().stitchRegPress = 40;
-        Machine().stitchRegTime = 400;
-        Machine().needleUpPress = 10;
-        Machine().needleUpTime = 50;
+        MachineParameters& m = Machine();
+        m.needleUpMethod = c.method, m.needleUpConfirm = 0, m.needleUpPress = 10;
+        m.stitchRegPress = 40, m.stitchRegTime = 400, m.needleUpTime = 50;
         testing::internal::CaptureStdout();
         EXPECT_GE(ElapsedMs([] { EXPECT_EQ(StitchOn(), 1); }), c.onMs) << c.method;
         EXPECT_EQ(StitchOn(), 1);  // already on: nothing more
@@ -624,9 +607,9 @@ TEST_F(StitcherTest, ButtonPressAndReleaseTexts) {
     EXPECT_EQ(Quiet(), Bytes({0x49, 1})) << "an untimed press leaves the button as sent";
     EXPECT_EQ(PseudoButtonRelease("0x49 0 1"), 0);
     EXPECT_EQ(Quiet(), Bytes({0x49, 0}));
-    EXPECT_EQ(PseudoButtonRelease("0x4a"), 1);
-    EXPECT_EQ(PseudoButtonRelease("junk"), 1);
-    EXPECT_EQ(PseudoButtonRelease(nullptr), 1);
+    EXPECT_EQ(std::vector<int>({PseudoButtonRelease("0x4a"), PseudoButtonRelease("junk"),
+                                PseudoButtonRelease(nullptr)}),
+              std::vector<int>({1, 1, 1}));
     sendMoveActive = 1;
     EXPECT_EQ(PseudoButtonRelease("0x48 0 1"), 1) << "no release during a move exchange";
     sendMoveActive = 0;

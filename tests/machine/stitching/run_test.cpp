@@ -11,6 +11,7 @@
 #include <functional>
 #include <limits>
 #include <memory>
+#include <tuple>
 
 #include "base/application_state.h"
 #include "base/defaults_file.h"
@@ -229,8 +230,7 @@ TEST_F(RunTest, AStitchedRunTiesOffAtJumpsAndATraceNeverStitches) {
     const SewnTotals sewnTotals = SewnTotalsOf(record);
     EXPECT_EQ(estimate.stitches, sewnTotals.moves);
     EXPECT_NEAR(estimate.stitchedInches, sewnTotals.inches, 0.001);
-    EXPECT_EQ(estimate.jumps, 2);
-    EXPECT_EQ(estimate.threadCuts, 1);
+    EXPECT_EQ(std::pair(estimate.jumps, estimate.threadCuts), std::pair(2, 1));
     // The time left fell step by step to nothing.
     ASSERT_GE(script.progress.size(), 3u);
     EXPECT_LE(script.progress.front().secondsLeft, estimate.seconds);
@@ -239,12 +239,12 @@ TEST_F(RunTest, AStitchedRunTiesOffAtJumpsAndATraceNeverStitches) {
         EXPECT_LE(script.progress[i].secondsLeft, script.progress[i - 1].secondsLeft) << i;
         EXPECT_GE(script.progress[i].shareDone, script.progress[i - 1].shareDone) << i;
     }
-    EXPECT_EQ(script.progress.back().secondsLeft, 0);
-    EXPECT_EQ(script.progress.back().shareDone, 1);
-    EXPECT_EQ(CurrentRun().fullPattern, nullptr);  // freed at the regular end
-    EXPECT_EQ(fpTemp, nullptr);
-    EXPECT_EQ(script.runViews, 1);
-    EXPECT_EQ(runStatistics.emptyInSection, 0);
+    EXPECT_EQ(std::pair(script.progress.back().secondsLeft, script.progress.back().shareDone),
+              std::pair(0.0, 1.0));
+    // The path is freed at the regular end.
+    EXPECT_EQ(
+        std::tuple(CurrentRun().fullPattern, fpTemp, script.runViews, runStatistics.emptyInSection),
+        std::tuple(nullptr, nullptr, 1, 0));
     ExpectMachineReleased();
 
     Restart();
@@ -272,11 +272,9 @@ TEST_F(SlowRunTest, PauseKeepsTheQueueAndAThreadBreakRestartsAtTheChosenPointOrS
     Ui().onDrain = OnceAfter(30, [] { PauseToggled(1); });
     startButtonReleased();  // returns paused
     const std::string atPause = Sim("state");
-    EXPECT_EQ(allStop, 2);
-    EXPECT_EQ(StateValue(atPause, "halted"), "1") << atPause;
+    EXPECT_EQ(std::pair(allStop, script.stitchingSensitive), std::pair(2, 1));
+    EXPECT_EQ(StateValue(atPause, "halted") + StateValue(atPause, "stitching"), "10") << atPause;
     EXPECT_NE(StateValue(atPause, "queue"), "0") << atPause;
-    EXPECT_EQ(StateValue(atPause, "stitching"), "0") << atPause;
-    EXPECT_EQ(script.stitchingSensitive, 1);
     ASSERT_NE(fpTemp, nullptr);
     Ui().onDrain = OnceAfter(70, [] { PauseToggled(1); });
     PauseToggled(0);  // returns paused again
@@ -332,9 +330,9 @@ TEST_F(SlowRunTest, PauseKeepsTheQueueAndAThreadBreakRestartsAtTheChosenPointOrS
         return -5;
     };
     ThreadBreak();
-    EXPECT_EQ(Count("OPERATION FAILED: TB100"), 1);
-    EXPECT_EQ(Count("IS THIS WHERE YOU WANT TO RESTART?"), 0);
-    EXPECT_EQ(allStop, 1);
+    EXPECT_EQ((std::vector<int>{Count("OPERATION FAILED: TB100"),
+                                Count("IS THIS WHERE YOU WANT TO RESTART?"), allStop}),
+              (std::vector<int>{1, 0, 1}));
     EXPECT_GE(script.editViews, 1);
     EXPECT_EQ(script.mask, kIdleMenuMask);
     EXPECT_NE(CurrentRun().fullPattern, nullptr);
@@ -385,11 +383,9 @@ TEST_F(RunTest, StartsThatMustNotRunSendNoMoveAndSetStartStartsAtThePoint) {
         if (command == kRunCommand && allStop == 0) stopButtonReleased();
     };
     startButtonReleased();
-    EXPECT_EQ(allStop, 1);
+    EXPECT_EQ(std::pair(allStop, script.runViews), std::pair(1, 0));
     ExpectMachineReleased();
-    EXPECT_EQ(SimState("executed"), "0");
-    EXPECT_EQ(SimState("accepted"), "0");
-    EXPECT_EQ(script.runViews, 0);
+    EXPECT_EQ(SimState("executed") + SimState("accepted"), "00");
     EXPECT_EQ(Ui().messages.size(), 9u) << "no error message after the last start question";
 
     const std::vector<PathPoint> path = PackedPath();
@@ -517,9 +513,7 @@ TEST_F(RunTest, SpeedButtonsStepWithinTheirLimits) {
     EXPECT_EQ(StateValue(Sim("params"), "speed"), "30");
     int stored = 0;
     ASSERT_EQ(ReadDefaultInt(3, &stored), 1);
-    EXPECT_EQ(stored, 30);
-    EXPECT_EQ(speedup, 3);
-    EXPECT_EQ(slowdown, 4);
+    EXPECT_EQ((std::vector<int>{stored, speedup, slowdown}), (std::vector<int>{30, 3, 4}));
 }
 
 struct Screen {
@@ -581,13 +575,11 @@ TEST_F(DemoTest, RepeatsThePathThenWaitsAtTheStartOfTheFinalPass) {
     EXPECT_EQ(SimState("xenabled") + SimState("yenabled"), "00");
     // Each pass ran both sections: the end of the first, the start of the
     // second and the path's end once per pass, never stitched (toggle off).
-    EXPECT_EQ(Visits(2500, 2500), 2);
-    EXPECT_EQ(Visits(4000, 2500), 2);
-    EXPECT_EQ(Visits(4500, 3000), 2);
+    EXPECT_EQ((std::vector<int>{Visits(2500, 2500), Visits(4000, 2500), Visits(4500, 3000)}),
+              (std::vector<int>{2, 2, 2}));
     for (const RecordedMove& e : ReadRunRecord(sim->recordPath))
         EXPECT_EQ(e.stitching, 0);
-    EXPECT_EQ(screen.editViews, 0);
-    EXPECT_EQ(screen.runViews, 2);
+    EXPECT_EQ(std::pair(screen.editViews, screen.runViews), std::pair(0, 2));
 
     ClearLayout();
     Ui().keyboard = {{1, "tandrel"}};
@@ -610,9 +602,7 @@ TEST_F(DemoTest, StopDuringTheThirdRepetitionEndsTheDemo) {
     EXPECT_EQ(LogText().find("Demo repetition 4\n"), std::string::npos);
     EXPECT_TRUE(Ui().messages.empty());
     EXPECT_EQ(SimState("xenabled") + SimState("yenabled") + SimState("stitching"), "000");
-    EXPECT_EQ(screen.editViews, 1);
-    EXPECT_EQ(stopTest, 1);
-    EXPECT_EQ(screen.stitchingToggle, 0);
+    EXPECT_EQ(std::tuple(screen.editViews, stopTest, screen.stitchingToggle), std::tuple(1, 1, 0));
     const std::vector<RecordedMove> moves = ReadRunRecord(sim->recordPath);
     size_t end = 0;
     while (end < moves.size() && !(moves[end].x == 4500 && moves[end].y == 3000))
@@ -766,8 +756,7 @@ using MachineToggleTest = BoardTest;
 TEST_F(MachineToggleTest, StitchingToggleStartPointAndPathPointAtTheHead) {
     command = 3;
     EXPECT_EQ(StitchingToggled(1), 1);
-    EXPECT_EQ(stitching, 1);
-    EXPECT_EQ(command, -1);
+    EXPECT_EQ(std::pair(stitching, command), std::pair(1, -1));
     EXPECT_TRUE(Ui().messages.empty());
     // Arming does not switch stitching on: the run does that.
     EXPECT_EQ(SimState("stitching"), "0");
@@ -775,8 +764,7 @@ TEST_F(MachineToggleTest, StitchingToggleStartPointAndPathPointAtTheHead) {
     Sim("stitcher-status 7");  // anything but ready or handle bars
     command = 10;              // a run keeps its command
     EXPECT_EQ(StitchingToggled(1), 0);
-    EXPECT_EQ(stitching, 0);
-    EXPECT_EQ(command, 10);
+    EXPECT_EQ(std::pair(stitching, command), std::pair(0, 10));
     EXPECT_EQ(Ui().messages, std::vector<std::string>{"STITCH CONTROLLER NOT PRESENT"});
     EXPECT_EQ(LogText(), "Stitching On\nStitching Off\n");
 
@@ -793,10 +781,8 @@ TEST_F(MachineToggleTest, StitchingToggleStartPointAndPathPointAtTheHead) {
 
     StartPointValues values;
     ASSERT_EQ(ReadStartPoint(&values), 1);
-    EXPECT_FLOAT_EQ(values.actualX, 5.25f);
-    EXPECT_FLOAT_EQ(values.actualY, 3.125f);
-    EXPECT_FLOAT_EQ(values.localX, 4.25f);
-    EXPECT_FLOAT_EQ(values.localY, 2.125f);
+    EXPECT_EQ((std::vector<float>{values.actualX, values.actualY, values.localX, values.localY}),
+              (std::vector<float>{5.25f, 3.125f, 4.25f, 2.125f}));
     EXPECT_EQ(PathPointAtHead(), CurrentRun().fullPattern->next()->next());  // halt point skipped
 
     // Without a current box the local values are the absolute ones.
@@ -821,18 +807,10 @@ TEST_F(MachineToggleTest, StitchingToggleStartPointAndPathPointAtTheHead) {
 
 std::string reportText;
 int waits = 0;
-void SetReport(void*, const char* text) {
-    reportText = text;
-}
-void AppendReport(void*, const char* text) {
-    reportText += text;
-}
-void CountWait(void*, int) {
-    waits++;
-}
-
 DiagnosticsReport Report() {
-    return DiagnosticsReport{SetReport, AppendReport, CountWait, nullptr};
+    return DiagnosticsReport{[](void*, const char* text) { reportText = text; },
+                             [](void*, const char* text) { reportText += text; },
+                             [](void*, int) { waits++; }, nullptr};
 }
 
 struct MotorDiagnostics : BoardTest {
@@ -944,8 +922,7 @@ TEST_F(MotorDiagnostics, SoundWornStalledAndSilentAxes) {
     EXPECT_EQ(TestXMotor(Report()), 0);
     EXPECT_EQ(reportText,
               "Testing X Motor\nMoving X Motor at 80% \nX Motor Error.  Test Aborted.\n");
-    EXPECT_EQ(Machine().XKp, 33);
-    EXPECT_EQ(Machine().Err, 120);
+    EXPECT_EQ(std::pair(Machine().XKp, Machine().Err), std::pair(33, 120));
     Sim("silence off");
     EXPECT_EQ(StateValue(Sim("state"), "executed"), StateValue(before, "executed"));
 }
@@ -970,10 +947,10 @@ TEST_F(MotorDiagnostics, TheButtonTestPressesAndReleasesEachButtonInTurn) {
 // on", "" nothing) before each poll of the recording loop, which ends after the last.
 struct Hand {
     BoardTest* test = nullptr;
-    std::vector<std::string> steps;
+    std::vector<std::string> steps{};
     size_t next = 0;
     int released = 0;
-    std::vector<std::string> positions;
+    std::vector<std::string> positions{};
     int redraws = 0;
 };
 Hand hand;
@@ -995,8 +972,7 @@ TraceHooks HandHooks() {
 struct TraceTest : BoardTest {
     void SetUp() override {
         BoardTest::SetUp();
-        hand = Hand{};
-        hand.test = this;
+        hand = Hand{this};
         DisableX();  // free axes: the head moves by hand
         DisableY();
         ASSERT_TRUE(WaitForState(*sim, "yenabled", "0", 1000));
@@ -1023,12 +999,11 @@ TEST_F(TraceTest, RecordsEveryMovementUntilReleasedFullOrTheBoardFallsSilent) {
     }
     ASSERT_EQ(hand.positions.size(), 4u);
     EXPECT_EQ(hand.positions[2], "X: 0.251 Y: 0.501");
-    EXPECT_EQ(hand.redraws, 5);  // the empty pattern, then each point
-    EXPECT_EQ(hand.released, 0);
+    EXPECT_EQ(std::pair(hand.redraws, hand.released),
+              std::pair(5, 0));  // the empty pattern, then each point
     EXPECT_TRUE(Ui().messages.empty());
 
-    hand = Hand{};
-    hand.test = this;
+    hand = Hand{this};
     hand.steps = {"silence on", "", "", "", "", "silence off", "push 5 5", "silence on"};
     hand.steps.resize(30);
     EXPECT_EQ(RecordTrace(HandHooks()), kTraceNoResponse);
@@ -1040,8 +1015,7 @@ TEST_F(TraceTest, RecordsEveryMovementUntilReleasedFullOrTheBoardFallsSilent) {
     EXPECT_EQ(hand.next, 13u);  // 5 silent polls, 1 good one, 6 silent ones
 
     Sim("silence off");
-    hand = Hand{};
-    hand.test = this;
+    hand = Hand{this};
     hand.steps = {"push 1 0", "push 1 0", "push 1 0", "push 1 0", "push 1 0"};
     EXPECT_EQ(RecordTrace(HandHooks(), 3), kTraceFull);
     EXPECT_EQ(tmpPattern->pointCount, 3);
@@ -1081,9 +1055,8 @@ TEST_F(SaveTest, WritesANewNameAsksBeforeOverwritingAndRefusesWhatCannotBeSaved)
 
     Record({"p X0.000 Y0.000\n", "p X1.250 Y0.500\n", "p X2.000 Y3.000\n"});
     Ui().keyboard = {{0, ""}, {1, "./patterns/"}, {1, "./missing/folder/name"}};
-    EXPECT_EQ(SaveTracedPattern(), kTraceSaveCancelled);
-    EXPECT_EQ(SaveTracedPattern(), kTraceSaveFailed);
-    EXPECT_EQ(SaveTracedPattern(), kTraceSaveFailed);
+    EXPECT_EQ((std::vector<int>{SaveTracedPattern(), SaveTracedPattern(), SaveTracedPattern()}),
+              (std::vector<int>{kTraceSaveCancelled, kTraceSaveFailed, kTraceSaveFailed}));
     EXPECT_EQ(Ui().messages, (std::vector<std::string>{kTraceNoNameText, kTraceSaveFailedText}));
     EXPECT_EQ(access("./patterns/.qcc", F_OK), -1);
     Ui().messages.clear();
@@ -1112,23 +1085,16 @@ TEST_F(SaveTest, WritesANewNameAsksBeforeOverwritingAndRefusesWhatCannotBeSaved)
 }
 
 TEST(GarbledLine, ARunFinishesOnThePathOrStopsSafelyWithAMessage) {
-    const struct {
-        double flip, drop;
-        unsigned seed;
-    } noises[] = {{0, 0, 1},       {0.02, 0, 1},      {0, 0.02, 2},
-                  {0.01, 0.01, 3}, {0.005, 0.005, 4}, {0.1, 0.1, 5}};
-    for (const auto& noise : noises) {
-        GarbledRun run;
-        run.flip = noise.flip;
-        run.drop = noise.drop;
-        run.seed = noise.seed;
+    const GarbledRun runs[] = {{0, 0, 1},       {0.02, 0, 1},      {0, 0.02, 2},
+                               {0.01, 0.01, 3}, {0.005, 0.005, 4}, {0.1, 0.1, 5}};
+    for (const GarbledRun& run : runs) {
         const GarbledOutcome out = RunOnGarbledLine(run);
         std::string describe = out.why + " [" + std::to_string(out.flipped) + " flipped, " +
                                std::to_string(out.dropped) + " lost, " +
                                std::to_string(out.stitched) + " stitches;";
         for (const std::string& m : out.messages)
             describe += " \"" + m + "\"";
-        SCOPED_TRACE("flip " + std::to_string(noise.flip) + " drop " + std::to_string(noise.drop) +
+        SCOPED_TRACE("flip " + std::to_string(run.flip) + " drop " + std::to_string(run.drop) +
                      ": " + describe + "]");
         ASSERT_TRUE(out.started);
         EXPECT_TRUE(out.safe) << out.hostLog;
@@ -1191,9 +1157,10 @@ TEST(StitchTool, PackEstimatePreviewAndRunOneJob) {
                   .out.find("warning=THE PATTERN LEAVES THE QUILT AREA: 1.000 IN. BEYOND THE "
                             "RIGHT EDGE\n"),
               std::string::npos);
-    EXPECT_EQ(tool({"pack", layout, "--box", "3"}).exitStatus, 1);
-    EXPECT_EQ(tool({"pack"}).exitStatus, 2);
-    EXPECT_EQ(tool({"estimate", layout, "--box", "x"}).exitStatus, 2);
+    EXPECT_EQ((std::vector<int>{tool({"pack", layout, "--box", "3"}).exitStatus,
+                                tool({"pack"}).exitStatus,
+                                tool({"estimate", layout, "--box", "x"}).exitStatus}),
+              (std::vector<int>{1, 2, 2}));
     // Without one the tool leaves no defaults file behind in the working directory.
     EXPECT_EQ(ReadFileText(dir.File("defaults.mrl")), "");
 
