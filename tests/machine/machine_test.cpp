@@ -155,19 +155,12 @@ TEST_F(MachineTest, WithoutADeviceEveryOperationAnswersNotOpenAtOnce) {
         int32_t word = 7, values[8] = {};
         float version = 9.0f;
         char text[4];
-        EXPECT_EQ(GetChar(500, &byte, 0), -1);
-        EXPECT_EQ(GetInt(500, &word), -2);
-        EXPECT_EQ(GetFloat(500, &version), -2);
-        EXPECT_EQ(GetString(text, 500, '\n', 4), 0);
-        EXPECT_EQ(WaitForData(2), -1);
-        EXPECT_EQ(DoNothing(2000), -1);
-        EXPECT_EQ(ClearPort(), 0);
-        EXPECT_EQ(SendCommand(0x13), 0);
-        EXPECT_EQ(SetXKp(5), 0);
-        EXPECT_EQ(SetSlow(1.0f), 0);
-        EXPECT_EQ(AllStop(), 0);
-        EXPECT_EQ(Halt(), 0);
-        EXPECT_EQ(GetConstants(values), 2);
+        EXPECT_EQ(
+            (std::vector<int>{GetChar(500, &byte, 0), GetInt(500, &word), GetFloat(500, &version),
+                              GetString(text, 500, '\n', 4), WaitForData(2), DoNothing(2000),
+                              ClearPort(), SendCommand(0x13), SetXKp(5), SetSlow(1.0f), AllStop(),
+                              Halt(), GetConstants(values)}),
+            (std::vector<int>{-1, -2, -2, 0, -1, -1, 0, 0, 0, 0, 0, 0, 2}));
         int32_t x = 5, y = 5;
         EXPECT_EQ(GetXY(&x, &y), -2);
         EXPECT_EQ(std::vector<int32_t>({x, y}), std::vector<int32_t>({0, 0}));
@@ -175,10 +168,9 @@ TEST_F(MachineTest, WithoutADeviceEveryOperationAnswersNotOpenAtOnce) {
         EXPECT_EQ(CheckBuffer(&byte, &word), 1);
         EXPECT_EQ(GetErrors(&word), -2);
         EXPECT_EQ(word, 0);
-        EXPECT_EQ(GetMotorVersion(&version), -1);
-        EXPECT_EQ(GetStitcherVersion(&version), -1);
-        EXPECT_EQ(GetMotorDirection(&byte), 2);
-        EXPECT_EQ(ReverseMotorDirection(&byte), 2);
+        EXPECT_EQ((std::vector<int>{GetMotorVersion(&version), GetStitcherVersion(&version),
+                                    GetMotorDirection(&byte), ReverseMotorDirection(&byte)}),
+                  (std::vector<int>{-1, -1, 2, 2}));
         EXPECT_EQ(StitchOn(), 0);
         EXPECT_EQ(robotIsStitching, 0);
         EXPECT_EQ(NeedleUp(), 1);
@@ -289,9 +281,8 @@ TEST_F(SerialLinkTest, WaitForDataClearPortAndDoNothing) {
     line.Send("xyz");
     EXPECT_EQ(WaitForData(1), 0);
     WaitForBytes(3, 500);
-    EXPECT_EQ(ClearPort(), 3);
-    EXPECT_EQ(BytesQueued(), 0);
-    EXPECT_EQ(ClearBuffer(), 0);
+    EXPECT_EQ((std::vector<int>{ClearPort(), BytesQueued(), ClearBuffer()}),
+              (std::vector<int>{3, 0, 0}));
     const int64_t took = ElapsedMs([] { EXPECT_EQ(DoNothing(60), 0); });
     EXPECT_GE(took, 60);
     EXPECT_LT(took, 400);
@@ -445,8 +436,7 @@ TEST_F(WireTest, BufferStatusAndTheErrorWord) {
     Queue(Bytes({0xAA}));
     EXPECT_EQ(Played({{1, LE32(7)}}, [&] { EXPECT_EQ(GetErrors(&word), 0); }), Bytes({0x34}));
     EXPECT_EQ(word, 7);
-    EXPECT_EQ(GetErrors(&word), -1);
-    EXPECT_EQ(word, 0);
+    EXPECT_EQ((std::vector<int>{GetErrors(&word), word}), (std::vector<int>{-1, 0}));
 }
 
 // A position is x then y; a steady one is two readings in a row that agree
@@ -586,14 +576,13 @@ TEST_F(StitcherTest, EachMachineTypeSendsItsButtonsOnceForEachChange) {
         m.stitchRegPress = 40, m.stitchRegTime = 400, m.needleUpTime = 50;
         testing::internal::CaptureStdout();
         EXPECT_GE(ElapsedMs([] { EXPECT_EQ(StitchOn(), 1); }), c.onMs) << c.method;
-        EXPECT_EQ(StitchOn(), 1);  // already on: nothing more
-        EXPECT_EQ(robotIsStitching, 1);
+        EXPECT_EQ((std::vector<int>{StitchOn(), robotIsStitching}), (std::vector<int>{1, 1}))
+            << "already on: nothing more";
         EXPECT_EQ(Quiet(), c.on) << c.method;
         const int64_t off = ElapsedMs([] { EXPECT_EQ(StitchOff(), 1); });
         EXPECT_GE(off, c.offMs) << c.method;
         EXPECT_LT(off, 300) << "no wait after the stitching-off press";
-        EXPECT_EQ(StitchOff(), 1);
-        EXPECT_EQ(robotIsStitching, 0);
+        EXPECT_EQ((std::vector<int>{StitchOff(), robotIsStitching}), (std::vector<int>{1, 0}));
         EXPECT_EQ(Quiet(), c.off) << c.method;
         if (c.method == 0) line.Send(Bytes({0xFA}));
         EXPECT_EQ(NeedleUp(), 1);
@@ -688,15 +677,15 @@ TEST_F(StitcherTest, StitcherCheckByMachineType) {
     EXPECT_EQ(status, kStitcherNotInRobotMode);
     Machine().needleUpMethod = 7;
     status = 0;
-    EXPECT_EQ(GetStitcher(&status), 0);
-    EXPECT_EQ(status, kStitcherReady);
+    EXPECT_EQ((std::vector<int>{GetStitcher(&status), status}),
+              (std::vector<int>{0, kStitcherReady}));
     EXPECT_EQ(Quiet(), "") << "button machines are not asked";
 
     Machine().needleUpMethod = 1;
     Machine().needleUpConfirm = 0;
     status = 0x55;
-    EXPECT_EQ(GetStitcher(&status), 0);
-    EXPECT_EQ(status, 0x55) << "the caller's preset stays";
+    EXPECT_EQ((std::vector<int>{GetStitcher(&status), status}), (std::vector<int>{0, 0x55}))
+        << "the caller's preset stays";
     EXPECT_EQ(Quiet(), "");
 
     // Corvane Solo with a needle found down: it is raised before the run.

@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdio>
 #include <memory>
+#include <tuple>
 #include <vector>
 
 #include "base/application_state.h"
@@ -70,11 +71,10 @@ TEST_F(StitchPathTest, PointsAreJoinedInThousandthsAndStopsAndGapsMakeHalts) {
     Place({"p X0.000 Y0.000", "p X0.100 Y0.000"}, 2.79f, 3.29f);
     PackFullPattern();
     std::vector<FullPattern_t*> path = Path();
-    ASSERT_EQ(path.size(), 8u);         // 0.19-inch moves stay whole
-    EXPECT_FLOAT_EQ(path[0]->x, 3000);  // box origin 1 + placement 2
-    EXPECT_FLOAT_EQ(path[0]->y, 4000);
-    EXPECT_FLOAT_EQ(path[1]->x, 3190);
-    EXPECT_FLOAT_EQ(path[2]->y, 4190);
+    ASSERT_EQ(path.size(), 8u);  // 0.19-inch moves stay whole
+    // Box origin 1 + placement 2.
+    EXPECT_EQ((std::vector<float>{path[0]->x, path[0]->y, path[1]->x, path[2]->y}),
+              (std::vector<float>{3000, 4000, 3190, 4190}));
     for (size_t i = 0; i < path.size(); i++) {
         EXPECT_EQ(path[i]->halt, i == 1 || i == 3 ? 1 : 0) << i;
         EXPECT_EQ(path[i]->inserted, 0);
@@ -145,9 +145,9 @@ TEST_F(StitchPathTest, FeedsAccelerateOutOfTheStartAndBrakeIntoTheEnd) {
     Place({"p X0.000 Y0.000", "p X2.000 Y0.000"}, 0, 0);
     PackFullPattern();
     std::vector<FullPattern_t*> path = Path();
-    ASSERT_EQ(path.size(), 21u);             // 2 inches in 20 pieces
-    EXPECT_FLOAT_EQ(path.front()->feed, 0);  // the passes keep the end points at 0
-    EXPECT_FLOAT_EQ(path.back()->feed, 0);
+    ASSERT_EQ(path.size(), 21u);  // 2 inches in 20 pieces
+    // The passes keep the end points at 0.
+    EXPECT_EQ(std::pair(path.front()->feed, path.back()->feed), std::pair(0.0f, 0.0f));
     // The passes limit the middle to what 1 inch of acceleration reaches
     // (sqrt(2 × 1400 × 1)); smoothing stretches the feeds between minSpeed and that.
     float highest = 0, lowest = 1000;
@@ -209,15 +209,8 @@ TEST_F(StitchPathTest, ShortAndEmptyPaths) {
     PackFullPattern();
     std::vector<FullPattern_t*> path = Path();
     ASSERT_EQ(path.size(), 2u);
-    EXPECT_FLOAT_EQ(path[0]->feed, 10);
-    EXPECT_FLOAT_EQ(path[1]->feed, 10);
+    EXPECT_EQ(std::pair(path[0]->feed, path[1]->feed), std::pair(10.0f, 10.0f));
     SetFeeds(nullptr, 1);  // no path: nothing to do, nothing touched
-}
-
-FullPattern_t* Nth(FullPattern_t* first, int n) {
-    while (n-- > 0 && first)
-        first = first->next();
-    return first;
 }
 
 TEST(NearestPathPoint, PicksNearestSkipsHaltPointsAndKeepsEarlierOnTies) {
@@ -234,8 +227,11 @@ TEST(NearestPathPoint, PicksNearestSkipsHaltPointsAndKeepsEarlierOnTies) {
         {-2000000000, -2000000000, 0},  // squared distances beyond the int32 range
         {2000000000, 2000000000, 3},
     };
+    std::vector<FullPattern_t*> at;
+    for (FullPattern_t* p = path; p; p = p->next())
+        at.push_back(p);
     for (const Case& c : cases)
-        EXPECT_EQ(NearestPathPoint(path, c.x, c.y), Nth(path, c.want)) << c.x << "," << c.y;
+        EXPECT_EQ(NearestPathPoint(path, c.x, c.y), at[c.want]) << c.x << "," << c.y;
     FreeFullPattern(path);
 
     EXPECT_EQ(NearestPathPoint(nullptr, 0, 0), nullptr);
@@ -290,20 +286,6 @@ TEST(QuiltAreaCheck, PathsOutsideTheAreaAreMeasuredPerSideBeyondTheTolerance) {
     EXPECT_EQ(QuiltAreaOverrunAt(line, -9000, -9000).inches, 0);  // no surface: nothing to check
 }
 
-// Sewn 1 in, sewn 1 in to a section end, a 0.05 in jump (sewn with stitching
-// on), sewn 1 in to a section end, a 3 in jump, the 0.1 in tie-on move, sewn
-// 1 in. Feeds are all 100.
-FullPattern_t* SectionsPath() {
-    return MakePath({{0, 0, 0},
-                     {1000, 0, 0},
-                     {2000, 0, 1},
-                     {2050, 0, 0},
-                     {3050, 0, 1},
-                     {6050, 0, 0},
-                     {6150, 0, 0},
-                     {7150, 0, 0}});
-}
-
 RunSpeeds Speeds(float jumpStitch, int stitchRep) {
     RunSpeeds s;
     s.topSpeed = 40;                // feed 100: 4 inches per second
@@ -315,8 +297,18 @@ RunSpeeds Speeds(float jumpStitch, int stitchRep) {
     return s;
 }
 
+// Sewn 1 in, sewn 1 in to a section end, a 0.05 in jump (sewn with stitching
+// on), sewn 1 in to a section end, a 3 in jump, the 0.1 in tie-on move, sewn
+// 1 in. Feeds are all 100.
 TEST(StitchEstimate, CountsWhatTheStitcherSewsAndTimesEveryMove) {
-    FullPattern_t* path = SectionsPath();
+    FullPattern_t* path = MakePath({{0, 0, 0},
+                                    {1000, 0, 0},
+                                    {2000, 0, 1},
+                                    {2050, 0, 0},
+                                    {3050, 0, 1},
+                                    {6050, 0, 0},
+                                    {6150, 0, 0},
+                                    {7150, 0, 0}});
     const MoveKind kinds[] = {kMoveSewn, kMoveSewn,  kMoveSewn, kMoveSewn,
                               kMoveJump, kMoveTieOn, kMoveSewn, kMoveSewn};
     int i = 0;
@@ -329,14 +321,11 @@ TEST(StitchEstimate, CountsWhatTheStitcherSewsAndTimesEveryMove) {
     } cuts[] = {{2, 1}, {3, 0}};  // cut only when longer than jumpStitch
     for (const auto& c : cuts) {
         const StitchEstimate e = EstimateStitchPath(path, Speeds(c.jumpStitch, 0));
-        EXPECT_EQ(e.points, 8);
-        EXPECT_EQ(e.sections, 3);
-        EXPECT_EQ(e.stitches, 5);
+        EXPECT_EQ((std::vector<int>{e.points, e.sections, e.stitches, e.jumps, e.threadCuts,
+                                    e.lockStitches}),
+                  (std::vector<int>{8, 3, 5, 1, c.cuts, 4}));
         EXPECT_NEAR(e.stitchedInches, 4.05, 1e-4);
-        EXPECT_EQ(e.jumps, 1);
         EXPECT_NEAR(e.jumpInches, 3, 1e-4);
-        EXPECT_EQ(e.threadCuts, c.cuts);
-        EXPECT_EQ(e.lockStitches, 4);
     }
 
     // Without lock-stitch trips: a sewn inch at feed 100 takes 0.25 s; the
@@ -398,19 +387,17 @@ TEST(StitchPreview, FrameFitsTheAreaAndThePartOutsideIsRed) {
     SetPatternBoxOrigin(&area);
     FullPattern_t* inside = MakePath({{1000, 1000, 0}, {19000, 9000, 0}});
     const PreviewFrame fit = FitPreviewFrame(640, 480, &area, inside);
-    EXPECT_DOUBLE_EQ(fit.pixelsPerInch, 31);  // min(620 / 20, 460 / 10)
-    EXPECT_DOUBLE_EQ(fit.originX, 0);
-    EXPECT_DOUBLE_EQ(fit.areaHeight, 10);
+    // min(620 / 20, 460 / 10) pixels per inch.
+    EXPECT_EQ(std::tuple(fit.pixelsPerInch, fit.originX, fit.areaHeight),
+              std::tuple(31.0, 0.0, 10.0));
     FullPattern_t* outside = MakePath({{1000, 1000, 0}, {1000, 40000, 0}});
     const PreviewFrame wide = FitPreviewFrame(640, 480, &area, outside);
-    EXPECT_DOUBLE_EQ(wide.pixelsPerInch, 460 / 40.0);
-    EXPECT_DOUBLE_EQ(wide.areaHeight, 10);
+    EXPECT_EQ(std::pair(wide.pixelsPerInch, wide.areaHeight), std::pair(460 / 40.0, 10.0));
     // A path beyond the left edge moves the origin; the outline stays the area.
     FullPattern_t* left = MakePath({{-5000, 1000, 0}, {19000, 9000, 0}});
     const PreviewFrame leftward = FitPreviewFrame(640, 480, &area, left);
-    EXPECT_DOUBLE_EQ(leftward.originX, -5);
-    EXPECT_DOUBLE_EQ(leftward.areaX, 0);
-    EXPECT_DOUBLE_EQ(leftward.areaWidth, 20);
+    EXPECT_EQ(std::tuple(leftward.originX, leftward.areaX, leftward.areaWidth),
+              std::tuple(-5.0, 0.0, 20.0));
     FreeFullPattern(left);
 
     // The pixels of one colour, and the colour at (x, y), on the picture of a path.
