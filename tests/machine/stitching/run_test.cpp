@@ -1,31 +1,50 @@
-// Whole runs against the simulated board with the screen replaced by scripted
-// hooks; the board's record of executed moves is compared with the stitch path.
+// Whole runs against the simulated board: the scripted screen, the demo, the
+// streamed points, the toggles, the motor tests, trace recording, damaged
+// replies (bench/garbled_line.cpp runs many more seeds) and longarm-tool's run.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <functional>
 #include <limits>
 #include <memory>
+#include <tuple>
 
 #include "base/application_state.h"
 #include "base/defaults_file.h"
 #include "base/log.h"
 #include "base/timers.h"
 #include "base/ui_hooks.h"
+#include "layout/layout_file.h"
 #include "layout/layout_selection.h"
 #include "layout/layout_tree.h"
 #include "layout/pattern_box.h"
 #include "machine/machine_parameters.h"
+#include "machine/mc1_commands.h"
 #include "machine/serial_link.h"
 #include "machine/stitcher.h"
+#include "machine/stitching/demo_run.h"
+#include "machine/stitching/machine_toggles.h"
+#include "machine/stitching/motor_diagnostics.h"
 #include "machine/stitching/pattern_run.h"
+#include "machine/stitching/point_select.h"
+#include "machine/stitching/point_streaming.h"
 #include "machine/stitching/run_flags.h"
 #include "machine/stitching/run_state.h"
 #include "machine/stitching/stitch_estimate.h"
+#include "machine/stitching/stitch_path.h"
+#include "machine/stitching/trace_recording.h"
+#include "pattern/pattern.h"
 #include "support/board_test.h"
+#include "support/garbled_run.h"
+#include "support/mc1sim_fixture.h"
 #include "support/run_layout.h"
+#include "support/run_program.h"
 #include "support/run_record.h"
+#include "support/temp_dir.h"
 
 namespace {
 
@@ -171,8 +190,6 @@ bool TieOff(const RecordedMove& m) {  // a lock-stitch trip
     return !m.stitching && std::fabs(m.feed - kLockStitchFeed) < 0.0005;
 }
 
-}  // namespace
-
 // A 0.1-inch jump (a Stop command) stays stitched; a 0.3-inch one is tied off
 // and on without a thread cut; a 4.3-inch one asks to cut the thread. Every
 // point is sewn once in order but a section's first, reached by the lead line.
@@ -213,8 +230,7 @@ TEST_F(RunTest, AStitchedRunTiesOffAtJumpsAndATraceNeverStitches) {
     const SewnTotals sewnTotals = SewnTotalsOf(record);
     EXPECT_EQ(estimate.stitches, sewnTotals.moves);
     EXPECT_NEAR(estimate.stitchedInches, sewnTotals.inches, 0.001);
-    EXPECT_EQ(estimate.jumps, 2);
-    EXPECT_EQ(estimate.threadCuts, 1);
+    EXPECT_EQ(std::pair(estimate.jumps, estimate.threadCuts), std::pair(2, 1));
     // The time left fell step by step to nothing.
     ASSERT_GE(script.progress.size(), 3u);
     EXPECT_LE(script.progress.front().secondsLeft, estimate.seconds);
@@ -223,12 +239,12 @@ TEST_F(RunTest, AStitchedRunTiesOffAtJumpsAndATraceNeverStitches) {
         EXPECT_LE(script.progress[i].secondsLeft, script.progress[i - 1].secondsLeft) << i;
         EXPECT_GE(script.progress[i].shareDone, script.progress[i - 1].shareDone) << i;
     }
-    EXPECT_EQ(script.progress.back().secondsLeft, 0);
-    EXPECT_EQ(script.progress.back().shareDone, 1);
-    EXPECT_EQ(CurrentRun().fullPattern, nullptr);  // freed at the regular end
-    EXPECT_EQ(fpTemp, nullptr);
-    EXPECT_EQ(script.runViews, 1);
-    EXPECT_EQ(runStatistics.emptyInSection, 0);
+    EXPECT_EQ(std::pair(script.progress.back().secondsLeft, script.progress.back().shareDone),
+              std::pair(0.0, 1.0));
+    // The path is freed at the regular end.
+    EXPECT_EQ(
+        std::tuple(CurrentRun().fullPattern, fpTemp, script.runViews, runStatistics.emptyInSection),
+        std::tuple(nullptr, nullptr, 1, 0));
     ExpectMachineReleased();
 
     Restart();
@@ -256,11 +272,9 @@ TEST_F(SlowRunTest, PauseKeepsTheQueueAndAThreadBreakRestartsAtTheChosenPointOrS
     Ui().onDrain = OnceAfter(30, [] { PauseToggled(1); });
     startButtonReleased();  // returns paused
     const std::string atPause = Sim("state");
-    EXPECT_EQ(allStop, 2);
-    EXPECT_EQ(StateValue(atPause, "halted"), "1") << atPause;
+    EXPECT_EQ(std::pair(allStop, script.stitchingSensitive), std::pair(2, 1));
+    EXPECT_EQ(StateValue(atPause, "halted") + StateValue(atPause, "stitching"), "10") << atPause;
     EXPECT_NE(StateValue(atPause, "queue"), "0") << atPause;
-    EXPECT_EQ(StateValue(atPause, "stitching"), "0") << atPause;
-    EXPECT_EQ(script.stitchingSensitive, 1);
     ASSERT_NE(fpTemp, nullptr);
     Ui().onDrain = OnceAfter(70, [] { PauseToggled(1); });
     PauseToggled(0);  // returns paused again
@@ -316,9 +330,9 @@ TEST_F(SlowRunTest, PauseKeepsTheQueueAndAThreadBreakRestartsAtTheChosenPointOrS
         return -5;
     };
     ThreadBreak();
-    EXPECT_EQ(Count("OPERATION FAILED: TB100"), 1);
-    EXPECT_EQ(Count("IS THIS WHERE YOU WANT TO RESTART?"), 0);
-    EXPECT_EQ(allStop, 1);
+    EXPECT_EQ((std::vector<int>{Count("OPERATION FAILED: TB100"),
+                                Count("IS THIS WHERE YOU WANT TO RESTART?"), allStop}),
+              (std::vector<int>{1, 0, 1}));
     EXPECT_GE(script.editViews, 1);
     EXPECT_EQ(script.mask, kIdleMenuMask);
     EXPECT_NE(CurrentRun().fullPattern, nullptr);
@@ -369,11 +383,9 @@ TEST_F(RunTest, StartsThatMustNotRunSendNoMoveAndSetStartStartsAtThePoint) {
         if (command == kRunCommand && allStop == 0) stopButtonReleased();
     };
     startButtonReleased();
-    EXPECT_EQ(allStop, 1);
+    EXPECT_EQ(std::pair(allStop, script.runViews), std::pair(1, 0));
     ExpectMachineReleased();
-    EXPECT_EQ(SimState("executed"), "0");
-    EXPECT_EQ(SimState("accepted"), "0");
-    EXPECT_EQ(script.runViews, 0);
+    EXPECT_EQ(SimState("executed") + SimState("accepted"), "00");
     EXPECT_EQ(Ui().messages.size(), 9u) << "no error message after the last start question";
 
     const std::vector<PathPoint> path = PackedPath();
@@ -501,7 +513,681 @@ TEST_F(RunTest, SpeedButtonsStepWithinTheirLimits) {
     EXPECT_EQ(StateValue(Sim("params"), "speed"), "30");
     int stored = 0;
     ASSERT_EQ(ReadDefaultInt(3, &stored), 1);
-    EXPECT_EQ(stored, 30);
-    EXPECT_EQ(speedup, 3);
-    EXPECT_EQ(slowdown, 4);
+    EXPECT_EQ((std::vector<int>{stored, speedup, slowdown}), (std::vector<int>{30, 3, 4}));
 }
+
+struct Screen {
+    int stitchingToggle = 0, runViews = 0, editViews = 0;
+    std::vector<uint32_t> masks;
+} screen;
+
+struct DemoTest : BoardTest {
+    void SetUp() override {
+        BoardTest::SetUp();
+        screen = Screen{};
+        const int box = MakeRunBox();  // origin (1, 1)
+        // Two stitched sections joined by a jump, placed at (0.5, 0.5).
+        const int slot = LoadPatternLines({"p X0.000 Y0.000", "p X1.000 Y0.000", "p X1.000 Y1.000",
+                                           "c s", "p X2.500 Y1.000", "p X3.000 Y1.500"});
+        AppendLayoutNode(slot, -1, 0, 0.5f, 0.5f, box);
+        RunControlHooks hooks;
+        hooks.stitchingActive = [] { return screen.stitchingToggle; };
+        hooks.setStitchingActive = [](int active) { screen.stitchingToggle = active; };
+        hooks.showRunView = [] { screen.runViews++; };
+        hooks.showEditView = [] { screen.editViews++; };
+        hooks.setMenuMask = [](uint32_t mask) { screen.masks.push_back(mask); };
+        SetRunControlHooks(hooks);
+        allStop = 0;
+        fpTemp = nullptr;
+        Ui().keyboard = {{1, "tandrel"}};
+    }
+    void TearDown() override {
+        SetRunControlHooks({});
+        ResetLayout();
+        BoardTest::TearDown();  // frees the run path
+    }
+
+    // How often the head came to (x, y) thousandths of an inch from elsewhere.
+    int Visits(double x, double y) {
+        int count = 0;
+        bool there = false;
+        for (const RecordedMove& e : ReadRunRecord(sim->recordPath)) {
+            if (e.x == x && e.y == y && !there) count++;
+            there = e.x == x && e.y == y;
+        }
+        return count;
+    }
+};
+
+TEST_F(DemoTest, RepeatsThePathThenWaitsAtTheStartOfTheFinalPass) {
+    // A wrong password or a cancelled one starts nothing.
+    Ui().keyboard = {{1, "tandrell"}, {1, "TANDREL"}, {0, "tandrel"}, {1, "tandrel"}};
+    for (int i = 0; i < 3; i++)
+        EXPECT_EQ(RunDemo(2), kDemoRefused);
+    EXPECT_TRUE(Ui().messages.empty());
+    EXPECT_TRUE(screen.masks.empty());
+    EXPECT_EQ(SimState("accepted"), "0");
+
+    EXPECT_EQ(RunDemo(2), kDemoFinished);
+    EXPECT_EQ(Ui().messages, std::vector<std::string>{"WAITING TO RUN FINAL PATTERN"});
+    // At the path's first point, the placement at (0.5, 0.5) in the box at (1, 1).
+    EXPECT_EQ(SimState("x") + "," + SimState("y"), "1500,1500");
+    EXPECT_EQ(SimState("xenabled") + SimState("yenabled"), "00");
+    // Each pass ran both sections: the end of the first, the start of the
+    // second and the path's end once per pass, never stitched (toggle off).
+    EXPECT_EQ((std::vector<int>{Visits(2500, 2500), Visits(4000, 2500), Visits(4500, 3000)}),
+              (std::vector<int>{2, 2, 2}));
+    for (const RecordedMove& e : ReadRunRecord(sim->recordPath))
+        EXPECT_EQ(e.stitching, 0);
+    EXPECT_EQ(std::pair(screen.editViews, screen.runViews), std::pair(0, 2));
+
+    ClearLayout();
+    Ui().keyboard = {{1, "tandrel"}};
+    EXPECT_EQ(RunDemo(2), kDemoFailed);
+    EXPECT_EQ(Ui().messages.back(), "PATTERN BOX IS EMPTY");
+    EXPECT_EQ(screen.masks.back(), kIdleMenuMask);
+}
+
+// The first pass stitches and turns the toggle off; the repetitions only
+// trace: no stitched move after the first arrival at the path's end and its
+// closing lock stitch.
+TEST_F(DemoTest, StopDuringTheThirdRepetitionEndsTheDemo) {
+    screen.stitchingToggle = 1;
+    int drainsInThird = 0;
+    Ui().onDrain = [&] {
+        if (demoRepetition == 3 && allStop == 0 && ++drainsInThird == 40) stopButtonReleased();
+    };
+    EXPECT_EQ(RunDemo(10), kDemoStopped);
+    EXPECT_NE(LogText().find("Demo repetition 3\n"), std::string::npos);
+    EXPECT_EQ(LogText().find("Demo repetition 4\n"), std::string::npos);
+    EXPECT_TRUE(Ui().messages.empty());
+    EXPECT_EQ(SimState("xenabled") + SimState("yenabled") + SimState("stitching"), "000");
+    EXPECT_EQ(std::tuple(screen.editViews, stopTest, screen.stitchingToggle), std::tuple(1, 1, 0));
+    const std::vector<RecordedMove> moves = ReadRunRecord(sim->recordPath);
+    size_t end = 0;
+    while (end < moves.size() && !(moves[end].x == 4500 && moves[end].y == 3000))
+        end++;
+    while (end + 1 < moves.size() && moves[end + 1].x == 4500 && moves[end + 1].y == 3000)
+        end++;
+    ASSERT_LT(end, moves.size());
+    int stitched = 0;
+    for (size_t i = 0; i < moves.size(); i++) {
+        if (i <= end)
+            stitched += moves[i].stitching;
+        else
+            EXPECT_EQ(moves[i].stitching, 0) << "move " << i;
+    }
+    EXPECT_GT(stitched, 5);
+}
+
+uint32_t lastMask = 0;
+
+struct StreamingTest : BoardTest {
+    void SetUp() override {
+        BoardTest::SetUp();
+        lastMask = 0;
+        allStop = 0;
+        fpTemp = nullptr;
+        stopTest = 0;
+        RunControlHooks run;
+        run.setMenuMask = [](uint32_t mask) { lastMask = mask; };
+        SetRunControlHooks(run);
+    }
+    void TearDown() override {
+        SetRunControlHooks({});
+        FreeFullPattern(path);
+        fpTemp = nullptr;
+        BoardTest::TearDown();
+    }
+    std::vector<RecordedMove> Executed() { return ReadRunRecord(sim->recordPath); }
+
+    // A straight path of n points 0.1 inch apart along x from (x0, y0), with
+    // halt set on the point given (−1: none).
+    static FullPattern_t* Line(int n, float x0, float y0, int haltAt = -1) {
+        std::vector<PathPointSpec> points;
+        for (int i = 0; i < n; i++)
+            points.push_back({x0 + 100.0f * i, y0, i == haltAt});
+        FullPattern_t* first = MakePath(points);
+        for (FullPattern_t* p = first; p; p = p->next())
+            p->feed = 50;
+        return first;
+    }
+
+    FullPattern_t* path = nullptr;
+};
+
+// A lead line goes in short moves; with stitching on every move of it is
+// sewn, so it starts at the path point the head was left at, or not at all.
+// The run tests stream whole paths through board faults.
+TEST_F(StreamingTest, LeadLinesGoInShortMovesAndAStitchedOneOnlyFromThePath) {
+    path = Line(1, 1000, 0);
+    fpTemp = path;
+    ASSERT_EQ(SendLeadLine(nullptr), 1);
+    EXPECT_EQ(lastMask, kRunMenuMask);
+    ASSERT_EQ(WaitForBuffer(), 1);
+    std::vector<RecordedMove> moves = Executed();
+    // From the home position: the start point, nine inserted points, the end.
+    ASSERT_EQ(moves.size(), 11u);
+    for (size_t i = 1; i < moves.size(); i++)
+        EXPECT_NEAR(moves[i].x, 100.0 * i, 0.5) << i;
+    EXPECT_NEAR(moves.back().feed, Machine().minSpeed, 0.01);
+    EXPECT_NEAR(moves.front().feed, Machine().minSpeed, 0.01);
+    EXPECT_EQ(StateValue(Sim("state"), "x"), "1000");
+
+    // A short lead line is its two end points.
+    FullPattern_t* near = Line(1, 1150, 0);
+    EXPECT_EQ(SendLeadLine(near), 1);
+    ASSERT_EQ(WaitForBuffer(), 1);
+    FreeFullPattern(near);
+    EXPECT_EQ(Executed().size(), 13u);
+
+    robotIsStitching = 1;
+    FullPattern_t* jump = Line(2, 1150, 0, 0);  // the head's point, the next section's start
+    EXPECT_EQ(SendLeadLine(jump->next()), 1);
+    ASSERT_EQ(WaitForBuffer(), 1);
+    moves = Executed();
+    ASSERT_EQ(moves.size(), 15u);
+    EXPECT_NEAR(moves[13].x, 1150, 0.5);
+    EXPECT_NEAR(moves[14].x, 1250, 0.5);
+    FullPattern_t* elsewhere = Line(2, 3000, 0, 0);
+    EXPECT_EQ(SendLeadLine(elsewhere->next()), kLeadLineNoPosition);
+    EXPECT_EQ(robotIsStitching, 0);
+    EXPECT_EQ(Executed().size(), 15u);
+    FreeFullPattern(jump);
+    FreeFullPattern(elsewhere);
+
+    // The stop flag ends the sending of points before the first.
+    EXPECT_EQ(SendPoints(nullptr), 0);
+    allStop = 1;
+    EXPECT_EQ(SendPoints(path), 0);
+    EXPECT_EQ(stopTest, 1);
+    EXPECT_EQ(lastMask, kIdleMenuMask);
+    EXPECT_EQ(Executed().size(), 15u);
+}
+
+TEST_F(StreamingTest, PrefillStopsBeforeTheEndOfTheSection) {
+    // 20 points; the 20th ends the section. The pre-fill hands over 18 and
+    // leaves the last two to the run loop.
+    path = Line(25, 0, 0, 19);
+    Machine().stitchRep = 4;
+    fpTemp = path;
+    Halt();
+    SendFortyNine();
+    ASSERT_NE(fpTemp, nullptr);
+    EXPECT_FLOAT_EQ(fpTemp->x, 1700);  // the 18th point
+    EXPECT_EQ(StateValue(Sim("state"), "queue"), "18");
+
+    // A long section from the start of the path: at most 98 − stitchRep points.
+    FreeFullPattern(path);
+    path = Line(150, 0, 0);
+    fpTemp = nullptr;
+    CurrentRun().fullPattern = path;
+    ClearMCBuffer();
+    Resume();
+    ASSERT_EQ(WaitForBuffer(), 1);
+    Halt();
+    SendFortyNine();
+    CurrentRun().fullPattern = nullptr;
+    ASSERT_NE(fpTemp, nullptr);
+    EXPECT_FLOAT_EQ(fpTemp->x, 9300);  // the 94th point
+    EXPECT_EQ(StateValue(Sim("state"), "queue"), "94");
+}
+
+// Found by fuzzing the board's replies: a garbled position near the int32
+// limits overflowed the movement test of the stall watchdog.
+TEST(HeadMovement, CountsMoreThanFiveThousandthsOnEitherAxisFromAnyReading) {
+    const int32_t low = INT32_MIN, high = INT32_MAX;
+    const struct {
+        int32_t x0, y0, x1, y1;
+        bool moved;
+    } cases[] = {
+        {0, 0, 5, -5, false},     {0, 0, 6, 0, true},      {0, 0, 0, -6, true},
+        {low, 0, high, 0, true},  {0, high, 0, low, true}, {low, low, low + 5, low, false},
+        {-1000, 0, low, 0, true},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(HeadMoved(c.x0, c.y0, c.x1, c.y1), c.moved) << c.x0 << " " << c.x1;
+}
+
+using MachineToggleTest = BoardTest;
+
+// The axis locks and the handle-bars warning are proven through the real
+// toolbar in the user-interface tests.
+TEST_F(MachineToggleTest, StitchingToggleStartPointAndPathPointAtTheHead) {
+    command = 3;
+    EXPECT_EQ(StitchingToggled(1), 1);
+    EXPECT_EQ(std::pair(stitching, command), std::pair(1, -1));
+    EXPECT_TRUE(Ui().messages.empty());
+    // Arming does not switch stitching on: the run does that.
+    EXPECT_EQ(SimState("stitching"), "0");
+
+    Sim("stitcher-status 7");  // anything but ready or handle bars
+    command = 10;              // a run keeps its command
+    EXPECT_EQ(StitchingToggled(1), 0);
+    EXPECT_EQ(std::pair(stitching, command), std::pair(0, 10));
+    EXPECT_EQ(Ui().messages, std::vector<std::string>{"STITCH CONTROLLER NOT PRESENT"});
+    EXPECT_EQ(LogText(), "Stitching On\nStitching Off\n");
+
+    // The start point and the chosen path point both come from the head
+    // position the board reports; a silent board is reported and chooses no point.
+    Ui().messages.clear();
+    MakeRunBox();  // origin (1, 1)
+    CurrentRun().fullPattern =
+        MakePath({{0, 0, 0}, {2000, 0, 0}, {5000, 3000, 0}, {5200, 3100, 1}});
+    DisableX();
+    DisableY();
+    ASSERT_TRUE(WaitForState(*sim, "yenabled", "0", 1000));
+    ASSERT_EQ(StateValue(Sim("push 5250 3125"), "moved"), "xy");
+
+    StartPointValues values;
+    ASSERT_EQ(ReadStartPoint(&values), 1);
+    EXPECT_EQ((std::vector<float>{values.actualX, values.actualY, values.localX, values.localY}),
+              (std::vector<float>{5.25f, 3.125f, 4.25f, 2.125f}));
+    EXPECT_EQ(PathPointAtHead(), CurrentRun().fullPattern->next()->next());  // halt point skipped
+
+    // Without a current box the local values are the absolute ones.
+    SetCurrentPatternBox(-1);
+    ASSERT_EQ(ReadStartPoint(&values), 1);
+    EXPECT_FLOAT_EQ(values.localX, 5.25f);
+
+    Sim("silence on");
+    values = StartPointValues{};
+    EXPECT_EQ(ReadStartPoint(&values), 0);
+    EXPECT_FLOAT_EQ(values.actualX, 0.0f);
+    EXPECT_EQ(PathPointAtHead(), nullptr);
+    EXPECT_EQ(Ui().messages,
+              (std::vector<std::string>{"COULD NOT RETRIEVE POINT",
+                                        "COMMUNICATIONS ERROR.\nPLEASE TRY AGAIN."}));
+
+    FreeFullPattern(CurrentRun().fullPattern);
+    CurrentRun().fullPattern = nullptr;
+    EXPECT_EQ(PathPointAtHead(), nullptr);
+    InitPatternBox();
+}
+
+std::string reportText;
+int waits = 0;
+DiagnosticsReport Report() {
+    return DiagnosticsReport{[](void*, const char* text) { reportText = text; },
+                             [](void*, const char* text) { reportText += text; },
+                             [](void*, int) { waits++; }, nullptr};
+}
+
+struct MotorDiagnostics : BoardTest {
+    void SetUp() override {
+        BoardTest::SetUp();
+        // The values the test must give back, unlike the board's own.
+        MachineParameters& m = Machine();
+        m.XKp = 31, m.XKi = 9, m.XKd = 41, m.YKp = 32, m.YKi = 7, m.YKd = 39, m.Err = 120;
+        m.maxSpeed = 60;
+        allStop = 0;
+        reportText.clear();
+        waits = 0;
+        // The board holds the program's values before a test starts.
+        SetXKp(m.XKp), SetXKi(m.XKi), SetXKd(m.XKd), SetYKp(m.YKp), SetYKi(m.YKi), SetYKd(m.YKd);
+        SetMaxErr(m.Err), SetSpeed(static_cast<int32_t>(m.maxSpeed));
+    }
+    // The board's parameters equal what the program had before the test.
+    void ExpectRestored() {
+        std::string values;
+        for (const char* key : {"XKp", "XKi", "XKd", "YKp", "YKi", "YKd", "Err", "speed"})
+            values += StateValue(Sim("params"), key) + " ";
+        EXPECT_EQ(values, "31 9 41 32 7 39 120 60 ");
+    }
+};
+
+TEST(MotorDiagnosticsPath, TheTestPathAndTheVerdictThreshold) {
+    FullPattern_t* path = BuildTestPath();
+    int count = 0;
+    const FullPattern_t* last = nullptr;
+    for (const FullPattern_t* p = path; p; p = p->next()) {
+        EXPECT_NEAR(p->y, -0.95f * p->x, 0.01f);
+        if (p == path || !p->next()) {
+            EXPECT_EQ(p->feed, 0.0f);
+        }
+        count++;
+        last = p;
+    }
+    EXPECT_EQ(count, 50);
+    ASSERT_NE(last, nullptr);
+    EXPECT_NEAR(EncoderCounts(last->x), 10000.0f, 1.0f);
+    EXPECT_NEAR(EncoderCounts(last->y), 9500.0f, 1.0f);
+    EXPECT_GT(path->next()->feed, 0.0f);
+    EXPECT_LT(path->next()->feed, 100.0f) << "the start is limited by the acceleration";
+    FreeFullPattern(path);
+
+    // 3.3 inches fail, 3.5 inches pass.
+    EXPECT_LT(EncoderCounts(3300), kPassCounts);
+    EXPECT_GT(EncoderCounts(3500), kPassCounts);
+    EXPECT_NEAR(EncoderCounts(-3300), 8253.3f, 0.1f);
+
+    struct Case {
+        int result;
+        unsigned char byte;
+        const char* text;
+    } cases[] = {
+        {0, 1, "Stitcher Communication: Passed\n"},
+        {0, 0x21, "Stitcher Communication: Failed\n"},
+        {-1, 0, "Stitcher Communication: Failed (Communication Timed Out)\n"},
+        {-3, 0, "Stitcher Communication: Failed (Framing Error)\n"},
+        {-2, 1, "Stitcher Communication: Failed (Unknown Error)\n"},
+    };
+    for (const Case& c : cases)
+        EXPECT_STREQ(StitcherLinkText(c.result, c.byte), c.text);
+}
+
+// A sound axis passes, a worn one fails, a stall or a silent board aborts the
+// test; on every path the board gets its values back.
+TEST_F(MotorDiagnostics, SoundWornStalledAndSilentAxes) {
+    EXPECT_EQ(TestXMotor(Report()), 1);
+    EXPECT_EQ(reportText.rfind("Testing X Motor\nMoving X Motor at 80% \nEncoder counts: \tX: ", 0),
+              0u)
+        << reportText;
+    EXPECT_NE(reportText.find("X motor passed!\n"), std::string::npos) << reportText;
+    EXPECT_EQ(StateValue(Sim("state"), "xenabled"), "0");
+    // The limp X axis follows poorly in the Y test, the Y axis well.
+    EXPECT_EQ(TestYMotor(Report()), 1);
+    EXPECT_NE(reportText.find("Y motor passed!\n"), std::string::npos) << reportText;
+    ExpectRestored();
+
+    // A worn X belt: 80 % of each move is about 8000 counts.
+    Sim("travel x 0.8");
+    EXPECT_EQ(TestXMotor(Report()), 1) << "a fail still drives the whole path";
+    EXPECT_NE(reportText.find("X motor failed!\n"), std::string::npos) << reportText;
+    float x = 0, y = 0;
+    ASSERT_EQ(std::sscanf(reportText.c_str() + reportText.find("X: "), "X: %f Y: %f", &x, &y), 2);
+    EXPECT_NEAR(x, 8000, 300);
+    ExpectRestored();
+    // Test All judges only that both paths were driven, then the stitcher link.
+    Sim("stitcher-link noisy");
+    EXPECT_EQ(TestAllMotors(Report()), 1);
+    EXPECT_EQ(reportText,
+              "Testing All Motors\nTest All Motors Passed!\n"
+              "Stitcher Communication: Failed (Framing Error)\n");
+
+    // Each poll of the board's queue is a second later: no real ten seconds.
+    Ui().onDrain = [] { AdvanceClock(1000); };
+    Sim("stall on");
+    EXPECT_EQ(TestYMotor(Report()), 0);
+    EXPECT_EQ(reportText,
+              "Testing Y Motor\nMoving Y Motor at 80% \nY Motor Error.  Test Aborted.\n");
+    EXPECT_EQ(StateValue(Sim("state"), "queue"), "0") << "no test move is left to run";
+    Sim("stall off");
+    ExpectRestored();
+
+    // Silent: nothing moves, and no query result replaced the program's values.
+    const std::string before = Sim("state");
+    Sim("silence on");
+    Machine().XKp = 33;
+    EXPECT_EQ(TestXMotor(Report()), 0);
+    EXPECT_EQ(reportText,
+              "Testing X Motor\nMoving X Motor at 80% \nX Motor Error.  Test Aborted.\n");
+    EXPECT_EQ(std::pair(Machine().XKp, Machine().Err), std::pair(33, 120));
+    Sim("silence off");
+    EXPECT_EQ(StateValue(Sim("state"), "executed"), StateValue(before, "executed"));
+}
+
+TEST_F(MotorDiagnostics, TheButtonTestPressesAndReleasesEachButtonInTurn) {
+    Sim("buttons clear");
+    TestStitcherButtons(Report());
+    EXPECT_EQ(reportText,
+              "Testing Port D\nCommand Button On\nCommand Button Off\n"
+              "Stitch Regulation Button On\nStitch Regulation Button Off\n"
+              "Needle Up Button On\nNeedle Up Button Off\n");
+    EXPECT_EQ(waits, 6) << "one second before the first press and between the steps";
+    const std::string events = Sim("buttons");
+    EXPECT_EQ(StateValue(events, "count"), "6") << events;
+    std::string order;  // codes and states without the board times
+    for (size_t at = events.find(':'); at != std::string::npos; at = events.find(':', at + 6))
+        order += events.substr(at + 1, 4) + " ";
+    EXPECT_EQ(order, "4A:1 4A:0 48:1 48:0 49:1 49:0 ") << events;
+}
+
+// The quilter's hand on the head: one control command ("push X Y", "silence
+// on", "" nothing) before each poll of the recording loop, which ends after the last.
+struct Hand {
+    BoardTest* test = nullptr;
+    std::vector<std::string> steps{};
+    size_t next = 0;
+    int released = 0;
+    std::vector<std::string> positions{};
+    int redraws = 0;
+};
+Hand hand;
+
+TraceHooks HandHooks() {
+    TraceHooks hooks;
+    hooks.recording = [] {
+        if (hand.released || hand.next >= hand.steps.size()) return 0;
+        const std::string& step = hand.steps[hand.next++];
+        if (!step.empty()) hand.test->Sim(step);
+        return 1;
+    };
+    hooks.stopRecording = [] { hand.released++; };
+    hooks.showPosition = [](const char* text) { hand.positions.push_back(text); };
+    hooks.redraw = [] { hand.redraws++; };
+    return hooks;
+}
+
+struct TraceTest : BoardTest {
+    void SetUp() override {
+        BoardTest::SetUp();
+        hand = Hand{this};
+        DisableX();  // free axes: the head moves by hand
+        DisableY();
+        ASSERT_TRUE(WaitForState(*sim, "yenabled", "0", 1000));
+    }
+    void TearDown() override {
+        EraseTemporaryPattern();
+        BoardTest::TearDown();
+    }
+};
+
+// Standing still records nothing, coming back to the origin is a movement; a
+// full pattern ends the recording with a message, and so does the eleventh
+// failed read counted over the whole recording.
+TEST_F(TraceTest, RecordsEveryMovementUntilReleasedFullOrTheBoardFallsSilent) {
+    tmpPattern = newPattern(nullptr, 0);  // an earlier recording is dropped
+    addData(tmpPattern.get(), "p X1.000 Y1.000\n", 0);
+    hand.steps = {"", "push 1 0", "", "", "push 0 1", "push 250 500", "", "push -251 -501", ""};
+    EXPECT_EQ(RecordTrace(HandHooks()), kTraceStopped);
+    const float want[][2] = {{0.001f, 0}, {0.001f, 0.001f}, {0.251f, 0.501f}, {0, 0}};
+    ASSERT_EQ(tmpPattern->pointCount, 4);
+    for (int i = 0; i < 4; i++) {
+        EXPECT_FLOAT_EQ(tmpPattern->x[i], want[i][0]) << i;
+        EXPECT_FLOAT_EQ(tmpPattern->y[i], want[i][1]) << i;
+    }
+    ASSERT_EQ(hand.positions.size(), 4u);
+    EXPECT_EQ(hand.positions[2], "X: 0.251 Y: 0.501");
+    EXPECT_EQ(std::pair(hand.redraws, hand.released),
+              std::pair(5, 0));  // the empty pattern, then each point
+    EXPECT_TRUE(Ui().messages.empty());
+
+    hand = Hand{this};
+    hand.steps = {"silence on", "", "", "", "", "silence off", "push 5 5", "silence on"};
+    hand.steps.resize(30);
+    EXPECT_EQ(RecordTrace(HandHooks()), kTraceNoResponse);
+    ASSERT_EQ(tmpPattern->pointCount, 1);
+    EXPECT_FLOAT_EQ(tmpPattern->x[0], 0.005f);
+    EXPECT_EQ(hand.released, 1);
+    EXPECT_EQ(Ui().messages,
+              std::vector<std::string>{"NO RESPONSE FROM MOTOR CONTROLLER.\nABORTING RECORD."});
+    EXPECT_EQ(hand.next, 13u);  // 5 silent polls, 1 good one, 6 silent ones
+
+    Sim("silence off");
+    hand = Hand{this};
+    hand.steps = {"push 1 0", "push 1 0", "push 1 0", "push 1 0", "push 1 0"};
+    EXPECT_EQ(RecordTrace(HandHooks(), 3), kTraceFull);
+    EXPECT_EQ(tmpPattern->pointCount, 3);
+    EXPECT_EQ(hand.released, 1);
+    EXPECT_EQ(Ui().messages.back(), kTraceFullText);
+}
+
+struct SaveTest : BoardTest {
+    void SetUp() override {
+        BoardTest::SetUp();
+        ASSERT_TRUE(getcwd(oldDir, sizeof oldDir));
+        ASSERT_EQ(chdir(dir.path.c_str()), 0);
+        ASSERT_EQ(mkdir("patterns", 0777), 0);
+    }
+    void TearDown() override {
+        EraseTemporaryPattern();
+        EXPECT_EQ(chdir(oldDir), 0);
+        BoardTest::TearDown();
+    }
+    void Record(std::vector<const char*> points) {
+        tmpPattern = newPattern(nullptr, 0);
+        for (const char* line : points)
+            addData(tmpPattern.get(), line, 0);
+    }
+    TempDir dir;
+    char oldDir[4096] = {};
+};
+
+TEST_F(SaveTest, WritesANewNameAsksBeforeOverwritingAndRefusesWhatCannotBeSaved) {
+    EXPECT_EQ(SaveTracedPattern(), kTraceNothingToSave);
+    EXPECT_TRUE(Ui().messages.empty());
+    Record({});  // a recording without points could not be opened again
+    EXPECT_EQ(SaveTracedPattern(), kTraceNothingToSave);
+    EXPECT_TRUE(Ui().prompts.empty());
+    EXPECT_EQ(Ui().messages.size(), 1u);
+    Ui().messages.clear();
+
+    Record({"p X0.000 Y0.000\n", "p X1.250 Y0.500\n", "p X2.000 Y3.000\n"});
+    Ui().keyboard = {{0, ""}, {1, "./patterns/"}, {1, "./missing/folder/name"}};
+    EXPECT_EQ((std::vector<int>{SaveTracedPattern(), SaveTracedPattern(), SaveTracedPattern()}),
+              (std::vector<int>{kTraceSaveCancelled, kTraceSaveFailed, kTraceSaveFailed}));
+    EXPECT_EQ(Ui().messages, (std::vector<std::string>{kTraceNoNameText, kTraceSaveFailedText}));
+    EXPECT_EQ(access("./patterns/.qcc", F_OK), -1);
+    Ui().messages.clear();
+
+    std::string saved;
+    Ui().keyboard = {{1, "./patterns/swirl"}};
+    EXPECT_EQ(SaveTracedPattern(&saved), kTraceSaved);
+    EXPECT_EQ(saved, "./patterns/swirl.qcc");
+    EXPECT_TRUE(Ui().messages.empty());  // a new name is written without asking
+    Pattern loaded;
+    ASSERT_EQ(openPattern(&loaded, "./patterns/swirl.qcc"), 1);
+    EXPECT_FLOAT_EQ(loaded.x[1], 1.25f);
+
+    // The same name again: No keeps the old file, Yes replaces it.
+    Record({"p X0.000 Y0.000\n", "p X9.000 Y9.000\n"});
+    Ui().keyboard = {{1, "./patterns/swirl.qcc"}, {1, "./patterns/swirl"}};
+    Ui().answers = {kResponseNo, kResponseYes};
+    EXPECT_EQ(SaveTracedPattern(), kTraceSaveCancelled);
+    EXPECT_EQ(Ui().messages, std::vector<std::string>{"FILE EXIXTS!\nOVERWRITE?"});
+    Pattern unchanged, replaced;
+    ASSERT_EQ(openPattern(&unchanged, "./patterns/swirl.qcc"), 1);
+    EXPECT_EQ(unchanged.pointCount, 3);
+    EXPECT_EQ(SaveTracedPattern(), kTraceSaved);
+    ASSERT_EQ(openPattern(&replaced, "./patterns/swirl.qcc"), 1);
+    EXPECT_EQ(replaced.pointCount, 2);
+}
+
+TEST(GarbledLine, ARunFinishesOnThePathOrStopsSafelyWithAMessage) {
+    const GarbledRun runs[] = {{0, 0, 1},       {0.02, 0, 1},      {0, 0.02, 2},
+                               {0.01, 0.01, 3}, {0.005, 0.005, 4}, {0.1, 0.1, 5}};
+    for (const GarbledRun& run : runs) {
+        const GarbledOutcome out = RunOnGarbledLine(run);
+        std::string describe = out.why + " [" + std::to_string(out.flipped) + " flipped, " +
+                               std::to_string(out.dropped) + " lost, " +
+                               std::to_string(out.stitched) + " stitches;";
+        for (const std::string& m : out.messages)
+            describe += " \"" + m + "\"";
+        SCOPED_TRACE("flip " + std::to_string(run.flip) + " drop " + std::to_string(run.drop) +
+                     ": " + describe + "]");
+        ASSERT_TRUE(out.started);
+        EXPECT_TRUE(out.safe) << out.hostLog;
+        EXPECT_FALSE(out.hung);
+        EXPECT_EQ(out.offPath, 0);
+        if (run.flip + run.drop == 0) {  // a clean line runs the whole path
+            EXPECT_TRUE(out.finished);
+            EXPECT_GT(out.stitched, 60);
+        } else {
+            EXPECT_GT(out.flipped + out.dropped, 0);  // the noise reached the host
+        }
+    }
+}
+
+// The default 35 x 14 inch quilt area with one box holding two placements of
+// a zig-zag, the second at secondX: one long jump. Returns the layout's path.
+std::string ZigZags(const TempDir& dir, float secondX) {
+    SetLogStream(std::tmpfile());
+    ResetLayout();
+    BogusExtents();
+    const int slot = LoadPatternLines({"p X0.000 Y0.000", "p X1.000 Y0.500", "p X2.000 Y0.000"});
+    NewPatternLayoutNode(slot, -1, 0, 0, 0);
+    NewPatternLayoutNode(slot, -1, 0, secondX, 0);
+    const std::string path = dir.File(secondX == 5 ? "job" : "wide");
+    SaveLayout(path.c_str(), 0, 1);
+    ResetLayout();
+    SetLogStream(stdout);
+    return path + ".qlf";
+}
+
+double Value(const std::string& out, const std::string& key) {
+    const size_t at = out.find("\n" + key + "=");
+    return at == std::string::npos ? -1 : std::atof(out.c_str() + at + key.size() + 2);
+}
+
+TEST(StitchTool, PackEstimatePreviewAndRunOneJob) {
+    TempDir dir;
+    const std::string layout = ZigZags(dir, 5);
+    auto tool = [&](std::vector<std::string> args) {
+        args.insert(args.begin(), LONGARM_TOOL_PATH);
+        return RunProgram(args, dir.path);
+    };
+
+    // Each zig-zag: 2 legs of about 1.118 inch cut into 11 pieces; one jump,
+    // ending at box origin 0 + placement 5 + pattern width 2.
+    const ProgramResult packed = tool({"pack", layout});
+    EXPECT_EQ(std::count(packed.out.begin(), packed.out.end(), '\n'), 2 * (1 + 11 + 11));
+    EXPECT_NE(packed.out.find("\n7000.000,0.000,0.000,0,0\n"), std::string::npos) << packed.out;
+    const ProgramResult estimate = tool({"estimate", layout});
+    // The first piece of the second zig-zag is tied on, not sewn.
+    for (const char* line :
+         {"points=46\n", "sections=2\n", "stitches=43\n", "jumps=1\n",
+          "thread_cuts=1\n" /* jumpStitch 0 */, "lock_stitches=4\n", "stitched_length=4.370 in\n",
+          "jump_length=3.000 in\n", "speed=40 (from the first-start values)\nrun_time="})
+        EXPECT_NE(estimate.out.find(line), std::string::npos) << line << estimate.out;
+    EXPECT_EQ(estimate.out.find("warning="), std::string::npos);
+    // A zig-zag ending an inch beyond the right edge of the quilt area is
+    // estimated all the same, with a warning.
+    EXPECT_NE(tool({"estimate", ZigZags(dir, 34)})
+                  .out.find("warning=THE PATTERN LEAVES THE QUILT AREA: 1.000 IN. BEYOND THE "
+                            "RIGHT EDGE\n"),
+              std::string::npos);
+    EXPECT_EQ((std::vector<int>{tool({"pack", layout, "--box", "3"}).exitStatus,
+                                tool({"pack"}).exitStatus,
+                                tool({"estimate", layout, "--box", "x"}).exitStatus}),
+              (std::vector<int>{1, 2, 2}));
+    // Without one the tool leaves no defaults file behind in the working directory.
+    EXPECT_EQ(ReadFileText(dir.File("defaults.mrl")), "");
+
+    const ProgramResult preview = tool({"preview", layout, dir.File("preview.png"), "64", "48"});
+    EXPECT_EQ(preview.exitStatus, 0) << preview.err;
+    EXPECT_NE(preview.out.find("\njumps=1\nthread_cuts=1\n"), std::string::npos) << preview.out;
+    EXPECT_EQ(ReadFileText(dir.File("preview.png")).substr(1, 3), "PNG");
+
+    Mc1Sim sim({"--time-scale", "200"});
+    ASSERT_TRUE(sim.running) << sim.error;
+    // Lock stitches of one trip there and back: fewer needle-up waits in real time.
+    ASSERT_EQ(tool({"board", "--serial", sim.device, "set", "stitchRep", "2"}).out, "result=1\n");
+    const ProgramResult run = tool({"run", layout, "--serial", sim.device});
+    ASSERT_EQ(run.exitStatus, 0) << run.out << run.err;
+    EXPECT_NE(run.err.find("longarm-tool: CUT THE THREAD\n"), std::string::npos) << run.err;
+    EXPECT_NE(run.out.find("\nquilted=yes\n"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("progress=100% left=0 S\n"), std::string::npos) << run.out;
+    ASSERT_EQ(sim.Stop(), 0);
+    const SewnTotals sewn = SewnTotalsOf(ReadRunRecord(sim.recordPath));
+    EXPECT_EQ(Value(run.out, "stitches"), sewn.moves);
+    EXPECT_NEAR(Value(run.out, "stitched_length"), sewn.inches, 0.001);
+
+    // A speed of 0 from the defaults file gives no time instead of 0 seconds.
+    ASSERT_EQ(tool({"defaults", "defaults.mrl", "speed=0"}).exitStatus, 0);
+    EXPECT_NE(
+        tool({"estimate", layout}).out.find("speed=0 (from the defaults file)\nrun_time=unknown"),
+        std::string::npos);
+}
+
+}  // namespace

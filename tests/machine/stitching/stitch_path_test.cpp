@@ -1,21 +1,30 @@
-#include "machine/stitching/stitch_path.h"
-#include "layout/layout_selection.h"
-
+// Stitch paths and their figures on hand-made paths: the path of a layout,
+// point selection, the quilt-area check, the estimate and the preview.
+#include <gdk-pixbuf/gdk-pixbuf.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <memory>
+#include <tuple>
 #include <vector>
 
 #include "base/application_state.h"
 #include "base/log.h"
 #include "base/ui_hooks.h"
 #include "layout/layout_file.h"
+#include "layout/layout_selection.h"
 #include "layout/layout_tree.h"
 #include "layout/pattern_box.h"
 #include "machine/machine_parameters.h"
+#include "machine/stitching/pattern_run.h"
+#include "machine/stitching/point_select.h"
+#include "machine/stitching/quilt_area_check.h"
 #include "machine/stitching/run_state.h"
+#include "machine/stitching/stitch_estimate.h"
+#include "machine/stitching/stitch_path.h"
+#include "machine/stitching/stitch_preview.h"
 #include "pattern/pattern.h"
 #include "support/run_layout.h"
 
@@ -62,11 +71,10 @@ TEST_F(StitchPathTest, PointsAreJoinedInThousandthsAndStopsAndGapsMakeHalts) {
     Place({"p X0.000 Y0.000", "p X0.100 Y0.000"}, 2.79f, 3.29f);
     PackFullPattern();
     std::vector<FullPattern_t*> path = Path();
-    ASSERT_EQ(path.size(), 8u);         // 0.19-inch moves stay whole
-    EXPECT_FLOAT_EQ(path[0]->x, 3000);  // box origin 1 + placement 2
-    EXPECT_FLOAT_EQ(path[0]->y, 4000);
-    EXPECT_FLOAT_EQ(path[1]->x, 3190);
-    EXPECT_FLOAT_EQ(path[2]->y, 4190);
+    ASSERT_EQ(path.size(), 8u);  // 0.19-inch moves stay whole
+    // Box origin 1 + placement 2.
+    EXPECT_EQ((std::vector<float>{path[0]->x, path[0]->y, path[1]->x, path[2]->y}),
+              (std::vector<float>{3000, 4000, 3190, 4190}));
     for (size_t i = 0; i < path.size(); i++) {
         EXPECT_EQ(path[i]->halt, i == 1 || i == 3 ? 1 : 0) << i;
         EXPECT_EQ(path[i]->inserted, 0);
@@ -137,9 +145,9 @@ TEST_F(StitchPathTest, FeedsAccelerateOutOfTheStartAndBrakeIntoTheEnd) {
     Place({"p X0.000 Y0.000", "p X2.000 Y0.000"}, 0, 0);
     PackFullPattern();
     std::vector<FullPattern_t*> path = Path();
-    ASSERT_EQ(path.size(), 21u);             // 2 inches in 20 pieces
-    EXPECT_FLOAT_EQ(path.front()->feed, 0);  // the passes keep the end points at 0
-    EXPECT_FLOAT_EQ(path.back()->feed, 0);
+    ASSERT_EQ(path.size(), 21u);  // 2 inches in 20 pieces
+    // The passes keep the end points at 0.
+    EXPECT_EQ(std::pair(path.front()->feed, path.back()->feed), std::pair(0.0f, 0.0f));
     // The passes limit the middle to what 1 inch of acceleration reaches
     // (sqrt(2 × 1400 × 1)); smoothing stretches the feeds between minSpeed and that.
     float highest = 0, lowest = 1000;
@@ -201,9 +209,224 @@ TEST_F(StitchPathTest, ShortAndEmptyPaths) {
     PackFullPattern();
     std::vector<FullPattern_t*> path = Path();
     ASSERT_EQ(path.size(), 2u);
-    EXPECT_FLOAT_EQ(path[0]->feed, 10);
-    EXPECT_FLOAT_EQ(path[1]->feed, 10);
+    EXPECT_EQ(std::pair(path[0]->feed, path[1]->feed), std::pair(10.0f, 10.0f));
     SetFeeds(nullptr, 1);  // no path: nothing to do, nothing touched
+}
+
+TEST(NearestPathPoint, PicksNearestSkipsHaltPointsAndKeepsEarlierOnTies) {
+    // 0: (0,0)  1: (1000,0) halt  2: (1000,1000)  3: (3000,0)  4: (1000,-1000)
+    FullPattern_t* path =
+        MakePath({{0, 0, 0}, {1000, 0, 1}, {1000, 1000, 0}, {3000, 0, 0}, {1000, -1000, 0}});
+    struct Case {
+        float x, y;
+        int want;
+    } cases[] = {
+        {1000, 0, 0},  // on the halt point, which is not counted: 0, 2 and 4 tie, 0 wins
+        {1001, -1, 4},
+        {50000, 10, 3},
+        {-2000000000, -2000000000, 0},  // squared distances beyond the int32 range
+        {2000000000, 2000000000, 3},
+    };
+    std::vector<FullPattern_t*> at;
+    for (FullPattern_t* p = path; p; p = p->next())
+        at.push_back(p);
+    for (const Case& c : cases)
+        EXPECT_EQ(NearestPathPoint(path, c.x, c.y), at[c.want]) << c.x << "," << c.y;
+    FreeFullPattern(path);
+
+    EXPECT_EQ(NearestPathPoint(nullptr, 0, 0), nullptr);
+    FullPattern_t* halts = MakePath({{0, 0, 1}, {500, 500, 1}});
+    EXPECT_EQ(NearestPathPoint(halts, 0, 0), nullptr);
+    FreeFullPattern(halts);
+}
+
+// Paths of points (thousandths of an inch) against a 35 x 14 inch area and
+// one whose back and front edges slant by an inch: how far beyond each side
+// (back, front, left, right), the needle's width allowed for.
+TEST(QuiltAreaCheck, PathsOutsideTheAreaAreMeasuredPerSideBeyondTheTolerance) {
+    PatternBox square, slanted;
+    SetPatternBoxCorners(&square, {{0, 0}, {35, 0}, {35, 14}, {0, 14}});
+    SetPatternBoxCorners(&slanted, {{0, 14}, {35, 13}, {35, 1}, {0, 0}});  // walked the other way
+    struct Case {
+        const PatternBox* area;
+        std::vector<PathPointSpec> path;
+        float back, front, left, right;
+    };
+    const Case cases[] = {
+        {&square, {{10000, 5000, 0}, {34960, 13960, 0}, {-40, 5000, 0}}, 0, 0, 0, 0},
+        {&square, {{10000, 17600, 0}, {10000, 16000, 0}}, 0, 3.6f, 0, 0},
+        {&square, {{-1000, 15000, 0}, {36000, -2000, 0}}, 2, 1, 1, 1},
+        {&slanted, {{20000, 200, 0}, {20000, 600, 0}}, 0.371f, 0, 0, 0},  // edge at y 0.571
+        {&slanted, {{20000, 14000, 0}}, 0, 0.571f, 0, 0},                 // edge at y 13.429
+        {&slanted, {{35500, 500, 0}}, 0.514f, 0, 0, 0.5f},
+    };
+    for (const Case& c : cases) {
+        FullPattern_t* path = MakePath(c.path);
+        const PathOverrun overrun = CheckPathInQuiltArea(path, *c.area);
+        const float want[] = {c.back, c.front, c.left, c.right};
+        for (int side = 0; side < kQuiltAreaSides; side++)
+            EXPECT_NEAR(overrun.inches[side], want[side], 0.002) << c.path[0].x << " side " << side;
+        EXPECT_EQ(overrun.Outside(), c.back + c.front + c.left + c.right > 0);
+        FreeFullPattern(path);
+    }
+    PathOverrun two;
+    two.inches[kSideBack] = 3.6f;
+    two.inches[kSideRight] = 0.25f;
+    EXPECT_EQ(DescribePathOverrun(two, ", "),
+              "3.600 IN. BEYOND THE BACK EDGE, 0.250 IN. BEYOND THE RIGHT EDGE");
+    EXPECT_EQ(DescribePathOverrun(PathOverrun{}, ", "), "");
+
+    // One position, for marking: how far and which side; inside is 0.
+    const QuiltAreaOverrun corner = QuiltAreaOverrunAt(square, -500, 16000);
+    EXPECT_NEAR(corner.inches, 2, 1e-4);
+    EXPECT_EQ(corner.side, kSideFront);
+    EXPECT_EQ(QuiltAreaOverrunAt(square, 1000, 1000).inches, 0);
+    PatternBox line;
+    SetPatternBoxCorners(&line, {{0, 0}, {35, 0}, {20, 0}});
+    EXPECT_EQ(QuiltAreaOverrunAt(line, -9000, -9000).inches, 0);  // no surface: nothing to check
+}
+
+RunSpeeds Speeds(float jumpStitch, int stitchRep) {
+    RunSpeeds s;
+    s.topSpeed = 40;                // feed 100: 4 inches per second
+    s.minimumFeed = 2 * 10.0f / 6;  // minimumSpeed 2
+    s.leadLineSpeed = 60;           // feed 10: 0.6 inch per second
+    s.acceleration = 40;
+    s.jumpStitch = jumpStitch;
+    s.stitchRep = stitchRep;
+    return s;
+}
+
+// Sewn 1 in, sewn 1 in to a section end, a 0.05 in jump (sewn with stitching
+// on), sewn 1 in to a section end, a 3 in jump, the 0.1 in tie-on move, sewn
+// 1 in. Feeds are all 100.
+TEST(StitchEstimate, CountsWhatTheStitcherSewsAndTimesEveryMove) {
+    FullPattern_t* path = MakePath({{0, 0, 0},
+                                    {1000, 0, 0},
+                                    {2000, 0, 1},
+                                    {2050, 0, 0},
+                                    {3050, 0, 1},
+                                    {6050, 0, 0},
+                                    {6150, 0, 0},
+                                    {7150, 0, 0}});
+    const MoveKind kinds[] = {kMoveSewn, kMoveSewn,  kMoveSewn, kMoveSewn,
+                              kMoveJump, kMoveTieOn, kMoveSewn, kMoveSewn};
+    int i = 0;
+    for (const FullPattern_t* p = path; p; p = p->next(), i++)
+        EXPECT_EQ(ClassifyMove(p), kinds[i]) << "move from point " << i;
+
+    const struct {
+        float jumpStitch;
+        int cuts;
+    } cuts[] = {{2, 1}, {3, 0}};  // cut only when longer than jumpStitch
+    for (const auto& c : cuts) {
+        const StitchEstimate e = EstimateStitchPath(path, Speeds(c.jumpStitch, 0));
+        EXPECT_EQ((std::vector<int>{e.points, e.sections, e.stitches, e.jumps, e.threadCuts,
+                                    e.lockStitches}),
+                  (std::vector<int>{8, 3, 5, 1, c.cuts, 4}));
+        EXPECT_NEAR(e.stitchedInches, 4.05, 1e-4);
+        EXPECT_NEAR(e.jumpInches, 3, 1e-4);
+    }
+
+    // Without lock-stitch trips: a sewn inch at feed 100 takes 0.25 s; the
+    // short jump runs as a lead line at feed 10 of the lead-line speed.
+    const std::vector<double> left = SecondsLeftAtPoints(path, Speeds(0, 0));
+    ASSERT_EQ(left.size(), 8u);
+    EXPECT_NEAR(left[0] - left[1], 0.25, 1e-6);
+    EXPECT_NEAR(left[2] - left[3], 0.05 / 0.6, 1e-6);
+    EXPECT_NEAR(left[6] - left[7], 0.25, 1e-6);
+    EXPECT_EQ(left[7], 0);
+    // The 3 in jump runs as 30 pieces that accelerate from and brake to the
+    // minimum feed: feed² grows by 2 × 1400 × 0.1 per piece from either end.
+    const double least = 2 * 10.0 / 6;
+    double jump = 0;
+    for (int k = 1; k <= 30; k++)
+        jump += 0.1 / (std::sqrt(least * least + 280.0 * std::min(k, 30 - k)) / 100 * 6);
+    EXPECT_NEAR(left[4] - left[5], jump, 1e-4);
+    EXPECT_EQ(EstimateStitchPath(path, Speeds(0, 0)).seconds, left[0]);
+    // Four repetitions tie off twice out and back at feed 30 and speed 40.
+    const std::vector<double> tied = SecondsLeftAtPoints(path, Speeds(0, 4));
+    EXPECT_NEAR(tied[7], 2 * 2 * 1.0 / 1.2, 1e-6);
+    // Start, end and the jump's tie-off over 1 in, the tie-on over 0.1 in.
+    EXPECT_NEAR(tied[0] - left[0], 3 * 2 * 2 * 1.0 / 1.2 + 2 * 2 * 0.1 / 1.2, 1e-6);
+
+    // A top speed of 0 gives no time rather than none at all.
+    RunSpeeds stopped = Speeds(0, 0);
+    stopped.topSpeed = 0;
+    EXPECT_EQ(EstimateStitchPath(path, stopped).seconds, -1);
+    EXPECT_TRUE(SecondsLeftAtPoints(path, stopped).empty());
+    FreeFullPattern(path);
+    EXPECT_EQ(EstimateStitchPath(nullptr, Speeds(0, 0)).seconds, 0);
+
+    const struct {
+        double seconds;
+        const char* text;
+    } durations[] = {{-1, "UNKNOWN"},
+                     {0.4, "0 S"},
+                     {59.6, "1 MIN 00 S"},
+                     {3599, "59 MIN 59 S"},
+                     {7620, "2 H 07 MIN"}};
+    for (const auto& d : durations)
+        EXPECT_EQ(FormatDuration(d.seconds), d.text) << d.seconds;
+    const struct {
+        RunProgress progress;
+        const char* text;
+    } lines[] = {{{0, 212.4}, "0% DONE, 3 MIN 32 S LEFT"},
+                 {{0.426, 61}, "42% DONE, 1 MIN 01 S LEFT"},
+                 {{1, 0}, "100% DONE, 0 S LEFT"},
+                 {{0.5, -1}, "50% DONE"}};
+    for (const auto& line : lines)
+        EXPECT_EQ(FormatRunProgress(line.progress), line.text);
+}
+
+// The picture's frame fits the quilt area with a 10 pixel margin; a path that
+// leaves the area widens it and is drawn red where it is outside.
+TEST(StitchPreview, FrameFitsTheAreaAndThePartOutsideIsRed) {
+    PatternBox area;
+    SetPatternBoxCorners(&area, {{0, 0}, {20, 0}, {20, 10}, {0, 10}});
+    SetPatternBoxOrigin(&area);
+    FullPattern_t* inside = MakePath({{1000, 1000, 0}, {19000, 9000, 0}});
+    const PreviewFrame fit = FitPreviewFrame(640, 480, &area, inside);
+    // min(620 / 20, 460 / 10) pixels per inch.
+    EXPECT_EQ(std::tuple(fit.pixelsPerInch, fit.originX, fit.areaHeight),
+              std::tuple(31.0, 0.0, 10.0));
+    FullPattern_t* outside = MakePath({{1000, 1000, 0}, {1000, 40000, 0}});
+    const PreviewFrame wide = FitPreviewFrame(640, 480, &area, outside);
+    EXPECT_EQ(std::pair(wide.pixelsPerInch, wide.areaHeight), std::pair(460 / 40.0, 10.0));
+    // A path beyond the left edge moves the origin; the outline stays the area.
+    FullPattern_t* left = MakePath({{-5000, 1000, 0}, {19000, 9000, 0}});
+    const PreviewFrame leftward = FitPreviewFrame(640, 480, &area, left);
+    EXPECT_EQ(std::tuple(leftward.originX, leftward.areaX, leftward.areaWidth),
+              std::tuple(-5.0, 0.0, 20.0));
+    FreeFullPattern(left);
+
+    // The pixels of one colour, and the colour at (x, y), on the picture of a path.
+    auto picture = [&area](const FullPattern_t* path, unsigned rgb, int x, int y, unsigned* at) {
+        GdkPixbuf* image = RenderStitchPreview(path, &area, 0, 640, 480);
+        const guchar* pixels = gdk_pixbuf_get_pixels(image);
+        const int stride = gdk_pixbuf_get_rowstride(image), n = gdk_pixbuf_get_n_channels(image);
+        int count = 0;
+        for (int v = 0; v < 480; v++)
+            for (int u = 0; u < 640; u++) {
+                const guchar* p = pixels + v * stride + u * n;
+                const unsigned colour = p[0] << 16 | p[1] << 8 | p[2];
+                count += colour == rgb;
+                if (u == x && v == y) *at = colour;
+            }
+        g_object_unref(image);
+        return count;
+    };
+    unsigned at = 0;
+    EXPECT_EQ(picture(inside, 0xE00000, 0, 0, &at), 0);
+    // The thread runs from (41, 41) to (599, 289); the start arrow points along it.
+    EXPECT_GT(picture(inside, 0x203080, 320, 165, &at), 400);
+    EXPECT_EQ(at, 0x203080u);
+    picture(inside, 0, 57, 48, &at);
+    EXPECT_EQ(at, 0x00A000u);
+    EXPECT_GT(picture(outside, 0xE00000, 0, 0, &at), 40);  // 30 in beyond the front edge, 2 px wide
+    EXPECT_EQ(RenderStitchPreview(inside, &area, 0, 0, 480), nullptr);
+    FreeFullPattern(inside);
+    FreeFullPattern(outside);
 }
 
 }  // namespace
