@@ -1,7 +1,6 @@
 #include "support_ui/touch_targets.h"
 
 #include <cstdlib>
-#include <vector>
 
 #include "base/screen_config.h"
 
@@ -50,13 +49,9 @@ std::string Describe(GtkWidget* widget, const char* what, const Box& b) {
     const char* widgetName = gtk_widget_get_name(widget);
     if (widgetName && std::string(widgetName) != G_OBJECT_TYPE_NAME(widget))
         name += " \"" + std::string(widgetName) + "\"";
-    if (GTK_IS_BUTTON(widget) && gtk_button_get_label(GTK_BUTTON(widget)))
-        name += " '" + std::string(gtk_button_get_label(GTK_BUTTON(widget))) + "'";
-    if (GTK_IS_MENU_ITEM(widget)) {
-        GtkWidget* child = gtk_bin_get_child(GTK_BIN(widget));
-        if (child && GTK_IS_LABEL(child))
-            name += " '" + std::string(gtk_label_get_text(GTK_LABEL(child))) + "'";
-    }
+    GtkWidget* child = GTK_IS_BIN(widget) ? gtk_bin_get_child(GTK_BIN(widget)) : nullptr;
+    if (child && GTK_IS_LABEL(child))
+        name += " '" + std::string(gtk_label_get_text(GTK_LABEL(child))) + "'";
     return name + " at " + std::to_string(b.x) + "," + std::to_string(b.y) + " " +
            std::to_string(b.w) + "x" + std::to_string(b.h);
 }
@@ -125,28 +120,28 @@ int TouchTargetMinimum() {
     return screen_width <= 320 || screen_height <= 240 ? 24 : 40;
 }
 
-std::string SmallTouchTargets(GtkWidget* root, int minimum) {
+std::string SmallTouchTargets(GtkWidget* root, const std::string& place) {
     std::string problems;
     int seen = 0;
-    if (root) Walk(root, minimum, &problems, &seen);
-    if (seen == 0) problems += "no control shown\n";
-    return problems;
-}
-
-std::string SmallTouchTargetsOnScreen(int minimum) {
-    std::string problems;
-    GList* tops = gtk_window_list_toplevels();
-    for (GList* l = tops; l; l = l->next) {
-        GtkWidget* top = GTK_WIDGET(l->data);
-        if (!Shown(top)) continue;
-        int seen = 0;
-        Walk(top, minimum, &problems, &seen);
-    }
+    GList* tops = root ? g_list_prepend(nullptr, root) : gtk_window_list_toplevels();
+    for (GList* l = tops; l; l = l->next)
+        Walk(GTK_WIDGET(l->data), TouchTargetMinimum(), &problems, &seen);
     g_list_free(tops);
-    return problems;
+    if (root && seen == 0) problems += "no control shown\n";
+    std::string out;
+    for (size_t start = 0, end; start < problems.size(); start = end + 1) {
+        end = problems.find('\n', start);
+        out += place + ": " + problems.substr(start, end - start) + "\n";
+    }
+    return out;
 }
 
-::testing::AssertionResult PictureLooksLike(GdkPixbuf* picture, const std::string& name) {
+::testing::AssertionResult LooksLike(const std::string& name, GdkPixbuf* picture) {
+    if (!picture) {
+        gdk_display_sync(gdk_display_get_default());
+        picture = gdk_pixbuf_get_from_drawable(nullptr, gdk_get_default_root_window(), nullptr, 0,
+                                               0, 0, 0, screen_width, screen_height);
+    }
     if (!picture) return ::testing::AssertionFailure() << "no picture";
     GdkPixbuf* reference = gdk_pixbuf_new_from_file(
         (std::string(LONGARM_SOURCE_DIR) + "/tests/data/" + name + ".png").c_str(), nullptr);
@@ -171,16 +166,7 @@ std::string SmallTouchTargetsOnScreen(int minimum) {
     const bool same = differing <= 0.0005 * w * h;
     const std::string actual = std::string(LONGARM_BINARY_DIR) + "/tests/" + name + ".actual.png";
     if (!same) gdk_pixbuf_save(picture, actual.c_str(), "png", nullptr, nullptr);
+    g_object_unref(picture);
     if (same) return ::testing::AssertionSuccess();
     return ::testing::AssertionFailure() << differing << " pixels differ; wrote " << actual;
-}
-
-::testing::AssertionResult LooksLike(const std::string& screenshot, const std::string& name) {
-    GdkPixbuf* whole = gdk_pixbuf_new_from_file(screenshot.c_str(), nullptr);
-    if (!whole) return ::testing::AssertionFailure() << "no screenshot " << screenshot;
-    GdkPixbuf* picture = gdk_pixbuf_new_subpixbuf(whole, 0, 0, screen_width, screen_height);
-    ::testing::AssertionResult result = PictureLooksLike(picture, name);
-    g_object_unref(picture);
-    g_object_unref(whole);
-    return result;
 }

@@ -1,8 +1,8 @@
 // The touch-target check every screen test shares: a walk over the controls
-// below a widget (buttons, entries, sliders, lists, menu rows) that reports
-// each one lying partly off the screen or outside its own window, or smaller
-// than a finger in its smaller dimension; and the comparison of a screenshot
-// with a reference picture kept in tests/data.
+// (buttons, entries, sliders, lists, menu rows) that reports each one lying
+// partly off the screen or outside its own window, or smaller than a finger
+// in its smaller dimension; and the comparison of a picture with a reference
+// picture kept in tests/data.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -14,19 +14,15 @@
 // configured screen size: 24 on the 320 x 240 screen, 40 on larger ones.
 int TouchTargetMinimum();
 
-// Controls below root (root included) that are shown and cut off by the
-// screen's edge or their window's edge, or smaller than minimum pixels in
-// width or height, one readable line each ("" when all pass). A tree view
-// counts by its rows. "no control shown" when the walk met no control.
-std::string SmallTouchTargets(GtkWidget* root, int minimum);
+// Controls below root (root included; every visible toplevel window when root
+// is null) that are shown and cut off by the screen's or their window's edge,
+// or smaller than TouchTargetMinimum(), one line each starting with "place: "
+// ("" when all pass). A tree view counts by its rows. Below a root, meeting no
+// control at all is reported too.
+std::string SmallTouchTargets(GtkWidget* root, const std::string& place);
 
-// The same for every visible toplevel window (dialogs, menus, the main window).
-std::string SmallTouchTargetsOnScreen(int minimum);
-
-// Compares the top-left screen_width x screen_height of a screenshot with the
-// reference picture tests/data/<name>.png: at most 0.05 % of the pixels may
-// differ by more than a little. Writes <name>.actual.png into the build's
-// tests folder when they differ (or there is no reference yet).
-::testing::AssertionResult LooksLike(const std::string& screenshot, const std::string& name);
-// The same for a whole picture (not taken over).
-::testing::AssertionResult PictureLooksLike(GdkPixbuf* picture, const std::string& name);
+// Compares a picture (taken over; null: the top-left screen_width x
+// screen_height of the screen) with tests/data/<name>.png: at most 0.05 % of
+// the pixels may differ by more than a little. Writes <name>.actual.png into
+// the build's tests folder when they differ (or there is no reference yet).
+::testing::AssertionResult LooksLike(const std::string& name, GdkPixbuf* picture = nullptr);

@@ -241,22 +241,6 @@ std::vector<GtkWidget*> WidgetsOfType(GtkWidget* root, GType type) {
     return found;
 }
 
-std::string MenuItemText(GtkWidget* item) {
-    if (GTK_IS_SEPARATOR_MENU_ITEM(item)) return "-";
-    GtkWidget* child = gtk_bin_get_child(GTK_BIN(item));
-    if (child != nullptr && GTK_IS_LABEL(child)) return gtk_label_get_text(GTK_LABEL(child));
-    return "";
-}
-
-std::vector<std::string> MenuTexts(GtkWidget* menu) {
-    std::vector<std::string> texts;
-    GList* children = gtk_container_get_children(GTK_CONTAINER(menu));
-    for (GList* l = children; l != nullptr; l = l->next)
-        texts.push_back(MenuItemText(GTK_WIDGET(l->data)));
-    g_list_free(children);
-    return texts;
-}
-
 void StartScript(Script* script) {
     script->next = 0;
     script->idleTicks = 0;
@@ -305,17 +289,4 @@ bool XdotoolClick(GtkWidget* widget, bool wait) {
     gdk_display_sync(gdk_display_get_default());
     Drain();
     return ran && status == 0;
-}
-
-bool SaveScreenshot(const std::string& path) {
-    gdk_display_sync(gdk_display_get_default());
-    GdkWindow* root = gdk_get_default_root_window();
-    int width = 0, height = 0;
-    gdk_drawable_get_size(root, &width, &height);
-    GdkPixbuf* shot =
-        gdk_pixbuf_get_from_drawable(nullptr, root, nullptr, 0, 0, 0, 0, width, height);
-    if (shot == nullptr) return false;
-    const gboolean saved = gdk_pixbuf_save(shot, path.c_str(), "png", nullptr, nullptr);
-    g_object_unref(shot);
-    return saved;
 }

@@ -96,11 +96,6 @@ std::vector<GtkWidget*> WidgetsOfType(GtkWidget* root, GType type);
 // The first button below root whose label (or label child) is exactly label, or null.
 GtkWidget* FindButton(GtkWidget* root, const char* label);
 
-// Text of a menu item's label ("-" for a separator, "" when it has none), and
-// the labels of a menu's children in order.
-std::string MenuItemText(GtkWidget* item);
-std::vector<std::string> MenuTexts(GtkWidget* menu);
-
 // A script of steps played from the main loop while a modal window runs its
 // own loop: step i runs on the i-th tick (every 30 ms) once the window named
 // windowName is on the screen. When the window is still open 3 seconds after
@@ -127,6 +122,3 @@ void Click(GtkWidget* widget);
 // for xdotool (without waiting, a modal loop started afterwards or already
 // running takes the click); false when it could not run.
 bool XdotoolClick(GtkWidget* widget, bool wait = true);
-
-// Saves the whole screen of the test's X server as a PNG file; false on failure.
-bool SaveScreenshot(const std::string& path);

@@ -1,24 +1,22 @@
-// Starts the real program as a child process in a prepared program folder,
-// against the simulated board or with no board at all, and reads what it
-// prints: the first start, a start without a board, a recovered layout written
-// back by a crash, and a program update finished by the next start.
+// The real program started as a child process in a prepared program folder,
+// against the simulated board: the first start and a recovered layout written
+// back by a crash. And the committed images/ folder: every picture the
+// screens load by name loads, and the folder is what the icon generator makes.
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <gdk-pixbuf/gdk-pixbuf.h>
 #include <gtest/gtest.h>
 
-#include <climits>
 #include <filesystem>
+#include <regex>
+#include <set>
 #include <string>
 #include <vector>
 
-#include "base/system_paths.h"
-#include "base/ui_hooks.h"
 #include "layout/layout_file.h"
 #include "layout/layout_tree.h"
 #include "layout/pattern_box.h"
-#include "maintenance/checksum_file.h"
-#include "maintenance/program_update.h"
 #include "support/mc1sim_fixture.h"
 #include "support/run_layout.h"
 #include "support/run_program.h"
@@ -29,11 +27,6 @@ namespace {
 
 bool Exists(const std::string& path) {
     return access(path.c_str(), F_OK) == 0;
-}
-
-void Put(const std::string& path, const std::string& text) {
-    std::filesystem::create_directories(std::filesystem::path(path).parent_path());
-    ASSERT_TRUE(WriteFileText(path, text)) << path;
 }
 
 // Presses Return on the program's message window ("Longarm message") when
@@ -60,28 +53,24 @@ void AnswerMessageWindows() {
 const std::string kSource = LONGARM_SOURCE_DIR;
 const std::string kLongarm = LONGARM_BINARY_DIR "/bin/longarm";
 
-// A program folder: links to the repository's style files and images (in a
-// folder of its own, which an update copies into), a pattern, and a root
-// folder for the fixed system locations.
+// A program folder: links to the repository's style files and images, a
+// pattern, and a root folder for the fixed system locations.
 class ProgramFolder : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(EnsureGtk()) << "no X display for the window tests";
         ASSERT_TRUE(board.running) << board.error;
-        for (const char* name : {"gtkrc", "gtkrc_5"})
+        for (const char* name : {"gtkrc", "gtkrc_5", "images"})
             ASSERT_EQ(symlink((kSource + "/" + name).c_str(), dir.File(name).c_str()), 0);
-        std::filesystem::create_directories(dir.File("images"));
-        for (const auto& image : std::filesystem::directory_iterator(kSource + "/images"))
-            std::filesystem::create_symlink(image.path(),
-                                            dir.File("images/" + image.path().filename().string()));
-        Put(dir.File("patterns/a.qcc"), "p X0.000 Y0.000\np X1.000 Y1.000\n");
+        ASSERT_EQ(mkdir(dir.File("patterns").c_str(), 0777), 0);
+        ASSERT_TRUE(
+            WriteFileText(dir.File("patterns/a.qcc"), "p X0.000 Y0.000\np X1.000 Y1.000\n"));
         ASSERT_EQ(mkdir(root.File("tmp").c_str(), 0777), 0);
     }
-    // Starts the program with these arguments, against the simulated board
-    // unless withBoard is false; its message windows are answered with Return.
-    ProgramResult Start(std::vector<std::string> args, bool withBoard = true) {
-        std::vector<std::string> all = {kLongarm, "--root", root.path};
-        if (withBoard) all.insert(all.end(), {"--serial", board.device});
+    // Starts the program with these arguments against the simulated board;
+    // its message windows are answered with Return.
+    ProgramResult Start(std::vector<std::string> args) {
+        std::vector<std::string> all = {kLongarm, "--root", root.path, "--serial", board.device};
         all.insert(all.end(), args.begin(), args.end());
         windowsAnswered = 0;
         return RunProgram(all, dir.path, 60000, AnswerMessageWindows);
@@ -124,25 +113,6 @@ TEST_F(ProgramFolder, WithoutARecoveryLayoutTheQuiltAreaSetupComesFirst) {
     EXPECT_EQ(noRoot.out.find("Initialize User Interface Function"), std::string::npos);
 }
 
-TEST_F(ProgramFolder, WithoutABoardTheProgramSaysSoAndStartsFromTheDefaultsFile) {
-    // The first character of the first argument chooses the port: "2" the
-    // second serial port of the controller, which this machine does not have.
-    ProgramResult first = Start({"2", "--quit-after-start"}, false);
-    EXPECT_EQ(first.exitStatus, 0) << first.out << first.err;
-    EXPECT_GE(windowsAnswered, 1);  // "UNABLE TO OPEN SERIAL PORT: ..."
-    EXPECT_NE(first.out.find("Open Serial 2\n"), std::string::npos) << first.out;
-    EXPECT_NE(first.out.find("/dev/s3c2410_serial2: "), std::string::npos) << first.out;
-    EXPECT_NE(first.out.find("Default File Not Present. Setting Defaults..."), std::string::npos);
-    ASSERT_TRUE(Exists(dir.File("defaults.mrl")));
-
-    ProgramResult second = Start({"--quit-after-start"}, false);
-    EXPECT_EQ(second.exitStatus, 0) << second.err;
-    EXPECT_NE(second.out.find("/dev/ttyUSB0: "), std::string::npos) << second.out;
-    EXPECT_NE(second.out.find("Communications With MC1 Failed. Retrieve From File..."),
-              std::string::npos);
-    EXPECT_NE(second.out.find("Screen: quilt-area setup"), std::string::npos);
-}
-
 TEST_F(ProgramFolder, ACrashAfterRecoveringWritesTheRecoveredLayoutBackWhole) {
     ASSERT_EQ(mkdir(dir.File("Layout").c_str(), 0777), 0);
     // A layout of a measured table, one box and one placed pattern.
@@ -177,45 +147,48 @@ TEST_F(ProgramFolder, ACrashAfterRecoveringWritesTheRecoveredLayoutBackWhole) {
     EXPECT_NE(access(dir.File("Layout/recovery.qlf.tmp000000").c_str(), F_OK), 0);
 }
 
-TEST_F(ProgramFolder, TheNextStartFinishesAnUpdateAndTheOneAfterStartsNormally) {
-    Put(dir.File("system"), "SYSTEM UPDATED\n");
-    Put(root.File("media/mmc0/Keswin/keswin"), "old program");
-    const std::string program = root.File("media/usb/release/keswin.BIN");
-    Put(program, "new program");
-    Put(root.File("media/usb/release/gtkrc_5"), ReadFileText(kSource + "/gtkrc_5") + "# new\n");
-    Put(root.File("media/usb/release/images/extra.png"), "png");
-    Put(dir.File("kernel"), "Linux version 2.6.29.6_dunlow (gcc) #1\n");
-    ASSERT_EQ(WriteChecksumFile(program, kAppCodeProgram, 3.10f, "2.6.29.6"), 1);
-    // The first run: "Update Program" with the stick's file.
-    char here[PATH_MAX];
-    ASSERT_NE(getcwd(here, sizeof here), nullptr);
-    ASSERT_EQ(chdir(dir.path.c_str()), 0);
-    ASSERT_EQ(SetSystemRoot(root.path.c_str()), 1);
-    UserInterfaceHooks hooks;
-    hooks.showMessage = [](int, int buttons, const char*) {
-        return buttons == kButtonsYesNo ? kResponseYes : kResponseOk;
-    };
-    SetUserInterfaceHooks(hooks);
-    const int updated = UpdateProgram(program, dir.File("kernel").c_str());
-    SetUserInterfaceHooks({});
-    SetSystemRoot(nullptr);
-    ASSERT_EQ(chdir(here), 0);
-    ASSERT_EQ(updated, kProgramUpdated);
-    ASSERT_FALSE(std::filesystem::exists(dir.File("system")));
-    // The next start finishes it and ends with status 1.
-    ProgramResult second = Start({});
-    ASSERT_FALSE(second.timedOut) << second.out;
-    EXPECT_EQ(second.exitStatus, 1) << second.out << second.err;
-    EXPECT_NE(second.out.find("No System file\nProcess Command: cp "), std::string::npos)
-        << second.out;
-    EXPECT_GE(windowsAnswered, 1);  // "SYSTEM UPDATE SUCCESSFUL"
-    EXPECT_EQ(ReadFileText(dir.File("system")),
-              "SYSTEM UPDATED\nCRC Check: 1021224790\nVersion: 3.100\n");
-    EXPECT_EQ(ReadFileText(dir.File("gtkrc_5")), ReadFileText(kSource + "/gtkrc_5") + "# new\n");
-    EXPECT_EQ(ReadFileText(dir.File("images/extra.png")), "png");
-    // With "./system" back, the start after that is a normal one.
-    ProgramResult third = Start({"--quit-after-start"});
-    EXPECT_EQ(third.exitStatus, 0) << third.out << third.err;
-    EXPECT_EQ(third.out.find("No System file"), std::string::npos);
-    EXPECT_NE(third.out.find("Screen: quilt-area setup"), std::string::npos) << third.out;
+namespace {
+
+const std::string kImages = LONGARM_SOURCE_DIR "/images";
+
+std::set<std::string> ListFolder(const std::string& dir) {
+    std::set<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(dir))
+        names.insert(entry.path().filename().string());
+    return names;
 }
+
+// Every quoted picture name in the screens' sources is a committed file that
+// loads (a renamed or lost icon would show as a broken image).
+TEST(Images, EveryPictureTheScreensNameLoads) {
+    const std::regex name("\"(?:\\./images/)?([A-Za-z0-9_-]+\\.(?:png|gif))\"");
+    std::set<std::string> named;
+    for (const std::string& file : ListFolder(LONGARM_SOURCE_DIR "/src/ui")) {
+        const std::string text = ReadFileText(LONGARM_SOURCE_DIR "/src/ui/" + file);
+        for (auto m = std::sregex_iterator(text.begin(), text.end(), name);
+             m != std::sregex_iterator(); ++m)
+            named.insert((*m)[1]);
+    }
+    ASSERT_GT(named.size(), 40u);
+    for (const std::string& n : named) {
+        GdkPixbufAnimation* anim =
+            gdk_pixbuf_animation_new_from_file((kImages + "/" + n).c_str(), nullptr);
+        EXPECT_TRUE(anim) << n;
+        if (anim) g_object_unref(anim);
+    }
+}
+
+TEST(Images, GeneratorReproducesTheCommittedFolderExactly) {
+    TempDir tmp;
+    const ProgramResult run = RunProgram(
+        {"/usr/bin/python3", LONGARM_SOURCE_DIR "/tools/icons/draw_icons.py", tmp.File("images")});
+    ASSERT_EQ(run.exitStatus, 0) << run.err;
+    EXPECT_EQ(ListFolder(tmp.File("images")), ListFolder(kImages));
+    for (const std::string& name : ListFolder(tmp.File("images"))) {
+        const std::string made = ReadFileText(tmp.File("images/" + name));
+        EXPECT_TRUE(!made.empty() && made == ReadFileText(kImages + "/" + name))
+            << name << " differs from the committed file: run tools/icons/draw_icons.py";
+    }
+}
+
+}  // namespace
