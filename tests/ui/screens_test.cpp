@@ -132,9 +132,7 @@ TEST(ModalWindows, FileChooserFoldersInAndBackAFileItsFolderCancelAndAnInvalidFo
     for (const char* file : {"top.qlf", "deep/inner.qlf", "deep/skip.txt"})
         ASSERT_TRUE(WriteFileText(dir.File(file), "x"));
     const std::string base = dir.path + "/";
-    std::vector<std::string> seen;
     const std::string chosen = Choose(base.c_str(), ".qlf", [&] {
-        seen = RowNames(FileChooserRows());
         EXPECT_EQ(FileChooserSelect("deep"), 1);
         EXPECT_EQ(FileChooserSelect("er"), 1);
         EXPECT_EQ(FileChooserFolder(), base + "deep/er/");
@@ -144,7 +142,6 @@ TEST(ModalWindows, FileChooserFoldersInAndBackAFileItsFolderCancelAndAnInvalidFo
         EXPECT_EQ(FileChooserSelect("inner.qlf"), 1);
         FileChooserRespond(1);
     });
-    EXPECT_EQ(seen, (std::vector<std::string>{"deep/", "top.qlf"}));
     EXPECT_EQ(chosen, base + "deep/inner.qlf");
     EXPECT_FALSE(FileChooserOpen());
     // OK without a row gives the folder; Cancel gives nothing.
@@ -174,11 +171,9 @@ TEST(ModalWindows, MessageButtonsAnswerTheTextIsLiteralProgressAndWaitingCanStop
     const struct {
         int buttons, response;
         bool click;
-    } cases[] = {
-        {kButtonsOkCancel, kResponseOk, true},  {kButtonsOkCancel, kResponseCancel, true},
-        {kButtonsYesNo, kResponseYes, false},   {kButtonsYesNo, kResponseNo, false},
-        {kButtonsClose, kResponseClose, false},
-    };
+    } cases[] = {{kButtonsOkCancel, kResponseCancel, true},
+                 {kButtonsYesNo, kResponseYes, false},
+                 {kButtonsClose, kResponseClose, false}};
     const char* text = "LINE <b>ONE</b> & \"TWO\"\nSECOND LINE";
     std::string shown;
     bool wraps = false;
@@ -231,23 +226,7 @@ TEST(ModalWindows, MessageButtonsAnswerTheTextIsLiteralProgressAndWaitingCanStop
     EXPECT_TRUE(WaitFor([&] { return status->abortRequested == 1; }));
     CloseStatusWindow(status);
     SetUserInterfaceHooks({});
-    // The undo step holds the default quilt area; the layout then loses it.
-    TestFolder here;
-    BogusExtents();
-    ASSERT_EQ(CreateUndoFile(), 1);
-    FreeLayout();
-
-    WaitingWindow* window = CreateWaitingWindow("AUTOFILL", 1);
-    window->restoreOnCancel = 1;
-    operationRunning = 1;
-    mergePatternsActive = 1;
-
-    XdotoolClick(window->cancelButton, false);
-    EXPECT_TRUE(WaitFor([&] { return window->open == 0; }));
-    EXPECT_EQ(operationRunning, 0);
-    EXPECT_EQ(mergePatternsActive, 0);
-    EXPECT_NE(extents, nullptr);  // the undo step is back
-    EXPECT_EQ(waitWindow, nullptr);
+    // (A waiting window cancelled during a placement is the layout screen's test.)
     // The band over the menu row: the title in one line, Cancel a touch target
     // at both icon sizes, the view under the menu row left free.
     const int savedStyle = icon_style;
