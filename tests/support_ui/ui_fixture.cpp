@@ -274,6 +274,14 @@ void Click(GtkWidget* widget) {
     Drain();
 }
 
+void TapAt(GtkWidget* widget, int x, int y) {
+    ASSERT_TRUE(widget && widget->window);
+    for (GdkEventType type : {GDK_BUTTON_PRESS, GDK_BUTTON_RELEASE})
+        ASSERT_TRUE(gdk_test_simulate_button(widget->window, x, y, 1, GdkModifierType(0), type));
+    gdk_display_sync(gdk_display_get_default());
+    Drain();
+}
+
 bool XdotoolClick(GtkWidget* widget, bool wait) {
     int x = 0, y = 0;
     if (!WidgetCentre(widget, &x, &y)) return false;

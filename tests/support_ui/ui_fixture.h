@@ -118,6 +118,10 @@ void InsideNextChooser(std::function<void()> steps);
 // server, as a finger on the touch screen would, and handles them.
 void Click(GtkWidget* widget);
 
+// A tap (press and release through the X server) at (x, y) pixels of a
+// widget's window, handled before it returns.
+void TapAt(GtkWidget* widget, int x, int y);
+
 // Clicks the widget's centre with the real pointer through xdotool and waits
 // for xdotool (without waiting, a modal loop started afterwards or already
 // running takes the click); false when it could not run.

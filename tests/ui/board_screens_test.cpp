@@ -543,21 +543,12 @@ TEST_F(TraceScreenTest, FreeMotionRecordsAndSavesAndTheToolbarTogglesReachTheBoa
     EXPECT_EQ(responder->Texts().size(), 1u);
 }
 
-// Taps the point-selection view at (x, y) of the view, as a finger does.
-void TapView(GtkWidget* window, int x, int y) {
-    GtkWidget* view = FindNamed(window, kPointSelectViewName);
-    ASSERT_NE(view, nullptr);
-    gdk_test_simulate_button(view->window, x, y, 1, GdkModifierType(0), GDK_BUTTON_PRESS);
-    gdk_test_simulate_button(view->window, x, y, 1, GdkModifierType(0), GDK_BUTTON_RELEASE);
-}
-
-// Taps the centre of the OK (1) or Cancel (2) button drawn on the view.
+// Taps the centre of the OK (1) or Cancel (2) button drawn on the point-selection view.
 void TapButton(GtkWidget* window, int button) {
     GtkWidget* view = FindNamed(window, kPointSelectViewName);
     ASSERT_NE(view, nullptr);
     const int w = view->allocation.width, h = view->allocation.height, b = confirm_button_size;
-    const int left = button == 1 ? w - 2 * b - 24 : w - b - 8;
-    TapView(window, left + b / 2, h - b / 2);
+    TapAt(view, (button == 1 ? w - 2 * b - 24 : w - b - 8) + b / 2, h - b / 2);
 }
 
 TEST_F(TraceScreenTest, PointSelectionReturnsThePathPointNearestTheHead) {
@@ -577,7 +568,9 @@ TEST_F(TraceScreenTest, PointSelectionReturnsThePathPointNearestTheHead) {
 
     int crossX = -1, crossY = -1;
     Script script{kPointSelectScreenName,
-                  {[](GtkWidget* window) { TapView(window, 20, 20); },  // above the buttons
+                  {[](GtkWidget* window) {  // above the buttons
+                       TapAt(FindNamed(window, kPointSelectViewName), 20, 20);
+                   },
                    [&](GtkWidget*) {
                        crossX = interface->measureLine ? interface->measureLine[0] : -1;
                        crossY = interface->measureLine ? interface->measureLine[1] : -1;
@@ -630,19 +623,15 @@ TEST_F(RunViewScreen, StartPauseSpeedAndResumeOnTheRealScreens) {
     ShowScreen([] { return createPatternViewScreen(0, kAreaLayoutView); }, kIdleMenuMask,
                "layout view");
     // The Stitching toggle's picture shows its state: struck through in red while off.
-    auto struckThrough = [] {
-        GdkPixbuf* picture =
-            gtk_image_get_pixbuf(GTK_IMAGE(ToolbarRecord()->images[kToolStitching]));
-        const int n = gdk_pixbuf_get_n_channels(picture), w = gdk_pixbuf_get_width(picture);
-        const guchar* centre = gdk_pixbuf_get_pixels(picture) +
-                               gdk_pixbuf_get_rowstride(picture) * (w / 2) + n * (w / 2);
-        return centre[0] > 200 && centre[1] < 40 && centre[2] < 40;
+    auto picture = [] {
+        return gdk_pixbuf_copy(
+            gtk_image_get_pixbuf(GTK_IMAGE(ToolbarRecord()->images[kToolStitching])));
     };
-    EXPECT_TRUE(struckThrough());
+    EXPECT_TRUE(LooksLike("stitching_off", picture()));
     gtk_toggle_tool_button_set_active(
         GTK_TOGGLE_TOOL_BUTTON(ToolbarRecord()->buttons[kToolStitching]), TRUE);
     Drain();
-    EXPECT_FALSE(struckThrough());
+    EXPECT_TRUE(LooksLike("stitching_on", picture()));
     // PAUSE, once the run view shows and the head has made 60 moves.
     g_timeout_add(
         20,
@@ -914,7 +903,7 @@ TEST_F(Procedures, DrawnCornersMakeTheBoxOrAreRefusedAndTheLiveCornerFollowsTheH
     EXPECT_FALSE(TrackingTimerRunning());
 }
 
-TEST_F(Procedures, SaveAsSaveAndOpenKeepTheLayoutAndItsName) {
+TEST_F(Procedures, SaveAsSaveUndoNewAndOpenKeepTheLayoutAndItsName) {
     MeasureTable();
     ASSERT_EQ(AddPatternToCurrentBox("square.qcc"), 1);
     // Cancel and a name of only removed characters save nothing.
@@ -947,6 +936,20 @@ TEST_F(Procedures, SaveAsSaveAndOpenKeepTheLayoutAndItsName) {
     ASSERT_EQ(responder->Texts().size(), 2u);
     EXPECT_EQ(responder->Texts()[1], "FILE SAVED:\n./Layout/mylayout1.qlf");
     EXPECT_EQ(CurrentLayoutName(), "./Layout/mylayout1");
+    // Undo and Restore Setpoint are usable exactly while their file exists.
+    SetMenuStateMask(kLayoutViewMenuMask);
+    EXPECT_FALSE(ItemUsable(kItemUndo) || ItemUsable(kItemRestoreSetpoint));
+    menuEditCreateSetpoint(nullptr, nullptr);
+    ASSERT_EQ(CreateUndoFile(), 1);
+    EXPECT_TRUE(ItemUsable(kItemUndo) && ItemUsable(kItemRestoreSetpoint));
+    ASSERT_EQ(AddPatternToCurrentBox("square.qcc"), 1);
+    menuEditUndo(nullptr, nullptr);
+    EXPECT_EQ(CountLayoutNodes(), 2);
+    EXPECT_FALSE(ItemUsable(kItemUndo));
+    ASSERT_EQ(AddPatternToCurrentBox("square.qcc"), 1);
+    menuEditRestoreSetpoint(nullptr, nullptr);
+    EXPECT_EQ(CountLayoutNodes(), 2);
+    EXPECT_TRUE(ItemUsable(kItemRestoreSetpoint));  // kept for another restore
     // A new layout empties everything and starts the quilt-area procedure.
     responder->answers = {kResponseCancel};
     menuMainNewLayout(nullptr, nullptr);
@@ -985,31 +988,6 @@ TEST_F(Procedures, SaveAsSaveAndOpenKeepTheLayoutAndItsName) {
                   "\nMOVE YOUR MACHINE TO THE HOME LOCATION ON YOUR TABLE AND PRESS OK."}));
     EXPECT_STREQ(CurrentScreenName(), "layout view");
     EXPECT_EQ(CurrentLayoutName(), "./Layout/mylayout1");
-}
-
-TEST_F(Procedures, UndoAndRestoreSetpointAreUsableExactlyWhileTheirFileExists) {
-    MeasureTable();
-    SetMenuStateMask(kLayoutViewMenuMask);
-    EXPECT_FALSE(ItemUsable(kItemUndo));
-    EXPECT_FALSE(ItemUsable(kItemRestoreSetpoint));
-    ASSERT_TRUE(ItemUsable(kItemCreateSetpoint));
-
-    ASSERT_EQ(AddPatternToCurrentBox("square.qcc"), 1);
-    menuEditCreateSetpoint(nullptr, nullptr);
-    EXPECT_TRUE(ItemUsable(kItemRestoreSetpoint));
-    ASSERT_EQ(CreateUndoFile(), 1);
-    EXPECT_TRUE(ItemUsable(kItemUndo));
-    ASSERT_EQ(AddPatternToCurrentBox("square.qcc"), 1);
-
-    menuEditUndo(nullptr, nullptr);
-    EXPECT_EQ(CountLayoutNodes(), 1);
-    EXPECT_FALSE(ItemUsable(kItemUndo));
-
-    ASSERT_EQ(AddPatternToCurrentBox("square.qcc"), 1);
-    ASSERT_EQ(AddPatternToCurrentBox("square.qcc"), 1);
-    menuEditRestoreSetpoint(nullptr, nullptr);
-    EXPECT_EQ(CountLayoutNodes(), 1);
-    EXPECT_TRUE(ItemUsable(kItemRestoreSetpoint));  // the set-point stays for another restore
 }
 
 }  // namespace

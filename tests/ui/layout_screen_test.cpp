@@ -672,18 +672,6 @@ protected:
     void OpenPopupAt(float x, float y) {
         OpenPopup(static_cast<int>(x * 10) + 2, static_cast<int>(y * 10) + 2);
     }
-
-public:
-    // A tap (press and release through the X server) at (x, y) pixels of a widget.
-    static void TapAt(GtkWidget* widget, int x, int y) {
-        ASSERT_TRUE(widget && widget->window);
-        ASSERT_TRUE(gdk_test_simulate_button(widget->window, x, y, 1, GdkModifierType(0),
-                                             GDK_BUTTON_PRESS));
-        ASSERT_TRUE(gdk_test_simulate_button(widget->window, x, y, 1, GdkModifierType(0),
-                                             GDK_BUTTON_RELEASE));
-        gdk_display_sync(gdk_display_get_default());
-        Drain();
-    }
     UserInterfaceHooks responderHooks;
 };
 
@@ -773,7 +761,7 @@ int PushToMarks(int, int, const char* text) {
 Step TapOk(const char* view) {
     return [view](GtkWidget* w) {
         GtkWidget* v = FindNamed(w, view);
-        PlacementFlows::TapAt(v, v->allocation.width - 20, v->allocation.height - 5);
+        TapAt(v, v->allocation.width - 20, v->allocation.height - 5);
     };
 }
 
