@@ -108,9 +108,6 @@ struct BoardWindowTest : ::testing::Test, TestFolder {
     FILE* logStream = std::tmpfile();
 };
 
-const char* const kPageNames[] = {"updates", "parameters", "constants",
-                                  "test",    "advanced",   "configuration"};
-
 GtkWidget* First(GtkWidget* root, GType type) {
     const std::vector<GtkWidget*> found = WidgetsOfType(root, type);
     return found.empty() ? nullptr : found[0];
@@ -164,20 +161,6 @@ struct SetupScreenTest : BoardWindowTest {
         Drain();
     }
     std::string Param(const char* key) { return StateValue(Sim("params"), key); }
-    // Every page: all controls inside the screen and big enough to touch;
-    // and, when asked, a picture of each like the page's reference.
-    void CheckEveryPage(const std::string& size, bool reference) {
-        responder->keyboard.push_back(kSetupPassword);
-        for (int page = 0; page < 6; page++) {
-            Turn(page);
-            ASSERT_EQ(gtk_notebook_get_current_page(Notebook()), page);
-            gdk_window_process_all_updates();
-            gdk_display_sync(gdk_display_get_default());
-            EXPECT_EQ(SmallTouchTargets(Page(page), kPageNames[page] + (" at " + size)), "");
-            if (!reference) continue;
-            EXPECT_TRUE(LooksLike(std::string("setup_") + kPageNames[page]));
-        }
-    }
 };
 
 // A release on a slider, after its value was moved to `value`.
@@ -406,18 +389,6 @@ TEST_F(SetupScreenTest, TheUpdatesButtonsAndTheMotorTestsAreLive) {
     EXPECT_EQ(maskDuringTest, 0u);
     EXPECT_EQ(MenuStateMask(), setupMask);
     EXPECT_FALSE(DiagnosticsRunning());
-}
-
-TEST_F(SetupScreenTest, EveryPageFitsTheSmallAndTheLargeScreen) {
-    Settings().showAdvancedFeatures = 1;  // every row of the Advanced page
-    Open();
-    CheckEveryPage("320x240", true);
-    DropMainWindow();
-    ASSERT_EQ(ParseConfigFile(LONGARM_SOURCE_DIR "/tests/data/screen_large.conf"), 1);
-    EXPECT_EQ(ParseStyleFile(LONGARM_SOURCE_DIR "/gtkrc"), "");
-    Open();
-    CheckEveryPage("800x480", false);
-    ParseConfigFile("/nonexistent/screen.conf");
 }
 
 struct TraceScreenTest : BoardWindowTest {

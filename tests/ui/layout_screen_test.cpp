@@ -67,6 +67,7 @@
 #include "ui/placement_actions.h"
 #include "ui/properties_dialog.h"
 #include "ui/screens.h"
+#include "ui/setup_screen.h"
 #include "ui/startup.h"
 #include "ui/stitch_preview_screen.h"
 #include "ui/trace_view.h"
@@ -932,8 +933,9 @@ protected:
         WalkDialog(kFileChooserWindowName, "file_chooser", [] { GetFilename("./", nullptr); });
         WalkScreens();
     }
-    // The screens reached from the main menu, and the pattern list scrolled to
-    // its last entry.
+    // The screens reached from the main menu: the pattern list scrolled to its
+    // last entry, and last every page of the setup screen (every row of the
+    // advanced page).
     void WalkScreens() {
         extents = std::make_unique<PatternBox>();
         extents->width = 60;
@@ -956,6 +958,13 @@ protected:
         const int minimum = TouchTargetMinimum();
         if (PadForIconStyle(icon_style).s < minimum) problems += "direction pad: too small\n";
         if (confirm_button_size < minimum) problems += "confirm buttons: too small\n";
+        Settings().showAdvancedFeatures = 1;
+        responder->keyboard = {kSetupPassword};
+        menuMainSetup(nullptr, nullptr);
+        for (int page = kPageUpdates; page <= kPageConfiguration; page++) {
+            gtk_notebook_set_current_page(GTK_NOTEBOOK(interface->setupNotebook), page);
+            Look("setup_" + std::to_string(page));
+        }
     }
 
     std::string problems;
