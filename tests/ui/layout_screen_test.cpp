@@ -875,13 +875,9 @@ protected:
     }
     // Runs a modal window, looks at it while it is up, and cancels it.
     void WalkDialog(const char* name, const std::string& place, const std::function<void()>& open) {
-        script.windowName = name;
-        script.steps = {[this, place](GtkWidget* w) { Look(place, w); },
-                        [](GtkWidget* w) { Click(FindButton(w, "gtk-cancel")); }};
-        StartScript(&script);
+        Play(name, {[this, place](GtkWidget* w) { Look(place, w); }, ClickButton("gtk-cancel")});
         open();
-        StopScript(&script);
-        Drain();
+        Finish();
     }
     // Looks at the open menu, then opens each of its sub-menus with a touch
     // and looks at that, and so on down.
@@ -931,12 +927,9 @@ protected:
             GtkShowKeyboard(text, "SAVE AS:");
         });
         WalkDialog(kFileChooserWindowName, "file_chooser", [] { GetFilename("./", nullptr); });
-        WalkScreens();
-    }
-    // The screens reached from the main menu: the pattern list scrolled to its
-    // last entry, and last every page of the setup screen (every row of the
-    // advanced page).
-    void WalkScreens() {
+        // The screens reached from the main menu: the pattern list scrolled to
+        // its last entry, and last every page of the setup screen (every row
+        // of the advanced page).
         extents = std::make_unique<PatternBox>();
         extents->width = 60;
         extents->height = 40;
