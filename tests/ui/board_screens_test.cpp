@@ -130,9 +130,6 @@ GtkWidget* ControlOf(GtkWidget* page, const char* label, bool entry = true) {
     }
     return nullptr;
 }
-GtkWidget* SliderOf(GtkWidget* page, const char* label) {
-    return ControlOf(page, label, false);
-}
 
 double Value(GtkWidget* slider) {
     return slider ? gtk_range_get_value(GTK_RANGE(slider)) : -1;
@@ -192,15 +189,15 @@ TEST_F(SetupScreenTest, EveryValueReachesTheBoardAndIsFoundAgainWhenTheScreenOpe
                    {"Needle", 7, "slow", 7},
                    {"Min Speed", 4, "minimumSpeed", 4}};
     for (const auto& s : sliders) {
-        ReleaseSlider(SliderOf(page, s.label), s.released);
+        ReleaseSlider(ControlOf(page, s.label, false), s.released);
         EXPECT_EQ(Param(s.param), std::to_string(s.held)) << s.label;
-        EXPECT_EQ(Value(SliderOf(page, s.label)), s.held) << s.label;
+        EXPECT_EQ(Value(ControlOf(page, s.label, false)), s.held) << s.label;
     }
     Sim("silence on");
-    ReleaseSlider(SliderOf(page, "Lock"), 9);
+    ReleaseSlider(ControlOf(page, "Lock", false), 9);
     Sim("silence off");
     EXPECT_TRUE(responder->Showed(kBoardSilentText));
-    EXPECT_EQ(Value(SliderOf(page, "Lock")), std::stod(Param("stitchRep")));
+    EXPECT_EQ(Value(ControlOf(page, "Lock", false)), std::stod(Param("stitchRep")));
     ClearPort();
 
     Turn(kPageConstants);
@@ -226,7 +223,7 @@ TEST_F(SetupScreenTest, EveryValueReachesTheBoardAndIsFoundAgainWhenTheScreenOpe
     Drain();
     EXPECT_EQ(Text(ControlOf(Page(kPageConstants), "Acceleration")), "100");
     EXPECT_EQ(Text(ControlOf(Page(kPageConstants), "X Power")), "45");
-    EXPECT_EQ(Value(SliderOf(Page(kPageParameters), "Max Speed")), 50);
+    EXPECT_EQ(Value(ControlOf(Page(kPageParameters), "Max Speed", false)), 50);
 }
 
 TEST_F(SetupScreenTest, MachineTypesThePasswordAndTheAdvancedSwitch) {
