@@ -380,30 +380,9 @@ const char kPattern[] = "p X0.000 Y0.000\np X1.000 Y1.000\n";
 // What the waiting window showed while the work ran inside a handler.
 struct Waiting {
     std::vector<std::string> titles;
-    bool open = false;
     int drainsWhileOpen = 0;  // the screen was kept alive this often
     bool visibleWhileWorking = false;
 } waiting;
-
-void OpenWaiting(const char* title, int cancellable) {
-    waiting.titles.push_back(title);
-    CreateWaitingWindow(title, cancellable);
-    waiting.open = true;
-}
-
-void CloseWaiting() {
-    CloseWaitingWindow(waitWindow);
-    waiting.open = false;
-}
-
-void CountingDrain() {
-    if (waiting.open) {
-        waiting.drainsWhileOpen++;
-        waiting.visibleWhileWorking = waitWindow && isWidget(waitWindow->window) &&
-                                      gtk_widget_get_visible(waitWindow->window);
-    }
-    Drain();
-}
 
 std::string chooserFolder;
 
@@ -415,9 +394,19 @@ struct FileManagerScreenTest : ::testing::Test, TestFolder {
         ASSERT_EQ(mkdir(Stick("").c_str(), 0777), 0);  // empty: no stick in
         responder = std::make_unique<ScriptedResponder>();
         UserInterfaceHooks hooks = GetUserInterfaceHooks();
-        hooks.openWaitingWindow = OpenWaiting;
-        hooks.closeWaitingWindow = CloseWaiting;
-        hooks.drainEvents = CountingDrain;
+        hooks.openWaitingWindow = [](const char* title, int cancellable) {
+            waiting.titles.push_back(title);
+            CreateWaitingWindow(title, cancellable);
+        };
+        hooks.closeWaitingWindow = [] { CloseWaitingWindow(waitWindow); };
+        hooks.drainEvents = [] {
+            if (waitWindow) {
+                waiting.drainsWhileOpen++;
+                waiting.visibleWhileWorking =
+                    isWidget(waitWindow->window) && gtk_widget_get_visible(waitWindow->window);
+            }
+            Drain();
+        };
         SetUserInterfaceHooks(hooks);
         waiting = Waiting{};
         MakeMainWindow(true);
@@ -505,7 +494,7 @@ TEST_F(FileManagerScreenTest, BringsDrawingsInFromTheStickAndDeletesAPattern) {
     });
     EXPECT_EQ(Tap("btnCopy").back(), "DIRECTORY COPIED");
     EXPECT_EQ(waiting.titles, std::vector<std::string>{"\n\nCOPYING DIRECTORY"});
-    EXPECT_FALSE(waiting.open);
+    EXPECT_EQ(waitWindow, nullptr);
     EXPECT_GE(waiting.drainsWhileOpen, 2) << "once per file at least";
     EXPECT_TRUE(waiting.visibleWhileWorking);
     EXPECT_EQ(ReadFileText("patterns/Drawings/ready.qcc"), kPattern);
