@@ -181,7 +181,7 @@ void DropMainWindow() {
 
 ScriptedResponder::ScriptedResponder() {
     responder = this;
-    UserInterfaceHooks hooks;
+    UserInterfaceHooks hooks = GetUserInterfaceHooks();
     hooks.showMessage = ScriptedShowMessage;
     hooks.showMessageSpecial = ScriptedShowMessageSpecial;
     hooks.showKeyboard = ScriptedKeyboard;

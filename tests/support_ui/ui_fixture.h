@@ -64,7 +64,8 @@ struct ShownMessage {
     std::string text;
 };
 
-// While it lives, answers every message box from `answers` (OK when empty),
+// While it lives (over the hooks installed before it), answers every
+// message box from `answers` (OK when empty),
 // the keyboard from `keyboard` (Cancel when empty) and the number pad from
 // `numbers` (Cancel, i.e. the value of the starting text, when empty),
 // recording each text, prompt and starting number shown.

@@ -647,13 +647,7 @@ protected:
         Settings().xMargin = Settings().yMargin = 0;
         watch = Watch{};
         // The responder answers messages; the waiting window and draining are the program's.
-        responderHooks = GetUserInterfaceHooks();
-        InstallGtkInterface();
         scripted = GetUserInterfaceHooks();
-        scripted.showMessage = responderHooks.showMessage;
-        scripted.showMessageSpecial = responderHooks.showMessageSpecial;
-        scripted.showKeyboard = responderHooks.showKeyboard;
-        scripted.numberEntry = responderHooks.numberEntry;
         UserInterfaceHooks hooks = scripted;
         hooks.drainEvents = [] {
             if (scripted.drainEvents) scripted.drainEvents();
@@ -665,7 +659,6 @@ protected:
         SetUserInterfaceHooks(hooks);
     }
     void TearDown() override {
-        if (interface) SetUserInterfaceHooks(responderHooks);
         ResetProgramSettings();
         PopupTest::TearDown();
     }
@@ -673,7 +666,6 @@ protected:
     void OpenPopupAt(float x, float y) {
         OpenPopup(static_cast<int>(x * 10) + 2, static_cast<int>(y * 10) + 2);
     }
-    UserInterfaceHooks responderHooks;
 };
 
 // SMARTSCALE and Autofill cancelled while they run: nothing changes, the menus
