@@ -292,15 +292,13 @@ TEST_F(SetupScreenTest, MachineTypesThePasswordAndTheAdvancedSwitch) {
     gtk_button_clicked(GTK_BUTTON(stitchBtns));
     EXPECT_TRUE(WaitFor([&] { return Settings().stitchButtonsOn == 0; }, 2000));
     EXPECT_FALSE(Shown(tools->buttons[kToolStitchOnOff]));
-    // Factory Defaults: the factory values (the core's), the pages rebuilt.
+    // Factory Defaults: the pages rebuilt (the question, the values and the
+    // messages are the core's factory-reset test).
     const size_t before = responder->shown.size();
     responder->answers.push_back(kResponseOk);
     gtk_button_clicked(GTK_BUTTON(FindButton(advanced, "Factory Defaults")));
     EXPECT_TRUE(WaitFor([&] { return responder->shown.size() >= before + 2; }, 5000));
     Drain();
-    EXPECT_EQ(responder->shown[before].text, kFactoryResetQuestion);
-    EXPECT_EQ(responder->shown.back().text, kFactoryResetDone);
-    EXPECT_EQ(Machine().needleUpMethod, 0);
     ASSERT_TRUE(isWidget(interface->setupNotebook));
     EXPECT_EQ(
         gtk_combo_box_get_active(GTK_COMBO_BOX(First(Page(kPageAdvanced), GTK_TYPE_COMBO_BOX))), 0);
