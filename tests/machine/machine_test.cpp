@@ -210,7 +210,7 @@ TEST_F(SerialLinkTest, OpeningSetsTheLineRawAt57600) {
     EXPECT_EQ(line.Received(7), raw);
 }
 
-TEST_F(SerialLinkTest, GetCharTellsALoneZeroFromAFramingError) {
+TEST_F(SerialLinkTest, ALoneZeroIsNoFramingErrorWaitsAndClearsAndTheStartUpStopsTheBoard) {
     unsigned char b = 0x55;
     line.Send(Bytes({0x00}));
     WaitForBytes(1, 500);
@@ -228,6 +228,25 @@ TEST_F(SerialLinkTest, GetCharTellsALoneZeroFromAFramingError) {
     unsigned char c = 0x55;
     EXPECT_EQ(std::vector<int>({GetChar(200, &b, 1), b, GetChar(200, &c, 1), c}),
               std::vector<int>({0, 0, 0, 0x41}));
+
+    EXPECT_EQ(WaitForData(1), -2);
+    line.Send("xyz");
+    EXPECT_EQ(WaitForData(1), 0);
+    WaitForBytes(3, 500);
+    EXPECT_EQ((std::vector<int>{ClearPort(), BytesQueued(), ClearBuffer()}),
+              (std::vector<int>{3, 0, 0}));
+    const int64_t took = ElapsedMs([] { EXPECT_EQ(DoNothing(60), 0); });
+    EXPECT_GE(took, 60);
+    EXPECT_LT(took, 400);
+    // The start-up stops the board and resets the cursor.
+    static int dummy;
+    fpTemp = reinterpret_cast<FullPattern_t*>(&dummy);
+    allStop = 2;
+    EXPECT_EQ(InitThreads(), 0);
+    EXPECT_TRUE(sp >= 0 && fpTemp == nullptr);
+    EXPECT_EQ(line.Received(3), Bytes({0x13, 0x2D, 0x19}));
+    ClearTimers();
+    EXPECT_EQ(allStop, 0);
 }
 
 TEST_F(SerialLinkTest, ReadsEndAtTheirTimeOutOnASilentOrHungUpLineWithoutSpinning) {
@@ -274,30 +293,6 @@ TEST_F(SerialLinkTest, GetStringCountsPastItsCapacityButStoresOnlyThat) {
     EXPECT_EQ(std::string(buffer), "ABCDE");
     EXPECT_GE(took, 500);
     board.Finish();
-}
-
-TEST_F(SerialLinkTest, WaitForDataClearPortAndDoNothing) {
-    EXPECT_EQ(WaitForData(1), -2);
-    line.Send("xyz");
-    EXPECT_EQ(WaitForData(1), 0);
-    WaitForBytes(3, 500);
-    EXPECT_EQ((std::vector<int>{ClearPort(), BytesQueued(), ClearBuffer()}),
-              (std::vector<int>{3, 0, 0}));
-    const int64_t took = ElapsedMs([] { EXPECT_EQ(DoNothing(60), 0); });
-    EXPECT_GE(took, 60);
-    EXPECT_LT(took, 400);
-}
-
-TEST_F(SerialLinkTest, InitThreadsStopsTheBoardAndResetsTheCursor) {
-    static int dummy;
-    fpTemp = reinterpret_cast<FullPattern_t*>(&dummy);
-    allStop = 2;
-    EXPECT_EQ(InitThreads(), 0);
-    EXPECT_GE(sp, 0);
-    EXPECT_EQ(fpTemp, nullptr);
-    EXPECT_EQ(line.Received(3), Bytes({0x13, 0x2D, 0x19}));
-    ClearTimers();
-    EXPECT_EQ(allStop, 0);
 }
 
 using WireTest = LineTest;
