@@ -221,8 +221,6 @@ TEST_F(ProgramFolderTest, AFailedCopyLeavesTheTargetWholeAFolderIsCopiedConverte
     EXPECT_EQ(ReadFileText("patterns/a.qcc"), "new\n");
     EXPECT_EQ(messages.Last(), "FILE COPIED");
 
-    EXPECT_EQ(CopyChosen("", "patterns", kPlaceInternal, kPlaceInternal), 0);
-    EXPECT_EQ(messages.Last(), "NO FILE SELECTED");
     EXPECT_EQ(CopyChosen("patterns/a.qcc", kNoDirectorySelected, kPlaceInternal, kPlaceInternal),
               0);
     EXPECT_EQ(messages.Last(), "NO DIRECTORY SELECTED");

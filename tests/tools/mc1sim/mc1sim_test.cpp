@@ -1,5 +1,6 @@
 // The simulated board on its line and control channel: moves and the queue,
-// faults, the firmware loader, the stitcher, the path picture, its own life.
+// faults, the firmware loader, the stitcher, the path picture, its own life
+// (the paced line rate is timed in bench/serial_throughput).
 #include <gdk-pixbuf/gdk-pixbuf.h>
 #include <gtest/gtest.h>
 #include <signal.h>
@@ -18,7 +19,6 @@
 #include <sstream>
 #include <vector>
 
-#include "base/timers.h"
 #include "support/mc1sim_fixture.h"
 #include "support/run_program.h"
 
@@ -597,21 +597,6 @@ TEST(SimLife, AStaleLinkIsReplacedBothWaysOutCleanUpAndBadOptionsAreRefused) {
     const ProgramResult help = RunProgram({MC1SIM_PATH, "--help"}, "", 10000);
     EXPECT_EQ(help.exitStatus, 0);
     EXPECT_EQ(help.out.rfind("usage: mc1sim --link PATH", 0), 0u);
-}
-
-// 40 move frames (680 bytes in, 40 out) at 10 bits a byte and 57600 baud take
-// at least 118 ms; without pacing the answers are immediate.
-TEST(SimLine, LineRatePacesEveryByte) {
-    SIM_LINE(paced, {"--line-rate"});
-    ByteList moves;
-    for (int i = 0; i < 40; ++i) {
-        const ByteList m = MoveFrame(0, 0, 100);
-        moves.insert(moves.end(), m.begin(), m.end());
-    }
-    const int64_t start = MonotonicMs();
-    WriteBytes(paced.fd, moves);
-    EXPECT_EQ(ReadBytes(paced.fd, 40, 3000), ByteList(40, 0x0B));
-    EXPECT_GE(MonotonicMs() - start, 118);
 }
 
 // Garbage, unknown codes, a broken constants request, random bytes and a
