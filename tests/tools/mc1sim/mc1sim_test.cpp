@@ -1,7 +1,6 @@
 // The simulated board on its line and control channel: moves and the queue,
-// faults, the firmware loader, the stitcher, the path picture, its own life
-// (the paced line rate is timed in bench/serial_throughput).
-#include <gdk-pixbuf/gdk-pixbuf.h>
+// faults, the firmware loader, the stitcher, its own life (the paced line rate
+// is timed in bench/serial_throughput; the path picture is looked at in scripts/run).
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/ioctl.h>
@@ -478,57 +477,6 @@ TEST(SimLoader, ReadsWritesWritesTheImageOutFailedWritesLostAnswersAndAHang) {
     EXPECT_EQ(StateValue(SimControl(line.sim, "loader"), "hung"), "1");
     SimControl(line.sim, "loader-hang off");
     EXPECT_EQ(Exchange(line.fd, At(0x02, 0), 96).size(), 96u);
-}
-
-void Move(SimLine& line, double x, double y) {
-    ASSERT_TRUE(Accepted(line.fd, x, y));
-    line.Step(3000);
-}
-
-TEST(SimPicture, StitchedMovesAsThreadOthersDashedOverTheExtents) {
-    TempDir out;
-    const std::string atEnd = out.File("end.png"), now = out.File("now.png");
-    SIM_LINE(line, {"--picture", atEnd, "--picture-size", "320,240"});
-    SimControl(line.sim, "clock hold");
-    Move(line, -500, -500);
-    WriteBytes(line.fd, {0x1A});  // home at the back-left corner
-    Move(line, 4000, 3000);
-    // Before the extents are set the area is the one around home and the path.
-    EXPECT_EQ(SimControl(line.sim, "picture " + now),
-              "ok picture " + now + " area=0,0,4,3 moves=2");
-    WriteBytes(line.fd, {0x2E});  // the front-right corner: a 4 x 3 inch area
-    Move(line, 1000, 1000);
-    WriteBytes(line.fd, {0x1D});
-    Move(line, 3000, 1000);
-    Move(line, 3000, 2000);
-    WriteBytes(line.fd, {0x1E});
-    for (int x = 2950; x >= 1000; x -= 50)  // dashes run on over short moves
-        Move(line, x, 2000);
-    EXPECT_EQ(SimControl(line.sim, "picture " + now),
-              "ok picture " + now + " area=0,0,4,3 moves=45");
-    GdkPixbuf* p = gdk_pixbuf_new_from_file(now.c_str(), nullptr);
-    ASSERT_TRUE(p && gdk_pixbuf_get_width(p) == 320);
-    auto at = [p](int x, int y) {  // the pixel as 0xRRGGBB
-        const guchar* c = gdk_pixbuf_get_pixels(p) + y * gdk_pixbuf_get_rowstride(p) +
-                          x * gdk_pixbuf_get_n_channels(p);
-        return static_cast<unsigned>(c[0]) << 16 | c[1] << 8 | c[2];
-    };
-    // Scale min(300 / 4, 220 / 3) = 73.33 pixels per inch from (10, 10): thread at
-    // (2, 1) and (3, 1.5), nothing beyond the area.
-    EXPECT_EQ(std::vector<unsigned>({at(156, 83), at(229, 120), at(230, 120), at(312, 120)}),
-              std::vector<unsigned>({0x203080u, 0x203080u, 0x203080u, 0xFFFFFFu}));
-    const unsigned edge = at(10, 120);  // the area's left edge, grey
-    EXPECT_TRUE(edge != 0xFFFFFFu && edge >> 16 == (edge & 0xFF)) << std::hex << edge;
-    // The unstitched move back along y = 2: dashes 4 on, 4 off.
-    int inked = 0;
-    for (int x = 90; x < 220; ++x) {
-        inked += (at(x, 156) & at(x, 157)) != 0xFFFFFFu;
-        EXPECT_NE(at(x, 156), 0x203080u);
-    }
-    EXPECT_NEAR(inked, 65, 6);
-    g_object_unref(p);
-    line.sim.Stop();  // the same picture again at the end
-    EXPECT_EQ(ReadFileText(atEnd), ReadFileText(now));
 }
 
 bool Exists(const std::string& path) {
