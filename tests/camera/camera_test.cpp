@@ -152,11 +152,9 @@ TEST(CaptureSizeAndFrame, ChoiceByModeWithinTheLimitsAndAPictureWithATightRowStr
         {"half never below the smallest", 100, 100, 160, 120, kSizeHalfLargest, -1, -1, 1, 100,
          100},
         {"given: kept within the limits", 48, 32, 640, 480, kSizeLargest, 800, 10, 1, 640, 32},
-        {"given: kept", 48, 32, 640, 480, kSizeSmallest, 352, 288, 1, 352, 288},
         {"no smallest: one pixel", 0, 0, 640, 480, kSizeSmallest, -1, -1, 1, 1, 1},
         {"smallest above largest", 900, 900, 640, 480, kSizeSmallest, -1, -1, 1, 640, 480},
         {"no width", 0, 0, 0, 480, kSizeLargest, -1, -1, 0, -1, -1},
-        {"negative height", 0, 0, 640, -1, kSizeLargest, -1, -1, 0, -1, -1},
         {"too wide", 0, 0, kMaxCaptureSide + 1, 480, kSizeLargest, -1, -1, 0, -1, -1},
         {"unknown mode", 0, 0, 640, 480, 7, -1, -1, 0, -1, -1},
     };
@@ -255,12 +253,7 @@ TEST(CameraWithoutDevice, NoDeviceGivesNoRecordOperationsAnswerTheirCodesAndTool
     EXPECT_EQ(r.exitStatus, 1);
     EXPECT_NE(r.err.find("no picture from " + dir.File("video1")), std::string::npos) << r.err;
     EXPECT_FALSE(ReadFileText(out).size());
-    EXPECT_EQ(RunProgram({LONGARM_TOOL_PATH, "camera"}).exitStatus, 2);
     EXPECT_EQ(RunProgram({LONGARM_TOOL_PATH, "camera", "--device"}).exitStatus, 2);
-    EXPECT_EQ(RunProgram({LONGARM_TOOL_PATH, "camera", out, "second.png"}).exitStatus, 2);
-    r = RunProgram({LONGARM_TOOL_PATH, "camera", "--help"});
-    EXPECT_EQ(r.exitStatus, 0);
-    EXPECT_NE(r.out.find("usage: longarm-tool camera"), std::string::npos);
 }
 
 TEST_F(ScriptedCamera, StartUpConfiguresTheDeviceReadsOnePictureAndClosesIt) {
@@ -339,7 +332,6 @@ TEST_F(ScriptedCamera, TheSizeReadBackIsUsedAFrameNotReadyIsWaitedForNoRgbGivesN
     } cases[] = {
         {[](FakeDevice& d) { d.capabilityErrno = ENOTTY; }, "", 0},
         {[](FakeDevice& d) { d.capability.maxwidth = 0; }, "no usable capture size", 0},
-        {[](FakeDevice& d) { d.capability.maxwidth = 100000; }, "", 0},
         {[](FakeDevice& d) { d.rgbErrno = EINVAL; }, "24-bit RGB pictures not available", 0},
         {[](FakeDevice& d) { d.notReadyReads = 1000000; }, "no picture within 200 ms", -1},
         {[](FakeDevice& d) { d.readErrno = EIO; }, "no picture (Input/output error)", 1},

@@ -99,20 +99,6 @@ TEST_F(StitchPathTest, LongMovesAreCutIntoPiecesShorterThanTwoTenths) {
     e.x = 200;
     EXPECT_EQ(ExplodeLine(&e, &s, 100, pieces), 2);
     EXPECT_NEAR(pieces[0].x, 100, 1e-3);
-
-    // In a packed path only the jump stays long.
-    Place({"p X0.000 Y0.000", "p X1.000 Y0.000", "c s", "p X3.000 Y0.000", "p X3.500 Y0.000"}, 0,
-          0);
-    PackFullPattern();
-    std::vector<FullPattern_t*> path = Path();
-    for (size_t i = 1; i < path.size(); i++) {
-        float d = std::hypot(path[i]->x - path[i - 1]->x, path[i]->y - path[i - 1]->y);
-        if (path[i - 1]->halt)
-            EXPECT_FLOAT_EQ(d, 2000);
-        else
-            EXPECT_LT(d, 200);
-    }
-    EXPECT_EQ(path.size(), 2u + 10u + 5u);  // 0 … 1 in tenths, the jump, 3 … 3.5 in tenths
 }
 
 TEST_F(StitchPathTest, FeedAtACornerAndOnABend) {
@@ -173,15 +159,6 @@ TEST_F(StitchPathTest, PathsTooLargeForTheBoardOrTheMemoryAreRefused) {
     ClearPatternList();
     Place({"p X0 Y0", "p X0.1 Y25000"}, 0, 0);
     EXPECT_EQ(PackFullPattern(), -1);
-
-    LoadLayout(LONGARM_SOURCE_DIR "/tests/data/fuzz/layout_long_moves.qlf", 1, 1);
-    int refused = 0;
-    for (int box = 0; box < patternBoxList.count; box++) {
-        SetCurrentPatternBox(box);
-        refused += PackFullPattern() == -1;
-        EXPECT_LE(CountFullPattern(CurrentRun().fullPattern), kMostPathPoints);
-    }
-    EXPECT_GE(refused, 1);
 
     // A placement added under an event drained by the progress window between
     // counting the points and writing them: refused, nothing written past the path.

@@ -1,6 +1,6 @@
 // The simulated board on its line and control channel: moves and the queue,
-// faults, the firmware loader, the stitcher, the path picture, its own life.
-#include <gdk-pixbuf/gdk-pixbuf.h>
+// faults, the firmware loader, the stitcher, its own life (the paced line rate
+// is timed in bench/serial_throughput; the path picture is looked at in scripts/run).
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/ioctl.h>
@@ -18,7 +18,6 @@
 #include <sstream>
 #include <vector>
 
-#include "base/timers.h"
 #include "support/mc1sim_fixture.h"
 #include "support/run_program.h"
 
@@ -304,30 +303,14 @@ TEST(SimFaults, FaultsLastUntilOffOrUsedUpBadCommandsChangeNothingStitcherFollow
     SimControl(line.sim, "garble off");
     EXPECT_EQ(Exchange(line.fd, polls, 40, 300), ByteList(40, 0xFD));
 
-    for (const std::string& bad : std::vector<std::string>{"",
-                                                           "frobnicate",
-                                                           "refuse",
-                                                           "refuse -1",
-                                                           "refuse x",
-                                                           "busy 1 2",
-                                                           "error",
-                                                           "error 1x",
-                                                           "silence maybe",
-                                                           "machine 13",
-                                                           "machine -1",
-                                                           "stitcher-status 256",
-                                                           "push 1",
-                                                           "push a b",
-                                                           "state extra",
-                                                           "travel z 0.5",
-                                                           "travel x 1.5",
-                                                           "stitcher-link loose",
-                                                           "buttons now",
-                                                           "garble 2 0",
-                                                           "garble 0.1",
-                                                           "garble 0.1 0.1 -3",
-                                                           "clock step x",
-                                                           std::string(5000, 'a')}) {
+    std::vector<std::string> bads = {std::string(5000, 'a')};
+    std::istringstream list(
+        "|frobnicate|refuse|refuse -1|refuse x|busy 1 2|error|error 1x|silence maybe|machine 13|"
+        "machine -1|stitcher-status 256|push 1|push a b|state extra|travel z 0.5|travel x 1.5|"
+        "stitcher-link loose|buttons now|garble 2 0|garble 0.1|garble 0.1 0.1 -3|clock step x");
+    for (std::string bad; std::getline(list, bad, '|');)
+        bads.push_back(bad);
+    for (const std::string& bad : bads) {
         const std::string reply = SimControl(line.sim, bad);
         EXPECT_EQ(reply.rfind("error ", 0), 0u) << "'" << bad << "' -> " << reply;
     }
@@ -496,67 +479,6 @@ TEST(SimLoader, ReadsWritesWritesTheImageOutFailedWritesLostAnswersAndAHang) {
     EXPECT_EQ(Exchange(line.fd, At(0x02, 0), 96).size(), 96u);
 }
 
-struct Picture {
-    explicit Picture(const std::string& path)
-        : pixbuf(gdk_pixbuf_new_from_file(path.c_str(), nullptr)) {}
-    ~Picture() {
-        if (pixbuf) g_object_unref(pixbuf);
-    }
-    // The pixel at (x, y) as 0xRRGGBB.
-    unsigned At(int x, int y) const {
-        const guchar* p = gdk_pixbuf_get_pixels(pixbuf) + y * gdk_pixbuf_get_rowstride(pixbuf) +
-                          x * gdk_pixbuf_get_n_channels(pixbuf);
-        return static_cast<unsigned>(p[0]) << 16 | p[1] << 8 | p[2];
-    }
-    GdkPixbuf* pixbuf;
-};
-
-void Move(SimLine& line, double x, double y) {
-    ASSERT_TRUE(Accepted(line.fd, x, y));
-    line.Step(3000);
-}
-
-TEST(SimPicture, StitchedMovesAsThreadOthersDashedOverTheExtents) {
-    TempDir out;
-    const std::string atEnd = out.File("end.png"), now = out.File("now.png");
-    SIM_LINE(line, {"--picture", atEnd, "--picture-size", "320,240"});
-    SimControl(line.sim, "clock hold");
-    Move(line, -500, -500);
-    WriteBytes(line.fd, {0x1A});  // home at the back-left corner
-    Move(line, 4000, 3000);
-    // Before the extents are set the area is the one around home and the path.
-    EXPECT_EQ(SimControl(line.sim, "picture " + now),
-              "ok picture " + now + " area=0,0,4,3 moves=2");
-    WriteBytes(line.fd, {0x2E});  // the front-right corner: a 4 x 3 inch area
-    Move(line, 1000, 1000);
-    WriteBytes(line.fd, {0x1D});
-    Move(line, 3000, 1000);
-    Move(line, 3000, 2000);
-    WriteBytes(line.fd, {0x1E});
-    for (int x = 2950; x >= 1000; x -= 50)  // dashes run on over short moves
-        Move(line, x, 2000);
-    EXPECT_EQ(SimControl(line.sim, "picture " + now),
-              "ok picture " + now + " area=0,0,4,3 moves=45");
-    Picture p(now);
-    ASSERT_TRUE(p.pixbuf && gdk_pixbuf_get_width(p.pixbuf) == 320);
-    // Scale min(300 / 4, 220 / 3) = 73.33 pixels per inch from (10, 10).
-    EXPECT_EQ(p.At(156, 83), 0x203080u);   // thread at (2, 1)
-    EXPECT_EQ(p.At(229, 120), 0x203080u);  // thread at (3, 1.5)
-    EXPECT_EQ(p.At(230, 120), 0x203080u);
-    EXPECT_EQ(p.At(312, 120), 0xFFFFFFu);  // beyond the area
-    unsigned edge = p.At(10, 120);         // the area's left edge, grey
-    EXPECT_TRUE(edge != 0xFFFFFFu && edge >> 16 == (edge & 0xFF)) << std::hex << edge;
-    // The unstitched move back along y = 2: dashes 4 on, 4 off.
-    int inked = 0;
-    for (int x = 90; x < 220; ++x) {
-        inked += (p.At(x, 156) & p.At(x, 157)) != 0xFFFFFFu;
-        EXPECT_NE(p.At(x, 156), 0x203080u);
-    }
-    EXPECT_NEAR(inked, 65, 6);
-    line.sim.Stop();  // the same picture again at the end
-    EXPECT_EQ(ReadFileText(atEnd), ReadFileText(now));
-}
-
 bool Exists(const std::string& path) {
     struct stat st {};
     return lstat(path.c_str(), &st) == 0;
@@ -607,42 +529,22 @@ TEST(SimLife, AStaleLinkIsReplacedBothWaysOutCleanUpAndBadOptionsAreRefused) {
 
     const std::string file = dir.File("plain-file");
     ASSERT_TRUE(WriteFileText(file, "keep me"));
-    const std::vector<std::string> cases[] = {{},
-                                              {"--link"},
-                                              {"--machine", "13"},
-                                              {"--time-scale", "0"},
-                                              {"--bogus"},
-                                              {"--firmware", "abc"},
-                                              {"--picture-size", "10,10"},
-                                              {"--picture-size", "320.5,240"},
-                                              {"--picture-area", "0,3"},
-                                              {"--picture-area", "4"}};
-    for (const std::vector<std::string>& args : cases) {
+    std::istringstream options(
+        "|--link|--machine 13|--time-scale 0|--bogus|--firmware abc|--picture-size 10,10|"
+        "--picture-size 320.5,240|--picture-area 0,3|--picture-area 4");
+    for (std::string option; std::getline(options, option, '|');) {
         std::vector<std::string> argv = {MC1SIM_PATH};
-        if (!args.empty()) argv.insert(argv.end(), {"--link", dir.File("x")});
-        argv.insert(argv.end(), args.begin(), args.end());
-        EXPECT_EQ(RunProgram(argv, "", 10000).exitStatus, 2) << (args.empty() ? "" : args[0]);
+        if (!option.empty()) argv.insert(argv.end(), {"--link", dir.File("x")});
+        std::istringstream words(option);
+        for (std::string word; words >> word;)
+            argv.push_back(word);
+        EXPECT_EQ(RunProgram(argv, "", 10000).exitStatus, 2) << option;
     }
     EXPECT_EQ(RunProgram({MC1SIM_PATH, "--link", file}, "", 10000).exitStatus, 1);
     EXPECT_EQ(ReadFileText(file), "keep me");
     const ProgramResult help = RunProgram({MC1SIM_PATH, "--help"}, "", 10000);
     EXPECT_EQ(help.exitStatus, 0);
     EXPECT_EQ(help.out.rfind("usage: mc1sim --link PATH", 0), 0u);
-}
-
-// 40 move frames (680 bytes in, 40 out) at 10 bits a byte and 57600 baud take
-// at least 118 ms; without pacing the answers are immediate.
-TEST(SimLine, LineRatePacesEveryByte) {
-    SIM_LINE(paced, {"--line-rate"});
-    ByteList moves;
-    for (int i = 0; i < 40; ++i) {
-        const ByteList m = MoveFrame(0, 0, 100);
-        moves.insert(moves.end(), m.begin(), m.end());
-    }
-    const int64_t start = MonotonicMs();
-    WriteBytes(paced.fd, moves);
-    EXPECT_EQ(ReadBytes(paced.fd, 40, 3000), ByteList(40, 0x0B));
-    EXPECT_GE(MonotonicMs() - start, 118);
 }
 
 // Garbage, unknown codes, a broken constants request, random bytes and a
