@@ -1,5 +1,5 @@
 // The start-up merge without a board (the serial line is not open, so MC1 counts
-// as silent) or with a scripted one, and the factory reset with its question.
+// as silent), and the factory reset with its question.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -8,7 +8,6 @@
 #include "app/machine_startup.h"
 #include "app/settings_test.h"
 #include "base/ui_hooks.h"
-#include "machine/serial_link.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -54,28 +53,6 @@ TEST_F(StartupMergeTest, SilentBoardWritesTheFirstStartValuesOrReadsEverySlotOfT
     EXPECT_EQ(MemorySlots(), Slots(file));
     EXPECT_EQ(Machine().maxSpeed, 55.0f);
     EXPECT_FLOAT_EQ(Machine().minSpeed, 5.0f);  // minimumSpeed 3 is not in the file
-}
-
-// A board that answers the constants at once but sends its stitch settings too
-// late (the simulated board always answers in time): the start-up values.
-TEST_F(StartupMergeTest, StitchSettingsTooLateGiveTheStartUpValues) {
-    PtyLine line;
-    SetSerialDevicePath(line.slavePath);
-    ASSERT_GE(OpenPort(), 0);
-    std::string constants;
-    for (int v : {31, 9, 32, 10, 42, 120, 150, 41})
-        constants += LE32(v);
-    ScriptedBoard board(line, {{8, constants}, {1, ::Bytes({7, 55, 3, 6}), 150}});
-    EXPECT_EQ(RunStartupMerge(), kMergeFromBoard);
-    const std::vector<double> expected = {4, 150, 5, 40, 31, 9, 32, 10, 41, 42, 120};
-    const std::vector<double> memory = MemorySlots();
-    EXPECT_EQ(std::vector<double>(memory.begin(), memory.begin() + 11), expected);
-    EXPECT_EQ(Machine().minimumSpeed, 2);
-    EXPECT_EQ(Machine().maxSpeed, 40.0f);
-    EXPECT_EQ(Slots(ReadFileText(path)), expected);
-    board.Finish();
-    ClosePort();
-    SetSerialDevicePath("");
 }
 
 TEST_F(StartupMergeTest, ShortAndEmptyFilesAreCompletedWithTheUnreadableColumn) {
@@ -169,9 +146,6 @@ TEST_F(StartupMergeTest, FactoryResetAsksFirstAndSavesTheFactoryColumn) {
     EXPECT_EQ(Machine().minimumSpeed, 2);
     EXPECT_EQ(Machine().slow, 5.0f);
     EXPECT_EQ(Machine().maxSpeed, 40.0f);
-    // A factory needleUpTime of 0 loads as 100 at the next start.
-    EXPECT_EQ(RunStartupMerge(), kMergeFromFile);
-    EXPECT_EQ(Machine().needleUpTime, 100.0f);
     // A reset that cannot save says so before it reports the reset.
     SetDefaultsFilePath(dir.File("missing/defaults.mrl").c_str());
     shown.clear();
