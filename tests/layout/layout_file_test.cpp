@@ -162,6 +162,33 @@ TEST_F(LayoutFileTest, CommandNumbersOutsideThePatternAreBroughtIntoIt) {
     RefreshPatternPix();  // draws every pattern with its commands
 }
 
+TEST_F(LayoutFileTest, OneUndoStepAndOneSetpoint) {
+    static int availability;
+    availability = -1;
+    undoAvailabilityChanged = [](int available) { availability = available; };
+    BuildLayout();
+    ASSERT_EQ(CreateUndoFile(), 1);
+    EXPECT_EQ(availability, 1);
+    MoveLayoutAll(5, 5);
+    RemoveLayoutNode(patternLayout);
+    EXPECT_EQ((std::vector<int>{RestoreUndoFile(), availability, CountLayoutNodes()}),
+              (std::vector<int>{1, 0, 3}));
+    EXPECT_FLOAT_EQ(patternLayout->x, 1.5f);
+    // The second undo finds no file and changes nothing.
+    MoveLayoutAll(1, 0);
+    EXPECT_EQ(RestoreUndoFile(), 0);
+    EXPECT_NE(TakeLog().find("not found"), std::string::npos);
+    EXPECT_FLOAT_EQ(patternLayout->x, 2.5f);
+    undoAvailabilityChanged = nullptr;
+    EXPECT_EQ(RestoreSetpoint(), 0);
+    ASSERT_EQ(CreateSetpoint(), 1);
+    EXPECT_FALSE(ReadFileText(dir.File("tmp/setPoint.qlf")).empty());
+    MoveLayoutAll(1, 0);
+    EXPECT_EQ(RestoreSetpoint(), 1);
+    EXPECT_FLOAT_EQ(patternLayout->x, 2.5f);
+    EXPECT_EQ(CurrentLayoutName(), "");
+}
+
 // longarm-tool lists and draws a layout file.
 TEST_F(LayoutFileTest, TheToolListsAndDrawsALayoutFile) {
     BogusExtents();

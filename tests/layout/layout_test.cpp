@@ -567,7 +567,7 @@ TEST_F(PlacementTest, NextSkipsTheWholeArrayAndWrapsToTheNearest) {
     EXPECT_EQ(NextPlacement(0, 0, parent->next, &skip), far);
 }
 
-TEST_F(PlacementTest, PropertiesMoveOnlyTheAxisThatChangedAndResize) {
+TEST_F(PlacementTest, PropertiesMoveOnlyTheAxisThatChangedResizeOrMoveTheBox) {
     MakeRectBox(5, 7, 40, 40);
     int slot = LoadPoints({{1, 0}, {2, 0}, {2, 1}, {0, 1}});
     LayoutNode* n = NewPatternLayoutNode(slot, -1, 0, 2, 3);
@@ -601,6 +601,18 @@ TEST_F(PlacementTest, PropertiesMoveOnlyTheAxisThatChangedAndResize) {
     EXPECT_EQ(ApplyPlacementProperties(line, shown, 1, 1, 2, 1, 0), 0);
     EXPECT_EQ(ApplyPlacementProperties(line, shown, 1, 1, -2, 0, 0), 0);
     EXPECT_FLOAT_EQ(GetPattern(flat)->height, 0);
+    // With Move All the box moves, not the placements; sizes are ignored.
+    n = NewPatternLayoutNode(slot, -1, 0, 2, 3);
+    GetPlacementProperties(n, &shown);
+    zoomAll = 0;
+    ASSERT_EQ(ApplyPlacementProperties(n, shown, shown.startX + 1.5f, shown.startY - 1, 9, 9, 1),
+              1);
+    const PatternBox* b = GetPatternBox(0);
+    ExpectNear(
+        {n->x, n->y, GetPattern(slot)->width, b->x, b->y, b->corners->x, b->corners->next->next->y},
+        {2, 3, 4, 6.5f, 6, 6.5f, 46}, 1e-6);
+    EXPECT_EQ(zoomAll, 1);
+    zoomAll = 0;
 }
 
 // The layout view's arithmetic that the reference pictures of the view cannot
@@ -793,6 +805,7 @@ TEST_F(LayoutTest, DrawnCornersMakeARectangleAClosedBoxOrARefusal) {
         const char* refusal;  // "cross": the last press was not taken
     } cases[] = {
         // Two corners: the rectangle walked so every corner passes the Left test.
+        {{{10, 10}, {20, 5}}, {10, 10, 20, 10, 20, 5, 10, 5}, nullptr},
         {{{10, 5}, {20, 10}}, {10, 5, 10, 10, 20, 10, 20, 5}, nullptr},
         {{{20, 10}, {10, 5}}, {20, 10, 20, 5, 10, 5, 10, 10}, nullptr},
         {{{20, 5}, {10, 10}}, {20, 5, 10, 5, 10, 10, 20, 10}, nullptr},
@@ -801,7 +814,9 @@ TEST_F(LayoutTest, DrawnCornersMakeARectangleAClosedBoxOrARefusal) {
         {{{0, 10}, {10, 10}, {10, 0}, {0, 0}, {0.005f, 0.005f}},
          {0, 10, 10, 10, 10, 0, 0, 0},
          nullptr},
+        {{{7, 7}, {7, 7}}, {}, kNoBoxCorners},
         {{{7, 7}}, {}, kNoBoxCorners},
+        {{{5, 5}, {5, 12}}, {}, kNoBoxFromCorners},
         {{{12, 5}, {3, 5}}, {}, kNoBoxFromCorners},
         // Farther away is a corner of its own, here back along the last edge.
         {{{5, 5}, {15, 5}, {15, 15}, {5, 15}, {5.02f, 15}}, {}, "cross"},
@@ -830,11 +845,14 @@ TEST_F(LayoutTest, DrawnCornersMakeARectangleAClosedBoxOrARefusal) {
             EXPECT_EQ(CheckPatternBox(box.get()), 1);
         }
     }
-    // A refused press keeps the corners, the live corner at the head.
+    // Refused presses keep the corners, the live corner at the head.
     PatternBox drawing;
     AddPatternBoxPoint(&drawing, 4, 4, 1, 0);
+    EXPECT_NEAR(MoveLiveCorner(drawing, {4.015f, 3.99f}), 0.015f, 1e-6);
+    ExpectFloats({drawing.x, drawing.y}, {4.015f, 3.99f});  // the origin follows the only corner
     for (QuiltPoint p : std::vector<QuiltPoint>{{5, 5}, {15, 5}, {15, 15}})
         ASSERT_TRUE(PressBoxCorner(drawing, p, false));
+    EXPECT_FALSE(PressBoxCorner(drawing, {10, 0}, false));  // back across the first edge
     EXPECT_FALSE(PressBoxCorner(drawing, {15, 20}, true));  // straight on from the last edge
     EXPECT_EQ(Corners(drawing), (std::vector<float>{5, 5, 15, 5, 15, 15, 15, 20}));
     EXPECT_FLOAT_EQ(MoveLiveCorner(drawing, {12, 9.5f}), 10.5f);

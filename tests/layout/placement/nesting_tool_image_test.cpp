@@ -13,21 +13,40 @@ namespace {
 
 // The quilter nesting a layout at the simulated board: a 20 x 10 inch box at
 // (1, 2) holding a 2 x 1 inch pattern at (3, 4); the message answered number
-// cancelAt is cancelled.
+// cancelAt is cancelled. When pushing, the quilter's hand pushes the head to
+// the lower corners, then to both marks found 8 inches back and a quarter
+// inch to the right, the quilt turned by 0.01 rad; and once more (in vain:
+// the head is held) while the program marks a place. Thousandths of an inch.
 int answered = 0, cancelAt = -1;
+const Mc1Sim* board = nullptr;
+bool pushing = false;
 
-TEST_F(PlacementTest, NestingStepsCanBeCancelledAndTheMarksRunInOrder) {
+void Push(const std::string& message) {
+    const std::pair<const char*, const char*> pushes[] = {
+        {NestingStep(kNestLowerLeft).message, "push 1000 12000"},
+        {kNestMarkThis, "push 500 500"},
+        {NestingStep(kNestLowerRight).message, "push 20000 0"},
+        {NestingStep(kNestFirstMark).message, "push -19750 -8000"},
+        {NestingStep(kNestSecondMark).message, "push 19999 200"},
+    };
+    for (const auto& [step, push] : pushes)
+        if (pushing && message == step) SimControl(*board, push);
+}
+
+TEST_F(PlacementTest, NestingStepsCanBeCancelledTheMarksRunInOrderAndAreFoundAgain) {
     TempDir root;
     ASSERT_EQ(SetSystemRoot(root.path.c_str()), 1);  // the undo step goes there
     PatternBox* box = GetPatternBox(MakeRectBox(1, 2, 20, 10));
     NewPatternLayoutNode(LoadPoints({{0, 0}, {2, 0}, {2, 1}, {0, 1}}), -1, 0, 3, 4);
     Mc1Sim sim;
     ASSERT_TRUE(sim.running) << sim.error;
+    board = &sim;
     SetSerialDevicePath(sim.device);
     ASSERT_GE(OpenPort(), 0);
     UserInterfaceHooks hooks = GetUserInterfaceHooks();
     hooks.showMessage = [](int, int, const char* text) {
         script.shown.push_back(text);
+        Push(text);
         return answered++ == cancelAt ? kResponseCancel : kResponseOk;
     };
     SetUserInterfaceHooks(hooks);
@@ -57,6 +76,24 @@ TEST_F(PlacementTest, NestingStepsCanBeCancelledAndTheMarksRunInOrder) {
     ExpectNear({box->x, box->corners->x}, {1.5f, 1.5f}, 1e-5);
     SetCurrentPatternBox(-1);
     EXPECT_EQ(ApplyNestingScreenMove({0, 0}, {600, 200}), 0);
+    // The marks found again on the board: the box follows them, the pattern
+    // is turned back, and the axes are released.
+    ResetLayout();
+    box = GetPatternBox(MakeRectBox(1, 2, 20, 10));
+    LayoutNode* node =
+        NewPatternLayoutNode(LoadPoints({{0, 0}, {2, 0}, {2, 1}, {0, 1}}), -1, 0, 3, 4);
+    ASSERT_GE(OpenPort(), 0);
+    pushing = true;
+    EXPECT_EQ(NestingMarks(), kNestMoved);
+    pushing = false;
+    ExpectNear({box->x, box->y}, {1.25f, 4}, 1e-4);
+    EXPECT_NEAR(GetPattern(node->patternIndex)->width, 2.0099f, 2e-4);  // turned back by 0.01
+    EXPECT_NE(TakeLog().find(
+                  "The quilt has been rolled -8.000 inches and has an x offset of 0.250 inches"),
+              std::string::npos);
+    const std::string state = SimControl(sim, "state");
+    EXPECT_EQ(StateValue(state, "xenabled") + StateValue(state, "yenabled"), "00");
+    ClosePort();
     SetSerialDevicePath("");
     SetSystemRoot(nullptr);
 }
