@@ -83,24 +83,15 @@ TEST_F(StartupSimTest, AnsweringBoardGivesItsValuesAndTheFileFollowsThenAFactory
     EXPECT_EQ(Slots(ReadFileText(path)), board);
     EXPECT_EQ(Machine().acceleration, 40.0f);
     EXPECT_EQ(Machine().needleUpTime, 100.0f);
-    size_t at = ReadFileText(sim.logPath).size();  // the reset's setters come after this
     SetSlow(1.5f);
     EXPECT_EQ(ResetToFactoryDefaults(), 1);
     ASSERT_TRUE(WaitForState(sim, "slow", "5", 2000, "params"));
     const std::string params = SimControl(sim, "params");
     for (const char* factory :
-         {"XKp=30", "XKi=8", "XKd=40", "YKd=40", "Err=100", "TOut=100", "speed=40",
-          "minimumSpeed=2", "stitchLen=5", "stitchRep=4", "slow=5"})
+         {"XKp=30", "YKp=30", "XKi=8", "YKi=8", "XKd=40", "YKd=40", "Err=100", "TOut=100",
+          "speed=40", "minimumSpeed=2", "stitchLen=5", "stitchRep=4", "slow=5"})
         EXPECT_NE((params + " ").find(std::string(" ") + factory + " "), std::string::npos)
             << factory << " in " << params;
-    // The board's log shows the setters in the order the reset sends them.
-    const std::string log = ReadFileText(sim.logPath);
-    for (const char* name :
-         {"SetXKp", "SetYKp", "SetXKi", "SetYKi", "SetXKd", "SetYKd", "SetSpeed", "SetMinimumSpeed",
-          "SetTOut", "SetMaxErr", "SetStitches", "SetLockStitch", "SetSlow"}) {
-        at = log.find(std::string(" ") + name + " ", at);
-        ASSERT_NE(at, std::string::npos) << name << " missing or out of order";
-    }
 }
 
 // The board, the parameter and the file hold what the board holds; a silent

@@ -7,10 +7,12 @@
 
 namespace {
 
-void CutEachSaveOfQuarter(size_t quarter) {
+struct PowerCut : ::testing::TestWithParam<size_t> {};
+
+TEST_P(PowerCut, SavesLeaveTheOldOrTheNewFileWholeAndNoTemporaryFile) {
     const std::vector<PowerCutWriter> writers = PowerCutWriters();
     ASSERT_GE(writers.size(), 13u);
-    for (size_t i = quarter; i < writers.size(); i += 4) {
+    for (size_t i = GetParam(); i < writers.size(); i += 4) {
         const PowerCutReport report = CutPowerDuring(writers[i], 4);
         EXPECT_GE(report.calls, 3) << writers[i].name;  // at least write, sync, rename
         EXPECT_EQ(report.cuts, 4) << writers[i].name;
@@ -20,17 +22,6 @@ void CutEachSaveOfQuarter(size_t quarter) {
     }
 }
 
-TEST(PowerCut, SavesLeaveTheOldOrTheNewFileWholeAndNoTemporaryFile0) {
-    CutEachSaveOfQuarter(0);
-}
-TEST(PowerCut, SavesLeaveTheOldOrTheNewFileWholeAndNoTemporaryFile1) {
-    CutEachSaveOfQuarter(1);
-}
-TEST(PowerCut, SavesLeaveTheOldOrTheNewFileWholeAndNoTemporaryFile2) {
-    CutEachSaveOfQuarter(2);
-}
-TEST(PowerCut, SavesLeaveTheOldOrTheNewFileWholeAndNoTemporaryFile3) {
-    CutEachSaveOfQuarter(3);
-}
+INSTANTIATE_TEST_SUITE_P(Quarter, PowerCut, ::testing::Range<size_t>(0, 4));
 
 }  // namespace

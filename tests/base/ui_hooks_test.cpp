@@ -5,7 +5,7 @@
 namespace {
 
 std::string lastText;
-int answer = kResponseCancel, updates = 0;
+int answer = kResponseCancel;
 
 TEST(UiHooks, MessagesGoToTheInstalledInterfaceAndAClosedWindowRefuses) {
     EXPECT_EQ(ShowMessage(kMessageQuestion, kButtonsOkCancel, "GO?"), kResponseOk);
@@ -39,19 +39,6 @@ TEST(UiHooks, MessagesGoToTheInstalledInterfaceAndAClosedWindowRefuses) {
         EXPECT_EQ(ShowMessageSpecial(kMessageQuestion, "GO?", "SET START", -99),
                   answered == -99 ? -99 : kResponseCancel);
     }
-    hooks.updateStatusWindow = [](StatusWindow*) { updates++; };
-    SetUserInterfaceHooks(hooks);
-    StatusWindow* w = CreateStatusWindow("CONVERTING");
-    EXPECT_EQ(w->text, "Converting Pattern");
-    UpdateStatusWindow(w);
-    UpdateStatusWindow(w);
-    StatusWindowSetText(w, "Sorting");
-    EXPECT_EQ(w->pulses, 2);
-    EXPECT_EQ(updates, 2);
-    EXPECT_EQ(w->text, "Sorting");
-    EXPECT_EQ(w->abortRequested, 0);
-    CloseStatusWindow(w);
-    UpdateStatusWindow(nullptr);  // a closed or missing window is ignored
     SetUserInterfaceHooks({});
 }
 

@@ -219,7 +219,6 @@ TEST_F(LayoutFileTest, TheToolListsAndDrawsALayoutFile) {
             inked += p[0] != 255 || p[1] != 255 || p[2] != 255;
     EXPECT_GT(inked, 400);
     g_object_unref(image);
-    EXPECT_EQ(RunProgram({LONGARM_TOOL_PATH, "render", file}).exitStatus, 2);
     EXPECT_EQ(RunProgram({LONGARM_TOOL_PATH, "render", file, png, "0", "5"}).exitStatus, 2);
     ProgramResult missing = RunProgram({LONGARM_TOOL_PATH, "layout", dir.File("none.qlf")});
     EXPECT_EQ(missing.exitStatus, 1);

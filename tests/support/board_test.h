@@ -1,7 +1,5 @@
-// A test on the simulated board: the simulator (time scale 50 by default) on the serial
-// line with its clock linked to the program's (LinkClocks), an application record with the factory
-// settings, a scripted responder that records every message and answers from a queue, and the log
-// kept in memory.
+// A test on the simulated board (time scale 50) with linked clocks, the factory
+// settings, a scripted responder and the log kept in memory.
 #pragma once
 
 #include <gtest/gtest.h>

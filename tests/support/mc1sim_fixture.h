@@ -1,9 +1,5 @@
 // The simulated MC1 board (mc1sim) for one test, in its own temporary folder
 // with --link <dir>/mc1, --record <dir>/record.csv and --log <dir>/mc1.log.
-//
-//   Mc1Sim sim({"--time-scale", "20"});       // starts it, waits for "ready"
-//   ASSERT_TRUE(sim.running) << sim.error;
-//   EXPECT_EQ(StateValue(SimControl(sim, "state"), "queue"), "0");
 #pragma once
 
 #include <sys/types.h>
@@ -15,8 +11,7 @@
 #include "support/temp_dir.h"
 
 struct Mc1Sim {
-    // Starts MC1SIM_PATH with the standard paths plus extraArgs and waits up to
-    // 5 s for its ready line; on failure running is false and error says why.
+    // Starts it and waits up to 5 s for its ready line; on failure running is false.
     explicit Mc1Sim(const std::vector<std::string>& extraArgs = {});
     ~Mc1Sim();  // Stop(), then the folder is removed
     Mc1Sim(const Mc1Sim&) = delete;
@@ -39,11 +34,9 @@ std::string SimControl(const Mc1Sim& sim, const std::string& command);
 // The value of key in the key=value words of a reply line, "" when missing.
 std::string StateValue(const std::string& reply, const std::string& key);
 
-// Puts the program on the manual clock (base/timers) with the simulator's
-// clock held and moved on with it: every sleep of the program and every wait
-// on the serial line that sees nothing moves both at once, so no motion of
-// the board and no time-out is waited out in real time. UnlinkClocks goes
-// back to the real clocks.
+// Puts the program on the manual clock with the simulator's clock held and moved
+// on with it (every sleep and every wait on the line that sees nothing moves
+// both), so nothing is waited out in real time. UnlinkClocks undoes it.
 void LinkClocks(const Mc1Sim& sim);
 void UnlinkClocks();
 

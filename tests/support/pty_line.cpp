@@ -9,6 +9,8 @@
 #include <cstring>
 #include <stdexcept>
 
+#include "support/mc1sim_fixture.h"
+
 namespace {
 
 int64_t Millis() {
@@ -48,12 +50,7 @@ PtyLine::~PtyLine() {
 }
 
 void PtyLine::Send(const std::string& bytes) {
-    size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = write(master, bytes.data() + done, bytes.size() - done);
-        if (n <= 0) break;
-        done += static_cast<size_t>(n);
-    }
+    WriteBytes(master, std::vector<uint8_t>(bytes.begin(), bytes.end()));
 }
 
 std::string PtyLine::Received(size_t count, int timeoutMs) {

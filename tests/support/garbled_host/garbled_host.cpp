@@ -6,10 +6,8 @@
 // question answered OK, and writes into FOLDER "path.txt" (the packed path,
 // thousandths of an inch), "messages.txt" (kind and text per message),
 // "end.txt" (1 when the run reached its end, then whether stitching was left
-// on) and "host.log". Its clock is simulated_clock.h; every move of it moves
-// the board's held clock on by the same time over the control socket CONTROL,
-// and a wait on the line that sees nothing counts as the whole wait, so no
-// time-out is waited out in real time.
+// on) and "host.log". Its simulated clock moves the board's held clock on
+// over CONTROL, so no time-out is waited out in real time.
 //
 // Exit status: 0 the run ended (either way), 2 bad arguments, 3 the line did
 // not open, 4 still running after kLongestRunMs of board time (hung).

@@ -181,25 +181,13 @@ int ftruncate(int fd, off_t length) {
     return Counted(fd, [&] { return REAL(ftruncate)(fd, length); });
 }
 int fsync(int fd) {
-    return Counted(-1, [&] {
-        const int r = REAL(fsync)(fd);
-        if (r == 0) Synced(fd);
-        return r;
-    });
+    return Counted(-1, [&] { return REAL(fsync)(fd) == 0 ? (Synced(fd), 0) : -1; });
 }
 int fdatasync(int fd) {
-    return Counted(-1, [&] {
-        const int r = REAL(fdatasync)(fd);
-        if (r == 0) Synced(fd);
-        return r;
-    });
+    return Counted(-1, [&] { return REAL(fdatasync)(fd) == 0 ? (Synced(fd), 0) : -1; });
 }
 void sync() {
-    Counted(-1, [] {
-        REAL(sync)();
-        SyncedAll();
-        return 0;
-    });
+    Counted(-1, [] { return REAL(sync)(), SyncedAll(), 0; });
 }
 int syncfs(int fd) {
     return Counted(-1, [&] {
@@ -208,23 +196,19 @@ int syncfs(int fd) {
         return r;
     });
 }
-int rename(const char* from, const char* to) {
-    return Counted(-1, [&] { return REAL(rename)(from, to); });
-}
-int renameat(int fromDir, const char* from, int toDir, const char* to) {
-    return Counted(-1, [&] { return REAL(renameat)(fromDir, from, toDir, to); });
-}
-int renameat2(int fromDir, const char* from, int toDir, const char* to, unsigned int flags) {
-    return Counted(-1, [&] { return REAL(renameat2)(fromDir, from, toDir, to, flags); });
-}
-int unlink(const char* path) {
-    return Counted(-1, [&] { return REAL(unlink)(path); });
-}
-int unlinkat(int dir, const char* path, int flags) {
-    return Counted(-1, [&] { return REAL(unlinkat)(dir, path, flags); });
-}
-int remove(const char* path) {
-    return Counted(-1, [&] { return REAL(remove)(path); });
-}
+
+// Renames and deletions: counted, never cut back.
+#define NAME_CALL(name, parameters, arguments)                    \
+    int name parameters {                                         \
+        return Counted(-1, [&] { return REAL(name) arguments; }); \
+    }
+NAME_CALL(rename, (const char* from, const char* to), (from, to))
+NAME_CALL(renameat, (int fromDir, const char* from, int toDir, const char* to),
+          (fromDir, from, toDir, to))
+NAME_CALL(renameat2, (int fromDir, const char* from, int toDir, const char* to, unsigned int flags),
+          (fromDir, from, toDir, to, flags))
+NAME_CALL(unlink, (const char* path), (path))
+NAME_CALL(unlinkat, (int dir, const char* path, int flags), (dir, path, flags))
+NAME_CALL(remove, (const char* path), (path))
 
 }  // extern "C"
