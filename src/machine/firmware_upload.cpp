@@ -98,7 +98,7 @@ int ReadBlock(int timeoutMs, unsigned char* buffer, int count) {
     while (got < count) {
         if (WaitForBytes(1, timeoutMs) < 1) break;  // the time-out restarts with each arrival
         const int want = std::min({BytesQueued(), count - got, kMaxReadChunk});
-        const ssize_t n = read(sp, buffer + got, static_cast<size_t>(want));
+        const ssize_t n = ReadData(buffer + got, static_cast<size_t>(want));
         if (n < 0 && errno == EINTR) continue;
         if (n <= 0) break;
         got += static_cast<int>(n);
@@ -110,7 +110,7 @@ int WriteBlock(const unsigned char* buffer, int length) {
     if (sp < 0) return 0;
     int done = 0;
     while (done < length) {
-        const ssize_t n = write(sp, buffer + done, static_cast<size_t>(length - done));
+        const ssize_t n = WriteData(buffer + done, static_cast<size_t>(length - done));
         if (n < 0 && errno == EINTR) continue;
         if (n <= 0) break;
         done += static_cast<int>(n);

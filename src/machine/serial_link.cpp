@@ -285,6 +285,11 @@ ssize_t WriteData(const void* buffer, size_t length) {
     return lineCalls.write ? lineCalls.write(sp, buffer, length) : write(sp, buffer, length);
 }
 
+ssize_t ReadData(void* buffer, size_t length) {
+    if (!LineOpen()) return -1;
+    return LineRead(buffer, length);
+}
+
 int DoNothing(int milliseconds) {
     if (!LineOpen()) return -1;
     const int64_t deadline = MonotonicMs() + milliseconds;

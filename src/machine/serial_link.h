@@ -95,6 +95,10 @@ int GetString(char* buffer, int timeoutMs, char terminator, int capacity);
 // open). A short or failed write is not retried. Callers test sp first.
 ssize_t WriteData(const void* buffer, size_t length);
 
+// One read of up to `length` bytes; returns what read returned (-1 when not
+// open). Callers read no more than BytesQueued reports, so it does not block.
+ssize_t ReadData(void* buffer, size_t length);
+
 // Waits `milliseconds`, sleeping in steps of at most 10 ms. Returns 0 after the
 // wait, -1 at once (without waiting) when the line is not open. Used for
 // button timings and needle waits.

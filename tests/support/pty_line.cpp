@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -9,6 +10,8 @@
 #include <cstring>
 #include <stdexcept>
 
+#include "base/timers.h"
+#include "machine/serial_link.h"
 #include "support/mc1sim_fixture.h"
 
 namespace {
@@ -25,6 +28,64 @@ std::string ReadSome(int fd, int waitMs) {
     char buffer[256];
     const ssize_t n = read(fd, buffer, sizeof buffer);
     return n > 0 ? std::string(buffer, static_cast<size_t>(n)) : "";
+}
+
+bool Readable(int fd, int waitMs) {
+    struct pollfd p = {fd, POLLIN, 0};
+    return poll(&p, 1, waitMs) > 0 && (p.revents & POLLIN);
+}
+
+int Unread(int fd) {
+    int n = 0;
+    return ioctl(fd, FIONREAD, &n) == 0 ? n : 0;
+}
+
+// Every byte readable on fd now, without waiting.
+std::string ReadAvailable(int fd) {
+    std::string got;
+    for (int n; (n = Unread(fd)) > 0;) {
+        std::string part(static_cast<size_t>(n), '\0');
+        const ssize_t r = read(fd, part.data(), part.size());
+        if (r <= 0) break;
+        got.append(part, 0, static_cast<size_t>(r));
+    }
+    return got;
+}
+
+ScriptedBoard* scripted = nullptr;  // the board the serial link's calls report to
+
+ssize_t CountedRead(int fd, void* buffer, size_t length) {
+    const ssize_t n = read(fd, buffer, length);
+    if (n > 0 && scripted) {
+        std::lock_guard<std::mutex> lock(scripted->mutex);
+        scripted->hostRead += static_cast<size_t>(n);
+    }
+    return n;
+}
+
+ssize_t CountedWrite(int fd, const void* buffer, size_t length) {
+    const ssize_t n = write(fd, buffer, length);
+    if (n > 0 && scripted) {
+        std::lock_guard<std::mutex> lock(scripted->mutex);
+        scripted->hostWritten += static_cast<size_t>(n);
+    }
+    return n;
+}
+
+// The host's wait for input. The answer of a scripted board may take long in
+// real time on a busy machine (the board's thread and the terminal's transfer
+// must both run), so on the manual clock the wait ends only when the answer is
+// readable or the board settles without one; a silent wait moves the clock on
+// by its whole length. On the real clock it is a plain poll.
+void WaitForBoard(int fd, int milliseconds) {
+    if (!ManualClockInUse()) {
+        Readable(fd, milliseconds);
+        return;
+    }
+    const int64_t giveUp = Millis() + 10000;  // a board that never settles is a fault
+    while (!scripted->Settled() && Millis() < giveUp)
+        if (Readable(fd, 1)) return;
+    if (!Readable(fd, 0)) AdvanceClock(milliseconds);
 }
 
 }  // namespace
@@ -66,20 +127,42 @@ std::string PtyLine::Received(size_t count, int timeoutMs) {
 }
 
 ScriptedBoard::ScriptedBoard(PtyLine& l, std::vector<BoardStep> s) : line(l), steps(std::move(s)) {
+    need = steps.empty() ? 0 : steps[0].expect;
+    done = steps.empty();
+    scripted = this;
+    SerialLineCalls calls;
+    calls.read = CountedRead;
+    calls.write = CountedWrite;
+    calls.waitReadable = WaitForBoard;
+    SetSerialLineCalls(calls);
     worker = std::thread([this] {
-        size_t used = 0;
-        for (const BoardStep& step : steps) {
-            while (!stop && received.size() < used + step.expect)
-                received += ReadSome(line.master, 10);
-            if (stop) break;
-            used += step.expect;
-            if (step.delayMs > 0)
-                std::this_thread::sleep_for(std::chrono::milliseconds(step.delayMs));
-            line.Send(step.reply);
+        for (;;) {
+            Readable(line.master, 10);
+            std::string reply;
+            int delayMs = 0;
+            {
+                std::lock_guard<std::mutex> lock(mutex);
+                received += ReadAvailable(line.master);
+                answering = !done && received.size() >= need;
+                if (answering) {
+                    reply = steps[next].reply;
+                    delayMs = steps[next].delayMs;
+                }
+            }
+            if (!answering) {
+                if (stop) break;
+                continue;
+            }
+            if (delayMs > 0) std::this_thread::sleep_for(std::chrono::milliseconds(delayMs));
+            line.Send(reply);
+            std::lock_guard<std::mutex> lock(mutex);
+            sent += reply.size();
+            answering = false;
+            if (++next < steps.size())
+                need += steps[next].expect;
+            else
+                done = true;
         }
-        done = true;
-        while (!stop)
-            received += ReadSome(line.master, 10);
         received += ReadSome(line.master, 20);
     });
 }
@@ -87,6 +170,16 @@ ScriptedBoard::ScriptedBoard(PtyLine& l, std::vector<BoardStep> s) : line(l), st
 ScriptedBoard::~ScriptedBoard() {
     stop = true;
     if (worker.joinable()) worker.join();
+    SetSerialLineCalls({});
+    scripted = nullptr;
+}
+
+bool ScriptedBoard::Settled() {
+    std::lock_guard<std::mutex> lock(mutex);
+    // Bytes cross the pseudo-terminal some time after they are written, so
+    // what each side has taken is counted rather than looked for.
+    return !answering && hostRead >= sent && received.size() >= hostWritten &&
+           (done || received.size() < need);
 }
 
 std::string ScriptedBoard::Finish(int timeoutMs) {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <atomic>
+#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -23,7 +24,7 @@ struct PtyLine {
 };
 
 // One step of a scripted board: wait for `expect` bytes from the host, then
-// wait delayMs and answer `reply`.
+// wait delayMs of real time and answer `reply`.
 struct BoardStep {
     size_t expect;
     std::string reply;
@@ -31,17 +32,27 @@ struct BoardStep {
 };
 
 // Plays a script on a PtyLine from a thread, keeping everything the host sent.
+// While it lives it takes the serial link's reads and waits: on the manual
+// clock a wait of the host lasts, in real time, until the board has taken the
+// host's bytes and sent its answer, however busy the machine is; a wait the
+// board will not answer moves the clock on at once.
 struct ScriptedBoard {
     ScriptedBoard(PtyLine& line, std::vector<BoardStep> steps);
     ~ScriptedBoard();
     // Waits for the script to end (at most timeoutMs); all bytes the host sent.
     std::string Finish(int timeoutMs = 3000);
+    // True when nothing is on its way to the host and the board waits for
+    // bytes the host has not sent.
+    bool Settled();
     PtyLine& line;
     std::vector<BoardStep> steps;
     std::string received;
     std::atomic<bool> stop{false};
     std::atomic<bool> done{false};
     std::thread worker;
+    std::mutex mutex;  // guards received and the counts below while the worker runs
+    size_t next = 0, need = 0, sent = 0, hostRead = 0, hostWritten = 0;
+    bool answering = false;
 };
 
 // Little-endian bytes of an int32 / a float, as the board sends them; a byte
