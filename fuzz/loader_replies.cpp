@@ -68,7 +68,11 @@ ssize_t LoaderWrite(int, const void* buffer, size_t length) {
     if (length >= 4 + 6 && bytes[0] == 0x03 && bytes[1] == 0 && bytes[2] == 0 && bytes[3] == 0) {
         loader.rowZeroWrites++;
         FUZZ_CHECK(loader.vectorRead);
-        FUZZ_CHECK(std::memcmp(bytes + 4, loader.vector, 6) == 0);
+        // The answer holds each 3-byte instruction's bytes in the order
+        // opposite to the wire's.
+        const uint8_t* v = loader.vector;
+        const uint8_t written[6] = {v[2], v[1], v[0], v[5], v[4], v[3]};
+        FUZZ_CHECK(std::memcmp(bytes + 4, written, 6) == 0);
     }
     std::string answer;
     if (loader.at >= loader.size) {

@@ -49,8 +49,12 @@ std::vector<unsigned char> BlockFrame(const HexBlock& block) {
     return frame;
 }
 
+// Input left from an earlier answer (a loader that said more than was read)
+// is dropped first: it would shift this answer, and with it the reset vector
+// that must go back to the board unchanged.
 int Exchange(const std::vector<unsigned char>& request, unsigned char* answer, int count,
              int timeoutMs) {
+    ClearPort();
     WriteBlock(request.data(), static_cast<int>(request.size()));
     SleepMicroseconds(1000);
     return ReadBlock(timeoutMs, answer, count);
