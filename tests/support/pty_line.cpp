@@ -35,15 +35,10 @@ bool Readable(int fd, int waitMs) {
     return poll(&p, 1, waitMs) > 0 && (p.revents & POLLIN);
 }
 
-int Unread(int fd) {
-    int n = 0;
-    return ioctl(fd, FIONREAD, &n) == 0 ? n : 0;
-}
-
 // Every byte readable on fd now, without waiting.
 std::string ReadAvailable(int fd) {
     std::string got;
-    for (int n; (n = Unread(fd)) > 0;) {
+    for (int n = 0; ioctl(fd, FIONREAD, &n) == 0 && n > 0;) {
         std::string part(static_cast<size_t>(n), '\0');
         const ssize_t r = read(fd, part.data(), part.size());
         if (r <= 0) break;
@@ -54,22 +49,21 @@ std::string ReadAvailable(int fd) {
 
 ScriptedBoard* scripted = nullptr;  // the board the serial link's calls report to
 
-ssize_t CountedRead(int fd, void* buffer, size_t length) {
-    const ssize_t n = read(fd, buffer, length);
+// Adds what the host read or wrote to the board's count.
+ssize_t Counted(ssize_t n, size_t ScriptedBoard::*count) {
     if (n > 0 && scripted) {
         std::lock_guard<std::mutex> lock(scripted->mutex);
-        scripted->hostRead += static_cast<size_t>(n);
+        scripted->*count += static_cast<size_t>(n);
     }
     return n;
 }
 
+ssize_t CountedRead(int fd, void* buffer, size_t length) {
+    return Counted(read(fd, buffer, length), &ScriptedBoard::hostRead);
+}
+
 ssize_t CountedWrite(int fd, const void* buffer, size_t length) {
-    const ssize_t n = write(fd, buffer, length);
-    if (n > 0 && scripted) {
-        std::lock_guard<std::mutex> lock(scripted->mutex);
-        scripted->hostWritten += static_cast<size_t>(n);
-    }
-    return n;
+    return Counted(write(fd, buffer, length), &ScriptedBoard::hostWritten);
 }
 
 // The host's wait for input. The answer of a scripted board may take long in
