@@ -3,20 +3,12 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
-#include <filesystem>
+#include <set>
 #include <string>
-#include <vector>
 
 #include "support/temp_dir.h"
 
 namespace {
-
-std::vector<std::string> Names(const std::string& folder) {
-    std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(folder))
-        names.push_back(entry.path().filename().string());
-    return names;
-}
 
 TEST(SafeWrite, ReplacesTheFileWholeKeepsItsModeOrReportsZeroAndKeepsTheOld) {
     TempDir dir;
@@ -29,7 +21,7 @@ TEST(SafeWrite, ReplacesTheFileWholeKeepsItsModeOrReportsZeroAndKeepsTheOld) {
     struct stat info;
     ASSERT_EQ(stat(path.c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 07777, 0640u);
-    EXPECT_EQ(Names(dir.path), std::vector<std::string>{"layout.qlf"});
+    EXPECT_EQ(FolderNames(dir.path), std::set<std::string>{"layout.qlf"});
     EXPECT_EQ(SafeWriteFile(dir.File("missing/file"), "x"), 0);
     EXPECT_EQ(SafeWriteFile("", "x"), 0);
     // A folder where the file should be: the rename fails, the folder stays.
@@ -37,7 +29,7 @@ TEST(SafeWrite, ReplacesTheFileWholeKeepsItsModeOrReportsZeroAndKeepsTheOld) {
     ASSERT_TRUE(WriteFileText(dir.File("taken/inside"), "kept"));
     EXPECT_EQ(SafeWriteFile(dir.File("taken"), "x"), 0);
     EXPECT_EQ(ReadFileText(dir.File("taken/inside")), "kept");
-    EXPECT_EQ(Names(dir.path).size(), 2u);
+    EXPECT_EQ(FolderNames(dir.path).size(), 2u);
 }
 
 TEST(SafeWrite, OnlyTheNamesOfTemporaryFilesCountAsTemporary) {

@@ -29,3 +29,11 @@ bool WriteFileText(const std::string& path, const std::string& text) {
     out << text;
     return static_cast<bool>(out);
 }
+
+std::set<std::string> FolderNames(const std::string& folder) {
+    std::set<std::string> names;
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(folder, error))
+        names.insert(entry.path().filename().string());
+    return names;
+}

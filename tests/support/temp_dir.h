@@ -2,6 +2,7 @@
 // test ends.
 #pragma once
 
+#include <set>
 #include <string>
 
 struct TempDir {
@@ -19,3 +20,6 @@ std::string ReadFileText(const std::string& path);
 
 // Writes a string to a file, replacing it; returns false on failure.
 bool WriteFileText(const std::string& path, const std::string& text);
+
+// The names of the entries of a folder (none when it cannot be read).
+std::set<std::string> FolderNames(const std::string& folder);

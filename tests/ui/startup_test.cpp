@@ -8,7 +8,6 @@
 #include <gdk-pixbuf/gdk-pixbuf.h>
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <regex>
 #include <set>
 #include <string>
@@ -151,19 +150,12 @@ namespace {
 
 const std::string kImages = LONGARM_SOURCE_DIR "/images";
 
-std::set<std::string> ListFolder(const std::string& dir) {
-    std::set<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(dir))
-        names.insert(entry.path().filename().string());
-    return names;
-}
-
 // Every quoted picture name in the screens' sources is a committed file that
 // loads (a renamed or lost icon would show as a broken image).
 TEST(Images, EveryPictureTheScreensNameLoadsAndTheGeneratorMakesTheFolder) {
     const std::regex name("\"(?:\\./images/)?([A-Za-z0-9_-]+\\.(?:png|gif))\"");
     std::set<std::string> named;
-    for (const std::string& file : ListFolder(LONGARM_SOURCE_DIR "/src/ui")) {
+    for (const std::string& file : FolderNames(LONGARM_SOURCE_DIR "/src/ui")) {
         const std::string text = ReadFileText(LONGARM_SOURCE_DIR "/src/ui/" + file);
         for (auto m = std::sregex_iterator(text.begin(), text.end(), name);
              m != std::sregex_iterator(); ++m)
@@ -181,8 +173,8 @@ TEST(Images, EveryPictureTheScreensNameLoadsAndTheGeneratorMakesTheFolder) {
     const ProgramResult run = RunProgram(
         {"/usr/bin/python3", LONGARM_SOURCE_DIR "/tools/icons/draw_icons.py", tmp.File("images")});
     ASSERT_EQ(run.exitStatus, 0) << run.err;
-    EXPECT_EQ(ListFolder(tmp.File("images")), ListFolder(kImages));
-    for (const std::string& name : ListFolder(tmp.File("images"))) {
+    EXPECT_EQ(FolderNames(tmp.File("images")), FolderNames(kImages));
+    for (const std::string& name : FolderNames(tmp.File("images"))) {
         const std::string made = ReadFileText(tmp.File("images/" + name));
         EXPECT_TRUE(!made.empty() && made == ReadFileText(kImages + "/" + name))
             << name << " differs from the committed file: run tools/icons/draw_icons.py";
