@@ -1,7 +1,9 @@
 // Plays the board's firmware loader with arbitrary answers while the host
-// uploads a small HEX file (SendHexFile): the host's real serial-link and
-// upload code read the answers through replaced system calls, on a simulated
-// clock that every wait moves on, so time-outs cost nothing.
+// uploads the image of a small HEX file (SendHexImage): the host's real
+// serial-link and upload code read the answers through replaced system calls,
+// on a simulated clock that every wait moves on, so time-outs cost nothing.
+// The file is read once; each input uploads a copy of its image made in the
+// same memory, so no input pays for a fresh table of 300 KB.
 //
 // The input is a sequence of chunks, one taken whenever the host writes:
 //   0x00-0x7F  the next (byte) input bytes are the answer, as they are
@@ -18,11 +20,13 @@
 #include <cstring>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "base/timers.h"
 #include "base/ui_hooks.h"
 #include "fuzz_support.h"
 #include "machine/firmware_upload.h"
+#include "machine/hex_image.h"
 #include "machine/serial_link.h"
 #include "support/simulated_clock/simulated_clock.h"
 
@@ -123,17 +127,24 @@ constexpr const char* kHexText =
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FuzzSetUp();
-    static const std::string hexPath = [] {
+    static const std::vector<HexBlock> image = [] {
         const std::string path = ScratchPath("firmware.hex");
         WriteScratch(path, reinterpret_cast<const uint8_t*>(kHexText), std::strlen(kHexText));
+        std::unique_ptr<FILE, int (*)(FILE*)> file(std::fopen(path.c_str(), "r"), std::fclose);
+        std::vector<HexBlock> read;
+        int line = 0;
+        if (!file || ReadHexImage(file.get(), read, &line) != kHexRead)
+            FuzzFail(__FILE__, __LINE__, "the HEX file does not read");
         SerialLineCalls calls;
         calls.bytesQueued = LoaderQueued;
         calls.read = LoaderRead;
         calls.write = LoaderWrite;
         calls.waitReadable = LoaderWait;
         SetSerialLineCalls(calls);
-        return path;
+        return read;
     }();
+    static std::vector<HexBlock> upload;
+    upload = image;
     loader = Loader{};
     loader.input = data;
     loader.size = size;
@@ -141,9 +152,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     OnSimulatedClockMoved(CheckUploadTime);
     sp = kFakeLine;
 
-    std::unique_ptr<FILE, int (*)(FILE*)> file(std::fopen(hexPath.c_str(), "r"), std::fclose);
-    FUZZ_CHECK(file != nullptr);
-    const int result = SendHexFile(file.get());
+    const int result = SendHexImage(upload);
     FUZZ_CHECK(result == kUploadDone || result == kUploadNoVector || result == kUploadBlockFailed ||
                result == kUploadNoLoader);
     if (result == kUploadDone) FUZZ_CHECK(loader.rowZeroWrites >= 1);

@@ -144,6 +144,10 @@ int SendHexFile(FILE* file, const LoaderTiming& timing) {
     int line = 0;
     const int read = ReadHexImage(file, image, &line);
     if (read != kHexRead) return read;  // the reader's numbers are the upload's
+    return SendHexImage(image, timing);
+}
+
+int SendHexImage(std::vector<HexBlock>& image, const LoaderTiming& timing) {
     ProcessPendingEvents();
 
     const unsigned char start[] = {0xFF, 0xFF, 0xFF, kLoaderStart};

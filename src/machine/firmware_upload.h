@@ -78,3 +78,7 @@ int SendHexData(const HexBlock& block, const LoaderTiming& timing = LoaderTiming
 // the reader ends it before anything is sent. With the line not open nothing
 // answers: kUploadNoLoader.
 int SendHexFile(FILE* file, const LoaderTiming& timing = LoaderTiming{});
+
+// The upload of SendHexFile from an image ReadHexImage has filled: the image's
+// row 0 takes the board's reset vector and every block its wire bytes.
+int SendHexImage(std::vector<HexBlock>& image, const LoaderTiming& timing = LoaderTiming{});
