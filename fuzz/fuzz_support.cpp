@@ -32,7 +32,11 @@ int AnswerSpecialAtOnce(int, const char*, const char*, int) {
 
 void FuzzSetUp(void (*installOnce)()) {
     if (!scratchFolder.empty()) return;
-    const char* base = access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp";
+    // scripts/fuzz names a folder it removes afterwards: the update_file
+    // harness shuts itself into its scratch folder and cannot remove it.
+    const char* base = std::getenv("LONGARM_FUZZ_SCRATCH");
+    if (!base || access(base, W_OK) != 0)
+        base = access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp";
     std::string pattern = std::string(base) + "/longarm-fuzz-XXXXXX";
     if (!mkdtemp(pattern.data())) FuzzFail(__FILE__, __LINE__, "no scratch folder");
     scratchFolder = pattern;
