@@ -67,7 +67,10 @@ void SetCursorFromFile(GdkWindow* window, const char* imagePath, int drain) {
 }
 
 gboolean CursorExpose(GtkWidget* widget, GdkEventExpose*, gpointer) {
-    if (widget->window) SetCursor(widget->window, kArrowCursor, 1);
+    // No draining here: a touch or timer handled in the middle of a paint
+    // could open a modal window, and the toolkit paints nothing new until the
+    // paint under way has returned, so that window would stay blank.
+    if (widget->window) SetCursor(widget->window, kArrowCursor, 0);
     return FALSE;
 }
 

@@ -226,6 +226,15 @@ TEST(ModalWindows, MessageButtonsAnswerTheTextIsLiteralProgressAndWaitingCanStop
     EXPECT_TRUE(WaitFor([&] { return status->abortRequested == 1; }));
     CloseStatusWindow(status);
     SetUserInterfaceHooks({});
+    // Painting a window never runs the main loop (a window opened mid-paint
+    // would stay blank).
+    bool ranInPaint = false;
+    const guint idle = g_idle_add(
+        +[](gpointer ran) -> gboolean { return *static_cast<bool*>(ran) = true, FALSE; },
+        &ranInPaint);
+    CursorExpose(interface->window, nullptr, nullptr);
+    EXPECT_FALSE(ranInPaint);
+    g_source_remove(idle);
     // (A waiting window cancelled during a placement is the layout screen's test.)
     // The band over the menu row: the title in one line, Cancel a touch target
     // at both icon sizes, the view under the menu row left free.
