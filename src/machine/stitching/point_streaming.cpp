@@ -79,7 +79,7 @@ int SendLeadLine(FullPattern_t* target) {
     int read = GetSteadyXY(&x, &y);
     LogLine("SLL: Check Response");
     float startX = static_cast<float>(x), startY = static_cast<float>(y);
-    if (read != 0) {
+    if (read != 0 || std::hypot(target->x - startX, target->y - startY) > kLongestLeadLine) {
         // From a made-up start the first move would drive the head anywhere.
         LogLine("SLL: Head Position Unreadable");
         if (robotIsStitching) StitchOff();

@@ -38,6 +38,11 @@ constexpr int kLeadLineNoPosition = -1;  // the head position could not be read:
 // units, for a lead line sewn with stitching on to start there.
 constexpr float kLeadStartTolerance = 50.0f;
 
+// Longest lead line, path units: no frame is 1,000 inches long, so a head
+// reported farther from the target is a reading garbled on the line, and the
+// moves would drive the head towards a place it cannot be.
+constexpr float kLongestLeadLine = 1.0e6f;
+
 // Leads the head from its position to target (none: to fpTemp) in moves of at
 // most 0.2 inch, accelerating from and braking to minSpeed. The position is
 // read until two readings agree (GetSteadyXY), so a garbled reply is not taken

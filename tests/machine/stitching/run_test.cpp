@@ -658,6 +658,11 @@ TEST_F(StreamingTest, LeadLinesGoInShortMovesAndAStitchedOneOnlyFromThePath) {
     EXPECT_EQ(Record().size(), 15u);
     FreeFullPattern(jump);
     FreeFullPattern(elsewhere);
+    // A head farther from the target than any frame is long: a garbled reading.
+    DisableX();
+    Sim("push 999751 0");  // 1,000,001 from the target
+    EXPECT_EQ(SendLeadLine(path), kLeadLineNoPosition);
+    EXPECT_EQ(Record().size(), 15u);
 
     // The stop flag ends the sending of points before the first.
     EXPECT_EQ(SendPoints(nullptr), 0);
