@@ -8,8 +8,6 @@
 #include <cstdint>
 #include <string>
 
-#include "layout/layout_file.h"
-
 // Section tags and the end byte.
 constexpr uint8_t kTagExtents = 1;
 constexpr uint8_t kTagPattern = 2;

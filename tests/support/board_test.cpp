@@ -4,7 +4,6 @@
 #include <cstdlib>
 
 #include "base/log.h"
-#include "base/timers.h"
 #include "base/ui_hooks.h"
 #include "layout/layout_selection.h"
 #include "machine/machine_parameters.h"

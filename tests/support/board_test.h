@@ -10,7 +10,6 @@
 #include <string>
 #include <vector>
 
-#include "base/application_state.h"
 #include "base/ui_hooks.h"
 #include "support/mc1sim_fixture.h"
 

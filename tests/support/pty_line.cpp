@@ -6,7 +6,6 @@
 #include <termios.h>
 #include <unistd.h>
 
-#include <chrono>
 #include <cstring>
 #include <stdexcept>
 

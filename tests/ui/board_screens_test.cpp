@@ -15,14 +15,12 @@
 #include <string>
 #include <vector>
 
-#include "app/machine_startup.h"
 #include "app/setup_values.h"
 #include "base/application_state.h"
 #include "base/defaults_file.h"
 #include "base/log.h"
 #include "base/program_settings.h"
 #include "base/screen_config.h"
-#include "base/system_paths.h"
 #include "base/timers.h"
 #include "base/ui_hooks.h"
 #include "layout/box_drawing.h"

@@ -13,7 +13,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdlib>
 #include <functional>
 #include <memory>
 #include <string>
@@ -29,7 +28,6 @@
 #include "layout/layout_selection.h"
 #include "layout/layout_tree.h"
 #include "layout/pattern_box.h"
-#include "layout/placement/array_repeat.h"
 #include "layout/placement/autofill.h"
 #include "layout/placement/hull_bounce.h"
 #include "layout/view_fixture.h"
@@ -37,7 +35,6 @@
 #include "layout/view_images.h"
 #include "layout/view_transform.h"
 #include "machine/machine_parameters.h"
-#include "machine/mc1_commands.h"
 #include "machine/nesting.h"
 #include "machine/serial_link.h"
 #include "machine/stitching/pattern_run.h"
@@ -57,7 +54,6 @@
 #include "ui/interface.h"
 #include "ui/keyboard.h"
 #include "ui/layout_actions.h"
-#include "ui/layout_view.h"
 #include "ui/menu.h"
 #include "ui/message_windows.h"
 #include "ui/nesting_screens.h"

@@ -16,7 +16,6 @@
 
 #include "base/application_state.h"
 #include "base/screen_config.h"
-#include "base/system_paths.h"
 #include "base/ui_hooks.h"
 #include "layout/layout_file.h"
 #include "layout/layout_selection.h"
@@ -27,7 +26,6 @@
 #include "support/temp_dir.h"
 #include "support_ui/ui_fixture.h"
 #include "ui/file_chooser.h"
-#include "ui/file_manager_screen.h"
 #include "ui/interface.h"
 #include "ui/keyboard.h"
 #include "ui/menu.h"

@@ -24,7 +24,6 @@
 #include "layout/pattern_box.h"
 #include "machine/machine_parameters.h"
 #include "machine/mc1_commands.h"
-#include "machine/serial_link.h"
 #include "machine/stitcher.h"
 #include "machine/stitching/demo_run.h"
 #include "machine/stitching/machine_toggles.h"

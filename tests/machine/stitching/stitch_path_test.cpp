@@ -10,10 +10,8 @@
 #include <tuple>
 #include <vector>
 
-#include "base/application_state.h"
 #include "base/log.h"
 #include "base/ui_hooks.h"
-#include "layout/layout_file.h"
 #include "layout/layout_selection.h"
 #include "layout/layout_tree.h"
 #include "layout/pattern_box.h"

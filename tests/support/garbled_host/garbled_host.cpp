@@ -23,7 +23,6 @@
 #include <fstream>
 #include <string>
 
-#include "base/application_state.h"
 #include "base/defaults_file.h"
 #include "base/log.h"
 #include "base/timers.h"
@@ -32,7 +31,6 @@
 #include "machine/serial_link.h"
 #include "machine/stitcher.h"
 #include "machine/stitching/pattern_run.h"
-#include "machine/stitching/run_flags.h"
 #include "machine/stitching/run_state.h"
 #include "machine/stitching/stitch_path.h"
 #include "support/run_layout.h"

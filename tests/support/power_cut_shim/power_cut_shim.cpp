@@ -20,7 +20,6 @@
 #include <stdlib.h>
 #include <sys/sendfile.h>
 #include <sys/stat.h>
-#include <sys/types.h>
 #include <sys/uio.h>
 #include <unistd.h>
 

@@ -21,7 +21,6 @@
 
 #include "app/crash_recovery.h"
 #include "app/machine_startup.h"
-#include "base/application_state.h"
 #include "base/defaults_file.h"
 #include "base/log.h"
 #include "base/safe_write.h"
