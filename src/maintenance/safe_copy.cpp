@@ -6,7 +6,7 @@
 
 #include <cerrno>
 #include <cstring>
-#include <vector>
+#include <memory>
 
 #include "base/log.h"
 #include "base/safe_write.h"
@@ -15,13 +15,15 @@ namespace {
 
 // Copies everything from one descriptor to the other.
 bool CopyDescriptor(int from, int to) {
-    std::vector<char> buffer(256 * 1024);
+    // Left uninitialised: filling it first would cost more than most copies.
+    constexpr size_t kBufferBytes = 64 * 1024;
+    const auto buffer = std::make_unique_for_overwrite<char[]>(kBufferBytes);
     for (;;) {
-        const ssize_t n = read(from, buffer.data(), buffer.size());
+        const ssize_t n = read(from, buffer.get(), kBufferBytes);
         if (n < 0 && errno == EINTR) continue;
         if (n < 0) return false;
         if (n == 0) return true;
-        if (!WriteAll(to, buffer.data(), static_cast<size_t>(n))) return false;
+        if (!WriteAll(to, buffer.get(), static_cast<size_t>(n))) return false;
     }
 }
 
