@@ -46,7 +46,8 @@ void FuzzSetUp(void (*installOnce)()) {
     ui.showMessage = AnswerAtOnce;
     ui.showMessageSpecial = AnswerSpecialAtOnce;
     SetUserInterfaceHooks(ui);
-    static FILE* silence = std::fopen("/dev/null", "w");
+    // The program's log is thrown away unless a finding is being reproduced.
+    static FILE* silence = std::getenv("LONGARM_FUZZ_LOG") ? stderr : std::fopen("/dev/null", "w");
     SetLogStream(silence);
     if (installOnce) installOnce();
 }

@@ -331,8 +331,10 @@ void ThreadBreak() {
         return;
     }
 
+    // Stop pressed while the restart point was chosen ends the restart too:
+    // the run is over, and nothing may enable the axes or move the head again.
     const int chosen = SetNeedle(stitchingOn);
-    if (chosen == 1 || chosen == 3) {
+    if (chosen == 1 || chosen == 3 || Ended()) {
         EndRestart();
         return;
     }
@@ -347,6 +349,10 @@ void ThreadBreak() {
     }
     if (hooks.movePointerOutOfView) hooks.movePointerOutOfView();
     ProcessPendingEvents();
+    if (Ended()) {
+        EndRestart();
+        return;
+    }
     SetBoardSpeed();
     EnableAxes();
     if (stitchingOn) StitchOff();

@@ -335,6 +335,25 @@ TEST_F(SlowRunTest, PauseKeepsTheQueueAndAThreadBreakRestartsAtTheChosenPointOrS
     EXPECT_GE(script.editViews, 1);
     EXPECT_EQ(script.mask, kIdleMenuMask);
     EXPECT_NE(CurrentRun().fullPattern, nullptr);
+
+    // Stop pressed while the restart point is confirmed ends the restart: the
+    // head is led nowhere after it and the machine stays released.
+    Sim("silence off");
+    Restart();
+    Ui().onDrain = OnceAfter(40, [] { PauseToggled(1); });
+    startButtonReleased();
+    ASSERT_EQ(allStop, 2);
+    size_t rowsAtStop = 0;
+    script.answer = [&](const std::string& text) {
+        if (text != "IS THIS WHERE YOU WANT TO RESTART?") return -5;
+        stopButtonReleased();
+        rowsAtStop = Record().size();
+        return -8;
+    };
+    ThreadBreak();
+    EXPECT_EQ(Count("PULL UP THE BOBBIN THREAD.\nPRESS OK TO CONTINUE THE PATTERN."), 0);
+    EXPECT_EQ(Record().size(), rowsAtStop);
+    ExpectMachineReleased();
 }
 
 // Starts refused or stopped before anything moves: empty box, handle bars not
