@@ -46,7 +46,8 @@ constexpr float kLongestLeadLine = 1.0e6f;
 // Leads the head from its position to target (none: to fpTemp) in moves of at
 // most 0.2 inch, accelerating from and braking to minSpeed. The position is
 // read until two readings agree (GetSteadyXY), so a garbled reply is not taken
-// for it. With stitching on (a short jump sewn without a tie-off) the line
+// for it, and one farther than kLongestLeadLine from the target is taken for a
+// garbled one all the same. With stitching on (a short jump sewn without a tie-off) the line
 // starts at the path point before the target, and only when the head is found
 // within kLeadStartTolerance of it. Returns one of the results above; a lead
 // line never starts from a position it could not read or trust (then nothing
