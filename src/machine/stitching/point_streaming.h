@@ -47,11 +47,11 @@ constexpr float kLongestLeadLine = 1.0e6f;
 // most 0.2 inch, accelerating from and braking to minSpeed. The position is
 // read until two readings agree (GetSteadyXY), so a garbled reply is not taken
 // for it, and one farther than kLongestLeadLine from the target is taken for a
-// garbled one all the same. With stitching on (a short jump sewn without a tie-off) the line
-// starts at the path point before the target, and only when the head is found
-// within kLeadStartTolerance of it. Returns one of the results above; a lead
-// line never starts from a position it could not read or trust (then nothing
-// is sent and stitching is switched off).
+// garbled one all the same. With stitching on (a short jump sewn without a
+// tie-off) the line starts at the path point before the target, and only when
+// the head is found within kLeadStartTolerance of it. Returns one of the
+// results above; a lead line never starts from a position it could not read or
+// trust (then nothing is sent and stitching is switched off).
 int SendLeadLine(FullPattern_t* target);
 
 // Hands the points of a list to the board as places free up, at the lead-line
