@@ -200,6 +200,7 @@ int GetStitchSettingsAtStartUp() {
         StoreStitchSettings(5, 40, 2, 4);
         return 2;
     }
+    ClearPort();  // an answer that came too late for an earlier request
     SendCommand(kCmdGetStitchSettings);
     // Up to 11 polls 2.5 ms apart.
     if (WaitForBytes(4, 28) >= 4 && ReadStitchSettingBytes() == 0) return 0;
@@ -228,6 +229,7 @@ int GetSlowSetting() {
         Machine().slow = 3.0f;
         return 2;
     }
+    ClearPort();  // the stitch settings' answer, when it came too late
     SendCommand(kCmdGetSlow);
     // Up to 100 polls 10 ms apart.
     float value = 0.0f;
