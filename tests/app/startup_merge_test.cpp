@@ -1,18 +1,13 @@
 // The start-up merge without a board (the serial line is not open, so MC1 counts
-// as silent) or with a scripted one, and the factory reset with its question.
+// as silent), and the factory reset with its question.
 #include <gtest/gtest.h>
 
-#include <poll.h>
-
-#include <algorithm>
 #include <cmath>
 #include <vector>
 
 #include "app/machine_startup.h"
 #include "app/settings_test.h"
-#include "base/timers.h"
 #include "base/ui_hooks.h"
-#include "machine/serial_link.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -58,37 +53,6 @@ TEST_F(StartupMergeTest, SilentBoardWritesTheFirstStartValuesOrReadsEverySlotOfT
     EXPECT_EQ(MemorySlots(), Slots(file));
     EXPECT_EQ(Machine().maxSpeed, 55.0f);
     EXPECT_FLOAT_EQ(Machine().minSpeed, 5.0f);  // minimumSpeed 3 is not in the file
-}
-
-// A board that answers the constants but never its stitch settings (the
-// simulated board always answers): the start-up values. The line's waits move
-// the manual clock, so the time-out passes at once.
-TEST_F(StartupMergeTest, StitchSettingsNeverAnsweredGiveTheStartUpValues) {
-    PtyLine line;
-    SetSerialDevicePath(line.slavePath);
-    ASSERT_GE(OpenPort(), 0);
-    UseManualClock();
-    SerialLineCalls calls;
-    calls.waitReadable = [](int fd, int milliseconds) {
-        pollfd p{fd, POLLIN, 0};
-        if (poll(&p, 1, std::min(milliseconds, 20)) <= 0) AdvanceClock(milliseconds);
-    };
-    SetSerialLineCalls(calls);
-    std::string constants;
-    for (int v : {31, 9, 32, 10, 42, 120, 150, 41})
-        constants += LE32(v);
-    ScriptedBoard board(line, {{8, constants}});
-    EXPECT_EQ(RunStartupMerge(), kMergeFromBoard);
-    const std::vector<double> expected = {4, 150, 5, 40, 31, 9, 32, 10, 41, 42, 120};
-    const std::vector<double> memory = MemorySlots();
-    EXPECT_EQ(std::vector<double>(memory.begin(), memory.begin() + 11), expected);
-    EXPECT_EQ(Machine().minimumSpeed, 2);
-    EXPECT_EQ(Machine().maxSpeed, 40.0f);
-    EXPECT_EQ(Slots(ReadFileText(path)), expected);
-    SetSerialLineCalls({});
-    UseRealClock();
-    ClosePort();
-    SetSerialDevicePath("");
 }
 
 TEST_F(StartupMergeTest, ShortAndEmptyFilesAreCompletedWithTheUnreadableColumn) {
@@ -182,12 +146,6 @@ TEST_F(StartupMergeTest, FactoryResetAsksFirstAndSavesTheFactoryColumn) {
     EXPECT_EQ(Machine().minimumSpeed, 2);
     EXPECT_EQ(Machine().slow, 5.0f);
     EXPECT_EQ(Machine().maxSpeed, 40.0f);
-    // A reset that cannot save says so before it reports the reset.
-    SetDefaultsFilePath(dir.File("missing/defaults.mrl").c_str());
-    shown.clear();
-    EXPECT_EQ(AskAndResetToFactoryDefaults(), 1);
-    EXPECT_EQ(shown, (std::vector<std::string>{kFactoryResetQuestion, kFactoryResetNotSaved,
-                                               kFactoryResetDone}));
 }
 
 }  // namespace

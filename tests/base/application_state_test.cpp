@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 
 #include "layout/layout_selection.h"
 
@@ -13,13 +14,11 @@ TEST(ApplicationState, StatusBarIsCutToFitAndReleaseAllUiEndsEveryEditMode) {
     EXPECT_STREQ(statusBar, "");
     static int viewReleases = 0;
     releaseViewEditState = [] { viewReleases++; };
-    for (int i = 1; i <= 2; ++i) {
-        SetHighlightIndex(3);
-        SetStatusBar("Select Pattern Autofill");
-        ReleaseAllUI();
-        EXPECT_EQ(viewReleases, 1);  // the second time without the view code
-        EXPECT_STREQ(statusBar, "");
-        EXPECT_EQ(HighlightIndex(), -1);
-        releaseViewEditState = nullptr;
-    }
+    SetHighlightIndex(3);
+    SetStatusBar("Select Pattern Autofill");
+    ReleaseAllUI();
+    EXPECT_EQ(std::tuple(viewReleases, std::string(statusBar), HighlightIndex()),
+              std::tuple(1, std::string(), -1));
+    releaseViewEditState = nullptr;
+    ReleaseAllUI();  // without the view code
 }

@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <tuple>
 
 #include "support/run_program.h"
 #include "support/temp_dir.h"
@@ -30,14 +31,12 @@ TEST_F(DefaultsFileTest, SlotsAreLittleEndianWordsAndAGapIsZeroFilled) {
     expected.replace(12, 4, "\x00\x00\xc0\x3f", 4);
     expected.replace(80, 4, "\x78\x56\x34\x12", 4);
     EXPECT_EQ(Bytes(), expected);
-    int i = 0;
+    int i = 0, j = 0;
     float f = 0;
-    EXPECT_EQ(ReadDefaultInt(kSlotTOut, &i), 1);
-    EXPECT_EQ(i, -2);
-    EXPECT_EQ(ReadDefaultFloat(kSlotSpeed, &f), 1);
-    EXPECT_EQ(f, 1.5f);
-    EXPECT_EQ(ReadDefaultInt(kSlotNeedleUpPress, &i), 1);
-    EXPECT_EQ(i, 0x12345678);
+    EXPECT_EQ(ReadDefaultInt(kSlotTOut, &i) + ReadDefaultFloat(kSlotSpeed, &f) +
+                  ReadDefaultInt(kSlotNeedleUpPress, &j),
+              3);
+    EXPECT_EQ(std::tuple(i, f, j), std::tuple(-2, 1.5f, 0x12345678));
     EXPECT_EQ(SendDefaults(), 1);
     for (int k = 0; k < kDefaultSlotCount; ++k)  // the file's float slots
         EXPECT_EQ(kDefaultSlotInfo[k].isFloat,
@@ -58,16 +57,13 @@ TEST_F(DefaultsFileTest, AReadNeedsAllFourBytesAndAnOversizedFileLosesItsTail) {
     EXPECT_EQ(ReadDefaultInt(kSlotStitchButtonsOn, &value), 1);
     EXPECT_EQ(value, 0x01010101);
     ASSERT_TRUE(WriteFileText(path, std::string(104, '\x02')));
-    EXPECT_EQ(ReadDefaultInt(kSlotShowAdvancedFeatures, &value), 1);
-    EXPECT_EQ(value, 0x02020202);
+    EXPECT_EQ(std::pair(ReadDefaultInt(kSlotShowAdvancedFeatures, &value), value),
+              std::pair(1, 0x02020202));
     // Slots outside the table are refused whatever the file holds.
     ASSERT_TRUE(WriteFileText(path, std::string(5000, '\x05')));
-    EXPECT_EQ(ReadDefaultInt(-1, &value), 0);
-    EXPECT_EQ(ReadDefaultInt(26, &value), 0);
-    EXPECT_EQ(ReadDefaultFloat(26, &f), 0);
-    EXPECT_EQ(ReadDefaultInt(0, nullptr), 0);
-    EXPECT_EQ(WriteDefaultInt(26, 1), 0);
-    EXPECT_EQ(WriteDefaultFloat(-1, 1.0f), 0);
+    EXPECT_EQ(ReadDefaultInt(-1, &value) + ReadDefaultInt(26, &value) + ReadDefaultFloat(26, &f) +
+                  ReadDefaultInt(0, nullptr) + WriteDefaultInt(26, 1) + WriteDefaultFloat(-1, 1.0f),
+              0);
     EXPECT_EQ(Bytes(), std::string(5000, '\x05'));
     ASSERT_EQ(WriteDefaultInt(kSlotTOut, 100), 1);
     EXPECT_EQ(Bytes(), std::string(4, '\x05') + std::string("\x64\x00\x00\x00", 4) +
@@ -90,10 +86,8 @@ TEST_F(DefaultsFileTest, TheToolSetsSlotsByNameListsThemAndBadAssignmentsChangeN
               0);
     int speed = 0;
     float time = 0;
-    EXPECT_EQ(ReadDefaultInt(kSlotSpeed, &speed), 1);
-    EXPECT_EQ(speed, 55);
-    EXPECT_EQ(ReadDefaultFloat(kSlotNeedleUpTime, &time), 1);
-    EXPECT_EQ(time, 1250.5f);
+    EXPECT_EQ(ReadDefaultInt(kSlotSpeed, &speed) + ReadDefaultFloat(kSlotNeedleUpTime, &time), 2);
+    EXPECT_EQ(std::pair(speed, time), std::pair(55, 1250.5f));
     const std::string before = ReadFileText(file);
     EXPECT_EQ(before.size(), 88u);
     ProgramResult list = RunProgram({LONGARM_TOOL_PATH, "defaults", file});

@@ -1,5 +1,5 @@
 // The camera: capture-size choice and frame conversion, start-up and capture on
-// a scripted Video4Linux 1 device and on paths that are no camera, snapshots.
+// a scripted Video4Linux 1 device and on paths that are no camera.
 #include <gdk-pixbuf/gdk-pixbuf.h>
 #include <gtest/gtest.h>
 #include <libv4l1-videodev.h>
@@ -13,9 +13,7 @@
 #include "base/timers.h"
 #include "camera/camera_capture.h"
 #include "camera/camera_frame.h"
-#include "camera/camera_snapshot.h"
 #include "support/captured_log.h"
-#include "support/run_program.h"
 #include "support/temp_dir.h"
 
 // Colour c (0 red, 1 green, 2 blue) of pixel (x, y) of synthetic frame n.
@@ -246,14 +244,6 @@ TEST(CameraWithoutDevice, NoDeviceGivesNoRecordOperationsAnswerTheirCodesAndTool
                                 CloseCamera(&closed), OpenCamera(&closed)}),
               (std::vector<int>{2, 2, 0, 1, 1}));
     EXPECT_LT(closed.descriptor, 0);
-
-    const std::string out = dir.File("head.png");
-    ProgramResult r =
-        RunProgram({LONGARM_TOOL_PATH, "camera", "--device", dir.File("video1"), out});
-    EXPECT_EQ(r.exitStatus, 1);
-    EXPECT_NE(r.err.find("no picture from " + dir.File("video1")), std::string::npos) << r.err;
-    EXPECT_FALSE(ReadFileText(out).size());
-    EXPECT_EQ(RunProgram({LONGARM_TOOL_PATH, "camera", "--device"}).exitStatus, 2);
 }
 
 TEST_F(ScriptedCamera, StartUpConfiguresTheDeviceReadsOnePictureAndClosesIt) {
@@ -347,24 +337,6 @@ TEST_F(ScriptedCamera, TheSizeReadBackIsUsedAFrameNotReadyIsWaitedForNoRgbGivesN
         EXPECT_TRUE(c.reads < 0 || device.reads == c.reads) << c.logged;
         EXPECT_NE(log.find(c.logged), std::string::npos) << log;
     }
-}
-
-TEST_F(ScriptedCamera, SnapshotSavesThePictureAsPngWithItsColours) {
-    TempDir dir;
-    const std::string path = dir.File("head.png");
-    int w = 0, h = 0, result = -1, unwritable = -1;
-    Logged([&] {
-        result = SaveCameraSnapshot(device.path.c_str(), path, &w, &h);
-        unwritable =
-            SaveCameraSnapshot(device.path.c_str(), dir.File("missing/head.png"), nullptr, nullptr);
-    });
-    ASSERT_EQ(result, 0);
-    EXPECT_EQ(unwritable, 2);
-    EXPECT_EQ(std::pair(w, h), std::pair(320, 240));
-    EXPECT_EQ(device.opens, device.closes);
-    GdkPixbuf* saved = gdk_pixbuf_new_from_file(path.c_str(), nullptr);
-    ExpectSyntheticPicture(saved, 0);
-    if (saved) g_object_unref(saved);
 }
 
 }  // namespace

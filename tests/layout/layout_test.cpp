@@ -149,45 +149,7 @@ TEST_F(LayoutTest, SpanOfTheCurrentBox) {
     EXPECT_FLOAT_EQ(patternLayout->x, 2.5f);
 }
 
-// 10 pixels per inch, the box origin at pixel (20, 20).
-TEST_F(LayoutTest, ClosestPatternByScreenDistanceAndATouchInsideAnOutlineSmallestFirst) {
-    MakeBox({{2, 20}, {20, 20}, {20, 2}, {2, 2}});
-    SetCurrentPatternBox(0);
-    SetViewScale(0.1f);
-    int slot = LoadRectangle(1, 1);
-    LayoutNode* far = NewPatternLayoutNode(slot, -1, 0, 3, 0);    // pixel (50, 20)
-    LayoutNode* left = NewPatternLayoutNode(slot, -1, 0, 0, 0);   // pixel (20, 20)
-    LayoutNode* right = NewPatternLayoutNode(slot, -1, 0, 2, 0);  // pixel (40, 20)
-    // A tie at 10 px goes by list order.
-    EXPECT_EQ(
-        (std::vector<LayoutNode*>{GetClosestPattern(30, 20, 0), GetClosestPattern(30, 20, 1),
-                                  GetClosestPattern(30, 20, 2), GetClosestPattern(30, 20, 3)}),
-        (std::vector<LayoutNode*>{left, right, far, nullptr}));
-    panX = 10;
-    EXPECT_EQ(GetClosestPattern(30, 20, 0), left);  // left now at 30
-    panX = 0;
-    ClearLayout();
-    LayoutNode* big = NewPatternLayoutNode(LoadRectangle(8, 6), -1, 0, 0, 0);    // 20..100, 20..80
-    LayoutNode* small = NewPatternLayoutNode(LoadRectangle(2, 2), -1, 0, 5, 3);  // 70..90, 50..70
-    // 90..100, 65..75
-    LayoutNode* near = NewPatternLayoutNode(LoadRectangle(1, 1), -1, 0, 7, 4.5f);
-    // Inside big and small, or big only, nearest to near's corner: the smallest outline wins.
-    EXPECT_EQ(std::pair(GetClosestPattern(85, 60, 0), GetTouchedPattern(85, 60)),
-              std::pair(near, small));
-    EXPECT_EQ(std::pair(GetClosestPattern(95, 40, 0), GetTouchedPattern(95, 40)),
-              std::pair(near, big));
-    EXPECT_EQ(GetTouchedPattern(95, 70), near);   // inside big and near
-    EXPECT_EQ(GetTouchedPattern(20, 80), big);    // the outline's edge counts
-    EXPECT_EQ(GetTouchedPattern(101, 81), near);  // outside every outline: the nearest
-    panX = 100;  // the outlines move with the pan; (85, 60) outside all, big's corner nearest
-    EXPECT_EQ(std::pair(GetTouchedPattern(185, 60), GetTouchedPattern(85, 60)),
-              std::pair(small, big));
-    panX = 0;
-    SetCurrentPatternBox(1);  // no placement in another box
-    EXPECT_EQ(GetTouchedPattern(85, 60), nullptr);
-}
-
-TEST_F(LayoutTest, RemovingTheLastPlacementUnloadsItsPatternAndArraySlotsAreReused) {
+TEST_F(LayoutTest, RemovingTheLastPlacementUnloadsItsPattern) {
     MakeBox({{0, 20}, {20, 20}, {20, 0}, {0, 0}});
     SetCurrentPatternBox(0);
     const int a = LoadRectangle(1, 1), b = LoadRectangle(1, 1);
@@ -201,19 +163,6 @@ TEST_F(LayoutTest, RemovingTheLastPlacementUnloadsItsPatternAndArraySlotsAreReus
     EXPECT_EQ(Logged([&] { RemoveLayoutNode(a1); }), "Pattern 2\nremove pattern\n");
     EXPECT_TRUE(!GetPattern(a) && patternList.count == 1 && GetNextPattern() == a);
     EXPECT_EQ(patternLayout, b1);
-    LayoutNode stranger;
-    RemoveLayoutNode(&stranger);  // not in the list: nothing happens
-    EXPECT_EQ(CountLayoutNodes(), 1);
-    // (Turning an array is checked with the placement edits.)
-    for (int i = 0; i < kArraySlots; i++)
-        ASSERT_EQ(NewArrayNode(1, 1, 1, 1), i);
-    EXPECT_EQ(NewArrayNode(1, 1, 1, 1), -1);
-    RemoveArrayNode(3);
-    RemoveArrayNode(77);
-    EXPECT_TRUE(!GetArrayNode(3) && !GetArrayNode(50) && !GetArrayNode(-1));
-    EXPECT_EQ(NewArrayNode(2, 1.5f, 3, 2.5f), 3);
-    SetArrayNode(3, 4, 1, 5, 1);
-    EXPECT_EQ(std::pair(GetArrayNode(3)->down, GetArrayNode(3)->across), std::pair(4, 5));
 }
 
 TEST_F(LayoutTest, BoxCornersClosingEdgeOriginSizeAngleAndCentre) {
@@ -384,16 +333,6 @@ TEST_F(LayoutTest, ScaledPathsStayCentredOnTheUnscaledOnesInTheFrame) {
     }
     EXPECT_EQ(got, (std::vector<double>{92, 65, 1, 108, 65, 0, 108, 67, 1, 92, 67, 0}));
     EXPECT_EQ(unscaled, (std::vector<double>{96, 104, 104, 96}));
-    // The box outline: its origin at the frame's origin.
-    const std::vector<ScalePreviewPoint> outline =
-        ScalePreviewBoxOutline(*GetPatternBox(box), frame);
-    ASSERT_EQ(outline.size(), 4u);
-    EXPECT_TRUE(outline[0].start && !outline[3].start);
-    auto [left, right] = std::minmax_element(
-        outline.begin(), outline.end(), [](auto& a, auto& b) { return a.x + a.y < b.x + b.y; });
-    EXPECT_EQ((std::vector<double>{left->x, left->y, right->x, right->y}),
-              (std::vector<double>{86, 54, 146, 94}));
-    EXPECT_TRUE(ScalePreviewBoxOutline(PatternBox{}, frame).empty());
 }
 
 TEST_F(LayoutTest, AnArrayIsPreviewedWholeFillsThePreviewAndPercentsMoveTogether) {
@@ -486,26 +425,6 @@ TEST_F(PlacementTest, QuarterTurnsKeepASinglePlacementOrAWholeArrayCentred) {
     ExpectNear(Span(1, 2), {13, 10.5f, 1, 6}, 1e-3);
 }
 
-TEST_F(PlacementTest, FullPatternTurnVisitsSinglesAndArrayParentsOfTheCurrentBoxOnly) {
-    MakeRectBox(0, 0, 30, 30);
-    MakeRectBox(0, 40, 30, 30);
-    SetCurrentPatternBox(0);
-    int single = LoadPoints({{0, 0}, {2, 0}, {2, 1}});
-    int arrayed = LoadPoints({{0, 0}, {4, 0}, {4, 1}});
-    LayoutNode* s = NewPatternLayoutNode(single, -1, 0, 1, 1);
-    LayoutNode* parent = NewPatternLayoutNode(arrayed, -1, 0, 5, 5);
-    ASSERT_EQ(ApplyRepeat(parent, RepeatSettings{2, 0, 1, 0}), 1);  // two rows
-    int other = LoadPoints({{0, 0}, {3, 0}, {3, 1}});
-    AppendLayoutNode(other, -1, 0, 2, 2, 1);                        // box 1: untouched
-    LayoutNode* twin = NewPatternLayoutNode(single, -1, 0, 20, 1);  // shares the pattern
-    RotateFullPattern(static_cast<float>(M_PI / 2));
-    // Each pattern turned once, not per placement or member.
-    ExpectNear(
-        {GetPattern(single)->width, CentreOf(twin).x, CentreOf(twin).y, GetPattern(arrayed)->width,
-         GetPattern(arrayed)->height, GetPattern(other)->width, CentreOf(s).x, CentreOf(s).y},
-        {1, 21, 1.5f, 1, 4, 3, 2, 1.5f}, 1e-3);
-}
-
 TEST_F(PlacementTest, ScalingKeepsTheCentreOfAPlacementAndOfAnArray) {
     MakeRectBox(0, 0, 40, 40);
     int slot = LoadPoints({{0, 0}, {2, 0}, {2, 1}});
@@ -525,46 +444,6 @@ TEST_F(PlacementTest, ScalingKeepsTheCentreOfAPlacementAndOfAnArray) {
     // array's centre (11.5, 10.5) stays; the other placement did not move.
     ExpectNear({member->x - parent->x, (parent->x + member->x + 0.5f) / 2, parent->y + 1.5f, n->x},
                {1, 11.5f, 10.5f, before.x - 2}, 1e-4);
-}
-
-TEST_F(PlacementTest, RemovingAMemberRemovesItsWholeArrayAndNothingElse) {
-    MakeRectBox(0, 0, 40, 40);
-    int a = LoadPoints({{0, 0}, {1, 0}, {1, 1}});
-    int b = LoadPoints({{0, 0}, {1, 0}, {1, 1}});
-    LayoutNode* single = NewPatternLayoutNode(b, -1, 0, 30, 30);
-    LayoutNode* parent = NewPatternLayoutNode(a, -1, 0, 0, 0);
-    ASSERT_EQ(ApplyRepeat(parent, RepeatSettings{2, 0, 2, 0}), 1);
-    LayoutNode* other = NewPatternLayoutNode(b, -1, 0, 20, 20);
-    const int array = parent->arrayIndex;
-    RemovePlacementOrArray(parent->next->next);  // a repeat, not the parent
-    EXPECT_TRUE(CountLayoutNodes() == 2 && patternLayout == single && single->next == other);
-    EXPECT_EQ(GetArrayNode(array), nullptr);
-    EXPECT_EQ(GetPattern(a), nullptr);  // nothing shows it any more
-    RemovePlacementOrArray(other);
-    RemovePlacementOrArray(nullptr);
-    EXPECT_EQ(CountLayoutNodes(), 1);
-    EXPECT_NE(GetPattern(b), nullptr);  // still shown by the single placement
-}
-
-TEST_F(PlacementTest, NextSkipsTheWholeArrayAndWrapsToTheNearest) {
-    MakeRectBox(0, 0, 100, 100);
-    SetViewScale(0.1f);  // 10 pixels per inch, no pan
-    int slot = LoadPoints({{0, 0}, {1, 0}, {1, 1}});
-    LayoutNode* nearest = NewPatternLayoutNode(slot, -1, 0, 0, 0);  // pixel (0, 0)
-    LayoutNode* parent = NewPatternLayoutNode(slot, -1, 0, 2, 0);   // 20 px
-    ASSERT_EQ(ApplyRepeat(parent, RepeatSettings{1, 0, 3, 0}), 1);  // 20, 30, 40 px
-    LayoutNode* far = NewPatternLayoutNode(slot, -1, 0, 9, 0);      // 90 px
-    // From the array all three are skipped; past the farthest back to the nearest.
-    const std::pair<LayoutNode*, int> steps[] = {{parent, 1}, {far, 4}, {nearest, 0}};
-    LayoutNode* at = nearest;
-    int skip = 0;
-    for (const auto& [next, skipped] : steps) {
-        at = NextPlacement(0, 0, at, &skip);
-        EXPECT_EQ(at, next);
-        EXPECT_EQ(skip, skipped);
-    }
-    skip = 2;  // a member in the middle of the array selected
-    EXPECT_EQ(NextPlacement(0, 0, parent->next, &skip), far);
 }
 
 TEST_F(PlacementTest, PropertiesMoveOnlyTheAxisThatChangedResizeOrMoveTheBox) {
@@ -594,13 +473,6 @@ TEST_F(PlacementTest, PropertiesMoveOnlyTheAxisThatChangedResizeOrMoveTheBox) {
                {4, 3, shown.startX, shown.startY}, 1e-4);
     EXPECT_EQ(ApplyPlacementProperties(n, now, now.startX, now.startY, 0, 3, 0), 0);
     EXPECT_EQ(ApplyPlacementProperties(n, now, now.startX, now.startY, 4, 0, 0), 0);
-    // No size to scale from: refused, nothing changes.
-    int flat = LoadPoints({{0, 0}, {2, 0}});
-    LayoutNode* line = NewPatternLayoutNode(flat, -1, 0, 1, 1);
-    GetPlacementProperties(line, &shown);
-    EXPECT_EQ(ApplyPlacementProperties(line, shown, 1, 1, 2, 1, 0), 0);
-    EXPECT_EQ(ApplyPlacementProperties(line, shown, 1, 1, -2, 0, 0), 0);
-    EXPECT_FLOAT_EQ(GetPattern(flat)->height, 0);
     // With Move All the box moves, not the placements; sizes are ignored.
     n = NewPatternLayoutNode(slot, -1, 0, 2, 3);
     GetPlacementProperties(n, &shown);
@@ -616,10 +488,8 @@ TEST_F(PlacementTest, PropertiesMoveOnlyTheAxisThatChangedResizeOrMoveTheBox) {
 }
 
 // The layout view's arithmetic that the reference pictures of the view cannot
-// show: truncation order, grid steps, zoom without box, layout or size, and
-// the limit at which markers join. (The fitted zoom and the marker positions
-// are checked by those pictures.)
-TEST_F(ViewTest, TruncationGridZoomAndMarkers) {
+// show: truncation order and grid steps.
+TEST_F(ViewTest, TruncationAndGrid) {
     // x: int(int(2.0 / 0.03) + 1.0 / 0.03 + 7) = int(66 + 33.33 + 7) = 106, not 107;
     // y: int(int(0.5 / 0.03) + 2.0 / 0.03 - 12) = int(16 + 66.67 - 12) = 70, not 71.
     const ViewFrame frame{0.03f, 7, -12, 1.0f, 2.0f};
@@ -639,44 +509,6 @@ TEST_F(ViewTest, TruncationGridZoomAndMarkers) {
         {0.01f, 25}, {0.03f, 16}, {0.06f, 16}, {0.2f, 5}, {0.0f, 0}};
     for (const auto& [scale, spacing] : grids)
         EXPECT_EQ(GridSpacing(scale), spacing) << scale;
-    ResetLayout();
-    MakeRectBox(2, 3, 19, 9);
-    MakeRectBox(0, 0, 0.01f, 0.01f);
-    // Without a box the placements (39 x 4 inches from (2, 0.5)) are centred
-    // at 0.125 inch per pixel: 160 - int(19.5 / 0.125) - int(2 / 0.125).
-    EXPECT_EQ(ComputeZoomAll(320, 160, nullptr, 39, 4, 2, 0.5f).panX, 160 - 156 - 16);
-    ExpectFloats(
-        {ComputeZoomAll(100000, 100000, GetPatternBox(1), -1, -1, 0, 0).scale,
-         ComputeZoomAll(320, 200, nullptr, -1, -1, 0, 0).scale,
-         ComputeZoomAll(0, 200, GetPatternBox(0), 5, 5, 0, 0).scale,
-         ComputeZoomExtents(320, 200, nullptr), ComputeZoomExtents(320, 200, GetPatternBox(0)),
-         ComputeZoomExtents(320, 20, GetPatternBox(0))},
-        {0.001f, 0.001f, 0.001f, 0.001f, 19.0f / 320, 9.0f / 20});
-    // Markers show where ends are more than an eighth inch apart: the first
-    // start is compared with the quilt origin, each later start with the end
-    // before it; the last placement always ends with a cross.
-    ResetLayout();
-    MakeRectBox(1, 1, 20, 20);
-    MakeRectBox(0, 0, 5, 5);
-    SetCurrentPatternBox(0);
-    SetViewScale(0.125f);
-    panX = 3;  // pixels: they must not count as inches
-    const int a = LoadPattern({{0, 0}, {2, 0}, {2, 1}});
-    NewPatternLayoutNode(a, -1, 0, -0.95f, -1);                            // (0.05, 0) to (2.05, 1)
-    NewPatternLayoutNode(LoadPattern({{0, 0}, {0, 3}}), -1, 0, 1.15f, 0);  // from (2.15, 1)
-    AppendLayoutNode(a, -1, 0, 0, 0, 1);                                   // another box
-    AppendLayoutNode(33, -1, 0, 0, 0, 0);                                  // no pattern
-    // Each placement as its start ("o": a circle) and end ("x": a cross).
-    auto marks = [] {
-        std::string shown;
-        for (const PlacementMarks& m : LayoutMarks(CurrentViewFrame(), 0))
-            shown += std::string(m.startCircle ? "o" : "-") + (m.endCross ? "x" : "-");
-        return shown;
-    };
-    EXPECT_EQ(marks(), "---x");
-    patternLayout->x = -0.8f;        // 0.2 from the origin
-    patternLayout->next->x = 1.35f;  // 0.15 from the end before, now (2.2, 1)
-    EXPECT_EQ(marks(), "oxox");
 }
 
 // The touch arithmetic: long press, swipes, corner arrows, the direction pad,
@@ -752,41 +584,29 @@ TEST(Gestures, PressesSwipesArrowsPadAndEditButtonsDecideAtTheirLimits) {
     }
 }
 
-TEST_F(ViewTest, BoxesStepOnlyToOccupiedSlotsAndMoveModesMoveTheBoxTheSelectionOrItsArray) {
+// Move all moves every placement of the current box; move selected one
+// placement or its whole array, and nothing once it left the layout.
+TEST_F(ViewTest, MoveModesMoveTheBoxTheSelectionOrItsArray) {
     MakeRectBox(0, 0, 20, 20);
     MakeRectBox(20, 0, 20, 20);
-    for (int current : {1, 49, 0}) {  // the real swipes step between the two
-        SetCurrentPatternBox(current);
-        EXPECT_EQ(StepPatternBox(current == 0 ? -1 : 1), 0) << current;
-        EXPECT_EQ(CurrentPatternBox(), current);
-    }
+    SetCurrentPatternBox(0);
     const int a = LoadPattern({{0, 0}, {1, 1}});
     LayoutNode* single = NewPatternLayoutNode(a, -1, 0, 1, 1);
     LayoutNode* member1 = NewPatternLayoutNode(a, 3, 1, 5, 5);
     LayoutNode* member2 = NewPatternLayoutNode(a, 3, 0, 7, 5);
     LayoutNode* other = AppendLayoutNode(a, -1, 0, 2, 2, 1);
-    // Move all: every placement of the current box, none of another box.
     EXPECT_EQ(MoveForMode(kModeMoveAll, 0.5f, -0.25f), 1);
     ExpectFloats({member2->y, other->x}, {4.75f, 2});
-    // Move selected: one placement, or its whole array.
-    SetSelectedNode(single);
-    EXPECT_EQ(MoveForMode(kModeMoveSelected, 0, 1), 1);
-    ExpectFloats({single->y, member1->y}, {1.75f, 4.75f});
     SetSelectedNode(member2);
     EXPECT_EQ(MoveForMode(kModeMoveSelected, 1, 0), 1);
     ExpectFloats({member1->x, single->x}, {6.5f, 1.5f});
-    // Pan mode, no selection, or a selection no longer in the layout: nothing moves.
     EXPECT_EQ(MoveForMode(kModePan, 1, 1), 0);
     LayoutNode* detached = CopyLayoutNode(single);
-    EXPECT_TRUE(detached->source == single && !detached->next && !CopyLayoutNode(nullptr));
     SetSelectedNode(detached);
     EXPECT_EQ(MoveForMode(kModeMoveSelected, 1, 1), 0);
     EXPECT_FLOAT_EQ(detached->x, 1.5f);
     SetSelectedNode(nullptr);
     FreeDetachedLayoutNode(detached);
-    EXPECT_EQ(MoveForMode(kModeMoveSelected, 1, 1), 0);
-    ClearLayout();
-    EXPECT_EQ(MoveForMode(kModeMoveAll, 1, 1), 0);
 }
 
 std::vector<float> Corners(const PatternBox& box) {
@@ -927,15 +747,6 @@ TEST_F(ViewTest, PatternImagesStayWithinTheBudgetAndPaintTheSamePicture) {
     EXPECT_GT(Pixels(first, "\0\0\0\xFF"), 1000);  // opaque black
     EXPECT_EQ(Paint(), first);
     EXPECT_EQ(PatternImagesInUse().drawn - drawnBefore, 24);  // dropped ones drawn again
-    // The highlighted entity of the selected pattern is painted red.
-    Pattern* selected = GetPattern(0);
-    selected->commandType = {PatternCommandType::EntityStart};
-    selected->commandPoint = {1};
-    selected->commandCount = 1;
-    SetSelectedNode(NewPatternLayoutNode(0, -1, 0, 0, 0));
-    SetHighlightIndex(1);
-    const std::string highlighted = Paint();
-    EXPECT_GT(Pixels(highlighted, "\0\0\xFF\xFF"), 0);
     DropPatternImages();
 }
 

@@ -6,33 +6,23 @@
 
 namespace {
 
-bool Shown(GtkWidget* widget) {
-    return gtk_widget_get_visible(widget) && gtk_widget_get_mapped(widget);
-}
-
 struct Box {
     int x, y, w, h;
 };
 
-// Where a widget is on the screen.
+// Where a widget is on the screen: a widget with a window of its own sits at
+// that window's origin, the others where their allocation puts them in it.
 Box ScreenBox(GtkWidget* widget) {
-    GtkAllocation a;
-    gtk_widget_get_allocation(widget, &a);
+    const GtkAllocation& a = widget->allocation;
     int x = 0, y = 0;
     gdk_window_get_origin(gtk_widget_get_window(widget), &x, &y);
-    // A widget with a window of its own sits at that window's origin; the
-    // others are placed in their parent's window by their allocation.
-    if (!gtk_widget_get_has_window(widget)) {
-        x += a.x;
-        y += a.y;
-    }
-    return {x, y, a.width, a.height};
+    const bool own = gtk_widget_get_has_window(widget);
+    return {x + (own ? 0 : a.x), y + (own ? 0 : a.y), a.width, a.height};
 }
 
 // The visible part of the toplevel window the widget is in.
 Box WindowBox(GtkWidget* widget) {
-    GtkWidget* top = gtk_widget_get_toplevel(widget);
-    GdkWindow* window = gtk_widget_get_window(top);
+    GdkWindow* window = gtk_widget_get_window(gtk_widget_get_toplevel(widget));
     int x = 0, y = 0, w = 0, h = 0;
     gdk_window_get_origin(window, &x, &y);
     gdk_drawable_get_size(window, &w, &h);
@@ -74,13 +64,12 @@ bool IsControl(GtkWidget* w) {
            GTK_IS_MENU_ITEM(w);
 }
 
-void Walk(GtkWidget* w, int minimum, std::string* problems, int* seen) {
-    if (!Shown(w)) return;
+void Walk(GtkWidget* w, int minimum, std::string* problems) {
+    if (!gtk_widget_get_visible(w) || !gtk_widget_get_mapped(w)) return;
     if (GTK_IS_TREE_VIEW(w)) {
         GtkTreeModel* model = gtk_tree_view_get_model(GTK_TREE_VIEW(w));
         GtkTreeIter iter;
         if (model && gtk_tree_model_get_iter_first(model, &iter)) {
-            (*seen)++;
             GtkTreePath* path = gtk_tree_model_get_path(model, &iter);
             GdkRectangle row;
             gtk_tree_view_get_background_area(GTK_TREE_VIEW(w), path, nullptr, &row);
@@ -101,16 +90,14 @@ void Walk(GtkWidget* w, int minimum, std::string* problems, int* seen) {
     if (IsControl(w)) {
         GtkWidget* parent = gtk_widget_get_parent(w);
         // A button inside a button or a combo box is part of that control.
-        if (!(parent && (GTK_IS_BUTTON(parent) || GTK_IS_COMBO_BOX(parent)))) {
-            (*seen)++;
+        if (!(parent && (GTK_IS_BUTTON(parent) || GTK_IS_COMBO_BOX(parent))))
             Check(w, ScreenBox(w), minimum, nullptr, problems);
-        }
         if (!GTK_IS_MENU_ITEM(w)) return;
     }
     if (!GTK_IS_CONTAINER(w)) return;
     GList* children = gtk_container_get_children(GTK_CONTAINER(w));
     for (GList* l = children; l; l = l->next)
-        Walk(GTK_WIDGET(l->data), minimum, problems, seen);
+        Walk(GTK_WIDGET(l->data), minimum, problems);
     g_list_free(children);
 }
 
@@ -120,14 +107,12 @@ int TouchTargetMinimum() {
     return screen_width <= 320 || screen_height <= 240 ? 24 : 40;
 }
 
-std::string SmallTouchTargets(GtkWidget* root, const std::string& place) {
+std::string SmallTouchTargets(const std::string& place) {
     std::string problems;
-    int seen = 0;
-    GList* tops = root ? g_list_prepend(nullptr, root) : gtk_window_list_toplevels();
+    GList* tops = gtk_window_list_toplevels();
     for (GList* l = tops; l; l = l->next)
-        Walk(GTK_WIDGET(l->data), TouchTargetMinimum(), &problems, &seen);
+        Walk(GTK_WIDGET(l->data), TouchTargetMinimum(), &problems);
     g_list_free(tops);
-    if (root && seen == 0) problems += "no control shown\n";
     std::string out;
     for (size_t start = 0, end; start < problems.size(); start = end + 1) {
         end = problems.find('\n', start);

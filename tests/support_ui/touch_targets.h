@@ -1,8 +1,5 @@
-// The touch-target check every screen test shares: a walk over the controls
-// (buttons, entries, sliders, lists, menu rows) that reports each one lying
-// partly off the screen or outside its own window, or smaller than a finger
-// in its smaller dimension; and the comparison of a picture with a reference
-// picture kept in tests/data.
+// The touch-target check over the controls on the screen, and the comparison
+// of a picture with a reference picture kept in tests/data.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -14,12 +11,10 @@
 // configured screen size: 24 on the 320 x 240 screen, 40 on larger ones.
 int TouchTargetMinimum();
 
-// Controls below root (root included; every visible toplevel window when root
-// is null) that are shown and cut off by the screen's or their window's edge,
-// or smaller than TouchTargetMinimum(), one line each starting with "place: "
-// ("" when all pass). A tree view counts by its rows. Below a root, meeting no
-// control at all is reported too.
-std::string SmallTouchTargets(GtkWidget* root, const std::string& place);
+// Controls (buttons, entries, sliders, menu rows, a list's rows) of the shown
+// windows that are cut off by the screen's or their window's edge, or smaller
+// than TouchTargetMinimum(), one line each starting with "place: "; "" when none.
+std::string SmallTouchTargets(const std::string& place);
 
 // Compares a picture (taken over; null: the top-left screen_width x
 // screen_height of the screen) with tests/data/<name>.png: at most 0.05 % of

@@ -23,6 +23,7 @@
 namespace {
 
 ScriptedResponder* responder = nullptr;
+std::string styleComplaints;  // what GTK said while a style file was parsed
 
 int ScriptedShowMessage(int kind, int buttons, const char* text) {
     responder->shown.push_back({kind, buttons, text ? text : ""});
@@ -44,9 +45,8 @@ int ScriptedKeyboard(std::string& text, const char* prompt) {
     return 1;
 }
 
-double ScriptedNumberEntry(const char* text, int, int, const char* title) {
+double ScriptedNumberEntry(const char* text, int, int, const char*) {
     responder->numberTexts.push_back(text ? text : "");
-    responder->numberTitles.push_back(title ? title : "");
     if (responder->numbers.empty()) return text ? g_ascii_strtod(text, nullptr) : 0.0;
     const double value = responder->numbers.front();
     responder->numbers.pop_front();
@@ -88,19 +88,6 @@ gboolean ScriptTick(gpointer data) {
     return TRUE;
 }
 
-// Screen coordinates of the widget's centre.
-bool WidgetCentre(GtkWidget* widget, int* x, int* y) {
-    if (widget == nullptr || widget->window == nullptr) return false;
-    gdk_window_get_origin(widget->window, x, y);
-    if (!gtk_widget_get_has_window(widget)) {
-        *x += widget->allocation.x;
-        *y += widget->allocation.y;
-    }
-    *x += widget->allocation.width / 2;
-    *y += widget->allocation.height / 2;
-    return true;
-}
-
 }  // namespace
 
 bool EnsureGtk() {
@@ -116,10 +103,6 @@ bool EnsureGtk() {
     }
     return state == 1;
 }
-
-namespace {
-std::string styleComplaints;
-}  // namespace
 
 std::string ParseStyleFile(const std::string& path) {
     styleComplaints = g_file_test(path.c_str(), G_FILE_TEST_IS_REGULAR) ? "" : "missing " + path;
@@ -283,8 +266,12 @@ void TapAt(GtkWidget* widget, int x, int y) {
 }
 
 bool XdotoolClick(GtkWidget* widget, bool wait) {
-    int x = 0, y = 0;
-    if (!WidgetCentre(widget, &x, &y)) return false;
+    if (widget == nullptr || widget->window == nullptr) return false;
+    int x = 0, y = 0;  // the widget's centre on the screen
+    gdk_window_get_origin(widget->window, &x, &y);
+    const bool own = gtk_widget_get_has_window(widget);
+    x += (own ? 0 : widget->allocation.x) + widget->allocation.width / 2;
+    y += (own ? 0 : widget->allocation.y) + widget->allocation.height / 2;
     const std::string xs = std::to_string(x), ys = std::to_string(y);
     const char* argv[] = {"xdotool", "mousemove", xs.c_str(), ys.c_str(), "click", "1", nullptr};
     if (!wait)

@@ -1,17 +1,12 @@
-// The layout screen on a real main window: the view as the quilter sees and
-// touches it (fixed layouts compared with reference pictures, the pattern
-// images, the camera background, the long press and the direction pad through
-// xdotool), the pattern pop-up and its entries, the scale, properties, Repeat
-// and echo dialogs clicked through while they run, automatic placement and
-// nesting, the stitch-out preview, and the touch walk over every menu, dialog
-// and screen at both screen sizes.
+// The layout screen on a real main window: the view against reference
+// pictures, the pattern pop-up and its entries, the scale and Repeat dialogs,
+// automatic placement and nesting, the stitch-out preview, and the touch walk
+// over every menu, dialog and screen.
 #include <gdk/gdk.h>
 #include <gtest/gtest.h>
 #include <gtk/gtk.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cmath>
 #include <functional>
 #include <memory>
@@ -19,7 +14,6 @@
 #include <vector>
 
 #include "app/crash_recovery.h"
-#include "base/application_state.h"
 #include "base/program_settings.h"
 #include "base/screen_config.h"
 #include "base/system_paths.h"
@@ -27,23 +21,18 @@
 #include "layout/layout_file.h"
 #include "layout/layout_selection.h"
 #include "layout/layout_tree.h"
-#include "layout/pattern_box.h"
 #include "layout/placement/autofill.h"
 #include "layout/placement/hull_bounce.h"
 #include "layout/view_fixture.h"
 #include "layout/view_gestures.h"
 #include "layout/view_images.h"
 #include "layout/view_transform.h"
-#include "machine/machine_parameters.h"
 #include "machine/nesting.h"
 #include "machine/serial_link.h"
 #include "machine/stitching/pattern_run.h"
-#include "machine/stitching/run_state.h"
 #include "pattern/pattern.h"
 #include "support/mc1sim_fixture.h"
 #include "support/run_layout.h"
-#include "support/run_program.h"
-#include "support/temp_dir.h"
 #include "support_ui/touch_targets.h"
 #include "support_ui/ui_fixture.h"
 #include "ui/array_dialog.h"
@@ -72,32 +61,6 @@
 
 namespace {
 
-// A real press at view pixel (x, y) that moves by (dx, dy) in `steps` steps
-// 30 ms apart (none: at once, a fast swipe), holds for holdMs and releases; one
-// xdotool run, so its timing does not depend on how fast programs start, while
-// whileHeld keeps the main loop running.
-void Drag(int x, int y, int dx, int dy, int steps = 0, int holdMs = 0,
-          const std::function<void()>& whileHeld = Drain) {
-    int ox = 0, oy = 0;
-    gdk_window_get_origin(interface->drawingArea->window, &ox, &oy);
-    std::vector<std::string> args{"/usr/bin/xdotool"};
-    auto add = [&](std::initializer_list<std::string> words) { args.insert(args.end(), words); };
-    auto moveTo = [&](int px, int py) {
-        add({"mousemove", std::to_string(ox + px), std::to_string(oy + py)});
-    };
-    const int n = std::max(steps, 1);
-    moveTo(x, y);
-    add({"sleep", "0.02", "mousedown", "1"});
-    for (int i = 1; i <= n; i++) {
-        add({"sleep", steps ? "0.03" : "0"});
-        moveTo(x + dx * i / n, y + dy * i / n);
-    }
-    add({"sleep", std::to_string(holdMs / 1000.0), "mouseup", "1"});
-    EXPECT_EQ(RunProgram(args, "", 10000, whileHeld).exitStatus, 0);
-    gdk_display_sync(gdk_display_get_default());
-    Drain();
-}
-
 // The pattern pop-up's menu while it is open, or null.
 GtkWidget* PopupMenu() {
     GtkWidget* window = FindToplevel(kPopupWindowName);
@@ -125,7 +88,7 @@ GdkPixbuf* Capture(GtkWidget* area = nullptr) {
 
 // The real main window with the menu row, in a program folder of its own
 // (images linked in, system paths below it), with an empty layout.
-struct ViewScreen : ViewTest, TestFolder {
+struct LayoutViewScreen : ViewTest, TestFolder {
     void SetUp() override {
         ASSERT_TRUE(EnsureGtk()) << "no X display for the window tests";
         ViewTest::SetUp();
@@ -147,19 +110,9 @@ struct ViewScreen : ViewTest, TestFolder {
         ResetLayoutSelection();
         ViewTest::TearDown();
     }
-    // Shows the layout view on a measured 40 x 20 inch table.
-    static void ShowLayoutView() {
-        extents = std::make_unique<PatternBox>();
-        SetPatternBoxCorners(extents.get(), {{0, 0}, {40, 0}, {40, 20}, {0, 20}});
-        SetPatternBoxOrigin(extents.get());
-        menuMainPatternView(nullptr, nullptr);
-        Drain();
-    }
     std::unique_ptr<ScriptedResponder> responder;
     Interface* previous = nullptr;
 };
-
-using LayoutViewScreen = ViewScreen;
 
 // Two boxes; in the first a chain of two meanders (joined, so one circle and
 // one cross), a star on its own and the star selected.
@@ -175,7 +128,10 @@ TEST_F(LayoutViewScreen, AChainOfPatternsItsImagesZoomAllAndTheCameraBackground)
     NewPatternLayoutNode(meander, -1, 0, 1, 1);
     NewPatternLayoutNode(meander, -1, 0, 9, 1);
     SetSelectedNode(NewPatternLayoutNode(LoadPattern(Star(2, 5)), -1, 0, 20, 5));
-    ShowLayoutView();
+    extents = std::make_unique<PatternBox>();  // a measured 40 x 20 inch table
+    SetPatternBoxCorners(extents.get(), {{0, 0}, {40, 0}, {40, 20}, {0, 20}});
+    SetPatternBoxOrigin(extents.get());
+    menuMainPatternView(nullptr, nullptr);
     SetStatusBar("Drag To Pan");
     EXPECT_TRUE(LooksLike("layout_view_chain", Capture()));
     // The pattern images are kept while the scale stays.
@@ -205,92 +161,6 @@ TEST_F(LayoutViewScreen, AChainOfPatternsItsImagesZoomAllAndTheCameraBackground)
     EXPECT_TRUE(LooksLike("layout_view_no_camera", Capture()));
     g_object_unref(interface->captureImage);
     interface->captureImage = nullptr;
-}
-
-TEST_F(LayoutViewScreen, AnArrayMovedInTheSecondBoxAndALayoutBeyondItsBox) {
-    MakeRectBox(2, 2, 30, 12);
-    MakeRectBox(4, 4, 20, 9);
-    SetCurrentPatternBox(1);
-    CurrentRun().motorDirection = 0xC8;
-    const int star = LoadPattern(Star(1.5f, 6));
-    for (int column = 0; column < 3; column++)
-        NewPatternLayoutNode(star, 0, column == 0, 1 + 4.0f * column, 1);
-    NewArrayNode(1, 0, 3, 4);
-    NewPatternLayoutNode(LoadPattern(Meander(6, 2, 3)), -1, 0, 1, 5);
-    SetSelectedNode(patternLayout->next);
-    ShowLayoutView();
-    command = kModeMoveSelected;
-    SetStatusBar("Drag Pattern or Use Increment Buttons");
-    EXPECT_TRUE(LooksLike("layout_view_move", Capture()));
-    // A layout beyond its box, with edit buttons and the pop-up hint.
-    ResetLayout();
-    CurrentRun().motorDirection = 0;
-    command = -1;
-    SetStatusBar("");
-    MakeRectBox(3, 3, 10, 6);
-    SetCurrentPatternBox(0);
-    NewPatternLayoutNode(LoadPattern(Meander(12, 4, 5)), -1, 0, -1, 1);
-    NewPatternLayoutNode(LoadPattern(Star(2.5f, 4)), -1, 0, 12, 0.5f);
-    ShowLayoutView();
-    SetEditButtons(0x1F);
-    HighlightButton(2);
-    menuReady = 1;
-    EXPECT_TRUE(LooksLike("layout_view_edit", Capture()));
-    menuReady = 0;
-}
-
-// Real presses on a star in the first of two boxes.
-TEST_F(LayoutViewScreen, ALongPressOpensThePopupButNotDuringARunAndThePadMovesByTheIncrement) {
-    MakeRectBox(2, 2, 30, 12);
-    MakeRectBox(2, 14, 30, 5);
-    LayoutNode* node = NewPatternLayoutNode(LoadPattern(Star(2, 5)), -1, 0, 10, 4);
-    ShowLayoutView();
-    // A little drift still counts as holding still: the hint shows before the
-    // release, the pop-up after it, where the press began.
-    bool hint = false;
-    Drag(100, 80, 14, 0, 1, 1200, [&] {
-        Drain();
-        hint = hint || (menuReady == 1 && PopupMenu() == nullptr);
-    });
-    EXPECT_TRUE(hint);
-    GtkWidget* popup = PopupMenu();
-    ASSERT_NE(popup, nullptr);
-    EXPECT_EQ(SelectedNode(), node);
-    // The position every entry of the pop-up is given.
-    const auto* at = static_cast<const PopupPosition*>(
-        g_object_get_data(G_OBJECT(popup), "longarm-popup-position"));
-    ASSERT_NE(at, nullptr);
-    EXPECT_EQ(at->x, 100);
-    EXPECT_EQ(at->y, 80);
-    gtk_menu_shell_deactivate(GTK_MENU_SHELL(popup));
-    Drain();
-    command = kModeSpeed;  // not during a run
-    Drag(100, 80, 0, 0, 1, 1200);
-    EXPECT_EQ(PopupMenu(), nullptr);
-    command = kModeNone;
-    // The direction pad moves by the increment; drags inside it move nothing.
-    Machine().moveIncrement = 0.25f;
-    menuEditMove(nullptr, nullptr);
-    EXPECT_EQ(command, kModeMoveAll);
-    struct stat info;
-    EXPECT_EQ(stat((SystemPath("/tmp/undo") + ".qlf").c_str(), &info), 0);  // undo point
-
-    const PadGeometry pad = PadForIconStyle(0);
-    const int W = interface->drawingArea->allocation.width;
-    const int H = interface->drawingArea->allocation.height;
-    int x = 0, y = 0, ox = 0, oy = 0;
-    ASSERT_TRUE(PadImageOrigin(kPadUp, W, H, pad, &x, &y));
-    ASSERT_TRUE(PadImageOrigin(kPadOk, W, H, pad, &ox, &oy));
-    Drag(x + pad.s / 2, y + pad.s / 2, 0, 0);
-    EXPECT_FLOAT_EQ(node->x, 10);
-    EXPECT_FLOAT_EQ(node->y, 3.75f);  // exactly one increment up
-    // A drag outside the pad moves every pattern of the box by the distance dragged.
-    Drag(60, 60, 20, 0, 10, 100);
-    EXPECT_NEAR(node->x, 10 + 20 * ViewScale(), 1e-4);
-    EXPECT_FLOAT_EQ(node->y, 3.75f);
-
-    Drag(ox + 5, oy + 5, 0, 0);  // OK ends the mode
-    EXPECT_EQ(command, kModeNone);
 }
 
 // The layout screen in a program folder of its own (images, patterns), with
@@ -386,35 +256,22 @@ protected:
 
 using PatternPopup = PopupTest;
 
-TEST_F(PatternPopup, OpensOnTheNearestPatternWithTheUsableEntries) {
-    MakeRectBox(1, 1, 28, 16);
-    int slot = LoadPath({{0, 0}, {4, 0}, {4, 3}, {0, 3}, {2, 1.5f}});
-    NewPatternLayoutNode(slot, -1, 0, 2, 2);
-    LayoutNode* target = NewPatternLayoutNode(slot, -1, 0, 10, 6);
-    // Its corner on the screen: box (1, 1) plus (10, 6), 10 pixels per inch.
-    const int x = 110, y = 70;
-    menuReady = 1;
-    OpenPopup(x + 3, y + 2);
-    EXPECT_EQ(SelectedNode(), target);
-    EXPECT_EQ(menuReady, 0);
-
-    EXPECT_FALSE(gtk_widget_get_visible(PopupItem("Copies/Merge")));  // advanced features off
-    EXPECT_TRUE(gtk_widget_is_sensitive(PopupItem("Copies/Autofill")));
-    // In a box where nothing is placed only "Add Pattern" is offered.
-    ClosePopup();
-    MakeRectBox(40, 1, 10, 10);
-    OpenPopup(x, y);
-    EXPECT_TRUE(PopupItem("Add Pattern") && !PopupItem("Rotate"));
-    EXPECT_EQ(SelectedNode(), nullptr);
-}
-
 // Each entry acts on the selected pattern and takes its undo point (or not);
 // its change reaches the crash-recovery image once the touch is handled.
-TEST_F(PatternPopup, EditEntriesActOnTheSelectedPatternAndReachTheRecoveryImage) {
+TEST_F(PatternPopup, OpensOnTheNearestPatternWhoseEntriesActAndReachTheRecoveryImage) {
     MakeRectBox(0, 0, 30, 20);
     int slot = LoadPath({{0, 0}, {2, 0}, {2, 1}});
+    NewPatternLayoutNode(slot, -1, 0, 9, 5);
     LayoutNode* n = NewPatternLayoutNode(slot, -1, 0, 5, 5);
     Pattern* p = GetPattern(slot);
+    // Opened on the nearest pattern, without the advanced entries.
+    menuReady = 1;
+    OpenPopup(53, 52);
+    EXPECT_EQ(SelectedNode(), n);
+    EXPECT_EQ(menuReady, 0);
+    EXPECT_FALSE(gtk_widget_get_visible(PopupItem("Copies/Merge")));
+    EXPECT_TRUE(gtk_widget_is_sensitive(PopupItem("Copies/Autofill")));
+    ClosePopup();
     auto choose = [&](const std::string& entry, bool undo) {
         ForgetUndo();
         OpenPopup(50, 50);
@@ -462,6 +319,11 @@ TEST_F(PatternPopup, EditEntriesActOnTheSelectedPatternAndReachTheRecoveryImage)
     EXPECT_EQ(p->x.front(), last);
     ASSERT_EQ(FinishCrashRecovery(image.c_str()), 1);
     EXPECT_EQ(ReadFileText(image), SerializeLayout());
+    // In a box where nothing is placed only "Add Pattern" is offered.
+    MakeRectBox(40, 1, 10, 10);
+    OpenPopup(50, 50);
+    EXPECT_TRUE(PopupItem("Add Pattern") && !PopupItem("Rotate"));
+    EXPECT_EQ(SelectedNode(), nullptr);
 }
 
 using Step = std::function<void(GtkWidget*)>;
@@ -479,26 +341,21 @@ Step SetSlider(const char* name, double value) {
         gtk_range_set_value(GTK_RANGE(slider), value);
     };
 }
-double Slider(GtkWidget* w, const char* name) {
-    return gtk_range_get_value(GTK_RANGE(FindNamed(w, name)));
-}
-std::string Text(GtkWidget* w, const char* name) {
-    return gtk_entry_get_text(GTK_ENTRY(FindNamed(w, name)));
-}
 
 using Dialogs = PopupTest;
 
-TEST_F(Dialogs, ScaleFollowsTheLockedSlidersAndKeepsTheCentre) {
+// Scale: width 150 and +1, the height following while locked; unlocked, the
+// height alone down by 2. Repeat, from the pop-up on the other pattern: the
+// array, after the undo point.
+TEST_F(Dialogs, ScaleFollowsTheLockedSlidersAndRepeatMakesTheArray) {
     MakeRectBox(0, 0, 30, 20);
     int other = LoadPath({{0, 0}, {3, 0}, {3, 3}, {0, 3}, {1.5f, 0}});
-    NewPatternLayoutNode(other, -1, 0, 1, 1);
+    LayoutNode* o = NewPatternLayoutNode(other, -1, 0, 1, 1);
     int slot = LoadPath({{0, 0}, {4, 0}, {4, 2}, {0, 2}, {2, 0}, {1, 1}});
     LayoutNode* n = NewPatternLayoutNode(slot, -1, 0, 5, 5);
     SetSelectedNode(n);
     const float scale = ViewScale();
     bool smartUsable = false;
-    // Width 150 and +1, the height following while locked; unlocked, the height
-    // alone down by 2.
     Play(kScaleDialogTitle,
          {[&](GtkWidget* w) {
               GtkWidget* smart = FindButton(w, "SMARTSCALE");
@@ -510,79 +367,10 @@ TEST_F(Dialogs, ScaleFollowsTheLockedSlidersAndKeepsTheCentre) {
     EXPECT_EQ(ScaleDialog(n), kResponseOk);
     Finish();
     EXPECT_TRUE(smartUsable);  // the box passes the check
-    const Pattern* p = GetPattern(slot);
-    EXPECT_NEAR(p->width, 4 * 1.51, 1e-3);
-    EXPECT_NEAR(p->height, 2 * 1.49, 1e-3);
+    EXPECT_NEAR(GetPattern(slot)->width, 4 * 1.51, 1e-3);
+    EXPECT_NEAR(GetPattern(slot)->height, 2 * 1.49, 1e-3);
     EXPECT_EQ(ViewScale(), scale);  // borrowed and given back
     EXPECT_EQ(FindToplevel(kScaleDialogTitle), nullptr);
-    // From the pop-up with the undo point; Cancel changes nothing.
-    OpenPopup(70, 60);
-    Play(kScaleDialogTitle, {SetSlider("WidthPercent", 300), ClickButton("gtk-cancel")});
-    Choose("Scale");
-    Finish();
-    EXPECT_TRUE(UndoWritten());
-    EXPECT_NEAR(p->width, 4 * 1.51, 1e-3);
-    LayoutNode orphan;
-    orphan.patternIndex = 45;
-    EXPECT_EQ(ScaleDialog(&orphan), kResponseNothingToScale);
-}
-
-// (Retrieve Start Point is the trace screen's button handler, tested there.)
-TEST_F(Dialogs, PropertiesMoveThePatternOrWithMoveAllTheBox) {
-    const int box = MakeRectBox(2, 3, 30, 20);
-    int slot = LoadPath({{0, 0}, {2, 0}, {2, 1}});
-    LayoutNode* n = NewPatternLayoutNode(slot, -1, 0, 4, 5);
-    responder->numbers = {7.5, 6};
-    std::string shownX, actualX, actualY;
-    bool actualEditable = true, retrieveUsable = true, widthUsable = true;
-    Play(kPropertiesDialogTitle,
-         {[&](GtkWidget* w) {
-              actualY = Text(w, "ActualY");
-              actualEditable = gtk_widget_is_sensitive(FindNamed(w, "ActualX"));
-              retrieveUsable = gtk_widget_is_sensitive(FindNamed(w, "RetrieveStartPoint"));
-          },
-          ClickNamed("LocalStartX"),
-          [&](GtkWidget* w) {
-              shownX = Text(w, "LocalStartX");
-              actualX = Text(w, "ActualX");
-          },
-          ClickButton("gtk-ok")});
-    EXPECT_EQ(PatternPropertiesDialog(n), kResponseOk);
-    Finish();
-    EXPECT_EQ(actualY, "8.000");
-    EXPECT_FALSE(actualEditable);
-    EXPECT_TRUE(retrieveUsable);
-    EXPECT_EQ(shownX, "7.500");
-    EXPECT_EQ(actualX, "9.500");  // follows with the box origin
-    // The pad says which field it edits, and in which unit.
-    EXPECT_EQ(responder->numberTitles, std::vector<std::string>{"Local Start X (in.)"});
-    EXPECT_FLOAT_EQ(n->x, 7.5f);
-    EXPECT_FLOAT_EQ(n->y, 5);
-    // With Move All the box moves and the size entries cannot be used.
-    Play(kPropertiesDialogTitle,
-         {ClickNamed("MoveAll"),
-          [&](GtkWidget* w) { widthUsable = gtk_widget_is_sensitive(FindNamed(w, "Width")); },
-          ClickNamed("LocalStartY"), ClickButton("gtk-ok")});
-    OpenPopup(100, 82);  // the pop-up's entry opens it
-    Choose("Properties");
-    Finish();
-    EXPECT_FALSE(widthUsable);
-    EXPECT_FLOAT_EQ(GetPatternBox(box)->y, 4);
-    EXPECT_FLOAT_EQ(n->y, 5);
-}
-
-// Echo asks but changes nothing; Repeat makes the array, opens again on its
-// values, and an arrayed pattern cannot be echoed.
-TEST_F(Dialogs, EchoChangesNothingRepeatMakesTheArrayAndOpensAgainOnItsValues) {
-    MakeRectBox(0, 0, 30, 20);
-    int slot = LoadPath({{0, 0}, {4, 0}, {4, 2}, {0, 2}});
-    LayoutNode* n = NewPatternLayoutNode(slot, -1, 0, 1, 1);
-    Play(kEchoDialogTitle,
-         {SetSlider("Repeat: ", 5), SetSlider("Percent: ", -20), ClickButton("gtk-ok")});
-    EXPECT_EQ(EchoDialog(n), kResponseOk);
-    Finish();
-    EXPECT_EQ(CountLayoutNodes(), 1);
-    EXPECT_FLOAT_EQ(GetPattern(slot)->width, 4);
 
     Play(kRepeatDialogTitle,
          {SetSlider("Across", 1), ClickNamed("AcrossMinus"), ClickNamed("AcrossPlus"),
@@ -592,39 +380,17 @@ TEST_F(Dialogs, EchoChangesNothingRepeatMakesTheArrayAndOpensAgainOnItsValues) {
     OpenPopup(12, 12);
     Choose("Copies/Repeat");
     Finish();
-    EXPECT_EQ(SelectedNode(), n);
+    EXPECT_EQ(SelectedNode(), o);
     EXPECT_TRUE(UndoWritten());
-    ASSERT_EQ(CountLayoutNodes(), 6);
-    EXPECT_FLOAT_EQ(n->next->x, 5.2f);
-    EXPECT_FLOAT_EQ(n->next->next->y, 3.5f);
-
-    ForgetUndo();
-    double across = 0, down = 0, spacing = 0;
-    Play(kRepeatDialogTitle, {[&](GtkWidget* w) {
-                                  across = Slider(w, "Across");
-                                  down = Slider(w, "Down");
-                                  spacing = Slider(w, "Spacing Down");
-                              },
-                              SetSlider("Down", 1), ClickButton("gtk-cancel")});
-    EXPECT_EQ(ArrayDialog(n->next->next), kResponseCancel);
-    Finish();
-    EXPECT_EQ(across, 2);
-    EXPECT_EQ(down, 3);
-    EXPECT_NEAR(spacing, 0.5, 1e-9);
-    EXPECT_EQ(CountLayoutNodes(), 6);
-    EXPECT_FALSE(UndoWritten());
-
-    Play(kEchoDialogTitle, {ClickButton("gtk-cancel")});  // only if it wrongly opens
-    EXPECT_EQ(EchoDialog(n->next), -1);
-    Finish();
-    EXPECT_TRUE(responder->Showed("YOU MAY NOT ECHO AN ARRAYED PATTERN"));
+    ASSERT_EQ(CountLayoutNodes(), 7);   // two across, three down, and the scaled one
+    EXPECT_FLOAT_EQ(n->next->x, 4.2f);  // the copies follow the scaled pattern
+    EXPECT_FLOAT_EQ(n->next->next->y, 4.5f);
 }
 
 // What the wrapped drain saw while an operation ran, and what it does there.
 struct Watch {
     uint32_t maskWhileRunning = 0;
-    bool cancelOnHull = false;  // presses the waiting window's Cancel once the hull shows
-    bool cancelled = false;
+    bool cancelled = false;  // the waiting window's Cancel pressed once the hull showed
 };
 Watch watch;
 UserInterfaceHooks scripted;  // the responder's hooks, which the wrappers call on
@@ -650,7 +416,7 @@ protected:
             const std::vector<QuiltPoint>* hull = HullOutline();
             if (!hull) return;
             watch.maskWhileRunning = MenuStateMask();
-            if (watch.cancelOnHull) PressCancel();
+            PressCancel();
         };
         SetUserInterfaceHooks(hooks);
     }
@@ -658,79 +424,32 @@ protected:
         ResetProgramSettings();
         PopupTest::TearDown();
     }
-    // The pop-up on a placement whose corner lies at (x, y) inches of a box at the origin.
-    void OpenPopupAt(float x, float y) {
-        OpenPopup(static_cast<int>(x * 10) + 2, static_cast<int>(y * 10) + 2);
-    }
 };
 
-// SMARTSCALE and Autofill cancelled while they run: nothing changes, the menus
-// come back. Then the Edit menu's Autofill tool.
-TEST_F(PlacementFlows, SmartScaleAndAutofillCancelledWhileTheyRunAndTheAutofillTool) {
+// Autofill cancelled while it runs: the menus are off meanwhile, then nothing
+// has changed and they come back.
+TEST_F(PlacementFlows, AutofillCancelledWhileItRunsChangesNothing) {
     MakeRectBox(0, 0, 25, 12);
     const int slot = LoadPath({{0, 0}, {10, 0}, {10, 10}, {0, 10}});
     NewPatternLayoutNode(slot, -1, 0, 3, 1);
-    watch.cancelOnHull = true;
-    responder->answers = {kResponseYes, kResponseYes};
-    OpenPopupAt(3, 1);
-    Play(kScaleDialogTitle, {ClickNamed("SmartScale")});
-    Choose("Scale");
-    Finish();
-    EXPECT_TRUE(watch.cancelled);
-    EXPECT_EQ(waitWindow, nullptr);
-    watch.cancelled = false;
-    OpenPopupAt(3, 1);
+    responder->answers = {kResponseYes};
+    OpenPopup(32, 12);  // on the pattern's corner
     Choose("Copies/Autofill");
     EXPECT_TRUE(watch.cancelled);
-    EXPECT_EQ(responder->Texts(),
-              (std::vector<std::string>{"KEEP PATTERN PROPORTIONS?", kAutofillQuestion}));
+    EXPECT_EQ(watch.maskWhileRunning, kPlacementBusyMask);
+    EXPECT_EQ(waitWindow, nullptr);
+    EXPECT_EQ(responder->Texts(), std::vector<std::string>{kAutofillQuestion});
     ASSERT_EQ(CountLayoutNodes(), 1);
     EXPECT_EQ(patternLayout->arrayIndex, -1);
     EXPECT_FLOAT_EQ(patternLayout->x, 3);
     EXPECT_FLOAT_EQ(GetPattern(slot)->width, 10);
     EXPECT_EQ(MenuStateMask(), kLayoutViewMenuMask);
-    watch = Watch{};
-    // The Edit menu's tool: armed, then a tap on a pattern autofills it; an
-    // arrayed one is refused.
-    ClearLayout();
-    InitArrays();
-    MakeRectBox(0, 0, 30, 20);
-    const int small = LoadPath({{0, 0}, {10, 0}, {10, 10}, {0, 10}});
-    NewPatternLayoutNode(small, -1, 0, 11, 4);
-    MenuBar* menus = MenuRecord();
-    ASSERT_TRUE(menus && menus->items[kItemAutofill]);
-    ASSERT_TRUE(gtk_widget_is_sensitive(menus->items[kItemAutofill]));
-    gtk_menu_item_activate(GTK_MENU_ITEM(menus->items[kItemAutofill]));
-    Drain();
-    EXPECT_EQ(command, kModeAutofill);
-    EXPECT_STREQ(statusBar, "Select Pattern Autofill");
-    responder->answers = {kResponseNo};
-    responder->shown.clear();
-    ClearCrashRecoveryImage();
-    TapAt(interface->drawingArea, 160, 90);  // inside the pattern at (11 … 21, 4 … 14)
-    EXPECT_EQ(command, kModeNone);
-    // The tap's handling ended with the array in the recovery image.
-    const std::string image = folder.File("image.qlf");
-    ASSERT_EQ(FinishCrashRecovery(image.c_str()), 1);
-    EXPECT_EQ(ReadFileText(image), SerializeLayout());
-    EXPECT_EQ(responder->Texts(), std::vector<std::string>{kAutofillQuestion});
-    EXPECT_EQ(watch.maskWhileRunning, kPlacementBusyMask);
-    ASSERT_EQ(CountLayoutNodes(), 6);  // 30 x 20 takes three across, two down
-    EXPECT_GE(patternLayout->arrayIndex, 0);
-    gtk_menu_item_activate(GTK_MENU_ITEM(menus->items[kItemAutofill]));
-    Drain();
-    responder->shown.clear();
-    TapAt(interface->drawingArea, 60, 120);
-    EXPECT_EQ(responder->Texts(), std::vector<std::string>{kArrayedRefusal});
-    EXPECT_EQ(CountLayoutNodes(), 6);
 }
 
 // The head is pushed to each mark when its message shows.
 const Mc1Sim* board = nullptr;
-std::vector<std::string> marksShown;
 
 int PushToMarks(int, int, const char* text) {
-    marksShown.push_back(text);
     const struct {
         const char* message;
         const char* push;  // thousandths of an inch
@@ -806,47 +525,20 @@ TEST_F(PlacementFlows, NestFollowsTheMarksAndTheHeadOnTheSimulatedBoard) {
     EXPECT_NEAR(GetPattern(node->patternIndex)->width, 2.0099f, 2e-4);  // turned by 0.01
     EXPECT_EQ(runCapture, 0);
     EXPECT_EQ(FindToplevel(kNestingScreenName), nullptr);
-    // The board stops answering while the nesting-point screen shows: the
-    // nesting screen cannot know where the head starts from, so it does not
-    // open; the box stays where the marks put it.
-    marksShown.clear();
-    nestingScreenShown = false;
-    Script silenced;
-    silenced.windowName = kNestPointScreenName;
-    silenced.steps = {[&](GtkWidget* w) {
-        SimControl(sim, "silence on");
-        GtkWidget* view = FindNamed(w, kNestPointViewName);
-        TapAt(view, 5, view->allocation.height - 5);
-    }};
-    StartScript(&silenced);
-    StartScript(&script);
-    gtk_menu_item_activate(GTK_MENU_ITEM(menus->items[kItemNest]));
-    Drain();
-    StopScript(&silenced);
-    StopScript(&script);
-    EXPECT_FALSE(nestingScreenShown);
-    ASSERT_EQ(marksShown.size(), 8u);
-    EXPECT_EQ(marksShown.back(), kNestCommunicationsError);
-    EXPECT_NEAR(box->x, 2, 1e-3);
-    EXPECT_NEAR(box->y, 6, 1e-3);
-
     ClosePort();
     SetSerialDevicePath("");
 }
 
 class TouchWalk : public PopupTest {
 protected:
-    // Checks what is on the screen now under the name of the place; a dialog
-    // is kept on top and asked to repaint before each picture (a dialog
-    // opened from a menu could stay unpainted on the test display).
+    // Checks what is on the screen now under the name of the place, a dialog
+    // kept on top and asked to repaint.
     void Look(const std::string& place, GtkWidget* dialog = nullptr) {
         Drain();
         gdk_window_process_all_updates();
         gdk_display_sync(gdk_display_get_default());
-        problems += SmallTouchTargets(nullptr, place);
-        if (screen_width != 320) return;  // the reference pictures are of the small screen
-        // The X server may still be painting a window that just came up: the
-        // picture is taken again until it matches; the last one is the verdict.
+        problems += SmallTouchTargets(place);
+        // The X server may still be painting: the last picture is the verdict.
         ::testing::AssertionResult last = ::testing::AssertionFailure();
         WaitFor(
             [&] {
@@ -957,19 +649,6 @@ TEST_F(TouchWalk, EveryControlFitsAndIsBigEnoughOnTheSmallScreen) {
     EXPECT_EQ(problems, "");
 }
 
-// The same walk with the large screen's settings and style file.
-TEST_F(TouchWalk, EveryControlFitsAndIsBigEnoughOnTheLargeScreen) {
-    DropMainWindow();
-    ASSERT_EQ(ParseConfigFile(LONGARM_SOURCE_DIR "/tests/data/screen_large.conf"), 1);
-    EXPECT_EQ(ParseStyleFile(LONGARM_SOURCE_DIR "/gtkrc"), "");
-    MakeMainWindow(true);
-    ShowScreen([] { return createPatternViewScreen(0, kAreaLayoutView); }, 0x37FFFFF, "layout");
-    WalkEverything();
-    EXPECT_EQ(problems, "");
-    ParseConfigFile("/nonexistent/screen.conf");
-    ParseStyleFile(LONGARM_SOURCE_DIR "/gtkrc_5");
-}
-
 // The stitch-out preview: the estimate, START on to the toolbar's Start, and
 // no START for a path beyond the quilt area.
 TEST_F(Dialogs, StitchPreviewShowsTheEstimateAndStartsOnlyAPathInsideTheArea) {
@@ -1012,14 +691,7 @@ TEST_F(Dialogs, StitchPreviewShowsTheEstimateAndStartsOnlyAPathInsideTheArea) {
                                        "AND THE PATTERN WILL START."});
     // A row that runs off the front of the quilt area: red words, no START.
     PlacePoints(box, loops, 1, 11);
-    const int savedWidth = screen_width, savedHeight = screen_height, savedStyle = icon_style;
-    screen_width = 800;
-    screen_height = 600;
-    icon_style = 1;
     EXPECT_EQ(preview("CLOSE"), 0);
-    screen_width = savedWidth;
-    screen_height = savedHeight;
-    icon_style = savedStyle;
     EXPECT_NE(text.find("OFF THE QUILT AREA: "), std::string::npos) << text;
     EXPECT_NE(text.find("BEYOND THE FRONT EDGE"), std::string::npos) << text;
     EXPECT_FALSE(startable);

@@ -1,15 +1,10 @@
-// The real program started as a child process in a prepared program folder,
-// against the simulated board: the first start and a recovered layout written
-// back by a crash. And the committed images/ folder: every picture the
-// screens load by name loads, and the folder is what the icon generator makes.
+// The real program started as a child process against the simulated board:
+// a recovered layout written back by a crash.
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <gdk-pixbuf/gdk-pixbuf.h>
 #include <gtest/gtest.h>
 
-#include <regex>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -23,10 +18,6 @@
 #include "support_ui/ui_fixture.h"
 
 namespace {
-
-bool Exists(const std::string& path) {
-    return access(path.c_str(), F_OK) == 0;
-}
 
 // Presses Return on the program's message window ("Longarm message") when
 // one is up, counting the windows answered.
@@ -49,71 +40,27 @@ void AnswerMessageWindows() {
         windowsAnswered++;
 }
 
-const std::string kSource = LONGARM_SOURCE_DIR;
-const std::string kLongarm = LONGARM_BINARY_DIR "/bin/longarm";
-
-// A program folder: links to the repository's style files and images, a
-// pattern, and a root folder for the fixed system locations.
-class ProgramFolder : public ::testing::Test {
-protected:
-    void SetUp() override {
-        ASSERT_TRUE(EnsureGtk()) << "no X display for the window tests";
-        ASSERT_TRUE(board.running) << board.error;
-        for (const char* name : {"gtkrc", "gtkrc_5", "images"})
-            ASSERT_EQ(symlink((kSource + "/" + name).c_str(), dir.File(name).c_str()), 0);
-        ASSERT_EQ(mkdir(dir.File("patterns").c_str(), 0777), 0);
-        ASSERT_TRUE(
-            WriteFileText(dir.File("patterns/a.qcc"), "p X0.000 Y0.000\np X1.000 Y1.000\n"));
-        ASSERT_EQ(mkdir(root.File("tmp").c_str(), 0777), 0);
-    }
-    // Starts the program with these arguments against the simulated board;
-    // its message windows are answered with Return.
-    ProgramResult Start(std::vector<std::string> args) {
-        std::vector<std::string> all = {kLongarm, "--root", root.path, "--serial", board.device};
-        all.insert(all.end(), args.begin(), args.end());
-        windowsAnswered = 0;
-        return RunProgram(all, dir.path, 60000, AnswerMessageWindows);
-    }
-
-    TempDir dir;
-    TempDir root;
+// The program started in a folder of its own (the small style file and the
+// images linked in, a pattern) with a root folder for the system locations, a
+// faulty large style file and a recovery layout; it crashes once the main
+// loop runs.
+TEST(ProgramFolder, StartsRecoversTheLayoutAndACrashWritesItBackWhole) {
+    ASSERT_TRUE(EnsureGtk()) << "no X display for the window tests";
     Mc1Sim board;
-};
-
-}  // namespace
-
-TEST_F(ProgramFolder, WithoutARecoveryLayoutTheQuiltAreaSetupComesFirst) {
+    ASSERT_TRUE(board.running) << board.error;
+    TempDir dir, root;
+    for (const char* name : {"gtkrc_5", "images"})
+        ASSERT_EQ(
+            symlink((LONGARM_SOURCE_DIR "/" + std::string(name)).c_str(), dir.File(name).c_str()),
+            0);
+    for (const char* folder : {"patterns", "Layout"})
+        ASSERT_EQ(mkdir(dir.File(folder).c_str(), 0777), 0);
+    ASSERT_EQ(mkdir(root.File("tmp").c_str(), 0777), 0);
+    ASSERT_TRUE(WriteFileText(dir.File("patterns/a.qcc"), "p X0.000 Y0.000\np X1.000 Y1.000\n"));
     // A style file with a fault makes the toolkit name the file it parsed:
     // icon style 1 in the screen settings chooses "./gtkrc".
-    ASSERT_EQ(unlink(dir.File("gtkrc").c_str()), 0);
     ASSERT_TRUE(WriteFileText(dir.File("gtkrc"), "style \"x\" {\n  bogus = 3\n}\n"));
     ASSERT_TRUE(WriteFileText(dir.File("screen.conf"), "icon_style = 1\n"));
-    ProgramResult run = Start({"--quit-after-start"});
-    EXPECT_EQ(run.exitStatus, 0) << run.out << run.err;
-    EXPECT_NE(run.err.find("./gtkrc:"), std::string::npos) << run.err;
-    // Every start-up stage ran, from the first banner to the main loop.
-    EXPECT_EQ(run.out.find("Initialize User Interface Function"), 0u) << run.out;
-    EXPECT_NE(run.out.find("done\nEntering GTK_MAIN()\n"), std::string::npos) << run.out;
-    EXPECT_NE(run.out.find("Screen: quilt-area setup, menu mask 0x3\n"), std::string::npos)
-        << run.out;
-    EXPECT_EQ(run.out.find("Recover Layout"), std::string::npos);
-    // The program's folders are made at start.
-    EXPECT_TRUE(Exists(dir.File("thumbnails")));
-    EXPECT_TRUE(Exists(dir.File("Layout")));
-    // The board answered: its constants were taken and the defaults file written.
-    EXPECT_EQ(run.out.find("Communications With MC1 Failed"), std::string::npos) << run.out;
-    EXPECT_TRUE(Exists(dir.File("defaults.mrl")));
-    // A missing root folder ends the program before it starts (the options
-    // themselves are the command line's table).
-    ProgramResult noRoot =
-        RunProgram({kLongarm, "--root", dir.File("missing"), "--quit-after-start"}, dir.path);
-    EXPECT_EQ(noRoot.exitStatus, 1);
-    EXPECT_NE(noRoot.err.find("--root"), std::string::npos);
-    EXPECT_EQ(noRoot.out.find("Initialize User Interface Function"), std::string::npos);
-}
-
-TEST_F(ProgramFolder, ACrashAfterRecoveringWritesTheRecoveredLayoutBackWhole) {
-    ASSERT_EQ(mkdir(dir.File("Layout").c_str(), 0777), 0);
     // A layout of a measured table, one box and one placed pattern.
     ResetLayout();
     extents = std::make_unique<PatternBox>();
@@ -127,16 +74,26 @@ TEST_F(ProgramFolder, ACrashAfterRecoveringWritesTheRecoveredLayoutBackWhole) {
     const std::string saved = ReadFileText(recovery + ".qlf");
     ResetLayout();
 
-    ProgramResult run = Start({"--test-crash"});
+    ProgramResult run = RunProgram({LONGARM_BINARY_DIR "/bin/longarm", "--root", root.path,
+                                    "--serial", board.device, "--test-crash"},
+                                   dir.path, 60000, AnswerMessageWindows);
     ASSERT_FALSE(run.timedOut) << run.out;
     EXPECT_EQ(run.exitStatus, 0) << run.out << run.err;
+    EXPECT_NE(run.err.find("./gtkrc:"), std::string::npos) << run.err;
+    EXPECT_EQ(run.out.find("Initialize User Interface Function"), 0u) << run.out;
+    // The program's folders are made; the board answered, so its constants
+    // were taken and the defaults file written.
+    EXPECT_EQ(access(dir.File("thumbnails").c_str(), F_OK), 0);
+    EXPECT_EQ(run.out.find("Communications With MC1 Failed"), std::string::npos) << run.out;
+    EXPECT_EQ(access(dir.File("defaults.mrl").c_str(), F_OK), 0);
+    // The layout is recovered after the last start-up banner, before the main
+    // loop, and the crash waits for OK.
     const size_t recovered = run.out.find("Recover Layout\n");
     const size_t crashed = run.out.find("Segmentation Fault\n");
     ASSERT_NE(recovered, std::string::npos) << run.out;
     ASSERT_NE(crashed, std::string::npos) << run.out;
     EXPECT_LT(recovered, crashed);
-    EXPECT_GE(windowsAnswered, 1);  // the crash message waited for OK
-    // The layout is recovered after the last start-up banner, before the main loop.
+    EXPECT_GE(windowsAnswered, 1);
     EXPECT_LT(run.out.find("Entering GTK_MAIN()"), recovered);
     EXPECT_NE(run.out.find("Screen: pattern select, menu mask 0x34000BD\n"), std::string::npos)
         << run.out;
@@ -144,41 +101,6 @@ TEST_F(ProgramFolder, ACrashAfterRecoveringWritesTheRecoveredLayoutBackWhole) {
     // exactly the layout that was recovered.
     EXPECT_EQ(ReadFileText(dir.File("Layout/recovery.qlf")), saved);
     EXPECT_NE(access(dir.File("Layout/recovery.qlf.tmp000000").c_str(), F_OK), 0);
-}
-
-namespace {
-
-const std::string kImages = LONGARM_SOURCE_DIR "/images";
-
-// Every quoted picture name in the screens' sources is a committed file that
-// loads (a renamed or lost icon would show as a broken image).
-TEST(Images, EveryPictureTheScreensNameLoadsAndTheGeneratorMakesTheFolder) {
-    const std::regex name("\"(?:\\./images/)?([A-Za-z0-9_-]+\\.(?:png|gif))\"");
-    std::set<std::string> named;
-    for (const std::string& file : FolderNames(LONGARM_SOURCE_DIR "/src/ui")) {
-        const std::string text = ReadFileText(LONGARM_SOURCE_DIR "/src/ui/" + file);
-        for (auto m = std::sregex_iterator(text.begin(), text.end(), name);
-             m != std::sregex_iterator(); ++m)
-            named.insert((*m)[1]);
-    }
-    ASSERT_GT(named.size(), 40u);
-    for (const std::string& n : named) {
-        GdkPixbufAnimation* anim =
-            gdk_pixbuf_animation_new_from_file((kImages + "/" + n).c_str(), nullptr);
-        EXPECT_TRUE(anim) << n;
-        if (anim) g_object_unref(anim);
-    }
-    // The folder is exactly what the icon generator makes.
-    TempDir tmp;
-    const ProgramResult run = RunProgram(
-        {"/usr/bin/python3", LONGARM_SOURCE_DIR "/tools/icons/draw_icons.py", tmp.File("images")});
-    ASSERT_EQ(run.exitStatus, 0) << run.err;
-    EXPECT_EQ(FolderNames(tmp.File("images")), FolderNames(kImages));
-    for (const std::string& name : FolderNames(tmp.File("images"))) {
-        const std::string made = ReadFileText(tmp.File("images/" + name));
-        EXPECT_TRUE(!made.empty() && made == ReadFileText(kImages + "/" + name))
-            << name << " differs from the committed file: run tools/icons/draw_icons.py";
-    }
 }
 
 }  // namespace

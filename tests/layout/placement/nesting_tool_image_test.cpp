@@ -33,11 +33,12 @@ void Push(const std::string& message) {
         if (pushing && message == step) SimControl(*board, push);
 }
 
-TEST_F(PlacementTest, NestingStepsCanBeCancelledTheMarksRunInOrderAndAreFoundAgain) {
+TEST_F(PlacementTest, NestingStepsCanBeCancelledAndTheMarksAreFoundAgain) {
     TempDir root;
     ASSERT_EQ(SetSystemRoot(root.path.c_str()), 1);  // the undo step goes there
     PatternBox* box = GetPatternBox(MakeRectBox(1, 2, 20, 10));
-    NewPatternLayoutNode(LoadPoints({{0, 0}, {2, 0}, {2, 1}, {0, 1}}), -1, 0, 3, 4);
+    LayoutNode* node =
+        NewPatternLayoutNode(LoadPoints({{0, 0}, {2, 0}, {2, 1}, {0, 1}}), -1, 0, 3, 4);
     Mc1Sim sim;
     ASSERT_TRUE(sim.running) << sim.error;
     board = &sim;
@@ -55,34 +56,9 @@ TEST_F(PlacementTest, NestingStepsCanBeCancelledTheMarksRunInOrderAndAreFoundAga
         EXPECT_EQ(NestingMarks(), kNestCancelled) << cancelAt;
         EXPECT_EQ(box->y, 2) << cancelAt;
     }
-    // The head stays where it is: no shift, no turn, the box moves down by its height.
-    cancelAt = -1;
-    script.shown.clear();
-    EXPECT_EQ(NestingMarks(), kNestMoved);
-    EXPECT_FLOAT_EQ(box->y, 12);
-    EXPECT_EQ(
-        script.shown,
-        (std::vector<std::string>{
-            NestingStep(kNestLowerLeft).message, kNestMarkThis,
-            NestingStep(kNestLowerRight).message, kNestMarkThis, NestingStep(kNestRoll).message,
-            "MOVE THE MACHINE TO YOUR FIRST MARK.", NestingStep(kNestSecondMark).message}));
-    // Without a serial line the first mark cannot be read: reported, the box stays.
-    ClosePort();
-    EXPECT_EQ(NestingMarks(), kNestFailed);
-    EXPECT_FLOAT_EQ(box->y, 12);
-    EXPECT_EQ(script.shown.back(), kNestCommunicationsError);
-    // The nesting screen: the head pushed half an inch to the right.
-    ASSERT_EQ(ApplyNestingScreenMove({100, 200}, {600, 200}), 1);
-    ExpectNear({box->x, box->corners->x}, {1.5f, 1.5f}, 1e-5);
-    SetCurrentPatternBox(-1);
-    EXPECT_EQ(ApplyNestingScreenMove({0, 0}, {600, 200}), 0);
     // The marks found again on the board: the box follows them, the pattern
     // is turned back, and the axes are released.
-    ResetLayout();
-    box = GetPatternBox(MakeRectBox(1, 2, 20, 10));
-    LayoutNode* node =
-        NewPatternLayoutNode(LoadPoints({{0, 0}, {2, 0}, {2, 1}, {0, 1}}), -1, 0, 3, 4);
-    ASSERT_GE(OpenPort(), 0);
+    cancelAt = -1;
     pushing = true;
     EXPECT_EQ(NestingMarks(), kNestMoved);
     pushing = false;
@@ -93,56 +69,37 @@ TEST_F(PlacementTest, NestingStepsCanBeCancelledTheMarksRunInOrderAndAreFoundAga
               std::string::npos);
     const std::string state = SimControl(sim, "state");
     EXPECT_EQ(StateValue(state, "xenabled") + StateValue(state, "yenabled"), "00");
+    // Without a serial line the first mark cannot be read: reported, the box stays.
     ClosePort();
+    EXPECT_EQ(NestingMarks(), kNestFailed);
+    EXPECT_FLOAT_EQ(box->y, 4);
+    EXPECT_EQ(script.shown.back(), kNestCommunicationsError);
     SetSerialDevicePath("");
     SetSystemRoot(nullptr);
 }
 
-// longarm-tool's autoscale, autofill and merge on a saved 20 x 10 inch box
-// holding a 2 x 1 inch pattern at (1, 1).
-TEST_F(PlacementTest, TheToolScalesFillsAndMergesInTheFile) {
+// longarm-tool's autofill and merge on a saved 20 x 10 inch box holding a
+// 2 x 1 inch pattern at (1, 1).
+TEST_F(PlacementTest, TheToolFillsAndMergesInTheFile) {
     TempDir dir;
     BogusExtents();
     SetPatternBoxCorners(GetPatternBox(0), {{0, 0}, {0, 10}, {20, 10}, {20, 0}});
     SetPatternBoxOrigin(GetPatternBox(0));
     NewPatternLayoutNode(LoadPoints({{0, 0}, {2, 0}, {2, 1}, {0, 1}}), -1, 0, 1, 1);
     ASSERT_EQ(SaveLayout(dir.File("quilt").c_str(), 0, 1), 1);
-    const std::string file = dir.File("quilt.qlf"), saved = ReadFileText(file);
-    auto tool = [&](const char* command, std::vector<std::string> args = {}) {
-        args.insert(args.begin(), {LONGARM_TOOL_PATH, command, file});
-        return RunProgram(args);
-    };
-    auto reload = [&] { return LoadLayout(file.c_str(), 1, 1); };
-    EXPECT_EQ(tool("autoscale").exitStatus, 2);
-    EXPECT_EQ(tool("merge", {"--placement", "0"}).exitStatus, 1);  // not an array
-    EXPECT_EQ(ReadFileText(file), saved);
-    ProgramResult r = tool("autoscale", {"--placement", "0"});
-    ASSERT_EQ(r.exitStatus, 0) << r.err;
-    EXPECT_EQ(r.out.rfind("autoscaled placement 0 in box 0: 2.000 x 1.000 in -> ", 0), 0u) << r.out;
-    ASSERT_EQ(reload(), 1);
-    const Pattern* p = GetPattern(patternLayout->patternIndex);
-    EXPECT_TRUE(p->width > 19.5f && p->height > 9.5f) << p->width << " x " << p->height;
-    ASSERT_TRUE(WriteFileText(file, saved));
-    r = tool("autofill", {"--placement", "0", "--independent"});
+    const std::string file = dir.File("quilt.qlf");
+    ProgramResult r =
+        RunProgram({LONGARM_TOOL_PATH, "autofill", file, "--placement", "0", "--independent"});
     ASSERT_EQ(r.exitStatus, 0) << r.err;
     EXPECT_EQ(r.out.rfind("autofilled placement 0 in box 0: 10 down x 10 across, each ", 0), 0u)
         << r.out;
-    ASSERT_EQ(reload(), 1);
-    EXPECT_EQ(CountLayoutNodes(), 100);
-    // A second autofill of an arrayed placement is refused; the file stays.
-    const std::string filled = ReadFileText(file);
-    r = tool("autofill", {"--placement", "0"});
-    EXPECT_EQ(r.exitStatus, 1);
-    EXPECT_NE(r.err.find("YOU MAY NOT AUTOFILL AN ARRAYED PATTERN"), std::string::npos);
-    EXPECT_EQ(ReadFileText(file), filled);
-    r = tool("merge", {"--placement", "7"});
+    r = RunProgram({LONGARM_TOOL_PATH, "merge", file, "--placement", "7"});
     ASSERT_EQ(r.exitStatus, 0) << r.err;
     EXPECT_EQ(
         r.out.rfind("merged 10 down x 10 across into pattern 0 \"test_merged\": 400 points", 0), 0u)
         << r.out;
-    ASSERT_EQ(reload(), 1);
+    ASSERT_EQ(LoadLayout(file.c_str(), 1, 1), 1);
     ASSERT_EQ(CountLayoutNodes(), 1);
-    EXPECT_EQ(patternLayout->arrayIndex, -1);
     EXPECT_EQ(GetPattern(patternLayout->patternIndex)->name, "test_merged");
 }
 
@@ -172,18 +129,6 @@ TEST_F(PlacementTest, SavesUnderTheTypedNameAndAsksBeforeReplacing) {
     script.messageResponse = kResponseYes;
     EXPECT_EQ(SavePatternAs(p, folder.c_str()), 1);
     EXPECT_NE(ReadFileText(dir.File("Star.qcc")).find("p X2.000 Y1.000"), std::string::npos);
-    // Cancel on the keyboard, or nothing usable typed: nothing written, nothing asked.
-    script.shown.clear();
-    script.keyboardResult = 0;
-    EXPECT_EQ(SavePatternAs(p, folder.c_str()), 0);
-    script.keyboardResult = 1;
-    script.typed = "//";
-    EXPECT_EQ(SavePatternAs(p, folder.c_str()), 0);
-    EXPECT_TRUE(script.shown.empty());
-    EXPECT_EQ(SavePatternAs(nullptr, folder.c_str()), 0);
-    script.typed = "Nowhere";
-    EXPECT_EQ(SavePatternAs(p, "/nonexistent-folder/for/patterns/"), -1);
-    EXPECT_EQ(script.shown, std::vector<std::string>{"COULD NOT SAVE PATTERN FILE."});
 }
 
 }  // namespace

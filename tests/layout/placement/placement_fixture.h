@@ -14,9 +14,7 @@
 struct ScriptedAnswers {
     std::vector<std::string> shown;  // texts of message boxes, in order
     int messageResponse = kResponseYes;
-    int keyboardResult = 1;  // 1 OK, 0 Cancel
-    std::string typed;       // what the keyboard returns
-    std::vector<std::string> prompts;
+    std::string typed;  // what the keyboard returns, with OK
 };
 
 inline ScriptedAnswers script;
@@ -31,10 +29,9 @@ struct PlacementTest : LayoutTest {
             script.shown.push_back(text ? text : "");
             return script.messageResponse;
         };
-        hooks.showKeyboard = [](std::string& text, const char* prompt) {
-            script.prompts.push_back(prompt ? prompt : "");
-            if (script.keyboardResult) text = script.typed;
-            return script.keyboardResult;
+        hooks.showKeyboard = [](std::string& text, const char*) {
+            text = script.typed;
+            return 1;
         };
         SetUserInterfaceHooks(hooks);
         testing::internal::CaptureStdout();  // keep the log lines out of the report

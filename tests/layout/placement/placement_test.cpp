@@ -21,8 +21,7 @@
 namespace {
 
 // Helpers of the automatic placement tests: a scripted Cancel through the
-// drained events, a clock the test drives, and a check that every placed
-// point lies in the box.
+// drained events and a check that every placed point lies in the box.
 struct AutoScaleTest : PlacementTest {
     void SetUp() override {
         PlacementTest::SetUp();
@@ -45,7 +44,6 @@ struct AutoScaleTest : PlacementTest {
         SetViewScale(0.05f);  // small pattern images
     }
     void TearDown() override {
-        SetAutoScaleHooks({});
         SetSystemRoot(nullptr);
         PlacementTest::TearDown();
     }
@@ -72,15 +70,6 @@ struct AutoScaleTest : PlacementTest {
     TempDir root;
     static inline std::vector<std::string> waitingWindows;  // titles, "(Cancel)" when cancellable
     static inline int drains = 0, cancelAfterDrains = -1;   // the drain that presses Cancel
-    static inline int64_t clockMs = 0, clockStepMs = 0;
-    // A clock that moves on by clockStepMs at every reading.
-    static void UseSteppingClock(int64_t stepMs) {
-        clockMs = 0;
-        clockStepMs = stepMs;
-        AutoScaleHooks hooks;
-        hooks.nowMs = [] { return clockMs += clockStepMs; };
-        SetAutoScaleHooks(hooks);
-    }
 };
 
 // The places of all placements as "x,y", rounded to 0.01.
@@ -178,13 +167,6 @@ TEST_F(PlacementTest, RectangleCentresEachAxisOnItsOwn) {
     SetCurrentPatternBox(0);
     AutoCenter(1, 1);
     ExpectFloats({c->x, c->y}, {0, 0});
-    // A margin moves every edge in alike: the centre of a rectangle stays.
-    Settings().xMargin = 1;
-    AutoCenter(1, 1);
-    ExpectNear({a->x, a->y}, {3, 1.5f}, 1e-4);
-    Settings().xMargin = 12;  // out of range: reset to 0 in the setting itself
-    AutoCenter(1, 1);
-    EXPECT_FLOAT_EQ(Settings().xMargin, 0);
 }
 
 TEST_F(PlacementTest, TriangleCentresOnTheCentroidNotTheRectangle) {
@@ -386,12 +368,6 @@ TEST(ConvexHull, DegenerateAndRandomPointSetsAndThePlacement) {
     };
     for (const auto& [points, hull] : cases)
         EXPECT_EQ(Corners(Hull(Hull(Candidates(points))).get()), hull) << points.size();
-    // Nearer first on a ray from the anchor, the anchor's own place before all.
-    const HullElement o{0, 0, 0, 0}, near{1, 1, 0, 1}, far{2, 2, 0, 2}, steep{0.5f, 1, 0, 3};
-    EXPECT_EQ(
-        (std::vector<int>{Compare(o, near, far), Compare(o, far, near), Compare(o, near, steep),
-                          Compare(o, o, near), Compare(o, near, near)}),
-        (std::vector<int>{-1, 1, -1, -1, 0}));
     std::mt19937 random(7);
     std::uniform_real_distribution<float> coordinate(-5, 5);
     Points cloud;
@@ -419,103 +395,6 @@ TEST(ConvexHull, DegenerateAndRandomPointSetsAndThePlacement) {
     HullBounds b = MeasureHull(ConvexHull(&p, 1, 2).get());
     LayoutTest::ExpectFloats({b.minX, b.maxY}, {1, 3});
     EXPECT_EQ(ConvexHull(nullptr, 0, 0)->len, 0u);
-}
-
-// A 2 x 2 square hull in the middle of a 10 x 4 box.
-struct BounceTest : AutoScaleTest {
-    void SetUp() override {
-        AutoScaleTest::SetUp();
-        MakeRectBox(0, 0, 10, 4);
-        box.reset(BoxPolygon(GetPatternBox(0)));
-        hull = Candidates({{4, 1}, {6, 1}, {6, 3}, {4, 3}});
-    }
-    float Run(int mode, float direction, float gx = 1, float gy = 1, int growLimit = 1,
-              float step = 0.05f) {
-        const Bounce b{.mode = mode,
-                       .step = step,
-                       .growX = gx,
-                       .growY = gy,
-                       .direction = direction,
-                       .growLimit = growLimit};
-        return HullBounce(box.get(), hull.get(), b, nullptr);
-    }
-    PointArrayPtr box, hull;
-};
-
-TEST_F(BounceTest, MeasuresFreePlayGrowsAndGivesUp) {
-    // The travel between the contacts: the free play and a step beyond each wall.
-    ExpectNear({Run(kBounceAlongX, 3.1415927f), MeasureHull(hull.get()).CentreX(),
-                Run(kBounceAlongY, 3 * 3.1415927f / 2), MeasureHull(hull.get()).CentreY()},
-               {8.1, 5, 2.1, 2}, 0.06);
-    Run(kBounceAlongX, 3.1415927f, 1.1f, 1.1f, 3);  // three growths after the first wall
-    EXPECT_NEAR(MeasureHull(hull.get()).Width(), 2 * 1.331f, 1e-3);
-    EXPECT_EQ(PolygonsOverlap(box.get(), hull.get(), nullptr, 0), -1);
-    // A bounce that cannot move ends at its time limit.
-    UseSteppingClock(1000);
-    TakeLog();
-    EXPECT_EQ(Run(kBounceReverse, 0, 1, 1, 1, 0), -1);
-    EXPECT_NE(TakeLog().find("HullBounce while loop Timeout"), std::string::npos);
-    EXPECT_LE(clockMs, kBounceTimeLimitMs + 3000);
-    operationRunning = 0;
-    EXPECT_EQ(Run(kBounceAlongX, 0), -1);
-}
-
-TEST_F(BounceTest, PullsInShrinksMeasuresOverlapAndGrowsATurnedHull) {
-    MoveHull(hull.get(), 4.5f, 1.5f);  // sticks out right and front
-    EXPECT_EQ(PatternInBox(box.get(), hull.get(), nullptr, 0), 1);
-    EXPECT_EQ(PolygonsOverlap(box.get(), hull.get(), nullptr, 0), -1);
-    ScaleHull(hull.get(), 4, 4);  // 8 x 8: too tall for the box
-    PointArrayPtr stuck = CopyHull(hull.get());
-    EXPECT_EQ(PatternInBox(box.get(), stuck.get(), nullptr, 0), 0);  // gives up
-    EXPECT_EQ(PatternInBox2(box.get(), hull.get(), nullptr, 0), 1);
-    const HullBounds b = MeasureHull(hull.get());
-    EXPECT_TRUE(b.Height() <= 4.0f && b.Height() > 3.9f) << b.Height();
-    EXPECT_NEAR(b.CentreX(), 5, 1e-3);
-    const struct {
-        float p[2];
-        EdgeSegment edge;
-        float distance;
-    } cases[] = {
-        {{5, -1}, {0, 10, 0, 0}, 1},          // foot on a horizontal wall
-        {{12, -1}, {0, 10, 0, 0}, 2.23607f},  // beyond its end: to the corner
-        {{-2, -1}, {0, 10, 0, 0}, 2.23607f},  // before its start
-        {{-2, 3}, {0, 0, 0, 4}, 2},           // vertical wall
-        {{0, 2}, {0, 2, 0, 2}, 1.41421f},     // slanted wall
-    };
-    for (const auto& c : cases)
-        EXPECT_NEAR(GetOverlapDistance(c.p, c.edge), c.distance, 1e-4);
-    const struct {
-        Points corners;
-        bool fourCorners;
-        float x, y;
-    } centres[] = {
-        {{{0, 0}, {0, 9}, {6, 9}}, false, 2, 6},                    // centroid
-        {{{2, 1}, {1, 5}, {7, 5}, {6, 1}}, true, 4, 2.6f},          // diagonals cross
-        {{{2, 1}, {1, 5}, {7, 5}, {6, 1}}, false, 4, 3},            // bounding rectangle
-        {{{0, 2}, {3, 10}, {9, 10}, {12, 2}, {6, 0}}, true, 6, 5},  // five corners
-    };
-    for (const auto& c : centres) {
-        float x, y;
-        ASSERT_EQ(BoxTargetCentre(Candidates(c.corners).get(), c.fourCorners, &x, &y), 1);
-        EXPECT_LT(std::hypot(x - c.x, y - c.y), 1e-4);
-    }
-    // A 4 x 1 rectangle turned by 30 degrees about (5, 2); grown once by 10 %
-    // along its own x.
-    Points turned;
-    const double r = 30 * 3.141592653589793 / 180;
-    for (const auto& [x, y] : Points{{-2, -0.5f}, {2, -0.5f}, {2, 0.5f}, {-2, 0.5f}})
-        turned.emplace_back(5 + x * std::cos(r) - y * std::sin(r),
-                            2 + x * std::sin(r) + y * std::cos(r));
-    hull = Candidates(turned);
-    HullBounce(
-        box.get(), hull.get(),
-        Bounce{.mode = kBounceAlongX, .growX = 1.1f, .direction = 3.1415927f, .rotation = 30},
-        nullptr);
-    auto side = [&](guint i) {
-        const HullElement &a = HullAt(hull.get(), i), &c = HullAt(hull.get(), i + 1);
-        return std::hypot(c.x - a.x, c.y - a.y);
-    };
-    ExpectNear({side(0), side(1)}, {4.4f, 1}, 1e-3);
 }
 
 TEST_F(AutoScaleTest, FillsBoxesOfEveryShapeInBothModes) {
@@ -581,35 +460,6 @@ TEST_F(AutoScaleTest, MarginsTurnsAndRefusedBoxes) {
     script.shown.clear();
     EXPECT_EQ(AutoScale(n, kKeepProportions), kAutoScaleBoxNotConvex);
     EXPECT_EQ(script.shown, std::vector<std::string>{kNotConvexMessage});
-}
-
-TEST_F(AutoScaleTest, DegeneratePatternsAndTheTimeLimit) {
-    MakeRectBox(0, 0, 10, 6);
-    const Points shapes[] = {{{0, 0}, {3, 0}, {1, 0}}, {{0, 0}, {0, 2}}, {{1, 1}, {1, 1}}};
-    for (const Points& shape : shapes) {
-        for (int mode : {kKeepProportions, kScaleIndependently}) {
-            ClearLayout();
-            LayoutNode* n = NewPatternLayoutNode(LoadPoints(shape), -1, 0, 2, 2);
-            ASSERT_EQ(AutoScale(n, mode), kAutoScaleDone);
-            const Pattern* p = GetPattern(n->patternIndex);
-            EXPECT_TRUE(std::isfinite(n->x) && std::isfinite(n->y) && std::isfinite(p->width));
-            EXPECT_TRUE(Inside(n) && (p->width == 0 || p->width > 9.5f) &&
-                        (p->height == 0 || p->height > 5.5f));
-        }
-    }
-    const int empty = GetNextPattern();
-    AddPatternToList(empty, std::make_unique<Pattern>());
-    EXPECT_EQ(AutoScale(NewPatternLayoutNode(empty, -1, 0, 0, 0), 0), kAutoScaleNothingToScale);
-    // Every reading of the clock a second later: the passes stop at 30 s.
-    ClearLayout();
-    LayoutNode* n = NewPatternLayoutNode(LoadPoints({{0, 0}, {1, 0}, {1, 1}}), -1, 0, 1, 1);
-    UseSteppingClock(1000);
-    AutoScaleReport report;
-    TakeLog();
-    EXPECT_EQ(AutoScale(n, 0, &report), kAutoScaleDone);
-    EXPECT_TRUE(report.timedOut && Inside(n));
-    EXPECT_NE(TakeLog().find("Bounce Timeout after"), std::string::npos);
-    EXPECT_LE(clockMs, kAutoScaleTimeLimitMs + 15000);  // a second per reading
 }
 
 }  // namespace

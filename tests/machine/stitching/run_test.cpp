@@ -2,8 +2,6 @@
 // streamed points, the toggles, the motor tests, trace recording, damaged
 // replies (bench/garbled_line.cpp runs many more seeds) and longarm-tool's run.
 #include <gtest/gtest.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cmath>
@@ -512,51 +510,22 @@ INSTANTIATE_TEST_SUITE_P(
                       FaultCase{"silence on", "ROBOT NOT RESPONSIVE. ERR: WFB100", false, nullptr},
                       FaultCase{"refuse 6", "", true, "busy 30"}));
 
-// The run view's speed buttons: steps of 10, 100 at the top, a floor above the
-// minimum speed; each change reaches the board and the defaults file.
-TEST_F(RunTest, SpeedButtonsStepWithinTheirLimits) {
-    struct Case {
-        float maxSpeed, minSpeed;
-        bool up;
-        float want;
-    };
-    const Case cases[] = {{95, 2, true, 100}, {100, 2, true, 100}, {35, 5, false, 25},
-                          {25, 5, false, 20}, {20, 5, false, 20},  {12, 5, false, 20},
-                          {20, 5, true, 30}};
-    for (const Case& c : cases) {
-        Machine().maxSpeed = c.maxSpeed;
-        Machine().minSpeed = c.minSpeed;
-        EXPECT_FLOAT_EQ(c.up ? RunSpeedUp() : RunSpeedDown(), c.want) << c.maxSpeed;
-    }
-    EXPECT_EQ(StateValue(Sim("params"), "speed"), "30");
-    int stored = 0;
-    ASSERT_EQ(ReadDefaultInt(3, &stored), 1);
-    EXPECT_EQ((std::vector<int>{stored, speedup, slowdown}), (std::vector<int>{30, 3, 4}));
-}
-
-// Two stitched sections joined by a jump, placed at (0.5, 0.5) in the box at (1, 1).
-struct DemoTest : RunTest {
-    void SetUp() override {
-        RunTest::SetUp();
-        script.toggle = 0;
-        const int slot = LoadPatternLines({"p X0.000 Y0.000", "p X1.000 Y0.000", "p X1.000 Y1.000",
-                                           "c s", "p X2.500 Y1.000", "p X3.000 Y1.500"});
-        AppendLayoutNode(slot, -1, 0, 0.5f, 0.5f, box);
-        Ui().keyboard = {{1, "tandrel"}};
-    }
-    // How often the head came to (x, y) thousandths of an inch from elsewhere.
-    int Visits(double x, double y) {
+// The demo runs two stitched sections joined by a jump, placed at (0.5, 0.5) in
+// the box at (1, 1), over and over.
+TEST_F(RunTest, TheDemoRepeatsThePathThenWaitsAtTheStartOfTheFinalPass) {
+    script.toggle = 0;
+    const int slot = LoadPatternLines({"p X0.000 Y0.000", "p X1.000 Y0.000", "p X1.000 Y1.000",
+                                       "c s", "p X2.500 Y1.000", "p X3.000 Y1.500"});
+    AppendLayoutNode(slot, -1, 0, 0.5f, 0.5f, box);
+    auto visits = [this](double x, double y) {  // arrivals at (x, y) from elsewhere
         int count = 0;
         bool there = false;
         for (const RecordedMove& e : Record()) {
-            if (e.x == x && e.y == y && !there) count++;
+            count += e.x == x && e.y == y && !there;
             there = e.x == x && e.y == y;
         }
         return count;
-    }
-};
-
-TEST_F(DemoTest, RepeatsThePathThenWaitsAtTheStartOfTheFinalPass) {
+    };
     // A wrong password or a cancelled one starts nothing.
     Ui().keyboard = {{1, "tandrell"}, {1, "TANDREL"}, {0, "tandrel"}, {1, "tandrel"}};
     for (int i = 0; i < 3; i++)
@@ -572,10 +541,23 @@ TEST_F(DemoTest, RepeatsThePathThenWaitsAtTheStartOfTheFinalPass) {
     EXPECT_EQ(SimState("xenabled") + SimState("yenabled"), "00");
     // Each pass ran both sections: the end of the first, the start of the
     // second and the path's end once per pass, never stitched (toggle off).
-    EXPECT_EQ((std::vector<int>{Visits(2500, 2500), Visits(4000, 2500), Visits(4500, 3000)}),
+    EXPECT_EQ((std::vector<int>{visits(2500, 2500), visits(4000, 2500), visits(4500, 3000)}),
               (std::vector<int>{2, 2, 2}));
     EXPECT_TRUE(Rows(Record(), 0, Record().size(), Stitched).empty());
     EXPECT_EQ(std::pair(script.editViews, script.runViews), std::pair(0, 2));
+
+    // A first pass that stitches turns the toggle off; Stop during the third
+    // repetition ends the demo.
+    Ui().keyboard = {{1, "tandrel"}};
+    script.toggle = 1;
+    int drainsInThird = 0;
+    Ui().onDrain = [&] {
+        if (demoRepetition == 3 && allStop == 0 && ++drainsInThird == 40) stopButtonReleased();
+    };
+    EXPECT_EQ(RunDemo(10), kDemoStopped);
+    EXPECT_EQ(LogText().find("Demo repetition 4\n"), std::string::npos);
+    EXPECT_EQ(SimState("xenabled") + SimState("yenabled") + SimState("stitching"), "000");
+    EXPECT_EQ(std::tuple(script.editViews, stopTest, script.toggle), std::tuple(1, 1, 0));
 
     ClearLayout();
     Ui().keyboard = {{1, "tandrel"}};
@@ -584,130 +566,78 @@ TEST_F(DemoTest, RepeatsThePathThenWaitsAtTheStartOfTheFinalPass) {
     EXPECT_EQ(script.mask, kIdleMenuMask);
 }
 
-// The first pass stitches and turns the toggle off; the repetitions only
-// trace: no stitched move after the first arrival at the path's end and its
-// closing lock stitch.
-TEST_F(DemoTest, StopDuringTheThirdRepetitionEndsTheDemo) {
-    script.toggle = 1;
-    int drainsInThird = 0;
-    Ui().onDrain = [&] {
-        if (demoRepetition == 3 && allStop == 0 && ++drainsInThird == 40) stopButtonReleased();
-    };
-    EXPECT_EQ(RunDemo(10), kDemoStopped);
-    EXPECT_NE(LogText().find("Demo repetition 3\n"), std::string::npos);
-    EXPECT_EQ(LogText().find("Demo repetition 4\n"), std::string::npos);
-    EXPECT_TRUE(Ui().messages.empty());
-    EXPECT_EQ(SimState("xenabled") + SimState("yenabled") + SimState("stitching"), "000");
-    EXPECT_EQ(std::tuple(script.editViews, stopTest, script.toggle), std::tuple(1, 1, 0));
-    const std::vector<RecordedMove> moves = Record();
-    size_t end = 0;
-    while (end < moves.size() && !(moves[end].x == 4500 && moves[end].y == 3000))
-        end++;
-    while (end + 1 < moves.size() && moves[end + 1].x == 4500 && moves[end + 1].y == 3000)
-        end++;
-    ASSERT_LT(end, moves.size());
-    int stitched = 0;
-    for (size_t i = 0; i < moves.size(); i++) {
-        if (i <= end)
-            stitched += moves[i].stitching;
-        else
-            EXPECT_EQ(moves[i].stitching, 0) << "move " << i;
-    }
-    EXPECT_GT(stitched, 5);
-}
-
 struct StreamingTest : RunTest {
     void TearDown() override {
-        FreeFullPattern(path);
+        for (FullPattern_t* p : paths)
+            FreeFullPattern(p);
         fpTemp = nullptr;
         RunTest::TearDown();
     }
-    // A straight path of n points 0.1 inch apart along x from (x0, y0), with
-    // halt set on the point given (−1: none).
-    static FullPattern_t* Line(int n, float x0, float y0, int haltAt = -1) {
+    // A straight path of n points 0.1 inch apart along x from x0, feed 50,
+    // with halt set on the point given (-1: none).
+    FullPattern_t* Line(int n, float x0, int haltAt = -1) {
         std::vector<PathPointSpec> points;
         for (int i = 0; i < n; i++)
-            points.push_back({x0 + 100.0f * i, y0, i == haltAt});
-        FullPattern_t* first = MakePath(points);
-        for (FullPattern_t* p = first; p; p = p->next())
+            points.push_back({x0 + 100.0f * i, 0, i == haltAt});
+        paths.push_back(MakePath(points));
+        for (FullPattern_t* p = paths.back(); p; p = p->next())
             p->feed = 50;
-        return first;
+        return paths.back();
     }
-
-    FullPattern_t* path = nullptr;
+    int Sent(FullPattern_t* to) {
+        const int result = SendLeadLine(to);
+        EXPECT_EQ(WaitForBuffer(), 1);
+        return result;
+    }
+    std::vector<FullPattern_t*> paths;
 };
 
-// A lead line goes in short moves; with stitching on every move of it is
-// sewn, so it starts at the path point the head was left at, or not at all.
-// The run tests stream whole paths through board faults.
+// A lead line goes in short moves at the minimum feed; with stitching on every
+// move of it is sewn, so it starts at the path point the head was left at, or
+// not at all. A head farther from the target than any frame is long is a
+// garbled reading. The stop flag ends the sending of points before the first.
 TEST_F(StreamingTest, LeadLinesGoInShortMovesAndAStitchedOneOnlyFromThePath) {
-    path = Line(1, 1000, 0);
-    fpTemp = path;
-    ASSERT_EQ(SendLeadLine(nullptr), 1);
+    FullPattern_t* path = fpTemp = Line(1, 1000);
+    ASSERT_EQ(Sent(nullptr), 1);
     EXPECT_EQ(script.mask, kRunMenuMask);
-    ASSERT_EQ(WaitForBuffer(), 1);
     std::vector<RecordedMove> moves = Record();
-    // From the home position: the start point, nine inserted points, the end.
-    ASSERT_EQ(moves.size(), 11u);
+    ASSERT_EQ(moves.size(), 11u);  // from home: the start, nine inserted points, the end
     for (size_t i = 1; i < moves.size(); i++)
         EXPECT_NEAR(moves[i].x, 100.0 * i, 0.5) << i;
     EXPECT_NEAR(moves.back().feed, Machine().minSpeed, 0.01);
     EXPECT_NEAR(moves.front().feed, Machine().minSpeed, 0.01);
-    EXPECT_EQ(StateValue(Sim("state"), "x"), "1000");
-
-    // A short lead line is its two end points.
-    FullPattern_t* near = Line(1, 1150, 0);
-    EXPECT_EQ(SendLeadLine(near), 1);
-    ASSERT_EQ(WaitForBuffer(), 1);
-    FreeFullPattern(near);
-    EXPECT_EQ(Record().size(), 13u);
-
+    EXPECT_EQ(Sent(Line(1, 1150)), 1);
+    EXPECT_EQ(Record().size(), 13u);  // a short lead line is its two end points
     robotIsStitching = 1;
-    FullPattern_t* jump = Line(2, 1150, 0, 0);  // the head's point, the next section's start
-    EXPECT_EQ(SendLeadLine(jump->next()), 1);
-    ASSERT_EQ(WaitForBuffer(), 1);
+    EXPECT_EQ(Sent(Line(2, 1150, 0)->next()), 1);  // from the head's point to the next section
     moves = Record();
     ASSERT_EQ(moves.size(), 15u);
-    EXPECT_NEAR(moves[13].x, 1150, 0.5);
-    EXPECT_NEAR(moves[14].x, 1250, 0.5);
-    FullPattern_t* elsewhere = Line(2, 3000, 0, 0);
-    EXPECT_EQ(SendLeadLine(elsewhere->next()), kLeadLineNoPosition);
+    EXPECT_EQ(std::pair(std::round(moves[13].x), std::round(moves[14].x)),
+              std::pair(1150.0, 1250.0));
+    EXPECT_EQ(SendLeadLine(Line(2, 3000, 0)->next()), kLeadLineNoPosition);
     EXPECT_EQ(robotIsStitching, 0);
-    EXPECT_EQ(Record().size(), 15u);
-    FreeFullPattern(jump);
-    FreeFullPattern(elsewhere);
-    // A head farther from the target than any frame is long: a garbled reading.
     DisableX();
     Sim("push 999751 0");  // 1,000,001 from the target
     EXPECT_EQ(SendLeadLine(path), kLeadLineNoPosition);
-    EXPECT_EQ(Record().size(), 15u);
-
-    // The stop flag ends the sending of points before the first.
     EXPECT_EQ(SendPoints(nullptr), 0);
     allStop = 1;
     EXPECT_EQ(SendPoints(path), 0);
-    EXPECT_EQ(stopTest, 1);
-    EXPECT_EQ(script.mask, kIdleMenuMask);
+    EXPECT_EQ(std::pair(stopTest, script.mask), std::pair(1, kIdleMenuMask));
     EXPECT_EQ(Record().size(), 15u);
 }
 
+// The pre-fill hands over a section's points but its last two, and at most 98
+// less stitchRep of a long one.
 TEST_F(StreamingTest, PrefillStopsBeforeTheEndOfTheSection) {
-    // 20 points; the 20th ends the section. The pre-fill hands over 18 and
-    // leaves the last two to the run loop.
-    path = Line(25, 0, 0, 19);
+    fpTemp = Line(25, 0, 19);
     Machine().stitchRep = 4;
-    fpTemp = path;
     Halt();
     SendFortyNine();
     ASSERT_NE(fpTemp, nullptr);
     EXPECT_FLOAT_EQ(fpTemp->x, 1700);  // the 18th point
     EXPECT_EQ(StateValue(Sim("state"), "queue"), "18");
-
-    // A long section from the start of the path: at most 98 − stitchRep points.
-    FreeFullPattern(path);
-    path = Line(150, 0, 0);
     fpTemp = nullptr;
-    CurrentRun().fullPattern = path;
+    CurrentRun().fullPattern = Line(150, 0);
     ClearMCBuffer();
     Resume();
     ASSERT_EQ(WaitForBuffer(), 1);
@@ -737,49 +667,22 @@ TEST(HeadMovement, CountsMoreThanFiveThousandthsOnEitherAxisFromAnyReading) {
 
 using MachineToggleTest = BoardTest;
 
-// The axis locks and the handle-bars warning: through the real toolbar in the
-// user-interface tests.
-TEST_F(MachineToggleTest, StitchingToggleStartPointAndPathPointAtTheHead) {
+// Armed, the toggle leaves stitching to the run; a stitcher neither ready nor in
+// handle-bar mode refuses it. A silent board gives no start point.
+TEST_F(MachineToggleTest, StitchingToggleAndNoStartPointFromASilentBoard) {
     command = 3;
     EXPECT_EQ(StitchingToggled(1), 1);
-    EXPECT_EQ(std::pair(stitching, command), std::pair(1, -1));
-    EXPECT_TRUE(Ui().messages.empty());
-    // Arming does not switch stitching on: the run does that.
-    EXPECT_EQ(SimState("stitching"), "0");
-
+    EXPECT_EQ(std::tuple(stitching, command, SimState("stitching")),
+              std::tuple(1, -1, std::string("0")));
     Sim("stitcher-status 7");  // anything but ready or handle bars
     command = 10;              // a run keeps its command
     EXPECT_EQ(StitchingToggled(1), 0);
     EXPECT_EQ(std::pair(stitching, command), std::pair(0, 10));
-    EXPECT_EQ(Ui().messages, std::vector<std::string>{"STITCH CONTROLLER NOT PRESENT"});
-    EXPECT_EQ(LogText(), "Stitching On\nStitching Off\n");
-
-    // The start point comes from the head position the board reports (inside a box,
-    // and the path point at the head: on the screens); a silent board chooses no point.
-    Ui().messages.clear();
-    SetCurrentPatternBox(-1);
-    CurrentRun().fullPattern = MakePath({{0, 0, 0}, {5200, 3100, 0}});
-    DisableX();
-    DisableY();
-    ASSERT_TRUE(WaitForState(*sim, "yenabled", "0", 1000));
-    ASSERT_EQ(StateValue(Sim("push 5250 3125"), "moved"), "xy");
-    StartPointValues values;
-    ASSERT_EQ(ReadStartPoint(&values), 1);
-    EXPECT_EQ((std::vector<float>{values.actualX, values.actualY, values.localX, values.localY}),
-              (std::vector<float>{5.25f, 3.125f, 5.25f, 3.125f}));  // no box: absolute
     Sim("silence on");
-    values = StartPointValues{};
+    StartPointValues values;
     EXPECT_EQ(ReadStartPoint(&values), 0);
-    EXPECT_FLOAT_EQ(values.actualX, 0.0f);
-    EXPECT_EQ(PathPointAtHead(), nullptr);
-    EXPECT_EQ(Ui().messages,
-              (std::vector<std::string>{"COULD NOT RETRIEVE POINT",
-                                        "COMMUNICATIONS ERROR.\nPLEASE TRY AGAIN."}));
-
-    FreeFullPattern(CurrentRun().fullPattern);
-    CurrentRun().fullPattern = nullptr;
-    EXPECT_EQ(PathPointAtHead(), nullptr);
-    InitPatternBox();
+    EXPECT_EQ(Ui().messages, (std::vector<std::string>{"STITCH CONTROLLER NOT PRESENT",
+                                                       "COULD NOT RETRIEVE POINT"}));
 }
 
 std::string reportText;
@@ -821,13 +724,9 @@ TEST(MotorDiagnosticsPath, TheTestPathAndTheVerdictThreshold) {
         EXPECT_NEAR(last->y, -0.95f * last->x, 0.01f);
     EXPECT_EQ(std::tuple(count, path->feed, last->feed), std::tuple(50, 0.0f, 0.0f));
     EXPECT_NEAR(EncoderCounts(last->x), 10000.0f, 1.0f);
-    EXPECT_NEAR(EncoderCounts(last->y), 9500.0f, 1.0f);
-    EXPECT_GT(path->next()->feed, 0.0f);
-    EXPECT_LT(path->next()->feed, 100.0f) << "the start is limited by the acceleration";
+    EXPECT_TRUE(path->next()->feed > 0 && path->next()->feed < 100) << "limited by acceleration";
     FreeFullPattern(path);
-    // 3.3 inches fail, 3.5 inches pass.
-    EXPECT_LT(EncoderCounts(3300), kPassCounts);
-    EXPECT_GT(EncoderCounts(3500), kPassCounts);
+    EXPECT_TRUE(EncoderCounts(3300) < kPassCounts && EncoderCounts(3500) > kPassCounts);
     EXPECT_NEAR(EncoderCounts(-3300), 8253.3f, 0.1f);
     const std::tuple<int, unsigned char, std::string> cases[] = {
         {0, 1, "Passed"},
@@ -840,7 +739,7 @@ TEST(MotorDiagnosticsPath, TheTestPathAndTheVerdictThreshold) {
 }
 
 // A sound axis passes, a silent board aborts the test; the board gets its values back.
-TEST_F(MotorDiagnostics, SoundAndSilentAxes) {
+TEST_F(MotorDiagnostics, SoundAndSilentAxesAndTheButtons) {
     EXPECT_EQ(TestXMotor(Report()), 1);
     EXPECT_EQ(reportText.rfind("Testing X Motor\nMoving X Motor at 80% \nEncoder counts: \tX: ", 0),
               0u)
@@ -869,10 +768,10 @@ TEST_F(MotorDiagnostics, SoundAndSilentAxes) {
     EXPECT_EQ(std::pair(Machine().XKp, Machine().Err), std::pair(33, 120));
     Sim("silence off");
     EXPECT_EQ(StateValue(Sim("state"), "executed"), StateValue(before, "executed"));
-}
 
-TEST_F(MotorDiagnostics, TheButtonTestPressesAndReleasesEachButtonInTurn) {
+    // The button test presses and lets go of each button in turn.
     Sim("buttons clear");
+    waits = 0;
     TestStitcherButtons(Report());
     EXPECT_EQ(reportText,
               "Testing Port D\nCommand Button On\nCommand Button Off\n"
@@ -967,49 +866,37 @@ TEST_F(TraceTest, RecordsEveryMovementUntilReleasedFullOrTheBoardFallsSilent) {
     EXPECT_EQ(Ui().messages.back(), kTraceFullText);
 }
 
+// Saving a recording (walked on the trace screen): a new name is written at
+// once, an existing one only when the quilter says Yes; a name that cannot be
+// written is refused.
 TEST_F(TraceTest, SavingWritesANewNameAsksBeforeOverwritingAndRefusesWhatCannotBeSaved) {
     TempDir dir;
-    ASSERT_EQ(mkdir(dir.File("patterns").c_str(), 0777), 0);
     auto record = [](std::vector<const char*> points) {
         tmpPattern = newPattern(nullptr, 0);
         for (const char* line : points)
             addData(tmpPattern.get(), line, 0);
     };
-    const std::string swirl = dir.File("patterns/swirl.qcc");
+    const std::string swirl = dir.File("swirl.qcc");
     EXPECT_EQ(SaveTracedPattern(), kTraceNothingToSave);
-    EXPECT_TRUE(Ui().messages.empty());
     record({});  // a recording without points could not be opened again
     EXPECT_EQ(SaveTracedPattern(), kTraceNothingToSave);
-    EXPECT_TRUE(Ui().prompts.empty());
-    EXPECT_EQ(Ui().messages.size(), 1u);
-    Ui().messages.clear();
-
     record({"p X0.000 Y0.000\n", "p X1.250 Y0.500\n", "p X2.000 Y3.000\n"});
-    Ui().keyboard = {{0, ""}, {1, dir.File("patterns/")}, {1, dir.File("missing/folder/name")}};
-    EXPECT_EQ((std::vector<int>{SaveTracedPattern(), SaveTracedPattern(), SaveTracedPattern()}),
-              (std::vector<int>{kTraceSaveCancelled, kTraceSaveFailed, kTraceSaveFailed}));
-    EXPECT_EQ(Ui().messages, (std::vector<std::string>{kTraceNoNameText, kTraceSaveFailedText}));
-    EXPECT_EQ(access(dir.File("patterns/.qcc").c_str(), F_OK), -1);
     Ui().messages.clear();
-
-    std::string saved;
-    Ui().keyboard = {{1, dir.File("patterns/swirl")}};
-    EXPECT_EQ(SaveTracedPattern(&saved), kTraceSaved);
-    EXPECT_EQ(saved, swirl);
-    EXPECT_TRUE(Ui().messages.empty());  // a new name is written without asking
-    Pattern loaded;
-    ASSERT_EQ(openPattern(&loaded, swirl.c_str()), 1);
-    EXPECT_FLOAT_EQ(loaded.x[1], 1.25f);
-
-    // The same name again: No keeps the old file, Yes replaces it.
+    Ui().keyboard = {
+        {0, ""}, {1, dir.File("")}, {1, dir.File("missing/name")}, {1, dir.File("swirl")}};
+    EXPECT_EQ(
+        (std::vector<int>{SaveTracedPattern(), SaveTracedPattern(), SaveTracedPattern(),
+                          SaveTracedPattern()}),
+        (std::vector<int>{kTraceSaveCancelled, kTraceSaveFailed, kTraceSaveFailed, kTraceSaved}));
+    EXPECT_EQ(Ui().messages, (std::vector<std::string>{kTraceNoNameText, kTraceSaveFailedText}));
     record({"p X0.000 Y0.000\n", "p X9.000 Y9.000\n"});
-    Ui().keyboard = {{1, swirl}, {1, dir.File("patterns/swirl")}};
+    Ui().keyboard = {{1, swirl}, {1, dir.File("swirl")}};
     Ui().answers = {kResponseNo, kResponseYes};
-    EXPECT_EQ(SaveTracedPattern(), kTraceSaveCancelled);
-    EXPECT_EQ(Ui().messages, std::vector<std::string>{"FILE EXIXTS!\nOVERWRITE?"});
     Pattern unchanged, replaced;
+    EXPECT_EQ(SaveTracedPattern(), kTraceSaveCancelled);
+    EXPECT_EQ(Ui().messages.back(), "FILE EXIXTS!\nOVERWRITE?");
     ASSERT_EQ(openPattern(&unchanged, swirl.c_str()), 1);
-    EXPECT_EQ(unchanged.pointCount, 3);
+    EXPECT_EQ(std::pair(unchanged.pointCount, unchanged.x[1]), std::pair(3, 1.25f));
     EXPECT_EQ(SaveTracedPattern(), kTraceSaved);
     ASSERT_EQ(openPattern(&replaced, swirl.c_str()), 1);
     EXPECT_EQ(replaced.pointCount, 2);
@@ -1020,13 +907,8 @@ TEST(GarbledLine, ARunFinishesOnThePathOrStopsSafelyWithAMessage) {
                                {0.01, 0.01, 3}, {0.005, 0.005, 4}, {0.1, 0.1, 5}};
     for (const GarbledRun& run : runs) {
         const GarbledOutcome out = RunOnGarbledLine(run);
-        std::string describe = out.why + " [" + std::to_string(out.flipped) + " flipped, " +
-                               std::to_string(out.dropped) + " lost, " +
-                               std::to_string(out.stitched) + " stitches;";
-        for (const std::string& m : out.messages)
-            describe += " \"" + m + "\"";
         SCOPED_TRACE("flip " + std::to_string(run.flip) + " drop " + std::to_string(run.drop) +
-                     ": " + describe + "]");
+                     ": " + out.why + ", " + std::to_string(out.stitched) + " stitches");
         ASSERT_TRUE(out.started);
         EXPECT_TRUE(out.safe) << out.hostLog;
         EXPECT_FALSE(out.hung);
@@ -1065,18 +947,8 @@ TEST(StitchTool, EstimateAndRunOneJob) {
     };
 
     const ProgramResult estimate = tool({"estimate", layout});
-    // The first piece of the second zig-zag is tied on, not sewn.
-    for (const char* line :
-         {"points=46\n", "sections=2\n", "stitches=43\n", "jumps=1\n",
-          "thread_cuts=1\n" /* jumpStitch 0 */, "lock_stitches=4\n", "stitched_length=4.370 in\n",
-          "jump_length=3.000 in\n", "speed=40 (from the first-start values)\nrun_time="})
-        EXPECT_NE(estimate.out.find(line), std::string::npos) << line << estimate.out;
-    EXPECT_EQ((std::vector<int>{tool({"pack", layout, "--box", "3"}).exitStatus,
-                                tool({"estimate", layout, "--box", "x"}).exitStatus}),
-              (std::vector<int>{1, 2}));
-    // Without one the tool leaves no defaults file behind in the working directory.
-    EXPECT_EQ(ReadFileText(dir.File("defaults.mrl")), "");
-
+    EXPECT_NE(estimate.out.find("stitches=43\n"), std::string::npos) << estimate.out;
+    EXPECT_EQ(ReadFileText(dir.File("defaults.mrl")), "") << "no defaults file left behind";
     Mc1Sim sim({"--time-scale", "200"});
     ASSERT_TRUE(sim.running) << sim.error;
     // Lock stitches of one trip there and back: fewer needle-up waits in real time.

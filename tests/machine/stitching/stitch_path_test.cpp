@@ -1,6 +1,5 @@
 // Stitch paths and their figures on hand-made paths: the path of a layout,
-// point selection, the quilt-area check, the estimate and the preview.
-#include <gdk-pixbuf/gdk-pixbuf.h>
+// point selection, the quilt-area check and the estimate.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -22,7 +21,6 @@
 #include "machine/stitching/run_state.h"
 #include "machine/stitching/stitch_estimate.h"
 #include "machine/stitching/stitch_path.h"
-#include "machine/stitching/stitch_preview.h"
 #include "pattern/pattern.h"
 #include "support/run_layout.h"
 
@@ -81,50 +79,6 @@ TEST_F(StitchPathTest, PointsAreJoinedInThousandthsAndStopsAndGapsMakeHalts) {
     EXPECT_EQ(path[7]->next(), nullptr);
 }
 
-TEST_F(StitchPathTest, LongMovesAreCutIntoPiecesShorterThanTwoTenths) {
-    FullPattern_t s, e, pieces[3];
-    s.x = 0, e.x = 350;  // 0.35 inch: three pieces
-    pieces[2].x = -1;
-    EXPECT_EQ(ExplodeLine(&e, &s, 100), 3);
-    EXPECT_EQ(ExplodeLine(&e, &s, 100, pieces), 3);
-    EXPECT_NEAR(pieces[0].x, 116.667, 0.01);
-    EXPECT_NEAR(pieces[1].x, 233.333, 0.01);
-    EXPECT_FLOAT_EQ(pieces[2].x, -1);  // two points between three pieces
-    EXPECT_EQ(pieces[0].inserted, 1);
-    EXPECT_FLOAT_EQ(pieces[0].feed, 100);
-    e.x = 190;
-    EXPECT_EQ(ExplodeLine(&e, &s, 100, pieces), 0);
-    e.x = 200;
-    EXPECT_EQ(ExplodeLine(&e, &s, 100, pieces), 2);
-    EXPECT_NEAR(pieces[0].x, 100, 1e-3);
-}
-
-TEST_F(StitchPathTest, FeedAtACornerAndOnABend) {
-    float turn = -1;
-    float a[2] = {0, 0}, b[2] = {1, 0}, corner[2] = {1, 1};
-    // The angle limit is 0 at a right angle; the curvature of the tight circle
-    // limits it too; the result is the minimum feed.
-    EXPECT_FLOAT_EQ(GetMaxFeed(a, b, corner, 1, 3.33f, &turn), 3.33f);
-    EXPECT_NEAR(turn, 90, 1e-3);
-    float straight[2] = {2, 0};
-    EXPECT_FLOAT_EQ(GetMaxFeed(a, b, straight, 1, 3.33f, &turn), 100);
-    EXPECT_NEAR(turn, 0, 1e-3);
-    // A 10-degree bend keeps 100 from the angle limit; on a 1-inch chord the
-    // circle is wide enough that curvature does not limit either.
-    float bend[2] = {1 + std::cos(10 * M_PI / 180), std::sin(10 * static_cast<float>(M_PI) / 180)};
-    EXPECT_FLOAT_EQ(GetMaxFeed(a, b, bend, 1, 3.33f, &turn), 100);
-    EXPECT_NEAR(turn, 10, 1e-2);
-    // A reversal is clamped to 90 degrees.
-    float back[2] = {0.5f, 0};
-    GetMaxFeed(a, b, back, 1, 0, &turn);
-    EXPECT_FLOAT_EQ(turn, 90);
-    // 50 degrees: ((1 - 40/80)^2) = 25 from the angle limit on a large circle.
-    float wide[2] = {10 + 10 * std::cos(50 * static_cast<float>(M_PI) / 180),
-                     10 * std::sin(50 * static_cast<float>(M_PI) / 180)};
-    float a10[2] = {0, 0}, b10[2] = {10, 0};
-    EXPECT_NEAR(GetMaxFeed(a10, b10, wide, 1, 0, &turn), 25, 0.01);
-}
-
 TEST_F(StitchPathTest, FeedsAccelerateOutOfTheStartAndBrakeIntoTheEnd) {
     Place({"p X0.000 Y0.000", "p X2.000 Y0.000"}, 0, 0);
     PackFullPattern();
@@ -175,17 +129,6 @@ TEST_F(StitchPathTest, PathsTooLargeForTheBoardOrTheMemoryAreRefused) {
     EXPECT_EQ(PackBoxPath(CurrentPatternBox(), &status, &unstitchable), nullptr);
     EXPECT_TRUE(unstitchable);
     SetUserInterfaceHooks({});
-}
-
-TEST_F(StitchPathTest, ShortAndEmptyPaths) {
-    PackFullPattern();  // an empty box
-    EXPECT_EQ(CurrentRun().fullPattern, nullptr);
-    Place({"p X0.000 Y0.000", "p X0.100 Y0.000"}, 0, 0);
-    PackFullPattern();
-    std::vector<FullPattern_t*> path = Path();
-    ASSERT_EQ(path.size(), 2u);
-    EXPECT_EQ(std::pair(path[0]->feed, path[1]->feed), std::pair(10.0f, 10.0f));
-    SetFeeds(nullptr, 1);  // no path: nothing to do, nothing touched
 }
 
 TEST(NearestPathPoint, PicksNearestSkipsHaltPointsAndKeepsEarlierOnTies) {
@@ -332,76 +275,10 @@ TEST(StitchEstimate, CountsWhatTheStitcherSewsAndTimesEveryMove) {
     EXPECT_TRUE(SecondsLeftAtPoints(path, stopped).empty());
     FreeFullPattern(path);
     EXPECT_EQ(EstimateStitchPath(nullptr, Speeds(0, 0)).seconds, 0);
-
-    const struct {
-        double seconds;
-        const char* text;
-    } durations[] = {{-1, "UNKNOWN"},
-                     {0.4, "0 S"},
-                     {59.6, "1 MIN 00 S"},
-                     {3599, "59 MIN 59 S"},
-                     {7620, "2 H 07 MIN"}};
-    for (const auto& d : durations)
-        EXPECT_EQ(FormatDuration(d.seconds), d.text) << d.seconds;
-    const struct {
-        RunProgress progress;
-        const char* text;
-    } lines[] = {{{0, 212.4}, "0% DONE, 3 MIN 32 S LEFT"},
-                 {{0.426, 61}, "42% DONE, 1 MIN 01 S LEFT"},
-                 {{1, 0}, "100% DONE, 0 S LEFT"},
-                 {{0.5, -1}, "50% DONE"}};
-    for (const auto& line : lines)
-        EXPECT_EQ(FormatRunProgress(line.progress), line.text);
-}
-
-// The picture's frame fits the quilt area with a 10 pixel margin; a path that
-// leaves the area widens it and is drawn red where it is outside.
-TEST(StitchPreview, FrameFitsTheAreaAndThePartOutsideIsRed) {
-    PatternBox area;
-    SetPatternBoxCorners(&area, {{0, 0}, {20, 0}, {20, 10}, {0, 10}});
-    SetPatternBoxOrigin(&area);
-    FullPattern_t* inside = MakePath({{1000, 1000, 0}, {19000, 9000, 0}});
-    const PreviewFrame fit = FitPreviewFrame(640, 480, &area, inside);
-    // min(620 / 20, 460 / 10) pixels per inch.
-    EXPECT_EQ(std::tuple(fit.pixelsPerInch, fit.originX, fit.areaHeight),
-              std::tuple(31.0, 0.0, 10.0));
-    FullPattern_t* outside = MakePath({{1000, 1000, 0}, {1000, 40000, 0}});
-    const PreviewFrame wide = FitPreviewFrame(640, 480, &area, outside);
-    EXPECT_EQ(std::pair(wide.pixelsPerInch, wide.areaHeight), std::pair(460 / 40.0, 10.0));
-    // A path beyond the left edge moves the origin; the outline stays the area.
-    FullPattern_t* left = MakePath({{-5000, 1000, 0}, {19000, 9000, 0}});
-    const PreviewFrame leftward = FitPreviewFrame(640, 480, &area, left);
-    EXPECT_EQ(std::tuple(leftward.originX, leftward.areaX, leftward.areaWidth),
-              std::tuple(-5.0, 0.0, 20.0));
-    FreeFullPattern(left);
-
-    // The pixels of one colour, and the colour at (x, y), on the picture of a path.
-    auto picture = [&area](const FullPattern_t* path, unsigned rgb, int x, int y, unsigned* at) {
-        GdkPixbuf* image = RenderStitchPreview(path, &area, 0, 640, 480);
-        const guchar* pixels = gdk_pixbuf_get_pixels(image);
-        const int stride = gdk_pixbuf_get_rowstride(image), n = gdk_pixbuf_get_n_channels(image);
-        int count = 0;
-        for (int v = 0; v < 480; v++)
-            for (int u = 0; u < 640; u++) {
-                const guchar* p = pixels + v * stride + u * n;
-                const unsigned colour = p[0] << 16 | p[1] << 8 | p[2];
-                count += colour == rgb;
-                if (u == x && v == y) *at = colour;
-            }
-        g_object_unref(image);
-        return count;
-    };
-    unsigned at = 0;
-    EXPECT_EQ(picture(inside, 0xE00000, 0, 0, &at), 0);
-    // The thread runs from (41, 41) to (599, 289); the start arrow points along it.
-    EXPECT_GT(picture(inside, 0x203080, 320, 165, &at), 400);
-    EXPECT_EQ(at, 0x203080u);
-    picture(inside, 0, 57, 48, &at);
-    EXPECT_EQ(at, 0x00A000u);
-    EXPECT_GT(picture(outside, 0xE00000, 0, 0, &at), 40);  // 30 in beyond the front edge, 2 px wide
-    EXPECT_EQ(RenderStitchPreview(inside, &area, 0, 0, 480), nullptr);
-    FreeFullPattern(inside);
-    FreeFullPattern(outside);
+    EXPECT_EQ(FormatDuration(-1) + "|" + FormatDuration(59.6) + "|" + FormatDuration(7620),
+              "UNKNOWN|1 MIN 00 S|2 H 07 MIN");
+    EXPECT_EQ(FormatRunProgress({0.426, 61}) + "|" + FormatRunProgress({0.5, -1}),
+              "42% DONE, 1 MIN 01 S LEFT|50% DONE");
 }
 
 }  // namespace
