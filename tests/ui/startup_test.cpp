@@ -1,10 +1,14 @@
 // The real program started as a child process against the simulated board:
-// a recovered layout written back by a crash.
+// a recovered layout written back by a crash. And the committed images/
+// folder: every picture the screens name loads, and the generator makes it.
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <gdk-pixbuf/gdk-pixbuf.h>
 #include <gtest/gtest.h>
 
+#include <regex>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -101,6 +105,37 @@ TEST(ProgramFolder, StartsRecoversTheLayoutAndACrashWritesItBackWhole) {
     // exactly the layout that was recovered.
     EXPECT_EQ(ReadFileText(dir.File("Layout/recovery.qlf")), saved);
     EXPECT_NE(access(dir.File("Layout/recovery.qlf.tmp000000").c_str(), F_OK), 0);
+}
+
+// A renamed or lost icon would show as a broken image; a hand-edited one
+// would be lost the next time the generator runs.
+TEST(Images, EveryPictureTheScreensNameLoadsAndTheGeneratorMakesTheFolder) {
+    const std::string images = LONGARM_SOURCE_DIR "/images";
+    const std::regex name("\"(?:\\./images/)?([A-Za-z0-9_-]+\\.(?:png|gif))\"");
+    std::set<std::string> named;
+    for (const std::string& file : FolderNames(LONGARM_SOURCE_DIR "/src/ui")) {
+        const std::string text = ReadFileText(LONGARM_SOURCE_DIR "/src/ui/" + file);
+        for (auto m = std::sregex_iterator(text.begin(), text.end(), name);
+             m != std::sregex_iterator(); ++m)
+            named.insert((*m)[1]);
+    }
+    ASSERT_GT(named.size(), 40u);
+    for (const std::string& n : named) {
+        GdkPixbufAnimation* anim =
+            gdk_pixbuf_animation_new_from_file((images + "/" + n).c_str(), nullptr);
+        EXPECT_TRUE(anim) << n;
+        if (anim) g_object_unref(anim);
+    }
+    TempDir tmp;
+    const ProgramResult run = RunProgram(
+        {"/usr/bin/python3", LONGARM_SOURCE_DIR "/tools/icons/draw_icons.py", tmp.File("images")});
+    ASSERT_EQ(run.exitStatus, 0) << run.err;
+    EXPECT_EQ(FolderNames(tmp.File("images")), FolderNames(images));
+    for (const std::string& file : FolderNames(tmp.File("images"))) {
+        const std::string made = ReadFileText(tmp.File("images/" + file));
+        EXPECT_TRUE(!made.empty() && made == ReadFileText(images + "/" + file))
+            << file << " differs from the committed file: run tools/icons/draw_icons.py";
+    }
 }
 
 }  // namespace
