@@ -538,6 +538,7 @@ protected:
         gdk_window_process_all_updates();
         gdk_display_sync(gdk_display_get_default());
         problems += SmallTouchTargets(place);
+        if (screen_width != 320) return;  // the reference pictures are of the small screen
         // The X server may still be painting: the last picture is the verdict.
         ::testing::AssertionResult last = ::testing::AssertionFailure();
         WaitFor(
@@ -647,6 +648,18 @@ TEST_F(TouchWalk, EveryControlFitsAndIsBigEnoughOnTheSmallScreen) {
     ASSERT_EQ(screen_width, 320);
     WalkEverything();
     EXPECT_EQ(problems, "");
+}
+
+TEST_F(TouchWalk, EveryControlFitsAndIsBigEnoughOnTheLargeScreen) {
+    DropMainWindow();
+    ASSERT_EQ(ParseConfigFile(LONGARM_SOURCE_DIR "/tests/data/screen_large.conf"), 1);
+    EXPECT_EQ(ParseStyleFile(LONGARM_SOURCE_DIR "/gtkrc"), "");
+    MakeMainWindow(true);
+    ShowScreen([] { return createPatternViewScreen(0, kAreaLayoutView); }, 0x37FFFFF, "layout");
+    WalkEverything();
+    EXPECT_EQ(problems, "");
+    ParseConfigFile("/nonexistent/screen.conf");
+    ParseStyleFile(LONGARM_SOURCE_DIR "/gtkrc_5");
 }
 
 // The stitch-out preview: the estimate, START on to the toolbar's Start, and
