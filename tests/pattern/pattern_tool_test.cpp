@@ -50,4 +50,19 @@ TEST(PatternTool, InfoThumbnailTransformAndExitStatus) {
         EXPECT_EQ(Tool(args).exitStatus, status) << args.back();
 }
 
+TEST(SamplePatterns, LoadSaveBackAndComeFromTheGenerator) {
+    TempDir dir;
+    ProgramResult r =
+        RunProgram({"/usr/bin/python3", LONGARM_SOURCE_DIR "/data/generate_patterns.py", dir.path});
+    ASSERT_EQ(r.exitStatus, 0) << r.err;
+    for (const char* name : {"meander.qcc", "loops.qcc", "stars.qcc", "border.qcc", "large.qcc"}) {
+        auto p = newPattern((kSamples + name).c_str(), 0);
+        ASSERT_TRUE(p) << name;
+        EXPECT_TRUE(ReadFileText(dir.File(name)) == ReadFileText(kSamples + name)) << name;
+        ASSERT_EQ(savePattern(p.get(), dir.File(name).c_str()), 1);
+        EXPECT_TRUE(ReadFileText(dir.File(name)) == ReadFileText(kSamples + name)) << name;
+    }
+    EXPECT_EQ(newPattern((kSamples + "large.qcc").c_str(), 0)->pointCount, 100000);
+}
+
 }  // namespace

@@ -303,6 +303,24 @@ TEST(Qli, EachInputGivesItsPattern) {
     EXPECT_LE(PointCount(run.output), 36000u + 2 + 100 + 3);
 }
 
+TEST(Dxf, ArcPointsAreBounded) {
+    const struct {
+        std::string drawing;
+        std::size_t least, most;
+    } cases[] = {
+        {Drawing(Circle(5, 5, 1e-9) + Arc(9, 9, 1e-9, 0, 90)), 3, 6},
+        {Drawing(Arc(0, 0, 1, 0, 720) + Arc(5, 5, 1, -1e8, 1e8) + Arc(9, 9, 1, 360, 10)), 3,
+         3 * (2 * kMaxArcPoints + 3)},
+        {Drawing(Circle(0, 0, 10000)), kMaxArcPoints, kMaxArcPoints + 2},
+    };
+    for (const auto& c : cases) {
+        ConvertRun run = Convert(c.drawing);
+        ASSERT_EQ(run.result, 0) << c.drawing;
+        EXPECT_GE(PointCount(run.output), c.least) << c.drawing;
+        EXPECT_LE(PointCount(run.output), c.most) << c.drawing;
+    }
+}
+
 // longarm-tool convert: a drawing becomes a loadable pattern and leaves its
 // log; a failure exits with 1, leaving the old pattern whole.
 TEST(ConvertCommand, ConvertsOrExitsWithItsStatus) {
