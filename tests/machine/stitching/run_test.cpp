@@ -1,6 +1,6 @@
 // Whole runs against the simulated board: the scripted screen, the demo, the
 // streamed points, the toggles, the motor tests, trace recording, damaged
-// replies (bench/garbled_line.cpp runs many more seeds) and longarm-tool's run.
+// replies (bench/garbled_line.cpp runs many more seeds) and longarm-tool.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -938,28 +938,54 @@ std::string ZigZags(const TempDir& dir) {
     return path + ".qlf";
 }
 
-TEST(StitchTool, EstimateAndRunOneJob) {
+// longarm-tool's run, then its board console (its frames are the wire tests').
+TEST(StitchTool, RunOneJobAndTheBoardConsole) {
     TempDir dir;
     const std::string layout = ZigZags(dir);
-    auto tool = [&](std::vector<std::string> args) {
-        args.insert(args.begin(), LONGARM_TOOL_PATH);
-        return RunProgram(args, dir.path);
-    };
-
-    const ProgramResult estimate = tool({"estimate", layout});
-    EXPECT_NE(estimate.out.find("stitches=43\n"), std::string::npos) << estimate.out;
-    EXPECT_EQ(ReadFileText(dir.File("defaults.mrl")), "") << "no defaults file left behind";
     Mc1Sim sim({"--time-scale", "200"});
     ASSERT_TRUE(sim.running) << sim.error;
+    ProgramResult last;
+    auto tool = [&](std::vector<std::string> args) {
+        args.insert(args.begin(), LONGARM_TOOL_PATH);
+        return (last = RunProgram(args, dir.path, 30000)).out;
+    };
+    auto board = [&](std::vector<std::string> words) {
+        words.insert(words.begin(), {"board", "--serial", sim.device});
+        return tool(words);
+    };
     // Lock stitches of one trip there and back: fewer needle-up waits in real time.
-    ASSERT_EQ(tool({"board", "--serial", sim.device, "set", "stitchRep", "2"}).out, "result=1\n");
-    const ProgramResult run = tool({"run", layout, "--serial", sim.device});
-    ASSERT_EQ(run.exitStatus, 0) << run.out << run.err;
-    EXPECT_NE(run.err.find("longarm-tool: CUT THE THREAD\n"), std::string::npos) << run.err;
-    EXPECT_NE(run.out.find("\nquilted=yes\n"), std::string::npos) << run.out;
-    EXPECT_NE(run.out.find("progress=100% left=0 S\n"), std::string::npos) << run.out;
+    ASSERT_EQ(board({"set", "stitchRep", "2"}), "result=1\n");
+    const std::string run = tool({"run", layout, "--serial", sim.device});
+    ASSERT_EQ(last.exitStatus, 0) << run << last.err;
+    EXPECT_NE(last.err.find("longarm-tool: CUT THE THREAD\n"), std::string::npos) << last.err;
+    for (const char* line : {"stitches=43\n", "\nquilted=yes\n", "progress=100% left=0 S\n"})
+        EXPECT_NE(run.find(line), std::string::npos) << run;
+    EXPECT_EQ(ReadFileText(dir.File("defaults.mrl")), "") << "no defaults file left behind";
+
+    EXPECT_EQ(board({"constants"}),
+              "result=0\nXKp=30\nXKi=8\nYKp=30\nYKi=8\nYKd=40\nErr=100\nTOut=100\nXKd=40\n");
+    EXPECT_EQ(board({"set", "speed", "55"}), "result=1\n");
+    EXPECT_EQ(board({"stitch-settings"}),
+              "result=0\nstitchLen=5\nspeed=55\nminimumSpeed=2\nstitchRep=2\n");
+    EXPECT_NE(last.err.find("buffcnt: 4"), std::string::npos) << "log lines go to standard error";
+    EXPECT_EQ(board({"reverse"}), "result=0\ndirection=200\n");
+    SimControl(sim, "error 4");
+    EXPECT_EQ(board({"status"}), "result=4\nstatus=254\nerror=4\n");
+    EXPECT_EQ(board({"stitch-on"}), "result=1\n");
+    EXPECT_TRUE(WaitForState(sim, "stitching", "1", 1000));
+    EXPECT_EQ(board({"stitch-off"}), "result=1\n");  // a new process still sends stitching off
+    EXPECT_TRUE(WaitForState(sim, "stitching", "0", 1000));
+    EXPECT_EQ(board({"set", "Nonsense", "1"}), "");
+    EXPECT_EQ(last.exitStatus, 2);
+    SimControl(sim, "silence on");
+    EXPECT_EQ(board({"position"}), "result=-1\n");
+    EXPECT_EQ(board({"test-x"}), "");
+    EXPECT_NE(last.err.find("the board does not answer; nothing was tested"), std::string::npos);
     ASSERT_EQ(sim.Stop(), 0);
     EXPECT_EQ(SewnTotalsOf(ReadRunRecord(sim.recordPath)).moves, 43);  // as estimated
+    sim.device = sim.dir.File("missing");
+    EXPECT_EQ(board({"status"}), "result=1\n");
+    EXPECT_NE(last.err.find("UNABLE TO OPEN SERIAL PORT: " + sim.device), std::string::npos);
 }
 
 }  // namespace
