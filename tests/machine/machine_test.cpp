@@ -50,11 +50,6 @@ struct MachineTest : ::testing::Test {
         Reset();
         SetUserInterfaceHooks({});
     }
-    // Opens the line on the given device path; returns sp.
-    int Open(const std::string& path) {
-        SetSerialDevicePath(path);
-        return OpenPort();
-    }
 };
 
 // The test plays the board on a plain pseudo-terminal; the program runs on the
@@ -63,7 +58,8 @@ struct MachineTest : ::testing::Test {
 struct LineTest : MachineTest {
     void SetUp() override {
         MachineTest::SetUp();
-        ASSERT_GE(Open(line.slavePath), 0);
+        SetSerialDevicePath(line.slavePath);
+        ASSERT_GE(OpenPort(), 0);
         UseManualClock();
     }
     void TearDown() override {
@@ -161,7 +157,7 @@ TEST_F(MachineTest, WithoutADeviceEveryOperationAnswersNotOpenAtOnce) {
     EXPECT_FLOAT_EQ(Machine().slow, 3.0f);
 }
 
-TEST_F(LineTest, OpeningSetsTheLineRawAt57600) {
+TEST_F(LineTest, OpenedRawAt57600ALoneZeroIsNoFramingErrorWaitsClearsAndStartUpStopsTheBoard) {
     struct termios t;
     ASSERT_EQ(tcgetattr(sp, &t), 0);
     // Speeds, input, output and local modes, control flags, VMIN, VTIME, O_ASYNC, checksum.
@@ -169,20 +165,6 @@ TEST_F(LineTest, OpeningSetsTheLineRawAt57600) {
                                  t.c_cflag & (CLOCAL | CREAD | PARENB | PARODD | CSTOPB),
                                  t.c_cc[VMIN], t.c_cc[VTIME], fcntl(sp, F_GETFL) & O_ASYNC, crc}),
               (std::vector<long>{B57600, B57600, IGNPAR, 0, 0, CLOCAL | CREAD, 1, 5, O_ASYNC, 0}));
-    // Bytes pass both ways untranslated.
-    const std::string raw = Bytes({0x0D, 0x0A, 0x11, 0x13, 0x00, 0xFF, 0x03});
-    line.Send(raw);
-    ASSERT_EQ(WaitForBytes(7, 1000), 7);
-    for (int expected : {0x0D, 0x0A, 0x11, 0x13, 0x00, 0xFF, 0x03}) {
-        unsigned char b = 0;
-        ASSERT_EQ(GetChar(100, &b, 1), 0);
-        EXPECT_EQ(b, expected);
-    }
-    EXPECT_EQ(WriteData(raw.data(), raw.size()), 7);
-    EXPECT_EQ(line.Received(7), raw);
-}
-
-TEST_F(LineTest, ALoneZeroIsNoFramingErrorWaitsAndClearsAndTheStartUpStopsTheBoard) {
     unsigned char b = 0x55, c = 0x55;
     Queue(Bytes({0x00}));
     EXPECT_EQ(std::pair(GetChar(200, &b, 0), b), std::pair(0, uint8_t{0}));
@@ -211,8 +193,15 @@ TEST_F(LineTest, ALoneZeroIsNoFramingErrorWaitsAndClearsAndTheStartUpStopsTheBoa
     EXPECT_EQ(allStop, 0);
 }
 
-// Reads end at their time-out on a silent line, and on one the board hung up.
-TEST_F(LineTest, ReadsEndAtTheirTimeOutOnASilentOrHungUpLine) {
+// A string read counts past its capacity but stores only that. Reads end at
+// their time-out on a silent line, and on one the board hung up.
+TEST_F(LineTest, GetStringIsBoundedAndReadsEndAtTheirTimeOutOnASilentOrHungUpLine) {
+    char buffer[12];
+    std::memset(buffer, '#', sizeof buffer);
+    Queue("ABCDEFGHIJ\n");
+    EXPECT_EQ(GetString(buffer, 500, '\n', 8), 10);
+    EXPECT_EQ(std::string(buffer, 9), "ABCDEFGH#") << "nothing stored past the capacity";
+    EXPECT_EQ(BytesQueued(), 0);
     unsigned char b = 0;
     EXPECT_GE(ElapsedMs([&] { EXPECT_EQ(GetChar(400, &b, 0), -1); }), 400);
     Queue(Bytes({1, 2, 3}));  // three bytes of an integer, then silence
@@ -228,15 +217,6 @@ TEST_F(LineTest, ReadsEndAtTheirTimeOutOnASilentOrHungUpLine) {
     line.master = -1;
     EXPECT_GE(ElapsedMs([&] { EXPECT_EQ(GetChar(300, &b, 0), -1); }), 300);
     EXPECT_EQ(SendMove(1, 2, 3), 3);
-}
-
-TEST_F(LineTest, GetStringCountsPastItsCapacityButStoresOnlyThat) {
-    char buffer[12];
-    std::memset(buffer, '#', sizeof buffer);
-    Queue("ABCDEFGHIJ\n");
-    EXPECT_EQ(GetString(buffer, 500, '\n', 8), 10);
-    EXPECT_EQ(std::string(buffer, 9), "ABCDEFGH#") << "nothing stored past the capacity";
-    EXPECT_EQ(BytesQueued(), 0);
 }
 
 // The setters' and one-byte commands' codes reach the simulated board, which

@@ -96,12 +96,7 @@ TEST(SimFaults, ErrorWordsGarbleBadCommandsAndTheStitcherFollowingButtons) {
     EXPECT_EQ(Exchange(line.fd, {0x34}, 4), (ByteList{0, 0, 0, 0}));
 
     const ByteList polls(40, 0x22);
-    EXPECT_EQ(SimControl(line.sim, "garble 1 0 7"), "ok garble flip=1 drop=0 seed=7");
-    const ByteList flipped = Exchange(line.fd, polls, 40, 300);
-    EXPECT_EQ(flipped.size(), 40u);
-    for (uint8_t reply : flipped)  // one bit off 0xFD each time
-        EXPECT_EQ(__builtin_popcount(reply ^ 0xFDu), 1) << int(reply);
-    SimControl(line.sim, "garble 0.3 0.3 42");
+    EXPECT_EQ(SimControl(line.sim, "garble 0.3 0.3 42"), "ok garble flip=0.3 drop=0.3 seed=42");
     const ByteList first = Exchange(line.fd, polls, 40, 300);
     const std::string counts = SimControl(line.sim, "garble");
     SimControl(line.sim, "garble 0.3 0.3 42");
@@ -297,32 +292,9 @@ int ControlClient(const std::string& path) {
     return -1;
 }
 
-// A stale link is replaced by one to a pseudo-terminal; TERM and quit both
-// remove the link and the control socket and end the simulator cleanly.
-TEST(SimLife, AStaleLinkIsReplacedBothWaysOutCleanUpAndBadOptionsAreRefused) {
+// TERM removes the link and the control socket and ends the simulator cleanly.
+TEST(SimLife, TermCleansUpAndBadOptionsAreRefused) {
     TempDir dir;
-    const std::string link = dir.File("mc1");
-    ASSERT_EQ(symlink("/nonexistent/device", link.c_str()), 0);
-    std::string target;
-    const ProgramResult r = RunProgram({MC1SIM_PATH, "--link", link}, "", 10000, [&] {
-        char buffer[256] = {};
-        if (!target.empty() || readlink(link.c_str(), buffer, sizeof buffer - 1) <= 0 ||
-            std::string(buffer).rfind("/dev/pts/", 0) != 0)
-            return;
-        target = buffer;
-        const int fd = OpenRawDevice(link);
-        EXPECT_EQ(BufferStatus(fd), 0xFD);
-        close(fd);
-        const int client = ControlClient(link + ".ctl");
-        EXPECT_TRUE(WriteBytes(client, {'q', 'u', 'i', 't', '\n'}));
-        EXPECT_EQ(ReadBytes(client, 7, 1000), (ByteList{'o', 'k', ' ', 'b', 'y', 'e', '\n'}));
-        close(client);
-    });
-    EXPECT_FALSE(target.empty());
-    EXPECT_EQ(r.exitStatus, 0);
-    EXPECT_EQ(r.out, "ready " + link + "\n");
-    EXPECT_FALSE(Exists(link) || Exists(link + ".ctl"));
-
     Mc1Sim sim;
     ASSERT_TRUE(Exists(sim.device) && Exists(sim.controlPath)) << sim.error;
     EXPECT_EQ(sim.Stop(), 0);  // TERM: exited with 0
