@@ -108,16 +108,13 @@ TEST_F(MachineTest, PortSelectorFollowsTheFirstCharacterOfTheFirstArgument) {
         EXPECT_EQ(spNumber, c.number) << (c.argument ? c.argument : "null");
         EXPECT_EQ(SerialDevicePath(), c.path) << (c.argument ? c.argument : "null");
     }
-    SetSerialDevicePath("/tmp/elsewhere");
-    EXPECT_EQ(SerialDevicePath(), "/tmp/elsewhere");
 }
 
 TEST_F(MachineTest, WithoutADeviceEveryOperationAnswersNotOpenAtOnce) {
     ASSERT_NE(access("/dev/s3c2410_serial2", F_OK), 0) << "a board device is present";
     SelectSerialPort("2");
-    const std::string log = Logged([] { EXPECT_LT(OpenPort(), 0); });
+    Logged([] { EXPECT_LT(OpenPort(), 0); });
     EXPECT_LT(sp, 0);
-    EXPECT_NE(log.find("Open Serial 2\nCould Not Open Port: -1\n"), std::string::npos) << log;
     SetSerialDevicePath("/nonexistent/mc1");
     testing::internal::CaptureStdout();
     EXPECT_EQ(InitThreads(), 0);
@@ -264,12 +261,10 @@ TEST_F(WireTest, MoveFramesAndTheirAnswers) {
 
     Played({{17, Bytes({0x0C})}}, [] { EXPECT_EQ(SendMove(1, 2, 3), 1); });
     Played({{17, Bytes({0x42, 0x01, 0x02, 0x03})}}, [] {
-        EXPECT_EQ(Logged([] { EXPECT_EQ(SendMove(1, 2, 3), 2); }),
-                  "ERROR: CRC Response = 66\n3 bytes cleared from the buffer\n");
-        EXPECT_EQ(BytesQueued(), 0);
+        Logged([] { EXPECT_EQ(SendMove(1, 2, 3), 2); });
+        EXPECT_EQ(BytesQueued(), 0) << "the rest of a wrong answer is cleared";
     });
-    EXPECT_EQ(Logged([] { EXPECT_EQ(SendMove(1, 2, 3), 3); }),
-              "ERROR: Could not retrieve CRC Response\n");
+    Logged([] { EXPECT_EQ(SendMove(1, 2, 3), 3); });
     EXPECT_EQ(sendMoveActive, 0);
 }
 
@@ -297,13 +292,11 @@ TEST_F(WireTest, BufferStatusAndTheErrorWord) {
          Bytes({0x22, 0x3C, 0x34})},
     };
     for (const Case& c : cases) {
-        std::string log;
-        EXPECT_EQ(Played(c.board,
-                         [&] { log = Logged([&] { EXPECT_EQ(CheckBuffer(&status, &word), 4); }); }),
-                  c.sent)
+        EXPECT_EQ(
+            Played(c.board, [&] { Logged([&] { EXPECT_EQ(CheckBuffer(&status, &word), 4); }); }),
+            c.sent)
             << c.word;
         EXPECT_EQ((std::pair<int, int>(status, word)), std::pair(0xFE, c.word));
-        EXPECT_EQ(log.find("Get Errors\n") != std::string::npos, c.sent.size() == 3) << log;
     }
 
     status = 42;
@@ -369,12 +362,10 @@ TEST_F(WireTest, StitchAndSlowSettings) {
     EXPECT_EQ(StitchSettings(), (std::vector<int>{10, 50, 3, 2}));
     line.Received(1);
     Queue(Bytes({0x99}));
-    EXPECT_EQ(
-        Played({{1, LEFloat(2.5f)}},
-               [] { EXPECT_EQ(Logged([] { EXPECT_EQ(GetSlowSetting(), 0); }), "SLOW = 2.500\n"); }),
-        Bytes({0x42}));
+    EXPECT_EQ(Played({{1, LEFloat(2.5f)}}, [] { Logged([] { EXPECT_EQ(GetSlowSetting(), 0); }); }),
+              Bytes({0x42}));
     EXPECT_FLOAT_EQ(Machine().slow, 2.5f);
-    EXPECT_EQ(Logged([] { EXPECT_EQ(GetSlowSetting(), 1); }), "SLOW timed out\n");
+    Logged([] { EXPECT_EQ(GetSlowSetting(), 1); });
     EXPECT_FLOAT_EQ(Machine().slow, 3.0f);
 }
 
@@ -400,24 +391,20 @@ TEST(MachineParameters, ErrorWordsDerivedSpeedsAndAnUnknownStitcherMethod) {
 // On the manual clock: the presses and waits pass at once, as measured.
 using StitcherTest = LineTest;
 
-// Per machine type: the bytes and texts of stitching on (twice), off (twice)
-// and needle up, and the least time each takes (presses and waits).
+// Per machine type: the bytes of stitching on (twice), off (twice) and needle
+// up, and the least time each takes (presses and waits).
 TEST_F(StitcherTest, EachMachineTypeSendsItsButtonsOnceForEachChange) {
     const std::string kRegulator = Bytes({0x48, 1, 0x48, 0}),
                       kCommand = Bytes({0x4A, 1, 0x48, 1, 0x48, 0, 0x4A, 0});
     const struct Case {
         int method;
-        std::string on, off, needle, texts;
+        std::string on, off, needle;
         int onMs, offMs;
     } cases[] = {
-        {0, Bytes({0x1D}), Bytes({0x1E}), Bytes({0x31}), "Stitching Off\nWFN\n", 0, 0},
-        {5, kRegulator, kRegulator, Bytes({0x49, 1, 0x49, 0}),
-         "Stitching On\nStitching Off\nNeedle Up\nPFN\nPFN End\n", 440, 40},
-        {1, kCommand, kCommand, Bytes({0x4A, 1, 0x49, 1, 0x49, 0, 0x4A, 0}),
-         "Command + Stitching On\nCommand + Stitching Off\nCommand + Needle Up\nPFN\nPFN End\n", 80,
-         20},
-        {12, Bytes({0x48, 1}), Bytes({0x48, 0}), "",
-         "Stitching On CV18\nWait for waitTime\nStitching Off 18\nNo needle up on CV18\n", 0, 50},
+        {0, Bytes({0x1D}), Bytes({0x1E}), Bytes({0x31}), 0, 0},
+        {5, kRegulator, kRegulator, Bytes({0x49, 1, 0x49, 0}), 440, 40},
+        {1, kCommand, kCommand, Bytes({0x4A, 1, 0x49, 1, 0x49, 0, 0x4A, 0}), 80, 20},
+        {12, Bytes({0x48, 1}), Bytes({0x48, 0}), "", 0, 50},
     };
     for (const Case& c : cases) {
         MachineParameters& m = Machine();
@@ -436,7 +423,7 @@ TEST_F(StitcherTest, EachMachineTypeSendsItsButtonsOnceForEachChange) {
         if (c.method == 0) line.Send(Bytes({0xFA}));
         EXPECT_EQ(NeedleUp(), 1);
         EXPECT_EQ(Quiet(), c.needle) << c.method;
-        EXPECT_EQ(testing::internal::GetCapturedStdout().substr(0, c.texts.size()), c.texts);
+        testing::internal::GetCapturedStdout();
     }
 }
 
@@ -458,18 +445,15 @@ TEST_F(StitcherTest, NeedleCheckWantsToSeeTheNeedleMoveThenArrive) {
     // A sensor that reads 1 throughout never confirms.
     m.needleUpTime = 300;
     ScriptedBoard board(line, std::vector<BoardStep>(100, BoardStep{1, Bytes({1})}));
-    testing::internal::CaptureStdout();
-    const int64_t took = ElapsedMs([] { EXPECT_EQ(PauseForNeedle(), 0); });
-    EXPECT_EQ(testing::internal::GetCapturedStdout(),
-              "PFN\nPFN Needle Up: Timeout after 300 msec\n");
+    int64_t took = 0;
+    Logged([&] { took = ElapsedMs([] { EXPECT_EQ(PauseForNeedle(), 0); }); });
     EXPECT_TRUE(took >= 300 && took < 1500) << took;
 
     // Without confirmation the check only waits; during a move exchange it
     // leaves the sensor alone.
     m.needleUpConfirm = 0, m.needleUpTime = 40;
     int64_t waited = 0;
-    EXPECT_EQ(Logged([&] { waited = ElapsedMs([] { EXPECT_EQ(PauseForNeedle(), 1); }); }),
-              "PFN\nPFN End\n");
+    Logged([&] { waited = ElapsedMs([] { EXPECT_EQ(PauseForNeedle(), 1); }); });
     EXPECT_GE(waited, 40);
     m.needleUpConfirm = 1, sendMoveActive = 1;
     Logged([] { EXPECT_EQ(PauseForNeedle(), 0); });

@@ -643,22 +643,6 @@ TEST_F(StreamingTest, PrefillStopsBeforeTheEndOfTheSection) {
     EXPECT_EQ(StateValue(Sim("state"), "queue"), "94");
 }
 
-// Found by fuzzing the board's replies: a garbled position near the int32
-// limits overflowed the movement test of the stall watchdog.
-TEST(HeadMovement, CountsMoreThanFiveThousandthsOnEitherAxisFromAnyReading) {
-    const int32_t low = INT32_MIN, high = INT32_MAX;
-    const struct {
-        int32_t x0, y0, x1, y1;
-        bool moved;
-    } cases[] = {
-        {0, 0, 5, -5, false},     {0, 0, 6, 0, true},      {0, 0, 0, -6, true},
-        {low, 0, high, 0, true},  {0, high, 0, low, true}, {low, low, low + 5, low, false},
-        {-1000, 0, low, 0, true},
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(HeadMoved(c.x0, c.y0, c.x1, c.y1), c.moved) << c.x0 << " " << c.x1;
-}
-
 using MachineToggleTest = BoardTest;
 
 // Armed, the toggle leaves stitching to the run; a stitcher neither ready nor in
@@ -710,7 +694,9 @@ struct MotorDiagnostics : BoardTest {
     }
 };
 
-TEST(MotorDiagnosticsPath, TheTestPathAndTheVerdictThreshold) {
+// The test path and the verdict threshold; a sound axis passes, a silent board
+// aborts the test; the board gets its values back.
+TEST_F(MotorDiagnostics, ThePathSoundAndSilentAxesAndTheButtons) {
     FullPattern_t* path = BuildTestPath();
     const FullPattern_t* last = path;
     int count = 1;
@@ -729,10 +715,6 @@ TEST(MotorDiagnosticsPath, TheTestPathAndTheVerdictThreshold) {
         {-2, 1, "Failed (Unknown Error)"}};
     for (const auto& [result, byte, text] : cases)
         EXPECT_EQ(StitcherLinkText(result, byte), "Stitcher Communication: " + text + "\n");
-}
-
-// A sound axis passes, a silent board aborts the test; the board gets its values back.
-TEST_F(MotorDiagnostics, SoundAndSilentAxesAndTheButtons) {
     EXPECT_EQ(TestXMotor(Report()), 1);
     EXPECT_NE(reportText.find("X motor passed!\n"), std::string::npos) << reportText;
     EXPECT_EQ(StateValue(Sim("state"), "xenabled"), "0");
@@ -818,7 +800,7 @@ struct TraceTest : BoardTest {
 // Standing still records nothing, coming back to the origin is a movement; a
 // full pattern ends the recording with a message, and so does the eleventh
 // failed read counted over the whole recording.
-TEST_F(TraceTest, RecordsEveryMovementUntilReleasedFullOrTheBoardFallsSilent) {
+TEST_F(TraceTest, RecordsEveryMovementUntilReleasedFullOrSilentAndSavesAskingBeforeOverwriting) {
     tmpPattern = newPattern(nullptr, 0);  // an earlier recording is dropped
     addData(tmpPattern.get(), "p X1.000 Y1.000\n", 0);
     hand.steps = {"", "push 1 0", "", "", "push 0 1", "push 250 500", "", "push -251 -501", ""};
@@ -853,12 +835,11 @@ TEST_F(TraceTest, RecordsEveryMovementUntilReleasedFullOrTheBoardFallsSilent) {
     EXPECT_EQ(tmpPattern->pointCount, 3);
     EXPECT_EQ(hand.released, 1);
     EXPECT_EQ(Ui().messages.back(), kTraceFullText);
-}
 
-// Saving a recording (walked on the trace screen): a new name is written at
-// once, an existing one only when the quilter says Yes; a name that cannot be
-// written is refused.
-TEST_F(TraceTest, SavingWritesANewNameAsksBeforeOverwritingAndRefusesWhatCannotBeSaved) {
+    // Saving (walked on the trace screen): a new name is written at once, an
+    // existing one only when the quilter says Yes; a name that cannot be
+    // written is refused.
+    EraseTemporaryPattern();
     TempDir dir;
     auto record = [](std::vector<const char*> points) {
         tmpPattern = newPattern(nullptr, 0);
@@ -891,7 +872,21 @@ TEST_F(TraceTest, SavingWritesANewNameAsksBeforeOverwritingAndRefusesWhatCannotB
     EXPECT_EQ(replaced.pointCount, 2);
 }
 
-TEST(GarbledLine, ARunFinishesOnThePathOrStopsSafelyWithAMessage) {
+// A damaged line ends a run on the path or safely with a message. Found by
+// fuzzing the board's replies: a garbled position near the int32 limits
+// overflowed the movement test of the stall watchdog.
+TEST(GarbledLine, ARunFinishesOnThePathOrStopsSafelyAndHeadMovementNeverOverflows) {
+    const int32_t low = INT32_MIN, high = INT32_MAX;
+    const struct {
+        int32_t x0, y0, x1, y1;
+        bool moved;
+    } cases[] = {
+        {0, 0, 5, -5, false},     {0, 0, 6, 0, true},      {0, 0, 0, -6, true},
+        {low, 0, high, 0, true},  {0, high, 0, low, true}, {low, low, low + 5, low, false},
+        {-1000, 0, low, 0, true},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(HeadMoved(c.x0, c.y0, c.x1, c.y1), c.moved) << c.x0 << " " << c.x1;
     const GarbledRun runs[] = {{0, 0, 1},       {0.02, 0, 1},      {0, 0.02, 2},
                                {0.01, 0.01, 3}, {0.005, 0.005, 4}, {0.1, 0.1, 5}};
     for (const GarbledRun& run : runs) {

@@ -125,13 +125,6 @@ TEST(SimFaults, ErrorWordsGarbleBadCommandsAndTheStitcherFollowingButtons) {
     EXPECT_EQ(line.State("machine"), "0");
     EXPECT_EQ(Exchange(line.fd, MoveFrame(10, 10, 100), 1), ByteList{0x0B});
 
-    WriteBytes(line.fd, {0x2D});
-    EXPECT_EQ(SimControl(line.sim, "stitcher-link cut"), "ok stitcher-link cut");
-    EXPECT_TRUE(Exchange(line.fd, {0x3E}, 1, 300).empty());
-    EXPECT_EQ(BufferStatus(line.fd), 0xFD);  // the board itself still answers
-    SimControl(line.sim, "stitcher-link sound");
-    EXPECT_EQ(Exchange(line.fd, {0x3E}, 1), ByteList{0x01});
-
     // Button bytes (0x48 stitch regulator, 0x49 needle up, 0x4A command; then 1
     // pressed, 0 let go) for each machine type, and what follows: stitching, and
     // the needle sensor after `ms` of board time. A needle travels 300 ms after
@@ -176,10 +169,6 @@ TEST(SimFaults, ErrorWordsGarbleBadCommandsAndTheStitcherFollowingButtons) {
                   s.want)
             << (&s - steps);
     }
-    SimControl(line.sim, "needle-fail on");
-    WriteBytes(line.fd, {0x31});
-    line.Step(300);
-    EXPECT_EQ(ReadBytes(line.fd, 1, 1000), ByteList{0xFB});
 }
 
 const ByteList kEnterLoader = {0xFF, 0xFF, 0xFF, 0x3B};
