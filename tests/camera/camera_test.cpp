@@ -136,10 +136,6 @@ inline void ExpectSyntheticPicture(GdkPixbuf* p, int n) {
 
 namespace {
 
-long OpenDescriptorCount() {
-    return std::distance(std::filesystem::directory_iterator("/proc/self/fd"), {});
-}
-
 TEST(CameraWithoutDevice, SizeChoiceTightFramesNoDeviceNoRecordAndOperationsAnswerTheirCodes) {
     const struct {
         const char* what;
@@ -190,6 +186,9 @@ TEST(CameraWithoutDevice, SizeChoiceTightFramesNoDeviceNoRecordAndOperationsAnsw
 
     // No camera is the normal case and logs nothing; a file that is no video
     // device is refused, closed and left untouched.
+    auto OpenDescriptorCount = [] {
+        return std::distance(std::filesystem::directory_iterator("/proc/self/fd"), {});
+    };
     TempDir dir;
     const std::string regular = dir.File("video0");
     ASSERT_TRUE(WriteFileText(regular, std::string(100000, 'x')));

@@ -23,7 +23,6 @@
 
 namespace {
 
-// Texts of the message windows shown since the test began.
 std::vector<std::string> shownMessages;
 
 // Captures the message windows; the line is closed and every flag and
@@ -66,7 +65,6 @@ struct LineTest : MachineTest {
         UseRealClock();
         MachineTest::TearDown();
     }
-    // Queues bytes on the host side before the operation runs.
     void Queue(const std::string& bytes) {
         line.Send(bytes);
         ASSERT_GE(WaitForBytes(static_cast<int>(bytes.size()), 1000),
@@ -83,7 +81,6 @@ struct LineTest : MachineTest {
     PtyLine line;
 };
 
-// Milliseconds taken by a call.
 template <typename F>
 int64_t ElapsedMs(F&& call) {
     const int64_t start = MonotonicMs();

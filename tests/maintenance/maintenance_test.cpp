@@ -58,14 +58,12 @@ struct MessageScript {
     static inline MessageScript* current = nullptr;
 };
 
-// Writes text to path, making the folders above it.
 inline void Put(const std::string& path, const std::string& text) {
     const std::filesystem::path parent = std::filesystem::path(path).parent_path();
     if (!parent.empty()) std::filesystem::create_directories(parent);
     ASSERT_TRUE(WriteFileText(path, text)) << path;
 }
 
-// True when path exists (links not followed).
 inline bool Present(const std::string& path) {
     struct stat st {};
     return lstat(path.c_str(), &st) == 0;

@@ -17,7 +17,6 @@
 #include "base/timers.h"
 #include "base/ui_hooks.h"
 #include "layout/layout_file.h"
-#include "layout/layout_selection.h"
 #include "layout/layout_tree.h"
 #include "layout/pattern_box.h"
 #include "machine/machine_parameters.h"
@@ -27,7 +26,6 @@
 #include "machine/stitching/machine_toggles.h"
 #include "machine/stitching/motor_diagnostics.h"
 #include "machine/stitching/pattern_run.h"
-#include "machine/stitching/point_select.h"
 #include "machine/stitching/point_streaming.h"
 #include "machine/stitching/run_flags.h"
 #include "machine/stitching/run_state.h"
@@ -101,7 +99,6 @@ struct RunTest : BoardTest {
         extents.reset();
         BoardTest::TearDown();
     }
-    // A fresh script and responder for the next start.
     void Restart() {
         script = RunScript{};
         Ui() = ScriptedUi{};
@@ -172,7 +169,6 @@ void ExpectVisits(const std::vector<RecordedMove>& moves, const std::vector<Path
     }
 }
 
-// The rows of the record in [from, to) that pass the test.
 std::vector<RecordedMove> Rows(const std::vector<RecordedMove>& moves, size_t from, size_t to,
                                bool (*test)(const RecordedMove&)) {
     std::vector<RecordedMove> rows;
@@ -180,12 +176,10 @@ std::vector<RecordedMove> Rows(const std::vector<RecordedMove>& moves, size_t fr
         if (test(moves[i])) rows.push_back(moves[i]);
     return rows;
 }
-bool Stitched(const RecordedMove& m) {
-    return m.stitching;
-}
-bool TieOff(const RecordedMove& m) {  // a lock-stitch trip
+const auto Stitched = [](const RecordedMove& m) -> bool { return m.stitching; };
+const auto TieOff = [](const RecordedMove& m) -> bool {  // a lock-stitch trip
     return !m.stitching && std::fabs(m.feed - kLockStitchFeed) < 0.0005;
-}
+};
 
 // A 0.1-inch jump (a Stop command) stays stitched; a 0.3-inch one is tied off
 // and on without a thread cut; a 4.3-inch one asks to cut the thread. Every

@@ -39,14 +39,12 @@ inline ByteList MoveFrame(double x, double y, double feed, int32_t checksumDelta
     return frame;
 }
 
-// Sends a frame and reads count reply bytes (fewer after timeoutMs).
 inline ByteList Exchange(int fd, const ByteList& frame, size_t count, int timeoutMs = 1000) {
     DrainBytes(fd);
     WriteBytes(fd, frame);
     return ReadBytes(fd, count, timeoutMs);
 }
 
-// The buffer status byte (-1 when none came).
 inline int BufferStatus(int fd) {
     ByteList reply = Exchange(fd, {0x22}, 1);
     return reply.empty() ? -1 : reply[0];
@@ -270,7 +268,6 @@ bool Exists(const std::string& path) {
     return lstat(path.c_str(), &st) == 0;
 }
 
-// A connection to a control socket, or -1.
 int ControlClient(const std::string& path) {
     const int client = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
     sockaddr_un address{};
