@@ -136,7 +136,7 @@ inline void ExpectSyntheticPicture(GdkPixbuf* p, int n) {
 
 namespace {
 
-TEST(CaptureSizeAndFrame, ChoiceByModeWithinTheLimitsAndAPictureWithATightRowStride) {
+TEST(CameraWithoutDevice, SizeChoiceTightFramesNoDeviceNoRecordAndOperationsAnswerTheirCodes) {
     const struct {
         const char* what;
         int minW, minH, maxW, maxH;
@@ -183,40 +183,12 @@ TEST(CaptureSizeAndFrame, ChoiceByModeWithinTheLimitsAndAPictureWithATightRowStr
     EXPECT_EQ(RgbFramePixbuf(nullptr, 3, 2), nullptr);
     EXPECT_EQ(RgbFramePixbuf(expected.data(), 0, 2), nullptr);
     EXPECT_EQ(RgbFramePixbuf(expected.data(), 3, -1), nullptr);
-}
 
-long OpenDescriptorCount() {
-    return std::distance(std::filesystem::directory_iterator("/proc/self/fd"), {});
-}
-
-struct ScriptedCamera : testing::Test {
-    void SetUp() override {
-        InstallFakeDevice(&device);
-        UseManualClock();  // a frame that never comes is given up at once
-    }
-    void TearDown() override {
-        UseRealClock();
-        InstallFakeDevice(nullptr);
-        Drop();
-    }
-    void Start() {
-        log = Logged([&] { camera = InitCameraAt(device.path.c_str(), &picture); });
-    }
-    void Drop() {
-        if (picture) g_object_unref(picture);
-        FreeCamera(camera);
-        picture = nullptr;
-        camera = nullptr;
-    }
-    FakeDevice device;
-    CameraDevice* camera = nullptr;
-    GdkPixbuf* picture = nullptr;
-    std::string log;
-};
-
-// No camera is the normal case and logs nothing; a file that is no video
-// device is refused, closed and left untouched.
-TEST(CameraWithoutDevice, NoDeviceGivesNoRecordOperationsAnswerTheirCodesAndToolRefuses) {
+    // No camera is the normal case and logs nothing; a file that is no video
+    // device is refused, closed and left untouched.
+    auto OpenDescriptorCount = [] {
+        return std::distance(std::filesystem::directory_iterator("/proc/self/fd"), {});
+    };
     TempDir dir;
     const std::string regular = dir.File("video0");
     ASSERT_TRUE(WriteFileText(regular, std::string(100000, 'x')));
@@ -246,7 +218,33 @@ TEST(CameraWithoutDevice, NoDeviceGivesNoRecordOperationsAnswerTheirCodesAndTool
     EXPECT_LT(closed.descriptor, 0);
 }
 
-TEST_F(ScriptedCamera, StartUpConfiguresTheDeviceReadsOnePictureAndClosesIt) {
+struct ScriptedCamera : testing::Test {
+    void SetUp() override {
+        InstallFakeDevice(&device);
+        UseManualClock();  // a frame that never comes is given up at once
+    }
+    void TearDown() override {
+        UseRealClock();
+        InstallFakeDevice(nullptr);
+        Drop();
+    }
+    void Start() {
+        log = Logged([&] { camera = InitCameraAt(device.path.c_str(), &picture); });
+    }
+    void Drop() {
+        if (picture) g_object_unref(picture);
+        FreeCamera(camera);
+        picture = nullptr;
+        camera = nullptr;
+    }
+    FakeDevice device;
+    CameraDevice* camera = nullptr;
+    GdkPixbuf* picture = nullptr;
+    std::string log;
+};
+
+TEST_F(ScriptedCamera,
+       StartUpConfiguresReadsOnePictureAndClosesTheSizeReadBackIsUsedNoRgbNoRecord) {
     Start();
     ASSERT_NE(camera, nullptr) << log;
     EXPECT_EQ(log, "");
@@ -289,9 +287,9 @@ TEST_F(ScriptedCamera, StartUpConfiguresTheDeviceReadsOnePictureAndClosesIt) {
     Drop();
     ExpectSyntheticPicture(second, 1);
     g_object_unref(second);
-}
 
-TEST_F(ScriptedCamera, TheSizeReadBackIsUsedAFrameNotReadyIsWaitedForNoRgbGivesNoRecord) {
+    // The size read back is used; a frame not ready is waited for.
+    device = FakeDevice{};
     for (const auto& [w, h] : {std::pair{176, 144}, std::pair{1, kMaxCaptureSide}}) {
         device.adjustWidth = w;
         device.adjustHeight = h;

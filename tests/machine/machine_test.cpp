@@ -1,6 +1,5 @@
 // The machine link: the serial line, the MC1 command set and the stitcher byte
-// for byte against a pseudo-terminal on which the test plays the board, and the
-// board console end to end against the simulated board.
+// for byte against a pseudo-terminal on which the test plays the board.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <termios.h>
@@ -20,13 +19,10 @@
 #include "machine/stitcher.h"
 #include "machine/stitching/run_flags.h"
 #include "support/captured_log.h"
-#include "support/mc1sim_fixture.h"
 #include "support/pty_line.h"
-#include "support/run_program.h"
 
 namespace {
 
-// Texts of the message windows shown since the test began.
 std::vector<std::string> shownMessages;
 
 // Captures the message windows; the line is closed and every flag and
@@ -53,11 +49,6 @@ struct MachineTest : ::testing::Test {
         Reset();
         SetUserInterfaceHooks({});
     }
-    // Opens the line on the given device path; returns sp.
-    int Open(const std::string& path) {
-        SetSerialDevicePath(path);
-        return OpenPort();
-    }
 };
 
 // The test plays the board on a plain pseudo-terminal; the program runs on the
@@ -66,14 +57,14 @@ struct MachineTest : ::testing::Test {
 struct LineTest : MachineTest {
     void SetUp() override {
         MachineTest::SetUp();
-        ASSERT_GE(Open(line.slavePath), 0);
+        SetSerialDevicePath(line.slavePath);
+        ASSERT_GE(OpenPort(), 0);
         UseManualClock();
     }
     void TearDown() override {
         UseRealClock();
         MachineTest::TearDown();
     }
-    // Queues bytes on the host side before the operation runs.
     void Queue(const std::string& bytes) {
         line.Send(bytes);
         ASSERT_GE(WaitForBytes(static_cast<int>(bytes.size()), 1000),
@@ -90,7 +81,6 @@ struct LineTest : MachineTest {
     PtyLine line;
 };
 
-// Milliseconds taken by a call.
 template <typename F>
 int64_t ElapsedMs(F&& call) {
     const int64_t start = MonotonicMs();
@@ -115,16 +105,13 @@ TEST_F(MachineTest, PortSelectorFollowsTheFirstCharacterOfTheFirstArgument) {
         EXPECT_EQ(spNumber, c.number) << (c.argument ? c.argument : "null");
         EXPECT_EQ(SerialDevicePath(), c.path) << (c.argument ? c.argument : "null");
     }
-    SetSerialDevicePath("/tmp/elsewhere");
-    EXPECT_EQ(SerialDevicePath(), "/tmp/elsewhere");
 }
 
 TEST_F(MachineTest, WithoutADeviceEveryOperationAnswersNotOpenAtOnce) {
     ASSERT_NE(access("/dev/s3c2410_serial2", F_OK), 0) << "a board device is present";
     SelectSerialPort("2");
-    const std::string log = Logged([] { EXPECT_LT(OpenPort(), 0); });
+    Logged([] { EXPECT_LT(OpenPort(), 0); });
     EXPECT_LT(sp, 0);
-    EXPECT_NE(log.find("Open Serial 2\nCould Not Open Port: -1\n"), std::string::npos) << log;
     SetSerialDevicePath("/nonexistent/mc1");
     testing::internal::CaptureStdout();
     EXPECT_EQ(InitThreads(), 0);
@@ -164,7 +151,7 @@ TEST_F(MachineTest, WithoutADeviceEveryOperationAnswersNotOpenAtOnce) {
     EXPECT_FLOAT_EQ(Machine().slow, 3.0f);
 }
 
-TEST_F(LineTest, OpeningSetsTheLineRawAt57600) {
+TEST_F(LineTest, OpenedRawAt57600ALoneZeroIsNoFramingErrorWaitsClearsAndStartUpStopsTheBoard) {
     struct termios t;
     ASSERT_EQ(tcgetattr(sp, &t), 0);
     // Speeds, input, output and local modes, control flags, VMIN, VTIME, O_ASYNC, checksum.
@@ -172,20 +159,6 @@ TEST_F(LineTest, OpeningSetsTheLineRawAt57600) {
                                  t.c_cflag & (CLOCAL | CREAD | PARENB | PARODD | CSTOPB),
                                  t.c_cc[VMIN], t.c_cc[VTIME], fcntl(sp, F_GETFL) & O_ASYNC, crc}),
               (std::vector<long>{B57600, B57600, IGNPAR, 0, 0, CLOCAL | CREAD, 1, 5, O_ASYNC, 0}));
-    // Bytes pass both ways untranslated.
-    const std::string raw = Bytes({0x0D, 0x0A, 0x11, 0x13, 0x00, 0xFF, 0x03});
-    line.Send(raw);
-    ASSERT_EQ(WaitForBytes(7, 1000), 7);
-    for (int expected : {0x0D, 0x0A, 0x11, 0x13, 0x00, 0xFF, 0x03}) {
-        unsigned char b = 0;
-        ASSERT_EQ(GetChar(100, &b, 1), 0);
-        EXPECT_EQ(b, expected);
-    }
-    EXPECT_EQ(WriteData(raw.data(), raw.size()), 7);
-    EXPECT_EQ(line.Received(7), raw);
-}
-
-TEST_F(LineTest, ALoneZeroIsNoFramingErrorWaitsAndClearsAndTheStartUpStopsTheBoard) {
     unsigned char b = 0x55, c = 0x55;
     Queue(Bytes({0x00}));
     EXPECT_EQ(std::pair(GetChar(200, &b, 0), b), std::pair(0, uint8_t{0}));
@@ -203,19 +176,26 @@ TEST_F(LineTest, ALoneZeroIsNoFramingErrorWaitsAndClearsAndTheStartUpStopsTheBoa
               (std::vector<int>{3, 0, 0}));
     const int64_t took = ElapsedMs([] { EXPECT_EQ(DoNothing(60), 0); });
     EXPECT_TRUE(took >= 60 && took < 100) << took;
-    // The start-up stops the board and resets the cursor.
+    // The start-up stops the board (15 ms between the three bytes) and resets the cursor.
     static int dummy;
     fpTemp = reinterpret_cast<FullPattern_t*>(&dummy);
     allStop = 2;
-    EXPECT_EQ(InitThreads(), 0);
+    EXPECT_GE(ElapsedMs([] { EXPECT_EQ(InitThreads(), 0); }), 30);
     EXPECT_TRUE(sp >= 0 && fpTemp == nullptr);
     EXPECT_EQ(line.Received(3), Bytes({0x13, 0x2D, 0x19}));
     ClearTimers();
     EXPECT_EQ(allStop, 0);
 }
 
-// Reads end at their time-out on a silent line, and on one the board hung up.
-TEST_F(LineTest, ReadsEndAtTheirTimeOutOnASilentOrHungUpLine) {
+// A string read counts past its capacity but stores only that. Reads end at
+// their time-out on a silent line, and on one the board hung up.
+TEST_F(LineTest, GetStringIsBoundedAndReadsEndAtTheirTimeOutOnASilentOrHungUpLine) {
+    char buffer[12];
+    std::memset(buffer, '#', sizeof buffer);
+    Queue("ABCDEFGHIJ\n");
+    EXPECT_EQ(GetString(buffer, 500, '\n', 8), 10);
+    EXPECT_EQ(std::string(buffer, 9), "ABCDEFGH#") << "nothing stored past the capacity";
+    EXPECT_EQ(BytesQueued(), 0);
     unsigned char b = 0;
     EXPECT_GE(ElapsedMs([&] { EXPECT_EQ(GetChar(400, &b, 0), -1); }), 400);
     Queue(Bytes({1, 2, 3}));  // three bytes of an integer, then silence
@@ -233,23 +213,9 @@ TEST_F(LineTest, ReadsEndAtTheirTimeOutOnASilentOrHungUpLine) {
     EXPECT_EQ(SendMove(1, 2, 3), 3);
 }
 
-TEST_F(LineTest, GetStringCountsPastItsCapacityButStoresOnlyThat) {
-    char buffer[12];
-    std::memset(buffer, '#', sizeof buffer);
-    Queue("ABCDEFGHIJ\n");
-    EXPECT_EQ(GetString(buffer, 500, '\n', 8), 10);
-    EXPECT_EQ(std::string(buffer, 9), "ABCDEFGH#") << "nothing stored past the capacity";
-    EXPECT_EQ(BytesQueued(), 0);
-}
-
-using WireTest = LineTest;
-
 // The setters' and one-byte commands' codes reach the simulated board, which
 // decodes them on its own, in the setup screen and motor tests.
-TEST_F(WireTest, AllStopSendsItsThreeBytesApart) {
-    EXPECT_GE(ElapsedMs([] { EXPECT_EQ(AllStop(), 1); }), 30) << "15 ms between the three bytes";
-    EXPECT_EQ(line.Received(3), Bytes({0x13, 0x2D, 0x19}));
-}
+using WireTest = LineTest;
 
 TEST_F(WireTest, ConstantsComeInReplyOrderAfterStaleInputIsDropped) {
     Queue(LE32(999));  // left over from an earlier exchange
@@ -292,12 +258,10 @@ TEST_F(WireTest, MoveFramesAndTheirAnswers) {
 
     Played({{17, Bytes({0x0C})}}, [] { EXPECT_EQ(SendMove(1, 2, 3), 1); });
     Played({{17, Bytes({0x42, 0x01, 0x02, 0x03})}}, [] {
-        EXPECT_EQ(Logged([] { EXPECT_EQ(SendMove(1, 2, 3), 2); }),
-                  "ERROR: CRC Response = 66\n3 bytes cleared from the buffer\n");
-        EXPECT_EQ(BytesQueued(), 0);
+        Logged([] { EXPECT_EQ(SendMove(1, 2, 3), 2); });
+        EXPECT_EQ(BytesQueued(), 0) << "the rest of a wrong answer is cleared";
     });
-    EXPECT_EQ(Logged([] { EXPECT_EQ(SendMove(1, 2, 3), 3); }),
-              "ERROR: Could not retrieve CRC Response\n");
+    Logged([] { EXPECT_EQ(SendMove(1, 2, 3), 3); });
     EXPECT_EQ(sendMoveActive, 0);
 }
 
@@ -325,13 +289,11 @@ TEST_F(WireTest, BufferStatusAndTheErrorWord) {
          Bytes({0x22, 0x3C, 0x34})},
     };
     for (const Case& c : cases) {
-        std::string log;
-        EXPECT_EQ(Played(c.board,
-                         [&] { log = Logged([&] { EXPECT_EQ(CheckBuffer(&status, &word), 4); }); }),
-                  c.sent)
+        EXPECT_EQ(
+            Played(c.board, [&] { Logged([&] { EXPECT_EQ(CheckBuffer(&status, &word), 4); }); }),
+            c.sent)
             << c.word;
         EXPECT_EQ((std::pair<int, int>(status, word)), std::pair(0xFE, c.word));
-        EXPECT_EQ(log.find("Get Errors\n") != std::string::npos, c.sent.size() == 3) << log;
     }
 
     status = 42;
@@ -391,21 +353,16 @@ TEST_F(WireTest, StitchAndSlowSettings) {
     EXPECT_EQ(StitchSettings(), (std::vector<int>{5, 40, 2, 4}));
     line.Received(1);
     Queue(Bytes({0x99}));
-    Played({{1, Bytes({3, 20, 1, 2})}}, [] {
-        EXPECT_EQ(Logged([] { EXPECT_EQ(GetStitchSettingsForSetup(), 0); }), "buffcnt: 4\n");
-    });
+    Played({{1, Bytes({3, 20, 1, 2})}}, [] { EXPECT_EQ(GetStitchSettingsForSetup(), 0); });
     EXPECT_EQ(StitchSettings(), (std::vector<int>{3, 20, 1, 2}));
-    EXPECT_EQ(Logged([] { EXPECT_EQ(GetStitchSettingsForSetup(), 1); }),
-              "buffcnt: 0\nData Timed Out\n");
+    Logged([] { EXPECT_EQ(GetStitchSettingsForSetup(), 1); });
     EXPECT_EQ(StitchSettings(), (std::vector<int>{10, 50, 3, 2}));
     line.Received(1);
     Queue(Bytes({0x99}));
-    EXPECT_EQ(
-        Played({{1, LEFloat(2.5f)}},
-               [] { EXPECT_EQ(Logged([] { EXPECT_EQ(GetSlowSetting(), 0); }), "SLOW = 2.500\n"); }),
-        Bytes({0x42}));
+    EXPECT_EQ(Played({{1, LEFloat(2.5f)}}, [] { Logged([] { EXPECT_EQ(GetSlowSetting(), 0); }); }),
+              Bytes({0x42}));
     EXPECT_FLOAT_EQ(Machine().slow, 2.5f);
-    EXPECT_EQ(Logged([] { EXPECT_EQ(GetSlowSetting(), 1); }), "SLOW timed out\n");
+    Logged([] { EXPECT_EQ(GetSlowSetting(), 1); });
     EXPECT_FLOAT_EQ(Machine().slow, 3.0f);
 }
 
@@ -414,7 +371,6 @@ TEST(MachineParameters, ErrorWordsDerivedSpeedsAndAnUnknownStitcherMethod) {
         {-1, "MOTOR CONTROLLER HAS AN ERROR.\nUNABLE TO RETRIEVE"},
         {0, "MOTOR CONTROLLER HAD AN ERROR\nBUT IT HAS BEEN CLEARED"},
         {1, "X MOTOR FAILURE"},
-        {5, "X MOTOR FAILURE\nY MOTOR FAILURE"},
         {7, "X MOTOR FAILURE\nY MOTOR FAILURE\nSTITCH CONTROLLER GENERATED AN ERROR"},
         {-7, "MOTOR CONTROLLER HAS UNKNOWN ERROR\n-7"}};
     for (auto [word, text] : words)
@@ -432,24 +388,20 @@ TEST(MachineParameters, ErrorWordsDerivedSpeedsAndAnUnknownStitcherMethod) {
 // On the manual clock: the presses and waits pass at once, as measured.
 using StitcherTest = LineTest;
 
-// Per machine type: the bytes and texts of stitching on (twice), off (twice)
-// and needle up, and the least time each takes (presses and waits).
+// Per machine type: the bytes of stitching on (twice), off (twice) and needle
+// up, and the least time each takes (presses and waits).
 TEST_F(StitcherTest, EachMachineTypeSendsItsButtonsOnceForEachChange) {
     const std::string kRegulator = Bytes({0x48, 1, 0x48, 0}),
                       kCommand = Bytes({0x4A, 1, 0x48, 1, 0x48, 0, 0x4A, 0});
     const struct Case {
         int method;
-        std::string on, off, needle, texts;
+        std::string on, off, needle;
         int onMs, offMs;
     } cases[] = {
-        {0, Bytes({0x1D}), Bytes({0x1E}), Bytes({0x31}), "Stitching Off\nWFN\n", 0, 0},
-        {5, kRegulator, kRegulator, Bytes({0x49, 1, 0x49, 0}),
-         "Stitching On\nStitching Off\nNeedle Up\nPFN\nPFN End\n", 440, 40},
-        {1, kCommand, kCommand, Bytes({0x4A, 1, 0x49, 1, 0x49, 0, 0x4A, 0}),
-         "Command + Stitching On\nCommand + Stitching Off\nCommand + Needle Up\nPFN\nPFN End\n", 80,
-         20},
-        {12, Bytes({0x48, 1}), Bytes({0x48, 0}), "",
-         "Stitching On CV18\nWait for waitTime\nStitching Off 18\nNo needle up on CV18\n", 0, 50},
+        {0, Bytes({0x1D}), Bytes({0x1E}), Bytes({0x31}), 0, 0},
+        {5, kRegulator, kRegulator, Bytes({0x49, 1, 0x49, 0}), 440, 40},
+        {1, kCommand, kCommand, Bytes({0x4A, 1, 0x49, 1, 0x49, 0, 0x4A, 0}), 80, 20},
+        {12, Bytes({0x48, 1}), Bytes({0x48, 0}), "", 0, 50},
     };
     for (const Case& c : cases) {
         MachineParameters& m = Machine();
@@ -468,7 +420,7 @@ TEST_F(StitcherTest, EachMachineTypeSendsItsButtonsOnceForEachChange) {
         if (c.method == 0) line.Send(Bytes({0xFA}));
         EXPECT_EQ(NeedleUp(), 1);
         EXPECT_EQ(Quiet(), c.needle) << c.method;
-        EXPECT_EQ(testing::internal::GetCapturedStdout().substr(0, c.texts.size()), c.texts);
+        testing::internal::GetCapturedStdout();
     }
 }
 
@@ -490,18 +442,15 @@ TEST_F(StitcherTest, NeedleCheckWantsToSeeTheNeedleMoveThenArrive) {
     // A sensor that reads 1 throughout never confirms.
     m.needleUpTime = 300;
     ScriptedBoard board(line, std::vector<BoardStep>(100, BoardStep{1, Bytes({1})}));
-    testing::internal::CaptureStdout();
-    const int64_t took = ElapsedMs([] { EXPECT_EQ(PauseForNeedle(), 0); });
-    EXPECT_EQ(testing::internal::GetCapturedStdout(),
-              "PFN\nPFN Needle Up: Timeout after 300 msec\n");
+    int64_t took = 0;
+    Logged([&] { took = ElapsedMs([] { EXPECT_EQ(PauseForNeedle(), 0); }); });
     EXPECT_TRUE(took >= 300 && took < 1500) << took;
 
     // Without confirmation the check only waits; during a move exchange it
     // leaves the sensor alone.
     m.needleUpConfirm = 0, m.needleUpTime = 40;
     int64_t waited = 0;
-    EXPECT_EQ(Logged([&] { waited = ElapsedMs([] { EXPECT_EQ(PauseForNeedle(), 1); }); }),
-              "PFN\nPFN End\n");
+    Logged([&] { waited = ElapsedMs([] { EXPECT_EQ(PauseForNeedle(), 1); }); });
     EXPECT_GE(waited, 40);
     m.needleUpConfirm = 1, sendMoveActive = 1;
     Logged([] { EXPECT_EQ(PauseForNeedle(), 0); });
@@ -552,39 +501,6 @@ TEST_F(StitcherTest, StitcherCheckByMachineType) {
               std::string::npos)
         << log;
     EXPECT_EQ(status, kStitcherNotInRobotMode);
-}
-
-// longarm-tool board against the simulated board (its frames are the wire tests').
-TEST(BoardConsole, QueriesSettingsStitcherCommandsAndUsageErrors) {
-    Mc1Sim sim{{"--time-scale", "50"}};
-    ASSERT_TRUE(sim.running) << sim.error;
-    ProgramResult last;
-    auto board = [&](std::vector<std::string> words) {
-        words.insert(words.begin(), {LONGARM_TOOL_PATH, "board", "--serial", sim.device});
-        return (last = RunProgram(words, "", 30000)).out;
-    };
-    EXPECT_EQ(board({"constants"}),
-              "result=0\nXKp=30\nXKi=8\nYKp=30\nYKi=8\nYKd=40\nErr=100\nTOut=100\nXKd=40\n");
-    EXPECT_EQ(board({"set", "speed", "55"}), "result=1\n");
-    EXPECT_EQ(board({"stitch-settings"}),
-              "result=0\nstitchLen=5\nspeed=55\nminimumSpeed=2\nstitchRep=4\n");
-    EXPECT_NE(last.err.find("buffcnt: 4"), std::string::npos) << "log lines go to standard error";
-    EXPECT_EQ(board({"reverse"}), "result=0\ndirection=200\n");
-    SimControl(sim, "error 4");
-    EXPECT_EQ(board({"status"}), "result=4\nstatus=254\nerror=4\n");
-    EXPECT_EQ(board({"stitch-on"}), "result=1\n");
-    EXPECT_TRUE(WaitForState(sim, "stitching", "1", 1000));
-    EXPECT_EQ(board({"stitch-off"}), "result=1\n");  // a new process still sends stitching off
-    EXPECT_TRUE(WaitForState(sim, "stitching", "0", 1000));
-    EXPECT_EQ(board({"set", "Nonsense", "1"}), "");
-    EXPECT_EQ(last.exitStatus, 2);
-    SimControl(sim, "silence on");
-    EXPECT_EQ(board({"position"}), "result=-1\n");
-    EXPECT_EQ(board({"test-x"}), "");
-    EXPECT_NE(last.err.find("the board does not answer; nothing was tested"), std::string::npos);
-    sim.device = sim.dir.File("missing");
-    EXPECT_EQ(board({"status"}), "result=1\n");
-    EXPECT_NE(last.err.find("UNABLE TO OPEN SERIAL PORT: " + sim.device), std::string::npos);
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
 // The simulated board on its line and control channel: faults, the firmware
-// loader, the stitcher, its own life. Its motion model is checked through the
-// run tests' records, its paced line rate in bench/serial_throughput.
+// loader, the stitcher, its own life. Its motion model and most faults are
+// checked through the run tests, its paced line rate in bench/serial_throughput.
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/ioctl.h>
@@ -39,19 +39,12 @@ inline ByteList MoveFrame(double x, double y, double feed, int32_t checksumDelta
     return frame;
 }
 
-// Sends a frame and reads count reply bytes (fewer after timeoutMs).
 inline ByteList Exchange(int fd, const ByteList& frame, size_t count, int timeoutMs = 1000) {
     DrainBytes(fd);
     WriteBytes(fd, frame);
     return ReadBytes(fd, count, timeoutMs);
 }
 
-// Sends a move frame; true when the board accepted it (0x0B).
-inline bool Accepted(int fd, double x, double y, double feed = 100) {
-    return Exchange(fd, MoveFrame(x, y, feed), 1) == ByteList{0x0B};
-}
-
-// The buffer status byte (-1 when none came).
 inline int BufferStatus(int fd) {
     ByteList reply = Exchange(fd, {0x22}, 1);
     return reply.empty() ? -1 : reply[0];
@@ -86,28 +79,10 @@ struct SimLine {
 
 namespace {
 
-TEST(SimFaults, FaultsLastUntilOffOrUsedUpBadCommandsChangeNothingStitcherFollowsButtons) {
+// Silence, busy and refused moves and stalls are injected by the run tests,
+// which check what the program makes of them.
+TEST(SimFaults, ErrorWordsGarbleBadCommandsAndTheStitcherFollowingButtons) {
     SIM_LINE(line);
-    EXPECT_EQ(SimControl(line.sim, "silence on"), "ok silence on");
-    EXPECT_TRUE(Exchange(line.fd, {0x22}, 1, 300).empty());
-    EXPECT_TRUE(Exchange(line.fd, MoveFrame(100, 100, 100), 1, 300).empty());
-    EXPECT_EQ(line.State("queue"), "0");
-    EXPECT_EQ(SimControl(line.sim, "silence off"), "ok silence off");
-
-    EXPECT_EQ(SimControl(line.sim, "busy 2"), "ok busy 2");
-    for (int status : {0xFF, 0xFF, 0xFD})
-        EXPECT_EQ(BufferStatus(line.fd), status);
-    EXPECT_EQ(SimControl(line.sim, "stray-zero"), "ok stray-zero");
-    EXPECT_EQ(Exchange(line.fd, {0x22}, 2), (ByteList{0x00, 0xFD}));
-    EXPECT_EQ(Exchange(line.fd, {0x22}, 2, 300), ByteList{0xFD});
-
-    WriteBytes(line.fd, {0x2C});
-    EXPECT_EQ(SimControl(line.sim, "refuse 2"), "ok refuse 2");
-    for (int reply : {0x0C, 0x0C, 0x0B})
-        EXPECT_EQ(Exchange(line.fd, MoveFrame(100, 0, 100), 1), ByteList{uint8_t(reply)});
-    const std::string state = SimControl(line.sim, "state");
-    EXPECT_EQ(StateValue(state, "refused") + StateValue(state, "queue"), "21");
-
     EXPECT_EQ(SimControl(line.sim, "error 5"), "ok error 5");
     for (int i = 0; i < 2; ++i)
         EXPECT_EQ(Exchange(line.fd, {0x22}, 5), (ByteList{0xFE, 5, 0, 0, 0}));
@@ -118,26 +93,8 @@ TEST(SimFaults, FaultsLastUntilOffOrUsedUpBadCommandsChangeNothingStitcherFollow
     EXPECT_EQ(SimControl(line.sim, "error clear"), "ok error cleared");
     EXPECT_EQ(Exchange(line.fd, {0x34}, 4), (ByteList{0, 0, 0, 0}));
 
-    // A stall keeps the head where it is and the queue as it is.
-    WriteBytes(line.fd, {0x2D, 0x19});
-    EXPECT_EQ(SimControl(line.sim, "stall on"), "ok stall on");
-    SimControl(line.sim, "clock hold");
-    ASSERT_TRUE(Accepted(line.fd, 1000, 0));
-    ASSERT_TRUE(Accepted(line.fd, 2000, 0));
-    line.Step(5000);  // both moves would be done without the stall
-    EXPECT_EQ(line.State("x"), "0");
-    EXPECT_EQ(BufferStatus(line.fd), 97);
-    EXPECT_EQ(SimControl(line.sim, "stall off"), "ok stall off");
-    line.Step(5000);
-    EXPECT_EQ(line.State("x"), "2000");
-
     const ByteList polls(40, 0x22);
-    EXPECT_EQ(SimControl(line.sim, "garble 1 0 7"), "ok garble flip=1 drop=0 seed=7");
-    const ByteList flipped = Exchange(line.fd, polls, 40, 300);
-    EXPECT_EQ(flipped.size(), 40u);
-    for (uint8_t reply : flipped)  // one bit off 0xFD each time
-        EXPECT_EQ(__builtin_popcount(reply ^ 0xFDu), 1) << int(reply);
-    SimControl(line.sim, "garble 0.3 0.3 42");
+    EXPECT_EQ(SimControl(line.sim, "garble 0.3 0.3 42"), "ok garble flip=0.3 drop=0.3 seed=42");
     const ByteList first = Exchange(line.fd, polls, 40, 300);
     const std::string counts = SimControl(line.sim, "garble");
     SimControl(line.sim, "garble 0.3 0.3 42");
@@ -164,19 +121,7 @@ TEST(SimFaults, FaultsLastUntilOffOrUsedUpBadCommandsChangeNothingStitcherFollow
     }
     // None of them changed anything.
     EXPECT_EQ(line.State("machine"), "0");
-    EXPECT_TRUE(Accepted(line.fd, 10, 10));
-
-    WriteBytes(line.fd, {0x2D});
-    EXPECT_EQ(SimControl(line.sim, "stitcher-link noisy"), "ok stitcher-link noisy");
-    EXPECT_EQ(Exchange(line.fd, {0x3E}, 2), (ByteList{0x00, 0x01}));
-    const ByteList version = Exchange(line.fd, {0x3D}, 8);
-    ASSERT_EQ(version.size(), 8u);
-    EXPECT_EQ(version[0] | version[2] | version[4] | version[6], 0);
-    EXPECT_EQ(SimControl(line.sim, "stitcher-link cut"), "ok stitcher-link cut");
-    EXPECT_TRUE(Exchange(line.fd, {0x3E}, 1, 300).empty());
-    EXPECT_EQ(BufferStatus(line.fd), 0xFD);  // the board itself still answers
-    SimControl(line.sim, "stitcher-link sound");
-    EXPECT_EQ(Exchange(line.fd, {0x3E}, 1), ByteList{0x01});
+    EXPECT_EQ(Exchange(line.fd, MoveFrame(10, 10, 100), 1), ByteList{0x0B});
 
     // Button bytes (0x48 stitch regulator, 0x49 needle up, 0x4A command; then 1
     // pressed, 0 let go) for each machine type, and what follows: stitching, and
@@ -198,9 +143,6 @@ TEST(SimFaults, FaultsLastUntilOffOrUsedUpBadCommandsChangeNothingStitcherFollow
         {"needle-fail off", {0x49, 1}, 0, "00"},
         {nullptr, {0x49, 0}, 299, "00"},
         {nullptr, {}, 1, "01"},
-        {"machine 6", {0x49, 1}, 450, "00"},  // a press longer than the travel
-        {nullptr, {0x49, 0}, 0, "00"},
-        {nullptr, {}, 300, "01"},
         {"machine 1", kRegulator, 50, "01"},  // Twin in robot mode: alone, nothing
         {nullptr, kCommandRegulator, 0, "10"},
         {nullptr, kCommandRegulator, 0, "00"},
@@ -209,9 +151,7 @@ TEST(SimFaults, FaultsLastUntilOffOrUsedUpBadCommandsChangeNothingStitcherFollow
         {nullptr, {0x4A, 1, 0x4A, 0}, 300, "00"},  // a command press alone jogs it down
         {"robot off", kNeedle, 300, "01"},
         {"machine 12", {0x48, 1}, 0, "10"},  // Corvane 18: stitches while held
-        {nullptr, {0x48, 1}, 30, "10"},
         {nullptr, {0x48, 0}, 0, "00"},
-        {nullptr, kNeedle, 300, "00"},  // no needle-up button
         {"machine 5", kRegulator, 0, "10"},
         {"machine 0", {}, 0, "01"},  // a machine change stops stitching
         {nullptr, {0x1D}, 0, "10"},
@@ -227,10 +167,6 @@ TEST(SimFaults, FaultsLastUntilOffOrUsedUpBadCommandsChangeNothingStitcherFollow
                   s.want)
             << (&s - steps);
     }
-    SimControl(line.sim, "needle-fail on");
-    WriteBytes(line.fd, {0x31});
-    line.Step(300);
-    EXPECT_EQ(ReadBytes(line.fd, 1, 1000), ByteList{0xFB});
 }
 
 const ByteList kEnterLoader = {0xFF, 0xFF, 0xFF, 0x3B};
@@ -332,7 +268,6 @@ bool Exists(const std::string& path) {
     return lstat(path.c_str(), &st) == 0;
 }
 
-// A connection to a control socket, or -1.
 int ControlClient(const std::string& path) {
     const int client = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
     sockaddr_un address{};
@@ -343,32 +278,9 @@ int ControlClient(const std::string& path) {
     return -1;
 }
 
-// A stale link is replaced by one to a pseudo-terminal; TERM and quit both
-// remove the link and the control socket and end the simulator cleanly.
-TEST(SimLife, AStaleLinkIsReplacedBothWaysOutCleanUpAndBadOptionsAreRefused) {
+// TERM removes the link and the control socket and ends the simulator cleanly.
+TEST(SimLife, TermCleansUpAndBadOptionsAreRefused) {
     TempDir dir;
-    const std::string link = dir.File("mc1");
-    ASSERT_EQ(symlink("/nonexistent/device", link.c_str()), 0);
-    std::string target;
-    const ProgramResult r = RunProgram({MC1SIM_PATH, "--link", link}, "", 10000, [&] {
-        char buffer[256] = {};
-        if (!target.empty() || readlink(link.c_str(), buffer, sizeof buffer - 1) <= 0 ||
-            std::string(buffer).rfind("/dev/pts/", 0) != 0)
-            return;
-        target = buffer;
-        const int fd = OpenRawDevice(link);
-        EXPECT_EQ(BufferStatus(fd), 0xFD);
-        close(fd);
-        const int client = ControlClient(link + ".ctl");
-        EXPECT_TRUE(WriteBytes(client, {'q', 'u', 'i', 't', '\n'}));
-        EXPECT_EQ(ReadBytes(client, 7, 1000), (ByteList{'o', 'k', ' ', 'b', 'y', 'e', '\n'}));
-        close(client);
-    });
-    EXPECT_FALSE(target.empty());
-    EXPECT_EQ(r.exitStatus, 0);
-    EXPECT_EQ(r.out, "ready " + link + "\n");
-    EXPECT_FALSE(Exists(link) || Exists(link + ".ctl"));
-
     Mc1Sim sim;
     ASSERT_TRUE(Exists(sim.device) && Exists(sim.controlPath)) << sim.error;
     EXPECT_EQ(sim.Stop(), 0);  // TERM: exited with 0
@@ -392,7 +304,7 @@ TEST(SimLife, AStaleLinkIsReplacedBothWaysOutCleanUpAndBadOptionsAreRefused) {
 }
 
 // Garbage, unknown codes, a broken constants request, random bytes and a
-// partial frame never wedge the board; the log decodes what it got.
+// partial frame never wedge the board.
 TEST(SimLine, GarbageAndPartialFramesAreSkippedAndControlSeesTheBytesBeforeIt) {
     SIM_LINE(line);
     SimControl(line.sim, "clock hold");
@@ -413,13 +325,6 @@ TEST(SimLine, GarbageAndPartialFramesAreSkippedAndControlSeesTheBytesBeforeIt) {
     WriteBytes(line.fd, ByteList(move.begin() + 5, move.end()));
     EXPECT_EQ(ReadBytes(line.fd, 1, 1000), ByteList{0x0B});
     EXPECT_EQ(Exchange(line.fd, MoveFrame(150, 225, 0.5, 3), 1), ByteList{0x0C});
-    WriteBytes(line.fd, {0x46});
-    SimControl(line.sim, "state");
-    const std::string log = ReadFileText(line.sim.logPath);
-    for (const char* entry :
-         {"SendMove x=150 y=225 feed=0.5", "0B accepted", "0C refused: wrong checksum",
-          "<- 22 CheckBuffer", "<- 46 setup screen"})
-        EXPECT_NE(log.find(entry), std::string::npos) << entry << "\n" << log;
 
     unsigned seed = 12345;
     ByteList noise;
