@@ -1,9 +1,5 @@
-// The pattern record: loading and saving pattern files (line order, commands
-// around points, name lines, size limits, bad input), building patterns line
-// by line, the list of loaded patterns, mirroring and reversing (rotating and
-// stretching are the placement tests'); rasterising patterns (lines, pen
-// lifting, near points, highlighting, windows of the view images) and the
-// thumbnail cache.
+// Pattern files, the pattern record and list, mirroring and reversing, the
+// rasterised images and thumbnails, and longarm-tool's pattern commands.
 #include <fcntl.h>
 #include <gdk-pixbuf/gdk-pixbuf.h>
 #include <gtest/gtest.h>
@@ -25,6 +21,7 @@
 #include "pattern/pattern_image.h"
 #include "pattern/pattern_thumbnail.h"
 #include "pattern/pattern_transform.h"
+#include "support/run_program.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -337,22 +334,11 @@ TEST(PatternImage, PenLiftsNearPointsAndOffsets) {
     }
 }
 
-TEST(PatternImage, HighlightsTheChosenEntityInRed) {
-    Pattern p = FromLines({"c e s", "p X0 Y0", "p X1 Y0", "c e e", "c s", "c e s", "p X0 Y0.5",
-                           "p X1 Y0.5", "c e e", "p X1 Y1"});
-    Image image = Own(NewPixbuf(10, 10));
-    DrawPattern(image.get(), &p, 0, 0, 0.1f, 2);
-    EXPECT_EQ(PixelAt(image.get(), 4, 0), kBlack);
-    EXPECT_EQ(PixelAt(image.get(), 4, 5), kRed);
-    EXPECT_EQ(PixelAt(image.get(), 10, 7), kBlack);  // black again after the entity's end
-    DrawPattern(image.get(), &p, 0, 0, 0.1f, -1);
-    EXPECT_EQ(PixelAt(image.get(), 4, 5), kBlack);
-}
-
-// A window of the coverage masks holds exactly the pixels of the same part of
-// the whole RGBA image: black in ink, red in red, whatever the window (inside,
-// across an edge, one pixel, the whole image, beyond it).
-TEST(PatternImage, MaskWindowsHoldThePixelsOfTheWholeImage) {
+// The chosen entity is drawn red. A window of the coverage masks holds exactly
+// the pixels of the same part of the whole RGBA image: black in ink, red in
+// red, whatever the window (inside, across an edge, one pixel, the whole
+// image, beyond it).
+TEST(PatternImage, RedEntityAndMaskWindowsHoldingThePixelsOfTheWholeImage) {
     Pattern p = FromLines({"c e s", "p X0 Y0", "p X3 Y1.3", "p X0.2 Y2.9", "c e e", "c s", "c e s",
                            "p X2.9 Y0.1", "p X0.1 Y2.5", "c e e", "p X3 Y3"});
     const float scale = 0.05f;
@@ -386,6 +372,9 @@ TEST(PatternImage, MaskWindowsHoldThePixelsOfTheWholeImage) {
             EXPECT_GT(std::count(mask.red.begin(), mask.red.end(), 255), 20);
         }
     }
+    // Red only in the chosen entity: black in the first and after the end.
+    EXPECT_EQ(std::pair(PixelAt(whole.get(), 42, 17), PixelAt(whole.get(), 42, 56)),
+              std::pair(kBlack, kBlack));
     PatternImageMask tooLarge;
     tooLarge.width = kMaxImageSide + 1;
     tooLarge.height = 1;
@@ -461,6 +450,38 @@ TEST(PatternThumbnail, FitsThePatternAndUsesTheCacheOnlyWhenNewerReadableAndOfTh
     EXPECT_EQ(gdk_pixbuf_get_width(preview.get()) * 100 + gdk_pixbuf_get_height(preview.get()),
               14080);
     EXPECT_TRUE(std::filesystem::exists(cached));
+}
+
+// longarm-tool: the operations apply in the order given; usage errors exit
+// with 2, a file that cannot be read or written with 1.
+TEST(PatternTool, InfoTransformAndExitStatus) {
+    const std::string samples = LONGARM_SOURCE_DIR "/data/patterns/";
+    ProgramResult r = RunProgram({LONGARM_TOOL_PATH, "info", samples + "stars.qcc"});
+    ASSERT_EQ(r.exitStatus, 0) << r.err;
+    for (const char* line : {"name lines: 2\n  Stars\n", "points: 99\n",
+                             "commands: 27 (stops 8, marks 1, entity starts 9, entity ends 9)\n",
+                             "width: 11.424 in\n"})
+        EXPECT_NE(r.out.find(line), std::string::npos) << r.out;
+    TempDir dir;
+    r = RunProgram({LONGARM_TOOL_PATH, "transform", samples + "border.qcc", dir.File("turned"),
+                    "--rotate", "90", "--stretch-y", "0.5", "--mirror-x", "--reverse"});
+    ASSERT_EQ(r.exitStatus, 0) << r.err;
+    EXPECT_NE(r.out.find("turned.qcc"), std::string::npos);
+    auto expected = newPattern((samples + "border.qcc").c_str(), 0);
+    ASSERT_TRUE(expected);
+    RotatePattern(expected.get(), 90);
+    stretchPattern(expected.get(), 'y', 0.5f, nullptr);
+    mirrorPattern(expected.get(), 1, 0);
+    ReversePatternPath(expected.get());
+    EXPECT_EQ(ReadFileText(dir.File("turned.qcc")), SaveText(dir, expected.get()));
+    for (const auto& [args, status] : std::vector<std::pair<std::vector<std::string>, int>>{
+             {{"transform", "a.qcc", "b.qcc", "--rotate", "nan"}, 2},
+             {{"info", "/nonexistent/missing.qcc"}, 1},
+             {{"thumbnail", samples + "stars.qcc", "/nonexistent/x.png"}, 1}}) {
+        std::vector<std::string> command = args;
+        command.insert(command.begin(), LONGARM_TOOL_PATH);
+        EXPECT_EQ(RunProgram(command).exitStatus, status) << args.back();
+    }
 }
 
 }  // namespace
