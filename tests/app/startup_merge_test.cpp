@@ -143,9 +143,6 @@ TEST_F(StartupMergeTest, FactoryResetAsksFirstAndSavesTheFactoryColumn) {
     EXPECT_EQ(shown, (std::vector<std::string>{kFactoryResetQuestion, kFactoryResetDone}));
     EXPECT_EQ(Bytes(), Column(kFactory));
     EXPECT_EQ(MemorySlots(), Slots(Column(kFactory)));
-    EXPECT_EQ(Machine().minimumSpeed, 2);
-    EXPECT_EQ(Machine().slow, 5.0f);
-    EXPECT_EQ(Machine().maxSpeed, 40.0f);
 }
 
 }  // namespace

@@ -1,5 +1,3 @@
-// The file chooser's folder listing and the pattern list's folder tree: the
-// filter, the order, and what a real folder lists.
 #include "base/folder_listing.h"
 
 #include <gtest/gtest.h>

@@ -36,12 +36,6 @@ struct PlacementTest : LayoutTest {
         SetUserInterfaceHooks(hooks);
         testing::internal::CaptureStdout();  // keep the log lines out of the report
     }
-    // What was logged since the test began or the last call.
-    static std::string TakeLog() {
-        std::string out = testing::internal::GetCapturedStdout();
-        testing::internal::CaptureStdout();
-        return out;
-    }
     void TearDown() override {
         testing::internal::GetCapturedStdout();
         SetUserInterfaceHooks({});

@@ -1,12 +1,10 @@
-// Importing drawings: DXF conversion, the nearest-neighbour chain order, QLI
-// import, what both share and longarm-tool convert.
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <memory>
+#include <random>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -23,7 +21,7 @@ namespace {
 
 struct ConvertRun {
     int result = 0;
-    std::string output, log, error;  // the pattern text, "./dxf.log", ImportErrorText()
+    std::string output, error;  // the pattern text, ImportErrorText()
 };
 
 // Runs ConvertDXF (or ImportQLI) on the text inside a fresh working folder.
@@ -39,7 +37,6 @@ ConvertRun Convert(const std::string& input, bool drawing = true) {
         run.result = drawing ? ConvertDXF(in.get(), out.get()) : ImportQLI(in.get(), out.get());
     }
     run.output = ReadFileText("out");
-    run.log = ReadFileText("dxf.log");
     run.error = ImportErrorText();
     std::filesystem::current_path(previous);
     return run;
@@ -102,7 +99,6 @@ TEST(Dxf, SmallDrawingsGiveTheirPatterns) {
         const char* what;
         std::string drawing;
         const char* shape;
-        const char* logged = "";  // a part of dxf.log
     } cases[] = {
         {"the second line is drawn toward the shared point: it is stitched backward",
          Drawing(Line(0, 0, 1, 0) + Line(2, 0, 1, 0)), "s [0,0 1,0] [1,0 2,0] s"},
@@ -111,7 +107,7 @@ TEST(Dxf, SmallDrawingsGiveTheirPatterns) {
          "s [0,0 1,0] [1.2,0 2,0] s [2.5,0 3,0] s"},
         {"layer and linetype are found whatever the group order",
          Drawing("0 LINE 10 5 20 0 11 6 21 0 8 A 6 DASHED 0 LINE 10 0 20 0 11 1 21 0.5 8 A"),
-         "s [0,0.5 1,0] s", "Added points of LINE ( 0.000, 0.000 ) ( 1.000, 0.500 )\n"},
+         "s [0,0.5 1,0] s"},
         {"a dashed line and the line after a stopping macro are dropped", Drawing(skips),
          "s [0,0 1,0] s [10,0 11,0] s"},
         {"the same with DOS line ends", Drawing(skips, "\r\n"), "s [0,0 1,0] s [10,0 11,0] s"},
@@ -122,9 +118,7 @@ TEST(Dxf, SmallDrawingsGiveTheirPatterns) {
         {"polyline vertices are its points, not its header; the closed flag adds no point",
          Drawing("0 POLYLINE 66 1 10 0 20 0 70 1 0 VERTEX 10 1 20 2 0 VERTEX 10 3 20 4 "
                  "0 SEQEND 0 POINT 10 3 20 4"),
-         "s [0,2 2,0] [2,0] s",
-         "Found Polyline...\np X1-1.000 Y1-2.000\tX2-0.000 Y2-0.000\np X1-3.000 Y1-4.000\tX2-0.000 "
-         "Y2-0.000\nEnd Polyline\n"},
+         "s [0,2 2,0] [2,0] s"},
         {"a light-weight polyline ignores its vertex count",
          Drawing("0 LWPOLYLINE 90 1000000000 70 1 10 0 20 0 42 0.5 10 1 20 0 10 1 20 1"),
          "s [0,1 1,1 1,0] s"},
@@ -148,7 +142,6 @@ TEST(Dxf, SmallDrawingsGiveTheirPatterns) {
         ConvertRun run = Convert(c.drawing);
         EXPECT_EQ(run.result, 0) << c.what;
         EXPECT_EQ(Shape(run.output), c.shape) << c.what;
-        EXPECT_NE(run.log.find(c.logged), std::string::npos) << c.what << ": " << run.log;
     }
 }
 
@@ -184,7 +177,6 @@ TEST(Dxf, BrokenDrawingsFailWithTheirReason) {
         EXPECT_EQ(run.output, "") << error;
         EXPECT_NE(run.error.find(error), std::string::npos) << run.error;
     }
-    EXPECT_NE(Convert(Drawing("0 LINE 10 x")).log.find("Failed on LINE\n"), std::string::npos);
 }
 
 ChainList Chains(const std::vector<std::vector<ChainPoint>>& chains) {
@@ -214,11 +206,7 @@ std::string Order(const ChainList& list) {
 // Drawings of several kinds: on a coarse grid (many exact ties and shared
 // points), continuous, single points, closed loops, and clusters far apart.
 TEST(ChainOrder, FastOrderEqualsPlainOrderOnRandomDrawings) {
-    std::uint64_t state = 1;
-    auto next = [&state] {
-        state = state * 6364136223846793005ull + 1442695040888963407ull;
-        return std::uint32_t(state >> 33);
-    };
+    std::mt19937 next(1);
     for (int kind = 0; kind < 5; kind++) {
         for (int chains : {1, 2, 3, 17, 200, 1500}) {
             for (int seed = 1; seed <= 3; seed++) {
