@@ -344,7 +344,7 @@ std::vector<float> Span(float w, float h) {
     return {(minX + maxX) / 2, (minY + maxY) / 2, maxX - minX, maxY - minY};
 }
 
-TEST_F(PlacementTest, QuarterTurnsKeepASinglePlacementOrAWholeArrayCentred) {
+TEST_F(PlacementTest, QuarterTurnsAndScalingKeepAPlacementOrAWholeArrayCentred) {
     MakeRectBox(0, 0, 20, 20);
     int slot = LoadPoints({{0, 0}, {2, 0}, {2, 1}, {0.5f, 0.25f}});
     GetPattern(slot)->angle = 30;
@@ -385,22 +385,19 @@ TEST_F(PlacementTest, QuarterTurnsKeepASinglePlacementOrAWholeArrayCentred) {
     ASSERT_EQ(RotatePlacement(member, 90), 1);
     // Now a column of three 1 x 2 patterns centred on (13, 10.5).
     ExpectNear(Span(1, 2), {13, 10.5f, 1, 6}, 1e-3);
-}
-
-TEST_F(PlacementTest, ScalingKeepsTheCentreOfAPlacementAndOfAnArray) {
-    MakeRectBox(0, 0, 40, 40);
-    int slot = LoadPoints({{0, 0}, {2, 0}, {2, 1}});
-    LayoutNode* n = NewPatternLayoutNode(slot, -1, 0, 4, 4);
+    ClearLayout();  // scaling keeps the centre of a placement and of an array
+    slot = LoadPoints({{0, 0}, {2, 0}, {2, 1}});
+    n = NewPatternLayoutNode(slot, -1, 0, 4, 4);
     const QuiltPoint before = CentreOf(n);
     ASSERT_EQ(ScalePlacement(n, 200, 100), 1);
-    const Pattern* p = GetPattern(slot);
+    p = GetPattern(slot);
     ExpectNear({p->width, p->height, p->baseWidth, CentreOf(n).x, CentreOf(n).y},
                {4, 1, 4, before.x, before.y}, 1e-4);
     EXPECT_EQ((std::pair{ScalePlacement(n, 0, 100), ScalePlacement(nullptr, 100, 100)}),
               std::pair(0, 0));
-    LayoutNode* parent = NewPatternLayoutNode(LoadPoints({{0, 0}, {1, 0}, {1, 1}}), -1, 0, 10, 10);
+    parent = NewPatternLayoutNode(LoadPoints({{0, 0}, {1, 0}, {1, 1}}), -1, 0, 10, 10);
     ASSERT_EQ(ApplyRepeat(parent, RepeatSettings{1, 0, 2, 1}), 1);  // 10 … 11, 12 … 13
-    LayoutNode* member = parent->next;
+    member = parent->next;
     ASSERT_EQ(ScalePlacement(member, 50, 300), 1);
     // Both copies shrink to 0.5 wide and their gap scales with them, the
     // array's centre (11.5, 10.5) stays; the other placement did not move.

@@ -1,6 +1,4 @@
-// A clean layout for each placement test (empty tables, no margins) and a
-// scripted interface that answers message boxes and the keyboard and records
-// every text shown.
+// A clean layout, no margins, and a scripted interface for each placement test.
 #pragma once
 
 #include <string>

@@ -128,8 +128,7 @@ TEST(Dxf, SmallDrawingsGiveTheirPatterns) {
              Drawing(Line(0, 0, 1, 1)),
          "s [0,1 1,0] s"},
         {"the lowest point lands at the full height", Drawing(Line(2, 5, 2, 8)), "s [0,3 0,0] s"},
-        {"a circle starts at angle 0, runs counterclockwise (clockwise after the flip) and "
-         "closes on its start",
+        {"a circle runs from angle 0 counterclockwise (clockwise flipped) back to its start",
          Drawing(Circle(5, 5, 0.2)),
          "s [0.398,0.199 0.374,0.104 0.306,0.031 0.212,0 0.115,0.018 0.038,0.08 0,0.171 0.011,0.27 "
          "0.067,0.351 0.156,0.395 0.255,0.391 0.34,0.341 0.39,0.255 0.398,0.199] s"},
