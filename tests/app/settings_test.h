@@ -1,5 +1,4 @@
-// The defaults file's image and the parameters in memory as one value per slot,
-// so that a mismatch reads well.
+// The defaults file's image and the parameters in memory, one value per slot.
 #pragma once
 
 #include <cstring>

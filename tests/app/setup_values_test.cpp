@@ -1,5 +1,3 @@
-// The setup pages' values without a display: rounding, limits and formats,
-// the machine-type presets in the defaults file, and the System Info texts.
 #include "app/setup_values.h"
 
 #include <gtest/gtest.h>

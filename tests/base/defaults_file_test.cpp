@@ -80,28 +80,24 @@ TEST_F(DefaultsFileTest, AReadNeedsAllFourBytesAndAnOversizedFileLosesItsTail) {
 
 // The "defaults" sub-command of longarm-tool, run as a separate program.
 TEST_F(DefaultsFileTest, TheToolSetsSlotsByNameListsThemAndBadAssignmentsChangeNothing) {
-    const std::string& file = path;
-    ASSERT_EQ(RunProgram({LONGARM_TOOL_PATH, "defaults", file, "speed=55", "needleUpTime=1250.5"})
-                  .exitStatus,
-              0);
-    int speed = 0;
-    float time = 0;
-    EXPECT_EQ(ReadDefaultInt(kSlotSpeed, &speed) + ReadDefaultFloat(kSlotNeedleUpTime, &time), 2);
-    EXPECT_EQ(std::pair(speed, time), std::pair(55, 1250.5f));
-    const std::string before = ReadFileText(file);
+    auto tool = [](std::vector<std::string> args) {
+        args.insert(args.begin(), {LONGARM_TOOL_PATH, "defaults"});
+        return RunProgram(args);
+    };
+    ASSERT_EQ(tool({path, "speed=55", "needleUpTime=1250.5"}).exitStatus, 0);
+    const std::string before = Bytes();
     EXPECT_EQ(before.size(), 88u);
-    ProgramResult list = RunProgram({LONGARM_TOOL_PATH, "defaults", file});
+    ProgramResult list = tool({path});
     ASSERT_EQ(list.exitStatus, 0);
     for (const char* line : {" 3 speed                 55\n", "21 needleUpTime          1250.5\n",
                              " 0 stitchRep             0\n", "25 showAdvancedFeatures  -\n"})
         EXPECT_NE(list.out.find(line), std::string::npos) << list.out;
     for (const char* bad : {"speed=fast", "speed=1.5", "speed=99999999999", "colour=3", "err=3",
                             "xMargin=nan", "xMargin=", "speed"})
-        EXPECT_EQ(RunProgram({LONGARM_TOOL_PATH, "defaults", file, "XKp=7", bad}).exitStatus, 2)
-            << bad;
-    EXPECT_EQ(ReadFileText(file), before);
-    EXPECT_EQ(RunProgram({LONGARM_TOOL_PATH, "defaults", dir.File("absent.mrl")}).exitStatus, 1);
-    EXPECT_EQ(RunProgram({LONGARM_TOOL_PATH, "defaults"}).exitStatus, 2);
+        EXPECT_EQ(tool({path, "XKp=7", bad}).exitStatus, 2) << bad;
+    EXPECT_EQ(Bytes(), before);
+    EXPECT_EQ(tool({dir.File("absent.mrl")}).exitStatus, 1);
+    EXPECT_EQ(tool({}).exitStatus, 2);
 }
 
 }  // namespace

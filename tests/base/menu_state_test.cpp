@@ -1,5 +1,3 @@
-// The menu state mask: which items and buttons each screen's mask allows, the
-// items whose file must exist, and what the settings show.
 #include "base/menu_state.h"
 
 #include <gtest/gtest.h>

@@ -10,7 +10,7 @@
 
 namespace {
 
-TEST(SafeWrite, ReplacesTheFileWholeKeepsItsModeOrReportsZeroAndKeepsTheOld) {
+TEST(SafeWrite, ReplacesTheFileWholeKeepsItsModeOrReportsZeroAndKeepsTheOldAndNamesTemporaries) {
     TempDir dir;
     const std::string path = dir.File("layout.qlf");
     ASSERT_EQ(SafeWriteFile(path, std::string("old contents, longer than the new")), 1);
@@ -30,9 +30,7 @@ TEST(SafeWrite, ReplacesTheFileWholeKeepsItsModeOrReportsZeroAndKeepsTheOld) {
     EXPECT_EQ(SafeWriteFile(dir.File("taken"), "x"), 0);
     EXPECT_EQ(ReadFileText(dir.File("taken/inside")), "kept");
     EXPECT_EQ(FolderNames(dir.path).size(), 2u);
-}
-
-TEST(SafeWrite, OnlyTheNamesOfTemporaryFilesCountAsTemporary) {
+    // Only the names of its temporary files count as temporary.
     const std::pair<const char*, bool> cases[] = {
         {"cut.qcc.tmpAb12C3", true}, {"recovery.qlf.tmp000000", true}, {"notes.tmp", false},
         {"cut.qcc.tmpAb12C", false}, {"cut.qcc.tmpAb-2C3", false},     {".tmpAb12C3", false},

@@ -142,27 +142,7 @@ TEST_F(LayoutTest, SpanOfTheCurrentBox) {
     float cx, cy;
     GetLayoutCenter(&cx, &cy);
     ExpectFloats({w, h, x, y, cx, cy}, {4, 4, 1, 1, 3, 3});  // 1 … 4 + 1 by 1 … 2 + 3
-    MoveLayoutAll(1, -1);
-    ExpectFloats({patternLayout->x, patternLayout->next->next->x}, {2, 50});
-    MoveLayoutPattern(patternLayout, 0.5f, 0);
-    MoveLayoutPattern(nullptr, 1, 1);
-    EXPECT_FLOAT_EQ(patternLayout->x, 2.5f);
-}
-
-TEST_F(LayoutTest, RemovingTheLastPlacementUnloadsItsPattern) {
-    MakeBox({{0, 20}, {20, 20}, {20, 0}, {0, 0}});
-    SetCurrentPatternBox(0);
-    const int a = LoadRectangle(1, 1), b = LoadRectangle(1, 1);
-    LayoutNode* a1 = NewPatternLayoutNode(a, -1, 0, 0, 0);
-    LayoutNode* a2 = NewPatternLayoutNode(a, -1, 0, 1, 0);
-    LayoutNode* b1 = NewPatternLayoutNode(b, -1, 0, 2, 0);
-    SetSelectedNode(a2);
-    EXPECT_EQ(Logged([&] { RemoveLayoutNode(a2); }),
-              "Pattern 1\nPattern will not be removed from list\n");
-    EXPECT_TRUE(GetPattern(a) && !SelectedNode());
-    EXPECT_EQ(Logged([&] { RemoveLayoutNode(a1); }), "Pattern 2\nremove pattern\n");
-    EXPECT_TRUE(!GetPattern(a) && patternList.count == 1 && GetNextPattern() == a);
-    EXPECT_EQ(patternLayout, b1);
+    MoveLayoutPattern(nullptr, 1, 1);                        // nothing
 }
 
 TEST_F(LayoutTest, BoxCornersClosingEdgeOriginSizeAngleAndCentre) {
@@ -198,15 +178,11 @@ TEST_F(LayoutTest, BoxCornersClosingEdgeOriginSizeAngleAndCentre) {
         {{{5, 5}, {15, 5}, {15, 15}, {10, 5}}, 0},   // ends on the first edge
         {{{5, 5}, {15, 5}, {20, 5}}, 0},             // back along both edges
     };
-    for (const auto& [corners, clear] : closings) {
-        PatternBox edges;
-        SetPatternBoxCorners(&edges, corners);
-        EXPECT_EQ(ClosingEdgeIsClear(&edges), clear) << corners.back().x;
-    }
+    for (const auto& [corners, clear] : closings)
+        EXPECT_EQ(ClosingEdgeIsClear(Box(corners).get()), clear) << corners.back().x;
     // Origin, size, angle and centre of boxes set up from corners, the centre -7 before.
     auto boxOf = [](const std::vector<QuiltPoint>& corners) {
-        auto made = std::make_unique<PatternBox>();
-        SetPatternBoxCorners(made.get(), corners);
+        auto made = Box(corners);
         made->centreX = -7;
         SetPatternBoxOrigin(made.get());
         return made;
@@ -224,50 +200,37 @@ TEST_F(LayoutTest, BoxCornersClosingEdgeOriginSizeAngleAndCentre) {
     EXPECT_FLOAT_EQ(boxOf({{0, 0}, {1, 0}, {2, 0}})->centreX, -7);  // medians parallel
 }
 
-// The default quilt area leaves a drawn box alone; removing a box takes the
-// records of the arrays only its placements used along.
-TEST_F(LayoutTest, DefaultAreaKeepsTheBoxesAndRemovalTakesItsArrays) {
-    int slot = LoadRectangle(1, 1);
-    int arrays[2];
-    for (int b = 0; b < 2; b++) {
-        MakeBox({{0, 10}, {10, 10}, {10, 0}, {0, 0}});
-        SetCurrentPatternBox(b);
-        arrays[b] = NewArrayNode(1, 1, 2, 1.5f);
-        NewPatternLayoutNode(slot, arrays[b], 1, 0, 0);
-        NewPatternLayoutNode(slot, arrays[b], 0, 1.5f, 0);
-        if (b > 0) continue;
-        PatternBox* first = GetPatternBox(0);
-        BogusExtents();
-        ASSERT_NE(extents, nullptr);
-        EXPECT_FLOAT_EQ(extents->width, 35);
-        EXPECT_EQ(patternBoxList.count, 1);
-        EXPECT_EQ(GetPatternBox(0), first);
-    }
-    NewPatternLayoutNode(slot, arrays[0], 0, 3, 0);  // in box 1, of box 0's array
-    Logged([&] { RemovePatternBox(1); });
-    EXPECT_EQ(GetArrayNode(arrays[1]), nullptr);
-    EXPECT_NE(GetArrayNode(arrays[0]), nullptr);
-    EXPECT_EQ(CountLayoutNodes(), 2);
-}
-
-TEST_F(LayoutTest, TableFillsUpAndRemovalClosesGapsAndRenumbers) {
+// Removing a box closes the gap, renumbers the boxes after it and takes the
+// records of the arrays only its placements used along; the default quilt
+// area leaves a drawn box alone.
+TEST_F(LayoutTest, TableFillsUpAndRemovalClosesGapsRenumbersAndTakesArrays) {
     for (int i = 0; i < kPatternBoxSlots; i++)
         ASSERT_EQ(CreatePatternBox(), i);
     EXPECT_EQ(CreatePatternBox(), -1);
     InitPatternBox();
     EXPECT_EQ(CurrentPatternBox(), -1);
     int slot = LoadRectangle(1, 1);
+    int arrays[3];
     for (int b = 0; b < 3; b++) {
         MakeBox({{0, 10}, {10, 10}, {10, 0}, {0, 0}});
         SetCurrentPatternBox(b);
-        NewPatternLayoutNode(slot, -1, 0, static_cast<float>(b), 0);
+        arrays[b] = NewArrayNode(1, 1, 2, 1.5f);
+        NewPatternLayoutNode(slot, arrays[b], 1, static_cast<float>(b), 0);
+        if (b > 0) continue;
+        PatternBox* first = GetPatternBox(0);
+        BogusExtents();
+        ASSERT_NE(extents, nullptr);
+        EXPECT_FLOAT_EQ(extents->width, 35);
+        EXPECT_TRUE(patternBoxList.count == 1 && GetPatternBox(0) == first);
     }
+    SetCurrentPatternBox(1);
+    NewPatternLayoutNode(slot, arrays[0], 0, 3, 0);  // in box 1, of box 0's array
     PatternBox* third = GetPatternBox(2);
     SetCurrentPatternBox(2);
     Logged([&] { RemovePatternBox(1); });
     EXPECT_TRUE(GetPatternBox(1) == third && GetPatternBox(2) == nullptr);
+    EXPECT_TRUE(!GetArrayNode(arrays[1]) && GetArrayNode(arrays[0]) && GetArrayNode(arrays[2]));
     ASSERT_EQ(CountLayoutNodes(), 2);
-    // Box 2 is box 1 now.
     EXPECT_EQ((std::vector<int>{patternBoxList.count, CurrentPatternBox(), patternLayout->boxIndex,
                                 patternLayout->next->boxIndex}),
               (std::vector<int>{2, 1, 0, 1}));
@@ -283,6 +246,10 @@ TEST_F(LayoutTest, TableFillsUpAndRemovalClosesGapsAndRenumbers) {
     EXPECT_EQ(
         (std::vector<int>{patternLayout->boxIndex, CurrentPatternBox(), patternBoxList.count}),
         (std::vector<int>{0, 0, 1}));
+    // The last placement of a pattern unloads it, and takes the selection along.
+    SetSelectedNode(patternLayout);
+    Logged([&] { RemovePatternBox(0); });
+    EXPECT_TRUE(!GetPattern(slot) && !SelectedNode() && patternList.count == 0);
 }
 
 // Patterns of the given sizes added one after another to a 10 x 6 inch box,
@@ -310,9 +277,9 @@ TEST_F(LayoutTest, PatternsAddedInARowLieSideBySideWhileTheBoxHasRoom) {
 
 // The scale dialog's preview: the placements it scales, the view scale and
 // frame that show them, and the scaled paths centred on the unscaled ones.
-TEST_F(LayoutTest, ScaledPathsStayCentredOnTheUnscaledOnesInTheFrame) {
+TEST_F(LayoutTest, ScalePreviewShowsAPlacementOrAWholeArrayCentredInTheFrame) {
     const int box = MakeRectBox(2, 3, 30, 20);
-    PlacePoints(box, {{0, 0}, {4, 0}, {4, 2}, {0, 2}}, 5, 5, {3});  // a stop before point 3
+    const int slot = PlacePoints(box, {{0, 0}, {4, 0}, {4, 2}, {0, 2}}, 5, 5, {3});  // a stop
     const std::vector<LayoutNode*> nodes = PreviewedPlacements(patternLayout);
     ASSERT_EQ(nodes, std::vector<LayoutNode*>{patternLayout});
     const PlacementSpan span = SpanOfPlacements(nodes);
@@ -333,26 +300,21 @@ TEST_F(LayoutTest, ScaledPathsStayCentredOnTheUnscaledOnesInTheFrame) {
     }
     EXPECT_EQ(got, (std::vector<double>{92, 65, 1, 108, 65, 0, 108, 67, 1, 92, 67, 0}));
     EXPECT_EQ(unscaled, (std::vector<double>{96, 104, 104, 96}));
-}
-
-TEST_F(LayoutTest, AnArrayIsPreviewedWholeFillsThePreviewAndPercentsMoveTogether) {
-    const int box = MakeRectBox(0, 0, 30, 20);
-    const int slot = PlacePoints(box, {{0, 0}, {4, 0}, {4, 2}}, 1, 1);
     AppendLayoutNode(slot, -1, 0, 20, 20, box);
     LayoutNode* first = AppendLayoutNode(slot, 3, 1, 2, 1, box);
     LayoutNode* second = AppendLayoutNode(slot, 3, 0, 10, 1, box);
     EXPECT_EQ(PreviewedPlacements(second), (std::vector<LayoutNode*>{first, second}));
-    const PlacementSpan span = SpanOfPlacements({first, second});
-    EXPECT_EQ(std::vector<float>({span.minX, span.minY, span.maxX, span.maxY}),
+    const PlacementSpan whole = SpanOfPlacements({first, second});
+    EXPECT_EQ(std::vector<float>({whole.minX, whole.minY, whole.maxX, whole.maxY}),
               std::vector<float>({2, 1, 14, 3}));
     // 320 x 240: the height column and the borders take 54 pixels across, the
     // controls below 90; a tiny dialog still gets 40 x 40.
     const PreviewSize preview = ScalePreviewSize(320, 240), tiny = ScalePreviewSize(60, 100);
     EXPECT_EQ((std::vector<int>{preview.width, preview.height, tiny.width, tiny.height}),
               (std::vector<int>{266, 150, 40, 40}));
-    EXPECT_FLOAT_EQ(ScalePreviewViewScale(span, preview), 13.0f / 266);  // width decides
-    EXPECT_FLOAT_EQ(ScalePreviewViewScale(span, PreviewSize{1000, 66}), 3.0f / 50);  // height
-    EXPECT_FLOAT_EQ(ScalePreviewViewScale(span, PreviewSize{20000, 20000}), 0.001f);
+    EXPECT_FLOAT_EQ(ScalePreviewViewScale(whole, preview), 13.0f / 266);  // width decides
+    EXPECT_FLOAT_EQ(ScalePreviewViewScale(whole, PreviewSize{1000, 66}), 3.0f / 50);  // height
+    EXPECT_FLOAT_EQ(ScalePreviewViewScale(whole, PreviewSize{20000, 20000}), 0.001f);
     LayoutNode orphan;
     orphan.patternIndex = 45;  // no pattern loaded there
     EXPECT_FALSE(SpanOfPlacements({&orphan}).Valid());
@@ -382,7 +344,7 @@ std::vector<float> Span(float w, float h) {
     return {(minX + maxX) / 2, (minY + maxY) / 2, maxX - minX, maxY - minY};
 }
 
-TEST_F(PlacementTest, QuarterTurnsKeepASinglePlacementOrAWholeArrayCentred) {
+TEST_F(PlacementTest, QuarterTurnsAndScalingKeepAPlacementOrAWholeArrayCentred) {
     MakeRectBox(0, 0, 20, 20);
     int slot = LoadPoints({{0, 0}, {2, 0}, {2, 1}, {0.5f, 0.25f}});
     GetPattern(slot)->angle = 30;
@@ -423,22 +385,19 @@ TEST_F(PlacementTest, QuarterTurnsKeepASinglePlacementOrAWholeArrayCentred) {
     ASSERT_EQ(RotatePlacement(member, 90), 1);
     // Now a column of three 1 x 2 patterns centred on (13, 10.5).
     ExpectNear(Span(1, 2), {13, 10.5f, 1, 6}, 1e-3);
-}
-
-TEST_F(PlacementTest, ScalingKeepsTheCentreOfAPlacementAndOfAnArray) {
-    MakeRectBox(0, 0, 40, 40);
-    int slot = LoadPoints({{0, 0}, {2, 0}, {2, 1}});
-    LayoutNode* n = NewPatternLayoutNode(slot, -1, 0, 4, 4);
+    ClearLayout();  // scaling keeps the centre of a placement and of an array
+    slot = LoadPoints({{0, 0}, {2, 0}, {2, 1}});
+    n = NewPatternLayoutNode(slot, -1, 0, 4, 4);
     const QuiltPoint before = CentreOf(n);
     ASSERT_EQ(ScalePlacement(n, 200, 100), 1);
-    const Pattern* p = GetPattern(slot);
+    p = GetPattern(slot);
     ExpectNear({p->width, p->height, p->baseWidth, CentreOf(n).x, CentreOf(n).y},
                {4, 1, 4, before.x, before.y}, 1e-4);
     EXPECT_EQ((std::pair{ScalePlacement(n, 0, 100), ScalePlacement(nullptr, 100, 100)}),
               std::pair(0, 0));
-    LayoutNode* parent = NewPatternLayoutNode(LoadPoints({{0, 0}, {1, 0}, {1, 1}}), -1, 0, 10, 10);
+    parent = NewPatternLayoutNode(LoadPoints({{0, 0}, {1, 0}, {1, 1}}), -1, 0, 10, 10);
     ASSERT_EQ(ApplyRepeat(parent, RepeatSettings{1, 0, 2, 1}), 1);  // 10 … 11, 12 … 13
-    LayoutNode* member = parent->next;
+    member = parent->next;
     ASSERT_EQ(ScalePlacement(member, 50, 300), 1);
     // Both copies shrink to 0.5 wide and their gap scales with them, the
     // array's centre (11.5, 10.5) stays; the other placement did not move.
@@ -579,8 +538,7 @@ TEST(Gestures, PressesSwipesArrowsPadAndEditButtonsDecideAtTheirLimits) {
     for (const auto& [button, stepX, stepY] : steps) {
         float dx = 9, dy = 9;
         PadMove(button, 0.5f, &dx, &dy);
-        EXPECT_EQ(dx, stepX) << button;
-        EXPECT_EQ(dy, stepY) << button;
+        EXPECT_EQ(std::pair(dx, dy), std::pair(stepX, stepY)) << button;
     }
 }
 
@@ -722,14 +680,6 @@ std::string Paint() {
     return pixels;
 }
 
-// How many pixels of a painted view have the bytes bgra.
-int Pixels(const std::string& view, const char* bgra) {
-    int n = 0;
-    for (std::size_t i = 0; i + 4 <= view.size(); i += 4)
-        n += view.compare(i, 4, bgra, 4) == 0;
-    return n;
-}
-
 // Close up, overlapping patterns that each fill the view need more windows than
 // the budget holds: the oldest are dropped and drawn again when needed, and the
 // picture stays the same.
@@ -744,7 +694,10 @@ TEST_F(ViewTest, PatternImagesStayWithinTheBudgetAndPaintTheSamePicture) {
     EXPECT_EQ(use.drawn - drawnBefore, 12);
     EXPECT_LE(use.bytes, kPatternImageBudget);
     EXPECT_LT(use.windows, 12);
-    EXPECT_GT(Pixels(first, "\0\0\0\xFF"), 1000);  // opaque black
+    int black = 0;  // opaque black pixels
+    for (std::size_t i = 0; i + 4 <= first.size(); i += 4)
+        black += first.compare(i, 4, "\0\0\0\xFF", 4) == 0;
+    EXPECT_GT(black, 1000);
     EXPECT_EQ(Paint(), first);
     EXPECT_EQ(PatternImagesInUse().drawn - drawnBefore, 24);  // dropped ones drawn again
     DropPatternImages();

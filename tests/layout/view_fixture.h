@@ -1,5 +1,4 @@
-// A clean layout for each view test (empty box, pattern, placement and array
-// tables, no quilt area), patterns from points and boxes from corners.
+// A clean layout for each view test, no quilt area, and sample paths.
 #pragma once
 
 #include <cmath>

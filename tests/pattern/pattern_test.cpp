@@ -1,9 +1,3 @@
-// The pattern record: loading and saving pattern files (line order, commands
-// around points, name lines, size limits, bad input), building patterns line
-// by line, the list of loaded patterns, mirroring and reversing (rotating and
-// stretching are the placement tests'); rasterising patterns (lines, pen
-// lifting, near points, highlighting, windows of the view images) and the
-// thumbnail cache.
 #include <fcntl.h>
 #include <gdk-pixbuf/gdk-pixbuf.h>
 #include <gtest/gtest.h>
@@ -25,6 +19,7 @@
 #include "pattern/pattern_image.h"
 #include "pattern/pattern_thumbnail.h"
 #include "pattern/pattern_transform.h"
+#include "support/run_program.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -207,9 +202,7 @@ TEST(PatternFile, AddDataAppendsLinesAndAttachesCommandsByTheFlag) {
     addData(&p, "c e s", 0);  // precedes the last point added: 2
     addData(&p, "c e x", 1);  // anything but "s" ends an entity
     addData(&p, "c f 10", 1);
-    addData(&p, "p X7.0", 1);  // no Y: ignored
     addData(&p, "p Xnan Y1", 1);
-    addData(&p, "z whatever", 1);
     EXPECT_EQ(NamesText(p), "Traced");
     EXPECT_EQ(PointsText(p), "2,3 -1,5");
     EXPECT_EQ(CommandsText(p), "1s 2es 3ee 3f");
@@ -258,9 +251,6 @@ TEST(PatternTransform, MirrorReflectsWithinTheBoxAndReverseKeepsCommandsBeforeTh
     // Order reversed, types kept, positions mirrored: c -> 4 - c + 2; the jump
     // still lies between the points x = 0 and x = 1 (now 4th and 3rd).
     EXPECT_EQ(CommandsText(p), "1ee 4s 5es");
-    ReversePatternPath(&p);
-    EXPECT_EQ(PointsText(p), "0,0 1,0 2,0 3,0");
-    EXPECT_EQ(CommandsText(p), "1es 2s 5ee");
 }
 
 using Image = std::unique_ptr<GdkPixbuf, void (*)(gpointer)>;
@@ -337,22 +327,11 @@ TEST(PatternImage, PenLiftsNearPointsAndOffsets) {
     }
 }
 
-TEST(PatternImage, HighlightsTheChosenEntityInRed) {
-    Pattern p = FromLines({"c e s", "p X0 Y0", "p X1 Y0", "c e e", "c s", "c e s", "p X0 Y0.5",
-                           "p X1 Y0.5", "c e e", "p X1 Y1"});
-    Image image = Own(NewPixbuf(10, 10));
-    DrawPattern(image.get(), &p, 0, 0, 0.1f, 2);
-    EXPECT_EQ(PixelAt(image.get(), 4, 0), kBlack);
-    EXPECT_EQ(PixelAt(image.get(), 4, 5), kRed);
-    EXPECT_EQ(PixelAt(image.get(), 10, 7), kBlack);  // black again after the entity's end
-    DrawPattern(image.get(), &p, 0, 0, 0.1f, -1);
-    EXPECT_EQ(PixelAt(image.get(), 4, 5), kBlack);
-}
-
-// A window of the coverage masks holds exactly the pixels of the same part of
-// the whole RGBA image: black in ink, red in red, whatever the window (inside,
-// across an edge, one pixel, the whole image, beyond it).
-TEST(PatternImage, MaskWindowsHoldThePixelsOfTheWholeImage) {
+// The chosen entity is drawn red. A window of the coverage masks holds exactly
+// the pixels of the same part of the whole RGBA image: black in ink, red in
+// red, whatever the window (inside, across an edge, one pixel, the whole
+// image, beyond it).
+TEST(PatternImage, RedEntityAndMaskWindowsHoldingThePixelsOfTheWholeImage) {
     Pattern p = FromLines({"c e s", "p X0 Y0", "p X3 Y1.3", "p X0.2 Y2.9", "c e e", "c s", "c e s",
                            "p X2.9 Y0.1", "p X0.1 Y2.5", "c e e", "p X3 Y3"});
     const float scale = 0.05f;
@@ -386,6 +365,9 @@ TEST(PatternImage, MaskWindowsHoldThePixelsOfTheWholeImage) {
             EXPECT_GT(std::count(mask.red.begin(), mask.red.end(), 255), 20);
         }
     }
+    // Red only in the chosen entity: black in the first and after the end.
+    EXPECT_EQ(std::pair(PixelAt(whole.get(), 42, 17), PixelAt(whole.get(), 42, 56)),
+              std::pair(kBlack, kBlack));
     PatternImageMask tooLarge;
     tooLarge.width = kMaxImageSide + 1;
     tooLarge.height = 1;
@@ -451,16 +433,56 @@ TEST(PatternThumbnail, FitsThePatternAndUsesTheCacheOnlyWhenNewerReadableAndOfTh
     }
     SetUserInterfaceHooks({});
     EXPECT_FALSE(std::filesystem::exists(folder + "missing.png"));
-    // The program's thumbnails have the preview size, in its working folder.
-    const auto old = std::filesystem::current_path();
-    std::filesystem::current_path(dir.path);
-    std::filesystem::remove_all(folder);
-    Image preview = Own(GetPicFromFile(path.c_str()));
-    std::filesystem::current_path(old);
-    ASSERT_TRUE(preview);
-    EXPECT_EQ(gdk_pixbuf_get_width(preview.get()) * 100 + gdk_pixbuf_get_height(preview.get()),
-              14080);
-    EXPECT_TRUE(std::filesystem::exists(cached));
+}
+
+// longarm-tool: the operations apply in the order given; usage errors exit
+// with 2, a file that cannot be read or written with 1.
+TEST(PatternTool, InfoTransformAndExitStatus) {
+    const std::string samples = LONGARM_SOURCE_DIR "/data/patterns/";
+    ProgramResult r = RunProgram({LONGARM_TOOL_PATH, "info", samples + "stars.qcc"});
+    ASSERT_EQ(r.exitStatus, 0) << r.err;
+    for (const char* line : {"name lines: 2\n  Stars\n", "points: 99\n",
+                             "commands: 27 (stops 8, marks 1, entity starts 9, entity ends 9)\n",
+                             "width: 11.424 in\n"})
+        EXPECT_NE(r.out.find(line), std::string::npos) << r.out;
+    TempDir dir;
+    r = RunProgram({LONGARM_TOOL_PATH, "transform", samples + "border.qcc", dir.File("turned"),
+                    "--rotate", "90", "--stretch-y", "0.5", "--mirror-x", "--reverse"});
+    ASSERT_EQ(r.exitStatus, 0) << r.err;
+    EXPECT_NE(r.out.find("turned.qcc"), std::string::npos);
+    auto expected = newPattern((samples + "border.qcc").c_str(), 0);
+    ASSERT_TRUE(expected);
+    RotatePattern(expected.get(), 90);
+    stretchPattern(expected.get(), 'y', 0.5f, nullptr);
+    mirrorPattern(expected.get(), 1, 0);
+    ReversePatternPath(expected.get());
+    EXPECT_EQ(ReadFileText(dir.File("turned.qcc")), SaveText(dir, expected.get()));
+    for (const auto& [args, status] : std::vector<std::pair<std::vector<std::string>, int>>{
+             {{"transform", "a.qcc", "b.qcc", "--rotate", "nan"}, 2},
+             {{"info", "/nonexistent/missing.qcc"}, 1},
+             {{"thumbnail", samples + "stars.qcc", "/nonexistent/x.png"}, 1}}) {
+        std::vector<std::string> command = args;
+        command.insert(command.begin(), LONGARM_TOOL_PATH);
+        EXPECT_EQ(RunProgram(command).exitStatus, status) << args.back();
+    }
+}
+
+// The committed samples are what their generator makes, and load and save
+// back unchanged.
+TEST(SamplePatterns, LoadSaveBackAndComeFromTheGenerator) {
+    const std::string samples = LONGARM_SOURCE_DIR "/data/patterns/";
+    TempDir dir;
+    ProgramResult r =
+        RunProgram({"/usr/bin/python3", LONGARM_SOURCE_DIR "/data/generate_patterns.py", dir.path});
+    ASSERT_EQ(r.exitStatus, 0) << r.err;
+    for (const char* name : {"meander.qcc", "loops.qcc", "stars.qcc", "border.qcc", "large.qcc"}) {
+        auto p = newPattern((samples + name).c_str(), 0);
+        ASSERT_TRUE(p) << name;
+        EXPECT_TRUE(ReadFileText(dir.File(name)) == ReadFileText(samples + name)) << name;
+        ASSERT_EQ(savePattern(p.get(), dir.File(name).c_str()), 1);
+        EXPECT_TRUE(ReadFileText(dir.File(name)) == ReadFileText(samples + name)) << name;
+    }
+    EXPECT_EQ(newPattern((samples + "large.qcc").c_str(), 0)->pointCount, 100000);
 }
 
 }  // namespace

@@ -1,6 +1,4 @@
-// A clean layout for each placement test (empty tables, no margins) and a
-// scripted interface that answers message boxes and the keyboard and records
-// every text shown.
+// A clean layout, no margins, and a scripted interface for each placement test.
 #pragma once
 
 #include <string>
@@ -35,12 +33,6 @@ struct PlacementTest : LayoutTest {
         };
         SetUserInterfaceHooks(hooks);
         testing::internal::CaptureStdout();  // keep the log lines out of the report
-    }
-    // What was logged since the test began or the last call.
-    static std::string TakeLog() {
-        std::string out = testing::internal::GetCapturedStdout();
-        testing::internal::CaptureStdout();
-        return out;
     }
     void TearDown() override {
         testing::internal::GetCapturedStdout();

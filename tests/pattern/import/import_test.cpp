@@ -1,12 +1,10 @@
-// Importing drawings: DXF conversion, the nearest-neighbour chain order, QLI
-// import, what both share and longarm-tool convert.
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <memory>
+#include <random>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -23,7 +21,7 @@ namespace {
 
 struct ConvertRun {
     int result = 0;
-    std::string output, log, error;  // the pattern text, "./dxf.log", ImportErrorText()
+    std::string output, error;  // the pattern text, ImportErrorText()
 };
 
 // Runs ConvertDXF (or ImportQLI) on the text inside a fresh working folder.
@@ -39,7 +37,6 @@ ConvertRun Convert(const std::string& input, bool drawing = true) {
         run.result = drawing ? ConvertDXF(in.get(), out.get()) : ImportQLI(in.get(), out.get());
     }
     run.output = ReadFileText("out");
-    run.log = ReadFileText("dxf.log");
     run.error = ImportErrorText();
     std::filesystem::current_path(previous);
     return run;
@@ -68,23 +65,6 @@ std::string Shape(const std::string& output) {
         for (std::size_t at; (at = shape.find(gap)) != std::string::npos;)
             shape.erase(at + (gap[0] == ' ' ? 0 : 1), 1);
     return shape.empty() ? shape : shape.substr(1);
-}
-
-// The (x, y) points of each entity of the output.
-std::vector<std::vector<std::pair<double, double>>> Entities(const std::string& output) {
-    std::vector<std::vector<std::pair<double, double>>> entities;
-    std::istringstream in(output);
-    for (std::string line; std::getline(in, line);) {
-        double x, y;
-        if (line == "c e s") entities.emplace_back();
-        if (std::sscanf(line.c_str(), "p X%lf Y%lf", &x, &y) == 2 && !entities.empty())
-            entities.back().push_back({x, y});
-    }
-    return entities;
-}
-// Every point line of the output, and no other, holds a "p".
-std::size_t PointCount(const std::string& output) {
-    return std::count(output.begin(), output.end(), 'p');
 }
 
 // DXF text of group codes and values separated by blanks ("~" is a blank inside
@@ -119,7 +99,6 @@ TEST(Dxf, SmallDrawingsGiveTheirPatterns) {
         const char* what;
         std::string drawing;
         const char* shape;
-        const char* logged = "";  // a part of dxf.log
     } cases[] = {
         {"the second line is drawn toward the shared point: it is stitched backward",
          Drawing(Line(0, 0, 1, 0) + Line(2, 0, 1, 0)), "s [0,0 1,0] [1,0 2,0] s"},
@@ -128,7 +107,7 @@ TEST(Dxf, SmallDrawingsGiveTheirPatterns) {
          "s [0,0 1,0] [1.2,0 2,0] s [2.5,0 3,0] s"},
         {"layer and linetype are found whatever the group order",
          Drawing("0 LINE 10 5 20 0 11 6 21 0 8 A 6 DASHED 0 LINE 10 0 20 0 11 1 21 0.5 8 A"),
-         "s [0,0.5 1,0] s", "Added points of LINE ( 0.000, 0.000 ) ( 1.000, 0.500 )\n"},
+         "s [0,0.5 1,0] s"},
         {"a dashed line and the line after a stopping macro are dropped", Drawing(skips),
          "s [0,0 1,0] s [10,0 11,0] s"},
         {"the same with DOS line ends", Drawing(skips, "\r\n"), "s [0,0 1,0] s [10,0 11,0] s"},
@@ -139,9 +118,7 @@ TEST(Dxf, SmallDrawingsGiveTheirPatterns) {
         {"polyline vertices are its points, not its header; the closed flag adds no point",
          Drawing("0 POLYLINE 66 1 10 0 20 0 70 1 0 VERTEX 10 1 20 2 0 VERTEX 10 3 20 4 "
                  "0 SEQEND 0 POINT 10 3 20 4"),
-         "s [0,2 2,0] [2,0] s",
-         "Found Polyline...\np X1-1.000 Y1-2.000\tX2-0.000 Y2-0.000\np X1-3.000 Y1-4.000\tX2-0.000 "
-         "Y2-0.000\nEnd Polyline\n"},
+         "s [0,2 2,0] [2,0] s"},
         {"a light-weight polyline ignores its vertex count",
          Drawing("0 LWPOLYLINE 90 1000000000 70 1 10 0 20 0 42 0.5 10 1 20 0 10 1 20 1"),
          "s [0,1 1,1 1,0] s"},
@@ -151,8 +128,7 @@ TEST(Dxf, SmallDrawingsGiveTheirPatterns) {
              Drawing(Line(0, 0, 1, 1)),
          "s [0,1 1,0] s"},
         {"the lowest point lands at the full height", Drawing(Line(2, 5, 2, 8)), "s [0,3 0,0] s"},
-        {"a circle starts at angle 0, runs counterclockwise (clockwise after the flip) and "
-         "closes on its start",
+        {"a circle runs from angle 0 counterclockwise (clockwise flipped) back to its start",
          Drawing(Circle(5, 5, 0.2)),
          "s [0.398,0.199 0.374,0.104 0.306,0.031 0.212,0 0.115,0.018 0.038,0.08 0,0.171 0.011,0.27 "
          "0.067,0.351 0.156,0.395 0.255,0.391 0.34,0.341 0.39,0.255 0.398,0.199] s"},
@@ -165,7 +141,6 @@ TEST(Dxf, SmallDrawingsGiveTheirPatterns) {
         ConvertRun run = Convert(c.drawing);
         EXPECT_EQ(run.result, 0) << c.what;
         EXPECT_EQ(Shape(run.output), c.shape) << c.what;
-        EXPECT_NE(run.log.find(c.logged), std::string::npos) << c.what << ": " << run.log;
     }
 }
 
@@ -201,7 +176,6 @@ TEST(Dxf, BrokenDrawingsFailWithTheirReason) {
         EXPECT_EQ(run.output, "") << error;
         EXPECT_NE(run.error.find(error), std::string::npos) << run.error;
     }
-    EXPECT_NE(Convert(Drawing("0 LINE 10 x")).log.find("Failed on LINE\n"), std::string::npos);
 }
 
 ChainList Chains(const std::vector<std::vector<ChainPoint>>& chains) {
@@ -231,11 +205,7 @@ std::string Order(const ChainList& list) {
 // Drawings of several kinds: on a coarse grid (many exact ties and shared
 // points), continuous, single points, closed loops, and clusters far apart.
 TEST(ChainOrder, FastOrderEqualsPlainOrderOnRandomDrawings) {
-    std::uint64_t state = 1;
-    auto next = [&state] {
-        state = state * 6364136223846793005ull + 1442695040888963407ull;
-        return std::uint32_t(state >> 33);
-    };
+    std::mt19937 next(1);
     for (int kind = 0; kind < 5; kind++) {
         for (int chains : {1, 2, 3, 17, 200, 1500}) {
             for (int seed = 1; seed <= 3; seed++) {
@@ -299,8 +269,8 @@ TEST(Qli, EachInputGivesItsPattern) {
     // Sweeps of many turns and odd radii stay bounded.
     ConvertRun run = Convert("VP 0,0 CR 1000,0,100000000 CR -1000,0,90 CR 0,0,90 EN", false);
     EXPECT_EQ(run.result, 1);
-    EXPECT_EQ(Entities(run.output).size(), 1u);
-    EXPECT_LE(PointCount(run.output), 36000u + 2 + 100 + 3);
+    EXPECT_EQ(Shape(run.output).rfind('['), 0u);  // one entity
+    EXPECT_LE(std::count(run.output.begin(), run.output.end(), 'p'), 36000 + 2 + 100 + 3);
 }
 
 TEST(Dxf, ArcPointsAreBounded) {
@@ -316,8 +286,9 @@ TEST(Dxf, ArcPointsAreBounded) {
     for (const auto& c : cases) {
         ConvertRun run = Convert(c.drawing);
         ASSERT_EQ(run.result, 0) << c.drawing;
-        EXPECT_GE(PointCount(run.output), c.least) << c.drawing;
-        EXPECT_LE(PointCount(run.output), c.most) << c.drawing;
+        const auto points =
+            static_cast<std::size_t>(std::count(run.output.begin(), run.output.end(), 'p'));
+        EXPECT_TRUE(points >= c.least && points <= c.most) << points << " " << c.drawing;
     }
 }
 
