@@ -716,6 +716,11 @@ TEST_F(MotorDiagnostics, ThePathSoundAndSilentAxesAndTheButtons) {
     EXPECT_EQ(TestYMotor(Report()), 1);
     EXPECT_NE(reportText.find("Y motor passed!\n"), std::string::npos) << reportText;
     ExpectRestored();
+    // A worn X belt covers 80 % of each move, about 8,000 counts: a fail.
+    Sim("travel x 0.8");
+    EXPECT_EQ(TestXMotor(Report()), 1) << "a fail still drives the whole path";
+    EXPECT_NE(reportText.find("X motor failed!\n"), std::string::npos) << reportText;
+    Sim("travel x 1");
     // Test All judges only that both paths were driven, then the stitcher link.
     Sim("stitcher-link noisy");
     EXPECT_EQ(TestAllMotors(Report()), 1);
