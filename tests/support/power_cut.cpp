@@ -5,7 +5,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <map>
-#include <sstream>
 
 #include "support/run_program.h"
 #include "support/temp_dir.h"
@@ -70,23 +69,6 @@ std::string Describe(const PowerCutWriter& w, long k, const std::string& what) {
 }
 
 }  // namespace
-
-std::vector<PowerCutWriter> PowerCutWriters() {
-    std::vector<PowerCutWriter> writers;
-    std::istringstream lines(RunWriter({"list"}).out);
-    PowerCutWriter w;
-    int old = 0;
-    std::string others;
-    while (lines >> w.name >> w.target >> old >> others) {
-        w.oldExists = old != 0;
-        w.others.clear();
-        std::istringstream list(others == "-" ? "" : others);
-        for (std::string file; std::getline(list, file, ',');)
-            w.others.push_back(file);
-        writers.push_back(w);
-    }
-    return writers;
-}
 
 PowerCutReport CutPowerDuring(const PowerCutWriter& writer, int most, int writeChunk) {
     PowerCutReport report;

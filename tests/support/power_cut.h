@@ -10,14 +10,34 @@
 #include <vector>
 
 struct PowerCutWriter {
-    std::string name;                 // as power_cut_writer knows it, e.g. "layout-save"
+    std::string name;                 // as power_cut_writer is told it, e.g. "layout-save"
     std::string target;               // the file it writes, relative to the program folder
     bool oldExists;                   // the old version is a file (else: no file before the save)
     std::vector<std::string> others;  // further files the write may make
 };
 
-// Every writer, in the order power_cut_writer lists them.
-std::vector<PowerCutWriter> PowerCutWriters();
+// Every writer power_cut_writer knows. The recovery layout is only ever new.
+inline const std::vector<PowerCutWriter>& PowerCutWriters() {
+    static const std::vector<PowerCutWriter> writers = {
+        {"pattern-save", "patterns/cut.qcc", true, {}},
+        {"pattern-save-as", "patterns/cut.qcc", true, {}},
+        {"trace-save", "patterns/trace.qcc", true, {}},
+        {"layout-save", "Layout/cut.qlf", true, {}},
+        {"undo", "tmp/undo.qlf", true, {}},
+        {"set-point", "tmp/setPoint.qlf", true, {}},
+        {"recovery", "Layout/recovery.qlf", false, {}},
+        {"shutdown", "Layout/recovery.qlf", true, {}},
+        {"defaults-slot", "defaults.mrl", true, {}},
+        {"defaults-reset", "defaults.mrl", true, {}},
+        {"file-copy", "patterns/copied.qcc", true, {}},
+        {"drawing-copy", "patterns/drawing.qcc", true, {}},
+        {"program-update",
+         "media/mmc0/Keswin/keswin",
+         true,
+         {"update", "media/mmc0/Keswin/backup/version_3_05"}},
+    };
+    return writers;
+}
 
 struct PowerCutReport {
     int calls = 0;                      // file-changing calls of one uninterrupted save

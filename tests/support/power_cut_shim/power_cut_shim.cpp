@@ -58,11 +58,6 @@ bool RegularFile(int fd, struct stat* st) {
     return fd >= 0 && fstat(fd, st) == 0 && S_ISREG(st->st_mode);
 }
 
-bool CountsFor(int fd) {
-    struct stat st;
-    return RegularFile(fd, &st);
-}
-
 Tracked* Find(int fd, bool add) {
     struct stat st;
     if (!RegularFile(fd, &st)) return nullptr;
@@ -117,8 +112,8 @@ auto Counted(int fd, Call call) {
 
 // A call that writes to fd: counted, with its length chunked, when fd is a
 // regular file.
-#define WRITE_CALL(fd, name, arguments, chunked)     \
-    if (!CountsFor(fd)) return REAL(name) arguments; \
+#define WRITE_CALL(fd, name, arguments, chunked)                            \
+    if (struct stat st; !RegularFile(fd, &st)) return REAL(name) arguments; \
     return Counted(fd, [&] { return REAL(name) chunked; })
 
 __attribute__((constructor)) void Start() {

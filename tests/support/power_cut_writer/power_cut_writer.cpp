@@ -4,10 +4,9 @@
 //   power_cut_writer WRITER FOLDER VERSION   writes version 1 (old) or 2 (new)
 //   power_cut_writer prepare WRITER FOLDER VERSION   what that write reads (the USB stick)
 //   power_cut_writer start FOLDER            a start's clean-up of interrupted saves
-//   power_cut_writer list                    per writer: name, target, 1 when an
-//                                            old one exists, other files it may make
 //
-// Exit status 0 when the write succeeded, 1 when not, 2 on bad arguments.
+// WRITER is a name of support/power_cut.h. Exit status 0 when the write
+// succeeded, 1 when not, 2 on bad arguments.
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -34,34 +33,12 @@
 #include "maintenance/program_update.h"
 #include "pattern/pattern.h"
 #include "pattern/pattern_save_as.h"
+#include "support/power_cut.h"
 #include "support/run_layout.h"
 
 namespace {
 
-struct Writer {
-    const char* name;
-    const char* target;  // relative to the folder
-    bool oldExists;      // version 1 leaves a file (the recovery layout is only ever new)
-    const char* others;  // further files the write makes, comma-separated, or "-"
-};
-
 constexpr const char* kInstalled = "media/mmc0/Keswin/keswin";
-
-constexpr Writer kWriters[] = {
-    {"pattern-save", "patterns/cut.qcc", true, "-"},
-    {"pattern-save-as", "patterns/cut.qcc", true, "-"},
-    {"trace-save", "patterns/trace.qcc", true, "-"},
-    {"layout-save", "Layout/cut.qlf", true, "-"},
-    {"undo", "tmp/undo.qlf", true, "-"},
-    {"set-point", "tmp/setPoint.qlf", true, "-"},
-    {"recovery", "Layout/recovery.qlf", false, "-"},
-    {"shutdown", "Layout/recovery.qlf", true, "-"},
-    {"defaults-slot", "defaults.mrl", true, "-"},
-    {"defaults-reset", "defaults.mrl", true, "-"},
-    {"file-copy", "patterns/copied.qcc", true, "-"},
-    {"drawing-copy", "patterns/drawing.qcc", true, "-"},
-    {"program-update", kInstalled, true, "update,media/mmc0/Keswin/backup/version_3_05"},
-};
 
 // The kernel release the controller runs and the program file is made for.
 constexpr const char* kKernelRelease = "2.6.29.6";
@@ -194,11 +171,6 @@ bool Write(const std::string& writer) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc == 2 && std::strcmp(argv[1], "list") == 0) {
-        for (const Writer& w : kWriters)
-            std::printf("%s %s %d %s\n", w.name, w.target, w.oldExists ? 1 : 0, w.others);
-        return 0;
-    }
     const bool prepare = argc == 5 && std::strcmp(argv[1], "prepare") == 0;
     if (prepare) {
         argv++;
@@ -212,8 +184,8 @@ int main(int argc, char** argv) {
         RemoveUpdateTemporaries();
         return 0;
     }
-    if (argc != 4 || std::none_of(std::begin(kWriters), std::end(kWriters),
-                                  [&](const Writer& w) { return command == w.name; }))
+    if (argc != 4 || std::none_of(PowerCutWriters().begin(), PowerCutWriters().end(),
+                                  [&](const PowerCutWriter& w) { return command == w.name; }))
         return 2;
     version = std::atoi(argv[3]) == 2 ? 2 : 1;
     mkdir("patterns", 0777);
