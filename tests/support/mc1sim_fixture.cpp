@@ -90,10 +90,7 @@ int Mc1Sim::Stop() {
     if (pid <= 0) return -1;
     kill(pid, SIGTERM);
     int status = 0;
-    int64_t deadline = MonotonicMs() + 2000;
-    while (true) {
-        pid_t r = waitpid(pid, &status, WNOHANG);
-        if (r == pid || (r < 0 && errno != EINTR)) break;
+    for (const int64_t deadline = MonotonicMs() + 2000; waitpid(pid, &status, WNOHANG) == 0;) {
         if (MonotonicMs() > deadline) {
             kill(pid, SIGKILL);
             waitpid(pid, &status, 0);
@@ -207,24 +204,19 @@ int OpenRawDevice(const std::string& path) {
 }
 
 bool WriteBytes(int fd, const std::vector<uint8_t>& bytes) {
-    size_t done = 0;
-    while (done < bytes.size()) {
-        ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0) {
-            if (errno == EINTR || errno == EAGAIN) continue;
-            return false;
-        }
-        done += static_cast<size_t>(n);
+    for (size_t done = 0; done < bytes.size();) {
+        const ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0 && errno != EINTR && errno != EAGAIN) return false;
+        done += static_cast<size_t>(std::max<ssize_t>(n, 0));
     }
     return true;
 }
 
 std::vector<uint8_t> ReadBytes(int fd, size_t count, int timeoutMs) {
     std::vector<uint8_t> bytes;
-    int64_t deadline = MonotonicMs() + timeoutMs;
-    while (bytes.size() < count) {
-        int left = static_cast<int>(deadline - MonotonicMs());
-        if (left <= 0) break;
+    const int64_t deadline = MonotonicMs() + timeoutMs;
+    for (int left;
+         bytes.size() < count && (left = static_cast<int>(deadline - MonotonicMs())) > 0;) {
         pollfd p{fd, POLLIN, 0};
         if (poll(&p, 1, left) <= 0) continue;
         uint8_t buffer[256];
@@ -233,11 +225,4 @@ std::vector<uint8_t> ReadBytes(int fd, size_t count, int timeoutMs) {
         if (n > 0) bytes.insert(bytes.end(), buffer, buffer + n);
     }
     return bytes;
-}
-
-void DrainBytes(int fd) {
-    uint8_t buffer[256];
-    pollfd p{fd, POLLIN, 0};
-    while (poll(&p, 1, 0) > 0 && read(fd, buffer, sizeof buffer) > 0) {
-    }
 }

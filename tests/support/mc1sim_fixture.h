@@ -51,5 +51,3 @@ int OpenRawDevice(const std::string& path);
 bool WriteBytes(int fd, const std::vector<uint8_t>& bytes);
 // Up to count bytes, waiting at most timeoutMs for all of them.
 std::vector<uint8_t> ReadBytes(int fd, size_t count, int timeoutMs);
-// Discards everything already waiting on the descriptor.
-void DrainBytes(int fd);

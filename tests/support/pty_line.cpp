@@ -2,11 +2,10 @@
 
 #include <fcntl.h>
 #include <poll.h>
-#include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
 
-#include <cstring>
+#include <bit>
 #include <stdexcept>
 
 #include "base/timers.h"
@@ -20,30 +19,16 @@ int64_t Millis() {
     return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
 }
 
-// Reads what is available on fd within waitMs; returns the bytes.
-std::string ReadSome(int fd, int waitMs) {
-    struct pollfd p = {fd, POLLIN, 0};
-    if (poll(&p, 1, waitMs) <= 0 || !(p.revents & POLLIN)) return "";
-    char buffer[256];
-    const ssize_t n = read(fd, buffer, sizeof buffer);
-    return n > 0 ? std::string(buffer, static_cast<size_t>(n)) : "";
-}
-
 bool Readable(int fd, int waitMs) {
     struct pollfd p = {fd, POLLIN, 0};
     return poll(&p, 1, waitMs) > 0 && (p.revents & POLLIN);
 }
 
-// Every byte readable on fd now, without waiting.
-std::string ReadAvailable(int fd) {
-    std::string got;
-    for (int n = 0; ioctl(fd, FIONREAD, &n) == 0 && n > 0;) {
-        std::string part(static_cast<size_t>(n), '\0');
-        const ssize_t r = read(fd, part.data(), part.size());
-        if (r <= 0) break;
-        got.append(part, 0, static_cast<size_t>(r));
-    }
-    return got;
+// What fd has to read within waitMs, at most 256 bytes.
+std::string ReadSome(int fd, int waitMs) {
+    char buffer[256];
+    const ssize_t n = Readable(fd, waitMs) ? read(fd, buffer, sizeof buffer) : 0;
+    return n > 0 ? std::string(buffer, static_cast<size_t>(n)) : "";
 }
 
 ScriptedBoard* scripted = nullptr;  // the board the serial link's calls report to
@@ -55,14 +40,6 @@ ssize_t Counted(ssize_t n, size_t ScriptedBoard::*count) {
         scripted->*count += static_cast<size_t>(n);
     }
     return n;
-}
-
-ssize_t CountedRead(int fd, void* buffer, size_t length) {
-    return Counted(read(fd, buffer, length), &ScriptedBoard::hostRead);
-}
-
-ssize_t CountedWrite(int fd, const void* buffer, size_t length) {
-    return Counted(write(fd, buffer, length), &ScriptedBoard::hostWritten);
 }
 
 // The host's wait for input. The answer of a scripted board may take long in
@@ -124,8 +101,12 @@ ScriptedBoard::ScriptedBoard(PtyLine& l, std::vector<BoardStep> s) : line(l), st
     done = steps.empty();
     scripted = this;
     SerialLineCalls calls;
-    calls.read = CountedRead;
-    calls.write = CountedWrite;
+    calls.read = [](int fd, void* buffer, size_t length) {
+        return Counted(read(fd, buffer, length), &ScriptedBoard::hostRead);
+    };
+    calls.write = [](int fd, const void* buffer, size_t length) {
+        return Counted(write(fd, buffer, length), &ScriptedBoard::hostWritten);
+    };
     calls.waitReadable = WaitForBoard;
     SetSerialLineCalls(calls);
     worker = std::thread([this] {
@@ -135,7 +116,8 @@ ScriptedBoard::ScriptedBoard(PtyLine& l, std::vector<BoardStep> s) : line(l), st
             int delayMs = 0;
             {
                 std::lock_guard<std::mutex> lock(mutex);
-                received += ReadAvailable(line.master);
+                for (std::string part; !(part = ReadSome(line.master, 0)).empty();)
+                    received += part;
                 answering = !done && received.size() >= need;
                 if (answering) {
                     reply = steps[next].reply;
@@ -186,22 +168,16 @@ std::string ScriptedBoard::Finish(int timeoutMs) {
 }
 
 std::string LE32(int32_t value) {
-    const uint32_t raw = static_cast<uint32_t>(value);
     std::string s;
     for (int i = 0; i < 4; i++)
-        s.push_back(static_cast<char>((raw >> (8 * i)) & 0xFF));
+        s.push_back(static_cast<char>(static_cast<uint32_t>(value) >> (8 * i)));
     return s;
 }
 
 std::string LEFloat(float value) {
-    int32_t raw = 0;
-    std::memcpy(&raw, &value, sizeof raw);
-    return LE32(raw);
+    return LE32(std::bit_cast<int32_t>(value));
 }
 
 std::string Bytes(std::initializer_list<int> values) {
-    std::string s;
-    for (int v : values)
-        s.push_back(static_cast<char>(v & 0xFF));
-    return s;
+    return std::string(values.begin(), values.end());
 }

@@ -7,6 +7,7 @@
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
+#include <termios.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -40,7 +41,7 @@ inline ByteList MoveFrame(double x, double y, double feed, int32_t checksumDelta
 }
 
 inline ByteList Exchange(int fd, const ByteList& frame, size_t count, int timeoutMs = 1000) {
-    DrainBytes(fd);
+    tcflush(fd, TCIFLUSH);  // what is left of earlier replies
     WriteBytes(fd, frame);
     return ReadBytes(fd, count, timeoutMs);
 }
