@@ -10,11 +10,8 @@
 #include "machine/serial_link.h"
 #include "machine/stitching/pattern_run.h"
 
-namespace {
-ScriptedUi scripted;
-}
-
 ScriptedUi& Ui() {
+    static ScriptedUi scripted;
     return scripted;
 }
 
@@ -24,30 +21,29 @@ void BoardTest::SetUp() {
     ResetLayoutSelection();
     SetCurrentPatternBox(-1);
     SetFactoryDefaults();
-    scripted = ScriptedUi{};
+    Ui() = ScriptedUi{};
     UserInterfaceHooks ui;
     ui.showMessage = [](int, int buttons, const char* text) {
-        scripted.messages.push_back(text);
-        if (scripted.answer) return scripted.answer(buttons, text);
-        if (scripted.answers.empty()) return kResponseOk;
-        int answer = scripted.answers.front();
-        scripted.answers.pop_front();
+        Ui().messages.push_back(text);
+        if (Ui().answer) return Ui().answer(buttons, text);
+        if (Ui().answers.empty()) return kResponseOk;
+        int answer = Ui().answers.front();
+        Ui().answers.pop_front();
         return answer;
     };
     ui.showMessageSpecial = [](int, const char* text, const char*, int) {
-        scripted.messages.push_back(text);
-        return scripted.specialAnswer;
+        Ui().messages.push_back(text);
+        return Ui().specialAnswer;
     };
-    ui.showKeyboard = [](std::string& text, const char* prompt) {
-        scripted.prompts.push_back(prompt);
-        if (scripted.keyboard.empty()) return 0;
-        auto [ok, typed] = scripted.keyboard.front();
-        scripted.keyboard.pop_front();
+    ui.showKeyboard = [](std::string& text, const char*) {
+        if (Ui().keyboard.empty()) return 0;
+        auto [ok, typed] = Ui().keyboard.front();
+        Ui().keyboard.pop_front();
         if (ok) text = typed;
         return ok;
     };
     ui.drainEvents = [] {
-        if (scripted.onDrain) scripted.onDrain();
+        if (Ui().onDrain) Ui().onDrain();
     };
     SetUserInterfaceHooks(ui);
     logStream = open_memstream(&logBuffer, &logSize);
@@ -64,11 +60,6 @@ void BoardTest::TearDown() {
     SetLogStream(stdout);
     std::fclose(logStream);
     std::free(logBuffer);
-    scripted = ScriptedUi{};
+    Ui() = ScriptedUi{};
     FreeRunPath();
-}
-
-std::string BoardTest::LogText() {
-    std::fflush(logStream);
-    return std::string(logBuffer, logSize);
 }

@@ -17,7 +17,6 @@ struct ScriptedUi {
     std::vector<std::string> messages;                 // every message box text, in order
     std::deque<int> answers;                           // responses to give; kResponseOk when empty
     std::deque<std::pair<int, std::string>> keyboard;  // (1 OK / 0 Cancel, text)
-    std::vector<std::string> prompts;                  // keyboard prompts shown
     std::function<void()> onDrain;                     // runs at every event drain
     // When set, answers every message box instead of the queue.
     std::function<int(int buttons, const std::string& text)> answer;
@@ -35,8 +34,6 @@ struct BoardTest : ::testing::Test {
     std::string Sim(const std::string& command) { return SimControl(*sim, command); }
     // One value of the simulator's state line.
     std::string SimState(const std::string& key) { return StateValue(Sim("state"), key); }
-    // What was logged since the test began.
-    std::string LogText();
     const char* timeScale;  // of the simulator's motion
     std::unique_ptr<Mc1Sim> sim;
     FILE* logStream = nullptr;

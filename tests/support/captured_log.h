@@ -1,4 +1,3 @@
-// Runs a call with standard output captured, for tests of code that logs.
 #pragma once
 
 #include <gtest/gtest.h>

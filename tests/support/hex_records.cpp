@@ -3,19 +3,19 @@
 #include <cstdio>
 
 std::string HexRecord(int type, unsigned address, const std::vector<int>& bytes) {
-    char text[16];
-    std::snprintf(text, sizeof text, ":%02X%04X%02X", static_cast<int>(bytes.size()), address,
-                  type);
-    std::string line = text;
-    int sum = static_cast<int>(bytes.size()) + static_cast<int>(address >> 8) +
-              static_cast<int>(address & 0xFF) + type;
-    for (int b : bytes) {
-        std::snprintf(text, sizeof text, "%02X", b);
-        line += text;
+    std::vector<int> all = {static_cast<int>(bytes.size()), static_cast<int>(address >> 8),
+                            static_cast<int>(address & 0xFF), type};
+    all.insert(all.end(), bytes.begin(), bytes.end());
+    std::string line = ":";
+    int sum = 0;
+    char hex[16];
+    for (int b : all) {
+        std::snprintf(hex, sizeof hex, "%02X", b);
+        line += hex;
         sum += b;
     }
-    std::snprintf(text, sizeof text, "%02X\n", (-sum) & 0xFF);
-    return line + text;
+    std::snprintf(hex, sizeof hex, "%02X\n", (-sum) & 0xFF);
+    return line + hex;
 }
 
 std::string HexUpper(unsigned page) {

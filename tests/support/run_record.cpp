@@ -2,15 +2,12 @@
 
 #include <cmath>
 #include <cstdio>
-#include <sstream>
-
-#include "support/temp_dir.h"
+#include <fstream>
 
 std::vector<RecordedMove> ReadRunRecord(const std::string& path) {
     std::vector<RecordedMove> moves;
-    std::istringstream lines(ReadFileText(path));
-    std::string line;
-    while (std::getline(lines, line)) {
+    std::ifstream lines(path);
+    for (std::string line; std::getline(lines, line);) {
         RecordedMove m;
         if (std::sscanf(line.c_str(), "%lf,%lf,%lf,%lf,%d", &m.tMs, &m.x, &m.y, &m.feed,
                         &m.stitching) == 5)

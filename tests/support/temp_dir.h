@@ -10,7 +10,6 @@ struct TempDir {
     ~TempDir();
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;
-    // Path of a file or folder inside the temporary folder.
     std::string File(const std::string& name) const { return path + "/" + name; }
     std::string path;
 };

@@ -34,8 +34,10 @@ bool Inside(const Box& inner, const Box& outer) {
            inner.y + inner.h <= outer.y + outer.h;
 }
 
+std::string place;  // as given to SmallTouchTargets; it starts every line
+
 std::string Describe(GtkWidget* widget, const char* what, const Box& b) {
-    std::string name = what ? what : G_OBJECT_TYPE_NAME(widget);
+    std::string name = place + ": " + (what ? what : G_OBJECT_TYPE_NAME(widget));
     const char* widgetName = gtk_widget_get_name(widget);
     if (widgetName && std::string(widgetName) != G_OBJECT_TYPE_NAME(widget))
         name += " \"" + std::string(widgetName) + "\"";
@@ -107,18 +109,14 @@ int TouchTargetMinimum() {
     return screen_width <= 320 || screen_height <= 240 ? 24 : 40;
 }
 
-std::string SmallTouchTargets(const std::string& place) {
+std::string SmallTouchTargets(const std::string& where) {
+    place = where;
     std::string problems;
     GList* tops = gtk_window_list_toplevels();
     for (GList* l = tops; l; l = l->next)
         Walk(GTK_WIDGET(l->data), TouchTargetMinimum(), &problems);
     g_list_free(tops);
-    std::string out;
-    for (size_t start = 0, end; start < problems.size(); start = end + 1) {
-        end = problems.find('\n', start);
-        out += place + ": " + problems.substr(start, end - start) + "\n";
-    }
-    return out;
+    return problems;
 }
 
 ::testing::AssertionResult LooksLike(const std::string& name, GdkPixbuf* picture) {

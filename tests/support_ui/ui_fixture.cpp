@@ -5,7 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <algorithm>
+#include <filesystem>
 
 #include "base/screen_config.h"
 #include "base/system_paths.h"
@@ -31,26 +31,6 @@ int ScriptedShowMessage(int kind, int buttons, const char* text) {
     const int answer = responder->answers.front();
     responder->answers.pop_front();
     return answer;
-}
-
-int ScriptedShowMessageSpecial(int kind, const char* text, const char*, int) {
-    return ScriptedShowMessage(kind, 0, text);
-}
-
-int ScriptedKeyboard(std::string& text, const char* prompt) {
-    responder->prompts.push_back(prompt ? prompt : "");
-    if (responder->keyboard.empty()) return 0;
-    text = responder->keyboard.front();
-    responder->keyboard.pop_front();
-    return 1;
-}
-
-double ScriptedNumberEntry(const char* text, int, int, const char*) {
-    responder->numberTexts.push_back(text ? text : "");
-    if (responder->numbers.empty()) return text ? g_ascii_strtod(text, nullptr) : 0.0;
-    const double value = responder->numbers.front();
-    responder->numbers.pop_front();
-    return value;
 }
 
 GtkWidget* FindBelow(GtkWidget* root, const std::function<bool(GtkWidget*)>& match) {
@@ -121,8 +101,7 @@ std::string ParseStyleFile(const std::string& path) {
 }
 
 TestFolder::TestFolder() {
-    char cwd[4096];
-    oldDir = getcwd(cwd, sizeof cwd) ? cwd : ".";
+    oldDir = std::filesystem::current_path();
     EXPECT_EQ(chdir(folder.path.c_str()), 0);
     EXPECT_EQ(symlink(LONGARM_SOURCE_DIR "/images", "images"), 0);
     EXPECT_EQ(mkdir("patterns", 0777), 0);
@@ -166,9 +145,23 @@ ScriptedResponder::ScriptedResponder() {
     responder = this;
     UserInterfaceHooks hooks = GetUserInterfaceHooks();
     hooks.showMessage = ScriptedShowMessage;
-    hooks.showMessageSpecial = ScriptedShowMessageSpecial;
-    hooks.showKeyboard = ScriptedKeyboard;
-    hooks.numberEntry = ScriptedNumberEntry;
+    hooks.showMessageSpecial = [](int kind, const char* text, const char*, int) {
+        return ScriptedShowMessage(kind, 0, text);
+    };
+    hooks.showKeyboard = [](std::string& text, const char* prompt) {
+        responder->prompts.push_back(prompt ? prompt : "");
+        if (responder->keyboard.empty()) return 0;
+        text = responder->keyboard.front();
+        responder->keyboard.pop_front();
+        return 1;
+    };
+    hooks.numberEntry = [](const char* text, int, int, const char*) {
+        responder->numberTexts.push_back(text ? text : "");
+        if (responder->numbers.empty()) return text ? g_ascii_strtod(text, nullptr) : 0.0;
+        const double value = responder->numbers.front();
+        responder->numbers.pop_front();
+        return value;
+    };
     SetUserInterfaceHooks(hooks);
 }
 
@@ -182,11 +175,6 @@ std::vector<std::string> ScriptedResponder::Texts() const {
     for (const ShownMessage& message : shown)
         texts.push_back(message.text);
     return texts;
-}
-
-bool ScriptedResponder::Showed(const std::string& text) const {
-    return std::any_of(shown.begin(), shown.end(),
-                       [&text](const ShownMessage& m) { return m.text == text; });
 }
 
 GtkWidget* FindToplevel(const char* name) {

@@ -37,11 +37,7 @@ bool WaitFor(Predicate predicate, int timeoutMs = 5000) {
     const gint64 end = g_get_monotonic_time() + static_cast<gint64>(timeoutMs) * 1000;
     while (!predicate()) {
         if (g_get_monotonic_time() > end) return false;
-        if (gtk_events_pending()) {
-            gtk_main_iteration();
-        } else {
-            g_usleep(2000);
-        }
+        gtk_events_pending() ? (void)gtk_main_iteration() : g_usleep(2000);
     }
     return true;
 }
@@ -71,7 +67,6 @@ struct ScriptedResponder {
     std::vector<std::string> prompts;        // keyboard prompts
     std::vector<std::string> numberTexts;    // starting texts of the number pad
     std::vector<std::string> Texts() const;  // of the messages, in order
-    bool Showed(const std::string& text) const;
 };
 
 // The visible toplevel window with this widget name; below root (depth first,

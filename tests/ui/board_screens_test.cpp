@@ -2,6 +2,7 @@
 // notebook, the trace screen with the toolbar's toggles, the point selection,
 // a run, the quilt-area and pattern-box procedures with the head pushed by
 // hand, and the layout file actions.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -38,7 +39,6 @@
 #include "machine/stitching/stitch_path.h"
 #include "machine/stitching/trace_recording.h"
 #include "pattern/pattern.h"
-#include "support/chooser_rows.h"
 #include "support/mc1sim_fixture.h"
 #include "support/run_layout.h"
 #include "support/run_record.h"
@@ -177,7 +177,7 @@ TEST_F(SetupScreenTest, ValuesReachTheBoardThePasswordAndTheMachineType) {
     Sim("silence on");
     ReleaseSlider(ControlOf(page(kPageParameters), "Lock", false), 9);
     Sim("silence off");
-    EXPECT_TRUE(responder->Showed(kBoardSilentText));
+    EXPECT_THAT(responder->Texts(), testing::Contains(kBoardSilentText));
     EXPECT_EQ(Value(ControlOf(page(kPageParameters), "Lock", false)),
               std::stod(param("stitchRep")));
     ClearPort();
@@ -440,8 +440,9 @@ TEST_F(RunViewScreen, StartPauseSpeedAndResumeOnTheRealScreens) {
         nullptr);
     Click(gtk_bin_get_child(GTK_BIN(ToolbarRecord()->buttons[kToolStart])));  // returns paused
     ASSERT_TRUE(WaitFor([] { return allStop == 2; }, 20000));
-    EXPECT_TRUE(responder->Showed(
-        "AFTER THE MACHINE ARRIVES AT THE START POSITION PULL UP THE BOBBIN THREAD\nAND PRESS OK"));
+    EXPECT_THAT(responder->Texts(),
+                testing::Contains("AFTER THE MACHINE ARRIVES AT THE START POSITION PULL UP THE "
+                                  "BOBBIN THREAD\nAND PRESS OK"));
     EXPECT_STREQ(CurrentScreenName(), "run view");
     EXPECT_EQ(MenuStateMask(), kRunMenuMask);
     ASSERT_TRUE(isWidget(interface->btnPause));
@@ -649,7 +650,8 @@ TEST_F(Procedures, SaveAsSaveNewAndOpenKeepTheLayoutAndItsName) {
     std::vector<std::string> chooserRows;
     InsideNextChooser([&] {
         chooserFolder = FileChooserFolder();
-        chooserRows = RowNames(FileChooserRows());
+        for (const ChooserRow& row : FileChooserRows())
+            chooserRows.push_back(row.name + (row.folder ? "/" : ""));
         FileChooserSelect("mylayout1.qlf");
         FileChooserRespond(1);
     });

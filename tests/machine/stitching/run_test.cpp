@@ -543,7 +543,8 @@ TEST_F(RunTest, TheDemoRepeatsThePathThenWaitsAtTheStartOfTheFinalPass) {
         if (demoRepetition == 3 && allStop == 0 && ++drainsInThird == 40) stopButtonReleased();
     };
     EXPECT_EQ(RunDemo(10), kDemoStopped);
-    EXPECT_EQ(LogText().find("Demo repetition 4\n"), std::string::npos);
+    std::fflush(logStream);
+    EXPECT_EQ(std::string(logBuffer, logSize).find("Demo repetition 4\n"), std::string::npos);
     EXPECT_EQ(SimState("xenabled") + SimState("yenabled") + SimState("stitching"), "000");
     EXPECT_EQ(std::tuple(script.editViews, stopTest, script.toggle), std::tuple(1, 1, 0));
 

@@ -52,7 +52,7 @@ int64_t RealMs() {
     return static_cast<int64_t>(ts.tv_sec) * 1000 + ts.tv_nsec / 1000000;
 }
 
-// One control command, its reply line ("" when there was none within 5 s).
+// One control command, its reply line ("" when a byte of it took over 5 s).
 std::string Control(const std::string& command) {
     const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
     if (fd < 0) return "";
@@ -62,16 +62,12 @@ std::string Control(const std::string& command) {
     const std::string text = command + "\n";
     if (controlPath.size() < sizeof address.sun_path) {
         std::memcpy(address.sun_path, controlPath.c_str(), controlPath.size() + 1);
+        const timeval limit{5, 0};
+        setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof limit);
         if (connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
-            write(fd, text.data(), text.size()) == static_cast<ssize_t>(text.size())) {
-            const int64_t deadline = RealMs() + 5000;
-            for (char c = 0; c != '\n' && RealMs() < deadline;) {
-                pollfd p{fd, POLLIN, 0};
-                if (poll(&p, 1, 100) <= 0) continue;
-                if (read(fd, &c, 1) != 1) break;
-                if (c != '\n') reply.push_back(c);
-            }
-        }
+            write(fd, text.data(), text.size()) == static_cast<ssize_t>(text.size()))
+            for (char c = 0; read(fd, &c, 1) == 1 && c != '\n';)
+                reply.push_back(c);
     }
     close(fd);
     return reply;
@@ -116,10 +112,6 @@ int Answer(int kind, int buttons, const char* text) {
     return buttons == kButtonsYesNo ? kResponseYes : kResponseOk;
 }
 
-int AnswerStart(int kind, const char* text, const char*, int) {
-    return Answer(kind, kButtonsOkCancel, text);
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -138,7 +130,9 @@ int main(int argc, char** argv) {
     Machine().jumpStitch = 1.0f;
     UserInterfaceHooks ui;
     ui.showMessage = Answer;
-    ui.showMessageSpecial = AnswerStart;
+    ui.showMessageSpecial = [](int kind, const char* text, const char*, int) {
+        return Answer(kind, kButtonsOkCancel, text);
+    };
     SetUserInterfaceHooks(ui);
     RunControlHooks hooks;
     hooks.stitchingActive = [] { return stitchingToggle; };
