@@ -76,6 +76,32 @@ TEST_F(StitchPathTest, PointsAreJoinedInThousandthsAndStopsAndGapsMakeHalts) {
     }
 }
 
+TEST_F(StitchPathTest, FeedAtACornerAndOnABend) {
+    float turn = -1;
+    float a[2] = {0, 0}, b[2] = {1, 0}, corner[2] = {1, 1};
+    // The angle limit is 0 at a right angle; the curvature of the tight circle
+    // limits it too; the result is the minimum feed.
+    EXPECT_FLOAT_EQ(GetMaxFeed(a, b, corner, 1, 3.33f, &turn), 3.33f);
+    EXPECT_NEAR(turn, 90, 1e-3);
+    float straight[2] = {2, 0};
+    EXPECT_FLOAT_EQ(GetMaxFeed(a, b, straight, 1, 3.33f, &turn), 100);
+    EXPECT_NEAR(turn, 0, 1e-3);
+    // A 10-degree bend keeps 100 from the angle limit; on a 1-inch chord the
+    // circle is wide enough that curvature does not limit either.
+    float bend[2] = {1 + std::cos(10 * M_PI / 180), std::sin(10 * static_cast<float>(M_PI) / 180)};
+    EXPECT_FLOAT_EQ(GetMaxFeed(a, b, bend, 1, 3.33f, &turn), 100);
+    EXPECT_NEAR(turn, 10, 1e-2);
+    // A reversal is clamped to 90 degrees.
+    float back[2] = {0.5f, 0};
+    GetMaxFeed(a, b, back, 1, 0, &turn);
+    EXPECT_FLOAT_EQ(turn, 90);
+    // 50 degrees: ((1 - 40/80)^2) = 25 from the angle limit on a large circle.
+    float wide[2] = {10 + 10 * std::cos(50 * static_cast<float>(M_PI) / 180),
+                     10 * std::sin(50 * static_cast<float>(M_PI) / 180)};
+    float a10[2] = {0, 0}, b10[2] = {10, 0};
+    EXPECT_NEAR(GetMaxFeed(a10, b10, wide, 1, 0, &turn), 25, 0.01);
+}
+
 TEST_F(StitchPathTest, FeedsAccelerateOutOfTheStartAndBrakeIntoTheEnd) {
     Place({"p X0.000 Y0.000", "p X2.000 Y0.000"}, 0, 0);
     PackFullPattern();
