@@ -98,6 +98,9 @@ TEST_F(StartupSimTest, SetupValuesReachTheFileAsTheBoardHoldsThem) {
     std::string text;
     EXPECT_EQ(ApplyEntryValue(kFieldXMargin, -12.5, 1, &text), kValueStored);
     EXPECT_EQ(Slots(ReadFileText(path))[kSlotXMargin], -10);
+    // The needle speed lives on the board only: stored when the board holds it.
+    EXPECT_EQ(ApplySliderValue(kFieldNeedle, 7, &shown), kValueStored);
+    EXPECT_EQ(StateValue(SimControl(sim, "params"), "slow"), "7");
     SimControl(sim, "silence on");
     EXPECT_EQ(ApplySliderValue(kFieldLock, 9, &shown), kValueBoardSilent);
     EXPECT_EQ(shown, 4);
