@@ -215,8 +215,9 @@ bool WriteBytes(int fd, const std::vector<uint8_t>& bytes) {
 std::vector<uint8_t> ReadBytes(int fd, size_t count, int timeoutMs) {
     std::vector<uint8_t> bytes;
     const int64_t deadline = MonotonicMs() + timeoutMs;
-    for (int left;
-         bytes.size() < count && (left = static_cast<int>(deadline - MonotonicMs())) > 0;) {
+    while (bytes.size() < count) {
+        const int left = static_cast<int>(deadline - MonotonicMs());
+        if (left <= 0) break;
         pollfd p{fd, POLLIN, 0};
         if (poll(&p, 1, left) <= 0) continue;
         uint8_t buffer[256];
