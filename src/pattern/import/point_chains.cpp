@@ -169,6 +169,18 @@ std::string TooWideText(double width, double height) {
     return text;
 }
 
+// The bounds leave out coordinates equal to 99999.0, so such a point can land
+// anywhere once the drawing is moved, even where the pattern reader refuses it.
+// A value below the limit by less than half a thousandth would be written as the
+// limit itself, so that margin is kept too.
+bool FitsInPattern(const ChainList& list) {
+    constexpr double kLargestWritten = kMaxPatternCoordinate - 0.0005;
+    for (const ChainPoint& p : list.points) {
+        if (!(std::fabs(p.x) < kLargestWritten && std::fabs(p.y) < kLargestWritten)) return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 bool PlaceDrawing(ChainList& list, ImportProgress& progress, std::string& error) {
@@ -181,8 +193,15 @@ bool PlaceDrawing(ChainList& list, ImportProgress& progress, std::string& error)
         if (error.empty()) error = "the conversion was stopped";
         return false;
     }
-    if (width < kMaxPatternCoordinate && height < kMaxPatternCoordinate) return true;
-    if (error.empty()) error = TooWideText(width, height);
+    if (!(width < kMaxPatternCoordinate && height < kMaxPatternCoordinate)) {
+        if (error.empty()) error = TooWideText(width, height);
+        return false;
+    }
+    if (FitsInPattern(list)) return true;
+    if (error.empty()) {
+        error = "a point of the drawing lands outside what a pattern can hold (" +
+                std::to_string(static_cast<long>(kMaxPatternCoordinate)) + " inches)";
+    }
     return false;
 }
 

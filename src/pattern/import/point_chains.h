@@ -58,8 +58,9 @@ bool AddArcPoints(ChainList& list, double cx, double cy, double radius, double s
 // all points (a coordinate equal to 99999.0 is left out), moves the drawing to
 // the origin and turns every y into height - y, each phase shown in the progress
 // window and advancing it once per point. Returns true when the drawing is ready
-// to write; false with error set (when it is still empty) when STOP was pressed
-// or the drawing is larger than a pattern can hold. Called by both importers.
+// to write; false with error set (when it is still empty) when STOP was pressed,
+// the drawing is larger than a pattern can hold, or a point left out of the
+// bounds lands outside that range. Called by both importers.
 bool PlaceDrawing(ChainList& list, ImportProgress& progress, std::string& error);
 
 // Writes the points of one chain as "p X%0.3f Y%0.3f" lines, from its first point

@@ -165,6 +165,10 @@ TEST(Dxf, BrokenDrawingsFailWithTheirReason) {
         {Drawing(Circle(0, 0, -1)), "a CIRCLE has a negative radius"},
         {Drawing(Circle(0, 0, 1e9)), "inches, more than a pattern can hold"},
         {Drawing(Line(0, 0, 0, 2e5)), "the drawing measures 0 by 200000 inches"},
+        // Coordinates of 99999 are left out of the bounds; moved, they fall outside.
+        {Drawing(Line(0, 99999, 5, 99999)), "a point of the drawing lands outside"},
+        {Drawing(Line(-50000, 0, 0, 0) + Line(99999, 0, 0, 0)), "a point of the drawing lands"},
+        {Drawing("0 LINE 10 0 20 0 11 99999.9997 21 0"), "lands outside what a pattern can hold"},
         {Drawing(circles), "the drawing holds more than 1000000 points"},
         {std::string(kMaxImportBytes + 1, ' '), "the drawing cannot be read or is larger than 64"},
     };
