@@ -247,6 +247,9 @@ int GetStitcher(unsigned char* status) {
         }
     }
     if (method == 0) {
+        // An answer that came too late for an earlier request (the start-up
+        // stitch settings wait only 28 ms) must not pass for the status.
+        ClearPort();
         SendCommand(kCmdGetStitcherStatus);
         unsigned char byte = 0;
         const int result = GetChar(3000, &byte, 0);

@@ -459,6 +459,7 @@ TEST_F(StitcherTest, NeedleCheckWantsToSeeTheNeedleMoveThenArrive) {
 
 TEST_F(StitcherTest, StitcherCheckByMachineType) {
     unsigned char status = 0;
+    Queue(Bytes({5}));  // the stitch length of a late settings answer
     EXPECT_EQ(Played({{1, Bytes({0x21})}}, [&] { EXPECT_EQ(GetStitcher(&status), 0); }),
               Bytes({0x3E}));
     EXPECT_EQ(status, kStitcherNotInRobotMode);
